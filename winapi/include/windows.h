@@ -1,0 +1,9 @@
+// The layer's <windows.h>: declarations of the Windows API calls the program makes, with
+// Windows types and sizes. The calls are implemented by the area folders of winapi/.
+#pragma once
+
+#include <winnt.h>
+#include <windef.h>
+#include <winerror.h>
+#include <winbase.h>
+#include <winnls.h>

@@ -1,0 +1,127 @@
+// Tick counts from the monotonic clock; system time and FILETIME conversions from the wall clock.
+// FILETIME counts 100-nanosecond intervals since 1601-01-01 00:00 UTC.
+#include <windows.h>
+
+#include <time.h>
+
+namespace {
+
+// 100-ns intervals between 1601-01-01 and 1970-01-01.
+constexpr ULONGLONG kEpochDifference = 116444736000000000ULL;
+constexpr ULONGLONG kTicksPerSecond = 10000000ULL;
+
+ULONGLONG monotonicMillis() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<ULONGLONG>(ts.tv_sec) * 1000ULL + static_cast<ULONGLONG>(ts.tv_nsec) / 1000000ULL;
+}
+
+ULONGLONG fileTimeNow() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return kEpochDifference + static_cast<ULONGLONG>(ts.tv_sec) * kTicksPerSecond +
+         static_cast<ULONGLONG>(ts.tv_nsec) / 100ULL;
+}
+
+void toFileTime(ULONGLONG value, LPFILETIME ft) {
+  ft->dwLowDateTime = static_cast<DWORD>(value);
+  ft->dwHighDateTime = static_cast<DWORD>(value >> 32);
+}
+
+void fillSystemTime(const struct tm& t, WORD millis, LPSYSTEMTIME st) {
+  st->wYear = static_cast<WORD>(t.tm_year + 1900);
+  st->wMonth = static_cast<WORD>(t.tm_mon + 1);
+  st->wDayOfWeek = static_cast<WORD>(t.tm_wday);
+  st->wDay = static_cast<WORD>(t.tm_mday);
+  st->wHour = static_cast<WORD>(t.tm_hour);
+  st->wMinute = static_cast<WORD>(t.tm_min);
+  st->wSecond = static_cast<WORD>(t.tm_sec);
+  st->wMilliseconds = millis;
+}
+
+}  // namespace
+
+extern "C" DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(monotonicMillis()); }
+
+extern "C" ULONGLONG WINAPI GetTickCount64(void) { return monotonicMillis(); }
+
+extern "C" BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  count->QuadPart = static_cast<LONGLONG>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+  return TRUE;
+}
+
+extern "C" BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+  frequency->QuadPart = 1000000000LL;
+  return TRUE;
+}
+
+extern "C" void WINAPI GetSystemTimeAsFileTime(LPFILETIME time) { toFileTime(fileTimeNow(), time); }
+
+extern "C" void WINAPI GetSystemTime(LPSYSTEMTIME time) {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  struct tm t{};
+  gmtime_r(&ts.tv_sec, &t);
+  fillSystemTime(t, static_cast<WORD>(ts.tv_nsec / 1000000L), time);
+}
+
+extern "C" void WINAPI GetLocalTime(LPSYSTEMTIME time) {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  struct tm t{};
+  localtime_r(&ts.tv_sec, &t);
+  fillSystemTime(t, static_cast<WORD>(ts.tv_nsec / 1000000L), time);
+}
+
+extern "C" BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* st, LPFILETIME ft) {
+  if (st == nullptr || ft == nullptr || st->wMonth < 1 || st->wMonth > 12 || st->wDay < 1 ||
+      st->wDay > 31 || st->wHour > 23 || st->wMinute > 59 || st->wSecond > 59 ||
+      st->wMilliseconds > 999 || st->wYear < 1601 || st->wYear > 30827) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  struct tm t{};
+  t.tm_year = st->wYear - 1900;
+  t.tm_mon = st->wMonth - 1;
+  t.tm_mday = st->wDay;
+  t.tm_hour = st->wHour;
+  t.tm_min = st->wMinute;
+  t.tm_sec = st->wSecond;
+  time_t seconds = timegm(&t);
+  // timegm normalises an impossible date (30 February); Windows refuses it.
+  if (t.tm_mday != st->wDay || t.tm_mon != st->wMonth - 1) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  LONGLONG ticks = static_cast<LONGLONG>(seconds) * static_cast<LONGLONG>(kTicksPerSecond) +
+                   static_cast<LONGLONG>(st->wMilliseconds) * 10000LL +
+                   static_cast<LONGLONG>(kEpochDifference);
+  toFileTime(static_cast<ULONGLONG>(ticks), ft);
+  return TRUE;
+}
+
+extern "C" BOOL WINAPI FileTimeToSystemTime(const FILETIME* ft, LPSYSTEMTIME st) {
+  if (ft == nullptr || st == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  ULONGLONG value = (static_cast<ULONGLONG>(ft->dwHighDateTime) << 32) | ft->dwLowDateTime;
+  if (value >= 0x8000000000000000ULL) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  LONGLONG sinceUnix = static_cast<LONGLONG>(value) - static_cast<LONGLONG>(kEpochDifference);
+  LONGLONG seconds = sinceUnix / static_cast<LONGLONG>(kTicksPerSecond);
+  LONGLONG rest = sinceUnix % static_cast<LONGLONG>(kTicksPerSecond);
+  if (rest < 0) {
+    rest += static_cast<LONGLONG>(kTicksPerSecond);
+    --seconds;
+  }
+  time_t secs = static_cast<time_t>(seconds);
+  struct tm t{};
+  gmtime_r(&secs, &t);
+  fillSystemTime(t, static_cast<WORD>(rest / 10000), st);
+  return TRUE;
+}
