@@ -28,3 +28,13 @@ struct BuiltinRegistrar {
 };
 
 }  // namespace winapi
+
+namespace winapi {
+
+/// The export of a built-in module by name, or null when the module or the name is unknown.
+void* findBuiltinExport(const char16_t* moduleFileName, const char* exportName);
+
+/// Whether a built-in module with this file name exists (compared ignoring A-Z case).
+bool isBuiltinModule(const char16_t* moduleFileName);
+
+}  // namespace winapi
