@@ -1,0 +1,22 @@
+// Test seams of the layer: not part of the Windows API. Each replace... call installs a
+// function that stands in for a Windows call and returns the one it replaced (the layer's own
+// at first), so a replacement can count or fail calls and still pass the others through;
+// passing null restores the layer's own. Only tests use these; the Windows signatures stay as
+// they are.
+#pragma once
+
+#include <windows.h>
+
+namespace winapi::seam {
+
+// The system's code pages: what GetACP and GetOEMCP answer and what EnumSystemCodePagesW reports.
+using CodePageFunction = UINT(WINAPI*)(void);
+CodePageFunction replaceGetACP(CodePageFunction replacement);
+CodePageFunction replaceGetOEMCP(CodePageFunction replacement);
+using EnumSystemCodePagesFunction = BOOL(WINAPI*)(CODEPAGE_ENUMPROCW, DWORD);
+EnumSystemCodePagesFunction replaceEnumSystemCodePagesW(EnumSystemCodePagesFunction replacement);
+
+/// The ANSI and OEM code pages Windows gives a POSIX locale name such as "ru_RU.UTF-8".
+void codePagesOfLocale(const char* locale, UINT* ansi, UINT* oem);
+
+}  // namespace winapi::seam
