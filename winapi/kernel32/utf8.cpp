@@ -2,19 +2,12 @@
 // maximal subpart, as current Windows does) and the byte-escaping form used for file names.
 #include "winapi/kernel32/utf8.h"
 
+#include "winapi/kernel32/nls.h"
+
 namespace winapi::utf8 {
 namespace {
 
-template <typename T>
-struct Sink {
-  T* out;
-  size_t capacity;
-  size_t count = 0;
-  void put(T value) {
-    if (out != nullptr && count < capacity) out[count] = value;
-    ++count;
-  }
-};
+using nls::Sink;
 
 // The accepted range of the first continuation byte after each lead byte; the others are
 // always 0x80..0xBF. This rules out overlong forms, surrogates and values above U+10FFFF.
