@@ -28,6 +28,57 @@ void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs);
 
 void WINAPI Sleep(DWORD milliseconds);
 
+typedef struct _SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+BOOL WINAPI CloseHandle(HANDLE handle);
+
+// Waits. A thread handle is signalled once its thread has ended.
+#define MAXIMUM_WAIT_OBJECTS 64
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_ABANDONED_0 0x00000080L
+#define WAIT_FAILED 0xFFFFFFFF
+DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds);
+
+// Threads run on POSIX threads. A thread can suspend only itself (a parked wait that
+// ResumeThread ends) or add to the count of a thread that is already suspended; suspending a
+// running thread from outside fails with ERROR_NOT_SUPPORTED. No thread is ever terminated.
+typedef DWORD(WINAPI* PTHREAD_START_ROUTINE)(LPVOID parameter);
+typedef PTHREAD_START_ROUTINE LPTHREAD_START_ROUTINE;
+
+#define CREATE_SUSPENDED 0x00000004
+#define STACK_SIZE_PARAM_IS_A_RESERVATION 0x00010000
+#define STILL_ACTIVE 259L
+
+#define THREAD_PRIORITY_IDLE (-15)
+#define THREAD_PRIORITY_LOWEST (-2)
+#define THREAD_PRIORITY_BELOW_NORMAL (-1)
+#define THREAD_PRIORITY_NORMAL 0
+#define THREAD_PRIORITY_ABOVE_NORMAL 1
+#define THREAD_PRIORITY_HIGHEST 2
+#define THREAD_PRIORITY_TIME_CRITICAL 15
+#define THREAD_PRIORITY_ERROR_RETURN 0x7FFFFFFF
+
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+                           LPVOID parameter, DWORD creationFlags, LPDWORD threadId);
+DWORD WINAPI ResumeThread(HANDLE thread);
+DWORD WINAPI SuspendThread(HANDLE thread);
+BOOL WINAPI GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
+DWORD WINAPI GetThreadId(HANDLE thread);
+// Priorities are nice values relative to the process's: lowering works for everyone,
+// raising needs the privilege to do so and otherwise fails with ERROR_PRIVILEGE_NOT_HELD.
+BOOL WINAPI SetThreadPriority(HANDLE thread, int priority);
+int WINAPI GetThreadPriority(HANDLE thread);
+
+HANDLE WINAPI GetCurrentThread(void);
+HANDLE WINAPI GetCurrentProcess(void);
+DWORD WINAPI GetCurrentThreadId(void);
+DWORD WINAPI GetCurrentProcessId(void);
+
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;

@@ -16,6 +16,12 @@ CodePageFunction replaceGetOEMCP(CodePageFunction replacement);
 using EnumSystemCodePagesFunction = BOOL(WINAPI*)(CODEPAGE_ENUMPROCW, DWORD);
 EnumSystemCodePagesFunction replaceEnumSystemCodePagesW(EnumSystemCodePagesFunction replacement);
 
+// Thread creation: a replacement may refuse (return null with an error set) to test the road
+// of a thread that could not be made.
+using CreateThreadFunction = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
+                                             LPDWORD);
+CreateThreadFunction replaceCreateThread(CreateThreadFunction replacement);
+
 /// The ANSI and OEM code pages Windows gives a POSIX locale name such as "ru_RU.UTF-8".
 void codePagesOfLocale(const char* locale, UINT* ansi, UINT* oem);
 
