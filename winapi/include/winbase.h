@@ -108,6 +108,16 @@ void WINAPI GetSystemTimeAsFileTime(LPFILETIME time);
 BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* systemTime, LPFILETIME fileTime);
 BOOL WINAPI FileTimeToSystemTime(const FILETIME* fileTime, LPSYSTEMTIME systemTime);
 
+// Run-time libraries: LoadLibraryW(u"name.dll") loads libname.so, first beside the program,
+// then from the system's library path; modules the layer provides itself ("ntdll.dll" and the
+// like) load as built-in modules whose entry points are the layer's own functions.
+typedef INT_PTR(WINAPI* FARPROC)(void);
+HMODULE WINAPI LoadLibraryW(LPCWSTR fileName);
+BOOL WINAPI FreeLibrary(HMODULE module);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
+HMODULE WINAPI GetModuleHandleW(LPCWSTR moduleName);
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
+
 #ifdef __cplusplus
 }
 #endif

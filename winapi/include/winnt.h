@@ -80,6 +80,12 @@ typedef CHAR* PSTR;
 typedef const CHAR* LPCSTR;
 typedef const CHAR* PCSTR;
 
+// The program is built for Unicode: TCHAR texts are UTF-16.
+typedef WCHAR TCHAR;
+typedef LPWSTR LPTSTR;
+typedef LPCWSTR LPCTSTR;
+#define TEXT(quote) u##quote
+
 typedef void* HANDLE;
 typedef HANDLE* PHANDLE;
 typedef HANDLE* LPHANDLE;

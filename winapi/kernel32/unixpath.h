@@ -1,0 +1,30 @@
+// Where Windows paths meet POSIX paths: drive Z: is the POSIX root ("/home/ann/a.mp3" is
+// "Z:\home\ann\a.mp3"), the "\\?\" prefix is accepted and stripped, and names are UTF-8 on
+// disk, with each byte that is not UTF-8 carried inside as the lone surrogate U+DC00 + byte.
+// Every area that hands a path to the system or takes one from it converts here.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace winapi::paths {
+
+/// The full Windows form of a path, as GetFullPathNameW makes it: relative paths joined to the
+/// current folder, "/" turned into "\", runs of separators merged, "." and ".." resolved by
+/// text. A trailing separator is kept. "\\?\" paths come back unchanged.
+std::u16string fullPath(std::u16string_view path);
+
+/// The POSIX path a Windows path names. False with the last error set when it names nothing
+/// here: ERROR_PATH_NOT_FOUND for an empty path or a drive other than Z:, ERROR_BAD_NETPATH
+/// for a UNC path, ERROR_INVALID_NAME for a name that cannot be written in bytes.
+bool toUnix(std::u16string_view path, std::string& out);
+/// Null-terminated form; a null path fails with ERROR_INVALID_PARAMETER.
+bool toUnix(const char16_t* path, std::string& out);
+
+/// The Windows form of a POSIX path: absolute paths on drive Z:, relative ones kept relative.
+std::u16string toWindows(std::string_view unixPath);
+
+/// A file name (one component) as UTF-16, undecodable bytes escaped.
+std::u16string nameToWindows(std::string_view name);
+
+}  // namespace winapi::paths
