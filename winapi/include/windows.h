@@ -7,3 +7,4 @@
 #include <winerror.h>
 #include <winbase.h>
 #include <winnls.h>
+#include <fileapi.h>

@@ -22,6 +22,14 @@ using CreateThreadFunction = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTH
                                              LPDWORD);
 CreateThreadFunction replaceCreateThread(CreateThreadFunction replacement);
 
+// File writes: a replacement can count WriteFile calls or fail them half-way (a full disk).
+using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+WriteFileFunction replaceWriteFile(WriteFileFunction replacement);
+
+// The wall clock behind GetSystemTimeAsFileTime (and so behind every time derived from it).
+using SystemTimeFunction = void(WINAPI*)(LPFILETIME);
+SystemTimeFunction replaceGetSystemTimeAsFileTime(SystemTimeFunction replacement);
+
 /// The ANSI and OEM code pages Windows gives a POSIX locale name such as "ru_RU.UTF-8".
 void codePagesOfLocale(const char* locale, UINT* ansi, UINT* oem);
 

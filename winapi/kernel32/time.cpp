@@ -1,8 +1,12 @@
 // Tick counts from the monotonic clock; system time and FILETIME conversions from the wall clock.
 // FILETIME counts 100-nanosecond intervals since 1601-01-01 00:00 UTC.
+// The wall clock has a test seam; GetSystemTime and GetLocalTime read it too.
 #include <windows.h>
+#include <winseam.h>
 
 #include <time.h>
+
+#include <atomic>
 
 namespace {
 
@@ -57,22 +61,45 @@ extern "C" BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
   return TRUE;
 }
 
-extern "C" void WINAPI GetSystemTimeAsFileTime(LPFILETIME time) { toFileTime(fileTimeNow(), time); }
+namespace {
+void WINAPI realGetSystemTimeAsFileTime(LPFILETIME time) { toFileTime(fileTimeNow(), time); }
+std::atomic<winapi::seam::SystemTimeFunction> s_systemTime{&realGetSystemTimeAsFileTime};
+
+// The wall clock as seconds since 1970 and milliseconds.
+void nowUnix(time_t* seconds, WORD* millis) {
+  FILETIME ft;
+  s_systemTime.load()(&ft);
+  ULONGLONG value = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  LONGLONG sinceUnix = static_cast<LONGLONG>(value - kEpochDifference);
+  *seconds = static_cast<time_t>(sinceUnix / static_cast<LONGLONG>(kTicksPerSecond));
+  *millis = static_cast<WORD>(sinceUnix % static_cast<LONGLONG>(kTicksPerSecond) / 10000);
+}
+}  // namespace
+
+namespace winapi::seam {
+SystemTimeFunction replaceGetSystemTimeAsFileTime(SystemTimeFunction replacement) {
+  return s_systemTime.exchange(replacement != nullptr ? replacement : &realGetSystemTimeAsFileTime);
+}
+}  // namespace winapi::seam
+
+extern "C" void WINAPI GetSystemTimeAsFileTime(LPFILETIME time) { s_systemTime.load()(time); }
 
 extern "C" void WINAPI GetSystemTime(LPSYSTEMTIME time) {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
+  time_t seconds;
+  WORD millis;
+  nowUnix(&seconds, &millis);
   struct tm t{};
-  gmtime_r(&ts.tv_sec, &t);
-  fillSystemTime(t, static_cast<WORD>(ts.tv_nsec / 1000000L), time);
+  gmtime_r(&seconds, &t);
+  fillSystemTime(t, millis, time);
 }
 
 extern "C" void WINAPI GetLocalTime(LPSYSTEMTIME time) {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
+  time_t seconds;
+  WORD millis;
+  nowUnix(&seconds, &millis);
   struct tm t{};
-  localtime_r(&ts.tv_sec, &t);
-  fillSystemTime(t, static_cast<WORD>(ts.tv_nsec / 1000000L), time);
+  localtime_r(&seconds, &t);
+  fillSystemTime(t, millis, time);
 }
 
 extern "C" BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* st, LPFILETIME ft) {

@@ -1,0 +1,323 @@
+// Conformance of the file calls on real temporary trees: handles, paths and the Z: drive,
+// attributes, listings, volumes. The trees are built with std::filesystem.
+#include <windows.h>
+#include <winseam.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The Windows form of a POSIX path: drive Z: is the root.
+std::u16string windowsOf(const fs::path& path) {
+  std::u16string out = u"Z:";
+  for (char c : path.string()) out += c == '/' ? u'\\' : static_cast<char16_t>(static_cast<unsigned char>(c));
+  return out;
+}
+
+class TempTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_root = fs::temp_directory_path() / ("lumetra-kernel32-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(m_root);
+    fs::create_directories(m_root);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(m_root, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(m_root, ignored);
+  }
+  std::u16string at(const std::string& relative) const { return windowsOf(m_root / relative); }
+  void writeFile(const std::string& relative, const std::string& content) const {
+    std::ofstream(m_root / relative, std::ios::binary) << content;
+  }
+  fs::path m_root;
+};
+
+std::vector<std::u16string> listNames(const std::u16string& pattern) {
+  std::vector<std::u16string> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.emplace_back(data.cFileName);
+  } while (FindNextFileW(find, &data));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
+  EXPECT_TRUE(FindClose(find));
+  return names;
+}
+
+}  // namespace
+
+TEST_F(TempTree, WriteSeekReadAndTruncate) {
+  std::u16string name = at("data.bin");
+  HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "a new file";
+  DWORD done = 0;
+  ASSERT_TRUE(WriteFile(file, "0123456789", 10, &done, nullptr));
+  EXPECT_EQ(done, 10u);
+  LARGE_INTEGER distance, position;
+  distance.QuadPart = -4;
+  ASSERT_TRUE(SetFilePointerEx(file, distance, &position, FILE_END));
+  EXPECT_EQ(position.QuadPart, 6);
+  char buffer[16] = {};
+  ASSERT_TRUE(ReadFile(file, buffer, sizeof buffer, &done, nullptr));
+  EXPECT_EQ(std::string(buffer, done), "6789");
+  ASSERT_TRUE(ReadFile(file, buffer, sizeof buffer, &done, nullptr)) << "the end of the file is a successful read";
+  EXPECT_EQ(done, 0u);
+  distance.QuadPart = 3;
+  ASSERT_TRUE(SetFilePointerEx(file, distance, &position, FILE_BEGIN));
+  ASSERT_TRUE(SetEndOfFile(file));
+  LARGE_INTEGER size;
+  ASSERT_TRUE(GetFileSizeEx(file, &size));
+  EXPECT_EQ(size.QuadPart, 3);
+  distance.QuadPart = -10;
+  SetLastError(0);
+  EXPECT_FALSE(SetFilePointerEx(file, distance, &position, FILE_CURRENT));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
+  EXPECT_TRUE(FlushFileBuffers(file));
+  EXPECT_TRUE(CloseHandle(file));
+
+  // OPEN_ALWAYS on an existing file opens it and says so; CREATE_NEW refuses it.
+  file = CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  SetLastError(0);
+  EXPECT_FALSE(WriteFile(file, "x", 1, &done, nullptr)) << "the handle is read-only";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  CloseHandle(file);
+  EXPECT_EQ(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+}
+
+TEST_F(TempTree, MissingFilesAndFoldersAreToldApart) {
+  EXPECT_EQ(CreateFileW(at("none.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(CreateFileW(at("no/dir/x.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(GetFileAttributesW(at("none.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  // Folders open only with backup semantics.
+  EXPECT_EQ(CreateFileW(at("").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  HANDLE folder = CreateFileW(at("").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(folder, INVALID_HANDLE_VALUE);
+  BY_HANDLE_FILE_INFORMATION info;
+  ASSERT_TRUE(GetFileInformationByHandle(folder, &info));
+  EXPECT_TRUE(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  CloseHandle(folder);
+}
+
+TEST_F(TempTree, PathsMapOntoDriveZ) {
+  writeFile("a.txt", "abc");
+  std::u16string plain = at("a.txt");
+  // The long-path prefix is accepted and stripped; forward slashes and dot segments resolve.
+  std::u16string longForm = u"\\\\?\\" + plain;
+  std::u16string dotted = at("sub/../a.txt");
+  for (const std::u16string& name : {longForm, dotted}) {
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+  EXPECT_EQ(GetFileAttributesW(u"\\\\?\\UNC\\server\\share\\a.txt"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_NETPATH));
+  EXPECT_EQ(GetFileAttributesW(u"\\\\server\\share\\a.txt"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_NETPATH));
+  EXPECT_EQ(GetFileAttributesW(u"C:\\a.txt"), INVALID_FILE_ATTRIBUTES) << "only drive Z: exists";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_NE(GetFileAttributesW(u"z:\\"), INVALID_FILE_ATTRIBUTES) << "drive letters ignore case";
+
+  WCHAR full[MAX_PATH];
+  LPWSTR filePart = nullptr;
+  DWORD n = GetFullPathNameW(u"Z:/x//y/./../z.mp3", MAX_PATH, full, &filePart);
+  EXPECT_EQ(std::u16string(full, n), u"Z:\\x\\z.mp3");
+  EXPECT_EQ(std::u16string(filePart), u"z.mp3");
+  EXPECT_EQ(GetFullPathNameW(u"\\a\\..\\..\\b\\", MAX_PATH, full, &filePart), 5u);
+  EXPECT_EQ(std::u16string(full), u"Z:\\b\\") << "\"..\" stops at the root and a trailing separator stays";
+  EXPECT_EQ(filePart, nullptr);
+  EXPECT_EQ(GetFullPathNameW(u"C:\\a\\b\\..", MAX_PATH, full, nullptr), 4u) << "other drives resolve as text";
+  EXPECT_EQ(GetFullPathNameW(u"Z:\\abc", 3, full, nullptr), 7u) << "a short buffer gets the size it needs";
+  n = GetFullPathNameW(u"relative.txt", MAX_PATH, full, nullptr);
+  std::u16string relative(full, n);
+  EXPECT_EQ(relative.substr(0, 3), u"Z:\\");
+  EXPECT_EQ(relative.substr(relative.size() - 13), u"\\relative.txt");
+}
+
+TEST_F(TempTree, LongPathsWorkThroughTheLongForm) {
+  fs::path deep = m_root;
+  for (int i = 0; i < 12; ++i) deep /= std::string(30, static_cast<char>('a' + i));
+  fs::create_directories(deep);
+  std::u16string name = u"\\\\?\\" + windowsOf(deep / "f.txt");
+  ASSERT_GT(name.size(), 300u);
+  HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  EXPECT_TRUE(fs::exists(deep / "f.txt"));
+}
+
+TEST_F(TempTree, NamesThatAreNotUtf8RoundTrip) {
+  std::string raw = "a\xFF\xC3.mp3";
+  std::ofstream(m_root / raw) << "x";
+  std::vector<std::u16string> names = listNames(at("*.mp3"));
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0], u"a\xDCFF\xDCC3.mp3") << "each undecodable byte is one lone surrogate";
+  std::u16string back = at("") + u"\\" + names[0];
+  HANDLE file = CreateFileW(back.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "the same bytes are used again on the way out";
+  CloseHandle(file);
+  std::u16string unmappable = at("") + u"\\b\xD800.mp3";
+  EXPECT_EQ(CreateFileW(unmappable.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME)) << "a surrogate that stands for no byte";
+}
+
+TEST_F(TempTree, AttributesComeFromTheFileSystem) {
+  writeFile("plain.mp3", "12345");
+  writeFile(".hidden", "");
+  writeFile("locked.txt", "");
+  fs::create_directory(m_root / "folder");
+  fs::permissions(m_root / "locked.txt", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  fs::create_symlink(m_root / "plain.mp3", m_root / "link.mp3");
+  fs::create_directory_symlink(m_root / "folder", m_root / "folderlink");
+
+  EXPECT_EQ(GetFileAttributesW(at("plain.mp3").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(GetFileAttributesW(at(".hidden").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(GetFileAttributesW(at("locked.txt").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(GetFileAttributesW(at("folder").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(GetFileAttributesW(at("link.mp3").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+  EXPECT_EQ(GetFileAttributesW(at("folderlink").c_str()),
+            static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(GetFileAttributesExW(at("plain.mp3").c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, 5u);
+  EXPECT_EQ(data.nFileSizeHigh, 0u);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  EXPECT_LT(ticks(now) - ticks(data.ftLastWriteTime), 600000000ULL) << "written within the last minute";
+  EXPECT_LE(ticks(data.ftCreationTime), ticks(data.ftLastWriteTime) + 10000000ULL);
+
+  // Read-only can be set and cleared; hidden and system cannot be invented.
+  ASSERT_TRUE(SetFileAttributesW(at("plain.mp3").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(GetFileAttributesW(at("plain.mp3").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(SetFileAttributesW(at("plain.mp3").c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(GetFileAttributesW(at("plain.mp3").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+  SetLastError(0);
+  EXPECT_FALSE(SetFileAttributesW(at("plain.mp3").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  EXPECT_FALSE(SetFileAttributesW(at("plain.mp3").c_str(), FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_TRUE(SetFileAttributesW(at(".hidden").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE))
+      << "a dot-name is hidden already";
+  EXPECT_FALSE(SetFileAttributesW(at("missing").c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(TempTree, ListingsAreSortedAndMatchWildcards) {
+  writeFile("b.mp3", "12");
+  writeFile("A.MP3", "1");
+  writeFile("c.wav", "123");
+  writeFile("noext", "");
+  fs::create_directory(m_root / "sub");
+  fs::create_symlink(m_root / "b.mp3", m_root / "l.mp3");
+
+  std::vector<std::u16string> all = listNames(at("*"));
+  std::vector<std::u16string> expected = {u".", u"..", u"A.MP3", u"b.mp3", u"c.wav", u"l.mp3", u"noext", u"sub"};
+  EXPECT_EQ(all, expected);
+  EXPECT_EQ(listNames(at("*.*")), expected) << "\"*.*\" takes names without a dot too";
+  EXPECT_EQ(listNames(at("*.mp3")), (std::vector<std::u16string>{u"A.MP3", u"b.mp3", u"l.mp3"}));
+  EXPECT_EQ(listNames(at("?.wav")), std::vector<std::u16string>{u"c.wav"});
+  EXPECT_EQ(listNames(at("c.wav")), std::vector<std::u16string>{u"c.wav"}) << "a plain name finds that entry";
+
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(at("l.mp3").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+  EXPECT_EQ(data.dwReserved0, IO_REPARSE_TAG_SYMLINK);
+  EXPECT_EQ(data.nFileSizeLow, 0u) << "a link has no size of its own";
+  EXPECT_FALSE(CloseHandle(find)) << "a search is closed by FindClose only";
+  EXPECT_TRUE(FindClose(find));
+  find = FindFirstFileW(at("c.wav").c_str(), &data);
+  EXPECT_EQ(data.nFileSizeLow, 3u);
+  FindClose(find);
+
+  EXPECT_EQ(FindFirstFileW(at("*.flac").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(FindFirstFileW(at("nowhere/*").c_str(), &data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(TempTree, HandlesTellTheSameFile) {
+  writeFile("f.txt", "hello");
+  HANDLE first = CreateFileW(at("f.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE second = CreateFileW(at("f.txt").c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(first, INVALID_HANDLE_VALUE);
+  ASSERT_NE(second, INVALID_HANDLE_VALUE) << "a handle without access only asks about the file";
+  BY_HANDLE_FILE_INFORMATION a, b;
+  ASSERT_TRUE(GetFileInformationByHandle(first, &a));
+  ASSERT_TRUE(GetFileInformationByHandle(second, &b));
+  EXPECT_EQ(a.nFileSizeLow, 5u);
+  EXPECT_EQ(a.nNumberOfLinks, 1u);
+  EXPECT_EQ(a.nFileIndexLow, b.nFileIndexLow);
+  EXPECT_EQ(a.dwVolumeSerialNumber, b.dwVolumeSerialNumber);
+  CloseHandle(first);
+  CloseHandle(second);
+
+  HANDLE temporary = CreateFileW(at("gone.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  ASSERT_NE(temporary, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(fs::exists(m_root / "gone.tmp"));
+  CloseHandle(temporary);
+  EXPECT_FALSE(fs::exists(m_root / "gone.tmp"));
+}
+
+TEST_F(TempTree, VolumesAreTheMountsOfFolders) {
+  WCHAR fileSystem[32];
+  DWORD serial = 0, maxName = 0, flags = 0;
+  ASSERT_TRUE(GetVolumeInformationW(at("").c_str(), nullptr, 0, &serial, &maxName, &flags, fileSystem, 32));
+  EXPECT_GE(maxName, 255u);
+  EXPECT_TRUE(flags & FILE_CASE_SENSITIVE_SEARCH);
+  EXPECT_GT(std::u16string(fileSystem).size(), 0u);
+  DWORD sectors = 0, bytes = 0, freeClusters = 0, clusters = 0;
+  ASSERT_TRUE(GetDiskFreeSpaceW(u"Z:\\", &sectors, &bytes, &freeClusters, &clusters));
+  EXPECT_GE(sectors * bytes, 512u);
+  EXPECT_GT(clusters, 0u);
+  EXPECT_FALSE(GetVolumeInformationW(at("missing").c_str(), nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0));
+  writeFile("f", "");
+  EXPECT_FALSE(GetVolumeInformationW(at("f").c_str(), nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
+}
+
+TEST_F(TempTree, WritesCanBeCountedAndFailed) {
+  static int calls = 0;
+  static winapi::seam::WriteFileFunction real = nullptr;
+  calls = 0;
+  real = winapi::seam::replaceWriteFile([](HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED o) -> BOOL {
+    if (++calls == 2) {
+      *written = 0;
+      SetLastError(ERROR_DISK_FULL);
+      return FALSE;
+    }
+    return real(h, data, size, written, o);
+  });
+  HANDLE file = CreateFileW(at("w.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD done = 0;
+  EXPECT_TRUE(WriteFile(file, "ab", 2, &done, nullptr));
+  EXPECT_FALSE(WriteFile(file, "cd", 2, &done, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  winapi::seam::replaceWriteFile(real);
+  EXPECT_TRUE(WriteFile(file, "ef", 2, &done, nullptr));
+  CloseHandle(file);
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(fs::file_size(m_root / "w.bin"), 4u);
+}
