@@ -36,6 +36,15 @@ TEST(WindowsTypes, StructuresKeepTheirFieldOffsets) {
   EXPECT_EQ(sizeof(POINT), 8u);
   EXPECT_EQ(offsetof(LARGE_INTEGER, HighPart), 4u);
   EXPECT_EQ(offsetof(SYSTEMTIME, wMilliseconds), 14u);
+  EXPECT_EQ(sizeof(TIME_ZONE_INFORMATION), 172u);
+  EXPECT_EQ(offsetof(TIME_ZONE_INFORMATION, DaylightName), 88u);
+  EXPECT_EQ(offsetof(TIME_ZONE_INFORMATION, DaylightBias), 168u);
+  EXPECT_EQ(sizeof(WIN32_FIND_DATAW), 592u);
+  EXPECT_EQ(offsetof(WIN32_FIND_DATAW, cFileName), 44u);
+  EXPECT_EQ(sizeof(BY_HANDLE_FILE_INFORMATION), 52u);
+  EXPECT_EQ(sizeof(WIN32_FILE_ATTRIBUTE_DATA), 36u);
+  EXPECT_EQ(sizeof(OVERLAPPED), 32u);
+  EXPECT_EQ(sizeof(SECURITY_ATTRIBUTES), 24u);
 }
 
 TEST(CriticalSection, IsRecursiveAndExcludesOtherThreads) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -146,4 +147,11 @@ TEST_F(CrtFiles, CreatesFoldersAndNewFiles) {
   EXPECT_EQ(_wsopen_s(&fd, file.c_str(), _O_CREAT | _O_EXCL | _O_RDWR, _SH_DENYNO, _S_IREAD | _S_IWRITE), EEXIST);
   EXPECT_EQ(fd, -1);
   EXPECT_EQ(_wsopen_s(&fd, file.c_str(), _O_RDONLY | _O_TEXT, _SH_DENYNO, 0), EINVAL) << "no text translation";
+}
+
+TEST(RunTimeTypes, StatusRecordHasTheRunTimesLayout) {
+  EXPECT_EQ(sizeof(struct _stat64), 56u);
+  EXPECT_EQ(offsetof(struct _stat64, st_rdev), 16u);
+  EXPECT_EQ(offsetof(struct _stat64, st_size), 24u);
+  EXPECT_EQ(offsetof(struct _stat64, st_ctime), 48u);
 }
