@@ -70,6 +70,23 @@ bool isAvailable(const CodePageInfo& info) {
   return winapi::nls::iconvAvailable(info.number == kHz ? winapi::nls::kHzBaseCharset : info.iconvName);
 }
 
+// The stateful and the 7-bit code pages take no flags, as on Windows; GB18030 takes only the
+// strictness flags.
+bool takesNoFlags(UINT number) {
+  return number == 50220 || number == 50225 || number == 50227 || number == 50229 || number == kHz ||
+         number == CP_UTF7;
+}
+
+DWORD allowedToWideFlags(UINT number) {
+  if (number == CP_UTF8 || number == 54936) return MB_ERR_INVALID_CHARS;
+  return takesNoFlags(number) ? 0 : MB_PRECOMPOSED | MB_ERR_INVALID_CHARS;
+}
+
+DWORD allowedToBytesFlags(UINT number) {
+  if (number == CP_UTF8) return WC_ERR_INVALID_CHARS;
+  return takesNoFlags(number) || number == 54936 ? 0 : WC_NO_BEST_FIT_CHARS;
+}
+
 int fail(DWORD error) {
   SetLastError(error);
   return 0;
@@ -132,10 +149,7 @@ extern "C" int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR sou
   const CodePageInfo* info = findCodePage(number);
   if (info == nullptr) return fail(ERROR_INVALID_PARAMETER);
   bool strict = (flags & MB_ERR_INVALID_CHARS) != 0;
-  DWORD allowed = number == CP_UTF8 ? MB_ERR_INVALID_CHARS
-                  : number == CP_UTF7 ? 0
-                                      : MB_PRECOMPOSED | MB_ERR_INVALID_CHARS;
-  if ((flags & ~allowed) != 0) return fail(ERROR_INVALID_FLAGS);
+  if ((flags & ~allowedToWideFlags(number)) != 0) return fail(ERROR_INVALID_FLAGS);
 
   winapi::nls::WideSink sink{destination, static_cast<size_t>(destinationUnits)};
   if (number == CP_UTF8) {
@@ -169,8 +183,7 @@ extern "C" int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR so
   if (info == nullptr) return fail(ERROR_INVALID_PARAMETER);
   bool unicode = number == CP_UTF8 || number == CP_UTF7;
   if (unicode && (defaultChar != nullptr || usedDefaultChar != nullptr)) return fail(ERROR_INVALID_PARAMETER);
-  DWORD allowed = number == CP_UTF8 ? WC_ERR_INVALID_CHARS : number == CP_UTF7 ? 0 : WC_NO_BEST_FIT_CHARS;
-  if ((flags & ~allowed) != 0) return fail(ERROR_INVALID_FLAGS);
+  if ((flags & ~allowedToBytesFlags(number)) != 0) return fail(ERROR_INVALID_FLAGS);
   if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
 
   winapi::nls::ByteSink sink{destination, static_cast<size_t>(destinationBytes)};

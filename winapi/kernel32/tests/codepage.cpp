@@ -120,6 +120,10 @@ TEST(Conversions, RefuseBadArgumentsAndShortBuffers) {
   SetLastError(0);
   EXPECT_EQ(MultiByteToWideChar(1200, 0, "a", 1, wide, 4), 0) << "UTF-16 is no multibyte code page";
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  SetLastError(0);
+  EXPECT_EQ(MultiByteToWideChar(50220, MB_PRECOMPOSED, "a", 1, wide, 4), 0) << "stateful code pages take no flags";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
+  EXPECT_EQ(MultiByteToWideChar(1252, MB_PRECOMPOSED, "a", 1, wide, 4), 1);
 }
 
 TEST(CodePages, ConvertThroughTheSystemConverters) {
