@@ -6,4 +6,8 @@
 #include <windef.h>
 #include <winerror.h>
 #include <winbase.h>
+#include <winlang.h>
 #include <winnls.h>
+#include <winreg.h>
+#include <winsecurity.h>
+#include <winversion.h>
