@@ -4,17 +4,23 @@
 #include <windows.h>
 
 #include "winapi/advapi32/sid.h"
+#include "winapi/kernel32/handle.h"
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 
 namespace {
 
-// GetCurrentProcess() answers this pseudo handle on Windows.
-const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
-// The token of the current process is a pseudo handle too, as GetCurrentProcessToken's is on
-// Windows: it needs no table, and closing it does nothing.
-const HANDLE kCurrentProcessToken = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4));
+// An open token of the current process; CloseHandle closes it.
+class Token : public winapi::KernelObject {
+ public:
+  explicit Token(DWORD access) : m_access(access) {}
+  DWORD access() const { return m_access; }
+
+ private:
+  DWORD m_access;
+};
 
 DWORD sidSize(const SID* sid) {
   return static_cast<DWORD>(offsetof(SID, SubAuthority) + sizeof(DWORD) * sid->SubAuthorityCount);
@@ -23,24 +29,25 @@ DWORD sidSize(const SID* sid) {
 }  // namespace
 
 extern "C" BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
-  (void)access;  // the process's own token grants its owner every right
   if (token == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (process != kCurrentProcess) {
+  if (process != GetCurrentProcess()) {
     // Other processes' tokens are not reachable from here.
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  *token = kCurrentProcessToken;
+  *token = winapi::insertHandle(std::make_shared<Token>(access));
   return TRUE;
 }
 
 extern "C" BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass,
                                            LPVOID info, DWORD length, PDWORD returnLength) {
-  if (token != kCurrentProcessToken) {
-    SetLastError(ERROR_INVALID_HANDLE);
+  std::shared_ptr<Token> object = winapi::lookupHandleAs<Token>(token);
+  if (object == nullptr) return FALSE;  // ERROR_INVALID_HANDLE is set
+  if ((object->access() & TOKEN_QUERY) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   if (returnLength == nullptr) {

@@ -1,7 +1,7 @@
 // Environment strings. Status: ExpandEnvironmentStringsW over the process environment.
 #include <windows.h>
 
-#include "winapi/ntdll/text.h"
+#include "winapi/kernel32/utf8.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,15 +18,21 @@ char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 3
 // Windows names its variables ignoring case; POSIX does not. An exact match wins, then the first
 // variable whose name matches ignoring case.
 std::optional<std::u16string> lookUp(std::u16string_view name) {
-  std::string key = winapi::utf16ToUtf8(name);
+  std::string key;
+  winapi::utf8::toUtf8(name, key);
   if (key.find('=') != std::string::npos) return std::nullopt;
-  if (const char* value = std::getenv(key.c_str())) return winapi::utf8ToUtf16(value);
+  std::u16string value;
+  if (const char* found = std::getenv(key.c_str())) {
+    winapi::utf8::toUtf16(found, value);
+    return value;
+  }
   for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
     const char* equals = std::strchr(*entry, '=');
     if (equals == nullptr || static_cast<size_t>(equals - *entry) != key.size()) continue;
     if (std::equal(key.begin(), key.end(), *entry,
                    [](char a, char b) { return foldAscii(a) == foldAscii(b); })) {
-      return winapi::utf8ToUtf16(equals + 1);
+      winapi::utf8::toUtf16(equals + 1, value);
+      return value;
     }
   }
   return std::nullopt;

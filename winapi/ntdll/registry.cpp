@@ -1,6 +1,6 @@
 // The native registry calls over the registry database: key handles, name resolution, access
 // rights and the information records with the native buffer-size rules.
-// Status: NtCreateKey, NtOpenKey, NtClose (key handles), NtDeleteKey, NtFlushKey, NtRenameKey,
+// Status: NtCreateKey, NtOpenKey, NtClose (any kernel handle), NtDeleteKey, NtFlushKey, NtRenameKey,
 // NtQueryKey and NtEnumerateKey (basic, node and full records; NtQueryKey also the name record),
 // NtQueryValueKey and NtEnumerateValueKey (basic, full and partial records), NtSetValueKey,
 // NtDeleteValueKey. Left out on purpose: change notification, NtSetInformationKey,
@@ -8,14 +8,13 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include "winapi/kernel32/handle.h"
 #include "winapi/ntdll/registry_store.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <mutex>
 
 namespace {
 
@@ -25,41 +24,22 @@ using winapi::registry::KeyRecord;
 using winapi::registry::Store;
 using winapi::registry::ValueRecord;
 
-struct KeyObject {
-  std::shared_ptr<Store> store;
-  KeyId id;
-  ACCESS_MASK access;
-};
-
-// Open key handles. A handle is the address of its object, which is unique while it is open;
-// lookups go through the table, so a stale or foreign handle is refused rather than followed.
-class HandleTable {
+// An open key: the database it lives in, its row, and the rights it was opened with. Key handles
+// are kernel handles, so NtClose and CloseHandle both close them.
+class KeyObject : public winapi::KernelObject {
  public:
-  HANDLE add(std::shared_ptr<Store> store, KeyId id, ACCESS_MASK access) {
-    auto key = std::make_shared<KeyObject>(KeyObject{std::move(store), id, access});
-    HANDLE handle = key.get();
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_keys.emplace(handle, std::move(key));
-    return handle;
-  }
-  std::shared_ptr<KeyObject> find(HANDLE handle) {
-    std::lock_guard<std::mutex> guard(m_lock);
-    auto found = m_keys.find(handle);
-    return found == m_keys.end() ? nullptr : found->second;
-  }
-  bool remove(HANDLE handle) {
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_keys.erase(handle) != 0;
-  }
-
- private:
-  std::mutex m_lock;
-  std::map<HANDLE, std::shared_ptr<KeyObject>> m_keys;
+  KeyObject(std::shared_ptr<Store> store, KeyId id, ACCESS_MASK access)
+      : store(std::move(store)), id(id), access(access) {}
+  const std::shared_ptr<Store> store;
+  const KeyId id;
+  const ACCESS_MASK access;
 };
 
-HandleTable& handles() {
-  static HandleTable* table = new HandleTable;  // outlives static destructors that close keys
-  return *table;
+std::shared_ptr<KeyObject> findKey(HANDLE handle) {
+  DWORD lastError = GetLastError();  // the native calls report through their status only
+  std::shared_ptr<KeyObject> key = winapi::lookupHandleAs<KeyObject>(handle);
+  SetLastError(lastError);
+  return key;
 }
 
 ACCESS_MASK mapGenericRights(ACCESS_MASK access) {
@@ -74,7 +54,7 @@ ACCESS_MASK mapGenericRights(ACCESS_MASK access) {
 
 // The key behind a handle, checked for the rights the call needs.
 NTSTATUS keyFor(HANDLE handle, ACCESS_MASK needed, std::shared_ptr<KeyObject>& out) {
-  out = handles().find(handle);
+  out = findKey(handle);
   if (out == nullptr) return STATUS_INVALID_HANDLE;
   if ((out->access & needed) != needed) return STATUS_ACCESS_DENIED;
   return STATUS_SUCCESS;
@@ -108,7 +88,7 @@ NTSTATUS resolveStart(const OBJECT_ATTRIBUTES* attributes, std::shared_ptr<Store
   NTSTATUS s = textOf(attributes->ObjectName, rest);
   if (!NT_SUCCESS(s)) return s;
   if (attributes->RootDirectory != nullptr) {
-    std::shared_ptr<KeyObject> root = handles().find(attributes->RootDirectory);
+    std::shared_ptr<KeyObject> root = findKey(attributes->RootDirectory);
     if (root == nullptr) return STATUS_INVALID_HANDLE;
     if (!rest.empty() && rest.front() == u'\\') return STATUS_OBJECT_PATH_SYNTAX_BAD;
     store = root->store;
@@ -287,7 +267,7 @@ NTSTATUS openOrCreate(PHANDLE keyHandle, ACCESS_MASK access, POBJECT_ATTRIBUTES 
   } else if (!NT_SUCCESS(s = store->openPath(start, path, id))) {
     return s;
   }
-  *keyHandle = handles().add(std::move(store), id, mapGenericRights(access));
+  *keyHandle = winapi::insertHandle(std::make_shared<KeyObject>(std::move(store), id, mapGenericRights(access)));
   return STATUS_SUCCESS;
 }
 
@@ -305,8 +285,12 @@ NTSTATUS NTAPI NtOpenKey(PHANDLE key, ACCESS_MASK access, POBJECT_ATTRIBUTES att
   return openOrCreate(key, access, attributes, nullptr, 0, nullptr, false);
 }
 
+// Closes any kernel handle, as on Windows.
 NTSTATUS NTAPI NtClose(HANDLE handle) {
-  return handles().remove(handle) ? STATUS_SUCCESS : STATUS_INVALID_HANDLE;
+  DWORD lastError = GetLastError();
+  bool removed = winapi::removeHandle(handle);
+  SetLastError(lastError);
+  return removed ? STATUS_SUCCESS : STATUS_INVALID_HANDLE;
 }
 
 NTSTATUS NTAPI NtDeleteKey(HANDLE handle) {

@@ -4,10 +4,9 @@
 #include <windows.h>
 #include <winternl.h>
 
-#include "winapi/ntdll/text.h"
-
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -84,18 +83,28 @@ void NTAPI RtlInitUnicodeString(PUNICODE_STRING destination, PCWSTR source) {
   initCounted(destination, source);
 }
 
-// FIXME: ANSI texts are taken as UTF-8 here; they should follow the process's ANSI code page.
 NTSTATUS NTAPI RtlAnsiStringToUnicodeString(PUNICODE_STRING destination, PCANSI_STRING source,
                                             BOOLEAN allocate) {
   if (destination == nullptr || source == nullptr) return STATUS_INVALID_PARAMETER;
-  std::u16string text = winapi::utf8ToUtf16(std::string_view(source->Buffer, source->Length));
+  std::u16string text;
+  if (source->Length != 0) {
+    int units = MultiByteToWideChar(CP_ACP, 0, source->Buffer, source->Length, nullptr, 0);
+    text.resize(static_cast<size_t>(units));
+    MultiByteToWideChar(CP_ACP, 0, source->Buffer, source->Length, text.data(), units);
+  }
   return storeCounted(destination, text, allocate);
 }
 
 NTSTATUS NTAPI RtlUnicodeStringToAnsiString(PANSI_STRING destination, PCUNICODE_STRING source,
                                             BOOLEAN allocate) {
   if (destination == nullptr || source == nullptr) return STATUS_INVALID_PARAMETER;
-  std::string text = winapi::utf16ToUtf8(std::u16string_view(source->Buffer, source->Length / 2));
+  std::string text;
+  int units = source->Length / 2;
+  if (units != 0) {
+    int bytes = WideCharToMultiByte(CP_ACP, 0, source->Buffer, units, nullptr, 0, nullptr, nullptr);
+    text.resize(static_cast<size_t>(bytes));
+    WideCharToMultiByte(CP_ACP, 0, source->Buffer, units, text.data(), bytes, nullptr, nullptr);
+  }
   return storeCounted(destination, text, allocate);
 }
 

@@ -11,8 +11,6 @@
 
 namespace {
 
-const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
-
 // The standard text of a SID, built from the accessors the way callers build it.
 std::string sidText(PSID sid) {
   std::string text = "S-1-";
@@ -26,7 +24,7 @@ std::string sidText(PSID sid) {
 
 TEST(Token, UserSidIsSynthesisedFromTheUserId) {
   HANDLE token = nullptr;
-  ASSERT_TRUE(OpenProcessToken(kCurrentProcess, TOKEN_QUERY, &token));
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
   DWORD needed = 0;
   // The size probe: no buffer, the needed size, ERROR_INSUFFICIENT_BUFFER.
   EXPECT_FALSE(GetTokenInformation(token, TokenUser, nullptr, 0, &needed));
@@ -36,6 +34,7 @@ TEST(Token, UserSidIsSynthesisedFromTheUserId) {
   EXPECT_FALSE(GetTokenInformation(token, TokenUser, small.data(), needed - 1, &needed));
   std::vector<BYTE> buffer(needed);
   ASSERT_TRUE(GetTokenInformation(token, TokenUser, buffer.data(), needed, &needed));
+  EXPECT_TRUE(CloseHandle(token));
   PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
   // The SID lives inside the caller's buffer, so it stays valid as long as the buffer.
   EXPECT_GE(static_cast<BYTE*>(sid), buffer.data());
@@ -48,13 +47,19 @@ TEST(Token, OnlyTheCurrentProcessTokenAndTokenUserAreAnswered) {
   HANDLE token = nullptr;
   EXPECT_FALSE(OpenProcessToken(reinterpret_cast<HANDLE>(0x1234), TOKEN_QUERY, &token));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  ASSERT_TRUE(OpenProcessToken(kCurrentProcess, TOKEN_QUERY, &token));
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
   DWORD needed = 0;
   BYTE buffer[256];
   EXPECT_FALSE(GetTokenInformation(token, TokenGroups, buffer, sizeof(buffer), &needed));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
-  EXPECT_FALSE(GetTokenInformation(kCurrentProcess, TokenUser, buffer, sizeof(buffer), &needed));
+  EXPECT_TRUE(CloseHandle(token));
+  EXPECT_FALSE(GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &needed));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  // A token opened without the right to query answers nothing.
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));
+  EXPECT_FALSE(GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &needed));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  CloseHandle(token);
 }
 
 TEST(Sid, ValidityAndAccessorsFollowTheLayout) {

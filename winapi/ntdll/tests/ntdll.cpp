@@ -442,6 +442,10 @@ TEST_F(Registry, ForeignAndClosedHandlesAreRefused) {
   EXPECT_EQ(setDword(&notAKey, u"v", 1), STATUS_INVALID_HANDLE);
   EXPECT_EQ(setDword(HKEY_CURRENT_USER, u"v", 1), STATUS_INVALID_HANDLE);
   EXPECT_EQ(NtFlushKey(nullptr), STATUS_INVALID_HANDLE);
+  // Key handles are kernel handles: CloseHandle closes them too.
+  ASSERT_EQ(openKey(&key, under(u"Closing")), STATUS_SUCCESS);
+  EXPECT_TRUE(CloseHandle(key));
+  EXPECT_EQ(NtClose(key), STATUS_INVALID_HANDLE);
 }
 
 TEST_F(Registry, WritesPersistInTheFileAndEachFileIsItsOwnRegistry) {
