@@ -9,5 +9,6 @@
 #include <winlang.h>
 #include <winnls.h>
 #include <winreg.h>
+#include <winresource.h>
 #include <winsecurity.h>
 #include <winversion.h>

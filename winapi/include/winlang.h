@@ -5,8 +5,8 @@
 #include <winnt.h>
 
 #define MAKELANGID(primary, sub) ((WORD)((((WORD)(sub)) << 10) | (WORD)(primary)))
-#define PRIMARYLANGID(langId) ((WORD)(langId) & 0x3ff)
-#define SUBLANGID(langId) ((WORD)(langId) >> 10)
+#define PRIMARYLANGID(langId) ((WORD)((WORD)(langId) & 0x3ff))
+#define SUBLANGID(langId) ((WORD)((WORD)(langId) >> 10))
 
 #define LANG_NEUTRAL 0x00
 #define LANG_INVARIANT 0x7f
