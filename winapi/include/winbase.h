@@ -4,12 +4,41 @@
 #include <winnt.h>
 #include <windef.h>
 
+#include <cstdarg>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD code);
+
+// System message texts. The layer's table holds short texts of its own for the error and status
+// codes its calls report; other codes fail with ERROR_MR_MID_NOT_FOUND. Texts end with "\r\n".
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
+
+DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
+                            LPWSTR buffer, DWORD size, va_list* arguments);
+
+// Local memory: fixed blocks only (LMEM_FIXED, optionally LMEM_ZEROINIT).
+typedef HANDLE HLOCAL;
+#define LMEM_FIXED 0x0000
+#define LMEM_MOVEABLE 0x0002
+#define LMEM_ZEROINIT 0x0040
+#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+
+HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes);
+HLOCAL WINAPI LocalFree(HLOCAL memory);
+
+// Replaces each %NAME% of the process environment by its value (names compared ignoring case);
+// an unknown name stays as written. Answers the units needed, NUL included.
+DWORD WINAPI ExpandEnvironmentStringsW(LPCWSTR source, LPWSTR destination, DWORD size);
 
 // A critical section is recursive: the owning thread may enter it again, and must leave it
 // as often as it entered. The opaque block has the size the structure has on 64-bit Windows.

@@ -6,5 +6,10 @@
 #include <windef.h>
 #include <winerror.h>
 #include <winbase.h>
+#include <winlang.h>
 #include <winnls.h>
 #include <fileapi.h>
+#include <winreg.h>
+#include <winresource.h>
+#include <winsecurity.h>
+#include <winversion.h>

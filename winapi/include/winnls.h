@@ -32,6 +32,10 @@ extern "C" {
 
 typedef BOOL(CALLBACK* CODEPAGE_ENUMPROCW)(LPWSTR codePageNumberText);
 
+// The user's interface language, from the locale of the environment (LC_ALL, LC_MESSAGES, LANG);
+// English (United States) when none is set or it is "C" or "POSIX".
+LANGID WINAPI GetUserDefaultUILanguage(void);
+
 UINT WINAPI GetACP(void);
 UINT WINAPI GetOEMCP(void);
 BOOL WINAPI IsValidCodePage(UINT codePage);
