@@ -147,7 +147,9 @@ extern "C" HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWOR
     return INVALID_HANDLE_VALUE;
   }
   int accessFlags = canWrite ? (canRead ? O_RDWR : O_WRONLY) : O_RDONLY;
-  accessFlags |= O_CLOEXEC;
+  // Non-blocking only while opening: a named pipe would otherwise hold the caller until a
+  // writer appears.
+  accessFlags |= O_CLOEXEC | O_NONBLOCK;
   if ((flagsAndAttributes & FILE_FLAG_WRITE_THROUGH) != 0) accessFlags |= O_DSYNC;
   bool backupSemantics = (flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) != 0;
   // A handle that only asks about the file (no read or write access) needs no permission to read.
@@ -162,12 +164,15 @@ extern "C" HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWOR
     return INVALID_HANDLE_VALUE;
   }
   struct stat status;
-  if (fstat(fd, &status) == 0 && S_ISDIR(status.st_mode) && !backupSemantics) {
-    // Folders open only for backup semantics, as on Windows.
+  bool isFolder = fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+  // Folders open only for backup semantics, as on Windows. Pipes and sockets are no files
+  // Windows would know by a path, and reading one could wait for ever.
+  if ((isFolder && !backupSemantics) || S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) {
     close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
+  if ((accessFlags & O_PATH) == 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if ((flagsAndAttributes & FILE_FLAG_SEQUENTIAL_SCAN) != 0) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   if ((flagsAndAttributes & FILE_FLAG_RANDOM_ACCESS) != 0) posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
   bool deleteOnClose = (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) != 0;

@@ -66,13 +66,13 @@ std::shared_ptr<KernelObject> lookupHandle(HANDLE handle) {
   return nullptr;
 }
 
-bool removeHandle(HANDLE handle) {
+bool removeHandle(HANDLE handle, bool (*accept)(const KernelObject&)) {
   HandleTable& t = table();
   std::shared_ptr<KernelObject> closing;  // destroyed after the table lock is left
   size_t slot;
   if (slotOf(handle, &slot)) {
     std::unique_lock guard(t.lock);
-    if (slot < t.slots.size() && t.slots[slot] != nullptr) {
+    if (slot < t.slots.size() && t.slots[slot] != nullptr && (accept == nullptr || accept(*t.slots[slot]))) {
       closing = std::move(t.slots[slot]);
       t.slots[slot] = nullptr;
       t.free.push_back(slot);

@@ -45,13 +45,13 @@ std::shared_ptr<T> lookupHandleAs(HANDLE handle) {
   return object;
 }
 
-/// Removes a handle; false with ERROR_INVALID_HANDLE when it names nothing. The ...Of form
-/// removes only an object of kind T (FindClose closes no file).
-bool removeHandle(HANDLE handle);
+/// Removes a handle; false with ERROR_INVALID_HANDLE when it names nothing, or an object that
+/// `accept` (when given) refuses. The test and the removal are one step under the table lock.
+bool removeHandle(HANDLE handle, bool (*accept)(const KernelObject&) = nullptr);
+/// Removes only an object of kind T (FindClose closes no file).
 template <typename T>
 bool removeHandleOf(HANDLE handle) {
-  if (lookupHandleAs<T>(handle) == nullptr) return false;
-  return removeHandle(handle);
+  return removeHandle(handle, [](const KernelObject& object) { return dynamic_cast<const T*>(&object) != nullptr; });
 }
 
 /// The dispatcher: one lock over the signal state of every waitable object, and one condition

@@ -306,12 +306,8 @@ extern "C" DWORD WINAPI GetCurrentProcessId(void) { return static_cast<DWORD>(ge
 
 extern "C" BOOL WINAPI CloseHandle(HANDLE handle) {
   if (handle == winapi::kCurrentThread || handle == winapi::kCurrentProcess) return TRUE;
-  std::shared_ptr<winapi::KernelObject> object = winapi::lookupHandle(handle);
-  if (object == nullptr || !object->closableByCloseHandle()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  return winapi::removeHandle(handle) ? TRUE : FALSE;
+  auto closable = [](const winapi::KernelObject& object) { return object.closableByCloseHandle(); };
+  return winapi::removeHandle(handle, closable) ? TRUE : FALSE;
 }
 
 extern "C" DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds) {

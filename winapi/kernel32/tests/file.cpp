@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -109,6 +110,10 @@ TEST_F(TempTree, MissingFilesAndFoldersAreToldApart) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   // Folders open only with backup semantics.
   EXPECT_EQ(CreateFileW(at("").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  // A named pipe is refused at once instead of waiting for a writer.
+  ASSERT_EQ(std::system(("mkfifo '" + (m_root / "pipe.mp3").string() + "'").c_str()), 0);
+  EXPECT_EQ(CreateFileW(at("pipe.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   HANDLE folder = CreateFileW(at("").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   ASSERT_NE(folder, INVALID_HANDLE_VALUE);
