@@ -82,3 +82,6 @@ function(lumetra_add_test_folders prefix)
     lumetra_add_test(${tname} FOLDER ${d} LABELS ${A_LABELS} DEPS ${A_DEPS})
   endforeach()
 endfunction()
+
+# Resources appended to programs: lumetra_add_resources(target manifest).
+include(LumetraResources)

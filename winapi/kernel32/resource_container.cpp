@@ -21,20 +21,10 @@ constexpr uint32_t kTextRef = 0x80000000u;
 
 char16_t upcase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
-void put16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, static_cast<uint16_t>(v));
-  put16(out, static_cast<uint16_t>(v >> 16));
-}
 void put64(std::vector<uint8_t>& out, uint64_t v) {
   put32(out, static_cast<uint32_t>(v));
   put32(out, static_cast<uint32_t>(v >> 32));
 }
-uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t get32(const uint8_t* p) { return get16(p) | (static_cast<uint32_t>(get16(p + 2)) << 16); }
 uint64_t get64(const uint8_t* p) { return get32(p) | (static_cast<uint64_t>(get32(p + 4)) << 32); }
 
 uint32_t checkedSize(size_t size) {
@@ -77,6 +67,20 @@ int compareEntries(const ResourceEntry& a, const ResourceEntry& b) {
 }
 
 }  // namespace
+
+void put16(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+  put16(out, static_cast<uint16_t>(v));
+  put16(out, static_cast<uint16_t>(v >> 16));
+}
+
+uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+uint32_t get32(const uint8_t* p) { return get16(p) | (static_cast<uint32_t>(get16(p + 2)) << 16); }
 
 ResourceId ResourceId::fromNumber(uint16_t number) {
   ResourceId id;

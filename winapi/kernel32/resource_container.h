@@ -67,6 +67,12 @@ ReadStatus parse(const uint8_t* bytes, size_t size, std::vector<ResourceEntry>& 
 /// Reads the container at the end of a file.
 ReadStatus readFile(const std::string& path, FileResources& out);
 
+/// Little-endian fields, as the container and the resource formats inside it store them.
+void put16(std::vector<uint8_t>& out, uint16_t value);
+void put32(std::vector<uint8_t>& out, uint32_t value);
+uint16_t get16(const uint8_t* bytes);
+uint32_t get32(const uint8_t* bytes);
+
 /// CRC-32 (the polynomial of zlib and PNG).
 uint32_t crc32(const uint8_t* bytes, size_t size, uint32_t crc = 0);
 
