@@ -57,7 +57,6 @@ extern "C" {
 // A module of resources only: any file, whose appended container is read (a file without one has
 // no resources; a damaged one fails with ERROR_BAD_EXE_FORMAT). Freed with FreeLibrary.
 HMODULE WINAPI LoadLibraryExW(LPCWSTR fileName, HANDLE file, DWORD flags);
-BOOL WINAPI FreeLibrary(HMODULE module);
 
 // Types and names are numbers (MAKEINTRESOURCEW), "#123" texts standing for numbers, or texts
 // compared ignoring A-Z case. A null module is the running program. Texts handed to the

@@ -2,15 +2,18 @@
 // GetModuleFileNameW over dlopen and the layer's built-in modules.
 // "name.dll" (or "name" without an extension) is the shared library "libname.so", looked for
 // beside the program first and then on the system's library path. Other names load as given.
-// Left out: ordinals (nothing here exports by number) and LoadLibraryExW's flags.
+// A file named by its path that is no library (a program file) opens as a module of resources
+// only. Left out: ordinals (nothing here exports by number).
 #include <windows.h>
 
 #include "winapi/kernel32/builtin.h"
+#include "winapi/kernel32/resource.h"
 #include "winapi/kernel32/unixpath.h"
 #include "winapi/kernel32/utf8.h"
 
 #include <dlfcn.h>
 #include <link.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -196,11 +199,22 @@ extern "C" HMODULE WINAPI LoadLibraryW(LPCWSTR fileName) {
     module->fileName = loadedFileName(library, candidate);
     return adopt(std::move(module));
   }
+  // A file named by its path that no library stands for, such as a program file, still opens for
+  // its resources: the running program as the program's module, any other file as a data file.
+  std::string named;
+  struct stat file, self;
+  if (hasFolder && winapi::paths::toUnix(fileName, named) && stat(named.c_str(), &file) == 0 && S_ISREG(file.st_mode)) {
+    if (stat("/proc/self/exe", &self) == 0 && file.st_dev == self.st_dev && file.st_ino == self.st_ino) {
+      return handleOf(&programModule());
+    }
+    return winapi::resources::openDataFileModule(fileName);
+  }
   SetLastError(badFormat ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND);
   return nullptr;
 }
 
 extern "C" BOOL WINAPI FreeLibrary(HMODULE handle) {
+  if (winapi::resources::closeDataFileModule(handle)) return TRUE;
   ModuleTable& t = table();
   std::unique_ptr<Module> unloading;
   {

@@ -4,15 +4,11 @@
 // modules, the running program (through /proc/self/exe) and loaded libraries (through their file).
 #include "winapi/kernel32/resource.h"
 
-#include "winapi/kernel32/utf8.h"
+#include "winapi/kernel32/unixpath.h"
 
 #include <algorithm>
 #include <map>
 #include <mutex>
-
-// The module loader's file names, when it is linked in; until then only data-file modules and the
-// program itself have resources.
-extern "C" DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) __attribute__((weak));
 
 namespace winapi::resources {
 
@@ -124,32 +120,9 @@ ResourceId resourceIdOf(LPCWSTR value) {
   return ResourceId::fromText(text);
 }
 
-bool toPosixPath(LPCWSTR path, std::string& out) {
-  if (path == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-  }
-  // FIXME: the layer's shared path mapping should serve here once every area uses it.
-  std::u16string text(path);
-  if (text.rfind(u"\\\\?\\", 0) == 0) text.erase(0, 4);
-  if (text.size() >= 2 && text[1] == u':') {
-    if (text[0] != u'Z' && text[0] != u'z') {
-      SetLastError(ERROR_PATH_NOT_FOUND);
-      return false;
-    }
-    text.erase(0, 2);
-  }
-  std::replace(text.begin(), text.end(), u'\\', u'/');
-  if (text.empty() || !utf8::toUtf8(text, out, utf8::Invalid::Escape)) {
-    SetLastError(text.empty() ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
-    return false;
-  }
-  return true;
-}
-
 HMODULE openDataFileModule(LPCWSTR fileName) {
   std::string path;
-  if (!toPosixPath(fileName, path)) return nullptr;
+  if (!winapi::paths::toUnix(fileName, path)) return nullptr;
   std::shared_ptr<ResourceModule> module = readModule(path);
   if (module->error != ERROR_SUCCESS) {
     SetLastError(module->error);
@@ -178,11 +151,11 @@ std::shared_ptr<const ResourceModule> moduleResources(HMODULE module) {
     std::lock_guard<std::mutex> guard(m.lock);
     auto found = m.dataFiles.find(module);
     if (found != m.dataFiles.end()) resources = found->second;
-  } else if (GetModuleFileNameW != nullptr) {
+  } else {
     WCHAR name[4096];
     DWORD length = GetModuleFileNameW(module, name, 4096);
     std::string path;
-    if (length == 0 || length >= 4096 || !toPosixPath(name, path)) return nullptr;
+    if (length == 0 || length >= 4096 || !winapi::paths::toUnix(name, path)) return nullptr;
     resources = fileModule(path);
   }
   if (resources == nullptr) {

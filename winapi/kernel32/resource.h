@@ -37,8 +37,4 @@ std::shared_ptr<const ResourceModule> moduleResources(HMODULE module);
 /// a text.
 ResourceId resourceIdOf(LPCWSTR value);
 
-/// The POSIX path of a Windows path ("Z:\a\b" is "/a/b"; "\\?\" is stripped; relative paths stay
-/// relative). False with ERROR_PATH_NOT_FOUND for other drives.
-bool toPosixPath(LPCWSTR path, std::string& out);
-
 }  // namespace winapi::resources

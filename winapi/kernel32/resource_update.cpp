@@ -5,6 +5,7 @@
 // to write them, as Windows does).
 #include "winapi/kernel32/handle.h"
 #include "winapi/kernel32/resource.h"
+#include "winapi/kernel32/unixpath.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -141,7 +142,7 @@ extern "C" {
 HANDLE WINAPI BeginUpdateResourceW(LPCWSTR fileName, BOOL deleteExisting) {
   auto update = std::make_shared<ResourceUpdate>();
   struct stat info;
-  if (!winapi::resources::toPosixPath(fileName, update->path) || !checkWritable(update->path, info)) {
+  if (!winapi::paths::toUnix(fileName, update->path) || !checkWritable(update->path, info)) {
     return nullptr;
   }
   winapi::resources::FileResources resources;

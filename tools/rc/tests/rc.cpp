@@ -103,6 +103,19 @@ TEST(ProgramResources, TheBuildAppendedTheManifestsResourcesToThisProgram) {
   EXPECT_EQ(types, (std::vector<std::u16string>{u"IDR_JPG", u"IDR_XML", u"#3", u"#0", u"#4"}));
 }
 
+TEST(ProgramResources, TheProgramLoadedByItsPathIsTheProgramModule) {
+  // A module archive opens the running program by its own path, as on Windows.
+  WCHAR path[4096];
+  ASSERT_GT(GetModuleFileNameW(nullptr, path, 4096), 0u);
+  HMODULE module = LoadLibraryW(path);
+  ASSERT_NE(module, nullptr) << GetLastError();
+  EXPECT_EQ(module, GetModuleHandleW(nullptr));
+  HRSRC xml = FindResourceW(module, MAKEINTRESOURCEW(130), u"IDR_XML");
+  ASSERT_NE(xml, nullptr) << GetLastError();
+  EXPECT_EQ(SizeofResource(module, xml), readAll(kData / "pack.xml").size());
+  EXPECT_TRUE(FreeLibrary(module));
+}
+
 TEST_F(Packer, AManifestRoundTripsThroughTheContainer) {
   const uint8_t bmp[] = {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 40, 0, 0, 0};
   std::ofstream(m_folder / "picture.bmp", std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof(bmp));

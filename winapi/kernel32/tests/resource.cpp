@@ -151,6 +151,17 @@ TEST_F(Resources, UpdatedResourcesAreFoundEnumeratedAndRead) {
   EXPECT_NE(LoadResource(module, empty), nullptr);
 }
 
+TEST_F(Resources, LoadLibraryOpensAFileThatIsNoLibraryForItsResources) {
+  writeSample();
+  HMODULE module = LoadLibraryW(windowsPath(m_program).c_str());
+  ASSERT_NE(module, nullptr) << GetLastError();
+  EXPECT_EQ(resourceData(module, FindResourceW(module, MAKEINTRESOURCEW(130), u"IDR_XML")), bytesOf("<lang/>"));
+  EXPECT_EQ(GetProcAddress(module, "main"), nullptr) << "a data file exports nothing";
+  EXPECT_TRUE(FreeLibrary(module));
+  EXPECT_FALSE(FreeLibrary(module));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
 TEST_F(Resources, TheLanguageAskedWinsThenTheUsersThenAnyOther) {
   writeSample();
   HMODULE module = load(m_program);

@@ -557,6 +557,29 @@ TEST_F(Registry, AKilledWriterLeavesEveryValueWhole) {
   ASSERT_EQ(setDword(key, u"after", 1), STATUS_SUCCESS) << "the database stays writable";
 }
 
+TEST(NtdllModule, EveryEntryPointTheRegistryBindsIsExportedByName) {
+  HMODULE ntdll = LoadLibraryW(u"ntdll.dll");
+  ASSERT_NE(ntdll, nullptr);
+  EXPECT_EQ(LoadLibraryW(u"NTDLL.DLL"), ntdll);
+  for (const char* name :
+       {"NtOpenThread", "NtCreateKey", "NtOpenKey", "NtFlushKey", "NtDeleteKey", "NtQueryKey", "NtEnumerateKey",
+        "NtClose", "NtSetValueKey", "NtSetInformationKey", "NtQueryValueKey", "NtEnumerateValueKey",
+        "NtDeleteValueKey", "NtRenameKey", "NtQueryMultipleValueKey", "NtNotifyChangeKey", "NtCreateFile",
+        "RtlAllocateHeap", "RtlFreeHeap", "NtRestoreKey", "NtSaveKey", "NtLoadKey", "NtLoadKey2", "NtReplaceKey",
+        "NtUnloadKey", "RtlInitString", "RtlInitAnsiString", "RtlInitUnicodeString", "RtlAnsiStringToUnicodeString",
+        "RtlUnicodeStringToAnsiString", "RtlFreeAnsiString", "RtlFreeUnicodeString", "RtlGetVersion"}) {
+    EXPECT_NE(GetProcAddress(ntdll, name), nullptr) << name;
+  }
+  auto getVersion = reinterpret_cast<NTSTATUS(NTAPI*)(PRTL_OSVERSIONINFOW)>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+  RTL_OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  ASSERT_EQ(getVersion(&info), STATUS_SUCCESS);
+  EXPECT_EQ(info.dwBuildNumber, 7601u);
+  EXPECT_EQ(GetProcAddress(ntdll, "NtNoSuchCall"), nullptr);
+  FreeLibrary(ntdll);
+}
+
 TEST(CountedStrings, InitMeasuresInBytesAndConversionsRoundTrip) {
   UNICODE_STRING u;
   RtlInitUnicodeString(&u, u"Grüße");
