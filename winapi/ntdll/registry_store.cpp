@@ -46,7 +46,9 @@ const char kSchema[] =
     "  folded BLOB NOT NULL,"
     "  type INTEGER NOT NULL,"
     "  data BLOB NOT NULL,"
-    "  UNIQUE(key, folded));";
+    "  UNIQUE(key, folded));"
+    // A key's values in creation order (an index on the key alone is ordered by rowid within it).
+    "CREATE INDEX vals_in_order ON vals(key);";
 
 // SQLite binds a null pointer as SQL NULL; an empty name or value must stay an empty blob.
 const uint8_t kEmpty[1] = {0};
