@@ -67,28 +67,33 @@ struct Spec {
   WCHAR conversion = 0;
 };
 
-// Appends the narrow printf flags of `spec` (width and precision as literal numbers).
-std::string narrowSpec(const Spec& spec, const char* lengthAndConversion) {
-  std::string f = "%";
-  if (spec.left) f += '-';
-  if (spec.plus) f += '+';
-  if (spec.space) f += ' ';
-  if (spec.alternate) f += '#';
-  if (spec.zero) f += '0';
-  if (spec.width >= 0) f += std::to_string(spec.width);
-  if (spec.precision >= 0) {
-    f += '.';
-    f += std::to_string(spec.precision);
-  }
-  f += lengthAndConversion;
+// The narrow printf format of `spec` (width and precision as literal numbers) with the given
+// length modifier and conversion.
+struct NarrowFormat {
+  char text[48];
+};
+
+NarrowFormat narrowSpec(const Spec& spec, const char* lengthAndConversion) {
+  NarrowFormat f;
+  char* p = f.text;
+  *p++ = '%';
+  if (spec.left) *p++ = '-';
+  if (spec.plus) *p++ = '+';
+  if (spec.space) *p++ = ' ';
+  if (spec.alternate) *p++ = '#';
+  if (spec.zero) *p++ = '0';
+  const char* end = f.text + sizeof f.text;
+  if (spec.width >= 0) p += std::snprintf(p, static_cast<size_t>(end - p), "%d", spec.width);
+  if (spec.precision >= 0) p += std::snprintf(p, static_cast<size_t>(end - p), ".%d", spec.precision);
+  std::snprintf(p, static_cast<size_t>(end - p), "%s", lengthAndConversion);
   return f;
 }
 
 // Renders one value through the narrow formatter and widens the result into the sink.
 template <typename T>
-void emitNarrow(Sink& sink, const std::string& format, T value) {
+void emitNarrow(Sink& sink, const NarrowFormat& format, T value) {
   char small[160];
-  const int n = std::snprintf(small, sizeof small, format.c_str(), value);
+  const int n = std::snprintf(small, sizeof small, format.text, value);
   if (n < 0) {
     return;
   }
@@ -97,7 +102,7 @@ void emitNarrow(Sink& sink, const std::string& format, T value) {
     return;
   }
   std::string big(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(big.data(), big.size(), format.c_str(), value);
+  std::snprintf(big.data(), big.size(), format.text, value);
   sink.putNarrow(big.data(), static_cast<size_t>(n));
 }
 

@@ -107,10 +107,6 @@ bool findUnitBackward(const WCHAR* data, uint32_t length, const WCHAR* units, ui
   return false;
 }
 
-bool pointsInto(const WCHAR* p, const WCHAR* block, uint32_t capacity) {
-  return block != nullptr && p >= block && p <= block + capacity;
-}
-
 }  // namespace
 
 StrBuffer::~StrBuffer() { std::free(m_data); }
@@ -549,15 +545,14 @@ void StrBuffer::trimLeftChars(const WCHAR* units, int32_t n) {
 
 // ---- Insertion ----------------------------------------------------------------------------------
 
-StrBuffer* StrBuffer::appendRange(const WCHAR* units, uint32_t n, uint32_t fromIndex) {
+StrBuffer* StrBuffer::appendGrowing(const WCHAR* units, uint32_t n) {
   if (n == 0) {
     return this;
   }
-  units += fromIndex;
-  if (pointsInto(units, m_data, m_capacity)) {
+  if (isInBlock(units)) {
     // Our own units (a text appended to itself) would move with a growing block.
     const std::u16string copy(units, n);
-    return appendRange(copy.data(), n, 0);
+    return appendGrowing(copy.data(), n);
   }
   std::memcpy(appendRoom(n), units, n * sizeof(WCHAR));
   m_length += n;
@@ -571,8 +566,6 @@ StrBuffer* StrBuffer::appendChars(const WCHAR* units, int32_t n) {
   return appendRange(units, countOf(units, n), 0);
 }
 
-StrBuffer* StrBuffer::append(const WCHAR* text) { return appendRange(text, static_cast<uint32_t>(wcslen(text)), 0); }
-
 StrBuffer* StrBuffer::appendStr(const IStr* other) {
   const auto* that = static_cast<const StrBuffer*>(other);
   return appendRange(that->m_data, that->m_length, 0);
@@ -583,7 +576,7 @@ StrBuffer* StrBuffer::prepend(const WCHAR* units, int32_t n) {
   if (count == 0) {
     return this;
   }
-  if (pointsInto(units, m_data, m_capacity)) {
+  if (isInBlock(units)) {
     const std::u16string copy(units, count);
     return prepend(copy.data(), static_cast<int32_t>(count));
   }
@@ -609,7 +602,7 @@ StrBuffer* StrBuffer::appendAnsi(const char* text) { return appendBytes(text, -1
 
 StrBuffer* StrBuffer::assign(const WCHAR* text) {
   const uint32_t n = static_cast<uint32_t>(wcslen(text));
-  if (n != 0 && pointsInto(text, m_data, m_capacity)) {
+  if (n != 0 && isInBlock(text)) {
     // A piece of our own text: it fits the block, so it only moves to the front.
     std::memmove(m_data, text, n * sizeof(WCHAR));
     m_length = n;
@@ -726,7 +719,7 @@ void StrBuffer::replace(const WCHAR* find, const WCHAR* replacement) {
   if (nf == 0 || m_length < nf) {
     return;
   }
-  if (pointsInto(find, m_data, m_capacity) || pointsInto(replacement, m_data, m_capacity)) {
+  if (isInBlock(find) || isInBlock(replacement)) {
     // Search and replacement texts taken from this very text would change under our hands.
     const std::u16string f(find, nf);
     const std::u16string r(replacement, nr);

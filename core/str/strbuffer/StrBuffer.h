@@ -6,6 +6,8 @@
 #include "core/thread/ClassTail.h"
 
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 namespace s::str::strbuffer {
 
@@ -227,7 +229,9 @@ class StrBuffer final : public IStr, public io::MemoryStreams {
   StrBuffer* appendFloat(float value) override { return appendDouble(value); }
   StrBuffer* appendDouble(double value) override;
   StrBuffer* appendStr(const IStr* other) override;
-  StrBuffer* append(const WCHAR* text) override;
+  StrBuffer* append(const WCHAR* text) override {
+    return appendRange(text, static_cast<uint32_t>(std::char_traits<char16_t>::length(text)), 0);
+  }
 
   // Assigning.
   StrBuffer* assignUInt64(uint64_t value) override;
@@ -256,7 +260,15 @@ class StrBuffer final : public IStr, public io::MemoryStreams {
   /// Growth steps until the capacity holds n.
   void growBufferTo(uint32_t n);
   /// Appends n units of `units` starting at fromIndex.
-  StrBuffer* appendRange(const WCHAR* units, uint32_t n, uint32_t fromIndex);
+  StrBuffer* appendRange(const WCHAR* units, uint32_t n, uint32_t fromIndex) {
+    units += fromIndex;
+    if (n != 0 && n <= m_capacity - m_length && !isInBlock(units)) {
+      std::memcpy(m_data + m_length, units, n * sizeof(WCHAR));
+      m_length += n;
+      return this;
+    }
+    return appendGrowing(units, n);
+  }
   /// Hex of bytes / 16-, 32-, 64-bit values, replacing the text unless `append`.
   StrBuffer* setHexBytes(const uint8_t* values, uint32_t count, bool append);
   StrBuffer* setHex16(const uint16_t* values, uint32_t count, bool append);
@@ -273,8 +285,13 @@ class StrBuffer final : public IStr, public io::MemoryStreams {
   /// Formats a number in the shared scratch text and assigns it.
   template <typename Format>
   StrBuffer* assignFormatted(Format format);
-  /// Appends `count` values of `digits` hex digits each (or replaces the text).
-  StrBuffer* appendHex(const void* values, uint32_t count, uint32_t bytesEach, bool append);
+  /// Appends `count` values of kBytes bytes each as hex (or replaces the text).
+  template <uint32_t kBytes>
+  StrBuffer* appendHex(const void* values, uint32_t count, bool append);
+  /// Whether `p` points into the block (at most one past the terminator's unit).
+  bool isInBlock(const WCHAR* p) const { return m_data != nullptr && p >= m_data && p <= m_data + m_capacity; }
+  /// appendRange when the units do not simply fit.
+  StrBuffer* appendGrowing(const WCHAR* units, uint32_t n);
   /// Exchanges blocks, lengths and capacities with `other`.
   void swapBlocks(StrBuffer* other);
   /// The units before the first NUL, or the whole text when it holds none.

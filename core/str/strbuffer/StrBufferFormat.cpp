@@ -112,10 +112,10 @@ StrBuffer* StrBuffer::assignDouble(double value) {
 
 // ---- Hex ----------------------------------------------------------------------------------------
 
-StrBuffer* StrBuffer::appendHex(const void* values, uint32_t count, uint32_t bytesEach,
-                                bool append) {
-  const uint32_t digits = bytesEach * 2;
-  const uint64_t units = static_cast<uint64_t>(count) * digits;
+template <uint32_t kBytes>
+StrBuffer* StrBuffer::appendHex(const void* values, uint32_t count, bool append) {
+  constexpr uint32_t kDigits = kBytes * 2;
+  const uint64_t units = static_cast<uint64_t>(count) * kDigits;
   if (!append) {
     m_length = 0;
   }
@@ -129,61 +129,61 @@ StrBuffer* StrBuffer::appendHex(const void* values, uint32_t count, uint32_t byt
   }
   WCHAR* out = m_data + m_length;
   const auto* in = static_cast<const unsigned char*>(values);
-  for (uint32_t i = 0; i < count; ++i, in += bytesEach) {
+  for (uint32_t i = 0; i < count; ++i, in += kBytes) {
     uint64_t value = 0;
-    std::memcpy(&value, in, bytesEach);  // the element's value, little-endian as in memory
-    for (uint32_t d = digits; d != 0; --d) {
+    std::memcpy(&value, in, kBytes);  // the element's value, little-endian as in memory
+    for (uint32_t d = kDigits; d != 0; --d) {
       out[d - 1] = kHexDigits[value & 0xF];
       value >>= 4;
     }
-    out += digits;
+    out += kDigits;
   }
   m_length += static_cast<uint32_t>(units);
   return this;
 }
 
 StrBuffer* StrBuffer::appendHexUInt64Array(const uint64_t* values, uint32_t count) {
-  return appendHex(values, count, 8, true);
+  return appendHex<8>(values, count, true);
 }
 StrBuffer* StrBuffer::appendHexUInt32Array(const uint32_t* values, uint32_t count) {
-  return appendHex(values, count, 4, true);
+  return appendHex<4>(values, count, true);
 }
 StrBuffer* StrBuffer::appendHexUInt16Array(const uint16_t* values, uint32_t count) {
-  return appendHex(values, count, 2, true);
+  return appendHex<2>(values, count, true);
 }
 StrBuffer* StrBuffer::appendHexUInt8Array(const uint8_t* values, uint32_t count) {
-  return appendHex(values, count, 1, true);
+  return appendHex<1>(values, count, true);
 }
 StrBuffer* StrBuffer::appendHexInt64Array(const int64_t* values, uint32_t count) {
-  return appendHex(values, count, 8, true);
+  return appendHex<8>(values, count, true);
 }
 StrBuffer* StrBuffer::appendHexInt32Array(const int32_t* values, uint32_t count) {
-  return appendHex(values, count, 4, true);
+  return appendHex<4>(values, count, true);
 }
 StrBuffer* StrBuffer::appendHexInt16Array(const int16_t* values, uint32_t count) {
-  return appendHex(values, count, 2, true);
+  return appendHex<2>(values, count, true);
 }
 StrBuffer* StrBuffer::appendHexInt8Array(const int8_t* values, uint32_t count) {
-  return appendHex(values, count, 1, true);
+  return appendHex<1>(values, count, true);
 }
 StrBuffer* StrBuffer::appendHexFloatArray(const float* values, uint32_t count) {
-  return appendHex(values, count, 4, true);
+  return appendHex<4>(values, count, true);
 }
 // A double is two 32-bit words in memory order, the low word first.
 StrBuffer* StrBuffer::appendHexDoubleArray(const double* values, uint32_t count) {
-  return appendHex(values, count * 2, 4, true);
+  return appendHex<4>(values, count * 2, true);
 }
 StrBuffer* StrBuffer::setHexBytes(const uint8_t* values, uint32_t count, bool append) {
-  return appendHex(values, count, 1, append);
+  return appendHex<1>(values, count, append);
 }
 StrBuffer* StrBuffer::setHex16(const uint16_t* values, uint32_t count, bool append) {
-  return appendHex(values, count, 2, append);
+  return appendHex<2>(values, count, append);
 }
 StrBuffer* StrBuffer::setHex32(const uint32_t* values, uint32_t count, bool append) {
-  return appendHex(values, count, 4, append);
+  return appendHex<4>(values, count, append);
 }
 StrBuffer* StrBuffer::setHex64(const uint64_t* values, uint32_t count, bool append) {
-  return appendHex(values, count, 8, append);
+  return appendHex<8>(values, count, append);
 }
 
 // ---- Parsing ------------------------------------------------------------------------------------

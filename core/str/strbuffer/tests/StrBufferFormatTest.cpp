@@ -2,6 +2,7 @@
 #include "core/col/array/ArrayU08.h"
 #include "core/digest/md5/Md5.h"
 #include "core/str/strbuffer/StrBuffer.h"
+#include "core/str/strbuffer/tests/PooledText.h"
 #include "core/system/codepage/CodePage.h"
 
 #include <windows.h>
@@ -22,18 +23,7 @@ using s::system::codepage::CodePage;
 
 namespace {
 
-class Text {
- public:
-  explicit Text(const char16_t* value = u"") : m_text(StrBuffer::take()) { m_text->assign(value); }
-  ~Text() { m_text->release(); }
-  Text(const Text&) = delete;
-  Text& operator=(const Text&) = delete;
-  StrBuffer* operator->() const { return m_text; }
-  StrBuffer* get() const { return m_text; }
-
- private:
-  StrBuffer* m_text;
-};
+using Text = PooledText;
 
 std::u16string str(StrBuffer* text) { return std::u16string(text->getCStr()); }
 

@@ -3,6 +3,7 @@
 #include "core/col/IteratorBase.h"
 #include "core/str/strarray/StrArray.h"
 #include "core/str/strbuffer/StrBuffer.h"
+#include "core/str/strbuffer/tests/PooledText.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,7 @@ using s::str::strbuffer::StrBuffer;
 
 namespace {
 
-// A pooled text that goes back to its pool at the end of the scope.
-class Text {
- public:
-  explicit Text(const char16_t* value = u"") : m_text(StrBuffer::take()) { m_text->assign(value); }
-  ~Text() { m_text->release(); }
-  Text(const Text&) = delete;
-  Text& operator=(const Text&) = delete;
-  StrBuffer* operator->() const { return m_text; }
-  StrBuffer* get() const { return m_text; }
-
- private:
-  StrBuffer* m_text;
-};
+using Text = PooledText;
 
 std::u16string str(StrBuffer* text) {
   return std::u16string(text->getBuffer() == nullptr ? u"" : text->getBuffer(), text->getLength());
