@@ -18,8 +18,8 @@
 //   getClassName() override      the text given
 //   newInstance() override       take()
 //
-// The capacity is 1000 unless a third argument says otherwise: `S_POOLED_CLASS(Window,
-// u"s_gui_win_Window", 0)` for objects that are never reused, 10000 for hash-table nodes.
+// The capacity is 1000 unless a third argument says otherwise: `S_POOLED_CLASS(Foo,
+// u"s_area_Foo", 0)` for objects that are never reused (windows), 10000 for hash-table nodes.
 // The class must derive from s::base::IObject and (virtually) from s::thread::IPoolable, have a
 // default constructor that leaves the reset state, and implement `reset()`. The pool holds and
 // hands out the object as its own class's pointer; an element disposer that is the pool must

@@ -61,7 +61,9 @@ ArrayU08* StrBuffer::encodeWith(uint32_t codePage, ArrayU08* out, bool append,
   uint8_t* bytes = out->getItems() + count;
   uint32_t produced = 0;
   if (codePage == CodePage::kUtf16) {
-    std::memcpy(bytes, m_data, m_length * sizeof(WCHAR));
+    if (m_length != 0) {
+      std::memcpy(bytes, m_data, m_length * sizeof(WCHAR));
+    }
     produced = m_length * 2;
   } else if (codePage == CodePage::kUtf16BigEndian) {
     for (uint32_t i = 0; i < m_length; ++i) {
