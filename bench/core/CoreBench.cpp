@@ -83,6 +83,34 @@ void U16StringAppend(benchmark::State& state) {
 }
 BENCHMARK(U16StringAppend)->Arg(4)->Arg(64)->Arg(4096);
 
+// The same with the room reserved first: the appends alone, without the growth.
+void StrBufferAppendReserved(benchmark::State& state) {
+  const int pieces = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    StrBuffer* text = StrBuffer::take();
+    text->reserve(static_cast<uint32_t>(pieces) * 6);
+    for (int i = 0; i < pieces; ++i) {
+      text->append(u"piece ");
+    }
+    benchmark::DoNotOptimize(text->getCStr());
+    text->release();
+  }
+}
+BENCHMARK(StrBufferAppendReserved)->Arg(4096);
+
+void U16StringAppendReserved(benchmark::State& state) {
+  const int pieces = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    std::u16string text;
+    text.reserve(static_cast<size_t>(pieces) * 6);
+    for (int i = 0; i < pieces; ++i) {
+      text += u"piece ";
+    }
+    benchmark::DoNotOptimize(text.c_str());
+  }
+}
+BENCHMARK(U16StringAppendReserved)->Arg(4096);
+
 // ---- Numbers ------------------------------------------------------------------------------------
 
 void StrBufferAppendInt32(benchmark::State& state) {
