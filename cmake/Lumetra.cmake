@@ -69,7 +69,9 @@ endfunction()
 # core/str/tests becomes core_str_tests.
 function(lumetra_add_test_folders prefix)
   cmake_parse_arguments(A "" "" "LABELS;DEPS" ${ARGN})
-  file(GLOB_RECURSE cpps CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/tests/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  # Any depth: core/col/array/tests is found as well as core/tests.
+  file(GLOB_RECURSE cpps CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER cpps INCLUDE REGEX "/tests/[^/]*\\.cpp$")
   set(dirs "")
   foreach(f ${cpps})
     get_filename_component(d ${f} DIRECTORY)
