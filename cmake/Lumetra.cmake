@@ -5,9 +5,17 @@ set(LUMETRA_WARNINGS -Wall -Wextra -Werror)
 # Floating point stays exactly as written: no contraction into fused multiply-adds.
 set(LUMETRA_FP_FLAGS -ffp-contract=off -fno-fast-math)
 
+if(LUMETRA_SANITIZE AND LUMETRA_TSAN)
+  message(FATAL_ERROR "LUMETRA_SANITIZE and LUMETRA_TSAN exclude each other: use one build folder for each")
+endif()
 if(LUMETRA_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+endif()
+if(LUMETRA_TSAN)
+  # GCC 12's -Wrestrict misfires on inlined string code under the thread sanitizer.
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -Wno-restrict)
+  add_link_options(-fsanitize=thread)
 endif()
 
 function(lumetra_target_options target)

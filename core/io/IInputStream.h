@@ -7,6 +7,8 @@
 
 namespace s::io {
 
+class IOutputStream;
+
 /// Bytes read from a position. Texts and arrays read their own memory (sharing one position with
 /// their output view), collections their elements, files their contents.
 ///
@@ -38,6 +40,10 @@ class IInputStream : public virtual thread::IPoolable {
   /// The user is done with the stream: memory views go to position 0 (their owner stays);
   /// standalone streams go back to their pool.
   virtual void dispose() = 0;
+
+  /// Reads this stream to its end and writes everything into `output`. True when the input
+  /// ended; false when a write failed (the output then holds a part). Any thread may copy.
+  bool copyTo(IOutputStream* output);
 };
 
 }  // namespace s::io

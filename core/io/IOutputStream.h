@@ -7,6 +7,8 @@
 
 namespace s::io {
 
+class IInputStream;
+
 /// Bytes written at a position. Texts and arrays grow their own memory (sharing one position with
 /// their input view); files write through a buffer. The positioning operations mean what they mean
 /// on s::io::IInputStream.
@@ -31,6 +33,10 @@ class IOutputStream : public virtual thread::IPoolable {
   virtual bool skipBack(int64_t n) = 0;
   virtual void resetStream() = 0;
   virtual void dispose() = 0;
+
+  /// Writes everything `input` holds from its position to its end into this stream; as
+  /// IInputStream::copyTo.
+  bool copyFrom(IInputStream* input);
 };
 
 }  // namespace s::io

@@ -1,0 +1,118 @@
+// The stream that writes a file through a buffer.
+#include "core/file/win/FileOutputStream.h"
+
+#include <cstring>
+#include <new>
+
+namespace s::file::win {
+
+FileOutputStream::~FileOutputStream() { resetStream(); }
+
+bool FileOutputStream::open(const WCHAR* pathText, bool append) {
+  resetStream();
+  if (!m_file.open(pathText, GENERIC_READ | GENERIC_WRITE, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+                   FILE_ATTRIBUTE_NORMAL)) {
+    return false;
+  }
+  m_buffer = new (std::nothrow) unsigned char[kBufferSize];
+  if (m_buffer == nullptr || (append && m_file.seekToEnd() < 0)) {
+    resetStream();
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+  return true;
+}
+
+bool FileOutputStream::writeOut() {
+  if (!m_file.isOpen() || m_failed) {
+    return false;
+  }
+  if (m_buffered == 0) {
+    return true;
+  }
+  DWORD done = 0;
+  if (!WriteFile(m_file.get(), m_buffer, m_buffered, &done, nullptr) || done != m_buffered) {
+    // Part of the buffer may be in the file now: writing it again, or anywhere else, would
+    // put bytes where they do not belong. The stream stays failed.
+    m_failed = true;
+    return false;
+  }
+  m_buffered = 0;
+  return true;
+}
+
+bool FileOutputStream::write(const void* data, uint32_t size, uint32_t* written) {
+  if (!m_file.isOpen() || m_failed) {
+    if (written != nullptr) {
+      *written = 0;
+    }
+    return false;
+  }
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  uint32_t left = size;
+  while (left != 0) {
+    const uint32_t room = kBufferSize - m_buffered;
+    const uint32_t n = left < room ? left : room;
+    std::memcpy(m_buffer + m_buffered, bytes, n);
+    m_buffered += n;
+    bytes += n;
+    left -= n;
+    if (left != 0 && !writeOut()) {
+      return false;
+    }
+  }
+  m_file.advance(size);
+  if (written != nullptr) {
+    *written = size;
+  }
+  return true;
+}
+
+bool FileOutputStream::read(void* buffer, uint32_t size, uint32_t* got) {
+  // Reading first moves the file pointer: bytes still buffered would land behind the read.
+  if (!writeOut()) {
+    if (got != nullptr) {
+      *got = 0;
+    }
+    return false;
+  }
+  return m_file.read(buffer, size, got);
+}
+
+bool FileOutputStream::flush() { return writeOut() && FlushFileBuffers(m_file.get()); }
+
+void FileOutputStream::truncate() {
+  if (m_file.isOpen() && flush()) {
+    SetEndOfFile(m_file.get());
+  }
+}
+
+bool FileOutputStream::seek(int64_t position) {
+  return position == m_file.getPosition() || (writeOut() && m_file.seek(position));
+}
+
+bool FileOutputStream::close() {
+  bool complete = !m_failed;
+  if (m_file.isOpen()) {
+    // A failed final flush is an error: a truncated file is not a written file.
+    complete = flush();
+    complete = m_file.close() && complete;
+  }
+  delete[] m_buffer;
+  m_buffer = nullptr;
+  m_buffered = 0;
+  return complete;
+}
+
+void FileOutputStream::resetStream() {
+  close();
+  m_file.setPosition(0);
+  m_failed = false;
+}
+
+void FileOutputStream::dispose() {
+  close();
+  release();
+}
+
+}  // namespace s::file::win

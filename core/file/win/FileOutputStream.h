@@ -1,0 +1,75 @@
+// The stream that writes a file through a buffer.
+#pragma once
+
+#include "core/base/IObject.h"
+#include "core/file/IFileOutputStream.h"
+#include "core/file/win/FileHandle.h"
+#include "core/io/IInputStream.h"
+#include "core/thread/ClassTail.h"
+
+#include <cstdint>
+
+namespace s::file::win {
+
+/// Writes a file through a buffer of 65,536 bytes, which goes to the file only when it is full
+/// and more must go in, or on `flush`, a move, or `close`; `getPosition` counts the buffered
+/// bytes. It is also an input stream over the same file and position.
+///
+/// Failures are sticky: once writing the buffer out has failed (a full disk, a short write),
+/// every later write, flush and move fails, the position stays where it was, and `close`
+/// answers false. So buffered bytes never land at a position they were not written for, and a
+/// file that did not get all its bytes is never taken for a written one. `resetStream` (and
+/// `open`) start afresh.
+///
+/// A stream whose `open` failed (or that is closed) fails every read, write and flush. Pooled
+/// (capacity 1000): the pool's reset writes out and closes a file still open; `dispose` closes
+/// and gives the stream back. One thread at a time.
+class FileOutputStream final : public IFileOutputStream, public io::IInputStream, public base::IObject {
+  S_POOLED_CLASS(FileOutputStream, u"s_file_win_FileOutputStream")
+
+  /// Bytes of the write buffer.
+  static constexpr uint32_t kBufferSize = 0x10000;
+
+  FileOutputStream() = default;
+  ~FileOutputStream() override;
+
+  /// Opens the file named by `pathText` for writing (and reading): at its end when `append`,
+  /// else emptied; created when missing. False when it cannot be opened.
+  bool open(const WCHAR* pathText, bool append);
+
+  void reset() override { resetStream(); }
+  /// Reads from the file at the position, after writing the buffer out (bytes buffered before
+  /// the read are in the file when it reads).
+  bool read(void* buffer, uint32_t size, uint32_t* got) override;
+  bool write(const void* data, uint32_t size, uint32_t* written) override;
+  /// Writes the buffer out and makes the system write the file to its disk.
+  bool flush() override;
+  /// Ends the file at the position (after a flush); nothing after a failure.
+  void truncate() override;
+  /// Flushes and closes; false when any byte written did not reach the file.
+  bool close() override;
+  int64_t getPosition() override { return m_file.getPosition(); }
+  bool isSeekable() override { return true; }
+  bool rewind() override { return writeOut() && m_file.rewind(); }
+  int64_t seekToEnd() override { return writeOut() ? m_file.seekToEnd() : -1; }
+  bool seek(int64_t position) override;
+  int64_t seekFromEnd(int64_t distance) override { return writeOut() ? m_file.seekFromEnd(distance) : -1; }
+  bool skip(int64_t n) override { return n == 0 || (writeOut() && m_file.skip(n)); }
+  bool skipBack(int64_t n) override { return n == 0 || (writeOut() && m_file.skipBack(n)); }
+  void resetStream() override;
+  void dispose() override;
+
+  /// Whether writing out has failed since the stream was opened.
+  bool hasFailed() const { return m_failed; }
+
+ private:
+  /// Writes the buffered bytes to the file. False without a handle and after any failure.
+  bool writeOut();
+
+  FileHandle m_file;
+  unsigned char* m_buffer = nullptr;
+  uint32_t m_buffered = 0;
+  bool m_failed = false;
+};
+
+}  // namespace s::file::win

@@ -1,0 +1,235 @@
+// The library's file-system path: a pooled path text split into its parts, with the questions
+// about the file or folder it names and the texts and paths derived from it.
+#pragma once
+
+#include "core/file/IPath.h"
+#include "core/str/strbuffer/StrBuffer.h"
+#include "core/thread/ClassTail.h"
+#include "core/thread/IPoolable.h"
+
+#include <cstdint>
+
+namespace s::file::win {
+
+/// A path in the Windows form the whole program uses ("Z:\home\ann\a.mp3"; the layer maps
+/// drive Z: to the POSIX root). `setPath` turns "/" into "\", drops trailing "\" and splits the
+/// rest into drive ("C:"), folder ("\music\", with both slashes), title ("a") and extension
+/// (".mp3"; for a stream path "file.txt:name" also the ":name"). A part longer than 779 units
+/// makes the path not valid. The working form given to file calls is the long form
+/// ("\\?\" or "\\?\UNC\" + path) when the full path has 250 units or more, else the full path;
+/// the run-time calls (access tests, permissions, status) always get the full path.
+///
+/// Caches: the attribute word, the status record (size and three times in seconds since
+/// 1970-01-01 UTC), the file-system kind, the root and the size on disk are read at most once
+/// per `setPath`; only the time getters can be told to refresh. A missing path has no
+/// attributes: every attribute test answers false for it, and attributes cannot be added to it.
+///
+/// Texts: `get...` results point into this path's buffers and stay valid until the next call
+/// that writes the same buffer (all text forms share one work text). `copy...(null, ...)` and
+/// `new...` results come from their pools; the caller releases them.
+///
+/// This system has no named streams: "b.txt:meta" is a stream path by its text (`isStream`), but
+/// its size and times, unless a listing set the size, are those of the file of that name.
+///
+/// Pooled (capacity 1000); `reset` is `clear`, which keeps the buffers' memory. One thread at a
+/// time uses a path; paths on different threads are independent.
+class PathWin final : public IPath, public virtual thread::IPoolable {
+  S_POOLED_CLASS(PathWin, u"s_file_win_PathWin")
+
+  /// File-system kinds (`isFat`, `isNtfs`).
+  enum FileSystemKind : int32_t { kUnread = -1, kOther = 0, kFat = 1, kFat32 = 2, kVfat = 3, kNtfs = 4, kHpfs = 5 };
+  /// Full paths of this many units or more are given to file calls in their long form.
+  static constexpr uint32_t kLongFormFrom = 250;
+  /// Units of the split and composition buffers, terminator included.
+  static constexpr uint32_t kPartUnits = 780;
+
+  PathWin();
+  ~PathWin() override;
+  PathWin(const PathWin&) = delete;
+  PathWin& operator=(const PathWin&) = delete;
+
+  void reset() override { clear(); }
+
+  /// Paths compare and hash by their full paths, as texts do.
+  int32_t compareTo(const base::IComparable* other,
+                    const base::IComparator* comparator = nullptr) const override;
+  int32_t compareToIgnoreCase(const base::IComparable* other,
+                              const base::IComparator* comparator = nullptr) const override;
+  bool equals(const base::IComparable* other, const base::IComparator* comparator = nullptr) const override;
+  bool equalsIgnoreCase(const base::IComparable* other,
+                        const base::IComparator* comparator = nullptr) const override;
+  uint32_t hashCode() const override { return m_fullPath->hashCode(); }
+  uint32_t hashCodeIgnoreCase() const override { return m_fullPath->hashCodeIgnoreCase(); }
+
+  void dump() override {}
+  void clear() override;
+  bool isValid() const override { return m_valid; }
+  bool isAbsolute() const override { return m_valid && (hasDriveLetter() || isUncPath()); }
+  bool exists() override;
+  bool isNtfs() override { return readFileSystemKind() == kNtfs; }
+  bool isFat() override;
+  /// The attribute word; INVALID_FILE_ATTRIBUTES when the path names nothing.
+  uint32_t getAttributes() override;
+  bool addAttributes(uint32_t bits) override;
+  bool setAttributes(uint32_t value) override;
+  bool isReadable() override { return accessTest(4); }
+  bool isWritable() override { return accessTest(2); }
+  bool isReadWritable() override { return accessTest(6); }
+  bool isDirectory() override { return hasAttribute(0x10); }
+  bool isFile() override;
+  bool isStream() const override { return m_isStream; }
+  bool isHidden() override { return hasAttribute(0x2); }
+  bool isSystem() override { return hasAttribute(0x4); }
+  bool isArchive() override { return hasAttribute(0x20); }
+  bool isExe() override { return isFile() && m_extension->endsWithIgnoreCase(u".exe"); }
+  bool isShortcut() override { return isFile() && m_extension->endsWithIgnoreCase(u".lnk"); }
+  bool isInternetShortcut() override { return isFile() && m_extension->endsWithIgnoreCase(u".url"); }
+  /// More than two units, "\\" or "//" first, and a third unit that is no separator.
+  bool isUncPath() const override;
+  /// The units after the first two up to the next "\" (empty for two units or fewer).
+  const WCHAR* getUncServer() override;
+  bool isDriveOnly() const override;
+  bool hasDriveLetter() const override;
+  /// The first unit of the full path (0 when it is empty).
+  WCHAR getDriveLetter() const override;
+  /// Both with drive letters: the same letter, as written (case-sensitive); both UNC: the same
+  /// server ignoring case; else false.
+  bool isSameVolume(const WCHAR* pathText) override;
+  /// `pathText` relative to this folder (asFolder, or an existing directory) or to this path's
+  /// folder: "..\" once per level that the text leaves. Another volume: the text unchanged.
+  const WCHAR* toRelativePath(const WCHAR* pathText, bool asFolder) override;
+  /// `relativeText` joined to this folder (as above), each "..\" (or "../") at the start of the
+  /// text removing one level. An absolute text, or one that climbs above the root: unchanged.
+  const WCHAR* toAbsolutePath(const WCHAR* relativeText, bool asFolder) override;
+  const WCHAR* getFullPath() override { return m_fullPath->getCStr(); }
+  /// The working form: the long form when there is one, else the full path.
+  const WCHAR* getLongPath() override;
+  uint32_t getLength() const override { return m_fullPath->getLength(); }
+  /// "C:\" for a drive path, "\\server\share\" for a UNC path; cached.
+  const WCHAR* getRoot() override;
+  const WCHAR* getExtension() override { return m_extension->getCStr(); }
+  /// Bytes: a file's size (0 for a missing path, and for a folder unless `folderMode`). In
+  /// folder mode a folder sums its files (when `countFiles`) and, with `descend`, its
+  /// sub-folders' whole contents at any depth, counting into the optional counters. Symbolic
+  /// links to folders are never followed.
+  int64_t getSize(bool folderMode, bool descend, uint32_t* fileCount, uint32_t* folderCount,
+                  bool countFiles) override;
+  /// The size rounded up to whole clusters of the volume (at least 512 bytes); cached.
+  int64_t getSizeOnDisk() override;
+  void setCachedSize(int64_t size) override { m_streamSize = size; }
+  /// Seconds since 1970-01-01 UTC; 0 for a missing path.
+  int64_t getCreationTime(bool refresh) override;
+  int64_t getLastAccessTime(bool refresh) override;
+  int64_t getLastWriteTime(bool refresh) override;
+  /// Read and write when the path is writable now, else read-only.
+  bool setReadable() override;
+  bool setWritable(bool writable) override;
+  bool makeWritable() override { return setWritable(true); }
+  /// Hidden cannot be set on this system (a hidden name begins with "."): false unless hidden.
+  bool hide() override { return addAttributes(0x2); }
+
+  str::strbuffer::StrBuffer* copyFullPath(str::strbuffer::StrBuffer* out, bool append) override;
+  str::strbuffer::StrBuffer* copyFullPathWithSlash(str::strbuffer::StrBuffer* out, bool append) override;
+  const WCHAR* getFullPathWithSlash() override;
+  /// The containing folder as a path; null for a drive alone or when it is not valid.
+  PathWin* newFolderPath() override;
+  /// Drive and folder, ending in "\".
+  str::strbuffer::StrBuffer* copyFolder(str::strbuffer::StrBuffer* out, bool append) override;
+  const WCHAR* getFolder() override;
+  str::strbuffer::StrBuffer* copyFolderNoSlash(str::strbuffer::StrBuffer* out, bool append) override;
+  const WCHAR* getFolderNoSlash() override;
+  str::strbuffer::StrBuffer* copyFileName(str::strbuffer::StrBuffer* out, bool append) override;
+  const WCHAR* getFileName() override;
+  str::strbuffer::StrBuffer* copyTitle(str::strbuffer::StrBuffer* out, bool append) override;
+  const WCHAR* getTitle() override;
+  str::strbuffer::StrBuffer* copyExtension(str::strbuffer::StrBuffer* out, bool append) override;
+  const WCHAR* getExtensionCopy() override;
+  str::strbuffer::StrBuffer* copyExtensionNoDot(str::strbuffer::StrBuffer* out, bool append) override;
+  const WCHAR* getExtensionNoDot() override;
+  /// The shell's type name ("MP3 File", "File folder").
+  str::strbuffer::StrBuffer* copyShellTypeName(str::strbuffer::StrBuffer* out, bool append) override;
+  const WCHAR* getShellTypeName() override;
+  /// The size as the shell shows it ("1.50 MB"); nothing for a folder.
+  str::strbuffer::StrBuffer* copySizeText(str::strbuffer::StrBuffer* out, bool append) override;
+  const WCHAR* getSizeText() override;
+
+  /// Full path + "\" + name.
+  PathWin* newChild(const WCHAR* name) override;
+  /// Folder + title + `extension` (given with its dot).
+  PathWin* newWithNewExtension(const WCHAR* extension) override;
+  /// Folder + title + suffix + extension; for an existing directory folder + name + suffix.
+  PathWin* newWithSuffix(const WCHAR* suffix) override;
+  /// This path when it does not exist, else the first free "title (n).ext" (n = 1, 2, ...);
+  /// for a directory "name (n)".
+  PathWin* newUniqueSibling() override;
+  /// As newUniqueSibling with the number appended directly ("song2.mp3").
+  PathWin* newUniqueSiblingPlainNumber() override;
+  /// The path of the folder (the parent of "C:\a" is "C:", and of "C:" "C:" again).
+  PathWin* newParent() override;
+
+  /// The extension equals `extension` ignoring case.
+  bool hasExtension(const WCHAR* extension) const override;
+  PathWin* setPath(const str::strbuffer::StrBuffer* text) override;
+  PathWin* setPathText(const WCHAR* text) override;
+
+  /// New pooled paths: of a text; of a + b (no separator added); of folder + "\" + name; of
+  /// folder + "\" + name + ".lnk".
+  static PathWin* newFromText(const WCHAR* text);
+  static PathWin* newFromConcatenation(const WCHAR* a, const WCHAR* b);
+  static PathWin* newFromFolderAndName(const WCHAR* folder, const WCHAR* name);
+  static PathWin* newShortcutPathIn(const WCHAR* folder, const WCHAR* name);
+
+ private:
+  struct Status {
+    int64_t size = 0;
+    int64_t lastAccess = 0;
+    int64_t lastWrite = 0;
+    int64_t creation = 0;
+  };
+
+  static const PathWin* comparablePath(const base::IComparable* other, const base::IComparator* comparator);
+  /// Takes the given text as the path: valid when not empty, then split.
+  PathWin* takeGivenText();
+  void split();
+  bool hasAttribute(uint32_t bit);
+  bool accessTest(int mode) const;
+  int32_t readFileSystemKind();
+  void readStatus();
+  /// The base folder of the relative-path operations, ending in a separator.
+  void copyBase(str::strbuffer::StrBuffer* out, bool asFolder);
+  bool chmodTo(bool writable);
+  /// A sibling "stem + before + n + after + extension" for n = 1, 2, ... that does not exist.
+  PathWin* newUniqueSibling(const WCHAR* before, const WCHAR* after);
+  /// Folder-mode size of this folder.
+  int64_t sumFolder(bool descend, uint32_t* fileCount, uint32_t* folderCount, bool countFiles);
+  static str::strbuffer::StrBuffer* outText(str::strbuffer::StrBuffer* out, bool append);
+
+  friend int32_t compareByFullPath(const void* a, const void* b, void* user);
+  friend int32_t compareByExtension(const void* a, const void* b, void* user);
+
+  str::strbuffer::StrBuffer* m_work;
+  str::strbuffer::StrBuffer* m_given;
+  str::strbuffer::StrBuffer* m_drive;
+  str::strbuffer::StrBuffer* m_root;
+  str::strbuffer::StrBuffer* m_folder;
+  str::strbuffer::StrBuffer* m_longForm;
+  Status m_status;
+  int64_t m_sizeOnDisk = -1;
+  bool m_statusRead = false;
+  bool m_valid = false;
+  bool m_isStream = false;
+  int64_t m_streamSize = -1;
+  bool m_attributesRead = false;
+  uint32_t m_attributes = 0;
+  int32_t m_fileSystemKind = kUnread;
+  str::strbuffer::StrBuffer* m_extension;
+  str::strbuffer::StrBuffer* m_fullPath;
+  str::strbuffer::StrBuffer* m_title;
+};
+
+/// Sort comparisons of two paths (the elements of a pointer sort, PathWin pointers): full paths
+/// (extensions) compared ignoring case over the shorter length, then the shorter first.
+int32_t compareByFullPath(const void* a, const void* b, void* user);
+int32_t compareByExtension(const void* a, const void* b, void* user);
+
+}  // namespace s::file::win
