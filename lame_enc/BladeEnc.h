@@ -62,7 +62,7 @@ struct BE_CONFIG {
   uint32_t maxBitrate;        // kbps: the highest bitrate with VBR; 0 = the format's highest
   int32_t preset;             // BE_PRESET_...
   uint32_t mpegVersion;       // 1 MPEG-1, 0 MPEG-2; not read: the output rate decides
-  uint32_t psychoModel;       // 0; the encoder has one model
+  uint32_t psychoModel;       // must be 0: the encoder has one model
   uint32_t emphasis;          // 0 none, 1 50/15 us, 3 CCITT J.17
   int32_t privateBit;         // header flags of every frame
   int32_t crc;
@@ -75,7 +75,7 @@ struct BE_CONFIG {
   int32_t vbrMethod;          // BE_VBR_METHOD_...
   int32_t disableReservoir;   // every frame decodable on its own
   int32_t strictIso;
-  uint16_t quality;           // 0: the preset decides; nothing else is read
+  uint16_t quality;           // must be 0: the preset decides
   uint8_t reserved[237];
 };
 #pragma pack(pop)

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -169,6 +170,10 @@ BE_ERR LameStream::open(const BE_CONFIG& config, std::unique_ptr<LameStream>& st
       config.recordSize != BE_CONFIG_SIZE) {
     return BE_ERR_INVALID_FORMAT;
   }
+  // Setting a stream up may fill the encoder's process-wide tables; streams are therefore
+  // opened one at a time, while encoding on several threads is free.
+  static std::mutex opening;
+  std::lock_guard<std::mutex> guard(opening);
   std::unique_ptr<LameStream> s(new LameStream);
   s->m_lame = lame_init();
   if (s->m_lame == nullptr) return BE_ERR_NO_MORE_HANDLES;

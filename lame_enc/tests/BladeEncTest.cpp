@@ -299,22 +299,6 @@ TEST_F(EncoderLibraryTest, ResamplesToTheOutputRate) {
   }
 }
 
-TEST_F(EncoderLibraryTest, LowRatesMakeMpeg2And25Streams) {
-  for (uint32_t rate : {8000u, 11025u, 12000u, 16000u, 22050u, 24000u}) {
-    SCOPED_TRACE(rate);
-    std::vector<int16_t> pcm = tone({500.0}, rate, rate);
-    std::vector<uint8_t> mp3;
-    ASSERT_EQ(encodeAll(lib, writerConfig(rate, rate, false, 32), pcm, mp3), BE_ERR_SUCCESSFUL);
-    std::vector<Frame> frames = walkFrames(mp3);
-    ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames[0].version, rate >= 16000 ? 2 : 25);
-    Decoded d = decodeWithMpg123(mp3);
-    EXPECT_EQ(d.rate, long(rate));
-    EXPECT_EQ(d.frames(), frames.size() * 576);
-    EXPECT_NEAR(measureFrequency(d.pcm, 1, 0, rate), 500.0, 2.0);
-  }
-}
-
 TEST_F(EncoderLibraryTest, VariableBitrateWithItsTagDecodesToTheExactLength) {
   const size_t half = 44100 * 3;
   // A quiet tone, then full-scale noise: the bitrate must follow the material.
