@@ -13,3 +13,5 @@
 #include <winresource.h>
 #include <winsecurity.h>
 #include <winversion.h>
+#include <wingdi.h>
+#include <winuser.h>

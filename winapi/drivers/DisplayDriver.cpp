@@ -1,0 +1,57 @@
+// The null defaults of the driver interface and the choice of this process's driver.
+#include "winapi/drivers/DisplayDriver.h"
+
+#include "winapi/drivers/headless/HeadlessDriver.h"
+#include "winapi/drivers/x11/X11Driver.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace winapi {
+
+std::vector<Monitor> DisplayDriver::monitors() {
+  return {Monitor{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1080}, true}};
+}
+
+RECT DisplayDriver::frameInsets(DWORD, DWORD) { return RECT{0, 0, 0, 0}; }
+NativeWindow DisplayDriver::createWindow(HWND, const RECT&, const WindowHints&) { return 0; }
+void DisplayDriver::destroyWindow(NativeWindow) {}
+void DisplayDriver::setTitle(NativeWindow, const std::u16string&) {}
+void DisplayDriver::setBounds(NativeWindow, const RECT&) {}
+void DisplayDriver::setHints(NativeWindow, const WindowHints&) {}
+void DisplayDriver::setVisible(NativeWindow, bool, bool) {}
+void DisplayDriver::setMinimized(NativeWindow, bool) {}
+void DisplayDriver::setMaximized(NativeWindow, bool) {}
+void DisplayDriver::setShape(NativeWindow, const Region*) {}
+void DisplayDriver::setIcon(NativeWindow, int, int, const std::vector<uint32_t>&) {}
+void DisplayDriver::activate(NativeWindow) {}
+void DisplayDriver::beginMoveResize(NativeWindow, int, POINT) {}
+void DisplayDriver::acceptDrops(NativeWindow, bool) {}
+void DisplayDriver::present(NativeWindow, const PixelBuffer&, const RECT&, POINT) {}
+void DisplayDriver::setCapture(NativeWindow) {}
+void DisplayDriver::setCursor(CursorShape) {}
+bool DisplayDriver::cursorPos(POINT*) { return false; }
+bool DisplayDriver::setCursorPos(int, int) { return false; }
+
+ULONGLONG DisplayDriver::now() {
+  using namespace std::chrono;
+  return static_cast<ULONGLONG>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+DisplayDriver& displayDriver() {
+  static DisplayDriver* driver = nullptr;
+  static std::once_flag once;
+  std::call_once(once, [] {
+    const char* chosen = std::getenv("LUMETRA_DISPLAY");
+    const char* display = std::getenv("DISPLAY");
+    bool wantX11 = chosen != nullptr ? std::strcmp(chosen, "x11") == 0 : (display != nullptr && *display != 0);
+    if (wantX11) driver = X11Driver::open();
+    // Without an X server that answers, windows still work, in memory.
+    if (driver == nullptr) driver = new HeadlessDriver;
+  });
+  return *driver;
+}
+
+}  // namespace winapi

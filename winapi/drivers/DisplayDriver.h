@@ -1,0 +1,88 @@
+// The display driver interface: what the portable window system asks of a display. A driver
+// makes native top-level windows, presents finished surfaces, feeds input and answers screen
+// metrics; everything else (child windows, queues, painting) is shared layer code.
+// Every member has a working null default, so a driver implements only what its display has.
+#pragma once
+
+#include <windows.h>
+
+#include "winapi/gdi32/Gdi.h"
+#include "winapi/gdi32/Region.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace winapi {
+
+/// A driver's handle of a native top-level window; 0 means none.
+using NativeWindow = uintptr_t;
+
+/// What a native top-level window should look like to the window manager.
+struct WindowHints {
+  bool decorated = true;    // has a caption or sizing frame drawn by the window manager
+  bool resizable = true;
+  bool topmost = false;
+  bool skipTaskbar = false;  // tool windows and owned windows without WS_EX_APPWINDOW
+  bool popup = false;        // no caption and no frame
+  BYTE alpha = 255;          // layered opacity
+  NativeWindow transientFor = 0;
+};
+
+struct Monitor {
+  RECT bounds;
+  RECT workArea;
+  bool primary;
+};
+
+enum class CursorShape { Arrow, IBeam, Wait, Cross, UpArrow, SizeNWSE, SizeNESW, SizeWE, SizeNS, SizeAll, No, Hand,
+                         AppStarting, Help, Hidden };
+
+class DisplayDriver {
+ public:
+  virtual ~DisplayDriver() = default;
+  virtual const char* name() const { return "null"; }
+
+  // Screen.
+  virtual std::vector<Monitor> monitors();
+  /// The frame the window manager puts around a top-level window with these styles (the
+  /// distances from the window rectangle to the native client area).
+  virtual RECT frameInsets(DWORD style, DWORD exStyle);
+
+  // Top-level windows. windowRect is in screen coordinates and includes the frame.
+  virtual NativeWindow createWindow(HWND hwnd, const RECT& windowRect, const WindowHints& hints);
+  virtual void destroyWindow(NativeWindow window);
+  virtual void setTitle(NativeWindow window, const std::u16string& title);
+  virtual void setBounds(NativeWindow window, const RECT& windowRect);
+  virtual void setHints(NativeWindow window, const WindowHints& hints);
+  virtual void setVisible(NativeWindow window, bool visible, bool activate);
+  virtual void setMinimized(NativeWindow window, bool minimized);
+  virtual void setMaximized(NativeWindow window, bool maximized);
+  virtual void setShape(NativeWindow window, const Region* shape);
+  virtual void setIcon(NativeWindow window, int width, int height, const std::vector<uint32_t>& pixels);
+  virtual void activate(NativeWindow window);
+  /// The user pressed a button on the caption (HTCAPTION) or a sizing border (HTLEFT ..
+  /// HTBOTTOMRIGHT): the window manager moves or sizes the window from here on.
+  virtual void beginMoveResize(NativeWindow window, int hitCode, POINT screen);
+  virtual void acceptDrops(NativeWindow window, bool accept);
+  /// Shows part of a finished surface: dirty is in surface coordinates; the surface covers the
+  /// whole window rectangle and clientOffset is where the native client area starts in it.
+  virtual void present(NativeWindow window, const PixelBuffer& surface, const RECT& dirty, POINT clientOffset);
+
+  // Input state.
+  virtual void setCapture(NativeWindow window);
+  virtual void setCursor(CursorShape shape);
+  virtual bool cursorPos(POINT* point);
+  virtual bool setCursorPos(int x, int y);
+
+  /// Milliseconds for message times and timers. A driver with a manual clock answers true to
+  /// manualClock and wakes the queues itself when its clock moves.
+  virtual ULONGLONG now();
+  virtual bool manualClock() { return false; }
+};
+
+/// The driver of this process, chosen on first use: LUMETRA_DISPLAY=headless|x11, else x11 when
+/// DISPLAY is set and an X server answers, else headless.
+DisplayDriver& displayDriver();
+
+}  // namespace winapi

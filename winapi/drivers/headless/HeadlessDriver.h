@@ -1,0 +1,100 @@
+// The headless driver: windows live in memory. The screen is configurable (default: one
+// 1920 x 1080 monitor), input, drops and the clock are injected by tests, and any top-level
+// window's picture can be read or written to a PNG file.
+#pragma once
+
+#include "winapi/drivers/DisplayDriver.h"
+
+#include <map>
+#include <mutex>
+
+namespace winapi {
+
+/// Thread-safe. Injection calls queue input like a real display would: the messages reach the
+/// windows' own threads, which must pump their queues for them to arrive.
+class HeadlessDriver : public DisplayDriver {
+ public:
+  /// The driver of this process when it is the headless one, else null.
+  static HeadlessDriver* current();
+
+  /// What the driver knows of a native window.
+  struct NativeState {
+    HWND hwnd = nullptr;
+    RECT bounds{};
+    WindowHints hints;
+    std::u16string title;
+    bool visible = false;
+    bool minimized = false;
+    bool maximized = false;
+    bool acceptsDrops = false;
+    bool shaped = false;
+    int iconWidth = 0;
+    int presents = 0;
+  };
+
+  // Screen.
+  void setMonitors(std::vector<Monitor> monitors);
+  // Input at screen coordinates, to the top-level window under the point (or the capture).
+  void moveMouse(int x, int y);
+  void pressButton(UINT downMessage);    // WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN
+  void releaseButton(UINT upMessage);    // WM_LBUTTONUP, ...
+  void click(int x, int y);
+  void wheel(int delta);
+  /// A key to the active window; ch is the character it types (0: none).
+  void key(UINT vk, bool down, char16_t ch = 0);
+  /// Types a text: each character as a key press and release.
+  void type(const std::u16string& text);
+  /// Drops files at a screen point on the window there; false when no window is there.
+  bool dropFiles(int x, int y, std::vector<std::u16string> files);
+  /// The user clicks a window's close button.
+  void requestClose(HWND top);
+  // The clock: once set, time stands still except when advanced.
+  void setClock(ULONGLONG ms);
+  void advanceClock(ULONGLONG ms);
+
+  bool nativeState(HWND top, NativeState* state);
+  CursorShape cursor();
+  /// A copy of a top-level window's whole surface (frame included); false for other windows.
+  bool capture(HWND top, PixelBuffer* picture);
+  /// Writes that picture as a PNG file.
+  bool dumpFrame(HWND top, const char* path);
+  /// Writes 32-bit pixels (rows of width pixels, top row first unless bottomUp) as a PNG file.
+  static bool savePng(const void* bits, int width, int height, bool bottomUp, const char* path);
+
+  // DisplayDriver.
+  const char* name() const override { return "headless"; }
+  std::vector<Monitor> monitors() override;
+  RECT frameInsets(DWORD style, DWORD exStyle) override;
+  NativeWindow createWindow(HWND hwnd, const RECT& windowRect, const WindowHints& hints) override;
+  void destroyWindow(NativeWindow window) override;
+  void setTitle(NativeWindow window, const std::u16string& title) override;
+  void setBounds(NativeWindow window, const RECT& windowRect) override;
+  void setHints(NativeWindow window, const WindowHints& hints) override;
+  void setVisible(NativeWindow window, bool visible, bool activate) override;
+  void setMinimized(NativeWindow window, bool minimized) override;
+  void setMaximized(NativeWindow window, bool maximized) override;
+  void setShape(NativeWindow window, const Region* shape) override;
+  void setIcon(NativeWindow window, int width, int height, const std::vector<uint32_t>& pixels) override;
+  void acceptDrops(NativeWindow window, bool accept) override;
+  void present(NativeWindow window, const PixelBuffer& surface, const RECT& dirty, POINT clientOffset) override;
+  void setCursor(CursorShape shape) override;
+  bool cursorPos(POINT* point) override;
+  bool setCursorPos(int x, int y) override;
+  ULONGLONG now() override;
+  bool manualClock() override;
+
+ private:
+  HWND targetAt(POINT screen);
+  void button(UINT message, int vk, bool down);
+
+  std::mutex m_lock;
+  std::vector<Monitor> m_monitors{Monitor{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1040}, true}};
+  std::map<NativeWindow, NativeState> m_windows;
+  NativeWindow m_next = 1;
+  POINT m_cursor{0, 0};
+  CursorShape m_shape = CursorShape::Arrow;
+  bool m_manualClock = false;
+  ULONGLONG m_clock = 0;
+};
+
+}  // namespace winapi

@@ -1,0 +1,34 @@
+// What display drivers tell the window system: input, drops and changes the window manager
+// made to native top-level windows. Safe to call from any thread (a driver's event thread, or a
+// test injecting input); the work happens on the thread that owns the window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace winapi {
+
+/// A mouse event at a screen point over a top-level window (or the window holding the capture):
+/// message is WM_MOUSEMOVE, WM_LBUTTONDOWN/UP, WM_RBUTTONDOWN/UP, WM_MBUTTONDOWN/UP or
+/// WM_MOUSEWHEEL (wheelDelta in multiples of WHEEL_DELTA).
+void queueMouseInput(HWND top, UINT message, POINT screen, int wheelDelta);
+/// A key pressed or released in a top-level window; ch is the text the key types (0: none).
+void queueKeyInput(HWND top, UINT vk, char16_t ch, bool down);
+/// Files dropped at a screen point of a top-level window (paths in their Windows form).
+void queueDrop(HWND top, POINT screen, std::vector<std::u16string> files);
+
+/// The window manager moved or resized a top-level window (its outer rectangle, screen).
+void nativeMoved(HWND top, const RECT& windowRect);
+/// The user asked to close a top-level window (its close button): WM_CLOSE reaches it.
+void nativeCloseRequested(HWND top);
+/// The window manager activated or deactivated a top-level window.
+void nativeActivated(HWND top, bool active);
+/// Part of a native window needs showing again (surface coordinates).
+void nativeExposed(HWND top, const RECT& surfaceRect);
+
+/// The window of this process behind a driver's native window, or null.
+HWND windowOfNative(uintptr_t native);
+
+}  // namespace winapi

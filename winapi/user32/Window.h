@@ -1,0 +1,245 @@
+// The window system's shared state: window classes, windows, the per-thread message queues and
+// the one lock that guards the window tree. Internal to the layer.
+#pragma once
+
+#include <windows.h>
+
+#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/Gdi.h"
+#include "winapi/gdi32/Region.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace winapi {
+
+struct WindowClass {
+  std::u16string name;  // as registered
+  std::u16string folded;
+  WNDCLASSEXW info{};
+  std::vector<uint8_t> extra;
+  ATOM atom = 0;
+};
+
+struct ThreadQueue;
+
+/// A window. Fields are guarded by userLock(); a window's procedure runs on its owner thread.
+/// Rectangles are relative to the parent's client area (the screen for top-level windows).
+struct Window {
+  HWND handle = nullptr;
+  std::shared_ptr<WindowClass> cls;
+  std::shared_ptr<ThreadQueue> queue;
+  DWORD threadId = 0;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  HWND parent = nullptr;  // null for top-level windows
+  HWND owner = nullptr;
+  std::vector<HWND> children;  // front to back
+  RECT window{};
+  RECT client{};
+  std::u16string text;
+  WNDPROC proc = nullptr;
+  LONG_PTR userData = 0;
+  LONG_PTR id = 0;
+  HINSTANCE instance = nullptr;
+  std::vector<uint8_t> extra;
+  HMENU menu = nullptr;
+  HICON iconSmall = nullptr, iconBig = nullptr;
+
+  // Painting state; the update region is in window coordinates (0, 0 = window corner).
+  Region update;
+  bool eraseNeeded = false;
+  bool frameNeeded = false;
+  bool internalPaint = false;
+  unsigned invalidations = 0;  // counts invalidations, so a WM_PAINT that painted nothing is known
+  bool hasShape = false;
+  Region shape;  // window coordinates
+
+  bool destroying = false;
+  bool created = false;  // WM_CREATE answered
+  bool everSized = false;
+  RECT normal{};  // bounds before minimising or maximising
+
+  BYTE alpha = 255;
+  COLORREF colorKey = 0;
+  DWORD layeredFlags = 0;
+  bool acceptFiles = false;
+
+  // Top-level windows only.
+  NativeWindow native = 0;
+  std::shared_ptr<PixelBuffer> surface;
+  RECT dirty{};  // surface area painted since the last present
+
+  bool isTopLevel() const { return parent == nullptr; }
+  bool isChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
+};
+
+/// A message sent to a window of another thread, or an internal call to run there.
+struct SentMessage {
+  HWND hwnd = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  std::function<LRESULT()> call;  // runs instead of the window procedure when set
+  LRESULT result = 0;
+  bool done = false;
+  bool failed = false;
+  std::shared_ptr<ThreadQueue> sender;  // null: nobody waits for the answer
+};
+
+struct Timer {
+  HWND hwnd;
+  UINT_PTR id;
+  UINT interval;
+  ULONGLONG due;
+  TIMERPROC proc;
+};
+
+/// Raw input waiting in a queue; it becomes a window message when the queue's thread takes it.
+struct RawInput {
+  enum class Kind { Mouse, Key, Drop } kind;
+  HWND top;
+  UINT message;  // WM_MOUSEMOVE, WM_xBUTTONDOWN/UP, WM_MOUSEWHEEL; WM_KEYDOWN/UP
+  POINT screen;
+  int wheel;
+  UINT vk;
+  char16_t ch;
+  DWORD time;
+  std::vector<std::u16string> files;
+};
+
+/// The message queue of one thread.
+struct ThreadQueue {
+  DWORD threadId = 0;
+  std::mutex lock;
+  std::condition_variable wake;
+  std::deque<MSG> posted;
+  std::deque<std::shared_ptr<SentMessage>> sent;
+  std::deque<RawInput> input;
+  std::vector<Timer> timers;
+  bool quit = false;
+  int quitCode = 0;
+  bool alive = true;
+  bool waitingForMessages = false;
+  ULONGLONG lastPump = 0;  // steady milliseconds of the last look into the queue
+  int paintsPending = 0;   // changes of update regions, so a waiting thread looks again
+  std::vector<std::shared_ptr<SentMessage>> receiving;  // messages being handled, innermost last
+  MSG last{};  // the last message taken (GetMessageTime, GetMessagePos)
+  char16_t lastKeyChar = 0;
+
+  void notify() { wake.notify_all(); }
+};
+
+/// The lock of the window tree and the window table. Never held while a window procedure runs.
+std::recursive_mutex& userLock();
+
+/// The window behind a handle (under userLock), or null for an invalid or foreign handle.
+Window* findWindow(HWND hwnd);
+/// As findWindow, and sets ERROR_INVALID_WINDOW_HANDLE when there is none.
+Window* windowOrError(HWND hwnd);
+
+/// The calling thread's queue, made on first use.
+std::shared_ptr<ThreadQueue> currentQueue();
+DWORD currentThreadId();
+std::shared_ptr<ThreadQueue> queueOfThread(DWORD threadId);
+
+/// Steady milliseconds (for timeouts), and the driver's clock (message times, timers).
+ULONGLONG steadyMs();
+ULONGLONG clockMs();
+
+/// Calls the window procedure on the calling thread (which must own the window).
+LRESULT callWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+/// SendMessageW without the cross-process path.
+LRESULT sendLocal(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+/// Runs fn on the thread that owns hwnd and waits for it (the caller keeps handling messages
+/// sent to it meanwhile). Returns fn's result, or 0 when the window or its thread is gone.
+LRESULT runOnOwner(HWND hwnd, std::function<LRESULT()> fn);
+/// Queues fn to run on the owner thread of hwnd without waiting.
+void postToOwner(HWND hwnd, std::function<void()> fn);
+/// Wakes the queue of a window's thread (after its update region or timers changed).
+void wakeOwner(Window* w);
+bool ownedByCurrentThread(HWND hwnd);
+
+// Geometry helpers (under userLock).
+POINT clientOrigin(Window* w);  // screen position of the client area's corner
+POINT windowOrigin(Window* w);  // screen position of the window's corner
+Window* topLevelOf(Window* w);
+/// Offset of a window's corner (or its client corner) from its top-level window's corner.
+POINT offsetInTop(Window* w, bool clientArea);
+bool isVisibleChain(Window* w);
+/// What a window may paint, in the coordinates of its top-level surface.
+Region visibleRegion(Window* w, bool clientArea, bool clipChildren);
+
+// Painting (painting.cpp).
+void invalidateWindow(Window* w, const Region* windowArea, UINT flags);
+/// The window of this thread that should get WM_PAINT next, or null.
+HWND nextWindowToPaint(ThreadQueue& queue);
+void presentDirtySurfaces(ThreadQueue& queue);
+void markDirty(Window* top, const RECT& surfaceRect);
+void resizeSurface(Window* top);
+/// Sends WM_NCPAINT and WM_ERASEBKGND as BeginPaint would, without painting the client area.
+void eraseNow(HWND hwnd);
+
+// Geometry (geometry.cpp).
+BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+void recalcClient(Window* w, bool sendCalcSize);
+RECT defaultNonClient(Window* w);
+WindowHints hintsFor(Window* w);
+void updateNativeHints(Window* w);
+
+// Focus and activation (input.cpp).
+void activateWindow(HWND hwnd, int how);
+void forgetWindowInput(HWND hwnd);
+HWND focusWindow();
+/// Turns a raw input record into messages; true when it produced msg for this thread.
+bool translateRawInput(ThreadQueue& queue, RawInput& raw, MSG* msg);
+SHORT keyStateOf(int vk);
+void setKeyState(int vk, bool down);
+
+// Cross-process windows (remote.cpp).
+bool isRemoteHandle(HWND hwnd);
+void publishWindows();
+LRESULT sendRemote(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout, bool* ok);
+int remoteWindowText(HWND hwnd, std::u16string* text);
+DWORD remoteThreadProcess(HWND hwnd, DWORD* processId);
+std::vector<HWND> remoteTopLevelWindows();
+
+// Drops (drop.cpp).
+HDROP makeDrop(POINT clientPoint, bool nonClient, std::vector<std::u16string> files);
+
+/// A per-thread hook called with the handle of each window this thread creates, before any
+/// message reaches the window (the framework attaches its window objects here).
+using CreationHook = void (*)(HWND hwnd, void* context);
+void setCreationHook(CreationHook hook, void* context);
+
+/// Removes a window of an ending thread without sending it messages.
+void destroyWindowSilently(HWND hwnd);
+/// Timers and posted messages of a window that goes away.
+void killTimersOf(ThreadQueue& queue, HWND hwnd);
+/// Hands raw input to the queue of the thread that owns the top-level window.
+bool postRawInput(HWND top, RawInput raw);
+/// Wakes every queue (the driver's clock moved).
+void wakeAllQueues();
+
+/// Moves a top-level window in the z-order (HWND_TOP, HWND_BOTTOM, or after a window); topmost
+/// windows stay in front of the others.
+void setTopLevelOrder(HWND hwnd, HWND insertAfter);
+
+/// The visible top-level window at a screen point, front first, or null.
+Window* windowAtPoint(POINT screen);
+/// The deepest visible, enabled child of w at a screen point, or w itself.
+Window* deepestChildAt(Window* w, POINT screen);
+
+/// The pixels of an icon made by CreateIconIndirect (false for stock icons and bad handles).
+bool iconPixels(HICON icon, int* width, int* height, std::vector<uint32_t>* pixels);
+
+/// All top-level windows of this process, front to back.
+std::vector<HWND> topLevelWindows();
+
+}  // namespace winapi

@@ -1,0 +1,648 @@
+// Input: raw mouse, key and drop input from the driver becomes window messages on the thread
+// that owns the target window. Mouse input is hit-tested with WM_NCHITTEST from the deepest
+// window under the pointer outwards (HTTRANSPARENT passes a click on to the window below it),
+// goes to the capture window when one is set, activates its top-level window on a click, and
+// turns into double clicks for CS_DBLCLKS classes. Keys go to the focus window.
+// Also: focus, activation and the foreground window, capture, key states, cursors and icons.
+// Left out on purpose: keyboard layouts beyond the text the driver reports with each key, dead
+// keys, and mouse hover and leave tracking.
+#include "winapi/user32/Input.h"
+
+#include "winapi/user32/Window.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <map>
+
+namespace winapi {
+namespace {
+
+struct InputState {
+  HWND active = nullptr;
+  HWND focus = nullptr;
+  HWND capture = nullptr;
+  HCURSOR cursor = nullptr;
+  int cursorCount = 0;
+  // The last click, for double clicks.
+  HWND clickWindow = nullptr;
+  UINT clickMessage = 0;
+  DWORD clickTime = 0;
+  POINT clickPoint{0, 0};
+};
+
+InputState& input() {
+  static auto* s = new InputState;
+  return *s;
+}
+
+std::array<std::atomic<uint8_t>, 256> g_keys{};
+
+struct IconData {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  bool stock = false;
+  CursorShape shape = CursorShape::Arrow;
+};
+
+std::mutex g_iconLock;
+std::map<uintptr_t, std::unique_ptr<IconData>>& icons() {
+  static auto* m = new std::map<uintptr_t, std::unique_ptr<IconData>>;
+  return *m;
+}
+
+WPARAM mouseKeys() {
+  WPARAM k = 0;
+  if (keyStateOf(VK_LBUTTON) < 0) k |= MK_LBUTTON;
+  if (keyStateOf(VK_RBUTTON) < 0) k |= MK_RBUTTON;
+  if (keyStateOf(VK_MBUTTON) < 0) k |= MK_MBUTTON;
+  if (keyStateOf(VK_SHIFT) < 0) k |= MK_SHIFT;
+  if (keyStateOf(VK_CONTROL) < 0) k |= MK_CONTROL;
+  return k;
+}
+
+// Windows to ask WM_NCHITTEST, front to back: the deepest child under the point first, then
+// the windows beneath it, then the parent.
+void hitCandidates(Window* w, POINT screen, std::vector<HWND>& out) {
+  for (HWND h : w->children) {
+    Window* c = findWindow(h);
+    if (c == nullptr || !(c->style & WS_VISIBLE) || (c->style & WS_DISABLED)) continue;
+    POINT o = windowOrigin(c);
+    RECT r{o.x, o.y, o.x + c->window.right - c->window.left, o.y + c->window.bottom - c->window.top};
+    if (!PtInRect(&r, screen)) continue;
+    if (c->hasShape && !c->shape.contains(screen.x - o.x, screen.y - o.y)) continue;
+    hitCandidates(c, screen, out);
+  }
+  out.push_back(w->handle);
+}
+
+bool postTo(HWND hwnd, const MSG& msg) {
+  std::shared_ptr<ThreadQueue> target;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    Window* w = findWindow(hwnd);
+    if (w == nullptr) return false;
+    target = w->queue;
+  }
+  {
+    std::lock_guard<std::mutex> guard(target->lock);
+    target->posted.push_back(msg);
+  }
+  target->notify();
+  return true;
+}
+
+CursorShape shapeOfCursor(HCURSOR cursor) {
+  if (cursor == nullptr) return CursorShape::Hidden;
+  std::lock_guard<std::mutex> guard(g_iconLock);
+  auto it = icons().find(reinterpret_cast<uintptr_t>(cursor));
+  return it == icons().end() ? CursorShape::Arrow : it->second->shape;
+}
+
+bool translateMouse(ThreadQueue& queue, RawInput& raw, MSG* msg) {
+  POINT pt = raw.screen;
+  HWND target = nullptr;
+  LRESULT hit = HTCLIENT;
+  HWND capture = GetCapture();
+  if (raw.message == WM_MOUSEWHEEL) {
+    // The wheel turns the focus window (or the active one), not the one under the pointer.
+    target = GetFocus();
+    if (target == nullptr) target = GetActiveWindow();
+    if (target == nullptr) target = raw.top;
+    *msg = MSG{target, WM_MOUSEWHEEL, MAKEWPARAM(mouseKeys(), static_cast<WORD>(static_cast<SHORT>(raw.wheel))),
+               MAKELPARAM(pt.x, pt.y), raw.time, pt};
+  } else {
+    if (capture != nullptr && IsWindow(capture)) {
+      target = capture;
+    } else {
+      std::vector<HWND> candidates;
+      {
+        std::lock_guard<std::recursive_mutex> guard(userLock());
+        Window* top = findWindow(raw.top);
+        if (top == nullptr) return false;
+        hitCandidates(top, pt, candidates);
+      }
+      for (HWND c : candidates) {
+        if (!IsWindow(c)) continue;
+        hit = sendLocal(c, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+        target = c;
+        if (hit != HTTRANSPARENT) break;
+      }
+      if (target == nullptr) return false;
+      if (hit == HTTRANSPARENT) hit = HTCLIENT;
+    }
+    UINT message = raw.message;
+    bool down = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
+    if (message == WM_MOUSEMOVE || down) {
+      sendLocal(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(static_cast<WORD>(hit), message));
+    }
+    if (down) {
+      HWND top = GetAncestor(target, GA_ROOT);
+      if (top != GetActiveWindow()) {
+        LRESULT how = sendLocal(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top),
+                                MAKELPARAM(static_cast<WORD>(hit), message));
+        if (how == MA_ACTIVATE || how == MA_ACTIVATEANDEAT || how == 0) activateWindow(top, WA_CLICKACTIVE);
+        if (how == MA_ACTIVATEANDEAT || how == MA_NOACTIVATEANDEAT) return false;
+      }
+      InputState& s = input();
+      bool dblClass = (GetClassLongPtrW(target, GCL_STYLE) & CS_DBLCLKS) != 0;
+      if (dblClass && s.clickWindow == target && s.clickMessage == message &&
+          raw.time - s.clickTime <= GetDoubleClickTime() &&
+          std::abs(pt.x - s.clickPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+          std::abs(pt.y - s.clickPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2) {
+        message += WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+        s.clickWindow = nullptr;
+      } else {
+        s.clickWindow = target;
+        s.clickMessage = message;
+        s.clickTime = raw.time;
+        s.clickPoint = pt;
+      }
+    }
+    if (!IsWindow(target)) return false;
+    if (hit == HTCLIENT || target == capture) {
+      POINT client = pt;
+      ScreenToClient(target, &client);
+      *msg = MSG{target, message, mouseKeys(), MAKELPARAM(client.x, client.y), raw.time, pt};
+    } else {
+      *msg = MSG{target, message - WM_MOUSEMOVE + WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), MAKELPARAM(pt.x, pt.y),
+                 raw.time, pt};
+    }
+  }
+  if (ownedByCurrentThread(msg->hwnd) || queue.threadId == 0) return true;
+  postTo(msg->hwnd, *msg);
+  return false;
+}
+
+}  // namespace
+
+SHORT keyStateOf(int vk) {
+  if (vk < 0 || vk > 255) return 0;
+  return (g_keys[static_cast<size_t>(vk)].load() & 0x80) ? static_cast<SHORT>(0x8000) : 0;
+}
+
+void setKeyState(int vk, bool down) {
+  if (vk < 0 || vk > 255) return;
+  g_keys[static_cast<size_t>(vk)] = down ? 0x80 : 0;
+  // The generic Shift, Control and Alt keys follow their left and right keys.
+  auto either = [](int a, int b) { return (g_keys[static_cast<size_t>(a)] | g_keys[static_cast<size_t>(b)]) & 0x80; };
+  if (vk == VK_LSHIFT || vk == VK_RSHIFT) g_keys[VK_SHIFT] = either(VK_LSHIFT, VK_RSHIFT);
+  if (vk == VK_LCONTROL || vk == VK_RCONTROL) g_keys[VK_CONTROL] = either(VK_LCONTROL, VK_RCONTROL);
+  if (vk == VK_LMENU || vk == VK_RMENU) g_keys[VK_MENU] = either(VK_LMENU, VK_RMENU);
+}
+
+HWND focusWindow() {
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  return input().focus;
+}
+
+void forgetWindowInput(HWND hwnd) {
+  HWND lostCapture = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    InputState& s = input();
+    if (s.focus == hwnd || (s.focus != nullptr && IsChild(hwnd, s.focus))) s.focus = nullptr;
+    if (s.active == hwnd) s.active = nullptr;
+    if (s.capture == hwnd || (s.capture != nullptr && IsChild(hwnd, s.capture))) {
+      lostCapture = s.capture;
+      s.capture = nullptr;
+    }
+    if (s.clickWindow == hwnd) s.clickWindow = nullptr;
+  }
+  if (lostCapture != nullptr && IsWindow(lostCapture)) sendLocal(lostCapture, WM_CAPTURECHANGED, 0, 0);
+}
+
+void activateWindow(HWND hwnd, int how) {
+  HWND old;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    InputState& s = input();
+    if (s.active == hwnd) return;
+    old = s.active;
+    s.active = hwnd;
+    Window* w = findWindow(hwnd);
+    if (w != nullptr) {
+      setTopLevelOrder(hwnd, HWND_TOP);
+      if (w->native != 0) displayDriver().activate(w->native);
+    }
+  }
+  if (old != nullptr && IsWindow(old)) {
+    sendLocal(old, WM_NCACTIVATE, FALSE, 0);
+    sendLocal(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old)), reinterpret_cast<LPARAM>(hwnd));
+  }
+  if (hwnd != nullptr && IsWindow(hwnd)) {
+    sendLocal(hwnd, WM_NCACTIVATE, TRUE, 0);
+    sendLocal(hwnd, WM_ACTIVATE, MAKEWPARAM(how, IsIconic(hwnd)), reinterpret_cast<LPARAM>(old));
+  } else {
+    HWND focus = GetFocus();
+    if (focus != nullptr && GetAncestor(focus, GA_ROOT) == old) SetFocus(nullptr);
+  }
+}
+
+bool translateRawInput(ThreadQueue& queue, RawInput& raw, MSG* msg) {
+  switch (raw.kind) {
+    case RawInput::Kind::Mouse:
+      return translateMouse(queue, raw, msg);
+    case RawInput::Kind::Key: {
+      HWND target = GetFocus();
+      if (target == nullptr || GetAncestor(target, GA_ROOT) != raw.top) target = GetActiveWindow();
+      if (target == nullptr) target = raw.top;
+      if (!IsWindow(target)) return false;
+      bool down = raw.message == WM_KEYDOWN;
+      LPARAM lp = 1 | (down ? 0 : static_cast<LPARAM>(0xC0000000u));
+      *msg = MSG{target, raw.message, raw.vk, lp, raw.time, raw.screen};
+      if (ownedByCurrentThread(target)) {
+        queue.lastKeyChar = down ? raw.ch : 0;
+        return true;
+      }
+      postTo(target, *msg);
+      return false;
+    }
+    case RawInput::Kind::Drop: {
+      HWND target = nullptr;
+      POINT client = raw.screen;
+      {
+        std::lock_guard<std::recursive_mutex> guard(userLock());
+        Window* top = findWindow(raw.top);
+        if (top == nullptr) return false;
+        // The deepest window under the point that accepts files, or an ancestor that does.
+        for (Window* w = deepestChildAt(top, raw.screen); w != nullptr; w = findWindow(w->parent)) {
+          if (w->acceptFiles || (w->exStyle & WS_EX_ACCEPTFILES)) {
+            target = w->handle;
+            break;
+          }
+        }
+      }
+      if (target == nullptr) return false;
+      ScreenToClient(target, &client);
+      HDROP drop = makeDrop(client, false, std::move(raw.files));
+      *msg = MSG{target, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0, raw.time, raw.screen};
+      if (ownedByCurrentThread(target)) return true;
+      postTo(target, *msg);
+      return false;
+    }
+  }
+  return false;
+}
+
+void queueMouseInput(HWND top, UINT message, POINT screen, int wheelDelta) {
+  switch (message) {
+    case WM_LBUTTONDOWN: setKeyState(VK_LBUTTON, true); break;
+    case WM_LBUTTONUP: setKeyState(VK_LBUTTON, false); break;
+    case WM_RBUTTONDOWN: setKeyState(VK_RBUTTON, true); break;
+    case WM_RBUTTONUP: setKeyState(VK_RBUTTON, false); break;
+    case WM_MBUTTONDOWN: setKeyState(VK_MBUTTON, true); break;
+    case WM_MBUTTONUP: setKeyState(VK_MBUTTON, false); break;
+    default: break;
+  }
+  HWND capture = GetCapture();
+  // Under a capture the input belongs to the capturing window's top-level window.
+  if (capture != nullptr && IsWindow(capture)) top = GetAncestor(capture, GA_ROOT);
+  RawInput raw{RawInput::Kind::Mouse, top, message, screen, wheelDelta, 0, 0, static_cast<DWORD>(clockMs()), {}};
+  postRawInput(top, std::move(raw));
+}
+
+void queueKeyInput(HWND top, UINT vk, char16_t ch, bool down) {
+  setKeyState(static_cast<int>(vk), down);
+  if (vk == VK_SHIFT) setKeyState(VK_LSHIFT, down);
+  if (vk == VK_CONTROL) setKeyState(VK_LCONTROL, down);
+  if (vk == VK_MENU) setKeyState(VK_LMENU, down);
+  POINT pt{0, 0};
+  displayDriver().cursorPos(&pt);
+  RawInput raw{RawInput::Kind::Key, top, static_cast<UINT>(down ? WM_KEYDOWN : WM_KEYUP), pt, 0, vk, ch,
+               static_cast<DWORD>(clockMs()), {}};
+  postRawInput(top, std::move(raw));
+}
+
+void queueDrop(HWND top, POINT screen, std::vector<std::u16string> files) {
+  RawInput raw{RawInput::Kind::Drop, top, WM_DROPFILES, screen, 0, 0, 0, static_cast<DWORD>(clockMs()),
+               std::move(files)};
+  postRawInput(top, std::move(raw));
+}
+
+void nativeMoved(HWND top, const RECT& r) {
+  postToOwner(top, [top, r] {
+    RECT now{};
+    GetWindowRect(top, &now);
+    if (EqualRect(&now, &r)) return;
+    SetWindowPos(top, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  });
+}
+
+void nativeCloseRequested(HWND top) {
+  postToOwner(top, [top] { PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0); });
+}
+
+void nativeActivated(HWND top, bool active) {
+  postToOwner(top, [top, active] {
+    if (active) {
+      activateWindow(top, WA_ACTIVE);
+    } else if (GetActiveWindow() == top) {
+      activateWindow(nullptr, WA_INACTIVE);
+    }
+  });
+}
+
+void nativeExposed(HWND top, const RECT& r) {
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  Window* w = findWindow(top);
+  if (w == nullptr) return;
+  // What the surface already holds is shown again without painting.
+  markDirty(w, r);
+  wakeOwner(w);
+}
+
+HWND windowOfNative(uintptr_t native) {
+  if (native == 0) return nullptr;
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  for (HWND h : topLevelWindows()) {
+    Window* w = findWindow(h);
+    if (w != nullptr && w->native == native) return h;
+  }
+  return nullptr;
+}
+
+}  // namespace winapi
+
+using namespace winapi;
+
+extern "C" BOOL WINAPI TranslateMessage(const MSG* msg) {
+  if (msg == nullptr || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
+  std::shared_ptr<ThreadQueue> q = currentQueue();
+  char16_t ch = q->lastKeyChar;
+  q->lastKeyChar = 0;
+  if (ch == 0) {
+    // Keys that type a character of their own without the driver's help.
+    switch (msg->wParam) {
+      case VK_RETURN: ch = u'\r'; break;
+      case VK_TAB: ch = u'\t'; break;
+      case VK_BACK: ch = u'\b'; break;
+      case VK_ESCAPE: ch = 0x1B; break;
+      case VK_SPACE: ch = u' '; break;
+      default:
+        if (msg->wParam >= '0' && msg->wParam <= '9') ch = static_cast<char16_t>(msg->wParam);
+        if (msg->wParam >= 'A' && msg->wParam <= 'Z') {
+          ch = static_cast<char16_t>(keyStateOf(VK_SHIFT) < 0 ? msg->wParam : msg->wParam + 32);
+        }
+    }
+  }
+  if (ch == 0) return FALSE;
+  MSG out = *msg;
+  out.message = msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+  out.wParam = ch;
+  std::lock_guard<std::mutex> guard(q->lock);
+  q->posted.push_front(out);
+  return TRUE;
+}
+
+extern "C" HWND WINAPI SetCapture(HWND hwnd) {
+  HWND old;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    if (hwnd != nullptr && windowOrError(hwnd) == nullptr) return nullptr;
+    old = input().capture;
+    input().capture = hwnd;
+    Window* w = hwnd != nullptr ? topLevelOf(findWindow(hwnd)) : nullptr;
+    displayDriver().setCapture(w != nullptr ? w->native : 0);
+  }
+  if (old != nullptr && old != hwnd && IsWindow(old)) {
+    sendLocal(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+  }
+  return old;
+}
+
+extern "C" BOOL WINAPI ReleaseCapture(void) {
+  HWND old;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    old = input().capture;
+    input().capture = nullptr;
+    displayDriver().setCapture(0);
+  }
+  if (old != nullptr && IsWindow(old)) sendLocal(old, WM_CAPTURECHANGED, 0, 0);
+  return TRUE;
+}
+
+extern "C" HWND WINAPI GetCapture(void) {
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  return input().capture;
+}
+
+extern "C" HWND WINAPI SetFocus(HWND hwnd) {
+  if (hwnd != nullptr && !IsWindow(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (hwnd != nullptr && !ownedByCurrentThread(hwnd)) {
+    return reinterpret_cast<HWND>(runOnOwner(hwnd, [hwnd]() -> LRESULT { return reinterpret_cast<LRESULT>(SetFocus(hwnd)); }));
+  }
+  if (hwnd != nullptr) {
+    HWND top = GetAncestor(hwnd, GA_ROOT);
+    if (top != GetActiveWindow()) activateWindow(top, WA_ACTIVE);
+  }
+  HWND old;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    old = input().focus;
+    if (old == hwnd) return old;
+    input().focus = hwnd;
+  }
+  if (old != nullptr && IsWindow(old)) sendLocal(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+  if (hwnd != nullptr && IsWindow(hwnd) && GetFocus() == hwnd) {
+    sendLocal(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+  }
+  return old;
+}
+
+extern "C" HWND WINAPI GetFocus(void) { return focusWindow(); }
+
+extern "C" HWND WINAPI GetActiveWindow(void) {
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  return input().active;
+}
+
+extern "C" HWND WINAPI SetActiveWindow(HWND hwnd) {
+  HWND old = GetActiveWindow();
+  if (hwnd != nullptr && !IsWindow(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (hwnd != nullptr) hwnd = GetAncestor(hwnd, GA_ROOT);
+  if (hwnd != nullptr && !ownedByCurrentThread(hwnd)) {
+    runOnOwner(hwnd, [hwnd]() -> LRESULT {
+      activateWindow(hwnd, WA_ACTIVE);
+      return 0;
+    });
+  } else {
+    activateWindow(hwnd, WA_ACTIVE);
+  }
+  return old;
+}
+
+extern "C" HWND WINAPI GetForegroundWindow(void) { return GetActiveWindow(); }
+
+extern "C" BOOL WINAPI SetForegroundWindow(HWND hwnd) {
+  if (!IsWindow(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  SetActiveWindow(hwnd);
+  return TRUE;
+}
+
+extern "C" SHORT WINAPI GetAsyncKeyState(int key) { return keyStateOf(key); }
+
+extern "C" SHORT WINAPI GetKeyState(int key) { return keyStateOf(key); }
+
+extern "C" BOOL WINAPI GetCursorPos(LPPOINT point) {
+  if (point == nullptr) return FALSE;
+  *point = POINT{0, 0};
+  return displayDriver().cursorPos(point) ? TRUE : FALSE;
+}
+
+extern "C" BOOL WINAPI SetCursorPos(int x, int y) { return displayDriver().setCursorPos(x, y) ? TRUE : FALSE; }
+
+extern "C" HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+  HCURSOR old;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    old = input().cursor;
+    input().cursor = cursor;
+  }
+  if (old != cursor) displayDriver().setCursor(input().cursorCount < 0 ? CursorShape::Hidden : shapeOfCursor(cursor));
+  return old;
+}
+
+extern "C" HCURSOR WINAPI GetCursor(void) {
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  return input().cursor;
+}
+
+extern "C" int WINAPI ShowCursor(BOOL show) {
+  int count;
+  HCURSOR cursor;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    count = input().cursorCount += show ? 1 : -1;
+    cursor = input().cursor;
+  }
+  displayDriver().setCursor(count < 0 ? CursorShape::Hidden : shapeOfCursor(cursor));
+  return count;
+}
+
+namespace {
+
+HICON stockCursor(WORD id) {
+  static const std::pair<WORD, CursorShape> kShapes[] = {
+      {32512, CursorShape::Arrow},    {32513, CursorShape::IBeam},    {32514, CursorShape::Wait},
+      {32515, CursorShape::Cross},    {32516, CursorShape::UpArrow},  {32642, CursorShape::SizeNWSE},
+      {32643, CursorShape::SizeNESW}, {32644, CursorShape::SizeWE},   {32645, CursorShape::SizeNS},
+      {32646, CursorShape::SizeAll},  {32648, CursorShape::No},       {32649, CursorShape::Hand},
+      {32650, CursorShape::AppStarting}, {32651, CursorShape::Help}};
+  for (const auto& entry : kShapes) {
+    if (entry.first != id) continue;
+    // Stock cursors are made once and shared; their handles never change.
+    uintptr_t key = 0x7FFF0000u + id;
+    std::lock_guard<std::mutex> guard(g_iconLock);
+    auto& slot = icons()[key];
+    if (!slot) {
+      slot = std::make_unique<IconData>();
+      slot->stock = true;
+      slot->shape = entry.second;
+      slot->width = slot->height = 32;
+    }
+    return reinterpret_cast<HICON>(key);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+extern "C" HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
+  if (instance == nullptr && IS_INTRESOURCE(name)) {
+    HICON h = stockCursor(static_cast<WORD>(reinterpret_cast<uintptr_t>(name)));
+    if (h != nullptr) return h;
+  }
+  // Cursors from a module's resources are not part of the layer yet.
+  SetLastError(1814);  // ERROR_RESOURCE_NAME_NOT_FOUND
+  return nullptr;
+}
+
+extern "C" HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
+  if (instance == nullptr && IS_INTRESOURCE(name) && reinterpret_cast<uintptr_t>(name) == 32512) {
+    uintptr_t key = 0x7FFE0000u + 32512;
+    std::lock_guard<std::mutex> guard(g_iconLock);
+    auto& slot = icons()[key];
+    if (!slot) {
+      slot = std::make_unique<IconData>();
+      slot->stock = true;
+      slot->width = slot->height = 32;
+      slot->pixels.assign(32 * 32, 0);
+    }
+    return reinterpret_cast<HICON>(key);
+  }
+  SetLastError(1814);  // ERROR_RESOURCE_NAME_NOT_FOUND
+  return nullptr;
+}
+
+extern "C" HICON WINAPI CreateIconIndirect(PICONINFO info) {
+  if (info == nullptr || info->hbmColor == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto bitmap = findObjectAs<BitmapObject>(info->hbmColor, OBJ_BITMAP);
+  if (!bitmap) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto icon = std::make_unique<IconData>();
+  const PixelBuffer& p = *bitmap->pixels;
+  icon->width = p.width;
+  icon->height = p.height;
+  icon->pixels.resize(static_cast<size_t>(p.width) * static_cast<size_t>(p.height));
+  bool anyAlpha = false;
+  for (int y = 0; y < p.height; ++y) {
+    std::memcpy(&icon->pixels[static_cast<size_t>(y) * static_cast<size_t>(p.width)], p.row(y),
+                static_cast<size_t>(p.width) * 4);
+  }
+  for (uint32_t v : icon->pixels) anyAlpha = anyAlpha || (v >> 24) != 0;
+  // A colour bitmap without alpha is opaque; its mask is not consulted.
+  if (!anyAlpha) {
+    for (uint32_t& v : icon->pixels) v |= 0xFF000000u;
+  }
+  static std::atomic<uintptr_t> next{0x6F000000u};
+  uintptr_t key = next += 4;
+  std::lock_guard<std::mutex> guard(g_iconLock);
+  icons()[key] = std::move(icon);
+  return reinterpret_cast<HICON>(key);
+}
+
+extern "C" BOOL WINAPI DestroyIcon(HICON icon) {
+  std::lock_guard<std::mutex> guard(g_iconLock);
+  auto it = icons().find(reinterpret_cast<uintptr_t>(icon));
+  if (it == icons().end()) {
+    SetLastError(ERROR_INVALID_ICON_HANDLE);
+    return FALSE;
+  }
+  if (!it->second->stock) icons().erase(it);
+  return TRUE;
+}
+
+extern "C" BOOL WINAPI DestroyCursor(HCURSOR cursor) { return DestroyIcon(cursor); }
+
+extern "C" UINT WINAPI GetDoubleClickTime(void) { return 500; }
+
+namespace winapi {
+
+bool iconPixels(HICON icon, int* width, int* height, std::vector<uint32_t>* pixels) {
+  std::lock_guard<std::mutex> guard(g_iconLock);
+  auto it = icons().find(reinterpret_cast<uintptr_t>(icon));
+  if (it == icons().end() || it->second->pixels.empty()) return false;
+  *width = it->second->width;
+  *height = it->second->height;
+  *pixels = it->second->pixels;
+  return true;
+}
+
+}  // namespace winapi

@@ -1,0 +1,354 @@
+// Windows of other processes of the same user. Each process publishes its top-level windows
+// (handle, thread, visibility, title, class) in a file of the folder lumetra-windows in
+// $XDG_RUNTIME_DIR and answers requests on a Unix-domain socket beside it, so EnumWindows,
+// FindWindowW, GetWindowTextW, GetWindowThreadProcessId and SendMessageTimeoutW reach windows of
+// other processes. A window handle carries its process id in its upper 32 bits. Entries of
+// processes that no longer run are ignored (and their files removed).
+// Only messages whose parameters are plain values cross processes: WM_NULL, WM_CLOSE and the
+// private ranges from WM_USER up; others fail with ERROR_ACCESS_DENIED, since pointers in
+// them would mean nothing in the other process.
+#include "winapi/user32/Window.h"
+
+#include <dirent.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace winapi {
+namespace {
+
+constexpr uint32_t kMagic = 0x4C574D31;  // "LWM1"
+constexpr uint32_t kSend = 1;
+
+struct Request {
+  uint32_t magic;
+  uint32_t kind;
+  uint64_t hwnd;
+  uint32_t message;
+  uint32_t flags;
+  uint64_t wParam;
+  int64_t lParam;
+  uint32_t timeout;
+  uint32_t reserved;
+};
+
+struct Response {
+  uint32_t ok;
+  uint32_t error;
+  int64_t result;
+};
+
+std::string folder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::string base = runtime != nullptr && *runtime != 0 ? runtime : "/tmp/lumetra-" + std::to_string(getuid());
+  mkdir(base.c_str(), 0700);
+  std::string dir = base + "/lumetra-windows";
+  mkdir(dir.c_str(), 0700);
+  return dir;
+}
+
+std::string socketPath(pid_t pid) { return folder() + "/" + std::to_string(pid) + ".sock"; }
+std::string listPath(pid_t pid) { return folder() + "/" + std::to_string(pid) + ".windows"; }
+
+std::string toHex(const std::u16string& s) {
+  static const char* digits = "0123456789abcdef";
+  std::string out;
+  for (char16_t c : s) {
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(digits[(c >> shift) & 0xF]);
+  }
+  return out.empty() ? "-" : out;
+}
+
+std::u16string fromHex(const std::string& s) {
+  std::u16string out;
+  if (s == "-") return out;
+  for (size_t i = 0; i + 4 <= s.size(); i += 4) {
+    out.push_back(static_cast<char16_t>(std::strtoul(s.substr(i, 4).c_str(), nullptr, 16)));
+  }
+  return out;
+}
+
+bool processAlive(pid_t pid) {
+  if (pid <= 0) return false;
+  return kill(pid, 0) == 0 || errno == EPERM;
+}
+
+pid_t pidOf(HWND hwnd) { return static_cast<pid_t>(reinterpret_cast<uintptr_t>(hwnd) >> 32); }
+
+struct Entry {
+  HWND hwnd;
+  DWORD thread;
+  bool visible;
+  std::u16string title;
+  std::u16string className;
+};
+
+std::vector<Entry> readList(pid_t pid) {
+  std::vector<Entry> out;
+  std::ifstream in(listPath(pid));
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string handle, title, cls;
+    unsigned long thread = 0;
+    int visible = 0;
+    if (!(fields >> handle >> thread >> visible >> title >> cls)) continue;
+    out.push_back(Entry{reinterpret_cast<HWND>(std::strtoull(handle.c_str(), nullptr, 16)), static_cast<DWORD>(thread),
+                        visible != 0, fromHex(title), fromHex(cls)});
+  }
+  return out;
+}
+
+bool findEntry(HWND hwnd, Entry* entry) {
+  pid_t pid = pidOf(hwnd);
+  if (!processAlive(pid)) return false;
+  for (const Entry& e : readList(pid)) {
+    if (e.hwnd == hwnd) {
+      *entry = e;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool allowedAcross(UINT message) { return message == WM_NULL || message == WM_CLOSE || message >= WM_USER; }
+
+bool writeAll(int fd, const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = send(fd, p, size, MSG_NOSIGNAL);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Reads exactly size bytes, waiting at most timeoutMs in all (-1: no limit).
+bool readAll(int fd, void* data, size_t size, int timeoutMs) {
+  char* p = static_cast<char*>(data);
+  ULONGLONG start = steadyMs();
+  while (size > 0) {
+    int wait = -1;
+    if (timeoutMs >= 0) {
+      ULONGLONG elapsed = steadyMs() - start;
+      if (elapsed >= static_cast<ULONGLONG>(timeoutMs)) return false;
+      wait = static_cast<int>(timeoutMs - static_cast<int>(elapsed));
+    }
+    pollfd pfd{fd, POLLIN, 0};
+    int r = poll(&pfd, 1, wait);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    ssize_t n = recv(fd, p, size, 0);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void serve(int client) {
+  Request req{};
+  Response resp{0, ERROR_INVALID_PARAMETER, 0};
+  if (readAll(client, &req, sizeof req, 5000) && req.magic == kMagic && req.kind == kSend) {
+    HWND hwnd = reinterpret_cast<HWND>(req.hwnd);
+    std::u16string title;
+    if (pidOf(hwnd) != getpid() || !IsWindow(hwnd)) {
+      resp.error = ERROR_INVALID_WINDOW_HANDLE;
+    } else if (!allowedAcross(req.message)) {
+      resp.error = ERROR_ACCESS_DENIED;
+    } else {
+      DWORD_PTR result = 0;
+      SetLastError(ERROR_SUCCESS);
+      if (SendMessageTimeoutW(hwnd, req.message, static_cast<WPARAM>(req.wParam), static_cast<LPARAM>(req.lParam),
+                              req.flags, req.timeout, &result)) {
+        resp.ok = 1;
+        resp.error = 0;
+        resp.result = static_cast<int64_t>(result);
+      } else {
+        resp.error = GetLastError() != 0 ? GetLastError() : ERROR_TIMEOUT;
+      }
+    }
+  }
+  writeAll(client, &resp, sizeof resp);
+  close(client);
+}
+
+std::mutex g_serverLock;
+bool g_serverStarted = false;
+
+void removeOwnFiles() {
+  unlink(listPath(getpid()).c_str());
+  unlink(socketPath(getpid()).c_str());
+}
+
+void startServer() {
+  std::lock_guard<std::mutex> guard(g_serverLock);
+  if (g_serverStarted) return;
+  g_serverStarted = true;
+  std::string path = socketPath(getpid());
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return;
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr.sun_path) {
+    close(fd);
+    return;
+  }
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  unlink(path.c_str());
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 16) != 0) {
+    close(fd);
+    return;
+  }
+  std::atexit(removeOwnFiles);
+  std::thread([fd] {
+    for (;;) {
+      int client = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
+      if (client < 0) {
+        if (errno == EINTR || errno == ECONNABORTED) continue;
+        return;
+      }
+      // Each request is served on its own thread, so one hung window holds up no other.
+      std::thread(serve, client).detach();
+    }
+  }).detach();
+}
+
+}  // namespace
+
+bool isRemoteHandle(HWND hwnd) {
+  pid_t pid = pidOf(hwnd);
+  return hwnd != nullptr && pid != 0 && pid != getpid();
+}
+
+void publishWindows() {
+  std::ostringstream out;
+  size_t count = 0;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    for (HWND h : topLevelWindows()) {
+      Window* w = findWindow(h);
+      if (w == nullptr) continue;
+      out << std::hex << reinterpret_cast<uintptr_t>(h) << std::dec << ' ' << w->threadId << ' '
+          << ((w->style & WS_VISIBLE) ? 1 : 0) << ' ' << toHex(w->text) << ' ' << toHex(w->cls->name) << '\n';
+      ++count;
+    }
+  }
+  std::string path = listPath(getpid());
+  if (count == 0) {
+    unlink(path.c_str());
+    return;
+  }
+  startServer();
+  // Written aside and renamed, so a reader never sees half a list.
+  std::string temp = path + ".tmp" + std::to_string(currentThreadId());
+  {
+    std::ofstream file(temp, std::ios::trunc);
+    file << out.str();
+    if (!file) return;
+  }
+  std::rename(temp.c_str(), path.c_str());
+}
+
+std::vector<HWND> remoteTopLevelWindows() {
+  std::vector<HWND> out;
+  std::string dir = folder();
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return out;
+  while (dirent* e = readdir(d)) {
+    std::string name = e->d_name;
+    const std::string suffix = ".windows";
+    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
+    pid_t pid = static_cast<pid_t>(std::strtol(name.c_str(), nullptr, 10));
+    if (pid == getpid() || pid <= 0) continue;
+    if (!processAlive(pid)) {
+      // What a process that ended left behind goes.
+      unlink((dir + "/" + name).c_str());
+      unlink(socketPath(pid).c_str());
+      continue;
+    }
+    for (const Entry& entry : readList(pid)) out.push_back(entry.hwnd);
+  }
+  closedir(d);
+  return out;
+}
+
+int remoteWindowText(HWND hwnd, std::u16string* text) {
+  Entry e;
+  if (!findEntry(hwnd, &e)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return -1;
+  }
+  *text = e.title;
+  return static_cast<int>(e.title.size());
+}
+
+DWORD remoteThreadProcess(HWND hwnd, DWORD* processId) {
+  Entry e;
+  if (!findEntry(hwnd, &e)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (processId != nullptr) *processId = static_cast<DWORD>(pidOf(hwnd));
+  return e.thread;
+}
+
+LRESULT sendRemote(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout, bool* ok) {
+  *ok = false;
+  if (!allowedAcross(message)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+  }
+  pid_t pid = pidOf(hwnd);
+  if (!processAlive(pid)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return 0;
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::string path = socketPath(pid);
+  std::memcpy(addr.sun_path, path.c_str(), std::min(path.size() + 1, sizeof addr.sun_path - 1));
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    close(fd);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  Request req{kMagic, kSend, reinterpret_cast<uint64_t>(hwnd), message, flags, wParam, lParam, timeout, 0};
+  Response resp{};
+  // The other process bounds the send itself; the extra second covers the way there and back.
+  int wait = timeout == INFINITE || (flags & SMTO_NOTIMEOUTIFNOTHUNG) ? -1 : static_cast<int>(timeout) + 1000;
+  bool answered = writeAll(fd, &req, sizeof req) && readAll(fd, &resp, sizeof resp, wait);
+  close(fd);
+  if (!answered) {
+    SetLastError(ERROR_TIMEOUT);
+    return 0;
+  }
+  if (!resp.ok) {
+    SetLastError(resp.error);
+    return 0;
+  }
+  *ok = true;
+  return static_cast<LRESULT>(resp.result);
+}
+
+}  // namespace winapi
