@@ -629,6 +629,15 @@ extern "C" int WINAPI SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
       SetLastError(ERROR_INVALID_HANDLE);
       return 0;
     }
+    // What the old shape covered goes back to the parent first.
+    Window* parent = findWindow(w->parent);
+    if (parent != nullptr && isVisibleChain(w)) {
+      Region old = Region(RECT{0, 0, w->window.right - w->window.left, w->window.bottom - w->window.top});
+      if (w->hasShape) old.intersect(w->shape);
+      RECT client = parent->client;
+      old.offset(w->window.left + client.left - parent->window.left, w->window.top + client.top - parent->window.top);
+      invalidateWindow(parent, &old, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
     w->hasShape = r != nullptr;
     w->shape = r ? r->region : Region();
     if (w->native != 0) displayDriver().setShape(w->native, w->hasShape ? &w->shape : nullptr);
