@@ -163,9 +163,11 @@ AxisMap mapAxis(int destCount, int srcStart, int srcCount, bool flip, bool avera
   return m;
 }
 
+// A negative size runs leftwards (upwards) from the given pixel, which it includes, as the
+// usual mirroring call StretchBlt(dc, x + w - 1, y, -w, h, ...) expects.
 bool normalise(int* pos, int* size) {
   if (*size < 0) {
-    *pos += *size;
+    *pos += *size + 1;
     *size = -*size;
     return true;
   }
