@@ -31,7 +31,7 @@ void DisplayDriver::beginMoveResize(NativeWindow, int, POINT) {}
 void DisplayDriver::acceptDrops(NativeWindow, bool) {}
 void DisplayDriver::present(NativeWindow, const PixelBuffer&, const RECT&, POINT) {}
 void DisplayDriver::setCapture(NativeWindow) {}
-void DisplayDriver::setCursor(CursorShape) {}
+void DisplayDriver::setCursor(PointerShape) {}
 bool DisplayDriver::cursorPos(POINT*) { return false; }
 bool DisplayDriver::setCursorPos(int, int) { return false; }
 

@@ -35,7 +35,7 @@ struct Monitor {
   bool primary;
 };
 
-enum class CursorShape { Arrow, IBeam, Wait, Cross, UpArrow, SizeNWSE, SizeNESW, SizeWE, SizeNS, SizeAll, No, Hand,
+enum class PointerShape { Arrow, IBeam, Wait, Cross, UpArrow, SizeNWSE, SizeNESW, SizeWE, SizeNS, SizeAll, No, Hand,
                          AppStarting, Help, Hidden };
 
 class DisplayDriver {
@@ -71,7 +71,7 @@ class DisplayDriver {
 
   // Input state.
   virtual void setCapture(NativeWindow window);
-  virtual void setCursor(CursorShape shape);
+  virtual void setCursor(PointerShape shape);
   virtual bool cursorPos(POINT* point);
   virtual bool setCursorPos(int x, int y);
 

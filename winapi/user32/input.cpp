@@ -43,7 +43,7 @@ struct IconData {
   int width = 0, height = 0;
   std::vector<uint32_t> pixels;
   bool stock = false;
-  CursorShape shape = CursorShape::Arrow;
+  PointerShape shape = PointerShape::Arrow;
 };
 
 std::mutex g_iconLock;
@@ -93,11 +93,11 @@ bool postTo(HWND hwnd, const MSG& msg) {
   return true;
 }
 
-CursorShape shapeOfCursor(HCURSOR cursor) {
-  if (cursor == nullptr) return CursorShape::Hidden;
+PointerShape shapeOfCursor(HCURSOR cursor) {
+  if (cursor == nullptr) return PointerShape::Hidden;
   std::lock_guard<std::mutex> guard(g_iconLock);
   auto it = icons().find(reinterpret_cast<uintptr_t>(cursor));
-  return it == icons().end() ? CursorShape::Arrow : it->second->shape;
+  return it == icons().end() ? PointerShape::Arrow : it->second->shape;
 }
 
 bool translateMouse(ThreadQueue& queue, RawInput& raw, MSG* msg) {
@@ -510,7 +510,7 @@ extern "C" HCURSOR WINAPI SetCursor(HCURSOR cursor) {
     old = input().cursor;
     input().cursor = cursor;
   }
-  if (old != cursor) displayDriver().setCursor(input().cursorCount < 0 ? CursorShape::Hidden : shapeOfCursor(cursor));
+  if (old != cursor) displayDriver().setCursor(input().cursorCount < 0 ? PointerShape::Hidden : shapeOfCursor(cursor));
   return old;
 }
 
@@ -527,19 +527,19 @@ extern "C" int WINAPI ShowCursor(BOOL show) {
     count = input().cursorCount += show ? 1 : -1;
     cursor = input().cursor;
   }
-  displayDriver().setCursor(count < 0 ? CursorShape::Hidden : shapeOfCursor(cursor));
+  displayDriver().setCursor(count < 0 ? PointerShape::Hidden : shapeOfCursor(cursor));
   return count;
 }
 
 namespace {
 
 HICON stockCursor(WORD id) {
-  static const std::pair<WORD, CursorShape> kShapes[] = {
-      {32512, CursorShape::Arrow},    {32513, CursorShape::IBeam},    {32514, CursorShape::Wait},
-      {32515, CursorShape::Cross},    {32516, CursorShape::UpArrow},  {32642, CursorShape::SizeNWSE},
-      {32643, CursorShape::SizeNESW}, {32644, CursorShape::SizeWE},   {32645, CursorShape::SizeNS},
-      {32646, CursorShape::SizeAll},  {32648, CursorShape::No},       {32649, CursorShape::Hand},
-      {32650, CursorShape::AppStarting}, {32651, CursorShape::Help}};
+  static const std::pair<WORD, PointerShape> kShapes[] = {
+      {32512, PointerShape::Arrow},    {32513, PointerShape::IBeam},    {32514, PointerShape::Wait},
+      {32515, PointerShape::Cross},    {32516, PointerShape::UpArrow},  {32642, PointerShape::SizeNWSE},
+      {32643, PointerShape::SizeNESW}, {32644, PointerShape::SizeWE},   {32645, PointerShape::SizeNS},
+      {32646, PointerShape::SizeAll},  {32648, PointerShape::No},       {32649, PointerShape::Hand},
+      {32650, PointerShape::AppStarting}, {32651, PointerShape::Help}};
   for (const auto& entry : kShapes) {
     if (entry.first != id) continue;
     // Stock cursors are made once and shared; their handles never change.

@@ -74,12 +74,12 @@ void HeadlessDriver::present(NativeWindow window, const PixelBuffer&, const RECT
   if (it != m_windows.end()) ++it->second.presents;
 }
 
-void HeadlessDriver::setCursor(CursorShape shape) {
+void HeadlessDriver::setCursor(PointerShape shape) {
   std::lock_guard<std::mutex> guard(m_lock);
   m_shape = shape;
 }
 
-CursorShape HeadlessDriver::cursor() {
+PointerShape HeadlessDriver::cursor() {
   std::lock_guard<std::mutex> guard(m_lock);
   return m_shape;
 }

@@ -53,7 +53,7 @@ class HeadlessDriver : public DisplayDriver {
   void advanceClock(ULONGLONG ms);
 
   bool nativeState(HWND top, NativeState* state);
-  CursorShape cursor();
+  PointerShape cursor();
   /// A copy of a top-level window's whole surface (frame included); false for other windows.
   bool capture(HWND top, PixelBuffer* picture);
   /// Writes that picture as a PNG file.
@@ -77,7 +77,7 @@ class HeadlessDriver : public DisplayDriver {
   void setIcon(NativeWindow window, int width, int height, const std::vector<uint32_t>& pixels) override;
   void acceptDrops(NativeWindow window, bool accept) override;
   void present(NativeWindow window, const PixelBuffer& surface, const RECT& dirty, POINT clientOffset) override;
-  void setCursor(CursorShape shape) override;
+  void setCursor(PointerShape shape) override;
   bool cursorPos(POINT* point) override;
   bool setCursorPos(int x, int y) override;
   ULONGLONG now() override;
@@ -92,7 +92,7 @@ class HeadlessDriver : public DisplayDriver {
   std::map<NativeWindow, NativeState> m_windows;
   NativeWindow m_next = 1;
   POINT m_cursor{0, 0};
-  CursorShape m_shape = CursorShape::Arrow;
+  PointerShape m_shape = PointerShape::Arrow;
   bool m_manualClock = false;
   ULONGLONG m_clock = 0;
 };

@@ -1,0 +1,353 @@
+// The X11 driver against a real X server: each test process starts its own Xvfb on a free
+// display, and a second X client in the test looks at the windows, sends input and drops files.
+#include <windows.h>
+
+// GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+class Xvfb : public ::testing::Environment {
+ public:
+  static bool running() { return s_pid > 0; }
+  static std::string skipReason() { return s_reason; }
+
+  void SetUp() override {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_t pid = fork();
+    if (pid == 0) {
+      // The server ends with this test process: the layer keeps its connection open to the
+      // end, and Xlib ends any process whose server goes away first.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      close(fds[0]);
+      std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    while (poll(&p, 1, 10000) > 0) {
+      char c;
+      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+      number.push_back(c);
+    }
+    close(fds[0]);
+    if (number.empty()) {
+      s_reason = "Xvfb is not installed or did not start (script/bootstrap installs it)";
+      if (pid > 0) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+      }
+      return;
+    }
+    s_pid = pid;
+    std::atexit([] {
+      kill(s_pid, SIGTERM);
+      waitpid(s_pid, nullptr, 0);
+    });
+    std::string display = ":" + number;
+    setenv("DISPLAY", display.c_str(), 1);
+    setenv("LUMETRA_DISPLAY", "x11", 1);
+  }
+
+
+ private:
+  static inline pid_t s_pid = 0;
+  static inline std::string s_reason;
+};
+
+[[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new Xvfb);
+
+// Runs the layer's messages until done() holds or five seconds pass.
+bool pumpUntil(const std::function<bool()>& done) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < end) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (done()) return true;
+    Sleep(5);
+  }
+  return done();
+}
+
+struct Event {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+std::vector<Event> g_events;
+std::vector<std::u16string> g_dropped;
+
+LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      RECT r;
+      GetClientRect(hwnd, &r);
+      HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+      FillRect(dc, &r, blue);
+      DeleteObject(blue);
+      RECT red{10, 10, 50, 50};
+      HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+      FillRect(dc, &red, brush);
+      DeleteObject(brush);
+      EndPaint(hwnd, &ps);
+      g_events.push_back(Event{hwnd, message, 0, 0});
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_KEYDOWN:
+    case WM_CHAR:
+      g_events.push_back(Event{hwnd, message, wParam, lParam});
+      return 0;
+    case WM_DROPFILES: {
+      HDROP drop = reinterpret_cast<HDROP>(wParam);
+      g_dropped.clear();
+      UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+      for (UINT i = 0; i < n; ++i) {
+        WCHAR name[MAX_PATH + 1];
+        DragQueryFileW(drop, i, name, MAX_PATH + 1);
+        g_dropped.push_back(name);
+      }
+      DragFinish(drop);
+      g_events.push_back(Event{hwnd, message, 0, 0});
+      return 0;
+    }
+    default:
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+class X11 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+    g_events.clear();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.lpszClassName = u"X11Test";
+    RegisterClassExW(&wc);
+    top = CreateWindowExW(0, u"X11Test", u"Layer test \u00c4\u00f6", WS_POPUP | WS_VISIBLE, 100, 80, 200, 150, nullptr,
+                          nullptr, nullptr, nullptr);
+    ASSERT_NE(top, nullptr);
+    viewer = XOpenDisplay(nullptr);
+    ASSERT_NE(viewer, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return (native = findNative()) != 0; })) << "no X window appeared";
+    ASSERT_TRUE(pumpUntil([&] { return painted(top); }));
+  }
+  void TearDown() override {
+    if (top != nullptr) DestroyWindow(top);
+    if (viewer != nullptr) XCloseDisplay(viewer);
+  }
+
+  bool painted(HWND hwnd) {
+    for (const Event& e : g_events) {
+      if (e.hwnd == hwnd && e.message == WM_PAINT) return true;
+    }
+    return false;
+  }
+
+  std::string property(Window w, const char* name, Atom type) {
+    Atom actual;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::string value;
+    if (XGetWindowProperty(viewer, w, XInternAtom(viewer, name, False), 0, 1024, False, type, &actual, &format, &count,
+                           &after, &data) == Success && data != nullptr) {
+      value.assign(reinterpret_cast<char*>(data), count);
+    }
+    if (data != nullptr) XFree(data);
+    return value;
+  }
+
+  // The viewable X window whose title is the test window's.
+  Window findNative() {
+    Window root = DefaultRootWindow(viewer), parent, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    XQueryTree(viewer, root, &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes attrs;
+      if (property(children[i], "_NET_WM_NAME", XInternAtom(viewer, "UTF8_STRING", False)) == "Layer test \xc3\x84\xc3\xb6" &&
+          XGetWindowAttributes(viewer, children[i], &attrs) && attrs.map_state == IsViewable) {
+        found = children[i];
+      }
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  unsigned long screenPixel(int x, int y) {
+    XImage* image = XGetImage(viewer, DefaultRootWindow(viewer), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0xFFFFFFFF;
+    unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return p;
+  }
+
+  void send(Window w, XEvent& e, long mask) {
+    XSendEvent(viewer, w, False, mask, &e);
+    XFlush(viewer);
+  }
+
+  HWND top = nullptr;
+  Display* viewer = nullptr;
+  Window native = 0;
+};
+
+TEST_F(X11, ATopLevelWindowAppearsWithItsTitleAndPlace) {
+  XWindowAttributes attrs;
+  ASSERT_TRUE(XGetWindowAttributes(viewer, native, &attrs));
+  EXPECT_EQ(attrs.width, 200);
+  EXPECT_EQ(attrs.height, 150);
+  int x, y;
+  Window child;
+  XTranslateCoordinates(viewer, native, DefaultRootWindow(viewer), 0, 0, &x, &y, &child);
+  EXPECT_EQ(x, 100);
+  EXPECT_EQ(y, 80);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+  SetWindowTextW(top, u"Renamed");
+  EXPECT_TRUE(pumpUntil([&] { return property(native, "WM_NAME", XA_STRING) == "Renamed"; }));
+}
+
+TEST_F(X11, PaintedPixelsReachTheScreen) {
+  EXPECT_TRUE(pumpUntil([&] { return screenPixel(100 + 20, 80 + 20) == 0xFF0000; }))
+      << std::hex << screenPixel(120, 100);
+  EXPECT_EQ(screenPixel(100 + 100, 80 + 100), 0x0000FFu);
+  // A repaint after an invalidation reaches the screen too.
+  g_events.clear();
+  SetWindowPos(top, nullptr, 0, 0, 300, 150, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(pumpUntil([&] { return screenPixel(100 + 280, 80 + 20) == 0x0000FF; }));
+}
+
+TEST_F(X11, MouseAndKeysReachTheRightChild) {
+  HWND left = CreateWindowExW(0, u"X11Test", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 100, 150, top, nullptr, nullptr, nullptr);
+  HWND right = CreateWindowExW(0, u"X11Test", nullptr, WS_CHILD | WS_VISIBLE, 100, 0, 100, 150, top, nullptr, nullptr,
+                               nullptr);
+  pumpUntil([&] { return painted(left) && painted(right); });
+  g_events.clear();
+  XEvent e{};
+  e.xbutton.type = ButtonPress;
+  e.xbutton.window = native;
+  e.xbutton.root = DefaultRootWindow(viewer);
+  e.xbutton.x = 130;
+  e.xbutton.y = 40;
+  e.xbutton.x_root = 100 + 130;
+  e.xbutton.y_root = 80 + 40;
+  e.xbutton.button = Button1;
+  e.xbutton.same_screen = True;
+  send(native, e, ButtonPressMask);
+  ASSERT_TRUE(pumpUntil([&] { return !g_events.empty(); }));
+  EXPECT_EQ(g_events[0].hwnd, right);
+  EXPECT_EQ(g_events[0].message, static_cast<UINT>(WM_LBUTTONDOWN));
+  EXPECT_EQ(GET_X_LPARAM(g_events[0].lParam), 30);
+  EXPECT_EQ(GET_Y_LPARAM(g_events[0].lParam), 40);
+
+  SetFocus(left);
+  g_events.clear();
+  XEvent k{};
+  k.xkey.type = KeyPress;
+  k.xkey.window = native;
+  k.xkey.root = DefaultRootWindow(viewer);
+  k.xkey.keycode = XKeysymToKeycode(viewer, XK_q);
+  k.xkey.same_screen = True;
+  send(native, k, KeyPressMask);
+  ASSERT_TRUE(pumpUntil([&] { return g_events.size() >= 2; }));
+  EXPECT_EQ(g_events[0].hwnd, left);
+  EXPECT_EQ(g_events[0].message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(g_events[0].wParam, static_cast<WPARAM>('Q'));
+  EXPECT_EQ(g_events[1].message, static_cast<UINT>(WM_CHAR));
+  EXPECT_EQ(g_events[1].wParam, static_cast<WPARAM>(u'q'));
+}
+
+TEST_F(X11, AnXdndDropFromAnotherClientArrivesAsDropFiles) {
+  DragAcceptFiles(top, TRUE);
+  EXPECT_TRUE(pumpUntil([&] { return !property(native, "XdndAware", XA_ATOM).empty(); }));
+  Atom enter = XInternAtom(viewer, "XdndEnter", False), position = XInternAtom(viewer, "XdndPosition", False),
+       drop = XInternAtom(viewer, "XdndDrop", False), status = XInternAtom(viewer, "XdndStatus", False),
+       finished = XInternAtom(viewer, "XdndFinished", False), selection = XInternAtom(viewer, "XdndSelection", False),
+       uriList = XInternAtom(viewer, "text/uri-list", False), copy = XInternAtom(viewer, "XdndActionCopy", False);
+  Window source = XCreateSimpleWindow(viewer, DefaultRootWindow(viewer), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(viewer, selection, source, CurrentTime);
+  auto message = [&](Atom type, long l1, long l2, long l3, long l4) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = native;
+    e.xclient.message_type = type;
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(source);
+    e.xclient.data.l[1] = l1;
+    e.xclient.data.l[2] = l2;
+    e.xclient.data.l[3] = l3;
+    e.xclient.data.l[4] = l4;
+    send(native, e, NoEventMask);
+  };
+  // The source's side of the protocol, answered from this thread while the layer pumps.
+  auto awaitFromTarget = [&](Atom type, XEvent* out) {
+    return pumpUntil([&] {
+      while (XPending(viewer) > 0) {
+        XEvent e;
+        XNextEvent(viewer, &e);
+        if (e.type == SelectionRequest) {
+          std::string uris = "# dropped by the test\r\nfile:///home/ann/My%20Music/a.mp3\r\nfile://host/tmp/%C3%84.wav\r\nhttp://example.invalid/x\r\n";
+          XChangeProperty(viewer, e.xselectionrequest.requestor, e.xselectionrequest.property, uriList, 8,
+                          PropModeReplace, reinterpret_cast<const unsigned char*>(uris.data()),
+                          static_cast<int>(uris.size()));
+          XEvent reply{};
+          reply.xselection.type = SelectionNotify;
+          reply.xselection.requestor = e.xselectionrequest.requestor;
+          reply.xselection.selection = e.xselectionrequest.selection;
+          reply.xselection.target = e.xselectionrequest.target;
+          reply.xselection.property = e.xselectionrequest.property;
+          reply.xselection.time = e.xselectionrequest.time;
+          XSendEvent(viewer, e.xselectionrequest.requestor, False, NoEventMask, &reply);
+          XFlush(viewer);
+        } else if (e.type == ClientMessage && e.xclient.message_type == type) {
+          *out = e;
+          return true;
+        }
+      }
+      return false;
+    });
+  };
+  message(enter, 5L << 24, static_cast<long>(uriList), 0, 0);
+  message(position, 0, ((100 + 20) << 16) | (80 + 30), CurrentTime, static_cast<long>(copy));
+  XEvent reply;
+  ASSERT_TRUE(awaitFromTarget(status, &reply));
+  EXPECT_EQ(reply.xclient.data.l[1] & 1, 1) << "the target accepts files";
+  message(drop, 0, CurrentTime, 0, 0);
+  ASSERT_TRUE(awaitFromTarget(finished, &reply));
+  EXPECT_EQ(reply.xclient.data.l[1] & 1, 1);
+  ASSERT_TRUE(pumpUntil([&] { return !g_dropped.empty(); }));
+  EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"Z:\\home\\ann\\My Music\\a.mp3", u"Z:\\tmp\\\u00c4.wav"}));
+  XDestroyWindow(viewer, source);
+}
+
+}  // namespace
