@@ -9,16 +9,29 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
 namespace winapi {
 
+namespace {
+
+void fillPixels(uint32_t* p, size_t count, uint32_t pixel) {
+  // wchar_t is 32 bits wide here, and the C library's wmemset is the fastest 32-bit fill.
+  static_assert(sizeof(wchar_t) == sizeof(uint32_t), "wmemset fills 32-bit units");
+  std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(pixel), count);
+}
+
+}  // namespace
+
 void fillRegionRect(PixelBuffer& pixels, const Region& clip, const RECT& rect, uint32_t pixel) {
   clip.forRectsIn(rect, [&](const RECT& r) {
-    int n = r.right - r.left;
-    for (int y = r.top; y < r.bottom; ++y) {
-      uint32_t* p = pixels.row(y) + r.left;
-      std::fill(p, p + n, pixel);
+    size_t n = static_cast<size_t>(r.right - r.left);
+    if (r.left == 0 && static_cast<int>(n) == pixels.width && pixels.stride == pixels.width) {
+      // Whole rows of a top-down buffer are one run.
+      fillPixels(pixels.row(r.top), n * static_cast<size_t>(r.bottom - r.top), pixel);
+      return;
     }
+    for (int y = r.top; y < r.bottom; ++y) fillPixels(pixels.row(y) + r.left, n, pixel);
   });
 }
 
@@ -34,11 +47,8 @@ namespace {
 void fillTargetRegion(DeviceContext& dc, Region region, uint32_t pixel) {
   region.intersect(dc.effectiveClip());
   for (const RECT& r : region.rects()) {
-    int n = r.right - r.left;
-    for (int y = r.top; y < r.bottom; ++y) {
-      uint32_t* p = dc.target->row(y) + r.left;
-      std::fill(p, p + n, pixel);
-    }
+    size_t n = static_cast<size_t>(r.right - r.left);
+    for (int y = r.top; y < r.bottom; ++y) fillPixels(dc.target->row(y) + r.left, n, pixel);
   }
   if (!region.isEmpty()) dc.touch(region.bounds());
 }
