@@ -46,7 +46,7 @@ DisplayDriver& displayDriver() {
   std::call_once(once, [] {
     const char* chosen = std::getenv("LUMETRA_DISPLAY");
     const char* display = std::getenv("DISPLAY");
-    bool wantX11 = chosen != nullptr ? std::strcmp(chosen, "x11") == 0 : (display != nullptr && *display != 0);
+    bool wantX11 = chosen != nullptr && *chosen != 0 ? std::strcmp(chosen, "x11") == 0 : (display != nullptr && *display != 0);
     if (wantX11) driver = X11Driver::open();
     // Without an X server that answers, windows still work, in memory.
     if (driver == nullptr) driver = new HeadlessDriver;

@@ -779,17 +779,27 @@ extern "C" LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR valu
   return previous;
 }
 
+namespace {
+
+// The 32-bit value at a byte offset of a window's extra bytes, or null (with the error set).
+uint8_t* extraLong(HWND hwnd, int index) {
+  Window* w = windowOrError(hwnd);
+  if (w == nullptr) return nullptr;
+  if (static_cast<size_t>(index) + sizeof(LONG) > w->extra.size()) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return nullptr;
+  }
+  return w->extra.data() + index;
+}
+
+}  // namespace
+
 extern "C" LONG WINAPI GetWindowLongW(HWND hwnd, int index) {
   if (index >= 0) {
     std::lock_guard<std::recursive_mutex> guard(userLock());
-    Window* w = windowOrError(hwnd);
-    if (w == nullptr) return 0;
-    if (static_cast<size_t>(index) + sizeof(LONG) > w->extra.size()) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG v;
-    std::memcpy(&v, w->extra.data() + index, sizeof v);
+    uint8_t* at = extraLong(hwnd, index);
+    LONG v = 0;
+    if (at != nullptr) std::memcpy(&v, at, sizeof v);
     return v;
   }
   return static_cast<LONG>(GetWindowLongPtrW(hwnd, index));
@@ -798,15 +808,11 @@ extern "C" LONG WINAPI GetWindowLongW(HWND hwnd, int index) {
 extern "C" LONG WINAPI SetWindowLongW(HWND hwnd, int index, LONG value) {
   if (index >= 0) {
     std::lock_guard<std::recursive_mutex> guard(userLock());
-    Window* w = windowOrError(hwnd);
-    if (w == nullptr) return 0;
-    if (static_cast<size_t>(index) + sizeof(LONG) > w->extra.size()) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG previous;
-    std::memcpy(&previous, w->extra.data() + index, sizeof previous);
-    std::memcpy(w->extra.data() + index, &value, sizeof value);
+    uint8_t* at = extraLong(hwnd, index);
+    LONG previous = 0;
+    if (at == nullptr) return 0;
+    std::memcpy(&previous, at, sizeof previous);
+    std::memcpy(at, &value, sizeof value);
     return previous;
   }
   if (index == GWLP_WNDPROC) {

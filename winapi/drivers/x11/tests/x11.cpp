@@ -15,6 +15,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -287,67 +289,159 @@ TEST_F(X11, MouseAndKeysReachTheRightChild) {
   EXPECT_EQ(g_events[1].wParam, static_cast<WPARAM>(u'q'));
 }
 
+// The source side of an XDND drag, played by a second X client: enter, position, drop, and
+// the answer to the target's request for the text/uri-list data. wait(done) keeps whatever
+// must run meanwhile going until done() holds.
+struct XdndSource {
+  Display* d;
+  std::function<bool(const std::function<bool()>&)> wait;
+  Atom atom(const char* name) { return XInternAtom(d, name, False); }
+
+  // True when the target accepted the files and reported the drop finished.
+  bool drop(Window target, int x, int y, const std::string& uris) {
+    Window source = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(d, atom("XdndSelection"), source, CurrentTime);
+    auto message = [&](const char* type, long l1, long l2, long l3, long l4) {
+      XEvent e{};
+      e.xclient.type = ClientMessage;
+      e.xclient.window = target;
+      e.xclient.message_type = atom(type);
+      e.xclient.format = 32;
+      const long values[5] = {static_cast<long>(source), l1, l2, l3, l4};
+      std::copy(values, values + 5, e.xclient.data.l);
+      XSendEvent(d, target, False, NoEventMask, &e);
+      XFlush(d);
+    };
+    auto await = [&](const char* type, XEvent* out) {
+      return wait([&] {
+        while (XPending(d) > 0) {
+          XEvent e;
+          XNextEvent(d, &e);
+          if (e.type == SelectionRequest) {
+            XChangeProperty(d, e.xselectionrequest.requestor, e.xselectionrequest.property, atom("text/uri-list"), 8,
+                            PropModeReplace, reinterpret_cast<const unsigned char*>(uris.data()),
+                            static_cast<int>(uris.size()));
+            XEvent reply{};
+            reply.xselection.type = SelectionNotify;
+            reply.xselection.requestor = e.xselectionrequest.requestor;
+            reply.xselection.selection = e.xselectionrequest.selection;
+            reply.xselection.target = e.xselectionrequest.target;
+            reply.xselection.property = e.xselectionrequest.property;
+            reply.xselection.time = e.xselectionrequest.time;
+            XSendEvent(d, e.xselectionrequest.requestor, False, NoEventMask, &reply);
+            XFlush(d);
+          } else if (e.type == ClientMessage && e.xclient.message_type == atom(type)) {
+            *out = e;
+            return true;
+          }
+        }
+        return false;
+      });
+    };
+    message("XdndEnter", 5L << 24, static_cast<long>(atom("text/uri-list")), 0, 0);
+    message("XdndPosition", 0, (static_cast<long>(x) << 16) | y, CurrentTime, static_cast<long>(atom("XdndActionCopy")));
+    XEvent status, finished;
+    bool accepted = await("XdndStatus", &status) && (status.xclient.data.l[1] & 1) != 0;
+    if (accepted) {
+      message("XdndDrop", 0, CurrentTime, 0, 0);
+      accepted = await("XdndFinished", &finished) && (finished.xclient.data.l[1] & 1) != 0;
+    }
+    XDestroyWindow(d, source);
+    XFlush(d);
+    return accepted;
+  }
+};
+
+const std::string kUris =
+    "# dropped by the test\r\nfile:///home/ann/My%20Music/a.mp3\r\nfile://host/tmp/%C3%84.wav\r\n"
+    "http://example.invalid/x\r\n";
+
 TEST_F(X11, AnXdndDropFromAnotherClientArrivesAsDropFiles) {
   DragAcceptFiles(top, TRUE);
   EXPECT_TRUE(pumpUntil([&] { return !property(native, "XdndAware", XA_ATOM).empty(); }));
-  Atom enter = XInternAtom(viewer, "XdndEnter", False), position = XInternAtom(viewer, "XdndPosition", False),
-       drop = XInternAtom(viewer, "XdndDrop", False), status = XInternAtom(viewer, "XdndStatus", False),
-       finished = XInternAtom(viewer, "XdndFinished", False), selection = XInternAtom(viewer, "XdndSelection", False),
-       uriList = XInternAtom(viewer, "text/uri-list", False), copy = XInternAtom(viewer, "XdndActionCopy", False);
-  Window source = XCreateSimpleWindow(viewer, DefaultRootWindow(viewer), 0, 0, 1, 1, 0, 0, 0);
-  XSetSelectionOwner(viewer, selection, source, CurrentTime);
-  auto message = [&](Atom type, long l1, long l2, long l3, long l4) {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = native;
-    e.xclient.message_type = type;
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = static_cast<long>(source);
-    e.xclient.data.l[1] = l1;
-    e.xclient.data.l[2] = l2;
-    e.xclient.data.l[3] = l3;
-    e.xclient.data.l[4] = l4;
-    send(native, e, NoEventMask);
-  };
-  // The source's side of the protocol, answered from this thread while the layer pumps.
-  auto awaitFromTarget = [&](Atom type, XEvent* out) {
-    return pumpUntil([&] {
-      while (XPending(viewer) > 0) {
-        XEvent e;
-        XNextEvent(viewer, &e);
-        if (e.type == SelectionRequest) {
-          std::string uris = "# dropped by the test\r\nfile:///home/ann/My%20Music/a.mp3\r\nfile://host/tmp/%C3%84.wav\r\nhttp://example.invalid/x\r\n";
-          XChangeProperty(viewer, e.xselectionrequest.requestor, e.xselectionrequest.property, uriList, 8,
-                          PropModeReplace, reinterpret_cast<const unsigned char*>(uris.data()),
-                          static_cast<int>(uris.size()));
-          XEvent reply{};
-          reply.xselection.type = SelectionNotify;
-          reply.xselection.requestor = e.xselectionrequest.requestor;
-          reply.xselection.selection = e.xselectionrequest.selection;
-          reply.xselection.target = e.xselectionrequest.target;
-          reply.xselection.property = e.xselectionrequest.property;
-          reply.xselection.time = e.xselectionrequest.time;
-          XSendEvent(viewer, e.xselectionrequest.requestor, False, NoEventMask, &reply);
-          XFlush(viewer);
-        } else if (e.type == ClientMessage && e.xclient.message_type == type) {
-          *out = e;
-          return true;
-        }
-      }
-      return false;
-    });
-  };
-  message(enter, 5L << 24, static_cast<long>(uriList), 0, 0);
-  message(position, 0, ((100 + 20) << 16) | (80 + 30), CurrentTime, static_cast<long>(copy));
-  XEvent reply;
-  ASSERT_TRUE(awaitFromTarget(status, &reply));
-  EXPECT_EQ(reply.xclient.data.l[1] & 1, 1) << "the target accepts files";
-  message(drop, 0, CurrentTime, 0, 0);
-  ASSERT_TRUE(awaitFromTarget(finished, &reply));
-  EXPECT_EQ(reply.xclient.data.l[1] & 1, 1);
+  XdndSource source{viewer, pumpUntil};
+  ASSERT_TRUE(source.drop(native, 100 + 20, 80 + 30, kUris));
   ASSERT_TRUE(pumpUntil([&] { return !g_dropped.empty(); }));
   EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"Z:\\home\\ann\\My Music\\a.mp3", u"Z:\\tmp\\\u00c4.wav"}));
-  XDestroyWindow(viewer, source);
+}
+
+// window_demo as a user runs it: its window appears, dropped files come out on its standard
+// output one per line, and closing the window ends it.
+TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
+  if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+  char self[4096] = {};
+  ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  std::string demo = std::string(self).substr(0, std::string(self).rfind('/')) + "/window_demo";
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    execl(demo.c_str(), "window_demo", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  Display* viewer = XOpenDisplay(nullptr);
+  ASSERT_NE(viewer, nullptr);
+  auto sleepUntil = [](const std::function<bool()>& done) {
+    for (int i = 0; i < 500; ++i) {
+      if (done()) return true;
+      usleep(10000);
+    }
+    return done();
+  };
+  Window window = 0;
+  ASSERT_TRUE(sleepUntil([&] {
+    Window root = DefaultRootWindow(viewer), parent, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(viewer, root, &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      char* name = nullptr;
+      XWindowAttributes attrs;
+      if (XFetchName(viewer, children[i], &name) && name != nullptr && std::string(name) == "Layer demo" &&
+          XGetWindowAttributes(viewer, children[i], &attrs) && attrs.map_state == IsViewable) {
+        window = children[i];
+      }
+      if (name != nullptr) XFree(name);
+    }
+    if (children != nullptr) XFree(children);
+    return window != 0;
+  })) << "window_demo showed no window";
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(viewer, window, DefaultRootWindow(viewer), 50, 50, &x, &y, &child);
+  XdndSource source{viewer, sleepUntil};
+  ASSERT_TRUE(source.drop(window, x, y, kUris));
+  std::string printed;
+  ASSERT_TRUE(sleepUntil([&] {
+    pollfd p{out[0], POLLIN, 0};
+    char buffer[512];
+    while (poll(&p, 1, 0) > 0) {
+      ssize_t n = read(out[0], buffer, sizeof buffer);
+      if (n <= 0) break;
+      printed.append(buffer, static_cast<size_t>(n));
+    }
+    return std::count(printed.begin(), printed.end(), '\n') >= 2;
+  }));
+  EXPECT_EQ(printed, "Z:\\home\\ann\\My Music\\a.mp3\nZ:\\tmp\\\xc3\x84.wav\n");
+  XEvent closing{};
+  closing.xclient.type = ClientMessage;
+  closing.xclient.window = window;
+  closing.xclient.message_type = XInternAtom(viewer, "WM_PROTOCOLS", False);
+  closing.xclient.format = 32;
+  closing.xclient.data.l[0] = static_cast<long>(XInternAtom(viewer, "WM_DELETE_WINDOW", False));
+  XSendEvent(viewer, window, False, NoEventMask, &closing);
+  XFlush(viewer);
+  int status = -1;
+  EXPECT_TRUE(sleepUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) << "window_demo did not end";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  if (!WIFEXITED(status)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  close(out[0]);
+  XCloseDisplay(viewer);
 }
 
 }  // namespace
