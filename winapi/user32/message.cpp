@@ -81,13 +81,33 @@ bool processOneSent(ThreadQueue& q) {
   return true;
 }
 
-bool messageMatches(const MSG& msg, HWND filter, UINT first, UINT last) {
+// The windows a window filter takes in: the window and its descendants. Made before the
+// queue's lock is taken, since the window tree's lock comes first.
+std::vector<HWND> filterWindows(HWND filter) {
+  std::vector<HWND> out;
+  if (filter == nullptr || filter == reinterpret_cast<HWND>(-1)) return out;
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  std::vector<HWND> pending{filter};
+  while (!pending.empty()) {
+    HWND h = pending.back();
+    pending.pop_back();
+    out.push_back(h);
+    if (Window* w = findWindow(h)) pending.insert(pending.end(), w->children.begin(), w->children.end());
+  }
+  return out;
+}
+
+bool windowMatches(HWND hwnd, HWND filter, const std::vector<HWND>& allowed) {
+  if (filter == nullptr) return true;
+  if (filter == reinterpret_cast<HWND>(-1)) return hwnd == nullptr;
+  return std::find(allowed.begin(), allowed.end(), hwnd) != allowed.end();
+}
+
+bool messageMatches(const MSG& msg, HWND filter, const std::vector<HWND>& allowed, UINT first, UINT last) {
   if (first != 0 || last != 0) {
     if (msg.message < first || msg.message > last) return false;
   }
-  if (filter == nullptr) return true;
-  if (filter == reinterpret_cast<HWND>(-1)) return msg.hwnd == nullptr;
-  return msg.hwnd == filter || IsChild(filter, msg.hwnd);
+  return windowMatches(msg.hwnd, filter, allowed);
 }
 
 bool rangeHas(UINT message, UINT first, UINT last) {
@@ -108,9 +128,10 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
     q->lastPump = steadyMs();
     while (processOneSent(*q)) {
     }
+    std::vector<HWND> allowed = filterWindows(filter);
     std::unique_lock<std::mutex> lock(q->lock);
     for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
-      if (!messageMatches(*it, filter, first, last)) continue;
+      if (!messageMatches(*it, filter, allowed, first, last)) continue;
       *msg = *it;
       if (remove & PM_REMOVE) q->posted.erase(it);
       q->last = *msg;
@@ -140,7 +161,7 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
 
     if (rangeHas(WM_PAINT, first, last)) {
       HWND paint = nextWindowToPaint(*q);
-      if (paint != nullptr && (filter == nullptr || paint == filter || IsChild(filter, paint))) {
+      if (paint != nullptr && windowMatches(paint, filter, allowed)) {
         *msg = MSG{};
         msg->hwnd = paint;
         msg->message = WM_PAINT;
@@ -155,8 +176,7 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
     lock.lock();
     if (rangeHas(WM_TIMER, first, last)) {
       for (Timer& t : q->timers) {
-        bool forFilter = filter == nullptr || t.hwnd == filter || (t.hwnd != nullptr && IsChild(filter, t.hwnd));
-        if (!forFilter) continue;
+        if (!windowMatches(t.hwnd, filter, allowed)) continue;
         if (t.due <= now) {
           *msg = MSG{};
           msg->hwnd = t.hwnd;
