@@ -1,5 +1,5 @@
 // Formatted text: DrawTextW and DrawTextExW (line breaking, alignment, the "&" prefix, end
-// ellipsis, measuring with DT_CALCRECT) and TabbedTextOutW.
+// ellipsis, measuring with DT_CALCRECT), TabbedTextOutW and GrayStringW.
 // Left out on purpose: DT_PATH_ELLIPSIS and DT_WORD_ELLIPSIS shorten like DT_END_ELLIPSIS,
 // DT_MODIFYSTRING never writes back, and right-to-left reading is not supported.
 #include "winapi/gdi32/Text.h"
@@ -263,4 +263,25 @@ extern "C" LONG WINAPI TabbedTextOutW(HDC handle, int x, int y, LPCWSTR text, in
     start = i + 1;
   }
   return MAKELONG(pen - x, tm.tmHeight);
+}
+
+extern "C" BOOL WINAPI GrayStringW(HDC handle, HBRUSH, GRAYSTRINGPROC output, LPARAM data, int count, int x, int y,
+                                   int, int) {
+  // Greyed text is drawn in the system's grey text colour rather than dithered through a
+  // brush, as Windows does on displays with that colour.
+  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  if (!dc) return FALSE;
+  COLORREF old = SetTextColor(handle, GetSysColor(COLOR_GRAYTEXT));
+  POINT origin{};
+  OffsetViewportOrgEx(handle, x, y, &origin);
+  BOOL ok;
+  if (output != nullptr) {
+    ok = output(handle, data, count);
+  } else {
+    const auto* text = reinterpret_cast<LPCWSTR>(data);
+    ok = TextOutW(handle, 0, 0, text, count > 0 ? count : textUnits(text, -1));
+  }
+  SetViewportOrgEx(handle, origin.x, origin.y, nullptr);
+  SetTextColor(handle, old);
+  return ok;
 }

@@ -204,6 +204,19 @@ TEST_F(Text, TransparentAndOpaqueBackgrounds) {
   EXPECT_EQ(canvas.at(0, 0), 0xFFFF0000u);
 }
 
+TEST_F(Text, GrayStringDrawsInTheGreyTextColourAtItsPlace) {
+  SetTextColor(canvas.dc(), RGB(255, 0, 0));
+  SetBkMode(canvas.dc(), TRANSPARENT);
+  EXPECT_TRUE(GrayStringW(canvas.dc(), nullptr, nullptr, reinterpret_cast<LPARAM>(u"\u2588\u2588"), 2, 50, 20, 0, 0));
+  COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+  uint32_t expected = 0xFF000000u | (GetRValue(grey) << 16) | (GetGValue(grey) << 8) | GetBValue(grey);
+  bool found = false;
+  for (int x = 50; x < 70; ++x) found = found || canvas.at(x, 28) == expected;
+  EXPECT_TRUE(found) << "no grey ink where the string was drawn";
+  EXPECT_EQ(inkColumns(0, 100).first, 50) << "the string starts at its x";
+  EXPECT_EQ(GetTextColor(canvas.dc()), RGB(255, 0, 0)) << "the DC's text colour is left as it was";
+}
+
 TEST_F(Text, ALineOfTextPaintsTheSamePixels) {
   SetTextColor(canvas.dc(), RGB(0, 0, 128));
   SetBkMode(canvas.dc(), TRANSPARENT);
