@@ -7,6 +7,7 @@
 #include "winapi/drivers/DisplayDriver.h"
 #include "winapi/gdi32/Gdi.h"
 #include "winapi/gdi32/Region.h"
+#include "winapi/user32/CreationHook.h"
 
 #include <condition_variable>
 #include <deque>
@@ -213,10 +214,6 @@ std::vector<HWND> remoteTopLevelWindows();
 // Drops (drop.cpp).
 HDROP makeDrop(POINT clientPoint, bool nonClient, std::vector<std::u16string> files);
 
-/// A per-thread hook called with the handle of each window this thread creates, before any
-/// message reaches the window (the framework attaches its window objects here).
-using CreationHook = void (*)(HWND hwnd, void* context);
-void setCreationHook(CreationHook hook, void* context);
 
 /// Removes a window of an ending thread without sending it messages.
 void destroyWindowSilently(HWND hwnd);
