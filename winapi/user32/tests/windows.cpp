@@ -1,0 +1,216 @@
+// Window classes, the window tree, window longs and texts, enumeration, failures on bad
+// handles, and the hints the driver receives for keep-on-top, tool windows and opacity.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "Recorder.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+HWND make(DWORD style, HWND parent = nullptr, DWORD exStyle = 0, const char16_t* title = u"w") {
+  registerRecordingClass();
+  return CreateWindowExW(exStyle, u"Recording", title, style, 10, 10, 100, 80, parent, nullptr, nullptr, nullptr);
+}
+
+TEST(Classes, RegistrationIsCheckedAndLookedUpIgnoringCase) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.cbWndExtra = 16;
+  wc.lpszClassName = u"Extra Class";
+  ATOM atom = RegisterClassExW(&wc);
+  ASSERT_NE(atom, 0);
+  EXPECT_EQ(RegisterClassExW(&wc), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
+  WNDCLASSEXW bad = wc;
+  bad.cbSize = 48;
+  bad.lpszClassName = u"Bad size";
+  EXPECT_EQ(RegisterClassExW(&bad), 0) << "a structure of the wrong size is refused";
+  HWND hwnd = CreateWindowExW(0, u"EXTRA CLASS", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  HWND byAtom = CreateWindowExW(0, MAKEINTRESOURCEW(atom), u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_NE(byAtom, nullptr);
+  WCHAR name[32];
+  EXPECT_EQ(GetClassNameW(hwnd, name, 32), 11);
+  EXPECT_EQ(std::u16string(name), u"Extra Class");
+  EXPECT_FALSE(UnregisterClassW(u"Extra Class", nullptr)) << "a class with windows stays";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
+  // Extra bytes hold values at byte offsets.
+  EXPECT_EQ(SetWindowLongPtrW(hwnd, 8, 1234), 0);
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, 8), 1234);
+  EXPECT_EQ(SetWindowLongW(hwnd, 0, 77), 0);
+  EXPECT_EQ(GetWindowLongW(hwnd, 0), 77);
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, 12), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX)) << "an offset past the extra bytes";
+  DestroyWindow(hwnd);
+  DestroyWindow(byAtom);
+  EXPECT_TRUE(UnregisterClassW(u"Extra Class", nullptr));
+  EXPECT_EQ(CreateWindowExW(0, u"Extra Class", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+}
+
+TEST(Tree, ParentsOwnersSiblingsAndEnumeration) {
+  HWND top = make(WS_OVERLAPPEDWINDOW);
+  HWND first = make(WS_CHILD, top);
+  HWND second = make(WS_CHILD, top);
+  HWND grandchild = make(WS_CHILD, first);
+  EXPECT_EQ(GetWindow(top, GW_CHILD), first) << "children keep their creation order from the top";
+  EXPECT_EQ(GetWindow(first, GW_HWNDNEXT), second);
+  EXPECT_EQ(GetWindow(second, GW_HWNDPREV), first);
+  EXPECT_EQ(GetAncestor(grandchild, GA_ROOT), top);
+  EXPECT_EQ(GetAncestor(grandchild, GA_PARENT), first);
+  EXPECT_EQ(GetAncestor(top, GA_PARENT), GetDesktopWindow());
+  struct Seen {
+    std::vector<HWND> list;
+  } seen;
+  EnumChildWindows(
+      top, [](HWND h, LPARAM p) { reinterpret_cast<Seen*>(p)->list.push_back(h); return TRUE; },
+      reinterpret_cast<LPARAM>(&seen));
+  EXPECT_EQ(seen.list, (std::vector<HWND>{first, grandchild, second}));
+  SetWindowPos(second, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(GetWindow(top, GW_CHILD), second);
+  // Moving a child to another parent keeps its position relative to the new parent.
+  HWND other = make(WS_OVERLAPPEDWINDOW);
+  EXPECT_EQ(SetParent(grandchild, other), first);
+  EXPECT_EQ(GetParent(grandchild), other);
+  EXPECT_FALSE(IsChild(top, grandchild));
+  EXPECT_EQ(SetParent(other, grandchild), nullptr) << "a window cannot move below its own descendant";
+  SetWindowLongPtrW(first, GWLP_ID, 42);
+  EXPECT_EQ(GetDlgItem(top, 42), first);
+  EXPECT_EQ(GetDlgCtrlID(first), 42);
+  EXPECT_EQ(FindWindowExW(top, nullptr, u"recording", nullptr), second);
+  DestroyWindow(top);
+  DestroyWindow(other);
+}
+
+TEST(Tree, AChildNeedsAParentAndBadHandlesFail) {
+  registerRecordingClass();
+  EXPECT_EQ(CreateWindowExW(0, u"Recording", u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TLW_WITH_WSCHILD));
+  HWND gone = make(WS_POPUP);
+  DestroyWindow(gone);
+  SetLastError(0);
+  EXPECT_FALSE(IsWindow(gone));
+  EXPECT_FALSE(SetWindowPos(gone, nullptr, 0, 0, 1, 1, SWP_NOZORDER));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_FALSE(PostMessageW(gone, WM_USER, 0, 0));
+  EXPECT_EQ(SendMessageW(gone, WM_USER, 0, 0), 0);
+  RECT r;
+  EXPECT_FALSE(GetWindowRect(gone, &r));
+  EXPECT_FALSE(DestroyWindow(gone));
+}
+
+TEST(Texts, TitlesRoundTripAlsoFromAnotherThread) {
+  HWND top = make(WS_OVERLAPPEDWINDOW, nullptr, 0, u"first");
+  WCHAR text[16];
+  EXPECT_EQ(GetWindowTextW(top, text, 16), 5);
+  EXPECT_EQ(std::u16string(text), u"first");
+  EXPECT_EQ(GetWindowTextW(top, text, 3), 2) << "a short buffer gets a cut, terminated text";
+  EXPECT_EQ(std::u16string(text), u"fi");
+  std::thread other([&] {
+    SetWindowTextW(top, u"from afar");
+  });
+  // The other thread's WM_SETTEXT runs here, on the window's thread.
+  while (GetWindowTextLengthW(top) != 9) pump();
+  other.join();
+  EXPECT_EQ(FindWindowW(nullptr, u"from afar"), top);
+  winapi::HeadlessDriver::NativeState state;
+  ASSERT_TRUE(winapi::HeadlessDriver::current()->nativeState(top, &state));
+  EXPECT_EQ(state.title, u"from afar");
+  DestroyWindow(top);
+}
+
+TEST(Hints, TopmostToolWindowsAndOpacityReachTheDriver) {
+  HWND top = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  auto& headless = *winapi::HeadlessDriver::current();
+  winapi::HeadlessDriver::NativeState state;
+  SetWindowPos(top, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ASSERT_TRUE(headless.nativeState(top, &state));
+  EXPECT_TRUE(state.hints.topmost);
+  EXPECT_TRUE(GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  SetWindowPos(top, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  headless.nativeState(top, &state);
+  EXPECT_FALSE(state.hints.topmost);
+  SetWindowLongPtrW(top, GWL_EXSTYLE, GetWindowLongPtrW(top, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+  headless.nativeState(top, &state);
+  EXPECT_TRUE(state.hints.skipTaskbar);
+  EXPECT_FALSE(SetLayeredWindowAttributes(top, 0, 127, LWA_ALPHA)) << "only layered windows take an opacity";
+  SetWindowLongPtrW(top, GWL_EXSTYLE, GetWindowLongPtrW(top, GWL_EXSTYLE) | WS_EX_LAYERED);
+  EXPECT_TRUE(SetLayeredWindowAttributes(top, 0, 127, LWA_ALPHA));
+  headless.nativeState(top, &state);
+  EXPECT_EQ(state.hints.alpha, 127);
+  BYTE alpha = 0;
+  EXPECT_TRUE(GetLayeredWindowAttributes(top, nullptr, &alpha, nullptr));
+  EXPECT_EQ(alpha, 127);
+  // The layer's SetLayeredWindowAttributes is also found by name in "user32.dll".
+  SetWindowLongPtrW(top, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+  SetWindowPos(top, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  headless.nativeState(top, &state);
+  EXPECT_FALSE(state.hints.decorated);
+  RECT wr, cr;
+  GetWindowRect(top, &wr);
+  GetClientRect(top, &cr);
+  EXPECT_EQ(cr.right, wr.right - wr.left) << "a popup has no frame";
+  DestroyWindow(top);
+}
+
+TEST(Hints, IconsAndCursors) {
+  HWND top = make(WS_OVERLAPPEDWINDOW);
+  BITMAPINFO info{};
+  info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP color = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ICONINFO ii{TRUE, 0, 0, nullptr, color};
+  HICON icon = CreateIconIndirect(&ii);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(SendMessageW(top, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon)), 0);
+  EXPECT_EQ(SendMessageW(top, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(icon));
+  winapi::HeadlessDriver::NativeState state;
+  winapi::HeadlessDriver::current()->nativeState(top, &state);
+  EXPECT_EQ(state.iconWidth, 16);
+  EXPECT_TRUE(DestroyIcon(icon));
+  EXPECT_FALSE(DestroyIcon(icon));
+  DeleteObject(color);
+  HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+  ASSERT_NE(hand, nullptr);
+  EXPECT_EQ(LoadCursorW(nullptr, IDC_HAND), hand) << "stock cursors are shared";
+  SetCursor(hand);
+  EXPECT_EQ(GetCursor(), hand);
+  EXPECT_EQ(winapi::HeadlessDriver::current()->cursor(), winapi::PointerShape::Hand);
+  EXPECT_EQ(ShowCursor(FALSE), -1);
+  EXPECT_EQ(winapi::HeadlessDriver::current()->cursor(), winapi::PointerShape::Hidden);
+  EXPECT_EQ(ShowCursor(TRUE), 0);
+  DestroyWindow(top);
+}
+
+int g_timerProcCalls = 0;
+void CALLBACK countTimer(HWND, UINT, UINT_PTR, DWORD) { ++g_timerProcCalls; }
+
+TEST(Sends, NotifyReplyAndTimerProcedures) {
+  HWND top = make(WS_POPUP);
+  Recorder::instance().name(top, "top");
+  Recorder::instance().start();
+  EXPECT_TRUE(SendNotifyMessageW(top, WM_USER, 0, 0));
+  auto seen = Recorder::instance().stop();
+  EXPECT_SEQUENCE(seen, Seen{"top", WM_USER, 0});
+  EXPECT_FALSE(InSendMessage());
+  EXPECT_FALSE(ReplyMessage(1)) << "nothing to reply to outside a sent message";
+  auto& headless = *winapi::HeadlessDriver::current();
+  headless.setClock(0);
+  g_timerProcCalls = 0;
+  UINT_PTR id = SetTimer(nullptr, 0, 20, countTimer);
+  ASSERT_NE(id, 0u);
+  headless.advanceClock(25);
+  pump();
+  EXPECT_EQ(g_timerProcCalls, 1) << "a timer with a procedure calls it from DispatchMessageW";
+  EXPECT_TRUE(KillTimer(nullptr, id));
+  DestroyWindow(top);
+}
+
+}  // namespace
