@@ -148,7 +148,6 @@ TEST(Hints, TopmostToolWindowsAndOpacityReachTheDriver) {
   BYTE alpha = 0;
   EXPECT_TRUE(GetLayeredWindowAttributes(top, nullptr, &alpha, nullptr));
   EXPECT_EQ(alpha, 127);
-  // The layer's SetLayeredWindowAttributes is also found by name in "user32.dll".
   SetWindowLongPtrW(top, GWL_STYLE, WS_POPUP | WS_VISIBLE);
   SetWindowPos(top, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
   headless.nativeState(top, &state);
