@@ -34,8 +34,22 @@ class CWinThread : public CCmdTarget {
   /// Per-thread set-up; the thread's loop runs only when it answers TRUE. The base answers
   /// FALSE.
   virtual BOOL InitInstance();
-  /// The thread's loop; ends with ExitInstance and answers its result.
+  /// The thread's message loop: takes each message, offers it to PreTranslateMessage and
+  /// dispatches what that leaves, calls OnIdle when the queue runs empty, and ends on WM_QUIT
+  /// with ExitInstance, whose result it answers.
   virtual int Run();
+  /// Offers a message to the framework windows it is for, from its window up to the top-level
+  /// window (CWnd::PreTranslateMessage); TRUE when one of them took it.
+  virtual BOOL PreTranslateMessage(MSG* msg);
+  /// Called when the queue is empty, with a count of the calls since the last message; TRUE
+  /// asks for another call. The base frees the temporary objects FromHandle made.
+  virtual BOOL OnIdle(LONG count);
+  /// Takes and handles one message; FALSE when it was WM_QUIT.
+  virtual BOOL PumpMessage();
+
+  MSG m_msgCur{};
+  LPVOID m_pThreadParams = nullptr;
+  UINT (*m_pfnThreadProc)(LPVOID) = nullptr;
   /// Per-thread clean-up; its result becomes the thread's exit code.
   virtual int ExitInstance();
 
@@ -100,3 +114,5 @@ HINSTANCE AfxGetInstanceHandle();
 // POSIX paths in their Z:\ form. __wargv[0] is the program.
 extern int __argc;
 extern WCHAR** __wargv;
+
+#include <afxwindow.h>

@@ -16,10 +16,5 @@ CWinThread* AfxGetThread() { return t_currentThread; }
 
 BOOL CWinThread::InitInstance() { return FALSE; }
 
-int CWinThread::Run() {
-  // FIXME: the message loop (until WM_QUIT) joins with the window system; until then the loop
-  // has nothing to pump and ends at once.
-  return ExitInstance();
-}
-
-int CWinThread::ExitInstance() { return 0; }
+// The code of the WM_QUIT that ended the loop (0 when no loop ran) is the thread's exit code.
+int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
