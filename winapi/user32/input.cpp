@@ -565,7 +565,7 @@ extern "C" HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
     if (h != nullptr) return h;
   }
   // Cursors from a module's resources are not part of the layer yet.
-  SetLastError(1814);  // ERROR_RESOURCE_NAME_NOT_FOUND
+  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return nullptr;
 }
 
@@ -582,7 +582,7 @@ extern "C" HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
     }
     return reinterpret_cast<HICON>(key);
   }
-  SetLastError(1814);  // ERROR_RESOURCE_NAME_NOT_FOUND
+  SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return nullptr;
 }
 

@@ -9,6 +9,7 @@
 // (X's implicit grab keeps a dragging pointer with its window).
 #include "winapi/drivers/x11/X11Driver.h"
 
+#include "winapi/kernel32/unixpath.h"
 #include "winapi/user32/Input.h"
 
 #include <X11/Xatom.h>
@@ -57,8 +58,8 @@ struct NativeInfo {
   POINT dragPoint{0, 0};
 };
 
-/// Decodes a file URI (file:///path or file://host/path, percent-escaped UTF-8) into its
-/// Windows form: the POSIX root is drive Z:.
+/// Decodes a file URI (file:///path or file://host/path, percent-escaped bytes) into its
+/// Windows form: the POSIX root is drive Z:, bytes that are not UTF-8 are kept as escapes.
 bool uriToWindowsPath(const std::string& uri, std::u16string* out) {
   const std::string prefix = "file://";
   if (uri.compare(0, prefix.size(), prefix) != 0) return false;
@@ -74,43 +75,8 @@ bool uriToWindowsPath(const std::string& uri, std::u16string* out) {
       bytes.push_back(uri[i]);
     }
   }
-  std::u16string path = u"Z:";
-  for (size_t i = 0; i < bytes.size();) {
-    unsigned char c = static_cast<unsigned char>(bytes[i]);
-    char32_t cp;
-    int n;
-    if (c < 0x80) {
-      cp = c;
-      n = 1;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F;
-      n = 2;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F;
-      n = 3;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07;
-      n = 4;
-    } else {
-      return false;  // not UTF-8: such a name cannot be reported faithfully
-    }
-    if (i + static_cast<size_t>(n) > bytes.size()) return false;
-    for (int k = 1; k < n; ++k) {
-      unsigned char cc = static_cast<unsigned char>(bytes[i + static_cast<size_t>(k)]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    i += static_cast<size_t>(n);
-    if (cp == U'/') cp = U'\\';
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      path.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      path.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      path.push_back(static_cast<char16_t>(cp));
-    }
-  }
-  *out = path;
+  // The POSIX path takes its Windows form where every path from the system does.
+  *out = paths::toWindows(bytes);
   return true;
 }
 

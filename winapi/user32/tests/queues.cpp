@@ -69,7 +69,7 @@ class WindowThread {
     auto ready = made.get_future();
     m_thread = std::thread([this, &made] {
       HWND hwnd = makeThreadWindow();
-      m_id = GetWindowThreadProcessId(hwnd, nullptr);
+      m_id = GetCurrentThreadId();
       made.set_value(hwnd);
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
@@ -103,7 +103,7 @@ TEST(Queues, SendingToAnotherThreadRunsTheProcedureThere) {
   EXPECT_EQ(g_procThread.load(), 1u) << "the procedure ran on a thread that does not own the window";
   DWORD pid = 0;
   EXPECT_EQ(GetWindowThreadProcessId(other.hwnd(), &pid), other.id());
-  EXPECT_NE(pid, 0u);
+  EXPECT_EQ(pid, GetCurrentProcessId());
 }
 
 TEST(Queues, TwoThreadsSendingToEachOtherDoNotDeadlock) {

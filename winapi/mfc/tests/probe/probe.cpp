@@ -53,6 +53,8 @@ class ProbeApp : public CWinApp {
   }
   int Run() override {
     std::printf("run\n");
+    // The loop runs until WM_QUIT; the probe has no window to close, so it asks to end at once.
+    PostQuitMessage(0);
     return CWinApp::Run();
   }
   int ExitInstance() override {
