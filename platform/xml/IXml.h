@@ -8,6 +8,9 @@
 namespace s::col::_array {
 class ArrayU08;
 }
+namespace s::file {
+class IPath;
+}
 namespace s::str::strbuffer {
 class StrBuffer;
 }
@@ -74,6 +77,10 @@ class IXml : public base::IObject {
   virtual str::strbuffer::StrBuffer* toXml(str::strbuffer::StrBuffer* out, bool append) const = 0;
   virtual col::_array::ArrayU08* toBytes(col::_array::ArrayU08* out, bool append) const = 0;
   virtual Attributes* getAttributes() = 0;
+  virtual bool loadFile(const str::strbuffer::StrBuffer* path) = 0;
+  virtual bool load(file::IPath* path) = 0;
+  virtual bool saveFile(const str::strbuffer::StrBuffer* path) const = 0;
+  virtual bool save(file::IPath* path) const = 0;
 };
 
 }  // namespace s::xml

@@ -162,6 +162,18 @@ class Node final : public IXml, public virtual thread::IPoolable {
   /// `toXml` as UTF-8 without a byte-order mark into `out` or a new pooled array.
   col::_array::ArrayU08* toBytes(col::_array::ArrayU08* out, bool append) const override;
   Attributes* getAttributes() override { return &m_attributes; }
+  /// `load` of the file the text names.
+  bool loadFile(const str::strbuffer::StrBuffer* path) override;
+  /// Reads the whole file and parses it as `parseBytes` does. False when the file cannot be read
+  /// (the node is then empty) or parsed.
+  bool load(file::IPath* path) override;
+  /// `save` to the file the text names.
+  bool saveFile(const str::strbuffer::StrBuffer* path) const override;
+  /// Writes `toBytes` to the file, creating missing folders on the way. The bytes go to a
+  /// temporary file beside it, which then replaces the file in one rename, so a crash or a full
+  /// disk at any moment leaves the old file or the new one, never a torn one. False when the new
+  /// file could not be written; the old one is then untouched.
+  bool save(file::IPath* path) const override;
 
  private:
   const WCHAR* parseAt(const WCHAR* text, uint32_t depth);
