@@ -43,6 +43,11 @@
 #define FILE_FLAG_DELETE_ON_CLOSE 0x04000000UL
 #define FILE_FLAG_BACKUP_SEMANTICS 0x02000000UL
 
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_COPY_ALLOWED 0x00000002
+#define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -141,6 +146,16 @@ BOOL WINAPI GetVolumeInformationW(LPCWSTR rootPathName, LPWSTR volumeName, DWORD
 BOOL WINAPI GetDiskFreeSpaceW(LPCWSTR rootPathName, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
                               LPDWORD numberOfFreeClusters, LPDWORD totalNumberOfClusters);
 DWORD WINAPI GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
+
+// Creating, deleting and moving by name. Security attributes are ignored (new folders get the
+// process's default permissions).
+BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES security);
+BOOL WINAPI DeleteFileW(LPCWSTR fileName);
+// A move is one rename: atomic, also when it replaces a file (MOVEFILE_REPLACE_EXISTING); with
+// MOVEFILE_WRITE_THROUGH it is on the disk when the call returns. Moves between volumes fail
+// with ERROR_NOT_SAME_DEVICE even with MOVEFILE_COPY_ALLOWED; MOVEFILE_DELAY_UNTIL_REBOOT is
+// refused.
+BOOL WINAPI MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
 
 #ifdef __cplusplus
 }

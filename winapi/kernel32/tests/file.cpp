@@ -326,3 +326,41 @@ TEST_F(TempTree, WritesCanBeCountedAndFailed) {
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(fs::file_size(m_root / "w.bin"), 4u);
 }
+
+TEST_F(TempTree, FoldersAreMadeAndFilesDeletedAndMovedByName) {
+  EXPECT_TRUE(CreateDirectoryW(at("made").c_str(), nullptr));
+  EXPECT_TRUE(fs::is_directory(m_root / "made"));
+  EXPECT_FALSE(CreateDirectoryW(at("made").c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_FALSE(CreateDirectoryW(at("missing/inner").c_str(), nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+
+  writeFile("a.txt", "old");
+  writeFile("b.txt", "new");
+  // Without the replace flag an existing target stays as it is.
+  EXPECT_FALSE(MoveFileExW(at("b.txt").c_str(), at("a.txt").c_str(), 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_TRUE(fs::exists(m_root / "b.txt"));
+  EXPECT_TRUE(MoveFileExW(at("b.txt").c_str(), at("a.txt").c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  EXPECT_FALSE(fs::exists(m_root / "b.txt"));
+  std::ifstream in(m_root / "a.txt");
+  std::string content;
+  in >> content;
+  EXPECT_EQ(content, "new");
+  EXPECT_TRUE(MoveFileExW(at("a.txt").c_str(), at("made/c.txt").c_str(), 0));
+  // A folder is never replaced, and delayed moves are not offered.
+  writeFile("d.txt", "d");
+  EXPECT_FALSE(MoveFileExW(at("d.txt").c_str(), at("made").c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(MoveFileExW(at("d.txt").c_str(), at("e.txt").c_str(), MOVEFILE_DELAY_UNTIL_REBOOT));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_FALSE(MoveFileExW(at("nothing.txt").c_str(), at("e.txt").c_str(), 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+  EXPECT_TRUE(DeleteFileW(at("made/c.txt").c_str()));
+  EXPECT_FALSE(DeleteFileW(at("made/c.txt").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(DeleteFileW(at("made").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}

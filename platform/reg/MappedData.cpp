@@ -1,0 +1,256 @@
+// The settings store over the registry.
+#include "platform/reg/MappedData.h"
+
+#include "core/col/array/ArrayU08.h"
+
+namespace s::reg {
+
+using col::_array::ArrayU08;
+using str::strbuffer::StrBuffer;
+using win::RegDir;
+
+namespace {
+
+const WCHAR* orEmpty(const WCHAR* text) { return text == nullptr ? u"" : text; }
+
+}  // namespace
+
+MappedData::MappedData() : m_pathWork(StrBuffer::take()), m_sectionName(StrBuffer::take()) {
+  reset();
+}
+
+MappedData::~MappedData() {
+  reset();
+  delete m_pathWork;
+  delete m_sectionName;
+}
+
+void MappedData::reset() {
+  m_pathWork->freeBuffer();
+  m_sectionName->freeBuffer();
+  if (m_baseKey != nullptr) {
+    m_baseKey->release();
+    m_baseKey = nullptr;
+  }
+  if (m_sectionKey != nullptr) {
+    m_sectionKey->release();
+    m_sectionKey = nullptr;
+  }
+  m_autoFlush = false;
+}
+
+void MappedData::setBaseKey(RegDir* base) {
+  if (m_baseKey != nullptr && m_baseKey != base) {
+    m_baseKey->release();
+  }
+  if (m_sectionKey != nullptr) {
+    m_sectionKey->release();
+    m_sectionKey = nullptr;
+  }
+  m_sectionName->clear();
+  m_baseKey = base;
+  if (base != nullptr) {
+    m_sectionKey = RegDir::take();
+    m_sectionKey->open(base->getRootKey(), base->getPath());
+  }
+}
+
+void MappedData::openSectionKey(const WCHAR* section) {
+  if (m_sectionKey != nullptr) {
+    m_sectionKey->release();
+  }
+  m_pathWork->assign(m_baseKey->getPath());
+  if (*section != 0) {
+    m_pathWork->appendWChar(u'\\')->append(section);
+  }
+  m_sectionKey = RegDir::take();
+  m_sectionKey->open(m_baseKey->getRootKey(), m_pathWork->getCStr());
+}
+
+void MappedData::selectSection(const WCHAR* section) {
+  if (m_baseKey == nullptr) {
+    return;
+  }
+  section = orEmpty(section);
+  if (m_sectionKey != nullptr && m_sectionName->matchesAtIgnoreCase(0, section, 0, -1)) {
+    // Reopening notices a section that was deleted since it was selected.
+    if (m_sectionKey->reopen()) {
+      return;
+    }
+  } else {
+    m_sectionName->assign(section);
+    openSectionKey(section);
+    if (m_sectionKey->isOpen()) {
+      return;
+    }
+  }
+  m_sectionKey->createKey();
+  autoFlush();
+}
+
+bool MappedData::selectExistingSection(const WCHAR* section) {
+  if (m_baseKey == nullptr) {
+    return false;
+  }
+  section = orEmpty(section);
+  if (m_sectionKey != nullptr && m_sectionName->matchesAtIgnoreCase(0, section, 0, -1)) {
+    // The key may have been deleted, or made by another store, since it was last asked.
+    return m_sectionKey->reopen() || m_sectionKey->openPath(m_sectionKey->getPath()) == 0;
+  }
+  m_sectionName->assign(section);
+  openSectionKey(section);
+  return m_sectionKey->isOpen();
+}
+
+void MappedData::removeSection(const WCHAR* section) {
+  if (m_baseKey == nullptr) {
+    return;
+  }
+  section = orEmpty(section);
+  m_sectionName->assign(section);
+  openSectionKey(section);
+  if (m_sectionKey->isOpen()) {
+    m_sectionKey->removeKey(true);
+    m_sectionKey->release();
+    m_sectionKey = nullptr;
+    autoFlush();
+  }
+}
+
+bool MappedData::hasKey(const WCHAR* section, const WCHAR* key) {
+  RegDir* dir = existing(section);
+  return dir != nullptr && dir->queryValue(key, nullptr, nullptr, -1);
+}
+
+uint8_t MappedData::getUInt8(const WCHAR* section, const WCHAR* key, uint8_t defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getUInt8(key, defaultValue);
+}
+uint16_t MappedData::getUInt16(const WCHAR* section, const WCHAR* key, uint16_t defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getUInt16(key, defaultValue);
+}
+uint32_t MappedData::getUInt32(const WCHAR* section, const WCHAR* key, uint32_t defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getUInt32(key, defaultValue);
+}
+uint64_t MappedData::getUInt64(const WCHAR* section, const WCHAR* key, uint64_t defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getUInt64(key, defaultValue);
+}
+int8_t MappedData::getInt8(const WCHAR* section, const WCHAR* key, int8_t defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getInt8(key, defaultValue);
+}
+int16_t MappedData::getInt16(const WCHAR* section, const WCHAR* key, int16_t defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getInt16(key, defaultValue);
+}
+int32_t MappedData::getInt32(const WCHAR* section, const WCHAR* key, int32_t defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getInt32(key, defaultValue);
+}
+int64_t MappedData::getInt64(const WCHAR* section, const WCHAR* key, int64_t defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getInt64(key, defaultValue);
+}
+float MappedData::getFloat(const WCHAR* section, const WCHAR* key, float defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getFloat(key, defaultValue);
+}
+double MappedData::getDouble(const WCHAR* section, const WCHAR* key, double defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getDouble(key, defaultValue);
+}
+bool MappedData::getBool(const WCHAR* section, const WCHAR* key, bool defaultValue) {
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultValue : dir->getBool(key, defaultValue);
+}
+
+const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key,
+                                   const WCHAR* defaultText, bool* isExpandable, bool expand) {
+  if (isExpandable != nullptr) {
+    *isExpandable = false;
+  }
+  RegDir* dir = existing(section);
+  return dir == nullptr ? defaultText : dir->getString(key, defaultText, isExpandable, expand);
+}
+
+ArrayU08* MappedData::getBinary(const WCHAR* section, const WCHAR* key, ArrayU08* out) {
+  ArrayU08* taken = nullptr;
+  if (out == nullptr) {
+    out = taken = ArrayU08::take();
+    out->clear();
+  }
+  RegDir* dir = existing(section);
+  if (dir == nullptr) {
+    return out;
+  }
+  ArrayU08* answer = dir->getBinary(key, out);
+  if (answer == nullptr && taken != nullptr) {
+    taken->release();
+  }
+  return answer;
+}
+
+void MappedData::removeKey(const WCHAR* section, const WCHAR* key) {
+  RegDir* dir = existing(section);
+  if (dir != nullptr) {
+    dir->removeValue(key);
+    autoFlush();
+  }
+}
+
+template <typename Write>
+void MappedData::write(const WCHAR* section, Write write) {
+  RegDir* dir = selected(section);
+  if (dir != nullptr) {
+    write(dir);
+    autoFlush();
+  }
+}
+
+void MappedData::setUInt8(const WCHAR* section, const WCHAR* key, uint8_t value) {
+  write(section, [&](RegDir* dir) { dir->setUInt8(key, value); });
+}
+void MappedData::setUInt16(const WCHAR* section, const WCHAR* key, uint16_t value) {
+  write(section, [&](RegDir* dir) { dir->setUInt16(key, value); });
+}
+void MappedData::setUInt32(const WCHAR* section, const WCHAR* key, uint32_t value) {
+  write(section, [&](RegDir* dir) { dir->setUInt32(key, value); });
+}
+void MappedData::setUInt64(const WCHAR* section, const WCHAR* key, uint64_t value) {
+  write(section, [&](RegDir* dir) { dir->setUInt64(key, value); });
+}
+void MappedData::setInt8(const WCHAR* section, const WCHAR* key, int8_t value) {
+  write(section, [&](RegDir* dir) { dir->setInt8(key, value); });
+}
+void MappedData::setInt16(const WCHAR* section, const WCHAR* key, int16_t value) {
+  write(section, [&](RegDir* dir) { dir->setInt16(key, value); });
+}
+void MappedData::setInt32(const WCHAR* section, const WCHAR* key, int32_t value) {
+  write(section, [&](RegDir* dir) { dir->setInt32(key, value); });
+}
+void MappedData::setInt64(const WCHAR* section, const WCHAR* key, int64_t value) {
+  write(section, [&](RegDir* dir) { dir->setInt64(key, value); });
+}
+void MappedData::setFloat(const WCHAR* section, const WCHAR* key, float value) {
+  write(section, [&](RegDir* dir) { dir->setFloat(key, value); });
+}
+void MappedData::setDouble(const WCHAR* section, const WCHAR* key, double value) {
+  write(section, [&](RegDir* dir) { dir->setDouble(key, value); });
+}
+void MappedData::setBool(const WCHAR* section, const WCHAR* key, bool value) {
+  write(section, [&](RegDir* dir) { dir->setBool(key, value); });
+}
+void MappedData::setString(const WCHAR* section, const WCHAR* key, const WCHAR* text) {
+  write(section, [&](RegDir* dir) { dir->setString(key, text); });
+}
+void MappedData::setExpandString(const WCHAR* section, const WCHAR* key, const WCHAR* text) {
+  write(section, [&](RegDir* dir) { dir->setExpandString(key, text); });
+}
+void MappedData::setBinary(const WCHAR* section, const WCHAR* key, const ArrayU08* bytes) {
+  write(section, [&](RegDir* dir) { dir->setBinary(key, bytes); });
+}
+
+}  // namespace s::reg

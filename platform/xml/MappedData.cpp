@@ -1,0 +1,306 @@
+// The settings store in an XML file.
+#include "platform/xml/MappedData.h"
+
+#include "core/col/array/ArrayU08.h"
+
+#include <crtwchar.h>
+
+namespace s::xml {
+
+using col::_array::ArrayU08;
+using file::win::PathWin;
+using str::strbuffer::StrBuffer;
+
+namespace {
+
+const WCHAR* orEmpty(const WCHAR* text) { return text == nullptr ? u"" : text; }
+
+bool isSeparator(WCHAR unit) { return unit == u'/' || unit == u'\\'; }
+
+}  // namespace
+
+MappedData::MappedData() : m_valueText(StrBuffer::take()), m_sectionName(StrBuffer::take()) {
+  reset();
+}
+
+MappedData::~MappedData() {
+  reset();
+  delete m_valueText;
+  delete m_sectionName;
+}
+
+void MappedData::reset() {
+  if (m_filePath != nullptr) {
+    m_filePath->release();
+    m_filePath = nullptr;
+  }
+  if (m_root != nullptr) {
+    m_root->release();
+    m_root = nullptr;
+  }
+  m_valueText->freeBuffer();
+  m_sectionName->freeBuffer();
+  m_section = nullptr;
+  m_autoFlush = false;
+}
+
+// ---- The file ----------------------------------------------------------------------------------
+
+MappedData* MappedData::openFile(const StrBuffer* path) {
+  MappedData* store = take();
+  if (store->loadFile(path) == nullptr && store->m_root == nullptr) {
+    Node* root = Node::take();
+    root->setName(u"savedata", -1);
+    store->setRoot(root);
+  }
+  return store;
+}
+
+Node* MappedData::loadFile(const StrBuffer* path) {
+  if (m_filePath != nullptr) {
+    m_filePath->release();
+  }
+  m_filePath = PathWin::take();
+  m_filePath->setPath(path);
+  if (!m_filePath->exists()) {
+    return nullptr;
+  }
+  Node* root = Node::take();
+  if (!root->load(m_filePath)) {
+    root->release();
+    // The next flush would replace the file; what it held stays readable beside it.
+    PathWin* aside = m_filePath->newWithSuffix(u".damaged");
+    PathWin* free = aside->newUniqueSibling();
+    MoveFileExW(m_filePath->getLongPath(), free->getLongPath(), 0);
+    free->release();
+    aside->release();
+    return nullptr;
+  }
+  return setRoot(root);
+}
+
+Node* MappedData::setRoot(Node* root) {
+  if (m_root != nullptr && m_root != root) {
+    m_root->release();
+  }
+  m_root = root;
+  m_sectionName->clear();
+  m_section = root;
+  return root;
+}
+
+bool MappedData::save() { return m_filePath != nullptr && m_root != nullptr && m_root->save(m_filePath); }
+
+// ---- Sections ----------------------------------------------------------------------------------
+
+Node* MappedData::findSection(const WCHAR* section, bool create) const {
+  Node* node = m_root;
+  for (const WCHAR* p = section; node != nullptr && *p != 0;) {
+    const WCHAR* start = p;
+    while (*p != 0 && !isSeparator(*p)) {
+      ++p;
+    }
+    const int32_t length = static_cast<int32_t>(p - start);
+    if (*p != 0) {
+      ++p;
+    }
+    // An empty piece would make an element without a name, which no reader takes.
+    if (length == 0) {
+      continue;
+    }
+    Node* child = node->findChild(start, length);
+    node = child != nullptr ? child : create ? node->addChild(start, length) : nullptr;
+  }
+  return node;
+}
+
+void MappedData::selectSection(const WCHAR* section) {
+  section = orEmpty(section);
+  if (m_section != nullptr && m_sectionName->matchesAtIgnoreCase(0, section, 0, -1)) {
+    return;
+  }
+  m_sectionName->assign(section);
+  m_section = findSection(section, true);
+}
+
+bool MappedData::selectExistingSection(const WCHAR* section) {
+  section = orEmpty(section);
+  if (m_section != nullptr && m_sectionName->matchesAtIgnoreCase(0, section, 0, -1)) {
+    return true;
+  }
+  m_sectionName->assign(section);
+  m_section = findSection(section, false);
+  return m_section != nullptr;
+}
+
+void MappedData::removeSection(const WCHAR* section) {
+  section = orEmpty(section);
+  const WCHAR* last = section;
+  for (const WCHAR* p = section; *p != 0; ++p) {
+    if (isSeparator(*p)) {
+      last = p + 1;
+    }
+  }
+  StrBuffer* parent = StrBuffer::take();
+  parent->clear();
+  if (last != section) {
+    parent->appendChars(section, static_cast<int32_t>(last - section - 1));
+  }
+  if (*last != 0 && selectExistingSection(parent->getCStr())) {
+    uint32_t index = 0;
+    if (m_section->findChildIndex(last, &index, -1)) {
+      m_section->removeChildAt(index);
+      autoFlush();
+    }
+  }
+  parent->release();
+}
+
+// ---- Reading -----------------------------------------------------------------------------------
+
+bool MappedData::hasKey(const WCHAR* section, const WCHAR* key) {
+  Attributes* attributes = existing(section);
+  return attributes != nullptr && attributes->find(key) != nullptr;
+}
+
+uint8_t MappedData::getUInt8(const WCHAR* section, const WCHAR* key, uint8_t defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : static_cast<uint8_t>(a->getUInt32(key, defaultValue));
+}
+uint16_t MappedData::getUInt16(const WCHAR* section, const WCHAR* key, uint16_t defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : static_cast<uint16_t>(a->getUInt32(key, defaultValue));
+}
+uint32_t MappedData::getUInt32(const WCHAR* section, const WCHAR* key, uint32_t defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : a->getUInt32(key, defaultValue);
+}
+uint64_t MappedData::getUInt64(const WCHAR* section, const WCHAR* key, uint64_t defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue
+                      : static_cast<uint64_t>(a->getInt64(key, static_cast<int64_t>(defaultValue)));
+}
+int8_t MappedData::getInt8(const WCHAR* section, const WCHAR* key, int8_t defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : static_cast<int8_t>(a->getInt32(key, defaultValue));
+}
+int16_t MappedData::getInt16(const WCHAR* section, const WCHAR* key, int16_t defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : static_cast<int16_t>(a->getInt32(key, defaultValue));
+}
+int32_t MappedData::getInt32(const WCHAR* section, const WCHAR* key, int32_t defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : a->getInt32(key, defaultValue);
+}
+int64_t MappedData::getInt64(const WCHAR* section, const WCHAR* key, int64_t defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : a->getInt64(key, defaultValue);
+}
+float MappedData::getFloat(const WCHAR* section, const WCHAR* key, float defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : a->getFloat(key, defaultValue);
+}
+double MappedData::getDouble(const WCHAR* section, const WCHAR* key, double defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : a->getDouble(key, defaultValue);
+}
+bool MappedData::getBool(const WCHAR* section, const WCHAR* key, bool defaultValue) {
+  Attributes* a = existing(section);
+  return a == nullptr ? defaultValue : a->getBool(key, defaultValue);
+}
+
+const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key,
+                                   const WCHAR* defaultText, bool* isExpandable, bool) {
+  if (isExpandable != nullptr) {
+    *isExpandable = false;
+  }
+  Attributes* a = existing(section);
+  if (a == nullptr) {
+    return defaultText;
+  }
+  a->getString(m_valueText, key, defaultText, false);
+  return m_valueText->getCStr();
+}
+
+ArrayU08* MappedData::getBinary(const WCHAR* section, const WCHAR* key, ArrayU08* out) {
+  if (out == nullptr) {
+    out = ArrayU08::take();
+    out->clear();
+  }
+  Attributes* a = existing(section);
+  if (a != nullptr) {
+    a->getString(m_valueText, key, u"", false);
+    m_valueText->decodeHex(out, false);
+  }
+  return out;
+}
+
+void MappedData::removeKey(const WCHAR* section, const WCHAR* key) {
+  Attributes* a = existing(section);
+  if (a != nullptr) {
+    a->remove(key);
+    autoFlush();
+  }
+}
+
+// ---- Writing -----------------------------------------------------------------------------------
+
+template <typename Write>
+void MappedData::write(const WCHAR* section, const WCHAR* key, Write write) {
+  selectSection(section);
+  if (m_section == nullptr) {
+    return;
+  }
+  Attributes* a = m_section->getAttributes();
+  a->remove(key);
+  write(a);
+  autoFlush();
+}
+
+void MappedData::setUInt8(const WCHAR* section, const WCHAR* key, uint8_t value) {
+  write(section, key, [&](Attributes* a) { a->setUInt8(key, value); });
+}
+void MappedData::setUInt16(const WCHAR* section, const WCHAR* key, uint16_t value) {
+  write(section, key, [&](Attributes* a) { a->setUInt16(key, value); });
+}
+void MappedData::setUInt32(const WCHAR* section, const WCHAR* key, uint32_t value) {
+  write(section, key, [&](Attributes* a) { a->setUInt32(key, value); });
+}
+void MappedData::setUInt64(const WCHAR* section, const WCHAR* key, uint64_t value) {
+  write(section, key, [&](Attributes* a) { a->setUInt64(key, value); });
+}
+void MappedData::setInt8(const WCHAR* section, const WCHAR* key, int8_t value) {
+  write(section, key, [&](Attributes* a) { a->setInt8(key, value); });
+}
+void MappedData::setInt16(const WCHAR* section, const WCHAR* key, int16_t value) {
+  write(section, key, [&](Attributes* a) { a->setInt16(key, value); });
+}
+void MappedData::setInt32(const WCHAR* section, const WCHAR* key, int32_t value) {
+  write(section, key, [&](Attributes* a) { a->setInt32(key, value); });
+}
+void MappedData::setInt64(const WCHAR* section, const WCHAR* key, int64_t value) {
+  write(section, key, [&](Attributes* a) { a->setInt64(key, value); });
+}
+void MappedData::setFloat(const WCHAR* section, const WCHAR* key, float value) {
+  write(section, key, [&](Attributes* a) { a->setFloat(key, value); });
+}
+void MappedData::setDouble(const WCHAR* section, const WCHAR* key, double value) {
+  write(section, key, [&](Attributes* a) { a->setDouble(key, value); });
+}
+void MappedData::setBool(const WCHAR* section, const WCHAR* key, bool value) {
+  write(section, key, [&](Attributes* a) { a->setInt32(key, value ? 1 : 0); });
+}
+void MappedData::setString(const WCHAR* section, const WCHAR* key, const WCHAR* text) {
+  write(section, key, [&](Attributes* a) { a->setString(key, text); });
+}
+void MappedData::setExpandString(const WCHAR* section, const WCHAR* key, const WCHAR* text) {
+  setString(section, key, text);
+}
+void MappedData::setBinary(const WCHAR* section, const WCHAR* key, const ArrayU08* bytes) {
+  write(section, key, [&](Attributes* a) {
+    a->setUInt8Array(key, bytes == nullptr ? nullptr : bytes->getItems(),
+                     bytes == nullptr ? 0 : bytes->getCount());
+  });
+}
+
+}  // namespace s::xml

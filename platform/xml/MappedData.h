@@ -1,0 +1,130 @@
+// The settings store in an XML file: sections are nested elements, settings are attributes.
+#pragma once
+
+#include "core/file/win/PathWin.h"
+#include "core/str/strbuffer/StrBuffer.h"
+#include "core/thread/ClassTail.h"
+#include "core/thread/IPoolable.h"
+#include "platform/map/IMappedData.h"
+#include "platform/xml/Node.h"
+
+namespace s::xml {
+
+/// The XML settings store (see s::map::IMappedData): one tree, saved whole to its file by
+/// `flush`. The section "" is the root element; "A\B" and "A/B" are the element B inside the
+/// element A inside the root (empty pieces are skipped). Settings are attributes in the formats
+/// of Attributes; a setter replaces the first attribute of its name (ignoring case).
+///
+/// Section lookup is exact (case-sensitive) element by element, while the current section is kept
+/// by name compared ignoring case: selecting "skin" after "Skin" reuses the section, but a fresh
+/// lookup of "skin" makes an element of its own.
+///
+/// Reads of a present attribute always convert it (no digits read as 0). `getString` answers a
+/// text valid until the next `getString` or `getBinary`. The tree changes only in memory until
+/// `flush` (or every write with auto-flush), which replaces the file whole, never tearing it. A
+/// file that cannot be read is kept aside under a "damaged" name and the store starts empty, so
+/// the next flush does not destroy it.
+///
+/// Usable once `openFile` or `setRoot` has run; before that reads answer defaults and writes do
+/// nothing. Keys and section names are written as they are: they must be plain names (no space,
+/// "=", quote or ">").
+///
+/// Pooled (capacity 1000); owns its tree and file path. One thread at a time.
+class MappedData final : public map::IMappedData, public virtual thread::IPoolable {
+  S_POOLED_CLASS(MappedData, u"s_xml_MappedData")
+
+  MappedData();
+  ~MappedData() override;
+  MappedData(const MappedData&) = delete;
+  MappedData& operator=(const MappedData&) = delete;
+
+  /// Gives back the file path and the tree and clears auto-flush.
+  void reset() override;
+
+  /// A new store on the file: its tree when it can be read, else an empty root "savedata" (the
+  /// first flush creates the file).
+  static MappedData* openFile(const str::strbuffer::StrBuffer* path);
+  /// Names the store's file; when it exists and can be read its tree becomes the root and is
+  /// answered. A missing file answers null and leaves the tree; so does a file that cannot be
+  /// read, which is first renamed aside ("SaveData.damaged.xml").
+  Node* loadFile(const str::strbuffer::StrBuffer* path);
+  /// The root (owned from now on; the old tree is given back), selected as the current section.
+  Node* setRoot(Node* root);
+  Node* getRoot() const { return m_root; }
+
+  /// Saves the tree when a file is named; false when that failed.
+  bool save();
+
+  void flush() override { save(); }
+  void selectSection(const WCHAR* section) override;
+  /// Removes the section's element with its subtree; its parent becomes the current section.
+  void removeSection(const WCHAR* section) override;
+  bool selectExistingSection(const WCHAR* section) override;
+  bool hasKey(const WCHAR* section, const WCHAR* key) override;
+
+  uint8_t getUInt8(const WCHAR* section, const WCHAR* key, uint8_t defaultValue) override;
+  uint16_t getUInt16(const WCHAR* section, const WCHAR* key, uint16_t defaultValue) override;
+  uint32_t getUInt32(const WCHAR* section, const WCHAR* key, uint32_t defaultValue) override;
+  uint64_t getUInt64(const WCHAR* section, const WCHAR* key, uint64_t defaultValue) override;
+  int8_t getInt8(const WCHAR* section, const WCHAR* key, int8_t defaultValue) override;
+  int16_t getInt16(const WCHAR* section, const WCHAR* key, int16_t defaultValue) override;
+  int32_t getInt32(const WCHAR* section, const WCHAR* key, int32_t defaultValue) override;
+  int64_t getInt64(const WCHAR* section, const WCHAR* key, int64_t defaultValue) override;
+  float getFloat(const WCHAR* section, const WCHAR* key, float defaultValue) override;
+  double getDouble(const WCHAR* section, const WCHAR* key, double defaultValue) override;
+  bool getBool(const WCHAR* section, const WCHAR* key, bool defaultValue) override;
+  /// The decoded attribute; a missing section answers `defaultText` itself. `*isExpandable` is
+  /// always false and `expand` does nothing: the file keeps no expandable texts.
+  const WCHAR* getString(const WCHAR* section, const WCHAR* key, const WCHAR* defaultText,
+                         bool* isExpandable, bool expand) override;
+  str::strarray::StrArray* getMultiString(const WCHAR*, const WCHAR*) override { return nullptr; }
+  /// The attribute's pairs of hex digits as bytes into `out` (replaced) or a new pooled array;
+  /// a missing attribute gives no bytes, a missing section leaves `out` untouched.
+  col::_array::ArrayU08* getBinary(const WCHAR* section, const WCHAR* key,
+                                   col::_array::ArrayU08* out) override;
+  void removeKey(const WCHAR* section, const WCHAR* key) override;
+
+  void setUInt8(const WCHAR* section, const WCHAR* key, uint8_t value) override;
+  void setUInt16(const WCHAR* section, const WCHAR* key, uint16_t value) override;
+  void setUInt32(const WCHAR* section, const WCHAR* key, uint32_t value) override;
+  void setUInt64(const WCHAR* section, const WCHAR* key, uint64_t value) override;
+  void setInt8(const WCHAR* section, const WCHAR* key, int8_t value) override;
+  void setInt16(const WCHAR* section, const WCHAR* key, int16_t value) override;
+  void setInt32(const WCHAR* section, const WCHAR* key, int32_t value) override;
+  void setInt64(const WCHAR* section, const WCHAR* key, int64_t value) override;
+  void setFloat(const WCHAR* section, const WCHAR* key, float value) override;
+  void setDouble(const WCHAR* section, const WCHAR* key, double value) override;
+  void setBool(const WCHAR* section, const WCHAR* key, bool value) override;
+  void setString(const WCHAR* section, const WCHAR* key, const WCHAR* text) override;
+  void setExpandString(const WCHAR* section, const WCHAR* key, const WCHAR* text) override;
+  void autoFlush() override {
+    if (m_autoFlush) {
+      flush();
+    }
+  }
+  void setBinary(const WCHAR* section, const WCHAR* key,
+                 const col::_array::ArrayU08* bytes) override;
+  bool isAutoFlush() const override { return m_autoFlush; }
+  void setAutoFlush(bool on) override { m_autoFlush = on; }
+
+ private:
+  /// Walks the section path from the root, making missing elements when `create`.
+  Node* findSection(const WCHAR* section, bool create) const;
+  /// The section's attributes after `selectExistingSection`, or null.
+  Attributes* existing(const WCHAR* section) {
+    return selectExistingSection(section) ? m_section->getAttributes() : nullptr;
+  }
+  /// Selects (making) the section, removes the key's first attribute, runs `write` on the
+  /// section's attributes and flushes when auto-flush is on.
+  template <typename Write>
+  void write(const WCHAR* section, const WCHAR* key, Write write);
+
+  file::win::PathWin* m_filePath = nullptr;
+  str::strbuffer::StrBuffer* m_valueText;
+  str::strbuffer::StrBuffer* m_sectionName;
+  Node* m_root = nullptr;
+  Node* m_section = nullptr;  // inside the tree, not owned
+  bool m_autoFlush = false;
+};
+
+}  // namespace s::xml
