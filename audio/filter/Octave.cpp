@@ -34,16 +34,75 @@ inline Float4 load4(const float* p) {
 
 inline void store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
 
-/// The angle moved into (-pi, pi] by whole turns. Keeping the running phases there keeps their
+/// Two doubles, the analysis and synthesis steps of two bins at once; and their integer and
+/// float companions. Lanes compute exactly what scalar code would.
+using Double2 = double __attribute__((vector_size(16)));
+using Long2 = int64_t __attribute__((vector_size(16)));
+using Int2 = int32_t __attribute__((vector_size(8)));
+using Float2 = float __attribute__((vector_size(8)));
+
+inline Double2 splat(double v) { return Double2{v, v}; }
+
+inline Double2 loadFloats(const float* p) {
+  Float2 v;
+  std::memcpy(&v, p, sizeof v);
+  return __builtin_convertvector(v, Double2);
+}
+
+inline void storeFloats(float* p, Double2 v) {
+  const Float2 f = __builtin_convertvector(v, Float2);
+  std::memcpy(p, &f, sizeof f);
+}
+
+/// Truncation toward zero, as the scalar conversion to an integer does (the values stay far
+/// inside 32 bits).
+inline Double2 truncate(Double2 v) {
+  return __builtin_convertvector(__builtin_convertvector(v, Int2), Double2);
+}
+
+inline Long2 signBit(Double2 v) {
+  Long2 bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits < 0;
+}
+
+inline Double2 absolute(Double2 v) { return signBit(v) ? -v : v; }
+
+/// atan2 of two pairs, accurate to about 1e-12 rad (so it rounds to the float result of a correct
+/// atan2), with the signed-zero and quadrant rules of the C function: the angle of (x, y) is
+/// reduced to [0, pi/4] by symmetry, to [0, pi/12] by the identity atan t = pi/6 +
+/// atan((t - 1/sqrt 3) / (1 + t/sqrt 3)), and there summed as its alternating series, whose
+/// first omitted term is below 0.27^19 / 19 < 1e-12.
+inline Double2 atan2Pair(Double2 y, Double2 x) {
+  constexpr double kTan15 = 0.26794919243112270;   // tan(pi / 12) = 2 - sqrt 3
+  constexpr double kInvSqrt3 = 0.57735026918962576;
+  const Double2 ax = absolute(x);
+  const Double2 ay = absolute(y);
+  const Long2 swap = ay > ax;
+  const Double2 low = swap ? ax : ay;
+  const Double2 high = swap ? ay : ax;
+  const Double2 t = low / (high == 0.0 ? splat(1.0) : high);
+  const Long2 reduce = t > kTan15;
+  const Double2 u = reduce ? (t - kInvSqrt3) / (1.0 + t * kInvSqrt3) : t;
+  const Double2 u2 = u * u;
+  Double2 series = splat(1.0 / 17);
+  for (const double c : {-1.0 / 15, 1.0 / 13, -1.0 / 11, 1.0 / 9, -1.0 / 7, 1.0 / 5, -1.0 / 3, 1.0}) {
+    series = series * u2 + c;
+  }
+  Double2 angle = u * series + (reduce ? splat(kPi / 6) : splat(0.0));
+  angle = swap ? kPi / 2 - angle : angle;
+  angle = signBit(x) ? kPi - angle : angle;
+  return signBit(y) ? -angle : angle;
+}
+
+/// The angles moved into (-pi, pi] by whole turns. Keeping the running phases there keeps their
 /// float precision: unwrapped, a bin near 11 kHz gains about 2 pi / oversampling x 500 radians
 /// per frame and loses its fraction within seconds, turning high frequencies into phase noise.
-inline double wrapPhase(double p) {
-  const double turns = (p - kPi) / kTwoPi;
-  int64_t whole = static_cast<int64_t>(turns);
-  if (static_cast<double>(whole) < turns) {
-    ++whole;
-  }
-  return p - kTwoPi * static_cast<double>(whole);
+inline Double2 wrapPhases(Double2 p) {
+  const Double2 turns = (p - kPi) / kTwoPi;
+  Double2 whole = truncate(turns);
+  whole = whole < turns ? whole + 1.0 : whole;
+  return p - kTwoPi * whole;
 }
 
 }  // namespace
@@ -72,8 +131,7 @@ void Octave::reset() {
   m_pitch = 0.0f;
   m_workBuffer.reset();
   m_window.reset();
-  m_sineTable.reset();
-  m_cosineTable.reset();
+  m_cosineSineTable.reset();
   m_leftReady = 0;
   m_leftState.reset();
   m_rightReady = 0;
@@ -128,11 +186,8 @@ bool Octave::prepare() {
     if (!m_window) {
       m_window.reset(new (std::nothrow) double[kN]);
     }
-    if (!m_sineTable) {
-      m_sineTable.reset(new (std::nothrow) float[kTableSize]);
-    }
-    if (!m_cosineTable) {
-      m_cosineTable.reset(new (std::nothrow) float[kTableSize]);
+    if (!m_cosineSineTable) {
+      m_cosineSineTable.reset(new (std::nothrow) float[2 * kTableSize]);
     }
     if (!m_bitReverse) {
       m_bitReverse.reset(new (std::nothrow) uint16_t[kN]);
@@ -140,7 +195,7 @@ bool Octave::prepare() {
     if (!m_twiddles) {
       m_twiddles.reset(new (std::nothrow) float[4 * kN]);
     }
-    if (!m_leftState || !m_window || !m_sineTable || !m_cosineTable || !m_bitReverse ||
+    if (!m_leftState || !m_window || !m_cosineSineTable || !m_bitReverse ||
         !m_twiddles) {
       return false;
     }
@@ -151,8 +206,8 @@ bool Octave::prepare() {
       m_windowSquareSum += m_window[k] * m_window[k];
     }
     for (int32_t i = 0; i < kTableSize; ++i) {
-      m_sineTable[i] = static_cast<float>(std::sin(kTwoPi * i / kTableSize));
-      m_cosineTable[i] = static_cast<float>(std::cos(kTwoPi * i / kTableSize));
+      m_cosineSineTable[2 * i] = static_cast<float>(std::cos(kTwoPi * i / kTableSize));
+      m_cosineSineTable[2 * i + 1] = static_cast<float>(std::sin(kTwoPi * i / kTableSize));
     }
     // Value k of a transform goes to slot bitReverse[k] (and value bitReverse[k] to slot k).
     for (int32_t k = 0; k < kN; ++k) {
@@ -171,8 +226,9 @@ bool Octave::prepare() {
       float* im = re + kN;
       for (int32_t h = 1; h < kN; h <<= 1) {
         const float angle = static_cast<float>(kPi / h);
-        const float wr = cosine(angle);
-        const float wi = sign * sine(angle);
+        const float* w = cosineSine(angle);
+        const float wr = w[0];
+        const float wi = sign * w[1];
         float ur = 1.0f;
         float ui = 0.0f;
         for (int32_t j = 0; j < h; ++j) {
@@ -290,21 +346,24 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   }
   transform(re, im, -1);
 
-  // Analysis: the true frequency of every bin from its phase advance since the last frame.
-  for (int32_t k = 0; k <= half; ++k) {
-    const float r = re[k];
-    const float i = im[k];
-    const float magnitude = 2.0f * std::sqrt(r * r + i * i);
-    const float phase = std::atan2(i, r);
-    double d = static_cast<double>(phase) - channel.lastPhase[k];
-    channel.lastPhase[k] = phase;
-    d -= k * expected;
+  // Analysis: the true frequency of every bin from its phase advance since the last frame. Bins
+  // go in pairs; the pair past the Nyquist bin also computes bin half + 1, which nothing reads.
+  const Double2 pairStep = splat(2.0);
+  Double2 bin = {0.0, 1.0};
+  for (int32_t k = 0; k <= half; k += 2, bin += pairStep) {
+    channel.analysisMagnitude[k] = 2.0f * std::sqrt(re[k] * re[k] + im[k] * im[k]);
+    channel.analysisMagnitude[k + 1] = 2.0f * std::sqrt(re[k + 1] * re[k + 1] + im[k + 1] * im[k + 1]);
+    const Double2 phase = atan2Pair(loadFloats(im + k), loadFloats(re + k));
+    // The phase is a float like the rest of the frame's state.
+    const Double2 phaseFloat = __builtin_convertvector(__builtin_convertvector(phase, Float2), Double2);
+    Double2 d = phaseFloat - loadFloats(channel.lastPhase + k);
+    storeFloats(channel.lastPhase + k, phaseFloat);
+    d -= bin * expected;
     // Bring d into (-pi, pi] with an even number of half turns, rounded away from zero.
-    int64_t q = static_cast<int64_t>(d / kPi);
-    q = q >= 0 ? q + (q & 1) : q - (q & 1);
-    d -= kPi * static_cast<double>(q);
-    channel.analysisFrequency[k] = static_cast<float>((k + d * o / kTwoPi) * binWidth);
-    channel.analysisMagnitude[k] = magnitude;
+    const Int2 q = __builtin_convertvector(d / kPi, Int2);
+    const Int2 even = q >= 0 ? q + (q & 1) : q - (q & 1);
+    d -= kPi * __builtin_convertvector(even, Double2);
+    storeFloats(channel.analysisFrequency + k, (bin + d * o / kTwoPi) * binWidth);
   }
 
   // The shift: bin k moves to bin k x factor; bins past the Nyquist bin are dropped.
@@ -322,13 +381,23 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
 
   // Synthesis: advance every bin's running phase by its frequency; the bins above the Nyquist bin
   // stay 0, so the real part of the inverse carries the signal.
+  int32_t* index = reinterpret_cast<int32_t*>(channel.analysisMagnitude);  // free from here on
+  bin = Double2{0.0, 1.0};
+  for (int32_t k = 0; k <= half; k += 2, bin += pairStep) {
+    const Double2 d =
+        ((loadFloats(channel.synthesisFrequency + k) - bin * binWidth) / binWidth) * (kTwoPi / o) +
+        bin * expected;
+    storeFloats(channel.phaseSum + k, wrapPhases(loadFloats(channel.phaseSum + k) + d));
+    // The table index of each stored phase; in (-pi, pi] it needs no reduction but the sign.
+    Int2 at = __builtin_convertvector(loadFloats(channel.phaseSum + k) * kTableScale + 0.5, Int2);
+    at = at < 0 ? at + kTableSize : at;
+    std::memcpy(index + k, &at, sizeof at);
+  }
+  const float* table = m_cosineSineTable.get();
   for (int32_t k = 0; k <= half; ++k) {
-    const double d =
-        ((channel.synthesisFrequency[k] - k * binWidth) / binWidth) * (kTwoPi / o) + k * expected;
-    channel.phaseSum[k] = static_cast<float>(wrapPhase(channel.phaseSum[k] + d));
     const float magnitude = channel.synthesisMagnitude[k];
-    re[reverse[k]] = magnitude * cosine(channel.phaseSum[k]);
-    im[reverse[k]] = magnitude * sine(channel.phaseSum[k]);
+    re[reverse[k]] = magnitude * table[2 * index[k]];
+    im[reverse[k]] = magnitude * table[2 * index[k] + 1];
   }
   for (int32_t k = half + 1; k < n; ++k) {
     re[reverse[k]] = 0.0f;
@@ -357,7 +426,50 @@ void Octave::transform(float* re, float* im, int32_t sign) const {
   const float* twiddleIm = twiddleRe + n;
   // Butterflies of one stage are independent of each other, so they run block by block here
   // instead of twiddle by twiddle; every butterfly computes exactly what it would in either order.
-  for (int32_t h = 1; h < n; h <<= 1) {
+  // The first two stages pair values inside each group of four, which the vectors reach by
+  // regrouping eight values into the two sides of their butterflies and back.
+  for (int32_t h = 1; h <= 2; h <<= 1) {
+    const Float4 wr = h == 1 ? Float4{twiddleRe[0], twiddleRe[0], twiddleRe[0], twiddleRe[0]}
+                            : Float4{twiddleRe[1], twiddleRe[2], twiddleRe[1], twiddleRe[2]};
+    const Float4 wi = h == 1 ? Float4{twiddleIm[0], twiddleIm[0], twiddleIm[0], twiddleIm[0]}
+                            : Float4{twiddleIm[1], twiddleIm[2], twiddleIm[1], twiddleIm[2]};
+    for (int32_t at = 0; at < n; at += 8) {
+      const Float4 r0 = load4(re + at);
+      const Float4 r1 = load4(re + at + 4);
+      const Float4 i0 = load4(im + at);
+      const Float4 i1 = load4(im + at + 4);
+      Float4 br, bi, ar, ai;
+      if (h == 1) {
+        br = __builtin_shufflevector(r0, r1, 0, 2, 4, 6);
+        ar = __builtin_shufflevector(r0, r1, 1, 3, 5, 7);
+        bi = __builtin_shufflevector(i0, i1, 0, 2, 4, 6);
+        ai = __builtin_shufflevector(i0, i1, 1, 3, 5, 7);
+      } else {
+        br = __builtin_shufflevector(r0, r1, 0, 1, 4, 5);
+        ar = __builtin_shufflevector(r0, r1, 2, 3, 6, 7);
+        bi = __builtin_shufflevector(i0, i1, 0, 1, 4, 5);
+        ai = __builtin_shufflevector(i0, i1, 2, 3, 6, 7);
+      }
+      const Float4 tr = ar * wr - ai * wi;
+      const Float4 ti = ar * wi + ai * wr;
+      const Float4 sr = br + tr;
+      const Float4 si = bi + ti;
+      const Float4 dr = br - tr;
+      const Float4 di = bi - ti;
+      if (h == 1) {
+        store4(re + at, __builtin_shufflevector(sr, dr, 0, 4, 1, 5));
+        store4(re + at + 4, __builtin_shufflevector(sr, dr, 2, 6, 3, 7));
+        store4(im + at, __builtin_shufflevector(si, di, 0, 4, 1, 5));
+        store4(im + at + 4, __builtin_shufflevector(si, di, 2, 6, 3, 7));
+      } else {
+        store4(re + at, __builtin_shufflevector(sr, dr, 0, 1, 4, 5));
+        store4(re + at + 4, __builtin_shufflevector(sr, dr, 2, 3, 6, 7));
+        store4(im + at, __builtin_shufflevector(si, di, 0, 1, 4, 5));
+        store4(im + at + 4, __builtin_shufflevector(si, di, 2, 3, 6, 7));
+      }
+    }
+  }
+  for (int32_t h = 4; h < n; h <<= 1) {
     const float* ur = twiddleRe + h - 1;
     const float* ui = twiddleIm + h - 1;
     for (int32_t block = 0; block < n; block += 2 * h) {
@@ -365,17 +477,6 @@ void Octave::transform(float* re, float* im, int32_t sign) const {
       float* i0 = im + block;
       float* r1 = r0 + h;
       float* i1 = i0 + h;
-      if (h < 4) {
-        for (int32_t j = 0; j < h; ++j) {
-          const float tr = r1[j] * ur[j] - i1[j] * ui[j];
-          const float ti = r1[j] * ui[j] + i1[j] * ur[j];
-          r1[j] = r0[j] - tr;
-          i1[j] = i0[j] - ti;
-          r0[j] += tr;
-          i0[j] += ti;
-        }
-        continue;
-      }
       for (int32_t j = 0; j < h; j += 4) {
         const Float4 wr = load4(ur + j);
         const Float4 wi = load4(ui + j);
