@@ -1,0 +1,87 @@
+// The pitch shifter: a short-time Fourier transform phase vocoder.
+#pragma once
+
+#include "audio/filter/FilterBase.h"
+#include "core/thread/ClassTail.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace s::sound::filter {
+
+/// Shifts the pitch of PCM without changing its length: the filter of the pitch and voice
+/// effects, and the pitch correction of the speed effects (a speed factor f relabels the sample
+/// rate, and a pitch of -100 log2(f) brings the pitch back).
+///
+/// Units: `pitch` is in hundredths of an octave (+100 one octave up, a semitone is 100 / 12).
+/// Each channel runs through frames of 2048 samples (`frameSize`) taken every 2048 / oversampling
+/// samples; more oversampling is smoother and slower. The output lags the input by `frameSize`
+/// samples whatever the oversampling, and the last `frameSize` samples of a stream stay inside
+/// the filter: a converted file starts with 2048 samples of silence (46 ms at 44.1 kHz) and ends
+/// that much early, at the same length. At pitch 0 the output is the input delayed, at unity gain.
+///
+/// Handles 16-bit and 8-bit PCM, mono or stereo; other widths and rates of 0 or less pass
+/// unchanged. Tables and work areas (about 2 MB) are built on the first block after a reset; when
+/// they cannot be allocated the block passes unchanged. Pooled; one stream per filter, on one
+/// thread at a time.
+class Octave final : public FilterBase {
+  S_POOLED_CLASS(Octave, u"s_sound_filter_Octave")
+
+  static constexpr int32_t kFrameSize = 2048;
+
+  Octave();
+  ~Octave() override;
+  Octave(const Octave&) = delete;
+  Octave& operator=(const Octave&) = delete;
+  /// Enabled, pitch 0, oversampling 4; frees the tables and work areas.
+  void reset() override;
+
+  void process(void* samples, int32_t byteCount, bool stereo, int32_t sampleRate,
+               int32_t bitsPerSample) override;
+
+  float getPitch() const { return m_pitch; }
+  void setPitch(float pitch) { m_pitch = pitch; }
+  int32_t getOversampling() const { return m_oversampling; }
+  /// Frames per frame length (the application uses 4, 8, 16 or 32). A value outside 1 to
+  /// `frameSize` is refused (false) and the last valid value stays.
+  bool setOversampling(int32_t oversampling);
+  int32_t getFrameSize() const { return m_frameSize; }
+
+ private:
+  struct Channel;
+
+  /// Builds what is missing of the tables and work areas; false when memory ran out.
+  bool prepare();
+  void shiftPitch(uint8_t* samples, int32_t byteCount, bool stereo, int32_t sampleRate,
+                  int32_t bitsPerSample);
+  void vocode(Channel& channel, float factor, int32_t count, int32_t sampleRate, float* buffer);
+  void processFrame(Channel& channel, float factor, int32_t sampleRate);
+  /// The complex transform of `kFrameSize` values held as real parts then imaginary parts, whose
+  /// input already stands in bit-reversed order; sign -1 forward, +1 inverse (unscaled).
+  void transform(float* re, float* im, int32_t sign) const;
+  /// The cosine (entry 0) and sine (entry 1) of an angle, from the tables.
+  const float* cosineSine(double angle) const { return m_cosineSineTable.get() + 2 * tableIndex(angle); }
+  static int32_t tableIndex(double angle);
+
+  float m_pitch = 0.0f;
+  std::unique_ptr<float[]> m_workBuffer;
+  std::unique_ptr<double[]> m_window;
+  /// The cosine and sine tables of 131072 entries over a turn, interleaved: a look-up touches one
+  /// cache line instead of two, which matters because the phases jump all over the tables.
+  std::unique_ptr<float[]> m_cosineSineTable;
+  int32_t m_leftReady = 0;
+  std::unique_ptr<Channel> m_leftState;
+  int32_t m_rightReady = 0;
+  std::unique_ptr<Channel> m_rightState;
+  int32_t m_frameSize = kFrameSize;
+  int32_t m_oversampling = 4;
+
+  // Derived once with the tables: the bit-reversed index of every transform slot, the
+  // twiddle factors of every stage for both signs (as the butterflies would compute them one
+  // after another), and the window's sum of squares for the overlap-add gain.
+  std::unique_ptr<uint16_t[]> m_bitReverse;
+  std::unique_ptr<float[]> m_twiddles;
+  double m_windowSquareSum = 0.0;
+};
+
+}  // namespace s::sound::filter

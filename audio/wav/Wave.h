@@ -1,0 +1,131 @@
+// RIFF WAVE files of PCM: the reader and writer of the encoded-audio interface.
+#pragma once
+
+#include "audio/Effect.h"
+#include "audio/IEncodedAudio.h"
+#include "core/col/array/ArrayU08.h"
+#include "core/thread/ClassTail.h"
+#include "core/thread/ObjLocker.h"
+
+#include <cstdint>
+
+namespace s::sound::wav {
+
+/// A WAV file read as PCM (an input stream attached) or written from PCM (an output stream
+/// attached). See s::sound::IEncodedAudio for the road of a conversion.
+///
+/// Reading accepts RIFF "WAVE" files whose "fmt " chunk follows the RIFF header and describes PCM
+/// (format tag 1, or the extensible tag with the PCM sub-format) of 8 or 16 bits in one or two
+/// channels; up to 10 chunks before "data" are passed over ("fact" is kept in the header image).
+/// Any other file is refused: the reader reports no PCM and `read` answers false at once, so a
+/// float, compressed, 24-bit or multi-channel file is never converted into noise.
+///
+/// Writing puts a 44-byte header (16-byte "fmt " chunk, "data" chunk) before the first block and
+/// rewrites it with the final sizes on `close`; data of odd length is followed by its pad byte.
+///
+/// Pooled (`take`, `release`); `reset` closes the streams and gives the effect's added filters
+/// back. `read` and `seekPercent` hold the object's lock around the stream; filtering runs
+/// outside it.
+class Wave final : public IEncodedAudio {
+  S_POOLED_CLASS(Wave, u"s_sound_wav_Wave")
+
+  /// Bytes of the header image: every field a header may carry, "fact" included.
+  static constexpr int32_t kHeaderImageSize = 80;
+
+  Wave();
+  ~Wave() override;
+  Wave(const Wave&) = delete;
+  Wave& operator=(const Wave&) = delete;
+  void reset() override;
+
+  void setSampleRate(int32_t hz) override;
+  int32_t getSampleRate() override;
+  void setStereo(bool stereo) override;
+  bool isStereo() override;
+  void setBitsPerSample(int32_t bits) override;
+  int32_t getBitsPerSample() override;
+  int64_t getFileSize() override { return m_fileSize; }
+  void setFileSize(int64_t size) override { m_fileSize = size; }
+  /// The data chunk's size (0 for a refused file), at most INT32_MAX.
+  int32_t getPcmLength() override;
+  /// The position is a multiple of 4 within the data chunk (0 without input or PCM).
+  void seekPercent(float percent, int64_t* pcmPosition) override;
+  int32_t getPcmSampleRate() override { return getSampleRate(); }
+  /// The rate when the speed factor is 1, else rate x factor rounded half away from zero.
+  int32_t getOutputSampleRate() override;
+  /// A factor that is not a positive finite number is refused; the last valid one stays.
+  void setSpeedFactor(float factor) override;
+  bool isPcmStereo() override { return isStereo(); }
+  int32_t getPcmBitsPerSample() override { return getBitsPerSample(); }
+  /// Asks for the capacity when it is below 5, else for the capacity rounded down to a multiple
+  /// of 4, cut to what remains of the data chunk.
+  bool read(void* buffer, uint32_t capacity, uint32_t* count) override;
+  bool write(const void* data, uint32_t count, uint32_t* written, int32_t rate, bool stereo,
+             int32_t bits) override;
+  /// The first block fixes the format (rate above 0, 8 or 16 bits; anything else is refused) and
+  /// writes the provisional header. A block that would take the file past the 4 GiB that its
+  /// sizes can count is refused whole.
+  bool writeBlock(const void* data, uint32_t count, int32_t rate, bool stereo,
+                  int32_t bits) override;
+  void setOutputStream(io::IOutputStream* stream, bool owned) override;
+  io::IOutputStream* getOutputStream() override { return m_output; }
+  void setInputStream(io::IInputStream* stream, bool owned) override;
+  io::IInputStream* getInputStream() override { return m_input; }
+  /// An output it does not own is left where it was, after the header was rewritten.
+  bool close() override;
+  void releaseToPool() override { release(); }
+  void readHeader() override;
+  void writeHeader() override { writeHeaderImage(); }
+  bool isHeaderDirty() override { return m_headerDirty; }
+  bool hasFilters() override { return m_effect.hasFilters(); }
+  void addFilter(IFilter* filter) override { m_effect.addFilter(filter); }
+  /// FIXME: null (last error ERROR_CALL_NOT_IMPLEMENTED) until the WAV song-information record
+  /// exists; then a record with the path, sample rate, channels and play time.
+  IInfo* createInfo(const WCHAR* path) override;
+  /// FIXME: nothing until the WAV song-information record exists.
+  void fillInfo(IInfo* info) override;
+  int32_t getDurationSeconds() override { return getDurationMillis() / 1000; }
+  /// PCM length x 8000 / (rate x bits x channels); 0 when the format has a zero in it.
+  int32_t getDurationMillis() override;
+
+  /// The header image (kHeaderImageSize bytes, little-endian fields at their file offsets).
+  const uint8_t* getHeaderImage() const { return m_header; }
+  /// The embedded effect chain.
+  Effect& getEffect() { return m_effect; }
+
+ private:
+  uint32_t get32(int32_t offset) const;
+  uint16_t get16(int32_t offset) const;
+  void set32(int32_t offset, uint32_t value);
+  void set16(int32_t offset, uint16_t value);
+  int32_t getChannels() const { return static_cast<int16_t>(get16(22)); }
+  uint32_t getDataSize() const { return get32(76); }
+  /// Bytes of the header as written: 44, 46 or 68 for fmt chunks of 16, 18 or 40 bytes.
+  uint32_t getWrittenHeaderLength() const;
+  /// Whether the header image describes PCM that this class reads.
+  bool isAcceptedFormat() const;
+  /// Walks the chunks after "fmt " up to "data"; true when the data chunk was found.
+  bool readChunks();
+  bool writeHeaderImage();
+  void setRiffSize();
+
+  thread::ObjLocker m_lock;
+  col::_array::ArrayU08 m_filterBuffer;
+  Effect m_effect;
+  bool m_headerRead = false;
+  bool m_headerWritten = false;
+  bool m_headerDirty = false;
+  uint8_t m_header[kHeaderImageSize] = {};
+  int64_t m_fileSize = -1;
+  int64_t m_basePosition = 0;
+  float m_speedFactor = 1.0f;
+  io::IOutputStream* m_output = nullptr;
+  io::IInputStream* m_input = nullptr;
+  bool m_ownsOutput = false;
+  bool m_ownsInput = false;
+  /// The input position of the first PCM byte, and whether the input holds accepted PCM there.
+  int64_t m_dataStart = 0;
+  bool m_hasPcm = false;
+};
+
+}  // namespace s::sound::wav
