@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -47,12 +48,16 @@ const std::set<int32_t> kSameEverywhere = {
     1202020, 1202030, 1202040, 1202060, 1202070, 1202080, 1202090,  // plain level numbers
 };
 
-// A translation that happens to be the English word itself, as the language writes it.
-const std::set<std::pair<std::string, int32_t>> kSameWordAllowed = {
-    {"deu", 500050}, {"nld", 500050},                   // "Freeware"
-    {"deu", 608230}, {"nld", 608230},                   // "Desktop"
-    {"deu", 1203300}, {"fra", 1203300}, {"spa", 1203300}, {"por", 1203300}, {"bra", 1203300},  // "Normal"
-    {"nld", 1203300}, {"pol", 1203300},
+// Translations that are the English word itself, in the languages that use that word.
+const std::map<int32_t, std::set<std::string>> kSameWordAllowed = {
+    {400010, {"deu"}},                                     // "Version:"
+    {400340, {"spa", "ita"}},                              // "No"
+    {500050, {"deu", "nld", "ita", "pol", "cze", "slk"}},  // "Freeware"
+    {608000, {"ita"}},                                     // "File"
+    {608230, {"deu", "ita"}},                              // "Desktop"
+    {1202010, {"deu"}},                                    // "1 (Minimum)"
+    {1202100, {"deu"}},                                    // "10 (Maximum)"
+    {1203300, {"deu", "spa", "por", "bra"}},               // "Normal"
 };
 
 Pack loadRealPack() { return tools::langpack::loadPack(LUMETRA_LANG_FOLDER); }
@@ -119,7 +124,8 @@ TEST(LanguagePack, TranslatesEveryTextUnlessItIsANameOrNumber) {
     for (const auto& [id, source] : english.texts) {
       const std::string& text = textOf(language, id);
       if (source.text.empty()) continue;  // web addresses
-      bool sameAllowed = kSameEverywhere.count(id) != 0 || kSameWordAllowed.count({language.tagName, id}) != 0;
+      auto sameWord = kSameWordAllowed.find(id);
+      bool sameAllowed = sameWord != kSameWordAllowed.end() && sameWord->second.count(language.tagName) != 0;
       if (kSameEverywhere.count(id) != 0) {
         EXPECT_EQ(text, source.text) << language.file << ":" << language.texts.at(id).line << ": id " << id
                                      << " is the same in every language";
