@@ -64,6 +64,9 @@ const WCHAR* Attributes::parse(const WCHAR* text) {
       ++p;
     }
     const WCHAR* nameEnd = p;
+    if (nameEnd == name) {
+      return nullptr;  // a value without a name would pass for the element's text
+    }
     p = syntax::skipWhite(p);
     if (*p != u'=') {
       return nullptr;  // an attribute without a value

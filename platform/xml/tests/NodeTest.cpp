@@ -305,6 +305,7 @@ TEST(XmlNode, MalformedInputOfEveryKindIsRefused) {
       "<a b='1'/>",             // single quotes are not read
       "<a b/>",                 // no value
       "<a b c=\"1\"/>",
+      "<a =\"1\"/>",          // no name: it would pass for the element's text
       "< >",                    // no name
       "<>",
       "<a<b/>",
