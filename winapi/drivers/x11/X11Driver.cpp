@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
@@ -52,6 +53,9 @@ struct NativeInfo {
   bool decorated = true;
   bool mapped = false;
   WindowHints hints;
+  // Client rectangles the layer asked for that the server has not confirmed yet: their
+  // ConfigureNotify events are echoes, not moves by the window manager.
+  std::deque<RECT> requested;
   // XDND state of a drag over this window.
   ::Window dragSource = 0;
   bool dragOffersFiles = false;
@@ -220,6 +224,7 @@ class X11DriverImpl : public DisplayDriver {
                     reinterpret_cast<unsigned char*>(&pid), 1);
     XClassHint cls{const_cast<char*>("lumetra"), const_cast<char*>("Lumetra")};
     XSetClassHint(m_display, w, &cls);
+    info.requested.push_back(c);
     {
       std::lock_guard<std::mutex> guard(m_lock);
       m_windows[w] = info;
@@ -275,6 +280,14 @@ class X11DriverImpl : public DisplayDriver {
     ::Window w = static_cast<::Window>(window);
     RECT insets = insetsOf(w);
     RECT c = inner(r, insets);
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = m_windows.find(w);
+      if (it != m_windows.end()) {
+        it->second.requested.push_back(c);
+        if (it->second.requested.size() > 32) it->second.requested.pop_front();
+      }
+    }
     XMoveResizeWindow(m_display, w, c.left, c.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
                       static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)));
     placeHint(w, c);
@@ -617,8 +630,10 @@ class X11DriverImpl : public DisplayDriver {
           int x = 0, y = 0;
           ::Window child;
           XTranslateCoordinates(m_display, e.xconfigure.window, m_root, 0, 0, &x, &y, &child);
-          nativeMoved(hwnd, RECT{x - insets.left, y - insets.top, x + e.xconfigure.width + insets.right,
-                                 y + e.xconfigure.height + insets.bottom});
+          RECT client{x, y, x + e.xconfigure.width, y + e.xconfigure.height};
+          if (isEcho(e.xconfigure.window, client)) break;
+          nativeMoved(hwnd, RECT{client.left - insets.left, client.top - insets.top, client.right + insets.right,
+                                 client.bottom + insets.bottom});
         }
         break;
       case MapNotify:
@@ -673,6 +688,22 @@ class X11DriverImpl : public DisplayDriver {
       default:
         break;
     }
+  }
+
+  // Whether a configuration the server reports is one the layer asked for; the requests up to
+  // it are then settled.
+  bool isEcho(::Window w, const RECT& client) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_windows.find(w);
+    if (it == m_windows.end()) return true;
+    auto& pending = it->second.requested;
+    for (size_t i = 0; i < pending.size(); ++i) {
+      if (EqualRect(&pending[i], &client)) {
+        pending.erase(pending.begin(), pending.begin() + static_cast<ptrdiff_t>(i) + 1);
+        return true;
+      }
+    }
+    return false;
   }
 
   void learnExtents(::Window w) {

@@ -79,9 +79,9 @@ class Xvfb : public ::testing::Environment {
 
 [[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new Xvfb);
 
-// Runs the layer's messages until done() holds or five seconds pass.
-bool pumpUntil(const std::function<bool()>& done) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+// Runs the layer's messages until done() holds or a while passes (five seconds).
+bool pumpUntil(const std::function<bool()>& done, int seconds = 5) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (std::chrono::steady_clock::now() < end) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -239,6 +239,29 @@ TEST_F(X11, ATopLevelWindowAppearsWithItsTitleAndPlace) {
   EXPECT_TRUE(pumpUntil([&] { return property(native, "WM_NAME", XA_STRING) == "Renamed"; }));
 }
 
+TEST_F(X11, MovesByTheWindowManagerReachTheLayerAndTheLayersOwnMovesStay) {
+  // Another client moves the window, as a window manager would.
+  XMoveWindow(viewer, native, 300, 200);
+  XFlush(viewer);
+  RECT r{};
+  EXPECT_TRUE(pumpUntil([&] {
+    GetWindowRect(top, &r);
+    return r.left == 300 && r.top == 200;
+  })) << r.left << "," << r.top;
+  // Quick moves by the program end where the last one put the window.
+  SetWindowPos(top, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(top, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  pumpUntil([] { return false; }, 1);  // lets every echo of the server come back
+  GetWindowRect(top, &r);
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 40);
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(viewer, native, DefaultRootWindow(viewer), 0, 0, &x, &y, &child);
+  EXPECT_EQ(x, 30);
+  EXPECT_EQ(y, 40);
+}
+
 TEST_F(X11, PaintedPixelsReachTheScreen) {
   EXPECT_TRUE(pumpUntil([&] { return screenPixel(100 + 20, 80 + 20) == 0xFF0000; }))
       << std::hex << screenPixel(120, 100);
@@ -359,7 +382,7 @@ const std::string kUris =
 TEST_F(X11, AnXdndDropFromAnotherClientArrivesAsDropFiles) {
   DragAcceptFiles(top, TRUE);
   EXPECT_TRUE(pumpUntil([&] { return !property(native, "XdndAware", XA_ATOM).empty(); }));
-  XdndSource source{viewer, pumpUntil};
+  XdndSource source{viewer, [](const std::function<bool()>& done) { return pumpUntil(done); }};
   ASSERT_TRUE(source.drop(native, 100 + 20, 80 + 30, kUris));
   ASSERT_TRUE(pumpUntil([&] { return !g_dropped.empty(); }));
   EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"Z:\\home\\ann\\My Music\\a.mp3", u"Z:\\tmp\\\u00c4.wav"}));
