@@ -41,7 +41,7 @@ int ignoreIoError(Display*) { return 0; }
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmState, netWmStateAbove, netWmStateSkipTaskbar,
-      netWmStateSkipPager, netWmStateMaxVert, netWmStateMaxHorz, netWmWindowOpacity, netActiveWindow,
+      netWmStateSkipPager, netWmStateHidden, netWmStateMaxVert, netWmStateMaxHorz, netWmWindowOpacity, netActiveWindow,
       netWmMoveResize, motifWmHints, netFrameExtents, netWmIcon, netWorkarea, netWmPid, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeUtility, xdndAware, xdndEnter, xdndPosition, xdndStatus, xdndLeave,
       xdndDrop, xdndFinished, xdndSelection, xdndActionCopy, xdndTypeList, uriList;
@@ -56,6 +56,8 @@ struct NativeInfo {
   // Client rectangles the layer asked for that the server has not confirmed yet: their
   // ConfigureNotify events are echoes, not moves by the window manager.
   std::deque<RECT> requested;
+  // _NET_WM_STATE writes of the driver itself whose PropertyNotify has not come back yet.
+  int ownStateWrites = 0;
   // XDND state of a drag over this window.
   ::Window dragSource = 0;
   bool dragOffersFiles = false;
@@ -141,6 +143,7 @@ class X11DriverImpl : public DisplayDriver {
                  {&m_atoms.netWmStateAbove, "_NET_WM_STATE_ABOVE"},
                  {&m_atoms.netWmStateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
                  {&m_atoms.netWmStateSkipPager, "_NET_WM_STATE_SKIP_PAGER"},
+                 {&m_atoms.netWmStateHidden, "_NET_WM_STATE_HIDDEN"},
                  {&m_atoms.netWmStateMaxVert, "_NET_WM_STATE_MAXIMIZED_VERT"},
                  {&m_atoms.netWmStateMaxHorz, "_NET_WM_STATE_MAXIMIZED_HORZ"},
                  {&m_atoms.netWmWindowOpacity, "_NET_WM_WINDOW_OPACITY"},
@@ -537,6 +540,11 @@ class X11DriverImpl : public DisplayDriver {
         states.push_back(m_atoms.netWmStateSkipTaskbar);
         states.push_back(m_atoms.netWmStateSkipPager);
       }
+      {
+        std::lock_guard<std::mutex> guard(m_lock);
+        auto it = m_windows.find(w);
+        if (it != m_windows.end()) ++it->second.ownStateWrites;
+      }
       XChangeProperty(m_display, w, m_atoms.netWmState, XA_ATOM, 32, PropModeReplace,
                       reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
     }
@@ -678,6 +686,7 @@ class X11DriverImpl : public DisplayDriver {
         break;
       case PropertyNotify:
         if (e.xproperty.atom == m_atoms.netFrameExtents) learnExtents(e.xproperty.window);
+        if (e.xproperty.atom == m_atoms.netWmState && hwnd != nullptr) reportState(e.xproperty.window, hwnd);
         break;
       case ClientMessage:
         handleClientMessage(e, hwnd);
@@ -704,6 +713,35 @@ class X11DriverImpl : public DisplayDriver {
       }
     }
     return false;
+  }
+
+  // The window manager's _NET_WM_STATE: hidden is minimised, both maximised states maximised.
+  void reportState(::Window w, HWND hwnd) {
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = m_windows.find(w);
+      if (it != m_windows.end() && it->second.ownStateWrites > 0) {
+        // The driver's own write comes back: it is no news from the window manager.
+        --it->second.ownStateWrites;
+        return;
+      }
+    }
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool hidden = false, vert = false, horz = false;
+    if (XGetWindowProperty(m_display, w, m_atoms.netWmState, 0, 32, False, XA_ATOM, &type, &format, &count, &after,
+                           &data) == Success && data != nullptr) {
+      Atom* states = reinterpret_cast<Atom*>(data);
+      for (unsigned long i = 0; i < count; ++i) {
+        hidden = hidden || states[i] == m_atoms.netWmStateHidden;
+        vert = vert || states[i] == m_atoms.netWmStateMaxVert;
+        horz = horz || states[i] == m_atoms.netWmStateMaxHorz;
+      }
+    }
+    if (data != nullptr) XFree(data);
+    nativeStateChanged(hwnd, hidden, vert && horz);
   }
 
   void learnExtents(::Window w) {

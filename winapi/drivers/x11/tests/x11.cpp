@@ -262,6 +262,21 @@ TEST_F(X11, MovesByTheWindowManagerReachTheLayerAndTheLayersOwnMovesStay) {
   EXPECT_EQ(y, 40);
 }
 
+TEST_F(X11, WindowStatesFollowTheWindowManagerAndStayWhenTheProgramSetsThem) {
+  ShowWindow(top, SW_MAXIMIZE);
+  pumpUntil([] { return false; }, 1);
+  EXPECT_TRUE(IsZoomed(top)) << "the driver's own hints undid the maximised state";
+  ShowWindow(top, SW_RESTORE);
+  // The window manager marks the window hidden (minimised), then shows it again.
+  Atom state = XInternAtom(viewer, "_NET_WM_STATE", False), hidden = XInternAtom(viewer, "_NET_WM_STATE_HIDDEN", False);
+  XChangeProperty(viewer, native, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&hidden), 1);
+  XFlush(viewer);
+  EXPECT_TRUE(pumpUntil([&] { return IsIconic(top) != FALSE; }));
+  XChangeProperty(viewer, native, state, XA_ATOM, 32, PropModeReplace, nullptr, 0);
+  XFlush(viewer);
+  EXPECT_TRUE(pumpUntil([&] { return !IsIconic(top); }));
+}
+
 TEST_F(X11, PaintedPixelsReachTheScreen) {
   EXPECT_TRUE(pumpUntil([&] { return screenPixel(100 + 20, 80 + 20) == 0xFF0000; }))
       << std::hex << screenPixel(120, 100);
