@@ -9,6 +9,7 @@
 #include "winapi/gdi32/Region.h"
 #include "winapi/user32/CreationHook.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -127,8 +128,9 @@ struct ThreadQueue {
   bool quit = false;
   int quitCode = 0;
   bool alive = true;
-  bool waitingForMessages = false;
-  ULONGLONG lastPump = 0;  // steady milliseconds of the last look into the queue
+  // Read by senders on other threads to tell a hung thread.
+  std::atomic<bool> waitingForMessages{false};
+  std::atomic<ULONGLONG> lastPump{0};  // steady milliseconds of the last look into the queue
   int paintsPending = 0;   // changes of update regions, so a waiting thread looks again
   std::vector<std::shared_ptr<SentMessage>> receiving;  // messages being handled, innermost last
   MSG last{};  // the last message taken (GetMessageTime, GetMessagePos)

@@ -332,8 +332,8 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
     if (timeout != INFINITE && elapsed >= timeout) {
       bool hung = !target->waitingForMessages && steadyMs() - target->lastPump > kHungMs;
       if (!(flags & SMTO_NOTIMEOUTIFNOTHUNG) || hung) {
-        // The receiver may still answer later; its answer then goes nowhere.
-        m->sender.reset();
+        // The receiver may still answer later; the message counts as done, so its answer
+        // then goes nowhere.
         m->done = true;
         SetLastError(ERROR_TIMEOUT);
         *ok = false;

@@ -611,13 +611,14 @@ class X11DriverImpl : public DisplayDriver {
       // this thread never waits for the window system while holding the display.
       std::vector<XEvent> events;
       XLockDisplay(m_display);
-      while (XPending(m_display) > 0) {
+      while (!m_lost && XPending(m_display) > 0) {
         XEvent e;
         XNextEvent(m_display, &e);
         events.push_back(e);
       }
-      XUnlockDisplay(m_display);
+      // After a lost connection Xlib has already dropped its locks; the display stays as it is.
       if (m_lost) return;
+      XUnlockDisplay(m_display);
       for (XEvent& e : events) handle(e);
     }
   }
