@@ -5,6 +5,8 @@
 // GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include "winapi/drivers/headless/HeadlessDriver.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -446,6 +448,24 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
     if (children != nullptr) XFree(children);
     return window != 0;
   })) << "window_demo showed no window";
+  // A screenshot of the demo for people to look at: window_demo.png in the test's folder.
+  XWindowAttributes attrs;
+  XGetWindowAttributes(viewer, window, &attrs);
+  sleepUntil([&] {  // the demo has painted once its text field shows white
+    XImage* probe = XGetImage(viewer, window, attrs.width / 2, 20, 1, 1, AllPlanes, ZPixmap);
+    bool white = probe != nullptr && (XGetPixel(probe, 0, 0) & 0xFFFFFF) == 0xFFFFFF;
+    if (probe != nullptr) XDestroyImage(probe);
+    return white;
+  });
+  if (XImage* shot = XGetImage(viewer, window, 0, 0, static_cast<unsigned>(attrs.width),
+                               static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap)) {
+    std::vector<uint32_t> pixels;
+    for (int row = 0; row < attrs.height; ++row) {
+      for (int col = 0; col < attrs.width; ++col) pixels.push_back(0xFF000000u | (XGetPixel(shot, col, row) & 0xFFFFFF));
+    }
+    winapi::HeadlessDriver::savePng(pixels.data(), attrs.width, attrs.height, false, "window_demo.png");
+    XDestroyImage(shot);
+  }
   int x = 0, y = 0;
   Window child;
   XTranslateCoordinates(viewer, window, DefaultRootWindow(viewer), 50, 50, &x, &y, &child);
