@@ -217,7 +217,10 @@ std::vector<HWND> remoteTopLevelWindows();
 HDROP makeDrop(POINT clientPoint, bool nonClient, std::vector<std::u16string> files);
 
 
-/// Removes a window of an ending thread without sending it messages.
+/// Every window a thread made, children included.
+std::vector<HWND> windowsOfThread(DWORD threadId);
+/// Removes a window of an ending thread (and its children) without sending it messages;
+/// nothing when it is already gone.
 void destroyWindowSilently(HWND hwnd);
 /// Timers and posted messages of a window that goes away.
 void killTimersOf(ThreadQueue& queue, HWND hwnd);
