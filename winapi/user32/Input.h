@@ -21,6 +21,8 @@ void queueDrop(HWND top, POINT screen, std::vector<std::u16string> files);
 
 /// The window manager moved or resized a top-level window (its outer rectangle, screen).
 void nativeMoved(HWND top, const RECT& windowRect);
+/// The window manager minimised, maximised or restored a top-level window.
+void nativeStateChanged(HWND top, bool minimized, bool maximized);
 /// The user asked to close a top-level window (its close button): WM_CLOSE reaches it.
 void nativeCloseRequested(HWND top);
 /// The window manager activated or deactivated a top-level window.

@@ -9,6 +9,7 @@
 #include "winapi/gdi32/Region.h"
 #include "winapi/user32/CreationHook.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -127,8 +128,9 @@ struct ThreadQueue {
   bool quit = false;
   int quitCode = 0;
   bool alive = true;
-  bool waitingForMessages = false;
-  ULONGLONG lastPump = 0;  // steady milliseconds of the last look into the queue
+  // Read by senders on other threads to tell a hung thread.
+  std::atomic<bool> waitingForMessages{false};
+  std::atomic<ULONGLONG> lastPump{0};  // steady milliseconds of the last look into the queue
   int paintsPending = 0;   // changes of update regions, so a waiting thread looks again
   std::vector<std::shared_ptr<SentMessage>> receiving;  // messages being handled, innermost last
   MSG last{};  // the last message taken (GetMessageTime, GetMessagePos)
@@ -215,7 +217,10 @@ std::vector<HWND> remoteTopLevelWindows();
 HDROP makeDrop(POINT clientPoint, bool nonClient, std::vector<std::u16string> files);
 
 
-/// Removes a window of an ending thread without sending it messages.
+/// Every window a thread made, children included.
+std::vector<HWND> windowsOfThread(DWORD threadId);
+/// Removes a window of an ending thread (and its children) without sending it messages;
+/// nothing when it is already gone.
 void destroyWindowSilently(HWND hwnd);
 /// Timers and posted messages of a window that goes away.
 void killTimersOf(ThreadQueue& queue, HWND hwnd);

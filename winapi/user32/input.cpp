@@ -325,8 +325,36 @@ void nativeMoved(HWND top, const RECT& r) {
   postToOwner(top, [top, r] {
     RECT now{};
     GetWindowRect(top, &now);
-    if (EqualRect(&now, &r)) return;
-    SetWindowPos(top, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (EqualRect(&now, &r) || IsIconic(top)) return;
+    RECT proposed = r;
+    bool sized = r.right - r.left != now.right - now.left || r.bottom - r.top != now.bottom - now.top;
+    if (sized) {
+      // The user sized the window in the window manager's frame: the program sees the
+      // proposed rectangle first, as Windows shows it during sizing, and may change it.
+      bool left = r.left != now.left, top_ = r.top != now.top;
+      WPARAM edge = top_ ? (left ? WMSZ_TOPLEFT : WMSZ_TOPRIGHT) : (left ? WMSZ_BOTTOMLEFT : WMSZ_BOTTOMRIGHT);
+      if (r.top == now.top && r.bottom == now.bottom) edge = left ? WMSZ_LEFT : WMSZ_RIGHT;
+      if (r.left == now.left && r.right == now.right) edge = top_ ? WMSZ_TOP : WMSZ_BOTTOM;
+      sendLocal(top, WM_SIZING, edge, reinterpret_cast<LPARAM>(&proposed));
+    } else {
+      sendLocal(top, WM_MOVING, 0, reinterpret_cast<LPARAM>(&proposed));
+    }
+    SetWindowPos(top, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
+                 proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  });
+}
+
+void nativeStateChanged(HWND top, bool minimized, bool maximized) {
+  postToOwner(top, [top, minimized, maximized] {
+    // Only a change the window does not know of yet is applied; the driver's own echo of a
+    // change the program made is no change.
+    if (minimized) {
+      if (!IsIconic(top)) ShowWindow(top, SW_MINIMIZE);
+    } else if (maximized) {
+      if (!IsZoomed(top) || IsIconic(top)) ShowWindow(top, SW_SHOWMAXIMIZED);
+    } else if (IsIconic(top) || IsZoomed(top)) {
+      ShowWindow(top, SW_SHOWNORMAL);
+    }
   });
 }
 

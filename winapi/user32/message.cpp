@@ -221,15 +221,7 @@ void shutdownQueue(const std::shared_ptr<ThreadQueue>& q) {
   for (auto& m : pending) completeSent(m, 0, true);
   // The windows of an ending thread go with it, without messages: the thread can no longer
   // run their procedures.
-  std::vector<HWND> mine;
-  {
-    std::lock_guard<std::recursive_mutex> guard(userLock());
-    for (HWND h : topLevelWindows()) {
-      Window* w = findWindow(h);
-      if (w != nullptr && w->threadId == q->threadId) mine.push_back(h);
-    }
-  }
-  for (HWND h : mine) destroyWindowSilently(h);
+  for (HWND h : windowsOfThread(q->threadId)) destroyWindowSilently(h);
   std::lock_guard<std::mutex> guard(registry().lock);
   registry().queues.erase(q->threadId);
 }
@@ -332,8 +324,8 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
     if (timeout != INFINITE && elapsed >= timeout) {
       bool hung = !target->waitingForMessages && steadyMs() - target->lastPump > kHungMs;
       if (!(flags & SMTO_NOTIMEOUTIFNOTHUNG) || hung) {
-        // The receiver may still answer later; its answer then goes nowhere.
-        m->sender.reset();
+        // The receiver may still answer later; the message counts as done, so its answer
+        // then goes nowhere.
         m->done = true;
         SetLastError(ERROR_TIMEOUT);
         *ok = false;

@@ -166,6 +166,15 @@ void setCreationHook(CreationHook hook, void* context) {
   t_creationContext = context;
 }
 
+std::vector<HWND> windowsOfThread(DWORD threadId) {
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  std::vector<HWND> out;
+  for (auto& entry : state().windows) {
+    if (entry.second->threadId == threadId) out.push_back(entry.second->handle);
+  }
+  return out;
+}
+
 void destroyWindowSilently(HWND hwnd) {
   std::lock_guard<std::recursive_mutex> guard(userLock());
   freeWindow(hwnd);

@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
@@ -40,7 +41,7 @@ int ignoreIoError(Display*) { return 0; }
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmState, netWmStateAbove, netWmStateSkipTaskbar,
-      netWmStateSkipPager, netWmStateMaxVert, netWmStateMaxHorz, netWmWindowOpacity, netActiveWindow,
+      netWmStateSkipPager, netWmStateHidden, netWmStateMaxVert, netWmStateMaxHorz, netWmWindowOpacity, netActiveWindow,
       netWmMoveResize, motifWmHints, netFrameExtents, netWmIcon, netWorkarea, netWmPid, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeUtility, xdndAware, xdndEnter, xdndPosition, xdndStatus, xdndLeave,
       xdndDrop, xdndFinished, xdndSelection, xdndActionCopy, xdndTypeList, uriList;
@@ -52,6 +53,11 @@ struct NativeInfo {
   bool decorated = true;
   bool mapped = false;
   WindowHints hints;
+  // Client rectangles the layer asked for that the server has not confirmed yet: their
+  // ConfigureNotify events are echoes, not moves by the window manager.
+  std::deque<RECT> requested;
+  // _NET_WM_STATE writes of the driver itself whose PropertyNotify has not come back yet.
+  int ownStateWrites = 0;
   // XDND state of a drag over this window.
   ::Window dragSource = 0;
   bool dragOffersFiles = false;
@@ -137,6 +143,7 @@ class X11DriverImpl : public DisplayDriver {
                  {&m_atoms.netWmStateAbove, "_NET_WM_STATE_ABOVE"},
                  {&m_atoms.netWmStateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
                  {&m_atoms.netWmStateSkipPager, "_NET_WM_STATE_SKIP_PAGER"},
+                 {&m_atoms.netWmStateHidden, "_NET_WM_STATE_HIDDEN"},
                  {&m_atoms.netWmStateMaxVert, "_NET_WM_STATE_MAXIMIZED_VERT"},
                  {&m_atoms.netWmStateMaxHorz, "_NET_WM_STATE_MAXIMIZED_HORZ"},
                  {&m_atoms.netWmWindowOpacity, "_NET_WM_WINDOW_OPACITY"},
@@ -220,6 +227,7 @@ class X11DriverImpl : public DisplayDriver {
                     reinterpret_cast<unsigned char*>(&pid), 1);
     XClassHint cls{const_cast<char*>("lumetra"), const_cast<char*>("Lumetra")};
     XSetClassHint(m_display, w, &cls);
+    info.requested.push_back(c);
     {
       std::lock_guard<std::mutex> guard(m_lock);
       m_windows[w] = info;
@@ -275,6 +283,14 @@ class X11DriverImpl : public DisplayDriver {
     ::Window w = static_cast<::Window>(window);
     RECT insets = insetsOf(w);
     RECT c = inner(r, insets);
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = m_windows.find(w);
+      if (it != m_windows.end()) {
+        it->second.requested.push_back(c);
+        if (it->second.requested.size() > 32) it->second.requested.pop_front();
+      }
+    }
     XMoveResizeWindow(m_display, w, c.left, c.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
                       static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)));
     placeHint(w, c);
@@ -524,6 +540,11 @@ class X11DriverImpl : public DisplayDriver {
         states.push_back(m_atoms.netWmStateSkipTaskbar);
         states.push_back(m_atoms.netWmStateSkipPager);
       }
+      {
+        std::lock_guard<std::mutex> guard(m_lock);
+        auto it = m_windows.find(w);
+        if (it != m_windows.end()) ++it->second.ownStateWrites;
+      }
       XChangeProperty(m_display, w, m_atoms.netWmState, XA_ATOM, 32, PropModeReplace,
                       reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
     }
@@ -590,13 +611,14 @@ class X11DriverImpl : public DisplayDriver {
       // this thread never waits for the window system while holding the display.
       std::vector<XEvent> events;
       XLockDisplay(m_display);
-      while (XPending(m_display) > 0) {
+      while (!m_lost && XPending(m_display) > 0) {
         XEvent e;
         XNextEvent(m_display, &e);
         events.push_back(e);
       }
-      XUnlockDisplay(m_display);
+      // After a lost connection Xlib has already dropped its locks; the display stays as it is.
       if (m_lost) return;
+      XUnlockDisplay(m_display);
       for (XEvent& e : events) handle(e);
     }
   }
@@ -617,8 +639,10 @@ class X11DriverImpl : public DisplayDriver {
           int x = 0, y = 0;
           ::Window child;
           XTranslateCoordinates(m_display, e.xconfigure.window, m_root, 0, 0, &x, &y, &child);
-          nativeMoved(hwnd, RECT{x - insets.left, y - insets.top, x + e.xconfigure.width + insets.right,
-                                 y + e.xconfigure.height + insets.bottom});
+          RECT client{x, y, x + e.xconfigure.width, y + e.xconfigure.height};
+          if (isEcho(e.xconfigure.window, client)) break;
+          nativeMoved(hwnd, RECT{client.left - insets.left, client.top - insets.top, client.right + insets.right,
+                                 client.bottom + insets.bottom});
         }
         break;
       case MapNotify:
@@ -663,6 +687,7 @@ class X11DriverImpl : public DisplayDriver {
         break;
       case PropertyNotify:
         if (e.xproperty.atom == m_atoms.netFrameExtents) learnExtents(e.xproperty.window);
+        if (e.xproperty.atom == m_atoms.netWmState && hwnd != nullptr) reportState(e.xproperty.window, hwnd);
         break;
       case ClientMessage:
         handleClientMessage(e, hwnd);
@@ -673,6 +698,51 @@ class X11DriverImpl : public DisplayDriver {
       default:
         break;
     }
+  }
+
+  // Whether a configuration the server reports is one the layer asked for; the requests up to
+  // it are then settled.
+  bool isEcho(::Window w, const RECT& client) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_windows.find(w);
+    if (it == m_windows.end()) return true;
+    auto& pending = it->second.requested;
+    for (size_t i = 0; i < pending.size(); ++i) {
+      if (EqualRect(&pending[i], &client)) {
+        pending.erase(pending.begin(), pending.begin() + static_cast<ptrdiff_t>(i) + 1);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The window manager's _NET_WM_STATE: hidden is minimised, both maximised states maximised.
+  void reportState(::Window w, HWND hwnd) {
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = m_windows.find(w);
+      if (it != m_windows.end() && it->second.ownStateWrites > 0) {
+        // The driver's own write comes back: it is no news from the window manager.
+        --it->second.ownStateWrites;
+        return;
+      }
+    }
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool hidden = false, vert = false, horz = false;
+    if (XGetWindowProperty(m_display, w, m_atoms.netWmState, 0, 32, False, XA_ATOM, &type, &format, &count, &after,
+                           &data) == Success && data != nullptr) {
+      Atom* states = reinterpret_cast<Atom*>(data);
+      for (unsigned long i = 0; i < count; ++i) {
+        hidden = hidden || states[i] == m_atoms.netWmStateHidden;
+        vert = vert || states[i] == m_atoms.netWmStateMaxVert;
+        horz = horz || states[i] == m_atoms.netWmStateMaxHorz;
+      }
+    }
+    if (data != nullptr) XFree(data);
+    nativeStateChanged(hwnd, hidden, vert && horz);
   }
 
   void learnExtents(::Window w) {

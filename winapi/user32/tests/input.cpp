@@ -300,4 +300,27 @@ TEST_F(Input, MonitorsAndTheWorkAreaComeFromTheDriver) {
   EXPECT_EQ(MonitorFromRect(&off, MONITOR_DEFAULTTONEAREST), m);
 }
 
+TEST_F(Input, ASecondMonitorWidensTheVirtualScreen) {
+  auto previous = headless().monitors();
+  headless().setMonitors({winapi::Monitor{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1040}, true},
+                          winapi::Monitor{RECT{-1280, 0, 0, 1024}, RECT{-1280, 0, 0, 1024}, false}});
+  EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+  EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), -1280);
+  EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 3200);
+  EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), 1080);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920) << "the screen metrics are the primary monitor's";
+  HMONITOR left = MonitorFromPoint(POINT{-10, 10}, MONITOR_DEFAULTTONULL);
+  MONITORINFOEXW info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetMonitorInfoW(left, reinterpret_cast<LPMONITORINFO>(&info)));
+  EXPECT_EQ(info.rcMonitor.left, -1280);
+  EXPECT_FALSE(info.dwFlags & MONITORINFOF_PRIMARY);
+  EXPECT_EQ(std::u16string(info.szDevice), u"\\\\.\\DISPLAY2");
+  int count = 0;
+  EnumDisplayMonitors(nullptr, nullptr, [](HMONITOR, HDC, LPRECT, LPARAM p) { ++*reinterpret_cast<int*>(p); return TRUE; },
+                      reinterpret_cast<LPARAM>(&count));
+  EXPECT_EQ(count, 2);
+  headless().setMonitors(previous);
+}
+
 }  // namespace

@@ -192,6 +192,21 @@ TEST(Queues, AThreadLoopEndsOnWmQuitWithItsCode) {
   EXPECT_FALSE(PostThreadMessageW(loop.id(), WM_QUIT, 0, 0));
 }
 
+TEST(Queues, AnEndingThreadTakesItsWindowsWithItEvenInsideOthers) {
+  HWND top = makeThreadWindow();
+  HWND child = nullptr;
+  std::thread([&] {
+    // No WM_PARENTNOTIFY: this thread does not pump while it waits for the other.
+    child = CreateWindowExW(WS_EX_NOPARENTNOTIFY, u"QueueTest", u"", WS_CHILD, 0, 0, 5, 5, top, nullptr, nullptr,
+                            nullptr);
+  }).join();
+  EXPECT_NE(child, nullptr);
+  EXPECT_FALSE(IsWindow(child)) << "a window whose thread ended would never get its messages";
+  EXPECT_TRUE(IsWindow(top));
+  EXPECT_EQ(GetWindow(top, GW_CHILD), nullptr);
+  DestroyWindow(top);
+}
+
 TEST(Queues, DispatchRefusesAnotherThreadsWindow) {
   WindowThread other;
   MSG msg{other.hwnd(), kAsk, 1, 0, 0, POINT{0, 0}};

@@ -5,6 +5,8 @@
 // GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include "winapi/drivers/headless/HeadlessDriver.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -79,9 +81,9 @@ class Xvfb : public ::testing::Environment {
 
 [[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new Xvfb);
 
-// Runs the layer's messages until done() holds or five seconds pass.
-bool pumpUntil(const std::function<bool()>& done) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+// Runs the layer's messages until done() holds or a while passes (five seconds).
+bool pumpUntil(const std::function<bool()>& done, int seconds = 5) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (std::chrono::steady_clock::now() < end) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -239,6 +241,44 @@ TEST_F(X11, ATopLevelWindowAppearsWithItsTitleAndPlace) {
   EXPECT_TRUE(pumpUntil([&] { return property(native, "WM_NAME", XA_STRING) == "Renamed"; }));
 }
 
+TEST_F(X11, MovesByTheWindowManagerReachTheLayerAndTheLayersOwnMovesStay) {
+  // Another client moves the window, as a window manager would.
+  XMoveWindow(viewer, native, 300, 200);
+  XFlush(viewer);
+  RECT r{};
+  EXPECT_TRUE(pumpUntil([&] {
+    GetWindowRect(top, &r);
+    return r.left == 300 && r.top == 200;
+  })) << r.left << "," << r.top;
+  // Quick moves by the program end where the last one put the window.
+  SetWindowPos(top, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(top, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  pumpUntil([] { return false; }, 1);  // lets every echo of the server come back
+  GetWindowRect(top, &r);
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 40);
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(viewer, native, DefaultRootWindow(viewer), 0, 0, &x, &y, &child);
+  EXPECT_EQ(x, 30);
+  EXPECT_EQ(y, 40);
+}
+
+TEST_F(X11, WindowStatesFollowTheWindowManagerAndStayWhenTheProgramSetsThem) {
+  ShowWindow(top, SW_MAXIMIZE);
+  pumpUntil([] { return false; }, 1);
+  EXPECT_TRUE(IsZoomed(top)) << "the driver's own hints undid the maximised state";
+  ShowWindow(top, SW_RESTORE);
+  // The window manager marks the window hidden (minimised), then shows it again.
+  Atom state = XInternAtom(viewer, "_NET_WM_STATE", False), hidden = XInternAtom(viewer, "_NET_WM_STATE_HIDDEN", False);
+  XChangeProperty(viewer, native, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&hidden), 1);
+  XFlush(viewer);
+  EXPECT_TRUE(pumpUntil([&] { return IsIconic(top) != FALSE; }));
+  XChangeProperty(viewer, native, state, XA_ATOM, 32, PropModeReplace, nullptr, 0);
+  XFlush(viewer);
+  EXPECT_TRUE(pumpUntil([&] { return !IsIconic(top); }));
+}
+
 TEST_F(X11, PaintedPixelsReachTheScreen) {
   EXPECT_TRUE(pumpUntil([&] { return screenPixel(100 + 20, 80 + 20) == 0xFF0000; }))
       << std::hex << screenPixel(120, 100);
@@ -359,7 +399,7 @@ const std::string kUris =
 TEST_F(X11, AnXdndDropFromAnotherClientArrivesAsDropFiles) {
   DragAcceptFiles(top, TRUE);
   EXPECT_TRUE(pumpUntil([&] { return !property(native, "XdndAware", XA_ATOM).empty(); }));
-  XdndSource source{viewer, pumpUntil};
+  XdndSource source{viewer, [](const std::function<bool()>& done) { return pumpUntil(done); }};
   ASSERT_TRUE(source.drop(native, 100 + 20, 80 + 30, kUris));
   ASSERT_TRUE(pumpUntil([&] { return !g_dropped.empty(); }));
   EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"Z:\\home\\ann\\My Music\\a.mp3", u"Z:\\tmp\\\u00c4.wav"}));
@@ -408,6 +448,24 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
     if (children != nullptr) XFree(children);
     return window != 0;
   })) << "window_demo showed no window";
+  // A screenshot of the demo for people to look at: window_demo.png in the test's folder.
+  XWindowAttributes attrs;
+  XGetWindowAttributes(viewer, window, &attrs);
+  sleepUntil([&] {  // the demo has painted once its text field shows white
+    XImage* probe = XGetImage(viewer, window, attrs.width / 2, 20, 1, 1, AllPlanes, ZPixmap);
+    bool white = probe != nullptr && (XGetPixel(probe, 0, 0) & 0xFFFFFF) == 0xFFFFFF;
+    if (probe != nullptr) XDestroyImage(probe);
+    return white;
+  });
+  if (XImage* shot = XGetImage(viewer, window, 0, 0, static_cast<unsigned>(attrs.width),
+                               static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap)) {
+    std::vector<uint32_t> pixels;
+    for (int row = 0; row < attrs.height; ++row) {
+      for (int col = 0; col < attrs.width; ++col) pixels.push_back(0xFF000000u | (XGetPixel(shot, col, row) & 0xFFFFFF));
+    }
+    winapi::HeadlessDriver::savePng(pixels.data(), attrs.width, attrs.height, false, "window_demo.png");
+    XDestroyImage(shot);
+  }
   int x = 0, y = 0;
   Window child;
   XTranslateCoordinates(viewer, window, DefaultRootWindow(viewer), 50, 50, &x, &y, &child);
