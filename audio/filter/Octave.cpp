@@ -15,6 +15,9 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2.0 * kPi;
+// Reciprocals: the per-bin steps multiply instead of dividing.
+constexpr double kInvPi = 1.0 / kPi;
+constexpr double kInvTwoPi = 1.0 / kTwoPi;
 constexpr int32_t kTableSize = 131072;
 /// kTableSize / (2 pi): table entries per radian.
 constexpr double kTableScale = 20860.756700940907;
@@ -33,6 +36,16 @@ inline Float4 load4(const float* p) {
 }
 
 inline void store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+
+/// One butterfly of the transform on four pairs of values: t = b x w; b = a - t; a = a + t.
+inline void butterfly(Float4& ar, Float4& ai, Float4& br, Float4& bi, Float4 wr, Float4 wi) {
+  const Float4 tr = br * wr - bi * wi;
+  const Float4 ti = br * wi + bi * wr;
+  br = ar - tr;
+  bi = ai - ti;
+  ar = ar + tr;
+  ai = ai + ti;
+}
 
 /// Two doubles, the analysis and synthesis steps of two bins at once; and their integer and
 /// float companions. Lanes compute exactly what scalar code would.
@@ -68,29 +81,52 @@ inline Long2 signBit(Double2 v) {
 
 inline Double2 absolute(Double2 v) { return signBit(v) ? -v : v; }
 
-/// atan2 of two pairs, accurate to about 1e-12 rad (so it rounds to the float result of a correct
-/// atan2), with the signed-zero and quadrant rules of the C function: the angle of (x, y) is
-/// reduced to [0, pi/4] by symmetry, to [0, pi/12] by the identity atan t = pi/6 +
-/// atan((t - 1/sqrt 3) / (1 + t/sqrt 3)), and there summed as its alternating series, whose
-/// first omitted term is below 0.27^19 / 19 < 1e-12.
+/// atan2 of two pairs, accurate to about 1e-14 rad, and relatively so near 0 (so it rounds to the
+/// float result of a correct atan2), with the signed-zero and quadrant rules of the C function.
+/// The angle of (x, y) is reduced by symmetry to [0, pi/4], where atan(low / high) = c +
+/// atan((low - high tan c) / (high + low tan c)) for the nearest of the centres c = 0, pi/16,
+/// pi/8, 3pi/16, pi/4 leaves an argument within tan(pi/32) < 0.0985, summed as its alternating
+/// series to the 11th power (the first omitted term is below 0.0985^13 / 13 < 1e-14).
 inline Double2 atan2Pair(Double2 y, Double2 x) {
-  constexpr double kTan15 = 0.26794919243112270;   // tan(pi / 12) = 2 - sqrt 3
-  constexpr double kInvSqrt3 = 0.57735026918962576;
+  // tan(pi/32), tan(3pi/32), tan(5pi/32), tan(7pi/32): the bounds between the centres.
+  constexpr double kBound1 = 0.098491403357164253;
+  constexpr double kBound2 = 0.30334668360734239;
+  constexpr double kBound3 = 0.53451113595079158;
+  constexpr double kBound4 = 0.82067879082866033;
+  // tan(pi/16), tan(pi/8), tan(3pi/16).
+  constexpr double kTan1 = 0.19891236737965800;
+  constexpr double kTan2 = 0.41421356237309505;
+  constexpr double kTan3 = 0.66817863791929892;
   const Double2 ax = absolute(x);
   const Double2 ay = absolute(y);
   const Long2 swap = ay > ax;
   const Double2 low = swap ? ax : ay;
   const Double2 high = swap ? ay : ax;
-  const Double2 t = low / (high == 0.0 ? splat(1.0) : high);
-  const Long2 reduce = t > kTan15;
-  const Double2 u = reduce ? (t - kInvSqrt3) / (1.0 + t * kInvSqrt3) : t;
+  const Long2 above1 = low > kBound1 * high;
+  const Long2 above2 = low > kBound2 * high;
+  const Long2 above3 = low > kBound3 * high;
+  const Long2 above4 = low > kBound4 * high;
+  const Double2 tanCentre = above4   ? splat(1.0)
+                            : above3 ? splat(kTan3)
+                            : above2 ? splat(kTan2)
+                            : above1 ? splat(kTan1)
+                                     : splat(0.0);
+  const Double2 centre = above4   ? splat(kPi / 4)
+                         : above3 ? splat(3 * kPi / 16)
+                         : above2 ? splat(kPi / 8)
+                         : above1 ? splat(kPi / 16)
+                                  : splat(0.0);
+  const Double2 denominator = high + low * tanCentre;
+  const Long2 origin = high == 0.0;
+  const Double2 u = (low - high * tanCentre) / (origin ? splat(1.0) : denominator);
   const Double2 u2 = u * u;
-  Double2 series = splat(1.0 / 17);
-  for (const double c : {-1.0 / 15, 1.0 / 13, -1.0 / 11, 1.0 / 9, -1.0 / 7, 1.0 / 5, -1.0 / 3, 1.0}) {
+  Double2 series = splat(-1.0 / 11);
+  for (const double c : {1.0 / 9, -1.0 / 7, 1.0 / 5, -1.0 / 3, 1.0}) {
     series = series * u2 + c;
   }
-  Double2 angle = u * series + (reduce ? splat(kPi / 6) : splat(0.0));
+  Double2 angle = centre + u * series;
   angle = swap ? kPi / 2 - angle : angle;
+  angle = origin ? splat(0.0) : angle;
   angle = signBit(x) ? kPi - angle : angle;
   return signBit(y) ? -angle : angle;
 }
@@ -99,7 +135,7 @@ inline Double2 atan2Pair(Double2 y, Double2 x) {
 /// float precision: unwrapped, a bin near 11 kHz gains about 2 pi / oversampling x 500 radians
 /// per frame and loses its fraction within seconds, turning high frequencies into phase noise.
 inline Double2 wrapPhases(Double2 p) {
-  const Double2 turns = (p - kPi) / kTwoPi;
+  const Double2 turns = (p - kPi) * kInvTwoPi;
   Double2 whole = truncate(turns);
   whole = whole < turns ? whole + 1.0 : whole;
   return p - kTwoPi * whole;
@@ -335,6 +371,9 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   const int32_t step = n / o;
   const double binWidth = static_cast<double>(sampleRate) / n;
   const double expected = kTwoPi * step / n;
+  const double perBinWidth = 1.0 / binWidth;
+  const double radiansToBins = o * kInvTwoPi;
+  const double binsToRadians = kTwoPi / o;
   float* re = channel.transform;
   float* im = channel.transform + n;
   const uint16_t* reverse = m_bitReverse.get();
@@ -360,10 +399,10 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
     storeFloats(channel.lastPhase + k, phaseFloat);
     d -= bin * expected;
     // Bring d into (-pi, pi] with an even number of half turns, rounded away from zero.
-    const Int2 q = __builtin_convertvector(d / kPi, Int2);
+    const Int2 q = __builtin_convertvector(d * kInvPi, Int2);
     const Int2 even = q >= 0 ? q + (q & 1) : q - (q & 1);
     d -= kPi * __builtin_convertvector(even, Double2);
-    storeFloats(channel.analysisFrequency + k, (bin + d * o / kTwoPi) * binWidth);
+    storeFloats(channel.analysisFrequency + k, (bin + d * radiansToBins) * binWidth);
   }
 
   // The shift: bin k moves to bin k x factor; bins past the Nyquist bin are dropped.
@@ -385,7 +424,7 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   bin = Double2{0.0, 1.0};
   for (int32_t k = 0; k <= half; k += 2, bin += pairStep) {
     const Double2 d =
-        ((loadFloats(channel.synthesisFrequency + k) - bin * binWidth) / binWidth) * (kTwoPi / o) +
+        (loadFloats(channel.synthesisFrequency + k) * perBinWidth - bin) * binsToRadians +
         bin * expected;
     storeFloats(channel.phaseSum + k, wrapPhases(loadFloats(channel.phaseSum + k) + d));
     // The table index of each stored phase; in (-pi, pi] it needs no reduction but the sign.
@@ -438,58 +477,79 @@ void Octave::transform(float* re, float* im, int32_t sign) const {
       const Float4 r1 = load4(re + at + 4);
       const Float4 i0 = load4(im + at);
       const Float4 i1 = load4(im + at + 4);
-      Float4 br, bi, ar, ai;
+      // a: the first value of each butterfly, b: its partner h values on.
+      Float4 ar, ai, br, bi;
       if (h == 1) {
-        br = __builtin_shufflevector(r0, r1, 0, 2, 4, 6);
-        ar = __builtin_shufflevector(r0, r1, 1, 3, 5, 7);
-        bi = __builtin_shufflevector(i0, i1, 0, 2, 4, 6);
-        ai = __builtin_shufflevector(i0, i1, 1, 3, 5, 7);
+        ar = __builtin_shufflevector(r0, r1, 0, 2, 4, 6);
+        br = __builtin_shufflevector(r0, r1, 1, 3, 5, 7);
+        ai = __builtin_shufflevector(i0, i1, 0, 2, 4, 6);
+        bi = __builtin_shufflevector(i0, i1, 1, 3, 5, 7);
       } else {
-        br = __builtin_shufflevector(r0, r1, 0, 1, 4, 5);
-        ar = __builtin_shufflevector(r0, r1, 2, 3, 6, 7);
-        bi = __builtin_shufflevector(i0, i1, 0, 1, 4, 5);
-        ai = __builtin_shufflevector(i0, i1, 2, 3, 6, 7);
+        ar = __builtin_shufflevector(r0, r1, 0, 1, 4, 5);
+        br = __builtin_shufflevector(r0, r1, 2, 3, 6, 7);
+        ai = __builtin_shufflevector(i0, i1, 0, 1, 4, 5);
+        bi = __builtin_shufflevector(i0, i1, 2, 3, 6, 7);
       }
-      const Float4 tr = ar * wr - ai * wi;
-      const Float4 ti = ar * wi + ai * wr;
-      const Float4 sr = br + tr;
-      const Float4 si = bi + ti;
-      const Float4 dr = br - tr;
-      const Float4 di = bi - ti;
+      butterfly(ar, ai, br, bi, wr, wi);
       if (h == 1) {
-        store4(re + at, __builtin_shufflevector(sr, dr, 0, 4, 1, 5));
-        store4(re + at + 4, __builtin_shufflevector(sr, dr, 2, 6, 3, 7));
-        store4(im + at, __builtin_shufflevector(si, di, 0, 4, 1, 5));
-        store4(im + at + 4, __builtin_shufflevector(si, di, 2, 6, 3, 7));
+        store4(re + at, __builtin_shufflevector(ar, br, 0, 4, 1, 5));
+        store4(re + at + 4, __builtin_shufflevector(ar, br, 2, 6, 3, 7));
+        store4(im + at, __builtin_shufflevector(ai, bi, 0, 4, 1, 5));
+        store4(im + at + 4, __builtin_shufflevector(ai, bi, 2, 6, 3, 7));
       } else {
-        store4(re + at, __builtin_shufflevector(sr, dr, 0, 1, 4, 5));
-        store4(re + at + 4, __builtin_shufflevector(sr, dr, 2, 3, 6, 7));
-        store4(im + at, __builtin_shufflevector(si, di, 0, 1, 4, 5));
-        store4(im + at + 4, __builtin_shufflevector(si, di, 2, 3, 6, 7));
+        store4(re + at, __builtin_shufflevector(ar, br, 0, 1, 4, 5));
+        store4(re + at + 4, __builtin_shufflevector(ar, br, 2, 3, 6, 7));
+        store4(im + at, __builtin_shufflevector(ai, bi, 0, 1, 4, 5));
+        store4(im + at + 4, __builtin_shufflevector(ai, bi, 2, 3, 6, 7));
       }
     }
   }
-  for (int32_t h = 4; h < n; h <<= 1) {
+  // The later stages, two at a time where two are left: a pass loads four values a whole
+  // double span apart, runs the two butterflies of the first stage and the two of the second on
+  // them, and stores them once.
+  int32_t h = 4;
+  for (; 2 * h < n; h <<= 2) {
+    const float* ur1 = twiddleRe + h - 1;
+    const float* ui1 = twiddleIm + h - 1;
+    const float* ur2 = twiddleRe + 2 * h - 1;
+    const float* ui2 = twiddleIm + 2 * h - 1;
+    for (int32_t block = 0; block < n; block += 4 * h) {
+      float* r = re + block;
+      float* i = im + block;
+      for (int32_t j = 0; j < h; j += 4) {
+        Float4 ar = load4(r + j), ai = load4(i + j);
+        Float4 br = load4(r + j + h), bi = load4(i + j + h);
+        Float4 cr = load4(r + j + 2 * h), ci = load4(i + j + 2 * h);
+        Float4 dr = load4(r + j + 3 * h), di = load4(i + j + 3 * h);
+        butterfly(ar, ai, br, bi, load4(ur1 + j), load4(ui1 + j));
+        butterfly(cr, ci, dr, di, load4(ur1 + j), load4(ui1 + j));
+        butterfly(ar, ai, cr, ci, load4(ur2 + j), load4(ui2 + j));
+        butterfly(br, bi, dr, di, load4(ur2 + j + h), load4(ui2 + j + h));
+        store4(r + j, ar);
+        store4(i + j, ai);
+        store4(r + j + h, br);
+        store4(i + j + h, bi);
+        store4(r + j + 2 * h, cr);
+        store4(i + j + 2 * h, ci);
+        store4(r + j + 3 * h, dr);
+        store4(i + j + 3 * h, di);
+      }
+    }
+  }
+  for (; h < n; h <<= 1) {
     const float* ur = twiddleRe + h - 1;
     const float* ui = twiddleIm + h - 1;
     for (int32_t block = 0; block < n; block += 2 * h) {
-      float* r0 = re + block;
-      float* i0 = im + block;
-      float* r1 = r0 + h;
-      float* i1 = i0 + h;
+      float* r = re + block;
+      float* i = im + block;
       for (int32_t j = 0; j < h; j += 4) {
-        const Float4 wr = load4(ur + j);
-        const Float4 wi = load4(ui + j);
-        const Float4 ar = load4(r1 + j);
-        const Float4 ai = load4(i1 + j);
-        const Float4 tr = ar * wr - ai * wi;
-        const Float4 ti = ar * wi + ai * wr;
-        const Float4 br = load4(r0 + j);
-        const Float4 bi = load4(i0 + j);
-        store4(r1 + j, br - tr);
-        store4(i1 + j, bi - ti);
-        store4(r0 + j, br + tr);
-        store4(i0 + j, bi + ti);
+        Float4 ar = load4(r + j), ai = load4(i + j);
+        Float4 br = load4(r + j + h), bi = load4(i + j + h);
+        butterfly(ar, ai, br, bi, load4(ur + j), load4(ui + j));
+        store4(r + j, ar);
+        store4(i + j, ai);
+        store4(r + j + h, br);
+        store4(i + j + h, bi);
       }
     }
   }

@@ -22,19 +22,25 @@ void Volume::process(void* samples, int32_t byteCount, bool, int32_t, int32_t bi
   // Groups of eight samples in vector registers, then the rest one by one; every lane does the
   // scalar operations, so both give the same results.
   using Short8 = int16_t __attribute__((vector_size(16)));
-  using Float8 = float __attribute__((vector_size(32)));
-  using Int8 = int32_t __attribute__((vector_size(32)));
-  const Float8 gains = {gain, gain, gain, gain, gain, gain, gain, gain};
-  const Float8 high = Float8{} + 32767.0f;
-  const Float8 low = Float8{} - 32768.0f;
+  using Short4 = int16_t __attribute__((vector_size(8)));
+  using Float4 = float __attribute__((vector_size(16)));
+  using Int4 = int32_t __attribute__((vector_size(16)));
+  const Float4 gains = Float4{} + gain;
+  const Float4 high = Float4{} + 32767.0f;
+  const Float4 low = Float4{} - 32768.0f;
+  auto scale = [&](Short4 group) {
+    Float4 v = __builtin_convertvector(group, Float4) * gains;
+    v = v < high ? v : high;
+    v = v > low ? v : low;
+    return __builtin_convertvector(__builtin_convertvector(v, Int4), Short4);
+  };
   int32_t i = 0;
   for (; i + 8 <= count; i += 8) {
     Short8 group;
     std::memcpy(&group, p + 2 * i, sizeof group);
-    Float8 v = __builtin_convertvector(group, Float8) * gains;
-    v = v < high ? v : high;
-    v = v > low ? v : low;
-    group = __builtin_convertvector(__builtin_convertvector(v, Int8), Short8);
+    const Short4 first = scale(__builtin_shufflevector(group, group, 0, 1, 2, 3));
+    const Short4 second = scale(__builtin_shufflevector(group, group, 4, 5, 6, 7));
+    group = __builtin_shufflevector(first, second, 0, 1, 2, 3, 4, 5, 6, 7);
     std::memcpy(p + 2 * i, &group, sizeof group);
   }
   for (; i < count; ++i) {

@@ -3,6 +3,7 @@
 
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
+#include "core/io/Io.h"
 
 #include <windows.h>
 
@@ -50,34 +51,6 @@ constexpr uint8_t kDefaultHeader[Wave::kHeaderImageSize] = {
     0, 0, 0, 0, 0, 0, 0, 0, 'd', 'a', 't', 'a', 0, 0, 0, 0};
 
 bool isId(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
-
-// FIXME: the library's read-fully and write-fully stream operations replace these two once the
-// stream operations are in core.
-bool readAll(io::IInputStream* in, void* buffer, uint32_t size) {
-  uint8_t* p = static_cast<uint8_t*>(buffer);
-  uint32_t done = 0;
-  while (done < size) {
-    uint32_t got = 0;
-    if (!in->read(p + done, size - done, &got) || got == 0) {
-      return false;
-    }
-    done += got;
-  }
-  return true;
-}
-
-bool writeAll(io::IOutputStream* out, const void* data, uint32_t size) {
-  const uint8_t* p = static_cast<const uint8_t*>(data);
-  uint32_t done = 0;
-  while (done < size) {
-    uint32_t written = 0;
-    if (!out->write(p + done, size - done, &written) || written == 0) {
-      return false;
-    }
-    done += written;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -235,7 +208,7 @@ void Wave::readHeader() {
   if (m_input->getPosition() != m_basePosition) {
     m_input->seek(m_basePosition);
   }
-  bool ok = readAll(m_input, m_header, 36);
+  bool ok = io::readFully(m_input, m_header, 36);
   if (ok) {
     // The fmt chunk's extension: its size after a fmt chunk of 18 bytes or more, the whole
     // extensible layout after one of 40 or more. A longer chunk is passed over to its end, with
@@ -243,10 +216,10 @@ void Wave::readHeader() {
     const uint32_t fmtSize = get32(kFmtSize);
     uint32_t consumed = 16;
     if (fmtSize >= 40) {
-      ok = readAll(m_input, m_header + kExtensionSize, 24);
+      ok = io::readFully(m_input, m_header + kExtensionSize, 24);
       consumed = 40;
     } else if (fmtSize >= 18) {
-      ok = readAll(m_input, m_header + kExtensionSize, 2);
+      ok = io::readFully(m_input, m_header + kExtensionSize, 2);
       consumed = 18;
     }
     if (ok && fmtSize > consumed) {
@@ -264,7 +237,7 @@ bool Wave::readChunks() {
   for (int32_t chunk = 0; chunk < kMaxChunks; ++chunk) {
     uint8_t id[4];
     uint8_t sizeBytes[4];
-    if (!readAll(m_input, id, 4) || !readAll(m_input, sizeBytes, 4)) {
+    if (!io::readFully(m_input, id, 4) || !io::readFully(m_input, sizeBytes, 4)) {
       return false;
     }
     const uint32_t size = static_cast<uint32_t>(sizeBytes[0]) | sizeBytes[1] << 8 |
@@ -281,7 +254,7 @@ bool Wave::readChunks() {
       std::memcpy(m_header + kFact, id, 4);
       set32(kFactSize, size);
       if (size >= 4) {
-        if (!readAll(m_input, m_header + kFactValue, 4)) {
+        if (!io::readFully(m_input, m_header + kFactValue, 4)) {
           return false;
         }
         rest -= 4;
@@ -380,15 +353,15 @@ bool Wave::writeHeaderImage() {
     set32(kFmtSize, 16);
   }
   setRiffSize();
-  bool ok = writeAll(m_output, m_header, 36);
+  bool ok = io::writeFully(m_output, m_header, 36);
   if (fmtSize == 18) {
     const uint8_t noExtension[2] = {0, 0};
-    ok = ok && writeAll(m_output, noExtension, 2);
+    ok = ok && io::writeFully(m_output, noExtension, 2);
   } else if (fmtSize == 40) {
     set16(kExtensionSize, 22);
-    ok = ok && writeAll(m_output, m_header + kExtensionSize, 24);
+    ok = ok && io::writeFully(m_output, m_header + kExtensionSize, 24);
   }
-  ok = ok && writeAll(m_output, m_header + kData, 8);
+  ok = ok && io::writeFully(m_output, m_header + kData, 8);
   if (ok) {
     m_headerWritten = true;
     m_headerDirty = false;
@@ -423,9 +396,9 @@ bool Wave::writeBlock(const void* data, uint32_t count, int32_t rate, bool stere
     uint8_t* copy = m_filterBuffer.getItems();
     std::memcpy(copy, data, count);
     m_effect.process(copy, static_cast<int32_t>(count), stereo, rate, bits);
-    ok = writeAll(m_output, copy, count);
+    ok = io::writeFully(m_output, copy, count);
   } else {
-    ok = writeAll(m_output, data, count);
+    ok = io::writeFully(m_output, data, count);
   }
   if (count != 0) {
     set32(kDataSize, getDataSize() + count);
@@ -449,7 +422,7 @@ bool Wave::close() {
   if (m_output != nullptr) {
     if (m_headerWritten && (getDataSize() & 1) != 0) {
       const uint8_t pad = 0;
-      ok = writeAll(m_output, &pad, 1);
+      ok = io::writeFully(m_output, &pad, 1);
     }
     if (m_ownsOutput) {
       if (m_headerDirty) {

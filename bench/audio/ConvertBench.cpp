@@ -1,0 +1,236 @@
+// convert_bench [options] IN OUT: converts one audio file the way the conversion task does (the
+// source opened as a reader, a destination of the same kind with the effect's filter in its
+// chain, blocks of 4096 bytes) and prints, last, "seconds=S realtime=R", R being the audio's
+// duration over the time the conversion took.
+//
+// Options set the filters directly, as the conversion task does:
+//   --volume PERCENT       the volume filter (percent of change)
+//   --pitch HUNDREDTHS     the pitch shifter (hundredths of an octave)
+//   --oversampling N       the pitch shifter's oversampling: 4 (default), 8, 16 or 32
+//   --speed FACTOR         the reader's speed factor, with the pitch correction -100 log2(FACTOR)
+#include "audio/IEncodedAudio.h"
+#include "audio/filter/Octave.h"
+#include "audio/filter/Volume.h"
+#include "audio/wav/Wave.h"
+#include "core/file/win/FileInputStream.h"
+#include "core/file/win/FileOutputStream.h"
+#include "core/file/win/PathWin.h"
+
+#include <afxwin.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr uint32_t kBlockBytes = 4096;
+
+/// What the command line asked for.
+struct Options {
+  const WCHAR* in = nullptr;
+  const WCHAR* out = nullptr;
+  bool volume = false;
+  float percent = 0.0f;
+  bool pitch = false;
+  float hundredths = 0.0f;
+  int32_t oversampling = 4;
+  float speed = 1.0f;
+};
+
+/// An argument as text for messages (the arguments are ASCII or UTF-16 paths; only messages
+/// show them, unit by unit).
+std::string narrow(const WCHAR* text) {
+  std::string out;
+  for (; *text != 0; ++text) {
+    out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
+  }
+  return out;
+}
+
+bool parseNumber(const WCHAR* text, double* value) {
+  const std::string s = narrow(text);
+  char* end = nullptr;
+  *value = std::strtod(s.c_str(), &end);
+  return !s.empty() && end != nullptr && *end == 0 && std::isfinite(*value);
+}
+
+bool endsWithIgnoreCase(const WCHAR* text, const char16_t* suffix) {
+  std::u16string t(text);
+  std::u16string x(suffix);
+  if (t.size() < x.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < x.size(); ++i) {
+    char16_t a = t[t.size() - x.size() + i];
+    if (a >= u'A' && a <= u'Z') {
+      a = static_cast<char16_t>(a - u'A' + u'a');
+    }
+    if (a != x[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+int usage(const char* problem) {
+  std::fprintf(stderr,
+               "convert_bench: %s\n"
+               "usage: convert_bench [--volume PERCENT] [--pitch HUNDREDTHS] [--oversampling 4|8|16|32]\n"
+               "                     [--speed FACTOR] IN OUT\n",
+               problem);
+  return 2;
+}
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "convert_bench: %s\n", message.c_str());
+  return 1;
+}
+
+int parse(int argc, WCHAR** argv, Options* options) {
+  int positional = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::u16string arg(argv[i]);
+    if (arg.size() > 2 && arg.compare(0, 2, u"--") == 0) {
+      if (i + 1 >= argc) {
+        return usage("an option lacks its value");
+      }
+      double value = 0.0;
+      if (!parseNumber(argv[++i], &value)) {
+        return usage(("not a number: " + narrow(argv[i])).c_str());
+      }
+      if (arg == u"--volume") {
+        options->volume = true;
+        options->percent = static_cast<float>(value);
+      } else if (arg == u"--pitch") {
+        options->pitch = true;
+        options->hundredths = static_cast<float>(value);
+      } else if (arg == u"--oversampling") {
+        if (value != 4 && value != 8 && value != 16 && value != 32) {
+          return usage("the oversampling is 4, 8, 16 or 32");
+        }
+        options->oversampling = static_cast<int32_t>(value);
+      } else if (arg == u"--speed") {
+        if (!(value > 0.0)) {
+          return usage("the speed factor must be above 0");
+        }
+        options->speed = static_cast<float>(value);
+      } else {
+        return usage(("unknown option " + narrow(argv[i - 1])).c_str());
+      }
+    } else if (positional == 0) {
+      options->in = argv[i];
+      ++positional;
+    } else if (positional == 1) {
+      options->out = argv[i];
+      ++positional;
+    } else {
+      return usage("too many files");
+    }
+  }
+  return positional == 2 ? 0 : usage("IN and OUT are needed");
+}
+
+/// A reader or writer of the file's kind; null for a kind it does not know.
+s::sound::IEncodedAudio* audioFor(const WCHAR* path) {
+  if (endsWithIgnoreCase(path, u".wav")) {
+    return s::sound::wav::Wave::take();
+  }
+  // FIXME: MP3 files take the MP3 reader and writer once they exist.
+  return nullptr;
+}
+
+int convert(const Options& options) {
+  const std::string inName = narrow(options.in);
+  const std::string outName = narrow(options.out);
+  s::sound::IEncodedAudio* reader = audioFor(options.in);
+  s::sound::IEncodedAudio* writer = audioFor(options.out);
+  auto done = [&](int code) {
+    if (reader != nullptr) reader->releaseToPool();
+    if (writer != nullptr) writer->releaseToPool();
+    return code;
+  };
+  if (reader == nullptr || writer == nullptr || !endsWithIgnoreCase(options.out, u".wav")) {
+    return done(fail("IN and OUT must both be .wav files"));
+  }
+
+  const auto start = std::chrono::steady_clock::now();
+  s::file::win::PathWin* source = s::file::win::PathWin::newFromText(options.in);
+  const int64_t size = source->getSize(false, false, nullptr, nullptr, false);
+  source->release();
+  s::file::win::FileInputStream* in = s::file::win::FileInputStream::take();
+  if (!in->open(options.in)) {
+    in->dispose();
+    return done(fail("cannot open " + inName + " for reading"));
+  }
+  reader->setFileSize(size);
+  if (options.speed != 1.0f) {
+    reader->setSpeedFactor(options.speed);
+  }
+  reader->setInputStream(in, true);
+  if (reader->getPcmLength() <= 0) {
+    return done(fail(inName + ": not a WAV file of 8- or 16-bit PCM in one or two channels, or it holds no audio"));
+  }
+
+  s::file::win::FileOutputStream* out = s::file::win::FileOutputStream::take();
+  if (!out->open(options.out, false)) {
+    out->dispose();
+    return done(fail("cannot create " + outName));
+  }
+  writer->setOutputStream(out, true);
+  if (options.volume) {
+    s::sound::filter::Volume* volume = s::sound::filter::Volume::take();
+    volume->setPercent(options.percent);
+    writer->addFilter(volume);
+  }
+  if (options.pitch || options.speed != 1.0f) {
+    s::sound::filter::Octave* octave = s::sound::filter::Octave::take();
+    octave->setOversampling(options.oversampling);
+    // The speed relabels the rate; the shifter brings the pitch back.
+    octave->setPitch(static_cast<float>(options.hundredths - 100.0 * std::log2(options.speed)));
+    writer->addFilter(octave);
+  }
+
+  uint8_t block[kBlockBytes];
+  uint32_t count = 0;
+  while (reader->read(block, kBlockBytes, &count)) {
+    if (!writer->writeBlock(block, count, reader->getOutputSampleRate(), reader->isPcmStereo(),
+                            reader->getPcmBitsPerSample())) {
+      writer->close();
+      return done(fail("cannot write " + outName));
+    }
+  }
+  if (!writer->close()) {
+    return done(fail("cannot finish " + outName));
+  }
+  reader->close();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double bytesPerSecond = static_cast<double>(reader->getPcmSampleRate()) *
+                                (reader->isPcmStereo() ? 2 : 1) * reader->getPcmBitsPerSample() / 8;
+  const double audioSeconds = reader->getPcmLength() / bytesPerSecond;
+  std::printf("seconds=%.4f realtime=%.1f\n", seconds, audioSeconds / seconds);
+  return done(0);
+}
+
+class ConvertBench final : public CWinApp {
+ public:
+  BOOL InitInstance() override {
+    Options options;
+    m_exitCode = parse(__argc, __wargv, &options);
+    if (m_exitCode == 0) {
+      m_exitCode = convert(options);
+    }
+    return FALSE;
+  }
+  int ExitInstance() override { return m_exitCode; }
+
+ private:
+  int m_exitCode = 0;
+};
+
+ConvertBench g_bench;
+
+}  // namespace
