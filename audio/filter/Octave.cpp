@@ -231,8 +231,7 @@ bool Octave::prepare() {
     if (!m_twiddles) {
       m_twiddles.reset(new (std::nothrow) float[4 * kN]);
     }
-    if (!m_leftState || !m_window || !m_cosineSineTable || !m_bitReverse ||
-        !m_twiddles) {
+    if (!m_leftState || !m_window || !m_cosineSineTable || !m_bitReverse || !m_twiddles) {
       return false;
     }
     std::memset(m_leftState.get(), 0, sizeof(Channel));
@@ -391,10 +390,12 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   Double2 bin = {0.0, 1.0};
   for (int32_t k = 0; k <= half; k += 2, bin += pairStep) {
     channel.analysisMagnitude[k] = 2.0f * std::sqrt(re[k] * re[k] + im[k] * im[k]);
-    channel.analysisMagnitude[k + 1] = 2.0f * std::sqrt(re[k + 1] * re[k + 1] + im[k + 1] * im[k + 1]);
+    channel.analysisMagnitude[k + 1] =
+        2.0f * std::sqrt(re[k + 1] * re[k + 1] + im[k + 1] * im[k + 1]);
     const Double2 phase = atan2Pair(loadFloats(im + k), loadFloats(re + k));
     // The phase is a float like the rest of the frame's state.
-    const Double2 phaseFloat = __builtin_convertvector(__builtin_convertvector(phase, Float2), Double2);
+    const Double2 phaseFloat =
+        __builtin_convertvector(__builtin_convertvector(phase, Float2), Double2);
     Double2 d = phaseFloat - loadFloats(channel.lastPhase + k);
     storeFloats(channel.lastPhase + k, phaseFloat);
     d -= bin * expected;
@@ -469,9 +470,9 @@ void Octave::transform(float* re, float* im, int32_t sign) const {
   // regrouping eight values into the two sides of their butterflies and back.
   for (int32_t h = 1; h <= 2; h <<= 1) {
     const Float4 wr = h == 1 ? Float4{twiddleRe[0], twiddleRe[0], twiddleRe[0], twiddleRe[0]}
-                            : Float4{twiddleRe[1], twiddleRe[2], twiddleRe[1], twiddleRe[2]};
+                             : Float4{twiddleRe[1], twiddleRe[2], twiddleRe[1], twiddleRe[2]};
     const Float4 wi = h == 1 ? Float4{twiddleIm[0], twiddleIm[0], twiddleIm[0], twiddleIm[0]}
-                            : Float4{twiddleIm[1], twiddleIm[2], twiddleIm[1], twiddleIm[2]};
+                             : Float4{twiddleIm[1], twiddleIm[2], twiddleIm[1], twiddleIm[2]};
     for (int32_t at = 0; at < n; at += 8) {
       const Float4 r0 = load4(re + at);
       const Float4 r1 = load4(re + at + 4);

@@ -60,7 +60,9 @@ class Octave final : public FilterBase {
   /// input already stands in bit-reversed order; sign -1 forward, +1 inverse (unscaled).
   void transform(float* re, float* im, int32_t sign) const;
   /// The cosine (entry 0) and sine (entry 1) of an angle, from the tables.
-  const float* cosineSine(double angle) const { return m_cosineSineTable.get() + 2 * tableIndex(angle); }
+  const float* cosineSine(double angle) const {
+    return m_cosineSineTable.get() + 2 * tableIndex(angle);
+  }
   static int32_t tableIndex(double angle);
 
   float m_pitch = 0.0f;

@@ -43,12 +43,14 @@ constexpr uint8_t kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10,
 constexpr int32_t kMaxChunks = 10;
 
 /// The image after reset: a 16-bit stereo 44100 Hz PCM header with an empty data chunk.
+// clang-format off
 constexpr uint8_t kDefaultHeader[Wave::kHeaderImageSize] = {
     'R', 'I', 'F', 'F', 80, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',  //
     16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 0x02, 0,           //
     4, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                          //
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'f', 'a', 'c', 't',                   //
     0, 0, 0, 0, 0, 0, 0, 0, 'd', 'a', 't', 'a', 0, 0, 0, 0};
+// clang-format on
 
 bool isId(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
 
@@ -78,7 +80,8 @@ void Wave::reset() {
 }
 
 uint32_t Wave::get32(int32_t offset) const {
-  return static_cast<uint32_t>(m_header[offset]) | static_cast<uint32_t>(m_header[offset + 1]) << 8 |
+  return static_cast<uint32_t>(m_header[offset]) |
+         static_cast<uint32_t>(m_header[offset + 1]) << 8 |
          static_cast<uint32_t>(m_header[offset + 2]) << 16 |
          static_cast<uint32_t>(m_header[offset + 3]) << 24;
 }
@@ -140,7 +143,8 @@ int32_t Wave::getPcmLength() {
 }
 
 int32_t Wave::getDurationMillis() {
-  const int64_t divisor = static_cast<int64_t>(getSampleRate()) * getBitsPerSample() * getChannels();
+  const int64_t divisor =
+      static_cast<int64_t>(getSampleRate()) * getBitsPerSample() * getChannels();
   if (divisor <= 0) {
     return 0;
   }
@@ -386,7 +390,8 @@ bool Wave::writeBlock(const void* data, uint32_t count, int32_t rate, bool stere
     }
   }
   // The RIFF size counts the whole file less 8 bytes in 32 bits.
-  const uint64_t total = static_cast<uint64_t>(getDataSize()) + count + 1 + getWrittenHeaderLength();
+  const uint64_t total =
+      static_cast<uint64_t>(getDataSize()) + count + 1 + getWrittenHeaderLength();
   if (total - 8 > std::numeric_limits<uint32_t>::max()) {
     return false;
   }

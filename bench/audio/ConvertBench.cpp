@@ -76,11 +76,12 @@ bool endsWithIgnoreCase(const WCHAR* text, const char16_t* suffix) {
 }
 
 int usage(const char* problem) {
-  std::fprintf(stderr,
-               "convert_bench: %s\n"
-               "usage: convert_bench [--volume PERCENT] [--pitch HUNDREDTHS] [--oversampling 4|8|16|32]\n"
-               "                     [--speed FACTOR] IN OUT\n",
-               problem);
+  std::fprintf(
+      stderr,
+      "convert_bench: %s\n"
+      "usage: convert_bench [--volume PERCENT] [--pitch HUNDREDTHS] [--oversampling 4|8|16|32]\n"
+      "                     [--speed FACTOR] IN OUT\n",
+      problem);
   return 2;
 }
 
@@ -171,7 +172,9 @@ int convert(const Options& options) {
   }
   reader->setInputStream(in, true);
   if (reader->getPcmLength() <= 0) {
-    return done(fail(inName + ": not a WAV file of 8- or 16-bit PCM in one or two channels, or it holds no audio"));
+    return done(
+        fail(inName +
+             ": not a WAV file of 8- or 16-bit PCM in one or two channels, or it holds no audio"));
   }
 
   s::file::win::FileOutputStream* out = s::file::win::FileOutputStream::take();

@@ -32,7 +32,8 @@ using Bytes = std::vector<uint8_t>;
 
 void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes readBytes(const std::filesystem::path& path) {
@@ -96,12 +97,13 @@ TEST(WaveFile, SpeedRelabelsTheRateAndThePitchShifterKeepsTheTone) {
     float factor;
     uint32_t rate;
   };
-  for (const Case& c : {Case{1.2f, 52920}, Case{0.5f, 22050}, Case{1.1f, 48510}, Case{0.75f, 33075}}) {
+  for (const Case& c :
+       {Case{1.2f, 52920}, Case{0.5f, 22050}, Case{1.1f, 48510}, Case{0.75f, 33075}}) {
     SCOPED_TRACE(c.factor);
     s::sound::filter::Octave* octave = s::sound::filter::Octave::take();
     octave->setPitch(static_cast<float>(-100.0 * std::log2(static_cast<double>(c.factor))));
-    ASSERT_TRUE(convert(folder.windowsPath("tone.wav"), folder.windowsPath("fast.wav"), c.factor,
-                        octave));
+    ASSERT_TRUE(
+        convert(folder.windowsPath("tone.wav"), folder.windowsPath("fast.wav"), c.factor, octave));
     const Bytes out = readBytes(folder.file("fast.wav"));
     ASSERT_EQ(out.size(), 44 + frames * 4);
     EXPECT_EQ(readLe32(out, 24), c.rate);

@@ -152,11 +152,11 @@ TEST(WaveWriter, FirstBlockFixesTheFormatAndCloseWritesTheFinalSizes) {
   EXPECT_EQ(readLe32(out, 4), 10000u + 36u);
   EXPECT_EQ(std::string(out.begin() + 8, out.begin() + 16), "WAVEfmt ");
   EXPECT_EQ(readLe32(out, 16), 16u);
-  EXPECT_EQ(readLe16(out, 20), 1);      // PCM
-  EXPECT_EQ(readLe16(out, 22), 2);      // channels
+  EXPECT_EQ(readLe16(out, 20), 1);  // PCM
+  EXPECT_EQ(readLe16(out, 22), 2);  // channels
   EXPECT_EQ(readLe32(out, 24), 22050u);
   EXPECT_EQ(readLe32(out, 28), 88200u);  // byte rate
-  EXPECT_EQ(readLe16(out, 32), 4);      // block align
+  EXPECT_EQ(readLe16(out, 32), 4);       // block align
   EXPECT_EQ(readLe16(out, 34), 16);
   EXPECT_EQ(std::string(out.begin() + 36, out.begin() + 40), "data");
   EXPECT_EQ(readLe32(out, 40), 10000u);
@@ -213,15 +213,15 @@ TEST(WaveReader, AcceptsTheLayoutsOfPcmFiles) {
       {"fmt 41, odd and padded", WavBuilder().fmt(0xFFFE, 2, 44100, 16, 41).data(pcm).bytes()},
       {"odd LIST chunk before data",
        WavBuilder().fmt(1, 2, 44100, 16).chunk("LIST", pattern(27)).data(pcm).bytes()},
-      {"fact and other chunks",
-       WavBuilder()
-           .fmt(1, 2, 44100, 16)
-           .chunk("fact", {0xE8, 0x03, 0, 0})
-           .chunk("JUNK", pattern(4))
-           .chunk("bext", pattern(101))
-           .data(pcm)
-           .bytes()},
-      {"long fact chunk", WavBuilder().fmt(1, 2, 44100, 16).chunk("fact", pattern(9)).data(pcm).bytes()},
+      {"fact and other chunks", WavBuilder()
+                                    .fmt(1, 2, 44100, 16)
+                                    .chunk("fact", {0xE8, 0x03, 0, 0})
+                                    .chunk("JUNK", pattern(4))
+                                    .chunk("bext", pattern(101))
+                                    .data(pcm)
+                                    .bytes()},
+      {"long fact chunk",
+       WavBuilder().fmt(1, 2, 44100, 16).chunk("fact", pattern(9)).data(pcm).bytes()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -263,11 +263,13 @@ TEST(WaveReader, RefusesWhatIsNotEightOrSixteenBitPcmInOneOrTwoChannels) {
       {"no channels", WavBuilder().fmt(1, 0, 44100, 16).data(pcm).bytes()},
       {"zero rate", WavBuilder().fmt(1, 2, 0, 16).data(pcm).bytes()},
       {"extensible float", WavBuilder().fmt(0xFFFE, 2, 44100, 32, 40, 3).data(pcm).bytes()},
-      {"extensible without its layout", WavBuilder().fmt(0xFFFE, 2, 44100, 16, 18).data(pcm).bytes()},
+      {"extensible without its layout",
+       WavBuilder().fmt(0xFFFE, 2, 44100, 16, 18).data(pcm).bytes()},
       {"short fmt chunk", WavBuilder().fmt(1, 2, 44100, 16, 14).data(pcm).bytes()},
       {"not RIFF", WavBuilder().ids("RIFX", "WAVE").fmt(1, 2, 44100, 16).data(pcm).bytes()},
       {"not WAVE", WavBuilder().ids("RIFF", "AVI ").fmt(1, 2, 44100, 16).data(pcm).bytes()},
-      {"fmt not first", WavBuilder().chunk("JUNK", pattern(8)).fmt(1, 2, 44100, 16).data(pcm).bytes()},
+      {"fmt not first",
+       WavBuilder().chunk("JUNK", pattern(8)).fmt(1, 2, 44100, 16).data(pcm).bytes()},
       {"no data chunk", tenChunks},
       {"data after ten chunks", many.data(pcm).bytes()},
       {"garbage", pattern(5000, 77)},
@@ -294,7 +296,8 @@ TEST(WaveReader, RefusesWhatIsNotEightOrSixteenBitPcmInOneOrTwoChannels) {
 
 TEST(WaveReader, RequestsWholeSampleGroupsCutToTheDataChunk) {
   const Bytes pcm = pattern(10000);
-  ArrayU08* memory = memoryOf(WavBuilder().fmt(1, 2, 44100, 16).data(pcm).chunk("LIST", pattern(50)).bytes());
+  ArrayU08* memory =
+      memoryOf(WavBuilder().fmt(1, 2, 44100, 16).data(pcm).chunk("LIST", pattern(50)).bytes());
   Wave* reader = readerOf(memory);
   Bytes block(5000);
   uint32_t got = 0;
@@ -319,7 +322,8 @@ TEST(WaveReader, RequestsWholeSampleGroupsCutToTheDataChunk) {
 
 TEST(WaveReader, SeekPercentLandsOnAMultipleOfFourInsideTheData) {
   const Bytes pcm = pattern(1002);
-  ArrayU08* memory = memoryOf(WavBuilder().fmt(1, 2, 44100, 16).chunk("LIST", pattern(7)).data(pcm).bytes());
+  ArrayU08* memory =
+      memoryOf(WavBuilder().fmt(1, 2, 44100, 16).chunk("LIST", pattern(7)).data(pcm).bytes());
   Wave* reader = readerOf(memory);
   int64_t position = -1;
   reader->seekPercent(50.0f, &position);
