@@ -75,6 +75,13 @@ bool endsWithIgnoreCase(const WCHAR* text, const char16_t* suffix) {
   return true;
 }
 
+/// The full form of a path text, for comparing two paths.
+std::u16string fullPath(const WCHAR* path) {
+  WCHAR buffer[MAX_PATH * 4];
+  const DWORD length = GetFullPathNameW(path, MAX_PATH * 4, buffer, nullptr);
+  return length > 0 && length < MAX_PATH * 4 ? std::u16string(buffer, length) : std::u16string(path);
+}
+
 int usage(const char* problem) {
   std::fprintf(
       stderr,
@@ -155,6 +162,10 @@ int convert(const Options& options) {
   };
   if (reader == nullptr || writer == nullptr || !endsWithIgnoreCase(options.out, u".wav")) {
     return done(fail("IN and OUT must both be .wav files"));
+  }
+  // Creating OUT empties it: were it IN, the source would be lost before it is read.
+  if (fullPath(options.in) == fullPath(options.out)) {
+    return done(fail("IN and OUT are the same file"));
   }
 
   const auto start = std::chrono::steady_clock::now();
