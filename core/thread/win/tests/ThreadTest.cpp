@@ -263,15 +263,6 @@ TEST(WorkerThread, ExitEndsTheThreadAndAStartMakesAFreshOne) {
   worker->waitForExit();
 }
 
-TEST(WorkerThread, RunFunctionMakesTheWorkerItsOwnTask) {
-  static std::atomic<int> calls{0};
-  Worker worker = newWorker();
-  worker->setRunFunction([] { calls.fetch_add(1); });
-  ASSERT_TRUE(worker->startRepeated(worker.get(), 4));
-  worker->waitUntilIdle();
-  EXPECT_EQ(calls.load(), 4);
-}
-
 TEST(WorkerThread, PoolReturnStopsAndParks) {
   Thread* worker = Thread::take();
   worker->setPriority(THREAD_PRIORITY_BELOW_NORMAL);
