@@ -302,17 +302,3 @@ TEST_F(FileStreams, PoolResetCompletesAnOpenFile) {
   again->release();
 }
 
-TEST_F(FileStreams, LongPathsOpenThroughTheirLongForm) {
-  std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e');
-  makeFolder(deep);
-  FileOutputStream* out = openOutput(deep + "/long.bin", false);
-  ASSERT_GE(at(deep + "/long.bin").size(), 250u);
-  ASSERT_TRUE(s::io::writeFully(out, "far", 3));
-  EXPECT_TRUE(out->close());
-  out->release();
-  FileInputStream* in = openInput(deep + "/long.bin");
-  char buffer[3];
-  EXPECT_TRUE(s::io::readFully(in, buffer, 3));
-  EXPECT_EQ(std::string(buffer, 3), "far");
-  in->release();
-}

@@ -1,0 +1,314 @@
+// The worker thread: runs once, N times and for ever, pauses and periods, stops, delays,
+// suspension, restarts of a hung worker, a thread that could not be made, and many short
+// cycles (no start may be lost between a worker going idle and parking).
+#include "core/thread/win/Thread.h"
+
+#include <windows.h>
+#include <winseam.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+using s::thread::win::Thread;
+using Clock = std::chrono::steady_clock;
+
+int64_t msBetween(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(b - a).count();
+}
+
+// Records when each run started and ended and on which thread; optionally works for a while.
+class RecordingTask : public s::thread::ITask {
+ public:
+  explicit RecordingTask(int workMs = 0) : m_workMs(workMs) {}
+  void run() override {
+    Clock::time_point started = Clock::now();
+    if (m_workMs > 0) Sleep(static_cast<DWORD>(m_workMs));
+    std::lock_guard guard(m_lock);
+    starts.push_back(started);
+    ends.push_back(Clock::now());
+    threadIds.push_back(GetCurrentThreadId());
+  }
+  size_t runs() {
+    std::lock_guard guard(m_lock);
+    return starts.size();
+  }
+  std::vector<Clock::time_point> starts;
+  std::vector<Clock::time_point> ends;
+  std::vector<DWORD> threadIds;
+
+ private:
+  int m_workMs;
+  std::mutex m_lock;
+};
+
+// A task that blocks until it is let go.
+class Gate : public s::thread::ITask {
+ public:
+  void run() override {
+    std::unique_lock lock(m_lock);
+    entered = true;
+    m_changed.notify_all();
+    m_changed.wait(lock, [&] { return m_open; });
+  }
+  void waitEntered() {
+    std::unique_lock lock(m_lock);
+    m_changed.wait(lock, [&] { return entered; });
+  }
+  void open() {
+    std::lock_guard guard(m_lock);
+    m_open = true;
+    m_changed.notify_all();
+  }
+  bool entered = false;
+
+ private:
+  std::mutex m_lock;
+  std::condition_variable m_changed;
+  bool m_open = false;
+};
+
+struct Counter : s::thread::ITask {
+  void run() override { count.fetch_add(1, std::memory_order_relaxed); }
+  std::atomic<int> count{0};
+};
+
+struct Deleter {
+  void operator()(Thread* thread) const { delete thread; }
+};
+using Worker = std::unique_ptr<Thread, Deleter>;
+Worker newWorker() { return Worker(Thread::create()); }
+
+}  // namespace
+
+TEST(WorkerThread, RunsOnceAndAgainOnTheSameThread) {
+  Worker worker = newWorker();
+  ASSERT_NE(worker->getThreadId(), 0u);
+  EXPECT_TRUE(worker->isIdle()) << "a new worker is parked";
+  RecordingTask task;
+  ASSERT_TRUE(worker->start(&task));
+  worker->waitUntilIdle();
+  EXPECT_EQ(task.runs(), 1u);
+  ASSERT_TRUE(worker->start(&task));
+  worker->waitUntilIdle();
+  ASSERT_EQ(task.runs(), 2u);
+  EXPECT_EQ(task.threadIds[0], worker->getThreadId());
+  EXPECT_EQ(task.threadIds[1], worker->getThreadId());
+  EXPECT_NE(task.threadIds[0], GetCurrentThreadId());
+  ASSERT_TRUE(worker->startRepeated(&task, 5));
+  worker->waitUntilIdle();
+  EXPECT_EQ(task.runs(), 7u);
+  ASSERT_TRUE(worker->startRepeated(&task, 0));
+  worker->waitUntilIdle();
+  EXPECT_EQ(task.runs(), 7u) << "no runs asked, none made";
+  EXPECT_TRUE(worker->start(nullptr)) << "no task: a run of nothing";
+  worker->waitUntilIdle();
+}
+
+TEST(WorkerThread, PausesBetweenRunsButNotAfterTheLast) {
+  Worker worker = newWorker();
+  RecordingTask task;
+  ASSERT_TRUE(worker->startRepeatedWithPause(&task, 3, 100));
+  worker->waitUntilIdle();
+  Clock::time_point idle = Clock::now();
+  ASSERT_EQ(task.runs(), 3u);
+  EXPECT_GE(msBetween(task.ends[0], task.starts[1]), 99);
+  EXPECT_GE(msBetween(task.ends[1], task.starts[2]), 99);
+  EXPECT_LT(msBetween(task.ends[2], idle), 90) << "the last run is not followed by a pause";
+}
+
+TEST(WorkerThread, FixedPeriodCountsFromTheStartOfEachRun) {
+  Worker worker = newWorker();
+  RecordingTask quick(60);
+  ASSERT_TRUE(worker->startRepeatedAtRate(&quick, 3, 200));
+  worker->waitUntilIdle();
+  ASSERT_EQ(quick.runs(), 3u);
+  EXPECT_GE(msBetween(quick.starts[0], quick.starts[1]), 199);
+  EXPECT_GE(msBetween(quick.starts[1], quick.starts[2]), 199);
+  EXPECT_LT(msBetween(quick.ends[0], quick.starts[1]), 200) << "the run's own time counts toward the period";
+
+  RecordingTask slow(150);
+  ASSERT_TRUE(worker->startRepeatedAtRate(&slow, 2, 100));
+  worker->waitUntilIdle();
+  ASSERT_EQ(slow.runs(), 2u);
+  EXPECT_LT(msBetween(slow.ends[0], slow.starts[1]), 50) << "a run longer than the period: no wait";
+}
+
+TEST(WorkerThread, StopLetsTheRunInProgressFinish) {
+  Worker worker = newWorker();
+  Gate gate;
+  ASSERT_TRUE(worker->startForever(&gate));
+  gate.waitEntered();
+  worker->stopRepeating();
+  EXPECT_FALSE(worker->isIdle()) << "the run in progress goes on";
+  gate.open();
+  worker->waitUntilIdle();
+  EXPECT_TRUE(worker->isIdle());
+
+  RecordingTask task(5);
+  ASSERT_TRUE(worker->startForeverWithPause(&task, 1000));
+  while (task.runs() == 0) Sleep(1);
+  Clock::time_point stopped = Clock::now();
+  worker->stopAndWait();
+  EXPECT_LT(msBetween(stopped, Clock::now()), 900) << "a stop ends the pause";
+  size_t runs = task.runs();
+  Sleep(30);
+  EXPECT_EQ(task.runs(), runs);
+}
+
+TEST(WorkerThread, DelayWaitsOnceBeforeTheNextStep) {
+  Worker worker = newWorker();
+  struct DelayingTask : RecordingTask {
+    Thread* worker = nullptr;
+    void run() override {
+      RecordingTask::run();
+      if (runs() == 1) worker->delay(150);
+    }
+  } task;
+  task.worker = worker.get();
+  ASSERT_TRUE(worker->startRepeated(&task, 3));
+  worker->waitUntilIdle();
+  ASSERT_EQ(task.runs(), 3u);
+  EXPECT_GE(msBetween(task.ends[0], task.starts[1]), 149);
+  EXPECT_LT(msBetween(task.ends[1], task.starts[2]), 100) << "only once";
+  worker->delay(5000);
+  ASSERT_TRUE(worker->start(&task)) << "a start clears a pending delay";
+  worker->waitUntilIdle();
+  EXPECT_EQ(task.runs(), 4u);
+}
+
+TEST(WorkerThread, SuspendedWorkerParksUntilResumed) {
+  Worker worker = newWorker();
+  Counter counter;
+  ASSERT_TRUE(worker->startForeverWithPause(&counter, 2));
+  while (counter.count.load() == 0) Sleep(1);
+  worker->suspend();
+  Sleep(20);
+  int parked = counter.count.load();
+  Sleep(40);
+  EXPECT_LE(counter.count.load(), parked + 1) << "at most the step in progress";
+  EXPECT_FALSE(worker->isIdle()) << "suspended with work left is not idle";
+  worker->resume();
+  while (counter.count.load() <= parked + 1) Sleep(1);
+  worker->stopAndWait();
+  worker->suspend();
+  ASSERT_TRUE(worker->start(&counter)) << "a start resumes";
+  worker->waitUntilIdle();
+}
+
+TEST(WorkerThread, HungTaskIsAbandonedForAFreshThread) {
+  Worker worker = newWorker();
+  ASSERT_TRUE(worker->setPriority(THREAD_PRIORITY_BELOW_NORMAL));
+  EXPECT_EQ(worker->getPriority(), THREAD_PRIORITY_BELOW_NORMAL);
+  static Gate gate;  // outlives the abandoned thread, which runs it until it is opened
+  ASSERT_TRUE(worker->start(&gate));
+  gate.waitEntered();
+  DWORD hungId = worker->getThreadId();
+  Clock::time_point before = Clock::now();
+  EXPECT_FALSE(worker->waitUntilIdleOrRestart(100));
+  EXPECT_GE(msBetween(before, Clock::now()), 99);
+  EXPECT_TRUE(worker->isIdle()) << "the fresh thread is parked";
+  EXPECT_NE(worker->getThreadId(), hungId);
+  EXPECT_EQ(worker->getPriority(), THREAD_PRIORITY_BELOW_NORMAL) << "the remembered priority";
+  RecordingTask task;
+  ASSERT_TRUE(worker->start(&task));
+  worker->waitUntilIdle();
+  ASSERT_EQ(task.runs(), 1u);
+  EXPECT_EQ(task.threadIds[0], worker->getThreadId());
+  gate.open();  // the abandoned thread now ends on its own
+  EXPECT_TRUE(worker->waitUntilIdleOrRestart(100)) << "an idle worker is not replaced";
+}
+
+TEST(WorkerThread, WithoutAnOperatingSystemThreadNothingHangs) {
+  static std::atomic<int> refused{0};
+  auto previous = winapi::seam::replaceCreateThread(
+      [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD) -> HANDLE {
+        refused.fetch_add(1);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+      });
+  Worker worker = newWorker();
+  Counter counter;
+  EXPECT_EQ(worker->getThreadId(), 0u);
+  EXPECT_FALSE(worker->start(&counter));
+  EXPECT_TRUE(worker->isIdle()) << "a failed start leaves the worker idle";
+  worker->waitUntilIdle();
+  worker->stopAndWait();
+  worker->waitForExit();
+  EXPECT_TRUE(worker->waitUntilIdleOrRestart(10));
+  EXPECT_FALSE(worker->setPriority(THREAD_PRIORITY_LOWEST));
+  EXPECT_EQ(worker->getPriority(), THREAD_PRIORITY_LOWEST);
+  worker->reset();
+  EXPECT_GE(refused.load(), 2);
+  winapi::seam::replaceCreateThread(previous);
+  ASSERT_TRUE(worker->start(&counter)) << "a later start makes the thread";
+  worker->waitUntilIdle();
+  EXPECT_EQ(counter.count.load(), 1);
+}
+
+TEST(WorkerThread, ExitEndsTheThreadAndAStartMakesAFreshOne) {
+  Worker worker = newWorker();
+  worker->shutdown();
+  Counter counter;
+  ASSERT_TRUE(worker->start(&counter));
+  worker->waitUntilIdle();
+  EXPECT_EQ(counter.count.load(), 1);
+  worker->requestExit();
+  worker->waitForExit();
+}
+
+TEST(WorkerThread, PoolReturnStopsAndParks) {
+  Thread* worker = Thread::take();
+  worker->setPriority(THREAD_PRIORITY_BELOW_NORMAL);
+  static Counter counter;
+  worker->setRunFunction([] { counter.count.fetch_add(1); });
+  ASSERT_TRUE(worker->startForeverWithPause(worker, 1));
+  while (counter.count.load() < 3) Sleep(1);
+  worker->release();  // stops the work, normal priority, parked
+  Thread* again = Thread::take();
+  ASSERT_EQ(again, worker) << "the pool hands back the worker given back last";
+  EXPECT_TRUE(again->isIdle());
+  EXPECT_EQ(again->getPriority(), THREAD_PRIORITY_NORMAL);
+  int count = counter.count.load();
+  ASSERT_TRUE(again->start(again));
+  again->waitUntilIdle();
+  EXPECT_EQ(counter.count.load(), count) << "the run function was cleared";
+  again->release();
+}
+
+TEST(WorkerThread, TenThousandCyclesLoseNoStart) {
+  Worker worker = newWorker();
+  Counter counter;
+  for (int i = 0; i < 10000; ++i) {
+    ASSERT_TRUE(worker->start(&counter));
+    if (i % 2 == 0) {
+      worker->waitUntilIdle();
+    } else {
+      worker->stopAndWait();
+    }
+  }
+  EXPECT_GE(counter.count.load(), 5000);
+  EXPECT_LE(counter.count.load(), 10000);
+  int before = counter.count.load();
+  for (int i = 0; i < 10000; ++i) {
+    ASSERT_TRUE(worker->start(&counter));
+    worker->waitUntilIdle();
+  }
+  EXPECT_EQ(counter.count.load(), before + 10000) << "every start ran exactly once";
+}
+
+TEST(WorkerThread, ThousandsOfWorkersStartAndShutDown) {
+  Counter counter;
+  for (int i = 0; i < 2000; ++i) {
+    Worker worker = newWorker();
+    ASSERT_TRUE(worker->start(&counter));
+    worker->waitUntilIdle();
+  }  // each destructor shuts its thread down
+  EXPECT_EQ(counter.count.load(), 2000);
+}
