@@ -330,10 +330,10 @@ TEST_F(RegDirTest, WritesCreateMissingKeysAndRemovalGoesBottomUp) {
 }
 
 TEST_F(RegDirTest, ListingsRenamingAndTotals) {
-  Dir base(HKEY_CURRENT_USER, u"Software\\L");
+  Dir base(HKEY_CURRENT_USER, u"Software\\Listing");
   base->createKey();
   for (const char16_t* name : {u"beta", u"Alpha", u"alphabet", u"Gamma"}) {
-    Dir child(HKEY_CURRENT_USER, (std::u16string(u"Software\\L\\") + name).c_str());
+    Dir child(HKEY_CURRENT_USER, (std::u16string(u"Software\\Listing\\") + name).c_str());
     child->setUInt32(u"n", 1);
     child->setString(u"s", u"ab");  // 6 bytes
   }
@@ -360,13 +360,13 @@ TEST_F(RegDirTest, ListingsRenamingAndTotals) {
   EXPECT_EQ(base->getTotalSize(false, &values, &keys, true), 12u);
   EXPECT_EQ(keys, 0u);
 
-  Dir gamma(HKEY_CURRENT_USER, u"Software\\L\\Gamma");
+  Dir gamma(HKEY_CURRENT_USER, u"Software\\Listing\\Gamma");
   EXPECT_EQ(gamma->rename(u"Delta"), STATUS_SUCCESS);
   EXPECT_FALSE(gamma->isOpen());
-  EXPECT_EQ(Dir(HKEY_CURRENT_USER, u"Software\\L\\Delta")->getUInt32(u"n", 0), 1u);
-  Dir beta(HKEY_CURRENT_USER, u"Software\\L\\beta");
+  EXPECT_EQ(Dir(HKEY_CURRENT_USER, u"Software\\Listing\\Delta")->getUInt32(u"n", 0), 1u);
+  Dir beta(HKEY_CURRENT_USER, u"Software\\Listing\\beta");
   EXPECT_NE(beta->rename(u"ALPHA"), STATUS_SUCCESS) << "a sibling of that name exists";
-  EXPECT_EQ(Dir(HKEY_CURRENT_USER, u"Software\\L\\beta")->getUInt32(u"n", 0), 1u);
+  EXPECT_EQ(Dir(HKEY_CURRENT_USER, u"Software\\Listing\\beta")->getUInt32(u"n", 0), 1u);
 }
 
 TEST_F(RegDirTest, WhatCannotBeNamedIsRefusedNotCut) {
