@@ -80,6 +80,12 @@ DWORD iconvDecode(const char* iconvName, const char* in, size_t size, WideSink& 
     ++input;
     --inputLeft;
   }
+  // Converters that combine a base letter with the marks after it (Hebrew, Vietnamese) hold the
+  // last letter back until they are told the input has ended.
+  char* output = reinterpret_cast<char*>(chunk);
+  size_t outputLeft = sizeof chunk;
+  iconv(cd, nullptr, nullptr, &output, &outputLeft);
+  for (char16_t* p = chunk; p < reinterpret_cast<char16_t*>(output); ++p) sink.put(*p);
   return ERROR_SUCCESS;
 }
 

@@ -138,6 +138,13 @@ TEST(CodePages, ConvertThroughTheSystemConverters) {
   EXPECT_EQ(toWide(20866, "\xF0"), u"\u041f");
 }
 
+TEST(CodePages, LettersThatMarksMayFollowAreNotHeldBackAtTheEnd) {
+  // Hebrew and Vietnamese converters wait for marks after each letter; the last one still comes.
+  EXPECT_EQ(toWide(1255, "\xF9\xEC\xE5\xED"), u"\u05e9\u05dc\u05d5\u05dd");
+  EXPECT_EQ(toWide(1258, "Vi\xD0ng"), u"Vi\u0110ng");
+  EXPECT_EQ(toWide(1258, "a"), u"a");
+}
+
 TEST(CodePages, SubstituteInsteadOfStopping) {
   BOOL used = FALSE;
   EXPECT_EQ(toBytes(1252, u"a\u041fb\U0001F600c", 0, nullptr, &used), "a?b?c");
