@@ -1,5 +1,7 @@
 // MD5 against the test suite of its definition, and across block boundaries.
 #include "core/digest/md5/Md5.h"
+#include "core/col/array/ArrayS32.h"
+#include "core/col/array/ArrayU08.h"
 #include "core/str/strbuffer/StrBuffer.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +35,8 @@ TEST(Md5, DefinitionTestSuite) {
   EXPECT_EQ(md5Hex("abc", 1), u"900150983cd24fb0d6963f7d28e17f72");
   EXPECT_EQ(md5Hex("message digest", 5), u"f96b697d7cb7938d525a2f31aaf161d0");
   EXPECT_EQ(md5Hex("abcdefghijklmnopqrstuvwxyz", 26), u"c3fcd3d76192e4007dfb496cca67e13b");
+  EXPECT_EQ(md5Hex("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", 13),
+            u"d174ab98d277d9f5a5611c2c9f419d9f");
   const std::string digits =
       "12345678901234567890123456789012345678901234567890123456789012345678901234567890";
   EXPECT_EQ(md5Hex(digits, 80), u"57edf4a22be3c955ac49da2e2107b67a");
@@ -59,4 +63,33 @@ TEST(Md5, DigestBytesLengthAndName) {
   text->release();
   EXPECT_EQ(std::u16string(md5->getClassName()), u"s_digest_md5_Md5");
   md5->release();
+}
+
+TEST(Md5, MillionBytesInUnevenPieces) {
+  // Many blocks, and a length that needs the high bits of the byte count's low word.
+  EXPECT_EQ(md5Hex(std::string(1000000, 'a'), 4093), u"7707d6ae4e027c70eea2a935c2296f21");
+}
+
+TEST(Md5, ArraysDigestTheirUsedBytesOnly) {
+  auto* ints = s::col::_array::ArrayS32::take();
+  ints->ensureCapacity(50);  // spare room must not be digested
+  const int32_t values[] = {1, -2, 300000};
+  ints->add(values, 3);
+  auto* hex = ints->computeDigest(nullptr);
+  EXPECT_EQ(std::u16string(hex->getCStr()), u"eefdf5d8434e4518df56775b644dd18d");  // little-endian
+  auto* bytes = s::col::_array::ArrayU08::take();
+  const uint8_t raw[] = {0, 1, 2, 255};
+  bytes->add(raw, 4);
+  Md5* md5 = Md5::take();
+  hex->assign(u"x=");
+  bytes->computeDigest(md5, hex, true);
+  EXPECT_EQ(std::u16string(hex->getCStr()), u"x=0416dab819887333af831f8c765ac2ae");
+  bytes->clear();
+  md5->init();
+  bytes->computeDigest(md5, hex, false);
+  EXPECT_EQ(std::u16string(hex->getCStr()), u"d41d8cd98f00b204e9800998ecf8427e");
+  md5->release();
+  hex->release();
+  bytes->release();
+  ints->release();
 }
