@@ -1,23 +1,43 @@
 // The effect chain.
 #include "audio/Effect.h"
 
+#include "audio/filter/Equalizer.h"
+#include "audio/filter/EqualizerEx.h"
 #include "audio/filter/Octave.h"
+#include "audio/filter/StereoEnhancer.h"
+#include "audio/filter/VocalInstrument.h"
 
 namespace s::sound {
 
 Effect::Effect() {
-  // FIXME: take the ten-band equaliser with its own defaults; the three-band equaliser with low
-  // and middle gains 1.0, high gain 1.7 (1 + 0.1 x 7), crossovers 880 Hz and 5000 Hz and their
-  // coefficients 2 sin(pi f / 44100); the stereo enhancer at level 7 with attenuation; and the
-  // vocal and instrument filter in instrument mode (level 10, second level 10, low and high gains
-  // 1.25, middle gain 0, crossovers 750 Hz and 7000 Hz for 44100 Hz, attenuation on).
+  // The fixed members keep these settings for the effect's life; reset only disables them.
+  m_equalizerEx = filter::EqualizerEx::take();
+  m_equalizer = filter::Equalizer::take();
+  if (m_equalizer != nullptr) {
+    m_equalizer->setHighBoost(7, 3);  // gains 1, 1 and 1.7; crossovers 880 Hz and 5000 Hz
+  }
+  m_stereoEnhancer = filter::StereoEnhancer::take();
+  if (m_stereoEnhancer != nullptr) {
+    m_stereoEnhancer->setLevel(7);
+    m_stereoEnhancer->setAttenuate(true);
+  }
+  m_vocalInstrument = filter::VocalInstrument::take();
+  if (m_vocalInstrument != nullptr) {
+    // Instrument mode, gains 1.25, 0 and 1.25, crossovers 750 Hz and 7000 Hz, boosted after.
+    m_vocalInstrument->setInstrumentBoost(10, 10);
+    m_vocalInstrument->setBoostAfter(true);
+  }
   m_octave = filter::Octave::take();
   reset();
 }
 
+std::array<IFilter*, 4> Effect::fixedFilters() const {
+  return {m_equalizerEx, m_equalizer, m_stereoEnhancer, m_vocalInstrument};
+}
+
 Effect::~Effect() {
   reset();
-  for (IFilter* fixed : {m_equalizerEx, m_equalizer, m_stereoEnhancer, m_vocalInstrument}) {
+  for (IFilter* fixed : fixedFilters()) {
     if (fixed != nullptr) {
       fixed->release();
     }
@@ -28,7 +48,7 @@ Effect::~Effect() {
 }
 
 void Effect::reset() {
-  for (IFilter* fixed : {m_equalizerEx, m_equalizer, m_stereoEnhancer, m_vocalInstrument}) {
+  for (IFilter* fixed : fixedFilters()) {
     if (fixed != nullptr) {
       fixed->setEnabled(0);
     }

@@ -5,10 +5,15 @@
 #include "core/col/array/ArrayP.h"
 #include "core/thread/ClassTail.h"
 
+#include <array>
 #include <cstdint>
 
 namespace s::sound::filter {
+class Equalizer;
+class EqualizerEx;
 class Octave;
+class StereoEnhancer;
+class VocalInstrument;
 }
 
 namespace s::sound {
@@ -46,18 +51,22 @@ class Effect final : public base::IObject, public virtual thread::IPoolable {
     return static_cast<IFilter*>(m_filters.getItems()[index]);
   }
 
-  /// The fixed pitch shifter (null only when it could not be allocated).
+  /// The fixed members (each null only when it could not be allocated).
+  filter::EqualizerEx* getEqualizerEx() const { return m_equalizerEx; }
+  filter::Equalizer* getEqualizer() const { return m_equalizer; }
+  filter::StereoEnhancer* getStereoEnhancer() const { return m_stereoEnhancer; }
+  filter::VocalInstrument* getVocalInstrument() const { return m_vocalInstrument; }
   filter::Octave* getOctave() const { return m_octave; }
 
  private:
+  /// The four fixed members other than the pitch shifter, which resets differently.
+  std::array<IFilter*, 4> fixedFilters() const;
+
   col::_array::ArrayP m_filters;
-  // FIXME: the ten-band equaliser, the three-band equaliser, the stereo enhancer and the vocal and
-  // instrument filter take these places, built with their settings in the constructor; until
-  // their classes exist the places stay empty.
-  IFilter* m_equalizerEx = nullptr;
-  IFilter* m_equalizer = nullptr;
-  IFilter* m_stereoEnhancer = nullptr;
-  IFilter* m_vocalInstrument = nullptr;
+  filter::EqualizerEx* m_equalizerEx = nullptr;
+  filter::Equalizer* m_equalizer = nullptr;
+  filter::StereoEnhancer* m_stereoEnhancer = nullptr;
+  filter::VocalInstrument* m_vocalInstrument = nullptr;
   filter::Octave* m_octave = nullptr;
 };
 

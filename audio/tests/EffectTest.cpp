@@ -1,11 +1,16 @@
 // The effect chain: order of added filters, skipping disabled ones, and giving them back on reset.
 #include "audio/Effect.h"
+#include "audio/filter/Equalizer.h"
+#include "audio/filter/EqualizerEx.h"
 #include "audio/filter/FilterBase.h"
 #include "audio/filter/Octave.h"
+#include "audio/filter/StereoEnhancer.h"
+#include "audio/filter/VocalInstrument.h"
 #include "audio/filter/Volume.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -79,5 +84,67 @@ TEST(Effect, ResetGivesAddedFiltersBackAndKeepsTheFixedMembersDisabled) {
   EXPECT_EQ(effect->getOctave(), octave);
   EXPECT_FALSE(octave->isEnabled());
 
+  effect->release();
+}
+
+TEST(Effect, FixedMembersKeepTheirSetUpAndStayDisabledAcrossResets) {
+  s::sound::Effect* effect = s::sound::Effect::take();
+  for (int32_t round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round == 0 ? "as built" : "after a reset");
+    s::sound::filter::EqualizerEx* equalizerEx = effect->getEqualizerEx();
+    ASSERT_NE(equalizerEx, nullptr);
+    EXPECT_FALSE(equalizerEx->isEnabled());
+    EXPECT_EQ(equalizerEx->getOutputGain(), 1.0f);
+    EXPECT_EQ(equalizerEx->getBandFrequency(9), 16200.0f);
+
+    s::sound::filter::Equalizer* equalizer = effect->getEqualizer();
+    ASSERT_NE(equalizer, nullptr);
+    EXPECT_FALSE(equalizer->isEnabled());
+    EXPECT_EQ(equalizer->getLowGain(), 1.0);
+    EXPECT_EQ(equalizer->getMiddleGain(), 1.0);
+    EXPECT_EQ(equalizer->getHighGain(), 1.0 + 0.1 * 7);
+    EXPECT_EQ(equalizer->getLowFrequency(), 880);
+    EXPECT_EQ(equalizer->getHighFrequency(), 5000);
+    EXPECT_NEAR(equalizer->getLowCoefficient(), 2.0 * std::sin(M_PI * 880 / 44100), 1e-10);
+    EXPECT_NEAR(equalizer->getHighCoefficient(), 2.0 * std::sin(M_PI * 5000 / 44100), 1e-10);
+
+    s::sound::filter::StereoEnhancer* enhancer = effect->getStereoEnhancer();
+    ASSERT_NE(enhancer, nullptr);
+    EXPECT_FALSE(enhancer->isEnabled());
+    EXPECT_EQ(enhancer->getLevel(), 7);
+    EXPECT_TRUE(enhancer->isAttenuating());
+
+    s::sound::filter::VocalInstrument* vocal = effect->getVocalInstrument();
+    ASSERT_NE(vocal, nullptr);
+    EXPECT_FALSE(vocal->isEnabled());
+    EXPECT_TRUE(vocal->isInstrumentMode());
+    EXPECT_EQ(vocal->getLevel(), 10);
+    EXPECT_EQ(vocal->getSecondLevel(), 10);
+    EXPECT_TRUE(vocal->isBoostAfter());
+    EXPECT_EQ(vocal->getEqualizer().getLowGain(), 1.25);
+    EXPECT_EQ(vocal->getEqualizer().getMiddleGain(), 0.0);
+    EXPECT_EQ(vocal->getEqualizer().getHighGain(), 1.25);
+    EXPECT_EQ(vocal->getEqualizer().getLowFrequency(), 750);
+    EXPECT_EQ(vocal->getEqualizer().getHighFrequency(), 7000);
+
+    effect->getEqualizerEx()->setEnabled(1);
+    effect->getEqualizer()->setEnabled(1);
+    effect->reset();
+  }
+  effect->release();
+}
+
+TEST(Effect, EnabledTenBandEqualizerRunsBeforeTheAddedFilters) {
+  s::sound::Effect* effect = s::sound::Effect::take();
+  Adder* adder = Adder::take();
+  adder->step = 100;
+  effect->addFilter(adder);
+  effect->getEqualizerEx()->setEnabled(1);
+  effect->getEqualizerEx()->setOutputGain(2.0f);
+  std::vector<int16_t> block = {1000, -1000};
+  effect->process(block.data(), 4, true, 44100, 16);
+  // Doubled by the equaliser's output gain first (within its float rounding), then plus 100.
+  EXPECT_NEAR(block[0], 2100, 2);
+  EXPECT_NEAR(block[1], -1900, 2);
   effect->release();
 }
