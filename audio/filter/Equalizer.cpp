@@ -2,16 +2,18 @@
 #include "audio/filter/Equalizer.h"
 
 #include "audio/filter/Pcm.h"
+#include "audio/filter/Simd.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace s::sound::filter {
 
 namespace {
 
-/// The value of pi the coefficients were always computed with; a more precise one would move
-/// every crossover by a few parts in 10^12, which is harmless but needless.
+/// The value of pi in the coefficient formula, as the presets are defined with it; a more precise
+/// one would move every crossover by a few parts in 10^12.
 constexpr double kPi = 3.14159265359;
 
 /// Crossovers are limited to this share of the sample rate before the coefficient is computed.
@@ -23,11 +25,6 @@ constexpr double kPi = 3.14159265359;
 /// 48 kHz as it is (9000 Hz is 0.2041 of 44.1 kHz), and at any lower rate no preset's response
 /// peaks above 20.2 dB (Vocal Boost 10 peaks at 19.8 dB at 44.1 kHz).
 constexpr double kMaxCrossoverShare = 0.205;
-
-/// The low and the high cascade of one channel side by side: lane 0 low, lane 1 high. Each lane
-/// does exactly the scalar operations, so the results are those of the formulas one by one.
-using Double2 = double __attribute__((vector_size(16)));
-using Int2 = int32_t __attribute__((vector_size(8)));
 
 /// The crossovers of types 1 to 5 (low Hz, high Hz) of the bass, middle and high presets.
 constexpr int32_t kBassCrossovers[5][2] = {
@@ -46,6 +43,167 @@ inline int16_t fromUnit(double y) {
   v = v < 32767.0 ? v : 32767.0;
   v = v > -32768.0 ? v : -32768.0;  // NaN, were it ever to come, stays 32767 from the line above
   return static_cast<int16_t>(v);
+}
+
+/// Frames filtered at a time: the work arrays of one chunk stay in the first-level cache.
+constexpr int32_t kChunk = 256;
+
+/// What a chunk needs of the filter: its coefficients and gains, and the state it carries on.
+struct Bands {
+  double lowCoefficient, highCoefficient, antiDenormal;
+  double lowGain, middleGain, highGain;
+  double (*lowPoles)[4];
+  double (*highPoles)[4];
+  /// The last three input values of each channel, newest first.
+  double (*history)[3];
+};
+
+/// Vectors of V doubles and of V int32.
+template <int32_t V>
+struct Vectors {
+  typedef double Double __attribute__((vector_size(8 * V)));
+  typedef int32_t Int __attribute__((vector_size(4 * V)));
+};
+
+/// Filters a chunk of C channels in vectors of V doubles, in three passes: the samples become
+/// values (the sign picking the divisor lane by lane), the cascades run, and the bands are mixed
+/// back. Every lane does the scalar operations of the formulas in their order.
+template <int32_t C, int32_t V>
+S_SIMD_INLINE void filterChunk(const Bands& b, uint8_t* samples, int32_t frames) {
+  // Per channel: the values, preceded by the three of the frames before the chunk (oldest
+  // first), so that the value of three frames before frame i is input[i]; the cascades' outputs.
+  double input[C][kChunk + 3];
+  double low[C][kChunk];
+  double highCascade[C][kChunk];
+  using Double = typename Vectors<V>::Double;
+  using Int = typename Vectors<V>::Int;
+  const Double negativeScale = Double{} + 32768.0;
+  const Double positiveScale = Double{} + 32767.0;
+  for (int32_t c = 0; c < C; ++c) {
+    input[c][0] = b.history[c][2];
+    input[c][1] = b.history[c][1];
+    input[c][2] = b.history[c][0];
+    double* x = input[c] + 3;
+    int32_t i = 0;
+    for (; i + V <= frames; i += V) {
+      Double s;
+#pragma GCC unroll 4
+      for (int32_t j = 0; j < V; ++j) {
+        s[j] = pcm::load16(samples + 2 * (C * (i + j) + c));
+      }
+      const Double q = s / (s < 0.0 ? negativeScale : positiveScale);
+      std::memcpy(x + i, &q, sizeof q);
+    }
+    for (; i < frames; ++i) {
+      x[i] = toUnit(pcm::load16(samples + 2 * (C * i + c)));
+    }
+  }
+
+  // The cascades: every pole depends on its own previous value, so this loop runs at the speed of
+  // one recursion step. The poles of the low and the high cascade of every channel advance
+  // together, as lanes low, high (, low, high) of vectors of up to V doubles: lane L belongs to
+  // channel L / 2, to the high cascade when L is odd.
+  constexpr int32_t kLanes = std::min(V, 2 * C);
+  constexpr int32_t kVectors = 2 * C / kLanes;
+  using Lanes = typename Vectors<kLanes>::Double;
+  Lanes coefficient[kVectors];
+  Lanes antiDenormal[kVectors];
+  Lanes pole[4][kVectors];
+  for (int32_t n = 0; n < kVectors; ++n) {
+    for (int32_t j = 0; j < kLanes; ++j) {
+      const int32_t c = (n * kLanes + j) / 2;
+      const bool high = j % 2 == 1;
+      coefficient[n][j] = high ? b.highCoefficient : b.lowCoefficient;
+      antiDenormal[n][j] = b.antiDenormal;
+      for (int32_t k = 0; k < 4; ++k) {
+        pole[k][n][j] = high ? b.highPoles[c][k] : b.lowPoles[c][k];
+      }
+    }
+  }
+  for (int32_t i = 0; i < frames; ++i) {
+#pragma GCC unroll 2
+    for (int32_t n = 0; n < kVectors; ++n) {
+      Lanes x;
+#pragma GCC unroll 4
+      for (int32_t j = 0; j < kLanes; ++j) {
+        x[j] = input[(n * kLanes + j) / 2][i + 3];
+      }
+      Lanes* p = &pole[0][0] + n;
+      p[0] += coefficient[n] * (x - p[0]) + antiDenormal[n];
+      p[kVectors] += coefficient[n] * (p[0] - p[kVectors]);
+      p[2 * kVectors] += coefficient[n] * (p[kVectors] - p[2 * kVectors]);
+      p[3 * kVectors] += coefficient[n] * (p[2 * kVectors] - p[3 * kVectors]);
+#pragma GCC unroll 4
+      for (int32_t j = 0; j < kLanes; j += 2) {
+        const int32_t c = (n * kLanes + j) / 2;
+        low[c][i] = p[3 * kVectors][j];
+        highCascade[c][i] = p[3 * kVectors][j + 1];
+      }
+    }
+  }
+  for (int32_t n = 0; n < kVectors; ++n) {
+    for (int32_t j = 0; j < kLanes; j += 2) {
+      const int32_t c = (n * kLanes + j) / 2;
+      for (int32_t k = 0; k < 4; ++k) {
+        b.lowPoles[c][k] = pole[k][n][j];
+        b.highPoles[c][k] = pole[k][n][j + 1];
+      }
+    }
+  }
+
+  const Double lowGain = Double{} + b.lowGain;
+  const Double middleGain = Double{} + b.middleGain;
+  const Double highGain = Double{} + b.highGain;
+  for (int32_t c = 0; c < C; ++c) {
+    int32_t i = 0;
+    for (; i + V <= frames; i += V) {
+      Double d, l, h;
+      std::memcpy(&d, input[c] + i, sizeof d);
+      std::memcpy(&l, low[c] + i, sizeof l);
+      std::memcpy(&h, highCascade[c] + i, sizeof h);
+      const Double high = d - h;
+      const Double middle = d - (high + l);
+      const Double y = lowGain * l + middleGain * middle + highGain * high;
+      Double v = y * (y >= 0.0 ? positiveScale : negativeScale);
+      v = v < 32767.0 ? v : positiveScale;
+      v = v > -32768.0 ? v : -negativeScale;
+      const Int out = __builtin_convertvector(v, Int);
+#pragma GCC unroll 4
+      for (int32_t j = 0; j < V; ++j) {
+        pcm::store16(samples + 2 * (C * (i + j) + c), static_cast<int16_t>(out[j]));
+      }
+    }
+    for (; i < frames; ++i) {
+      const double d = input[c][i];
+      const double high = d - highCascade[c][i];
+      const double middle = d - (high + low[c][i]);
+      const double y = b.lowGain * low[c][i] + b.middleGain * middle + b.highGain * high;
+      pcm::store16(samples + 2 * (C * i + c), fromUnit(y));
+    }
+    b.history[c][0] = input[c][frames + 2];
+    b.history[c][1] = input[c][frames + 1];
+    b.history[c][2] = input[c][frames];
+  }
+}
+
+using FilterChunk = void (*)(const Bands&, uint8_t*, int32_t, int32_t);
+
+// The chunk filter compiled twice: for the 256-bit instructions and for the 128-bit ones.
+__attribute__((target("avx2"))) void filterChunkAvx2(const Bands& b, uint8_t* samples,
+                                                     int32_t frames, int32_t channels) {
+  if (channels == 2) {
+    filterChunk<2, 4>(b, samples, frames);
+  } else {
+    filterChunk<1, 4>(b, samples, frames);
+  }
+}
+
+void filterChunkBase(const Bands& b, uint8_t* samples, int32_t frames, int32_t channels) {
+  if (channels == 2) {
+    filterChunk<2, 2>(b, samples, frames);
+  } else {
+    filterChunk<1, 2>(b, samples, frames);
+  }
 }
 
 }  // namespace
@@ -131,107 +289,15 @@ void Equalizer::process(void* samples, int32_t byteCount, bool stereo, int32_t s
   }
   m_lowCoefficient = coefficient(m_lowFrequency, sampleRate);
   m_highCoefficient = coefficient(m_highFrequency, sampleRate);
+  const Bands bands = {m_lowCoefficient, m_highCoefficient, m_antiDenormal, m_lowGain,
+                       m_middleGain,     m_highGain,        m_lowPoles,     m_highPoles,
+                       m_history};
   const int32_t channels = stereo ? 2 : 1;
   const int32_t frames = byteCount / (2 * channels);
+  const FilterChunk filter = simd::useAvx2() ? filterChunkAvx2 : filterChunkBase;
   uint8_t* p = static_cast<uint8_t*>(samples);
   for (int32_t at = 0; at < frames; at += kChunk) {
-    filterChunk(p + 2 * channels * at, std::min(kChunk, frames - at), channels);
-  }
-}
-
-void Equalizer::filterChunk(uint8_t* samples, int32_t frames, int32_t channels) {
-  // Per channel: the input values, preceded by the three of the previous frames (oldest first),
-  // so that the value of three frames before frame i is input[i]; and the cascades' outputs.
-  alignas(16) double input[2][kChunkInput];
-  alignas(16) double low[2][kChunk];
-  alignas(16) double highCascade[2][kChunk];
-  for (int32_t c = 0; c < channels; ++c) {
-    input[c][0] = m_history[c][2];
-    input[c][1] = m_history[c][1];
-    input[c][2] = m_history[c][0];
-    double* x = input[c] + 3;
-    int32_t i = 0;
-    // Two at a time without branches: the sign picks the divisor lane by lane.
-    for (; i + 2 <= frames; i += 2) {
-      const Double2 s = {static_cast<double>(pcm::load16(samples + 2 * (channels * i + c))),
-                         static_cast<double>(pcm::load16(samples + 2 * (channels * (i + 1) + c)))};
-      const Double2 q = s / (s < 0.0 ? Double2{32768.0, 32768.0} : Double2{32767.0, 32767.0});
-      x[i] = q[0];
-      x[i + 1] = q[1];
-    }
-    for (; i < frames; ++i) {
-      x[i] = toUnit(pcm::load16(samples + 2 * (channels * i + c)));
-    }
-  }
-
-  if (channels == 2) {
-    runCascades<2>(input, low, highCascade, frames);
-  } else {
-    runCascades<1>(input, low, highCascade, frames);
-  }
-
-  const Double2 lowGain = {m_lowGain, m_lowGain};
-  const Double2 middleGain = {m_middleGain, m_middleGain};
-  const Double2 highGain = {m_highGain, m_highGain};
-  for (int32_t c = 0; c < channels; ++c) {
-    int32_t i = 0;
-    for (; i + 2 <= frames; i += 2) {
-      const Double2 d = {input[c][i], input[c][i + 1]};
-      const Double2 l = {low[c][i], low[c][i + 1]};
-      const Double2 h = {highCascade[c][i], highCascade[c][i + 1]};
-      const Double2 high = d - h;
-      const Double2 middle = d - (high + l);
-      const Double2 y = lowGain * l + middleGain * middle + highGain * high;
-      Double2 v = y * (y >= 0.0 ? Double2{32767.0, 32767.0} : Double2{32768.0, 32768.0});
-      v = v < 32767.0 ? v : Double2{32767.0, 32767.0};
-      v = v > -32768.0 ? v : Double2{-32768.0, -32768.0};
-      const Int2 out = __builtin_convertvector(v, Int2);
-      pcm::store16(samples + 2 * (channels * i + c), static_cast<int16_t>(out[0]));
-      pcm::store16(samples + 2 * (channels * (i + 1) + c), static_cast<int16_t>(out[1]));
-    }
-    for (; i < frames; ++i) {
-      const double d = input[c][i];
-      const double high = d - highCascade[c][i];
-      const double middle = d - (high + low[c][i]);
-      const double y = m_lowGain * low[c][i] + m_middleGain * middle + m_highGain * high;
-      pcm::store16(samples + 2 * (channels * i + c), fromUnit(y));
-    }
-    m_history[c][0] = input[c][frames + 2];
-    m_history[c][1] = input[c][frames + 1];
-    m_history[c][2] = input[c][frames];
-  }
-}
-
-template <int32_t Channels>
-void Equalizer::runCascades(const double (*input)[kChunkInput], double (*low)[kChunk],
-                            double (*highCascade)[kChunk], int32_t frames) {
-  // Every pole depends on its own previous value, so this loop runs at the speed of one
-  // recursion step; both channels and both cascades share it to keep the core busy.
-  const Double2 coefficient = {m_lowCoefficient, m_highCoefficient};
-  const Double2 antiDenormal = {m_antiDenormal, m_antiDenormal};
-  Double2 pole[Channels][4];
-  for (int32_t c = 0; c < Channels; ++c) {
-    for (int32_t k = 0; k < 4; ++k) {
-      pole[c][k] = Double2{m_lowPoles[c][k], m_highPoles[c][k]};
-    }
-  }
-  for (int32_t i = 0; i < frames; ++i) {
-    for (int32_t c = 0; c < Channels; ++c) {
-      const double x = input[c][i + 3];
-      Double2* p = pole[c];
-      p[0] += coefficient * (Double2{x, x} - p[0]) + antiDenormal;
-      p[1] += coefficient * (p[0] - p[1]);
-      p[2] += coefficient * (p[1] - p[2]);
-      p[3] += coefficient * (p[2] - p[3]);
-      low[c][i] = p[3][0];
-      highCascade[c][i] = p[3][1];
-    }
-  }
-  for (int32_t c = 0; c < Channels; ++c) {
-    for (int32_t k = 0; k < 4; ++k) {
-      m_lowPoles[c][k] = pole[c][k][0];
-      m_highPoles[c][k] = pole[c][k][1];
-    }
+    filter(bands, p + 2 * channels * at, std::min(kChunk, frames - at), channels);
   }
 }
 

@@ -64,17 +64,8 @@ class Equalizer final : public FilterBase {
   static double coefficient(int32_t frequency, int32_t sampleRate);
 
  private:
-  /// Frames filtered at a time: the work arrays of one chunk stay in the first-level cache. The
-  /// input array of a channel holds three values of the frames before the chunk and one spare.
-  static constexpr int32_t kChunk = 256;
-  static constexpr int32_t kChunkInput = kChunk + 4;
-
   void applyPreset(double low, double middle, double high, const int32_t (*crossovers)[2],
                    int32_t type);
-  void filterChunk(uint8_t* samples, int32_t frames, int32_t channels);
-  template <int32_t Channels>
-  void runCascades(const double (*input)[kChunkInput], double (*low)[kChunk],
-                   double (*highCascade)[kChunk], int32_t frames);
 
   double m_antiDenormal = 0.0;
   double m_lowCoefficient = 0.0;

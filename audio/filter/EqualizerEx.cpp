@@ -10,9 +10,9 @@
 #include "audio/filter/EqualizerEx.h"
 
 #include "audio/filter/Pcm.h"
+#include "audio/filter/Simd.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -37,8 +37,6 @@ using Float4 = float __attribute__((vector_size(16)));
 using Int4 = int32_t __attribute__((vector_size(16)));
 
 inline Float4 splat(float v) { return Float4{v, v, v, v}; }
-
-#define S_INLINE inline __attribute__((always_inline))
 
 /// The constant vectors of width W: every lane's index; and the shuffle masks that feed the
 /// sections, the sample then lanes 0 to W - 2 of the first vector, and the last lane of the
@@ -68,7 +66,7 @@ struct Pipeline {
   Float x1[kVectors], x2[kVectors], y1[kVectors], y2[kVectors];
   Float previous[kVectors];
 
-  S_INLINE void load(const EqualizerEx::Section* sections) {
+  S_SIMD_INLINE void load(const EqualizerEx::Section* sections) {
     float lanes[9][kVectors * W] = {};
     for (int32_t k = 0; k < kBands; ++k) {
       const EqualizerEx::Section& s = sections[k];
@@ -86,7 +84,7 @@ struct Pipeline {
     }
   }
 
-  S_INLINE void store(EqualizerEx::Section* sections) const {
+  S_SIMD_INLINE void store(EqualizerEx::Section* sections) const {
     float lanes[4][kVectors * W];
     std::memcpy(lanes[0], x1, sizeof lanes[0]);
     std::memcpy(lanes[1], x2, sizeof lanes[1]);
@@ -109,7 +107,7 @@ struct Pipeline {
 /// one's recursion runs while the other's waits; the state lives in local variables meanwhile,
 /// so that the compiler keeps it in registers.
 template <int32_t W, int32_t C, bool Masked>
-S_INLINE void runSteps(Pipeline<W>* pipelines, float* const* values, int32_t first, int32_t last,
+S_SIMD_INLINE void runSteps(Pipeline<W>* pipelines, float* const* values, int32_t first, int32_t last,
                        int32_t frames) {
   using Masks = LaneMasks<W>;
   using Float = typename Pipeline<W>::Float;
@@ -181,7 +179,7 @@ S_INLINE void runSteps(Pipeline<W>* pipelines, float* const* values, int32_t fir
 
 /// Every step of a chunk of C channels: the fill, the steady run and the drain.
 template <int32_t W, int32_t C>
-S_INLINE void runSections(EqualizerEx::Section (*sections)[kBands], float* const* values,
+S_SIMD_INLINE void runSections(EqualizerEx::Section (*sections)[kBands], float* const* values,
                           int32_t frames) {
   Pipeline<W> pipelines[C];
   for (int32_t c = 0; c < C; ++c) {
@@ -197,7 +195,7 @@ S_INLINE void runSections(EqualizerEx::Section (*sections)[kBands], float* const
 }
 
 template <int32_t W>
-S_INLINE void runChannels(EqualizerEx::Section (*sections)[kBands], float* const* values,
+S_SIMD_INLINE void runChannels(EqualizerEx::Section (*sections)[kBands], float* const* values,
                           int32_t channels, int32_t frames) {
   if (channels == 2) {
     runSections<W, 2>(sections, values, frames);
@@ -218,18 +216,6 @@ void runChannels4(EqualizerEx::Section (*sections)[kBands], float* const* values
                   int32_t channels, int32_t frames) {
   runChannels<4>(sections, values, channels, frames);
 }
-
-bool hasAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}
-
-std::atomic<int32_t>& vectorWidth() {
-  static std::atomic<int32_t> s_width(hasAvx2() ? 8 : 4);
-  return s_width;
-}
-
-#undef S_INLINE
 
 }  // namespace
 
@@ -274,16 +260,6 @@ bool EqualizerEx::setBand(int32_t band, float frequency, float bandwidth, float 
   return true;
 }
 
-int32_t EqualizerEx::getVectorWidth() { return vectorWidth().load(); }
-
-bool EqualizerEx::setVectorWidth(int32_t lanes) {
-  if (lanes != 4 && !(lanes == 8 && hasAvx2())) {
-    return false;
-  }
-  vectorWidth().store(lanes);
-  return true;
-}
-
 EqualizerEx::Section EqualizerEx::getSection(int32_t band, int32_t channel) {
   std::lock_guard<thread::ObjLocker> hold(m_lock);
   return m_sections[channel == 0 ? 0 : 1][band];
@@ -324,7 +300,7 @@ void EqualizerEx::filterChunk(uint8_t* samples, int32_t frames, int32_t channels
   }
 
   float* const channelValues[2] = {values[0], values[1]};
-  if (vectorWidth().load(std::memory_order_relaxed) == 8) {
+  if (simd::useAvx2()) {
     runChannels8(m_sections, channelValues, channels, frames);
   } else {
     runChannels4(m_sections, channelValues, channels, frames);

@@ -53,12 +53,6 @@ class EqualizerEx final : public FilterBase {
   /// A copy of a band's section of channel 0 (left or mono) or 1 (right), taken under the lock.
   Section getSection(int32_t band, int32_t channel);
 
-  /// The lanes of the vectors that run the sections: 8 where the processor has the 256-bit
-  /// instructions, else 4. Both widths give the same results; `setVectorWidth` (process-wide)
-  /// lets tests check each, and refuses (false) a width the processor cannot run.
-  static int32_t getVectorWidth();
-  static bool setVectorWidth(int32_t lanes);
-
   /// A peaking section (the usual cookbook form with the bandwidth in octaves), with cleared
   /// history, computed in single precision.
   static Section computeSection(float gainDb, float frequency, float sampleRate,

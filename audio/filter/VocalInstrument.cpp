@@ -76,10 +76,7 @@ void VocalInstrument::scaleLevel(int32_t amount, void* samples, int32_t byteCoun
   // A factor above 1 (the boost after the equaliser) can carry a product past the width's
   // range; it is clamped there, as wrapping around would turn a loud peak into a click.
   if (bitsPerSample == 16) {
-    const int32_t count = byteCount / 2;
-    for (int32_t i = 0; i < count; ++i) {
-      pcm::store16(p + 2 * i, pcm::clampTo16(static_cast<float>(pcm::load16(p + 2 * i)) * factor));
-    }
+    pcm::scale16(p, byteCount / 2, factor);
   } else if (bitsPerSample == 8) {
     // Unsigned around 128: scaled as the signed distance from silence.
     for (int32_t i = 0; i < byteCount; ++i) {

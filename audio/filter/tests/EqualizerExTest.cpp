@@ -2,6 +2,7 @@
 // formula in double precision, the measured response of a boosted band, the vector pipeline
 // against the sections run one by one, and the disabled state.
 #include "audio/filter/EqualizerEx.h"
+#include "audio/filter/Simd.h"
 #include "audio/filter/tests/Response.h"
 #include "testlib/Signal.h"
 
@@ -20,6 +21,7 @@ using lumetra::testlib::channelOf;
 using lumetra::testlib::makeNoise;
 using lumetra::testlib::makeTone;
 using s::sound::filter::EqualizerEx;
+namespace simd = s::sound::filter::simd;
 using Section = EqualizerEx::Section;
 
 namespace {
@@ -176,13 +178,13 @@ TEST(EqualizerEx, BoostedBandsGiveTheCascadesResponse) {
 TEST(EqualizerEx, VectorPipelineMatchesTheSectionsOneByOneBitForBit) {
   // Blocks from 1 frame (fewer than the ten sections the pipeline staggers) to thousands, mono
   // and stereo, with gains that make every section work and an output gain that clamps.
-  const int32_t defaultWidth = EqualizerEx::getVectorWidth();
-  for (int32_t width : {4, 8}) {
-    if (!EqualizerEx::setVectorWidth(width)) {
+  const bool defaultAvx2 = simd::useAvx2();
+  for (bool avx2 : {false, true}) {
+    if (!simd::setUseAvx2(avx2)) {
       continue;  // the processor cannot run it
     }
     for (bool stereo : {true, false}) {
-      SCOPED_TRACE(testing::Message() << width << " lanes, " << (stereo ? "stereo" : "mono"));
+      SCOPED_TRACE(testing::Message() << (avx2 ? "256" : "128") << "-bit code, " << (stereo ? "stereo" : "mono"));
       EqualizerEx* eq = EqualizerEx::take();
       std::mt19937 random(17);
       std::uniform_real_distribution<float> anyGain(-12.0f, 12.0f);
@@ -214,8 +216,7 @@ TEST(EqualizerEx, VectorPipelineMatchesTheSectionsOneByOneBitForBit) {
       eq->release();
     }
   }
-  EqualizerEx::setVectorWidth(defaultWidth);
-  EXPECT_FALSE(EqualizerEx::setVectorWidth(16));
+  simd::setUseAvx2(defaultAvx2);
 }
 
 TEST(EqualizerEx, DisabledSectionsAdvanceAndSamplesStay) {

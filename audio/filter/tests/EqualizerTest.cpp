@@ -8,6 +8,7 @@
 // by projection over a second after half a second of settling; the 16-bit rounding of input and
 // output then moves a measured gain by far less than 0.01 dB, so 0.1 dB is a safe margin.
 #include "audio/filter/Equalizer.h"
+#include "audio/filter/Simd.h"
 #include "audio/filter/tests/Response.h"
 #include "testlib/Signal.h"
 
@@ -193,6 +194,29 @@ TEST(Equalizer, LowRateSourcesKeepAStableBoundedResponse) {
     }
     EXPECT_LT(peak, 16384) << rate << " Hz";
   }
+}
+
+TEST(Equalizer, BothVectorCodesGiveTheSameSamples) {
+  // The 128-bit code runs everywhere; the 256-bit code where the processor has it. Both do the
+  // same operations lane by lane, so the samples must be equal, mono and stereo, over blocks that
+  // are not multiples of the vector widths.
+  namespace simd = s::sound::filter::simd;
+  const bool defaultAvx2 = simd::useAvx2();
+  if (!simd::setUseAvx2(true)) {
+    GTEST_SKIP() << "the processor has no 256-bit code to compare";
+  }
+  for (bool stereo : {true, false}) {
+    std::vector<int16_t> results[2];
+    for (bool avx2 : {false, true}) {
+      simd::setUseAvx2(avx2);
+      Equalizer* eq = Equalizer::take();
+      eq->setMiddleBoost(7, 4);
+      results[avx2] = runBlocks(*eq, makeNoise(8, 0.9, 9000, 2), stereo, kRate, 4 * 333);
+      eq->release();
+    }
+    EXPECT_EQ(results[0], results[1]) << (stereo ? "stereo" : "mono");
+  }
+  simd::setUseAvx2(defaultAvx2);
 }
 
 TEST(Equalizer, BlockShapesWidthsAndRates) {
