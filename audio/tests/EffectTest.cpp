@@ -91,44 +91,26 @@ TEST(Effect, FixedMembersKeepTheirSetUpAndStayDisabledAcrossResets) {
   s::sound::Effect* effect = s::sound::Effect::take();
   for (int32_t round = 0; round < 2; ++round) {
     SCOPED_TRACE(round == 0 ? "as built" : "after a reset");
-    s::sound::filter::EqualizerEx* equalizerEx = effect->getEqualizerEx();
-    ASSERT_NE(equalizerEx, nullptr);
-    EXPECT_FALSE(equalizerEx->isEnabled());
-    EXPECT_EQ(equalizerEx->getOutputGain(), 1.0f);
-    EXPECT_EQ(equalizerEx->getBandFrequency(9), 16200.0f);
-
-    s::sound::filter::Equalizer* equalizer = effect->getEqualizer();
-    ASSERT_NE(equalizer, nullptr);
-    EXPECT_FALSE(equalizer->isEnabled());
-    EXPECT_EQ(equalizer->getLowGain(), 1.0);
-    EXPECT_EQ(equalizer->getMiddleGain(), 1.0);
-    EXPECT_EQ(equalizer->getHighGain(), 1.0 + 0.1 * 7);
-    EXPECT_EQ(equalizer->getLowFrequency(), 880);
-    EXPECT_EQ(equalizer->getHighFrequency(), 5000);
-    EXPECT_NEAR(equalizer->getLowCoefficient(), 2.0 * std::sin(M_PI * 880 / 44100), 1e-10);
-    EXPECT_NEAR(equalizer->getHighCoefficient(), 2.0 * std::sin(M_PI * 5000 / 44100), 1e-10);
-
-    s::sound::filter::StereoEnhancer* enhancer = effect->getStereoEnhancer();
-    ASSERT_NE(enhancer, nullptr);
-    EXPECT_FALSE(enhancer->isEnabled());
+    const s::sound::filter::Equalizer* eq = effect->getEqualizer();
+    const s::sound::filter::StereoEnhancer* enhancer = effect->getStereoEnhancer();
+    s::sound::filter::VocalInstrument* vocal = effect->getVocalInstrument();
+    const s::sound::filter::Equalizer& vocalEq = vocal->getEqualizer();
+    EXPECT_FALSE(effect->getEqualizerEx()->isEnabled());
+    EXPECT_FALSE(eq->isEnabled() || enhancer->isEnabled() || vocal->isEnabled());
+    EXPECT_EQ(effect->getEqualizerEx()->getOutputGain(), 1.0f);
+    EXPECT_EQ((std::vector<double>{eq->getLowGain(), eq->getMiddleGain(), eq->getHighGain(),
+                                   1.0 * eq->getLowFrequency(), 1.0 * eq->getHighFrequency()}),
+              (std::vector<double>{1.0, 1.0, 1.0 + 0.1 * 7, 880, 5000}));
+    EXPECT_NEAR(eq->getHighCoefficient(), 2.0 * std::sin(M_PI * 5000 / 44100), 1e-10);
     EXPECT_EQ(enhancer->getLevel(), 7);
     EXPECT_TRUE(enhancer->isAttenuating());
-
-    s::sound::filter::VocalInstrument* vocal = effect->getVocalInstrument();
-    ASSERT_NE(vocal, nullptr);
-    EXPECT_FALSE(vocal->isEnabled());
-    EXPECT_TRUE(vocal->isInstrumentMode());
-    EXPECT_EQ(vocal->getLevel(), 10);
-    EXPECT_EQ(vocal->getSecondLevel(), 10);
-    EXPECT_TRUE(vocal->isBoostAfter());
-    EXPECT_EQ(vocal->getEqualizer().getLowGain(), 1.25);
-    EXPECT_EQ(vocal->getEqualizer().getMiddleGain(), 0.0);
-    EXPECT_EQ(vocal->getEqualizer().getHighGain(), 1.25);
-    EXPECT_EQ(vocal->getEqualizer().getLowFrequency(), 750);
-    EXPECT_EQ(vocal->getEqualizer().getHighFrequency(), 7000);
-
+    EXPECT_TRUE(vocal->isInstrumentMode() && vocal->isBoostAfter());
+    EXPECT_EQ(vocal->getLevel() * 100 + vocal->getSecondLevel(), 1010);
+    EXPECT_EQ((std::vector<double>{vocalEq.getLowGain(), vocalEq.getMiddleGain(), vocalEq.getHighGain(),
+                                   1.0 * vocalEq.getLowFrequency(), 1.0 * vocalEq.getHighFrequency()}),
+              (std::vector<double>{1.25, 0.0, 1.25, 750, 7000}));
     effect->getEqualizerEx()->setEnabled(1);
-    effect->getEqualizer()->setEnabled(1);
+    vocal->setEnabled(1);
     effect->reset();
   }
   effect->release();
