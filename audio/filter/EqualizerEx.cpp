@@ -97,7 +97,6 @@ struct Pipeline {
       sections[k].y2 = lanes[3][k];
     }
   }
-
 };
 
 /// Runs steps `first` to `last - 1` of a chunk of `frames` values of C channels, in place: at
