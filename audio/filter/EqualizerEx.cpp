@@ -28,11 +28,6 @@ constexpr int32_t kChunk = 1024;
 constexpr int32_t kBands = EqualizerEx::kBands;
 constexpr int32_t kLastLane = kBands - 1;
 
-constexpr float kCentres[kBands] = {100.0f,  200.0f,  400.0f,   800.0f,   1600.0f,
-                                    3200.0f, 6400.0f, 12800.0f, 14400.0f, 16200.0f};
-constexpr float kBandwidths[kBands] = {1.0f, 1.0f, 1.0f,     1.0f,     1.0f,
-                                       1.0f, 1.0f, 0.16666f, 0.16666f, 0.16666f};
-
 using Float4 = float __attribute__((vector_size(16)));
 using Int4 = int32_t __attribute__((vector_size(16)));
 

@@ -22,6 +22,11 @@ class EqualizerEx final : public FilterBase {
   S_POOLED_CLASS(EqualizerEx, u"s_sound_filter_EqualizerEx")
 
   static constexpr int32_t kBands = 10;
+  /// The bands after reset: centres in Hz and bandwidths in octaves.
+  static constexpr float kCentres[kBands] = {100.0f,  200.0f,  400.0f,   800.0f,   1600.0f,
+                                             3200.0f, 6400.0f, 12800.0f, 14400.0f, 16200.0f};
+  static constexpr float kBandwidths[kBands] = {1.0f, 1.0f, 1.0f,     1.0f,     1.0f,
+                                                1.0f, 1.0f, 0.16666f, 0.16666f, 0.16666f};
   /// The rate the sections are computed for.
   static constexpr float kSectionRate = 44100.0f;
 

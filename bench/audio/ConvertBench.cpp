@@ -8,8 +8,18 @@
 //   --pitch HUNDREDTHS     the pitch shifter (hundredths of an octave)
 //   --oversampling N       the pitch shifter's oversampling: 4 (default), 8, 16 or 32
 //   --speed FACTOR         the reader's speed factor, with the pitch correction -100 log2(FACTOR)
+//   --eq KIND LEVEL RANGE  the three-band equaliser's preset KIND (bass-boost, bass-suppress,
+//                          bass-only, middle-boost, ..., high-only), level 1-10, range 1-5
+//   --vocal LEVEL SECOND   the vocal or instrument filter set up for vocals
+//   --instrument LEVEL SECOND  the same filter set up for instruments
+//   --bands GAIN_DB        the ten-band equaliser, enabled, every band at GAIN_DB
+//   --widen LEVEL          the stereo enhancer at LEVEL, without attenuation
 #include "audio/IEncodedAudio.h"
+#include "audio/filter/Equalizer.h"
+#include "audio/filter/EqualizerEx.h"
 #include "audio/filter/Octave.h"
+#include "audio/filter/StereoEnhancer.h"
+#include "audio/filter/VocalInstrument.h"
 #include "audio/filter/Volume.h"
 #include "audio/wav/Wave.h"
 #include "core/file/win/FileInputStream.h"
@@ -38,6 +48,32 @@ struct Options {
   float hundredths = 0.0f;
   int32_t oversampling = 4;
   float speed = 1.0f;
+  /// The equaliser's preset setter, with its level and range; null for none.
+  void (s::sound::filter::Equalizer::*preset)(int32_t, int32_t) = nullptr;
+  int32_t eqLevel = 0;
+  int32_t eqRange = 0;
+  /// 1 vocal, 2 instrument, 0 neither; with the two levels.
+  int32_t vocalInstrument = 0;
+  int32_t level = 0;
+  int32_t secondLevel = 0;
+  bool bands = false;
+  float bandGainDb = 0.0f;
+  bool widen = false;
+  int32_t widenLevel = 0;
+};
+
+/// The equaliser presets by the names of the --eq option.
+struct PresetName {
+  const char16_t* name;
+  void (s::sound::filter::Equalizer::*set)(int32_t, int32_t);
+};
+using s::sound::filter::Equalizer;
+constexpr PresetName kPresets[] = {
+    {u"bass-boost", &Equalizer::setBassBoost},     {u"bass-suppress", &Equalizer::setBassSuppress},
+    {u"bass-only", &Equalizer::setBassOnly},       {u"middle-boost", &Equalizer::setMiddleBoost},
+    {u"middle-suppress", &Equalizer::setMiddleSuppress},
+    {u"middle-only", &Equalizer::setMiddleOnly},   {u"high-boost", &Equalizer::setHighBoost},
+    {u"high-suppress", &Equalizer::setHighSuppress}, {u"high-only", &Equalizer::setHighOnly},
 };
 
 /// An argument as text for messages (the arguments are ASCII or UTF-16 paths; only messages
@@ -87,7 +123,8 @@ int usage(const char* problem) {
       stderr,
       "convert_bench: %s\n"
       "usage: convert_bench [--volume PERCENT] [--pitch HUNDREDTHS] [--oversampling 4|8|16|32]\n"
-      "                     [--speed FACTOR] IN OUT\n",
+      "                     [--speed FACTOR] [--eq KIND LEVEL RANGE] [--vocal LEVEL SECOND]\n"
+      "                     [--instrument LEVEL SECOND] [--bands GAIN_DB] [--widen LEVEL] IN OUT\n",
       problem);
   return 2;
 }
@@ -101,7 +138,37 @@ int parse(int argc, WCHAR** argv, Options* options) {
   int positional = 0;
   for (int i = 1; i < argc; ++i) {
     const std::u16string arg(argv[i]);
-    if (arg.size() > 2 && arg.compare(0, 2, u"--") == 0) {
+    if (arg == u"--eq") {
+      if (i + 3 >= argc) {
+        return usage("--eq takes a kind, a level and a range");
+      }
+      const std::u16string kind(argv[++i]);
+      for (const PresetName& preset : kPresets) {
+        if (kind == preset.name) {
+          options->preset = preset.set;
+        }
+      }
+      double level = 0.0;
+      double range = 0.0;
+      if (options->preset == nullptr) {
+        return usage(("unknown equaliser preset " + narrow(argv[i])).c_str());
+      }
+      if (!parseNumber(argv[++i], &level) || !parseNumber(argv[++i], &range)) {
+        return usage("the equaliser's level and range are numbers");
+      }
+      options->eqLevel = static_cast<int32_t>(level);
+      options->eqRange = static_cast<int32_t>(range);
+    } else if (arg == u"--vocal" || arg == u"--instrument") {
+      double level = 0.0;
+      double second = 0.0;
+      if (i + 2 >= argc || !parseNumber(argv[i + 1], &level) || !parseNumber(argv[i + 2], &second)) {
+        return usage((narrow(argv[i]) + " takes two levels").c_str());
+      }
+      i += 2;
+      options->vocalInstrument = arg == u"--vocal" ? 1 : 2;
+      options->level = static_cast<int32_t>(level);
+      options->secondLevel = static_cast<int32_t>(second);
+    } else if (arg.size() > 2 && arg.compare(0, 2, u"--") == 0) {
       if (i + 1 >= argc) {
         return usage("an option lacks its value");
       }
@@ -125,6 +192,12 @@ int parse(int argc, WCHAR** argv, Options* options) {
           return usage("the speed factor must be above 0");
         }
         options->speed = static_cast<float>(value);
+      } else if (arg == u"--bands") {
+        options->bands = true;
+        options->bandGainDb = static_cast<float>(value);
+      } else if (arg == u"--widen") {
+        options->widen = true;
+        options->widenLevel = static_cast<int32_t>(value);
       } else {
         return usage(("unknown option " + narrow(argv[i - 1])).c_str());
       }
@@ -198,6 +271,34 @@ int convert(const Options& options) {
     s::sound::filter::Volume* volume = s::sound::filter::Volume::take();
     volume->setPercent(options.percent);
     writer->addFilter(volume);
+  }
+  if (options.preset != nullptr) {
+    s::sound::filter::Equalizer* equalizer = s::sound::filter::Equalizer::take();
+    (equalizer->*options.preset)(options.eqLevel, options.eqRange);
+    writer->addFilter(equalizer);
+  }
+  if (options.vocalInstrument != 0) {
+    s::sound::filter::VocalInstrument* filter = s::sound::filter::VocalInstrument::take();
+    if (options.vocalInstrument == 1) {
+      filter->setVocalBoost(options.level, options.secondLevel);
+    } else {
+      filter->setInstrumentBoost(options.level, options.secondLevel);
+    }
+    writer->addFilter(filter);
+  }
+  if (options.bands) {
+    s::sound::filter::EqualizerEx* equalizer = s::sound::filter::EqualizerEx::take();
+    using s::sound::filter::EqualizerEx;
+    for (int32_t band = 0; band < EqualizerEx::kBands; ++band) {
+      equalizer->setBand(band, EqualizerEx::kCentres[band], EqualizerEx::kBandwidths[band],
+                         options.bandGainDb);
+    }
+    writer->addFilter(equalizer);
+  }
+  if (options.widen) {
+    s::sound::filter::StereoEnhancer* enhancer = s::sound::filter::StereoEnhancer::take();
+    enhancer->setLevel(options.widenLevel);
+    writer->addFilter(enhancer);
   }
   if (options.pitch || options.speed != 1.0f) {
     s::sound::filter::Octave* octave = s::sound::filter::Octave::take();

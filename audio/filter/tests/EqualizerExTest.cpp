@@ -22,7 +22,7 @@ using s::sound::filter::EqualizerEx;
 namespace {
 
 constexpr int32_t kRate = 44100;
-constexpr float kBandwidths[10] = {1, 1, 1, 1, 1, 1, 1, 0.16666f, 0.16666f, 0.16666f};
+constexpr const float* kBandwidths = EqualizerEx::kBandwidths;
 
 // Band k at gains[k] dB, at its own centre and bandwidth.
 void setBands(EqualizerEx& eq, const float* gains) {
