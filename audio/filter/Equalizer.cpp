@@ -128,16 +128,15 @@ S_SIMD_INLINE void filterChunk(const Bands& b, uint8_t* samples, int32_t frames)
       for (int32_t j = 0; j < kLanes; ++j) {
         x[j] = input[(n * kLanes + j) / 2][i + 3];
       }
-      Lanes* p = &pole[0][0] + n;
-      p[0] += coefficient[n] * (x - p[0]) + antiDenormal[n];
-      p[kVectors] += coefficient[n] * (p[0] - p[kVectors]);
-      p[2 * kVectors] += coefficient[n] * (p[kVectors] - p[2 * kVectors]);
-      p[3 * kVectors] += coefficient[n] * (p[2 * kVectors] - p[3 * kVectors]);
+      pole[0][n] += coefficient[n] * (x - pole[0][n]) + antiDenormal[n];
+      pole[1][n] += coefficient[n] * (pole[0][n] - pole[1][n]);
+      pole[2][n] += coefficient[n] * (pole[1][n] - pole[2][n]);
+      pole[3][n] += coefficient[n] * (pole[2][n] - pole[3][n]);
 #pragma GCC unroll 4
       for (int32_t j = 0; j < kLanes; j += 2) {
         const int32_t c = (n * kLanes + j) / 2;
-        low[c][i] = p[3 * kVectors][j];
-        highCascade[c][i] = p[3 * kVectors][j + 1];
+        low[c][i] = pole[3][n][j];
+        highCascade[c][i] = pole[3][n][j + 1];
       }
     }
   }
