@@ -15,3 +15,4 @@
 #include <winversion.h>
 #include <wingdi.h>
 #include <winuser.h>
+#include <winmsgbox.h>

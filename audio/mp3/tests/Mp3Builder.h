@@ -1,0 +1,123 @@
+// MP3 files built byte by byte for the reader tests: frame headers with any field, frames of a
+// given length, Xing frames, and ID3v1 and ID3v2 tags.
+#pragma once
+
+#include "core/col/array/ArrayU08.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace mp3_testing {
+
+using Bytes = std::vector<uint8_t>;
+
+/// The values of a header's fields. `version` is the two version bits: 3 MPEG-1, 2 MPEG-2,
+/// 0 MPEG-2.5, 1 reserved; `layerBits` 3 Layer I, 2 Layer II, 1 Layer III, 0 reserved.
+struct Header {
+  uint32_t version = 3;
+  uint32_t layerBits = 1;
+  bool crc = false;
+  uint32_t bitrateIndex = 9;  // 128 kbps for MPEG-1 Layer III
+  uint32_t rateIndex = 0;
+  bool padding = false;
+  uint32_t privateBit = 0;
+  uint32_t mode = 1;
+  uint32_t modeExtension = 0;
+  bool copyright = false;
+  bool original = false;
+  uint32_t emphasis = 0;
+
+  uint32_t bits() const {
+    return 0xFFE00000u | version << 19 | layerBits << 17 | (crc ? 0u : 1u) << 16 | bitrateIndex << 12 |
+           rateIndex << 10 | (padding ? 1u : 0u) << 9 | privateBit << 8 | mode << 6 | modeExtension << 4 |
+           (copyright ? 1u : 0u) << 3 | (original ? 1u : 0u) << 2 | emphasis;
+  }
+  Bytes bytes() const {
+    const uint32_t h = bits();
+    return {static_cast<uint8_t>(h >> 24), static_cast<uint8_t>(h >> 16), static_cast<uint8_t>(h >> 8),
+            static_cast<uint8_t>(h)};
+  }
+};
+
+/// One frame: the header, then zeros up to `length` bytes.
+inline Bytes frame(const Header& header, size_t length) {
+  Bytes out = header.bytes();
+  out.resize(length, 0);
+  return out;
+}
+
+/// `count` frames one after the other.
+inline Bytes frames(const Header& header, size_t length, size_t count) {
+  Bytes one = frame(header, length);
+  Bytes out;
+  out.reserve(length * count);
+  for (size_t i = 0; i < count; ++i) out.insert(out.end(), one.begin(), one.end());
+  return out;
+}
+
+inline void putBigEndian(Bytes& out, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+}
+
+/// A frame carrying `signature` ("Xing", "Info") at `offset` with the flags and the fields they
+/// announce: frames, bytes, a table of contents 0, 1, 2 ... 99, quality.
+inline Bytes xingFrame(const Header& header, size_t length, size_t offset, uint32_t flags, uint32_t frameCount,
+                       uint32_t byteCount, uint32_t quality, const char* signature = "Xing") {
+  Bytes out = frame(header, length);
+  std::memcpy(out.data() + offset, signature, 4);
+  size_t at = offset + 4;
+  putBigEndian(out, at, flags);
+  at += 4;
+  if (flags & 1) putBigEndian(out, at, frameCount), at += 4;
+  if (flags & 2) putBigEndian(out, at, byteCount), at += 4;
+  if (flags & 4) {
+    for (int i = 0; i < 100; ++i) out[at + i] = static_cast<uint8_t>(i);
+    at += 100;
+  }
+  if (flags & 8) putBigEndian(out, at, quality);
+  return out;
+}
+
+/// An ID3v2.4 tag around `body` (its size in the header, syncsafe), with a footer when asked.
+inline Bytes id3v2(const Bytes& body, bool footer = false) {
+  const uint32_t n = static_cast<uint32_t>(body.size());
+  Bytes out = {'I', 'D', '3', 4, 0, static_cast<uint8_t>(footer ? 0x10 : 0), static_cast<uint8_t>((n >> 21) & 0x7F),
+               static_cast<uint8_t>((n >> 14) & 0x7F), static_cast<uint8_t>((n >> 7) & 0x7F),
+               static_cast<uint8_t>(n & 0x7F)};
+  out.insert(out.end(), body.begin(), body.end());
+  if (footer) {
+    Bytes foot(out.begin(), out.begin() + 10);
+    foot[0] = '3', foot[1] = 'D', foot[2] = 'I';
+    out.insert(out.end(), foot.begin(), foot.end());
+  }
+  return out;
+}
+
+/// A 128-byte ID3v1 tag.
+inline Bytes id3v1() {
+  Bytes out(128, ' ');
+  std::memcpy(out.data(), "TAG", 3);
+  return out;
+}
+
+inline Bytes join(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+/// A memory stream holding `bytes` at position 0; the caller releases it.
+inline s::col::_array::ArrayU08* memoryOf(const Bytes& bytes) {
+  s::col::_array::ArrayU08* array = s::col::_array::ArrayU08::take();
+  array->add(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  array->rewind();
+  return array;
+}
+
+inline Bytes contentOf(const s::col::_array::ArrayU08* array) {
+  return Bytes(array->getItems(), array->getItems() + array->getCount());
+}
+
+}  // namespace mp3_testing
