@@ -3,6 +3,7 @@
 #include "audio/win/Mp3Encoder.h"
 
 #include "core/str/strbuffer/StrBuffer.h"
+#include "core/system/win/DllLocater.h"
 #include "gui/win/MessageBoxW.h"
 
 #include <windows.h>
@@ -41,12 +42,14 @@ void reportLoadFailure(DWORD code) {
 
 EncoderLibrary loadLibrary() {
   EncoderLibrary library;
-  // FIXME: held by the library's module holder once it exists; like it, never freed before exit.
-  HMODULE module = LoadLibraryW(u"lame_enc.dll");
-  if (module == nullptr) {
-    reportLoadFailure(GetLastError());
+  // The holder is never given back: a worker thread may still be encoding while the process
+  // exits, and unloading the library under it would crash the exit.
+  static system::win::DllLocater* const s_holder = system::win::DllLocater::take();
+  if (s_holder == nullptr || !s_holder->load(u"lame_enc.dll")) {
+    reportLoadFailure(s_holder != nullptr ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY);
     return library;
   }
+  HMODULE module = s_holder->getModule();
   library.init = entryPoint<BeInitStreamProc>(module, "beInitStream");
   library.encodeChunk = entryPoint<BeEncodeChunkProc>(module, "beEncodeChunk");
   library.deinit = entryPoint<BeDeinitStreamProc>(module, "beDeinitStream");
@@ -56,7 +59,7 @@ EncoderLibrary loadLibrary() {
     // A library without the whole interface is as unusable as a missing one: no part of it is
     // ever called.
     reportLoadFailure(ERROR_PROC_NOT_FOUND);
-    FreeLibrary(module);
+    s_holder->reset();
     return EncoderLibrary();
   }
   return library;
