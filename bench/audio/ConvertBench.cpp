@@ -1,7 +1,9 @@
 // convert_bench [options] IN OUT: converts one audio file the way the conversion task does (the
 // source opened as a reader, a destination of the same kind with the effect's filter in its
 // chain, blocks of 4096 bytes) and prints, last, "seconds=S realtime=R", R being the audio's
-// duration over the time the conversion took.
+// duration over the time the conversion took. WAV files become WAV files and MP3 files MP3 files,
+// at the source's bitrate when it is above 192 kbps (raised to 224, 256 or 320), else at 192.
+// convert_bench --decode IN reads IN to its end and keeps nothing: the decoder alone.
 //
 // Options set the filters directly, as the conversion task does:
 //   --volume PERCENT       the volume filter (percent of change)
@@ -21,6 +23,7 @@
 #include "audio/filter/StereoEnhancer.h"
 #include "audio/filter/VocalInstrument.h"
 #include "audio/filter/Volume.h"
+#include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
 #include "core/file/win/FileInputStream.h"
 #include "core/file/win/FileOutputStream.h"
@@ -60,6 +63,7 @@ struct Options {
   float bandGainDb = 0.0f;
   bool widen = false;
   int32_t widenLevel = 0;
+  bool decodeOnly = false;
 };
 
 /// The equaliser presets by the names of the --eq option.
@@ -124,7 +128,8 @@ int usage(const char* problem) {
       "convert_bench: %s\n"
       "usage: convert_bench [--volume PERCENT] [--pitch HUNDREDTHS] [--oversampling 4|8|16|32]\n"
       "                     [--speed FACTOR] [--eq KIND LEVEL RANGE] [--vocal LEVEL SECOND]\n"
-      "                     [--instrument LEVEL SECOND] [--bands GAIN_DB] [--widen LEVEL] IN OUT\n",
+      "                     [--instrument LEVEL SECOND] [--bands GAIN_DB] [--widen LEVEL] IN OUT\n"
+      "       convert_bench --decode IN\n",
       problem);
   return 2;
 }
@@ -138,7 +143,9 @@ int parse(int argc, WCHAR** argv, Options* options) {
   int positional = 0;
   for (int i = 1; i < argc; ++i) {
     const std::u16string arg(argv[i]);
-    if (arg == u"--eq") {
+    if (arg == u"--decode") {
+      options->decodeOnly = true;
+    } else if (arg == u"--eq") {
       if (i + 3 >= argc) {
         return usage("--eq takes a kind, a level and a range");
       }
@@ -211,6 +218,9 @@ int parse(int argc, WCHAR** argv, Options* options) {
       return usage("too many files");
     }
   }
+  if (options->decodeOnly) {
+    return positional == 1 ? 0 : usage("--decode takes IN alone");
+  }
   return positional == 2 ? 0 : usage("IN and OUT are needed");
 }
 
@@ -219,26 +229,54 @@ s::sound::IEncodedAudio* audioFor(const WCHAR* path) {
   if (endsWithIgnoreCase(path, u".wav")) {
     return s::sound::wav::Wave::take();
   }
-  // FIXME: MP3 files take the MP3 reader and writer once they exist.
+  if (endsWithIgnoreCase(path, u".mp3")) {
+    return s::sound::mp3::win::Mp3::take();
+  }
   return nullptr;
+}
+
+/// The bitrate of an MP3 conversion in kbps: the source's, raised to the next MPEG bitrate above
+/// 192 when it is higher (a variable-bitrate source has an average between them), else 192.
+int32_t outputBitrate(int32_t source) {
+  if (source > 256) return 320;
+  if (source > 224) return 256;
+  if (source > 192) return 224;
+  return 192;
+}
+
+/// Reads the whole of `reader`, keeping nothing; false when it yields no PCM.
+bool decodeAll(s::sound::IEncodedAudio* reader) {
+  uint8_t block[kBlockBytes];
+  uint32_t count = 0;
+  uint64_t total = 0;
+  while (reader->read(block, kBlockBytes, &count)) {
+    total += count;
+  }
+  return total != 0;
 }
 
 int convert(const Options& options) {
   const std::string inName = narrow(options.in);
-  const std::string outName = narrow(options.out);
+  const std::string outName = options.out != nullptr ? narrow(options.out) : std::string();
+  const bool mp3 = endsWithIgnoreCase(options.in, u".mp3");
   s::sound::IEncodedAudio* reader = audioFor(options.in);
-  s::sound::IEncodedAudio* writer = audioFor(options.out);
+  s::sound::IEncodedAudio* writer = options.decodeOnly ? nullptr : audioFor(options.out);
   auto done = [&](int code) {
     if (reader != nullptr) reader->releaseToPool();
     if (writer != nullptr) writer->releaseToPool();
     return code;
   };
-  if (reader == nullptr || writer == nullptr || !endsWithIgnoreCase(options.out, u".wav")) {
-    return done(fail("IN and OUT must both be .wav files"));
+  if (reader == nullptr) {
+    return done(fail("IN must be a .wav or .mp3 file"));
   }
-  // Creating OUT empties it: were it IN, the source would be lost before it is read.
-  if (fullPath(options.in) == fullPath(options.out)) {
-    return done(fail("IN and OUT are the same file"));
+  if (!options.decodeOnly) {
+    if (writer == nullptr || endsWithIgnoreCase(options.out, u".mp3") != mp3) {
+      return done(fail("IN and OUT must be files of one kind, .wav or .mp3"));
+    }
+    // Creating OUT empties it: were it IN, the source would be lost before it is read.
+    if (fullPath(options.in) == fullPath(options.out)) {
+      return done(fail("IN and OUT are the same file"));
+    }
   }
 
   const auto start = std::chrono::steady_clock::now();
@@ -256,15 +294,35 @@ int convert(const Options& options) {
   }
   reader->setInputStream(in, true);
   if (reader->getPcmLength() <= 0) {
-    return done(
-        fail(inName +
-             ": not a WAV file of 8- or 16-bit PCM in one or two channels, or it holds no audio"));
+    return done(fail(inName + (mp3 ? ": no MPEG audio frames found"
+                                   : ": not a WAV file of 8- or 16-bit PCM in one or two "
+                                     "channels, or it holds no audio")));
+  }
+  const double bytesPerSecond = static_cast<double>(reader->getPcmSampleRate()) *
+                                (reader->isPcmStereo() ? 2 : 1) * reader->getPcmBitsPerSample() / 8;
+  const double audioSeconds = reader->getPcmLength() / bytesPerSecond;
+  auto report = [&]() {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("seconds=%.4f realtime=%.1f\n", seconds, audioSeconds / seconds);
+  };
+  if (options.decodeOnly) {
+    if (!decodeAll(reader)) {
+      return done(fail(inName + ": nothing decodes"));
+    }
+    reader->close();
+    report();
+    return done(0);
   }
 
   s::file::win::FileOutputStream* out = s::file::win::FileOutputStream::take();
   if (!out->open(options.out, false)) {
     out->dispose();
     return done(fail("cannot create " + outName));
+  }
+  if (mp3) {
+    static_cast<s::sound::mp3::win::Mp3*>(writer)->setBitrate(
+        outputBitrate(static_cast<s::sound::mp3::win::Mp3*>(reader)->getBitrate()));
   }
   writer->setOutputStream(out, true);
   if (options.volume) {
@@ -321,12 +379,7 @@ int convert(const Options& options) {
     return done(fail("cannot finish " + outName));
   }
   reader->close();
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const double bytesPerSecond = static_cast<double>(reader->getPcmSampleRate()) *
-                                (reader->isPcmStereo() ? 2 : 1) * reader->getPcmBitsPerSample() / 8;
-  const double audioSeconds = reader->getPcmLength() / bytesPerSecond;
-  std::printf("seconds=%.4f realtime=%.1f\n", seconds, audioSeconds / seconds);
+  report();
   return done(0);
 }
 
