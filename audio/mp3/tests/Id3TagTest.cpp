@@ -58,21 +58,6 @@ TEST(Id3Tag, DetectsTheTagOfEitherEndAndPrefersTheLeadingOne) {
   file->release();
 }
 
-TEST(Id3Tag, SignaturesAreReadAndConsumed) {
-  ArrayU08* file = memoryOf({'T', 'A', 'G', 'I', 'D', '3', 'x', 'y', 'z'});
-  Id3Tag tag;
-  EXPECT_TRUE(s::sound::mp3::readTagSignature(&tag, in(file)));
-  EXPECT_EQ(tag.getKind(), Id3Tag::kId3v1);
-  EXPECT_TRUE(s::sound::mp3::readTagSignature(&tag, in(file)));
-  EXPECT_EQ(tag.getKind(), Id3Tag::kId3v2);
-  EXPECT_EQ(tag.getPosition(), 3);
-  EXPECT_FALSE(s::sound::mp3::readTagSignature(&tag, in(file)));
-  EXPECT_EQ(tag.getKind(), Id3Tag::kNone);
-  EXPECT_EQ(in(file)->getPosition(), 9);
-  EXPECT_FALSE(s::sound::mp3::readTagSignature(&tag, in(file))) << "at the end";
-  file->release();
-}
-
 TEST(Id3Tag, TheExtentOfAnId3v2TagComesFromItsSyncsafeSizeAndFooterFlag) {
   struct Case {
     size_t body;

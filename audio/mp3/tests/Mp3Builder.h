@@ -18,21 +18,15 @@ using Bytes = std::vector<uint8_t>;
 struct Header {
   uint32_t version = 3;
   uint32_t layerBits = 1;
-  bool crc = false;
   uint32_t bitrateIndex = 9;  // 128 kbps for MPEG-1 Layer III
   uint32_t rateIndex = 0;
   bool padding = false;
-  uint32_t privateBit = 0;
   uint32_t mode = 1;
-  uint32_t modeExtension = 0;
-  bool copyright = false;
-  bool original = false;
-  uint32_t emphasis = 0;
 
+  /// Without CRC; the private, copyright and original bits and the emphasis are 0.
   uint32_t bits() const {
-    return 0xFFE00000u | version << 19 | layerBits << 17 | (crc ? 0u : 1u) << 16 | bitrateIndex << 12 |
-           rateIndex << 10 | (padding ? 1u : 0u) << 9 | privateBit << 8 | mode << 6 | modeExtension << 4 |
-           (copyright ? 1u : 0u) << 3 | (original ? 1u : 0u) << 2 | emphasis;
+    return 0xFFE10000u | version << 19 | layerBits << 17 | bitrateIndex << 12 | rateIndex << 10 |
+           (padding ? 1u : 0u) << 9 | mode << 6;
   }
   Bytes bytes() const {
     const uint32_t h = bits();

@@ -76,21 +76,11 @@ TEST(Mp3Encoder, FillsTheRecordFromTheWritersFormat) {
   Mp3Encoder* encoder = Mp3Encoder::take();
   ASSERT_TRUE(encoder->open(192, 48000, true, 16, 44100, true));
   const BE_CONFIG& c = encoder->getConfiguration();
-  EXPECT_EQ(c.configKind, BE_CONFIG_LAME);
-  EXPECT_EQ(c.recordVersion, 1u);
-  EXPECT_EQ(c.recordSize, 331u);
   EXPECT_EQ(c.inputRate, 48000u);
   EXPECT_EQ(c.outputRate, 44100u) << "resampled to the writer's rate";
-  EXPECT_EQ(c.mode, BE_MP3_MODE_JSTEREO);
+  EXPECT_EQ(c.mode, BE_MP3_MODE_JSTEREO) << "never plain stereo";
   EXPECT_EQ(c.bitrate, 192u);
-  EXPECT_EQ(c.preset, BE_PRESET_HIGH);
   EXPECT_EQ(c.mpegVersion, 1u);
-  EXPECT_EQ(c.privateBit, 1);
-  EXPECT_EQ(c.copyright, 1);
-  EXPECT_EQ(c.original, 1);
-  EXPECT_EQ(c.crc, 0);
-  EXPECT_EQ(c.writeVbrHeader, 0);
-  EXPECT_EQ(c.enableVbr, 0);
   EXPECT_EQ(c.disableReservoir, 1);
   EXPECT_GT(encoder->getOutputBufferSize(), 7200u);
 

@@ -131,29 +131,23 @@ Bytes convertMp3(const Bytes& source, s::sound::IFilter* filter, float speed = 1
   return result;
 }
 
-// The headers of every frame, walking the stream by frame lengths from its first byte.
-std::vector<FrameHeader*> walk(const Bytes& mp3) {
-  std::vector<FrameHeader*> headers;
+// Calls `check` with the header of every frame, walking the stream by frame lengths from its
+// first byte; answers the number of frames.
+template <typename Check>
+size_t walk(const Bytes& mp3, Check check) {
   ArrayU08* file = memoryOf(mp3);
-  int64_t at = 0;
-  while (at < static_cast<int64_t>(mp3.size())) {
-    FrameHeader* h = FrameHeader::take();
+  FrameHeader h;
+  size_t count = 0;
+  for (int64_t at = 0; at < static_cast<int64_t>(mp3.size()); at += h.getFrameLength(), ++count) {
     in(file)->seek(at);
-    if (!h->parse(in(file)) || !h->isValid()) {
+    if (!h.parse(in(file)) || !h.isValid()) {
       ADD_FAILURE() << "no frame at " << at;
-      h->release();
       break;
     }
-    headers.push_back(h);
-    at += h->getFrameLength();
+    check(h);
   }
   file->release();
-  return headers;
-}
-
-void releaseAll(std::vector<FrameHeader*>& headers) {
-  for (FrameHeader* h : headers) h->release();
-  headers.clear();
+  return count;
 }
 
 // The mpg123 program's test decoding of `mp3`: what it printed, and its status.
@@ -201,23 +195,19 @@ constexpr size_t kCbrLength = 417;
 
 TEST(Mp3, WritesConstantBitrateJointStereoThatMpg123AcceptsWithoutAWord) {
   const Bytes& mp3 = twoSecondMp3();
-  std::vector<FrameHeader*> headers = walk(mp3);
-  ASSERT_FALSE(headers.empty());
-  for (FrameHeader* h : headers) {
-    EXPECT_EQ(h->getMpegVersion(), 1.0f);
-    EXPECT_EQ(h->getLayer(), 3);
-    EXPECT_EQ(h->getSampleRate(), 44100);
-    EXPECT_EQ(h->getBitrate(), 192);
-    EXPECT_EQ(h->getChannelMode(), FrameHeader::kModeJointStereo);
-    EXPECT_FALSE(h->isProtected());
-    EXPECT_EQ(h->getPrivateBit(), 1);
-    EXPECT_TRUE(h->isCopyright());
-    EXPECT_TRUE(h->isOriginal());
-    EXPECT_FALSE(h->isVbr());
-  }
+  const size_t frameCount = walk(mp3, [](const FrameHeader& h) {
+    EXPECT_EQ(h.getMpegVersion(), 1.0f);
+    EXPECT_EQ(h.getLayer(), 3);
+    EXPECT_EQ(h.getSampleRate(), 44100);
+    EXPECT_EQ(h.getBitrate(), 192);
+    EXPECT_EQ(h.getChannelMode(), FrameHeader::kModeJointStereo);
+    EXPECT_FALSE(h.isProtected());
+    EXPECT_EQ(h.getPrivateBit(), 1);
+    EXPECT_TRUE(h.isCopyright());
+    EXPECT_TRUE(h.isOriginal());
+    EXPECT_FALSE(h.isVbr());
+  });
   EXPECT_NE(std::string(mp3.begin() + 36, mp3.begin() + 40), "Info") << "no tag frame";
-  const size_t frameCount = headers.size();
-  releaseAll(headers);
 
   int status = 0;
   const std::string report = mpg123Test(mp3, &status);
@@ -246,43 +236,15 @@ TEST(Mp3, DecodesBackToTheToneAtItsLength) {
   EXPECT_NEAR(frequencyOf(pcm, 2, 44100), 1000.0, 1.0);
   // The codec takes about 0.3 dB off a pure tone at this bitrate.
   EXPECT_NEAR(middleRms(pcm, 2) / middleRms(twoSecondTone(), 2), 0.97, 0.02);
-
-  // Mono files decode to one channel at the file's own rate.
-  const std::vector<int16_t> mono = makeTone(440.0, 0.5, 32000, 32000, 1);
-  const Bytes mp3 = encodeWith(mono, 32000, false, [](Mp3* w) {
-    w->setStereo(false);
-    w->setSampleRate(32000);
-  });
-  ArrayU08* file = memoryOf(mp3);
-  Mp3* reader = readerOf(file);
-  EXPECT_FALSE(reader->isPcmStereo());
-  EXPECT_EQ(reader->getPcmSampleRate(), 32000);
-  const std::vector<int16_t> decoded = readAll(reader);
-  EXPECT_GE(decoded.size(), mono.size());
-  EXPECT_NEAR(frequencyOf(decoded, 1, 32000), 440.0, 1.0);
-  reader->release();
-  file->release();
 }
 
-TEST(Mp3, CarriesHigherBitratesAndEncodesAtTheWritersRate) {
+TEST(Mp3, CarriesHigherBitrates) {
   for (int32_t kbps : {224, 256, 320}) {
     const Bytes mp3 = encodeWith(twoSecondTone(), 44100, true, [&](Mp3* w) { w->setBitrate(kbps); });
-    std::vector<FrameHeader*> headers = walk(mp3);
-    for (FrameHeader* h : headers) EXPECT_EQ(h->getBitrate(), kbps);
-    releaseAll(headers);
+    walk(mp3, [&](const FrameHeader& h) { EXPECT_EQ(h.getBitrate(), kbps); });
     // And the next conversion keeps it.
-    headers = walk(convertMp3(mp3, nullptr));
-    ASSERT_FALSE(headers.empty());
-    EXPECT_EQ(headers.front()->getBitrate(), kbps);
-    releaseAll(headers);
+    walk(convertMp3(mp3, nullptr), [&](const FrameHeader& h) { EXPECT_EQ(h.getBitrate(), kbps); });
   }
-  // A 48,000 Hz writer resamples 44,100 Hz blocks.
-  const Bytes mp3 = encodeWith(twoSecondTone(), 44100, true, [](Mp3* w) { w->setSampleRate(48000); });
-  std::vector<FrameHeader*> headers = walk(mp3);
-  ASSERT_FALSE(headers.empty());
-  EXPECT_EQ(headers.front()->getSampleRate(), 48000);
-  releaseAll(headers);
-  EXPECT_NEAR(frequencyOf(decode(mp3), 2, 48000), 1000.0, 1.0);
 }
 
 TEST(Mp3, ConvertsWavToMp3AndMp3ToMp3WithTheVolumeFilterBetweenFiles) {
@@ -355,10 +317,7 @@ TEST(Mp3, PitchAndSpeedReachTheEncoder) {
   reader->release();
   input->release();
   const Bytes faster = convertMp3(twoSecondMp3(), nullptr, 1.25f);
-  std::vector<FrameHeader*> headers = walk(faster);
-  ASSERT_FALSE(headers.empty());
-  EXPECT_EQ(headers.front()->getSampleRate(), 44100);
-  releaseAll(headers);
+  EXPECT_GT(walk(faster, [](const FrameHeader& h) { EXPECT_EQ(h.getSampleRate(), 44100); }), 0u);
   const std::vector<int16_t> fast = decode(faster);
   EXPECT_NEAR(frequencyOf(fast, 2, 44100), 1250.0, 2.0);
   const std::vector<int16_t> normal = decode(twoSecondMp3());
@@ -566,9 +525,4 @@ TEST(Mp3, AWriterWhoseEncoderRefusesFailsCleanlyAndGivesTheEncoderBack) {
   EXPECT_GT(file->getCount(), 0u);
   writer->release();
   file->release();
-
-  Mp3* idle = Mp3::take();
-  EXPECT_FALSE(idle->writeBlock(block.data(), 4096, 44100, true, 16)) << "without output";
-  EXPECT_FALSE(idle->read(nullptr, 4096, &written));
-  idle->release();
 }
