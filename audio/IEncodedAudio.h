@@ -65,7 +65,13 @@ class IEncodedAudio : public base::IObject, public virtual thread::IPoolable {
   /// `writeBlock`, reporting `count` in `*written` when it succeeded (0 otherwise). False without
   /// output or on an error.
   virtual bool write(const void* data, uint32_t count, uint32_t* written, int32_t rate,
-                     bool stereo, int32_t bits) = 0;
+                     bool stereo, int32_t bits) {
+    const bool ok = writeBlock(data, count, rate, stereo, bits);
+    if (written != nullptr) {
+      *written = ok ? count : 0;
+    }
+    return ok;
+  }
   /// Writes a block of PCM; the first block fixes the file's format. False without output or on an
   /// error.
   virtual bool writeBlock(const void* data, uint32_t count, int32_t rate, bool stereo,

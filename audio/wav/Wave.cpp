@@ -1,5 +1,6 @@
 // RIFF WAVE files: header parsing and writing, PCM blocks through the effect chain.
 #include "audio/wav/Wave.h"
+#include "audio/SpeedFactor.h"
 
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
@@ -153,23 +154,12 @@ int32_t Wave::getDurationMillis() {
 }
 
 void Wave::setSpeedFactor(float factor) {
-  if (std::isfinite(factor) && factor > 0.0f) {
+  if (isUsableSpeedFactor(factor)) {
     m_speedFactor = factor;
   }
 }
 
-int32_t Wave::getOutputSampleRate() {
-  const int32_t rate = getSampleRate();
-  if (m_speedFactor == 1.0f) {
-    return rate;
-  }
-  const float product = static_cast<float>(rate) * m_speedFactor;
-  // The largest float below 2^31: anything above would not fit the result.
-  if (!(product < 2147483520.0f)) {
-    return std::numeric_limits<int32_t>::max();
-  }
-  return static_cast<int32_t>(std::lround(product));
-}
+int32_t Wave::getOutputSampleRate() { return scaleSampleRate(getSampleRate(), m_speedFactor); }
 
 void Wave::setOutputStream(io::IOutputStream* stream, bool owned) {
   m_output = stream;
@@ -409,15 +399,6 @@ bool Wave::writeBlock(const void* data, uint32_t count, int32_t rate, bool stere
     set32(kDataSize, getDataSize() + count);
     setRiffSize();
     m_headerDirty = true;
-  }
-  return ok;
-}
-
-bool Wave::write(const void* data, uint32_t count, uint32_t* written, int32_t rate, bool stereo,
-                 int32_t bits) {
-  const bool ok = writeBlock(data, count, rate, stereo, bits);
-  if (written != nullptr) {
-    *written = ok ? count : 0;
   }
   return ok;
 }

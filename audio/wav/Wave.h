@@ -60,8 +60,6 @@ class Wave final : public IEncodedAudio {
   /// Asks for the capacity when it is below 5, else for the capacity rounded down to a multiple
   /// of 4, cut to what remains of the data chunk.
   bool read(void* buffer, uint32_t capacity, uint32_t* count) override;
-  bool write(const void* data, uint32_t count, uint32_t* written, int32_t rate, bool stereo,
-             int32_t bits) override;
   /// The first block fixes the format (rate above 0, 8 or 16 bits; anything else is refused) and
   /// writes the provisional header. A block that would take the file past the 4 GiB that its
   /// sizes can count is refused whole.

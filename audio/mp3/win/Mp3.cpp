@@ -1,6 +1,7 @@
 // MP3 files: measuring, decoding through the mpglib calls, seeking, and encoding through the
 // encoder driver.
 #include "audio/mp3/win/Mp3.h"
+#include "audio/SpeedFactor.h"
 
 #include "audio/win/Mp3Encoder.h"
 #include "core/io/IInputStream.h"
@@ -74,19 +75,12 @@ void Mp3::setStereo(bool stereo) {
 }
 
 void Mp3::setSpeedFactor(float factor) {
-  if (std::isfinite(factor) && factor > 0.0f) {
+  if (isUsableSpeedFactor(factor)) {
     m_speedFactor = factor;
   }
 }
 
-int32_t Mp3::getOutputSampleRate() {
-  const int32_t rate = getSampleRate();
-  if (m_speedFactor == 1.0f) {
-    return rate;
-  }
-  const double scaled = std::round(static_cast<double>(rate) * m_speedFactor);
-  return static_cast<int32_t>(std::min<double>(scaled, std::numeric_limits<int32_t>::max()));
-}
+int32_t Mp3::getOutputSampleRate() { return scaleSampleRate(getSampleRate(), m_speedFactor); }
 
 int32_t Mp3::getFrameCount() {
   const int64_t frames = m_header.getFrameCount(m_dataLength);
@@ -377,15 +371,6 @@ bool Mp3::writeBlock(const void* data, uint32_t count, int32_t rate, bool stereo
   const BE_ERR result = m_encoder->encode(block, count, encoded, capacity, &produced);
   const bool written = io::writeFully(m_output, encoded, produced);
   return written && result == BE_ERR_SUCCESSFUL;
-}
-
-bool Mp3::write(const void* data, uint32_t count, uint32_t* written, int32_t rate, bool stereo,
-                int32_t bits) {
-  const bool ok = writeBlock(data, count, rate, stereo, bits);
-  if (written != nullptr) {
-    *written = ok ? count : 0;
-  }
-  return ok;
 }
 
 bool Mp3::close() {

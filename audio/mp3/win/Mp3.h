@@ -79,8 +79,6 @@ class Mp3 final : public IMp3 {
   /// Asks for the capacity when it is below 5, else for the capacity rounded down to a multiple
   /// of 4. False when nothing could be handed out (the end, or input that does not decode).
   bool read(void* buffer, uint32_t capacity, uint32_t* count) override;
-  bool write(const void* data, uint32_t count, uint32_t* written, int32_t rate, bool stereo,
-             int32_t bits) override;
   /// False without output, when the encoder cannot start (also for every later block), when the
   /// block's format differs from the first block's, or when encoding or writing fails.
   bool writeBlock(const void* data, uint32_t count, int32_t rate, bool stereo,
