@@ -168,6 +168,19 @@ void resizeSurface(Window* top) {
   top->surface = std::move(fresh);
 }
 
+// A DC that paints the client area of `w` within `update` (window coordinates), as the erase
+// and BeginPaint give it: clipped to the update area, with its origin at the client corner.
+// Called with the user lock held.
+HDC makeUpdateDc(Window* w, Region update) {
+  POINT at = offsetInTop(w, false);
+  update.offset(at.x, at.y);
+  HDC dc = makeDc(w, false, (w->style & WS_CLIPCHILDREN) != 0, &update);
+  auto d = findDc(dc);
+  d->origin = offsetInTop(w, true);
+  d->clipChanged();
+  return dc;
+}
+
 void eraseNow(HWND hwnd) {
   bool frame = false, erase = false;
   {
@@ -186,14 +199,7 @@ void eraseNow(HWND hwnd) {
       std::lock_guard<std::recursive_mutex> guard(userLock());
       Window* w = findWindow(hwnd);
       if (w == nullptr) return;
-      Region area = w->update;
-      POINT at = offsetInTop(w, false);
-      area.offset(at.x, at.y);
-      dc = makeDc(w, false, (w->style & WS_CLIPCHILDREN) != 0, &area);
-      // The erase paints the client area; the DC's origin is the client corner.
-      auto d = findDc(dc);
-      d->origin = offsetInTop(w, true);
-      d->clipChanged();
+      dc = makeUpdateDc(w, w->update);
     }
     sendLocal(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ReleaseDC(hwnd, dc);
@@ -232,12 +238,7 @@ extern "C" HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
     w->eraseNeeded = false;
     RECT box = area.bounds();
     paintRect = RECT{box.left - client.left, box.top - client.top, box.right - client.left, box.bottom - client.top};
-    POINT at = offsetInTop(w, false);
-    area.offset(at.x, at.y);
-    dc = makeDc(w, false, (w->style & WS_CLIPCHILDREN) != 0, &area);
-    auto d = findDc(dc);
-    d->origin = offsetInTop(w, true);
-    d->clipChanged();
+    dc = makeUpdateDc(w, area);
   }
   *paint = PAINTSTRUCT{};
   paint->hdc = dc;
