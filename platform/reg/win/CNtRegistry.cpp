@@ -2,6 +2,7 @@
 #include "platform/reg/win/CNtRegistry.h"
 
 #include "core/col/array/ArrayU08.h"
+#include "core/system/win/DllLocater.h"
 #include "platform/system/win/OsVersion.h"
 
 #include <crtwchar.h>
@@ -38,10 +39,15 @@ std::mutex& loadLock() {
   return *s_lock;
 }
 
-// The ntdll module, loaded once and kept until the process ends.
+// The ntdll module, loaded once into its holder and kept until the process ends (the holder is
+// never given back: registry calls may still run on other threads while the process exits).
 HMODULE ntdllModule() {
-  static const HMODULE s_module = LoadLibraryW(u"ntdll.dll");
-  return s_module;
+  static system::win::DllLocater* const s_holder = [] {
+    system::win::DllLocater* holder = system::win::DllLocater::take();
+    if (holder != nullptr) holder->load(u"ntdll.dll");
+    return holder;
+  }();
+  return s_holder != nullptr ? s_holder->getModule() : nullptr;
 }
 
 // "S-1-" up to 14 units of authority and "-" plus 10 digits per sub-authority fit in 128 units.
