@@ -24,6 +24,17 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   std::error_code error;
+  // A test may have taken the write permission away from a folder to make a write fail; give it
+  // back, or the removal stops there.
+  std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, error);
+  for (auto it = std::filesystem::recursive_directory_iterator(m_path, error);
+       !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+    if (it->is_directory(error) && !it->is_symlink(error)) {
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, error);
+    }
+  }
   std::filesystem::remove_all(m_path, error);
 }
 

@@ -2,40 +2,20 @@
 #pragma once
 
 #include "core/str/strbuffer/StrBuffer.h"
+#include "testlib/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 class TempFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_root = std::filesystem::temp_directory_path() /
-             ("lumetra-platform-xml-" + std::to_string(getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(m_root);
-    std::filesystem::create_directories(m_root);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::permissions(m_root, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(m_root, ignored);
-  }
-
   /// "Z:\tmp\...\relative" for a path below the folder (drive Z: is the POSIX root).
-  std::u16string at(const std::string& relative) const {
-    std::u16string out = u"Z:";
-    for (char c : (m_root / relative).string()) {
-      out += c == '/' ? u'\\' : static_cast<char16_t>(static_cast<unsigned char>(c));
-    }
-    return out;
-  }
+  std::u16string at(const std::string& relative) const { return m_dir.windowsPath(relative); }
   /// The same as a pooled text, which the caller releases.
   s::str::strbuffer::StrBuffer* pathText(const std::string& relative) const {
     auto* text = s::str::strbuffer::StrBuffer::take();
@@ -60,5 +40,6 @@ class TempFolder : public ::testing::Test {
     return out;
   }
 
-  std::filesystem::path m_root;
+  lumetra::testlib::TempDir m_dir;
+  const std::filesystem::path& m_root = m_dir.path();
 };
