@@ -4,6 +4,7 @@
 // (glyphs keep their own proportions), kerning (GDI does not kern either) and glyph fallback to
 // other faces for characters the chosen face lacks (they show the face's missing-glyph box).
 #include "winapi/gdi32/Font.h"
+#include "winapi/kernel32/utf8.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -25,21 +26,12 @@ std::mutex g_libraryLock;  // guards the FreeType library, fontconfig and the ca
 FT_Library g_library = nullptr;
 
 std::string lowerUtf8(const char16_t* face) {
-  std::string out;
-  for (; *face != 0; ++face) {
-    char16_t c = *face;
+  std::u16string lowered(face);
+  for (char16_t& c : lowered) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
   }
+  std::string out;
+  utf8::toUtf8(lowered, out);
   return out;
 }
 

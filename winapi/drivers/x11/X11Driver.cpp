@@ -10,6 +10,7 @@
 #include "winapi/drivers/x11/X11Driver.h"
 
 #include "winapi/kernel32/unixpath.h"
+#include "winapi/kernel32/utf8.h"
 #include "winapi/user32/Input.h"
 
 #include <X11/Xatom.h>
@@ -249,28 +250,9 @@ class X11DriverImpl : public DisplayDriver {
 
   void setTitle(NativeWindow window, const std::u16string& title) override {
     std::string utf8, latin1;
-    for (size_t i = 0; i < title.size(); ++i) {
-      char32_t c = title[i];
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < title.size()) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (title[++i] - 0xDC00);
-      }
-      latin1.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-      if (c < 0x80) {
-        utf8.push_back(static_cast<char>(c));
-      } else if (c < 0x800) {
-        utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-      } else if (c < 0x10000) {
-        utf8.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-      } else {
-        utf8.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        utf8.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-      }
-    }
+    utf8::toUtf8(title, utf8);
+    // The old title property holds Latin-1: what lies outside it shows as '?'.
+    for (char16_t c : title) latin1.push_back(c < 0x100 ? static_cast<char>(c) : '?');
     ::Window w = static_cast<::Window>(window);
     XChangeProperty(m_display, w, m_atoms.netWmName, m_atoms.utf8String, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
