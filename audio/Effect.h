@@ -14,7 +14,7 @@ class EqualizerEx;
 class Octave;
 class StereoEnhancer;
 class VocalInstrument;
-}
+}  // namespace s::sound::filter
 
 namespace s::sound {
 

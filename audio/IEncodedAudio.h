@@ -34,6 +34,8 @@ class IInfo;
 /// a writer is used by one thread.
 class IEncodedAudio : public base::IObject, public virtual thread::IPoolable {
  public:
+  /// The interface's own class name text; every implementation answers its own.
+  const WCHAR* getClassName() const override { return u"s_sound_IEncodedAudio"; }
   /// A change marks the header dirty.
   virtual void setSampleRate(int32_t hz) = 0;
   virtual int32_t getSampleRate() = 0;
@@ -64,8 +66,8 @@ class IEncodedAudio : public base::IObject, public virtual thread::IPoolable {
   virtual bool read(void* buffer, uint32_t capacity, uint32_t* count) = 0;
   /// `writeBlock`, reporting `count` in `*written` when it succeeded (0 otherwise). False without
   /// output or on an error.
-  virtual bool write(const void* data, uint32_t count, uint32_t* written, int32_t rate,
-                     bool stereo, int32_t bits) {
+  virtual bool write(const void* data, uint32_t count, uint32_t* written, int32_t rate, bool stereo,
+                     int32_t bits) {
     const bool ok = writeBlock(data, count, rate, stereo, bits);
     if (written != nullptr) {
       *written = ok ? count : 0;

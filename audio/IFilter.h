@@ -16,6 +16,8 @@ namespace s::sound {
 /// lines, phases) from block to block until it is reset, so one filter serves one stream.
 class IFilter : public base::IObject, public virtual thread::IPoolable {
  public:
+  /// The interface's own class name text; every implementation answers its own.
+  const WCHAR* getClassName() const override { return u"s_sound_IFilter"; }
   /// Filters `byteCount` bytes of interleaved PCM in place (left then right for stereo; 16-bit
   /// samples signed little-endian, 8-bit samples unsigned with 128 as silence).
   virtual void process(void* samples, int32_t byteCount, bool stereo, int32_t sampleRate,

@@ -84,8 +84,9 @@ BE_ERR withStream(HBE_STREAM number, Call call) {
 using lame_enc::LameStream;
 
 BE_ERR beInitStream(const BE_CONFIG* config, uint32_t* samplesPerChunk, uint32_t* outputBufferSize,
-                                    HBE_STREAM* stream) {
-  if (config == nullptr || samplesPerChunk == nullptr || outputBufferSize == nullptr || stream == nullptr) {
+                    HBE_STREAM* stream) {
+  if (config == nullptr || samplesPerChunk == nullptr || outputBufferSize == nullptr ||
+      stream == nullptr) {
     return BE_ERR_INVALID_FORMAT_PARAMETERS;
   }
   std::unique_ptr<LameStream> opened;
@@ -97,15 +98,17 @@ BE_ERR beInitStream(const BE_CONFIG* config, uint32_t* samplesPerChunk, uint32_t
   return BE_ERR_SUCCESSFUL;
 }
 
-BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* samples, uint8_t* output,
-                                     uint32_t* outputCount) {
+BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* samples,
+                     uint8_t* output, uint32_t* outputCount) {
   if (outputCount != nullptr) *outputCount = 0;
-  return lame_enc::withStream(stream, [&](LameStream& s) { return s.encode(sampleCount, samples, output, outputCount); });
+  return lame_enc::withStream(
+      stream, [&](LameStream& s) { return s.encode(sampleCount, samples, output, outputCount); });
 }
 
 BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* outputCount) {
   if (outputCount != nullptr) *outputCount = 0;
-  BE_ERR result = lame_enc::withStream(stream, [&](LameStream& s) { return s.flush(output, outputCount); });
+  BE_ERR result =
+      lame_enc::withStream(stream, [&](LameStream& s) { return s.flush(output, outputCount); });
   if (result == BE_ERR_SUCCESSFUL) lame_enc::streams().setLastFinished(stream);
   return result;
 }

@@ -36,8 +36,8 @@ inline constexpr int32_t BE_MP3_MODE_MONO = 3;
 /// Quality presets: how much time the encoder spends on each frame.
 inline constexpr int32_t BE_PRESET_NONE = -1;  // the encoder's default
 inline constexpr int32_t BE_PRESET_NORMAL = 0;
-inline constexpr int32_t BE_PRESET_LOW = 1;    // fastest
-inline constexpr int32_t BE_PRESET_HIGH = 2;   // slowest, best
+inline constexpr int32_t BE_PRESET_LOW = 1;   // fastest
+inline constexpr int32_t BE_PRESET_HIGH = 2;  // slowest, best
 
 /// Variable-bitrate methods, read when VBR is enabled.
 inline constexpr int32_t BE_VBR_METHOD_NONE = -1;  // same as the default
@@ -51,31 +51,31 @@ inline constexpr int32_t BE_VBR_METHOD_ABR = 4;  // average bitrate: abrBitrate
 /// The LAME configuration record: little-endian, no padding, 331 bytes. Booleans are 0 or
 /// not 0. Bytes the caller does not use stay 0.
 struct BE_CONFIG {
-  uint32_t configKind;        // BE_CONFIG_LAME
-  uint32_t recordVersion;     // BE_CONFIG_VERSION
-  uint32_t recordSize;        // BE_CONFIG_SIZE
-  uint32_t inputRate;         // Hz of the samples handed to beEncodeChunk
-  uint32_t outputRate;        // Hz of the MP3 stream; 0: the input rate (the encoder picks when
-                              // the input rate is not an MPEG rate)
-  int32_t mode;               // BE_MP3_MODE_...
-  uint32_t bitrate;           // kbps: the constant bitrate, or the least bitrate with VBR
-  uint32_t maxBitrate;        // kbps: the highest bitrate with VBR; 0 = the format's highest
-  int32_t preset;             // BE_PRESET_...
-  uint32_t mpegVersion;       // 1 MPEG-1, 0 MPEG-2; not read: the output rate decides
-  uint32_t psychoModel;       // must be 0: the encoder has one model
-  uint32_t emphasis;          // 0 none, 1 50/15 us, 3 CCITT J.17
-  int32_t privateBit;         // header flags of every frame
+  uint32_t configKind;     // BE_CONFIG_LAME
+  uint32_t recordVersion;  // BE_CONFIG_VERSION
+  uint32_t recordSize;     // BE_CONFIG_SIZE
+  uint32_t inputRate;      // Hz of the samples handed to beEncodeChunk
+  uint32_t outputRate;     // Hz of the MP3 stream; 0: the input rate (the encoder picks when
+                           // the input rate is not an MPEG rate)
+  int32_t mode;            // BE_MP3_MODE_...
+  uint32_t bitrate;        // kbps: the constant bitrate, or the least bitrate with VBR
+  uint32_t maxBitrate;     // kbps: the highest bitrate with VBR; 0 = the format's highest
+  int32_t preset;          // BE_PRESET_...
+  uint32_t mpegVersion;    // 1 MPEG-1, 0 MPEG-2; not read: the output rate decides
+  uint32_t psychoModel;    // must be 0: the encoder has one model
+  uint32_t emphasis;       // 0 none, 1 50/15 us, 3 CCITT J.17
+  int32_t privateBit;      // header flags of every frame
   int32_t crc;
   int32_t copyright;
   int32_t original;
-  int32_t writeVbrHeader;     // reserve a first frame for the stream's tag (beWriteInfoTag)
+  int32_t writeVbrHeader;  // reserve a first frame for the stream's tag (beWriteInfoTag)
   int32_t enableVbr;
-  int32_t vbrQuality;         // 0 best .. 9 smallest
-  uint32_t abrBitrate;        // bits per second, with BE_VBR_METHOD_ABR
-  int32_t vbrMethod;          // BE_VBR_METHOD_...
-  int32_t disableReservoir;   // every frame decodable on its own
+  int32_t vbrQuality;        // 0 best .. 9 smallest
+  uint32_t abrBitrate;       // bits per second, with BE_VBR_METHOD_ABR
+  int32_t vbrMethod;         // BE_VBR_METHOD_...
+  int32_t disableReservoir;  // every frame decodable on its own
   int32_t strictIso;
-  uint16_t quality;           // must be 0: the preset decides
+  uint16_t quality;  // must be 0: the preset decides
   uint8_t reserved[237];
 };
 #pragma pack(pop)
@@ -85,12 +85,12 @@ static_assert(sizeof(BE_CONFIG) == BE_CONFIG_SIZE, "the record is a wire format 
 struct BE_VERSION {
   uint8_t libraryMajor;  // this library
   uint8_t libraryMinor;
-  uint8_t engineMajor;   // the encoder it drives
+  uint8_t engineMajor;  // the encoder it drives
   uint8_t engineMinor;
-  uint8_t day;           // release date of the library; 0 when not recorded
+  uint8_t day;  // release date of the library; 0 when not recorded
   uint8_t month;
   uint16_t year;
-  char homepage[129];    // the encoder's home page, NUL-terminated
+  char homepage[129];  // the encoder's home page, NUL-terminated
   uint8_t alphaLevel;
   uint8_t betaLevel;
   uint8_t mmxEnabled;
@@ -106,8 +106,8 @@ BE_ERR beInitStream(const BE_CONFIG* config, uint32_t* samplesPerChunk, uint32_t
 /// Encodes `sampleCount` 16-bit samples (interleaved left, right when the stream has two
 /// channels, so an even count). Writes at most the announced output buffer size into `output`
 /// and the count of bytes written into `outputCount` (0 on failure).
-BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* samples, uint8_t* output,
-                     uint32_t* outputCount);
+BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* samples,
+                     uint8_t* output, uint32_t* outputCount);
 
 /// Finishes the stream: writes its last frames (at most the announced size). The stream then
 /// takes no more samples; a second call writes nothing.

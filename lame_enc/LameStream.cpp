@@ -46,7 +46,8 @@ uint64_t longestFrameBytes(uint32_t outputRate) {
 std::string posixPath(const char* name) {
   std::string path(name);
   if (path.rfind("\\\\?\\", 0) == 0) path.erase(0, 4);
-  if (path.size() >= 3 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) {
+  if (path.size() >= 3 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':' &&
+      (path[2] == '\\' || path[2] == '/')) {
     path.erase(0, 2);
     for (char& c : path) {
       if (c == '\\') c = '/';
@@ -81,8 +82,8 @@ bool writeAt(int fd, const uint8_t* data, size_t size, off_t at) {
 off_t audioStart(int fd) {
   uint8_t h[10];
   if (!readAt(fd, h, sizeof h, 0) || h[0] != 'I' || h[1] != 'D' || h[2] != '3') return 0;
-  off_t body = (off_t{h[6] & 0x7Fu} << 21) | (off_t{h[7] & 0x7Fu} << 14) | (off_t{h[8] & 0x7Fu} << 7) |
-               off_t{h[9] & 0x7Fu};
+  off_t body = (off_t{h[6] & 0x7Fu} << 21) | (off_t{h[7] & 0x7Fu} << 14) |
+               (off_t{h[8] & 0x7Fu} << 7) | off_t{h[9] & 0x7Fu};
   bool footer = (h[5] & 0x10) != 0;
   return 10 + body + (footer ? 10 : 0);
 }
@@ -100,7 +101,8 @@ BE_ERR configure(lame_global_flags* lame, const BE_CONFIG& c) {
   lame_set_msgf(lame, quiet);
   lame_set_in_samplerate(lame, static_cast<int>(c.inputRate));
   // 0 keeps the input rate; the encoder would otherwise pick a lower rate for low bitrates.
-  uint32_t outputRate = c.outputRate != 0 ? c.outputRate : (isMpegRate(c.inputRate) ? c.inputRate : 0);
+  uint32_t outputRate =
+      c.outputRate != 0 ? c.outputRate : (isMpegRate(c.inputRate) ? c.inputRate : 0);
   lame_set_out_samplerate(lame, static_cast<int>(outputRate));
 
   switch (c.mode) {
@@ -156,7 +158,8 @@ BE_ERR configure(lame_global_flags* lame, const BE_CONFIG& c) {
   if (lame_init_params(lame) < 0) return BE_ERR_INVALID_FORMAT_PARAMETERS;
   // The encoder quietly moves an unsupported bitrate or rate to the nearest one it has; a
   // stream other than the one asked for is refused instead.
-  if (!c.enableVbr && lame_get_brate(lame) != static_cast<int>(c.bitrate)) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+  if (!c.enableVbr && lame_get_brate(lame) != static_cast<int>(c.bitrate))
+    return BE_ERR_INVALID_FORMAT_PARAMETERS;
   if (c.outputRate != 0 && lame_get_out_samplerate(lame) != static_cast<int>(c.outputRate)) {
     return BE_ERR_INVALID_FORMAT_PARAMETERS;
   }
@@ -184,12 +187,14 @@ BE_ERR LameStream::open(const BE_CONFIG& config, std::unique_ptr<LameStream>& st
   uint64_t outputRate = static_cast<uint64_t>(lame_get_out_samplerate(s->m_lame));
   uint64_t frameSize = static_cast<uint64_t>(lame_get_framesize(s->m_lame));
   uint64_t maxInputFrames = kMaxFramesPerCall * frameSize * inputRate / outputRate;
-  if (maxInputFrames == 0 || maxInputFrames > UINT32_MAX / 2) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+  if (maxInputFrames == 0 || maxInputFrames > UINT32_MAX / 2)
+    return BE_ERR_INVALID_FORMAT_PARAMETERS;
   s->m_channels = static_cast<uint32_t>(lame_get_num_channels(s->m_lame));
   s->m_maxInputFrames = static_cast<uint32_t>(maxInputFrames);
   // The calls complete at most kMaxFramesPerCall frames from the new input, one more from the
   // resampler's rounding and one from samples held since the previous call.
-  s->m_outputBound = static_cast<uint32_t>((kMaxFramesPerCall + 2) * longestFrameBytes(outputRate) + kEncoderSlack);
+  s->m_outputBound = static_cast<uint32_t>((kMaxFramesPerCall + 2) * longestFrameBytes(outputRate) +
+                                           kEncoderSlack);
   s->m_writesTag = config.writeVbrHeader != 0;
   s->m_reservedSize = s->m_writesTag ? static_cast<size_t>(longestFrameBytes(outputRate)) : 0;
   stream = std::move(s);
@@ -200,7 +205,8 @@ LameStream::~LameStream() {
   if (m_lame != nullptr) lame_close(m_lame);
 }
 
-BE_ERR LameStream::encode(uint32_t sampleCount, const int16_t* samples, uint8_t* output, uint32_t* outputCount) {
+BE_ERR LameStream::encode(uint32_t sampleCount, const int16_t* samples, uint8_t* output,
+                          uint32_t* outputCount) {
   if (outputCount == nullptr) return BE_ERR_INVALID_FORMAT_PARAMETERS;
   *outputCount = 0;
   if (m_flushed) return BE_ERR_INVALID_HANDLE;
@@ -213,9 +219,10 @@ BE_ERR LameStream::encode(uint32_t sampleCount, const int16_t* samples, uint8_t*
 
   // The encoder reads the samples only; its interface just lacks the const.
   short* pcm = const_cast<short*>(samples);
-  int n = m_channels == 2
-              ? lame_encode_buffer_interleaved(m_lame, pcm, static_cast<int>(frames), output, static_cast<int>(m_outputBound))
-              : lame_encode_buffer(m_lame, pcm, pcm, static_cast<int>(frames), output, static_cast<int>(m_outputBound));
+  int n = m_channels == 2 ? lame_encode_buffer_interleaved(m_lame, pcm, static_cast<int>(frames),
+                                                           output, static_cast<int>(m_outputBound))
+                          : lame_encode_buffer(m_lame, pcm, pcm, static_cast<int>(frames), output,
+                                               static_cast<int>(m_outputBound));
   if (n < 0) return n == -1 ? BE_ERR_BUFFER_TOO_SMALL : BE_ERR_INVALID_FORMAT_PARAMETERS;
   *outputCount = static_cast<uint32_t>(n);
   keepReservedFrame(output, *outputCount);
@@ -254,7 +261,8 @@ BE_ERR LameStream::writeInfoTag(const char* fileName) {
   // audio, maybe of another stream, and is never overwritten.
   off_t at = audioStart(fd);
   std::vector<uint8_t> present(tag.size());
-  bool ok = tag.size() <= m_reservedFrame.size() && readAt(fd, present.data(), present.size(), at) &&
+  bool ok = tag.size() <= m_reservedFrame.size() &&
+            readAt(fd, present.data(), present.size(), at) &&
             std::equal(present.begin(), present.end(), m_reservedFrame.begin()) &&
             writeAt(fd, tag.data(), tag.size(), at);
   if (::close(fd) != 0) ok = false;

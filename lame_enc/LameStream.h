@@ -29,7 +29,8 @@ class LameStream {
   /// The output buffer size every call needs: nothing is ever written past it.
   uint32_t outputBufferSize() const { return m_outputBound; }
 
-  BE_ERR encode(uint32_t sampleCount, const int16_t* samples, uint8_t* output, uint32_t* outputCount);
+  BE_ERR encode(uint32_t sampleCount, const int16_t* samples, uint8_t* output,
+                uint32_t* outputCount);
   BE_ERR flush(uint8_t* output, uint32_t* outputCount);
   /// Writes the stream's tag frame over the first frame of the file `fileName`.
   BE_ERR writeInfoTag(const char* fileName);

@@ -23,7 +23,9 @@ bool libraryReady() {
 bool configure(mpg123_handle* h) {
   // Quiet: a library in a program prints nothing. Gapless: see InitMP3. The ID3v2 tag is
   // skipped by its size rather than parsed, since the reader never needs it.
-  if (mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | MPG123_SKIP_ID3V2, 0) != MPG123_OK) return false;
+  if (mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | MPG123_SKIP_ID3V2, 0) !=
+      MPG123_OK)
+    return false;
   // A damaged stretch of any length is skipped until the next frame, as mpglib does, instead
   // of giving up after a kilobyte.
   if (mpg123_param(h, MPG123_RESYNC_LIMIT, -1, 0) != MPG123_OK) return false;
@@ -34,7 +36,8 @@ bool configure(mpg123_handle* h) {
   size_t count = 0;
   mpg123_rates(&rates, &count);
   for (size_t i = 0; i < count; ++i) {
-    if (mpg123_format(h, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK) return false;
+    if (mpg123_format(h, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK)
+      return false;
   }
   return mpg123_open_feed(h) == MPG123_OK;
 }
@@ -66,7 +69,8 @@ bool InitMP3(mpstr* mp) {
   return true;
 }
 
-int decodeMP3(mpstr* mp, const unsigned char* in, int inSize, unsigned char* out, int outSize, int* done) {
+int decodeMP3(mpstr* mp, const unsigned char* in, int inSize, unsigned char* out, int outSize,
+              int* done) {
   if (done != nullptr) *done = 0;
   if (mp == nullptr || mp->decoder == nullptr || done == nullptr || out == nullptr || inSize < 0 ||
       (inSize > 0 && in == nullptr) || outSize < kLargestSample) {
@@ -74,7 +78,8 @@ int decodeMP3(mpstr* mp, const unsigned char* in, int inSize, unsigned char* out
   }
   size_t room = static_cast<size_t>(outSize - outSize % kLargestSample);
   size_t got = 0;
-  int result = mpg123_decode(mp->decoder, inSize > 0 ? in : nullptr, static_cast<size_t>(inSize), out, room, &got);
+  int result = mpg123_decode(mp->decoder, inSize > 0 ? in : nullptr, static_cast<size_t>(inSize),
+                             out, room, &got);
   for (int turn = 0; got == 0 && turn < kEmptyTurns; ++turn) {
     if (result == MPG123_NEW_FORMAT) {
       noteFormat(mp);
@@ -93,7 +98,8 @@ int decodeMP3(mpstr* mp, const unsigned char* in, int inSize, unsigned char* out
     *done = static_cast<int>(got);
     return MP3_OK;
   }
-  if (result == MPG123_OK || result == MPG123_NEW_FORMAT || result == MPG123_NEED_MORE || result == MPG123_DONE) {
+  if (result == MPG123_OK || result == MPG123_NEW_FORMAT || result == MPG123_NEED_MORE ||
+      result == MPG123_DONE) {
     return MP3_NEED_MORE;
   }
   return MP3_ERR;

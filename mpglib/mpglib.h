@@ -28,7 +28,8 @@ bool InitMP3(mpstr* mp);
 /// whole number of samples over all channels, into `out`; `done` gets the count. The input is
 /// always taken whole. MP3_OK comes only with PCM, so a loop that calls again while it gets
 /// MP3_OK ends; MP3_NEED_MORE and MP3_ERR come with done = 0. Bad arguments give MP3_ERR.
-int decodeMP3(mpstr* mp, const unsigned char* in, int inSize, unsigned char* out, int outSize, int* done);
+int decodeMP3(mpstr* mp, const unsigned char* in, int inSize, unsigned char* out, int outSize,
+              int* done);
 
 /// Forgets all input and PCM not yet handed out, so the next bytes fed may start anywhere in
 /// the stream. After a seek the caller moves its input, calls this, and feeds from the new

@@ -97,13 +97,18 @@ uint16_t readLe16(const std::vector<uint8_t>& bytes, size_t offset) {
 
 std::vector<uint8_t> toBytes(const std::vector<int16_t>& samples) {
   std::vector<uint8_t> out(samples.size() * 2);
-  std::memcpy(out.data(), samples.data(), out.size());
+  if (!out.empty()) {
+    std::memcpy(out.data(), samples.data(), out.size());
+  }
   return out;
 }
 
 std::vector<int16_t> toSamples(const uint8_t* bytes, size_t byteCount) {
+  // An empty block may come without a buffer, which memcpy must not be given.
   std::vector<int16_t> out(byteCount / 2);
-  std::memcpy(out.data(), bytes, out.size() * 2);
+  if (!out.empty()) {
+    std::memcpy(out.data(), bytes, out.size() * 2);
+  }
   return out;
 }
 

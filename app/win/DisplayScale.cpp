@@ -16,7 +16,8 @@ uint32_t displayScaleFor(int32_t width, int32_t height) {
 }
 
 uint32_t getDisplayScale() {
-  static const uint32_t s_scale = displayScaleFor(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  static const uint32_t s_scale =
+      displayScaleFor(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   return s_scale;
 }
 

@@ -33,9 +33,7 @@ using Int4 = int32_t __attribute__((vector_size(16)));
 
 inline Float4 splat(float v) { return Float4{v, v, v, v}; }
 
-/// The constant vectors of width W: every lane's index; and the shuffle masks that feed the
-/// sections, the sample then lanes 0 to W - 2 of the first vector, and the last lane of the
-/// vector before then lanes 0 to W - 2 of this one.
+/// Every lane's index, in a vector of width W.
 template <int32_t W, class Sequence = std::make_index_sequence<W>>
 struct LaneMasks;
 
@@ -43,9 +41,19 @@ template <int32_t W, size_t... I>
 struct LaneMasks<W, std::index_sequence<I...>> {
   typedef int32_t Int __attribute__((vector_size(4 * W)));
   static constexpr Int kLane = {static_cast<int32_t>(I)...};
-  static constexpr Int kEntry = {(I == 0 ? W : static_cast<int32_t>(I) - 1)...};
-  static constexpr Int kCarry = {(static_cast<int32_t>(I) + W - 1)...};
 };
+
+/// The last lane of `before` followed by lanes 0 to W - 2 of `after`: the inputs of the
+/// sections at a step, when `before` is the sample (in every lane) and `after` the previous
+/// outputs of the first vector, or `before` the previous outputs of the vector before and
+/// `after` those of this one. The lane numbers are constants, so that any compiler with the
+/// portable shuffle builds one permute from them. The vectors pass by reference: GCC warns that
+/// a 256-bit vector passed or returned by value, where AVX is not enabled, changes the ABI.
+template <class V, size_t... I>
+S_SIMD_INLINE void shiftIn(const V& before, const V& after, V* into, std::index_sequence<I...>) {
+  constexpr int32_t kWidth = sizeof...(I);
+  *into = __builtin_shufflevector(before, after, (kWidth - 1 + static_cast<int32_t>(I))...);
+}
 
 /// The sections of one channel in vectors of W lanes, lane k holding section k (lanes past the
 /// tenth have zero coefficients and stay silent), with the outputs of the previous step. Every
@@ -101,8 +109,8 @@ struct Pipeline {
 /// one's recursion runs while the other's waits; the state lives in local variables meanwhile,
 /// so that the compiler keeps it in registers.
 template <int32_t W, int32_t C, bool Masked>
-S_SIMD_INLINE void runSteps(Pipeline<W>* pipelines, float* const* values, int32_t first, int32_t last,
-                       int32_t frames) {
+S_SIMD_INLINE void runSteps(Pipeline<W>* pipelines, float* const* values, int32_t first,
+                            int32_t last, int32_t frames) {
   using Masks = LaneMasks<W>;
   using Float = typename Pipeline<W>::Float;
   using Int = typename Pipeline<W>::Int;
@@ -132,10 +140,10 @@ S_SIMD_INLINE void runSteps(Pipeline<W>* pipelines, float* const* values, int32_
       const Pipeline<W>& p = pipelines[c];
       const float sample = !Masked || t < frames ? values[c][t] : 0.0f;
       Float x[kVectors];
-      x[0] = __builtin_shuffle(out[c][0], Float{} + sample, Masks::kEntry);
+      shiftIn(Float{} + sample, out[c][0], &x[0], std::make_index_sequence<W>());
 #pragma GCC unroll 4
       for (int32_t v = 1; v < kVectors; ++v) {
-        x[v] = __builtin_shuffle(out[c][v - 1], out[c][v], Masks::kCarry);
+        shiftIn(out[c][v - 1], out[c][v], &x[v], std::make_index_sequence<W>());
       }
 #pragma GCC unroll 4
       for (int32_t v = 0; v < kVectors; ++v) {
@@ -174,7 +182,7 @@ S_SIMD_INLINE void runSteps(Pipeline<W>* pipelines, float* const* values, int32_
 /// Every step of a chunk of C channels: the fill, the steady run and the drain.
 template <int32_t W, int32_t C>
 S_SIMD_INLINE void runSections(EqualizerEx::Section (*sections)[kBands], float* const* values,
-                          int32_t frames) {
+                               int32_t frames) {
   Pipeline<W> pipelines[C];
   for (int32_t c = 0; c < C; ++c) {
     pipelines[c].load(sections[c]);
@@ -190,7 +198,7 @@ S_SIMD_INLINE void runSections(EqualizerEx::Section (*sections)[kBands], float* 
 
 template <int32_t W>
 S_SIMD_INLINE void runChannels(EqualizerEx::Section (*sections)[kBands], float* const* values,
-                          int32_t channels, int32_t frames) {
+                               int32_t channels, int32_t frames) {
   if (channels == 2) {
     runSections<W, 2>(sections, values, frames);
   } else {
@@ -206,8 +214,8 @@ __attribute__((target("avx2"))) void runChannels8(EqualizerEx::Section (*section
   runChannels<8>(sections, values, channels, frames);
 }
 
-void runChannels4(EqualizerEx::Section (*sections)[kBands], float* const* values,
-                  int32_t channels, int32_t frames) {
+void runChannels4(EqualizerEx::Section (*sections)[kBands], float* const* values, int32_t channels,
+                  int32_t frames) {
   runChannels<4>(sections, values, channels, frames);
 }
 
@@ -279,11 +287,10 @@ void EqualizerEx::filterChunk(uint8_t* samples, int32_t frames, int32_t channels
     int32_t i = 0;
     // Four at a time without branches: the sign picks the divisor lane by lane.
     for (; i + 4 <= frames; i += 4) {
-      const Float4 s = {
-          static_cast<float>(pcm::load16(samples + 2 * (channels * i + c))),
-          static_cast<float>(pcm::load16(samples + 2 * (channels * (i + 1) + c))),
-          static_cast<float>(pcm::load16(samples + 2 * (channels * (i + 2) + c))),
-          static_cast<float>(pcm::load16(samples + 2 * (channels * (i + 3) + c)))};
+      const Float4 s = {static_cast<float>(pcm::load16(samples + 2 * (channels * i + c))),
+                        static_cast<float>(pcm::load16(samples + 2 * (channels * (i + 1) + c))),
+                        static_cast<float>(pcm::load16(samples + 2 * (channels * (i + 2) + c))),
+                        static_cast<float>(pcm::load16(samples + 2 * (channels * (i + 3) + c)))};
       const Float4 x = s / (s < 0.0f ? splat(32768.0f) : splat(32767.0f));
       std::memcpy(&values[c][i], &x, sizeof x);
     }

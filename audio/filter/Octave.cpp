@@ -3,8 +3,14 @@
 #include "audio/filter/Octave.h"
 
 #include "audio/filter/Pcm.h"
+#include "audio/filter/Simd.h"
+#include "core/thread/ITask.h"
+#include "core/thread/win/Thread.h"
+
+#include <immintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -47,98 +53,335 @@ inline void butterfly(Float4& ar, Float4& ai, Float4& br, Float4& bi, Float4 wr,
   ai = ai + ti;
 }
 
-/// Two doubles, the analysis and synthesis steps of two bins at once; and their integer and
-/// float companions. Lanes compute exactly what scalar code would.
-using Double2 = double __attribute__((vector_size(16)));
-using Long2 = int64_t __attribute__((vector_size(16)));
-using Int2 = int32_t __attribute__((vector_size(8)));
-using Float2 = float __attribute__((vector_size(8)));
+// The bins' helpers below are inlined into each caller (S_SIMD_INLINE) and never called across a
+// function boundary, so the calling convention of 256-bit vectors, which GCC warns about where
+// AVX is not enabled, never comes into play. GCC gives the warning at the end of the file, so it
+// stays off to the end.
+#pragma GCC diagnostic ignored "-Wpsabi"
 
-inline Double2 splat(double v) { return Double2{v, v}; }
+/// The vector types of W bins, one specialisation per width: GCC takes a vector size that
+/// depends on a template argument for no vector at all.
+template <int32_t W>
+struct BinTypes;
 
-inline Double2 loadFloats(const float* p) {
-  Float2 v;
-  std::memcpy(&v, p, sizeof v);
-  return __builtin_convertvector(v, Double2);
-}
+template <>
+struct BinTypes<2> {
+  using Double = double __attribute__((vector_size(16)));
+  using Long = int64_t __attribute__((vector_size(16)));
+  using Int = int32_t __attribute__((vector_size(8)));
+  using Float = float __attribute__((vector_size(8)));
+};
 
-inline void storeFloats(float* p, Double2 v) {
-  const Float2 f = __builtin_convertvector(v, Float2);
-  std::memcpy(p, &f, sizeof f);
-}
+template <>
+struct BinTypes<4> {
+  using Double = double __attribute__((vector_size(32)));
+  using Long = int64_t __attribute__((vector_size(32)));
+  using Int = int32_t __attribute__((vector_size(16)));
+  using Float = float __attribute__((vector_size(16)));
+};
 
-/// Truncation toward zero, as the scalar conversion to an integer does (the values stay far
-/// inside 32 bits).
-inline Double2 truncate(Double2 v) {
-  return __builtin_convertvector(__builtin_convertvector(v, Int2), Double2);
-}
+/// W doubles, the analysis and synthesis steps of W bins at once; and their integer and float
+/// companions. Lanes compute exactly what scalar code would, so every width gives the same
+/// results: two lanes in the 128-bit code, four in the 256-bit code.
+template <int32_t W>
+struct Bins {
+  using Double = typename BinTypes<W>::Double;
+  using Long = typename BinTypes<W>::Long;
+  using Int = typename BinTypes<W>::Int;
+  using Float = typename BinTypes<W>::Float;
 
-inline Long2 signBit(Double2 v) {
-  Long2 bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  return bits < 0;
-}
+  S_SIMD_INLINE static Double splat(double v) { return Double{} + v; }
 
-inline Double2 absolute(Double2 v) { return signBit(v) ? -v : v; }
-
-/// atan2 of two pairs, accurate to about 1e-14 rad, and relatively so near 0 (so it rounds to the
-/// float result of a correct atan2), with the signed-zero and quadrant rules of the C function.
-/// The angle of (x, y) is reduced by symmetry to [0, pi/4], where atan(low / high) = c +
-/// atan((low - high tan c) / (high + low tan c)) for the nearest of the centres c = 0, pi/16,
-/// pi/8, 3pi/16, pi/4 leaves an argument within tan(pi/32) < 0.0985, summed as its alternating
-/// series to the 11th power (the first omitted term is below 0.0985^13 / 13 < 1e-14).
-inline Double2 atan2Pair(Double2 y, Double2 x) {
-  // tan(pi/32), tan(3pi/32), tan(5pi/32), tan(7pi/32): the bounds between the centres.
-  constexpr double kBound1 = 0.098491403357164253;
-  constexpr double kBound2 = 0.30334668360734239;
-  constexpr double kBound3 = 0.53451113595079158;
-  constexpr double kBound4 = 0.82067879082866033;
-  // tan(pi/16), tan(pi/8), tan(3pi/16).
-  constexpr double kTan1 = 0.19891236737965800;
-  constexpr double kTan2 = 0.41421356237309505;
-  constexpr double kTan3 = 0.66817863791929892;
-  const Double2 ax = absolute(x);
-  const Double2 ay = absolute(y);
-  const Long2 swap = ay > ax;
-  const Double2 low = swap ? ax : ay;
-  const Double2 high = swap ? ay : ax;
-  const Long2 above1 = low > kBound1 * high;
-  const Long2 above2 = low > kBound2 * high;
-  const Long2 above3 = low > kBound3 * high;
-  const Long2 above4 = low > kBound4 * high;
-  const Double2 tanCentre = above4   ? splat(1.0)
-                            : above3 ? splat(kTan3)
-                            : above2 ? splat(kTan2)
-                            : above1 ? splat(kTan1)
-                                     : splat(0.0);
-  const Double2 centre = above4   ? splat(kPi / 4)
-                         : above3 ? splat(3 * kPi / 16)
-                         : above2 ? splat(kPi / 8)
-                         : above1 ? splat(kPi / 16)
-                                  : splat(0.0);
-  const Double2 denominator = high + low * tanCentre;
-  const Long2 origin = high == 0.0;
-  const Double2 u = (low - high * tanCentre) / (origin ? splat(1.0) : denominator);
-  const Double2 u2 = u * u;
-  Double2 series = splat(-1.0 / 11);
-  for (const double c : {1.0 / 9, -1.0 / 7, 1.0 / 5, -1.0 / 3, 1.0}) {
-    series = series * u2 + c;
+  /// 0, 1, ..., W - 1.
+  S_SIMD_INLINE static Double lanes() {
+    Double v{};
+    for (int32_t i = 0; i < W; ++i) {
+      v[i] = i;
+    }
+    return v;
   }
-  Double2 angle = centre + u * series;
-  angle = swap ? kPi / 2 - angle : angle;
-  angle = origin ? splat(0.0) : angle;
-  angle = signBit(x) ? kPi - angle : angle;
-  return signBit(y) ? -angle : angle;
+
+  S_SIMD_INLINE static Double loadFloats(const float* p) {
+    Float v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_convertvector(v, Double);
+  }
+
+  S_SIMD_INLINE static void storeFloats(float* p, const Double& v) {
+    const Float f = __builtin_convertvector(v, Float);
+    std::memcpy(p, &f, sizeof f);
+  }
+
+  /// Truncation toward zero, as the scalar conversion to an integer does (the values stay far
+  /// inside 32 bits).
+  S_SIMD_INLINE static Double truncate(const Double& v) {
+    return __builtin_convertvector(__builtin_convertvector(v, Int), Double);
+  }
+
+  S_SIMD_INLINE static Long signBit(const Double& v) {
+    Long bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits < 0;
+  }
+
+  S_SIMD_INLINE static Double absolute(const Double& v) { return signBit(v) ? -v : v; }
+
+  /// atan2 of W pairs, accurate to about 1e-14 rad, and relatively so near 0 (so it rounds to the
+  /// float result of a correct atan2), with the signed-zero and quadrant rules of the C function.
+  /// The angle of (x, y) is reduced by symmetry to [0, pi/4], where atan(low / high) = c +
+  /// atan((low - high tan c) / (high + low tan c)) for the nearest of the centres c = 0, pi/16,
+  /// pi/8, 3pi/16, pi/4 leaves an argument within tan(pi/32) < 0.0985, summed as its alternating
+  /// series to the 11th power (the first omitted term is below 0.0985^13 / 13 < 1e-14).
+  S_SIMD_INLINE static Double atan2(const Double& y, const Double& x) {
+    // tan(pi/32), tan(3pi/32), tan(5pi/32), tan(7pi/32): the bounds between the centres.
+    constexpr double kBound1 = 0.098491403357164253;
+    constexpr double kBound2 = 0.30334668360734239;
+    constexpr double kBound3 = 0.53451113595079158;
+    constexpr double kBound4 = 0.82067879082866033;
+    // tan(pi/16), tan(pi/8), tan(3pi/16).
+    constexpr double kTan1 = 0.19891236737965800;
+    constexpr double kTan2 = 0.41421356237309505;
+    constexpr double kTan3 = 0.66817863791929892;
+    const Double ax = absolute(x);
+    const Double ay = absolute(y);
+    const Long swap = ay > ax;
+    const Double low = swap ? ax : ay;
+    const Double high = swap ? ay : ax;
+    const Long above1 = low > kBound1 * high;
+    const Long above2 = low > kBound2 * high;
+    const Long above3 = low > kBound3 * high;
+    const Long above4 = low > kBound4 * high;
+    const Double tanCentre = above4   ? splat(1.0)
+                             : above3 ? splat(kTan3)
+                             : above2 ? splat(kTan2)
+                             : above1 ? splat(kTan1)
+                                      : splat(0.0);
+    const Double centre = above4   ? splat(kPi / 4)
+                          : above3 ? splat(3 * kPi / 16)
+                          : above2 ? splat(kPi / 8)
+                          : above1 ? splat(kPi / 16)
+                                   : splat(0.0);
+    const Double denominator = high + low * tanCentre;
+    const Long origin = high == 0.0;
+    const Double u = (low - high * tanCentre) / (origin ? splat(1.0) : denominator);
+    const Double u2 = u * u;
+    Double series = splat(-1.0 / 11);
+    series = series * u2 + 1.0 / 9;
+    series = series * u2 - 1.0 / 7;
+    series = series * u2 + 1.0 / 5;
+    series = series * u2 - 1.0 / 3;
+    series = series * u2 + 1.0;
+    Double angle = centre + u * series;
+    angle = swap ? kPi / 2 - angle : angle;
+    angle = origin ? splat(0.0) : angle;
+    angle = signBit(x) ? kPi - angle : angle;
+    return signBit(y) ? -angle : angle;
+  }
+
+  /// The angles moved into (-pi, pi] by whole turns. Keeping the running phases there keeps their
+  /// float precision: unwrapped, a bin near 11 kHz gains about 2 pi / oversampling x 500 radians
+  /// per frame and loses its fraction within seconds, turning high frequencies into phase noise.
+  S_SIMD_INLINE static Double wrapPhases(const Double& p) {
+    const Double turns = (p - kPi) * kInvTwoPi;
+    Double whole = truncate(turns);
+    whole = whole < turns ? whole + 1.0 : whole;
+    return p - kTwoPi * whole;
+  }
+};
+
+/// The analysis of one frame's bins 0 to `half` (and the lanes past it, up to the next multiple
+/// of W, which nothing reads): the true frequency of every bin from its phase advance since the
+/// last frame, and its magnitude.
+template <int32_t W>
+S_SIMD_INLINE void analyse(const float* re, const float* im, float* lastPhase, float* magnitude,
+                           float* frequency, int32_t half, double expected, double radiansToBins,
+                           double binWidth) {
+  using B = Bins<W>;
+  using Double = typename B::Double;
+  using Int = typename B::Int;
+  Double bin = B::lanes();
+  for (int32_t k = 0; k <= half; k += W, bin += static_cast<double>(W)) {
+    for (int32_t j = k; j < k + W; ++j) {
+      magnitude[j] = 2.0f * std::sqrt(re[j] * re[j] + im[j] * im[j]);
+    }
+    const Double phase = B::atan2(B::loadFloats(im + k), B::loadFloats(re + k));
+    // The phase is a float like the rest of the frame's state.
+    const Double phaseFloat =
+        __builtin_convertvector(__builtin_convertvector(phase, typename B::Float), Double);
+    Double d = phaseFloat - B::loadFloats(lastPhase + k);
+    B::storeFloats(lastPhase + k, phaseFloat);
+    d -= bin * expected;
+    // Bring d into (-pi, pi] with an even number of half turns, rounded away from zero.
+    const Int q = __builtin_convertvector(d * kInvPi, Int);
+    const Int even = q >= 0 ? q + (q & 1) : q - (q & 1);
+    d -= kPi * __builtin_convertvector(even, Double);
+    B::storeFloats(frequency + k, (bin + d * radiansToBins) * binWidth);
+  }
 }
 
-/// The angles moved into (-pi, pi] by whole turns. Keeping the running phases there keeps their
-/// float precision: unwrapped, a bin near 11 kHz gains about 2 pi / oversampling x 500 radians
-/// per frame and loses its fraction within seconds, turning high frequencies into phase noise.
-inline Double2 wrapPhases(Double2 p) {
-  const Double2 turns = (p - kPi) * kInvTwoPi;
-  Double2 whole = truncate(turns);
-  whole = whole < turns ? whole + 1.0 : whole;
-  return p - kTwoPi * whole;
+/// The running phase of every bin 0 to `half` (and the lanes past it) advanced by its
+/// frequency, and its entry in the cosine-sine table.
+template <int32_t W>
+S_SIMD_INLINE void advancePhases(const float* frequency, float* phaseSum, int32_t* index,
+                                 const float* table, int32_t half, double perBinWidth,
+                                 double binsToRadians, double expected) {
+  using B = Bins<W>;
+  using Double = typename B::Double;
+  using Int = typename B::Int;
+  Double bin = B::lanes();
+  for (int32_t k = 0; k <= half; k += W, bin += static_cast<double>(W)) {
+    const Double d =
+        (B::loadFloats(frequency + k) * perBinWidth - bin) * binsToRadians + bin * expected;
+    B::storeFloats(phaseSum + k, B::wrapPhases(B::loadFloats(phaseSum + k) + d));
+    // The table index of each stored phase; in (-pi, pi] it needs no reduction but the sign.
+    Int at = __builtin_convertvector(B::loadFloats(phaseSum + k) * kTableScale + 0.5, Int);
+    at = at < 0 ? at + kTableSize : at;
+    std::memcpy(index + k, &at, sizeof at);
+    // The entries are scattered over a table larger than the second-level cache: asked for now,
+    // their misses overlap this loop's arithmetic instead of stalling the look-ups that follow.
+    for (int32_t j = 0; j < W; ++j) {
+      __builtin_prefetch(table + 2 * at[j]);
+    }
+  }
+}
+
+__attribute__((target("avx2"))) void analyse4(const float* re, const float* im, float* lastPhase,
+                                              float* magnitude, float* frequency, int32_t half,
+                                              double expected, double radiansToBins,
+                                              double binWidth) {
+  analyse<4>(re, im, lastPhase, magnitude, frequency, half, expected, radiansToBins, binWidth);
+}
+
+void analyse2(const float* re, const float* im, float* lastPhase, float* magnitude,
+              float* frequency, int32_t half, double expected, double radiansToBins,
+              double binWidth) {
+  analyse<2>(re, im, lastPhase, magnitude, frequency, half, expected, radiansToBins, binWidth);
+}
+
+__attribute__((target("avx2"))) void advancePhases4(const float* frequency, float* phaseSum,
+                                                    int32_t* index, const float* table,
+                                                    int32_t half, double perBinWidth,
+                                                    double binsToRadians, double expected) {
+  advancePhases<4>(frequency, phaseSum, index, table, half, perBinWidth, binsToRadians, expected);
+}
+
+void advancePhases2(const float* frequency, float* phaseSum, int32_t* index, const float* table,
+                    int32_t half, double perBinWidth, double binsToRadians, double expected) {
+  advancePhases<2>(frequency, phaseSum, index, table, half, perBinWidth, binsToRadians, expected);
+}
+
+/// Vectors of W floats for the later stages of the transform, each lane doing exactly the
+/// scalar operations. They pass by reference: GCC warns that a 256-bit vector passed or returned
+/// by value, where AVX is not enabled, changes the ABI.
+template <int32_t W>
+struct Lanes {
+  typedef float Float __attribute__((vector_size(4 * W)));
+
+  S_SIMD_INLINE static void load(const float* p, Float* v) { std::memcpy(v, p, sizeof *v); }
+  S_SIMD_INLINE static void store(float* p, const Float& v) { std::memcpy(p, &v, sizeof v); }
+
+  /// One butterfly on W pairs of values, as `butterfly` does on four.
+  S_SIMD_INLINE static void butterfly(Float& ar, Float& ai, Float& br, Float& bi, const float* ur,
+                                      const float* ui) {
+    Float wr, wi;
+    load(ur, &wr);
+    load(ui, &wi);
+    const Float tr = br * wr - bi * wi;
+    const Float ti = br * wi + bi * wr;
+    br = ar - tr;
+    bi = ai - ti;
+    ar = ar + tr;
+    ai = ai + ti;
+  }
+
+  /// The two stages of half-spans h and 2h in one pass: it loads four values a whole double span
+  /// apart, runs the two butterflies of the first stage and the two of the second on them, and
+  /// stores them once. Needs W <= h.
+  S_SIMD_INLINE static void stagePair(float* re, float* im, const float* twiddleRe,
+                                      const float* twiddleIm, int32_t n, int32_t h) {
+    const float* ur1 = twiddleRe + h - 1;
+    const float* ui1 = twiddleIm + h - 1;
+    const float* ur2 = twiddleRe + 2 * h - 1;
+    const float* ui2 = twiddleIm + 2 * h - 1;
+    for (int32_t block = 0; block < n; block += 4 * h) {
+      float* r = re + block;
+      float* i = im + block;
+      for (int32_t j = 0; j < h; j += W) {
+        Float ar, ai, br, bi, cr, ci, dr, di;
+        load(r + j, &ar);
+        load(i + j, &ai);
+        load(r + j + h, &br);
+        load(i + j + h, &bi);
+        load(r + j + 2 * h, &cr);
+        load(i + j + 2 * h, &ci);
+        load(r + j + 3 * h, &dr);
+        load(i + j + 3 * h, &di);
+        butterfly(ar, ai, br, bi, ur1 + j, ui1 + j);
+        butterfly(cr, ci, dr, di, ur1 + j, ui1 + j);
+        butterfly(ar, ai, cr, ci, ur2 + j, ui2 + j);
+        butterfly(br, bi, dr, di, ur2 + j + h, ui2 + j + h);
+        store(r + j, ar);
+        store(i + j, ai);
+        store(r + j + h, br);
+        store(i + j + h, bi);
+        store(r + j + 2 * h, cr);
+        store(i + j + 2 * h, ci);
+        store(r + j + 3 * h, dr);
+        store(i + j + 3 * h, di);
+      }
+    }
+  }
+
+  /// One stage of half-span h on its own. Needs W <= h.
+  S_SIMD_INLINE static void stage(float* re, float* im, const float* twiddleRe,
+                                  const float* twiddleIm, int32_t n, int32_t h) {
+    const float* ur = twiddleRe + h - 1;
+    const float* ui = twiddleIm + h - 1;
+    for (int32_t block = 0; block < n; block += 2 * h) {
+      float* r = re + block;
+      float* i = im + block;
+      for (int32_t j = 0; j < h; j += W) {
+        Float ar, ai, br, bi;
+        load(r + j, &ar);
+        load(i + j, &ai);
+        load(r + j + h, &br);
+        load(i + j + h, &bi);
+        butterfly(ar, ai, br, bi, ur + j, ui + j);
+        store(r + j, ar);
+        store(i + j, ai);
+        store(r + j + h, br);
+        store(i + j + h, bi);
+      }
+    }
+  }
+};
+
+/// The stages from half-span 4 on, two at a time where two are left, then one. The 256-bit code
+/// runs the pass of half-spans 4 and 8 four values wide, as it must, and the rest eight wide;
+/// every butterfly computes what it computes in the 128-bit code.
+template <int32_t W>
+S_SIMD_INLINE void laterStages(float* re, float* im, const float* twiddleRe, const float* twiddleIm,
+                               int32_t n) {
+  int32_t h = 4;
+  if constexpr (W > 4) {
+    Lanes<4>::stagePair(re, im, twiddleRe, twiddleIm, n, h);
+    h <<= 2;
+  }
+  for (; 2 * h < n; h <<= 2) {
+    Lanes<W>::stagePair(re, im, twiddleRe, twiddleIm, n, h);
+  }
+  for (; h < n; h <<= 1) {
+    Lanes<W>::stage(re, im, twiddleRe, twiddleIm, n, h);
+  }
+}
+
+__attribute__((target("avx2"))) void laterStages8(float* re, float* im, const float* twiddleRe,
+                                                  const float* twiddleIm, int32_t n) {
+  laterStages<8>(re, im, twiddleRe, twiddleIm, n);
+}
+
+void laterStages4(float* re, float* im, const float* twiddleRe, const float* twiddleIm, int32_t n) {
+  laterStages<4>(re, im, twiddleRe, twiddleIm, n);
 }
 
 }  // namespace
@@ -157,15 +400,124 @@ struct Octave::Channel {
   float analysisMagnitude[kGroup];
   float synthesisFrequency[kGroup];
   float synthesisMagnitude[kGroup];
+  /// The cosine-sine table entry of every bin's running phase, bins 0 to kN / 2 (and the rest
+  /// of the last vector group past it).
+  int32_t phaseIndex[kN / 2 + 4];
+};
+
+/// The right channel of the stereo blocks, on the worker. Its run is one loop for the whole
+/// stream: it waits for a block, shifts the block's right channel and says so, until it is told
+/// to quit. Starting a run per block would cost two wake-ups of a parked thread per block, as
+/// long as the work itself at low oversampling; here each side first spins a little (the other
+/// side is nearly always that close), and only then sleeps on the counter.
+///
+/// The counters order the memory: the block's parameters are written before `m_posted` is
+/// released, and the worker's samples and state before `m_done` is; each side reads the
+/// other's after acquiring the counter.
+class Octave::RightChannel final : public thread::ITask {
+ public:
+  explicit RightChannel(Octave& owner) : m_owner(owner) {}
+
+  /// Hands a block to the worker; the caller runs the left channel meanwhile, then `waitDone`.
+  void post(uint8_t* first, int32_t count, int32_t width, int32_t stride, float factor,
+            int32_t sampleRate) {
+    m_first = first;
+    m_count = count;
+    m_width = width;
+    m_stride = stride;
+    m_factor = factor;
+    m_sampleRate = sampleRate;
+    m_posted.store(++m_sequence, std::memory_order_release);
+    m_posted.notify_one();
+  }
+
+  /// Until the worker has finished the block posted last.
+  void waitDone() {
+    uint32_t done = m_done.load(std::memory_order_acquire);
+    while (done != m_sequence) {
+      done = awaitChange(m_done, done);
+    }
+  }
+
+  /// Ends the loop; the worker's run returns soon after (the owner waits for it to be idle).
+  void quit() {
+    m_quit.store(true, std::memory_order_relaxed);
+    m_posted.store(++m_sequence, std::memory_order_release);
+    m_posted.notify_one();
+  }
+
+  void run() override {
+    uint32_t seen = m_done.load(std::memory_order_relaxed);
+    for (;;) {
+      seen = awaitChange(m_posted, seen);
+      if (m_quit.load(std::memory_order_relaxed)) {
+        return;
+      }
+      m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
+                           m_sampleRate, m_owner.m_rightWorkBuffer.get());
+      m_done.store(seen, std::memory_order_release);
+      m_done.notify_one();
+    }
+  }
+
+ private:
+  /// The counter's value once it differs from `old`: spun for about the time of a block's
+  /// conversion to and from floats (a few microseconds to some tens), then slept for.
+  static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old) {
+    for (int32_t spin = 0; spin < 2000; ++spin) {
+      const uint32_t now = counter.load(std::memory_order_acquire);
+      if (now != old) {
+        return now;
+      }
+      _mm_pause();
+    }
+    for (;;) {
+      counter.wait(old, std::memory_order_acquire);
+      const uint32_t now = counter.load(std::memory_order_acquire);
+      if (now != old) {
+        return now;
+      }
+    }
+  }
+
+  Octave& m_owner;
+  uint8_t* m_first = nullptr;
+  int32_t m_count = 0;
+  int32_t m_width = 0;
+  int32_t m_stride = 0;
+  float m_factor = 1.0f;
+  int32_t m_sampleRate = 0;
+  /// Blocks posted (and the quit request); written by the owner's thread only.
+  uint32_t m_sequence = 0;
+  std::atomic<uint32_t> m_posted{0};
+  std::atomic<uint32_t> m_done{0};
+  std::atomic<bool> m_quit{false};
 };
 
 Octave::Octave() = default;
-Octave::~Octave() = default;
+
+Octave::~Octave() { stopWorker(); }
+
+void Octave::stopWorker() {
+  if (m_worker == nullptr) {
+    return;
+  }
+  if (m_workerRunning) {
+    m_rightTask->quit();
+    m_worker->waitUntilIdle();
+    m_workerRunning = false;
+  }
+  m_worker->release();
+  m_worker = nullptr;
+}
 
 void Octave::reset() {
   m_enabled = true;
   m_pitch = 0.0f;
+  stopWorker();
+  m_rightTask.reset();
   m_workBuffer.reset();
+  m_rightWorkBuffer.reset();
   m_window.reset();
   m_cosineSineTable.reset();
   m_leftReady = 0;
@@ -290,11 +642,35 @@ bool Octave::prepare() {
   }
   if (!m_workBuffer) {
     m_workBuffer.reset(new (std::nothrow) float[kGroup]);
-    if (!m_workBuffer) {
-      return false;
-    }
+  }
+  if (!m_rightWorkBuffer) {
+    m_rightWorkBuffer.reset(new (std::nothrow) float[kGroup]);
+  }
+  if (!m_workBuffer || !m_rightWorkBuffer) {
+    return false;
   }
   return true;
+}
+
+Octave::RightChannel* Octave::rightChannel() {
+  if (m_workerRunning) {
+    return m_rightTask.get();
+  }
+  if (!m_rightTask) {
+    m_rightTask.reset(new (std::nothrow) RightChannel(*this));
+    if (!m_rightTask) {
+      return nullptr;
+    }
+  }
+  if (m_worker == nullptr) {
+    m_worker = thread::win::Thread::take();
+    if (m_worker == nullptr) {
+      return nullptr;
+    }
+  }
+  // A failed start (no thread could be made) is tried again on the next stereo block.
+  m_workerRunning = m_worker->start(m_rightTask.get());
+  return m_workerRunning ? m_rightTask.get() : nullptr;
 }
 
 void Octave::shiftPitch(uint8_t* samples, int32_t byteCount, bool stereo, int32_t sampleRate,
@@ -304,31 +680,44 @@ void Octave::shiftPitch(uint8_t* samples, int32_t byteCount, bool stereo, int32_
   const int32_t channels = stereo ? 2 : 1;
   const int32_t stride = width * channels;
   const int32_t perChannel = byteCount / stride;
-  float* work = m_workBuffer.get();
+  if (stereo) {
+    if (RightChannel* right = rightChannel()) {
+      right->post(samples + width, perChannel, width, stride, factor, sampleRate);
+      shiftChannel(*m_leftState, samples, perChannel, width, stride, factor, sampleRate,
+                   m_workBuffer.get());
+      right->waitDone();
+      return;
+    }
+  }
   for (int32_t c = 0; c < channels; ++c) {
-    Channel& state = c == 0 ? *m_leftState : *m_rightState;
-    for (int32_t start = 0; start < perChannel; start += kGroup) {
-      const int32_t count = std::min(kGroup, perChannel - start);
-      uint8_t* first = samples + static_cast<size_t>(start) * stride + c * width;
-      if (width == 2) {
-        for (int32_t i = 0; i < count; ++i) {
-          work[i] = static_cast<float>(pcm::load16(first + i * stride)) / 32768.0f;
-        }
-      } else {
-        for (int32_t i = 0; i < count; ++i) {
-          work[i] = static_cast<float>(pcm::from8(first[i * stride])) / 128.0f;
-        }
+    shiftChannel(c == 0 ? *m_leftState : *m_rightState, samples + c * width, perChannel, width,
+                 stride, factor, sampleRate, c == 0 ? m_workBuffer.get() : m_rightWorkBuffer.get());
+  }
+}
+
+void Octave::shiftChannel(Channel& state, uint8_t* samples, int32_t perChannel, int32_t width,
+                          int32_t stride, float factor, int32_t sampleRate, float* work) {
+  for (int32_t start = 0; start < perChannel; start += kGroup) {
+    const int32_t count = std::min(kGroup, perChannel - start);
+    uint8_t* first = samples + static_cast<size_t>(start) * stride;
+    if (width == 2) {
+      for (int32_t i = 0; i < count; ++i) {
+        work[i] = static_cast<float>(pcm::load16(first + i * stride)) / 32768.0f;
       }
-      vocode(state, factor, count, sampleRate, work);
-      if (width == 2) {
-        for (int32_t i = 0; i < count; ++i) {
-          pcm::store16(first + i * stride, pcm::clampTo16(work[i] * 32768.0f));
-        }
-      } else {
-        for (int32_t i = 0; i < count; ++i) {
-          const float v = std::clamp(work[i] * 128.0f, -128.0f, 127.0f);
-          first[i * stride] = pcm::to8(static_cast<int32_t>(v));
-        }
+    } else {
+      for (int32_t i = 0; i < count; ++i) {
+        work[i] = static_cast<float>(pcm::from8(first[i * stride])) / 128.0f;
+      }
+    }
+    vocode(state, factor, count, sampleRate, work);
+    if (width == 2) {
+      for (int32_t i = 0; i < count; ++i) {
+        pcm::store16(first + i * stride, pcm::clampTo16(work[i] * 32768.0f));
+      }
+    } else {
+      for (int32_t i = 0; i < count; ++i) {
+        const float v = std::clamp(work[i] * 128.0f, -128.0f, 127.0f);
+        first[i * stride] = pcm::to8(static_cast<int32_t>(v));
       }
     }
   }
@@ -384,27 +773,11 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   }
   transform(re, im, -1);
 
-  // Analysis: the true frequency of every bin from its phase advance since the last frame. Bins
-  // go in pairs; the pair past the Nyquist bin also computes bin half + 1, which nothing reads.
-  const Double2 pairStep = splat(2.0);
-  Double2 bin = {0.0, 1.0};
-  for (int32_t k = 0; k <= half; k += 2, bin += pairStep) {
-    channel.analysisMagnitude[k] = 2.0f * std::sqrt(re[k] * re[k] + im[k] * im[k]);
-    channel.analysisMagnitude[k + 1] =
-        2.0f * std::sqrt(re[k + 1] * re[k + 1] + im[k + 1] * im[k + 1]);
-    const Double2 phase = atan2Pair(loadFloats(im + k), loadFloats(re + k));
-    // The phase is a float like the rest of the frame's state.
-    const Double2 phaseFloat =
-        __builtin_convertvector(__builtin_convertvector(phase, Float2), Double2);
-    Double2 d = phaseFloat - loadFloats(channel.lastPhase + k);
-    storeFloats(channel.lastPhase + k, phaseFloat);
-    d -= bin * expected;
-    // Bring d into (-pi, pi] with an even number of half turns, rounded away from zero.
-    const Int2 q = __builtin_convertvector(d * kInvPi, Int2);
-    const Int2 even = q >= 0 ? q + (q & 1) : q - (q & 1);
-    d -= kPi * __builtin_convertvector(even, Double2);
-    storeFloats(channel.analysisFrequency + k, (bin + d * radiansToBins) * binWidth);
-  }
+  // Analysis: the true frequency and magnitude of every bin. Bins go in groups of the vector
+  // width; the group past the Nyquist bin also computes bins past it, which nothing reads.
+  const bool wide = simd::useAvx2();
+  (wide ? analyse4 : analyse2)(re, im, channel.lastPhase, channel.analysisMagnitude,
+                               channel.analysisFrequency, half, expected, radiansToBins, binWidth);
 
   // The shift: bin k moves to bin k x factor; bins past the Nyquist bin are dropped.
   std::memset(channel.synthesisMagnitude, 0, sizeof(float) * n);
@@ -421,19 +794,10 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
 
   // Synthesis: advance every bin's running phase by its frequency; the bins above the Nyquist bin
   // stay 0, so the real part of the inverse carries the signal.
-  int32_t* index = reinterpret_cast<int32_t*>(channel.analysisMagnitude);  // free from here on
-  bin = Double2{0.0, 1.0};
-  for (int32_t k = 0; k <= half; k += 2, bin += pairStep) {
-    const Double2 d =
-        (loadFloats(channel.synthesisFrequency + k) * perBinWidth - bin) * binsToRadians +
-        bin * expected;
-    storeFloats(channel.phaseSum + k, wrapPhases(loadFloats(channel.phaseSum + k) + d));
-    // The table index of each stored phase; in (-pi, pi] it needs no reduction but the sign.
-    Int2 at = __builtin_convertvector(loadFloats(channel.phaseSum + k) * kTableScale + 0.5, Int2);
-    at = at < 0 ? at + kTableSize : at;
-    std::memcpy(index + k, &at, sizeof at);
-  }
+  int32_t* index = channel.phaseIndex;
   const float* table = m_cosineSineTable.get();
+  (wide ? advancePhases4 : advancePhases2)(channel.synthesisFrequency, channel.phaseSum, index,
+                                           table, half, perBinWidth, binsToRadians, expected);
   for (int32_t k = 0; k <= half; ++k) {
     const float magnitude = channel.synthesisMagnitude[k];
     re[reverse[k]] = magnitude * table[2 * index[k]];
@@ -505,54 +869,10 @@ void Octave::transform(float* re, float* im, int32_t sign) const {
       }
     }
   }
-  // The later stages, two at a time where two are left: a pass loads four values a whole
-  // double span apart, runs the two butterflies of the first stage and the two of the second on
-  // them, and stores them once.
-  int32_t h = 4;
-  for (; 2 * h < n; h <<= 2) {
-    const float* ur1 = twiddleRe + h - 1;
-    const float* ui1 = twiddleIm + h - 1;
-    const float* ur2 = twiddleRe + 2 * h - 1;
-    const float* ui2 = twiddleIm + 2 * h - 1;
-    for (int32_t block = 0; block < n; block += 4 * h) {
-      float* r = re + block;
-      float* i = im + block;
-      for (int32_t j = 0; j < h; j += 4) {
-        Float4 ar = load4(r + j), ai = load4(i + j);
-        Float4 br = load4(r + j + h), bi = load4(i + j + h);
-        Float4 cr = load4(r + j + 2 * h), ci = load4(i + j + 2 * h);
-        Float4 dr = load4(r + j + 3 * h), di = load4(i + j + 3 * h);
-        butterfly(ar, ai, br, bi, load4(ur1 + j), load4(ui1 + j));
-        butterfly(cr, ci, dr, di, load4(ur1 + j), load4(ui1 + j));
-        butterfly(ar, ai, cr, ci, load4(ur2 + j), load4(ui2 + j));
-        butterfly(br, bi, dr, di, load4(ur2 + j + h), load4(ui2 + j + h));
-        store4(r + j, ar);
-        store4(i + j, ai);
-        store4(r + j + h, br);
-        store4(i + j + h, bi);
-        store4(r + j + 2 * h, cr);
-        store4(i + j + 2 * h, ci);
-        store4(r + j + 3 * h, dr);
-        store4(i + j + 3 * h, di);
-      }
-    }
-  }
-  for (; h < n; h <<= 1) {
-    const float* ur = twiddleRe + h - 1;
-    const float* ui = twiddleIm + h - 1;
-    for (int32_t block = 0; block < n; block += 2 * h) {
-      float* r = re + block;
-      float* i = im + block;
-      for (int32_t j = 0; j < h; j += 4) {
-        Float4 ar = load4(r + j), ai = load4(i + j);
-        Float4 br = load4(r + j + h), bi = load4(i + j + h);
-        butterfly(ar, ai, br, bi, load4(ur + j), load4(ui + j));
-        store4(r + j, ar);
-        store4(i + j, ai);
-        store4(r + j + h, br);
-        store4(i + j + h, bi);
-      }
-    }
+  if (simd::useAvx2()) {
+    laterStages8(re, im, twiddleRe, twiddleIm, n);
+  } else {
+    laterStages4(re, im, twiddleRe, twiddleIm, n);
   }
 }
 

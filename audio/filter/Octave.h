@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <memory>
 
+namespace s::thread::win {
+class Thread;
+}  // namespace s::thread::win
+
 namespace s::sound::filter {
 
 /// Shifts the pitch of PCM without changing its length: the filter of the pitch and voice
@@ -22,8 +26,17 @@ namespace s::sound::filter {
 ///
 /// Handles 16-bit and 8-bit PCM, mono or stereo; other widths and rates of 0 or less pass
 /// unchanged. Tables and work areas (about 2 MB) are built on the first block after a reset; when
-/// they cannot be allocated the block passes unchanged. Pooled; one stream per filter, on one
-/// thread at a time.
+/// they cannot be allocated the block passes unchanged. The `sineTable` and `cosineTable` of the
+/// resynthesis are one table on purpose, their entries interleaved (`m_cosineSineTable`): the
+/// phases jump all over a turn, and a cosine with its sine in one cache line halves the misses.
+/// Pooled; one stream per filter, on one thread at a time.
+///
+/// Threads: a stereo block runs its right channel on a worker thread while the calling thread
+/// runs the left, and `process` returns once both are done. The channels share nothing but the
+/// read-only tables, so the samples are those of the channels run one after the other. The
+/// worker comes from the worker pool on the first stereo block and waits for the next block
+/// (spinning briefly, then asleep) until reset or destruction, which end its wait and give it
+/// back; without one (no thread could be made) both channels run on the calling thread.
 class Octave final : public FilterBase {
   S_POOLED_CLASS(Octave, u"s_sound_filter_Octave")
 
@@ -49,11 +62,21 @@ class Octave final : public FilterBase {
 
  private:
   struct Channel;
+  class RightChannel;
 
   /// Builds what is missing of the tables and work areas; false when memory ran out.
   bool prepare();
   void shiftPitch(uint8_t* samples, int32_t byteCount, bool stereo, int32_t sampleRate,
                   int32_t bitsPerSample);
+  /// One channel of a block: `count` samples of `width` bytes from `first`, `stride` bytes
+  /// apart, through `channel`'s state, converted group by group in `work`.
+  void shiftChannel(Channel& channel, uint8_t* first, int32_t count, int32_t width, int32_t stride,
+                    float factor, int32_t sampleRate, float* work);
+  /// The right channel's loop, running on the worker (taken and started on first use); null
+  /// when no worker can be had.
+  RightChannel* rightChannel();
+  /// Ends the right channel's loop and gives the worker back.
+  void stopWorker();
   void vocode(Channel& channel, float factor, int32_t count, int32_t sampleRate, float* buffer);
   void processFrame(Channel& channel, float factor, int32_t sampleRate);
   /// The complex transform of `kFrameSize` values held as real parts then imaginary parts, whose
@@ -66,7 +89,14 @@ class Octave final : public FilterBase {
   static int32_t tableIndex(double angle);
 
   float m_pitch = 0.0f;
+  /// The conversion groups of the left (or mono) channel and of the right one.
   std::unique_ptr<float[]> m_workBuffer;
+  std::unique_ptr<float[]> m_rightWorkBuffer;
+  /// Pooled, held from the first stereo block to the reset (released there), running
+  /// `m_rightTask` meanwhile.
+  thread::win::Thread* m_worker = nullptr;
+  bool m_workerRunning = false;
+  std::unique_ptr<RightChannel> m_rightTask;
   std::unique_ptr<double[]> m_window;
   /// The cosine and sine tables of 131072 entries over a turn, interleaved: a look-up touches one
   /// cache line instead of two, which matters because the phases jump all over the tables.

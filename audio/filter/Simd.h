@@ -3,7 +3,7 @@
 
 namespace s::sound::filter::simd {
 
-/// Whether the equalisers run their 256-bit vector code: true where the processor has the AVX2
+/// Whether the filters run their 256-bit vector code: true where the processor has the AVX2
 /// instructions, unless a test turned it off. Both kinds of code do the same operations lane by
 /// lane and give the same results; the wider one is faster. Any thread may call it.
 bool useAvx2();

@@ -2,10 +2,62 @@
 #include "audio/filter/Volume.h"
 
 #include "audio/filter/Pcm.h"
+#include "audio/filter/Simd.h"
 
-#include <cstring>
+#include <immintrin.h>
 
 namespace s::sound::filter {
+
+namespace {
+
+// The vector loops work on whole groups and return how many samples they did; the scalar loop
+// does the rest. Every lane does the scalar operations in the scalar order: the conversions to
+// float are exact, the product is one single-precision multiply, the minimum and maximum pick
+// the bound exactly where the scalar comparisons do (a NaN product, from a NaN gain, becomes
+// 32767 in both), and the conversion back truncates toward zero. The final pack saturates, but
+// the values are already inside 16 bits, so it only narrows them.
+
+__attribute__((target("avx2"))) S_SIMD_INLINE __m256i scale8(__m128i group, __m256 gains) {
+  const __m256 v = _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_cvtepi16_epi32(group)), gains);
+  return _mm256_cvttps_epi32(
+      _mm256_max_ps(_mm256_min_ps(v, _mm256_set1_ps(32767.0f)), _mm256_set1_ps(-32768.0f)));
+}
+
+__attribute__((target("avx2"))) int32_t scaleAvx2(uint8_t* p, int32_t count, float gain) {
+  const __m256 gains = _mm256_set1_ps(gain);
+  int32_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    __m256i* at = reinterpret_cast<__m256i*>(p + 2 * i);
+    const __m256i group = _mm256_loadu_si256(at);
+    const __m256i first = scale8(_mm256_castsi256_si128(group), gains);
+    const __m256i second = scale8(_mm256_extracti128_si256(group, 1), gains);
+    // The pack interleaves the two halves by 128-bit lanes; the permute puts them back in order.
+    const __m256i packed = _mm256_packs_epi32(first, second);
+    _mm256_storeu_si256(at, _mm256_permute4x64_epi64(packed, 0xD8));
+  }
+  return i;
+}
+
+inline __m128i scale4(__m128i widened, __m128 gains) {
+  const __m128 v = _mm_mul_ps(_mm_cvtepi32_ps(widened), gains);
+  return _mm_cvttps_epi32(_mm_max_ps(_mm_min_ps(v, _mm_set1_ps(32767.0f)), _mm_set1_ps(-32768.0f)));
+}
+
+int32_t scaleSse2(uint8_t* p, int32_t count, float gain) {
+  const __m128 gains = _mm_set1_ps(gain);
+  int32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    __m128i* at = reinterpret_cast<__m128i*>(p + 2 * i);
+    const __m128i group = _mm_loadu_si128(at);
+    // Each sample into the top half of a 32-bit lane, then shifted down with its sign.
+    const __m128i first = scale4(_mm_srai_epi32(_mm_unpacklo_epi16(group, group), 16), gains);
+    const __m128i second = scale4(_mm_srai_epi32(_mm_unpackhi_epi16(group, group), 16), gains);
+    _mm_storeu_si128(at, _mm_packs_epi32(first, second));
+  }
+  return i;
+}
+
+}  // namespace
 
 void Volume::reset() {
   m_enabled = true;
@@ -19,30 +71,7 @@ void Volume::process(void* samples, int32_t byteCount, bool, int32_t, int32_t bi
   const float gain = (m_percent + 100.0f) / 100.0f;
   uint8_t* p = static_cast<uint8_t*>(samples);
   const int32_t count = byteCount / 2;
-  // Groups of eight samples in vector registers, then the rest one by one; every lane does the
-  // scalar operations, so both give the same results.
-  using Short8 = int16_t __attribute__((vector_size(16)));
-  using Short4 = int16_t __attribute__((vector_size(8)));
-  using Float4 = float __attribute__((vector_size(16)));
-  using Int4 = int32_t __attribute__((vector_size(16)));
-  const Float4 gains = Float4{} + gain;
-  const Float4 high = Float4{} + 32767.0f;
-  const Float4 low = Float4{} - 32768.0f;
-  auto scale = [&](Short4 group) {
-    Float4 v = __builtin_convertvector(group, Float4) * gains;
-    v = v < high ? v : high;
-    v = v > low ? v : low;
-    return __builtin_convertvector(__builtin_convertvector(v, Int4), Short4);
-  };
-  int32_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    Short8 group;
-    std::memcpy(&group, p + 2 * i, sizeof group);
-    const Short4 first = scale(__builtin_shufflevector(group, group, 0, 1, 2, 3));
-    const Short4 second = scale(__builtin_shufflevector(group, group, 4, 5, 6, 7));
-    group = __builtin_shufflevector(first, second, 0, 1, 2, 3, 4, 5, 6, 7);
-    std::memcpy(p + 2 * i, &group, sizeof group);
-  }
+  int32_t i = simd::useAvx2() ? scaleAvx2(p, count, gain) : scaleSse2(p, count, gain);
   for (; i < count; ++i) {
     pcm::store16(p + 2 * i, pcm::clampTo16(static_cast<float>(pcm::load16(p + 2 * i)) * gain));
   }

@@ -164,6 +164,13 @@ void FrameHeader::readXing(io::IInputStream* stream) {
   }
 }
 
+bool FrameHeader::decodeBytes(const uint8_t bytes[4]) { return decode(bigEndian32(bytes)); }
+
+bool FrameHeader::isFreeFormat() const {
+  return m_layer >= 1 && m_layer <= 3 && m_bitrateIndex == 0 && m_sampleRateIndex >= 0 &&
+         m_sampleRateIndex <= 2;
+}
+
 bool FrameHeader::isValid() const {
   return m_layer >= 1 && m_layer <= 3 && m_bitrateIndex >= 1 && m_bitrateIndex <= 14 &&
          m_sampleRateIndex >= 0 && m_sampleRateIndex <= 2 && m_frameLength != 0;
@@ -230,9 +237,12 @@ bool FrameHeader::findFirstFrame(io::IInputStream* stream, FrameHeader* record) 
       if (found->isValid()) {
         // Accepted when the stream ends where the frame does or after it, or when the next frame
         // belongs to the same stream.
-        const uint64_t following = static_cast<uint64_t>(at) + static_cast<uint32_t>(found->m_frameLength);
+        const uint64_t following =
+            static_cast<uint64_t>(at) + static_cast<uint32_t>(found->m_frameLength);
         if (following >= count) {
-          accepted = end;
+          accepted = end && following == count;
+        } else if (end && count - following < 4) {
+          accepted = bytes[following] == 0xFF;
         } else {
           accepted = following + 4 <= count && bytes[following] == 0xFF &&
                      next.decode(bigEndian32(bytes + following)) && next.isValid() &&

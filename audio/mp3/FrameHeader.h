@@ -40,10 +40,21 @@ class FrameHeader final : public base::IObject, public virtual thread::IPoolable
   /// searched for Xing data; reading it may fail without making the parse fail. The stream is left
   /// where reading stopped.
   bool parse(io::IInputStream* stream);
+  /// Fills the header from four header bytes as they stand in a file (the position stays, the
+  /// Xing fields are cleared); false without the frame sync or with the reserved version.
+  bool decodeBytes(const uint8_t bytes[4]);
   /// Layer 1 to 3, a bitrate index of 1 to 14, a known sample rate and a frame length.
   bool isValid() const;
+  /// Layer 1 to 3 and a known sample rate, but bitrate index 0: a free-format frame, whose
+  /// length no header tells.
+  bool isFreeFormat() const;
+  /// The same MPEG version, layer, mono-ness and sample rate as `other`: frames of one stream.
+  bool sameStreamAs(const FrameHeader& other) const;
   /// Scans the stream from its position for the first frame: a valid header followed by a header
-  /// of the same MPEG version, layer, mono-ness and sample rate, or by the end of the stream.
+  /// of the same MPEG version, layer, mono-ness and sample rate, or ending where the stream ends
+  /// (exactly, or with fewer than four bytes after it that begin the next sync: a header cut
+  /// short). A frame that would run past the end is not taken: in the last stretch of a file any
+  /// 0xFF byte inside a frame's data would pass that test.
   /// `record` (null: one taken from its pool for the call) receives the frame, parsed with its
   /// Xing data. The stream is read in large blocks; its position afterwards is not meaningful.
   static bool findFirstFrame(io::IInputStream* stream, FrameHeader* record);
@@ -103,7 +114,6 @@ class FrameHeader final : public base::IObject, public virtual thread::IPoolable
   bool decode(uint32_t header);
   /// Reads the Xing data of a Layer III frame whose header starts at the header's position.
   void readXing(io::IInputStream* stream);
-  bool sameStreamAs(const FrameHeader& other) const;
 
   int64_t m_position;
   bool m_lsf;

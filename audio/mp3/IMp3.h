@@ -11,6 +11,8 @@ namespace s::sound::mp3 {
 /// the bitrate and the frames. Measurements answer -1 when the file does not tell them.
 class IMp3 : public IEncodedAudio {
  public:
+  /// The interface's own class name text; every implementation answers its own.
+  const WCHAR* getClassName() const override { return u"s_sound_mp3_IMp3"; }
   /// Sets the bitrate in kbps from the table of the header's MPEG version and layer; a value the
   /// table lacks becomes index 0 (free format, 0 kbps). Answers the index.
   virtual int32_t setBitrate(int32_t kbps) = 0;

@@ -16,10 +16,12 @@ int64_t Id3Tag::readId3v2End(io::IInputStream* stream) const {
   }
   // Version bytes of 0xFF and size bytes with the top bit set never occur in a tag: such a header
   // is not one, and its size means nothing.
-  if (header[3] == 0xFF || header[4] == 0xFF || ((header[6] | header[7] | header[8] | header[9]) & 0x80) != 0) {
+  if (header[3] == 0xFF || header[4] == 0xFF ||
+      ((header[6] | header[7] | header[8] | header[9]) & 0x80) != 0) {
     return -1;
   }
-  const int64_t body = static_cast<int64_t>(header[6]) << 21 | header[7] << 14 | header[8] << 7 | header[9];
+  const int64_t body =
+      static_cast<int64_t>(header[6]) << 21 | header[7] << 14 | header[8] << 7 | header[9];
   const bool footer = (header[5] & 0x10) != 0;
   return m_position + 10 + body + (footer ? 10 : 0);
 }

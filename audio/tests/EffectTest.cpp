@@ -106,9 +106,10 @@ TEST(Effect, FixedMembersKeepTheirSetUpAndStayDisabledAcrossResets) {
     EXPECT_TRUE(enhancer->isAttenuating());
     EXPECT_TRUE(vocal->isInstrumentMode() && vocal->isBoostAfter());
     EXPECT_EQ(vocal->getLevel() * 100 + vocal->getSecondLevel(), 1010);
-    EXPECT_EQ((std::vector<double>{vocalEq.getLowGain(), vocalEq.getMiddleGain(), vocalEq.getHighGain(),
-                                   1.0 * vocalEq.getLowFrequency(), 1.0 * vocalEq.getHighFrequency()}),
-              (std::vector<double>{1.25, 0.0, 1.25, 750, 7000}));
+    EXPECT_EQ(
+        (std::vector<double>{vocalEq.getLowGain(), vocalEq.getMiddleGain(), vocalEq.getHighGain(),
+                             1.0 * vocalEq.getLowFrequency(), 1.0 * vocalEq.getHighFrequency()}),
+        (std::vector<double>{1.25, 0.0, 1.25, 750, 7000}));
     effect->getEqualizerEx()->setEnabled(1);
     vocal->setEnabled(1);
     effect->reset();

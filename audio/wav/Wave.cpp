@@ -40,9 +40,6 @@ constexpr uint16_t kTagExtensible = 0xFFFE;
 /// The PCM sub-format of the extensible layout, 00000001-0000-0010-8000-00AA00389B71, as stored.
 constexpr uint8_t kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
                                        0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-/// The chunks examined after "fmt " before giving up on finding "data".
-constexpr int32_t kMaxChunks = 10;
-
 /// The image after reset: a 16-bit stereo 44100 Hz PCM header with an empty data chunk.
 // clang-format off
 constexpr uint8_t kDefaultHeader[Wave::kHeaderImageSize] = {
@@ -76,7 +73,11 @@ void Wave::reset() {
   m_ownsInput = false;
   m_dataStart = 0;
   m_hasPcm = false;
+  m_fault = Fault::kNone;
+  m_systemError = 0;
   m_filterBuffer.freeAll();
+  m_ahead.freeAll();
+  dropReadAhead();
   m_effect.reset();
 }
 
@@ -177,10 +178,9 @@ void Wave::setInputStream(io::IInputStream* stream, bool owned) {
   readHeader();
 }
 
-bool Wave::isAcceptedFormat() const {
-  if (!isId(m_header, "RIFF") || !isId(m_header + 8, "WAVE") || !isId(m_header + 12, "fmt ") ||
-      get32(kFmtSize) < 16) {
-    return false;
+Wave::Fault Wave::checkFormat() const {
+  if (get32(kFmtSize) < 16) {
+    return Fault::kTruncated;
   }
   const uint16_t tag = get16(kFormatTag);
   const bool pcm = tag == kTagPcm ||
@@ -188,8 +188,33 @@ bool Wave::isAcceptedFormat() const {
                     std::memcmp(m_header + kSubFormat, kPcmSubFormat, sizeof kPcmSubFormat) == 0);
   const int32_t channels = getChannels();
   const int32_t bits = static_cast<int16_t>(get16(kBits));
-  return pcm && (channels == 1 || channels == 2) && (bits == 8 || bits == 16) &&
-         static_cast<int32_t>(get32(kSampleRate)) > 0;
+  if (!pcm) {
+    return Fault::kNotPcm;
+  }
+  if (bits != 8 && bits != 16) {
+    return Fault::kUnsupportedBits;
+  }
+  if (channels != 1 && channels != 2) {
+    return Fault::kUnsupportedChannels;
+  }
+  return static_cast<int32_t>(get32(kSampleRate)) > 0 ? Fault::kNone : Fault::kNoSampleRate;
+}
+
+const WCHAR* Wave::describeFault(Fault fault) {
+  switch (fault) {
+    case Fault::kNone: return u"no fault";
+    case Fault::kNotWave: return u"the file is not a RIFF WAVE file";
+    case Fault::kTruncated: return u"the header is incomplete";
+    case Fault::kNoFormat: return u"the file has no \"fmt \" chunk";
+    case Fault::kNotPcm: return u"the audio is not PCM";
+    case Fault::kUnsupportedBits: return u"the samples are not of 8 or 16 bits";
+    case Fault::kUnsupportedChannels: return u"the audio has neither one nor two channels";
+    case Fault::kNoSampleRate: return u"the sample rate is 0";
+    case Fault::kNoData: return u"the file has no \"data\" chunk";
+    case Fault::kSizeLimit: return u"a WAV file cannot hold more than 4 GiB";
+    case Fault::kWriteFailed: return u"the output refused the bytes";
+  }
+  return u"unknown fault";
 }
 
 void Wave::readHeader() {
@@ -197,68 +222,124 @@ void Wave::readHeader() {
     return;
   }
   std::lock_guard<thread::ObjLocker> hold(m_lock);
+  dropReadAhead();
   m_hasPcm = false;
+  m_dataStart = 0;
   set32(kDataSize, 0);
   if (m_input->getPosition() != m_basePosition) {
     m_input->seek(m_basePosition);
   }
-  bool ok = io::readFully(m_input, m_header, 36);
-  if (ok) {
-    // The fmt chunk's extension: its size after a fmt chunk of 18 bytes or more, the whole
-    // extensible layout after one of 40 or more. A longer chunk is passed over to its end, with
-    // the pad byte of an odd size, so the chunk walk starts at the next chunk.
-    const uint32_t fmtSize = get32(kFmtSize);
-    uint32_t consumed = 16;
-    if (fmtSize >= 40) {
-      ok = io::readFully(m_input, m_header + kExtensionSize, 24);
-      consumed = 40;
-    } else if (fmtSize >= 18) {
-      ok = io::readFully(m_input, m_header + kExtensionSize, 2);
-      consumed = 18;
+  // Where the file ends bounds the chunk walk and the data: the stream's own end when it can be
+  // found, else the size the caller gave.
+  int64_t end = std::numeric_limits<int64_t>::max();
+  if (m_input->isSeekable()) {
+    const int64_t streamEnd = m_input->seekToEnd();
+    if (streamEnd >= m_basePosition) {
+      end = streamEnd;
     }
-    if (ok && fmtSize > consumed) {
-      ok = m_input->skip(static_cast<int64_t>(fmtSize - consumed) + (fmtSize & 1));
-    }
+    m_input->seek(m_basePosition);
   }
-  m_hasPcm = ok && isAcceptedFormat() && readChunks();
+  if (m_fileSize >= 0) {
+    end = std::min(end, m_basePosition + m_fileSize);
+  }
+  if (!io::readFully(m_input, m_header, 12)) {
+    m_fault = Fault::kTruncated;
+  } else if (!isId(m_header, "RIFF") || !isId(m_header + 8, "WAVE")) {
+    m_fault = Fault::kNotWave;
+  } else {
+    m_fault = readChunks(end);
+  }
+  m_hasPcm = m_fault == Fault::kNone;
   if (!m_hasPcm) {
     set32(kDataSize, 0);
+    m_dataStart = 0;
   }
   m_headerRead = true;
 }
 
-bool Wave::readChunks() {
-  for (int32_t chunk = 0; chunk < kMaxChunks; ++chunk) {
-    uint8_t id[4];
-    uint8_t sizeBytes[4];
-    if (!io::readFully(m_input, id, 4) || !io::readFully(m_input, sizeBytes, 4)) {
-      return false;
+Wave::Fault Wave::readFormat(uint32_t size) {
+  set32(kFmtSize, size);
+  if (size < 16) {
+    return Fault::kTruncated;
+  }
+  if (!io::readFully(m_input, m_header + kFormatTag, 16)) {
+    return Fault::kTruncated;
+  }
+  // The fmt chunk's extension: its size after a fmt chunk of 18 bytes or more, the whole
+  // extensible layout after one of 40 or more.
+  if (size >= 40) {
+    if (!io::readFully(m_input, m_header + kExtensionSize, 24)) {
+      return Fault::kTruncated;
     }
-    const uint32_t size = static_cast<uint32_t>(sizeBytes[0]) | sizeBytes[1] << 8 |
-                          sizeBytes[2] << 16 | static_cast<uint32_t>(sizeBytes[3]) << 24;
-    if (isId(id, "data")) {
-      std::memcpy(m_header + kData, id, 4);
-      set32(kDataSize, size);
-      m_dataStart = m_input->getPosition();
-      return true;
-    }
-    // RIFF pads chunks of odd size to an even length; the pad byte is not counted in the size.
-    int64_t rest = static_cast<int64_t>(size) + (size & 1);
-    if (isId(id, "fact")) {
-      std::memcpy(m_header + kFact, id, 4);
-      set32(kFactSize, size);
-      if (size >= 4) {
-        if (!io::readFully(m_input, m_header + kFactValue, 4)) {
-          return false;
-        }
-        rest -= 4;
-      }
-    }
-    if (rest > 0 && !m_input->skip(rest)) {
-      return false;
+  } else if (size >= 18) {
+    if (!io::readFully(m_input, m_header + kExtensionSize, 2)) {
+      return Fault::kTruncated;
     }
   }
-  return false;
+  return checkFormat();
+}
+
+Wave::Fault Wave::readChunks(int64_t end) {
+  bool formatSeen = false;
+  int64_t position = m_basePosition + 12;
+  // Every turn moves at least 8 bytes towards the end of the file, so the walk ends there
+  // however many chunks come first; seeking to each chunk's computed start (never skipping by a
+  // size) keeps a huge size from wrapping a stream's position round to where it was.
+  while (position <= end - 8) {
+    uint8_t head[8];
+    if (!io::readFully(m_input, head, sizeof head)) {
+      break;
+    }
+    const uint32_t size = static_cast<uint32_t>(head[4]) | head[5] << 8 | head[6] << 16 |
+                          static_cast<uint32_t>(head[7]) << 24;
+    const int64_t body = position + 8;
+    if (isId(head, "data")) {
+      if (!formatSeen) {
+        return Fault::kNoFormat;
+      }
+      std::memcpy(m_header + kData, head, 4);
+      m_dataStart = body;
+      const int64_t held = end - body;
+      uint32_t dataSize = size;
+      if (held < static_cast<int64_t>(size)) {
+        // Cut short (or a streaming recorder's placeholder size): the data is what the file
+        // holds, down to the last whole sample frame, so no half sample is handed out as audio.
+        // The frame size from the checked format, not the file's block-align field.
+        const int64_t align = getChannels() * (static_cast<int16_t>(get16(kBits)) / 8);
+        dataSize = static_cast<uint32_t>(held - held % align);
+      }
+      set32(kDataSize, dataSize);
+      return Fault::kNone;
+    }
+    // RIFF pads chunks of odd size to an even length; the pad byte is not counted in the size.
+    const int64_t next = body + size + (size & 1);
+    if (isId(head, "fmt ")) {
+      if (!formatSeen) {
+        std::memcpy(m_header + 12, head, 4);
+        if (next - (size & 1) > end) {
+          return Fault::kTruncated;
+        }
+        const Fault fault = readFormat(size);
+        if (fault != Fault::kNone) {
+          return fault;
+        }
+        formatSeen = true;
+      }
+    } else if (isId(head, "fact")) {
+      std::memcpy(m_header + kFact, head, 4);
+      set32(kFactSize, size);
+      if (size >= 4 && !io::readFully(m_input, m_header + kFactValue, 4)) {
+        break;
+      }
+    }
+    const bool moved =
+        m_input->isSeekable() ? m_input->seek(next) : m_input->skip(next - m_input->getPosition());
+    if (next > end || !moved) {
+      break;
+    }
+    position = next;
+  }
+  return formatSeen ? Fault::kNoData : Fault::kNoFormat;
 }
 
 bool Wave::read(void* buffer, uint32_t capacity, uint32_t* count) {
@@ -277,14 +358,9 @@ bool Wave::read(void* buffer, uint32_t capacity, uint32_t* count) {
     if (!m_hasPcm) {
       return false;
     }
-    const int64_t position = m_input->getPosition();
-    const int64_t end = m_dataStart + getDataSize();
-    if (position >= end) {
-      return false;
-    }
-    uint32_t request = capacity < 5 ? capacity : capacity & ~3u;
-    request = static_cast<uint32_t>(std::min<int64_t>(request, end - position));
-    if (request == 0 || !m_input->read(buffer, request, &got) || got == 0) {
+    const uint32_t request = capacity < 5 ? capacity : capacity & ~3u;
+    got = request == 0 ? 0 : readAhead(static_cast<uint8_t*>(buffer), request);
+    if (got == 0) {
       return false;
     }
   }
@@ -296,6 +372,36 @@ bool Wave::read(void* buffer, uint32_t capacity, uint32_t* count) {
                      getPcmBitsPerSample());
   }
   return true;
+}
+
+uint32_t Wave::readAhead(uint8_t* buffer, uint32_t request) {
+  // 65536 bytes: sixteen of the conversion's blocks, and a whole number of sample frames.
+  constexpr uint32_t kAheadSize = 65536;
+  uint32_t copied = 0;
+  while (copied < request) {
+    if (m_aheadNext == m_aheadEnd) {
+      const int64_t position = m_input->getPosition();
+      const int64_t end = m_dataStart + getDataSize();
+      if (position >= end) {
+        break;
+      }
+      if (m_ahead.getCount() < kAheadSize) {
+        m_ahead.setCount(kAheadSize);
+      }
+      const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(kAheadSize, end - position));
+      uint32_t got = 0;
+      if (!m_input->read(m_ahead.getItems(), want, &got) || got == 0) {
+        break;
+      }
+      m_aheadNext = 0;
+      m_aheadEnd = got;
+    }
+    const uint32_t part = std::min(request - copied, m_aheadEnd - m_aheadNext);
+    std::memcpy(buffer + copied, m_ahead.getItems() + m_aheadNext, part);
+    m_aheadNext += part;
+    copied += part;
+  }
+  return copied;
 }
 
 void Wave::seekPercent(float percent, int64_t* pcmPosition) {
@@ -310,6 +416,7 @@ void Wave::seekPercent(float percent, int64_t* pcmPosition) {
     position = std::min<int64_t>(static_cast<int64_t>(std::min(bytes, 4294967296.0f)), dataSize);
     position &= ~static_cast<int64_t>(3);
     std::lock_guard<thread::ObjLocker> hold(m_lock);
+    dropReadAhead();
     m_input->seek(m_dataStart + position);
   }
   if (pcmPosition != nullptr) {
@@ -319,12 +426,9 @@ void Wave::seekPercent(float percent, int64_t* pcmPosition) {
 
 uint32_t Wave::getWrittenHeaderLength() const {
   switch (get32(kFmtSize)) {
-    case 18:
-      return 46;
-    case 40:
-      return 68;
-    default:
-      return 44;
+    case 18: return 46;
+    case 40: return 68;
+    default: return 44;
   }
 }
 
@@ -370,19 +474,24 @@ bool Wave::writeBlock(const void* data, uint32_t count, int32_t rate, bool stere
   }
   if (!m_headerWritten) {
     if (rate <= 0 || (bits != 8 && bits != 16)) {
+      noteWriteFault(rate <= 0 ? Fault::kNoSampleRate : Fault::kUnsupportedBits, 0);
       return false;
     }
     setSampleRate(rate);
     setStereo(stereo);
     setBitsPerSample(bits);
     if (!writeHeaderImage()) {
+      noteWriteFault(Fault::kWriteFailed, GetLastError());
       return false;
     }
   }
-  // The RIFF size counts the whole file less 8 bytes in 32 bits.
+  // The RIFF size counts the whole file less 8 bytes in 32 bits, the pad byte included. A block
+  // that would pass it is refused before any of it is written, so the file written so far stays
+  // whole and `close` gives it a header with its true sizes.
   const uint64_t total =
       static_cast<uint64_t>(getDataSize()) + count + 1 + getWrittenHeaderLength();
   if (total - 8 > std::numeric_limits<uint32_t>::max()) {
+    noteWriteFault(Fault::kSizeLimit, 0);
     return false;
   }
   bool ok;
@@ -395,6 +504,9 @@ bool Wave::writeBlock(const void* data, uint32_t count, int32_t rate, bool stere
   } else {
     ok = io::writeFully(m_output, data, count);
   }
+  if (!ok) {
+    noteWriteFault(Fault::kWriteFailed, GetLastError());
+  }
   if (count != 0) {
     set32(kDataSize, getDataSize() + count);
     setRiffSize();
@@ -403,9 +515,19 @@ bool Wave::writeBlock(const void* data, uint32_t count, int32_t rate, bool stere
   return ok;
 }
 
+void Wave::noteWriteFault(Fault fault, DWORD systemError) {
+  // The first failure is the cause; a failed stream fails every later write as well.
+  if (m_fault == Fault::kNone) {
+    m_fault = fault;
+    m_systemError = systemError;
+  }
+}
+
 bool Wave::close() {
   bool ok = true;
   if (m_output != nullptr) {
+    // Kept although a reader of the data chunk alone never needs it: RIFF pads a chunk of odd
+    // size with one byte, and readers that walk chunks past "data" count on it.
     if (m_headerWritten && (getDataSize() & 1) != 0) {
       const uint8_t pad = 0;
       ok = io::writeFully(m_output, &pad, 1);
@@ -416,6 +538,9 @@ bool Wave::close() {
       }
       // A failed final write-out is an error: a truncated file is not a converted file.
       ok = m_output->close() && ok;
+      if (!ok) {
+        noteWriteFault(Fault::kWriteFailed, GetLastError());
+      }
       m_output->dispose();
     } else if (m_headerDirty) {
       const int64_t position = m_output->getPosition();
@@ -430,6 +555,7 @@ bool Wave::close() {
     }
     m_input = nullptr;
   }
+  dropReadAhead();
   return ok;
 }
 

@@ -153,7 +153,8 @@ bool Mp3Encoder::open(uint32_t bitrateKbps, int32_t inputRate, bool inputStereo,
   uint32_t samplesPerChunk = 0;
   uint32_t outputBufferSize = 0;
   HBE_STREAM stream = 0;
-  if (library().init(&m_config, &samplesPerChunk, &outputBufferSize, &stream) != BE_ERR_SUCCESSFUL ||
+  if (library().init(&m_config, &samplesPerChunk, &outputBufferSize, &stream) !=
+          BE_ERR_SUCCESSFUL ||
       stream == 0) {
     return false;
   }
@@ -174,7 +175,9 @@ uint32_t Mp3Encoder::getOutputBound(uint32_t bytes) const {
   }
   const uint64_t samples = streamSamplesOf(bytes);
   const uint64_t calls =
-      m_samplesPerChunk == 0 ? 1 : std::max<uint64_t>(1, (samples + m_samplesPerChunk - 1) / m_samplesPerChunk);
+      m_samplesPerChunk == 0
+          ? 1
+          : std::max<uint64_t>(1, (samples + m_samplesPerChunk - 1) / m_samplesPerChunk);
   return static_cast<uint32_t>(std::min<uint64_t>(calls * m_outputBufferSize, UINT32_MAX));
 }
 

@@ -25,10 +25,12 @@
 #include "audio/filter/Volume.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
+#include "core/file/win/FileIdentity.h"
 #include "core/file/win/FileInputStream.h"
 #include "core/file/win/FileOutputStream.h"
 #include "core/file/win/PathWin.h"
 
+#include <windows.h>
 #include <afxwin.h>
 
 #include <chrono>
@@ -73,25 +75,63 @@ struct PresetName {
 };
 using s::sound::filter::Equalizer;
 constexpr PresetName kPresets[] = {
-    {u"bass-boost", &Equalizer::setBassBoost},     {u"bass-suppress", &Equalizer::setBassSuppress},
-    {u"bass-only", &Equalizer::setBassOnly},       {u"middle-boost", &Equalizer::setMiddleBoost},
+    {u"bass-boost", &Equalizer::setBassBoost},
+    {u"bass-suppress", &Equalizer::setBassSuppress},
+    {u"bass-only", &Equalizer::setBassOnly},
+    {u"middle-boost", &Equalizer::setMiddleBoost},
     {u"middle-suppress", &Equalizer::setMiddleSuppress},
-    {u"middle-only", &Equalizer::setMiddleOnly},   {u"high-boost", &Equalizer::setHighBoost},
-    {u"high-suppress", &Equalizer::setHighSuppress}, {u"high-only", &Equalizer::setHighOnly},
+    {u"middle-only", &Equalizer::setMiddleOnly},
+    {u"high-boost", &Equalizer::setHighBoost},
+    {u"high-suppress", &Equalizer::setHighSuppress},
+    {u"high-only", &Equalizer::setHighOnly},
 };
 
-/// An argument as text for messages (the arguments are ASCII or UTF-16 paths; only messages
-/// show them, unit by unit).
-std::string narrow(const WCHAR* text) {
-  std::string out;
-  for (; *text != 0; ++text) {
-    out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
+/// UTF-8 of a UTF-16 text (what a terminal shows).
+std::string toUtf8(const std::u16string& text) {
+  if (text.empty()) {
+    return std::string();
+  }
+  const int units = static_cast<int>(text.size());
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+  std::string out(bytes > 0 ? static_cast<size_t>(bytes) : 0, '\0');
+  if (bytes > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), units, out.data(), bytes, nullptr, nullptr);
   }
   return out;
 }
 
+/// An argument as the user typed it, for messages: the framework hands absolute paths over in
+/// their Z:\ form, which is turned back into the POSIX path; other arguments are as they came.
+std::string narrow(const WCHAR* text) {
+  std::u16string path(text);
+  const bool windowsForm = path.size() >= 3 && (path[0] == u'Z' || path[0] == u'z') &&
+                           path[1] == u':' && path[2] == u'\\';
+  if (windowsForm) {
+    path.erase(0, 2);
+    for (char16_t& c : path) {
+      if (c == u'\\') {
+        c = u'/';
+      }
+    }
+  }
+  return toUtf8(path);
+}
+
+/// Why the last file call failed, in words, from the system's error code.
+std::string reasonOf(DWORD error) {
+  switch (error) {
+    case ERROR_DISK_FULL: return "no space left on the device";
+    case ERROR_ACCESS_DENIED: return "permission denied";
+    case ERROR_WRITE_PROTECT: return "the device is read-only";
+    case ERROR_PATH_NOT_FOUND: return "the folder does not exist";
+    case ERROR_SUCCESS: return "the output stream failed";
+    default: return "system error " + std::to_string(error);
+  }
+}
+
 bool parseNumber(const WCHAR* text, double* value) {
-  const std::string s = narrow(text);
+  const std::string s = toUtf8(text);
   char* end = nullptr;
   *value = std::strtod(s.c_str(), &end);
   return !s.empty() && end != nullptr && *end == 0 && std::isfinite(*value);
@@ -113,13 +153,6 @@ bool endsWithIgnoreCase(const WCHAR* text, const char16_t* suffix) {
     }
   }
   return true;
-}
-
-/// The full form of a path text, for comparing two paths.
-std::u16string fullPath(const WCHAR* path) {
-  WCHAR buffer[MAX_PATH * 4];
-  const DWORD length = GetFullPathNameW(path, MAX_PATH * 4, buffer, nullptr);
-  return length > 0 && length < MAX_PATH * 4 ? std::u16string(buffer, length) : std::u16string(path);
 }
 
 int usage(const char* problem) {
@@ -168,7 +201,8 @@ int parse(int argc, WCHAR** argv, Options* options) {
     } else if (arg == u"--vocal" || arg == u"--instrument") {
       double level = 0.0;
       double second = 0.0;
-      if (i + 2 >= argc || !parseNumber(argv[i + 1], &level) || !parseNumber(argv[i + 2], &second)) {
+      if (i + 2 >= argc || !parseNumber(argv[i + 1], &level) ||
+          !parseNumber(argv[i + 2], &second)) {
         return usage((narrow(argv[i]) + " takes two levels").c_str());
       }
       i += 2;
@@ -244,6 +278,32 @@ int32_t outputBitrate(int32_t source) {
   return 192;
 }
 
+/// Why a reader measured no audio.
+std::string refusalOf(s::sound::IEncodedAudio* reader, bool mp3) {
+  if (mp3) {
+    return static_cast<s::sound::mp3::win::Mp3*>(reader)->isFreeFormat()
+               ? "free-format MP3 (bitrate index 0) is not supported"
+               : "no MPEG audio frames found";
+  }
+  const auto* wave = static_cast<s::sound::wav::Wave*>(reader);
+  if (wave->getFault() == s::sound::wav::Wave::Fault::kNone) {
+    return "the file holds no audio";
+  }
+  return toUtf8(s::sound::wav::Wave::describeFault(wave->getFault()));
+}
+
+/// Why writing failed: the WAV writer's own reason when it has one, else the system's.
+std::string writeFailureOf(s::sound::IEncodedAudio* writer, DWORD error) {
+  if (auto* wave = dynamic_cast<s::sound::wav::Wave*>(writer)) {
+    switch (wave->getFault()) {
+      case s::sound::wav::Wave::Fault::kNone: break;
+      case s::sound::wav::Wave::Fault::kWriteFailed: return reasonOf(wave->getSystemError());
+      default: return toUtf8(s::sound::wav::Wave::describeFault(wave->getFault()));
+    }
+  }
+  return reasonOf(error);
+}
+
 /// Reads the whole of `reader`, keeping nothing; false when it yields no PCM.
 bool decodeAll(s::sound::IEncodedAudio* reader) {
   uint8_t block[kBlockBytes];
@@ -273,9 +333,10 @@ int convert(const Options& options) {
     if (writer == nullptr || endsWithIgnoreCase(options.out, u".mp3") != mp3) {
       return done(fail("IN and OUT must be files of one kind, .wav or .mp3"));
     }
-    // Creating OUT empties it: were it IN, the source would be lost before it is read.
-    if (fullPath(options.in) == fullPath(options.out)) {
-      return done(fail("IN and OUT are the same file"));
+    // Creating OUT empties it: were it IN under another name (a link, another spelling), the
+    // source would be lost before it is read. Files are told apart by identity, not by name.
+    if (s::file::win::isSameFile(options.in, options.out)) {
+      return done(fail("IN and OUT are the same file: " + outName));
     }
   }
 
@@ -285,8 +346,10 @@ int convert(const Options& options) {
   source->release();
   s::file::win::FileInputStream* in = s::file::win::FileInputStream::take();
   if (!in->open(options.in)) {
+    const DWORD error = GetLastError();
     in->dispose();
-    return done(fail("cannot open " + inName + " for reading"));
+    return done(fail("cannot open " + inName + " for reading: " +
+                     (error == ERROR_FILE_NOT_FOUND ? "no such file" : reasonOf(error))));
   }
   reader->setFileSize(size);
   if (options.speed != 1.0f) {
@@ -294,9 +357,7 @@ int convert(const Options& options) {
   }
   reader->setInputStream(in, true);
   if (reader->getPcmLength() <= 0) {
-    return done(fail(inName + (mp3 ? ": no MPEG audio frames found"
-                                   : ": not a WAV file of 8- or 16-bit PCM in one or two "
-                                     "channels, or it holds no audio")));
+    return done(fail(inName + ": " + refusalOf(reader, mp3)));
   }
   const double bytesPerSecond = static_cast<double>(reader->getPcmSampleRate()) *
                                 (reader->isPcmStereo() ? 2 : 1) * reader->getPcmBitsPerSample() / 8;
@@ -317,9 +378,17 @@ int convert(const Options& options) {
 
   s::file::win::FileOutputStream* out = s::file::win::FileOutputStream::take();
   if (!out->open(options.out, false)) {
+    const DWORD error = GetLastError();
     out->dispose();
-    return done(fail("cannot create " + outName));
+    return done(fail("cannot create " + outName + ": " + reasonOf(error)));
   }
+  // From here on OUT exists; a conversion that fails leaves no part of a file behind, which a
+  // user could take for a converted one.
+  auto failOutput = [&](const std::string& message) {
+    writer->close();
+    DeleteFileW(options.out);
+    return done(fail(message));
+  };
   if (mp3) {
     static_cast<s::sound::mp3::win::Mp3*>(writer)->setBitrate(
         outputBitrate(static_cast<s::sound::mp3::win::Mp3*>(reader)->getBitrate()));
@@ -368,15 +437,24 @@ int convert(const Options& options) {
 
   uint8_t block[kBlockBytes];
   uint32_t count = 0;
+  uint64_t converted = 0;
   while (reader->read(block, kBlockBytes, &count)) {
+    SetLastError(ERROR_SUCCESS);
     if (!writer->writeBlock(block, count, reader->getOutputSampleRate(), reader->isPcmStereo(),
                             reader->getPcmBitsPerSample())) {
-      writer->close();
-      return done(fail("cannot write " + outName));
+      return failOutput("cannot write " + outName + ": " + writeFailureOf(writer, GetLastError()));
     }
+    converted += count;
   }
+  if (converted == 0) {
+    // A file without a sample in it is not a conversion of a file with audio.
+    return failOutput(inName + ": no audio could be decoded");
+  }
+  SetLastError(ERROR_SUCCESS);
   if (!writer->close()) {
-    return done(fail("cannot finish " + outName));
+    const DWORD error = GetLastError();
+    DeleteFileW(options.out);
+    return done(fail("cannot finish " + outName + ": " + writeFailureOf(writer, error)));
   }
   reader->close();
   report();

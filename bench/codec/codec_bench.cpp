@@ -21,7 +21,8 @@ constexpr size_t kBlockSamples = 2048;
 const std::vector<int16_t>& music() {
   static const std::vector<int16_t> pcm = [] {
     std::vector<int16_t> mix = codec_testing::tone({220.0, 330.0}, kRate, kRate * kSeconds, 0.3);
-    std::vector<int16_t> upper = codec_testing::tone({1760.0, 2637.0}, kRate, kRate * kSeconds, 0.15);
+    std::vector<int16_t> upper =
+        codec_testing::tone({1760.0, 2637.0}, kRate, kRate * kSeconds, 0.15);
     std::vector<int16_t> hiss = codec_testing::noise(mix.size(), 1);
     for (size_t i = 0; i < mix.size(); ++i) mix[i] = int16_t(mix[i] + upper[i] + hiss[i] / 64);
     return mix;
@@ -31,7 +32,8 @@ const std::vector<int16_t>& music() {
 
 void report(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(music().size() * sizeof(int16_t)));
-  state.counters["x_realtime"] = benchmark::Counter(double(state.iterations()) * kSeconds, benchmark::Counter::kIsRate);
+  state.counters["x_realtime"] =
+      benchmark::Counter(double(state.iterations()) * kSeconds, benchmark::Counter::kIsRate);
 }
 
 void EncodeThroughLibrary(benchmark::State& state) {
@@ -83,7 +85,8 @@ void EncodeWithLibmp3lame(benchmark::State& state) {
     std::vector<uint8_t> out(kBlockSamples * 5 / 8 + 7200);
     for (size_t at = 0; at < pcm.size(); at += kBlockSamples) {
       int frames = int(std::min(kBlockSamples, pcm.size() - at) / 2);
-      int n = lame_encode_buffer_interleaved(lame, const_cast<short*>(pcm.data() + at), frames, out.data(), int(out.size()));
+      int n = lame_encode_buffer_interleaved(lame, const_cast<short*>(pcm.data() + at), frames,
+                                             out.data(), int(out.size()));
       mp3.insert(mp3.end(), out.begin(), out.begin() + std::max(n, 0));
     }
     int n = lame_encode_flush(lame, out.data(), int(out.size()));
@@ -102,7 +105,8 @@ void DecodeThroughAdapter(benchmark::State& state) {
   codec_testing::EncoderLibrary lib;
   std::vector<uint8_t> mp3;
   if (!lib.complete() ||
-      codec_testing::encodeAll(lib, codec_testing::writerConfig(kRate, kRate, true, 192), music(), mp3) != BE_ERR_SUCCESSFUL) {
+      codec_testing::encodeAll(lib, codec_testing::writerConfig(kRate, kRate, true, 192), music(),
+                               mp3) != BE_ERR_SUCCESSFUL) {
     state.SkipWithError("no stream to decode");
     return;
   }
@@ -115,7 +119,8 @@ void DecodeThroughAdapter(benchmark::State& state) {
     for (size_t at = 0; at <= mp3.size(); at += 40960) {
       int n = int(std::min<size_t>(40960, mp3.size() - at));
       int done = 0;
-      int result = decodeMP3(mp, n > 0 ? mp3.data() + at : nullptr, n, block.data(), int(block.size()), &done);
+      int result = decodeMP3(mp, n > 0 ? mp3.data() + at : nullptr, n, block.data(),
+                             int(block.size()), &done);
       while (result == MP3_OK) {
         samples += size_t(done) / 2;
         benchmark::DoNotOptimize(block.data());

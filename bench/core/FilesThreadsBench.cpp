@@ -6,6 +6,8 @@
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/win/Thread.h"
 
+#include "testlib/TempDir.h"
+
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -43,13 +45,16 @@ BENCHMARK(StdPathSplit);
 
 // ---- File output ----------------------------------------------------------------------------
 
+// In a folder of this run's own, removed when the benchmarks end.
 std::string benchFile() {
-  return (std::filesystem::temp_directory_path() / "lumetra-bench-output.bin").string();
+  static const lumetra::testlib::TempDir folder;
+  return folder.file("output.bin").string();
 }
 
 std::u16string windowsOf(const std::string& posix) {
   std::u16string out = u"Z:";
-  for (char c : posix) out += c == '/' ? u'\\' : static_cast<char16_t>(static_cast<unsigned char>(c));
+  for (char c : posix)
+    out += c == '/' ? u'\\' : static_cast<char16_t>(static_cast<unsigned char>(c));
   return out;
 }
 

@@ -8,9 +8,9 @@
 #include "platform/xml/MappedData.h"
 #include "platform/xml/Node.h"
 
-#include <benchmark/benchmark.h>
+#include "testlib/TempDir.h"
 
-#include <unistd.h>
+#include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -69,13 +69,9 @@ void XmlWriteLanguagePack(benchmark::State& state) {
 BENCHMARK(XmlWriteLanguagePack)->Unit(benchmark::kMillisecond);
 
 struct Folder {
-  Folder() {
-    path = std::filesystem::temp_directory_path() / ("lumetra-bench-platform-" + std::to_string(getpid()));
-    std::filesystem::create_directories(path);
-    setenv("LUMETRA_REGISTRY", (path / "registry.sqlite3").c_str(), 1);
-  }
-  ~Folder() { std::filesystem::remove_all(path); }
-  std::filesystem::path path;
+  Folder() { setenv("LUMETRA_REGISTRY", (path / "registry.sqlite3").c_str(), 1); }
+  lumetra::testlib::TempDir temp;
+  const std::filesystem::path path = temp.path();
 };
 
 Folder& folder() {
@@ -125,7 +121,8 @@ BENCHMARK(RegistryStoreGetInt32)->Unit(benchmark::kMicrosecond);
 void XmlStoreSetInt32(benchmark::State& state) {
   StrBuffer* path = StrBuffer::take();
   path->assign(u"Z:");
-  for (char c : (folder().path / "SaveData.xml").string()) path->appendWChar(c == '/' ? u'\\' : static_cast<char16_t>(c));
+  for (char c : (folder().path / "SaveData.xml").string())
+    path->appendWChar(c == '/' ? u'\\' : static_cast<char16_t>(c));
   s::xml::MappedData* store = s::xml::MappedData::openFile(path);
   path->release();
   int32_t n = 0;

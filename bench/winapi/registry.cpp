@@ -5,7 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
+#include "testlib/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,8 +15,6 @@ namespace {
 
 struct Database {
   Database() {
-    folder = std::filesystem::temp_directory_path() / ("lumetra-bench-registry-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
     setenv("LUMETRA_REGISTRY", (folder / "registry.sqlite3").c_str(), 1);
     UNICODE_STRING name;
     RtlInitUnicodeString(&name, u"\\Registry\\Machine\\SOFTWARE\\Bench");
@@ -24,11 +22,9 @@ struct Database {
     InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
     NtCreateKey(&key, KEY_ALL_ACCESS, &attributes, 0, nullptr, 0, nullptr);
   }
-  ~Database() {
-    NtClose(key);
-    std::filesystem::remove_all(folder);
-  }
-  std::filesystem::path folder;
+  ~Database() { NtClose(key); }
+  lumetra::testlib::TempDir temp;
+  const std::filesystem::path folder = temp.path();
   HANDLE key = nullptr;
 };
 
@@ -43,7 +39,8 @@ void SetDwordValue(benchmark::State& state) {
   DWORD value = 0;
   for (auto _ : state) {
     ++value;
-    if (NtSetValueKey(database().key, &name, 0, REG_DWORD, &value, sizeof(value)) != STATUS_SUCCESS) {
+    if (NtSetValueKey(database().key, &name, 0, REG_DWORD, &value, sizeof(value)) !=
+        STATUS_SUCCESS) {
       state.SkipWithError("write failed");
     }
   }
@@ -58,7 +55,8 @@ void QueryDwordValue(benchmark::State& state) {
   alignas(8) BYTE buffer[256];
   ULONG length = 0;
   for (auto _ : state) {
-    NTSTATUS s = NtQueryValueKey(database().key, &name, KeyValueFullInformation, buffer, sizeof(buffer), &length);
+    NTSTATUS s = NtQueryValueKey(database().key, &name, KeyValueFullInformation, buffer,
+                                 sizeof(buffer), &length);
     benchmark::DoNotOptimize(s);
   }
 }
@@ -76,7 +74,9 @@ void EnumerateHundredValues(benchmark::State& state) {
   ULONG length = 0;
   for (auto _ : state) {
     ULONG i = 0;
-    while (NtEnumerateValueKey(database().key, i, KeyValueBasicInformation, buffer, sizeof(buffer), &length) == 0) ++i;
+    while (NtEnumerateValueKey(database().key, i, KeyValueBasicInformation, buffer, sizeof(buffer),
+                               &length) == 0)
+      ++i;
     benchmark::DoNotOptimize(i);
   }
 }

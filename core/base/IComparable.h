@@ -19,7 +19,8 @@ class IComparable {
   virtual ~IComparable() = default;
 
   /// Negative, 0 or positive as this object orders before, with or after `other`.
-  virtual int32_t compareTo(const IComparable* other, const IComparator* comparator = nullptr) const;
+  virtual int32_t compareTo(const IComparable* other,
+                            const IComparator* comparator = nullptr) const;
   virtual int32_t compareToIgnoreCase(const IComparable* other,
                                       const IComparator* comparator = nullptr) const;
   virtual bool equals(const IComparable* other, const IComparator* comparator = nullptr) const;

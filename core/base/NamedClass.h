@@ -14,7 +14,7 @@
 
 #include <new>
 
-#define S_NAMED_CLASS(Class, nameText)                             \
- public:                                                           \
+#define S_NAMED_CLASS(Class, nameText)                            \
+ public:                                                          \
   const WCHAR* getClassName() const override { return nameText; } \
   ::s::base::IObject* newInstance() const override { return new (::std::nothrow) Class(); }

@@ -71,12 +71,14 @@ class IPath : public base::IObject {
   // Derived texts: each copy operation fills `out` (a new pooled text when null; emptied first
   // unless `append`) and returns it; each get operation is its copy into the work text.
   virtual str::strbuffer::StrBuffer* copyFullPath(str::strbuffer::StrBuffer* out, bool append) = 0;
-  virtual str::strbuffer::StrBuffer* copyFullPathWithSlash(str::strbuffer::StrBuffer* out, bool append) = 0;
+  virtual str::strbuffer::StrBuffer* copyFullPathWithSlash(str::strbuffer::StrBuffer* out,
+                                                           bool append) = 0;
   virtual const WCHAR* getFullPathWithSlash() = 0;
   virtual IPath* newFolderPath() = 0;
   virtual str::strbuffer::StrBuffer* copyFolder(str::strbuffer::StrBuffer* out, bool append) = 0;
   virtual const WCHAR* getFolder() = 0;
-  virtual str::strbuffer::StrBuffer* copyFolderNoSlash(str::strbuffer::StrBuffer* out, bool append) = 0;
+  virtual str::strbuffer::StrBuffer* copyFolderNoSlash(str::strbuffer::StrBuffer* out,
+                                                       bool append) = 0;
   virtual const WCHAR* getFolderNoSlash() = 0;
   virtual str::strbuffer::StrBuffer* copyFileName(str::strbuffer::StrBuffer* out, bool append) = 0;
   virtual const WCHAR* getFileName() = 0;
@@ -84,9 +86,11 @@ class IPath : public base::IObject {
   virtual const WCHAR* getTitle() = 0;
   virtual str::strbuffer::StrBuffer* copyExtension(str::strbuffer::StrBuffer* out, bool append) = 0;
   virtual const WCHAR* getExtensionCopy() = 0;
-  virtual str::strbuffer::StrBuffer* copyExtensionNoDot(str::strbuffer::StrBuffer* out, bool append) = 0;
+  virtual str::strbuffer::StrBuffer* copyExtensionNoDot(str::strbuffer::StrBuffer* out,
+                                                        bool append) = 0;
   virtual const WCHAR* getExtensionNoDot() = 0;
-  virtual str::strbuffer::StrBuffer* copyShellTypeName(str::strbuffer::StrBuffer* out, bool append) = 0;
+  virtual str::strbuffer::StrBuffer* copyShellTypeName(str::strbuffer::StrBuffer* out,
+                                                       bool append) = 0;
   virtual const WCHAR* getShellTypeName() = 0;
   virtual str::strbuffer::StrBuffer* copySizeText(str::strbuffer::StrBuffer* out, bool append) = 0;
   virtual const WCHAR* getSizeText() = 0;

@@ -59,9 +59,15 @@ bool copy(IInputStream* input, IOutputStream* output) {
 
 }  // namespace
 
-bool writeInt8(IOutputStream* stream, uint32_t value) { return writeLittleEndian(stream, value, 1); }
-bool writeInt16(IOutputStream* stream, uint32_t value) { return writeLittleEndian(stream, value, 2); }
-bool writeInt32(IOutputStream* stream, uint32_t value) { return writeLittleEndian(stream, value, 4); }
+bool writeInt8(IOutputStream* stream, uint32_t value) {
+  return writeLittleEndian(stream, value, 1);
+}
+bool writeInt16(IOutputStream* stream, uint32_t value) {
+  return writeLittleEndian(stream, value, 2);
+}
+bool writeInt32(IOutputStream* stream, uint32_t value) {
+  return writeLittleEndian(stream, value, 4);
+}
 
 bool IInputStream::copyTo(IOutputStream* output) { return copy(this, output); }
 

@@ -14,9 +14,9 @@
 namespace s::map {
 
 /// The bucket counts, smallest first; a table starts at the first and stops growing at the last.
-inline constexpr uint32_t kBucketSizes[] = {211,       431,       863,       1733,      3467,      6947,     13901,
-                                            27803,     55609,     111227,    222461,    444929,    889871,   1779761,
-                                            3559537,   7119103,   14238221,  28476473,  56952947,  113905901};
+inline constexpr uint32_t kBucketSizes[] = {
+    211,    431,    863,    1733,    3467,    6947,    13901,    27803,    55609,    111227,
+    222461, 444929, 889871, 1779761, 3559537, 7119103, 14238221, 28476473, 56952947, 113905901};
 inline constexpr int32_t kLargestSizeIndex = 19;
 
 /// Chains of `Node`s in buckets. A Node has `hash`, `next` and `key()` (the object that equality
@@ -32,7 +32,8 @@ class HashChains {
   static thread::EasyPooler& nodePool() {
     static thread::EasyPooler* const s_pool = new thread::EasyPooler(
         10000, []() -> void* { return new (std::nothrow) Node{}; },
-        [](void* node) { delete static_cast<Node*>(node); }, [](void* node) { *static_cast<Node*>(node) = Node{}; });
+        [](void* node) { delete static_cast<Node*>(node); },
+        [](void* node) { *static_cast<Node*>(node) = Node{}; });
     return *s_pool;
   }
 
@@ -87,7 +88,8 @@ class HashChains {
   Node** findLink(uint32_t hash, const base::IComparable* key) const {
     Node** link = heads() + hash % kBucketSizes[m_sizeIndex];
     for (Node* node = *link; node != nullptr; link = &node->next, node = *link) {
-      if (node->hash == hash && (m_ignoreCase ? node->key()->equalsIgnoreCase(key) : node->key()->equals(key))) {
+      if (node->hash == hash &&
+          (m_ignoreCase ? node->key()->equalsIgnoreCase(key) : node->key()->equals(key))) {
         return link;
       }
     }

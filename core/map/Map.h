@@ -33,7 +33,9 @@ struct MapNode {
 ///
 /// Not locked: one thread at a time; owners that share a map use its lock (`getLock`), which
 /// the map's own operations do not take. Pooled (capacity 1000).
-class Map final : public base::IObject, public virtual thread::IPoolable, public HashChains<MapNode> {
+class Map final : public base::IObject,
+                  public virtual thread::IPoolable,
+                  public HashChains<MapNode> {
   S_POOLED_CLASS(Map, u"s_map_Map")
 
   Map() : Map(nullptr, nullptr) {}

@@ -15,7 +15,8 @@ MapTable::~MapTable() { freeAll(m_keyDestroyDisposer, m_valueDestroyDisposer); }
 void MapTable::reset() {
   clearAndDispose(m_keyResetDisposer, m_valueResetDisposer);
   forgetBuckets();
-  m_keyResetDisposer = m_keyDestroyDisposer = m_valueResetDisposer = m_valueDestroyDisposer = nullptr;
+  m_keyResetDisposer = m_keyDestroyDisposer = m_valueResetDisposer = m_valueDestroyDisposer =
+      nullptr;
 }
 
 bool MapTable::put(uint32_t hash, base::IObject* key, base::IObject* value) {

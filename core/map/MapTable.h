@@ -30,7 +30,9 @@ struct MapTableNode {
 /// destroyed. `clearNodes` forgets every pair without touching keys and values.
 ///
 /// Not locked: one thread at a time (`getLock` is for owners). Pooled (capacity 1000).
-class MapTable final : public base::IObject, public virtual thread::IPoolable, public HashChains<MapTableNode> {
+class MapTable final : public base::IObject,
+                       public virtual thread::IPoolable,
+                       public HashChains<MapTableNode> {
   S_POOLED_CLASS(MapTable, u"s_map_MapTable")
 
   MapTable() : MapTable(nullptr, nullptr, nullptr, nullptr) {}
@@ -47,7 +49,9 @@ class MapTable final : public base::IObject, public virtual thread::IPoolable, p
   /// False when an equal key is present already (the table may have grown all the same).
   bool put(uint32_t hash, base::IObject* key, base::IObject* value);
   /// Whether a key equal to `key` is present.
-  bool containsKey(uint32_t hash, const base::IObject* key) const { return findNode(hash, key) != nullptr; }
+  bool containsKey(uint32_t hash, const base::IObject* key) const {
+    return findNode(hash, key) != nullptr;
+  }
   /// The value stored with the key equal to `key`, or null.
   base::IObject* get(uint32_t hash, const base::IObject* key) const;
   /// Hands every key and value to the given disposers (when not null) and empties the table;

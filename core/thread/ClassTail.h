@@ -42,18 +42,18 @@ constexpr int32_t poolCapacity(int32_t capacity = 1000) { return capacity; }
 
 }  // namespace s::thread
 
-#define S_POOLED_CLASS(Class, nameText, ...)                                                  \
- public:                                                                                      \
-  static ::s::thread::EasyPooler& pool() {                                                    \
+#define S_POOLED_CLASS(Class, nameText, ...)                                               \
+ public:                                                                                   \
+  static ::s::thread::EasyPooler& pool() {                                                 \
     /* Never destroyed: objects may still be released while the process exits. */          \
-    static ::s::thread::EasyPooler* const s_pool = new ::s::thread::EasyPooler(              \
-        ::s::thread::poolCapacity(__VA_ARGS__), []() -> void* { return Class::create(); },   \
-        [](void* object) { delete static_cast<Class*>(object); },                             \
-        [](void* object) { static_cast<Class*>(object)->reset(); });                          \
-    return *s_pool;                                                                           \
-  }                                                                                           \
-  static Class* take() { return static_cast<Class*>(pool().take()); }                        \
-  static Class* create() { return new (::std::nothrow) Class(); }                            \
-  void release() override { pool().giveBack(static_cast<Class*>(this)); }                    \
-  const WCHAR* getClassName() const override { return nameText; }                            \
+    static ::s::thread::EasyPooler* const s_pool = new ::s::thread::EasyPooler(            \
+        ::s::thread::poolCapacity(__VA_ARGS__), []() -> void* { return Class::create(); }, \
+        [](void* object) { delete static_cast<Class*>(object); },                          \
+        [](void* object) { static_cast<Class*>(object)->reset(); });                       \
+    return *s_pool;                                                                        \
+  }                                                                                        \
+  static Class* take() { return static_cast<Class*>(pool().take()); }                      \
+  static Class* create() { return new (::std::nothrow) Class(); }                          \
+  void release() override { pool().giveBack(static_cast<Class*>(this)); }                  \
+  const WCHAR* getClassName() const override { return nameText; }                          \
   ::s::base::IObject* newInstance() const override { return take(); }

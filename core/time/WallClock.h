@@ -12,6 +12,8 @@ constexpr int64_t kFileTimeEpochOffset = 116444736000000000LL;
 int64_t currentTimeMillis();
 
 /// The file time (100-nanosecond ticks since 1601) of `seconds` since 1970-01-01 00:00 UTC.
-constexpr int64_t toFileTime(int64_t seconds) { return seconds * 10000000LL + kFileTimeEpochOffset; }
+constexpr int64_t toFileTime(int64_t seconds) {
+  return seconds * 10000000LL + kFileTimeEpochOffset;
+}
 
 }  // namespace s::time

@@ -3,17 +3,18 @@
 #include "lame_enc/tests/EncoderLibrary.h"
 
 #include <gtest/gtest.h>
+
+#include "testlib/Process.h"
+#include "testlib/TempDir.h"
 #include <mpg123.h>
 
 #include <cstddef>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
-
-#include <unistd.h>
 
 using namespace codec_testing;
 
@@ -36,8 +37,10 @@ struct Frame {
 };
 
 bool parseFrame(const uint8_t* p, size_t available, Frame& f) {
-  static const int kMpeg1Layer3[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
-  static const int kLsfLayer3[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
+  static const int kMpeg1Layer3[16] = {0,   32,  40,  48,  56,  64,  80,  96,
+                                       112, 128, 160, 192, 224, 256, 320, 0};
+  static const int kLsfLayer3[16] = {0,  8,  16, 24,  32,  40,  48,  56,
+                                     64, 80, 96, 112, 128, 144, 160, 0};
   static const int kRates[3] = {44100, 48000, 32000};
   if (available < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return false;
   int versionBits = (p[1] >> 3) & 3;
@@ -79,7 +82,8 @@ std::vector<Frame> walkFrames(const std::vector<uint8_t>& mp3) {
 // Where a Xing or Info tag would sit in the first frame: after the side information.
 std::string tagSignature(const std::vector<uint8_t>& mp3, const Frame& f) {
   size_t at = 4 + (f.version == 1 ? (f.mode == 3 ? 17 : 32) : (f.mode == 3 ? 9 : 17));
-  return mp3.size() < at + 4 ? std::string() : std::string(mp3.begin() + long(at), mp3.begin() + long(at) + 4);
+  return mp3.size() < at + 4 ? std::string()
+                             : std::string(mp3.begin() + long(at), mp3.begin() + long(at) + 4);
 }
 
 struct Decoded {
@@ -101,7 +105,8 @@ Decoded decodeWithMpg123(const std::vector<uint8_t>& mp3) {
   const long* rates = nullptr;
   size_t rateCount = 0;
   mpg123_rates(&rates, &rateCount);
-  for (size_t i = 0; i < rateCount; ++i) mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+  for (size_t i = 0; i < rateCount; ++i)
+    mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
   mpg123_open_feed(mh);
   mpg123_feed(mh, mp3.data(), mp3.size());
   std::vector<unsigned char> block(32768);
@@ -124,30 +129,31 @@ Decoded decodeWithMpg123(const std::vector<uint8_t>& mp3) {
   return d;
 }
 
+// Files handed to other programs live in one folder of the test program, removed when it ends.
+const lumetra::testlib::TempDir& tempFolder() {
+  static const lumetra::testlib::TempDir folder;
+  return folder;
+}
+
 std::filesystem::path writeTemp(const std::vector<uint8_t>& bytes, const std::string& name) {
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("lame_enc_" + std::to_string(::getpid()) + "_" + name + ".mp3");
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::filesystem::path path = tempFolder().file("lame_enc_" + name + ".mp3");
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
 
-// The mpg123 program's test mode over the file; answers everything it printed.
+// The mpg123 program's test mode over the file; answers everything it printed, and its exit
+// status in `status`.
 std::string mpg123Test(const std::filesystem::path& path, int& status) {
-  std::string command = std::string(LAME_ENC_MPG123_PROGRAM) + " -t \"" + path.string() + "\" 2>&1";
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    status = -1;
-    return output;
-  }
-  char line[512];
-  while (std::fgets(line, sizeof line, pipe) != nullptr) output += line;
-  status = pclose(pipe);
-  return output;
+  lumetra::testlib::RunResult result =
+      lumetra::testlib::run({LAME_ENC_MPG123_PROGRAM, "-t", path.string()});
+  status = result.exitCode;
+  return result.output;
 }
 
 // The program test-decodes the stream without a note, a warning or an error.
-void expectCleanForMpg123(const std::vector<uint8_t>& mp3, const std::string& name, const std::string& expectedFormat) {
+void expectCleanForMpg123(const std::vector<uint8_t>& mp3, const std::string& name,
+                          const std::string& expectedFormat) {
   std::filesystem::path path = writeTemp(mp3, name);
   int status = 0;
   std::string report = mpg123Test(path, status);
@@ -156,12 +162,16 @@ void expectCleanForMpg123(const std::vector<uint8_t>& mp3, const std::string& na
   for (const char* word : {"Note", "arning", "rror", "Frankenstein", "llegal"}) {
     EXPECT_EQ(report.find(word), std::string::npos) << report;
   }
-  EXPECT_NE(report.find(expectedFormat), std::string::npos) << "expected \"" << expectedFormat << "\" in\n" << report;
+  EXPECT_NE(report.find(expectedFormat), std::string::npos)
+      << "expected \"" << expectedFormat << "\" in\n"
+      << report;
 }
 
 class EncoderLibraryTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(lib.complete()) << "liblame_enc.so is built beside the tests"; }
+  void SetUp() override {
+    ASSERT_TRUE(lib.complete()) << "liblame_enc.so is built beside the tests";
+  }
   EncoderLibrary lib;
 };
 
@@ -170,18 +180,18 @@ class EncoderLibraryTest : public ::testing::Test {
 TEST(EncoderRecord, HasTheWireLayout) {
   EXPECT_EQ(sizeof(BE_CONFIG), 331u);
   const std::pair<size_t, size_t> fields[] = {
-      {offsetof(BE_CONFIG, configKind), 0},        {offsetof(BE_CONFIG, recordVersion), 4},
-      {offsetof(BE_CONFIG, recordSize), 8},        {offsetof(BE_CONFIG, inputRate), 12},
-      {offsetof(BE_CONFIG, outputRate), 16},       {offsetof(BE_CONFIG, mode), 20},
-      {offsetof(BE_CONFIG, bitrate), 24},          {offsetof(BE_CONFIG, maxBitrate), 28},
-      {offsetof(BE_CONFIG, preset), 32},           {offsetof(BE_CONFIG, mpegVersion), 36},
-      {offsetof(BE_CONFIG, psychoModel), 40},      {offsetof(BE_CONFIG, emphasis), 44},
-      {offsetof(BE_CONFIG, privateBit), 48},       {offsetof(BE_CONFIG, crc), 52},
-      {offsetof(BE_CONFIG, copyright), 56},        {offsetof(BE_CONFIG, original), 60},
-      {offsetof(BE_CONFIG, writeVbrHeader), 64},   {offsetof(BE_CONFIG, enableVbr), 68},
-      {offsetof(BE_CONFIG, vbrQuality), 72},       {offsetof(BE_CONFIG, abrBitrate), 76},
-      {offsetof(BE_CONFIG, vbrMethod), 80},        {offsetof(BE_CONFIG, disableReservoir), 84},
-      {offsetof(BE_CONFIG, strictIso), 88},        {offsetof(BE_CONFIG, quality), 92},
+      {offsetof(BE_CONFIG, configKind), 0},      {offsetof(BE_CONFIG, recordVersion), 4},
+      {offsetof(BE_CONFIG, recordSize), 8},      {offsetof(BE_CONFIG, inputRate), 12},
+      {offsetof(BE_CONFIG, outputRate), 16},     {offsetof(BE_CONFIG, mode), 20},
+      {offsetof(BE_CONFIG, bitrate), 24},        {offsetof(BE_CONFIG, maxBitrate), 28},
+      {offsetof(BE_CONFIG, preset), 32},         {offsetof(BE_CONFIG, mpegVersion), 36},
+      {offsetof(BE_CONFIG, psychoModel), 40},    {offsetof(BE_CONFIG, emphasis), 44},
+      {offsetof(BE_CONFIG, privateBit), 48},     {offsetof(BE_CONFIG, crc), 52},
+      {offsetof(BE_CONFIG, copyright), 56},      {offsetof(BE_CONFIG, original), 60},
+      {offsetof(BE_CONFIG, writeVbrHeader), 64}, {offsetof(BE_CONFIG, enableVbr), 68},
+      {offsetof(BE_CONFIG, vbrQuality), 72},     {offsetof(BE_CONFIG, abrBitrate), 76},
+      {offsetof(BE_CONFIG, vbrMethod), 80},      {offsetof(BE_CONFIG, disableReservoir), 84},
+      {offsetof(BE_CONFIG, strictIso), 88},      {offsetof(BE_CONFIG, quality), 92},
       {offsetof(BE_CONFIG, reserved), 94}};
   for (auto [actual, expected] : fields) EXPECT_EQ(actual, expected);
   EXPECT_EQ(sizeof(BE_CONFIG::quality), 2u);
@@ -216,10 +226,12 @@ class CbrStream : public EncoderLibraryTest, public ::testing::WithParamInterfac
 TEST_P(CbrStream, IsTheRequestedFormatAndKeepsTheTones) {
   const CbrCase p = GetParam();
   const size_t inputFrames = p.rate * 2;
-  std::vector<double> tones = p.stereo ? std::vector<double>{1000.0, 1500.0} : std::vector<double>{1000.0};
+  std::vector<double> tones =
+      p.stereo ? std::vector<double>{1000.0, 1500.0} : std::vector<double>{1000.0};
   std::vector<int16_t> pcm = tone(tones, p.rate, inputFrames);
   std::vector<uint8_t> mp3;
-  ASSERT_EQ(encodeAll(lib, writerConfig(p.rate, p.rate, p.stereo, p.kbps), pcm, mp3), BE_ERR_SUCCESSFUL);
+  ASSERT_EQ(encodeAll(lib, writerConfig(p.rate, p.rate, p.stereo, p.kbps), pcm, mp3),
+            BE_ERR_SUCCESSFUL);
 
   std::vector<Frame> frames = walkFrames(mp3);
   ASSERT_FALSE(frames.empty());
@@ -246,19 +258,23 @@ TEST_P(CbrStream, IsTheRequestedFormatAndKeepsTheTones) {
   EXPECT_GE(d.frames(), inputFrames + 576);
   EXPECT_LE(d.frames(), inputFrames + 576 + 2 * 1152);
   for (unsigned c = 0; c < tones.size(); ++c) {
-    EXPECT_NEAR(measureFrequency(d.pcm, unsigned(d.channels), c, p.rate), tones[c], tones[c] * 0.002);
+    EXPECT_NEAR(measureFrequency(d.pcm, unsigned(d.channels), c, p.rate), tones[c],
+                tones[c] * 0.002);
   }
   char format[64];
-  std::snprintf(format, sizeof format, "MPEG 1.0 L III cbr%u %u %s", p.kbps, p.rate, p.stereo ? "j-s" : "mono");
+  std::snprintf(format, sizeof format, "MPEG 1.0 L III cbr%u %u %s", p.kbps, p.rate,
+                p.stereo ? "j-s" : "mono");
   expectCleanForMpg123(mp3, "cbr", format);
 }
 
 INSTANTIATE_TEST_SUITE_P(WriterFormats, CbrStream,
-                         ::testing::Values(CbrCase{44100, true, 192}, CbrCase{44100, true, 320}, CbrCase{44100, false, 192},
-                                           CbrCase{48000, true, 256}, CbrCase{48000, false, 224},
-                                           CbrCase{32000, true, 192}, CbrCase{32000, false, 320}),
+                         ::testing::Values(CbrCase{44100, true, 192}, CbrCase{44100, true, 320},
+                                           CbrCase{44100, false, 192}, CbrCase{48000, true, 256},
+                                           CbrCase{48000, false, 224}, CbrCase{32000, true, 192},
+                                           CbrCase{32000, false, 320}),
                          [](const auto& info) {
-                           return std::to_string(info.param.rate) + (info.param.stereo ? "Stereo" : "Mono") +
+                           return std::to_string(info.param.rate) +
+                                  (info.param.stereo ? "Stereo" : "Mono") +
                                   std::to_string(info.param.kbps);
                          });
 
@@ -276,9 +292,12 @@ TEST_F(EncoderLibraryTest, SilenceStaysSilent) {
 TEST_F(EncoderLibraryTest, OutputDoesNotDependOnHowTheInputIsCut) {
   std::vector<int16_t> pcm = tone({440.0, 660.0}, 44100, 44100);
   std::vector<uint8_t> whole, blocks, odd;
-  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, whole, pcm.size()), BE_ERR_SUCCESSFUL);
-  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, blocks, 2048), BE_ERR_SUCCESSFUL);
-  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, odd, 2 * 37), BE_ERR_SUCCESSFUL);
+  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, whole, pcm.size()),
+            BE_ERR_SUCCESSFUL);
+  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, blocks, 2048),
+            BE_ERR_SUCCESSFUL);
+  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, odd, 2 * 37),
+            BE_ERR_SUCCESSFUL);
   EXPECT_EQ(blocks, whole);
   EXPECT_EQ(odd, whole);
 }
@@ -289,13 +308,15 @@ TEST_F(EncoderLibraryTest, ResamplesToTheOutputRate) {
     SCOPED_TRACE(inputRate);
     std::vector<int16_t> pcm = tone({1000.0, 1000.0}, inputRate, inputRate);
     std::vector<uint8_t> mp3;
-    ASSERT_EQ(encodeAll(lib, writerConfig(inputRate, 44100, true, 192), pcm, mp3), BE_ERR_SUCCESSFUL);
+    ASSERT_EQ(encodeAll(lib, writerConfig(inputRate, 44100, true, 192), pcm, mp3),
+              BE_ERR_SUCCESSFUL);
     for (const Frame& f : walkFrames(mp3)) ASSERT_EQ(f.rate, 44100);
     Decoded d = decodeWithMpg123(mp3);
     EXPECT_EQ(d.rate, 44100);
     EXPECT_GE(d.frames(), 44100u);
     EXPECT_LE(d.frames(), 44100u + 576 + 2 * 1152);
-    EXPECT_NEAR(measureFrequency(d.pcm, 2, 0, 44100), 1000.0, 2.0) << "one second of input stays one second";
+    EXPECT_NEAR(measureFrequency(d.pcm, 2, 0, 44100), 1000.0, 2.0)
+        << "one second of input stays one second";
   }
 }
 
@@ -317,10 +338,12 @@ TEST_F(EncoderLibraryTest, VariableBitrateWithItsTagDecodesToTheExactLength) {
   std::filesystem::path path = writeTemp(mp3, "vbr");
   std::string windowsPath = "Z:" + path.string();
   std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-  ASSERT_EQ(lib.writeInfoTag(stream, windowsPath.c_str()), BE_ERR_SUCCESSFUL) << "drive Z is the POSIX root";
+  ASSERT_EQ(lib.writeInfoTag(stream, windowsPath.c_str()), BE_ERR_SUCCESSFUL)
+      << "drive Z is the POSIX root";
   EXPECT_EQ(lib.close(stream), BE_ERR_SUCCESSFUL);
   std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> tagged((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> tagged((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
   ASSERT_EQ(tagged.size(), mp3.size());
 
   std::vector<Frame> frames = walkFrames(tagged);
@@ -336,7 +359,8 @@ TEST_F(EncoderLibraryTest, VariableBitrateWithItsTagDecodesToTheExactLength) {
   // With the encoder's delay and padding in the tag, the decoder hands back the input exactly.
   Decoded d = decodeWithMpg123(tagged);
   EXPECT_EQ(d.frames(), 2 * half);
-  EXPECT_NEAR(measureFrequency(std::vector<int16_t>(d.pcm.begin(), d.pcm.begin() + long(2 * half)), 2, 0, 44100),
+  EXPECT_NEAR(measureFrequency(std::vector<int16_t>(d.pcm.begin(), d.pcm.begin() + long(2 * half)),
+                               2, 0, 44100),
               440.0, 1.0);
   int status = 0;
   std::string report = mpg123Test(path, status);
@@ -363,10 +387,13 @@ TEST_F(EncoderLibraryTest, TagNeedsAFinishedStreamThatReservedIt) {
   std::vector<int16_t> pcm = tone({440.0, 440.0}, 44100, 44100);
   std::vector<uint8_t> mp3;
   HBE_STREAM plain = 0;
-  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, mp3, 4096, &plain), BE_ERR_SUCCESSFUL);
+  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, mp3, 4096, &plain),
+            BE_ERR_SUCCESSFUL);
   std::filesystem::path path = writeTemp(mp3, "plain");
-  EXPECT_EQ(lib.writeInfoTag(plain, path.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS) << "no frame was reserved";
-  EXPECT_EQ(lib.writeVbrHeader(path.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS) << "the stream finished last is this one";
+  EXPECT_EQ(lib.writeInfoTag(plain, path.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS)
+      << "no frame was reserved";
+  EXPECT_EQ(lib.writeVbrHeader(path.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS)
+      << "the stream finished last is this one";
   lib.close(plain);
   EXPECT_EQ(lib.writeVbrHeader(path.c_str()), BE_ERR_INVALID_HANDLE) << "it is closed";
 
@@ -377,14 +404,18 @@ TEST_F(EncoderLibraryTest, TagNeedsAFinishedStreamThatReservedIt) {
   ASSERT_EQ(lib.init(&c, &perChunk, &size, &open), BE_ERR_SUCCESSFUL);
   std::vector<uint8_t> out(size);
   uint32_t count = 0;
-  ASSERT_EQ(lib.encodeChunk(open, uint32_t(pcm.size()), pcm.data(), out.data(), &count), BE_ERR_SUCCESSFUL);
-  EXPECT_EQ(lib.writeInfoTag(open, path.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS) << "not finished";
+  ASSERT_EQ(lib.encodeChunk(open, uint32_t(pcm.size()), pcm.data(), out.data(), &count),
+            BE_ERR_SUCCESSFUL);
+  EXPECT_EQ(lib.writeInfoTag(open, path.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS)
+      << "not finished";
   ASSERT_EQ(lib.deinit(open, out.data(), &count), BE_ERR_SUCCESSFUL);
-  EXPECT_EQ(lib.writeInfoTag(open, path.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS) << "the file is another stream's";
+  EXPECT_EQ(lib.writeInfoTag(open, path.c_str()), BE_ERR_INVALID_FORMAT_PARAMETERS)
+      << "the file is another stream's";
   EXPECT_EQ(lib.writeInfoTag(open, "/no/such/folder/x.mp3"), BE_ERR_INVALID_FORMAT_PARAMETERS);
   lib.close(open);
   std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> after((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   EXPECT_EQ(after, mp3) << "a refused tag leaves the file alone";
   std::filesystem::remove(path);
 }
@@ -404,19 +435,44 @@ TEST_F(EncoderLibraryTest, RefusesRecordsItCannotHonour) {
       {"another version", [](BE_CONFIG& c) { c.recordVersion = 2; }, BE_ERR_INVALID_FORMAT},
       {"another size", [](BE_CONFIG& c) { c.recordSize = 330; }, BE_ERR_INVALID_FORMAT},
       {"no input rate", [](BE_CONFIG& c) { c.inputRate = 0; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
-      {"an output rate MPEG lacks", [](BE_CONFIG& c) { c.outputRate = 44000; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
-      {"a bitrate MPEG-1 lacks", [](BE_CONFIG& c) { c.bitrate = 100; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
-      {"a bitrate above MPEG-2's", [](BE_CONFIG& c) { c.inputRate = 22050; c.bitrate = 320; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
+      {"an output rate MPEG lacks", [](BE_CONFIG& c) { c.outputRate = 44000; },
+       BE_ERR_INVALID_FORMAT_PARAMETERS},
+      {"a bitrate MPEG-1 lacks", [](BE_CONFIG& c) { c.bitrate = 100; },
+       BE_ERR_INVALID_FORMAT_PARAMETERS},
+      {"a bitrate above MPEG-2's",
+       [](BE_CONFIG& c) {
+         c.inputRate = 22050;
+         c.bitrate = 320;
+       },
+       BE_ERR_INVALID_FORMAT_PARAMETERS},
       {"free format", [](BE_CONFIG& c) { c.bitrate = 0; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
-      {"dual channel", [](BE_CONFIG& c) { c.mode = BE_MP3_MODE_DUALCHANNEL; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
+      {"dual channel", [](BE_CONFIG& c) { c.mode = BE_MP3_MODE_DUALCHANNEL; },
+       BE_ERR_INVALID_FORMAT_PARAMETERS},
       {"an unknown mode", [](BE_CONFIG& c) { c.mode = 7; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
       {"an unknown preset", [](BE_CONFIG& c) { c.preset = 9; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
-      {"a quality word", [](BE_CONFIG& c) { c.quality = 0x00FF; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
-      {"a second psychoacoustic model", [](BE_CONFIG& c) { c.psychoModel = 1; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
+      {"a quality word", [](BE_CONFIG& c) { c.quality = 0x00FF; },
+       BE_ERR_INVALID_FORMAT_PARAMETERS},
+      {"a second psychoacoustic model", [](BE_CONFIG& c) { c.psychoModel = 1; },
+       BE_ERR_INVALID_FORMAT_PARAMETERS},
       {"reserved emphasis", [](BE_CONFIG& c) { c.emphasis = 2; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
-      {"VBR quality 10", [](BE_CONFIG& c) { c.enableVbr = 1; c.vbrQuality = 10; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
-      {"an unknown VBR method", [](BE_CONFIG& c) { c.enableVbr = 1; c.vbrMethod = 5; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
-      {"ABR without a bitrate", [](BE_CONFIG& c) { c.enableVbr = 1; c.vbrMethod = BE_VBR_METHOD_ABR; }, BE_ERR_INVALID_FORMAT_PARAMETERS},
+      {"VBR quality 10",
+       [](BE_CONFIG& c) {
+         c.enableVbr = 1;
+         c.vbrQuality = 10;
+       },
+       BE_ERR_INVALID_FORMAT_PARAMETERS},
+      {"an unknown VBR method",
+       [](BE_CONFIG& c) {
+         c.enableVbr = 1;
+         c.vbrMethod = 5;
+       },
+       BE_ERR_INVALID_FORMAT_PARAMETERS},
+      {"ABR without a bitrate",
+       [](BE_CONFIG& c) {
+         c.enableVbr = 1;
+         c.vbrMethod = BE_VBR_METHOD_ABR;
+       },
+       BE_ERR_INVALID_FORMAT_PARAMETERS},
   };
   for (const Bad& b : cases) {
     BE_CONFIG c = good;
@@ -451,12 +507,17 @@ TEST_F(EncoderLibraryTest, RefusesBadCallsOnStreams) {
     EXPECT_EQ(lib.deinit(wrong, out.data(), &count), BE_ERR_INVALID_HANDLE);
     EXPECT_EQ(lib.close(wrong), BE_ERR_INVALID_HANDLE);
   }
-  EXPECT_EQ(lib.encodeChunk(stream, 3, pcm.data(), out.data(), &count), BE_ERR_INVALID_FORMAT_PARAMETERS)
+  EXPECT_EQ(lib.encodeChunk(stream, 3, pcm.data(), out.data(), &count),
+            BE_ERR_INVALID_FORMAT_PARAMETERS)
       << "half a stereo pair";
-  EXPECT_EQ(lib.encodeChunk(stream, perChunk + 2, pcm.data(), out.data(), &count), BE_ERR_BUFFER_TOO_SMALL);
-  EXPECT_EQ(lib.encodeChunk(stream, 2, nullptr, out.data(), &count), BE_ERR_INVALID_FORMAT_PARAMETERS);
-  EXPECT_EQ(lib.encodeChunk(stream, 2, pcm.data(), nullptr, &count), BE_ERR_INVALID_FORMAT_PARAMETERS);
-  EXPECT_EQ(lib.encodeChunk(stream, 2, pcm.data(), out.data(), nullptr), BE_ERR_INVALID_FORMAT_PARAMETERS);
+  EXPECT_EQ(lib.encodeChunk(stream, perChunk + 2, pcm.data(), out.data(), &count),
+            BE_ERR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(lib.encodeChunk(stream, 2, nullptr, out.data(), &count),
+            BE_ERR_INVALID_FORMAT_PARAMETERS);
+  EXPECT_EQ(lib.encodeChunk(stream, 2, pcm.data(), nullptr, &count),
+            BE_ERR_INVALID_FORMAT_PARAMETERS);
+  EXPECT_EQ(lib.encodeChunk(stream, 2, pcm.data(), out.data(), nullptr),
+            BE_ERR_INVALID_FORMAT_PARAMETERS);
   EXPECT_EQ(lib.encodeChunk(stream, 0, nullptr, out.data(), &count), BE_ERR_SUCCESSFUL);
   EXPECT_EQ(count, 0u);
   EXPECT_EQ(lib.deinit(stream, out.data(), nullptr), BE_ERR_INVALID_FORMAT_PARAMETERS);
@@ -464,13 +525,15 @@ TEST_F(EncoderLibraryTest, RefusesBadCallsOnStreams) {
   // The refused calls left the stream whole: it still encodes and finishes to a clean stream.
   std::vector<uint8_t> mp3;
   std::vector<int16_t> sound = tone({440.0, 440.0}, 44100, 44100);
-  ASSERT_EQ(lib.encodeChunk(stream, uint32_t(sound.size()), sound.data(), out.data(), &count), BE_ERR_SUCCESSFUL);
+  ASSERT_EQ(lib.encodeChunk(stream, uint32_t(sound.size()), sound.data(), out.data(), &count),
+            BE_ERR_SUCCESSFUL);
   mp3.insert(mp3.end(), out.begin(), out.begin() + count);
   ASSERT_EQ(lib.deinit(stream, out.data(), &count), BE_ERR_SUCCESSFUL);
   mp3.insert(mp3.end(), out.begin(), out.begin() + count);
   EXPECT_EQ(walkFrames(mp3).size() * 1152, decodeWithMpg123(mp3).frames());
 
-  EXPECT_EQ(lib.encodeChunk(stream, 2, pcm.data(), out.data(), &count), BE_ERR_INVALID_HANDLE) << "finished";
+  EXPECT_EQ(lib.encodeChunk(stream, 2, pcm.data(), out.data(), &count), BE_ERR_INVALID_HANDLE)
+      << "finished";
   EXPECT_EQ(lib.deinit(stream, out.data(), &count), BE_ERR_SUCCESSFUL);
   EXPECT_EQ(count, 0u) << "a second flush writes nothing";
   EXPECT_EQ(lib.close(stream), BE_ERR_SUCCESSFUL);
@@ -486,8 +549,9 @@ TEST_F(EncoderLibraryTest, NeverWritesPastTheAnnouncedBuffer) {
     bool stereo;
     uint32_t kbps;
   };
-  const Case cases[] = {{44100, 44100, true, 320}, {32000, 32000, true, 320}, {8000, 8000, false, 64},
-                        {22050, 44100, true, 320}, {8000, 48000, true, 320}, {96000, 32000, false, 320}};
+  const Case cases[] = {{44100, 44100, true, 320}, {32000, 32000, true, 320},
+                        {8000, 8000, false, 64},   {22050, 44100, true, 320},
+                        {8000, 48000, true, 320},  {96000, 32000, false, 320}};
   const uint8_t kGuard = 0xA5;
   for (const Case& k : cases) {
     SCOPED_TRACE(std::to_string(k.inputRate) + " -> " + std::to_string(k.outputRate));
@@ -502,14 +566,16 @@ TEST_F(EncoderLibraryTest, NeverWritesPastTheAnnouncedBuffer) {
     for (uint32_t call = 0; call < 4; ++call) {
       std::vector<int16_t> pcm = noise(perChunk, call);
       uint32_t count = 0;
-      ASSERT_EQ(lib.encodeChunk(stream, perChunk, pcm.data(), out.data(), &count), BE_ERR_SUCCESSFUL);
+      ASSERT_EQ(lib.encodeChunk(stream, perChunk, pcm.data(), out.data(), &count),
+                BE_ERR_SUCCESSFUL);
       EXPECT_LE(count, size);
       total += count;
     }
     uint32_t count = 0;
     ASSERT_EQ(lib.deinit(stream, out.data(), &count), BE_ERR_SUCCESSFUL);
     EXPECT_LE(count, size);
-    for (size_t i = size; i < out.size(); ++i) ASSERT_EQ(out[i], kGuard) << "byte " << i - size << " past the end";
+    for (size_t i = size; i < out.size(); ++i)
+      ASSERT_EQ(out[i], kGuard) << "byte " << i - size << " past the end";
     EXPECT_GT(total, 0u);
     lib.close(stream);
   }
@@ -518,12 +584,15 @@ TEST_F(EncoderLibraryTest, NeverWritesPastTheAnnouncedBuffer) {
 TEST_F(EncoderLibraryTest, StreamsOnSeveralThreadsDoNotMeet) {
   std::vector<int16_t> pcm = tone({440.0, 550.0}, 44100, 44100);
   std::vector<uint8_t> expected;
-  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, expected), BE_ERR_SUCCESSFUL);
+  ASSERT_EQ(encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, expected),
+            BE_ERR_SUCCESSFUL);
   std::vector<std::vector<uint8_t>> results(4);
   std::vector<BE_ERR> codes(4, 99);
   std::vector<std::thread> threads;
   for (size_t i = 0; i < results.size(); ++i) {
-    threads.emplace_back([&, i] { codes[i] = encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, results[i], 2048); });
+    threads.emplace_back([&, i] {
+      codes[i] = encodeAll(lib, writerConfig(44100, 44100, true, 192), pcm, results[i], 2048);
+    });
   }
   for (std::thread& t : threads) t.join();
   for (size_t i = 0; i < results.size(); ++i) {

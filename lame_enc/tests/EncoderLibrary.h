@@ -81,12 +81,14 @@ inline BE_CONFIG writerConfig(uint32_t inputRate, uint32_t outputRate, bool ster
 }
 
 /// Interleaved 16-bit PCM: channel c carries a sine of hz[c] at `amplitude` of full scale.
-inline std::vector<int16_t> tone(std::vector<double> hz, uint32_t rate, size_t frames, double amplitude = 0.5) {
+inline std::vector<int16_t> tone(std::vector<double> hz, uint32_t rate, size_t frames,
+                                 double amplitude = 0.5) {
   std::vector<int16_t> pcm(frames * hz.size());
   const double pi = std::acos(-1.0);
   for (size_t i = 0; i < frames; ++i) {
     for (size_t c = 0; c < hz.size(); ++c) {
-      pcm[i * hz.size() + c] = static_cast<int16_t>(std::lround(amplitude * 32767.0 * std::sin(2 * pi * hz[c] * double(i) / rate)));
+      pcm[i * hz.size() + c] = static_cast<int16_t>(
+          std::lround(amplitude * 32767.0 * std::sin(2 * pi * hz[c] * double(i) / rate)));
     }
   }
   return pcm;
@@ -103,7 +105,8 @@ inline std::vector<int16_t> noise(size_t samples, uint32_t seed) {
 
 /// Frequency of the tone in one channel of interleaved PCM, from the rising zero crossings of
 /// its middle half (interpolated between samples, so a 1 kHz tone measures within a few Hz).
-inline double measureFrequency(const std::vector<int16_t>& pcm, unsigned channels, unsigned channel, uint32_t rate) {
+inline double measureFrequency(const std::vector<int16_t>& pcm, unsigned channels, unsigned channel,
+                               uint32_t rate) {
   size_t frames = pcm.size() / channels;
   size_t from = frames / 4, to = frames * 3 / 4;
   double first = -1, last = -1;
@@ -112,7 +115,8 @@ inline double measureFrequency(const std::vector<int16_t>& pcm, unsigned channel
     double a = pcm[(i - 1) * channels + channel], b = pcm[i * channels + channel];
     if (a < 0 && b >= 0) {
       double at = double(i - 1) + (-a) / (b - a);
-      if (first < 0) first = at; else ++crossings;
+      if (first < 0) first = at;
+      else ++crossings;
       last = at;
     }
   }
@@ -122,8 +126,9 @@ inline double measureFrequency(const std::vector<int16_t>& pcm, unsigned channel
 
 /// Encodes `pcm` in calls of at most `chunkSamples` samples and finishes the stream. On any
 /// failure returns the code and leaves `out` with what was encoded.
-inline BE_ERR encodeAll(const EncoderLibrary& lib, const BE_CONFIG& config, const std::vector<int16_t>& pcm,
-                        std::vector<uint8_t>& out, size_t chunkSamples = 4096, HBE_STREAM* keepOpen = nullptr) {
+inline BE_ERR encodeAll(const EncoderLibrary& lib, const BE_CONFIG& config,
+                        const std::vector<int16_t>& pcm, std::vector<uint8_t>& out,
+                        size_t chunkSamples = 4096, HBE_STREAM* keepOpen = nullptr) {
   uint32_t perChunk = 0, bufferSize = 0;
   HBE_STREAM stream = 0;
   BE_ERR result = lib.init(&config, &perChunk, &bufferSize, &stream);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/TempDir.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,7 +32,8 @@ struct Output {
 
 // Calls decodeMP3 as the MP3 reader does: once with the new input, then without input while it
 // answers MP3_OK; checks every block it hands out.
-void drain(mpstr* mp, const uint8_t* in, int n, std::vector<unsigned char>& block, Output& out, size_t limit = SIZE_MAX) {
+void drain(mpstr* mp, const uint8_t* in, int n, std::vector<unsigned char>& block, Output& out,
+           size_t limit = SIZE_MAX) {
   int done = -1;
   int result = decodeMP3(mp, in, n, block.data(), int(block.size()), &done);
   while (result == MP3_OK) {
@@ -61,7 +64,8 @@ struct State {
   mpstr* mp;
 };
 
-Output decodeInChunks(const std::vector<uint8_t>& mp3, size_t chunk = 40960, size_t blockSize = 8192) {
+Output decodeInChunks(const std::vector<uint8_t>& mp3, size_t chunk = 40960,
+                      size_t blockSize = 8192) {
   State s;
   Output out;
   std::vector<unsigned char> block(blockSize);
@@ -74,7 +78,8 @@ Output decodeInChunks(const std::vector<uint8_t>& mp3, size_t chunk = 40960, siz
   return out;
 }
 
-std::vector<uint8_t> encode(const EncoderLibrary& lib, const BE_CONFIG& config, const std::vector<int16_t>& pcm) {
+std::vector<uint8_t> encode(const EncoderLibrary& lib, const BE_CONFIG& config,
+                            const std::vector<int16_t>& pcm) {
   std::vector<uint8_t> mp3;
   EXPECT_EQ(encodeAll(lib, config, pcm, mp3), BE_ERR_SUCCESSFUL);
   return mp3;
@@ -82,9 +87,16 @@ std::vector<uint8_t> encode(const EncoderLibrary& lib, const BE_CONFIG& config, 
 
 // An ID3v2.4 tag whose body is full of byte runs that look like frame headers.
 std::vector<uint8_t> id3v2Tag(size_t bodySize, bool footer) {
-  std::vector<uint8_t> tag = {'I', 'D', '3', 4, 0, uint8_t(footer ? 0x10 : 0),
-                              uint8_t((bodySize >> 21) & 0x7F), uint8_t((bodySize >> 14) & 0x7F),
-                              uint8_t((bodySize >> 7) & 0x7F), uint8_t(bodySize & 0x7F)};
+  std::vector<uint8_t> tag = {'I',
+                              'D',
+                              '3',
+                              4,
+                              0,
+                              uint8_t(footer ? 0x10 : 0),
+                              uint8_t((bodySize >> 21) & 0x7F),
+                              uint8_t((bodySize >> 14) & 0x7F),
+                              uint8_t((bodySize >> 7) & 0x7F),
+                              uint8_t(bodySize & 0x7F)};
   for (size_t i = 0; i < bodySize; ++i) {
     static const uint8_t kFalseSync[] = {0xFF, 0xFB, 0x90, 0x64, 0x00, 0x00};
     tag.push_back(kFalseSync[i % sizeof kFalseSync]);
@@ -98,7 +110,9 @@ std::vector<uint8_t> id3v2Tag(size_t bodySize, bool footer) {
 
 class Decoder : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(lib.complete()) << "liblame_enc.so is built beside the tests"; }
+  void SetUp() override {
+    ASSERT_TRUE(lib.complete()) << "liblame_enc.so is built beside the tests";
+  }
   EncoderLibrary lib;
 };
 
@@ -115,8 +129,10 @@ class DecoderFormats : public Decoder, public ::testing::WithParamInterface<Stre
 TEST_P(DecoderFormats, GiveTheStreamsOwnRateChannelsAndLength) {
   const StreamCase p = GetParam();
   const size_t inputFrames = p.rate * 3 / 2;
-  std::vector<double> tones = p.stereo ? std::vector<double>{500.0, 750.0} : std::vector<double>{500.0};
-  Output out = decodeInChunks(encode(lib, writerConfig(p.rate, p.rate, p.stereo, p.kbps), tone(tones, p.rate, inputFrames)));
+  std::vector<double> tones =
+      p.stereo ? std::vector<double>{500.0, 750.0} : std::vector<double>{500.0};
+  Output out = decodeInChunks(encode(lib, writerConfig(p.rate, p.rate, p.stereo, p.kbps),
+                                     tone(tones, p.rate, inputFrames)));
   EXPECT_EQ(out.errors, 0);
   EXPECT_EQ(out.rate, long(p.rate)) << "never resampled";
   EXPECT_EQ(out.channels, p.stereo ? 2 : 1) << "never remixed";
@@ -127,25 +143,30 @@ TEST_P(DecoderFormats, GiveTheStreamsOwnRateChannelsAndLength) {
   EXPECT_GE(out.frames(), inputFrames + kEncoderDelay);
   EXPECT_LT(out.frames(), inputFrames + kEncoderDelay + 2 * frameSize);
   for (unsigned c = 0; c < tones.size(); ++c) {
-    EXPECT_NEAR(measureFrequency(out.pcm, unsigned(out.channels), c, p.rate), tones[c], tones[c] * 0.003);
+    EXPECT_NEAR(measureFrequency(out.pcm, unsigned(out.channels), c, p.rate), tones[c],
+                tones[c] * 0.003);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Mpeg1And2And25, DecoderFormats,
-    ::testing::Values(StreamCase{48000, true, 192}, StreamCase{44100, true, 192}, StreamCase{44100, false, 128},
-                      StreamCase{32000, true, 256}, StreamCase{24000, true, 96}, StreamCase{22050, false, 64},
-                      StreamCase{16000, true, 64}, StreamCase{12000, false, 32}, StreamCase{11025, true, 48},
-                      StreamCase{8000, false, 24}),
+    ::testing::Values(StreamCase{48000, true, 192}, StreamCase{44100, true, 192},
+                      StreamCase{44100, false, 128}, StreamCase{32000, true, 256},
+                      StreamCase{24000, true, 96}, StreamCase{22050, false, 64},
+                      StreamCase{16000, true, 64}, StreamCase{12000, false, 32},
+                      StreamCase{11025, true, 48}, StreamCase{8000, false, 24}),
     [](const auto& info) {
-      return std::to_string(info.param.rate) + (info.param.stereo ? "Stereo" : "Mono") + std::to_string(info.param.kbps);
+      return std::to_string(info.param.rate) + (info.param.stereo ? "Stereo" : "Mono") +
+             std::to_string(info.param.kbps);
     });
 
 TEST_F(Decoder, OutputDoesNotDependOnChunkOrBlockSizes) {
-  std::vector<uint8_t> mp3 = encode(lib, writerConfig(44100, 44100, true, 192), tone({440.0, 660.0}, 44100, 44100));
+  std::vector<uint8_t> mp3 =
+      encode(lib, writerConfig(44100, 44100, true, 192), tone({440.0, 660.0}, 44100, 44100));
   Output reference = decodeInChunks(mp3);
   ASSERT_GT(reference.frames(), 44100u);
-  const std::pair<size_t, size_t> sizes[] = {{1, 8192}, {417, 8192}, {mp3.size(), 8192}, {40960, 4}, {40960, 4098}, {3000, 1001}};
+  const std::pair<size_t, size_t> sizes[] = {{1, 8192},  {417, 8192},   {mp3.size(), 8192},
+                                             {40960, 4}, {40960, 4098}, {3000, 1001}};
   for (auto [chunk, block] : sizes) {
     Output out = decodeInChunks(mp3, chunk, block);
     EXPECT_EQ(out.pcm, reference.pcm) << "chunks of " << chunk << ", blocks of " << block;
@@ -162,13 +183,15 @@ TEST_F(Decoder, CutsTheDelayAndPaddingATagRecords) {
   std::vector<uint8_t> mp3;
   HBE_STREAM stream = 0;
   ASSERT_EQ(encodeAll(lib, c, pcm, mp3, 4096, &stream), BE_ERR_SUCCESSFUL);
-  std::filesystem::path path = std::filesystem::temp_directory_path() / ("mpglib_gapless_" + std::to_string(getpid()) + ".mp3");
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(mp3.data()), std::streamsize(mp3.size()));
+  lumetra::testlib::TempDir folder;
+  std::filesystem::path path = folder.file("gapless.mp3");
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(mp3.data()), std::streamsize(mp3.size()));
   ASSERT_EQ(lib.writeInfoTag(stream, path.c_str()), BE_ERR_SUCCESSFUL);
   lib.close(stream);
   std::ifstream in(path, std::ios::binary);
-  std::vector<uint8_t> tagged((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::filesystem::remove(path);
+  std::vector<uint8_t> tagged((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
 
   Output whole = decodeInChunks(tagged);
   EXPECT_EQ(whole.frames(), inputFrames);
@@ -177,7 +200,8 @@ TEST_F(Decoder, CutsTheDelayAndPaddingATagRecords) {
 }
 
 TEST_F(Decoder, SkipsAnId3v2TagInFront) {
-  std::vector<uint8_t> mp3 = encode(lib, writerConfig(44100, 44100, true, 192), tone({440.0, 660.0}, 44100, 44100));
+  std::vector<uint8_t> mp3 =
+      encode(lib, writerConfig(44100, 44100, true, 192), tone({440.0, 660.0}, 44100, 44100));
   Output plain = decodeInChunks(mp3);
   for (bool footer : {false, true}) {
     std::vector<uint8_t> tagged = id3v2Tag(50000, footer);
@@ -188,14 +212,17 @@ TEST_F(Decoder, SkipsAnId3v2TagInFront) {
 }
 
 TEST_F(Decoder, TruncatedStreamsGiveWhatTheyHold) {
-  std::vector<uint8_t> mp3 = encode(lib, writerConfig(44100, 44100, true, 192), tone({440.0, 660.0}, 44100, 44100));
+  std::vector<uint8_t> mp3 =
+      encode(lib, writerConfig(44100, 44100, true, 192), tone({440.0, 660.0}, 44100, 44100));
   Output full = decodeInChunks(mp3);
   const size_t frameBytes = 626;  // 192 kbps at 44.1 kHz, without padding
-  for (size_t cut : {size_t{0}, size_t{1}, size_t{3}, size_t{700}, mp3.size() / 2 + 17, mp3.size() - 1}) {
+  for (size_t cut :
+       {size_t{0}, size_t{1}, size_t{3}, size_t{700}, mp3.size() / 2 + 17, mp3.size() - 1}) {
     SCOPED_TRACE(cut);
     Output out = decodeInChunks(std::vector<uint8_t>(mp3.begin(), mp3.begin() + long(cut)));
     ASSERT_LE(out.pcm.size(), full.pcm.size());
-    EXPECT_TRUE(std::equal(out.pcm.begin(), out.pcm.end(), full.pcm.begin())) << "the frames before the cut decode as in the whole";
+    EXPECT_TRUE(std::equal(out.pcm.begin(), out.pcm.end(), full.pcm.begin()))
+        << "the frames before the cut decode as in the whole";
     size_t wholeFrames = cut / (frameBytes + 1);
     EXPECT_GE(out.frames() + 1152, wholeFrames * 1152) << "no more than the cut frame is lost";
   }
@@ -204,19 +231,22 @@ TEST_F(Decoder, TruncatedStreamsGiveWhatTheyHold) {
 TEST_F(Decoder, KeepsRunningOnGarbage) {
   std::vector<std::vector<uint8_t>> inputs;
   std::vector<int16_t> random = noise(40000, 11);
-  inputs.emplace_back(reinterpret_cast<const uint8_t*>(random.data()), reinterpret_cast<const uint8_t*>(random.data() + random.size()));
+  inputs.emplace_back(reinterpret_cast<const uint8_t*>(random.data()),
+                      reinterpret_cast<const uint8_t*>(random.data() + random.size()));
   inputs.emplace_back(50000, uint8_t{0});
   inputs.emplace_back(50000, uint8_t{0xFF});
   std::vector<uint8_t> tag = id3v2Tag(60000, false);
-  inputs.push_back(tag);  // a tag and nothing after it
+  inputs.push_back(tag);                             // a tag and nothing after it
   inputs.emplace_back(tag.begin() + 10, tag.end());  // runs of false frame headers
   for (const auto& input : inputs) {
     Output out = decodeInChunks(input);
-    EXPECT_LE(out.frames(), input.size() * 8) << "nothing invented beyond what false frames could hold";
+    EXPECT_LE(out.frames(), input.size() * 8)
+        << "nothing invented beyond what false frames could hold";
   }
 
   // A stream broken in the middle: the decoder finds its way back to the frames after it.
-  std::vector<uint8_t> mp3 = encode(lib, writerConfig(44100, 44100, true, 192), tone({1000.0, 1000.0}, 44100, 44100 * 2));
+  std::vector<uint8_t> mp3 =
+      encode(lib, writerConfig(44100, 44100, true, 192), tone({1000.0, 1000.0}, 44100, 44100 * 2));
   std::vector<uint8_t> broken = mp3;
   std::vector<int16_t> junk = noise(5000, 5);
   std::memcpy(broken.data() + broken.size() / 3, junk.data(), 10000);
@@ -279,7 +309,8 @@ TEST_F(Decoder, RefusesBadArguments) {
   EXPECT_EQ(decodeMP3(s.mp, in, 4, out.data(), 8192, &done), MP3_ERR) << "ended";
   EXPECT_FALSE(ResetMP3(s.mp));
   ASSERT_TRUE(InitMP3(s.mp)) << "an ended state starts again";
-  std::vector<uint8_t> mp3 = encode(lib, writerConfig(22050, 22050, false, 64), tone({500.0}, 22050, 22050));
+  std::vector<uint8_t> mp3 =
+      encode(lib, writerConfig(22050, 22050, false, 64), tone({500.0}, 22050, 22050));
   Output decoded;
   drain(s.mp, mp3.data(), int(mp3.size()), out, decoded);
   EXPECT_EQ(s.mp->rate, 22050);

@@ -62,7 +62,8 @@ void LangPack::addKeyedText(const WCHAR* key, const WCHAR* text) {
   StrBuffer* storedKey = m_keys.get(m_keys.getCount() - 1);
   StrBuffer* storedText = m_keyedTexts.get(m_keyedTexts.getCount() - 1);
   substitute(storedText);
-  const uint32_t hash = m_keyTable.isIgnoreCase() ? storedKey->hashCodeIgnoreCase() : storedKey->hashCode();
+  const uint32_t hash =
+      m_keyTable.isIgnoreCase() ? storedKey->hashCodeIgnoreCase() : storedKey->hashCode();
   m_keyTable.put(hash, storedKey, storedText);
 }
 

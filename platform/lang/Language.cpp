@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-
 namespace s::lang {
 
 namespace {
@@ -17,6 +16,7 @@ struct NamedCode {
 
 // The named languages: base numbers ten apart in alphabetical order (PERSIAN between PASHTO and
 // POLISH), then the six variants.
+// clang-format off
 constexpr NamedCode kLanguages[] = {
     {u"AFRIKAANS", languageCode(10)},       {u"ALBANIAN", languageCode(20)},
     {u"ALSATIAN", languageCode(30)},        {u"AMHARIC", languageCode(40)},
@@ -85,6 +85,7 @@ constexpr NamedCode kLanguages[] = {
     {u"SERBIAN_CYRILLIC", languageCode(860, 860)},
     {u"SERBIAN_LATIN", languageCode(860, 1720)},
 };
+// clang-format on
 
 constexpr int32_t kChineseSimplified = languageCode(170, 170);
 constexpr int32_t kChineseTraditional = languageCode(170, 340);
@@ -99,6 +100,7 @@ struct WholeId {
 };
 
 // Identifiers that stand for more than their primary language.
+// clang-format off
 constexpr WholeId kWholeIds[] = {
     {0x0004, kChineseSimplified},   {0x0804, kChineseSimplified},   {0x1004, kChineseSimplified},
     {0x0404, kChineseTraditional},  {0x0C04, kChineseTraditional},  {0x1404, kChineseTraditional},
@@ -108,6 +110,7 @@ constexpr WholeId kWholeIds[] = {
     {0x181A, kSerbianLatin},        {0x7C1A, languageCode(860)},    {0x201A, languageCode(130)},
     {0x042E, languageCode(1090)},   {0x082E, languageCode(610)},
 };
+// clang-format on
 
 struct Primary {
   uint8_t primary;
@@ -115,6 +118,7 @@ struct Primary {
 };
 
 // Primary-language values of the platform and the base numbers they stand for.
+// clang-format off
 constexpr Primary kPrimaries[] = {
     {0x01, 50},   {0x02, 150},  {0x03, 160},  {0x04, 170},  {0x05, 200},  {0x06, 210},  {0x07, 340},
     {0x08, 350},  {0x09, 250},  {0x0A, 930},  {0x0B, 290},  {0x0C, 300},  {0x0D, 390},  {0x0E, 410},
@@ -134,6 +138,7 @@ constexpr Primary kPrimaries[] = {
     {0x7E, 140},  {0x80, 1070}, {0x81, 670},  {0x82, 740},  {0x83, 180},  {0x84, 30},   {0x85, 1160},
     {0x86, 530},  {0x87, 540},  {0x88, 1140}, {0x8C, 220},
 };
+// clang-format on
 
 }  // namespace
 
@@ -166,10 +171,7 @@ const WCHAR* getSystemLanguageName() {
   static str::strbuffer::StrBuffer* const s_name = [] {
     auto* name = str::strbuffer::StrBuffer::create();
     name->assign(getLanguageName(getLanguageCode(GetUserDefaultUILanguage())));
-    name->toLowerCase();
-    if (name->getLength() > 0 && name->getCharAt(0) >= u'a' && name->getCharAt(0) <= u'z') {
-      name->getBuffer()[0] = static_cast<WCHAR>(name->getCharAt(0) - u'a' + u'A');
-    }
+    name->capitalize();
     return name;
   }();
   return s_name->getCStr();

@@ -18,7 +18,8 @@ namespace {
 
 bool sameTextIgnoreCase(const StrBuffer* text, const WCHAR* value) {
   const auto n = static_cast<uint32_t>(std::char_traits<char16_t>::length(value));
-  return text->getLength() == n && (n == 0 || text->startsWithIgnoreCase(value, static_cast<int32_t>(n)));
+  return text->getLength() == n &&
+         (n == 0 || text->startsWithIgnoreCase(value, static_cast<int32_t>(n)));
 }
 
 bool startsWithIgnoreCase(const WCHAR* text, const WCHAR* prefix) {
@@ -165,7 +166,10 @@ LangPack* Localizer::findPackByName(const WCHAR* name) const {
     return exact;
   }
   // A regional name takes the pack of its language before another region's: Portuguese of
-  // Portugal reads the "Portuguese" pack, not the Brazilian one.
+  // Portugal reads the "Portuguese" pack, not the Brazilian one. The plain pack is the European
+  // language; a user in Portugal given the Brazilian variant while the European pack is there
+  // would read another country's spelling and words for no reason. Only a regional name whose
+  // language has no plain pack goes on to the variant rules below.
   const WCHAR* underscore = name;
   while (*underscore != 0 && *underscore != u'_') {
     ++underscore;

@@ -43,7 +43,8 @@ class Localizer final : public base::IObject, public virtual thread::IPoolable {
 
   /// A localizer from the pool, loaded from the language-pack resource (type text and numeric
   /// name) of the archive and set to the language of the user's interface.
-  static Localizer* createFromResource(archive::dll::IArchive* archive, const WCHAR* typeText, uint32_t numericName);
+  static Localizer* createFromResource(archive::dll::IArchive* archive, const WCHAR* typeText,
+                                       uint32_t numericName);
 
   /// Adds one pack per language of `root`'s "languages" element and the texts of its "entries";
   /// every pack gets a text for every entry (the entry's first language text where it has none).

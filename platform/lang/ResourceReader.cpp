@@ -24,7 +24,8 @@ col::_array::ArrayU08* readResourceBytes(archive::dll::IArchive* archive, const 
   return bytes;
 }
 
-xml::Node* readXmlResource(archive::dll::IArchive* archive, const WCHAR* typeText, uint32_t numericName) {
+xml::Node* readXmlResource(archive::dll::IArchive* archive, const WCHAR* typeText,
+                           uint32_t numericName) {
   col::_array::ArrayU08* bytes = readResourceBytes(archive, typeText, numericName);
   if (bytes == nullptr) {
     return nullptr;

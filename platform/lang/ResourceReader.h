@@ -25,6 +25,7 @@ col::_array::ArrayU08* readResourceBytes(archive::dll::IArchive* archive, const 
 
 /// The resource read as UTF-8 XML into a new pooled tree, which the caller releases; null when
 /// the resource is missing or is no readable XML.
-xml::Node* readXmlResource(archive::dll::IArchive* archive, const WCHAR* typeText, uint32_t numericName);
+xml::Node* readXmlResource(archive::dll::IArchive* archive, const WCHAR* typeText,
+                           uint32_t numericName);
 
 }  // namespace s::lang

@@ -167,8 +167,8 @@ bool MappedData::getBool(const WCHAR* section, const WCHAR* key, bool defaultVal
   return dir == nullptr ? defaultValue : dir->getBool(key, defaultValue);
 }
 
-const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key,
-                                   const WCHAR* defaultText, bool* isExpandable, bool expand) {
+const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key, const WCHAR* defaultText,
+                                   bool* isExpandable, bool expand) {
   if (isExpandable != nullptr) {
     *isExpandable = false;
   }

@@ -21,15 +21,16 @@ constexpr Entity kAttributeEntities[] = {{u"&amp;", 5, u'&', false},
                                          {u"&quot;", 6, u'"', false},
                                          {u"&#13;", 5, u'\r', false},
                                          {u"&#10;", 5, u'\n', false}};
-constexpr Entity kTextEntities[] = {{u"&amp;", 5, u'&', false},     {u"&lt;", 4, u'<', false},
-                                    {u"&gt;", 4, u'>', false},      {u"&#160;", 6, u' ', true},
-                                    {u"&#13;", 5, u'\r', true},     {u"&#10;", 5, u'\n', true}};
+constexpr Entity kTextEntities[] = {{u"&amp;", 5, u'&', false}, {u"&lt;", 4, u'<', false},
+                                    {u"&gt;", 4, u'>', false},  {u"&#160;", 6, u' ', true},
+                                    {u"&#13;", 5, u'\r', true}, {u"&#10;", 5, u'\n', true}};
 
 bool isWhite(WCHAR unit) { return unit == u'\t' || unit == u'\n' || unit == u'\r' || unit == u' '; }
 
 // Prepares `out` and answers its length before decoding.
 uint32_t prepare(StrBuffer* out, const WCHAR* text, bool append, int32_t length) {
-  const uint32_t units = length < 0 ? static_cast<uint32_t>(wcslen(text)) : static_cast<uint32_t>(length);
+  const uint32_t units =
+      length < 0 ? static_cast<uint32_t>(wcslen(text)) : static_cast<uint32_t>(length);
   if (append) {
     out->ensureCapacity(out->getLength() + units);
   } else {
@@ -42,7 +43,8 @@ uint32_t prepare(StrBuffer* out, const WCHAR* text, bool append, int32_t length)
 // Decodes from `text` to its NUL; answers the length right after the last entity that keeps its
 // white space (or `keep` when none did).
 template <size_t kCount>
-uint32_t decode(StrBuffer* out, const WCHAR* text, const Entity (&entities)[kCount], uint32_t keep) {
+uint32_t decode(StrBuffer* out, const WCHAR* text, const Entity (&entities)[kCount],
+                uint32_t keep) {
   for (const WCHAR* p = text; *p != 0;) {
     if (*p == u'&') {
       const Entity* found = nullptr;

@@ -89,7 +89,9 @@ Node* MappedData::setRoot(Node* root) {
   return root;
 }
 
-bool MappedData::save() { return m_filePath != nullptr && m_root != nullptr && m_root->save(m_filePath); }
+bool MappedData::save() {
+  return m_filePath != nullptr && m_root != nullptr && m_root->save(m_filePath);
+}
 
 // ---- Sections ----------------------------------------------------------------------------------
 
@@ -135,8 +137,14 @@ bool MappedData::selectExistingSection(const WCHAR* section) {
 
 void MappedData::removeSection(const WCHAR* section) {
   section = orEmpty(section);
+  // Trailing separators name the same section for every other call ("A/B/" is B inside A), so
+  // they do here too, rather than making the removal quietly do nothing.
+  const WCHAR* end = section + wcslen(section);
+  while (end != section && isSeparator(end[-1])) {
+    --end;
+  }
   const WCHAR* last = section;
-  for (const WCHAR* p = section; *p != 0; ++p) {
+  for (const WCHAR* p = section; p != end; ++p) {
     if (isSeparator(*p)) {
       last = p + 1;
     }
@@ -146,13 +154,17 @@ void MappedData::removeSection(const WCHAR* section) {
   if (last != section) {
     parent->appendChars(section, static_cast<int32_t>(last - section - 1));
   }
-  if (*last != 0 && selectExistingSection(parent->getCStr())) {
+  StrBuffer* piece = StrBuffer::take();
+  piece->clear();
+  piece->appendChars(last, static_cast<int32_t>(end - last));
+  if (last != end && selectExistingSection(parent->getCStr())) {
     uint32_t index = 0;
-    if (m_section->findChildIndex(last, &index, -1)) {
+    if (m_section->findChildIndex(piece->getCStr(), &index, -1)) {
       m_section->removeChildAt(index);
       autoFlush();
     }
   }
+  piece->release();
   parent->release();
 }
 
@@ -209,8 +221,8 @@ bool MappedData::getBool(const WCHAR* section, const WCHAR* key, bool defaultVal
   return a == nullptr ? defaultValue : a->getBool(key, defaultValue);
 }
 
-const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key,
-                                   const WCHAR* defaultText, bool* isExpandable, bool) {
+const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key, const WCHAR* defaultText,
+                                   bool* isExpandable, bool) {
   if (isExpandable != nullptr) {
     *isExpandable = false;
   }
@@ -235,10 +247,22 @@ ArrayU08* MappedData::getBinary(const WCHAR* section, const WCHAR* key, ArrayU08
   return out;
 }
 
+namespace {
+
+// A file edited by hand may hold a key twice, in any case; reads take the first, so a write or a
+// removal that took away only one would leave the old value to be read.
+void removeEvery(Attributes* attributes, const WCHAR* key) {
+  while (attributes->find(key) != nullptr) {
+    attributes->remove(key);
+  }
+}
+
+}  // namespace
+
 void MappedData::removeKey(const WCHAR* section, const WCHAR* key) {
   Attributes* a = existing(section);
   if (a != nullptr) {
-    a->remove(key);
+    removeEvery(a, key);
     autoFlush();
   }
 }
@@ -252,7 +276,7 @@ void MappedData::write(const WCHAR* section, const WCHAR* key, Write write) {
     return;
   }
   Attributes* a = m_section->getAttributes();
-  a->remove(key);
+  removeEvery(a, key);
   write(a);
   autoFlush();
 }

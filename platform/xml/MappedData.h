@@ -13,7 +13,8 @@ namespace s::xml {
 /// The XML settings store (see s::map::IMappedData): one tree, saved whole to its file by
 /// `flush`. The section "" is the root element; "A\B" and "A/B" are the element B inside the
 /// element A inside the root (empty pieces are skipped). Settings are attributes in the formats
-/// of Attributes; a setter replaces the first attribute of its name (ignoring case).
+/// of Attributes; a setter replaces the attribute of its name (ignoring case), and every copy of
+/// it that a damaged file may hold.
 ///
 /// Section lookup is exact (case-sensitive) element by element, while the current section is kept
 /// by name compared ignoring case: selecting "skin" after "Skin" reuses the section, but a fresh

@@ -110,7 +110,8 @@ Node* Node::findChild(const WCHAR* name, int32_t length) const {
   return findChildIndex(name, &index, length) ? getChild(index) : nullptr;
 }
 
-// ---- Parsing ---------------------------------------------------------------------------------------
+// ---- Parsing
+// ---------------------------------------------------------------------------------------
 
 const WCHAR* Node::parse(const WCHAR* text) { return parseAt(text, 0); }
 
@@ -220,7 +221,8 @@ bool Node::parseBytes(const ArrayU08* bytes) {
   return parsed;
 }
 
-// ---- Writing ---------------------------------------------------------------------------------------
+// ---- Writing
+// ---------------------------------------------------------------------------------------
 
 void Node::writeTo(StrBuffer* out) const {
   out->appendWChar(u'<');
@@ -260,7 +262,8 @@ ArrayU08* Node::toBytes(ArrayU08* out, bool append) const {
   return out;
 }
 
-// ---- Walking ---------------------------------------------------------------------------------------
+// ---- Walking
+// ---------------------------------------------------------------------------------------
 
 void Node::walkIndented(const WCHAR* indentation) {
   StrBuffer* pad = StrBuffer::take();

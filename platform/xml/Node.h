@@ -79,9 +79,15 @@ class Node final : public IXml, public virtual thread::IPoolable {
   Node* findChild(const WCHAR* name, int32_t length) const override;
 
   // The typed setters append a record (see Attributes for the formats).
-  void setUInt64(const WCHAR* name, uint64_t value) override { m_attributes.setUInt64(name, value); }
-  void setUInt32(const WCHAR* name, uint32_t value) override { m_attributes.setUInt32(name, value); }
-  void setUInt16(const WCHAR* name, uint16_t value) override { m_attributes.setUInt16(name, value); }
+  void setUInt64(const WCHAR* name, uint64_t value) override {
+    m_attributes.setUInt64(name, value);
+  }
+  void setUInt32(const WCHAR* name, uint32_t value) override {
+    m_attributes.setUInt32(name, value);
+  }
+  void setUInt16(const WCHAR* name, uint16_t value) override {
+    m_attributes.setUInt16(name, value);
+  }
   void setUInt8(const WCHAR* name, uint8_t value) override { m_attributes.setUInt8(name, value); }
   void setInt64(const WCHAR* name, int64_t value) override { m_attributes.setInt64(name, value); }
   void setInt32(const WCHAR* name, int32_t value) override { m_attributes.setInt32(name, value); }
@@ -89,7 +95,9 @@ class Node final : public IXml, public virtual thread::IPoolable {
   void setInt8(const WCHAR* name, int8_t value) override { m_attributes.setInt8(name, value); }
   void setFloat(const WCHAR* name, float value) override { m_attributes.setFloat(name, value); }
   void setDouble(const WCHAR* name, double value) override { m_attributes.setDouble(name, value); }
-  void setString(const WCHAR* name, const WCHAR* text) override { m_attributes.setString(name, text); }
+  void setString(const WCHAR* name, const WCHAR* text) override {
+    m_attributes.setString(name, text);
+  }
   void setUInt64Array(const WCHAR* name, const uint64_t* values, uint32_t count) override {
     m_attributes.setUInt64Array(name, values, count);
   }

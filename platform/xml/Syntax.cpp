@@ -6,7 +6,9 @@ namespace s::xml::syntax {
 namespace {
 
 bool isDigit(WCHAR u) { return u >= u'0' && u <= u'9'; }
-bool isHexDigit(WCHAR u) { return isDigit(u) || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F'); }
+bool isHexDigit(WCHAR u) {
+  return isDigit(u) || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+}
 bool isNameStart(WCHAR u) {
   return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || u == u'_' || u == u':';
 }

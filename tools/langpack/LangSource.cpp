@@ -49,7 +49,8 @@ std::string lowerAscii(std::string text) {
 /// A tag names the language's element in the pack, so it must be a plain element name.
 bool isValidTag(const std::string& tag) {
   return !tag.empty() && tag.size() <= 16 && isAsciiLetter(tag[0]) &&
-         std::all_of(tag.begin(), tag.end(), [](char c) { return isAsciiLetter(c) || isAsciiDigit(c); });
+         std::all_of(tag.begin(), tag.end(),
+                     [](char c) { return isAsciiLetter(c) || isAsciiDigit(c); });
 }
 
 /// Length of the well-formed UTF-8 sequence at `at`, or 0: no overlong forms, no surrogates,
@@ -77,7 +78,8 @@ size_t utf8SequenceLength(const std::string& s, size_t at) {
     if ((byte(at + i) & 0xC0) != 0x80) return 0;
     code = (code << 6) | (byte(at + i) & 0x3F);
   }
-  if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) return 0;
+  if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+    return 0;
   if (code >= 0xD800 && code <= 0xDFFF) return 0;
   return length;
 }
@@ -94,15 +96,19 @@ bool isValidUtf8(const std::string& s) {
 /// What is wrong with a text as written in a language file, or "" when nothing is.
 std::string textProblem(const std::string& text) {
   for (unsigned char c : text) {
-    if (c < 0x20 || c == 0x7F) return "control character in the text (write &#10; for a line break)";
+    if (c < 0x20 || c == 0x7F)
+      return "control character in the text (write &#10; for a line break)";
   }
   // The pack's reader drops plain whitespace at either end of a text.
   if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) {
-    return "the text begins or ends with a plain space, which would be dropped: write &#160; for it";
+    return "the text begins or ends with a plain space, which would be dropped: write &#160; for "
+           "it";
   }
   for (size_t at = text.find('&'); at != std::string::npos; at = text.find('&', at + 1)) {
     size_t end = at + 1;
-    while (end < text.size() && (isAsciiLetter(text[end]) || isAsciiDigit(text[end]) || text[end] == '#')) ++end;
+    while (end < text.size() &&
+           (isAsciiLetter(text[end]) || isAsciiDigit(text[end]) || text[end] == '#'))
+      ++end;
     bool looksLikeEntity = end > at + 1 && end < text.size() && text[end] == ';';
     if (looksLikeEntity && !isKeptEntity(text, at)) {
       return "unknown entity " + text.substr(at, end + 1 - at) +
@@ -135,11 +141,10 @@ std::vector<std::string> splitLines(std::string text) {
   return lines;
 }
 
-bool isBlank(const std::string& line) {
-  return line.find_first_not_of(" \t") == std::string::npos;
-}
+bool isBlank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
 
-std::vector<std::pair<std::string, int>> readLanguageList(const std::string& path, Problems& problems) {
+std::vector<std::pair<std::string, int>> readLanguageList(const std::string& path,
+                                                          Problems& problems) {
   std::string text;
   if (!readWhole(path, text)) {
     problems.add(path, 0, "cannot read the language list");
@@ -154,12 +159,16 @@ std::vector<std::pair<std::string, int>> readLanguageList(const std::string& pat
     tag.erase(0, tag.find_first_not_of(" \t"));
     tag.erase(tag.find_last_not_of(" \t") + 1);
     if (!isValidTag(tag)) {
-      problems.add(path, number, "\"" + tag + "\" is not a language tag (letters and digits, a letter first)");
+      problems.add(path, number,
+                   "\"" + tag + "\" is not a language tag (letters and digits, a letter first)");
       continue;
     }
-    auto same = std::find_if(tags.begin(), tags.end(), [&](const auto& t) { return lowerAscii(t.first) == lowerAscii(tag); });
+    auto same = std::find_if(tags.begin(), tags.end(),
+                             [&](const auto& t) { return lowerAscii(t.first) == lowerAscii(tag); });
     if (same != tags.end()) {
-      problems.add(path, number, "language \"" + tag + "\" listed again (first on line " + std::to_string(same->second) + ")");
+      problems.add(path, number,
+                   "language \"" + tag + "\" listed again (first on line " +
+                       std::to_string(same->second) + ")");
       continue;
     }
     tags.emplace_back(tag, number);
@@ -168,22 +177,31 @@ std::vector<std::pair<std::string, int>> readLanguageList(const std::string& pat
   return tags;
 }
 
-void readHeaderField(Language& language, const std::string& name, const std::string& value, int number,
-                     Problems& problems) {
-  std::string* field = name == "tagName" ? &language.tagName : name == "engName" ? &language.engName : &language.trueName;
-  int* line = name == "tagName" ? &language.tagNameLine
+void readHeaderField(Language& language, const std::string& name, const std::string& value,
+                     int number, Problems& problems) {
+  std::string* field = name == "tagName"   ? &language.tagName
+                       : name == "engName" ? &language.engName
+                                           : &language.trueName;
+  int* line = name == "tagName"   ? &language.tagNameLine
               : name == "engName" ? &language.engNameLine
                                   : &language.trueNameLine;
   if (!language.texts.empty()) {
-    problems.add(language.file, number, "header field " + name + " after the first text: the header comes first");
+    problems.add(language.file, number,
+                 "header field " + name + " after the first text: the header comes first");
   } else if (*line != 0) {
-    problems.add(language.file, number, "header field " + name + " repeated (first on line " + std::to_string(*line) + ")");
+    problems.add(
+        language.file, number,
+        "header field " + name + " repeated (first on line " + std::to_string(*line) + ")");
   } else if (value.empty() || value.front() == ' ' || value.back() == ' ' ||
-             std::any_of(value.begin(), value.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
-    problems.add(language.file, number, "header field " + name + " needs a value without control characters or "
-                                        "spaces at its ends");
+             std::any_of(value.begin(), value.end(),
+                         [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
+    problems.add(language.file, number,
+                 "header field " + name +
+                     " needs a value without control characters or "
+                     "spaces at its ends");
   } else if (name == "tagName" && !isValidTag(value)) {
-    problems.add(language.file, number, "\"" + value + "\" is not a language tag (letters and digits, a letter first)");
+    problems.add(language.file, number,
+                 "\"" + value + "\" is not a language tag (letters and digits, a letter first)");
   } else {
     *field = value;
     *line = number;
@@ -200,8 +218,9 @@ void readTextLine(Language& language, const std::string& key, const std::string&
   auto id = static_cast<int32_t>(std::stoll(key));
   auto earlier = language.texts.find(id);
   if (earlier != language.texts.end()) {
-    problems.add(language.file, number, "id " + std::to_string(id) + " repeated (first on line " +
-                                            std::to_string(earlier->second.line) + ")");
+    problems.add(language.file, number,
+                 "id " + std::to_string(id) + " repeated (first on line " +
+                     std::to_string(earlier->second.line) + ")");
     return;
   }
   std::string problem = textProblem(value);
@@ -248,12 +267,16 @@ Language readLanguage(const std::string& path, Problems& problems) {
     } else if (!key.empty() && std::all_of(key.begin(), key.end(), isAsciiDigit)) {
       readTextLine(language, key, value, number, note, problems);
     } else {
-      problems.add(path, number, "\"" + key + "\" is neither a header field (tagName, engName, trueName) nor a numeric id");
+      problems.add(
+          path, number,
+          "\"" + key +
+              "\" is neither a header field (tagName, engName, trueName) nor a numeric id");
     }
     note.clear();
   }
-  for (const auto& [name, line] : {std::pair{"tagName", language.tagNameLine}, std::pair{"engName", language.engNameLine},
-                                   std::pair{"trueName", language.trueNameLine}}) {
+  for (const auto& [name, line] :
+       {std::pair{"tagName", language.tagNameLine}, std::pair{"engName", language.engNameLine},
+        std::pair{"trueName", language.trueNameLine}}) {
     if (line == 0) problems.add(path, 1, std::string("the header lacks ") + name);
   }
   return language;
@@ -268,8 +291,9 @@ int lineForMissing(const Language& language, int32_t id) {
 void compareWithSource(const Language& source, const Language& language, Problems& problems) {
   for (const auto& [id, text] : language.texts) {
     if (source.texts.count(id) == 0) {
-      problems.add(language.file, text.line, "unknown id " + std::to_string(id) + " (not in " +
-                                                 fs::path(source.file).filename().string() + ")");
+      problems.add(language.file, text.line,
+                   "unknown id " + std::to_string(id) + " (not in " +
+                       fs::path(source.file).filename().string() + ")");
     }
   }
   for (const auto& [id, english] : source.texts) {
@@ -292,10 +316,12 @@ void checkNamesDistinct(const std::vector<Language>& languages, Problems& proble
       const Language& a = languages[j];
       const Language& b = languages[i];
       if (!b.engName.empty() && lowerAscii(a.engName) == lowerAscii(b.engName)) {
-        problems.add(b.file, b.engNameLine, "engName \"" + b.engName + "\" is also that of " + a.file);
+        problems.add(b.file, b.engNameLine,
+                     "engName \"" + b.engName + "\" is also that of " + a.file);
       }
       if (!b.trueName.empty() && a.trueName == b.trueName) {
-        problems.add(b.file, b.trueNameLine, "trueName \"" + b.trueName + "\" is also that of " + a.file);
+        problems.add(b.file, b.trueNameLine,
+                     "trueName \"" + b.trueName + "\" is also that of " + a.file);
       }
     }
   }
@@ -307,8 +333,9 @@ SourceError::SourceError(std::vector<std::string> messages)
     : std::runtime_error(joinMessages(messages)), m_messages(std::move(messages)) {}
 
 bool isKeptEntity(const std::string& text, size_t at) {
-  return std::any_of(std::begin(kKeptEntities), std::end(kKeptEntities),
-                     [&](const char* entity) { return text.compare(at, std::char_traits<char>::length(entity), entity) == 0; });
+  return std::any_of(std::begin(kKeptEntities), std::end(kKeptEntities), [&](const char* entity) {
+    return text.compare(at, std::char_traits<char>::length(entity), entity) == 0;
+  });
 }
 
 std::string toElementText(const std::string& text) {
@@ -356,14 +383,17 @@ Pack loadPack(const std::string& folder) {
     pack.listed.push_back(tag);
     fs::path path = fs::path(folder) / (tag + ".txt");
     if (!fs::exists(path)) {
-      if (i == 0) problems.add(listPath, listLine, "the source language \"" + tag + "\" has no file " + path.string());
+      if (i == 0)
+        problems.add(listPath, listLine,
+                     "the source language \"" + tag + "\" has no file " + path.string());
       pack.missing.push_back(tag);
       continue;
     }
     Language language = readLanguage(path.string(), problems);
     if (language.tagNameLine != 0 && language.tagName != tag) {
-      problems.add(language.file, language.tagNameLine,
-                   "tagName \"" + language.tagName + "\" differs from the file's name \"" + tag + "\"");
+      problems.add(
+          language.file, language.tagNameLine,
+          "tagName \"" + language.tagName + "\" differs from the file's name \"" + tag + "\"");
     }
     // Each file's problems stay together: a translation is compared as soon as it is read.
     if (i > 0 && haveSource) compareWithSource(pack.languages.front(), language, problems);

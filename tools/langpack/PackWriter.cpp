@@ -30,8 +30,9 @@ std::string escapePlain(const std::string& text, bool attribute) {
 std::string writePackXml(const Pack& pack) {
   std::string xml = "<lang>\n <languages>\n";
   for (const Language& language : pack.languages) {
-    xml += "  <entry tagName=\"" + escapePlain(language.tagName, true) + "\" engName=\"" + escapePlain(language.engName, true) +
-           "\" trueName=\"" + escapePlain(language.trueName, true) + "\"/>\n";
+    xml += "  <entry tagName=\"" + escapePlain(language.tagName, true) + "\" engName=\"" +
+           escapePlain(language.engName, true) + "\" trueName=\"" +
+           escapePlain(language.trueName, true) + "\"/>\n";
   }
   xml += " </languages>\n <entries>\n";
   if (!pack.languages.empty()) {
@@ -44,7 +45,8 @@ std::string writePackXml(const Pack& pack) {
       for (const Language& language : pack.languages) {
         auto text = language.texts.find(id);
         const std::string& value = text != language.texts.end() ? text->second.text : english.text;
-        xml += "   <" + language.tagName + ">" + toElementText(value) + "</" + language.tagName + ">\n";
+        xml += "   <" + language.tagName + ">" + toElementText(value) + "</" + language.tagName +
+               ">\n";
       }
       xml += "  </entry>\n";
     }

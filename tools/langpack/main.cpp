@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
     if (!pack.missing.empty()) {
       std::string tags;
       for (const auto& tag : pack.missing) tags += " " + tag;
-      std::cout << "lumetra_langgen: " << pack.languages.size() << " of " << pack.languages.size() + pack.missing.size()
+      std::cout << "lumetra_langgen: " << pack.languages.size() << " of "
+                << pack.languages.size() + pack.missing.size()
                 << " languages; no file yet for:" << tags << "\n";
     }
     return 0;

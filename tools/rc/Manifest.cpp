@@ -24,24 +24,31 @@ struct TypeName {
 };
 
 constexpr TypeName kTypes[] = {
-    {"CURSOR", 1},        {"BITMAP", 2},      {"ICON", 3},     {"MENU", 4},          {"DIALOG", 5},
-    {"STRING", 6},        {"FONTDIR", 7},     {"FONT", 8},     {"ACCELERATOR", 9},   {"RCDATA", 10},
-    {"MESSAGETABLE", 11}, {"GROUP_CURSOR", 12}, {"GROUP_ICON", 14}, {"VERSION", 16}, {"DLGINCLUDE", 17},
-    {"PLUGPLAY", 19},     {"VXD", 20},        {"ANICURSOR", 21}, {"ANIICON", 22},    {"HTML", 23},
+    {"CURSOR", 1},      {"BITMAP", 2},     {"ICON", 3},          {"MENU", 4},
+    {"DIALOG", 5},      {"STRING", 6},     {"FONTDIR", 7},       {"FONT", 8},
+    {"ACCELERATOR", 9}, {"RCDATA", 10},    {"MESSAGETABLE", 11}, {"GROUP_CURSOR", 12},
+    {"GROUP_ICON", 14}, {"VERSION", 16},   {"DLGINCLUDE", 17},   {"PLUGPLAY", 19},
+    {"VXD", 20},        {"ANICURSOR", 21}, {"ANIICON", 22},      {"HTML", 23},
     {"MANIFEST", 24},
 };
 
 using winapi::resources::put16;
 using winapi::resources::put32;
 
-uint16_t get16(const std::vector<uint8_t>& b, size_t at) { return winapi::resources::get16(b.data() + at); }
-uint32_t get32(const std::vector<uint8_t>& b, size_t at) { return winapi::resources::get32(b.data() + at); }
+uint16_t get16(const std::vector<uint8_t>& b, size_t at) {
+  return winapi::resources::get16(b.data() + at);
+}
+uint32_t get32(const std::vector<uint8_t>& b, size_t at) {
+  return winapi::resources::get32(b.data() + at);
+}
 
 bool parseNumber(const std::string& text, unsigned long& out) {
   if (text.empty()) return false;
   bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   std::string digits = hex ? text.substr(2) : text;
-  if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos ||
+  if (digits.empty() ||
+      digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") !=
+          std::string::npos ||
       digits.size() > 8) {
     return false;
   }
@@ -50,7 +57,8 @@ bool parseNumber(const std::string& text, unsigned long& out) {
 }
 
 std::u16string widen(const std::string& text) {
-  // Resource names in manifests are plain ASCII identifiers; anything else is refused by the caller.
+  // Resource names in manifests are plain ASCII identifiers; anything else is refused by the
+  // caller.
   return std::u16string(text.begin(), text.end());
 }
 
@@ -81,9 +89,11 @@ std::vector<Line> readLines(const std::string& path) {
     if (!(fields >> line.type) || line.type[0] == '#') continue;
     fields >> line.name >> line.language >> std::ws;
     std::getline(fields, line.file);
-    while (!line.file.empty() && (line.file.back() == ' ' || line.file.back() == '\t')) line.file.pop_back();
+    while (!line.file.empty() && (line.file.back() == ' ' || line.file.back() == '\t'))
+      line.file.pop_back();
     if (line.file.empty()) {
-      throw ManifestError(path + ":" + std::to_string(number) + ": expected TYPE NAME LANGUAGE FILE");
+      throw ManifestError(path + ":" + std::to_string(number) +
+                          ": expected TYPE NAME LANGUAGE FILE");
     }
     lines.push_back(line);
   }
@@ -97,8 +107,10 @@ SplitIcon splitIcon(const std::vector<uint8_t>& ico, uint16_t firstId) {
     throw std::invalid_argument("not an icon file");
   }
   uint16_t count = get16(ico, 4);
-  if (6 + 16 * static_cast<size_t>(count) > ico.size()) throw std::invalid_argument("icon directory cut short");
-  if (static_cast<uint32_t>(firstId) + count - 1 > 0xFFFF) throw std::invalid_argument("too many icon images");
+  if (6 + 16 * static_cast<size_t>(count) > ico.size())
+    throw std::invalid_argument("icon directory cut short");
+  if (static_cast<uint32_t>(firstId) + count - 1 > 0xFFFF)
+    throw std::invalid_argument("too many icon images");
   SplitIcon split;
   put16(split.group, 0);
   put16(split.group, 1);
@@ -121,7 +133,8 @@ SplitIcon splitIcon(const std::vector<uint8_t>& ico, uint16_t firstId) {
         planes = get16(image, 12), bitCount = get16(image, 14);
       }
     }
-    split.group.insert(split.group.end(), ico.begin() + record, ico.begin() + record + 4);  // size, colours
+    split.group.insert(split.group.end(), ico.begin() + record,
+                       ico.begin() + record + 4);  // size, colours
     put16(split.group, planes);
     put16(split.group, bitCount);
     put32(split.group, size);
@@ -148,17 +161,23 @@ std::vector<ResourceEntry> loadManifest(const std::string& path) {
     std::string where = path + ":" + std::to_string(line.number) + ": ";
     ResourceEntry entry;
     unsigned long number = 0;
-    if (!parseNumber(line.language, number) || number > 0xFFFF) throw ManifestError(where + "bad language " + line.language);
+    if (!parseNumber(line.language, number) || number > 0xFFFF)
+      throw ManifestError(where + "bad language " + line.language);
     entry.language = static_cast<uint16_t>(number);
     if (parseNumber(line.name, number)) {
       if (number > 0xFFFF) throw ManifestError(where + "name number above 65535");
       entry.name = ResourceId::fromNumber(static_cast<uint16_t>(number));
+    } else if (line.name[0] == '#') {
+      // The resource calls read a name "#12" as the number 12, so a text of that form could
+      // never be found; refusing it here keeps it out of every program file.
+      throw ManifestError(where + "a text name must not begin with \"#\", which names a number");
     } else if (isAscii(line.name)) {
       entry.name = ResourceId::fromText(widen(line.name));
     } else {
       throw ManifestError(where + "a text name must be plain ASCII");
     }
-    auto known = std::find_if(std::begin(kTypes), std::end(kTypes), [&](const TypeName& t) { return line.type == t.name; });
+    auto known = std::find_if(std::begin(kTypes), std::end(kTypes),
+                              [&](const TypeName& t) { return line.type == t.name; });
     if (parseNumber(line.type, number)) {
       if (number > 0xFFFF) throw ManifestError(where + "type number above 65535");
       entry.type = ResourceId::fromNumber(static_cast<uint16_t>(number));
@@ -186,15 +205,18 @@ std::vector<ResourceEntry> loadManifest(const std::string& path) {
         throw ManifestError(where + file + ": " + e.what());
       }
       for (std::vector<uint8_t>& image : split.images) {
-        if (takenIconIds.count(nextIconId) != 0) throw ManifestError(where + "icon numbers collide");
-        entries.push_back({ResourceId::fromNumber(kIcon), ResourceId::fromNumber(static_cast<uint16_t>(nextIconId++)),
+        if (takenIconIds.count(nextIconId) != 0)
+          throw ManifestError(where + "icon numbers collide");
+        entries.push_back({ResourceId::fromNumber(kIcon),
+                           ResourceId::fromNumber(static_cast<uint16_t>(nextIconId++)),
                            entry.language, std::move(image)});
       }
       entry.type = ResourceId::fromNumber(kGroupIcon);
       entry.data = std::move(split.group);
-    } else if (known != std::end(kTypes) && known->number == kBitmap && bytes.size() >= 14 && bytes[0] == 'B' &&
-               bytes[1] == 'M') {
-      entry.data.assign(bytes.begin() + 14, bytes.end());  // the resource is the bitmap without its file header
+    } else if (known != std::end(kTypes) && known->number == kBitmap && bytes.size() >= 14 &&
+               bytes[0] == 'B' && bytes[1] == 'M') {
+      entry.data.assign(bytes.begin() + 14,
+                        bytes.end());  // the resource is the bitmap without its file header
     } else {
       entry.data = std::move(bytes);
     }

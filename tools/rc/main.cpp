@@ -22,9 +22,11 @@ std::string idText(const winapi::resources::ResourceId& id) {
   return std::string(id.text.begin(), id.text.end());  // the manifest keeps names ASCII
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::ios::openmode mode) {
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes,
+               std::ios::openmode mode) {
   std::ofstream out(path, std::ios::binary | mode);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) throw std::runtime_error("cannot write " + path);
 }
@@ -33,27 +35,28 @@ FileResources readResources(const std::string& path) {
   FileResources resources;
   switch (winapi::resources::readFile(path, resources)) {
     case ReadStatus::Ok:
-    case ReadStatus::None:
-      return resources;
+    case ReadStatus::None: return resources;
     case ReadStatus::Damaged:
       throw std::runtime_error(path + ": its resource container is damaged");
-    case ReadStatus::IoError:
-      break;
+    case ReadStatus::IoError: break;
   }
   throw std::runtime_error("cannot read " + path);
 }
 
 int pack(const std::string& manifest, const std::string& output) {
-  writeFile(output, winapi::resources::serialize(tools::rc::loadManifest(manifest)), std::ios::trunc);
+  writeFile(output, winapi::resources::serialize(tools::rc::loadManifest(manifest)),
+            std::ios::trunc);
   return 0;
 }
 
 int attach(const std::string& file, const std::string& containerFile) {
   FileResources container = readResources(containerFile);
-  if (container.programSize != 0) throw std::runtime_error(containerFile + " is not a container file");
+  if (container.programSize != 0)
+    throw std::runtime_error(containerFile + " is not a container file");
   FileResources target = readResources(file);
   std::ifstream in(containerFile, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   // The program part stays; an earlier container is cut off and the new one appended.
   std::filesystem::resize_file(file, target.programSize);
   writeFile(file, bytes, std::ios::app);
@@ -62,7 +65,8 @@ int attach(const std::string& file, const std::string& containerFile) {
 
 int list(const std::string& file) {
   for (const auto& e : readResources(file).entries) {
-    std::printf("%-14s %-8s 0x%04x %zu\n", idText(e.type).c_str(), idText(e.name).c_str(), e.language, e.data.size());
+    std::printf("%-14s %-8s 0x%04x %zu\n", idText(e.type).c_str(), idText(e.name).c_str(),
+                e.language, e.data.size());
   }
   return 0;
 }

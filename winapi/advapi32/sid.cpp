@@ -21,23 +21,29 @@ struct UserSid {
   DWORD SubAuthority[5];
 };
 
-}  // namespace
-
-const SID* currentUserSid() {
+const UserSid& userSid() {
   // Windows local accounts are S-1-5-21-<three machine numbers>-<relative id>; the machine
   // numbers are zero and the relative id is the POSIX user id.
-  static const UserSid sid = {SID_REVISION, 5, SECURITY_NT_AUTHORITY,
-                              {SECURITY_NT_NON_UNIQUE, 0, 0, 0, static_cast<DWORD>(getuid())}};
-  return reinterpret_cast<const SID*>(&sid);
+  static const UserSid sid = {
+      SID_REVISION, 5, SECURITY_NT_AUTHORITY, {SECURITY_NT_NON_UNIQUE, 0, 0, 0, static_cast<DWORD>(getuid())}};
+  return sid;
 }
 
+}  // namespace
+
+const SID* currentUserSid() { return reinterpret_cast<const SID*>(&userSid()); }
+
 std::u16string currentUserSidText() {
-  const SID* sid = currentUserSid();
-  std::string text = "S-1-5";
-  for (BYTE i = 0; i < sid->SubAuthorityCount; ++i) {
-    text += "-" + std::to_string(sid->SubAuthority[i]);
+  const UserSid& sid = userSid();
+  // Appended piece by piece: "S-1-5" and five "-<number>" parts of at most eleven characters.
+  std::u16string text;
+  text.reserve(5 + 5 * 11);
+  text.append(u"S-1-5");
+  for (BYTE i = 0; i < sid.SubAuthorityCount; ++i) {
+    text.push_back(u'-');
+    for (char digit : std::to_string(sid.SubAuthority[i])) text.push_back(static_cast<char16_t>(digit));
   }
-  return std::u16string(text.begin(), text.end());
+  return text;
 }
 
 }  // namespace winapi

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "winapi/advapi32/sid.h"
+#include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/handle.h"
 
 #include <cstddef>
@@ -42,8 +43,8 @@ extern "C" BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE to
   return TRUE;
 }
 
-extern "C" BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass,
-                                           LPVOID info, DWORD length, PDWORD returnLength) {
+extern "C" BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD length,
+                                           PDWORD returnLength) {
   std::shared_ptr<Token> object = winapi::lookupHandleAs<Token>(token);
   if (object == nullptr) return FALSE;  // ERROR_INVALID_HANDLE is set
   if ((object->access() & TOKEN_QUERY) == 0) {
@@ -55,6 +56,7 @@ extern "C" BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS
     return FALSE;
   }
   if (infoClass != TokenUser) {
+    FIXME(Advapi32, "information class %d is not supported", static_cast<int>(infoClass));
     SetLastError(ERROR_NOT_SUPPORTED);
     return FALSE;
   }

@@ -11,9 +11,7 @@
 
 namespace winapi {
 
-std::vector<Monitor> DisplayDriver::monitors() {
-  return {Monitor{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1080}, true}};
-}
+std::vector<Monitor> DisplayDriver::monitors() { return {Monitor{kDefaultScreen, kDefaultScreen, true}}; }
 
 RECT DisplayDriver::frameInsets(DWORD, DWORD) { return RECT{0, 0, 0, 0}; }
 NativeWindow DisplayDriver::createWindow(HWND, const RECT&, const WindowHints&) { return 0; }
@@ -46,7 +44,8 @@ DisplayDriver& displayDriver() {
   std::call_once(once, [] {
     const char* chosen = std::getenv("LUMETRA_DISPLAY");
     const char* display = std::getenv("DISPLAY");
-    bool wantX11 = chosen != nullptr && *chosen != 0 ? std::strcmp(chosen, "x11") == 0 : (display != nullptr && *display != 0);
+    bool wantX11 =
+        chosen != nullptr && *chosen != 0 ? std::strcmp(chosen, "x11") == 0 : (display != nullptr && *display != 0);
     if (wantX11) driver = X11Driver::open();
     // Without an X server that answers, windows still work, in memory.
     if (driver == nullptr) driver = new HeadlessDriver;

@@ -20,7 +20,7 @@ using NativeWindow = uintptr_t;
 
 /// What a native top-level window should look like to the window manager.
 struct WindowHints {
-  bool decorated = true;    // has a caption or sizing frame drawn by the window manager
+  bool decorated = true;  // has a caption or sizing frame drawn by the window manager
   bool resizable = true;
   bool topmost = false;
   bool skipTaskbar = false;  // tool windows and owned windows without WS_EX_APPWINDOW
@@ -35,8 +35,27 @@ struct Monitor {
   bool primary;
 };
 
-enum class PointerShape { Arrow, IBeam, Wait, Cross, UpArrow, SizeNWSE, SizeNESW, SizeWE, SizeNS, SizeAll, No, Hand,
-                         AppStarting, Help, Hidden };
+/// The screen of a display that reports none of its own, and of the headless driver: one
+/// 1920 x 1080 monitor, the commonest desktop size, so layouts come out as most users see them.
+constexpr RECT kDefaultScreen{0, 0, 1920, 1080};
+
+enum class PointerShape {
+  Arrow,
+  IBeam,
+  Wait,
+  Cross,
+  UpArrow,
+  SizeNWSE,
+  SizeNESW,
+  SizeWE,
+  SizeNS,
+  SizeAll,
+  No,
+  Hand,
+  AppStarting,
+  Help,
+  Hidden
+};
 
 class DisplayDriver {
  public:

@@ -4,6 +4,8 @@
 // (glyphs keep their own proportions), kerning (GDI does not kern either) and glyph fallback to
 // other faces for characters the chosen face lacks (they show the face's missing-glyph box).
 #include "winapi/gdi32/Font.h"
+#include "winapi/kernel32/ascii.h"
+#include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/utf8.h"
 
 #include <ft2build.h>
@@ -27,9 +29,7 @@ FT_Library g_library = nullptr;
 
 std::string lowerUtf8(const char16_t* face) {
   std::u16string lowered(face);
-  for (char16_t& c : lowered) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  }
+  for (char16_t& c : lowered) c = ascii::toLower(c);
   std::string out;
   utf8::toUtf8(lowered, out);
   return out;
@@ -107,6 +107,9 @@ Match matchFont(const std::string& family, bool bold, bool italic) {
     FcPatternDestroy(found);
   }
   FcPatternDestroy(pattern);
+  TRACE(Gdi32, "%s%s%s is %s (face %d)%s%s", family.c_str(), bold ? " bold" : "", italic ? " italic" : "",
+        m.file.empty() ? "not found" : m.file.c_str(), m.index, m.synthBold ? ", made bold" : "",
+        m.synthItalic ? ", slanted" : "");
   return m;
 }
 
@@ -208,8 +211,8 @@ std::shared_ptr<RealizedFont> RealizedFont::forLogFont(const LOGFONTW& lf) {
   tm.tmStruckOut = lf.lfStrikeOut != 0 ? 1 : 0;
   bool fixed = FT_IS_FIXED_WIDTH(face);
   // TMPF_FIXED_PITCH set means a variable-pitch font, as Windows defines the bit.
-  tm.tmPitchAndFamily = static_cast<BYTE>((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE |
-                                          (fixed ? FF_MODERN : FF_SWISS));
+  tm.tmPitchAndFamily =
+      static_cast<BYTE>((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE | (fixed ? FF_MODERN : FF_SWISS));
   tm.tmCharSet = DEFAULT_CHARSET;
   font->m_underlinePosition = std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
   font->m_lineThickness = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
@@ -248,8 +251,7 @@ const Glyph& RealizedFont::glyphLocked(char32_t c) {
         const unsigned char* src = bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch;
         uint8_t* dst = glyph->coverage.get() + static_cast<size_t>(y) * static_cast<size_t>(glyph->width);
         for (int x = 0; x < glyph->width; ++x) {
-          dst[x] = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((src[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0)
-                                                       : src[x];
+          dst[x] = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((src[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0) : src[x];
         }
       }
     }
@@ -296,8 +298,8 @@ int RealizedFont::width(const char16_t* text, int count) {
   return w;
 }
 
-void RealizedFont::draw(PixelBuffer& target, const Region& clip, int x, int baseline, const char16_t* text,
-                        int count, const int* dx, uint32_t color, RECT* touched) {
+void RealizedFont::draw(PixelBuffer& target, const Region& clip, int x, int baseline, const char16_t* text, int count,
+                        const int* dx, uint32_t color, RECT* touched) {
   std::lock_guard<std::mutex> guard(m_lock);
   int pen = x;
   RECT box{x, baseline - m_metrics.tmAscent, x, baseline + m_metrics.tmDescent};

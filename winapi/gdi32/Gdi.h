@@ -33,9 +33,7 @@ struct PixelBuffer {
   void view(void* bits, int w, int h, ptrdiff_t rowBytes, bool bottomUp);
 };
 
-inline uint32_t pixelOf(COLORREF c) {
-  return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
+inline uint32_t pixelOf(COLORREF c) { return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu); }
 inline COLORREF colorOf(uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
 
 struct GdiObject {
@@ -165,7 +163,5 @@ std::shared_ptr<BrushObject> brushFromHandle(HBRUSH brush);
 
 /// Writes the buffer as a PNG file (32-bit RGBA, uncompressed deflate); false on an I/O error.
 bool writePng(const PixelBuffer& pixels, const char* path);
-/// A 64-bit FNV-1a hash of the pixels of a rectangle, row by row.
-uint64_t hashPixels(const PixelBuffer& pixels, const RECT& rect);
 
 }  // namespace winapi

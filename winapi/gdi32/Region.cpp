@@ -61,8 +61,7 @@ Region::Region(const RECT& rect) {
 }
 
 Region Region::fromRect(int left, int top, int right, int bottom) {
-  return Region(RECT{std::min(left, right), std::min(top, bottom), std::max(left, right),
-                     std::max(top, bottom)});
+  return Region(RECT{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)});
 }
 
 Region Region::fromRows(int top, const std::vector<std::vector<int>>& rows) {
@@ -112,8 +111,7 @@ int Region::kind() const {
 
 RECT Region::bounds() const {
   if (m_bands.empty()) return RECT{0, 0, 0, 0};
-  RECT r{m_bands.front().spans.front(), m_bands.front().top, m_bands.front().spans.back(),
-         m_bands.back().bottom};
+  RECT r{m_bands.front().spans.front(), m_bands.front().top, m_bands.front().spans.back(), m_bands.back().bottom};
   for (const Band& b : m_bands) {
     r.left = std::min(r.left, b.spans.front());
     r.right = std::max(r.right, b.spans.back());
@@ -122,8 +120,8 @@ RECT Region::bounds() const {
 }
 
 const Region::Band* Region::bandAt(int y) const {
-  auto it = std::upper_bound(m_bands.begin(), m_bands.end(), y,
-                             [](int value, const Band& b) { return value < b.bottom; });
+  auto it =
+      std::upper_bound(m_bands.begin(), m_bands.end(), y, [](int value, const Band& b) { return value < b.bottom; });
   if (it == m_bands.end() || y < it->top) return nullptr;
   return &*it;
 }
@@ -206,10 +204,8 @@ Region Region::combine(const Region& a, const Region& b, int mode) {
     int top = ys[k], bottom = ys[k + 1];
     while (ia < a.m_bands.size() && a.m_bands[ia].bottom <= top) ++ia;
     while (ib < b.m_bands.size() && b.m_bands[ib].bottom <= top) ++ib;
-    const std::vector<int>& sa =
-        (ia < a.m_bands.size() && a.m_bands[ia].top <= top) ? a.m_bands[ia].spans : kNoSpans;
-    const std::vector<int>& sb =
-        (ib < b.m_bands.size() && b.m_bands[ib].top <= top) ? b.m_bands[ib].spans : kNoSpans;
+    const std::vector<int>& sa = (ia < a.m_bands.size() && a.m_bands[ia].top <= top) ? a.m_bands[ia].spans : kNoSpans;
+    const std::vector<int>& sb = (ib < b.m_bands.size() && b.m_bands[ib].top <= top) ? b.m_bands[ib].spans : kNoSpans;
     std::vector<int> spans = combineSpans(sa, sb, mode);
     if (!spans.empty()) out.m_bands.push_back(Band{top, bottom, std::move(spans)});
   }

@@ -212,8 +212,7 @@ extern "C" int WINAPI DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UI
   return drawText(dc, text, count, rect, format, 8);
 }
 
-extern "C" int WINAPI DrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format,
-                                  LPDRAWTEXTPARAMS params) {
+extern "C" int WINAPI DrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format, LPDRAWTEXTPARAMS params) {
   if (params == nullptr) return drawText(dc, text, count, rect, format, 8);
   if (params->cbSize != sizeof(DRAWTEXTPARAMS) || rect == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -265,8 +264,8 @@ extern "C" LONG WINAPI TabbedTextOutW(HDC handle, int x, int y, LPCWSTR text, in
   return MAKELONG(pen - x, tm.tmHeight);
 }
 
-extern "C" BOOL WINAPI GrayStringW(HDC handle, HBRUSH, GRAYSTRINGPROC output, LPARAM data, int count, int x, int y,
-                                   int, int) {
+extern "C" BOOL WINAPI GrayStringW(HDC handle, HBRUSH, GRAYSTRINGPROC output, LPARAM data, int count, int x, int y, int,
+                                   int) {
   // Greyed text is drawn in the system's grey text colour rather than dithered through a
   // brush, as Windows does on displays with that colour.
   std::shared_ptr<DeviceContext> dc = findDc(handle);

@@ -4,6 +4,8 @@
 // bitmaps of other depths than 32 bits per pixel, and mapping modes other than MM_TEXT.
 #include "winapi/gdi32/Gdi.h"
 
+#include "winapi/kernel32/debug.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -55,8 +57,8 @@ std::shared_ptr<GdiObject> makeStock(int index) {
     case DKGRAY_BRUSH:
     case BLACK_BRUSH:
     case DC_BRUSH: {
-      static const COLORREF kColors[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128),
-                                         RGB(64, 64, 64), RGB(0, 0, 0)};
+      static const COLORREF kColors[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128), RGB(64, 64, 64),
+                                         RGB(0, 0, 0)};
       auto b = std::make_shared<BrushObject>();
       b->brush.lbStyle = BS_SOLID;
       b->brush.lbColor = index == DC_BRUSH ? RGB(255, 255, 255) : kColors[index];
@@ -94,8 +96,7 @@ std::shared_ptr<GdiObject> makeStock(int index) {
       std::memcpy(f->logFont.lfFaceName, face, (std::char_traits<char16_t>::length(face) + 1) * 2);
       return f;
     }
-    default:
-      return nullptr;
+    default: return nullptr;
   }
 }
 
@@ -180,9 +181,7 @@ const Region& DeviceContext::effectiveClip() {
   return m_effective;
 }
 
-RECT DeviceContext::toTarget(const RECT& r) const {
-  return RECT{toX(r.left), toY(r.top), toX(r.right), toY(r.bottom)};
-}
+RECT DeviceContext::toTarget(const RECT& r) const { return RECT{toX(r.left), toY(r.top), toX(r.right), toY(r.bottom)}; }
 
 void DeviceContext::touch(const RECT& r) {
   if (r.left >= r.right || r.top >= r.bottom) return;
@@ -303,10 +302,9 @@ extern "C" HFONT WINAPI CreateFontIndirectW(const LOGFONTW* font) {
   return static_cast<HFONT>(addObject(std::move(f)));
 }
 
-extern "C" HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight,
-                                    DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                                    DWORD outPrecision, DWORD clipPrecision, DWORD quality,
-                                    DWORD pitchAndFamily, LPCWSTR faceName) {
+extern "C" HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                                    DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                                    DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName) {
   LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWidth = width;
@@ -398,9 +396,7 @@ extern "C" HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object) {
       int kind = SelectClipRgn(handle, static_cast<HRGN>(object));
       return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(kind));
     }
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return nullptr;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
   }
 }
 
@@ -460,9 +456,7 @@ extern "C" int WINAPI GetObjectW(HANDLE object, int size, LPVOID buffer) {
       }
       return copy(&ds.dsBm, sizeof(BITMAP));
     }
-    default:
-      SetLastError(ERROR_INVALID_HANDLE);
-      return 0;
+    default: SetLastError(ERROR_INVALID_HANDLE); return 0;
   }
 }
 
@@ -524,11 +518,10 @@ extern "C" HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT 
   return h;
 }
 
-extern "C" HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits,
-                                           HANDLE section, DWORD) {
+extern "C" HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                                           DWORD) {
   if (bits != nullptr) *bits = nullptr;
-  if (info == nullptr || usage != DIB_RGB_COLORS || section != nullptr ||
-      info->bmiHeader.biBitCount != 32 ||
+  if (info == nullptr || usage != DIB_RGB_COLORS || section != nullptr || info->bmiHeader.biBitCount != 32 ||
       (info->bmiHeader.biCompression != BI_RGB && info->bmiHeader.biCompression != BI_BITFIELDS) ||
       info->bmiHeader.biHeight == 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -541,10 +534,9 @@ extern "C" HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usa
 extern "C" int WINAPI SaveDC(HDC handle) {
   std::shared_ptr<DeviceContext> dc = findDc(handle);
   if (!dc) return 0;
-  dc->saved.push_back(DeviceContext::State{dc->penHandle, dc->brushHandle, dc->fontHandle, dc->bkColor,
-                                           dc->textColor, dc->dcBrushColor, dc->dcPenColor, dc->bkMode,
-                                           dc->stretchMode, dc->textAlign, dc->viewport, dc->position,
-                                           dc->hasClip, dc->clip});
+  dc->saved.push_back(DeviceContext::State{dc->penHandle, dc->brushHandle, dc->fontHandle, dc->bkColor, dc->textColor,
+                                           dc->dcBrushColor, dc->dcPenColor, dc->bkMode, dc->stretchMode, dc->textAlign,
+                                           dc->viewport, dc->position, dc->hasClip, dc->clip});
   return static_cast<int>(dc->saved.size());
 }
 
@@ -586,11 +578,9 @@ extern "C" int WINAPI GetDeviceCaps(HDC handle, int index) {
     case TECHNOLOGY: return DT_RASDISPLAY;
     case RASTERCAPS: return RC_BITBLT | RC_STRETCHBLT | RC_DI_BITMAP;
     case HORZRES:
-    case DESKTOPHORZRES:
-      return dc && dc->memory ? dc->target->width : GetSystemMetrics(SM_CXSCREEN);
+    case DESKTOPHORZRES: return dc && dc->memory ? dc->target->width : GetSystemMetrics(SM_CXSCREEN);
     case VERTRES:
-    case DESKTOPVERTRES:
-      return dc && dc->memory ? dc->target->height : GetSystemMetrics(SM_CYSCREEN);
+    case DESKTOPVERTRES: return dc && dc->memory ? dc->target->height : GetSystemMetrics(SM_CYSCREEN);
     case HORZSIZE: return GetSystemMetrics(SM_CXSCREEN) * 254 / 960;
     case VERTSIZE: return GetSystemMetrics(SM_CYSCREEN) * 254 / 960;
     case SIZEPALETTE: return 0;
@@ -598,23 +588,24 @@ extern "C" int WINAPI GetDeviceCaps(HDC handle, int index) {
   }
 }
 
-extern "C" int WINAPI Escape(HDC, int, int, LPCSTR, LPVOID) {
+extern "C" int WINAPI Escape(HDC, int escape, int, LPCSTR, LPVOID) {
   // No printer escapes on a display surface: 0 says the escape is not implemented.
+  FIXME(Gdi32, "escape %d is not supported", escape);
   SetLastError(ERROR_NOT_SUPPORTED);
   return 0;
 }
 
-#define DC_ATTRIBUTE(type, Get, Set, field, failure)     \
-  extern "C" type WINAPI Set(HDC handle, type value) {    \
-    std::shared_ptr<DeviceContext> dc = findDc(handle);   \
-    if (!dc) return failure;                              \
-    type previous = dc->field;                            \
-    dc->field = value;                                    \
-    return previous;                                      \
-  }                                                       \
-  extern "C" type WINAPI Get(HDC handle) {                \
-    std::shared_ptr<DeviceContext> dc = findDc(handle);   \
-    return dc ? dc->field : failure;                      \
+#define DC_ATTRIBUTE(type, Get, Set, field, failure)    \
+  extern "C" type WINAPI Set(HDC handle, type value) {  \
+    std::shared_ptr<DeviceContext> dc = findDc(handle); \
+    if (!dc) return failure;                            \
+    type previous = dc->field;                          \
+    dc->field = value;                                  \
+    return previous;                                    \
+  }                                                     \
+  extern "C" type WINAPI Get(HDC handle) {              \
+    std::shared_ptr<DeviceContext> dc = findDc(handle); \
+    return dc ? dc->field : failure;                    \
   }
 
 DC_ATTRIBUTE(COLORREF, GetBkColor, SetBkColor, bkColor, CLR_INVALID)

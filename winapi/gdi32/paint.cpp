@@ -7,6 +7,8 @@
 // ones in wingdi.h (others fail with ERROR_INVALID_PARAMETER).
 #include "winapi/gdi32/Gdi.h"
 
+#include "winapi/kernel32/debug.h"
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -118,8 +120,16 @@ inline uint32_t applyRop(DWORD rop, uint32_t src, uint32_t dst, uint32_t pattern
 
 bool ropKnown(DWORD rop) {
   switch (rop) {
-    case SRCCOPY: case SRCPAINT: case SRCAND: case SRCINVERT: case NOTSRCCOPY: case PATCOPY:
-    case PATINVERT: case DSTINVERT: case BLACKNESS: case WHITENESS: return true;
+    case SRCCOPY:
+    case SRCPAINT:
+    case SRCAND:
+    case SRCINVERT:
+    case NOTSRCCOPY:
+    case PATCOPY:
+    case PATINVERT:
+    case DSTINVERT:
+    case BLACKNESS:
+    case WHITENESS: return true;
     default: return false;
   }
 }
@@ -128,8 +138,15 @@ bool ropUsesSource(DWORD rop) {
   return rop == SRCCOPY || rop == SRCPAINT || rop == SRCAND || rop == SRCINVERT || rop == NOTSRCCOPY;
 }
 
+// Weights of a stretch are fixed-point fractions with 16 bits after the point: the weights of one
+// destination pixel on one axis sum to exactly kWeightOne, so a flat area stays flat, and the
+// products of both axes' weights sum to 2^32, so 8-bit channels weighted by them add up to less
+// than 2^40 and fit the 64-bit accumulators for any shrink.
+constexpr int kWeightBits = 16;
+constexpr int kWeightOne = 1 << kWeightBits;
+
 // One axis of a stretch: for each destination index the source pixels it covers and their
-// weights in 1/65536 (area averaging), or just the nearest source pixel.
+// weights in 1/kWeightOne (area averaging), or just the nearest source pixel.
 struct AxisMap {
   std::vector<int> first;    // first source index per destination index
   std::vector<int> count;    // source pixels per destination index
@@ -149,7 +166,7 @@ AxisMap mapAxis(int destCount, int srcStart, int srcCount, bool flip, bool avera
       int s = static_cast<int>((static_cast<int64_t>(2 * di + 1) * srcCount) / (2 * destCount));
       m.first[static_cast<size_t>(i)] = srcStart + s;
       m.count[static_cast<size_t>(i)] = 1;
-      m.weights.push_back(65536);
+      m.weights.push_back(kWeightOne);
       continue;
     }
     // The destination pixel covers [di * srcCount / destCount, (di + 1) * srcCount / destCount)
@@ -165,7 +182,7 @@ AxisMap mapAxis(int destCount, int srcStart, int srcCount, bool flip, bool avera
     for (int s = s0; s <= s1; ++s) {
       int64_t lo = std::max<int64_t>(a, static_cast<int64_t>(s) * destCount);
       int64_t hi = std::min<int64_t>(b, static_cast<int64_t>(s + 1) * destCount);
-      int w = s == s1 ? 65536 - given : static_cast<int>(((hi - lo) * 65536) / total);
+      int w = s == s1 ? kWeightOne - given : static_cast<int>(((hi - lo) * kWeightOne) / total);
       given += w;
       m.weights.push_back(w);
     }
@@ -188,8 +205,8 @@ bool normalise(int* pos, int* size) {
 
 /// Copies source rectangle (sx, sy, sw, sh) of src onto the destination rectangle (target
 /// coordinates) of dc, stretching as needed; negative sizes mirror.
-BOOL stretchPixels(DeviceContext& dc, int dx, int dy, int dw, int dh, const PixelBuffer& src, int sx, int sy,
-                   int sw, int sh, DWORD rop, uint32_t pattern) {
+BOOL stretchPixels(DeviceContext& dc, int dx, int dy, int dw, int dh, const PixelBuffer& src, int sx, int sy, int sw,
+                   int sh, DWORD rop, uint32_t pattern) {
   bool flipX = normalise(&dx, &dw) != normalise(&sx, &sw);
   bool flipY = normalise(&dy, &dh) != normalise(&sy, &sh);
   if (dw == 0 || dh == 0 || sw == 0 || sh == 0 || !dc.target) return TRUE;
@@ -264,9 +281,13 @@ BOOL stretchPixels(DeviceContext& dc, int dx, int dy, int dw, int dh, const Pixe
               acc[3] += w * (p >> 24);
             }
           }
-          const uint64_t half = 1ull << 31;
-          value = static_cast<uint32_t>((acc[0] + half) >> 32) | static_cast<uint32_t>((acc[1] + half) >> 32) << 8 |
-                  static_cast<uint32_t>((acc[2] + half) >> 32) << 16 | static_cast<uint32_t>((acc[3] + half) >> 32) << 24;
+          // Both axes' fractions together: round to the nearest whole channel value.
+          constexpr int kShift = 2 * kWeightBits;
+          const uint64_t half = 1ull << (kShift - 1);
+          value = static_cast<uint32_t>((acc[0] + half) >> kShift) |
+                  static_cast<uint32_t>((acc[1] + half) >> kShift) << 8 |
+                  static_cast<uint32_t>((acc[2] + half) >> kShift) << 16 |
+                  static_cast<uint32_t>((acc[3] + half) >> kShift) << 24;
         }
         d[x] = applyRop(rop, value, d[x], pattern);
       }
@@ -285,21 +306,6 @@ uint32_t patternOf(DeviceContext& dc) {
 }
 
 }  // namespace
-
-uint64_t hashPixels(const PixelBuffer& pixels, const RECT& rect) {
-  uint64_t h = 1469598103934665603ull;
-  for (int y = rect.top; y < rect.bottom; ++y) {
-    const uint32_t* row = pixels.row(y);
-    for (int x = rect.left; x < rect.right; ++x) {
-      uint32_t v = row[x];
-      for (int k = 0; k < 4; ++k) {
-        h ^= (v >> (8 * k)) & 0xFF;
-        h *= 1099511628211ull;
-      }
-    }
-  }
-  return h;
-}
 
 }  // namespace winapi
 
@@ -394,8 +400,8 @@ extern "C" BOOL WINAPI PatBlt(HDC handle, int x, int y, int width, int height, D
   return TRUE;
 }
 
-extern "C" BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
-                                  int sourceY, int sourceWidth, int sourceHeight, DWORD rop) {
+extern "C" BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                                  int sourceWidth, int sourceHeight, DWORD rop) {
   std::shared_ptr<DeviceContext> d = findDc(dest);
   if (!d || !ropKnown(rop)) {
     SetLastError(d ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
@@ -409,12 +415,12 @@ extern "C" BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height,
   }
   // Keep the source alive even when both DCs paint the same surface.
   std::shared_ptr<PixelBuffer> from = s->target;
-  return stretchPixels(*d, d->toX(x), d->toY(y), width, height, *from, s->toX(sourceX), s->toY(sourceY),
-                       sourceWidth, sourceHeight, rop, patternOf(*d));
+  return stretchPixels(*d, d->toX(x), d->toY(y), width, height, *from, s->toX(sourceX), s->toY(sourceY), sourceWidth,
+                       sourceHeight, rop, patternOf(*d));
 }
 
-extern "C" BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
-                              int sourceY, DWORD rop) {
+extern "C" BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                              DWORD rop) {
   return StretchBlt(dest, x, y, width, height, source, sourceX, sourceY, width, height, rop);
 }
 
@@ -437,8 +443,8 @@ bool dibView(const void* bits, const BITMAPINFO* info, UINT usage, PixelBuffer* 
 }  // namespace
 
 extern "C" int WINAPI StretchDIBits(HDC handle, int x, int y, int width, int height, int sourceX, int sourceY,
-                                    int sourceWidth, int sourceHeight, const void* bits,
-                                    const BITMAPINFO* info, UINT usage, DWORD rop) {
+                                    int sourceWidth, int sourceHeight, const void* bits, const BITMAPINFO* info,
+                                    UINT usage, DWORD rop) {
   std::shared_ptr<DeviceContext> dc = findDc(handle);
   PixelBuffer view;
   if (!dc || !ropKnown(rop) || !dibView(bits, info, usage, &view)) return 0;
@@ -449,22 +455,22 @@ extern "C" int WINAPI StretchDIBits(HDC handle, int x, int y, int width, int hei
   return std::abs(height);
 }
 
-extern "C" int WINAPI SetDIBitsToDevice(HDC handle, int x, int y, DWORD width, DWORD height, int sourceX,
-                                        int sourceY, UINT startScan, UINT scanLines, const void* bits,
-                                        const BITMAPINFO* info, UINT usage) {
+extern "C" int WINAPI SetDIBitsToDevice(HDC handle, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY,
+                                        UINT startScan, UINT scanLines, const void* bits, const BITMAPINFO* info,
+                                        UINT usage) {
   std::shared_ptr<DeviceContext> dc = findDc(handle);
   PixelBuffer view;
   if (!dc || !dibView(bits, info, usage, &view)) return 0;
   if (startScan != 0 || scanLines < static_cast<UINT>(view.height)) {
     // Band-wise transfers are not needed by the layer's callers.
+    FIXME(Gdi32, "band-wise transfer (scans %u to %u of %d) is not supported", startScan, startScan + scanLines,
+          view.height);
     SetLastError(ERROR_NOT_SUPPORTED);
     return 0;
   }
   int w = static_cast<int>(width), h = static_cast<int>(height);
   int top = info->bmiHeader.biHeight > 0 ? view.height - sourceY - h : sourceY;
-  DWORD oldMode = static_cast<DWORD>(dc->stretchMode);
   stretchPixels(*dc, dc->toX(x), dc->toY(y), w, h, view, sourceX, top, w, h, SRCCOPY, 0);
-  dc->stretchMode = static_cast<int>(oldMode);
   return static_cast<int>(scanLines);
 }
 
@@ -558,11 +564,9 @@ extern "C" BOOL WINAPI DrawEdge(HDC handle, LPRECT rect, UINT edge, UINT flags) 
     int topLeft, bottomRight;
   };
   const Line lines[2] = {
-      {edge & (BDR_RAISEDOUTER | BDR_SUNKENOUTER),
-       (edge & BDR_RAISEDOUTER) ? COLOR_3DLIGHT : COLOR_3DSHADOW,
+      {edge & (BDR_RAISEDOUTER | BDR_SUNKENOUTER), (edge & BDR_RAISEDOUTER) ? COLOR_3DLIGHT : COLOR_3DSHADOW,
        (edge & BDR_RAISEDOUTER) ? COLOR_3DDKSHADOW : COLOR_3DHILIGHT},
-      {edge & (BDR_RAISEDINNER | BDR_SUNKENINNER),
-       (edge & BDR_RAISEDINNER) ? COLOR_3DHILIGHT : COLOR_3DDKSHADOW,
+      {edge & (BDR_RAISEDINNER | BDR_SUNKENINNER), (edge & BDR_RAISEDINNER) ? COLOR_3DHILIGHT : COLOR_3DDKSHADOW,
        (edge & BDR_RAISEDINNER) ? COLOR_3DSHADOW : COLOR_3DLIGHT},
   };
   for (const Line& line : lines) {

@@ -14,8 +14,8 @@ std::shared_ptr<RealizedFont> fontOf(DeviceContext& dc) {
   return dc.font->realize();
 }
 
-void drawTextRun(DeviceContext& dc, RealizedFont& font, int x, int top, const char16_t* text, int count,
-                 const int* dx, const RECT* clipTarget, bool opaqueBackground) {
+void drawTextRun(DeviceContext& dc, RealizedFont& font, int x, int top, const char16_t* text, int count, const int* dx,
+                 const RECT* clipTarget, bool opaqueBackground) {
   const TEXTMETRICW& tm = font.metrics();
   int width;
   if (dx != nullptr) {
@@ -34,8 +34,7 @@ void drawTextRun(DeviceContext& dc, RealizedFont& font, int x, int top, const ch
     clip.intersect(*clipTarget);
     font.draw(*dc.target, clip, x, top + tm.tmAscent, text, count, dx, pixelOf(dc.textColor), &touched);
   } else {
-    font.draw(*dc.target, dc.effectiveClip(), x, top + tm.tmAscent, text, count, dx, pixelOf(dc.textColor),
-              &touched);
+    font.draw(*dc.target, dc.effectiveClip(), x, top + tm.tmAscent, text, count, dx, pixelOf(dc.textColor), &touched);
   }
   dc.touch(touched);
 }
@@ -56,8 +55,8 @@ int textLength(LPCWSTR text, int count) {
 
 }  // namespace
 
-extern "C" BOOL WINAPI ExtTextOutW(HDC handle, int x, int y, UINT options, const RECT* rect, LPCWSTR text,
-                                   UINT count, const INT* dx) {
+extern "C" BOOL WINAPI ExtTextOutW(HDC handle, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                                   const INT* dx) {
   std::shared_ptr<DeviceContext> dc = findDc(handle);
   if (!dc || !dc->target) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -97,8 +96,8 @@ extern "C" BOOL WINAPI ExtTextOutW(HDC handle, int x, int y, UINT options, const
     dc->position.x = horizontal == TA_RIGHT ? left : left + width;
   }
   bool opaque = dc->bkMode == OPAQUE && (options & ETO_OPAQUE) == 0;
-  drawTextRun(*dc, *font, dc->toX(left), dc->toY(top), text, n, dx, (options & ETO_CLIPPED) && haveRect ? &target : nullptr,
-              opaque);
+  drawTextRun(*dc, *font, dc->toX(left), dc->toY(top), text, n, dx,
+              (options & ETO_CLIPPED) && haveRect ? &target : nullptr, opaque);
   return TRUE;
 }
 
@@ -110,8 +109,8 @@ extern "C" BOOL WINAPI GetTextExtentPoint32W(HDC handle, LPCWSTR text, int count
   return GetTextExtentExPointW(handle, text, count, 0, nullptr, nullptr, size);
 }
 
-extern "C" BOOL WINAPI GetTextExtentExPointW(HDC handle, LPCWSTR text, int count, int maxExtent, LPINT fit,
-                                             LPINT dx, LPSIZE size) {
+extern "C" BOOL WINAPI GetTextExtentExPointW(HDC handle, LPCWSTR text, int count, int maxExtent, LPINT fit, LPINT dx,
+                                             LPSIZE size) {
   std::shared_ptr<DeviceContext> dc = findDc(handle);
   if (!dc || size == nullptr || count < 0 || (text == nullptr && count > 0)) {
     SetLastError(ERROR_INVALID_PARAMETER);

@@ -36,23 +36,22 @@ class CObject {
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
-#define DECLARE_DYNAMIC(class_name)                          \
- public:                                                     \
-  static const CRuntimeClass class##class_name;              \
+#define DECLARE_DYNAMIC(class_name)             \
+ public:                                        \
+  static const CRuntimeClass class##class_name; \
   const CRuntimeClass* GetRuntimeClass() const override;
 
 #define DECLARE_DYNCREATE(class_name) \
   DECLARE_DYNAMIC(class_name)         \
   static CObject* CreateObject();
 
-#define IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, factory)                                  \
-  const CRuntimeClass class_name::class##class_name = {#class_name, static_cast<int>(sizeof(class_name)), \
-                                                       factory, RUNTIME_CLASS(base_class_name)};          \
+#define IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, factory)                                              \
+  const CRuntimeClass class_name::class##class_name = {#class_name, static_cast<int>(sizeof(class_name)), factory, \
+                                                       RUNTIME_CLASS(base_class_name)};                            \
   const CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
 
-#define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
-  IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, nullptr)
+#define IMPLEMENT_DYNAMIC(class_name, base_class_name) IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, nullptr)
 
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)             \
-  CObject* class_name::CreateObject() { return new class_name; }     \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)         \
+  CObject* class_name::CreateObject() { return new class_name; } \
   IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, &class_name::CreateObject)

@@ -70,7 +70,16 @@ class CCommandLineInfo : public CObject {
   /// nothing here.
   virtual void ParseParam(const TCHAR* param, BOOL flag, BOOL last);
 
-  enum { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppRegister, AppUnregister, FileNothing = -1 } m_nShellCommand = FileNew;
+  enum {
+    FileNew,
+    FileOpen,
+    FilePrint,
+    FilePrintTo,
+    FileDDE,
+    AppRegister,
+    AppUnregister,
+    FileNothing = -1
+  } m_nShellCommand = FileNew;
   std::u16string m_strFileName;
 };
 
@@ -83,7 +92,7 @@ class CWinApp : public CWinThread {
   ~CWinApp() override;
 
   HINSTANCE m_hInstance = nullptr;
-  LPTSTR m_lpCmdLine = nullptr;   // the arguments after the program's name, quoted as Windows quotes them
+  LPTSTR m_lpCmdLine = nullptr;  // the arguments after the program's name, quoted as Windows quotes them
   int m_nCmdShow = 0;
   LPCTSTR m_pszAppName = nullptr;  // the name given to the constructor, else the program's title
   LPCTSTR m_pszExeName = nullptr;  // the program file's title (its name without extension)

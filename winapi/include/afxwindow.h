@@ -17,11 +17,11 @@ typedef UINT (*AFX_THREADPROC)(LPVOID);
 /// the new thread runs InitInstance, then Run when it answered TRUE, else ExitInstance. With
 /// m_bAutoDelete (the default) the object deletes itself when its thread ends. Null when the
 /// class cannot be made or the thread cannot start.
-CWinThread* AfxBeginThread(const CRuntimeClass* threadClass, int priority = THREAD_PRIORITY_NORMAL,
-                           UINT stackSize = 0, DWORD createFlags = 0, LPSECURITY_ATTRIBUTES security = nullptr);
+CWinThread* AfxBeginThread(const CRuntimeClass* threadClass, int priority = THREAD_PRIORITY_NORMAL, UINT stackSize = 0,
+                           DWORD createFlags = 0, LPSECURITY_ATTRIBUTES security = nullptr);
 /// Starts a worker thread that runs proc(param); its result is the thread's exit code.
-CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority = THREAD_PRIORITY_NORMAL,
-                           UINT stackSize = 0, DWORD createFlags = 0, LPSECURITY_ATTRIBUTES security = nullptr);
+CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority = THREAD_PRIORITY_NORMAL, UINT stackSize = 0,
+                           DWORD createFlags = 0, LPSECURITY_ATTRIBUTES security = nullptr);
 
 /// A window object. Windows made by Create/CreateEx, or attached with Attach/SubclassWindow, are
 /// permanent: FromHandle finds their object, and their messages go through WindowProc. Objects
@@ -49,8 +49,8 @@ class CWnd : public CCmdTarget {
 
   virtual BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
                         int height, HWND parent, HMENU menuOrId, LPVOID param = nullptr);
-  BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect,
-                CWnd* parent, UINT id, LPVOID param = nullptr);
+  BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                UINT id, LPVOID param = nullptr);
   virtual BOOL Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id,
                       LPVOID param = nullptr);
   virtual BOOL DestroyWindow();
@@ -194,7 +194,9 @@ class CBitmap : public CGdiObject {
 class CRgn : public CGdiObject {
   DECLARE_DYNAMIC(CRgn)
  public:
-  BOOL CreateRectRgn(int left, int top, int right, int bottom) { return Attach(::CreateRectRgn(left, top, right, bottom)); }
+  BOOL CreateRectRgn(int left, int top, int right, int bottom) {
+    return Attach(::CreateRectRgn(left, top, right, bottom));
+  }
   BOOL CreateRectRgnIndirect(const RECT* rect) { return Attach(::CreateRectRgnIndirect(rect)); }
   BOOL CreateRoundRectRgn(int left, int top, int right, int bottom, int width, int height) {
     return Attach(::CreateRoundRectRgn(left, top, right, bottom, width, height));
@@ -237,10 +239,16 @@ class CDC : public CObject {
   CPen* SelectObject(CPen* pen) { return static_cast<CPen*>(SelectObject(static_cast<CGdiObject*>(pen))); }
   CBrush* SelectObject(CBrush* brush) { return static_cast<CBrush*>(SelectObject(static_cast<CGdiObject*>(brush))); }
   CFont* SelectObject(CFont* font) { return static_cast<CFont*>(SelectObject(static_cast<CGdiObject*>(font))); }
-  CBitmap* SelectObject(CBitmap* bitmap) { return static_cast<CBitmap*>(SelectObject(static_cast<CGdiObject*>(bitmap))); }
+  CBitmap* SelectObject(CBitmap* bitmap) {
+    return static_cast<CBitmap*>(SelectObject(static_cast<CGdiObject*>(bitmap)));
+  }
   HGDIOBJ SelectObject(HGDIOBJ object) { return ::SelectObject(m_hDC, object); }
-  CGdiObject* SelectStockObject(int index) { return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(index))); }
-  int SelectClipRgn(CRgn* region) { return ::SelectClipRgn(m_hDC, region != nullptr ? static_cast<HRGN>(region->m_hObject) : nullptr); }
+  CGdiObject* SelectStockObject(int index) {
+    return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(index)));
+  }
+  int SelectClipRgn(CRgn* region) {
+    return ::SelectClipRgn(m_hDC, region != nullptr ? static_cast<HRGN>(region->m_hObject) : nullptr);
+  }
 
   int SaveDC() { return ::SaveDC(m_hDC); }
   BOOL RestoreDC(int saved) { return ::RestoreDC(m_hDC, saved); }
@@ -305,8 +313,8 @@ class CDC : public CObject {
   }
   virtual BOOL GrayString(CBrush* brush, GRAYSTRINGPROC output, LPARAM data, int count, int x, int y, int width,
                           int height) {
-    return ::GrayStringW(m_hDC, brush != nullptr ? static_cast<HBRUSH>(brush->m_hObject) : nullptr, output, data,
-                         count, x, y, width, height);
+    return ::GrayStringW(m_hDC, brush != nullptr ? static_cast<HBRUSH>(brush->m_hObject) : nullptr, output, data, count,
+                         x, y, width, height);
   }
   virtual int Escape(int escape, int inputSize, LPCSTR input, LPVOID output) {
     return ::Escape(m_hDC, escape, inputSize, input, output);

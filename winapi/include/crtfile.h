@@ -6,15 +6,8 @@
 #include <winnt.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
-
-// The system's <sys/stat.h> turns the names st_atime, st_mtime and st_ctime into macros for
-// its own record. It is read once here, before the run-time's record below, and the three
-// macros are dropped, so the run-time's fields keep their names in every file.
-#include <sys/stat.h>
-#undef st_atime
-#undef st_mtime
-#undef st_ctime
 
 typedef int errno_t;
 typedef int64_t __time64_t;
@@ -53,6 +46,21 @@ typedef int64_t __time64_t;
 #define _MAX_FNAME 256
 #define _MAX_EXT 256
 
+// The run-time's own status record, not the system's, which only the layer's sources see.
+// A source that also reads the system's <sys/stat.h>, before or after this header, gets the
+// names st_atime, st_mtime and st_ctime as macros for st_atim.tv_sec and its siblings. Each
+// time field is therefore reachable by both spellings: as itself, and as the tv_sec of a
+// record that shares its storage. The record keeps the Windows layout either way.
+struct _crt_time_field {
+  __time64_t tv_sec;
+};
+
+#pragma push_macro("st_atime")
+#pragma push_macro("st_mtime")
+#pragma push_macro("st_ctime")
+#undef st_atime
+#undef st_mtime
+#undef st_ctime
 struct _stat64 {
   uint32_t st_dev;  // the drive number: 25 for Z:
   uint16_t st_ino;
@@ -62,10 +70,22 @@ struct _stat64 {
   int16_t st_gid;
   uint32_t st_rdev;
   int64_t st_size;
-  __time64_t st_atime;
-  __time64_t st_mtime;
-  __time64_t st_ctime;  // the creation time, as on Windows
+  union {
+    __time64_t st_atime;
+    struct _crt_time_field st_atim;
+  };
+  union {
+    __time64_t st_mtime;
+    struct _crt_time_field st_mtim;
+  };
+  union {
+    __time64_t st_ctime;  // the creation time, as on Windows
+    struct _crt_time_field st_ctim;
+  };
 };
+#pragma pop_macro("st_ctime")
+#pragma pop_macro("st_mtime")
+#pragma pop_macro("st_atime")
 
 #ifdef __cplusplus
 extern "C" {

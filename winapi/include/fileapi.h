@@ -141,8 +141,8 @@ BOOL WINAPI FindClose(HANDLE find);
 
 // The volume of any existing folder (a mount point here, not a drive).
 BOOL WINAPI GetVolumeInformationW(LPCWSTR rootPathName, LPWSTR volumeName, DWORD volumeNameSize,
-                                  LPDWORD volumeSerialNumber, LPDWORD maximumComponentLength,
-                                  LPDWORD fileSystemFlags, LPWSTR fileSystemName, DWORD fileSystemNameSize);
+                                  LPDWORD volumeSerialNumber, LPDWORD maximumComponentLength, LPDWORD fileSystemFlags,
+                                  LPWSTR fileSystemName, DWORD fileSystemNameSize);
 BOOL WINAPI GetDiskFreeSpaceW(LPCWSTR rootPathName, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
                               LPDWORD numberOfFreeClusters, LPDWORD totalNumberOfClusters);
 DWORD WINAPI GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);

@@ -23,8 +23,8 @@ void WINAPI SetLastError(DWORD code);
 #define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
 #define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
 
-DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
-                            LPWSTR buffer, DWORD size, va_list* arguments);
+DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
+                            va_list* arguments);
 
 // Local memory: fixed blocks only (LMEM_FIXED, optionally LMEM_ZEROINIT).
 typedef HANDLE HLOCAL;

@@ -322,10 +322,9 @@ HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush);
 HPEN WINAPI CreatePen(int style, int width, COLORREF color);
 HPEN WINAPI CreatePenIndirect(const LOGPEN* pen);
 HFONT WINAPI CreateFontIndirectW(const LOGFONTW* font);
-HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight,
-                         DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                         DWORD outPrecision, DWORD clipPrecision, DWORD quality,
-                         DWORD pitchAndFamily, LPCWSTR faceName);
+HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                         DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                         DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName);
 
 // Device contexts.
 HDC WINAPI CreateCompatibleDC(HDC dc);
@@ -355,21 +354,16 @@ BOOL WINAPI LineTo(HDC dc, int x, int y);
 // Bitmaps and blits.
 HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height);
 HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits);
-HBITMAP WINAPI CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
-                                HANDLE section, DWORD offset);
-BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
-                   int sourceY, DWORD rop);
-BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
-                       int sourceY, int sourceWidth, int sourceHeight, DWORD rop);
+HBITMAP WINAPI CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop);
+BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                       int sourceWidth, int sourceHeight, DWORD rop);
 BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
-int WINAPI StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int sourceY,
-                         int sourceWidth, int sourceHeight, const void* bits,
-                         const BITMAPINFO* info, UINT usage, DWORD rop);
-int WINAPI SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourceX,
-                             int sourceY, UINT startScan, UINT scanLines, const void* bits,
-                             const BITMAPINFO* info, UINT usage);
-int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits,
-                     LPBITMAPINFO info, UINT usage);
+int WINAPI StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                         int sourceHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
+int WINAPI SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY, UINT startScan,
+                             UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage);
+int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO info, UINT usage);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
 
@@ -403,12 +397,10 @@ BOOL WINAPI PtVisible(HDC dc, int x, int y);
 BOOL WINAPI RectVisible(HDC dc, const RECT* rect);
 
 // Text.
-BOOL WINAPI ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text,
-                        UINT count, const INT* dx);
+BOOL WINAPI ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count, const INT* dx);
 BOOL WINAPI TextOutW(HDC dc, int x, int y, LPCWSTR text, int count);
 BOOL WINAPI GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size);
-BOOL WINAPI GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, LPINT fit,
-                                  LPINT dx, LPSIZE size);
+BOOL WINAPI GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, LPINT fit, LPINT dx, LPSIZE size);
 BOOL WINAPI GetTextMetricsW(HDC dc, LPTEXTMETRICW metrics);
 int WINAPI GetTextFaceW(HDC dc, int count, LPWSTR face);
 

@@ -5,7 +5,7 @@
 #include <winnt.h>
 
 #define MAKELANGID(primary, sub) ((WORD)((((WORD)(sub)) << 10) | (WORD)(primary)))
-#define PRIMARYLANGID(langId) ((WORD)((WORD)(langId) & 0x3ff))
+#define PRIMARYLANGID(langId) ((WORD)((WORD)(langId)&0x3ff))
 #define SUBLANGID(langId) ((WORD)((WORD)(langId) >> 10))
 
 #define LANG_NEUTRAL 0x00

@@ -41,11 +41,10 @@ UINT WINAPI GetOEMCP(void);
 BOOL WINAPI IsValidCodePage(UINT codePage);
 BOOL WINAPI EnumSystemCodePagesW(CODEPAGE_ENUMPROCW callback, DWORD flags);
 
-int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceBytes,
-                               LPWSTR destination, int destinationUnits);
-int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceUnits,
-                               LPSTR destination, int destinationBytes, LPCSTR defaultChar,
-                               LPBOOL usedDefaultChar);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceBytes, LPWSTR destination,
+                               int destinationUnits);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceUnits, LPSTR destination,
+                               int destinationBytes, LPCSTR defaultChar, LPBOOL usedDefaultChar);
 
 #ifdef __cplusplus
 }

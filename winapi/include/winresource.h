@@ -47,8 +47,7 @@ typedef HANDLE HGLOBAL;
 
 typedef BOOL(CALLBACK* ENUMRESTYPEPROCW)(HMODULE module, LPWSTR type, LONG_PTR param);
 typedef BOOL(CALLBACK* ENUMRESNAMEPROCW)(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param);
-typedef BOOL(CALLBACK* ENUMRESLANGPROCW)(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language,
-                                         LONG_PTR param);
+typedef BOOL(CALLBACK* ENUMRESLANGPROCW)(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR param);
 
 #ifdef __cplusplus
 extern "C" {

@@ -12,7 +12,10 @@ typedef struct _SID_IDENTIFIER_AUTHORITY {
 
 #define SID_REVISION 1
 #define SID_MAX_SUB_AUTHORITIES 15
-#define SECURITY_NT_AUTHORITY {{0, 0, 0, 0, 0, 5}}
+#define SECURITY_NT_AUTHORITY \
+  {                           \
+    { 0, 0, 0, 0, 0, 5 }      \
+  }
 #define SECURITY_NT_NON_UNIQUE 21
 
 typedef struct _SID {
@@ -54,7 +57,8 @@ typedef enum _TOKEN_INFORMATION_CLASS {
   TokenLinkedToken,
   TokenElevation,
   MaxTokenInfoClass = 29
-} TOKEN_INFORMATION_CLASS, *PTOKEN_INFORMATION_CLASS;
+} TOKEN_INFORMATION_CLASS,
+    *PTOKEN_INFORMATION_CLASS;
 
 #define TOKEN_ASSIGN_PRIMARY 0x0001
 #define TOKEN_DUPLICATE 0x0002
@@ -76,8 +80,8 @@ extern "C" {
 BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token);
 // TokenUser only: a TOKEN_USER followed by the SID it points at. A buffer too small for that
 // fails with ERROR_INSUFFICIENT_BUFFER and the needed size in *returnLength.
-BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info,
-                                DWORD length, PDWORD returnLength);
+BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD length,
+                                PDWORD returnLength);
 
 BOOL WINAPI IsValidSid(PSID sid);
 PSID_IDENTIFIER_AUTHORITY WINAPI GetSidIdentifierAuthority(PSID sid);

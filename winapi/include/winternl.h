@@ -167,35 +167,30 @@ extern "C" {
 
 // Keys. A key handle stays valid until NtClose, even after the key is deleted (calls on it then
 // answer STATUS_KEY_DELETED). Names are compared ignoring case and kept as written.
-NTSTATUS NTAPI NtCreateKey(PHANDLE key, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes,
-                           ULONG titleIndex, PUNICODE_STRING keyClass, ULONG options,
-                           PULONG disposition);
+NTSTATUS NTAPI NtCreateKey(PHANDLE key, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes, ULONG titleIndex,
+                           PUNICODE_STRING keyClass, ULONG options, PULONG disposition);
 NTSTATUS NTAPI NtOpenKey(PHANDLE key, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes);
 NTSTATUS NTAPI NtClose(HANDLE handle);
 NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 NTSTATUS NTAPI NtFlushKey(HANDLE key);
 NTSTATUS NTAPI NtRenameKey(HANDLE key, PUNICODE_STRING newName);
-NTSTATUS NTAPI NtQueryKey(HANDLE key, KEY_INFORMATION_CLASS infoClass, PVOID info, ULONG length,
-                          PULONG resultLength);
-NTSTATUS NTAPI NtEnumerateKey(HANDLE key, ULONG index, KEY_INFORMATION_CLASS infoClass,
-                              PVOID info, ULONG length, PULONG resultLength);
-NTSTATUS NTAPI NtSetInformationKey(HANDLE key, KEY_SET_INFORMATION_CLASS infoClass, PVOID info,
-                                   ULONG length);
-NTSTATUS NTAPI NtNotifyChangeKey(HANDLE key, HANDLE event, PIO_APC_ROUTINE apcRoutine,
-                                 PVOID apcContext, PIO_STATUS_BLOCK ioStatus, ULONG filter,
-                                 BOOLEAN watchTree, PVOID buffer, ULONG length, BOOLEAN async);
+NTSTATUS NTAPI NtQueryKey(HANDLE key, KEY_INFORMATION_CLASS infoClass, PVOID info, ULONG length, PULONG resultLength);
+NTSTATUS NTAPI NtEnumerateKey(HANDLE key, ULONG index, KEY_INFORMATION_CLASS infoClass, PVOID info, ULONG length,
+                              PULONG resultLength);
+NTSTATUS NTAPI NtSetInformationKey(HANDLE key, KEY_SET_INFORMATION_CLASS infoClass, PVOID info, ULONG length);
+NTSTATUS NTAPI NtNotifyChangeKey(HANDLE key, HANDLE event, PIO_APC_ROUTINE apcRoutine, PVOID apcContext,
+                                 PIO_STATUS_BLOCK ioStatus, ULONG filter, BOOLEAN watchTree, PVOID buffer, ULONG length,
+                                 BOOLEAN async);
 
 // Values. The empty name is the key's default value.
-NTSTATUS NTAPI NtQueryValueKey(HANDLE key, PUNICODE_STRING name,
-                               KEY_VALUE_INFORMATION_CLASS infoClass, PVOID info, ULONG length,
-                               PULONG resultLength);
-NTSTATUS NTAPI NtEnumerateValueKey(HANDLE key, ULONG index, KEY_VALUE_INFORMATION_CLASS infoClass,
-                                   PVOID info, ULONG length, PULONG resultLength);
-NTSTATUS NTAPI NtSetValueKey(HANDLE key, PUNICODE_STRING name, ULONG titleIndex, ULONG type,
-                             PVOID data, ULONG size);
+NTSTATUS NTAPI NtQueryValueKey(HANDLE key, PUNICODE_STRING name, KEY_VALUE_INFORMATION_CLASS infoClass, PVOID info,
+                               ULONG length, PULONG resultLength);
+NTSTATUS NTAPI NtEnumerateValueKey(HANDLE key, ULONG index, KEY_VALUE_INFORMATION_CLASS infoClass, PVOID info,
+                                   ULONG length, PULONG resultLength);
+NTSTATUS NTAPI NtSetValueKey(HANDLE key, PUNICODE_STRING name, ULONG titleIndex, ULONG type, PVOID data, ULONG size);
 NTSTATUS NTAPI NtDeleteValueKey(HANDLE key, PUNICODE_STRING name);
-NTSTATUS NTAPI NtQueryMultipleValueKey(HANDLE key, PKEY_VALUE_ENTRY entries, ULONG count,
-                                       PVOID buffer, PULONG length, PULONG requiredLength);
+NTSTATUS NTAPI NtQueryMultipleValueKey(HANDLE key, PKEY_VALUE_ENTRY entries, ULONG count, PVOID buffer, PULONG length,
+                                       PULONG requiredLength);
 
 // Hive files: not supported by the layer (the registry is one database).
 NTSTATUS NTAPI NtSaveKey(HANDLE key, HANDLE file);
@@ -206,12 +201,10 @@ NTSTATUS NTAPI NtReplaceKey(POBJECT_ATTRIBUTES newFile, HANDLE key, POBJECT_ATTR
 NTSTATUS NTAPI NtUnloadKey(POBJECT_ATTRIBUTES target);
 
 // Threads and files are reached through kernel32; these native forms are not supported.
-NTSTATUS NTAPI NtOpenThread(PHANDLE thread, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes,
-                            PCLIENT_ID clientId);
-NTSTATUS NTAPI NtCreateFile(PHANDLE file, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes,
-                            PIO_STATUS_BLOCK ioStatus, PLARGE_INTEGER allocationSize,
-                            ULONG fileAttributes, ULONG shareAccess, ULONG createDisposition,
-                            ULONG createOptions, PVOID eaBuffer, ULONG eaLength);
+NTSTATUS NTAPI NtOpenThread(PHANDLE thread, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes, PCLIENT_ID clientId);
+NTSTATUS NTAPI NtCreateFile(PHANDLE file, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes, PIO_STATUS_BLOCK ioStatus,
+                            PLARGE_INTEGER allocationSize, ULONG fileAttributes, ULONG shareAccess,
+                            ULONG createDisposition, ULONG createOptions, PVOID eaBuffer, ULONG eaLength);
 
 // Heap blocks of the process heap (any heap handle names it).
 PVOID NTAPI RtlAllocateHeap(PVOID heap, ULONG flags, SIZE_T size);
@@ -222,10 +215,8 @@ BOOLEAN NTAPI RtlFreeHeap(PVOID heap, ULONG flags, PVOID block);
 void NTAPI RtlInitString(PSTRING destination, PCSZ source);
 void NTAPI RtlInitAnsiString(PANSI_STRING destination, PCSZ source);
 void NTAPI RtlInitUnicodeString(PUNICODE_STRING destination, PCWSTR source);
-NTSTATUS NTAPI RtlAnsiStringToUnicodeString(PUNICODE_STRING destination, PCANSI_STRING source,
-                                            BOOLEAN allocate);
-NTSTATUS NTAPI RtlUnicodeStringToAnsiString(PANSI_STRING destination, PCUNICODE_STRING source,
-                                            BOOLEAN allocate);
+NTSTATUS NTAPI RtlAnsiStringToUnicodeString(PUNICODE_STRING destination, PCANSI_STRING source, BOOLEAN allocate);
+NTSTATUS NTAPI RtlUnicodeStringToAnsiString(PANSI_STRING destination, PCUNICODE_STRING source, BOOLEAN allocate);
 void NTAPI RtlFreeAnsiString(PANSI_STRING string);
 void NTAPI RtlFreeUnicodeString(PUNICODE_STRING string);
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "winapi/kernel32/ascii.h"
+
 #include <map>
 #include <mutex>
 #include <string>
@@ -12,10 +14,7 @@ namespace {
 
 std::u16string foldName(const char16_t* name) {
   std::u16string folded;
-  for (; name != nullptr && *name != 0; ++name) {
-    char16_t c = *name;
-    folded.push_back(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c);
-  }
+  for (; name != nullptr && *name != 0; ++name) folded.push_back(winapi::ascii::toLower(*name));
   return folded;
 }
 

@@ -25,6 +25,7 @@ struct CodePageInfo {
 constexpr UINT kHz = 52936;
 
 // Ordered by number, the order in which EnumSystemCodePagesW reports them.
+// clang-format off
 constexpr CodePageInfo kCodePages[] = {
     {437, "IBM437"},         {737, "CP737"},          {775, "IBM775"},       {850, "IBM850"},
     {852, "IBM852"},         {855, "IBM855"},         {857, "IBM857"},       {862, "IBM862"},
@@ -43,6 +44,7 @@ constexpr CodePageInfo kCodePages[] = {
     {50229, "BIG5-HKSCS"},   {51949, "EUC-KR"},       {kHz, nullptr},        {54936, "GB18030"},
     {CP_UTF7, "UTF-7"},      {CP_UTF8, nullptr},
 };
+// clang-format on
 
 const CodePageInfo* findCodePage(UINT number) {
   for (const CodePageInfo& info : kCodePages) {
@@ -54,14 +56,10 @@ const CodePageInfo* findCodePage(UINT number) {
 UINT resolve(UINT codePage) {
   switch (codePage) {
     case CP_ACP:
-    case CP_THREAD_ACP:
-      return GetACP();
-    case CP_OEMCP:
-      return GetOEMCP();
-    case CP_MACCP:
-      return 10000;
-    default:
-      return codePage;
+    case CP_THREAD_ACP: return GetACP();
+    case CP_OEMCP: return GetOEMCP();
+    case CP_MACCP: return 10000;
+    default: return codePage;
   }
 }
 
@@ -73,8 +71,7 @@ bool isAvailable(const CodePageInfo& info) {
 // The stateful and the 7-bit code pages take no flags, as on Windows; GB18030 takes only the
 // strictness flags.
 bool takesNoFlags(UINT number) {
-  return number == 50220 || number == 50225 || number == 50227 || number == 50229 || number == kHz ||
-         number == CP_UTF7;
+  return number == 50220 || number == 50225 || number == 50227 || number == 50229 || number == kHz || number == CP_UTF7;
 }
 
 DWORD allowedToWideFlags(UINT number) {
@@ -85,6 +82,38 @@ DWORD allowedToWideFlags(UINT number) {
 DWORD allowedToBytesFlags(UINT number) {
   if (number == CP_UTF8) return WC_ERR_INVALID_CHARS;
   return takesNoFlags(number) || number == 54936 ? 0 : WC_NO_BEST_FIT_CHARS;
+}
+
+// Whether `b` starts a two-byte character in a double-byte code page: a default character that
+// starts with one takes the byte after it too, and any other takes only itself.
+bool isLeadByte(UINT number, unsigned char b) {
+  switch (number) {
+    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+    case 50229:
+    case 54936: return b >= 0x81 && b <= 0xFE;
+    case 1361: return (b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9);
+    case 20932: return b == 0x8E || (b >= 0xA1 && b <= 0xFE);
+    case 20936:
+    case 51949: return b >= 0xA1 && b <= 0xFE;
+    default: return false;
+  }
+}
+
+// The default character as the caller gave it. It is one character, not a string: only the byte
+// after a lead byte is read, so a single char without a terminator is never read past.
+std::string defaultCharOf(UINT number, const char* defaultChar) {
+  if (defaultChar == nullptr) return "?";
+  // A NUL is a character too: the unmappable character becomes a NUL byte, as on Windows, and
+  // does not vanish (a text of unmappable characters would otherwise convert to nothing, and a
+  // count of 0 is a failure).
+  if (defaultChar[0] == 0) return std::string(1, '\0');
+  if (isLeadByte(number, static_cast<unsigned char>(defaultChar[0])) && defaultChar[1] != 0) {
+    return std::string(defaultChar, 2);
+  }
+  return std::string(defaultChar, 1);
 }
 
 int fail(DWORD error) {
@@ -139,6 +168,8 @@ extern "C" BOOL WINAPI EnumSystemCodePagesW(CODEPAGE_ENUMPROCW callback, DWORD f
 
 extern "C" int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceBytes,
                                           LPWSTR destination, int destinationUnits) {
+  // A buffer of no units asks for the size, whatever the pointer, as on Windows.
+  if (destinationUnits == 0) destination = nullptr;
   if (source == nullptr || sourceBytes == 0 || sourceBytes < -1 || destinationUnits < 0 ||
       (destination == nullptr && destinationUnits != 0) ||
       (destination != nullptr && static_cast<const void*>(destination) == static_cast<const void*>(source))) {
@@ -158,15 +189,20 @@ extern "C" int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR sou
     if (r.failed) return fail(ERROR_NO_UNICODE_TRANSLATION);
     return finish(r.count, destination != nullptr, destinationUnits);
   }
-  DWORD error = number == kHz ? winapi::nls::hzDecode(source, size, sink, strict)
-                              : winapi::nls::iconvDecode(info->iconvName, source, size, sink, strict);
+  // The terminator of a -1 text is U+0000 in every code page, also where the converter has no
+  // NUL of its own (UTF-7), so it is added here rather than converted.
+  size_t text = sourceBytes == -1 ? size - 1 : size;
+  DWORD error = number == kHz ? winapi::nls::hzDecode(source, text, sink, strict)
+                              : winapi::nls::iconvDecode(info->iconvName, source, text, sink, strict);
   if (error != ERROR_SUCCESS) return fail(error);
+  if (sourceBytes == -1) sink.put(u'\0');
   return finish(sink.count, destination != nullptr, destinationUnits);
 }
 
 extern "C" int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceUnits,
                                           LPSTR destination, int destinationBytes, LPCSTR defaultChar,
                                           LPBOOL usedDefaultChar) {
+  if (destinationBytes == 0) destination = nullptr;
   if (source == nullptr || sourceUnits == 0 || sourceUnits < -1 || destinationBytes < 0 ||
       (destination == nullptr && destinationBytes != 0) ||
       (destination != nullptr && static_cast<const void*>(destination) == static_cast<const void*>(source))) {
@@ -193,13 +229,14 @@ extern "C" int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR so
     if (r.failed) return fail(ERROR_NO_UNICODE_TRANSLATION);
     return finish(r.count, destination != nullptr, destinationBytes);
   }
-  // A default character is one character of the target code page: one byte, or a lead and a
-  // trail byte in a double-byte code page.
-  std::string substitute = defaultChar != nullptr ? std::string(defaultChar, strnlen(defaultChar, 2)) : "?";
+  std::string substitute = defaultCharOf(number, defaultChar);
   bool usedDefault = false;
-  DWORD error = number == kHz ? winapi::nls::hzEncode(source, units, sink, substitute, &usedDefault)
-                              : winapi::nls::iconvEncode(info->iconvName, source, units, sink, substitute, &usedDefault);
+  // As above, the terminator is a NUL byte after the text has returned to its initial state.
+  size_t text = sourceUnits == -1 ? units - 1 : units;
+  DWORD error = number == kHz ? winapi::nls::hzEncode(source, text, sink, substitute, &usedDefault)
+                              : winapi::nls::iconvEncode(info->iconvName, source, text, sink, substitute, &usedDefault);
   if (error != ERROR_SUCCESS) return fail(error);
+  if (sourceUnits == -1) sink.put('\0');
   if (usedDefaultChar != nullptr && usedDefault) *usedDefaultChar = TRUE;
   return finish(sink.count, destination != nullptr, destinationBytes);
 }

@@ -1,6 +1,7 @@
 // Environment strings. Status: ExpandEnvironmentStringsW over the process environment.
 #include <windows.h>
 
+#include "winapi/kernel32/ascii.h"
 #include "winapi/kernel32/utf8.h"
 
 #include <algorithm>
@@ -12,8 +13,6 @@
 extern char** environ;
 
 namespace {
-
-char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 // Windows names its variables ignoring case; POSIX does not. An exact match wins, then the first
 // variable whose name matches ignoring case.
@@ -30,7 +29,7 @@ std::optional<std::u16string> lookUp(std::u16string_view name) {
     const char* equals = std::strchr(*entry, '=');
     if (equals == nullptr || static_cast<size_t>(equals - *entry) != key.size()) continue;
     if (std::equal(key.begin(), key.end(), *entry,
-                   [](char a, char b) { return foldAscii(a) == foldAscii(b); })) {
+                   [](char a, char b) { return winapi::ascii::toUpper(a) == winapi::ascii::toUpper(b); })) {
       winapi::utf8::toUtf16(equals + 1, value);
       return value;
     }

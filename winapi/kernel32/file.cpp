@@ -65,7 +65,8 @@ BOOL WINAPI realWriteFile(HANDLE handle, LPCVOID buffer, DWORD size, LPDWORD wri
   if (written != nullptr) *written = 0;
   std::shared_ptr<FileObject> file = fileOf(handle);
   if (file == nullptr) return FALSE;
-  if (overlapped != nullptr || written == nullptr || (buffer == nullptr && size > 0)) return failWith(ERROR_INVALID_PARAMETER);
+  if (overlapped != nullptr || written == nullptr || (buffer == nullptr && size > 0))
+    return failWith(ERROR_INVALID_PARAMETER);
   if (!file->canWrite()) return failWith(ERROR_ACCESS_DENIED);
   const char* data = static_cast<const char*>(buffer);
   DWORD done = 0;
@@ -88,14 +89,9 @@ std::atomic<seam::WriteFileFunction> s_writeFile{&realWriteFile};
 int openWithDisposition(const std::string& path, int accessFlags, DWORD disposition, mode_t mode, bool* existed) {
   *existed = false;
   switch (disposition) {
-    case CREATE_NEW:
-      return open(path.c_str(), accessFlags | O_CREAT | O_EXCL, mode);
-    case OPEN_EXISTING:
-      *existed = true;
-      return open(path.c_str(), accessFlags);
-    case TRUNCATE_EXISTING:
-      *existed = true;
-      return open(path.c_str(), accessFlags | O_TRUNC);
+    case CREATE_NEW: return open(path.c_str(), accessFlags | O_CREAT | O_EXCL, mode);
+    case OPEN_EXISTING: *existed = true; return open(path.c_str(), accessFlags);
+    case TRUNCATE_EXISTING: *existed = true; return open(path.c_str(), accessFlags | O_TRUNC);
     case OPEN_ALWAYS:
     case CREATE_ALWAYS: {
       int truncate = disposition == CREATE_ALWAYS ? O_TRUNC : 0;
@@ -112,9 +108,7 @@ int openWithDisposition(const std::string& path, int accessFlags, DWORD disposit
       }
       return -1;
     }
-    default:
-      errno = EINVAL;
-      return -1;
+    default: errno = EINVAL; return -1;
   }
 }
 
@@ -128,8 +122,8 @@ WriteFileFunction replaceWriteFile(WriteFileFunction replacement) {
 
 }  // namespace winapi
 
-using winapi::FileObject;
 using winapi::failWith;
+using winapi::FileObject;
 
 extern "C" HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
                                      DWORD disposition, DWORD flagsAndAttributes, HANDLE) {
@@ -216,7 +210,10 @@ extern "C" BOOL WINAPI SetFilePointerEx(HANDLE handle, LARGE_INTEGER distance, P
                                         DWORD moveMethod) {
   std::shared_ptr<FileObject> file = winapi::fileOf(handle);
   if (file == nullptr) return FALSE;
-  int whence = moveMethod == FILE_BEGIN ? SEEK_SET : moveMethod == FILE_CURRENT ? SEEK_CUR : moveMethod == FILE_END ? SEEK_END : -1;
+  int whence = moveMethod == FILE_BEGIN     ? SEEK_SET
+               : moveMethod == FILE_CURRENT ? SEEK_CUR
+               : moveMethod == FILE_END     ? SEEK_END
+                                            : -1;
   if (whence < 0) return failWith(ERROR_INVALID_PARAMETER);
   off_t base = 0;
   if (whence != SEEK_SET) {

@@ -3,6 +3,8 @@
 // 8.3 names (never made), and matching wildcards against short names.
 #include <windows.h>
 
+#include "winapi/kernel32/ascii.h"
+#include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/handle.h"
 #include "winapi/kernel32/posixfile.h"
 #include "winapi/kernel32/unixpath.h"
@@ -28,7 +30,7 @@ BOOL failWith(DWORD error) {
   return FALSE;
 }
 
-char16_t fold(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+char16_t fold(char16_t c) { return winapi::ascii::toUpper(c); }
 
 // Windows wildcard matching: "*" any run, "?" any one unit, A-Z compared ignoring case.
 bool matches(std::u16string_view pattern, std::u16string_view name) {
@@ -115,35 +117,21 @@ const char16_t* fileSystemName(long type, uint64_t bytes) {
     case 0x5346544e:  // ntfs
     case 0x7366746e:  // ntfs3
       return u"NTFS";
-    case 0x2011BAB0:
-      return u"exFAT";
-    case 0xEF53:
-      return u"ext4";
-    case 0x9123683E:
-      return u"btrfs";
-    case 0x58465342:
-      return u"xfs";
-    case 0x01021994:
-      return u"tmpfs";
-    case 0x794c7630:
-      return u"overlay";
-    case 0x6969:
-      return u"NFS";
+    case 0x2011BAB0: return u"exFAT";
+    case 0xEF53: return u"ext4";
+    case 0x9123683E: return u"btrfs";
+    case 0x58465342: return u"xfs";
+    case 0x01021994: return u"tmpfs";
+    case 0x794c7630: return u"overlay";
+    case 0x6969: return u"NFS";
     case 0xFF534D42:
-    case 0xFE534D42:
-      return u"CIFS";
-    case 0x65735546:
-      return u"fuse";
-    case 0x2fc12fc1:
-      return u"zfs";
-    case 0xF2F52010:
-      return u"f2fs";
-    case 0x9660:
-      return u"CDFS";
-    case 0x15013346:
-      return u"UDF";
-    default:
-      return u"unknown";
+    case 0xFE534D42: return u"CIFS";
+    case 0x65735546: return u"fuse";
+    case 0x2fc12fc1: return u"zfs";
+    case 0xF2F52010: return u"f2fs";
+    case 0x9660: return u"CDFS";
+    case 0x15013346: return u"UDF";
+    default: return u"unknown";
   }
 }
 
@@ -210,6 +198,7 @@ extern "C" BOOL WINAPI SetFileAttributesW(LPCWSTR fileName, DWORD attributes) {
   bool hidden = winapi::files::lastName(path).substr(0, 1) == ".";
   if (((attributes & FILE_ATTRIBUTE_HIDDEN) != 0) != hidden || (attributes & FILE_ATTRIBUTE_SYSTEM) != 0 ||
       (attributes & (FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_COMPRESSED)) != 0) {
+    FIXME(Kernel32, "attributes 0x%lx: only read-only can change", static_cast<unsigned long>(attributes));
     return failWith(ERROR_NOT_SUPPORTED);
   }
   mode_t mode = status.st_mode & 07777;

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <ntstatus.h>
 
+#include "winapi/kernel32/debug.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -71,8 +73,8 @@ bool isEnglishOrNeutral(DWORD languageId) {
 
 extern "C" {
 
-DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
-                            DWORD size, va_list* arguments) {
+DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
+                            va_list* arguments) {
   (void)source, (void)arguments;  // our texts carry no inserts
   if (buffer == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -80,6 +82,7 @@ DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD 
   }
   if ((flags & (FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_FROM_HMODULE)) == 0 ||
       (flags & FORMAT_MESSAGE_FROM_STRING) != 0) {
+    FIXME(Kernel32, "flags 0x%lx: only system and module tables are supported", static_cast<unsigned long>(flags));
     SetLastError(ERROR_NOT_SUPPORTED);
     return 0;
   }
@@ -115,6 +118,7 @@ DWORD WINAPI FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD 
 HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
   if (flags & ~static_cast<UINT>(LMEM_ZEROINIT)) {
     // Moveable blocks need a handle table and LocalLock, which nothing here uses.
+    FIXME(Kernel32, "flags 0x%x: only fixed blocks are supported", flags);
     SetLastError(ERROR_NOT_SUPPORTED);
     return nullptr;
   }

@@ -89,8 +89,8 @@ DWORD iconvDecode(const char* iconvName, const char* in, size_t size, WideSink& 
   return ERROR_SUCCESS;
 }
 
-DWORD iconvEncode(const char* iconvName, const char16_t* in, size_t units, ByteSink& sink,
-                  std::string_view defaultChar, bool* usedDefault) {
+DWORD iconvEncode(const char* iconvName, const char16_t* in, size_t units, ByteSink& sink, std::string_view defaultChar,
+                  bool* usedDefault) {
   iconv_t cd = t_converters.get(iconvName, true);
   if (cd == kNoConverter) return ERROR_INVALID_PARAMETER;
   char chunk[1024];
@@ -179,7 +179,13 @@ DWORD hzDecode(const char* in, size_t size, WideSink& sink, bool strict) {
         continue;
       }
       if (DWORD e = flushRun()) return e;
-      if (DWORD e = invalid()) return e;
+      // Control characters and the space are no GB halves: they stand for themselves, so a
+      // terminating NUL stays the terminator.
+      if (b < 0x21) {
+        sink.put(b);
+      } else if (DWORD e = invalid()) {
+        return e;
+      }
       ++i;
       continue;
     }
@@ -193,8 +199,7 @@ DWORD hzDecode(const char* in, size_t size, WideSink& sink, bool strict) {
   return flushRun();
 }
 
-DWORD hzEncode(const char16_t* in, size_t units, ByteSink& sink, std::string_view defaultChar,
-               bool* usedDefault) {
+DWORD hzEncode(const char16_t* in, size_t units, ByteSink& sink, std::string_view defaultChar, bool* usedDefault) {
   bool gb = false;
   auto leaveGb = [&] {
     if (gb) {

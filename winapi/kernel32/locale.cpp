@@ -22,6 +22,7 @@ struct LanguageEntry {
 };
 
 // Languages by their ISO 639 code. Territory and script are looked at separately below.
+// clang-format off
 constexpr LanguageEntry kLanguages[] = {
     // Central European
     {"cs", {1250, 852}}, {"sk", {1250, 852}}, {"pl", {1250, 852}}, {"hu", {1250, 852}},
@@ -52,6 +53,7 @@ constexpr LanguageEntry kLanguages[] = {
     {"lb", {1252, 850}}, {"rm", {1252, 850}}, {"fy", {1252, 850}}, {"fil", {1252, 850}},
     {"tl", {1252, 850}}, {"zu", {1252, 850}}, {"xh", {1252, 850}}, {"st", {1252, 850}},
 };
+// clang-format on
 
 // United States English, the C locale and languages without a code page of their own
 // (Windows cannot make them the system locale) keep the defaults of a US system.

@@ -6,7 +6,9 @@
 // only. Left out: ordinals (nothing here exports by number).
 #include <windows.h>
 
+#include "winapi/kernel32/ascii.h"
 #include "winapi/kernel32/builtin.h"
+#include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/resource.h"
 #include "winapi/kernel32/unixpath.h"
 #include "winapi/kernel32/utf8.h"
@@ -28,7 +30,7 @@ struct Module {
   std::u16string fileName;  // Windows form; for a built-in module its name alone
   void* library = nullptr;  // dlopen handle; null for built-in modules
   bool builtin = false;
-  bool permanent = false;   // the program and built-in modules are never unloaded
+  bool permanent = false;  // the program and built-in modules are never unloaded
   int references = 1;
 };
 
@@ -66,12 +68,10 @@ Module& programModule() {
   return *program;
 }
 
-char16_t fold(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
-
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (fold(a[i]) != fold(b[i])) return false;
+    if (winapi::ascii::toLower(a[i]) != winapi::ascii::toLower(b[i])) return false;
   }
   return true;
 }
@@ -135,8 +135,9 @@ void* openLibrary(const std::string& path, bool* badFormat) {
   void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* why = dlerror();
-    if (why != nullptr && (std::strstr(why, "invalid ELF header") != nullptr ||
-                           std::strstr(why, "wrong ELF class") != nullptr || std::strstr(why, "file too short") != nullptr)) {
+    if (why != nullptr &&
+        (std::strstr(why, "invalid ELF header") != nullptr || std::strstr(why, "wrong ELF class") != nullptr ||
+         std::strstr(why, "file too short") != nullptr)) {
       *badFormat = true;
     }
   }
@@ -197,6 +198,7 @@ extern "C" HMODULE WINAPI LoadLibraryW(LPCWSTR fileName) {
     auto module = std::make_unique<Module>();
     module->library = library;
     module->fileName = loadedFileName(library, candidate);
+    TRACE(Kernel32, "%s loaded from %s", soBytes.c_str(), candidate.c_str());
     return adopt(std::move(module));
   }
   // A file named by its path that no library stands for, such as a program file, still opens for
@@ -209,6 +211,7 @@ extern "C" HMODULE WINAPI LoadLibraryW(LPCWSTR fileName) {
     }
     return winapi::resources::openDataFileModule(fileName);
   }
+  TRACE(Kernel32, "no library %s%s", soBytes.c_str(), badFormat ? " (a file of another format)" : "");
   SetLastError(badFormat ? ERROR_BAD_EXE_FORMAT : ERROR_MOD_NOT_FOUND);
   return nullptr;
 }

@@ -1,61 +1,42 @@
 // POSIX errors and file status in their Windows form.
 #include "winapi/kernel32/posixfile.h"
 
+#include "winapi/kernel32/filetime.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 
 namespace winapi::files {
-namespace {
-// 100-ns intervals between 1601-01-01 and 1970-01-01.
-constexpr int64_t kEpochDifference = 116444736000000000LL;
-}  // namespace
 
 DWORD errorFromErrno(int error) {
   switch (error) {
-    case 0:
-      return ERROR_SUCCESS;
-    case ENOENT:
-      return ERROR_FILE_NOT_FOUND;
+    case 0: return ERROR_SUCCESS;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
     case ENOTDIR:
-    case ELOOP:
-      return ERROR_PATH_NOT_FOUND;
+    case ELOOP: return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
-    case EISDIR:
-      return ERROR_ACCESS_DENIED;
-    case EROFS:
-      return ERROR_WRITE_PROTECT;
-    case EEXIST:
-      return ERROR_ALREADY_EXISTS;
+    case EISDIR: return ERROR_ACCESS_DENIED;
+    case EROFS: return ERROR_WRITE_PROTECT;
+    case EEXIST: return ERROR_ALREADY_EXISTS;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
-      return ERROR_DISK_FULL;
+    case EFBIG: return ERROR_DISK_FULL;
     case EMFILE:
-    case ENFILE:
-      return ERROR_TOO_MANY_OPEN_FILES;
-    case ENAMETOOLONG:
-      return ERROR_FILENAME_EXCED_RANGE;
-    case ENOTEMPTY:
-      return ERROR_DIR_NOT_EMPTY;
-    case EXDEV:
-      return ERROR_NOT_SAME_DEVICE;
-    case ENOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    case EBADF:
-      return ERROR_INVALID_HANDLE;
-    case EINVAL:
-      return ERROR_INVALID_PARAMETER;
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case EXDEV: return ERROR_NOT_SAME_DEVICE;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
     case EBUSY:
-    case ETXTBSY:
-      return ERROR_SHARING_VIOLATION;
+    case ETXTBSY: return ERROR_SHARING_VIOLATION;
     case ENOSYS:
-    case EOPNOTSUPP:
-      return ERROR_NOT_SUPPORTED;
-    default:
-      return ERROR_GEN_FAILURE;
+    case EOPNOTSUPP: return ERROR_NOT_SUPPORTED;
+    default: return ERROR_GEN_FAILURE;
   }
 }
 
@@ -86,7 +67,8 @@ DWORD attributesOf(const struct stat& status, std::string_view name, const struc
 }
 
 FILETIME toFileTime(const struct timespec& time) {
-  int64_t ticks = static_cast<int64_t>(time.tv_sec) * 10000000LL + time.tv_nsec / 100 + kEpochDifference;
+  int64_t ticks =
+      static_cast<int64_t>(time.tv_sec) * filetime::kTicksPerSecond + time.tv_nsec / 100 + filetime::kUnixEpoch;
   if (ticks < 0) ticks = 0;  // before 1601: the earliest time a FILETIME holds
   FILETIME out;
   out.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks));
@@ -102,7 +84,7 @@ Times timesOf(int fd, const char* path, const struct stat& status) {
   struct statx extended;
   int flags = AT_SYMLINK_NOFOLLOW | (path[0] == 0 ? AT_EMPTY_PATH : 0);
   if (statx(fd, path, flags, STATX_BTIME, &extended) == 0 && (extended.stx_mask & STATX_BTIME) != 0) {
-    struct timespec birth{};
+    struct timespec birth {};
     birth.tv_sec = extended.stx_btime.tv_sec;
     birth.tv_nsec = extended.stx_btime.tv_nsec;
     times.creation = toFileTime(birth);

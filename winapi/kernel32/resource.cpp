@@ -2,6 +2,10 @@
 // Status: data-file modules, EnumResourceTypesW, EnumResourceNamesW, EnumResourceLanguagesW,
 // FindResourceW, FindResourceExW, SizeofResource, LoadResource, LockResource, for data-file
 // modules, the running program (through /proc/self/exe) and loaded libraries (through their file).
+// A resource numbered 0 is found like any other: its argument is MAKEINTRESOURCEW(0), a null
+// pointer. Left out on purpose: entries that no argument can name (a text in lower case, with a
+// NUL inside, or of the form "#123"), which only a container written elsewhere can hold; they are
+// not listed, so that every resource the enumeration shows can also be found.
 #include "winapi/kernel32/resource.h"
 
 #include "winapi/kernel32/unixpath.h"
@@ -27,6 +31,19 @@ Modules& modules() {
   return *m;
 }
 
+// The argument form of an id for a callback; the text lives in `storage`.
+LPWSTR argumentOf(const ResourceId& id, std::u16string& storage) {
+  if (id.isNumber) return MAKEINTRESOURCEW(id.number);
+  storage = id.text;
+  return storage.data();
+}
+
+// Whether the argument the enumeration hands out for the id finds the id again.
+bool isNameable(const ResourceId& id) {
+  std::u16string storage;
+  return id.isNumber || resourceIdOf(argumentOf(id, storage)) == id;
+}
+
 // Reads a file's container; the error says what is wrong with it, or ERROR_SUCCESS.
 std::shared_ptr<ResourceModule> readModule(const std::string& path) {
   auto module = std::make_shared<ResourceModule>();
@@ -34,16 +51,15 @@ std::shared_ptr<ResourceModule> readModule(const std::string& path) {
   FileResources resources;
   switch (readFile(path, resources)) {
     case ReadStatus::Ok:
-      module->entries = std::move(resources.entries);
+      // An entry that no argument can name would be listed and then not found: every caller
+      // that reads what it lists would stop there, and with it lose the resources after it.
+      for (ResourceEntry& entry : resources.entries) {
+        if (isNameable(entry.type) && isNameable(entry.name)) module->entries.push_back(std::move(entry));
+      }
       break;
-    case ReadStatus::None:
-      break;
-    case ReadStatus::Damaged:
-      module->error = ERROR_BAD_EXE_FORMAT;
-      break;
-    case ReadStatus::IoError:
-      module->error = ERROR_FILE_NOT_FOUND;
-      break;
+    case ReadStatus::None: break;
+    case ReadStatus::Damaged: module->error = ERROR_BAD_EXE_FORMAT; break;
+    case ReadStatus::IoError: module->error = ERROR_FILE_NOT_FOUND; break;
   }
   return module;
 }
@@ -56,13 +72,6 @@ std::shared_ptr<ResourceModule> fileModule(const std::string& path) {
   std::shared_ptr<ResourceModule> module = readModule(path);
   m.files.emplace(path, module);
   return module;
-}
-
-// The argument form of an id for a callback; the text lives in `storage`.
-LPWSTR argumentOf(const ResourceId& id, std::u16string& storage) {
-  if (id.isNumber) return MAKEINTRESOURCEW(id.number);
-  storage = id.text;
-  return storage.data();
 }
 
 using Entries = std::vector<ResourceEntry>;
@@ -94,8 +103,8 @@ const ResourceEntry* entryOf(const ResourceModule& module, HRSRC resource) {
   const auto* entry = reinterpret_cast<const ResourceEntry*>(resource);
   const ResourceEntry* first = module.entries.data();
   const ResourceEntry* end = first + module.entries.size();
-  if (entry < first || entry >= end || (reinterpret_cast<const char*>(entry) - reinterpret_cast<const char*>(first)) %
-                                               sizeof(ResourceEntry) != 0) {
+  if (entry < first || entry >= end ||
+      (reinterpret_cast<const char*>(entry) - reinterpret_cast<const char*>(first)) % sizeof(ResourceEntry) != 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
@@ -221,10 +230,7 @@ BOOL WINAPI EnumResourceLanguagesW(HMODULE module, LPCWSTR type, LPCWSTR name, E
 }
 
 HRSRC WINAPI FindResourceExW(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language) {
-  if (type == nullptr || name == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
+  // A null type or name is MAKEINTRESOURCEW(0), the number 0, which a module may carry.
   std::shared_ptr<const ResourceModule> resources = populatedModule(module);
   if (resources == nullptr) return nullptr;
   ResourceId typeId = resourceIdOf(type), nameId = resourceIdOf(name);

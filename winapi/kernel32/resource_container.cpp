@@ -1,6 +1,8 @@
 // The resource container: writing, checking and reading.
 #include "winapi/kernel32/resource_container.h"
 
+#include "winapi/kernel32/ascii.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -18,8 +20,6 @@ constexpr size_t kHeaderSize = 24;
 constexpr size_t kRecordSize = 20;
 constexpr size_t kTrailerSize = 24;
 constexpr uint32_t kTextRef = 0x80000000u;
-
-char16_t upcase(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
 void put64(std::vector<uint8_t>& out, uint64_t v) {
   put32(out, static_cast<uint32_t>(v));
@@ -92,7 +92,7 @@ ResourceId ResourceId::fromText(std::u16string_view text) {
   ResourceId id;
   id.isNumber = false;
   id.text.reserve(text.size());
-  for (char16_t c : text) id.text.push_back(upcase(c));
+  for (char16_t c : text) id.text.push_back(winapi::ascii::toUpper(c));
   return id;
 }
 

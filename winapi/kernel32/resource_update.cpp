@@ -32,21 +32,15 @@ class ResourceUpdate : public winapi::KernelObject {
 DWORD errorOf(int error) {
   switch (error) {
     case ETXTBSY:  // a process runs the file
-    case EBUSY:
-      return ERROR_SHARING_VIOLATION;
+    case EBUSY: return ERROR_SHARING_VIOLATION;
     case EACCES:
     case EPERM:
-    case EROFS:
-      return ERROR_ACCESS_DENIED;
-    case ENOENT:
-      return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-      return ERROR_PATH_NOT_FOUND;
+    case EROFS: return ERROR_ACCESS_DENIED;
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
     case ENOSPC:
-    case EDQUOT:
-      return ERROR_DISK_FULL;
-    default:
-      return ERROR_WRITE_FAULT;
+    case EDQUOT: return ERROR_DISK_FULL;
+    default: return ERROR_WRITE_FAULT;
   }
 }
 
@@ -112,9 +106,8 @@ bool replaceFile(const ResourceUpdate& update) {
   std::string temporary = update.path + ".update-XXXXXX";
   int fd = mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return fail(errorOf(errno));
-  bool ok = copyPrefix(update.path, current.programSize, fd) &&
-            writeAll(fd, container.data(), container.size()) && fchmod(fd, info.st_mode & 07777) == 0 &&
-            fsync(fd) == 0;
+  bool ok = copyPrefix(update.path, current.programSize, fd) && writeAll(fd, container.data(), container.size()) &&
+            fchmod(fd, info.st_mode & 07777) == 0 && fsync(fd) == 0;
   int error = errno;
   ok = close(fd) == 0 && ok;
   if (ok && rename(temporary.c_str(), update.path.c_str()) != 0) {
@@ -151,11 +144,8 @@ HANDLE WINAPI BeginUpdateResourceW(LPCWSTR fileName, BOOL deleteExisting) {
       // Where a damaged container begins cannot be trusted, so nothing is rewritten.
       SetLastError(ERROR_BAD_EXE_FORMAT);
       return nullptr;
-    case winapi::resources::ReadStatus::IoError:
-      SetLastError(ERROR_READ_FAULT);
-      return nullptr;
-    default:
-      break;
+    case winapi::resources::ReadStatus::IoError: SetLastError(ERROR_READ_FAULT); return nullptr;
+    default: break;
   }
   if (!deleteExisting) update->entries = std::move(resources.entries);
   return winapi::insertHandle(update);

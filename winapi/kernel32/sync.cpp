@@ -11,9 +11,7 @@
 static_assert(sizeof(CRITICAL_SECTION) >= sizeof(pthread_mutex_t), "critical section too small");
 static_assert(alignof(CRITICAL_SECTION) >= alignof(pthread_mutex_t), "critical section misaligned");
 
-static pthread_mutex_t* mutexOf(LPCRITICAL_SECTION cs) {
-  return reinterpret_cast<pthread_mutex_t*>(cs->Opaque);
-}
+static pthread_mutex_t* mutexOf(LPCRITICAL_SECTION cs) { return reinterpret_cast<pthread_mutex_t*>(cs->Opaque); }
 
 extern "C" void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) {
   pthread_mutexattr_t attr;
@@ -29,21 +27,15 @@ extern "C" BOOL WINAPI InitializeCriticalSectionAndSpinCount(LPCRITICAL_SECTION 
   return TRUE;
 }
 
-extern "C" void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
-  pthread_mutex_lock(mutexOf(cs));
-}
+extern "C" void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_lock(mutexOf(cs)); }
 
 extern "C" BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION cs) {
   return pthread_mutex_trylock(mutexOf(cs)) == 0 ? TRUE : FALSE;
 }
 
-extern "C" void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) {
-  pthread_mutex_unlock(mutexOf(cs));
-}
+extern "C" void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_unlock(mutexOf(cs)); }
 
-extern "C" void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) {
-  pthread_mutex_destroy(mutexOf(cs));
-}
+extern "C" void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION cs) { pthread_mutex_destroy(mutexOf(cs)); }
 
 extern "C" void WINAPI Sleep(DWORD milliseconds) {
   if (milliseconds == 0) {

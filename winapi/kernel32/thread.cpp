@@ -3,6 +3,7 @@
 // Left out on purpose: TerminateThread and suspending a running thread from outside (neither
 // can be done safely; a thread that will not stop is abandoned), ExitThread (nothing calls it),
 // alertable waits (nothing queues APCs).
+#include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/handle.h"
 
 #include <winseam.h>
@@ -42,8 +43,8 @@ struct PriorityLevel {
   int niceOffset;
 };
 constexpr PriorityLevel kPriorityLevels[] = {
-    {THREAD_PRIORITY_IDLE, 19},        {THREAD_PRIORITY_LOWEST, 10}, {THREAD_PRIORITY_BELOW_NORMAL, 5},
-    {THREAD_PRIORITY_NORMAL, 0},       {THREAD_PRIORITY_ABOVE_NORMAL, -5}, {THREAD_PRIORITY_HIGHEST, -10},
+    {THREAD_PRIORITY_IDLE, 19},           {THREAD_PRIORITY_LOWEST, 10},       {THREAD_PRIORITY_BELOW_NORMAL, 5},
+    {THREAD_PRIORITY_NORMAL, 0},          {THREAD_PRIORITY_ABOVE_NORMAL, -5}, {THREAD_PRIORITY_HIGHEST, -10},
     {THREAD_PRIORITY_TIME_CRITICAL, -20},
 };
 
@@ -165,8 +166,8 @@ void* threadMain(void* argument) {
   return nullptr;
 }
 
-HANDLE WINAPI realCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
-                               LPVOID parameter, DWORD creationFlags, LPDWORD threadId) {
+HANDLE WINAPI realCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
+                               DWORD creationFlags, LPDWORD threadId) {
   if (start == nullptr || (creationFlags & ~(CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION)) != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
@@ -234,6 +235,7 @@ extern "C" DWORD WINAPI SuspendThread(HANDLE thread) {
   DWORD previous = 0;
   if (object->suspendParked(&previous)) return previous;
   // A running thread cannot be stopped safely from outside: it might hold any lock.
+  FIXME(Kernel32, "a running thread other than the caller cannot be suspended");
   SetLastError(ERROR_NOT_SUPPORTED);
   return static_cast<DWORD>(-1);
 }

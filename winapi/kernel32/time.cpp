@@ -4,15 +4,16 @@
 #include <windows.h>
 #include <winseam.h>
 
+#include "winapi/kernel32/filetime.h"
+
 #include <time.h>
 
 #include <atomic>
 
 namespace {
 
-// 100-ns intervals between 1601-01-01 and 1970-01-01.
-constexpr ULONGLONG kEpochDifference = 116444736000000000ULL;
-constexpr ULONGLONG kTicksPerSecond = 10000000ULL;
+constexpr ULONGLONG kEpochDifference = winapi::filetime::kUnixEpoch;
+constexpr ULONGLONG kTicksPerSecond = winapi::filetime::kTicksPerSecond;
 
 ULONGLONG monotonicMillis() {
   timespec ts{};
@@ -88,7 +89,7 @@ extern "C" void WINAPI GetSystemTime(LPSYSTEMTIME time) {
   time_t seconds;
   WORD millis;
   nowUnix(&seconds, &millis);
-  struct tm t{};
+  struct tm t {};
   gmtime_r(&seconds, &t);
   fillSystemTime(t, millis, time);
 }
@@ -97,19 +98,19 @@ extern "C" void WINAPI GetLocalTime(LPSYSTEMTIME time) {
   time_t seconds;
   WORD millis;
   nowUnix(&seconds, &millis);
-  struct tm t{};
+  struct tm t {};
   localtime_r(&seconds, &t);
   fillSystemTime(t, millis, time);
 }
 
 extern "C" BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* st, LPFILETIME ft) {
-  if (st == nullptr || ft == nullptr || st->wMonth < 1 || st->wMonth > 12 || st->wDay < 1 ||
-      st->wDay > 31 || st->wHour > 23 || st->wMinute > 59 || st->wSecond > 59 ||
-      st->wMilliseconds > 999 || st->wYear < 1601 || st->wYear > 30827) {
+  if (st == nullptr || ft == nullptr || st->wMonth < 1 || st->wMonth > 12 || st->wDay < 1 || st->wDay > 31 ||
+      st->wHour > 23 || st->wMinute > 59 || st->wSecond > 59 || st->wMilliseconds > 999 || st->wYear < 1601 ||
+      st->wYear > 30827) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  struct tm t{};
+  struct tm t {};
   t.tm_year = st->wYear - 1900;
   t.tm_mon = st->wMonth - 1;
   t.tm_mday = st->wDay;
@@ -123,8 +124,7 @@ extern "C" BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* st, LPFILETIME ft)
     return FALSE;
   }
   LONGLONG ticks = static_cast<LONGLONG>(seconds) * static_cast<LONGLONG>(kTicksPerSecond) +
-                   static_cast<LONGLONG>(st->wMilliseconds) * 10000LL +
-                   static_cast<LONGLONG>(kEpochDifference);
+                   static_cast<LONGLONG>(st->wMilliseconds) * 10000LL + static_cast<LONGLONG>(kEpochDifference);
   toFileTime(static_cast<ULONGLONG>(ticks), ft);
   return TRUE;
 }
@@ -147,7 +147,7 @@ extern "C" BOOL WINAPI FileTimeToSystemTime(const FILETIME* ft, LPSYSTEMTIME st)
     --seconds;
   }
   time_t secs = static_cast<time_t>(seconds);
-  struct tm t{};
+  struct tm t {};
   gmtime_r(&secs, &t);
   fillSystemTime(t, static_cast<WORD>(rest / 10000), st);
   return TRUE;

@@ -3,6 +3,8 @@
 // the locale, as for POSIX message catalogues; "C", "POSIX" or none is English (United States).
 #include <windows.h>
 
+#include "winapi/kernel32/ascii.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -17,6 +19,7 @@ struct Language {
 };
 
 // The languages Windows has a primary language identifier for, by their ISO 639 codes.
+// clang-format off
 constexpr Language kLanguages[] = {
     {"af", LANG_AFRIKAANS, 1},   {"am", LANG_AMHARIC, 1},    {"ar", LANG_ARABIC, 1},
     {"as", LANG_ASSAMESE, 1},    {"az", LANG_AZERI, 1},      {"ba", LANG_BASHKIR, 1},
@@ -58,6 +61,7 @@ constexpr Language kLanguages[] = {
     {"yo", LANG_YORUBA, 1},      {"zh", LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED},
     {"zu", LANG_ZULU, 1},
 };
+// clang-format on
 
 struct Regional {
   std::string_view code;
@@ -69,6 +73,7 @@ struct Regional {
 // Countries and scripts that have an identifier of their own where the interface language
 // depends on it: the script of Chinese, Serbian and Bosnian, the Portuguese of Brazil, and the
 // main variants of the widest-spread languages.
+// clang-format off
 constexpr Regional kRegional[] = {
     {"zh", "TW", "", 0x0404},        {"zh", "HK", "", 0x0C04},       {"zh", "MO", "", 0x1404},
     {"zh", "SG", "", 0x1004},        {"zh", "CN", "", 0x0804},       {"pt", "BR", "", 0x0416},
@@ -81,6 +86,7 @@ constexpr Regional kRegional[] = {
     {"es", "MX", "", 0x080A},        {"es", "AR", "", 0x2C0A},       {"es", "US", "", 0x540A},
     {"nl", "BE", "", 0x0813},        {"it", "CH", "", 0x0810},       {"sv", "FI", "", 0x081D},
 };
+// clang-format on
 
 constexpr LANGID kEnglishUnitedStates = 0x0409;
 
@@ -100,9 +106,9 @@ LocaleName parse(std::string_view name) {
   size_t underscore = name.find('_');
   parts.language = name.substr(0, underscore);
   if (underscore != std::string_view::npos) parts.territory = name.substr(underscore + 1);
-  for (char& c : parts.language) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  for (char& c : parts.territory) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-  for (char& c : parts.modifier) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  for (char& c : parts.language) c = winapi::ascii::toLower(c);
+  for (char& c : parts.territory) c = winapi::ascii::toUpper(c);
+  for (char& c : parts.modifier) c = winapi::ascii::toLower(c);
   return parts;
 }
 

@@ -78,9 +78,7 @@ Result decode(const char* bytes, size_t size, char16_t* out, size_t capacity, In
         result.failed = true;
         result.count = sink.count;
         return result;
-      case Invalid::Replace:
-        sink.put(u'\xFFFD');
-        break;
+      case Invalid::Replace: sink.put(u'\xFFFD'); break;
       case Invalid::Escape:
         for (size_t k = i; k < j; ++k) sink.put(static_cast<char16_t>(0xDC00 + s[k]));
         break;

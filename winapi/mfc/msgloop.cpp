@@ -74,8 +74,7 @@ DWORD WINAPI startFrameworkThread(LPVOID parameter) {
   return static_cast<DWORD>(code);
 }
 
-CWinThread* start(CWinThread* thread, int priority, UINT stackSize, DWORD createFlags,
-                  LPSECURITY_ATTRIBUTES security) {
+CWinThread* start(CWinThread* thread, int priority, UINT stackSize, DWORD createFlags, LPSECURITY_ATTRIBUTES security) {
   // The thread starts held, so its object is complete before it runs.
   DWORD id = 0;
   HANDLE handle = ::CreateThread(security, stackSize, startFrameworkThread, thread, CREATE_SUSPENDED, &id);

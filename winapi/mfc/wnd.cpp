@@ -95,7 +95,8 @@ BOOL CWnd::Attach(HWND hwnd) {
 HWND CWnd::Detach() {
   HWND hwnd = m_hWnd;
   if (hwnd != nullptr && FromHandlePermanent(hwnd) == this) {
-    if (m_pfnSuper != nullptr && ::IsWindow(hwnd)) ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    if (m_pfnSuper != nullptr && ::IsWindow(hwnd))
+      ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     windowMaps().removePermanent(hwnd);
   }
   m_pfnSuper = nullptr;
@@ -105,8 +106,8 @@ HWND CWnd::Detach() {
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (!Attach(hwnd)) return FALSE;
-  m_pfnSuper = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&frameworkWndProc)));
+  m_pfnSuper =
+      reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&frameworkWndProc)));
   return TRUE;
 }
 
@@ -128,8 +129,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
   return TRUE;
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect,
-                    CWnd* parent, UINT id, LPVOID param) {
+BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                    UINT id, LPVOID param) {
   return CreateEx(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
                   rect.bottom - rect.top, parent != nullptr ? parent->m_hWnd : nullptr,
                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), param);

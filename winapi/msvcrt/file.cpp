@@ -3,6 +3,8 @@
 #include <crtfile.h>
 #include <windows.h>
 
+#include "winapi/kernel32/ascii.h"
+#include "winapi/kernel32/filetime.h"
 #include "winapi/kernel32/posixfile.h"
 #include "winapi/kernel32/unixpath.h"
 
@@ -32,7 +34,7 @@ bool hasExecutableExtension(const std::string& path) {
   size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
   std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  for (char& c : ext) c = winapi::ascii::toLower(c);
   return ext == "exe" || ext == "com" || ext == "bat" || ext == "cmd";
 }
 
@@ -105,7 +107,7 @@ extern "C" int _wstat64(const WCHAR* path, struct _stat64* out) {
   winapi::files::Times times = winapi::files::timesOf(AT_FDCWD, unixPath.c_str(), status);
   auto seconds = [](const FILETIME& t) {
     int64_t ticks = static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-    return ticks / 10000000 - 11644473600LL;
+    return ticks / winapi::filetime::kTicksPerSecond - winapi::filetime::kUnixEpochSeconds;
   };
   out->st_atime = seconds(times.lastAccess);
   out->st_mtime = seconds(times.lastWrite);
@@ -127,14 +129,9 @@ extern "C" errno_t _wsopen_s(int* fd, const WCHAR* path, int openFlags, int, int
   if (!unixPathOf(path, unixPath)) return errno;
   int flags = O_CLOEXEC;
   switch (openFlags & 3) {
-    case _O_WRONLY:
-      flags |= O_WRONLY;
-      break;
-    case _O_RDWR:
-      flags |= O_RDWR;
-      break;
-    default:
-      flags |= O_RDONLY;
+    case _O_WRONLY: flags |= O_WRONLY; break;
+    case _O_RDWR: flags |= O_RDWR; break;
+    default: flags |= O_RDONLY;
   }
   if ((openFlags & _O_APPEND) != 0) flags |= O_APPEND;
   if ((openFlags & _O_CREAT) != 0) flags |= O_CREAT;

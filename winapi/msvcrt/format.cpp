@@ -5,6 +5,8 @@
 // Left out: %n (refused, as the Windows run-time refuses it by default) and positional arguments.
 #include <crtwchar.h>
 
+#include "winapi/kernel32/ascii.h"
+
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -154,8 +156,8 @@ bool emitNonFinite(Sink& sink, const Spec& spec, double value) {
   if (std::isfinite(value)) {
     return false;
   }
-  const bool upper = spec.conversion == u'F' || spec.conversion == u'E' || spec.conversion == u'G' ||
-                     spec.conversion == u'A';
+  const bool upper =
+      spec.conversion == u'F' || spec.conversion == u'E' || spec.conversion == u'G' || spec.conversion == u'A';
   uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
   const bool negative = (bits >> 63) != 0;
@@ -182,9 +184,7 @@ bool emitNonFinite(Sink& sink, const Spec& spec, double value) {
     }
   }
   if (upper) {
-    for (char& c : text) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : text) c = winapi::ascii::toUpper(c);
   }
   Spec spaces = spec;
   spaces.zero = false;
@@ -276,9 +276,7 @@ bool format(Sink& sink, const WCHAR* f, va_list args) {
         ++f;
         spec.length = Length::Wide;
         break;
-      case u'L':
-        ++f;
-        break;
+      case u'L': ++f; break;
       case u'j':
       case u'z':
       case u't':
@@ -297,8 +295,7 @@ bool format(Sink& sink, const WCHAR* f, va_list args) {
           spec.length = Length::Long64;  // pointer-sized
         }
         break;
-      default:
-        break;
+      default: break;
     }
     spec.conversion = *f;
     if (spec.conversion == 0) {
@@ -361,8 +358,8 @@ bool format(Sink& sink, const WCHAR* f, va_list args) {
       case u'C': {
         const bool narrow = isNarrow(spec);
         const int value = va_arg(args, int);
-        emitUnit(sink, spec, narrow ? static_cast<WCHAR>(static_cast<unsigned char>(value))
-                                    : static_cast<WCHAR>(value));
+        emitUnit(sink, spec,
+                 narrow ? static_cast<WCHAR>(static_cast<unsigned char>(value)) : static_cast<WCHAR>(value));
         break;
       }
       case u's':

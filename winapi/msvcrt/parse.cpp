@@ -120,9 +120,8 @@ double wcstod(const WCHAR* text, WCHAR** end) {
   std::string narrow;
   for (const WCHAR* q = p; *q != 0; ++q) {
     const WCHAR u = *q;
-    const bool possible = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') ||
-                          (u >= u'A' && u <= u'Z') || u == u'.' || u == u'+' || u == u'-' ||
-                          u == u'(' || u == u')' || u == u'_';
+    const bool possible = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') ||
+                          u == u'.' || u == u'+' || u == u'-' || u == u'(' || u == u')' || u == u'_';
     if (!possible) break;
     narrow += static_cast<char>(u);
   }

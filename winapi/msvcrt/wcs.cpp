@@ -3,13 +3,7 @@
 // Left out: locale-dependent case rules (the program runs in the classic locale, which folds A-Z only).
 #include <crtwchar.h>
 
-namespace {
-
-inline unsigned foldLower(WCHAR unit) {
-  return (unit >= u'A' && unit <= u'Z') ? unit + (u'a' - u'A') : unit;
-}
-
-}  // namespace
+#include "winapi/kernel32/ascii.h"
 
 size_t wcslen(const WCHAR* text) {
   const WCHAR* p = text;
@@ -41,8 +35,8 @@ int wcsncmp(const WCHAR* a, const WCHAR* b, size_t n) {
 
 int _wcsicmp(const WCHAR* a, const WCHAR* b) {
   for (;; ++a, ++b) {
-    const unsigned ca = foldLower(*a);
-    const unsigned cb = foldLower(*b);
+    const unsigned ca = winapi::ascii::toLower(*a);
+    const unsigned cb = winapi::ascii::toLower(*b);
     if (ca != cb || ca == 0) {
       return static_cast<int>(ca) - static_cast<int>(cb);
     }
@@ -51,8 +45,8 @@ int _wcsicmp(const WCHAR* a, const WCHAR* b) {
 
 int _wcsnicmp(const WCHAR* a, const WCHAR* b, size_t n) {
   for (; n != 0; --n, ++a, ++b) {
-    const unsigned ca = foldLower(*a);
-    const unsigned cb = foldLower(*b);
+    const unsigned ca = winapi::ascii::toLower(*a);
+    const unsigned cb = winapi::ascii::toLower(*b);
     if (ca != cb) {
       return static_cast<int>(ca) - static_cast<int>(cb);
     }
@@ -93,8 +87,6 @@ WCHAR* wcsstr(WCHAR* text, const WCHAR* find) {
   return const_cast<WCHAR*>(wcsstr(static_cast<const WCHAR*>(text), find));
 }
 
-WCHAR towlower(WCHAR unit) { return static_cast<WCHAR>(foldLower(unit)); }
+WCHAR towlower(WCHAR unit) { return winapi::ascii::toLower(unit); }
 
-WCHAR towupper(WCHAR unit) {
-  return (unit >= u'a' && unit <= u'z') ? static_cast<WCHAR>(unit - (u'a' - u'A')) : unit;
-}
+WCHAR towupper(WCHAR unit) { return winapi::ascii::toUpper(unit); }

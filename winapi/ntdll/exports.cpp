@@ -6,7 +6,8 @@
 
 namespace {
 
-#define EXPORT(name) {#name, reinterpret_cast<void*>(&name)}
+#define EXPORT(name) \
+  { #name, reinterpret_cast < void*>(&name) }
 
 const winapi::BuiltinExport kExports[] = {
     EXPORT(NtCreateKey),

@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include "winapi/kernel32/ascii.h"
+#include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/handle.h"
 #include "winapi/ntdll/registry_store.h"
 
@@ -43,8 +45,8 @@ std::shared_ptr<KeyObject> findKey(HANDLE handle) {
 }
 
 ACCESS_MASK mapGenericRights(ACCESS_MASK access) {
-  ACCESS_MASK mapped = access & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL |
-                                  MAXIMUM_ALLOWED | KEY_WOW64_32KEY | KEY_WOW64_64KEY);
+  ACCESS_MASK mapped = access & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | MAXIMUM_ALLOWED |
+                                  KEY_WOW64_32KEY | KEY_WOW64_64KEY);
   if (access & GENERIC_READ) mapped |= KEY_READ;
   if (access & GENERIC_WRITE) mapped |= KEY_WRITE;
   if (access & GENERIC_EXECUTE) mapped |= KEY_EXECUTE;
@@ -71,18 +73,15 @@ NTSTATUS textOf(const UNICODE_STRING* s, std::u16string_view& out) {
 bool startsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i) {
-    char16_t a = text[i], b = prefix[i];
-    if (a >= u'a' && a <= u'z') a = static_cast<char16_t>(a - 32);
-    if (b >= u'a' && b <= u'z') b = static_cast<char16_t>(b - 32);
-    if (a != b) return false;
+    if (winapi::ascii::toUpper(text[i]) != winapi::ascii::toUpper(prefix[i])) return false;
   }
   return true;
 }
 
 // Where an object name starts: the key of the root handle with a relative name, or the top key
 // "\Registry" of the current database with an absolute one.
-NTSTATUS resolveStart(const OBJECT_ATTRIBUTES* attributes, std::shared_ptr<Store>& store,
-                      KeyId& start, std::u16string_view& rest) {
+NTSTATUS resolveStart(const OBJECT_ATTRIBUTES* attributes, std::shared_ptr<Store>& store, KeyId& start,
+                      std::u16string_view& rest) {
   if (attributes == nullptr) return STATUS_ACCESS_VIOLATION;
   if (attributes->ObjectName == nullptr) return STATUS_OBJECT_NAME_INVALID;
   NTSTATUS s = textOf(attributes->ObjectName, rest);
@@ -151,8 +150,8 @@ LARGE_INTEGER fileTime(int64_t value) {
 }
 
 // A key's record of one class. The name record carries the full path, the others the name.
-NTSTATUS keyInformation(Store& store, KeyId id, const KeyRecord& key, KEY_INFORMATION_CLASS infoClass,
-                        void* info, ULONG length, PULONG resultLength) {
+NTSTATUS keyInformation(Store& store, KeyId id, const KeyRecord& key, KEY_INFORMATION_CLASS infoClass, void* info,
+                        ULONG length, PULONG resultLength) {
   switch (infoClass) {
     case KeyBasicInformation: {
       Record record(offsetof(KEY_BASIC_INFORMATION, Name));
@@ -201,14 +200,13 @@ NTSTATUS keyInformation(Store& store, KeyId id, const KeyRecord& key, KEY_INFORM
       record.fixed<KEY_NAME_INFORMATION>()->NameLength = byteLength(path);
       return record.deliver(info, length, resultLength);
     }
-    default:
-      return STATUS_INVALID_INFO_CLASS;
+    default: return STATUS_INVALID_INFO_CLASS;
   }
 }
 
 // A value's record of one class. Data start at an 8-byte boundary, so a QWORD reads in place.
-NTSTATUS valueInformation(const ValueRecord& value, KEY_VALUE_INFORMATION_CLASS infoClass, void* info,
-                          ULONG length, PULONG resultLength) {
+NTSTATUS valueInformation(const ValueRecord& value, KEY_VALUE_INFORMATION_CLASS infoClass, void* info, ULONG length,
+                          PULONG resultLength) {
   ULONG dataLength = static_cast<ULONG>(value.data.size());
   switch (infoClass) {
     case KeyValueBasicInformation: {
@@ -240,8 +238,7 @@ NTSTATUS valueInformation(const ValueRecord& value, KEY_VALUE_INFORMATION_CLASS 
       r->DataLength = dataLength;
       return record.deliver(info, length, resultLength);
     }
-    default:
-      return STATUS_INVALID_INFO_CLASS;
+    default: return STATUS_INVALID_INFO_CLASS;
   }
 }
 
@@ -257,6 +254,7 @@ NTSTATUS openOrCreate(PHANDLE keyHandle, ACCESS_MASK access, POBJECT_ATTRIBUTES 
   if (create) {
     // Every key is kept in the database; volatile keys and links have no place there.
     if (options & (REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK | REG_OPTION_OPEN_LINK)) {
+      FIXME(Ntdll, "volatile keys and links are not supported (options 0x%lx)", static_cast<unsigned long>(options));
       return STATUS_NOT_SUPPORTED;
     }
     std::u16string_view classText;
@@ -322,8 +320,8 @@ NTSTATUS NTAPI NtQueryKey(HANDLE handle, KEY_INFORMATION_CLASS infoClass, PVOID 
   return NT_SUCCESS(s) ? keyInformation(*key->store, key->id, record, infoClass, info, length, resultLength) : s;
 }
 
-NTSTATUS NTAPI NtEnumerateKey(HANDLE handle, ULONG index, KEY_INFORMATION_CLASS infoClass, PVOID info,
-                              ULONG length, PULONG resultLength) {
+NTSTATUS NTAPI NtEnumerateKey(HANDLE handle, ULONG index, KEY_INFORMATION_CLASS infoClass, PVOID info, ULONG length,
+                              PULONG resultLength) {
   if (infoClass == KeyNameInformation) return STATUS_INVALID_INFO_CLASS;
   std::shared_ptr<KeyObject> key;
   NTSTATUS s = keyFor(handle, KEY_ENUMERATE_SUB_KEYS, key);
@@ -339,8 +337,8 @@ NTSTATUS NTAPI NtEnumerateKey(HANDLE handle, ULONG index, KEY_INFORMATION_CLASS 
   return NT_SUCCESS(s) ? keyInformation(*key->store, child, record, infoClass, info, length, resultLength) : s;
 }
 
-NTSTATUS NTAPI NtQueryValueKey(HANDLE handle, PUNICODE_STRING name, KEY_VALUE_INFORMATION_CLASS infoClass,
-                               PVOID info, ULONG length, PULONG resultLength) {
+NTSTATUS NTAPI NtQueryValueKey(HANDLE handle, PUNICODE_STRING name, KEY_VALUE_INFORMATION_CLASS infoClass, PVOID info,
+                               ULONG length, PULONG resultLength) {
   std::shared_ptr<KeyObject> key;
   std::u16string_view valueName;
   NTSTATUS s = keyFor(handle, KEY_QUERY_VALUE, key);
@@ -350,8 +348,8 @@ NTSTATUS NTAPI NtQueryValueKey(HANDLE handle, PUNICODE_STRING name, KEY_VALUE_IN
   return NT_SUCCESS(s) ? valueInformation(value, infoClass, info, length, resultLength) : s;
 }
 
-NTSTATUS NTAPI NtEnumerateValueKey(HANDLE handle, ULONG index, KEY_VALUE_INFORMATION_CLASS infoClass,
-                                   PVOID info, ULONG length, PULONG resultLength) {
+NTSTATUS NTAPI NtEnumerateValueKey(HANDLE handle, ULONG index, KEY_VALUE_INFORMATION_CLASS infoClass, PVOID info,
+                                   ULONG length, PULONG resultLength) {
   std::shared_ptr<KeyObject> key;
   NTSTATUS s = keyFor(handle, KEY_QUERY_VALUE, key);
   ValueRecord value;
@@ -378,23 +376,25 @@ NTSTATUS NTAPI NtDeleteValueKey(HANDLE handle, PUNICODE_STRING name) {
   return NT_SUCCESS(s) ? key->store->deleteValue(key->id, valueName) : s;
 }
 
-NTSTATUS NTAPI NtSetInformationKey(HANDLE handle, KEY_SET_INFORMATION_CLASS infoClass, PVOID info,
-                                   ULONG length) {
-  (void)handle, (void)infoClass, (void)info, (void)length;
+NTSTATUS NTAPI NtSetInformationKey(HANDLE handle, KEY_SET_INFORMATION_CLASS infoClass, PVOID info, ULONG length) {
+  (void)handle, (void)info, (void)length;
+  FIXME(Ntdll, "class %d is not supported", static_cast<int>(infoClass));
   return STATUS_NOT_IMPLEMENTED;
 }
 
 NTSTATUS NTAPI NtQueryMultipleValueKey(HANDLE handle, PKEY_VALUE_ENTRY entries, ULONG count, PVOID buffer,
                                        PULONG length, PULONG requiredLength) {
   (void)handle, (void)entries, (void)count, (void)buffer, (void)length, (void)requiredLength;
+  FIXME(Ntdll, "not supported");
   return STATUS_NOT_IMPLEMENTED;
 }
 
 NTSTATUS NTAPI NtNotifyChangeKey(HANDLE handle, HANDLE event, PIO_APC_ROUTINE apcRoutine, PVOID apcContext,
-                                 PIO_STATUS_BLOCK ioStatus, ULONG filter, BOOLEAN watchTree, PVOID buffer,
-                                 ULONG length, BOOLEAN async) {
+                                 PIO_STATUS_BLOCK ioStatus, ULONG filter, BOOLEAN watchTree, PVOID buffer, ULONG length,
+                                 BOOLEAN async) {
   (void)handle, (void)event, (void)apcRoutine, (void)apcContext, (void)ioStatus, (void)filter;
   (void)watchTree, (void)buffer, (void)length, (void)async;
+  FIXME(Ntdll, "change notification is not supported");
   return STATUS_NOT_IMPLEMENTED;
 }
 

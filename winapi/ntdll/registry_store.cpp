@@ -4,6 +4,9 @@
 #include "winapi/ntdll/registry_store.h"
 
 #include "winapi/advapi32/sid.h"
+#include "winapi/kernel32/ascii.h"
+#include "winapi/kernel32/debug.h"
+#include "winapi/kernel32/filetime.h"
 
 #include <sqlite3.h>
 
@@ -34,8 +37,8 @@ const char kSchema[] =
     "CREATE TABLE keys ("
     "  id INTEGER PRIMARY KEY AUTOINCREMENT,"  // ids are never reused, so a stale handle finds nothing
     "  parent INTEGER REFERENCES keys(id),"
-    "  name BLOB NOT NULL,"     // UTF-16LE as created
-    "  folded BLOB NOT NULL,"   // upper-cased UTF-16BE: byte order is the sort order
+    "  name BLOB NOT NULL,"    // UTF-16LE as created
+    "  folded BLOB NOT NULL,"  // upper-cased UTF-16BE: byte order is the sort order
     "  class BLOB NOT NULL,"
     "  written INTEGER NOT NULL,"
     "  fixed INTEGER NOT NULL DEFAULT 0);"  // hive roots: neither deleted nor renamed
@@ -54,7 +57,7 @@ const char kSchema[] =
 const uint8_t kEmpty[1] = {0};
 
 char16_t upcaseUnit(char16_t c) {
-  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  if (c < 0x80) return winapi::ascii::toUpper(c);
   if (c >= 0xD800 && c <= 0xDFFF) return c;  // surrogates compare as they are
   // The C.UTF-8 locale carries the full Unicode simple case mapping, whatever the user's locale.
   static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
@@ -76,15 +79,12 @@ std::string foldedBytes(std::u16string_view name) {
 
 int64_t nowAsFileTime() {
   using namespace std::chrono;
-  // 100 ns units between 1601-01-01 and 1970-01-01.
-  constexpr int64_t kEpochDifference = 116444736000000000LL;
   int64_t ticks = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count() / 100;
-  return ticks + kEpochDifference;
+  return ticks + winapi::filetime::kUnixEpoch;
 }
 
 bool validComponent(std::u16string_view name) {
-  return !name.empty() && name.size() <= kMaxKeyNameUnits &&
-         name.find(u'\\') == std::u16string_view::npos;
+  return !name.empty() && name.size() <= kMaxKeyNameUnits && name.find(u'\\') == std::u16string_view::npos;
 }
 
 std::string homeFolder() {
@@ -111,8 +111,7 @@ std::string databasePath() {
 
 // Creates the folders above a file, private to the user where we create them.
 void createParentFolders(const std::string& file) {
-  for (size_t slash = file.find('/', 1); slash != std::string::npos;
-       slash = file.find('/', slash + 1)) {
+  for (size_t slash = file.find('/', 1); slash != std::string::npos; slash = file.find('/', slash + 1)) {
     std::string folder = file.substr(0, slash);
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return;
   }
@@ -229,7 +228,12 @@ NTSTATUS Store::current(std::shared_ptr<Store>& out) {
   if (cached == nullptr || cached->m_path != path) {
     auto store = std::make_shared<Store>(path);
     NTSTATUS status = store->open();
-    if (!NT_SUCCESS(status)) return status;  // not kept: the next call tries again
+    if (!NT_SUCCESS(status)) {
+      WARN(Ntdll, "the registry database %s does not open: status 0x%08lx", path.c_str(),
+           static_cast<unsigned long>(status));
+      return status;  // not kept: the next call tries again
+    }
+    TRACE(Ntdll, "the registry database is %s", path.c_str());
     cached = store;
   }
   out = cached;
@@ -239,10 +243,9 @@ NTSTATUS Store::current(std::shared_ptr<Store>& out) {
 Store::Store(std::string path) : m_path(std::move(path)) {}
 
 Store::~Store() {
-  for (sqlite3_stmt* s : {m_lookupChild, m_readKey, m_insertKey, m_touchKey, m_countChildren,
-                          m_deleteKey, m_renameKey, m_subKeyAt, m_subKeyCounts, m_valueCounts,
-                          m_valueByName, m_valueAt, m_upsertValue, m_deleteValue, m_begin,
-                          m_beginWrite, m_commit, m_rollback}) {
+  for (sqlite3_stmt* s : {m_lookupChild, m_readKey, m_insertKey, m_touchKey, m_countChildren, m_deleteKey, m_renameKey,
+                          m_subKeyAt, m_subKeyCounts, m_valueCounts, m_valueByName, m_valueAt, m_upsertValue,
+                          m_deleteValue, m_begin, m_beginWrite, m_commit, m_rollback}) {
     sqlite3_finalize(s);
   }
   sqlite3_close_v2(m_db);
@@ -252,22 +255,16 @@ NTSTATUS Store::status(int rc) const {
   switch (rc & 0xFF) {
     case SQLITE_OK:
     case SQLITE_DONE:
-    case SQLITE_ROW:
-      return STATUS_SUCCESS;
+    case SQLITE_ROW: return STATUS_SUCCESS;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return STATUS_REGISTRY_CORRUPT;
+    case SQLITE_NOTADB: return STATUS_REGISTRY_CORRUPT;
     case SQLITE_NOMEM:
-    case SQLITE_TOOBIG:
-      return STATUS_NO_MEMORY;
-    case SQLITE_FULL:
-      return STATUS_DISK_FULL;
+    case SQLITE_TOOBIG: return STATUS_NO_MEMORY;
+    case SQLITE_FULL: return STATUS_DISK_FULL;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH:
-      return STATUS_ACCESS_DENIED;
-    default:
-      return STATUS_REGISTRY_IO_FAILED;
+    case SQLITE_AUTH: return STATUS_ACCESS_DENIED;
+    default: return STATUS_REGISTRY_IO_FAILED;
   }
 }
 
@@ -288,8 +285,8 @@ NTSTATUS Store::open() {
   // WAL: readers never block the writer, and a commit is atomic whenever the process dies.
   // NORMAL synchronisation keeps committed transactions across a crash of the program; a flush
   // makes them durable across a crash of the system.
-  rc = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;",
-                    nullptr, nullptr, nullptr);
+  rc = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON;", nullptr,
+                    nullptr, nullptr);
   if (rc != SQLITE_OK) return status(rc);
 
   NTSTATUS s = STATUS_SUCCESS;
@@ -313,14 +310,12 @@ NTSTATUS Store::open() {
   } const table[] = {
       {&m_lookupChild, "SELECT id FROM keys WHERE parent=?1 AND folded=?2"},
       {&m_readKey, "SELECT name, class, written, fixed, parent FROM keys WHERE id=?1"},
-      {&m_insertKey,
-       "INSERT INTO keys(parent, name, folded, class, written, fixed) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"},
+      {&m_insertKey, "INSERT INTO keys(parent, name, folded, class, written, fixed) VALUES(?1, ?2, ?3, ?4, ?5, ?6)"},
       {&m_touchKey, "UPDATE keys SET written=?2 WHERE id=?1"},
       {&m_countChildren, "SELECT count(*) FROM keys WHERE parent=?1"},
       {&m_deleteKey, "DELETE FROM keys WHERE id=?1"},
       {&m_renameKey, "UPDATE keys SET name=?2, folded=?3, written=?4 WHERE id=?1"},
-      {&m_subKeyAt,
-       "SELECT name, class, written FROM keys WHERE parent=?1 ORDER BY folded LIMIT 1 OFFSET ?2"},
+      {&m_subKeyAt, "SELECT name, class, written FROM keys WHERE parent=?1 ORDER BY folded LIMIT 1 OFFSET ?2"},
       {&m_subKeyCounts,
        "SELECT count(*), ifnull(max(length(name)), 0), ifnull(max(length(class)), 0) FROM keys "
        "WHERE parent=?1"},
@@ -454,8 +449,7 @@ NTSTATUS Store::touch(KeyId key) {
 }
 
 // Walks the path from a key. With allButLast, stops before the last component and hands it back.
-NTSTATUS Store::walk(KeyId from, std::u16string_view path, bool allButLast, KeyId& out,
-                     std::u16string_view& last) {
+NTSTATUS Store::walk(KeyId from, std::u16string_view path, bool allButLast, KeyId& out, std::u16string_view& last) {
   if (!path.empty() && path.back() == u'\\') path.remove_suffix(1);
   NTSTATUS s = requireKey(from);
   if (!NT_SUCCESS(s)) return s;
@@ -483,8 +477,8 @@ NTSTATUS Store::openPath(KeyId from, std::u16string_view path, KeyId& out) {
   });
 }
 
-NTSTATUS Store::createPath(KeyId from, std::u16string_view path, std::u16string_view keyClass,
-                           KeyId& out, bool& created) {
+NTSTATUS Store::createPath(KeyId from, std::u16string_view path, std::u16string_view keyClass, KeyId& out,
+                           bool& created) {
   return transact(true, [&]() -> NTSTATUS {
     NTSTATUS s = STATUS_SUCCESS;
     KeyId parent = 0;
@@ -637,8 +631,7 @@ NTSTATUS Store::valueAt(KeyId key, uint32_t index, ValueRecord& out) {
   return readOneValue(key, m_valueAt, static_cast<int64_t>(index), STATUS_NO_MORE_ENTRIES, out);
 }
 
-NTSTATUS Store::setValue(KeyId key, std::u16string_view name, uint32_t type, const void* data,
-                         uint32_t size) {
+NTSTATUS Store::setValue(KeyId key, std::u16string_view name, uint32_t type, const void* data, uint32_t size) {
   if (name.size() > kMaxValueNameUnits) return STATUS_INVALID_PARAMETER;
   return transact(true, [&]() -> NTSTATUS {
     NTSTATUS s = STATUS_SUCCESS;

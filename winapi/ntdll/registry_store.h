@@ -69,8 +69,7 @@ class Store {
   /// Resolves a relative path ("A\B", a trailing "\" allowed) from a key.
   NTSTATUS openPath(KeyId from, std::u16string_view path, KeyId& out);
   /// Opens or creates the last key of the path; the keys before it must exist.
-  NTSTATUS createPath(KeyId from, std::u16string_view path, std::u16string_view keyClass,
-                      KeyId& out, bool& created);
+  NTSTATUS createPath(KeyId from, std::u16string_view path, std::u16string_view keyClass, KeyId& out, bool& created);
   /// Deletes a key that has no sub-keys, with its values. The hive roots cannot be deleted.
   NTSTATUS deleteKey(KeyId key);
   /// Renames a key within its parent; a sibling of that name (ignoring case) is a collision.
@@ -87,8 +86,7 @@ class Store {
   /// The value at an index of the order of creation; STATUS_NO_MORE_ENTRIES past the end.
   NTSTATUS valueAt(KeyId key, uint32_t index, ValueRecord& out);
   /// Writes a value; an existing one keeps its place in the order and its name's case.
-  NTSTATUS setValue(KeyId key, std::u16string_view name, uint32_t type, const void* data,
-                    uint32_t size);
+  NTSTATUS setValue(KeyId key, std::u16string_view name, uint32_t type, const void* data, uint32_t size);
   NTSTATUS deleteValue(KeyId key, std::u16string_view name);
 
   /// Makes every committed change durable on disk.
@@ -111,12 +109,10 @@ class Store {
   NTSTATUS lookupChild(KeyId parent, std::u16string_view name, KeyId& out);
   NTSTATUS requireKey(KeyId key);
   NTSTATUS readKey(KeyId key, KeyRecord& out, KeyId* parent, bool* fixed);
-  NTSTATUS walk(KeyId from, std::u16string_view path, bool allButLast, KeyId& out,
-                std::u16string_view& last);
+  NTSTATUS walk(KeyId from, std::u16string_view path, bool allButLast, KeyId& out, std::u16string_view& last);
   NTSTATUS touch(KeyId key);
   template <typename Argument>
-  NTSTATUS readOneValue(KeyId key, sqlite3_stmt* query, const Argument& argument, NTSTATUS none,
-                        ValueRecord& out);
+  NTSTATUS readOneValue(KeyId key, sqlite3_stmt* query, const Argument& argument, NTSTATUS none, ValueRecord& out);
   NTSTATUS status(int rc) const;
 
   std::string m_path;

@@ -79,12 +79,9 @@ void NTAPI RtlInitString(PSTRING destination, PCSZ source) { initCounted(destina
 
 void NTAPI RtlInitAnsiString(PANSI_STRING destination, PCSZ source) { initCounted(destination, source); }
 
-void NTAPI RtlInitUnicodeString(PUNICODE_STRING destination, PCWSTR source) {
-  initCounted(destination, source);
-}
+void NTAPI RtlInitUnicodeString(PUNICODE_STRING destination, PCWSTR source) { initCounted(destination, source); }
 
-NTSTATUS NTAPI RtlAnsiStringToUnicodeString(PUNICODE_STRING destination, PCANSI_STRING source,
-                                            BOOLEAN allocate) {
+NTSTATUS NTAPI RtlAnsiStringToUnicodeString(PUNICODE_STRING destination, PCANSI_STRING source, BOOLEAN allocate) {
   if (destination == nullptr || source == nullptr) return STATUS_INVALID_PARAMETER;
   std::u16string text;
   if (source->Length != 0) {
@@ -95,8 +92,7 @@ NTSTATUS NTAPI RtlAnsiStringToUnicodeString(PUNICODE_STRING destination, PCANSI_
   return storeCounted(destination, text, allocate);
 }
 
-NTSTATUS NTAPI RtlUnicodeStringToAnsiString(PANSI_STRING destination, PCUNICODE_STRING source,
-                                            BOOLEAN allocate) {
+NTSTATUS NTAPI RtlUnicodeStringToAnsiString(PANSI_STRING destination, PCUNICODE_STRING source, BOOLEAN allocate) {
   if (destination == nullptr || source == nullptr) return STATUS_INVALID_PARAMETER;
   std::string text;
   int units = source->Length / 2;

@@ -1,6 +1,8 @@
 // SHGetFileInfoW: type names, display names and shell attributes of files and folders.
 #include <shellapi.h>
 
+#include "winapi/kernel32/ascii.h"
+
 #include <cstring>
 #include <string>
 
@@ -16,12 +18,10 @@ std::u16string_view nameOf(std::u16string_view path) {
   return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
 }
 
-char16_t upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
-
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (upper(a[i]) != upper(b[i])) return false;
+    if (winapi::ascii::toUpper(a[i]) != winapi::ascii::toUpper(b[i])) return false;
   }
   return true;
 }
@@ -37,7 +37,7 @@ std::u16string typeName(std::u16string_view name, DWORD attributes) {
   if (equalsIgnoreCase(ext, u"lnk")) return u"Shortcut";
   if (equalsIgnoreCase(ext, u"url")) return u"Internet Shortcut";
   std::u16string out;
-  for (char16_t c : ext) out += upper(c);
+  for (char16_t c : ext) out += winapi::ascii::toUpper(c);
   return out + u" File";
 }
 

@@ -30,7 +30,4 @@ void nativeActivated(HWND top, bool active);
 /// Part of a native window needs showing again (surface coordinates).
 void nativeExposed(HWND top, const RECT& surfaceRect);
 
-/// The window of this process behind a driver's native window, or null.
-HWND windowOfNative(uintptr_t native);
-
 }  // namespace winapi

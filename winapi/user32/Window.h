@@ -130,10 +130,10 @@ struct ThreadQueue {
   bool alive = true;
   // Read by senders on other threads to tell a hung thread.
   std::atomic<bool> waitingForMessages{false};
-  std::atomic<ULONGLONG> lastPump{0};  // steady milliseconds of the last look into the queue
-  int paintsPending = 0;   // changes of update regions, so a waiting thread looks again
+  std::atomic<ULONGLONG> lastPump{0};                   // steady milliseconds of the last look into the queue
+  int paintsPending = 0;                                // changes of update regions, so a waiting thread looks again
   std::vector<std::shared_ptr<SentMessage>> receiving;  // messages being handled, innermost last
-  MSG last{};  // the last message taken (GetMessageTime, GetMessagePos)
+  MSG last{};                                           // the last message taken (GetMessageTime, GetMessagePos)
   char16_t lastKeyChar = 0;
 
   void notify() { wake.notify_all(); }
@@ -215,7 +215,6 @@ std::vector<HWND> remoteTopLevelWindows();
 
 // Drops (drop.cpp).
 HDROP makeDrop(POINT clientPoint, bool nonClient, std::vector<std::u16string> files);
-
 
 /// Every window a thread made, children included.
 std::vector<HWND> windowsOfThread(DWORD threadId);

@@ -178,8 +178,7 @@ using namespace winapi;
 
 extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE:
-      return TRUE;
+    case WM_NCCREATE: return TRUE;
     case WM_NCCALCSIZE: {
       RECT insets;
       {
@@ -198,14 +197,9 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
       if (r->bottom < r->top) r->bottom = r->top;
       return 0;
     }
-    case WM_NCHITTEST:
-      return hitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-    case WM_NCPAINT:
-      paintFrame(hwnd);
-      return 0;
-    case WM_NCACTIVATE:
-      invalidateFrameOnly(hwnd);
-      return TRUE;
+    case WM_NCHITTEST: return hitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_NCPAINT: paintFrame(hwnd); return 0;
+    case WM_NCACTIVATE: invalidateFrameOnly(hwnd); return TRUE;
     case WM_ERASEBKGND: {
       HBRUSH brush = reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
       if (brush == nullptr) return 0;
@@ -255,9 +249,7 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
       Window* w = findWindow(hwnd);
       return w != nullptr ? static_cast<LRESULT>(w->text.size()) : 0;
     }
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
         case SC_CLOSE: sendLocal(hwnd, WM_CLOSE, 0, 0); break;
@@ -278,7 +270,8 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
           if (w != nullptr) native = w->native;
         }
         if (native != 0) {
-          displayDriver().beginMoveResize(native, static_cast<int>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          displayDriver().beginMoveResize(native, static_cast<int>(wParam),
+                                          POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         }
       }
       return 0;
@@ -291,8 +284,7 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
         ShowWindow(hwnd, IsZoomed(hwnd) ? SW_RESTORE : SW_MAXIMIZE);
       }
       return 0;
-    case WM_WINDOWPOSCHANGED:
-      return sizeAndMove(hwnd, reinterpret_cast<const WINDOWPOS*>(lParam));
+    case WM_WINDOWPOSCHANGED: return sizeAndMove(hwnd, reinterpret_cast<const WINDOWPOS*>(lParam));
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(hwnd)) SetFocus(hwnd);
       return 0;
@@ -302,10 +294,14 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
       int hit = static_cast<SHORT>(LOWORD(lParam));
       LPCWSTR shape = nullptr;
       switch (hit) {
-        case HTLEFT: case HTRIGHT: shape = IDC_SIZEWE; break;
-        case HTTOP: case HTBOTTOM: shape = IDC_SIZENS; break;
-        case HTTOPLEFT: case HTBOTTOMRIGHT: shape = IDC_SIZENWSE; break;
-        case HTTOPRIGHT: case HTBOTTOMLEFT: shape = IDC_SIZENESW; break;
+        case HTLEFT:
+        case HTRIGHT: shape = IDC_SIZEWE; break;
+        case HTTOP:
+        case HTBOTTOM: shape = IDC_SIZENS; break;
+        case HTTOPLEFT:
+        case HTBOTTOMRIGHT: shape = IDC_SIZENWSE; break;
+        case HTTOPRIGHT:
+        case HTBOTTOMLEFT: shape = IDC_SIZENESW; break;
         case HTCLIENT: {
           HCURSOR cursor = reinterpret_cast<HCURSOR>(GetClassLongPtrW(hwnd, GCLP_HCURSOR));
           if (cursor != nullptr) {
@@ -378,9 +374,7 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
       SetBkColor(dc, GetSysColor(field ? COLOR_WINDOW : COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(field ? COLOR_WINDOW : COLOR_BTNFACE));
     }
-    case WM_QUERYENDSESSION:
-      return TRUE;
-    default:
-      return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    default: return 0;
   }
 }

@@ -65,14 +65,9 @@ extern "C" BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg) {
             if (next != nullptr) SetFocus(next);
           }
           return TRUE;
-        case VK_RETURN:
-          SendMessageW(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetFocus()));
-          return TRUE;
-        case VK_ESCAPE:
-          SendMessageW(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetFocus()));
-          return TRUE;
-        default:
-          break;
+        case VK_RETURN: SendMessageW(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetFocus())); return TRUE;
+        case VK_ESCAPE: SendMessageW(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetFocus())); return TRUE;
+        default: break;
       }
     }
   }

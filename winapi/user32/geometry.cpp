@@ -167,8 +167,7 @@ WindowHints hintsFor(Window* w) {
   h.popup = !h.decorated;
   h.resizable = (w->style & WS_THICKFRAME) != 0;
   h.topmost = (w->exStyle & WS_EX_TOPMOST) != 0;
-  h.skipTaskbar = (w->exStyle & WS_EX_TOOLWINDOW) != 0 ||
-                  (w->owner != nullptr && !(w->exStyle & WS_EX_APPWINDOW)) ||
+  h.skipTaskbar = (w->exStyle & WS_EX_TOOLWINDOW) != 0 || (w->owner != nullptr && !(w->exStyle & WS_EX_APPWINDOW)) ||
                   (w->style & WS_POPUP && !(w->exStyle & WS_EX_APPWINDOW) && !h.decorated);
   h.alpha = (w->exStyle & WS_EX_LAYERED) && (w->layeredFlags & LWA_ALPHA) ? w->alpha : 255;
   Window* owner = findWindow(w->owner);
@@ -327,7 +326,8 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
       }
     }
   }
-  UINT changes = wp.flags & (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED);
+  UINT changes =
+      wp.flags & (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED);
   if (changes != (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER)) {
     sendLocal(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
   }
@@ -353,16 +353,14 @@ extern "C" BOOL WINAPI SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, i
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return FALSE;
     }
-    return static_cast<BOOL>(runOnOwner(hwnd, [=]() -> LRESULT {
-      return setWindowPosition(hwnd, insertAfter, x, y, width, height, flags);
-    }));
+    return static_cast<BOOL>(runOnOwner(
+        hwnd, [=]() -> LRESULT { return setWindowPosition(hwnd, insertAfter, x, y, width, height, flags); }));
   }
   return setWindowPosition(hwnd, insertAfter, x, y, width, height, flags);
 }
 
 extern "C" BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
-  return SetWindowPos(hwnd, nullptr, x, y, width, height,
-                      SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+  return SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
 
 extern "C" BOOL WINAPI ShowWindow(HWND hwnd, int command) {
@@ -385,40 +383,28 @@ extern "C" BOOL WINAPI ShowWindow(HWND hwnd, int command) {
   if (command == SW_HIDE) {
     if (!wasVisible) return FALSE;
     sendLocal(hwnd, WM_SHOWWINDOW, FALSE, 0);
-    setWindowPosition(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    setWindowPosition(hwnd, nullptr, 0, 0, 0, 0,
+                      SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
   }
   DWORD newState = state;
   bool activate = true;
   switch (command) {
     case SW_SHOWNORMAL:
-    case SW_SHOWDEFAULT:
-      newState = 0;
-      break;
-    case SW_RESTORE:
-      newState = (state & WS_MINIMIZE) && (state & WS_MAXIMIZE) ? WS_MAXIMIZE : 0;
-      break;
-    case SW_SHOWMINIMIZED:
-      newState = WS_MINIMIZE | (state & WS_MAXIMIZE);
-      break;
+    case SW_SHOWDEFAULT: newState = 0; break;
+    case SW_RESTORE: newState = (state & WS_MINIMIZE) && (state & WS_MAXIMIZE) ? WS_MAXIMIZE : 0; break;
+    case SW_SHOWMINIMIZED: newState = WS_MINIMIZE | (state & WS_MAXIMIZE); break;
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE:
     case SW_FORCEMINIMIZE:
       newState = WS_MINIMIZE | (state & WS_MAXIMIZE);
       activate = false;
       break;
-    case SW_SHOWMAXIMIZED:
-      newState = WS_MAXIMIZE;
-      break;
+    case SW_SHOWMAXIMIZED: newState = WS_MAXIMIZE; break;
     case SW_SHOWNOACTIVATE:
-    case SW_SHOWNA:
-      activate = false;
-      break;
-    case SW_SHOW:
-      break;
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return FALSE;
+    case SW_SHOWNA: activate = false; break;
+    case SW_SHOW: break;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
   }
   if (child) activate = false;
   if (!wasVisible) sendLocal(hwnd, WM_SHOWWINDOW, TRUE, 0);
@@ -644,9 +630,9 @@ extern "C" int WINAPI SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw) {
   }
   // The system owns the region from now on.
   if (region != nullptr) DeleteObject(region);
-  setWindowPosition(hwnd, nullptr, 0, 0, 0, 0,
-                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED |
-                        (redraw ? 0 : SWP_NOREDRAW));
+  setWindowPosition(
+      hwnd, nullptr, 0, 0, 0, 0,
+      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | (redraw ? 0 : SWP_NOREDRAW));
   return 1;
 }
 

@@ -110,8 +110,12 @@ bool translateMouse(ThreadQueue& queue, RawInput& raw, MSG* msg) {
     target = GetFocus();
     if (target == nullptr) target = GetActiveWindow();
     if (target == nullptr) target = raw.top;
-    *msg = MSG{target, WM_MOUSEWHEEL, MAKEWPARAM(mouseKeys(), static_cast<WORD>(static_cast<SHORT>(raw.wheel))),
-               MAKELPARAM(pt.x, pt.y), raw.time, pt};
+    *msg = MSG{target,
+               WM_MOUSEWHEEL,
+               MAKEWPARAM(mouseKeys(), static_cast<WORD>(static_cast<SHORT>(raw.wheel))),
+               MAKELPARAM(pt.x, pt.y),
+               raw.time,
+               pt};
   } else {
     if (capture != nullptr && IsWindow(capture)) {
       target = capture;
@@ -166,8 +170,9 @@ bool translateMouse(ThreadQueue& queue, RawInput& raw, MSG* msg) {
       ScreenToClient(target, &client);
       *msg = MSG{target, message, mouseKeys(), MAKELPARAM(client.x, client.y), raw.time, pt};
     } else {
-      *msg = MSG{target, message - WM_MOUSEMOVE + WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), MAKELPARAM(pt.x, pt.y),
-                 raw.time, pt};
+      *msg = MSG{
+          target, message - WM_MOUSEMOVE + WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), MAKELPARAM(pt.x, pt.y), raw.time,
+          pt};
     }
   }
   if (ownedByCurrentThread(msg->hwnd) || queue.threadId == 0) return true;
@@ -242,8 +247,7 @@ void activateWindow(HWND hwnd, int how) {
 
 bool translateRawInput(ThreadQueue& queue, RawInput& raw, MSG* msg) {
   switch (raw.kind) {
-    case RawInput::Kind::Mouse:
-      return translateMouse(queue, raw, msg);
+    case RawInput::Kind::Mouse: return translateMouse(queue, raw, msg);
     case RawInput::Kind::Key: {
       HWND target = GetFocus();
       if (target == nullptr || GetAncestor(target, GA_ROOT) != raw.top) target = GetActiveWindow();
@@ -310,7 +314,7 @@ void queueKeyInput(HWND top, UINT vk, char16_t ch, bool down) {
   if (vk == VK_MENU) setKeyState(VK_LMENU, down);
   POINT pt{0, 0};
   displayDriver().cursorPos(&pt);
-  RawInput raw{RawInput::Kind::Key, top, static_cast<UINT>(down ? WM_KEYDOWN : WM_KEYUP), pt, 0, vk, ch,
+  RawInput raw{RawInput::Kind::Key,           top, static_cast<UINT>(down ? WM_KEYDOWN : WM_KEYUP), pt, 0, vk, ch,
                static_cast<DWORD>(clockMs()), {}};
   postRawInput(top, std::move(raw));
 }
@@ -379,16 +383,6 @@ void nativeExposed(HWND top, const RECT& r) {
   // What the surface already holds is shown again without painting.
   markDirty(w, r);
   wakeOwner(w);
-}
-
-HWND windowOfNative(uintptr_t native) {
-  if (native == 0) return nullptr;
-  std::lock_guard<std::recursive_mutex> guard(userLock());
-  for (HWND h : topLevelWindows()) {
-    Window* w = findWindow(h);
-    if (w != nullptr && w->native == native) return h;
-  }
-  return nullptr;
 }
 
 }  // namespace winapi
@@ -463,7 +457,8 @@ extern "C" HWND WINAPI SetFocus(HWND hwnd) {
     return nullptr;
   }
   if (hwnd != nullptr && !ownedByCurrentThread(hwnd)) {
-    return reinterpret_cast<HWND>(runOnOwner(hwnd, [hwnd]() -> LRESULT { return reinterpret_cast<LRESULT>(SetFocus(hwnd)); }));
+    return reinterpret_cast<HWND>(
+        runOnOwner(hwnd, [hwnd]() -> LRESULT { return reinterpret_cast<LRESULT>(SetFocus(hwnd)); }));
   }
   if (hwnd != nullptr) {
     HWND top = GetAncestor(hwnd, GA_ROOT);
@@ -563,10 +558,10 @@ namespace {
 
 HICON stockCursor(WORD id) {
   static const std::pair<WORD, PointerShape> kShapes[] = {
-      {32512, PointerShape::Arrow},    {32513, PointerShape::IBeam},    {32514, PointerShape::Wait},
-      {32515, PointerShape::Cross},    {32516, PointerShape::UpArrow},  {32642, PointerShape::SizeNWSE},
-      {32643, PointerShape::SizeNESW}, {32644, PointerShape::SizeWE},   {32645, PointerShape::SizeNS},
-      {32646, PointerShape::SizeAll},  {32648, PointerShape::No},       {32649, PointerShape::Hand},
+      {32512, PointerShape::Arrow},       {32513, PointerShape::IBeam},   {32514, PointerShape::Wait},
+      {32515, PointerShape::Cross},       {32516, PointerShape::UpArrow}, {32642, PointerShape::SizeNWSE},
+      {32643, PointerShape::SizeNESW},    {32644, PointerShape::SizeWE},  {32645, PointerShape::SizeNS},
+      {32646, PointerShape::SizeAll},     {32648, PointerShape::No},      {32649, PointerShape::Hand},
       {32650, PointerShape::AppStarting}, {32651, PointerShape::Help}};
   for (const auto& entry : kShapes) {
     if (entry.first != id) continue;

@@ -8,6 +8,8 @@
 // Left out on purpose: message hooks, journal playback, and broadcasting to HWND_BROADCAST.
 #include "winapi/user32/Window.h"
 
+#include "winapi/kernel32/ascii.h"
+
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -332,7 +334,10 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
         return 0;
       }
     }
-    ULONGLONG slice = timeout == INFINITE ? 1000 : std::max<ULONGLONG>(1, std::min<ULONGLONG>(timeout - std::min<ULONGLONG>(elapsed, timeout), 1000));
+    ULONGLONG slice =
+        timeout == INFINITE
+            ? 1000
+            : std::max<ULONGLONG>(1, std::min<ULONGLONG>(timeout - std::min<ULONGLONG>(elapsed, timeout), 1000));
     self->wake.wait_for(lock, std::chrono::milliseconds(slice));
   }
 }
@@ -683,7 +688,7 @@ extern "C" UINT WINAPI RegisterWindowMessageW(LPCWSTR name) {
     return 0;
   }
   std::u16string key;
-  for (const char16_t* p = name; *p != 0; ++p) key.push_back(*p >= u'a' && *p <= u'z' ? *p - 32 : *p);
+  for (const char16_t* p = name; *p != 0; ++p) key.push_back(ascii::toUpper(*p));
   std::lock_guard<std::mutex> guard(lock);
   auto it = names.find(key);
   if (it != names.end()) return it->second;
@@ -716,15 +721,17 @@ extern "C" UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPR
 extern "C" BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
   std::shared_ptr<ThreadQueue> q = currentQueue();
   std::lock_guard<std::mutex> guard(q->lock);
-  auto it = std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+  auto it =
+      std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
   if (it == q->timers.end()) {
     SetLastError(ERROR_TIMER_NOT_FOUND);
     return FALSE;
   }
   q->timers.erase(it);
   // A WM_TIMER of this timer already in the posted queue is dropped too.
-  q->posted.erase(std::remove_if(q->posted.begin(), q->posted.end(),
-                                 [&](const MSG& m) { return m.message == WM_TIMER && m.hwnd == hwnd && m.wParam == id; }),
-                  q->posted.end());
+  q->posted.erase(
+      std::remove_if(q->posted.begin(), q->posted.end(),
+                     [&](const MSG& m) { return m.message == WM_TIMER && m.hwnd == hwnd && m.wParam == id; }),
+      q->posted.end());
   return TRUE;
 }

@@ -12,7 +12,7 @@ namespace {
 
 std::vector<Monitor> monitorList() {
   std::vector<Monitor> m = displayDriver().monitors();
-  if (m.empty()) m.push_back(Monitor{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1080}, true});
+  if (m.empty()) m.push_back(Monitor{kDefaultScreen, kDefaultScreen, true});
   return m;
 }
 
@@ -203,9 +203,7 @@ extern "C" BOOL WINAPI SystemParametersInfoW(UINT action, UINT, PVOID value, UIN
       if (value == nullptr) return FALSE;
       *static_cast<BOOL*>(value) = TRUE;
       return TRUE;
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return FALSE;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
   }
 }
 
@@ -248,7 +246,8 @@ extern "C" HMONITOR WINAPI MonitorFromPoint(POINT point, DWORD flags) {
 
 extern "C" HMONITOR WINAPI MonitorFromWindow(HWND hwnd, DWORD flags) {
   RECT r;
-  if (!GetWindowRect(hwnd, &r)) return flags == MONITOR_DEFAULTTONULL ? nullptr : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  if (!GetWindowRect(hwnd, &r))
+    return flags == MONITOR_DEFAULTTONULL ? nullptr : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   if (r.right <= r.left) r.right = r.left + 1;
   if (r.bottom <= r.top) r.bottom = r.top + 1;
   return MonitorFromRect(&r, flags);

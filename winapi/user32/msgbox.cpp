@@ -13,13 +13,13 @@ namespace {
 
 // The buttons of each button set, left to right; 0 ends a shorter set.
 constexpr int kButtons[][3] = {
-    {IDOK, 0, 0},                      // MB_OK
-    {IDOK, IDCANCEL, 0},               // MB_OKCANCEL
-    {IDABORT, IDRETRY, IDIGNORE},      // MB_ABORTRETRYIGNORE
-    {IDYES, IDNO, IDCANCEL},           // MB_YESNOCANCEL
-    {IDYES, IDNO, 0},                  // MB_YESNO
-    {IDRETRY, IDCANCEL, 0},            // MB_RETRYCANCEL
-    {IDCANCEL, IDTRYAGAIN, IDCONTINUE} // MB_CANCELTRYCONTINUE
+    {IDOK, 0, 0},                       // MB_OK
+    {IDOK, IDCANCEL, 0},                // MB_OKCANCEL
+    {IDABORT, IDRETRY, IDIGNORE},       // MB_ABORTRETRYIGNORE
+    {IDYES, IDNO, IDCANCEL},            // MB_YESNOCANCEL
+    {IDYES, IDNO, 0},                   // MB_YESNO
+    {IDRETRY, IDCANCEL, 0},             // MB_RETRYCANCEL
+    {IDCANCEL, IDTRYAGAIN, IDCONTINUE}  // MB_CANCELTRYCONTINUE
 };
 
 int WINAPI realMessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {

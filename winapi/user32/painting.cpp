@@ -351,7 +351,10 @@ extern "C" BOOL WINAPI RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UI
   if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) {
     if (!ownedByCurrentThread(hwnd)) {
       // A synchronous repaint happens on the window's own thread.
-      runOnOwner(hwnd, [=]() -> LRESULT { return RedrawWindow(hwnd, nullptr, nullptr, flags & (RDW_UPDATENOW | RDW_ERASENOW | RDW_ALLCHILDREN | RDW_NOCHILDREN)); });
+      runOnOwner(hwnd, [=]() -> LRESULT {
+        return RedrawWindow(hwnd, nullptr, nullptr,
+                            flags & (RDW_UPDATENOW | RDW_ERASENOW | RDW_ALLCHILDREN | RDW_NOCHILDREN));
+      });
       return TRUE;
     }
     if (flags & RDW_UPDATENOW) {

@@ -9,6 +9,8 @@
 // them would mean nothing in the other process.
 #include "winapi/user32/Window.h"
 
+#include "winapi/user32/remote_protocol.h"
+
 #include <dirent.h>
 #include <poll.h>
 #include <signal.h>
@@ -28,26 +30,9 @@
 namespace winapi {
 namespace {
 
-constexpr uint32_t kMagic = 0x4C574D31;  // "LWM1"
-constexpr uint32_t kSend = 1;
-
-struct Request {
-  uint32_t magic;
-  uint32_t kind;
-  uint64_t hwnd;
-  uint32_t message;
-  uint32_t flags;
-  uint64_t wParam;
-  int64_t lParam;
-  uint32_t timeout;
-  uint32_t reserved;
-};
-
-struct Response {
-  uint32_t ok;
-  uint32_t error;
-  int64_t result;
-};
+using remote::Request;
+using remote::Response;
+using remote::WindowEntry;
 
 std::string folder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -61,59 +46,24 @@ std::string folder() {
 std::string socketPath(pid_t pid) { return folder() + "/" + std::to_string(pid) + ".sock"; }
 std::string listPath(pid_t pid) { return folder() + "/" + std::to_string(pid) + ".windows"; }
 
-std::string toHex(const std::u16string& s) {
-  static const char* digits = "0123456789abcdef";
-  std::string out;
-  for (char16_t c : s) {
-    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(digits[(c >> shift) & 0xF]);
-  }
-  return out.empty() ? "-" : out;
-}
-
-std::u16string fromHex(const std::string& s) {
-  std::u16string out;
-  if (s == "-") return out;
-  for (size_t i = 0; i + 4 <= s.size(); i += 4) {
-    out.push_back(static_cast<char16_t>(std::strtoul(s.substr(i, 4).c_str(), nullptr, 16)));
-  }
-  return out;
-}
-
 bool processAlive(pid_t pid) {
   if (pid <= 0) return false;
   return kill(pid, 0) == 0 || errno == EPERM;
 }
 
-pid_t pidOf(HWND hwnd) { return static_cast<pid_t>(reinterpret_cast<uintptr_t>(hwnd) >> 32); }
+pid_t pidOf(HWND hwnd) { return remote::pidOfHandle(reinterpret_cast<uintptr_t>(hwnd)); }
 
-struct Entry {
-  HWND hwnd;
-  DWORD thread;
-  bool visible;
-  std::u16string title;
-  std::u16string className;
-};
-
-std::vector<Entry> readList(pid_t pid) {
-  std::vector<Entry> out;
-  std::ifstream in(listPath(pid));
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string handle, title, cls;
-    unsigned long thread = 0;
-    int visible = 0;
-    if (!(fields >> handle >> thread >> visible >> title >> cls)) continue;
-    out.push_back(Entry{reinterpret_cast<HWND>(std::strtoull(handle.c_str(), nullptr, 16)), static_cast<DWORD>(thread),
-                        visible != 0, fromHex(title), fromHex(cls)});
-  }
-  return out;
+std::vector<WindowEntry> readList(pid_t pid) {
+  std::ifstream in(listPath(pid), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return remote::decodeWindowList(text.str(), pid);
 }
 
-bool findEntry(HWND hwnd, Entry* entry) {
+bool findEntry(HWND hwnd, WindowEntry* entry) {
   pid_t pid = pidOf(hwnd);
   if (!processAlive(pid)) return false;
-  for (const Entry& e : readList(pid)) {
+  for (const WindowEntry& e : readList(pid)) {
     if (e.hwnd == hwnd) {
       *entry = e;
       return true;
@@ -121,8 +71,6 @@ bool findEntry(HWND hwnd, Entry* entry) {
   }
   return false;
 }
-
-bool allowedAcross(UINT message) { return message == WM_NULL || message == WM_CLOSE || message >= WM_USER; }
 
 bool writeAll(int fd, const void* data, size_t size) {
   const char* p = static_cast<const char*>(data);
@@ -165,28 +113,10 @@ bool readAll(int fd, void* data, size_t size, int timeoutMs) {
 }
 
 void serve(int client) {
-  Request req{};
-  Response resp{0, ERROR_INVALID_PARAMETER, 0};
-  if (readAll(client, &req, sizeof req, 5000) && req.magic == kMagic && req.kind == kSend) {
-    HWND hwnd = reinterpret_cast<HWND>(req.hwnd);
-    std::u16string title;
-    if (pidOf(hwnd) != getpid() || !IsWindow(hwnd)) {
-      resp.error = ERROR_INVALID_WINDOW_HANDLE;
-    } else if (!allowedAcross(req.message)) {
-      resp.error = ERROR_ACCESS_DENIED;
-    } else {
-      DWORD_PTR result = 0;
-      SetLastError(ERROR_SUCCESS);
-      if (SendMessageTimeoutW(hwnd, req.message, static_cast<WPARAM>(req.wParam), static_cast<LPARAM>(req.lParam),
-                              req.flags, req.timeout, &result)) {
-        resp.ok = 1;
-        resp.error = 0;
-        resp.result = static_cast<int64_t>(result);
-      } else {
-        resp.error = GetLastError() != 0 ? GetLastError() : ERROR_TIMEOUT;
-      }
-    }
-  }
+  unsigned char request[sizeof(Request)];
+  // A request that does not arrive whole within 5 s is refused like a damaged one.
+  size_t got = readAll(client, request, sizeof request, 5000) ? sizeof request : 0;
+  Response resp = remote::answer(request, got);
   writeAll(client, &resp, sizeof resp);
   close(client);
 }
@@ -247,8 +177,8 @@ void publishWindows() {
     for (HWND h : topLevelWindows()) {
       Window* w = findWindow(h);
       if (w == nullptr) continue;
-      out << std::hex << reinterpret_cast<uintptr_t>(h) << std::dec << ' ' << w->threadId << ' '
-          << ((w->style & WS_VISIBLE) ? 1 : 0) << ' ' << toHex(w->text) << ' ' << toHex(w->cls->name) << '\n';
+      out << remote::encodeWindowEntry(
+          WindowEntry{h, static_cast<DWORD>(w->threadId), (w->style & WS_VISIBLE) != 0, w->text, w->cls->name});
       ++count;
     }
   }
@@ -285,14 +215,14 @@ std::vector<HWND> remoteTopLevelWindows() {
       unlink(socketPath(pid).c_str());
       continue;
     }
-    for (const Entry& entry : readList(pid)) out.push_back(entry.hwnd);
+    for (const WindowEntry& entry : readList(pid)) out.push_back(entry.hwnd);
   }
   closedir(d);
   return out;
 }
 
 int remoteWindowText(HWND hwnd, std::u16string* text) {
-  Entry e;
+  WindowEntry e;
   if (!findEntry(hwnd, &e)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return -1;
@@ -302,7 +232,7 @@ int remoteWindowText(HWND hwnd, std::u16string* text) {
 }
 
 DWORD remoteThreadProcess(HWND hwnd, DWORD* processId) {
-  Entry e;
+  WindowEntry e;
   if (!findEntry(hwnd, &e)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
@@ -313,7 +243,7 @@ DWORD remoteThreadProcess(HWND hwnd, DWORD* processId) {
 
 LRESULT sendRemote(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout, bool* ok) {
   *ok = false;
-  if (!allowedAcross(message)) {
+  if (!remote::allowedAcross(message)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return 0;
   }
@@ -333,14 +263,27 @@ LRESULT sendRemote(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT f
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  Request req{kMagic, kSend, reinterpret_cast<uint64_t>(hwnd), message, flags, wParam, lParam, timeout, 0};
+  Request req{remote::kMagic,
+              remote::kSend,
+              reinterpret_cast<uint64_t>(hwnd),
+              message,
+              flags & remote::kKnownFlags,
+              wParam,
+              lParam,
+              timeout,
+              0};
+  unsigned char answer[sizeof(Response)];
   Response resp{};
   // The other process bounds the send itself; the extra second covers the way there and back.
   int wait = timeout == INFINITE || (flags & SMTO_NOTIMEOUTIFNOTHUNG) ? -1 : static_cast<int>(timeout) + 1000;
-  bool answered = writeAll(fd, &req, sizeof req) && readAll(fd, &resp, sizeof resp, wait);
+  bool answered = writeAll(fd, &req, sizeof req) && readAll(fd, answer, sizeof answer, wait);
   close(fd);
   if (!answered) {
     SetLastError(ERROR_TIMEOUT);
+    return 0;
+  }
+  if (!remote::decodeResponse(answer, sizeof answer, &resp)) {
+    SetLastError(ERROR_INVALID_DATA);
     return 0;
   }
   if (!resp.ok) {

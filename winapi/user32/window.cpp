@@ -8,6 +8,10 @@
 // MDI, window properties, and message-only windows beyond accepting HWND_MESSAGE as a parent.
 #include "winapi/user32/Window.h"
 
+#include "winapi/kernel32/ascii.h"
+#include "winapi/kernel32/debug.h"
+#include "winapi/kernel32/utf8.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,14 +40,33 @@ thread_local void* t_creationContext = nullptr;
 
 constexpr uint32_t kDesktopSerial = 0x10;
 
+// New overlapped windows at CW_USEDEFAULT step down and right by a caption's height and a
+// dialog frame (23 + 3 pixels in the classic look at 96 DPI), so the title of each window behind
+// stays visible, and start over at the corner after ten.
+constexpr int kCascadeStep = 26;
+constexpr int kCascadeLength = 10;
+
 HWND makeHandle(uint32_t serial) {
   return reinterpret_cast<HWND>((static_cast<uintptr_t>(static_cast<uint32_t>(getpid())) << 32) | serial);
 }
 
 std::u16string fold(const char16_t* name) {
   std::u16string out;
-  for (; name != nullptr && *name != 0; ++name) out.push_back(*name >= u'a' && *name <= u'z' ? *name - 32 : *name);
+  for (; name != nullptr && *name != 0; ++name) out.push_back(ascii::toUpper(*name));
   return out;
+}
+
+// A class name as trace lines show it: its text, or "#<atom>".
+std::string classNameText(LPCWSTR name) {
+  if (name == nullptr) return "(null)";
+  if (IS_INTRESOURCE(name)) {
+    std::string atom = "#";
+    atom += std::to_string(reinterpret_cast<uintptr_t>(name));
+    return atom;
+  }
+  std::string text;
+  utf8::toUtf8(name, text);
+  return text;
 }
 
 std::shared_ptr<WindowClass> findClass(LPCWSTR name) {
@@ -67,7 +90,8 @@ void unlinkWindow(Window* w) {
   UserState& s = state();
   if (w->parent != nullptr) {
     Window* p = findWindow(w->parent);
-    if (p != nullptr) p->children.erase(std::remove(p->children.begin(), p->children.end(), w->handle), p->children.end());
+    if (p != nullptr)
+      p->children.erase(std::remove(p->children.begin(), p->children.end(), w->handle), p->children.end());
   } else {
     s.topLevels.erase(std::remove(s.topLevels.begin(), s.topLevels.end(), w->handle), s.topLevels.end());
   }
@@ -233,8 +257,9 @@ extern "C" ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  WNDCLASSEXW ex{sizeof(WNDCLASSEXW), wc->style, wc->lpfnWndProc, wc->cbClsExtra, wc->cbWndExtra, wc->hInstance,
-                 wc->hIcon, wc->hCursor, wc->hbrBackground, wc->lpszMenuName, wc->lpszClassName, nullptr};
+  WNDCLASSEXW ex{sizeof(WNDCLASSEXW), wc->style,        wc->lpfnWndProc,   wc->cbClsExtra,
+                 wc->cbWndExtra,      wc->hInstance,    wc->hIcon,         wc->hCursor,
+                 wc->hbrBackground,   wc->lpszMenuName, wc->lpszClassName, nullptr};
   return RegisterClassExW(&ex);
 }
 
@@ -328,8 +353,8 @@ extern "C" ULONG_PTR WINAPI SetClassLongPtrW(HWND hwnd, int index, LONG_PTR valu
   return previous;
 }
 
-extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
-                                       int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                                       int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                                        LPVOID param) {
   std::shared_ptr<ThreadQueue> queue = currentQueue();
   HWND hwnd = nullptr;
@@ -338,6 +363,7 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     std::lock_guard<std::recursive_mutex> guard(userLock());
     std::shared_ptr<WindowClass> cls = findClass(className);
     if (!cls) {
+      TRACE(User32, "no class %s", classNameText(className).c_str());
       SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
       return nullptr;
     }
@@ -360,12 +386,12 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     topLevel = parent == nullptr;
 
     if (topLevel && !(style & WS_POPUP)) {
-      RECT work{0, 0, 1920, 1080};
+      RECT work = kDefaultScreen;
       SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
       UserState& s = state();
       if (x == CW_USEDEFAULT) {
         // New overlapped windows step down and right from the work area's corner.
-        int step = 26 * (s.cascade++ % 10);
+        int step = kCascadeStep * (s.cascade++ % kCascadeLength);
         x = work.left + step;
         y = work.top + step;
       }
@@ -406,6 +432,9 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     if (width < 0) width = 0;
     if (height < 0) height = 0;
     w->window = RECT{x, y, x + width, y + height};
+    TRACE(User32, "%p of class %s, style 0x%08lx, extended 0x%08lx, parent %p, (%d, %d) %d x %d",
+          static_cast<void*>(hwnd), classNameText(className).c_str(), static_cast<unsigned long>(style),
+          static_cast<unsigned long>(exStyle), static_cast<void*>(parent), x, y, width, height);
     w->client = w->window;
     w->normal = w->window;
     Window* raw = w.get();
@@ -421,8 +450,8 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
 
   if (t_creationHook != nullptr) t_creationHook(hwnd, t_creationContext);
 
-  CREATESTRUCTW cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style), windowName,
-                   className, exStyle};
+  CREATESTRUCTW cs{param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+                   windowName, className, exStyle};
   if (topLevel && (style & (WS_CAPTION | WS_THICKFRAME))) {
     MINMAXINFO mmi{};
     mmi.ptMaxSize = POINT{GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};
@@ -432,8 +461,10 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     std::lock_guard<std::recursive_mutex> guard(userLock());
     Window* w = findWindow(hwnd);
     if (w != nullptr) {
-      int cx = std::clamp<int>(w->window.right - w->window.left, mmi.ptMinTrackSize.x, std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
-      int cy = std::clamp<int>(w->window.bottom - w->window.top, mmi.ptMinTrackSize.y, std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
+      int cx = std::clamp<int>(w->window.right - w->window.left, mmi.ptMinTrackSize.x,
+                               std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
+      int cy = std::clamp<int>(w->window.bottom - w->window.top, mmi.ptMinTrackSize.y,
+                               std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
       w->window.right = w->window.left + cx;
       w->window.bottom = w->window.top + cy;
       cs.cx = cx;
@@ -478,8 +509,7 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     origin = POINT{w->client.left, w->client.top};
   }
   if (!ownedByCurrentThread(hwnd)) return nullptr;
-  sendLocal(hwnd, WM_SIZE, SIZE_RESTORED,
-            MAKELPARAM(client.right - client.left, client.bottom - client.top));
+  sendLocal(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
   sendLocal(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
   parentNotify(hwnd, WM_CREATE);
   if (!IsWindow(hwnd)) return nullptr;
@@ -526,8 +556,7 @@ extern "C" BOOL WINAPI DestroyWindow(HWND hwnd) {
     }
   }
   if (IsWindowVisible(hwnd)) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   forgetWindowInput(hwnd);
   sendDestroy(hwnd);
@@ -610,7 +639,8 @@ extern "C" HWND WINAPI GetParent(HWND hwnd) {
 extern "C" HWND WINAPI SetParent(HWND hwnd, HWND parent) {
   if (!ownedByCurrentThread(hwnd)) {
     if (!IsWindow(hwnd)) return nullptr;
-    return reinterpret_cast<HWND>(runOnOwner(hwnd, [=]() -> LRESULT { return reinterpret_cast<LRESULT>(SetParent(hwnd, parent)); }));
+    return reinterpret_cast<HWND>(
+        runOnOwner(hwnd, [=]() -> LRESULT { return reinterpret_cast<LRESULT>(SetParent(hwnd, parent)); }));
   }
   if (parent == GetDesktopWindow()) parent = nullptr;
   HWND previous;
@@ -671,9 +701,7 @@ extern "C" HWND WINAPI GetWindow(HWND hwnd, UINT relation) {
     case GW_OWNER: return w->owner;
     case GW_CHILD: return w->children.empty() ? nullptr : w->children.front();
     case GW_ENABLEDPOPUP: return nullptr;
-    default:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return nullptr;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
   }
 }
 
@@ -867,7 +895,8 @@ extern "C" int WINAPI GetWindowTextW(HWND hwnd, LPWSTR text, int maxCount) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  return static_cast<int>(SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(
+      SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(text)));
 }
 
 extern "C" int WINAPI GetWindowTextLengthW(HWND hwnd) {

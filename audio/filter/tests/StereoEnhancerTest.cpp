@@ -16,7 +16,8 @@ TEST(StereoEnhancer, WideningFollowsTheIntegerFormulaAndItsLimits) {
   std::uniform_int_distribution<int32_t> any(-32768, 32767);
   std::vector<int16_t> frames = {32767, -32768, -32768, 32767, 32767, 32767, 0, 0};
   for (int32_t i = 0; i < 20000; ++i) {
-    const int32_t left = i % 2 == 0 ? any(random) : (i % 4 == 1 ? 30000 : -30001) + any(random) % 2768;
+    const int32_t left =
+        i % 2 == 0 ? any(random) : (i % 4 == 1 ? 30000 : -30001) + any(random) % 2768;
     const int32_t right = i % 2 == 0 ? any(random) : -left + any(random) % 3000;
     frames.push_back(static_cast<int16_t>(left));
     frames.push_back(static_cast<int16_t>(std::clamp(right, -32768, 32767)));
@@ -29,7 +30,8 @@ TEST(StereoEnhancer, WideningFollowsTheIntegerFormulaAndItsLimits) {
       const int32_t left = frames[i];
       const int32_t right = frames[i + 1];
       const int32_t mean = static_cast<int32_t>(std::floor((left + right) / 2.0));
-      int32_t side = static_cast<int32_t>(static_cast<float>(level) * 0.15f * static_cast<float>(left - mean));
+      int32_t side =
+          static_cast<int32_t>(static_cast<float>(level) * 0.15f * static_cast<float>(left - mean));
       if (side > 0) {
         side = std::min({side, 32767 - left, right + 32768});
       } else {
@@ -47,7 +49,8 @@ TEST(StereoEnhancer, WideningFollowsTheIntegerFormulaAndItsLimits) {
   // The documented example; equal channels stay; levels of 0 or less do nothing.
   int16_t wide[4] = {30000, -30000, 1234, 1234};
   StereoEnhancer::widenStereo(10, wide, sizeof wide, 16);
-  EXPECT_EQ(std::vector<int16_t>(wide, wide + 4), (std::vector<int16_t>{32767, -32767, 1234, 1234}));
+  EXPECT_EQ(std::vector<int16_t>(wide, wide + 4),
+            (std::vector<int16_t>{32767, -32767, 1234, 1234}));
   StereoEnhancer::widenStereo(0, wide, sizeof wide, 16);
   StereoEnhancer::widenStereo(-3, wide, sizeof wide, 16);
   EXPECT_EQ(wide[1], -32767);
@@ -72,7 +75,8 @@ TEST(StereoEnhancer, ProcessWidensStereoBlocksAndAttenuatesOnRequest) {
   enhancer->setAttenuate(true);
   int16_t stereo[4] = {1000, -1000, 20000, 20000};
   enhancer->process(stereo, sizeof stereo, true, 44100, 16);
-  EXPECT_EQ(std::vector<int16_t>(stereo, stereo + 4), (std::vector<int16_t>{1845, -1845, 18000, 18000}));
+  EXPECT_EQ(std::vector<int16_t>(stereo, stereo + 4),
+            (std::vector<int16_t>{1845, -1845, 18000, 18000}));
   uint8_t eight[2] = {128, 128};  // attenuation is for 16-bit samples only
   enhancer->process(eight, 2, true, 44100, 8);
   EXPECT_EQ(eight[0], 128);

@@ -1,8 +1,8 @@
 // The vocal or instrument filter: its set-ups, the level, boost and centring steps with their
 // clamps, the order of the steps in both modes, and 8-bit samples around 128.
-#include "audio/filter/VocalInstrument.h"
 #include "audio/filter/Equalizer.h"
 #include "audio/filter/StereoEnhancer.h"
+#include "audio/filter/VocalInstrument.h"
 #include "audio/filter/tests/Response.h"
 #include "testlib/Signal.h"
 
@@ -31,8 +31,10 @@ TEST(VocalInstrument, SetUpsChooseModeLevelsGainsAndCrossovers) {
   EXPECT_NEAR(eq.getHighCoefficient(), 2.0 * std::sin(M_PI * 7000 / 44100), 1e-10);
   filter->setInstrumentBoost(4, 3);
   EXPECT_EQ(setting(), (std::vector<double>{1.1, 1 - 0.1 * 3, 1.1, 750, 7000}));
-  for (auto [second, outer, low, high] : {std::tuple{0, 1.0, 880, 5000}, {-1, 1.0, 880, 5000},
-                                          {1, 0.0, 500, 9000}, {2, 0.0, 500, 9000},
+  for (auto [second, outer, low, high] : {std::tuple{0, 1.0, 880, 5000},
+                                          {-1, 1.0, 880, 5000},
+                                          {1, 0.0, 500, 9000},
+                                          {2, 0.0, 500, 9000},
                                           {3, 0.0, 750, 7000}}) {
     filter->setVocalBoost(6, second);
     EXPECT_FALSE(filter->isInstrumentMode());
@@ -50,7 +52,8 @@ TEST(VocalInstrument, LevelBoostAndCentringStepsTruncateAndClamp) {
             (std::vector<int16_t>{500, -500, 16383, -16384, 15000, -15000}));
   int16_t loud[4] = {30000, -30000, 1000, -1000};
   VocalInstrument::scaleLevel(-4, loud, sizeof loud, 16);  // x 1.2, clamped instead of wrapped
-  EXPECT_EQ(std::vector<int16_t>(loud, loud + 4), (std::vector<int16_t>{32767, -32768, 1200, -1200}));
+  EXPECT_EQ(std::vector<int16_t>(loud, loud + 4),
+            (std::vector<int16_t>{32767, -32768, 1200, -1200}));
   uint8_t bytes[5] = {128, 255, 0, 250, 5};
   VocalInstrument::scaleLevel(10, bytes, 3, 8);
   VocalInstrument::scaleLevel(-4, bytes + 3, 2, 8);
@@ -88,7 +91,8 @@ TEST(VocalInstrument, ModesRunTheirStepsInOrder) {
       std::vector<int16_t> expected = noise;
       for (size_t at = 0; at < expected.size(); at += 2304) {
         int16_t* block = expected.data() + at;
-        const int32_t bytes = static_cast<int32_t>(std::min<size_t>(2304, expected.size() - at) * 2);
+        const int32_t bytes =
+            static_cast<int32_t>(std::min<size_t>(2304, expected.size() - at) * 2);
         VocalInstrument::scaleLevel(instrument ? 8 : 10, block, bytes, 16);
         if (stereo && instrument) {
           StereoEnhancer::widenStereo(8, block, bytes, 16);

@@ -1,5 +1,6 @@
 // The volume filter against its formula: sample x (percent + 100) / 100 in single precision,
 // truncated toward zero and clamped to 16 bits.
+#include "audio/filter/Simd.h"
 #include "audio/filter/Volume.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,11 @@ int16_t expected(int16_t sample, float percent) {
 }  // namespace
 
 TEST(Volume, EverySampleFollowsTheFormulaBitForBit) {
+  // Both vector codes against the scalar formula: random samples with both extremes, gains that
+  // clip on both sides (a negative gain turns -32768 into a positive overflow), a NaN gain, and
+  // blocks that start at odd addresses and end inside a vector group.
+  namespace simd = s::sound::filter::simd;
+  const bool defaultAvx2 = simd::useAvx2();
   std::mt19937 random(7);
   std::uniform_int_distribution<int> any(-32768, 32767);
   std::vector<int16_t> source(10007);  // not a multiple of any vector width
@@ -29,24 +35,41 @@ TEST(Volume, EverySampleFollowsTheFormulaBitForBit) {
   source[0] = -32768;
   source[1] = 32767;
   source[2] = 0;
-  for (float percent : {0.0f, 100.0f, -100.0f, 30.0f, -25.0f, 0.5f, -99.9f, 250.0f, 12.345f}) {
-    SCOPED_TRACE(percent);
-    s::sound::filter::Volume* volume = s::sound::filter::Volume::take();
-    volume->setPercent(percent);
-    std::vector<int16_t> block = source;
-    volume->process(block.data(), static_cast<int32_t>(block.size() * 2), true, 44100, 16);
-    size_t wrong = 0;
-    for (size_t i = 0; i < block.size(); ++i) {
-      if (block[i] != expected(source[i], percent)) {
-        if (++wrong < 5) {
-          ADD_FAILURE() << "sample " << source[i] << " gave " << block[i] << ", expected "
-                        << expected(source[i], percent);
-        }
-      }
-    }
-    EXPECT_EQ(wrong, 0u);
-    volume->release();
+  for (size_t i = 3; i < source.size(); i += 97) {
+    source[i] = i % 2 == 0 ? -32768 : 32767;
   }
+  for (bool avx2 : {false, true}) {
+    if (!simd::setUseAvx2(avx2)) {
+      continue;  // the processor has no 256-bit code
+    }
+    for (float percent : {0.0f, 100.0f, -100.0f, 30.0f, -25.0f, 0.5f, -99.9f, 250.0f, 12.345f,
+                          -250.0f, 1e30f, -1e30f, NAN}) {
+      SCOPED_TRACE(testing::Message() << (avx2 ? "256" : "128") << "-bit code, " << percent);
+      s::sound::filter::Volume* volume = s::sound::filter::Volume::take();
+      volume->setPercent(percent);
+      for (size_t offset : {0, 1, 3}) {
+        std::vector<uint8_t> bytes(1 + 2 * source.size());
+        std::memcpy(bytes.data() + offset % 2, source.data() + offset / 2,
+                    2 * (source.size() - offset / 2));
+        const size_t count = source.size() - offset / 2 - 5;
+        volume->process(bytes.data() + offset % 2, static_cast<int32_t>(2 * count), true, 44100,
+                        16);
+        size_t wrong = 0;
+        for (size_t i = 0; i < count; ++i) {
+          int16_t got;
+          std::memcpy(&got, bytes.data() + offset % 2 + 2 * i, 2);
+          const int16_t in = source[offset / 2 + i];
+          if (got != expected(in, percent) && ++wrong < 5) {
+            ADD_FAILURE() << "sample " << in << " gave " << got << ", expected "
+                          << expected(in, percent) << " (offset " << offset << ")";
+          }
+        }
+        EXPECT_EQ(wrong, 0u);
+      }
+      volume->release();
+    }
+  }
+  simd::setUseAvx2(defaultAvx2);
 }
 
 TEST(Volume, DoublingClampsAndEdgesAreLeftAlone) {

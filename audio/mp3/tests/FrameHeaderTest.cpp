@@ -199,8 +199,14 @@ TEST(FrameHeader, FindsTheFirstFrameThatTheNextFrameConfirms) {
   Bytes fake = join({Bytes(10, 0), h.bytes(), Bytes(6, 0), three});
   EXPECT_EQ(firstFrameIn(fake), 20);
 
-  // A lone valid frame at the very end is accepted: nothing follows it.
+  // A lone valid frame at the very end is accepted: nothing follows it. So is one followed by
+  // the start of a header cut short by the end of the file.
   EXPECT_EQ(firstFrameIn(join({Bytes(7, 1), frame(h, 417)})), 7);
+  EXPECT_EQ(firstFrameIn(join({Bytes(7, 1), frame(h, 417), {0xFF, 0xFB}})), 7);
+  // A header whose frame would run past the end is no frame: near the end of any file, a 0xFF
+  // byte in the data would pass that test. Nor is one followed by a few bytes that begin none.
+  EXPECT_EQ(firstFrameIn(join({Bytes(7, 1), h.bytes(), Bytes(300, 0)})), -1);
+  EXPECT_EQ(firstFrameIn(join({Bytes(7, 1), frame(h, 417), {0x12, 0x34}})), -1);
   EXPECT_EQ(firstFrameIn(Bytes(5000, 0x12)), -1);
   EXPECT_EQ(firstFrameIn(Bytes(5000, 0xFF)), -1);
   EXPECT_EQ(firstFrameIn({}), -1);
@@ -209,10 +215,10 @@ TEST(FrameHeader, FindsTheFirstFrameThatTheNextFrameConfirms) {
 TEST(FrameHeader, TheNextFrameMustShareVersionLayerChannelsAndRate) {
   Header first;
   Header otherRate = first, otherLayer = first, otherChannels = first, otherVersion = first;
-  otherRate.rateIndex = 1;     // 48,000 Hz: 384-byte frames
-  otherLayer.layerBits = 2;    // Layer II, index 9 is 160 kbps: 522 bytes
-  otherChannels.mode = 3;      // mono
-  otherVersion.version = 2;    // MPEG-2 Layer III at 64 kbps, 22,050 Hz: 208 bytes
+  otherRate.rateIndex = 1;   // 48,000 Hz: 384-byte frames
+  otherLayer.layerBits = 2;  // Layer II, index 9 is 160 kbps: 522 bytes
+  otherChannels.mode = 3;    // mono
+  otherVersion.version = 2;  // MPEG-2 Layer III at 64 kbps, 22,050 Hz: 208 bytes
   otherVersion.bitrateIndex = 8;
   struct Case {
     const char* name;
@@ -222,7 +228,8 @@ TEST(FrameHeader, TheNextFrameMustShareVersionLayerChannelsAndRate) {
   for (const Case& c : {Case{"rate", otherRate, 384}, Case{"layer", otherLayer, 522},
                         Case{"channels", otherChannels, 417}, Case{"version", otherVersion, 208}}) {
     // The first frame's successor differs, so the search settles on the second stream.
-    EXPECT_EQ(firstFrameIn(join({frame(first, 417), frames(c.second, c.length, 3)})), 417) << c.name;
+    EXPECT_EQ(firstFrameIn(join({frame(first, 417), frames(c.second, c.length, 3)})), 417)
+        << c.name;
   }
   // A different bitrate is the same stream (variable bitrate).
   Header faster = first;
@@ -233,7 +240,8 @@ TEST(FrameHeader, TheNextFrameMustShareVersionLayerChannelsAndRate) {
 TEST(FrameHeader, FindsFramesAcrossTheScanBlocks) {
   Header h;
   for (size_t junk : {65534u, 65536u - 200u, 65536u - 4096u + 1u, 65536u + 7u, 200000u}) {
-    EXPECT_EQ(firstFrameIn(join({Bytes(junk, 0x33), frames(h, 417, 2)})), static_cast<int64_t>(junk));
+    EXPECT_EQ(firstFrameIn(join({Bytes(junk, 0x33), frames(h, 417, 2)})),
+              static_cast<int64_t>(junk));
     // The first frame's successor lies beyond a block boundary of the scan.
     Bytes wrong = join({Bytes(junk, 0x33), h.bytes(), Bytes(800, 0x33), frames(h, 417, 2)});
     EXPECT_EQ(firstFrameIn(wrong), static_cast<int64_t>(junk + 804)) << junk;
@@ -242,7 +250,8 @@ TEST(FrameHeader, FindsFramesAcrossTheScanBlocks) {
 
 TEST(FrameHeader, ScansThroughLargeReadsAndParsesTheFrameFoundWithItsXingData) {
   Header h;
-  ArrayU08* file = memoryOf(join({Bytes(1 << 20, 0), xingFrame(h, 417, 36, 3, 99, 41283, 0), frame(h, 417)}));
+  ArrayU08* file =
+      memoryOf(join({Bytes(1 << 20, 0), xingFrame(h, 417, 36, 3, 99, 41283, 0), frame(h, 417)}));
   CountingInput counting(file);
   FrameHeader header;
   ASSERT_TRUE(FrameHeader::findFirstFrame(&counting, &header));
@@ -257,4 +266,3 @@ TEST(FrameHeader, ScansThroughLargeReadsAndParsesTheFrameFoundWithItsXingData) {
   EXPECT_TRUE(FrameHeader::findFirstFrame(in(again), nullptr));
   again->release();
 }
-

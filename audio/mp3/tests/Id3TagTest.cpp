@@ -69,7 +69,8 @@ TEST(Id3Tag, TheExtentOfAnId3v2TagComesFromItsSyncsafeSizeAndFooterFlag) {
     in(file)->seek(7);
     Id3Tag tag;
     ASSERT_TRUE(s::sound::mp3::readTagSignature(&tag, in(file)));
-    EXPECT_EQ(tag.readId3v2End(in(file)), static_cast<int64_t>(7 + 10 + c.body + (c.footer ? 10 : 0)));
+    EXPECT_EQ(tag.readId3v2End(in(file)),
+              static_cast<int64_t>(7 + 10 + c.body + (c.footer ? 10 : 0)));
     file->release();
   }
 

@@ -63,6 +63,14 @@ void Mp3::reset() {
     m_decoder = nullptr;
   }
   m_frameFound = false;
+  m_freeFormat = false;
+  m_walkPosition = 0;
+  m_dataEnd = 0;
+  m_walkFrame.reset();
+  m_nextFrame.reset();
+  m_peekBuffer.clear();
+  m_peekStart = 0;
+  m_peekAtEnd = false;
   m_encoderRefused = false;
   m_blockRate = 0;
   m_blockStereo = true;
@@ -105,8 +113,9 @@ int32_t Mp3::getBitrate() {
   if (!m_header.isVbr()) {
     return m_header.getBitrate();
   }
-  // The average over the file: bits per millisecond are kbps. Whole seconds would overstate
-  // the bitrate of short files by up to a half.
+  // The average over the file from its play time in milliseconds (bits per millisecond are
+  // kbps). Whole seconds would divide by zero for a file shorter than one second and overstate
+  // the bitrate of other short files by up to a half.
   const int64_t millis = m_header.getDurationMillis(m_dataLength);
   if (m_dataLength <= 0 || millis <= 0) {
     return -1;
@@ -146,12 +155,16 @@ void Mp3::setInputStream(io::IInputStream* stream, bool owned) {
   m_headerRead = false;
   // Nothing of an earlier input may reach this one's PCM.
   m_pcmBuffer.clear();
+  m_peekBuffer.setCount(0);
+  m_peekStart = 0;
+  m_peekAtEnd = false;
   if (m_decoder != nullptr) {
     ResetMP3(m_decoder);
   }
   readHeader();
   if (m_input != nullptr && m_frameFound) {
     m_input->seek(m_header.getPosition());
+    m_walkPosition = m_header.getPosition();
   }
 }
 
@@ -174,11 +187,23 @@ void Mp3::readHeader() {
       scanFrom = tagEnd;
     }
   }
-  m_frameFound = m_input->seek(scanFrom) && FrameHeader::findFirstFrame(m_input, &m_header);
-  if (!m_frameFound && scanFrom != position) {
+  // Free-format frames carry no length in their header, so neither the frame walk nor the
+  // measurements can follow them; any "frame" a scan found in their data would be a false sync.
+  uint8_t first[4];
+  m_freeFormat = m_input->seek(scanFrom) && io::readFully(m_input, first, sizeof first) &&
+                 m_walkFrame.decodeBytes(first) && m_walkFrame.isFreeFormat();
+  m_frameFound =
+      !m_freeFormat && m_input->seek(scanFrom) && FrameHeader::findFirstFrame(m_input, &m_header);
+  if (!m_frameFound && !m_freeFormat && scanFrom != position) {
     m_frameFound = m_input->seek(position) && FrameHeader::findFirstFrame(m_input, &m_header);
   }
 
+  // The bytes of a trailing ID3v1 tag are text, never audio: a "frame" found there (or one whose
+  // header runs into it) is a false sync, and the file has no frames.
+  if (m_frameFound && m_tag.getKind() == Id3Tag::kId3v1 &&
+      m_header.getPosition() + 4 > m_fileSize - 128) {
+    m_frameFound = false;
+  }
   if (!m_frameFound) {
     // No audio: the reader reports nothing to decode and no measurements.
     m_header.reset();
@@ -190,9 +215,21 @@ void Mp3::readHeader() {
     } else if (m_tag.getKind() == Id3Tag::kId3v2) {
       length = m_fileSize - m_header.getPosition();
     }
-    m_dataLength = static_cast<int32_t>(std::clamp<int64_t>(length, -1, std::numeric_limits<int32_t>::max()));
+    m_dataLength =
+        static_cast<int32_t>(std::clamp<int64_t>(length, -1, std::numeric_limits<int32_t>::max()));
   } else {
     m_dataLength = -1;
+  }
+  m_dataEnd = m_frameFound && m_dataLength >= 0
+                  ? std::min(m_header.getPosition() + m_dataLength, m_fileSize)
+                  : std::numeric_limits<int64_t>::max();
+  // The measurements of a file with both tags count its ID3v1 tag as data; the frame walk stops
+  // before it, so that the tag is not taken for damage after the last frame.
+  Id3Tag trailing;
+  if (m_frameFound && m_tag.getKind() == Id3Tag::kId3v2 && m_fileSize > 128 &&
+      m_dataEnd - 128 > m_header.getPosition() && m_input->seek(m_fileSize - 128) &&
+      readTagSignature(&trailing, m_input) && trailing.getKind() == Id3Tag::kId3v1) {
+    m_dataEnd -= 128;
   }
   m_input->seek(position);
   m_headerRead = true;
@@ -238,12 +275,101 @@ bool Mp3::decodeInto(const uint8_t* input, uint32_t size, uint8_t* out, uint32_t
   // Called only once the kept bytes are handed out, so the decoder writes at the buffer's start.
   uint8_t* pcm = pcmRoom(kPcmChunk);
   int decoded = 0;
-  if (decodeMP3(m_decoder, input, static_cast<int>(size), pcm, static_cast<int>(kPcmChunk), &decoded) != MP3_OK ||
+  if (decodeMP3(m_decoder, input, static_cast<int>(size), pcm, static_cast<int>(kPcmChunk),
+                &decoded) != MP3_OK ||
       decoded <= 0) {
     return false;
   }
   m_pcmBuffer.setCount(static_cast<uint32_t>(decoded));
   handOutKept(out, wanted, done);
+  return true;
+}
+
+const uint8_t* Mp3::peek(int64_t position, uint32_t size, uint32_t* got) {
+  const int64_t held = m_peekStart + m_peekBuffer.getCount();
+  const bool inside = position >= m_peekStart && position <= held;
+  if (!inside || (position + size > held && !m_peekAtEnd)) {
+    m_peekBuffer.setCapacity(kPeekBlock);
+    m_peekBuffer.setCount(0);
+    m_peekStart = position;
+    m_peekAtEnd = false;
+    uint32_t count = 0;
+    if (m_input->getPosition() == position || m_input->seek(position)) {
+      while (count < kPeekBlock) {
+        uint32_t n = 0;
+        if (!m_input->read(m_peekBuffer.getItems() + count, kPeekBlock - count, &n) || n == 0) {
+          m_peekAtEnd = true;
+          break;
+        }
+        count += n;
+      }
+    } else {
+      m_peekAtEnd = true;
+    }
+    m_peekBuffer.setCount(count);
+  }
+  const int64_t there = m_peekStart + m_peekBuffer.getCount() - position;
+  *got = static_cast<uint32_t>(std::clamp<int64_t>(there, 0, size));
+  return m_peekBuffer.getItems() + (position - m_peekStart);
+}
+
+uint32_t Mp3::walkFrames(uint8_t* buffer, uint32_t capacity) {
+  uint32_t filled = 0;
+  while (m_walkPosition < m_dataEnd) {
+    uint32_t got = 0;
+    const uint8_t* head = peek(m_walkPosition, 4, &got);
+    if (got < 4) {
+      m_walkPosition = m_dataEnd;
+      break;
+    }
+    if (!m_walkFrame.decodeBytes(head) || !m_walkFrame.isValid()) {
+      if (!resync()) {
+        m_walkPosition = m_dataEnd;
+      }
+      continue;
+    }
+    const uint32_t length = static_cast<uint32_t>(
+        std::min<int64_t>(m_walkFrame.getFrameLength(), m_dataEnd - m_walkPosition));
+    if (filled + length > capacity) {
+      break;  // the frame goes first into the next call
+    }
+    const bool last = m_walkPosition + length >= m_dataEnd;
+    const uint8_t* bytes = peek(m_walkPosition, length + (last ? 0 : 4), &got);
+    if (got < length) {
+      // A last frame cut short by the end of the file is fed as far as it goes.
+      std::memcpy(buffer + filled, bytes, got);
+      filled += got;
+      m_walkPosition = m_dataEnd;
+      break;
+    }
+    if (!last && got == length + 4) {
+      FrameHeader& next = m_nextFrame;
+      if (!next.decodeBytes(bytes + length) || !next.isValid() || !next.sameStreamAs(m_walkFrame)) {
+        // The sync is lost inside this frame: damaged or foreign bytes follow its header, so
+        // the frame is not audio either.
+        if (!resync()) {
+          m_walkPosition = m_dataEnd;
+        }
+        continue;
+      }
+    }
+    std::memcpy(buffer + filled, bytes, length);
+    filled += length;
+    m_walkPosition += length;
+  }
+  return filled;
+}
+
+bool Mp3::resync() {
+  // The same two-frame test as for the first frame of the file: a lone header in damaged bytes
+  // is as likely as any other four bytes to look like one.
+  m_peekBuffer.setCount(0);
+  m_peekAtEnd = false;
+  if (!m_input->seek(m_walkPosition + 1) || !FrameHeader::findFirstFrame(m_input, &m_walkFrame) ||
+      m_walkFrame.getPosition() >= m_dataEnd) {
+    return false;
+  }
+  m_walkPosition = m_walkFrame.getPosition();
   return true;
 }
 
@@ -272,11 +398,11 @@ bool Mp3::read(void* buffer, uint32_t capacity, uint32_t* count) {
       if (decodeInto(nullptr, 0, out, wanted, &done)) {
         continue;
       }
-      uint32_t got = 0;
-      if (!m_input->read(m_inputBuffer.getItems(), kInputChunk, &got) || got == 0) {
+      const uint32_t got = walkFrames(m_inputBuffer.getItems(), kInputChunk);
+      if (got == 0) {
         break;
       }
-      // A damaged stretch answers like a request for more input: the decoder skips it.
+      // A frame that does not decode answers like a request for more input: the decoder skips it.
       decodeInto(m_inputBuffer.getItems(), got, out, wanted, &done);
     }
   }
@@ -299,8 +425,10 @@ void Mp3::seekPercent(float percent, int64_t* pcmPosition) {
   const int32_t frameLength = getFrameLength();
   if (m_input != nullptr && m_frameFound && frames >= 1 && frameLength >= 1) {
     const float share = std::isnan(percent) ? 0.0f : std::clamp(percent, 0.0f, 100.0f) / 100.0f;
-    const int64_t frame = std::min<int64_t>(static_cast<int64_t>(share * static_cast<float>(frames)), frames);
-    position = static_cast<int64_t>(m_header.getSamplesPerFrame()) * 2 * (isStereo() ? 2 : 1) * frame;
+    const int64_t frame =
+        std::min<int64_t>(static_cast<int64_t>(share * static_cast<float>(frames)), frames);
+    position =
+        static_cast<int64_t>(m_header.getSamplesPerFrame()) * 2 * (isStereo() ? 2 : 1) * frame;
 
     std::lock_guard<thread::ObjLocker> hold(m_lock);
     // The decoder forgets the old position whole; a drained decoder would still hold part of a
@@ -310,8 +438,12 @@ void Mp3::seekPercent(float percent, int64_t* pcmPosition) {
     }
     const int64_t target = m_header.getPosition() + static_cast<int64_t>(frameLength) * frame;
     FrameHeader* next = FrameHeader::take();
-    const bool found = next != nullptr && m_input->seek(target) && FrameHeader::findFirstFrame(m_input, next);
-    m_input->seek(found ? next->getPosition() : target);
+    const bool found =
+        next != nullptr && m_input->seek(target) && FrameHeader::findFirstFrame(m_input, next);
+    m_walkPosition = found ? next->getPosition() : target;
+    m_input->seek(m_walkPosition);
+    m_peekBuffer.setCount(0);
+    m_peekAtEnd = false;
     if (next != nullptr) {
       next->release();
     }
@@ -335,9 +467,8 @@ bool Mp3::writeBlock(const void* data, uint32_t count, int32_t rate, bool stereo
       return false;
     }
     m_encoder = sound::win::Mp3Encoder::take();
-    if (m_encoder == nullptr ||
-        !m_encoder->open(static_cast<uint32_t>(std::max(getBitrate(), 0)), rate, stereo, bits,
-                         getSampleRate(), isStereo())) {
+    if (m_encoder == nullptr || !m_encoder->open(static_cast<uint32_t>(std::max(getBitrate(), 0)),
+                                                 rate, stereo, bits, getSampleRate(), isStereo())) {
       // The file cannot be written; the caller learns it from this answer and goes on.
       if (m_encoder != nullptr) {
         m_encoder->release();
@@ -350,7 +481,9 @@ bool Mp3::writeBlock(const void* data, uint32_t count, int32_t rate, bool stereo
     m_blockStereo = stereo;
     m_blockBits = bits;
   } else if (rate != m_blockRate || stereo != m_blockStereo || bits != m_blockBits) {
-    // The stream was opened for the first block's format; another would be encoded as noise.
+    // Refused rather than re-opened: the encoder was started for the first block's rate,
+    // channels and width, and frames of another format cannot follow them in one stream; fed
+    // as they are, the samples would be encoded as noise.
     return false;
   }
   if (count == 0) {

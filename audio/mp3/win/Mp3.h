@@ -26,10 +26,16 @@ namespace s::sound::mp3::win {
 /// size its header gives, then the stream is scanned for the first frame that the next frame
 /// confirms (FrameHeader::findFirstFrame); the audio data runs from there to the end of the file,
 /// less 128 bytes when the file has only an ID3v1 tag. Durations, PCM length, frame count and
-/// bitrate come from the first frame's header and, when it carries Xing data, from that. `read`
-/// decodes 16-bit PCM at the file's own rate and channel count, through the decoder in chunks of
-/// up to 40,960 input bytes, keeping decoded bytes that do not fit the caller's block for the
-/// next call. A file without frames reads as empty and measures -1.
+/// bitrate come from the first frame's header and, when it carries Xing data, from that. A file
+/// without frames reads as empty and measures -1; so does a free-format file (bitrate index 0),
+/// which this reader does not decode (`isFreeFormat` tells it).
+///
+/// `read` decodes 16-bit PCM at the file's own rate and channel count, keeping decoded bytes that
+/// do not fit the caller's block for the next call. The decoder is fed whole frames, up to
+/// 40,960 bytes at a time, walked from header to header: a frame counts only when a header of
+/// its stream stands where it ends (or the audio data ends there). Otherwise the sync is lost,
+/// and the walk goes on only at a frame that the next frame confirms, as at the start of the
+/// file, so damaged or foreign bytes in the middle never reach the decoder as false frames.
 ///
 /// Writing: a reset writer makes MPEG-1 Layer III, 192 kbps, 44,100 Hz joint stereo; the format
 /// setters change bitrate, rate and channels. The first block opens the encoder with the block's
@@ -46,6 +52,9 @@ class Mp3 final : public IMp3 {
   /// Compressed bytes read from the input at a time, and decoded PCM bytes per decoder call.
   static constexpr uint32_t kInputChunk = 40960;
   static constexpr uint32_t kPcmChunk = 8192;
+  /// Input bytes the frame walk reads at a time: many frames, and more than the longest frame
+  /// (2,881 bytes) with the header after it.
+  static constexpr uint32_t kPeekBlock = 65536;
   /// The least output buffer of a writer: one second of 16-bit stereo at 44,100 Hz.
   static constexpr uint32_t kLeastOutputBuffer = 176400;
 
@@ -113,6 +122,10 @@ class Mp3 final : public IMp3 {
   int32_t getFrameLength() override;
   int32_t getFrameCount() override;
 
+  /// Reader: the measured file has a first frame, so it has audio to decode.
+  bool hasFrames() const { return m_frameFound; }
+  /// Reader: the audio is free-format MPEG (bitrate index 0), which is not decoded.
+  bool isFreeFormat() const { return m_freeFormat; }
   /// Reader: the first frame; writer: the output format.
   const FrameHeader& getHeader() const { return m_header; }
   const Id3Tag& getTag() const { return m_tag; }
@@ -127,9 +140,19 @@ class Mp3 final : public IMp3 {
   void handOutKept(uint8_t* out, uint32_t wanted, uint32_t* done);
   /// One decoder call with `size` new input bytes (none: drain); PCM that fits goes into `out`,
   /// the rest is kept. True when the decoder gave PCM.
-  bool decodeInto(const uint8_t* input, uint32_t size, uint8_t* out, uint32_t wanted, uint32_t* done);
+  bool decodeInto(const uint8_t* input, uint32_t size, uint8_t* out, uint32_t wanted,
+                  uint32_t* done);
   /// Room for `bytes` in the PCM buffer; its start.
   uint8_t* pcmRoom(uint32_t bytes);
+  /// Copies whole frames from the walk position into `buffer` (up to `capacity` bytes) and
+  /// answers the bytes copied; 0 at the end of the audio data.
+  uint32_t walkFrames(uint8_t* buffer, uint32_t capacity);
+  /// The input's bytes from `position`: `*got` receives how many of the `size` asked for are
+  /// there (fewer only at the end of the input). Reads the input in blocks of kPeekBlock.
+  const uint8_t* peek(int64_t position, uint32_t size, uint32_t* got);
+  /// Moves the walk position to the next frame after it that the next frame confirms; false
+  /// when there is none before the end of the audio data.
+  bool resync();
 
   thread::ObjLocker m_lock;
   Effect m_effect;
@@ -154,6 +177,20 @@ class Mp3 final : public IMp3 {
   bool m_ownsInput = false;
   /// Reader: the measured file has a first frame.
   bool m_frameFound = false;
+  /// Reader: the audio data begins with a free-format frame.
+  bool m_freeFormat = false;
+  /// Reader: the input position of the next frame to feed the decoder, and the end of the audio
+  /// data (INT64_MAX when the file size is unknown).
+  int64_t m_walkPosition = 0;
+  int64_t m_dataEnd = 0;
+  /// Reader: the header being walked over, and the one after it.
+  FrameHeader m_walkFrame;
+  FrameHeader m_nextFrame;
+  /// Reader: input bytes read ahead for the walk, from input position m_peekStart; whether
+  /// the input ended behind them.
+  col::_array::ArrayU08 m_peekBuffer;
+  int64_t m_peekStart = 0;
+  bool m_peekAtEnd = false;
   /// Writer: the encoder refused to start; the file stays unwritten.
   bool m_encoderRefused = false;
   /// Writer: the format of the first block, which every block must share.

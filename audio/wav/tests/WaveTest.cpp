@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -201,6 +204,11 @@ TEST(WaveWriter, RoundTripsKeepTheDataAndGiveConsistentSizes) {
 TEST(WaveReader, AcceptsTheLayoutsOfPcmFiles) {
   const std::vector<int16_t> samples = makeNoise(9, 0.5, 1000, 2);
   const Bytes pcm = toBytes(samples);
+  WavBuilder manyChunks;
+  manyChunks.fmt(1, 2, 44100, 16);
+  for (int i = 0; i < 40; ++i) {
+    manyChunks.chunk(i % 2 == 0 ? "JUNK" : "LIST", pattern(i % 5));
+  }
   struct Case {
     const char* name;
     Bytes file;
@@ -222,6 +230,15 @@ TEST(WaveReader, AcceptsTheLayoutsOfPcmFiles) {
                                     .bytes()},
       {"long fact chunk",
        WavBuilder().fmt(1, 2, 44100, 16).chunk("fact", pattern(9)).data(pcm).bytes()},
+      {"JUNK before fmt, as recorders write",
+       WavBuilder().chunk("JUNK", pattern(28)).fmt(1, 2, 44100, 16).data(pcm).bytes()},
+      {"chunks of odd size before fmt", WavBuilder()
+                                            .chunk("bext", pattern(3))
+                                            .chunk("JUNK", Bytes())
+                                            .fmt(1, 2, 44100, 16)
+                                            .data(pcm)
+                                            .bytes()},
+      {"more than ten chunks before data", manyChunks.data(pcm).bytes()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -230,6 +247,7 @@ TEST(WaveReader, AcceptsTheLayoutsOfPcmFiles) {
     EXPECT_EQ(reader->getSampleRate(), 44100);
     EXPECT_TRUE(reader->isStereo());
     EXPECT_EQ(reader->getBitsPerSample(), 16);
+    EXPECT_EQ(reader->getFault(), Wave::Fault::kNone);
     EXPECT_EQ(reader->getPcmLength(), 4000);
     EXPECT_EQ(reader->getDurationMillis(), 22);
     EXPECT_EQ(readAllPcm(reader), pcm);
@@ -242,39 +260,54 @@ TEST(WaveReader, AcceptsTheLayoutsOfPcmFiles) {
   }
 }
 
-TEST(WaveReader, RefusesWhatIsNotEightOrSixteenBitPcmInOneOrTwoChannels) {
+TEST(WaveReader, RefusesWhatIsNotEightOrSixteenBitPcmInOneOrTwoChannelsAndSaysWhy) {
   const Bytes pcm = pattern(4800);
-  Bytes tenChunks = WavBuilder().fmt(1, 2, 44100, 16).bytes();
+  const Bytes fmtOnly = WavBuilder().fmt(1, 2, 44100, 16).bytes();
   WavBuilder many;
   many.fmt(1, 2, 44100, 16);
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < 12; ++i) {
     many.chunk("JUNK", pattern(3));
   }
+  // A chunk whose size, added to a 32-bit stream position, would wrap it back to itself.
+  Bytes wrapping = WavBuilder().fmt(1, 2, 44100, 16).chunk("JUNK", Bytes()).bytes();
+  wrapping[40] = 0xF8;
+  wrapping[41] = wrapping[42] = wrapping[43] = 0xFF;
+  using Fault = Wave::Fault;
   struct Case {
     const char* name;
     Bytes file;
+    Fault fault;
   };
   const Case cases[] = {
-      {"float", WavBuilder().fmt(3, 2, 44100, 32).data(pcm).bytes()},
-      {"ADPCM", WavBuilder().fmt(2, 2, 44100, 4, 20).data(pcm).bytes()},
-      {"24-bit", WavBuilder().fmt(1, 2, 44100, 24).data(pcm).bytes()},
-      {"32-bit", WavBuilder().fmt(1, 1, 44100, 32).data(pcm).bytes()},
-      {"six channels", WavBuilder().fmt(1, 6, 44100, 16).data(pcm).bytes()},
-      {"no channels", WavBuilder().fmt(1, 0, 44100, 16).data(pcm).bytes()},
-      {"zero rate", WavBuilder().fmt(1, 2, 0, 16).data(pcm).bytes()},
-      {"extensible float", WavBuilder().fmt(0xFFFE, 2, 44100, 32, 40, 3).data(pcm).bytes()},
+      {"float", WavBuilder().fmt(3, 2, 44100, 32).data(pcm).bytes(), Fault::kNotPcm},
+      {"ADPCM", WavBuilder().fmt(2, 2, 44100, 4, 20).data(pcm).bytes(), Fault::kNotPcm},
+      {"24-bit", WavBuilder().fmt(1, 2, 44100, 24).data(pcm).bytes(), Fault::kUnsupportedBits},
+      {"32-bit", WavBuilder().fmt(1, 1, 44100, 32).data(pcm).bytes(), Fault::kUnsupportedBits},
+      {"six channels", WavBuilder().fmt(1, 6, 44100, 16).data(pcm).bytes(),
+       Fault::kUnsupportedChannels},
+      {"no channels", WavBuilder().fmt(1, 0, 44100, 16).data(pcm).bytes(),
+       Fault::kUnsupportedChannels},
+      {"zero rate", WavBuilder().fmt(1, 2, 0, 16).data(pcm).bytes(), Fault::kNoSampleRate},
+      {"extensible float", WavBuilder().fmt(0xFFFE, 2, 44100, 32, 40, 3).data(pcm).bytes(),
+       Fault::kNotPcm},
       {"extensible without its layout",
-       WavBuilder().fmt(0xFFFE, 2, 44100, 16, 18).data(pcm).bytes()},
-      {"short fmt chunk", WavBuilder().fmt(1, 2, 44100, 16, 14).data(pcm).bytes()},
-      {"not RIFF", WavBuilder().ids("RIFX", "WAVE").fmt(1, 2, 44100, 16).data(pcm).bytes()},
-      {"not WAVE", WavBuilder().ids("RIFF", "AVI ").fmt(1, 2, 44100, 16).data(pcm).bytes()},
-      {"fmt not first",
-       WavBuilder().chunk("JUNK", pattern(8)).fmt(1, 2, 44100, 16).data(pcm).bytes()},
-      {"no data chunk", tenChunks},
-      {"data after ten chunks", many.data(pcm).bytes()},
-      {"garbage", pattern(5000, 77)},
-      {"truncated header", Bytes(tenChunks.begin(), tenChunks.begin() + 30)},
-      {"empty", Bytes()},
+       WavBuilder().fmt(0xFFFE, 2, 44100, 16, 18).data(pcm).bytes(), Fault::kNotPcm},
+      {"short fmt chunk", WavBuilder().fmt(1, 2, 44100, 16, 14).data(pcm).bytes(),
+       Fault::kTruncated},
+      {"not RIFF", WavBuilder().ids("RIFX", "WAVE").fmt(1, 2, 44100, 16).data(pcm).bytes(),
+       Fault::kNotWave},
+      {"not WAVE", WavBuilder().ids("RIFF", "AVI ").fmt(1, 2, 44100, 16).data(pcm).bytes(),
+       Fault::kNotWave},
+      {"data before fmt", WavBuilder().data(pcm).fmt(1, 2, 44100, 16).bytes(), Fault::kNoFormat},
+      {"no fmt chunk", WavBuilder().chunk("JUNK", pattern(8)).bytes(), Fault::kNoFormat},
+      {"no data chunk", fmtOnly, Fault::kNoData},
+      {"no data after many chunks", many.bytes(), Fault::kNoData},
+      {"a chunk size that wraps the position", wrapping, Fault::kNoData},
+      {"garbage", pattern(5000, 77), Fault::kNotWave},
+      {"cut inside fmt", Bytes(fmtOnly.begin(), fmtOnly.begin() + 30), Fault::kTruncated},
+      {"cut inside the RIFF header", Bytes(fmtOnly.begin(), fmtOnly.begin() + 10),
+       Fault::kTruncated},
+      {"empty", Bytes(), Fault::kTruncated},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -286,6 +319,7 @@ TEST(WaveReader, RefusesWhatIsNotEightOrSixteenBitPcmInOneOrTwoChannels) {
     EXPECT_EQ(got, 0u);
     EXPECT_EQ(reader->getPcmLength(), 0);
     EXPECT_EQ(reader->getDurationMillis(), 0);
+    EXPECT_EQ(static_cast<int>(reader->getFault()), static_cast<int>(c.fault));
     int64_t position = -1;
     reader->seekPercent(50.0f, &position);
     EXPECT_EQ(position, 0);
@@ -346,6 +380,30 @@ TEST(WaveReader, SeekPercentLandsOnAMultipleOfFourInsideTheData) {
   memory->release();
 }
 
+TEST(WaveReader, BlocksOfAnySizeAndSeeksAcrossTheReadAheadGiveTheFilesBytes) {
+  // Longer than several read-ahead fills and no multiple of one, with a chunk behind the data.
+  const Bytes pcm = pattern(3 * 65536 + 4 * 999);
+  ArrayU08* memory =
+      memoryOf(WavBuilder().fmt(1, 2, 44100, 16).data(pcm).chunk("LIST", pattern(64)).bytes());
+  Wave* reader = readerOf(memory);
+  for (uint32_t capacity : {4096u, 4100u, 65536u + 8u, 200000u}) {
+    reader->seekPercent(0.0f, nullptr);
+    EXPECT_EQ(readAllPcm(reader, capacity), pcm) << "blocks of " << capacity;
+  }
+  // A seek in the middle of a fill forgets what was read ahead.
+  Bytes block(4096);
+  uint32_t got = 0;
+  reader->seekPercent(0.0f, nullptr);
+  ASSERT_TRUE(reader->read(block.data(), 4096, &got));
+  int64_t position = 0;
+  reader->seekPercent(75.0f, &position);
+  ASSERT_TRUE(reader->read(block.data(), 4096, &got));
+  ASSERT_EQ(got, 4096u);
+  EXPECT_TRUE(std::equal(block.begin(), block.end(), pcm.begin() + position));
+  reader->release();
+  memory->release();
+}
+
 TEST(WaveReader, SpeedFactorRelabelsTheOutputRate) {
   ArrayU08* memory = memoryOf(WavBuilder::pcmFile(pattern(400), 2, 44100, 16));
   Wave* reader = readerOf(memory);
@@ -366,21 +424,121 @@ TEST(WaveReader, SpeedFactorRelabelsTheOutputRate) {
   memory->release();
 }
 
+TEST(WaveReader, TheDataSizeIsTheDeclaredSizeOrWhatTheFileHoldsIfThatIsLess) {
+  // A streaming recorder's placeholder sizes over 1000 bytes of 16-bit stereo.
+  const Bytes pcm = pattern(1000);
+  Bytes streamed = WavBuilder::pcmFile(pcm, 2, 44100, 16);
+  for (size_t at : {4u, 40u}) {
+    streamed[at] = streamed[at + 1] = streamed[at + 2] = streamed[at + 3] = 0xFF;
+  }
+  for (bool sizeGiven : {false, true}) {
+    SCOPED_TRACE(sizeGiven ? "file size given" : "file size from the stream");
+    ArrayU08* memory = memoryOf(streamed);
+    Wave* reader = Wave::take();
+    if (sizeGiven) {
+      reader->setFileSize(static_cast<int64_t>(streamed.size()));
+    }
+    reader->setInputStream(static_cast<s::io::IInputStream*>(memory), false);
+    EXPECT_EQ(reader->getDataLength(), 1000);
+    EXPECT_EQ(reader->getPcmLength(), 1000);
+    EXPECT_EQ(reader->getDurationMillis(), 1000 * 1000 / 176400);
+    int64_t position = -1;
+    reader->seekPercent(100.0f, &position);
+    EXPECT_EQ(position, 1000);
+    reader->seekPercent(50.0f, &position);
+    EXPECT_EQ(position, 500);
+    EXPECT_EQ(readAllPcm(reader), Bytes(pcm.begin() + 500, pcm.end()));
+    reader->release();
+    memory->release();
+  }
+
+  // Cut inside the data: only whole sample frames are audio, so 3 bytes of a 4-byte frame are
+  // none, and a file that ends with its header holds no audio at all.
+  const Bytes whole = WavBuilder::pcmFile(pattern(40000), 2, 44100, 16);
+  for (size_t cut : {44u, 47u, 50u}) {
+    SCOPED_TRACE(cut);
+    ArrayU08* memory = memoryOf(Bytes(whole.begin(), whole.begin() + cut));
+    Wave* reader = readerOf(memory);
+    EXPECT_EQ(reader->getFault(), Wave::Fault::kNone);
+    EXPECT_EQ(reader->getPcmLength(), static_cast<int32_t>((cut - 44) / 4 * 4));
+    EXPECT_EQ(readAllPcm(reader).size(), (cut - 44) / 4 * 4);
+    reader->release();
+    memory->release();
+  }
+}
+
+namespace {
+
+// A seekable input of `size` bytes: `head`, then zeros. Stands in for files of gigabytes.
+class SparseInput final : public s::io::IInputStream {
+ public:
+  SparseInput(Bytes head, int64_t size) : m_head(std::move(head)), m_size(size) {}
+  bool read(void* buffer, uint32_t size, uint32_t* got) override {
+    const int64_t n = std::max<int64_t>(0, std::min<int64_t>(size, m_size - m_position));
+    auto* out = static_cast<uint8_t*>(buffer);
+    for (int64_t i = 0; i < n; ++i) {
+      const int64_t at = m_position + i;
+      out[i] = at < static_cast<int64_t>(m_head.size()) ? m_head[static_cast<size_t>(at)] : 0;
+    }
+    m_position += n;
+    if (got != nullptr) {
+      *got = static_cast<uint32_t>(n);
+    }
+    return n > 0 || size == 0;
+  }
+  bool close() override { return true; }
+  int64_t getPosition() override { return m_position; }
+  bool isSeekable() override { return true; }
+  bool rewind() override { return seek(0); }
+  int64_t seekToEnd() override { return m_position = m_size; }
+  bool seek(int64_t position) override {
+    m_position = position;
+    return position >= 0;
+  }
+  int64_t seekFromEnd(int64_t distance) override { return m_position = m_size - distance; }
+  bool skip(int64_t n) override { return seek(m_position + n); }
+  bool skipBack(int64_t n) override { return seek(m_position - n); }
+  void resetStream() override { m_position = 0; }
+  void dispose() override {}
+  void release() override {}
+  void reset() override {}
+
+ private:
+  Bytes m_head;
+  int64_t m_size;
+  int64_t m_position = 0;
+};
+
+}  // namespace
+
 TEST(WaveReader, DurationsOfLongFilesAreComputedInSixtyFourBits) {
-  // A header announcing 400 MB of 16-bit stereo 44.1 kHz: about 38 minutes.
-  Bytes file = WavBuilder::pcmFile(pattern(64), 2, 44100, 16);
-  file[40] = 0x00;
-  file[41] = 0x84;
-  file[42] = 0xD7;
-  file[43] = 0x17;  // 400,000,000
-  ArrayU08* memory = memoryOf(file);
-  Wave* reader = readerOf(memory);
+  // 400 MB of 16-bit stereo 44.1 kHz: about 38 minutes.
+  Bytes head = WavBuilder::pcmFile(pattern(64), 2, 44100, 16);
+  head[40] = 0x00;
+  head[41] = 0x84;
+  head[42] = 0xD7;
+  head[43] = 0x17;  // 400,000,000
+  SparseInput file(head, 44 + 400000000);
+  Wave* reader = Wave::take();
+  reader->setInputStream(&file, false);
   EXPECT_EQ(reader->getDurationMillis(), 2267573);
   EXPECT_EQ(reader->getDurationSeconds(), 2267);
-  // The data that is there is read; then the end of the stream ends the reading.
-  EXPECT_EQ(readAllPcm(reader).size(), 64u);
   reader->release();
-  memory->release();
+
+  // A placeholder size over 3 GiB of data: the length the interface can carry stops at
+  // INT32_MAX, while durations and seeks measure all of it.
+  head[40] = head[41] = head[42] = head[43] = 0xFF;
+  const int64_t data = int64_t{3} << 30;
+  SparseInput big(head, 44 + data);
+  reader = Wave::take();
+  reader->setInputStream(&big, false);
+  EXPECT_EQ(reader->getDataLength(), data);
+  EXPECT_EQ(reader->getPcmLength(), std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(reader->getDurationMillis(), data * 1000 / 176400);
+  int64_t position = -1;
+  reader->seekPercent(100.0f, &position);
+  EXPECT_EQ(position, data);
+  reader->release();
 }
 
 TEST(WaveWriter, FiltersActOnACopyAndAnOutputNotOwnedKeepsItsPosition) {
@@ -425,13 +583,16 @@ TEST(WaveWriter, StreamFailuresAreReportedNotCountedAsWritten) {
   EXPECT_EQ(written, 0u);
   unattached->release();
 
-  // The disk fills during the second block.
+  // The disk fills during the second block; the writer says so with the system's reason.
   FailingOutput full(44 + 4096 + 100, true);
   Wave* writer = Wave::take();
   writer->setOutputStream(&full, false);
   EXPECT_TRUE(writer->write(pcm.data(), 4096, &written, 44100, true, 16));
+  SetLastError(ERROR_DISK_FULL);
   EXPECT_FALSE(writer->write(pcm.data(), 4096, &written, 44100, true, 16));
   EXPECT_EQ(written, 0u);
+  EXPECT_EQ(writer->getFault(), Wave::Fault::kWriteFailed);
+  EXPECT_EQ(writer->getSystemError(), static_cast<DWORD>(ERROR_DISK_FULL));
   writer->release();
 
   // The final write-out fails when the stream is closed.
@@ -447,8 +608,64 @@ TEST(WaveWriter, StreamFailuresAreReportedNotCountedAsWritten) {
   ArrayU08* file = ArrayU08::take();
   writer->setOutputStream(static_cast<s::io::IOutputStream*>(file), false);
   EXPECT_FALSE(writer->writeBlock(pcm.data(), 4096, 44100, true, 24));
+  EXPECT_EQ(writer->getFault(), Wave::Fault::kUnsupportedBits);
   EXPECT_FALSE(writer->writeBlock(pcm.data(), 4096, 0, true, 16));
   EXPECT_EQ(file->getCount(), 0u);
   writer->release();
   file->release();
+}
+
+TEST(WaveWriter, AFileReachingFourGibibytesRefusesTheBlockAndKeepsAWholeHeader) {
+  // Blocks of 64 MiB into an output that keeps only the header: 64 of them would pass the
+  // 4 GiB that the RIFF size counts.
+  const uint32_t block = 64u << 20;
+  const Bytes pcm(block);
+  class HeaderOnly final : public s::io::IOutputStream {
+   public:
+    Bytes header = Bytes(44);
+    bool write(const void* data, uint32_t size, uint32_t* written) override {
+      for (uint32_t i = 0; i < size && m_position + i < 44; ++i) {
+        header[static_cast<size_t>(m_position + i)] = static_cast<const uint8_t*>(data)[i];
+      }
+      m_position += size;
+      m_end = std::max(m_end, m_position);
+      if (written != nullptr) *written = size;
+      return true;
+    }
+    bool flush() override { return true; }
+    void truncate() override {}
+    bool close() override { return true; }
+    int64_t getPosition() override { return m_position; }
+    bool isSeekable() override { return true; }
+    bool rewind() override { return seek(0); }
+    int64_t seekToEnd() override { return m_position = m_end; }
+    bool seek(int64_t position) override { return (m_position = position) >= 0; }
+    int64_t seekFromEnd(int64_t distance) override { return m_position = m_end - distance; }
+    bool skip(int64_t n) override { return seek(m_position + n); }
+    bool skipBack(int64_t n) override { return seek(m_position - n); }
+    void resetStream() override {}
+    void dispose() override {}
+    void release() override {}
+    void reset() override {}
+    int64_t m_position = 0;
+    int64_t m_end = 0;
+  } output;
+  Wave* writer = Wave::take();
+  writer->setOutputStream(&output, false);
+  int blocks = 0;
+  while (writer->writeBlock(pcm.data(), block, 44100, true, 16)) {
+    ++blocks;
+    ASSERT_LT(blocks, 64);
+  }
+  EXPECT_EQ(blocks, 63);
+  EXPECT_EQ(writer->getFault(), Wave::Fault::kSizeLimit);
+  // What remains below the limit still fits, to the last byte the sizes can count.
+  const uint32_t room = 0xFFFFFFFFu - 36u - static_cast<uint32_t>(63u * block) - 1u;
+  EXPECT_TRUE(writer->writeBlock(pcm.data(), room & ~3u, 44100, true, 16));
+  EXPECT_TRUE(writer->close());
+  writer->release();
+  const uint64_t data = 63ull * block + (room & ~3u);
+  EXPECT_EQ(readLe32(output.header, 40), data);
+  EXPECT_EQ(readLe32(output.header, 4), data + 36);
+  EXPECT_EQ(output.m_end, static_cast<int64_t>(44 + data));
 }

@@ -35,7 +35,8 @@ struct Format {
 // The whole stream of `blocks` encoded one after the other, then flushed.
 Bytes encode(const Format& f, const std::vector<Bytes>& blocks, size_t misalign = 0) {
   Mp3Encoder* encoder = Mp3Encoder::take();
-  EXPECT_TRUE(encoder->open(f.kbps, f.inputRate, f.inputStereo, f.inputBits, f.outputRate, f.outputStereo));
+  EXPECT_TRUE(
+      encoder->open(f.kbps, f.inputRate, f.inputStereo, f.inputBits, f.outputRate, f.outputStereo));
   Bytes out;
   for (const Bytes& block : blocks) {
     Bytes shifted(misalign, 0);
@@ -43,13 +44,15 @@ Bytes encode(const Format& f, const std::vector<Bytes>& blocks, size_t misalign 
     const uint32_t bytes = static_cast<uint32_t>(block.size());
     Bytes buffer(encoder->getOutputBound(bytes));
     uint32_t count = 0;
-    EXPECT_EQ(encoder->encode(shifted.data() + misalign, bytes, buffer.data(), static_cast<uint32_t>(buffer.size()), &count),
+    EXPECT_EQ(encoder->encode(shifted.data() + misalign, bytes, buffer.data(),
+                              static_cast<uint32_t>(buffer.size()), &count),
               BE_ERR_SUCCESSFUL);
     out.insert(out.end(), buffer.begin(), buffer.begin() + count);
   }
   Bytes last(encoder->getOutputBufferSize());
   uint32_t count = 0;
-  EXPECT_EQ(encoder->flush(last.data(), static_cast<uint32_t>(last.size()), &count), BE_ERR_SUCCESSFUL);
+  EXPECT_EQ(encoder->flush(last.data(), static_cast<uint32_t>(last.size()), &count),
+            BE_ERR_SUCCESSFUL);
   out.insert(out.end(), last.begin(), last.begin() + count);
   encoder->release();
   return out;
@@ -117,7 +120,8 @@ TEST(Mp3Encoder, EveryInputLayoutBecomesTheSixteenBitBlockItStandsFor) {
   {
     SCOPED_TRACE("16-bit stereo to mono: (left + right) / 2");
     std::vector<int16_t> mixed;
-    for (size_t i = 0; i < frames; ++i) mixed.push_back(static_cast<int16_t>((left[i] + right[i]) / 2));
+    for (size_t i = 0; i < frames; ++i)
+      mixed.push_back(static_cast<int16_t>((left[i] + right[i]) / 2));
     EXPECT_EQ(encode(stereoToMono, {toBytes(stereo16)}), encode(monoToMono, {toBytes(mixed)}));
   }
   {
@@ -142,7 +146,8 @@ TEST(Mp3Encoder, EveryInputLayoutBecomesTheSixteenBitBlockItStandsFor) {
     block.insert(block.end(), stereo8.begin(), stereo8.end());
     std::vector<int16_t> expected = {0, -128};
     for (size_t i = 0; i < frames; ++i) {
-      expected.push_back(static_cast<int16_t>((stereo8[2 * i] + stereo8[2 * i + 1] - 256) * 256 / 2));
+      expected.push_back(
+          static_cast<int16_t>((stereo8[2 * i] + stereo8[2 * i + 1] - 256) * 256 / 2));
     }
     Format eightToMono = eightBit;
     eightToMono.outputStereo = false;
@@ -190,7 +195,8 @@ TEST(Mp3Encoder, ABlockOfAnySizeFitsItsBoundAndNothingIsWrittenPastTheCapacity) 
   const uint32_t capacity = encoder->getOutputBufferSize() + 100;
   Bytes buffer(capacity + 64, 0xA5);
   uint32_t count = 0;
-  EXPECT_EQ(encoder->encode(pcm.data(), static_cast<uint32_t>(pcm.size()), buffer.data(), capacity, &count),
+  EXPECT_EQ(encoder->encode(pcm.data(), static_cast<uint32_t>(pcm.size()), buffer.data(), capacity,
+                            &count),
             BE_ERR_BUFFER_TOO_SMALL);
   EXPECT_LE(count, capacity);
   EXPECT_EQ(Bytes(buffer.begin() + capacity, buffer.end()), Bytes(64, 0xA5));
@@ -226,7 +232,8 @@ TEST(Mp3Encoder, WithoutTheLibraryTheUserIsToldOnceAndWritersFailCleanly) {
   lumetra::testlib::TempDir folder;
   char self[4096] = {};
   ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-  const std::filesystem::path probe = std::filesystem::path(self).parent_path() / "audio_encoder_probe";
+  const std::filesystem::path probe =
+      std::filesystem::path(self).parent_path() / "audio_encoder_probe";
   const std::filesystem::path copy = folder.file("audio_encoder_probe");
   std::filesystem::copy_file(probe, copy);
   const std::string command = "'" + copy.string() + "' 2>&1";
@@ -243,5 +250,6 @@ TEST(Mp3Encoder, WithoutTheLibraryTheUserIsToldOnceAndWritersFailCleanly) {
   EXPECT_EQ(output.find(message, shown + 1), std::string::npos) << "shown once\n" << output;
   EXPECT_NE(output.find("first: block=0 again=0 close=0 bytes=0\n"), std::string::npos) << output;
   EXPECT_NE(output.find("second: block=0 again=0 close=0 bytes=0\n"), std::string::npos) << output;
-  EXPECT_NE(output.find("encoder: open=0 encode=4 count=0 loaded=0\n"), std::string::npos) << output;
+  EXPECT_NE(output.find("encoder: open=0 encode=4 count=0 loaded=0\n"), std::string::npos)
+      << output;
 }

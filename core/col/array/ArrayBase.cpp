@@ -144,7 +144,9 @@ void ArrayBase::add(const void* src, uint32_t n, uint32_t srcIndex) {
   m_count += n;
 }
 
-void ArrayBase::addFirst(const void* src, uint32_t n, uint32_t srcIndex) { insert(0, src, n, srcIndex); }
+void ArrayBase::addFirst(const void* src, uint32_t n, uint32_t srcIndex) {
+  insert(0, src, n, srcIndex);
+}
 
 void ArrayBase::insert(uint32_t index, const void* src, uint32_t n, uint32_t srcIndex) {
   assert(index <= m_count);
@@ -328,7 +330,8 @@ IteratorBase* ArrayBase::reverseIterator() {
 }
 
 IteratorBase* ArrayBase::iteratorFrom(int32_t n) {
-  return takeIterator(this, static_cast<int64_t>(n) - 1, m_items + (static_cast<intptr_t>(n) << m_shift));
+  return takeIterator(this, static_cast<int64_t>(n) - 1,
+                      m_items + (static_cast<intptr_t>(n) << m_shift));
 }
 
 IteratorBase* ArrayBase::reverseIteratorFrom(int32_t n) {

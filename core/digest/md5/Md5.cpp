@@ -2,6 +2,7 @@
 #include "core/digest/md5/Md5.h"
 
 #include "core/str/strbuffer/StrBuffer.h"
+#include "core/thread/Pooled.h"
 
 #include <cstring>
 
@@ -44,7 +45,8 @@ void Md5::transform(const uint8_t* block) {
   uint32_t x[16];
   for (int i = 0; i < 16; ++i) {
     x[i] = static_cast<uint32_t>(block[4 * i]) | static_cast<uint32_t>(block[4 * i + 1]) << 8 |
-           static_cast<uint32_t>(block[4 * i + 2]) << 16 | static_cast<uint32_t>(block[4 * i + 3]) << 24;
+           static_cast<uint32_t>(block[4 * i + 2]) << 16 |
+           static_cast<uint32_t>(block[4 * i + 3]) << 24;
   }
   uint32_t a = m_state[0], b = m_state[1], c = m_state[2], d = m_state[3];
   for (int i = 0; i < 64; ++i) {
@@ -52,10 +54,22 @@ void Md5::transform(const uint8_t* block) {
     uint32_t f;
     int k;
     switch (round) {
-      case 0: f = (b & c) | (~b & d); k = i; break;
-      case 1: f = (b & d) | (c & ~d); k = (5 * i + 1) % 16; break;
-      case 2: f = b ^ c ^ d; k = (3 * i + 5) % 16; break;
-      default: f = c ^ (b | ~d); k = (7 * i) % 16; break;
+      case 0:
+        f = (b & c) | (~b & d);
+        k = i;
+        break;
+      case 1:
+        f = (b & d) | (c & ~d);
+        k = (5 * i + 1) % 16;
+        break;
+      case 2:
+        f = b ^ c ^ d;
+        k = (3 * i + 5) % 16;
+        break;
+      default:
+        f = c ^ (b | ~d);
+        k = (7 * i) % 16;
+        break;
     }
     const uint32_t t = d;
     d = c;
@@ -122,19 +136,14 @@ str::strbuffer::StrBuffer* Md5::toHexString(str::strbuffer::StrBuffer* out, bool
 }
 
 str::strbuffer::StrBuffer* Md5::digestToHex(IDigester* digester, const void* data, uint32_t size,
-                                             str::strbuffer::StrBuffer* out, bool append) {
-  Md5* own = nullptr;
-  if (digester == nullptr) {
-    own = take();
-    digester = own;
+                                            str::strbuffer::StrBuffer* out, bool append) {
+  thread::Pooled<Md5> own(digester == nullptr ? take() : nullptr);
+  if (own) {
+    digester = own.get();
   }
   digester->update(data, size);
   digester->finish(nullptr);
-  str::strbuffer::StrBuffer* result = digester->toHexString(out, append);
-  if (own != nullptr) {
-    own->release();
-  }
-  return result;
+  return digester->toHexString(out, append);
 }
 
 }  // namespace s::digest::md5

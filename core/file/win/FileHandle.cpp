@@ -7,9 +7,10 @@ namespace s::file::win {
 
 bool FileHandle::open(const WCHAR* pathText, DWORD access, DWORD disposition, DWORD flags) {
   PathWin* path = PathWin::newFromText(pathText);
-  HANDLE handle = path->isValid() ? CreateFileW(path->getLongPath(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                nullptr, disposition, flags, nullptr)
-                                  : INVALID_HANDLE_VALUE;
+  HANDLE handle = path->isValid()
+                      ? CreateFileW(path->getLongPath(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, disposition, flags, nullptr)
+                      : INVALID_HANDLE_VALUE;
   path->release();
   if (handle == INVALID_HANDLE_VALUE) {
     return false;
@@ -29,7 +30,8 @@ bool FileHandle::close() {
 
 bool FileHandle::read(void* buffer, uint32_t size, uint32_t* got) {
   DWORD done = 0;
-  const bool ok = m_handle != nullptr && ReadFile(m_handle, buffer, size, &done, nullptr) && done > 0;
+  const bool ok =
+      m_handle != nullptr && ReadFile(m_handle, buffer, size, &done, nullptr) && done > 0;
   if (ok) {
     m_position += done;
   }

@@ -5,7 +5,8 @@ namespace s::file::win {
 
 bool FileInputStream::open(const WCHAR* pathText) {
   resetStream();
-  return m_file.open(pathText, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL);
+  return m_file.open(pathText, GENERIC_READ, OPEN_EXISTING,
+                     FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL);
 }
 
 void FileInputStream::resetStream() {

@@ -28,7 +28,9 @@ class FileInputStream final : public IFileInputStream, public base::IObject {
   bool open(const WCHAR* pathText);
 
   void reset() override { resetStream(); }
-  bool read(void* buffer, uint32_t size, uint32_t* got) override { return m_file.read(buffer, size, got); }
+  bool read(void* buffer, uint32_t size, uint32_t* got) override {
+    return m_file.read(buffer, size, got);
+  }
   bool close() override { return m_file.close(); }
   int64_t getPosition() override { return m_file.getPosition(); }
   bool isSeekable() override { return true; }

@@ -24,7 +24,9 @@ namespace s::file::win {
 /// A stream whose `open` failed (or that is closed) fails every read, write and flush. Pooled
 /// (capacity 1000): the pool's reset writes out and closes a file still open; `dispose` closes
 /// and gives the stream back. One thread at a time.
-class FileOutputStream final : public IFileOutputStream, public io::IInputStream, public base::IObject {
+class FileOutputStream final : public IFileOutputStream,
+                               public io::IInputStream,
+                               public base::IObject {
   S_POOLED_CLASS(FileOutputStream, u"s_file_win_FileOutputStream")
 
   /// Bytes of the write buffer.
@@ -53,7 +55,9 @@ class FileOutputStream final : public IFileOutputStream, public io::IInputStream
   bool rewind() override { return writeOut() && m_file.rewind(); }
   int64_t seekToEnd() override { return writeOut() ? m_file.seekToEnd() : -1; }
   bool seek(int64_t position) override;
-  int64_t seekFromEnd(int64_t distance) override { return writeOut() ? m_file.seekFromEnd(distance) : -1; }
+  int64_t seekFromEnd(int64_t distance) override {
+    return writeOut() ? m_file.seekFromEnd(distance) : -1;
+  }
   bool skip(int64_t n) override { return n == 0 || (writeOut() && m_file.skip(n)); }
   bool skipBack(int64_t n) override { return n == 0 || (writeOut() && m_file.skipBack(n)); }
   void resetStream() override;

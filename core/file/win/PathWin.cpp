@@ -2,6 +2,7 @@
 #include "core/file/win/PathWin.h"
 
 #include "core/str/Case.h"
+#include "core/thread/Pooled.h"
 
 #include <windows.h>
 #include <crtfile.h>
@@ -13,6 +14,7 @@
 namespace s::file::win {
 
 using str::strbuffer::StrBuffer;
+using thread::Pooled;
 
 namespace {
 
@@ -20,7 +22,8 @@ constexpr WCHAR kSeparators[] = u"\\/";
 
 // FILETIME ticks (100 ns since 1601) as seconds since 1970.
 int64_t secondsOf(const FILETIME& time) {
-  const auto ticks = static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+  const auto ticks =
+      static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
   return ticks / 10000000 - 11644473600LL;
 }
 
@@ -56,20 +59,6 @@ int32_t compareFoldedThenShorter(const StrBuffer* a, const StrBuffer* b) {
   return la == lb ? 0 : (la < lb ? -1 : 1);
 }
 
-// A pooled text for the duration of a scope.
-class ScratchText {
- public:
-  ScratchText() : m_text(StrBuffer::take()) {}
-  ~ScratchText() { m_text->release(); }
-  ScratchText(const ScratchText&) = delete;
-  ScratchText& operator=(const ScratchText&) = delete;
-  StrBuffer* operator->() const { return m_text; }
-  StrBuffer* get() const { return m_text; }
-
- private:
-  StrBuffer* m_text;
-};
-
 }  // namespace
 
 PathWin::PathWin()
@@ -84,7 +73,8 @@ PathWin::PathWin()
       m_title(new StrBuffer()) {}
 
 PathWin::~PathWin() {
-  for (StrBuffer* text : {m_work, m_given, m_drive, m_root, m_folder, m_longForm, m_extension, m_fullPath, m_title}) {
+  for (StrBuffer* text :
+       {m_work, m_given, m_drive, m_root, m_folder, m_longForm, m_extension, m_fullPath, m_title}) {
     delete text;
   }
 }
@@ -92,16 +82,20 @@ PathWin::~PathWin() {
 // Comparison --------------------------------------------------------------------------------
 
 // Another path compares by its full path; anything else, or a comparator, decides as objects do.
-const PathWin* PathWin::comparablePath(const base::IComparable* other, const base::IComparator* comparator) {
+const PathWin* PathWin::comparablePath(const base::IComparable* other,
+                                       const base::IComparator* comparator) {
   return comparator == nullptr ? dynamic_cast<const PathWin*>(other) : nullptr;
 }
 
-int32_t PathWin::compareTo(const base::IComparable* other, const base::IComparator* comparator) const {
+int32_t PathWin::compareTo(const base::IComparable* other,
+                           const base::IComparator* comparator) const {
   const PathWin* that = comparablePath(other, comparator);
-  return that != nullptr ? m_fullPath->compareTo(that->m_fullPath) : IComparable::compareTo(other, comparator);
+  return that != nullptr ? m_fullPath->compareTo(that->m_fullPath)
+                         : IComparable::compareTo(other, comparator);
 }
 
-int32_t PathWin::compareToIgnoreCase(const base::IComparable* other, const base::IComparator* comparator) const {
+int32_t PathWin::compareToIgnoreCase(const base::IComparable* other,
+                                     const base::IComparator* comparator) const {
   const PathWin* that = comparablePath(other, comparator);
   return that != nullptr ? m_fullPath->compareToIgnoreCase(that->m_fullPath)
                          : IComparable::compareToIgnoreCase(other, comparator);
@@ -109,10 +103,12 @@ int32_t PathWin::compareToIgnoreCase(const base::IComparable* other, const base:
 
 bool PathWin::equals(const base::IComparable* other, const base::IComparator* comparator) const {
   const PathWin* that = comparablePath(other, comparator);
-  return that != nullptr ? m_fullPath->equals(that->m_fullPath) : IComparable::equals(other, comparator);
+  return that != nullptr ? m_fullPath->equals(that->m_fullPath)
+                         : IComparable::equals(other, comparator);
 }
 
-bool PathWin::equalsIgnoreCase(const base::IComparable* other, const base::IComparator* comparator) const {
+bool PathWin::equalsIgnoreCase(const base::IComparable* other,
+                               const base::IComparator* comparator) const {
   const PathWin* that = comparablePath(other, comparator);
   return that != nullptr ? m_fullPath->equalsIgnoreCase(that->m_fullPath)
                          : IComparable::equalsIgnoreCase(other, comparator);
@@ -133,7 +129,8 @@ int32_t compareByExtension(const void* a, const void* b, void*) {
 // Setting and splitting ----------------------------------------------------------------------
 
 void PathWin::clear() {
-  for (StrBuffer* text : {m_work, m_given, m_drive, m_root, m_folder, m_title, m_extension, m_fullPath, m_longForm}) {
+  for (StrBuffer* text :
+       {m_work, m_given, m_drive, m_root, m_folder, m_title, m_extension, m_fullPath, m_longForm}) {
     text->clear();
   }
   m_sizeOnDisk = -1;
@@ -165,10 +162,27 @@ PathWin* PathWin::setPathText(const WCHAR* text) {
 
 PathWin* PathWin::takeGivenText() {
   if (m_given->getLength() != 0) {
-    m_valid = true;
     m_given->replaceAll(u"/", u"\\");
+    // A text already in its long form names the same path as its plain form: the path keeps the
+    // plain form, and the long form is made from it again when the length needs one. Kept as
+    // given, "\\?\C:\x" would read as a share on a server named "?". A prefix given twice (as an
+    // earlier long form of a long form would have been) comes off as well.
     m_fullPath->assignStr(m_given);
-    split();
+    for (;;) {
+      const uint32_t length = m_fullPath->getLength();
+      if (m_fullPath->startsWithIgnoreCase(u"\\\\?\\UNC\\", 8)) {
+        m_fullPath->crop(6, length);  // "\\?\UNC\server" becomes "\\server"
+        m_fullPath->getBuffer()[0] = m_fullPath->getBuffer()[1] = u'\\';
+      } else if (m_fullPath->startsWith(u"\\\\?\\", 4)) {
+        m_fullPath->crop(4, length);
+      } else {
+        break;
+      }
+    }
+    m_valid = m_fullPath->getLength() != 0;
+    if (m_valid) {
+      split();
+    }
   }
   return this;
 }
@@ -180,8 +194,8 @@ void PathWin::split() {
   WCHAR folder[kPartUnits];
   WCHAR title[kPartUnits];
   WCHAR extension[kPartUnits];
-  if (_wsplitpath_s(m_fullPath->getCStr(), drive, kPartUnits, folder, kPartUnits, title, kPartUnits, extension,
-                    kPartUnits) != 0) {
+  if (_wsplitpath_s(m_fullPath->getCStr(), drive, kPartUnits, folder, kPartUnits, title, kPartUnits,
+                    extension, kPartUnits) != 0) {
     // A part too long for its buffer: the path is not valid, and every part is empty.
     m_valid = false;
     drive[0] = folder[0] = title[0] = extension[0] = 0;
@@ -204,7 +218,9 @@ void PathWin::split() {
 
 // Plain questions ----------------------------------------------------------------------------
 
-bool PathWin::isUncPath() const { return startsUnc(m_fullPath->getBuffer(), m_fullPath->getLength()); }
+bool PathWin::isUncPath() const {
+  return startsUnc(m_fullPath->getBuffer(), m_fullPath->getLength());
+}
 
 const WCHAR* PathWin::getUncServer() {
   m_work->clear();
@@ -217,11 +233,17 @@ const WCHAR* PathWin::getUncServer() {
   return m_work->getCStr();
 }
 
-bool PathWin::isDriveOnly() const { return m_fullPath->getLength() == 2 && m_fullPath->getCharAt(1) == u':'; }
+bool PathWin::isDriveOnly() const {
+  return m_fullPath->getLength() == 2 && m_fullPath->getCharAt(1) == u':';
+}
 
-bool PathWin::hasDriveLetter() const { return m_fullPath->getLength() >= 2 && m_fullPath->getCharAt(1) == u':'; }
+bool PathWin::hasDriveLetter() const {
+  return m_fullPath->getLength() >= 2 && m_fullPath->getCharAt(1) == u':';
+}
 
-WCHAR PathWin::getDriveLetter() const { return m_fullPath->getLength() == 0 ? 0 : m_fullPath->getCharAt(0); }
+WCHAR PathWin::getDriveLetter() const {
+  return m_fullPath->getLength() == 0 ? 0 : m_fullPath->getCharAt(0);
+}
 
 bool PathWin::hasExtension(const WCHAR* extension) const {
   return m_extension->matchesAtIgnoreCase(0, extension, 0, -1);
@@ -257,7 +279,7 @@ int32_t PathWin::readFileSystemKind() {
   if (m_fileSystemKind != kUnread) {
     return m_fileSystemKind;
   }
-  ScratchText folder;
+  Pooled<StrBuffer> folder;
   if (isDirectory()) {
     copyFullPathWithSlash(folder.get(), false);
   } else {
@@ -270,8 +292,9 @@ int32_t PathWin::readFileSystemKind() {
     static constexpr struct {
       const WCHAR* name;
       FileSystemKind kind;
-    } kKinds[] = {{u"FAT", kFat}, {u"FAT32", kFat32}, {u"VFAT", kVfat}, {u"NTFS", kNtfs}, {u"HPFS", kHpfs}};
-    ScratchText text;
+    } kKinds[] = {
+        {u"FAT", kFat}, {u"FAT32", kFat32}, {u"VFAT", kVfat}, {u"NTFS", kNtfs}, {u"HPFS", kHpfs}};
+    Pooled<StrBuffer> text;
     text->assign(name);
     for (const auto& entry : kKinds) {
       if (text->matchesAtIgnoreCase(0, entry.name, 0, -1)) {
@@ -361,7 +384,8 @@ void PathWin::readStatus() {
     m_status.creation = status.st_ctime;
   } else if (m_valid && GetFileAttributesExW(getLongPath(), GetFileExInfoStandard, &data)) {
     // The run-time refuses some paths (too long among others); the file call takes them.
-    m_status.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    m_status.size =
+        static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     m_status.creation = secondsOf(data.ftCreationTime);
     m_status.lastAccess = secondsOf(data.ftLastAccessTime);
     m_status.lastWrite = secondsOf(data.ftLastWriteTime);
@@ -405,11 +429,10 @@ int64_t PathWin::getSize(bool folderMode, bool descend, uint32_t* fileCount, uin
   return sumFolder(descend, fileCount, folderCount, countFiles);
 }
 
-int64_t PathWin::sumFolder(bool descend, uint32_t* fileCount, uint32_t* folderCount, bool countFiles) {
-  PathWin* pattern = newChild(u"*");
+int64_t PathWin::sumFolder(bool descend, uint32_t* fileCount, uint32_t* folderCount,
+                           bool countFiles) {
   WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW(pattern->getLongPath(), &found);
-  pattern->release();
+  HANDLE find = FindFirstFileW(Pooled<PathWin>(newChild(u"*"))->getLongPath(), &found);
   if (find == INVALID_HANDLE_VALUE) {
     return 0;
   }
@@ -425,14 +448,14 @@ int64_t PathWin::sumFolder(bool descend, uint32_t* fileCount, uint32_t* folderCo
       if (!descend || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         continue;
       }
-      PathWin* child = newChild(found.cFileName);
-      sum += child->sumFolder(true, fileCount, folderCount, true);
-      child->release();
+      sum +=
+          Pooled<PathWin>(newChild(found.cFileName))->sumFolder(true, fileCount, folderCount, true);
       if (folderCount != nullptr) {
         ++*folderCount;
       }
     } else if (countFiles) {
-      sum += static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
+      sum += static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) |
+                                  found.nFileSizeLow);
       if (fileCount != nullptr) {
         ++*fileCount;
       }
@@ -453,9 +476,10 @@ int64_t PathWin::getSizeOnDisk() {
   }
   DWORD sectorsPerCluster = 0;
   DWORD bytesPerSector = 0;
-  ScratchText folder;
+  Pooled<StrBuffer> folder;
   copyFolder(folder.get(), false);
-  if (!GetDiskFreeSpaceW(folder->getCStr(), &sectorsPerCluster, &bytesPerSector, nullptr, nullptr) &&
+  if (!GetDiskFreeSpaceW(folder->getCStr(), &sectorsPerCluster, &bytesPerSector, nullptr,
+                         nullptr) &&
       !GetDiskFreeSpaceW(getRoot(), &sectorsPerCluster, &bytesPerSector, nullptr, nullptr)) {
     sectorsPerCluster = bytesPerSector = 0;
   }
@@ -477,18 +501,25 @@ StrBuffer* PathWin::outText(StrBuffer* out, bool append) {
   return out;
 }
 
-StrBuffer* PathWin::copyFullPath(StrBuffer* out, bool append) { return outText(out, append)->appendStr(m_fullPath); }
+StrBuffer* PathWin::copyFullPath(StrBuffer* out, bool append) {
+  return outText(out, append)->appendStr(m_fullPath);
+}
 
 StrBuffer* PathWin::copyFullPathWithSlash(StrBuffer* out, bool append) {
   return outText(out, append)->appendStr(m_fullPath)->appendWChar(u'\\');
 }
 
-const WCHAR* PathWin::getFullPathWithSlash() { return copyFullPathWithSlash(m_work, false)->getCStr(); }
+const WCHAR* PathWin::getFullPathWithSlash() {
+  return copyFullPathWithSlash(m_work, false)->getCStr();
+}
 
 StrBuffer* PathWin::copyFolder(StrBuffer* out, bool append) {
   out = outText(out, append);
-  WCHAR joined[kPartUnits];
-  if (_wmakepath_s(joined, kPartUnits, m_drive->getCStr(), m_folder->getCStr(), nullptr, nullptr) == 0) {
+  // Room for the longest drive and folder a valid path can have together: a folder that only
+  // just fits its part must not lose its drive and itself when the two are joined.
+  WCHAR joined[2 + kPartUnits + 1];
+  if (_wmakepath_s(joined, sizeof joined / sizeof joined[0], m_drive->getCStr(),
+                   m_folder->getCStr(), nullptr, nullptr) == 0) {
     out->append(joined);
   }
   if (out->getLength() == 0 || out->getCharAt(out->getLength() - 1) != u'\\') {
@@ -513,7 +544,9 @@ StrBuffer* PathWin::copyFileName(StrBuffer* out, bool append) {
 
 const WCHAR* PathWin::getFileName() { return copyFileName(m_work, false)->getCStr(); }
 
-StrBuffer* PathWin::copyTitle(StrBuffer* out, bool append) { return outText(out, append)->appendStr(m_title); }
+StrBuffer* PathWin::copyTitle(StrBuffer* out, bool append) {
+  return outText(out, append)->appendStr(m_title);
+}
 
 const WCHAR* PathWin::getTitle() { return copyTitle(m_work, false)->getCStr(); }
 
@@ -568,19 +601,19 @@ const WCHAR* PathWin::getSizeText() { return copySizeText(m_work, false)->getCSt
 PathWin* PathWin::newFromText(const WCHAR* text) { return take()->setPathText(text); }
 
 PathWin* PathWin::newFromConcatenation(const WCHAR* a, const WCHAR* b) {
-  ScratchText text;
+  Pooled<StrBuffer> text;
   text->assign(a)->append(b);
   return take()->setPath(text.get());
 }
 
 PathWin* PathWin::newFromFolderAndName(const WCHAR* folder, const WCHAR* name) {
-  ScratchText text;
+  Pooled<StrBuffer> text;
   text->assign(folder)->appendWChar(u'\\')->append(name);
   return take()->setPath(text.get());
 }
 
 PathWin* PathWin::newShortcutPathIn(const WCHAR* folder, const WCHAR* name) {
-  ScratchText text;
+  Pooled<StrBuffer> text;
   text->assign(folder)->appendWChar(u'\\')->append(name)->append(u".lnk");
   return take()->setPath(text.get());
 }
@@ -589,24 +622,20 @@ PathWin* PathWin::newFolderPath() {
   if (isDriveOnly()) {
     return nullptr;
   }
-  PathWin* folder = newFromText(getFolder());
-  if (!folder->isValid()) {
-    folder->release();
-    return nullptr;
-  }
-  return folder;
+  Pooled<PathWin> folder(newFromText(getFolder()));
+  return folder->isValid() ? folder.detach() : nullptr;
 }
 
 PathWin* PathWin::newChild(const WCHAR* name) { return newFromFolderAndName(getFullPath(), name); }
 
 PathWin* PathWin::newWithNewExtension(const WCHAR* extension) {
-  ScratchText text;
+  Pooled<StrBuffer> text;
   copyFolder(text.get(), false)->appendStr(m_title)->append(extension);
   return take()->setPath(text.get());
 }
 
 PathWin* PathWin::newWithSuffix(const WCHAR* suffix) {
-  ScratchText text;
+  Pooled<StrBuffer> text;
   copyFolder(text.get(), false);
   if (exists() && isDirectory()) {
     copyFileName(text.get(), true)->append(suffix);
@@ -617,7 +646,7 @@ PathWin* PathWin::newWithSuffix(const WCHAR* suffix) {
 }
 
 PathWin* PathWin::newParent() {
-  ScratchText text;
+  Pooled<StrBuffer> text;
   copyFolder(text.get(), false);
   return take()->setPath(text.get());
 }
@@ -630,7 +659,7 @@ PathWin* PathWin::newUniqueSibling(const WCHAR* before, const WCHAR* after) {
   if (!exists()) {
     return take()->setPath(m_fullPath);
   }
-  ScratchText stem;
+  Pooled<StrBuffer> stem;
   copyFolder(stem.get(), false);
   const bool directory = isDirectory();
   if (directory) {
@@ -638,35 +667,33 @@ PathWin* PathWin::newUniqueSibling(const WCHAR* before, const WCHAR* after) {
   } else {
     stem->appendStr(m_title);
   }
-  PathWin* candidate = take();
-  ScratchText text;
+  Pooled<PathWin> candidate;
+  Pooled<StrBuffer> text;
   for (uint32_t n = 1; n != 0; ++n) {
     text->assignStr(stem.get())->append(before)->appendUInt32(n)->append(after);
     if (!directory) {
       text->appendStr(m_extension);
     }
     if (!candidate->setPath(text.get())->exists()) {
-      return candidate;
+      return candidate.detach();
     }
   }
-  candidate->release();
   return nullptr;
 }
 
 // Volumes and relative paths -----------------------------------------------------------------
 
 bool PathWin::isSameVolume(const WCHAR* pathText) {
-  PathWin* other = newFromText(pathText);
+  Pooled<PathWin> other(newFromText(pathText));
   bool same = false;
   if (hasDriveLetter() && other->hasDriveLetter()) {
     // As written: "c:" and "C:" count as different drives.
     same = getDriveLetter() == other->getDriveLetter();
   } else if (isUncPath() && other->isUncPath()) {
-    ScratchText server;
+    Pooled<StrBuffer> server;
     server->assign(getUncServer());
     same = server->matchesAtIgnoreCase(0, other->getUncServer(), 0, -1);
   }
-  other->release();
   return same;
 }
 
@@ -679,7 +706,7 @@ void PathWin::copyBase(StrBuffer* out, bool asFolder) {
 }
 
 const WCHAR* PathWin::toAbsolutePath(const WCHAR* relativeText, bool asFolder) {
-  ScratchText text;
+  Pooled<StrBuffer> text;
   text->assign(relativeText != nullptr ? relativeText : u"");
   const uint32_t length = text->getLength();
   const WCHAR* units = text->getCStr();
@@ -690,11 +717,12 @@ const WCHAR* PathWin::toAbsolutePath(const WCHAR* relativeText, bool asFolder) {
   // Only the run of "..\" at the start climbs: "x\..\y" names a folder inside x\.
   uint32_t rest = 0;
   uint32_t levels = 0;
-  while (rest + 3 <= length && units[rest] == u'.' && units[rest + 1] == u'.' && isSeparator(units[rest + 2])) {
+  while (rest + 3 <= length && units[rest] == u'.' && units[rest + 1] == u'.' &&
+         isSeparator(units[rest + 2])) {
     rest += 3;
     ++levels;
   }
-  ScratchText base;
+  Pooled<StrBuffer> base;
   copyBase(base.get(), asFolder);
   uint32_t cut = base->getLength() - 1;  // the base ends with its separator
   for (uint32_t level = 0; level < levels; ++level) {
@@ -711,12 +739,12 @@ const WCHAR* PathWin::toAbsolutePath(const WCHAR* relativeText, bool asFolder) {
 }
 
 const WCHAR* PathWin::toRelativePath(const WCHAR* pathText, bool asFolder) {
-  ScratchText text;
+  Pooled<StrBuffer> text;
   text->assign(pathText != nullptr ? pathText : u"");
   if (!isSameVolume(text->getCStr())) {
     return m_work->assignStr(text.get())->getCStr();
   }
-  ScratchText base;
+  Pooled<StrBuffer> base;
   copyBase(base.get(), asFolder);
   const uint32_t baseLength = base->getLength();
   const uint32_t textLength = text->getLength();
@@ -724,6 +752,14 @@ const WCHAR* PathWin::toRelativePath(const WCHAR* pathText, bool asFolder) {
   while (common < baseLength && common < textLength &&
          str::foldLower(base->getCharAt(common)) == str::foldLower(text->getCharAt(common))) {
     ++common;
+  }
+  // Only whole names are shared: texts that part inside a name ("C:\abc\" and "C:\abd\x") share
+  // the folder before it, so the relative text joined to the base names the text again.
+  for (uint32_t i = common; i > 0; --i) {
+    if (isSeparator(text->getCharAt(i - 1))) {
+      common = i;
+      break;
+    }
   }
   m_work->clear();
   for (uint32_t i = common; i < baseLength; ++i) {

@@ -37,7 +37,15 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   S_POOLED_CLASS(PathWin, u"s_file_win_PathWin")
 
   /// File-system kinds (`isFat`, `isNtfs`).
-  enum FileSystemKind : int32_t { kUnread = -1, kOther = 0, kFat = 1, kFat32 = 2, kVfat = 3, kNtfs = 4, kHpfs = 5 };
+  enum FileSystemKind : int32_t {
+    kUnread = -1,
+    kOther = 0,
+    kFat = 1,
+    kFat32 = 2,
+    kVfat = 3,
+    kNtfs = 4,
+    kHpfs = 5
+  };
   /// Full paths of this many units or more are given to file calls in their long form.
   static constexpr uint32_t kLongFormFrom = 250;
   /// Units of the split and composition buffers, terminator included.
@@ -55,7 +63,8 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
                     const base::IComparator* comparator = nullptr) const override;
   int32_t compareToIgnoreCase(const base::IComparable* other,
                               const base::IComparator* comparator = nullptr) const override;
-  bool equals(const base::IComparable* other, const base::IComparator* comparator = nullptr) const override;
+  bool equals(const base::IComparable* other,
+              const base::IComparator* comparator = nullptr) const override;
   bool equalsIgnoreCase(const base::IComparable* other,
                         const base::IComparator* comparator = nullptr) const override;
   uint32_t hashCode() const override { return m_fullPath->hashCode(); }
@@ -83,7 +92,9 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   bool isArchive() override { return hasAttribute(0x20); }
   bool isExe() override { return isFile() && m_extension->endsWithIgnoreCase(u".exe"); }
   bool isShortcut() override { return isFile() && m_extension->endsWithIgnoreCase(u".lnk"); }
-  bool isInternetShortcut() override { return isFile() && m_extension->endsWithIgnoreCase(u".url"); }
+  bool isInternetShortcut() override {
+    return isFile() && m_extension->endsWithIgnoreCase(u".url");
+  }
   /// More than two units, "\\" or "//" first, and a third unit that is no separator.
   bool isUncPath() const override;
   /// The units after the first two up to the next "\" (empty for two units or fewer).
@@ -129,14 +140,16 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   bool hide() override { return addAttributes(0x2); }
 
   str::strbuffer::StrBuffer* copyFullPath(str::strbuffer::StrBuffer* out, bool append) override;
-  str::strbuffer::StrBuffer* copyFullPathWithSlash(str::strbuffer::StrBuffer* out, bool append) override;
+  str::strbuffer::StrBuffer* copyFullPathWithSlash(str::strbuffer::StrBuffer* out,
+                                                   bool append) override;
   const WCHAR* getFullPathWithSlash() override;
   /// The containing folder as a path; null for a drive alone or when it is not valid.
   PathWin* newFolderPath() override;
   /// Drive and folder, ending in "\".
   str::strbuffer::StrBuffer* copyFolder(str::strbuffer::StrBuffer* out, bool append) override;
   const WCHAR* getFolder() override;
-  str::strbuffer::StrBuffer* copyFolderNoSlash(str::strbuffer::StrBuffer* out, bool append) override;
+  str::strbuffer::StrBuffer* copyFolderNoSlash(str::strbuffer::StrBuffer* out,
+                                               bool append) override;
   const WCHAR* getFolderNoSlash() override;
   str::strbuffer::StrBuffer* copyFileName(str::strbuffer::StrBuffer* out, bool append) override;
   const WCHAR* getFileName() override;
@@ -144,10 +157,12 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   const WCHAR* getTitle() override;
   str::strbuffer::StrBuffer* copyExtension(str::strbuffer::StrBuffer* out, bool append) override;
   const WCHAR* getExtensionCopy() override;
-  str::strbuffer::StrBuffer* copyExtensionNoDot(str::strbuffer::StrBuffer* out, bool append) override;
+  str::strbuffer::StrBuffer* copyExtensionNoDot(str::strbuffer::StrBuffer* out,
+                                                bool append) override;
   const WCHAR* getExtensionNoDot() override;
   /// The shell's type name ("MP3 File", "File folder").
-  str::strbuffer::StrBuffer* copyShellTypeName(str::strbuffer::StrBuffer* out, bool append) override;
+  str::strbuffer::StrBuffer* copyShellTypeName(str::strbuffer::StrBuffer* out,
+                                               bool append) override;
   const WCHAR* getShellTypeName() override;
   /// The size as the shell shows it ("1.50 MB"); nothing for a folder.
   str::strbuffer::StrBuffer* copySizeText(str::strbuffer::StrBuffer* out, bool append) override;
@@ -187,7 +202,8 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
     int64_t creation = 0;
   };
 
-  static const PathWin* comparablePath(const base::IComparable* other, const base::IComparator* comparator);
+  static const PathWin* comparablePath(const base::IComparable* other,
+                                       const base::IComparator* comparator);
   /// Takes the given text as the path: valid when not empty, then split.
   PathWin* takeGivenText();
   void split();

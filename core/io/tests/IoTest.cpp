@@ -19,7 +19,8 @@ class TrickleStream final : public s::io::IInputStream, public s::io::IOutputStr
 
   bool read(void* buffer, uint32_t size, uint32_t* got) override {
     ++reads;
-    uint32_t n = static_cast<uint32_t>(std::min<size_t>({size, m_chunk, m_data.size() - m_position}));
+    uint32_t n =
+        static_cast<uint32_t>(std::min<size_t>({size, m_chunk, m_data.size() - m_position}));
     std::memcpy(buffer, m_data.data() + m_position, n);
     m_position += n;
     if (got != nullptr) *got = n;

@@ -106,7 +106,8 @@ TEST(HashMap, GrowsThroughThePrimesAtHalfLoad) {
     map.add(static_cast<uint32_t>(v) * 2654435761u, keys.back().get());
     if (map.getBucketCount() != sizes.back()) sizes.push_back(map.getBucketCount());
   }
-  EXPECT_EQ(sizes, (std::vector<uint32_t>{431, 863, 1733, 3467, 6947, 13901, 27803, 55609, 111227}));
+  EXPECT_EQ(sizes,
+            (std::vector<uint32_t>{431, 863, 1733, 3467, 6947, 13901, 27803, 55609, 111227}));
   for (int v = 0; v < 30000; v += 997) {
     Key probe(v);
     uint32_t hash = v < 106 ? static_cast<uint32_t>(v) : static_cast<uint32_t>(v) * 2654435761u;
@@ -226,7 +227,8 @@ TEST(HashTable, PairsByKey) {
     EXPECT_FALSE(table.containsKey(other->hashCode(), other));
     table.clearNodes();
     EXPECT_EQ(table.getCount(), 0u);
-    EXPECT_TRUE(keysOnReset.seen.empty() && keysOnDestroy.seen.empty()) << "clearNodes touches nothing";
+    EXPECT_TRUE(keysOnReset.seen.empty() && keysOnDestroy.seen.empty())
+        << "clearNodes touches nothing";
     table.put(key->hashCode(), key, value);
     table.clearAndDispose(&keysOnReset, nullptr);
     EXPECT_EQ(keysOnReset.seen, std::vector<s::base::IObject*>{key});

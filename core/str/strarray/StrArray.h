@@ -12,9 +12,10 @@
 namespace s::str::strarray {
 
 /// A list of texts that owns them. Its users work on the embedded pointer array directly
-/// (`getItems()`: count, indexing, removal); the array's element disposer is the text pool, so texts
-/// that the array disposes of (`freeAll`, `deleteAt`) go back to it, and texts moved out by the
-/// other removals belong to the caller. Elements are s::str::IStr pointers to StrBuffer objects.
+/// (`getItems()`: count, indexing, removal); the array's element disposer is the text pool, so
+/// texts that the array disposes of (`freeAll`, `deleteAt`) go back to it, and texts moved out by
+/// the other removals belong to the caller. Elements are s::str::IStr pointers to StrBuffer
+/// objects.
 ///
 /// Pooled; `clear` (also its `reset`) gives every text back to the text pool and frees the
 /// array's storage. One thread at a time.

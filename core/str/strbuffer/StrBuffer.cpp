@@ -5,9 +5,10 @@
 
 #include "core/base/IComparator.h"
 #include "core/col/array/Growth.h"
+#include "core/str/Case.h"
 #include "core/str/strarray/StrArray.h"
 #include "core/str/strbuffer/Iterator.h"
-#include "core/str/Case.h"
+#include "core/thread/Pooled.h"
 
 #include <crtwchar.h>
 
@@ -413,8 +414,7 @@ bool StrBuffer::lastIndexOfStr(const WCHAR* text, uint32_t* index, int32_t befor
   return findLastStr<false>(text, index, before);
 }
 
-bool StrBuffer::lastIndexOfStrIgnoreCase(const WCHAR* text, uint32_t* index,
-                                         int32_t before) const {
+bool StrBuffer::lastIndexOfStrIgnoreCase(const WCHAR* text, uint32_t* index, int32_t before) const {
   return findLastStr<true>(text, index, before);
 }
 
@@ -459,7 +459,8 @@ bool StrBuffer::matchesAtIgnoreCase(uint32_t index, const WCHAR* text, uint32_t 
 
 bool StrBuffer::endsWith(const WCHAR* text, int32_t n) const {
   const uint32_t count = countOf(text, n);
-  return m_length >= count && matches<false>(m_length - count, text, 0, static_cast<int32_t>(count));
+  return m_length >= count &&
+         matches<false>(m_length - count, text, 0, static_cast<int32_t>(count));
 }
 
 bool StrBuffer::endsWithIgnoreCase(const WCHAR* text, int32_t n) const {
@@ -520,7 +521,9 @@ void StrBuffer::trimRightKeeping(uint32_t minLength) {
   trimRightCharsKeeping(kWhiteSpace, minLength, kWhiteSpaceCount);
 }
 
-void StrBuffer::trimRightChars(const WCHAR* units, int32_t n) { trimRightCharsKeeping(units, 0, n); }
+void StrBuffer::trimRightChars(const WCHAR* units, int32_t n) {
+  trimRightCharsKeeping(units, 0, n);
+}
 
 void StrBuffer::trimRightCharsKeeping(const WCHAR* units, uint32_t minLength, int32_t n) {
   const uint32_t count = countOf(units, n);
@@ -588,7 +591,8 @@ StrBuffer* StrBuffer::prepend(const WCHAR* units, int32_t n) {
 }
 
 StrBuffer* StrBuffer::appendBytes(const char* bytes, int32_t n) {
-  const uint32_t count = n < 0 ? static_cast<uint32_t>(std::strlen(bytes)) : static_cast<uint32_t>(n);
+  const uint32_t count =
+      n < 0 ? static_cast<uint32_t>(std::strlen(bytes)) : static_cast<uint32_t>(n);
   WCHAR* out = appendRoom(count);
   for (uint32_t i = 0; i < count; ++i) {
     // Bytes widen as Latin-1.
@@ -750,7 +754,8 @@ void StrBuffer::replace(const WCHAR* find, const WCHAR* replacement) {
     return;
   }
   // Longer replacements assemble a new text, whose block this object then takes over.
-  StrBuffer* result = take();
+  // Given back on every way out, also when the heap is exhausted half-way.
+  thread::Pooled<StrBuffer> result;
   uint32_t read = 0;
   do {
     result->appendRange(m_data, at - read, read);
@@ -758,8 +763,7 @@ void StrBuffer::replace(const WCHAR* find, const WCHAR* replacement) {
     read = at + nf;
   } while (m_length - read >= nf && findStr<kIgnoreCase>(find, &at, read));
   result->appendRange(m_data, m_length - read, read);
-  swapBlocks(result);
-  result->release();
+  swapBlocks(result.get());
 }
 
 void StrBuffer::replaceAll(const WCHAR* find, const WCHAR* replacement) {
@@ -791,11 +795,16 @@ namespace {
 bool isWordUnit(WCHAR u) {
   if (u > 0xFF) {
     switch (u) {
-      case 0x3000: case 0x3001: case 0x3002: case 0x300C: case 0x300D:
-      case 0x3010: case 0x3011: case 0xFF08: case 0xFF09:
-        return false;
-      default:
-        return true;
+      case 0x3000:
+      case 0x3001:
+      case 0x3002:
+      case 0x300C:
+      case 0x300D:
+      case 0x3010:
+      case 0x3011:
+      case 0xFF08:
+      case 0xFF09: return false;
+      default: return true;
     }
   }
   return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') ||

@@ -289,7 +289,9 @@ class StrBuffer final : public IStr, public io::MemoryStreams {
   template <uint32_t kBytes>
   StrBuffer* appendHex(const void* values, uint32_t count, bool append);
   /// Whether `p` points into the block (at most one past the terminator's unit).
-  bool isInBlock(const WCHAR* p) const { return m_data != nullptr && p >= m_data && p <= m_data + m_capacity; }
+  bool isInBlock(const WCHAR* p) const {
+    return m_data != nullptr && p >= m_data && p <= m_data + m_capacity;
+  }
   /// appendRange when the units do not simply fit.
   StrBuffer* appendGrowing(const WCHAR* units, uint32_t n);
   /// Exchanges blocks, lengths and capacities with `other`.

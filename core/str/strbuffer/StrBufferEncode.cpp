@@ -47,10 +47,11 @@ ArrayU08* StrBuffer::encodeWith(uint32_t codePage, ArrayU08* out, bool append,
   } else if (codePage == CP_UTF8) {
     needed = 3 * length;
   } else {
-    needed = length == 0 ? 0
-                         : static_cast<uint64_t>(WideCharToMultiByte(
-                               codePage, 0, m_data, static_cast<int>(m_length), nullptr, 0,
-                               nullptr, nullptr));
+    needed =
+        length == 0
+            ? 0
+            : static_cast<uint64_t>(WideCharToMultiByte(
+                  codePage, 0, m_data, static_cast<int>(m_length), nullptr, 0, nullptr, nullptr));
   }
   const uint32_t room = checkedRoom(count + needed + 2);
   if (append) {
@@ -105,9 +106,8 @@ uint32_t StrBuffer::decodeWith(uint32_t codePage, const void* bytes, bool append
     const uint32_t units = size / 2;
     WCHAR* out = appendRoom(units);
     for (uint32_t i = 0; i < units; ++i) {
-      out[i] = codePage == CodePage::kUtf16
-                   ? static_cast<WCHAR>(in[2 * i] | in[2 * i + 1] << 8)
-                   : static_cast<WCHAR>(in[2 * i] << 8 | in[2 * i + 1]);
+      out[i] = codePage == CodePage::kUtf16 ? static_cast<WCHAR>(in[2 * i] | in[2 * i + 1] << 8)
+                                            : static_cast<WCHAR>(in[2 * i] << 8 | in[2 * i + 1]);
     }
     m_length += units;
     return units;
@@ -123,9 +123,9 @@ uint32_t StrBuffer::decodeWith(uint32_t codePage, const void* bytes, bool append
   } else {
     reserve(size);
   }
-  const int units = MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(in),
-                                        static_cast<int>(size), m_data + m_length,
-                                        static_cast<int>(size));
+  const int units =
+      MultiByteToWideChar(codePage, 0, reinterpret_cast<const char*>(in), static_cast<int>(size),
+                          m_data + m_length, static_cast<int>(size));
   if (units <= 0) {
     return 0;
   }
@@ -172,8 +172,8 @@ uint32_t StrBuffer::decodeOem(const void* bytes, bool append, int32_t n) {
 
 StrBuffer* StrBuffer::computeDigest(digest::IDigester* digester, StrBuffer* out,
                                     bool append) const {
-  return digest::md5::Md5::digestToHex(digester, m_data,
-                                       m_length * static_cast<uint32_t>(sizeof(WCHAR)), out, append);
+  return digest::md5::Md5::digestToHex(
+      digester, m_data, m_length * static_cast<uint32_t>(sizeof(WCHAR)), out, append);
 }
 
 }  // namespace s::str::strbuffer

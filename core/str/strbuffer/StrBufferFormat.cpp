@@ -28,7 +28,8 @@ WCHAR* writeDecimal(WCHAR* end, uint64_t value) {
 
 // "%I64d" and "%d": the digits of the magnitude behind a "-" for negative values.
 WCHAR* writeSigned(WCHAR* end, int64_t value) {
-  const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  const uint64_t magnitude =
+      value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   WCHAR* start = writeDecimal(end, magnitude);
   if (value < 0) {
     *--start = u'-';
@@ -190,12 +191,16 @@ StrBuffer* StrBuffer::setHex64(const uint64_t* values, uint32_t count, bool appe
 
 // The 32-bit parses go through `long`, which is 32 bits wide in the C run-time these texts come
 // from: values clamp to its range before they are narrowed.
-uint8_t StrBuffer::toUInt8() const { return static_cast<uint8_t>(wcstol(terminated(), nullptr, 10)); }
+uint8_t StrBuffer::toUInt8() const {
+  return static_cast<uint8_t>(wcstol(terminated(), nullptr, 10));
+}
 uint16_t StrBuffer::toUInt16() const {
   return static_cast<uint16_t>(wcstol(terminated(), nullptr, 10));
 }
 int8_t StrBuffer::toInt8() const { return static_cast<int8_t>(wcstol(terminated(), nullptr, 10)); }
-int16_t StrBuffer::toInt16() const { return static_cast<int16_t>(wcstol(terminated(), nullptr, 10)); }
+int16_t StrBuffer::toInt16() const {
+  return static_cast<int16_t>(wcstol(terminated(), nullptr, 10));
+}
 int32_t StrBuffer::toInt32() const { return wcstol(terminated(), nullptr, 10); }
 uint32_t StrBuffer::toUInt32() const {
   return static_cast<uint32_t>(_wcstoi64(terminated(), nullptr, 10));

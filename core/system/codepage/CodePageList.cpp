@@ -92,7 +92,8 @@ thread_local col::_array::ArrayP* t_collecting = nullptr;
 BOOL CALLBACK collectCodePage(LPWSTR text) {
   int64_t number = 0;
   int digits = 0;
-  for (const WCHAR* p = text; p != nullptr && *p >= u'0' && *p <= u'9' && digits < 10; ++p, ++digits) {
+  for (const WCHAR* p = text; p != nullptr && *p >= u'0' && *p <= u'9' && digits < 10;
+       ++p, ++digits) {
     number = number * 10 + (*p - u'0');
   }
   if (digits == 0 || text[digits] != 0) {

@@ -187,10 +187,13 @@ TEST(ObjLocker, DisposesOfItsObjectTheWayItWasGiven) {
   } destructor;
 
   {
-    s::thread::ObjLocker byFunction(std::malloc(8), [](void* p) {
-      ++s_functionCalls;
-      std::free(p);
-    }, &destructor);
+    s::thread::ObjLocker byFunction(
+        std::malloc(8),
+        [](void* p) {
+          ++s_functionCalls;
+          std::free(p);
+        },
+        &destructor);
   }
   EXPECT_EQ(s_functionCalls, 1);  // the function wins over the object
   EXPECT_EQ(destructor.calls, 0);

@@ -64,11 +64,12 @@ DWORD WINAPI routine(LPVOID parameter) {
       lock.lock();
       if (mode != Thread::kBackToBack && remaining != 0) {
         // A period counts from the start of the run: a run that took the whole period or
-        // longer is followed by the next at once.
+        // longer is followed by the next at once. A stop lets the pause run out, so whoever
+        // waits for the worker to be idle finds it past its pause; only an exit cuts it short.
         const int64_t wait = mode == Thread::kPause ? interval
-                                            : static_cast<int64_t>(started + interval) -
-                                                  static_cast<int64_t>(GetTickCount64());
-        waitFor(c, lock, wait, [&] { return c.exitRequested || c.remaining == 0; });
+                                                    : static_cast<int64_t>(started + interval) -
+                                                          static_cast<int64_t>(GetTickCount64());
+        waitFor(c, lock, wait, [&] { return c.exitRequested; });
       }
     } else {
       if (c.remaining == 0 && !c.idle) {
@@ -169,7 +170,8 @@ bool Thread::waitUntilIdleOrRestart(uint32_t timeoutMs) {
   {
     std::shared_ptr<Control> control = m_control;
     Lock lock(control->lock);
-    if (control->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return control->idle; })) {
+    if (control->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [&] { return control->idle; })) {
       return true;
     }
     // Killing the thread could leave any lock it holds taken for good. It is left to end on its

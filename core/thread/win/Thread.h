@@ -20,8 +20,16 @@ namespace s::thread::win {
 /// responsive during a run; a stop takes effect after the run in progress.
 ///
 /// The worker parks on a condition whenever it has no work; a start sets the work and wakes it
-/// under the same lock, so no start is ever lost. Pauses, periods and delays end early when an
-/// exit is requested, pauses and periods also on `stopRepeating`.
+/// under the same lock, so no start is ever lost. A `stopRepeating` during a pause or a period
+/// lets it run out (so `stopAndWait` returns once the worker is past it); pauses, periods and
+/// delays end early only when an exit is requested, so `shutdown` and destruction never wait
+/// one out.
+///
+/// The control block keeps no "alive" mark (set by the worker each time it takes the lock,
+/// cleared by each start): nothing would read it. Whether the worker took up its work shows in
+/// `isIdle`, whether its task hangs in the timeout of `waitUntilIdleOrRestart`, and whether its
+/// thread has ended in the thread handle, which `waitForExit` waits on, so a thread that ended
+/// without passing through its routine's last step is still seen to have ended.
 ///
 /// Failure: when no operating-system thread can be made, the worker stays idle, starts answer
 /// false (each start tries to make the thread again), and the waits return at once. A task that
@@ -52,7 +60,9 @@ class Thread final : public IThread, public virtual IPoolable, public ITask {
   /// Each start sets the task (not owned; null runs nothing) and its repetition, clears a
   /// pending delay, and wakes the worker; false when there is no thread to run it.
   bool start(ITask* task) override { return startWork(task, 1, kBackToBack, 0); }
-  bool startRepeated(ITask* task, int32_t count) override { return startWork(task, count, kBackToBack, 0); }
+  bool startRepeated(ITask* task, int32_t count) override {
+    return startWork(task, count, kBackToBack, 0);
+  }
   bool startRepeatedWithPause(ITask* task, int32_t count, int32_t pauseMs) override {
     return startWork(task, count, kPause, pauseMs);
   }
@@ -60,8 +70,12 @@ class Thread final : public IThread, public virtual IPoolable, public ITask {
     return startWork(task, count, kPeriod, periodMs);
   }
   bool startForever(ITask* task) override { return startWork(task, -1, kBackToBack, 0); }
-  bool startForeverWithPause(ITask* task, int32_t pauseMs) override { return startWork(task, -1, kPause, pauseMs); }
-  bool startForeverAtRate(ITask* task, int32_t periodMs) override { return startWork(task, -1, kPeriod, periodMs); }
+  bool startForeverWithPause(ITask* task, int32_t pauseMs) override {
+    return startWork(task, -1, kPause, pauseMs);
+  }
+  bool startForeverAtRate(ITask* task, int32_t periodMs) override {
+    return startWork(task, -1, kPeriod, periodMs);
+  }
   /// No work left (the worker parks).
   bool isIdle() override;
   /// Until the worker is idle, without limit.
@@ -69,10 +83,10 @@ class Thread final : public IThread, public virtual IPoolable, public ITask {
   /// Waits at most `timeoutMs` for the worker to become idle; true when it did. Otherwise the
   /// busy thread is abandoned and a fresh, parked one takes its place (false).
   bool waitUntilIdleOrRestart(uint32_t timeoutMs) override;
-  /// No more runs after the one in progress.
+  /// No more runs after the one in progress (and its pause, when one has begun).
   void stopRepeating() override;
   void stopAndWait() override;
-  /// Until the operating-system thread has ended (after `requestExit`).
+  /// Until the operating-system thread has ended (after `requestExit`), however it ended.
   void waitForExit() override;
   /// The thread leaves after the run in progress.
   void requestExit() override;

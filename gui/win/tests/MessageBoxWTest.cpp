@@ -2,8 +2,8 @@
 // sees of it.
 #include "gui/win/MessageBoxW.h"
 
-#include <afxwin.h>
 #include <windows.h>
+#include <afxwin.h>
 
 #include <gtest/gtest.h>
 

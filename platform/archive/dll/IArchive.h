@@ -20,13 +20,15 @@ class IArchive : public archive::IArchive {
   virtual bool findByNameIgnoreCase(const WCHAR* name, int32_t* index) const = 0;
   /// The n-th entry (from 0) with this numeric type.
   virtual bool findNthOfType(int32_t type, int32_t n, int32_t* index) const = 0;
-  virtual bool findByTypeNameAndName(const WCHAR* type, const WCHAR* name, int32_t* index) const = 0;
+  virtual bool findByTypeNameAndName(const WCHAR* type, const WCHAR* name,
+                                     int32_t* index) const = 0;
   virtual bool findByTypeNameAndId(const WCHAR* type, uint32_t id, int32_t* index) const = 0;
   virtual bool findByTypeAndName(int32_t type, const WCHAR* name, int32_t* index) const = 0;
   virtual bool findByTypeAndId(int32_t type, uint32_t id, int32_t* index) const = 0;
   virtual bool findByTypeNameAndNameIgnoreCase(const WCHAR* type, const WCHAR* name,
                                                int32_t* index) const = 0;
-  virtual bool findByTypeAndNameIgnoreCase(int32_t type, const WCHAR* name, int32_t* index) const = 0;
+  virtual bool findByTypeAndNameIgnoreCase(int32_t type, const WCHAR* name,
+                                           int32_t* index) const = 0;
 
   /// Writes every entry into a folder tree below `folder` (created when missing): one sub-folder
   /// per type, files named after the entries, icon and cursor groups as whole files. Existing
@@ -46,8 +48,8 @@ class IArchive : public archive::IArchive {
   virtual bool exportDialogText(int32_t index, io::IOutputStream* output) = 0;
   /// Writes one resource into the module file (type and name: platform numbers or texts) and
   /// reloads the module; answers the entry count, or -1 when the file could not be rewritten.
-  virtual int32_t updateResource(const void* data, uint32_t size, const WCHAR* type, const WCHAR* name,
-                                 uint16_t language) = 0;
+  virtual int32_t updateResource(const void* data, uint32_t size, const WCHAR* type,
+                                 const WCHAR* name, uint16_t language) = 0;
   /// Forgets the module without freeing it.
   virtual void detachModule() = 0;
 };

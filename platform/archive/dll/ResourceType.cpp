@@ -29,7 +29,8 @@ constexpr int32_t kResourceTypes[] = {
     16,  // VERSION
     20,  // VXD
 };
-constexpr int32_t kTypeCount = static_cast<int32_t>(sizeof kResourceTypes / sizeof kResourceTypes[0]);
+constexpr int32_t kTypeCount =
+    static_cast<int32_t>(sizeof kResourceTypes / sizeof kResourceTypes[0]);
 
 }  // namespace
 
@@ -43,7 +44,8 @@ int32_t toInternalType(int32_t resourceType) {
 }
 
 int32_t toResourceType(int32_t internalType) {
-  return internalType >= 0 && internalType < kTypeCount ? kResourceTypes[internalType] : internalType;
+  return internalType >= 0 && internalType < kTypeCount ? kResourceTypes[internalType]
+                                                        : internalType;
 }
 
 }  // namespace s::archive::dll

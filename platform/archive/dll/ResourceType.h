@@ -31,6 +31,10 @@ enum InternalType : int32_t {
   kVxd = 20,
 };
 
+// FIXME: the platform types 0, 13, 15 and 18, which no standard type uses, stand for themselves
+// and so share their numbers with the internal ones of ACCELERATOR, MANIFEST, MESSAGETABLE and
+// STRING: an entry of such a type reads back as that standard type.
+
 /// The internal number of a platform resource type (RT_ICON 3 is kIcon 12).
 int32_t toInternalType(int32_t resourceType);
 /// The platform resource type of an internal number (kGroupIcon 10 is RT_GROUP_ICON 14).

@@ -6,6 +6,7 @@
 #include "core/file/win/PathWin.h"
 #include "platform/archive/CallBack.h"
 #include "platform/archive/dll/ResourceType.h"
+#include "platform/lang/Localizer.h"
 #include "platform/system/win/OsVersion.h"
 #include "testlib/TempDir.h"
 
@@ -34,7 +35,9 @@ Bytes readFile(const std::filesystem::path& path) {
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-Bytes dataFile(const std::string& name) { return readFile(std::filesystem::path(LUMETRA_ARCHIVE_TEST_DATA) / name); }
+Bytes dataFile(const std::string& name) {
+  return readFile(std::filesystem::path(LUMETRA_ARCHIVE_TEST_DATA) / name);
+}
 
 std::u16string ownProgram() {
   char16_t path[MAX_PATH];
@@ -51,7 +54,9 @@ bool openOn(Archive* archive, const std::u16string& pathText) {
 
 // An archive taken from its pool and given back at the end of the scope.
 struct Opened {
-  explicit Opened(const std::u16string& path) : archive(Archive::take()) { ok = openOn(archive, path); }
+  explicit Opened(const std::u16string& path) : archive(Archive::take()) {
+    ok = openOn(archive, path);
+  }
   ~Opened() { archive->release(); }
   Archive* operator->() const { return archive; }
   Archive* archive;
@@ -69,7 +74,8 @@ Bytes written(Write write) {
 }
 
 Bytes entryBytes(Archive* archive, int32_t index) {
-  return written([&](ArrayU08* out) { return archive->extractEntry(archive->getEntry(index), out); });
+  return written(
+      [&](ArrayU08* out) { return archive->extractEntry(archive->getEntry(index), out); });
 }
 
 int32_t indexOf(Archive* archive, int32_t type, uint32_t id) {
@@ -116,7 +122,8 @@ TEST(ModuleArchive, FindsEveryResourceOfItsOwnProgramFile) {
   // as one entry, and the resource of type 240.
   EXPECT_EQ(archive->getEntryCount(), 9);
   EXPECT_EQ(archive->getCount(), 9);
-  EXPECT_EQ(archive->getFileSize(), static_cast<int64_t>(std::filesystem::file_size("/proc/self/exe")));
+  EXPECT_EQ(archive->getFileSize(),
+            static_cast<int64_t>(std::filesystem::file_size("/proc/self/exe")));
 
   int32_t index = -1;
   ASSERT_TRUE(archive->findByTypeNameAndId(u"IDR_XML", 130, &index));
@@ -139,7 +146,8 @@ TEST(ModuleArchive, FindsEveryResourceOfItsOwnProgramFile) {
   EXPECT_TRUE(archive->findByName(u"NOTES", &index));
   EXPECT_TRUE(archive->findByNameIgnoreCase(u"nOTES", &index));
   EXPECT_EQ(index, notes);
-  EXPECT_FALSE(archive->findByTypeNameAndName(u"RCDATA", u"NOTES", &index)) << "RCDATA is a numeric type";
+  EXPECT_FALSE(archive->findByTypeNameAndName(u"RCDATA", u"NOTES", &index))
+      << "RCDATA is a numeric type";
 
   // Numeric types: internal numbers for the standard types, any other number as itself.
   Entry* group = archive->getEntry(indexOf(archive.archive, dll::kGroupIcon, 128));
@@ -156,12 +164,14 @@ TEST(ModuleArchive, FindsEveryResourceOfItsOwnProgramFile) {
   // The icon images are the images of the icon file, numbered from 1.
   const Bytes ico = dataFile("app.ico");
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(entryBytes(archive.archive, indexOf(archive.archive, dll::kIcon, i + 1)), iconImage(ico, i));
+    EXPECT_EQ(entryBytes(archive.archive, indexOf(archive.archive, dll::kIcon, i + 1)),
+              iconImage(ico, i));
   }
 }
 
 TEST(ModuleArchive, OneEntryPerResourceInTheLanguageOfTheUserAtOpening) {
-  for (const auto& [locale, file] : {std::pair{"de_DE.UTF-8", "notes_de.txt"}, std::pair{"C", "notes.txt"}}) {
+  for (const auto& [locale, file] :
+       {std::pair{"de_DE.UTF-8", "notes_de.txt"}, std::pair{"C", "notes.txt"}}) {
     ScopedLocale user(locale);
     Opened archive(ownProgram());
     ASSERT_TRUE(archive.ok);
@@ -184,7 +194,8 @@ TEST(ModuleArchive, BeforeSixEveryLanguageIsAnEntryOfItsOwn) {
     Entry* e = archive->getEntry(i);
     if (e->isNameText()) {
       languages.emplace_back(e->getLanguage(), e->getSubLanguage());
-      EXPECT_EQ(entryBytes(archive.archive, i), dataFile(e->getLanguage() == 7 ? "notes_de.txt" : "notes.txt"));
+      EXPECT_EQ(entryBytes(archive.archive, i),
+                dataFile(e->getLanguage() == 7 ? "notes_de.txt" : "notes.txt"));
     }
   }
   EXPECT_EQ(languages, (std::vector<std::pair<int, int>>{{7, 1}, {9, 1}}));
@@ -194,9 +205,11 @@ TEST(ModuleArchive, GroupsAndBitmapsComeOutAsTheFilesThatWerePacked) {
   Opened archive(ownProgram());
   ASSERT_TRUE(archive.ok);
   const int32_t group = indexOf(archive.archive, dll::kGroupIcon, 128);
-  EXPECT_EQ(written([&](ArrayU08* out) { return archive->exportGroupIcon(group, out); }), dataFile("app.ico"));
+  EXPECT_EQ(written([&](ArrayU08* out) { return archive->exportGroupIcon(group, out); }),
+            dataFile("app.ico"));
   const int32_t bitmap = indexOf(archive.archive, dll::kBitmap, 200);
-  EXPECT_EQ(written([&](ArrayU08* out) { return archive->extractBitmap(bitmap, out); }), dataFile("picture.bmp"));
+  EXPECT_EQ(written([&](ArrayU08* out) { return archive->extractBitmap(bitmap, out); }),
+            dataFile("picture.bmp"));
   // Entries of other kinds are refused, and nothing is written for them.
   ArrayU08* out = ArrayU08::take();
   EXPECT_FALSE(archive->exportGroupIcon(bitmap, out));
@@ -220,7 +233,8 @@ TEST(ModuleArchive, ExtractAllWritesOneFileAnEntryAndKeepsWhatIsThere) {
   EXPECT_EQ(readFile(all / "RCDATA" / "NOTES"), dataFile("notes.txt"));
   EXPECT_EQ(readFile(all / "240" / "7"), dataFile("notes.txt"));
   size_t files = 0;
-  for (const auto& f : std::filesystem::recursive_directory_iterator(all)) files += f.is_regular_file();
+  for (const auto& f : std::filesystem::recursive_directory_iterator(all))
+    files += f.is_regular_file();
   EXPECT_EQ(files, 6u) << "the icon images travel inside their group's file";
 
   std::ofstream(all / "RCDATA" / "NOTES") << "edited";
@@ -251,13 +265,14 @@ TEST(ModuleArchive, UpdatesRewriteACopyOfTheProgramFile) {
 
   // Replacing a resource keeps the entry and reads the new bytes.
   const std::string replaced = "replaced notes";
-  EXPECT_EQ(archive->updateResource(replaced.data(), static_cast<uint32_t>(replaced.size()), RT_RCDATA, u"Notes",
-                                    0x0409),
+  EXPECT_EQ(archive->updateResource(replaced.data(), static_cast<uint32_t>(replaced.size()),
+                                    RT_RCDATA, u"Notes", 0x0409),
             9);
   int32_t notes = -1;
   ASSERT_TRUE(archive->findByTypeAndName(dll::kRcData, u"NOTES", &notes));
   EXPECT_EQ(entryBytes(archive.archive, notes), Bytes(replaced.begin(), replaced.end()));
-  EXPECT_EQ(archive->getFileSize(), static_cast<int64_t>(std::filesystem::file_size(temp.file("copy.exe"))));
+  EXPECT_EQ(archive->getFileSize(),
+            static_cast<int64_t>(std::filesystem::file_size(temp.file("copy.exe"))));
 
   // A cursor group and its image, added as a resource editor would: the group keeps 16-bit
   // sizes with the height doubled, the cursor its hot spot before the image.
@@ -273,8 +288,8 @@ TEST(ModuleArchive, UpdatesRewriteACopyOfTheProgramFile) {
   EXPECT_EQ(archive->updateResource(cursor.data(), static_cast<uint32_t>(cursor.size()), RT_CURSOR,
                                     MAKEINTRESOURCEW(5), 0x0409),
             10);
-  EXPECT_EQ(archive->updateResource(groupCursor.data(), static_cast<uint32_t>(groupCursor.size()), RT_GROUP_CURSOR,
-                                    MAKEINTRESOURCEW(300), 0x0409),
+  EXPECT_EQ(archive->updateResource(groupCursor.data(), static_cast<uint32_t>(groupCursor.size()),
+                                    RT_GROUP_CURSOR, MAKEINTRESOURCEW(300), 0x0409),
             11);
   const int32_t group = indexOf(archive.archive, dll::kGroupCursor, 300);
   ASSERT_GE(group, 0);
@@ -311,7 +326,8 @@ TEST(ModuleArchive, UpdatesRewriteACopyOfTheProgramFile) {
   EXPECT_EQ(readFile(temp.file("tree") / "MYTYPE" / "ITEM"), (Bytes{'x'}));
   EXPECT_EQ(readFile(temp.file("tree") / "MYTYPE" / ".._.._ESCAPE"), (Bytes{'y'}));
   EXPECT_FALSE(std::filesystem::exists(temp.file("ESCAPE")));
-  EXPECT_FALSE(std::filesystem::exists(temp.file("tree") / "4")) << "cursor images travel in their group";
+  EXPECT_FALSE(std::filesystem::exists(temp.file("tree") / "4"))
+      << "cursor images travel in their group";
 }
 
 TEST(ModuleArchive, FailuresLeaveTheArchiveAsItWas) {
@@ -339,10 +355,12 @@ TEST(ModuleArchive, FailuresLeaveTheArchiveAsItWas) {
   Bytes damaged = readFile("/proc/self/exe");
   damaged[damaged.size() - 40] ^= 0xFF;  // inside the trailer's checked part
   std::ofstream(temp.file("damaged.exe"), std::ios::binary)
-      .write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
+      .write(reinterpret_cast<const char*>(damaged.data()),
+             static_cast<std::streamsize>(damaged.size()));
   Opened broken(temp.windowsPath("damaged.exe"));
   EXPECT_FALSE(broken.ok);
-  EXPECT_EQ(broken->updateResource("x", 1, RT_RCDATA, MAKEINTRESOURCEW(9), 0), -1) << "a closed archive";
+  EXPECT_EQ(broken->updateResource("x", 1, RT_RCDATA, MAKEINTRESOURCEW(9), 0), -1)
+      << "a closed archive";
 
   // An entry of another archive, or grown past its resource, is not read.
   ArrayU08* out = ArrayU08::take();
@@ -353,6 +371,37 @@ TEST(ModuleArchive, FailuresLeaveTheArchiveAsItWas) {
   EXPECT_FALSE(other->extractEntry(entry, out));
   EXPECT_EQ(out->getCount(), 0u);
   out->release();
+}
+
+TEST(ModuleArchive, ResourcesNumberedZeroByThePackerKeepTheArchiveOpen) {
+  // The build's packer takes a type or a name 0; the archive must list them and everything else.
+  lumetra::testlib::TempDir temp;
+  const std::string data = LUMETRA_ARCHIVE_TEST_DATA;
+  std::ofstream(temp.file("zero.txt")) << "IDR_XML 130 0 " << data << "/pack.xml\n"
+                                       << "0       5   0 " << data << "/notes.txt\n"
+                                       << "RCDATA  0   0 " << data << "/notes_de.txt\n"
+                                       << "RCDATA  9   0 " << data << "/notes.txt\n";
+  const std::string pack = std::string(LUMETRA_RC_TOOL) + " pack " +
+                           temp.file("zero.txt").string() + " " + temp.file("zero.res").string();
+  ASSERT_EQ(std::system(pack.c_str()), 0) << pack;
+
+  Opened archive(temp.windowsPath("zero.res"));
+  ASSERT_TRUE(archive.ok) << GetLastError();
+  EXPECT_EQ(archive->getEntryCount(), 4);
+  EXPECT_EQ(entryBytes(archive.archive, indexOf(archive.archive, dll::kRcData, 0)),
+            dataFile("notes_de.txt"));
+  EXPECT_EQ(entryBytes(archive.archive, indexOf(archive.archive, dll::kRcData, 9)),
+            dataFile("notes.txt"));
+  int32_t index = -1;
+  ASSERT_TRUE(archive->findById(5, &index));
+  EXPECT_EQ(entryBytes(archive.archive, index), dataFile("notes.txt"));
+
+  // The language pack after them is still there for the localizer.
+  s::lang::Localizer* localizer =
+      s::lang::Localizer::createFromResource(archive.archive, u"IDR_XML", 130);
+  ASSERT_NE(localizer, nullptr);
+  EXPECT_EQ(std::u16string(localizer->getText(100000)), u"Hello");
+  localizer->release();
 }
 
 TEST(ModuleArchive, EntryNamesAndTypesFollowThePlatformsNumberRule) {
@@ -374,7 +423,8 @@ TEST(ModuleArchive, EntryNamesAndTypesFollowThePlatformsNumberRule) {
   EXPECT_EQ(fresh->getNameString()->getLength(), 0u);
   fresh->release();
   // The standard types map to their internal numbers and back; other numbers stand for themselves.
-  for (int32_t type : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 17, 19, 20, 21, 22, 23, 24, 240, 0x7FFF}) {
+  for (int32_t type :
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 17, 19, 20, 21, 22, 23, 24, 240, 0x7FFF}) {
     EXPECT_EQ(dll::toResourceType(dll::toInternalType(type)), type);
   }
   EXPECT_EQ(dll::toInternalType(240), 240);

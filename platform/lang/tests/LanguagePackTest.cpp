@@ -52,10 +52,11 @@ std::string narrow(const char16_t* text) {
 
 TEST(LanguagePack, HoldsTheFortyLanguagesInMenuOrderWithEveryText) {
   ProgramPack pack;
-  const std::vector<std::string> tags = {"eng", "ara", "ind", "bel", "bul", "hrv", "cze", "zhs", "zht", "dan",
-                                         "nld", "est", "fin", "deu", "ell", "spa", "fra", "ita", "jpn", "kor",
-                                         "hun", "nor", "per", "pol", "por", "bra", "rom", "rus", "cpn", "slk",
-                                         "swe", "tha", "tur", "ukr", "vec", "vie", "heb", "hin", "srp", "slv"};
+  const std::vector<std::string> tags = {"eng", "ara", "ind", "bel", "bul", "hrv", "cze", "zhs",
+                                         "zht", "dan", "nld", "est", "fin", "deu", "ell", "spa",
+                                         "fra", "ita", "jpn", "kor", "hun", "nor", "per", "pol",
+                                         "por", "bra", "rom", "rus", "cpn", "slk", "swe", "tha",
+                                         "tur", "ukr", "vec", "vie", "heb", "hin", "srp", "slv"};
   ASSERT_EQ(pack->getPackCount(), 40);
   const s::lang::LangPack* english = pack->getPack(0);
   for (int32_t i = 0; i < 40; ++i) {
@@ -107,17 +108,20 @@ TEST(LanguagePack, StartsInTheLanguageOfEveryLocaleItHas) {
   // The locales of the pack's languages; Venetian has no language identifier of the platform, so
   // its users start in English and pick Venetian from the menu.
   const std::pair<const char*, const char*> cases[] = {
-      {"en_US.UTF-8", "eng"}, {"ar_EG.UTF-8", "ara"}, {"id_ID.UTF-8", "ind"}, {"be_BY.UTF-8", "bel"},
-      {"bg_BG.UTF-8", "bul"}, {"hr_HR.UTF-8", "hrv"}, {"cs_CZ.UTF-8", "cze"}, {"zh_CN.UTF-8", "zhs"},
-      {"zh_TW.UTF-8", "zht"}, {"zh_HK.UTF-8", "zht"}, {"da_DK.UTF-8", "dan"}, {"nl_NL.UTF-8", "nld"},
-      {"et_EE.UTF-8", "est"}, {"fi_FI.UTF-8", "fin"}, {"de_AT.UTF-8", "deu"}, {"el_GR.UTF-8", "ell"},
-      {"es_MX.UTF-8", "spa"}, {"fr_CA.UTF-8", "fra"}, {"it_IT.UTF-8", "ita"}, {"ja_JP.UTF-8", "jpn"},
-      {"ko_KR.UTF-8", "kor"}, {"hu_HU.UTF-8", "hun"}, {"nb_NO.UTF-8", "nor"}, {"fa_IR.UTF-8", "per"},
-      {"pl_PL.UTF-8", "pol"}, {"pt_PT.UTF-8", "por"}, {"pt_BR.UTF-8", "bra"}, {"ro_RO.UTF-8", "rom"},
-      {"ru_RU.UTF-8", "rus"}, {"sr_RS.UTF-8", "cpn"}, {"sk_SK.UTF-8", "slk"}, {"sv_SE.UTF-8", "swe"},
-      {"th_TH.UTF-8", "tha"}, {"tr_TR.UTF-8", "tur"}, {"uk_UA.UTF-8", "ukr"}, {"vec_IT.UTF-8", "eng"},
-      {"vi_VN.UTF-8", "vie"}, {"he_IL.UTF-8", "heb"}, {"hi_IN.UTF-8", "hin"}, {"sr_RS@latin", "srp"},
-      {"sl_SI.UTF-8", "slv"}, {"C", "eng"},
+      {"en_US.UTF-8", "eng"}, {"ar_EG.UTF-8", "ara"}, {"id_ID.UTF-8", "ind"},
+      {"be_BY.UTF-8", "bel"}, {"bg_BG.UTF-8", "bul"}, {"hr_HR.UTF-8", "hrv"},
+      {"cs_CZ.UTF-8", "cze"}, {"zh_CN.UTF-8", "zhs"}, {"zh_TW.UTF-8", "zht"},
+      {"zh_HK.UTF-8", "zht"}, {"da_DK.UTF-8", "dan"}, {"nl_NL.UTF-8", "nld"},
+      {"et_EE.UTF-8", "est"}, {"fi_FI.UTF-8", "fin"}, {"de_AT.UTF-8", "deu"},
+      {"el_GR.UTF-8", "ell"}, {"es_MX.UTF-8", "spa"}, {"fr_CA.UTF-8", "fra"},
+      {"it_IT.UTF-8", "ita"}, {"ja_JP.UTF-8", "jpn"}, {"ko_KR.UTF-8", "kor"},
+      {"hu_HU.UTF-8", "hun"}, {"nb_NO.UTF-8", "nor"}, {"fa_IR.UTF-8", "per"},
+      {"pl_PL.UTF-8", "pol"}, {"pt_PT.UTF-8", "por"}, {"pt_BR.UTF-8", "bra"},
+      {"ro_RO.UTF-8", "rom"}, {"ru_RU.UTF-8", "rus"}, {"sr_RS.UTF-8", "cpn"},
+      {"sk_SK.UTF-8", "slk"}, {"sv_SE.UTF-8", "swe"}, {"th_TH.UTF-8", "tha"},
+      {"tr_TR.UTF-8", "tur"}, {"uk_UA.UTF-8", "ukr"}, {"vec_IT.UTF-8", "eng"},
+      {"vi_VN.UTF-8", "vie"}, {"he_IL.UTF-8", "heb"}, {"hi_IN.UTF-8", "hin"},
+      {"sr_RS@latin", "srp"}, {"sl_SI.UTF-8", "slv"}, {"C", "eng"},
   };
   for (const auto& [locale, tag] : cases) {
     EXPECT_EXIT(

@@ -56,7 +56,8 @@ TEST(Language, EveryKnownPrimaryLanguageHasANameOfItsOwn) {
     codes.insert(code);
   }
   EXPECT_EQ(named, 116);
-  for (LANGID whole : {0x041A, 0x0804, 0x0404, 0x0416, 0x0816, 0x0C1A, 0x081A, 0x201A, 0x042E, 0x082E}) {
+  for (LANGID whole :
+       {0x041A, 0x0804, 0x0404, 0x0416, 0x0816, 0x0C1A, 0x081A, 0x201A, 0x042E, 0x082E}) {
     codes.insert(getLanguageCode(whole));
   }
   EXPECT_EQ(codes.size(), 126u);
@@ -65,10 +66,14 @@ TEST(Language, EveryKnownPrimaryLanguageHasANameOfItsOwn) {
 TEST(Language, UserLanguageNameComesFromTheLocale) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const std::pair<const char*, const char*> cases[] = {
-      {"de_DE.UTF-8", "German"},           {"zh_CN.GB18030", "Chinese_simplified"},
-      {"pt_PT", "Portuguese_portugal"},    {"sr_RS@latin", "Serbian_latin"},
-      {"sr_RS", "Serbian_cyrillic"},       {"fa_IR", "Persian"},
-      {"nb_NO.UTF-8", "Norwegian"},        {"hr_HR.UTF-8", "Croatian"},
+      {"de_DE.UTF-8", "German"},
+      {"zh_CN.GB18030", "Chinese_simplified"},
+      {"pt_PT", "Portuguese_portugal"},
+      {"sr_RS@latin", "Serbian_latin"},
+      {"sr_RS", "Serbian_cyrillic"},
+      {"fa_IR", "Persian"},
+      {"nb_NO.UTF-8", "Norwegian"},
+      {"hr_HR.UTF-8", "Croatian"},
       {"POSIX", "English"},
   };
   for (const auto& [locale, expected] : cases) {

@@ -93,7 +93,8 @@ TEST(Localizer, LoadsEveryLanguageWithTheFirstTextWhereOneIsMissing) {
   EXPECT_EQ(text(l->getPack(2)->getTrueName()->getCStr()), u"\u7e41\u9ad4\u4e2d\u6587");
   EXPECT_EQ(text(l->getPack(6)->getTrueName()->getCStr()), u"Српски");
 
-  EXPECT_EQ(packText(l.get(), u"deu", 608000), u"Datei") << "language elements match tags ignoring case";
+  EXPECT_EQ(packText(l.get(), u"deu", 608000), u"Datei")
+      << "language elements match tags ignoring case";
   EXPECT_EQ(packText(l.get(), u"cpn", 608000), u"Датотека");
   EXPECT_EQ(packText(l.get(), u"zhs", 608000), u"文件");
   // Missing languages take the entry's first text; spaces written as &#160; survive.
@@ -211,7 +212,8 @@ TEST(Localizer, MissingOrDamagedPackLeavesEveryTextEmpty) {
   Archive* archive = ownArchive();
   EXPECT_EQ(s::lang::readXmlResource(archive, u"IDR_XML", kDamagedPack), nullptr);
   EXPECT_EQ(s::lang::readResourceBytes(archive, u"IDR_XML", 999), nullptr);
-  EXPECT_EQ(s::lang::readResourceBytes(archive, u"idr_xml", kSmallPack), nullptr) << "type texts are exact";
+  EXPECT_EQ(s::lang::readResourceBytes(archive, u"idr_xml", kSmallPack), nullptr)
+      << "type texts are exact";
   for (uint32_t name : {kDamagedPack, 999u}) {
     Localizer* localizer = Localizer::createFromResource(archive, u"IDR_XML", name);
     ASSERT_NE(localizer, nullptr);
@@ -249,14 +251,10 @@ std::string chosenFor(const char* locale) {
 TEST(Localizer, StartsInTheLanguageOfTheUsersLocale) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const std::pair<const char*, const char*> cases[] = {
-      {"de_DE.UTF-8", "German"},
-      {"zh_CN.UTF-8", "Chinese_Simplified"},
-      {"zh_TW", "Chinese_Traditional"},
-      {"pt_BR.UTF-8", "Portuguese_Brazilian"},
-      {"pt_PT.UTF-8", "Portuguese"},
-      {"sr_RS@latin", "Serbian_Cyrillic"},
-      {"fr_FR.UTF-8", "English"},
-      {"C", "English"},
+      {"de_DE.UTF-8", "German"},        {"zh_CN.UTF-8", "Chinese_Simplified"},
+      {"zh_TW", "Chinese_Traditional"}, {"pt_BR.UTF-8", "Portuguese_Brazilian"},
+      {"pt_PT.UTF-8", "Portuguese"},    {"sr_RS@latin", "Serbian_Cyrillic"},
+      {"fr_FR.UTF-8", "English"},       {"C", "English"},
   };
   for (const auto& [locale, expected] : cases) {
     EXPECT_EXIT(

@@ -87,7 +87,8 @@ TEST_F(RegistryStore, EveryTypeRoundTripsThroughItsSection) {
   EXPECT_TRUE(m_store->getBool(u"Main", u"b", false));
   EXPECT_EQ(text(m_store->getString(u"Main", u"s", u"", nullptr, false)), u"Grüße");
   bool expandable = false;
-  EXPECT_EQ(text(m_store->getString(u"Main", u"e", u"", &expandable, false)), u"%NOT_SET_ANYWHERE%");
+  EXPECT_EQ(text(m_store->getString(u"Main", u"e", u"", &expandable, false)),
+            u"%NOT_SET_ANYWHERE%");
   EXPECT_TRUE(expandable);
   bytes->clear();
   EXPECT_EQ(m_store->getBinary(u"Main", u"bin", bytes), bytes);

@@ -164,7 +164,9 @@ StrBuffer* CNtRegistry::formatErrorText(DWORD code) {
     // The system's texts end with a line end, which the message box does not want. Only line-end
     // units are dropped, so a short text without one stays whole.
     uint32_t length = units;
-    for (int i = 0; i < 2 && length != 0 && (message[length - 1] == u'\n' || message[length - 1] == u'\r'); ++i) {
+    for (int i = 0;
+         i < 2 && length != 0 && (message[length - 1] == u'\n' || message[length - 1] == u'\r');
+         ++i) {
       --length;
     }
     text->appendChars(message, static_cast<int32_t>(length));

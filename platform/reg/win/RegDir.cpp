@@ -118,7 +118,8 @@ void RegDir::reset() {
   m_pathUsable = false;
 }
 
-// ---- Paths ---------------------------------------------------------------------------------------
+// ---- Paths
+// ---------------------------------------------------------------------------------------
 
 void RegDir::setRootKey(HKEY root) {
   m_root = root;
@@ -165,9 +166,16 @@ NTSTATUS RegDir::openByFullPath(const WCHAR* text) {
   for (HKEY root : kOrder) {
     const WCHAR* name = CNtRegistry::getRootName(root);
     const size_t length = wcslen(name);
-    // The root name must end there: "HKEY_USERSX" is no root.
-    if (_wcsnicmp(text, name, length) == 0 && (text[length] == 0 || text[length] == u'\\')) {
-      return open(root, text[length] == 0 ? text + length : text + length + 1);
+    // The root name must end there: "HKEY_USERSX" is no root. Either separator of the program's
+    // paths may follow it ("HKEY_CURRENT_USER/Software" opens Software); what comes after it is
+    // the sub-path as written, since a key name may itself hold a "/".
+    // The unit after the name is read only once the name matched: a shorter text ends before it.
+    if (_wcsnicmp(text, name, length) != 0) {
+      continue;
+    }
+    const WCHAR after = text[length];
+    if (after == 0 || after == u'\\' || after == u'/') {
+      return open(root, after == 0 ? text + length : text + length + 1);
     }
   }
   return open(HKEY_CURRENT_USER, u"InvalidKey");
@@ -203,7 +211,8 @@ RegDir* RegDir::newParent() const {
   return parent;
 }
 
-// ---- Keys ------------------------------------------------------------------------------------------
+// ---- Keys
+// ------------------------------------------------------------------------------------------
 
 void RegDir::close() {
   if (m_handle != nullptr) {
@@ -237,8 +246,8 @@ void RegDir::createKey() {
   auto tryCreate = [this] {
     HANDLE handle = nullptr;
     ULONG disposition = 0;
-    if (nt().createKey(&handle, KEY_ALL_ACCESS, &m_objectAttributes, 0, nullptr, 0,
-                       &disposition) == STATUS_SUCCESS) {
+    if (nt().createKey(&handle, KEY_ALL_ACCESS, &m_objectAttributes, 0, nullptr, 0, &disposition) ==
+        STATUS_SUCCESS) {
       m_handle = handle;
     }
   };
@@ -285,7 +294,8 @@ void RegDir::flush() {
   }
 }
 
-// ---- Listings --------------------------------------------------------------------------------------
+// ---- Listings
+// --------------------------------------------------------------------------------------
 
 StrArray* RegDir::listSubKeyNames(bool matching, const WCHAR* prefix) {
   StrArray* names = StrArray::take();
@@ -304,7 +314,8 @@ StrArray* RegDir::listSubKeyNames(bool matching, const WCHAR* prefix) {
       [&](const void* record) {
         const auto* info = static_cast<const KEY_BASIC_INFORMATION*>(record);
         const uint32_t units = info->NameLength / sizeof(WCHAR);
-        if (matching && (units < prefixLength || _wcsnicmp(info->Name, prefix, prefixLength) != 0)) {
+        if (matching &&
+            (units < prefixLength || _wcsnicmp(info->Name, prefix, prefixLength) != 0)) {
           return;
         }
         StrBuffer* name = StrBuffer::take();
@@ -398,7 +409,8 @@ uint64_t RegDir::getTotalSize(bool recursive, uint32_t* valueCount, uint32_t* ke
   return total;
 }
 
-// ---- Reading values --------------------------------------------------------------------------------
+// ---- Reading values
+// --------------------------------------------------------------------------------
 
 bool RegDir::setName(const WCHAR* name) {
   name = orEmpty(name);
@@ -424,8 +436,8 @@ bool RegDir::queryValue(const WCHAR* name, DWORD* type, DWORD* size, int32_t wan
   // A value that another process keeps growing could outrun us forever; a few rounds suffice
   // for any value that holds still.
   for (int round = 0; round < 8; ++round) {
-    status = nt().queryValueKey(m_handle, &m_nameString, KeyValueFullInformation,
-                                bytes->getItems(), bytes->getCapacity(), &length);
+    status = nt().queryValueKey(m_handle, &m_nameString, KeyValueFullInformation, bytes->getItems(),
+                                bytes->getCapacity(), &length);
     if (!isTooSmall(status)) {
       break;
     }
@@ -588,7 +600,8 @@ NTSTATUS RegDir::removeValue(const WCHAR* name) {
   return nt().deleteValueKey(m_handle, &m_nameString);
 }
 
-// ---- Writing values --------------------------------------------------------------------------------
+// ---- Writing values
+// --------------------------------------------------------------------------------
 
 NTSTATUS RegDir::setValue(const WCHAR* name, DWORD type, const void* data, DWORD size) {
   if (m_handle == nullptr) {

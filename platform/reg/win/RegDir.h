@@ -64,8 +64,9 @@ class RegDir final : public IRegDir, public virtual thread::IPoolable {
   /// a new pooled text.
   str::strbuffer::StrBuffer* getKeyName(str::strbuffer::StrBuffer* out = nullptr,
                                         bool append = false) const override;
-  /// Opens "HKEY_...\sub\path" (root names compared ignoring case, a bare root name opens the
-  /// root itself); any other text opens HKEY_CURRENT_USER "InvalidKey".
+  /// Opens "HKEY_...\sub\path" (root names compared ignoring case, followed by one "\" or "/",
+  /// after which the sub-path is taken as written; a bare root name opens the root itself); any
+  /// other text opens HKEY_CURRENT_USER "InvalidKey".
   NTSTATUS openByFullPath(const WCHAR* text) override;
   NTSTATUS open(HKEY root, const WCHAR* subPath) override;
   void close() override;

@@ -69,13 +69,51 @@ TEST_F(XmlStore, AWriteReplacesTheKeyWhateverItsCase) {
   store->release();
 }
 
+TEST_F(XmlStore, AWriteOrRemovalTakesEveryCopyOfAKeyAFileHolds) {
+  // Found by fuzzing: a file with a key twice read the old second copy after a write.
+  std::filesystem::create_directories(m_root / "savedata");
+  write("savedata/SaveData.xml",
+        "<savedata><Main Volume=\"5\" volume=\"6\" VOLUME=\"7\" Level=\"1\" level=\"2\"></Main>"
+        "</savedata>");
+  MappedData* store = open();
+  store->setInt32(u"Main", u"Volume", 9);
+  EXPECT_EQ(store->getInt32(u"Main", u"volume", 0), 9);
+  store->removeKey(u"Main", u"LEVEL");
+  EXPECT_FALSE(store->hasKey(u"Main", u"level"));
+  store->flush();
+  store->release();
+  EXPECT_EQ(read("savedata/SaveData.xml"), "<savedata><Main Volume=\"9\"></Main></savedata>");
+}
+
+TEST_F(XmlStore, ALoneSurrogateIsSavedAsTheReplacementCharacterAndTheFileLoads) {
+  // The file is UTF-8, which has no form for half a pair; the rest of the store must survive it.
+  MappedData* store = open();
+  store->setString(u"", u"Path",
+                   u"a\xD83D"
+                   u"b");
+  store->setString(u"Main", u"Pair", u"\xD83D\xDE00");
+  EXPECT_EQ(text(store->getString(u"", u"Path", u"", nullptr, false)),
+            u"a\xD83D"
+            u"b")
+      << "kept in memory";
+  store->flush();
+  store->release();
+  MappedData* again = open();
+  EXPECT_EQ(text(again->getString(u"", u"Path", u"", nullptr, false)),
+            u"a\xFFFD"
+            u"b");
+  EXPECT_EQ(text(again->getString(u"Main", u"Pair", u"", nullptr, false)), u"\xD83D\xDE00");
+  again->release();
+}
+
 TEST_F(XmlStore, SectionLookupIsExactWhileTheCacheIgnoresCase) {
   MappedData* store = open();
   store->selectSection(u"Skin/Colors");
   store->selectSection(u"Skin/Colors");
   EXPECT_EQ(xmlOf(store->getRoot()), u"<savedata><Skin><Colors></Colors></Skin></savedata>");
   store->setInt32(u"skin/colors", u"a", 1);  // the cached section, whatever the case
-  EXPECT_EQ(xmlOf(store->getRoot()), u"<savedata><Skin><Colors a=\"1\"></Colors></Skin></savedata>");
+  EXPECT_EQ(xmlOf(store->getRoot()),
+            u"<savedata><Skin><Colors a=\"1\"></Colors></Skin></savedata>");
   store->selectSection(u"Other");
   store->setInt32(u"skin", u"b", 2);  // a fresh lookup is exact: a second element
   EXPECT_EQ(xmlOf(store->getRoot()),
@@ -100,7 +138,13 @@ TEST_F(XmlStore, RemovingASectionTakesItsSubtreeAndSelectsItsParent) {
   EXPECT_EQ(xmlOf(store->getRoot()), u"<savedata><A y=\"3\"></A></savedata>");
   store->removeSection(u"Nowhere\\B");
   store->removeSection(u"");  // the root itself is never removed
+  store->removeSection(u"//");
   EXPECT_EQ(store->getInt32(u"A", u"y", 0), 3);
+  // A trailing separator names the same section as for a write.
+  store->setInt32(u"A/D/", u"z", 4);
+  store->setInt32(u"A/DE", u"z", 5);
+  store->removeSection(u"A\\D\\");
+  EXPECT_EQ(xmlOf(store->getRoot()), u"<savedata><A y=\"3\"><DE z=\"5\"></DE></A></savedata>");
   store->release();
 }
 

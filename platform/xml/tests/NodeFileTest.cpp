@@ -66,9 +66,11 @@ TEST_F(XmlFile, SavesUtf8IntoFoldersItMakesAndLoadsItBack) {
   root->addChild(u"Main", -1)->setInt32(u"Volume", -3);
   ASSERT_TRUE(saveTo(root.operator->(), at("savedata/deeper/SaveData.xml")));
   EXPECT_EQ(read("savedata/deeper/SaveData.xml"),
-            "<savedata Language=\"Deutsch \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F" "e\"><Main Volume=\"-3\">"
+            "<savedata Language=\"Deutsch \xE2\x80\x93 Gr\xC3\xBC\xC3\x9F"
+            "e\"><Main Volume=\"-3\">"
             "</Main></savedata>");
-  EXPECT_EQ(names("savedata/deeper"), std::vector<std::string>{"SaveData.xml"}) << "no temporary left";
+  EXPECT_EQ(names("savedata/deeper"), std::vector<std::string>{"SaveData.xml"})
+      << "no temporary left";
 
   Pooled back;
   ASSERT_TRUE(loadFrom(back.operator->(), at("savedata/deeper/SaveData.xml")));

@@ -227,8 +227,8 @@ TEST(XmlNode, TypedValuesHaveFixedFormats) {
   EXPECT_EQ(n->getUInt8(u"missing", 200), 200);
 
   Tree text(u"<t n=\" 42abc\" e=\"\" x=\"-5\" big=\"99999999999\"/>");
-  EXPECT_EQ(text->getInt32(u"n", 0), 42);   // leading blanks, up to the first non-digit
-  EXPECT_EQ(text->getInt32(u"e", 7), 0);    // present without digits: 0, not the default
+  EXPECT_EQ(text->getInt32(u"n", 0), 42);  // leading blanks, up to the first non-digit
+  EXPECT_EQ(text->getInt32(u"e", 7), 0);   // present without digits: 0, not the default
   EXPECT_EQ(text->getUInt32(u"x", 0), static_cast<uint32_t>(-5));
   EXPECT_EQ(text->getInt32(u"big", 0), INT32_MAX);  // clamped, as the C run-time does
 }
@@ -266,8 +266,9 @@ TEST(XmlNode, TheWrittenFormIsCompactUtf8) {
 TEST(XmlNode, ReadableDocumentsParseFromBytes) {
   Tree n;
   // A byte-order mark, a declaration, comments and a document type before the root.
-  EXPECT_TRUE(parsesBytes(n.get(), "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- c --><!DOCTYPE r>\n"
-                                   "<r a = \"1\"\t><?pi x?><c/> </r>"));
+  EXPECT_TRUE(parsesBytes(n.get(),
+                          "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- c --><!DOCTYPE r>\n"
+                          "<r a = \"1\"\t><?pi x?><c/> </r>"));
   EXPECT_TRUE(n->isNamed(u"r", -1));
   EXPECT_EQ(n->getChildCount(), 1u);
   EXPECT_EQ(n->getInt32(u"a", 0), 1);
@@ -286,37 +287,37 @@ TEST(XmlNode, MalformedInputOfEveryKindIsRefused) {
   for (uint32_t i = 0; i < Node::kMaxDepth; ++i) deepOk += "<a>";
   for (uint32_t i = 0; i < Node::kMaxDepth; ++i) deepOk += "</a>";
   const std::string bad[] = {
-      "",                       // nothing
-      "just text",              // no element
+      "",           // nothing
+      "just text",  // no element
       "<!-- only a comment -->",
-      "<",                      // ends inside a tag
+      "<",  // ends inside a tag
       "<a",
       "<a b",
       "<a b=",
-      "<a b=\"1",               // inside a value
+      "<a b=\"1",  // inside a value
       "<a b=\"1\"",
       "<a/",
-      "<a>",                    // an unclosed element
+      "<a>",  // an unclosed element
       "<a>text",
       "<a><b></b>",
       "<a></a",
-      "<a><!-- open </a>",      // an unterminated comment
-      "<a b=1/>",               // unquoted
-      "<a b='1'/>",             // single quotes are not read
-      "<a b/>",                 // no value
+      "<a><!-- open </a>",  // an unterminated comment
+      "<a b=1/>",           // unquoted
+      "<a b='1'/>",         // single quotes are not read
+      "<a b/>",             // no value
       "<a b c=\"1\"/>",
-      "<a =\"1\"/>",          // no name: it would pass for the element's text
-      "< >",                    // no name
+      "<a =\"1\"/>",  // no name: it would pass for the element's text
+      "< >",          // no name
       "<>",
       "<a<b/>",
-      "<a>x & y</a>",           // bare ampersands
+      "<a>x & y</a>",  // bare ampersands
       "<a v=\"&;\"/>",
       "<a v=\"&#;\"/>",
       "<a v=\"&#x;\"/>",
       "<a v=\"&#12a;\"/>",
       "<a>&amp</a>",
       std::string("<a>\0</a>", 8),  // a NUL ends the text early
-      deep,                     // nesting beyond the bound
+      deep,                         // nesting beyond the bound
   };
   Tree n;
   for (const std::string& input : bad) {

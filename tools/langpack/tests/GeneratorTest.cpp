@@ -6,8 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "testlib/Process.h"
+#include "testlib/TempDir.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,11 +20,11 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using tools::langpack::loadPack;
 using tools::langpack::Pack;
 using tools::langpack::SourceError;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 const std::string kEnglish =
     "tagName\teng\n"
@@ -50,16 +50,6 @@ const std::string kGerman =
 
 class Generator : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_folder = fs::temp_directory_path() / ("lumetra-langpack-" + std::to_string(getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_folder);
-    fs::create_directories(m_folder);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
-  }
   void write(const std::string& name, const std::string& text) {
     std::ofstream(m_folder / name, std::ios::binary) << text;
   }
@@ -81,7 +71,8 @@ class Generator : public ::testing::Test {
     return problems();
   }
 
-  fs::path m_folder;
+  lumetra::testlib::TempDir m_temp;
+  const fs::path m_folder = m_temp.path();
 };
 
 TEST_F(Generator, WritesLanguagesInListOrderAndEveryEntryWithTheSourceFirst) {
@@ -118,9 +109,12 @@ TEST_F(Generator, WritesLanguagesInListOrderAndEveryEntryWithTheSourceFirst) {
 }
 
 TEST_F(Generator, EscapesWhatWouldBreakTheDocument) {
-  EXPECT_EQ(tools::langpack::toElementText("a<b & c&#10;d&amp;e&nbsp"), "a&lt;b &amp; c&#10;d&amp;e&amp;nbsp");
+  EXPECT_EQ(tools::langpack::toElementText("a<b & c&#10;d&amp;e&nbsp"),
+            "a&lt;b &amp; c&#10;d&amp;e&amp;nbsp");
   write("languages.list", "eng\n");
-  write("eng.txt", "tagName\teng\nengName\tEng \"A&B\" <x>\ntrueName\tEnglish\n# Notes keep & and <b> literal.\n1\tx\n");
+  write("eng.txt",
+        "tagName\teng\nengName\tEng \"A&B\" <x>\ntrueName\tEnglish\n# Notes keep & and <b> "
+        "literal.\n1\tx\n");
   std::string xml = tools::langpack::writePackXml(loadPack(m_folder.string()));
   EXPECT_THAT(xml, HasSubstr("engName=\"Eng &quot;A&amp;B&quot; &lt;x>\""));
   EXPECT_THAT(xml, HasSubstr("<entry id=\"1\">Notes keep &amp; and &lt;b&gt; literal.\n"));
@@ -140,8 +134,11 @@ TEST_F(Generator, ListedLanguagesWithoutAFileAreLeftOutAndNamed) {
 TEST_F(Generator, AcceptsAByteOrderMarkAndWindowsLineEnds) {
   write("languages.list", "eng\r\ndeu\r\n");
   write("eng.txt", kEnglish);
-  std::string german = "\xEF\xBB\xBF" + kGerman;
-  for (size_t at = german.find('\n'); at != std::string::npos; at = german.find('\n', at + 2)) german.insert(at, "\r");
+  std::string german = "\xEF\xBB\xBF";
+  for (char c : kGerman) {
+    if (c == '\n') german += '\r';
+    german += c;
+  }
   write("deu.txt", german);
   Pack pack = loadPack(m_folder.string());
   EXPECT_EQ(pack.languages[1].tagName, "deu");
@@ -189,11 +186,15 @@ TEST_F(Generator, ReportsHeaderProblems) {
       {"tagName\tdeu\ntrueName\tDeutsch\n" + texts, deu + "1: the header lacks engName"},
       {"tagName\tdeu\nengName\tGerman\nengName\tDeutsch\ntrueName\tDeutsch\n" + texts,
        deu + "3: header field engName repeated (first on line 2)"},
-      {"tagName\tdeu\nengName\tGerman\n100\tDatei\ntrueName\tDeutsch\n200\tx&#160;\n300\ty\n400\t\n",
+      {"tagName\tdeu\nengName\tGerman\n100\tDatei\ntrueName\tDeutsch\n200\tx&#160;"
+       "\n300\ty\n400\t\n",
        deu + "4: header field trueName after the first text"},
-      {"tagName\tger\nengName\tGerman\ntrueName\tDeutsch\n" + texts, deu + "1: tagName \"ger\" differs from the file's name"},
-      {"tagName\tdeu\nengName\tGerman\ntrueName\t\n" + texts, deu + "3: header field trueName needs a value"},
-      {"tagName\tdeu\nengName\tenglish\ntrueName\tDeutsch\n" + texts, deu + "2: engName \"english\" is also that of"},
+      {"tagName\tger\nengName\tGerman\ntrueName\tDeutsch\n" + texts,
+       deu + "1: tagName \"ger\" differs from the file's name"},
+      {"tagName\tdeu\nengName\tGerman\ntrueName\t\n" + texts,
+       deu + "3: header field trueName needs a value"},
+      {"tagName\tdeu\nengName\tenglish\ntrueName\tDeutsch\n" + texts,
+       deu + "2: engName \"english\" is also that of"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -207,14 +208,18 @@ TEST_F(Generator, ReportsListAndFolderProblems) {
   write("eng.txt", kEnglish);
   write("deu.txt", kGerman);
   write("languages.list", "eng\n");
-  EXPECT_THAT(problems(), ElementsAre(path("deu.txt") + ":1: \"deu\" is not in " + path("languages.list")));
+  EXPECT_THAT(problems(),
+              ElementsAre(path("deu.txt") + ":1: \"deu\" is not in " + path("languages.list")));
   write("languages.list", "eng\ndeu\nDEU\n");
-  EXPECT_THAT(problems(), ElementsAre(path("languages.list") + ":3: language \"DEU\" listed again (first on line 2)"));
+  EXPECT_THAT(problems(), ElementsAre(path("languages.list") +
+                                      ":3: language \"DEU\" listed again (first on line 2)"));
   write("languages.list", "fra\neng\ndeu\n");
   EXPECT_THAT(problems(),
-              ElementsAre(path("languages.list") + ":1: the source language \"fra\" has no file " + path("fra.txt")));
+              ElementsAre(path("languages.list") + ":1: the source language \"fra\" has no file " +
+                          path("fra.txt")));
   write("languages.list", "# nothing\n");
-  EXPECT_THAT(problems(), ::testing::Contains(path("languages.list") + ":1: the list names no language"));
+  EXPECT_THAT(problems(),
+              ::testing::Contains(path("languages.list") + ":1: the list names no language"));
 }
 
 std::string readFile(const fs::path& path) {
@@ -224,12 +229,10 @@ std::string readFile(const fs::path& path) {
 
 // Runs the tool; answers its exit status and puts what it printed into `output`.
 int runTool(const fs::path& folder, const fs::path& target, std::string& output) {
-  fs::path log = folder / "tool.log";
-  std::string command = std::string("'") + LUMETRA_LANGGEN + "' '" + folder.string() + "' '" + target.string() + "' >'" +
-                        log.string() + "' 2>&1";
-  int status = std::system(command.c_str());
-  output = readFile(log);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  lumetra::testlib::RunResult result =
+      lumetra::testlib::run({LUMETRA_LANGGEN, folder.string(), target.string()});
+  output = result.output;
+  return result.exitCode;
 }
 
 TEST_F(Generator, ToolWritesThePackOrFailsWithTheProblemsAndWritesNothing) {
@@ -245,8 +248,10 @@ TEST_F(Generator, ToolWritesThePackOrFailsWithTheProblemsAndWritesNothing) {
   // Every problem of every file is reported in one run, each file's together, in list order.
   fs::remove(target);
   write("deu.txt", kGerman + "500\tZu viel\n");
-  write("fra.txt", "tagName\tfra\nengName\tFrench\ntrueName\tFrançais\n100\t&Fichier\n200\tx&#160;\n300\ty\n400\t\n"
-                   "100\tx\n");
+  write("fra.txt",
+        "tagName\tfra\nengName\tFrench\ntrueName\tFrançais\n100\t&Fichier\n200\tx&#160;"
+        "\n300\ty\n400\t\n"
+        "100\tx\n");
   EXPECT_EQ(runTool(m_folder, target, output), 1);
   EXPECT_EQ(output, path("deu.txt") + ":8: unknown id 500 (not in eng.txt)\n" + path("fra.txt") +
                         ":8: id 100 repeated (first on line 4)\n"

@@ -32,16 +32,46 @@ using tools::langpack::Pack;
 // program derives from the system's interface language ("Chinese_Simplified" for 0x0804, ...), so
 // a user's language is found; Venetian has no system language and is only chosen from the menu.
 const std::vector<std::pair<std::string, std::string>> kLanguages = {
-    {"eng", "English"},    {"ara", "Arabic"},  {"ind", "Indonesian"}, {"bel", "Belarusian"},
-    {"bul", "Bulgarian"},  {"hrv", "Croatian"}, {"cze", "Czech"},     {"zhs", "Chinese_Simplified"},
-    {"zht", "Chinese_Traditional"}, {"dan", "Danish"}, {"nld", "Dutch"}, {"est", "Estonian"},
-    {"fin", "Finnish"},    {"deu", "German"},  {"ell", "Greek"},      {"spa", "Spanish"},
-    {"fra", "French"},     {"ita", "Italian"}, {"jpn", "Japanese"},   {"kor", "Korean"},
-    {"hun", "Hungarian"},  {"nor", "Norwegian"}, {"per", "Persian"},  {"pol", "Polish"},
-    {"por", "Portuguese"}, {"bra", "Portuguese_Brazilian"}, {"rom", "Romanian"}, {"rus", "Russian"},
-    {"cpn", "Serbian_Cyrillic"}, {"slk", "Slovak"}, {"swe", "Swedish"}, {"tha", "Thai"},
-    {"tur", "Turkish"},    {"ukr", "Ukrainian"}, {"vec", "Venetian"}, {"vie", "Vietnamese"},
-    {"heb", "Hebrew"},     {"hin", "Hindi"},   {"srp", "Serbian_Latin"}, {"slv", "Slovenian"},
+    {"eng", "English"},
+    {"ara", "Arabic"},
+    {"ind", "Indonesian"},
+    {"bel", "Belarusian"},
+    {"bul", "Bulgarian"},
+    {"hrv", "Croatian"},
+    {"cze", "Czech"},
+    {"zhs", "Chinese_Simplified"},
+    {"zht", "Chinese_Traditional"},
+    {"dan", "Danish"},
+    {"nld", "Dutch"},
+    {"est", "Estonian"},
+    {"fin", "Finnish"},
+    {"deu", "German"},
+    {"ell", "Greek"},
+    {"spa", "Spanish"},
+    {"fra", "French"},
+    {"ita", "Italian"},
+    {"jpn", "Japanese"},
+    {"kor", "Korean"},
+    {"hun", "Hungarian"},
+    {"nor", "Norwegian"},
+    {"per", "Persian"},
+    {"pol", "Polish"},
+    {"por", "Portuguese"},
+    {"bra", "Portuguese_Brazilian"},
+    {"rom", "Romanian"},
+    {"rus", "Russian"},
+    {"cpn", "Serbian_Cyrillic"},
+    {"slk", "Slovak"},
+    {"swe", "Swedish"},
+    {"tha", "Thai"},
+    {"tur", "Turkish"},
+    {"ukr", "Ukrainian"},
+    {"vec", "Venetian"},
+    {"vie", "Vietnamese"},
+    {"heb", "Hebrew"},
+    {"hin", "Hindi"},
+    {"srp", "Serbian_Latin"},
+    {"slv", "Slovenian"},
 };
 
 // Texts that are the same in every language: names, numbers, symbols, and the release date.
@@ -69,9 +99,12 @@ const std::map<int32_t, std::set<std::string>> kSameWordAllowed = {
 
 Pack loadRealPack() { return tools::langpack::loadPack(LUMETRA_LANG_FOLDER); }
 
-const std::string& textOf(const Language& language, int32_t id) { return language.texts.at(id).text; }
+const std::string& textOf(const Language& language, int32_t id) {
+  return language.texts.at(id).text;
+}
 
-// "&" marks that are keyboard accelerators: not the start of an entity, and not "&&" (a literal "&").
+// "&" marks that are keyboard accelerators: not the start of an entity, and not "&&" (a literal
+// "&").
 int acceleratorCount(const std::string& text) {
   int count = 0;
   for (size_t at = 0; at < text.size(); ++at) {
@@ -88,15 +121,19 @@ int acceleratorCount(const std::string& text) {
 std::multiset<std::string> placeholders(const std::string& text) {
   static const std::regex kPlaceholder(R"(%(\d+|[-+ #0]*\d*(\.\d+)?(ll|l|h|I64)?[a-zA-Z]))");
   std::multiset<std::string> found;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), kPlaceholder); it != std::sregex_iterator(); ++it) {
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), kPlaceholder);
+       it != std::sregex_iterator(); ++it) {
     found.insert(it->str());
   }
   return found;
 }
 
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
 bool endsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 TEST(LanguagePack, ListsTheFortyLanguagesInOrderEachWithAFile) {
@@ -112,12 +149,14 @@ TEST(LanguagePack, ListsTheFortyLanguagesInOrderEachWithAFile) {
 TEST(LanguagePack, NamesEachLanguageAsTheSystemDoesAndInItsOwnWords) {
   for (const Language& language : loadRealPack().languages) {
     SCOPED_TRACE(language.file);
-    auto expected = std::find_if(kLanguages.begin(), kLanguages.end(),
-                                 [&](const auto& entry) { return entry.first == language.tagName; });
+    auto expected = std::find_if(kLanguages.begin(), kLanguages.end(), [&](const auto& entry) {
+      return entry.first == language.tagName;
+    });
     ASSERT_NE(expected, kLanguages.end());
     EXPECT_EQ(language.engName, expected->second);
     if (language.tagName != "eng") {
-      EXPECT_NE(language.trueName, language.engName) << "trueName is the language's name in its own language";
+      EXPECT_NE(language.trueName, language.engName)
+          << "trueName is the language's name in its own language";
     }
   }
 }
@@ -132,13 +171,14 @@ TEST(LanguagePack, TranslatesEveryTextUnlessItIsANameOrNumber) {
       const std::string& text = textOf(language, id);
       if (source.text.empty()) continue;  // web addresses
       auto sameWord = kSameWordAllowed.find(id);
-      bool sameAllowed = sameWord != kSameWordAllowed.end() && sameWord->second.count(language.tagName) != 0;
+      bool sameAllowed =
+          sameWord != kSameWordAllowed.end() && sameWord->second.count(language.tagName) != 0;
       if (kSameEverywhere.count(id) != 0) {
-        EXPECT_EQ(text, source.text) << language.file << ":" << language.texts.at(id).line << ": id " << id
-                                     << " is the same in every language";
+        EXPECT_EQ(text, source.text) << language.file << ":" << language.texts.at(id).line
+                                     << ": id " << id << " is the same in every language";
       } else if (!sameAllowed) {
-        EXPECT_NE(text, source.text) << language.file << ":" << language.texts.at(id).line << ": id " << id
-                                     << " is still English";
+        EXPECT_NE(text, source.text) << language.file << ":" << language.texts.at(id).line
+                                     << ": id " << id << " is still English";
       }
     }
   }
@@ -150,11 +190,15 @@ TEST(LanguagePack, KeepsAcceleratorsPlaceholdersAndKeptSpaces) {
   for (const Language& language : pack.languages) {
     for (const auto& [id, source] : english.texts) {
       const std::string& text = textOf(language, id);
-      std::string where = language.file + ":" + std::to_string(language.texts.at(id).line) + ": id " + std::to_string(id);
-      EXPECT_EQ(acceleratorCount(text), acceleratorCount(source.text)) << where << ": keyboard accelerators";
+      std::string where = language.file + ":" + std::to_string(language.texts.at(id).line) +
+                          ": id " + std::to_string(id);
+      EXPECT_EQ(acceleratorCount(text), acceleratorCount(source.text))
+          << where << ": keyboard accelerators";
       EXPECT_EQ(placeholders(text), placeholders(source.text)) << where << ": placeholders";
-      EXPECT_EQ(startsWith(text, "&#160;"), startsWith(source.text, "&#160;")) << where << ": leading &#160;";
-      EXPECT_EQ(endsWith(text, "&#160;"), endsWith(source.text, "&#160;")) << where << ": trailing &#160;";
+      EXPECT_EQ(startsWith(text, "&#160;"), startsWith(source.text, "&#160;"))
+          << where << ": leading &#160;";
+      EXPECT_EQ(endsWith(text, "&#160;"), endsWith(source.text, "&#160;"))
+          << where << ": trailing &#160;";
     }
   }
 }
@@ -169,21 +213,25 @@ TEST(LanguagePack, OutputFolderEntriesAgreeInEveryLanguage) {
     std::string prefix = textOf(language, 608249);
     ASSERT_TRUE(endsWith(prefix, " &#160;")) << prefix;
     prefix.resize(prefix.size() - 7);
-    for (const auto& [longForm, shortForm] : {std::pair{608211, 608210}, std::pair{608221, 608220}, std::pair{608231, 608230}}) {
-      EXPECT_EQ(textOf(language, longForm), prefix + "  " + textOf(language, shortForm)) << "id " << longForm;
+    for (const auto& [longForm, shortForm] :
+         {std::pair{608211, 608210}, std::pair{608221, 608220}, std::pair{608231, 608230}}) {
+      EXPECT_EQ(textOf(language, longForm), prefix + "  " + textOf(language, shortForm))
+          << "id " << longForm;
     }
     // The Yes and No buttons keep their padding.
     for (int32_t id : {400330, 400340}) {
       const std::string& text = textOf(language, id);
-      EXPECT_TRUE(startsWith(text, "&#160;      ") && endsWith(text, "      &#160;")) << "id " << id << ": " << text;
+      EXPECT_TRUE(startsWith(text, "&#160;      ") && endsWith(text, "      &#160;"))
+          << "id " << id << ": " << text;
     }
   }
 }
 
 // The text the program's XML reader gives for a text as the files write it.
 std::u16string decodedText(const std::string& text) {
-  static const std::pair<const char*, char> kEntities[] = {{"&amp;", '&'},  {"&lt;", '<'},  {"&gt;", '>'},
-                                                           {"&#160;", ' '}, {"&#10;", '\n'}, {"&#13;", '\r'}};
+  static const std::pair<const char*, char> kEntities[] = {{"&amp;", '&'},  {"&lt;", '<'},
+                                                           {"&gt;", '>'},   {"&#160;", ' '},
+                                                           {"&#10;", '\n'}, {"&#13;", '\r'}};
   std::string plain;
   for (size_t at = 0; at < text.size(); ++at) {
     auto entity = std::find_if(std::begin(kEntities), std::end(kEntities), [&](const auto& e) {
@@ -216,7 +264,8 @@ TEST(LanguagePack, TheBuiltPackReadsBackThroughTheProgramsXmlReader) {
   ASSERT_TRUE(in) << LUMETRA_LANGPACK_XML;
   std::string built((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   Pack pack = loadRealPack();
-  EXPECT_EQ(built, tools::langpack::writePackXml(pack)) << "the build's pack is not made from these sources";
+  EXPECT_EQ(built, tools::langpack::writePackXml(pack))
+      << "the build's pack is not made from these sources";
 
   ArrayU08* bytes = ArrayU08::take();
   for (char c : built) bytes->push(static_cast<uint8_t>(c));
@@ -249,7 +298,8 @@ TEST(LanguagePack, TheBuiltPackReadsBackThroughTheProgramsXmlReader) {
       const Node* text = entry->getChild(i);
       const Language& language = pack.languages[i];
       EXPECT_EQ(std::u16string(text->getName()), decodedText(language.tagName));
-      EXPECT_EQ(stringOf(text, u""), decodedText(textOf(language, id))) << language.file << ": id " << id;
+      EXPECT_EQ(stringOf(text, u""), decodedText(textOf(language, id)))
+          << language.file << ": id " << id;
     }
   }
   root->release();

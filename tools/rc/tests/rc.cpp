@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include "testlib/Process.h"
+#include "testlib/TempDir.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -29,7 +30,9 @@ std::vector<uint8_t> readAll(const fs::path& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void writeText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void writeText(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
 
 std::vector<uint8_t> programResource(LPCWSTR type, LPCWSTR name) {
   HRSRC resource = FindResourceW(nullptr, name, type);
@@ -38,19 +41,15 @@ std::vector<uint8_t> programResource(LPCWSTR type, LPCWSTR name) {
   return std::vector<uint8_t>(data, data + SizeofResource(nullptr, resource));
 }
 
-uint16_t get16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
-uint32_t get32(const std::vector<uint8_t>& b, size_t at) { return get16(b, at) | (uint32_t{get16(b, at + 2)} << 16); }
+uint16_t get16(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+uint32_t get32(const std::vector<uint8_t>& b, size_t at) {
+  return get16(b, at) | (uint32_t{get16(b, at + 2)} << 16);
+}
 
 class Packer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_folder = fs::temp_directory_path() / ("lumetra-rc-" + std::to_string(getpid()) + "-" + std::to_string(s_counter++));
-    fs::create_directories(m_folder);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
-  }
   // The message of the error a manifest raises, or "" when it loads.
   std::string errorOf(const std::string& manifest) {
     writeText(m_folder / "bad.txt", manifest);
@@ -61,8 +60,8 @@ class Packer : public ::testing::Test {
     }
     return "";
   }
-  fs::path m_folder;
-  static inline int s_counter = 0;
+  lumetra::testlib::TempDir m_temp;
+  const fs::path m_folder = m_temp.path();
 };
 
 TEST(ProgramResources, TheBuildAppendedTheManifestsResourcesToThisProgram) {
@@ -80,7 +79,8 @@ TEST(ProgramResources, TheBuildAppendedTheManifestsResourcesToThisProgram) {
     size_t record = 6 + 14 * i, icoRecord = 6 + 16 * i;
     EXPECT_EQ(group[record], ico[icoRecord]) << "width of image " << i;
     EXPECT_EQ(get16(group, record + 4), 1) << "planes of image " << i;
-    EXPECT_EQ(get16(group, record + 6), 32) << "bit count of image " << i << ", from the image when the file has none";
+    EXPECT_EQ(get16(group, record + 6), 32)
+        << "bit count of image " << i << ", from the image when the file has none";
     uint16_t id = get16(group, record + 12);
     EXPECT_EQ(id, i + 1);
     std::vector<uint8_t> image = programResource(RT_ICON, MAKEINTRESOURCEW(id));
@@ -94,8 +94,13 @@ TEST(ProgramResources, TheBuildAppendedTheManifestsResourcesToThisProgram) {
       nullptr,
       [](HMODULE, LPWSTR type, LONG_PTR param) -> BOOL {
         auto* out = reinterpret_cast<std::vector<std::u16string>*>(param);
-        out->push_back(IS_INTRESOURCE(type) ? u"#" + std::u16string(1, static_cast<char16_t>(u'0' + reinterpret_cast<ULONG_PTR>(type) % 10))
-                                            : std::u16string(type));
+        std::u16string name = u"#";
+        if (IS_INTRESOURCE(type)) {
+          name.push_back(static_cast<char16_t>(u'0' + reinterpret_cast<ULONG_PTR>(type) % 10));
+        } else {
+          name = type;
+        }
+        out->push_back(name);
         return TRUE;
       },
       reinterpret_cast<LONG_PTR>(&types)));
@@ -118,7 +123,8 @@ TEST(ProgramResources, TheProgramLoadedByItsPathIsTheProgramModule) {
 
 TEST_F(Packer, AManifestRoundTripsThroughTheContainer) {
   const uint8_t bmp[] = {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 40, 0, 0, 0};
-  std::ofstream(m_folder / "picture.bmp", std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof(bmp));
+  std::ofstream(m_folder / "picture.bmp", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bmp), sizeof(bmp));
   writeText(m_folder / "notes.txt", "notes with spaces");
   fs::copy_file(kData / "app.ico", m_folder / "app.ico");
   fs::create_directories(m_folder / "sub dir");
@@ -128,14 +134,16 @@ TEST_F(Packer, AManifestRoundTripsThroughTheContainer) {
             "\n"
             "  BITMAP  5  1033  picture.bmp\r\n"
             "custom_type   Mixed_Name  0x0407  notes.txt\n"
-            "3 1 0 notes.txt\n"      // an ICON numbered by hand, so the icon file's images start at 2
+            "3 1 0 notes.txt\n"  // an ICON numbered by hand, so the icon file's images start at 2
             "ICON  main  0  app.ico\n"
             "240  7  0  sub dir/raw file.bin  \n");
-  std::vector<ResourceEntry> entries = tools::rc::loadManifest((m_folder / "resources.txt").string());
+  std::vector<ResourceEntry> entries =
+      tools::rc::loadManifest((m_folder / "resources.txt").string());
 
   std::vector<uint8_t> container = winapi::resources::serialize(entries);
   std::vector<ResourceEntry> back;
-  ASSERT_EQ(winapi::resources::parse(container.data(), container.size(), back), winapi::resources::ReadStatus::Ok);
+  ASSERT_EQ(winapi::resources::parse(container.data(), container.size(), back),
+            winapi::resources::ReadStatus::Ok);
   ASSERT_EQ(back.size(), 7u);
   for (size_t i = 0; i < back.size(); ++i) {
     EXPECT_TRUE(back[i].type == entries[i].type && back[i].name == entries[i].name &&
@@ -147,7 +155,8 @@ TEST_F(Packer, AManifestRoundTripsThroughTheContainer) {
   EXPECT_EQ(back[0].name.text, u"MIXED_NAME");
   EXPECT_EQ(back[0].language, 0x0407);
   EXPECT_EQ(back[1].type, ResourceId::fromNumber(2));
-  EXPECT_EQ(back[1].data, std::vector<uint8_t>(bmp + 14, bmp + sizeof(bmp))) << "a bitmap loses its file header";
+  EXPECT_EQ(back[1].data, std::vector<uint8_t>(bmp + 14, bmp + sizeof(bmp)))
+      << "a bitmap loses its file header";
   EXPECT_EQ(back[1].language, 1033);
   EXPECT_EQ(back[2].name, ResourceId::fromNumber(1));
   EXPECT_EQ(back[3].name, ResourceId::fromNumber(2));
@@ -167,8 +176,14 @@ TEST_F(Packer, ManifestErrorsNameTheFileAndLine) {
   EXPECT_NE(errorOf("RCDATA 1\n").find(":1: expected TYPE NAME LANGUAGE FILE"), std::string::npos);
   EXPECT_NE(errorOf("ICON 1 0 broken.ico\n").find("icon directory cut short"), std::string::npos);
   EXPECT_NE(errorOf("ICON 1 0 file.txt\n").find("not an icon file"), std::string::npos);
-  EXPECT_NE(errorOf("RCDATA a 0 file.txt\nRCDATA A 0 file.txt\n").find("named twice"), std::string::npos);
-  EXPECT_EQ(errorOf("RCDATA a 0 file.txt\nRCDATA A 1 file.txt\n"), "") << "another language is another resource";
+  EXPECT_NE(errorOf("RCDATA a 0 file.txt\nRCDATA A 0 file.txt\n").find("named twice"),
+            std::string::npos);
+  EXPECT_EQ(errorOf("RCDATA a 0 file.txt\nRCDATA A 1 file.txt\n"), "")
+      << "another language is another resource";
+  EXPECT_NE(errorOf("RCDATA #12 0 file.txt\n").find(":1: a text name must not begin with"),
+            std::string::npos);
+  EXPECT_EQ(errorOf("RCDATA 0 0 file.txt\n0 5 0 file.txt\n"), "")
+      << "type and name 0 are found like any number";
 }
 
 TEST_F(Packer, AttachingReplacesTheContainerAndKeepsTheProgram) {
@@ -176,18 +191,21 @@ TEST_F(Packer, AttachingReplacesTheContainerAndKeepsTheProgram) {
   fs::path program = m_folder / "program", container = m_folder / "first.res";
   writeText(program, "#!/bin/sh\necho program part\n");
   std::vector<uint8_t> original = readAll(program);
-  ASSERT_EQ(std::system((tool + " pack '" + (kData / "resources.txt").string() + "' '" + container.string() + "'").c_str()), 0);
-  ASSERT_EQ(std::system((tool + " attach '" + program.string() + "' '" + container.string() + "'").c_str()), 0);
+  auto runTool = [&](const std::string& verb, const fs::path& first, const fs::path& second) {
+    return lumetra::testlib::run({tool, verb, first.string(), second.string()});
+  };
+  lumetra::testlib::RunResult packed = runTool("pack", kData / "resources.txt", container);
+  ASSERT_EQ(packed.exitCode, 0) << packed.output;
+  ASSERT_EQ(runTool("attach", program, container).exitCode, 0);
   std::vector<uint8_t> once = readAll(program);
-  ASSERT_EQ(std::system((tool + " attach '" + program.string() + "' '" + container.string() + "'").c_str()), 0);
+  ASSERT_EQ(runTool("attach", program, container).exitCode, 0);
   EXPECT_EQ(readAll(program), once) << "a second attach replaces, it does not stack";
   EXPECT_TRUE(std::equal(original.begin(), original.end(), once.begin()));
   EXPECT_EQ(once.size(), original.size() + readAll(container).size());
 
   // The layer reads the attached resources from the file.
-  std::u16string windowsPath = u"Z:";
-  for (char c : program.string()) windowsPath.push_back(c == '/' ? u'\\' : static_cast<char16_t>(c));
-  HMODULE module = LoadLibraryExW(windowsPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module =
+      LoadLibraryExW(m_temp.windowsPath("program").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(130), u"IDR_XML"), nullptr);
   FreeLibrary(module);
@@ -196,8 +214,11 @@ TEST_F(Packer, AttachingReplacesTheContainerAndKeepsTheProgram) {
   std::vector<uint8_t> damaged = once;
   damaged[original.size() + 30] ^= 1;
   std::ofstream(program, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
-  EXPECT_NE(std::system((tool + " attach '" + program.string() + "' '" + container.string() + "' 2>/dev/null").c_str()), 0);
+      .write(reinterpret_cast<const char*>(damaged.data()),
+             static_cast<std::streamsize>(damaged.size()));
+  lumetra::testlib::RunResult refused = runTool("attach", program, container);
+  EXPECT_NE(refused.exitCode, 0);
+  EXPECT_FALSE(refused.output.empty()) << "the tool says why it refuses";
   EXPECT_EQ(readAll(program), damaged);
 }
 

@@ -18,7 +18,10 @@ std::string sidText(PSID sid) {
   unsigned long long value = 0;
   for (BYTE b : authority->Value) value = (value << 8) | b;
   text += std::to_string(value);
-  for (DWORD i = 0; i < *GetSidSubAuthorityCount(sid); ++i) text += "-" + std::to_string(*GetSidSubAuthority(sid, i));
+  for (DWORD i = 0; i < *GetSidSubAuthorityCount(sid); ++i) {
+    text += '-';
+    text += std::to_string(*GetSidSubAuthority(sid, i));
+  }
   return text;
 }
 

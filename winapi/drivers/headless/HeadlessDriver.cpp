@@ -2,6 +2,7 @@
 // and input comes from the injection calls.
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
+#include "winapi/kernel32/ascii.h"
 #include "winapi/user32/Input.h"
 #include "winapi/user32/Window.h"
 
@@ -51,22 +52,22 @@ void HeadlessDriver::destroyWindow(NativeWindow window) {
   m_windows.erase(window);
 }
 
-#define HEADLESS_SET(call, field, value)         \
-  std::lock_guard<std::mutex> guard(m_lock);     \
-  auto it = m_windows.find(window);              \
+#define HEADLESS_SET(field, value)           \
+  std::lock_guard<std::mutex> guard(m_lock); \
+  auto it = m_windows.find(window);          \
   if (it != m_windows.end()) it->second.field = value;
 
-void HeadlessDriver::setTitle(NativeWindow window, const std::u16string& title) { HEADLESS_SET(title, title, title) }
-void HeadlessDriver::setBounds(NativeWindow window, const RECT& r) { HEADLESS_SET(bounds, bounds, r) }
-void HeadlessDriver::setHints(NativeWindow window, const WindowHints& hints) { HEADLESS_SET(hints, hints, hints) }
-void HeadlessDriver::setVisible(NativeWindow window, bool visible, bool) { HEADLESS_SET(visible, visible, visible) }
-void HeadlessDriver::setMinimized(NativeWindow window, bool minimized) { HEADLESS_SET(minimized, minimized, minimized) }
-void HeadlessDriver::setMaximized(NativeWindow window, bool maximized) { HEADLESS_SET(maximized, maximized, maximized) }
-void HeadlessDriver::setShape(NativeWindow window, const Region* shape) { HEADLESS_SET(shaped, shaped, shape != nullptr) }
+void HeadlessDriver::setTitle(NativeWindow window, const std::u16string& title) { HEADLESS_SET(title, title) }
+void HeadlessDriver::setBounds(NativeWindow window, const RECT& r) { HEADLESS_SET(bounds, r) }
+void HeadlessDriver::setHints(NativeWindow window, const WindowHints& hints) { HEADLESS_SET(hints, hints) }
+void HeadlessDriver::setVisible(NativeWindow window, bool visible, bool) { HEADLESS_SET(visible, visible) }
+void HeadlessDriver::setMinimized(NativeWindow window, bool minimized) { HEADLESS_SET(minimized, minimized) }
+void HeadlessDriver::setMaximized(NativeWindow window, bool maximized) { HEADLESS_SET(maximized, maximized) }
+void HeadlessDriver::setShape(NativeWindow window, const Region* shape) { HEADLESS_SET(shaped, shape != nullptr) }
 void HeadlessDriver::setIcon(NativeWindow window, int width, int, const std::vector<uint32_t>&) {
-  HEADLESS_SET(iconWidth, iconWidth, width)
+  HEADLESS_SET(iconWidth, width)
 }
-void HeadlessDriver::acceptDrops(NativeWindow window, bool accept) { HEADLESS_SET(acceptsDrops, acceptsDrops, accept) }
+void HeadlessDriver::acceptDrops(NativeWindow window, bool accept) { HEADLESS_SET(acceptsDrops, accept) }
 
 void HeadlessDriver::present(NativeWindow window, const PixelBuffer&, const RECT&, POINT) {
   std::lock_guard<std::mutex> guard(m_lock);
@@ -188,7 +189,8 @@ void HeadlessDriver::key(UINT vk, bool down, char16_t ch) {
 
 void HeadlessDriver::type(const std::u16string& text) {
   for (char16_t c : text) {
-    UINT vk = (c >= u'a' && c <= u'z') ? static_cast<UINT>(c - 32) : static_cast<UINT>(c);
+    // The virtual key of a letter is its capital.
+    UINT vk = ascii::toUpper(static_cast<UINT>(c));
     key(vk, true, c);
     key(vk, false, 0);
   }

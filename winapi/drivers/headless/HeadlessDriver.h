@@ -1,6 +1,7 @@
 // The headless driver: windows live in memory. The screen is configurable (default: one
-// 1920 x 1080 monitor), input, drops and the clock are injected by tests, and any top-level
-// window's picture can be read or written to a PNG file.
+// 1920 x 1080 monitor, kDefaultScreen, whose work area leaves a taskbar's strip), input, drops
+// and the clock are injected by tests, and any top-level window's picture can be read or written
+// to a PNG file.
 #pragma once
 
 #include "winapi/drivers/DisplayDriver.h"
@@ -36,8 +37,8 @@ class HeadlessDriver : public DisplayDriver {
   void setMonitors(std::vector<Monitor> monitors);
   // Input at screen coordinates, to the top-level window under the point (or the capture).
   void moveMouse(int x, int y);
-  void pressButton(UINT downMessage);    // WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN
-  void releaseButton(UINT upMessage);    // WM_LBUTTONUP, ...
+  void pressButton(UINT downMessage);  // WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN
+  void releaseButton(UINT upMessage);  // WM_LBUTTONUP, ...
   void click(int x, int y);
   void wheel(int delta);
   /// A key to the active window; ch is the character it types (0: none).
@@ -88,7 +89,11 @@ class HeadlessDriver : public DisplayDriver {
   void button(UINT message, int vk, bool down);
 
   std::mutex m_lock;
-  std::vector<Monitor> m_monitors{Monitor{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1040}, true}};
+  // The work area leaves a 40-pixel strip at the bottom, where Windows 7 keeps its taskbar at
+  // 96 DPI, so code that keeps windows inside the work area meets one that is not the screen.
+  static constexpr LONG kTaskbarHeight = 40;
+  std::vector<Monitor> m_monitors{
+      Monitor{kDefaultScreen, RECT{0, 0, kDefaultScreen.right, kDefaultScreen.bottom - kTaskbarHeight}, true}};
   std::map<NativeWindow, NativeState> m_windows;
   NativeWindow m_next = 1;
   POINT m_cursor{0, 0};

@@ -9,7 +9,8 @@
 // (X's implicit grab keeps a dragging pointer with its window).
 #include "winapi/drivers/x11/X11Driver.h"
 
-#include "winapi/kernel32/unixpath.h"
+#include "winapi/drivers/x11/urilist.h"
+#include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/utf8.h"
 #include "winapi/user32/Input.h"
 
@@ -36,9 +37,29 @@
 namespace winapi {
 namespace {
 
-int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+// Requests on windows that the window manager or another client has just destroyed fail with
+// BadWindow and the like; the driver goes on, and the error is reported on the x11 channel.
+int reportError(Display* display, XErrorEvent* error) {
+  if (debug::traceOn(debug::Channel::X11)) {
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    WARN(X11, "X error %d (%s): request %d.%d, resource 0x%lx, serial %lu", error->error_code, text,
+         error->request_code, error->minor_code, error->resourceid, error->serial);
+  }
+  return 0;
+}
 
-int ignoreIoError(Display*) { return 0; }
+// Xlib ends the process once this returns, unless an exit handler is set: the driver sets one.
+int reportIoError(Display*) {
+  WARN(X11, "the connection to the X server is lost");
+  return 0;
+}
+
+// _MOTIF_WM_HINTS is five longs: flags, functions, decorations, input mode, status. Only the
+// decorations field is given, and it says all or nothing.
+constexpr int kMotifHintsLength = 5;
+constexpr long kMotifHintsDecorations = 1L << 1;  // the flag that makes the decorations field count
+constexpr long kMotifDecorationsAll = 1L << 0;
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmState, netWmStateAbove, netWmStateSkipTaskbar,
@@ -64,28 +85,6 @@ struct NativeInfo {
   bool dragOffersFiles = false;
   POINT dragPoint{0, 0};
 };
-
-/// Decodes a file URI (file:///path or file://host/path, percent-escaped bytes) into its
-/// Windows form: the POSIX root is drive Z:, bytes that are not UTF-8 are kept as escapes.
-bool uriToWindowsPath(const std::string& uri, std::u16string* out) {
-  const std::string prefix = "file://";
-  if (uri.compare(0, prefix.size(), prefix) != 0) return false;
-  size_t slash = uri.find('/', prefix.size());
-  if (slash == std::string::npos) return false;
-  std::string bytes;
-  for (size_t i = slash; i < uri.size(); ++i) {
-    if (uri[i] == '%' && i + 2 < uri.size() && std::isxdigit(static_cast<unsigned char>(uri[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(uri[i + 2]))) {
-      bytes.push_back(static_cast<char>(std::stoi(uri.substr(i + 1, 2), nullptr, 16)));
-      i += 2;
-    } else {
-      bytes.push_back(uri[i]);
-    }
-  }
-  // The POSIX path takes its Windows form where every path from the system does.
-  *out = paths::toWindows(bytes);
-  return true;
-}
 
 UINT virtualKeyOf(KeySym sym) {
   if (sym >= XK_a && sym <= XK_z) return static_cast<UINT>('A' + (sym - XK_a));
@@ -170,10 +169,10 @@ class X11DriverImpl : public DisplayDriver {
                  {&m_atoms.xdndTypeList, "XdndTypeList"},
                  {&m_atoms.uriList, "text/uri-list"}};
     for (auto& n : names) *n.slot = XInternAtom(display, n.name, False);
-    if (pipe(m_wake) != 0) m_wake[0] = m_wake[1] = -1;
     // A lost server ends the driver's event thread, not the program: its windows then live
     // on in memory as they would headless.
-    XSetIOErrorExitHandler(display, [](Display*, void* self) { static_cast<X11DriverImpl*>(self)->m_lost = true; }, this);
+    XSetIOErrorExitHandler(
+        display, [](Display*, void* self) { static_cast<X11DriverImpl*>(self)->m_lost = true; }, this);
     std::thread([this] { eventLoop(); }).detach();
   }
 
@@ -218,9 +217,10 @@ class X11DriverImpl : public DisplayDriver {
     attrs.bit_gravity = NorthWestGravity;
     attrs.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                        PointerMotionMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
-    ::Window w = XCreateWindow(m_display, m_root, c.left, c.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
-                               static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)), 0, CopyFromParent,
-                               InputOutput, CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask, &attrs);
+    ::Window w =
+        XCreateWindow(m_display, m_root, c.left, c.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
+                      static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)), 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask, &attrs);
     if (w == 0) return 0;
     XSetWMProtocols(m_display, w, &m_atoms.wmDeleteWindow, 1);
     long pid = getpid();
@@ -368,9 +368,9 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void beginMoveResize(NativeWindow window, int hitCode, POINT screen) override {
-    static const std::pair<int, long> kDirections[] = {{HTTOPLEFT, 0}, {HTTOP, 1}, {HTTOPRIGHT, 2}, {HTRIGHT, 3},
-                                                       {HTBOTTOMRIGHT, 4}, {HTBOTTOM, 5}, {HTBOTTOMLEFT, 6},
-                                                       {HTLEFT, 7}, {HTCAPTION, 8}};
+    static const std::pair<int, long> kDirections[] = {{HTTOPLEFT, 0},    {HTTOP, 1},         {HTTOPRIGHT, 2},
+                                                       {HTRIGHT, 3},      {HTBOTTOMRIGHT, 4}, {HTBOTTOM, 5},
+                                                       {HTBOTTOMLEFT, 6}, {HTLEFT, 7},        {HTCAPTION, 8}};
     long direction = -1;
     for (const auto& d : kDirections) {
       if (d.first == hitCode) direction = d.second;
@@ -506,9 +506,9 @@ class X11DriverImpl : public DisplayDriver {
       mapped = it->second.mapped;
     }
     // Motif hints: no decorations for popups and undecorated frames.
-    long motif[5] = {2, 0, hints.decorated ? 1 : 0, 0, 0};
+    long motif[kMotifHintsLength] = {kMotifHintsDecorations, 0, hints.decorated ? kMotifDecorationsAll : 0, 0, 0};
     XChangeProperty(m_display, w, m_atoms.motifWmHints, m_atoms.motifWmHints, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(motif), 5);
+                    reinterpret_cast<unsigned char*>(motif), kMotifHintsLength);
     Atom type = hints.skipTaskbar && !hints.decorated ? m_atoms.netWmWindowTypeUtility : m_atoms.netWmWindowTypeNormal;
     XChangeProperty(m_display, w, m_atoms.netWmWindowType, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&type), 1);
@@ -587,8 +587,9 @@ class X11DriverImpl : public DisplayDriver {
   void eventLoop() {
     int fd = ConnectionNumber(m_display);
     while (!m_lost) {
-      pollfd fds[2] = {{fd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-      poll(fds, m_wake[0] >= 0 ? 2 : 1, 100);
+      // The timeout lets the loop see m_lost without an event to wake it.
+      pollfd connection{fd, POLLIN, 0};
+      poll(&connection, 1, 100);
       // Events are taken out under the display lock and handled after it is released, so
       // this thread never waits for the window system while holding the display.
       std::vector<XEvent> events;
@@ -611,9 +612,9 @@ class X11DriverImpl : public DisplayDriver {
     switch (e.type) {
       case Expose:
         if (hwnd != nullptr) {
-          nativeExposed(hwnd, RECT{e.xexpose.x + insets.left, e.xexpose.y + insets.top,
-                                   e.xexpose.x + e.xexpose.width + insets.left,
-                                   e.xexpose.y + e.xexpose.height + insets.top});
+          nativeExposed(hwnd,
+                        RECT{e.xexpose.x + insets.left, e.xexpose.y + insets.top,
+                             e.xexpose.x + e.xexpose.width + insets.left, e.xexpose.y + e.xexpose.height + insets.top});
         }
         break;
       case ConfigureNotify:
@@ -628,8 +629,7 @@ class X11DriverImpl : public DisplayDriver {
         }
         break;
       case MapNotify:
-      case UnmapNotify:
-        break;
+      case UnmapNotify: break;
       case FocusIn:
       case FocusOut:
         if (hwnd != nullptr && e.xfocus.mode == NotifyNormal) nativeActivated(hwnd, e.type == FocusIn);
@@ -671,14 +671,11 @@ class X11DriverImpl : public DisplayDriver {
         if (e.xproperty.atom == m_atoms.netFrameExtents) learnExtents(e.xproperty.window);
         if (e.xproperty.atom == m_atoms.netWmState && hwnd != nullptr) reportState(e.xproperty.window, hwnd);
         break;
-      case ClientMessage:
-        handleClientMessage(e, hwnd);
-        break;
+      case ClientMessage: handleClientMessage(e, hwnd); break;
       case SelectionNotify:
         if (hwnd != nullptr && e.xselection.property != None) finishDrop(e.xselection.requestor, hwnd);
         break;
-      default:
-        break;
+      default: break;
     }
   }
 
@@ -715,7 +712,8 @@ class X11DriverImpl : public DisplayDriver {
     unsigned char* data = nullptr;
     bool hidden = false, vert = false, horz = false;
     if (XGetWindowProperty(m_display, w, m_atoms.netWmState, 0, 32, False, XA_ATOM, &type, &format, &count, &after,
-                           &data) == Success && data != nullptr) {
+                           &data) == Success &&
+        data != nullptr) {
       Atom* states = reinterpret_cast<Atom*>(data);
       for (unsigned long i = 0; i < count; ++i) {
         hidden = hidden || states[i] == m_atoms.netWmStateHidden;
@@ -780,7 +778,8 @@ class X11DriverImpl : public DisplayDriver {
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         if (XGetWindowProperty(m_display, source, m_atoms.xdndTypeList, 0, 64, False, XA_ATOM, &type, &format, &count,
-                               &after, &data) == Success && data != nullptr) {
+                               &after, &data) == Success &&
+            data != nullptr) {
           Atom* atoms = reinterpret_cast<Atom*>(data);
           for (unsigned long i = 0; i < count; ++i) files = files || atoms[i] == m_atoms.uriList;
         }
@@ -798,10 +797,12 @@ class X11DriverImpl : public DisplayDriver {
       {
         std::lock_guard<std::mutex> guard(m_lock);
         NativeInfo& info = m_windows[w];
-        info.dragPoint = POINT{static_cast<LONG>((m.data.l[2] >> 16) & 0xFFFF), static_cast<LONG>(m.data.l[2] & 0xFFFF)};
+        info.dragPoint =
+            POINT{static_cast<LONG>((m.data.l[2] >> 16) & 0xFFFF), static_cast<LONG>(m.data.l[2] & 0xFFFF)};
         files = info.dragOffersFiles && info.dragSource == source;
       }
-      sendToSource(source, w, m_atoms.xdndStatus, files ? 1 : 0, 0, 0, files ? static_cast<long>(m_atoms.xdndActionCopy) : 0);
+      sendToSource(source, w, m_atoms.xdndStatus, files ? 1 : 0, 0, 0,
+                   files ? static_cast<long>(m_atoms.xdndActionCopy) : 0);
     } else if (m.message_type == m_atoms.xdndLeave) {
       std::lock_guard<std::mutex> guard(m_lock);
       m_windows[w].dragSource = 0;
@@ -831,22 +832,12 @@ class X11DriverImpl : public DisplayDriver {
     unsigned char* data = nullptr;
     std::string text;
     if (XGetWindowProperty(m_display, w, m_atoms.xdndSelection, 0, 1 << 24, True, AnyPropertyType, &type, &format,
-                           &count, &after, &data) == Success && data != nullptr) {
+                           &count, &after, &data) == Success &&
+        data != nullptr) {
       text.assign(reinterpret_cast<char*>(data), count);
     }
     if (data != nullptr) XFree(data);
-    std::vector<std::u16string> files;
-    size_t start = 0;
-    while (start < text.size()) {
-      size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      std::u16string path;
-      // Comment lines and addresses other than files are not dropped files.
-      if (!line.empty() && line[0] != '#' && uriToWindowsPath(line, &path)) files.push_back(path);
-      start = end + 1;
-    }
+    std::vector<std::u16string> files = x11::parseUriList(text);
     ::Window source;
     POINT point;
     {
@@ -867,7 +858,6 @@ class X11DriverImpl : public DisplayDriver {
   int m_depth;
   GC m_gc;
   Atoms m_atoms{};
-  int m_wake[2] = {-1, -1};
   std::mutex m_lock;
   std::map<::Window, NativeInfo> m_windows;
   std::map<PointerShape, Cursor> m_cursors;
@@ -889,8 +879,8 @@ DisplayDriver* X11Driver::open() {
     XCloseDisplay(display);
     return nullptr;
   }
-  XSetErrorHandler(ignoreErrors);
-  XSetIOErrorHandler(ignoreIoError);
+  XSetErrorHandler(reportError);
+  XSetIOErrorHandler(reportIoError);
   return new X11DriverImpl(display);
 }
 

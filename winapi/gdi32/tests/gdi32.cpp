@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "PaintCheck.h"
+#include "winapi/testsupport/PaintCheck.h"
 
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -66,7 +70,8 @@ TEST(Regions, CombinationsMatchAPixelOracle) {
         bool ia = oracleA[y][x], ib = oracleB[y][x];
         bool want = mode == RGN_AND ? ia && ib : mode == RGN_OR ? ia || ib : mode == RGN_XOR ? ia != ib : ia && !ib;
         any = any || want;
-        ASSERT_EQ(PtInRegion(result, x, y) != FALSE, want) << "round " << round << " mode " << mode << " at " << x << "," << y;
+        ASSERT_EQ(PtInRegion(result, x, y) != FALSE, want)
+            << "round " << round << " mode " << mode << " at " << x << "," << y;
       }
     }
     EXPECT_EQ(kind == NULLREGION, !any);
@@ -131,6 +136,34 @@ TEST(Primitives, FillsAndShapesPaintOpaquePixels) {
   EXPECT_EQ(c.at(2, 2), 0xFFF0F0F0u);    // outside the ellipse's corner
   EXPECT_EQ(c.at(30, 40), 0xFFF0F0F0u);  // a hollow rectangle keeps what was there
   EXPECT_PAINTED(c, 0x16eee64e141ade03ull, "primitives-shapes");
+}
+
+// A changed picture fails with its new hash and leaves its PNG; while goldens are being updated
+// it passes, so one run reports every new hash. Hashes of bottom-up and top-down canvases agree.
+TEST(Primitives, PaintCheckReportsNewHashesAndPictures) {
+  Canvas top(3, 2), bottom(3, 2, false);
+  top.fill(0xFF000000u);
+  bottom.fill(0xFF000000u);
+  SetPixel(top.dc(), 1, 0, RGB(255, 0, 0));
+  SetPixel(bottom.dc(), 1, 0, RGB(255, 0, 0));
+  EXPECT_EQ(top.hash(), bottom.hash());
+  EXPECT_NE(top.hash(), Canvas(3, 2).hash());
+  const char* before = std::getenv("LUMETRA_UPDATE_GOLDENS");
+  unsetenv("LUMETRA_UPDATE_GOLDENS");
+  std::remove("paint-check-changed.png");
+  auto save = [&](const std::string& path) { return top.save(path); };
+  ::testing::AssertionResult failed = matchesGolden(top.hash(), 1, "paint-check-changed", save);
+  EXPECT_FALSE(failed);
+  EXPECT_NE(std::string(failed.message()).find("paint-check-changed.png"), std::string::npos) << failed.message();
+  EXPECT_TRUE(std::ifstream("paint-check-changed.png").good());
+  setenv("LUMETRA_UPDATE_GOLDENS", "1", 1);
+  EXPECT_TRUE(matchesGolden(top.hash(), 1, "paint-check-changed", save));
+  if (before != nullptr) {
+    setenv("LUMETRA_UPDATE_GOLDENS", before, 1);
+  } else {
+    unsetenv("LUMETRA_UPDATE_GOLDENS");
+  }
+  std::remove("paint-check-changed.png");
 }
 
 TEST(Primitives, ExtTextOutOpaqueIsTheSolidRectangleFill) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "PaintCheck.h"
+#include "winapi/testsupport/PaintCheck.h"
 
 #include <string>
 

@@ -58,13 +58,13 @@ TEST(Utf8, IllFormedInputBecomesOneReplacementPerMaximalSubpart) {
     std::u16string expected;
   };
   const Case cases[] = {
-      {"a\x80z", u"a\uFFFDz"},                     // a stray continuation byte
-      {"\xC3", u"\uFFFD"},                         // truncated at the end
-      {"\xC0\xAF", u"\uFFFD\uFFFD"},               // overlong: C0 never starts a character
-      {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},     // overlong three-byte form
-      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},     // an encoded surrogate
-      {"\xF0\x9F\x98", u"\uFFFD"},                 // a four-byte character cut short
-      {"\xF0\x9F\x98z", u"\uFFFDz"},               // ... followed by more text
+      {"a\x80z", u"a\uFFFDz"},                            // a stray continuation byte
+      {"\xC3", u"\uFFFD"},                                // truncated at the end
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong: C0 never starts a character
+      {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},            // overlong three-byte form
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // an encoded surrogate
+      {"\xF0\x9F\x98", u"\uFFFD"},                        // a four-byte character cut short
+      {"\xF0\x9F\x98z", u"\uFFFDz"},                      // ... followed by more text
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
       {"\xFF\xFE", u"\uFFFD\uFFFD"},
   };
@@ -79,7 +79,9 @@ TEST(Utf8, IllFormedInputBecomesOneReplacementPerMaximalSubpart) {
 }
 
 TEST(Utf8, LoneSurrogatesBecomeTheReplacementCharacter) {
-  EXPECT_EQ(toBytes(CP_UTF8, std::u16string(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(toBytes(CP_UTF8, std::u16string(u"a") + char16_t(0xD800) + u"b"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(toBytes(CP_UTF8, std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
   // A high surrogate at the very end has no partner either.
   EXPECT_EQ(toBytes(CP_UTF8, std::u16string(u"x") + char16_t(0xDBFF)), "x\xEF\xBF\xBD");
@@ -111,8 +113,7 @@ TEST(Conversions, RefuseBadArgumentsAndShortBuffers) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   SetLastError(0);
   BOOL used = FALSE;
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"a", 1, narrow, 4, nullptr, &used), 0)
-      << "UTF-8 has no default character";
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"a", 1, narrow, 4, nullptr, &used), 0) << "UTF-8 has no default character";
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   SetLastError(0);
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, "a", 1, wide, 4), 0);
@@ -131,7 +132,10 @@ TEST(CodePages, ConvertThroughTheSystemConverters) {
   EXPECT_EQ(toWide(1251, "\xCF\xF0\xE8"), u"\u041f\u0440\u0438");
   EXPECT_EQ(toBytes(866, u"\u041f"), "\x8F");
   EXPECT_EQ(toBytes(932, u"\u65e5\u672c"), "\x93\xFA\x96\x7B");
-  EXPECT_EQ(toWide(932, "a\x93\xFA" "b"), u"a\u65e5b");
+  EXPECT_EQ(toWide(932,
+                   "a\x93\xFA"
+                   "b"),
+            u"a\u65e5b");
   EXPECT_EQ(toBytes(936, u"\u4e2d"), "\xD6\xD0");
   EXPECT_EQ(toBytes(54936, u"\U0001F600"), "\x94\x39\xFC\x36");
   EXPECT_EQ(toWide(54936, "\x94\x39\xFC\x36"), u"\U0001F600");
@@ -154,7 +158,10 @@ TEST(CodePages, SubstituteInsteadOfStopping) {
   EXPECT_FALSE(used) << "a clean conversion clears the flag";
   EXPECT_EQ(toBytes(1252, u"x\u4e2dy", 0, "#"), "x#y");
   // A byte that starts no character becomes U+FFFD, and the rest still converts.
-  EXPECT_EQ(toWide(932, std::string("a\xA0" "b\x93", 4)), u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(toWide(932, std::string("a\xA0"
+                                    "b\x93",
+                                    4)),
+            u"a\uFFFDb\uFFFD");
   SetLastError(0);
   EXPECT_EQ(MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, "a\xA0", 2, nullptr, 0), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
@@ -208,12 +215,11 @@ TEST(CodePages, DerivedFromTheLocaleAsWindowsDoes) {
     UINT oem;
   };
   const Case cases[] = {
-      {"ru_RU.UTF-8", 1251, 866}, {"ja_JP.UTF-8", 932, 932},   {"zh_CN.UTF-8", 936, 936},
-      {"ko_KR.UTF-8", 949, 949},  {"zh_TW.UTF-8", 950, 950},   {"zh_HK", 950, 950},
-      {"tr_TR.UTF-8", 1254, 857}, {"pl_PL.UTF-8", 1250, 852},  {"cs_CZ", 1250, 852},
-      {"de_DE.UTF-8", 1252, 850}, {"fr_FR@euro", 1252, 850},   {"en_GB.UTF-8", 1252, 850},
-      {"en_US.UTF-8", 1252, 437}, {"C", 1252, 437},            {"POSIX", 1252, 437},
-      {"el_GR.UTF-8", 1253, 737}, {"sr_RS@latin", 1250, 852},  {"sr_RS", 1251, 855},
+      {"ru_RU.UTF-8", 1251, 866}, {"ja_JP.UTF-8", 932, 932},  {"zh_CN.UTF-8", 936, 936},  {"ko_KR.UTF-8", 949, 949},
+      {"zh_TW.UTF-8", 950, 950},  {"zh_HK", 950, 950},        {"tr_TR.UTF-8", 1254, 857}, {"pl_PL.UTF-8", 1250, 852},
+      {"cs_CZ", 1250, 852},       {"de_DE.UTF-8", 1252, 850}, {"fr_FR@euro", 1252, 850},  {"en_GB.UTF-8", 1252, 850},
+      {"en_US.UTF-8", 1252, 437}, {"C", 1252, 437},           {"POSIX", 1252, 437},       {"el_GR.UTF-8", 1253, 737},
+      {"sr_RS@latin", 1250, 852}, {"sr_RS", 1251, 855},
   };
   for (const Case& c : cases) {
     UINT ansi = 0, oem = 0;
@@ -232,4 +238,44 @@ TEST(CodePages, AnsiAndOemFollowTheSystemCodePages) {
   winapi::seam::replaceGetACP(previousAcp);
   winapi::seam::replaceGetOEMCP(previousOem);
   EXPECT_NE(GetACP(), 0u);
+}
+
+TEST(Conversions, ABufferOfNoUnitsAsksForTheSizeWhateverThePointer) {
+  char16_t wide[4] = {u'x', u'x', u'x', u'x'};
+  char narrow[4] = {'x', 'x', 'x', 'x'};
+  for (UINT page : {65001u, 1252u, 932u, 52936u}) {
+    EXPECT_EQ(MultiByteToWideChar(page, 0, "abc", 3, wide, 0), 3) << page;
+    EXPECT_EQ(WideCharToMultiByte(page, 0, u"abc", 3, narrow, 0, nullptr, nullptr), 3) << page;
+  }
+  EXPECT_EQ(wide[0], u'x') << "a size query writes nothing";
+  EXPECT_EQ(narrow[0], 'x');
+}
+
+TEST(Conversions, TheTerminatorOfAMinusOneTextIsANulInEveryCodePage) {
+  // UTF-7 has no NUL of its own, and in a GB section of HZ a NUL is no half of a pair.
+  for (UINT page : {65000u, 52936u, 50220u, 932u, 1252u}) {
+    char16_t wide[4] = {1, 1, 1, 1};
+    EXPECT_EQ(MultiByteToWideChar(page, 0, "", -1, wide, 4), 1) << page;
+    EXPECT_EQ(wide[0], 0) << page;
+    char narrow[4] = {1, 1, 1, 1};
+    EXPECT_EQ(WideCharToMultiByte(page, 0, u"", -1, narrow, 4, nullptr, nullptr), 1) << page;
+    EXPECT_EQ(narrow[0], 0) << page;
+  }
+  EXPECT_EQ(toWide(52936, std::string("a~{VP\0", 6)), std::u16string(u"a\u4e2d\0", 3));
+  EXPECT_EQ(toWide(52936, "~{VP\r\nND"), u"\u4e2d\r\nND") << "a CR before the line break is no GB half";
+  char16_t wide[8] = {};
+  EXPECT_EQ(MultiByteToWideChar(65000, 0, "a+AGE-", -1, wide, 8), 3) << "a UTF-7 text keeps its terminator";
+  EXPECT_EQ(std::u16string(wide), u"aa");
+}
+
+TEST(CodePages, TheDefaultCharacterIsOneCharacterNotAString) {
+  // Only the byte after a lead byte belongs to it: a single char is never read past.
+  const char single = '#';
+  EXPECT_EQ(toBytes(1252, u"a\u4e2d", 0, &single), "a#");
+  EXPECT_EQ(toBytes(932, u"a\u0100", 0, "#!"), "a#") << "'#' is no lead byte of Shift-JIS";
+  EXPECT_EQ(toBytes(932, u"a\u0100", 0, "\x81\x48"), "a\x81\x48") << "a lead byte takes its trail byte";
+  EXPECT_EQ(toBytes(1252, u"\u4e2d", 0, "\x81\x48"), "\x81") << "1252 has no lead bytes";
+  BOOL used = FALSE;
+  EXPECT_EQ(toBytes(950, u"\u0100", 0, "", &used), std::string(1, '\0')) << "a NUL default is a NUL byte";
+  EXPECT_TRUE(used);
 }

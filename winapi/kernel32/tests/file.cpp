@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/TempDir.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,22 +26,13 @@ std::u16string windowsOf(const fs::path& path) {
 
 class TempTree : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_root = fs::temp_directory_path() / ("lumetra-kernel32-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_root);
-    fs::create_directories(m_root);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(m_root, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(m_root, ignored);
-  }
+  // The folder goes with the fixture, read-only parts included.
+  lumetra::testlib::TempDir m_temp;
   std::u16string at(const std::string& relative) const { return windowsOf(m_root / relative); }
   void writeFile(const std::string& relative, const std::string& content) const {
     std::ofstream(m_root / relative, std::ios::binary) << content;
   }
-  fs::path m_root;
+  const fs::path m_root = m_temp.path();
 };
 
 std::vector<std::u16string> listNames(const std::u16string& pattern) {
@@ -101,7 +94,8 @@ TEST_F(TempTree, WriteSeekReadAndTruncate) {
 }
 
 TEST_F(TempTree, MissingFilesAndFoldersAreToldApart) {
-  EXPECT_EQ(CreateFileW(at("none.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileW(at("none.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(CreateFileW(at("no/dir/x.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
             INVALID_HANDLE_VALUE);
@@ -113,9 +107,11 @@ TEST_F(TempTree, MissingFilesAndFoldersAreToldApart) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   // A named pipe is refused at once instead of waiting for a writer.
   ASSERT_EQ(std::system(("mkfifo '" + (m_root / "pipe.mp3").string() + "'").c_str()), 0);
-  EXPECT_EQ(CreateFileW(at("pipe.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileW(at("pipe.mp3").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  HANDLE folder = CreateFileW(at("").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE folder =
+      CreateFileW(at("").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   ASSERT_NE(folder, INVALID_HANDLE_VALUE);
   BY_HANDLE_FILE_INFORMATION info;
   ASSERT_TRUE(GetFileInformationByHandle(folder, &info));
@@ -278,8 +274,8 @@ TEST_F(TempTree, HandlesTellTheSameFile) {
   CloseHandle(first);
   CloseHandle(second);
 
-  HANDLE temporary = CreateFileW(at("gone.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  HANDLE temporary =
+      CreateFileW(at("gone.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   ASSERT_NE(temporary, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(fs::exists(m_root / "gone.tmp"));
   CloseHandle(temporary);
@@ -307,14 +303,15 @@ TEST_F(TempTree, WritesCanBeCountedAndFailed) {
   static int calls = 0;
   static winapi::seam::WriteFileFunction real = nullptr;
   calls = 0;
-  real = winapi::seam::replaceWriteFile([](HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED o) -> BOOL {
-    if (++calls == 2) {
-      *written = 0;
-      SetLastError(ERROR_DISK_FULL);
-      return FALSE;
-    }
-    return real(h, data, size, written, o);
-  });
+  real =
+      winapi::seam::replaceWriteFile([](HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED o) -> BOOL {
+        if (++calls == 2) {
+          *written = 0;
+          SetLastError(ERROR_DISK_FULL);
+          return FALSE;
+        }
+        return real(h, data, size, written, o);
+      });
   HANDLE file = CreateFileW(at("w.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD done = 0;
   EXPECT_TRUE(WriteFile(file, "ab", 2, &done, nullptr));
@@ -341,8 +338,8 @@ TEST_F(TempTree, FoldersAreMadeAndFilesDeletedAndMovedByName) {
   EXPECT_FALSE(MoveFileExW(at("b.txt").c_str(), at("a.txt").c_str(), 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_TRUE(fs::exists(m_root / "b.txt"));
-  EXPECT_TRUE(MoveFileExW(at("b.txt").c_str(), at("a.txt").c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  EXPECT_TRUE(
+      MoveFileExW(at("b.txt").c_str(), at("a.txt").c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
   EXPECT_FALSE(fs::exists(m_root / "b.txt"));
   std::ifstream in(m_root / "a.txt");
   std::string content;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/TempDir.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -76,23 +78,19 @@ TEST(Module, BuiltInModulesBindTheLayersOwnFunctions) {
   EXPECT_EQ(GetProcAddress(module, "Missing"), nullptr);
   EXPECT_EQ(GetModuleHandleW(u"lumetratestbuiltin"), module);
   EXPECT_TRUE(FreeLibrary(module));
-  EXPECT_EQ(asAnswer(GetProcAddress(module, "Answer")), &builtinAnswer)
-      << "built-in modules stay loaded";
+  EXPECT_EQ(asAnswer(GetProcAddress(module, "Answer")), &builtinAnswer) << "built-in modules stay loaded";
 }
 
 TEST(Module, MissingAndBrokenLibrariesFail) {
   SetLastError(0);
   EXPECT_EQ(LoadLibraryW(u"lame_enc_missing.dll"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-  namespace fs = std::filesystem;
-  fs::path folder = fs::temp_directory_path() / ("lumetra-module-" + std::to_string(GetCurrentProcessId()));
-  fs::create_directories(folder);
-  std::ofstream(folder / "libbroken.so") << "not a library";
-  std::u16string name = u"Z:";
-  for (char c : (folder / "broken.dll").string()) name += c == '/' ? u'\\' : static_cast<char16_t>(c);
-  EXPECT_EQ(LoadLibraryW(name.c_str()), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
-  fs::remove_all(folder);
+  {
+    lumetra::testlib::TempDir folder;
+    std::ofstream(folder.file("libbroken.so")) << "not a library";
+    EXPECT_EQ(LoadLibraryW(folder.windowsPath("broken.dll").c_str()), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
+  }
   // A name with an extension other than .dll is looked up as given, on the system's path.
   HMODULE math = LoadLibraryW(u"libm.so.6");
   ASSERT_NE(math, nullptr);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/TempDir.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -85,12 +88,74 @@ std::vector<WORD> languagesOf(HMODULE module, LPCWSTR type, LPCWSTR name) {
   return languages;
 }
 
+// A resource as a module file written elsewhere may hold it: a number (below 0x10000) or a text
+// kept exactly as given, which the update calls would have put in upper case.
+struct RawResource {
+  std::variant<WORD, std::u16string> type, name;
+  WORD language;
+  std::string data;
+};
+
+void put16(std::vector<BYTE>& out, uint32_t v) {
+  out.push_back(static_cast<BYTE>(v));
+  out.push_back(static_cast<BYTE>(v >> 8));
+}
+void put32(std::vector<BYTE>& out, uint32_t v) {
+  put16(out, v & 0xFFFF);
+  put16(out, v >> 16);
+}
+
+uint32_t crc32Of(const std::vector<BYTE>& bytes) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (BYTE b : bytes) {
+    crc ^= b;
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  return ~crc;
+}
+
+// The resource container of a module file for resources given in directory order, as the build's
+// packer writes it: header, directory, text pool, data, trailer.
+std::vector<BYTE> containerOf(const std::vector<RawResource>& resources) {
+  std::vector<BYTE> directory, pool, data;
+  auto refOf = [&pool](const std::variant<WORD, std::u16string>& id) -> uint32_t {
+    if (const WORD* number = std::get_if<WORD>(&id)) return *number;
+    const std::u16string& text = std::get<std::u16string>(id);
+    const auto offset = static_cast<uint32_t>(pool.size());
+    put16(pool, static_cast<uint32_t>(text.size()));
+    for (char16_t c : text) put16(pool, c);
+    return 0x80000000u | offset;
+  };
+  for (const RawResource& r : resources) {
+    put32(directory, refOf(r.type));
+    put32(directory, refOf(r.name));
+    put16(directory, r.language);
+    put16(directory, 0);
+    data.resize((data.size() + 3) & ~size_t{3});
+    put32(directory, static_cast<uint32_t>(data.size()));
+    put32(directory, static_cast<uint32_t>(r.data.size()));
+    data.insert(data.end(), r.data.begin(), r.data.end());
+  }
+  std::vector<BYTE> out = bytesOf(std::string_view("LMRES\r\n\x1a", 8));
+  for (uint32_t v : {1u, static_cast<uint32_t>(resources.size()), static_cast<uint32_t>(pool.size()), 0u}) {
+    put32(out, v);
+  }
+  out.insert(out.end(), directory.begin(), directory.end());
+  out.insert(out.end(), pool.begin(), pool.end());
+  out.insert(out.end(), data.begin(), data.end());
+  const uint32_t crc = crc32Of(out);
+  put32(out, static_cast<uint32_t>(out.size()));
+  put32(out, 0);
+  put32(out, crc);
+  put32(out, 1);
+  const std::vector<BYTE> magic = bytesOf("LMRESEND");
+  out.insert(out.end(), magic.begin(), magic.end());
+  return out;
+}
+
 class Resources : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_folder = fs::temp_directory_path() / ("lumetra-resources-" + std::to_string(getpid()) + "-" +
-                                            std::to_string(s_counter++));
-    fs::create_directories(m_folder);
     m_program = m_folder / "program";
     // Stands for the program part of a module file, which updates must leave as it is.
     for (int i = 0; i < 3000; ++i) m_programBytes.push_back(static_cast<BYTE>(i * 31 + 7));
@@ -99,8 +164,6 @@ class Resources : public ::testing::Test {
   }
   void TearDown() override {
     for (HMODULE m : m_modules) FreeLibrary(m);
-    std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
   }
 
   // Writes the sample resources: a text type with a numeric name, one name in two languages, and
@@ -121,10 +184,11 @@ class Resources : public ::testing::Test {
     return module;
   }
 
-  fs::path m_folder, m_program;
+  lumetra::testlib::TempDir m_temp;
+  const fs::path m_folder = m_temp.path();
+  fs::path m_program;
   std::vector<BYTE> m_programBytes;
   std::vector<HMODULE> m_modules;
-  static inline int s_counter = 0;
 };
 
 TEST_F(Resources, UpdatedResourcesAreFoundEnumeratedAndRead) {
@@ -191,7 +255,8 @@ TEST_F(Resources, MissingResourcesAndStoppedEnumerationsReportTheirError) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
   EXPECT_EQ(FindResourceW(module, MAKEINTRESOURCEW(130), u"IDR_JPG"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
-  EXPECT_FALSE(EnumResourceNamesW(module, RT_ICON, [](HMODULE, LPCWSTR, LPWSTR, LONG_PTR) -> BOOL { return TRUE; }, 0));
+  EXPECT_FALSE(EnumResourceNamesW(
+      module, RT_ICON, [](HMODULE, LPCWSTR, LPWSTR, LONG_PTR) -> BOOL { return TRUE; }, 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
   int calls = 0;
   EXPECT_FALSE(EnumResourceTypesW(
@@ -215,6 +280,45 @@ TEST_F(Resources, MissingResourcesAndStoppedEnumerationsReportTheirError) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_DATA_NOT_FOUND));
   EXPECT_EQ(load(m_folder / "missing"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(Resources, ResourcesNumberedZeroAreFoundAndUnnameableOnesAreNotListed) {
+  // The packer takes type and name 0; texts that no argument can name come only from files
+  // written elsewhere: a name in lower case and one that reads as the number 12.
+  const std::vector<RawResource> resources = {
+      {u"IDR_XML", WORD{130}, 0, "<lang/>"}, {WORD{0}, WORD{5}, 0, "type zero"},  {WORD{10}, u"#12", 0, "hash"},
+      {WORD{10}, u"lower", 0, "lower case"}, {WORD{10}, WORD{0}, 0, "name zero"}, {WORD{10}, WORD{7}, 0x0409, "seven"},
+  };
+  std::vector<BYTE> file = m_programBytes;
+  const std::vector<BYTE> container = containerOf(resources);
+  file.insert(file.end(), container.begin(), container.end());
+  writeAll(m_program, file);
+  HMODULE module = load(m_program);
+  ASSERT_NE(module, nullptr) << GetLastError();
+
+  EXPECT_EQ(typesOf(module), (std::vector<std::string>{"IDR_XML", "0", "10"}));
+  EXPECT_EQ(namesOf(module, RT_RCDATA), (std::vector<std::string>{"0", "7"}));
+  EXPECT_EQ(namesOf(module, MAKEINTRESOURCEW(0)), std::vector<std::string>{"5"});
+  EXPECT_EQ(languagesOf(module, RT_RCDATA, MAKEINTRESOURCEW(0)), std::vector<WORD>{0});
+  EXPECT_EQ(resourceData(module, FindResourceW(module, MAKEINTRESOURCEW(0), RT_RCDATA)), bytesOf("name zero"));
+  EXPECT_EQ(resourceData(module, FindResourceW(module, u"#0", RT_RCDATA)), bytesOf("name zero"));
+  EXPECT_EQ(resourceData(module, FindResourceExW(module, MAKEINTRESOURCEW(0), MAKEINTRESOURCEW(5), 0)),
+            bytesOf("type zero"));
+  EXPECT_EQ(resourceData(module, FindResourceW(module, MAKEINTRESOURCEW(7), RT_RCDATA)), bytesOf("seven"));
+  EXPECT_EQ(FindResourceW(module, u"lower", RT_RCDATA), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
+
+  // Whatever the enumeration lists can be found, in each language it lists.
+  for (const std::string& type : typesOf(module)) {
+    std::u16string typeText(type.begin(), type.end());
+    LPCWSTR typeArgument = type == "0" ? MAKEINTRESOURCEW(0) : type == "10" ? RT_RCDATA : typeText.c_str();
+    for (const std::string& name : namesOf(module, typeArgument)) {
+      std::u16string nameText = u"#" + std::u16string(name.begin(), name.end());
+      for (WORD language : languagesOf(module, typeArgument, nameText.c_str())) {
+        EXPECT_NE(FindResourceExW(module, typeArgument, nameText.c_str(), language), nullptr) << type << " " << name;
+      }
+    }
+  }
 }
 
 TEST_F(Resources, UpdatesKeepReplaceOrDropTheOtherResources) {

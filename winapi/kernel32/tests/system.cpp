@@ -34,8 +34,7 @@ TEST(FormatMessage, SystemTextsEndWithALineBreakAndUnknownCodesFail) {
   const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER;
   LPWSTR text = nullptr;
   DWORD units = FormatMessageW(flags, nullptr, static_cast<DWORD>(STATUS_OBJECT_NAME_NOT_FOUND),
-                               MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text), 0,
-                               nullptr);
+                               MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   ASSERT_GT(units, 2u);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(std::u16string(text).size(), units);
@@ -142,11 +141,11 @@ TEST_F(InterfaceLanguage, ScriptsAndCountriesSelectTheirOwnIdentifiers) {
     const char* locale;
     LANGID expected;
   } const cases[] = {
-      {"zh_CN.UTF-8", 0x0804}, {"zh_SG", 0x1004},        {"zh_TW.UTF-8", 0x0404},   {"zh_HK", 0x0C04},
-      {"pt_BR.UTF-8", 0x0416}, {"pt_PT.UTF-8", 0x0816},  {"sr_RS", 0x0C1A},         {"sr_RS@latin", 0x081A},
-      {"sr_BA@latin", 0x181A}, {"sr_ME.UTF-8", 0x0C1A},  {"hr_HR.UTF-8", 0x041A},   {"nb_NO.UTF-8", 0x0414},
-      {"nn_NO", 0x0814},       {"fa_IR.UTF-8", 0x0429},  {"he_IL.UTF-8", 0x040D},   {"hsb_DE", 0x042E},
-      {"en_GB.UTF-8", 0x0809}, {"es_ES.UTF-8", 0x0C0A},  {"ES_es.utf8", 0x0C0A},
+      {"zh_CN.UTF-8", 0x0804}, {"zh_SG", 0x1004},       {"zh_TW.UTF-8", 0x0404}, {"zh_HK", 0x0C04},
+      {"pt_BR.UTF-8", 0x0416}, {"pt_PT.UTF-8", 0x0816}, {"sr_RS", 0x0C1A},       {"sr_RS@latin", 0x081A},
+      {"sr_BA@latin", 0x181A}, {"sr_ME.UTF-8", 0x0C1A}, {"hr_HR.UTF-8", 0x041A}, {"nb_NO.UTF-8", 0x0414},
+      {"nn_NO", 0x0814},       {"fa_IR.UTF-8", 0x0429}, {"he_IL.UTF-8", 0x040D}, {"hsb_DE", 0x042E},
+      {"en_GB.UTF-8", 0x0809}, {"es_ES.UTF-8", 0x0C0A}, {"ES_es.utf8", 0x0C0A},
   };
   for (const auto& c : cases) EXPECT_EQ(languageFor(nullptr, nullptr, c.locale), c.expected) << c.locale;
 }

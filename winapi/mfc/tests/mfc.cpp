@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include "testlib/Process.h"
+
 #include <string>
+#include <vector>
 
 namespace {
 
-// The POSIX form of a Z: path, for the shell that starts the probe.
+// The POSIX form of a Z: path, for starting the probe.
 std::string posixOf(const std::u16string& windowsPath) {
   std::string out;
   for (char16_t c : windowsPath.substr(2)) out += c == u'\\' ? '/' : static_cast<char>(c);
@@ -31,17 +31,12 @@ struct ProbeRun {
   std::string output;
 };
 
-// Runs the probe with a shell argument list; returns its exit code and everything it printed.
-ProbeRun runProbe(const std::string& arguments, const std::string& environment = "") {
-  std::string folder = programFolder();
-  std::string outputFile = folder + "mfc_probe_" + std::to_string(GetCurrentProcessId()) + ".txt";
-  std::string command = environment + " '" + folder + "winapi_mfc_probe' " + arguments + " > '" + outputFile + "' 2>&1";
-  int status = std::system(command.c_str());
-  std::ifstream in(outputFile);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::remove(outputFile.c_str());
-  return {(status >> 8) & 0xFF, text.str()};  // the shell's wait status holds the exit code in bits 8-15
+// Runs the probe with these arguments; returns its exit code and everything it printed.
+ProbeRun runProbe(const std::vector<std::string>& arguments, const lumetra::testlib::Environment& environment = {}) {
+  std::vector<std::string> argv = {programFolder() + "winapi_mfc_probe"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  lumetra::testlib::RunResult result = lumetra::testlib::run(argv, environment);
+  return {result.exitCode, result.output};
 }
 
 class DynamicThing : public CObject {
@@ -60,7 +55,7 @@ class Collector : public CCommandLineInfo {
 }  // namespace
 
 TEST(WinMain, RunsTheApplicationObjectWithConvertedArguments) {
-  ProbeRun run = runProbe("plain 'two words' -x /tmp/a.mp3 - 'say \"hi\"'");
+  ProbeRun run = runProbe({"plain", "two words", "-x", "/tmp/a.mp3", "-", "say \"hi\""});
   EXPECT_EQ(run.exitCode, 7) << "InitInstance said FALSE, so ExitInstance's code is the program's\n" << run.output;
   EXPECT_NE(run.output.find("init\nsame-app=1 same-thread=1 same-instance=1\n"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("cmdline=plain \"two words\" -x Z:\\tmp\\a.mp3 - \"say \\\"hi\\\"\"\n"), std::string::npos)
@@ -75,19 +70,19 @@ TEST(WinMain, RunsTheApplicationObjectWithConvertedArguments) {
 }
 
 TEST(WinMain, RunsTheLoopWhenInitInstanceSucceeds) {
-  ProbeRun run = runProbe("-run");
+  ProbeRun run = runProbe({"-run"});
   EXPECT_NE(run.output.find("init\n"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("switch-last=run\nrun\nexit\n"), std::string::npos) << run.output;
   EXPECT_EQ(run.exitCode, 7) << "Run answers ExitInstance's code";
 }
 
 TEST(WinMain, ArgumentsThatAreNotUtf8SurviveAsEscapes) {
-  ProbeRun run = runProbe("\"a$(printf '\\377')b\"");
+  ProbeRun run = runProbe({"a\377b"});
   EXPECT_NE(run.output.find("param-last=a\\uDCFFb\n"), std::string::npos) << run.output;
 }
 
 TEST(WinMain, RefusesASecondApplicationObject) {
-  ProbeRun run = runProbe("x", "PROBE_SECOND_APP=1");
+  ProbeRun run = runProbe({"x"}, {{"PROBE_SECOND_APP", "1"}});
   EXPECT_EQ(run.exitCode, 255);
   EXPECT_EQ(run.output.find("init"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("exactly one application object"), std::string::npos) << run.output;

@@ -65,7 +65,8 @@ TEST(FrameworkWindow, CreateExRoutesEveryMessageThroughWindowProc) {
 
 TEST(FrameworkWindow, AttachDetachAndTemporaryObjects) {
   registerClass();
-  HWND hwnd = CreateWindowExW(0, u"FrameworkTest", u"plain", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd =
+      CreateWindowExW(0, u"FrameworkTest", u"plain", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   CWnd* temporary = CWnd::FromHandle(hwnd);
   ASSERT_NE(temporary, nullptr);
   EXPECT_EQ(temporary->m_hWnd, hwnd);

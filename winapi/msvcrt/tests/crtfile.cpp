@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/TempDir.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
@@ -86,13 +88,8 @@ TEST(MakePath, JoinsPartsAddingSeparators) {
 
 class CrtFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_root = fs::temp_directory_path() / ("lumetra-msvcrt-" + std::to_string(GetCurrentProcessId()));
-    fs::remove_all(m_root);
-    fs::create_directories(m_root);
-  }
-  void TearDown() override { fs::remove_all(m_root); }
-  fs::path m_root;
+  lumetra::testlib::TempDir m_temp;
+  const fs::path m_root = m_temp.path();
 };
 
 TEST_F(CrtFiles, AccessAndPermissionsFollowTheReadOnlyAttribute) {
@@ -141,7 +138,8 @@ TEST_F(CrtFiles, CreatesFoldersAndNewFiles) {
 
   std::u16string file = windowsOf(m_root / "new" / "f.txt");
   int fd = -1;
-  ASSERT_EQ(_wsopen_s(&fd, file.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE), 0);
+  ASSERT_EQ(_wsopen_s(&fd, file.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE),
+            0);
   EXPECT_GE(fd, 0);
   EXPECT_EQ(_close(fd), 0);
   EXPECT_EQ(_wsopen_s(&fd, file.c_str(), _O_CREAT | _O_EXCL | _O_RDWR, _SH_DENYNO, _S_IREAD | _S_IWRITE), EEXIST);

@@ -62,8 +62,7 @@ TEST(WideFormat, IntegersInWindowsFormats) {
   EXPECT_EQ(fmt(u"%I64u", UINT64_MAX), u"18446744073709551615");
   EXPECT_EQ(fmt(u"%016I64x", 0x1234abcdULL), u"000000001234abcd");
   EXPECT_EQ(fmt(u"%02x%04x%08x", 10u, 0xabcdu, 0xdeadbeefu), u"0aabcddeadbeef");
-  EXPECT_EQ(fmt(u"%8X|%-5d|%+d|% d|%#x|%.3d", 0xABu, 7, 3, 3, 255u, 5),
-            u"      AB|7    |+3| 3|0xff|005");
+  EXPECT_EQ(fmt(u"%8X|%-5d|%+d|% d|%#x|%.3d", 0xABu, 7, 3, 3, 255u, 5), u"      AB|7    |+3| 3|0xff|005");
   EXPECT_EQ(fmt(u"%hd %hu %hhd", 70000, 70000, 255), u"4464 4464 -1");
   // %l is 32 bits wide, as `long` is on Windows.
   EXPECT_EQ(fmt(u"S-%lu-%ld", 1u, -2), u"S-1--2");

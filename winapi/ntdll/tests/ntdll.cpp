@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "testlib/Process.h"
+#include "testlib/TempDir.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -19,8 +17,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -40,16 +36,15 @@ class Name {
   UNICODE_STRING m_string;
 };
 
-NTSTATUS openKey(HANDLE* key, std::u16string_view path, ACCESS_MASK access = KEY_ALL_ACCESS,
-                 HANDLE root = nullptr) {
+NTSTATUS openKey(HANDLE* key, std::u16string_view path, ACCESS_MASK access = KEY_ALL_ACCESS, HANDLE root = nullptr) {
   Name name(path);
   OBJECT_ATTRIBUTES attributes;
   InitializeObjectAttributes(&attributes, name.get(), OBJ_CASE_INSENSITIVE, root, nullptr);
   return NtOpenKey(key, access, &attributes);
 }
 
-NTSTATUS createKey(HANDLE* key, std::u16string_view path, ULONG* disposition = nullptr,
-                   HANDLE root = nullptr, ACCESS_MASK access = KEY_ALL_ACCESS) {
+NTSTATUS createKey(HANDLE* key, std::u16string_view path, ULONG* disposition = nullptr, HANDLE root = nullptr,
+                   ACCESS_MASK access = KEY_ALL_ACCESS) {
   Name name(path);
   OBJECT_ATTRIBUTES attributes;
   InitializeObjectAttributes(&attributes, name.get(), OBJ_CASE_INSENSITIVE, root, nullptr);
@@ -86,8 +81,8 @@ NTSTATUS queryValue(HANDLE key, std::u16string_view name, Value& out) {
   std::vector<BYTE> buffer(16);
   ULONG needed = 0;
   NTSTATUS s;
-  while ((s = NtQueryValueKey(key, n.get(), KeyValueFullInformation, buffer.data(),
-                              static_cast<ULONG>(buffer.size()), &needed)) == STATUS_BUFFER_OVERFLOW ||
+  while ((s = NtQueryValueKey(key, n.get(), KeyValueFullInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                              &needed)) == STATUS_BUFFER_OVERFLOW ||
          s == STATUS_BUFFER_TOO_SMALL) {
     buffer.resize(needed);
   }
@@ -110,8 +105,7 @@ std::vector<std::u16string> valueNames(HANDLE key) {
   std::vector<std::u16string> names;
   alignas(8) BYTE buffer[1024];
   ULONG length = 0;
-  for (ULONG i = 0; NtEnumerateValueKey(key, i, KeyValueBasicInformation, buffer, sizeof(buffer), &length) == 0;
-       ++i) {
+  for (ULONG i = 0; NtEnumerateValueKey(key, i, KeyValueBasicInformation, buffer, sizeof(buffer), &length) == 0; ++i) {
     const auto* basic = reinterpret_cast<const KEY_VALUE_BASIC_INFORMATION*>(buffer);
     names.emplace_back(basic->Name, basic->NameLength / 2);
   }
@@ -138,17 +132,10 @@ constexpr std::u16string_view kBase = u"\\Registry\\Machine\\SOFTWARE";
 // A fresh database per test, and the handles it opened closed afterwards.
 class Registry : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_folder = std::filesystem::temp_directory_path() /
-               ("lumetra-registry-" + std::to_string(getpid()) + "-" + std::to_string(s_counter++));
-    std::filesystem::create_directories(m_folder);
-    useDatabase(m_folder / "registry.sqlite3");
-  }
+  void SetUp() override { useDatabase(m_folder / "registry.sqlite3"); }
   void TearDown() override {
     for (HANDLE h : m_handles) NtClose(h);
     unsetenv("LUMETRA_REGISTRY");
-    std::error_code ignored;
-    std::filesystem::remove_all(m_folder, ignored);
   }
 
   void useDatabase(const std::filesystem::path& file) { setenv("LUMETRA_REGISTRY", file.c_str(), 1); }
@@ -168,9 +155,9 @@ class Registry : public ::testing::Test {
   }
   std::u16string under(std::u16string_view tail) { return std::u16string(kBase) + u"\\" + std::u16string(tail); }
 
-  std::filesystem::path m_folder;
+  lumetra::testlib::TempDir m_temp;
+  const std::filesystem::path m_folder = m_temp.path();
   std::vector<HANDLE> m_handles;
-  static inline int s_counter = 0;
 };
 
 TEST(NativeTypes, RecordsHaveTheLayoutsOf64BitWindows) {
@@ -268,10 +255,14 @@ TEST_F(Registry, ValuesKeepTheirTypeAndExactBytes) {
     const void* bytes;
     size_t size;
   } const expected[] = {
-      {u"Binary", REG_BINARY, binary, sizeof(binary)}, {u"TEXT", REG_SZ, text, sizeof(text)},
-      {u"multi", REG_MULTI_SZ, multi, sizeof(multi)},  {u"Qword", REG_QWORD, &qword, sizeof(qword)},
-      {u"Dword", REG_DWORD, &dword, sizeof(dword)},    {u"Empty", REG_BINARY, nullptr, 0},
-      {u"OddType", 0x1234, binary, 3},                 {u"Unterminated", REG_SZ, text, 4},
+      {u"Binary", REG_BINARY, binary, sizeof(binary)},
+      {u"TEXT", REG_SZ, text, sizeof(text)},
+      {u"multi", REG_MULTI_SZ, multi, sizeof(multi)},
+      {u"Qword", REG_QWORD, &qword, sizeof(qword)},
+      {u"Dword", REG_DWORD, &dword, sizeof(dword)},
+      {u"Empty", REG_BINARY, nullptr, 0},
+      {u"OddType", 0x1234, binary, 3},
+      {u"Unterminated", REG_SZ, text, 4},
   };
   for (const Expected& e : expected) {
     Value v;
@@ -335,14 +326,13 @@ TEST_F(Registry, QueryFollowsTheNativeBufferRules) {
   EXPECT_EQ(reinterpret_cast<KEY_VALUE_FULL_INFORMATION*>(buffer.data())->DataLength, sizeof(data));
   EXPECT_EQ(NtQueryValueKey(key, name.get(), KeyValueFullInformation, buffer.data(), full - 1, &needed),
             STATUS_BUFFER_OVERFLOW);
-  EXPECT_EQ(NtQueryValueKey(key, name.get(), KeyValueFullInformation, buffer.data(), full, &needed),
-            STATUS_SUCCESS);
+  EXPECT_EQ(NtQueryValueKey(key, name.get(), KeyValueFullInformation, buffer.data(), full, &needed), STATUS_SUCCESS);
   Name missing(u"Missing");
   EXPECT_EQ(NtQueryValueKey(key, missing.get(), KeyValueFullInformation, buffer.data(), full, &needed),
             STATUS_OBJECT_NAME_NOT_FOUND);
-  EXPECT_EQ(NtQueryValueKey(key, name.get(), static_cast<KEY_VALUE_INFORMATION_CLASS>(42), buffer.data(),
-                            full, &needed),
-            STATUS_INVALID_INFO_CLASS);
+  EXPECT_EQ(
+      NtQueryValueKey(key, name.get(), static_cast<KEY_VALUE_INFORMATION_CLASS>(42), buffer.data(), full, &needed),
+      STATUS_INVALID_INFO_CLASS);
 }
 
 TEST_F(Registry, SubKeysEnumerateSortedIgnoringCase) {
@@ -479,16 +469,9 @@ TEST_F(Registry, ADamagedOrForeignFileIsAnErrorNotACrash) {
 
 // Runs this test binary again as a second process that works on the same database. The helper
 // tests are disabled, so a normal run neither runs nor lists them.
-pid_t startHelper(const char* test, const std::string& argument) {
-  std::string filter = std::string("--gtest_filter=RegistryHelper.DISABLED_") + test;
-  std::string alsoDisabled = "--gtest_also_run_disabled_tests";
-  std::string self = std::filesystem::read_symlink("/proc/self/exe");
-  setenv("LUMETRA_REGISTRY_HELPER", argument.c_str(), 1);
-  char* argv[] = {self.data(), filter.data(), alsoDisabled.data(), nullptr};
-  pid_t pid = 0;
-  int rc = posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, environ);
-  unsetenv("LUMETRA_REGISTRY_HELPER");
-  return rc == 0 ? pid : -1;
+lumetra::testlib::ChildProcess startHelper(const char* test, const std::string& argument) {
+  return lumetra::testlib::ChildProcess::helperTest(std::string("RegistryHelper.DISABLED_") + test,
+                                                    {{"LUMETRA_REGISTRY_HELPER", argument}});
 }
 
 const char* helperArgument() { return std::getenv("LUMETRA_REGISTRY_HELPER"); }
@@ -526,28 +509,26 @@ TEST(RegistryHelper, DISABLED_WriteUntilKilled) {
 
 TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
   create(under(u"Shared"));
-  pid_t helper = startHelper("WriteValues", "second-");
-  ASSERT_GT(helper, 0);
+  lumetra::testlib::ChildProcess helper = startHelper("WriteValues", "second-");
+  ASSERT_TRUE(helper.started());
   writeValues(u"first-");
-  int status = 0;
-  ASSERT_EQ(waitpid(helper, &status, 0), helper);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the second writer failed";
+  ASSERT_TRUE(helper.wait());
+  ASSERT_EQ(helper.exitCode(), 0) << "the second writer failed";
   std::vector<std::u16string> names = valueNames(open(under(u"Shared")));
   EXPECT_EQ(names.size(), 2u * kValuesPerWriter);
 }
 
 TEST_F(Registry, AKilledWriterLeavesEveryValueWhole) {
   HANDLE key = create(under(u"Crash"));
-  pid_t helper = startHelper("WriteUntilKilled", "-");
-  ASSERT_GT(helper, 0);
+  lumetra::testlib::ChildProcess helper = startHelper("WriteUntilKilled", "-");
+  ASSERT_TRUE(helper.started());
   // Let it write for a while, with this process reading at the same time.
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (valueNames(key).size() < 64 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  kill(helper, SIGKILL);
-  waitpid(helper, nullptr, 0);
+  helper.kill();
   std::vector<std::u16string> names = valueNames(key);
   ASSERT_EQ(names.size(), 64u);
   for (const std::u16string& name : names) {
@@ -563,13 +544,39 @@ TEST(NtdllModule, EveryEntryPointTheRegistryBindsIsExportedByName) {
   HMODULE ntdll = LoadLibraryW(u"ntdll.dll");
   ASSERT_NE(ntdll, nullptr);
   EXPECT_EQ(LoadLibraryW(u"NTDLL.DLL"), ntdll);
-  for (const char* name :
-       {"NtOpenThread", "NtCreateKey", "NtOpenKey", "NtFlushKey", "NtDeleteKey", "NtQueryKey", "NtEnumerateKey",
-        "NtClose", "NtSetValueKey", "NtSetInformationKey", "NtQueryValueKey", "NtEnumerateValueKey",
-        "NtDeleteValueKey", "NtRenameKey", "NtQueryMultipleValueKey", "NtNotifyChangeKey", "NtCreateFile",
-        "RtlAllocateHeap", "RtlFreeHeap", "NtRestoreKey", "NtSaveKey", "NtLoadKey", "NtLoadKey2", "NtReplaceKey",
-        "NtUnloadKey", "RtlInitString", "RtlInitAnsiString", "RtlInitUnicodeString", "RtlAnsiStringToUnicodeString",
-        "RtlUnicodeStringToAnsiString", "RtlFreeAnsiString", "RtlFreeUnicodeString", "RtlGetVersion"}) {
+  for (const char* name : {"NtOpenThread",
+                           "NtCreateKey",
+                           "NtOpenKey",
+                           "NtFlushKey",
+                           "NtDeleteKey",
+                           "NtQueryKey",
+                           "NtEnumerateKey",
+                           "NtClose",
+                           "NtSetValueKey",
+                           "NtSetInformationKey",
+                           "NtQueryValueKey",
+                           "NtEnumerateValueKey",
+                           "NtDeleteValueKey",
+                           "NtRenameKey",
+                           "NtQueryMultipleValueKey",
+                           "NtNotifyChangeKey",
+                           "NtCreateFile",
+                           "RtlAllocateHeap",
+                           "RtlFreeHeap",
+                           "NtRestoreKey",
+                           "NtSaveKey",
+                           "NtLoadKey",
+                           "NtLoadKey2",
+                           "NtReplaceKey",
+                           "NtUnloadKey",
+                           "RtlInitString",
+                           "RtlInitAnsiString",
+                           "RtlInitUnicodeString",
+                           "RtlAnsiStringToUnicodeString",
+                           "RtlUnicodeStringToAnsiString",
+                           "RtlFreeAnsiString",
+                           "RtlFreeUnicodeString",
+                           "RtlGetVersion"}) {
     EXPECT_NE(GetProcAddress(ntdll, name), nullptr) << name;
   }
   auto getVersion = reinterpret_cast<NTSTATUS(NTAPI*)(PRTL_OSVERSIONINFOW)>(

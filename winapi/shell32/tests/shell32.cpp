@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/TempDir.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -24,20 +26,22 @@ TEST(FileInfo, TypeNamesByExtensionOrAttributes) {
     const char16_t* type;
   };
   const Case cases[] = {
-      {u"song.mp3", FILE_ATTRIBUTE_NORMAL, u"MP3 File"},   {u"a.Wav", FILE_ATTRIBUTE_NORMAL, u"WAV File"},
-      {u"x.tar.gz", FILE_ATTRIBUTE_NORMAL, u"GZ File"},    {u"README", FILE_ATTRIBUTE_NORMAL, u"File"},
+      {u"song.mp3", FILE_ATTRIBUTE_NORMAL, u"MP3 File"},     {u"a.Wav", FILE_ATTRIBUTE_NORMAL, u"WAV File"},
+      {u"x.tar.gz", FILE_ATTRIBUTE_NORMAL, u"GZ File"},      {u"README", FILE_ATTRIBUTE_NORMAL, u"File"},
       {u"setup.EXE", FILE_ATTRIBUTE_NORMAL, u"Application"}, {u"music", FILE_ATTRIBUTE_DIRECTORY, u"File folder"},
       {u".mp3", FILE_ATTRIBUTE_NORMAL, u"MP3 File"},
   };
   for (const Case& c : cases) {
     SHFILEINFOW info{};
     ASSERT_NE(SHGetFileInfoW(c.name, c.attributes, &info, sizeof info, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES), 0u);
-    EXPECT_EQ(std::u16string(info.szTypeName), c.type) << std::string(c.name, c.name + std::char_traits<char16_t>::length(c.name));
+    EXPECT_EQ(std::u16string(info.szTypeName), c.type)
+        << std::string(c.name, c.name + std::char_traits<char16_t>::length(c.name));
   }
 }
 
 TEST(FileInfo, ExistingPathsAnswerFromTheFileSystem) {
-  fs::path root = fs::temp_directory_path() / ("lumetra-shell32-" + std::to_string(GetCurrentProcessId()));
+  lumetra::testlib::TempDir temp;
+  const fs::path root = temp.path();
   fs::create_directories(root / "folder.mp3");
   std::ofstream(root / ".song.mp3") << "x";
   SHFILEINFOW info{};
@@ -54,5 +58,4 @@ TEST(FileInfo, ExistingPathsAnswerFromTheFileSystem) {
       << "without SHGFI_USEFILEATTRIBUTES the path must exist";
   EXPECT_EQ(SHGetFileInfoW(windowsOf(root / ".song.mp3").c_str(), 0, &info, sizeof info, SHGFI_ICON), 0u)
       << "icons are not made here";
-  fs::remove_all(root);
 }

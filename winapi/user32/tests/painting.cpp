@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "Recorder.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
+#include "winapi/testsupport/PaintCheck.h"
+#include "winapi/testsupport/Recorder.h"
 
 #include <map>
 #include <string>
@@ -158,16 +159,10 @@ TEST_F(Painting, WindowDcIsClippedToTheVisiblePart) {
 TEST_F(Painting, TheSurfaceHashOfTheWindowStaysTheSame) {
   winapi::PixelBuffer picture;
   ASSERT_TRUE(winapi::HeadlessDriver::current()->capture(top, &picture));
-  uint64_t h = 1469598103934665603ull;
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      uint32_t v = picture.row(y)[x];
-      for (int k = 0; k < 4; ++k) h = (h ^ ((v >> (8 * k)) & 0xFF)) * 1099511628211ull;
-    }
-  }
-  const uint64_t kExpected = 0xa6e5a714dc415c3cull;
-  if (h != kExpected) winapi::HeadlessDriver::current()->dumpFrame(top, "painting-children.png");
-  EXPECT_EQ(h, kExpected) << "the picture is in painting-children.png";
+  EXPECT_TRUE(matchesGolden(pixelHash(picture.row0, picture.stride, picture.width, picture.height),
+                            0xa6e5a714dc415c3cull, "painting-children", [&](const std::string& path) {
+                              return winapi::HeadlessDriver::current()->dumpFrame(top, path.c_str());
+                            }));
 }
 
 }  // namespace

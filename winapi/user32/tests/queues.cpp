@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Recorder.h"
+#include "winapi/testsupport/Recorder.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <atomic>
@@ -28,20 +28,16 @@ std::atomic<HWND> g_partner{nullptr};
 
 LRESULT CALLBACK threadProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case kAsk:
-      {
-        std::lock_guard<std::mutex> guard(g_ownersLock);
-        g_procThread = g_owners[hwnd] == std::this_thread::get_id() ? 1 : 2;
-      }
+    case kAsk: {
+      std::lock_guard<std::mutex> guard(g_ownersLock);
+      g_procThread = g_owners[hwnd] == std::this_thread::get_id() ? 1 : 2;
+    }
       return static_cast<LRESULT>(wParam * 2);
     case kAskBack:
       // Answering needs the other thread, which is itself waiting in a send to this one.
       return SendMessageW(g_partner.load(), kAsk, wParam + 1, 0) + 1;
-    case kSleep:
-      Sleep(static_cast<DWORD>(wParam));
-      return 7;
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case kSleep: Sleep(static_cast<DWORD>(wParam)); return 7;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 
@@ -197,8 +193,8 @@ TEST(Queues, AnEndingThreadTakesItsWindowsWithItEvenInsideOthers) {
   HWND child = nullptr;
   std::thread([&] {
     // No WM_PARENTNOTIFY: this thread does not pump while it waits for the other.
-    child = CreateWindowExW(WS_EX_NOPARENTNOTIFY, u"QueueTest", u"", WS_CHILD, 0, 0, 5, 5, top, nullptr, nullptr,
-                            nullptr);
+    child =
+        CreateWindowExW(WS_EX_NOPARENTNOTIFY, u"QueueTest", u"", WS_CHILD, 0, 0, 5, 5, top, nullptr, nullptr, nullptr);
   }).join();
   EXPECT_NE(child, nullptr);
   EXPECT_FALSE(IsWindow(child)) << "a window whose thread ended would never get its messages";

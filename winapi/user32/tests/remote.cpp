@@ -5,13 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
+#include "testlib/Process.h"
+#include "testlib/TempDir.h"
+#include "winapi/user32/remote_protocol.h"
+
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,18 +65,143 @@ HWND findByTitle() {
   return nullptr;
 }
 
-TEST(Remote, WindowsOfAnotherProcessAreFoundAndAnswerWithTimeouts) {
-  char folder[] = "/tmp/lumetra-remote-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  setenv("XDG_RUNTIME_DIR", folder, 1);
-  pid_t child = fork();
-  if (child == 0) {
-    setenv("LUMETRA_REMOTE_HELPER", "1", 1);
-    execl("/proc/self/exe", "helper", "--gtest_filter=RemoteHelper.*", "--gtest_also_run_disabled_tests",
-          static_cast<char*>(nullptr));
-    _exit(127);
+using winapi::remote::Request;
+using winapi::remote::Response;
+using winapi::remote::WindowEntry;
+
+Request validRequest(HWND hwnd, UINT message) {
+  return Request{winapi::remote::kMagic,
+                 winapi::remote::kSend,
+                 reinterpret_cast<uint64_t>(hwnd),
+                 message,
+                 SMTO_BLOCK,
+                 3,
+                 4,
+                 1000,
+                 0};
+}
+
+LRESULT CALLBACK answeringProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER + 1) return static_cast<LRESULT>(wParam) * 10 + lParam;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST(RemoteProtocol, DamagedRequestsAreRefusedBeforeAnythingIsSent) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = answeringProc;
+  wc.lpszClassName = u"RemoteProtocolAnswering";
+  RegisterClassExW(&wc);
+  HWND hwnd = CreateWindowExW(0, u"RemoteProtocolAnswering", u"", WS_OVERLAPPED, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  Request good = validRequest(hwnd, WM_USER + 1);
+  Response r = winapi::remote::answer(&good, sizeof good);
+  EXPECT_EQ(r.ok, 1u);
+  EXPECT_EQ(r.result, 34);
+
+  // Cut short, too long, a wrong magic or kind, a reserved field in use, an unknown flag.
+  unsigned char longer[sizeof(Request) + 1] = {};
+  std::memcpy(longer, &good, sizeof good);
+  Request badMagic = good;
+  badMagic.magic ^= 1;
+  Request badKind = good;
+  badKind.kind = 2;
+  Request reserved = good;
+  reserved.reserved = 1;
+  Request unknownFlag = good;
+  unknownFlag.flags |= 0x40;
+  struct Case {
+    const void* bytes;
+    size_t size;
+  };
+  const Case damaged[] = {{&good, sizeof good - 1},     {longer, sizeof longer},
+                          {&badMagic, sizeof badMagic}, {&badKind, sizeof badKind},
+                          {&reserved, sizeof reserved}, {&unknownFlag, sizeof unknownFlag},
+                          {nullptr, sizeof good},       {&good, 0}};
+  for (const Case& c : damaged) {
+    r = winapi::remote::answer(c.bytes, c.size);
+    EXPECT_EQ(r.ok, 0u) << "a request of " << c.size << " bytes";
+    EXPECT_EQ(r.error, static_cast<uint32_t>(ERROR_INVALID_PARAMETER));
   }
-  ASSERT_GT(child, 0);
+  Request pointers = validRequest(hwnd, WM_SETTEXT);
+  EXPECT_EQ(winapi::remote::answer(&pointers, sizeof pointers).error, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+  Request elsewhere =
+      validRequest(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(hwnd) ^ (uint64_t{1} << 40)), WM_USER + 1);
+  EXPECT_EQ(winapi::remote::answer(&elsewhere, sizeof elsewhere).error,
+            static_cast<uint32_t>(ERROR_INVALID_WINDOW_HANDLE));
+  DestroyWindow(hwnd);
+  EXPECT_EQ(winapi::remote::answer(&good, sizeof good).error, static_cast<uint32_t>(ERROR_INVALID_WINDOW_HANDLE));
+
+  Response answers[] = {{1, 0, 5}, {0, ERROR_TIMEOUT, 0}, {2, 0, 0}, {1, 5, 0}, {0, 0, 0}};
+  Response decoded;
+  EXPECT_TRUE(winapi::remote::decodeResponse(&answers[0], sizeof(Response), &decoded));
+  EXPECT_TRUE(winapi::remote::decodeResponse(&answers[1], sizeof(Response), &decoded));
+  for (int i = 2; i < 5; ++i)
+    EXPECT_FALSE(winapi::remote::decodeResponse(&answers[i], sizeof(Response), &decoded)) << i;
+  EXPECT_FALSE(winapi::remote::decodeResponse(&answers[0], sizeof(Response) - 1, &decoded));
+}
+
+TEST(RemoteProtocol, WindowListsKeepTheirWholeLinesAndSkipDamagedOnes) {
+  const pid_t owner = 0x4d2;
+  const WindowEntry first{reinterpret_cast<HWND>(uintptr_t{0x4d200000001}), 77, true, u"Ab\u00e9", u"R"};
+  const WindowEntry second{reinterpret_cast<HWND>(uintptr_t{0x4d200000002}), 78, false, u"", u""};
+  std::string list = winapi::remote::encodeWindowEntry(first) + winapi::remote::encodeWindowEntry(second);
+  EXPECT_EQ(winapi::remote::decodeWindowList(list, owner), (std::vector<WindowEntry>{first, second}));
+  // Fields after the class name are left for later layers; a CR before the newline is no field.
+  EXPECT_EQ(winapi::remote::decodeWindowList("4d200000002 78 0 - - more fields\r\n", owner),
+            (std::vector<WindowEntry>{second}));
+  const char* damaged[] = {
+      "zz 1 1 - -",                  // no handle
+      "0 1 1 - -",                   // the null handle
+      "4d300000001 1 1 - -",         // a window of another process
+      "4d2000000001234567 1 1 - -",  // more than 64 bits
+      "4d200000001 -1 1 - -",        // a negative thread id
+      "4d200000001 4294967296 1 - -",
+      "4d200000001 1 2 - -",     // visibility is 0 or 1
+      "4d200000001 1 1 004 -",   // a title cut inside a unit
+      "4d200000001 1 1 00zz -",  // a title that is not hex
+      "4d200000001 1 1 0041",    // no class name
+      "4d200000001 1 1 0041 -0041",
+  };
+  for (const char* line : damaged) {
+    EXPECT_TRUE(winapi::remote::decodeWindowList(std::string(line) + "\n" + list, owner) ==
+                (std::vector<WindowEntry>{first, second}))
+        << line;
+  }
+}
+
+// Points XDG_RUNTIME_DIR at a folder for as long as it lives, and back where it was after.
+class RuntimeFolder {
+ public:
+  explicit RuntimeFolder(const std::string& path) {
+    const char* old = getenv("XDG_RUNTIME_DIR");
+    m_had = old != nullptr;
+    if (m_had) m_old = old;
+    setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
+  }
+  ~RuntimeFolder() {
+    if (m_had) {
+      setenv("XDG_RUNTIME_DIR", m_old.c_str(), 1);
+    } else {
+      unsetenv("XDG_RUNTIME_DIR");
+    }
+  }
+  RuntimeFolder(const RuntimeFolder&) = delete;
+  RuntimeFolder& operator=(const RuntimeFolder&) = delete;
+
+ private:
+  bool m_had = false;
+  std::string m_old;
+};
+
+TEST(Remote, WindowsOfAnotherProcessAreFoundAndAnswerWithTimeouts) {
+  // Both processes publish into a folder of this test's own.
+  lumetra::testlib::TempDir folder;
+  RuntimeFolder published(folder.path().string());
+  lumetra::testlib::ChildProcess child = lumetra::testlib::ChildProcess::helperTest(
+      "RemoteHelper.DISABLED_ServesAWindowForTheCrossProcessTest", {{"LUMETRA_REMOTE_HELPER", "1"}});
+  ASSERT_TRUE(child.started());
   HWND remote = nullptr;
   for (int i = 0; i < 500 && remote == nullptr; ++i) {
     remote = findByTitle();
@@ -87,7 +213,7 @@ TEST(Remote, WindowsOfAnotherProcessAreFoundAndAnswerWithTimeouts) {
   EXPECT_EQ(FindWindowW(nullptr, kTitle), remote);
   DWORD pid = 0;
   EXPECT_NE(GetWindowThreadProcessId(remote, &pid), 0u);
-  EXPECT_EQ(pid, static_cast<DWORD>(child));
+  EXPECT_EQ(pid, static_cast<DWORD>(child.pid()));
 
   DWORD_PTR result = 0;
   ASSERT_NE(SendMessageTimeoutW(remote, kComeToFront, 3, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 2000, &result), 0);
@@ -107,12 +233,10 @@ TEST(Remote, WindowsOfAnotherProcessAreFoundAndAnswerWithTimeouts) {
   EXPECT_EQ(SendMessageTimeoutW(remote, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(u"x"), SMTO_NORMAL, 500, &result), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
+  child.kill();
   EXPECT_EQ(findByTitle(), nullptr) << "a dead process's windows are still listed";
   EXPECT_FALSE(IsWindow(remote));
   EXPECT_EQ(SendMessageTimeoutW(remote, kComeToFront, 0, 0, SMTO_NORMAL, 500, &result), 0);
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

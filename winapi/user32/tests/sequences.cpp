@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Recorder.h"
+#include "winapi/testsupport/Recorder.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ HWND makeWindow(const char* name, DWORD style, HWND parent = nullptr, int x = 10
   return hwnd;
 }
 
-Seen S(const char* w, UINT m) { return Seen{w, m, 0}; }
+Expected S(const char* w, UINT m, unsigned flags = kExact, WPARAM wParam = 0) { return Expected{w, m, flags, wParam}; }
 
 TEST(Sequences, CreatingATopLevelWindow) {
   registerRecordingClass();
@@ -34,11 +34,11 @@ TEST(Sequences, CreatingATopLevelWindow) {
 TEST(Sequences, CreatingAChildNotifiesItsParent) {
   HWND top = makeWindow("top", WS_OVERLAPPEDWINDOW);
   Recorder::instance().start();
-  HWND child = CreateWindowExW(0, u"Recording", nullptr, WS_CHILD | WS_VISIBLE, 5, 5, 50, 50, top, nullptr, nullptr,
-                               nullptr);
+  HWND child =
+      CreateWindowExW(0, u"Recording", nullptr, WS_CHILD | WS_VISIBLE, 5, 5, 50, 50, top, nullptr, nullptr, nullptr);
   auto seen = Recorder::instance().stop();
-  EXPECT_SEQUENCE(seen, S("(new)", WM_NCCREATE), S("(new)", WM_NCCALCSIZE), S("(new)", WM_CREATE),
-                  S("(new)", WM_SIZE), S("(new)", WM_MOVE), S("top", WM_PARENTNOTIFY), S("(new)", WM_SHOWWINDOW),
+  EXPECT_SEQUENCE(seen, S("(new)", WM_NCCREATE), S("(new)", WM_NCCALCSIZE), S("(new)", WM_CREATE), S("(new)", WM_SIZE),
+                  S("(new)", WM_MOVE), S("top", WM_PARENTNOTIFY), S("(new)", WM_SHOWWINDOW),
                   S("(new)", WM_WINDOWPOSCHANGING), S("(new)", WM_WINDOWPOSCHANGED));
   EXPECT_EQ(GetParent(child), top);
   EXPECT_TRUE(IsChild(top, child));
@@ -50,8 +50,9 @@ TEST(Sequences, ShowingActivatesAndPaintsFrameThenClient) {
   Recorder::instance().start();
   ShowWindow(top, SW_SHOW);
   auto shown = Recorder::instance().stop();
-  EXPECT_SEQUENCE(shown, S("top", WM_SHOWWINDOW), S("top", WM_WINDOWPOSCHANGING), S("top", WM_WINDOWPOSCHANGED),
-                  S("top", WM_NCACTIVATE), S("top", WM_ACTIVATE), S("top", WM_SETFOCUS));
+  EXPECT_SEQUENCE(shown, S("top", WM_SHOWWINDOW, kCheckWParam, TRUE), S("top", WM_WINDOWPOSCHANGING),
+                  S("top", WM_WINDOWPOSCHANGED), S("top", WM_NCACTIVATE, kCheckWParam, TRUE),
+                  S("top", WM_ACTIVATE, kCheckWParam, WA_ACTIVE), S("top", WM_SETFOCUS));
   Recorder::instance().start();
   pump();
   auto painted = Recorder::instance().stop();
@@ -93,7 +94,8 @@ TEST(Sequences, ActivationMovesBetweenTopLevelWindows) {
   Recorder::instance().start();
   SetActiveWindow(b);
   auto seen = Recorder::instance().stop();
-  EXPECT_SEQUENCE(seen, S("a", WM_NCACTIVATE), S("a", WM_ACTIVATE), S("b", WM_NCACTIVATE), S("b", WM_ACTIVATE),
+  EXPECT_SEQUENCE(seen, S("a", WM_NCACTIVATE, kCheckWParam, FALSE), S("a", WM_ACTIVATE, kCheckWParam, WA_INACTIVE),
+                  S("b", WM_NCACTIVATE, kCheckWParam, TRUE), S("b", WM_ACTIVATE, kCheckWParam, WA_ACTIVE),
                   S("a", WM_KILLFOCUS), S("b", WM_SETFOCUS));
   EXPECT_EQ(GetForegroundWindow(), b);
   DestroyWindow(a);
@@ -176,6 +178,21 @@ TEST(Sequences, StyleChangesAreAnnounced) {
   EXPECT_FALSE(old & WS_EX_TOOLWINDOW);
   EXPECT_TRUE(GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
   DestroyWindow(top);
+}
+
+// The comparison every sequence test rests on: optional rows may be missing, wParams count only
+// where a row asks, and nothing may be left over on either side.
+TEST(Sequences, TablesSkipOptionalRowsAndCheckWParamsWhereAsked) {
+  const std::vector<Seen> seen = {{"a", WM_CREATE, 0}, {"a", WM_SIZE, 5}};
+  EXPECT_TRUE(matchesSequence(seen, {S("a", WM_CREATE), S("a", WM_MOVE, kOptional), S("a", WM_SIZE, kCheckWParam, 5),
+                                     S("a", WM_PAINT, kOptional)}));
+  EXPECT_TRUE(matchesSequence(seen, {S("a", WM_CREATE), S("a", WM_SIZE, kOptional | kCheckWParam, 5)}));
+  EXPECT_TRUE(matchesSequence(seen, {S("a", WM_CREATE, kCheckWParam, 0), S("a", WM_SIZE)}));
+  EXPECT_FALSE(matchesSequence(seen, {S("a", WM_CREATE), S("a", WM_SIZE, kCheckWParam, 6)}));
+  EXPECT_FALSE(matchesSequence(seen, {S("a", WM_CREATE)})) << "a message left over";
+  EXPECT_FALSE(matchesSequence(seen, {S("a", WM_CREATE), S("a", WM_SIZE), S("a", WM_MOVE)})) << "a row left over";
+  EXPECT_FALSE(matchesSequence(seen, {S("b", WM_CREATE), S("a", WM_SIZE)})) << "another window";
+  EXPECT_FALSE(matchesSequence(seen, {S("a", WM_SIZE), S("a", WM_CREATE)})) << "another order";
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Recorder.h"
+#include "winapi/testsupport/Recorder.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <string>
@@ -34,7 +34,8 @@ TEST(Classes, RegistrationIsCheckedAndLookedUpIgnoringCase) {
   EXPECT_EQ(RegisterClassExW(&bad), 0) << "a structure of the wrong size is refused";
   HWND hwnd = CreateWindowExW(0, u"EXTRA CLASS", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
-  HWND byAtom = CreateWindowExW(0, MAKEINTRESOURCEW(atom), u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  HWND byAtom =
+      CreateWindowExW(0, MAKEINTRESOURCEW(atom), u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   EXPECT_NE(byAtom, nullptr);
   WCHAR name[32];
   EXPECT_EQ(GetClassNameW(hwnd, name, 32), 11);
@@ -70,7 +71,11 @@ TEST(Tree, ParentsOwnersSiblingsAndEnumeration) {
     std::vector<HWND> list;
   } seen;
   EnumChildWindows(
-      top, [](HWND h, LPARAM p) { reinterpret_cast<Seen*>(p)->list.push_back(h); return TRUE; },
+      top,
+      [](HWND h, LPARAM p) {
+        reinterpret_cast<Seen*>(p)->list.push_back(h);
+        return TRUE;
+      },
       reinterpret_cast<LPARAM>(&seen));
   EXPECT_EQ(seen.list, (std::vector<HWND>{first, grandchild, second}));
   SetWindowPos(second, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -113,9 +118,7 @@ TEST(Texts, TitlesRoundTripAlsoFromAnotherThread) {
   EXPECT_EQ(std::u16string(text), u"first");
   EXPECT_EQ(GetWindowTextW(top, text, 3), 2) << "a short buffer gets a cut, terminated text";
   EXPECT_EQ(std::u16string(text), u"fi");
-  std::thread other([&] {
-    SetWindowTextW(top, u"from afar");
-  });
+  std::thread other([&] { SetWindowTextW(top, u"from afar"); });
   // The other thread's WM_SETTEXT runs here, on the window's thread.
   while (GetWindowTextLengthW(top) != 9) pump();
   other.join();
@@ -195,9 +198,9 @@ TEST(Sends, NotifyReplyAndTimerProcedures) {
   HWND top = make(WS_POPUP);
   Recorder::instance().name(top, "top");
   Recorder::instance().start();
-  EXPECT_TRUE(SendNotifyMessageW(top, WM_USER, 0, 0));
+  EXPECT_TRUE(SendNotifyMessageW(top, WM_USER, 7, 0));
   auto seen = Recorder::instance().stop();
-  EXPECT_SEQUENCE(seen, Seen{"top", WM_USER, 0});
+  EXPECT_SEQUENCE(seen, Expected{"top", WM_USER, kCheckWParam, 7});
   EXPECT_FALSE(InSendMessage());
   EXPECT_FALSE(ReplyMessage(1)) << "nothing to reply to outside a sent message";
   auto& headless = *winapi::HeadlessDriver::current();

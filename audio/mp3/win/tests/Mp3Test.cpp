@@ -59,7 +59,8 @@ std::vector<int16_t> readAll(s::sound::IEncodedAudio* reader, uint32_t capacity 
   Bytes pcm;
   Bytes block(capacity);
   uint32_t got = 0;
-  while (reader->read(block.data(), capacity, &got)) pcm.insert(pcm.end(), block.begin(), block.begin() + got);
+  while (reader->read(block.data(), capacity, &got))
+    pcm.insert(pcm.end(), block.begin(), block.begin() + got);
   return toSamples(pcm.data(), pcm.size());
 }
 
@@ -75,7 +76,8 @@ std::vector<int16_t> decode(const Bytes& mp3, uint32_t capacity = 4096) {
 // Writes `pcm` (interleaved 16-bit) through a writer into memory, in blocks of `block` bytes.
 // `prepare` may set the writer's format or filters first.
 template <typename Prepare>
-Bytes encodeWith(const std::vector<int16_t>& pcm, int32_t rate, bool stereo, Prepare prepare, size_t block = 4096) {
+Bytes encodeWith(const std::vector<int16_t>& pcm, int32_t rate, bool stereo, Prepare prepare,
+                 size_t block = 4096) {
   ArrayU08* file = ArrayU08::take();
   Mp3* writer = Mp3::take();
   prepare(writer);
@@ -104,8 +106,8 @@ void convert(s::sound::IEncodedAudio* reader, s::sound::IEncodedAudio* writer) {
   uint32_t got = 0;
   while (reader->read(block.data(), 4096, &got)) {
     uint32_t written = 0;
-    ASSERT_TRUE(writer->write(block.data(), got, &written, reader->getOutputSampleRate(), reader->isPcmStereo(),
-                              reader->getPcmBitsPerSample()));
+    ASSERT_TRUE(writer->write(block.data(), got, &written, reader->getOutputSampleRate(),
+                              reader->isPcmStereo(), reader->getPcmBitsPerSample()));
   }
 }
 
@@ -154,8 +156,10 @@ size_t walk(const Bytes& mp3, Check check) {
 std::string mpg123Test(const Bytes& mp3, int* status) {
   TempDir folder;
   const std::filesystem::path path = folder.file("test.mp3");
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(mp3.data()), std::streamsize(mp3.size()));
-  const std::string command = std::string(AUDIO_MPG123_PROGRAM) + " -t '" + path.string() + "' 2>&1";
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(mp3.data()), std::streamsize(mp3.size()));
+  const std::string command =
+      std::string(AUDIO_MPG123_PROGRAM) + " -t '" + path.string() + "' 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   std::string report;
   char line[512];
@@ -212,7 +216,8 @@ TEST(Mp3, WritesConstantBitrateJointStereoThatMpg123AcceptsWithoutAWord) {
   int status = 0;
   const std::string report = mpg123Test(mp3, &status);
   EXPECT_EQ(status, 0) << report;
-  for (const char* word : {"Note", "arning", "rror", "llegal"}) EXPECT_EQ(report.find(word), std::string::npos) << report;
+  for (const char* word : {"Note", "arning", "rror", "llegal"})
+    EXPECT_EQ(report.find(word), std::string::npos) << report;
 
   ArrayU08* file = memoryOf(mp3);
   Mp3* reader = readerOf(file);
@@ -240,7 +245,8 @@ TEST(Mp3, DecodesBackToTheToneAtItsLength) {
 
 TEST(Mp3, CarriesHigherBitrates) {
   for (int32_t kbps : {224, 256, 320}) {
-    const Bytes mp3 = encodeWith(twoSecondTone(), 44100, true, [&](Mp3* w) { w->setBitrate(kbps); });
+    const Bytes mp3 =
+        encodeWith(twoSecondTone(), 44100, true, [&](Mp3* w) { w->setBitrate(kbps); });
     walk(mp3, [&](const FrameHeader& h) { EXPECT_EQ(h.getBitrate(), kbps); });
     // And the next conversion keeps it.
     walk(convertMp3(mp3, nullptr), [&](const FrameHeader& h) { EXPECT_EQ(h.getBitrate(), kbps); });
@@ -250,11 +256,12 @@ TEST(Mp3, CarriesHigherBitrates) {
 TEST(Mp3, ConvertsWavToMp3AndMp3ToMp3WithTheVolumeFilterBetweenFiles) {
   TempDir folder;
   const Bytes wav = lumetra::testlib::WavBuilder::pcmFile(toBytes(twoSecondTone()), 2, 44100, 16);
-  std::ofstream(folder.file("tone.wav"), std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), std::streamsize(wav.size()));
+  std::ofstream(folder.file("tone.wav"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(wav.data()), std::streamsize(wav.size()));
 
   // Converts `from` into `to` with a volume change, through file streams the objects own.
-  auto run = [&](s::sound::IEncodedAudio* reader, const std::string& from, s::sound::IEncodedAudio* writer,
-                 const std::string& to, float percent) {
+  auto run = [&](s::sound::IEncodedAudio* reader, const std::string& from,
+                 s::sound::IEncodedAudio* writer, const std::string& to, float percent) {
     auto* input = s::file::win::FileInputStream::take();
     ASSERT_TRUE(input->open(folder.windowsPath(from).c_str()));
     reader->setFileSize(static_cast<int64_t>(std::filesystem::file_size(folder.file(from))));
@@ -364,9 +371,11 @@ TEST(Mp3, MeasuresFilesByTheirTagsAndFirstFrame) {
        static_cast<int64_t>(audio.size() + 50)},
       {"ID3v1 only", join({audio, id3v1()}), 0, Id3Tag::kId3v1, static_cast<int64_t>(audio.size())},
       {"ID3v2 and ID3v1: the trailing tag counts", join({tagged, audio, id3v1()}),
-       static_cast<int64_t>(tagged.size()), Id3Tag::kId3v2, static_cast<int64_t>(audio.size() + 128)},
-      {"ID3v2 with a footer", join({id3v2(picture, true), audio}), static_cast<int64_t>(tagged.size() + 10),
-       Id3Tag::kId3v2, static_cast<int64_t>(audio.size())},
+       static_cast<int64_t>(tagged.size()), Id3Tag::kId3v2,
+       static_cast<int64_t>(audio.size() + 128)},
+      {"ID3v2 with a footer", join({id3v2(picture, true), audio}),
+       static_cast<int64_t>(tagged.size() + 10), Id3Tag::kId3v2,
+       static_cast<int64_t>(audio.size())},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -379,7 +388,8 @@ TEST(Mp3, MeasuresFilesByTheirTagsAndFirstFrame) {
     EXPECT_EQ(in(file)->getPosition(), c.firstFrame) << "the input waits at the first frame";
     EXPECT_EQ(reader->getFrameCount(), static_cast<int32_t>(c.dataLength / kCbrLength));
     EXPECT_EQ(reader->getBitrate(), 128);
-    EXPECT_EQ(reader->getDurationMillis(), static_cast<int32_t>(c.dataLength / kCbrLength * 1152 * 1000 / 44100));
+    EXPECT_EQ(reader->getDurationMillis(),
+              static_cast<int32_t>(c.dataLength / kCbrLength * 1152 * 1000 / 44100));
     reader->release();
     file->release();
   }
@@ -397,7 +407,8 @@ TEST(Mp3, MeasuresFilesByTheirTagsAndFirstFrame) {
 
 TEST(Mp3, AveragesXingFilesAndAnswersMinusOneForWhatIsUnknown) {
   // 1,000 frames announced; the data holds the Xing frame and 99 frames of 417 bytes.
-  const Bytes vbr = join({xingFrame(kCbr, kCbrLength, 36, 0x0F, 1000, 417000, 50), frames(kCbr, kCbrLength, 99)});
+  const Bytes vbr =
+      join({xingFrame(kCbr, kCbrLength, 36, 0x0F, 1000, 417000, 50), frames(kCbr, kCbrLength, 99)});
   ArrayU08* file = memoryOf(vbr);
   Mp3* reader = readerOf(file);
   EXPECT_EQ(reader->getFrameCount(), 1000);
@@ -486,7 +497,8 @@ TEST(Mp3, SeekPercentMovesToTheFrameAndDecodingGoesOnFromThere) {
   reader->seekPercent(50.0f, &position);
   const std::vector<int16_t> rest = readAll(reader);
   const int64_t frames = reader->getFrameCount();
-  EXPECT_NEAR(static_cast<double>(rest.size() / 2), static_cast<double>(frames - frames / 2) * 1152, 2 * 1152);
+  EXPECT_NEAR(static_cast<double>(rest.size() / 2), static_cast<double>(frames - frames / 2) * 1152,
+              2 * 1152);
   EXPECT_NEAR(frequencyOf(rest, 2, 44100), 1000.0, 1.0);
   reader->release();
   file->release();
@@ -506,7 +518,8 @@ TEST(Mp3, AWriterWhoseEncoderRefusesFailsCleanlyAndGivesTheEncoderBack) {
   EXPECT_FALSE(writer->writeBlock(block.data(), 4096, 44100, true, 16)) << "and every later block";
   EXPECT_FALSE(writer->close()) << "no converted file";
   EXPECT_EQ(file->getCount(), 0u);
-  EXPECT_GE(encoders.getFreeCount(), std::max(freeBefore, 1u)) << "the encoder went back to its pool";
+  EXPECT_GE(encoders.getFreeCount(), std::max(freeBefore, 1u))
+      << "the encoder went back to its pool";
   writer->release();
 
   // The next file converts as if nothing had happened; a block of another format is refused.
@@ -525,4 +538,112 @@ TEST(Mp3, AWriterWhoseEncoderRefusesFailsCleanlyAndGivesTheEncoderBack) {
   EXPECT_GT(file->getCount(), 0u);
   writer->release();
   file->release();
+}
+
+TEST(Mp3, AfterLostSyncOnlyAFrameThatTheNextFrameConfirmsIsDecoded) {
+  // 20 KB of junk in the middle of a tone at a quarter of full scale, at a frame boundary, inside
+  // a frame, and as a run of random bytes or of false syncs: copies of the file's own frame
+  // header, each with random bytes where its frame's data would be.
+  const Bytes tone = encode(makeTone(1000.0, 0.25, 44100, 88200, 2));
+  const std::vector<int16_t> plain = decode(tone);
+  size_t boundary = 0;
+  walk(tone, [&](const FrameHeader& h) {
+    if (h.getPosition() < static_cast<int64_t>(tone.size() / 2))
+      boundary = h.getPosition() + h.getFrameLength();
+  });
+  std::mt19937 random(11);
+  Bytes noise(20000);
+  for (uint8_t& b : noise) b = static_cast<uint8_t>(random());
+  Bytes syncs = noise;
+  for (size_t at = 100; at + 4 < syncs.size(); at += 211) {
+    std::copy(tone.begin() + static_cast<std::ptrdiff_t>(boundary),
+              tone.begin() + static_cast<std::ptrdiff_t>(boundary + 4),
+              syncs.begin() + static_cast<std::ptrdiff_t>(at));
+  }
+  for (const Bytes* junk : {&noise, &syncs}) {
+    for (size_t at : {boundary, boundary + 100}) {
+      SCOPED_TRACE(std::to_string(at) + (junk == &noise ? " noise" : " false syncs"));
+      Bytes damaged(tone.begin(), tone.begin() + static_cast<std::ptrdiff_t>(at));
+      damaged.insert(damaged.end(), junk->begin(), junk->end());
+      damaged.insert(damaged.end(), tone.begin() + static_cast<std::ptrdiff_t>(at), tone.end());
+      const std::vector<int16_t> pcm = decode(damaged);
+      int peak = 0;
+      for (int16_t v : pcm) peak = std::max(peak, std::abs(static_cast<int>(v)));
+      // The tone's own peak is 8,192; junk decoded as audio comes out near full scale.
+      EXPECT_LT(peak, 11000);
+      // Only the frames the junk cut into are lost, a few of 1,152 stereo samples.
+      EXPECT_GE(pcm.size() + 4 * 2304, plain.size());
+      EXPECT_LE(pcm.size(), plain.size());
+    }
+  }
+}
+
+TEST(Mp3, AStreamThatChangesItsFormatIsWalkedToTheEnd) {
+  // Two files joined: the frames of the second are confirmed by each other, not by the first's.
+  const Bytes first = encode(makeTone(440.0, 0.25, 44100, 44100, 2));
+  const Bytes second = encodeWith(makeTone(440.0, 0.25, 48000, 48000, 2), 48000, true,
+                                  [](Mp3* writer) { writer->setSampleRate(48000); });
+  const size_t apart = decode(first).size() + decode(second).size();
+  EXPECT_GE(decode(join({first, second})).size() + 2 * 2304, apart);
+}
+
+TEST(Mp3, FreeFormatAndCutFilesAreMeasuredHonestly) {
+  // Free format: bitrate index 0, frames whose length no header tells, with random data that
+  // holds false syncs.
+  Header free = kCbr;
+  free.bitrateIndex = 0;
+  std::mt19937 random(5);
+  Bytes freeFormat;
+  for (int i = 0; i < 40; ++i) {
+    Bytes f = frame(free, 500);
+    for (size_t j = 4; j < f.size(); ++j) f[j] = static_cast<uint8_t>(random());
+    freeFormat.insert(freeFormat.end(), f.begin(), f.end());
+  }
+  ArrayU08* file = memoryOf(freeFormat);
+  Mp3* reader = readerOf(file);
+  EXPECT_TRUE(reader->isFreeFormat());
+  EXPECT_FALSE(reader->hasFrames());
+  EXPECT_EQ(reader->getPcmLength(), -1);
+  uint8_t block[4096];
+  EXPECT_FALSE(reader->read(block, sizeof block, nullptr));
+  reader->release();
+  file->release();
+
+  // A frame in the text of a trailing ID3v1 tag, ending where the file does: no frame at all.
+  Header tiny;
+  tiny.version = 0;  // MPEG-2.5 Layer III, 8 kbps, 8,000 Hz: 72-byte frames
+  tiny.bitrateIndex = 1;
+  tiny.rateIndex = 2;
+  Bytes tag = id3v1();
+  const Bytes fake = frame(tiny, 72);
+  std::copy(fake.begin(), fake.end(), tag.end() - 72);
+  file = memoryOf(join({Bytes(1000, 0x11), tag}));
+  reader = readerOf(file);
+  EXPECT_EQ(reader->getTag().getKind(), Id3Tag::kId3v1);
+  EXPECT_FALSE(reader->hasFrames());
+  EXPECT_EQ(reader->getPcmLength(), -1);
+  EXPECT_EQ(reader->getDataLength(), 0);
+  reader->release();
+  file->release();
+
+  // One frame and two bytes of the next: one frame, nothing read past it.
+  file = memoryOf(join({frame(kCbr, kCbrLength), {0xFF, 0xFB}}));
+  reader = readerOf(file);
+  EXPECT_FALSE(reader->isFreeFormat());
+  EXPECT_TRUE(reader->hasFrames());
+  EXPECT_EQ(reader->getFrameCount(), 1);
+  EXPECT_LE(readAll(reader).size(), 2304u);
+  reader->release();
+  file->release();
+}
+
+TEST(Mp3, InterfaceClassNamesAreTheirOwn) {
+  Mp3* mp3 = Mp3::take();
+  EXPECT_EQ(std::u16string(mp3->getClassName()), u"s_sound_mp3_win_Mp3");
+  EXPECT_EQ(std::u16string(mp3->IMp3::getClassName()), u"s_sound_mp3_IMp3");
+  EXPECT_EQ(std::u16string(mp3->IEncodedAudio::getClassName()), u"s_sound_IEncodedAudio");
+  mp3->release();
+  s::sound::filter::Volume* volume = s::sound::filter::Volume::take();
+  EXPECT_EQ(std::u16string(volume->IFilter::getClassName()), u"s_sound_IFilter");
+  volume->release();
 }

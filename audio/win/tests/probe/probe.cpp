@@ -20,7 +20,8 @@ void tryToWrite(const char* name) {
   const bool wrote = writer->writeBlock(block, sizeof block, 44100, true, 16);
   const bool again = writer->writeBlock(block, sizeof block, 44100, true, 16);
   const bool closed = writer->close();
-  std::printf("%s: block=%d again=%d close=%d bytes=%u\n", name, wrote, again, closed, file->getCount());
+  std::printf("%s: block=%d again=%d close=%d bytes=%u\n", name, wrote, again, closed,
+              file->getCount());
   writer->release();
   file->release();
 }

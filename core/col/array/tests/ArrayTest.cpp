@@ -128,18 +128,18 @@ TEST(ArrayP, OnlyFreeAllResetAndDeleteAtDisposeOfElements) {
     a->push(ptr(i));
   }
   void* out[3];
-  a->removeLast(1);                 // drops 8
-  a->popLast(out, 1);               // moves 7 out
-  a->extract(0, out, 1);            // moves 1 out
+  a->removeLast(1);       // drops 8
+  a->popLast(out, 1);     // moves 7 out
+  a->extract(0, out, 1);  // moves 1 out
   EXPECT_EQ(a->removeItem(ptr(2)), ptr(2));
-  a->removeFirst(1);                // drops 3
+  a->removeFirst(1);  // drops 3
   EXPECT_TRUE(disposer.disposed.empty());
-  a->deleteAt(0);                   // disposes 4
+  a->deleteAt(0);  // disposes 4
   EXPECT_EQ(disposer.disposed, std::vector<void*>{ptr(4)});
-  a->freeAll();                     // disposes 5 and 6
+  a->freeAll();  // disposes 5 and 6
   EXPECT_EQ(disposer.disposed, (std::vector<void*>{ptr(4), ptr(5), ptr(6)}));
   a->push(ptr(9));
-  a->release();                     // reset disposes 9 and forgets the disposer
+  a->release();  // reset disposes 9 and forgets the disposer
   EXPECT_EQ(disposer.disposed.back(), ptr(9));
   EXPECT_EQ(a->getDisposer(), nullptr);
 }
@@ -329,7 +329,8 @@ TEST(ArrayText, ToStringToXmlAndHex) {
   EXPECT_EQ(textOf(bytes->toString()), u"s_col__array_ArrayU08 []");
   bytes->push(0x0A);
   bytes->push(0xFF);
-  EXPECT_EQ(textOf(bytes->toXml()), u"<s_col__array_ArrayU08 length=\"2\">0aff</s_col__array_ArrayU08>");
+  EXPECT_EQ(textOf(bytes->toXml()),
+            u"<s_col__array_ArrayU08 length=\"2\">0aff</s_col__array_ArrayU08>");
   EXPECT_EQ(textOf(bytes->toString()), u"s_col__array_ArrayU08 [10 255]");
 
   ArrayS08* signedBytes = ArrayS08::take();
@@ -350,13 +351,11 @@ TEST(ArrayText, ToStringToXmlAndHex) {
   ArrayP* pointers = ArrayP::take();
   pointers->push(nullptr);
   pointers->push(static_cast<s::base::IObject*>(ints));
-  const std::u16string expected = u"s_col__array_ArrayP [null s_col__array_ArrayS32(" +
-                                  [&] {
-                                    StrBuffer* t = StrBuffer::take();
-                                    t->appendInt64(reinterpret_cast<intptr_t>(ints));
-                                    return textOf(t);
-                                  }() +
-                                  u")]";
+  const std::u16string expected = u"s_col__array_ArrayP [null s_col__array_ArrayS32(" + [&] {
+    StrBuffer* t = StrBuffer::take();
+    t->appendInt64(reinterpret_cast<intptr_t>(ints));
+    return textOf(t);
+  }() + u")]";
   EXPECT_EQ(textOf(pointers->toString()), expected);
   EXPECT_EQ(textOf(pointers->toXml()), u"<s_col__array_ArrayP length=\"2\"></s_col__array_ArrayP>");
   pointers->release();
@@ -386,12 +385,12 @@ TEST(ArrayCompare, CountsFirstThenElementsThenBytes) {
   EXPECT_EQ(a->compareTo(b), 1);  // signed element order
 
   EXPECT_EQ(a->compareBytes(0, x, 3, 0, -1), 0);
-  EXPECT_EQ(a->compareBytes(0, x, 2, 0, -1), 1);   // the data ran out first
-  EXPECT_EQ(a->compareBytes(1, x, 3, 0, -1), 1);   // 2 > 1 in the bytes
-  EXPECT_EQ(a->compareBytes(0, x, 2, 0, 3), 1);    // three asked, the data had two
+  EXPECT_EQ(a->compareBytes(0, x, 2, 0, -1), 1);  // the data ran out first
+  EXPECT_EQ(a->compareBytes(1, x, 3, 0, -1), 1);  // 2 > 1 in the bytes
+  EXPECT_EQ(a->compareBytes(0, x, 2, 0, 3), 1);   // three asked, the data had two
   EXPECT_EQ(a->compareBytes(1, x, 3, 1, 2), 0);
   EXPECT_EQ(a->compareBytes(0, x + 1, 2, 1, 1), -1);  // 1 < 3
-  EXPECT_EQ(a->compareBytes(2, x, 3, 2, 4), 0);  // both remainders end together
+  EXPECT_EQ(a->compareBytes(2, x, 3, 2, 4), 0);       // both remainders end together
   a->release();
   b->release();
 }

@@ -1,7 +1,7 @@
 // MD5 against the test suite of its definition, and across block boundaries.
-#include "core/digest/md5/Md5.h"
 #include "core/col/array/ArrayS32.h"
 #include "core/col/array/ArrayU08.h"
+#include "core/digest/md5/Md5.h"
 #include "core/str/strbuffer/StrBuffer.h"
 
 #include <gtest/gtest.h>

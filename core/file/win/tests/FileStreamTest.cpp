@@ -27,7 +27,8 @@ struct WriteRecorder {
   static inline uint64_t failFrom = UINT64_MAX;
   static inline winapi::seam::WriteFileFunction real = nullptr;
 
-  static BOOL WINAPI writeFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD done, LPOVERLAPPED overlapped) {
+  static BOOL WINAPI writeFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD done,
+                               LPOVERLAPPED overlapped) {
     sizes.push_back(size);
     if (written + size <= failFrom) {
       written += size;
@@ -128,7 +129,8 @@ TEST_F(FileStreams, OpeningForOutputAppendsOrEmpties) {
   EXPECT_EQ(out->getPosition(), 0);
   EXPECT_TRUE(out->close());
   EXPECT_EQ(readFile("ten.bin"), "");
-  EXPECT_TRUE(out->open(at("new/sub.bin").c_str(), false) == false) << "missing folders are not made here";
+  EXPECT_TRUE(out->open(at("new/sub.bin").c_str(), false) == false)
+      << "missing folders are not made here";
   out->dispose();
 }
 
@@ -301,4 +303,3 @@ TEST_F(FileStreams, PoolResetCompletesAnOpenFile) {
   EXPECT_FALSE(again->write("x", 1, nullptr)) << "taken closed";
   again->release();
 }
-

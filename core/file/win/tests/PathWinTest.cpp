@@ -3,6 +3,7 @@
 #include "core/file/win/PathWin.h"
 
 #include "core/file/win/tests/TempFolder.h"
+#include "core/thread/Pooled.h"
 
 #include <windows.h>
 
@@ -10,7 +11,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <memory>
 #include <string>
 
 namespace {
@@ -18,18 +18,14 @@ namespace {
 using s::file::win::PathWin;
 using s::str::strbuffer::StrBuffer;
 
-struct Releaser {
-  void operator()(PathWin* path) const {
-    if (path != nullptr) path->release();
-  }
-  void operator()(StrBuffer* text) const { text->release(); }
-};
-using Path = std::unique_ptr<PathWin, Releaser>;
-using Text = std::unique_ptr<StrBuffer, Releaser>;
+using Path = s::thread::Pooled<PathWin>;
+using Text = s::thread::Pooled<StrBuffer>;
 
 Path path(const std::u16string& text) { return Path(PathWin::newFromText(text.c_str())); }
 std::u16string str(const WCHAR* text) { return text == nullptr ? u"(null)" : std::u16string(text); }
-std::u16string full(const Path& p) { return p == nullptr ? u"(null)" : str(p->getFullPath()); }
+std::u16string full(const Path& p) {
+  return p.get() == nullptr ? u"(null)" : str(p->getFullPath());
+}
 
 using PathTempTree = s::testing::TempFolder;
 
@@ -73,7 +69,8 @@ TEST(PathWinText, SplitsIntoDriveFolderTitleAndExtension) {
 
   Path relative = path(u"song.wav");
   EXPECT_FALSE(relative->isAbsolute());
-  EXPECT_EQ(str(relative->getFolder()), u"\\") << "a bare name has only the separator as its folder";
+  EXPECT_EQ(str(relative->getFolder()), u"\\")
+      << "a bare name has only the separator as its folder";
   EXPECT_EQ(str(Path(path(u"C:\\a\\.hidden"))->getExtension()), u".hidden");
 }
 
@@ -146,7 +143,8 @@ TEST(PathWinText, ComparesByFullPath) {
   EXPECT_TRUE(lower->equalsIgnoreCase(upper.get()));
   EXPECT_EQ(lower->hashCodeIgnoreCase(), upper->hashCodeIgnoreCase());
   EXPECT_TRUE(lower->equals(path(u"C:/Music/a.mp3").get()));
-  EXPECT_GT(upper->compareTo(lower.get()), 0) << "lower case orders after upper case when case counts";
+  EXPECT_GT(upper->compareTo(lower.get()), 0)
+      << "lower case orders after upper case when case counts";
 
   Path a = path(u"a.mp3");
   Path ax = path(u"a.mp3x");
@@ -159,7 +157,8 @@ TEST(PathWinText, ComparesByFullPath) {
 
   using s::file::win::compareByExtension;
   EXPECT_LT(compareByExtension(path(u"z.MP3").get(), path(u"a.wav").get(), nullptr), 0);
-  EXPECT_LT(compareByExtension(path(u"z").get(), path(u"a.mp3").get(), nullptr), 0) << "no extension first";
+  EXPECT_LT(compareByExtension(path(u"z").get(), path(u"a.mp3").get(), nullptr), 0)
+      << "no extension first";
   EXPECT_EQ(compareByExtension(path(u"x.Mp3").get(), path(u"y.mP3").get(), nullptr), 0);
 }
 
@@ -187,7 +186,8 @@ TEST(PathWinText, AbsolutePathsCountOnlyTheLeadingLevels) {
   EXPECT_EQ(str(base->toAbsolutePath(u"..\\..\\y\\z.txt", true)), u"C:\\a\\y\\z.txt");
   EXPECT_EQ(str(base->toAbsolutePath(u"../y", true)), u"C:\\a\\b\\y");
   EXPECT_EQ(str(base->toAbsolutePath(u"z.txt", true)), u"C:\\a\\b\\c\\z.txt");
-  EXPECT_EQ(str(base->toAbsolutePath(u"z.txt", false)), u"C:\\a\\b\\z.txt") << "a missing path is a file";
+  EXPECT_EQ(str(base->toAbsolutePath(u"z.txt", false)), u"C:\\a\\b\\z.txt")
+      << "a missing path is a file";
   EXPECT_EQ(str(base->toAbsolutePath(u"x\\..\\y", true)), u"C:\\a\\b\\c\\x\\..\\y")
       << "a \"..\\\" inside the text is no level of the base";
   EXPECT_EQ(str(base->toAbsolutePath(u"..\\..\\..\\y", true)), u"C:\\y");
@@ -199,7 +199,8 @@ TEST(PathWinText, AbsolutePathsCountOnlyTheLeadingLevels) {
 
 TEST(PathWinText, RelativePathsClimbWithDotDot) {
   EXPECT_EQ(str(path(u"C:\\a\\b")->toRelativePath(u"C:\\a\\b\\c\\d.txt", true)), u"c\\d.txt");
-  EXPECT_EQ(str(path(u"C:\\a\\b\\x")->toRelativePath(u"C:\\a\\b\\c\\d.txt", true)), u"..\\c\\d.txt");
+  EXPECT_EQ(str(path(u"C:\\a\\b\\x")->toRelativePath(u"C:\\a\\b\\c\\d.txt", true)),
+            u"..\\c\\d.txt");
   EXPECT_EQ(str(path(u"C:\\A\\B")->toRelativePath(u"C:\\a\\b\\Song.mp3", true)), u"Song.mp3")
       << "folders compare ignoring case, the rest keeps its own";
   EXPECT_EQ(str(path(u"C:\\a\\b")->toRelativePath(u"D:\\a\\b\\c", true)), u"D:\\a\\b\\c");
@@ -207,6 +208,43 @@ TEST(PathWinText, RelativePathsClimbWithDotDot) {
       << "drive letters are compared as written";
   EXPECT_TRUE(path(u"\\\\Srv\\a")->isSameVolume(u"\\\\srv\\b"));
   EXPECT_FALSE(path(u"\\\\srv\\a")->isSameVolume(u"C:\\b"));
+}
+
+// Inputs the text fuzz target found wrong; each is kept in its corpus as well.
+TEST(PathWinText, RelativeTextsThatPartInsideANameShareOnlyWholeNames) {
+  Path base = path(u"C:\\abc");
+  const std::u16string relative = str(base->toRelativePath(u"C:\\abd\\x", true));
+  EXPECT_EQ(relative, u"..\\abd\\x");
+  EXPECT_EQ(str(base->toAbsolutePath(relative.c_str(), true)), u"C:\\abd\\x");
+  EXPECT_EQ(str(path(u"C:\\a\\b")->toRelativePath(u"C:\\a", true)), u"..\\..\\a")
+      << "a text that ends inside the base still names itself";
+  EXPECT_EQ(str(path(u"C:\\a")->toRelativePath(u"C:\\ab", true)), u"..\\ab");
+}
+
+TEST(PathWinText, FolderThatFillsItsPartKeepsItsDrive) {
+  // Drive and folder together are longer than one part may be; each alone fits.
+  const std::u16string folder = u"\\" + std::u16string(PathWin::kPartUnits - 3, u'f') + u"\\";
+  Path p = path(u"C:" + folder + u"a.mp3");
+  ASSERT_TRUE(p->isValid());
+  EXPECT_EQ(str(p->getFolder()), u"C:" + folder);
+  EXPECT_EQ(full(Path(p->newWithNewExtension(u".wav"))), u"C:" + folder + u"a.wav")
+      << "the new file goes beside the old one, not to the root";
+}
+
+TEST(PathWinText, LongFormPrefixIsTakenOffTheGivenText) {
+  Path drive = path(u"\\\\?\\C:\\music\\a.mp3");
+  EXPECT_EQ(str(drive->getFullPath()), u"C:\\music\\a.mp3");
+  EXPECT_FALSE(drive->isUncPath()) << "no share on a server named \"?\"";
+  EXPECT_EQ(str(drive->getFolder()), u"C:\\music\\");
+  Path unc = path(u"\\\\?\\unc\\srv\\share\\f.txt");
+  EXPECT_EQ(str(unc->getFullPath()), u"\\\\srv\\share\\f.txt");
+  EXPECT_EQ(str(unc->getUncServer()), u"srv");
+  const std::u16string longName = u"C:\\" + std::u16string(300, u'n');
+  EXPECT_EQ(str(path(u"\\\\?\\" + longName)->getLongPath()), u"\\\\?\\" + longName)
+      << "one prefix, not two";
+  EXPECT_EQ(str(path(u"\\\\?\\\\\\?\\C:\\x")->getFullPath()), u"C:\\x")
+      << "a doubled prefix comes off too";
+  EXPECT_FALSE(path(u"\\\\?\\")->isValid()) << "a prefix alone names nothing";
 }
 
 TEST_F(PathTempTree, AttributesOfRealFilesFoldersAndLinks) {
@@ -261,7 +299,8 @@ TEST_F(PathTempTree, ReadOnlyThroughPermissions) {
   EXPECT_TRUE(p->setWritable(false));
   EXPECT_FALSE(p->isWritable());
   EXPECT_TRUE(p->isReadable());
-  EXPECT_NE(p->getAttributes() & FILE_ATTRIBUTE_READONLY, 0u) << "the cached word follows the change";
+  EXPECT_NE(p->getAttributes() & FILE_ATTRIBUTE_READONLY, 0u)
+      << "the cached word follows the change";
   EXPECT_TRUE(p->setReadable()) << "keeps it read-only";
   EXPECT_FALSE(p->isWritable());
   EXPECT_TRUE(p->makeWritable());
@@ -285,16 +324,19 @@ TEST_F(PathTempTree, SizesOfFilesAndFolderTrees) {
   Path file = path(at("top.bin"));
   EXPECT_EQ(file->getSize(false, true, nullptr, nullptr, true), 100);
   Path root = path(at("sub"));
-  EXPECT_EQ(root->getSize(false, true, nullptr, nullptr, true), 0) << "a folder outside folder mode";
+  EXPECT_EQ(root->getSize(false, true, nullptr, nullptr, true), 0)
+      << "a folder outside folder mode";
 
   uint32_t files = 0;
   uint32_t folders = 0;
-  EXPECT_EQ(root->getSize(true, true, &files, &folders, true), 33) << "the link's target is not counted";
+  EXPECT_EQ(root->getSize(true, true, &files, &folders, true), 33)
+      << "the link's target is not counted";
   EXPECT_EQ(files, 3u);
   EXPECT_EQ(folders, 2u) << "deep and empty, not the link";
 
   files = folders = 0;
-  EXPECT_EQ(root->getSize(true, true, &files, &folders, false), 20) << "only files inside sub-folders";
+  EXPECT_EQ(root->getSize(true, true, &files, &folders, false), 20)
+      << "only files inside sub-folders";
   EXPECT_EQ(files, 1u);
   files = folders = 0;
   EXPECT_EQ(root->getSize(true, false, &files, &folders, true), 13) << "without descending";
@@ -345,7 +387,8 @@ TEST_F(PathTempTree, UniqueSiblingsSkipTakenNames) {
   EXPECT_EQ(full(Path(song->newUniqueSibling())), at("song (2).mp3"));
   EXPECT_EQ(full(Path(song->newUniqueSiblingPlainNumber())), at("song2.mp3"));
   EXPECT_EQ(full(Path(path(at("Out"))->newUniqueSibling())), at("Out (1)"));
-  EXPECT_EQ(full(Path(path(at("free.mp3"))->newUniqueSibling())), at("free.mp3")) << "a free name stays";
+  EXPECT_EQ(full(Path(path(at("free.mp3"))->newUniqueSibling())), at("free.mp3"))
+      << "a free name stays";
   EXPECT_EQ(full(Path(path(at("Out"))->newWithSuffix(u"_x"))), at("Out_x"));
 }
 
@@ -375,4 +418,3 @@ TEST_F(PathTempTree, NamesThatAreNotUtf8AreWalkedAndFound) {
   EXPECT_TRUE(folder->isDirectory());
   EXPECT_TRUE(Path(folder->newChild(u"inside.bin"))->exists());
 }
-

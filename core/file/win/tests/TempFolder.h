@@ -32,7 +32,9 @@ class TempFolder : public ::testing::Test {
     std::ifstream in(posix(relative), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  void makeFolder(const std::string& relative) const { std::filesystem::create_directories(posix(relative)); }
+  void makeFolder(const std::string& relative) const {
+    std::filesystem::create_directories(posix(relative));
+  }
 
   lumetra::testlib::TempDir m_dir;
 };

@@ -19,7 +19,9 @@ namespace s::process::commandline::win {
 ///
 /// The framework's own fields of the parser object stay at their defaults. Pooled (capacity
 /// 1000); `reset` gives the texts back. Filled once at start-up, then read by any thread.
-class CommandLine final : public ICommandLine, public virtual thread::IPoolable, public CCommandLineInfo {
+class CommandLine final : public ICommandLine,
+                          public virtual thread::IPoolable,
+                          public CCommandLineInfo {
   S_POOLED_CLASS(CommandLine, u"s_process_commandline_win_CommandLine")
 
   CommandLine() = default;
@@ -30,7 +32,9 @@ class CommandLine final : public ICommandLine, public virtual thread::IPoolable,
   void reset() override { m_arguments.clear(); }
 
   uint32_t getCount() const override { return m_arguments.getCount(); }
-  const WCHAR* getArgument(uint32_t index) const override { return m_arguments.get(index)->getCStr(); }
+  const WCHAR* getArgument(uint32_t index) const override {
+    return m_arguments.get(index)->getCStr();
+  }
   void dump() const override {}
 
   void ParseParam(const TCHAR* param, BOOL flag, BOOL last) override;

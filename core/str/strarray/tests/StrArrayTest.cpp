@@ -20,9 +20,9 @@ TEST(StrArray, ReleaseGivesEveryTextBackToTheTextPool) {
   const uint32_t freeBefore = StrBuffer::pool().getFreeCount();
   list->release();
   EXPECT_EQ(StrBuffer::pool().getFreeCount(), freeBefore + 3);
-  EXPECT_EQ(list->getCount(), 0u);  // left empty in its pool
+  EXPECT_EQ(list->getCount(), 0u);       // left empty in its pool
   EXPECT_EQ(second->getCapacity(), 0u);  // reset on the way into the pool
-  EXPECT_EQ(StrBuffer::take(), own);  // the last one disposed of comes out first
+  EXPECT_EQ(StrBuffer::take(), own);     // the last one disposed of comes out first
   own->release();
 }
 

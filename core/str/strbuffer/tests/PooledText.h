@@ -2,19 +2,9 @@
 #pragma once
 
 #include "core/str/strbuffer/StrBuffer.h"
+#include "core/thread/Pooled.h"
 
-class PooledText {
+class PooledText : public s::thread::Pooled<s::str::strbuffer::StrBuffer> {
  public:
-  explicit PooledText(const char16_t* value = u"")
-      : m_text(s::str::strbuffer::StrBuffer::take()) {
-    m_text->assign(value);
-  }
-  ~PooledText() { m_text->release(); }
-  PooledText(const PooledText&) = delete;
-  PooledText& operator=(const PooledText&) = delete;
-  s::str::strbuffer::StrBuffer* operator->() const { return m_text; }
-  s::str::strbuffer::StrBuffer* get() const { return m_text; }
-
- private:
-  s::str::strbuffer::StrBuffer* m_text;
+  explicit PooledText(const char16_t* value = u"") { get()->assign(value); }
 };

@@ -48,15 +48,21 @@ TEST(StrBufferNumbers, AppendsInTheirFormats) {
   t->appendWChar(u' ')->appendInt64(INT64_MIN)->appendWChar(u' ')->appendInt32(INT32_MIN);
   t->appendWChar(u' ')->appendUInt32(UINT32_MAX)->appendWChar(u' ')->appendInt16(-32768);
   t->appendWChar(u' ')->appendUInt16(65535)->appendWChar(u' ')->appendUInt64(0);
-  EXPECT_EQ(str(t.get()),
-            u"-1 255 9223372036854775808 -9223372036854775808 -2147483648 4294967295 -32768 65535 0");
+  EXPECT_EQ(
+      str(t.get()),
+      u"-1 255 9223372036854775808 -9223372036854775808 -2147483648 4294967295 -32768 65535 0");
   t->clear();
-  t->appendDouble(0.5)->appendWChar(u' ')->appendFloat(0.1f)->appendWChar(u' ')->appendDouble(-2.0000005);
+  t->appendDouble(0.5)->appendWChar(u' ')->appendFloat(0.1f)->appendWChar(u' ')->appendDouble(
+      -2.0000005);
   EXPECT_EQ(str(t.get()), u"0.500000 0.100000 -2.000001");
   t->clear();
   t->appendDouble(1e300);  // longer than 256 units: written whole
   EXPECT_EQ(t->getLength(), 308u);
-  EXPECT_EQ(str(t.get()), u"1000000000000000052504760255204420248704468581108159154915854115511802457988908195786371375080447864043704443832883878176942523235360430575644792184786706982848387200926575803737830233794788090059368953234970799945081119038967640880074652742780142494579258788820056842838115669472196386865459400540160.000000");
+  EXPECT_EQ(str(t.get()),
+            u"1000000000000000052504760255204420248704468581108159154915854115511802457988908195786"
+            u"3713750804478640437044438328838781769425232353604305756447921847867069828483872009265"
+            u"7580373783023379478809005936895323497079994508111903896764088007465274278014249457925"
+            u"8788820056842838115669472196386865459400540160.000000");
   t->clear();
   t->appendDouble(std::numeric_limits<double>::infinity());
   EXPECT_EQ(str(t.get()), u"inf");
@@ -132,11 +138,12 @@ TEST(StrBufferHex, ArraysInLowerCaseFixedWidths) {
   const float half = 0.5f;
   const uint64_t big = 0x0123456789ABCDEFull;
   const uint32_t u32 = 0xDEADBEEF;
-  t->appendHexInt8Array(minus, 2)->appendHexInt16Array(&minus16, 1)->appendHexInt32Array(&minus32, 1);
+  t->appendHexInt8Array(minus, 2)
+      ->appendHexInt16Array(&minus16, 1)
+      ->appendHexInt32Array(&minus32, 1);
   t->appendHexInt64Array(&minus64, 1)->appendHexFloatArray(&half, 1)->appendHexUInt64Array(&big, 1);
   t->appendHexUInt32Array(&u32, 1)->appendHexUInt8Array(reinterpret_cast<const uint8_t*>(minus), 1);
-  EXPECT_EQ(str(t.get()),
-            u"ff10fffefffffffdfffffffffffffffc3f0000000123456789abcdefdeadbeefff");
+  EXPECT_EQ(str(t.get()), u"ff10fffefffffffdfffffffffffffffc3f0000000123456789abcdefdeadbeefff");
   const uint8_t digest[] = {0xd4, 0x1d};
   t->setHexBytes(digest, 2, false);
   EXPECT_EQ(str(t.get()), u"d41d");
@@ -155,8 +162,8 @@ TEST(StrBufferParse, ClampsAndNarrowsAsTheCRunTimeDoes) {
   EXPECT_EQ(Text(u"  -12xyz")->toInt32(), -12);
   EXPECT_EQ(Text(u"abc")->toInt32(), 0);
   EXPECT_EQ(Text(u"")->toInt64(), 0);
-  EXPECT_EQ(Text(u"255")->toInt8(), -1);     // narrowed
-  EXPECT_EQ(Text(u"300")->toUInt8(), 44);    // narrowed
+  EXPECT_EQ(Text(u"255")->toInt8(), -1);                // narrowed
+  EXPECT_EQ(Text(u"300")->toUInt8(), 44);               // narrowed
   EXPECT_EQ(Text(u"99999999999")->toUInt16(), 0xFFFF);  // clamped to 2^31 - 1, then narrowed
   EXPECT_EQ(Text(u"-1")->toInt16(), -1);
   EXPECT_EQ(Text(u"9223372036854775808")->toInt64(), INT64_MAX);
@@ -205,7 +212,7 @@ TEST(StrBufferEncoding, Utf8WithAndWithoutTheCountedZero) {
   z->release();
   ArrayU08* plain = t->encodeUtf8();
   EXPECT_EQ(bytesOf(plain), (std::vector<uint8_t>{0xC3, 0xA9}));
-  EXPECT_EQ(plain->getItems()[2], 0);  // written behind, not counted
+  EXPECT_EQ(plain->getItems()[2], 0);   // written behind, not counted
   EXPECT_EQ(plain->getCapacity(), 5u);  // 3 x length + 2
   t->assign(u"A\U0001F600");
   t->encodeUtf8(plain, true);
@@ -308,7 +315,8 @@ TEST(StrBufferEncoding, CodePageAndOemConversions) {
   EXPECT_EQ(str(back.get()), str(t.get()));
   oem->release();
   Text unmappable(u"a\u4E2D");
-  EXPECT_EQ(take(unmappable->encodeOem()), (std::vector<uint8_t>{'a', '?'}));  // nothing is lost silently
+  EXPECT_EQ(take(unmappable->encodeOem()),
+            (std::vector<uint8_t>{'a', '?'}));  // nothing is lost silently
   winapi::seam::replaceGetOEMCP(previous);
 }
 

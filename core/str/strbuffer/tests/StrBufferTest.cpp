@@ -1,6 +1,7 @@
 // The text buffer: storage and growth, comparison and hashing, searches and their limits, region
 // tests, trimming, replacement, splitting, iterators and the stream views.
 #include "core/col/IteratorBase.h"
+#include "core/str/Case.h"
 #include "core/str/strarray/StrArray.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/str/strbuffer/tests/PooledText.h"
@@ -479,15 +480,14 @@ TEST(StrBufferModel, RandomEditsMatchStdU16String) {
       }
       case 3:
         t->trimRight();
-        while (!model.empty() && std::u16string(u" \n\u3000\t\r").find(model.back()) != std::u16string::npos) {
+        while (!model.empty() &&
+               std::u16string(u" \n\u3000\t\r").find(model.back()) != std::u16string::npos) {
           model.pop_back();
         }
         break;
       case 4:
         t->toUpperCase();
-        for (auto& c : model) {
-          if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-        }
+        for (auto& c : model) c = s::str::foldUpper(c);
         break;
       default: {
         uint32_t at = 0;

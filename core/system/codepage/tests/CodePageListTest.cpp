@@ -194,11 +194,13 @@ TEST(CodePageConversion, EveryNamedPageRoundTripsATextOfItsScript) {
     if (!utf16 && !IsValidCodePage(static_cast<UINT>(sample.codePage))) {
       continue;  // not on this system, so never in its list
     }
-    CodePage* entry = CodePage::takeNamed(sample.codePage, cp::getCodePageDisplayName(sample.codePage));
+    CodePage* entry =
+        CodePage::takeNamed(sample.codePage, cp::getCodePageDisplayName(sample.codePage));
     const std::vector<uint8_t> bytes = encode(entry, sample.text);
     ASSERT_GE(bytes.size(), sample.start.size());
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(sample.start.size())),
-              sample.start);
+    EXPECT_EQ(
+        std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(sample.start.size())),
+        sample.start);
     EXPECT_EQ(decode(entry, bytes), sample.text);
     entry->release();
     ++converted;

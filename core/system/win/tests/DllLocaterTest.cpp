@@ -21,7 +21,8 @@ TEST(DllLocater, FreesItsModuleOnceOnReset) {
   holder->reset();
   EXPECT_EQ(holder->getModule(), nullptr);
   holder->reset();
-  EXPECT_NE(GetModuleHandleW(u"lumetratestmodule.dll"), nullptr) << "freed once, still held by the test";
+  EXPECT_NE(GetModuleHandleW(u"lumetratestmodule.dll"), nullptr)
+      << "freed once, still held by the test";
   ASSERT_TRUE(FreeLibrary(own));
   EXPECT_EQ(GetModuleHandleW(u"lumetratestmodule.dll"), nullptr) << "nobody holds it now";
   holder->release();

@@ -11,7 +11,9 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -131,7 +133,8 @@ TEST(WorkerThread, FixedPeriodCountsFromTheStartOfEachRun) {
   ASSERT_EQ(quick.runs(), 3u);
   EXPECT_GE(msBetween(quick.starts[0], quick.starts[1]), 199);
   EXPECT_GE(msBetween(quick.starts[1], quick.starts[2]), 199);
-  EXPECT_LT(msBetween(quick.ends[0], quick.starts[1]), 200) << "the run's own time counts toward the period";
+  EXPECT_LT(msBetween(quick.ends[0], quick.starts[1]), 200)
+      << "the run's own time counts toward the period";
 
   RecordingTask slow(150);
   ASSERT_TRUE(worker->startRepeatedAtRate(&slow, 2, 100));
@@ -150,16 +153,32 @@ TEST(WorkerThread, StopLetsTheRunInProgressFinish) {
   gate.open();
   worker->waitUntilIdle();
   EXPECT_TRUE(worker->isIdle());
+}
 
-  RecordingTask task(5);
-  ASSERT_TRUE(worker->startForeverWithPause(&task, 1000));
+TEST(WorkerThread, StopDuringAPauseWaitsItOutButAnExitDoesNot) {
+  Worker worker = newWorker();
+  RecordingTask task;
+  ASSERT_TRUE(worker->startForeverWithPause(&task, 300));
   while (task.runs() == 0) Sleep(1);
-  Clock::time_point stopped = Clock::now();
   worker->stopAndWait();
-  EXPECT_LT(msBetween(stopped, Clock::now()), 900) << "a stop ends the pause";
-  size_t runs = task.runs();
+  Clock::time_point idle = Clock::now();
+  ASSERT_EQ(task.runs(), 1u);
+  EXPECT_GE(msBetween(task.ends[0], idle), 299) << "the pause after the first run ran out";
   Sleep(30);
-  EXPECT_EQ(task.runs(), runs);
+  EXPECT_EQ(task.runs(), 1u) << "and no run followed it";
+
+  RecordingTask periodic;
+  ASSERT_TRUE(worker->startForeverAtRate(&periodic, 300));
+  while (periodic.runs() == 0) Sleep(1);
+  worker->stopAndWait();
+  EXPECT_GE(msBetween(periodic.starts[0], Clock::now()), 299) << "a period runs out as well";
+  EXPECT_EQ(periodic.runs(), 1u);
+
+  ASSERT_TRUE(worker->startForeverWithPause(&task, 60000));
+  while (task.runs() == 1) Sleep(1);
+  Clock::time_point exiting = Clock::now();
+  worker->shutdown();
+  EXPECT_LT(msBetween(exiting, Clock::now()), 5000) << "an exit cuts the minute's pause short";
 }
 
 TEST(WorkerThread, DelayWaitsOnceBeforeTheNextStep) {
@@ -261,6 +280,81 @@ TEST(WorkerThread, ExitEndsTheThreadAndAStartMakesAFreshOne) {
   EXPECT_EQ(counter.count.load(), 1);
   worker->requestExit();
   worker->waitForExit();
+}
+
+namespace {
+
+// Threads the layer made for the workers of the exit tests, by the seam below.
+std::atomic<HANDLE> g_madeHandle{nullptr};
+std::atomic<HANDLE> g_routineHandle{nullptr};
+winapi::seam::CreateThreadFunction g_layerCreateThread = nullptr;
+
+HANDLE WINAPI recordingCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack,
+                                    LPTHREAD_START_ROUTINE routine, LPVOID parameter, DWORD flags,
+                                    LPDWORD id) {
+  HANDLE made = g_layerCreateThread(security, stack, routine, parameter, flags, id);
+  g_madeHandle = made;
+  return made;
+}
+
+DWORD WINAPI endAtOnce(LPVOID) { return 0; }
+
+// The worker's routine runs on a thread of its own, and the worker is handed a thread that ends
+// at once: a thread that ends without its routine ever setting the exit flag.
+HANDLE WINAPI splittingCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack,
+                                    LPTHREAD_START_ROUTINE routine, LPVOID parameter, DWORD flags,
+                                    LPDWORD id) {
+  DWORD routineId = 0;
+  g_routineHandle = g_layerCreateThread(security, stack, routine, parameter, 0, &routineId);
+  HANDLE handed = g_layerCreateThread(security, stack, &endAtOnce, nullptr, flags, id);
+  if (id != nullptr) *id = routineId;
+  return handed;
+}
+
+// Runs `wait` on a thread of its own; true when it returned within `ms`.
+template <typename Wait>
+bool returnsWithin(int ms, Wait wait) {
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  std::thread([done, wait] {
+    wait();
+    done->store(true);
+  }).detach();
+  for (int waited = 0; waited < ms && !done->load(); waited += 5) Sleep(5);
+  return done->load();
+}
+
+}  // namespace
+
+TEST(WorkerThread, WaitForExitEndsWhenTheThreadHasEnded) {
+  g_layerCreateThread = winapi::seam::replaceCreateThread(&recordingCreateThread);
+  Worker worker = newWorker();
+  winapi::seam::replaceCreateThread(g_layerCreateThread);
+  HANDLE made = g_madeHandle.load();
+  ASSERT_NE(made, nullptr);
+  Counter counter;
+  ASSERT_TRUE(worker->start(&counter));
+  worker->waitUntilIdle();
+  EXPECT_EQ(WaitForSingleObject(made, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "a parked worker has not ended";
+  worker->requestExit();
+  worker->waitForExit();
+  EXPECT_EQ(WaitForSingleObject(made, 0), WAIT_OBJECT_0) << "the thread has really ended";
+  EXPECT_TRUE(returnsWithin(5000, [&] { worker->waitForExit(); }))
+      << "an ended thread is not waited for again";
+}
+
+TEST(WorkerThread, WaitForExitSeesAThreadThatEndedWithoutItsExitFlag) {
+  g_layerCreateThread = winapi::seam::replaceCreateThread(&splittingCreateThread);
+  Worker worker = newWorker();
+  winapi::seam::replaceCreateThread(g_layerCreateThread);
+  HANDLE routine = g_routineHandle.load();
+  ASSERT_NE(routine, nullptr);
+  Thread* raw = worker.get();
+  EXPECT_TRUE(returnsWithin(5000, [raw] { raw->waitForExit(); }))
+      << "the handed thread has ended, though no exit was asked for and none was flagged";
+  worker.reset();  // the routine's thread is asked to leave and does
+  EXPECT_EQ(WaitForSingleObject(routine, 5000), WAIT_OBJECT_0);
+  CloseHandle(routine);
 }
 
 TEST(WorkerThread, PoolReturnStopsAndParks) {

@@ -46,8 +46,8 @@ int64_t fileSizeOf(const WCHAR* path) {
 uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 uint32_t get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
 void put16(ArrayU08* out, uint32_t value) {
@@ -124,8 +124,8 @@ void appendSafeName(StrBuffer* out, const WCHAR* name) {
   const uint32_t start = out->getLength();
   for (const WCHAR* p = name; *p != 0; ++p) {
     const WCHAR c = *p;
-    const bool refused = c < 0x20 || c == u'\\' || c == u'/' || c == u':' || c == u'*' || c == u'?' ||
-                         c == u'"' || c == u'<' || c == u'>' || c == u'|';
+    const bool refused = c < 0x20 || c == u'\\' || c == u'/' || c == u':' || c == u'*' ||
+                         c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|';
     out->appendWChar(refused ? u'_' : c);
   }
   const uint32_t length = out->getLength() - start;
@@ -144,12 +144,12 @@ void appendSubFolder(StrBuffer* out, const Entry* entry) {
     return;
   }
   static const WCHAR* const kNames[] = {
-      u"ACCELERATOR", u"ANICURSOR", u"ANIICON",  u"BITMAP", u"",        u"DIALOG",       u"DLGINCLUDE",
-      u"FONT",        u"FONTDIR",   u"CURSOR",   u"ICON",   u"HTML",    u"",             u"MANIFEST",
-      u"MENU",        u"MESSAGETABLE", u"PLUGPLAY", u"RCDATA", u"STRING", u"",           u"VXD"};
+      u"ACCELERATOR", u"ANICURSOR",    u"ANIICON",  u"BITMAP", u"",       u"DIALOG", u"DLGINCLUDE",
+      u"FONT",        u"FONTDIR",      u"CURSOR",   u"ICON",   u"HTML",   u"",       u"MANIFEST",
+      u"MENU",        u"MESSAGETABLE", u"PLUGPLAY", u"RCDATA", u"STRING", u"",       u"VXD"};
   const int32_t type = entry->getTypeId();
-  if (type >= 0 && type < static_cast<int32_t>(sizeof kNames / sizeof kNames[0]) && type != kCursor &&
-      type != kIcon) {
+  if (type >= 0 && type < static_cast<int32_t>(sizeof kNames / sizeof kNames[0]) &&
+      type != kCursor && type != kIcon) {
     out->append(kNames[type]);
   } else {
     out->appendInt32(type);
@@ -165,20 +165,13 @@ const WCHAR* extensionOf(const Entry* entry) {
     case kDialog:
     case kMenu:
     case kString:
-    case kVersion:
-      return u".txt";
-    case kBitmap:
-      return u".bmp";
-    case kGroupCursor:
-      return u".cur";
-    case kGroupIcon:
-      return u".ico";
-    case kHtml:
-      return u".html";
-    case kManifest:
-      return u".xml";
-    default:
-      return u"";
+    case kVersion: return u".txt";
+    case kBitmap: return u".bmp";
+    case kGroupCursor: return u".cur";
+    case kGroupIcon: return u".ico";
+    case kHtml: return u".html";
+    case kManifest: return u".xml";
+    default: return u"";
   }
 }
 
@@ -192,7 +185,9 @@ bool noTextDump() {
   return false;
 }
 
-bool makeFolder(const WCHAR* path) { return isFolder(path) || CreateDirectoryW(path, nullptr) || isFolder(path); }
+bool makeFolder(const WCHAR* path) {
+  return isFolder(path) || CreateDirectoryW(path, nullptr) || isFolder(path);
+}
 
 }  // namespace
 
@@ -229,8 +224,17 @@ bool Archive::open(file::IPath* path) {
   // Before 6.0 the platform does not choose a language for a neutral lookup, so every language
   // of a resource is listed.
   m_perLanguage = !system::win::osAtLeast60;
-  if (!EnumResourceTypesW(m_module, &onType, reinterpret_cast<LONG_PTR>(this))) {
-    const DWORD error = GetLastError();
+  SetLastError(ERROR_SUCCESS);
+  if (!EnumResourceTypesW(m_module, &onType, reinterpret_cast<LONG_PTR>(this)) ||
+      getEntryCount() == 0) {
+    // Only a lack of memory stops the enumeration (see addEnumerated); a module whose resources
+    // could none of them be read has nothing to offer either.
+    DWORD error = GetLastError();
+    if (error == ERROR_RESOURCE_ENUM_USER_STOP) {
+      error = ERROR_NOT_ENOUGH_MEMORY;
+    } else if (error == ERROR_SUCCESS) {
+      error = ERROR_RESOURCE_DATA_NOT_FOUND;
+    }
     close();
     SetLastError(error);
     return false;
@@ -238,26 +242,38 @@ bool Archive::open(file::IPath* path) {
   return true;
 }
 
+namespace {
+
+// Whether an enumeration of the module's names or languages, which answered `listed`, lets the
+// enumeration around it go on: a type or name that cannot be listed is skipped like a resource
+// that cannot be found; only a stop asked by the archive's own callback ends everything.
+BOOL goesOn(BOOL listed) { return listed || GetLastError() != ERROR_RESOURCE_ENUM_USER_STOP; }
+
+}  // namespace
+
 BOOL CALLBACK Archive::onType(HMODULE module, LPWSTR type, LONG_PTR param) {
-  return EnumResourceNamesW(module, type, &onName, param);
+  return goesOn(EnumResourceNamesW(module, type, &onName, param));
 }
 
 BOOL CALLBACK Archive::onName(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param) {
   auto* archive = reinterpret_cast<Archive*>(param);
   if (archive->m_perLanguage) {
-    return EnumResourceLanguagesW(module, type, name, &onLanguage, param);
+    return goesOn(EnumResourceLanguagesW(module, type, name, &onLanguage, param));
   }
   return archive->addEnumerated(type, name, 0);
 }
 
-BOOL CALLBACK Archive::onLanguage(HMODULE, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR param) {
+BOOL CALLBACK Archive::onLanguage(HMODULE, LPCWSTR type, LPCWSTR name, WORD language,
+                                  LONG_PTR param) {
   return reinterpret_cast<Archive*>(param)->addEnumerated(type, name, language);
 }
 
 bool Archive::addEnumerated(const WCHAR* type, const WCHAR* name, WORD language) {
   HRSRC handle = FindResourceExW(m_module, type, name, language);
   if (handle == nullptr) {
-    return false;
+    // A resource that the module lists but cannot serve is left out; stopping here would lose
+    // every resource after it (the language pack among them) for the sake of one.
+    return true;
   }
   Entry* entry = Entry::take();
   if (entry == nullptr) {
@@ -328,7 +344,9 @@ bool Archive::findFirst(int32_t* index, Match match) const {
 }
 
 bool Archive::findByName(const WCHAR* name, int32_t* index) const {
-  return findFirst(index, [&](const Entry& e) { return e.isNameText() && sameText(e.getNameString(), name, false); });
+  return findFirst(index, [&](const Entry& e) {
+    return e.isNameText() && sameText(e.getNameString(), name, false);
+  });
 }
 
 bool Archive::findById(uint32_t id, int32_t* index) const {
@@ -336,12 +354,15 @@ bool Archive::findById(uint32_t id, int32_t* index) const {
 }
 
 bool Archive::findByNameIgnoreCase(const WCHAR* name, int32_t* index) const {
-  return findFirst(index, [&](const Entry& e) { return e.isNameText() && sameText(e.getNameString(), name, true); });
+  return findFirst(index, [&](const Entry& e) {
+    return e.isNameText() && sameText(e.getNameString(), name, true);
+  });
 }
 
 bool Archive::findNthOfType(int32_t type, int32_t n, int32_t* index) const {
   int32_t seen = 0;
-  return findFirst(index, [&](const Entry& e) { return e.isTypeId() && e.getTypeId() == type && seen++ == n; });
+  return findFirst(
+      index, [&](const Entry& e) { return e.isTypeId() && e.getTypeId() == type && seen++ == n; });
 }
 
 bool Archive::findByTypeNameAndName(const WCHAR* type, const WCHAR* name, int32_t* index) const {
@@ -353,13 +374,15 @@ bool Archive::findByTypeNameAndName(const WCHAR* type, const WCHAR* name, int32_
 
 bool Archive::findByTypeNameAndId(const WCHAR* type, uint32_t id, int32_t* index) const {
   return findFirst(index, [&](const Entry& e) {
-    return e.isTypeText() && e.isNameId() && e.getNameId() == id && sameText(e.getTypeString(), type, false);
+    return e.isTypeText() && e.isNameId() && e.getNameId() == id &&
+           sameText(e.getTypeString(), type, false);
   });
 }
 
 bool Archive::findByTypeAndName(int32_t type, const WCHAR* name, int32_t* index) const {
   return findFirst(index, [&](const Entry& e) {
-    return e.isTypeId() && e.getTypeId() == type && e.isNameText() && sameText(e.getNameString(), name, false);
+    return e.isTypeId() && e.getTypeId() == type && e.isNameText() &&
+           sameText(e.getNameString(), name, false);
   });
 }
 
@@ -369,7 +392,8 @@ bool Archive::findByTypeAndId(int32_t type, uint32_t id, int32_t* index) const {
   });
 }
 
-bool Archive::findByTypeNameAndNameIgnoreCase(const WCHAR* type, const WCHAR* name, int32_t* index) const {
+bool Archive::findByTypeNameAndNameIgnoreCase(const WCHAR* type, const WCHAR* name,
+                                              int32_t* index) const {
   return findFirst(index, [&](const Entry& e) {
     return e.isTypeText() && e.isNameText() && sameText(e.getTypeString(), type, true) &&
            sameText(e.getNameString(), name, true);
@@ -378,7 +402,8 @@ bool Archive::findByTypeNameAndNameIgnoreCase(const WCHAR* type, const WCHAR* na
 
 bool Archive::findByTypeAndNameIgnoreCase(int32_t type, const WCHAR* name, int32_t* index) const {
   return findFirst(index, [&](const Entry& e) {
-    return e.isTypeId() && e.getTypeId() == type && e.isNameText() && sameText(e.getNameString(), name, true);
+    return e.isTypeId() && e.getTypeId() == type && e.isNameText() &&
+           sameText(e.getNameString(), name, true);
   });
 }
 
@@ -389,8 +414,8 @@ namespace {
 // and an image. Images whose resource is missing drop out; a group none of whose images can be
 // read makes no file.
 template <typename AddImage>
-bool exportGroup(Archive& archive, int32_t index, int32_t groupType, int32_t imageType, uint16_t fileType,
-                 io::IOutputStream* output, AddImage addImage) {
+bool exportGroup(Archive& archive, int32_t index, int32_t groupType, int32_t imageType,
+                 uint16_t fileType, io::IOutputStream* output, AddImage addImage) {
   if (index < 0 || index >= archive.getEntryCount() || !archive.getEntry(index)->isTypeId() ||
       archive.getEntry(index)->getTypeId() != groupType) {
     return false;
@@ -400,7 +425,8 @@ bool exportGroup(Archive& archive, int32_t index, int32_t groupType, int32_t ima
   if (archive.extractEntryBytes(index, group) && group->getCount() >= kGroupHeader) {
     const uint8_t* bytes = group->getItems();
     const uint32_t count = get16(bytes + 4);
-    for (uint32_t i = 0; i < count && kGroupHeader + (i + 1) * kGroupRecord <= group->getCount(); ++i) {
+    for (uint32_t i = 0; i < count && kGroupHeader + (i + 1) * kGroupRecord <= group->getCount();
+         ++i) {
       const uint8_t* record = bytes + kGroupHeader + i * kGroupRecord;
       int32_t image = 0;
       if (!archive.findByTypeAndId(imageType, get16(record + 12), &image)) {
@@ -423,26 +449,29 @@ bool exportGroup(Archive& archive, int32_t index, int32_t groupType, int32_t ima
 bool Archive::exportGroupIcon(int32_t index, io::IOutputStream* output) {
   // A group-icon record is the first 12 bytes of the icon file's record, then the id.
   return exportGroup(*this, index, kGroupIcon, kIcon, kIconFile, output,
-                     [](const uint8_t* record, ArrayU08* image, ImageGroup& images) { images.add(record, image); });
+                     [](const uint8_t* record, ArrayU08* image, ImageGroup& images) {
+                       images.add(record, image);
+                     });
 }
 
 bool Archive::exportGroupCursor(int32_t index, io::IOutputStream* output) {
-  return exportGroup(*this, index, kGroupCursor, kCursor, kCursorFile, output,
-                     [](const uint8_t* source, ArrayU08* resource, ImageGroup& images) {
-                       if (resource->getCount() < 4) {
-                         resource->release();
-                         return;
-                       }
-                       // The group keeps 16-bit width and (doubled) height; the file keeps a width
-                       // and a height byte, then two zero bytes (colours and reserved), then the
-                       // hot spot, which the cursor resource carries before its image.
-                       uint8_t record[12] = {source[0], source[1] != 0 ? source[1] : source[0], 0, 0};
-                       for (int b = 0; b < 4; ++b) {
-                         record[4 + b] = resource->getItems()[b];
-                       }
-                       resource->removeFirst(4);
-                       images.add(record, resource);
-                     });
+  return exportGroup(
+      *this, index, kGroupCursor, kCursor, kCursorFile, output,
+      [](const uint8_t* source, ArrayU08* resource, ImageGroup& images) {
+        if (resource->getCount() < 4) {
+          resource->release();
+          return;
+        }
+        // The group keeps 16-bit width and (doubled) height; the file keeps a width
+        // and a height byte, then two zero bytes (colours and reserved), then the
+        // hot spot, which the cursor resource carries before its image.
+        uint8_t record[12] = {source[0], source[1] != 0 ? source[1] : source[0], 0, 0};
+        for (int b = 0; b < 4; ++b) {
+          record[4 + b] = resource->getItems()[b];
+        }
+        resource->removeFirst(4);
+        images.add(record, resource);
+      });
 }
 
 bool Archive::extractBitmap(int32_t index, io::IOutputStream* output) {
@@ -473,8 +502,8 @@ bool Archive::extractBitmap(int32_t index, io::IOutputStream* output) {
     } else {
       ok = false;
     }
-    const bool knownDepth = bitCount == 0 || bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
-                            bitCount == 24 || bitCount == 32;
+    const bool knownDepth = bitCount == 0 || bitCount == 1 || bitCount == 4 || bitCount == 8 ||
+                            bitCount == 16 || bitCount == 24 || bitCount == 32;
     pixelsAt = headerSize + tableBytes;
     ok = ok && knownDepth && pixelsAt <= dib->getCount();
   }
@@ -576,8 +605,8 @@ bool Archive::extractOne(int32_t index, const WCHAR* folder) {
   return ok;
 }
 
-int32_t Archive::updateResource(const void* data, uint32_t size, const WCHAR* type, const WCHAR* name,
-                                uint16_t language) {
+int32_t Archive::updateResource(const void* data, uint32_t size, const WCHAR* type,
+                                const WCHAR* name, uint16_t language) {
   if (m_path == nullptr || type == nullptr || name == nullptr) {
     SetLastError(m_path == nullptr ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return -1;
@@ -635,7 +664,8 @@ int32_t Archive::updateResource(const void* data, uint32_t size, const WCHAR* ty
 void Archive::findEntriesAgain() {
   for (uint32_t i = m_entries.getCount(); i-- > 0;) {
     Entry* entry = getEntry(static_cast<int32_t>(i));
-    HRSRC handle = FindResourceExW(m_module, entry->getTypeArgument(), entry->getNameArgument(), entry->getLangId());
+    HRSRC handle = FindResourceExW(m_module, entry->getTypeArgument(), entry->getNameArgument(),
+                                   entry->getLangId());
     if (handle == nullptr) {
       m_entries.deleteAt(i);  // its resource was deleted
       continue;

@@ -40,7 +40,8 @@ class Archive final : public dll::IArchive, public virtual thread::IPoolable {
   int32_t getEntryCount() const override { return static_cast<int32_t>(m_entries.getCount()); }
   Entry* getEntry(int32_t index) const override;
   /// Closes first when open. Fails for a path that does not exist, a file that cannot be loaded,
-  /// and a module without resources (the platform reports none to enumerate).
+  /// and a module without resources (the platform reports none to enumerate, or none of those it
+  /// lists can be found). Resources that are listed but cannot be found are left out.
   bool open(file::IPath* path) override;
   void close() override;
   /// Writes exactly the entry's size; false for an entry of another archive, or whose size
@@ -55,7 +56,8 @@ class Archive final : public dll::IArchive, public virtual thread::IPoolable {
   bool findByTypeNameAndId(const WCHAR* type, uint32_t id, int32_t* index) const override;
   bool findByTypeAndName(int32_t type, const WCHAR* name, int32_t* index) const override;
   bool findByTypeAndId(int32_t type, uint32_t id, int32_t* index) const override;
-  bool findByTypeNameAndNameIgnoreCase(const WCHAR* type, const WCHAR* name, int32_t* index) const override;
+  bool findByTypeNameAndNameIgnoreCase(const WCHAR* type, const WCHAR* name,
+                                       int32_t* index) const override;
   bool findByTypeAndNameIgnoreCase(int32_t type, const WCHAR* name, int32_t* index) const override;
 
   bool extractAll(const WCHAR* folder) override;
@@ -88,8 +90,10 @@ class Archive final : public dll::IArchive, public virtual thread::IPoolable {
   // The enumeration's callbacks; `param` is the archive.
   static BOOL CALLBACK onType(HMODULE module, LPWSTR type, LONG_PTR param);
   static BOOL CALLBACK onName(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param);
-  static BOOL CALLBACK onLanguage(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR param);
-  /// Adds one enumerated resource; false when it cannot be found or taken.
+  static BOOL CALLBACK onLanguage(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language,
+                                  LONG_PTR param);
+  /// Adds one enumerated resource; a resource that cannot be found is skipped. False (the
+  /// enumeration stops) only when no entry can be taken.
   bool addEnumerated(const WCHAR* type, const WCHAR* name, WORD language);
   template <typename Match>
   bool findFirst(int32_t* index, Match match) const;

@@ -45,7 +45,8 @@ TEST(CNtRegistry, LoadsOnceAndRootsTheCurrentUserAtTheSid) {
   EXPECT_TRUE(CNtRegistry::isLoaded());
   const std::u16string sid = u"S-1-5-21-0-0-0-" + fromAscii(std::to_string(getuid()));
   EXPECT_EQ(std::u16string(CNtRegistry::getSidText()), sid);
-  EXPECT_EQ(std::u16string(CNtRegistry::getRootPath(HKEY_CURRENT_USER)), u"\\Registry\\User\\" + sid);
+  EXPECT_EQ(std::u16string(CNtRegistry::getRootPath(HKEY_CURRENT_USER)),
+            u"\\Registry\\User\\" + sid);
   EXPECT_EQ(std::u16string(CNtRegistry::getRootPath(HKEY_CLASSES_ROOT)),
             u"\\Registry\\Machine\\SOFTWARE\\Classes");
   EXPECT_EQ(std::u16string(CNtRegistry::getRootName(HKEY_CURRENT_CONFIG)), u"HKEY_CURRENT_CONFIG");
@@ -93,6 +94,7 @@ TEST(CNtRegistry, ErrorTextsCarryTheCodeAndTheSystemsTextWithoutItsLineEnd) {
     text->release();
     return out;
   };
-  EXPECT_EQ(format(0xC0000034), u"Error( 3221225524 [0xC0000034L] ) - The named object does not exist.");
+  EXPECT_EQ(format(0xC0000034),
+            u"Error( 3221225524 [0xC0000034L] ) - The named object does not exist.");
   EXPECT_EQ(format(0x12345), u"Error( 74565 [0x   12345L] ) - No NT Error Data was returned??");
 }

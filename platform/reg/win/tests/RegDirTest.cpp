@@ -112,8 +112,8 @@ TEST_F(RegDirTest, SettersWriteTheLibrarysTypesAndSizes) {
   std::memcpy(halfBytes.data(), &half, 4);
   std::memcpy(quarterBytes.data(), &quarter, 8);
   const Case cases[] = {
-      {u"u8", REG_DWORD, le32(0xF0)},              // zero-extended
-      {u"s8", REG_DWORD, le32(0xFFFFFFFE)},        // sign-extended
+      {u"u8", REG_DWORD, le32(0xF0)},        // zero-extended
+      {u"s8", REG_DWORD, le32(0xFFFFFFFE)},  // sign-extended
       {u"u16", REG_DWORD, le32(0xFFFF)},
       {u"s16", REG_DWORD, le32(0xFFFFFFFF)},
       {u"u32", REG_DWORD, le32(0x12345678)},
@@ -121,7 +121,7 @@ TEST_F(RegDirTest, SettersWriteTheLibrarysTypesAndSizes) {
       {u"f", REG_BINARY, halfBytes},
       {u"d", REG_BINARY, quarterBytes},
       {u"b", REG_DWORD, le32(1)},
-      {u"empty", REG_SZ, {0, 0}},                  // the NUL is stored
+      {u"empty", REG_SZ, {0, 0}},  // the NUL is stored
   };
   for (const Case& c : cases) {
     Stored s = stored(dir.get(), c.name);
@@ -153,14 +153,14 @@ TEST_F(RegDirTest, GettersGoBySizeNotType) {
   const uint8_t three[] = {1, 2, 3};
   ASSERT_EQ(dir->setValue(u"three", REG_BINARY, three, 3), STATUS_SUCCESS);
 
-  EXPECT_EQ(dir->getFloat(u"dword", 0), 1.5f);         // a REG_DWORD read as float bits
-  EXPECT_EQ(dir->getUInt64(u"qword", 0), qword);       // another program's REG_QWORD
+  EXPECT_EQ(dir->getFloat(u"dword", 0), 1.5f);    // a REG_DWORD read as float bits
+  EXPECT_EQ(dir->getUInt64(u"qword", 0), qword);  // another program's REG_QWORD
   double qwordBits;
   std::memcpy(&qwordBits, &qword, 8);
   EXPECT_EQ(dir->getDouble(u"qword", 9.0), qwordBits);  // any 8 bytes read as a double
-  EXPECT_EQ(dir->getUInt32(u"four", 7), 1u);           // 4-byte binary: its bits
+  EXPECT_EQ(dir->getUInt32(u"four", 7), 1u);            // 4-byte binary: its bits
   EXPECT_TRUE(dir->getBool(u"four", false));
-  EXPECT_EQ(dir->getUInt32(u"three", 7), 7u);          // any other size: the default
+  EXPECT_EQ(dir->getUInt32(u"three", 7), 7u);  // any other size: the default
   EXPECT_EQ(dir->getUInt8(u"qword", 7), 7);
   EXPECT_EQ(dir->getUInt64(u"dword", 7), 7u);
   EXPECT_EQ(dir->getUInt32(u"missing", 7), 7u);
@@ -230,7 +230,7 @@ TEST_F(RegDirTest, MultiStringsJoinAndSplitAtTheirNuls) {
   EXPECT_EQ(split(std::u16string(u"\0\0", 2)), List{u""});
   EXPECT_EQ(split(std::u16string(u"a\0bc\0\0", 6)), (List{u"a", u"bc"}));
   EXPECT_EQ(split(std::u16string(u"a\0\0b\0\0", 6)), List{u"a"});  // the first empty text ends it
-  EXPECT_EQ(split(std::u16string(u"abc\0", 4)), List{});            // no NUL pair: nothing
+  EXPECT_EQ(split(std::u16string(u"abc\0", 4)), List{});           // no NUL pair: nothing
   EXPECT_EQ(split(std::u16string(u"abc", 3)), List{});
 
   StrArray* list = StrArray::take();
@@ -292,6 +292,10 @@ TEST_F(RegDirTest, PathsAreCleanedAndSplit) {
       {u"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG, u""},     // a bare root name: the root
       {u"HKLM\\Software", HKEY_CURRENT_USER, u"InvalidKey"},  // no such root name
       {u"HKEY_USERSX\\A", HKEY_CURRENT_USER, u"InvalidKey"},
+      // Either separator ends the root name; the rest is kept as written.
+      {u"HKEY_CURRENT_USER/Software", HKEY_CURRENT_USER, u"Software"},
+      {u"hkey_classes_root/.mp3/Shell", HKEY_CLASSES_ROOT, u".mp3/Shell"},
+      {u"HKEY_LOCAL_MACHINE//X", HKEY_LOCAL_MACHINE, u"/X"},
       {u"", HKEY_CURRENT_USER, u"InvalidKey"},
   };
   for (const Case& c : cases) {

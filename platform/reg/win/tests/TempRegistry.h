@@ -10,7 +10,9 @@
 
 class TempRegistry : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("LUMETRA_REGISTRY", (m_dir.path() / "registry.sqlite3").c_str(), 1); }
+  void SetUp() override {
+    setenv("LUMETRA_REGISTRY", (m_dir.path() / "registry.sqlite3").c_str(), 1);
+  }
   void TearDown() override { unsetenv("LUMETRA_REGISTRY"); }
 
   lumetra::testlib::TempDir m_dir;

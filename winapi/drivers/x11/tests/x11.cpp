@@ -5,6 +5,7 @@
 // GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include "testlib/Process.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <X11/Xatom.h>
@@ -73,7 +74,6 @@ class Xvfb : public ::testing::Environment {
     setenv("LUMETRA_DISPLAY", "x11", 1);
   }
 
-
  private:
   static inline pid_t s_pid = 0;
   static inline std::string s_reason;
@@ -125,9 +125,7 @@ LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONDOWN:
     case WM_KEYDOWN:
-    case WM_CHAR:
-      g_events.push_back(Event{hwnd, message, wParam, lParam});
-      return 0;
+    case WM_CHAR: g_events.push_back(Event{hwnd, message, wParam, lParam}); return 0;
     case WM_DROPFILES: {
       HDROP drop = reinterpret_cast<HDROP>(wParam);
       g_dropped.clear();
@@ -141,8 +139,7 @@ LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       g_events.push_back(Event{hwnd, message, 0, 0});
       return 0;
     }
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 
@@ -183,7 +180,8 @@ class X11 : public ::testing::Test {
     unsigned char* data = nullptr;
     std::string value;
     if (XGetWindowProperty(viewer, w, XInternAtom(viewer, name, False), 0, 1024, False, type, &actual, &format, &count,
-                           &after, &data) == Success && data != nullptr) {
+                           &after, &data) == Success &&
+        data != nullptr) {
       value.assign(reinterpret_cast<char*>(data), count);
     }
     if (data != nullptr) XFree(data);
@@ -198,7 +196,8 @@ class X11 : public ::testing::Test {
     XQueryTree(viewer, root, &root, &parent, &children, &count);
     for (unsigned i = 0; i < count; ++i) {
       XWindowAttributes attrs;
-      if (property(children[i], "_NET_WM_NAME", XInternAtom(viewer, "UTF8_STRING", False)) == "Layer test \xc3\x84\xc3\xb6" &&
+      if (property(children[i], "_NET_WM_NAME", XInternAtom(viewer, "UTF8_STRING", False)) ==
+              "Layer test \xc3\x84\xc3\xb6" &&
           XGetWindowAttributes(viewer, children[i], &attrs) && attrs.map_state == IsViewable) {
         found = children[i];
       }
@@ -249,7 +248,8 @@ TEST_F(X11, MovesByTheWindowManagerReachTheLayerAndTheLayersOwnMovesStay) {
   EXPECT_TRUE(pumpUntil([&] {
     GetWindowRect(top, &r);
     return r.left == 300 && r.top == 200;
-  })) << r.left << "," << r.top;
+  })) << r.left
+      << "," << r.top;
   // Quick moves by the program end where the last one put the window.
   SetWindowPos(top, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   SetWindowPos(top, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -290,9 +290,10 @@ TEST_F(X11, PaintedPixelsReachTheScreen) {
 }
 
 TEST_F(X11, MouseAndKeysReachTheRightChild) {
-  HWND left = CreateWindowExW(0, u"X11Test", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 100, 150, top, nullptr, nullptr, nullptr);
-  HWND right = CreateWindowExW(0, u"X11Test", nullptr, WS_CHILD | WS_VISIBLE, 100, 0, 100, 150, top, nullptr, nullptr,
-                               nullptr);
+  HWND left =
+      CreateWindowExW(0, u"X11Test", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 100, 150, top, nullptr, nullptr, nullptr);
+  HWND right =
+      CreateWindowExW(0, u"X11Test", nullptr, WS_CHILD | WS_VISIBLE, 100, 0, 100, 150, top, nullptr, nullptr, nullptr);
   pumpUntil([&] { return painted(left) && painted(right); });
   g_events.clear();
   XEvent e{};
@@ -379,7 +380,8 @@ struct XdndSource {
       });
     };
     message("XdndEnter", 5L << 24, static_cast<long>(atom("text/uri-list")), 0, 0);
-    message("XdndPosition", 0, (static_cast<long>(x) << 16) | y, CurrentTime, static_cast<long>(atom("XdndActionCopy")));
+    message("XdndPosition", 0, (static_cast<long>(x) << 16) | y, CurrentTime,
+            static_cast<long>(atom("XdndActionCopy")));
     XEvent status, finished;
     bool accepted = await("XdndStatus", &status) && (status.xclient.data.l[1] & 1) != 0;
     if (accepted) {
@@ -393,7 +395,7 @@ struct XdndSource {
 };
 
 const std::string kUris =
-    "# dropped by the test\r\nfile:///home/ann/My%20Music/a.mp3\r\nfile://host/tmp/%C3%84.wav\r\n"
+    "# dropped by the test\r\nfile:///home/ann/My%20Music/a.mp3\r\nfile://localhost/tmp/%C3%84.wav\r\n"
     "http://example.invalid/x\r\n";
 
 TEST_F(X11, AnXdndDropFromAnotherClientArrivesAsDropFiles) {
@@ -409,19 +411,8 @@ TEST_F(X11, AnXdndDropFromAnotherClientArrivesAsDropFiles) {
 // output one per line, and closing the window ends it.
 TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
   if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
-  char self[4096] = {};
-  ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-  std::string demo = std::string(self).substr(0, std::string(self).rfind('/')) + "/window_demo";
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    execl(demo.c_str(), "window_demo", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
+  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("window_demo").string()}, {}, true);
+  ASSERT_TRUE(demo.started());
   Display* viewer = XOpenDisplay(nullptr);
   ASSERT_NE(viewer, nullptr);
   auto sleepUntil = [](const std::function<bool()>& done) {
@@ -461,7 +452,8 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
                                static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap)) {
     std::vector<uint32_t> pixels;
     for (int row = 0; row < attrs.height; ++row) {
-      for (int col = 0; col < attrs.width; ++col) pixels.push_back(0xFF000000u | (XGetPixel(shot, col, row) & 0xFFFFFF));
+      for (int col = 0; col < attrs.width; ++col)
+        pixels.push_back(0xFF000000u | (XGetPixel(shot, col, row) & 0xFFFFFF));
     }
     winapi::HeadlessDriver::savePng(pixels.data(), attrs.width, attrs.height, false, "window_demo.png");
     XDestroyImage(shot);
@@ -473,13 +465,7 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
   ASSERT_TRUE(source.drop(window, x, y, kUris));
   std::string printed;
   ASSERT_TRUE(sleepUntil([&] {
-    pollfd p{out[0], POLLIN, 0};
-    char buffer[512];
-    while (poll(&p, 1, 0) > 0) {
-      ssize_t n = read(out[0], buffer, sizeof buffer);
-      if (n <= 0) break;
-      printed.append(buffer, static_cast<size_t>(n));
-    }
+    printed += demo.readOutput();
     return std::count(printed.begin(), printed.end(), '\n') >= 2;
   }));
   EXPECT_EQ(printed, "Z:\\home\\ann\\My Music\\a.mp3\nZ:\\tmp\\\xc3\x84.wav\n");
@@ -491,14 +477,8 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
   closing.xclient.data.l[0] = static_cast<long>(XInternAtom(viewer, "WM_DELETE_WINDOW", False));
   XSendEvent(viewer, window, False, NoEventMask, &closing);
   XFlush(viewer);
-  int status = -1;
-  EXPECT_TRUE(sleepUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) << "window_demo did not end";
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  if (!WIFEXITED(status)) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
-  close(out[0]);
+  EXPECT_TRUE(demo.wait(5000)) << "window_demo did not end";
+  EXPECT_EQ(demo.exitCode(), 0);
   XCloseDisplay(viewer);
 }
 

@@ -64,6 +64,7 @@ class ProbeApp : public CWinApp {
 };
 
 ProbeApp theApp;
-std::unique_ptr<ProbeApp> secondApp = std::getenv("PROBE_SECOND_APP") != nullptr ? std::make_unique<ProbeApp>() : nullptr;
+std::unique_ptr<ProbeApp> secondApp =
+    std::getenv("PROBE_SECOND_APP") != nullptr ? std::make_unique<ProbeApp>() : nullptr;
 
 }  // namespace

@@ -1,0 +1,54 @@
+// The text/uri-list of XDND drops read into Windows paths, without an X server: line endings,
+// comments, escapes, names that are not UTF-8, and the addresses no file here can have.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "winapi/drivers/x11/urilist.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+namespace {
+
+using winapi::x11::parseUriList;
+
+using Paths = std::vector<std::u16string>;
+
+TEST(UriList, FileUrisBecomeDriveZPathsAcrossLineEndingsAndComments) {
+  EXPECT_EQ(parseUriList("file:///tmp/a.mp3\r\n# a comment\r\nfile:///home/ann/b%20c.wav\r\n"),
+            (Paths{u"Z:\\tmp\\a.mp3", u"Z:\\home\\ann\\b c.wav"}));
+  EXPECT_EQ(parseUriList("file:///tmp/last-line-without-end"), (Paths{u"Z:\\tmp\\last-line-without-end"}));
+  EXPECT_EQ(parseUriList("\n\r\n#file:///tmp/commented\nhttp://example.invalid/x\nfile:relative\n"), Paths{});
+  // The scheme is case-insensitive, and "file:/path" has no host part at all.
+  EXPECT_EQ(parseUriList("FILE:///tmp/x\nfile:/tmp/y\n"), (Paths{u"Z:\\tmp\\x", u"Z:\\tmp\\y"}));
+}
+
+TEST(UriList, EscapesDecodeToUtf8AndBytesThatAreNotUtf8KeepTheirEscapes) {
+  EXPECT_EQ(parseUriList("file:///tmp/%C3%A9t%C3%A9.mp3"), (Paths{u"Z:\\tmp\\\u00e9t\u00e9.mp3"}));
+  // 0xFF is no UTF-8: it travels as the lone surrogate U+DCFF, which file calls turn back into it.
+  EXPECT_EQ(parseUriList("file:///tmp/%FFraw"), (Paths{u"Z:\\tmp\\\xDCFFraw"}));
+  // What is not an escape stays as it stands.
+  EXPECT_EQ(parseUriList("file:///tmp/100%\nfile:///tmp/a%zz%4"), (Paths{u"Z:\\tmp\\100%", u"Z:\\tmp\\a%zz%4"}));
+}
+
+TEST(UriList, FilesOfThisMachineOnlyAndNamesThatCanExistHere) {
+  char host[HOST_NAME_MAX + 1] = {};
+  ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+  const std::string self = host;
+  EXPECT_EQ(parseUriList("file://localhost/tmp/a\nfile://" + self + "/tmp/b\n"), (Paths{u"Z:\\tmp\\a", u"Z:\\tmp\\b"}));
+  // A file of another machine is not a file here, whatever path it has.
+  EXPECT_EQ(parseUriList("file://elsewhere.invalid/tmp/a\nfile://host-without-path\n"), Paths{});
+  // A NUL would cut the path short and name another file; an escaped "/" cannot be part of a
+  // name; a "\" would be read back as a separator.
+  EXPECT_EQ(parseUriList("file:///tmp/a%00b\nfile:///tmp/a%2Fb\nfile:///tmp/a%2fb\nfile:///tmp/a\\b\n"
+                         "file:///tmp/a%5Cb\n"),
+            Paths{});
+  const char withNul[] = "file:///tmp/a\0b\nfile:///tmp/ok";
+  EXPECT_EQ(parseUriList(std::string(withNul, sizeof withNul - 1)), (Paths{u"Z:\\tmp\\ok"}));
+}
+
+}  // namespace

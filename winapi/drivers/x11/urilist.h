@@ -1,0 +1,23 @@
+// The text/uri-list that an XDND drop delivers, read into the dropped files' Windows paths.
+// Kept apart from the driver so that it can be tested and fuzzed without an X server.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace winapi::x11 {
+
+/// Decodes a file URI into the Windows form of its path (drive Z: is the POSIX root; bytes that
+/// are not UTF-8 become the layer's escapes). Accepted: "file:///path", "file:/path" and
+/// "file://host/path" for this machine ("localhost" or its host name), with %-escaped bytes.
+/// False for other addresses, files of other machines, and paths no file here can have: an
+/// escaped NUL or "/" inside a name, or a "\" (which the Windows form would read as a
+/// separator, naming another file).
+bool uriToWindowsPath(std::string_view uri, std::u16string* out);
+
+/// The files of a text/uri-list: one URI per line, lines ended by CRLF or LF, lines starting
+/// with "#" are comments. Lines that are no file URI of this machine are left out.
+std::vector<std::u16string> parseUriList(std::string_view text);
+
+}  // namespace winapi::x11
