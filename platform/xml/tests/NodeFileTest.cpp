@@ -9,6 +9,7 @@
 #include <winseam.h>
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -147,10 +148,20 @@ TEST_F(XmlFile, AKilledSaverLeavesTheOldFileOrTheNewOneWhole) {
     const std::u16string target = at("SaveData.xml");
     setenv("LUMETRA_XML_SAVER", std::string(target.begin(), target.end()).c_str(), 1);
     char* argv[] = {const_cast<char*>(self.c_str()), filter.data(), alsoDisabled.data(), nullptr};
+    const std::string file = (m_root / "SaveData.xml").string();
+    struct stat before {};
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, environ), 0);
     unsetenv("LUMETRA_XML_SAVER");
-    std::this_thread::sleep_for(std::chrono::milliseconds(150 + 37 * attempt));
+    // Waits for the saver's first replacement (a loaded or sanitized machine starts it slowly),
+    // then lets it run on a while so that the kill lands somewhere inside a later save.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (struct stat now{}; std::chrono::steady_clock::now() < giveUp;) {
+      if (stat(file.c_str(), &now) == 0 && now.st_ino != before.st_ino) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 + 37 * attempt));
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     Pooled loaded;
