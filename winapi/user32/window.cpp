@@ -526,7 +526,10 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
       ShowWindow(hwnd, SW_SHOW);
     }
   }
-  if (topLevel) publishWindows();
+  if (topLevel) {
+    publishWindows();
+    watchSessionEnd();
+  }
   return IsWindow(hwnd) ? hwnd : nullptr;
 }
 
