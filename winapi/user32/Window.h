@@ -240,6 +240,10 @@ Window* deepestChildAt(Window* w, POINT screen);
 /// The pixels of an icon made by CreateIconIndirect (false for stock icons and bad handles).
 bool iconPixels(HICON icon, int* width, int* height, std::vector<uint32_t>* pixels);
 
+/// From the first top-level window on, SIGTERM ends the session: WM_ENDSESSION to every
+/// top-level window, then their close.
+void watchSessionEnd();
+
 /// All top-level windows of this process, front to back.
 std::vector<HWND> topLevelWindows();
 

@@ -65,6 +65,28 @@ Region windowArea(Window* w) {
   return r;
 }
 
+// Takes the visible children of p in front of `until` (all of them for null) out of r. Children
+// that miss r's bounds are passed over with a rectangle test, so a window among many siblings
+// costs a comparison per sibling rather than a region operation.
+void subtractChildren(Region& r, Window* p, HWND until) {
+  if (r.isEmpty()) return;
+  POINT at = offsetInTop(p, true);
+  RECT bounds = r.bounds();
+  for (HWND h : p->children) {
+    if (h == until) break;
+    Window* c = findWindow(h);
+    if (c == nullptr || !(c->style & WS_VISIBLE)) continue;
+    RECT area = RECT{at.x + c->window.left, at.y + c->window.top, at.x + c->window.right, at.y + c->window.bottom};
+    if (area.left >= bounds.right || area.right <= bounds.left || area.top >= bounds.bottom ||
+        area.bottom <= bounds.top) {
+      continue;
+    }
+    r.subtract(windowArea(c));
+    if (r.isEmpty()) return;
+    bounds = r.bounds();
+  }
+}
+
 }  // namespace
 
 Region visibleRegion(Window* w, bool clientArea, bool clipChildren) {
@@ -85,21 +107,12 @@ Region visibleRegion(Window* w, bool clientArea, bool clipChildren) {
       s.offset(at.x, at.y);
       r.intersect(s);
     }
-    for (HWND h : p->children) {
-      if (h == cur->handle) break;
-      Window* s = findWindow(h);
-      if (s != nullptr && (s->style & WS_VISIBLE)) r.subtract(windowArea(s));
-    }
+    subtractChildren(r, p, cur->handle);
     cur = p;
   }
   Window* top = topLevelOf(w);
   r.intersect(RECT{0, 0, top->window.right - top->window.left, top->window.bottom - top->window.top});
-  if (clipChildren) {
-    for (HWND h : w->children) {
-      Window* c = findWindow(h);
-      if (c != nullptr && (c->style & WS_VISIBLE)) r.subtract(windowArea(c));
-    }
-  }
+  if (clipChildren) subtractChildren(r, w, nullptr);
   return r;
 }
 

@@ -218,6 +218,22 @@ void forgetWindowInput(HWND hwnd) {
   if (lostCapture != nullptr && IsWindow(lostCapture)) sendLocal(lostCapture, WM_CAPTURECHANGED, 0, 0);
 }
 
+// WM_NCACTIVATE and WM_ACTIVATE for one side of an activation change. A window of another thread
+// is told without waiting, as SendNotifyMessageW would: that thread may be asleep in a poll loop
+// of its own (waiting for this very thread), and activation must not hang on it.
+static void tellActivation(HWND hwnd, BOOL active, WPARAM activateParam, HWND other) {
+  auto tell = [hwnd, active, activateParam, other] {
+    if (!IsWindow(hwnd)) return;
+    sendLocal(hwnd, WM_NCACTIVATE, active, 0);
+    sendLocal(hwnd, WM_ACTIVATE, activateParam, reinterpret_cast<LPARAM>(other));
+  };
+  if (ownedByCurrentThread(hwnd)) {
+    tell();
+  } else {
+    postToOwner(hwnd, tell);
+  }
+}
+
 void activateWindow(HWND hwnd, int how) {
   HWND old;
   {
@@ -233,12 +249,10 @@ void activateWindow(HWND hwnd, int how) {
     }
   }
   if (old != nullptr && IsWindow(old)) {
-    sendLocal(old, WM_NCACTIVATE, FALSE, 0);
-    sendLocal(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old)), reinterpret_cast<LPARAM>(hwnd));
+    tellActivation(old, FALSE, MAKEWPARAM(WA_INACTIVE, IsIconic(old)), hwnd);
   }
   if (hwnd != nullptr && IsWindow(hwnd)) {
-    sendLocal(hwnd, WM_NCACTIVATE, TRUE, 0);
-    sendLocal(hwnd, WM_ACTIVATE, MAKEWPARAM(how, IsIconic(hwnd)), reinterpret_cast<LPARAM>(old));
+    tellActivation(hwnd, TRUE, MAKEWPARAM(how, IsIconic(hwnd)), old);
   } else {
     HWND focus = GetFocus();
     if (focus != nullptr && GetAncestor(focus, GA_ROOT) == old) SetFocus(nullptr);
@@ -471,7 +485,16 @@ extern "C" HWND WINAPI SetFocus(HWND hwnd) {
     if (old == hwnd) return old;
     input().focus = hwnd;
   }
-  if (old != nullptr && IsWindow(old)) sendLocal(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+  if (old != nullptr && IsWindow(old)) {
+    // Like an activation change, losing the focus reaches another thread without waiting.
+    if (ownedByCurrentThread(old)) {
+      sendLocal(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    } else {
+      postToOwner(old, [old, hwnd] {
+        if (IsWindow(old)) sendLocal(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+      });
+    }
+  }
   if (hwnd != nullptr && IsWindow(hwnd) && GetFocus() == hwnd) {
     sendLocal(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
   }

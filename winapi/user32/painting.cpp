@@ -12,6 +12,9 @@
 namespace winapi {
 namespace {
 
+// The most bands an update region keeps before it becomes its bounding box.
+constexpr size_t kMaxUpdateBands = 32;
+
 RECT clientInWindow(Window* w) {
   return RECT{w->client.left - w->window.left, w->client.top - w->window.top, w->client.right - w->window.left,
               w->client.bottom - w->window.top};
@@ -74,6 +77,10 @@ void invalidateWindow(Window* w, const Region* area, UINT flags) {
     if (!isVisibleChain(w)) return;
     if (!region.isEmpty()) {
       w->update.unite(region);
+      // Many small invalidations (a layout moving many children) would make the update region
+      // ever more complex and each further union dearer; past a few dozen bands it becomes its
+      // bounding box, which repaints a little more and keeps every invalidation cheap.
+      if (w->update.bands().size() > kMaxUpdateBands) w->update = Region(w->update.bounds());
       if (flags & RDW_ERASE) w->eraseNeeded = true;
       RECT client = clientInWindow(w);
       Region frame = Region::combine(region, Region(client), RGN_DIFF);
@@ -94,11 +101,16 @@ void invalidateWindow(Window* w, const Region* area, UINT flags) {
   bool toChildren = (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !(w->style & WS_CLIPCHILDREN));
   if (toChildren) {
     RECT client = clientInWindow(w);
+    RECT reach = region.bounds();
     for (HWND h : w->children) {
       Window* c = findWindow(h);
       if (c == nullptr || !(c->style & WS_VISIBLE)) continue;
       // The child's window coordinates are shifted by its corner in this window.
       int dx = client.left + c->window.left, dy = client.top + c->window.top;
+      // A child outside the invalidated area is passed over without region work.
+      bool misses = region.isEmpty() || dx >= reach.right || dx + (c->window.right - c->window.left) <= reach.left ||
+                    dy >= reach.bottom || dy + (c->window.bottom - c->window.top) <= reach.top;
+      if (misses && (flags & RDW_INVALIDATE)) continue;
       Region childArea = region;
       childArea.intersect(Region(client));
       childArea.offset(-dx, -dy);

@@ -4,7 +4,9 @@
 // opacity, undecorated frames and activation; input, window-manager changes and XDND drops
 // (text/uri-list, file URIs turned into Z:\ paths) go to the window system from an event
 // thread. Screen metrics come from the X server (one monitor; the work area from _NET_WORKAREA).
-// Left out on purpose: MIT-SHM (XPutImage of the changed rectangle is fast enough for the
+// Hot keys are XGrabKey grabs on the root window; notification-area icons are XEmbed clients of
+// the freedesktop system tray (without a tray manager there is none to add).
+// Left out on purpose: tray balloons and the XEmbed focus protocol, MIT-SHM (XPutImage of the changed rectangle is fast enough for the
 // program's windows), XRandR multi-monitor layouts, and explicit pointer grabs for SetCapture
 // (X's implicit grab keeps a dragging pointer with its window).
 #include "winapi/drivers/x11/X11Driver.h"
@@ -12,8 +14,11 @@
 #include "winapi/drivers/x11/urilist.h"
 #include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/utf8.h"
+#include "winapi/shell32/NotifyIcon.h"
+#include "winapi/user32/HotKey.h"
 #include "winapi/user32/Input.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -66,8 +71,29 @@ struct Atoms {
       netWmStateSkipPager, netWmStateHidden, netWmStateMaxVert, netWmStateMaxHorz, netWmWindowOpacity, netActiveWindow,
       netWmMoveResize, motifWmHints, netFrameExtents, netWmIcon, netWorkarea, netWmPid, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeUtility, xdndAware, xdndEnter, xdndPosition, xdndStatus, xdndLeave,
-      xdndDrop, xdndFinished, xdndSelection, xdndActionCopy, xdndTypeList, uriList;
+      xdndDrop, xdndFinished, xdndSelection, xdndActionCopy, xdndTypeList, uriList, systemTray, systemTrayOpcode,
+      xembedInfo;
 };
+
+// The freedesktop system tray: a dock request is opcode 0 of _NET_SYSTEM_TRAY_OPCODE, and an
+// icon window that says it is mapped (XEMBED_MAPPED) in _XEMBED_INFO is mapped by the tray.
+constexpr long kSystemTrayRequestDock = 0;
+constexpr long kXembedVersion = 0;
+constexpr long kXembedMapped = 1L << 0;
+
+// An icon window in the tray.
+struct TrayWindow {
+  TrayIcon icon;
+  ::Window window = 0;
+};
+
+// The error a request caused, caught while a grab is tried (Xlib's error handler is one for the
+// whole process, so the grab swaps it in under the display lock and back out).
+std::atomic<int> s_trappedError{0};
+int trapError(Display*, XErrorEvent* error) {
+  s_trappedError = error->error_code;
+  return 0;
+}
 
 struct NativeInfo {
   HWND hwnd = nullptr;
@@ -85,6 +111,35 @@ struct NativeInfo {
   bool dragOffersFiles = false;
   POINT dragPoint{0, 0};
 };
+
+// The key symbol of a virtual key, for grabbing: letters, digits, function keys and the keys the
+// program's hot keys may use; 0 for others.
+KeySym keySymOf(UINT vk) {
+  if (vk >= 'A' && vk <= 'Z') return XK_a + (vk - 'A');
+  if (vk >= '0' && vk <= '9') return XK_0 + (vk - '0');
+  if (vk >= VK_F1 && vk <= VK_F12) return XK_F1 + (vk - VK_F1);
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return XK_KP_0 + (vk - VK_NUMPAD0);
+  switch (vk) {
+    case VK_BACK: return XK_BackSpace;
+    case VK_TAB: return XK_Tab;
+    case VK_RETURN: return XK_Return;
+    case VK_ESCAPE: return XK_Escape;
+    case VK_SPACE: return XK_space;
+    case VK_PRIOR: return XK_Prior;
+    case VK_NEXT: return XK_Next;
+    case VK_END: return XK_End;
+    case VK_HOME: return XK_Home;
+    case VK_LEFT: return XK_Left;
+    case VK_UP: return XK_Up;
+    case VK_RIGHT: return XK_Right;
+    case VK_DOWN: return XK_Down;
+    case VK_INSERT: return XK_Insert;
+    case VK_DELETE: return XK_Delete;
+    case VK_PAUSE: return XK_Pause;
+    case VK_SNAPSHOT: return XK_Print;
+    default: return 0;
+  }
+}
 
 UINT virtualKeyOf(KeySym sym) {
   if (sym >= XK_a && sym <= XK_z) return static_cast<UINT>('A' + (sym - XK_a));
@@ -167,8 +222,15 @@ class X11DriverImpl : public DisplayDriver {
                  {&m_atoms.xdndSelection, "XdndSelection"},
                  {&m_atoms.xdndActionCopy, "XdndActionCopy"},
                  {&m_atoms.xdndTypeList, "XdndTypeList"},
-                 {&m_atoms.uriList, "text/uri-list"}};
+                 {&m_atoms.uriList, "text/uri-list"},
+                 {&m_atoms.systemTrayOpcode, "_NET_SYSTEM_TRAY_OPCODE"},
+                 {&m_atoms.xembedInfo, "_XEMBED_INFO"}};
     for (auto& n : names) *n.slot = XInternAtom(display, n.name, False);
+    std::string tray = "_NET_SYSTEM_TRAY_S" + std::to_string(m_screen);
+    m_atoms.systemTray = XInternAtom(display, tray.c_str(), False);
+    // Held keys then repeat as presses alone, so a repeat is told from a new press.
+    XkbSetDetectableAutoRepeat(display, True, nullptr);
+    m_numLockMask = numLockMask();
     // A lost server ends the driver's event thread, not the program: its windows then live
     // on in memory as they would headless.
     XSetIOErrorExitHandler(
@@ -421,6 +483,108 @@ class X11DriverImpl : public DisplayDriver {
     XFlush(m_display);
   }
 
+  // Hot keys: XGrabKey on the root window, once with each state of Num Lock and Caps Lock, so
+  // the key works whatever the lock keys say.
+  bool grabHotKey(UINT modifiers, UINT vk, DWORD* error) override {
+    KeySym sym = keySymOf(vk);
+    KeyCode code = sym != 0 ? XKeysymToKeycode(m_display, sym) : 0;
+    if (code == 0) {
+      *error = ERROR_INVALID_PARAMETER;
+      return false;
+    }
+    unsigned mask = xModifiers(modifiers);
+    XLockDisplay(m_display);
+    XSync(m_display, False);
+    s_trappedError = 0;
+    XErrorHandler previous = XSetErrorHandler(trapError);
+    for (unsigned locks : lockStates())
+      XGrabKey(m_display, code, mask | locks, m_root, False, GrabModeAsync, GrabModeAsync);
+    XSync(m_display, False);
+    bool refused = s_trappedError != 0;
+    if (refused) {
+      for (unsigned locks : lockStates()) XUngrabKey(m_display, code, mask | locks, m_root);
+      XSync(m_display, False);
+    }
+    XSetErrorHandler(previous);
+    XUnlockDisplay(m_display);
+    if (refused) {
+      // BadAccess: another client holds the key.
+      *error = ERROR_HOTKEY_ALREADY_REGISTERED;
+      return false;
+    }
+    return true;
+  }
+
+  void ungrabHotKey(UINT modifiers, UINT vk) override {
+    KeySym sym = keySymOf(vk);
+    KeyCode code = sym != 0 ? XKeysymToKeycode(m_display, sym) : 0;
+    if (code == 0) return;
+    unsigned mask = xModifiers(modifiers);
+    for (unsigned locks : lockStates()) XUngrabKey(m_display, code, mask | locks, m_root);
+    XFlush(m_display);
+  }
+
+  // The notification area: the tray manager owns the _NET_SYSTEM_TRAY_S<screen> selection; each
+  // icon is a small window of ours that the manager embeds on a dock request.
+  bool addTrayIcon(const TrayIcon& icon) override {
+    ::Window manager = XGetSelectionOwner(m_display, m_atoms.systemTray);
+    if (manager == None) return false;
+    XSetWindowAttributes attrs{};
+    attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
+    attrs.background_pixel = 0;
+    ::Window w = XCreateWindow(m_display, m_root, 0, 0, 22, 22, 0, CopyFromParent, InputOutput, CopyFromParent,
+                               CWEventMask | CWBackPixel, &attrs);
+    long info[2] = {kXembedVersion, kXembedMapped};
+    XChangeProperty(m_display, w, m_atoms.xembedInfo, m_atoms.xembedInfo, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(info), 2);
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      m_trayWindows.push_back(TrayWindow{icon, w});
+    }
+    setTrayTip(w, icon.tip);
+    XEvent dock{};
+    dock.xclient.type = ClientMessage;
+    dock.xclient.window = manager;
+    dock.xclient.message_type = m_atoms.systemTrayOpcode;
+    dock.xclient.format = 32;
+    dock.xclient.data.l[0] = CurrentTime;
+    dock.xclient.data.l[1] = kSystemTrayRequestDock;
+    dock.xclient.data.l[2] = static_cast<long>(w);
+    XSendEvent(m_display, manager, False, NoEventMask, &dock);
+    XFlush(m_display);
+    return true;
+  }
+
+  void updateTrayIcon(const TrayIcon& icon) override {
+    ::Window w = 0;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      for (TrayWindow& t : m_trayWindows) {
+        if (t.icon.hwnd == icon.hwnd && t.icon.id == icon.id) {
+          t.icon = icon;
+          w = t.window;
+        }
+      }
+    }
+    if (w == 0) return;
+    setTrayTip(w, icon.tip);
+    paintTrayIcon(w);
+  }
+
+  void removeTrayIcon(HWND hwnd, UINT id) override {
+    ::Window w = 0;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = std::find_if(m_trayWindows.begin(), m_trayWindows.end(),
+                             [&](const TrayWindow& t) { return t.icon.hwnd == hwnd && t.icon.id == id; });
+      if (it == m_trayWindows.end()) return;
+      w = it->window;
+      m_trayWindows.erase(it);
+    }
+    XDestroyWindow(m_display, w);
+    XFlush(m_display);
+  }
+
   void setCursor(PointerShape shape) override {
     Cursor cursor = cursorFor(shape);
     std::vector<::Window> all;
@@ -607,6 +771,11 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void handle(XEvent& e) {
+    if (e.xany.window == m_root && (e.type == KeyPress || e.type == KeyRelease)) {
+      handleHotKey(e.xkey);
+      return;
+    }
+    if (handleTrayEvent(e)) return;
     RECT insets{};
     HWND hwnd = hwndOf(e.xany.window, &insets);
     switch (e.type) {
@@ -677,6 +846,133 @@ class X11DriverImpl : public DisplayDriver {
         break;
       default: break;
     }
+  }
+
+  unsigned xModifiers(UINT modifiers) const {
+    unsigned mask = 0;
+    if (modifiers & MOD_ALT) mask |= Mod1Mask;
+    if (modifiers & MOD_CONTROL) mask |= ControlMask;
+    if (modifiers & MOD_SHIFT) mask |= ShiftMask;
+    if (modifiers & MOD_WIN) mask |= Mod4Mask;
+    return mask;
+  }
+
+  std::vector<unsigned> lockStates() const { return {0u, LockMask, m_numLockMask, m_numLockMask | LockMask}; }
+
+  // The modifier bit that Num Lock sets on this server (commonly Mod2).
+  unsigned numLockMask() {
+    unsigned mask = 0;
+    KeyCode numLock = XKeysymToKeycode(m_display, XK_Num_Lock);
+    XModifierKeymap* map = XGetModifierMapping(m_display);
+    if (map != nullptr && numLock != 0) {
+      for (int m = 0; m < 8; ++m) {
+        for (int k = 0; k < map->max_keypermod; ++k) {
+          if (map->modifiermap[m * map->max_keypermod + k] == numLock) mask = 1u << m;
+        }
+      }
+    }
+    if (map != nullptr) XFreeModifiermap(map);
+    return mask;
+  }
+
+  void handleHotKey(XKeyEvent& key) {
+    KeySym sym = XkbKeycodeToKeysym(m_display, static_cast<KeyCode>(key.keycode), 0, 0);
+    UINT vk = virtualKeyOf(sym);
+    if (vk == 0) return;
+    bool down = key.type == KeyPress;
+    bool repeat = false;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto held = std::find(m_heldKeys.begin(), m_heldKeys.end(), key.keycode);
+      repeat = down && held != m_heldKeys.end();
+      if (down && held == m_heldKeys.end()) m_heldKeys.push_back(key.keycode);
+      if (!down && held != m_heldKeys.end()) m_heldKeys.erase(held);
+    }
+    if (!down) return;
+    UINT modifiers = 0;
+    if (key.state & Mod1Mask) modifiers |= MOD_ALT;
+    if (key.state & ControlMask) modifiers |= MOD_CONTROL;
+    if (key.state & ShiftMask) modifiers |= MOD_SHIFT;
+    if (key.state & Mod4Mask) modifiers |= MOD_WIN;
+    hotKeyPressed(modifiers, vk, repeat);
+  }
+
+  // Input and exposure of a tray icon window; false for other windows.
+  bool handleTrayEvent(XEvent& e) {
+    TrayIcon icon;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = std::find_if(m_trayWindows.begin(), m_trayWindows.end(),
+                             [&](const TrayWindow& t) { return t.window == e.xany.window; });
+      if (it == m_trayWindows.end()) return false;
+      icon.hwnd = it->icon.hwnd;
+      icon.id = it->icon.id;
+    }
+    switch (e.type) {
+      case Expose:
+        if (e.xexpose.count == 0) paintTrayIcon(e.xany.window);
+        break;
+      case ConfigureNotify: paintTrayIcon(e.xany.window); break;
+      case MotionNotify: trayIconInput(icon.hwnd, icon.id, WM_MOUSEMOVE); break;
+      case ButtonPress:
+      case ButtonRelease: {
+        bool down = e.type == ButtonPress;
+        UINT message = 0;
+        if (e.xbutton.button == Button1) message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        if (e.xbutton.button == Button2) message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+        if (e.xbutton.button == Button3) message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+        if (message != 0) trayIconInput(icon.hwnd, icon.id, message);
+        break;
+      }
+      default: break;
+    }
+    return true;
+  }
+
+  void setTrayTip(::Window w, const std::u16string& tip) {
+    std::string bytes;
+    utf8::toUtf8(tip, bytes);
+    XChangeProperty(m_display, w, m_atoms.netWmName, m_atoms.utf8String, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
+    XStoreName(m_display, w, bytes.c_str());
+  }
+
+  // The icon's picture scaled to the window the tray gave it, nearest pixel, over black where
+  // the icon is transparent.
+  void paintTrayIcon(::Window w) {
+    TrayIcon icon;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it =
+          std::find_if(m_trayWindows.begin(), m_trayWindows.end(), [&](const TrayWindow& t) { return t.window == w; });
+      if (it == m_trayWindows.end()) return;
+      icon = it->icon;
+    }
+    XWindowAttributes attrs{};
+    if (!XGetWindowAttributes(m_display, w, &attrs) || attrs.width <= 0 || attrs.height <= 0) return;
+    int width = attrs.width, height = attrs.height;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0);
+    if (icon.iconWidth > 0 && icon.iconHeight > 0) {
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+          uint32_t p = icon.pixels[static_cast<size_t>(y * icon.iconHeight / height) * icon.iconWidth +
+                                   x * icon.iconWidth / width];
+          uint32_t a = p >> 24;
+          uint32_t r = ((p >> 16) & 0xFF) * a / 255, g = ((p >> 8) & 0xFF) * a / 255, b = (p & 0xFF) * a / 255;
+          pixels[static_cast<size_t>(y) * width + x] = (r << 16) | (g << 8) | b;
+        }
+      }
+    }
+    XImage* image = XCreateImage(m_display, attrs.visual, static_cast<unsigned>(attrs.depth), ZPixmap, 0,
+                                 reinterpret_cast<char*>(pixels.data()), static_cast<unsigned>(width),
+                                 static_cast<unsigned>(height), 32, width * 4);
+    if (image == nullptr) return;
+    GC gc = XCreateGC(m_display, w, 0, nullptr);
+    XPutImage(m_display, w, gc, image, 0, 0, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFreeGC(m_display, gc);
+    image->data = nullptr;
+    XDestroyImage(image);
+    XFlush(m_display);
   }
 
   // Whether a configuration the server reports is one the layer asked for; the requests up to
@@ -863,6 +1159,9 @@ class X11DriverImpl : public DisplayDriver {
   std::map<PointerShape, Cursor> m_cursors;
   RECT m_learntExtents{0, 0, 0, 0};
   std::atomic<bool> m_lost{false};
+  unsigned m_numLockMask = 0;
+  std::vector<unsigned> m_heldKeys;  // grabbed keys now down, to tell repeats
+  std::vector<TrayWindow> m_trayWindows;
 };
 
 }  // namespace

@@ -267,3 +267,46 @@ TEST(Queues, ACrossThreadCallOnAWindowRunsOnItsThread) {
 }
 
 }  // namespace
+
+namespace {
+std::atomic<int> g_deactivations{0};
+LRESULT CALLBACK activationProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) ++g_deactivations;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+}  // namespace
+
+TEST(Activation, NeverWaitsOnTheThreadOfTheWindowThatLosesIt) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = activationProc;
+  wc.lpszClassName = u"ActivationTest";
+  RegisterClassExW(&wc);
+  g_deactivations = 0;
+  std::atomic<HWND> other{nullptr};
+  std::atomic<bool> release{false};
+  std::thread sleeper([&] {
+    HWND w = CreateWindowExW(0, u"ActivationTest", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                             nullptr, nullptr, nullptr);
+    SetActiveWindow(w);
+    other = w;
+    // Sleeps without pumping, as a thread polling for another window's thread does.
+    while (!release) Sleep(10);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    DestroyWindow(w);
+  });
+  while (other.load() == nullptr) Sleep(1);
+  HWND mine = CreateWindowExW(0, u"ActivationTest", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                              nullptr, nullptr, nullptr);
+  auto started = std::chrono::steady_clock::now();
+  SetActiveWindow(mine);
+  auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(GetActiveWindow(), mine);
+  // A wait would last until the sleeper is released, which happens only after this line.
+  EXPECT_LT(took, std::chrono::seconds(2));
+  release = true;
+  sleeper.join();
+  EXPECT_EQ(g_deactivations.load(), 1) << "the other window still hears that it lost the activation";
+  DestroyWindow(mine);
+}

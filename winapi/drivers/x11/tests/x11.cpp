@@ -1,6 +1,7 @@
 // The X11 driver against a real X server: each test process starts its own Xvfb on a free
 // display, and a second X client in the test looks at the windows, sends input and drops files.
 #include <windows.h>
+#include <shellapi.h>
 
 // GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
@@ -125,7 +126,8 @@ LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONDOWN:
     case WM_KEYDOWN:
-    case WM_CHAR: g_events.push_back(Event{hwnd, message, wParam, lParam}); return 0;
+    case WM_CHAR:
+    case WM_USER + 2: g_events.push_back(Event{hwnd, message, wParam, lParam}); return 0;
     case WM_DROPFILES: {
       HDROP drop = reinterpret_cast<HDROP>(wParam);
       g_dropped.clear();
@@ -483,3 +485,67 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
 }
 
 }  // namespace
+
+TEST_F(X11, TrayIconsDockWithATrayManagerAndPostTheirClicks) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = top;
+  data.uID = 1;
+  data.uFlags = NIF_MESSAGE | NIF_TIP;
+  data.uCallbackMessage = WM_USER + 2;
+  data.szTip[0] = u'T';
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &data)) << "no tray manager runs yet";
+
+  // The viewer plays the tray manager: it owns the selection and takes dock requests.
+  Window manager = XCreateSimpleWindow(viewer, DefaultRootWindow(viewer), 0, 0, 10, 10, 0, 0, 0);
+  XSetSelectionOwner(viewer, XInternAtom(viewer, "_NET_SYSTEM_TRAY_S0", False), manager, CurrentTime);
+  XSync(viewer, False);
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &data));
+
+  Atom opcode = XInternAtom(viewer, "_NET_SYSTEM_TRAY_OPCODE", False);
+  Window icon = 0;
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (icon == 0 && std::chrono::steady_clock::now() < end) {
+    while (XPending(viewer) > 0) {
+      XEvent e;
+      XNextEvent(viewer, &e);
+      if (e.type == ClientMessage && e.xclient.message_type == opcode && e.xclient.data.l[1] == 0) {
+        icon = static_cast<Window>(e.xclient.data.l[2]);
+      }
+    }
+    Sleep(5);
+  }
+  ASSERT_NE(icon, 0u) << "no dock request reached the tray manager";
+  EXPECT_FALSE(property(icon, "_XEMBED_INFO", XInternAtom(viewer, "_XEMBED_INFO", False)).empty());
+  EXPECT_EQ(property(icon, "_NET_WM_NAME", XInternAtom(viewer, "UTF8_STRING", False)), "T");
+
+  // A click on the icon window arrives as the callback message.
+  XEvent click{};
+  click.xbutton.type = ButtonPress;
+  click.xbutton.window = icon;
+  click.xbutton.button = Button1;
+  click.xbutton.same_screen = True;
+  XSendEvent(viewer, icon, False, ButtonPressMask, &click);
+  XFlush(viewer);
+  EXPECT_TRUE(pumpUntil([&] {
+    return std::any_of(g_events.begin(), g_events.end(), [](const Event& e) {
+      return e.message == WM_USER + 2 && e.wParam == 1 && e.lParam == WM_LBUTTONDOWN;
+    });
+  }));
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
+  XDestroyWindow(viewer, manager);
+  XSync(viewer, False);
+}
+
+TEST_F(X11, AHotKeyHeldByAnotherClientIsRefused) {
+  KeyCode k = XKeysymToKeycode(viewer, XK_k);
+  XGrabKey(viewer, k, ControlMask, DefaultRootWindow(viewer), False, GrabModeAsync, GrabModeAsync);
+  XSync(viewer, False);
+  SetLastError(0);
+  EXPECT_FALSE(RegisterHotKey(top, 1, MOD_CONTROL, 'K'));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED));
+  XUngrabKey(viewer, k, ControlMask, DefaultRootWindow(viewer));
+  XSync(viewer, False);
+  EXPECT_TRUE(RegisterHotKey(top, 1, MOD_CONTROL, 'K')) << "a key the other client let go can be grabbed";
+  EXPECT_TRUE(UnregisterHotKey(top, 1));
+}
