@@ -37,14 +37,8 @@ void Window::removeIcons() {
   m_largeIconOwned = false;
 }
 
-image::win::BufferedImage* Window::getBackBuffer(int32_t* x, int32_t* y) {
-  // The back buffer covers the client area from its corner.
-  if (x != nullptr) {
-    *x += 0;
-  }
-  if (y != nullptr) {
-    *y += 0;
-  }
+image::win::BufferedImage* Window::getBackBuffer(int32_t* /*x*/, int32_t* /*y*/) {
+  // The back buffer covers the client area from its corner: the offsets stay as they are.
   return m_backBuffer;
 }
 

@@ -119,3 +119,58 @@ TEST(WindowHitTest, WithoutADrawerOnlyEasyDragChangesTheCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+/// A 32-bit memory surface of the window's client size that a window erases into.
+struct Surface {
+  Surface(int width, int height) : width(width), height(height) {
+    BITMAPINFO info{};
+    info.bmiHeader =
+        BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    dc = CreateCompatibleDC(nullptr);
+    bitmap =
+        CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    old = SelectObject(dc, bitmap);
+  }
+  ~Surface() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  /// The number of pixels of colour `rgb` (0x00RRGGBB in the surface's order).
+  int count(uint32_t rgb) const {
+    int n = 0;
+    for (int i = 0; i < width * height; ++i) {
+      n += (bits[i] & 0xFFFFFF) == rgb ? 1 : 0;
+    }
+    return n;
+  }
+  int width;
+  int height;
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ old;
+  uint32_t* bits = nullptr;
+};
+
+TEST(WindowPainting, ErasingFillsTheClientWithTheBackgroundOrTheDrawer) {
+  Window* window = Window::take();
+  window->setBackgroundColor(0x11, 0x22, 0x33, false);
+  const int width = window->getClientWidth();
+  const int height = window->getClientHeight();
+  Surface plain(width, height);
+  EXPECT_EQ(SendMessageW(window->getHandle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(plain.dc), 0),
+            1);
+  EXPECT_EQ(plain.count(0x112233), width * height);
+
+  TestDrawer drawer;
+  window->setWindowDrawer(&drawer, false);
+  Surface drawn(window->getClientWidth(), window->getClientHeight());
+  SendMessageW(window->getHandle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(drawn.dc), 0);
+  EXPECT_EQ(drawn.count(0x0A141E), drawn.width * drawn.height) << "the drawer paints it all";
+  window->setWindowDrawer(nullptr, false);
+  window->release();
+}
+
+}  // namespace

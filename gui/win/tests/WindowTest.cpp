@@ -3,6 +3,7 @@
 // user timers and opacity.
 #include "gui/win/Window.h"
 
+#include "gui/tests/FakeComponent.h"
 #include "gui/win/WindowClass.h"
 
 #include <windows.h>
@@ -292,6 +293,50 @@ TEST(WindowClass, NotificationsAreReflectedToTheirControl) {
   EXPECT_EQ(g_reflected[3].first, static_cast<UINT>(WM_APP + 3));
   EXPECT_EQ(g_reflected[3].second.first, 77u);
   DestroyWindow(control);
+}
+
+}  // namespace
+
+namespace {
+
+/// A child that notes the thread its native control would be made on.
+class Child : public lumetra::testgui::Fake {
+ public:
+  Child() : Fake(50, 1000, 20, 20) {}
+  void setParent(s::gui::IComponent* parent) override {
+    parents.push_back(parent);
+    threads.push_back(GetCurrentThreadId());
+  }
+  std::vector<s::gui::IComponent*> parents;
+  std::vector<DWORD> threads;
+};
+
+TEST(Window, ChildrenGetTheirControlOnTheUiThreadAndAreLaidOut) {
+  WindowHolder window;
+  Child child;
+  window->add(&child);
+  ASSERT_EQ(child.parents.size(), 1u);
+  EXPECT_EQ(child.parents[0], static_cast<s::gui::IComponent*>(window.window));
+  EXPECT_EQ(child.threads[0], GetWindowThreadProcessId(window->getHandle(), nullptr));
+  EXPECT_EQ(child.getWidth(), window->getClientWidth()) << "the column gives it the width";
+  EXPECT_EQ(window->getMinimumWidth(), 50 + window->getFrameWidth());
+  window->remove(&child, true);
+  EXPECT_EQ(window->getChildCount(), 0);
+  ASSERT_EQ(child.parents.size(), 2u);
+  EXPECT_EQ(child.parents[1], nullptr) << "a removed child loses its control";
+}
+
+TEST(Window, SendsToAWindowWhoseThreadEndedFailAtOnce) {
+  Window* window = Window::take();
+  const DWORD thread = GetWindowThreadProcessId(window->getHandle(), nullptr);
+  ASSERT_TRUE(PostThreadMessageW(thread, WM_QUIT, 0, 0));
+  ASSERT_TRUE(waitFor([&] { return !IsWindow(window->getHandle()); }))
+      << "the thread's windows go with it";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(window->sendUserEvent(1, 2, 3, 4), 0);
+  window->release();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
+      << "a thread that ended is stopped without waiting out its time";
 }
 
 }  // namespace
