@@ -1195,13 +1195,7 @@ void Window::undoAutoHide() {
   for (UINT_PTR id = 4; id <= 6; ++id) {
     ::KillTimer(m_frameHandle, id);
   }
-  if (isShrunk()) {
-    const int32_t width = m_shrunkSavedWidth != -1 ? m_shrunkSavedWidth : getWidth();
-    const int32_t height = m_shrunkSavedHeight != -1 ? m_shrunkSavedHeight : getHeight();
-    m_shrunkSavedWidth = -1;
-    m_shrunkSavedHeight = -1;
-    sizeStep(width, height);
-  }
+  restoreShrunkSize();
   if (m_currentOpacity < targetOpacity()) {
     for (UINT_PTR id = 1; id <= 3; ++id) {
       ::KillTimer(m_frameHandle, id);
@@ -1227,6 +1221,17 @@ void Window::setAutoShrink(bool on, bool shrink, bool onlyOnTop, int32_t delaySe
     m_autoHideOnlyOnTop = true;
     m_autoHideDelaySeconds = 5;
   }
+}
+
+void Window::restoreShrunkSize() {
+  if (!isShrunk()) {
+    return;
+  }
+  const int32_t width = m_shrunkSavedWidth != -1 ? m_shrunkSavedWidth : getWidth();
+  const int32_t height = m_shrunkSavedHeight != -1 ? m_shrunkSavedHeight : getHeight();
+  m_shrunkSavedWidth = -1;
+  m_shrunkSavedHeight = -1;
+  sizeStep(width, height);
 }
 
 void Window::sizeStep(int32_t width, int32_t height) {

@@ -406,7 +406,10 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   bool onTimer(UINT_PTR id);
   void onTrayMessage(LPARAM mouseMessage);
   void onMouseWheel(WPARAM wParam, LPARAM lParam);
+  /// Resizes without moving, as every auto-hide step does.
   void sizeStep(int32_t width, int32_t height);
+  /// Gives a shrunk window its saved size back and forgets it.
+  void restoreShrunkSize();
 
   // Native windows and their thread.
   UIThread* m_uiThread = nullptr;

@@ -724,12 +724,7 @@ void Window::onPointerOver() {
     ::KillTimer(m_frameHandle, id);
   }
   if (m_fadeMode) {
-    if (isShrunk()) {
-      const int32_t width = m_shrunkSavedWidth;
-      const int32_t height = m_shrunkSavedHeight;
-      m_shrunkSavedWidth = m_shrunkSavedHeight = -1;
-      sizeStep(width != -1 ? width : getWidth(), height != -1 ? height : getHeight());
-    }
+    restoreShrunkSize();
     if (m_shiftKeepsShown && isShiftDown()) {
       applyOpacity(targetOpacity());
       return;
@@ -741,12 +736,7 @@ void Window::onPointerOver() {
     applyOpacity(targetOpacity());
   }
   if (m_shiftKeepsShown && isShiftDown()) {
-    if (isShrunk()) {
-      const int32_t width = m_shrunkSavedWidth;
-      const int32_t height = m_shrunkSavedHeight;
-      m_shrunkSavedWidth = m_shrunkSavedHeight = -1;
-      sizeStep(width != -1 ? width : getWidth(), height != -1 ? height : getHeight());
-    }
+    restoreShrunkSize();
     return;
   }
   if (!isShrunk()) {

@@ -1,6 +1,7 @@
 // The window's state machines driven by their messages on a standing clock: fading out and back
 // in, shrinking and growing, the tray click's 150 ms rule and the signed wheel lines.
 #include "gui/win/Window.h"
+#include "gui/win/tests/Listener.h"
 
 #include <windows.h>
 
@@ -17,14 +18,7 @@ namespace {
 
 using s::gui::win::Window;
 
-class Listener : public s::gui::events::IEventListener {
- public:
-  explicit Listener(std::function<void(int32_t)> onHeard) : m_onHeard(std::move(onHeard)) {}
-  void onEvent(s::base::IObject*, int32_t eventId) override { m_onHeard(eventId); }
-
- private:
-  std::function<void(int32_t)> m_onHeard;
-};
+using lumetra::testgui::Listener;
 
 class StateMachines : public testing::Test {
  protected:

@@ -2,6 +2,7 @@
 // other threads, closing with a veto, the private messages, the class procedure's reflections,
 // user timers and opacity.
 #include "gui/win/Window.h"
+#include "gui/win/tests/Listener.h"
 
 #include "gui/tests/FakeComponent.h"
 #include "gui/win/WindowClass.h"
@@ -22,15 +23,7 @@ namespace {
 
 using s::gui::win::Window;
 
-/// A listener that runs a function for each event it hears.
-class Listener : public s::gui::events::IEventListener {
- public:
-  explicit Listener(std::function<void(int32_t)> onHeard) : m_onHeard(std::move(onHeard)) {}
-  void onEvent(s::base::IObject*, int32_t eventId) override { m_onHeard(eventId); }
-
- private:
-  std::function<void(int32_t)> m_onHeard;
-};
+using lumetra::testgui::Listener;
 
 /// A window taken for one test and released with it.
 struct WindowHolder {
