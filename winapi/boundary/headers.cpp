@@ -2,18 +2,24 @@
 // program sees, and they bring no system, X11 or library header with them. Only the C and C++
 // standard headers may come along. The object is built with every build and linked nowhere.
 #include <afx.h>
+#include <afxdisp.h>
 #include <afxwin.h>
 #include <afxwindow.h>
+#include <commctrl.h>
 #include <crtfile.h>
 #include <crtwchar.h>
 #include <fileapi.h>
+#include <guiddef.h>
 #include <ntstatus.h>
+#include <ole2.h>
 #include <shellapi.h>
 #include <shlwapi.h>
 #include <winbase.h>
+#include <winclipboard.h>
 #include <windef.h>
 #include <windows.h>
 #include <winerror.h>
+#include <winhotkey.h>
 #include <wingdi.h>
 #include <winlang.h>
 #include <winmsgbox.h>

@@ -28,6 +28,15 @@ void DisplayDriver::activate(NativeWindow) {}
 void DisplayDriver::beginMoveResize(NativeWindow, int, POINT) {}
 void DisplayDriver::acceptDrops(NativeWindow, bool) {}
 void DisplayDriver::present(NativeWindow, const PixelBuffer&, const RECT&, POINT) {}
+ModalAnswer DisplayDriver::takeModalAnswer(ModalAnswer::Kind) { return ModalAnswer{}; }
+bool DisplayDriver::addTrayIcon(const TrayIcon&) { return false; }
+void DisplayDriver::updateTrayIcon(const TrayIcon&) {}
+void DisplayDriver::removeTrayIcon(HWND, UINT) {}
+bool DisplayDriver::grabHotKey(UINT, UINT, DWORD* error) {
+  *error = ERROR_NOT_SUPPORTED;
+  return false;
+}
+void DisplayDriver::ungrabHotKey(UINT, UINT) {}
 void DisplayDriver::setCapture(NativeWindow) {}
 void DisplayDriver::setCursor(PointerShape) {}
 bool DisplayDriver::cursorPos(POINT*) { return false; }

@@ -57,6 +57,34 @@ enum class PointerShape {
   Hidden
 };
 
+/// An answer that a modal loop (message box, popup menu, common dialog) takes instead of
+/// running: scripted by tests under the headless driver.
+struct ModalAnswer {
+  enum class Kind {
+    MessageBox,  // value: the button (IDOK, IDYES, ...)
+    Menu,        // value: the chosen item's id
+    Files,       // files: the chosen files
+    Folder,      // files: the chosen folder, one entry
+    Colour,      // colour: the chosen colour
+    Cancel,      // any loop: the user cancels (Esc, the close button, a click outside a menu)
+    Run          // any loop: runs for real, driven by injected input
+  };
+  Kind kind = Kind::Run;
+  int value = 0;
+  std::vector<std::u16string> files;
+  COLORREF colour = 0;
+};
+
+/// A notification-area icon as the driver shows it.
+struct TrayIcon {
+  HWND hwnd = nullptr;
+  UINT id = 0;
+  int iconWidth = 0;  // 0: no icon picture
+  int iconHeight = 0;
+  std::vector<uint32_t> pixels;  // ARGB, top row first
+  std::u16string tip;
+};
+
 class DisplayDriver {
  public:
   virtual ~DisplayDriver() = default;
@@ -87,6 +115,21 @@ class DisplayDriver {
   /// Shows part of a finished surface: dirty is in surface coordinates; the surface covers the
   /// whole window rectangle and clientOffset is where the native client area starts in it.
   virtual void present(NativeWindow window, const PixelBuffer& surface, const RECT& dirty, POINT clientOffset);
+
+  /// The answer a modal loop of this kind takes now: the null default runs every loop.
+  virtual ModalAnswer takeModalAnswer(ModalAnswer::Kind kind);
+
+  // The notification area. addTrayIcon is false when the display has none; icons are known by
+  // (hwnd, id). Mouse input over an icon goes to trayIconInput (winapi/shell32/NotifyIcon.h).
+  virtual bool addTrayIcon(const TrayIcon& icon);
+  virtual void updateTrayIcon(const TrayIcon& icon);
+  virtual void removeTrayIcon(HWND hwnd, UINT id);
+
+  // Hot keys: a key with MOD_ALT, MOD_CONTROL, MOD_SHIFT and MOD_WIN, grabbed for the whole
+  // display. A refused grab answers false with the error code (ERROR_HOTKEY_ALREADY_REGISTERED
+  // when another program holds the key). Presses go to hotKeyPressed (winapi/user32/HotKey.h).
+  virtual bool grabHotKey(UINT modifiers, UINT vk, DWORD* error);
+  virtual void ungrabHotKey(UINT modifiers, UINT vk);
 
   // Input state.
   virtual void setCapture(NativeWindow window);

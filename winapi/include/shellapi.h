@@ -1,7 +1,8 @@
-// Shell information about files: type names and shell attributes.
+// Shell information about files (type names and shell attributes) and notification-area icons.
 #pragma once
 
 #include <windows.h>
+#include <guiddef.h>
 
 // Icons belong to the window system; only the handle type is needed here.
 struct HICON__;
@@ -46,9 +47,51 @@ typedef struct _SHFILEINFOW {
 #define SFGAO_FOLDER 0x20000000L
 #define SFGAO_FILESYSTEM 0x40000000L
 
+// Notification-area icons.
+#define NIM_ADD 0x00000000
+#define NIM_MODIFY 0x00000001
+#define NIM_DELETE 0x00000002
+#define NIM_SETFOCUS 0x00000003
+#define NIM_SETVERSION 0x00000004
+#define NIF_MESSAGE 0x00000001
+#define NIF_ICON 0x00000002
+#define NIF_TIP 0x00000004
+#define NIF_STATE 0x00000008
+#define NIF_INFO 0x00000010
+#define NIF_GUID 0x00000020
+#define NIF_SHOWTIP 0x00000080
+
+typedef struct _NOTIFYICONDATAW {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  UINT uFlags;
+  UINT uCallbackMessage;
+  HICON hIcon;
+  WCHAR szTip[128];
+  DWORD dwState;
+  DWORD dwStateMask;
+  WCHAR szInfo[256];
+  union {
+    UINT uTimeout;
+    UINT uVersion;
+  };
+  WCHAR szInfoTitle[64];
+  DWORD dwInfoFlags;
+  GUID guidItem;
+  HICON hBalloonIcon;
+} NOTIFYICONDATAW, *PNOTIFYICONDATAW;
+
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+// An icon in the notification area, known by its window and id. NIM_ADD fails when no
+// notification area runs (and for an icon that is already there); NIM_MODIFY and NIM_DELETE fail
+// for an unknown icon. Mouse input over the icon is posted to the window as its callback message
+// (wparam = id, lparam = WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MOUSEMOVE, ...). Balloons, states,
+// focus and versions are refused with FALSE. An icon goes away with its window.
+BOOL WINAPI Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);
 
 // Type names are the shell's own texts ("File folder", "MP3 File", "Application"). There is no
 // system image list: with SHGFI_SYSICONINDEX the index is 0 and the answer names no list.

@@ -36,6 +36,11 @@ typedef HANDLE HLOCAL;
 HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes);
 HLOCAL WINAPI LocalFree(HLOCAL memory);
 
+// The working set: (SIZE_T)-1 for both sizes asks to give unused memory back to the system,
+// which is done with the heap's free pages; other limits are refused (ERROR_NOT_SUPPORTED).
+// Only the current process (GetCurrentProcess()) may be named.
+BOOL WINAPI SetProcessWorkingSetSize(HANDLE process, SIZE_T minimum, SIZE_T maximum);
+
 // Replaces each %NAME% of the process environment by its value (names compared ignoring case);
 // an unknown name stays as written. Answers the units needed, NUL included.
 DWORD WINAPI ExpandEnvironmentStringsW(LPCWSTR source, LPWSTR destination, DWORD size);

@@ -16,3 +16,5 @@
 #include <wingdi.h>
 #include <winuser.h>
 #include <winmsgbox.h>
+#include <winhotkey.h>
+#include <winclipboard.h>

@@ -1,8 +1,11 @@
 // MessageBoxW until the layer draws message boxes: the caption and the text go to standard error
-// and the box answers at once with its default button, as if the user had pressed Enter.
+// and the box answers at once: with a scripted answer when the driver has one (the headless
+// driver's queue: a button, else the cancel button), otherwise with its default button, as if the
+// user had pressed Enter.
 // Left out: the drawn, modal box with its icon and buttons (the owner window is not disabled).
 #include <windows.h>
 
+#include "winapi/drivers/DisplayDriver.h"
 #include "winapi/kernel32/utf8.h"
 
 #include <atomic>
@@ -22,6 +25,17 @@ constexpr int kButtons[][3] = {
     {IDCANCEL, IDTRYAGAIN, IDCONTINUE}  // MB_CANCELTRYCONTINUE
 };
 
+// What Esc or the close button answers: Cancel where the box has one, else OK for a lone OK,
+// No for Yes/No, and Abort for Abort/Retry/Ignore (stopping is the safe choice).
+int cancelButton(UINT set) {
+  switch (set) {
+    case MB_OK: return IDOK;
+    case MB_YESNO: return IDNO;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    default: return IDCANCEL;
+  }
+}
+
 int WINAPI realMessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   const UINT set = type & MB_TYPEMASK;
   if (set >= sizeof kButtons / sizeof kButtons[0]) {
@@ -35,6 +49,15 @@ int WINAPI realMessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
   std::fprintf(stderr, "%s: %s\n", captionBytes.c_str(), textBytes.c_str());
   std::fflush(stderr);
 
+  winapi::ModalAnswer answer = winapi::displayDriver().takeModalAnswer(winapi::ModalAnswer::Kind::MessageBox);
+  if (answer.kind == winapi::ModalAnswer::Kind::MessageBox) {
+    for (int button : kButtons[set]) {
+      if (button != 0 && button == answer.value) return button;
+    }
+    // A button the box does not have cannot be pressed; the box is cancelled instead.
+    std::fprintf(stderr, "message box: no button %d in this box\n", answer.value);
+  }
+  if (answer.kind != winapi::ModalAnswer::Kind::Run) return cancelButton(set);
   // A default button beyond the set falls back to the first, as Windows does.
   unsigned index = (type & MB_DEFMASK) >> 8;
   if (index > 2 || kButtons[set][index] == 0) index = 0;

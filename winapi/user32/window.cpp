@@ -11,6 +11,8 @@
 #include "winapi/kernel32/ascii.h"
 #include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/utf8.h"
+#include "winapi/shell32/NotifyIcon.h"
+#include "winapi/user32/HotKey.h"
 
 #include <unistd.h>
 
@@ -105,6 +107,8 @@ void freeWindow(HWND hwnd) {
   std::vector<HWND> children = w->children;
   for (HWND c : children) freeWindow(c);
   forgetWindowInput(hwnd);
+  forgetHotKeysOf(hwnd);
+  forgetTrayIconsOf(hwnd);
   if (w->queue) killTimersOf(*w->queue, hwnd);
   unlinkWindow(w);
   if (w->native != 0) displayDriver().destroyWindow(w->native);

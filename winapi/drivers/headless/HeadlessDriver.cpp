@@ -3,9 +3,12 @@
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include "winapi/kernel32/ascii.h"
+#include "winapi/shell32/NotifyIcon.h"
+#include "winapi/user32/HotKey.h"
 #include "winapi/user32/Input.h"
 #include "winapi/user32/Window.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace winapi {
@@ -179,6 +182,23 @@ void HeadlessDriver::wheel(int delta) {
 }
 
 void HeadlessDriver::key(UINT vk, bool down, char16_t ch) {
+  // A grabbed combination goes to the hot key's owner, wherever the focus is.
+  UINT modifiers = 0;
+  if (keyStateOf(VK_MENU) < 0) modifiers |= MOD_ALT;
+  if (keyStateOf(VK_CONTROL) < 0) modifiers |= MOD_CONTROL;
+  if (keyStateOf(VK_SHIFT) < 0) modifiers |= MOD_SHIFT;
+  if (keyStateOf(VK_LWIN) < 0 || keyStateOf(VK_RWIN) < 0) modifiers |= MOD_WIN;
+  bool grabbed;
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    grabbed = std::find(m_grabbed.begin(), m_grabbed.end(), std::make_pair(modifiers, vk)) != m_grabbed.end();
+  }
+  if (grabbed) {
+    bool repeat = down && keyStateOf(static_cast<int>(vk)) < 0;
+    setKeyState(static_cast<int>(vk), down);
+    if (down) hotKeyPressed(modifiers, vk, repeat);
+    return;
+  }
   HWND top = GetActiveWindow();
   if (top == nullptr) {
     setKeyState(static_cast<int>(vk), down);
@@ -209,6 +229,105 @@ bool HeadlessDriver::dropFiles(int x, int y, std::vector<std::u16string> files) 
 }
 
 void HeadlessDriver::requestClose(HWND top) { nativeCloseRequested(top); }
+
+void HeadlessDriver::scriptAnswer(ModalAnswer answer) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_answers.push_back(std::move(answer));
+}
+
+size_t HeadlessDriver::scriptedAnswers() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_answers.size();
+}
+
+void HeadlessDriver::clearAnswers() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_answers.clear();
+}
+
+ModalAnswer HeadlessDriver::takeModalAnswer(ModalAnswer::Kind kind) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  auto it = std::find_if(m_answers.begin(), m_answers.end(), [kind](const ModalAnswer& a) {
+    return a.kind == kind || a.kind == ModalAnswer::Kind::Cancel || a.kind == ModalAnswer::Kind::Run;
+  });
+  if (it == m_answers.end()) return ModalAnswer{ModalAnswer::Kind::Cancel, 0, {}, 0};
+  ModalAnswer answer = std::move(*it);
+  m_answers.erase(it);
+  return answer;
+}
+
+void HeadlessDriver::setTrayPresent(bool present) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_trayPresent = present;
+  // Icons go with the notification area, as they do when a panel quits.
+  if (!present) m_trayIcons.clear();
+}
+
+std::vector<TrayIcon> HeadlessDriver::trayIcons() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_trayIcons;
+}
+
+bool HeadlessDriver::trayInput(HWND hwnd, UINT id, UINT mouseMessage) {
+  {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = std::find_if(m_trayIcons.begin(), m_trayIcons.end(),
+                           [&](const TrayIcon& i) { return i.hwnd == hwnd && i.id == id; });
+    if (it == m_trayIcons.end()) return false;
+  }
+  return trayIconInput(hwnd, id, mouseMessage);
+}
+
+bool HeadlessDriver::addTrayIcon(const TrayIcon& icon) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (!m_trayPresent) return false;
+  m_trayIcons.push_back(icon);
+  return true;
+}
+
+void HeadlessDriver::updateTrayIcon(const TrayIcon& icon) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  for (TrayIcon& i : m_trayIcons) {
+    if (i.hwnd == icon.hwnd && i.id == icon.id) i = icon;
+  }
+}
+
+void HeadlessDriver::removeTrayIcon(HWND hwnd, UINT id) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_trayIcons.erase(std::remove_if(m_trayIcons.begin(), m_trayIcons.end(),
+                                   [&](const TrayIcon& i) { return i.hwnd == hwnd && i.id == id; }),
+                    m_trayIcons.end());
+}
+
+void HeadlessDriver::setHotKeyHeld(UINT modifiers, UINT vk, bool held) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  auto key = std::make_pair(modifiers, vk);
+  m_heldElsewhere.erase(std::remove(m_heldElsewhere.begin(), m_heldElsewhere.end(), key), m_heldElsewhere.end());
+  if (held) m_heldElsewhere.push_back(key);
+}
+
+std::vector<std::pair<UINT, UINT>> HeadlessDriver::grabbedHotKeys() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_grabbed;
+}
+
+bool HeadlessDriver::grabHotKey(UINT modifiers, UINT vk, DWORD* error) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  auto key = std::make_pair(modifiers, vk);
+  if (std::find(m_heldElsewhere.begin(), m_heldElsewhere.end(), key) != m_heldElsewhere.end() ||
+      std::find(m_grabbed.begin(), m_grabbed.end(), key) != m_grabbed.end()) {
+    *error = ERROR_HOTKEY_ALREADY_REGISTERED;
+    return false;
+  }
+  m_grabbed.push_back(key);
+  return true;
+}
+
+void HeadlessDriver::ungrabHotKey(UINT modifiers, UINT vk) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  auto key = std::make_pair(modifiers, vk);
+  m_grabbed.erase(std::remove(m_grabbed.begin(), m_grabbed.end(), key), m_grabbed.end());
+}
 
 bool HeadlessDriver::nativeState(HWND top, NativeState* state) {
   NativeWindow native = 0;

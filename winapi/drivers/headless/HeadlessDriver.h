@@ -6,8 +6,10 @@
 
 #include "winapi/drivers/DisplayDriver.h"
 
+#include <deque>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace winapi {
 
@@ -53,6 +55,38 @@ class HeadlessDriver : public DisplayDriver {
   void setClock(ULONGLONG ms);
   void advanceClock(ULONGLONG ms);
 
+  // Modal loops. Answers wait in one queue in the order given; each loop takes the first answer
+  // of its own kind, or a Cancel or Run, and without one answers Cancel at once, so no test
+  // waits on a loop nobody drives.
+  void scriptAnswer(ModalAnswer answer);
+  void scriptButton(int button) { scriptAnswer(ModalAnswer{ModalAnswer::Kind::MessageBox, button, {}, 0}); }
+  void scriptMenuItem(int id) { scriptAnswer(ModalAnswer{ModalAnswer::Kind::Menu, id, {}, 0}); }
+  void scriptFiles(std::vector<std::u16string> files) {
+    scriptAnswer(ModalAnswer{ModalAnswer::Kind::Files, 0, std::move(files), 0});
+  }
+  void scriptFolder(std::u16string folder) {
+    scriptAnswer(ModalAnswer{ModalAnswer::Kind::Folder, 0, {std::move(folder)}, 0});
+  }
+  void scriptColour(COLORREF colour) { scriptAnswer(ModalAnswer{ModalAnswer::Kind::Colour, 0, {}, colour}); }
+  void scriptCancel() { scriptAnswer(ModalAnswer{ModalAnswer::Kind::Cancel, 0, {}, 0}); }
+  void scriptRun() { scriptAnswer(ModalAnswer{ModalAnswer::Kind::Run, 0, {}, 0}); }
+  /// Answers not taken yet.
+  size_t scriptedAnswers();
+  void clearAnswers();
+
+  // The notification area: present unless switched off; its icons as shown.
+  void setTrayPresent(bool present);
+  std::vector<TrayIcon> trayIcons();
+  /// Mouse input over an icon (WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MOUSEMOVE, ...); false for an
+  /// icon that is not shown.
+  bool trayInput(HWND hwnd, UINT id, UINT mouseMessage);
+
+  // Hot keys: key() presses a grabbed combination as a hot key (a key already down repeats).
+  /// Marks a combination as held by another program, so grabbing it fails.
+  void setHotKeyHeld(UINT modifiers, UINT vk, bool held);
+  /// The combinations this process has grabbed, as (modifiers, vk).
+  std::vector<std::pair<UINT, UINT>> grabbedHotKeys();
+
   bool nativeState(HWND top, NativeState* state);
   PointerShape cursor();
   /// A copy of a top-level window's whole surface (frame included); false for other windows.
@@ -83,6 +117,12 @@ class HeadlessDriver : public DisplayDriver {
   bool setCursorPos(int x, int y) override;
   ULONGLONG now() override;
   bool manualClock() override;
+  ModalAnswer takeModalAnswer(ModalAnswer::Kind kind) override;
+  bool addTrayIcon(const TrayIcon& icon) override;
+  void updateTrayIcon(const TrayIcon& icon) override;
+  void removeTrayIcon(HWND hwnd, UINT id) override;
+  bool grabHotKey(UINT modifiers, UINT vk, DWORD* error) override;
+  void ungrabHotKey(UINT modifiers, UINT vk) override;
 
  private:
   HWND targetAt(POINT screen);
@@ -100,6 +140,11 @@ class HeadlessDriver : public DisplayDriver {
   PointerShape m_shape = PointerShape::Arrow;
   bool m_manualClock = false;
   ULONGLONG m_clock = 0;
+  std::deque<ModalAnswer> m_answers;
+  bool m_trayPresent = true;
+  std::vector<TrayIcon> m_trayIcons;
+  std::vector<std::pair<UINT, UINT>> m_grabbed;
+  std::vector<std::pair<UINT, UINT>> m_heldElsewhere;
 };
 
 }  // namespace winapi
