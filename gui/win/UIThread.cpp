@@ -3,6 +3,10 @@
 
 #include "gui/win/Window.h"
 
+#include <afxdisp.h>
+#include <commctrl.h>
+#include <ole2.h>
+
 #include <cstdio>
 
 namespace s::gui::win {
@@ -29,8 +33,14 @@ UIThread::~UIThread() {
 }
 
 BOOL UIThread::InitInstance() {
-  // FIXME: the controls and COM are initialised here (InitCommonControlsEx with every class,
-  // OleInitialize, CoInitializeSecurity, the control container) once the layer offers them.
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  ::AfxOleInit();
+  // The first UI thread of the process sets its security; later ones are told it is too late,
+  // which changes nothing.
+  ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT,
+                         RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+  ::AfxEnableControlContainer();
   Window* window = nullptr;
   while ((window = windowToCreate.load()) == nullptr) {
     ::Sleep(kPollMs);

@@ -18,6 +18,9 @@
 #include "platform/system/monitor/win/Monitor.h"
 #include "platform/system/win/OsVersion.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <algorithm>
 #include <mutex>
 
@@ -753,7 +756,7 @@ void Window::setTitle(const WCHAR* title) {
     ::SendMessageW(m_frameHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_title.getCStr()));
   }
   if (m_trayIconShown) {
-    notifyTray(kTrayModify, kTrayTipField);
+    notifyTray(NIM_MODIFY, NIF_TIP);
   }
 }
 
@@ -1104,7 +1107,8 @@ void Window::captureMouse() {
 
 void Window::trimWorkingSet() {
   std::lock_guard<thread::ObjLocker> guard(trimLock());
-  // FIXME: the process's free heap goes back to the system once the layer trims working sets.
+  ::SetProcessWorkingSetSize(::GetCurrentProcess(), static_cast<SIZE_T>(-1),
+                             static_cast<SIZE_T>(-1));
 }
 
 void Window::show(bool show, bool activate) {

@@ -360,6 +360,7 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   struct UserEventRecord {
     int64_t args[4];
   };
+  struct HotKeyRecord;
   /// What WM_USER+20 and +21 carry.
   struct TimerRecord {
     int64_t id;
@@ -381,16 +382,13 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   void clampInside(int32_t* x, int32_t* y, int32_t width, int32_t height);
   void trimWorkingSet();
   void removeIcons();
-  // The notification-area commands and record fields, as the shell numbers them.
-  static constexpr DWORD kTrayAdd = 0;
-  static constexpr DWORD kTrayModify = 1;
-  static constexpr DWORD kTrayDelete = 2;
-  static constexpr DWORD kTrayMessageField = 1;
-  static constexpr DWORD kTrayIconField = 2;
-  static constexpr DWORD kTrayTipField = 4;
   /// One request to the notification area for the window's icon; false when it was refused.
   bool notifyTray(DWORD command, DWORD fields);
   void leaveClipboardChain();
+  /// WM_USER+12, +13 and +14 on the UI thread.
+  LRESULT onHotKeyMessage(UINT message, const HotKeyRecord* record);
+  /// Gives up the hot key of `name` and its atom.
+  void releaseHotKey(const WCHAR* name);
 
   // The message side.
   void paintClient();

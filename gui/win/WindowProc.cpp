@@ -388,7 +388,7 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
     case kRegisterHotKeyMessage:
     case kUnregisterHotKeyMessage:
     case kUnregisterAllHotKeysMessage:
-      // FIXME: answered with the hot keys of the layer.
+      *result = onHotKeyMessage(message, reinterpret_cast<const HotKeyRecord*>(wParam));
       return true;
     case kStartTimerMessage: {
       const auto* record = reinterpret_cast<const TimerRecord*>(wParam);

@@ -3,6 +3,13 @@
 #include "gui/win/Window.h"
 
 #include "gui/win/MessageBoxW.h"
+#include "platform/system/win/OsVersion.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <iterator>
+#include <string>
 
 namespace s::gui::win {
 
@@ -42,25 +49,41 @@ image::win::BufferedImage* Window::getBackBuffer(int32_t* /*x*/, int32_t* /*y*/)
   return m_backBuffer;
 }
 
-// FIXME: the notification area, hot keys and the clipboard chain need the layer's shell calls;
-// until they exist every request answers its failure and changes nothing.
-bool Window::notifyTray(DWORD /*command*/, DWORD /*flags*/) { return false; }
+bool Window::notifyTray(DWORD command, DWORD fields) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = m_frameHandle;
+  data.uID = 0;
+  data.uFlags = fields;
+  data.uCallbackMessage = kTrayMessage;
+  data.hIcon = m_smallIconHandle;
+  // The tip holds 127 units and its NUL: a longer title is cut.
+  const WCHAR* title = m_title.getCStr();
+  size_t i = 0;
+  for (; i + 1 < std::size(data.szTip) && title[i] != 0; ++i) {
+    data.szTip[i] = title[i];
+  }
+  data.szTip[i] = 0;
+  return ::Shell_NotifyIconW(command, &data) != FALSE;
+}
 
 void Window::setTrayIcon(bool on) {
   if (!hasFrame()) {
     return;
   }
   if (on) {
-    m_trayIconShown = notifyTray(kTrayAdd, kTrayMessageField | kTrayIconField | kTrayTipField);
+    // Only an icon the notification area took counts as shown; without one the window stays
+    // reachable in the taskbar.
+    m_trayIconShown = notifyTray(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
   } else if (!m_trayIconPinned) {
-    notifyTray(kTrayDelete, 0);
+    notifyTray(NIM_DELETE, 0);
     m_trayIconShown = false;
   }
 }
 
 void Window::updateTrayIcon() {
   if (m_trayIconShown) {
-    notifyTray(kTrayModify, kTrayMessageField | kTrayIconField | kTrayTipField);
+    notifyTray(NIM_MODIFY, NIF_MESSAGE | NIF_ICON | NIF_TIP);
   }
 }
 
@@ -90,19 +113,119 @@ void Window::setKeepTrayIcon(bool on) {
   }
 }
 
-bool Window::registerHotKey(bool, bool, bool, bool, int32_t, const WCHAR*, bool) { return false; }
+/// What WM_USER+12 and +13 carry.
+struct Window::HotKeyRecord {
+  int32_t modifiers;
+  int32_t key;
+  const WCHAR* name;
+  bool showError;
+  const WCHAR* failureText;
+};
 
-void Window::unregisterHotKey(const WCHAR*) {}
+bool Window::registerHotKey(bool alt, bool ctrl, bool shift, bool winKey, int32_t key,
+                            const WCHAR* name, bool showError) {
+  if (!hasFrame() || name == nullptr) {
+    return false;
+  }
+  unregisterHotKey(name);
+  if (!system::win::osQueried) {
+    system::win::queryWindowsVersion();
+  }
+  int32_t modifiers = (alt ? MOD_ALT : 0) | (ctrl ? MOD_CONTROL : 0) | (shift ? MOD_SHIFT : 0) |
+                      (winKey ? MOD_WIN : 0);
+  if (system::win::osAbove60) {
+    modifiers |= MOD_NOREPEAT;
+  }
+  std::u16string text = u"HotKey ";
+  if (alt) text += u"Alt+";
+  if (ctrl) text += u"Ctrl+";
+  if (shift) text += u"Shift+";
+  if (winKey) text += u"WinKey+";
+  text += static_cast<char16_t>(key);
+  text += u" has been occupied by another application.";
+  HotKeyRecord record{modifiers, key, name, showError, text.c_str()};
+  return ::SendMessageW(m_frameHandle, kRegisterHotKeyMessage, reinterpret_cast<WPARAM>(&record),
+                        0) == 1;
+}
 
-void Window::unregisterAllHotKeys() { m_hotKeyNames.clear(); }
+void Window::unregisterHotKey(const WCHAR* name) {
+  if (hasFrame() && name != nullptr) {
+    HotKeyRecord record{0, 0, name, false, nullptr};
+    ::SendMessageW(m_frameHandle, kUnregisterHotKeyMessage, reinterpret_cast<WPARAM>(&record), 0);
+  }
+}
 
-bool Window::isFiredHotKey(const WCHAR*) { return false; }
+void Window::unregisterAllHotKeys() {
+  if (hasFrame() && m_hotKeyNames.getCount() > 0) {
+    ::SendMessageW(m_frameHandle, kUnregisterAllHotKeysMessage, 0, 0);
+  }
+  m_hotKeyNames.clear();
+}
+
+bool Window::isFiredHotKey(const WCHAR* name) {
+  const ATOM atom = name != nullptr ? ::GlobalFindAtomW(name) : 0;
+  return atom != 0 && atom == m_firedHotKey;
+}
+
+LRESULT Window::onHotKeyMessage(UINT message, const HotKeyRecord* record) {
+  if (message == kRegisterHotKeyMessage) {
+    const ATOM id = ::GlobalAddAtomW(record->name);
+    if (id != 0 && ::RegisterHotKey(m_frameHandle, id, static_cast<UINT>(record->modifiers),
+                                    static_cast<UINT>(record->key))) {
+      m_hotKeyNames.addText(record->name);
+      return 1;
+    }
+    const DWORD error = ::GetLastError();
+    if (id != 0) {
+      ::GlobalDeleteAtom(id);
+    }
+    if (record->showError) {
+      std::u16string text = u"(";
+      const std::string code = std::to_string(error);
+      text.append(code.begin(), code.end());
+      text += u") ";
+      text += record->failureText;
+      win::showInformation(text.c_str());
+    }
+    return 0;
+  }
+  if (message == kUnregisterHotKeyMessage) {
+    for (uint32_t i = 0; i < m_hotKeyNames.getCount(); ++i) {
+      str::strbuffer::StrBuffer* held = m_hotKeyNames.get(i);
+      if (held->matchesAtIgnoreCase(0, record->name, 0, static_cast<uint32_t>(-1))) {
+        releaseHotKey(held->getCStr());
+        m_hotKeyNames.getItems().removeItem(static_cast<str::IStr*>(held));
+        held->release();
+        break;
+      }
+    }
+    return 0;
+  }
+  for (uint32_t i = 0; i < m_hotKeyNames.getCount(); ++i) {
+    releaseHotKey(m_hotKeyNames.get(i)->getCStr());
+  }
+  m_hotKeyNames.clear();
+  return 0;
+}
+
+void Window::releaseHotKey(const WCHAR* name) {
+  const ATOM id = ::GlobalFindAtomW(name);
+  if (id != 0) {
+    ::UnregisterHotKey(m_frameHandle, id);
+    ::GlobalDeleteAtom(id);
+  }
+}
 
 void Window::setClipboardViewer(bool on) {
-  m_clipboardViewer = on;
-  if (!on) {
-    m_nextClipboardViewer = nullptr;
+  if (hasFrame()) {
+    if (on && !m_clipboardViewer) {
+      m_nextClipboardViewer = ::SetClipboardViewer(m_frameHandle);
+    } else if (!on && m_clipboardViewer) {
+      ::ChangeClipboardChain(m_frameHandle, m_nextClipboardViewer);
+      m_nextClipboardViewer = nullptr;
+    }
   }
+  m_clipboardViewer = on;
 }
 
 void Window::leaveClipboardChain() { setClipboardViewer(false); }

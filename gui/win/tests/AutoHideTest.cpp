@@ -97,6 +97,7 @@ TEST_F(StateMachines, TrayClickRightAfterDeactivationHidesTheWindow) {
   std::vector<int32_t> heard;
   Listener record([&](int32_t id) { heard.push_back(id); });
   window->addTrayClickListener(&record);
+  winapi::HeadlessDriver::current()->setTrayPresent(false);
   window->setActive(true);
   SendMessageW(frame, WM_ACTIVATE, WA_INACTIVE, 0);
   SendMessageW(frame, Window::kTrayMessage, 0, WM_LBUTTONDOWN);
@@ -110,6 +111,7 @@ TEST_F(StateMachines, TrayClickRightAfterDeactivationHidesTheWindow) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   SendMessageW(frame, Window::kTrayMessage, 0, WM_LBUTTONDOWN);
   EXPECT_FALSE(window->isMinimized()) << "a click long after the deactivation activates";
+  winapi::HeadlessDriver::current()->setTrayPresent(true);
 }
 
 TEST_F(StateMachines, WheelLinesCarryTheSignOfTheDelta) {
