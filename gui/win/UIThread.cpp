@@ -58,9 +58,9 @@ int UIThread::ExitInstance() {
   return CWinThread::ExitInstance();
 }
 
-void UIThread::stop(UIThread* thread) {
+bool UIThread::stop(UIThread* thread) {
   if (thread == nullptr) {
-    return;
+    return true;
   }
   DWORD elapsed = 0;
   while (thread->running) {
@@ -75,9 +75,10 @@ void UIThread::stop(UIThread* thread) {
     // A thread that will not end is left alone: suspending or killing it could leave a lock
     // held that the rest of the process needs. Its object stays, since the thread still uses it.
     std::fprintf(stderr, "lumetra: a window's UI thread did not end within 5 s; left running\n");
-    return;
+    return false;
   }
   delete thread;
+  return true;
 }
 
 }  // namespace s::gui::win

@@ -30,8 +30,8 @@ class UIThread : public CWinThread {
   /// Ends the thread: posts WM_QUIT (every 10 ms until a post succeeds, for up to 5 s) while it
   /// runs, then waits out the rest of the 5 s for it to end. A thread that ended is deleted; one
   /// that did not is abandoned (its object kept, a line written to standard error), never
-  /// suspended or killed. Nothing for null.
-  static void stop(UIThread* thread);
+  /// suspended or killed. Nothing for null. True when the thread has ended (or there was none).
+  static bool stop(UIThread* thread);
 
   std::atomic<Window*> windowToCreate{nullptr};
   /// True once the native windows exist, false again when the loop has ended.

@@ -71,11 +71,7 @@ Window::~Window() {
   if (hasFrame()) {
     ::SendMessageW(m_frameHandle, kDestroyMessage, 0, 0);
   }
-  UIThread* thread = m_uiThread;
-  const bool ended = thread == nullptr ||
-                     ::WaitForSingleObject(thread->m_hThread, 0) == WAIT_OBJECT_0 ||
-                     thread->running || thread->failed;
-  UIThread::stop(thread);
+  const bool ended = UIThread::stop(m_uiThread);
   m_uiThread = nullptr;
   // The owner's native window went with the frame on the UI thread; its object goes here unless
   // the thread was left running, which may still use it.
