@@ -3,6 +3,8 @@
 #pragma once
 
 #include "core/base/IObject.h"
+#include "core/file/IFileInputStream.h"
+#include "core/file/IFileOutputStream.h"
 
 #include <cstdint>
 
@@ -68,6 +70,13 @@ class IPath : public base::IObject {
   virtual bool makeWritable() = 0;
   virtual bool hide() = 0;
 
+  // File operations: false when nothing was done. Operations on a full path of three units or
+  // fewer (a drive root) refuse.
+  virtual bool createDirectory(bool notify) = 0;
+  virtual bool createFile(bool notify) = 0;
+  virtual bool createParentDirectories() = 0;
+  virtual bool remove(bool notify, bool orAtRestart) = 0;
+
   // Derived texts: each copy operation fills `out` (a new pooled text when null; emptied first
   // unless `append`) and returns it; each get operation is its copy into the work text.
   virtual str::strbuffer::StrBuffer* copyFullPath(str::strbuffer::StrBuffer* out, bool append) = 0;
@@ -102,6 +111,10 @@ class IPath : public base::IObject {
   virtual IPath* newUniqueSibling() = 0;
   virtual IPath* newUniqueSiblingPlainNumber() = 0;
   virtual IPath* newParent() = 0;
+
+  // Whole-file input and output: new pooled streams, returned whether or not they opened.
+  virtual IFileInputStream* openInputStream() = 0;
+  virtual IFileOutputStream* openOutputStream(bool append) = 0;
 
   virtual bool hasExtension(const WCHAR* extension) const = 0;
   virtual IPath* setPath(const str::strbuffer::StrBuffer* text) = 0;

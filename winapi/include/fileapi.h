@@ -151,6 +151,9 @@ DWORD WINAPI GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffe
 // process's default permissions).
 BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES security);
 BOOL WINAPI DeleteFileW(LPCWSTR fileName);
+// An empty folder only: ERROR_DIR_NOT_EMPTY for one with entries, ERROR_DIRECTORY for a file or a
+// symbolic link (DeleteFileW removes those).
+BOOL WINAPI RemoveDirectoryW(LPCWSTR pathName);
 // A move is one rename: atomic, also when it replaces a file (MOVEFILE_REPLACE_EXISTING); with
 // MOVEFILE_WRITE_THROUGH it is on the disk when the call returns. Moves between volumes fail
 // with ERROR_NOT_SAME_DEVICE even with MOVEFILE_COPY_ALLOWED; MOVEFILE_DELAY_UNTIL_REBOOT is

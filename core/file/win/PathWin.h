@@ -3,6 +3,8 @@
 #pragma once
 
 #include "core/file/IPath.h"
+#include "core/file/win/FileInputStream.h"
+#include "core/file/win/FileOutputStream.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/ClassTail.h"
 #include "core/thread/IPoolable.h"
@@ -139,6 +141,17 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   /// Hidden cannot be set on this system (a hidden name begins with "."): false unless hidden.
   bool hide() override { return addAttributes(0x2); }
 
+  /// Makes the folder, and its missing parents when the first try fails; false when it exists.
+  bool createDirectory(bool notify) override;
+  /// Makes a new empty file (parents too); false when it exists.
+  bool createFile(bool notify) override;
+  /// True when the parent folder exists or could be made.
+  bool createParentDirectories() override;
+  /// Deletes a file (made writable when it is read-only) or a folder with its contents; true
+  /// for a missing path. A symbolic link inside a folder is removed itself, never its target.
+  /// Nothing is deleted at the next start here: `orAtRestart` changes nothing.
+  bool remove(bool notify, bool orAtRestart) override;
+
   str::strbuffer::StrBuffer* copyFullPath(str::strbuffer::StrBuffer* out, bool append) override;
   str::strbuffer::StrBuffer* copyFullPathWithSlash(str::strbuffer::StrBuffer* out,
                                                    bool append) override;
@@ -182,6 +195,10 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   /// The path of the folder (the parent of "C:\a" is "C:", and of "C:" "C:" again).
   PathWin* newParent() override;
 
+  /// A stream on the full path (parents made first for output); the caller disposes of it.
+  FileInputStream* openInputStream() override;
+  FileOutputStream* openOutputStream(bool append) override;
+
   /// The extension equals `extension` ignoring case.
   bool hasExtension(const WCHAR* extension) const override;
   PathWin* setPath(const str::strbuffer::StrBuffer* text) override;
@@ -216,6 +233,8 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   bool chmodTo(bool writable);
   /// A sibling "stem + before + n + after + extension" for n = 1, 2, ... that does not exist.
   PathWin* newUniqueSibling(const WCHAR* before, const WCHAR* after);
+  /// A full path of three units or fewer: a drive root, which no operation changes.
+  bool isGuarded() const { return m_fullPath->getLength() <= 3; }
   /// Folder-mode size of this folder.
   int64_t sumFolder(bool descend, uint32_t* fileCount, uint32_t* folderCount, bool countFiles);
   static str::strbuffer::StrBuffer* outText(str::strbuffer::StrBuffer* out, bool append);
@@ -242,6 +261,10 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   str::strbuffer::StrBuffer* m_fullPath;
   str::strbuffer::StrBuffer* m_title;
 };
+
+/// Tells the shell that `fullPath` was made or removed (SHCNE_CREATE, SHCNE_MKDIR, SHCNE_DELETE or
+/// SHCNE_RMDIR).
+void notifyShellChange(int32_t event, const WCHAR* fullPath);
 
 /// Sort comparisons of two paths (the elements of a pointer sort, PathWin pointers): full paths
 /// (extensions) compared ignoring case over the shorter length, then the shorter first.
