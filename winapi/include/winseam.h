@@ -28,6 +28,10 @@ CreateThreadFunction replaceCreateThread(CreateThreadFunction replacement);
 using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 WriteFileFunction replaceWriteFile(WriteFileFunction replacement);
 
+// Descriptor writes of the C run-time (_write): a replacement can fail them half-way.
+using CrtWriteFunction = int (*)(int, const void*, unsigned int);
+CrtWriteFunction replaceCrtWrite(CrtWriteFunction replacement);
+
 // The wall clock behind GetSystemTimeAsFileTime (and so behind every time derived from it).
 using SystemTimeFunction = void(WINAPI*)(LPFILETIME);
 SystemTimeFunction replaceGetSystemTimeAsFileTime(SystemTimeFunction replacement);
