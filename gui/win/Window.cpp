@@ -14,6 +14,7 @@
 #include "gui/win/InvisibleWindow.h"
 #include "gui/win/UIThread.h"
 #include "gui/win/WindowClass.h"
+#include "imaging/win/BufferedImage.h"
 #include "platform/lang/Localizer.h"
 #include "platform/system/monitor/win/Monitor.h"
 #include "platform/system/win/OsVersion.h"
@@ -237,8 +238,10 @@ void Window::reset() {
   }
   m_clipboardViewer = false;
   m_nextClipboardViewer = nullptr;
-  // FIXME: the back buffer goes back to its pool with the image buffer.
-  m_backBuffer = nullptr;
+  if (m_backBuffer != nullptr) {
+    m_backBuffer->release();
+    m_backBuffer = nullptr;
+  }
   if (m_layout != nullptr && !isSharedLayout(m_layout)) {
     if (auto* poolable = dynamic_cast<thread::IPoolable*>(m_layout)) {
       poolable->release();

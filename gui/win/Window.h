@@ -394,7 +394,14 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   void paintClient();
   void eraseBackground(HDC dc);
   void paintFrame(HDC target);
+  /// Paints the area (in the target's coordinates) into the back buffer and copies it once.
   void paintWith(HDC target, const RECT& area, bool useDrawer);
+  /// A back buffer that covers width x height: a new one when the kept one is far too large,
+  /// else the kept one, grown when it is too small.
+  void ensureBackBuffer(int32_t width, int32_t height);
+  /// Makes the icon of `image` the frame's and the owner's of kind `which` (ICON_SMALL,
+  /// ICON_BIG), giving back what it replaces.
+  void setIcon(WPARAM which, image::win::BufferedImage* image, bool owned);
   void updateRegion();
   LRESULT hitTest(LPARAM lParam, LRESULT defaultCode);
   void resizeStep();

@@ -7,8 +7,10 @@
 #include "gui/app/AppHooks.h"
 #include "gui/app/IAppWindow.h"
 #include "gui/drawer/IWindow.h"
+#include "gui/win/MemDC.h"
 #include "gui/win/MessageBoxW.h"
 #include "gui/win/WindowClass.h"
+#include "imaging/win/BufferedImage.h"
 #include "platform/system/monitor/win/Monitor.h"
 
 #include <algorithm>
@@ -468,29 +470,43 @@ void Window::postWindowProc(LRESULT* /*result*/, UINT message, WPARAM wParam, LP
 
 // Painting.
 
+void Window::ensureBackBuffer(int32_t width, int32_t height) {
+  if (m_backBuffer == nullptr) {
+    m_backBuffer = image::win::BufferedImage::takeSized(width, height);
+    return;
+  }
+  const int64_t area = int64_t{width} * height;
+  const int64_t capacity =
+      int64_t{m_backBuffer->getCapacityWidth()} * m_backBuffer->getCapacityHeight();
+  // A buffer far larger than what is painted now is given back rather than kept.
+  if (area * 10 < capacity * 7) {
+    m_backBuffer->release();
+    m_backBuffer = image::win::BufferedImage::takeSized(width, height);
+  } else if (m_backBuffer->getCapacityWidth() < width ||
+             m_backBuffer->getCapacityHeight() < height) {
+    m_backBuffer->ensureCapacity(width, height);
+    m_backBuffer->setSize(m_backBuffer->getCapacityWidth(), m_backBuffer->getCapacityHeight());
+  }
+}
+
 void Window::paintWith(HDC target, const RECT& area, bool useDrawer) {
   const int32_t width = area.right - area.left;
   const int32_t height = area.bottom - area.top;
   if (width <= 0 || height <= 0) {
     return;
   }
-  // FIXME: the buffer becomes the window's kept back buffer with the image buffer; for now each
-  // paint draws into a bitmap of the area's size and copies it once.
-  CDC buffer;
-  CDC* screen = CDC::FromHandle(target);
-  if (!buffer.CreateCompatibleDC(screen)) {
+  ensureBackBuffer(width, height);
+  MemDC* buffer = MemDC::forImage(m_frameHandle, m_backBuffer, false);
+  if (buffer == nullptr) {
     return;
   }
-  HBITMAP bitmap = ::CreateCompatibleBitmap(target, width, height);
-  HGDIOBJ previous = ::SelectObject(buffer.m_hDC, bitmap);
   if (useDrawer && m_windowDrawer != nullptr) {
-    m_windowDrawer->paint(&buffer, 0, 0, width, height);
+    m_windowDrawer->paint(buffer, 0, 0, width, height);
   } else {
-    buffer.FillSolidRect(0, 0, width, height, m_backgroundColor);
+    buffer->FillSolidRect(0, 0, width, height, m_backgroundColor);
   }
-  ::BitBlt(target, area.left, area.top, width, height, buffer.m_hDC, 0, 0, SRCCOPY);
-  ::SelectObject(buffer.m_hDC, previous);
-  ::DeleteObject(bitmap);
+  ::BitBlt(target, area.left, area.top, width, height, buffer->m_hDC, 0, 0, SRCCOPY);
+  buffer->release();
 }
 
 void Window::paintClient() {

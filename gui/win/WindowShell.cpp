@@ -3,6 +3,7 @@
 #include "gui/win/Window.h"
 
 #include "gui/win/MessageBoxW.h"
+#include "imaging/win/BufferedImage.h"
 #include "platform/system/win/OsVersion.h"
 
 #include <windows.h>
@@ -13,35 +14,54 @@
 
 namespace s::gui::win {
 
-// FIXME: icon handles are made from the images (and the images given back when owned) with the
-// image buffer; until then the window keeps the images it is given and sends no icon.
+namespace {
+
+/// An icon of the image's pixels (alpha included), or null.
+HICON makeIcon(image::win::BufferedImage* image) {
+  if (image == nullptr || image->getHBitmap() == nullptr) {
+    return nullptr;
+  }
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.hbmColor = image->getHBitmap();
+  return ::CreateIconIndirect(&info);
+}
+
+}  // namespace
+
+void Window::setIcon(WPARAM which, image::win::BufferedImage* image, bool owned) {
+  const bool small = which == ICON_SMALL;
+  image::win::BufferedImage*& kept = small ? m_smallIcon : m_largeIcon;
+  bool& keptOwned = small ? m_smallIconOwned : m_largeIconOwned;
+  HICON& keptHandle = small ? m_smallIconHandle : m_largeIconHandle;
+  HICON handle = makeIcon(image);
+  for (HWND hwnd : {m_frameHandle, m_ownerHandle}) {
+    if (hwnd != nullptr) {
+      ::SendMessageW(hwnd, WM_SETICON, which, reinterpret_cast<LPARAM>(handle));
+    }
+  }
+  if (kept != nullptr && keptOwned && kept != image) {
+    kept->release();
+  }
+  if (keptHandle != nullptr) {
+    ::DestroyIcon(keptHandle);
+  }
+  kept = image;
+  keptOwned = owned;
+  keptHandle = handle;
+}
+
 void Window::setSmallIcon(image::win::BufferedImage* image, bool owned) {
-  m_smallIcon = image;
-  m_smallIconOwned = owned;
+  setIcon(ICON_SMALL, image, owned);
 }
 
 void Window::setLargeIcon(image::win::BufferedImage* image, bool owned) {
-  m_largeIcon = image;
-  m_largeIconOwned = owned;
+  setIcon(ICON_BIG, image, owned);
 }
 
 void Window::removeIcons() {
-  for (HWND hwnd : {m_frameHandle, m_ownerHandle}) {
-    if (hwnd != nullptr) {
-      ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, 0);
-      ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, 0);
-    }
-  }
-  for (HICON* icon : {&m_smallIconHandle, &m_largeIconHandle}) {
-    if (*icon != nullptr) {
-      ::DestroyIcon(*icon);
-      *icon = nullptr;
-    }
-  }
-  m_smallIcon = nullptr;
-  m_smallIconOwned = false;
-  m_largeIcon = nullptr;
-  m_largeIconOwned = false;
+  setIcon(ICON_SMALL, nullptr, false);
+  setIcon(ICON_BIG, nullptr, false);
 }
 
 image::win::BufferedImage* Window::getBackBuffer(int32_t* /*x*/, int32_t* /*y*/) {

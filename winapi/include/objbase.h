@@ -3,15 +3,10 @@
 #pragma once
 
 #include <windows.h>
+#include <guiddef.h>
 
 #include <stdint.h>
 
-typedef struct _GUID {
-  uint32_t Data1;
-  uint16_t Data2;
-  uint16_t Data3;
-  uint8_t Data4[8];
-} GUID;
 typedef GUID IID;
 typedef GUID CLSID;
 #ifdef __cplusplus
