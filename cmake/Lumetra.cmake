@@ -63,6 +63,11 @@ function(lumetra_add_library name)
   target_link_libraries(${name} PUBLIC ${A_DEPS} PRIVATE ${A_PRIVATE_DEPS})
 endfunction()
 
+# Every test runs through testlib/bin/lumetra-test-env: the stand-in xdg-open first on its PATH,
+# and HOME, XDG_CONFIG_HOME and XDG_DATA_HOME in a folder of the build tree.
+set(LUMETRA_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/testlib/bin)
+set(LUMETRA_TEST_HOME ${CMAKE_BINARY_DIR}/test-home)
+
 # lumetra_add_test(NAME LABELS labels... [SOURCES files...] [FOLDER dir] [DEPS targets...])
 # One GoogleTest executable; each test case becomes a CTest test carrying LABELS and run
 # with the headless display driver.
@@ -84,6 +89,10 @@ function(lumetra_add_test name)
   if(NOT LUMETRA_SANITIZE)
     set(lsan "LSAN_OPTIONS=unset:")  # nothing reads it without the sanitizers
   endif()
+  # The test environment comes through a wrapper that CTest runs the program with (the
+  # emulator road of gtest_discover_tests: its PROPERTIES cannot carry a list of variables).
+  set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
+               ${LUMETRA_TEST_BIN_DIR}/lumetra-test-env ${LUMETRA_TEST_HOME})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

@@ -1,6 +1,8 @@
 // RIFF WAVE files: header parsing and writing, PCM blocks through the effect chain.
 #include "audio/wav/Wave.h"
+
 #include "audio/SpeedFactor.h"
+#include "audio/wav/Info.h"
 
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
@@ -559,11 +561,19 @@ bool Wave::close() {
   return ok;
 }
 
-IInfo* Wave::createInfo(const WCHAR*) {
-  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-  return nullptr;
+IInfo* Wave::createInfo(const WCHAR* path) {
+  Info* info = Info::take();
+  if (info == nullptr) return nullptr;
+  if (path != nullptr) info->setFilePath(path);
+  fillInfo(info);
+  return info;
 }
 
-void Wave::fillInfo(IInfo*) {}
+void Wave::fillInfo(IInfo* info) {
+  if (info == nullptr) return;
+  info->setSampleRate(getSampleRate());
+  info->setStereo(isStereo());
+  info->setPlayTimeMillis(getDurationMillis());
+}
 
 }  // namespace s::sound::wav

@@ -113,10 +113,10 @@ class Wave final : public IEncodedAudio {
   bool isHeaderDirty() override { return m_headerDirty; }
   bool hasFilters() override { return m_effect.hasFilters(); }
   void addFilter(IFilter* filter) override { m_effect.addFilter(filter); }
-  /// FIXME: null (last error ERROR_CALL_NOT_IMPLEMENTED) until the WAV song-information record
-  /// exists; then a record with the path, sample rate, channels and play time.
+  /// A WAV record (s::sound::wav::Info) with the path when given, then the sample rate,
+  /// channels and play time in milliseconds.
   IInfo* createInfo(const WCHAR* path) override;
-  /// FIXME: nothing until the WAV song-information record exists.
+  /// The sample rate, channels and play time in milliseconds.
   void fillInfo(IInfo* info) override;
   int32_t getDurationSeconds() override { return getDurationMillis() / 1000; }
   /// PCM length x 8000 / (rate x bits x channels); 0 when the format has a zero in it.

@@ -3,14 +3,24 @@
 #pragma once
 
 #include "core/base/IObject.h"
+#include "core/file/IFileInputStream.h"
+#include "core/file/IFileOutputStream.h"
 
 #include <cstdint>
 
 namespace s::str::strbuffer {
 class StrBuffer;
 }
+namespace s::str::strarray {
+class StrArray;
+}
+namespace s::col::_array {
+class ArrayP;
+}
 
 namespace s::file {
+
+class IPathArray;
 
 /// A file-system path (s::file::win::PathWin is the implementation; its header holds the
 /// contract). Text results point into the path's own buffers; operations named `new...` return
@@ -35,6 +45,7 @@ class IPath : public base::IObject {
   virtual bool isWritable() = 0;
   virtual bool isReadWritable() = 0;
   virtual bool isDirectory() = 0;
+  virtual bool isEmptyDirectory() = 0;
   virtual bool isFile() = 0;
   virtual bool isStream() const = 0;
   virtual bool isHidden() = 0;
@@ -67,6 +78,13 @@ class IPath : public base::IObject {
   virtual bool setWritable(bool writable) = 0;
   virtual bool makeWritable() = 0;
   virtual bool hide() = 0;
+
+  // File operations: false when nothing was done. Operations on a full path of three units or
+  // fewer (a drive root) refuse.
+  virtual bool createDirectory(bool notify) = 0;
+  virtual bool createFile(bool notify) = 0;
+  virtual bool createParentDirectories() = 0;
+  virtual bool remove(bool notify, bool orAtRestart) = 0;
 
   // Derived texts: each copy operation fills `out` (a new pooled text when null; emptied first
   // unless `append`) and returns it; each get operation is its copy into the work text.
@@ -102,6 +120,36 @@ class IPath : public base::IObject {
   virtual IPath* newUniqueSibling() = 0;
   virtual IPath* newUniqueSiblingPlainNumber() = 0;
   virtual IPath* newParent() = 0;
+
+  // Listings (new lists and arrays unless one is given; the caller releases them).
+  virtual IPath* newAdjacentFile(bool next, const str::strarray::StrArray* extensions, bool sort,
+                                 bool wrap) = 0;
+  virtual bool hasChildren(bool includeHidden) = 0;
+  virtual str::strarray::StrArray* listAll(bool fullPaths, bool includeHidden) = 0;
+  virtual str::strarray::StrArray* listFolders(bool fullPaths, bool includeHidden) = 0;
+  virtual str::strarray::StrArray* listFiles(bool fullPaths, bool includeHidden) = 0;
+  virtual col::_array::ArrayP* collectAll(bool includeHidden, bool recursive,
+                                          col::_array::ArrayP* out) = 0;
+  virtual col::_array::ArrayP* collectFolders(bool includeHidden, bool recursive,
+                                              col::_array::ArrayP* out) = 0;
+  virtual col::_array::ArrayP* collectFiles(bool includeHidden, bool recursive,
+                                            col::_array::ArrayP* out) = 0;
+  virtual IPathArray* collectAllToPathArray(bool includeHidden, bool recursive,
+                                            IPathArray* out) = 0;
+  virtual IPathArray* collectFoldersToPathArray(bool includeHidden, bool recursive,
+                                                IPathArray* out) = 0;
+  virtual IPathArray* collectFilesToPathArray(bool includeHidden, bool recursive,
+                                              IPathArray* out) = 0;
+  virtual col::_array::ArrayP* listStreams(col::_array::ArrayP* out) = 0;
+  virtual col::_array::ArrayP* findMatchingFiles(bool includeHidden, bool recursive,
+                                                 col::_array::ArrayP* out) = 0;
+  virtual col::_array::ArrayP* findMatchingEntries(bool includeHidden, bool recursive,
+                                                   col::_array::ArrayP* out) = 0;
+
+  // Whole-file input and output: new pooled streams, returned whether or not they opened.
+  virtual IFileInputStream* openInputStream() = 0;
+  virtual IFileOutputStream* openOutputStream(bool append) = 0;
+  virtual void removeStreams(bool recursive) = 0;
 
   virtual bool hasExtension(const WCHAR* extension) const = 0;
   virtual IPath* setPath(const str::strbuffer::StrBuffer* text) = 0;

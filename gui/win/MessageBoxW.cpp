@@ -5,13 +5,64 @@
 
 namespace s::gui::win {
 
-int MessageBoxW::showInformation(const WCHAR* text) {
+int MessageBoxW::show(const WCHAR* text, UINT type) {
   // The application's own message box: its title as the caption, its main window as the owner.
   CWinApp* app = AfxGetApp();
   HWND owner =
       app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
   const WCHAR* caption = app != nullptr ? app->m_pszAppName : nullptr;
-  return ::MessageBoxW(owner, text, caption, MB_OK | MB_ICONINFORMATION);
+  return ::MessageBoxW(owner, text, caption, type);
+}
+
+int MessageBoxW::showInformation(const WCHAR* text) {
+  return show(text, MB_OK | MB_ICONINFORMATION);
+}
+
+int MessageBoxW::showWarning(const WCHAR* text) { return show(text, MB_OK | MB_ICONWARNING); }
+
+int MessageBoxW::showError(const WCHAR* text) { return show(text, MB_OK | MB_ICONERROR); }
+
+bool MessageBoxW::askYesNo(const WCHAR* text) {
+  return show(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool MessageBoxW::askYesNoCancel(const WCHAR* text, bool* yes) {
+  const int answer = show(text, MB_YESNOCANCEL | MB_ICONQUESTION);
+  if (answer != IDYES && answer != IDNO) {
+    return false;
+  }
+  if (yes != nullptr) {
+    *yes = answer == IDYES;
+  }
+  return true;
+}
+
+namespace {
+
+/// Runs `ask` on a box taken for the call; a box that cannot be taken answers `failed`.
+template <typename Ask>
+auto withBox(Ask ask, decltype(ask(nullptr)) failed) {
+  MessageBoxW* box = MessageBoxW::take();
+  if (box == nullptr) {
+    return failed;
+  }
+  auto answer = ask(box);
+  box->release();
+  return answer;
+}
+
+}  // namespace
+
+void showInformation(const WCHAR* text) {
+  withBox([text](MessageBoxW* box) { return box->showInformation(text); }, 0);
+}
+
+void showError(const WCHAR* text) {
+  withBox([text](MessageBoxW* box) { return box->showError(text); }, 0);
+}
+
+bool askYesNo(const WCHAR* text) {
+  return withBox([text](MessageBoxW* box) { return box->askYesNo(text); }, false);
 }
 
 }  // namespace s::gui::win

@@ -24,6 +24,23 @@ class MessageBoxW final : public base::IObject, public virtual thread::IPoolable
   /// `text` with the information icon and an OK button; answers the button that closed the box
   /// (IDOK), or 0 when no box could be shown.
   int showInformation(const WCHAR* text);
+  /// The same with the warning icon.
+  int showWarning(const WCHAR* text);
+  /// The same with the error icon.
+  int showError(const WCHAR* text);
+  /// A Yes/No question; true for Yes. A box that cannot be shown counts as No.
+  bool askYesNo(const WCHAR* text);
+  /// A Yes/No/Cancel question: false for Cancel (and when no box could be shown), otherwise
+  /// true with `yes` set for Yes and cleared for No.
+  bool askYesNoCancel(const WCHAR* text, bool* yes);
+
+ private:
+  int show(const WCHAR* text, UINT type);
 };
+
+/// Take a box, ask or tell, give it back.
+void showInformation(const WCHAR* text);
+void showError(const WCHAR* text);
+bool askYesNo(const WCHAR* text);
 
 }  // namespace s::gui::win

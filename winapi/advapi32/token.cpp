@@ -1,6 +1,7 @@
 // The process token, as far as the layer knows one: the process runs as one user, whose SID the
 // token reports. Status: OpenProcessToken (current process only), GetTokenInformation (TokenUser).
-// Left out on purpose: groups, privileges and the other information classes, which nothing asks.
+// Left out on purpose: groups and the other information classes, which nothing asks (privileges:
+// privilege.cpp).
 #include <windows.h>
 
 #include "winapi/advapi32/sid.h"
@@ -75,3 +76,14 @@ extern "C" BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS
   user->User.Attributes = 0;
   return TRUE;
 }
+
+namespace winapi {
+
+bool tokenAccess(HANDLE token, DWORD* access) {
+  std::shared_ptr<Token> object = winapi::lookupHandleAs<Token>(token);
+  if (object == nullptr) return false;
+  *access = object->access();
+  return true;
+}
+
+}  // namespace winapi

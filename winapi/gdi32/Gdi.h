@@ -61,12 +61,39 @@ struct FontObject : GdiObject {
   std::shared_ptr<RealizedFont> realize();
 };
 
+/// How a bitmap's pixels are stored, for every format a bitmap may have: DIB sections of 1, 4,
+/// 8, 16, 24 and 32 bits, monochrome device bitmaps and 32-bit device bitmaps.
+struct BitmapLayout {
+  int width = 0;
+  int height = 0;
+  int bitCount = 32;
+  DWORD compression = BI_RGB;
+  DWORD masks[3] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu};  // red, green, blue of 16 and 32 bits
+  std::vector<RGBQUAD> colors;                               // the colour table of a DIB of 8 bits or fewer
+  bool monochrome = false;  // a 1-bit device bitmap: 0 takes the text colour, 1 the background
+  uint8_t* bits = nullptr;  // the first row in memory
+  ptrdiff_t rowBytes = 0;
+  bool topDown = true;
+
+  uint8_t* row(int y) const { return bits + (topDown ? y : height - 1 - y) * rowBytes; }
+  /// 32 bits in the byte order B, G, R, A: what painting writes into.
+  bool isArgb() const {
+    return bitCount == 32 && masks[0] == 0x00FF0000u && masks[1] == 0x0000FF00u && masks[2] == 0x000000FFu;
+  }
+};
+
+struct FreeDeleter {
+  void operator()(uint8_t* p) const;
+};
+
 struct BitmapObject : GdiObject {
   BitmapObject() : GdiObject(OBJ_BITMAP) {}
+  /// The 32-bit view painting uses; empty (0 x 0) for the formats nothing paints into.
   std::shared_ptr<PixelBuffer> pixels;
+  BitmapLayout layout;
   bool dibSection = false;
   bool topDown = false;
-  std::unique_ptr<uint8_t[]> dibMemory;  // the bits handed to the caller of CreateDIBSection
+  std::unique_ptr<uint8_t, FreeDeleter> memory;  // DIB bits handed to the caller, or monochrome bits
   HDC selectedInto = nullptr;
 };
 
@@ -145,6 +172,9 @@ std::shared_ptr<T> findObjectAs(HGDIOBJ handle, DWORD type) {
 }
 
 std::shared_ptr<DeviceContext> findDc(HDC dc);
+/// The DC when it paints into a 32-bit surface; otherwise null with ERROR_INVALID_HANDLE, or
+/// ERROR_NOT_SUPPORTED for a memory DC holding a bitmap of another format.
+std::shared_ptr<DeviceContext> findPaintDc(HDC dc);
 
 /// A window DC for user32: target is the top-level surface, origin the drawing origin in it and
 /// visible the region it may paint, in surface coordinates.

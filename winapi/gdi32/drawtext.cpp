@@ -174,6 +174,8 @@ int drawText(HDC handle, LPCWSTR text, int count, LPRECT rect, UINT format, int 
     rect->bottom = rect->top + height;
     return height;
   }
+  // Measuring works on any DC; drawing needs a 32-bit surface.
+  if (!findPaintDc(handle)) return 0;
 
   int y = rect->top;
   bool single = (format & DT_SINGLELINE) != 0;
@@ -230,7 +232,7 @@ extern "C" int WINAPI DrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, U
 
 extern "C" LONG WINAPI TabbedTextOutW(HDC handle, int x, int y, LPCWSTR text, int count, int tabCount,
                                       const INT* tabStops, int tabOrigin) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   if (!dc || count < 0 || (text == nullptr && count > 0)) return 0;
   std::shared_ptr<RealizedFont> font = fontOf(*dc);
   if (!font) return 0;

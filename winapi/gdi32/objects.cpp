@@ -1,13 +1,17 @@
 // GDI objects and device contexts: the handle table, stock objects, pens, brushes, fonts,
 // bitmaps and DIB sections, selection, saving and restoring DC state, and the DC attributes.
-// Left out on purpose: palettes (every surface is 32-bit), hatched and pattern brushes,
-// bitmaps of other depths than 32 bits per pixel, and mapping modes other than MM_TEXT.
+// Device bitmaps are 32-bit or monochrome; DIB sections of every depth are in dib.cpp.
+// Left out on purpose: palettes (every surface is 32-bit), hatched and pattern brushes, and
+// mapping modes other than MM_TEXT.
 #include "winapi/gdi32/Gdi.h"
+
+#include "winapi/gdi32/Dib.h"
 
 #include "winapi/kernel32/debug.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 
@@ -118,6 +122,9 @@ HGDIOBJ stockHandle(int index) {
     bitmap->stock = true;
     bitmap->pixels = std::make_shared<PixelBuffer>();
     bitmap->pixels->allocate(1, 1, 0xFF000000u);
+    bitmap->layout.width = bitmap->layout.height = 1;
+    bitmap->layout.bits = reinterpret_cast<uint8_t*>(bitmap->pixels->row0);
+    bitmap->layout.rowBytes = 4;
     handles[kDefaultBitmap] = addObject(std::move(bitmap));
   });
   return index >= 0 && index <= kStockCount ? handles[index] : nullptr;
@@ -165,6 +172,20 @@ std::shared_ptr<DeviceContext> findDc(HDC dc) {
   std::shared_ptr<GdiObject> o = findObject(dc);
   if (!o || (o->type != OBJ_DC && o->type != OBJ_MEMDC)) return nullptr;
   return std::static_pointer_cast<DeviceContext>(o);
+}
+
+std::shared_ptr<DeviceContext> findPaintDc(HDC handle) {
+  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  if (!dc) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  const BitmapLayout* layout = layoutOf(*dc);
+  if (layout != nullptr && !layout->isArgb()) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return nullptr;
+  }
+  return dc;
 }
 
 const Region& DeviceContext::effectiveClip() {
@@ -435,27 +456,7 @@ extern "C" int WINAPI GetObjectW(HANDLE object, int size, LPVOID buffer) {
       return copy(&b, sizeof(LOGBRUSH));
     }
     case OBJ_FONT: return copy(&static_cast<FontObject&>(*o).logFont, sizeof(LOGFONTW));
-    case OBJ_BITMAP: {
-      auto& b = static_cast<BitmapObject&>(*o);
-      DIBSECTION ds{};
-      ds.dsBm.bmWidth = b.pixels->width;
-      ds.dsBm.bmHeight = b.pixels->height;
-      ds.dsBm.bmWidthBytes = b.pixels->width * 4;
-      ds.dsBm.bmPlanes = 1;
-      ds.dsBm.bmBitsPixel = 32;
-      ds.dsBm.bmBits = b.dibSection ? b.dibMemory.get() : nullptr;
-      if (b.dibSection && size >= static_cast<int>(sizeof(DIBSECTION))) {
-        ds.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
-        ds.dsBmih.biWidth = b.pixels->width;
-        ds.dsBmih.biHeight = b.topDown ? -b.pixels->height : b.pixels->height;
-        ds.dsBmih.biPlanes = 1;
-        ds.dsBmih.biBitCount = 32;
-        ds.dsBmih.biCompression = BI_RGB;
-        ds.dsBmih.biSizeImage = static_cast<DWORD>(b.pixels->width * b.pixels->height * 4);
-        return copy(&ds, sizeof(DIBSECTION));
-      }
-      return copy(&ds.dsBm, sizeof(BITMAP));
-    }
+    case OBJ_BITMAP: return bitmapObjectInfo(static_cast<BitmapObject&>(*o), size, buffer);
     default: SetLastError(ERROR_INVALID_HANDLE); return 0;
   }
 }
@@ -474,61 +475,48 @@ extern "C" HGDIOBJ WINAPI GetCurrentObject(HDC handle, UINT type) {
 
 namespace {
 
-HBITMAP makeBitmap(int width, int height, bool dib, bool topDown, void** bits) {
+// Device bitmaps: 32-bit ones start opaque black; monochrome ones (rows of 16-bit units, as
+// CreateBitmap takes them) start with every bit 0.
+HBITMAP makeBitmap(int width, int height, int bitCount, const void* bits) {
   if (width <= 0 || height <= 0 || width > 32767 || height > 32767) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   auto b = std::make_shared<BitmapObject>();
-  b->pixels = std::make_shared<PixelBuffer>();
-  b->dibSection = dib;
-  b->topDown = topDown;
-  size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
-  if (dib) {
-    b->dibMemory.reset(new (std::nothrow) uint8_t[bytes]);
-    if (!b->dibMemory) {
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-      return nullptr;
-    }
-    std::memset(b->dibMemory.get(), 0, bytes);
-    b->pixels->view(b->dibMemory.get(), width, height, static_cast<ptrdiff_t>(width) * 4, !topDown);
-    if (bits != nullptr) *bits = b->dibMemory.get();
-  } else {
-    b->pixels->allocate(width, height, 0xFF000000u);
+  BitmapLayout& l = b->layout;
+  l.width = width;
+  l.height = height;
+  l.bitCount = bitCount;
+  l.monochrome = bitCount == 1;
+  l.rowBytes = bitCount == 1 ? (width + 15) / 16 * 2 : static_cast<ptrdiff_t>(width) * 4;
+  size_t bytes = static_cast<size_t>(l.rowBytes) * static_cast<size_t>(height);
+  b->memory.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
+  if (!b->memory) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
   }
-  return static_cast<HBITMAP>(addObject(std::move(b)));
+  l.bits = b->memory.get();
+  if (bits != nullptr) {
+    std::memcpy(l.bits, bits, bytes);
+  } else if (bitCount == 32) {
+    auto* p = reinterpret_cast<uint32_t*>(l.bits);
+    std::fill(p, p + bytes / 4, 0xFF000000u);
+  }
+  return addBitmap(std::move(b));
 }
 
 }  // namespace
 
 extern "C" HBITMAP WINAPI CreateCompatibleBitmap(HDC, int width, int height) {
-  return makeBitmap(width, height, false, true, nullptr);
+  return makeBitmap(width, height, 32, nullptr);
 }
 
 extern "C" HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits) {
-  if (planes != 1 || bitCount != 32) {
+  if (planes != 1 || (bitCount != 32 && bitCount != 1)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  HBITMAP h = makeBitmap(width, height, false, true, nullptr);
-  if (h != nullptr && bits != nullptr) {
-    auto b = findObjectAs<BitmapObject>(h, OBJ_BITMAP);
-    std::memcpy(b->pixels->row0, bits, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-  }
-  return h;
-}
-
-extern "C" HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
-                                           DWORD) {
-  if (bits != nullptr) *bits = nullptr;
-  if (info == nullptr || usage != DIB_RGB_COLORS || section != nullptr || info->bmiHeader.biBitCount != 32 ||
-      (info->bmiHeader.biCompression != BI_RGB && info->bmiHeader.biCompression != BI_BITFIELDS) ||
-      info->bmiHeader.biHeight == 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  LONG height = info->bmiHeader.biHeight;
-  return makeBitmap(info->bmiHeader.biWidth, height < 0 ? -height : height, true, height < 0, bits);
+  return makeBitmap(width, height, static_cast<int>(bitCount), bits);
 }
 
 extern "C" int WINAPI SaveDC(HDC handle) {
@@ -578,9 +566,9 @@ extern "C" int WINAPI GetDeviceCaps(HDC handle, int index) {
     case TECHNOLOGY: return DT_RASDISPLAY;
     case RASTERCAPS: return RC_BITBLT | RC_STRETCHBLT | RC_DI_BITMAP;
     case HORZRES:
-    case DESKTOPHORZRES: return dc && dc->memory ? dc->target->width : GetSystemMetrics(SM_CXSCREEN);
+    case DESKTOPHORZRES: return dc && dc->memory ? dc->bitmap->layout.width : GetSystemMetrics(SM_CXSCREEN);
     case VERTRES:
-    case DESKTOPVERTRES: return dc && dc->memory ? dc->target->height : GetSystemMetrics(SM_CYSCREEN);
+    case DESKTOPVERTRES: return dc && dc->memory ? dc->bitmap->layout.height : GetSystemMetrics(SM_CYSCREEN);
     case HORZSIZE: return GetSystemMetrics(SM_CXSCREEN) * 254 / 960;
     case VERTSIZE: return GetSystemMetrics(SM_CYSCREEN) * 254 / 960;
     case SIZEPALETTE: return 0;

@@ -1,11 +1,15 @@
 // Painting in software on 32-bit ARGB surfaces: rectangle fills, the shapes, pixels, the blits
 // and stretched blits (nearest pixel, or area averaging with HALFTONE), DIB transfers, and the
 // user32 painting helpers FillRect, FrameRect, DrawFocusRect and DrawEdge.
-// Opaque painting writes alpha 255; SRCCOPY copies the alpha of its source unchanged.
+// Opaque painting writes alpha 255; SRCCOPY copies the alpha of its source unchanged. Blits
+// from or into bitmaps of other formats convert in dib.cpp; everything else paints only into
+// 32-bit surfaces and fails with ERROR_NOT_SUPPORTED on a DC holding another format.
 // Left out on purpose: pens wider than one pixel are drawn inside the figure (as PS_INSIDEFRAME
 // draws them), dashed pen styles draw solid, and raster operations are limited to the named
 // ones in wingdi.h (others fail with ERROR_INVALID_PARAMETER).
 #include "winapi/gdi32/Gdi.h"
+
+#include "winapi/gdi32/Dib.h"
 
 #include "winapi/kernel32/debug.h"
 
@@ -78,11 +82,8 @@ Region shapeRegion(Shape shape, int l, int t, int r, int b, int ew, int eh) {
 }
 
 BOOL drawShape(HDC handle, Shape shape, int left, int top, int right, int bottom, int ew, int eh) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
-  if (!dc) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
+  if (!dc) return FALSE;
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
   int l = dc->toX(left), t = dc->toY(top), r = dc->toX(right), b = dc->toY(bottom);
@@ -332,7 +333,7 @@ extern "C" BOOL WINAPI MoveToEx(HDC handle, int x, int y, LPPOINT previous) {
 }
 
 extern "C" BOOL WINAPI LineTo(HDC handle, int x, int y) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   if (!dc) return FALSE;
   uint32_t color = 0;
   int w = 1;
@@ -358,7 +359,7 @@ extern "C" BOOL WINAPI LineTo(HDC handle, int x, int y) {
 }
 
 extern "C" COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   if (!dc || !dc->target) return CLR_INVALID;
   int tx = dc->toX(x), ty = dc->toY(y);
   if (!dc->effectiveClip().contains(tx, ty)) return CLR_INVALID;
@@ -366,7 +367,7 @@ extern "C" COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
 }
 
 extern "C" COLORREF WINAPI SetPixel(HDC handle, int x, int y, COLORREF color) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   if (!dc || !dc->target) return static_cast<COLORREF>(-1);
   int tx = dc->toX(x), ty = dc->toY(y);
   if (!dc->effectiveClip().contains(tx, ty)) return static_cast<COLORREF>(-1);
@@ -376,7 +377,7 @@ extern "C" COLORREF WINAPI SetPixel(HDC handle, int x, int y, COLORREF color) {
 }
 
 extern "C" BOOL WINAPI PatBlt(HDC handle, int x, int y, int width, int height, DWORD rop) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   if (!dc) return FALSE;
   if (ropUsesSource(rop) || !ropKnown(rop)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -413,6 +414,12 @@ extern "C" BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height,
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
+  const BitmapLayout* destLayout = layoutOf(*d);
+  const BitmapLayout* sourceLayout = layoutOf(*s);
+  if ((destLayout != nullptr && !destLayout->isArgb()) || (sourceLayout != nullptr && !sourceLayout->isArgb())) {
+    return blitConverted(*d, d->toX(x), d->toY(y), width, height, *s, s->toX(sourceX), s->toY(sourceY), sourceWidth,
+                         sourceHeight, rop);
+  }
   // Keep the source alive even when both DCs paint the same surface.
   std::shared_ptr<PixelBuffer> from = s->target;
   return stretchPixels(*d, d->toX(x), d->toY(y), width, height, *from, s->toX(sourceX), s->toY(sourceY), sourceWidth,
@@ -445,7 +452,7 @@ bool dibView(const void* bits, const BITMAPINFO* info, UINT usage, PixelBuffer* 
 extern "C" int WINAPI StretchDIBits(HDC handle, int x, int y, int width, int height, int sourceX, int sourceY,
                                     int sourceWidth, int sourceHeight, const void* bits, const BITMAPINFO* info,
                                     UINT usage, DWORD rop) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   PixelBuffer view;
   if (!dc || !ropKnown(rop) || !dibView(bits, info, usage, &view)) return 0;
   // The source origin of a bottom-up DIB is its lower-left corner.
@@ -458,7 +465,7 @@ extern "C" int WINAPI StretchDIBits(HDC handle, int x, int y, int width, int hei
 extern "C" int WINAPI SetDIBitsToDevice(HDC handle, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY,
                                         UINT startScan, UINT scanLines, const void* bits, const BITMAPINFO* info,
                                         UINT usage) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   PixelBuffer view;
   if (!dc || !dibView(bits, info, usage, &view)) return 0;
   if (startScan != 0 || scanLines < static_cast<UINT>(view.height)) {
@@ -479,6 +486,11 @@ extern "C" int WINAPI GetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, LPV
   auto b = findObjectAs<BitmapObject>(bitmap, OBJ_BITMAP);
   if (!b || info == nullptr || usage != DIB_RGB_COLORS) {
     SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (!b->layout.isArgb()) {
+    // Only 32-bit bitmaps are read back; nothing asks for the others.
+    SetLastError(ERROR_NOT_SUPPORTED);
     return 0;
   }
   const PixelBuffer& p = *b->pixels;
@@ -509,7 +521,7 @@ extern "C" int WINAPI GetDIBits(HDC, HBITMAP bitmap, UINT start, UINT lines, LPV
 }
 
 extern "C" int WINAPI FillRect(HDC handle, const RECT* rect, HBRUSH brush) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   std::shared_ptr<BrushObject> b = brushFromHandle(brush);
   if (!dc || rect == nullptr || !b) return 0;
   uint32_t pixel = 0;
@@ -518,7 +530,7 @@ extern "C" int WINAPI FillRect(HDC handle, const RECT* rect, HBRUSH brush) {
 }
 
 extern "C" int WINAPI FrameRect(HDC handle, const RECT* rect, HBRUSH brush) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   std::shared_ptr<BrushObject> b = brushFromHandle(brush);
   if (!dc || rect == nullptr || !b) return 0;
   uint32_t pixel = 0;
@@ -532,7 +544,7 @@ extern "C" int WINAPI FrameRect(HDC handle, const RECT* rect, HBRUSH brush) {
 }
 
 extern "C" BOOL WINAPI DrawFocusRect(HDC handle, const RECT* rect) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   if (!dc || rect == nullptr) return FALSE;
   RECT r = dc->toTarget(*rect);
   const Region& clip = dc->effectiveClip();
@@ -555,7 +567,7 @@ extern "C" BOOL WINAPI DrawFocusRect(HDC handle, const RECT* rect) {
 }
 
 extern "C" BOOL WINAPI DrawEdge(HDC handle, LPRECT rect, UINT edge, UINT flags) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   if (!dc || rect == nullptr) return FALSE;
   RECT r = *rect;
   // Each of the two lines of an edge: colours of its top-left and bottom-right halves.

@@ -96,7 +96,7 @@ extern "C" BOOL WINAPI EqualRgn(HRGN a, HRGN b) {
 }
 
 extern "C" BOOL WINAPI FillRgn(HDC handle, HRGN region, HBRUSH brush) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
   auto r = regionOf(region);
   auto b = brushFromHandle(brush);
   if (!dc || !r || !b) return FALSE;

@@ -57,11 +57,8 @@ int textLength(LPCWSTR text, int count) {
 
 extern "C" BOOL WINAPI ExtTextOutW(HDC handle, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
                                    const INT* dx) {
-  std::shared_ptr<DeviceContext> dc = findDc(handle);
-  if (!dc || !dc->target) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  std::shared_ptr<DeviceContext> dc = findPaintDc(handle);
+  if (!dc) return FALSE;
   RECT target{};
   bool haveRect = rect != nullptr && (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
   if (haveRect) {

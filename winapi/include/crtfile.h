@@ -1,6 +1,7 @@
 // The C run-time's wide file calls the program uses: access tests, permissions, file status,
-// folder and file creation by name, and the split and composition of path texts. Paths are
-// Windows paths as in the file API (drive Z: is the POSIX root); errors are reported in errno.
+// folder and file creation by name, descriptor reads, writes and seeks, and the split and
+// composition of path texts. Paths are Windows paths as in the file API (drive Z: is the POSIX
+// root); errors are reported in errno.
 #pragma once
 
 #include <winnt.h>
@@ -100,8 +101,21 @@ int _wchmod(const WCHAR* path, int mode);
 /// Follows symbolic links. 0, or -1 with errno.
 int _wstat64(const WCHAR* path, struct _stat64* status);
 int _wmkdir(const WCHAR* path);
+/// The descriptor it answers is the system's own file descriptor, usable by libraries that take
+/// one (libid3tag's id3_file_fdopen among them) and valid until `_close`.
 errno_t _wsopen_s(int* fd, const WCHAR* path, int openFlags, int shareFlags, int permission);
 int _close(int fd);
+/// The new position, or -1 with errno (EBADF, EINVAL for a negative position).
+int64_t _lseeki64(int fd, int64_t offset, int origin);
+/// Bytes read (0 at the end), or -1 with errno.
+int _read(int fd, void* buffer, unsigned int count);
+/// Bytes written, or -1 with errno (ENOSPC for a full disk). A short count is retried until all
+/// is written or an error stops it.
+int _write(int fd, const void* buffer, unsigned int count);
+/// Puts the file's data on the disk; 0, or -1 with errno.
+int _commit(int fd);
+/// The file's length in bytes, or -1 with errno.
+int64_t _filelengthi64(int fd);
 
 /// Splits at the drive (a second unit ":"), the last "\" or "/", and the last "." of the name.
 /// A null part with size 0 is skipped. EINVAL for a null path or an inconsistent buffer,

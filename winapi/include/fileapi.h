@@ -48,6 +48,11 @@
 #define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
 #define MOVEFILE_WRITE_THROUGH 0x00000008
 
+// Flags of ReplaceFileW.
+#define REPLACEFILE_WRITE_THROUGH 0x00000001
+#define REPLACEFILE_IGNORE_MERGE_ERRORS 0x00000002
+#define REPLACEFILE_IGNORE_ACL_ERRORS 0x00000004
+
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -151,11 +156,31 @@ DWORD WINAPI GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffe
 // process's default permissions).
 BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES security);
 BOOL WINAPI DeleteFileW(LPCWSTR fileName);
+// An empty folder only: ERROR_DIR_NOT_EMPTY for one with entries, ERROR_DIRECTORY for a file or a
+// symbolic link (DeleteFileW removes those).
+BOOL WINAPI RemoveDirectoryW(LPCWSTR pathName);
 // A move is one rename: atomic, also when it replaces a file (MOVEFILE_REPLACE_EXISTING); with
 // MOVEFILE_WRITE_THROUGH it is on the disk when the call returns. Moves between volumes fail
 // with ERROR_NOT_SAME_DEVICE even with MOVEFILE_COPY_ALLOWED; MOVEFILE_DELAY_UNTIL_REBOOT is
 // refused.
 BOOL WINAPI MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
+// Puts `replacementFileName` in the place of `replacedFileName` with one rename, after giving it
+// the replaced file's permissions, its owner where the user may set it, and its extended
+// attributes (ACLs included); a symbolic link stays a link and its target is replaced. With a
+// backup name the replaced file is kept under it. Across file systems it fails with
+// ERROR_UNABLE_TO_MOVE_REPLACEMENT and changes nothing; a missing replaced file fails with
+// ERROR_FILE_NOT_FOUND. REPLACEFILE_WRITE_THROUGH puts the data and the rename on the disk.
+BOOL WINAPI ReplaceFileW(LPCWSTR replacedFileName, LPCWSTR replacementFileName, LPCWSTR backupFileName,
+                         DWORD replaceFlags, LPVOID exclude, LPVOID reserved);
+
+// The temporary folder: $TMPDIR, else /tmp, in the Z:\ form with its final "\". The length
+// without the NUL, or the size needed with it when the buffer is too small.
+DWORD WINAPI GetTempPathW(DWORD bufferLength, LPWSTR buffer);
+// "<path>\<first three units of prefix><four hexadecimal digits>.tmp" into a buffer of MAX_PATH
+// units. With `unique` 0 a free number is found and the file created exclusively (the next
+// number on a collision, ERROR_FILE_EXISTS when all are taken); otherwise the name of that
+// number is made and nothing is created. Answers the number, 0 on failure.
+UINT WINAPI GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefixString, UINT unique, LPWSTR tempFileName);
 
 #ifdef __cplusplus
 }

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+typedef struct _SHELLEXECUTEINFOW SHELLEXECUTEINFOW;
+
 namespace winapi::seam {
 
 // The system's code pages: what GetACP and GetOEMCP answer and what EnumSystemCodePagesW reports.
@@ -26,9 +28,27 @@ CreateThreadFunction replaceCreateThread(CreateThreadFunction replacement);
 using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 WriteFileFunction replaceWriteFile(WriteFileFunction replacement);
 
+// Descriptor writes of the C run-time (_write): a replacement can fail them half-way.
+using CrtWriteFunction = int (*)(int, const void*, unsigned int);
+CrtWriteFunction replaceCrtWrite(CrtWriteFunction replacement);
+
 // The wall clock behind GetSystemTimeAsFileTime (and so behind every time derived from it).
 using SystemTimeFunction = void(WINAPI*)(LPFILETIME);
 SystemTimeFunction replaceGetSystemTimeAsFileTime(SystemTimeFunction replacement);
+
+// Opening files and addresses in the user's programs: a replacement records what would be opened
+// (verb, file, parameters, show command) and answers as it likes, so nothing is started.
+using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+ShellExecuteExFunction replaceShellExecuteExW(ShellExecuteExFunction replacement);
+
+// Shell change notification (which the layer's own does not send anywhere): a replacement records
+// the events.
+using SHChangeNotifyFunction = void(WINAPI*)(LONG, UINT, LPCVOID, LPCVOID);
+SHChangeNotifyFunction replaceSHChangeNotify(SHChangeNotifyFunction replacement);
+
+// Token privileges: a replacement counts or refuses AdjustTokenPrivileges calls.
+using AdjustTokenPrivilegesFunction = BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
+AdjustTokenPrivilegesFunction replaceAdjustTokenPrivileges(AdjustTokenPrivilegesFunction replacement);
 
 /// The ANSI and OEM code pages Windows gives a POSIX locale name such as "ru_RU.UTF-8".
 void codePagesOfLocale(const char* locale, UINT* ansi, UINT* oem);

@@ -71,6 +71,26 @@ typedef enum _TOKEN_INFORMATION_CLASS {
 #define TOKEN_ADJUST_SESSIONID 0x0100
 #define TOKEN_ALL_ACCESS 0x000F01FFL
 
+// Privileges: locally unique numbers, as Windows numbers the standard ones.
+typedef struct _LUID {
+  DWORD LowPart;
+  LONG HighPart;
+} LUID, *PLUID;
+
+typedef struct _LUID_AND_ATTRIBUTES {
+  LUID Luid;
+  DWORD Attributes;
+} LUID_AND_ATTRIBUTES;
+
+typedef struct _TOKEN_PRIVILEGES {
+  DWORD PrivilegeCount;
+  LUID_AND_ATTRIBUTES Privileges[1];
+} TOKEN_PRIVILEGES, *PTOKEN_PRIVILEGES;
+
+#define SE_PRIVILEGE_ENABLED_BY_DEFAULT 0x00000001L
+#define SE_PRIVILEGE_ENABLED 0x00000002L
+#define SE_PRIVILEGE_REMOVED 0x00000004L
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -78,6 +98,13 @@ extern "C" {
 // The token of a process; only the current process (GetCurrentProcess()) can be opened. The
 // handle is closed with CloseHandle.
 BOOL WINAPI OpenProcessToken(HANDLE process, DWORD access, PHANDLE token);
+// The standard privilege names ("SeShutdownPrivilege", "SeBackupPrivilege", ...) with their Windows
+// numbers; any other name fails with ERROR_NO_SUCH_PRIVILEGE. Only the local system is known.
+BOOL WINAPI LookupPrivilegeValueW(LPCWSTR systemName, LPCWSTR name, PLUID luid);
+// The process holds no privileges: nothing is enabled, and the call answers TRUE with
+// ERROR_NOT_ALL_ASSIGNED, as Windows does for a token that lacks them.
+BOOL WINAPI AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD bufferLength,
+                                  PTOKEN_PRIVILEGES previousState, PDWORD returnLength);
 // TokenUser only: a TOKEN_USER followed by the SID it points at. A buffer too small for that
 // fails with ERROR_INSUFFICIENT_BUFFER and the needed size in *returnLength.
 BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD length,

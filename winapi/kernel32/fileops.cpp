@@ -1,5 +1,6 @@
 // Creating, deleting and moving files and folders by name.
-// Status: CreateDirectoryW, DeleteFileW, MoveFileExW (plain and replacing moves, write-through).
+// Status: CreateDirectoryW, RemoveDirectoryW, DeleteFileW, MoveFileExW (plain and replacing moves,
+// write-through).
 // Left out on purpose: security attributes of new folders, copying moves between volumes and
 // moves delayed until a reboot, which answer their failure.
 #include <windows.h>
@@ -52,6 +53,17 @@ extern "C" BOOL WINAPI DeleteFileW(LPCWSTR fileName) {
   }
   if (unlink(path.c_str()) == 0) return TRUE;
   return winapi::files::failFromErrno(path);
+}
+
+extern "C" BOOL WINAPI RemoveDirectoryW(LPCWSTR pathName) {
+  std::string path;
+  if (!winapi::paths::toUnix(pathName, path)) return FALSE;
+  struct stat status;
+  if (lstat(path.c_str(), &status) != 0) return winapi::files::failFromErrno(path);
+  // A file, or a symbolic link (which DeleteFileW removes), is no folder to remove.
+  if (!S_ISDIR(status.st_mode)) return failWith(ERROR_DIRECTORY);
+  if (rmdir(path.c_str()) == 0) return TRUE;
+  return failWith(errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY : winapi::files::errorFromErrno(errno));
 }
 
 extern "C" BOOL WINAPI MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags) {

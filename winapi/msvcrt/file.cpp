@@ -1,7 +1,10 @@
 // The C run-time's wide file calls over POSIX, and the path split and composition.
+// Status: access, permissions, status, creation by name, descriptor reads, writes, seeks, commits
+// and lengths, path split and composition.
 // Left out: text-mode translation (files are binary), share modes (accepted, not enforced).
 #include <crtfile.h>
 #include <windows.h>
+#include <winseam.h>
 
 #include "winapi/kernel32/ascii.h"
 #include "winapi/kernel32/filetime.h"
@@ -12,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -145,6 +150,68 @@ extern "C" errno_t _wsopen_s(int* fd, const WCHAR* path, int openFlags, int, int
 }
 
 extern "C" int _close(int fd) { return close(fd) == 0 ? 0 : -1; }
+
+extern "C" int64_t _lseeki64(int fd, int64_t offset, int origin) {
+  if (origin != SEEK_SET && origin != SEEK_CUR && origin != SEEK_END) {
+    errno = EINVAL;
+    return -1;
+  }
+  const off_t at = lseek(fd, offset, origin);
+  return at < 0 ? -1 : at;
+}
+
+extern "C" int _read(int fd, void* buffer, unsigned int count) {
+  if (count > INT_MAX) count = INT_MAX;
+  for (;;) {
+    const ssize_t got = read(fd, buffer, count);
+    if (got >= 0) return static_cast<int>(got);
+    if (errno != EINTR) return -1;
+  }
+}
+
+namespace {
+
+int realWrite(int fd, const void* buffer, unsigned int count) {
+  if (count > INT_MAX) {
+    errno = EINVAL;
+    return -1;
+  }
+  const char* from = static_cast<const char*>(buffer);
+  unsigned int done = 0;
+  while (done < count) {
+    const ssize_t put = write(fd, from + done, count - done);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (put == 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    done += static_cast<unsigned int>(put);
+  }
+  return static_cast<int>(done);
+}
+
+std::atomic<winapi::seam::CrtWriteFunction> s_write{&realWrite};
+
+}  // namespace
+
+namespace winapi::seam {
+CrtWriteFunction replaceCrtWrite(CrtWriteFunction replacement) {
+  return s_write.exchange(replacement != nullptr ? replacement : &realWrite);
+}
+}  // namespace winapi::seam
+
+extern "C" int _write(int fd, const void* buffer, unsigned int count) { return s_write.load()(fd, buffer, count); }
+
+extern "C" int _commit(int fd) { return fsync(fd) == 0 ? 0 : -1; }
+
+extern "C" int64_t _filelengthi64(int fd) {
+  struct stat status;
+  if (fstat(fd, &status) != 0) return -1;
+  return status.st_size;
+}
 
 extern "C" errno_t _wsplitpath_s(const WCHAR* path, WCHAR* drive, size_t driveSize, WCHAR* dir, size_t dirSize,
                                  WCHAR* fname, size_t fnameSize, WCHAR* ext, size_t extSize) {

@@ -2,7 +2,12 @@
 // about the file or folder it names and the texts and paths derived from it.
 #pragma once
 
+#include "core/col/array/ArrayP.h"
 #include "core/file/IPath.h"
+#include "core/file/IPathArray.h"
+#include "core/file/win/FileInputStream.h"
+#include "core/file/win/FileOutputStream.h"
+#include "core/str/strarray/StrArray.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/ClassTail.h"
 #include "core/thread/IPoolable.h"
@@ -85,6 +90,8 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   bool isWritable() override { return accessTest(2); }
   bool isReadWritable() override { return accessTest(6); }
   bool isDirectory() override { return hasAttribute(0x10); }
+  /// A directory without any entry (hidden ones count).
+  bool isEmptyDirectory() override;
   bool isFile() override;
   bool isStream() const override { return m_isStream; }
   bool isHidden() override { return hasAttribute(0x2); }
@@ -139,6 +146,17 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   /// Hidden cannot be set on this system (a hidden name begins with "."): false unless hidden.
   bool hide() override { return addAttributes(0x2); }
 
+  /// Makes the folder, and its missing parents when the first try fails; false when it exists.
+  bool createDirectory(bool notify) override;
+  /// Makes a new empty file (parents too); false when it exists.
+  bool createFile(bool notify) override;
+  /// True when the parent folder exists or could be made.
+  bool createParentDirectories() override;
+  /// Deletes a file (made writable when it is read-only) or a folder with its contents; true
+  /// for a missing path. A symbolic link inside a folder is removed itself, never its target.
+  /// Nothing is deleted at the next start here: `orAtRestart` changes nothing.
+  bool remove(bool notify, bool orAtRestart) override;
+
   str::strbuffer::StrBuffer* copyFullPath(str::strbuffer::StrBuffer* out, bool append) override;
   str::strbuffer::StrBuffer* copyFullPathWithSlash(str::strbuffer::StrBuffer* out,
                                                    bool append) override;
@@ -182,6 +200,50 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   /// The path of the folder (the parent of "C:\a" is "C:", and of "C:" "C:" again).
   PathWin* newParent() override;
 
+  // Listings. Entries come in the file system's order; "." and "..", and links (reparse points)
+  // are never listed. Without `includeHidden`, what the user's Explorer settings hide is left
+  // out (hidden entries, whose names begin with "."; protected system entries). A recursive
+  // collection puts each folder before its contents. Arrays made here have the PathWin pool as
+  // their element disposer; lists and arrays given are appended to.
+
+  /// The next (or previous) file of this file's folder by name (names sorted when `sort`), of
+  /// the given extensions when a list is given, wrapping round when `wrap`; null when there is
+  /// none or the folder holds fewer than two.
+  PathWin* newAdjacentFile(bool next, const str::strarray::StrArray* extensions, bool sort,
+                           bool wrap) override;
+  bool hasChildren(bool includeHidden) override;
+  /// Names, or full paths when `fullPaths`.
+  str::strarray::StrArray* listAll(bool fullPaths, bool includeHidden) override;
+  str::strarray::StrArray* listFolders(bool fullPaths, bool includeHidden) override;
+  str::strarray::StrArray* listFiles(bool fullPaths, bool includeHidden) override;
+  col::_array::ArrayP* collectAll(bool includeHidden, bool recursive,
+                                  col::_array::ArrayP* out) override;
+  col::_array::ArrayP* collectFolders(bool includeHidden, bool recursive,
+                                      col::_array::ArrayP* out) override;
+  /// Files only; a recursive collection walks the folders that pass the filters.
+  col::_array::ArrayP* collectFiles(bool includeHidden, bool recursive,
+                                    col::_array::ArrayP* out) override;
+  /// As the collect operations, into a PathArray (a new one when `out` is null).
+  IPathArray* collectAllToPathArray(bool includeHidden, bool recursive, IPathArray* out) override;
+  IPathArray* collectFoldersToPathArray(bool includeHidden, bool recursive,
+                                        IPathArray* out) override;
+  IPathArray* collectFilesToPathArray(bool includeHidden, bool recursive, IPathArray* out) override;
+  /// This system has no named streams: the array stays as it was given (or new and empty).
+  col::_array::ArrayP* listStreams(col::_array::ArrayP* out) override;
+  /// This path as a wildcard pattern ("*" and "?", A-Z ignoring case): matching files (with
+  /// folders too for `findMatchingEntries`), this folder's before its sub-folders' when
+  /// `recursive`.
+  col::_array::ArrayP* findMatchingFiles(bool includeHidden, bool recursive,
+                                         col::_array::ArrayP* out) override;
+  col::_array::ArrayP* findMatchingEntries(bool includeHidden, bool recursive,
+                                           col::_array::ArrayP* out) override;
+
+  /// A stream on the full path (parents made first for output); the caller disposes of it.
+  FileInputStream* openInputStream() override;
+  FileOutputStream* openOutputStream(bool append) override;
+  /// Named streams do not exist here: nothing to remove.
+  void removeStreams(bool recursive) override;
+
   /// The extension equals `extension` ignoring case.
   bool hasExtension(const WCHAR* extension) const override;
   PathWin* setPath(const str::strbuffer::StrBuffer* text) override;
@@ -216,6 +278,16 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   bool chmodTo(bool writable);
   /// A sibling "stem + before + n + after + extension" for n = 1, 2, ... that does not exist.
   PathWin* newUniqueSibling(const WCHAR* before, const WCHAR* after);
+  enum class Kind { All, Folders, Files };
+  /// The one enumeration under every listing: calls `take` with each entry that passes the
+  /// filters (its find record) until it answers false; recursion is the caller's.
+  template <typename Take>
+  void enumerate(Kind kind, bool includeHidden, Take&& take);
+  void collectInto(Kind kind, bool includeHidden, bool recursive, col::_array::ArrayP* out);
+  str::strarray::StrArray* listNames(Kind kind, bool fullPaths, bool includeHidden);
+  void findMatching(bool folders, bool includeHidden, bool recursive, col::_array::ArrayP* out);
+  /// A full path of three units or fewer: a drive root, which no operation changes.
+  bool isGuarded() const { return m_fullPath->getLength() <= 3; }
   /// Folder-mode size of this folder.
   int64_t sumFolder(bool descend, uint32_t* fileCount, uint32_t* folderCount, bool countFiles);
   static str::strbuffer::StrBuffer* outText(str::strbuffer::StrBuffer* out, bool append);
@@ -242,6 +314,36 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   str::strbuffer::StrBuffer* m_fullPath;
   str::strbuffer::StrBuffer* m_title;
 };
+
+/// Whether the user's Explorer shows hidden entries ("Hidden" not 2; default shown) and
+/// protected system entries ("ShowSuperHidden" not 0; default not), read from the registry on
+/// every call.
+bool isExplorerShowingHidden();
+bool isExplorerShowingSuperHidden();
+/// The root of the Windows folder's volume; "C:\" here, where there is no Windows folder.
+const WCHAR* getSystemDriveRoot();
+/// A new path of the Windows folder: empty and not valid here.
+PathWin* getWindowsFolder();
+/// Whether ntdll offers the native file functions of the stream listing (it does not here).
+bool loadNtFileFunctions();
+/// Asks for the backup privilege once per process; answers `loadNtFileFunctions`.
+bool enableBackupPrivilege();
+
+/// One named stream of a FILE_STREAM_INFORMATION buffer: its name as stored (":name:$DATA")
+/// and its size.
+struct StreamRecord {
+  const WCHAR* name;
+  uint32_t nameUnits;
+  int64_t size;
+};
+/// Walks the stream records of a buffer of `bytes` bytes, calling `visit` for each record with
+/// a name, in order; stops at a record that would leave the buffer. Returns the records seen.
+uint32_t walkStreamRecords(const void* buffer, uint32_t bytes,
+                           void (*visit)(const StreamRecord&, void* user), void* user);
+
+/// Tells the shell that `fullPath` was made or removed (SHCNE_CREATE, SHCNE_MKDIR, SHCNE_DELETE or
+/// SHCNE_RMDIR).
+void notifyShellChange(int32_t event, const WCHAR* fullPath);
 
 /// Sort comparisons of two paths (the elements of a pointer sort, PathWin pointers): full paths
 /// (extensions) compared ignoring case over the shorter length, then the shorter first.

@@ -83,3 +83,28 @@ TEST(Sid, ValidityAndAccessorsFollowTheLayout) {
 }
 
 }  // namespace
+
+TEST(Privileges, StandardNamesAndTheDocumentedRefusal) {
+  LUID luid{};
+  ASSERT_TRUE(LookupPrivilegeValueW(nullptr, u"SeShutdownPrivilege", &luid));
+  EXPECT_EQ(luid.LowPart, 19u);
+  ASSERT_TRUE(LookupPrivilegeValueW(nullptr, u"sebackupprivilege", &luid));
+  EXPECT_EQ(luid.LowPart, 17u);
+  EXPECT_FALSE(LookupPrivilegeValueW(nullptr, u"SeNoSuchPrivilege", &luid));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_SUCH_PRIVILEGE));
+
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Luid = luid;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+  EXPECT_FALSE(AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "adjusting needs TOKEN_ADJUST_PRIVILEGES";
+  CloseHandle(token);
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));
+  SetLastError(0);
+  EXPECT_TRUE(AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ALL_ASSIGNED));
+  CloseHandle(token);
+}

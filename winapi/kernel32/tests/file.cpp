@@ -361,3 +361,20 @@ TEST_F(TempTree, FoldersAreMadeAndFilesDeletedAndMovedByName) {
   EXPECT_FALSE(DeleteFileW(at("made").c_str()));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
+
+TEST_F(TempTree, OnlyEmptyFoldersAreRemoved) {
+  fs::create_directories(m_root / "full/inner");
+  writeFile("file.txt", "x");
+  fs::create_directory_symlink(m_root / "full", m_root / "link");
+  EXPECT_FALSE(RemoveDirectoryW(at("full").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
+  EXPECT_FALSE(RemoveDirectoryW(at("file.txt").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
+  EXPECT_FALSE(RemoveDirectoryW(at("link").c_str())) << "a link is not followed into its folder";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
+  EXPECT_FALSE(RemoveDirectoryW(at("missing").c_str()));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_TRUE(RemoveDirectoryW(at("full/inner").c_str()));
+  EXPECT_FALSE(fs::exists(m_root / "full/inner"));
+  EXPECT_TRUE(fs::exists(m_root / "full"));
+}

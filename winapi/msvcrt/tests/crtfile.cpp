@@ -8,6 +8,7 @@
 #include "testlib/TempDir.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -152,4 +153,30 @@ TEST(RunTimeTypes, StatusRecordHasTheRunTimesLayout) {
   EXPECT_EQ(offsetof(struct _stat64, st_rdev), 16u);
   EXPECT_EQ(offsetof(struct _stat64, st_size), 24u);
   EXPECT_EQ(offsetof(struct _stat64, st_ctime), 48u);
+}
+
+TEST_F(CrtFiles, DescriptorReadsWritesSeeksAndLengths) {
+  std::u16string name = windowsOf(m_root / "d.bin");
+  int fd = -1;
+  ASSERT_EQ(_wsopen_s(&fd, name.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _SH_DENYWR, _S_IREAD | _S_IWRITE), 0);
+  EXPECT_EQ(_write(fd, "0123456789", 10), 10);
+  EXPECT_EQ(_filelengthi64(fd), 10);
+  EXPECT_EQ(_lseeki64(fd, 4, SEEK_SET), 4);
+  char got[8] = {};
+  EXPECT_EQ(_read(fd, got, 3), 3);
+  EXPECT_EQ(std::string(got), "456");
+  EXPECT_EQ(_lseeki64(fd, -2, SEEK_END), 8);
+  EXPECT_EQ(_read(fd, got, 8), 2) << "a read stops at the end";
+  EXPECT_EQ(_read(fd, got, 8), 0);
+  EXPECT_EQ(_lseeki64(fd, 20, SEEK_SET), 20) << "past the end is allowed";
+  EXPECT_EQ(_write(fd, "x", 1), 1);
+  EXPECT_EQ(_filelengthi64(fd), 21);
+  EXPECT_EQ(_lseeki64(fd, -1, SEEK_SET), -1);
+  EXPECT_EQ(errno, EINVAL);
+  EXPECT_EQ(_lseeki64(fd, 0, 7), -1);
+  EXPECT_EQ(_commit(fd), 0);
+  EXPECT_EQ(_close(fd), 0);
+  EXPECT_EQ(_filelengthi64(fd), -1);
+  EXPECT_EQ(errno, EBADF);
+  EXPECT_EQ(_write(fd, "x", 1), -1);
 }

@@ -1,0 +1,126 @@
+// List rows, the running id and the row-store operations.
+#include "gui/listbox2/Record.h"
+
+#include "gui/listbox2/SubRecord.h"
+
+#include <cstdlib>
+
+namespace s::gui::listbox2 {
+
+namespace {
+
+constexpr int32_t kCellsPerRow = 8;
+int32_t s_nextId = 0;
+
+}  // namespace
+
+Record::~Record() { reset(); }
+
+void Record::reset() {
+  leaveStore();
+  if (m_children != nullptr) {
+    for (uint32_t i = 0; i < m_children->getCount(); ++i) {
+      static_cast<Record*>(m_children->getItems()[i])->release();
+    }
+    m_children->setCount(0);
+    m_children->release();
+    m_children = nullptr;
+  }
+  for (int32_t i = 0; i < m_cellCount; ++i) m_cells[i]->release();
+  std::free(m_cells);
+  m_cells = nullptr;
+  m_store = nullptr;
+  m_index = 0;
+  m_id = 0;
+  m_dataObject = nullptr;
+  m_cellCapacity = 0;
+  m_cellCount = 0;
+  m_value1 = 0;
+  m_value2 = 0;
+  m_removed = false;
+  m_marker = -1;
+}
+
+SubRecord* Record::getCell(int32_t column) const {
+  return column >= 0 && column < m_cellCount ? m_cells[column] : nullptr;
+}
+
+bool Record::addCell(SubRecord* cell) {
+  if (cell == nullptr || m_cellCount >= m_cellCapacity) return false;
+  cell->m_record = this;
+  cell->m_column = m_cellCount;
+  if (cell->m_cachedObject != nullptr) {
+    delete cell->m_cachedObject;
+    cell->m_cachedObject = nullptr;
+  }
+  cell->m_small1 = cell->m_small4 = 0;
+  cell->m_small2 = cell->m_small3 = 0;
+  m_cells[m_cellCount++] = cell;
+  return true;
+}
+
+void Record::leaveStore() {
+  if (m_store == nullptr || m_removed) return;
+  if (m_children != nullptr) {
+    for (uint32_t i = 0; i < m_children->getCount(); ++i) {
+      static_cast<Record*>(m_children->getItems()[i])->leaveStore();
+    }
+  }
+  if (m_store->getListWindow() != nullptr) {
+    m_store->getListWindow()->removeRecord(this);
+    m_removed = true;
+  } else {
+    removeRecord(m_store, this, m_id);
+  }
+}
+
+void RecordStore::addRecord(Record* record) {
+  if (record == nullptr || record->m_store != nullptr) return;
+  record->m_store = this;
+  record->m_index = static_cast<int32_t>(m_order.getCount());
+  record->m_removed = false;
+  m_order.push(record);
+  m_set.insert(record);
+}
+
+Record* makeRecord(void* dataObject) {
+  Record* record = Record::take();
+  if (record == nullptr) return nullptr;
+  record->m_id = s_nextId++;
+  record->m_dataObject = dataObject;
+  for (int32_t i = 0; i < record->m_cellCount; ++i) record->m_cells[i]->release();
+  std::free(record->m_cells);
+  record->m_cells = static_cast<SubRecord**>(std::calloc(kCellsPerRow, sizeof(SubRecord*)));
+  record->m_cellCapacity = record->m_cells != nullptr ? kCellsPerRow : 0;
+  record->m_cellCount = 0;
+  record->m_marker = -1;
+  return record;
+}
+
+bool containsRecord(RecordStore* store, Record* record, int32_t id) {
+  return store != nullptr && record != nullptr && !store->m_set.empty() &&
+         store->m_set.count(record) != 0 && record->getId() == id;
+}
+
+bool removeRecord(RecordStore* store, Record* record, int32_t id) {
+  if (!containsRecord(store, record, id)) return false;
+  store->m_set.erase(record);
+  const uint32_t at = static_cast<uint32_t>(record->m_index);
+  store->m_order.deleteAt(at);
+  for (uint32_t i = at; i < store->m_order.getCount(); ++i) {
+    static_cast<Record*>(store->m_order.getItems()[i])->m_index = static_cast<int32_t>(i);
+  }
+  record->m_removed = true;
+  return true;
+}
+
+bool setRecordObject(RecordStore* store, Record* record, int32_t id, int32_t column, int64_t value,
+                     base::IDestructor* disposer) {
+  if (!containsRecord(store, record, id)) return false;
+  SubRecord* cell = record->getCell(column);
+  if (cell == nullptr) return false;
+  cell->setValue(value, disposer);
+  return true;
+}
+
+}  // namespace s::gui::listbox2

@@ -1,0 +1,921 @@
+// The window's message side: its events, its private messages, its own frame, painting through
+// a buffer, the timers of auto-hide and the tray callbacks. Everything here runs on the UI
+// thread.
+#include "gui/win/Window.h"
+
+#include "core/time/WallClock.h"
+#include "gui/app/AppHooks.h"
+#include "gui/app/IAppWindow.h"
+#include "gui/drawer/IWindow.h"
+#include "gui/win/MemDC.h"
+#include "gui/win/MessageBoxW.h"
+#include "gui/win/WindowClass.h"
+#include "imaging/win/BufferedImage.h"
+#include "platform/system/monitor/win/Monitor.h"
+
+#include <algorithm>
+
+namespace s::gui::win {
+
+namespace {
+
+// Power events of WM_POWERBROADCAST.
+constexpr WPARAM kPowerSuspend = 4;
+constexpr WPARAM kPowerResumeSuspend = 7;
+constexpr WPARAM kPowerResumeAutomatic = 18;
+// The system's caption drawing request, which a window that draws its own frame refuses.
+constexpr UINT kCaptionDrawRequest = 0xAE;
+// Timers of the window itself; user timers are offset past them.
+constexpr UINT_PTR kWaitFadedTimer = 1;
+constexpr UINT_PTR kFadeInTimer = 2;
+constexpr UINT_PTR kFadeOutTimer = 3;
+constexpr UINT_PTR kWaitShrunkTimer = 4;
+constexpr UINT_PTR kGrowTimer = 5;
+constexpr UINT_PTR kShrinkTimer = 6;
+constexpr UINT_PTR kFollowCursorTimer = 100;
+
+POINT pointOf(LPARAM lParam) {
+  return POINT{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+}
+
+POINT cursorPos() {
+  POINT p{0, 0};
+  ::GetCursorPos(&p);
+  return p;
+}
+
+/// The WMSZ code of a sizing edge (1 left, 2 right, 3 top, 4 bottom, 5 top-left, 6 top-right,
+/// 7 bottom-left, 8 bottom-right) and back.
+constexpr int32_t kEdgeOfWmsz[9] = {0, 1, 2, 3, 5, 6, 4, 7, 8};
+
+/// The WMSZ code for a frame hit-test code.
+WPARAM wmszOfHit(LRESULT hit) {
+  switch (hit) {
+    case HTLEFT: return WMSZ_LEFT;
+    case HTRIGHT: return WMSZ_RIGHT;
+    case HTTOP: return WMSZ_TOP;
+    case HTTOPLEFT: return WMSZ_TOPLEFT;
+    case HTTOPRIGHT: return WMSZ_TOPRIGHT;
+    case HTBOTTOM: return WMSZ_BOTTOM;
+    case HTBOTTOMLEFT: return WMSZ_BOTTOMLEFT;
+    case HTBOTTOMRIGHT: return WMSZ_BOTTOMRIGHT;
+    default: return 0;
+  }
+}
+
+LPCWSTR cursorOfHit(LRESULT hit) {
+  switch (hit) {
+    case HTLEFT:
+    case HTRIGHT: return IDC_SIZEWE;
+    case HTTOP:
+    case HTBOTTOM: return IDC_SIZENS;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT: return IDC_SIZENWSE;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT: return IDC_SIZENESW;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (preWindowProc(&result, message, wParam, lParam)) {
+    return result;
+  }
+  result = CWnd::WindowProc(message, wParam, lParam);
+  postWindowProc(&result, message, wParam, lParam);
+  return result;
+}
+
+BOOL Window::PreTranslateMessage(MSG* msg) {
+  const bool input = (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) ||
+                     (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST);
+  if (input && hasFrame() && ::IsDialogMessageW(m_frameHandle, msg)) {
+    return TRUE;
+  }
+  return CWnd::PreTranslateMessage(msg);
+}
+
+bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam) {
+  *result = 0;
+  switch (message) {
+    case WM_ACTIVATE:
+      // Only the low word says how: a minimised window that becomes active is still activated.
+      if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) {
+        if (m_followCursor) {
+          centerOnPointer();
+        }
+        if (m_hideCursor) {
+          ::ShowCursor(FALSE);
+        }
+        // The owner is shown without activation: taking it would deactivate the frame being
+        // activated, and the two would pass the activation back and forth.
+        if (m_ownerHandle != nullptr) {
+          ::ShowWindow(m_ownerHandle, SW_SHOWNA);
+        }
+        fire(kActivate);
+        m_active = true;
+        m_lastDeactivationMs = 0;
+      } else {
+        fire(kDeactivate);
+        if (m_active) {
+          m_lastDeactivationMs = time::currentTimeMillis();
+          m_active = false;
+        }
+      }
+      return false;
+    case WM_PAINT:
+      if (m_windowDrawer == nullptr) {
+        return false;
+      }
+      paintClient();
+      return true;
+    case WM_CLOSE:
+      if (m_closed) {
+        return true;
+      }
+      m_closeCancelled = false;
+      fire(kClose);
+      if (m_closeCancelled) {
+        return true;
+      }
+      setVisible(false);
+      if (m_clipboardViewer) {
+        leaveClipboardChain();
+      }
+      if (m_trayIconShown) {
+        m_trayIconPinned = false;
+        setTrayIcon(false);
+      }
+      m_closeCancelled = false;
+      m_closed = true;
+      return true;
+    case WM_ERASEBKGND:
+      eraseBackground(reinterpret_cast<HDC>(wParam));
+      *result = 1;
+      return true;
+    case WM_ENDSESSION:
+      if (wParam == TRUE && lParam == 0) {
+        m_shutdownPending = true;
+        if (!m_closed && hasFrame() && ::IsWindow(m_frameHandle)) {
+          ::SendMessageW(m_frameHandle, WM_CLOSE, 0, 0);
+          if (m_settingsRecord != nullptr) {
+            app::appHooks().saveSettings(m_settingsRecord->getAppBase());
+          }
+        }
+      }
+      return false;
+    case WM_SETCURSOR:
+      if ((m_followCursor || m_hideCursor) && isVisible()) {
+        ::SetCursor(nullptr);
+        *result = 1;
+        return true;
+      }
+      return false;
+    case WM_WINDOWPOSCHANGING:
+      onWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam));
+      fire(kPositionChanging);
+      return m_windowDrawer != nullptr;
+    case kCaptionDrawRequest: return m_windowDrawer != nullptr;
+    case WM_WINDOWPOSCHANGED: {
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if ((pos->flags & SWP_NOSIZE) != 0 || isMinimized()) {
+        return false;
+      }
+      if (m_windowDrawer != nullptr) {
+        updateRegion();
+      }
+      if (!isShrunk()) {
+        if (m_windowDrawer != nullptr) {
+          ::RedrawWindow(m_frameHandle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        }
+        doLayout();
+      }
+      return false;
+    }
+    case WM_NCCALCSIZE: return wParam == TRUE && m_windowDrawer != nullptr;
+    case WM_NCHITTEST: {
+      if (!m_easyDrag && m_windowDrawer == nullptr) {
+        return false;
+      }
+      *result = hitTest(lParam, CWnd::WindowProc(message, wParam, lParam));
+      return true;
+    }
+    case WM_NCPAINT:
+      if (m_windowDrawer == nullptr) {
+        return false;
+      }
+      paintFrame(nullptr);
+      return true;
+    case WM_NCACTIVATE:
+      if (m_windowDrawer == nullptr) {
+        return false;
+      }
+      *result = 1;
+      return true;
+    case WM_GETDLGCODE:
+      *result = CWnd::WindowProc(message, wParam, lParam) | DLGC_WANTALLKEYS;
+      return true;
+    case WM_NCMOUSEMOVE: {
+      if (m_followCursor) {
+        centerOnPointer();
+      }
+      onPointerOver();
+      fire(kMouseMove);
+      if (m_windowDrawer == nullptr || !m_resizable) {
+        return false;
+      }
+      if (!m_hideCursor) {
+        const POINT p = cursorPos();
+        m_hitCode = static_cast<int32_t>(
+            ::SendMessageW(m_frameHandle, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)));
+        if (LPCWSTR shape = cursorOfHit(m_hitCode)) {
+          ::SetCursor(::LoadCursorW(nullptr, shape));
+          ::SetCapture(m_frameHandle);
+          m_sizingCursorCaptured = true;
+        } else if (m_sizingCursorCaptured) {
+          m_sizingCursorCaptured = false;
+          ::ReleaseCapture();
+          ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+        }
+      }
+      return true;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_NCLBUTTONDOWN: {
+      if (m_windowDrawer == nullptr || !m_sizingCursorCaptured) {
+        fire(kLeftButtonDown);
+        requestFocus();
+        return false;
+      }
+      m_dragAnchor = cursorPos();
+      const RECT r = windowRect();
+      const int32_t x = m_dragAnchor.x - r.left;
+      const int32_t y = m_dragAnchor.y - r.top;
+      if (x >= 0 && x <= r.right - r.left && y >= 0 && y <= r.bottom - r.top) {
+        m_ownFrameDragging = true;
+      }
+      return true;
+    }
+    case WM_NCLBUTTONUP:
+    case WM_LBUTTONUP:
+      fire(kLeftButtonUp);
+      if (m_ownFrameDragging) {
+        resizeStep();
+        m_ownFrameDragging = false;
+      }
+      requestFocus();
+      return false;
+    case WM_LBUTTONDBLCLK:
+    case WM_NCLBUTTONDBLCLK: fire(kDoubleClick); return !m_passDoubleClick;
+    case WM_MBUTTONDOWN:
+    case WM_NCMBUTTONDOWN: {
+      fire(kMiddleButtonDown);
+      const std::u16string_view action(m_middleClickAction);
+      if (action == u"Close") {
+        close();
+      } else if (action == u"Iconize") {
+        hideToTray();
+      }
+      return false;
+    }
+    case WM_KEYDOWN:
+      m_keyCode = static_cast<int32_t>(wParam);
+      fire(kKeyDown);
+      return wParam == VK_RETURN;
+    case WM_COMMAND:
+      // FIXME: menu and accelerator commands go to the native, tray or context menu that holds
+      // them once menus exist.
+      return false;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE && m_minimizeToTray && !m_inTray) {
+        hideToTray();
+        return true;
+      }
+      return false;
+    case WM_TIMER: return onTimer(static_cast<UINT_PTR>(wParam));
+    case WM_MOUSEMOVE:
+      if (m_followCursor) {
+        centerOnPointer();
+      }
+      onPointerOver();
+      if (m_sizingCursorCaptured) {
+        if (m_ownFrameDragging) {
+          resizeStep();
+        } else {
+          const POINT p = cursorPos();
+          const LRESULT hit = ::SendMessageW(m_frameHandle, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+          if (cursorOfHit(hit) == nullptr) {
+            m_sizingCursorCaptured = false;
+            ::ReleaseCapture();
+            ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+          }
+        }
+      }
+      fire(kMouseMove);
+      return false;
+    case WM_RBUTTONDOWN:
+      fire(kRightButtonDown);
+      if (m_contextMenu != nullptr) {
+        fire(kContextMenu);
+        // FIXME: the context menu opens at the pointer with the popup menus.
+      }
+      return false;
+    case WM_RBUTTONUP: fire(kRightButtonUp); return false;
+    case WM_MOUSEWHEEL: onMouseWheel(wParam, lParam); return true;
+    case WM_SIZING: onSizing(wParam, reinterpret_cast<RECT*>(lParam)); return false;
+    case WM_CAPTURECHANGED:
+      if (m_captureActive) {
+        const POINT p = cursorPos();
+        m_captureX = p.x;
+        m_captureY = p.y;
+        m_captureActive = false;
+        ::ReleaseCapture();
+        fire(kCaptureChanged);
+      }
+      return false;
+    case WM_POWERBROADCAST:
+      if (wParam == kPowerSuspend) {
+        m_suspended = true;
+      } else if (wParam == kPowerResumeSuspend || wParam == kPowerResumeAutomatic) {
+        m_suspended = false;
+      }
+      return false;
+    case WM_DRAWCLIPBOARD:
+      fire(kClipboard);
+      if (m_nextClipboardViewer != nullptr) {
+        ::PostMessageW(m_nextClipboardViewer, message, wParam, lParam);
+      }
+      return true;
+    case WM_CHANGECBCHAIN:
+      if (reinterpret_cast<HWND>(wParam) == m_nextClipboardViewer) {
+        m_nextClipboardViewer = reinterpret_cast<HWND>(lParam);
+      } else if (m_nextClipboardViewer != nullptr) {
+        ::PostMessageW(m_nextClipboardViewer, message, wParam, lParam);
+      }
+      return true;
+    case WM_HOTKEY:
+      m_firedHotKey = static_cast<ATOM>(wParam);
+      fire(kHotKey);
+      return false;
+    case kUserEventMessage: {
+      auto* record = reinterpret_cast<UserEventRecord*>(wParam);
+      if (record != nullptr) {
+        std::copy(std::begin(record->args), std::end(record->args), m_userEventArgs);
+      }
+      if (lParam == 1) {
+        delete record;
+      }
+      fire(kUserEvent);
+      *result = static_cast<LRESULT>(m_userEventResult);
+      return true;
+    }
+    case kTrayMessage: onTrayMessage(lParam); return true;
+    case kComeToFrontMessage:
+      if (m_inTray || isMinimized()) {
+        restore();
+      }
+      setActive(true);
+      return true;
+    case kInformationMessage:
+      win::showInformation(reinterpret_cast<const WCHAR*>(wParam));
+      return true;
+    case kErrorMessage: win::showError(reinterpret_cast<const WCHAR*>(wParam)); return true;
+    case kYesNoMessage:
+      *result = win::askYesNo(reinterpret_cast<const WCHAR*>(wParam)) ? 1 : 0;
+      return true;
+    case kInstanceMessage: fire(kInstance); return true;
+    case kRegisterHotKeyMessage:
+    case kUnregisterHotKeyMessage:
+    case kUnregisterAllHotKeysMessage:
+      *result = onHotKeyMessage(message, reinterpret_cast<const HotKeyRecord*>(wParam));
+      return true;
+    case kStartTimerMessage: {
+      const auto* record = reinterpret_cast<const TimerRecord*>(wParam);
+      *result = ::SetTimer(m_frameHandle, static_cast<UINT_PTR>(record->id) + kUserTimerBase,
+                           static_cast<UINT>(record->milliseconds), nullptr) != 0
+                    ? 1
+                    : 0;
+      return true;
+    }
+    case kStopTimerMessage: {
+      const auto* record = reinterpret_cast<const TimerRecord*>(wParam);
+      ::KillTimer(m_frameHandle, static_cast<UINT_PTR>(record->id) + kUserTimerBase);
+      return true;
+    }
+    case kDestroyMessage:
+      if (m_ownerHandle != nullptr) {
+        ::SendMessageW(m_ownerHandle, kDestroyMessage, 0, 0);
+      }
+      return true;
+    case kAddChildMessage: {
+      auto* child = reinterpret_cast<IComponent*>(wParam);
+      if (child != nullptr) {
+        child->setParent(this);
+      }
+      return true;
+    }
+    default: return false;
+  }
+}
+
+void Window::postWindowProc(LRESULT* /*result*/, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SIZE) {
+    switch (wParam) {
+      case SIZE_MINIMIZED:
+        m_maximized = false;
+        if (m_settingsRecord != nullptr) {
+          m_settingsRecord->setMaximized(false);
+          m_settingsRecord->setBounds(m_normalX, m_normalY, m_normalWidth, m_normalHeight);
+        }
+        break;
+      case SIZE_MAXIMIZED:
+        m_maximized = true;
+        doLayout();
+        if (m_settingsRecord != nullptr) {
+          m_settingsRecord->setMaximized(true);
+          m_settingsRecord->setBounds(m_normalX, m_normalY, m_normalWidth, m_normalHeight);
+        }
+        break;
+      case SIZE_RESTORED:
+        if (m_maximized) {
+          m_maximized = false;
+          doLayout();
+          storeSettings(false);
+        }
+        fire(kRestore);
+        break;
+      default: break;
+    }
+    fire(kResize);
+    return;
+  }
+  if (message == WM_WINDOWPOSCHANGED) {
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+    if ((pos->flags & SWP_NOMOVE) == 0) {
+      fire(kMove);
+    }
+    const bool neither = (pos->flags & SWP_NOMOVE) != 0 && (pos->flags & SWP_NOSIZE) != 0;
+    if (!neither && !isMaximized() && !isMinimized()) {
+      const RECT r = windowRect();
+      m_normalX = r.left;
+      m_normalY = r.top;
+      m_normalWidth = r.right - r.left;
+      m_normalHeight = r.bottom - r.top;
+    }
+  }
+}
+
+// Painting.
+
+void Window::ensureBackBuffer(int32_t width, int32_t height) {
+  if (m_backBuffer == nullptr) {
+    m_backBuffer = image::win::BufferedImage::takeSized(width, height);
+    return;
+  }
+  const int64_t area = int64_t{width} * height;
+  const int64_t capacity =
+      int64_t{m_backBuffer->getCapacityWidth()} * m_backBuffer->getCapacityHeight();
+  // A buffer far larger than what is painted now is given back rather than kept.
+  if (area * 10 < capacity * 7) {
+    m_backBuffer->release();
+    m_backBuffer = image::win::BufferedImage::takeSized(width, height);
+  } else if (m_backBuffer->getCapacityWidth() < width ||
+             m_backBuffer->getCapacityHeight() < height) {
+    m_backBuffer->ensureCapacity(width, height);
+    m_backBuffer->setSize(m_backBuffer->getCapacityWidth(), m_backBuffer->getCapacityHeight());
+  }
+}
+
+void Window::paintWith(HDC target, const RECT& area, bool useDrawer) {
+  const int32_t width = area.right - area.left;
+  const int32_t height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) {
+    return;
+  }
+  ensureBackBuffer(width, height);
+  MemDC* buffer = MemDC::forImage(m_frameHandle, m_backBuffer, false);
+  if (buffer == nullptr) {
+    return;
+  }
+  if (useDrawer && m_windowDrawer != nullptr) {
+    m_windowDrawer->paint(buffer, 0, 0, width, height);
+  } else {
+    buffer->FillSolidRect(0, 0, width, height, m_backgroundColor);
+  }
+  ::BitBlt(target, area.left, area.top, width, height, buffer->m_hDC, 0, 0, SRCCOPY);
+  buffer->release();
+}
+
+void Window::paintClient() {
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(m_frameHandle, &ps);
+  for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
+    IComponent* child = getChild(i);
+    if (child->isVisible()) {
+      const int32_t x = child->getX();
+      const int32_t y = child->getY();
+      ::ExcludeClipRect(dc, x, y, x + child->getWidth(), y + child->getHeight());
+    }
+  }
+  paintWith(dc, clientRect(), true);
+  ::EndPaint(m_frameHandle, &ps);
+}
+
+void Window::eraseBackground(HDC dc) { paintWith(dc, clientRect(), true); }
+
+void Window::paintFrame(HDC target) {
+  HDC dc = target != nullptr ? target : ::GetWindowDC(m_frameHandle);
+  if (dc == nullptr) {
+    return;
+  }
+  RECT r = windowRect();
+  const RECT area{0, 0, r.right - r.left, r.bottom - r.top};
+  // The client area is painted by WM_PAINT; the frame paints around it.
+  RECT client = clientRect();
+  ::MapWindowPoints(m_frameHandle, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  ::OffsetRect(&client, -r.left, -r.top);
+  if (client.right > client.left && !(client.left == 0 && client.top == 0 &&
+                                      client.right == area.right && client.bottom == area.bottom)) {
+    ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+  }
+  paintWith(dc, area, true);
+  if (target == nullptr) {
+    ::ReleaseDC(m_frameHandle, dc);
+  }
+}
+
+void Window::updateRegion() {
+  if (!hasFrame() || m_windowDrawer == nullptr) {
+    return;
+  }
+  const RECT r = windowRect();
+  HRGN region = m_windowDrawer->createRegion(0, 0, r.right - r.left, r.bottom - r.top);
+  if (region != nullptr) {
+    ::SetWindowRgn(m_frameHandle, region, TRUE);
+  }
+}
+
+// The own frame.
+
+LRESULT Window::hitTest(LPARAM lParam, LRESULT defaultCode) {
+  const auto scale = static_cast<int32_t>(app::appHooks().getDisplayScale());
+  const int32_t border = 5 * scale;
+  const int32_t corner = 30 * scale;
+  const RECT r = windowRect();
+  const POINT p = pointOf(lParam);
+  const int32_t x = p.x - r.left;
+  const int32_t y = p.y - r.top;
+  const int32_t w = r.right - r.left;
+  const int32_t h = r.bottom - r.top;
+  LRESULT code = defaultCode;
+  if (m_windowDrawer != nullptr) {
+    if (x > w - border) {
+      code = y > h - corner ? HTBOTTOMRIGHT : y < corner ? HTTOPRIGHT : HTRIGHT;
+    } else if (y > h - border) {
+      code = x > w - corner ? HTBOTTOMRIGHT : x < corner ? HTBOTTOMLEFT : HTBOTTOM;
+    } else if (x < border) {
+      code = y > h - corner ? HTBOTTOMLEFT : y < corner ? HTTOPLEFT : HTLEFT;
+    } else if (y < border) {
+      code = x > w - corner ? HTTOPRIGHT : x < corner ? HTTOPLEFT : HTTOP;
+    }
+  }
+  // Dragging by any point of the window, unless the right button is held for a menu.
+  if (m_easyDrag && code == HTCLIENT && ::GetAsyncKeyState(VK_RBUTTON) >= 0) {
+    code = HTCAPTION;
+  }
+  return code;
+}
+
+void Window::resizeStep() {
+  const POINT p = cursorPos();
+  const int32_t dx = p.x - m_dragAnchor.x;
+  const int32_t dy = p.y - m_dragAnchor.y;
+  if (dx == 0 && dy == 0) {
+    return;
+  }
+  const WPARAM edge = wmszOfHit(m_hitCode);
+  if (edge == 0) {
+    return;
+  }
+  const RECT before = windowRect();
+  RECT proposed = before;
+  const bool left = edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT;
+  const bool right = edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT;
+  const bool top = edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
+  const bool bottom = edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT;
+  if (left) proposed.left += dx;
+  if (right) proposed.right += dx;
+  if (top) proposed.top += dy;
+  if (bottom) proposed.bottom += dy;
+  ::SendMessageW(m_frameHandle, WM_SIZING, edge, reinterpret_cast<LPARAM>(&proposed));
+  ::SetWindowPos(m_frameHandle, nullptr, proposed.left, proposed.top,
+                 proposed.right - proposed.left, proposed.bottom - proposed.top,
+                 SWP_NOZORDER | showFlag());
+  // The anchor follows only what the sizing rules let the edges move.
+  const int32_t movedX = left    ? proposed.left - before.left
+                         : right ? proposed.right - before.right
+                                 : 0;
+  const int32_t movedY = top      ? proposed.top - before.top
+                         : bottom ? proposed.bottom - before.bottom
+                                  : 0;
+  m_dragAnchor.x += (left || right) ? movedX : dx;
+  m_dragAnchor.y += (top || bottom) ? movedY : dy;
+}
+
+void Window::onSizing(WPARAM edge, RECT* proposed) {
+  if (proposed == nullptr) {
+    return;
+  }
+  m_sizingEdge = edge <= 8 ? kEdgeOfWmsz[edge] : 0;
+  m_sizingRect = *proposed;
+  const RECT r = windowRect();
+  const auto* monitor =
+      system::monitor::win::findMonitor(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  if (monitor != nullptr) {
+    const int32_t workHeight = monitor->getWorkHeight();
+    if (m_sizingRect.bottom - m_sizingRect.top > workHeight) {
+      const bool keepTop = m_sizingEdge == 4 || m_sizingEdge == 7 || m_sizingEdge == 8;
+      if (keepTop) {
+        m_sizingRect.bottom = m_sizingRect.top + workHeight;
+      } else {
+        m_sizingRect.top = m_sizingRect.bottom - workHeight;
+      }
+    }
+  }
+  fire(kSizing);
+  *proposed = m_sizingRect;
+  if (m_enforceMinWidth) {
+    const int32_t minimum = getMinimumWidth();
+    if (proposed->right - proposed->left < minimum) {
+      if (m_sizingEdge == 1 || m_sizingEdge == 5 || m_sizingEdge == 7) {
+        proposed->left = proposed->right - minimum;
+      } else {
+        proposed->right = proposed->left + minimum;
+      }
+    }
+  }
+  if (m_enforceMinHeight) {
+    const int32_t minimum = getMinimumHeight();
+    if (proposed->bottom - proposed->top < minimum) {
+      if (m_sizingEdge == 3 || m_sizingEdge == 5 || m_sizingEdge == 6) {
+        proposed->top = proposed->bottom - minimum;
+      } else {
+        proposed->bottom = proposed->top + minimum;
+      }
+    }
+  }
+}
+
+void Window::onWindowPosChanging(WINDOWPOS* pos) {
+  if (!m_keepInsideScreen || pos == nullptr) {
+    return;
+  }
+  const bool sizeOnly = (pos->flags & SWP_NOMOVE) != 0 && (pos->flags & SWP_NOSIZE) == 0;
+  if ((pos->flags & SWP_NOMOVE) != 0 && !sizeOnly) {
+    return;
+  }
+  int32_t width = pos->cx;
+  int32_t height = pos->cy;
+  if ((pos->flags & SWP_NOSIZE) != 0) {
+    width = getWidth();
+    height = getHeight();
+  }
+  int32_t x = pos->x;
+  int32_t y = pos->y;
+  if (sizeOnly) {
+    x = getScreenX();
+    y = getScreenY();
+  }
+  const int32_t oldX = x;
+  const int32_t oldY = y;
+  clampInside(&x, &y, width, height);
+  pos->x = x;
+  pos->y = y;
+  if (sizeOnly && (x != oldX || y != oldY)) {
+    pos->flags &= ~static_cast<UINT>(SWP_NOMOVE);
+  }
+}
+
+void Window::onMouseWheel(WPARAM wParam, LPARAM lParam) {
+  const POINT p = pointOf(lParam);
+  for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
+    IComponent* child = getChild(i);
+    if (!child->isContainer() || !child->isVisible() || !child->containsScreenPoint(p.x, p.y)) {
+      continue;
+    }
+    auto* window = dynamic_cast<IWindow*>(child);
+    HWND handle = window != nullptr ? window->getHandle() : nullptr;
+    if (handle != nullptr && ::SendMessageW(handle, WM_MOUSEWHEEL, wParam, lParam) == 0) {
+      return;
+    }
+  }
+  if (m_listeners[kMouseWheel].getCount() == 0) {
+    return;
+  }
+  UINT lines = 3;
+  ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  const auto delta = static_cast<int16_t>(HIWORD(wParam));
+  m_wheelLines = delta < 0 ? -static_cast<int32_t>(lines) : static_cast<int32_t>(lines);
+  fire(kMouseWheel);
+}
+
+// Auto-hide, follow-cursor and user timers.
+
+void Window::fadeIn(bool now) {
+  ::KillTimer(m_frameHandle, kWaitFadedTimer);
+  ::SetTimer(m_frameHandle, kFadeInTimer, now ? 0 : 25, nullptr);
+}
+
+void Window::onPointerOver() {
+  if (!m_fadeMode && !m_shrinkMode) {
+    return;
+  }
+  if (m_autoHideOnlyOnTop && !m_keepOnTop) {
+    return;
+  }
+  for (UINT_PTR id = 1; id <= 6; ++id) {
+    ::KillTimer(m_frameHandle, id);
+  }
+  if (m_fadeMode) {
+    restoreShrunkSize();
+    if (m_shiftKeepsShown && isShiftDown()) {
+      applyOpacity(targetOpacity());
+      return;
+    }
+    ::SetTimer(m_frameHandle, kFadeOutTimer, 10, nullptr);
+    return;
+  }
+  if (m_currentOpacity < targetOpacity()) {
+    applyOpacity(targetOpacity());
+  }
+  if (m_shiftKeepsShown && isShiftDown()) {
+    restoreShrunkSize();
+    return;
+  }
+  if (!isShrunk()) {
+    m_shrunkSavedWidth = getWidth();
+    m_shrunkSavedHeight = getHeight();
+  }
+  ::SetTimer(m_frameHandle, kShrinkTimer, 10, nullptr);
+}
+
+bool Window::onTimer(UINT_PTR id) {
+  if (id >= kUserTimerBase) {
+    m_firedTimerId = static_cast<int64_t>(id - kUserTimerBase);
+    m_timerConsumed = false;
+    fire(kTimer);
+    return m_timerConsumed;
+  }
+  const bool shift = m_shiftKeepsShown && isShiftDown();
+  switch (id) {
+    case kFollowCursorTimer:
+      if (m_followCursor) {
+        ::KillTimer(m_frameHandle, id);
+        centerOnPointer();
+        if (isVisible()) {
+          ::SetTimer(m_frameHandle, id, 100, nullptr);
+        }
+      }
+      return false;
+    case kWaitFadedTimer: {
+      if (shift) {
+        fadeIn(true);
+        return false;
+      }
+      if (containsScreenPoint(cursorPos().x, cursorPos().y)) {
+        return false;
+      }
+      m_autoHideCountdownMs -= 500;
+      if (m_autoHideCountdownMs < 1) {
+        fadeIn(false);
+      }
+      return false;
+    }
+    case kFadeInTimer: {
+      const int32_t target = targetOpacity();
+      if (shift) {
+        applyOpacity(target);
+        ::KillTimer(m_frameHandle, id);
+        return false;
+      }
+      const int32_t next = std::min(target, m_currentOpacity + std::max(1, target / 10));
+      applyOpacity(next);
+      if (next >= target) {
+        ::KillTimer(m_frameHandle, id);
+      }
+      return false;
+    }
+    case kFadeOutTimer: {
+      if (shift) {
+        ::KillTimer(m_frameHandle, id);
+        ::SetTimer(m_frameHandle, kWaitFadedTimer, 0, nullptr);
+        return false;
+      }
+      const int32_t next = m_currentOpacity - std::max(1, targetOpacity() / 5);
+      if (next <= 0) {
+        ::KillTimer(m_frameHandle, id);
+        applyOpacity(0);
+        m_autoHideCountdownMs = m_autoHideDelaySeconds * 1000;
+        ::SetTimer(m_frameHandle, kWaitFadedTimer, 500, nullptr);
+      } else {
+        applyOpacity(next);
+      }
+      return false;
+    }
+    case kWaitShrunkTimer: {
+      const POINT p = cursorPos();
+      const int32_t x = p.x - getScreenX();
+      const int32_t y = p.y - getScreenY();
+      const int32_t width = m_shrunkSavedWidth != -1 ? m_shrunkSavedWidth : getWidth();
+      const int32_t height = m_shrunkSavedHeight != -1 ? m_shrunkSavedHeight : getHeight();
+      if (x < 0 || y < 0 || x > width || y > height) {
+        ::KillTimer(m_frameHandle, id);
+        ::SetTimer(m_frameHandle, kGrowTimer, 25, nullptr);
+      }
+      return false;
+    }
+    case kGrowTimer: {
+      if (!isShrunk()) {
+        ::KillTimer(m_frameHandle, id);
+        return false;
+      }
+      const bool widthToo = m_shrinkWidth >= 0;
+      const bool heightToo = m_shrinkHeight >= 0;
+      const int32_t savedWidth = m_shrunkSavedWidth;
+      const int32_t savedHeight = m_shrunkSavedHeight;
+      const int32_t width = getWidth();
+      const int32_t height = getHeight();
+      const int32_t nextWidth = widthToo ? width + std::max(1, savedWidth / 15) : width;
+      const int32_t nextHeight = heightToo ? height + std::max(1, savedHeight / 15) : height;
+      if ((widthToo && nextWidth >= savedWidth) || (heightToo && nextHeight >= savedHeight)) {
+        ::KillTimer(m_frameHandle, id);
+        m_shrunkSavedWidth = m_shrunkSavedHeight = -1;
+        sizeStep(widthToo ? savedWidth : width, heightToo ? savedHeight : height);
+      } else {
+        sizeStep(nextWidth, nextHeight);
+      }
+      return false;
+    }
+    case kShrinkTimer: {
+      const bool widthToo = m_shrinkWidth >= 0;
+      const bool heightToo = m_shrinkHeight >= 0;
+      const int32_t width = getWidth();
+      const int32_t height = getHeight();
+      const int32_t nextWidth = widthToo ? width - std::max(1, m_shrunkSavedWidth / 5) : width;
+      const int32_t nextHeight = heightToo ? height - std::max(1, m_shrunkSavedHeight / 5) : height;
+      if ((widthToo && nextWidth <= m_shrinkWidth) || (heightToo && nextHeight <= m_shrinkHeight)) {
+        ::KillTimer(m_frameHandle, id);
+        sizeStep(widthToo ? m_shrinkWidth : width, heightToo ? m_shrinkHeight : height);
+        ::SetTimer(m_frameHandle, kWaitShrunkTimer,
+                   static_cast<UINT>(m_autoHideDelaySeconds * 1000), nullptr);
+      } else {
+        sizeStep(nextWidth, nextHeight);
+      }
+      return false;
+    }
+    default: return false;
+  }
+}
+
+// The notification-area icon.
+
+void Window::onTrayMessage(LPARAM mouseMessage) {
+  switch (mouseMessage) {
+    case WM_MOUSEMOVE:
+      if (m_hideCursor) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      if (m_trayClickToggles) {
+        // A click on the icon deactivates the window first: a window that lost the activation
+        // that recently was active for the user and hides.
+        const int64_t sinceDeactivation = time::currentTimeMillis() - m_lastDeactivationMs;
+        if (m_inTray) {
+          restore();
+        } else if (m_active || (m_lastDeactivationMs != 0 && sinceDeactivation <= 150)) {
+          hideToTray();
+        } else {
+          setActive(true);
+          if (isMinimized()) {
+            restore();
+          }
+        }
+      }
+      fire(kTrayClick);
+      break;
+    case WM_RBUTTONDOWN:
+      if (m_trayMenu != nullptr) {
+        fire(kTrayMenu);
+        // FIXME: the tray menu opens at the pointer with the popup menus.
+        ::SetForegroundWindow(m_frameHandle);
+      }
+      break;
+    default: break;
+  }
+}
+
+}  // namespace s::gui::win

@@ -1,0 +1,115 @@
+// A window in the notification area and its global hot keys, on the headless driver's tray and
+// key grabs.
+#include "gui/win/Window.h"
+#include "gui/win/tests/Listener.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "winapi/drivers/headless/HeadlessDriver.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using lumetra::testgui::Listener;
+using s::gui::win::Window;
+
+winapi::HeadlessDriver& headless() { return *winapi::HeadlessDriver::current(); }
+
+TEST(WindowTray, HidingToTheTrayShowsTheIconAndAClickBringsItBack) {
+  headless().setTrayPresent(true);
+  Window* window = Window::take();
+  window->setTitle(std::u16string(200, u'x').c_str());
+  window->show(true, false);
+  window->hideToTray();
+  EXPECT_TRUE(window->isInTray());
+  EXPECT_TRUE(window->isTrayIconShown());
+  EXPECT_FALSE(IsWindowVisible(window->getHandle()));
+  std::vector<winapi::TrayIcon> icons = headless().trayIcons();
+  ASSERT_EQ(icons.size(), 1u);
+  EXPECT_EQ(icons[0].hwnd, window->getHandle());
+  EXPECT_EQ(icons[0].tip, std::u16string(127, u'x')) << "the tip is the title cut to 127 units";
+
+  std::vector<int32_t> heard;
+  Listener record([&](int32_t id) { heard.push_back(id); });
+  window->addTrayClickListener(&record);
+  ASSERT_TRUE(headless().trayInput(window->getHandle(), 0, WM_LBUTTONDOWN));
+  ASSERT_TRUE([&] {
+    for (int i = 0; i < 100 && heard.empty(); ++i) {
+      Sleep(10);
+    }
+    return !heard.empty();
+  }());
+  EXPECT_EQ(heard, (std::vector<int32_t>{Window::kTrayClick}));
+  EXPECT_FALSE(window->isInTray());
+  EXPECT_TRUE(IsWindowVisible(window->getHandle()));
+  EXPECT_TRUE(headless().trayIcons().empty()) << "the icon goes unless it is kept";
+  window->release();
+}
+
+TEST(WindowTray, WithoutATrayTheWindowStaysMinimisedInTheTaskbar) {
+  headless().setTrayPresent(false);
+  Window* window = Window::take();
+  window->show(true, false);
+  window->hideToTray();
+  EXPECT_FALSE(window->isInTray());
+  EXPECT_FALSE(window->isTrayIconShown());
+  EXPECT_TRUE(window->isMinimized());
+  EXPECT_TRUE(IsWindowVisible(window->getHandle()));
+  window->release();
+  headless().setTrayPresent(true);
+}
+
+std::vector<std::u16string> g_texts;
+
+int WINAPI recordBox(HWND, LPCWSTR text, LPCWSTR, UINT) {
+  g_texts.push_back(text);
+  return IDOK;
+}
+
+TEST(WindowHotKeys, ATakenKeyIsReportedAndAFreeOneFires) {
+  g_texts.clear();
+  const auto layers = winapi::seam::replaceMessageBoxW(&recordBox);
+  headless().setHotKeyHeld(MOD_CONTROL, 'K', true);
+  Window* window = Window::take();
+  EXPECT_FALSE(window->registerHotKey(false, true, false, false, 'K', u"show", true));
+  ASSERT_EQ(g_texts.size(), 1u);
+  EXPECT_EQ(g_texts[0], u"(1409) HotKey Ctrl+K has been occupied by another application.");
+  headless().setHotKeyHeld(MOD_CONTROL, 'K', false);
+
+  std::vector<int32_t> heard;
+  Window* w = window;
+  bool fired = false;
+  Listener record([&](int32_t id) {
+    heard.push_back(id);
+    fired = w->isFiredHotKey(u"OPEN");
+  });
+  window->addHotKeyListener(&record);
+  ASSERT_TRUE(window->registerHotKey(true, false, true, false, 'J', u"open", false));
+  const auto grabbed = headless().grabbedHotKeys();
+  ASSERT_EQ(grabbed.size(), 1u);
+  EXPECT_EQ(grabbed[0].first, static_cast<UINT>(MOD_ALT | MOD_SHIFT));
+  EXPECT_EQ(grabbed[0].second, static_cast<UINT>('J'));
+
+  headless().key(VK_MENU, true);
+  headless().key(VK_SHIFT, true);
+  headless().key('J', true);
+  headless().key('J', false);
+  headless().key(VK_SHIFT, false);
+  headless().key(VK_MENU, false);
+  for (int i = 0; i < 100 && heard.empty(); ++i) {
+    Sleep(10);
+  }
+  EXPECT_EQ(heard, (std::vector<int32_t>{Window::kHotKey}));
+  EXPECT_TRUE(fired) << "names compare ignoring case";
+
+  window->unregisterHotKey(u"Open");
+  EXPECT_TRUE(headless().grabbedHotKeys().empty());
+  window->release();
+  winapi::seam::replaceMessageBoxW(layers);
+}
+
+}  // namespace

@@ -1,0 +1,541 @@
+// BMP images and device-independent bitmaps: the BMP codec and the pixel store of every image.
+#include "imaging/bmp/win/Bitmap.h"
+
+#include "core/io/IInputStream.h"
+#include "core/io/IOutputStream.h"
+#include "core/io/Io.h"
+#include "imaging/EncodedImageFiles.h"
+#include "imaging/HeaderIo.h"
+#include "imaging/ImageLimits.h"
+#include "imaging/filters/reduction/Quantizer.h"
+#include "imaging/win/BufferedImage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace s::image::bmp::win {
+
+using image::win::BufferedImage;
+
+namespace {
+
+constexpr int32_t kFileHeaderSize = 14;
+constexpr int32_t kInfoHeaderSize = 40;
+
+void put16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void put32(uint8_t* p, uint32_t v) {
+  put16(p, v);
+  put16(p + 2, v >> 16);
+}
+
+uint32_t get32(const uint8_t* p) {
+  return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+}
+
+int64_t strideOf(int64_t width, int32_t bitCount) {
+  return ((bitCount * width + 31) >> 3) & ~int64_t{3};
+}
+
+bool isKnownBitCount(int32_t bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+/// Memory device contexts with a bitmap selected, given back in reverse order.
+class SelectedDc {
+ public:
+  explicit SelectedDc(HBITMAP bitmap) : m_dc(CreateCompatibleDC(nullptr)) {
+    if (m_dc != nullptr) {
+      m_old = SelectObject(m_dc, bitmap);
+    }
+  }
+  ~SelectedDc() {
+    if (m_dc != nullptr) {
+      SelectObject(m_dc, m_old);
+      DeleteDC(m_dc);
+    }
+  }
+  SelectedDc(const SelectedDc&) = delete;
+  SelectedDc& operator=(const SelectedDc&) = delete;
+  HDC get() const { return m_dc; }
+
+ private:
+  HDC m_dc;
+  HGDIOBJ m_old = nullptr;
+};
+
+}  // namespace
+
+Bitmap::Bitmap() {
+  std::memset(m_info.colors, 0, sizeof(m_info.colors));
+  reset();
+}
+
+Bitmap::~Bitmap() { deleteDib(); }
+
+void Bitmap::deleteDib() {
+  if (m_dib != nullptr) {
+    DeleteObject(m_dib);
+    m_dib = nullptr;
+  }
+  m_bits = nullptr;
+}
+
+void Bitmap::reset() {
+  deleteDib();
+  if (m_colorCount > 0) {
+    std::memset(m_info.colors, 0, sizeof(m_info.colors));
+  }
+  std::memset(&m_info.header, 0, sizeof(m_info.header));
+  m_info.header.biSize = kInfoHeaderSize;
+  m_info.header.biPlanes = 1;
+  m_info.header.biBitCount = 32;
+  m_info.header.biCompression = BI_RGB;
+  m_stride = 0;
+  m_colorCount = 0;
+  m_colorTableSize = 0;
+  m_colorKey = -1;
+  std::memset(&m_gdiBitmap, 0, sizeof(m_gdiBitmap));
+  updateFileHeader();
+}
+
+uint32_t Bitmap::fileSize() const {
+  return static_cast<uint32_t>(int64_t{m_info.header.biHeight} * m_stride + m_colorTableSize +
+                               kFileHeaderSize + kInfoHeaderSize);
+}
+
+void Bitmap::updateFileHeader() {
+  m_fileHeader[0] = 'B';
+  m_fileHeader[1] = 'M';
+  put32(m_fileHeader + 2, fileSize());
+  put32(m_fileHeader + 6, 0);
+  put32(m_fileHeader + 10,
+        static_cast<uint32_t>(kFileHeaderSize + kInfoHeaderSize + m_colorTableSize));
+}
+
+void Bitmap::updateColorCount() {
+  const BITMAPINFOHEADER& h = m_info.header;
+  int32_t count = 0;
+  const int32_t masks = h.biCompression == BI_BITFIELDS ? 3 : 0;
+  if (h.biClrUsed != 0) {
+    // Three mask entries, not twelve: a bit-field bitmap carries three DWORDs of masks.
+    const int64_t used = int64_t{h.biClrUsed} + (h.biBitCount >= 16 ? masks : 0);
+    count = static_cast<int32_t>(std::min<int64_t>(used, kTableEntries));
+  } else if (masks != 0) {
+    count = masks;
+  } else if (h.biBitCount <= 8 && isKnownBitCount(h.biBitCount)) {
+    count = 1 << h.biBitCount;
+  }
+  if (h.biBitCount <= 8) {
+    count = std::min(count, 1 << h.biBitCount);
+  }
+  m_colorCount = count;
+  m_colorTableSize = count * 4;
+}
+
+void Bitmap::setHeader(int32_t width, int32_t height, int32_t bitCount) {
+  BITMAPINFOHEADER& h = m_info.header;
+  h.biSize = kInfoHeaderSize;
+  h.biWidth = width;
+  h.biHeight = height;
+  h.biPlanes = 1;
+  h.biBitCount = static_cast<WORD>(bitCount);
+  h.biCompression = BI_RGB;
+  const int64_t pixels = int64_t{width} * height;
+  int64_t imageSize = 0;
+  switch (bitCount) {
+    case 1: imageSize = pixels > 0 ? (pixels - 1) / 8 + 1 : 0; break;
+    case 4: imageSize = (pixels + 1) / 2; break;
+    case 8: imageSize = pixels; break;
+    case 16: imageSize = pixels * 2; break;
+    case 24: imageSize = pixels * 3; break;
+    case 32: imageSize = pixels * 4; break;
+    default: break;
+  }
+  h.biSizeImage = static_cast<DWORD>(imageSize);
+  h.biXPelsPerMeter = 0;
+  h.biYPelsPerMeter = 0;
+  h.biClrUsed = bitCount <= 8 ? (1u << bitCount) : 0;
+  h.biClrImportant = h.biClrUsed;
+  if (m_colorCount > 0) {
+    std::memset(m_info.colors, 0, sizeof(m_info.colors));
+  }
+  const int64_t stride = strideOf(width, bitCount);
+  m_stride = stride <= INT32_MAX ? static_cast<int32_t>(stride) : 0;
+  updateColorCount();
+  updateFileHeader();
+}
+
+bool Bitmap::createDib(int32_t width, int32_t height, int32_t bitCount) {
+  deleteDib();
+  setHeader(width, height, bitCount);
+  if (width <= 0 || height <= 0 || int64_t{m_stride} * height > INT32_MAX) {
+    return false;
+  }
+  void* bits = nullptr;
+  m_dib = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&m_info), DIB_RGB_COLORS,
+                           &bits, nullptr, 0);
+  if (m_dib == nullptr) {
+    m_bits = nullptr;
+    return false;
+  }
+  m_bits = static_cast<uint8_t*>(bits);
+  return m_bits != nullptr;
+}
+
+uint8_t* Bitmap::getLine(int32_t y) {
+  if (m_bits == nullptr) {
+    return nullptr;
+  }
+  return m_bits + static_cast<intptr_t>(m_info.header.biHeight - y - 1) * m_stride;
+}
+
+void Bitmap::setTransparentColor(uint8_t red, uint8_t green, uint8_t blue) {
+  m_colorKey = (int32_t{red} << 16) | (int32_t{green} << 8) | blue;
+}
+
+bool Bitmap::refuse() {
+  reset();
+  return false;
+}
+
+bool Bitmap::readInfo(io::IInputStream* stream, int64_t* consumed) {
+  BITMAPINFOHEADER& h = m_info.header;
+  if (!readHeader(stream, &h, kInfoHeaderSize)) {
+    return false;
+  }
+  *consumed += kInfoHeaderSize;
+  const int32_t bits = h.biBitCount;
+  const bool bitFields = h.biCompression == BI_BITFIELDS;
+  if (h.biSize < static_cast<DWORD>(kInfoHeaderSize) || h.biPlanes != 1 || !isKnownBitCount(bits) ||
+      (h.biCompression != BI_RGB && !bitFields) || (bitFields && bits != 16 && bits != 32) ||
+      !isDecodableSize(h.biWidth, h.biHeight)) {
+    return false;
+  }
+  // The three masks of a bit-field bitmap: bytes 40 to 51 of a larger header, else three entries
+  // after the 40-byte one.
+  int32_t masksInHeader = 0;
+  int64_t rest = int64_t{h.biSize} - kInfoHeaderSize;
+  if (bitFields && rest >= 12) {
+    if (!readHeader(stream, m_info.colors, 12)) {
+      return false;
+    }
+    masksInHeader = 3;
+    rest -= 12;
+    *consumed += 12;
+  }
+  if (rest > 0) {
+    if (!stream->skip(rest)) {
+      return false;
+    }
+    *consumed += rest;
+  }
+  // Entries the file declares, and those we keep: 2^bits at 8 bits or fewer, 256 in all.
+  int64_t declared = 0;
+  if (bits <= 8) {
+    declared = h.biClrUsed != 0 ? int64_t{h.biClrUsed} : int64_t{1} << bits;
+  } else {
+    declared = int64_t{h.biClrUsed} + (bitFields && masksInHeader == 0 ? 3 : 0);
+  }
+  const int64_t cap = bits <= 8 ? (int64_t{1} << bits) : kTableEntries - masksInHeader;
+  const int32_t kept = static_cast<int32_t>(std::min(declared, cap));
+  if (kept > 0 &&
+      !io::readFully(stream, m_info.colors + masksInHeader, static_cast<uint32_t>(kept) * 4)) {
+    return false;
+  }
+  *consumed += int64_t{kept} * 4;
+  if (declared > kept) {
+    if (!stream->skip((declared - kept) * 4)) {
+      return false;
+    }
+    *consumed += (declared - kept) * 4;
+  }
+  m_colorCount = kept + masksInHeader;
+  m_colorTableSize = m_colorCount * 4;
+  if (bits <= 8) {
+    h.biClrUsed = static_cast<DWORD>(kept);
+  } else {
+    h.biClrUsed = static_cast<DWORD>(std::max(0, kept - (bitFields && masksInHeader == 0 ? 3 : 0)));
+  }
+  // The bitmap now stands with a 40-byte header, its masks in the table.
+  h.biSize = kInfoHeaderSize;
+  m_stride = static_cast<int32_t>(strideOf(h.biWidth, bits));
+  return true;
+}
+
+bool Bitmap::read(io::IInputStream* stream) {
+  deleteDib();
+  if (stream == nullptr) {
+    return refuse();
+  }
+  uint8_t fileHeader[kFileHeaderSize];
+  if (!readHeader(stream, fileHeader, kFileHeaderSize) || fileHeader[0] != 'B' ||
+      fileHeader[1] != 'M') {
+    return refuse();
+  }
+  int64_t consumed = kFileHeaderSize;
+  if (!readInfo(stream, &consumed)) {
+    return refuse();
+  }
+  const int64_t offset = get32(fileHeader + 10);
+  if (offset < consumed) {
+    return refuse();  // the pixels would overlap the headers or the table
+  }
+  // Keep the table the file brought; createDib clears it.
+  RGBQUAD colors[kTableEntries];
+  std::memcpy(colors, m_info.colors, sizeof(colors));
+  const BITMAPINFOHEADER header = m_info.header;
+  const int32_t colorCount = m_colorCount;
+  deleteDib();
+  void* bits = nullptr;
+  m_info.header = header;
+  std::memcpy(m_info.colors, colors, sizeof(colors));
+  m_colorCount = colorCount;
+  m_colorTableSize = colorCount * 4;
+  m_dib = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&m_info), DIB_RGB_COLORS,
+                           &bits, nullptr, 0);
+  m_bits = static_cast<uint8_t*>(bits);
+  if (m_dib == nullptr || m_bits == nullptr) {
+    return refuse();
+  }
+  std::memcpy(m_fileHeader, fileHeader, sizeof(m_fileHeader));
+  if (offset > consumed && !stream->skip(offset - consumed)) {
+    return false;
+  }
+  return io::readFully(stream, m_bits,
+                       static_cast<uint32_t>(int64_t{m_stride} * m_info.header.biHeight));
+}
+
+bool Bitmap::readDib(io::IInputStream* stream) {
+  deleteDib();
+  if (stream == nullptr) {
+    return refuse();
+  }
+  int64_t consumed = 0;
+  if (!readInfo(stream, &consumed)) {
+    return refuse();
+  }
+  void* bits = nullptr;
+  m_dib = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&m_info), DIB_RGB_COLORS,
+                           &bits, nullptr, 0);
+  m_bits = static_cast<uint8_t*>(bits);
+  if (m_dib == nullptr || m_bits == nullptr) {
+    return refuse();
+  }
+  updateFileHeader();
+  return io::readFully(stream, m_bits,
+                       static_cast<uint32_t>(int64_t{m_stride} * m_info.header.biHeight));
+}
+
+bool Bitmap::writeDib(io::IOutputStream* stream) {
+  if (stream == nullptr || !writeHeader(stream, &m_info.header, kInfoHeaderSize)) {
+    return false;
+  }
+  if (m_colorTableSize > 0 &&
+      !writeHeader(stream, m_info.colors, static_cast<uint32_t>(m_colorTableSize))) {
+    return false;
+  }
+  const int64_t bytes = int64_t{m_stride} * std::max<int32_t>(m_info.header.biHeight, 0);
+  if (m_bits == nullptr) {
+    return bytes == 0;
+  }
+  return io::writeFully(stream, m_bits, static_cast<uint32_t>(bytes));
+}
+
+bool Bitmap::write(io::IOutputStream* stream) {
+  if (stream == nullptr) {
+    return false;
+  }
+  updateFileHeader();
+  return writeHeader(stream, m_fileHeader, kFileHeaderSize) && writeDib(stream);
+}
+
+bool Bitmap::saveToFile(const WCHAR* path) { return saveEncodedImage(this, path); }
+bool Bitmap::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, path); }
+bool Bitmap::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
+bool Bitmap::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
+
+bool Bitmap::findExactFrame(int32_t, int32_t, int32_t, int32_t* index) {
+  *index = 0;
+  return true;
+}
+
+bool Bitmap::findBestFrame(int32_t, int32_t, int32_t, int32_t* index) {
+  *index = 0;
+  return true;
+}
+
+bool Bitmap::findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) {
+  *index = 0;
+  return true;
+}
+
+IEncodedImage* Bitmap::createLike(BufferedImage* image) {
+  Bitmap* bitmap = take();
+  if (bitmap != nullptr) {
+    bitmap->createFrom(image, getBitCount(), true, 255, 255, 255);
+  }
+  return bitmap;
+}
+
+bool Bitmap::copyTo(Bitmap* target) {
+  if (target == nullptr || m_dib == nullptr || target->m_dib == nullptr) {
+    return false;
+  }
+  SelectedDc source(m_dib);
+  SelectedDc destination(target->m_dib);
+  if (source.get() == nullptr || destination.get() == nullptr) {
+    return false;
+  }
+  return BitBlt(destination.get(), 0, 0, m_info.header.biWidth, m_info.header.biHeight,
+                source.get(), 0, 0, SRCCOPY) != FALSE;
+}
+
+BufferedImage* Bitmap::getImage(int32_t, BufferedImage* target) {
+  const int32_t width = getWidth();
+  const int32_t height = getHeight();
+  if (target != nullptr) {
+    target->ensureCapacity(width, height);
+    target->setSize(width, height);
+  } else {
+    target = BufferedImage::takeSized(width, height);
+    if (target == nullptr) {
+      return nullptr;
+    }
+  }
+  if (m_bits == nullptr || target->isEmpty() || width <= 0 || height <= 0) {
+    target->setSize(0, 0);
+    target->setHasAlpha(false);
+    return target;
+  }
+  if (isTrueColorAlpha()) {
+    // 32 bits to 32 bits is a plain copy of every row, alpha bytes included.
+    uint8_t anyAlpha = 0;
+    bool translucent = false;
+    for (int32_t y = 0; y < height; ++y) {
+      const uint8_t* in = getLine(y);
+      std::memcpy(target->getLine(y), in, static_cast<size_t>(width) * 4);
+      for (int32_t x = 0; x < width; ++x) {
+        anyAlpha |= in[x * 4 + 3];
+        translucent = translucent || in[x * 4 + 3] != 255;
+      }
+    }
+    if (anyAlpha != 0) {
+      target->setHasAlpha(translucent);
+      return target;
+    }
+  } else if (!copyTo(target->getBitmap())) {
+    target->fill(255, 0, 0, 0);
+    target->setHasAlpha(false);
+    return target;
+  }
+  if (m_colorKey != -1) {
+    target->makeColorTransparent(static_cast<uint8_t>(m_colorKey >> 16),
+                                 static_cast<uint8_t>(m_colorKey >> 8),
+                                 static_cast<uint8_t>(m_colorKey));
+    return target;
+  }
+  // A 32-bit bitmap whose alpha bytes are all 0 carries no alpha: it counts as opaque.
+  target->makeOpaque();
+  return target;
+}
+
+bool Bitmap::createFromHBitmap(HBITMAP bitmap) {
+  DIBSECTION section{};
+  const int got = GetObjectW(bitmap, sizeof(section), &section);
+  if (got < static_cast<int>(sizeof(BITMAP))) {
+    return false;
+  }
+  m_gdiBitmap = section.dsBm;
+  const int32_t width = m_gdiBitmap.bmWidth;
+  const int32_t height = m_gdiBitmap.bmHeight;
+  const int32_t bitCount = m_gdiBitmap.bmBitsPixel * m_gdiBitmap.bmPlanes;
+  if (!createDib(width, height, bitCount)) {
+    return false;
+  }
+  if (got >= static_cast<int>(sizeof(DIBSECTION)) && m_gdiBitmap.bmBits != nullptr) {
+    // A DIB section: its bytes as they are, row for row (a top-down section is turned over).
+    const auto* source = static_cast<const uint8_t*>(m_gdiBitmap.bmBits);
+    const int32_t sourceStride = m_gdiBitmap.bmWidthBytes;
+    const bool topDown = section.dsBmih.biHeight < 0;
+    const int32_t rowBytes = std::min(sourceStride, m_stride);
+    for (int32_t row = 0; row < height; ++row) {
+      const int32_t from = topDown ? height - 1 - row : row;
+      std::memcpy(m_bits + static_cast<intptr_t>(row) * m_stride,
+                  source + static_cast<intptr_t>(from) * sourceStride,
+                  static_cast<size_t>(rowBytes));
+    }
+    return true;
+  }
+  SelectedDc source(bitmap);
+  SelectedDc destination(m_dib);
+  return source.get() != nullptr && destination.get() != nullptr &&
+         BitBlt(destination.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY) != FALSE;
+}
+
+bool Bitmap::createFrom(BufferedImage* image, int32_t bitCount, bool keep, uint8_t red,
+                        uint8_t green, uint8_t blue) {
+  if (image == nullptr) {
+    return false;
+  }
+  const int32_t width = image->isEmpty() ? 0 : image->getWidth();
+  const int32_t height = image->isEmpty() ? 0 : image->getHeight();
+  BufferedImage* source = image;
+  BufferedImage* flattened = nullptr;
+  if (image->hasAlpha() && width > 0) {
+    if (keep && bitCount == 32) {
+      image->recolorTransparent(red, green, blue);
+    } else {
+      flattened = BufferedImage::takeSized(width, height);
+      if (flattened == nullptr || flattened->isEmpty()) {
+        if (flattened != nullptr) {
+          flattened->release();
+        }
+        return false;
+      }
+      flattened->fill(255, red, green, blue);
+      flattened->drawImage(0, 0, width, height, image, 0, 0, false);
+      source = flattened;
+    }
+  }
+  bool ok = createDib(width, height, bitCount);
+  if (ok) {
+    if (bitCount == 32) {
+      for (int32_t y = 0; y < height; ++y) {
+        std::memcpy(getLine(y), source->getLine(y), static_cast<size_t>(width) * 4);
+      }
+    } else if (bitCount == 24) {
+      ok = source->getBitmap() != nullptr && source->getBitmap()->copyTo(this);
+    } else if (bitCount == 4 || bitCount == 8) {
+      auto* quantizer = filters::reduction::Quantizer::take();
+      if (quantizer == nullptr) {
+        ok = false;
+      } else {
+        quantizer->build(source, 1 << bitCount);
+        const int32_t count = std::min(quantizer->getBuiltCount(), 1 << bitCount);
+        for (int32_t i = 0; i < count; ++i) {
+          const uint32_t c = quantizer->getPalette()[i];
+          m_info.colors[i].rgbBlue = static_cast<BYTE>(c);
+          m_info.colors[i].rgbGreen = static_cast<BYTE>(c >> 8);
+          m_info.colors[i].rgbRed = static_cast<BYTE>(c >> 16);
+          m_info.colors[i].rgbReserved = 0;
+        }
+        // FIXME: the DIB section's own table is set once the layer takes colour tables.
+        for (int32_t y = 0; y < height; ++y) {
+          quantizer->mapRow(reinterpret_cast<const uint32_t*>(source->getLine(y)), width,
+                            getLine(y), bitCount);
+        }
+        quantizer->release();
+      }
+    }
+  }
+  if (flattened != nullptr) {
+    flattened->release();
+  }
+  return ok;
+}
+
+}  // namespace s::image::bmp::win

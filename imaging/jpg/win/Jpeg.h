@@ -1,0 +1,89 @@
+// JPEG images through libjpeg.
+#pragma once
+
+#include "core/thread/ClassTail.h"
+#include "imaging/jpg/IJpeg.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace s::image::bmp::win {
+class Bitmap;
+}
+
+namespace s::image::jpg::win {
+
+/// A JPEG image: its pixels in an inner 24-bit bitmap (blue, green, red; `getLine(0)` the top
+/// row) and a quality of 0 to 100 for writing (75 after reset).
+///
+/// `read` decodes grey (blue = green = red), RGB and the inverted CMYK of Adobe files; it
+/// answers false, the bitmap empty, for an empty stream, data libjpeg cannot decode, a size
+/// beyond the decoders' limit, or a progressive file of more than 500 scans. A stream that ends
+/// inside the picture still gives the full-size picture (answer true). `write` encodes baseline
+/// RGB at the quality and answers false when the stream refuses bytes. A fatal library error
+/// abandons the one image, never the program.
+///
+/// Pooled (capacity 1000); one thread at a time.
+class Jpeg final : public IJpeg {
+  S_POOLED_CLASS(Jpeg, u"s_image_jpg_win_Jpeg")
+
+  /// The most scans a progressive file may have.
+  static constexpr int32_t kMaxScans = 500;
+
+  Jpeg();
+  ~Jpeg() override;
+  Jpeg(const Jpeg&) = delete;
+  Jpeg& operator=(const Jpeg&) = delete;
+  void reset() override;
+
+  int32_t getWidth() override;
+  int32_t getHeight() override;
+  const WCHAR* getExtension() override { return u".jpg"; }
+  image::win::BufferedImage* getImage(int32_t frame, image::win::BufferedImage* target) override;
+  // FIXME: image sets are not built yet; answers null.
+  IBufferedImageSet* getImageSet() override { return nullptr; }
+  bool write(io::IOutputStream* stream) override;
+  bool read(io::IInputStream* stream) override;
+  bool hasFrames() override { return false; }
+  int32_t getFrameCount() override { return 1; }
+  bool saveToFile(const WCHAR* path) override;
+  bool saveToFile(file::win::PathWin* path) override;
+  bool loadFromFile(const WCHAR* path) override;
+  bool loadFromFile(file::win::PathWin* path) override;
+  // FIXME: image sets are not built yet; answers null.
+  IEncodedImage* createLikeFromSet(IBufferedImageSet*) override { return nullptr; }
+  /// A new JPEG of `image` at quality 75 over white.
+  IEncodedImage* createLike(image::win::BufferedImage* image) override;
+  bool findExactFrame(int32_t, int32_t, int32_t, int32_t* index) override;
+  bool findBestFrame(int32_t, int32_t, int32_t, int32_t* index) override;
+  bool findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) override;
+
+  /// The bitmap operations, passed on to the inner bitmap (createDib makes it 24-bit).
+  virtual bool createDib(int32_t width, int32_t height);
+  virtual bool createFromHBitmap(HBITMAP bitmap);
+  virtual bool copyTo(bmp::win::Bitmap* target);
+  virtual int32_t getBitCount();
+  virtual int32_t getStride();
+  virtual bool isTrueColorAlpha();
+  virtual bool hasColorTable();
+  virtual int32_t getColorCount();
+  virtual int32_t getColorTableSize();
+  virtual uint8_t* getLine(int32_t y);
+  virtual uint8_t* getBits();
+  /// Clamped to 0 to 100.
+  virtual void setQuality(int32_t quality);
+  /// Makes the bitmap from `image`, flattened over the opaque background when it has alpha,
+  /// and sets the quality.
+  virtual bool createFrom(image::win::BufferedImage* image, int32_t quality, uint8_t red,
+                          uint8_t green, uint8_t blue);
+
+  int32_t getQuality() const { return m_quality; }
+  bmp::win::Bitmap* getBitmap() { return m_bitmap; }
+
+ private:
+  int32_t m_quality = 75;
+  bmp::win::Bitmap* m_bitmap = nullptr;
+};
+
+}  // namespace s::image::jpg::win

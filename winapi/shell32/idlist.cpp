@@ -1,0 +1,191 @@
+// Item id lists, special folders and the desktop folder object.
+// Status: SHGetSpecialFolderLocation (CSIDL_DESKTOP), SHGetPathFromIDListW, SHGetMalloc, ILCreateFromPathW,
+// SHSimpleIDListFromPath, ILFree, SHGetDesktopFolder with ParseDisplayName, SHMultiFileProperties.
+// Left out on purpose: the shell namespace (virtual folders, enumeration, display names), every
+// other special folder (CSIDL_WINDOWS has no counterpart here) and Properties sheets.
+#include <shlobj.h>
+
+#include "winapi/kernel32/unixpath.h"
+#include "winapi/shell32/idlist.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+extern "C" {
+// {000214E6-0000-0000-C000-000000000046}
+const IID IID_IShellFolder = {0x000214E6, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+}
+
+namespace {
+
+// "LMP1": the mark of the layer's own lists.
+constexpr BYTE kMark[4] = {'L', 'M', 'P', '1'};
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+// The value of XDG_DESKTOP_DIR as xdg-user-dir reads it: a quoted "$HOME/..." or absolute path;
+// anything else is no value.
+bool readDesktopLine(const std::string& line, const std::string& home, std::string& out) {
+  size_t at = line.find_first_not_of(" \t");
+  if (at == std::string::npos || line.compare(at, 15, "XDG_DESKTOP_DIR") != 0) return false;
+  at = line.find_first_not_of(" \t", at + 15);
+  if (at == std::string::npos || line[at] != '=') return false;
+  at = line.find_first_not_of(" \t", at + 1);
+  if (at == std::string::npos || line[at] != '"') return false;
+  const size_t end = line.find('"', at + 1);
+  if (end == std::string::npos) return false;
+  std::string value = line.substr(at + 1, end - at - 1);
+  if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
+    if (home.empty()) return false;
+    value = home + value.substr(5);
+  } else if (value.empty() || value[0] != '/') {
+    return false;
+  }
+  while (value.size() > 1 && value.back() == '/') value.pop_back();
+  out = value;
+  return true;
+}
+
+class DesktopFolder final : public IShellFolder {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IShellFolder) {
+      *object = static_cast<IShellFolder*>(this);
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  // One desktop folder for the process: references are not counted.
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, void*, LPWSTR displayName, ULONG* eaten, PIDLIST_RELATIVE* idList,
+                                             ULONG* attributes) override {
+    if (idList == nullptr) return E_POINTER;
+    *idList = nullptr;
+    if (displayName == nullptr || displayName[0] == 0) return E_INVALIDARG;
+    *idList = ILCreateFromPathW(displayName);
+    if (*idList == nullptr) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    if (eaten != nullptr) *eaten = static_cast<ULONG>(std::char_traits<char16_t>::length(displayName));
+    if (attributes != nullptr) *attributes = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND, DWORD, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUITEMID_CHILD, void*, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUITEMID_CHILD, void*, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUITEMID_CHILD, PCUITEMID_CHILD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, ULONG*) override { return E_NOTIMPL; }
+  // No data objects: the one user, the multi-file Properties sheet, does not exist here.
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void** object) override {
+    if (object != nullptr) *object = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD, DWORD, void*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, DWORD, PIDLIST_RELATIVE*) override {
+    return E_NOTIMPL;
+  }
+};
+
+}  // namespace
+
+namespace winapi::shell {
+
+PIDLIST_ABSOLUTE makeIdList(std::u16string_view path) {
+  const size_t itemBytes = sizeof(USHORT) + sizeof kMark + (path.size() + 1) * sizeof(char16_t);
+  if (itemBytes > 0xFFFF) return nullptr;
+  auto* bytes = static_cast<BYTE*>(CoTaskMemAlloc(itemBytes + sizeof(USHORT)));
+  if (bytes == nullptr) return nullptr;
+  const auto cb = static_cast<USHORT>(itemBytes);
+  std::memcpy(bytes, &cb, sizeof cb);
+  std::memcpy(bytes + sizeof cb, kMark, sizeof kMark);
+  std::memcpy(bytes + sizeof cb + sizeof kMark, path.data(), path.size() * sizeof(char16_t));
+  const char16_t nul = 0;
+  std::memcpy(bytes + itemBytes - sizeof nul, &nul, sizeof nul);
+  const USHORT end = 0;
+  std::memcpy(bytes + itemBytes, &end, sizeof end);
+  return reinterpret_cast<PIDLIST_ABSOLUTE>(bytes);
+}
+
+bool pathOfIdList(PCIDLIST_ABSOLUTE idList, std::u16string& path) {
+  if (idList == nullptr) return false;
+  const auto* bytes = reinterpret_cast<const BYTE*>(idList);
+  USHORT cb;
+  std::memcpy(&cb, bytes, sizeof cb);
+  const size_t head = sizeof cb + sizeof kMark;
+  if (cb < head + sizeof(char16_t) || (cb - head) % sizeof(char16_t) != 0 ||
+      std::memcmp(bytes + sizeof cb, kMark, sizeof kMark) != 0) {
+    return false;
+  }
+  path.resize((cb - head) / sizeof(char16_t) - 1);
+  std::memcpy(path.data(), bytes + head, path.size() * sizeof(char16_t));
+  return true;
+}
+
+std::u16string desktopFolder() {
+  const std::string home = environment("HOME");
+  std::string config = environment("XDG_CONFIG_HOME");
+  if (config.empty() || config[0] != '/') config = home.empty() ? std::string() : home + "/.config";
+  std::string desktop;
+  if (!config.empty()) {
+    std::ifstream dirs(config + "/user-dirs.dirs");
+    std::string line;
+    std::string value;
+    while (std::getline(dirs, line)) {
+      if (!line.empty() && line[0] == '#') continue;
+      if (readDesktopLine(line, home, value)) desktop = value;  // the last one counts, as in a shell
+    }
+  }
+  if (desktop.empty() && !home.empty()) desktop = home + "/Desktop";
+  return desktop.empty() ? std::u16string() : winapi::paths::toWindows(desktop);
+}
+
+}  // namespace winapi::shell
+
+extern "C" HRESULT WINAPI SHGetSpecialFolderLocation(HWND, int folder, PIDLIST_ABSOLUTE* idList) {
+  if (idList == nullptr) return E_INVALIDARG;
+  *idList = nullptr;
+  if (folder != CSIDL_DESKTOP) return E_INVALIDARG;
+  const std::u16string path = winapi::shell::desktopFolder();
+  if (path.empty()) return E_FAIL;
+  *idList = winapi::shell::makeIdList(path);
+  return *idList != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+extern "C" BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE idList, LPWSTR path) {
+  std::u16string text;
+  if (path == nullptr) return FALSE;
+  path[0] = 0;
+  if (!winapi::shell::pathOfIdList(idList, text) || text.size() >= MAX_PATH) return FALSE;
+  std::memcpy(path, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+  return TRUE;
+}
+
+extern "C" HRESULT WINAPI SHGetMalloc(IMalloc** malloc) { return CoGetMalloc(1, malloc); }
+
+extern "C" PIDLIST_ABSOLUTE WINAPI ILCreateFromPathW(LPCWSTR path) {
+  if (path == nullptr || path[0] == 0 || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return nullptr;
+  return winapi::shell::makeIdList(winapi::paths::fullPath(path));
+}
+
+extern "C" PIDLIST_ABSOLUTE WINAPI SHSimpleIDListFromPath(LPCWSTR path) {
+  if (path == nullptr || path[0] == 0) return nullptr;
+  return winapi::shell::makeIdList(winapi::paths::fullPath(path));
+}
+
+extern "C" void WINAPI ILFree(LPITEMIDLIST idList) { CoTaskMemFree(idList); }
+
+extern "C" HRESULT WINAPI SHGetDesktopFolder(IShellFolder** folder) {
+  if (folder == nullptr) return E_INVALIDARG;
+  static DesktopFolder desktop;
+  *folder = &desktop;
+  return S_OK;
+}
+
+extern "C" HRESULT WINAPI SHMultiFileProperties(IDataObject*, DWORD) { return E_NOTIMPL; }

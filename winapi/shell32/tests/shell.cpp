@@ -1,0 +1,200 @@
+// Conformance of the shell's objects: opening through xdg-open, the desktop folder, item id
+// lists and the desktop folder object.
+#include <windows.h>
+#include <shlobj.h>
+#include <winseam.h>
+
+#include <gtest/gtest.h>
+
+#include "testlib/TempDir.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sets an environment variable for a scope and puts the old value back.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::optional<std::string>& value) : m_name(name) {
+    if (const char* old = std::getenv(name)) m_old = old;
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedVariable() {
+    if (m_old) {
+      setenv(m_name, m_old->c_str(), 1);
+    } else {
+      unsetenv(m_name);
+    }
+  }
+
+ private:
+  const char* m_name;
+  std::optional<std::string> m_old;
+};
+
+std::u16string windowsOf(const fs::path& path) {
+  std::u16string out = u"Z:";
+  for (char c : path.string()) out += c == '/' ? u'\\' : static_cast<char16_t>(c);
+  return out;
+}
+
+BOOL open(const char16_t* file, const char16_t* verb, HINSTANCE* code = nullptr) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.lpVerb = verb;
+  info.lpFile = file;
+  info.nShow = SW_SHOW;
+  BOOL done = ShellExecuteExW(&info);
+  if (code != nullptr) *code = info.hInstApp;
+  return done;
+}
+
+// The lines the stand-in xdg-open wrote; it runs detached, so wait for `count` lines a while.
+std::string waitForLines(const fs::path& log, int count) {
+  std::string text;
+  for (int i = 0; i < 500; ++i) {
+    std::ifstream in(log);
+    text.assign(std::istreambuf_iterator<char>(in), {});
+    int lines = 0;
+    for (char c : text) lines += c == '\n';
+    if (lines >= count) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return text;
+}
+
+std::u16string desktop() {
+  PIDLIST_ABSOLUTE list = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &list))) return u"(failed)";
+  WCHAR path[MAX_PATH];
+  std::u16string text = SHGetPathFromIDListW(list, path) ? path : u"(no path)";
+  ILFree(list);
+  return text;
+}
+
+}  // namespace
+
+TEST(ShellExecute, OpensPathsInPosixFormAndAddressesAsGiven) {
+  lumetra::testlib::TempDir dir;
+  ScopedVariable log("LUMETRA_TEST_OPEN_LOG", dir.file("open.log").string());
+  std::ofstream(dir.file("song one.mp3")) << "x";
+  HINSTANCE code = nullptr;
+  ASSERT_TRUE(open(dir.windowsPath("song one.mp3").c_str(), u"open", &code));
+  EXPECT_GT(reinterpret_cast<INT_PTR>(code), 32);
+  EXPECT_EQ(waitForLines(dir.file("open.log"), 1), dir.file("song one.mp3").string() + "\n");
+  ASSERT_TRUE(open(u"https://example.org/a?b=c", nullptr));
+  EXPECT_EQ(waitForLines(dir.file("open.log"), 2), dir.file("song one.mp3").string() + "\nhttps://example.org/a?b=c\n");
+}
+
+TEST(ShellExecute, FailuresAnswerTheirErrors) {
+  lumetra::testlib::TempDir dir;
+  HINSTANCE code = nullptr;
+  EXPECT_FALSE(open(dir.windowsPath("missing.mp3").c_str(), u"open", &code));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(reinterpret_cast<INT_PTR>(code), SE_ERR_FNF);
+  EXPECT_FALSE(open(u"", u"open"));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(open(dir.windowsPath("").c_str(), u"properties", &code));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_ASSOCIATION));
+  {
+    ScopedVariable path("PATH", dir.path().string());  // no xdg-open there
+    EXPECT_FALSE(open(u"https://example.org/", u"open", &code));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_ASSOCIATION));
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(code), SE_ERR_NOASSOC);
+  }
+}
+
+TEST(ShellExecute, SeamRecordsInsteadOfOpening) {
+  static std::u16string s_seen;
+  auto previous = winapi::seam::replaceShellExecuteExW([](SHELLEXECUTEINFOW* info) -> BOOL {
+    s_seen = std::u16string(info->lpVerb) + u"|" + info->lpFile;
+    return TRUE;
+  });
+  EXPECT_TRUE(open(u"Z:\\nowhere", u"open"));
+  winapi::seam::replaceShellExecuteExW(previous);
+  EXPECT_EQ(s_seen, u"open|Z:\\nowhere");
+}
+
+TEST(SpecialFolders, DesktopFollowsTheUserDirsFile) {
+  lumetra::testlib::TempDir dir;
+  ScopedVariable home("HOME", dir.file("home").string());
+  ScopedVariable config("XDG_CONFIG_HOME", dir.file("config").string());
+  EXPECT_EQ(desktop(), windowsOf(dir.file("home/Desktop"))) << "no file: $HOME/Desktop";
+  fs::create_directories(dir.file("config"));
+  std::ofstream(dir.file("config/user-dirs.dirs")) << "# written by xdg-user-dirs-update\n"
+                                                      "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
+                                                      "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
+  EXPECT_EQ(desktop(), windowsOf(dir.file("home/Schreibtisch"))) << "a localised name";
+  std::ofstream(dir.file("config/user-dirs.dirs")) << "XDG_DESKTOP_DIR=relative/path\n"
+                                                      "XDG_DESKTOP_DIR=\"unquoted\n"
+                                                      "XDG_DESKTOP_DIR=\"/srv/desk/\"\n";
+  EXPECT_EQ(desktop(), u"Z:\\srv\\desk") << "malformed lines skipped, an absolute path taken";
+  std::ofstream(dir.file("config/user-dirs.dirs")) << "XDG_DESKTOP_DIR=nonsense\n";
+  EXPECT_EQ(desktop(), windowsOf(dir.file("home/Desktop")));
+
+  PIDLIST_ABSOLUTE list = reinterpret_cast<PIDLIST_ABSOLUTE>(1);
+  EXPECT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_WINDOWS, &list), E_INVALIDARG);
+  EXPECT_EQ(list, nullptr);
+}
+
+TEST(ItemIdLists, NamePathsAndFreeThroughTheShellAllocator) {
+  lumetra::testlib::TempDir dir;
+  std::ofstream(dir.file("a.txt")) << "x";
+  const std::u16string path = dir.windowsPath("a.txt");
+  PIDLIST_ABSOLUTE list = ILCreateFromPathW(path.c_str());
+  ASSERT_NE(list, nullptr);
+  WCHAR back[MAX_PATH];
+  ASSERT_TRUE(SHGetPathFromIDListW(list, back));
+  EXPECT_EQ(std::u16string(back), path);
+  IMalloc* malloc = nullptr;
+  ASSERT_EQ(SHGetMalloc(&malloc), S_OK);
+  malloc->Free(list);
+  malloc->Release();
+
+  EXPECT_EQ(ILCreateFromPathW(dir.windowsPath("missing").c_str()), nullptr);
+  list = SHSimpleIDListFromPath(dir.windowsPath("missing").c_str());
+  ASSERT_NE(list, nullptr) << "a simple list needs no file";
+  ILFree(list);
+
+  const std::u16string deep = u"Z:\\" + std::u16string(300, u'd');
+  list = SHSimpleIDListFromPath(deep.c_str());
+  EXPECT_FALSE(SHGetPathFromIDListW(list, back)) << "a path longer than MAX_PATH does not fit";
+  ILFree(list);
+
+  IShellFolder* folder = nullptr;
+  ASSERT_EQ(SHGetDesktopFolder(&folder), S_OK);
+  PIDLIST_RELATIVE parsed = nullptr;
+  std::u16string name = path;
+  EXPECT_EQ(folder->ParseDisplayName(nullptr, nullptr, name.data(), nullptr, &parsed, nullptr), S_OK);
+  ILFree(parsed);
+  void* data = reinterpret_cast<void*>(1);
+  const ITEMIDLIST* none[1] = {nullptr};
+  EXPECT_TRUE(FAILED(folder->GetUIObjectOf(nullptr, 1, none, IID_IDataObject, nullptr, &data)));
+  EXPECT_EQ(data, nullptr);
+  folder->Release();
+  EXPECT_EQ(SHMultiFileProperties(nullptr, 0), E_NOTIMPL);
+}
+
+TEST(ShellStructures, LayoutsMatchWindows) {
+  EXPECT_EQ(sizeof(SHELLEXECUTEINFOW), 112u);
+  EXPECT_EQ(offsetof(SHELLEXECUTEINFOW, hInstApp), 56u);
+  EXPECT_EQ(offsetof(SHELLEXECUTEINFOW, hProcess), 104u);
+  EXPECT_EQ(sizeof(SHFILEOPSTRUCTW), 56u);
+  EXPECT_EQ(offsetof(SHFILEOPSTRUCTW, fFlags), 32u);
+  EXPECT_EQ(offsetof(SHFILEOPSTRUCTW, fAnyOperationsAborted), 36u);
+  EXPECT_EQ(offsetof(SHFILEOPSTRUCTW, lpszProgressTitle), 48u);
+  EXPECT_EQ(sizeof(SHITEMID), 3u);
+  EXPECT_EQ(sizeof(GUID), 16u);
+}
