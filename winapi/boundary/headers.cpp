@@ -3,7 +3,9 @@
 // standard headers may come along. The object is built with every build and linked nowhere.
 #include <afx.h>
 #include <afxwin.h>
+#include <afxdlgs.h>
 #include <afxwindow.h>
+#include <commdlg.h>
 #include <crtfile.h>
 #include <crtwchar.h>
 #include <fileapi.h>

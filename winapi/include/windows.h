@@ -16,3 +16,4 @@
 #include <wingdi.h>
 #include <winuser.h>
 #include <winmsgbox.h>
+#include <commdlg.h>
