@@ -4,8 +4,10 @@
 #include <afx.h>
 #include <afxdisp.h>
 #include <afxwin.h>
+#include <afxdlgs.h>
 #include <afxwindow.h>
 #include <commctrl.h>
+#include <commdlg.h>
 #include <crtfile.h>
 #include <crtwchar.h>
 #include <fileapi.h>

@@ -105,6 +105,12 @@ class CWinApp : public CWinThread {
   /// an argument that begins with "/" is a path.
   void ParseCommandLine(CCommandLineInfo& info);
 
+  /// The default printer's settings (PD_RETURNDEFAULT); FALSE when there is no printer, which
+  /// on this system is always.
+  BOOL GetPrinterDeviceDefaults(PRINTDLGW* dialog);
+  /// A DC of the default printer attached to dc; FALSE without a printer.
+  BOOL CreatePrinterDC(class CDC& dc);
+
  private:
   friend struct CWinAppStarter;
   std::u16string m_appName;
@@ -125,3 +131,4 @@ extern int __argc;
 extern WCHAR** __wargv;
 
 #include <afxwindow.h>
+#include <afxdlgs.h>

@@ -266,6 +266,17 @@ class CDC : public CObject {
   }
   int GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hDC, index); }
 
+  // Printing: every DC of the layer answers SP_ERROR, as none is a printer DC.
+  int StartDoc(LPDOCINFOW document) { return ::StartDocW(m_hDC, document); }
+  int StartDoc(LPCWSTR name) {
+    DOCINFOW document{static_cast<int>(sizeof(DOCINFOW)), name, nullptr, nullptr, 0};
+    return ::StartDocW(m_hDC, &document);
+  }
+  int StartPage() { return ::StartPage(m_hDC); }
+  int EndPage() { return ::EndPage(m_hDC); }
+  int EndDoc() { return ::EndDoc(m_hDC); }
+  int AbortDoc() { return ::AbortDoc(m_hDC); }
+
   /// SetBkColor and an ETO_OPAQUE ExtTextOutW: the solid-rectangle fill. The background colour
   /// is left as given.
   void FillSolidRect(const RECT* rect, COLORREF color);

@@ -18,3 +18,4 @@
 #include <winmsgbox.h>
 #include <winhotkey.h>
 #include <winclipboard.h>
+#include <commdlg.h>

@@ -309,6 +309,19 @@ typedef struct tagDIBSECTION {
   DWORD dsOffset;
 } DIBSECTION, *PDIBSECTION, *LPDIBSECTION;
 
+// Printing.
+#define SP_ERROR (-1)
+
+typedef struct _DOCINFOW {
+  int cbSize;
+  LPCWSTR lpszDocName;
+  LPCWSTR lpszOutput;
+  LPCWSTR lpszDatatype;
+  DWORD fwType;
+} DOCINFOW, *LPDOCINFOW;
+
+typedef struct _devicemodeW DEVMODEW;
+
 typedef struct _RGNDATAHEADER {
   DWORD dwSize;
   DWORD iType;
@@ -339,6 +352,7 @@ HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation,
 
 // Device contexts.
 HDC WINAPI CreateCompatibleDC(HDC dc);
+HDC WINAPI CreateDCW(LPCWSTR driver, LPCWSTR device, LPCWSTR output, const DEVMODEW* mode);
 BOOL WINAPI DeleteDC(HDC dc);
 int WINAPI SaveDC(HDC dc);
 BOOL WINAPI RestoreDC(HDC dc, int saved);
@@ -379,6 +393,13 @@ UINT WINAPI GetDIBColorTable(HDC dc, UINT start, UINT count, RGBQUAD* colors);
 int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO info, UINT usage);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
+
+// Printing.
+int WINAPI StartDocW(HDC dc, const DOCINFOW* document);
+int WINAPI EndDoc(HDC dc);
+int WINAPI AbortDoc(HDC dc);
+int WINAPI StartPage(HDC dc);
+int WINAPI EndPage(HDC dc);
 
 // Shapes.
 BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom);

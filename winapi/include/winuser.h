@@ -751,6 +751,14 @@ typedef struct tagMONITORINFOEXW {
   WCHAR szDevice[CCHDEVICENAME];
 } MONITORINFOEXW, *LPMONITORINFOEXW;
 
+// DrawIconEx flags.
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+#define DI_COMPAT 0x0004
+#define DI_DEFAULTSIZE 0x0008
+#define DI_NOMIRROR 0x0010
+
 typedef struct _ICONINFO {
   BOOL fIcon;
   DWORD xHotspot;
@@ -908,6 +916,9 @@ HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name);
 HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name);
 int WINAPI ShowCursor(BOOL show);
 HICON WINAPI CreateIconIndirect(PICONINFO info);
+BOOL WINAPI GetIconInfo(HICON icon, PICONINFO info);
+BOOL WINAPI DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flickerFree,
+                       UINT flags);
 BOOL WINAPI DestroyIcon(HICON icon);
 BOOL WINAPI DestroyCursor(HCURSOR cursor);
 UINT WINAPI GetDoubleClickTime(void);

@@ -8,6 +8,7 @@
 // keys, and mouse hover and leave tracking.
 #include "winapi/user32/Input.h"
 
+#include "winapi/user32/Icon.h"
 #include "winapi/user32/Window.h"
 
 #include <algorithm>
@@ -38,19 +39,6 @@ InputState& input() {
 }
 
 std::array<std::atomic<uint8_t>, 256> g_keys{};
-
-struct IconData {
-  int width = 0, height = 0;
-  std::vector<uint32_t> pixels;
-  bool stock = false;
-  PointerShape shape = PointerShape::Arrow;
-};
-
-std::mutex g_iconLock;
-std::map<uintptr_t, std::unique_ptr<IconData>>& icons() {
-  static auto* m = new std::map<uintptr_t, std::unique_ptr<IconData>>;
-  return *m;
-}
 
 WPARAM mouseKeys() {
   WPARAM k = 0;
@@ -95,7 +83,7 @@ bool postTo(HWND hwnd, const MSG& msg) {
 
 PointerShape shapeOfCursor(HCURSOR cursor) {
   if (cursor == nullptr) return PointerShape::Hidden;
-  std::lock_guard<std::mutex> guard(g_iconLock);
+  std::lock_guard<std::mutex> guard(iconLock());
   auto it = icons().find(reinterpret_cast<uintptr_t>(cursor));
   return it == icons().end() ? PointerShape::Arrow : it->second->shape;
 }
@@ -590,7 +578,7 @@ HICON stockCursor(WORD id) {
     if (entry.first != id) continue;
     // Stock cursors are made once and shared; their handles never change.
     uintptr_t key = 0x7FFF0000u + id;
-    std::lock_guard<std::mutex> guard(g_iconLock);
+    std::lock_guard<std::mutex> guard(iconLock());
     auto& slot = icons()[key];
     if (!slot) {
       slot = std::make_unique<IconData>();
@@ -618,7 +606,7 @@ extern "C" HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name) {
 extern "C" HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
   if (instance == nullptr && IS_INTRESOURCE(name) && reinterpret_cast<uintptr_t>(name) == 32512) {
     uintptr_t key = 0x7FFE0000u + 32512;
-    std::lock_guard<std::mutex> guard(g_iconLock);
+    std::lock_guard<std::mutex> guard(iconLock());
     auto& slot = icons()[key];
     if (!slot) {
       slot = std::make_unique<IconData>();
@@ -632,63 +620,6 @@ extern "C" HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
   return nullptr;
 }
 
-extern "C" HICON WINAPI CreateIconIndirect(PICONINFO info) {
-  if (info == nullptr || info->hbmColor == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  auto bitmap = findObjectAs<BitmapObject>(info->hbmColor, OBJ_BITMAP);
-  if (!bitmap) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  auto icon = std::make_unique<IconData>();
-  const PixelBuffer& p = *bitmap->pixels;
-  icon->width = p.width;
-  icon->height = p.height;
-  icon->pixels.resize(static_cast<size_t>(p.width) * static_cast<size_t>(p.height));
-  bool anyAlpha = false;
-  for (int y = 0; y < p.height; ++y) {
-    std::memcpy(&icon->pixels[static_cast<size_t>(y) * static_cast<size_t>(p.width)], p.row(y),
-                static_cast<size_t>(p.width) * 4);
-  }
-  for (uint32_t v : icon->pixels) anyAlpha = anyAlpha || (v >> 24) != 0;
-  // A colour bitmap without alpha is opaque; its mask is not consulted.
-  if (!anyAlpha) {
-    for (uint32_t& v : icon->pixels) v |= 0xFF000000u;
-  }
-  static std::atomic<uintptr_t> next{0x6F000000u};
-  uintptr_t key = next += 4;
-  std::lock_guard<std::mutex> guard(g_iconLock);
-  icons()[key] = std::move(icon);
-  return reinterpret_cast<HICON>(key);
-}
-
-extern "C" BOOL WINAPI DestroyIcon(HICON icon) {
-  std::lock_guard<std::mutex> guard(g_iconLock);
-  auto it = icons().find(reinterpret_cast<uintptr_t>(icon));
-  if (it == icons().end()) {
-    SetLastError(ERROR_INVALID_ICON_HANDLE);
-    return FALSE;
-  }
-  if (!it->second->stock) icons().erase(it);
-  return TRUE;
-}
-
 extern "C" BOOL WINAPI DestroyCursor(HCURSOR cursor) { return DestroyIcon(cursor); }
 
 extern "C" UINT WINAPI GetDoubleClickTime(void) { return 500; }
-
-namespace winapi {
-
-bool iconPixels(HICON icon, int* width, int* height, std::vector<uint32_t>* pixels) {
-  std::lock_guard<std::mutex> guard(g_iconLock);
-  auto it = icons().find(reinterpret_cast<uintptr_t>(icon));
-  if (it == icons().end() || it->second->pixels.empty()) return false;
-  *width = it->second->width;
-  *height = it->second->height;
-  *pixels = it->second->pixels;
-  return true;
-}
-
-}  // namespace winapi

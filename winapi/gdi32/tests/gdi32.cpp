@@ -39,6 +39,18 @@ TEST(Layouts, StructuresHaveTheirWindowsSizesAndOffsets) {
   EXPECT_EQ(sizeof(MONITORINFO), 40u);
   EXPECT_EQ(sizeof(MONITORINFOEXW), 104u);
   EXPECT_EQ(sizeof(ICONINFO), 32u);
+  EXPECT_EQ(offsetof(ICONINFO, hbmMask), 16u);
+  EXPECT_EQ(sizeof(BITMAPFILEHEADER), 14u);
+  EXPECT_EQ(offsetof(BITMAPFILEHEADER, bfSize), 2u);
+  EXPECT_EQ(offsetof(BITMAPFILEHEADER, bfOffBits), 10u);
+  EXPECT_EQ(sizeof(RGBQUAD), 4u);
+  EXPECT_EQ(offsetof(RGBQUAD, rgbRed), 2u);
+  EXPECT_EQ(offsetof(BITMAPINFOHEADER, biClrUsed), 32u);
+  EXPECT_EQ(offsetof(BITMAPINFO, bmiColors), 40u);
+  EXPECT_EQ(offsetof(DIBSECTION, dsBmih), 32u);
+  EXPECT_EQ(offsetof(DIBSECTION, dsBitfields), 72u);
+  EXPECT_EQ(offsetof(DIBSECTION, dshSection), 88u);
+  EXPECT_EQ(offsetof(DIBSECTION, dsOffset), 96u);
 }
 
 // The region calls against a plain pixel oracle: random rectangles combined with every mode.
