@@ -136,6 +136,9 @@ class BufferedImage final : public IBufferedImage {
   void maskMatching(BufferedImage* other);
   void thresholdAlpha(uint8_t threshold);
   void flattenOnWhite();
+  /// A new icon of the visible image (alpha kept; an image without alpha opaque), which the
+  /// caller destroys with DestroyIcon; null for an empty image or when the icon cannot be made.
+  HICON createIcon();
   /// The backing bitmap (null when nothing is allocated).
   bmp::win::Bitmap* getBitmap() { return m_bitmap; }
   /// Whether anything is allocated (a null store is an empty image).
