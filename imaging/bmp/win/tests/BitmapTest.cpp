@@ -35,6 +35,10 @@ Picture roundTrip(const Picture& in, int32_t bits, std::vector<uint8_t>* file = 
   ArrayU08* bytes = ArrayU08::take();
   EXPECT_TRUE(image->saveAsBmp(bytes, bits, true, 255, 255, 255));
   if (file != nullptr) *file = bytesOf(bytes);
+  lumetra::imaging_test::keepSeed(IMAGING_FUZZ_SEEDS, "bmp",
+                                  std::to_string(in.width) + "x" + std::to_string(in.height) + "_" +
+                                      std::to_string(bits) + ".bmp",
+                                  bytesOf(bytes));
   bytes->rewind();
   Bitmap* bitmap = Bitmap::take();
   EXPECT_TRUE(bitmap->read(bytes));

@@ -44,6 +44,10 @@ std::vector<uint8_t> encode(const Picture& p, int32_t quality) {
   std::vector<uint8_t> out(bytes->getItems(), bytes->getItems() + bytes->getCount());
   bytes->release();
   image->release();
+  lumetra::imaging_test::keepSeed(IMAGING_FUZZ_SEEDS, "jpeg",
+                                  std::to_string(p.width) + "x" + std::to_string(p.height) + "q" +
+                                      std::to_string(quality) + ".jpg",
+                                  out);
   return out;
 }
 
