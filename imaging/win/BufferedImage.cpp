@@ -406,13 +406,18 @@ BufferedImage* BufferedImage::copy(BufferedImage* target) {
   return target;
 }
 
-BufferedImage* BufferedImage::prepareTarget(BufferedImage* target, int32_t width, int32_t height) {
+BufferedImage* BufferedImage::prepareTarget(BufferedImage* target, bool turned) {
+  if (target == this) {
+    return nullptr;  // pixels cannot be moved in place
+  }
   if (target == nullptr) {
     target = take();
     if (target == nullptr) {
       return nullptr;
     }
   }
+  const int32_t width = isEmpty() ? 0 : (turned ? m_height : m_width);
+  const int32_t height = isEmpty() ? 0 : (turned ? m_width : m_height);
   target->setSize(0, 0);
   if (width > 0 && height > 0) {
     target->reserve(width, height);
@@ -425,12 +430,9 @@ BufferedImage* BufferedImage::prepareTarget(BufferedImage* target, int32_t width
 }
 
 BufferedImage* BufferedImage::rotateRight(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;  // pixels cannot be turned in place
-  }
-  target = prepareTarget(target, h, w);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, true);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }
@@ -445,12 +447,9 @@ BufferedImage* BufferedImage::rotateRight(BufferedImage* target) {
 }
 
 BufferedImage* BufferedImage::rotate180(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;
-  }
-  target = prepareTarget(target, w, h);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, false);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }
@@ -465,12 +464,9 @@ BufferedImage* BufferedImage::rotate180(BufferedImage* target) {
 }
 
 BufferedImage* BufferedImage::rotateLeft(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;
-  }
-  target = prepareTarget(target, h, w);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, true);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }
@@ -485,12 +481,9 @@ BufferedImage* BufferedImage::rotateLeft(BufferedImage* target) {
 }
 
 BufferedImage* BufferedImage::flipHorizontal(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;
-  }
-  target = prepareTarget(target, w, h);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, false);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }
@@ -505,12 +498,9 @@ BufferedImage* BufferedImage::flipHorizontal(BufferedImage* target) {
 }
 
 BufferedImage* BufferedImage::flipVertical(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;
-  }
-  target = prepareTarget(target, w, h);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, false);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }

@@ -147,8 +147,9 @@ class BufferedImage final : public IBufferedImage {
  private:
   void releaseBitmap();
   void releaseFilteredCache();
-  /// Prepares a transform's target of width x height, reusing its capacity.
-  BufferedImage* prepareTarget(BufferedImage* target, int32_t width, int32_t height);
+  /// Prepares a transform's target of this size (sides exchanged when `turned`), reusing its
+  /// capacity; null when the target is this image.
+  BufferedImage* prepareTarget(BufferedImage* target, bool turned);
   void releaseOwnedFilters();
 
   bmp::win::Bitmap* m_bitmap = nullptr;
