@@ -1,6 +1,9 @@
 # The two helpers every folder uses: one adds a library, one adds a test.
 # Sources are found by globbing, so a new file joins its library without a CMake edit.
 
+# Shared by every folder that adds fuzz targets.
+option(LUMETRA_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+
 set(LUMETRA_WARNINGS -Wall -Wextra -Werror)
 # Floating point stays exactly as written: no contraction into fused multiply-adds.
 set(LUMETRA_FP_FLAGS -ffp-contract=off -fno-fast-math)

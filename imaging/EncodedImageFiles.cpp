@@ -17,13 +17,11 @@ bool saveEncodedImage(IEncodedImage* image, PathWin* path) {
   if (path->exists()) {
     return true;  // an existing file is never overwritten
   }
-  // FIXME: missing parent folders are not created yet.
-  auto* stream = file::win::FileOutputStream::take();
+  file::win::FileOutputStream* stream = path->openOutputStream(false);
   if (stream == nullptr) {
     return false;
   }
-  bool ok = stream->open(path->getFullPath(), false);
-  ok = ok && image->write(stream);
+  bool ok = image->write(stream);
   ok = stream->close() && ok;
   stream->dispose();
   return ok;
@@ -43,12 +41,11 @@ bool loadEncodedImage(IEncodedImage* image, PathWin* path) {
   if (path == nullptr || !path->isValid() || !path->exists() || !path->isFile()) {
     return false;
   }
-  auto* stream = file::win::FileInputStream::take();
+  file::win::FileInputStream* stream = path->openInputStream();
   if (stream == nullptr) {
     return false;
   }
-  bool ok = stream->open(path->getFullPath());
-  ok = ok && image->read(stream);
+  bool ok = image->read(stream);
   ok = stream->close() && ok;
   stream->dispose();
   return ok;

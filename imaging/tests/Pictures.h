@@ -50,3 +50,27 @@ inline void setPixel(s::image::win::BufferedImage* image, int32_t x, int32_t y, 
 }
 
 }  // namespace lumetra::imaging_test
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace lumetra::imaging_test {
+
+/// Keeps a small file a test made (at most 64 KiB) as a seed of the fuzz targets, in
+/// `<build>/fuzz-corpus/<kind>/<name>`.
+inline void keepSeed(const char* folder, const std::string& kind, const std::string& name,
+                     const std::vector<uint8_t>& bytes) {
+  if (bytes.size() > 65536) {
+    return;
+  }
+  const std::filesystem::path dir = std::filesystem::path(folder) / kind;
+  std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
+  std::ofstream(dir / name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace lumetra::imaging_test

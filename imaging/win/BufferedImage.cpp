@@ -3,6 +3,7 @@
 
 #include "core/col/array/ArrayP.h"
 #include "core/file/win/FileOutputStream.h"
+#include "core/file/win/PathWin.h"
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/IFilter.h"
 #include "imaging/filters/scale/BilinearFilter.h"
@@ -335,13 +336,16 @@ namespace {
 /// Opens `path` for writing (emptied when it exists), runs `write` and closes the file.
 template <class Write>
 bool writeToPath(const WCHAR* path, Write write) {
-  auto* stream = file::win::FileOutputStream::take();
+  file::win::PathWin* p = file::win::PathWin::newFromText(path);
+  if (p == nullptr) {
+    return false;
+  }
+  file::win::FileOutputStream* stream = p->isValid() ? p->openOutputStream(false) : nullptr;
+  p->release();
   if (stream == nullptr) {
     return false;
   }
-  // FIXME: missing parent folders are not created yet.
-  bool ok = stream->open(path, false);
-  ok = ok && write(stream);
+  bool ok = write(stream);
   ok = stream->close() && ok;
   stream->dispose();
   return ok;
@@ -402,13 +406,18 @@ BufferedImage* BufferedImage::copy(BufferedImage* target) {
   return target;
 }
 
-BufferedImage* BufferedImage::prepareTarget(BufferedImage* target, int32_t width, int32_t height) {
+BufferedImage* BufferedImage::prepareTarget(BufferedImage* target, bool turned) {
+  if (target == this) {
+    return nullptr;  // pixels cannot be moved in place
+  }
   if (target == nullptr) {
     target = take();
     if (target == nullptr) {
       return nullptr;
     }
   }
+  const int32_t width = isEmpty() ? 0 : (turned ? m_height : m_width);
+  const int32_t height = isEmpty() ? 0 : (turned ? m_width : m_height);
   target->setSize(0, 0);
   if (width > 0 && height > 0) {
     target->reserve(width, height);
@@ -421,12 +430,9 @@ BufferedImage* BufferedImage::prepareTarget(BufferedImage* target, int32_t width
 }
 
 BufferedImage* BufferedImage::rotateRight(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;  // pixels cannot be turned in place
-  }
-  target = prepareTarget(target, h, w);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, true);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }
@@ -441,12 +447,9 @@ BufferedImage* BufferedImage::rotateRight(BufferedImage* target) {
 }
 
 BufferedImage* BufferedImage::rotate180(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;
-  }
-  target = prepareTarget(target, w, h);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, false);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }
@@ -461,12 +464,9 @@ BufferedImage* BufferedImage::rotate180(BufferedImage* target) {
 }
 
 BufferedImage* BufferedImage::rotateLeft(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;
-  }
-  target = prepareTarget(target, h, w);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, true);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }
@@ -481,12 +481,9 @@ BufferedImage* BufferedImage::rotateLeft(BufferedImage* target) {
 }
 
 BufferedImage* BufferedImage::flipHorizontal(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;
-  }
-  target = prepareTarget(target, w, h);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, false);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }
@@ -501,12 +498,9 @@ BufferedImage* BufferedImage::flipHorizontal(BufferedImage* target) {
 }
 
 BufferedImage* BufferedImage::flipVertical(BufferedImage* target) {
-  const int32_t w = isEmpty() ? 0 : m_width;
-  const int32_t h = isEmpty() ? 0 : m_height;
-  if (target == this) {
-    return nullptr;
-  }
-  target = prepareTarget(target, w, h);
+  const int32_t w = m_width;
+  const int32_t h = m_height;
+  target = prepareTarget(target, false);
   if (target == nullptr || target->isEmpty()) {
     return target;
   }
@@ -783,6 +777,40 @@ void BufferedImage::flattenOnWhite() {
     }
   }
   m_hasAlpha = false;
+}
+
+HICON BufferedImage::createIcon() {
+  if (isEmpty()) {
+    return nullptr;
+  }
+  Bitmap* colour = Bitmap::take();
+  if (colour == nullptr) {
+    return nullptr;
+  }
+  HICON icon = nullptr;
+  if (colour->createDib(m_width, m_height, 32)) {
+    for (int32_t y = 0; y < m_height; ++y) {
+      uint8_t* out = colour->getLine(y);
+      std::memcpy(out, getLine(y), static_cast<size_t>(m_stride));
+      if (!m_hasAlpha) {
+        for (int32_t x = 0; x < m_width; ++x) {
+          out[x * 4 + 3] = 255;
+        }
+      }
+    }
+    // An all-zero mask: every pixel shows, as the colour bitmap's alpha says.
+    HBITMAP mask = CreateBitmap(m_width, m_height, 1, 1, nullptr);
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmMask = mask;
+    info.hbmColor = colour->getHandle();
+    icon = CreateIconIndirect(&info);
+    if (mask != nullptr) {
+      DeleteObject(mask);
+    }
+  }
+  colour->release();
+  return icon;
 }
 
 }  // namespace s::image::win

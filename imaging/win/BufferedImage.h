@@ -136,6 +136,9 @@ class BufferedImage final : public IBufferedImage {
   void maskMatching(BufferedImage* other);
   void thresholdAlpha(uint8_t threshold);
   void flattenOnWhite();
+  /// A new icon of the visible image (alpha kept; an image without alpha opaque), which the
+  /// caller destroys with DestroyIcon; null for an empty image or when the icon cannot be made.
+  HICON createIcon();
   /// The backing bitmap (null when nothing is allocated).
   bmp::win::Bitmap* getBitmap() { return m_bitmap; }
   /// Whether anything is allocated (a null store is an empty image).
@@ -144,8 +147,9 @@ class BufferedImage final : public IBufferedImage {
  private:
   void releaseBitmap();
   void releaseFilteredCache();
-  /// Prepares a transform's target of width x height, reusing its capacity.
-  BufferedImage* prepareTarget(BufferedImage* target, int32_t width, int32_t height);
+  /// Prepares a transform's target of this size (sides exchanged when `turned`), reusing its
+  /// capacity; null when the target is this image.
+  BufferedImage* prepareTarget(BufferedImage* target, bool turned);
   void releaseOwnedFilters();
 
   bmp::win::Bitmap* m_bitmap = nullptr;

@@ -390,6 +390,9 @@ bool Bitmap::copyTo(Bitmap* target) {
   if (source.get() == nullptr || destination.get() == nullptr) {
     return false;
   }
+  if (m_info.header.biBitCount <= 8 && m_colorCount > 0) {
+    SetDIBColorTable(source.get(), 0, static_cast<UINT>(m_colorCount), m_info.colors);
+  }
   return BitBlt(destination.get(), 0, 0, m_info.header.biWidth, m_info.header.biHeight,
                 source.get(), 0, 0, SRCCOPY) != FALSE;
 }
@@ -468,6 +471,15 @@ bool Bitmap::createFromHBitmap(HBITMAP bitmap) {
                   source + static_cast<intptr_t>(from) * sourceStride,
                   static_cast<size_t>(rowBytes));
     }
+    if (m_colorCount > 0 && bitCount <= 8) {
+      SelectedDc sourceDc(bitmap);
+      SelectedDc dc(m_dib);
+      const UINT got =
+          GetDIBColorTable(sourceDc.get(), 0, static_cast<UINT>(m_colorCount), m_info.colors);
+      if (got > 0) {
+        SetDIBColorTable(dc.get(), 0, got, m_info.colors);
+      }
+    }
     return true;
   }
   SelectedDc source(bitmap);
@@ -523,7 +535,12 @@ bool Bitmap::createFrom(BufferedImage* image, int32_t bitCount, bool keep, uint8
           m_info.colors[i].rgbRed = static_cast<BYTE>(c >> 16);
           m_info.colors[i].rgbReserved = 0;
         }
-        // FIXME: the DIB section's own table is set once the layer takes colour tables.
+        m_colorCount = 1 << bitCount;
+        m_colorTableSize = m_colorCount * 4;
+        {
+          SelectedDc dc(m_dib);
+          SetDIBColorTable(dc.get(), 0, static_cast<UINT>(m_colorCount), m_info.colors);
+        }
         for (int32_t y = 0; y < height; ++y) {
           quantizer->mapRow(reinterpret_cast<const uint32_t*>(source->getLine(y)), width,
                             getLine(y), bitCount);

@@ -1,0 +1,186 @@
+// image_bench: converts and resizes pictures, and times the imaging library in-process.
+//
+//   image_bench convert IN OUT [--quality Q] [--bpp N]   BMP, JPEG, PPM and PAM by extension
+//   image_bench resize IN W H OUT [--quality Q]
+//   image_bench decode IN | encode IN OUT.jpg|.bmp | roundtrip IN | scale IN W H   (timed, 5 runs)
+#include "core/col/array/ArrayU08.h"
+#include "imaging/bmp/win/Bitmap.h"
+#include "imaging/jpg/win/Jpeg.h"
+#include "imaging/win/BufferedImage.h"
+#include "testlib/ImageGen.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+using s::col::_array::ArrayU08;
+using s::image::IEncodedImage;
+using s::image::bmp::win::Bitmap;
+using s::image::jpg::win::Jpeg;
+using s::image::win::BufferedImage;
+
+namespace {
+
+bool endsWith(const std::string& s, const char* tail) {
+  const size_t n = std::strlen(tail);
+  return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+std::vector<uint8_t> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+/// Peak resident memory of this process in KiB (VmHWM).
+long peakKib() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}
+
+/// Decodes a file into a new buffer; null when it cannot be read.
+BufferedImage* load(const std::string& path) {
+  if (endsWith(path, ".ppm") || endsWith(path, ".pam") || endsWith(path, ".pgm")) {
+    const lumetra::testlib::Picture p = lumetra::testlib::readPnm(path);
+    if (p.width == 0) return nullptr;
+    BufferedImage* image = BufferedImage::takeSized(p.width, p.height);
+    for (int32_t y = 0; y < p.height; ++y) {
+      std::memcpy(image->getLine(y), &p.pixels[static_cast<size_t>(y) * p.width],
+                  static_cast<size_t>(p.width) * 4);
+    }
+    image->setHasAlpha(p.hasAlpha());
+    return image;
+  }
+  const std::vector<uint8_t> bytes = readFile(path);
+  ArrayU08* array = ArrayU08::take();
+  array->add(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  array->rewind();
+  IEncodedImage* codec = nullptr;
+  if (endsWith(path, ".bmp")) codec = Bitmap::take();
+  else codec = Jpeg::take();
+  BufferedImage* image = codec->read(array) ? codec->getImage(0, nullptr) : nullptr;
+  codec->release();
+  array->release();
+  return image;
+}
+
+bool save(BufferedImage* image, const std::string& path, int32_t quality, int32_t bpp) {
+  if (endsWith(path, ".ppm") || endsWith(path, ".pam")) {
+    lumetra::testlib::Picture p(image->getWidth(), image->getHeight());
+    for (int32_t y = 0; y < p.height; ++y) {
+      std::memcpy(&p.pixels[static_cast<size_t>(y) * p.width], image->getLine(y),
+                  static_cast<size_t>(p.width) * 4);
+    }
+    return endsWith(path, ".pam") ? lumetra::testlib::writePam(path, p)
+                                  : lumetra::testlib::writePpm(path, p);
+  }
+  ArrayU08* array = ArrayU08::take();
+  const bool ok = endsWith(path, ".bmp") ? image->saveAsBmp(array, bpp, true, 255, 255, 255)
+                                         : image->saveAsJpeg(array, quality, 255, 255, 255);
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(array->getItems()), array->getCount());
+  array->release();
+  return ok && static_cast<bool>(out);
+}
+
+/// The median of five timed runs after a warm-up, in milliseconds.
+template <class Run>
+double median(Run run) {
+  run();
+  std::vector<double> ms;
+  for (int i = 0; i < 5; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                     .count());
+  }
+  std::sort(ms.begin(), ms.end());
+  return ms[2];
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: image_bench convert IN OUT [--quality Q] [--bpp N]\n"
+               "       image_bench resize IN W H OUT [--quality Q]\n"
+               "       image_bench decode IN | encode IN OUT | roundtrip IN | scale IN W H\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  int32_t quality = 75, bpp = 24;
+  for (size_t i = 0; i + 1 < args.size();) {
+    if (args[i] == "--quality") quality = std::stoi(args[i + 1]);
+    else if (args[i] == "--bpp") bpp = std::stoi(args[i + 1]);
+    else {
+      ++i;
+      continue;
+    }
+    args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+  }
+  if (args.size() < 2) return usage();
+  const std::string& mode = args[0];
+  const long baseline = peakKib();
+  BufferedImage* image = load(args[1]);
+  if (image == nullptr) {
+    std::fprintf(stderr, "image_bench: cannot read %s\n", args[1].c_str());
+    return 1;
+  }
+  int rc = 0;
+  if (mode == "convert" && args.size() == 3) {
+    rc = save(image, args[2], quality, bpp) ? 0 : 1;
+  } else if (mode == "resize" && args.size() == 5) {
+    BufferedImage* small = image->getScaled(std::stoi(args[2]), std::stoi(args[3]), false);
+    rc = save(small, args[4], quality, bpp) ? 0 : 1;
+  } else if (mode == "decode" && args.size() == 2) {
+    const double ms = median([&] {
+      BufferedImage* i = load(args[1]);
+      i->release();
+    });
+    std::printf("decode %s %dx%d: %.2f ms\n", args[1].c_str(), image->getWidth(),
+                image->getHeight(), ms);
+  } else if (mode == "encode" && args.size() == 3) {
+    const double ms = median([&] { save(image, args[2], quality, bpp); });
+    std::printf("encode %s: %.2f ms\n", args[2].c_str(), ms);
+  } else if (mode == "roundtrip" && args.size() == 2) {
+    const double ms = median([&] {
+      BufferedImage* i = load(args[1]);
+      ArrayU08* array = ArrayU08::take();
+      if (endsWith(args[1], ".bmp")) i->saveAsBmp(array, bpp, true, 255, 255, 255);
+      else i->saveAsJpeg(array, quality, 255, 255, 255);
+      array->release();
+      i->release();
+    });
+    std::printf("roundtrip %s: %.2f ms\n", args[1].c_str(), ms);
+  } else if (mode == "scale" && args.size() == 4) {
+    const int32_t w = std::stoi(args[2]), h = std::stoi(args[3]);
+    BufferedImage* target = BufferedImage::take();
+    const double ms = median([&] {
+      image->getScaled(w, h, false);
+      image->setScaledCache(nullptr);
+    });
+    const double mp = static_cast<double>(image->getWidth()) * image->getHeight() / 1e6;
+    std::printf("scale %dx%d -> %dx%d: %.2f ms, %.1f source MP/s, %.1f destination MP/s\n",
+                image->getWidth(), image->getHeight(), w, h, ms, mp / (ms / 1000),
+                static_cast<double>(w) * h / 1e6 / (ms / 1000));
+    target->release();
+  } else {
+    rc = usage();
+  }
+  image->release();
+  if (mode != "convert" && mode != "resize") {
+    std::printf("peak resident memory: %ld KiB (%ld above the start)\n", peakKib(),
+                peakKib() - baseline);
+  }
+  return rc;
+}
