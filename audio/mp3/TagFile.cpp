@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace s::sound::mp3 {
@@ -172,8 +173,61 @@ std::vector<uint8_t> TagFile::renderId3v1() const {
   return bytes;
 }
 
+namespace {
+
+// Frames without a v2.4 form (RVAD, EQUA, TSIZ, TRDA, ...) are held by the parser under "ZOBS" with
+// their original identifier and data, and its renderer leaves them out. They go back under their
+// own identifier, data unchanged; TYER, TDAT and TIME are already held by TDRC. A v2.2 frame with
+// no four-letter identifier has no place in a v2.4 tag and stays out.
+bool restoreObsoleteFrames(id3_tag* tag) {
+  while (id3_frame* obsolete = id3_tag_findframe(tag, "ZOBS", 0)) {
+    const char* id = id3_field_getframeid(id3_frame_field(obsolete, 0));
+    id3_length_t length = 0;
+    const id3_byte_t* data = id3_field_getbinarydata(id3_frame_field(obsolete, 1), &length);
+    const bool keep = id != nullptr && std::strlen(id) == 4 && std::strcmp(id, "TYER") != 0 &&
+                      std::strcmp(id, "TDAT") != 0 && std::strcmp(id, "TIME") != 0;
+    id3_frame* frame = keep ? id3_frame_new(id) : nullptr;
+    bool filled = false;
+    if (frame != nullptr &&
+        id3_field_type(id3_frame_field(frame, 0)) == ID3_FIELD_TYPE_BINARYDATA) {
+      filled = id3_field_setbinarydata(id3_frame_field(frame, 0), data, length) == 0;
+    } else if (frame != nullptr && frame->nfields >= 2 && length >= 1 &&
+               id3_field_type(id3_frame_field(frame, 0)) == ID3_FIELD_TYPE_TEXTENCODING &&
+               (data[0] == ID3_FIELD_TEXTENCODING_ISO_8859_1 ||
+                data[0] == ID3_FIELD_TEXTENCODING_UTF_8)) {
+      // An obsolete text frame: the parser makes it a text frame again, so its text is set anew.
+      std::vector<uint8_t> text(data + 1, data + length);
+      text.push_back(0);
+      id3_ucs4_t* string =
+          data[0] == ID3_FIELD_TEXTENCODING_UTF_8
+              ? id3_utf8_ucs4duplicate(reinterpret_cast<const id3_utf8_t*>(text.data()))
+              : id3_latin1_ucs4duplicate(text.data());
+      filled = string != nullptr &&
+               id3_field_settextencoding(id3_frame_field(frame, 0),
+                                         static_cast<id3_field_textencoding>(data[0])) == 0 &&
+               id3_field_setstrings(id3_frame_field(frame, 1), 1, &string) == 0;
+      std::free(string);
+    }
+    // Frames the parser does not know are marked to be dropped when the tag changes; these are
+    // kept on purpose, with their data as it stands.
+    if (frame != nullptr) {
+      frame->flags &= ~(ID3_FRAME_FLAG_TAGALTERPRESERVATION | ID3_FRAME_FLAG_FILEALTERPRESERVATION);
+    }
+    // A frame that cannot be set up again (a UTF-16 obsolete text frame) is left out.
+    if (frame != nullptr && !(filled && id3_tag_attachframe(tag, frame) == 0)) {
+      id3_frame_delete(frame);
+    }
+    id3_tag_detachframe(tag, obsolete);
+    id3_frame_delete(obsolete);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool TagFile::update() {
   if (m_fd < 0 || m_tag == nullptr || !m_writable) return false;
+  if (!restoreObsoleteFrames(m_tag)) return false;
   // Many players read no compressed frame, and the CRC's extended header would make a tag that
   // fits its padding too long; the ID3v1 tag is rendered on its own.
   id3_tag_options(m_tag,

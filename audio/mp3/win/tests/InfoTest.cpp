@@ -337,3 +337,54 @@ TEST_F(Mp3Info, StoreRoundTripKeepsTextsBytesAndCodePages) {
   back->release();
   store->release();
 }
+
+TEST_F(Mp3Info, ObsoleteFramesAreWrittenBackUnderTheirOwnIdentifiers) {
+  Bytes audio = audioOf(readBytes(encode("a.mp3", {})));
+  auto frame = [](const std::string& id, const Bytes& data) {
+    Bytes out(id.begin(), id.end());
+    const uint32_t size = static_cast<uint32_t>(data.size());
+    out.insert(out.end(), {static_cast<uint8_t>(size >> 24), static_cast<uint8_t>(size >> 16),
+                           static_cast<uint8_t>(size >> 8), static_cast<uint8_t>(size), 0, 0});
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+  };
+  const Bytes rvad = {0x03, 0x10, 0x12, 0x34, 0x56, 0x78, 0, 0, 0, 0};
+  Bytes body = frame("TIT2", {0, 'O', 'l', 'd'});
+  const Bytes rvadFrame = frame("RVAD", rvad);
+  body.insert(body.end(), rvadFrame.begin(), rvadFrame.end());
+  const Bytes tsize = frame("TSIZ", {0, '1', '2', '3'});
+  body.insert(body.end(), tsize.begin(), tsize.end());
+  const Bytes year = frame("TYER", {0, '1', '9', '9', '9'});
+  body.insert(body.end(), year.begin(), year.end());
+  const uint32_t n = static_cast<uint32_t>(body.size());
+  Bytes file = {'I',
+                'D',
+                '3',
+                3,
+                0,
+                0,
+                static_cast<uint8_t>((n >> 21) & 0x7F),
+                static_cast<uint8_t>((n >> 14) & 0x7F),
+                static_cast<uint8_t>((n >> 7) & 0x7F),
+                static_cast<uint8_t>(n & 0x7F)};
+  file.insert(file.end(), body.begin(), body.end());
+  file.insert(file.end(), audio.begin(), audio.end());
+  writeBytes(m_temp.file("old.mp3"), file);
+
+  ASSERT_TRUE(m_info->readFromFile(at("old.mp3").c_str()));
+  EXPECT_EQ(std::u16string(m_info->getYear()), u"1999") << "TYER is read as the recording time";
+  m_info->setTitle(u"A new and longer title");
+  ASSERT_TRUE(m_info->writeToFile(at("old.mp3").c_str()));
+  m_info->close();
+  const Bytes written = readBytes(m_temp.file("old.mp3"));
+  const std::string text(written.begin(), written.end());
+  const size_t at = text.find("RVAD");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(Bytes(written.begin() + static_cast<long>(at + 10),
+                  written.begin() + static_cast<long>(at + 10 + rvad.size())),
+            rvad);
+  EXPECT_NE(text.find("TSIZ"), std::string::npos);
+  EXPECT_EQ(text.find("TYER"), std::string::npos) << "TDRC holds the year";
+  EXPECT_NE(text.find("TDRC"), std::string::npos);
+  EXPECT_EQ(audioOf(written), audio);
+}
