@@ -1,7 +1,9 @@
 // MP3 files: measuring, decoding through the mpglib calls, seeking, and encoding through the
 // encoder driver.
 #include "audio/mp3/win/Mp3.h"
+
 #include "audio/SpeedFactor.h"
+#include "audio/mp3/win/Info.h"
 
 #include "audio/win/Mp3Encoder.h"
 #include "core/io/IInputStream.h"
@@ -536,11 +538,21 @@ bool Mp3::close() {
   return ok;
 }
 
-IInfo* Mp3::createInfo(const WCHAR*) {
-  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-  return nullptr;
+sound::IInfo* Mp3::createInfo(const WCHAR* path) {
+  Info* info = Info::take();
+  if (info == nullptr) return nullptr;
+  // A file whose tags cannot be read still gives a record of its format.
+  if (path != nullptr) info->readFromFile(path);
+  fillInfo(info);
+  return info;
 }
 
-void Mp3::fillInfo(IInfo*) {}
+void Mp3::fillInfo(sound::IInfo* info) {
+  if (info == nullptr) return;
+  info->setSampleRate(getSampleRate());
+  info->setStereo(isStereo());
+  info->setBitrate(getBitrate());
+  info->setPlayTimeMillis(getDurationMillis());
+}
 
 }  // namespace s::sound::mp3::win

@@ -107,11 +107,11 @@ class Mp3 final : public IMp3 {
   bool isHeaderDirty() override { return m_headerDirty; }
   bool hasFilters() override { return m_effect.hasFilters(); }
   void addFilter(IFilter* filter) override { m_effect.addFilter(filter); }
-  /// FIXME: null (last error ERROR_CALL_NOT_IMPLEMENTED) until the MP3 song-information record
-  /// exists; then a record with the path, sample rate, channels, bitrate and play time.
-  IInfo* createInfo(const WCHAR* path) override;
-  /// FIXME: nothing until the MP3 song-information record exists.
-  void fillInfo(IInfo* info) override;
+  /// An MP3 record (s::sound::mp3::win::Info) read from `path` when given (its tags), then
+  /// filled with the sample rate, channels, bitrate and play time in milliseconds.
+  sound::IInfo* createInfo(const WCHAR* path) override;
+  /// The sample rate, channels, bitrate and play time in milliseconds.
+  void fillInfo(sound::IInfo* info) override;
   int32_t getDurationSeconds() override;
   /// At most INT32_MAX; -1 when unknown.
   int32_t getDurationMillis() override;
