@@ -16,7 +16,8 @@ class StrArray;
 }
 namespace s::col::_array {
 class ArrayP;
-}
+class ArrayU08;
+}  // namespace s::col::_array
 
 namespace s::file {
 
@@ -74,6 +75,8 @@ class IPath : public base::IObject {
   virtual int64_t getCreationTime(bool refresh) = 0;
   virtual int64_t getLastAccessTime(bool refresh) = 0;
   virtual int64_t getLastWriteTime(bool refresh) = 0;
+  virtual bool setFileTimes(int64_t creation, int64_t lastAccess, int64_t lastWrite, bool forNormal,
+                            bool forReadOnly, bool forHidden, bool forSystem, bool recursive) = 0;
   virtual bool setReadable() = 0;
   virtual bool setWritable(bool writable) = 0;
   virtual bool makeWritable() = 0;
@@ -81,10 +84,16 @@ class IPath : public base::IObject {
 
   // File operations: false when nothing was done. Operations on a full path of three units or
   // fewer (a drive root) refuse.
+  virtual bool renameTo(const WCHAR* newPathText) = 0;
+  virtual bool scrambleName(int32_t times, str::strbuffer::StrBuffer* outPath,
+                            bool restoreAttributes) = 0;
   virtual bool createDirectory(bool notify) = 0;
   virtual bool createFile(bool notify) = 0;
   virtual bool createParentDirectories() = 0;
   virtual bool remove(bool notify, bool orAtRestart) = 0;
+  virtual bool removeOnReboot() = 0;
+  virtual bool copyTo(const WCHAR* targetText, bool overwrite) = 0;
+  virtual bool moveTo(const WCHAR* targetText, bool replace, bool notify) = 0;
 
   // Derived texts: each copy operation fills `out` (a new pooled text when null; emptied first
   // unless `append`) and returns it; each get operation is its copy into the work text.
@@ -149,7 +158,12 @@ class IPath : public base::IObject {
   // Whole-file input and output: new pooled streams, returned whether or not they opened.
   virtual IFileInputStream* openInputStream() = 0;
   virtual IFileOutputStream* openOutputStream(bool append) = 0;
+  virtual bool readAllInto(col::_array::ArrayU08* bytes) = 0;
+  virtual bool writeBytes(const col::_array::ArrayU08* bytes, bool append) = 0;
+  virtual bool writeText(const str::strbuffer::StrBuffer* text, bool append) = 0;
   virtual void removeStreams(bool recursive) = 0;
+  virtual bool probeExclusiveAccess(int32_t passes, bool restoreAttributes, void* buffer,
+                                    uint32_t bufferSize) = 0;
 
   virtual bool hasExtension(const WCHAR* extension) const = 0;
   virtual IPath* setPath(const str::strbuffer::StrBuffer* text) = 0;

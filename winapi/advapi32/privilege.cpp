@@ -5,6 +5,7 @@
 // machine down or reads files past their permissions.
 #include <windows.h>
 
+#include "winapi/kernel32/ascii.h"
 #include "winapi/kernel32/handle.h"
 
 #include <winseam.h>
@@ -44,16 +45,6 @@ constexpr struct {
     {u"SeTimeZonePrivilege", 34},        {u"SeCreateSymbolicLinkPrivilege", 35},
 };
 // clang-format on
-
-bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? a[i] + 32 : a[i];
-    char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? b[i] + 32 : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
 
 BOOL WINAPI realAdjustTokenPrivileges(HANDLE token, BOOL, PTOKEN_PRIVILEGES newState, DWORD bufferLength,
                                       PTOKEN_PRIVILEGES previousState, PDWORD returnLength) {
@@ -104,7 +95,7 @@ extern "C" BOOL WINAPI LookupPrivilegeValueW(LPCWSTR systemName, LPCWSTR name, P
     return FALSE;
   }
   for (const auto& privilege : kPrivileges) {
-    if (equalsIgnoreCase(privilege.name, name)) {
+    if (winapi::ascii::equalsIgnoreCase(privilege.name, name)) {
       luid->LowPart = privilege.number;
       luid->HighPart = 0;
       return TRUE;

@@ -150,6 +150,9 @@ BOOL WINAPI GetVolumeInformationW(LPCWSTR rootPathName, LPWSTR volumeName, DWORD
                                   LPWSTR fileSystemName, DWORD fileSystemNameSize);
 BOOL WINAPI GetDiskFreeSpaceW(LPCWSTR rootPathName, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
                               LPDWORD numberOfFreeClusters, LPDWORD totalNumberOfClusters);
+// The path the open file has now, links resolved, in the Z:\ form (the flags are not read: there
+// is one way to name a file here).
+DWORD WINAPI GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD flags);
 DWORD WINAPI GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
 
 // Creating, deleting and moving by name. Security attributes are ignored (new folders get the
@@ -160,10 +163,19 @@ BOOL WINAPI DeleteFileW(LPCWSTR fileName);
 // symbolic link (DeleteFileW removes those).
 BOOL WINAPI RemoveDirectoryW(LPCWSTR pathName);
 // A move is one rename: atomic, also when it replaces a file (MOVEFILE_REPLACE_EXISTING); with
-// MOVEFILE_WRITE_THROUGH it is on the disk when the call returns. Moves between volumes fail
-// with ERROR_NOT_SAME_DEVICE even with MOVEFILE_COPY_ALLOWED; MOVEFILE_DELAY_UNTIL_REBOOT is
-// refused.
+// MOVEFILE_WRITE_THROUGH it is on the disk when the call returns. With MOVEFILE_COPY_ALLOWED a
+// file moves to another file system by copy and delete (mode and times kept); a folder cannot,
+// as on Windows (ERROR_NOT_SAME_DEVICE). Nothing is deleted or moved at the next start here:
+// MOVEFILE_DELAY_UNTIL_REBOOT is refused.
 BOOL WINAPI MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
+// The bytes, the mode (so read-only stays read-only) and the access and last write times; a
+// link is followed. ERROR_FILE_EXISTS with failIfExists, ERROR_ACCESS_DENIED onto a read-only
+// file; a copy that fails half-way leaves no target.
+BOOL WINAPI CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
+// Access and last write times (null keeps one); the creation time cannot be set on this system
+// and is left as it is. Folders open for it with FILE_FLAG_BACKUP_SEMANTICS.
+BOOL WINAPI SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* lastAccessTime,
+                        const FILETIME* lastWriteTime);
 // Puts `replacementFileName` in the place of `replacedFileName` with one rename, after giving it
 // the replaced file's permissions, its owner where the user may set it, and its extended
 // attributes (ACLs included); a symbolic link stays a link and its target is replaced. With a

@@ -36,6 +36,12 @@ CrtWriteFunction replaceCrtWrite(CrtWriteFunction replacement);
 using SystemTimeFunction = void(WINAPI*)(LPFILETIME);
 SystemTimeFunction replaceGetSystemTimeAsFileTime(SystemTimeFunction replacement);
 
+// File copies: a replacement is called after each block that CopyFileW (or a copying move) wrote,
+// with the bytes done and the file's size; answering FALSE (with the last error set) fails the
+// copy there. While one is installed, copies take the read and write road in 64 KiB blocks.
+using CopyFileStepFunction = BOOL(WINAPI*)(LPCWSTR target, ULONGLONG done, ULONGLONG total);
+CopyFileStepFunction replaceCopyFileStep(CopyFileStepFunction replacement);
+
 // Opening files and addresses in the user's programs: a replacement records what would be opened
 // (verb, file, parameters, show command) and answers as it likes, so nothing is started.
 using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);

@@ -3,6 +3,8 @@
 // every such comparison here maps those letters and leaves every other unit as it is.
 #pragma once
 
+#include <string_view>
+
 namespace winapi::ascii {
 
 /// a-z to A-Z; any other unit (char, char16_t, or a wider code) unchanged.
@@ -15,6 +17,15 @@ constexpr Char toUpper(Char c) {
 template <typename Char>
 constexpr Char toLower(Char c) {
   return c >= Char('A') && c <= Char('Z') ? static_cast<Char>(c + (Char('a') - Char('A'))) : c;
+}
+
+/// Equal texts with A-Z folded.
+inline bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (toUpper(a[i]) != toUpper(b[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace winapi::ascii

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <winseam.h>
 
+#include "winapi/kernel32/filetime.h"
 #include "winapi/kernel32/handle.h"
 #include "winapi/kernel32/posixfile.h"
 #include "winapi/kernel32/unixpath.h"
@@ -152,6 +153,10 @@ extern "C" HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWOR
 
   bool existed = false;
   int fd = winapi::openWithDisposition(path, accessFlags, disposition, mode, &existed);
+  if (fd < 0 && errno == EISDIR && backupSemantics && disposition == OPEN_EXISTING) {
+    // POSIX opens folders only for reading; that handle still sets the folder's times.
+    fd = winapi::openWithDisposition(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK, disposition, mode, &existed);
+  }
   if (fd < 0) {
     DWORD error = errno == EEXIST ? ERROR_FILE_EXISTS : winapi::files::errorForPath(errno, path);
     SetLastError(error);
@@ -267,4 +272,47 @@ extern "C" BOOL WINAPI GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FIL
   information->nFileIndexHigh = static_cast<DWORD>(static_cast<uint64_t>(status.st_ino) >> 32);
   information->nFileIndexLow = static_cast<DWORD>(status.st_ino);
   return TRUE;
+}
+
+extern "C" BOOL WINAPI SetFileTime(HANDLE handle, const FILETIME* creationTime, const FILETIME* lastAccessTime,
+                                   const FILETIME* lastWriteTime) {
+  std::shared_ptr<FileObject> file = winapi::fileOf(handle);
+  if (file == nullptr) return FALSE;
+  (void)creationTime;  // this system keeps no settable creation time
+  auto toTimespec = [](const FILETIME* time) {
+    struct timespec out {};
+    if (time == nullptr) {
+      out.tv_nsec = UTIME_OMIT;
+      return out;
+    }
+    const int64_t ticks =
+        static_cast<int64_t>((static_cast<uint64_t>(time->dwHighDateTime) << 32) | time->dwLowDateTime) -
+        winapi::filetime::kUnixEpoch;
+    out.tv_sec = ticks / winapi::filetime::kTicksPerSecond;
+    out.tv_nsec = (ticks % winapi::filetime::kTicksPerSecond) * 100;
+    if (out.tv_nsec < 0) {
+      out.tv_nsec += 1000000000;
+      --out.tv_sec;
+    }
+    return out;
+  };
+  const struct timespec times[2] = {toTimespec(lastAccessTime), toTimespec(lastWriteTime)};
+  if (futimens(file->fd(), times) != 0) return failWith(winapi::files::errorFromErrno(errno));
+  return TRUE;
+}
+
+extern "C" DWORD WINAPI GetFinalPathNameByHandleW(HANDLE handle, LPWSTR path, DWORD size, DWORD) {
+  std::shared_ptr<FileObject> file = winapi::fileOf(handle);
+  if (file == nullptr) return 0;
+  char target[4096];
+  const std::string link = "/proc/self/fd/" + std::to_string(file->fd());
+  const ssize_t got = readlink(link.c_str(), target, sizeof target - 1);
+  if (got <= 0) {
+    SetLastError(winapi::files::errorFromErrno(errno));
+    return 0;
+  }
+  const std::u16string text = winapi::paths::toWindows(std::string_view(target, static_cast<size_t>(got)));
+  if (path == nullptr || size <= text.size()) return static_cast<DWORD>(text.size() + 1);
+  std::char_traits<char16_t>::copy(path, text.c_str(), text.size() + 1);
+  return static_cast<DWORD>(text.size());
 }

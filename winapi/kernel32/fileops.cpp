@@ -1,10 +1,11 @@
 // Creating, deleting and moving files and folders by name.
 // Status: CreateDirectoryW, RemoveDirectoryW, DeleteFileW, MoveFileExW (plain and replacing moves,
 // write-through).
-// Left out on purpose: security attributes of new folders, copying moves between volumes and
-// moves delayed until a reboot, which answer their failure.
+// Left out on purpose: security attributes of new folders, moving folders between file systems
+// and moves delayed until a reboot, which answer their failure.
 #include <windows.h>
 
+#include "winapi/kernel32/copyfile.h"
 #include "winapi/kernel32/posixfile.h"
 #include "winapi/kernel32/unixpath.h"
 
@@ -80,10 +81,24 @@ extern "C" BOOL WINAPI MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName
   if ((flags & MOVEFILE_REPLACE_EXISTING) != 0) {
     // Windows replaces files only, never a folder.
     struct stat target;
-    if (lstat(to.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) return failWith(ERROR_ACCESS_DENIED);
-    if (rename(from.c_str(), to.c_str()) != 0) return winapi::files::failFromErrno(to);
+    const bool exists = lstat(to.c_str(), &target) == 0;
+    if (exists && S_ISDIR(target.st_mode)) return failWith(ERROR_ACCESS_DENIED);
+    // Windows does not replace a read-only file.
+    if (exists && !S_ISLNK(target.st_mode) && (target.st_mode & S_IWUSR) == 0) return failWith(ERROR_ACCESS_DENIED);
+    if (rename(from.c_str(), to.c_str()) != 0) {
+      if (errno != EXDEV) return winapi::files::failFromErrno(to);
+      if ((flags & MOVEFILE_COPY_ALLOWED) == 0 || S_ISDIR(source.st_mode)) return failWith(ERROR_NOT_SAME_DEVICE);
+      if (!winapi::files::copyFile(from, to, false, newFileName)) return FALSE;
+      if (unlink(from.c_str()) != 0) return winapi::files::failFromErrno(from);
+    }
   } else if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
-    return winapi::files::failFromErrno(to);
+    if (errno != EXDEV) return winapi::files::failFromErrno(to);
+    if ((flags & MOVEFILE_COPY_ALLOWED) == 0 || S_ISDIR(source.st_mode)) return failWith(ERROR_NOT_SAME_DEVICE);
+    if (!winapi::files::copyFile(from, to, true, newFileName)) {
+      if (GetLastError() == ERROR_FILE_EXISTS) SetLastError(ERROR_ALREADY_EXISTS);
+      return FALSE;
+    }
+    if (unlink(from.c_str()) != 0) return winapi::files::failFromErrno(from);
   }
   if ((flags & MOVEFILE_WRITE_THROUGH) != 0 && !syncFolderOf(to)) {
     return winapi::files::failFromErrno(to);

@@ -4,6 +4,7 @@
 // and working folders (xdg-open takes neither), process handles and item id lists.
 #include <shlobj.h>
 
+#include "winapi/kernel32/ascii.h"
 #include "winapi/kernel32/unixpath.h"
 #include "winapi/kernel32/utf8.h"
 
@@ -27,15 +28,6 @@ BOOL failWith(SHELLEXECUTEINFOW* info, DWORD error, INT_PTR code) {
   info->hInstApp = reinterpret_cast<HINSTANCE>(code);
   SetLastError(error);
   return FALSE;
-}
-
-bool equalsIgnoreCase(const char16_t* a, const char16_t* b) {
-  for (; *a != 0 && *b != 0; ++a, ++b) {
-    char16_t x = *a >= u'A' && *a <= u'Z' ? *a + 32 : *a;
-    char16_t y = *b >= u'A' && *b <= u'Z' ? *b + 32 : *b;
-    if (x != y) return false;
-  }
-  return *a == *b;
 }
 
 // The xdg-open that PATH finds, or empty.
@@ -94,7 +86,7 @@ BOOL WINAPI realShellExecuteExW(SHELLEXECUTEINFOW* info) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (info->lpVerb != nullptr && info->lpVerb[0] != 0 && !equalsIgnoreCase(info->lpVerb, u"open")) {
+  if (info->lpVerb != nullptr && info->lpVerb[0] != 0 && !winapi::ascii::equalsIgnoreCase(info->lpVerb, u"open")) {
     return failWith(info, ERROR_NO_ASSOCIATION, SE_ERR_NOASSOC);
   }
   if (info->lpFile == nullptr || info->lpFile[0] == 0) return failWith(info, ERROR_FILE_NOT_FOUND, SE_ERR_FNF);

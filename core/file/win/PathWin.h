@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/col/array/ArrayP.h"
+#include "core/col/array/ArrayU08.h"
 #include "core/file/IPath.h"
 #include "core/file/IPathArray.h"
 #include "core/file/win/FileInputStream.h"
@@ -139,6 +140,12 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   int64_t getCreationTime(bool refresh) override;
   int64_t getLastAccessTime(bool refresh) override;
   int64_t getLastWriteTime(bool refresh) override;
+  /// Sets the times (seconds since 1970; a negative one is kept) when the flag of the path's
+  /// class (system, else hidden, else read-only, else normal) is set, first on a folder's
+  /// entries when `recursive`. True when nothing was asked for this class; false when the
+  /// times could not be set. The creation time cannot be set on this system.
+  bool setFileTimes(int64_t creation, int64_t lastAccess, int64_t lastWrite, bool forNormal,
+                    bool forReadOnly, bool forHidden, bool forSystem, bool recursive) override;
   /// Read and write when the path is writable now, else read-only.
   bool setReadable() override;
   bool setWritable(bool writable) override;
@@ -146,6 +153,13 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   /// Hidden cannot be set on this system (a hidden name begins with "."): false unless hidden.
   bool hide() override { return addAttributes(0x2); }
 
+  /// Renames to a path that does not exist yet; this object keeps naming the old path.
+  bool renameTo(const WCHAR* newPathText) override;
+  /// Renames the file or folder `times` times to random names of the same length (dots kept;
+  /// names under three units grow by "__"), leaving the last name in `outPath` when given; true
+  /// when at least one rename succeeded.
+  bool scrambleName(int32_t times, str::strbuffer::StrBuffer* outPath,
+                    bool restoreAttributes) override;
   /// Makes the folder, and its missing parents when the first try fails; false when it exists.
   bool createDirectory(bool notify) override;
   /// Makes a new empty file (parents too); false when it exists.
@@ -156,6 +170,12 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   /// for a missing path. A symbolic link inside a folder is removed itself, never its target.
   /// Nothing is deleted at the next start here: `orAtRestart` changes nothing.
   bool remove(bool notify, bool orAtRestart) override;
+  /// Nothing is deleted at the next start on this system: false.
+  bool removeOnReboot() override;
+  /// Copies a file (parents of the target made), or a folder entry by entry; never into itself.
+  bool copyTo(const WCHAR* targetText, bool overwrite) override;
+  /// Moves a file or folder; a file also to another file system.
+  bool moveTo(const WCHAR* targetText, bool replace, bool notify) override;
 
   str::strbuffer::StrBuffer* copyFullPath(str::strbuffer::StrBuffer* out, bool append) override;
   str::strbuffer::StrBuffer* copyFullPathWithSlash(str::strbuffer::StrBuffer* out,
@@ -241,6 +261,16 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   /// A stream on the full path (parents made first for output); the caller disposes of it.
   FileInputStream* openInputStream() override;
   FileOutputStream* openOutputStream(bool append) override;
+  /// The whole file into `bytes` (emptied first); true when every byte was read.
+  bool readAllInto(col::_array::ArrayU08* bytes) override;
+  /// True when the file opened (parents made) and every byte reached it.
+  bool writeBytes(const col::_array::ArrayU08* bytes, bool append) override;
+  /// The text as UTF-8, without a byte-order mark or terminator.
+  bool writeText(const str::strbuffer::StrBuffer* text, bool append) override;
+  /// Whether the file (each file of a folder) opens for reading and writing. Share modes are not
+  /// enforced here, so another program's open does not show.
+  bool probeExclusiveAccess(int32_t passes, bool restoreAttributes, void* buffer,
+                            uint32_t bufferSize) override;
   /// Named streams do not exist here: nothing to remove.
   void removeStreams(bool recursive) override;
 
@@ -314,6 +344,10 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   str::strbuffer::StrBuffer* m_fullPath;
   str::strbuffer::StrBuffer* m_title;
 };
+
+/// A new empty file "NEW" + four hex digits + ".tmp" in the temporary folder, as a new path;
+/// empty and not valid when none could be made.
+PathWin* newTempFilePath();
 
 /// Whether the user's Explorer shows hidden entries ("Hidden" not 2; default shown) and
 /// protected system entries ("ShowSuperHidden" not 0; default not), read from the registry on

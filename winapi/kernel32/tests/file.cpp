@@ -7,6 +7,10 @@
 
 #include "testlib/TempDir.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -377,4 +381,79 @@ TEST_F(TempTree, OnlyEmptyFoldersAreRemoved) {
   EXPECT_TRUE(RemoveDirectoryW(at("full/inner").c_str()));
   EXPECT_FALSE(fs::exists(m_root / "full/inner"));
   EXPECT_TRUE(fs::exists(m_root / "full"));
+}
+
+TEST_F(TempTree, CopiesKeepBytesModeAndTimeAndLeaveNothingHalfDone) {
+  std::string bytes(300000, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+  writeFile("src.bin", bytes);
+  fs::permissions(m_root / "src.bin", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const auto written = fs::last_write_time(m_root / "src.bin") - std::chrono::hours(30);
+  fs::last_write_time(m_root / "src.bin", written);
+  ASSERT_TRUE(CopyFileW(at("src.bin").c_str(), at("fast.bin").c_str(), TRUE));
+  // A replaced step seam takes the read and write road: the same bytes must arrive.
+  auto passThrough = [](LPCWSTR, ULONGLONG, ULONGLONG) -> BOOL { return TRUE; };
+  auto previous = winapi::seam::replaceCopyFileStep(passThrough);
+  ASSERT_TRUE(CopyFileW(at("src.bin").c_str(), at("blocks.bin").c_str(), TRUE));
+  winapi::seam::replaceCopyFileStep(previous);
+  for (const char* name : {"fast.bin", "blocks.bin"}) {
+    std::ifstream in(m_root / name, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes) << name;
+    EXPECT_EQ(fs::status(m_root / name).permissions(), fs::status(m_root / "src.bin").permissions()) << name;
+    EXPECT_EQ(fs::last_write_time(m_root / name), written) << name;
+  }
+  EXPECT_FALSE(CopyFileW(at("src.bin").c_str(), at("fast.bin").c_str(), TRUE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+  EXPECT_FALSE(CopyFileW(at("none.bin").c_str(), at("x.bin").c_str(), FALSE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(CopyFileW(at("src.bin").c_str(), at("nofolder/x.bin").c_str(), FALSE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  fs::permissions(m_root / "fast.bin", fs::perms::owner_read);
+  EXPECT_FALSE(CopyFileW(at("src.bin").c_str(), at("fast.bin").c_str(), FALSE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "a read-only target";
+
+  auto failHalfWay = [](LPCWSTR, ULONGLONG done, ULONGLONG total) -> BOOL {
+    if (done * 2 < total) return TRUE;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+  };
+  previous = winapi::seam::replaceCopyFileStep(failHalfWay);
+  EXPECT_FALSE(CopyFileW(at("src.bin").c_str(), at("half.bin").c_str(), FALSE));
+  winapi::seam::replaceCopyFileStep(previous);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+  EXPECT_FALSE(fs::exists(m_root / "half.bin")) << "no partial target";
+}
+
+TEST_F(TempTree, MovesCrossFileSystemsByCopyAndTimesAreSet) {
+  writeFile("f.txt", "data");
+  const fs::path shm = "/dev/shm";
+  if (fs::is_directory(shm) && fs::status(shm).permissions() != fs::perms::none) {
+    const fs::path away = shm / ("lumetra-move-" + std::to_string(getpid()));
+    const std::u16string target = windowsOf(away);
+    EXPECT_FALSE(MoveFileExW(at("f.txt").c_str(), target.c_str(), 0)) << "no copy allowed";
+    if (GetLastError() == static_cast<DWORD>(ERROR_NOT_SAME_DEVICE)) {
+      ASSERT_TRUE(MoveFileExW(at("f.txt").c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED));
+      EXPECT_FALSE(fs::exists(m_root / "f.txt"));
+      EXPECT_TRUE(fs::exists(away));
+      ASSERT_TRUE(MoveFileExW(target.c_str(), at("f.txt").c_str(), MOVEFILE_COPY_ALLOWED));
+      fs::create_directories(m_root / "folder");
+      EXPECT_FALSE(MoveFileExW(at("folder").c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED));
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SAME_DEVICE)) << "folders do not cross";
+    }
+    fs::remove(away);
+  }
+  fs::create_directories(m_root / "dir");
+  for (const char* name : {"f.txt", "dir"}) {
+    HANDLE file = CreateFileW(at(name).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+    // 2001-09-09 01:46:40 UTC: 1e9 seconds after 1970.
+    const ULONGLONG ticks = 1000000000ULL * 10000000ULL + 116444736000000000ULL;
+    const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+    CloseHandle(file);
+    struct stat status;
+    ASSERT_EQ(stat((m_root / name).c_str(), &status), 0);
+    EXPECT_EQ(status.st_mtime, 1000000000) << name;
+  }
 }

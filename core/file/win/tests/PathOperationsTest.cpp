@@ -115,3 +115,86 @@ TEST_F(PathOperations, StreamsOpenOnThePathAndOutputMakesParents) {
   EXPECT_FALSE(in->read(bytes, 8, &got) && got > 0);
   in->dispose();
 }
+
+TEST_F(PathOperations, CopiesAndMovesFilesAndFoldersButNeverIntoThemselves) {
+  writeFile("a/x.txt", "x");
+  writeFile("a/.h", "h");
+  writeFile("a/sub/y.txt", "y");
+  EXPECT_TRUE(path(at("a"))->copyTo(at("c").c_str(), false));
+  EXPECT_EQ(readFile("c/sub/y.txt"), "y");
+  EXPECT_EQ(readFile("c/.h"), "h") << "hidden entries too";
+  EXPECT_FALSE(path(at("a"))->copyTo(at("c").c_str(), false)) << "an existing target";
+  EXPECT_TRUE(path(at("a"))->copyTo(at("c").c_str(), true));
+  EXPECT_FALSE(path(at("a"))->copyTo(at("a/b").c_str(), true));
+  EXPECT_FALSE(path(at("a"))->copyTo(at("c/../a/sub/deeper").c_str(), true)) << "through \"..\"";
+  fs::create_directory_symlink(posix("a"), posix("alias"));
+  EXPECT_FALSE(path(at("a"))->copyTo(at("alias/new").c_str(), true)) << "through a link";
+  EXPECT_FALSE(fs::exists(posix("a/new")));
+  EXPECT_TRUE(path(at("a/x.txt"))->copyTo(at("deep/er/x.txt").c_str(), false)) << "parents made";
+
+  NotifyRecorder recorder;
+  NotifyRecorder::events().clear();
+  EXPECT_TRUE(path(at("c"))->moveTo(at("moved").c_str(), false, true));
+  EXPECT_TRUE(fs::exists(posix("moved/sub/y.txt")));
+  EXPECT_FALSE(path(at("deep/er/x.txt"))->moveTo(at("a/x.txt").c_str(), false, false));
+  EXPECT_TRUE(path(at("deep/er/x.txt"))->moveTo(at("a/x.txt").c_str(), true, false));
+  EXPECT_EQ(NotifyRecorder::events(),
+            (std::vector<std::u16string>{u"rmdir " + at("c"), u"mkdir " + at("moved")}));
+  EXPECT_TRUE(path(at("a/x.txt"))->renameTo(at("a/z.txt").c_str()));
+  EXPECT_FALSE(path(at("a/z.txt"))->renameTo(at("a/sub").c_str())) << "onto an existing name";
+}
+
+TEST_F(PathOperations, FileTimesByAttributeClass) {
+  writeFile("n.txt", "n");
+  writeFile(".hidden", "h");
+  EXPECT_TRUE(path(at("n.txt"))
+                  ->setFileTimes(-1, 1000000000, 1100000000, true, false, false, false, false));
+  EXPECT_EQ(path(at("n.txt"))->getLastWriteTime(false), 1100000000);
+  EXPECT_EQ(path(at("n.txt"))->getLastAccessTime(false), 1000000000);
+  const int64_t before = path(at(".hidden"))->getLastWriteTime(false);
+  EXPECT_TRUE(path(at(".hidden"))->setFileTimes(-1, -1, 5, true, true, false, true, false))
+      << "nothing asked for hidden files";
+  EXPECT_EQ(path(at(".hidden"))->getLastWriteTime(false), before);
+  writeFile("t/u/v.txt", "v");
+  EXPECT_TRUE(path(at("t"))->setFileTimes(-1, -1, 86400, true, true, true, true, true));
+  EXPECT_EQ(path(at("t/u/v.txt"))->getLastWriteTime(false), 86400) << "recursion reaches files";
+  EXPECT_EQ(path(at("t"))->getLastWriteTime(false), 86400) << "and folders";
+  EXPECT_FALSE(path(at("missing"))->setFileTimes(-1, -1, 0, true, true, true, true, false));
+}
+
+TEST_F(PathOperations, ScrambleKeepsDotsAndPadsShortNames) {
+  writeFile("d/secret.txt", "s");
+  s::thread::Pooled<s::str::strbuffer::StrBuffer> out;
+  EXPECT_TRUE(path(at("d/secret.txt"))->scrambleName(3, out.get(), true));
+  std::u16string name = path(out->getCStr())->getFileName();
+  EXPECT_EQ(name.size(), 10u);
+  EXPECT_EQ(name[6], u'.');
+  EXPECT_EQ(readFile("d/" + std::string(name.begin(), name.end())), "s");
+  writeFile("d/x", "x");
+  EXPECT_TRUE(path(at("d/x"))->scrambleName(1, out.get(), false));
+  name = path(out->getCStr())->getFileName();
+  EXPECT_EQ(name.size(), 3u);
+  EXPECT_EQ(name[2], u'_');
+  EXPECT_FALSE(path(at("d/missing"))->scrambleName(1, nullptr, false));
+}
+
+TEST_F(PathOperations, WholeFilesAndTemporaryFiles) {
+  s::thread::Pooled<s::str::strbuffer::StrBuffer> text;
+  text->assign(u"abc");
+  EXPECT_TRUE(path(at("w/t.txt"))->writeText(text.get(), false));
+  EXPECT_EQ(readFile("w/t.txt"), "abc") << "three bytes, no mark";
+  EXPECT_TRUE(path(at("w/t.txt"))->writeText(text.get(), true));
+  s::thread::Pooled<s::col::_array::ArrayU08> bytes;
+  EXPECT_TRUE(path(at("w/t.txt"))->readAllInto(bytes.get()));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes->getItems()), bytes->getCount()),
+            "abcabc");
+  EXPECT_FALSE(path(at("w/none"))->readAllInto(bytes.get()));
+  EXPECT_EQ(bytes->getCount(), 0u);
+  EXPECT_TRUE(path(at("w/t.txt"))->probeExclusiveAccess(1, true, nullptr, 0));
+
+  Path temp(s::file::win::newTempFilePath());
+  ASSERT_TRUE(temp->exists());
+  EXPECT_TRUE(std::u16string(temp->getFileName()).starts_with(u"NEW"));
+  EXPECT_EQ(temp->getSize(false, true, nullptr, nullptr, true), 0);
+  EXPECT_TRUE(temp->remove(false, false));
+}
