@@ -172,7 +172,8 @@ function(lumetra_gcc_false_positive)
     message(FATAL_ERROR "lumetra_gcc_false_positive needs a REASON")
   endif()
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND TARGET ${A_TARGET})
-    set_source_files_properties(${A_FILES} TARGET_DIRECTORY ${A_TARGET}
-                                PROPERTIES COMPILE_OPTIONS -Wno-error=${A_WARNING})
+    # Appends, so that one file can carry more than one such warning.
+    set_property(SOURCE ${A_FILES} TARGET_DIRECTORY ${A_TARGET} APPEND
+                 PROPERTY COMPILE_OPTIONS -Wno-error=${A_WARNING})
   endif()
 endfunction()
