@@ -6,9 +6,9 @@
 // thread. Screen metrics come from the X server (one monitor; the work area from _NET_WORKAREA).
 // Hot keys are XGrabKey grabs on the root window; notification-area icons are XEmbed clients of
 // the freedesktop system tray (without a tray manager there is none to add).
-// Left out on purpose: tray balloons and the XEmbed focus protocol, MIT-SHM (XPutImage of the changed rectangle is fast enough for the
-// program's windows), XRandR multi-monitor layouts, and explicit pointer grabs for SetCapture
-// (X's implicit grab keeps a dragging pointer with its window).
+// Left out on purpose: tray balloons and the XEmbed focus protocol, MIT-SHM (XPutImage of the changed rectangle is fast
+// enough for the program's windows), XRandR multi-monitor layouts, and explicit pointer grabs for SetCapture (X's
+// implicit grab keeps a dragging pointer with its window).
 #include "winapi/drivers/x11/X11Driver.h"
 
 #include "winapi/drivers/x11/urilist.h"
