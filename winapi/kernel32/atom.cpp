@@ -149,8 +149,12 @@ extern "C" UINT WINAPI GlobalGetAtomNameW(ATOM atom, LPWSTR buffer, int size) {
     return 0;
   }
   if (atom < MAXINTATOM) {
-    name = u"#";
-    for (char c : std::to_string(atom)) name += static_cast<char16_t>(c);
+    // "#" and the decimal number, written back to front into a fixed buffer.
+    char16_t digits[8];
+    size_t at = sizeof digits / sizeof digits[0];
+    for (unsigned value = atom; value != 0; value /= 10) digits[--at] = static_cast<char16_t>(u'0' + value % 10);
+    digits[--at] = u'#';
+    name.assign(digits + at, digits + sizeof digits / sizeof digits[0]);
   } else {
     AtomTable& t = table();
     std::lock_guard<std::mutex> guard(t.lock);
