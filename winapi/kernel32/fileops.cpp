@@ -24,17 +24,6 @@ BOOL failWith(DWORD error) {
   return FALSE;
 }
 
-// Makes a rename in `folder` durable: the folder's entry list goes to the disk.
-bool syncFolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = fsync(fd) == 0;
-  close(fd);
-  return synced;
-}
-
 }  // namespace
 
 extern "C" BOOL WINAPI CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES) {
@@ -100,7 +89,7 @@ extern "C" BOOL WINAPI MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName
     }
     if (unlink(from.c_str()) != 0) return winapi::files::failFromErrno(from);
   }
-  if ((flags & MOVEFILE_WRITE_THROUGH) != 0 && !syncFolderOf(to)) {
+  if ((flags & MOVEFILE_WRITE_THROUGH) != 0 && !winapi::files::syncFolderOf(to)) {
     return winapi::files::failFromErrno(to);
   }
   return TRUE;

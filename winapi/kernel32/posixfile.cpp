@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -96,6 +97,16 @@ std::string_view lastName(std::string_view unixPath) {
   while (unixPath.size() > 1 && unixPath.back() == '/') unixPath.remove_suffix(1);
   size_t slash = unixPath.find_last_of('/');
   return slash == std::string_view::npos ? unixPath : unixPath.substr(slash + 1);
+}
+
+bool syncFolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = fsync(fd) == 0;
+  close(fd);
+  return synced;
 }
 
 }  // namespace winapi::files

@@ -41,4 +41,7 @@ FILETIME toFileTime(const struct timespec& time);
 /// The last component of a POSIX path.
 std::string_view lastName(std::string_view unixPath);
 
+/// Makes a rename or a new entry beside `path` durable: its folder's entry list goes to the disk.
+bool syncFolderOf(const std::string& path);
+
 }  // namespace winapi::files

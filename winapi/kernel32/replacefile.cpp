@@ -52,16 +52,6 @@ bool copyAttributes(const std::string& from, int to) {
   return true;
 }
 
-bool syncFolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = fsync(fd) == 0;
-  close(fd);
-  return synced;
-}
-
 }  // namespace
 
 extern "C" BOOL WINAPI ReplaceFileW(LPCWSTR replacedFileName, LPCWSTR replacementFileName, LPCWSTR backupFileName,
@@ -110,7 +100,7 @@ extern "C" BOOL WINAPI ReplaceFileW(LPCWSTR replacedFileName, LPCWSTR replacemen
   if (rename(replacement.c_str(), replaced.c_str()) != 0) {
     return failWith(errno == EXDEV ? ERROR_UNABLE_TO_MOVE_REPLACEMENT : winapi::files::errorFromErrno(errno));
   }
-  if ((replaceFlags & REPLACEFILE_WRITE_THROUGH) != 0 && !syncFolderOf(replaced)) {
+  if ((replaceFlags & REPLACEFILE_WRITE_THROUGH) != 0 && !winapi::files::syncFolderOf(replaced)) {
     return winapi::files::failFromErrno(replaced);
   }
   return TRUE;
