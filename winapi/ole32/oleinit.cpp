@@ -1,9 +1,9 @@
-// OLE's per-thread initialisation and COM's process-wide security settings. OLE lives beside
-// the window system because what it needs of a thread (a message queue for drag and drop) is
-// the window system's.
+// OLE's per-thread initialisation and COM's process-wide security settings. OLE initialises COM
+// on the thread as well, so a thread that called OleInitialize can create COM objects.
 // Left out: a COM apartment of its own (no server, no marshalling), message filters.
 #include <windows.h>
 #include <ole2.h>
+#include <objbase.h>
 
 #include <atomic>
 
@@ -16,12 +16,16 @@ std::atomic<bool> s_securitySet{false};
 
 extern "C" HRESULT WINAPI OleInitialize(LPVOID reserved) {
   if (reserved != nullptr) return E_INVALIDARG;
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   return t_oleInitialized++ == 0 ? S_OK : S_FALSE;
 }
 
 extern "C" void WINAPI OleUninitialize(void) {
   // An unmatched call is ignored, as Windows does.
-  if (t_oleInitialized > 0) --t_oleInitialized;
+  if (t_oleInitialized > 0) {
+    --t_oleInitialized;
+    CoUninitialize();
+  }
 }
 
 extern "C" HRESULT WINAPI CoInitializeSecurity(PVOID, LONG, PVOID, PVOID, DWORD, DWORD, PVOID, DWORD, PVOID) {

@@ -4,6 +4,7 @@
 #include <afxdisp.h>
 #include <commctrl.h>
 #include <ole2.h>
+#include <objbase.h>
 
 #include <gtest/gtest.h>
 
@@ -163,15 +164,22 @@ TEST(ThreadInitialisation, RepeatCallsAnswerAsWindowsDoes) {
 
   // Each thread counts its own OLE initialisations.
   HRESULT first = E_FAIL, second = E_FAIL;
+  HRESULT created = E_FAIL, afterwards = E_FAIL;
   std::thread worker([&] {
     first = OleInitialize(nullptr);
     second = OleInitialize(nullptr);
+    // OLE starts COM on the thread too, until its last uninitialisation.
+    void* object = nullptr;
+    created = CoCreateInstance(IID_IUnknown, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object);
     OleUninitialize();
     OleUninitialize();
+    afterwards = CoCreateInstance(IID_IUnknown, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object);
   });
   worker.join();
   EXPECT_EQ(first, S_OK);
   EXPECT_EQ(second, S_FALSE);
+  EXPECT_EQ(created, REGDB_E_CLASSNOTREG) << "an unknown class, not a thread without COM";
+  EXPECT_EQ(afterwards, CO_E_NOTINITIALIZED);
   EXPECT_EQ(OleInitialize(reinterpret_cast<LPVOID>(1)), E_INVALIDARG);
   EXPECT_TRUE(AfxOleInit());
   EXPECT_EQ(OleInitialize(nullptr), S_FALSE);
