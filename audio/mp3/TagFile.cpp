@@ -7,6 +7,7 @@
 #include <id3tag.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +45,112 @@ bool writeAt(int fd, int64_t at, const void* buffer, size_t count) {
          _write(fd, buffer, static_cast<unsigned>(count)) == static_cast<int>(count);
 }
 
+// Undoes unsynchronisation: every FF 00 becomes FF.
+std::vector<uint8_t> resynchronised(const uint8_t* bytes, size_t length) {
+  std::vector<uint8_t> plain;
+  plain.reserve(length);
+  for (size_t i = 0; i < length; ++i) {
+    plain.push_back(bytes[i]);
+    if (bytes[i] == 0xFF && i + 1 < length && bytes[i + 1] == 0) ++i;
+  }
+  return plain;
+}
+
+// The body of a v2.2 "PIC" frame: encoding, three-letter image format, picture type, description
+// ended by one NUL (two for UTF-16), picture data.
+struct V22Picture {
+  uint8_t encoding = 0;
+  std::string format;
+  uint8_t type = 0;
+  std::vector<id3_ucs4_t> description;  // NUL-terminated
+  std::vector<uint8_t> data;
+};
+
+bool parseV22Picture(const uint8_t* p, size_t length, V22Picture& out) {
+  if (length < 5) return false;
+  out.encoding = p[0];
+  out.format.assign(reinterpret_cast<const char*>(p + 1), 3);
+  out.type = p[4];
+  size_t at = 5;
+  out.description.clear();
+  if (out.encoding == 1) {
+    // UTF-16 with an optional byte-order mark; big-endian without one.
+    bool little = false;
+    size_t end = at;
+    while (end + 1 < length && (p[end] | p[end + 1]) != 0) end += 2;
+    if (end + 1 >= length) return false;
+    if (end >= at + 2 &&
+        ((p[at] == 0xFF && p[at + 1] == 0xFE) || (p[at] == 0xFE && p[at + 1] == 0xFF))) {
+      little = p[at] == 0xFF;
+      at += 2;
+    }
+    for (; at < end; at += 2) {
+      uint32_t unit = little ? (p[at] | (p[at + 1] << 8)) : ((p[at] << 8) | p[at + 1]);
+      if (unit >= 0xD800 && unit < 0xDC00 && at + 3 < end) {
+        const uint32_t low =
+            little ? (p[at + 2] | (p[at + 3] << 8)) : ((p[at + 2] << 8) | p[at + 3]);
+        if (low >= 0xDC00 && low < 0xE000) {
+          unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+          at += 2;
+        }
+      }
+      out.description.push_back(unit);
+    }
+    at = end + 2;
+  } else {
+    while (at < length && p[at] != 0) out.description.push_back(p[at++]);
+    if (at >= length) return false;
+    ++at;
+  }
+  out.description.push_back(0);
+  out.data.assign(p + at, p + length);
+  return true;
+}
+
+// The parser reads a v2.2 "PIC" frame as an APIC frame whose MIME text starts with the
+// three-letter format, which shifts every later field into the picture. Each APIC of a v2.2 tag
+// came from a PIC frame, in the same order: it is set up again from the original frame's bytes.
+void rebuildV22Pictures(id3_tag* tag, const uint8_t* bytes, size_t length) {
+  if (length < 10 || bytes[3] != 2) return;
+  std::vector<uint8_t> body(bytes + 10, bytes + length);
+  if ((bytes[5] & 0x80) != 0) body = resynchronised(body.data(), body.size());
+  unsigned index = 0;
+  for (size_t at = 0; at + 6 <= body.size() && body[at] != 0;) {
+    const uint8_t* frame = body.data() + at;
+    const size_t size = (size_t{frame[3]} << 16) | (size_t{frame[4]} << 8) | frame[5];
+    if (at + 6 + size > body.size()) break;
+    V22Picture picture;
+    if (std::memcmp(frame, "PIC", 3) == 0) {
+      id3_frame* apic = id3_tag_findframe(tag, "APIC", index++);
+      if (apic == nullptr) break;
+      if (apic->nfields >= 5 && parseV22Picture(frame + 6, size, picture)) {
+        std::string mime;
+        if (picture.format == "JPG") {
+          mime = "image/jpeg";
+        } else if (picture.format == "PNG") {
+          mime = "image/png";
+        } else {
+          mime = "image/";
+          for (char c : picture.format) {
+            if (c == 0) break;
+            mime.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+          }
+        }
+        const id3_field_textencoding encoding = picture.encoding == 1
+                                                    ? ID3_FIELD_TEXTENCODING_UTF_16
+                                                    : ID3_FIELD_TEXTENCODING_ISO_8859_1;
+        id3_field_settextencoding(id3_frame_field(apic, 0), encoding);
+        id3_field_setlatin1(id3_frame_field(apic, 1),
+                            reinterpret_cast<const id3_latin1_t*>(mime.c_str()));
+        id3_field_setint(id3_frame_field(apic, 2), picture.type);
+        id3_field_setstring(id3_frame_field(apic, 3), picture.description.data());
+        id3_field_setbinarydata(id3_frame_field(apic, 4), picture.data.data(), picture.data.size());
+      }
+    }
+    at += 6 + size;
+  }
+}
+
 }  // namespace
 
 bool declaresTooMuchCompressedData(const uint8_t* tag, size_t length) {
@@ -53,13 +160,7 @@ bool declaresTooMuchCompressedData(const uint8_t* tag, size_t length) {
   std::vector<uint8_t> body(tag + 10, tag + length);
   if (major == 3 && (flags & 0x80) != 0) {
     // A v2.3 tag's unsynchronisation covers the whole body, frame headers included.
-    std::vector<uint8_t> plain;
-    plain.reserve(body.size());
-    for (size_t i = 0; i < body.size(); ++i) {
-      plain.push_back(body[i]);
-      if (body[i] == 0xFF && i + 1 < body.size() && body[i + 1] == 0) ++i;
-    }
-    body.swap(plain);
+    body = resynchronised(body.data(), body.size());
   }
   size_t at = 0;
   if ((flags & 0x40) != 0 && body.size() >= 4) {
@@ -154,6 +255,7 @@ bool TagFile::searchTags() {
   if (m_hasId3v2) {
     m_tag = id3_tag_parse(v2.data(), v2.size());
     if (m_tag == nullptr) return false;
+    rebuildV22Pictures(m_tag, v2.data(), v2.size());
   } else if (m_hasId3v1) {
     m_tag = id3_tag_parse(v1, sizeof v1);
     if (m_tag == nullptr) return false;

@@ -61,6 +61,15 @@ Bytes audioOf(const Bytes& file) {
   return Bytes(file.begin() + static_cast<long>(start), file.begin() + static_cast<long>(end));
 }
 
+// An ID3v2 tag of `major` version around `body`, without flags.
+Bytes id3v2Tag(uint8_t major, const Bytes& body) {
+  const uint32_t n = static_cast<uint32_t>(body.size());
+  Bytes tag = {'I', 'D', '3', major, 0, 0};
+  for (int shift : {21, 14, 7, 0}) tag.push_back(static_cast<uint8_t>((n >> shift) & 0x7F));
+  tag.insert(tag.end(), body.begin(), body.end());
+  return tag;
+}
+
 std::string eyeD3(const fs::path& path) {
   return lumetra::testlib::run({"eyeD3", "--no-color", path.string()}).output;
 }
@@ -356,18 +365,7 @@ TEST_F(Mp3Info, ObsoleteFramesAreWrittenBackUnderTheirOwnIdentifiers) {
   body.insert(body.end(), tsize.begin(), tsize.end());
   const Bytes year = frame("TYER", {0, '1', '9', '9', '9'});
   body.insert(body.end(), year.begin(), year.end());
-  const uint32_t n = static_cast<uint32_t>(body.size());
-  Bytes file = {'I',
-                'D',
-                '3',
-                3,
-                0,
-                0,
-                static_cast<uint8_t>((n >> 21) & 0x7F),
-                static_cast<uint8_t>((n >> 14) & 0x7F),
-                static_cast<uint8_t>((n >> 7) & 0x7F),
-                static_cast<uint8_t>(n & 0x7F)};
-  file.insert(file.end(), body.begin(), body.end());
+  Bytes file = id3v2Tag(3, body);
   file.insert(file.end(), audio.begin(), audio.end());
   writeBytes(m_temp.file("old.mp3"), file);
 
@@ -387,4 +385,51 @@ TEST_F(Mp3Info, ObsoleteFramesAreWrittenBackUnderTheirOwnIdentifiers) {
   EXPECT_EQ(text.find("TYER"), std::string::npos) << "TDRC holds the year";
   EXPECT_NE(text.find("TDRC"), std::string::npos);
   EXPECT_EQ(audioOf(written), audio);
+}
+
+TEST_F(Mp3Info, VersionTwoPointTwoPicturesAreWrittenBackWhole) {
+  Bytes audio = audioOf(readBytes(encode("a.mp3", {})));
+  auto frame = [](const std::string& id, const Bytes& data) {
+    Bytes out(id.begin(), id.end());
+    const uint32_t size = static_cast<uint32_t>(data.size());
+    out.insert(out.end(), {static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 8),
+                           static_cast<uint8_t>(size)});
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+  };
+  // A JPEG-like picture whose first bytes the parser would otherwise take for the MIME text.
+  Bytes picture = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00};
+  for (int i = 0; i < 300; ++i) picture.push_back(static_cast<uint8_t>(i * 7));
+  picture.insert(picture.end(), {0xFF, 0xD9});
+  Bytes pic = {0, 'J', 'P', 'G', 3, 'C', 'o', 'v', 'e', 'r', 0};
+  pic.insert(pic.end(), picture.begin(), picture.end());
+  Bytes body = frame("TT2", {0, 'O', 'l', 'd'});
+  const Bytes picFrame = frame("PIC", pic);
+  body.insert(body.end(), picFrame.begin(), picFrame.end());
+  Bytes file = id3v2Tag(2, body);
+  file.insert(file.end(), audio.begin(), audio.end());
+  writeBytes(m_temp.file("old.mp3"), file);
+
+  ASSERT_TRUE(m_info->readFromFile(at("old.mp3").c_str()));
+  EXPECT_EQ(std::u16string(m_info->getTitle()), u"Old");
+  m_info->setTitle(u"A new and longer title");
+  ASSERT_TRUE(m_info->writeToFile(at("old.mp3").c_str()));
+  m_info->close();
+  EXPECT_EQ(audioOf(readBytes(m_temp.file("old.mp3"))), audio);
+
+  const std::string listing = eyeD3(m_temp.file("old.mp3"));
+  EXPECT_NE(listing.find("A new and longer title"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("FRONT_COVER Image: [Size: " + std::to_string(picture.size()) +
+                         " bytes] [Type: image/jpeg]"),
+            std::string::npos)
+      << listing;
+  EXPECT_NE(listing.find("Description: Cover"), std::string::npos) << listing;
+  const fs::path images = m_temp.file("images");
+  fs::create_directories(images);
+  lumetra::testlib::run({"eyeD3", "--no-color", "--write-images=" + images.string(),
+                         m_temp.file("old.mp3").string()});
+  std::vector<fs::path> written;
+  for (const auto& entry : fs::directory_iterator(images)) written.push_back(entry.path());
+  ASSERT_EQ(written.size(), 1u) << listing;
+  EXPECT_EQ(readBytes(written.front()), picture) << "the picture comes back byte for byte";
 }
