@@ -622,3 +622,39 @@ TEST_F(Mp3Info, HandBuiltTagsOfEveryKindAreReadAndWrittenBackWithTheirPictures) 
     EXPECT_EQ(readBytes(written.front()), syncfulPicture());
   }
 }
+
+TEST_F(Mp3Info, TheCommentIsTheOneWithoutADescriptionAndPlayersDataIsLeftAlone) {
+  const fs::path file = encode("c.mp3", {"--add-id3v2", "--tt", "T"});
+  ASSERT_EQ(
+      lumetra::testlib::run({"eyeD3", "--no-color", "--to-v2.3", "--add-comment",
+                             "0000 1111 2222:iTunSMPB", "--add-comment", "Mine", file.string()})
+          .exitCode,
+      0);
+  ASSERT_TRUE(m_info->readFromFile(at("c.mp3").c_str()));
+  EXPECT_EQ(std::u16string(m_info->getComment()), u"Mine");
+  m_info->setComment(u"Changed");
+  ASSERT_TRUE(m_info->writeToFile(at("c.mp3").c_str()));
+  m_info->close();
+  std::string listing = eyeD3(file);
+  EXPECT_NE(listing.find("Comment: [Description: ] [Lang: XXX]\nChanged"), std::string::npos)
+      << listing;
+  EXPECT_NE(listing.find("[Description: iTunSMPB] [Lang: eng]\n0000 1111 2222"), std::string::npos)
+      << listing;
+  EXPECT_EQ(listing.find("Mine"), std::string::npos) << listing;
+
+  // With only a described comment, it is what reads as the comment, and a write adds one.
+  const fs::path only = encode("d.mp3", {"--add-id3v2", "--tt", "T"});
+  ASSERT_EQ(lumetra::testlib::run(
+                {"eyeD3", "--no-color", "--add-comment", "Player data:iTunNORM", only.string()})
+                .exitCode,
+            0);
+  ASSERT_TRUE(m_info->readFromFile(at("d.mp3").c_str()));
+  EXPECT_EQ(std::u16string(m_info->getComment()), u"Player data");
+  m_info->setComment(u"Own words");
+  ASSERT_TRUE(m_info->writeToFile(at("d.mp3").c_str()));
+  m_info->close();
+  listing = eyeD3(only);
+  EXPECT_NE(listing.find("Own words"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("[Description: iTunNORM] [Lang: eng]\nPlayer data"), std::string::npos)
+      << listing;
+}
