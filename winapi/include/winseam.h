@@ -24,6 +24,14 @@ using CreateThreadFunction = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTH
                                              LPDWORD);
 CreateThreadFunction replaceCreateThread(CreateThreadFunction replacement);
 
+// Window classes and windows: a replacement can refuse the next registration or creation (answer
+// 0 or null with the last error set) to test what a caller does when a window cannot be made.
+using RegisterClassExFunction = ATOM(WINAPI*)(const WNDCLASSEXW*);
+RegisterClassExFunction replaceRegisterClassExW(RegisterClassExFunction replacement);
+using CreateWindowExFunction = HWND(WINAPI*)(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE,
+                                             LPVOID);
+CreateWindowExFunction replaceCreateWindowExW(CreateWindowExFunction replacement);
+
 // File writes: a replacement can count WriteFile calls or fail them half-way (a full disk).
 using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 WriteFileFunction replaceWriteFile(WriteFileFunction replacement);

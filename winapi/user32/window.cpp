@@ -8,6 +8,8 @@
 // MDI, window properties, and message-only windows beyond accepting HWND_MESSAGE as a parent.
 #include "winapi/user32/Window.h"
 
+#include <winseam.h>
+
 #include "winapi/kernel32/ascii.h"
 #include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/utf8.h"
@@ -17,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace winapi {
@@ -233,7 +236,7 @@ void setTopLevelOrder(HWND hwnd, HWND insertAfter) {
 
 using namespace winapi;
 
-extern "C" ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* wc) {
+static ATOM WINAPI realRegisterClassExW(const WNDCLASSEXW* wc) {
   if (wc == nullptr || wc->cbSize != sizeof(WNDCLASSEXW) || wc->lpszClassName == nullptr ||
       (!IS_INTRESOURCE(wc->lpszClassName) && *wc->lpszClassName == 0) || wc->cbClsExtra < 0 || wc->cbWndExtra < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -357,7 +360,7 @@ extern "C" ULONG_PTR WINAPI SetClassLongPtrW(HWND hwnd, int index, LONG_PTR valu
   return previous;
 }
 
-extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
                                        int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                                        LPVOID param) {
   std::shared_ptr<ThreadQueue> queue = currentQueue();
@@ -1026,4 +1029,28 @@ extern "C" DWORD WINAPI GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
   if (w == nullptr) return 0;
   if (processId != nullptr) *processId = static_cast<DWORD>(getpid());
   return w->threadId;
+}
+
+// Class registration and window creation go through the test seams, which can refuse them.
+namespace {
+std::atomic<winapi::seam::RegisterClassExFunction> s_registerClassEx{&realRegisterClassExW};
+std::atomic<winapi::seam::CreateWindowExFunction> s_createWindowEx{&realCreateWindowExW};
+}  // namespace
+
+namespace winapi::seam {
+RegisterClassExFunction replaceRegisterClassExW(RegisterClassExFunction replacement) {
+  return s_registerClassEx.exchange(replacement != nullptr ? replacement : &realRegisterClassExW);
+}
+CreateWindowExFunction replaceCreateWindowExW(CreateWindowExFunction replacement) {
+  return s_createWindowEx.exchange(replacement != nullptr ? replacement : &realCreateWindowExW);
+}
+}  // namespace winapi::seam
+
+extern "C" ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* wc) { return s_registerClassEx.load()(wc); }
+
+extern "C" HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
+                                       int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                                       LPVOID param) {
+  return s_createWindowEx.load()(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance,
+                                 param);
 }

@@ -8,6 +8,7 @@
 #include "gui/win/WindowClass.h"
 
 #include <windows.h>
+#include <winseam.h>
 
 #include <gtest/gtest.h>
 
@@ -333,3 +334,37 @@ TEST(Window, SendsToAWindowWhoseThreadEndedFailAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+std::atomic<int> g_refusedFrames{0};
+winapi::seam::CreateWindowExFunction g_realCreate = nullptr;
+// Refuses the frame window (the owner is made first, of the same class) once.
+HWND WINAPI refuseTheFrameOnce(DWORD exStyle, LPCWSTR className, LPCWSTR name, DWORD style, int x,
+                               int y, int w, int h, HWND parent, HMENU menu, HINSTANCE instance,
+                               LPVOID param) {
+  if (parent != nullptr && (style & WS_CHILD) == 0 && g_refusedFrames.fetch_add(1) == 0) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return g_realCreate(exStyle, className, name, style, x, y, w, h, parent, menu, instance, param);
+}
+}  // namespace
+
+TEST(Window, AFrameThatCannotBeMadeSaysSoOnceAndLeavesNoFrame) {
+  g_realCreate = winapi::seam::replaceCreateWindowExW(&refuseTheFrameOnce);
+  testing::internal::CaptureStderr();
+  {
+    WindowHolder window;
+    EXPECT_EQ(window->getHandle(), nullptr);
+  }
+  const std::string log = testing::internal::GetCapturedStderr();
+  winapi::seam::replaceCreateWindowExW(g_realCreate);
+  EXPECT_EQ(g_refusedFrames.load(), 1);
+  const std::string line = "Error!: Window Creation Failed!\n";
+  ASSERT_NE(log.find(line), std::string::npos) << log;
+  EXPECT_EQ(log.find(line, log.find(line) + 1), std::string::npos)
+      << "one box per attempt: " << log;
+
+  WindowHolder next;
+  EXPECT_NE(next->getHandle(), nullptr) << "the next window is made as usual";
+}

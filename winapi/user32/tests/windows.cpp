@@ -1,6 +1,7 @@
 // Window classes, the window tree, window longs and texts, enumeration, failures on bad
 // handles, and the hints the driver receives for keep-on-top, tool windows and opacity.
 #include <windows.h>
+#include <winseam.h>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,40 @@ TEST(Classes, RegistrationIsCheckedAndLookedUpIgnoringCase) {
   EXPECT_TRUE(UnregisterClassW(u"Extra Class", nullptr));
   EXPECT_EQ(CreateWindowExW(0, u"Extra Class", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+}
+
+namespace {
+// Refuses every call while installed, as a system out of resources would.
+ATOM WINAPI refuseRegistration(const WNDCLASSEXW*) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return 0;
+}
+HWND WINAPI refuseCreation(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
+}
+}  // namespace
+
+TEST(Classes, SeamsCanRefuseRegistrationAndCreationAndRestoreTheLayers) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"Seam Class";
+  auto registration = winapi::seam::replaceRegisterClassExW(&refuseRegistration);
+  EXPECT_EQ(RegisterClassExW(&wc), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  EXPECT_EQ(winapi::seam::replaceRegisterClassExW(registration), &refuseRegistration);
+  ASSERT_NE(RegisterClassExW(&wc), 0) << "the layer's own registers again";
+
+  auto creation = winapi::seam::replaceCreateWindowExW(&refuseCreation);
+  EXPECT_EQ(CreateWindowExW(0, u"Seam Class", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  winapi::seam::replaceCreateWindowExW(nullptr);  // null restores the layer's own
+  HWND hwnd = CreateWindowExW(0, u"Seam Class", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_NE(hwnd, nullptr);
+  (void)creation;
+  DestroyWindow(hwnd);
+  UnregisterClassW(u"Seam Class", nullptr);
 }
 
 TEST(Tree, ParentsOwnersSiblingsAndEnumeration) {
