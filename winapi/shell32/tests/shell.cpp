@@ -7,16 +7,19 @@
 #include <gtest/gtest.h>
 
 #include "testlib/TempDir.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
 
 namespace fs = std::filesystem;
+using winapi::HeadlessDriver;
 
 namespace {
 
@@ -197,4 +200,161 @@ TEST(ShellStructures, LayoutsMatchWindows) {
   EXPECT_EQ(offsetof(SHFILEOPSTRUCTW, lpszProgressTitle), 48u);
   EXPECT_EQ(sizeof(SHITEMID), 3u);
   EXPECT_EQ(sizeof(GUID), 16u);
+}
+
+namespace {
+
+std::string readText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// A double-NUL list of the Windows forms of `names` inside `dir`.
+std::u16string listOf(const lumetra::testlib::TempDir& dir, std::initializer_list<const char*> names) {
+  std::u16string list;
+  for (const char* name : names) list += dir.windowsPath(name) + u'\0';
+  return list + u'\0';
+}
+
+int fileOperation(UINT function, const std::u16string& from, const std::u16string& to, FILEOP_FLAGS flags,
+                  BOOL* aborted = nullptr) {
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = function;
+  op.pFrom = from.c_str();
+  op.pTo = to.empty() ? nullptr : to.c_str();
+  op.fFlags = flags;
+  const int result = SHFileOperationW(&op);
+  if (aborted != nullptr) *aborted = op.fAnyOperationsAborted;
+  return result;
+}
+
+constexpr FILEOP_FLAGS kQuietTrash = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
+
+}  // namespace
+
+TEST(Trash, FilesAndFoldersGoToTheDataHomeTrashWithTheirInfo) {
+  lumetra::testlib::TempDir dir;
+  ScopedVariable dataHome("XDG_DATA_HOME", (dir.path() / "data").string());
+  writeText(dir.file("song.mp3"), "first");
+  fs::create_directories(dir.file("album/disc"));
+  writeText(dir.file("album/disc/a.wav"), "12345");
+  writeText(dir.file("album/b.wav"), "678");
+  const std::string odd = std::string("na\xE9me ") + "%x.mp3";  // not UTF-8, with a space and a %
+  writeText(dir.file(odd), "odd");
+
+  ASSERT_EQ(fileOperation(FO_DELETE, listOf(dir, {"song.mp3", "album"}), u"", kQuietTrash), 0);
+  EXPECT_FALSE(fs::exists(dir.file("song.mp3")));
+  EXPECT_FALSE(fs::exists(dir.file("album")));
+  const fs::path trash = dir.path() / "data" / "Trash";
+  EXPECT_EQ(readText(trash / "files" / "song.mp3"), "first");
+  EXPECT_EQ(readText(trash / "files" / "album" / "disc" / "a.wav"), "12345");
+  const std::string info = readText(trash / "info" / "song.mp3.trashinfo");
+  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + dir.file("song.mp3").string() + "\nDeletionDate=", 0), 0u) << info;
+  EXPECT_EQ(info.size(), std::string("[Trash Info]\nPath=\nDeletionDate=YYYY-MM-DDThh:mm:ss\n").size() +
+                             dir.file("song.mp3").string().size())
+      << info;
+  const std::string sizes = readText(trash / "directorysizes");
+  EXPECT_EQ(sizes.rfind("8 ", 0), 0u) << "the folder's bytes: " << sizes;
+  EXPECT_NE(sizes.find(" album\n"), std::string::npos) << sizes;
+
+  // A second file of the same name takes a free one; a name that is not UTF-8 is encoded by bytes.
+  writeText(dir.file("song.mp3"), "second");
+  ASSERT_EQ(fileOperation(FO_DELETE, listOf(dir, {"song.mp3"}), u"", kQuietTrash), 0);
+  EXPECT_EQ(readText(trash / "files" / "song.mp3"), "first");
+  EXPECT_EQ(readText(trash / "files" / "song.mp3.2"), "second");
+  // The layer carries a byte that is not UTF-8 as U+DC00 + the byte.
+  std::u16string oddList = dir.windowsPath("na");
+  oddList += u"\xDCE9me %x.mp3";
+  oddList += u'\0';
+  oddList += u'\0';
+  ASSERT_EQ(fileOperation(FO_DELETE, oddList, u"", kQuietTrash), 0);
+  EXPECT_FALSE(fs::exists(dir.file(odd)));
+  EXPECT_NE(readText(trash / "info" / (odd + ".trashinfo")).find("/na%E9me%20%25x.mp3\n"), std::string::npos);
+}
+
+TEST(Trash, ARecycleThatCannotBeDoneNeverDeletes) {
+  lumetra::testlib::TempDir dir;
+  writeText(dir.file("blocker"), "a file where the data home's folder should be");
+  ScopedVariable dataHome("XDG_DATA_HOME", (dir.path() / "blocker" / "data").string());
+  writeText(dir.file("keep.mp3"), "kept");
+  EXPECT_NE(fileOperation(FO_DELETE, listOf(dir, {"keep.mp3"}), u"", kQuietTrash), 0);
+  EXPECT_EQ(readText(dir.file("keep.mp3")), "kept");
+  EXPECT_NE(fileOperation(FO_DELETE, listOf(dir, {"missing.mp3"}), u"", kQuietTrash), 0);
+}
+
+TEST(FileOperations, DeletingAsksUnlessToldNotToAndNeverFollowsALink) {
+  lumetra::testlib::TempDir dir;
+  HeadlessDriver* driver = HeadlessDriver::current();
+  ASSERT_NE(driver, nullptr);
+  fs::create_directories(dir.file("folder"));
+  fs::create_directories(dir.file("elsewhere"));
+  writeText(dir.file("elsewhere/precious"), "x");
+  fs::create_directory_symlink(dir.file("elsewhere"), dir.file("folder/link"));
+  writeText(dir.file("folder/a"), "a");
+
+  testing::internal::CaptureStderr();
+  driver->scriptButton(IDNO);
+  BOOL aborted = FALSE;
+  EXPECT_NE(fileOperation(FO_DELETE, listOf(dir, {"folder"}), u"", 0, &aborted), 0);
+  EXPECT_TRUE(aborted);
+  EXPECT_TRUE(fs::exists(dir.file("folder/a")));
+  driver->scriptButton(IDYES);
+  EXPECT_EQ(fileOperation(FO_DELETE, listOf(dir, {"folder"}), u"", 0, &aborted), 0);
+  EXPECT_FALSE(aborted);
+  testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(fs::exists(dir.file("folder")));
+  EXPECT_TRUE(fs::exists(dir.file("elsewhere/precious"))) << "the link went, not its target";
+}
+
+TEST(FileOperations, CopiesAndMovesIntoFoldersOrOntoNamesAndAsksBeforeReplacing) {
+  lumetra::testlib::TempDir dir;
+  HeadlessDriver* driver = HeadlessDriver::current();
+  writeText(dir.file("a.mp3"), "A");
+  writeText(dir.file("b.mp3"), "B");
+  fs::create_directories(dir.file("album/disc"));
+  writeText(dir.file("album/disc/c.wav"), "C");
+
+  // Several sources into a folder that does not exist yet.
+  ASSERT_EQ(fileOperation(FO_COPY, listOf(dir, {"a.mp3", "b.mp3", "album"}), dir.windowsPath("out") + u'\0',
+                          FOF_NOCONFIRMMKDIR | FOF_ALLOWUNDO),
+            0);
+  EXPECT_EQ(readText(dir.file("out/a.mp3")), "A");
+  EXPECT_EQ(readText(dir.file("out/b.mp3")), "B");
+  EXPECT_EQ(readText(dir.file("out/album/disc/c.wav")), "C");
+  // One source onto a new name.
+  ASSERT_EQ(fileOperation(FO_COPY, listOf(dir, {"a.mp3"}), dir.windowsPath("copy.mp3") + u'\0', FOF_NOCONFIRMATION), 0);
+  EXPECT_EQ(readText(dir.file("copy.mp3")), "A");
+
+  // Replacing: No skips the file (aborted), Cancel stops, Yes and no confirmation replace.
+  writeText(dir.file("b.mp3"), "B2");
+  testing::internal::CaptureStderr();
+  BOOL aborted = FALSE;
+  driver->scriptButton(IDNO);
+  EXPECT_EQ(fileOperation(FO_COPY, listOf(dir, {"b.mp3"}), dir.windowsPath("out") + u'\0', 0, &aborted), 0);
+  EXPECT_TRUE(aborted);
+  EXPECT_EQ(readText(dir.file("out/b.mp3")), "B");
+  driver->scriptButton(IDCANCEL);
+  EXPECT_NE(fileOperation(FO_MOVE, listOf(dir, {"b.mp3"}), dir.windowsPath("out") + u'\0', 0, &aborted), 0);
+  EXPECT_TRUE(aborted);
+  EXPECT_TRUE(fs::exists(dir.file("b.mp3")));
+  driver->scriptButton(IDYES);
+  EXPECT_EQ(fileOperation(FO_MOVE, listOf(dir, {"b.mp3"}), dir.windowsPath("out") + u'\0', 0, &aborted), 0);
+  EXPECT_FALSE(aborted);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(readText(dir.file("out/b.mp3")), "B2");
+  EXPECT_FALSE(fs::exists(dir.file("b.mp3")));
+
+  // A folder moved, and a rename that refuses an existing name.
+  ASSERT_EQ(fileOperation(FO_MOVE, listOf(dir, {"album"}), dir.windowsPath("moved") + u'\0', FOF_NOCONFIRMATION), 0);
+  EXPECT_EQ(readText(dir.file("moved/disc/c.wav")), "C");
+  EXPECT_NE(fileOperation(FO_RENAME, listOf(dir, {"a.mp3"}), dir.windowsPath("copy.mp3") + u'\0', FOF_NOCONFIRMATION),
+            0);
+  EXPECT_EQ(readText(dir.file("a.mp3")), "A");
+  // Never into itself.
+  EXPECT_NE(fileOperation(FO_COPY, listOf(dir, {"moved"}), dir.windowsPath("moved/inner") + u'\0',
+                          FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR),
+            0);
+  EXPECT_FALSE(fs::exists(dir.file("moved/inner")));
 }
