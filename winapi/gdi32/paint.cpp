@@ -414,6 +414,25 @@ extern "C" BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height,
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
+  if (s->readScreen) {
+    // The screen is read now, for the rectangle this blit takes, and blitted from a copy.
+    int left = s->toX(sourceX);
+    int top = s->toY(sourceY);
+    int w = sourceWidth;
+    int h = sourceHeight;
+    normalise(&left, &w);
+    normalise(&top, &h);
+    if (w == 0 || h == 0) return TRUE;
+    auto shot = std::make_shared<PixelBuffer>();
+    shot->allocate(w, h, 0xFF000000u);
+    s->readScreen(RECT{left, top, left + w, top + h}, *shot);
+    auto copy = std::make_shared<DeviceContext>(false);
+    copy->target = shot;
+    copy->visible = Region(shot->bounds());
+    sourceX = s->toX(sourceX) - left;
+    sourceY = s->toY(sourceY) - top;
+    s = copy;
+  }
   const BitmapLayout* destLayout = layoutOf(*d);
   const BitmapLayout* sourceLayout = layoutOf(*s);
   if ((destLayout != nullptr && !destLayout->isArgb()) || (sourceLayout != nullptr && !sourceLayout->isArgb())) {
