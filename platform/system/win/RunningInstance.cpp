@@ -93,6 +93,11 @@ bool findOtherInstanceProcess(uint32_t* processId) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return false;
   Pooled<StrBuffer> own(ownExePath());
+  // Paths that are equal ignoring case end in names that are: only a process running a file of
+  // this program's name needs its path read.
+  Pooled<StrBuffer> ownName;
+  uint32_t slash = 0;
+  ownName->assign(own->lastIndexOf(u'\\', &slash) ? own->getCStr() + slash + 1 : own->getCStr());
   const DWORD self = GetCurrentProcessId();
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
@@ -100,6 +105,7 @@ bool findOtherInstanceProcess(uint32_t* processId) {
   for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
        more = Process32NextW(snapshot, &entry)) {
     if (entry.th32ProcessID == 0 || entry.th32ProcessID == self) continue;
+    if (!ownName->matchesAtIgnoreCase(0, entry.szExeFile, 0, -1)) continue;
     Pooled<StrBuffer> path(getProcessExePath(entry.th32ProcessID));
     if (samePath(path.get(), own.get())) {
       if (processId != nullptr) *processId = entry.th32ProcessID;

@@ -24,6 +24,14 @@ std::u16string windowsForm(const std::filesystem::path& path) {
   return out;
 }
 
+// The image is replaced at exec: waits until the child runs `program`.
+void waitForImage(DWORD pid, const std::filesystem::path& program) {
+  std::error_code error;
+  for (int i = 0; i < 200 && std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error) != program;
+       ++i)
+    Sleep(5);
+}
+
 // The snapshot entry of a process; false when the snapshot does not list it.
 bool findInSnapshot(DWORD pid, PROCESSENTRY32W* found) {
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -53,11 +61,7 @@ TEST(ProcessSnapshot, ListsARunningChildWithItsNameAndModulePathAndForgetsItOnce
   ChildProcess child({program.string(), "30"});
   ASSERT_TRUE(child.started());
   const auto pid = static_cast<DWORD>(child.pid());
-  // The image is replaced at exec: wait until the child runs the copy.
-  std::error_code error;
-  for (int i = 0; i < 200 && std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error) != program;
-       ++i)
-    Sleep(5);
+  waitForImage(pid, program);
 
   PROCESSENTRY32W entry{};
   ASSERT_TRUE(findInSnapshot(pid, &entry));
@@ -128,10 +132,7 @@ TEST(ProcessSnapshot, AModulePathLongerThanMaxPathFailsInsteadOfBeingCut) {
   ChildProcess child({program.string(), "30"});
   ASSERT_TRUE(child.started());
   const auto pid = static_cast<DWORD>(child.pid());
-  std::error_code error;
-  for (int i = 0; i < 200 && std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error) != program;
-       ++i)
-    Sleep(5);
+  waitForImage(pid, program);
   HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
   ASSERT_NE(modules, INVALID_HANDLE_VALUE);
   MODULEENTRY32W module{};
