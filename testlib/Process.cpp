@@ -155,6 +155,10 @@ void ChildProcess::kill() {
   wait();
 }
 
+bool ChildProcess::freeze() { return m_pid > 0 && ::kill(m_pid, SIGSTOP) == 0; }
+
+bool ChildProcess::thaw() { return m_pid > 0 && ::kill(m_pid, SIGCONT) == 0; }
+
 std::string ChildProcess::readOutput() {
   std::string out;
   if (m_output < 0) return out;

@@ -58,6 +58,9 @@ class ChildProcess {
   bool wait(int timeoutMs = -1);
   /// Ends it with SIGKILL and reaps it.
   void kill();
+  /// Stops it (SIGSTOP) as a frozen program stands, and lets it go on (SIGCONT).
+  bool freeze();
+  bool thaw();
   /// After the end: the exit status, or -1 when it did not exit by itself.
   int exitCode() const { return m_exitCode; }
   /// After the end: the signal that ended it, or 0.

@@ -1,7 +1,7 @@
 // The display scale factor of the application.
 #include "app/win/DisplayScale.h"
 
-#include <windows.h>
+#include "platform/system/monitor/win/Monitor.h"
 
 namespace s::app::win {
 
@@ -16,8 +16,8 @@ uint32_t displayScaleFor(int32_t width, int32_t height) {
 }
 
 uint32_t getDisplayScale() {
-  static const uint32_t s_scale =
-      displayScaleFor(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  // The screen-size tests are the monitor list's: one set of thresholds, computed once.
+  static const uint32_t s_scale = system::monitor::win::getScreenScale();
   return s_scale;
 }
 

@@ -14,8 +14,10 @@
 #include <guiddef.h>
 #include <ntstatus.h>
 #include <ole2.h>
+#include <psapi.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 #include <winbase.h>
 #include <winclipboard.h>
 #include <windef.h>

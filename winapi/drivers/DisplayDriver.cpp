@@ -28,6 +28,7 @@ void DisplayDriver::activate(NativeWindow) {}
 void DisplayDriver::beginMoveResize(NativeWindow, int, POINT) {}
 void DisplayDriver::acceptDrops(NativeWindow, bool) {}
 void DisplayDriver::present(NativeWindow, const PixelBuffer&, const RECT&, POINT) {}
+void DisplayDriver::captureScreen(const RECT& rect, PixelBuffer& out) { composeOwnWindows(rect, out); }
 ModalAnswer DisplayDriver::takeModalAnswer(ModalAnswer::Kind) { return ModalAnswer{}; }
 bool DisplayDriver::addTrayIcon(const TrayIcon&) { return false; }
 void DisplayDriver::updateTrayIcon(const TrayIcon&) {}

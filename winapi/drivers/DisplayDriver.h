@@ -116,6 +116,11 @@ class DisplayDriver {
   /// whole window rectangle and clientOffset is where the native client area starts in it.
   virtual void present(NativeWindow window, const PixelBuffer& surface, const RECT& dirty, POINT clientOffset);
 
+  /// Copies the screen rectangle `rect` (virtual-screen coordinates) into `out`, which the caller
+  /// has made rect's size and filled with opaque black; pixels come back opaque (alpha 255).
+  /// The null default composes this process's own visible top-level windows back to front.
+  virtual void captureScreen(const RECT& rect, PixelBuffer& out);
+
   /// The answer a modal loop of this kind takes now: the null default runs every loop.
   virtual ModalAnswer takeModalAnswer(ModalAnswer::Kind kind);
 
@@ -142,6 +147,10 @@ class DisplayDriver {
   virtual ULONGLONG now();
   virtual bool manualClock() { return false; }
 };
+
+/// The visible top-level windows of this process, back to front, over the screen rectangle
+/// `rect` into `out` (rect's size): what the screen shows as far as this process knows it.
+void composeOwnWindows(const RECT& rect, PixelBuffer& out);
 
 /// The driver of this process, chosen on first use: LUMETRA_DISPLAY=headless|x11, else x11 when
 /// DISPLAY is set and an X server answers, else headless.

@@ -7,6 +7,7 @@
 #include "winapi/gdi32/Region.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -132,6 +133,11 @@ struct DeviceContext : GdiObject {
   std::shared_ptr<BrushObject> brush;
   std::shared_ptr<FontObject> font;
   std::shared_ptr<BitmapObject> bitmap;
+
+  /// Set for the screen's DC: reads the screen rectangle (screen coordinates) into a buffer of
+  /// its size when a blit takes it. The DC's own target is empty, so drawing into it changes
+  /// nothing on the screen.
+  std::function<void(const RECT&, PixelBuffer&)> readScreen;
 
   COLORREF bkColor = RGB(255, 255, 255);
   COLORREF textColor = RGB(0, 0, 0);

@@ -414,6 +414,48 @@ extern "C" BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height,
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
+  if (s->readScreen) {
+    // The screen is read now, for the rectangle this blit takes, and blitted from a copy.
+    int left = s->toX(sourceX);
+    int top = s->toY(sourceY);
+    int w = sourceWidth;
+    int h = sourceHeight;
+    normalise(&left, &w);
+    normalise(&top, &h);
+    if (w == 0 || h == 0) return TRUE;
+    // A plain copy into a 32-bit target that takes the whole rectangle reads the screen
+    // straight into the target, without a copy between.
+    const int dx = d->toX(x);
+    const int dy = d->toY(y);
+    const RECT dest{dx, dy, dx + w, dy + h};
+    const BitmapLayout* destLayout = layoutOf(*d);
+    if (rop == SRCCOPY && width == sourceWidth && height == sourceHeight && width > 0 && height > 0 && d->target &&
+        (destLayout == nullptr || destLayout->isArgb()) && d->effectiveClip().kind() == SIMPLEREGION) {
+      const RECT clip = d->effectiveClip().bounds();
+      RECT inside;
+      if (IntersectRect(&inside, &dest, &clip) && EqualRect(&inside, &dest) && dest.right <= d->target->width &&
+          dest.bottom <= d->target->height && dest.left >= 0 && dest.top >= 0) {
+        PixelBuffer part;
+        part.row0 = d->target->row(dy) + dx;
+        part.stride = d->target->stride;
+        part.width = w;
+        part.height = h;
+        for (int row = 0; row < h; ++row) std::fill_n(part.row(row), w, 0xFF000000u);
+        s->readScreen(RECT{left, top, left + w, top + h}, part);
+        d->touch(dest);
+        return TRUE;
+      }
+    }
+    auto shot = std::make_shared<PixelBuffer>();
+    shot->allocate(w, h, 0xFF000000u);
+    s->readScreen(RECT{left, top, left + w, top + h}, *shot);
+    auto copy = std::make_shared<DeviceContext>(false);
+    copy->target = shot;
+    copy->visible = Region(shot->bounds());
+    sourceX = s->toX(sourceX) - left;
+    sourceY = s->toY(sourceY) - top;
+    s = copy;
+  }
   const BitmapLayout* destLayout = layoutOf(*d);
   const BitmapLayout* sourceLayout = layoutOf(*s);
   if ((destLayout != nullptr && !destLayout->isArgb()) || (sourceLayout != nullptr && !sourceLayout->isArgb())) {

@@ -12,6 +12,7 @@ typedef HICON HCURSOR;
 #ifndef LUMETRA_HDROP_DEFINED
 #define LUMETRA_HDROP_DEFINED
 DECLARE_HANDLE(HDROP);
+DECLARE_HANDLE(HDESK);
 #endif
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -810,6 +811,15 @@ BOOL WINAPI EnumWindows(WNDENUMPROC callback, LPARAM param);
 BOOL WINAPI EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM param);
 BOOL WINAPI EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM param);
 DWORD WINAPI GetWindowThreadProcessId(HWND hwnd, LPDWORD processId);
+// One desktop per login: every thread's desktop is the same, and EnumDesktopWindows sees what
+// EnumWindows sees (this user's top-level windows of every process). A null desktop is the
+// calling thread's.
+HDESK WINAPI GetThreadDesktop(DWORD threadId);
+BOOL WINAPI EnumDesktopWindows(HDESK desktop, WNDENUMPROC callback, LPARAM param);
+// Waits at most `milliseconds` until the process has published a top-level window: 0 then,
+// WAIT_TIMEOUT when it has none in time, WAIT_FAILED when it has ended or the handle names no
+// process.
+DWORD WINAPI WaitForInputIdle(HANDLE process, DWORD milliseconds);
 LONG WINAPI GetWindowLongW(HWND hwnd, int index);
 LONG WINAPI SetWindowLongW(HWND hwnd, int index, LONG value);
 LONG_PTR WINAPI GetWindowLongPtrW(HWND hwnd, int index);

@@ -4,6 +4,8 @@
 // surfaces of top-level windows handed to the driver when their thread has nothing left to do.
 // Invalidating a window without WS_CLIPCHILDREN invalidates the children it covers too, as
 // Windows does; painting a parent then never hides a child for good.
+// The screen's DC (GetDC of no window) covers the virtual screen in screen coordinates and reads
+// the driver's pixels for the rectangle a blit takes; drawing into it changes nothing on screen.
 #include "winapi/user32/Window.h"
 
 #include <algorithm>
@@ -269,23 +271,13 @@ extern "C" BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
 extern "C" HDC WINAPI GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   std::lock_guard<std::recursive_mutex> guard(userLock());
   if (hwnd == nullptr || hwnd == GetDesktopWindow()) {
-    // The screen: a picture of the visible top-level windows, back to front.
-    auto screen = std::make_shared<PixelBuffer>();
-    screen->allocate(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 0xFF000000u);
-    std::vector<HWND> tops = topLevelWindows();
-    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-      Window* w = findWindow(*it);
-      if (w == nullptr || !(w->style & WS_VISIBLE) || !w->surface) continue;
-      for (int y = 0; y < w->surface->height; ++y) {
-        int sy = w->window.top + y;
-        if (sy < 0 || sy >= screen->height) continue;
-        for (int x = 0; x < w->surface->width; ++x) {
-          int sx = w->window.left + x;
-          if (sx >= 0 && sx < screen->width) screen->row(sy)[sx] = w->surface->row(y)[x];
-        }
-      }
+    // The screen, in screen coordinates: read from the display when a blit takes a rectangle
+    // of it, so a DC taken only to measure text costs nothing.
+    HDC dc = createWindowDc(nullptr, std::make_shared<PixelBuffer>(), POINT{0, 0}, Region());
+    if (auto d = findDc(dc)) {
+      d->readScreen = [](const RECT& rect, PixelBuffer& out) { displayDriver().captureScreen(rect, out); };
     }
-    return createWindowDc(nullptr, screen, POINT{0, 0}, Region(screen->bounds()));
+    return dc;
   }
   Window* w = windowOrError(hwnd);
   if (w == nullptr) return nullptr;
@@ -438,3 +430,26 @@ extern "C" int WINAPI GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase) {
   if (erase && ownedByCurrentThread(hwnd)) eraseNow(hwnd);
   return r->region.kind();
 }
+
+namespace winapi {
+
+void composeOwnWindows(const RECT& rect, PixelBuffer& out) {
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  std::vector<HWND> tops = topLevelWindows();
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+    Window* w = findWindow(*it);
+    if (w == nullptr || !(w->style & WS_VISIBLE) || !w->surface) continue;
+    RECT part;
+    const RECT on{w->window.left, w->window.top, w->window.left + w->surface->width,
+                  w->window.top + w->surface->height};
+    if (!IntersectRect(&part, &on, &rect)) continue;
+    const int n = part.right - part.left;
+    for (int y = part.top; y < part.bottom; ++y) {
+      const uint32_t* from = w->surface->row(y - on.top) + (part.left - on.left);
+      uint32_t* to = out.row(y - rect.top) + (part.left - rect.left);
+      for (int x = 0; x < n; ++x) to[x] = from[x] | 0xFF000000u;
+    }
+  }
+}
+
+}  // namespace winapi

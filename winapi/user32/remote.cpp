@@ -7,8 +7,13 @@
 // Only messages whose parameters are plain values cross processes: WM_NULL, WM_CLOSE and the
 // private ranges from WM_USER up; others fail with ERROR_ACCESS_DENIED, since pointers in
 // them would mean nothing in the other process.
+// A send with SMTO_NOTIMEOUTIFNOTHUNG to a process that does not answer at all (stopped,
+// frozen) fails with ERROR_TIMEOUT after its time-out, the 5 s after which a window counts as
+// hung, and a second for the way; that process then counts as hung for 10 s, and sends with
+// SMTO_ABORTIFHUNG to it fail at once. WaitForInputIdle waits for a published window.
 #include "winapi/user32/Window.h"
 
+#include "winapi/kernel32/process.h"
 #include "winapi/user32/remote_protocol.h"
 
 #include <dirent.h>
@@ -24,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -119,6 +125,30 @@ void serve(int client) {
   Response resp = remote::answer(request, got);
   writeAll(client, &resp, sizeof resp);
   close(client);
+}
+
+// Processes whose windows did not answer a send at all, and since when.
+constexpr ULONGLONG kRemoteHungMs = 5000;
+constexpr ULONGLONG kHungMemoryMs = 10000;
+std::mutex g_hungLock;
+std::map<pid_t, ULONGLONG> g_hungSince;
+
+bool knownHung(pid_t pid) {
+  std::lock_guard<std::mutex> guard(g_hungLock);
+  auto it = g_hungSince.find(pid);
+  if (it == g_hungSince.end()) return false;
+  if (steadyMs() - it->second < kHungMemoryMs) return true;
+  g_hungSince.erase(it);
+  return false;
+}
+
+void setHung(pid_t pid, bool hung) {
+  std::lock_guard<std::mutex> guard(g_hungLock);
+  if (hung) {
+    g_hungSince[pid] = steadyMs();
+  } else {
+    g_hungSince.erase(pid);
+  }
 }
 
 std::mutex g_serverLock;
@@ -252,6 +282,10 @@ LRESULT sendRemote(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT f
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
+  if ((flags & SMTO_ABORTIFHUNG) && knownHung(pid)) {
+    SetLastError(ERROR_TIMEOUT);
+    return 0;
+  }
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return 0;
   sockaddr_un addr{};
@@ -275,13 +309,22 @@ LRESULT sendRemote(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT f
   unsigned char answer[sizeof(Response)];
   Response resp{};
   // The other process bounds the send itself; the extra second covers the way there and back.
-  int wait = timeout == INFINITE || (flags & SMTO_NOTIMEOUTIFNOTHUNG) ? -1 : static_cast<int>(timeout) + 1000;
+  // Without a time-out while its window is not hung, a process that does not answer at all
+  // still gets only the hung rule's 5 s on top: a stopped process never holds the sender.
+  int wait = -1;
+  if (timeout != INFINITE) {
+    ULONGLONG bound = static_cast<ULONGLONG>(timeout) + 1000;
+    if (flags & SMTO_NOTIMEOUTIFNOTHUNG) bound += kRemoteHungMs;
+    wait = static_cast<int>(std::min<ULONGLONG>(bound, 0x7FFFFFFF));
+  }
   bool answered = writeAll(fd, &req, sizeof req) && readAll(fd, answer, sizeof answer, wait);
   close(fd);
   if (!answered) {
+    setHung(pid, true);
     SetLastError(ERROR_TIMEOUT);
     return 0;
   }
+  setHung(pid, false);
   if (!remote::decodeResponse(answer, sizeof answer, &resp)) {
     SetLastError(ERROR_INVALID_DATA);
     return 0;
@@ -295,3 +338,23 @@ LRESULT sendRemote(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT f
 }
 
 }  // namespace winapi
+
+extern "C" DWORD WINAPI WaitForInputIdle(HANDLE process, DWORD milliseconds) {
+  DWORD id = 0;
+  if (!winapi::processIdOfHandle(process, &id)) return WAIT_FAILED;
+  const auto pid = static_cast<pid_t>(id);
+  if (pid == getpid()) return 0;
+  const ULONGLONG start = winapi::steadyMs();
+  for (;;) {
+    if (!winapi::processAlive(pid)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return WAIT_FAILED;
+    }
+    if (!winapi::readList(pid).empty()) return 0;
+    const ULONGLONG elapsed = winapi::steadyMs() - start;
+    if (milliseconds != INFINITE && elapsed >= milliseconds) return WAIT_TIMEOUT;
+    // Lists are files the other process rewrites; looking every 10 ms keeps the answer prompt.
+    DWORD step = milliseconds == INFINITE ? 10 : static_cast<DWORD>(std::min<ULONGLONG>(10, milliseconds - elapsed));
+    Sleep(step);
+  }
+}

@@ -933,6 +933,29 @@ extern "C" BOOL WINAPI EnumWindows(WNDENUMPROC callback, LPARAM param) {
 
 namespace {
 
+// The one desktop of the login: a fixed value that no other handle takes.
+const HDESK kDesktop = reinterpret_cast<HDESK>(uintptr_t{0x44534B30});
+
+}  // namespace
+
+extern "C" HDESK WINAPI GetThreadDesktop(DWORD threadId) {
+  if (threadId == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return kDesktop;
+}
+
+extern "C" BOOL WINAPI EnumDesktopWindows(HDESK desktop, WNDENUMPROC callback, LPARAM param) {
+  if (desktop != nullptr && desktop != kDesktop) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  return EnumWindows(callback, param);
+}
+
+namespace {
+
 void collectDescendants(HWND hwnd, std::vector<HWND>& out) {
   Window* w = findWindow(hwnd);
   if (w == nullptr) return;

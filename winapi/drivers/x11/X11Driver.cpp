@@ -3,11 +3,13 @@
 // finished surfaces are shown with XPutImage. EWMH and Motif hints carry keep-on-top, taskbar,
 // opacity, undecorated frames and activation; input, window-manager changes and XDND drops
 // (text/uri-list, file URIs turned into Z:\ paths) go to the window system from an event
-// thread. Screen metrics come from the X server (one monitor; the work area from _NET_WORKAREA).
+// thread. Monitors are RandR 1.5's (primary first, each work area _NET_WORKAREA within its
+// monitor), else the one screen; they are kept and read again after RandR's change events.
+// Screen capture reads the root window with XGetImage.
 // Hot keys are XGrabKey grabs on the root window; notification-area icons are XEmbed clients of
 // the freedesktop system tray (without a tray manager there is none to add).
 // Left out on purpose: tray balloons and the XEmbed focus protocol, MIT-SHM (XPutImage of the changed rectangle is fast
-// enough for the program's windows), XRandR multi-monitor layouts, and explicit pointer grabs for SetCapture (X's
+// enough for the program's windows), and explicit pointer grabs for SetCapture (X's
 // implicit grab keeps a dragging pointer with its window).
 #include "winapi/drivers/x11/X11Driver.h"
 
@@ -23,6 +25,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include <poll.h>
@@ -235,27 +238,51 @@ class X11DriverImpl : public DisplayDriver {
     // on in memory as they would headless.
     XSetIOErrorExitHandler(
         display, [](Display*, void* self) { static_cast<X11DriverImpl*>(self)->m_lost = true; }, this);
+    int major = 0, minor = 0;
+    if (XRRQueryExtension(display, &m_randrEvent, &m_randrError) && XRRQueryVersion(display, &major, &minor)) {
+      m_randr15 = major > 1 || (major == 1 && minor >= 5);
+      XRRSelectInput(display, m_root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    } else {
+      m_randrEvent = -1;
+    }
+    // A change of the work area reaches the monitors too.
+    XSelectInput(display, m_root, PropertyChangeMask);
     std::thread([this] { eventLoop(); }).detach();
   }
 
   const char* name() const override { return "x11"; }
 
   std::vector<Monitor> monitors() override {
-    RECT bounds{0, 0, DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen)};
-    RECT work = bounds;
-    Atom type;
-    int format;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(m_display, m_root, m_atoms.netWorkarea, 0, 4, False, XA_CARDINAL, &type, &format, &count,
-                           &after, &data) == Success &&
-        data != nullptr && count >= 4 && format == 32) {
-      long* v = reinterpret_cast<long*>(data);
-      work = RECT{static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[0] + v[2]),
-                  static_cast<LONG>(v[1] + v[3])};
+    std::lock_guard<std::mutex> guard(m_monitorLock);
+    if (!m_monitorsValid.exchange(true)) m_monitors = readMonitors();
+    return m_monitors;
+  }
+
+  void captureScreen(const RECT& rect, PixelBuffer& out) override {
+    RECT root{0, 0, DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen)};
+    RECT part;
+    if (!IntersectRect(&part, &rect, &root)) return;
+    const auto width = static_cast<unsigned>(part.right - part.left);
+    const auto height = static_cast<unsigned>(part.bottom - part.top);
+    XImage* image = XGetImage(m_display, m_root, part.left, part.top, width, height, AllPlanes, ZPixmap);
+    if (image == nullptr) return;
+    // The visual keeps red, green and blue where the surfaces do (checked at open), so a
+    // 32-bit image in this machine's byte order is our pixels but for alpha.
+    const bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst;
+    for (unsigned y = 0; y < height; ++y) {
+      uint32_t* to = out.row(static_cast<int>(y) + part.top - rect.top) + (part.left - rect.left);
+      if (direct) {
+        const auto* from =
+            reinterpret_cast<const uint32_t*>(image->data + static_cast<size_t>(y) * image->bytes_per_line);
+        for (unsigned x = 0; x < width; ++x) to[x] = from[x] | 0xFF000000u;
+      } else {
+        for (unsigned x = 0; x < width; ++x) {
+          const unsigned long pixel = XGetPixel(image, static_cast<int>(x), static_cast<int>(y));
+          to[x] = 0xFF000000u | (static_cast<uint32_t>(pixel) & 0x00FFFFFFu);
+        }
+      }
     }
-    if (data != nullptr) XFree(data);
-    return {Monitor{bounds, work, true}};
+    XDestroyImage(image);
   }
 
   RECT frameInsets(DWORD style, DWORD) override {
@@ -748,6 +775,60 @@ class X11DriverImpl : public DisplayDriver {
     return it->second.hwnd;
   }
 
+  // The desktop's work area (_NET_WORKAREA of the first desktop), or false when it has none.
+  bool readWorkArea(RECT* work) {
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(m_display, m_root, m_atoms.netWorkarea, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                           &after, &data) == Success &&
+        data != nullptr && count >= 4 && format == 32) {
+      long* v = reinterpret_cast<long*>(data);
+      *work = RECT{static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[0] + v[2]),
+                   static_cast<LONG>(v[1] + v[3])};
+      found = true;
+    }
+    if (data != nullptr) XFree(data);
+    return found;
+  }
+
+  std::vector<Monitor> readMonitors() {
+    const RECT screen{0, 0, DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen)};
+    RECT desktopWork = screen;
+    readWorkArea(&desktopWork);
+    std::vector<Monitor> out;
+    if (m_randr15) {
+      int count = 0;
+      XRRMonitorInfo* list = XRRGetMonitors(m_display, m_root, True, &count);
+      for (int i = 0; list != nullptr && i < count; ++i) {
+        const XRRMonitorInfo& m = list[i];
+        if (m.width <= 0 || m.height <= 0) continue;
+        Monitor monitor{RECT{m.x, m.y, m.x + m.width, m.y + m.height}, RECT{}, m.primary != 0};
+        // The work area is the desktop's within this monitor; a monitor it misses keeps all.
+        if (!IntersectRect(&monitor.workArea, &monitor.bounds, &desktopWork)) monitor.workArea = monitor.bounds;
+        // The primary monitor comes first, as Windows enumerates it.
+        if (monitor.primary) {
+          out.insert(out.begin(), monitor);
+        } else {
+          out.push_back(monitor);
+        }
+      }
+      if (list != nullptr) XRRFreeMonitors(list);
+    }
+    if (out.empty()) {
+      RECT work = desktopWork;
+      if (!IntersectRect(&work, &work, &screen)) work = screen;
+      out.push_back(Monitor{screen, work, true});
+    }
+    // Windows always has a primary monitor: without one named, the first counts.
+    bool anyPrimary = false;
+    for (const Monitor& m : out) anyPrimary = anyPrimary || m.primary;
+    if (!anyPrimary) out.front().primary = true;
+    return out;
+  }
+
   void eventLoop() {
     int fd = ConnectionNumber(m_display);
     while (!m_lost) {
@@ -771,6 +852,15 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void handle(XEvent& e) {
+    if (m_randrEvent >= 0 && (e.type == m_randrEvent + RRScreenChangeNotify || e.type == m_randrEvent + RRNotify)) {
+      XRRUpdateConfiguration(&e);
+      m_monitorsValid = false;
+      return;
+    }
+    if (e.type == PropertyNotify && e.xproperty.window == m_root) {
+      if (e.xproperty.atom == m_atoms.netWorkarea) m_monitorsValid = false;
+      return;
+    }
     if (e.xany.window == m_root && (e.type == KeyPress || e.type == KeyRelease)) {
       handleHotKey(e.xkey);
       return;
@@ -1159,6 +1249,12 @@ class X11DriverImpl : public DisplayDriver {
   std::map<PointerShape, Cursor> m_cursors;
   RECT m_learntExtents{0, 0, 0, 0};
   std::atomic<bool> m_lost{false};
+  int m_randrEvent = -1;
+  int m_randrError = 0;
+  bool m_randr15 = false;
+  std::mutex m_monitorLock;
+  std::atomic<bool> m_monitorsValid{false};
+  std::vector<Monitor> m_monitors;
   unsigned m_numLockMask = 0;
   std::vector<unsigned> m_heldKeys;  // grabbed keys now down, to tell repeats
   std::vector<TrayWindow> m_trayWindows;

@@ -240,3 +240,68 @@ TEST(Remote, WindowsOfAnotherProcessAreFoundAndAnswerWithTimeouts) {
 }
 
 }  // namespace
+
+namespace {
+
+HWND waitForHelperWindow() {
+  HWND remote = nullptr;
+  for (int i = 0; i < 500 && remote == nullptr; ++i) {
+    remote = findByTitle();
+    if (remote == nullptr) Sleep(10);
+  }
+  return remote;
+}
+
+TEST(Remote, WaitForInputIdleAnswersOnceTheProcessHasAWindowAndFailsOnceItEnded) {
+  lumetra::testlib::TempDir folder;
+  RuntimeFolder published(folder.path().string());
+  // A process that never makes a window: the wait ends with its time-out.
+  lumetra::testlib::ChildProcess sleeper({"/bin/sleep", "30"});
+  ASSERT_TRUE(sleeper.started());
+  HANDLE quiet = OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(sleeper.pid()));
+  ASSERT_NE(quiet, nullptr);
+  EXPECT_EQ(WaitForInputIdle(quiet, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+  sleeper.kill();
+  EXPECT_EQ(WaitForInputIdle(quiet, 300), WAIT_FAILED);
+  CloseHandle(quiet);
+
+  lumetra::testlib::ChildProcess child = lumetra::testlib::ChildProcess::helperTest(
+      "RemoteHelper.DISABLED_ServesAWindowForTheCrossProcessTest", {{"LUMETRA_REMOTE_HELPER", "1"}});
+  ASSERT_TRUE(child.started());
+  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(child.pid()));
+  ASSERT_NE(process, nullptr);
+  EXPECT_EQ(WaitForInputIdle(process, 5000), 0u);
+  EXPECT_NE(findByTitle(), nullptr) << "idle before its window was listed";
+  CloseHandle(process);
+  EXPECT_EQ(WaitForInputIdle(reinterpret_cast<HANDLE>(0x4321), 10), WAIT_FAILED);
+}
+
+TEST(Remote, AStoppedProcessCostsASenderItsTimeOutAndTheHungRuleThenNothing) {
+  lumetra::testlib::TempDir folder;
+  RuntimeFolder published(folder.path().string());
+  lumetra::testlib::ChildProcess child = lumetra::testlib::ChildProcess::helperTest(
+      "RemoteHelper.DISABLED_ServesAWindowForTheCrossProcessTest", {{"LUMETRA_REMOTE_HELPER", "1"}});
+  ASSERT_TRUE(child.started());
+  HWND remote = waitForHelperWindow();
+  ASSERT_NE(remote, nullptr);
+  const UINT flags = SMTO_BLOCK | SMTO_ABORTIFHUNG | SMTO_NOTIMEOUTIFNOTHUNG;
+  DWORD_PTR result = 0;
+  ASSERT_NE(SendMessageTimeoutW(remote, kComeToFront, 0, 0, flags, 3000, &result), 0);
+
+  ASSERT_TRUE(child.freeze());
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(SendMessageTimeoutW(remote, kComeToFront, 0, 0, flags, 3000, &result), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  // Now known to be hung: the next send that gives up on hung windows fails at once.
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(SendMessageTimeoutW(remote, kComeToFront, 0, 0, flags, 3000, &result), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+
+  ASSERT_TRUE(child.thaw());
+  EXPECT_NE(SendMessageTimeoutW(remote, kComeToFront, 2, 0, SMTO_NORMAL, 2000, &result), 0);
+  EXPECT_EQ(result, 44u);
+}
+
+}  // namespace

@@ -3,6 +3,8 @@
 
 #include "core/col/array/ArrayP.h"
 #include "core/thread/ObjLocker.h"
+#include "platform/ImagingHooks.h"
+#include "platform/system/win/OsVersion.h"
 
 #include <atomic>
 #include <mutex>
@@ -35,6 +37,13 @@ MonitorList& filledList() {
     }
   }
   return list;
+}
+
+RECT virtualScreen() {
+  const int32_t left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int32_t top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return RECT{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+              top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
 bool primaryAtLeast(int32_t width, int32_t height) {
@@ -123,6 +132,72 @@ bool isLargeScreen() {
 bool isVeryLargeScreen() {
   static const bool s_veryLarge = primaryAtLeast(4097, 3240);
   return s_veryLarge;
+}
+
+image::win::BufferedImage* captureScreenRect(int32_t x, int32_t y, int32_t width, int32_t height) {
+  const RECT screen = virtualScreen();
+  if (x < screen.left) {
+    width -= screen.left - x;
+    x = screen.left;
+  }
+  if (y < screen.top) {
+    height -= screen.top - y;
+    y = screen.top;
+  }
+  if (x + width > screen.right) width = screen.right - x;
+  if (y + height > screen.bottom) height = screen.bottom - y;
+  if (width <= 0 || height <= 0) return nullptr;
+  const platform::ImagingHooks* hooks = platform::getImagingHooks();
+  if (hooks == nullptr) return nullptr;
+  HDC screenDc = ::GetDC(nullptr);
+  if (screenDc == nullptr) return nullptr;
+  image::win::BufferedImage* image = hooks->takeImage(width, height);
+  HDC memory = image != nullptr ? ::CreateCompatibleDC(screenDc) : nullptr;
+  bool copied = false;
+  if (memory != nullptr) {
+    HGDIOBJ old = ::SelectObject(memory, hooks->getBitmap(image));
+    copied =
+        old != nullptr && ::BitBlt(memory, 0, 0, width, height, screenDc, x, y, SRCCOPY) != FALSE;
+    if (old != nullptr) ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+  }
+  ::ReleaseDC(nullptr, screenDc);
+  if (!copied) {
+    if (image != nullptr) hooks->release(image);
+    return nullptr;
+  }
+  hooks->makeOpaque(image);
+  return image;
+}
+
+RECT captureRectOf(const RECT& window, int32_t majorVersion, uint32_t scale, const RECT& screen) {
+  RECT r = window;
+  if (majorVersion >= 10) {
+    const auto border = static_cast<LONG>(7 * scale);
+    r.left += border;
+    r.right -= border;
+    r.bottom -= border;
+  }
+  if (r.left <= screen.left) r.left = screen.left;
+  if (r.top <= screen.top) r.top = screen.top;
+  if (r.right >= screen.right) r.right = screen.right;
+  if (r.bottom >= screen.bottom) r.bottom = screen.bottom;
+  return r;
+}
+
+image::win::BufferedImage* captureWindow(HWND window) {
+  if (!::IsWindow(window)) return nullptr;
+  RECT r{};
+  if (!::GetWindowRect(window, &r)) return nullptr;
+  if (!system::win::osQueried.load(std::memory_order_acquire)) system::win::queryWindowsVersion();
+  const RECT shown = captureRectOf(r, system::win::osMajor, getScreenScale(), virtualScreen());
+  return captureScreenRect(shown.left, shown.top, shown.right - shown.left,
+                           shown.bottom - shown.top);
+}
+
+uint32_t getScreenScale() {
+  if (isVeryLargeScreen()) return 4;
+  return isLargeScreen() ? 2 : 1;
 }
 
 }  // namespace s::system::monitor::win

@@ -1,5 +1,5 @@
-// The monitors of the screen: the monitor object, the process-wide list and its lookup, and the
-// two screen-size tests.
+// The monitors of the screen: the monitor object, the process-wide list and its lookup, the
+// two screen-size tests, and captures of a screen rectangle or a window.
 #pragma once
 
 #include "core/str/strbuffer/StrBuffer.h"
@@ -7,6 +7,10 @@
 #include "platform/system/monitor/IMonitor.h"
 
 #include <windows.h>
+
+namespace s::image::win {
+class BufferedImage;
+}
 
 namespace s::system::monitor::win {
 
@@ -53,6 +57,20 @@ Monitor* findMonitor(int32_t x, int32_t y, int32_t width, int32_t height);
 
 /// Monitors in the list (filled on first use).
 int32_t getMonitorCount();
+
+/// A new opaque image (from BufferedImage's pool; the caller releases it) of the screen
+/// rectangle, in virtual-screen coordinates, cut to the virtual screen. Null when nothing is
+/// left of it, when there is no screen DC, or before imaging has installed its calls.
+image::win::BufferedImage* captureScreenRect(int32_t x, int32_t y, int32_t width, int32_t height);
+/// The window's rectangle as `captureScreenRect` takes it (see `captureRectOf`); null when
+/// `window` is not a window.
+image::win::BufferedImage* captureWindow(HWND window);
+/// The part of a window rectangle that shows the window: from major version 10 on, the
+/// invisible borders (7 pixels at scale 1) go on the left, right and bottom. Then clamped to
+/// the virtual screen `screen`.
+RECT captureRectOf(const RECT& window, int32_t majorVersion, uint32_t scale, const RECT& screen);
+/// The display scale factor of this screen: 4 when very large, 2 when large, else 1.
+uint32_t getScreenScale();
 
 /// The primary screen is at least 1921 x 1620 pixels; computed once.
 bool isLargeScreen();

@@ -12,6 +12,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
 #include <signal.h>
@@ -23,6 +24,7 @@
 #include <array>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -549,3 +551,166 @@ TEST_F(X11, AHotKeyHeldByAnotherClientIsRefused) {
   EXPECT_TRUE(RegisterHotKey(top, 1, MOD_CONTROL, 'K')) << "a key the other client let go can be grabbed";
   EXPECT_TRUE(UnregisterHotKey(top, 1));
 }
+
+namespace {
+
+// Screen capture: a window of four coloured quadrants read back exactly through the screen's DC.
+LRESULT CALLBACK quadrantProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
+    for (int i = 0; i < 4; ++i) {
+      RECT q{(i % 2) * 60, (i / 2) * 40, (i % 2) * 60 + 60, (i / 2) * 40 + 40};
+      HBRUSH brush = CreateSolidBrush(colours[i]);
+      FillRect(dc, &q, brush);
+      DeleteObject(brush);
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The screen rectangle through GetDC(NULL) and BitBlt into a top-down 32-bit DIB section.
+std::vector<uint32_t> blitFromScreen(int x, int y, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<uint32_t> out;
+  if (bitmap == nullptr) return out;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  const auto* p = static_cast<const uint32_t*>(bits);
+  out.assign(p, p + static_cast<size_t>(width) * height);
+  DeleteObject(bitmap);
+  return out;
+}
+
+TEST(X11Capture, AWindowOfFourQuadrantsIsCapturedExactly) {
+  if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = quadrantProc;
+  wc.lpszClassName = u"X11Quadrants";
+  RegisterClassExW(&wc);
+  HWND hwnd = CreateWindowExW(0, u"X11Quadrants", u"Quadrants", WS_POPUP | WS_VISIBLE, 300, 200, 120, 80, nullptr,
+                              nullptr, nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  const uint32_t want[] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u};
+  std::vector<uint32_t> shot;
+  auto exact = [&] {
+    shot = blitFromScreen(300, 200, 120, 80);
+    if (shot.size() != 120u * 80u) return false;
+    for (int y = 0; y < 80; ++y) {
+      for (int x = 0; x < 120; ++x) {
+        if (shot[static_cast<size_t>(y) * 120 + x] != want[(y / 40) * 2 + x / 60]) return false;
+      }
+    }
+    return true;
+  };
+  EXPECT_TRUE(pumpUntil(exact)) << std::hex << (shot.empty() ? 0u : shot.front());
+  // Past the root window's edge the screen is black.
+  std::vector<uint32_t> edge = blitFromScreen(1020, 0, 8, 1);
+  ASSERT_EQ(edge.size(), 8u);
+  EXPECT_EQ(edge[7], 0xFF000000u);
+  DestroyWindow(hwnd);
+}
+
+TEST(X11Capture, TheProbeWritesACaptureOfTheScreen) {
+  if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+  std::remove("capture.png");
+  lumetra::testlib::RunResult result = lumetra::testlib::run(
+      {lumetra::testlib::besideSelf("platform_probe").string(), "capture", "0", "0", "64", "48", "capture.png"});
+  EXPECT_EQ(result.exitCode, 0) << result.output;
+  std::ifstream png("capture.png", std::ios::binary);
+  unsigned char head[24] = {};
+  png.read(reinterpret_cast<char*>(head), sizeof head);
+  ASSERT_TRUE(png) << "no capture.png";
+  EXPECT_EQ(head[1], 'P');
+  EXPECT_EQ((head[16] << 24 | head[17] << 16 | head[18] << 8 | head[19]), 64) << "IHDR width";
+  EXPECT_EQ((head[20] << 24 | head[21] << 16 | head[22] << 8 | head[23]), 48) << "IHDR height";
+}
+
+// RandR 1.5 monitors that the test defines are the layer's monitors, with the desktop's work area
+// within each. Defined before the layer's first call, since the driver keeps what it read.
+TEST(X11Monitors, RandrMonitorsAreListedWithTheirWorkAreas) {
+  if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+  Display* viewer = XOpenDisplay(nullptr);
+  ASSERT_NE(viewer, nullptr);
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XRRQueryExtension(viewer, &event, &error) || !XRRQueryVersion(viewer, &major, &minor) ||
+      (major == 1 && minor < 5)) {
+    XCloseDisplay(viewer);
+    GTEST_SKIP() << "the X server has no RandR 1.5 monitors";
+  }
+  Window root = DefaultRootWindow(viewer);
+  const struct {
+    const char* name;
+    int x, y, width, height;
+    bool primary;
+  } wanted[] = {{"LEFT", 0, 0, 512, 768, false}, {"RIGHT", 512, 0, 512, 768, true}};
+  for (const auto& w : wanted) {
+    XRRMonitorInfo* m = XRRAllocateMonitor(viewer, 0);
+    m->name = XInternAtom(viewer, w.name, False);
+    m->primary = w.primary;
+    m->x = w.x;
+    m->y = w.y;
+    m->width = w.width;
+    m->height = w.height;
+    m->mwidth = w.width / 4;
+    m->mheight = w.height / 4;
+    XRRSetMonitor(viewer, root, m);
+    XRRFreeMonitors(m);
+  }
+  const long area[4] = {0, 0, 1024, 740};
+  XChangeProperty(viewer, root, XInternAtom(viewer, "_NET_WORKAREA", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(area), 4);
+  XSync(viewer, False);
+  int count = 0;
+  XRRMonitorInfo* listed = XRRGetMonitors(viewer, root, True, &count);
+  if (listed != nullptr) XRRFreeMonitors(listed);
+  if (count < 2) {
+    XCloseDisplay(viewer);
+    GTEST_SKIP() << "the X server did not take the test's monitors";
+  }
+
+  EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), count);
+  RECT leftHalf{10, 10, 100, 100};
+  RECT rightHalf{600, 10, 700, 100};
+  HMONITOR left = MonitorFromRect(&leftHalf, MONITOR_DEFAULTTONULL);
+  HMONITOR right = MonitorFromRect(&rightHalf, MONITOR_DEFAULTTONULL);
+  ASSERT_NE(left, nullptr);
+  ASSERT_NE(right, nullptr);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetMonitorInfoW(right, &info));
+  EXPECT_EQ(info.rcMonitor.left, 512);
+  EXPECT_EQ(info.rcMonitor.right, 1024);
+  EXPECT_EQ(info.rcWork.bottom, 740);
+  EXPECT_EQ(info.rcWork.left, 512) << "the work area lies within its monitor";
+  EXPECT_TRUE(info.dwFlags & MONITORINFOF_PRIMARY);
+  // The primary monitor is the first one enumerated.
+  HMONITOR first = nullptr;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR m, HDC, LPRECT, LPARAM p) {
+        *reinterpret_cast<HMONITOR*>(p) = m;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&first));
+  EXPECT_EQ(first, right);
+  XCloseDisplay(viewer);
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+// Another running copy of this program, and the hand-over to it.
+#include "platform/system/win/RunningInstance.h"
+
+#include "core/file/win/PathWin.h"
+#include "core/str/strbuffer/StrBuffer.h"
+#include "core/system/win/Shell.h"
+#include "core/thread/Pooled.h"
+#include "platform/lang/LangPack.h"
+#include "platform/lang/Localizer.h"
+
+#include <windows.h>
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <vector>
+
+namespace s::system::win {
+
+using str::strbuffer::StrBuffer;
+using thread::Pooled;
+
+namespace {
+
+/// What the desktop search looks for and what it finds.
+struct SameExeSearch {
+  StrBuffer* ownPath = nullptr;
+  DWORD ownProcess = 0;
+  DWORD foundProcess = 0;
+  HWND foundWindow = nullptr;
+};
+
+/// What the window search of one process looks for and what it finds.
+struct ProcessWindowSearch {
+  DWORD processId = 0;
+  const WCHAR* title = nullptr;  // null: any window with a text
+  HWND found = nullptr;
+};
+
+StrBuffer* ownExePath() {
+  Pooled<file::win::PathWin> path(getModulePath());
+  StrBuffer* text = StrBuffer::take();
+  if (path.get() != nullptr) text->assign(path->getFullPath());
+  return text;
+}
+
+bool samePath(StrBuffer* a, StrBuffer* b) {
+  return a->getLength() != 0 && a->getLength() == b->getLength() &&
+         a->matchesAtIgnoreCase(0, b->getCStr(), 0, -1);
+}
+
+/// The window's text ("" when it has none or is gone).
+std::u16string windowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0) return {};
+  std::vector<WCHAR> buffer(static_cast<size_t>(length) + 1);
+  const int got = GetWindowTextW(window, buffer.data(), length + 1);
+  return std::u16string(buffer.data(), static_cast<size_t>(got > 0 ? got : 0));
+}
+
+/// Waits for the other copy's first window; false when it has none in time or has ended.
+bool waitForProcessWindow(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId);
+  if (process == nullptr) return false;
+  const DWORD answer = WaitForInputIdle(process, kInstanceIdleWaitMs);
+  CloseHandle(process);
+  return answer == 0;
+}
+
+int32_t sendToWindowOf(DWORD processId, UINT message, const WCHAR* title) {
+  ProcessWindowSearch search;
+  search.processId = processId;
+  search.title = title;
+  const BOOL all = EnumWindows(&processWindowProc, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) return all;
+  DWORD_PTR result = 0;
+  return static_cast<int32_t>(SendMessageTimeoutW(
+      search.found, message, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG | SMTO_NOTIMEOUTIFNOTHUNG,
+      kInstanceSendTimeoutMs, &result));
+}
+
+bool findOnDesktop(HDESK desktop, SameExeSearch* search) {
+  Pooled<StrBuffer> own(ownExePath());
+  search->ownPath = own.get();
+  search->ownProcess = GetCurrentProcessId();
+  EnumDesktopWindows(desktop, &sameExeWindowProc, reinterpret_cast<LPARAM>(search));
+  return search->foundWindow != nullptr;
+}
+
+}  // namespace
+
+bool findOtherInstanceProcess(uint32_t* processId) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  Pooled<StrBuffer> own(ownExePath());
+  // Paths that are equal ignoring case end in names that are: only a process running a file of
+  // this program's name needs its path read.
+  Pooled<StrBuffer> ownName;
+  uint32_t slash = 0;
+  ownName->assign(own->lastIndexOf(u'\\', &slash) ? own->getCStr() + slash + 1 : own->getCStr());
+  const DWORD self = GetCurrentProcessId();
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == 0 || entry.th32ProcessID == self) continue;
+    if (!ownName->matchesAtIgnoreCase(0, entry.szExeFile, 0, -1)) continue;
+    Pooled<StrBuffer> path(getProcessExePath(entry.th32ProcessID));
+    if (samePath(path.get(), own.get())) {
+      if (processId != nullptr) *processId = entry.th32ProcessID;
+      found = true;
+    }
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+bool isOtherInstanceOnDesktop() {
+  SameExeSearch search;
+  return findOnDesktop(GetThreadDesktop(GetCurrentThreadId()), &search);
+}
+
+bool notifyOtherInstanceOnDesktop(HDESK desktop, lang::Localizer* localizer, int32_t titleId,
+                                  bool sendInstanceEvent) {
+  SameExeSearch search;
+  if (!findOnDesktop(desktop, &search)) return false;
+  notifyInstance(search.foundProcess, localizer, titleId, sendInstanceEvent);
+  return true;
+}
+
+void notifyInstance(uint32_t processId, lang::Localizer* localizer, int32_t titleId,
+                    bool sendInstanceEvent) {
+  // One bounded wait per hand-over: a copy that shows no window within it never will in time,
+  // and a second start must not hang on it.
+  if (!waitForProcessWindow(processId)) return;
+  if (localizer == nullptr) {
+    sendToWindowOf(processId, kComeToFrontMessage, nullptr);
+    if (sendInstanceEvent) sendToWindowOf(processId, kInstanceEventMessage, nullptr);
+    return;
+  }
+  // The other copy may show any language: its window carries one of the packs' titles.
+  for (int32_t i = 0; i < localizer->getPackCount(); ++i) {
+    const lang::LangPack* pack = localizer->getPack(i);
+    if (pack == nullptr) continue;
+    const WCHAR* title = pack->getText(titleId);
+    sendToWindowOf(processId, kComeToFrontMessage, title);
+    if (sendInstanceEvent) sendToWindowOf(processId, kInstanceEventMessage, title);
+  }
+}
+
+BOOL CALLBACK sameExeWindowProc(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<SameExeSearch*>(context);
+  DWORD processId = 0;
+  if (GetWindowThreadProcessId(window, &processId) == 0 || processId == search->ownProcess)
+    return TRUE;
+  Pooled<StrBuffer> path(getProcessExePath(processId));
+  if (!samePath(path.get(), search->ownPath)) return TRUE;
+  search->foundProcess = processId;
+  search->foundWindow = window;
+  return FALSE;
+}
+
+StrBuffer* getProcessExePath(uint32_t processId) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) return getProcessImagePath(processId);
+  StrBuffer* path = StrBuffer::take();
+  MODULEENTRY32W module{};
+  module.dwSize = sizeof module;
+  if (Module32FirstW(snapshot, &module)) path->assign(module.szExePath);
+  CloseHandle(snapshot);
+  return path;
+}
+
+StrBuffer* getProcessImagePath(uint32_t processId) {
+  StrBuffer* path = StrBuffer::take();
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+  if (process == nullptr) return path;
+  WCHAR image[MAX_PATH];
+  if (GetProcessImageFileNameW(process, image, MAX_PATH) != 0) path->assign(image);
+  CloseHandle(process);
+  return path;
+}
+
+int32_t sendToProcessWindow(uint32_t processId, UINT message, const WCHAR* title) {
+  waitForProcessWindow(processId);
+  return sendToWindowOf(processId, message, title);
+}
+
+BOOL CALLBACK processWindowProc(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<ProcessWindowSearch*>(context);
+  DWORD processId = 0;
+  if (GetWindowThreadProcessId(window, &processId) == 0 || processId != search->processId)
+    return TRUE;
+  const std::u16string text = windowText(window);
+  // An untitled window (the hidden owner of the main window) matches no title: the hand-over
+  // must reach the window the user sees, whose title may carry the version after the name.
+  if (text.empty()) return TRUE;
+  if (search->title != nullptr) {
+    Pooled<StrBuffer> have;
+    have->assign(text.c_str());
+    if (!have->startsWithIgnoreCase(search->title)) return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace s::system::win

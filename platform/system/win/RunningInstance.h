@@ -1,0 +1,66 @@
+// Another running copy of this program: finding it by its executable's path, and handing over
+// to it by sending its main window the two messages of the hand-over.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace s::str::strbuffer {
+class StrBuffer;
+}
+namespace s::lang {
+class Localizer;
+}
+
+namespace s::system::win {
+
+/// The message that tells the running copy's main window to come to the front.
+constexpr UINT kComeToFrontMessage = WM_USER + 3;
+/// The message that tells it another copy was started (its event 15).
+constexpr UINT kInstanceEventMessage = WM_USER + 7;
+/// The longest a hand-over waits for the other copy's first window.
+constexpr DWORD kInstanceIdleWaitMs = 5000;
+/// The time-out of each message of the hand-over.
+constexpr UINT kInstanceSendTimeoutMs = 3000;
+
+/// The first other process, in snapshot order, whose executable path equals this program's,
+/// ignoring case; its id goes to `processId`. False when there is none or no snapshot.
+bool findOtherInstanceProcess(uint32_t* processId);
+
+/// A top-level window of the calling thread's desktop belongs to another process of the same
+/// executable.
+bool isOtherInstanceOnDesktop();
+
+/// The same search on `desktop`; when a window is found, `notifyInstance` to its process and
+/// true.
+bool notifyOtherInstanceOnDesktop(HDESK desktop, lang::Localizer* localizer, int32_t titleId,
+                                  bool sendInstanceEvent);
+
+/// Hands over to the running copy `processId`: once that copy has a window (waited for at most
+/// kInstanceIdleWaitMs), sends its window titled by each language pack's `titleId` text
+/// kComeToFrontMessage, followed by kInstanceEventMessage when `sendInstanceEvent`; without a
+/// localizer, to its first window with a text. A copy without a window by then gets nothing.
+void notifyInstance(uint32_t processId, lang::Localizer* localizer, int32_t titleId,
+                    bool sendInstanceEvent);
+
+/// The EnumDesktopWindows callback of the desktop search: `context` is the search record.
+BOOL CALLBACK sameExeWindowProc(HWND window, LPARAM context);
+
+/// A new text (the caller releases it) with the path of the process's executable file; empty
+/// when it cannot be read.
+str::strbuffer::StrBuffer* getProcessExePath(uint32_t processId);
+/// A new text with the process's image file name, as the system gives it; empty on failure.
+str::strbuffer::StrBuffer* getProcessImagePath(uint32_t processId);
+
+/// Sends `message` (both parameters 0) to the process's window titled `title` (null: its first
+/// window with a text), after waiting at most kInstanceIdleWaitMs for it to have one. The result
+/// of SendMessageTimeoutW, or of EnumWindows when no window matched.
+int32_t sendToProcessWindow(uint32_t processId, UINT message, const WCHAR* title);
+
+/// The EnumWindows callback of `sendToProcessWindow`: a window of the wanted process matches
+/// when its text is not empty and begins with the wanted title, ignoring case (any text without
+/// a title). `context` is the search record.
+BOOL CALLBACK processWindowProc(HWND window, LPARAM context);
+
+}  // namespace s::system::win
