@@ -33,7 +33,6 @@ class DragData final : public IDataObject {
   void setFiles(std::vector<std::u16string> files);
   bool hasFiles() const;
   std::vector<std::u16string> files() const;
-  bool offers(CLIPFORMAT format) const;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override;

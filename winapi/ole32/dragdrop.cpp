@@ -104,11 +104,6 @@ std::vector<std::u16string> DragData::files() const {
   return m_files;
 }
 
-bool DragData::offers(CLIPFORMAT format) const {
-  std::lock_guard guard(m_lock);
-  return const_cast<DragData*>(this)->find(format) != nullptr;
-}
-
 HRESULT DragData::QueryInterface(REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   if (iid == IID_IUnknown || iid == IID_IDataObject) {
