@@ -98,6 +98,13 @@ void HttpServer::route(const std::string& path, HttpRoute route) {
   m_routes[path] = std::move(route);
 }
 
+void HttpServer::reply(const std::string& path, std::string body, int status) {
+  HttpRoute r;
+  r.status = status;
+  r.body = std::move(body);
+  route(path, std::move(r));
+}
+
 void HttpServer::redirect(const std::string& path, int status, const std::string& location) {
   HttpRoute r;
   r.status = status;

@@ -72,6 +72,8 @@ class HttpServer {
 
   /// Answers `route` for requests whose path (without the query) is `path`.
   void route(const std::string& path, HttpRoute route);
+  /// Answers `status` with `body` (with its length).
+  void reply(const std::string& path, std::string body, int status = 200);
   /// Answers `status` with a Location header of `location`.
   void redirect(const std::string& path, int status, const std::string& location);
 
