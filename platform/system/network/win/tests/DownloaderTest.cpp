@@ -158,6 +158,8 @@ TEST_F(DownloaderTest, ATimeOutOfZeroStillStartsTheDownload) {
   fetch("/zero");
   m_downloader->run(0, nullptr, 0, 0);
   EXPECT_TRUE(m_server.waitForRequests(1, 2000ms));
+  // Whether it made it within its 100 ms or was abandoned, its transfer ends.
+  EXPECT_TRUE(m_server.waitForClose(0, 2000ms));
 }
 
 std::vector<std::vector<int64_t>> g_reports;
