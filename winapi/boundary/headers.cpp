@@ -19,12 +19,14 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
+#include <urlmon.h>
 #include <winbase.h>
 #include <winclipboard.h>
 #include <windef.h>
 #include <windows.h>
 #include <winerror.h>
 #include <winhotkey.h>
+#include <wininet.h>
 #include <wingdi.h>
 #include <winlang.h>
 #include <winmsgbox.h>

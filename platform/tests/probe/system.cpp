@@ -1,8 +1,6 @@
-// platform_probe: runs the system queries of the library against the display and processes it
-// finds, for a person or a script to look at. Built with the tests, not part of the program.
-//   platform_probe monitors                  the monitors with their rectangles and work areas
-//   platform_probe capture X Y W H FILE      a screen rectangle as a PNG file
-//   platform_probe running                   another running copy of this probe
+// The probe's system commands: the monitors, a screen capture and another running copy.
+#include "platform/tests/probe/Commands.h"
+
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/Pooled.h"
 #include "imaging/win/BufferedImage.h"
@@ -39,7 +37,12 @@ BOOL CALLBACK printMonitor(HMONITOR handle, HDC, LPRECT, LPARAM context) {
   return TRUE;
 }
 
-int monitors(char**) {
+}  // namespace
+
+namespace lumetra::probe {
+
+int monitors(int argc, char**) {
+  if (argc != 0) return 2;
   int32_t index = 0;
   EnumDisplayMonitors(nullptr, nullptr, &printMonitor, reinterpret_cast<LPARAM>(&index));
   std::printf("virtual screen %d,%d %dx%d; large %s, very large %s\n",
@@ -50,7 +53,8 @@ int monitors(char**) {
   return index > 0 ? 0 : 1;
 }
 
-int capture(char** args) {
+int capture(int argc, char** args) {
+  if (argc != 5) return 2;
   const int x = std::atoi(args[0]);
   const int y = std::atoi(args[1]);
   const int width = std::atoi(args[2]);
@@ -72,7 +76,8 @@ int capture(char** args) {
   return written ? 0 : 1;
 }
 
-int running(char**) {
+int running(int argc, char**) {
+  if (argc != 0) return 2;
   uint32_t pid = 0;
   if (!s::system::win::findOtherInstanceProcess(&pid)) {
     std::printf("no other copy runs\n");
@@ -85,36 +90,4 @@ int running(char**) {
   return 0;
 }
 
-/// One command: its name, its arguments' description and count, and what runs it.
-struct Command {
-  const char* name;
-  const char* arguments;
-  int argumentCount;
-  int (*run)(char** args);
-};
-
-const Command kCommands[] = {
-    {"monitors", "", 0, &monitors},
-    {"capture", "X Y W H FILE", 5, &capture},
-    {"running", "", 0, &running},
-};
-
-int usage() {
-  std::fprintf(stderr, "usage:\n");
-  for (const Command& c : kCommands)
-    std::fprintf(stderr, "  platform_probe %s %s\n", c.name, c.arguments);
-  return 2;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc < 2) return usage();
-  for (const Command& c : kCommands) {
-    if (std::strcmp(argv[1], c.name) == 0) {
-      if (argc - 2 != c.argumentCount) return usage();
-      return c.run(argv + 2);
-    }
-  }
-  return usage();
-}
+}  // namespace lumetra::probe
