@@ -6,7 +6,9 @@
 #include "core/io/Io.h"
 #include "imaging/EncodedImageFiles.h"
 #include "imaging/ImageLimits.h"
+#include "imaging/SingleImageSets.h"
 #include "imaging/bmp/win/Bitmap.h"
+#include "imaging/png/EncodeSetting.h"
 #include "imaging/win/BufferedImage.h"
 
 #include <png.h>
@@ -207,12 +209,17 @@ bool Png::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, p
 bool Png::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
 bool Png::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
 
+IBufferedImageSet* Png::getImageSet() { return singleImageSet(this, 32); }
+
+// An unbound setting: interlaced, keeping transparency, white under transparent pixels.
 IEncodedImage* Png::createLike(BufferedImage* image) {
-  Png* png = take();
-  if (png != nullptr) {
-    png->createFrom(image, true, true, 255, 255, 255);
-  }
-  return png;
+  return withDefaultSetting<EncodeSetting>(
+      [image](EncodeSetting* setting) { return setting->createEncoded(image); });
+}
+
+IEncodedImage* Png::createLikeFromSet(IBufferedImageSet* set) {
+  return withDefaultSetting<EncodeSetting>(
+      [set](EncodeSetting* setting) { return setting->createFromSet(set); });
 }
 
 bool Png::findExactFrame(int32_t, int32_t, int32_t, int32_t* index) {

@@ -45,8 +45,8 @@ class Png final : public IPng {
   const WCHAR* getExtension() override { return u".png"; }
   /// The bitmap's pixels; an image whose alpha bytes are all 0 counts as opaque.
   image::win::BufferedImage* getImage(int32_t frame, image::win::BufferedImage* target) override;
-  // FIXME: image sets are not built yet; answers null.
-  IBufferedImageSet* getImageSet() override { return nullptr; }
+  /// A new set of the one image, keyed by its bit count.
+  IBufferedImageSet* getImageSet() override;
   bool write(io::IOutputStream* stream) override;
   bool read(io::IInputStream* stream) override;
   bool hasFrames() override { return false; }
@@ -55,8 +55,8 @@ class Png final : public IPng {
   bool saveToFile(file::win::PathWin* path) override;
   bool loadFromFile(const WCHAR* path) override;
   bool loadFromFile(file::win::PathWin* path) override;
-  // FIXME: image sets are not built yet; answers null.
-  IEncodedImage* createLikeFromSet(IBufferedImageSet*) override { return nullptr; }
+  /// A new image of the set's best image with the format's default settings.
+  IEncodedImage* createLikeFromSet(IBufferedImageSet* set) override;
   /// A new PNG of `image`, interlaced, keeping transparency (white under transparent pixels).
   IEncodedImage* createLike(image::win::BufferedImage* image) override;
   bool findExactFrame(int32_t, int32_t, int32_t, int32_t* index) override;
