@@ -1,11 +1,19 @@
 // image_bench: converts and resizes pictures, and times the imaging library in-process.
 //
-//   image_bench convert IN OUT [--quality Q] [--bpp N]   BMP, JPEG, PPM and PAM by extension
+//   image_bench convert IN OUT [--quality Q] [--bpp N] [--interlace]
+//                                              BMP, JPEG, PNG, PPM and PAM by extension
 //   image_bench resize IN W H OUT [--quality Q]
-//   image_bench decode IN | encode IN OUT.jpg|.bmp | roundtrip IN | scale IN W H   (timed, 5 runs)
+//   image_bench sharpen IN LEVEL OUT           sharpened (level > 0) or blurred (level < 0)
+//   image_bench decode IN | encode IN OUT.jpg|.bmp|.png | roundtrip IN | scale IN W H
+//   image_bench sharpness IN LEVEL             megapixels per second of the filter
+//   image_bench png IN.png                     our PNG decode and encode (plain and Adam7)
+//                                              beside libpng's simplified API on the same data
+//                                              (timed: the median of 5 runs after a warm-up)
 #include "core/col/array/ArrayU08.h"
 #include "imaging/bmp/win/Bitmap.h"
+#include "imaging/filters/sharpness/Sharpness.h"
 #include "imaging/jpg/win/Jpeg.h"
+#include "imaging/png/win/Png.h"
 #include "imaging/win/BufferedImage.h"
 #include "testlib/ImageGen.h"
 
@@ -16,15 +24,22 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <png.h>
 
 using s::col::_array::ArrayU08;
 using s::image::IEncodedImage;
 using s::image::bmp::win::Bitmap;
 using s::image::jpg::win::Jpeg;
+using s::image::png::win::Png;
 using s::image::win::BufferedImage;
 
 namespace {
+
+/// Adam7 for the PNG files written.
+bool g_interlace = false;
 
 bool endsWith(const std::string& s, const char* tail) {
   const size_t n = std::strlen(tail);
@@ -65,11 +80,20 @@ BufferedImage* load(const std::string& path) {
   array->rewind();
   IEncodedImage* codec = nullptr;
   if (endsWith(path, ".bmp")) codec = Bitmap::take();
+  else if (endsWith(path, ".png")) codec = Png::take();
   else codec = Jpeg::take();
   BufferedImage* image = codec->read(array) ? codec->getImage(0, nullptr) : nullptr;
   codec->release();
   array->release();
   return image;
+}
+
+/// Encodes by the path's extension into `array`.
+bool encodeAs(BufferedImage* image, const std::string& path, int32_t quality, int32_t bpp,
+              ArrayU08* array) {
+  if (endsWith(path, ".bmp")) return image->saveAsBmp(array, bpp, true, 255, 255, 255);
+  if (endsWith(path, ".png")) return image->saveAsPng(array, g_interlace, true, 255, 255, 255);
+  return image->saveAsJpeg(array, quality, 255, 255, 255);
 }
 
 bool save(BufferedImage* image, const std::string& path, int32_t quality, int32_t bpp) {
@@ -83,8 +107,7 @@ bool save(BufferedImage* image, const std::string& path, int32_t quality, int32_
                                   : lumetra::testlib::writePpm(path, p);
   }
   ArrayU08* array = ArrayU08::take();
-  const bool ok = endsWith(path, ".bmp") ? image->saveAsBmp(array, bpp, true, 255, 255, 255)
-                                         : image->saveAsJpeg(array, quality, 255, 255, 255);
+  const bool ok = encodeAs(image, path, quality, bpp, array);
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(array->getItems()), array->getCount());
   array->release();
@@ -106,11 +129,105 @@ double median(Run run) {
   return ms[2];
 }
 
+/// One timed run in milliseconds.
+template <class Run>
+double median1(Run run) {
+  const auto start = std::chrono::steady_clock::now();
+  run();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+template <class Ours, class Peer>
+std::pair<double, double> alternating(Ours ours, Peer peer);
+
+/// Our PNG decode and encode of `path` beside libpng's simplified API, which reads into RGBA and
+/// writes RGBA at the library's default compression, as ours does.
+int pngRows(const std::string& path, BufferedImage* image) {
+  const std::vector<uint8_t> file = readFile(path);
+  ArrayU08* bytes = ArrayU08::take();
+  bytes->add(file.data(), static_cast<uint32_t>(file.size()));
+  std::vector<uint8_t> rgba;
+  const auto [ours, simplified] = alternating(
+      [&] {
+        bytes->rewind();
+        Png* png = Png::take();
+        png->read(bytes);
+        BufferedImage* decoded = png->getImage(0, nullptr);
+        decoded->release();
+        png->release();
+      },
+      [&] {
+        png_image peer{};
+        peer.version = PNG_IMAGE_VERSION;
+        png_image_begin_read_from_memory(&peer, file.data(), file.size());
+        peer.format = PNG_FORMAT_RGBA;
+        rgba.resize(PNG_IMAGE_SIZE(peer));
+        png_image_finish_read(&peer, nullptr, rgba.data(), 0, nullptr);
+        png_image_free(&peer);
+      });
+  const int32_t w = image->getWidth(), h = image->getHeight();
+  std::printf("png decode %dx%d: ours %.2f ms, libpng simplified %.2f ms, ratio %.3f\n", w, h, ours,
+              simplified, ours / simplified);
+  for (bool adam7 : {false, true}) {
+    ArrayU08* out = ArrayU08::take();
+    std::vector<uint8_t> written;
+    size_t size = 0;
+    // The simplified API writes into a buffer of the size a first call measured; that call
+    // compresses too, so only the second call is timed.
+    png_image probe{};
+    probe.version = PNG_IMAGE_VERSION;
+    probe.width = static_cast<png_uint_32>(w);
+    probe.height = static_cast<png_uint_32>(h);
+    probe.format = PNG_FORMAT_RGBA;
+    png_image_write_to_memory(&probe, nullptr, &size, 0, rgba.data(), 0, nullptr);
+    written.resize(size);
+    const auto [encode, peerMs] = alternating(
+        [&] {
+          out->clear();
+          image->saveAsPng(out, adam7, true, 255, 255, 255);
+        },
+        [&] {
+          png_image peer = probe;
+          size_t room = written.size();
+          png_image_write_to_memory(&peer, written.data(), &room, 0, rgba.data(), 0, nullptr);
+        });
+    std::printf("png encode%s: ours %.2f ms (%u bytes)", adam7 ? " adam7" : "", encode,
+                out->getCount());
+    if (!adam7) {
+      std::printf(", libpng simplified %.2f ms (%zu bytes), ratio %.3f", peerMs, size,
+                  encode / peerMs);
+    }
+    std::printf("\n");
+    out->release();
+  }
+  bytes->release();
+  return 0;
+}
+
+/// The medians of five runs of `ours` and `peer`, alternating after a warm-up of each, so both
+/// meet the same load.
+template <class Ours, class Peer>
+std::pair<double, double> alternating(Ours ours, Peer peer) {
+  ours();
+  peer();
+  std::vector<double> a, b;
+  for (int i = 0; i < 5; ++i) {
+    a.push_back(median1(ours));
+    b.push_back(median1(peer));
+  }
+  std::sort(a.begin(), a.end());
+  std::sort(b.begin(), b.end());
+  return {a[2], b[2]};
+}
+
 int usage() {
   std::fprintf(stderr,
-               "usage: image_bench convert IN OUT [--quality Q] [--bpp N]\n"
+               "usage: image_bench convert IN OUT [--quality Q] [--bpp N] [--interlace]\n"
                "       image_bench resize IN W H OUT [--quality Q]\n"
-               "       image_bench decode IN | encode IN OUT | roundtrip IN | scale IN W H\n");
+               "       image_bench sharpen IN LEVEL OUT\n"
+               "       image_bench decode IN | encode IN OUT | roundtrip IN | scale IN W H\n"
+               "       image_bench sharpness IN LEVEL | png IN.png\n");
   return 2;
 }
 
@@ -119,7 +236,13 @@ int usage() {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   int32_t quality = 75, bpp = 24;
-  for (size_t i = 0; i + 1 < args.size();) {
+  for (size_t i = 0; i < args.size();) {
+    if (args[i] == "--interlace") {
+      g_interlace = true;
+      args.erase(args.begin() + static_cast<long>(i));
+      continue;
+    }
+    if (i + 1 >= args.size()) break;
     if (args[i] == "--quality") quality = std::stoi(args[i + 1]);
     else if (args[i] == "--bpp") bpp = std::stoi(args[i + 1]);
     else {
@@ -142,6 +265,23 @@ int main(int argc, char** argv) {
   } else if (mode == "resize" && args.size() == 5) {
     BufferedImage* small = image->getScaled(std::stoi(args[2]), std::stoi(args[3]), false);
     rc = save(small, args[4], quality, bpp) ? 0 : 1;
+  } else if (mode == "sharpen" && args.size() == 4) {
+    auto* sharpness = s::image::filters::sharpness::Sharpness::takeLevel(std::stoi(args[2]));
+    BufferedImage* sharp = sharpness->filter(image, nullptr);
+    rc = save(sharp, args[3], quality, bpp) ? 0 : 1;
+    sharp->release();
+    sharpness->release();
+  } else if (mode == "sharpness" && args.size() == 3) {
+    auto* sharpness = s::image::filters::sharpness::Sharpness::takeLevel(std::stoi(args[2]));
+    BufferedImage* target = BufferedImage::take();
+    const double ms = median([&] { sharpness->filter(image, target); });
+    const double mp = static_cast<double>(image->getWidth()) * image->getHeight() / 1e6;
+    std::printf("sharpness %s %dx%d: %.2f ms, %.1f MP/s\n", args[2].c_str(), image->getWidth(),
+                image->getHeight(), ms, mp / (ms / 1000));
+    target->release();
+    sharpness->release();
+  } else if (mode == "png" && args.size() == 2) {
+    rc = pngRows(args[1], image);
   } else if (mode == "decode" && args.size() == 2) {
     const double ms = median([&] {
       BufferedImage* i = load(args[1]);
@@ -156,8 +296,7 @@ int main(int argc, char** argv) {
     const double ms = median([&] {
       BufferedImage* i = load(args[1]);
       ArrayU08* array = ArrayU08::take();
-      if (endsWith(args[1], ".bmp")) i->saveAsBmp(array, bpp, true, 255, 255, 255);
-      else i->saveAsJpeg(array, quality, 255, 255, 255);
+      encodeAs(i, args[1], quality, bpp, array);
       array->release();
       i->release();
     });
@@ -178,7 +317,7 @@ int main(int argc, char** argv) {
     rc = usage();
   }
   image->release();
-  if (mode != "convert" && mode != "resize") {
+  if (mode != "convert" && mode != "resize" && mode != "sharpen") {
     std::printf("peak resident memory: %ld KiB (%ld above the start)\n", peakKib(),
                 peakKib() - baseline);
   }
