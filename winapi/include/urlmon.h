@@ -25,11 +25,10 @@ typedef enum tagBINDSTATUS {
 
 #ifdef __cplusplus
 
-// Declared for the callback's signatures; the layer hands none of them out.
+// Declared for the callback's signatures (FORMATETC and STGMEDIUM come from objbase.h); the
+// layer hands none of them out.
 struct IBinding;
 struct BINDINFO;
-struct FORMATETC;
-struct STGMEDIUM;
 
 struct IBindStatusCallback : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD reserved, IBinding* binding) = 0;
