@@ -83,6 +83,21 @@ typedef BOOL(CALLBACK* GRAYSTRINGPROC)(HDC, LPARAM, int);
 #define WS_EX_COMPOSITED 0x02000000L
 #define WS_EX_NOACTIVATE 0x08000000L
 
+// Image loading flags.
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_MONOCHROME 0x00000001
+#define LR_COLOR 0x00000002
+#define LR_COPYRETURNORG 0x00000004
+#define LR_COPYDELETEORG 0x00000008
+#define LR_LOADFROMFILE 0x00000010
+#define LR_LOADTRANSPARENT 0x00000020
+#define LR_DEFAULTSIZE 0x00000040
+#define LR_VGACOLOR 0x00000080
+#define LR_LOADMAP3DCOLORS 0x00001000
+#define LR_CREATEDIBSECTION 0x00002000
+#define LR_COPYFROMRESOURCE 0x00004000
+#define LR_SHARED 0x00008000
+
 // Class styles.
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
@@ -920,6 +935,9 @@ BOOL WINAPI GetIconInfo(HICON icon, PICONINFO info);
 BOOL WINAPI DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flickerFree,
                        UINT flags);
 BOOL WINAPI DestroyIcon(HICON icon);
+HICON WINAPI CreateIconFromResource(PBYTE bits, DWORD size, BOOL icon, DWORD version);
+HICON WINAPI CreateIconFromResourceEx(PBYTE bits, DWORD size, BOOL icon, DWORD version, int width, int height,
+                                      UINT flags);
 BOOL WINAPI DestroyCursor(HCURSOR cursor);
 UINT WINAPI GetDoubleClickTime(void);
 
