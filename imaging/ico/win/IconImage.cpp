@@ -4,11 +4,15 @@
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
 #include "core/io/Io.h"
+#include "imaging/EncodeSettingLink.h"
 #include "imaging/EncodedImageFiles.h"
 #include "imaging/HeaderIo.h"
 #include "imaging/ImageLimits.h"
+#include "imaging/SingleImageSets.h"
+#include "imaging/bmp/EncodeSetting.h"
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/reduction/Quantizer.h"
+#include "imaging/png/win/Png.h"
 #include "imaging/win/BufferedImage.h"
 
 #include <algorithm>
@@ -198,8 +202,21 @@ bool IconImage::read(io::IInputStream* stream) {
 }
 
 bool IconImage::readPngEntry() {
-  // FIXME: PNG entries are not decoded yet; they are refused like any unreadable entry.
-  return refuse();
+  png::win::Png* png = png::win::Png::take();
+  if (png == nullptr) {
+    return refuse();
+  }
+  BufferedImage* image = nullptr;
+  bool ok = png->read(&m_raw) && png->getWidth() > 0;
+  if (ok) {
+    image = png->getImage(0, nullptr);
+    ok = image != nullptr && !image->isEmpty() && createFromImage(image, 32, true, 255, 255, 255);
+  }
+  if (image != nullptr) {
+    image->release();
+  }
+  png->release();
+  return ok || refuse();
 }
 
 bool IconImage::readDibEntry() {
@@ -271,17 +288,36 @@ bool IconImage::write(io::IOutputStream* stream) {
   if (stream == nullptr) {
     return false;
   }
-  if (getWidth() > 255 || getHeight() > 255) {
-    // FIXME: PNG entries are not written yet; large images answer false.
-    return false;
+  if (getWidth() <= 255 && getHeight() <= 255) {
+    return writeEntry(stream);
   }
-  return writeEntry(stream);
+  // Larger images are stored as PNG, as icon files hold them.
+  BufferedImage* image = getImage(0, nullptr);
+  png::win::Png* png = png::win::Png::take();
+  const bool ok = image != nullptr && png != nullptr &&
+                  png->createFrom(image, false, true, 255, 255, 255) && png->write(stream);
+  if (png != nullptr) {
+    png->release();
+  }
+  if (image != nullptr) {
+    image->release();
+  }
+  return ok;
 }
 
 bool IconImage::saveToFile(const WCHAR* path) { return saveEncodedImage(this, path); }
 bool IconImage::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, path); }
 bool IconImage::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
 bool IconImage::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
+
+IBufferedImageSet* IconImage::getImageSet() { return singleImageSet(this, getBitCount()); }
+
+IEncodedImage* IconImage::createLikeFromSet(IBufferedImageSet* set) {
+  return withDefaultSetting<bmp::EncodeSetting>([this, set](bmp::EncodeSetting* setting) {
+    setting->setBpp(getBitCount());
+    return setting->createFromSet(set);
+  });
+}
 
 bool IconImage::findExactFrame(int32_t, int32_t, int32_t, int32_t* index) {
   *index = 0;

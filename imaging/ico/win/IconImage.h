@@ -24,7 +24,8 @@ namespace s::image::ico::win {
 /// longer than the entry, planes other than 1, bit counts other than 1, 4, 8, 16, 24 and 32,
 /// compression, more colours than the depth can index (256 at most), an odd or non-positive
 /// doubled height and a size beyond the decoders' limit. An entry that ends inside its rows is
-/// read as far as it goes; the missing colour and mask rows stay zero.
+/// read as far as it goes; the missing colour and mask rows stay zero. A PNG entry is decoded by
+/// the PNG codec (its rules hold) and kept at 32 bits.
 ///
 /// Owns its DIB section and its mask. Pooled (capacity 1000); one thread at a time.
 class IconImage final : public IIconImage {
@@ -44,8 +45,8 @@ class IconImage final : public IIconImage {
   /// 32 bits take their alpha from the entry's rows (from the mask when every alpha byte is 0);
   /// other depths are transparent where the mask bit is set.
   image::win::BufferedImage* getImage(int32_t frame, image::win::BufferedImage* target) override;
-  // FIXME: image sets are not built yet; answers null.
-  IBufferedImageSet* getImageSet() override { return nullptr; }
+  /// A set of the one image, keyed by its bit count.
+  IBufferedImageSet* getImageSet() override;
   /// An image wider or taller than 255 pixels is written as PNG, any other in icon-entry form.
   bool write(io::IOutputStream* stream) override;
   bool read(io::IInputStream* stream) override;
@@ -55,8 +56,8 @@ class IconImage final : public IIconImage {
   bool saveToFile(file::win::PathWin* path) override;
   bool loadFromFile(const WCHAR* path) override;
   bool loadFromFile(file::win::PathWin* path) override;
-  // FIXME: image sets are not built yet; answers null.
-  IEncodedImage* createLikeFromSet(IBufferedImageSet*) override { return nullptr; }
+  /// A bitmap of this image's bit count made from the set's best image, as BMP's own.
+  IEncodedImage* createLikeFromSet(IBufferedImageSet* set) override;
   /// Icon images are made with `createFromImage`: answers null.
   IEncodedImage* createLike(image::win::BufferedImage*) override { return nullptr; }
   bool findExactFrame(int32_t, int32_t, int32_t, int32_t* index) override;

@@ -206,6 +206,35 @@ TEST(IconImage, LargestEntryFormHasTheHeightDoubled) {
   icon->release();
 }
 
+TEST(IconImage, LargerImagesAreWrittenAsPngAndReadBack) {
+  Picture picture(256, 256, 0xFF336699u);
+  picture.at(3, 5) = 0x00000000u;
+  picture.at(200, 100) = 0x80FF0000u;
+  BufferedImage* image = toImage(picture);
+  IconImage* icon = IconImage::take();
+  ASSERT_TRUE(icon->createFromImage(image, 32, true, 255, 255, 255));
+  const std::vector<uint8_t> bytes = written(icon);
+  ASSERT_GT(bytes.size(), 8u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
+            (std::vector<uint8_t>{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}));
+  IconImage* again = IconImage::take();
+  ASSERT_TRUE(readEntry(again, bytes));
+  EXPECT_EQ(again->getBitCount(), 32);
+  EXPECT_EQ(again->getWidth(), 256);
+  const Picture p = decoded(again);
+  EXPECT_EQ(p.at(0, 0), 0xFF336699u);
+  EXPECT_EQ(p.at(3, 5) >> 24, 0u);
+  EXPECT_EQ(p.at(200, 100), 0x80FF0000u);
+  EXPECT_NE(again->getMaskLine(5)[0] & 0x10, 0) << "the mask marks alpha 0";
+  // A PNG entry that does not decode is refused like any other.
+  std::vector<uint8_t> broken(bytes.begin(), bytes.begin() + 20);
+  EXPECT_FALSE(readEntry(again, broken));
+  EXPECT_EQ(again->getWidth(), 0);
+  again->release();
+  icon->release();
+  image->release();
+}
+
 TEST(IconImage, MadeFromImagesAtEachDepth) {
   // Opaque colours with one transparent and one faint pixel.
   Picture picture(6, 4, 0xFF0000FFu);
