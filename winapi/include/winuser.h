@@ -83,6 +83,41 @@ typedef BOOL(CALLBACK* GRAYSTRINGPROC)(HDC, LPARAM, int);
 #define WS_EX_LAYOUTRTL 0x00400000L
 #define WS_EX_COMPOSITED 0x02000000L
 #define WS_EX_NOACTIVATE 0x08000000L
+#define WS_EX_LEFT 0x00000000L
+#define WS_EX_LTRREADING 0x00000000L
+#define WS_EX_RIGHTSCROLLBAR 0x00000000L
+
+// Dialog styles.
+#define DS_ABSALIGN 0x0001L
+#define DS_SYSMODAL 0x0002L
+#define DS_3DLOOK 0x0004L
+#define DS_FIXEDSYS 0x0008L
+#define DS_NOFAILCREATE 0x0010L
+#define DS_LOCALEDIT 0x0020L
+#define DS_SETFONT 0x0040L
+#define DS_MODALFRAME 0x0080L
+#define DS_NOIDLEMSG 0x0100L
+#define DS_SETFOREGROUND 0x0200L
+#define DS_CONTROL 0x0400L
+#define DS_CENTER 0x0800L
+#define DS_CENTERMOUSE 0x1000L
+#define DS_CONTEXTHELP 0x2000L
+#define DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS)
+
+// Image loading flags.
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_MONOCHROME 0x00000001
+#define LR_COLOR 0x00000002
+#define LR_COPYRETURNORG 0x00000004
+#define LR_COPYDELETEORG 0x00000008
+#define LR_LOADFROMFILE 0x00000010
+#define LR_LOADTRANSPARENT 0x00000020
+#define LR_DEFAULTSIZE 0x00000040
+#define LR_VGACOLOR 0x00000080
+#define LR_LOADMAP3DCOLORS 0x00001000
+#define LR_CREATEDIBSECTION 0x00002000
+#define LR_COPYFROMRESOURCE 0x00004000
+#define LR_SHARED 0x00008000
 
 // Class styles.
 #define CS_VREDRAW 0x0001
@@ -930,6 +965,9 @@ BOOL WINAPI GetIconInfo(HICON icon, PICONINFO info);
 BOOL WINAPI DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flickerFree,
                        UINT flags);
 BOOL WINAPI DestroyIcon(HICON icon);
+HICON WINAPI CreateIconFromResource(PBYTE bits, DWORD size, BOOL icon, DWORD version);
+HICON WINAPI CreateIconFromResourceEx(PBYTE bits, DWORD size, BOOL icon, DWORD version, int width, int height,
+                                      UINT flags);
 BOOL WINAPI DestroyCursor(HCURSOR cursor);
 UINT WINAPI GetDoubleClickTime(void);
 

@@ -1,9 +1,13 @@
 // Icons that programs make and draw: CreateIconIndirect from a colour bitmap of any format and
-// an AND mask (or a monochrome mask alone), GetIconInfo, DrawIconEx and DestroyIcon. As on
-// Windows, a 32-bit colour bitmap with any alpha is drawn with its alpha; any other is drawn
+// an AND mask (or a monochrome mask alone), CreateIconFromResource(Ex) from the bytes of an icon
+// or cursor resource (a bitmap header with the height doubled, the colour table, the colour rows
+// and the AND mask rows, at 1, 4, 8, 16, 24 or 32 bits), GetIconInfo, DrawIconEx and DestroyIcon.
+// As on Windows, a 32-bit colour bitmap with any alpha is drawn with its alpha; any other is drawn
 // through its mask, AND then XOR.
-// Left out on purpose: animated cursors (the step of DrawIconEx), DI_COMPAT, and drawing into
-// bitmaps other than 32 and 24 bits.
+// Left out on purpose: animated cursors (the step of DrawIconEx), DI_COMPAT, drawing into bitmaps
+// other than 32 and 24 bits; resources are not scaled or reduced, so CreateIconFromResourceEx
+// refuses a desired size other than the image's own, flags other than LR_DEFAULTCOLOR and
+// LR_SHARED, and PNG streams (ERROR_INVALID_DATA).
 #include <windows.h>
 
 #include "winapi/gdi32/Dib.h"
@@ -290,4 +294,108 @@ extern "C" BOOL WINAPI DestroyIcon(HICON icon) {
   }
   if (!it->second->stock) icons().erase(it);
   return TRUE;
+}
+
+namespace {
+
+// A DIB section of `header` (height not doubled) and `colors` entries, its rows copied from `rows`.
+HBITMAP sectionOf(const BITMAPINFOHEADER& header, const BYTE* table, uint32_t colors, const BYTE* rows, size_t bytes) {
+  std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + 4 * static_cast<size_t>(colors));
+  std::memcpy(info.data(), &header, sizeof(header));
+  if (colors > 0) std::memcpy(info.data() + sizeof(header), table, 4 * static_cast<size_t>(colors));
+  void* bits = nullptr;
+  HBITMAP bitmap =
+      CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr && bits != nullptr) std::memcpy(bits, rows, bytes);
+  return bitmap;
+}
+
+HICON iconFromResource(const BYTE* bits, DWORD size, BOOL isIcon, DWORD version, int width, int height, UINT flags) {
+  if (bits == nullptr || (version != 0x00030000 && version != 0x00020000) ||
+      (flags & ~static_cast<UINT>(LR_SHARED)) != 0 || width < 0 || height < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  // A cursor resource begins with its hot spot.
+  WORD hotX = 0, hotY = 0;
+  if (!isIcon) {
+    if (size < 4) {
+      SetLastError(ERROR_INVALID_DATA);
+      return nullptr;
+    }
+    hotX = static_cast<WORD>(bits[0] | bits[1] << 8);
+    hotY = static_cast<WORD>(bits[2] | bits[3] << 8);
+    bits += 4;
+    size -= 4;
+  }
+  static const BYTE kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (size < sizeof(BITMAPINFOHEADER) || std::memcmp(bits, kPng, sizeof(kPng)) == 0) {
+    SetLastError(ERROR_INVALID_DATA);
+    return nullptr;
+  }
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, bits, sizeof(header));
+  const uint32_t bitCount = header.biBitCount;
+  const bool knownDepth =
+      bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
+  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size || header.biPlanes != 1 || !knownDepth ||
+      header.biCompression != BI_RGB || header.biWidth <= 0 || header.biWidth > 32768 || header.biHeight <= 0 ||
+      header.biHeight > 65536 || header.biHeight % 2 != 0) {
+    SetLastError(ERROR_INVALID_DATA);
+    return nullptr;
+  }
+  const int imageWidth = header.biWidth, imageHeight = header.biHeight / 2;
+  if ((width != 0 && width != imageWidth) || (height != 0 && height != imageHeight)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  uint64_t colors = bitCount <= 8 ? (header.biClrUsed != 0 ? header.biClrUsed : 1u << bitCount) : header.biClrUsed;
+  if (bitCount <= 8 && colors > (1u << bitCount)) {
+    SetLastError(ERROR_INVALID_DATA);
+    return nullptr;
+  }
+  const uint64_t stride = ((static_cast<uint64_t>(imageWidth) * bitCount + 31) / 32) * 4;
+  const uint64_t maskStride = ((static_cast<uint64_t>(imageWidth) + 31) / 32) * 4;
+  const uint64_t tableAt = header.biSize;
+  const uint64_t rowsAt = tableAt + 4 * colors;
+  const uint64_t maskAt = rowsAt + stride * static_cast<uint64_t>(imageHeight);
+  if (maskAt + maskStride * static_cast<uint64_t>(imageHeight) > size) {
+    SetLastError(ERROR_INVALID_DATA);
+    return nullptr;
+  }
+  BITMAPINFOHEADER colorHeader = header;
+  colorHeader.biSize = sizeof(BITMAPINFOHEADER);
+  colorHeader.biHeight = imageHeight;
+  colorHeader.biSizeImage = 0;
+  colorHeader.biClrUsed = static_cast<DWORD>(bitCount <= 8 ? colors : 0);
+  // Colour entries past a true-colour image's rows are none of its pixels' business.
+  HBITMAP color = sectionOf(colorHeader, bits + tableAt, bitCount <= 8 ? static_cast<uint32_t>(colors) : 0,
+                            bits + rowsAt, stride * static_cast<uint64_t>(imageHeight));
+  BITMAPINFOHEADER maskHeader = colorHeader;
+  maskHeader.biBitCount = 1;
+  maskHeader.biClrUsed = 2;
+  static const BYTE kBlackWhite[8] = {0, 0, 0, 0, 255, 255, 255, 0};
+  HBITMAP mask = sectionOf(maskHeader, kBlackWhite, 2, bits + maskAt, maskStride * static_cast<uint64_t>(imageHeight));
+  HICON icon = nullptr;
+  if (color != nullptr && mask != nullptr) {
+    ICONINFO info{isIcon, hotX, hotY, mask, color};
+    icon = CreateIconIndirect(&info);
+  } else {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  if (color != nullptr) DeleteObject(color);
+  if (mask != nullptr) DeleteObject(mask);
+  return icon;
+}
+
+}  // namespace
+
+extern "C" HICON WINAPI CreateIconFromResourceEx(PBYTE bits, DWORD size, BOOL isIcon, DWORD version, int width,
+                                                 int height, UINT flags) {
+  return iconFromResource(bits, size, isIcon, version, width, height, flags);
+}
+
+// Windows scales the plain form to the system's icon size; resources here keep their own size.
+extern "C" HICON WINAPI CreateIconFromResource(PBYTE bits, DWORD size, BOOL isIcon, DWORD version) {
+  return iconFromResource(bits, size, isIcon, version, 0, 0, 0);
 }

@@ -4,8 +4,11 @@
 
 #include "core/col/array/ArrayU08.h"
 #include "core/file/win/PathWin.h"
+#include "core/str/strbuffer/StrBuffer.h"
 #include "platform/archive/CallBack.h"
 #include "platform/archive/dll/ResourceType.h"
+#include "platform/archive/dll/win/TextDumps.h"
+#include "platform/archive/dll/win/tests/TemplateBuilder.h"
 #include "platform/lang/Localizer.h"
 #include "platform/system/win/OsVersion.h"
 #include "testlib/TempDir.h"
@@ -430,4 +433,88 @@ TEST(ModuleArchive, EntryNamesAndTypesFollowThePlatformsNumberRule) {
   EXPECT_EQ(dll::toInternalType(240), 240);
   EXPECT_EQ(dll::toInternalType(3), dll::kIcon);
   EXPECT_EQ(dll::toResourceType(dll::kVersion), 16);
+}
+
+namespace {
+
+std::string dumpOf(void (*dump)(const uint8_t*, uint32_t, s::str::strbuffer::StrBuffer*),
+                   const Bytes& block) {
+  auto* text = s::str::strbuffer::StrBuffer::take();
+  dump(block.data(), static_cast<uint32_t>(block.size()), text);
+  ArrayU08* utf8 = text->encodeUtf8();
+  std::string out(reinterpret_cast<const char*>(utf8->getItems()), utf8->getCount());
+  utf8->release();
+  text->release();
+  return out;
+}
+
+std::string textFile(const std::filesystem::path& path) {
+  const Bytes b = readFile(path);
+  return std::string(b.begin(), b.end());
+}
+
+}  // namespace
+
+TEST(ModuleArchive, ExtractAllWritesTheTextDumps) {
+  using lumetra::dump_test::Builder;
+  using lumetra::dump_test::VersionNode;
+  lumetra::testlib::TempDir temp;
+  std::filesystem::copy_file("/proc/self/exe", temp.file("dumps.exe"));
+  ScopedLocale english("C");
+  Opened archive(temp.windowsPath("dumps.exe"));
+  ASSERT_TRUE(archive.ok);
+  const Bytes strings = lumetra::dump_test::stringBlock({u"", u"Hello", u"W\u00f6rld"});
+  Builder accelerators;
+  accelerators.u16(0x99).u16(0x4F).u16(40001).u16(0);
+  Builder menu;
+  menu.u16(0).u16(0).u16(0x90).text(u"&File").u16(0x80).u16(40001).text(u"&Open");
+  Builder dialog;
+  dialog.u32(WS_POPUP | WS_CAPTION | DS_SETFONT).u32(0).u16(1).u16(0).u16(0).u16(100).u16(50);
+  dialog.u16(0).u16(0).text(u"About").u16(8).text(u"MS Shell Dlg 2").align4();
+  dialog.u32(WS_CHILD | WS_VISIBLE)
+      .u32(0)
+      .u16(5)
+      .u16(5)
+      .u16(40)
+      .u16(14)
+      .u16(1)
+      .ordinal(0x80)
+      .text(u"OK")
+      .u16(0);
+  std::vector<uint8_t> fixed = {0xBD, 0x04, 0xEF, 0xFE};
+  fixed.resize(52, 0);
+  VersionNode table{u"040904b0", 1, {}, u"", {VersionNode{u"ProductName", 1, {}, u"Lumetra", {}}}};
+  const Bytes version =
+      VersionNode{
+          u"VS_VERSION_INFO", 0, fixed, u"", {VersionNode{u"StringFileInfo", 1, {}, u"", {table}}}}
+          .build();
+  const struct {
+    const WCHAR* type;
+    uint16_t name;
+    const Bytes& bytes;
+  } resources[] = {{RT_STRING, 1, strings},
+                   {RT_ACCELERATOR, 2, accelerators.bytes},
+                   {RT_MENU, 3, menu.bytes},
+                   {RT_DIALOG, 4, dialog.bytes},
+                   {RT_VERSION, 1, version}};
+  for (const auto& r : resources) {
+    ASSERT_GT(archive->updateResource(r.bytes.data(), static_cast<uint32_t>(r.bytes.size()), r.type,
+                                      MAKEINTRESOURCEW(r.name), 0x0409),
+              0);
+  }
+  ASSERT_TRUE(archive->extractAll(temp.windowsPath("out").c_str()));
+  const auto out = temp.file("out");
+  namespace win = s::archive::dll::win;
+  EXPECT_EQ(textFile(out / "STRING" / "1.txt"), dumpOf(&win::dumpStrings, strings));
+  std::string rest;
+  for (int i = 0; i < 13; ++i) rest += "\r\n";
+  EXPECT_EQ(textFile(out / "STRING" / "1.txt"), "\r\n\"Hello\"\r\n\"W\xc3\xb6rld\"\r\n" + rest);
+  EXPECT_EQ(textFile(out / "ACCELERATOR" / "2.txt"),
+            "Key: Alt + Ctrl + O key\r\nAction ID: 40001\r\n\r\n");
+  EXPECT_EQ(textFile(out / "MENU" / "3.txt"), "&File\r\n\t&Open\r\n\t(ID: 40001)\r\n");
+  EXPECT_EQ(textFile(out / "DIALOG" / "4.txt"), dumpOf(&win::dumpDialog, dialog.bytes));
+  EXPECT_NE(
+      textFile(out / "DIALOG" / "4.txt").find("[Component 1]\r\nClass ID: Button\r\nText: OK\r\n"),
+      std::string::npos);
+  EXPECT_EQ(textFile(out / "VERSION.txt"), "ProductName: Lumetra\r\n");
 }

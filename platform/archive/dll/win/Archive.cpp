@@ -7,7 +7,10 @@
 #include "core/file/win/PathWin.h"
 #include "core/io/Io.h"
 #include "core/str/strbuffer/StrBuffer.h"
+#include "platform/archive/cur/Archive.h"
 #include "platform/archive/dll/ResourceType.h"
+#include "platform/archive/dll/win/TextDumps.h"
+#include "platform/archive/icon/Archive.h"
 #include "platform/system/win/OsVersion.h"
 
 #include <string>
@@ -59,63 +62,6 @@ void put32(ArrayU08* out, uint32_t value) {
   put16(out, value & 0xFFFF);
   put16(out, value >> 16);
 }
-
-// File types of the icon and cursor files written from groups.
-constexpr uint16_t kIconFile = 1;
-constexpr uint16_t kCursorFile = 2;
-constexpr uint32_t kGroupHeader = 6;
-constexpr uint32_t kGroupRecord = 14;
-constexpr uint32_t kFileRecord = 16;
-
-// The images of an icon or cursor group with the first 12 bytes of their directory records,
-// written as one icon or cursor file: header, records with offsets, images in order.
-class ImageGroup {
- public:
-  ImageGroup() : m_records(ArrayU08::take()), m_images(ArrayP::take()) {
-    m_images->setDisposer(&ArrayU08::pool());
-  }
-  ~ImageGroup() {
-    m_records->release();
-    m_images->release();
-  }
-  ImageGroup(const ImageGroup&) = delete;
-  ImageGroup& operator=(const ImageGroup&) = delete;
-
-  /// Adds an image (owned from now on) with its record; the record's byte count becomes the
-  /// image's real size.
-  void add(const uint8_t* record, ArrayU08* image) {
-    m_records->add(record, 8);
-    put32(m_records, image->getCount());
-    m_images->push(image);
-  }
-  uint32_t getCount() const { return m_images->getCount(); }
-
-  bool write(io::IOutputStream* output, uint16_t fileType) const {
-    ArrayU08* file = ArrayU08::take();
-    put16(file, 0);
-    put16(file, fileType);
-    put16(file, getCount());
-    uint64_t offset = kGroupHeader + static_cast<uint64_t>(kFileRecord) * getCount();
-    for (uint32_t i = 0; i < getCount(); ++i) {
-      file->add(m_records->getItems(), 12, 12 * i);
-      put32(file, static_cast<uint32_t>(offset));
-      offset += image(i)->getCount();
-    }
-    bool ok = offset <= UINT32_MAX;
-    for (uint32_t i = 0; ok && i < getCount(); ++i) {
-      file->add(image(i)->getItems(), image(i)->getCount());
-    }
-    ok = ok && io::writeFully(output, file->getItems(), file->getCount());
-    file->release();
-    return ok;
-  }
-
- private:
-  ArrayU08* image(uint32_t i) const { return static_cast<ArrayU08*>(m_images->getItems()[i]); }
-
-  ArrayU08* m_records;
-  ArrayP* m_images;
-};
 
 // A name usable as one file or folder name: path separators, the characters file systems refuse
 // and the names "." and ".." cannot come from a resource name, or a resource could be written
@@ -178,11 +124,6 @@ const WCHAR* extensionOf(const Entry* entry) {
 bool isFolder(const WCHAR* path) {
   const DWORD attributes = GetFileAttributesW(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool noTextDump() {
-  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-  return false;
 }
 
 bool makeFolder(const WCHAR* path) {
@@ -409,69 +350,40 @@ bool Archive::findByTypeAndNameIgnoreCase(int32_t type, const WCHAR* name, int32
 
 namespace {
 
-// Writes the group entry at `index` as an icon or cursor file: each 14-byte record of the group
-// names an image resource by its id; `addImage` turns record and resource into a file record
-// and an image. Images whose resource is missing drop out; a group none of whose images can be
-// read makes no file.
-template <typename AddImage>
-bool exportGroup(Archive& archive, int32_t index, int32_t groupType, int32_t imageType,
-                 uint16_t fileType, io::IOutputStream* output, AddImage addImage) {
-  if (index < 0 || index >= archive.getEntryCount() || !archive.getEntry(index)->isTypeId() ||
-      archive.getEntry(index)->getTypeId() != groupType) {
+// Loads the group entry at `index` into an icon or cursor archive by its name, and writes the
+// whole file; a group none of whose images can be read makes no file.
+template <typename FileArchive, typename LoadById, typename LoadByName, typename Write>
+bool exportGroup(Archive& module, int32_t index, int32_t groupType, LoadById byId,
+                 LoadByName byName, Write write) {
+  if (index < 0 || index >= module.getEntryCount() || !module.getEntry(index)->isTypeId() ||
+      module.getEntry(index)->getTypeId() != groupType) {
     return false;
   }
-  ArrayU08* group = ArrayU08::take();
-  ImageGroup images;
-  if (archive.extractEntryBytes(index, group) && group->getCount() >= kGroupHeader) {
-    const uint8_t* bytes = group->getItems();
-    const uint32_t count = get16(bytes + 4);
-    for (uint32_t i = 0; i < count && kGroupHeader + (i + 1) * kGroupRecord <= group->getCount();
-         ++i) {
-      const uint8_t* record = bytes + kGroupHeader + i * kGroupRecord;
-      int32_t image = 0;
-      if (!archive.findByTypeAndId(imageType, get16(record + 12), &image)) {
-        continue;
-      }
-      ArrayU08* resource = ArrayU08::take();
-      if (archive.extractEntryBytes(image, resource)) {
-        addImage(record, resource, images);
-      } else {
-        resource->release();
-      }
-    }
+  FileArchive* archive = FileArchive::take();
+  if (archive == nullptr) {
+    return false;
   }
-  group->release();
-  return images.getCount() > 0 && images.write(output, fileType);
+  const Entry* group = module.getEntry(index);
+  const bool loaded = group->isNameId() ? (archive->*byId)(&module, group->getNameId())
+                                        : (archive->*byName)(&module, group->getNameText());
+  const bool ok = loaded && archive->getEntryCount() > 0 && write(archive);
+  archive->release();
+  return ok;
 }
 
 }  // namespace
 
 bool Archive::exportGroupIcon(int32_t index, io::IOutputStream* output) {
-  // A group-icon record is the first 12 bytes of the icon file's record, then the id.
-  return exportGroup(*this, index, kGroupIcon, kIcon, kIconFile, output,
-                     [](const uint8_t* record, ArrayU08* image, ImageGroup& images) {
-                       images.add(record, image);
-                     });
+  return exportGroup<icon::Archive>(*this, index, kGroupIcon, &icon::Archive::loadFromGroupIconId,
+                                    &icon::Archive::loadFromGroupIconName,
+                                    [&](icon::Archive* icons) { return icons->writeIco(output); });
 }
 
 bool Archive::exportGroupCursor(int32_t index, io::IOutputStream* output) {
-  return exportGroup(
-      *this, index, kGroupCursor, kCursor, kCursorFile, output,
-      [](const uint8_t* source, ArrayU08* resource, ImageGroup& images) {
-        if (resource->getCount() < 4) {
-          resource->release();
-          return;
-        }
-        // The group keeps 16-bit width and (doubled) height; the file keeps a width
-        // and a height byte, then two zero bytes (colours and reserved), then the
-        // hot spot, which the cursor resource carries before its image.
-        uint8_t record[12] = {source[0], source[1] != 0 ? source[1] : source[0], 0, 0};
-        for (int b = 0; b < 4; ++b) {
-          record[4 + b] = resource->getItems()[b];
-        }
-        resource->removeFirst(4);
-        images.add(record, resource);
-      });
+  return exportGroup<cur::Archive>(
+      *this, index, kGroupCursor, &cur::Archive::loadFromGroupCursorId,
+      &cur::Archive::loadFromGroupCursorName,
+      [&](cur::Archive* cursors) { return cursors->writeCur(output); });
 }
 
 bool Archive::extractBitmap(int32_t index, io::IOutputStream* output) {
@@ -523,13 +435,52 @@ bool Archive::extractBitmap(int32_t index, io::IOutputStream* output) {
   return ok;
 }
 
-// FIXME: the text dumps of version, string, accelerator, menu and dialog resources are not written
-// yet; until they are, each of them fails.
-bool Archive::exportVersionText(int32_t, io::IOutputStream*) { return noTextDump(); }
-bool Archive::exportStringsText(int32_t, io::IOutputStream*) { return noTextDump(); }
-bool Archive::exportAcceleratorText(int32_t, io::IOutputStream*) { return noTextDump(); }
-bool Archive::exportMenuText(int32_t, io::IOutputStream*) { return noTextDump(); }
-bool Archive::exportDialogText(int32_t, io::IOutputStream*) { return noTextDump(); }
+namespace {
+
+// Extracts the entry, turns its bytes into text with `dump` and writes the text as UTF-8 without
+// a terminator; answers whether the entry could be read and the text written.
+bool exportText(Archive& archive, int32_t index, io::IOutputStream* output,
+                void (*dump)(const uint8_t*, uint32_t, StrBuffer*)) {
+  if (output == nullptr) {
+    return false;
+  }
+  ArrayU08* bytes = ArrayU08::take();
+  bool ok = archive.extractEntryBytes(index, bytes);
+  if (ok) {
+    StrBuffer* text = StrBuffer::take();
+    dump(bytes->getItems(), bytes->getCount(), text);
+    ArrayU08* utf8 = text->encodeUtf8();
+    ok = utf8 != nullptr && io::writeFully(output, utf8->getItems(), utf8->getCount());
+    if (utf8 != nullptr) {
+      utf8->release();
+    }
+    text->release();
+  }
+  bytes->release();
+  return ok;
+}
+
+}  // namespace
+
+bool Archive::exportVersionText(int32_t index, io::IOutputStream* output) {
+  return exportText(*this, index, output, &dumpVersion);
+}
+
+bool Archive::exportStringsText(int32_t index, io::IOutputStream* output) {
+  return exportText(*this, index, output, &dumpStrings);
+}
+
+bool Archive::exportAcceleratorText(int32_t index, io::IOutputStream* output) {
+  return exportText(*this, index, output, &dumpAccelerators);
+}
+
+bool Archive::exportMenuText(int32_t index, io::IOutputStream* output) {
+  return exportText(*this, index, output, &dumpMenu);
+}
+
+bool Archive::exportDialogText(int32_t index, io::IOutputStream* output) {
+  return exportText(*this, index, output, &dumpDialog);
+}
 
 bool Archive::extractAll(const WCHAR* folder) {
   if (folder == nullptr || *folder == 0) {

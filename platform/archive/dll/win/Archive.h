@@ -67,7 +67,8 @@ class Archive final : public dll::IArchive, public virtual thread::IPoolable {
   /// The device-independent bitmap behind a BMP file header; false for a bitmap whose header does
   /// not describe a readable picture.
   bool extractBitmap(int32_t index, io::IOutputStream* output) override;
-  // FIXME: the five text dumps are not written yet; they fail with ERROR_CALL_NOT_IMPLEMENTED.
+  /// The five text dumps (TextDumps.h) of the entry at `index`, as UTF-8 without a terminator;
+  /// false when the entry cannot be read or the text not written.
   bool exportVersionText(int32_t index, io::IOutputStream* output) override;
   bool exportStringsText(int32_t index, io::IOutputStream* output) override;
   bool exportAcceleratorText(int32_t index, io::IOutputStream* output) override;
