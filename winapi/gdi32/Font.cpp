@@ -1,5 +1,6 @@
 // Font realisation: Windows face names mapped to installed fonts through fontconfig, faces
-// loaded and rendered by FreeType, glyphs cached per realised font.
+// loaded and rendered by FreeType, glyphs cached per realised font; the fonts realised last stay
+// alive after their font objects are deleted.
 // Left out on purpose: escapement and orientation (text is drawn horizontally), lfWidth
 // (glyphs keep their own proportions), kerning (GDI does not kern either) and glyph fallback to
 // other faces for characters the chosen face lacks (they show the face's missing-glyph box).
@@ -20,6 +21,7 @@
 #include <map>
 #include <tuple>
 #include <unordered_map>
+#include <vector>
 
 namespace winapi {
 namespace {
@@ -120,6 +122,32 @@ std::map<FontKey, std::weak_ptr<RealizedFont>>& fontCache() {
   return *cache;
 }
 
+// The realised fonts used last stay alive even when no font object holds them any more: a
+// program that deletes a font and makes it again (as a font rebuilt after every property
+// change does) finds its face and its rendered glyphs still there.
+constexpr size_t kRecentFonts = 32;
+
+std::vector<std::shared_ptr<RealizedFont>>& recentFonts() {
+  static auto* recent = new std::vector<std::shared_ptr<RealizedFont>>;
+  return *recent;
+}
+
+// Moves `font` to the front of the recent fonts; the one that falls off the end is handed to
+// `evicted`, to be let go after the library lock (its destructor takes that lock).
+void keepRecent(const std::shared_ptr<RealizedFont>& font, std::shared_ptr<RealizedFont>& evicted) {
+  auto& recent = recentFonts();
+  auto found = std::find(recent.begin(), recent.end(), font);
+  if (found != recent.end()) {
+    std::rotate(recent.begin(), found, found + 1);
+    return;
+  }
+  if (recent.size() == kRecentFonts) {
+    evicted = std::move(recent.back());
+    recent.pop_back();
+  }
+  recent.insert(recent.begin(), font);
+}
+
 inline uint32_t blend(uint32_t d, uint32_t c, uint32_t a) {
   uint32_t ia = 255 - a;
   uint32_t rb = (c & 0xFF00FFu) * a + (d & 0xFF00FFu) * ia;
@@ -151,11 +179,15 @@ std::shared_ptr<RealizedFont> RealizedFont::forLogFont(const LOGFONTW& lf) {
   LONG height = lf.lfHeight == 0 ? -12 : lf.lfHeight;
   FontKey key{family, bold, italic, height, mono, lf.lfUnderline != 0, lf.lfStrikeOut != 0};
 
+  std::shared_ptr<RealizedFont> evicted;  // released after the guard below
   std::lock_guard<std::mutex> guard(g_libraryLock);
   auto& cache = fontCache();
   auto cached = cache.find(key);
   if (cached != cache.end()) {
-    if (auto font = cached->second.lock()) return font;
+    if (auto font = cached->second.lock()) {
+      keepRecent(font, evicted);
+      return font;
+    }
   }
   if (g_library == nullptr && FT_Init_FreeType(&g_library) != 0) return nullptr;
   Match match = matchFont(family, bold, italic);
@@ -217,6 +249,7 @@ std::shared_ptr<RealizedFont> RealizedFont::forLogFont(const LOGFONTW& lf) {
   font->m_underlinePosition = std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
   font->m_lineThickness = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
   cache[key] = font;
+  keepRecent(font, evicted);
   return font;
 }
 
