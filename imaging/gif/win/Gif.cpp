@@ -174,6 +174,11 @@ bool Gif::write(io::IOutputStream* stream) {
   if (stream == nullptr || first == nullptr) {
     return false;
   }
+  for (int32_t i = 0; i < getFrameCount(); ++i) {
+    if (!isWritable(getFrame(i))) {
+      return false;  // refused before a byte is written
+    }
+  }
   const int32_t bits = first->getBitCount();
   uint8_t header[13];
   std::memcpy(header, "GIF89a", 6);
@@ -204,16 +209,19 @@ bool Gif::write(io::IOutputStream* stream) {
   return io::writeFully(stream, &trailer, 1);
 }
 
+bool Gif::isWritable(Bitmap* frame) {
+  // Only palette frames have pixels GIF can hold.
+  const int32_t bits = frame->getBitCount();
+  return (bits == 1 || bits == 4 || bits == 8) && frame->getBits() != nullptr &&
+         frame->getWidth() >= 1 && frame->getHeight() >= 1 && frame->getWidth() <= 65535 &&
+         frame->getHeight() <= 65535;
+}
+
 bool Gif::writeFrame(io::IOutputStream* stream, int32_t index) {
   Bitmap* frame = getFrame(index);
   const int32_t bits = frame->getBitCount();
   const int32_t width = frame->getWidth();
   const int32_t height = frame->getHeight();
-  // Only palette frames have pixels GIF can hold.
-  if ((bits != 1 && bits != 4 && bits != 8) || frame->getBits() == nullptr || width < 1 ||
-      height < 1 || width > 65535 || height > 65535) {
-    return false;
-  }
   const int32_t transparent = m_transparentIndex.getItems()[index];
   const int32_t delay = std::clamp(m_delay.getItems()[index] / 10, 0, 65535);
   uint8_t control[8] = {kExtension, kControlLabel, 4};

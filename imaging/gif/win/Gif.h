@@ -28,8 +28,8 @@ namespace s::image::gif::win {
 ///
 /// `write` writes "GIF89a", the loop block and, per frame, a graphic control block, a descriptor
 /// with a local colour table and the LZW data; it answers false and writes nothing for an image
-/// without frames, and false for a frame it cannot write (more than 8 bits per pixel) or a stream
-/// that refuses bytes.
+/// without frames or with a frame it cannot write (more than 8 bits per pixel), and false when the
+/// stream refuses bytes.
 ///
 /// `read` takes the frames of any GIF, interlaced or not, with a grey ramp where a file has no
 /// colour table. It refuses a frame side or a total of all frames' pixels beyond the decoders'
@@ -127,6 +127,7 @@ class Gif final : public IGif {
   void appendFrame(bmp::win::Bitmap* frame, int32_t transparentIndex, int32_t delay,
                    int32_t disposal);
   bool readImage(io::IInputStream* stream, bool* pendingControl, int64_t* pixelTotal, bool* stop);
+  static bool isWritable(bmp::win::Bitmap* frame);
   bool writeFrame(io::IOutputStream* stream, int32_t index);
   bool skipSubBlocks(io::IInputStream* stream);
   bool findFrame(int32_t width, int32_t height, int32_t bitCount, bool exactOnly, bool areaFirst,

@@ -704,3 +704,30 @@ TEST(Gif, HostileInputAnswersWithoutHarm) {
   EXPECT_EQ(1, t->getBitsPerPixel());
   EXPECT_EQ(0xFF040506u, frameOf(t, 0).at(1, 0));
 }
+
+TEST(Gif, PackedFramesWriteOneIndexAPixel) {
+  for (int32_t bits : {1, 4}) {
+    Held<Gif> gif(Gif::take());
+    ASSERT_TRUE(gif->createDib(9, 3, bits));
+    EXPECT_EQ(1, gif->getFrameCount());
+    EXPECT_EQ(bits, gif->getBitCount());
+    RGBQUAD* table = gif->getFrame(0)->getColorTable();
+    table[1] = RGBQUAD{30, 20, 10, 0};
+    // Pixel 5 of row 1 takes index 1: bit 2 of the first byte at 1 bit, the low nibble of byte 2
+    // at 4 bits.
+    uint8_t* row = gif->getFrame(0)->getLine(1);
+    if (bits == 1) row[0] = 0x04;
+    else row[2] = 0x01;
+    Held<Gif> back(Gif::take());
+    ASSERT_TRUE(readInto(back, written(gif))) << bits;
+    EXPECT_EQ(bits, back->getBitsPerPixel());
+    EXPECT_EQ(1, back->getFrame(0)->getLine(1)[5]) << bits;
+    EXPECT_EQ(0, back->getFrame(0)->getLine(1)[4]) << bits;
+    EXPECT_EQ(0xFF0A141Eu, frameOf(back, 0).at(5, 1)) << bits;
+  }
+  Held<Gif> deep(Gif::take());
+  ASSERT_TRUE(deep->createDib(4, 4, 24));
+  Held<ArrayU08> out(ArrayU08::take());
+  EXPECT_FALSE(deep->write(out));
+  EXPECT_EQ(0u, out->getCount());
+}
