@@ -34,7 +34,7 @@ class IEncodedImage : public IImage {
   /// Decodes `frame` into `target` (grown with `ensureCapacity`, its visible size set) or into a
   /// new pooled buffer that the caller releases; answers the buffer, its has-alpha flag set.
   virtual win::BufferedImage* getImage(int32_t frame, win::BufferedImage* target) = 0;
-  /// A new image set of every frame; null while image sets are not built.
+  /// A new image set of every frame (the caller releases it).
   virtual IBufferedImageSet* getImageSet() = 0;
   virtual bool write(io::IOutputStream* stream) = 0;
   virtual bool read(io::IInputStream* stream) = 0;
@@ -49,7 +49,8 @@ class IEncodedImage : public IImage {
   /// that cannot be closed.
   virtual bool loadFromFile(const WCHAR* path) = 0;
   virtual bool loadFromFile(file::win::PathWin* path) = 0;
-  /// A new encoded image of this format made from a set; null while image sets are not built.
+  /// A new encoded image of this format made from a set with the format's default settings (the
+  /// caller releases it); null for an empty set.
   virtual IEncodedImage* createLikeFromSet(IBufferedImageSet* set) = 0;
   /// A new encoded image of this format made from `image` with the format's default settings
   /// (the caller releases it).
@@ -60,7 +61,7 @@ class IEncodedImage : public IImage {
                                     int32_t* index) = 0;
 };
 
-/// The save options of one format; built with the encode settings.
+/// The save options of one format (IEncodeSetting.h).
 class IEncodeSetting;
 
 }  // namespace s::image

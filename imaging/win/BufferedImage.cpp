@@ -9,6 +9,7 @@
 #include "imaging/filters/scale/BilinearFilter.h"
 #include "imaging/gif/win/Gif.h"
 #include "imaging/jpg/win/Jpeg.h"
+#include "imaging/png/win/Png.h"
 
 #include <afxwin.h>
 
@@ -403,6 +404,28 @@ bool BufferedImage::saveAsJpegFile(const WCHAR* path, int32_t quality, uint8_t r
                                    uint8_t blue) {
   return writeToPath(path, [&](io::IOutputStream* stream) {
     return saveAsJpeg(stream, quality, red, green, blue);
+  });
+}
+
+bool BufferedImage::saveAsPng(io::IOutputStream* stream, bool interlace, bool keepTransparency,
+                              uint8_t red, uint8_t green, uint8_t blue) {
+  if (stream == nullptr) {
+    return false;
+  }
+  auto* png = png::win::Png::take();
+  if (png == nullptr) {
+    return false;
+  }
+  bool ok = png->createFrom(this, interlace, keepTransparency, red, green, blue);
+  ok = ok && png->write(stream);
+  png->release();
+  return ok;
+}
+
+bool BufferedImage::saveAsPngFile(const WCHAR* path, bool interlace, bool keepTransparency,
+                                  uint8_t red, uint8_t green, uint8_t blue) {
+  return writeToPath(path, [&](io::IOutputStream* stream) {
+    return saveAsPng(stream, interlace, keepTransparency, red, green, blue);
   });
 }
 

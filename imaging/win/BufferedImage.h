@@ -91,12 +91,10 @@ class BufferedImage final : public IBufferedImage {
                   uint8_t blue) override;
   bool saveAsJpegFile(const WCHAR* path, int32_t quality, uint8_t red, uint8_t green,
                       uint8_t blue) override;
-  // FIXME: PNG files are not built yet; answers false.
-  bool saveAsPng(io::IOutputStream*, bool, bool, uint8_t, uint8_t, uint8_t) override {
-    return false;
-  }
-  // FIXME: PNG files are not built yet; answers false.
-  bool saveAsPngFile(const WCHAR*, bool, bool, uint8_t, uint8_t, uint8_t) override { return false; }
+  bool saveAsPng(io::IOutputStream* stream, bool interlace, bool keepTransparency, uint8_t red,
+                 uint8_t green, uint8_t blue) override;
+  bool saveAsPngFile(const WCHAR* path, bool interlace, bool keepTransparency, uint8_t red,
+                     uint8_t green, uint8_t blue) override;
   /// Transforms into `target`, or into a new pooled image (the caller releases it) when null;
   /// answer the target, with this image's has-alpha flag.
   BufferedImage* copy(BufferedImage* target) override;

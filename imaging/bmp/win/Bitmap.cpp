@@ -7,6 +7,8 @@
 #include "imaging/EncodedImageFiles.h"
 #include "imaging/HeaderIo.h"
 #include "imaging/ImageLimits.h"
+#include "imaging/SingleImageSets.h"
+#include "imaging/bmp/EncodeSetting.h"
 #include "imaging/filters/reduction/Quantizer.h"
 #include "imaging/win/BufferedImage.h"
 
@@ -346,7 +348,10 @@ bool Bitmap::writeDib(io::IOutputStream* stream) {
 }
 
 bool Bitmap::write(io::IOutputStream* stream) {
-  if (stream == nullptr) {
+  const int32_t bits = m_info.header.biBitCount;
+  // A depth no reader takes (left by a createFrom that was asked for one) is never written.
+  if (stream == nullptr ||
+      (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)) {
     return false;
   }
   updateFileHeader();
@@ -373,12 +378,21 @@ bool Bitmap::findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) {
   return true;
 }
 
+IBufferedImageSet* Bitmap::getImageSet() { return singleImageSet(this, getBitCount()); }
+
+// An unbound setting keeps transparency over white; the depth is this bitmap's.
 IEncodedImage* Bitmap::createLike(BufferedImage* image) {
-  Bitmap* bitmap = take();
-  if (bitmap != nullptr) {
-    bitmap->createFrom(image, getBitCount(), true, 255, 255, 255);
-  }
-  return bitmap;
+  return withDefaultSetting<EncodeSetting>([this, image](EncodeSetting* setting) {
+    setting->setBpp(getBitCount());
+    return setting->createEncoded(image);
+  });
+}
+
+IEncodedImage* Bitmap::createLikeFromSet(IBufferedImageSet* set) {
+  return withDefaultSetting<EncodeSetting>([this, set](EncodeSetting* setting) {
+    setting->setBpp(getBitCount());
+    return setting->createFromSet(set);
+  });
 }
 
 bool Bitmap::copyTo(Bitmap* target) {
@@ -519,7 +533,7 @@ bool Bitmap::createFrom(BufferedImage* image, int32_t bitCount, bool keep, uint8
       for (int32_t y = 0; y < height; ++y) {
         std::memcpy(getLine(y), source->getLine(y), static_cast<size_t>(width) * 4);
       }
-    } else if (bitCount == 24) {
+    } else if (bitCount == 24 || bitCount == 16) {
       ok = source->getBitmap() != nullptr && source->getBitmap()->copyTo(this);
     } else if (bitCount == 4 || bitCount == 8) {
       auto* quantizer = filters::reduction::Quantizer::take();
@@ -547,6 +561,10 @@ bool Bitmap::createFrom(BufferedImage* image, int32_t bitCount, bool keep, uint8
         }
         quantizer->release();
       }
+    } else {
+      // No pixels for a depth this cannot make: the bitmap writes nothing rather than a blank.
+      deleteDib();
+      ok = false;
     }
   }
   if (flattened != nullptr) {

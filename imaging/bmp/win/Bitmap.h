@@ -42,8 +42,8 @@ class Bitmap final : public IBitmap {
   int32_t getHeight() override { return m_info.header.biHeight; }
   const WCHAR* getExtension() override { return u".bmp"; }
   image::win::BufferedImage* getImage(int32_t frame, image::win::BufferedImage* target) override;
-  // FIXME: image sets are not built yet; answers null.
-  IBufferedImageSet* getImageSet() override { return nullptr; }
+  /// A new set of the one image, keyed by its bit count.
+  IBufferedImageSet* getImageSet() override;
   /// The file header, then `writeDib`; answers the result of the pixel write.
   bool write(io::IOutputStream* stream) override;
   bool read(io::IInputStream* stream) override;
@@ -53,8 +53,8 @@ class Bitmap final : public IBitmap {
   bool saveToFile(file::win::PathWin* path) override;
   bool loadFromFile(const WCHAR* path) override;
   bool loadFromFile(file::win::PathWin* path) override;
-  // FIXME: image sets are not built yet; answers null.
-  IEncodedImage* createLikeFromSet(IBufferedImageSet*) override { return nullptr; }
+  /// A new image of the set's best image with the format's default settings.
+  IEncodedImage* createLikeFromSet(IBufferedImageSet* set) override;
   /// A new bitmap of this bitmap's bit count made from `image`, keeping transparency over white.
   IEncodedImage* createLike(image::win::BufferedImage* image) override;
   bool findExactFrame(int32_t, int32_t, int32_t, int32_t* index) override;
@@ -89,10 +89,11 @@ class Bitmap final : public IBitmap {
   virtual bool writeDib(io::IOutputStream* stream);
   /// A DIB without file header, checked as `read` checks a file.
   virtual bool readDib(io::IInputStream* stream);
-  /// Makes this bitmap from `image` at `bitCount` (4, 8, 24 or 32). An image with alpha is
+  /// Makes this bitmap from `image` at `bitCount` (4, 8, 16, 24 or 32). An image with alpha is
   /// composed over the opaque background (red, green, blue), except at 32 bits with `keep`, where
   /// the transparent pixels of `image` itself get the background colour (alpha stays 0, so
-  /// nothing visible changes). 4 and 8 bits take an octree palette of 2^bits colours.
+  /// nothing visible changes). 4 and 8 bits take an octree palette of 2^bits colours; 16 bits are
+  /// converted by the layer. Any other depth answers false with no pixels, so `write` fails.
   virtual bool createFrom(image::win::BufferedImage* image, int32_t bitCount, bool keep,
                           uint8_t red, uint8_t green, uint8_t blue);
 

@@ -6,7 +6,9 @@
 #include "core/io/Io.h"
 #include "imaging/EncodedImageFiles.h"
 #include "imaging/ImageLimits.h"
+#include "imaging/SingleImageSets.h"
 #include "imaging/bmp/win/Bitmap.h"
+#include "imaging/jpg/EncodeSetting.h"
 #include "imaging/jpg/win/JpegLib.h"
 #include "imaging/jpg/win/JpegStreams.h"
 #include "imaging/win/BufferedImage.h"
@@ -219,12 +221,17 @@ bool Jpeg::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, 
 bool Jpeg::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
 bool Jpeg::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
 
+IBufferedImageSet* Jpeg::getImageSet() { return singleImageSet(this, 24); }
+
+// An unbound setting: quality 75 over white.
 IEncodedImage* Jpeg::createLike(BufferedImage* image) {
-  Jpeg* jpeg = take();
-  if (jpeg != nullptr) {
-    jpeg->createFrom(image, 75, 255, 255, 255);
-  }
-  return jpeg;
+  return withDefaultSetting<EncodeSetting>(
+      [image](EncodeSetting* setting) { return setting->createEncoded(image); });
+}
+
+IEncodedImage* Jpeg::createLikeFromSet(IBufferedImageSet* set) {
+  return withDefaultSetting<EncodeSetting>(
+      [set](EncodeSetting* setting) { return setting->createFromSet(set); });
 }
 
 bool Jpeg::findExactFrame(int32_t, int32_t, int32_t, int32_t* index) {

@@ -41,8 +41,8 @@ class Jpeg final : public IJpeg {
   int32_t getHeight() override;
   const WCHAR* getExtension() override { return u".jpg"; }
   image::win::BufferedImage* getImage(int32_t frame, image::win::BufferedImage* target) override;
-  // FIXME: image sets are not built yet; answers null.
-  IBufferedImageSet* getImageSet() override { return nullptr; }
+  /// A new set of the one image, keyed by its bit count.
+  IBufferedImageSet* getImageSet() override;
   bool write(io::IOutputStream* stream) override;
   bool read(io::IInputStream* stream) override;
   bool hasFrames() override { return false; }
@@ -51,8 +51,8 @@ class Jpeg final : public IJpeg {
   bool saveToFile(file::win::PathWin* path) override;
   bool loadFromFile(const WCHAR* path) override;
   bool loadFromFile(file::win::PathWin* path) override;
-  // FIXME: image sets are not built yet; answers null.
-  IEncodedImage* createLikeFromSet(IBufferedImageSet*) override { return nullptr; }
+  /// A new image of the set's best image with the format's default settings.
+  IEncodedImage* createLikeFromSet(IBufferedImageSet* set) override;
   /// A new JPEG of `image` at quality 75 over white.
   IEncodedImage* createLike(image::win::BufferedImage* image) override;
   bool findExactFrame(int32_t, int32_t, int32_t, int32_t* index) override;

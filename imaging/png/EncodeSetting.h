@@ -1,0 +1,50 @@
+// The options PNG files are saved with.
+#pragma once
+
+#include "core/thread/ClassTail.h"
+#include "imaging/EncodeSettingBase.h"
+
+#include <cstdint>
+
+namespace s::image::png {
+
+/// PNG save options, stored below "\PngEncodeSetting": "KeepTransparency" (true),
+/// "WithInterlace" (true), "BgRed", "BgGreen", "BgBlue" (255 each). Values are kept as the store
+/// holds them; a colour is clamped to 0 to 255 when used. Pooled (capacity 1000); one thread at a
+/// time.
+class EncodeSetting final : public EncodeSettingBase {
+  S_POOLED_CLASS(EncodeSetting, u"s_image_png_EncodeSetting")
+
+  static constexpr const WCHAR* kSubKey = u"\\PngEncodeSetting";
+
+  EncodeSetting() : EncodeSettingBase(gui::PanelFormat::Png, kSubKey) { reset(); }
+  EncodeSetting(const EncodeSetting&) = delete;
+  EncodeSetting& operator=(const EncodeSetting&) = delete;
+  void reset() override;
+
+  IEncodedImage* createEncoded(image::win::BufferedImage* image) override;
+
+  bool getKeepTransparency() const { return m_keepTransparency; }
+  void setKeepTransparency(bool keep) { m_keepTransparency = keep; }
+  bool getWithInterlace() const { return m_withInterlace; }
+  void setWithInterlace(bool interlace) { m_withInterlace = interlace; }
+  int32_t getBgRed() const { return m_bgRed; }
+  void setBgRed(int32_t value) { m_bgRed = value; }
+  int32_t getBgGreen() const { return m_bgGreen; }
+  void setBgGreen(int32_t value) { m_bgGreen = value; }
+  int32_t getBgBlue() const { return m_bgBlue; }
+  void setBgBlue(int32_t value) { m_bgBlue = value; }
+
+ protected:
+  void loadValues(map::IMappedData* store, const WCHAR* section) override;
+  void saveValues(map::IMappedData* store, const WCHAR* section) override;
+
+ private:
+  bool m_keepTransparency = true;
+  bool m_withInterlace = true;
+  int32_t m_bgRed = 255;
+  int32_t m_bgGreen = 255;
+  int32_t m_bgBlue = 255;
+};
+
+}  // namespace s::image::png
