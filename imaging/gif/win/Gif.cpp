@@ -5,11 +5,13 @@
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
 #include "core/io/Io.h"
+#include "imaging/EncodeSettingLink.h"
 #include "imaging/EncodedImageFiles.h"
 #include "imaging/HeaderIo.h"
 #include "imaging/ImageLimits.h"
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/reduction/Quantizer.h"
+#include "imaging/gif/EncodeSetting.h"
 #include "imaging/win/BufferedImage.h"
 #include "imaging/win/BufferedImageSet.h"
 #include "imaging/win/ImageSearch.h"
@@ -661,28 +663,20 @@ bool Gif::createFromSet(IBufferedImageSet* set, int32_t bits, bool keep, uint8_t
   return ok;
 }
 
+// An unbound setting keeps transparency over white; a GIF that was never read has no bit count
+// of its own and takes 8.
 IEncodedImage* Gif::createLike(BufferedImage* image) {
-  Gif* gif = take();
-  if (gif != nullptr) {
-    // A GIF that was never read has no bit count of its own.
-    const int32_t bits = m_bitsPerPixel > 0 ? m_bitsPerPixel : 8;
-    gif->createFrom(image, bits, true, 255, 255, 255, kAlphaThreshold);
-  }
-  return gif;
+  return withDefaultSetting<EncodeSetting>([this, image](EncodeSetting* setting) {
+    setting->setBpp(m_bitsPerPixel > 0 ? m_bitsPerPixel : 8);
+    return setting->createEncoded(image);
+  });
 }
 
 IEncodedImage* Gif::createLikeFromSet(IBufferedImageSet* set) {
-  if (set == nullptr) {
-    return nullptr;
-  }
-  if (set->getImageCount() > 1 && set->isAnimated()) {
-    Gif* gif = take();
-    if (gif != nullptr) {
-      gif->createFromSet(set, m_bitsPerPixel > 0 ? m_bitsPerPixel : 8, true, 255, 255, 255);
-    }
-    return gif;
-  }
-  return createLike(set->getBestImage());
+  return withDefaultSetting<EncodeSetting>([this, set](EncodeSetting* setting) {
+    setting->setBpp(m_bitsPerPixel > 0 ? m_bitsPerPixel : 8);
+    return setting->createFromSet(set);
+  });
 }
 
 bool Gif::findFrame(int32_t width, int32_t height, int32_t bitCount, bool exactOnly, bool areaFirst,
