@@ -508,12 +508,16 @@ IBufferedImageSet* Gif::getImageSet() {
     width = std::max(width, getFrame(i)->getWidth());
     height = std::max(height, getFrame(i)->getHeight());
   }
+  // Frames of very different shapes could make a canvas (times the frame count) far beyond what
+  // the file itself holds: then every frame keeps its own size.
+  const bool centred = isDecodableSize(width, height) &&
+                       int64_t{width} * height * getFrameCount() <= 2 * decodablePixelLimit();
   for (int32_t i = 0; i < getFrameCount(); ++i) {
     BufferedImage* image = getImage(i, nullptr);
     if (image == nullptr) {
       continue;
     }
-    if (image->getWidth() != width || image->getHeight() != height) {
+    if (centred && (image->getWidth() != width || image->getHeight() != height)) {
       // A smaller frame stands centred on opaque white.
       BufferedImage* placed = BufferedImage::takeSized(width, height);
       if (placed == nullptr) {

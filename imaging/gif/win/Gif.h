@@ -61,7 +61,9 @@ class Gif final : public IGif {
   /// a frame outside the image.
   image::win::BufferedImage* getImage(int32_t frame, image::win::BufferedImage* target) override;
   /// Every frame, centred in the largest frame size on opaque white, keyed by its bit count and
-  /// tagged with its delay and disposal; the set is marked animated with the loop count.
+  /// tagged with its delay and disposal; the set is marked animated with the loop count. When
+  /// those canvases would pass the decoders' limits (one canvas beyond the one-image limit, or
+  /// all of them beyond twice it), every frame keeps its own size.
   IBufferedImageSet* getImageSet() override;
   bool write(io::IOutputStream* stream) override;
   bool read(io::IInputStream* stream) override;

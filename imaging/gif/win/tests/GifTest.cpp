@@ -460,6 +460,18 @@ TEST(Gif, FramesWithoutTablesAreGreyAndSmallFramesAreCentredOnWhite) {
   EXPECT_EQ(0xFFFFFFFFu, pixelAt(small, 150, 74));
   EXPECT_EQ(0xFFFFFFFFu, pixelAt(small, 50, 24));
 
+  // Frames of very different shapes are not centred in a canvas of every frame's largest side.
+  Held<Gif> shapes(Gif::take());
+  ASSERT_TRUE(shapes->createFrom(Held<BufferedImage>(toImage(Picture(1, 20000, 0xFF0000FFu))), 8,
+                                 true, 255, 255, 255, 96));
+  ASSERT_TRUE(shapes->createFrom(Held<BufferedImage>(toImage(Picture(20000, 1, 0xFF0000FFu))), 8,
+                                 true, 255, 255, 255, 96));
+  Held<BufferedImageSet> own(static_cast<BufferedImageSet*>(shapes->getImageSet()));
+  ASSERT_EQ(2, own->getImageCount());
+  EXPECT_EQ(1, own->getImage(0)->getWidth());
+  EXPECT_EQ(20000, own->getImage(1)->getWidth());
+  EXPECT_EQ(1, own->getImage(1)->getHeight());
+
   int32_t index = -1;
   EXPECT_TRUE(sizes->findExactFrame(100, 50, 8, &index));
   EXPECT_EQ(1, index);
