@@ -12,6 +12,8 @@ bool isDecodableSize(int64_t width, int64_t height) {
          width * height <= s_pixelLimit;
 }
 
+int64_t decodablePixelLimit() { return s_pixelLimit; }
+
 void setDecodablePixelLimit(int64_t pixels) {
   s_pixelLimit = pixels < kMaxImagePixels ? pixels : kMaxImagePixels;
 }

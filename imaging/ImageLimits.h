@@ -14,6 +14,9 @@ constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
 /// the pixel limit in force (kMaxImagePixels unless lowered).
 bool isDecodableSize(int64_t width, int64_t height);
 
+/// The pixel limit in force.
+int64_t decodablePixelLimit();
+
 /// Lowers (or restores) the pixel limit of `isDecodableSize`; meant for the fuzz targets, whose
 /// memory is bounded. Not thread-safe: set it before decoding starts.
 void setDecodablePixelLimit(int64_t pixels);

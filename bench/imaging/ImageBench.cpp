@@ -1,10 +1,11 @@
 // image_bench: converts and resizes pictures, and times the imaging library in-process.
 //
-//   image_bench convert IN OUT [--quality Q] [--bpp N] [--interlace]
-//                                              BMP, JPEG, PNG, PPM and PAM by extension
+//   image_bench convert IN OUT [--quality Q] [--bpp N] [--interlace] [--keep | --background RRGGBB]
+//                                              BMP, GIF, JPEG, PNG, PPM and PAM by extension
 //   image_bench resize IN W H OUT [--quality Q]
 //   image_bench sharpen IN LEVEL OUT           sharpened (level > 0) or blurred (level < 0)
-//   image_bench decode IN | encode IN OUT.jpg|.bmp|.png | roundtrip IN | scale IN W H
+//   image_bench animate OUT.gif DELAY_MS FRAME...   an animated GIF, looping for ever
+//   image_bench decode IN | encode IN OUT | roundtrip IN | scale IN W H
 //   image_bench sharpness IN LEVEL             megapixels per second of the filter
 //   image_bench png IN.png                     our PNG decode and encode (plain and Adam7)
 //                                              beside libpng's simplified API on the same data
@@ -12,9 +13,11 @@
 #include "core/col/array/ArrayU08.h"
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/sharpness/Sharpness.h"
+#include "imaging/gif/win/Gif.h"
 #include "imaging/jpg/win/Jpeg.h"
 #include "imaging/png/win/Png.h"
 #include "imaging/win/BufferedImage.h"
+#include "imaging/win/BufferedImageSet.h"
 #include "testlib/ImageGen.h"
 
 #include <algorithm>
@@ -32,14 +35,19 @@
 using s::col::_array::ArrayU08;
 using s::image::IEncodedImage;
 using s::image::bmp::win::Bitmap;
+using s::image::gif::win::Gif;
 using s::image::jpg::win::Jpeg;
 using s::image::png::win::Png;
 using s::image::win::BufferedImage;
+using s::image::win::BufferedImageSet;
 
 namespace {
 
 /// Adam7 for the PNG files written.
 bool g_interlace = false;
+/// How a GIF or BMP keeps transparency: kept, or composed over the background (0xRRGGBB).
+bool g_keep = false;
+uint32_t g_background = 0xFFFFFF;
 
 bool endsWith(const std::string& s, const char* tail) {
   const size_t n = std::strlen(tail);
@@ -81,6 +89,7 @@ BufferedImage* load(const std::string& path) {
   IEncodedImage* codec = nullptr;
   if (endsWith(path, ".bmp")) codec = Bitmap::take();
   else if (endsWith(path, ".png")) codec = Png::take();
+  else if (endsWith(path, ".gif")) codec = Gif::take();
   else codec = Jpeg::take();
   BufferedImage* image = codec->read(array) ? codec->getImage(0, nullptr) : nullptr;
   codec->release();
@@ -88,12 +97,22 @@ BufferedImage* load(const std::string& path) {
   return image;
 }
 
-/// Encodes by the path's extension into `array`.
+/// Encodes into `array` by the extension of `path`.
 bool encodeAs(BufferedImage* image, const std::string& path, int32_t quality, int32_t bpp,
               ArrayU08* array) {
+  const auto r = static_cast<uint8_t>(g_background >> 16);
+  const auto g = static_cast<uint8_t>(g_background >> 8);
+  const auto b = static_cast<uint8_t>(g_background);
   if (endsWith(path, ".bmp")) return image->saveAsBmp(array, bpp, true, 255, 255, 255);
-  if (endsWith(path, ".png")) return image->saveAsPng(array, g_interlace, true, 255, 255, 255);
-  return image->saveAsJpeg(array, quality, 255, 255, 255);
+  if (endsWith(path, ".png")) return image->saveAsPng(array, g_interlace, true, r, g, b);
+  if (endsWith(path, ".gif")) return image->saveAsGif(array, bpp == 24 ? 8 : bpp, g_keep, r, g, b);
+  return image->saveAsJpeg(array, quality, r, g, b);
+}
+
+bool writeBytes(ArrayU08* array, const std::string& path) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(array->getItems()), array->getCount());
+  return static_cast<bool>(out);
 }
 
 bool save(BufferedImage* image, const std::string& path, int32_t quality, int32_t bpp) {
@@ -107,11 +126,33 @@ bool save(BufferedImage* image, const std::string& path, int32_t quality, int32_
                                   : lumetra::testlib::writePpm(path, p);
   }
   ArrayU08* array = ArrayU08::take();
-  const bool ok = encodeAs(image, path, quality, bpp, array);
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(array->getItems()), array->getCount());
+  bool ok = encodeAs(image, path, quality, bpp, array);
+  ok = writeBytes(array, path) && ok;
   array->release();
-  return ok && static_cast<bool>(out);
+  return ok;
+}
+
+/// An animated GIF of the frames, each shown `delay` milliseconds, looping for ever.
+int animate(const std::string& out, int32_t delay, const std::vector<std::string>& frames) {
+  BufferedImageSet* set = BufferedImageSet::take();
+  for (const std::string& frame : frames) {
+    BufferedImage* image = load(frame);
+    if (image == nullptr) {
+      std::fprintf(stderr, "image_bench: cannot read %s\n", frame.c_str());
+      set->release();
+      return 1;
+    }
+    set->addImage(image, 32, delay, 1);
+  }
+  set->setAnimation(true, 0);
+  Gif* gif = Gif::take();
+  ArrayU08* array = ArrayU08::take();
+  bool ok = gif->createFromSet(set, 8, true, 255, 255, 255) && gif->write(array);
+  ok = writeBytes(array, out) && ok;
+  array->release();
+  gif->release();
+  set->release();
+  return ok ? 0 : 1;
 }
 
 /// The median of five timed runs after a warm-up, in milliseconds.
@@ -223,9 +264,10 @@ std::pair<double, double> alternating(Ours ours, Peer peer) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: image_bench convert IN OUT [--quality Q] [--bpp N] [--interlace]\n"
+               "usage: image_bench convert IN OUT [--quality Q] [--bpp N] [--interlace] [--keep | --background RRGGBB]\n"
                "       image_bench resize IN W H OUT [--quality Q]\n"
                "       image_bench sharpen IN LEVEL OUT\n"
+               "       image_bench animate OUT.gif DELAY_MS FRAME...\n"
                "       image_bench decode IN | encode IN OUT | roundtrip IN | scale IN W H\n"
                "       image_bench sharpness IN LEVEL | png IN.png\n");
   return 2;
@@ -237,13 +279,14 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   int32_t quality = 75, bpp = 24;
   for (size_t i = 0; i < args.size();) {
-    if (args[i] == "--interlace") {
-      g_interlace = true;
+    if (args[i] == "--interlace" || args[i] == "--keep") {
+      (args[i] == "--interlace" ? g_interlace : g_keep) = true;
       args.erase(args.begin() + static_cast<long>(i));
       continue;
     }
     if (i + 1 >= args.size()) break;
     if (args[i] == "--quality") quality = std::stoi(args[i + 1]);
+    else if (args[i] == "--background") g_background = std::stoul(args[i + 1], nullptr, 16);
     else if (args[i] == "--bpp") bpp = std::stoi(args[i + 1]);
     else {
       ++i;
@@ -253,6 +296,11 @@ int main(int argc, char** argv) {
   }
   if (args.size() < 2) return usage();
   const std::string& mode = args[0];
+  if (mode == "animate") {
+    if (args.size() < 4) return usage();
+    return animate(args[1], std::stoi(args[2]),
+                   std::vector<std::string>(args.begin() + 3, args.end()));
+  }
   const long baseline = peakKib();
   BufferedImage* image = load(args[1]);
   if (image == nullptr) {
@@ -289,6 +337,21 @@ int main(int argc, char** argv) {
     });
     std::printf("decode %s %dx%d: %.2f ms\n", args[1].c_str(), image->getWidth(),
                 image->getHeight(), ms);
+    if (endsWith(args[1], ".gif")) {
+      // The reader alone: blocks and LZW decoding into the frame bitmaps, no 32-bit picture.
+      const std::vector<uint8_t> bytes = readFile(args[1]);
+      ArrayU08* array = ArrayU08::take();
+      array->add(bytes.data(), static_cast<uint32_t>(bytes.size()));
+      Gif* gif = Gif::take();
+      const double readMs = median([&] {
+        array->rewind();
+        gif->read(array);
+      });
+      std::printf("read (LZW) %s: %.2f ms, %.1f MP/s\n", args[1].c_str(), readMs,
+                  static_cast<double>(image->getWidth()) * image->getHeight() / 1e3 / readMs);
+      gif->release();
+      array->release();
+    }
   } else if (mode == "encode" && args.size() == 3) {
     const double ms = median([&] { save(image, args[2], quality, bpp); });
     std::printf("encode %s: %.2f ms\n", args[2].c_str(), ms);

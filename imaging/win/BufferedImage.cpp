@@ -7,6 +7,7 @@
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/IFilter.h"
 #include "imaging/filters/scale/BilinearFilter.h"
+#include "imaging/gif/win/Gif.h"
 #include "imaging/jpg/win/Jpeg.h"
 #include "imaging/png/win/Png.h"
 
@@ -358,6 +359,29 @@ bool BufferedImage::saveAsBmpFile(const WCHAR* path, int32_t bitsPerPixel, bool 
                                   uint8_t red, uint8_t green, uint8_t blue) {
   return writeToPath(path, [&](io::IOutputStream* stream) {
     return saveAsBmp(stream, bitsPerPixel, keepTransparency, red, green, blue);
+  });
+}
+
+bool BufferedImage::saveAsGif(io::IOutputStream* stream, int32_t bitsPerPixel,
+                              bool keepTransparency, uint8_t red, uint8_t green, uint8_t blue) {
+  if (stream == nullptr) {
+    return false;
+  }
+  auto* gif = gif::win::Gif::take();
+  if (gif == nullptr) {
+    return false;
+  }
+  bool ok = gif->createFrom(this, bitsPerPixel, keepTransparency, red, green, blue,
+                            gif::win::Gif::kAlphaThreshold);
+  ok = ok && gif->write(stream);
+  gif->release();
+  return ok;
+}
+
+bool BufferedImage::saveAsGifFile(const WCHAR* path, int32_t bitsPerPixel, bool keepTransparency,
+                                  uint8_t red, uint8_t green, uint8_t blue) {
+  return writeToPath(path, [&](io::IOutputStream* stream) {
+    return saveAsGif(stream, bitsPerPixel, keepTransparency, red, green, blue);
   });
 }
 

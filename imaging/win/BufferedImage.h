@@ -81,14 +81,12 @@ class BufferedImage final : public IBufferedImage {
   /// The path forms overwrite an existing file.
   bool saveAsBmpFile(const WCHAR* path, int32_t bitsPerPixel, bool keepTransparency, uint8_t red,
                      uint8_t green, uint8_t blue) override;
-  // FIXME: GIF files are not built yet; answers false.
-  bool saveAsGif(io::IOutputStream*, int32_t, bool, uint8_t, uint8_t, uint8_t) override {
-    return false;
-  }
-  // FIXME: GIF files are not built yet; answers false.
-  bool saveAsGifFile(const WCHAR*, int32_t, bool, uint8_t, uint8_t, uint8_t) override {
-    return false;
-  }
+  /// One GIF frame of a palette of at most (1 << bitsPerPixel) - 1 colours; with
+  /// `keepTransparency`, alpha below 96 becomes the transparent index.
+  bool saveAsGif(io::IOutputStream* stream, int32_t bitsPerPixel, bool keepTransparency,
+                 uint8_t red, uint8_t green, uint8_t blue) override;
+  bool saveAsGifFile(const WCHAR* path, int32_t bitsPerPixel, bool keepTransparency, uint8_t red,
+                     uint8_t green, uint8_t blue) override;
   bool saveAsJpeg(io::IOutputStream* stream, int32_t quality, uint8_t red, uint8_t green,
                   uint8_t blue) override;
   bool saveAsJpegFile(const WCHAR* path, int32_t quality, uint8_t red, uint8_t green,

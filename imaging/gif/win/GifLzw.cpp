@@ -1,0 +1,283 @@
+// The variable-width LZW coding of GIF pixel data.
+#include "imaging/gif/win/GifLzw.h"
+
+#include "core/io/IOutputStream.h"
+#include "core/io/Io.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace s::image::gif::win {
+
+namespace {
+
+/// The number of doublings of the hash size below 65536, taken from 8: the hash mixes the pixel
+/// in above the string code by this many bits.
+constexpr int32_t kHashShift = 4;
+constexpr int32_t kMaxWidth = 12;
+
+}  // namespace
+
+GifLzw::GifLzw() { reset(); }
+
+void GifLzw::reset() {
+  clearHash();
+  std::memset(m_codes, 0, sizeof(m_codes));
+  m_packetCount = 0;
+  m_accumulator = 0;
+  m_bitCount = 0;
+  m_width = m_initialWidth = m_maxCode = m_nextCode = 0;
+  m_clearPending = false;
+  m_clearCode = m_endCode = 0;
+  m_stream = nullptr;
+  m_ok = true;
+}
+
+void GifLzw::clearHash() { std::fill(m_hash, m_hash + kHashSize, -1); }
+
+bool GifLzw::writePacket() {
+  if (m_packetCount == 0) {
+    return m_ok;
+  }
+  uint8_t length = static_cast<uint8_t>(m_packetCount);
+  if (m_ok) {
+    m_ok = io::writeFully(m_stream, &length, 1) &&
+           io::writeFully(m_stream, m_packet, static_cast<uint32_t>(m_packetCount));
+  }
+  m_packetCount = 0;
+  return m_ok;
+}
+
+void GifLzw::output(int32_t code) {
+  m_accumulator |= static_cast<uint32_t>(code) << m_bitCount;
+  m_bitCount += m_width;
+  while (m_bitCount >= 8) {
+    m_packet[m_packetCount++] = static_cast<uint8_t>(m_accumulator);
+    m_accumulator >>= 8;
+    m_bitCount -= 8;
+    if (m_packetCount == kPacketSize) {
+      writePacket();
+    }
+  }
+  if (m_nextCode > m_maxCode || m_clearPending) {
+    if (m_clearPending) {
+      m_width = m_initialWidth;
+      m_maxCode = (1 << m_width) - 1;
+      m_clearPending = false;
+    } else {
+      ++m_width;
+      m_maxCode = m_width == kMaxWidth ? kMaxCodes : (1 << m_width) - 1;
+    }
+  }
+  if (code == m_endCode) {
+    while (m_bitCount > 0) {
+      m_packet[m_packetCount++] = static_cast<uint8_t>(m_accumulator);
+      m_accumulator >>= 8;
+      m_bitCount = std::max(0, m_bitCount - 8);
+      if (m_packetCount == kPacketSize) {
+        writePacket();
+      }
+    }
+    writePacket();
+  }
+}
+
+bool GifLzw::encode(const uint8_t* pixels, int32_t width, int32_t height, int32_t codeSize,
+                    intptr_t stride, io::IOutputStream* stream) {
+  if (stream == nullptr || pixels == nullptr || codeSize < 2 || codeSize > 8) {
+    return false;
+  }
+  m_stream = stream;
+  m_ok = true;
+  m_packetCount = 0;
+  m_accumulator = 0;
+  m_bitCount = 0;
+  m_initialWidth = codeSize + 1;
+  m_width = m_initialWidth;
+  m_maxCode = (1 << m_width) - 1;
+  m_clearCode = 1 << codeSize;
+  m_endCode = m_clearCode + 1;
+  m_nextCode = m_clearCode + 2;
+  m_clearPending = false;
+  clearHash();
+  output(m_clearCode);
+
+  const int64_t total = int64_t{width} * std::max(height, 0);
+  int32_t current = -1;
+  for (int32_t y = 0; y < height && m_ok; ++y) {
+    const uint8_t* row = pixels + stride * y;
+    int32_t x = 0;
+    if (current < 0 && width > 0) {
+      current = row[0];
+      x = 1;
+    }
+    for (; x < width; ++x) {
+      const int32_t c = row[x];
+      const int32_t key = (c << 12) + current;
+      int32_t slot = (c << kHashShift) ^ current;
+      if (m_hash[slot] == key) {
+        current = m_codes[slot];
+        continue;
+      }
+      if (m_hash[slot] >= 0) {
+        const int32_t step = slot == 0 ? 1 : kHashSize - slot;
+        bool found = false;
+        do {
+          slot -= step;
+          if (slot < 0) {
+            slot += kHashSize;
+          }
+          if (m_hash[slot] == key) {
+            found = true;
+            break;
+          }
+        } while (m_hash[slot] > 0);
+        if (found) {
+          current = m_codes[slot];
+          continue;
+        }
+      }
+      output(current);
+      current = c;
+      if (m_nextCode < kMaxCodes) {
+        m_codes[slot] = static_cast<int16_t>(m_nextCode++);
+        m_hash[slot] = key;
+      } else {
+        clearHash();
+        m_nextCode = m_clearCode + 2;
+        m_clearPending = true;
+        output(m_clearCode);
+      }
+    }
+  }
+  if (total > 0 && current >= 0) {
+    output(current);
+  }
+  output(m_endCode);
+  m_stream = nullptr;
+  return m_ok;
+}
+
+bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t codeSize,
+                    intptr_t stride, int32_t width, int32_t height, bool interlaced) {
+  if (width < 1 || height < 1) {
+    return true;
+  }
+  // Pixels are bytes, so a larger code size would start past the tables.
+  if (codeSize < 1 || codeSize > 8 || data == nullptr) {
+    return false;
+  }
+  const int32_t clear = 1 << codeSize;
+  const int32_t end = clear + 1;
+  int32_t next = clear + 2;
+  int32_t codeWidth = codeSize + 1;
+  uint32_t mask = (1u << codeWidth) - 1;
+  const uint64_t bitTotal = uint64_t{size} * 8;
+  uint64_t bitPosition = 0;
+
+  // Interlaced frames go in four passes: every 8th row from 0, every 8th from 4, every 4th from
+  // 2, every 2nd from 1. Rows at or past the height are skipped, so short frames lose nothing.
+  static constexpr int32_t kPassStart[4] = {0, 4, 2, 1};
+  static constexpr int32_t kPassStep[4] = {8, 8, 4, 2};
+  int32_t pass = 0;
+  int32_t row = 0;
+  int32_t x = 0;
+  uint8_t* line = pixels;
+  bool rowsLeft = true;
+  auto nextRow = [&]() {
+    x = 0;
+    if (!interlaced) {
+      ++row;
+    } else {
+      row += kPassStep[pass];
+      while (row >= height && pass < 3) {
+        ++pass;
+        row = kPassStart[pass];
+      }
+    }
+    rowsLeft = row < height;
+    line = pixels + stride * row;
+  };
+
+  int32_t previous = -1;
+  uint8_t first = 0;
+  while (rowsLeft) {
+    if (bitPosition + static_cast<uint64_t>(codeWidth) > bitTotal) {
+      return false;  // the data end before the end code: the frame ends there
+    }
+    const uint64_t byte = bitPosition >> 3;
+    uint32_t word = 0;
+    if (byte + 4 <= size) {
+      std::memcpy(&word, data + byte, 4);
+    } else {
+      for (uint64_t i = byte; i < size; ++i) {
+        word |= static_cast<uint32_t>(data[i]) << (8 * (i - byte));
+      }
+    }
+    const int32_t code = static_cast<int32_t>((word >> (bitPosition & 7)) & mask);
+    bitPosition += static_cast<uint64_t>(codeWidth);
+
+    if (code == clear) {
+      codeWidth = codeSize + 1;
+      mask = (1u << codeWidth) - 1;
+      next = clear + 2;
+      previous = -1;
+      continue;
+    }
+    if (code == end) {
+      return true;
+    }
+    int32_t depth = 0;
+    if (previous < 0) {
+      if (code >= clear) {
+        return false;  // the first code after a clear must be a pixel value
+      }
+      m_stack[depth++] = static_cast<uint8_t>(code);
+    } else {
+      if (code > next || (code == next && next >= kMaxCodes)) {
+        return false;
+      }
+      int32_t c = code;
+      if (code == next) {
+        // A code not yet in the table: the previous string followed by its own first pixel.
+        m_stack[depth++] = first;
+        c = previous;
+      }
+      while (c >= clear) {
+        if (depth >= kMaxCodes) {
+          return false;
+        }
+        m_stack[depth++] = m_suffix[c];
+        c = m_prefix[c];
+      }
+      m_stack[depth++] = static_cast<uint8_t>(c);
+    }
+    first = m_stack[depth - 1];
+    if (previous >= 0 && next < kMaxCodes) {
+      // When the table is full it stops growing; codes stay 12 bits wide until a clear.
+      m_prefix[next] = static_cast<uint16_t>(previous);
+      m_suffix[next] = first;
+      ++next;
+      if (next == (1 << codeWidth) && codeWidth < kMaxWidth) {
+        ++codeWidth;
+        mask = (1u << codeWidth) - 1;
+      }
+    }
+    previous = code;
+    // The string lies reversed on the stack.
+    while (depth > 0 && rowsLeft) {
+      const int32_t run = std::min(depth, width - x);
+      for (int32_t i = 0; i < run; ++i) {
+        line[x + i] = m_stack[depth - 1 - i];
+      }
+      depth -= run;
+      x += run;
+      if (x == width) {
+        nextRow();
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace s::image::gif::win
