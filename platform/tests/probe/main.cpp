@@ -19,6 +19,8 @@ const Command kCommands[] = {
     {"capture", "capture X Y W H FILE", &lumetra::probe::capture},
     {"running", "running", &lumetra::probe::running},
     {"fetch", "fetch URL", &lumetra::probe::fetch},
+    {"dump", "dump PROGRAM FOLDER", &lumetra::probe::dump},
+    {"icon", "icon FILE [W H]", &lumetra::probe::icon},
 };
 
 int usage() {

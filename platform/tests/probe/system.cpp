@@ -7,8 +7,6 @@
 #include "imaging/win/PlatformHooks.h"
 #include "platform/system/monitor/win/Monitor.h"
 #include "platform/system/win/RunningInstance.h"
-// The layer's own PNG writer, which the probe borrows to keep its pictures lossless.
-#include "winapi/gdi32/Gdi.h"
 
 #include <windows.h>
 
@@ -66,10 +64,8 @@ int capture(int argc, char** args) {
     std::fprintf(stderr, "nothing to capture at %d,%d %dx%d\n", x, y, width, height);
     return 1;
   }
-  winapi::PixelBuffer pixels;
-  pixels.view(image->getBits(), image->getWidth(), image->getHeight(), image->getCapacityStride(),
-              true);
-  const bool written = winapi::writePng(pixels, args[4]);
+  const std::u16string file = windowsPathOf(args[4]);
+  const bool written = image->saveAsPngFile(file.c_str(), false, false, 0, 0, 0);
   std::printf("%dx%d -> %s%s\n", image->getWidth(), image->getHeight(), args[4],
               written ? "" : " (not written)");
   image->release();
