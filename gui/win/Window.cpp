@@ -7,6 +7,8 @@
 #include "core/time/WallClock.h"
 #include "gui/app/AppHooks.h"
 #include "gui/app/IAppWindow.h"
+#include "gui/drawer/ISkin.h"
+#include "gui/drawer/ISkinner.h"
 #include "gui/drawer/IWindow.h"
 #include "gui/layout/FlowH.h"
 #include "gui/layout/Pile.h"
@@ -159,8 +161,10 @@ void Window::reset() {
     m_localizer->removeListener(this);
     m_localizer = nullptr;
   }
-  // FIXME: the window leaves its skinner's listeners once skinners take listeners.
-  m_skinner = nullptr;
+  if (m_skinner != nullptr) {
+    m_skinner->removeListener(this);
+    m_skinner = nullptr;
+  }
   m_closeTriggers.freeAll();
   for (col::_array::ArrayP& list : m_listeners) {
     list.freeAll();
@@ -273,6 +277,10 @@ void Window::onEvent(base::IObject* source, int32_t /*eventId*/) {
     }
     rebuildTitle();
     fire(kLanguage);
+    return;
+  }
+  if (m_skinner != nullptr && source == static_cast<base::IObject*>(m_skinner)) {
+    takeSkinDrawer();
     return;
   }
   for (uint32_t i = 0; i < m_closeTriggers.getCount(); ++i) {
@@ -784,8 +792,29 @@ void Window::setLocalizer(lang::Localizer* localizer) {
 }
 
 void Window::setSkinner(drawer::ISkinner* skinner) {
-  // FIXME: the skinner's window drawer and its listener list come with the skinner.
+  // A window hears one skinner: changing skinners leaves the old one's list, so a later change
+  // of the old catalogue no longer reaches a window that gave it up.
+  if (m_skinner != nullptr && m_skinner != skinner) {
+    m_skinner->removeListener(this);
+  }
   m_skinner = skinner;
+  if (skinner == nullptr) {
+    return;
+  }
+  takeSkinDrawer();
+  skinner->addListener(this);
+}
+
+void Window::takeSkinDrawer() {
+  drawer::ISkin* skin = m_skinner->getCurrentSkin();
+  // A skinner without a current skin has no drawer to lend; the window keeps what it has.
+  if (skin == nullptr) {
+    return;
+  }
+  setWindowDrawer(skin->getWindowDrawer(), false);
+  if (m_settingsRecord != nullptr && skin->getName() != nullptr) {
+    m_settingsRecord->setSkinName(skin->getName());
+  }
 }
 
 void Window::addCloseTrigger(IComponent* button) {

@@ -374,6 +374,8 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   void changeStyle(DWORD remove, DWORD add);
   void changeExStyle(DWORD remove, DWORD add);
   void rebuildTitle();
+  // Borrows the current skin's window drawer and records the skin's name in the settings record.
+  void takeSkinDrawer();
   void applyOpacity(int32_t percent);
   int32_t targetOpacity() const;
   void undoAutoHide();

@@ -124,6 +124,10 @@ CWinApp* AfxGetApp();
 CWinThread* AfxGetThread();
 /// The program's module handle.
 HINSTANCE AfxGetInstanceHandle();
+/// The module whose resources (string table, pictures) the framework loads: the program's own
+/// until AfxSetResourceHandle names another, as a language module would.
+HINSTANCE AfxGetResourceHandle();
+void AfxSetResourceHandle(HINSTANCE resources);
 
 // The program's arguments as the framework's entry point converted them: UTF-16, absolute
 // POSIX paths in their Z:\ form. __wargv[0] is the program.

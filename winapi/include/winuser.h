@@ -914,6 +914,11 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor);
 HCURSOR WINAPI GetCursor(void);
 HCURSOR WINAPI LoadCursorW(HINSTANCE instance, LPCWSTR name);
 HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name);
+/// The string `id` of the module's string table (RT_STRING blocks of 16). With a buffer of
+/// `bufferMax` > 0 units: copies at most bufferMax - 1 units and a NUL, answering the units
+/// copied; with bufferMax 0: stores a read-only pointer to the text (not NUL-terminated) in
+/// `*buffer` and answers its length. A missing string answers 0 and an empty buffer.
+int WINAPI LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax);
 int WINAPI ShowCursor(BOOL show);
 HICON WINAPI CreateIconIndirect(PICONINFO info);
 BOOL WINAPI GetIconInfo(HICON icon, PICONINFO info);

@@ -7,6 +7,7 @@
 #include "winapi/kernel32/unixpath.h"
 #include "winapi/mfc/appstart.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -114,6 +115,17 @@ void CCommandLineInfo::ParseParam(const TCHAR* param, BOOL flag, BOOL) {
 CWinApp* AfxGetApp() { return s_app; }
 
 HINSTANCE AfxGetInstanceHandle() { return s_app != nullptr ? s_app->m_hInstance : GetModuleHandleW(nullptr); }
+
+namespace {
+std::atomic<HINSTANCE> s_resources{nullptr};
+}  // namespace
+
+HINSTANCE AfxGetResourceHandle() {
+  HINSTANCE resources = s_resources.load(std::memory_order_acquire);
+  return resources != nullptr ? resources : AfxGetInstanceHandle();
+}
+
+void AfxSetResourceHandle(HINSTANCE resources) { s_resources.store(resources, std::memory_order_release); }
 
 int winapi::mfc::runApplication(int argc, char** argv) {
   // The converted arguments live as long as the process: __wargv points into them.
