@@ -5,6 +5,7 @@
 #include <afxdisp.h>
 #include <afxwin.h>
 #include <afxdlgs.h>
+#include <afxole.h>
 #include <afxwindow.h>
 #include <commctrl.h>
 #include <commdlg.h>

@@ -1,6 +1,6 @@
 // The framework's window and painting classes: CWnd over a window handle, device contexts
 // (CDC, CPaintDC, CClientDC, CWindowDC), GDI objects (CFont, CPen, CBrush, CRgn, CBitmap), and
-// the thread starter AfxBeginThread. Included by <afxwin.h>.
+// the thread starter AfxBeginThread, and CPoint. Included by <afxwin.h>.
 // Left out on purpose: message maps (classes override WindowProc), dialog templates and
 // document/view; wrappers of calls nothing uses.
 #pragma once
@@ -12,6 +12,16 @@
 class CWinThread;
 
 typedef UINT (*AFX_THREADPROC)(LPVOID);
+
+/// A point with the framework's constructors.
+class CPoint : public POINT {
+ public:
+  CPoint() : POINT{0, 0} {}
+  CPoint(int x, int y) : POINT{x, y} {}
+  CPoint(POINT p) : POINT(p) {}  // NOLINT: converts as the framework's does
+  bool operator==(const POINT& o) const { return x == o.x && y == o.y; }
+  bool operator!=(const POINT& o) const { return !(*this == o); }
+};
 
 /// Starts a framework thread of a class derived from CWinThread, made from its run-time class:
 /// the new thread runs InitInstance, then Run when it answered TRUE, else ExitInstance. With

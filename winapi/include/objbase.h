@@ -85,8 +85,57 @@ struct IPersistFile : IPersist {
   virtual HRESULT STDMETHODCALLTYPE GetCurFile(LPWSTR* fileName) = 0;
 };
 
-// Declared for the shell's data-object road; no object of the layer offers it.
-struct IDataObject : IUnknown {};
+// Data that drag and drop hands over: formats described by FORMATETC, delivered in a
+// STGMEDIUM. The layer's data objects deliver global memory (TYMED_HGLOBAL) only.
+typedef WORD CLIPFORMAT;
+typedef WCHAR* LPOLESTR;
+struct tagDVTARGETDEVICE;
+typedef struct tagDVTARGETDEVICE DVTARGETDEVICE;
+
+#define DVASPECT_CONTENT 1
+#define DVASPECT_THUMBNAIL 2
+#define DVASPECT_ICON 4
+#define DVASPECT_DOCPRINT 8
+
+#define TYMED_NULL 0
+#define TYMED_HGLOBAL 1
+#define TYMED_FILE 2
+#define TYMED_ISTREAM 4
+#define TYMED_ISTORAGE 8
+#define TYMED_GDI 16
+#define TYMED_MFPICT 32
+#define TYMED_ENHMF 64
+
+#define DV_E_FORMATETC ((HRESULT)0x80040064L)
+#define DV_E_LINDEX ((HRESULT)0x80040068L)
+#define DV_E_TYMED ((HRESULT)0x80040069L)
+#define DV_E_DVASPECT ((HRESULT)0x8004006BL)
+#define E_UNEXPECTED ((HRESULT)0x8000FFFFL)
+
+typedef struct tagFORMATETC {
+  CLIPFORMAT cfFormat;
+  DVTARGETDEVICE* ptd;
+  DWORD dwAspect;
+  LONG lindex;
+  DWORD tymed;
+} FORMATETC, *LPFORMATETC;
+
+typedef struct tagSTGMEDIUM {
+  DWORD tymed;
+  union {
+    HANDLE hGlobal;  // an HGLOBAL
+    LPOLESTR lpszFileName;
+  };
+  IUnknown* pUnkForRelease;  // null: the receiver frees the medium itself
+} STGMEDIUM, *LPSTGMEDIUM;
+
+/// Data offered in one or more formats. GetData hands over a medium the caller releases with
+/// ReleaseStgMedium; QueryGetData answers S_OK when GetData would deliver the format.
+struct IDataObject : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) = 0;
+  virtual HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) = 0;
+};
+typedef IDataObject* LPDATAOBJECT;
 
 extern "C" {
 extern const IID IID_IUnknown;

@@ -26,6 +26,15 @@ typedef ITEMIDLIST* PIDLIST_RELATIVE;
 typedef const ITEMIDLIST* PCUITEMID_CHILD;
 typedef const ITEMIDLIST** PCUITEMID_CHILD_ARRAY;
 
+// The block of dropped files a CF_HDROP medium holds: this header, then the names from pFiles
+// on, each with its NUL, and one more NUL at the end (UTF-16 when fWide).
+typedef struct _DROPFILES {
+  DWORD pFiles;  // bytes from the block's start to the first name
+  POINT pt;
+  BOOL fNC;
+  BOOL fWide;
+} DROPFILES, *LPDROPFILES;
+
 #define CSIDL_DESKTOP 0x0000
 #define CSIDL_WINDOWS 0x0024
 

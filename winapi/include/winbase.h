@@ -171,6 +171,24 @@ DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
 LPVOID WINAPI VirtualAlloc(LPVOID address, SIZE_T size, DWORD allocationType, DWORD protect);
 BOOL WINAPI VirtualFree(LPVOID address, SIZE_T size, DWORD freeType);
 
+// Global memory blocks, as the clipboard and drag and drop hand data over. A fixed block's
+// handle is its address; a movable block's handle is locked to reach its bytes, and a movable
+// block of size 0 has none (GlobalLock answers null).
+typedef HANDLE HGLOBAL;
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+#define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
+LPVOID WINAPI GlobalLock(HGLOBAL block);
+/// TRUE while the block stays locked; FALSE with NO_ERROR once unlocked, or with ERROR_NOT_LOCKED.
+BOOL WINAPI GlobalUnlock(HGLOBAL block);
+/// The size asked for at allocation; 0 with ERROR_INVALID_HANDLE for a handle that is none.
+SIZE_T WINAPI GlobalSize(HGLOBAL block);
+/// Null once freed; the handle back with ERROR_INVALID_HANDLE for a handle that is none.
+HGLOBAL WINAPI GlobalFree(HGLOBAL block);
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,6 +5,8 @@
 #include <ole2.h>
 #include <objbase.h>
 
+#include "winapi/ole32/DragDrop.h"
+
 #include <atomic>
 
 namespace {
@@ -13,6 +15,8 @@ thread_local unsigned t_oleInitialized = 0;
 std::atomic<bool> s_securitySet{false};
 
 }  // namespace
+
+bool winapi::ole::oleInitialized() { return t_oleInitialized > 0; }
 
 extern "C" HRESULT WINAPI OleInitialize(LPVOID reserved) {
   if (reserved != nullptr) return E_INVALIDARG;

@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+struct IDropTarget;
+
 namespace winapi {
 
 struct WindowClass {
@@ -72,6 +74,7 @@ struct Window {
   COLORREF colorKey = 0;
   DWORD layeredFlags = 0;
   bool acceptFiles = false;
+  IDropTarget* dropTarget = nullptr;  // registered by RegisterDragDrop, which holds a reference
 
   // Top-level windows only.
   NativeWindow native = 0;
@@ -215,6 +218,13 @@ std::vector<HWND> remoteTopLevelWindows();
 
 // Drops (drop.cpp).
 HDROP makeDrop(POINT clientPoint, bool nonClient, std::vector<std::u16string> files);
+/// Tells the driver whether a top-level window takes drags: while any window in it accepts
+/// files or has a drop target.
+void updateDriverDrops(Window* top);
+
+/// The number of a registered name (window messages and clipboard formats share the table):
+/// 0xC000 on, one per name with A-Z folded; 0 for a null or empty name.
+UINT registeredNameId(LPCWSTR name);
 
 /// Every window a thread made, children included.
 std::vector<HWND> windowsOfThread(DWORD threadId);

@@ -22,23 +22,23 @@ std::map<uintptr_t, std::unique_ptr<Drop>>& drops() {
 }
 uintptr_t g_nextDrop = 0x5D000000u;
 
+}  // namespace
+
 void updateDriverDrops(Window* top) {
   if (top == nullptr || top->native == 0) return;
-  // The native window takes drops while any window in it accepts files.
+  // The native window takes drags while any window in it accepts files or has a drop target.
   bool any = false;
   std::vector<Window*> pending{top};
   while (!pending.empty() && !any) {
     Window* w = pending.back();
     pending.pop_back();
-    any = w->acceptFiles || (w->exStyle & WS_EX_ACCEPTFILES);
+    any = w->acceptFiles || (w->exStyle & WS_EX_ACCEPTFILES) || w->dropTarget != nullptr;
     for (HWND h : w->children) {
       if (Window* c = findWindow(h)) pending.push_back(c);
     }
   }
   displayDriver().acceptDrops(top->native, any);
 }
-
-}  // namespace
 
 HDROP makeDrop(POINT clientPoint, bool nonClient, std::vector<std::u16string> files) {
   std::lock_guard<std::mutex> guard(g_dropLock);

@@ -680,7 +680,9 @@ extern "C" LRESULT WINAPI CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message,
   return proc(hwnd, message, wParam, lParam);
 }
 
-extern "C" UINT WINAPI RegisterWindowMessageW(LPCWSTR name) {
+namespace winapi {
+
+UINT registeredNameId(LPCWSTR name) {
   static std::mutex lock;
   static std::map<std::u16string, UINT> names;
   if (name == nullptr || *name == 0) {
@@ -697,6 +699,10 @@ extern "C" UINT WINAPI RegisterWindowMessageW(LPCWSTR name) {
   names[key] = id;
   return id;
 }
+
+}  // namespace winapi
+
+extern "C" UINT WINAPI RegisterWindowMessageW(LPCWSTR name) { return registeredNameId(name); }
 
 extern "C" UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   if (hwnd != nullptr) {

@@ -8,6 +8,8 @@
 // MDI, window properties, and message-only windows beyond accepting HWND_MESSAGE as a parent.
 #include "winapi/user32/Window.h"
 
+#include <ole2.h>
+
 #include "winapi/kernel32/ascii.h"
 #include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/utf8.h"
@@ -112,6 +114,8 @@ void freeWindow(HWND hwnd) {
   if (w->queue) killTimersOf(*w->queue, hwnd);
   unlinkWindow(w);
   if (w->native != 0) displayDriver().destroyWindow(w->native);
+  // A drop target still registered goes with its window rather than staying referenced forever.
+  if (w->dropTarget != nullptr) w->dropTarget->Release();
   // Owned windows of other threads lose their owner rather than pointing at a dead handle.
   for (auto& entry : s.windows) {
     if (entry.second->owner == hwnd) entry.second->owner = nullptr;

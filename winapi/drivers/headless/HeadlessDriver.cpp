@@ -3,6 +3,7 @@
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include "winapi/kernel32/ascii.h"
+#include "winapi/ole32/DragDrop.h"
 #include "winapi/shell32/NotifyIcon.h"
 #include "winapi/user32/HotKey.h"
 #include "winapi/user32/Input.h"
@@ -216,16 +217,76 @@ void HeadlessDriver::type(const std::u16string& text) {
   }
 }
 
+namespace {
+
+// Drags go to the window under the pointer whatever holds the capture.
+HWND topAt(POINT screen) {
+  std::lock_guard<std::recursive_mutex> guard(userLock());
+  Window* w = windowAtPoint(screen);
+  return w != nullptr ? w->handle : nullptr;
+}
+
+}  // namespace
+
+HeadlessDriver::HeadlessDriver() = default;
+HeadlessDriver::~HeadlessDriver() = default;
+
 bool HeadlessDriver::dropFiles(int x, int y, std::vector<std::u16string> files) {
-  HWND top;
-  {
-    std::lock_guard<std::recursive_mutex> guard(userLock());
-    Window* w = windowAtPoint(POINT{x, y});
-    top = w != nullptr ? w->handle : nullptr;
-  }
+  HWND top = topAt(POINT{x, y});
   if (top == nullptr) return false;
-  queueDrop(top, POINT{x, y}, std::move(files));
+  ole::DragData* data = ole::DragData::create();
+  data->setFiles(std::move(files));
+  ole::DragSession drag(data, DROPEFFECT_COPY);
+  data->Release();
+  drag.drop(top, POINT{x, y}, true);
   return true;
+}
+
+DWORD HeadlessDriver::dragEnter(int x, int y, std::vector<DragFormat> formats, DWORD allowedEffects) {
+  ole::DragData* data = ole::DragData::create();
+  for (DragFormat& f : formats) {
+    UINT format = f.name.empty() ? f.format : RegisterClipboardFormatW(f.name.c_str());
+    data->supply(static_cast<CLIPFORMAT>(format), std::move(f.bytes));
+  }
+  std::lock_guard<std::mutex> guard(m_dragLock);
+  if (m_drag) m_drag->leave(true);
+  m_drag = std::make_unique<ole::DragSession>(data, allowedEffects);
+  data->Release();
+  HWND top = topAt(POINT{x, y});
+  return top != nullptr ? m_drag->move(top, POINT{x, y}, true) : DROPEFFECT_NONE;
+}
+
+DWORD HeadlessDriver::dragOver(int x, int y) {
+  std::lock_guard<std::mutex> guard(m_dragLock);
+  if (!m_drag) return DROPEFFECT_NONE;
+  HWND top = topAt(POINT{x, y});
+  if (top == nullptr) {
+    m_drag->leave(true);
+    return DROPEFFECT_NONE;
+  }
+  return m_drag->move(top, POINT{x, y}, true);
+}
+
+void HeadlessDriver::dragLeave() {
+  std::lock_guard<std::mutex> guard(m_dragLock);
+  if (!m_drag) return;
+  m_drag->leave(true);
+  m_drag.reset();
+}
+
+DWORD HeadlessDriver::dragDrop(int x, int y) {
+  std::unique_ptr<ole::DragSession> drag;
+  {
+    std::lock_guard<std::mutex> guard(m_dragLock);
+    drag = std::move(m_drag);
+  }
+  if (!drag) return DROPEFFECT_NONE;
+  HWND top = topAt(POINT{x, y});
+  if (top == nullptr) {
+    drag->leave(true);
+    return DROPEFFECT_NONE;
+  }
+  return drag->drop(top, POINT{x, y}, true);
 }
 
 void HeadlessDriver::requestClose(HWND top) { nativeCloseRequested(top); }

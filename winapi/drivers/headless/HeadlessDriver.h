@@ -8,15 +8,23 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <utility>
 
 namespace winapi {
 
+namespace ole {
+class DragSession;
+}
+
 /// Thread-safe. Injection calls queue input like a real display would: the messages reach the
 /// windows' own threads, which must pump their queues for them to arrive.
 class HeadlessDriver : public DisplayDriver {
  public:
+  HeadlessDriver();
+  ~HeadlessDriver() override;
+
   /// The driver of this process when it is the headless one, else null.
   static HeadlessDriver* current();
 
@@ -47,8 +55,30 @@ class HeadlessDriver : public DisplayDriver {
   void key(UINT vk, bool down, char16_t ch = 0);
   /// Types a text: each character as a key press and release.
   void type(const std::u16string& text);
-  /// Drops files at a screen point on the window there; false when no window is there.
+  /// Drops files at a screen point on the window there; false when no window is there. A drop
+  /// target there (or on an ancestor) takes them as CF_HDROP; else they become WM_DROPFILES.
   bool dropFiles(int x, int y, std::vector<std::u16string> files);
+
+  /// A format a drag offers: by its registered name (RegisterClipboardFormatW), or by number
+  /// when the name is empty; with its bytes.
+  struct DragFormat {
+    std::u16string name;
+    UINT format = 0;
+    std::vector<uint8_t> bytes;
+  };
+  static constexpr DWORD kAllEffects = 1 | 2 | 4;  // copy, move and link
+  /// A drag of data in these formats enters at a screen point; the source allows these
+  /// DROPEFFECT_* effects. Answers the effect the drop target there chose (DROPEFFECT_NONE where
+  /// none takes it). A drag still going is left first. Each step waits for the target's window
+  /// thread, which must pump its messages (or be the caller's thread).
+  DWORD dragEnter(int x, int y, std::vector<DragFormat> formats, DWORD allowedEffects = kAllEffects);
+  /// The drag moves on; the target under the point changes as it goes.
+  DWORD dragOver(int x, int y);
+  /// The drag leaves the windows (or is cancelled).
+  void dragLeave();
+  /// The drag is dropped at a screen point: the effect the target there took, DROPEFFECT_NONE
+  /// for a refusal or with no drag going.
+  DWORD dragDrop(int x, int y);
   /// The user clicks a window's close button.
   void requestClose(HWND top);
   // The clock: once set, time stands still except when advanced.
@@ -145,6 +175,9 @@ class HeadlessDriver : public DisplayDriver {
   std::vector<TrayIcon> m_trayIcons;
   std::vector<std::pair<UINT, UINT>> m_grabbed;
   std::vector<std::pair<UINT, UINT>> m_heldElsewhere;
+  // The drag going on, driven by the injecting thread.
+  std::mutex m_dragLock;
+  std::unique_ptr<ole::DragSession> m_drag;
 };
 
 }  // namespace winapi

@@ -1,9 +1,12 @@
 // The X11 driver. Each top-level window is one X window covering what the window manager does
 // not draw (the window rectangle less the manager's frame, learnt from _NET_FRAME_EXTENTS);
 // finished surfaces are shown with XPutImage. EWMH and Motif hints carry keep-on-top, taskbar,
-// opacity, undecorated frames and activation; input, window-manager changes and XDND drops
-// (text/uri-list, file URIs turned into Z:\ paths) go to the window system from an event
-// thread. Screen metrics come from the X server (one monitor; the work area from _NET_WORKAREA).
+// opacity, undecorated frames and activation; input, window-manager changes and XDND drags go
+// to the window system from an event thread. A drag becomes a drag session of the window system
+// (file URIs of text/uri-list as Z:\ paths; links of text/x-moz-url, _NETSCAPE_URL or a
+// text/uri-list whose first URI is no file as "UniformResourceLocatorW" and
+// "UniformResourceLocator"), and XdndStatus answers the effect the target chose. Screen metrics
+// come from the X server (one monitor; the work area from _NET_WORKAREA).
 // Hot keys are XGrabKey grabs on the root window; notification-area icons are XEmbed clients of
 // the freedesktop system tray (without a tray manager there is none to add).
 // Left out on purpose: tray balloons and the XEmbed focus protocol, MIT-SHM (XPutImage of the changed rectangle is fast
@@ -14,6 +17,7 @@
 #include "winapi/drivers/x11/urilist.h"
 #include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/utf8.h"
+#include "winapi/ole32/DragDrop.h"
 #include "winapi/shell32/NotifyIcon.h"
 #include "winapi/user32/HotKey.h"
 #include "winapi/user32/Input.h"
@@ -31,12 +35,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace winapi {
@@ -71,8 +78,8 @@ struct Atoms {
       netWmStateSkipPager, netWmStateHidden, netWmStateMaxVert, netWmStateMaxHorz, netWmWindowOpacity, netActiveWindow,
       netWmMoveResize, motifWmHints, netFrameExtents, netWmIcon, netWorkarea, netWmPid, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeUtility, xdndAware, xdndEnter, xdndPosition, xdndStatus, xdndLeave,
-      xdndDrop, xdndFinished, xdndSelection, xdndActionCopy, xdndTypeList, uriList, systemTray, systemTrayOpcode,
-      xembedInfo;
+      xdndDrop, xdndFinished, xdndSelection, xdndActionCopy, xdndActionMove, xdndActionLink, xdndActionList,
+      xdndTypeList, uriList, mozUrl, netscapeUrl, systemTray, systemTrayOpcode, xembedInfo;
 };
 
 // The freedesktop system tray: a dock request is opcode 0 of _NET_SYSTEM_TRAY_OPCODE, and an
@@ -95,6 +102,25 @@ int trapError(Display*, XErrorEvent* error) {
   return 0;
 }
 
+// An XDND drag over one of the driver's windows, handled on the event thread only. What it
+// carries becomes a drag session of the window system: links as "UniformResourceLocatorW" and
+// "UniformResourceLocator", file URIs as files. A text/uri-list is fetched at the first position
+// to tell files from a link; a link's address from text/x-moz-url or _NETSCAPE_URL at the drop.
+struct XdndDrag {
+  ::Window source = 0;
+  std::unique_ptr<ole::DragSession> session;
+  Atom linkType = 0;  // text/x-moz-url or _NETSCAPE_URL, the best the source offers; 0: none
+  bool offersUriList = false;
+  bool known = false;        // what the drag carries is known
+  bool linkFetched = false;  // the link's address came (or will not come)
+  bool sourceOffersLink = false;
+  POINT point{0, 0};
+  Atom converting = 0;  // the type asked of the source and not delivered yet
+  std::chrono::steady_clock::time_point deadline;
+  bool positionWaiting = false;  // a position to answer once the drag is known
+  bool dropWaiting = false;      // a drop to complete once its data came
+};
+
 struct NativeInfo {
   HWND hwnd = nullptr;
   RECT insets{0, 0, 0, 0};  // the manager's frame around this window
@@ -106,10 +132,8 @@ struct NativeInfo {
   std::deque<RECT> requested;
   // _NET_WM_STATE writes of the driver itself whose PropertyNotify has not come back yet.
   int ownStateWrites = 0;
-  // XDND state of a drag over this window.
-  ::Window dragSource = 0;
-  bool dragOffersFiles = false;
-  POINT dragPoint{0, 0};
+  // The XDND drag over this window, if one is going on.
+  std::shared_ptr<XdndDrag> drag;
 };
 
 // The key symbol of a virtual key, for grabbing: letters, digits, function keys and the keys the
@@ -221,8 +245,13 @@ class X11DriverImpl : public DisplayDriver {
                  {&m_atoms.xdndFinished, "XdndFinished"},
                  {&m_atoms.xdndSelection, "XdndSelection"},
                  {&m_atoms.xdndActionCopy, "XdndActionCopy"},
+                 {&m_atoms.xdndActionMove, "XdndActionMove"},
+                 {&m_atoms.xdndActionLink, "XdndActionLink"},
+                 {&m_atoms.xdndActionList, "XdndActionList"},
                  {&m_atoms.xdndTypeList, "XdndTypeList"},
                  {&m_atoms.uriList, "text/uri-list"},
+                 {&m_atoms.mozUrl, "text/x-moz-url"},
+                 {&m_atoms.netscapeUrl, "_NETSCAPE_URL"},
                  {&m_atoms.systemTrayOpcode, "_NET_SYSTEM_TRAY_OPCODE"},
                  {&m_atoms.xembedInfo, "_XEMBED_INFO"}};
     for (auto& n : names) *n.slot = XInternAtom(display, n.name, False);
@@ -767,6 +796,7 @@ class X11DriverImpl : public DisplayDriver {
       if (m_lost) return;
       XUnlockDisplay(m_display);
       for (XEvent& e : events) handle(e);
+      xdndCheckDeadlines();
     }
   }
 
@@ -842,7 +872,7 @@ class X11DriverImpl : public DisplayDriver {
         break;
       case ClientMessage: handleClientMessage(e, hwnd); break;
       case SelectionNotify:
-        if (hwnd != nullptr && e.xselection.property != None) finishDrop(e.xselection.requestor, hwnd);
+        if (hwnd != nullptr) xdndDataArrived(e.xselection.requestor, hwnd, e.xselection.property != None);
         break;
       default: break;
     }
@@ -1065,86 +1095,250 @@ class X11DriverImpl : public DisplayDriver {
     }
     if (hwnd == nullptr) return;
     if (m.message_type == m_atoms.xdndEnter) {
-      ::Window source = static_cast<::Window>(m.data.l[0]);
-      bool files = false;
-      if (m.data.l[1] & 1) {
-        // More than three types: the list is a property of the source.
-        Atom type;
-        int format;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(m_display, source, m_atoms.xdndTypeList, 0, 64, False, XA_ATOM, &type, &format, &count,
-                               &after, &data) == Success &&
-            data != nullptr) {
-          Atom* atoms = reinterpret_cast<Atom*>(data);
-          for (unsigned long i = 0; i < count; ++i) files = files || atoms[i] == m_atoms.uriList;
-        }
-        if (data != nullptr) XFree(data);
-      } else {
-        for (int i = 2; i <= 4; ++i) files = files || static_cast<Atom>(m.data.l[i]) == m_atoms.uriList;
-      }
-      std::lock_guard<std::mutex> guard(m_lock);
-      NativeInfo& info = m_windows[w];
-      info.dragSource = source;
-      info.dragOffersFiles = files;
+      xdndEnter(w, m);
     } else if (m.message_type == m_atoms.xdndPosition) {
-      ::Window source = static_cast<::Window>(m.data.l[0]);
-      bool files;
-      {
-        std::lock_guard<std::mutex> guard(m_lock);
-        NativeInfo& info = m_windows[w];
-        info.dragPoint =
-            POINT{static_cast<LONG>((m.data.l[2] >> 16) & 0xFFFF), static_cast<LONG>(m.data.l[2] & 0xFFFF)};
-        files = info.dragOffersFiles && info.dragSource == source;
-      }
-      sendToSource(source, w, m_atoms.xdndStatus, files ? 1 : 0, 0, 0,
-                   files ? static_cast<long>(m_atoms.xdndActionCopy) : 0);
+      xdndPosition(w, hwnd, m);
     } else if (m.message_type == m_atoms.xdndLeave) {
-      std::lock_guard<std::mutex> guard(m_lock);
-      m_windows[w].dragSource = 0;
+      std::shared_ptr<XdndDrag> drag = takeDrag(w);
+      if (drag && drag->source == static_cast<::Window>(m.data.l[0])) drag->session->leave(false);
     } else if (m.message_type == m_atoms.xdndDrop) {
-      ::Window source = static_cast<::Window>(m.data.l[0]);
-      bool files;
-      {
-        std::lock_guard<std::mutex> guard(m_lock);
-        NativeInfo& info = m_windows[w];
-        files = info.dragOffersFiles && info.dragSource == source;
-      }
-      if (!files) {
-        sendToSource(source, w, m_atoms.xdndFinished, 0, 0, 0, 0);
-        return;
-      }
-      // The data comes with the SelectionNotify that answers this request.
-      XConvertSelection(m_display, m_atoms.xdndSelection, m_atoms.uriList, m_atoms.xdndSelection, w,
-                        static_cast<Time>(m.data.l[2]));
-      XFlush(m_display);
+      xdndDrop(w, hwnd, m);
     }
   }
 
-  void finishDrop(::Window w, HWND hwnd) {
+  std::shared_ptr<XdndDrag> dragOf(::Window w) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_windows.find(w);
+    return it != m_windows.end() ? it->second.drag : nullptr;
+  }
+
+  std::shared_ptr<XdndDrag> takeDrag(::Window w) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_windows.find(w);
+    if (it == m_windows.end()) return nullptr;
+    return std::move(it->second.drag);
+  }
+
+  // Atoms of a property of the source (its type list or its action list).
+  std::vector<Atom> atomsOf(::Window source, Atom property) {
+    std::vector<Atom> out;
     Atom type;
     int format;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    std::string text;
-    if (XGetWindowProperty(m_display, w, m_atoms.xdndSelection, 0, 1 << 24, True, AnyPropertyType, &type, &format,
-                           &count, &after, &data) == Success &&
-        data != nullptr) {
-      text.assign(reinterpret_cast<char*>(data), count);
+    if (XGetWindowProperty(m_display, source, property, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) ==
+            Success &&
+        data != nullptr && format == 32) {
+      Atom* atoms = reinterpret_cast<Atom*>(data);
+      out.assign(atoms, atoms + count);
     }
     if (data != nullptr) XFree(data);
-    std::vector<std::u16string> files = x11::parseUriList(text);
-    ::Window source;
-    POINT point;
+    return out;
+  }
+
+  void xdndEnter(::Window w, const XClientMessageEvent& m) {
+    auto drag = std::make_shared<XdndDrag>();
+    drag->source = static_cast<::Window>(m.data.l[0]);
+    std::vector<Atom> types;
+    if (m.data.l[1] & 1) {
+      // More than three types: the list is a property of the source.
+      types = atomsOf(drag->source, m_atoms.xdndTypeList);
+    } else {
+      for (int i = 2; i <= 4; ++i) types.push_back(static_cast<Atom>(m.data.l[i]));
+    }
+    bool moz = false, netscape = false;
+    for (Atom t : types) {
+      moz = moz || t == m_atoms.mozUrl;
+      netscape = netscape || t == m_atoms.netscapeUrl;
+      drag->offersUriList = drag->offersUriList || t == m_atoms.uriList;
+    }
+    drag->linkType = moz ? m_atoms.mozUrl : netscape ? m_atoms.netscapeUrl : 0;
+    for (Atom a : atomsOf(drag->source, m_atoms.xdndActionList)) {
+      drag->sourceOffersLink = drag->sourceOffersLink || a == m_atoms.xdndActionLink;
+    }
+    ole::DragData* data = ole::DragData::create();
+    if (drag->linkType != 0) {
+      data->offer(linkFormat());
+      data->offer(ansiLinkFormat());
+      drag->known = true;
+    } else {
+      drag->known = !drag->offersUriList;
+    }
+    // The source decides on the action; the target's choice is answered in XDND's terms.
+    drag->session = std::make_unique<ole::DragSession>(data, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK);
+    data->Release();
+    std::shared_ptr<XdndDrag> old;
     {
       std::lock_guard<std::mutex> guard(m_lock);
-      NativeInfo& info = m_windows[w];
-      source = info.dragSource;
-      point = info.dragPoint;
-      info.dragSource = 0;
+      old = std::exchange(m_windows[w].drag, drag);
     }
-    queueDrop(hwnd, point, std::move(files));
-    if (source != 0) sendToSource(source, w, m_atoms.xdndFinished, 1, static_cast<long>(m_atoms.xdndActionCopy), 0, 0);
+    if (old) old->session->leave(false);
+  }
+
+  void xdndPosition(::Window w, HWND hwnd, const XClientMessageEvent& m) {
+    ::Window source = static_cast<::Window>(m.data.l[0]);
+    std::shared_ptr<XdndDrag> drag = dragOf(w);
+    if (!drag || drag->source != source) {
+      sendStatus(source, w, DROPEFFECT_NONE, false);
+      return;
+    }
+    drag->point = POINT{static_cast<LONG>((m.data.l[2] >> 16) & 0xFFFF), static_cast<LONG>(m.data.l[2] & 0xFFFF)};
+    if (static_cast<Atom>(m.data.l[4]) == m_atoms.xdndActionLink) drag->sourceOffersLink = true;
+    if (!drag->known) {
+      // Files or a link: the list itself tells. The answer waits for it.
+      drag->positionWaiting = true;
+      if (drag->converting == 0) requestData(w, *drag, m_atoms.uriList, static_cast<Time>(m.data.l[3]));
+      return;
+    }
+    answerPosition(w, hwnd, *drag);
+  }
+
+  void answerPosition(::Window w, HWND hwnd, XdndDrag& drag) {
+    ::Window source = drag.source;
+    bool link = drag.sourceOffersLink;
+    drag.session->move(hwnd, drag.point, false,
+                       [this, source, w, link](DWORD effect) { sendStatus(source, w, effect, link); });
+  }
+
+  void xdndDrop(::Window w, HWND hwnd, const XClientMessageEvent& m) {
+    ::Window source = static_cast<::Window>(m.data.l[0]);
+    std::shared_ptr<XdndDrag> drag = dragOf(w);
+    if (!drag || drag->source != source) {
+      sendToSource(source, w, m_atoms.xdndFinished, 0, 0, 0, 0);
+      return;
+    }
+    drag->dropWaiting = true;
+    Time time = static_cast<Time>(m.data.l[2]);
+    if (drag->converting != 0) return;  // the drop completes when the data comes
+    if (!drag->known) {
+      requestData(w, *drag, m_atoms.uriList, time);
+    } else if (drag->linkType != 0 && !drag->linkFetched) {
+      requestData(w, *drag, drag->linkType, time);
+    } else {
+      completeDrop(w, hwnd);
+    }
+  }
+
+  void completeDrop(::Window w, HWND hwnd) {
+    std::shared_ptr<XdndDrag> drag = takeDrag(w);
+    if (!drag) return;
+    ::Window source = drag->source;
+    bool link = drag->sourceOffersLink;
+    drag->session->drop(hwnd, drag->point, false, [this, source, w, link](DWORD effect) {
+      sendToSource(source, w, m_atoms.xdndFinished, effect != DROPEFFECT_NONE ? 1 : 0,
+                   static_cast<long>(actionOf(effect, link)), 0, 0);
+    });
+  }
+
+  // XDND's name of an effect the target chose; a link the source does not offer is answered as
+  // a copy, which every source knows.
+  Atom actionOf(DWORD effect, bool sourceOffersLink) const {
+    if (effect & DROPEFFECT_LINK) return sourceOffersLink ? m_atoms.xdndActionLink : m_atoms.xdndActionCopy;
+    if (effect & DROPEFFECT_COPY) return m_atoms.xdndActionCopy;
+    if (effect & DROPEFFECT_MOVE) return m_atoms.xdndActionMove;
+    return None;
+  }
+
+  void sendStatus(::Window source, ::Window w, DWORD effect, bool sourceOffersLink) {
+    Atom action = actionOf(effect, sourceOffersLink);
+    // Bit 1 asks for a position at every move: the window under the pointer may change inside
+    // this one, and with it the answer.
+    sendToSource(source, w, m_atoms.xdndStatus, action != None ? 3 : 2, 0, 0, static_cast<long>(action));
+  }
+
+  void requestData(::Window w, XdndDrag& drag, Atom type, Time time) {
+    drag.converting = type;
+    // A source that does not deliver within this bound leaves the drag without its data.
+    drag.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    XConvertSelection(m_display, m_atoms.xdndSelection, type, m_atoms.xdndSelection, w, time);
+    XFlush(m_display);
+  }
+
+  void xdndDataArrived(::Window w, HWND hwnd, bool delivered) {
+    std::string bytes;
+    if (delivered) {
+      Atom type;
+      int format;
+      unsigned long count = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(m_display, w, m_atoms.xdndSelection, 0, 1 << 24, True, AnyPropertyType, &type, &format,
+                             &count, &after, &data) == Success &&
+          data != nullptr) {
+        bytes.assign(reinterpret_cast<char*>(data), count * static_cast<size_t>(format / 8));
+      }
+      if (data != nullptr) XFree(data);
+    }
+    std::shared_ptr<XdndDrag> drag = dragOf(w);
+    // Data that comes after its bound (or was never asked for) is too late.
+    if (!drag || drag->converting == 0) return;
+    dataDelivered(w, hwnd, *drag, delivered, bytes);
+  }
+
+  void xdndCheckDeadlines() {
+    std::vector<std::pair<::Window, std::shared_ptr<XdndDrag>>> late;
+    auto now = std::chrono::steady_clock::now();
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      for (auto& entry : m_windows) {
+        const auto& drag = entry.second.drag;
+        if (drag && drag->converting != 0 && now >= drag->deadline) late.emplace_back(entry.first, drag);
+      }
+    }
+    for (auto& [w, drag] : late) {
+      HWND hwnd = hwndOf(w);
+      if (hwnd != nullptr) dataDelivered(w, hwnd, *drag, false, {});
+    }
+  }
+
+  void dataDelivered(::Window w, HWND hwnd, XdndDrag& drag, bool delivered, const std::string& bytes) {
+    Atom type = drag.converting;
+    drag.converting = 0;
+    ole::DragData* data = drag.session->data();
+    if (type == m_atoms.uriList) {
+      std::string first = delivered ? x11::firstUri(bytes) : std::string();
+      if (!first.empty() && !x11::isFileUri(first)) {
+        std::u16string link;
+        utf8::toUtf16(first, link);
+        supplyLink(data, link);
+      } else if (!first.empty()) {
+        data->setFiles(x11::parseUriList(bytes));
+      }
+      drag.known = true;
+      drag.linkFetched = true;
+    } else {
+      std::u16string link;
+      if (delivered) link = type == m_atoms.mozUrl ? x11::linkFromUtf16(bytes) : x11::linkFromUtf8(bytes);
+      if (!link.empty()) supplyLink(data, link);
+      drag.linkFetched = true;
+    }
+    if (drag.dropWaiting) {
+      completeDrop(w, hwnd);
+    } else if (drag.positionWaiting) {
+      drag.positionWaiting = false;
+      answerPosition(w, hwnd, drag);
+    }
+  }
+
+  static CLIPFORMAT linkFormat() {
+    static const auto format = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(u"UniformResourceLocatorW"));
+    return format;
+  }
+  static CLIPFORMAT ansiLinkFormat() {
+    static const auto format = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(u"UniformResourceLocator"));
+    return format;
+  }
+
+  // A link's address in both formats: UTF-16 and the ANSI code page, each with its NUL.
+  static void supplyLink(ole::DragData* data, const std::u16string& link) {
+    std::vector<uint8_t> wide((link.size() + 1) * sizeof(char16_t));
+    std::memcpy(wide.data(), link.c_str(), wide.size());
+    data->supply(linkFormat(), std::move(wide));
+    int size = WideCharToMultiByte(CP_ACP, 0, link.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::vector<uint8_t> ansi(static_cast<size_t>(size > 0 ? size : 1), 0);
+    if (size > 0) {
+      WideCharToMultiByte(CP_ACP, 0, link.c_str(), -1, reinterpret_cast<char*>(ansi.data()), size, nullptr, nullptr);
+    }
+    data->supply(ansiLinkFormat(), std::move(ansi));
   }
 
   Display* m_display;

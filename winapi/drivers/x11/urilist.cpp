@@ -1,14 +1,32 @@
-// Reading a dropped text/uri-list: file URIs of this machine become Windows paths.
+// Reading a dropped text/uri-list: file URIs of this machine become Windows paths; and the
+// address of a dragged link.
 #include "winapi/drivers/x11/urilist.h"
 
 #include "winapi/kernel32/unixpath.h"
+#include "winapi/kernel32/utf8.h"
 
 #include <unistd.h>
 
+#include <cctype>
 #include <climits>
 
 namespace winapi::x11 {
 namespace {
+
+// Calls take(uri) for each URI of a text/uri-list in order, while it answers true: one URI per
+// line, lines ended by CRLF or LF; empty lines and comments ("#") are skipped.
+template <typename Take>
+void forEachUri(std::string_view text, Take take) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty() && line[0] != '#' && !take(line)) return;
+    start = end + 1;
+  }
+}
 
 int hexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -74,18 +92,68 @@ bool uriToWindowsPath(std::string_view uri, std::u16string* out) {
 
 std::vector<std::u16string> parseUriList(std::string_view text) {
   std::vector<std::u16string> files;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  forEachUri(text, [&files](std::string_view uri) {
     std::u16string path;
-    // Comment lines and addresses other than files are not dropped files.
-    if (!line.empty() && line[0] != '#' && uriToWindowsPath(line, &path)) files.push_back(std::move(path));
-    start = end + 1;
-  }
+    // Addresses other than files are not dropped files.
+    if (uriToWindowsPath(uri, &path)) files.push_back(std::move(path));
+    return true;
+  });
   return files;
+}
+
+std::string firstUri(std::string_view text) {
+  std::string first;
+  forEachUri(text, [&first](std::string_view uri) {
+    first = uri;
+    return false;
+  });
+  return first;
+}
+
+bool isFileUri(std::string_view uri) {
+  static constexpr std::string_view kScheme = "file:";
+  if (uri.size() < kScheme.size()) return false;
+  for (size_t i = 0; i < kScheme.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(uri[i])) != kScheme[i]) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The first line, without its line end and without NULs that end the text early.
+std::u16string firstLine(std::u16string text) {
+  size_t end = text.find_first_of(u"\r\n");
+  if (end != std::u16string::npos) text.resize(end);
+  size_t nul = text.find(u'\0');
+  if (nul != std::u16string::npos) text.resize(nul);
+  return text;
+}
+
+}  // namespace
+
+std::u16string linkFromUtf16(std::string_view bytes) {
+  bool swap = false;
+  if (bytes.size() >= 2) {
+    auto b0 = static_cast<unsigned char>(bytes[0]), b1 = static_cast<unsigned char>(bytes[1]);
+    char16_t mark = static_cast<char16_t>(b0 | (b1 << 8));
+    if (mark == 0xFEFF || mark == 0xFFFE) {
+      swap = mark == 0xFFFE;
+      bytes.remove_prefix(2);
+    }
+  }
+  std::u16string text(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto lo = static_cast<unsigned char>(bytes[2 * i]), hi = static_cast<unsigned char>(bytes[2 * i + 1]);
+    text[i] = swap ? static_cast<char16_t>((lo << 8) | hi) : static_cast<char16_t>(lo | (hi << 8));
+  }
+  return firstLine(std::move(text));
+}
+
+std::u16string linkFromUtf8(std::string_view bytes) {
+  std::u16string text;
+  utf8::toUtf16(bytes, text);
+  return firstLine(std::move(text));
 }
 
 }  // namespace winapi::x11

@@ -1,5 +1,6 @@
-// The text/uri-list that an XDND drop delivers, read into the dropped files' Windows paths.
-// Kept apart from the driver so that it can be tested and fuzzed without an X server.
+// What an XDND drag delivers: the text/uri-list read into the dropped files' Windows paths, and
+// the address of a dragged link (text/uri-list, text/x-moz-url, _NETSCAPE_URL). Kept apart from
+// the driver so that it can be tested and fuzzed without an X server.
 #pragma once
 
 #include <string>
@@ -19,5 +20,16 @@ bool uriToWindowsPath(std::string_view uri, std::u16string* out);
 /// The files of a text/uri-list: one URI per line, lines ended by CRLF or LF, lines starting
 /// with "#" are comments. Lines that are no file URI of this machine are left out.
 std::vector<std::u16string> parseUriList(std::string_view text);
+
+/// The first URI of a text/uri-list (comments and empty lines skipped), or empty.
+std::string firstUri(std::string_view text);
+/// Whether a URI names a file (the "file:" scheme, any case).
+bool isFileUri(std::string_view uri);
+
+/// The address of a dragged link: the first line of "URL\nTitle". text/x-moz-url comes in
+/// UTF-16, little-endian unless a byte-order mark says otherwise, _NETSCAPE_URL and
+/// text/uri-list in UTF-8. Empty when there is none.
+std::u16string linkFromUtf16(std::string_view bytes);
+std::u16string linkFromUtf8(std::string_view bytes);
 
 }  // namespace winapi::x11

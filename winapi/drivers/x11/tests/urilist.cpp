@@ -51,4 +51,36 @@ TEST(UriList, FilesOfThisMachineOnlyAndNamesThatCanExistHere) {
   EXPECT_EQ(parseUriList(std::string(withNul, sizeof withNul - 1)), (Paths{u"Z:\\tmp\\ok"}));
 }
 
+TEST(DraggedLinks, TheFirstUriTellsALinkFromFiles) {
+  using winapi::x11::firstUri;
+  using winapi::x11::isFileUri;
+  EXPECT_EQ(firstUri("# comment\r\n\r\nhttp://a.example/x\r\nfile:///tmp/b\r\n"), "http://a.example/x");
+  EXPECT_EQ(firstUri("#only a comment\n"), "");
+  EXPECT_EQ(firstUri("https://last-line-without-end"), "https://last-line-without-end");
+  EXPECT_TRUE(isFileUri("FILE:///tmp/a"));
+  EXPECT_FALSE(isFileUri("http://file:/x"));
+  EXPECT_FALSE(isFileUri("fil"));
+}
+
+TEST(DraggedLinks, TheAddressIsTheFirstLineInEitherEncoding) {
+  using winapi::x11::linkFromUtf16;
+  using winapi::x11::linkFromUtf8;
+  auto bytes = [](const std::u16string& text, bool bigEndian, bool mark) {
+    std::string out;
+    std::u16string all = mark ? u"\uFEFF" + text : text;
+    for (char16_t c : all) {
+      char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+      out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+  };
+  EXPECT_EQ(linkFromUtf16(bytes(u"http://a/\u00e4\nTitle", false, false)), u"http://a/\u00e4");
+  EXPECT_EQ(linkFromUtf16(bytes(u"http://b/\r\nTitle", true, true)), u"http://b/") << "a mark for the other order";
+  EXPECT_EQ(linkFromUtf16(bytes(u"http://c/", false, true) + std::string("\0\0junk", 6)), u"http://c/")
+      << "a NUL ends the address";
+  EXPECT_EQ(linkFromUtf16(std::string("h\0t", 3)), u"h") << "an odd byte at the end is no unit";
+  EXPECT_EQ(linkFromUtf8("https://d.example/\xc3\xa4\nD"), u"https://d.example/\u00e4");
+  EXPECT_EQ(linkFromUtf8(""), u"");
+}
+
 }  // namespace

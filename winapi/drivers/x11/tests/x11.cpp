@@ -1,6 +1,7 @@
 // The X11 driver against a real X server: each test process starts its own Xvfb on a free
 // display, and a second X client in the test looks at the windows, sends input and drops files.
 #include <windows.h>
+#include <ole2.h>
 #include <shellapi.h>
 
 // GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
@@ -333,15 +334,27 @@ TEST_F(X11, MouseAndKeysReachTheRightChild) {
 }
 
 // The source side of an XDND drag, played by a second X client: enter, position, drop, and
-// the answer to the target's request for the text/uri-list data. wait(done) keeps whatever
-// must run meanwhile going until done() holds.
+// the answers to the target's requests for data. wait(done) keeps whatever must run meanwhile
+// going until done() holds.
 struct XdndSource {
   Display* d;
   std::function<bool(const std::function<bool()>&)> wait;
   Atom atom(const char* name) { return XInternAtom(d, name, False); }
 
-  // True when the target accepted the files and reported the drop finished.
-  bool drop(Window target, int x, int y, const std::string& uris) {
+  struct Offer {
+    std::string type;
+    std::string bytes;
+  };
+  struct Result {
+    bool accepted = false;  // XdndStatus accepted the drag
+    std::string action;     // the action XdndStatus named
+    bool dropped = false;   // XdndFinished reported the drop done
+  };
+
+  // A drag of the offers to a screen point, requesting an action; the drop follows only when
+  // the target accepts. With deliver false the source never answers a request for data.
+  Result drag(Window target, int x, int y, const std::vector<Offer>& offers, const char* action = "XdndActionCopy",
+              bool deliver = true) {
     Window source = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
     XSetSelectionOwner(d, atom("XdndSelection"), source, CurrentTime);
     auto message = [&](const char* type, long l1, long l2, long l3, long l4) {
@@ -361,17 +374,25 @@ struct XdndSource {
           XEvent e;
           XNextEvent(d, &e);
           if (e.type == SelectionRequest) {
-            XChangeProperty(d, e.xselectionrequest.requestor, e.xselectionrequest.property, atom("text/uri-list"), 8,
-                            PropModeReplace, reinterpret_cast<const unsigned char*>(uris.data()),
-                            static_cast<int>(uris.size()));
+            const XSelectionRequestEvent& r = e.xselectionrequest;
+            const Offer* asked = nullptr;
+            for (const Offer& o : offers) {
+              if (atom(o.type.c_str()) == r.target) asked = &o;
+            }
+            if (!deliver) continue;
             XEvent reply{};
             reply.xselection.type = SelectionNotify;
-            reply.xselection.requestor = e.xselectionrequest.requestor;
-            reply.xselection.selection = e.xselectionrequest.selection;
-            reply.xselection.target = e.xselectionrequest.target;
-            reply.xselection.property = e.xselectionrequest.property;
-            reply.xselection.time = e.xselectionrequest.time;
-            XSendEvent(d, e.xselectionrequest.requestor, False, NoEventMask, &reply);
+            reply.xselection.requestor = r.requestor;
+            reply.xselection.selection = r.selection;
+            reply.xselection.target = r.target;
+            reply.xselection.property = asked != nullptr ? r.property : None;
+            reply.xselection.time = r.time;
+            if (asked != nullptr) {
+              XChangeProperty(d, r.requestor, r.property, r.target, 8, PropModeReplace,
+                              reinterpret_cast<const unsigned char*>(asked->bytes.data()),
+                              static_cast<int>(asked->bytes.size()));
+            }
+            XSendEvent(d, r.requestor, False, NoEventMask, &reply);
             XFlush(d);
           } else if (e.type == ClientMessage && e.xclient.message_type == atom(type)) {
             *out = e;
@@ -381,18 +402,42 @@ struct XdndSource {
         return false;
       });
     };
-    message("XdndEnter", 5L << 24, static_cast<long>(atom("text/uri-list")), 0, 0);
-    message("XdndPosition", 0, (static_cast<long>(x) << 16) | y, CurrentTime,
-            static_cast<long>(atom("XdndActionCopy")));
+    long types[3] = {0, 0, 0};
+    long more = 0;
+    if (offers.size() > 3) {
+      std::vector<Atom> list;
+      for (const Offer& o : offers) list.push_back(atom(o.type.c_str()));
+      XChangeProperty(d, source, atom("XdndTypeList"), XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(list.data()), static_cast<int>(list.size()));
+      more = 1;
+    } else {
+      for (size_t i = 0; i < offers.size(); ++i) types[i] = static_cast<long>(atom(offers[i].type.c_str()));
+    }
+    message("XdndEnter", (5L << 24) | more, types[0], types[1], types[2]);
+    message("XdndPosition", 0, (static_cast<long>(x) << 16) | y, CurrentTime, static_cast<long>(atom(action)));
+    Result result;
     XEvent status, finished;
-    bool accepted = await("XdndStatus", &status) && (status.xclient.data.l[1] & 1) != 0;
-    if (accepted) {
+    result.accepted = await("XdndStatus", &status) && (status.xclient.data.l[1] & 1) != 0;
+    if (result.accepted) {
+      Atom named = static_cast<Atom>(status.xclient.data.l[4]);
+      if (char* name = named != None ? XGetAtomName(d, named) : nullptr) {
+        result.action = name;
+        XFree(name);
+      }
       message("XdndDrop", 0, CurrentTime, 0, 0);
-      accepted = await("XdndFinished", &finished) && (finished.xclient.data.l[1] & 1) != 0;
+      result.dropped = await("XdndFinished", &finished) && (finished.xclient.data.l[1] & 1) != 0;
+    } else {
+      message("XdndLeave", 0, 0, 0, 0);
     }
     XDestroyWindow(d, source);
     XFlush(d);
-    return accepted;
+    return result;
+  }
+
+  // True when the target accepted the files and reported the drop finished.
+  bool drop(Window target, int x, int y, const std::string& uris) {
+    Result r = drag(target, x, y, {{"text/uri-list", uris}});
+    return r.accepted && r.dropped;
   }
 };
 
@@ -407,6 +452,154 @@ TEST_F(X11, AnXdndDropFromAnotherClientArrivesAsDropFiles) {
   ASSERT_TRUE(source.drop(native, 100 + 20, 80 + 30, kUris));
   ASSERT_TRUE(pumpUntil([&] { return !g_dropped.empty(); }));
   EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"Z:\\home\\ann\\My Music\\a.mp3", u"Z:\\tmp\\\u00c4.wav"}));
+}
+
+// A drop target that takes links offered as "UniformResourceLocatorW", as the program's do.
+struct LinkTarget : IDropTarget {
+  std::vector<std::string> calls;
+  bool offered = false;
+  bool dataCame = false;
+  std::u16string link;
+  std::string ansiLink;
+
+  static CLIPFORMAT format(const char16_t* name) { return static_cast<CLIPFORMAT>(RegisterClipboardFormatW(name)); }
+  static bool read(IDataObject* data, CLIPFORMAT format, std::string* bytes) {
+    FORMATETC f{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (FAILED(data->GetData(&f, &medium))) return false;
+    const char* p = static_cast<const char*>(GlobalLock(medium.hGlobal));
+    bytes->assign(p, p + GlobalSize(medium.hGlobal));
+    GlobalUnlock(medium.hGlobal);
+    ReleaseStgMedium(&medium);
+    return true;
+  }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    calls.push_back("enter");
+    FORMATETC f{format(u"UniformResourceLocatorW"), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    offered = data->QueryGetData(&f) == S_OK;
+    *effect = offered ? DROPEFFECT_LINK : DROPEFFECT_NONE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = offered ? DROPEFFECT_LINK : DROPEFFECT_NONE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override {
+    calls.push_back("leave");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    calls.push_back("drop");
+    std::string wide;
+    dataCame = read(data, format(u"UniformResourceLocatorW"), &wide);
+    link.assign(reinterpret_cast<const char16_t*>(wide.data()), wide.size() / 2);
+    if (!link.empty() && link.back() == 0) link.pop_back();
+    read(data, format(u"UniformResourceLocator"), &ansiLink);
+    *effect = dataCame ? DROPEFFECT_LINK : DROPEFFECT_NONE;
+    return S_OK;
+  }
+};
+
+std::string utf16Bytes(const std::u16string& text) {
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+// The test window split in two: files on the left (WM_DROPFILES), links on the right (a target).
+class X11Links : public X11 {
+ protected:
+  void SetUp() override {
+    X11::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    files = CreateWindowExW(0, u"X11Test", u"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 150, top, nullptr, nullptr, nullptr);
+    links =
+        CreateWindowExW(0, u"X11Test", u"", WS_CHILD | WS_VISIBLE, 100, 0, 100, 150, top, nullptr, nullptr, nullptr);
+    DragAcceptFiles(files, TRUE);
+    ASSERT_EQ(RegisterDragDrop(links, &target), S_OK);
+    ASSERT_TRUE(pumpUntil([&] { return !property(native, "XdndAware", XA_ATOM).empty(); }));
+    g_dropped.clear();
+  }
+  void TearDown() override {
+    if (links != nullptr) RevokeDragDrop(links);
+    X11::TearDown();
+    OleUninitialize();
+  }
+  XdndSource source() {
+    return XdndSource{viewer, [](const std::function<bool()>& done) { return pumpUntil(done); }};
+  }
+  // Screen points over the two halves (the test window's corner is at 100, 80).
+  static constexpr int kFilesX = 100 + 30, kLinksX = 100 + 150, kY = 80 + 40;
+  HWND files = nullptr, links = nullptr;
+  LinkTarget target;
+};
+
+TEST_F(X11Links, LinksOfEitherBrowserTypeReachTheTargetWithoutTheirTitle) {
+  XdndSource s = source();
+  // text/x-moz-url: UTF-16 "URL\nTitle". The source asks for a copy and lists no link: the
+  // target's link is answered as a copy.
+  XdndSource::Result moz = s.drag(native, kLinksX, kY,
+                                  {{"text/x-moz-url", utf16Bytes(u"http://example.org/\u00e4?q=1\nA title")},
+                                   {"text/plain", "http://example.org/"}});
+  EXPECT_TRUE(moz.accepted);
+  EXPECT_EQ(moz.action, "XdndActionCopy");
+  EXPECT_TRUE(moz.dropped);
+  EXPECT_EQ(target.link, u"http://example.org/\u00e4?q=1");
+  char ansi[64] = {};
+  int ansiSize =
+      WideCharToMultiByte(CP_ACP, 0, u"http://example.org/\u00e4?q=1", -1, ansi, sizeof ansi, nullptr, nullptr);
+  EXPECT_EQ(target.ansiLink, std::string(ansi, static_cast<size_t>(ansiSize)))
+      << "the same address in the ANSI code page, with its NUL";
+  // _NETSCAPE_URL: UTF-8 "URL\nTitle", from a source that asks for a link.
+  XdndSource::Result netscape =
+      s.drag(native, kLinksX, kY, {{"_NETSCAPE_URL", "https://example.org/b\nB"}}, "XdndActionLink");
+  EXPECT_TRUE(netscape.accepted);
+  EXPECT_EQ(netscape.action, "XdndActionLink");
+  EXPECT_TRUE(netscape.dropped);
+  EXPECT_EQ(target.link, u"https://example.org/b");
+  // A text/uri-list whose first URI is no file is a link too.
+  XdndSource::Result list = s.drag(native, kLinksX, kY, {{"text/uri-list", "# c\r\nhttp://c.example/\r\n"}});
+  EXPECT_TRUE(list.accepted);
+  EXPECT_TRUE(list.dropped);
+  EXPECT_EQ(target.link, u"http://c.example/");
+  EXPECT_TRUE(g_dropped.empty());
+}
+
+TEST_F(X11Links, EachHalfRefusesWhatItDoesNotTake) {
+  XdndSource s = source();
+  EXPECT_FALSE(s.drag(native, kFilesX, kY, {{"text/x-moz-url", utf16Bytes(u"http://a/\nA")}}).accepted)
+      << "a link over the files half";
+  EXPECT_FALSE(s.drag(native, kLinksX, kY, {{"text/uri-list", kUris}}).accepted) << "files over the links half";
+  EXPECT_FALSE(s.drag(native, kLinksX, kY, {{"text/plain", "http://a/"}}).accepted) << "only text/plain";
+  EXPECT_FALSE(s.drag(native, kFilesX, kY, {{"text/plain", "http://a/"}}).accepted);
+  EXPECT_TRUE(target.link.empty());
+  std::vector<std::string> enteredAndLeft;
+  for (size_t i = 0; i < 2; ++i) enteredAndLeft.insert(enteredAndLeft.end(), {"enter", "leave"});
+  EXPECT_TRUE(pumpUntil([&] { return target.calls == enteredAndLeft; })) << "the refused drags left the target";
+  // Files over the files half still arrive as WM_DROPFILES.
+  XdndSource::Result dropped = s.drag(native, kFilesX, kY, {{"text/uri-list", kUris}});
+  EXPECT_TRUE(dropped.accepted);
+  EXPECT_EQ(dropped.action, "XdndActionCopy");
+  ASSERT_TRUE(pumpUntil([&] { return !g_dropped.empty(); }));
+  EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"Z:\\home\\ann\\My Music\\a.mp3", u"Z:\\tmp\\\u00c4.wav"}));
+}
+
+TEST_F(X11Links, ALinkWhoseSourceNeverDeliversDropsWithoutData) {
+  XdndSource s = source();
+  auto started = std::chrono::steady_clock::now();
+  XdndSource::Result r =
+      s.drag(native, kLinksX, kY, {{"text/x-moz-url", utf16Bytes(u"http://late/\nL")}}, "XdndActionCopy", false);
+  EXPECT_TRUE(r.accepted);
+  EXPECT_FALSE(r.dropped) << "the target took nothing";
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1900));
+  EXPECT_EQ(target.calls.back(), "drop");
+  EXPECT_FALSE(target.dataCame);
 }
 
 // window_demo as a user runs it: its window appears, dropped files come out on its standard
