@@ -2,11 +2,16 @@
 // a binary-semaphore ping-pong between two threads; a window from `take` to its first painted
 // frame in at most 30 ms headless; each layout routine over 1,000 in-memory components in at
 // most 0.5 ms; a column box of 1,000 child boxes with native windows laid out and repainted in
-// at most 30 ms.
+// at most 30 ms; one double-buffered paint of a 200 x 30 widget with a text drawer in at most
+// 60 us.
 #include "gui/IContainer.h"
+#include "gui/drawer/IText.h"
 #include "gui/tests/FakeComponent.h"
 #include "gui/win/Box.h"
+#include "gui/win/Font.h"
+#include "gui/win/Widget.h"
 #include "gui/win/Window.h"
+#include "skin/drawer/text/win/Basic.h"
 
 #include <benchmark/benchmark.h>
 
@@ -168,5 +173,54 @@ void BoxLayout1000(benchmark::State& state) {
   window->release();
 }
 BENCHMARK(BoxLayout1000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+inline constexpr s::gui::win::WidgetClass kBenchLabel{s::gui::win::kWindowClassName, WS_CHILD, 0, 0,
+                                                      1000};
+
+/// A label-like widget of the family: one line of text through a text drawer.
+class TextWidget final : public s::gui::win::Widget<s::gui::IComponent, s::gui::drawer::IText> {
+  S_POOLED_CLASS(TextWidget, u"TextWidget")
+  TextWidget() : Widget(kBenchLabel) { reset(); }
+  void reset() override { resetWidget(); }
+  s::gui::win::Font font;
+
+ protected:
+  void measure() override { setMeasuredSize(200, 30); }
+  void paintDrawer(CDC* dc, int32_t width, int32_t height) override {
+    getDrawer()->paint(dc, 0, 0, width, height, u"Twenty characters...", &font);
+  }
+};
+
+/// Paints a widget once, on its window's UI thread.
+class PaintNow : public s::gui::events::IEventListener {
+ public:
+  explicit PaintNow(TextWidget* widget) : m_widget(widget) {}
+  void onEvent(s::base::IObject*, int32_t) override { m_widget->repaint(); }
+
+ private:
+  TextWidget* m_widget;
+};
+
+void WidgetPaint(benchmark::State& state) {
+  s::gui::win::Window* window = s::gui::win::Window::take();
+  window->setBounds(0, 0, 400, 200);
+  window->show(true, false);
+  s::gui::win::Box* box = s::gui::win::Box::take();
+  box->setFullSize();
+  box->setBackgroundColor(250, 250, 250, false);
+  window->add(box);
+  TextWidget* widget = TextWidget::take();
+  widget->font.setStyleCode(0);
+  widget->useParentBackground(false);
+  widget->setDrawer(s::gui::drawer::text::win::Basic::take(), true);
+  box->add(widget);
+  PaintNow paint(widget);
+  window->addUserEventListener(&paint);
+  for (auto _ : state) {
+    window->sendUserEvent(0, 0, 0, 0);
+  }
+  window->release();
+}
+BENCHMARK(WidgetPaint)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace

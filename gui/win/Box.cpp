@@ -9,6 +9,7 @@
 #include "gui/win/ChildWindow.h"
 #include "gui/win/MemDC.h"
 #include "gui/win/MessageBoxW.h"
+#include "gui/win/UrlDropTarget.h"
 #include "gui/win/WindowClass.h"
 #include "imaging/win/BufferedImage.h"
 
@@ -74,7 +75,7 @@ void Box::reset() {
     list.freeAll();
   }
   m_droppedUrl->freeBuffer();
-  m_urlTarget = nullptr;
+  revokeUrlTarget();
   m_wheelLines = 0;
   m_hover = 0;
   m_hoverColorSet = false;
@@ -104,8 +105,13 @@ void Box::listen(int32_t eventId, events::IEventListener* listener) {
 
 void Box::fire(int32_t eventId) { notifyListeners(m_listeners[eventId], this, eventId); }
 
-void Box::onEvent(base::IObject* /*source*/, int32_t /*eventId*/) {
-  // The owner window's move (event 11) means nothing to a box.
+void Box::onEvent(base::IObject* source, int32_t eventId) {
+  // The owner window's move (event 11) means nothing to a box; its link target's report of a
+  // drop does.
+  if (m_urlTarget != nullptr && source == static_cast<base::IObject*>(m_urlTarget) &&
+      eventId == 3 && m_handle != nullptr) {
+    ::SendMessageW(m_handle, kUrlArrivedMessage, 0, 0);
+  }
 }
 
 // Geometry.
@@ -679,10 +685,29 @@ void Box::setAcceptUrls(bool on) {
 }
 
 void Box::registerUrlTarget() {
-  // FIXME: link drops arrive with the layer's OLE drop targets.
+  if (m_urlTarget != nullptr) {
+    return;
+  }
+  m_urlTarget = UrlDropTarget::take();
+  if (m_urlTarget == nullptr) {
+    return;
+  }
+  m_urlTarget->setOwner(this);
+  // Registration fails off the window's UI thread (no OLE there): then no link can be dropped
+  // and the target is not kept.
+  if (!m_urlTarget->Register(this)) {
+    m_urlTarget->release();
+    m_urlTarget = nullptr;
+  }
 }
 
-void Box::revokeUrlTarget() { m_urlTarget = nullptr; }
+void Box::revokeUrlTarget() {
+  if (m_urlTarget != nullptr) {
+    m_urlTarget->Revoke();
+    m_urlTarget->release();
+    m_urlTarget = nullptr;
+  }
+}
 
 // Painting.
 
@@ -832,6 +857,13 @@ bool Box::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lPa
       return true;
     case kDestroyMessage:
       DestroyWindow();
+      *result = 0;
+      return true;
+    case kUrlArrivedMessage:
+      if (m_urlTarget != nullptr) {
+        m_droppedUrl->assign(m_urlTarget->getText());
+        fire(kUrlDropped);
+      }
       *result = 0;
       return true;
     case kAddChildMessage: {
