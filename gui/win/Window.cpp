@@ -13,6 +13,7 @@
 #include "gui/layout/FlowH.h"
 #include "gui/layout/Pile.h"
 #include "gui/layout/Vertical.h"
+#include "gui/win/ChildWindow.h"
 #include "gui/win/InvisibleWindow.h"
 #include "gui/win/UIThread.h"
 #include "gui/win/WindowClass.h"
@@ -261,14 +262,7 @@ void Window::listen(int32_t eventId, events::IEventListener* listener) {
   }
 }
 
-void Window::fire(int32_t eventId) {
-  // A listener may add listeners while it runs; those hear the next event.
-  const col::_array::ArrayP& list = m_listeners[eventId];
-  const uint32_t count = list.getCount();
-  for (uint32_t i = 0; i < count && i < list.getCount(); ++i) {
-    static_cast<events::IEventListener*>(list.getItems()[i])->onEvent(this, eventId);
-  }
-}
+void Window::fire(int32_t eventId) { notifyListeners(m_listeners[eventId], this, eventId); }
 
 void Window::onEvent(base::IObject* source, int32_t /*eventId*/) {
   if (source == nullptr) {

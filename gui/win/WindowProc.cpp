@@ -7,6 +7,7 @@
 #include "gui/app/AppHooks.h"
 #include "gui/app/IAppWindow.h"
 #include "gui/drawer/IWindow.h"
+#include "gui/win/ChildWindow.h"
 #include "gui/win/MemDC.h"
 #include "gui/win/MessageBoxW.h"
 #include "gui/win/WindowClass.h"
@@ -471,22 +472,7 @@ void Window::postWindowProc(LRESULT* /*result*/, UINT message, WPARAM wParam, LP
 // Painting.
 
 void Window::ensureBackBuffer(int32_t width, int32_t height) {
-  if (m_backBuffer == nullptr) {
-    m_backBuffer = image::win::BufferedImage::takeSized(width, height);
-    return;
-  }
-  const int64_t area = int64_t{width} * height;
-  const int64_t capacity =
-      int64_t{m_backBuffer->getCapacityWidth()} * m_backBuffer->getCapacityHeight();
-  // A buffer far larger than what is painted now is given back rather than kept.
-  if (area * 10 < capacity * 7) {
-    m_backBuffer->release();
-    m_backBuffer = image::win::BufferedImage::takeSized(width, height);
-  } else if (m_backBuffer->getCapacityWidth() < width ||
-             m_backBuffer->getCapacityHeight() < height) {
-    m_backBuffer->ensureCapacity(width, height);
-    m_backBuffer->setSize(m_backBuffer->getCapacityWidth(), m_backBuffer->getCapacityHeight());
-  }
+  m_backBuffer = fitBackBuffer(m_backBuffer, width, height);
 }
 
 void Window::paintWith(HDC target, const RECT& area, bool useDrawer) {

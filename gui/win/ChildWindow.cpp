@@ -1,0 +1,71 @@
+// What the toolkit's child windows share.
+#include "gui/win/ChildWindow.h"
+
+#include "core/col/array/ArrayP.h"
+#include "gui/IWindow.h"
+#include "gui/events/IEventListener.h"
+#include "gui/win/MemDC.h"
+#include "imaging/win/BufferedImage.h"
+
+#include <afxwin.h>
+
+namespace s::gui::win {
+
+HWND nativeHandleOf(IComponent* component) {
+  if (component == nullptr) {
+    return nullptr;
+  }
+  if (auto* native = dynamic_cast<CWnd*>(component)) {
+    return native->GetSafeHwnd();
+  }
+  return nullptr;
+}
+
+void notifyListeners(const col::_array::ArrayP& listeners, base::IObject* source, int32_t eventId) {
+  const uint32_t count = listeners.getCount();
+  for (uint32_t i = 0; i < count && i < listeners.getCount(); ++i) {
+    static_cast<events::IEventListener*>(listeners.getItems()[i])->onEvent(source, eventId);
+  }
+}
+
+image::win::BufferedImage* fitBackBuffer(image::win::BufferedImage* current, int32_t width,
+                                         int32_t height) {
+  if (current == nullptr) {
+    return image::win::BufferedImage::takeSized(width, height);
+  }
+  const int64_t area = int64_t{width} * height;
+  const int64_t capacity = int64_t{current->getCapacityWidth()} * current->getCapacityHeight();
+  if (area * 10 < capacity * 7) {
+    current->release();
+    return image::win::BufferedImage::takeSized(width, height);
+  }
+  if (current->getCapacityWidth() < width || current->getCapacityHeight() < height) {
+    current->ensureCapacity(width, height);
+    current->setSize(current->getCapacityWidth(), current->getCapacityHeight());
+  }
+  return current;
+}
+
+bool copyParentPixels(HWND self, IComponent* parent, HDC target, int32_t width, int32_t height) {
+  if (parent == nullptr) {
+    return false;
+  }
+  int32_t x = 0;
+  int32_t y = 0;
+  image::win::BufferedImage* image = parent->getBackBuffer(&x, &y);
+  HWND parentHandle = nativeHandleOf(parent);
+  if (image == nullptr || parentHandle == nullptr) {
+    return false;
+  }
+  POINT corner{0, 0};
+  ::MapWindowPoints(self, parentHandle, &corner, 1);
+  MemDC* source = MemDC::forImage(self, image, false);
+  if (source == nullptr) {
+    return false;
+  }
+  ::BitBlt(target, 0, 0, width, height, source->m_hDC, x + corner.x, y + corner.y, SRCCOPY);
+  source->release();
+  return true;
+}
+
+}  // namespace s::gui::win

@@ -1,0 +1,47 @@
+// What the toolkit's child windows share: finding a component's native window, telling
+// listeners, keeping a back buffer and showing the parent's pixels under a child.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace s::base {
+class IObject;
+}
+namespace s::col::_array {
+class ArrayP;
+}
+namespace s::image::win {
+class BufferedImage;
+}
+namespace s::gui {
+class IComponent;
+}
+
+namespace s::gui::win {
+
+/// The native window of a component: a window's frame, a widget's control; null for a component
+/// without one (or not created yet).
+HWND nativeHandleOf(IComponent* component);
+
+/// Calls every listener of `listeners` with `source` and `eventId`, in the order they were
+/// added. A listener added while they run hears the next event.
+void notifyListeners(const col::_array::ArrayP& listeners, base::IObject* source, int32_t eventId);
+
+/// The back buffer to paint width x height into: `current` when it fits and is not far too large
+/// (the painted area at least 70% of what it holds), grown when too small; else a new image of
+/// that size, `current` given back. Null when no image could be made.
+image::win::BufferedImage* fitBackBuffer(image::win::BufferedImage* current, int32_t width,
+                                         int32_t height);
+
+/// Copies into `target` (at its origin) the width x height pixels of the parent's back buffer that
+/// lie under the child window `self`; false (nothing copied) when the parent has none.
+bool copyParentPixels(HWND self, IComponent* parent, HDC target, int32_t width, int32_t height);
+
+/// The signed point in a mouse message's lParam.
+inline POINT pointOfMessage(LPARAM lParam) {
+  return POINT{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+}
+
+}  // namespace s::gui::win
