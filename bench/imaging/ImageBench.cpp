@@ -264,7 +264,8 @@ std::pair<double, double> alternating(Ours ours, Peer peer) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: image_bench convert IN OUT [--quality Q] [--bpp N] [--interlace] [--keep | --background RRGGBB]\n"
+               "usage: image_bench convert IN OUT [--quality Q] [--bpp N] [--interlace] [--keep | "
+               "--background RRGGBB]\n"
                "       image_bench resize IN W H OUT [--quality Q]\n"
                "       image_bench sharpen IN LEVEL OUT\n"
                "       image_bench animate OUT.gif DELAY_MS FRAME...\n"

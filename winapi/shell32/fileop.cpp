@@ -211,8 +211,8 @@ void addDirectorySize(const std::string& trash, const std::string& name, uint64_
     while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) content.append(buffer, n);
     std::fclose(in);
   }
-  content += std::to_string(size) + " " + std::to_string(static_cast<long long>(infoTime)) + " " +
-             percentEncoded(name) + "\n";
+  content +=
+      std::to_string(size) + " " + std::to_string(static_cast<long long>(infoTime)) + " " + percentEncoded(name) + "\n";
   const std::string temporary = cache + ".new-" + std::to_string(getpid());
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) return;
@@ -251,8 +251,7 @@ bool trash(const std::string& path) {
     SetLastError(ERROR_FILE_EXISTS);
     return false;
   }
-  const std::string text =
-      "[Trash Info]\nPath=" + percentEncoded(path) + "\nDeletionDate=" + localTimeText() + "\n";
+  const std::string text = "[Trash Info]\nPath=" + percentEncoded(path) + "\nDeletionDate=" + localTimeText() + "\n";
   const bool written = writeAll(fd, text) && fsync(fd) == 0;
   close(fd);
   const bool folder = S_ISDIR(status.st_mode);
@@ -294,8 +293,8 @@ Step copyOrMove(SHFILEOPSTRUCTW* op, const std::u16string& source, const std::st
       return Step::Failed;
     }
     if ((op->fFlags & FOF_NOCONFIRMATION) == 0) {
-      const int answer = ask(op->hwnd, u"Replace \"" + winapi::paths::toWindows(to) + u"\" with \"" + source + u"\"?",
-                             MB_YESNOCANCEL);
+      const int answer =
+          ask(op->hwnd, u"Replace \"" + winapi::paths::toWindows(to) + u"\" with \"" + source + u"\"?", MB_YESNOCANCEL);
       if (answer == IDNO) return Step::Skipped;
       if (answer != IDYES) return Step::Stop;
     }
@@ -330,7 +329,8 @@ int run(SHFILEOPSTRUCTW* op) {
       paths.push_back(path);
     }
     if (confirm) {
-      const std::u16string what = sources.size() == 1 ? u"\"" + sources.front() + u"\"" : std::u16string(u"these items");
+      const std::u16string what =
+          sources.size() == 1 ? u"\"" + sources.front() + u"\"" : std::u16string(u"these items");
       const std::u16string text = toTrash ? u"Are you sure you want to move " + what + u" to the Trash?"
                                           : u"Are you sure you want to permanently delete " + what + u"?";
       if (ask(op->hwnd, text, MB_YESNO) != IDYES) {
@@ -354,8 +354,7 @@ int run(SHFILEOPSTRUCTW* op) {
   }
   // One source onto a name that is not a folder takes that name; otherwise the destination is a
   // folder, made when missing.
-  const bool intoFolder =
-      !multiple && op->wFunc != FO_RENAME && (isFolder(destination) || sources.size() > 1);
+  const bool intoFolder = !multiple && op->wFunc != FO_RENAME && (isFolder(destination) || sources.size() > 1);
   if (intoFolder && !isFolder(destination)) {
     if (confirm && (op->fFlags & FOF_NOCONFIRMMKDIR) == 0 &&
         ask(op->hwnd, u"The folder \"" + targets.front() + u"\" does not exist. Create it?", MB_YESNO) != IDYES) {

@@ -1,9 +1,9 @@
 // The probe's archive commands: a program's resources written out as files, and an icon file's
 // images with the one that best fits a size.
+#include "platform/archive/dll/win/Archive.h"
 #include "core/file/win/PathWin.h"
 #include "imaging/ico/ArchiveCalls.h"
 #include "imaging/win/BufferedImage.h"
-#include "platform/archive/dll/win/Archive.h"
 #include "platform/archive/icon/Archive.h"
 #include "platform/tests/probe/Commands.h"
 
@@ -15,8 +15,10 @@ namespace lumetra::probe {
 
 int dump(int argc, char** argv) {
   if (argc != 2) return 2;
-  s::file::win::PathWin* program = s::file::win::PathWin::newFromText(windowsPathOf(argv[0]).c_str());
-  s::file::win::PathWin* folder = s::file::win::PathWin::newFromText(windowsPathOf(argv[1]).c_str());
+  s::file::win::PathWin* program =
+      s::file::win::PathWin::newFromText(windowsPathOf(argv[0]).c_str());
+  s::file::win::PathWin* folder =
+      s::file::win::PathWin::newFromText(windowsPathOf(argv[1]).c_str());
   auto* archive = s::archive::dll::win::Archive::take();
   bool ok = archive->open(program);
   if (!ok) {
