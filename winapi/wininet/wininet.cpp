@@ -193,7 +193,9 @@ HINTERNET WINAPI HttpOpenRequestW(HINTERNET connect, LPCWSTR verb, LPCWSTR objec
   const INTERNET_PORT port = connection->port != INTERNET_INVALID_PORT_NUMBER
                                  ? connection->port
                                  : (secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT);
-  url += ":" + std::to_string(port) + path;
+  url += ':';
+  url += std::to_string(port);
+  url += path;
   auto* request = new Request();
   request->url = std::move(url);
   request->referrer = utf8(referrer);
