@@ -92,6 +92,7 @@ class IPath : public base::IObject {
   virtual bool createParentDirectories() = 0;
   virtual bool remove(bool notify, bool orAtRestart) = 0;
   virtual bool removeOnReboot() = 0;
+  virtual bool moveToRecycleBin(bool confirm, bool notify) = 0;
   virtual bool copyTo(const WCHAR* targetText, bool overwrite) = 0;
   virtual bool moveTo(const WCHAR* targetText, bool replace, bool notify) = 0;
 

@@ -172,6 +172,9 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   bool remove(bool notify, bool orAtRestart) override;
   /// Nothing is deleted at the next start on this system: false.
   bool removeOnReboot() override;
+  /// Sends the file or folder to the Recycle Bin (the Trash), asking first when `confirm`; true
+  /// when it went. A recycle that cannot be done leaves it where it is.
+  bool moveToRecycleBin(bool confirm, bool notify) override;
   /// Copies a file (parents of the target made), or a folder entry by entry; never into itself.
   bool copyTo(const WCHAR* targetText, bool overwrite) override;
   /// Moves a file or folder; a file also to another file system.

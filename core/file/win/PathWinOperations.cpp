@@ -260,6 +260,25 @@ bool PathWin::removeOnReboot() {
   return MoveFileExW(getLongPath(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
+bool PathWin::moveToRecycleBin(bool confirm, bool notify) {
+  if (isGuarded()) {
+    return false;
+  }
+  const bool wasDirectory = notify && isDirectory();
+  Pooled<StrBuffer> source;
+  source->assignStr(m_fullPath)->appendWChar(0)->appendWChar(0);
+  SHFILEOPSTRUCTW operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = source->getCStr();
+  operation.fFlags = confirm ? FOF_ALLOWUNDO : FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
+  const bool recycled = SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+  m_attributesRead = m_statusRead = false;
+  if (recycled && notify) {
+    notifyShellChange(wasDirectory ? SHCNE_RMDIR : SHCNE_DELETE, m_fullPath->getCStr());
+  }
+  return recycled;
+}
+
 bool PathWin::copyTo(const WCHAR* targetText, bool overwrite) {
   if (!exists()) {
     return false;

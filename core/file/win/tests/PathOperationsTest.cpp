@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -197,4 +198,28 @@ TEST_F(PathOperations, WholeFilesAndTemporaryFiles) {
   EXPECT_TRUE(std::u16string(temp->getFileName()).starts_with(u"NEW"));
   EXPECT_EQ(temp->getSize(false, true, nullptr, nullptr, true), 0);
   EXPECT_TRUE(temp->remove(false, false));
+}
+
+TEST_F(PathOperations, RecyclingSendsToTheTrashAndTellsTheShell) {
+  const std::string dataHome = posix("data").string();
+  const char* old = std::getenv("XDG_DATA_HOME");
+  const std::string saved = old != nullptr ? old : "";
+  setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+  NotifyRecorder recorder;
+  NotifyRecorder::events().clear();
+  writeFile("song.mp3", "s");
+  writeFile("album/a.wav", "a");
+  EXPECT_TRUE(path(at("song.mp3"))->moveToRecycleBin(false, true));
+  EXPECT_TRUE(path(at("album"))->moveToRecycleBin(false, true));
+  EXPECT_FALSE(fs::exists(posix("song.mp3")));
+  EXPECT_EQ(readFile("data/Trash/files/album/a.wav"), "a");
+  EXPECT_EQ(NotifyRecorder::events(),
+            (std::vector<std::u16string>{u"delete " + at("song.mp3"), u"rmdir " + at("album")}));
+  EXPECT_FALSE(path(at("missing.mp3"))->moveToRecycleBin(false, true)) << "nothing to recycle";
+  EXPECT_FALSE(path(u"Z:")->moveToRecycleBin(false, false));
+  if (old != nullptr) {
+    setenv("XDG_DATA_HOME", saved.c_str(), 1);
+  } else {
+    unsetenv("XDG_DATA_HOME");
+  }
 }
