@@ -1,5 +1,6 @@
-// The few imaging calls that platform makes: imaging stands on platform, so platform reaches
-// them through this table, which imaging fills in (`s::image::installPlatformHooks`) at the
+// The few imaging calls that platform makes (the screen capture's image buffers and the icon
+// archive's entry decoding): imaging stands on platform, so platform reaches them through this
+// table, which imaging fills in (`s::image::installPlatformHooks`) at the
 // program's start-up and in tests. Until then every call answers none.
 #pragma once
 
@@ -7,8 +8,14 @@
 
 #include <cstdint>
 
+namespace s::col::_array {
+class ArrayU08;
+}
 namespace s::image::win {
 class BufferedImage;
+}
+namespace s::image::ico {
+class IIconImage;
 }
 
 namespace s::platform {
@@ -22,6 +29,11 @@ struct ImagingHooks {
   void (*makeOpaque)(image::win::BufferedImage* image) = nullptr;
   /// Gives the image back to its pool.
   void (*release)(image::win::BufferedImage* image) = nullptr;
+  /// A new pooled image buffer decoded from an icon entry's bytes (read from the array's input
+  /// view, which is rewound after), or null when they cannot be decoded.
+  image::win::BufferedImage* (*decodeIconEntry)(col::_array::ArrayU08* bytes) = nullptr;
+  /// A pooled icon image read from an icon entry's bytes likewise, or null.
+  image::ico::IIconImage* (*readIconImage)(col::_array::ArrayU08* bytes) = nullptr;
 };
 
 /// Installs the table (copied); any thread, before the calls that need it.

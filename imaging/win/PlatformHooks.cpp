@@ -1,6 +1,8 @@
 // Imaging's calls in platform's table.
 #include "imaging/win/PlatformHooks.h"
 
+#include "core/col/array/ArrayU08.h"
+#include "imaging/ico/win/IconImage.h"
 #include "imaging/win/BufferedImage.h"
 #include "platform/ImagingHooks.h"
 
@@ -31,6 +33,31 @@ void makeOpaque(win::BufferedImage* image) {
 
 void release(win::BufferedImage* image) { image->release(); }
 
+ico::IIconImage* readIconImage(col::_array::ArrayU08* bytes) {
+  ico::win::IconImage* icon = ico::win::IconImage::take();
+  if (icon == nullptr) {
+    return nullptr;
+  }
+  bytes->rewind();
+  const bool ok = icon->read(bytes);
+  bytes->rewind();
+  if (!ok) {
+    icon->release();
+    return nullptr;
+  }
+  return icon;
+}
+
+win::BufferedImage* decodeIconEntry(col::_array::ArrayU08* bytes) {
+  ico::IIconImage* icon = readIconImage(bytes);
+  if (icon == nullptr) {
+    return nullptr;
+  }
+  win::BufferedImage* image = icon->getImage(0, nullptr);
+  icon->release();
+  return image;
+}
+
 }  // namespace
 
 void installPlatformHooks() {
@@ -39,6 +66,8 @@ void installPlatformHooks() {
   hooks.getBitmap = &getBitmap;
   hooks.makeOpaque = &makeOpaque;
   hooks.release = &release;
+  hooks.decodeIconEntry = &decodeIconEntry;
+  hooks.readIconImage = &readIconImage;
   platform::setImagingHooks(hooks);
 }
 

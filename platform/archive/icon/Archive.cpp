@@ -1,9 +1,9 @@
 // An icon file (.ico) as an archive of its images.
 #include "platform/archive/icon/Archive.h"
 
+#include "platform/ImagingHooks.h"
 #include "platform/archive/dll/IArchive.h"
 #include "platform/archive/dll/ResourceType.h"
-#include "platform/archive/icon/IconImaging.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -42,11 +42,11 @@ image::win::BufferedImage* Archive::getEntryImage(int32_t index) {
   if (index < 0 || index >= getEntryCount() || !loadEntry(getEntry(index))) {
     return nullptr;
   }
-  const IconImaging* calls = getIconImaging();
-  if (calls == nullptr || calls->decodeEntry == nullptr) {
+  const platform::ImagingHooks* calls = platform::getImagingHooks();
+  if (calls == nullptr || calls->decodeIconEntry == nullptr) {
     return nullptr;
   }
-  return calls->decodeEntry(getEntry(index)->getBytes());
+  return calls->decodeIconEntry(getEntry(index)->getBytes());
 }
 
 bool Archive::loadFromGroupIconId(dll::IArchive* module, uint32_t id) {

@@ -2,8 +2,8 @@
 // images with the one that best fits a size.
 #include "platform/archive/dll/win/Archive.h"
 #include "core/file/win/PathWin.h"
-#include "imaging/ico/ArchiveCalls.h"
 #include "imaging/win/BufferedImage.h"
+#include "imaging/win/PlatformHooks.h"
 #include "platform/archive/icon/Archive.h"
 #include "platform/tests/probe/Commands.h"
 
@@ -36,7 +36,7 @@ int dump(int argc, char** argv) {
 
 int icon(int argc, char** argv) {
   if (argc != 1 && argc != 3) return 2;
-  s::image::ico::installArchiveCalls();
+  s::image::installPlatformHooks();
   s::file::win::PathWin* path = s::file::win::PathWin::newFromText(windowsPathOf(argv[0]).c_str());
   auto* archive = s::archive::icon::Archive::take();
   const bool opened = archive->open(path);

@@ -5,9 +5,9 @@
 
 #include "core/col/array/ArrayU08.h"
 #include "core/file/win/PathWin.h"
-#include "imaging/ico/ArchiveCalls.h"
 #include "imaging/ico/IIconImage.h"
 #include "imaging/win/BufferedImage.h"
+#include "imaging/win/PlatformHooks.h"
 #include "platform/archive/cur/Archive.h"
 #include "platform/archive/dll/win/Archive.h"
 #include "testlib/Process.h"
@@ -105,7 +105,7 @@ Bytes written(Write write) {
 
 class IconArchive : public ::testing::Test {
  protected:
-  void SetUp() override { s::image::ico::installArchiveCalls(); }
+  void SetUp() override { s::image::installPlatformHooks(); }
   std::filesystem::path save(const std::string& name, const Bytes& bytes) {
     writeFile(temp.file(name), bytes);
     return temp.file(name);

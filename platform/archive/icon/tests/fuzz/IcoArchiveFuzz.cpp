@@ -4,8 +4,8 @@
 #include "core/col/array/ArrayU08.h"
 #include "core/file/win/PathWin.h"
 #include "imaging/ImageLimits.h"
-#include "imaging/ico/ArchiveCalls.h"
 #include "imaging/win/BufferedImage.h"
+#include "imaging/win/PlatformHooks.h"
 #include "platform/archive/icon/Archive.h"
 #include "testlib/FuzzContract.h"
 
@@ -37,7 +37,7 @@ bool writeAll(const std::string& name, const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string s_file = [] {
     s::image::setDecodablePixelLimit(int64_t{1} << 22);
-    s::image::ico::installArchiveCalls();
+    s::image::installPlatformHooks();
     return scratchFile();
   }();
   if (size > 1 << 22 || !writeAll(s_file, data, size)) {
