@@ -386,8 +386,8 @@ TEST(EncodeSetting, CodecsLikeImagesAndSingleImageSets) {
   EXPECT_EQ(ramp.pixels, toPicture(set->getImage(0)).pixels);
   EXPECT_TRUE(set->getImage(0)->hasAlpha());
   set->release();
-  auto* jpeg =
-      static_cast<s::image::jpg::win::Jpeg*>(s::image::jpg::win::Jpeg::take()->createLike(image));
+  auto* jpegCodec = s::image::jpg::win::Jpeg::take();
+  auto* jpeg = static_cast<s::image::jpg::win::Jpeg*>(jpegCodec->createLike(image));
   set = static_cast<BufferedImageSet*>(jpeg->getImageSet());
   EXPECT_EQ(24, set->getKey(0));
   set->release();
@@ -402,6 +402,7 @@ TEST(EncodeSetting, CodecsLikeImagesAndSingleImageSets) {
   bmp->release();
   bitmap->release();
   jpeg->release();
+  jpegCodec->release();
   like->release();
   png->release();
   image->release();
