@@ -1,5 +1,5 @@
 // Shell file operations: copying, moving, renaming and deleting lists of files and folders, and
-// the Recycle Bin as the freedesktop Trash (Trash specification 1.0).
+// the Recycle Bin as the freedesktop Trash (its home trash and top-directory trashes).
 // Status: FO_COPY, FO_MOVE, FO_RENAME and FO_DELETE with and without FOF_ALLOWUNDO; confirmations
 // through MessageBoxW unless FOF_NOCONFIRMATION; FOF_NOCONFIRMMKDIR; FOF_MULTIDESTFILES.
 // Left out on purpose: progress windows (FOF_SILENT changes nothing), undo of copies and moves,
