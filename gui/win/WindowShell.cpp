@@ -4,6 +4,7 @@
 
 #include "gui/win/MessageBoxW.h"
 #include "imaging/win/BufferedImage.h"
+#include "platform/system/monitor/win/Monitor.h"
 #include "platform/system/win/OsVersion.h"
 
 #include <windows.h>
@@ -250,7 +251,20 @@ void Window::setClipboardViewer(bool on) {
 
 void Window::leaveClipboardChain() { setClipboardViewer(false); }
 
-// FIXME: the screen below the window is saved once screen capture and the GIF writer exist.
-bool Window::saveScreenBelowAsGif(const WCHAR*) { return false; }
+bool Window::saveScreenBelowAsGif(const WCHAR* path) {
+  if (path == nullptr || !hasFrame()) return false;
+  RECT frame{};
+  if (!::GetWindowRect(m_frameHandle, &frame)) return false;
+  // What shows one pixel inside the corner is what the user sees there: this window, or one kept
+  // above it.
+  HWND below = ::WindowFromPoint(POINT{frame.left + 1, frame.top + 1});
+  HWND top = below != nullptr ? ::GetAncestor(below, GA_ROOT) : nullptr;
+  if (top == nullptr) top = m_frameHandle;
+  image::win::BufferedImage* shot = system::monitor::win::captureWindow(top);
+  if (shot == nullptr) return false;
+  const bool saved = shot->saveAsGifFile(path, 8, true, 255, 255, 255);
+  shot->release();
+  return saved;
+}
 
 }  // namespace s::gui::win

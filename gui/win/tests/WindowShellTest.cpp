@@ -2,6 +2,8 @@
 // key grabs.
 #include "gui/win/Window.h"
 #include "gui/win/tests/Listener.h"
+#include "imaging/win/PlatformHooks.h"
+#include "testlib/TempDir.h"
 
 #include <windows.h>
 
@@ -9,6 +11,8 @@
 
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -110,6 +114,35 @@ TEST(WindowHotKeys, ATakenKeyIsReportedAndAFreeOneFires) {
   EXPECT_TRUE(headless().grabbedHotKeys().empty());
   window->release();
   winapi::seam::replaceMessageBoxW(layers);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowScreenshot, TheScreenUnderTheWindowIsSavedAsAGifOfItsSize) {
+  s::image::installPlatformHooks();
+  lumetra::testlib::TempDir folder;
+  Window* window = Window::take();
+  const std::u16string path = folder.windowsPath("below.gif");
+  EXPECT_FALSE(window->saveScreenBelowAsGif(nullptr));
+
+  window->setBounds(100, 80, 240, 130);
+  window->show(true, false);
+  RECT frame{};
+  ASSERT_TRUE(GetWindowRect(window->getHandle(), &frame));
+  ASSERT_TRUE(window->saveScreenBelowAsGif(path.c_str()));
+  std::ifstream in(folder.file("below.gif"), std::ios::binary);
+  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
+  ASSERT_GE(bytes.size(), 13u);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "GIF8");
+  EXPECT_EQ(bytes[6] | bytes[7] << 8, frame.right - frame.left);
+  EXPECT_EQ(bytes[8] | bytes[9] << 8, frame.bottom - frame.top);
+
+  const std::u16string nowhere = folder.windowsPath("below.gif/inside.gif");
+  EXPECT_FALSE(window->saveScreenBelowAsGif(nowhere.c_str())) << "a file is no folder";
+  window->release();
 }
 
 }  // namespace
