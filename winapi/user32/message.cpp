@@ -18,6 +18,22 @@
 #include <map>
 
 namespace winapi {
+
+bool spinForSignal(const ThreadQueue& queue, uint64_t seen) {
+  // About the cost of one sleep and wake-up on a loaded machine; the clock is read rarely.
+  constexpr auto kSpin = std::chrono::microseconds(40);
+  const auto until = std::chrono::steady_clock::now() + kSpin;
+  for (;;) {
+    for (int i = 0; i < 64; ++i) {
+      if (queue.signals.load(std::memory_order_acquire) != seen) return true;
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
+    }
+    if (std::chrono::steady_clock::now() >= until) return false;
+  }
+}
+
 namespace {
 
 constexpr ULONGLONG kHungMs = 5000;
@@ -203,6 +219,15 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
       continue;
     }
     q->waitingForMessages = true;
+    const uint64_t seen = q->signals.load(std::memory_order_acquire);
+    lock.unlock();
+    const bool signalled = spinForSignal(*q, seen);
+    lock.lock();
+    if (signalled || !q->sent.empty() || !q->posted.empty() || q->quit || !q->input.empty() ||
+        q->paintsPending != paintsSeen) {
+      q->waitingForMessages = false;
+      continue;
+    }
     if (nextDue == ~0ULL || displayDriver().manualClock()) {
       q->wake.wait(lock);
     } else {
@@ -338,6 +363,11 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
         timeout == INFINITE
             ? 1000
             : std::max<ULONGLONG>(1, std::min<ULONGLONG>(timeout - std::min<ULONGLONG>(elapsed, timeout), 1000));
+    const uint64_t seen = self->signals.load(std::memory_order_acquire);
+    lock.unlock();
+    const bool signalled = spinForSignal(*self, seen);
+    lock.lock();
+    if (signalled || m->done || (!(flags & SMTO_BLOCK) && !self->sent.empty())) continue;
     self->wake.wait_for(lock, std::chrono::milliseconds(slice));
   }
 }

@@ -17,6 +17,7 @@
 #include "winapi/user32/remote_protocol.h"
 
 #include <dirent.h>
+#include <pthread.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -24,6 +25,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -194,9 +196,26 @@ void startServer() {
 
 }  // namespace
 
+namespace {
+// Every send asks whether its window is another process's, so the process id is read once
+// (getpid is a system call); a forked child reads its own again.
+std::atomic<pid_t> s_ownPid{0};
+
+pid_t ownPid() {
+  pid_t pid = s_ownPid.load(std::memory_order_relaxed);
+  if (pid == 0) {
+    static const int registered = pthread_atfork(nullptr, nullptr, [] { s_ownPid.store(0); });
+    (void)registered;
+    pid = getpid();
+    s_ownPid.store(pid, std::memory_order_relaxed);
+  }
+  return pid;
+}
+}  // namespace
+
 bool isRemoteHandle(HWND hwnd) {
   pid_t pid = pidOf(hwnd);
-  return hwnd != nullptr && pid != 0 && pid != getpid();
+  return hwnd != nullptr && pid != 0 && pid != ownPid();
 }
 
 void publishWindows() {
