@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "testlib/Process.h"
+#include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <X11/Xatom.h>
@@ -17,7 +18,6 @@
 #include <X11/keysym.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,58 +32,14 @@
 
 namespace {
 
-class Xvfb : public ::testing::Environment {
+using lumetra::testlib::Xvfb;
+
+class XvfbEnvironment : public ::testing::Environment {
  public:
-  static bool running() { return s_pid > 0; }
-  static std::string skipReason() { return s_reason; }
-
-  void SetUp() override {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_t pid = fork();
-    if (pid == 0) {
-      // The server ends with this test process: the layer keeps its connection open to the
-      // end, and Xlib ends any process whose server goes away first.
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number.push_back(c);
-    }
-    close(fds[0]);
-    if (number.empty()) {
-      s_reason = "Xvfb is not installed or did not start (script/bootstrap installs it)";
-      if (pid > 0) {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-      }
-      return;
-    }
-    s_pid = pid;
-    std::atexit([] {
-      kill(s_pid, SIGTERM);
-      waitpid(s_pid, nullptr, 0);
-    });
-    std::string display = ":" + number;
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("LUMETRA_DISPLAY", "x11", 1);
-  }
-
- private:
-  static inline pid_t s_pid = 0;
-  static inline std::string s_reason;
+  void SetUp() override { Xvfb::start(); }
 };
 
-[[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new Xvfb);
+[[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
 
 // Runs the layer's messages until done() holds or a while passes (five seconds).
 bool pumpUntil(const std::function<bool()>& done, int seconds = 5) {

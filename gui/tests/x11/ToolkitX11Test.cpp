@@ -1,0 +1,346 @@
+// The toolkit's windows against a real X server: an Xvfb of this test process, and a second X
+// client in the test that looks at the windows, plays the tray manager and presses keys.
+#include "gui/win/Window.h"
+#include "gui/win/tests/Listener.h"
+
+#include <windows.h>
+#include <winmsgbox.h>
+
+// GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
+#include "testlib/Process.h"
+#include "testlib/Xvfb.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/shape.h>
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using lumetra::testgui::Listener;
+using lumetra::testlib::Xvfb;
+using s::gui::win::Window;
+
+class XvfbEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { Xvfb::start(); }
+};
+
+[[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+// Waits in 10 ms steps, five seconds unless told, for done() to hold.
+bool waitFor(const std::function<bool()>& done, int seconds = 5) {
+  for (int i = 0; i < seconds * 100; ++i) {
+    if (done()) return true;
+    usleep(10000);
+  }
+  return done();
+}
+
+// The viewer asks about windows that may be resized or gone meanwhile; its failed requests
+// answer nothing instead of ending the test (Xlib's default handler exits).
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+// The second client: finds windows by title and reads their properties and pixels.
+class Viewer {
+ public:
+  Viewer() : m_display(XOpenDisplay(nullptr)) { XSetErrorHandler(&ignoreXError); }
+  ~Viewer() {
+    if (m_display != nullptr) XCloseDisplay(m_display);
+  }
+  Viewer(const Viewer&) = delete;
+  Viewer& operator=(const Viewer&) = delete;
+
+  Display* display() const { return m_display; }
+  Atom atom(const char* name) const { return XInternAtom(m_display, name, False); }
+
+  // The viewable top-level X window with this title, or 0.
+  ::Window find(const std::string& title) const {
+    ::Window root = DefaultRootWindow(m_display), parent, *children = nullptr;
+    unsigned count = 0;
+    ::Window found = 0;
+    XQueryTree(m_display, root, &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes attrs;
+      if (bytes(children[i], "_NET_WM_NAME", atom("UTF8_STRING")) == title &&
+          XGetWindowAttributes(m_display, children[i], &attrs) && attrs.map_state == IsViewable) {
+        found = children[i];
+      }
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  ::Window waitForWindow(const std::string& title) const {
+    ::Window found = 0;
+    waitFor([&] { return (found = find(title)) != 0; });
+    return found;
+  }
+
+  // A property's items as longs (format 32) or bytes (format 8).
+  std::vector<long> longs(::Window w, const char* name, Atom type) const {
+    std::vector<long> values;
+    read(w, name, type, [&](int format, unsigned long count, unsigned char* data) {
+      if (format == 32) values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+    });
+    return values;
+  }
+  std::string bytes(::Window w, const char* name, Atom type) const {
+    std::string value;
+    read(w, name, type, [&](int format, unsigned long count, unsigned char* data) {
+      if (format == 8) value.assign(reinterpret_cast<char*>(data), count);
+    });
+    return value;
+  }
+
+  unsigned long pixel(::Window w, int x, int y) const {
+    XImage* image = XGetImage(m_display, w, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0xFFFFFFFF;
+    unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return p;
+  }
+
+  // Writes the window's pixels as a PNG in the test's working folder, for people to look at.
+  void screenshot(::Window w, const char* file) const {
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(m_display, w, &attrs)) return;
+    XImage* shot = XGetImage(m_display, w, 0, 0, static_cast<unsigned>(attrs.width),
+                             static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+    if (shot == nullptr) return;
+    std::vector<uint32_t> pixels;
+    pixels.reserve(static_cast<size_t>(attrs.width) * static_cast<size_t>(attrs.height));
+    for (int row = 0; row < attrs.height; ++row) {
+      for (int col = 0; col < attrs.width; ++col) {
+        pixels.push_back(0xFF000000u | static_cast<uint32_t>(XGetPixel(shot, col, row) & 0xFFFFFF));
+      }
+    }
+    winapi::HeadlessDriver::savePng(pixels.data(), attrs.width, attrs.height, false, file);
+    XDestroyImage(shot);
+  }
+
+  void close(::Window w) const {
+    XEvent closing{};
+    closing.xclient.type = ClientMessage;
+    closing.xclient.window = w;
+    closing.xclient.message_type = atom("WM_PROTOCOLS");
+    closing.xclient.format = 32;
+    closing.xclient.data.l[0] = static_cast<long>(atom("WM_DELETE_WINDOW"));
+    XSendEvent(m_display, w, False, NoEventMask, &closing);
+    XFlush(m_display);
+  }
+
+ private:
+  template <typename Take>
+  void read(::Window w, const char* name, Atom type, Take take) const {
+    Atom actual;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(m_display, w, atom(name), 0, 1024, False, type, &actual, &format, &count,
+                           &after, &data) == Success &&
+        data != nullptr) {
+      take(format, count, data);
+    }
+    if (data != nullptr) XFree(data);
+  }
+
+  Display* m_display;
+};
+
+class ToolkitX11 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+    ASSERT_NE(viewer.display(), nullptr);
+  }
+
+  Viewer viewer;
+};
+
+TEST_F(ToolkitX11, TheDemoPaintsItsWindowRunsItsEventsAndEndsWhenClosed) {
+  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("toolkit_demo").string()}, {},
+                                      true);
+  ASSERT_TRUE(demo.started());
+  ::Window window = viewer.waitForWindow("Toolkit demo");
+  ASSERT_NE(window, 0u) << "toolkit_demo showed no window";
+  // Messages sent to the window come before its paints, so the picture is whole once the
+  // worker's events are through.
+  std::string printed;
+  ASSERT_TRUE(waitFor([&] {
+    printed += demo.readOutput();
+    return printed.find("user events: 11000 in ") != std::string::npos;
+  }, 30)) << printed;
+  EXPECT_NE(printed.find("first paint after "), std::string::npos);
+  EXPECT_TRUE(waitFor([&] { return viewer.pixel(window, 240, 160) == 0xADD8E6; }))
+      << "the light blue background never reached the screen";
+  viewer.screenshot(window, "toolkit_demo.png");
+  viewer.close(window);
+  EXPECT_TRUE(demo.wait(5000)) << "toolkit_demo did not end";
+  EXPECT_EQ(demo.exitCode(), 0);
+}
+
+TEST_F(ToolkitX11, WithItsOwnFrameTheDemoIsUndecoratedAndShapedByItsRegion) {
+  lumetra::testlib::ChildProcess demo(
+      {lumetra::testlib::besideSelf("toolkit_demo").string(), "--own-frame"}, {}, true);
+  ASSERT_TRUE(demo.started());
+  ::Window window = viewer.waitForWindow("Toolkit demo");
+  ASSERT_NE(window, 0u);
+  const Atom motif = viewer.atom("_MOTIF_WM_HINTS");
+  std::vector<long> hints = viewer.longs(window, "_MOTIF_WM_HINTS", motif);
+  ASSERT_GE(hints.size(), 3u);
+  EXPECT_EQ(hints[2], 0) << "no decorations";
+
+  int event = 0, error = 0;
+  ASSERT_TRUE(XShapeQueryExtension(viewer.display(), &event, &error));
+  EXPECT_TRUE(waitFor([&] {
+    Bool bounding = False, clip = False;
+    int bx, by, cx, cy;
+    unsigned bw, bh, cw, ch;
+    return XShapeQueryExtents(viewer.display(), window, &bounding, &bx, &by, &bw, &bh, &clip, &cx,
+                              &cy, &cw, &ch) &&
+           bounding;
+  })) << "the window's region shapes the X window";
+  viewer.close(window);
+  EXPECT_TRUE(demo.wait(5000));
+}
+
+// A window of this process, shown under the given title.
+Window* showWindow(const std::u16string& title, bool keepOnTop) {
+  Window* window = Window::take();
+  window->setTitle(title.c_str());
+  window->setSize(200, 120);
+  window->setKeepOnTop(keepOnTop);
+  window->show(true, false);
+  return window;
+}
+
+TEST_F(ToolkitX11, KeepOnTopAndOpacityReachTheWindowManagersProperties) {
+  Window* window = showWindow(u"Toolkit on top", true);
+  ::Window native = viewer.waitForWindow("Toolkit on top");
+  ASSERT_NE(native, 0u);
+  const Atom above = viewer.atom("_NET_WM_STATE_ABOVE");
+  std::vector<long> states = viewer.longs(native, "_NET_WM_STATE", XA_ATOM);
+  EXPECT_NE(std::find(states.begin(), states.end(), static_cast<long>(above)), states.end());
+
+  window->setOpacity(50, false);
+  std::vector<long> opacity;
+  ASSERT_TRUE(waitFor([&] {
+    opacity = viewer.longs(native, "_NET_WM_WINDOW_OPACITY", XA_CARDINAL);
+    return !opacity.empty();
+  }));
+  const double share = static_cast<double>(static_cast<unsigned long>(opacity[0]) & 0xFFFFFFFFul) /
+                       static_cast<double>(0xFFFFFFFFul);
+  EXPECT_NEAR(share, 0.5, 0.01);
+  window->setOpacity(100, false);
+  EXPECT_TRUE(waitFor([&] {
+    return viewer.longs(native, "_NET_WM_WINDOW_OPACITY", XA_CARDINAL).empty();
+  })) << "a fully opaque window drops the property";
+  window->release();
+}
+
+TEST_F(ToolkitX11, ATrayManagerDocksTheIconAndItsClicksArriveAsTrayEvents) {
+  Window* window = showWindow(u"Toolkit tray", false);
+  std::atomic<int> clicks{0};
+  Listener heard([&](int32_t id) {
+    if (id == Window::kTrayClick) ++clicks;
+  });
+  window->addTrayClickListener(&heard);
+
+  // The viewer plays the tray manager: it owns the selection and takes dock requests.
+  Display* x = viewer.display();
+  ::Window manager = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 10, 10, 0, 0, 0);
+  XSetSelectionOwner(x, viewer.atom("_NET_SYSTEM_TRAY_S0"), manager, CurrentTime);
+  XSync(x, False);
+  window->hideToTray();
+  ASSERT_TRUE(window->isInTray()) << "with a tray manager the window hides to the tray";
+
+  const Atom opcode = viewer.atom("_NET_SYSTEM_TRAY_OPCODE");
+  ::Window icon = 0;
+  waitFor([&] {
+    while (XPending(x) > 0) {
+      XEvent e;
+      XNextEvent(x, &e);
+      if (e.type == ClientMessage && e.xclient.message_type == opcode && e.xclient.data.l[1] == 0) {
+        icon = static_cast<::Window>(e.xclient.data.l[2]);
+      }
+    }
+    return icon != 0;
+  });
+  ASSERT_NE(icon, 0u) << "no dock request reached the tray manager";
+
+  XEvent click{};
+  click.xbutton.type = ButtonPress;
+  click.xbutton.window = icon;
+  click.xbutton.button = Button1;
+  click.xbutton.same_screen = True;
+  XSendEvent(x, icon, False, ButtonPressMask, &click);
+  XFlush(x);
+  EXPECT_TRUE(waitFor([&] { return clicks.load() == 1; }));
+  EXPECT_TRUE(waitFor([&] { return !window->isInTray(); })) << "a click brings the window back";
+  window->release();
+  XDestroyWindow(x, manager);
+  XSync(x, False);
+}
+
+std::mutex g_boxLock;
+std::vector<std::u16string> g_boxTexts;
+
+int WINAPI recordBox(HWND, LPCWSTR text, LPCWSTR, UINT) {
+  std::lock_guard<std::mutex> hold(g_boxLock);
+  g_boxTexts.emplace_back(text != nullptr ? text : u"");
+  return IDOK;
+}
+
+TEST_F(ToolkitX11, AHotKeyHeldElsewhereIsRefusedWithItsTextAndAPressedOneFires) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(viewer.display(), &event, &error, &major, &minor)) {
+    GTEST_SKIP() << "the X server has no XTEST";
+  }
+  Window* window = showWindow(u"Toolkit keys", false);
+  std::atomic<int> fired{0};
+  Listener heard([&](int32_t id) {
+    if (id == Window::kHotKey) ++fired;
+  });
+  window->addHotKeyListener(&heard);
+
+  Display* x = viewer.display();
+  const KeyCode k = XKeysymToKeycode(x, XK_k);
+  XGrabKey(x, k, ControlMask, DefaultRootWindow(x), False, GrabModeAsync, GrabModeAsync);
+  XSync(x, False);
+  const auto previous = winapi::seam::replaceMessageBoxW(&recordBox);
+  EXPECT_FALSE(window->registerHotKey(false, true, false, false, 'K', u"grab", true));
+  winapi::seam::replaceMessageBoxW(previous);
+  {
+    std::lock_guard<std::mutex> hold(g_boxLock);
+    ASSERT_EQ(g_boxTexts.size(), 1u);
+    EXPECT_EQ(g_boxTexts[0], u"(1409) HotKey Ctrl+K has been occupied by another application.");
+  }
+
+  XUngrabKey(x, k, ControlMask, DefaultRootWindow(x));
+  XSync(x, False);
+  ASSERT_TRUE(window->registerHotKey(false, true, false, false, 'K', u"grab", false));
+  const KeyCode control = XKeysymToKeycode(x, XK_Control_L);
+  XTestFakeKeyEvent(x, control, True, 0);
+  XTestFakeKeyEvent(x, k, True, 0);
+  XTestFakeKeyEvent(x, k, False, 0);
+  XTestFakeKeyEvent(x, control, False, 0);
+  XFlush(x);
+  EXPECT_TRUE(waitFor([&] { return fired.load() == 1; })) << "the pressed key fires one event";
+  EXPECT_TRUE(window->isFiredHotKey(u"grab"));
+  window->release();
+}
+
+}  // namespace

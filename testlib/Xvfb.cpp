@@ -1,0 +1,74 @@
+// Xvfb started for a test process and ended with it.
+#include "testlib/Xvfb.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+
+namespace lumetra::testlib {
+
+namespace {
+pid_t s_pid = 0;
+std::string s_reason = "Xvfb was not started";
+std::once_flag s_once;
+
+void launch() {
+  int fds[2];
+  if (pipe(fds) != 0) {
+    s_reason = "no pipe for Xvfb's display number";
+    return;
+  }
+  pid_t pid = fork();
+  if (pid == 0) {
+    // The server ends with this test process: the layer keeps its connection open to the end,
+    // and Xlib ends any process whose server goes away first.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    close(fds[0]);
+    std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+           "tcp", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string number;
+  pollfd p{fds[0], POLLIN, 0};
+  while (pid > 0 && poll(&p, 1, 10000) > 0) {
+    char c;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    number.push_back(c);
+  }
+  close(fds[0]);
+  if (number.empty()) {
+    s_reason = "Xvfb is not installed or did not start (script/bootstrap installs it)";
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+    return;
+  }
+  s_pid = pid;
+  std::atexit([] {
+    kill(s_pid, SIGTERM);
+    waitpid(s_pid, nullptr, 0);
+  });
+  std::string display = ":" + number;
+  setenv("DISPLAY", display.c_str(), 1);
+  setenv("LUMETRA_DISPLAY", "x11", 1);
+}
+}  // namespace
+
+bool Xvfb::start() {
+  std::call_once(s_once, launch);
+  return running();
+}
+
+bool Xvfb::running() { return s_pid > 0; }
+
+std::string Xvfb::skipReason() { return s_reason; }
+
+}  // namespace lumetra::testlib
