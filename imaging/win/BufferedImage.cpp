@@ -4,14 +4,18 @@
 #include "core/col/array/ArrayP.h"
 #include "core/file/win/FileOutputStream.h"
 #include "core/file/win/PathWin.h"
+#include "gui/win/MessageBoxW.h"
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/IFilter.h"
 #include "imaging/filters/scale/BilinearFilter.h"
+#include "imaging/filters/sharpness/Sharpness.h"
 #include "imaging/gif/win/Gif.h"
 #include "imaging/jpg/win/Jpeg.h"
 #include "imaging/png/win/Png.h"
 
+#include <afxdlgs.h>
 #include <afxwin.h>
+#include <commdlg.h>
 
 #include <algorithm>
 #include <cstring>
@@ -858,6 +862,141 @@ HICON BufferedImage::createIcon() {
   }
   colour->release();
   return icon;
+}
+
+}  // namespace s::image::win
+
+namespace s::image::win {
+
+namespace {
+
+// The default printer's DC, made from the application's printer defaults (the print dialog's
+// defaults when there is no application object); null when there is no default printer, and
+// `found` says whether there was one at all.
+HDC createDefaultPrinterDc(bool* found) {
+  PRINTDLGW defaults{};
+  defaults.lStructSize = sizeof defaults;
+  CWinApp* app = AfxGetApp();
+  if (app != nullptr) {
+    *found = app->GetPrinterDeviceDefaults(&defaults) != FALSE;
+  } else {
+    defaults.Flags = PD_RETURNDEFAULT;
+    *found = PrintDlgW(&defaults) != FALSE;
+  }
+  HDC dc = nullptr;
+  if (*found) {
+    const auto* names = static_cast<const DEVNAMES*>(GlobalLock(defaults.hDevNames));
+    if (names != nullptr) {
+      const auto* text = reinterpret_cast<const WCHAR*>(names);
+      dc = CreateDCW(text + names->wDriverOffset, text + names->wDeviceOffset,
+                     text + names->wOutputOffset, nullptr);
+      GlobalUnlock(defaults.hDevNames);
+    }
+  }
+  if (defaults.hDC != nullptr) DeleteDC(defaults.hDC);
+  if (defaults.hDevNames != nullptr) GlobalFree(defaults.hDevNames);
+  return dc;
+}
+
+}  // namespace
+
+void BufferedImage::print(bool rotateToFit, bool sharpen, bool fitToPage) {
+  if (hasFilters()) {
+    BufferedImage* filtered = getFiltered();
+    if (filtered != nullptr && filtered != this) {
+      filtered->print(rotateToFit, sharpen, fitToPage);
+    }
+    return;
+  }
+  if (isEmpty()) {
+    return;
+  }
+  bool found = false;
+  HDC printer = createDefaultPrinterDc(&found);
+  if (!found) {
+    return;
+  }
+  if (printer == nullptr) {
+    gui::win::showInformation(
+        u"Unable to find a printer. Please check installed/default printers.");
+    return;
+  }
+  HDC screen = CreateCompatibleDC(nullptr);
+  const int32_t printerX = GetDeviceCaps(printer, LOGPIXELSX);
+  const int32_t printerY = GetDeviceCaps(printer, LOGPIXELSY);
+  const int32_t screenX = std::max(1, GetDeviceCaps(screen, LOGPIXELSX));
+  const int32_t screenY = std::max(1, GetDeviceCaps(screen, LOGPIXELSY));
+  // The printable area in dots, less a 7 mm margin across, then in screen pixels.
+  const int32_t width = static_cast<int32_t>(GetDeviceCaps(printer, HORZSIZE) * printerX / 25.4) -
+                        static_cast<int32_t>(7 * printerX / 25.4);
+  const int32_t height = static_cast<int32_t>(GetDeviceCaps(printer, VERTSIZE) * printerY / 25.4);
+  const double fx = static_cast<double>(printerX) / screenX;
+  const double fy = static_cast<double>(printerY) / screenY;
+  const auto areaWidth = static_cast<int32_t>(fx > 0 ? width / fx : 0);
+  const auto areaHeight = static_cast<int32_t>(fy > 0 ? height / fy : 0);
+
+  CPrintDialog dialog(FALSE, PD_PAGENUMS);
+  dialog.m_pd.nMinPage = dialog.m_pd.nMaxPage = 1;
+  dialog.m_pd.nFromPage = dialog.m_pd.nToPage = 1;
+  if (dialog.DoModal() != IDOK) {
+    DeleteDC(screen);
+    DeleteDC(printer);
+    return;
+  }
+  CWinApp* app = AfxGetApp();
+  DOCINFOW document{static_cast<int>(sizeof(DOCINFOW)),
+                    app != nullptr && app->m_pszAppName != nullptr ? app->m_pszAppName : u"",
+                    dialog.GetPortName(), nullptr, 0};
+  if (StartDocW(printer, &document) <= 0) {
+    gui::win::showInformation(u"Printing error occured. Unable to find printer.");
+    DeleteDC(screen);
+    DeleteDC(printer);
+    return;
+  }
+  StartPage(printer);
+  RECT paper{0, 0, width, height};
+  FillRect(printer, &paper, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+  BufferedImage* result = nullptr;
+  if (fitToPage || m_width > areaWidth || m_height > areaHeight) {
+    BufferedImage* turned = rotateToFit && m_width > m_height ? rotateRight(nullptr) : this;
+    BufferedImage* scaled =
+        turned != nullptr ? turned->getScaled(areaWidth, areaHeight, true) : nullptr;
+    result = scaled != nullptr ? scaled->copy(nullptr) : nullptr;
+    if (turned != nullptr && turned != this) {
+      turned->release();
+    }
+  } else {
+    result = copy(nullptr);
+  }
+  BufferedImage* shown = result;
+  if (result != nullptr && sharpen) {
+    filters::sharpness::Sharpness* sharpness = filters::sharpness::Sharpness::takeLevel(80);
+    if (sharpness != nullptr) {
+      sharpness->setOwnedByList(true);
+      result->addFilter(sharpness);
+      // A chain that gives nothing leaves the unsharpened copy to print rather than no page.
+      BufferedImage* filtered = result->applyFilters();
+      if (filtered != nullptr) {
+        shown = filtered;
+      }
+    }
+  }
+  if (shown != nullptr && !shown->isEmpty()) {
+    shown->flattenOnWhite();
+    HGDIOBJ old = SelectObject(screen, shown->getHBitmap());
+    StretchBlt(printer, 0, 0, static_cast<int>(fx * shown->m_width),
+               static_cast<int>(fy * shown->m_height), screen, 0, 0, shown->m_width,
+               shown->m_height, SRCCOPY);
+    SelectObject(screen, old);
+  }
+  EndPage(printer);
+  EndDoc(printer);
+  if (result != nullptr) {
+    result->release();
+  }
+  DeleteDC(screen);
+  DeleteDC(printer);
 }
 
 }  // namespace s::image::win

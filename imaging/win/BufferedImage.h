@@ -117,8 +117,12 @@ class BufferedImage final : public IBufferedImage {
   /// filter answered null.
   BufferedImage* applyFilters() override;
   BufferedImage* getFiltered() override;
-  // FIXME: the layer has no printing yet; nothing is printed.
-  void print(bool, bool, bool) override {}
+  /// Prints the image (its filtered image when it has filters) on one page of the default
+  /// printer, after a print dialog: scaled into the page when it does not fit or `fitToPage`
+  /// asks, turned first when `rotateToFit` and wider than high, sharpened at level 80 when
+  /// `sharpen`, flattened on white. Without a default printer nothing happens; a printer that
+  /// cannot be reached is reported in an information box. Runs on the caller's thread.
+  void print(bool rotateToFit, bool sharpen, bool fitToPage) override;
 
   /// A pooled image allocated to width x height.
   static BufferedImage* takeSized(int32_t width, int32_t height);

@@ -66,6 +66,7 @@ struct ModalAnswer {
     Files,       // files: the chosen files
     Folder,      // files: the chosen folder, one entry
     Colour,      // colour: the chosen colour
+    Print,       // the print dialog: the user prints (value: unused)
     Cancel,      // any loop: the user cancels (Esc, the close button, a click outside a menu)
     Run          // any loop: runs for real, driven by injected input
   };
@@ -73,6 +74,26 @@ struct ModalAnswer {
   int value = 0;
   std::vector<std::u16string> files;
   COLORREF colour = 0;
+};
+
+/// A printer the driver offers. Only the headless driver has one, and only when a test gives it.
+struct Printer {
+  std::u16string name;  // the device name
+  std::u16string port;
+  int paperWidthMm = 0;
+  int paperHeightMm = 0;
+  int dotsPerInchX = 0;
+  int dotsPerInchY = 0;
+};
+
+/// A page a printer DC finished (EndPage).
+struct PrintedPage {
+  std::u16string printer;
+  std::u16string document;  // DOCINFOW's document name
+  std::u16string output;    // DOCINFOW's output, empty when none was given
+  int width = 0;            // dots
+  int height = 0;
+  std::vector<uint32_t> pixels;  // ARGB, top row first
 };
 
 /// A notification-area icon as the driver shows it.
@@ -123,6 +144,12 @@ class DisplayDriver {
 
   /// The answer a modal loop of this kind takes now: the null default runs every loop.
   virtual ModalAnswer takeModalAnswer(ModalAnswer::Kind kind);
+
+  /// The default printer, or false when there is none (no driver but the headless one with a
+  /// test printer has one).
+  virtual bool defaultPrinter(Printer* printer);
+  /// Takes a finished page of a printer DC.
+  virtual void printPage(PrintedPage page);
 
   // The notification area. addTrayIcon is false when the display has none; icons are known by
   // (hwnd, id). Mouse input over an icon goes to trayIconInput (winapi/shell32/NotifyIcon.h).

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <mutex>
 #include <vector>
 
@@ -103,6 +104,27 @@ struct RegionObject : GdiObject {
   Region region;
 };
 
+/// What a printer DC knows besides painting: its printer, and the document and page under way.
+/// The page being printed is the DC's target; it goes to the display driver at EndPage.
+struct PrinterState {
+  std::u16string name;
+  std::u16string port;
+  int paperWidthMm = 0;
+  int paperHeightMm = 0;
+  int dotsPerInchX = 0;
+  int dotsPerInchY = 0;
+  bool inDocument = false;
+  bool inPage = false;
+  std::u16string document;
+  std::u16string output;
+
+  int widthDots() const { return paperWidthMm * dotsPerInchX * 10 / 254; }
+  int heightDots() const { return paperHeightMm * dotsPerInchY * 10 / 254; }
+};
+
+/// GetDeviceCaps of a printer DC.
+int printerCaps(const PrinterState& printer, int index);
+
 /// A device context. Window DCs paint into the surface of their top-level window: origin is
 /// the window's client (or window) corner in that surface and visible is what it may touch, in
 /// surface coordinates. Memory DCs paint into their selected bitmap.
@@ -133,6 +155,7 @@ struct DeviceContext : GdiObject {
   std::shared_ptr<BrushObject> brush;
   std::shared_ptr<FontObject> font;
   std::shared_ptr<BitmapObject> bitmap;
+  std::shared_ptr<PrinterState> printer;  // set for printer DCs
 
   /// Set for the screen's DC: reads the screen rectangle (screen coordinates) into a buffer of
   /// its size when a blit takes it. The DC's own target is empty, so drawing into it changes
@@ -178,6 +201,8 @@ std::shared_ptr<T> findObjectAs(HGDIOBJ handle, DWORD type) {
 }
 
 std::shared_ptr<DeviceContext> findDc(HDC dc);
+/// Enters a new DC into the handle table with the default pen, brush and font selected.
+HDC addDc(std::shared_ptr<DeviceContext> dc);
 /// The DC when it paints into a 32-bit surface; otherwise null with ERROR_INVALID_HANDLE, or
 /// ERROR_NOT_SUPPORTED for a memory DC holding a bitmap of another format.
 std::shared_ptr<DeviceContext> findPaintDc(HDC dc);

@@ -139,12 +139,12 @@ void selectDefaults(DeviceContext& dc) {
   dc.font = findObjectAs<FontObject>(dc.fontHandle, OBJ_FONT);
 }
 
+}  // namespace
+
 HDC addDc(std::shared_ptr<DeviceContext> dc) {
   selectDefaults(*dc);
   return static_cast<HDC>(addObject(std::move(dc)));
 }
-
-}  // namespace
 
 HGDIOBJ addObject(std::shared_ptr<GdiObject> object) {
   HandleTable& t = table();
@@ -557,6 +557,7 @@ extern "C" BOOL WINAPI RestoreDC(HDC handle, int level) {
 
 extern "C" int WINAPI GetDeviceCaps(HDC handle, int index) {
   std::shared_ptr<DeviceContext> dc = findDc(handle);
+  if (dc && dc->printer) return printerCaps(*dc->printer, index);
   switch (index) {
     case LOGPIXELSX:
     case LOGPIXELSY: return 96;

@@ -30,6 +30,17 @@ typedef struct tagPDW {
   HGLOBAL hSetupTemplate;
 } PRINTDLGW, *LPPRINTDLGW;
 
+// The printer a print dialog chose: offsets in characters from the start of the block to the
+// driver, device and port names that follow the record.
+typedef struct tagDEVNAMES {
+  WORD wDriverOffset;
+  WORD wDeviceOffset;
+  WORD wOutputOffset;
+  WORD wDefault;
+} DEVNAMES, *LPDEVNAMES;
+
+#define DN_DEFAULTPRN 0x0001
+
 // PRINTDLGW flags.
 #define PD_ALLPAGES 0x00000000
 #define PD_SELECTION 0x00000001
@@ -53,6 +64,7 @@ typedef struct tagPDW {
 // Extended errors (CommDlgExtendedError).
 #define CDERR_STRUCTSIZE 0x0001
 #define CDERR_INITIALIZATION 0x0002
+#define CDERR_MEMALLOCFAILURE 0x0009
 #define PDERR_NODEFAULTPRN 0x1008
 #define PDERR_PRINTERNOTFOUND 0x100B
 

@@ -1,6 +1,6 @@
 // The framework's printing: the application's printer defaults and the print dialog, over
-// PrintDlgW. Without a printer (always, on this system) the defaults are missing and the
-// dialog is cancelled, which callers take as "nothing to print on".
+// PrintDlgW. Without a printer (on this system, always outside tests) the defaults are missing
+// and the dialog is cancelled, which callers take as "nothing to print on".
 #include <windows.h>
 #include <afxdlgs.h>
 #include <afxwin.h>
@@ -20,7 +20,9 @@ BOOL CWinApp::CreatePrinterDC(CDC& dc) {
   PRINTDLGW defaults{};
   defaults.lStructSize = sizeof defaults;
   defaults.Flags = PD_RETURNDC;
-  if (!GetPrinterDeviceDefaults(&defaults) || defaults.hDC == nullptr) return FALSE;
+  const BOOL found = GetPrinterDeviceDefaults(&defaults);
+  if (defaults.hDevNames != nullptr) GlobalFree(defaults.hDevNames);
+  if (!found || defaults.hDC == nullptr) return FALSE;
   return dc.Attach(defaults.hDC);
 }
 
@@ -33,6 +35,7 @@ CPrintDialog::CPrintDialog(BOOL printSetupOnly, DWORD flags, CWnd* parent) {
 
 CPrintDialog::~CPrintDialog() {
   if (m_pd.hDC != nullptr) DeleteDC(m_pd.hDC);
+  if (m_pd.hDevNames != nullptr) GlobalFree(m_pd.hDevNames);
 }
 
 INT_PTR CPrintDialog::DoModal() { return PrintDlgW(&m_pd) ? IDOK : IDCANCEL; }
@@ -44,8 +47,15 @@ BOOL CPrintDialog::GetDefaults() {
   return ok;
 }
 
-// Without a chosen printer there are no device names to read a port from.
-LPCWSTR CPrintDialog::GetPortName() const { return u""; }
+// The port of the chosen printer; empty before one was chosen.
+LPCWSTR CPrintDialog::GetPortName() const {
+  const auto* names = static_cast<const DEVNAMES*>(GlobalLock(m_pd.hDevNames));
+  if (names == nullptr) return u"";
+  // The block stays where it is while the dialog holds it, so the text may be handed out.
+  const auto* port = reinterpret_cast<const char16_t*>(names) + names->wOutputOffset;
+  GlobalUnlock(m_pd.hDevNames);
+  return port;
+}
 
 HDC CPrintDialog::CreatePrinterDC() {
   HDC dc = m_pd.hDC;

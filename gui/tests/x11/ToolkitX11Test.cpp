@@ -93,7 +93,8 @@ class Viewer {
   std::vector<long> longs(::Window w, const char* name, Atom type) const {
     std::vector<long> values;
     read(w, name, type, [&](int format, unsigned long count, unsigned char* data) {
-      if (format == 32) values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+      if (format == 32)
+        values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
     });
     return values;
   }
@@ -179,10 +180,13 @@ TEST_F(ToolkitX11, TheDemoPaintsItsWindowRunsItsEventsAndEndsWhenClosed) {
   // Messages sent to the window come before its paints, so the picture is whole once the
   // worker's events are through.
   std::string printed;
-  ASSERT_TRUE(waitFor([&] {
-    printed += demo.readOutput();
-    return printed.find("user events: 11000 in ") != std::string::npos;
-  }, 30)) << printed;
+  ASSERT_TRUE(waitFor(
+      [&] {
+        printed += demo.readOutput();
+        return printed.find("user events: 11000 in ") != std::string::npos;
+      },
+      30))
+      << printed;
   EXPECT_NE(printed.find("first paint after "), std::string::npos);
   EXPECT_TRUE(waitFor([&] { return viewer.pixel(window, 240, 160) == 0xADD8E6; }))
       << "the light blue background never reached the screen";

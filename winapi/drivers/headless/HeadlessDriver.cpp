@@ -317,6 +317,37 @@ ModalAnswer HeadlessDriver::takeModalAnswer(ModalAnswer::Kind kind) {
   return answer;
 }
 
+void HeadlessDriver::setTestPrinter(Printer printer) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_printer = std::move(printer);
+  m_hasPrinter = true;
+}
+
+void HeadlessDriver::removeTestPrinter() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_hasPrinter = false;
+  m_printer = Printer{};
+}
+
+std::vector<PrintedPage> HeadlessDriver::takePrintedPages() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  std::vector<PrintedPage> pages;
+  pages.swap(m_pages);
+  return pages;
+}
+
+bool HeadlessDriver::defaultPrinter(Printer* printer) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (!m_hasPrinter) return false;
+  if (printer != nullptr) *printer = m_printer;
+  return true;
+}
+
+void HeadlessDriver::printPage(PrintedPage page) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_pages.push_back(std::move(page));
+}
+
 void HeadlessDriver::setTrayPresent(bool present) {
   std::lock_guard<std::mutex> guard(m_lock);
   m_trayPresent = present;

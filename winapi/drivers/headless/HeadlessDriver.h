@@ -98,11 +98,18 @@ class HeadlessDriver : public DisplayDriver {
     scriptAnswer(ModalAnswer{ModalAnswer::Kind::Folder, 0, {std::move(folder)}, 0});
   }
   void scriptColour(COLORREF colour) { scriptAnswer(ModalAnswer{ModalAnswer::Kind::Colour, 0, {}, colour}); }
+  void scriptPrint() { scriptAnswer(ModalAnswer{ModalAnswer::Kind::Print, 0, {}, 0}); }
   void scriptCancel() { scriptAnswer(ModalAnswer{ModalAnswer::Kind::Cancel, 0, {}, 0}); }
   void scriptRun() { scriptAnswer(ModalAnswer{ModalAnswer::Kind::Run, 0, {}, 0}); }
   /// Answers not taken yet.
   size_t scriptedAnswers();
   void clearAnswers();
+
+  // Printing: a test printer, when given, is the default printer; the pages printed on it are
+  // kept in order until taken.
+  void setTestPrinter(Printer printer);
+  void removeTestPrinter();
+  std::vector<PrintedPage> takePrintedPages();
 
   // The notification area: present unless switched off; its icons as shown.
   void setTrayPresent(bool present);
@@ -148,6 +155,8 @@ class HeadlessDriver : public DisplayDriver {
   ULONGLONG now() override;
   bool manualClock() override;
   ModalAnswer takeModalAnswer(ModalAnswer::Kind kind) override;
+  bool defaultPrinter(Printer* printer) override;
+  void printPage(PrintedPage page) override;
   bool addTrayIcon(const TrayIcon& icon) override;
   void updateTrayIcon(const TrayIcon& icon) override;
   void removeTrayIcon(HWND hwnd, UINT id) override;
@@ -171,6 +180,9 @@ class HeadlessDriver : public DisplayDriver {
   bool m_manualClock = false;
   ULONGLONG m_clock = 0;
   std::deque<ModalAnswer> m_answers;
+  bool m_hasPrinter = false;
+  Printer m_printer;
+  std::vector<PrintedPage> m_pages;
   bool m_trayPresent = true;
   std::vector<TrayIcon> m_trayIcons;
   std::vector<std::pair<UINT, UINT>> m_grabbed;
