@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace s::image::bmp::win {
 
@@ -498,8 +499,85 @@ bool Bitmap::createFromHBitmap(HBITMAP bitmap) {
   }
   SelectedDc source(bitmap);
   SelectedDc destination(m_dib);
-  return source.get() != nullptr && destination.get() != nullptr &&
-         BitBlt(destination.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY) != FALSE;
+  if (source.get() == nullptr || destination.get() == nullptr) {
+    return false;
+  }
+  // Device bitmaps of 8 bits or fewer (monochrome ones) would need a blit into a palette DIB,
+  // which the layer does not paint: the copy then fails.
+  return BitBlt(destination.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY) != FALSE;
+}
+
+bool Bitmap::createFromIcon(HICON icon) {
+  ICONINFO info{};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) {
+    return false;
+  }
+  m_colorKey = -1;
+  BITMAP size{};
+  if (info.hbmColor != nullptr) {
+    GetObjectW(info.hbmColor, sizeof(size), &size);
+  } else if (info.hbmMask != nullptr) {
+    GetObjectW(info.hbmMask, sizeof(size), &size);
+    size.bmHeight /= 2;  // a monochrome icon's mask holds the AND and the XOR halves
+  }
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+  const int32_t width = size.bmWidth < 1 ? 16 : size.bmWidth;
+  const int32_t height = size.bmHeight < 1 ? 16 : size.bmHeight;
+
+  if (!createDib(width, height, 32) || m_bits == nullptr) {
+    return false;
+  }
+  for (int32_t y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(m_bits + static_cast<intptr_t>(y) * m_stride);
+    std::fill(row, row + width, 0x00FFFFFFu);
+  }
+  bool drawn = false;
+  {
+    SelectedDc dc(m_dib);
+    drawn = dc.get() != nullptr &&
+            DrawIconEx(dc.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+  }
+  if (!drawn) {
+    return false;
+  }
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* row = m_bits + static_cast<intptr_t>(y) * m_stride;
+    for (int32_t x = 0; x < width; ++x) {
+      if (row[x * 4 + 3] != 0) {
+        return true;  // the icon had alpha
+      }
+    }
+  }
+  // No alpha: drawn again on a colour nothing else uses, which becomes the transparent key, and
+  // kept at 24 bits. The layer paints only into 32-bit DIBs, so the drawing happens here first.
+  constexpr uint32_t kKey = (252u << 16) | (253u << 8) | 254u;
+  for (int32_t y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(m_bits + static_cast<intptr_t>(y) * m_stride);
+    std::fill(row, row + width, kKey);
+  }
+  {
+    SelectedDc dc(m_dib);
+    if (dc.get() == nullptr ||
+        !DrawIconEx(dc.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL)) {
+      return false;
+    }
+  }
+  std::vector<uint8_t> drawnRows(static_cast<size_t>(m_stride) * static_cast<size_t>(height));
+  std::memcpy(drawnRows.data(), m_bits, drawnRows.size());
+  const int32_t drawnStride = m_stride;
+  if (!createDib(width, height, 24) || m_bits == nullptr) {
+    return false;
+  }
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* in = drawnRows.data() + static_cast<intptr_t>(y) * drawnStride;
+    uint8_t* out = m_bits + static_cast<intptr_t>(y) * m_stride;
+    for (int32_t x = 0; x < width; ++x) {
+      std::memcpy(out + x * 3, in + x * 4, 3);
+    }
+  }
+  m_colorKey = static_cast<int32_t>(kKey);
+  return true;
 }
 
 bool Bitmap::createFrom(BufferedImage* image, int32_t bitCount, bool keep, uint8_t red,

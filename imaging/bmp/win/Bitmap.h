@@ -67,6 +67,9 @@ class Bitmap final : public IBitmap {
   virtual bool createDib(int32_t width, int32_t height, int32_t bitCount);
   /// A copy of a GDI bitmap: a DIB section's bytes, or a device-dependent bitmap through BitBlt.
   virtual bool createFromHBitmap(HBITMAP bitmap);
+  /// The icon drawn on a DIB of its size (16 per side when it has none): 32 bits when the icon
+  /// has alpha, else 24 bits on a colour key (252, 253, 254) that `getImage` makes transparent.
+  virtual bool createFromIcon(HICON icon);
   /// Copies the whole DIB to the top-left corner of `target` through BitBlt, which converts to the
   /// target's format.
   virtual bool copyTo(Bitmap* target);

@@ -122,7 +122,8 @@ TEST_F(ImagePrinting, SharpeningChangesThePrintAndFiltersOfTheImageAreApplied) {
   headless().scriptPrint();
   image->print(false, true, false);
   // A filter of the image's own list: the filtered image is what prints.
-  s::image::filters::sharpness::Sharpness* blur = s::image::filters::sharpness::Sharpness::takeLevel(-100);
+  s::image::filters::sharpness::Sharpness* blur =
+      s::image::filters::sharpness::Sharpness::takeLevel(-100);
   blur->setOwnedByList(true);
   image->addFilter(blur);
   headless().scriptPrint();
@@ -133,7 +134,8 @@ TEST_F(ImagePrinting, SharpeningChangesThePrintAndFiltersOfTheImageAreApplied) {
   ASSERT_EQ(pages.size(), 3u);
   // Next to the edge (pixel 9 of 20, dots 18 and 19) sharpening brightens the lighter side and
   // blurring darkens it; far from the edge all three agree.
-  const uint32_t plain = at(pages[0], 18, 20), sharp = at(pages[1], 18, 20), blurred = at(pages[2], 18, 20);
+  const uint32_t plain = at(pages[0], 18, 20), sharp = at(pages[1], 18, 20),
+                 blurred = at(pages[2], 18, 20);
   EXPECT_EQ(plain, 0x808080u);
   EXPECT_GT(sharp & 0xFF, plain & 0xFF);
   EXPECT_LT(blurred & 0xFF, plain & 0xFF);

@@ -244,3 +244,64 @@ TEST(Bitmap, HostileFilesAreRefusedWithAnEmptyImage) {
   decoded->release();
   b->release();
 }
+
+namespace {
+
+// An 8 x 8 icon: its colour bitmap red, a quarter of it (top left) with the given alpha, and a
+// mask that leaves the top-left quarter opaque.
+HICON makeIcon(bool withAlpha) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = 8;
+  info.bmiHeader.biHeight = -8;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  auto* pixels = static_cast<uint32_t*>(bits);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      const bool inside = x < 4 && y < 4;
+      pixels[y * 8 + x] =
+          withAlpha ? (inside ? 0xFFFF0000u : 0x00000000u) : (inside ? 0x00FF0000u : 0);
+    }
+  }
+  // The AND mask: 0 (keep the colour) in the top-left quarter, 1 elsewhere; rows of 16 bits.
+  uint8_t mask[16] = {};
+  for (int y = 0; y < 8; ++y) mask[y * 2] = y < 4 ? 0x0F : 0xFF;
+  HBITMAP andMask = CreateBitmap(8, 8, 1, 1, mask);
+  ICONINFO icon{TRUE, 0, 0, andMask, colour};
+  HICON made = CreateIconIndirect(&icon);
+  DeleteObject(colour);
+  DeleteObject(andMask);
+  return made;
+}
+
+TEST(BitmapFromIcon, AnAlphaIconKeepsItsAlphaAndAMaskIconGetsAColourKey) {
+  for (bool withAlpha : {true, false}) {
+    SCOPED_TRACE(withAlpha ? "alpha icon" : "mask icon");
+    HICON icon = makeIcon(withAlpha);
+    ASSERT_NE(icon, nullptr);
+    Bitmap* bitmap = Bitmap::take();
+    ASSERT_TRUE(bitmap->createFromIcon(icon));
+    EXPECT_EQ(bitmap->getBitCount(), withAlpha ? 32 : 24);
+    EXPECT_EQ(bitmap->hasTransparentColor(), !withAlpha);
+    BufferedImage* image = bitmap->getImage(0, nullptr);
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->getWidth(), 8);
+    EXPECT_TRUE(image->hasAlpha());
+    const uint8_t* top = image->getLine(1);
+    EXPECT_EQ(top[1 * 4 + 2], 255) << "red inside";
+    EXPECT_EQ(top[1 * 4 + 3], 255);
+    const uint8_t* bottom = image->getLine(6);
+    EXPECT_EQ(bottom[6 * 4 + 3], 0) << "transparent outside the icon's shape";
+    image->release();
+    bitmap->release();
+    DestroyIcon(icon);
+  }
+  Bitmap* bitmap = Bitmap::take();
+  EXPECT_FALSE(bitmap->createFromIcon(nullptr));
+  bitmap->release();
+}
+
+}  // namespace
