@@ -285,23 +285,23 @@ TEST_F(PathArrayBatch, ShortcutBatchesPlanMakeAndCount) {
   IPathArray* planned = nullptr;
   EXPECT_EQ(list->createShortcutsIn(at("links").c_str(), false, false, true, true, &planned), 0);
   ASSERT_NE(planned, nullptr);
-  EXPECT_EQ(std::u16string(planned->getAt(1)->getFullPath()), at("links/b.lnk"));
-  EXPECT_FALSE(fs::exists(posix("links/a.lnk"))) << "only planned";
-  planned->release();
+  EXPECT_EQ(std::u16string(planned->getAt(1)->getFullPath()), at("links/b.mp3.lnk"));
+  EXPECT_FALSE(fs::exists(posix("links/a.mp3.lnk"))) << "only planned";
+  static_cast<PathArray*>(planned)->release();
 
   NotifyRecorder recorder;
   EXPECT_EQ(list->createShortcutsIn(at("links").c_str(), false, false, true, false, nullptr), 2);
-  s::thread::Pooled<PathWin> made(PathWin::newFromText(at("links/a.lnk").c_str()));
+  s::thread::Pooled<PathWin> made(PathWin::newFromText(at("links/a.mp3.lnk").c_str()));
   s::thread::Pooled<PathWin> target(made->newShortcutTarget());
   EXPECT_EQ(std::u16string(target->getFullPath()), at("a.mp3"));
   EXPECT_EQ(NotifyRecorder::events(),
-            (std::vector<std::u16string>{line(u"create ", at("links/a.lnk")),
-                                         line(u"create ", at("links/b.lnk"))}));
+            (std::vector<std::u16string>{line(u"create ", at("links/a.mp3.lnk")),
+                                         line(u"create ", at("links/b.mp3.lnk"))}));
 
   // Existing shortcuts: refused without overwrite, beside them with makeUnique.
   EXPECT_EQ(list->createShortcutsIn(at("links").c_str(), false, false, false, false, nullptr), 0);
   EXPECT_EQ(list->createShortcutsIn(at("links").c_str(), false, true, false, false, nullptr), 2);
-  EXPECT_TRUE(fs::exists(posix("links/a (1).lnk")));
+  EXPECT_TRUE(fs::exists(posix("links/a.mp3 (1).lnk")));
   list->addText(at("gone.mp3").c_str());
   EXPECT_EQ(list->createShortcutsIn(at("links").c_str(), true, false, false, false, nullptr), 1)
       << "one entry does not exist";
