@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,13 @@ using s::thread::Pooled;
 namespace {
 
 constexpr int kRuns = 5;
+
+// Joins texts by appending (GCC 12 misreads literal + string under -O3).
+std::string joined(std::initializer_list<std::string> parts) {
+  std::string out;
+  for (const std::string& part : parts) out.append(part);
+  return out;
+}
 
 double seconds(const std::function<void()>& work) {
   const auto start = std::chrono::steady_clock::now();
@@ -70,7 +78,7 @@ long statusKiB(const char* field) {
 void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 bool haveCommand(const char* name) {
-  const std::string probe = std::string("command -v ") + name + " >/dev/null 2>&1";
+  const std::string probe = joined({"command -v ", name, " >/dev/null 2>&1"});
   return std::system(probe.c_str()) == 0;
 }
 
@@ -86,7 +94,7 @@ void report(const char* what, double ours, double peer, const char* peerName) {
 fs::path benchRoot() {
   const char* dir = std::getenv("LUMETRA_BENCH_DIR");
   fs::path root = fs::path(dir != nullptr ? dir : fs::temp_directory_path().string()) /
-                  ("lumetra-shell-bench-" + std::to_string(getpid()));
+                  joined({"lumetra-shell-bench-", std::to_string(getpid())});
   fs::create_directories(root);
   return root;
 }
@@ -101,8 +109,8 @@ void listing(const fs::path& root, int files) {
   }
   const std::u16string windows = windowsOf(folder);
   const std::string findCommand =
-      "find '" + folder.string() + "' -maxdepth 1 -printf '%y %s %T@\\n' >/dev/null";
-  const std::string lsCommand = "ls -f '" + folder.string() + "' >/dev/null";
+      joined({"find '", folder.string(), "' -maxdepth 1 -printf '%y %s %T@\\n' >/dev/null"});
+  const std::string lsCommand = joined({"ls -f '", folder.string(), "' >/dev/null"});
   std::vector<double> listAll, collectAll, bare, find, ls;
   long peak = 0;
   for (int run = 0; run < kRuns; ++run) {
@@ -122,7 +130,8 @@ void listing(const fs::path& root, int files) {
     }));
     bare.push_back(seconds([&] {
       WIN32_FIND_DATAW data;
-      const std::u16string pattern = windows + u"\\*";
+      std::u16string pattern = windows;
+      pattern.append(u"\\*");
       HANDLE find = FindFirstFileW(pattern.c_str(), &data);
       int count = 0;
       if (find != INVALID_HANDLE_VALUE) {
@@ -155,7 +164,8 @@ void copy(const fs::path& root, int mib) {
   }
   const std::u16string from = windowsOf(source);
   const std::u16string to = windowsOf(root / "ours.bin");
-  const std::string cpCommand = "cp '" + source.string() + "' '" + (root / "cp.bin").string() + "'";
+  const std::string cpCommand =
+      joined({"cp '", source.string(), "' '", (root / "cp.bin").string(), "'"});
   std::vector<double> ours, cp;
   for (int run = 0; run < kRuns; ++run) {
     fs::remove(root / "ours.bin");
@@ -203,7 +213,7 @@ void trash(const fs::path& root, int files) {
         std::snprintf(name, sizeof name, "f%06d.txt", i);
         std::ofstream(folder / name) << "x";
       }
-      const std::string command = "cd '" + folder.string() + "' && gio trash f*.txt";
+      const std::string command = joined({"cd '", folder.string(), "' && gio trash f*.txt"});
       peer.push_back(seconds([&] { std::system(command.c_str()); }));
       fs::remove_all(home / "Trash");
     }

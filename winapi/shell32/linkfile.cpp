@@ -41,8 +41,10 @@ class Writer {
   void u32(uint32_t value) { bytes(&value, 4); }
   void u64(uint64_t value) { bytes(&value, 8); }
   void bytes(const void* data, size_t size) {
-    const auto* at = static_cast<const uint8_t*>(data);
-    m_out.insert(m_out.end(), at, at + size);
+    if (size == 0) return;
+    const size_t at = m_out.size();
+    m_out.resize(at + size);
+    std::memcpy(m_out.data() + at, data, size);
   }
   void put32(size_t at, uint32_t value) { std::memcpy(m_out.data() + at, &value, 4); }
   size_t size() const { return m_out.size(); }
@@ -136,9 +138,10 @@ class Reader {
 };
 
 std::u16string joined(const std::u16string& base, const std::u16string& suffix) {
-  if (suffix.empty()) return base;
-  if (base.empty() || base.back() == u'\\') return base + suffix;
-  return base + u"\\" + suffix;
+  std::u16string out = base;
+  if (!suffix.empty() && !out.empty() && out.back() != u'\\') out.push_back(u'\\');
+  out.append(suffix);
+  return out;
 }
 
 // The target LinkInfo names; empty when it names none.
@@ -187,7 +190,8 @@ bool readLinkInfo(const Reader& reader, size_t start, std::u16string& target) {
 // The relative path joined to the link's folder, "." and ".." resolved.
 std::u16string resolveRelative(const std::u16string& folder, const std::u16string& relative) {
   if (folder.empty() || relative.empty()) return {};
-  const std::u16string whole = folder + relative;
+  std::u16string whole = folder;
+  whole.append(relative);
   DWORD units = GetFullPathNameW(whole.c_str(), 0, nullptr, nullptr);
   if (units == 0) return {};
   std::u16string out(units, u'\0');

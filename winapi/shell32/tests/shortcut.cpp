@@ -186,7 +186,8 @@ TEST_F(Shortcuts, HandWrittenLinksResolveThroughEachOfTheFormsTheFormatAllows) {
     put32(info, 0x12345678);
     put32(info, 0x10);
     info += '\0';
-    info += base + '\0';
+    info += base;
+    info += '\0';
     info += '\0';
     const auto infoSize = static_cast<uint32_t>(info.size());
     std::memcpy(info.data(), &infoSize, 4);

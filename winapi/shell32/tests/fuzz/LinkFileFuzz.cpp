@@ -27,7 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(again.workingDirectory == link.workingDirectory);
   FUZZ_CHECK(again.arguments == link.arguments);
   FUZZ_CHECK(again.iconLocation == link.iconLocation);
-  FUZZ_CHECK(again.iconIndex == link.iconIndex && again.showCommand == link.showCommand &&
-             again.hotKey == link.hotKey);
+  FUZZ_CHECK(again.iconIndex == link.iconIndex && again.showCommand == link.showCommand && again.hotKey == link.hotKey);
   return 0;
 }

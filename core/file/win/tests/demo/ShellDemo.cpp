@@ -49,7 +49,9 @@ std::u16string utf16(const char* argument) {
 std::u16string pathArgument(const char* argument) {
   std::u16string text = utf16(argument);
   if (!text.empty() && text[0] == u'/') {
-    text.insert(0, u"Z:");
+    std::u16string onDrive(u"Z:");
+    onDrive.append(text);
+    text.swap(onDrive);
   }
   for (char16_t& unit : text) {
     if (unit == u'/') unit = u'\\';
