@@ -55,6 +55,7 @@ class IPath : public base::IObject {
   virtual bool isExe() = 0;
   virtual bool isShortcut() = 0;
   virtual bool isInternetShortcut() = 0;
+  virtual bool isFolderShortcut() = 0;
   virtual bool isUncPath() const = 0;
   virtual const WCHAR* getUncServer() = 0;
   virtual bool isDriveOnly() const = 0;
@@ -96,6 +97,11 @@ class IPath : public base::IObject {
   virtual bool copyTo(const WCHAR* targetText, bool overwrite) = 0;
   virtual bool moveTo(const WCHAR* targetText, bool replace, bool notify) = 0;
 
+  // Shortcut files.
+  virtual bool createShortcut(const WCHAR* shortcutText, bool overwrite,
+                              const WCHAR* arguments) = 0;
+  virtual bool createInternetShortcut(const WCHAR* url, bool overwrite) = 0;
+
   // Derived texts: each copy operation fills `out` (a new pooled text when null; emptied first
   // unless `append`) and returns it; each get operation is its copy into the work text.
   virtual str::strbuffer::StrBuffer* copyFullPath(str::strbuffer::StrBuffer* out, bool append) = 0;
@@ -122,6 +128,12 @@ class IPath : public base::IObject {
   virtual const WCHAR* getShellTypeName() = 0;
   virtual str::strbuffer::StrBuffer* copySizeText(str::strbuffer::StrBuffer* out, bool append) = 0;
   virtual const WCHAR* getSizeText() = 0;
+  virtual str::strbuffer::StrBuffer* copyInternetShortcutTarget(str::strbuffer::StrBuffer* out,
+                                                                bool append) = 0;
+  virtual const WCHAR* getInternetShortcutTarget() = 0;
+  virtual str::strbuffer::StrBuffer* copyFolderShortcutTarget(str::strbuffer::StrBuffer* out,
+                                                              bool append) = 0;
+  virtual const WCHAR* getFolderShortcutTarget() = 0;
 
   // Derived paths.
   virtual IPath* newChild(const WCHAR* name) = 0;
@@ -130,6 +142,8 @@ class IPath : public base::IObject {
   virtual IPath* newUniqueSibling() = 0;
   virtual IPath* newUniqueSiblingPlainNumber() = 0;
   virtual IPath* newParent() = 0;
+  virtual IPath* newShortcutTarget() = 0;
+  virtual IPath* newFolderShortcutTarget() = 0;
 
   // Listings (new lists and arrays unless one is given; the caller releases them).
   virtual IPath* newAdjacentFile(bool next, const str::strarray::StrArray* extensions, bool sort,

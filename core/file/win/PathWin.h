@@ -103,6 +103,8 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   bool isInternetShortcut() override {
     return isFile() && m_extension->endsWithIgnoreCase(u".url");
   }
+  /// A folder holding a file "target.lnk" whose target is an existing folder.
+  bool isFolderShortcut() override;
   /// More than two units, "\\" or "//" first, and a third unit that is no separator.
   bool isUncPath() const override;
   /// The units after the first two up to the next "\" (empty for two units or fewer).
@@ -180,6 +182,14 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   /// Moves a file or folder; a file also to another file system.
   bool moveTo(const WCHAR* targetText, bool replace, bool notify) override;
 
+  /// Writes a shortcut to this existing path at `shortcutText` (".lnk" added unless it ends so,
+  /// ignoring case), replacing a file there only with `overwrite`; `arguments` may be null. A
+  /// shortcut as the target is copied, not wrapped.
+  bool createShortcut(const WCHAR* shortcutText, bool overwrite, const WCHAR* arguments) override;
+  /// Makes this path an Internet shortcut (".url") to `url`, replacing a file only with
+  /// `overwrite`.
+  bool createInternetShortcut(const WCHAR* url, bool overwrite) override;
+
   str::strbuffer::StrBuffer* copyFullPath(str::strbuffer::StrBuffer* out, bool append) override;
   str::strbuffer::StrBuffer* copyFullPathWithSlash(str::strbuffer::StrBuffer* out,
                                                    bool append) override;
@@ -208,6 +218,15 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   /// The size as the shell shows it ("1.50 MB"); nothing for a folder.
   str::strbuffer::StrBuffer* copySizeText(str::strbuffer::StrBuffer* out, bool append) override;
   const WCHAR* getSizeText() override;
+  /// The address of this existing ".url" file (nothing appended for any other path).
+  str::strbuffer::StrBuffer* copyInternetShortcutTarget(str::strbuffer::StrBuffer* out,
+                                                        bool append) override;
+  const WCHAR* getInternetShortcutTarget() override;
+  /// The target folder of this folder shortcut; for anything else `out` is left as it is (new
+  /// and empty when null), and the get form is empty.
+  str::strbuffer::StrBuffer* copyFolderShortcutTarget(str::strbuffer::StrBuffer* out,
+                                                      bool append) override;
+  const WCHAR* getFolderShortcutTarget() override;
 
   /// Full path + "\" + name.
   PathWin* newChild(const WCHAR* name) override;
@@ -222,6 +241,10 @@ class PathWin final : public IPath, public virtual thread::IPoolable {
   PathWin* newUniqueSiblingPlainNumber() override;
   /// The path of the folder (the parent of "C:\a" is "C:", and of "C:" "C:" again).
   PathWin* newParent() override;
+  /// The target of this ".lnk" file; empty and not valid when it does not resolve.
+  PathWin* newShortcutTarget() override;
+  /// The target of this folder shortcut; empty and not valid for anything else.
+  PathWin* newFolderShortcutTarget() override;
 
   // Listings. Entries come in the file system's order; "." and "..", and links (reparse points)
   // are never listed. Without `includeHidden`, what the user's Explorer settings hide is left
