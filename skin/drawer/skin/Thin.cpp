@@ -2,6 +2,7 @@
 #include "skin/drawer/skin/Thin.h"
 
 #include "gui/IFontSetting.h"
+#include "skin/drawer/button/win/Thin.h"
 #include "skin/drawer/text/win/Basic.h"
 #include "skin/drawer/window/win/Thin.h"
 
@@ -87,6 +88,14 @@ Thin* Thin::build(const WCHAR* name, const Rgb (&colors)[6]) {
 
   skin->setWindowDrawer(window::win::Thin::createWithColors(
       frame.red, frame.green, frame.blue, background.red, background.green, background.blue));
+
+  button::win::Thin* buttonDrawer =
+      button::win::Thin::createWithColor(frame.red, frame.green, frame.blue);
+  if (buttonDrawer != nullptr) {
+    colorText(buttonDrawer->getFontSetting(), text);
+    colorText(buttonDrawer->getDisabledFontSetting(), text);
+  }
+  skin->setButtonDrawer(buttonDrawer);
 
   text::win::Basic* textDrawer = text::win::Basic::take();
   if (textDrawer != nullptr) {

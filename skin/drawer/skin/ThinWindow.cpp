@@ -2,6 +2,7 @@
 #include "skin/drawer/skin/ThinWindow.h"
 
 #include "gui/IFontSetting.h"
+#include "skin/drawer/button/win/Thin.h"
 #include "skin/drawer/text/win/Basic.h"
 #include "skin/drawer/window/win/Thin.h"
 
@@ -326,6 +327,21 @@ ThinWindow* ThinWindow::build(const WCHAR* name, const Rgb (&colors)[15]) {
 
   skin->setWindowDrawer(window::win::Thin::createWithColors(
       border.red, border.green, border.blue, background.red, background.green, background.blue));
+
+  const Rgb& frame = colors[kControlFrame];
+  button::win::Thin* buttonDrawer =
+      button::win::Thin::createWithColor(frame.red, frame.green, frame.blue);
+  if (buttonDrawer != nullptr) {
+    const Rgb& disabled = colors[kDisabled];
+    const Rgb& selection = colors[kSelection];
+    buttonDrawer->setDisabledColor(disabled.red, disabled.green, disabled.blue);
+    buttonDrawer->setToggledFrameColor(frame.red, frame.green, frame.blue);
+    buttonDrawer->setToggledBackgroundColor(selection.red, selection.green, selection.blue);
+    colorText(buttonDrawer->getFontSetting(), colors[kControlText]);
+    colorText(buttonDrawer->getDisabledFontSetting(), disabled);
+    colorText(buttonDrawer->getSecondFontSetting(), colors[kSelectedText]);
+  }
+  skin->setButtonDrawer(buttonDrawer);
 
   text::win::Basic* textDrawer = text::win::Basic::take();
   if (textDrawer != nullptr) {
