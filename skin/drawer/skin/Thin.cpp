@@ -3,6 +3,9 @@
 
 #include "gui/IFontSetting.h"
 #include "skin/drawer/button/win/Thin.h"
+#include "skin/drawer/checkbox/win/Thin.h"
+#include "skin/drawer/radiobutton/win/Thin.h"
+#include "skin/drawer/scrollbar/win/Thin.h"
 #include "skin/drawer/text/win/Basic.h"
 #include "skin/drawer/window/win/Thin.h"
 
@@ -103,6 +106,25 @@ Thin* Thin::build(const WCHAR* name, const Rgb (&colors)[6]) {
     colorText(textDrawer->getDisabledFontSetting(), text);
   }
   skin->setTextDrawer(textDrawer);
+
+  if (scrollbar::win::Thin* bar = scrollbar::win::Thin::take()) {
+    bar->setThickness(15);
+    bar->setThumbColor(frame.red, frame.green, frame.blue);
+    bar->setTrackColor(background.red, background.green, background.blue);
+    skin->setScrollBarDrawer(bar);
+  }
+  if (checkbox::win::Thin* box = checkbox::win::Thin::take()) {
+    box->setFrameColor(frame.red, frame.green, frame.blue);
+    box->setTextColor(text.red, text.green, text.blue);
+    box->setDisabledTextColor(text.red, text.green, text.blue);
+    skin->setCheckBoxDrawer(box);
+  }
+  if (radiobutton::win::Thin* radio = radiobutton::win::Thin::take()) {
+    radio->setRingColor(frame.red, frame.green, frame.blue);
+    radio->setTextColor(text.red, text.green, text.blue);
+    radio->setDisabledTextColor(text.red, text.green, text.blue);
+    skin->setRadioButtonDrawer(radio);
+  }
   return skin;
 }
 

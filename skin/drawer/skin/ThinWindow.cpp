@@ -3,6 +3,9 @@
 
 #include "gui/IFontSetting.h"
 #include "skin/drawer/button/win/Thin.h"
+#include "skin/drawer/checkbox/win/Thin.h"
+#include "skin/drawer/radiobutton/win/Thin.h"
+#include "skin/drawer/scrollbar/win/Thin.h"
 #include "skin/drawer/text/win/Basic.h"
 #include "skin/drawer/window/win/Thin.h"
 
@@ -355,6 +358,32 @@ ThinWindow* ThinWindow::build(const WCHAR* name, const Rgb (&colors)[15]) {
     colorText(textDrawer->getLinkHoverFontSetting(), colors[kControlFrame]);
   }
   skin->setTextDrawer(textDrawer);
+
+  if (scrollbar::win::Thin* bar = scrollbar::win::Thin::take()) {
+    bar->setThickness(15);
+    bar->setThumbColor(colors[kControlFrame].red, colors[kControlFrame].green,
+                       colors[kControlFrame].blue);
+    bar->setTrackColor(colors[kFill].red, colors[kFill].green, colors[kFill].blue);
+    skin->setScrollBarDrawer(bar);
+  }
+  if (checkbox::win::Thin* box = checkbox::win::Thin::take()) {
+    box->setFrameColor(colors[kControlFrame].red, colors[kControlFrame].green,
+                       colors[kControlFrame].blue);
+    box->setTextColor(colors[kControlText].red, colors[kControlText].green,
+                      colors[kControlText].blue);
+    box->setDisabledTextColor(colors[kDisabled].red, colors[kDisabled].green,
+                              colors[kDisabled].blue);
+    skin->setCheckBoxDrawer(box);
+  }
+  if (radiobutton::win::Thin* radio = radiobutton::win::Thin::take()) {
+    radio->setRingColor(colors[kControlFrame].red, colors[kControlFrame].green,
+                        colors[kControlFrame].blue);
+    radio->setTextColor(colors[kControlText].red, colors[kControlText].green,
+                        colors[kControlText].blue);
+    radio->setDisabledTextColor(colors[kDisabled].red, colors[kDisabled].green,
+                                colors[kDisabled].blue);
+    skin->setRadioButtonDrawer(radio);
+  }
   return skin;
 }
 
