@@ -4,6 +4,7 @@
 #include "gui/drawer/DefaultDrawers.h"
 #include "skin/drawer/groupbox/win/Basic.h"
 #include "skin/drawer/image/win/Basic.h"
+#include "skin/drawer/menu/win/Basic.h"
 #include "skin/drawer/statusbar/win/Basic.h"
 #include "skin/drawer/text/win/Basic.h"
 
@@ -16,6 +17,7 @@ gui::drawer::statusbar::IBasic* takeStatusBar() {
   return gui::drawer::statusbar::win::Basic::take();
 }
 gui::drawer::image::IBasic* takeImage() { return gui::drawer::image::win::Basic::take(); }
+gui::drawer::menu::IBasic* takeMenu() { return gui::drawer::menu::win::Basic::take(); }
 }  // namespace
 
 void installDefaultDrawers() {
@@ -24,6 +26,7 @@ void installDefaultDrawers() {
   drawers.takeGroupBox = &takeGroupBox;
   drawers.takeStatusBar = &takeStatusBar;
   drawers.takeImage = &takeImage;
+  drawers.takeMenu = &takeMenu;
   gui::drawer::setDefaultDrawers(drawers);
 }
 

@@ -28,6 +28,10 @@ TEST(DefaultDrawers, EmptyUntilInstalledThenFreshDrawersFromTheirPools) {
   auto* groupBox = s::gui::drawer::takeDefaultGroupBoxDrawer();
   auto* statusBar = s::gui::drawer::takeDefaultStatusBarDrawer();
   auto* image = s::gui::drawer::takeDefaultImageDrawer();
+  auto* menu = s::gui::drawer::takeDefaultMenuDrawer();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(std::u16string(menu->getClassName()), u"s_gui_drawer_menu_win_Basic");
+  menu->release();
   ASSERT_NE(groupBox, nullptr);
   ASSERT_NE(statusBar, nullptr);
   ASSERT_NE(image, nullptr);
