@@ -44,8 +44,7 @@ void Thin::paint(CDC* dc, int32_t left, int32_t top, int32_t right, int32_t bott
   }
   if (text != nullptr && font != nullptr) {
     int32_t minimumWidth = 0, textHeight = 0, preferredWidth = 0, preferredHeight = 0;
-    m_text->measureLines(dc, text, font, minimumWidth, textHeight, preferredWidth,
-                         preferredHeight);
+    m_text->measureLines(dc, text, font, minimumWidth, textHeight, preferredWidth, preferredHeight);
     const int32_t v = (bottom - textHeight - top) / 2;
     m_text->paint(dc, textLeft, top + v, x, top + v + textHeight, text, font);
   }

@@ -92,8 +92,7 @@ Basic* Basic::createWithSystemColors() {
   drawer->setBackgroundColor(255, 255, 255);
   drawer->setTextColor(0, 0, 0);
   drawer->setSelectionColor(redOf(highlight), greenOf(highlight), blueOf(highlight));
-  drawer->setSelectedTextColor(redOf(highlightText), greenOf(highlightText),
-                               blueOf(highlightText));
+  drawer->setSelectedTextColor(redOf(highlightText), greenOf(highlightText), blueOf(highlightText));
   drawer->setLineColor(238, 238, 238);
   return drawer;
 }
@@ -123,13 +122,13 @@ void Basic::paintBackground(CDC* dc, int32_t left, int32_t top, int32_t right, i
 }
 
 void Basic::paintRow(CDC* dc, ::s::image::win::BufferedImage* target, int32_t left, int32_t top,
-                     int32_t right, int32_t bottom, int32_t alignment, bool selected,
-                     bool focused, bool fullRowSelection, bool alternate, int32_t dropMark,
-                     int32_t dropMarkSide, bool wideDropMark, const WCHAR* text, IFont* font,
-                     IFont* selectedFont, int32_t level, bool treeGlyph, bool open,
-                     int32_t checkState, ::s::image::IImage* icon, bool underline,
-                     bool endEllipsis, int32_t progress, int32_t status, int32_t& textLeft,
-                     int32_t& textTop, int32_t& textRight, int32_t& textBottom) {
+                     int32_t right, int32_t bottom, int32_t alignment, bool selected, bool focused,
+                     bool fullRowSelection, bool alternate, int32_t dropMark, int32_t dropMarkSide,
+                     bool wideDropMark, const WCHAR* text, IFont* font, IFont* selectedFont,
+                     int32_t level, bool treeGlyph, bool open, int32_t checkState,
+                     ::s::image::IImage* icon, bool underline, bool endEllipsis, int32_t progress,
+                     int32_t status, int32_t& textLeft, int32_t& textTop, int32_t& textRight,
+                     int32_t& textBottom) {
   textLeft = textTop = textRight = textBottom = 0;
   if (dc == nullptr || left >= right || top >= bottom) {
     return;
@@ -181,9 +180,9 @@ void Basic::paintRow(CDC* dc, ::s::image::win::BufferedImage* target, int32_t le
   const COLORREF ink = textFont != nullptr ? textFont->getTextColor() : RGB(0, 0, 0);
   // 3. The tree glyph and the check box in the text colour of the font in use.
   if (treeGlyph) {
-    m_button->paintGlyph(dc, row.tree.left, row.tree.top + s, row.tree.right,
-                         row.tree.bottom - s, open ? u"#TreeOpen" : u"#TreeClosed", redOf(ink),
-                         greenOf(ink), blueOf(ink));
+    m_button->paintGlyph(dc, row.tree.left, row.tree.top + s, row.tree.right, row.tree.bottom - s,
+                         open ? u"#TreeOpen" : u"#TreeClosed", redOf(ink), greenOf(ink),
+                         blueOf(ink));
   }
   if (hasCheck) {
     const RECT& box = row.checkBox;

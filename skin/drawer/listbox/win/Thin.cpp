@@ -14,12 +14,11 @@ void Thin::reset() {
   m_inner->setLineColor(243, 243, 243);
 }
 
-Thin* Thin::createWithColors(int32_t backgroundRed, int32_t backgroundGreen,
-                             int32_t backgroundBlue, int32_t textRed, int32_t textGreen,
-                             int32_t textBlue, int32_t selectionRed, int32_t selectionGreen,
-                             int32_t selectionBlue, int32_t selectedRed, int32_t selectedGreen,
-                             int32_t selectedBlue, int32_t lineRed, int32_t lineGreen,
-                             int32_t lineBlue) {
+Thin* Thin::createWithColors(int32_t backgroundRed, int32_t backgroundGreen, int32_t backgroundBlue,
+                             int32_t textRed, int32_t textGreen, int32_t textBlue,
+                             int32_t selectionRed, int32_t selectionGreen, int32_t selectionBlue,
+                             int32_t selectedRed, int32_t selectedGreen, int32_t selectedBlue,
+                             int32_t lineRed, int32_t lineGreen, int32_t lineBlue) {
   Thin* drawer = take();
   if (drawer == nullptr) {
     return nullptr;

@@ -23,8 +23,7 @@ class Thin final : public IThin {
   Thin& operator=(const Thin&) = delete;
   void reset() override;
 
-  void paintBackground(CDC* dc, int32_t left, int32_t top, int32_t right,
-                       int32_t bottom) override {
+  void paintBackground(CDC* dc, int32_t left, int32_t top, int32_t right, int32_t bottom) override {
     m_inner->paintBackground(dc, left, top, right, bottom);
   }
   void paintRow(CDC* dc, ::s::image::win::BufferedImage* target, int32_t left, int32_t top,
@@ -36,8 +35,8 @@ class Thin final : public IThin {
                 int32_t status, int32_t& textLeft, int32_t& textTop, int32_t& textRight,
                 int32_t& textBottom) override {
     m_inner->paintRow(dc, target, left, top, right, bottom, alignment, selected, focused,
-                      fullRowSelection, alternate, dropMark, dropMarkSide, wideDropMark, text,
-                      font, selectedFont, level, treeGlyph, open, checkState, icon, underline,
+                      fullRowSelection, alternate, dropMark, dropMarkSide, wideDropMark, text, font,
+                      selectedFont, level, treeGlyph, open, checkState, icon, underline,
                       endEllipsis, progress, status, textLeft, textTop, textRight, textBottom);
   }
   bool hitCheckBox(int32_t x, int32_t y, bool withTree, int32_t level) override {

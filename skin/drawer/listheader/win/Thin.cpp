@@ -61,6 +61,8 @@ int32_t Thin::setFillColor(int32_t red, int32_t green, int32_t blue) {
   return red & 0xFF;
 }
 
-void Thin::applyToFonts(IFont* normal, IFont* disabled) { m_button->applyToFonts(normal, disabled); }
+void Thin::applyToFonts(IFont* normal, IFont* disabled) {
+  m_button->applyToFonts(normal, disabled);
+}
 
 }  // namespace s::gui::drawer::listheader::win

@@ -48,8 +48,8 @@ class Basic final : public IBasic {
   /// hot entry not filled and the pressed entry shifted. The caller releases it.
   static Basic* createWithColors(int32_t textRed, int32_t textGreen, int32_t textBlue,
                                  int32_t selectionRed, int32_t selectionGreen,
-                                 int32_t selectionBlue, int32_t selectedRed,
-                                 int32_t selectedGreen, int32_t selectedBlue);
+                                 int32_t selectionBlue, int32_t selectedRed, int32_t selectedGreen,
+                                 int32_t selectedBlue);
 
   COLORREF getSelectionColor() const { return m_selection; }
   bool isFillHotEntry() const { return m_fillHot; }

@@ -56,8 +56,9 @@ class ComboDrawer : public testing::Test {
 };
 
 TEST_F(ComboDrawer, TextSeparatorAndArrowMoveWithTheState) {
-  const uint64_t hashes[2][3] = {{0x88af58a098f80dc4ull, 0x4790691e0efc7f74ull, 0xdcc8f190acc3ccc4ull},
-                                 {0x5d762b4c97418d2aull, 0x35cbd88c59aa3284ull, 0xe6c828ea99d44a5eull}};
+  const uint64_t hashes[2][3] = {
+      {0x88af58a098f80dc4ull, 0x4790691e0efc7f74ull, 0xdcc8f190acc3ccc4ull},
+      {0x5d762b4c97418d2aull, 0x35cbd88c59aa3284ull, 0xe6c828ea99d44a5eull}};
   for (int32_t s : {1, 2}) {
     AtScale scale(static_cast<uint32_t>(s));
     const int width = 100 * s;

@@ -111,8 +111,8 @@ TEST_F(MenuDrawer, TheHotEntryIsFilledAndWrittenInTheSelectedFont) {
 TEST_F(MenuDrawer, TheLastEntryAtTheRightAndAsALink) {
   layOut();
   Page right(300, minH);
-  drawer->paint(&right.dc, 0, 0, 300, minH, entries, rects, 3, &font, &hot, 6, 3, -1, false,
-                false, true, false);
+  drawer->paint(&right.dc, 0, 0, 300, minH, entries, rects, 3, &font, &hot, 6, 3, -1, false, false,
+                true, false);
   const int width = rects[2].right - rects[2].left;
   EXPECT_GT(right.inked().right, 300 - 12) << "moved against the right edge";
   for (int x = rects[2].left; x < 300 - width; ++x) {
@@ -142,14 +142,14 @@ TEST_F(MenuDrawer, ThePressedShiftMovesTheHotTextBothWays) {
   drawer->setShiftPressedEntry(true);
   drawer->setFillHotEntry(false);
   Page hovered(200, minH);
-  drawer->paint(&hovered.dc, 0, 0, 200, minH, entries, rects, 1, &font, &hot, 6, 3, 0, false,
-                false, false, false);
+  drawer->paint(&hovered.dc, 0, 0, 200, minH, entries, rects, 1, &font, &hot, 6, 3, 0, false, false,
+                false, false);
   Page pressed(200, minH);
   drawer->paint(&pressed.dc, 0, 0, 200, minH, entries, rects, 1, &font, &hot, 6, 3, 0, true, false,
                 false, false);
   Page plain(200, minH);
-  drawer->paint(&plain.dc, 0, 0, 200, minH, entries, rects, 1, &font, &hot, 6, 3, -1, false,
-                false, false, false);
+  drawer->paint(&plain.dc, 0, 0, 200, minH, entries, rects, 1, &font, &hot, 6, 3, -1, false, false,
+                false, false);
   EXPECT_EQ(hovered.inked().left, plain.inked().left - 1);
   EXPECT_EQ(pressed.inked().left, plain.inked().left + 1);
   EXPECT_EQ(pressed.inked().top, plain.inked().top + 1);
