@@ -4,8 +4,16 @@
 #include "gui/IFontSetting.h"
 #include "skin/drawer/button/win/Thin.h"
 #include "skin/drawer/checkbox/win/Thin.h"
+#include "skin/drawer/combo/win/Thin.h"
+#include "skin/drawer/counter/win/Basic.h"
+#include "skin/drawer/groupbox/win/Thin.h"
+#include "skin/drawer/listbox/win/Thin.h"
+#include "skin/drawer/listheader/win/Thin.h"
+#include "skin/drawer/menu/win/Basic.h"
 #include "skin/drawer/radiobutton/win/Thin.h"
 #include "skin/drawer/scrollbar/win/Thin.h"
+#include "skin/drawer/statusbar/win/Thin.h"
+#include "skin/drawer/tabbox/win/Thin.h"
 #include "skin/drawer/text/win/Basic.h"
 #include "skin/drawer/window/win/Thin.h"
 
@@ -124,6 +132,46 @@ Thin* Thin::build(const WCHAR* name, const Rgb (&colors)[6]) {
     radio->setTextColor(text.red, text.green, text.blue);
     radio->setDisabledTextColor(text.red, text.green, text.blue);
     skin->setRadioButtonDrawer(radio);
+  }
+
+  if (counter::win::Basic* counter = counter::win::Basic::take()) {
+    counter->setFirstColor(colors[4].red, colors[4].green, colors[4].blue);
+    counter->setSecondColor(colors[5].red, colors[5].green, colors[5].blue);
+    skin->setCounterDrawer(counter);
+  }
+  if (listheader::win::Thin* header = listheader::win::Thin::take()) {
+    header->setPressedShift(true);
+    header->setBackgroundColor(frame.red, frame.green, frame.blue);
+    header->setFillColor(background.red, background.green, background.blue);
+    colorText(header->getFontSetting(), text);
+    skin->setListHeaderDrawer(header);
+  }
+  // The list's row lines are the same light grey in every thin preset.
+  skin->setListBoxDrawer(listbox::win::Thin::createWithColors(
+      background.red, background.green, background.blue, text.red, text.green, text.blue, frame.red,
+      frame.green, frame.blue, background.red, background.green, background.blue, 243, 243, 243));
+  if (statusbar::win::Thin* status = statusbar::win::Thin::take()) {
+    status->setColor(frame.red, frame.green, frame.blue);
+    skin->setStatusBarDrawer(status);
+  }
+  skin->setMenuDrawer(menu::win::Basic::createWithColors(text.red, text.green, text.blue, frame.red,
+                                                         frame.green, frame.blue, background.red,
+                                                         background.green, background.blue));
+  if (combo::win::Thin* combo = combo::win::Thin::take()) {
+    combo->setTextColor(text.red, text.green, text.blue);
+    combo->setFrameColor(frame.red, frame.green, frame.blue);
+    combo->setDisabledTextColor(text.red, text.green, text.blue);
+    skin->setComboDrawer(combo);
+  }
+  if (groupbox::win::Thin* group = groupbox::win::Thin::take()) {
+    group->setFrameColor(frame.red, frame.green, frame.blue);
+    colorText(group->getFontSetting(), text);
+    colorText(group->getDisabledFontSetting(), text);
+    skin->setGroupBoxDrawer(group);
+  }
+  if (tabbox::win::Thin* tabs = tabbox::win::Thin::take()) {
+    tabs->setColor(frame.red, frame.green, frame.blue);
+    skin->setTabBoxDrawer(tabs);
   }
   return skin;
 }

@@ -4,8 +4,16 @@
 #include "gui/IFontSetting.h"
 #include "skin/drawer/button/win/Thin.h"
 #include "skin/drawer/checkbox/win/Thin.h"
+#include "skin/drawer/combo/win/Thin.h"
+#include "skin/drawer/counter/win/Basic.h"
+#include "skin/drawer/groupbox/win/Thin.h"
+#include "skin/drawer/listbox/win/Thin.h"
+#include "skin/drawer/listheader/win/Thin.h"
+#include "skin/drawer/menu/win/Basic.h"
 #include "skin/drawer/radiobutton/win/Thin.h"
 #include "skin/drawer/scrollbar/win/Thin.h"
+#include "skin/drawer/statusbar/win/Thin.h"
+#include "skin/drawer/tabbox/win/Thin.h"
 #include "skin/drawer/text/win/Basic.h"
 #include "skin/drawer/window/win/Thin.h"
 
@@ -383,6 +391,65 @@ ThinWindow* ThinWindow::build(const WCHAR* name, const Rgb (&colors)[15]) {
     radio->setDisabledTextColor(colors[kDisabled].red, colors[kDisabled].green,
                                 colors[kDisabled].blue);
     skin->setRadioButtonDrawer(radio);
+  }
+
+  if (counter::win::Basic* counter = counter::win::Basic::take()) {
+    const Rgb& first = colors[kCounterFirst];
+    const Rgb& second = colors[kCounterSecond];
+    counter->setFirstColor(first.red, first.green, first.blue);
+    counter->setSecondColor(second.red, second.green, second.blue);
+    skin->setCounterDrawer(counter);
+  }
+  const Rgb& selection = colors[kSelection];
+  const Rgb& selected = colors[kSelectedText];
+  const Rgb& controlText = colors[kControlText];
+  if (listheader::win::Thin* header = listheader::win::Thin::take()) {
+    header->setPressedShift(true);
+    header->setBackgroundColor(frame.red, frame.green, frame.blue);
+    header->setFillColor(selection.red, selection.green, selection.blue);
+    colorText(header->getFontSetting(), selected);
+    skin->setListHeaderDrawer(header);
+  }
+  const Rgb& listBackground = colors[kListBackground];
+  const Rgb& listText = colors[kListText];
+  const Rgb& listLine = colors[kListLine];
+  skin->setListBoxDrawer(listbox::win::Thin::createWithColors(
+      listBackground.red, listBackground.green, listBackground.blue, listText.red, listText.green,
+      listText.blue, selection.red, selection.green, selection.blue, selected.red, selected.green,
+      selected.blue, listLine.red, listLine.green, listLine.blue));
+  if (statusbar::win::Thin* status = statusbar::win::Thin::take()) {
+    status->setColor(frame.red, frame.green, frame.blue);
+    skin->setStatusBarDrawer(status);
+  }
+  auto colorCombo = [&](ICombo* combo) {
+    if (combo == nullptr) return;
+    combo->setTextColor(controlText.red, controlText.green, controlText.blue);
+    combo->setFrameColor(frame.red, frame.green, frame.blue);
+    combo->setDisabledTextColor(controlText.red, controlText.green, controlText.blue);
+  };
+  if (menu::win::Basic* menu = menu::win::Basic::createWithColors(
+          controlText.red, controlText.green, controlText.blue, frame.red, frame.green, frame.blue,
+          background.red, background.green, background.blue)) {
+    colorCombo(menu->getComboDrawer());
+    skin->setMenuDrawer(menu);
+  }
+  if (combo::win::Thin* combo = combo::win::Thin::take()) {
+    colorCombo(combo);
+    skin->setComboDrawer(combo);
+  }
+  if (groupbox::win::Thin* group = groupbox::win::Thin::take()) {
+    const Rgb& groupFrame = colors[kGroupFrame];
+    group->setFrameColor(groupFrame.red, groupFrame.green, groupFrame.blue);
+    colorText(group->getFontSetting(), controlText);
+    colorText(group->getDisabledFontSetting(), controlText);
+    skin->setGroupBoxDrawer(group);
+  }
+  if (tabbox::win::Thin* tabs = tabbox::win::Thin::take()) {
+    tabs->setColor(frame.red, frame.green, frame.blue);
+    colorText(tabs->getFontSetting(), controlText);
+    colorText(tabs->getDisabledFontSetting(), controlText);
+    colorText(tabs->getPageFontSetting(), controlText);
+    skin->setTabBoxDrawer(tabs);
   }
   return skin;
 }
