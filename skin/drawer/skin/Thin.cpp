@@ -12,6 +12,7 @@
 #include "skin/drawer/menu/win/Basic.h"
 #include "skin/drawer/radiobutton/win/Thin.h"
 #include "skin/drawer/scrollbar/win/Thin.h"
+#include "skin/drawer/slider/win/Thin.h"
 #include "skin/drawer/statusbar/win/Thin.h"
 #include "skin/drawer/tabbox/win/Thin.h"
 #include "skin/drawer/text/win/Basic.h"
@@ -132,6 +133,11 @@ Thin* Thin::build(const WCHAR* name, const Rgb (&colors)[6]) {
     radio->setTextColor(text.red, text.green, text.blue);
     radio->setDisabledTextColor(text.red, text.green, text.blue);
     skin->setRadioButtonDrawer(radio);
+  }
+  if (slider::win::Thin* slider = slider::win::Thin::take()) {
+    slider->setThumbColor(frame.red, frame.green, frame.blue);
+    slider->setFillColor(colors[3].red, colors[3].green, colors[3].blue);
+    skin->setSliderDrawer(slider);
   }
 
   if (counter::win::Basic* counter = counter::win::Basic::take()) {

@@ -12,6 +12,7 @@
 #include "skin/drawer/menu/win/Basic.h"
 #include "skin/drawer/radiobutton/win/Thin.h"
 #include "skin/drawer/scrollbar/win/Thin.h"
+#include "skin/drawer/slider/win/Thin.h"
 #include "skin/drawer/statusbar/win/Thin.h"
 #include "skin/drawer/tabbox/win/Thin.h"
 #include "skin/drawer/text/win/Basic.h"
@@ -391,6 +392,13 @@ ThinWindow* ThinWindow::build(const WCHAR* name, const Rgb (&colors)[15]) {
     radio->setDisabledTextColor(colors[kDisabled].red, colors[kDisabled].green,
                                 colors[kDisabled].blue);
     skin->setRadioButtonDrawer(radio);
+  }
+  if (slider::win::Thin* slider = slider::win::Thin::take()) {
+    slider->setThumbColor(frame.red, frame.green, frame.blue);
+    slider->setFillColor(colors[kFill].red, colors[kFill].green, colors[kFill].blue);
+    slider->setDisabledColor(colors[kDisabled].red, colors[kDisabled].green,
+                             colors[kDisabled].blue);
+    skin->setSliderDrawer(slider);
   }
 
   if (counter::win::Basic* counter = counter::win::Basic::take()) {

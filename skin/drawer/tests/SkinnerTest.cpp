@@ -238,6 +238,29 @@ TEST(Skins, EveryPresetColoursItsDrawersAsTheTablesSay) {
   }
 }
 
+/// The fifteen slots, each filled with a drawer of its own.
+void expectEverySlot(ISkin* s) {
+  const void* slots[] = {
+      s->getWindowDrawer(),    s->getButtonDrawer(),    s->getTextDrawer(),
+      s->getScrollBarDrawer(), s->getCheckBoxDrawer(),  s->getRadioButtonDrawer(),
+      s->getSliderDrawer(),    s->getCounterDrawer(),   s->getListHeaderDrawer(),
+      s->getListBoxDrawer(),   s->getStatusBarDrawer(), s->getMenuDrawer(),
+      s->getComboDrawer(),     s->getGroupBoxDrawer(),  s->getTabBoxDrawer()};
+  for (size_t i = 0; i < 15; ++i) {
+    EXPECT_NE(slots[i], nullptr) << "slot " << i;
+    for (size_t j = 0; j < i; ++j) EXPECT_NE(slots[i], slots[j]);
+  }
+}
+
+TEST(Skins, EverySkinFillsItsFifteenSlots) {
+  skin::Thin* thin = skin::Thin::createPreset(3);
+  expectEverySlot(thin);
+  thin->release();
+  skin::ThinWindow* window = skin::ThinWindow::createPreset(19);
+  expectEverySlot(window);
+  window->release();
+}
+
 TEST(Skins, NumbersOutsideTheTablesGiveNoSkin) {
   for (int n : {0, 5, 15, -1, 100}) EXPECT_EQ(skin::Thin::createPreset(n), nullptr) << n;
   for (int n : {0, 5, 14, 15, 20, -1}) EXPECT_EQ(skin::ThinWindow::createPreset(n), nullptr) << n;
