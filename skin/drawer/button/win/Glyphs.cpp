@@ -378,8 +378,9 @@ bool startsWith(const WCHAR* text, const char16_t* prefix) {
 
 bool paintNamedGlyph(CDC* dc, int32_t left, int32_t top, int32_t right, int32_t bottom,
                      const WCHAR* name, COLORREF color, int32_t scale) {
-  if (dc == nullptr || name == nullptr || name[0] != u'#' || name[1] == 0) return false;
-  if (reinterpret_cast<uintptr_t>(name) <= 0xFFFF) return false;  // a string-table id
+  // Small values are string-table ids of labels, never glyph names, and must not be read.
+  if (dc == nullptr || reinterpret_cast<uintptr_t>(name) <= 0xFFFF) return false;
+  if (name[0] != u'#' || name[1] == 0) return false;
   const int32_t s = scale >= 4 ? 4 : scale >= 2 ? 2 : 1;
   const Box b = layOut(left, top, right, bottom, s);
   if (startsWith(name, u"#Color-")) return colorSwatch(dc, b, name + 7);

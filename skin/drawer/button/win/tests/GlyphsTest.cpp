@@ -195,6 +195,9 @@ TEST(Glyphs, TextsThatAreNoGlyphPaintNothing) {
   }
   Page page(20, 20);
   EXPECT_FALSE(paintNamedGlyph(&page.dc, 0, 0, 20, 20, nullptr, kInk, 1));
+  // A label given as a string-table id is not read as a name.
+  EXPECT_FALSE(paintNamedGlyph(&page.dc, 0, 0, 20, 20,
+                               reinterpret_cast<const WCHAR*>(uintptr_t{1001}), kInk, 1));
 }
 
 TEST(Glyphs, EveryGlyphStaysInItsBoxInItsColourAtEveryScaleAndShape) {
