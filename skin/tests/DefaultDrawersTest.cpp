@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 TEST(DefaultDrawers, EmptyUntilInstalledThenFreshDrawersFromTheirPools) {
@@ -21,6 +23,24 @@ TEST(DefaultDrawers, EmptyUntilInstalledThenFreshDrawersFromTheirPools) {
   EXPECT_NE(first, second);
   first->release();
   second->release();
+
+  // Each widget kind with a drawer of its own gets the basic drawer of its kind.
+  auto* groupBox = s::gui::drawer::takeDefaultGroupBoxDrawer();
+  auto* statusBar = s::gui::drawer::takeDefaultStatusBarDrawer();
+  auto* image = s::gui::drawer::takeDefaultImageDrawer();
+  auto* menu = s::gui::drawer::takeDefaultMenuDrawer();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(std::u16string(menu->getClassName()), u"s_gui_drawer_menu_win_Basic");
+  menu->release();
+  ASSERT_NE(groupBox, nullptr);
+  ASSERT_NE(statusBar, nullptr);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(std::u16string(groupBox->getClassName()), u"s_gui_drawer_groupbox_win_Basic");
+  EXPECT_EQ(std::u16string(statusBar->getClassName()), u"s_gui_drawer_statusbar_win_Basic");
+  EXPECT_EQ(std::u16string(image->getClassName()), u"s_gui_drawer_image_win_Basic");
+  groupBox->release();
+  statusBar->release();
+  image->release();
   s::gui::drawer::setDefaultDrawers(saved);
 }
 
