@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "winapi/drivers/headless/HeadlessDriver.h"
+#include "winapi/testsupport/PaintCheck.h"
 #include "winapi/testsupport/Recorder.h"
 
 #include <algorithm>
@@ -616,6 +617,48 @@ TEST_F(Combo, APlainListBoxSelectsByClickAndKeysWithNotifications) {
   EXPECT_GT(SendMessageW(list, LB_GETTOPINDEX, 0, 0), 0) << "the selection was scrolled into view";
   std::vector<int> expected{LBN_SETFOCUS, LBN_SELCHANGE, LBN_SELCHANGE};
   EXPECT_EQ(g_log.notifications, expected);
+}
+
+// The pixels of a window as the screen shows them (its part of its top-level surface), hashed and
+// written as a PNG on a mismatch.
+::testing::AssertionResult looksAsBefore(HWND hwnd, uint64_t expected, const char* name) {
+  HWND top = GetAncestor(hwnd, GA_ROOT);
+  winapi::PixelBuffer picture;
+  if (!winapi::HeadlessDriver::current()->capture(top, &picture)) return ::testing::AssertionFailure() << "no picture";
+  RECT topRect{}, r{};
+  GetWindowRect(top, &topRect);
+  GetWindowRect(hwnd, &r);
+  int x0 = r.left - topRect.left, y0 = r.top - topRect.top, w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<uint32_t> part(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) part[static_cast<size_t>(y * w + x)] = picture.row(y0 + y)[x0 + x];
+  }
+  return matchesGolden(pixelHash(part.data(), w, w, h), expected, name, [&](const std::string& path) {
+    return winapi::HeadlessDriver::savePng(part.data(), w, h, false, path.c_str());
+  });
+}
+
+TEST_F(Combo, TheFaceAndTheListLookAsBefore) {
+  HWND other = CreateWindowExW(0, u"ComboTestParent", u"", WS_CHILD | WS_VISIBLE, 300, 20, 50, 20, top, nullptr,
+                               nullptr, nullptr);
+  HWND combo = make(CBS_DROPDOWNLIST | CBS_HASSTRINGS, 40);
+  SendMessageW(combo, CB_SETCURSEL, 2, 0);
+  pump();
+  EXPECT_TRUE(looksAsBefore(combo, 0, "combo-closed"));
+  SetFocus(combo);
+  pump();
+  EXPECT_TRUE(looksAsBefore(combo, 0, "combo-focused"));
+  clickAt(faceCentre(combo));
+  POINT row = rowPoint(combo, 4);
+  headless().moveMouse(row.x, row.y);
+  pump();
+  EXPECT_TRUE(looksAsBefore(combo, 0, "combo-pressed"));
+  EXPECT_TRUE(looksAsBefore(listOf(combo), 0, "combo-list"));
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  SetFocus(other);
+  EnableWindow(combo, FALSE);
+  pump();
+  EXPECT_TRUE(looksAsBefore(combo, 0, "combo-disabled"));
 }
 
 }  // namespace
