@@ -281,6 +281,13 @@ LRESULT CALLBACK comboProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       // Every kind is a drop-down list here: the kinds with an edit field are not built.
       state->style = (static_cast<DWORD>(cs->style) & ~0x3u) | CBS_DROPDOWNLIST;
       SetWindowLongPtrW(hwnd, kStateSlot, reinterpret_cast<LONG_PTR>(state));
+      {
+        // The scroll bar a combo box is made with belongs to its list, as on Windows; the face
+        // has none.
+        std::lock_guard<std::recursive_mutex> guard(userLock());
+        Window* w = findWindow(hwnd);
+        if (w != nullptr) w->style &= ~static_cast<DWORD>(WS_VSCROLL | WS_HSCROLL);
+      }
       return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     case WM_CREATE: {
@@ -421,7 +428,6 @@ LRESULT CALLBACK comboProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (index < -1 || index >= itemCount(s)) index = -1;
       s->selected = index;
       sendLocal(s->list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-      if (index >= 0) ensureVisible(s->list, index);
       redrawFace(hwnd);
       return index < 0 ? CB_ERR : index;
     }

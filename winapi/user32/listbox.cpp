@@ -135,7 +135,8 @@ int rowAt(HWND hwnd, const ListState* s, POINT p) {
 void setCurrent(HWND hwnd, ListState* s, int index) {
   if (index == s->current) return;
   s->current = index;
-  if (index >= 0) ensureVisible(hwnd, index);
+  // A closed drop list has no height to scroll in; the combo box scrolls it as it opens.
+  if (index >= 0 && (!isDropList(s) || IsWindowVisible(hwnd))) ensureVisible(hwnd, index);
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 

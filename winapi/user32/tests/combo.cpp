@@ -644,21 +644,21 @@ TEST_F(Combo, TheFaceAndTheListLookAsBefore) {
   HWND combo = make(CBS_DROPDOWNLIST | CBS_HASSTRINGS, 40);
   SendMessageW(combo, CB_SETCURSEL, 2, 0);
   pump();
-  EXPECT_TRUE(looksAsBefore(combo, 0, "combo-closed"));
+  EXPECT_TRUE(looksAsBefore(combo, 0x90d4e8dfdbe8ee4full, "combo-closed"));
   SetFocus(combo);
   pump();
-  EXPECT_TRUE(looksAsBefore(combo, 0, "combo-focused"));
+  EXPECT_TRUE(looksAsBefore(combo, 0x7b3772ca47c46b20ull, "combo-focused"));
   clickAt(faceCentre(combo));
   POINT row = rowPoint(combo, 4);
   headless().moveMouse(row.x, row.y);
   pump();
-  EXPECT_TRUE(looksAsBefore(combo, 0, "combo-pressed"));
-  EXPECT_TRUE(looksAsBefore(listOf(combo), 0, "combo-list"));
+  EXPECT_TRUE(looksAsBefore(combo, 0x33809dec4cab5c9full, "combo-pressed"));
+  EXPECT_TRUE(looksAsBefore(listOf(combo), 0x62470e4dcf17841dull, "combo-list"));
   SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
   SetFocus(other);
   EnableWindow(combo, FALSE);
   pump();
-  EXPECT_TRUE(looksAsBefore(combo, 0, "combo-disabled"));
+  EXPECT_TRUE(looksAsBefore(combo, 0x7687926a9f532d4dull, "combo-disabled"));
 }
 
 }  // namespace
