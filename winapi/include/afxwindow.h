@@ -380,3 +380,57 @@ class CWindowDC : public CDC {
  protected:
   HWND m_hWnd;
 };
+
+/// The system combo box ("ComboBox") under an object: Create makes it a child of `parent`; the
+/// other members are the CB_* messages by name, answering as the messages do (CB_ERR for a bad
+/// index).
+class CComboBox : public CWnd {
+  DECLARE_DYNAMIC(CComboBox)
+ public:
+  CComboBox() = default;
+  using CWnd::Create;
+  BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+
+  int AddString(LPCWSTR text) { return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
+  int InsertString(int index, LPCWSTR text) {
+    return static_cast<int>(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
+  }
+  int DeleteString(UINT index) { return static_cast<int>(SendMessage(CB_DELETESTRING, index)); }
+  void ResetContent() { SendMessage(CB_RESETCONTENT); }
+  int GetCount() const { return static_cast<int>(::SendMessageW(m_hWnd, CB_GETCOUNT, 0, 0)); }
+  int GetCurSel() const { return static_cast<int>(::SendMessageW(m_hWnd, CB_GETCURSEL, 0, 0)); }
+  int SetCurSel(int index) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index))); }
+  DWORD_PTR GetItemData(int index) const {
+    return static_cast<DWORD_PTR>(::SendMessageW(m_hWnd, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+  }
+  int SetItemData(int index, DWORD_PTR data) {
+    return static_cast<int>(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
+  }
+  int GetLBText(int index, LPWSTR text) const {
+    return static_cast<int>(
+        ::SendMessageW(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
+  }
+  int GetLBTextLen(int index) const {
+    return static_cast<int>(::SendMessageW(m_hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0));
+  }
+  int GetItemHeight(int index) const {
+    return static_cast<int>(::SendMessageW(m_hWnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0));
+  }
+  int SetItemHeight(int index, UINT height) {
+    return static_cast<int>(SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(height, 0)));
+  }
+  int GetDroppedWidth() const { return static_cast<int>(::SendMessageW(m_hWnd, CB_GETDROPPEDWIDTH, 0, 0)); }
+  int SetDroppedWidth(UINT width) { return static_cast<int>(SendMessage(CB_SETDROPPEDWIDTH, width)); }
+  int GetTopIndex() const { return static_cast<int>(::SendMessageW(m_hWnd, CB_GETTOPINDEX, 0, 0)); }
+  int SetTopIndex(int index) { return static_cast<int>(SendMessage(CB_SETTOPINDEX, static_cast<WPARAM>(index))); }
+  void ShowDropDown(BOOL show = TRUE) { SendMessage(CB_SHOWDROPDOWN, show); }
+  BOOL GetDroppedState() const { return static_cast<BOOL>(::SendMessageW(m_hWnd, CB_GETDROPPEDSTATE, 0, 0)); }
+  void GetDroppedControlRect(LPRECT rect) const {
+    ::SendMessageW(m_hWnd, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(rect));
+  }
+  BOOL SetMinVisibleItems(int count) {
+    return static_cast<BOOL>(SendMessage(CB_SETMINVISIBLE, static_cast<WPARAM>(count)));
+  }
+  int GetMinVisible() const { return static_cast<int>(::SendMessageW(m_hWnd, CB_GETMINVISIBLE, 0, 0)); }
+  BOOL GetComboBoxInfo(PCOMBOBOXINFO info) const { return ::GetComboBoxInfo(m_hWnd, info); }
+};

@@ -273,4 +273,26 @@ TEST(FrameworkPainting, CPaintDcValidatesAndCClientDcPaintsTheWindow) {
   }
 }
 
+TEST(FrameworkComboBox, CreatesTheSystemComboBoxAndNamesItsMessages) {
+  registerClass();
+  CWnd parent;
+  ASSERT_TRUE(parent.CreateEx(0, u"FrameworkTest", u"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr));
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(WS_VISIBLE | CBS_DROPDOWNLIST | CBS_HASSTRINGS, RECT{10, 10, 160, 34}, &parent, 1020));
+  EXPECT_EQ(combo.GetDlgCtrlID(), 1020);
+  EXPECT_EQ(combo.AddString(u"one"), 0);
+  EXPECT_EQ(combo.InsertString(0, u"zero"), 0);
+  EXPECT_EQ(combo.GetCount(), 2);
+  EXPECT_EQ(combo.SetCurSel(1), 1);
+  EXPECT_EQ(combo.GetCurSel(), 1);
+  EXPECT_EQ(combo.GetLBTextLen(1), 3);
+  EXPECT_EQ(combo.SetCurSel(5), CB_ERR);
+  EXPECT_EQ(combo.GetItemHeight(-1), 24 - 6);
+  COMBOBOXINFO info{sizeof info, {}, {}, 0, nullptr, nullptr, nullptr};
+  EXPECT_TRUE(combo.GetComboBoxInfo(&info));
+  EXPECT_NE(info.hwndList, nullptr);
+  combo.DestroyWindow();
+  parent.DestroyWindow();
+}
+
 }  // namespace
