@@ -193,8 +193,8 @@ void listBoxRow(benchmark::State& state) {
   for (auto _ : state) {
     list->paintBackground(&surface.dc, 0, 0, kWidth, kHeight);
     list->paintRow(&surface.dc, nullptr, 0, 0, kWidth, kHeight, 0, true, true, false, false, 0, 0,
-                   false, u"A row of the list", &font, &selected, 1, true, true, 2, nullptr,
-                   false, true, -1, -1, l, t, r, b);
+                   false, u"A row of the list", &font, &selected, 1, true, true, 2, nullptr, false,
+                   true, -1, -1, l, t, r, b);
   }
   list->release();
 }
