@@ -12,7 +12,10 @@ namespace s::gui::drawer::listbox::win {
 
 /// Paints a list's background and rows: a row's tree glyph, check box, icon and text side by side
 /// after its indent (15 s per level), the selection behind the text or the whole row, drop marks,
-/// and a progress cell in place of the text. Colours after reset: selection (120, 120, 120),
+/// and a progress cell in place of the text (per mille: 0 to 1000 green, 2000 to 3000 grey, 4000
+/// to 5000 red, as a bar in a white field under the text in white). Without a progress cell a
+/// row's status colours its text: 0 and 1 red, 3 grey, 10 green; any other (-1) leaves the font's
+/// colour. Colours after reset: selection (120, 120, 120),
 /// background (51, 51, 51), alternate rows' line colour (224, 224, 224). The normal rows' and the
 /// selected rows' font settings are the first settings of two text drawers of its own; glyphs
 /// come from a button drawer of its own. Pooled (capacity 1000); the inner drawers are taken with
