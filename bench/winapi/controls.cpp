@@ -2,6 +2,10 @@
 // 96 DPI with a warm glyph cache: WM_PAINT of each control at its usual size (target: at most
 // 50 us each) and PBM_SETPOS that leaves the drawn bar unchanged on the owning thread (target: at
 // least 1,000,000 per second, invalidating nothing). Run with LUMETRA_DISPLAY=headless.
+// Measured on the 8-core AMD EPYC build machine under a load of about 40 (CPU time): push
+// button 21 us, check box 20 us, radio button 27 us, static 20 us, progress bar 11 us;
+// PBM_SETPOS 1.3 us (750,000 per second), the same as a send that only answers (PBM_GETPOS), so
+// the send itself is what stands between this and the target.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -65,8 +69,9 @@ void BM_SetPosUnchanged(benchmark::State& state) {
   HWND h = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 100, 16,
                            parent(), nullptr, nullptr, nullptr);
   SendMessageW(h, PBM_SETRANGE32, 0, 1000000);
-  UpdateWindow(h);
   WPARAM pos = 500000;
+  SendMessageW(h, PBM_SETPOS, pos, 0);
+  UpdateWindow(h);
   for (auto _ : state) {
     SendMessageW(h, PBM_SETPOS, pos, 0);
     pos = pos == 500000 ? 500001 : 500000;
@@ -78,7 +83,17 @@ void BM_SetPosUnchanged(benchmark::State& state) {
   DestroyWindow(h);
 }
 
+// The cost of a send that does nothing but answer, to tell the send from PBM_SETPOS's own work.
+void BM_GetPos(benchmark::State& state) {
+  HWND h = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 100, 16,
+                           parent(), nullptr, nullptr, nullptr);
+  for (auto _ : state) benchmark::DoNotOptimize(SendMessageW(h, PBM_GETPOS, 0, 0));
+  state.SetItemsProcessed(state.iterations());
+  DestroyWindow(h);
+}
+
 BENCHMARK(BM_PaintPushButton);
+BENCHMARK(BM_GetPos);
 BENCHMARK(BM_PaintCheckBox);
 BENCHMARK(BM_PaintRadioButton);
 BENCHMARK(BM_PaintStatic);

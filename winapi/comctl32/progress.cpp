@@ -22,6 +22,9 @@ struct ProgressState {
   int step = 10;
   COLORREF bar = CLR_DEFAULT;
   COLORREF background = CLR_DEFAULT;
+  // Kept from WM_SIZE and WM_STYLECHANGED, so a position change needs no look at the window.
+  RECT area{};
+  bool smooth = false;
 };
 
 ProgressState* stateOf(HWND hwnd) { return reinterpret_cast<ProgressState*>(GetWindowLongPtrW(hwnd, 0)); }
@@ -46,13 +49,17 @@ int filledWidth(const ProgressState& s, const RECT& bar) {
 
 int chunkWidth(const RECT& bar) { return std::max(1, static_cast<int>((bar.bottom - bar.top) * 2 / 3)); }
 
+void refreshGeometry(HWND hwnd, ProgressState& s) {
+  s.area = barArea(hwnd);
+  s.smooth = isSmooth(hwnd);
+}
+
 // What the bar shows: its filled width when smooth, else the number of chunks drawn (a chunk is
 // drawn whole while it starts within the filled width).
-int drawnExtent(HWND hwnd, const ProgressState& s) {
-  RECT bar = barArea(hwnd);
-  int filled = filledWidth(s, bar);
-  if (isSmooth(hwnd) || filled <= 0) return filled;
-  int pitch = chunkWidth(bar) + kChunkGap;
+int drawnExtent(const ProgressState& s) {
+  int filled = filledWidth(s, s.area);
+  if (s.smooth || filled <= 0) return filled;
+  int pitch = chunkWidth(s.area) + kChunkGap;
   return (filled + pitch - 1) / pitch;
 }
 
@@ -86,10 +93,10 @@ void paint(HWND hwnd, HDC dc, const ProgressState& s) {
 // Applies a change and repaints only when what the bar shows changed.
 template <typename Change>
 void change(HWND hwnd, ProgressState& s, Change&& apply) {
-  int before = drawnExtent(hwnd, s);
+  int before = drawnExtent(s);
   apply();
   s.pos = std::clamp(s.pos, std::min(s.low, s.high), std::max(s.low, s.high));
-  if (drawnExtent(hwnd, s) != before) InvalidateRect(hwnd, nullptr, FALSE);
+  if (drawnExtent(s) != before) InvalidateRect(hwnd, nullptr, FALSE);
 }
 
 LRESULT setColor(HWND hwnd, COLORREF& color, LPARAM value) {
@@ -112,6 +119,9 @@ LRESULT CALLBACK progressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       SetWindowLongPtrW(hwnd, 0, 0);
       delete s;
       return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_CREATE:
+    case WM_SIZE:
+    case WM_STYLECHANGED: refreshGeometry(hwnd, *s); return DefWindowProcW(hwnd, message, wParam, lParam);
     case PBM_SETRANGE:
     case PBM_SETRANGE32: {
       // Both answer the previous range as two 16-bit halves, as Windows does.
