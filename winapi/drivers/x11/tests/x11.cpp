@@ -63,6 +63,7 @@ struct Event {
   LPARAM lParam;
 };
 std::vector<Event> g_events;
+std::vector<Event> g_moves;  // WM_MOUSEMOVE, kept apart: moves come with many other inputs
 std::vector<std::u16string> g_dropped;
 
 LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -83,6 +84,7 @@ LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       g_events.push_back(Event{hwnd, message, 0, 0});
       return 0;
     }
+    case WM_MOUSEMOVE: g_moves.push_back(Event{hwnd, message, wParam, lParam}); return 0;
     case WM_LBUTTONDOWN:
     case WM_KEYDOWN:
     case WM_CHAR:
@@ -289,6 +291,35 @@ TEST_F(X11, MouseAndKeysReachTheRightChild) {
   EXPECT_EQ(g_events[0].wParam, static_cast<WPARAM>('Q'));
   EXPECT_EQ(g_events[1].message, static_cast<UINT>(WM_CHAR));
   EXPECT_EQ(g_events[1].wParam, static_cast<WPARAM>(u'q'));
+}
+
+TEST_F(X11, ACaptureTakenWithoutAPressedButtonHearsThatThePointerLeft) {
+  HWND child =
+      CreateWindowExW(0, u"X11Test", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 100, 150, top, nullptr, nullptr, nullptr);
+  pumpUntil([&] { return painted(child); });
+  SetCapture(child);
+  g_moves.clear();
+  XEvent e{};
+  e.xcrossing.type = LeaveNotify;
+  e.xcrossing.window = native;
+  e.xcrossing.root = DefaultRootWindow(viewer);
+  e.xcrossing.x_root = 600;
+  e.xcrossing.y_root = 500;
+  e.xcrossing.mode = NotifyNormal;
+  e.xcrossing.same_screen = True;
+  send(native, e, LeaveWindowMask);
+  ASSERT_TRUE(pumpUntil([&] { return !g_moves.empty(); }));
+  POINT expected{600, 500};
+  ScreenToClient(child, &expected);
+  EXPECT_EQ(g_moves[0].hwnd, child);
+  EXPECT_EQ(GET_X_LPARAM(g_moves[0].lParam), expected.x);
+  EXPECT_EQ(GET_Y_LPARAM(g_moves[0].lParam), expected.y);
+  ReleaseCapture();
+  // Without a capture the leave tells nobody.
+  g_moves.clear();
+  send(native, e, LeaveWindowMask);
+  pumpUntil([] { return false; }, 1);
+  EXPECT_TRUE(g_moves.empty());
 }
 
 // The source side of an XDND drag, played by a second X client: enter, position, drop, and
