@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <afxwin.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ class RecordingTextDrawer final : public s::gui::drawer::IText {
                       s::gui::IFont*, int32_t& width, int32_t& height) override {
     ++m_fits;
     const auto length = static_cast<int32_t>(std::u16string(text != nullptr ? text : u"").size());
-    width = right > 0 ? std::min(right, 7 * length) : 7 * length;
+    width = std::min(std::max(right, 0), 7 * length);
     height = 13;
     return height;
   }
