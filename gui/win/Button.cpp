@@ -4,9 +4,11 @@
 
 #include "gui/drawer/ISkin.h"
 #include "gui/win/ChildWindow.h"
-#include "gui/win/ControlCodes.h"
 #include "gui/win/Font.h"
 #include "platform/lang/Localizer.h"
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include <string_view>
 

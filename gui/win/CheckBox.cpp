@@ -8,8 +8,10 @@
 #include "gui/events/Enabler.h"
 #include "gui/win/Bindings.h"
 #include "gui/win/ChildWindow.h"
-#include "gui/win/ControlCodes.h"
 #include "platform/lang/Localizer.h"
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 

@@ -4,8 +4,10 @@
 #include "core/thread/ClassTail.h"
 #include "gui/IProgressBar.h"
 #include "gui/drawer/IDrawer.h"
-#include "gui/win/ControlCodes.h"
 #include "gui/win/Widget.h"
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <cstdint>

@@ -11,10 +11,12 @@
 #include "gui/win/Bindings.h"
 #include "gui/win/CheckBox.h"
 #include "gui/win/ChildWindow.h"
-#include "gui/win/ControlCodes.h"
 #include "gui/win/MemDC.h"
 #include "imaging/win/BufferedImage.h"
 #include "platform/lang/Localizer.h"
+
+#include <windows.h>
+#include <commctrl.h>
 
 namespace s::gui::win {
 

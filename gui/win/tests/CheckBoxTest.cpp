@@ -7,9 +7,9 @@
 #include "gui/events/Disabler.h"
 #include "gui/events/Enabler.h"
 #include "gui/tests/FakeComponent.h"
-#include "gui/win/ControlCodes.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
