@@ -52,7 +52,10 @@ TEST_F(NativeWidgets, AClickOfTheControlReachesTheButtonsListenersOnce) {
   button->addAfterClickListener(&listener);
   root->add(button);
   ASSERT_TRUE(button->isCreated());
-  EXPECT_EQ(button->getMinimumHeight(), 23) << "the control's ideal height for one line";
+  SIZE ideal{0, 0};
+  SendMessageW(button->GetSafeHwnd(), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
+  EXPECT_EQ(button->getMinimumHeight(), ideal.cy) << "measured by the control's ideal size";
+  EXPECT_GT(ideal.cy, 16);
   EXPECT_GT(button->getMinimumWidth(), 16);
 
   SendMessageW(button->GetSafeHwnd(), BM_CLICK, 0, 0);
