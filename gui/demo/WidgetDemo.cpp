@@ -1,0 +1,145 @@
+// widget_demo: a toolkit window with the widgets of the main window and a few more: a label, a
+// link label whose click prints a line, a default push button that runs a five-second fake
+// progress on a worker thread (reported through the window's synchronous user event, as the
+// converter does), a "Keep on Top" check box, two radio buttons, spacers and the resizing grip.
+// Every listener event is printed on standard output, one line each. It ends when closed.
+#include "gui/win/Box.h"
+#include "gui/win/Button.h"
+#include "gui/win/CheckBox.h"
+#include "gui/win/Label.h"
+#include "gui/win/ProgressBar.h"
+#include "gui/win/RadioButton.h"
+#include "gui/win/Spacer.h"
+#include "gui/win/Window.h"
+#include "skin/DefaultDrawers.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace s::gui::win;
+
+/// Prints one line for each event it hears.
+class Printer : public s::gui::events::IEventListener {
+ public:
+  Printer(const char* what, std::function<void(int32_t)> then = nullptr)
+      : m_what(what), m_then(std::move(then)) {}
+  void onEvent(s::base::IObject*, int32_t eventId) override {
+    std::printf("%s %d\n", m_what, static_cast<int>(eventId));
+    std::fflush(stdout);
+    if (m_then) {
+      m_then(eventId);
+    }
+  }
+
+ private:
+  const char* m_what;
+  std::function<void(int32_t)> m_then;
+};
+
+constexpr int32_t kSteps = 50;
+
+}  // namespace
+
+int main() {
+  s::skin::installDefaultDrawers();
+  INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&init);
+  Window* window = Window::take();
+  if (window == nullptr || window->getHandle() == nullptr) {
+    std::fprintf(stderr, "widget_demo: the window could not be made\n");
+    return 1;
+  }
+  window->setTitle(u"Widget demo");
+  window->setSize(360, 260);
+  window->setResizable(true);
+
+  Box* column = makeBox(1, 100, 100, 0, 0, 0, 6, 8, 8);
+  Label* status = makeLabel(u"Ready", false, true, 100001);
+  Label* link = makeLabel(u"Open the project page", false, false, 0);
+  link->setClickable(true);
+  Printer linkPrinter("link clicked");
+  link->addClickListener(&linkPrinter);
+  ProgressBar* progress = ProgressBar::take();
+  progress->setFixedWidth(200);
+  progress->setFixedHeight(16);
+  progress->setRange(0, kSteps);
+
+  std::atomic<bool> running{false};
+  std::thread worker;
+  Printer userEvent("progress", [&](int32_t) {
+    const int64_t done = window->getUserEventArg1();
+    progress->setPosition(static_cast<int32_t>(done));
+    status->setText(done >= kSteps ? u"Done" : u"Working...", true);
+  });
+  window->addUserEventListener(&userEvent);
+  Button* start = makeButton(-1, -1, -1);
+  start->setText(u"Start");
+  Printer startPrinter("start clicked", [&](int32_t) {
+    if (running.exchange(true)) {
+      return;
+    }
+    if (worker.joinable()) {
+      worker.join();
+    }
+    worker = std::thread([&] {
+      for (int32_t step = 1; step <= kSteps; ++step) {
+        ::Sleep(5000 / kSteps);
+        window->sendUserEvent(step, 0, 0, 0);
+      }
+      running = false;
+    });
+  });
+  start->addClickListener(&startPrinter);
+  start->setDefault();
+
+  CheckBox* onTop = CheckBox::take();
+  onTop->setText(u"Keep on Top");
+  Printer checked("keep on top checked", [&](int32_t) { window->setKeepOnTop(true); });
+  Printer unchecked("keep on top unchecked", [&](int32_t) { window->setKeepOnTop(false); });
+  onTop->addCheckListener(&checked);
+  onTop->addUncheckListener(&unchecked);
+  RadioButton* mp3 = RadioButton::take();
+  mp3->setText(u"MP3");
+  mp3->setChecked(true, false);
+  RadioButton* wav = RadioButton::take();
+  wav->setText(u"WAV");
+  Printer mp3Printer("mp3 radio");
+  Printer wavPrinter("wav radio");
+  mp3->addCheckListener(&mp3Printer);
+  mp3->addUncheckListener(&mp3Printer);
+  wav->addCheckListener(&wavPrinter);
+  wav->addUncheckListener(&wavPrinter);
+  Spacer* gap = Spacer::take();
+  gap->setVertical();
+  gap->setFixedHeight(8);
+  Button* grip = Button::take();
+  grip->setText(u"#Resizer");
+  grip->setFixedWidth(14);
+  grip->setFixedHeight(14);
+
+  column->add(status);
+  column->add(link);
+  column->add(progress);
+  column->add(start);
+  column->add(gap);
+  column->add(onTop);
+  column->add(mp3);
+  column->add(wav);
+  column->add(grip);
+  window->add(column);
+  window->show(true, true);
+  window->waitUntilClosed();
+  if (worker.joinable()) {
+    worker.join();
+  }
+  window->release();
+  return 0;
+}
