@@ -3,8 +3,10 @@
 // to the layer, as the headless driver does), hit-tests it, erases with the class brush, keeps
 // the window text and icons, turns WM_WINDOWPOSCHANGED into WM_MOVE and WM_SIZE, closes on
 // WM_CLOSE, and passes cursor, activation, wheel and context-menu requests to the parent.
-// Left out on purpose: the system menu and keyboard menu access (menus come with their own code).
+// The menu bar's band is hit-tested, painted and opened here; its menus live in menu_bar.cpp.
+// Left out on purpose: the system menu.
 #include "winapi/user32/Menu.h"
+#include "winapi/user32/ScrollBar.h"
 #include "winapi/user32/Window.h"
 
 #include <algorithm>
@@ -23,6 +25,7 @@ int hitTest(HWND hwnd, POINT screen) {
   RECT client{w->client.left - w->window.left, w->client.top - w->window.top, w->client.right - w->window.left,
               w->client.bottom - w->window.top};
   if (PtInRect(&client, POINT{x, y})) return HTCLIENT;
+  if (pointOnVerticalBar(w, POINT{x, y})) return HTVSCROLL;
   if (w->style & WS_MINIMIZE) return HTCAPTION;
   RECT frame = w->isTopLevel() ? displayDriver().frameInsets(w->style, w->exStyle) : RECT{0, 0, 0, 0};
   int border = frame.left;
@@ -137,6 +140,7 @@ void paintFrame(HWND hwnd) {
   if (topLevel && menuBarBand(hwnd, &band)) paintMenuBar(hwnd, dc, band);
   if (exStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
   if (exStyle & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+  paintScrollBars(hwnd, dc);
   ReleaseDC(hwnd, dc);
 }
 
@@ -277,6 +281,10 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
         return 0;
       }
       if (wParam == HTCLOSE) return 0;
+      if (wParam == HTVSCROLL) {
+        beginScrollTracking(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+      }
       if (wParam == HTCAPTION || (wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT)) {
         HWND top = GetAncestor(hwnd, GA_ROOT);
         NativeWindow native = 0;
@@ -393,6 +401,10 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
       return reinterpret_cast<LRESULT>(GetSysColorBrush(field ? COLOR_WINDOW : COLOR_BTNFACE));
     }
     case WM_QUERYENDSESSION: return TRUE;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED: scrollTrackingMessage(hwnd, message, wParam, lParam); return 0;
+    case WM_NCDESTROY: forgetScrollBars(hwnd); return 0;
     default: return 0;
   }
 }

@@ -5,6 +5,7 @@
 // the layer's own. A call on a window of another thread runs on that thread.
 // Decision: sibling child windows always clip each other (as if WS_CLIPSIBLINGS were set), so
 // paint order never decides which overlapping sibling shows.
+#include "winapi/user32/ScrollBar.h"
 #include "winapi/user32/Window.h"
 
 #include <algorithm>
@@ -142,6 +143,7 @@ RECT defaultNonClient(Window* w) {
   insets.top += edge;
   insets.right += edge;
   insets.bottom += edge;
+  insets.right += verticalBarWidth(w);
   return insets;
 }
 
@@ -609,7 +611,8 @@ extern "C" HWND WINAPI ChildWindowFromPoint(HWND parent, POINT point) {
 extern "C" BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
   if (rect == nullptr) return FALSE;
   Window probe;
-  probe.style = style;
+  // Windows leaves scroll bars out of the adjustment.
+  probe.style = style & ~WS_VSCROLL;
   probe.exStyle = exStyle;
   if ((style & (WS_CHILD | WS_POPUP)) == 0) probe.style |= WS_CAPTION;
   probe.parent = (style & WS_CHILD) ? reinterpret_cast<HWND>(1) : nullptr;
