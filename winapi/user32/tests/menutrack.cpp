@@ -25,6 +25,8 @@ struct Message {
 };
 
 constexpr UINT_PTR kStepTimer = 99;
+// Timers run at most every 10 ms, as on Windows; each step moves the clock on by that much.
+constexpr UINT kStep = 10;
 
 // What the owner saw, and the steps a test runs inside the loop, one per tick of a timer. Timers
 // come after input, so the input of one step has been handled when the next one runs.
@@ -48,7 +50,7 @@ LRESULT CALLBACK ownerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       // Whatever a test forgot to end, no test hangs on a menu.
       EndMenu();
     }
-    HeadlessDriver::current()->advanceClock(1);
+    HeadlessDriver::current()->advanceClock(kStep);
     return 0;
   }
   if (message == WM_MEASUREITEM) {
@@ -80,6 +82,7 @@ class MenuTrack : public ::testing::Test {
     owner = CreateWindowExW(0, u"MenuOwner", u"owner", WS_POPUP | WS_VISIBLE, 100, 100, 600, 400, nullptr, nullptr,
                             nullptr, nullptr);
     ASSERT_NE(owner, nullptr);
+    SetActiveWindow(owner);
     drain();
     menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, 1, u"&Open");
@@ -111,8 +114,8 @@ class MenuTrack : public ::testing::Test {
     g_steps = std::move(steps);
     g_next = 0;
     driver->scriptRun();
-    SetTimer(owner, kStepTimer, 1, nullptr);
-    driver->advanceClock(1);
+    SetTimer(owner, kStepTimer, kStep, nullptr);
+    driver->advanceClock(kStep);
     BOOL result = TrackPopupMenu(menu, flags, kX, kY, 0, owner, nullptr);
     KillTimer(owner, kStepTimer);
     return result;
@@ -297,7 +300,7 @@ TEST_F(MenuTrack, SubMenusOpenAfterHoverAndByRightAndLeft) {
   std::vector<int> windows;
   BOOL chosen = runTracking(TPM_RETURNCMD, {
                                                [&] { driver->moveMouse(rowPoint(4).x, rowPoint(4).y); },
-                                               [&] { driver->advanceClock(390); },
+                                               [&] { driver->advanceClock(370); },
                                                [&] { windows.push_back(menuWindows()); },
                                                [&] { driver->advanceClock(20); },
                                                [] {},
@@ -421,8 +424,8 @@ TEST_F(MenuTrack, PlacementFlipsAtTheWorkAreaEdges) {
     g_steps = {[&] { GetWindowRect(FindWindowW(u"#32768", nullptr), &r); }};
     g_next = 0;
     driver->scriptRun();
-    SetTimer(owner, kStepTimer, 1, nullptr);
-    driver->advanceClock(1);
+    SetTimer(owner, kStepTimer, kStep, nullptr);
+    driver->advanceClock(kStep);
     TrackPopupMenu(menu, c.flags, c.at.x, c.at.y, 0, owner, nullptr);
     KillTimer(owner, kStepTimer);
     EXPECT_GT(r.right - r.left, 40);
