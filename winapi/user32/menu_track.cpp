@@ -726,7 +726,7 @@ void runLoop(Tracker& t) {
         mouseMove(t, msg.pt);
       } else if (msg.message != WM_MOUSEWHEEL && msg.message != WM_MOUSEHWHEEL) {
         MSG button = msg;
-        if (button.message >= WM_NCMOUSEMOVE) button.message = button.message - WM_NCMOUSEMOVE + WM_MOUSEMOVE;
+        if (button.message <= WM_NCMBUTTONDBLCLK) button.message = button.message - WM_NCMOUSEMOVE + WM_MOUSEMOVE;
         if (button.message == WM_LBUTTONDBLCLK || button.message == WM_RBUTTONDBLCLK ||
             button.message == WM_MBUTTONDBLCLK) {
           button.message -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;

@@ -50,6 +50,9 @@ LRESULT CALLBACK ownerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       // Whatever a test forgot to end, no test hangs on a menu.
       EndMenu();
     }
+    // Set again, the step timer goes behind the loop's own timers that fall due with it.
+    KillTimer(hwnd, kStepTimer);
+    SetTimer(hwnd, kStepTimer, kStep, nullptr);
     HeadlessDriver::current()->advanceClock(kStep);
     return 0;
   }
