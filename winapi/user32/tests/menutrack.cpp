@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -469,6 +470,59 @@ TEST_F(MenuTrack, SetMenuBandLeavesTheClientAreaAndOpensOnAClick) {
   SetMenu(frame, nullptr);
   DestroyMenu(bar);
   DestroyWindow(frame);
+}
+
+// The picture of the open menu window, and a check of its hash that writes the PNG on a mismatch.
+winapi::PixelBuffer pictureOfMenu() {
+  winapi::PixelBuffer picture;
+  HeadlessDriver::current()->capture(FindWindowW(u"#32768", nullptr), &picture);
+  return picture;
+}
+
+::testing::AssertionResult looksLike(const winapi::PixelBuffer& p, uint64_t expected, const std::string& name) {
+  if (p.width == 0) return ::testing::AssertionFailure() << "no menu window to capture for " << name;
+  return matchesGolden(pixelHash(p.row0, p.stride, p.width, p.height), expected, name, [&](const std::string& file) {
+    return HeadlessDriver::savePng(p.row0, p.width, p.height, false, file.c_str());
+  });
+}
+
+TEST_F(MenuTrack, ClassicLookOfEveryKindOfItem) {
+  // The pictures hold text: they are only comparable with the face every test machine maps.
+  HDC screen = GetDC(nullptr);
+  HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"MS Shell Dlg 2");
+  HGDIOBJ old = SelectObject(screen, font);
+  char16_t face[64] = {};
+  GetTextFaceW(screen, 64, face);
+  SelectObject(screen, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, screen);
+  ASSERT_EQ(std::u16string(face), u"DejaVu Sans");
+
+  CheckMenuItem(menu, 1, MF_BYCOMMAND | MF_CHECKED);
+  AppendMenuW(menu, MF_STRING | MF_CHECKED | MF_GRAYED, 5, u"Greyed &mark");
+  AppendMenuW(menu, MF_STRING, 6, u"&Radio");
+  CheckMenuRadioItem(menu, 6, 6, 6, MF_BYPOSITION);
+  AppendMenuW(menu, MF_OWNERDRAW, 7, reinterpret_cast<LPCWSTR>(0x77));
+  g_onMessage = [](UINT m, WPARAM, LPARAM l) {
+    if (m != WM_DRAWITEM) return;
+    auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
+    HBRUSH brush = CreateSolidBrush((di->itemState & ODS_SELECTED) ? RGB(200, 0, 0) : RGB(0, 0, 200));
+    RECT r = di->rcItem;
+    InflateRect(&r, -4, -4);
+    FillRect(di->hDC, &r, brush);
+    DeleteObject(brush);
+  };
+  winapi::PixelBuffer plain, keyed;
+  runTracking(0, {
+                     [&] { plain = pictureOfMenu(); },
+                     // Keys show the mnemonics; Down twice lands on the greyed item, highlighted.
+                     [&] { press(VK_DOWN); },
+                     [&] { press(VK_DOWN); },
+                     [&] { keyed = pictureOfMenu(); },
+                     [] { EndMenu(); },
+                 });
+  EXPECT_TRUE(looksLike(plain, 0xfa0b34d2da69c24bull, "menu_plain"));
+  EXPECT_TRUE(looksLike(keyed, 0xbb06513673da11b0ull, "menu_keys"));
 }
 
 }  // namespace
