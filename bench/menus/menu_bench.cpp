@@ -31,8 +31,8 @@ HWND makeOwner(DWORD style) {
     RegisterClassExW(&wc);
     registered = true;
   }
-  return CreateWindowExW(0, u"MenuBenchOwner", u"owner", style | WS_VISIBLE, 100, 100, 640, 480, nullptr, nullptr,
-                         nullptr, nullptr);
+  return CreateWindowExW(0, u"MenuBenchOwner", u"owner", style | WS_VISIBLE, 100, 100, 640, 480,
+                         nullptr, nullptr, nullptr, nullptr);
 }
 
 void pump() {
@@ -49,7 +49,8 @@ void TrackLanguageMenu(benchmark::State& state) {
     std::u16string name = u"Language ";
     name += static_cast<char16_t>(u'A' + i % 26);
     name += static_cast<char16_t>(u'a' + i / 26);
-    AppendMenuW(menu, MF_STRING | (i == 3 ? MF_CHECKED : 0), static_cast<UINT_PTR>(i + 2), name.c_str());
+    AppendMenuW(menu, MF_STRING | (i == 3 ? MF_CHECKED : 0), static_cast<UINT_PTR>(i + 2),
+                name.c_str());
   }
   pump();
   for (auto _ : state) {

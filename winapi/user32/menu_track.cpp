@@ -707,7 +707,8 @@ bool isMouseMessage(UINT m) {
 void runLoop(Tracker& t) {
   if (!t.levels.empty()) SetCapture(t.levels.front().window);
   while (!t.done) {
-    if (!IsWindow(t.owner)) break;
+    // A popup whose menu went away while it opened has nothing left to track.
+    if (!IsWindow(t.owner) || (t.levels.empty() && t.bar == nullptr)) break;
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (t.done) break;

@@ -357,6 +357,20 @@ TEST_F(MenuTrack, EndsOnCloseCancelModeEndMenuAndQuit) {
   EXPECT_TRUE(quit);
 }
 
+TEST_F(MenuTrack, AMenuDestroyedWhileItOpensEndsTheLoopAtOnce) {
+  HMENU doomed = CreatePopupMenu();
+  AppendMenuW(doomed, MF_STRING, 1, u"gone");
+  std::swap(menu, doomed);
+  g_onMessage = [&](UINT m, WPARAM w, LPARAM) {
+    if (m == WM_INITMENUPOPUP) DestroyMenu(reinterpret_cast<HMENU>(w));
+  };
+  BOOL chosen = runTracking(TPM_RETURNCMD, {[] {}});
+  std::swap(menu, doomed);
+  EXPECT_EQ(chosen, 0);
+  EXPECT_EQ(g_next, 0u) << "the loop waited for input with nothing to show";
+  EXPECT_EQ(g_seen.back().message, static_cast<UINT>(WM_EXITMENULOOP));
+}
+
 TEST_F(MenuTrack, APressOutsideEndsTheMenuAndReachesTheWindowThere) {
   HWND other = CreateWindowExW(0, u"MenuOwner", u"other", WS_POPUP | WS_VISIBLE, 900, 100, 200, 200, owner, nullptr,
                                nullptr, nullptr);
