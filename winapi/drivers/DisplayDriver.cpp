@@ -41,6 +41,8 @@ bool DisplayDriver::grabHotKey(UINT, UINT, DWORD* error) {
 }
 void DisplayDriver::ungrabHotKey(UINT, UINT) {}
 void DisplayDriver::setCapture(NativeWindow) {}
+bool DisplayDriver::grabInput(NativeWindow) { return false; }
+void DisplayDriver::ungrabInput() {}
 void DisplayDriver::setCursor(PointerShape) {}
 bool DisplayDriver::cursorPos(POINT*) { return false; }
 bool DisplayDriver::setCursorPos(int, int) { return false; }

@@ -27,6 +27,9 @@ struct WindowHints {
   bool popup = false;        // no caption and no frame
   BYTE alpha = 255;          // layered opacity
   NativeWindow transientFor = 0;
+  // A menu or a combo box's drop list: a window the window manager leaves alone (X11 override
+  // redirect) that never takes the input focus, shown above everything while it is open.
+  bool menu = false;
 };
 
 struct Monitor {
@@ -165,6 +168,11 @@ class DisplayDriver {
 
   // Input state.
   virtual void setCapture(NativeWindow window);
+  /// While a menu or drop list is open, pointer and keyboard go to this process wherever they
+  /// are, reported at the window's own coordinates, so a click outside every window still
+  /// reaches the loop. False when the display refuses (the loop then works inside our windows).
+  virtual bool grabInput(NativeWindow window);
+  virtual void ungrabInput();
   virtual void setCursor(PointerShape shape);
   virtual bool cursorPos(POINT* point);
   virtual bool setCursorPos(int x, int y);

@@ -137,3 +137,4 @@ extern WCHAR** __wargv;
 #include <afxwindow.h>
 #include <afxdlgs.h>
 #include <afxcontrols.h>
+#include <afxmenu.h>

@@ -19,3 +19,4 @@
 #include <winhotkey.h>
 #include <winclipboard.h>
 #include <commdlg.h>
+#include <winmenu.h>

@@ -3,7 +3,9 @@
 // to the layer, as the headless driver does), hit-tests it, erases with the class brush, keeps
 // the window text and icons, turns WM_WINDOWPOSCHANGED into WM_MOVE and WM_SIZE, closes on
 // WM_CLOSE, and passes cursor, activation, wheel and context-menu requests to the parent.
-// Left out on purpose: the system menu and keyboard menu access (menus come with their own code).
+// The menu bar's band is hit-tested, painted and opened here; its menus live in menu_bar.cpp.
+// Left out on purpose: the system menu.
+#include "winapi/user32/Menu.h"
 #include "winapi/user32/ScrollBar.h"
 #include "winapi/user32/Window.h"
 
@@ -43,6 +45,8 @@ int hitTest(HWND hwnd, POINT screen) {
     if (top) return HTTOP;
     if (bottom) return HTBOTTOM;
   }
+  RECT band;
+  if (menuBarBand(hwnd, &band) && PtInRect(&band, POINT{x, y})) return HTMENU;
   if ((w->style & WS_CAPTION) == WS_CAPTION && frame.top > frame.left && y >= frame.left && y < frame.top) {
     int button = frame.top - frame.left;
     if ((w->style & WS_SYSMENU) && x >= width - frame.right - button) return HTCLOSE;
@@ -144,6 +148,8 @@ void paintFrame(HWND hwnd) {
     }
     r = outer;
   }
+  RECT band;
+  if (topLevel && menuBarBand(hwnd, &band)) paintMenuBar(hwnd, dc, band);
   if (exStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
   if (exStyle & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
   paintScrollBars(hwnd, dc);
@@ -274,7 +280,18 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
         default: break;
       }
       return 0;
+    case WM_NCMOUSEMOVE: menuBarHover(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
+    case WM_KEYDOWN:
+      // The menu bar from the keyboard: F10, or Alt with an entry's mnemonic.
+      if (wParam == VK_F10 || (GetKeyState(VK_MENU) < 0 && wParam >= 'A' && wParam <= 'Z')) {
+        trackMenuBarByKey(GetAncestor(hwnd, GA_ROOT), wParam == VK_F10 ? 0 : static_cast<char16_t>(wParam));
+      }
+      return 0;
     case WM_NCLBUTTONDOWN: {
+      if (wParam == HTMENU) {
+        trackMenuBarAt(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+      }
       if (wParam == HTCLOSE) return 0;
       if (wParam == HTVSCROLL) {
         beginScrollTracking(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -311,6 +328,8 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
       HWND parent = parentOf(hwnd);
       if (parent != nullptr && sendLocal(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
       int hit = static_cast<SHORT>(LOWORD(lParam));
+      // The pointer left the menu bar: its hot entry goes flat again.
+      if (hit != HTMENU && parent == nullptr) menuBarHover(hwnd, POINT{-32768, -32768});
       LPCWSTR shape = nullptr;
       switch (hit) {
         case HTLEFT:

@@ -187,6 +187,14 @@ WindowHints hintsFor(Window* w) {
   h.alpha = (w->exStyle & WS_EX_LAYERED) && (w->layeredFlags & LWA_ALPHA) ? w->alpha : 255;
   Window* owner = findWindow(w->owner);
   h.transientFor = owner != nullptr ? owner->native : 0;
+  // Tracking menus and drop lists are the layer's own popups that the window manager must not
+  // frame, move or focus.
+  h.menu = (w->style & WS_POPUP) && (w->cls->folded == u"#32768" || w->cls->folded == u"COMBOLBOX");
+  if (h.menu) {
+    h.decorated = false;
+    h.skipTaskbar = true;
+    h.topmost = true;
+  }
   return h;
 }
 

@@ -337,10 +337,12 @@ class X11DriverImpl : public DisplayDriver {
     attrs.bit_gravity = NorthWestGravity;
     attrs.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                        PointerMotionMask | LeaveWindowMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
+    // Menus and drop lists are placed and stacked by us alone; the window manager never sees them.
+    attrs.override_redirect = hints.menu ? True : False;
     ::Window w =
         XCreateWindow(m_display, m_root, c.left, c.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
                       static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)), 0, CopyFromParent, InputOutput,
-                      CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask, &attrs);
+                      CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask | CWOverrideRedirect, &attrs);
     if (w == 0) return 0;
     XSetWMProtocols(m_display, w, &m_atoms.wmDeleteWindow, 1);
     long pid = getpid();
@@ -471,6 +473,7 @@ class X11DriverImpl : public DisplayDriver {
 
   void activate(NativeWindow window) override {
     ::Window w = static_cast<::Window>(window);
+    if (isMenu(w)) return;  // a menu never takes the focus: the keyboard comes through the grab
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = w;
@@ -654,6 +657,35 @@ class X11DriverImpl : public DisplayDriver {
     }
     for (::Window w : all) XDefineCursor(m_display, w, cursor);
     XFlush(m_display);
+  }
+
+  bool grabInput(NativeWindow window) override {
+    ::Window w = static_cast<::Window>(window);
+    // Owner events: our own windows keep receiving their events, everything else is reported to
+    // the menu, at root coordinates that the layer reads.
+    const unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+    int pointer = XGrabPointer(m_display, w, True, mask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+    int keyboard = XGrabKeyboard(m_display, w, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (pointer != GrabSuccess || keyboard != GrabSuccess) {
+      if (pointer == GrabSuccess) XUngrabPointer(m_display, CurrentTime);
+      if (keyboard == GrabSuccess) XUngrabKeyboard(m_display, CurrentTime);
+      XFlush(m_display);
+      return false;
+    }
+    XFlush(m_display);
+    return true;
+  }
+
+  void ungrabInput() override {
+    XUngrabPointer(m_display, CurrentTime);
+    XUngrabKeyboard(m_display, CurrentTime);
+    XFlush(m_display);
+  }
+
+  bool isMenu(::Window w) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_windows.find(w);
+    return it != m_windows.end() && it->second.hints.menu;
   }
 
   bool cursorPos(POINT* point) override {
