@@ -19,3 +19,5 @@
 #include <winhotkey.h>
 #include <winclipboard.h>
 #include <commdlg.h>
+#include <winedit.h>
+#include <windialog.h>

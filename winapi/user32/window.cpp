@@ -15,6 +15,7 @@
 #include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/utf8.h"
 #include "winapi/shell32/NotifyIcon.h"
+#include "winapi/user32/Dialogs.h"
 #include "winapi/user32/HotKey.h"
 
 #include <unistd.h>
@@ -22,6 +23,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+
+static ATOM WINAPI realRegisterClassExW(const WNDCLASSEXW* wc);
 
 namespace winapi {
 namespace {
@@ -75,8 +78,17 @@ std::string classNameText(LPCWSTR name) {
   return text;
 }
 
+// The layer's own dialog classes join the table before the first class is looked up.
+void registerLayerClasses() {
+  static bool s_done = false;  // under userLock
+  if (s_done) return;
+  s_done = true;
+  for (const WNDCLASSEXW& wc : {editClass(), dialogClass()}) realRegisterClassExW(&wc);
+}
+
 std::shared_ptr<WindowClass> findClass(LPCWSTR name) {
   UserState& s = state();
+  registerLayerClasses();
   if (name == nullptr) return nullptr;
   if (IS_INTRESOURCE(name)) {
     ATOM atom = static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
