@@ -30,6 +30,8 @@ void DisplayDriver::acceptDrops(NativeWindow, bool) {}
 void DisplayDriver::present(NativeWindow, const PixelBuffer&, const RECT&, POINT) {}
 void DisplayDriver::captureScreen(const RECT& rect, PixelBuffer& out) { composeOwnWindows(rect, out); }
 ModalAnswer DisplayDriver::takeModalAnswer(ModalAnswer::Kind) { return ModalAnswer{}; }
+
+void DisplayDriver::messageBoxShown(const ShownMessageBox&) {}
 bool DisplayDriver::addTrayIcon(const TrayIcon&) { return false; }
 void DisplayDriver::updateTrayIcon(const TrayIcon&) {}
 void DisplayDriver::removeTrayIcon(HWND, UINT) {}

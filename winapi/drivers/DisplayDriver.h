@@ -75,6 +75,14 @@ struct ModalAnswer {
   COLORREF colour = 0;
 };
 
+/// A message box as it was shown: what tests read back of each box.
+struct ShownMessageBox {
+  std::u16string caption;
+  std::u16string text;
+  UINT type = 0;
+  HWND owner = nullptr;
+};
+
 /// A notification-area icon as the driver shows it.
 struct TrayIcon {
   HWND hwnd = nullptr;
@@ -123,6 +131,8 @@ class DisplayDriver {
 
   /// The answer a modal loop of this kind takes now: the null default runs every loop.
   virtual ModalAnswer takeModalAnswer(ModalAnswer::Kind kind);
+  /// Every message box tells the driver what it shows, answered by a script or not.
+  virtual void messageBoxShown(const ShownMessageBox& box);
 
   // The notification area. addTrayIcon is false when the display has none; icons are known by
   // (hwnd, id). Mouse input over an icon goes to trayIconInput (winapi/shell32/NotifyIcon.h).

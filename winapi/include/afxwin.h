@@ -136,3 +136,4 @@ extern WCHAR** __wargv;
 
 #include <afxwindow.h>
 #include <afxdlgs.h>
+#include <afxedit.h>

@@ -249,6 +249,7 @@ int WINAPI realMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
   winapi::utf8::toUtf8(bodyText, textBytes);
   std::fprintf(stderr, "%s: %s\n", captionBytes.c_str(), textBytes.c_str());
   std::fflush(stderr);
+  winapi::displayDriver().messageBoxShown(winapi::ShownMessageBox{captionText, bodyText, type, owner});
 
   winapi::ModalAnswer answer = winapi::displayDriver().takeModalAnswer(winapi::ModalAnswer::Kind::MessageBox);
   if (answer.kind == winapi::ModalAnswer::Kind::MessageBox) {

@@ -103,6 +103,9 @@ class HeadlessDriver : public DisplayDriver {
   /// Answers not taken yet.
   size_t scriptedAnswers();
   void clearAnswers();
+  /// The message boxes shown so far, oldest first, and forgetting them.
+  std::vector<ShownMessageBox> shownMessageBoxes();
+  void clearShownMessageBoxes();
 
   // The notification area: present unless switched off; its icons as shown.
   void setTrayPresent(bool present);
@@ -148,6 +151,7 @@ class HeadlessDriver : public DisplayDriver {
   ULONGLONG now() override;
   bool manualClock() override;
   ModalAnswer takeModalAnswer(ModalAnswer::Kind kind) override;
+  void messageBoxShown(const ShownMessageBox& box) override;
   bool addTrayIcon(const TrayIcon& icon) override;
   void updateTrayIcon(const TrayIcon& icon) override;
   void removeTrayIcon(HWND hwnd, UINT id) override;
@@ -171,6 +175,7 @@ class HeadlessDriver : public DisplayDriver {
   bool m_manualClock = false;
   ULONGLONG m_clock = 0;
   std::deque<ModalAnswer> m_answers;
+  std::vector<ShownMessageBox> m_shownBoxes;
   bool m_trayPresent = true;
   std::vector<TrayIcon> m_trayIcons;
   std::vector<std::pair<UINT, UINT>> m_grabbed;
