@@ -195,6 +195,14 @@ extern "C" BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg) {
             if (next != nullptr) focusFromKeyboard(dialog, next);
           }
           return TRUE;
+        case VK_F4:
+          // Alt+F4 closes a dialog of ours as its close box would; the display's window manager
+          // does that for the program's own windows.
+          if (GetKeyState(VK_MENU) < 0 && isDialogFrame(dialog)) {
+            PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            return TRUE;
+          }
+          break;
         case VK_LEFT:
         case VK_UP:
         case VK_RIGHT:

@@ -131,14 +131,9 @@ INT_PTR CALLBACK boxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
   }
 }
 
-struct TaskWindows {
-  HWND dialogOwner;
-  std::vector<HWND>* out;
-};
-
 BOOL CALLBACK collectTaskWindow(HWND hwnd, LPARAM param) {
   auto* windows = reinterpret_cast<std::vector<HWND>*>(param);
-  if (GetParent(hwnd) == nullptr && IsWindowVisible(hwnd)) windows->push_back(hwnd);
+  if (IsWindowVisible(hwnd)) windows->push_back(hwnd);
   return TRUE;
 }
 

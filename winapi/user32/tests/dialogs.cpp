@@ -109,13 +109,17 @@ TEST_F(Dialogs, EnterAndEscapeAnswerPerButtonSet) {
       {MB_OKCANCEL | MB_DEFBUTTON2, VK_RETURN, IDCANCEL},
       {MB_YESNOCANCEL | MB_DEFBUTTON3, VK_RETURN, IDCANCEL},
       {MB_YESNOCANCEL, VK_ESCAPE, IDCANCEL},
+      {MB_RETRYCANCEL, VK_F4, IDCANCEL},  // with Alt held
       {MB_ABORTRETRYIGNORE | MB_DEFBUTTON2, VK_RETURN, IDRETRY},
       {MB_RETRYCANCEL | MB_DEFBUTTON3, VK_RETURN, IDRETRY},  // a default beyond the set is the first
       {MB_CANCELTRYCONTINUE | MB_DEFBUTTON3, VK_RETURN, IDCONTINUE},
   };
   testing::internal::CaptureStderr();
   for (const Case& c : cases) {
-    int answer = showBox(nullptr, u"Text", u"Caption", c.type, [&c](HWND) { tap(c.key); });
+    int answer = showBox(nullptr, u"Text", u"Caption", c.type, [&c](HWND) {
+      if (c.key == VK_F4) return tapWith(VK_MENU, VK_F4);
+      tap(c.key);
+    });
     EXPECT_EQ(answer, c.answer) << std::hex << c.type << " key " << c.key;
   }
   // Yes/No and Abort/Retry/Ignore ask for an answer: Esc and the close box do nothing.
