@@ -448,6 +448,10 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       if (e->redraw) InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) != HTCLIENT) return DefWindowProcW(hwnd, message, wParam, lParam);
+      SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
+      return TRUE;
     case WM_SETFOCUS:
       e->focused = true;
       e->caretOn = true;
