@@ -7,6 +7,8 @@
 #include <afxdlgs.h>
 #include <afxole.h>
 #include <afxwindow.h>
+#include <afxcontrols.h>
+#include <afxcmn.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <crtfile.h>

@@ -623,10 +623,15 @@ extern "C" BOOL WINAPI DrawEdge(HDC handle, LPRECT rect, UINT edge, UINT flags) 
       {edge & (BDR_RAISEDINNER | BDR_SUNKENINNER), (edge & BDR_RAISEDINNER) ? COLOR_3DHILIGHT : COLOR_3DDKSHADOW,
        (edge & BDR_RAISEDINNER) ? COLOR_3DSHADOW : COLOR_3DLIGHT},
   };
+  // A soft edge swaps the top-left colours of its two lines, so the brightest (or darkest)
+  // one is outermost.
+  int softTopLeft[2] = {lines[0].topLeft, lines[1].topLeft};
+  if ((flags & BF_SOFT) && lines[0].mask != 0 && lines[1].mask != 0) std::swap(softTopLeft[0], softTopLeft[1]);
   for (const Line& line : lines) {
     if (line.mask == 0) continue;
+    int topLeft = softTopLeft[&line - lines];
     RECT t = dc->toTarget(r);
-    uint32_t tl = pixelOf(GetSysColor(line.topLeft)), br = pixelOf(GetSysColor(line.bottomRight));
+    uint32_t tl = pixelOf(GetSysColor(topLeft)), br = pixelOf(GetSysColor(line.bottomRight));
     if (flags & BF_TOP) fillTargetRect(*dc, RECT{t.left, t.top, t.right, t.top + 1}, tl);
     if (flags & BF_LEFT) fillTargetRect(*dc, RECT{t.left, t.top, t.left + 1, t.bottom}, tl);
     if (flags & BF_BOTTOM) fillTargetRect(*dc, RECT{t.left, t.bottom - 1, t.right, t.bottom}, br);

@@ -136,4 +136,5 @@ extern WCHAR** __wargv;
 
 #include <afxwindow.h>
 #include <afxdlgs.h>
+#include <afxcontrols.h>
 #include <afxedit.h>

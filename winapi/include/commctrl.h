@@ -1,9 +1,10 @@
-// The common controls library: its initialisation. The control classes themselves register with
-// the window system as system classes, so initialising only checks the request.
+// The common controls library: its initialisation, the progress bar control and the button
+// control's measuring message.
 #pragma once
 
 #include <winnt.h>
 #include <windef.h>
+#include <winuser.h>
 
 typedef struct tagINITCOMMONCONTROLSEX {
   DWORD dwSize;
@@ -28,13 +29,43 @@ typedef struct tagINITCOMMONCONTROLSEX {
 #define ICC_STANDARD_CLASSES 0x00004000
 #define ICC_LINK_CLASS 0x00008000
 
+// The progress bar.
+#define PROGRESS_CLASSW u"msctls_progress32"
+#define PROGRESS_CLASS PROGRESS_CLASSW
+#define PBS_SMOOTH 0x01
+#define PBS_VERTICAL 0x04
+#define PBM_SETRANGE (WM_USER + 1)
+#define PBM_SETPOS (WM_USER + 2)
+#define PBM_DELTAPOS (WM_USER + 3)
+#define PBM_SETSTEP (WM_USER + 4)
+#define PBM_STEPIT (WM_USER + 5)
+#define PBM_SETRANGE32 (WM_USER + 6)
+#define PBM_GETRANGE (WM_USER + 7)
+#define PBM_GETPOS (WM_USER + 8)
+#define PBM_SETBARCOLOR (WM_USER + 9)
+#define PBM_SETBKCOLOR 0x2001
+
+typedef struct {
+  int iLow;
+  int iHigh;
+} PBRANGE, *PPBRANGE;
+
+#define CLR_NONE 0xFFFFFFFFL
+#define CLR_DEFAULT 0xFF000000L
+
+// Buttons: the size that fits the text (lParam a SIZE*, its cx a width to wrap within or 0).
+#define BCM_FIRST 0x1600
+#define BCM_GETIDEALSIZE (BCM_FIRST + 0x0001)
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
+/// Registers the control classes the request names (ICC_PROGRESS_CLASS: "msctls_progress32").
 /// TRUE for a structure of sizeof(INITCOMMONCONTROLSEX) naming only known classes; otherwise
 /// FALSE with ERROR_INVALID_PARAMETER.
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
+/// Registers the classes of ICC_WIN95_CLASSES that the library has.
 void WINAPI InitCommonControls(void);
 
 #ifdef __cplusplus

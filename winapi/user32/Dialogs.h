@@ -9,9 +9,10 @@
 
 namespace winapi {
 
-/// The classes of the controls and dialogs here, registered by the window system on first use.
-WNDCLASSEXW editClass();
-WNDCLASSEXW dialogClass();
+/// The window procedure of the "Edit" system class (the dialog class's is DefDlgProcW).
+LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+/// The extra bytes of a dialog window: DWLP_MSGRESULT, DWLP_DLGPROC and DWLP_USER.
+constexpr int kDialogWindowExtra = 3 * sizeof(LONG_PTR);
 
 /// How a modal dialog of the layer runs.
 struct ModalOptions {

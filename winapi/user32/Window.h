@@ -29,7 +29,24 @@ struct WindowClass {
   WNDCLASSEXW info{};
   std::vector<uint8_t> extra;
   ATOM atom = 0;
+  DWORD commonControls = 0;  // system classes only: the ICC_* group that must be initialised first
 };
+
+/// One system class of the layer: the control classes every process has without registering.
+struct SystemClassEntry {
+  const char16_t* name;
+  UINT style;
+  WNDPROC proc;
+  int windowExtra;
+  int background;        // COLOR_* + 1, or 0 for none
+  DWORD commonControls;  // 0, or the ICC_* group InitCommonControlsEx must name first
+};
+
+/// The table of the system classes (sysclass.cpp), read once when the window system starts.
+const std::vector<SystemClassEntry>& systemClassTable();
+/// Makes the system classes of the ICC_* groups given available; whether a group is.
+void enableCommonControls(DWORD groups);
+bool commonControlsEnabled(DWORD groups);
 
 struct ThreadQueue;
 
@@ -74,6 +91,7 @@ struct Window {
   COLORREF colorKey = 0;
   DWORD layeredFlags = 0;
   bool acceptFiles = false;
+  WORD uiState = 0;                   // UISF_HIDEFOCUS, UISF_HIDEACCEL
   IDropTarget* dropTarget = nullptr;  // registered by RegisterDragDrop, which holds a reference
 
   // Top-level windows only.

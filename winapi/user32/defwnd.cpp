@@ -49,6 +49,18 @@ int hitTest(HWND hwnd, POINT screen) {
   return HTBORDER;
 }
 
+// The keyboard cues after a WM_CHANGEUISTATE or WM_UPDATEUISTATE request. UIS_INITIALIZE hides
+// them: the layer does not track whether the last input came from the mouse or the keyboard.
+WORD changedUiState(WORD state, WPARAM request) {
+  WORD flags = HIWORD(request) & (UISF_HIDEFOCUS | UISF_HIDEACCEL | UISF_ACTIVE);
+  switch (LOWORD(request)) {
+    case UIS_SET:
+    case UIS_INITIALIZE: return static_cast<WORD>(state | flags);
+    case UIS_CLEAR: return static_cast<WORD>(state & ~flags);
+    default: return state;
+  }
+}
+
 void paintFrame(HWND hwnd) {
   RECT insets, frame;
   bool active, topLevel;
@@ -375,6 +387,45 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
       return reinterpret_cast<LRESULT>(GetSysColorBrush(field ? COLOR_WINDOW : COLOR_BTNFACE));
     }
     case WM_QUERYENDSESSION: return TRUE;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      // A press of Alt shows the keyboard cues of the whole window, as Windows does.
+      if (wParam == VK_MENU) {
+        SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+      }
+      return 0;
+    case WM_CHANGEUISTATE: {
+      // A change goes up to the top-level window, which applies it to its whole tree.
+      HWND parent = nullptr;
+      WORD current = 0;
+      {
+        std::lock_guard<std::recursive_mutex> guard(userLock());
+        Window* w = findWindow(hwnd);
+        if (w == nullptr) return 0;
+        if (w->isChild()) parent = w->parent;
+        current = w->uiState;
+      }
+      if (parent != nullptr) return SendMessageW(parent, WM_CHANGEUISTATE, wParam, lParam);
+      if (changedUiState(current, wParam) != current) SendMessageW(hwnd, WM_UPDATEUISTATE, wParam, lParam);
+      return 0;
+    }
+    case WM_UPDATEUISTATE: {
+      std::vector<HWND> children;
+      {
+        std::lock_guard<std::recursive_mutex> guard(userLock());
+        Window* w = findWindow(hwnd);
+        if (w == nullptr) return 0;
+        w->uiState = changedUiState(w->uiState, wParam);
+        children = w->children;
+      }
+      for (HWND child : children) SendMessageW(child, WM_UPDATEUISTATE, wParam, lParam);
+      return 0;
+    }
+    case WM_QUERYUISTATE: {
+      std::lock_guard<std::recursive_mutex> guard(userLock());
+      Window* w = findWindow(hwnd);
+      return w == nullptr ? 0 : w->uiState;
+    }
     default: return 0;
   }
 }

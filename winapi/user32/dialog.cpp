@@ -2,10 +2,12 @@
 // with Tab and Shift+Tab over WS_TABSTOP windows (descending into WS_EX_CONTROLPARENT
 // containers; an edit reached so has its text selected), with the arrow keys within a WS_GROUP
 // group, and to the control of a mnemonic ("&" letter of a caption, with Alt or alone where the
-// focused control takes no characters), turns Enter and Escape into IDOK and IDCANCEL
-// commands, and dispatches every other message of the window's tree itself. A window that
-// answers WM_GETDLGCODE with DLGC_WANTALLKEYS (DLGC_WANTTAB for Tab, DLGC_WANTARROWS for the
-// arrows, DLGC_WANTCHARS for bare letters) keeps its keys.
+// focused control takes no characters); shows the keyboard cues on the first keyboard
+// navigation, turns Enter into a click of the default button (the focused one, the one
+// DM_GETDEFID names, else IDOK) and Escape into IDCANCEL, and dispatches every other message of
+// the window's tree itself. A window that answers WM_GETDLGCODE with DLGC_WANTALLKEYS
+// (DLGC_WANTTAB for Tab, DLGC_WANTARROWS for the arrows, DLGC_WANTCHARS for bare letters) keeps
+// its keys.
 #include "winapi/user32/Window.h"
 
 #include "winapi/kernel32/ascii.h"
@@ -36,10 +38,6 @@ void collectTabStops(HWND parent, std::vector<HWND>& out) {
   }
 }
 
-// The "Button" control's click and the Static style that shows "&" as itself.
-constexpr UINT kButtonClick = 0x00F5;
-constexpr DWORD kStaticNoPrefix = 0x0080;
-
 bool usable(HWND h) {
   DWORD style = static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE));
   return (style & WS_VISIBLE) && !(style & WS_DISABLED);
@@ -67,7 +65,7 @@ void collectControls(HWND parent, std::vector<HWND>& out) {
 char16_t mnemonicOf(HWND h) {
   WCHAR name[16];
   if (GetClassNameW(h, name, 16) == 6 && ascii::equalsIgnoreCase(std::u16string_view(name), u"Static") &&
-      (GetWindowLongPtrW(h, GWL_STYLE) & kStaticNoPrefix)) {
+      (GetWindowLongPtrW(h, GWL_STYLE) & SS_NOPREFIX)) {
     return 0;
   }
   int length = GetWindowTextLengthW(h);
@@ -116,14 +114,37 @@ bool pressMnemonic(HWND dialog, char16_t ch) {
       return true;
     }
     if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
-      SendMessageW(h, kButtonClick, 0, 0);
+      SendMessageW(h, BM_CLICK, 0, 0);
     } else {
       focusFromKeyboard(dialog, h);
-      if (code & (DLGC_BUTTON | DLGC_RADIOBUTTON)) SendMessageW(h, kButtonClick, 0, 0);
+      if (code & (DLGC_BUTTON | DLGC_RADIOBUTTON)) SendMessageW(h, BM_CLICK, 0, 0);
     }
     return true;
   }
   return false;
+}
+
+// Keyboard navigation shows the focus and accelerator cues of the whole window.
+void showKeyboardCues(HWND dialog) {
+  SendMessageW(dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+}
+
+// Enter clicks the focused push button when it is a default one, else the dialog's default
+// button, else it means IDOK. A default button that is disabled takes the Enter with it: the
+// dialog would otherwise run the command of a button the user cannot press.
+void pressEnter(HWND dialog, HWND focus, LRESULT focusCode) {
+  if (focusCode & DLGC_DEFPUSHBUTTON) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED), reinterpret_cast<LPARAM>(focus));
+    return;
+  }
+  LRESULT defId = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+  if (HIWORD(defId) == DC_HASDEFID) {
+    HWND button = GetDlgItem(dialog, LOWORD(defId));
+    if (button != nullptr && !IsWindowEnabled(button)) return;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(LOWORD(defId), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return;
+  }
+  SendMessageW(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetFocus()));
 }
 
 }  // namespace
@@ -190,6 +211,7 @@ extern "C" BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg) {
       switch (msg->wParam) {
         case VK_TAB:
           if (code & DLGC_WANTTAB) break;
+          showKeyboardCues(dialog);
           {
             HWND next = GetNextDlgTabItem(dialog, GetFocus(), GetKeyState(VK_SHIFT) < 0);
             if (next != nullptr) focusFromKeyboard(dialog, next);
@@ -208,17 +230,19 @@ extern "C" BOOL WINAPI IsDialogMessageW(HWND dialog, LPMSG msg) {
         case VK_RIGHT:
         case VK_DOWN: {
           if (code & DLGC_WANTARROWS) break;
+          showKeyboardCues(dialog);
           HWND focus = GetFocus();
           if (focus == nullptr || !IsChild(dialog, focus)) break;
           HWND next = GetNextDlgGroupItem(dialog, focus, msg->wParam == VK_LEFT || msg->wParam == VK_UP);
           if (next != nullptr && next != focus) {
             focusFromKeyboard(dialog, next);
             // An arrow onto a radio button chooses it, as a click would.
-            if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) SendMessageW(next, kButtonClick, 0, 0);
+            if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) SendMessageW(next, BM_CLICK, 0, 0);
           }
           return TRUE;
         }
-        case VK_RETURN: SendMessageW(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetFocus())); return TRUE;
+        case VK_MENU: showKeyboardCues(dialog); break;
+        case VK_RETURN: pressEnter(dialog, msg->hwnd, code); return TRUE;
         case VK_ESCAPE: SendMessageW(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetFocus())); return TRUE;
         default: break;
       }

@@ -16,12 +16,6 @@
 namespace winapi {
 namespace {
 
-// The "Button" control's style message and its two push-button kinds.
-constexpr UINT kSetButtonStyle = 0x00F4;
-constexpr DWORD kPushButton = 0x0;
-constexpr DWORD kDefPushButton = 0x1;
-constexpr DWORD kButtonTypeMask = 0xF;
-
 struct DialogState {
   bool modal = false;
   bool ended = false;
@@ -56,8 +50,8 @@ void markButton(HWND button, bool isDefault) {
   if (!isPushButton(code)) return;
   if (((code & DLGC_DEFPUSHBUTTON) != 0) == isDefault) return;
   DWORD style = static_cast<DWORD>(GetWindowLongPtrW(button, GWL_STYLE));
-  style = (style & ~kButtonTypeMask) | (isDefault ? kDefPushButton : kPushButton);
-  SendMessageW(button, kSetButtonStyle, style, TRUE);
+  style = (style & ~static_cast<DWORD>(BS_TYPEMASK)) | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+  SendMessageW(button, BM_SETSTYLE, style, TRUE);
 }
 
 // The control that gets the focus first: the first tab stop, an edit's text selected whole.
@@ -130,22 +124,11 @@ void centreWindow(HWND hwnd, const RECT& over) {
   SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-WNDCLASSEXW dialogClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS | CS_SAVEBITS;
-  wc.lpfnWndProc = DefDlgProcW;
-  // DWLP_MSGRESULT, DWLP_DLGPROC and DWLP_USER, a pointer each.
-  wc.cbWndExtra = 3 * sizeof(LONG_PTR);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = u"#32770";
-  return wc;
-}
-
 HWND createDialogFrame(HWND owner, LPCWSTR caption, DWORD style, DWORD exStyle, int clientWidth, int clientHeight,
                        DLGPROC proc) {
-  style = (style | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS) & ~static_cast<DWORD>(WS_VISIBLE);
+  // The frame paints around its controls, never over them.
+  style = (style | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN) &
+          ~static_cast<DWORD>(WS_VISIBLE);
   exStyle |= WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   RECT r{0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -176,8 +159,7 @@ INT_PTR runModalDialog(HWND dialog, const ModalOptions& options) {
   }
   centreWindow(dialog, over);
   // A dialog must stay above an owner kept on top, or it would open out of sight behind it.
-  bool topmost = options.topmost ||
-                 (owner != nullptr && (GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+  bool topmost = options.topmost || (owner != nullptr && (GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
   if (topmost) SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   std::vector<HWND> disabled;
@@ -272,7 +254,8 @@ extern "C" LRESULT WINAPI DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, 
       // The focus leaves with the activation and comes back to the same control.
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(dialog, focus)) withState(dialog, [focus](DialogState& s) { s.savedFocus = focus; });
+        if (focus != nullptr && IsChild(dialog, focus))
+          withState(dialog, [focus](DialogState& s) { s.savedFocus = focus; });
       } else {
         HWND saved = withState(dialog, [](DialogState& s) { return s.savedFocus; });
         if (saved != nullptr && IsWindow(saved) && IsChild(dialog, saved)) {

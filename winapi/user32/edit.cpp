@@ -55,9 +55,7 @@ DWORD styleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL
 size_t selStart(const Edit& e) { return std::min(e.anchor, e.caret); }
 size_t selEnd(const Edit& e) { return std::max(e.anchor, e.caret); }
 
-std::u16string shown(const Edit& e) {
-  return e.password != 0 ? std::u16string(e.text.size(), e.password) : e.text;
-}
+std::u16string shown(const Edit& e) { return e.password != 0 ? std::u16string(e.text.size(), e.password) : e.text; }
 
 HFONT fontOf(const Edit& e) {
   return e.font != nullptr ? e.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -401,6 +399,8 @@ void setText(Edit& e, const char16_t* text) {
   layout(e);
 }
 
+}  // namespace
+
 LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Edit* e = editOf(hwnd);
   if (e == nullptr) {
@@ -592,19 +592,6 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLEAR: replaceSelection(*e, u"", true, true); return 0;
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
-}
-
-}  // namespace
-
-WNDCLASSEXW editClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = editProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-  wc.lpszClassName = u"Edit";
-  return wc;
 }
 
 }  // namespace winapi

@@ -41,11 +41,6 @@ constexpr int kTextId = 0xFFFF;  // the id Windows gives a message box's text
 // Room the caption needs beside its text: the close box and the frame's padding.
 constexpr int kCaptionExtra = 48;
 
-// The "Button" and "Static" styles the box uses.
-constexpr DWORD kPushButton = 0x0;
-constexpr DWORD kDefPushButton = 0x1;
-constexpr DWORD kStaticNoPrefix = 0x80;
-
 const char16_t* buttonCaption(int id) {
   switch (id) {
     case IDOK: return u"OK";
@@ -74,8 +69,10 @@ int cancelButton(UINT set) {
 
 // Whether Esc, Alt+F4 and the close box may end the box: only where its set has a way out
 // (Cancel, or the lone OK); Yes/No and Abort/Retry/Ignore ask for an answer, as on Windows.
-bool canEscape(UINT set) { return set == MB_OK || set == MB_OKCANCEL || set == MB_YESNOCANCEL ||
-                                  set == MB_RETRYCANCEL || set == MB_CANCELTRYCONTINUE; }
+bool canEscape(UINT set) {
+  return set == MB_OK || set == MB_OKCANCEL || set == MB_YESNOCANCEL || set == MB_RETRYCANCEL ||
+         set == MB_CANCELTRYCONTINUE;
+}
 
 struct Box {
   UINT type = 0;
@@ -170,8 +167,8 @@ int runBox(HWND owner, const std::u16string& text, const std::u16string& caption
   int textHeight = std::min(static_cast<int>(textRect.bottom - textRect.top),
                             workHeight - 3 * kMargin - kButtonHeight - GetSystemMetrics(SM_CYCAPTION));
   int bodyHeight = std::max(textHeight, hasIcon ? winapi::kMessageBoxIconSize : 0);
-  int width = std::max({textLeft + textWidth + kMargin, rowWidth + 2 * kMargin,
-                        static_cast<int>(captionSize.cx) + kCaptionExtra});
+  int width = std::max(
+      {textLeft + textWidth + kMargin, rowWidth + 2 * kMargin, static_cast<int>(captionSize.cx) + kCaptionExtra});
   width = std::min(width, workWidth);
   int height = kMargin + bodyHeight + kMargin + kButtonHeight + kMargin;
 
@@ -189,9 +186,9 @@ int runBox(HWND owner, const std::u16string& text, const std::u16string& caption
   }
   // A text shorter than the icon stands at the icon's middle.
   int textTop = kMargin + (bodyHeight - textHeight) / 2;
-  HWND label = CreateWindowExW(0, u"Static", text.c_str(), WS_CHILD | WS_VISIBLE | kStaticNoPrefix, textLeft, textTop,
-                               textWidth, textHeight, dialog, reinterpret_cast<HMENU>(static_cast<intptr_t>(kTextId)),
-                               nullptr, nullptr);
+  HWND label =
+      CreateWindowExW(0, u"Static", text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX, textLeft, textTop, textWidth,
+                      textHeight, dialog, reinterpret_cast<HMENU>(static_cast<intptr_t>(kTextId)), nullptr, nullptr);
   if (label != nullptr) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(box.font), FALSE);
 
   // A default button beyond the set falls back to the first, as Windows does.
@@ -202,7 +199,7 @@ int runBox(HWND owner, const std::u16string& text, const std::u16string& caption
   for (int i = 0; i < buttons && made; ++i) {
     int id = kButtons[set][i];
     DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == 0 ? WS_GROUP : 0) |
-                  (static_cast<unsigned>(i) == defIndex ? kDefPushButton : kPushButton);
+                  (static_cast<unsigned>(i) == defIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     HWND button = CreateWindowExW(0, u"Button", buttonCaption(id), style, x, y, kButtonWidth, kButtonHeight, dialog,
                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
     if (button == nullptr) made = false;

@@ -33,7 +33,7 @@ enum class Layer { None, Edge, Body, Glyph };
 
 constexpr Point kCentre{16, 16};
 constexpr double kRadius = 15.0;
-constexpr double kEdge = 1.2;  // the darker rim that lifts the shape off the background
+constexpr double kEdge = 1.2;    // the darker rim that lifts the shape off the background
 constexpr double kStroke = 2.2;  // half the width of a glyph's strokes
 
 Layer discLayer(Point p) {

@@ -4,8 +4,9 @@
 // Creation sends WM_GETMINMAXINFO (framed top-level windows), WM_NCCREATE, WM_NCCALCSIZE,
 // WM_CREATE, WM_SIZE, WM_MOVE, WM_PARENTNOTIFY; destruction hides the window, then sends
 // WM_DESTROY parent first and WM_NCDESTROY children first. Owned windows go before their owner.
-// Left out on purpose: the system's own window classes (controls come with their own code),
-// MDI, window properties, and message-only windows beyond accepting HWND_MESSAGE as a parent.
+// The system classes ("Button", "Static", "msctls_progress32", ...) come from one table and are
+// found after the program's own classes, so a program class of the same name wins.
+// Left out on purpose: MDI, window properties, and message-only windows beyond accepting HWND_MESSAGE as a parent.
 #include "winapi/user32/Window.h"
 
 #include <ole2.h>
@@ -15,7 +16,6 @@
 #include "winapi/kernel32/debug.h"
 #include "winapi/kernel32/utf8.h"
 #include "winapi/shell32/NotifyIcon.h"
-#include "winapi/user32/Dialogs.h"
 #include "winapi/user32/HotKey.h"
 
 #include <unistd.h>
@@ -23,8 +23,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-
-static ATOM WINAPI realRegisterClassExW(const WNDCLASSEXW* wc);
 
 namespace winapi {
 namespace {
@@ -34,6 +32,7 @@ struct UserState {
   std::unordered_map<uintptr_t, std::unique_ptr<Window>> windows;
   std::vector<HWND> topLevels;  // front to back
   std::vector<std::shared_ptr<WindowClass>> classes;
+  std::vector<std::shared_ptr<WindowClass>> systemClasses;  // made from the table on first use
   uint32_t nextSerial = 0x20;
   ATOM nextAtom = 0xC000;
   int cascade = 0;
@@ -78,17 +77,8 @@ std::string classNameText(LPCWSTR name) {
   return text;
 }
 
-// The layer's own dialog classes join the table before the first class is looked up.
-void registerLayerClasses() {
-  static bool s_done = false;  // under userLock
-  if (s_done) return;
-  s_done = true;
-  for (const WNDCLASSEXW& wc : {editClass(), dialogClass()}) realRegisterClassExW(&wc);
-}
-
 std::shared_ptr<WindowClass> findClass(LPCWSTR name) {
   UserState& s = state();
-  registerLayerClasses();
   if (name == nullptr) return nullptr;
   if (IS_INTRESOURCE(name)) {
     ATOM atom = static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
@@ -100,6 +90,39 @@ std::shared_ptr<WindowClass> findClass(LPCWSTR name) {
   std::u16string key = fold(name);
   for (auto& c : s.classes) {
     if (c->folded == key) return c;
+  }
+  return nullptr;
+}
+
+const std::vector<std::shared_ptr<WindowClass>>& systemClasses() {
+  UserState& s = state();
+  if (s.systemClasses.empty()) {
+    for (const SystemClassEntry& e : systemClassTable()) {
+      auto c = std::make_shared<WindowClass>();
+      c->name = e.name;
+      c->folded = fold(e.name);
+      c->info.cbSize = sizeof(WNDCLASSEXW);
+      c->info.style = e.style;
+      c->info.lpfnWndProc = e.proc;
+      c->info.cbWndExtra = e.windowExtra;
+      c->info.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      c->info.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(e.background));
+      c->commonControls = e.commonControls;
+      c->atom = s.nextAtom++;
+      s.systemClasses.push_back(c);
+    }
+  }
+  return s.systemClasses;
+}
+
+// A program's class first, then a system class that is available.
+std::shared_ptr<WindowClass> findAnyClass(LPCWSTR name) {
+  std::shared_ptr<WindowClass> own = findClass(name);
+  if (own || name == nullptr) return own;
+  ATOM atom = IS_INTRESOURCE(name) ? static_cast<ATOM>(reinterpret_cast<uintptr_t>(name)) : 0;
+  std::u16string key = atom != 0 ? std::u16string() : fold(name);
+  for (const auto& c : systemClasses()) {
+    if ((atom != 0 ? c->atom == atom : c->folded == key) && commonControlsEnabled(c->commonControls)) return c;
   }
   return nullptr;
 }
@@ -305,7 +328,7 @@ extern "C" BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE) {
 
 extern "C" BOOL WINAPI GetClassInfoExW(HINSTANCE, LPCWSTR className, LPWNDCLASSEXW out) {
   std::lock_guard<std::recursive_mutex> guard(userLock());
-  std::shared_ptr<WindowClass> c = findClass(className);
+  std::shared_ptr<WindowClass> c = findAnyClass(className);
   if (!c || out == nullptr) {
     SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return FALSE;
@@ -383,7 +406,7 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
   bool topLevel = false;
   {
     std::lock_guard<std::recursive_mutex> guard(userLock());
-    std::shared_ptr<WindowClass> cls = findClass(className);
+    std::shared_ptr<WindowClass> cls = findAnyClass(className);
     if (!cls) {
       TRACE(User32, "no class %s", classNameText(className).c_str());
       SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -446,6 +469,9 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     w->proc = cls->info.lpfnWndProc;
     w->instance = instance;
     w->extra.assign(static_cast<size_t>(cls->info.cbWndExtra), 0);
+    // Keyboard cues start hidden in a new top-level window until the user navigates with the
+    // keyboard; a child starts with its parent's state.
+    w->uiState = topLevel ? UISF_HIDEFOCUS | UISF_HIDEACCEL : findWindow(parent)->uiState;
     if (style & WS_CHILD) {
       w->id = reinterpret_cast<LONG_PTR>(menu);
     } else {

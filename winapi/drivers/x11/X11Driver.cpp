@@ -12,8 +12,10 @@
 // Hot keys are XGrabKey grabs on the root window; notification-area icons are XEmbed clients of
 // the freedesktop system tray (without a tray manager there is none to add).
 // Left out on purpose: tray balloons and the XEmbed focus protocol, MIT-SHM (XPutImage of the changed rectangle is fast
-// enough for the program's windows), and explicit pointer grabs for SetCapture (X's
-// implicit grab keeps a dragging pointer with its window).
+// enough for the program's windows), and explicit pointer grabs for SetCapture: X's implicit
+// grab keeps a dragging pointer with its window, and a capture taken without a pressed button
+// learns that the pointer left its X window from the window's LeaveNotify, turned into a mouse
+// move at the outside position.
 #include "winapi/drivers/x11/X11Driver.h"
 
 #include "winapi/drivers/x11/urilist.h"
@@ -334,7 +336,7 @@ class X11DriverImpl : public DisplayDriver {
     attrs.background_pixmap = None;
     attrs.bit_gravity = NorthWestGravity;
     attrs.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                       PointerMotionMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
+                       PointerMotionMask | LeaveWindowMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
     ::Window w =
         XCreateWindow(m_display, m_root, c.left, c.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
                       static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)), 0, CopyFromParent, InputOutput,
@@ -484,6 +486,8 @@ class X11DriverImpl : public DisplayDriver {
     }
     XFlush(m_display);
   }
+
+  void setCapture(NativeWindow window) override { m_capture.store(window); }
 
   void beginMoveResize(NativeWindow window, int hitCode, POINT screen) override {
     static const std::pair<int, long> kDirections[] = {{HTTOPLEFT, 0},    {HTTOP, 1},         {HTTOPRIGHT, 2},
@@ -925,6 +929,14 @@ class X11DriverImpl : public DisplayDriver {
         break;
       case MotionNotify:
         if (hwnd != nullptr) queueMouseInput(hwnd, WM_MOUSEMOVE, POINT{e.xmotion.x_root, e.xmotion.y_root}, 0);
+        break;
+      case LeaveNotify:
+        // Without a pressed button X sends no motion outside the window, so a capturing window
+        // (a button or link watching for the pointer to leave) hears of it by this move; the
+        // layer routes it to the capture.
+        if (hwnd != nullptr && e.xcrossing.mode == NotifyNormal && m_capture.load() == e.xcrossing.window) {
+          queueMouseInput(hwnd, WM_MOUSEMOVE, POINT{e.xcrossing.x_root, e.xcrossing.y_root}, 0);
+        }
         break;
       case ButtonPress:
       case ButtonRelease:
@@ -1443,6 +1455,7 @@ class X11DriverImpl : public DisplayDriver {
   std::map<PointerShape, Cursor> m_cursors;
   RECT m_learntExtents{0, 0, 0, 0};
   std::atomic<bool> m_lost{false};
+  std::atomic<NativeWindow> m_capture{0};  // the X window of the capturing window's top level
   int m_randrEvent = -1;
   int m_randrError = 0;
   bool m_randr15 = false;

@@ -70,9 +70,9 @@ class Edit : public ::testing::Test {
     pump();
   }
   HWND makeEdit(DWORD style, const char16_t* text = u"", int width = 200) {
-    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, u"Edit", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 10, 10,
-                                width, 21, parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(100)), nullptr,
-                                nullptr);
+    HWND edit =
+        CreateWindowExW(WS_EX_CLIENTEDGE, u"Edit", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 10, 10, width, 21,
+                        parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(100)), nullptr, nullptr);
     SetFocus(edit);
     pump();
     g_notes.clear();
@@ -112,8 +112,8 @@ TEST_F(Edit, TypingUpdatesThenChangesAndFocusIsNotified) {
   EXPECT_EQ(textOf(edit), u"a");
   SetFocus(parent);
   pump();
-  const std::vector<WORD> expected = {EN_SETFOCUS, EN_UPDATE, EN_CHANGE, EN_UPDATE, EN_CHANGE,
-                                      EN_UPDATE,   EN_CHANGE, EN_KILLFOCUS};
+  const std::vector<WORD> expected = {EN_SETFOCUS, EN_UPDATE, EN_CHANGE, EN_UPDATE,
+                                      EN_CHANGE,   EN_UPDATE, EN_CHANGE, EN_KILLFOCUS};
   EXPECT_EQ(g_notes, expected);
   EXPECT_EQ(SendMessageW(edit, EM_GETMODIFY, 0, 0), TRUE);
   // The program's own text is no user's change: the modify flag starts over.

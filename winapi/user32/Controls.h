@@ -1,0 +1,21 @@
+// The window procedures of the layer's system classes, one file per control, and the helpers
+// they share. Internal to the layer.
+#pragma once
+
+#include <windows.h>
+
+namespace winapi {
+
+LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK staticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK progressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);  // comctl32/
+
+/// Sends WM_COMMAND with the control's id and a notification code to its parent.
+void notifyParent(HWND control, WORD code);
+/// The brush the parent answers to a WM_CTLCOLOR* message, or the default procedure's when
+/// the parent answers none.
+HBRUSH controlBrush(HWND control, UINT message, HDC dc);
+/// The keyboard cues of the control's window (UISF_HIDEFOCUS, UISF_HIDEACCEL).
+WORD uiStateOf(HWND hwnd);
+
+}  // namespace winapi
