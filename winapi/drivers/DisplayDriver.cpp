@@ -32,6 +32,8 @@ void DisplayDriver::captureScreen(const RECT& rect, PixelBuffer& out) { composeO
 ModalAnswer DisplayDriver::takeModalAnswer(ModalAnswer::Kind) { return ModalAnswer{}; }
 bool DisplayDriver::defaultPrinter(Printer*) { return false; }
 void DisplayDriver::printPage(PrintedPage) {}
+
+void DisplayDriver::messageBoxShown(const ShownMessageBox&) {}
 bool DisplayDriver::addTrayIcon(const TrayIcon&) { return false; }
 void DisplayDriver::updateTrayIcon(const TrayIcon&) {}
 void DisplayDriver::removeTrayIcon(HWND, UINT) {}

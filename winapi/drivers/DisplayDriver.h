@@ -99,6 +99,14 @@ struct PrintedPage {
   std::vector<uint32_t> pixels;  // ARGB, top row first
 };
 
+/// A message box as it was shown: what tests read back of each box.
+struct ShownMessageBox {
+  std::u16string caption;
+  std::u16string text;
+  UINT type = 0;
+  HWND owner = nullptr;
+};
+
 /// A notification-area icon as the driver shows it.
 struct TrayIcon {
   HWND hwnd = nullptr;
@@ -147,6 +155,8 @@ class DisplayDriver {
 
   /// The answer a modal loop of this kind takes now: the null default runs every loop.
   virtual ModalAnswer takeModalAnswer(ModalAnswer::Kind kind);
+  /// Every message box tells the driver what it shows, answered by a script or not.
+  virtual void messageBoxShown(const ShownMessageBox& box);
 
   /// The default printer, or false when there is none (no driver but the headless one with a
   /// test printer has one).

@@ -138,3 +138,4 @@ extern WCHAR** __wargv;
 #include <afxdlgs.h>
 #include <afxcontrols.h>
 #include <afxmenu.h>
+#include <afxedit.h>

@@ -20,6 +20,19 @@ extern "C" {
 UINT WINAPI RegisterClipboardFormatW(LPCWSTR name);
 
 HWND WINAPI SetClipboardViewer(HWND viewer);
+
+// The clipboard's contents, kept within this process: other programs neither see what is put
+// here nor give anything to it. One window (or thread, for a null window) has it open at a time.
+BOOL WINAPI OpenClipboard(HWND owner);
+BOOL WINAPI CloseClipboard(void);
+/// Frees what the clipboard holds and makes the window that opened it the owner.
+BOOL WINAPI EmptyClipboard(void);
+/// The clipboard takes the block (GlobalAlloc) and frees it when emptied; answers the block.
+HANDLE WINAPI SetClipboardData(UINT format, HANDLE data);
+/// The block the clipboard holds in this format (still the clipboard's), or null.
+HANDLE WINAPI GetClipboardData(UINT format);
+BOOL WINAPI IsClipboardFormatAvailable(UINT format);
+HWND WINAPI GetClipboardOwner(void);
 BOOL WINAPI ChangeClipboardChain(HWND remove, HWND next);
 
 #ifdef __cplusplus

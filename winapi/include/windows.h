@@ -20,3 +20,5 @@
 #include <winclipboard.h>
 #include <commdlg.h>
 #include <winmenu.h>
+#include <winedit.h>
+#include <windialog.h>

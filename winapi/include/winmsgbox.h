@@ -32,6 +32,10 @@
 #define MB_APPLMODAL 0x00000000L
 #define MB_SYSTEMMODAL 0x00001000L
 #define MB_TASKMODAL 0x00002000L
+#define MB_MODEMASK 0x00003000L
+// Placement.
+#define MB_SETFOREGROUND 0x00010000L
+#define MB_TOPMOST 0x00040000L
 
 // Answers: the button that closed the box.
 #define IDOK 1

@@ -551,6 +551,7 @@ typedef BOOL(CALLBACK* GRAYSTRINGPROC)(HDC, LPARAM, int);
 #define VK_DECIMAL 0x6E
 #define VK_DIVIDE 0x6F
 #define VK_F1 0x70
+#define VK_F4 0x73
 #define VK_F12 0x7B
 #define VK_NUMLOCK 0x90
 #define VK_SCROLL 0x91

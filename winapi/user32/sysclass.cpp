@@ -2,6 +2,7 @@
 // registering them, and the helpers the controls share.
 // Left out on purpose: classes whose controls the program never creates.
 #include "winapi/user32/Controls.h"
+#include "winapi/user32/Dialogs.h"
 #include "winapi/user32/Window.h"
 
 #include <commctrl.h>
@@ -23,6 +24,8 @@ const std::vector<SystemClassEntry>& systemClassTable() {
       {u"Button", CS_DBLCLKS | CS_PARENTDC, buttonProc, kStatePointer, 0, 0},
       {u"Static", CS_DBLCLKS | CS_PARENTDC, staticProc, kStatePointer, 0, 0},
       {PROGRESS_CLASSW, CS_HREDRAW | CS_VREDRAW, progressProc, kStatePointer, 0, ICC_PROGRESS_CLASS},
+      {u"Edit", CS_DBLCLKS, editProc, kStatePointer, 0, 0},
+      {u"#32770", CS_DBLCLKS | CS_SAVEBITS, DefDlgProcW, kDialogWindowExtra, COLOR_BTNFACE + 1, 0},
   };
   return table;
 }

@@ -306,6 +306,21 @@ void HeadlessDriver::clearAnswers() {
   m_answers.clear();
 }
 
+void HeadlessDriver::messageBoxShown(const ShownMessageBox& box) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_shownBoxes.push_back(box);
+}
+
+std::vector<ShownMessageBox> HeadlessDriver::shownMessageBoxes() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_shownBoxes;
+}
+
+void HeadlessDriver::clearShownMessageBoxes() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  m_shownBoxes.clear();
+}
+
 ModalAnswer HeadlessDriver::takeModalAnswer(ModalAnswer::Kind kind) {
   std::lock_guard<std::mutex> guard(m_lock);
   auto it = std::find_if(m_answers.begin(), m_answers.end(), [kind](const ModalAnswer& a) {

@@ -104,6 +104,9 @@ class HeadlessDriver : public DisplayDriver {
   /// Answers not taken yet.
   size_t scriptedAnswers();
   void clearAnswers();
+  /// The message boxes shown so far, oldest first, and forgetting them.
+  std::vector<ShownMessageBox> shownMessageBoxes();
+  void clearShownMessageBoxes();
 
   // Printing: a test printer, when given, is the default printer; the pages printed on it are
   // kept in order until taken.
@@ -157,6 +160,7 @@ class HeadlessDriver : public DisplayDriver {
   ModalAnswer takeModalAnswer(ModalAnswer::Kind kind) override;
   bool defaultPrinter(Printer* printer) override;
   void printPage(PrintedPage page) override;
+  void messageBoxShown(const ShownMessageBox& box) override;
   bool addTrayIcon(const TrayIcon& icon) override;
   void updateTrayIcon(const TrayIcon& icon) override;
   void removeTrayIcon(HWND hwnd, UINT id) override;
@@ -183,6 +187,7 @@ class HeadlessDriver : public DisplayDriver {
   bool m_hasPrinter = false;
   Printer m_printer;
   std::vector<PrintedPage> m_pages;
+  std::vector<ShownMessageBox> m_shownBoxes;
   bool m_trayPresent = true;
   std::vector<TrayIcon> m_trayIcons;
   std::vector<std::pair<UINT, UINT>> m_grabbed;

@@ -1,6 +1,6 @@
-// MessageBoxW conformance: a box run for real without a user answers its default button, a
-// scripted box its scripted button, an unscripted headless box its cancel button; a type without
-// a button set is refused, and the box's words reach standard error.
+// MessageBoxW conformance: a box run for real answers its default button to Enter, a scripted
+// box its scripted button, an unscripted headless box its cancel button; a type without a button
+// set is refused, and the box's words reach standard error.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +10,17 @@
 #include <string>
 
 using winapi::HeadlessDriver;
+
+namespace {
+
+// Presses Enter in the box that is up by now.
+void CALLBACK pressEnter(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  HeadlessDriver::current()->key(VK_RETURN, true);
+  HeadlessDriver::current()->key(VK_RETURN, false);
+}
+
+}  // namespace
 
 TEST(MessageBox, AnswersTheDefaultButtonOfItsSet) {
   struct Case {
@@ -27,6 +38,7 @@ TEST(MessageBox, AnswersTheDefaultButtonOfItsSet) {
   };
   for (const Case& c : cases) {
     HeadlessDriver::current()->scriptRun();
+    SetTimer(nullptr, 0, 1, pressEnter);
     testing::internal::CaptureStderr();
     EXPECT_EQ(MessageBoxW(nullptr, u"Text", u"Caption", c.type), c.answer) << std::hex << c.type;
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Caption: Text\n");
@@ -39,6 +51,7 @@ TEST(MessageBox, AnswersTheDefaultButtonOfItsSet) {
 TEST(MessageBox, TakesScriptedAnswersAndOtherwiseCancels) {
   HeadlessDriver* driver = HeadlessDriver::current();
   ASSERT_NE(driver, nullptr);
+  driver->clearShownMessageBoxes();
   testing::internal::CaptureStderr();
   // Without an answer each set answers what Esc would.
   EXPECT_EQ(MessageBoxW(nullptr, u"t", u"c", MB_OK), IDOK);
@@ -66,4 +79,12 @@ TEST(MessageBox, TakesScriptedAnswersAndOtherwiseCancels) {
   EXPECT_EQ(driver->scriptedAnswers(), 0u);
   std::string log = testing::internal::GetCapturedStderr();
   EXPECT_NE(log.find("c: t\n"), std::string::npos);
+  // Every box is on record, scripted or not, with what it showed; a null caption reads "Error".
+  MessageBoxW(nullptr, u"last", nullptr, MB_OKCANCEL | MB_ICONWARNING);
+  std::vector<winapi::ShownMessageBox> shown = driver->shownMessageBoxes();
+  ASSERT_EQ(shown.size(), 10u);
+  EXPECT_EQ(shown.back().caption, u"Error");
+  EXPECT_EQ(shown.back().text, u"last");
+  EXPECT_EQ(shown.back().type, static_cast<UINT>(MB_OKCANCEL | MB_ICONWARNING));
+  EXPECT_EQ(shown.back().owner, nullptr);
 }
