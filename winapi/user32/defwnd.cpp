@@ -282,6 +282,11 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
       return 0;
     case WM_NCMOUSEMOVE: menuBarHover(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
     case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      // A press of Alt shows the keyboard cues of the whole window, as Windows does.
+      if (wParam == VK_MENU) {
+        SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+      }
       // The menu bar from the keyboard: F10, or Alt with an entry's mnemonic.
       if (wParam == VK_F10 || (GetKeyState(VK_MENU) < 0 && wParam >= 'A' && wParam <= 'Z')) {
         trackMenuBarByKey(GetAncestor(hwnd, GA_ROOT), wParam == VK_F10 ? 0 : static_cast<char16_t>(wParam));
@@ -417,13 +422,6 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED: scrollTrackingMessage(hwnd, message, wParam, lParam); return 0;
     case WM_NCDESTROY: forgetScrollBars(hwnd); return 0;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      // A press of Alt shows the keyboard cues of the whole window, as Windows does.
-      if (wParam == VK_MENU) {
-        SendMessageW(hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
-      }
-      return 0;
     case WM_CHANGEUISTATE: {
       // A change goes up to the top-level window, which applies it to its whole tree.
       HWND parent = nullptr;
