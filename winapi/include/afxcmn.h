@@ -9,6 +9,8 @@
 class CProgressCtrl : public CWnd {
   DECLARE_DYNAMIC(CProgressCtrl)
  public:
+  // The window form of Create stays callable beside the control form.
+  using CWnd::Create;
   /// Creates the control (initialising the progress class first) with the given PBS_* and WS_*
   /// style.
   BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);

@@ -9,6 +9,8 @@
 class CButton : public CWnd {
   DECLARE_DYNAMIC(CButton)
  public:
+  // The window form of Create stays callable beside the control form.
+  using CWnd::Create;
   /// Creates the control as a child of `parent` with the given BS_* and WS_* style.
   BOOL Create(LPCWSTR caption, DWORD style, const RECT& rect, CWnd* parent, UINT id);
   int GetCheck() const { return static_cast<int>(::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0)); }
@@ -28,5 +30,7 @@ class CButton : public CWnd {
 class CStatic : public CWnd {
   DECLARE_DYNAMIC(CStatic)
  public:
+  // The window form of Create stays callable beside the control form.
+  using CWnd::Create;
   BOOL Create(LPCWSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF);
 };

@@ -8,6 +8,8 @@
 class CEdit : public CWnd {
   DECLARE_DYNAMIC(CEdit)
  public:
+  // The window form of Create stays callable beside the control form.
+  using CWnd::Create;
   /// Creates the control as a child of `parent` with the given ES_* and WS_* style.
   BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
   void SetSel(int start, int end, BOOL noScroll = FALSE);

@@ -208,11 +208,11 @@ void paintBox(HDC dc, const ButtonState& s, DWORD style, bool enabled, const REC
   const int cell = 12;
   int x0 = left, y0 = top + (kBoxSize - cell) / 2;
   COLORREF colors[128] = {};
-  colors['o'] = GetSysColor(COLOR_3DSHADOW);
-  colors['O'] = GetSysColor(COLOR_3DHILIGHT);
-  colors['i'] = GetSysColor(COLOR_3DDKSHADOW);
-  colors['I'] = GetSysColor(COLOR_3DLIGHT);
-  colors['.'] = GetSysColor(inside);
+  colors[static_cast<unsigned char>('o')] = GetSysColor(COLOR_3DSHADOW);
+  colors[static_cast<unsigned char>('O')] = GetSysColor(COLOR_3DHILIGHT);
+  colors[static_cast<unsigned char>('i')] = GetSysColor(COLOR_3DDKSHADOW);
+  colors[static_cast<unsigned char>('I')] = GetSysColor(COLOR_3DLIGHT);
+  colors[static_cast<unsigned char>('.')] = GetSysColor(inside);
   for (int y = 0; y < cell; ++y) {
     for (int x = 0; x < cell; ++x) {
       char c = kRadioCell[y][x];
