@@ -46,6 +46,14 @@ inline constexpr WidgetClass kSliderClass      {u"msctls_trackbar32", 0x40000004
 /// A check box whose font wraps its words asks for several lines.
 inline constexpr DWORD kMultiLineButtonStyle = 0x00002000;
 
+// The template serves interfaces that declare some of its operations (setDrawer, preWindowProc,
+// getTextId) and interfaces that do not, so it can mark none of them `override`; the widgets
+// built on it mark their own.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Winconsistent-missing-override"
+#pragma clang diagnostic ignored "-Woverloaded-virtual"
+#endif
 /// The contract the six widgets share, over the component interface `Interface` they implement
 /// and the drawer interface `Drawer` of their kind (pooled: an owned drawer is released).
 /// A widget is attached with `setParent(parent)` on the owner window's UI thread (a container's
@@ -567,5 +575,8 @@ class Widget : public Interface,
   int32_t m_measuredHeight = 0;
   HBRUSH m_brush = nullptr;
 };
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
 }  // namespace s::gui::win
