@@ -3,6 +3,7 @@
 
 #include "core/col/array/ArrayP.h"
 
+#include <algorithm>
 #include <mutex>
 #include <new>
 
@@ -46,15 +47,26 @@ void EasyPooler::giveBack(void* object) {
   if (object == nullptr) {
     return;
   }
+  // The reset runs outside the pool's lock: it gives back what the object holds to other pools
+  // (an array of this class's objects, say), and holding this lock meanwhile would order the
+  // pools' locks both ways between two threads. The place is reserved first, so a full pool
+  // still destroys without a reset.
+  bool keep = false;
   {
     std::lock_guard<ObjLocker> guard(m_lock);
-    if (m_free->getCount() < static_cast<uint32_t>(m_capacity)) {
-      m_reset(object);
-      m_free->push(object);
-      return;
+    keep = m_free->getCount() + m_reserved < static_cast<uint32_t>(std::max(m_capacity, 0));
+    if (keep) {
+      ++m_reserved;
     }
   }
-  m_destroy(object);
+  if (!keep) {
+    m_destroy(object);
+    return;
+  }
+  m_reset(object);
+  std::lock_guard<ObjLocker> guard(m_lock);
+  --m_reserved;
+  m_free->push(object);
 }
 
 void EasyPooler::destruct(void*& ref) {

@@ -19,11 +19,11 @@ namespace s::thread {
 /// The pool of one class (see core/thread/ClassTail.h for the functions every pooled class gets).
 ///
 /// `take` pops the object given back last, or, when none is free, creates one outside the lock.
-/// `giveBack` deletes the object (outside the lock) when `capacity` objects are already free;
-/// otherwise it resets the object under the lock and pushes it, so free objects are always in
-/// their reset state. Objects are handled as the class's own pointer, passed as void*.
-///
-/// Any thread may take and give back; the lock is held only to pop or push (and to reset).
+/// `giveBack` deletes the object when `capacity` objects are already free (or promised);
+/// otherwise it promises the object a place, resets it outside the lock (a reset may give
+/// objects back to other pools) and pushes it, so free objects are always in their reset state.
+/// Objects are handled as the class's own pointer, passed as void*.
+/// Any thread may take and give back; the lock is held only to pop or push.
 /// The destructor deletes the free objects, bottom of the stack first. A class pool itself is
 /// never destroyed; pools made directly (as tests make them) are.
 class EasyPooler final : public base::IObject, public base::IGenerator, public base::IDestructor {
@@ -60,6 +60,7 @@ class EasyPooler final : public base::IObject, public base::IGenerator, public b
   CreateFunction m_create;
   ObjectFunction m_destroy;
   ObjectFunction m_reset;
+  uint32_t m_reserved = 0;  // places promised to objects being reset
 };
 
 }  // namespace s::thread

@@ -212,3 +212,48 @@ TEST(ObjLocker, IsARecursiveLock) {
   EXPECT_FALSE(otherGotIt);
   EXPECT_EQ(std::u16string(lock.getClassName()), u"s_thread_ObjLocker");
 }
+
+namespace {
+
+// Two pools whose objects hold one of the other's, given back by their resets: giving back on
+// two threads at once must not order the pools' locks both ways.
+struct Holder {
+  s::thread::EasyPooler* other = nullptr;
+  void* held = nullptr;
+};
+s::thread::EasyPooler* g_first = nullptr;
+s::thread::EasyPooler* g_second = nullptr;
+
+s::thread::EasyPooler* makeHolderPool() {
+  return new s::thread::EasyPooler(
+      1000, []() -> void* { return new Holder(); }, [](void* p) { delete static_cast<Holder*>(p); },
+      [](void* p) {
+        auto* holder = static_cast<Holder*>(p);
+        if (holder->other != nullptr) holder->other->giveBack(holder->held);
+        holder->other = nullptr;
+        holder->held = nullptr;
+      });
+}
+
+}  // namespace
+
+TEST(EasyPoolerResets, ResetsThatGiveBackToAnotherPoolRunOutsideTheLock) {
+  g_first = makeHolderPool();
+  g_second = makeHolderPool();
+  auto run = [](s::thread::EasyPooler* mine, s::thread::EasyPooler* theirs) {
+    for (int i = 0; i < 2000; ++i) {
+      auto* holder = static_cast<Holder*>(mine->take());
+      holder->other = theirs;
+      holder->held = theirs->take();
+      mine->giveBack(holder);
+    }
+  };
+  std::thread one(run, g_first, g_second);
+  std::thread two(run, g_second, g_first);
+  one.join();
+  two.join();
+  EXPECT_LE(g_first->getFreeCount(), 1000u);
+  EXPECT_GE(g_first->getFreeCount(), 1u);
+  delete g_first;
+  delete g_second;
+}
