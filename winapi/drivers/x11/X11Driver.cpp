@@ -1145,11 +1145,18 @@ class X11DriverImpl : public DisplayDriver {
     std::lock_guard<std::mutex> guard(m_lock);
     auto it = m_windows.find(w);
     if (it == m_windows.end()) return true;
+    // The event's size is the one the server applied then, but its place is read now, after any
+    // later request has moved the window: an echo has a requested size and a place requested
+    // then or since.
     auto& pending = it->second.requested;
+    const LONG width = client.right - client.left, height = client.bottom - client.top;
     for (size_t i = 0; i < pending.size(); ++i) {
-      if (EqualRect(&pending[i], &client)) {
-        pending.erase(pending.begin(), pending.begin() + static_cast<ptrdiff_t>(i) + 1);
-        return true;
+      if (pending[i].right - pending[i].left != width || pending[i].bottom - pending[i].top != height) continue;
+      for (size_t k = i; k < pending.size(); ++k) {
+        if (pending[k].left == client.left && pending[k].top == client.top) {
+          pending.erase(pending.begin(), pending.begin() + static_cast<ptrdiff_t>(i) + 1);
+          return true;
+        }
       }
     }
     return false;

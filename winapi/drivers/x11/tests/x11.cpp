@@ -225,6 +225,21 @@ TEST_F(X11, MovesByTheWindowManagerReachTheLayerAndTheLayersOwnMovesStay) {
   XTranslateCoordinates(viewer, native, DefaultRootWindow(viewer), 0, 0, &x, &y, &child);
   EXPECT_EQ(x, 30);
   EXPECT_EQ(y, 40);
+
+  // A resize followed at once by a move: the resize's echo comes back after the move, reporting
+  // the new size at the moved place, and is no news either.
+  SetWindowPos(top, nullptr, 0, 0, 260, 170, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(top, nullptr, 50, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(top, nullptr, 0, 0, 240, 160, SWP_NOMOVE | SWP_NOZORDER);
+  pumpUntil([] { return false; }, 1);
+  GetWindowRect(top, &r);
+  EXPECT_EQ(r.left, 50);
+  EXPECT_EQ(r.right - r.left, 240);
+  EXPECT_EQ(r.bottom - r.top, 160);
+  XWindowAttributes attrs;
+  ASSERT_TRUE(XGetWindowAttributes(viewer, native, &attrs));
+  EXPECT_EQ(attrs.width, 240);
+  EXPECT_EQ(attrs.height, 160);
 }
 
 TEST_F(X11, WindowStatesFollowTheWindowManagerAndStayWhenTheProgramSetsThem) {
