@@ -3,6 +3,7 @@
 
 #include "gui/listbox2/SubRecord.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace s::gui::listbox2 {
@@ -10,7 +11,9 @@ namespace s::gui::listbox2 {
 namespace {
 
 constexpr int32_t kCellsPerRow = 8;
-int32_t s_nextId = 0;
+// Atomic: rows of different data objects may be made on different threads, and two rows with
+// one id would be confused by containsRecord.
+std::atomic<int32_t> s_nextId{0};
 
 }  // namespace
 
@@ -46,7 +49,11 @@ SubRecord* Record::getCell(int32_t column) const {
 }
 
 bool Record::addCell(SubRecord* cell) {
-  if (cell == nullptr || m_cellCount >= m_cellCapacity) return false;
+  if (cell == nullptr) return false;
+  if (m_cellCount >= m_cellCapacity) {
+    cell->release();
+    return false;
+  }
   cell->m_record = this;
   cell->m_column = m_cellCount;
   if (cell->m_cachedObject != nullptr) {
@@ -86,7 +93,7 @@ void RecordStore::addRecord(Record* record) {
 Record* makeRecord(void* dataObject) {
   Record* record = Record::take();
   if (record == nullptr) return nullptr;
-  record->m_id = s_nextId++;
+  record->m_id = s_nextId.fetch_add(1, std::memory_order_relaxed);
   record->m_dataObject = dataObject;
   for (int32_t i = 0; i < record->m_cellCount; ++i) record->m_cells[i]->release();
   std::free(record->m_cells);

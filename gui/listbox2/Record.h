@@ -69,7 +69,8 @@ class Record final : public base::IObject, public virtual thread::IPoolable {
   int32_t getCellCount() const { return m_cellCount; }
   /// The cell of `column`, null outside the cells in use.
   SubRecord* getCell(int32_t column) const;
-  /// Appends `cell` as the next column; false (the cell not taken) when the row is full.
+  /// Appends `cell` as the next column (the row owns it). A full row refuses it: false, and the
+  /// cell goes back to its pool.
   bool addCell(SubRecord* cell);
   bool isRemoved() const { return m_removed; }
   /// Child rows shown under this one (owned), null when it has none.
@@ -97,8 +98,8 @@ class Record final : public base::IObject, public virtual thread::IPoolable {
   col::_array::ArrayP* m_children = nullptr;
 };
 
-/// A row from the pool for `dataObject` with the next running id (0 first; advanced without a
-/// lock: rows are made by the data object's owner thread) and an empty array for 8 cells.
+/// A row from the pool for `dataObject` with the next running id (0 first; an atomic counter, so
+/// rows made on several threads never share an id) and an empty array for 8 cells.
 Record* makeRecord(void* dataObject);
 
 /// Whether `store` holds `record` and the row still has `id` (a row reused from the pool for

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 using s::gui::listbox2::Record;
 using s::gui::listbox2::RecordStore;
@@ -58,8 +61,10 @@ TEST(ListRecord, RowsHoldEightCellsInColumnOrderWithRunningIds) {
   EXPECT_EQ(a->getCell(3), nullptr);
   for (int i = 0; i < 8; ++i) b->addCell(SubRecord::takeNumber(i));
   SubRecord* extra = SubRecord::takeNumber(9);
+  const uint32_t freeBefore = SubRecord::pool().getFreeCount();
   EXPECT_FALSE(b->addCell(extra)) << "a row holds at most its capacity";
-  extra->release();
+  EXPECT_EQ(SubRecord::pool().getFreeCount(), freeBefore + 1) << "the refused cell went back";
+  EXPECT_EQ(b->getCellCount(), 8);
   a->release();
   b->release();
 }
@@ -92,4 +97,24 @@ TEST(ListRecord, StoreRemovalRenumbersAndStaleIdsChangeNothing) {
   rows[0]->release();
   rows[1]->release();
   EXPECT_EQ(store.getCount(), 0u);
+}
+
+TEST(ListRecord, RowsMadeOnFourThreadsAllGetDifferentIds) {
+  constexpr int kPerThread = 10000;
+  std::vector<std::vector<int32_t>> ids(4);
+  std::vector<std::thread> threads;
+  for (auto& list : ids) {
+    threads.emplace_back([&list] {
+      int data = 0;
+      for (int i = 0; i < kPerThread; ++i) {
+        Record* row = s::gui::listbox2::makeRecord(&data);
+        list.push_back(row->getId());
+        row->release();
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  std::set<int32_t> all;
+  for (const auto& list : ids) all.insert(list.begin(), list.end());
+  EXPECT_EQ(all.size(), 4u * kPerThread);
 }
