@@ -175,9 +175,8 @@ IFilter* createFilter(int32_t index, int32_t level, int32_t quality) {
     case kSpeedDown:
       // The reader relabels the rate by the factor, which moves the pitch by log2(factor)
       // octaves; the shifter moves it back. A level the menu does not offer has factor 1.
-      return takeOctave(quality, isOfferedSpeed(index, level)
-                                     ? -100.0 * std::log2(1.0 + level / 100.0)
-                                     : 0.0);
+      return takeOctave(
+          quality, isOfferedSpeed(index, level) ? -100.0 * std::log2(1.0 + level / 100.0) : 0.0);
     case kMaleToFemale:
     case kFemaleToMale:
     case kPitchUp:

@@ -79,7 +79,8 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
     output->remove(false, false);
     return done(EntryResult::kUnwritable);
   }
-  if (IFilter* filter = createFilter(setting.getIndex(), setting.getLevel(), setting.getQuality())) {
+  if (IFilter* filter =
+          createFilter(setting.getIndex(), setting.getLevel(), setting.getQuality())) {
     writer->addFilter(filter);
   }
   const float factor = speedFactorFor(setting.getIndex(), setting.getLevel());
@@ -121,9 +122,9 @@ EntryResult convertFile(const WCHAR* path, const Setting& setting, PathWin* outp
   if (source->exists() && source->isFile()) {
     const bool mp3 = extension->matchesAtIgnoreCase(0, u".mp3", 0, -1);
     const bool wav = extension->matchesAtIgnoreCase(0, u".wav", 0, -1);
-    result = mp3 || wav ? convertAudio(source, mp3, setting, outputFolder, receiver,
-                                       fileName->getCStr())
-                        : EntryResult::kNotAudioFile;
+    result = mp3 || wav
+                 ? convertAudio(source, mp3, setting, outputFolder, receiver, fileName->getCStr())
+                 : EntryResult::kNotAudioFile;
   }
   extension->release();
   source->release();

@@ -161,9 +161,8 @@ int32_t readStoredValue(map::IMappedData* store, const WCHAR* windowKey, int32_t
   }
   str::strbuffer::StrBuffer* section = str::strbuffer::StrBuffer::take();
   appendEffectSection(section, windowKey, index);
-  const int32_t value = store->getInt32(section->getCStr(),
-                                        quality ? kSecondLevelKey : kFirstLevelKey,
-                                        menu->defaultValue);
+  const int32_t value = store->getInt32(
+      section->getCStr(), quality ? kSecondLevelKey : kFirstLevelKey, menu->defaultValue);
   section->release();
   return value;
 }
