@@ -219,6 +219,31 @@ TEST_F(ConversionTask, SpeedEffectsRelabelTheWaveRateAndKeepItsLength) {
   EXPECT_EQ(window.results().getEntries()[0].result, EntryResult::kConverted);
 }
 
+TEST_F(ConversionTask, PitchAndSpeedEffectsPlayTheToneWhereTheyShould) {
+  writeTone(m_dir.file("tone.wav"), 440.0, 1.0);
+  TaskWindow window(outFolder());
+  window.add(in("tone.wav"));
+  window.use(kPitchUp, 1, 4);
+  runConversionTask(&window);
+  window.use(kSpeedUp, 20, 4);
+  runConversionTask(&window);
+  // The shifter's first and last 2048 frames are its latency; the tone is measured between.
+  auto played = [&](const std::string& name, int32_t* rate) {
+    const Read out = readBack(m_dir, name, false);
+    *rate = out.rate;
+    const size_t frames = out.samples.size() / 2;
+    auto left = lumetra::testlib::channelOf(out.samples.data(), frames, 2, 0);
+    return lumetra::testlib::measureFrequency(
+        std::vector<double>(left.begin() + 4096, left.end() - 4096), out.rate);
+  };
+  int32_t rate = 0;
+  EXPECT_NEAR(played("out/tone (Pit,+1).wav", &rate), 440.0 * std::pow(2.0, 1.0 / 12), 2.3);
+  EXPECT_EQ(rate, 44100);
+  EXPECT_NEAR(played("out/tone (Spd,+20%).wav", &rate), 440.0, 2.2)
+      << "played at the new rate, the tone keeps its key";
+  EXPECT_EQ(rate, 52920);
+}
+
 TEST_F(ConversionTask, TheVolumeEffectScalesTheSamplesOfAWave) {
   writeTone(m_dir.file("tone.wav"), 440.0, 0.5);
   TaskWindow window(outFolder());
