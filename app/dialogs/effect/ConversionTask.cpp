@@ -1,0 +1,201 @@
+// The conversion task of the effect window.
+#include "app/dialogs/effect/ConversionTask.h"
+
+#include "app/dialogs/effect/Setting.h"
+#include "audio/IEncodedAudio.h"
+#include "audio/IFilter.h"
+#include "audio/mp3/win/Mp3.h"
+#include "audio/wav/Wave.h"
+#include "core/file/win/PathWin.h"
+#include "core/str/strarray/StrArray.h"
+#include "core/str/strbuffer/StrBuffer.h"
+#include "platform/lang/Localizer.h"
+
+namespace s::sound::gui::dialogs::effect {
+
+namespace {
+
+using file::win::PathWin;
+using str::strbuffer::StrBuffer;
+
+/// The output path of `source` in `folder` with `suffix` between title and extension, or its
+/// first free sibling when that is taken.
+PathWin* newOutputPath(PathWin* folder, PathWin* source, const WCHAR* suffix) {
+  PathWin* child = folder->newChild(source->getFileName());
+  if (child == nullptr) {
+    return nullptr;
+  }
+  PathWin* named = child->newWithSuffix(suffix);
+  child->release();
+  if (named == nullptr || !named->exists()) {
+    return named;
+  }
+  PathWin* unique = named->newUniqueSibling();
+  if (unique != named) {
+    named->release();
+  }
+  return unique;
+}
+
+/// The conversion of one existing ".mp3" or ".wav" file, after the checks of its path.
+EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, PathWin* folder,
+                         IProgressReceiver* receiver, const WCHAR* fileName) {
+  if (!folder->exists() && !folder->createDirectory(true)) {
+    return EntryResult::kUnwritable;
+  }
+  StrBuffer* suffix = StrBuffer::take();
+  appendSuffix(suffix, setting.getIndex(), setting.getLevel(), setting.getQuality());
+  PathWin* output = newOutputPath(folder, source, suffix->getCStr());
+  suffix->release();
+  if (output == nullptr) {
+    return EntryResult::kUnwritable;
+  }
+  IEncodedAudio* reader = mp3 ? static_cast<IEncodedAudio*>(mp3::win::Mp3::take())
+                              : static_cast<IEncodedAudio*>(wav::Wave::take());
+  IEncodedAudio* writer = mp3 ? static_cast<IEncodedAudio*>(mp3::win::Mp3::take())
+                              : static_cast<IEncodedAudio*>(wav::Wave::take());
+  auto done = [&](EntryResult result) {
+    writer->releaseToPool();
+    reader->releaseToPool();
+    output->release();
+    return result;
+  };
+  if (mp3) {
+    static_cast<mp3::win::Mp3*>(writer)->setBitrate(192);
+  }
+  if (!setInputPath(reader, source->getFullPath())) {
+    return done(EntryResult::kUnreadable);
+  }
+  // A reader that measured no audio (a refused header, no MPEG frames) would make an empty
+  // file: such a source gets no output at all.
+  if (reader->getPcmLength() <= 0) {
+    return done(EntryResult::kUndecodable);
+  }
+  if (mp3) {
+    static_cast<mp3::win::Mp3*>(writer)->setBitrate(
+        outputBitrateFor(static_cast<mp3::win::Mp3*>(reader)->getBitrate()));
+  }
+  if (!setOutputPath(writer, output->getFullPath())) {
+    output->remove(false, false);
+    return done(EntryResult::kUnwritable);
+  }
+  if (IFilter* filter =
+          createFilter(setting.getIndex(), setting.getLevel(), setting.getQuality())) {
+    writer->addFilter(filter);
+  }
+  const float factor = speedFactorFor(setting.getIndex(), setting.getLevel());
+  if (factor != 1.0f) {
+    reader->setSpeedFactor(factor);
+  }
+  const int64_t total = source->getSize(false, true, nullptr, nullptr, true);
+  const PumpResult pumped = transcode(writer, reader, total, fileName, receiver);
+  const bool finished = writer->close();
+  reader->close();
+  if (pumped == PumpResult::kConverted && finished) {
+    return done(EntryResult::kConverted);
+  }
+  // Nothing half-written stays under a converted file's name.
+  output->remove(false, false);
+  return done(pumped == PumpResult::kNothingRead ? EntryResult::kUndecodable
+                                                 : EntryResult::kUnwritable);
+}
+
+}  // namespace
+
+uint32_t ConversionResults::countNotConverted() const {
+  uint32_t count = 0;
+  for (const Entry& entry : m_entries) {
+    if (entry.result != EntryResult::kConverted) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+EntryResult convertFile(const WCHAR* path, const Setting& setting, PathWin* outputFolder,
+                        IProgressReceiver* receiver, StrBuffer* fileName) {
+  PathWin* source = PathWin::take();
+  source->setPathText(path);
+  source->copyFileName(fileName, false);
+  StrBuffer* extension = source->copyExtension(nullptr, false);
+  EntryResult result = EntryResult::kNotFound;
+  if (source->exists() && source->isFile()) {
+    const bool mp3 = extension->matchesAtIgnoreCase(0, u".mp3", 0, -1);
+    const bool wav = extension->matchesAtIgnoreCase(0, u".wav", 0, -1);
+    result = mp3 || wav
+                 ? convertAudio(source, mp3, setting, outputFolder, receiver, fileName->getCStr())
+                 : EntryResult::kNotAudioFile;
+  }
+  extension->release();
+  source->release();
+  return result;
+}
+
+void runConversionTask(ITaskWindow* window) {
+  ConversionResults* results = window->getResults();
+  results->clear();
+  window->beginTaskbarProgress();
+  window->sendStatusEvent(kProcessStatusStart, 0, 0, nullptr);
+  StrBuffer* entry = StrBuffer::take();
+  StrBuffer* fileName = StrBuffer::take();
+  window->lockTask();
+  str::strarray::StrArray* paths = window->getPathList();
+  for (uint32_t i = 0; i < paths->getCount(); ++i) {
+    if (window->isCancelRequested()) {
+      results->setCancelled(true);
+      break;
+    }
+    // The entry is copied while the lock is held: the list may grow while a file converts.
+    entry->assign(paths->get(i)->getCStr());
+    window->unlockTask();
+    const EntryResult result = convertFile(entry->getCStr(), window->getSetting(),
+                                           window->getOutputFolder(), window, fileName);
+    results->add(fileName->getCStr(), result);
+    window->lockTask();
+  }
+  window->unlockTask();
+  fileName->release();
+  entry->release();
+  window->endTaskbarProgress();
+  window->sendStatusEvent(kProcessStatusEnd, 0, 0, nullptr);
+}
+
+int32_t reasonTextId(EntryResult result) {
+  switch (result) {
+    case EntryResult::kNotFound: return kReasonNotFoundId;
+    case EntryResult::kNotAudioFile: return kReasonNotAudioFileId;
+    case EntryResult::kUnreadable: return kReasonUnreadableId;
+    case EntryResult::kUndecodable: return kReasonUndecodableId;
+    case EntryResult::kUnwritable: return kReasonUnwritableId;
+    case EntryResult::kConverted: break;
+  }
+  return -1;
+}
+
+StrBuffer* newNotConvertedReport(const ConversionResults& results, lang::Localizer* localizer) {
+  const uint32_t failed = results.countNotConverted();
+  if (failed == 0) {
+    return nullptr;
+  }
+  StrBuffer* report = StrBuffer::take();
+  report->append(localizer->getText(kNotConvertedHeadingId));
+  uint32_t listed = 0;
+  for (const ConversionResults::Entry& entry : results.getEntries()) {
+    if (entry.result == EntryResult::kConverted) {
+      continue;
+    }
+    if (listed == kReportedFiles) {
+      break;
+    }
+    report->append(u"\n")->append(entry.fileName.c_str())->append(u": ");
+    report->append(localizer->getText(reasonTextId(entry.result)));
+    ++listed;
+  }
+  if (failed > listed) {
+    report->append(u"\n")->append(localizer->getText(kFurtherNotConvertedId))->append(u" ");
+    report->appendUInt32(failed - listed);
+  }
+  return report;
+}
+
+}  // namespace s::sound::gui::dialogs::effect

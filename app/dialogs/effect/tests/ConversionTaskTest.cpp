@@ -1,0 +1,500 @@
+// The conversion task on real files: outputs named, kept and removed by what became of each
+// path, the road of its status events and lock, and the report of the files not converted.
+#include "app/dialogs/effect/ConversionTask.h"
+
+#include "app/dialogs/effect/EffectTable.h"
+#include "app/dialogs/effect/Setting.h"
+#include "audio/mp3/win/Mp3.h"
+#include "audio/wav/Wave.h"
+#include "core/file/win/PathWin.h"
+#include "core/str/strarray/StrArray.h"
+#include "core/str/strbuffer/StrBuffer.h"
+#include "platform/archive/dll/win/Archive.h"
+#include "platform/lang/Localizer.h"
+#include "platform/lang/ResourceReader.h"
+#include "platform/xml/Node.h"
+#include "testlib/Process.h"
+#include "testlib/Signal.h"
+#include "testlib/TempDir.h"
+#include "testlib/WavBuilder.h"
+
+#include <windows.h>
+#include <winseam.h>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+using namespace s::sound::gui::dialogs::effect;
+using lumetra::testlib::TempDir;
+using s::file::win::PathWin;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int32_t kRate = 44100;
+
+void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+/// A 44.1 kHz stereo 16-bit WAV of a tone at half of full scale.
+void writeTone(const fs::path& path, double hz, double seconds) {
+  const auto frames = static_cast<size_t>(seconds * kRate);
+  writeBytes(
+      path, lumetra::testlib::WavBuilder::pcmFile(
+                lumetra::testlib::toBytes(lumetra::testlib::makeTone(hz, 0.5, kRate, frames, 2)), 2,
+                kRate, 16));
+}
+
+/// An MP3 of such a tone, encoded by lame at `kbps`.
+void writeMp3Tone(const TempDir& dir, const fs::path& path, int kbps) {
+  const fs::path wav = dir.file("lame-source.wav");
+  writeTone(wav, 440.0, 1.0);
+  const auto result = lumetra::testlib::run({APP_LAME_PROGRAM, "--quiet", "--cbr", "-b",
+                                             std::to_string(kbps), wav.string(), path.string()});
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  fs::remove(wav);
+}
+
+/// What a reader of the file says of it.
+struct Read {
+  int32_t rate = 0;
+  int32_t pcmLength = 0;
+  int32_t bitrate = 0;
+  std::vector<int16_t> samples;
+};
+
+Read readBack(const TempDir& dir, const std::string& name, bool mp3) {
+  Read read;
+  s::sound::IEncodedAudio* audio =
+      mp3 ? static_cast<s::sound::IEncodedAudio*>(s::sound::mp3::win::Mp3::take())
+          : s::sound::wav::Wave::take();
+  if (setInputPath(audio, dir.windowsPath(name).c_str())) {
+    read.rate = audio->getSampleRate();
+    read.pcmLength = audio->getPcmLength();
+    if (mp3) read.bitrate = static_cast<s::sound::mp3::win::Mp3*>(audio)->getBitrate();
+    uint8_t block[kBlockBytes];
+    uint32_t count = 0;
+    while (audio->read(block, kBlockBytes, &count)) {
+      const auto* samples = reinterpret_cast<const int16_t*>(block);
+      read.samples.insert(read.samples.end(), samples, samples + count / 2);
+    }
+  }
+  audio->releaseToPool();
+  return read;
+}
+
+/// The conversion task's window, without a window: the list, the lock and the flags as the
+/// converter window keeps them, and a record of what the task told it.
+class TaskWindow final : public ITaskWindow {
+ public:
+  explicit TaskWindow(const std::u16string& outputFolder)
+      : m_paths(s::str::strarray::StrArray::take()),
+        m_folder(PathWin::newFromText(outputFolder.c_str())),
+        m_setting(Setting::take()) {}
+  ~TaskWindow() override {
+    m_paths->release();
+    m_folder->release();
+    m_setting->release();
+  }
+
+  void add(const std::u16string& path) { m_paths->addText(path.c_str()); }
+  void use(int32_t index, int32_t level, int32_t quality) {
+    m_setting->setIndex(index);
+    m_setting->setLevel(level);
+    m_setting->setQuality(quality);
+  }
+  const ConversionResults& results() const { return m_results; }
+
+  void lockTask() override {
+    m_mutex.lock();
+    ++m_depth;
+  }
+  void unlockTask() override {
+    --m_depth;
+    m_mutex.unlock();
+  }
+  bool isCancelRequested() override {
+    EXPECT_GT(m_depth, 0) << "the flag is read under the lock";
+    return m_cancel;
+  }
+  s::str::strarray::StrArray* getPathList() override {
+    EXPECT_GT(m_depth, 0) << "the list is read under the lock";
+    return m_paths;
+  }
+  PathWin* getOutputFolder() override { return m_folder; }
+  const Setting& getSetting() override { return *m_setting; }
+  ConversionResults* getResults() override { return &m_results; }
+  void beginTaskbarProgress() override { events.push_back(u"begin"); }
+  void endTaskbarProgress() override { events.push_back(u"end"); }
+  void sendStatusEvent(const WCHAR* name, int64_t, int64_t, const WCHAR*) override {
+    EXPECT_EQ(m_depth, 0) << "no send with the lock held";
+    events.push_back(name);
+    if (events.back() == kProcessStatusStart) {
+      progressNames.clear();
+      lastDone = 0;
+    }
+  }
+  void reportProgress(int64_t total, int64_t done, const WCHAR* fileName) override {
+    EXPECT_EQ(m_depth, 0) << "no progress with the lock held";
+    EXPECT_LE(done, total);
+    if (!progressNames.empty() && progressNames.back() != fileName) lastDone = 0;
+    EXPECT_GE(done, lastDone) << "progress only moves on within a file";
+    lastDone = done;
+    lastTotal = total;
+    ++reports;
+    progressNames.push_back(fileName);
+    if (onProgress) onProgress(*this);
+  }
+
+  void setCancel() {
+    std::lock_guard<std::recursive_mutex> guard(m_mutex);
+    m_cancel = true;
+  }
+
+  std::vector<std::u16string> events;
+  std::vector<std::u16string> progressNames;
+  int64_t lastDone = 0;
+  int64_t lastTotal = 0;
+  int reports = 0;
+  std::function<void(TaskWindow&)> onProgress;
+
+ private:
+  std::recursive_mutex m_mutex;
+  int m_depth = 0;
+  bool m_cancel = false;
+  s::str::strarray::StrArray* m_paths;
+  PathWin* m_folder;
+  Setting* m_setting;
+  ConversionResults m_results;
+};
+
+class ConversionTask : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directory(m_dir.file("out")); }
+
+  std::u16string in(const std::string& name) const { return m_dir.windowsPath(name); }
+  std::u16string outFolder() const { return m_dir.windowsPath("out"); }
+  bool outputExists(const std::string& name) const { return fs::exists(m_dir.file("out") / name); }
+  size_t outputCount() const {
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(m_dir.file("out")), fs::directory_iterator()));
+  }
+
+  TempDir m_dir;
+};
+
+}  // namespace
+
+TEST_F(ConversionTask, SpeedEffectsRelabelTheWaveRateAndKeepItsLength) {
+  writeTone(m_dir.file("Tone A.wav"), 440.0, 0.5);
+  TaskWindow window(outFolder());
+  window.add(in("Tone A.wav"));
+  window.use(kSpeedUp, 100, 4);
+  runConversionTask(&window);
+  window.use(kSpeedDown, -50, 4);
+  runConversionTask(&window);
+
+  ASSERT_TRUE(outputExists("Tone A (Spd,+100%).wav"));
+  ASSERT_TRUE(outputExists("Tone A (Spd,-50%).wav"));
+  const Read source = readBack(m_dir, "Tone A.wav", false);
+  const Read faster = readBack(m_dir, "out/Tone A (Spd,+100%).wav", false);
+  const Read slower = readBack(m_dir, "out/Tone A (Spd,-50%).wav", false);
+  EXPECT_EQ(faster.rate, 88200);
+  EXPECT_EQ(slower.rate, 22050);
+  EXPECT_EQ(faster.pcmLength, source.pcmLength) << "the same samples, relabelled";
+  EXPECT_EQ(slower.pcmLength, source.pcmLength);
+  EXPECT_EQ(window.results().getEntries().size(), 1u) << "results are those of the last run";
+  EXPECT_EQ(window.results().getEntries()[0].result, EntryResult::kConverted);
+}
+
+TEST_F(ConversionTask, PitchAndSpeedEffectsPlayTheToneWhereTheyShould) {
+  writeTone(m_dir.file("tone.wav"), 440.0, 1.0);
+  TaskWindow window(outFolder());
+  window.add(in("tone.wav"));
+  window.use(kPitchUp, 1, 4);
+  runConversionTask(&window);
+  window.use(kSpeedUp, 20, 4);
+  runConversionTask(&window);
+  // The shifter's first and last 2048 frames are its latency; the tone is measured between.
+  auto played = [&](const std::string& name, int32_t* rate) {
+    const Read out = readBack(m_dir, name, false);
+    *rate = out.rate;
+    const size_t frames = out.samples.size() / 2;
+    auto left = lumetra::testlib::channelOf(out.samples.data(), frames, 2, 0);
+    return lumetra::testlib::measureFrequency(
+        std::vector<double>(left.begin() + 4096, left.end() - 4096), out.rate);
+  };
+  int32_t rate = 0;
+  EXPECT_NEAR(played("out/tone (Pit,+1).wav", &rate), 440.0 * std::pow(2.0, 1.0 / 12), 2.3);
+  EXPECT_EQ(rate, 44100);
+  EXPECT_NEAR(played("out/tone (Spd,+20%).wav", &rate), 440.0, 2.2)
+      << "played at the new rate, the tone keeps its key";
+  EXPECT_EQ(rate, 52920);
+}
+
+TEST_F(ConversionTask, TheVolumeEffectScalesTheSamplesOfAWave) {
+  writeTone(m_dir.file("tone.wav"), 440.0, 0.5);
+  TaskWindow window(outFolder());
+  window.add(in("tone.wav"));
+  window.use(kVolumeUp, 30, 0);
+  runConversionTask(&window);
+  const Read source = readBack(m_dir, "tone.wav", false);
+  const Read louder = readBack(m_dir, "out/tone (Vol,+30%).wav", false);
+  ASSERT_EQ(louder.samples.size(), source.samples.size());
+  const size_t frames = source.samples.size() / 2;
+  const auto before = lumetra::testlib::channelOf(source.samples.data(), frames, 2, 0);
+  const auto after = lumetra::testlib::channelOf(louder.samples.data(), frames, 2, 0);
+  EXPECT_NEAR(lumetra::testlib::rms(after, 0, frames) / lumetra::testlib::rms(before, 0, frames),
+              1.3, 0.013);
+}
+
+TEST_F(ConversionTask, MpegOutputsCarryTheSourcesHigherBitrate) {
+  writeMp3Tone(m_dir, m_dir.file("High.MP3"), 320);
+  writeMp3Tone(m_dir, m_dir.file("low.mp3"), 128);
+  TaskWindow window(outFolder());
+  window.add(in("High.MP3"));
+  window.add(in("low.mp3"));
+  window.use(kBassBoost, 5, 3);
+  runConversionTask(&window);
+  ASSERT_TRUE(outputExists("High (BB,5,NM).MP3")) << "the extension test ignores case";
+  ASSERT_TRUE(outputExists("low (BB,5,NM).mp3"));
+  const Read high = readBack(m_dir, "out/High (BB,5,NM).MP3", true);
+  const Read low = readBack(m_dir, "out/low (BB,5,NM).mp3", true);
+  EXPECT_EQ(high.bitrate, 320);
+  EXPECT_EQ(low.bitrate, 192);
+  EXPECT_EQ(high.rate, 44100);
+  EXPECT_GT(low.samples.size(), 40000u * 2) << "about a second of stereo audio";
+}
+
+TEST_F(ConversionTask, ATakenOutputNameGetsTheNextFreeNumber) {
+  writeTone(m_dir.file("song.wav"), 100.0, 0.1);
+  writeBytes(m_dir.file("out") / "song (BB,5,NM).wav", {1, 2, 3});
+  TaskWindow window(outFolder());
+  window.add(in("song.wav"));
+  window.add(in("song.wav"));
+  window.use(kBassBoost, 5, 3);
+  runConversionTask(&window);
+  EXPECT_TRUE(outputExists("song (BB,5,NM) (1).wav"));
+  EXPECT_TRUE(outputExists("song (BB,5,NM) (2).wav"));
+  EXPECT_EQ(fs::file_size(m_dir.file("out") / "song (BB,5,NM).wav"), 3u) << "left alone";
+}
+
+TEST_F(ConversionTask, EveryBadEntryGetsItsReasonAndNoOutput) {
+  writeTone(m_dir.file("good.wav"), 440.0, 0.1);
+  writeBytes(m_dir.file("empty.wav"), {});
+  writeBytes(m_dir.file("text.mp3"), std::vector<uint8_t>(5000, 'a'));
+  writeBytes(
+      m_dir.file("float.wav"),
+      lumetra::testlib::WavBuilder().fmt(3, 2, kRate, 32).data(std::vector<uint8_t>(800)).bytes());
+  writeBytes(m_dir.file("notes.txt"), {'h', 'i'});
+  writeBytes(m_dir.file("x.mp3.txt"), {'h', 'i'});
+  fs::create_directory(m_dir.file("folder.mp3"));
+  writeTone(m_dir.file("locked.wav"), 440.0, 0.1);
+  fs::permissions(m_dir.file("locked.wav"), fs::perms::none);
+  const bool root = geteuid() == 0;
+
+  TaskWindow window(outFolder());
+  for (const char* name : {"good.wav", "empty.wav", "text.mp3", "float.wav", "notes.txt",
+                           "x.mp3.txt", "folder.mp3", "missing.wav", "locked.wav"}) {
+    window.add(in(name));
+  }
+  window.use(kPitchUp, 1, 4);
+  runConversionTask(&window);
+
+  const std::vector<std::pair<std::u16string, EntryResult>> expected = {
+      {u"good.wav", EntryResult::kConverted},
+      {u"empty.wav", EntryResult::kUndecodable},
+      {u"text.mp3", EntryResult::kUndecodable},
+      {u"float.wav", EntryResult::kUndecodable},
+      {u"notes.txt", EntryResult::kNotAudioFile},
+      {u"x.mp3.txt", EntryResult::kNotAudioFile},
+      {u"folder.mp3", EntryResult::kNotFound},
+      {u"missing.wav", EntryResult::kNotFound},
+      {u"locked.wav", root ? EntryResult::kConverted : EntryResult::kUnreadable},
+  };
+  const auto& entries = window.results().getEntries();
+  ASSERT_EQ(entries.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(entries[i].fileName, expected[i].first);
+    EXPECT_EQ(entries[i].result, expected[i].second) << "entry " << i;
+  }
+  EXPECT_TRUE(outputExists("good (Pit,+1).wav"));
+  EXPECT_EQ(outputCount(), root ? 2u : 1u) << "nothing for the bad entries";
+  EXPECT_EQ(window.results().countNotConverted(), root ? 7u : 8u);
+  fs::permissions(m_dir.file("locked.wav"), fs::perms::owner_all);
+}
+
+TEST_F(ConversionTask, AnOutputThatCannotBeWrittenIsRemoved) {
+  writeTone(m_dir.file("tone.wav"), 440.0, 2.0);
+  writeBytes(m_dir.file("file"), {1});
+  {
+    // An output folder below a regular file cannot be made.
+    TaskWindow window(m_dir.windowsPath("file/sub"));
+    window.add(in("tone.wav"));
+    window.use(kVolumeUp, 30, 0);
+    runConversionTask(&window);
+    ASSERT_EQ(window.results().getEntries().size(), 1u);
+    EXPECT_EQ(window.results().getEntries()[0].result, EntryResult::kUnwritable);
+  }
+  // A disk that fills up after the first blocks (the stream writes out 64 KiB at a time).
+  static std::atomic<int> s_writes{0};
+  static winapi::seam::WriteFileFunction s_original = nullptr;
+  s_writes = 0;
+  s_original = winapi::seam::replaceWriteFile(
+      [](HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) -> BOOL {
+        if (++s_writes > 1) {
+          SetLastError(ERROR_DISK_FULL);
+          if (written != nullptr) *written = 0;
+          return FALSE;
+        }
+        return s_original(file, data, size, written, overlapped);
+      });
+  TaskWindow window(outFolder());
+  window.add(in("tone.wav"));
+  window.use(kVolumeUp, 30, 0);
+  runConversionTask(&window);
+  winapi::seam::replaceWriteFile(s_original);
+  ASSERT_EQ(window.results().getEntries().size(), 1u);
+  EXPECT_EQ(window.results().getEntries()[0].result, EntryResult::kUnwritable);
+  EXPECT_EQ(outputCount(), 0u) << "nothing half-written is left";
+}
+
+TEST_F(ConversionTask, SendsItsEventsWithoutTheLockAndReadsTheListAgainAfterEachFile) {
+  writeTone(m_dir.file("a.wav"), 440.0, 0.2);
+  writeTone(m_dir.file("b.wav"), 440.0, 0.2);
+  TaskWindow window(outFolder());
+  window.add(in("a.wav"));
+  window.use(kVolumeDown, -30, 0);
+  bool added = false;
+  window.onProgress = [&](TaskWindow& w) {
+    if (!added) {
+      added = true;
+      w.lockTask();
+      w.add(in("b.wav"));
+      w.unlockTask();
+    }
+  };
+  runConversionTask(&window);
+  EXPECT_TRUE(outputExists("a (Vol,-30%).wav"));
+  EXPECT_TRUE(outputExists("b (Vol,-30%).wav")) << "a path added during the run is converted";
+  ASSERT_EQ(window.events.size(), 4u);
+  EXPECT_EQ(window.events[0], u"begin");
+  EXPECT_EQ(window.events[1], kProcessStatusStart);
+  EXPECT_EQ(window.events[2], u"end");
+  EXPECT_EQ(window.events[3], kProcessStatusEnd);
+  // One report a block of 4096 bytes: 0.2 s of 16-bit stereo is 35,280 bytes, 9 blocks.
+  EXPECT_EQ(window.reports, 2 * 9);
+  ASSERT_EQ(window.progressNames.size(), 18u);
+  EXPECT_EQ(window.progressNames.front(), u"a.wav");
+  EXPECT_EQ(window.progressNames.back(), u"b.wav");
+  EXPECT_EQ(window.lastTotal, static_cast<int64_t>(fs::file_size(m_dir.file("b.wav"))));
+  EXPECT_EQ(window.lastDone, window.lastTotal) << "the source read to its end";
+
+  TaskWindow empty(outFolder());
+  runConversionTask(&empty);
+  EXPECT_EQ(empty.events.size(), 4u) << "an empty list still starts and ends";
+  EXPECT_TRUE(empty.results().getEntries().empty());
+}
+
+TEST_F(ConversionTask, ACancelLetsTheCurrentFileFinishAndStartsNoOther) {
+  for (const char* name : {"a.wav", "b.wav", "c.wav"}) writeTone(m_dir.file(name), 440.0, 0.2);
+  TaskWindow window(outFolder());
+  for (const char* name : {"a.wav", "b.wav", "c.wav"}) window.add(in(name));
+  window.use(kVolumeUp, 10, 0);
+  window.onProgress = [](TaskWindow& w) { w.setCancel(); };
+  runConversionTask(&window);
+  EXPECT_TRUE(outputExists("a (Vol,+10%).wav"));
+  EXPECT_EQ(outputCount(), 1u);
+  EXPECT_EQ(window.reports, 9) << "the file that had begun is finished";
+  EXPECT_TRUE(window.results().wasCancelled());
+  EXPECT_EQ(window.results().getEntries().size(), 1u);
+  EXPECT_EQ(window.events.back(), kProcessStatusEnd);
+}
+
+namespace {
+
+/// The program's language pack from this test's own program file.
+class Texts {
+ public:
+  Texts()
+      : m_archive(s::archive::dll::win::Archive::take()), m_localizer(s::lang::Localizer::take()) {
+    char16_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    PathWin* path = PathWin::newFromText(self);
+    EXPECT_TRUE(m_archive->open(path));
+    path->release();
+    s::xml::Node* root = s::lang::readXmlResource(m_archive, u"IDR_XML", 130);
+    EXPECT_NE(root, nullptr);
+    if (root != nullptr) {
+      m_localizer->loadFromXml(root);
+      root->release();
+    }
+  }
+  ~Texts() {
+    m_localizer->release();
+    m_archive->release();
+  }
+  s::lang::Localizer* get() const { return m_localizer; }
+
+ private:
+  s::archive::dll::win::Archive* m_archive;
+  s::lang::Localizer* m_localizer;
+};
+
+std::u16string report(const ConversionResults& results, s::lang::Localizer* localizer) {
+  s::str::strbuffer::StrBuffer* text = newNotConvertedReport(results, localizer);
+  if (text == nullptr) return u"(none)";
+  std::u16string out(text->getCStr());
+  text->release();
+  return out;
+}
+
+}  // namespace
+
+TEST(NotConvertedReport, NamesEachFileWithItsReasonAndCountsTheRest) {
+  Texts texts;
+  texts.get()->selectLanguage(u"English");
+  ConversionResults results;
+  results.add(u"good.wav", EntryResult::kConverted);
+  EXPECT_EQ(report(results, texts.get()), u"(none)") << "a run that converted everything";
+
+  results.add(u"gone.wav", EntryResult::kNotFound);
+  results.add(u"notes.txt", EntryResult::kNotAudioFile);
+  results.add(u"locked.wav", EntryResult::kUnreadable);
+  results.add(u"text.mp3", EntryResult::kUndecodable);
+  results.add(u"full.wav", EntryResult::kUnwritable);
+  EXPECT_EQ(report(results, texts.get()),
+            u"These files were not converted:\n"
+            u"gone.wav: not found, or a folder\n"
+            u"notes.txt: not an MP3 or WAV file\n"
+            u"locked.wav: cannot be read\n"
+            u"text.mp3: damaged, or audio of a kind it cannot convert\n"
+            u"full.wav: the converted file could not be written");
+
+  ConversionResults many;
+  for (int i = 0; i < 23; ++i) {
+    many.add((u"f" + std::u16string(1, static_cast<char16_t>(u'a' + i)) + u".txt").c_str(),
+             EntryResult::kNotAudioFile);
+    many.add(u"ok.wav", EntryResult::kConverted);
+  }
+  const std::u16string text = report(many, texts.get());
+  EXPECT_EQ(std::count(text.begin(), text.end(), u'\n'), 21) << "20 files, then the count";
+  EXPECT_NE(text.find(u"ft.txt"), std::u16string::npos) << "the 20th file";
+  EXPECT_EQ(text.find(u"fu.txt"), std::u16string::npos) << "the 21st is counted";
+  EXPECT_TRUE(text.ends_with(u"\nFurther files not converted: 3")) << "the rest are counted";
+
+  texts.get()->selectLanguage(u"German");
+  EXPECT_TRUE(report(results, texts.get()).starts_with(u"Diese Dateien wurden nicht konvertiert:"));
+}
