@@ -2,12 +2,12 @@
 #include "app/win/AppWindow.h"
 
 #include "app/win/AppBase.h"
-#include "app/win/DisplayScale.h"
 #include "core/str/Case.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/system/win/Shell.h"
 #include "core/time/WallClock.h"
 #include "gui/IWindow.h"
+#include "gui/app/AppHooks.h"
 #include "gui/drawer/ISkin.h"
 #include "platform/lang/Localizer.h"
 #include "platform/map/IMappedData.h"
@@ -117,7 +117,8 @@ void AppWindow::initialize(AppBase* appBase, const WCHAR* name, const WCHAR* edi
                            const WCHAR* defaultSkinName) {
   m_appBase = appBase;
   m_name->assign(name != nullptr ? name : u"");
-  m_viewSection = viewSectionFor(getDisplayScale());
+  // The scale the toolkit's windows use, so the description and its window agree on the section.
+  m_viewSection = viewSectionFor(appHooks().getDisplayScale());
   m_editionName = edition != nullptr ? edition : u"Freeware";
   m_titleTextId = AppBase::kTitleTextId;
 
