@@ -28,17 +28,6 @@ namespace {
 using lumetra::apptest::AppTest;
 using s::app::win::AppBase;
 
-std::vector<std::u16string> g_opened;
-
-BOOL WINAPI recordOpen(SHELLEXECUTEINFOW* info) {
-  g_opened.emplace_back(info->lpFile != nullptr ? info->lpFile : u"");
-  return TRUE;
-}
-
-std::u16string section(const char16_t* name) {
-  return std::u16string(AppTest::kSaveData) + u"\\" + name;
-}
-
 }  // namespace
 
 TEST_F(AppTest, StartUpWritesTheProductsIdentity) {
@@ -49,9 +38,9 @@ TEST_F(AppTest, StartUpWritesTheProductsIdentity) {
   EXPECT_EQ(std::u16string(app->getVersionText()), u"1.00");
   EXPECT_EQ(std::u16string(app->getProductKeyPath()), u"Software\\Tovi\\Tovi Lumetra");
 
-  EXPECT_EQ(readText(section(u"SoftwareType").c_str(), u""), u"Freeware");
-  EXPECT_EQ(readText(section(u"SoftwareID").c_str(), u""), u"Tovi Lumetra");
-  EXPECT_EQ(readText(section(u"Version").c_str(), u""), u"1.00");
+  EXPECT_EQ(readText(AppTest::section(u"SoftwareType").c_str(), u""), u"Freeware");
+  EXPECT_EQ(readText(AppTest::section(u"SoftwareID").c_str(), u""), u"Tovi Lumetra");
+  EXPECT_EQ(readText(AppTest::section(u"Version").c_str(), u""), u"1.00");
   EXPECT_TRUE(app->getSettings()->isAutoFlush()) << "switched on again at the end";
 
   ASSERT_NE(app->getProgramPath(), nullptr);
@@ -67,28 +56,28 @@ TEST_F(AppTest, StartUpWritesTheProductsIdentity) {
 }
 
 TEST_F(AppTest, LanguageFollowsTheStoredNameOrFallsBackToEnglish) {
-  writeText(section(u"Language").c_str(), u"", u"german");
+  writeText(AppTest::section(u"Language").c_str(), u"", u"german");
   AppBase* app = startApp();
   EXPECT_EQ(std::u16string(app->getLocalizer()->getCurrentPack()->getEngName()->getCStr()),
             u"German");
-  EXPECT_EQ(readText(section(u"Language").c_str(), u""), u"german")
+  EXPECT_EQ(readText(AppTest::section(u"Language").c_str(), u""), u"german")
       << "a name that differs only in case is kept as stored";
   app->release();
   m_app = nullptr;
 
-  writeText(section(u"Language").c_str(), u"", u"Klingon");
+  writeText(AppTest::section(u"Language").c_str(), u"", u"Klingon");
   app = startApp();
   EXPECT_EQ(std::u16string(app->getLocalizer()->getCurrentPack()->getEngName()->getCStr()),
             u"English");
-  EXPECT_EQ(readText(section(u"Language").c_str(), u""), u"English") << "an unknown name is replaced";
+  EXPECT_EQ(readText(AppTest::section(u"Language").c_str(), u""), u"English") << "an unknown name is replaced";
   EXPECT_EQ(std::u16string(app->getLanguage()), u"English");
   app->setLanguage(u"French");
   EXPECT_EQ(std::u16string(app->getLanguage()), u"French");
 }
 
 TEST_F(AppTest, SilentFlagIsResetAndOpensOnlyAPageThatHasAnAddress) {
-  g_opened.clear();
-  auto previous = winapi::seam::replaceShellExecuteExW(&recordOpen);
+  lumetra::apptest::openedTargets().clear();
+  auto previous = winapi::seam::replaceShellExecuteExW(&lumetra::apptest::recordShellOpen);
   const std::u16string product = u"Software\\Tovi\\Tovi Lumetra";
   AppBase* app = startApp();
 
@@ -99,7 +88,7 @@ TEST_F(AppTest, SilentFlagIsResetAndOpensOnlyAPageThatHasAnAddress) {
   app->openProductPageIfSilentFlag();
   EXPECT_EQ(readDword(product.c_str(), u"Silent", 7), 0u);
   // The program's pack leaves the product page's address empty: nothing is opened for it.
-  EXPECT_TRUE(g_opened.empty());
+  EXPECT_TRUE(lumetra::apptest::openedTargets().empty());
 
   // With an address, the page opens once.
   loadPack(app, u"<entry id=\"300000\"><eng>Tovi Lumetra</eng></entry>"
@@ -108,7 +97,7 @@ TEST_F(AppTest, SilentFlagIsResetAndOpensOnlyAPageThatHasAnAddress) {
   app->openProductPageIfSilentFlag();
   app->openProductPageIfSilentFlag();
   EXPECT_EQ(readDword(product.c_str(), u"Silent", 7), 0u);
-  EXPECT_EQ(g_opened, std::vector<std::u16string>{u"http://product.invalid/lumetra"});
+  EXPECT_EQ(lumetra::apptest::openedTargets(), std::vector<std::u16string>{u"http://product.invalid/lumetra"});
   winapi::seam::replaceShellExecuteExW(previous);
 }
 
@@ -199,7 +188,7 @@ TEST_F(AppTest, IconsAndSkinPicturesComeFromTheProgramsResources) {
 TEST_F(AppTest, RegistryStoreSitsUnderTheProductsSaveDataKey) {
   AppBase* app = startApp();
   app->getSettings()->setInt32(u"Probe", u"Value", 42);
-  EXPECT_EQ(readDword(section(u"Probe").c_str(), u"Value", 0), 42u);
+  EXPECT_EQ(readDword(AppTest::section(u"Probe").c_str(), u"Value", 0), 42u);
 
   s::map::IMappedData* second = app->openRegistrySettings();
   EXPECT_EQ(second->getInt32(u"Probe", u"Value", 0), 42) << "a second store reads the same key";

@@ -14,16 +14,36 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace lumetra::apptest {
+
+/// What the shell was asked to open since the test cleared the list.
+inline std::vector<std::u16string>& openedTargets() {
+  static std::vector<std::u16string> s_opened;
+  return s_opened;
+}
+
+/// Stands in for ShellExecuteExW: records the target and starts nothing.
+inline BOOL WINAPI recordShellOpen(SHELLEXECUTEINFOW* info) {
+  openedTargets().emplace_back(info->lpFile != nullptr ? info->lpFile : u"");
+  return TRUE;
+}
 
 /// Every case writes to a registry database in its own folder; the first registry call of the
 /// process opens it, so the variable is set before anything reads settings.
 class AppTest : public ::testing::Test {
  public:
   static constexpr const char16_t* kSaveData = u"Software\\Tovi\\Tovi Lumetra\\SaveData";
+
+  /// The key of a section of the application's settings store.
+  static std::u16string section(const char16_t* name) {
+    return std::u16string(kSaveData) + u"\\" + name;
+  }
 
  protected:
   void SetUp() override {

@@ -36,10 +36,6 @@ class ScaleHooks final : public s::app::IAppHooks {
   uint32_t m_scale;
 };
 
-std::u16string section(const char16_t* name) {
-  return std::u16string(AppTest::kSaveData) + u"\\" + name;
-}
-
 class WindowDescription : public AppTest {
  protected:
   void TearDown() override {
@@ -78,11 +74,11 @@ TEST_F(WindowDescription, SectionsFollowTheNameAndTheDisplayScale) {
 
   AppWindow* main = describe(u"MainWindow");
   EXPECT_EQ(std::u16string(main->makeSettingsKey(u"File")), u"MainWindow\\File");
-  EXPECT_EQ(readText(section(u"MainWindow\\SoftwareType").c_str(), u""), u"Freeware");
-  EXPECT_EQ(readText(section(u"MainWindow\\SoftwareID").c_str(), u""), u"Tovi Lumetra");
-  EXPECT_EQ(readText(section(u"MainWindow\\Version").c_str(), u""), u"1.00");
+  EXPECT_EQ(readText(AppTest::section(u"MainWindow\\SoftwareType").c_str(), u""), u"Freeware");
+  EXPECT_EQ(readText(AppTest::section(u"MainWindow\\SoftwareID").c_str(), u""), u"Tovi Lumetra");
+  EXPECT_EQ(readText(AppTest::section(u"MainWindow\\Version").c_str(), u""), u"1.00");
   main->setBounds(10, 20, 300, 400);
-  EXPECT_EQ(readDword(section(u"MainWindow\\View").c_str(), u"Height", 0), 400u);
+  EXPECT_EQ(readDword(AppTest::section(u"MainWindow\\View").c_str(), u"Height", 0), 400u);
 
   ScaleHooks large(2);
   s::app::setAppHooks(&large);
@@ -91,9 +87,9 @@ TEST_F(WindowDescription, SectionsFollowTheNameAndTheDisplayScale) {
   EXPECT_FALSE(scaled->hasPosition()) << "each scale keeps its own bounds";
   scaled->setBounds(-5, 7, 600, 500);
   scaled->setEasyDrag(false);
-  EXPECT_EQ(static_cast<int32_t>(readDword(section(u"MainWindow\\View4K").c_str(), u"X", 0)), -5);
-  EXPECT_EQ(readDword(section(u"MainWindow\\View4K").c_str(), u"Width", 0), 600u);
-  EXPECT_EQ(readDword(section(u"MainWindow\\View").c_str(), u"EasyDrag", 9), 0u)
+  EXPECT_EQ(static_cast<int32_t>(readDword(AppTest::section(u"MainWindow\\View4K").c_str(), u"X", 0)), -5);
+  EXPECT_EQ(readDword(AppTest::section(u"MainWindow\\View4K").c_str(), u"Width", 0), 600u);
+  EXPECT_EQ(readDword(AppTest::section(u"MainWindow\\View").c_str(), u"EasyDrag", 9), 0u)
       << "the view flags are shared by every scale";
   EXPECT_FALSE(main->isEasyDrag());
   EXPECT_EQ(main->getWidth(), 300) << "the scale-1 bounds are untouched";
@@ -139,17 +135,17 @@ TEST_F(WindowDescription, DefaultsAndSizeValidity) {
 
 TEST_F(WindowDescription, MiddleClickActionIsNormalised) {
   startApp();
-  writeText(section(u"MainWindow\\View").c_str(), u"OnMClick", u"close");
+  writeText(AppTest::section(u"MainWindow\\View").c_str(), u"OnMClick", u"close");
   AppWindow* window = describe(u"MainWindow", u"Iconize");
   EXPECT_EQ(std::u16string(window->getOnMClick()), u"Close");
   EXPECT_TRUE(window->isCloseOnMClick());
   EXPECT_FALSE(window->isIconizeOnMClick());
 
   window->setOnMClick(u"Iconize");
-  EXPECT_EQ(readText(section(u"MainWindow\\View").c_str(), u"OnMClick"), u"Iconize");
+  EXPECT_EQ(readText(AppTest::section(u"MainWindow\\View").c_str(), u"OnMClick"), u"Iconize");
   EXPECT_TRUE(window->isIconizeOnMClick());
 
-  writeText(section(u"MainWindow\\View").c_str(), u"OnMClick", u"Explode");
+  writeText(AppTest::section(u"MainWindow\\View").c_str(), u"OnMClick", u"Explode");
   EXPECT_EQ(std::u16string(window->getOnMClick()), u"DoNothing");
   AppWindow* again = describe(u"MainWindow");
   EXPECT_FALSE(again->isCloseOnMClick()) << "an unknown action does nothing";
@@ -164,7 +160,7 @@ TEST_F(WindowDescription, OwnSkinnerFallsBackToItsDefaultSkin) {
   auto* skinner = s::gui::drawer::Skinner::take();
   skinner->setTypeName(u"ThinWindow");
   skinner->registerSkins();
-  writeText(section(u"AboutWindow\\Skin").c_str(), u"", u"No Such Skin");
+  writeText(AppTest::section(u"AboutWindow\\Skin").c_str(), u"", u"No Such Skin");
   AppWindow* about = describe(u"AboutWindow", u"Close", skinner, u"Classic LG");
   EXPECT_TRUE(about->ownsSkinner());
   EXPECT_EQ(std::u16string(about->getSkinName()), u"Classic LG");
@@ -172,13 +168,13 @@ TEST_F(WindowDescription, OwnSkinnerFallsBackToItsDefaultSkin) {
   EXPECT_EQ(std::u16string(skinner->getCurrentSkin()->getName()), u"Classic LG");
 
   about->setSkinName(u"Beige");
-  EXPECT_EQ(readText(section(u"AboutWindow\\Skin").c_str(), u""), u"Beige");
+  EXPECT_EQ(readText(AppTest::section(u"AboutWindow\\Skin").c_str(), u""), u"Beige");
   EXPECT_EQ(std::u16string(about->getSkinName()), u"Beige");
 
   AppWindow* main = describe(u"MainWindow");
   EXPECT_FALSE(main->ownsSkinner()) << "no skinner given: the application's (none)";
   main->setSkinName(u"Ivory");
-  EXPECT_EQ(readText(section(u"Skin").c_str(), u""), u"Ivory") << "the application's own value";
+  EXPECT_EQ(readText(AppTest::section(u"Skin").c_str(), u""), u"Ivory") << "the application's own value";
 }
 
 namespace {
@@ -191,13 +187,6 @@ void WINAPI fakeClock(LPFILETIME time) {
   time->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
 }
 
-std::vector<std::u16string> g_opened;
-
-BOOL WINAPI recordOpen(SHELLEXECUTEINFOW* info) {
-  g_opened.emplace_back(info->lpFile != nullptr ? info->lpFile : u"");
-  return TRUE;
-}
-
 std::u16string utf16(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
 class UpdateCheck : public WindowDescription {
@@ -206,8 +195,8 @@ class UpdateCheck : public WindowDescription {
     WindowDescription::SetUp();
     setenv("LUMETRA_NETWORK", "online", 1);
     m_clock = winapi::seam::replaceGetSystemTimeAsFileTime(&fakeClock);
-    m_shell = winapi::seam::replaceShellExecuteExW(&recordOpen);
-    g_opened.clear();
+    m_shell = winapi::seam::replaceShellExecuteExW(&lumetra::apptest::recordShellOpen);
+    lumetra::apptest::openedTargets().clear();
     g_hours = 500000;
     m_requests = 0;
   }
@@ -234,10 +223,10 @@ class UpdateCheck : public WindowDescription {
   }
 
   int32_t stamp() {
-    return static_cast<int32_t>(readDword(section(u"MainWindow\\Version").c_str(), u"Update", 0));
+    return static_cast<int32_t>(readDword(AppTest::section(u"MainWindow\\Version").c_str(), u"Update", 0));
   }
   void setStamp(int32_t hours) {
-    writeDword(section(u"MainWindow\\Version").c_str(), u"Update", static_cast<uint32_t>(hours));
+    writeDword(AppTest::section(u"MainWindow\\Version").c_str(), u"Update", static_cast<uint32_t>(hours));
   }
   size_t checks() const { return m_server.requestCount(); }
 
@@ -304,7 +293,7 @@ TEST_F(UpdateCheck, ReplyDecidesWhetherToAsk) {
   EXPECT_EQ(shown[0].caption, u"There is improved version available.");
   EXPECT_EQ(shown[0].text,
             u"There is improved version available. \r\nWould you like to check it out?");
-  EXPECT_TRUE(g_opened.empty()) << "No opens nothing";
+  EXPECT_TRUE(lumetra::apptest::openedTargets().empty()) << "No opens nothing";
   EXPECT_EQ(stamp(), 500000);
 
   setStamp(1);
@@ -312,7 +301,7 @@ TEST_F(UpdateCheck, ReplyDecidesWhetherToAsk) {
   window->checkForUpdate(nullptr);
   EXPECT_EQ(headless.shownMessageBoxes().size(), 1u);
   headless.clearShownMessageBoxes();
-  EXPECT_EQ(g_opened, std::vector<std::u16string>{u"http://product.invalid/"});
+  EXPECT_EQ(lumetra::apptest::openedTargets(), std::vector<std::u16string>{u"http://product.invalid/"});
 
   m_server.reply("/software/Korvane/version/check/", "nothing here", 404);
   setStamp(1);
