@@ -4,8 +4,8 @@
 
 #include "app/win/Desktop.h"
 #include "app/win/StartUpHooks.h"
-#include "gui/app/AppHooks.h"
 #include "core/file/win/PathWin.h"
+#include "gui/app/AppHooks.h"
 #include "imaging/ico/IIconImage.h"
 #include "imaging/jpg/win/Jpeg.h"
 #include "imaging/win/BufferedImage.h"
@@ -69,7 +69,8 @@ TEST_F(AppTest, LanguageFollowsTheStoredNameOrFallsBackToEnglish) {
   app = startApp();
   EXPECT_EQ(std::u16string(app->getLocalizer()->getCurrentPack()->getEngName()->getCStr()),
             u"English");
-  EXPECT_EQ(readText(AppTest::section(u"Language").c_str(), u""), u"English") << "an unknown name is replaced";
+  EXPECT_EQ(readText(AppTest::section(u"Language").c_str(), u""), u"English")
+      << "an unknown name is replaced";
   EXPECT_EQ(std::u16string(app->getLanguage()), u"English");
   app->setLanguage(u"French");
   EXPECT_EQ(std::u16string(app->getLanguage()), u"French");
@@ -91,13 +92,15 @@ TEST_F(AppTest, SilentFlagIsResetAndOpensOnlyAPageThatHasAnAddress) {
   EXPECT_TRUE(lumetra::apptest::openedTargets().empty());
 
   // With an address, the page opens once.
-  loadPack(app, u"<entry id=\"300000\"><eng>Tovi Lumetra</eng></entry>"
-                u"<entry id=\"500003\"><eng>http://product.invalid/lumetra</eng></entry>");
+  loadPack(app,
+           u"<entry id=\"300000\"><eng>Tovi Lumetra</eng></entry>"
+           u"<entry id=\"500003\"><eng>http://product.invalid/lumetra</eng></entry>");
   writeDword(product.c_str(), u"Silent", 1);
   app->openProductPageIfSilentFlag();
   app->openProductPageIfSilentFlag();
   EXPECT_EQ(readDword(product.c_str(), u"Silent", 7), 0u);
-  EXPECT_EQ(lumetra::apptest::openedTargets(), std::vector<std::u16string>{u"http://product.invalid/lumetra"});
+  EXPECT_EQ(lumetra::apptest::openedTargets(),
+            std::vector<std::u16string>{u"http://product.invalid/lumetra"});
   winapi::seam::replaceShellExecuteExW(previous);
 }
 
@@ -138,9 +141,9 @@ TEST_F(AppTest, IconsAndSkinPicturesComeFromTheProgramsResources) {
     int32_t size;
     s::image::ico::IIconImage* (AppBase::*get)();
   };
-  for (const Case& c : {Case{16, &AppBase::getIcon16}, Case{32, &AppBase::getIcon32},
-                        Case{64, &AppBase::getIcon64}, Case{128, &AppBase::getIcon128},
-                        Case{256, &AppBase::getIcon256}}) {
+  for (const Case& c :
+       {Case{16, &AppBase::getIcon16}, Case{32, &AppBase::getIcon32}, Case{64, &AppBase::getIcon64},
+        Case{128, &AppBase::getIcon128}, Case{256, &AppBase::getIcon256}}) {
     s::image::ico::IIconImage* icon = (app->*c.get)();
     ASSERT_NE(icon, nullptr) << c.size;
     EXPECT_EQ(icon->getWidth(), c.size);

@@ -46,9 +46,7 @@ class AppTest : public ::testing::Test {
   }
 
  protected:
-  void SetUp() override {
-    setenv("LUMETRA_REGISTRY", m_dir.file("registry.sqlite3").c_str(), 1);
-  }
+  void SetUp() override { setenv("LUMETRA_REGISTRY", m_dir.file("registry.sqlite3").c_str(), 1); }
   void TearDown() override {
     if (m_app != nullptr) {
       m_app->release();

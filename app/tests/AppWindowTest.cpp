@@ -87,7 +87,9 @@ TEST_F(WindowDescription, SectionsFollowTheNameAndTheDisplayScale) {
   EXPECT_FALSE(scaled->hasPosition()) << "each scale keeps its own bounds";
   scaled->setBounds(-5, 7, 600, 500);
   scaled->setEasyDrag(false);
-  EXPECT_EQ(static_cast<int32_t>(readDword(AppTest::section(u"MainWindow\\View4K").c_str(), u"X", 0)), -5);
+  EXPECT_EQ(
+      static_cast<int32_t>(readDword(AppTest::section(u"MainWindow\\View4K").c_str(), u"X", 0)),
+      -5);
   EXPECT_EQ(readDword(AppTest::section(u"MainWindow\\View4K").c_str(), u"Width", 0), 600u);
   EXPECT_EQ(readDword(AppTest::section(u"MainWindow\\View").c_str(), u"EasyDrag", 9), 0u)
       << "the view flags are shared by every scale";
@@ -126,8 +128,8 @@ TEST_F(WindowDescription, DefaultsAndSizeValidity) {
     window->setWidth(c.size);
     EXPECT_EQ(window->isWidthValid(), c.valid) << c.size;
   }
-  for (const Case& c : {Case{9, false}, Case{10, true}, Case{screenHeight, true},
-                        Case{screenHeight + 1, false}}) {
+  for (const Case& c :
+       {Case{9, false}, Case{10, true}, Case{screenHeight, true}, Case{screenHeight + 1, false}}) {
     window->setHeight(c.size);
     EXPECT_EQ(window->isHeightValid(), c.valid) << c.size;
   }
@@ -174,7 +176,8 @@ TEST_F(WindowDescription, OwnSkinnerFallsBackToItsDefaultSkin) {
   AppWindow* main = describe(u"MainWindow");
   EXPECT_FALSE(main->ownsSkinner()) << "no skinner given: the application's (none)";
   main->setSkinName(u"Ivory");
-  EXPECT_EQ(readText(AppTest::section(u"Skin").c_str(), u""), u"Ivory") << "the application's own value";
+  EXPECT_EQ(readText(AppTest::section(u"Skin").c_str(), u""), u"Ivory")
+      << "the application's own value";
 }
 
 namespace {
@@ -212,21 +215,28 @@ class UpdateCheck : public WindowDescription {
   AppWindow* describeWith(const std::string& version, bool withAddress = true) {
     startApp();
     std::u16string address = withAddress ? utf16(m_server.url("/software/Korvane/version/")) : u"";
-    loadPack(m_app, u"<entry id=\"300000\"><eng>Tovi Lumetra</eng></entry>"
-                    u"<entry id=\"500003\"><eng>http://product.invalid/</eng></entry>"
-                    u"<entry id=\"500006\"><eng>" + address + u"</eng></entry>"
-                    u"<entry id=\"500010\"><eng>" + utf16(version) + u"</eng></entry>"
-                    u"<entry id=\"400200\"><eng>There is a newer version available.</eng></entry>"
-                    u"<entry id=\"400210\"><eng>There is improved version available.</eng></entry>"
-                    u"<entry id=\"400230\"><eng>Would you like to check it out?</eng></entry>");
+    loadPack(m_app,
+             u"<entry id=\"300000\"><eng>Tovi Lumetra</eng></entry>"
+             u"<entry id=\"500003\"><eng>http://product.invalid/</eng></entry>"
+             u"<entry id=\"500006\"><eng>" +
+                 address +
+                 u"</eng></entry>"
+                 u"<entry id=\"500010\"><eng>" +
+                 utf16(version) +
+                 u"</eng></entry>"
+                 u"<entry id=\"400200\"><eng>There is a newer version available.</eng></entry>"
+                 u"<entry id=\"400210\"><eng>There is improved version available.</eng></entry>"
+                 u"<entry id=\"400230\"><eng>Would you like to check it out?</eng></entry>");
     return describe(u"MainWindow");
   }
 
   int32_t stamp() {
-    return static_cast<int32_t>(readDword(AppTest::section(u"MainWindow\\Version").c_str(), u"Update", 0));
+    return static_cast<int32_t>(
+        readDword(AppTest::section(u"MainWindow\\Version").c_str(), u"Update", 0));
   }
   void setStamp(int32_t hours) {
-    writeDword(AppTest::section(u"MainWindow\\Version").c_str(), u"Update", static_cast<uint32_t>(hours));
+    writeDword(AppTest::section(u"MainWindow\\Version").c_str(), u"Update",
+               static_cast<uint32_t>(hours));
   }
   size_t checks() const { return m_server.requestCount(); }
 
@@ -301,7 +311,8 @@ TEST_F(UpdateCheck, ReplyDecidesWhetherToAsk) {
   window->checkForUpdate(nullptr);
   EXPECT_EQ(headless.shownMessageBoxes().size(), 1u);
   headless.clearShownMessageBoxes();
-  EXPECT_EQ(lumetra::apptest::openedTargets(), std::vector<std::u16string>{u"http://product.invalid/"});
+  EXPECT_EQ(lumetra::apptest::openedTargets(),
+            std::vector<std::u16string>{u"http://product.invalid/"});
 
   m_server.reply("/software/Korvane/version/check/", "nothing here", 404);
   setStamp(1);

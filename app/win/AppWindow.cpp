@@ -57,7 +57,9 @@ bool contains(const WCHAR* text, const WCHAR* part) {
   }
 }
 
-uint32_t lengthOf(const WCHAR* text) { return static_cast<uint32_t>(std::char_traits<char16_t>::length(text)); }
+uint32_t lengthOf(const WCHAR* text) {
+  return static_cast<uint32_t>(std::char_traits<char16_t>::length(text));
+}
 
 }  // namespace
 
@@ -172,8 +174,8 @@ void AppWindow::initialize(AppBase* appBase, const WCHAR* name, const WCHAR* edi
     }
     if (system::win::osAbove60 && SUCCEEDED(CoInitialize(nullptr))) {
       void* list = nullptr;
-      if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_ALL, IID_ITaskbarList3,
-                                     &list))) {
+      if (SUCCEEDED(
+              CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_ALL, IID_ITaskbarList3, &list))) {
         m_taskbar = static_cast<ITaskbarList3*>(list);
       } else {
         // Without a taskbar list nothing here needs COM any longer.
@@ -420,7 +422,8 @@ void AppWindow::beginTaskbarProgress(gui::IWindow* window) {
 
 void AppWindow::setTaskbarProgress(gui::IWindow* window, int32_t total, int32_t done) {
   if (m_taskbar != nullptr) {
-    m_taskbar->SetProgressValue(handleOf(window), static_cast<ULONGLONG>(static_cast<int64_t>(done)),
+    m_taskbar->SetProgressValue(handleOf(window),
+                                static_cast<ULONGLONG>(static_cast<int64_t>(done)),
                                 static_cast<ULONGLONG>(static_cast<int64_t>(total)));
   }
 }

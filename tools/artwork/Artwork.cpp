@@ -107,9 +107,9 @@ void drawTitle(BufferedImage* image) {
     return;
   }
   HGDIOBJ oldBitmap = SelectObject(dc, image->getHBitmap());
-  HFONT font = CreateFontW(-34, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                           DEFAULT_PITCH, u"DejaVu Sans");
+  HFONT font =
+      CreateFontW(-34, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, u"DejaVu Sans");
   HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0x20, 0x30, 0x40));
@@ -136,7 +136,8 @@ BufferedImage* drawSkinPicture(int which) {
   // Picture 1 in the program's teal and slate, picture 2 in warm evening colours.
   const Colour left = which == 1 ? Colour{0.10, 0.20, 0.30, 1} : Colour{0.35, 0.12, 0.18, 1};
   const Colour right = which == 1 ? Colour{0.12, 0.55, 0.55, 1} : Colour{0.90, 0.55, 0.25, 1};
-  const Colour waves[3] = {{1.0, 1.0, 1.0, 0.55}, {0.70, 0.95, 0.90, 0.40}, {0.95, 0.85, 0.55, 0.35}};
+  const Colour waves[3] = {
+      {1.0, 1.0, 1.0, 0.55}, {0.70, 0.95, 0.90, 0.40}, {0.95, 0.85, 0.55, 0.35}};
   const double cycles[3] = {5.0, 7.5, 3.0};
   const double phases[3] = {0.0, 1.3, 2.4};
   const double width = kSkinWidth;

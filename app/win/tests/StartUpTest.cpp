@@ -54,6 +54,7 @@ TEST_F(AppTest, StartUpPreparesTheProgramAndHandlesTheSilentFlagOnlyWithoutArgum
 
   EXPECT_FALSE(startWith({}));
   EXPECT_EQ(readDword(product.c_str(), u"Silent", 7), 0u);
-  EXPECT_TRUE(lumetra::apptest::openedTargets().empty()) << "the pack gives the product page no address";
+  EXPECT_TRUE(lumetra::apptest::openedTargets().empty())
+      << "the pack gives the product page no address";
   winapi::seam::replaceShellExecuteExW(previous);
 }
