@@ -88,6 +88,13 @@ void AppBase::reset() {
   giveBack(m_localizer);
   giveBack(m_resources);
   m_skinner = nullptr;
+  releaseSettings();
+  m_scratch1->freeBuffer();
+  m_scratch2->freeBuffer();
+  m_defaultSkinName->freeBuffer();
+}
+
+void AppBase::releaseSettings() {
   if (m_settings != nullptr) {
     if (!m_settingsSaved) {
       m_settings->flush();
@@ -98,9 +105,6 @@ void AppBase::reset() {
     m_settings = nullptr;
   }
   m_settingsSaved = false;
-  m_scratch1->freeBuffer();
-  m_scratch2->freeBuffer();
-  m_defaultSkinName->freeBuffer();
 }
 
 void AppBase::initialize(CWinApp* application) {
@@ -149,6 +153,7 @@ void AppBase::initialize(CWinApp* application) {
   m_skinImage2 = readSkinImage(kSkinImage2Id);
   m_defaultSkinName->clear();
 
+  releaseSettings();
   m_settings = openRegistrySettings();
   if (m_settings == nullptr) {
     return;

@@ -116,6 +116,8 @@ class AppBase final : public IAppBase {
   const WCHAR* getProductKeyPath();
 
  private:
+  /// Flushes the store unless it was saved, and gives it back.
+  void releaseSettings();
   /// A language text of the current pack; empty without a localizer.
   const WCHAR* text(int32_t id);
   image::ico::IIconImage* iconOfSize(int32_t size);
