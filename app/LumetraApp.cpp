@@ -1,4 +1,75 @@
-// The program's application object, built before start-up.
+// The program's application object and its start-up.
 #include "app/LumetraApp.h"
 
+#include "app/dialogs/effect/Dialog.h"
+#include "app/win/AppBase.h"
+#include "app/win/AppWindow.h"
+#include "app/win/Desktop.h"
+#include "app/win/DisplayScale.h"
+#include "app/win/StartUpHooks.h"
+#include "core/process/commandline/win/CommandLine.h"
+#include "platform/system/win/OsVersion.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
 CLumetraApp theApp;
+
+namespace s::app::win {
+
+void runMainDialog(AppBase* /*appBase*/, AppWindow* /*mainWindow*/) {
+  sound::gui::dialogs::effect::Dialog* dialog = sound::gui::dialogs::effect::Dialog::take();
+  if (dialog == nullptr) {
+    return;
+  }
+  // FIXME: the dialog builds, shows and runs the converter window once that window exists; until
+  // then the program ends here.
+  dialog->release();
+}
+
+}  // namespace s::app::win
+
+BOOL CLumetraApp::InitInstance() {
+  using s::app::win::AppBase;
+  using s::app::win::AppWindow;
+
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), 0xFF};
+  InitCommonControlsEx(&controls);
+  CWinApp::InitInstance();
+  // The libraries below reach the program only through their hooks; all are filled before the
+  // first window.
+  s::app::win::installStartUpHooks();
+
+  AppBase* appBase = AppBase::take();
+  if (appBase == nullptr) {
+    return FALSE;
+  }
+  appBase->initialize(this);
+  const int32_t scale = static_cast<int32_t>(s::app::win::getDisplayScale());
+  AppWindow* mainWindow = AppWindow::take();
+  if (mainWindow == nullptr) {
+    appBase->release();
+    return FALSE;
+  }
+  mainWindow->initialize(appBase, u"MainWindow", appBase->getEditionName(), 250 * scale,
+                         250 * scale, u"Close", appBase->getSkinner(), nullptr);
+
+  if (!s::system::win::osQueried.load(std::memory_order_acquire)) {
+    s::system::win::queryWindowsVersion();
+  }
+  // Older systems end silently, before any window opens.
+  if (s::app::win::isSupportedWindowsVersion(s::system::win::osIsNt, s::system::win::osMajor,
+                                             s::system::win::osMinor)) {
+    s::process::commandline::win::CommandLine* commandLine = appBase->getCommandLine();
+    if (commandLine == nullptr || commandLine->getCount() == 0) {
+      appBase->openProductPageIfSilentFlag();
+    }
+    if (!appBase->detectRunningInstance(true, false, true)) {
+      s::app::win::runMainDialog(appBase, mainWindow);
+    }
+  }
+  appBase->release();
+  mainWindow->release();
+  return FALSE;
+}

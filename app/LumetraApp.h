@@ -3,14 +3,33 @@
 
 #include <afxwin.h>
 
+namespace s::app::win {
+class AppBase;
+class AppWindow;
+}  // namespace s::app::win
+
 /// The one application object of the program, built by a static initialiser before the
 /// framework's entry point runs it (with no application name, so the program's title serves).
-/// FIXME: the start-up itself (InitInstance) comes with the application's windows and settings.
+/// `InitInstance` is the whole life of the program on the application thread: it prepares the
+/// application object and the main window's description, hands over to a copy that already
+/// runs, and otherwise runs the main dialog until its window has closed. It always answers
+/// FALSE, so the framework's own message loop never runs: every window has a UI thread of its
+/// own.
 class CLumetraApp : public CWinApp {
  public:
   CLumetraApp() : CWinApp(nullptr) {}
   ~CLumetraApp() override = default;
+
+  BOOL InitInstance() override;
 };
 
 /// The application object.
 extern CLumetraApp theApp;
+
+namespace s::app::win {
+
+/// Takes the main dialog, hands it the main window's description with its localizer, the
+/// settings store and the skinner, runs it until its window has closed and gives it back.
+void runMainDialog(AppBase* appBase, AppWindow* mainWindow);
+
+}  // namespace s::app::win

@@ -20,6 +20,7 @@
 #include <psapi.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <shobjidl.h>
 #include <tlhelp32.h>
 #include <urlmon.h>
 #include <winbase.h>

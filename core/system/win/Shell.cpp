@@ -44,7 +44,13 @@ bool execute(const WCHAR* verb, const WCHAR* target, ULONG mask) {
 
 }  // namespace
 
-bool shellOpen(const WCHAR* target) { return execute(u"open", target, SEE_MASK_DEFAULT); }
+bool shellOpen(const WCHAR* target) {
+  // An empty address (a page the language pack leaves without one) names nothing to open.
+  if (target == nullptr || target[0] == 0) {
+    return false;
+  }
+  return execute(u"open", target, SEE_MASK_DEFAULT);
+}
 
 bool showProperties(const WCHAR* path) {
   execute(u"properties", path, SEE_MASK_INVOKEIDLIST);

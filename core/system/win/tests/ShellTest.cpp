@@ -39,6 +39,9 @@ TEST(ShellFunctions, OpenAndPropertiesGoThroughShellExecute) {
   s_answer = FALSE;
   EXPECT_FALSE(s::system::win::shellOpen(u"Z:\\x"));
   EXPECT_TRUE(s::system::win::showProperties(u"Z:\\x")) << "answers true whatever the shell says";
+  s_answer = TRUE;
+  EXPECT_FALSE(s::system::win::shellOpen(u"")) << "an empty address opens nothing";
+  EXPECT_FALSE(s::system::win::shellOpen(nullptr));
   winapi::seam::replaceShellExecuteExW(previous);
   EXPECT_EQ(s_seen, u"open https://example.org/  show;open Z:\\x  show;properties Z:\\x  show;");
 }
