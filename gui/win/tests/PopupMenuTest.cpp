@@ -265,6 +265,47 @@ TEST(WindowMenus, TheContextMenuOpensOnTheRightButtonAndItsTopMenuReportsAChoice
   EXPECT_EQ(context->getSelectedId(), 31);
 }
 
+std::atomic<int> g_initMenuPopups{0};
+
+LRESULT CALLBACK countInitMenuPopup(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITMENUPOPUP) {
+    ++g_initMenuPopups;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST(WindowMenus, TheOpeningOfAMenuReachesTheWindowItsMenuDataNames) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = countInitMenuPopup;
+  wc.lpszClassName = u"InitMenuPopupCounter";
+  RegisterClassExW(&wc);
+  const HWND listener = CreateWindowExW(0, u"InitMenuPopupCounter", u"", WS_POPUP, 0, 0, 10, 10,
+                                        nullptr, nullptr, nullptr, nullptr);
+  ShownWindow window;
+  PopupMenu* context = menuOf({1});
+  MENUINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIM_MENUDATA;
+  info.dwMenuData = reinterpret_cast<ULONG_PTR>(listener);
+  SetMenuInfo(context->GetSafeHmenu(), &info);
+  window->setContextMenu(context, true);
+  headless().scriptCancel();
+  headless().moveMouse(300, 250);
+  headless().pressButton(WM_RBUTTONDOWN);
+  headless().releaseButton(WM_RBUTTONUP);
+  // The UI thread sends to this thread's window: answer its sends while waiting.
+  for (int i = 0; i < 300 && g_initMenuPopups == 0; ++i) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+  EXPECT_EQ(g_initMenuPopups, 1);
+  DestroyWindow(listener);
+}
+
 TEST(WindowMenus, TheTrayMenuOpensFromTheIcon) {
   headless().setTrayPresent(true);
   ShownWindow window;
