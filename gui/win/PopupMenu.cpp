@@ -376,6 +376,7 @@ void PopupMenu::checkRadioRange(int32_t checkPosition, int32_t firstPosition,
     }
     if (!item->separator) {
       item->radioChecked = checkId != -1 && item->commandId == checkId;
+      keepCheckMark(item);
     }
     if (!item->separator && item->commandId == lastId) {
       break;
@@ -396,6 +397,13 @@ void PopupMenu::checkRadioAt(int32_t position) {
       CheckMenuItem(commandOf(item->commandId), MF_BYCOMMAND | MF_UNCHECKED);
     }
     item->radioChecked = marked;
+    keepCheckMark(item);
+  }
+}
+
+void PopupMenu::keepCheckMark(MenuItem* item) {
+  if (m_created && item->checked && !item->radioChecked && !item->separator) {
+    CheckMenuItem(commandOf(item->commandId), MF_BYCOMMAND | MF_CHECKED);
   }
 }
 

@@ -89,6 +89,9 @@ class PopupMenu final : public IPopupMenu,
   void rewriteEntry(menuitem::MenuItem* item);
   /// The same for a sub-menu's entry with its title.
   void rewriteSubMenuEntry(PopupMenu* subMenu);
+  /// Marking a radio group clears every other mark of its range: a checked item outside the
+  /// group's mark gets its check mark back.
+  void keepCheckMark(menuitem::MenuItem* item);
   /// The command id at a native position; -1 for a sub-menu or outside.
   int32_t idAt(int32_t position);
   bool track(UINT flags, int32_t x, int32_t y, IComponent* owner);

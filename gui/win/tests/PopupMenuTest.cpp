@@ -153,8 +153,10 @@ TEST(PopupMenuRecords, RemoveAllAndReleaseDestroyEveryNativeMenu) {
 
 TEST(PopupMenuMarks, RadioMarksFollowThePositionGiven) {
   PopupMenu* menu = menuOf({1, 2, -1, 3, 4});
+  menu->add(entry(5, u"check item", true));
   menu->checkRadioAt(1);
   EXPECT_TRUE(radioMarked(menu, 1));
+  EXPECT_NE(nativeState(menu, 5) & MF_CHECKED, 0u) << "a check item of the menu keeps its mark";
   EXPECT_TRUE(menu->getItem(2)->radioChecked);
   EXPECT_FALSE(menu->getItem(1)->radioChecked);
   EXPECT_TRUE(menu->checkRadioById(4));
@@ -164,7 +166,8 @@ TEST(PopupMenuMarks, RadioMarksFollowThePositionGiven) {
   EXPECT_FALSE(menu->checkRadioById(99));
   EXPECT_TRUE(menu->getItem(4)->radioChecked) << "an unknown id changes nothing";
 
-  menu->checkRadioRange(3, 3, 4);
+  menu->checkRadioRange(3, 3, 5);
+  EXPECT_NE(nativeState(menu, 5) & MF_CHECKED, 0u);
   EXPECT_TRUE(menu->getItem(3)->radioChecked);
   EXPECT_FALSE(menu->getItem(4)->radioChecked);
   EXPECT_TRUE(radioMarked(menu, 3));
