@@ -209,6 +209,25 @@ TEST_F(MenuBar, APressOpensTheDropDownBelowItsEntryAndTellsTheOpenListenersFirst
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(MenuBar, TheLastEntryAtTheRightOpensItsDropDownThere) {
+  bar->addMenu(dropDown(u"Help", 70));
+  bar->setLastEntryAtRight(true);
+  attach();
+  headless().scriptRun();
+  pointAt(middleOf(3, true));
+  headless().pressButton(WM_LBUTTONDOWN);
+  ASSERT_TRUE(waitFor([] { return openMenu() != nullptr; }));
+  RECT menu, window;
+  GetWindowRect(openMenu(), &menu);
+  GetWindowRect(bar->GetSafeHwnd(), &window);
+  const RECT help = bar->getEntryRect(3);
+  EXPECT_EQ(menu.left, window.right - (help.right - help.left));
+  EXPECT_EQ(menu.top, window.top + help.bottom);
+  headless().releaseButton(WM_LBUTTONUP);
+  PostMessageW(openMenu(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(waitFor([&] { return !bar->isDropDownOpen(); }));
+}
+
 TEST_F(MenuBar, APressSoonAfterAClosingOpensNothingAndALaterOneOpens) {
   g_nowMs = 1'000'000'000'000;
   winapi::seam::replaceGetSystemTimeAsFileTime(&fakeClock);
@@ -226,7 +245,8 @@ TEST_F(MenuBar, APressSoonAfterAClosingOpensNothingAndALaterOneOpens) {
 
   g_nowMs += 200;
   headless().click(middleOf(0).x, middleOf(0).y);
-  ASSERT_TRUE(waitFor([&] { return opened.load() == 2; }));
+  ASSERT_TRUE(waitFor([&] { return opened.load() == 2 && !bar->isDropDownOpen(); }));
+  EXPECT_EQ(bar->getLastCloseTime(), g_nowMs.load());
 
   // A clock set back leaves the last closing in the future: the guard does not hold for that.
   g_nowMs -= 3'600'000;
