@@ -3,10 +3,14 @@
 // progress on a worker thread (reported through the window's synchronous user event, as the
 // converter does), a "Keep on Top" check box, two radio buttons, spacers and the resizing grip.
 // Every listener event is printed on standard output, one line each. It ends when closed.
+// A menu bar (File with Exit; View with check items and a radio group) and a context menu on the
+// window print every choice as "menu <id>" or "context menu <id>".
 #include "gui/win/Box.h"
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
 #include "gui/win/Label.h"
+#include "gui/win/MenuEx.h"
+#include "gui/win/PopupMenu.h"
 #include "gui/win/ProgressBar.h"
 #include "gui/win/RadioButton.h"
 #include "gui/win/Spacer.h"
@@ -46,6 +50,48 @@ class Printer : public s::gui::events::IEventListener {
 
 constexpr int32_t kSteps = 50;
 
+/// Prints the id a menu chose, then runs `then` with it.
+class ChoicePrinter : public s::gui::events::IEventListener {
+ public:
+  ChoicePrinter(const char* what, std::function<int32_t()> id, std::function<void(int32_t)> then)
+      : m_what(what), m_id(std::move(id)), m_then(std::move(then)) {}
+  void onEvent(s::base::IObject*, int32_t) override {
+    const int32_t id = m_id();
+    std::printf("%s %d\n", m_what, static_cast<int>(id));
+    std::fflush(stdout);
+    if (m_then) {
+      m_then(id);
+    }
+  }
+
+ private:
+  const char* m_what;
+  std::function<int32_t()> m_id;
+  std::function<void(int32_t)> m_then;
+};
+
+s::gui::menuitem::MenuItem* menuEntry(int32_t id, const char16_t* text, bool checked = false) {
+  s::gui::menuitem::MenuItem* item = s::gui::menuitem::MenuItem::take();
+  item->commandId = id;
+  item->separator = id < 0;
+  item->text->assign(text);
+  item->checked = checked;
+  return item;
+}
+
+// The menu bar's and the context menu's command ids.
+enum MenuCommand : int32_t {
+  kExit = 1,
+  kShowLink = 10,
+  kShowStatus = 11,
+  kSmall = 20,
+  kMedium = 21,
+  kLarge = 22,
+  kCopy = 30,
+  kPaste = 31,
+  kAbout = 32,
+};
+
 }  // namespace
 
 int main() {
@@ -62,11 +108,61 @@ int main() {
   window->setResizable(true);
 
   Box* column = makeBox(1, 100, 100, 0, 0, 0, 6, 8, 8);
+
+  // The menu bar and the context menu.
+  PopupMenu* file = PopupMenu::take();
+  file->setTitle(u"File");
+  file->add(menuEntry(kExit, u"E&xit\tAlt+F4"));
+  PopupMenu* view = PopupMenu::take();
+  view->setTitle(u"View");
+  view->add(menuEntry(kShowLink, u"Show the &link", true));
+  view->add(menuEntry(kShowStatus, u"Show the &status", true));
+  view->add(menuEntry(-1, u""));
+  view->add(menuEntry(kSmall, u"&Small"));
+  view->add(menuEntry(kMedium, u"&Medium"));
+  view->add(menuEntry(kLarge, u"L&arge"));
+  view->checkRadioById(kMedium);
+  MenuEx* bar = MenuEx::take();
+  bar->setWidthPercent(100);
+  bar->addMenu(file);
+  bar->addMenu(view);
+  Label* linkLabel = nullptr;  // set below, once the labels exist
+  Label* statusLabel = nullptr;
+  ChoicePrinter barPrinter(
+      "menu", [bar] { return bar->getSelectedId(); },
+      [&](int32_t id) {
+        if (id == kExit) {
+          window->close();
+        } else if (id == kShowLink || id == kShowStatus) {
+          const bool on = !bar->isChecked(id);
+          bar->setChecked(id, on);
+          Label* label = id == kShowLink ? linkLabel : statusLabel;
+          if (label != nullptr) {
+            label->setVisible(on);
+          }
+        } else if (id >= kSmall && id <= kLarge) {
+          view->checkRadioById(id);
+        }
+      });
+  bar->addSelectionListener(&barPrinter);
+  column->add(bar);
+  PopupMenu* context = PopupMenu::take();
+  context->add(menuEntry(kCopy, u"&Copy\tCtrl+C"));
+  context->add(menuEntry(kPaste, u"&Paste\tCtrl+V"));
+  context->add(menuEntry(-1, u""));
+  context->add(menuEntry(kAbout, u"&About"));
+  ChoicePrinter contextPrinter(
+      "context menu", [context] { return context->getSelectedId(); }, nullptr);
+  context->addSelectionListener(&contextPrinter);
+  window->setContextMenu(context, true);
+
   Label* status = makeLabel(u"Ready", false, true, 100001);
   Label* link = makeLabel(u"Open the project page", false, false, 0);
   link->setClickable(true);
   Printer linkPrinter("link clicked");
   link->addClickListener(&linkPrinter);
+  linkLabel = link;
+  statusLabel = status;
   ProgressBar* progress = ProgressBar::take();
   progress->setFixedWidth(200);
   progress->setFixedHeight(16);

@@ -15,6 +15,7 @@
 #include "gui/layout/Vertical.h"
 #include "gui/win/ChildWindow.h"
 #include "gui/win/InvisibleWindow.h"
+#include "gui/win/PopupMenu.h"
 #include "gui/win/UIThread.h"
 #include "gui/win/WindowClass.h"
 #include "imaging/win/BufferedImage.h"
@@ -127,7 +128,9 @@ bool Window::createFrameWindow() {
     return false;
   }
   m_frameHandle = m_hWnd;
-  // FIXME: a native menu set before creation becomes the frame's menu with the menus.
+  if (m_menu != nullptr) {
+    ::SetMenu(m_frameHandle, menuHandleOf(m_menu));
+  }
   if (m_clipboardViewer) {
     setClipboardViewer(true);
   }
@@ -169,15 +172,11 @@ void Window::reset() {
   for (col::_array::ArrayP& list : m_listeners) {
     list.freeAll();
   }
-  // FIXME: owned menus, the tray menu, the status bar and an owned context menu go back to their
-  // pools with their classes.
-  m_menu = nullptr;
-  m_trayMenu = nullptr;
+  // FIXME: the status bar goes back to its pool with its class.
+  releaseMenus();
   m_statusBar = nullptr;
   std::fill(std::begin(m_userEventArgs), std::end(m_userEventArgs), 0);
   m_userEventResult = 0;
-  m_contextMenu = nullptr;
-  m_contextMenuOwned = false;
   m_sizingEdge = 0;
   m_sizingRect = RECT{0, 0, 0, 0};
   if (m_windowDrawer != nullptr && m_windowDrawerOwned) {
@@ -281,6 +280,12 @@ void Window::onEvent(base::IObject* source, int32_t /*eventId*/) {
   }
   if (m_skinner != nullptr && source == static_cast<base::IObject*>(m_skinner)) {
     takeSkinDrawer();
+    return;
+  }
+  if (m_menu != nullptr && source == dynamic_cast<base::IObject*>(m_menu)) {
+    if (hasFrame()) {
+      ::DrawMenuBar(m_frameHandle);
+    }
     return;
   }
   for (uint32_t i = 0; i < m_closeTriggers.getCount(); ++i) {
@@ -824,9 +829,77 @@ void Window::addCloseTrigger(IComponent* button) {
   }
 }
 
+namespace {
+
+void releaseMenu(IPopupMenu* menu) {
+  if (auto* poolable = dynamic_cast<thread::IPoolable*>(menu)) {
+    poolable->release();
+  }
+}
+
+}  // namespace
+
+HMENU Window::menuHandleOf(IPopupMenu* menu) {
+  auto* native = dynamic_cast<CMenu*>(menu);
+  return native != nullptr ? native->GetSafeHmenu() : nullptr;
+}
+
+void Window::setMenu(IPopupMenu* menu) {
+  if (menu == m_menu) {
+    return;
+  }
+  IPopupMenu* previous = m_menu;
+  m_menu = menu;
+  if (menu != nullptr) {
+    // A command the menu carries out may change what the bar shows: it tells the window.
+    menu->addSelectionListener(this);
+  }
+  if (hasFrame() && ::IsWindow(m_frameHandle)) {
+    ::SetMenu(m_frameHandle, menuHandleOf(menu));
+    ::DrawMenuBar(m_frameHandle);
+  }
+  releaseMenu(previous);
+}
+
+void Window::setTrayMenu(PopupMenu* menu) {
+  if (menu != m_trayMenu) {
+    releaseMenu(m_trayMenu);
+    m_trayMenu = menu;
+  }
+}
+
 void Window::setContextMenu(PopupMenu* menu, bool owned) {
+  if (menu != m_contextMenu && m_contextMenuOwned) {
+    releaseMenu(m_contextMenu);
+  }
   m_contextMenu = menu;
-  m_contextMenuOwned = owned;
+  m_contextMenuOwned = menu != nullptr && owned;
+}
+
+void Window::releaseMenus() {
+  if (m_menu != nullptr && hasFrame() && ::IsWindow(m_frameHandle)) {
+    ::SetMenu(m_frameHandle, nullptr);
+  }
+  releaseMenu(m_menu);
+  m_menu = nullptr;
+  releaseMenu(m_trayMenu);
+  m_trayMenu = nullptr;
+  if (m_contextMenuOwned) {
+    releaseMenu(m_contextMenu);
+  }
+  m_contextMenu = nullptr;
+  m_contextMenuOwned = false;
+}
+
+bool Window::carryOutCommand(int32_t commandId) {
+  for (IPopupMenu* menu :
+       {m_menu, static_cast<IPopupMenu*>(m_trayMenu), static_cast<IPopupMenu*>(m_contextMenu)}) {
+    if (menu != nullptr && menu->contains(commandId)) {
+      menu->select(commandId);
+      return true;
+    }
+  }
+  return false;
 }
 
 void Window::setWindowDrawer(drawer::IWindow* drawer, bool owned) {

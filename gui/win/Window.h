@@ -237,8 +237,8 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   void addTrayMenuListener(events::IEventListener* l) override { listen(kTrayMenu, l); }
   void addContextMenuListener(events::IEventListener* l) override { listen(kContextMenu, l); }
   void addRestoreListener(events::IEventListener* l) override { listen(kRestore, l); }
-  void setMenu(IPopupMenu* menu) override { m_menu = menu; }
-  void setTrayMenu(PopupMenu* menu) override { m_trayMenu = menu; }
+  void setMenu(IPopupMenu* menu) override;
+  void setTrayMenu(PopupMenu* menu) override;
   int64_t sendUserEvent(int64_t arg1, int64_t arg2, int64_t arg3, int64_t arg4) override;
   int64_t postUserEvent(int64_t arg1, int64_t arg2, int64_t arg3, int64_t arg4) override;
   int64_t getUserEventArg1() override { return m_userEventArgs[0]; }
@@ -376,6 +376,14 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   void rebuildTitle();
   // Borrows the current skin's window drawer and records the skin's name in the settings record.
   void takeSkinDrawer();
+  /// The native menu behind a menu object, null for none.
+  static HMENU menuHandleOf(IPopupMenu* menu);
+  /// Gives back the owned menus (the context menu only when owned), the frame's menu taken off
+  /// the frame first.
+  void releaseMenus();
+  /// Hands a menu command to the first of the native, tray and context menu that holds it;
+  /// false when none does.
+  bool carryOutCommand(int32_t commandId);
   void applyOpacity(int32_t percent);
   int32_t targetOpacity() const;
   void undoAutoHide();

@@ -135,6 +135,20 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       // Windows activates a frame on every click in it; the window reports each one (event 6).
       ::SendMessageW(hwnd, WM_ACTIVATE, WA_CLICKACTIVE, 0);
       break;
+    case WM_INITMENUPOPUP: {
+      // A drop-down names the window that wants to hear of its opening (the menu bar that
+      // opened it) in its menu data. The window itself is not told a second time.
+      MENUINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = MIM_MENUDATA;
+      if (::GetMenuInfo(reinterpret_cast<HMENU>(wParam), &info) && info.dwMenuData != 0) {
+        const HWND target = reinterpret_cast<HWND>(info.dwMenuData);
+        if (target != hwnd && ::IsWindow(target)) {
+          ::SendMessageW(target, message, wParam, lParam);
+        }
+      }
+      break;
+    }
     case WM_APP + 1: return ::DefWindowProcW(hwnd, WM_CLOSE, 0, 0);
     default: break;
   }

@@ -14,7 +14,8 @@ bool registerWindowClass();
 
 /// The class procedure. Control notifications that reach a parent (WM_COMMAND, WM_NOTIFY and
 /// WM_CTLCOLOR*) are sent on to the control as WM_APP+3 .. WM_APP+21 with their wparam and
-/// lparam; WM_APP+1 closes and destroys the window; everything else is the default procedure's.
+/// lparam; WM_INITMENUPOPUP is sent on to the window a menu names in its menu data; WM_APP+1
+/// closes and destroys the window; everything else is the default procedure's.
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 /// Whether the left or the right Shift key is down now.

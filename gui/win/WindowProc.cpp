@@ -10,6 +10,7 @@
 #include "gui/win/ChildWindow.h"
 #include "gui/win/MemDC.h"
 #include "gui/win/MessageBoxW.h"
+#include "gui/win/PopupMenu.h"
 #include "gui/win/WindowClass.h"
 #include "imaging/win/BufferedImage.h"
 #include "platform/system/monitor/win/Monitor.h"
@@ -287,9 +288,12 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
       fire(kKeyDown);
       return wParam == VK_RETURN;
     case WM_COMMAND:
-      // FIXME: menu and accelerator commands go to the native, tray or context menu that holds
-      // them once menus exist.
-      return false;
+      // A control's notification names its control in lParam; menu commands come without one.
+      if (HIWORD(wParam) != 0 || lParam != 0 || !carryOutCommand(LOWORD(wParam))) {
+        return false;
+      }
+      *result = 0;
+      return true;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_MINIMIZE && m_minimizeToTray && !m_inTray) {
         hideToTray();
@@ -321,7 +325,10 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
       fire(kRightButtonDown);
       if (m_contextMenu != nullptr) {
         fire(kContextMenu);
-        // FIXME: the context menu opens at the pointer with the popup menus.
+        if (m_contextMenu != nullptr) {
+          const POINT p = cursorPos();
+          m_contextMenu->popupBelow(p.x, p.y, this);
+        }
       }
       return false;
     case WM_RBUTTONUP: fire(kRightButtonUp); return false;
@@ -896,7 +903,11 @@ void Window::onTrayMessage(LPARAM mouseMessage) {
     case WM_RBUTTONDOWN:
       if (m_trayMenu != nullptr) {
         fire(kTrayMenu);
-        // FIXME: the tray menu opens at the pointer with the popup menus.
+        ::SetForegroundWindow(m_frameHandle);
+        if (m_trayMenu != nullptr) {
+          const POINT p = cursorPos();
+          m_trayMenu->popupAbove(p.x, p.y, this);
+        }
         ::SetForegroundWindow(m_frameHandle);
       }
       break;

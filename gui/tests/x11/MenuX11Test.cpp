@@ -1,0 +1,193 @@
+// The menu bar of widget_demo against a real X server: a click on a bar entry shows its
+// drop-down as an override-redirect window, a click on a radio item chooses it and moves the
+// mark, and keys reach an open drop-down through the menu loop's grab. The test plays the user
+// with XTEST from a second X client.
+#include <windows.h>
+
+// GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
+#include "testlib/Process.h"
+#include "testlib/Xvfb.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using lumetra::testlib::Xvfb;
+
+bool waitUntil(const std::function<bool()>& done, int seconds = 5) {
+  for (int i = 0; i < seconds * 100; ++i) {
+    if (done()) return true;
+    usleep(10000);
+  }
+  return done();
+}
+
+int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+
+// Where the demo's bar entries lie in its window (the column box's margin, then the entries'
+// spacing around DejaVu Sans 8 pt texts), and the drop-down's rows: a 3-pixel edge, rows of 19
+// pixels, separators of 9, and the 17-pixel mark column.
+constexpr int kBarY = 19;
+constexpr int kViewX = 60;
+constexpr int kRowHeight = 19;
+constexpr int kSeparator = 9;
+constexpr int kEdge = 3;
+constexpr int kMarkColumn = 17;
+
+/// The top of View's rows 3 to 5 (Small, Medium, Large), after two items and the separator.
+constexpr int radioRowTop(int row) {
+  return kEdge + 2 * kRowHeight + kSeparator + (row - 3) * kRowHeight;
+}
+
+class MenuX11 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Xvfb::start();
+    if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+    x = XOpenDisplay(nullptr);
+    ASSERT_NE(x, nullptr);
+    XSetErrorHandler(&ignoreErrors);
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(x, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST";
+  }
+  void TearDown() override {
+    if (x != nullptr) XCloseDisplay(x);
+  }
+
+  /// The viewable top-level windows, with whether each is override-redirect.
+  std::vector<std::pair<::Window, bool>> topLevels() {
+    ::Window root = DefaultRootWindow(x), parent, *children = nullptr;
+    unsigned count = 0;
+    std::vector<std::pair<::Window, bool>> found;
+    XQueryTree(x, root, &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes attrs;
+      if (XGetWindowAttributes(x, children[i], &attrs) && attrs.map_state == IsViewable) {
+        found.emplace_back(children[i], attrs.override_redirect != 0);
+      }
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+  ::Window named(const char* title) {
+    for (auto [w, popup] : topLevels()) {
+      char* name = nullptr;
+      const bool match =
+          !popup && XFetchName(x, w, &name) && name != nullptr && title == std::string(name);
+      if (name != nullptr) XFree(name);
+      if (match) return w;
+    }
+    return 0;
+  }
+  ::Window popup() {
+    for (auto [w, isPopup] : topLevels()) {
+      if (isPopup) return w;
+    }
+    return 0;
+  }
+  POINT origin(::Window w) {
+    int rx = 0, ry = 0;
+    ::Window child;
+    XTranslateCoordinates(x, w, DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
+    return POINT{rx, ry};
+  }
+  void click(int rootX, int rootY) {
+    XTestFakeMotionEvent(x, -1, rootX, rootY, 0);
+    XTestFakeButtonEvent(x, 1, True, 0);
+    XTestFakeButtonEvent(x, 1, False, 0);
+    XFlush(x);
+  }
+  void key(KeySym sym) {
+    const KeyCode code = XKeysymToKeycode(x, sym);
+    XTestFakeKeyEvent(x, code, True, 0);
+    XTestFakeKeyEvent(x, code, False, 0);
+    XFlush(x);
+  }
+  /// Dark pixels of the mark cell of the drop-down row whose top is `top`.
+  int marked(::Window menu, int top) {
+    XImage* image = XGetImage(x, menu, kEdge, top, kMarkColumn, kRowHeight, AllPlanes, ZPixmap);
+    if (image == nullptr) return -1;
+    int dark = 0;
+    for (int py = 0; py < kRowHeight; ++py) {
+      for (int px = 0; px < kMarkColumn; ++px) {
+        dark += (XGetPixel(image, px, py) & 0xFFFFFF) < 0x404040 ? 1 : 0;
+      }
+    }
+    XDestroyImage(image);
+    return dark;
+  }
+  void screenshot(::Window w, const char* file) {
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(x, w, &attrs)) return;
+    XImage* shot = XGetImage(x, w, 0, 0, static_cast<unsigned>(attrs.width),
+                             static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+    if (shot == nullptr) return;
+    std::vector<uint32_t> pixels;
+    for (int row = 0; row < attrs.height; ++row) {
+      for (int col = 0; col < attrs.width; ++col) {
+        pixels.push_back(0xFF000000u | static_cast<uint32_t>(XGetPixel(shot, col, row) & 0xFFFFFF));
+      }
+    }
+    winapi::HeadlessDriver::savePng(pixels.data(), attrs.width, attrs.height, false, file);
+    XDestroyImage(shot);
+  }
+  bool printed(lumetra::testlib::ChildProcess& demo, std::string& output, const std::string& line) {
+    return waitUntil([&] {
+      output += demo.readOutput();
+      return output.find(line) != std::string::npos;
+    });
+  }
+
+  Display* x = nullptr;
+};
+
+TEST_F(MenuX11, TheDemosViewMenuOpensChoosesARadioItemAndTakesKeys) {
+  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("widget_demo").string()}, {},
+                                      true);
+  ASSERT_TRUE(demo.started());
+  ::Window window = 0;
+  ASSERT_TRUE(waitUntil([&] { return (window = named("Widget demo")) != 0; }));
+  usleep(300000);  // its first paint
+  const POINT at = origin(window);
+
+  click(at.x + kViewX, at.y + kBarY);
+  ::Window menu = 0;
+  ASSERT_TRUE(waitUntil([&] { return (menu = popup()) != 0; })) << "no drop-down appeared";
+  usleep(200000);
+  screenshot(DefaultRootWindow(x), "menus.png");
+  const POINT menuAt = origin(menu);
+  EXPECT_GT(marked(menu, radioRowTop(4)), 0) << "Medium starts with the mark";
+  EXPECT_EQ(marked(menu, radioRowTop(5)), 0);
+
+  click(menuAt.x + 40, menuAt.y + radioRowTop(5) + kRowHeight / 2);
+  std::string output;
+  ASSERT_TRUE(printed(demo, output, "menu 22")) << output;
+  ASSERT_TRUE(waitUntil([&] { return popup() == 0; }));
+
+  // Past the reopen guard, the menu opens again with the mark moved.
+  usleep(600000);
+  click(at.x + kViewX, at.y + kBarY);
+  ASSERT_TRUE(waitUntil([&] { return (menu = popup()) != 0; }));
+  usleep(200000);
+  EXPECT_EQ(marked(menu, radioRowTop(4)), 0);
+  EXPECT_GT(marked(menu, radioRowTop(5)), 0) << "Large has the mark now";
+
+  // Keys: the first Down highlights the first row, Enter chooses it.
+  key(XK_Down);
+  key(XK_Return);
+  EXPECT_TRUE(printed(demo, output, "menu 10")) << output;
+  demo.kill();
+}
+
+}  // namespace
