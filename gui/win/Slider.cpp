@@ -30,9 +30,7 @@ void Slider::reset() {
   resetWidget();
   setBackgroundColor(255, 255, 255, false);
   useParentBackground(false);
-  m_widthPercent = m_heightPercent = -1;
-  m_fixedWidth = m_fixedHeight = -1;
-  m_idealWidth = m_idealHeight = 0;
+  m_sizes.reset();
   m_thumbLength = -1;
   m_ticksVisible = true;
   m_paintedMinimum = m_paintedMaximum = m_paintedPosition = -1;
@@ -54,39 +52,11 @@ drawer::ISlider* Slider::drawerOfSkin(drawer::ISkin* skin) {
   return skin != nullptr ? skin->getSliderDrawer() : nullptr;
 }
 
-int32_t Slider::getMinimumWidth() {
-  return m_fixedWidth >= 0 ? m_fixedWidth : Widget::getMinimumWidth();
-}
-
-int32_t Slider::getMinimumHeight() {
-  return m_fixedHeight >= 0 ? m_fixedHeight : Widget::getMinimumHeight();
-}
-
-int32_t Slider::getMaximumWidth() {
-  if (m_fixedWidth >= 0) {
-    return m_fixedWidth;
-  }
-  if (m_widthPercent >= 0) {
-    return getParent() != nullptr ? getParent()->getClientWidth() * m_widthPercent / 100 : 0;
-  }
-  return std::max(Widget::getMinimumWidth(), m_idealWidth);
-}
-
-int32_t Slider::getMaximumHeight() {
-  if (m_fixedHeight >= 0) {
-    return m_fixedHeight;
-  }
-  if (m_heightPercent >= 0) {
-    return getParent() != nullptr ? getParent()->getClientHeight() * m_heightPercent / 100 : 0;
-  }
-  return std::max(Widget::getMinimumHeight(), m_idealHeight);
-}
-
 void Slider::measure() {
   const auto s = static_cast<int32_t>(app::appHooks().getDisplayScale());
   setMeasuredSize(50 * s, 20 * s);
-  m_idealWidth = 50 * s;
-  m_idealHeight = 20 * s;
+  m_sizes.idealWidth = 50 * s;
+  m_sizes.idealHeight = 20 * s;
 }
 
 void Slider::applySettings() {

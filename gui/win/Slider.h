@@ -5,6 +5,7 @@
 #include "core/thread/ClassTail.h"
 #include "gui/ISlider.h"
 #include "gui/drawer/ISlider.h"
+#include "gui/win/SizeRules.h"
 #include "gui/win/Widget.h"
 
 #include <windows.h>
@@ -28,16 +29,20 @@ class Slider final : public Widget<ISlider, drawer::ISlider> {
   void reset() override;
 
   // IComponent
-  int32_t getMinimumWidth() override;
-  int32_t getMinimumHeight() override;
-  int32_t getMaximumWidth() override;
-  int32_t getMaximumHeight() override;
+  int32_t getMinimumWidth() override { return m_sizes.minimumWidth(Widget::getMinimumWidth()); }
+  int32_t getMinimumHeight() override { return m_sizes.minimumHeight(Widget::getMinimumHeight()); }
+  int32_t getMaximumWidth() override {
+    return m_sizes.maximumWidth(getParent(), Widget::getMinimumWidth());
+  }
+  int32_t getMaximumHeight() override {
+    return m_sizes.maximumHeight(getParent(), Widget::getMinimumHeight());
+  }
 
   // ISlider
-  void setWidthPercent(int32_t percent) override { m_widthPercent = percent; }
-  void setHeightPercent(int32_t percent) override { m_heightPercent = percent; }
-  void setFixedWidth(int32_t width) override { m_fixedWidth = width; }
-  void setFixedHeight(int32_t height) override { m_fixedHeight = height; }
+  void setWidthPercent(int32_t percent) override { m_sizes.widthPercent = percent; }
+  void setHeightPercent(int32_t percent) override { m_sizes.heightPercent = percent; }
+  void setFixedWidth(int32_t width) override { m_sizes.fixedWidth = width; }
+  void setFixedHeight(int32_t height) override { m_sizes.fixedHeight = height; }
   void setThumbLength(int32_t length) override;
   void setRange(int32_t minimum, int32_t maximum) override;
   int32_t getPosition() override { return m_position; }
@@ -88,12 +93,7 @@ class Slider final : public Widget<ISlider, drawer::ISlider> {
   void readBack();
   bool pressWithDrawer(LPARAM lParam);
 
-  int32_t m_widthPercent = -1;
-  int32_t m_heightPercent = -1;
-  int32_t m_fixedWidth = -1;
-  int32_t m_fixedHeight = -1;
-  int32_t m_idealWidth = 0;
-  int32_t m_idealHeight = 0;
+  SizeRules m_sizes;
   int32_t m_thumbLength = -1;
   bool m_ticksVisible = true;
   int32_t m_paintedMinimum = -1;

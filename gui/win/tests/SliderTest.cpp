@@ -128,15 +128,16 @@ class SliderWidget : public testing::Test {
   LRESULT send(Slider* slider, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendMessageW(slider->GetSafeHwnd(), message, wParam, lParam);
   }
-  ShownWindow window;
-  Box* root = nullptr;
-  Slider* m_pressed = nullptr;
-  LPARAM m_last = 0;
   std::atomic<int> heard{0};
   Listener listener{[this](int32_t id) {
     EXPECT_EQ(id, 0);
     ++heard;
   }};
+  // Last, so it goes first, before the listener its sliders hold.
+  ShownWindow window;
+  Box* root = nullptr;
+  Slider* m_pressed = nullptr;
+  LPARAM m_last = 0;
 };
 
 TEST_F(SliderWidget, CreationHandsTheTrackBarItsValues) {
