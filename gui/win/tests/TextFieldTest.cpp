@@ -6,10 +6,12 @@
 #include "gui/win/tests/BoxTestSupport.h"
 #include "gui/win/tests/Listener.h"
 
+#include "gui/app/AppHooks.h"
 #include "gui/events/Editabler.h"
 #include "gui/events/UnEditabler.h"
 #include "gui/win/Box.h"
 #include "gui/win/Button.h"
+#include "gui/win/Slider.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <windows.h>
@@ -214,6 +216,48 @@ TEST_F(TextFieldWidget, TheEditableBindingsSwitchTheField) {
   EXPECT_EQ(GetWindowLongPtrW(control, GWL_STYLE) & ES_READONLY, 0);
   off->release();
   on->release();
+}
+
+class Scale : public s::app::IAppHooks {
+ public:
+  explicit Scale(uint32_t scale) : m_scale(scale) {}
+  uint32_t getDisplayScale() override { return m_scale; }
+
+ private:
+  uint32_t m_scale;
+};
+
+TEST_F(TextFieldWidget, FieldsAndSlidersMeasureByTheDisplayScale) {
+  for (uint32_t scale : {1u, 2u, 4u}) {
+    Scale hooks(scale);
+    s::app::setAppHooks(&hooks);
+    TextField* field = add(TextField::take());
+    field->setText(u"a text much longer than fifty pixels at any scale", false);
+    s::gui::win::Slider* slider = s::gui::win::makeSlider(-1, -1);
+    root->add(slider);
+    s::app::setAppHooks(nullptr);
+    const auto s = static_cast<int32_t>(scale);
+    EXPECT_EQ(field->getMinimumWidth(), 50 * s) << "whatever the text";
+    EXPECT_EQ(field->getMinimumHeight(), 24 * s);
+    EXPECT_EQ(field->getMaximumWidth(), 50 * s);
+    EXPECT_EQ(slider->getMinimumWidth(), 50 * s);
+    EXPECT_EQ(slider->getMinimumHeight(), 20 * s);
+  }
+  // A percent of the parent's client size caps the maximum.
+  TextField* wide = TextField::take();
+  wide->setWidthPercent(50);
+  add(wide);
+  EXPECT_EQ(wide->getMaximumWidth(), root->getClientWidth() / 2);
+}
+
+TEST_F(TextFieldWidget, TheFieldShowsTheTextCursor) {
+  TextField* field = add(TextField::take());
+  HCURSOR shown = nullptr;
+  // The cursor is set on the field's own thread, where the message runs.
+  SendMessageW(field->GetSafeHwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(field->GetSafeHwnd()),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  shown = GetCursor();
+  EXPECT_EQ(shown, LoadCursorW(nullptr, IDC_IBEAM));
 }
 
 TEST_F(TextFieldWidget, FontSettersReachTheControl) {
