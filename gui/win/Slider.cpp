@@ -92,20 +92,23 @@ void Slider::setRange(int32_t minimum, int32_t maximum) {
   }
 }
 
+// With two thumbs the position keeps below the second value and the second value above the
+// position; where the other thumb leaves no room, the range still holds, so no thumb is ever
+// placed outside the control.
 int32_t Slider::clampPosition(int64_t value) const {
-  int32_t v = clampInto(value, m_minimum, m_maximum);
+  int64_t v = clampInto(value, m_minimum, m_maximum);
   if (m_twoThumbs) {
-    v = static_cast<int32_t>(std::min<int64_t>(v, static_cast<int64_t>(m_secondValue) - 1));
+    v = std::min<int64_t>(v, static_cast<int64_t>(m_secondValue) - 1);
   }
-  return v;
+  return clampInto(v, m_minimum, m_maximum);
 }
 
 int32_t Slider::clampSecond(int64_t value) const {
-  int32_t v = clampInto(value, m_minimum, m_maximum);
+  int64_t v = clampInto(value, m_minimum, m_maximum);
   if (m_twoThumbs) {
-    v = static_cast<int32_t>(std::max<int64_t>(v, static_cast<int64_t>(m_position) + 1));
+    v = std::max<int64_t>(v, static_cast<int64_t>(m_position) + 1);
   }
-  return v;
+  return clampInto(v, m_minimum, m_maximum);
 }
 
 void Slider::setPosition(int32_t position) {

@@ -65,6 +65,29 @@ TEST(SliderValues, ProgramChangesAreClampedAndTellNobody) {
   slider->setSecondValue(10);
   EXPECT_EQ(slider->getSecondValue(), 31) << "stays above the first thumb";
   EXPECT_EQ(heard, 0);
+  // Where the other thumb leaves no room, the range still holds.
+  slider->setSecondValue(0);
+  EXPECT_EQ(slider->getSecondValue(), 31);
+  slider->setPosition(100);
+  slider->setSecondValue(100);
+  slider->setPosition(100);
+  EXPECT_EQ(slider->getPosition(), 99);
+  Slider* fresh = s::gui::win::makeSlider(-1, -1);
+  fresh->setTwoThumbs(true);
+  fresh->setSecondValue(50);
+  EXPECT_EQ(fresh->getSecondValue(), 100) << "above the position, at most the maximum";
+  fresh->setPosition(0);
+  fresh->setSecondValue(0);
+  EXPECT_EQ(fresh->getSecondValue(), 1);
+  Slider* empty = Slider::take();
+  empty->setRange(20, 20);
+  empty->setTwoThumbs(true);
+  empty->setPosition(25);
+  empty->setSecondValue(5);
+  EXPECT_EQ(empty->getPosition(), 20) << "never outside the range";
+  EXPECT_EQ(empty->getSecondValue(), 20);
+  fresh->release();
+  empty->release();
   slider->release();
 }
 
