@@ -83,9 +83,13 @@ void Slider::setThumbLength(int32_t length) {
   }
 }
 
+// The stored values follow the control into the new range, so `getPosition` never answers a
+// value the slider cannot show.
 void Slider::setRange(int32_t minimum, int32_t maximum) {
   m_minimum = minimum;
   m_maximum = maximum;
+  m_position = clampInto(m_position, minimum, maximum);
+  m_secondValue = clampInto(m_secondValue, minimum, maximum);
   if (handle() != nullptr) {
     ::SendMessageW(handle(), TBM_SETRANGEMIN, FALSE, minimum);
     ::SendMessageW(handle(), TBM_SETRANGEMAX, TRUE, maximum);

@@ -263,7 +263,7 @@ void endPress(HWND hwnd, TrackState& s) {
   if (was != Press::None) notify(hwnd, TB_ENDTRACK);
 }
 
-LRESULT keyDown(HWND hwnd, TrackState& s, WPARAM key) {
+LRESULT keyDown(HWND hwnd, TrackState& s, WPARAM key, LPARAM lParam) {
   int64_t pos = s.pos;
   switch (key) {
     case VK_LEFT:
@@ -274,7 +274,7 @@ LRESULT keyDown(HWND hwnd, TrackState& s, WPARAM key) {
     case VK_NEXT: userMove(hwnd, s, pos + s.pageSize, TB_PAGEDOWN); break;
     case VK_HOME: userMove(hwnd, s, s.minimum, TB_TOP); break;
     case VK_END: userMove(hwnd, s, s.maximum, TB_BOTTOM); break;
-    default: return DefWindowProcW(hwnd, WM_KEYDOWN, key, 0);
+    default: return DefWindowProcW(hwnd, WM_KEYDOWN, key, lParam);
   }
   return 0;
 }
@@ -421,7 +421,7 @@ LRESULT CALLBACK trackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_GETDLGCODE: return DLGC_WANTARROWS;
     case WM_KEYDOWN:
       if (!IsWindowEnabled(hwnd)) return 0;
-      return keyDown(hwnd, *s, wParam);
+      return keyDown(hwnd, *s, wParam, lParam);
     case WM_KEYUP:
       if (isMoveKey(wParam) && IsWindowEnabled(hwnd)) notify(hwnd, TB_ENDTRACK);
       return 0;

@@ -185,6 +185,7 @@ TEST_F(SliderWidget, CreationHandsTheTrackBarItsValues) {
   slider->setRange(10, 20);
   EXPECT_EQ(send(slider, TBM_GETRANGEMIN), 10);
   EXPECT_EQ(send(slider, TBM_GETPOS), 20);
+  EXPECT_EQ(slider->getPosition(), 20) << "the stored position follows into the range";
   EXPECT_EQ(heard, 0);
 }
 
