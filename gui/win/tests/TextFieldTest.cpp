@@ -250,26 +250,4 @@ TEST_F(TextFieldWidget, FieldsAndSlidersMeasureByTheDisplayScale) {
   EXPECT_EQ(wide->getMaximumWidth(), root->getClientWidth() / 2);
 }
 
-TEST_F(TextFieldWidget, TheFieldShowsTheTextCursor) {
-  TextField* field = add(TextField::take());
-  HCURSOR shown = nullptr;
-  // The cursor is set on the field's own thread, where the message runs.
-  SendMessageW(field->GetSafeHwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(field->GetSafeHwnd()),
-               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  shown = GetCursor();
-  EXPECT_EQ(shown, LoadCursorW(nullptr, IDC_IBEAM));
-}
-
-TEST_F(TextFieldWidget, FontSettersReachTheControl) {
-  TextField* field = add(TextField::take());
-  field->setFontHeight(-20);
-  EXPECT_EQ(field->getFontHeight(), -20);
-  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(field->GetSafeHwnd(), WM_GETFONT, 0, 0)),
-            field->getFont()->getHandle());
-  field->setBold(true);
-  EXPECT_TRUE(field->isBold());
-  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(field->GetSafeHwnd(), WM_GETFONT, 0, 0)),
-            field->getFont()->getHandle());
-}
-
 }  // namespace
