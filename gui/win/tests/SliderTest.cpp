@@ -16,7 +16,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -221,6 +224,19 @@ TEST_F(SliderWidget, TheTrackBarsOwnMovesTellTheListenersOncePerChange) {
   EXPECT_EQ(heard, 4) << "the drag's end tells nothing new";
 }
 
+// The thumb tracks a drawn slider posts to its parent: (position, slider) pairs.
+std::mutex g_tracksLock;
+std::vector<std::pair<int, HWND>> g_tracks;
+WNDPROC g_parentProc = nullptr;
+
+LRESULT CALLBACK recordingParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_HSCROLL && LOWORD(wParam) == SB_THUMBTRACK) {
+    std::lock_guard<std::mutex> guard(g_tracksLock);
+    g_tracks.emplace_back(HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+  }
+  return CallWindowProcW(g_parentProc, hwnd, message, wParam, lParam);
+}
+
 TEST_F(SliderWidget, WithADrawerItDragsItselfAndTellsOncePerChange) {
   RecordingSliderDrawer* drawer = RecordingSliderDrawer::take();
   Slider* slider = Slider::take();
@@ -228,6 +244,9 @@ TEST_F(SliderWidget, WithADrawerItDragsItselfAndTellsOncePerChange) {
   slider->setDrawer(drawer, true);
   add(slider);
   ASSERT_EQ(slider->getPosition(), 0);
+  const HWND parent = GetParent(slider->GetSafeHwnd());
+  g_parentProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordingParentProc)));
   press(slider, 8, 10);
   EXPECT_TRUE(slider->isDragging());
   EXPECT_EQ(heard, 0) << "a press on the value it has changes nothing";
@@ -242,6 +261,18 @@ TEST_F(SliderWidget, WithADrawerItDragsItselfAndTellsOncePerChange) {
   release();
   EXPECT_FALSE(slider->isDragging());
   EXPECT_EQ(heard, 2);
+  // Posted, so they arrive when the window's thread next looks at its queue.
+  waitFor([] {
+    std::lock_guard<std::mutex> guard(g_tracksLock);
+    return g_tracks.size() >= 2;
+  });
+  {
+    std::lock_guard<std::mutex> guard(g_tracksLock);
+    EXPECT_EQ(g_tracks, (std::vector<std::pair<int, HWND>>{{50, slider->GetSafeHwnd()},
+                                                           {51, slider->GetSafeHwnd()}}))
+        << "one posted track per change, none for the press";
+  }
+  SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_parentProc));
   EXPECT_EQ(send(slider, TBM_GETPOS), 51) << "the control follows";
   EXPECT_TRUE(waitFor([&] { return drawer->lastValue == 51; })) << "painted at the new value";
 
