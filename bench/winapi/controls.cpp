@@ -5,7 +5,8 @@
 // Measured on the 8-core AMD EPYC build machine under a load of about 40 (CPU time): push
 // button 21 us, check box 20 us, radio button 27 us, static 20 us, progress bar 11 us;
 // PBM_SETPOS 1.3 us (750,000 per second), the same as a send that only answers (PBM_GETPOS), so
-// the send itself is what stands between this and the target.
+// the send itself is what stands between this and the target. A 200 x 32 track bar with ticks
+// (target: at most 20 us): 7.4 us under a load of about 4.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -92,6 +93,22 @@ void BM_GetPos(benchmark::State& state) {
   DestroyWindow(h);
 }
 
+// A 200 x 32 track bar with ticks every 10.
+void BM_PaintTrackbar(benchmark::State& state) {
+  INITCOMMONCONTROLSEX init{sizeof init, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&init);
+  HWND h = CreateWindowExW(0, TRACKBAR_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | TBS_TOP | TBS_AUTOTICKS, 10, 10,
+                           200, 32, parent(), nullptr, nullptr, nullptr);
+  SendMessageW(h, TBM_SETTICFREQ, 10, 0);
+  SendMessageW(h, TBM_SETPOS, TRUE, 35);
+  UpdateWindow(h);
+  for (auto _ : state) {
+    InvalidateRect(h, nullptr, FALSE);
+    UpdateWindow(h);
+  }
+  DestroyWindow(h);
+}
+
 BENCHMARK(BM_PaintPushButton);
 BENCHMARK(BM_GetPos);
 BENCHMARK(BM_PaintCheckBox);
@@ -99,5 +116,6 @@ BENCHMARK(BM_PaintRadioButton);
 BENCHMARK(BM_PaintStatic);
 BENCHMARK(BM_PaintProgressBar);
 BENCHMARK(BM_SetPosUnchanged);
+BENCHMARK(BM_PaintTrackbar);
 
 }  // namespace

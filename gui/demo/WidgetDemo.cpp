@@ -1,10 +1,10 @@
 // widget_demo: a toolkit window with the widgets of the main window and a few more: a label, a
 // link label whose click prints a line, a default push button that runs a five-second fake
 // progress on a worker thread (reported through the window's synchronous user event, as the
-// converter does), a "Keep on Top" check box, two radio buttons, spacers and the resizing grip.
-// Every listener event is printed on standard output, one line each. It ends when closed.
-// A menu bar (File with Exit; View with check items and a radio group) and a context menu on the
-// window print every choice as "menu <id>" or "context menu <id>".
+// converter does), a "Keep on Top" check box, two radio buttons, spacers, text fields, sliders and
+// the resizing grip. Every listener event is printed on standard output, one line each. It ends
+// when closed. A menu bar (File with Exit; View with check items and a radio group) and a context
+// menu on the window print every choice as "menu <id>" or "context menu <id>".
 #include "gui/win/Box.h"
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
@@ -13,9 +13,12 @@
 #include "gui/win/PopupMenu.h"
 #include "gui/win/ProgressBar.h"
 #include "gui/win/RadioButton.h"
+#include "gui/win/Slider.h"
+#include "gui/win/TextField.h"
 #include "gui/win/Spacer.h"
 #include "gui/win/Window.h"
 #include "skin/DefaultDrawers.h"
+#include "skin/drawer/slider/win/Thin.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -92,6 +95,45 @@ enum MenuCommand : int32_t {
   kAbout = 32,
 };
 
+/// Three text fields (plain, password, read-only), a native slider and a thin-drawn two-thumb
+/// slider with a fill band and a hue gradient, each printing its events.
+void addFieldsAndSliders(Box* column) {
+  static Printer changed("text changed");
+  static Printer entered("text enter");
+  static Printer left("text focus lost");
+  const char16_t* texts[] = {u"plain", u"secret", u"read-only"};
+  for (int i = 0; i < 3; ++i) {
+    TextField* field = TextField::take();
+    field->setFixedWidth(160);
+    field->setText(texts[i], false);
+    field->setPassword(i == 1);
+    field->setEditable(i != 2);
+    field->addChangeListener(&changed);
+    field->addEnterListener(&entered);
+    field->addFocusLostListener(&left);
+    column->add(field);
+  }
+  static Printer nativeMoved("native slider");
+  Slider* native = makeSlider(-1, -1);
+  native->setFixedWidth(200);
+  native->setFixedHeight(32);
+  native->setPosition(30);
+  native->setTicksVisible(true);
+  native->addChangeListener(&nativeMoved);
+  column->add(native);
+  static Printer drawnMoved("thin slider");
+  Slider* drawn = makeSlider(-1, -1);
+  drawn->setFixedWidth(200);
+  drawn->setPosition(20);
+  drawn->setSecondValue(70);
+  drawn->setTwoThumbs(true);
+  drawn->setShowFill(true);
+  drawn->setGradient(2, 100, 100);
+  drawn->setDrawer(s::gui::drawer::slider::win::Thin::take(), true);
+  drawn->addChangeListener(&drawnMoved);
+  column->add(drawn);
+}
+
 }  // namespace
 
 int main() {
@@ -104,7 +146,7 @@ int main() {
     return 1;
   }
   window->setTitle(u"Widget demo");
-  window->setSize(360, 260);
+  window->setSize(360, 460);
   window->setResizable(true);
 
   Box* column = makeBox(1, 100, 100, 0, 0, 0, 6, 8, 8);
@@ -229,6 +271,7 @@ int main() {
   column->add(onTop);
   column->add(mp3);
   column->add(wav);
+  addFieldsAndSliders(column);
   column->add(grip);
   window->add(column);
   window->show(true, true);

@@ -1,6 +1,7 @@
 // The common controls' initialisation: the control classes are system classes of the window
 // system, and a request makes the groups it names available to CreateWindowExW.
-// Left out on purpose: every group's classes but the progress bar's (the program uses no other).
+// Left out on purpose: every group's classes but the progress bar's and the track bar's (the
+// program uses no other).
 #include <windows.h>
 #include <commctrl.h>
 

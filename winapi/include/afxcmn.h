@@ -1,4 +1,4 @@
-// The framework's classes over the common controls: the progress bar.
+// The framework's classes over the common controls: the progress bar and the track bar.
 #pragma once
 
 #include <afxwin.h>
@@ -35,4 +35,44 @@ class CProgressCtrl : public CWnd {
   COLORREF SetBkColor(COLORREF color) {
     return static_cast<COLORREF>(::SendMessageW(m_hWnd, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(color)));
   }
+};
+
+/// A "msctls_trackbar32" control. Its calls are messages sent to the control.
+class CSliderCtrl : public CWnd {
+  DECLARE_DYNAMIC(CSliderCtrl)
+ public:
+  using CWnd::Create;
+  /// Creates the control (initialising the bar classes first) with the given TBS_* and WS_*
+  /// style.
+  BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+  /// Both bounds, then a repaint when asked.
+  void SetRange(int minimum, int maximum, BOOL redraw = FALSE) {
+    ::SendMessageW(m_hWnd, TBM_SETRANGEMIN, FALSE, minimum);
+    ::SendMessageW(m_hWnd, TBM_SETRANGEMAX, redraw, maximum);
+  }
+  void GetRange(int& minimum, int& maximum) const {
+    minimum = GetRangeMin();
+    maximum = GetRangeMax();
+  }
+  void SetRangeMin(int minimum, BOOL redraw = FALSE) { ::SendMessageW(m_hWnd, TBM_SETRANGEMIN, redraw, minimum); }
+  void SetRangeMax(int maximum, BOOL redraw = FALSE) { ::SendMessageW(m_hWnd, TBM_SETRANGEMAX, redraw, maximum); }
+  int GetRangeMin() const { return static_cast<int>(::SendMessageW(m_hWnd, TBM_GETRANGEMIN, 0, 0)); }
+  int GetRangeMax() const { return static_cast<int>(::SendMessageW(m_hWnd, TBM_GETRANGEMAX, 0, 0)); }
+  int GetPos() const { return static_cast<int>(::SendMessageW(m_hWnd, TBM_GETPOS, 0, 0)); }
+  void SetPos(int pos) { ::SendMessageW(m_hWnd, TBM_SETPOS, TRUE, pos); }
+  BOOL SetTicFreq(int frequency) {
+    ::SendMessageW(m_hWnd, TBM_SETTICFREQ, static_cast<WPARAM>(frequency), 0);
+    return TRUE;
+  }
+  /// Each answers the previous size.
+  int SetPageSize(int size) { return static_cast<int>(::SendMessageW(m_hWnd, TBM_SETPAGESIZE, 0, size)); }
+  int GetPageSize() const { return static_cast<int>(::SendMessageW(m_hWnd, TBM_GETPAGESIZE, 0, 0)); }
+  int SetLineSize(int size) { return static_cast<int>(::SendMessageW(m_hWnd, TBM_SETLINESIZE, 0, size)); }
+  int GetLineSize() const { return static_cast<int>(::SendMessageW(m_hWnd, TBM_GETLINESIZE, 0, 0)); }
+  void SetThumbLength(int length) { ::SendMessageW(m_hWnd, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(length), 0); }
+  int GetThumbLength() const { return static_cast<int>(::SendMessageW(m_hWnd, TBM_GETTHUMBLENGTH, 0, 0)); }
+  void GetChannelRect(LPRECT rect) const {
+    ::SendMessageW(m_hWnd, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(rect));
+  }
+  void GetThumbRect(LPRECT rect) const { ::SendMessageW(m_hWnd, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(rect)); }
 };

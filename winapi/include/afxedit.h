@@ -19,6 +19,7 @@ class CEdit : public CWnd {
     ::SendMessageW(m_hWnd, EM_REPLACESEL, static_cast<WPARAM>(canUndo), reinterpret_cast<LPARAM>(text));
   }
   void SetLimitText(UINT units) { ::SendMessageW(m_hWnd, EM_LIMITTEXT, units, 0); }
+  void LimitText(int units = 0) { ::SendMessageW(m_hWnd, EM_LIMITTEXT, static_cast<WPARAM>(units), 0); }
   UINT GetLimitText() const { return static_cast<UINT>(::SendMessageW(m_hWnd, EM_GETLIMITTEXT, 0, 0)); }
   BOOL SetReadOnly(BOOL readOnly = TRUE) {
     return static_cast<BOOL>(::SendMessageW(m_hWnd, EM_SETREADONLY, static_cast<WPARAM>(readOnly), 0));

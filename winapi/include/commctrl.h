@@ -1,5 +1,5 @@
-// The common controls library: its initialisation, the progress bar control and the button
-// control's measuring message.
+// The common controls library: its initialisation, the progress bar and track bar controls and
+// the button control's measuring message.
 #pragma once
 
 #include <winnt.h>
@@ -50,6 +50,47 @@ typedef struct {
   int iHigh;
 } PBRANGE, *PPBRANGE;
 
+// The track bar.
+#define TRACKBAR_CLASSW u"msctls_trackbar32"
+#define TRACKBAR_CLASS TRACKBAR_CLASSW
+#define TBS_AUTOTICKS 0x0001
+#define TBS_VERT 0x0002
+#define TBS_HORZ 0x0000
+#define TBS_TOP 0x0004
+#define TBS_BOTTOM 0x0000
+#define TBS_LEFT 0x0004
+#define TBS_RIGHT 0x0000
+#define TBS_BOTH 0x0008
+#define TBS_NOTICKS 0x0010
+#define TBS_FIXEDLENGTH 0x0040
+#define TBM_GETPOS (WM_USER)
+#define TBM_GETRANGEMIN (WM_USER + 1)
+#define TBM_GETRANGEMAX (WM_USER + 2)
+#define TBM_SETPOS (WM_USER + 5)
+#define TBM_SETRANGE (WM_USER + 6)
+#define TBM_SETRANGEMIN (WM_USER + 7)
+#define TBM_SETRANGEMAX (WM_USER + 8)
+#define TBM_GETNUMTICS (WM_USER + 16)
+#define TBM_SETTICFREQ (WM_USER + 20)
+#define TBM_SETPAGESIZE (WM_USER + 21)
+#define TBM_GETPAGESIZE (WM_USER + 22)
+#define TBM_SETLINESIZE (WM_USER + 23)
+#define TBM_GETLINESIZE (WM_USER + 24)
+#define TBM_GETTHUMBRECT (WM_USER + 25)
+#define TBM_GETCHANNELRECT (WM_USER + 26)
+#define TBM_SETTHUMBLENGTH (WM_USER + 27)
+#define TBM_GETTHUMBLENGTH (WM_USER + 28)
+// The codes of its WM_HSCROLL and WM_VSCROLL notifications.
+#define TB_LINEUP 0
+#define TB_LINEDOWN 1
+#define TB_PAGEUP 2
+#define TB_PAGEDOWN 3
+#define TB_THUMBPOSITION 4
+#define TB_THUMBTRACK 5
+#define TB_TOP 6
+#define TB_BOTTOM 7
+#define TB_ENDTRACK 8
+
 #define CLR_NONE 0xFFFFFFFFL
 #define CLR_DEFAULT 0xFF000000L
 
@@ -61,7 +102,8 @@ typedef struct {
 extern "C" {
 #endif
 
-/// Registers the control classes the request names (ICC_PROGRESS_CLASS: "msctls_progress32").
+/// Registers the control classes the request names (ICC_PROGRESS_CLASS: "msctls_progress32",
+/// ICC_BAR_CLASSES: "msctls_trackbar32").
 /// TRUE for a structure of sizeof(INITCOMMONCONTROLSEX) naming only known classes; otherwise
 /// FALSE with ERROR_INVALID_PARAMETER.
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);

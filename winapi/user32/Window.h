@@ -79,6 +79,8 @@ struct Window {
   bool frameNeeded = false;
   bool internalPaint = false;
   unsigned invalidations = 0;  // counts invalidations, so a WM_PAINT that painted nothing is known
+  // WM_SETREDRAW FALSE: the window and its children neither paint nor take invalidations.
+  bool redrawOff = false;
   bool hasShape = false;
   Region shape;  // window coordinates
 
@@ -208,6 +210,8 @@ Window* topLevelOf(Window* w);
 /// Offset of a window's corner (or its client corner) from its top-level window's corner.
 POINT offsetInTop(Window* w, bool clientArea);
 bool isVisibleChain(Window* w);
+/// Whether the window or one of its ancestors has redrawing switched off (WM_SETREDRAW FALSE).
+bool isRedrawOffChain(Window* w);
 /// What a window may paint, in the coordinates of its top-level surface.
 Region visibleRegion(Window* w, bool clientArea, bool clipChildren);
 

@@ -221,6 +221,14 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
     case WM_NCHITTEST: return hitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_NCPAINT: paintFrame(hwnd); return 0;
     case WM_NCACTIVATE: invalidateFrameOnly(hwnd); return TRUE;
+    case WM_SETREDRAW: {
+      // Switching redrawing back on repaints nothing by itself: the window's own repaint shows
+      // what changed meanwhile, once.
+      std::lock_guard<std::recursive_mutex> guard(userLock());
+      Window* w = findWindow(hwnd);
+      if (w != nullptr) w->redrawOff = wParam == FALSE;
+      return 0;
+    }
     case WM_ERASEBKGND: {
       HBRUSH brush = reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND));
       if (brush == nullptr) return 0;

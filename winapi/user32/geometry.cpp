@@ -49,6 +49,13 @@ bool isVisibleChain(Window* w) {
   return true;
 }
 
+bool isRedrawOffChain(Window* w) {
+  for (; w != nullptr; w = findWindow(w->parent)) {
+    if (w->redrawOff) return true;
+  }
+  return false;
+}
+
 namespace {
 
 RECT sizeRect(const RECT& r, POINT at) {

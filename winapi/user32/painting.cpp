@@ -32,7 +32,7 @@ Region clientUpdate(Window* w) {
 RECT windowSize(Window* w) { return RECT{0, 0, w->window.right - w->window.left, w->window.bottom - w->window.top}; }
 
 Window* paintCandidate(Window* w, DWORD threadId) {
-  if (w == nullptr || !(w->style & WS_VISIBLE)) return nullptr;
+  if (w == nullptr || !(w->style & WS_VISIBLE) || w->redrawOff) return nullptr;
   if (w->threadId == threadId && (!w->update.isEmpty() || w->internalPaint)) return w;
   for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
     Window* found = paintCandidate(findWindow(*it), threadId);
@@ -56,7 +56,7 @@ void paintTree(HWND hwnd, bool children) {
   {
     std::lock_guard<std::recursive_mutex> guard(userLock());
     Window* w = findWindow(hwnd);
-    if (w == nullptr || !isVisibleChain(w)) return;
+    if (w == nullptr || !isVisibleChain(w) || isRedrawOffChain(w)) return;
     needs = w->threadId == currentThreadId() && (!w->update.isEmpty() || w->internalPaint);
     kids.assign(w->children.rbegin(), w->children.rend());
   }
@@ -76,7 +76,7 @@ void invalidateWindow(Window* w, const Region* area, UINT flags) {
   region.intersect(windowSize(w));
   if (!(flags & RDW_FRAME) && (flags & (RDW_INVALIDATE | RDW_VALIDATE))) region.intersect(clientInWindow(w));
   if (flags & RDW_INVALIDATE) {
-    if (!isVisibleChain(w)) return;
+    if (!isVisibleChain(w) || isRedrawOffChain(w)) return;
     if (!region.isEmpty()) {
       w->update.unite(region);
       // Many small invalidations (a layout moving many children) would make the update region

@@ -24,6 +24,7 @@ const std::vector<SystemClassEntry>& systemClassTable() {
       {u"Button", CS_DBLCLKS | CS_PARENTDC, buttonProc, kStatePointer, 0, 0},
       {u"Static", CS_DBLCLKS | CS_PARENTDC, staticProc, kStatePointer, 0, 0},
       {PROGRESS_CLASSW, CS_HREDRAW | CS_VREDRAW, progressProc, kStatePointer, 0, ICC_PROGRESS_CLASS},
+      {TRACKBAR_CLASSW, CS_DBLCLKS, trackbarProc, kStatePointer, 0, ICC_BAR_CLASSES},
       {u"Edit", CS_DBLCLKS, editProc, kStatePointer, 0, 0},
       {u"#32770", CS_DBLCLKS | CS_SAVEBITS, DefDlgProcW, kDialogWindowExtra, COLOR_BTNFACE + 1, 0},
   };

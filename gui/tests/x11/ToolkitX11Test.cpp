@@ -347,4 +347,71 @@ TEST_F(ToolkitX11, AHotKeyHeldElsewhereIsRefusedWithItsTextAndAPressedOneFires) 
   window->release();
 }
 
+// widget_demo's text fields and sliders: the thin slider's hue gradient starts with pure red,
+// which finds the column; the native slider (32 high) and the three fields (24 high) stand
+// above it, 6 pixels apart. A click and two typed letters in the plain field, then a drag of the
+// native slider's thumb, print one line per change, the field's lost focus between them.
+TEST_F(ToolkitX11, WidgetDemoFieldsAndSlidersTellTheirEvents) {
+  Display* x = viewer.display();
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(x, &event, &error, &major, &minor)) GTEST_SKIP() << "the X server has no XTEST";
+  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("widget_demo").string()}, {}, true);
+  ASSERT_TRUE(demo.started());
+  ::Window window = viewer.waitForWindow("Widget demo");
+  ASSERT_NE(window, 0u) << "widget_demo showed no window";
+  XWindowAttributes attrs;
+  ASSERT_TRUE(XGetWindowAttributes(x, window, &attrs));
+  int redX = -1, redY = -1;
+  ASSERT_TRUE(waitFor([&] {
+    XImage* shot = XGetImage(x, window, 0, 0, static_cast<unsigned>(attrs.width),
+                             static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+    if (shot == nullptr) return false;
+    for (int row = 0; row < attrs.height && redY < 0; ++row) {
+      for (int col = 0; col < attrs.width; ++col) {
+        if ((XGetPixel(shot, col, row) & 0xFFFFFF) == 0xFF0000) {
+          redX = col;
+          redY = row;
+          break;
+        }
+      }
+    }
+    XDestroyImage(shot);
+    return redY >= 0;
+  })) << "the thin slider never showed";
+  const int left = redX - 1;
+  const int nativeTop = redY - 1 - 6 - 32;
+  const int plainTop = nativeTop - 3 * (24 + 6);
+  int rootX = 0, rootY = 0;
+  ::Window child;
+  XTranslateCoordinates(x, window, DefaultRootWindow(x), 0, 0, &rootX, &rootY, &child);
+  auto click = [&](int cx, int cy, int toX) {
+    XTestFakeMotionEvent(x, -1, rootX + cx, rootY + cy, 0);
+    XTestFakeButtonEvent(x, 1, True, 0);
+    if (toX != cx) XTestFakeMotionEvent(x, -1, rootX + toX, rootY + cy, 0);
+    XTestFakeButtonEvent(x, 1, False, 0);
+    XFlush(x);
+  };
+  std::string printed;
+  click(left + 120, plainTop + 12, left + 120);
+  usleep(200000);
+  for (KeySym letter : {XK_a, XK_b}) {
+    const KeyCode k = XKeysymToKeycode(x, letter);
+    XTestFakeKeyEvent(x, k, True, 0);
+    XTestFakeKeyEvent(x, k, False, 0);
+  }
+  XFlush(x);
+  usleep(200000);
+  // The native slider's thumb: position 30 of 0 to 100 on a channel from 8 to 192, its middle
+  // 17 pixels down; dragged 37 pixels right.
+  click(left + 63, nativeTop + 17, left + 100);
+  const std::string expected = "text changed 1\ntext changed 1\ntext focus lost 3\nnative slider 0\n";
+  EXPECT_TRUE(waitFor([&] {
+    printed += demo.readOutput();
+    return printed.find(expected) != std::string::npos;
+  })) << printed;
+  viewer.screenshot(window, "remaining_widgets.png");
+  viewer.close(window);
+  EXPECT_TRUE(demo.wait(5000)) << "widget_demo did not end";
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // The framework's control classes over the layer's controls: a CButton check box whose state
-// changes pass its WindowProc (as the toolkit's widgets watch them), and a CProgressCtrl made
-// without initialising the common controls first and driven from another thread.
+// changes pass its WindowProc (as the toolkit's widgets watch them), a CProgressCtrl made
+// without initialising the common controls first and driven from another thread, and a
+// CSliderCtrl made the same way.
 #include <afxcmn.h>
 #include <afxwin.h>
 
@@ -66,6 +67,31 @@ TEST(FrameworkControls, AProgressControlAnswersItsCallsFromAnotherThread) {
   EXPECT_EQ(bar.GetPos(), 360);
   EXPECT_EQ(bar.SetBarColor(RGB(0, 128, 0)), static_cast<COLORREF>(CLR_DEFAULT));
   EXPECT_EQ(bar.SetBkColor(RGB(255, 255, 255)), static_cast<COLORREF>(CLR_DEFAULT));
+  parent.DestroyWindow();
+}
+
+TEST(FrameworkControls, ASliderControlIsMadeWithoutInitialisingTheBarClassesFirst) {
+  CWnd parent;
+  ASSERT_TRUE(parent.CreateEx(0, u"Static", u"", WS_OVERLAPPED, 0, 0, 300, 200, nullptr, nullptr));
+  CSliderCtrl slider;
+  ASSERT_TRUE(slider.Create(WS_CHILD | WS_VISIBLE | TBS_TOP, RECT{10, 10, 210, 42}, &parent, 1040));
+  slider.SetRange(10, 50, TRUE);
+  int low = -1, high = -1;
+  slider.GetRange(low, high);
+  EXPECT_EQ(low, 10);
+  EXPECT_EQ(high, 50);
+  slider.SetPos(70);
+  EXPECT_EQ(slider.GetPos(), 50);
+  EXPECT_EQ(slider.SetPageSize(5), 20);
+  EXPECT_EQ(slider.SetLineSize(2), 1);
+  slider.SetThumbLength(12);
+  slider.ModifyStyle(0, TBS_FIXEDLENGTH);
+  RECT thumb{}, channel{};
+  slider.GetThumbRect(&thumb);
+  slider.GetChannelRect(&channel);
+  EXPECT_EQ(thumb.bottom - thumb.top, 12);
+  EXPECT_EQ(channel.left, 8);
+  EXPECT_EQ((thumb.left + thumb.right) / 2, channel.right) << "at the maximum";
   parent.DestroyWindow();
 }
 

@@ -129,6 +129,31 @@ TEST_F(Painting, UpdateWindowPaintsAtOnceWithoutTheQueue) {
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
 }
 
+TEST_F(Painting, RedrawSwitchedOffHoldsBackTheWindowAndItsChildrenUntilTheirOwnRepaint) {
+  SendMessageW(top, WM_SETREDRAW, FALSE, 0);
+  InvalidateRect(top, nullptr, TRUE);
+  InvalidateRect(a, nullptr, TRUE);
+  UpdateWindow(top);
+  pump();
+  EXPECT_TRUE(g_painted.empty());
+  RECT r;
+  EXPECT_FALSE(GetUpdateRect(top, &r, FALSE)) << "invalidations are not kept";
+  EXPECT_FALSE(GetUpdateRect(a, &r, FALSE));
+  SendMessageW(top, WM_SETREDRAW, TRUE, 0);
+  pump();
+  EXPECT_TRUE(g_painted.empty()) << "switching it on repaints nothing by itself";
+  InvalidateRect(a, nullptr, TRUE);
+  pump();
+  EXPECT_EQ(g_painted, (std::vector<std::string>{"a"}));
+  // A child switched off leaves its parent and siblings painting.
+  g_painted.clear();
+  SendMessageW(a, WM_SETREDRAW, FALSE, 0);
+  InvalidateRect(top, nullptr, TRUE);
+  pump();
+  EXPECT_EQ(g_painted, (std::vector<std::string>{"top", "b"}));
+  SendMessageW(a, WM_SETREDRAW, TRUE, 0);
+}
+
 TEST_F(Painting, HidingAChildUncoversTheParent) {
   ShowWindow(a, SW_HIDE);
   pump();
