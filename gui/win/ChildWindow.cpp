@@ -68,4 +68,48 @@ bool copyParentPixels(HWND self, IComponent* parent, HDC target, int32_t width, 
   return true;
 }
 
+image::win::BufferedImage* parentBackBufferUnder(HWND self, IComponent* parent, int32_t* x,
+                                                 int32_t* y) {
+  if (parent == nullptr) {
+    return nullptr;
+  }
+  image::win::BufferedImage* image = parent->getBackBuffer(x, y);
+  HWND parentHandle = nativeHandleOf(parent);
+  if (image != nullptr && self != nullptr && parentHandle != nullptr) {
+    POINT corner{0, 0};
+    ::MapWindowPoints(self, parentHandle, &corner, 1);
+    if (x != nullptr) {
+      *x += corner.x;
+    }
+    if (y != nullptr) {
+      *y += corner.y;
+    }
+  }
+  return image;
+}
+
+HBRUSH answerControlColor(IComponent* component, HDC dc, HBRUSH* brush, COLORREF textColor) {
+  if (*brush != nullptr) {
+    ::DeleteObject(*brush);
+    *brush = nullptr;
+  }
+  HBRUSH answer;
+  IComponent* parent = component->getParent();
+  if (component->isParentBackground() && parent == nullptr) {
+    answer = static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+    ::SetBkMode(dc, TRANSPARENT);
+  } else {
+    const COLORREF colour = component->isParentBackground()
+                                ? IComponent::getEffectiveBackgroundColor(parent)
+                                : component->getBackgroundColor();
+    *brush = ::CreateSolidBrush(colour);
+    answer = *brush;
+    ::SetBkColor(dc, colour);
+  }
+  if (textColor != CLR_INVALID) {
+    ::SetTextColor(dc, textColor);
+  }
+  return answer;
+}
+
 }  // namespace s::gui::win

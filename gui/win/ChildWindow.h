@@ -39,6 +39,18 @@ image::win::BufferedImage* fitBackBuffer(image::win::BufferedImage* current, int
 /// lie under the child window `self`; false (nothing copied) when the parent has none.
 bool copyParentPixels(HWND self, IComponent* parent, HDC target, int32_t width, int32_t height);
 
+/// The back buffer that a child window `self` shows through while it has none of its own: the
+/// parent's, with `x` and `y` (when given) moved on to where the child's client corner lies in
+/// it. Null when the parent has none.
+image::win::BufferedImage* parentBackBufferUnder(HWND self, IComponent* parent, int32_t* x,
+                                                 int32_t* y);
+
+/// The answer to a control-colour request (WM_APP+3) of `component`, painting into `dc`: the
+/// stock null brush and a transparent background while it shows its parent's pixels but has no
+/// parent yet, else a solid brush of the colour behind it, kept in `*brush` (the previous one
+/// deleted first, so answering never leaks). A text colour other than CLR_INVALID is set too.
+HBRUSH answerControlColor(IComponent* component, HDC dc, HBRUSH* brush, COLORREF textColor);
+
 /// The signed point in a mouse message's lParam.
 inline POINT pointOfMessage(LPARAM lParam) {
   return POINT{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
