@@ -112,4 +112,85 @@ HBRUSH answerControlColor(IComponent* component, HDC dc, HBRUSH* brush, COLORREF
   return answer;
 }
 
+void ChildPlacement::apply(HWND window, bool visible, UINT flags) const {
+  if (window == nullptr) {
+    return;
+  }
+  ::SetWindowPos(window, nullptr, x + offsetX, y + offsetY, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | flags | (visible ? SWP_SHOWWINDOW : 0));
+}
+
+void ChildPlacement::setLocation(HWND window, bool visible, int32_t newX, int32_t newY) {
+  x = newX;
+  y = newY;
+  if (inBatch) {
+    pending = true;
+  } else {
+    apply(window, visible, SWP_NOSIZE);
+  }
+}
+
+void ChildPlacement::setSize(HWND window, bool visible, int32_t newWidth, int32_t newHeight) {
+  width = newWidth;
+  height = newHeight;
+  if (inBatch) {
+    pending = true;
+  } else {
+    apply(window, visible, SWP_NOMOVE);
+  }
+}
+
+void ChildPlacement::setBounds(HWND window, bool visible, int32_t newX, int32_t newY,
+                               int32_t newWidth, int32_t newHeight) {
+  x = newX;
+  y = newY;
+  width = newWidth;
+  height = newHeight;
+  if (inBatch) {
+    pending = true;
+  } else {
+    apply(window, visible, 0);
+  }
+}
+
+void ChildPlacement::setOffset(HWND window, bool visible, int32_t dx, int32_t dy) {
+  offsetX = dx;
+  offsetY = dy;
+  if (inBatch) {
+    pending = true;
+  } else {
+    apply(window, visible, SWP_NOSIZE);
+  }
+}
+
+void ChildPlacement::endBatch(HWND window, bool visible) {
+  inBatch = false;
+  if (pending) {
+    pending = false;
+    apply(window, visible, 0);
+  }
+}
+
+RECT screenRectOf(HWND window) {
+  RECT r{0, 0, 0, 0};
+  if (window != nullptr) {
+    ::GetWindowRect(window, &r);
+  }
+  return r;
+}
+
+bool screenRectHolds(HWND window, bool visible, int32_t x, int32_t y) {
+  if (!visible || window == nullptr) {
+    return false;
+  }
+  const RECT r = screenRectOf(window);
+  return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom;
+}
+
+COLORREF lightBackgroundColor() {
+  const COLORREF text = ::GetSysColor(COLOR_INACTIVECAPTIONTEXT);
+  auto lighten = [](int32_t c) { return 255 - (255 - c) / 2; };
+  return RGB(lighten(GetRValue(text)), lighten(GetGValue(text)), lighten(GetBValue(text)));
+}
+
 }  // namespace s::gui::win

@@ -51,6 +51,41 @@ image::win::BufferedImage* parentBackBufferUnder(HWND self, IComponent* parent, 
 /// deleted first, so answering never leaks). A text colour other than CLR_INVALID is set too.
 HBRUSH answerControlColor(IComponent* component, HDC dc, HBRUSH* brush, COLORREF textColor);
 
+/// Where a child container lies in its parent: its bounds and offset as stored values, moved
+/// onto its native window at once outside a bound batch, and once when the batch ends inside
+/// one. The window is shown with each move while the component is visible.
+struct ChildPlacement {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t offsetX = 0;
+  int32_t offsetY = 0;
+  bool inBatch = false;
+  bool pending = false;
+
+  void setLocation(HWND window, bool visible, int32_t newX, int32_t newY);
+  void setSize(HWND window, bool visible, int32_t newWidth, int32_t newHeight);
+  void setBounds(HWND window, bool visible, int32_t newX, int32_t newY, int32_t newWidth,
+                 int32_t newHeight);
+  void setOffset(HWND window, bool visible, int32_t dx, int32_t dy);
+  /// Ends the batch and applies what it held back.
+  void endBatch(HWND window, bool visible);
+  /// Moves `window` (when there is one) to the stored bounds; `flags` adds SWP_NOSIZE or
+  /// SWP_NOMOVE.
+  void apply(HWND window, bool visible, UINT flags) const;
+};
+
+/// The screen rectangle of a window; empty without one.
+RECT screenRectOf(HWND window);
+
+/// Whether a visible component's window holds the screen point (its edges included).
+bool screenRectHolds(HWND window, bool visible, int32_t x, int32_t y);
+
+/// The light background of `setBackgroundLight`: the inactive caption text colour halfway to
+/// white.
+COLORREF lightBackgroundColor();
+
 /// The signed point in a mouse message's lParam.
 inline POINT pointOfMessage(LPARAM lParam) {
   return POINT{static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};

@@ -69,9 +69,7 @@ void GroupBox::reset() {
   m_content = nullptr;
   m_listeningToContent = false;
   setParent(nullptr);
-  m_x = m_y = m_width = m_height = 0;
-  m_offsetX = m_offsetY = 0;
-  m_inBatch = m_boundsPending = false;
+  m_place = ChildPlacement();
   m_contentMinWidth = m_contentMinHeight = m_contentMaxWidth = m_contentMaxHeight = 0;
   m_widthPercent = m_heightPercent = -1;
   m_fixedWidth = m_fixedHeight = -1;
@@ -129,91 +127,21 @@ void GroupBox::onEvent(base::IObject* source, int32_t eventId) {
 
 // Geometry.
 
-RECT GroupBox::windowRect() const {
-  RECT r{0, 0, 0, 0};
-  if (m_handle != nullptr) {
-    ::GetWindowRect(m_handle, &r);
-  }
-  return r;
-}
-
-bool GroupBox::containsScreenPoint(int32_t x, int32_t y) {
-  if (!m_visible || m_handle == nullptr) {
-    return false;
-  }
-  const RECT r = windowRect();
-  return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom;
-}
-
-int32_t GroupBox::getClientWidth() { return std::max(0, m_width - m_insetLeft - m_insetRight); }
+int32_t GroupBox::getClientWidth() { return std::max(0, m_place.width - m_insetLeft - m_insetRight); }
 
 int32_t GroupBox::getClientHeight() {
-  return std::max(0, m_height - m_insetTop - m_insetBottom);
-}
-
-void GroupBox::applyBounds(UINT flags) {
-  if (m_handle == nullptr) {
-    return;
-  }
-  ::SetWindowPos(m_handle, nullptr, m_x + m_offsetX, m_y + m_offsetY, m_width, m_height,
-                 SWP_NOZORDER | SWP_NOACTIVATE | flags | (m_visible ? SWP_SHOWWINDOW : 0));
-}
-
-void GroupBox::setLocation(int32_t x, int32_t y) {
-  m_x = x;
-  m_y = y;
-  if (m_inBatch) {
-    m_boundsPending = true;
-  } else {
-    applyBounds(SWP_NOSIZE);
-  }
-}
-
-void GroupBox::setSize(int32_t width, int32_t height) {
-  m_width = width;
-  m_height = height;
-  if (m_inBatch) {
-    m_boundsPending = true;
-  } else {
-    applyBounds(SWP_NOMOVE);
-  }
-}
-
-void GroupBox::setBounds(int32_t x, int32_t y, int32_t width, int32_t height) {
-  m_x = x;
-  m_y = y;
-  m_width = width;
-  m_height = height;
-  if (m_inBatch) {
-    m_boundsPending = true;
-  } else {
-    applyBounds(0);
-  }
-}
-
-void GroupBox::setOffset(int32_t dx, int32_t dy) {
-  m_offsetX = dx;
-  m_offsetY = dy;
-  if (m_inBatch) {
-    m_boundsPending = true;
-  } else {
-    applyBounds(SWP_NOSIZE);
-  }
+  return std::max(0, m_place.height - m_insetTop - m_insetBottom);
 }
 
 void GroupBox::beginBatch() {
-  m_inBatch = true;
+  m_place.inBatch = true;
   for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
     getChild(i)->beginBatch();
   }
 }
 
 void GroupBox::endBatch() {
-  m_inBatch = false;
-  if (m_boundsPending) {
-    m_boundsPending = false;
-    applyBounds(0);
-  }
+  m_place.endBatch(m_handle, m_visible);
   for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
     getChild(i)->endBatch();
   }
@@ -355,13 +283,6 @@ void GroupBox::useParentBackground(bool redraw) {
 void GroupBox::setBackgroundSystem(bool redraw) {
   const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
   setBackgroundColor(GetRValue(face), GetGValue(face), GetBValue(face), redraw);
-}
-
-void GroupBox::setBackgroundLight(bool redraw) {
-  const COLORREF text = ::GetSysColor(COLOR_INACTIVECAPTIONTEXT);
-  auto lighten = [](int32_t c) { return 255 - (255 - c) / 2; };
-  setBackgroundColor(lighten(GetRValue(text)), lighten(GetGValue(text)), lighten(GetBValue(text)),
-                     redraw);
 }
 
 void GroupBox::setBackgroundColor(int32_t red, int32_t green, int32_t blue, bool redraw) {
@@ -710,8 +631,8 @@ bool GroupBox::createControl() {
     ::EnableWindow(m_handle, FALSE);
   }
   // Bounds given before the control existed apply now.
-  m_boundsPending = false;
-  applyBounds(0);
+  m_place.pending = false;
+  m_place.apply(m_handle, m_visible, 0);
   if (m_content != nullptr) {
     attachContent();
   }

@@ -8,6 +8,7 @@
 #include "core/thread/ClassTail.h"
 #include "core/thread/IPoolable.h"
 #include "gui/IGroupBox.h"
+#include "gui/win/ChildWindow.h"
 #include "gui/win/Font.h"
 
 #include <windows.h>
@@ -57,28 +58,34 @@ class GroupBox final : public IGroupBox,
   void onEvent(base::IObject* source, int32_t eventId) override;
 
   // IComponent
-  int32_t getX() override { return m_x; }
-  void setX(int32_t x) override { setLocation(x, m_y); }
-  int32_t getY() override { return m_y; }
-  void setY(int32_t y) override { setLocation(m_x, y); }
-  int32_t getScreenX() override { return windowRect().left; }
-  int32_t getScreenY() override { return windowRect().top; }
-  bool containsScreenPoint(int32_t x, int32_t y) override;
-  int32_t getWidth() override { return m_width; }
-  void setWidth(int32_t width) override { setSize(width, m_height); }
-  int32_t getHeight() override { return m_height; }
-  void setHeight(int32_t height) override { setSize(m_width, height); }
+  int32_t getX() override { return m_place.x; }
+  void setX(int32_t x) override { setLocation(x, m_place.y); }
+  int32_t getY() override { return m_place.y; }
+  void setY(int32_t y) override { setLocation(m_place.x, y); }
+  int32_t getScreenX() override { return screenRectOf(m_handle).left; }
+  int32_t getScreenY() override { return screenRectOf(m_handle).top; }
+  bool containsScreenPoint(int32_t x, int32_t y) override {
+    return screenRectHolds(m_handle, m_visible, x, y);
+  }
+  int32_t getWidth() override { return m_place.width; }
+  void setWidth(int32_t width) override { setSize(width, m_place.height); }
+  int32_t getHeight() override { return m_place.height; }
+  void setHeight(int32_t height) override { setSize(m_place.width, height); }
   int32_t getClientWidth() override;
   void setClientWidth(int32_t width) override { setWidth(width + m_insetLeft + m_insetRight); }
   int32_t getClientHeight() override;
   void setClientHeight(int32_t height) override {
     setHeight(height + m_insetTop + m_insetBottom);
   }
-  void setLocation(int32_t x, int32_t y) override;
-  void setSize(int32_t width, int32_t height) override;
-  void setBounds(int32_t x, int32_t y, int32_t width, int32_t height) override;
-  void setOffset(int32_t dx, int32_t dy) override;
-  void addOffset(int32_t dx, int32_t dy) override { setOffset(m_offsetX + dx, m_offsetY + dy); }
+  void setLocation(int32_t x, int32_t y) override { m_place.setLocation(m_handle, m_visible, x, y); }
+  void setSize(int32_t width, int32_t height) override {
+    m_place.setSize(m_handle, m_visible, width, height);
+  }
+  void setBounds(int32_t x, int32_t y, int32_t width, int32_t height) override {
+    m_place.setBounds(m_handle, m_visible, x, y, width, height);
+  }
+  void setOffset(int32_t dx, int32_t dy) override { m_place.setOffset(m_handle, m_visible, dx, dy); }
+  void addOffset(int32_t dx, int32_t dy) override { setOffset(m_place.offsetX + dx, m_place.offsetY + dy); }
   int32_t getMinimumWidth() override;
   int32_t getMinimumHeight() override;
   int32_t getMinimumClientWidth() override;
@@ -100,7 +107,10 @@ class GroupBox final : public IGroupBox,
   void setBackgroundWhite(bool redraw) override { setBackgroundColor(255, 255, 255, redraw); }
   void setBackgroundSystem(bool redraw) override;
   void setBackgroundBlack(bool redraw) override { setBackgroundColor(0, 0, 0, redraw); }
-  void setBackgroundLight(bool redraw) override;
+  void setBackgroundLight(bool redraw) override {
+    const COLORREF light = lightBackgroundColor();
+    setBackgroundColor(GetRValue(light), GetGValue(light), GetBValue(light), redraw);
+  }
   void setBackgroundColor(int32_t red, int32_t green, int32_t blue, bool redraw) override;
   IWindow* getWindow() override { return m_ownerWindow; }
   IComponent* getParent() override { return m_parent; }
@@ -115,7 +125,7 @@ class GroupBox final : public IGroupBox,
   IComponent* getChild(int32_t index) override;
   col::_array::ArrayP* getChildren() override { return &m_children; }
   image::win::BufferedImage* getBackBuffer(int32_t* x, int32_t* y) override;
-  bool isInBatch() override { return m_inBatch; }
+  bool isInBatch() override { return m_place.inBatch; }
   void beginBatch() override;
   void endBatch() override;
 
@@ -184,9 +194,6 @@ class GroupBox final : public IGroupBox,
   bool hasHandle() const { return m_handle != nullptr; }
 
  private:
-  RECT windowRect() const;
-  /// Moves the control to the stored bounds; `flags` adds SWP_NOSIZE or SWP_NOMOVE.
-  void applyBounds(UINT flags);
   bool createControl();
   void applyCaptionText();
   /// Measures the caption with the enabled font, sets the insets from it and lays out again.
@@ -202,14 +209,7 @@ class GroupBox final : public IGroupBox,
   HWND m_handle = nullptr;
   IComponent* m_parent = nullptr;
   IWindow* m_ownerWindow = nullptr;
-  int32_t m_x = 0;
-  int32_t m_y = 0;
-  int32_t m_width = 0;
-  int32_t m_height = 0;
-  int32_t m_offsetX = 0;
-  int32_t m_offsetY = 0;
-  bool m_inBatch = false;
-  bool m_boundsPending = false;
+  ChildPlacement m_place;
   bool m_visible = true;
   uint32_t m_backgroundColor = 0;
   bool m_parentBackground = true;
