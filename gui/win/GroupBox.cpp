@@ -127,7 +127,9 @@ void GroupBox::onEvent(base::IObject* source, int32_t eventId) {
 
 // Geometry.
 
-int32_t GroupBox::getClientWidth() { return std::max(0, m_place.width - m_insetLeft - m_insetRight); }
+int32_t GroupBox::getClientWidth() {
+  return std::max(0, m_place.width - m_insetLeft - m_insetRight);
+}
 
 int32_t GroupBox::getClientHeight() {
   return std::max(0, m_place.height - m_insetTop - m_insetBottom);
@@ -651,8 +653,8 @@ void GroupBox::paint() {
   const int32_t height = client.bottom - client.top;
   if (width > 0 && height > 0) {
     m_backBuffer = fitBackBuffer(m_backBuffer, width, height);
-    MemDC* buffer = m_backBuffer != nullptr ? MemDC::forImage(m_handle, m_backBuffer, false)
-                                            : nullptr;
+    MemDC* buffer =
+        m_backBuffer != nullptr ? MemDC::forImage(m_handle, m_backBuffer, false) : nullptr;
     if (buffer != nullptr) {
       if (!copyParentPixels(m_handle, m_parent, buffer->m_hDC, width, height)) {
         // Before the parent painted anything, its colour is what shows.
@@ -745,8 +747,8 @@ GroupBox* buildGroupBox(int32_t arrangement, int32_t horizontalGap, int32_t vert
   if (group == nullptr) {
     return nullptr;
   }
-  Box* content = makeBox(arrangement, 100, 100, 0, 0, horizontalGap, verticalGap,
-                         horizontalInsets, verticalInsets);
+  Box* content = makeBox(arrangement, 100, 100, 0, 0, horizontalGap, verticalGap, horizontalInsets,
+                         verticalInsets);
   if (content != nullptr) {
     group->setContent(content);
   }

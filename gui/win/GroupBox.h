@@ -22,7 +22,6 @@ class IBasic;
 
 namespace s::gui::win {
 
-
 /// A "Button" control of style BS_GROUPBOX (id 1000) that paints itself (caption and frame by
 /// the drawer, the parent's pixels behind) and holds one content `Box`, which it owns, at the
 /// insets 4, 4, caption height + 1, 4. The control exists from `setParent` with a parent (on the
@@ -74,18 +73,22 @@ class GroupBox final : public IGroupBox,
   int32_t getClientWidth() override;
   void setClientWidth(int32_t width) override { setWidth(width + m_insetLeft + m_insetRight); }
   int32_t getClientHeight() override;
-  void setClientHeight(int32_t height) override {
-    setHeight(height + m_insetTop + m_insetBottom);
+  void setClientHeight(int32_t height) override { setHeight(height + m_insetTop + m_insetBottom); }
+  void setLocation(int32_t x, int32_t y) override {
+    m_place.setLocation(m_handle, m_visible, x, y);
   }
-  void setLocation(int32_t x, int32_t y) override { m_place.setLocation(m_handle, m_visible, x, y); }
   void setSize(int32_t width, int32_t height) override {
     m_place.setSize(m_handle, m_visible, width, height);
   }
   void setBounds(int32_t x, int32_t y, int32_t width, int32_t height) override {
     m_place.setBounds(m_handle, m_visible, x, y, width, height);
   }
-  void setOffset(int32_t dx, int32_t dy) override { m_place.setOffset(m_handle, m_visible, dx, dy); }
-  void addOffset(int32_t dx, int32_t dy) override { setOffset(m_place.offsetX + dx, m_place.offsetY + dy); }
+  void setOffset(int32_t dx, int32_t dy) override {
+    m_place.setOffset(m_handle, m_visible, dx, dy);
+  }
+  void addOffset(int32_t dx, int32_t dy) override {
+    setOffset(m_place.offsetX + dx, m_place.offsetY + dy);
+  }
   int32_t getMinimumWidth() override;
   int32_t getMinimumHeight() override;
   int32_t getMinimumClientWidth() override;

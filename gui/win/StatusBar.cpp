@@ -85,7 +85,9 @@ void StatusBar::onEvent(base::IObject* source, int32_t /*eventId*/) {
 
 // Geometry.
 
-int32_t StatusBar::getClientWidth() { return std::max(0, m_place.width - m_insetLeft - m_insetRight); }
+int32_t StatusBar::getClientWidth() {
+  return std::max(0, m_place.width - m_insetLeft - m_insetRight);
+}
 
 int32_t StatusBar::getClientHeight() {
   return std::max(0, m_place.height - m_insetTop - m_insetBottom);
@@ -418,8 +420,8 @@ void StatusBar::paint() {
   const int32_t height = client.bottom - client.top;
   if (width > 0 && height > 0) {
     m_backBuffer = fitBackBuffer(m_backBuffer, width, height);
-    MemDC* buffer = m_backBuffer != nullptr ? MemDC::forImage(m_handle, m_backBuffer, false)
-                                            : nullptr;
+    MemDC* buffer =
+        m_backBuffer != nullptr ? MemDC::forImage(m_handle, m_backBuffer, false) : nullptr;
     if (buffer != nullptr) {
       if (!m_parentBackground) {
         buffer->FillSolidRect(0, 0, width, height, m_backgroundColor);

@@ -68,18 +68,22 @@ class StatusBar final : public IStatusBar,
   int32_t getClientWidth() override;
   void setClientWidth(int32_t width) override { setWidth(width + m_insetLeft + m_insetRight); }
   int32_t getClientHeight() override;
-  void setClientHeight(int32_t height) override {
-    setHeight(height + m_insetTop + m_insetBottom);
+  void setClientHeight(int32_t height) override { setHeight(height + m_insetTop + m_insetBottom); }
+  void setLocation(int32_t x, int32_t y) override {
+    m_place.setLocation(m_handle, m_visible, x, y);
   }
-  void setLocation(int32_t x, int32_t y) override { m_place.setLocation(m_handle, m_visible, x, y); }
   void setSize(int32_t width, int32_t height) override {
     m_place.setSize(m_handle, m_visible, width, height);
   }
   void setBounds(int32_t x, int32_t y, int32_t width, int32_t height) override {
     m_place.setBounds(m_handle, m_visible, x, y, width, height);
   }
-  void setOffset(int32_t dx, int32_t dy) override { m_place.setOffset(m_handle, m_visible, dx, dy); }
-  void addOffset(int32_t dx, int32_t dy) override { setOffset(m_place.offsetX + dx, m_place.offsetY + dy); }
+  void setOffset(int32_t dx, int32_t dy) override {
+    m_place.setOffset(m_handle, m_visible, dx, dy);
+  }
+  void addOffset(int32_t dx, int32_t dy) override {
+    setOffset(m_place.offsetX + dx, m_place.offsetY + dy);
+  }
   int32_t getMinimumWidth() override;
   int32_t getMinimumHeight() override;
   int32_t getMinimumClientWidth() override;

@@ -157,8 +157,8 @@ class GroupBoxInWindow : public testing::Test {
 TEST_F(GroupBoxInWindow, TheCaptionIsMeasuredWithItsFontAndSetsTheInsetsAndMinimumWidth) {
   GroupBox* group = addGroupBox(u"Sound & Quality of the converted files");
   ASSERT_TRUE(group->hasHandle());
-  const SIZE caption = extentOf(group->getCaptionFont()->getHandle(),
-                                u"Sound & Quality of the converted files");
+  const SIZE caption =
+      extentOf(group->getCaptionFont()->getHandle(), u"Sound & Quality of the converted files");
   ASSERT_GT(caption.cx, 100);
   EXPECT_EQ(group->getCaptionWidth(), caption.cx);
   EXPECT_EQ(group->getCaptionHeight(), caption.cy);
@@ -186,9 +186,9 @@ TEST_F(GroupBoxInWindow, TheCaptionIsMeasuredWithItsFontAndSetsTheInsetsAndMinim
 
   // A bolder caption is measured again.
   group->setBold(true);
-  EXPECT_EQ(group->getCaptionWidth(),
-            extentOf(group->getCaptionFont()->getHandle(), u"Sound & Quality of the converted files")
-                .cx);
+  EXPECT_EQ(
+      group->getCaptionWidth(),
+      extentOf(group->getCaptionFont()->getHandle(), u"Sound & Quality of the converted files").cx);
   EXPECT_GT(group->getCaptionWidth(), caption.cx);
 }
 
@@ -269,7 +269,8 @@ TEST_F(GroupBoxInWindow, FilesDroppedOnTheContentReachTheDropListenersAsEventOne
   settle(window->getHandle());
   Box* content = dynamic_cast<Box*>(group->getContent());
   const POINT inside = screenCorner(content->GetSafeHwnd());
-  ASSERT_TRUE(headless().dropFiles(inside.x + 10, inside.y + 10, {u"Z:\\tmp\\a.mp3", u"Z:\\b.wav"}));
+  ASSERT_TRUE(
+      headless().dropFiles(inside.x + 10, inside.y + 10, {u"Z:\\tmp\\a.mp3", u"Z:\\b.wav"}));
   ASSERT_TRUE(waitFor([&] { return drops.load() > 0; }));
   settle(content->GetSafeHwnd());
   EXPECT_EQ(drops, 1) << "turning files off and on again does not report a drop twice";

@@ -187,8 +187,8 @@ TEST_F(StatusBarInWindow, LiesAlongTheWindowsBottomAsHighAsItsDrawerSays) {
 TEST_F(StatusBarInWindow, ItsOwnSurfaceLetsClicksThroughWhileTheGripKeepsItsOwn) {
   StatusBar* bar = addBar();
   const POINT corner = screenCorner(bar->GetSafeHwnd());
-  const LRESULT onSurface = SendMessageW(bar->GetSafeHwnd(), WM_NCHITTEST, 0,
-                                         MAKELPARAM(corner.x + 5, corner.y + 5));
+  const LRESULT onSurface =
+      SendMessageW(bar->GetSafeHwnd(), WM_NCHITTEST, 0, MAKELPARAM(corner.x + 5, corner.y + 5));
   EXPECT_EQ(onSurface, HTTRANSPARENT);
   HWND grip = gripOf(bar)->GetSafeHwnd();
   const POINT gripCorner = screenCorner(grip);

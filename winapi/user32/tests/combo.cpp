@@ -151,7 +151,6 @@ TEST(ComboLayout, RecordsHaveTheWindowsSizesAndOffsets) {
   EXPECT_EQ(LB_ITEMFROMPOINT, 0x01A9);
 }
 
-
 TEST(ComboLayout, TheComboAndListClassesAreSystemClassesThatAProgramClassOutranks) {
   const char16_t* names[] = {u"combobox", u"COMBOLBOX", u"ListBox"};
   for (int i = 0; i < 3; ++i) {
