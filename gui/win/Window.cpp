@@ -520,6 +520,16 @@ void Window::add(IComponent* child) {
   doLayout();
 }
 
+void Window::remove(IComponent* child, bool destroy) {
+  if (child != nullptr && child == m_statusBar) {
+    m_statusBar = nullptr;
+    giveBack(child);
+    doLayout();
+    return;
+  }
+  IWindow::remove(child, destroy);
+}
+
 IComponent* Window::getChild(int32_t index) {
   return static_cast<IComponent*>(m_children.getItems()[index]);
 }

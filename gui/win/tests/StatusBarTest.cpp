@@ -4,6 +4,7 @@
 // and skin changes.
 #include "gui/win/StatusBar.h"
 #include "gui/win/tests/BoxTestSupport.h"
+#include "gui/win/tests/Listener.h"
 
 #include "core/thread/ClassTail.h"
 #include "gui/app/AppHooks.h"
@@ -195,6 +196,13 @@ TEST_F(StatusBarInWindow, ItsOwnSurfaceLetsClicksThroughWhileTheGripKeepsItsOwn)
   EXPECT_NE(SendMessageW(grip, WM_NCHITTEST, 0, MAKELPARAM(gripCorner.x + 3, gripCorner.y + 3)),
             HTTRANSPARENT);
   EXPECT_NE(SendMessageW(bar->GetSafeHwnd(), WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, 0);
+
+  // A click between the bar's children reaches the window itself.
+  std::atomic<int> presses{0};
+  lumetra::testgui::Listener listener([&](int32_t) { ++presses; });
+  window->addLeftButtonDownListener(&listener);
+  headless().click(corner.x + 40, corner.y + 5);
+  EXPECT_TRUE(lumetra::testgui::waitFor([&] { return presses.load() == 1; }));
 }
 
 TEST_F(StatusBarInWindow, DraggingTheGripSizesTheWindowWithoutDrift) {
@@ -282,6 +290,13 @@ TEST_F(StatusBarInWindow, AHiddenBarWaitsFarAwayAndGivesItsRoomBack) {
   bar->setVisible(true);
   EXPECT_TRUE(IsWindowVisible(bar->GetSafeHwnd()));
   EXPECT_EQ(bar->getY(), client.bottom - 23);
+
+  // Removed, the bar goes back with its window and leaves all the room to the children.
+  const HWND native = bar->GetSafeHwnd();
+  window->remove(bar, true);
+  EXPECT_FALSE(IsWindow(native));
+  EXPECT_EQ(window->getClientHeight(), client.bottom);
+  EXPECT_EQ(root->getHeight(), client.bottom);
 }
 
 TEST_F(StatusBarInWindow, FollowsTheSkinAndLeavesTheSkinnerWhenDetached) {
