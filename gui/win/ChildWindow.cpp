@@ -9,6 +9,8 @@
 
 #include <afxwin.h>
 
+#include <algorithm>
+
 namespace s::gui::win {
 
 HWND nativeHandleOf(IComponent* component) {
@@ -169,6 +171,42 @@ void ChildPlacement::endBatch(HWND window, bool visible) {
     pending = false;
     apply(window, visible, 0);
   }
+}
+
+int32_t ContainerLimits::minimumWidth() const {
+  return fixedWidth >= 0 ? fixedWidth : insetLeft + insetRight + contentMinWidth;
+}
+
+int32_t ContainerLimits::minimumHeight() const {
+  return fixedHeight >= 0 ? fixedHeight : insetTop + insetBottom + contentMinHeight;
+}
+
+int32_t ContainerLimits::maximumWidth(IComponent* parent) const {
+  if (fixedWidth >= 0) {
+    return fixedWidth;
+  }
+  if (widthPercent >= 0 && parent != nullptr) {
+    return parent->getClientWidth() * widthPercent / 100;
+  }
+  return insetLeft + insetRight + std::max(contentMinWidth, contentMaxWidth);
+}
+
+int32_t ContainerLimits::maximumHeight(IComponent* parent) const {
+  if (fixedHeight >= 0) {
+    return fixedHeight;
+  }
+  if (heightPercent >= 0 && parent != nullptr) {
+    return parent->getClientHeight() * heightPercent / 100;
+  }
+  return insetTop + insetBottom + std::max(contentMinHeight, contentMaxHeight);
+}
+
+int32_t ContainerLimits::innerWidth(int32_t width) const {
+  return std::max(0, width - insetLeft - insetRight);
+}
+
+int32_t ContainerLimits::innerHeight(int32_t height) const {
+  return std::max(0, height - insetTop - insetBottom);
 }
 
 RECT screenRectOf(HWND window) {

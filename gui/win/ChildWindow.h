@@ -76,6 +76,54 @@ struct ChildPlacement {
   void apply(HWND window, bool visible, UINT flags) const;
 };
 
+/// The size rules that child containers share: fixed sizes and percents of the parent's client
+/// size (setting one turns the other of that axis off; -1 is off), the content's limits as the
+/// last layout measured them, and the insets around the content.
+struct ContainerLimits {
+  int32_t widthPercent = -1;
+  int32_t heightPercent = -1;
+  int32_t fixedWidth = -1;
+  int32_t fixedHeight = -1;
+  int32_t contentMinWidth = 0;
+  int32_t contentMinHeight = 0;
+  int32_t contentMaxWidth = 0;
+  int32_t contentMaxHeight = 0;
+  int32_t insetLeft = 0;
+  int32_t insetRight = 0;
+  int32_t insetTop = 0;
+  int32_t insetBottom = 0;
+
+  void setWidthPercent(int32_t percent) {
+    widthPercent = percent;
+    fixedWidth = -1;
+  }
+  void setHeightPercent(int32_t percent) {
+    heightPercent = percent;
+    fixedHeight = -1;
+  }
+  void setFixedWidth(int32_t width) {
+    fixedWidth = width;
+    widthPercent = -1;
+  }
+  void setFixedHeight(int32_t height) {
+    fixedHeight = height;
+    heightPercent = -1;
+  }
+  void clearMeasured() {
+    contentMinWidth = contentMinHeight = contentMaxWidth = contentMaxHeight = 0;
+  }
+  /// The fixed size, else the insets and the content's minimum.
+  int32_t minimumWidth() const;
+  int32_t minimumHeight() const;
+  /// The fixed size, else the percent of the parent's client size (whole pixels, rounded down),
+  /// else the insets and the larger of the content's limits.
+  int32_t maximumWidth(IComponent* parent) const;
+  int32_t maximumHeight(IComponent* parent) const;
+  /// An outer size less the insets of its axis (not below 0).
+  int32_t innerWidth(int32_t width) const;
+  int32_t innerHeight(int32_t height) const;
+};
+
 /// The screen rectangle of a window; empty without one.
 RECT screenRectOf(HWND window);
 

@@ -70,9 +70,7 @@ void GroupBox::reset() {
   m_listeningToContent = false;
   setParent(nullptr);
   m_place = ChildPlacement();
-  m_contentMinWidth = m_contentMinHeight = m_contentMaxWidth = m_contentMaxHeight = 0;
-  m_widthPercent = m_heightPercent = -1;
-  m_fixedWidth = m_fixedHeight = -1;
+  m_limits = ContainerLimits();
   m_backgroundColor = ::GetSysColor(COLOR_BTNFACE);
   m_parentBackground = true;
   m_captionTextId = -1;
@@ -87,7 +85,6 @@ void GroupBox::reset() {
                             GetBValue(m_frameColor));
     m_drawer->applyToFonts(&m_captionFont, &m_disabledCaptionFont);
   }
-  m_insetLeft = m_insetRight = m_insetTop = m_insetBottom = 0;
   m_enabled = true;
   m_acceptFiles = false;
   m_dropListeners.freeAll();
@@ -127,13 +124,9 @@ void GroupBox::onEvent(base::IObject* source, int32_t eventId) {
 
 // Geometry.
 
-int32_t GroupBox::getClientWidth() {
-  return std::max(0, m_place.width - m_insetLeft - m_insetRight);
-}
+int32_t GroupBox::getClientWidth() { return m_limits.innerWidth(m_place.width); }
 
-int32_t GroupBox::getClientHeight() {
-  return std::max(0, m_place.height - m_insetTop - m_insetBottom);
-}
+int32_t GroupBox::getClientHeight() { return m_limits.innerHeight(m_place.height); }
 
 void GroupBox::beginBatch() {
   m_place.inBatch = true;
@@ -152,55 +145,29 @@ void GroupBox::endBatch() {
 // Size queries.
 
 int32_t GroupBox::getMinimumWidth() {
-  if (m_fixedWidth >= 0) {
-    return m_fixedWidth;
+  if (m_limits.fixedWidth >= 0) {
+    return m_limits.fixedWidth;
   }
-  return std::max(m_captionWidth + kCaptionAllowance,
-                  m_insetLeft + m_insetRight + m_contentMinWidth);
+  return std::max(m_captionWidth + kCaptionAllowance, m_limits.minimumWidth());
 }
 
-int32_t GroupBox::getMinimumHeight() {
-  if (m_fixedHeight >= 0) {
-    return m_fixedHeight;
-  }
-  return m_insetTop + m_insetBottom + m_contentMinHeight;
-}
+int32_t GroupBox::getMinimumHeight() { return m_limits.minimumHeight(); }
 
 int32_t GroupBox::getMinimumClientWidth() {
-  return m_fixedWidth >= 0 ? m_fixedWidth : m_contentMinWidth;
+  return m_limits.fixedWidth >= 0 ? m_limits.fixedWidth : m_limits.contentMinWidth;
 }
 
 int32_t GroupBox::getMinimumClientHeight() {
-  return m_fixedHeight >= 0 ? m_fixedHeight : m_contentMinHeight;
+  return m_limits.fixedHeight >= 0 ? m_limits.fixedHeight : m_limits.contentMinHeight;
 }
 
-int32_t GroupBox::getMaximumWidth() {
-  if (m_fixedWidth >= 0) {
-    return m_fixedWidth;
-  }
-  if (m_widthPercent >= 0 && m_parent != nullptr) {
-    return m_parent->getClientWidth() * m_widthPercent / 100;
-  }
-  return m_insetLeft + m_insetRight + std::max(m_contentMinWidth, m_contentMaxWidth);
-}
+int32_t GroupBox::getMaximumWidth() { return m_limits.maximumWidth(m_parent); }
 
-int32_t GroupBox::getMaximumHeight() {
-  if (m_fixedHeight >= 0) {
-    return m_fixedHeight;
-  }
-  if (m_heightPercent >= 0 && m_parent != nullptr) {
-    return m_parent->getClientHeight() * m_heightPercent / 100;
-  }
-  return m_insetTop + m_insetBottom + std::max(m_contentMinHeight, m_contentMaxHeight);
-}
+int32_t GroupBox::getMaximumHeight() { return m_limits.maximumHeight(m_parent); }
 
-int32_t GroupBox::getMaximumClientWidth() {
-  return std::max(0, getMaximumWidth() - m_insetLeft - m_insetRight);
-}
+int32_t GroupBox::getMaximumClientWidth() { return m_limits.innerWidth(getMaximumWidth()); }
 
-int32_t GroupBox::getMaximumClientHeight() {
-  return std::max(0, getMaximumHeight() - m_insetTop - m_insetBottom);
-}
+int32_t GroupBox::getMaximumClientHeight() { return m_limits.innerHeight(getMaximumHeight()); }
 
 void GroupBox::setSizeWithinLimits(int32_t width, int32_t height) {
   const int32_t w = std::max(getMinimumWidth(), std::min(width, getMaximumWidth()));
@@ -209,25 +176,13 @@ void GroupBox::setSizeWithinLimits(int32_t width, int32_t height) {
   doLayout();
 }
 
-void GroupBox::setWidthPercent(int32_t percent) {
-  m_widthPercent = percent;
-  m_fixedWidth = -1;
-}
+void GroupBox::setWidthPercent(int32_t percent) { m_limits.setWidthPercent(percent); }
 
-void GroupBox::setHeightPercent(int32_t percent) {
-  m_heightPercent = percent;
-  m_fixedHeight = -1;
-}
+void GroupBox::setHeightPercent(int32_t percent) { m_limits.setHeightPercent(percent); }
 
-void GroupBox::setFixedWidth(int32_t width) {
-  m_fixedWidth = width;
-  m_widthPercent = -1;
-}
+void GroupBox::setFixedWidth(int32_t width) { m_limits.setFixedWidth(width); }
 
-void GroupBox::setFixedHeight(int32_t height) {
-  m_fixedHeight = height;
-  m_heightPercent = -1;
-}
+void GroupBox::setFixedHeight(int32_t height) { m_limits.setFixedHeight(height); }
 
 // Visibility and colours.
 
@@ -344,7 +299,7 @@ void GroupBox::setContent(IBox* content) {
 
 void GroupBox::attachContent() {
   ::SendMessageW(m_handle, kAddChildMessage, reinterpret_cast<WPARAM>(m_content), 0);
-  m_content->setOffset(m_insetLeft, m_insetTop);
+  m_content->setOffset(m_limits.insetLeft, m_limits.insetTop);
 }
 
 void GroupBox::setAcceptFiles(bool on) {
@@ -401,10 +356,10 @@ void GroupBox::doLayout() {
     return;
   }
   ++m_layoutDepth;
-  m_contentMinWidth = m_contentMinHeight = m_contentMaxWidth = m_contentMaxHeight = 0;
+  m_limits.clearMeasured();
   if (m_content != nullptr) {
-    layoutPile(this, 0, 0, &m_contentMinWidth, &m_contentMinHeight, &m_contentMaxWidth,
-               &m_contentMaxHeight);
+    layoutPile(this, 0, 0, &m_limits.contentMinWidth, &m_limits.contentMinHeight,
+               &m_limits.contentMaxWidth, &m_limits.contentMaxHeight);
   }
   --m_layoutDepth;
 }
@@ -525,12 +480,12 @@ void GroupBox::measureCaption() {
     ::ReleaseDC(m_handle, dc);
   }
   const int32_t top = m_captionHeight + 1;
-  const bool changed = m_insetLeft != kFrameInset || m_insetRight != kFrameInset ||
-                       m_insetTop != top || m_insetBottom != kFrameInset;
-  m_insetLeft = m_insetRight = m_insetBottom = kFrameInset;
-  m_insetTop = top;
+  const bool changed = m_limits.insetLeft != kFrameInset || m_limits.insetRight != kFrameInset ||
+                       m_limits.insetTop != top || m_limits.insetBottom != kFrameInset;
+  m_limits.insetLeft = m_limits.insetRight = m_limits.insetBottom = kFrameInset;
+  m_limits.insetTop = top;
   if (changed && m_content != nullptr) {
-    m_content->setOffset(m_insetLeft, m_insetTop);
+    m_content->setOffset(m_limits.insetLeft, m_limits.insetTop);
   }
   doLayout();
   if (m_parent != nullptr) {
@@ -670,8 +625,8 @@ void GroupBox::paint() {
                       m_captionHeight);
       }
       if (m_content != nullptr && m_content->isVisible()) {
-        const int32_t x = m_content->getX() + m_insetLeft;
-        const int32_t y = m_content->getY() + m_insetTop;
+        const int32_t x = m_content->getX() + m_limits.insetLeft;
+        const int32_t y = m_content->getY() + m_limits.insetTop;
         ::ExcludeClipRect(dc, x, y, x + m_content->getWidth(), y + m_content->getHeight());
       }
       ::BitBlt(dc, 0, 0, width, height, buffer->m_hDC, 0, 0, SRCCOPY);

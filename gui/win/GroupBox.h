@@ -71,9 +71,13 @@ class GroupBox final : public IGroupBox,
   int32_t getHeight() override { return m_place.height; }
   void setHeight(int32_t height) override { setSize(m_place.width, height); }
   int32_t getClientWidth() override;
-  void setClientWidth(int32_t width) override { setWidth(width + m_insetLeft + m_insetRight); }
+  void setClientWidth(int32_t width) override {
+    setWidth(width + m_limits.insetLeft + m_limits.insetRight);
+  }
   int32_t getClientHeight() override;
-  void setClientHeight(int32_t height) override { setHeight(height + m_insetTop + m_insetBottom); }
+  void setClientHeight(int32_t height) override {
+    setHeight(height + m_limits.insetTop + m_limits.insetBottom);
+  }
   void setLocation(int32_t x, int32_t y) override {
     m_place.setLocation(m_handle, m_visible, x, y);
   }
@@ -187,10 +191,10 @@ class GroupBox final : public IGroupBox,
   int32_t getTextId() const { return m_captionTextId; }
   int32_t getCaptionWidth() const { return m_captionWidth; }
   int32_t getCaptionHeight() const { return m_captionHeight; }
-  int32_t getInsetLeft() const { return m_insetLeft; }
-  int32_t getInsetTop() const { return m_insetTop; }
-  int32_t getInsetRight() const { return m_insetRight; }
-  int32_t getInsetBottom() const { return m_insetBottom; }
+  int32_t getInsetLeft() const { return m_limits.insetLeft; }
+  int32_t getInsetTop() const { return m_limits.insetTop; }
+  int32_t getInsetRight() const { return m_limits.insetRight; }
+  int32_t getInsetBottom() const { return m_limits.insetBottom; }
   COLORREF getFrameColor() const { return m_frameColor; }
   Font* getCaptionFont() { return &m_captionFont; }
   Font* getDisabledCaptionFont() { return &m_disabledCaptionFont; }
@@ -213,20 +217,13 @@ class GroupBox final : public IGroupBox,
   IComponent* m_parent = nullptr;
   IWindow* m_ownerWindow = nullptr;
   ChildPlacement m_place;
+  ContainerLimits m_limits;
   bool m_visible = true;
   uint32_t m_backgroundColor = 0;
   bool m_parentBackground = true;
   image::win::BufferedImage* m_backBuffer = nullptr;
   col::_array::ArrayP m_children;
   ILayoutManager* m_layout = nullptr;
-  int32_t m_contentMinWidth = 0;
-  int32_t m_contentMinHeight = 0;
-  int32_t m_contentMaxWidth = 0;
-  int32_t m_contentMaxHeight = 0;
-  int32_t m_widthPercent = -1;
-  int32_t m_heightPercent = -1;
-  int32_t m_fixedWidth = -1;
-  int32_t m_fixedHeight = -1;
 
   // The group box's own.
   IBox* m_content = nullptr;
@@ -238,10 +235,6 @@ class GroupBox final : public IGroupBox,
   int32_t m_captionWidth = 0;
   int32_t m_captionHeight = 0;
   COLORREF m_frameColor = kDefaultFrameColor;
-  int32_t m_insetLeft = 0;
-  int32_t m_insetRight = 0;
-  int32_t m_insetTop = 0;
-  int32_t m_insetBottom = 0;
   bool m_enabled = true;
   bool m_acceptFiles = false;
   bool m_listeningToContent = false;

@@ -50,11 +50,8 @@ void StatusBar::reset() {
   m_enabled = true;
   m_backgroundColor = ::GetSysColor(COLOR_BTNFACE);
   m_parentBackground = true;
-  m_contentMinWidth = m_contentMinHeight = m_contentMaxWidth = m_contentMaxHeight = 0;
-  m_widthPercent = 100;
-  m_heightPercent = -1;
-  m_fixedWidth = m_fixedHeight = -1;
-  m_insetLeft = m_insetRight = m_insetTop = m_insetBottom = 0;
+  m_limits = ContainerLimits();
+  m_limits.widthPercent = 100;
   m_rightInsetEnabled = false;
   m_extraFlag = true;
   if (m_drawer != nullptr && m_drawerOwned) {
@@ -85,13 +82,9 @@ void StatusBar::onEvent(base::IObject* source, int32_t /*eventId*/) {
 
 // Geometry.
 
-int32_t StatusBar::getClientWidth() {
-  return std::max(0, m_place.width - m_insetLeft - m_insetRight);
-}
+int32_t StatusBar::getClientWidth() { return m_limits.innerWidth(m_place.width); }
 
-int32_t StatusBar::getClientHeight() {
-  return std::max(0, m_place.height - m_insetTop - m_insetBottom);
-}
+int32_t StatusBar::getClientHeight() { return m_limits.innerHeight(m_place.height); }
 
 void StatusBar::endBatch() {
   m_place.endBatch(m_handle, m_visible);
@@ -109,46 +102,25 @@ drawer::IStatusBar* StatusBar::getActiveDrawer() {
   return m_defaultDrawer;
 }
 
-int32_t StatusBar::getMinimumWidth() {
-  if (m_fixedWidth >= 0) {
-    return m_fixedWidth;
-  }
-  return m_insetLeft + m_insetRight + m_contentMinWidth;
-}
+int32_t StatusBar::getMinimumWidth() { return m_limits.minimumWidth(); }
 
 int32_t StatusBar::getMinimumHeight() {
-  if (m_fixedHeight >= 0) {
-    return m_fixedHeight;
+  if (m_limits.fixedHeight >= 0) {
+    return m_limits.fixedHeight;
   }
   drawer::IStatusBar* active = getActiveDrawer();
   return active != nullptr ? active->getHeight() : 0;
 }
 
-int32_t StatusBar::getMinimumClientWidth() {
-  return std::max(0, getMinimumWidth() - m_insetLeft - m_insetRight);
-}
+int32_t StatusBar::getMinimumClientWidth() { return m_limits.innerWidth(getMinimumWidth()); }
 
-int32_t StatusBar::getMinimumClientHeight() {
-  return std::max(0, getMinimumHeight() - m_insetTop - m_insetBottom);
-}
+int32_t StatusBar::getMinimumClientHeight() { return m_limits.innerHeight(getMinimumHeight()); }
 
-int32_t StatusBar::getMaximumWidth() {
-  if (m_fixedWidth >= 0) {
-    return m_fixedWidth;
-  }
-  if (m_widthPercent >= 0 && m_parent != nullptr) {
-    return m_parent->getClientWidth() * m_widthPercent / 100;
-  }
-  return m_insetLeft + m_insetRight + std::max(m_contentMinWidth, m_contentMaxWidth);
-}
+int32_t StatusBar::getMaximumWidth() { return m_limits.maximumWidth(m_parent); }
 
-int32_t StatusBar::getMaximumClientWidth() {
-  return std::max(0, getMaximumWidth() - m_insetLeft - m_insetRight);
-}
+int32_t StatusBar::getMaximumClientWidth() { return m_limits.innerWidth(getMaximumWidth()); }
 
-int32_t StatusBar::getMaximumClientHeight() {
-  return std::max(0, getMaximumHeight() - m_insetTop - m_insetBottom);
-}
+int32_t StatusBar::getMaximumClientHeight() { return m_limits.innerHeight(getMaximumHeight()); }
 
 void StatusBar::setSizeWithinLimits(int32_t width, int32_t height) {
   const int32_t w = std::max(getMinimumWidth(), std::min(width, getMaximumWidth()));
@@ -157,30 +129,18 @@ void StatusBar::setSizeWithinLimits(int32_t width, int32_t height) {
   doLayout();
 }
 
-void StatusBar::setWidthPercent(int32_t percent) {
-  m_widthPercent = percent;
-  m_fixedWidth = -1;
-}
+void StatusBar::setWidthPercent(int32_t percent) { m_limits.setWidthPercent(percent); }
 
-void StatusBar::setHeightPercent(int32_t percent) {
-  m_heightPercent = percent;
-  m_fixedHeight = -1;
-}
+void StatusBar::setHeightPercent(int32_t percent) { m_limits.setHeightPercent(percent); }
 
-void StatusBar::setFixedWidth(int32_t width) {
-  m_fixedWidth = width;
-  m_widthPercent = -1;
-}
+void StatusBar::setFixedWidth(int32_t width) { m_limits.setFixedWidth(width); }
 
-void StatusBar::setFixedHeight(int32_t height) {
-  m_fixedHeight = height;
-  m_heightPercent = -1;
-}
+void StatusBar::setFixedHeight(int32_t height) { m_limits.setFixedHeight(height); }
 
 void StatusBar::setRightInsetEnabled(bool on) {
   m_rightInsetEnabled = on;
   if (!on) {
-    m_insetRight = 0;
+    m_limits.insetRight = 0;
   }
   if (m_handle != nullptr) {
     doLayout();
@@ -327,10 +287,10 @@ void StatusBar::doLayout() {
     return;
   }
   ++m_layoutDepth;
-  m_contentMinWidth = m_contentMinHeight = m_contentMaxWidth = m_contentMaxHeight = 0;
+  m_limits.clearMeasured();
   if (m_content != nullptr) {
-    layoutPile(this, 0, 0, &m_contentMinWidth, &m_contentMinHeight, &m_contentMaxWidth,
-               &m_contentMaxHeight);
+    layoutPile(this, 0, 0, &m_limits.contentMinWidth, &m_limits.contentMinHeight,
+               &m_limits.contentMaxWidth, &m_limits.contentMaxHeight);
   }
   --m_layoutDepth;
 }
@@ -436,8 +396,8 @@ void StatusBar::paint() {
       for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
         IComponent* child = getChild(i);
         if (child->isVisible()) {
-          const int32_t x = child->getX() + m_insetLeft;
-          const int32_t y = child->getY() + m_insetTop;
+          const int32_t x = child->getX() + m_limits.insetLeft;
+          const int32_t y = child->getY() + m_limits.insetTop;
           ::ExcludeClipRect(dc, x, y, x + child->getWidth(), y + child->getHeight());
         }
       }

@@ -66,9 +66,13 @@ class StatusBar final : public IStatusBar,
   int32_t getHeight() override { return m_place.height; }
   void setHeight(int32_t height) override { setSize(m_place.width, height); }
   int32_t getClientWidth() override;
-  void setClientWidth(int32_t width) override { setWidth(width + m_insetLeft + m_insetRight); }
+  void setClientWidth(int32_t width) override {
+    setWidth(width + m_limits.insetLeft + m_limits.insetRight);
+  }
   int32_t getClientHeight() override;
-  void setClientHeight(int32_t height) override { setHeight(height + m_insetTop + m_insetBottom); }
+  void setClientHeight(int32_t height) override {
+    setHeight(height + m_limits.insetTop + m_limits.insetBottom);
+  }
   void setLocation(int32_t x, int32_t y) override {
     m_place.setLocation(m_handle, m_visible, x, y);
   }
@@ -173,6 +177,7 @@ class StatusBar final : public IStatusBar,
   IComponent* m_parent = nullptr;
   IWindow* m_ownerWindow = nullptr;
   ChildPlacement m_place;
+  ContainerLimits m_limits;
   bool m_visible = true;
   bool m_enabled = true;
   uint32_t m_backgroundColor = 0;
@@ -180,22 +185,10 @@ class StatusBar final : public IStatusBar,
   image::win::BufferedImage* m_backBuffer = nullptr;
   col::_array::ArrayP m_children;
   ILayoutManager* m_layout = nullptr;
-  int32_t m_contentMinWidth = 0;
-  int32_t m_contentMinHeight = 0;
-  int32_t m_contentMaxWidth = 0;
-  int32_t m_contentMaxHeight = 0;
-  int32_t m_widthPercent = 100;
-  int32_t m_heightPercent = -1;
-  int32_t m_fixedWidth = -1;
-  int32_t m_fixedHeight = -1;
 
   // The bar's own.
   IComponent* m_content = nullptr;
   IBox* m_itemBox = nullptr;
-  int32_t m_insetLeft = 0;
-  int32_t m_insetRight = 0;
-  int32_t m_insetTop = 0;
-  int32_t m_insetBottom = 0;
   bool m_rightInsetEnabled = false;
   bool m_extraFlag = true;
   drawer::statusbar::IBasic* m_defaultDrawer = nullptr;
