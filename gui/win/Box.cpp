@@ -583,10 +583,7 @@ void Box::showOnlyParked(int32_t index) {
 }
 
 image::win::BufferedImage* Box::getBackBuffer(int32_t* x, int32_t* y) {
-  if (m_backBuffer != nullptr) {
-    return m_backBuffer;
-  }
-  return parentBackBufferUnder(m_handle, m_parent, x, y);
+  return backBufferOf(m_handle, m_backBuffer, m_parent, x, y);
 }
 
 // Attaching and creation.

@@ -70,8 +70,17 @@ bool copyParentPixels(HWND self, IComponent* parent, HDC target, int32_t width, 
   return true;
 }
 
-image::win::BufferedImage* parentBackBufferUnder(HWND self, IComponent* parent, int32_t* x,
-                                                 int32_t* y) {
+image::win::BufferedImage* backBufferOf(HWND self, image::win::BufferedImage* own,
+                                        IComponent* parent, int32_t* x, int32_t* y) {
+  if (own != nullptr) {
+    if (x != nullptr) {
+      *x = 0;
+    }
+    if (y != nullptr) {
+      *y = 0;
+    }
+    return own;
+  }
   if (parent == nullptr) {
     return nullptr;
   }

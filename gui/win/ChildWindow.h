@@ -39,11 +39,12 @@ image::win::BufferedImage* fitBackBuffer(image::win::BufferedImage* current, int
 /// lie under the child window `self`; false (nothing copied) when the parent has none.
 bool copyParentPixels(HWND self, IComponent* parent, HDC target, int32_t width, int32_t height);
 
-/// The back buffer that a child window `self` shows through while it has none of its own: the
-/// parent's, with `x` and `y` (when given) moved on to where the child's client corner lies in
-/// it. Null when the parent has none.
-image::win::BufferedImage* parentBackBufferUnder(HWND self, IComponent* parent, int32_t* x,
-                                                 int32_t* y);
+/// The back buffer that a child window `self` paints into and its children copy from: its own
+/// image `own` (its client area at the origin) once it has one, else the parent's, with `x` and
+/// `y` (when given) moved on to where the child's client corner lies in it. Null when neither
+/// has one.
+image::win::BufferedImage* backBufferOf(HWND self, image::win::BufferedImage* own,
+                                        IComponent* parent, int32_t* x, int32_t* y);
 
 /// The answer to a control-colour request (WM_APP+3) of `component`, painting into `dc`: the
 /// stock null brush and a transparent background while it shows its parent's pixels but has no

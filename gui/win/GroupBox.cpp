@@ -365,17 +365,8 @@ void GroupBox::doLayout() {
 }
 
 image::win::BufferedImage* GroupBox::getBackBuffer(int32_t* x, int32_t* y) {
-  if (m_backBuffer != nullptr) {
-    if (x != nullptr) {
-      *x = 0;
-    }
-    if (y != nullptr) {
-      *y = 0;
-    }
-    return m_backBuffer;
-  }
   // Before the first paint the parent's pixels are what shows here.
-  return parentBackBufferUnder(m_handle, m_parent, x, y);
+  return backBufferOf(m_handle, m_backBuffer, m_parent, x, y);
 }
 
 // The caption and its fonts.

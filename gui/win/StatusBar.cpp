@@ -296,16 +296,8 @@ void StatusBar::doLayout() {
 }
 
 image::win::BufferedImage* StatusBar::getBackBuffer(int32_t* x, int32_t* y) {
-  if (m_backBuffer != nullptr) {
-    if (x != nullptr) {
-      *x = 0;
-    }
-    if (y != nullptr) {
-      *y = 0;
-    }
-    return m_backBuffer;
-  }
-  return parentBackBufferUnder(m_handle, m_parent, x, y);
+  // Before the first paint the parent's pixels are what shows here.
+  return backBufferOf(m_handle, m_backBuffer, m_parent, x, y);
 }
 
 // Attaching and creation.
