@@ -1,13 +1,17 @@
 // widget_demo: a toolkit window with the widgets of the main window and a few more: a label, a
 // link label whose click prints a line, a default push button that runs a five-second fake
 // progress on a worker thread (reported through the window's synchronous user event, as the
-// converter does), a "Keep on Top" check box, two radio buttons, spacers, text fields, sliders and
-// the resizing grip. Every listener event is printed on standard output, one line each. It ends
+// converter does), a "Keep on Top" check box, two radio buttons, spacers, text fields, sliders,
+// the resizing grip, and a group box holding a combo box of 40 entries with a heading and
+// separator rows. Every listener event is printed on standard output, one line each. It ends
 // when closed. A menu bar (File with Exit; View with check items and a radio group) and a context
 // menu on the window print every choice as "menu <id>" or "context menu <id>".
+#include "gui/combobox/ComboBoxItem.h"
 #include "gui/win/Box.h"
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
+#include "gui/win/ComboBox.h"
+#include "gui/win/GroupBox.h"
 #include "gui/win/Label.h"
 #include "gui/win/MenuEx.h"
 #include "gui/win/PopupMenu.h"
@@ -146,7 +150,7 @@ int main() {
     return 1;
   }
   window->setTitle(u"Widget demo");
-  window->setSize(360, 460);
+  window->setSize(360, 540);
   window->setResizable(true);
 
   Box* column = makeBox(1, 100, 100, 0, 0, 0, 6, 8, 8);
@@ -273,6 +277,41 @@ int main() {
   column->add(wav);
   addFieldsAndSliders(column);
   column->add(grip);
+
+  // The group box with the combo box: a heading, then 36 entries in groups with separator rows.
+  GroupBox* effects = makeGroupBox(u"Effect & level", 100, 1, 0, 0, 6, 4);
+  ComboBox* choices = ComboBox::take();
+  auto addEntry = [&](const char16_t* text, int64_t value, uint32_t flags) {
+    auto* item = s::gui::combobox::makeComboBoxItem(nullptr, -1, value);
+    item->text->assign(text);
+    item->listFlags = flags;
+    choices->addItem(item);
+  };
+  addEntry(u"Effects", -1, s::gui::combobox::kHeading);
+  for (int32_t group = 0; group < 3; ++group) {
+    if (group > 0) {
+      addEntry(u"------------------------------", -1, s::gui::combobox::kSeparator);
+    }
+    for (int32_t i = 0; i < 12; ++i) {
+      std::u16string text = u"Effect ";
+      text += static_cast<char16_t>(u'A' + group);
+      text += u' ';
+      text += static_cast<char16_t>(u'a' + i);
+      addEntry(text.c_str(), group * 12 + i, 0);
+    }
+  }
+  addEntry(u"Short separator", -1, s::gui::combobox::kShortSeparator);
+  Printer choicePrinter("combo selected", [&](int32_t) {
+    s::gui::combobox::ComboBoxItem* chosen = choices->getSelectedItem();
+    const long long value = chosen != nullptr ? static_cast<long long>(chosen->value) : -1;
+    std::printf("combo value %lld\n", value);
+    std::fflush(stdout);
+  });
+  choices->addSelectionListener(&choicePrinter);
+  choices->select(1, false);
+  effects->add(choices);
+  column->add(effects);
+
   window->add(column);
   window->show(true, true);
   window->waitUntilClosed();

@@ -583,25 +583,7 @@ void Box::showOnlyParked(int32_t index) {
 }
 
 image::win::BufferedImage* Box::getBackBuffer(int32_t* x, int32_t* y) {
-  if (m_backBuffer != nullptr) {
-    return m_backBuffer;
-  }
-  if (m_parent == nullptr) {
-    return nullptr;
-  }
-  image::win::BufferedImage* image = m_parent->getBackBuffer(x, y);
-  HWND parentHandle = nativeHandleOf(m_parent);
-  if (image != nullptr && m_handle != nullptr && parentHandle != nullptr) {
-    POINT corner{0, 0};
-    ::MapWindowPoints(m_handle, parentHandle, &corner, 1);
-    if (x != nullptr) {
-      *x += corner.x;
-    }
-    if (y != nullptr) {
-      *y += corner.y;
-    }
-  }
-  return image;
+  return backBufferOf(m_handle, m_backBuffer, m_parent, x, y);
 }
 
 // Attaching and creation.

@@ -533,23 +533,7 @@ class Widget : public Interface,
     }
   }
 
-  HBRUSH answerColor(HDC dc) {
-    deleteBrush();
-    if (m_parentBackground && m_parent == nullptr) {
-      m_brush = static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
-      ::SetBkMode(dc, TRANSPARENT);
-    } else {
-      const COLORREF colour = m_parentBackground ? IComponent::getEffectiveBackgroundColor(m_parent)
-                                                 : m_backgroundColor;
-      m_brush = ::CreateSolidBrush(colour);
-      ::SetBkColor(dc, colour);
-    }
-    const COLORREF textColour = controlTextColor();
-    if (textColour != CLR_INVALID) {
-      ::SetTextColor(dc, textColour);
-    }
-    return m_brush;
-  }
+  HBRUSH answerColor(HDC dc) { return answerControlColor(this, dc, &m_brush, controlTextColor()); }
 
   const WidgetClass& m_kind;
   HWND m_handle = nullptr;

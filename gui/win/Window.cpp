@@ -5,6 +5,7 @@
 #include "core/system/win/DllLocater.h"
 #include "core/thread/ObjLocker.h"
 #include "core/time/WallClock.h"
+#include "gui/IStatusBar.h"
 #include "gui/app/AppHooks.h"
 #include "gui/app/IAppWindow.h"
 #include "gui/drawer/ISkin.h"
@@ -34,6 +35,14 @@ namespace s::gui::win {
 namespace {
 
 constexpr DWORD kPollMs = 10;
+
+/// Detaches a component the window owns outside its children and gives it back to its pool.
+void giveBack(IComponent* component) {
+  component->setParent(nullptr);
+  if (auto* poolable = dynamic_cast<thread::IPoolable*>(component)) {
+    poolable->release();
+  }
+}
 
 uint32_t defaultBackground() {
   if (!system::win::osQueried) {
@@ -172,9 +181,11 @@ void Window::reset() {
   for (col::_array::ArrayP& list : m_listeners) {
     list.freeAll();
   }
-  // FIXME: the status bar goes back to its pool with its class.
   releaseMenus();
-  m_statusBar = nullptr;
+  if (m_statusBar != nullptr) {
+    giveBack(m_statusBar);
+    m_statusBar = nullptr;
+  }
   std::fill(std::begin(m_userEventArgs), std::end(m_userEventArgs), 0);
   m_userEventResult = 0;
   m_sizingEdge = 0;
@@ -494,11 +505,33 @@ void Window::add(IComponent* child) {
   if (child == nullptr) {
     return;
   }
+  // A status bar is no child of the layout: the window keeps it (one at a time) along its bottom.
+  if (dynamic_cast<IStatusBar*>(child) != nullptr) {
+    if (m_statusBar != nullptr && m_statusBar != child) {
+      giveBack(m_statusBar);
+    }
+    m_statusBar = child;
+    if (hasFrame()) {
+      ::SendMessageW(m_frameHandle, kAddChildMessage, reinterpret_cast<WPARAM>(child), 0);
+    }
+    doLayout();
+    return;
+  }
   m_children.push(child);
   if (hasFrame()) {
     ::SendMessageW(m_frameHandle, kAddChildMessage, reinterpret_cast<WPARAM>(child), 0);
   }
   doLayout();
+}
+
+void Window::remove(IComponent* child, bool destroy) {
+  if (child != nullptr && child == m_statusBar) {
+    m_statusBar = nullptr;
+    giveBack(child);
+    doLayout();
+    return;
+  }
+  IWindow::remove(child, destroy);
 }
 
 IComponent* Window::getChild(int32_t index) {
@@ -519,7 +552,13 @@ void Window::endBatch() {
 
 void Window::doLayout() {
   getLayout()->layout(this);
-  // FIXME: a visible status bar is placed below the other children with the status bar.
+  // The children had the client area above the bar (getClientHeight); the bar takes the rest.
+  if (m_statusBar != nullptr && m_statusBar->isVisible()) {
+    const RECT client = clientRect();
+    const int32_t height = m_statusBar->getMaximumHeight();
+    m_statusBar->setLocation(0, client.bottom - client.top - height);
+    m_statusBar->setSizeWithinLimits(client.right - client.left, height);
+  }
 }
 
 ILayoutManager* Window::getLayout() {

@@ -146,6 +146,8 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   IComponent* getParent() override { return nullptr; }
   void setParent(IComponent*) override {}
   void add(IComponent* child) override;
+  /// The status bar, too, is taken out and given back.
+  void remove(IComponent* child, bool destroy) override;
   bool isContainer() override { return true; }
   void repaintRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
   void repaint() override;

@@ -513,6 +513,11 @@ void Window::paintClient() {
       ::ExcludeClipRect(dc, x, y, x + child->getWidth(), y + child->getHeight());
     }
   }
+  if (m_statusBar != nullptr && m_statusBar->isVisible()) {
+    const int32_t y = m_statusBar->getY();
+    ::ExcludeClipRect(dc, m_statusBar->getX(), y, m_statusBar->getX() + m_statusBar->getWidth(),
+                      y + m_statusBar->getHeight());
+  }
   paintWith(dc, clientRect(), true);
   ::EndPaint(m_frameHandle, &ps);
 }

@@ -55,7 +55,4 @@ int rowsHeight(HWND list, int first, int count);
 void comboChoose(HWND combo);
 void comboCancel(HWND combo);
 
-void registerListBoxClasses();
-void registerComboBoxClass();
-
 }  // namespace winapi

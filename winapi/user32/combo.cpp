@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "winapi/user32/ComboList.h"
+#include "winapi/user32/Controls.h"
 #include "winapi/user32/ScrollBar.h"
 #include "winapi/user32/Window.h"
 
@@ -271,6 +272,8 @@ LRESULT forwardToList(ComboState* s, UINT message, WPARAM wParam, LPARAM lParam)
   return r;
 }
 
+}  // namespace
+
 LRESULT CALLBACK comboProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   ComboState* s = stateOf(hwnd);
   if (s == nullptr && message != WM_NCCREATE) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -508,8 +511,6 @@ LRESULT CALLBACK comboProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-}  // namespace
-
 void comboChoose(HWND combo) {
   ComboState* s = IsWindow(combo) ? stateOf(combo) : nullptr;
   if (s != nullptr) closeList(combo, s, true);
@@ -519,24 +520,6 @@ void comboCancel(HWND combo) {
   ComboState* s = IsWindow(combo) ? stateOf(combo) : nullptr;
   if (s != nullptr) closeList(combo, s, false);
 }
-
-void registerComboBoxClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_GLOBALCLASS | CS_DBLCLKS | CS_PARENTDC;
-  wc.lpfnWndProc = comboProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.lpszClassName = u"ComboBox";
-  RegisterClassExW(&wc);
-}
-
-namespace {
-
-// FIXME: the combo box and list classes register themselves at start-up until the system class
-// table registers every control from one place.
-[[maybe_unused]] const bool s_registered = (registerListBoxClasses(), registerComboBoxClass(), true);
-
-}  // namespace
 
 }  // namespace winapi
 

@@ -7,6 +7,7 @@
 // keyboard search by letters (nothing calls them).
 #include "winapi/user32/ComboList.h"
 
+#include "winapi/user32/Controls.h"
 #include "winapi/user32/ScrollBar.h"
 #include "winapi/user32/Window.h"
 
@@ -292,6 +293,8 @@ LRESULT dropListMouse(HWND hwnd, ListState* s, UINT message, WPARAM wParam, LPAR
   }
 }
 
+}  // namespace
+
 LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   ListState* s = stateOf(hwnd);
   if (s == nullptr && message != WM_NCCREATE) return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -511,18 +514,6 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void registerList(LPCWSTR name, UINT style) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = style | CS_GLOBALCLASS | CS_DBLCLKS;
-  wc.lpfnWndProc = listProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.lpszClassName = name;
-  RegisterClassExW(&wc);
-}
-
-}  // namespace
-
 bool ListState::hasStrings() const {
   if (!ownerDraw()) return true;
   return (style & LBS_HASSTRINGS) != 0;
@@ -606,11 +597,6 @@ void updateListScrollBar(HWND list) {
                   0};
   if (count == 0) info.nPage = 1;
   SetScrollInfo(list, SB_VERT, &info, TRUE);
-}
-
-void registerListBoxClasses() {
-  registerList(u"ListBox", 0);
-  registerList(u"ComboLBox", CS_SAVEBITS);
 }
 
 }  // namespace winapi

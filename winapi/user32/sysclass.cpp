@@ -26,6 +26,9 @@ const std::vector<SystemClassEntry>& systemClassTable() {
       {PROGRESS_CLASSW, CS_HREDRAW | CS_VREDRAW, progressProc, kStatePointer, 0, ICC_PROGRESS_CLASS},
       {TRACKBAR_CLASSW, CS_DBLCLKS, trackbarProc, kStatePointer, 0, ICC_BAR_CLASSES},
       {u"Edit", CS_DBLCLKS, editProc, kStatePointer, 0, 0},
+      {u"ComboBox", CS_DBLCLKS | CS_PARENTDC, comboProc, kStatePointer, 0, 0},
+      {u"ComboLBox", CS_DBLCLKS | CS_SAVEBITS, listProc, kStatePointer, 0, 0},
+      {u"ListBox", CS_DBLCLKS, listProc, kStatePointer, 0, 0},
       {u"#32770", CS_DBLCLKS | CS_SAVEBITS, DefDlgProcW, kDialogWindowExtra, COLOR_BTNFACE + 1, 0},
   };
   return table;

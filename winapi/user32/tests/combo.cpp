@@ -151,6 +151,39 @@ TEST(ComboLayout, RecordsHaveTheWindowsSizesAndOffsets) {
   EXPECT_EQ(LB_ITEMFROMPOINT, 0x01A9);
 }
 
+TEST(ComboLayout, TheComboAndListClassesAreSystemClassesThatAProgramClassOutranks) {
+  const char16_t* names[] = {u"combobox", u"COMBOLBOX", u"ListBox"};
+  for (int i = 0; i < 3; ++i) {
+    const char16_t* name = names[i];
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    EXPECT_NE(GetClassInfoExW(nullptr, name, &info), 0) << "class " << i;
+    EXPECT_NE(info.style & CS_DBLCLKS, 0u);
+    EXPECT_FALSE(UnregisterClassW(name, nullptr)) << "system classes cannot be unregistered";
+  }
+  HWND top = CreateWindowExW(0, u"Static", u"", WS_OVERLAPPED, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(top, nullptr);
+  WNDCLASSEXW own{};
+  own.cbSize = sizeof own;
+  own.lpfnWndProc = DefWindowProcW;
+  own.lpszClassName = u"ComboBox";
+  ASSERT_NE(RegisterClassExW(&own), 0);
+  HWND mine = CreateWindowExW(0, u"ComboBox", u"", WS_CHILD, 0, 0, 100, 20, top, nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetClassLongPtrW(mine, GCLP_WNDPROC), reinterpret_cast<ULONG_PTR>(&DefWindowProcW));
+  DestroyWindow(mine);
+  EXPECT_TRUE(UnregisterClassW(u"ComboBox", nullptr));
+  HWND combo = CreateWindowExW(0, u"ComboBox", u"", WS_CHILD | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, 0, 100, 20, top,
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"one")), 0);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+  char16_t name[16];
+  ASSERT_EQ(GetClassNameW(info.hwndList, name, 16), 9);
+  EXPECT_EQ(std::u16string(name), u"ComboLBox");
+  DestroyWindow(top);
+}
 TEST_F(Combo, CreationMeasuresTheFieldThenTheRows) {
   g_log.measureAnswer = 18;
   HWND combo = makeOwnerDrawn(0);

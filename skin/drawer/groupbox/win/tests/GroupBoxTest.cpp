@@ -1,12 +1,18 @@
 // The group-box drawers on a white canvas: the basic frame's lines, corners and caption gap, the
 // thin one's bands and stepped corners at scales 1 and 2 with the gap of an empty caption, the
 // caption text in its colour with the context restored, fonts taking over the caption settings,
-// colour setters, reset after reuse, and empty rectangles.
+// colour setters, reset after reuse, and empty rectangles; the toolkit's group box painted by
+// its own basic drawer.
 #include "skin/drawer/groupbox/win/Basic.h"
 #include "skin/drawer/groupbox/win/Thin.h"
 
+#include "gui/win/Box.h"
 #include "gui/win/Font.h"
+#include "gui/win/GroupBox.h"
+#include "gui/win/Window.h"
+#include "skin/DefaultDrawers.h"
 #include "skin/drawer/tests/DrawerPage.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <windows.h>
 
@@ -164,6 +170,44 @@ TEST_F(Thin, CaptionAtNineTimesTheScaleAndResetAfterReuse) {
   drawer = s::gui::drawer::groupbox::win::Thin::take();
   EXPECT_EQ(drawer->getFrameRed(), 208);
   EXPECT_EQ(drawer->getFrameBlue(), 191);
+}
+
+TEST(GroupBoxWidget, PaintsItsFrameAndCaptionWithItsOwnBasicDrawer) {
+  s::skin::installDefaultDrawers();
+  s::gui::win::Window* window = s::gui::win::Window::take();
+  window->setBounds(50, 50, 300, 200);
+  window->show(true, false);
+  s::gui::win::Box* root = s::gui::win::Box::take();
+  root->setFullSize();
+  window->add(root);
+  s::gui::win::GroupBox* group = s::gui::win::makeDropBox(100, 100);
+  group->setText(u"Drop Box");
+  root->add(group);
+  ASSERT_NE(dynamic_cast<s::gui::drawer::groupbox::win::Basic*>(group->getDrawer()), nullptr);
+  group->repaint();
+  winapi::PixelBuffer picture;
+  ASSERT_TRUE(winapi::HeadlessDriver::current()->capture(window->getHandle(), &picture));
+  RECT frame;
+  GetWindowRect(window->getHandle(), &frame);
+  POINT corner{0, 0};
+  ClientToScreen(group->GetSafeHwnd(), &corner);
+  auto at = [&](int x, int y) {
+    const uint32_t argb = picture.row(corner.y - frame.top + y)[corner.x - frame.left + x];
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+  };
+  const int half = group->getCaptionHeight() / 2;
+  EXPECT_EQ(at(0, half + 5), kFrame) << "the left frame line";
+  EXPECT_EQ(at(group->getWidth() - 1, half + 5), kFrame) << "the right frame line";
+  EXPECT_EQ(at(4, half), kFrame) << "the top line before the caption";
+  EXPECT_NE(at(group->getCaptionWidth() / 2 + 9, half), kFrame) << "the caption breaks the line";
+  bool captionColour = false;
+  for (int x = 9; x < 9 + group->getCaptionWidth() && !captionColour; ++x) {
+    for (int y = 0; y < group->getCaptionHeight(); ++y) {
+      captionColour = captionColour || at(x, y) == RGB(0, 70, 213);
+    }
+  }
+  EXPECT_TRUE(captionColour) << "the caption is written in the drawer's caption colour";
+  window->release();
 }
 
 }  // namespace

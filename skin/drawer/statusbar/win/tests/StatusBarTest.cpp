@@ -1,11 +1,15 @@
 // The status-bar drawers on a white canvas: the basic bar's height by scale, its gradient rows and
 // shaded corners only before Windows 6.0 and only when asked, its grip through the resizer; the
-// resizer's dots; the thin bar that paints nothing at a fixed height; reset after reuse.
+// resizer's dots; the thin bar that paints nothing at a fixed height; reset after reuse; the
+// toolkit's status bar as high as these drawers say.
 #include "skin/drawer/statusbar/win/Basic.h"
 #include "skin/drawer/statusbar/win/BasicResizer.h"
 #include "skin/drawer/statusbar/win/Thin.h"
 
+#include "gui/win/StatusBar.h"
+#include "gui/win/Window.h"
 #include "platform/system/win/OsVersion.h"
+#include "skin/DefaultDrawers.h"
 #include "skin/drawer/tests/DrawerPage.h"
 
 #include <windows.h>
@@ -163,6 +167,27 @@ TEST(StatusBarThin, PaintsNothingAndIsThirteenHighAtEveryScale) {
   Thin* again = Thin::take();
   EXPECT_EQ(again->getColor(), RGB(255, 255, 255));
   again->release();
+}
+
+TEST(StatusBarWidget, IsAsHighAsTheBasicDrawerAtItsScaleAndAsTheThinOne) {
+  s::skin::installDefaultDrawers();
+  for (uint32_t s : {1u, 2u}) {
+    AtScale scale(s);
+    s::gui::win::Window* window = s::gui::win::Window::take();
+    window->setBounds(50, 50, 300, 200);
+    window->show(true, false);
+    s::gui::win::StatusBar* bar = s::gui::win::makeStatusBar(2, 2);
+    window->add(bar);
+    EXPECT_NE(dynamic_cast<Basic*>(bar->getActiveDrawer()), nullptr) << "scale " << s;
+    EXPECT_EQ(bar->getHeight(), static_cast<int32_t>(23 * s));
+    RECT client;
+    GetClientRect(window->getHandle(), &client);
+    EXPECT_EQ(bar->getY(), client.bottom - static_cast<int32_t>(23 * s));
+    bar->setDrawer(Thin::take(), true);
+    EXPECT_EQ(bar->getHeight(), 13) << "the window lays the bar out again at the new height";
+    EXPECT_EQ(bar->getY(), client.bottom - 13);
+    window->release();
+  }
 }
 
 }  // namespace
