@@ -96,13 +96,20 @@ function(lumetra_add_test name)
   # emulator road of gtest_discover_tests: its PROPERTIES cannot carry a list of variables).
   set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
                ${LUMETRA_TEST_BIN_DIR}/lumetra-test-env ${LUMETRA_TEST_HOME})
+  # Tests against a real X server play the user with pointer and keys and wait on what it shows:
+  # they run one at a time, so their waits never compete with each other's servers and clients.
+  set(lock "")
+  if("x11" IN_LIST A_LABELS)
+    set(lock RESOURCE_LOCK xvfb)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${A_LABELS}"
                ENVIRONMENT "LUMETRA_DISPLAY=headless"
                ENVIRONMENT_MODIFICATION "${lsan}"
-               TIMEOUT 300)
+               TIMEOUT 300
+               ${lock})
 endfunction()
 
 # lumetra_add_test_folders(PREFIX LABELS labels... DEPS targets...)

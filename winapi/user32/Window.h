@@ -23,6 +23,9 @@ struct IDropTarget;
 
 namespace winapi {
 
+/// Where a minimised top-level window is parked, as on Windows: both coordinates.
+inline constexpr LONG kMinimizedPosition = -32000;
+
 struct WindowClass {
   std::u16string name;  // as registered
   std::u16string folded;

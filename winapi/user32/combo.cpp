@@ -93,6 +93,18 @@ RECT dropRect(HWND hwnd, ComboState* s) {
   GetMonitorInfoW(MonitorFromRect(&face, MONITOR_DEFAULTTONEAREST), &mi);
   RECT work = mi.rcWork;
   height = std::min<int>(height, work.bottom - work.top);
+  const int below = static_cast<int>(work.bottom - face.bottom);
+  const int above = static_cast<int>(face.top - work.top);
+  if (ls != nullptr && count > 0 && height > below && height > above) {
+    // Neither side has room for every row: the list takes the larger side with as many whole
+    // rows as fit there, so it never covers the face, where the press that opened it is released.
+    const int room = std::max(below, above);
+    int first = std::clamp(ls->top, 0, std::max(count - rows, 0));
+    while (rows > 1 && 2 + rowsHeight(s->list, first, rows) > room) {
+      --rows;
+    }
+    height = std::min<int>(height, 2 + rowsHeight(s->list, first, rows));
+  }
   int y = face.bottom;
   if (y + height > work.bottom && face.top - height >= work.top) {
     y = face.top - height;

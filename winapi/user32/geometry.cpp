@@ -224,7 +224,9 @@ RECT stateRect(Window* w, DWORD state) {
     int border = insets.left;
     return RECT{work.left - border, work.top - border, work.right + border, work.bottom + border};
   }
-  if (state & WS_MINIMIZE) return RECT{-32000, -32000, -32000 + 160, -32000 + 28};
+  if (state & WS_MINIMIZE) {
+    return RECT{kMinimizedPosition, kMinimizedPosition, kMinimizedPosition + 160, kMinimizedPosition + 28};
+  }
   return w->normal;
 }
 

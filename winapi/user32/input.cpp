@@ -328,6 +328,9 @@ void queueDrop(HWND top, POINT screen, std::vector<std::u16string> files) {
 }
 
 void nativeMoved(HWND top, const RECT& r) {
+  // The place a minimised window is parked at is the layer's own: its echo may come back after
+  // the window was restored, and must not size the restored window down to the parked one.
+  if (r.left == kMinimizedPosition && r.top == kMinimizedPosition) return;
   postToOwner(top, [top, r] {
     RECT now{};
     GetWindowRect(top, &now);

@@ -1,7 +1,8 @@
-// The menu bar of widget_demo against a real X server: a click on a bar entry shows its
-// drop-down as an override-redirect window, a click on a radio item chooses it and moves the
-// mark, and keys reach an open drop-down through the menu loop's grab. The test plays the user
-// with XTEST from a second X client.
+// The menu bar and the combo box of widget_demo against a real X server: a click on a bar entry
+// shows its drop-down as an override-redirect window, a click on a radio item chooses it and
+// moves the mark, and keys reach an open drop-down through the menu loop's grab; a click on the
+// combo box opens its list, a click on a row chooses it, and a click outside closes it unchanged.
+// The test plays the user with XTEST from a second X client.
 #include <windows.h>
 
 // GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
@@ -142,6 +143,25 @@ class MenuX11 : public ::testing::Test {
     winapi::HeadlessDriver::savePng(pixels.data(), attrs.width, attrs.height, false, file);
     XDestroyImage(shot);
   }
+  /// Waits until the demo's window has taken its size and painted down to its thin slider,
+  /// whose hue gradient starts with pure red: it then takes input where its widgets show.
+  bool painted(::Window w) {
+    return waitUntil([&] {
+      XWindowAttributes attrs;
+      if (!XGetWindowAttributes(x, w, &attrs) || attrs.height < 400) return false;
+      XImage* shot = XGetImage(x, w, 0, 0, static_cast<unsigned>(attrs.width),
+                               static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+      if (shot == nullptr) return false;
+      bool red = false;
+      for (int row = 0; row < attrs.height && !red; ++row) {
+        for (int col = 0; col < attrs.width && !red; ++col) {
+          red = (XGetPixel(shot, col, row) & 0xFFFFFF) == 0xFF0000;
+        }
+      }
+      XDestroyImage(shot);
+      return red;
+    }, 20);
+  }
   bool printed(lumetra::testlib::ChildProcess& demo, std::string& output, const std::string& line) {
     return waitUntil([&] {
       output += demo.readOutput();
@@ -158,7 +178,8 @@ TEST_F(MenuX11, TheDemosViewMenuOpensChoosesARadioItemAndTakesKeys) {
   ASSERT_TRUE(demo.started());
   ::Window window = 0;
   ASSERT_TRUE(waitUntil([&] { return (window = named("Widget demo")) != 0; }));
-  usleep(300000);  // its first paint
+  ASSERT_TRUE(painted(window)) << "the demo never painted its widgets";
+  usleep(100000);
   const POINT at = origin(window);
 
   click(at.x + kViewX, at.y + kBarY);
@@ -187,6 +208,59 @@ TEST_F(MenuX11, TheDemosViewMenuOpensChoosesARadioItemAndTakesKeys) {
   key(XK_Down);
   key(XK_Return);
   EXPECT_TRUE(printed(demo, output, "menu 10")) << output;
+  demo.kill();
+}
+
+}  // namespace
+
+namespace {
+
+// Where the demo's combo box face lies in its window, inside the group box at the bottom.
+constexpr int kComboX = 40;
+constexpr int kComboY = 411;
+
+TEST_F(MenuX11, TheDemosComboBoxOpensItsListChoosesARowAndClosesOnAClickOutside) {
+  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("widget_demo").string()}, {},
+                                      true);
+  ASSERT_TRUE(demo.started());
+  ::Window window = 0;
+  ASSERT_TRUE(waitUntil([&] { return (window = named("Widget demo")) != 0; }));
+  ASSERT_TRUE(painted(window)) << "the demo never painted its widgets";
+  usleep(100000);
+  const POINT at = origin(window);
+
+  // The list has no room for its 30 rows below or above the face on this screen: it takes the
+  // larger side, so the release of the opening click does not land on a row.
+  click(at.x + kComboX, at.y + kComboY);
+  ::Window list = 0;
+  ASSERT_TRUE(waitUntil([&] { return (list = popup()) != 0; })) << "no drop list appeared";
+  usleep(200000);
+  screenshot(DefaultRootWindow(x), "combo.png");
+  XWindowAttributes attrs;
+  ASSERT_TRUE(XGetWindowAttributes(x, list, &attrs));
+  const POINT listAt = origin(list);
+  EXPECT_LE(listAt.y + attrs.height, at.y + kComboY) << "the list lies above the face";
+  std::string output;
+  EXPECT_EQ(output += demo.readOutput(), "") << "opening chose nothing";
+
+  // A click on the list's last row chooses it.
+  click(listAt.x + 20, listAt.y + attrs.height - 6);
+  ASSERT_TRUE(printed(demo, output, "combo value ")) << output;
+  ASSERT_TRUE(waitUntil([&] { return popup() == 0; }));
+  const std::string chosen = output.substr(output.find("combo value "));
+  EXPECT_NE(chosen.rfind("combo value 0", 0), 0u) << "another entry than the first: " << chosen;
+
+  // Opened again, a click outside closes it and chooses nothing.
+  usleep(300000);
+  click(at.x + kComboX, at.y + kComboY);
+  ASSERT_TRUE(waitUntil([&] { return popup() != 0; }));
+  usleep(200000);
+  click(at.x + 300, at.y + 480);
+  EXPECT_TRUE(waitUntil([&] { return popup() == 0; })) << "a click outside closes the list";
+  usleep(300000);
+  output += demo.readOutput();
+  EXPECT_EQ(output.find("combo selected", output.find("combo selected") + 1), std::string::npos)
+      << output;
   demo.kill();
 }
 

@@ -360,9 +360,10 @@ TEST_F(ToolkitX11, WidgetDemoFieldsAndSlidersTellTheirEvents) {
   ::Window window = viewer.waitForWindow("Widget demo");
   ASSERT_NE(window, 0u) << "widget_demo showed no window";
   XWindowAttributes attrs;
-  ASSERT_TRUE(XGetWindowAttributes(x, window, &attrs));
   int redX = -1, redY = -1;
   ASSERT_TRUE(waitFor([&] {
+    // The window may show before it takes its final size: each look reads its size again.
+    if (!XGetWindowAttributes(x, window, &attrs)) return false;
     XImage* shot = XGetImage(x, window, 0, 0, static_cast<unsigned>(attrs.width),
                              static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
     if (shot == nullptr) return false;
@@ -377,7 +378,8 @@ TEST_F(ToolkitX11, WidgetDemoFieldsAndSlidersTellTheirEvents) {
     }
     XDestroyImage(shot);
     return redY >= 0;
-  })) << "the thin slider never showed";
+  }, 20)) << "the thin slider never showed (" << attrs.width << " x " << attrs.height << "): "
+            << demo.readOutput();
   const int left = redX - 1;
   const int nativeTop = redY - 1 - 6 - 32;
   const int plainTop = nativeTop - 3 * (24 + 6);

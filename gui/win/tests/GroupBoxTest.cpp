@@ -3,6 +3,8 @@
 // box's own, painting through the drawer around the content, language and skin changes, and the
 // colour answer's one brush.
 #include "gui/win/GroupBox.h"
+#include "gui/win/ComboBox.h"
+#include "gui/combobox/ComboBoxItem.h"
 #include "gui/win/tests/BoxTestSupport.h"
 #include "gui/win/tests/Listener.h"
 
@@ -373,6 +375,30 @@ TEST(GroupBox, ResetGivesBackTheContentAndTheDefaults) {
   EXPECT_EQ(again->getChildCount(), 0) << "without a content box nothing is added";
   stray->release();
   again->release();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GroupBoxInWindow, AClickOnAComboBoxInsideTheContentOpensItsList) {
+  GroupBox* group = addGroupBox(u"Effect");
+  s::gui::win::ComboBox* combo = s::gui::win::ComboBox::take();
+  for (int i = 0; i < 3; ++i) {
+    auto* item = s::gui::combobox::makeComboBoxItem(nullptr, -1, i);
+    item->text->assign(u"entry");
+    combo->addItem(item);
+  }
+  group->add(combo);
+  root->relayout();
+  HWND control = combo->GetSafeHwnd();
+  ASSERT_NE(control, nullptr);
+  RECT face{};
+  GetWindowRect(control, &face);
+  ASSERT_GT(face.right, face.left);
+  winapi::HeadlessDriver::current()->click((face.left + face.right) / 2,
+                                           (face.top + face.bottom) / 2);
+  EXPECT_TRUE(lumetra::testgui::waitFor([&] { return combo->isDropped(); }));
 }
 
 }  // namespace

@@ -131,6 +131,9 @@ struct NativeInfo {
   RECT insets{0, 0, 0, 0};  // the manager's frame around this window
   bool decorated = true;
   bool mapped = false;
+  // A window manager's frame holds the window: its ConfigureNotify places are then relative to
+  // that frame, unless the manager sent the event itself.
+  bool reparented = false;
   WindowHints hints;
   // Client rectangles the layer asked for that the server has not confirmed yet: their
   // ConfigureNotify events are echoes, not moves by the window manager.
@@ -944,13 +947,25 @@ class X11DriverImpl : public DisplayDriver {
         break;
       case ConfigureNotify:
         if (hwnd != nullptr) {
-          int x = 0, y = 0;
-          ::Window child;
-          XTranslateCoordinates(m_display, e.xconfigure.window, m_root, 0, 0, &x, &y, &child);
+          // A window of the root (no manager, or menus and drop lists) and the manager's own
+          // events give the place the event stands for; a place relative to a manager's frame
+          // is read now instead, which may already be later than the event's size.
+          int x = e.xconfigure.x, y = e.xconfigure.y;
+          if (!e.xconfigure.send_event && isReparented(e.xconfigure.window)) {
+            ::Window child;
+            XTranslateCoordinates(m_display, e.xconfigure.window, m_root, 0, 0, &x, &y, &child);
+          }
           RECT client{x, y, x + e.xconfigure.width, y + e.xconfigure.height};
           if (isEcho(e.xconfigure.window, client)) break;
           nativeMoved(hwnd, RECT{client.left - insets.left, client.top - insets.top, client.right + insets.right,
                                  client.bottom + insets.bottom});
+        }
+        break;
+      case ReparentNotify:
+        if (hwnd != nullptr) {
+          std::lock_guard<std::mutex> guard(m_lock);
+          auto it = m_windows.find(e.xreparent.window);
+          if (it != m_windows.end()) it->second.reparented = e.xreparent.parent != m_root;
         }
         break;
       case MapNotify:
@@ -1141,13 +1156,19 @@ class X11DriverImpl : public DisplayDriver {
 
   // Whether a configuration the server reports is one the layer asked for; the requests up to
   // it are then settled.
+  bool isReparented(::Window w) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_windows.find(w);
+    return it != m_windows.end() && it->second.reparented;
+  }
+
   bool isEcho(::Window w, const RECT& client) {
     std::lock_guard<std::mutex> guard(m_lock);
     auto it = m_windows.find(w);
     if (it == m_windows.end()) return true;
-    // The event's size is the one the server applied then, but its place is read now, after any
-    // later request has moved the window: an echo has a requested size and a place requested
-    // then or since.
+    // The event's size is the one the server applied then, but in a manager's frame its place is
+    // read now, after any later request has moved the window: an echo has a requested size and a
+    // place requested then or since.
     auto& pending = it->second.requested;
     const LONG width = client.right - client.left, height = client.bottom - client.top;
     for (size_t i = 0; i < pending.size(); ++i) {

@@ -562,6 +562,37 @@ TEST_F(Combo, TheListOpensAboveTheFaceNearTheBottomOfTheWorkArea) {
   EXPECT_FALSE(GetWindowLongPtrW(listOf(combo), GWL_STYLE) & WS_VSCROLL) << "27 rows need no bar";
 }
 
+TEST_F(Combo, AListWithRoomOnNeitherSideTakesTheLargerOneAndNeverCoversTheFace) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int middle = static_cast<int>((work.top + work.bottom) / 2);
+  SetWindowPos(top, nullptr, 100, middle - 100, 500, 200, SWP_NOZORDER);
+  pump();
+  HWND combo = makeOwnerDrawn(200, 20, 40);
+  SendMessageW(combo, CB_SETMINVISIBLE, 200, 0);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  RECT face{}, list{};
+  GetWindowRect(combo, &face);
+  GetWindowRect(listOf(combo), &list);
+  const bool below = work.bottom - face.bottom >= face.top - work.top;
+  if (below) {
+    EXPECT_EQ(list.top, face.bottom);
+    EXPECT_LE(list.bottom, work.bottom);
+  } else {
+    EXPECT_EQ(list.bottom, face.top);
+    EXPECT_GE(list.top, work.top);
+  }
+  RECT both{};
+  EXPECT_FALSE(IntersectRect(&both, &face, &list)) << "the press's release never lands on a row";
+  EXPECT_TRUE(GetWindowLongPtrW(listOf(combo), GWL_STYLE) & WS_VSCROLL);
+  // Whole rows only: the client height is a multiple of the row height.
+  RECT client{};
+  GetClientRect(listOf(combo), &client);
+  const LRESULT row = SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0);
+  ASSERT_GT(row, 0);
+  EXPECT_EQ(client.bottom % row, 0);
+}
+
 TEST_F(Combo, ADisabledComboTakesNoInputAndAsksForStaticColours) {
   HWND combo = makeOwnerDrawn(3);
   EnableWindow(combo, FALSE);

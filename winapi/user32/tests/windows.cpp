@@ -7,6 +7,7 @@
 
 #include "winapi/testsupport/Recorder.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
+#include "winapi/user32/Input.h"
 
 #include <string>
 #include <thread>
@@ -247,6 +248,42 @@ TEST(Sends, NotifyReplyAndTimerProcedures) {
   pump();
   EXPECT_EQ(g_timerProcCalls, 1) << "a timer with a procedure calls it from DispatchMessageW";
   EXPECT_TRUE(KillTimer(nullptr, id));
+  DestroyWindow(top);
+}
+
+}  // namespace
+
+namespace {
+
+void pumpPending() {
+  MSG msg;
+  for (int i = 0; i < 20; ++i) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  }
+}
+
+// A window manager's move reaches the window; the server's late echo of the place a minimised
+// window was parked at, arriving after the window was restored, does not.
+TEST(Moves, ALateEchoOfTheMinimisedPlaceLeavesTheRestoredWindowAlone) {
+  HWND top = CreateWindowExW(0, u"Static", u"moves", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
+                             nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(top, nullptr);
+  ShowWindow(top, SW_MINIMIZE);
+  ShowWindow(top, SW_RESTORE);
+  RECT before{};
+  GetWindowRect(top, &before);
+  winapi::nativeMoved(top, RECT{-32000, -32000, -32000 + 160, -32000 + 28});
+  pumpPending();
+  RECT after{};
+  GetWindowRect(top, &after);
+  EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top << " " << after.right - after.left
+                                          << " x " << after.bottom - after.top;
+  winapi::nativeMoved(top, RECT{50, 60, 350, 260});
+  pumpPending();
+  GetWindowRect(top, &after);
+  EXPECT_EQ(after.left, 50);
+  EXPECT_EQ(after.top, 60);
   DestroyWindow(top);
 }
 
