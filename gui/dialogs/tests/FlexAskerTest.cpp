@@ -3,7 +3,6 @@
 #include "gui/dialogs/FlexAsker.h"
 
 #include "gui/app/AppHooks.h"
-
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
 #include "gui/win/Window.h"
