@@ -3,6 +3,7 @@
 
 #include "gui/app/AppHooks.h"
 #include "gui/app/IAppWindow.h"
+#include "gui/dialogs/DialogParts.h"
 #include "gui/win/Box.h"
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
@@ -35,20 +36,6 @@ class AskerWindow final : public win::Window {
     return Window::PreTranslateMessage(msg);
   }
 };
-
-win::Spacer* makeGap(bool vertical, int32_t size) {
-  win::Spacer* gap = win::Spacer::take();
-  if (gap == nullptr) {
-    return nullptr;
-  }
-  if (vertical) {
-    gap->setVertical();
-    gap->setFixedHeight(size);
-  } else {
-    gap->setFixedWidth(size);
-  }
-  return gap;
-}
 
 /// English for the asker's own texts, when the language has none.
 const WCHAR* englishText(int32_t id) {
@@ -113,22 +100,10 @@ bool FlexAsker::ask(HWND owner, const WCHAR* title, const WCHAR* message) {
   releaseWindow();
 
   AskerWindow* window = AskerWindow::take();
-  if (window == nullptr || window->getHandle() == nullptr) {
-    if (window != nullptr) {
-      window->release();
-    }
+  if (!setUpDialogFrame(window, true, m_description, 400, 200)) {
     return false;
   }
   m_window = window;
-  window->setResizable(true);
-  window->setClientEdge(false);
-  window->setMaximizeBox(false);
-  window->setMinimizeBox(false);
-  if (m_description != nullptr) {
-    window->applySettings(m_description, false);
-  } else {
-    window->setSize(400, 200);
-  }
   window->setTitle(title != nullptr ? title : textOf(kDefaultTitleId));
 
   // The texts of the language follow it; an id the language lacks shows its English text.
