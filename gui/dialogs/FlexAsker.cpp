@@ -42,8 +42,8 @@ const WCHAR* englishText(int32_t id) {
   switch (id) {
     case FlexAsker::kDefaultTitleId: return u"Confirmation Dialog";
     case FlexAsker::kDefaultMessageId: return u"Are you sure you want to proceed this operation?";
-    case FlexAsker::kYesTextId: return u"      \u00A0Yes      \u00A0";
-    case FlexAsker::kNoTextId: return u"      \u00A0No      \u00A0";
+    case FlexAsker::kYesTextId: return u"\u00A0      Yes      \u00A0";
+    case FlexAsker::kNoTextId: return u"\u00A0      No      \u00A0";
     case FlexAsker::kCheckBoxTextId: return u"Don't ask me again";
     default: return u"";
   }

@@ -38,7 +38,9 @@ class Question {
       m_frame = ::FindWindowW(nullptr, u"Question");
       return m_frame != nullptr && ::IsWindowVisible(m_frame);
     }));
-    // The dialog is built before it is shown; its default mark is set by then.
+    // The dialog is built before it is shown; its default mark is set by then, and keys reach
+    // it once it is active.
+    EXPECT_TRUE(waitFor([&] { return ::GetForegroundWindow() == m_frame; }));
     lumetra::testgui::settle(m_frame);
   }
   ~Question() {
@@ -141,11 +143,12 @@ TEST(FlexAsker, CentresOnItsOwnerAndDisablesItWhileItAsks) {
   FlexAsker* asker = FlexAsker::take();
   {
     Question question(asker, ownerHandle);
+    // Disabling the owner is the last step before the wait.
+    EXPECT_TRUE(waitFor([&] { return !::IsWindowEnabled(ownerHandle); }));
     RECT r;
     ::GetWindowRect(question.frame(), &r);
     EXPECT_EQ((r.left + r.right) / 2, 100 + 600 / 2);
     EXPECT_NEAR((r.top + r.bottom) / 2, 80 + 500 / 2, 1);
-    EXPECT_FALSE(::IsWindowEnabled(ownerHandle));
     ::SendMessageW(asker->getNoButton()->GetSafeHwnd(), BM_CLICK, 0, 0);
     ASSERT_TRUE(question.finished());
   }
@@ -160,7 +163,7 @@ TEST(FlexAsker, TheDefaultTextsAreTheLanguagesOrEnglish) {
     Question question(asker, nullptr, nullptr);
     WCHAR text[64] = {};
     ::GetWindowTextW(asker->getYesButton()->GetSafeHwnd(), text, 64);
-    EXPECT_EQ(std::u16string(text), u"      \u00A0Yes      \u00A0");
+    EXPECT_EQ(std::u16string(text), u"\u00A0      Yes      \u00A0");
     ASSERT_NE(asker->getCheckBox(), nullptr);
     ::GetWindowTextW(asker->getCheckBox()->GetSafeHwnd(), text, 64);
     EXPECT_EQ(std::u16string(text), u"Don't ask me again");
