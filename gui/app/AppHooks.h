@@ -12,12 +12,18 @@ class AppBase;
 namespace s::image::win {
 class BufferedImage;
 }
+namespace s::map {
+class IMappedData;
+}
 
 namespace s::app {
 
+class IAppWindow;
+
 /// Filled once at start-up by the program (and by tests); the toolkit lies below the application
 /// and reaches it only through these. Every call has a harmless default for a program that set
-/// nothing: scale 1, no icons, and nothing done. Any thread may call.
+/// nothing: scale 1, no icons, pictures or window descriptions, and nothing done. Any thread may
+/// call.
 class IAppHooks {
  public:
   virtual ~IAppHooks() = default;
@@ -32,6 +38,19 @@ class IAppHooks {
   virtual void setLanguageName(win::AppBase* /*app*/, const WCHAR* /*name*/) {}
   /// Writes the application's settings out.
   virtual void saveSettings(win::AppBase* /*app*/) {}
+  /// A new description (the caller releases it) of the application's window `name` in the
+  /// application's edition, `width` x `height` by default, with the middle-click action
+  /// `onMiddleClick` and, when `defaultSkin` is given, a skinner of its own starting with that
+  /// skin; null when there is no application to describe it.
+  virtual IAppWindow* makeAppWindow(win::AppBase* /*app*/, const WCHAR* /*name*/, int32_t /*width*/,
+                                    int32_t /*height*/, const WCHAR* /*onMiddleClick*/,
+                                    const WCHAR* /*defaultSkin*/) {
+    return nullptr;
+  }
+  /// The application's settings store (not owned); null without one.
+  virtual map::IMappedData* getSettings(win::AppBase* /*app*/) { return nullptr; }
+  /// A new image (owned by the caller) of the first skin picture; null when it cannot be read.
+  virtual image::win::BufferedImage* decodeSkinImage1(win::AppBase* /*app*/) { return nullptr; }
 };
 
 /// The hooks in force: the ones set last, else the defaults.

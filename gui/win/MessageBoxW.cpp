@@ -6,10 +6,13 @@
 namespace s::gui::win {
 
 int MessageBoxW::show(const WCHAR* text, UINT type) {
-  // The application's own message box: its title as the caption, its main window as the owner.
+  // The application's own message box: its title as the caption; the window the user works in
+  // on this thread as the owner, else the application's main window.
   CWinApp* app = AfxGetApp();
-  HWND owner =
-      app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
+  HWND owner = ::GetActiveWindow();
+  if (owner == nullptr && app != nullptr && app->m_pMainWnd != nullptr) {
+    owner = app->m_pMainWnd->GetSafeHwnd();
+  }
   const WCHAR* caption = app != nullptr ? app->m_pszAppName : nullptr;
   return ::MessageBoxW(owner, text, caption, type);
 }

@@ -4,35 +4,35 @@
 #include "core/base/IObject.h"
 #include "core/thread/ClassTail.h"
 #include "core/thread/IPoolable.h"
+#include "gui/IMessageBox.h"
 
 #include <windows.h>
+#include <afxwin.h>
 
 namespace s::gui::win {
 
 /// Shows a text to the user in a modal box captioned with the application's title (the layer
-/// captions it "Error" when there is no application object), owned by the application's main
-/// window when it has one.
+/// captions it "Error" when there is no application object). The box belongs to the calling
+/// thread's active window, else to the application's main window, else to no window; its owner
+/// is disabled while it shows.
 ///
 /// Pooled (`take`, `release`); holds nothing between calls, so any thread may take one and show
-/// a box on its own thread.
-class MessageBoxW final : public base::IObject, public virtual thread::IPoolable {
+/// a box on its own thread. Its window part stays unattached.
+class MessageBoxW final : public IMessageBox,
+                          public base::IObject,
+                          public virtual thread::IPoolable,
+                          public CWnd {
   S_POOLED_CLASS(MessageBoxW, u"s_gui_win_MessageBoxW")
 
   MessageBoxW() = default;
   void reset() override {}
 
-  /// `text` with the information icon and an OK button; answers the button that closed the box
-  /// (IDOK), or 0 when no box could be shown.
-  int showInformation(const WCHAR* text);
-  /// The same with the warning icon.
-  int showWarning(const WCHAR* text);
-  /// The same with the error icon.
-  int showError(const WCHAR* text);
-  /// A Yes/No question; true for Yes. A box that cannot be shown counts as No.
-  bool askYesNo(const WCHAR* text);
-  /// A Yes/No/Cancel question: false for Cancel (and when no box could be shown), otherwise
-  /// true with `yes` set for Yes and cleared for No.
-  bool askYesNoCancel(const WCHAR* text, bool* yes);
+  // IMessageBox
+  int showInformation(const WCHAR* text) override;
+  int showWarning(const WCHAR* text) override;
+  int showError(const WCHAR* text) override;
+  bool askYesNo(const WCHAR* text) override;
+  bool askYesNoCancel(const WCHAR* text, bool* yes) override;
 
  private:
   int show(const WCHAR* text, UINT type);

@@ -2,12 +2,16 @@
 // sees of it.
 #include "gui/win/MessageBoxW.h"
 
+#include "gui/win/tests/BoxTestSupport.h"
+
 #include <windows.h>
 #include <afxwin.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -60,3 +64,68 @@ TEST(MessageBoxW, ShowsInformationCaptionedWithTheApplicationsTitle) {
   box->release();
   winapi::seam::replaceMessageBoxW(nullptr);
 }
+
+namespace {
+
+using s::gui::win::MessageBoxW;
+
+TEST(MessageBoxW, EachKindShowsItsTypeAndAnswersWhatWasPressed) {
+  auto* driver = winapi::HeadlessDriver::current();
+  driver->clearShownMessageBoxes();
+  MessageBoxW* box = MessageBoxW::take();
+  s::gui::IMessageBox* asked = box;
+  testing::internal::CaptureStderr();
+
+  EXPECT_EQ(asked->showInformation(u"i"), IDOK);
+  EXPECT_EQ(asked->showWarning(u"w"), IDOK);
+  EXPECT_EQ(asked->showError(u"e"), IDOK);
+  driver->scriptButton(IDYES);
+  EXPECT_TRUE(asked->askYesNo(u"yes?"));
+  EXPECT_FALSE(asked->askYesNo(u"unanswered")) << "the box's own cancel answer is No";
+  bool yes = true;
+  driver->scriptButton(IDNO);
+  EXPECT_TRUE(asked->askYesNoCancel(u"no?", &yes));
+  EXPECT_FALSE(yes);
+  driver->scriptButton(IDYES);
+  EXPECT_TRUE(asked->askYesNoCancel(u"yes?", &yes));
+  EXPECT_TRUE(yes);
+  EXPECT_FALSE(asked->askYesNoCancel(u"cancel?", &yes)) << "cancelled";
+  testing::internal::GetCapturedStderr();
+
+  const std::vector<winapi::ShownMessageBox> shown = driver->shownMessageBoxes();
+  const std::vector<UINT> types{MB_ICONINFORMATION,
+                                MB_ICONWARNING,
+                                MB_ICONERROR,
+                                MB_ICONQUESTION | MB_YESNO,
+                                MB_ICONQUESTION | MB_YESNO,
+                                MB_ICONQUESTION | MB_YESNOCANCEL,
+                                MB_ICONQUESTION | MB_YESNOCANCEL,
+                                MB_ICONQUESTION | MB_YESNOCANCEL};
+  ASSERT_EQ(shown.size(), types.size());
+  for (size_t i = 0; i < types.size(); ++i) {
+    EXPECT_EQ(shown[i].type, types[i]) << "box " << i;
+  }
+  box->release();
+}
+
+TEST(MessageBoxW, AWorkersQuestionIsAskedOnTheWindowsThreadAndBelongsToIt) {
+  auto* driver = winapi::HeadlessDriver::current();
+  lumetra::testgui::ShownWindow window;
+  window->show(true, true);
+  driver->clearShownMessageBoxes();
+  driver->scriptButton(IDYES);
+  bool answer = false;
+  testing::internal::CaptureStderr();
+  std::thread worker([&] { answer = window->askYesNo(u"Replace the file?"); });
+  worker.join();
+  window->showInformation(u"Done");
+  testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(answer);
+  const std::vector<winapi::ShownMessageBox> shown = driver->shownMessageBoxes();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, u"Replace the file?");
+  EXPECT_EQ(shown[0].owner, window->getHandle()) << "the active window of the UI thread";
+  EXPECT_EQ(shown[1].type, static_cast<UINT>(MB_ICONINFORMATION));
+}
+
+}  // namespace

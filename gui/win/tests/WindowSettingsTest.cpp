@@ -1,8 +1,8 @@
 // A window and its settings record: what applySettings takes from it, what hiding stores in
 // it, and where a window whose stored place lies off every screen goes.
 #include "core/thread/ClassTail.h"
-#include "gui/app/IAppWindow.h"
 #include "gui/win/Window.h"
+#include "gui/win/tests/MemoryAppWindow.h"
 
 #include <windows.h>
 
@@ -15,63 +15,7 @@ namespace {
 
 using s::gui::win::Window;
 
-/// A settings record in memory.
-class Record final : public s::app::IAppWindow {
-  S_POOLED_CLASS(Record, u"Record")
-
-  Record() = default;
-  void reset() override {}
-
-  s::app::win::AppBase* getAppBase() override { return nullptr; }
-  const WCHAR* getName() override { return u"TestWindow"; }
-  const WCHAR* makeSettingsKey(const WCHAR*) override { return u""; }
-  int32_t getTitleTextId() override { return -1; }
-  s::lang::Localizer* getLocalizer() override { return nullptr; }
-  bool hasSkinner() override { return false; }
-  s::gui::drawer::ISkinner* getSkinner() override { return nullptr; }
-  const WCHAR* getSkinName() override { return u""; }
-  void setSkinName(const WCHAR*) override {}
-  bool hasPosition() override { return x && y; }
-  void setBounds(int32_t nx, int32_t ny, int32_t w, int32_t h) override {
-    x = nx, y = ny, width = w, height = h;
-  }
-  void setSize(int32_t w, int32_t h) override { width = w, height = h; }
-  void deleteBounds() override { x = y = width = height = std::nullopt; }
-  bool hasX() override { return x.has_value(); }
-  int32_t getX() override { return x.value_or(0); }
-  void setX(int32_t v) override { x = v; }
-  bool hasY() override { return y.has_value(); }
-  int32_t getY() override { return y.value_or(0); }
-  void setY(int32_t v) override { y = v; }
-  bool isWidthValid() override { return getWidth() >= 10; }
-  bool hasWidth() override { return width.has_value(); }
-  int32_t getWidth() override { return width.value_or(500); }
-  void setWidth(int32_t v) override { width = v; }
-  bool isHeightValid() override { return getHeight() >= 10; }
-  bool hasHeight() override { return height.has_value(); }
-  int32_t getHeight() override { return height.value_or(500); }
-  void setHeight(int32_t v) override { height = v; }
-  bool isEasyDrag() override { return easyDrag; }
-  void setEasyDrag(bool on) override { easyDrag = on; }
-  bool isMaximized() override { return maximized; }
-  void setMaximized(bool on) override { maximized = on; }
-  bool isKeepOnTop() override { return keepOnTop; }
-  void setKeepOnTop(bool on) override { keepOnTop = on; }
-  bool isCloseOnMClick() override { return action == u"Close"; }
-  bool isIconizeOnMClick() override { return action == u"Iconize"; }
-  const WCHAR* getOnMClick() override { return action.c_str(); }
-  void setOnMClick(const WCHAR* a) override { action = a; }
-  void checkForUpdate(s::gui::IWindow*) override {}
-  void beginTaskbarProgress(s::gui::IWindow*) override {}
-  void setTaskbarProgress(s::gui::IWindow*, int32_t, int32_t) override {}
-  void endTaskbarProgress(s::gui::IWindow*) override {}
-
-  std::optional<int32_t> x, y, width, height;
-  bool easyDrag = true;
-  bool maximized = false;
-  bool keepOnTop = false;
-  std::u16string action = u"Iconize";
-};
+using Record = lumetra::testgui::MemoryAppWindow;
 
 TEST(WindowSettings, WithoutAStoredPositionOnlyTheSizeIsTaken) {
   Window* window = Window::take();
