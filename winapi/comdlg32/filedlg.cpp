@@ -276,6 +276,10 @@ void accept(FileDialog& d) {
     }
   }
   const DWORD flags = d.ofn->Flags;
+  if ((flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST)) != 0 && !winapi::dialogs::isFolder(folder)) {
+    say(d, winapi::dialogs::displayPath(folder) + u"\n" + text(Text::PathNotFound), MB_OK | MB_ICONWARNING);
+    return;
+  }
   std::vector<std::u16string> chosen;
   for (std::u16string path : paths) {
     if (!d.defExt.empty() && !hasExtension(path)) {
@@ -284,10 +288,6 @@ void accept(FileDialog& d) {
       if (d.save || winapi::dialogs::exists(withExtension) || !winapi::dialogs::exists(path)) path = withExtension;
     }
     const std::u16string shown(winapi::dialogs::nameOf(path));
-    if ((flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST)) != 0 && !winapi::dialogs::isFolder(folder)) {
-      say(d, winapi::dialogs::displayPath(folder) + u"\n" + text(Text::PathNotFound), MB_OK | MB_ICONWARNING);
-      return;
-    }
     if ((flags & OFN_FILEMUSTEXIST) != 0 && !winapi::dialogs::exists(path)) {
       say(d, shown + u"\n" + text(Text::FileNotFound), MB_OK | MB_ICONWARNING);
       return;
