@@ -8,8 +8,9 @@
 // its child window with WM_INITDIALOG and the CDN_* notifications, and the dialog answers the
 // CDM_* messages. Under the headless driver a dialog takes the next scripted list of files (which
 // goes through the same checks) or cancels at once; "run" shows it for injected input.
-// Left out: multiple selection in the list itself (several files are chosen by typing their
-// names in quotes), custom filters (lpstrCustomFilter), templates, the read-only check box, the
+// With OFN_ALLOWMULTISELECT the list selects several files by Shift and Ctrl with clicks and
+// arrows, and Ctrl+A, and the name field shows them in quotes.
+// Left out: custom filters (lpstrCustomFilter), templates, the read-only check box, the
 // help button, thumbnails and a details view.
 #include <windows.h>
 
@@ -361,13 +362,39 @@ void layout(FileDialog& d) {
   InvalidateRect(d.dialog, nullptr, TRUE);
 }
 
-// Selecting a file shows its name in the name field; the hook hears of every change.
+std::u16string quotedNames(const std::vector<std::u16string>& names);
+
+// Selecting files shows their names in the name field (in quotes when there are several); the
+// hook hears of every change.
 void selectionChanged(FileDialog& d) {
-  LRESULT row = SendMessageW(d.list, LB_GETCURSEL, 0, 0);
-  if (row >= 0 && static_cast<size_t>(row) < d.entries.size() && !d.entries[static_cast<size_t>(row)].folder) {
-    SetWindowTextW(d.name, d.entries[static_cast<size_t>(row)].name.c_str());
+  std::vector<std::u16string> files;
+  if (d.multi) {
+    std::vector<int> rows(d.entries.size());
+    LRESULT count = SendMessageW(d.list, LB_GETSELITEMS, rows.size(), reinterpret_cast<LPARAM>(rows.data()));
+    for (LRESULT i = 0; i < count; ++i) {
+      const Entry& entry = d.entries[static_cast<size_t>(rows[static_cast<size_t>(i)])];
+      if (!entry.folder) files.push_back(entry.name);
+    }
+  } else {
+    LRESULT row = SendMessageW(d.list, LB_GETCURSEL, 0, 0);
+    if (row >= 0 && static_cast<size_t>(row) < d.entries.size() && !d.entries[static_cast<size_t>(row)].folder) {
+      files.push_back(d.entries[static_cast<size_t>(row)].name);
+    }
   }
+  if (!files.empty()) SetWindowTextW(d.name, quotedNames(files).c_str());
   notify(d, CDN_SELCHANGE);
+}
+
+// Only `row` selected, with the caret on it.
+void selectRow(FileDialog& d, size_t row) {
+  if (d.multi) {
+    SendMessageW(d.list, LB_SETSEL, FALSE, -1);
+    SendMessageW(d.list, LB_SETSEL, TRUE, static_cast<LPARAM>(row));
+    SendMessageW(d.list, LB_SETANCHORINDEX, row, 0);
+    SendMessageW(d.list, LB_SETCARETINDEX, row, 0);
+  } else {
+    SendMessageW(d.list, LB_SETCURSEL, row, 0);
+  }
 }
 
 const Entry* selectedEntry(FileDialog& d) {
@@ -395,6 +422,13 @@ LRESULT CALLBACK listKeys(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
     navigate(*d, winapi::dialogs::parentFolder(d->folder));
     return 0;
   }
+  // Ctrl+A selects every row of a multiple choice.
+  if (d != nullptr && d->multi && message == WM_KEYDOWN && wParam == 'A' && GetKeyState(VK_CONTROL) < 0) {
+    if (!d->entries.empty()) SendMessageW(list, LB_SELITEMRANGEEX, 0, static_cast<LPARAM>(d->entries.size() - 1));
+    selectionChanged(*d);
+    return 0;
+  }
+  if (d != nullptr && message == WM_CHAR && wParam < u' ') return 0;  // Ctrl+A's character, say
   if (d != nullptr && message == WM_CHAR && wParam > u' ') {
     DWORD now = GetTickCount();
     if (now - d->typeAheadTime > 1000) d->typeAhead.clear();
@@ -412,7 +446,7 @@ LRESULT CALLBACK listKeys(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
       size_t row = (start + i) % count;
       const std::u16string& name = d->entries[row].name;
       if (winapi::dialogs::startsWithIgnoringCase(name, d->typeAhead)) {
-        SendMessageW(list, LB_SETCURSEL, row, 0);
+        selectRow(*d, row);
         selectionChanged(*d);
         break;
       }
@@ -436,8 +470,9 @@ bool buildControls(FileDialog& d) {
   if (!d.desktop.empty()) makeControl(dlg, f, u"Button", text(Text::Desktop), BS_PUSHBUTTON | WS_TABSTOP, kPlaceDesktopId);
   makeControl(dlg, f, u"Button", text(Text::FileSystem), BS_PUSHBUTTON | WS_TABSTOP, kPlaceRootId);
   d.list = makeControl(dlg, f, u"ListBox", u"",
-                       LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, kListId,
-                       WS_EX_CLIENTEDGE);
+                       LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP |
+                           (d.multi ? LBS_EXTENDEDSEL : 0),
+                       kListId, WS_EX_CLIENTEDGE);
   makeControl(dlg, f, u"Static", text(Text::FileName), SS_LEFT, kNameLabelId);
   d.name = makeControl(dlg, f, u"Edit", u"", ES_AUTOHSCROLL | WS_TABSTOP, kNameId, WS_EX_CLIENTEDGE);
   makeControl(dlg, f, u"Static", text(Text::FilesOfType), SS_LEFT, kTypeLabelId);

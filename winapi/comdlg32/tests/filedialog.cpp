@@ -291,6 +291,58 @@ TEST_F(FileDialogTest, ARunDialogListsFiltersAndNavigates) {
   g_steps = nullptr;
 }
 
+LPARAM rowPoint(int row) { return MAKELPARAM(5, row * 18 + 5); }
+
+TEST_F(FileDialogTest, SeveralFilesAreChosenInTheListWithShiftCtrlAndCtrlA) {
+  static std::u16string afterClick, afterCtrlClick, afterShiftClick;
+  static LRESULT shiftCount = 0, allCount = 0;
+  std::vector<void (*)(HWND)> steps = {
+      [](HWND dialog) {
+        HWND list = GetDlgItem(dialog, 1120);
+        SetFocus(list);
+        // Rows: alpha, Beta, a.MP3, b.wav, c.txt.
+        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, rowPoint(2));
+        afterClick = windowText(GetDlgItem(dialog, 1148));
+        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, rowPoint(4));
+        afterCtrlClick = windowText(GetDlgItem(dialog, 1148));
+        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, rowPoint(3));
+        afterShiftClick = windowText(GetDlgItem(dialog, 1148));
+        shiftCount = SendMessageW(list, LB_GETSELCOUNT, 0, 0);
+        HeadlessDriver::current()->key(VK_CONTROL, true);
+        HeadlessDriver::current()->key('A', true, 1);
+        HeadlessDriver::current()->key('A', false);
+      },
+      [](HWND dialog) {
+        // Ctrl is let go once the dialog has read the key with it.
+        HeadlessDriver::current()->key(VK_CONTROL, false);
+        allCount = SendDlgItemMessageW(dialog, 1120, LB_GETSELCOUNT, 0, 0);
+        HeadlessDriver::current()->key(VK_RETURN, true);
+        HeadlessDriver::current()->key(VK_RETURN, false);
+      },
+      [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }};
+  g_steps = &steps;
+  g_step = 0;
+  Dialog d(OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST);
+  const std::u16string initial = dir.windowsPath("");
+  d.ofn.lpstrInitialDir = initial.c_str();
+  driver->scriptRun();
+  UINT_PTR timer = SetTimer(nullptr, 0, 5, nextStep);
+  ASSERT_TRUE(GetOpenFileNameW(&d.ofn));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(afterClick, u"a.MP3");
+  EXPECT_EQ(afterCtrlClick, u"\"a.MP3\" \"c.txt\"");
+  EXPECT_EQ(afterShiftClick, u"\"b.wav\" \"c.txt\"");
+  EXPECT_EQ(shiftCount, 2);
+  EXPECT_EQ(allCount, 5);
+  // The folders were selected too, but only files are chosen.
+  std::vector<std::u16string> parts = texts(d.file.data());
+  ASSERT_EQ(parts.size(), 4u);
+  EXPECT_EQ(parts[1], u"a.MP3");
+  EXPECT_EQ(parts[2], u"b.wav");
+  EXPECT_EQ(parts[3], u"c.txt");
+  g_steps = nullptr;
+}
+
 TEST(ColourDialog, TakesAScriptedColourAndCancelLeavesTheResult) {
   HeadlessDriver* driver = HeadlessDriver::current();
   driver->clearAnswers();
