@@ -111,13 +111,15 @@ BENCHMARK(BM_TypeAheadAndPageKeys)->UseManualTime()->Iterations(10)->Unit(benchm
 
 void BM_FiveThousandNamesBuiltAndWalked(benchmark::State& state) {
   std::vector<std::u16string> names;
-  for (int i = 0; i < 5000; ++i) names.push_back(folder().windowsPath("track " + std::to_string(i) + ".mp3"));
+  for (int i = 0; i < 5000; ++i)
+    names.push_back(folder().windowsPath("track " + std::to_string(i) + ".mp3"));
   size_t walked = 0;
   for (auto _ : state) {
     winapi::HeadlessDriver::current()->scriptFiles(names);
     // The toolkit's flags for opening several files.
-    CFileDialog dialog(TRUE, nullptr, nullptr,
-                       OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_ALLOWMULTISELECT);
+    CFileDialog dialog(
+        TRUE, nullptr, nullptr,
+        OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_ALLOWMULTISELECT);
     std::vector<char16_t> buffer(130000);
     dialog.m_ofn.lpstrFile = buffer.data();
     dialog.m_ofn.nMaxFile = static_cast<DWORD>(buffer.size());

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "winapi/user32/Dialogs.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,12 +93,29 @@ void drawEntryRow(const DRAWITEMSTRUCT& item, const std::vector<Entry>& entries)
 /// Answers WM_MEASUREITEM and WM_DRAWITEM for the list `listId`; false for other messages.
 bool answerListRows(UINT message, LPARAM lParam, int listId, const std::vector<Entry>& entries);
 
+/// Moves a dialog's control `id` (when it has one), without repainting.
+void placeControl(HWND dialog, int id, int x, int y, int width, int height);
+
+/// A hidden dialog frame whose DWLP_USER is `state`, with the controls `build(dialog)` makes;
+/// null (nothing left behind) when the frame or a control cannot be made.
+template <typename Build>
+HWND makeDialog(HWND owner, LPCWSTR caption, DWORD style, int width, int height, DLGPROC proc, void* state,
+                Build build) {
+  HWND dialog = createDialogFrame(owner, caption, style, 0, width, height, proc);
+  if (dialog == nullptr) return nullptr;
+  SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+  if (!build(dialog)) {
+    DestroyWindow(dialog);
+    return nullptr;
+  }
+  return dialog;
+}
+
 /// A window's text.
 std::u16string windowText(HWND hwnd);
 
 /// Makes a visible child control of a dialog in `font`; the dialog lays it out later.
-HWND makeControl(HWND dialog, HFONT font, LPCWSTR className, LPCWSTR caption, DWORD style, int id,
-                 DWORD exStyle = 0);
+HWND makeControl(HWND dialog, HFONT font, LPCWSTR className, LPCWSTR caption, DWORD style, int id, DWORD exStyle = 0);
 /// The dialogs' font: "MS Shell Dlg 2" at 8 points; the caller deletes it.
 HFONT makeDialogFont();
 

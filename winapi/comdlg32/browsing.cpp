@@ -225,6 +225,11 @@ bool answerListRows(UINT message, LPARAM lParam, int listId, const std::vector<E
   return false;
 }
 
+void placeControl(HWND dialog, int id, int x, int y, int width, int height) {
+  HWND control = GetDlgItem(dialog, id);
+  if (control != nullptr) MoveWindow(control, x, y, std::max(width, 1), std::max(height, 1), FALSE);
+}
+
 std::u16string windowText(HWND hwnd) {
   int length = GetWindowTextLengthW(hwnd);
   std::u16string out(static_cast<size_t>(std::max(length, 0)) + 1, u'\0');

@@ -65,7 +65,8 @@ COLORREF fromHls(Hls c) {
     int v = c.l * 255 / kScale;
     return RGB(v, v, v);
   }
-  int m2 = c.l <= kScale / 2 ? (c.l * (kScale + c.s) + kScale / 2) / kScale : c.l + c.s - (c.l * c.s + kScale / 2) / kScale;
+  int m2 =
+      c.l <= kScale / 2 ? (c.l * (kScale + c.s) + kScale / 2) / kScale : c.l + c.s - (c.l * c.s + kScale / 2) / kScale;
   int m1 = 2 * c.l - m2;
   auto channel = [&](int hue) { return std::clamp((hueToChannel(m1, m2, hue) * 255 + kScale / 2) / kScale, 0, 255); };
   return RGB(channel(c.h + kScale / 3), channel(c.h), channel(c.h - kScale / 3));
@@ -236,7 +237,8 @@ void click(ColourDialog& d, POINT p) {
   }
   if (!d.full) return;
   if (PtInRect(&kFieldRect, p)) {
-    Hls c{(p.x - kFieldRect.left) * kHueMax / (kField - 1), d.hls.l, kScale - (p.y - kFieldRect.top) * kScale / (kField - 1)};
+    Hls c{(p.x - kFieldRect.left) * kHueMax / (kField - 1), d.hls.l,
+          kScale - (p.y - kFieldRect.top) * kScale / (kField - 1)};
     if (c.l == 0 || c.l == kScale) c.l = kScale / 2;  // black and white have no hue to show
     setColour(d, fromHls(c), &c, 0);
   } else if (PtInRect(&kBarRect, p)) {
@@ -263,7 +265,9 @@ INT_PTR CALLBACK colourDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
   if (d == nullptr) return FALSE;
   switch (message) {
     case WM_PAINT: paint(*d); return TRUE;
-    case WM_LBUTTONDOWN: click(*d, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}); return TRUE;
+    case WM_LBUTTONDOWN:
+      click(*d, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+      return TRUE;
     case WM_COMMAND: {
       const int id = LOWORD(wParam), code = HIWORD(wParam);
       if (id == IDOK) {
@@ -313,7 +317,8 @@ bool buildControls(ColourDialog& d) {
   for (int i = 0; i < 6; ++i) {
     int x = kFullLeft + (i / 3) * 84, y = top + (i % 3) * 24;
     HWND label = makeControl(dlg, f, u"Static", text(names[i]), SS_RIGHT, kLabels + i);
-    HWND edit = makeControl(dlg, f, u"Edit", u"", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, kHueEdit + i, WS_EX_CLIENTEDGE);
+    HWND edit =
+        makeControl(dlg, f, u"Edit", u"", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, kHueEdit + i, WS_EX_CLIENTEDGE);
     if (label == nullptr || edit == nullptr) return false;
     MoveWindow(label, x, y + 3, 40, 16, FALSE);
     MoveWindow(edit, x + 44, y, 34, 20, FALSE);
@@ -346,15 +351,12 @@ extern "C" BOOL WINAPI ChooseColorW(LPCHOOSECOLORW cc) {
   ColourDialog d;
   d.cc = cc;
   d.font = winapi::dialogs::makeDialogFont();
-  d.dialog = winapi::createDialogFrame(cc->hwndOwner, text(Text::Color), 0, 0, kSmallWidth, kHeight, colourDialogProc);
+  d.dialog = winapi::dialogs::makeDialog(cc->hwndOwner, text(Text::Color), 0, kSmallWidth, kHeight, colourDialogProc,
+                                         &d, [&d](HWND dialog) {
+                                           d.dialog = dialog;
+                                           return buildControls(d);
+                                         });
   if (d.dialog == nullptr) {
-    DeleteObject(d.font);
-    winapi::dialogs::setDialogError(CDERR_DIALOGFAILURE);
-    return FALSE;
-  }
-  SetWindowLongPtrW(d.dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
-  if (!buildControls(d)) {
-    DestroyWindow(d.dialog);
     DeleteObject(d.font);
     winapi::dialogs::setDialogError(CDERR_DIALOGFAILURE);
     return FALSE;
@@ -370,7 +372,8 @@ extern "C" BOOL WINAPI ChooseColorW(LPCHOOSECOLORW cc) {
   setColour(d, (cc->Flags & CC_RGBINIT) != 0 ? cc->rgbResult : RGB(0, 0, 0), nullptr, 0);
   if ((cc->Flags & CC_FULLOPEN) != 0 && (cc->Flags & CC_PREVENTFULLOPEN) == 0) showFull(d);
   winapi::ModalOptions options;
-  if (cc->hwndOwner != nullptr && IsWindow(cc->hwndOwner)) options.disable.push_back(GetAncestor(cc->hwndOwner, GA_ROOT));
+  if (cc->hwndOwner != nullptr && IsWindow(cc->hwndOwner))
+    options.disable.push_back(GetAncestor(cc->hwndOwner, GA_ROOT));
   winapi::runModalDialog(d.dialog, options);
   DeleteObject(d.font);
   return d.result;

@@ -63,7 +63,7 @@ struct FileDialog {
   bool listing = true;  // false for a scripted answer: nothing is shown
   std::u16string caption;
   std::vector<std::pair<std::u16string, std::u16string>> filters;
-  DWORD filterIndex = 0;       // 1-based; 0 without filters
+  DWORD filterIndex = 0;        // 1-based; 0 without filters
   std::u16string typedPattern;  // a pattern typed as a name, in place of the filter
   std::u16string defExt;
   std::u16string folder;
@@ -336,9 +336,8 @@ void layout(FileDialog& d) {
   RECT client;
   GetClientRect(d.dialog, &client);
   const int w = client.right, h = client.bottom;
-  auto place = [&](int id, int x, int y, int cw, int ch) {
-    HWND c = GetDlgItem(d.dialog, id);
-    if (c != nullptr) MoveWindow(c, x, y, std::max(cw, 1), std::max(ch, 1), FALSE);
+  auto place = [&d](int id, int x, int y, int cw, int ch) {
+    winapi::dialogs::placeControl(d.dialog, id, x, y, cw, ch);
   };
   const int rowTop = h - kMargin - 2 * kButtonHeight - kMargin;
   const int listLeft = kMargin + kPlacesWidth + kMargin;
@@ -435,7 +434,8 @@ LRESULT CALLBACK listKeys(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
     d->typeAheadTime = now;
     d->typeAhead += static_cast<char16_t>(wParam);
     // One letter typed again and again steps through the names that begin with it.
-    if (winapi::dialogs::startsWithIgnoringCase(d->typeAhead.substr(1), d->typeAhead.substr(0, d->typeAhead.size() - 1))) {
+    if (winapi::dialogs::startsWithIgnoringCase(d->typeAhead.substr(1),
+                                                d->typeAhead.substr(0, d->typeAhead.size() - 1))) {
       d->typeAhead.resize(1);
     }
     LRESULT current = SendMessageW(list, LB_GETCURSEL, 0, 0);
@@ -462,12 +462,13 @@ bool buildControls(FileDialog& d) {
   using winapi::dialogs::makeControl;
   HWND dlg = d.dialog;
   HFONT f = d.font;
-  d.folderField = makeControl(dlg, f, u"Edit", u"", ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, kFolderId,
-                              WS_EX_CLIENTEDGE);
+  d.folderField =
+      makeControl(dlg, f, u"Edit", u"", ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, kFolderId, WS_EX_CLIENTEDGE);
   makeControl(dlg, f, u"Button", text(Text::Up), BS_PUSHBUTTON | WS_TABSTOP, kUpId);
   makeControl(dlg, f, u"Button", text(Text::Home), BS_PUSHBUTTON | WS_TABSTOP, kHomeId);
   makeControl(dlg, f, u"Button", text(Text::Home), BS_PUSHBUTTON | WS_TABSTOP, kPlaceHomeId);
-  if (!d.desktop.empty()) makeControl(dlg, f, u"Button", text(Text::Desktop), BS_PUSHBUTTON | WS_TABSTOP, kPlaceDesktopId);
+  if (!d.desktop.empty())
+    makeControl(dlg, f, u"Button", text(Text::Desktop), BS_PUSHBUTTON | WS_TABSTOP, kPlaceDesktopId);
   makeControl(dlg, f, u"Button", text(Text::FileSystem), BS_PUSHBUTTON | WS_TABSTOP, kPlaceRootId);
   d.list = makeControl(dlg, f, u"ListBox", u"",
                        LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP |
@@ -482,9 +483,10 @@ bool buildControls(FileDialog& d) {
   makeControl(dlg, f, u"Button", text(Text::Cancel), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL);
   if (d.folderField == nullptr || d.list == nullptr || d.name == nullptr || d.types == nullptr) return false;
   SendMessageW(d.list, LB_SETITEMHEIGHT, 0, winapi::dialogs::kRowHeight);
-  d.listProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(d.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&listKeys)));
-  for (const auto& filter : d.filters) SendMessageW(d.types, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(filter.first.c_str()));
+  d.listProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(d.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&listKeys)));
+  for (const auto& filter : d.filters)
+    SendMessageW(d.types, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(filter.first.c_str()));
   if (d.filterIndex > 0) SendMessageW(d.types, CB_SETCURSEL, d.filterIndex - 1, 0);
   if (d.filters.empty()) EnableWindow(d.types, FALSE);
   return true;
@@ -500,8 +502,7 @@ INT_PTR CALLBACK fileDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       if (d != nullptr) layout(*d);
       return TRUE;
     case WM_MEASUREITEM:
-    case WM_DRAWITEM:
-      return d != nullptr && winapi::dialogs::answerListRows(message, lParam, kListId, d->entries);
+    case WM_DRAWITEM: return d != nullptr && winapi::dialogs::answerListRows(message, lParam, kListId, d->entries);
     case WM_COMMAND: {
       if (d == nullptr) return FALSE;
       const int id = LOWORD(wParam), code = HIWORD(wParam);
@@ -546,12 +547,9 @@ INT_PTR CALLBACK fileDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         default: return FALSE;
       }
     }
-    case CDM_GETFILEPATH:
-      return d != nullptr ? answerText(dialog, filePath(*d), wParam, lParam) : FALSE;
-    case CDM_GETFOLDERPATH:
-      return d != nullptr ? answerText(dialog, d->folder, wParam, lParam) : FALSE;
-    case CDM_GETSPEC:
-      return d != nullptr ? answerText(dialog, windowText(d->name), wParam, lParam) : FALSE;
+    case CDM_GETFILEPATH: return d != nullptr ? answerText(dialog, filePath(*d), wParam, lParam) : FALSE;
+    case CDM_GETFOLDERPATH: return d != nullptr ? answerText(dialog, d->folder, wParam, lParam) : FALSE;
+    case CDM_GETSPEC: return d != nullptr ? answerText(dialog, windowText(d->name), wParam, lParam) : FALSE;
     case CDM_SETCONTROLTEXT:
       SetDlgItemTextW(dialog, static_cast<int>(wParam), reinterpret_cast<LPCWSTR>(lParam));
       SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
@@ -622,8 +620,8 @@ BOOL runFileDialog(OPENFILENAMEW* ofn, bool save) {
   d.save = save;
   d.multi = (ofn->Flags & (OFN_ALLOWMULTISELECT | OFN_EXPLORER)) == (OFN_ALLOWMULTISELECT | OFN_EXPLORER);
   d.listing = answer.kind == winapi::ModalAnswer::Kind::Run;
-  d.caption = ofn->lpstrTitle != nullptr && ofn->lpstrTitle[0] != 0 ? ofn->lpstrTitle
-                                                                      : text(save ? Text::SaveAs : Text::Open);
+  d.caption =
+      ofn->lpstrTitle != nullptr && ofn->lpstrTitle[0] != 0 ? ofn->lpstrTitle : text(save ? Text::SaveAs : Text::Open);
   d.defExt = ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : u"";
   d.desktop = winapi::shell::desktopFolder();
   if (!winapi::dialogs::isFolder(d.desktop)) d.desktop.clear();
@@ -633,15 +631,12 @@ BOOL runFileDialog(OPENFILENAMEW* ofn, bool save) {
 
   d.font = winapi::dialogs::makeDialogFont();
   const DWORD style = (ofn->Flags & OFN_ENABLESIZING) != 0 ? WS_THICKFRAME : 0;
-  d.dialog = winapi::createDialogFrame(ofn->hwndOwner, d.caption.c_str(), style, 0, 560, 360, fileDialogProc);
+  d.dialog = winapi::dialogs::makeDialog(ofn->hwndOwner, d.caption.c_str(), style, 560, 360, fileDialogProc, &d,
+                                         [&d](HWND dialog) {
+                                           d.dialog = dialog;
+                                           return buildControls(d);
+                                         });
   if (d.dialog == nullptr) {
-    DeleteObject(d.font);
-    winapi::dialogs::setDialogError(CDERR_DIALOGFAILURE);
-    return FALSE;
-  }
-  SetWindowLongPtrW(d.dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
-  if (!buildControls(d)) {
-    DestroyWindow(d.dialog);
     DeleteObject(d.font);
     winapi::dialogs::setDialogError(CDERR_DIALOGFAILURE);
     return FALSE;

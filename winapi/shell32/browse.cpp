@@ -55,7 +55,7 @@ struct FolderDialog {
   std::u16string desktop;
   std::vector<Entry> entries;
   bool initialized = false;  // callbacks begin with BFFM_INITIALIZED
-  std::u16string answer;  // empty: none
+  std::u16string answer;     // empty: none
 };
 
 FolderDialog* dialogOf(HWND dialog) { return reinterpret_cast<FolderDialog*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
@@ -121,9 +121,8 @@ void layout(FolderDialog& d) {
   RECT client;
   GetClientRect(d.dialog, &client);
   const int w = client.right, h = client.bottom;
-  auto place = [&](int id, int x, int y, int cw, int ch) {
-    HWND c = GetDlgItem(d.dialog, id);
-    if (c != nullptr) MoveWindow(c, x, y, std::max(cw, 1), std::max(ch, 1), FALSE);
+  auto place = [&d](int id, int x, int y, int cw, int ch) {
+    winapi::dialogs::placeControl(d.dialog, id, x, y, cw, ch);
   };
   int y = kMargin;
   place(kTitleId, kMargin, y, w - 2 * kMargin, 30);
@@ -269,15 +268,12 @@ extern "C" PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info) {
   if (!winapi::dialogs::isFolder(d.desktop)) d.desktop.clear();
   d.font = winapi::dialogs::makeDialogFont();
   const DWORD style = (info->ulFlags & BIF_NEWDIALOGSTYLE) != 0 ? WS_THICKFRAME : 0;
-  d.dialog = winapi::createDialogFrame(info->hwndOwner, text(Text::BrowseForFolder), style, 0, 360, 400,
-                                       folderDialogProc);
+  d.dialog = winapi::dialogs::makeDialog(info->hwndOwner, text(Text::BrowseForFolder), style, 360, 400,
+                                         folderDialogProc, &d, [&d](HWND dialog) {
+                                           d.dialog = dialog;
+                                           return buildControls(d);
+                                         });
   if (d.dialog == nullptr) {
-    DeleteObject(d.font);
-    return nullptr;
-  }
-  SetWindowLongPtrW(d.dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&d));
-  if (!buildControls(d)) {
-    DestroyWindow(d.dialog);
     DeleteObject(d.font);
     return nullptr;
   }

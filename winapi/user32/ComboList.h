@@ -12,7 +12,7 @@ namespace winapi {
 struct ListItem {
   std::u16string text;
   ULONG_PTR data = 0;
-  UINT height = 0;  // variable-height owner-drawn rows only
+  UINT height = 0;        // variable-height owner-drawn rows only
   bool selected = false;  // extended selection only
 };
 

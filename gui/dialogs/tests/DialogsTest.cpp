@@ -56,7 +56,8 @@ void whenShown(std::function<void(HWND)> step) {
 
 void pickType(HWND dialog, int index) {
   SendDlgItemMessageW(dialog, 1136, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1136)));
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1136)));
 }
 
 class DialogsTest : public testing::Test {
@@ -93,7 +94,8 @@ TEST_F(DialogsTest, ThreeChosenFilesGiveThreePathsAndTheFirstAsThePath) {
   FileOpener* opener = FileOpener::take();
   opener->setOpenMode(true, true);
   opener->addFilter(u"Audio", u"*.mp3;*.wav");
-  driver->scriptFiles({dir.windowsPath("a.mp3"), dir.windowsPath("b.mp3"), dir.windowsPath("c.wav")});
+  driver->scriptFiles(
+      {dir.windowsPath("a.mp3"), dir.windowsPath("b.mp3"), dir.windowsPath("c.wav")});
   ASSERT_TRUE(opener->run(nullptr));
   ASSERT_EQ(opener->getPaths()->getCount(), 3u);
   EXPECT_EQ(std::u16string(opener->getPath()), dir.windowsPath("a.mp3"));
@@ -147,11 +149,11 @@ int WINAPI recordOwner(HWND, LPCWSTR, LPCWSTR, UINT) {
   return IDYES;
 }
 
-HWND WINAPI refuseDialogs(DWORD ex, LPCWSTR cls, LPCWSTR name, DWORD style, int x, int y, int w, int h, HWND parent,
-                          HMENU menu, HINSTANCE instance, LPVOID param);
+HWND WINAPI refuseDialogs(DWORD ex, LPCWSTR cls, LPCWSTR name, DWORD style, int x, int y, int w,
+                          int h, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 winapi::seam::CreateWindowExFunction g_create = nullptr;
-HWND WINAPI refuseDialogs(DWORD ex, LPCWSTR cls, LPCWSTR name, DWORD style, int x, int y, int w, int h, HWND parent,
-                          HMENU menu, HINSTANCE instance, LPVOID param) {
+HWND WINAPI refuseDialogs(DWORD ex, LPCWSTR cls, LPCWSTR name, DWORD style, int x, int y, int w,
+                          int h, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   if (reinterpret_cast<uintptr_t>(cls) > 0xFFFF && std::u16string(cls) == u"#32770") {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;

@@ -23,7 +23,8 @@ uint32_t ColorPicker::toColorRef(int32_t rgb) {
 }
 
 int32_t ColorPicker::fromColorRef(uint32_t colorRef) {
-  return static_cast<int32_t>((GetRValue(colorRef) << 16) | (GetGValue(colorRef) << 8) | GetBValue(colorRef));
+  return static_cast<int32_t>((GetRValue(colorRef) << 16) | (GetGValue(colorRef) << 8) |
+                              GetBValue(colorRef));
 }
 
 bool ColorPicker::run(IComponent* owner) {

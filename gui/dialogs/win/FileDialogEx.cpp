@@ -5,11 +5,13 @@ namespace s::gui::dialogs::win {
 
 IMPLEMENT_DYNAMIC(FileDialogEx, CFileDialog)
 
-FileDialogEx::FileDialogEx(bool openMode, LPCWSTR defaultExtension, LPCWSTR fileName, DWORD flags, LPCWSTR filter,
-                           CWnd* parent)
-    : CFileDialog(openMode ? TRUE : FALSE, defaultExtension, fileName, flags, filter, parent), m_openMode(openMode) {}
+FileDialogEx::FileDialogEx(bool openMode, LPCWSTR defaultExtension, LPCWSTR fileName, DWORD flags,
+                           LPCWSTR filter, CWnd* parent)
+    : CFileDialog(openMode ? TRUE : FALSE, defaultExtension, fileName, flags, filter, parent),
+      m_openMode(openMode) {}
 
-std::u16string FileDialogEx::nameForType(const std::u16string& pathName, const std::u16string& pattern) {
+std::u16string FileDialogEx::nameForType(const std::u16string& pathName,
+                                         const std::u16string& pattern) {
   const size_t dot = pattern.rfind(u'.');
   if (pathName.empty() || dot == std::u16string::npos) return std::u16string();
   // An extension the name has already stays in front of the new one.
@@ -34,7 +36,8 @@ std::u16string FileDialogEx::patternAt(LPCWSTR filter, DWORD index) {
 
 void FileDialogEx::OnTypeChange() {
   if (m_openMode) return;
-  const std::u16string name = nameForType(GetPathName(), patternAt(m_ofn.lpstrFilter, m_ofn.nFilterIndex));
+  const std::u16string name =
+      nameForType(GetPathName(), patternAt(m_ofn.lpstrFilter, m_ofn.nFilterIndex));
   if (!name.empty()) SetControlText(1148, name.c_str());
 }
 

@@ -14,7 +14,8 @@ namespace s::gui::dialogs::win {
 class FileDialogEx : public CFileDialog {
   DECLARE_DYNAMIC(FileDialogEx)
  public:
-  FileDialogEx(bool openMode, LPCWSTR defaultExtension, LPCWSTR fileName, DWORD flags, LPCWSTR filter, CWnd* parent);
+  FileDialogEx(bool openMode, LPCWSTR defaultExtension, LPCWSTR fileName, DWORD flags,
+               LPCWSTR filter, CWnd* parent);
   ~FileDialogEx() override = default;
 
   /// The name (without its folder) that `pathName` becomes for the file type `pattern`; empty

@@ -42,7 +42,9 @@ void FileOpener::setInitialFolder(const WCHAR* folder) { m_initialFolder.assign(
 
 void FileOpener::setFileName(const WCHAR* name) { m_fileName.assign(orEmpty(name)); }
 
-void FileOpener::setDefaultExtension(const WCHAR* extension) { m_defaultExtension.assign(orEmpty(extension)); }
+void FileOpener::setDefaultExtension(const WCHAR* extension) {
+  m_defaultExtension.assign(orEmpty(extension));
+}
 
 void FileOpener::addFilter(const WCHAR* description, const WCHAR* pattern) {
   m_filter.append(orEmpty(description));
@@ -75,9 +77,11 @@ bool FileOpener::run(IWindow* owner) {
   }
   const std::u16string filter = filterText();
   const bool multiple = m_openMode && m_multipleSelection;
-  const WCHAR* extension = m_defaultExtension.getLength() > 0 ? m_defaultExtension.getCStr() : nullptr;
+  const WCHAR* extension =
+      m_defaultExtension.getLength() > 0 ? m_defaultExtension.getCStr() : nullptr;
   const WCHAR* name = m_fileName.getLength() > 0 ? m_fileName.getCStr() : nullptr;
-  FileDialogEx dialog(m_openMode, extension, name, flags(), filter.empty() ? nullptr : filter.c_str(), nullptr);
+  FileDialogEx dialog(m_openMode, extension, name, flags(),
+                      filter.empty() ? nullptr : filter.c_str(), nullptr);
   dialog.m_ofn.hwndOwner = owner != nullptr ? owner->getHandle() : nullptr;
   if (m_initialFolder.getLength() > 0) dialog.m_ofn.lpstrInitialDir = m_initialFolder.getCStr();
   std::unique_ptr<char16_t[]> names;
@@ -85,8 +89,9 @@ bool FileOpener::run(IWindow* owner) {
   if (multiple) {
     names.reset(new (std::nothrow) char16_t[kMultipleSelectionUnits]());
     if (names != nullptr) {
-      std::char_traits<char16_t>::copy(names.get(), dialog.m_ofn.lpstrFile,
-                                       std::char_traits<char16_t>::length(dialog.m_ofn.lpstrFile) + 1);
+      std::char_traits<char16_t>::copy(
+          names.get(), dialog.m_ofn.lpstrFile,
+          std::char_traits<char16_t>::length(dialog.m_ofn.lpstrFile) + 1);
       dialog.m_ofn.lpstrFile = names.get();
       dialog.m_ofn.nMaxFile = kMultipleSelectionUnits;
     }

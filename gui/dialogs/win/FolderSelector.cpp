@@ -30,7 +30,8 @@ bool FolderSelector::run(IWindow* owner, const WCHAR* initialFolder, const WCHAR
     wasOnTop = owner->isKeepOnTop();
     if (wasOnTop) owner->setKeepOnTop(false);
   }
-  std::u16string prompt = title != nullptr && title[0] != 0 ? title : u"Please Select the Destination";
+  std::u16string prompt =
+      title != nullptr && title[0] != 0 ? title : u"Please Select the Destination";
   if (prompt.size() > MAX_PATH - 1) prompt.resize(MAX_PATH - 1);
   const bool hasInitialFolder = initialFolder != nullptr && initialFolder[0] != 0;
   WCHAR displayName[MAX_PATH] = {};
