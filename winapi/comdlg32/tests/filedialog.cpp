@@ -238,42 +238,47 @@ LRESULT g_count = 0;
 
 TEST_F(FileDialogTest, ARunDialogListsFiltersAndNavigates) {
   static TempDir* folder = &dir;
-  std::vector<void (*)(HWND)> steps = {[](HWND dialog) {
-                                         // Folders first, then the files that match "*.mp3;*.wav" ignoring case; no
-                                         // hidden names.
-                                         g_count = SendDlgItemMessageW(dialog, 1120, LB_GETCOUNT, 0, 0);
-                                         g_folder = windowText(GetDlgItem(dialog, 1137));
-                                         // A typed pattern becomes the filter.
-                                         SetDlgItemTextW(dialog, 1148, u"*.txt");
-                                         SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-                                         EXPECT_EQ(SendDlgItemMessageW(dialog, 1120, LB_GETCOUNT, 0, 0), 3);
-                                         // A typed folder in the Windows form opens.
-                                         SetDlgItemTextW(dialog, 1148, folder->windowsPath("Beta").c_str());
-                                         SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-                                         EXPECT_EQ(windowText(GetDlgItem(dialog, 1137)),
-                                                   folder->file("Beta").u16string());
-                                         EXPECT_EQ(SendDlgItemMessageW(dialog, 1120, LB_GETCOUNT, 0, 0), 0);
-                                         // Backspace in the list goes up.
-                                         SetFocus(GetDlgItem(dialog, 1120));
-                                         SendDlgItemMessageW(dialog, 1120, WM_KEYDOWN, VK_BACK, 0);
-                                         EXPECT_EQ(windowText(GetDlgItem(dialog, 1137)), folder->path().u16string());
-                                         // Back to the first filter, where type-ahead finds "b.wav".
-                                         SendDlgItemMessageW(dialog, 1136, CB_SETCURSEL, 0, 0);
-                                         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
-                                                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1136)));
-                                         // "B" finds the folder Beta first, and once more the file b.wav.
-                                         SendDlgItemMessageW(dialog, 1120, WM_CHAR, u'B', 0);
-                                         EXPECT_EQ(windowText(GetDlgItem(dialog, 1148)), u"");
-                                         SendDlgItemMessageW(dialog, 1120, WM_CHAR, u'b', 0);
-                                         EXPECT_EQ(windowText(GetDlgItem(dialog, 1148)), u"b.wav");
-                                       },
-                                       [](HWND) {
-                                         // Enter chooses the name in the field.
-                                         HeadlessDriver::current()->key(VK_RETURN, true);
-                                         HeadlessDriver::current()->key(VK_RETURN, false);
-                                       },
-                                       // Whatever went wrong, the dialog ends.
-                                       [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }};
+  std::vector<void (*)(HWND)> steps = {
+      [](HWND dialog) {
+        // Folders first, then the files that match "*.mp3;*.wav" ignoring case; no
+        // hidden names.
+        g_count = SendDlgItemMessageW(dialog, 1120, LB_GETCOUNT, 0, 0);
+        g_folder = windowText(GetDlgItem(dialog, 1137));
+        // A typed pattern becomes the filter.
+        SetDlgItemTextW(dialog, 1148, u"*.txt");
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(SendDlgItemMessageW(dialog, 1120, LB_GETCOUNT, 0, 0), 3);
+        // A typed folder in the Windows form opens.
+        SetDlgItemTextW(dialog, 1148, folder->windowsPath("Beta").c_str());
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(windowText(GetDlgItem(dialog, 1137)), folder->file("Beta").u16string());
+        EXPECT_EQ(SendDlgItemMessageW(dialog, 1120, LB_GETCOUNT, 0, 0), 0);
+        // Backspace in the list goes up.
+        SetFocus(GetDlgItem(dialog, 1120));
+        SendDlgItemMessageW(dialog, 1120, WM_KEYDOWN, VK_BACK, 0);
+        EXPECT_EQ(windowText(GetDlgItem(dialog, 1137)), folder->path().u16string());
+        // A double-click opens a folder, and Up goes back.
+        SendDlgItemMessageW(dialog, 1120, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 18 + 5));
+        EXPECT_EQ(windowText(GetDlgItem(dialog, 1137)), folder->file("Beta").u16string());
+        SendMessageW(dialog, WM_COMMAND, 1138, 0);
+        EXPECT_EQ(windowText(GetDlgItem(dialog, 1137)), folder->path().u16string());
+        // Back to the first filter, where type-ahead finds "b.wav".
+        SendDlgItemMessageW(dialog, 1136, CB_SETCURSEL, 0, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1136)));
+        // "B" finds the folder Beta first, and once more the file b.wav.
+        SendDlgItemMessageW(dialog, 1120, WM_CHAR, u'B', 0);
+        EXPECT_EQ(windowText(GetDlgItem(dialog, 1148)), u"");
+        SendDlgItemMessageW(dialog, 1120, WM_CHAR, u'b', 0);
+        EXPECT_EQ(windowText(GetDlgItem(dialog, 1148)), u"b.wav");
+      },
+      [](HWND) {
+        // Enter chooses the name in the field.
+        HeadlessDriver::current()->key(VK_RETURN, true);
+        HeadlessDriver::current()->key(VK_RETURN, false);
+      },
+      // Whatever went wrong, the dialog ends.
+      [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }};
   g_steps = &steps;
   g_step = 0;
   Dialog d(OFN_EXPLORER | OFN_FILEMUSTEXIST);
