@@ -46,7 +46,12 @@ enum class Text {
   Green,
   Blue,
 };
+/// A word in the user's interface language (GetUserDefaultUILanguage), English for a language
+/// the program does not have.
 const char16_t* text(Text id);
+/// What is wrong with the built-in language files: a text missing, a mnemonic too many or lost,
+/// a lost placeholder; empty when they are sound.
+std::vector<std::string> textProblems();
 
 /// Whether `text` begins with `prefix`, A-Z and a-z alike.
 bool startsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix);

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "testlib/TempDir.h"
+#include "winapi/comdlg32/Browsing.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -346,6 +348,64 @@ TEST_F(FileDialogTest, SeveralFilesAreChosenInTheListWithShiftCtrlAndCtrlA) {
   EXPECT_EQ(parts[2], u"b.wav");
   EXPECT_EQ(parts[3], u"c.txt");
   g_steps = nullptr;
+}
+
+TEST(DialogWords, EveryLanguageHasEveryTextWithItsMnemonicAndPlaceholder) {
+  for (const std::string& problem : winapi::dialogs::textProblems()) ADD_FAILURE() << problem;
+}
+
+// The interface language for the test's time.
+class Locale {
+ public:
+  explicit Locale(const char* name) {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+      const char* value = std::getenv(variable);
+      m_saved.emplace_back(variable, value != nullptr ? value : "");
+      unsetenv(variable);
+    }
+    setenv("LANG", name, 1);
+  }
+  ~Locale() {
+    for (const auto& [variable, value] : m_saved) {
+      if (value.empty()) {
+        unsetenv(variable.c_str());
+      } else {
+        setenv(variable.c_str(), value.c_str(), 1);
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> m_saved;
+};
+
+std::u16string g_caption;
+
+void CALLBACK readWords(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dialog = FindWindowW(u"#32770", nullptr);
+  if (dialog == nullptr) return;
+  KillTimer(nullptr, id);
+  g_caption = windowText(dialog);
+  SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST(DialogWords, TheDialogsSpeakTheInterfaceLanguage) {
+  const std::pair<const char*, std::u16string> cases[] = {{"de_DE.UTF-8", u"Öffnen"},
+                                                          {"pt_BR.UTF-8", u"Abrir"},
+                                                          {"ja_JP.UTF-8", u"開く"},
+                                                          {"sr_RS.UTF-8@latin", u"Otvori"},
+                                                          {"C", u"Open"},
+                                                          {"xx_YY.UTF-8", u"Open"}};
+  for (const auto& [locale, caption] : cases) {
+    Locale scoped(locale);
+    Dialog d(OFN_EXPLORER);
+    HeadlessDriver::current()->scriptRun();
+    SetTimer(nullptr, 0, 5, readWords);
+    EXPECT_FALSE(GetOpenFileNameW(&d.ofn));
+    EXPECT_EQ(g_caption, caption) << locale;
+  }
+  Locale german("de_DE.UTF-8");
+  EXPECT_EQ(std::u16string(winapi::dialogs::text(winapi::dialogs::Text::DefineCustomColors)), u"&Farben definieren >>");
 }
 
 TEST(ColourDialog, TakesAScriptedColourAndCancelLeavesTheResult) {
