@@ -347,7 +347,8 @@ void layout(FileDialog& d) {
   const int listTop = kMargin + kButtonHeight + kMargin;
   place(kPlaceHomeId, kMargin, listTop, kPlacesWidth, kButtonHeight);
   place(kPlaceDesktopId, kMargin, listTop + kButtonHeight + 4, kPlacesWidth, kButtonHeight);
-  place(kPlaceRootId, kMargin, listTop + 2 * (kButtonHeight + 4), kPlacesWidth, kButtonHeight);
+  const int rootSlot = d.desktop.empty() ? 1 : 2;
+  place(kPlaceRootId, kMargin, listTop + rootSlot * (kButtonHeight + 4), kPlacesWidth, kButtonHeight);
   place(kListId, listLeft, listTop, w - kMargin - listLeft, rowTop - kMargin - listTop);
   const int fieldLeft = listLeft + kLabelWidth;
   const int fieldWidth = w - 2 * kMargin - kButtonWidth - fieldLeft;
@@ -356,7 +357,7 @@ void layout(FileDialog& d) {
   place(IDOK, w - kMargin - kButtonWidth, rowTop, kButtonWidth, kButtonHeight);
   const int typeTop = rowTop + kButtonHeight + kMargin;
   place(kTypeLabelId, listLeft, typeTop + 4, kLabelWidth, 16);
-  place(kTypeId, fieldLeft, typeTop, fieldWidth, 200);
+  place(kTypeId, fieldLeft, typeTop + 1, fieldWidth, 21);
   place(IDCANCEL, w - kMargin - kButtonWidth, typeTop, kButtonWidth, kButtonHeight);
   InvalidateRect(d.dialog, nullptr, TRUE);
 }
