@@ -33,7 +33,10 @@ constexpr int kFullLeft = kLeftWidth + kMargin;
 constexpr int kBarLeft = kFullLeft + kField + kGap;
 constexpr int kSmallWidth = kLeftWidth + kMargin;
 constexpr int kFullWidth = kBarLeft + 12 + kMargin;
-constexpr int kHeight = kCustomTop + 2 * (kCellHeight + kGap) + 3 * 23 + 4 * kMargin;
+// The full part below the field: the preview, three rows of edits, then "Add to Custom Colors".
+constexpr int kEditsTop = kMargin + kField + kMargin + 40 + kMargin;
+constexpr int kAddTop = kEditsTop + 3 * 24 + 4;
+constexpr int kHeight = std::max(kCustomTop + 2 * (kCellHeight + kGap) + 3 * 23 + 4 * kMargin, kAddTop + 23 + kMargin);
 
 enum Id {
   kDefine = 0x2CF,
@@ -313,7 +316,7 @@ bool buildControls(ColourDialog& d) {
 
   // The full part, hidden until it is opened.
   const Text names[6] = {Text::Hue, Text::Sat, Text::Lum, Text::Red, Text::Green, Text::Blue};
-  const int top = kPreviewRect.bottom + kMargin;
+  const int top = kEditsTop;
   for (int i = 0; i < 6; ++i) {
     int x = kFullLeft + (i / 3) * 84, y = top + (i % 3) * 24;
     HWND label = makeControl(dlg, f, u"Static", text(names[i]), SS_RIGHT, kLabels + i);
@@ -328,7 +331,7 @@ bool buildControls(ColourDialog& d) {
   }
   HWND add = makeControl(dlg, f, u"Button", text(Text::AddToCustomColors), BS_PUSHBUTTON | WS_TABSTOP, kAdd);
   if (add == nullptr) return false;
-  MoveWindow(add, kFullLeft, buttonsTop + 23 + kMargin, kFullWidth - kFullLeft - kMargin, 23, FALSE);
+  MoveWindow(add, kFullLeft, kAddTop, kFullWidth - kFullLeft - kMargin, 23, FALSE);
   ShowWindow(add, SW_HIDE);
   return true;
 }

@@ -2,6 +2,7 @@
 // client chooses two files with a click and a Ctrl+click and presses Return, and the result
 // buffer holds both. The dialog's picture goes to file_dialog.png in the build folder.
 #include <windows.h>
+#include <shlobj.h>
 
 // GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
@@ -167,6 +168,65 @@ TEST(X11FileDialog, ChoosesTwoFilesOfAFilteredFolderByClicksAndReturn) {
   EXPECT_EQ(parts[0] + u"\\", folder);
   EXPECT_EQ(parts[1], u"a.mp3");
   EXPECT_EQ(parts[2], u"b.mp3");
+}
+
+}  // namespace
+
+namespace {
+
+const char* g_title = nullptr;
+const char* g_shot = nullptr;
+
+// Takes the picture of the dialog called g_title once it shows, then cancels it by Escape.
+void CALLBACK shootAndEscape(HWND, UINT, UINT_PTR, DWORD) {
+  ::Window native = nativeNamed(g_title);
+  if (native == 0 || g_step++ < 3) return;
+  if (g_step == 4) {
+    screenshot(native, g_shot);
+    key(native, XK_Escape, KeyPress);
+    key(native, XK_Escape, KeyRelease);
+  }
+}
+
+TEST(X11CommonDialogs, TheFolderAndColourDialogsShowAndEndByEscape) {
+  if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+  g_viewer = XOpenDisplay(nullptr);
+  ASSERT_NE(g_viewer, nullptr);
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("Music"));
+  std::filesystem::create_directory(dir.file("Videos"));
+  const std::u16string folder = dir.windowsPath("Music");
+
+  g_title = "Browse For Folder";
+  g_shot = "folder_dialog.png";
+  g_step = 0;
+  BROWSEINFOW info{};
+  info.lpszTitle = u"Please select the output folder.";
+  info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
+  info.lpfn = [](HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+  };
+  info.lParam = reinterpret_cast<LPARAM>(folder.c_str());
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, shootAndEscape);
+  EXPECT_EQ(SHBrowseForFolderW(&info), nullptr);
+  KillTimer(nullptr, timer);
+
+  g_title = "Color";
+  g_shot = "colour_dialog.png";
+  g_step = 0;
+  COLORREF custom[16] = {};
+  CHOOSECOLORW cc{};
+  cc.lStructSize = sizeof cc;
+  cc.lpCustColors = custom;
+  cc.rgbResult = RGB(40, 120, 200);
+  cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+  timer = SetTimer(nullptr, 0, 50, shootAndEscape);
+  EXPECT_FALSE(ChooseColorW(&cc));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(cc.rgbResult, RGB(40, 120, 200));
+  XCloseDisplay(g_viewer);
+  g_viewer = nullptr;
 }
 
 }  // namespace
