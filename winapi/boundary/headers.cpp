@@ -22,6 +22,7 @@
 #include <shlwapi.h>
 #include <tlhelp32.h>
 #include <urlmon.h>
+#include <uxtheme.h>
 #include <winbase.h>
 #include <winclipboard.h>
 #include <windef.h>
