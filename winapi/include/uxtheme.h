@@ -10,6 +10,11 @@ extern "C" {
 
 typedef HANDLE HTHEME;
 
+// The answer of a theme call given no theme data.
+#ifndef E_HANDLE
+#define E_HANDLE ((HRESULT)0x80070006L)
+#endif
+
 // The theme system fonts.
 #define TMT_CAPTIONFONT 801
 #define TMT_SMALLCAPTIONFONT 802
