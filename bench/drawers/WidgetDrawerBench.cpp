@@ -75,7 +75,12 @@ void plainFill(benchmark::State& state) {
   }
   DeleteObject(brush);
 }
-BENCHMARK(plainFill)->Args({kWidth, kHeight})->Args({75, 23})->Args({14, 14})->Args({362, 20})->Args({17, 300});
+BENCHMARK(plainFill)
+    ->Args({kWidth, kHeight})
+    ->Args({75, 23})
+    ->Args({14, 14})
+    ->Args({362, 20})
+    ->Args({17, 300});
 
 void underWindowMenu(benchmark::State& state) {
   Surface surface;
@@ -221,7 +226,6 @@ void hsvColumns(benchmark::State& state) {
   }
 }
 BENCHMARK(hsvColumns);
-
 
 void thinButton(benchmark::State& state) {
   Surface surface;

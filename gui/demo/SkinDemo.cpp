@@ -28,13 +28,15 @@ using s::gui::drawer::Skinner;
 
 std::u16string widen(const char* text) {
   std::u16string wide;
-  for (const char* p = text; *p != 0; ++p) wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(*p)));
+  for (const char* p = text; *p != 0; ++p)
+    wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(*p)));
   return wide;
 }
 
 std::string narrow(const WCHAR* text) {
   std::string plain;
-  for (const WCHAR* p = text; p != nullptr && *p != 0; ++p) plain.push_back(*p < 0x80 ? static_cast<char>(*p) : '?');
+  for (const WCHAR* p = text; p != nullptr && *p != 0; ++p)
+    plain.push_back(*p < 0x80 ? static_cast<char>(*p) : '?');
   return plain;
 }
 
@@ -87,7 +89,8 @@ int main(int argc, char** argv) {
   skinner->setTypeName(type.c_str());
   skinner->registerSkins();
   if (skinner->getSkinCount() == 0) {
-    std::fprintf(stderr, "skin_demo: no catalogue named \"%s\" (Thin or ThinWindow)\n", argc > 1 ? argv[1] : "");
+    std::fprintf(stderr, "skin_demo: no catalogue named \"%s\" (Thin or ThinWindow)\n",
+                 argc > 1 ? argv[1] : "");
     skinner->release();
     return 2;
   }

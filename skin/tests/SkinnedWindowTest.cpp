@@ -34,8 +34,8 @@ bool waitFor(const std::function<bool()>& done) {
 /// The colour (0x00BBGGRR) of the window's own pixel (x, y) in the headless capture.
 COLORREF pixelOf(Window* window, int x, int y) {
   winapi::PixelBuffer picture;
-  if (!winapi::HeadlessDriver::current()->capture(window->getHandle(), &picture) || x >= picture.width ||
-      y >= picture.height) {
+  if (!winapi::HeadlessDriver::current()->capture(window->getHandle(), &picture) ||
+      x >= picture.width || y >= picture.height) {
     return 0xFFFFFFFF;
   }
   const uint32_t argb = picture.row(y)[x];

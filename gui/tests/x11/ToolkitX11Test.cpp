@@ -370,7 +370,8 @@ void fakeDrag(Display* x, POINT from, POINT to, bool press) {
   XFlush(x);
   usleep(50000);
   for (int step = 1; step <= 4; ++step) {
-    XTestFakeMotionEvent(x, -1, from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4, 0);
+    XTestFakeMotionEvent(x, -1, from.x + (to.x - from.x) * step / 4,
+                         from.y + (to.y - from.y) * step / 4, 0);
     XFlush(x);
     usleep(30000);
   }
@@ -385,7 +386,8 @@ TEST_F(ToolkitX11, TheSkinDemoFramesItselfDragsSizesSwitchesPresetsAndClosesByIt
   if (!XTestQueryExtension(viewer.display(), &event, &error, &major, &minor)) {
     GTEST_SKIP() << "the X server has no XTEST";
   }
-  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("skin_demo").string()}, {}, true);
+  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("skin_demo").string()}, {},
+                                      true);
   ASSERT_TRUE(demo.started());
   ::Window window = viewer.waitForWindow("Skin demo");
   ASSERT_NE(window, 0u) << "skin_demo showed no window";
@@ -409,7 +411,8 @@ TEST_F(ToolkitX11, TheSkinDemoFramesItselfDragsSizesSwitchesPresetsAndClosesByIt
   const RECT start = placeOf(x, window);
   ASSERT_EQ(start.right - start.left, 340);
   // The surface drags the window (no window manager here: the layer's own loop moves it).
-  fakeDrag(x, POINT{start.left + 300, start.top + 200}, POINT{start.left + 340, start.top + 230}, true);
+  fakeDrag(x, POINT{start.left + 300, start.top + 200}, POINT{start.left + 340, start.top + 230},
+           true);
   EXPECT_TRUE(waitFor([&] { return placeOf(x, window).left == start.left + 40; }))
       << placeOf(x, window).left - start.left;
   const RECT moved = placeOf(x, window);

@@ -38,6 +38,8 @@ struct ThinWindowRow {
   Triple w[15];
 };
 
+// The tables keep one preset a line, as they are read against their source.
+// clang-format off
 const ThinRow kThinRows[] = {
     {1, u"Black", {{51, 51, 51}, {176, 176, 176}, {255, 255, 255}, {176, 176, 176}, {213, 235, 107}, {255, 165, 0}}},
     {2, u"Light Gray", {{240, 238, 228}, {0, 0, 0}, {0, 0, 0}, {176, 176, 176}, {176, 176, 176}, {255, 165, 0}}},
@@ -75,6 +77,7 @@ const ThinWindowRow kThinWindowRows[] = {
     {18, u"Black Black II", {{0, 0, 0}, {51, 51, 51}, {51, 51, 51}, {176, 176, 176}, {176, 176, 176}, {221, 221, 221}, {51, 51, 51}, {153, 153, 153}, {204, 204, 204}, {0, 0, 0}, {255, 255, 255}, {0, 0, 0}, {238, 238, 238}, {213, 235, 107}, {255, 165, 0}}},
     {19, u"Classic LG", {{116, 116, 116}, {17, 17, 17}, {86, 86, 86}, {17, 17, 17}, {17, 17, 17}, {255, 255, 255}, {51, 51, 51}, {116, 116, 116}, {25, 25, 25}, {255, 255, 255}, {49, 49, 49}, {191, 191, 191}, {56, 56, 56}, {195, 234, 0}, {25, 25, 25}}},
 };
+// clang-format on
 
 /// The colours a skin's drawers hold, read back through their getters.
 struct ReadBack {
@@ -96,21 +99,26 @@ ReadBack readBack(drawer::ISkin* skin) {
   auto* list = dynamic_cast<drawer::listbox::win::Thin*>(skin->getListBoxDrawer());
   drawer::ICounter* counter = skin->getCounterDrawer();
   drawer::IText* text = skin->getTextDrawer();
-  EXPECT_TRUE(window && scroll && slider && group && list && counter && text) << "a skin lacks a drawer";
+  EXPECT_TRUE(window && scroll && slider && group && list && counter && text)
+      << "a skin lacks a drawer";
   if (!(window && scroll && slider && group && list && counter && text)) return r;
   r.windowBackground = window->getBackgroundColor();
-  r.windowBorder = drawer::packColor(window->getBorderRed(), window->getBorderGreen(), window->getBorderBlue());
+  r.windowBorder =
+      drawer::packColor(window->getBorderRed(), window->getBorderGreen(), window->getBorderBlue());
   r.text = text->getFontSetting()->getTextColor();
   r.disabledText = text->getDisabledFontSetting()->getTextColor();
   r.textShade = text->getFontSetting()->getEffectColor2();
   r.scrollThumb = scroll->getThumbColor();
   r.scrollTrack = scroll->getTrackColor();
   r.sliderThumb = slider->getThumbColor();
-  r.sliderFill = drawer::packColor(slider->getFillRed(), slider->getFillGreen(), slider->getFillBlue());
+  r.sliderFill =
+      drawer::packColor(slider->getFillRed(), slider->getFillGreen(), slider->getFillBlue());
   r.sliderDisabled = slider->getDisabledColor();
   r.groupFrame = group->getFrameColor();
-  r.counterFirst = drawer::packColor(counter->getFirstRed(), counter->getFirstGreen(), counter->getFirstBlue());
-  r.counterSecond = drawer::packColor(counter->getSecondRed(), counter->getSecondGreen(), counter->getSecondBlue());
+  r.counterFirst =
+      drawer::packColor(counter->getFirstRed(), counter->getFirstGreen(), counter->getFirstBlue());
+  r.counterSecond = drawer::packColor(counter->getSecondRed(), counter->getSecondGreen(),
+                                      counter->getSecondBlue());
   r.listBackground = list->getBackgroundColor();
   r.listText = list->getFontSetting()->getTextColor();
   r.listSelection = list->getSelectionColor();
@@ -126,7 +134,8 @@ TEST(PresetTable, EveryThinPresetHoldsItsSixColours) {
     SCOPED_TRACE(testing::Message() << "Thin preset " << row.number);
     EXPECT_EQ(std::u16string(skin->getName()), row.name);
     const ReadBack r = readBack(skin);
-    const COLORREF background = row.c[0].packed(), frame = row.c[1].packed(), text = row.c[2].packed();
+    const COLORREF background = row.c[0].packed(), frame = row.c[1].packed(),
+                   text = row.c[2].packed();
     EXPECT_EQ(r.windowBackground, background);
     EXPECT_EQ(r.scrollTrack, background);
     EXPECT_EQ(r.listBackground, background);

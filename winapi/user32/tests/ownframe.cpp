@@ -109,8 +109,8 @@ class OwnFrame : public ::testing::Test {
     drain();
   }
   HWND make(DWORD style) {
-    window = CreateWindowExW(0, u"OwnFrameTest", u"frame", style | WS_VISIBLE, 100, 100, 300, 200, nullptr,
-                             nullptr, nullptr, nullptr);
+    window = CreateWindowExW(0, u"OwnFrameTest", u"frame", style | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr,
+                             nullptr, nullptr);
     SetActiveWindow(window);
     drain();
     return window;
@@ -182,12 +182,13 @@ TEST_F(OwnFrame, SystemFramedWindowsKeepTheirDecoration) {
 
 TEST_F(OwnFrame, DraggingTheCaptionMovesTheWindowInTheLayersOwnLoop) {
   make(WS_POPUP | WS_THICKFRAME);
-  pressAndRun(150, 150, {[this] { driver->moveMouse(170, 160); },
-                         [this] {
-                           PostMessageW(window, WM_APP, 0, 0);
-                           driver->moveMouse(200, 190);
-                         },
-                         [this] { driver->releaseButton(WM_LBUTTONUP); }});
+  pressAndRun(150, 150,
+              {[this] { driver->moveMouse(170, 160); },
+               [this] {
+                 PostMessageW(window, WM_APP, 0, 0);
+                 driver->moveMouse(200, 190);
+               },
+               [this] { driver->releaseButton(WM_LBUTTONUP); }});
   EXPECT_EQ(messages(), (std::vector<UINT>{WM_ENTERSIZEMOVE, WM_MOVING, WM_MOVING, WM_EXITSIZEMOVE}));
   ASSERT_EQ(g_seen.size(), 4u);
   EXPECT_EQ(g_seen[1].rect.left, 120);
@@ -203,13 +204,13 @@ TEST_F(OwnFrame, DraggingTheCaptionMovesTheWindowInTheLayersOwnLoop) {
 
 TEST_F(OwnFrame, EscapePutsTheWindowBack) {
   make(WS_POPUP | WS_THICKFRAME);
-  pressAndRun(150, 150, {[this] { driver->moveMouse(260, 250); },
-                         [this] {
-                           EXPECT_EQ(bounds().left, 210);
-                           driver->key(VK_ESCAPE, true);
-                         },
-                         [this] { driver->key(VK_ESCAPE, false); },
-                         [this] { driver->releaseButton(WM_LBUTTONUP); }});
+  pressAndRun(150, 150,
+              {[this] { driver->moveMouse(260, 250); },
+               [this] {
+                 EXPECT_EQ(bounds().left, 210);
+                 driver->key(VK_ESCAPE, true);
+               },
+               [this] { driver->key(VK_ESCAPE, false); }, [this] { driver->releaseButton(WM_LBUTTONUP); }});
   EXPECT_EQ(messages().back(), static_cast<UINT>(WM_EXITSIZEMOVE));
   const RECT r = bounds();
   EXPECT_EQ(r.left, 100);
@@ -220,9 +221,9 @@ TEST_F(OwnFrame, BorderCodesSizeThroughWmSizingWhichMayChangeTheRectangle) {
   make(WS_POPUP | WS_THICKFRAME);
   g_minimumWidth = 200;
   // The right border at x 398: dragged 40 out, then 200 in, below the window's minimum.
-  pressAndRun(398, 200, {[this] { driver->moveMouse(438, 260); },
-                         [this] { driver->moveMouse(198, 260); },
-                         [this] { driver->releaseButton(WM_LBUTTONUP); }});
+  pressAndRun(398, 200,
+              {[this] { driver->moveMouse(438, 260); }, [this] { driver->moveMouse(198, 260); },
+               [this] { driver->releaseButton(WM_LBUTTONUP); }});
   EXPECT_EQ(messages(), (std::vector<UINT>{WM_ENTERSIZEMOVE, WM_SIZING, WM_SIZING, WM_EXITSIZEMOVE}));
   ASSERT_EQ(g_seen.size(), 4u);
   EXPECT_EQ(g_seen[1].wParam, static_cast<WPARAM>(WMSZ_RIGHT));
@@ -233,8 +234,8 @@ TEST_F(OwnFrame, BorderCodesSizeThroughWmSizingWhichMayChangeTheRectangle) {
   EXPECT_EQ(r.right, 300) << "the window kept its minimum";
 
   g_seen.clear();
-  pressAndRun(r.right - 1, r.bottom - 1, {[this] { driver->moveMouse(330, 320); },
-                                          [this] { driver->releaseButton(WM_LBUTTONUP); }});
+  pressAndRun(r.right - 1, r.bottom - 1,
+              {[this] { driver->moveMouse(330, 320); }, [this] { driver->releaseButton(WM_LBUTTONUP); }});
   ASSERT_EQ(g_seen.size(), 3u);
   EXPECT_EQ(g_seen[1].wParam, static_cast<WPARAM>(WMSZ_BOTTOMRIGHT));
   r = bounds();
