@@ -1,16 +1,22 @@
 // Speed of the widget drawers, each painting a 300 x 200 rectangle of a 32-bit memory context
 // with a warm glyph cache, beside a plain FillRect of the same rectangle (the floor). Target:
-// every drawer under 20 us.
+// every drawer under 20 us. The thin drawers paint their own sizes, each beside a fill of that
+// size: a 75 x 23 button with a five-letter label at most 25 us; "#X", "#Check" or "#Down" in a
+// 14-pixel box at most 5 us; the 362-pixel hue gradient at most 60 us; a 17 x 300 scroll bar at
+// most 15 us.
 #include "gui/win/Font.h"
 #include "platform/system/win/OsVersion.h"
 #include "skin/drawer/ColorConversion.h"
 #include "skin/drawer/border/win/Plain.h"
 #include "skin/drawer/border/win/Thin.h"
 #include "skin/drawer/border/win/UnderWindowMenu.h"
+#include "skin/drawer/button/win/Thin.h"
 #include "skin/drawer/combo/win/Thin.h"
 #include "skin/drawer/groupbox/win/Basic.h"
 #include "skin/drawer/listbox/win/Basic.h"
 #include "skin/drawer/menu/win/Basic.h"
+#include "skin/drawer/scrollbar/win/Thin.h"
+#include "skin/drawer/slider/win/Thin.h"
 #include "skin/drawer/statusbar/win/Basic.h"
 #include "skin/drawer/statusbar/win/BasicResizer.h"
 
@@ -28,15 +34,18 @@ namespace drawer = s::gui::drawer;
 
 constexpr int kWidth = 300;
 constexpr int kHeight = 200;
+// The surface holds the largest rectangle painted (the 362-pixel gradient, the 300-pixel bar).
+constexpr int kSurfaceWidth = 400;
+constexpr int kSurfaceHeight = 320;
 
-/// A 32-bit memory context of 300 x 200 pixels to paint into.
+/// A 32-bit memory context of 400 x 320 pixels to paint into.
 class Surface {
  public:
   Surface() {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
+    info.bmiHeader.biWidth = kSurfaceWidth;
+    info.bmiHeader.biHeight = -kSurfaceHeight;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -56,16 +65,22 @@ class Surface {
   HGDIOBJ m_old = nullptr;
 };
 
+/// The floor: a plain fill of a width x height rectangle (arguments 0 and 1).
 void plainFill(benchmark::State& state) {
   Surface surface;
   HBRUSH brush = CreateSolidBrush(RGB(200, 200, 200));
-  const RECT r{0, 0, kWidth, kHeight};
+  const RECT r{0, 0, static_cast<LONG>(state.range(0)), static_cast<LONG>(state.range(1))};
   for (auto _ : state) {
     FillRect(surface.dc.m_hDC, &r, brush);
   }
   DeleteObject(brush);
 }
-BENCHMARK(plainFill);
+BENCHMARK(plainFill)
+    ->Args({kWidth, kHeight})
+    ->Args({75, 23})
+    ->Args({14, 14})
+    ->Args({362, 20})
+    ->Args({17, 300});
 
 void underWindowMenu(benchmark::State& state) {
   Surface surface;
@@ -211,5 +226,48 @@ void hsvColumns(benchmark::State& state) {
   }
 }
 BENCHMARK(hsvColumns);
+
+void thinButton(benchmark::State& state) {
+  Surface surface;
+  auto* button = drawer::button::win::Thin::createWithColor(17, 17, 17);
+  Font font;
+  for (auto _ : state) {
+    button->paint(&surface.dc, 0, 0, 75, 23, 1, u"Close", true, &font, true, false, true);
+  }
+  button->release();
+}
+BENCHMARK(thinButton);
+
+void glyph(benchmark::State& state) {
+  static const WCHAR* const kNames[] = {u"#X", u"#Check", u"#Down"};
+  Surface surface;
+  auto* button = drawer::button::win::Thin::createWithColor(17, 17, 17);
+  const WCHAR* name = kNames[state.range(0)];
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(button->paintGlyph(&surface.dc, 0, 0, 14, 14, name, 0, 0, 0));
+  }
+  button->release();
+}
+BENCHMARK(glyph)->Arg(0)->Arg(1)->Arg(2);
+
+void hueGradient(benchmark::State& state) {
+  Surface surface;
+  auto* slider = drawer::slider::win::Thin::take();
+  for (auto _ : state) {
+    slider->paint(&surface.dc, 0, 0, 362, 20, 0, 359, 120, false, 0, true, false, 0, 2, 100, 100);
+  }
+  slider->release();
+}
+BENCHMARK(hueGradient);
+
+void scrollBar(benchmark::State& state) {
+  Surface surface;
+  auto* bar = drawer::scrollbar::win::Thin::take();
+  for (auto _ : state) {
+    bar->paint(&surface.dc, 0, 0, 17, 300, 1, 100, 20, 30, false, 0, 1, 0, false, 0, 0, 0);
+  }
+  bar->release();
+}
+BENCHMARK(scrollBar);
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include <shobjidl.h>
 #include <tlhelp32.h>
 #include <urlmon.h>
+#include <uxtheme.h>
 #include <winbase.h>
 #include <winclipboard.h>
 #include <windef.h>

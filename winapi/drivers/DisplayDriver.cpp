@@ -25,7 +25,7 @@ void DisplayDriver::setMaximized(NativeWindow, bool) {}
 void DisplayDriver::setShape(NativeWindow, const Region*) {}
 void DisplayDriver::setIcon(NativeWindow, int, int, const std::vector<uint32_t>&) {}
 void DisplayDriver::activate(NativeWindow) {}
-void DisplayDriver::beginMoveResize(NativeWindow, int, POINT) {}
+bool DisplayDriver::beginMoveResize(NativeWindow, int, POINT) { return false; }
 void DisplayDriver::acceptDrops(NativeWindow, bool) {}
 void DisplayDriver::present(NativeWindow, const PixelBuffer&, const RECT&, POINT) {}
 void DisplayDriver::captureScreen(const RECT& rect, PixelBuffer& out) { composeOwnWindows(rect, out); }

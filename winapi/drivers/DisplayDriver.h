@@ -141,8 +141,9 @@ class DisplayDriver {
   virtual void setIcon(NativeWindow window, int width, int height, const std::vector<uint32_t>& pixels);
   virtual void activate(NativeWindow window);
   /// The user pressed a button on the caption (HTCAPTION) or a sizing border (HTLEFT ..
-  /// HTBOTTOMRIGHT): the window manager moves or sizes the window from here on.
-  virtual void beginMoveResize(NativeWindow window, int hitCode, POINT screen);
+  /// HTBOTTOMRIGHT): true when the window manager moves or sizes the window from here on; false
+  /// (the default) when the caller must run its own move-or-size loop.
+  virtual bool beginMoveResize(NativeWindow window, int hitCode, POINT screen);
   virtual void acceptDrops(NativeWindow window, bool accept);
   /// Shows part of a finished surface: dirty is in surface coordinates; the surface covers the
   /// whole window rectangle and clientOffset is where the native client area starts in it.

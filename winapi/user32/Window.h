@@ -91,6 +91,10 @@ struct Window {
   bool created = false;  // WM_CREATE answered
   bool everSized = false;
   RECT normal{};  // bounds before minimising or maximising
+  // The window answered its last WM_NCCALCSIZE itself and left no non-client area: it draws and
+  // hit-tests its own frame, and the window manager must not add one.
+  bool ownFrame = false;
+  bool nonClientByDefault = false;  // DefWindowProcW computed the non-client area being asked for
 
   BYTE alpha = 255;
   COLORREF colorKey = 0;

@@ -6,6 +6,7 @@
 // The menu bar's band is hit-tested, painted and opened here; its menus live in menu_bar.cpp.
 // Left out on purpose: the system menu.
 #include "winapi/user32/Menu.h"
+#include "winapi/user32/MoveSize.h"
 #include "winapi/user32/ScrollBar.h"
 #include "winapi/user32/Window.h"
 
@@ -207,6 +208,7 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
         Window* w = findWindow(hwnd);
         if (w == nullptr) return 0;
         insets = defaultNonClient(w);
+        w->nonClientByDefault = true;
       }
       RECT* r = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
       if (r == nullptr) return 0;
@@ -318,9 +320,9 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
           Window* w = findWindow(top);
           if (w != nullptr) native = w->native;
         }
-        if (native != 0) {
-          displayDriver().beginMoveResize(native, static_cast<int>(wParam),
-                                          POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (native != 0 && !displayDriver().beginMoveResize(native, static_cast<int>(wParam), screen)) {
+          runMoveSizeLoop(top, static_cast<int>(wParam), screen);
         }
       }
       return 0;

@@ -165,6 +165,7 @@ void recalcClient(Window* w, bool send) {
     params.rgrc[1] = w->window;
     params.rgrc[2] = w->client;
     proposed = w->window;
+    w->nonClientByDefault = false;
   }
   if (send) {
     sendLocal(hwnd, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
@@ -181,16 +182,21 @@ void recalcClient(Window* w, bool send) {
   c.top = std::clamp(c.top, proposed.top, proposed.bottom);
   c.bottom = std::clamp(c.bottom, c.top, proposed.bottom);
   again->client = c;
+  again->ownFrame = !again->nonClientByDefault && EqualRect(&c, &proposed);
 }
 
 WindowHints hintsFor(Window* w) {
   WindowHints h;
   h.decorated = (w->style & WS_CAPTION) != 0 || (w->style & WS_THICKFRAME) != 0;
   h.popup = !h.decorated;
+  // A window that frames itself gets no second frame from the window manager, even when it
+  // may be sized (WS_THICKFRAME keeps telling that).
+  const bool selfFramed = h.decorated && w->ownFrame;
   h.resizable = (w->style & WS_THICKFRAME) != 0;
   h.topmost = (w->exStyle & WS_EX_TOPMOST) != 0;
   h.skipTaskbar = (w->exStyle & WS_EX_TOOLWINDOW) != 0 || (w->owner != nullptr && !(w->exStyle & WS_EX_APPWINDOW)) ||
                   (w->style & WS_POPUP && !(w->exStyle & WS_EX_APPWINDOW) && !h.decorated);
+  if (selfFramed) h.decorated = false;
   h.alpha = (w->exStyle & WS_EX_LAYERED) && (w->layeredFlags & LWA_ALPHA) ? w->alpha : 255;
   Window* owner = findWindow(w->owner);
   h.transientFor = owner != nullptr ? owner->native : 0;

@@ -417,3 +417,96 @@ TEST_F(ToolkitX11, WidgetDemoFieldsAndSlidersTellTheirEvents) {
 }
 
 }  // namespace
+
+namespace {
+
+// The X window's position on the root and its size.
+RECT placeOf(Display* x, ::Window w) {
+  XWindowAttributes attrs;
+  if (!XGetWindowAttributes(x, w, &attrs)) return RECT{0, 0, 0, 0};
+  int rootX = 0, rootY = 0;
+  ::Window child;
+  XTranslateCoordinates(x, w, DefaultRootWindow(x), 0, 0, &rootX, &rootY, &child);
+  return RECT{rootX, rootY, rootX + attrs.width, rootY + attrs.height};
+}
+
+// Moves the pointer from `from` to `to` in a few steps, with the left button held if asked.
+void fakeDrag(Display* x, POINT from, POINT to, bool press) {
+  XTestFakeMotionEvent(x, -1, from.x, from.y, 0);
+  XFlush(x);
+  usleep(50000);
+  if (press) XTestFakeButtonEvent(x, 1, True, 0);
+  XFlush(x);
+  usleep(50000);
+  for (int step = 1; step <= 4; ++step) {
+    XTestFakeMotionEvent(x, -1, from.x + (to.x - from.x) * step / 4,
+                         from.y + (to.y - from.y) * step / 4, 0);
+    XFlush(x);
+    usleep(30000);
+  }
+  if (press) XTestFakeButtonEvent(x, 1, False, 0);
+  XFlush(x);
+}
+
+}  // namespace
+
+TEST_F(ToolkitX11, TheSkinDemoFramesItselfDragsSizesSwitchesPresetsAndClosesByItsButton) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(viewer.display(), &event, &error, &major, &minor)) {
+    GTEST_SKIP() << "the X server has no XTEST";
+  }
+  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("skin_demo").string()}, {},
+                                      true);
+  ASSERT_TRUE(demo.started());
+  ::Window window = viewer.waitForWindow("Skin demo");
+  ASSERT_NE(window, 0u) << "skin_demo showed no window";
+  std::string printed;
+  auto printedLine = [&](const char* line) {
+    return waitFor([&] {
+      printed += demo.readOutput();
+      return printed.find(line) != std::string::npos;
+    });
+  };
+  EXPECT_TRUE(printedLine("preset Classic LG\n")) << printed;
+  std::vector<long> hints = viewer.longs(window, "_MOTIF_WM_HINTS", viewer.atom("_MOTIF_WM_HINTS"));
+  ASSERT_GE(hints.size(), 3u);
+  EXPECT_EQ(hints[2], 0) << "a resizable window that frames itself has no second frame";
+  // Classic LG's window background.
+  EXPECT_TRUE(waitFor([&] { return viewer.pixel(window, 300, 200) == 0x747474; }))
+      << std::hex << viewer.pixel(window, 300, 200);
+  viewer.screenshot(window, "skin_demo.png");
+
+  Display* x = viewer.display();
+  const RECT start = placeOf(x, window);
+  ASSERT_EQ(start.right - start.left, 340);
+  // The surface drags the window (no window manager here: the layer's own loop moves it).
+  fakeDrag(x, POINT{start.left + 300, start.top + 200}, POINT{start.left + 340, start.top + 230},
+           true);
+  EXPECT_TRUE(waitFor([&] { return placeOf(x, window).left == start.left + 40; }))
+      << placeOf(x, window).left - start.left;
+  const RECT moved = placeOf(x, window);
+  EXPECT_EQ(moved.top, start.top + 30);
+  EXPECT_EQ(moved.right - moved.left, 340) << "a drag keeps the size";
+
+  // The bottom-right corner sizes it through the window's own hit testing.
+  const POINT corner{moved.right - 2, moved.bottom - 2};
+  fakeDrag(x, POINT{corner.x - 1, corner.y - 1}, corner, false);
+  fakeDrag(x, corner, POINT{corner.x + 30, corner.y + 20}, true);
+  EXPECT_TRUE(waitFor([&] { return placeOf(x, window).right - placeOf(x, window).left > 340; }));
+  const RECT sized = placeOf(x, window);
+  EXPECT_EQ(sized.left, moved.left) << "sizing by the corner keeps the top-left corner";
+  EXPECT_GT(sized.bottom - sized.top, 285);
+
+  // The space bar takes the next preset of the catalogue.
+  const KeyCode space = XKeysymToKeycode(x, XK_space);
+  XTestFakeKeyEvent(x, space, True, 0);
+  XTestFakeKeyEvent(x, space, False, 0);
+  XFlush(x);
+  EXPECT_TRUE(printedLine("preset Beige\n")) << printed;
+
+  // The "#X" button at the top left ends the demo.
+  const RECT now = placeOf(x, window);
+  fakeDrag(x, POINT{now.left + 17, now.top + 15}, POINT{now.left + 17, now.top + 15}, true);
+  EXPECT_TRUE(demo.wait(5000)) << "skin_demo did not end on its close button";
+  EXPECT_EQ(demo.exitCode(), 0);
+}

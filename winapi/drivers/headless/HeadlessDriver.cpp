@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace winapi {
 
@@ -458,6 +459,26 @@ bool HeadlessDriver::capture(HWND top, PixelBuffer* picture) {
   picture->allocate(w->surface->width, w->surface->height);
   for (int y = 0; y < picture->height; ++y) {
     std::memcpy(picture->row(y), w->surface->row(y), static_cast<size_t>(picture->width) * 4);
+  }
+  if (w->hasShape) {
+    // What lies outside the window's region is not on the screen: it stays transparent, as
+    // a shaped window shows it.
+    std::vector<uint8_t> inside(static_cast<size_t>(picture->width) * static_cast<size_t>(picture->height), 0);
+    for (const RECT& r : w->shape.rects()) {
+      for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, picture->height); ++y) {
+        for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, picture->width); ++x) {
+          inside[static_cast<size_t>(y) * static_cast<size_t>(picture->width) + static_cast<size_t>(x)] = 1;
+        }
+      }
+    }
+    for (int y = 0; y < picture->height; ++y) {
+      uint32_t* row = picture->row(y);
+      for (int x = 0; x < picture->width; ++x) {
+        if (!inside[static_cast<size_t>(y) * static_cast<size_t>(picture->width) + static_cast<size_t>(x)]) {
+          row[x] = 0;
+        }
+      }
+    }
   }
   return true;
 }

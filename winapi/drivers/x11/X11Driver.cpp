@@ -84,7 +84,7 @@ struct Atoms {
       netWmMoveResize, motifWmHints, netFrameExtents, netWmIcon, netWorkarea, netWmPid, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeUtility, xdndAware, xdndEnter, xdndPosition, xdndStatus, xdndLeave,
       xdndDrop, xdndFinished, xdndSelection, xdndActionCopy, xdndActionMove, xdndActionLink, xdndActionList,
-      xdndTypeList, uriList, mozUrl, netscapeUrl, systemTray, systemTrayOpcode, xembedInfo;
+      xdndTypeList, uriList, mozUrl, netscapeUrl, systemTray, systemTrayOpcode, xembedInfo, netSupported;
 };
 
 // The freedesktop system tray: a dock request is opcode 0 of _NET_SYSTEM_TRAY_OPCODE, and an
@@ -261,7 +261,8 @@ class X11DriverImpl : public DisplayDriver {
                  {&m_atoms.mozUrl, "text/x-moz-url"},
                  {&m_atoms.netscapeUrl, "_NETSCAPE_URL"},
                  {&m_atoms.systemTrayOpcode, "_NET_SYSTEM_TRAY_OPCODE"},
-                 {&m_atoms.xembedInfo, "_XEMBED_INFO"}};
+                 {&m_atoms.xembedInfo, "_XEMBED_INFO"},
+                 {&m_atoms.netSupported, "_NET_SUPPORTED"}};
     for (auto& n : names) *n.slot = XInternAtom(display, n.name, False);
     std::string tray = "_NET_SYSTEM_TRAY_S" + std::to_string(m_screen);
     m_atoms.systemTray = XInternAtom(display, tray.c_str(), False);
@@ -495,7 +496,7 @@ class X11DriverImpl : public DisplayDriver {
 
   void setCapture(NativeWindow window) override { m_capture.store(window); }
 
-  void beginMoveResize(NativeWindow window, int hitCode, POINT screen) override {
+  bool beginMoveResize(NativeWindow window, int hitCode, POINT screen) override {
     static const std::pair<int, long> kDirections[] = {{HTTOPLEFT, 0},    {HTTOP, 1},         {HTTOPRIGHT, 2},
                                                        {HTRIGHT, 3},      {HTBOTTOMRIGHT, 4}, {HTBOTTOM, 5},
                                                        {HTBOTTOMLEFT, 6}, {HTLEFT, 7},        {HTCAPTION, 8}};
@@ -503,7 +504,9 @@ class X11DriverImpl : public DisplayDriver {
     for (const auto& d : kDirections) {
       if (d.first == hitCode) direction = d.second;
     }
-    if (direction < 0) return;
+    // Asked of a window manager that does not move windows, nothing would happen at all; the
+    // caller then moves the window itself.
+    if (direction < 0 || !windowManagerSupports(m_atoms.netWmMoveResize)) return false;
     XUngrabPointer(m_display, CurrentTime);
     XEvent e{};
     e.xclient.type = ClientMessage;
@@ -517,6 +520,25 @@ class X11DriverImpl : public DisplayDriver {
     e.xclient.data.l[4] = 1;
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(m_display);
+    return true;
+  }
+
+  /// Whether the running window manager lists `feature` in the root's _NET_SUPPORTED; read
+  /// each time, as a window manager may start or stop while the program runs.
+  bool windowManagerSupports(Atom feature) {
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(m_display, m_root, m_atoms.netSupported, 0, 1024, False, XA_ATOM, &type, &format, &count,
+                           &after, &data) == Success &&
+        data != nullptr && format == 32) {
+      const Atom* atoms = reinterpret_cast<const Atom*>(data);
+      for (unsigned long i = 0; i < count && !found; ++i) found = atoms[i] == feature;
+    }
+    if (data != nullptr) XFree(data);
+    return found;
   }
 
   void acceptDrops(NativeWindow window, bool accept) override {
