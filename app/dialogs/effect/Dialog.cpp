@@ -176,7 +176,7 @@ void Dialog::onStatusEvent(const WCHAR* name, int64_t total, int64_t done, const
   }
   const bool end = isEvent(name, kProcessStatusEnd);
   bool report = false;
-  if (end && !m_results.wasCancelled()) {
+  if (end && !m_results.wasCancelled() && m_localizer != nullptr) {
     StrBuffer* text2 = newNotConvertedReport(m_results, m_localizer);
     if (text2 != nullptr) {
       if (m_report != nullptr) {
