@@ -102,7 +102,11 @@ void Dialog::reset() {
   m_displayScale = 1;
   m_viewSection = u"View";
   m_worker->setPriority(getNormalPriority());
-  m_window = nullptr;
+  // The window owns the widget tree; giving it back destroys both.
+  if (m_window != nullptr) {
+    m_window->release();
+    m_window = nullptr;
+  }
   m_paths.clear();
   m_startTime = 0;
   m_currentFileNumber = 0;
@@ -496,14 +500,15 @@ void Dialog::setCompactView(bool compact, bool save) {
     }
   }
   m_compact = compact;
-  if (m_window != nullptr && m_settings != nullptr) {
-    const WCHAR* section = settingsKey(m_viewSection);
-    const int32_t width = m_settings->getInt32(section, compact ? u"SmallWidth" : u"LargeWidth",
-                                               compact ? getDefaultSmallWidth() : getDefaultLargeWidth());
-    section = settingsKey(m_viewSection);
-    const int32_t height =
-        m_settings->getInt32(section, compact ? u"SmallHeight" : u"LargeHeight",
-                             compact ? getDefaultSmallHeight() : getDefaultLargeHeight());
+  if (m_window != nullptr) {
+    int32_t width = compact ? getDefaultSmallWidth() : getDefaultLargeWidth();
+    int32_t height = compact ? getDefaultSmallHeight() : getDefaultLargeHeight();
+    if (m_settings != nullptr) {
+      width = m_settings->getInt32(settingsKey(m_viewSection), compact ? u"SmallWidth" : u"LargeWidth",
+                                   width);
+      height = m_settings->getInt32(settingsKey(m_viewSection),
+                                    compact ? u"SmallHeight" : u"LargeHeight", height);
+    }
     m_window->setSize(width, height);
     m_window->doLayout();
     m_window->doLayout();

@@ -5,6 +5,8 @@
 #include "core/file/win/PathWin.h"
 #include "core/str/strarray/StrArray.h"
 #include "gui/win/ComboBox.h"
+#include "gui/win/Window.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
 #include "gui/win/Box.h"
 #include "testlib/Signal.h"
 #include "testlib/TempDir.h"
@@ -19,6 +21,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -239,4 +242,45 @@ TEST_F(ConverterWindow, TheEffectWindowConvertsADropWithTheChosenEffect) {
   static_cast<s::gui::win::ComboBox*>(list)->release();
   static_cast<s::gui::win::Box*>(panel)->release();
   dialog->release();
+}
+
+TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
+  using namespace s::sound::gui::dialogs::effect;
+  writeTone(m_dir.file("Drop Me.wav"), 0.5);
+  std::ofstream(m_dir.file("readme.txt")) << "x";
+  auto* dialog = s::sound::gui::dialogs::effect::Dialog::take();
+  dialog->bind(nullptr, nullptr, nullptr);
+  std::thread ui([dialog] { dialog->runWindow(); });
+  auto waitFor = [](const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i) {
+      ::Sleep(10);
+    }
+    return condition();
+  };
+  ASSERT_TRUE(waitFor([dialog] {
+    return dialog->getWindow() != nullptr && dialog->getWindow()->isVisible() &&
+           dialog->getDropBox()->GetSafeHwnd() != nullptr;
+  }));
+  HWND frame = dialog->getWindow()->getHandle();
+  ::SendMessageW(frame, WM_NULL, 0, 0);
+  EXPECT_EQ(dialog->getEffectList()->getSelectedIndex(), 0) << "nothing stored: the first entry";
+
+  POINT corner{0, 0};
+  ::ClientToScreen(dialog->getDropBox()->GetSafeHwnd(), &corner);
+  auto* driver = winapi::HeadlessDriver::current();
+  ASSERT_NE(driver, nullptr);
+  ASSERT_TRUE(driver->dropFiles(corner.x + 10, corner.y + 10,
+                                {m_dir.windowsPath("Drop Me.wav"), m_dir.windowsPath("readme.txt")}));
+  const fs::path output = m_dir.file("Drop Me (OpenAir).wav");
+  EXPECT_TRUE(waitFor([&] { return fs::exists(output) && !dialog->isRunning(); }));
+  dialog->waitUntilIdle();
+  ::SendMessageW(frame, WM_NULL, 0, 0);
+  EXPECT_FALSE(dialog->isRunning());
+  EXPECT_EQ(dialog->getResults()->countNotConverted(), 1u);
+  EXPECT_EQ(dialog->getProgressMaximum(), 1) << "the end of the run shows a full bar";
+
+  driver->requestClose(frame);
+  ui.join();
+  dialog->release();
+  EXPECT_FALSE(::IsWindow(frame)) << "the window goes with its dialog";
 }
