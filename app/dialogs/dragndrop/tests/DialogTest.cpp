@@ -2,6 +2,7 @@
 // taken, the progress arithmetic, and a drop on the effect window converted end to end.
 #include "app/dialogs/dragndrop/Dialog.h"
 #include "app/dialogs/effect/Dialog.h"
+#include "app/dialogs/effect/tests/PackedTexts.h"
 #include "core/file/win/PathWin.h"
 #include "core/str/strarray/StrArray.h"
 #include "gui/win/ComboBox.h"
@@ -248,8 +249,10 @@ TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
   using namespace s::sound::gui::dialogs::effect;
   writeTone(m_dir.file("Drop Me.wav"), 0.5);
   std::ofstream(m_dir.file("readme.txt")) << "x";
+  lumetra::apptest::Texts texts;
+  texts.get()->selectLanguage(u"English");
   auto* dialog = s::sound::gui::dialogs::effect::Dialog::take();
-  dialog->bind(nullptr, nullptr, nullptr);
+  dialog->bind(nullptr, nullptr, texts.get());
   std::thread ui([dialog] { dialog->runWindow(); });
   auto waitFor = [](const std::function<bool()>& condition) {
     for (int i = 0; i < 500 && !condition(); ++i) {
@@ -278,6 +281,11 @@ TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
   EXPECT_FALSE(dialog->isRunning());
   EXPECT_EQ(dialog->getResults()->countNotConverted(), 1u);
   EXPECT_EQ(dialog->getProgressMaximum(), 1) << "the end of the run shows a full bar";
+  EXPECT_EQ(std::u16string(dialog->getStatusText()), u"Ready");
+  // The report of the file left out comes once the worker's last send has returned.
+  EXPECT_TRUE(waitFor([] { return !shownTexts().empty(); }));
+  ASSERT_EQ(shownTexts().size(), 1u);
+  EXPECT_EQ(shownTexts()[0], u"These files were not converted:\nreadme.txt: not an MP3 or WAV file");
 
   driver->requestClose(frame);
   ui.join();
