@@ -14,18 +14,28 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 CLumetraApp theApp;
 
 namespace s::app::win {
 
-void runMainDialog(AppBase* /*appBase*/, AppWindow* /*mainWindow*/) {
+void runMainDialog(AppBase* appBase, AppWindow* mainWindow) {
   sound::gui::dialogs::effect::Dialog* dialog = sound::gui::dialogs::effect::Dialog::take();
   if (dialog == nullptr) {
     return;
   }
-  // FIXME: the dialog builds, shows and runs the converter window once that window exists; until
-  // then the program ends here.
+  dialog->bind(mainWindow, appBase->getSettings(), appBase->getLocalizer());
+  dialog->runWindow();
+  // The release waits until the task is idle.
   dialog->release();
+}
+
+bool hasDisplay() {
+  const char* chosen = std::getenv("LUMETRA_DISPLAY");
+  const char* display = std::getenv("DISPLAY");
+  return (chosen != nullptr && *chosen != 0) || (display != nullptr && *display != 0);
 }
 
 }  // namespace s::app::win
@@ -34,6 +44,11 @@ BOOL CLumetraApp::InitInstance() {
   using s::app::win::AppBase;
   using s::app::win::AppWindow;
 
+  // A window no one can see or close is of no use: without a display the program says so.
+  if (!s::app::win::hasDisplay()) {
+    std::fputs("lumetra: no display: set DISPLAY to an X server\n", stderr);
+    std::exit(1);
+  }
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), 0xFF};
   InitCommonControlsEx(&controls);
   CWinApp::InitInstance();

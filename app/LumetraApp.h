@@ -32,4 +32,8 @@ namespace s::app::win {
 /// settings store and the skinner, runs it until its window has closed and gives it back.
 void runMainDialog(AppBase* appBase, AppWindow* mainWindow);
 
+/// Whether the program has a display to show its window on: DISPLAY, or LUMETRA_DISPLAY naming
+/// the layer's driver.
+bool hasDisplay();
+
 }  // namespace s::app::win

@@ -17,6 +17,7 @@
 #include "testlib/Signal.h"
 #include "testlib/TempDir.h"
 #include "testlib/WavBuilder.h"
+#include "app/dialogs/effect/tests/PackedTexts.h"
 
 #include <windows.h>
 #include <winseam.h>
@@ -34,6 +35,7 @@
 #include <vector>
 
 using namespace s::sound::gui::dialogs::effect;
+using lumetra::apptest::Texts;
 using lumetra::testlib::TempDir;
 using s::file::win::PathWin;
 namespace fs = std::filesystem;
@@ -425,33 +427,6 @@ TEST_F(ConversionTask, ACancelLetsTheCurrentFileFinishAndStartsNoOther) {
 
 namespace {
 
-/// The program's language pack from this test's own program file.
-class Texts {
- public:
-  Texts()
-      : m_archive(s::archive::dll::win::Archive::take()), m_localizer(s::lang::Localizer::take()) {
-    char16_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    PathWin* path = PathWin::newFromText(self);
-    EXPECT_TRUE(m_archive->open(path));
-    path->release();
-    s::xml::Node* root = s::lang::readXmlResource(m_archive, u"IDR_XML", 130);
-    EXPECT_NE(root, nullptr);
-    if (root != nullptr) {
-      m_localizer->loadFromXml(root);
-      root->release();
-    }
-  }
-  ~Texts() {
-    m_localizer->release();
-    m_archive->release();
-  }
-  s::lang::Localizer* get() const { return m_localizer; }
-
- private:
-  s::archive::dll::win::Archive* m_archive;
-  s::lang::Localizer* m_localizer;
-};
 
 std::u16string report(const ConversionResults& results, s::lang::Localizer* localizer) {
   s::str::strbuffer::StrBuffer* text = newNotConvertedReport(results, localizer);

@@ -1,0 +1,777 @@
+// The drop-files-here converter window.
+#include "app/dialogs/dragndrop/Dialog.h"
+
+#include "app/win/AppWindow.h"
+#include "app/win/DisplayScale.h"
+#include "core/file/win/PathArray.h"
+#include "core/file/win/PathWin.h"
+#include "core/file/win/Shortcuts.h"
+#include "core/str/strbuffer/StrBuffer.h"
+#include "core/system/win/Shell.h"
+#include "core/thread/win/Thread.h"
+#include "core/time/WallClock.h"
+#include "gui/combobox/ComboBoxItem.h"
+#include "gui/win/Box.h"
+#include "gui/win/Button.h"
+#include "gui/win/CheckBox.h"
+#include "gui/win/ComboBox.h"
+#include "gui/win/Label.h"
+#include "gui/win/MessageBoxW.h"
+#include "gui/win/ProgressBar.h"
+#include "gui/win/Spacer.h"
+#include "gui/win/Window.h"
+#include "platform/lang/Localizer.h"
+#include "platform/map/IMappedData.h"
+
+namespace s::gui::dialogs::dragndrop {
+
+namespace {
+
+using file::win::PathWin;
+using str::strbuffer::StrBuffer;
+
+/// Window events of the frame.
+constexpr int32_t kWindowClosing = 1;
+constexpr int32_t kWindowUserEvent = 2;
+constexpr int32_t kWindowRightButtonDown = 3;
+constexpr int32_t kWindowRestored = 21;
+/// Events of the widgets.
+constexpr int32_t kFilesDropped = 1;
+/// The largest total a progress bar's 16-bit range shows.
+constexpr int64_t kProgressLimit = 32767;
+
+const WCHAR* asText(int64_t value) { return reinterpret_cast<const WCHAR*>(value); }
+int64_t asArgument(const WCHAR* text) { return reinterpret_cast<int64_t>(text); }
+
+bool sameText(const WCHAR* a, const WCHAR* b) {
+  if (a == nullptr || b == nullptr) {
+    return a == b;
+  }
+  for (; *a != 0 && *a == *b; ++a, ++b) {
+  }
+  return *a == *b;
+}
+
+}  // namespace
+
+Dialog::Dialog()
+    : m_titleText(StrBuffer::take()),
+      m_workText(StrBuffer::take()),
+      m_customOutputPath(StrBuffer::take()),
+      m_worker(thread::win::Thread::take()) {
+  m_worker->setPriority(getNormalPriority());
+}
+
+Dialog::~Dialog() {
+  m_worker->release();
+  if (m_outputFolder != nullptr) {
+    m_outputFolder->release();
+  }
+  m_customOutputPath->release();
+  m_workText->release();
+  m_titleText->release();
+}
+
+void Dialog::reset() {
+  m_cancel.store(true, std::memory_order_release);
+  m_worker->waitUntilIdle();
+  m_cancel.store(false, std::memory_order_release);
+  m_titleText->clear();
+  m_workText->clear();
+  m_appWindow = nullptr;
+  m_settings = nullptr;
+  m_localizer = nullptr;
+  m_compact = true;
+  m_dropBox = m_dropTopBox = m_leftColumn = m_rightColumn = m_mainArea = nullptr;
+  m_buttonRow = m_linkBox = m_progressBox = m_statusBar = nullptr;
+  m_statusLabel = m_percentLabel = m_linkLabel = nullptr;
+  m_keepOnTop = nullptr;
+  m_viewButton = m_cancelButton = m_trayButton = nullptr;
+  m_progressBar = nullptr;
+  m_spacerAbove = m_spacerBelow = nullptr;
+  m_typeSelector = m_optionsPanel = nullptr;
+  m_progressMaximum = m_progressPosition = 0;
+  m_rightClickTransform = true;
+  m_askConfirmation = false;
+  m_outputFolderSetting = kOutputSameFolder;
+  m_customOutputPath->clear();
+  if (m_outputFolder != nullptr) {
+    m_outputFolder->release();
+    m_outputFolder = nullptr;
+  }
+  m_displayScale = 1;
+  m_viewSection = u"View";
+  m_worker->setPriority(getNormalPriority());
+  // The window owns the widget tree; giving it back destroys both.
+  if (m_window != nullptr) {
+    m_window->release();
+    m_window = nullptr;
+  }
+  m_paths.clear();
+  m_startTime = 0;
+  m_currentFileNumber = 0;
+  m_running = false;
+  m_inTray = m_lowerPriority = m_priorityLowered = false;
+  m_summaryEnabled = true;
+}
+
+void Dialog::bind(app::win::AppWindow* appWindow, map::IMappedData* settings,
+                  lang::Localizer* localizer) {
+  m_appWindow = appWindow;
+  m_settings = settings;
+  m_localizer = localizer;
+  m_displayScale = static_cast<int32_t>(app::win::getDisplayScale());
+  m_viewSection = app::win::AppWindow::viewSectionFor(static_cast<uint32_t>(m_displayScale));
+}
+
+const WCHAR* Dialog::settingsKey(const WCHAR* subSection) {
+  return m_appWindow != nullptr ? m_appWindow->makeSettingsKey(subSection) : subSection;
+}
+
+IComponent* Dialog::createTypeSelector() {
+  gui::win::ComboBox* selector = gui::win::ComboBox::take();
+  selector->setWidthPercent(100, false);
+  return selector;
+}
+
+IComponent* Dialog::createOptionsPanel() { return gui::win::makeBox(3, 100, -1, 0, 0, 0, 0, 0, 0); }
+
+IComponent* Dialog::createProcessOptions() {
+  gui::win::Box* box = gui::win::makeBox(1, -1, -1, 0, 0, 0, 0, 0, 0);
+  box->setFixedWidth(0, false);
+  box->setFixedHeight(0, false);
+  return box;
+}
+
+void Dialog::applyPriority(bool force) {
+  const bool lower = !force && (m_lowerPriority || m_inTray);
+  m_worker->setPriority(lower ? -2 : getNormalPriority());
+  m_priorityLowered = lower;
+}
+
+void Dialog::setCustomOutputPath(const WCHAR* path) {
+  m_customOutputPath->clear();
+  m_customOutputPath->append(path != nullptr ? path : u"");
+}
+
+uint32_t Dialog::getPathCount() {
+  m_lock.lock();
+  const uint32_t count = m_paths.getCount();
+  m_lock.unlock();
+  return count;
+}
+
+bool Dialog::startWorker() { return m_worker->start(this); }
+
+void Dialog::waitUntilIdle() { m_worker->waitUntilIdle(); }
+
+void Dialog::showOutputFolderError(const WCHAR* path) {
+  const WCHAR* message = m_localizer != nullptr ? m_localizer->getText(kOutputFolderErrorId) : nullptr;
+  m_workText->clear();
+  m_workText->append(message != nullptr && *message != 0 ? message : kOutputFolderError);
+  if (path != nullptr) {
+    m_workText->append(u"\r\n\"")->append(path)->append(u"\"");
+  }
+  gui::win::showError(m_workText->getCStr());
+}
+
+bool Dialog::resolveOutputFolder(const WCHAR* firstPath) {
+  if (m_outputFolder != nullptr) {
+    m_outputFolder->release();
+    m_outputFolder = nullptr;
+  }
+  if (m_outputFolderSetting == kOutputCustom && m_customOutputPath->getLength() == 0) {
+    m_outputFolderSetting = kOutputSameFolder;
+  }
+  PathWin* folder = nullptr;
+  if (m_outputFolderSetting == kOutputDesktop) {
+    folder = PathWin::take()->setPathText(file::win::getDesktopPathCached()->getCStr());
+  } else if (m_outputFolderSetting == kOutputCustom) {
+    folder = PathWin::take()->setPathText(m_customOutputPath->getCStr());
+  } else if (m_outputFolderSetting == kOutputSameFolder || m_outputFolderSetting == kOutputSubFolder) {
+    PathWin* source = PathWin::take()->setPathText(firstPath != nullptr ? firstPath : u"");
+    folder = source->isValid() ? source->newParent() : nullptr;
+    source->release();
+    if (folder != nullptr && m_outputFolderSetting == kOutputSubFolder) {
+      const WCHAR* name = m_localizer != nullptr ? m_localizer->getText(kSubFolderNameId) : nullptr;
+      PathWin* child = folder->newChild(name != nullptr && *name != 0 ? name : u"Converted");
+      folder->release();
+      folder = child;
+    }
+  }
+  if (folder == nullptr || !folder->isValid()) {
+    if (folder != nullptr) {
+      folder->release();
+    }
+    showOutputFolderError(nullptr);
+    return false;
+  }
+  if (createsMissingOutputFolder() && !folder->exists()) {
+    folder->createDirectory(true);
+  }
+  bool usable = false;
+  if (folder->exists()) {
+    usable = (folder->isDirectory() || folder->isDriveOnly()) && folder->isReadWritable();
+  } else if (!folder->isDriveOnly()) {
+    PathWin* parent = folder->newParent();
+    usable = parent != nullptr && parent->exists() &&
+             (parent->isDirectory() || parent->isDriveOnly()) && parent->isReadWritable();
+    if (parent != nullptr) {
+      parent->release();
+    }
+  }
+  if (!usable) {
+    showOutputFolderError(folder->getFullPath());
+    folder->release();
+    return false;
+  }
+  m_outputFolder = folder;
+  return true;
+}
+
+template <typename PathAt>
+void Dialog::acceptDrop(int32_t count, PathAt&& pathAt) {
+  if (count <= 0) {
+    return;
+  }
+  m_lock.lock();
+  if (m_running) {
+    m_lock.unlock();
+    return;
+  }
+  // No confirmation is asked: the window's own asker is off in this program.
+  if (onConversionTypeChanged()) {
+    // A refused folder discards the drop: a later drop must never convert these paths into
+    // its own folder.
+    if (resolveOutputFolder(pathAt(0))) {
+      for (int32_t i = 0; i < count; ++i) {
+        m_paths.addText(pathAt(i));
+      }
+      m_running = true;
+      if (!startWorker()) {
+        m_running = false;
+        m_paths.clear();
+      }
+    }
+  }
+  m_lock.unlock();
+}
+
+void Dialog::onFilesDropped(const file::win::PathArray* paths) {
+  if (paths == nullptr) {
+    return;
+  }
+  acceptDrop(paths->getCount(), [paths](int32_t i) { return paths->getAt(i)->getFullPath(); });
+}
+
+void Dialog::onFilesDropped(const str::strarray::StrArray* paths) {
+  if (paths == nullptr) {
+    return;
+  }
+  acceptDrop(static_cast<int32_t>(paths->getCount()),
+             [paths](int32_t i) { return paths->get(static_cast<uint32_t>(i))->getCStr(); });
+}
+
+void Dialog::scaleProgress(int64_t total, int64_t done, int32_t* maximum, int32_t* position) {
+  if (total < 0) {
+    total = 0;
+  }
+  if (done < 0) {
+    done = 0;
+  }
+  while (total > kProgressLimit) {
+    total /= 2;
+    done /= 2;
+  }
+  if (done > total) {
+    done = total;
+  }
+  *maximum = static_cast<int32_t>(total + 1);
+  *position = static_cast<int32_t>(done + 1);
+}
+
+void Dialog::reportProgress(int64_t total, int64_t done, const WCHAR* name) {
+  if (m_appWindow != nullptr && m_window != nullptr) {
+    int32_t maximum = 0;
+    int32_t position = 0;
+    scaleProgress(total, done, &maximum, &position);
+    m_appWindow->setTaskbarProgress(m_window, maximum, position);
+  }
+  sendStatusEvent(kStatusUpdate, total, done, name);
+}
+
+void Dialog::cancel(bool wait) {
+  m_cancel.store(true, std::memory_order_release);
+  if (wait) {
+    m_worker->waitUntilIdle();
+    m_cancel.store(false, std::memory_order_release);
+    return;
+  }
+  setStatusText(u"Canceling..");
+}
+
+void Dialog::setStatusText(const WCHAR* text) {
+  m_titleText->clear();
+  m_titleText->append(text != nullptr ? text : u"");
+  if (m_statusLabel != nullptr) {
+    m_statusLabel->setText(m_titleText->getCStr(), true);
+  }
+}
+
+const WCHAR* Dialog::getStatusText() { return m_titleText->getCStr(); }
+
+void Dialog::sendStatusEvent(const WCHAR* name, int64_t total, int64_t done, const WCHAR* text) {
+  if (m_window != nullptr && !m_window->isClosed()) {
+    m_window->sendUserEvent(asArgument(name), total, done, asArgument(text));
+    return;
+  }
+  if (m_window == nullptr) {
+    onStatusEvent(name, total, done, text);
+  }
+}
+
+void Dialog::onStatusEvent(const WCHAR* name, int64_t total, int64_t done, const WCHAR* text) {
+  if (sameText(name, kStatusStart)) {
+    m_startTime = time::currentTimeMillis();
+    if (m_linkBox != nullptr) {
+      m_linkBox->setFixedWidth(0, false);
+      m_progressBox->setFixedWidth(-1, false);
+    }
+    m_progressMaximum = 1000;
+    m_progressPosition = 0;
+    if (m_progressBar != nullptr) {
+      m_progressBar->setRange(0, 1000);
+      m_progressBar->setPosition(0);
+    }
+    if (m_statusBar != nullptr) {
+      m_statusBar->doLayout();
+    }
+  } else if (sameText(name, kStatusUpdate)) {
+    if (isCancelRequested()) {
+      return;
+    }
+    int32_t maximum = 0;
+    int32_t position = 0;
+    scaleProgress(total, done, &maximum, &position);
+    // Only what changed reaches the widgets; painting is left to the window's own paint.
+    if (maximum != m_progressMaximum && m_progressBar != nullptr) {
+      m_progressBar->setRange(0, maximum);
+    }
+    if ((position != m_progressPosition || maximum != m_progressMaximum) && m_progressBar != nullptr) {
+      m_progressBar->setPosition(position);
+    }
+    m_progressMaximum = maximum;
+    m_progressPosition = position;
+    if (!sameText(m_titleText->getCStr(), text != nullptr ? text : u"")) {
+      setStatusText(text);
+    }
+  } else if (sameText(name, kStatusEnd)) {
+    m_progressMaximum = 1;
+    m_progressPosition = 1;
+    if (m_progressBar != nullptr) {
+      m_progressBar->setRange(0, 1);
+      m_progressBar->setPosition(1);
+    }
+    if (m_percentLabel != nullptr) {
+      m_percentLabel->setText(u"", true);
+    }
+    const WCHAR* doneText = m_localizer != nullptr ? m_localizer->getText(kDoneTextId) : u"Done!";
+    setStatusText(doneText);
+    const WCHAR* ready = m_localizer != nullptr ? m_localizer->getText(kReadyTextId) : u"Ready";
+    setStatusText(ready);
+    if (m_linkBox != nullptr) {
+      m_progressBox->setFixedWidth(0, false);
+      m_linkBox->setFixedWidth(-1, false);
+      m_statusBar->doLayout();
+    }
+    if (m_summaryEnabled) {
+      showFinishSummary();
+    }
+    m_startTime = 0;
+    m_lock.lock();
+    m_paths.clear();
+    m_currentFileNumber = 0;
+    m_cancel.store(false, std::memory_order_release);
+    m_running = false;
+    m_lock.unlock();
+  }
+}
+
+void Dialog::run() {
+  if (m_appWindow != nullptr && m_window != nullptr) {
+    m_appWindow->beginTaskbarProgress(m_window);
+  }
+  sendStatusEvent(kStatusStart, 0, 0, nullptr);
+  m_lock.lock();
+  for (uint32_t i = 0; i < m_paths.getCount() && !isCancelRequested(); ++i) {
+    m_currentFileNumber = static_cast<int32_t>(i + 1);
+    const int64_t count = m_paths.getCount();
+    // The lock is released before each synchronous send: the UI thread may be waiting for it
+    // in a drop.
+    m_lock.unlock();
+    if (m_appWindow != nullptr && m_window != nullptr) {
+      m_appWindow->setTaskbarProgress(m_window, static_cast<int32_t>(count), static_cast<int32_t>(i));
+    }
+    sendStatusEvent(kStatusUpdate, count, i, u"EntryName");
+    m_lock.lock();
+  }
+  m_lock.unlock();
+  if (m_appWindow != nullptr && m_window != nullptr) {
+    m_appWindow->endTaskbarProgress(m_window);
+  }
+  sendStatusEvent(kStatusEnd, 0, 0, nullptr);
+}
+
+void Dialog::storeViewSize(bool compact) {
+  if (m_window == nullptr || m_settings == nullptr) {
+    return;
+  }
+  const WCHAR* section = settingsKey(m_viewSection);
+  m_settings->setInt32(section, compact ? u"SmallWidth" : u"LargeWidth", m_window->getWidth());
+  section = settingsKey(m_viewSection);
+  m_settings->setInt32(section, compact ? u"SmallHeight" : u"LargeHeight", m_window->getHeight());
+}
+
+void Dialog::setCompactView(bool compact, bool save) {
+  if (save) {
+    storeViewSize(!compact);
+  }
+  const int32_t s = m_displayScale;
+  if (m_spacerAbove != nullptr) {
+    m_spacerAbove->setFixedHeight(compact ? 0 : 5 * s);
+    m_spacerBelow->setFixedHeight(compact ? 0 : 9 * s);
+  }
+  if (m_leftColumn != nullptr && showsLeftColumn()) {
+    if (compact) {
+      m_leftColumn->setMinimumWidth(0);
+      m_leftColumn->setWidthPercent(100, false);
+      m_leftColumn->alignRight();
+    } else {
+      m_leftColumn->setMinimumWidth(getLeftColumnMinimumWidth());
+      m_leftColumn->setFixedWidth(-1, false);
+      m_leftColumn->alignCenter();
+    }
+  }
+  if (m_dropBox != nullptr) {
+    if (compact) {
+      m_dropBox->alignCenter();
+    } else {
+      m_dropBox->alignLeft();
+    }
+  }
+  if (m_mainArea != nullptr) {
+    if (compact) {
+      m_mainArea->setVertical();
+    } else {
+      m_mainArea->setHorizontal();
+    }
+  }
+  if (m_rightColumn != nullptr) {
+    if (compact) {
+      m_rightColumn->setFixedHeight(-1, false);
+    } else {
+      m_rightColumn->setHeightPercent(100, false);
+    }
+  }
+  if (m_optionsPanel != nullptr) {
+    auto* panel = static_cast<gui::win::Box*>(m_optionsPanel);
+    if (compact) {
+      panel->setFixedWidth(0, false);
+      panel->setFixedHeight(0, false);
+    } else {
+      panel->setWidthPercent(100, false);
+      panel->setHeightPercent(100, false);
+    }
+  }
+  if (m_dropTopBox != nullptr) {
+    if (compact) {
+      m_dropTopBox->setFixedHeight(-1, false);
+      m_dropTopBox->setWidthPercent(100, false);
+    } else {
+      m_dropTopBox->setFixedWidth(0, false);
+      m_dropTopBox->setFixedHeight(0, false);
+    }
+  }
+  if (m_viewButton != nullptr) {
+    if (hasRightClickTransform()) {
+      m_viewButton->setTextId(compact ? 1005000 : 1006000);
+    } else if (m_buttonRow != nullptr) {
+      m_buttonRow->setFixedHeight(0, false);
+    }
+  }
+  m_compact = compact;
+  if (m_window != nullptr) {
+    int32_t width = compact ? getDefaultSmallWidth() : getDefaultLargeWidth();
+    int32_t height = compact ? getDefaultSmallHeight() : getDefaultLargeHeight();
+    if (m_settings != nullptr) {
+      width = m_settings->getInt32(settingsKey(m_viewSection), compact ? u"SmallWidth" : u"LargeWidth",
+                                   width);
+      height = m_settings->getInt32(settingsKey(m_viewSection),
+                                    compact ? u"SmallHeight" : u"LargeHeight", height);
+    }
+    m_window->setSize(width, height);
+    m_window->doLayout();
+    m_window->doLayout();
+    m_window->fitToPreferredSize();
+  }
+  if (m_settings != nullptr) {
+    m_settings->setBool(settingsKey(u"View"), u"CompactView", compact);
+  }
+}
+
+void Dialog::switchView() {
+  m_window->show(false, false);
+  setCompactView(!m_compact, true);
+  m_window->show(true, true);
+}
+
+void Dialog::onEvent(base::IObject* source, int32_t eventId) {
+  const bool fromWindow = m_window != nullptr && source == static_cast<base::IObject*>(m_window);
+  if (fromWindow && eventId == kWindowClosing) {
+    storeViewSize(m_compact);
+  }
+  if (onSelectorChanged(source, eventId)) {
+    return;
+  }
+  if (m_keepOnTop != nullptr && source == static_cast<base::IObject*>(m_keepOnTop)) {
+    m_window->setKeepOnTop(m_keepOnTop->isChecked());
+    if (m_appWindow != nullptr) {
+      m_appWindow->setKeepOnTop(m_keepOnTop->isChecked());
+    }
+  } else if (fromWindow && eventId == kWindowRestored) {
+    m_inTray = false;
+  } else if (fromWindow && eventId == kWindowClosing) {
+    cancel(false);
+  } else if (fromWindow && eventId == kWindowRightButtonDown) {
+    if (hasRightClickTransform() && m_rightClickTransform) {
+      switchView();
+    }
+  } else if (m_linkLabel != nullptr && source == static_cast<base::IObject*>(m_linkLabel)) {
+    if (m_localizer != nullptr) {
+      system::win::shellOpen(m_localizer->getText(101000));
+    }
+  } else if (m_viewButton != nullptr && source == static_cast<base::IObject*>(m_viewButton)) {
+    if (hasRightClickTransform()) {
+      switchView();
+    }
+  } else if (m_typeSelector != nullptr && source == static_cast<base::IObject*>(
+                                                        static_cast<gui::win::ComboBox*>(m_typeSelector))) {
+    auto* selector = static_cast<gui::win::ComboBox*>(m_typeSelector);
+    const int32_t index = selector->getSelectedIndex();
+    if (m_optionsPanel != nullptr) {
+      static_cast<gui::win::Box*>(m_optionsPanel)->showOnly(index);
+    }
+    m_window->doLayout();
+    m_window->doLayout();
+    m_window->fitToPreferredSize();
+    combobox::ComboBoxItem* item = selector->getSelectedItem();
+    if (item != nullptr && m_settings != nullptr) {
+      m_settings->setString(settingsKey(u"View"), u"ConvertTo", item->text->getCStr());
+    }
+  } else if (m_cancelButton != nullptr && source == static_cast<base::IObject*>(m_cancelButton)) {
+    cancel(false);
+  } else if (m_dropBox != nullptr && source == static_cast<base::IObject*>(m_dropBox) &&
+             eventId == kFilesDropped) {
+    onFilesDropped(m_dropBox->getDroppedPaths());
+  } else if (fromWindow && eventId == kWindowUserEvent) {
+    onStatusEvent(asText(m_window->getUserEventArg1()), m_window->getUserEventArg2(),
+                  m_window->getUserEventArg3(), asText(m_window->getUserEventArg4()));
+  } else if (m_trayButton != nullptr && source == static_cast<base::IObject*>(m_trayButton)) {
+    m_inTray = true;
+    m_window->hideToTray();
+  }
+}
+
+void Dialog::runWindow() {
+  using gui::win::Box;
+  using gui::win::Label;
+  using gui::win::makeBox;
+  using gui::win::makeLabel;
+  using gui::win::makeLabelById;
+  const int32_t s = m_displayScale;
+  gui::win::Window* window = gui::win::Window::take();
+  if (window == nullptr) {
+    return;
+  }
+  m_window = window;
+  window->setMaximizeBox(hasMaximizeBox());
+  window->setResizable(true);
+  window->setClientEdge(false);
+  if (m_localizer != nullptr) {
+    window->setLocalizer(m_localizer);
+  }
+  if (m_appWindow != nullptr) {
+    window->applySettings(m_appWindow, true);
+  }
+  if (hasOutputFolderOptions() && m_settings != nullptr) {
+    m_outputFolderSetting = m_settings->getInt32(settingsKey(u"File"), u"OutputFolderSetting",
+                                                 getDefaultOutputFolderSetting());
+    setCustomOutputPath(m_settings->getString(settingsKey(u"File"), u"OutputDirCustomPath0", u"", nullptr, false));
+    if (m_outputFolderSetting != kOutputSameFolder && m_outputFolderSetting != kOutputSubFolder &&
+        m_outputFolderSetting != kOutputDesktop &&
+        !(m_outputFolderSetting == kOutputCustom && m_customOutputPath->getLength() != 0)) {
+      m_outputFolderSetting = kOutputSameFolder;
+    }
+  }
+  m_dropBox = gui::win::makeBox(1, 100, 100, 1, 1, 0, 0, 10, 0);
+  m_dropBox->setAcceptFiles(true);
+  m_dropBox->setBackgroundWhite(false);
+  if (m_settings != nullptr) {
+    m_rightClickTransform = m_settings->getBool(settingsKey(u"View"), u"RightClickTransform", true);
+  }
+
+  // The status line: progress box (hidden until a run starts), link box and text box.
+  m_cancelButton = gui::win::makeButton(1006050, -1, 18 * s);
+  if (getCancelButtonWidth() >= 0) {
+    m_cancelButton->setFixedWidth(getCancelButtonWidth());
+  }
+  m_progressBar = gui::win::ProgressBar::take();
+  m_progressBar->setFixedWidth(100 * s);
+  m_progressBar->setFixedHeight(16 * s);
+  m_progressBox = makeBox(0, -1, 100, 0, 1, 0, 0, 2 * s, 0);
+  m_progressBox->setFixedWidth(0, false);
+  gui::win::Spacer* progressSpacer = gui::win::Spacer::take();
+  progressSpacer->setHorizontal();
+  progressSpacer->setFixedWidth(getProgressSpacerWidth());
+  m_progressBox->add(m_progressBar);
+  m_progressBox->add(progressSpacer);
+  m_progressBox->add(m_cancelButton);
+  m_linkBox = makeBox(0, -1, 100, 0, 1, 0, 0, 3 * s, 0);
+  m_linkLabel = makeLabel(u"tovi", false, false, 100001);
+  m_linkLabel->setClickable(true);
+  m_linkBox->add(m_linkLabel);
+  Box* textBox = makeBox(0, 100, 100, 0, 1, 0, 0, 2 * s, 0);
+  m_statusLabel = makeLabelById(kReadyTextId, false, true, 100001);
+  m_percentLabel = makeLabel(u"", false, false, 100001);
+  textBox->add(m_statusLabel);
+  textBox->add(m_percentLabel);
+  m_statusBar = makeBox(0, 100, -1, 0, 1, 0, 0, 2 * s, 2 * s);
+  m_statusBar->add(textBox);
+  m_statusBar->add(m_linkBox);
+  m_statusBar->add(m_progressBox);
+
+  m_viewButton = gui::win::makeButton(1005000, 100, -1);
+  m_trayButton = gui::win::makeButton(1007009, -1, -1);
+  m_trayButton->setFixedWidth(0);
+  m_trayButton->setFixedHeight(0);
+  m_buttonRow = makeBox(0, 100, -1, 0, 0, 0, 0, 0, 0);
+  m_buttonRow->add(m_trayButton);
+  m_buttonRow->add(m_viewButton);
+
+  m_typeSelector = createTypeSelector();
+  m_rightColumn = makeBox(1, 100, -1, 0, 1, 0, 4 * s, 0, 0);
+  IComponent* processOptions = createProcessOptions();
+  m_optionsPanel = createsOptionPagesOnSelection() ? makeBox(3, 100, -1, 0, 0, 0, 0, 0, 0)
+                                                   : createOptionsPanel();
+
+  Label* firstEmpty = makeLabel(u"", true, true, 0);
+  Label* dropText = makeLabelById(1002000, true, false, 0);
+  dropText->setTextColor(119, 119, 119);
+  Label* secondEmpty = makeLabel(u"", true, false, 0);
+  Label* extensions = makeLabelById(1003000, true, false, 0);
+  extensions->setTextColor(119, 119, 119);
+  Label* thirdEmpty = makeLabel(u"", true, false, 0);
+  m_keepOnTop = gui::win::makeCheckBox(1000000, m_appWindow != nullptr && m_appWindow->isKeepOnTop());
+  m_spacerAbove = gui::win::Spacer::take();
+  m_spacerAbove->setVertical();
+  m_spacerAbove->setFixedHeight(0);
+  m_spacerBelow = gui::win::Spacer::take();
+  m_spacerBelow->setVertical();
+  m_spacerBelow->setFixedHeight(0);
+
+  Box* typeRow = makeBox(0, 100, -1, 0, 1, 0, 0, 0, 0);
+  typeRow->add(makeLabelById(1004000, false, false, 0));
+  typeRow->add(m_typeSelector);
+  if (!showsTypeSelector()) {
+    typeRow->setFixedHeight(0, false);
+  }
+  m_rightColumn->add(typeRow);
+  m_rightColumn->add(m_optionsPanel);
+  m_rightColumn->add(m_buttonRow);
+  m_dropTopBox = makeBox(1, 100, -1, 0, 0, 0, 0, 0, 0);
+  m_dropTopBox->add(firstEmpty);
+  m_dropTopBox->add(dropText);
+  m_dropTopBox->add(secondEmpty);
+  m_dropTopBox->add(extensions);
+  m_dropTopBox->add(thirdEmpty);
+  m_dropBox->add(m_dropTopBox);
+  m_leftColumn = makeBox(1, -1, 100, 2, 0, 0, 0, 0, 0);
+  Box* checkRow = makeBox(1, -1, -1, 0, 0, 0, 0, 0, 0);
+  checkRow->add(m_spacerAbove);
+  checkRow->add(m_keepOnTop);
+  checkRow->add(m_spacerBelow);
+  m_leftColumn->add(checkRow);
+  m_leftColumn->add(m_dropBox);
+  m_leftColumn->add(processOptions);
+  m_mainArea = makeBox(1, 100, 100, 0, 0, 10 * s, 7 * s, 8 * s, 0);
+  m_mainArea->add(m_leftColumn);
+  m_mainArea->add(m_rightColumn);
+  Box* topStrip = makeBox(1, 100, -1, 0, 0, 0, 0, 0, 0);
+  topStrip->setFixedHeight(7 * s, false);
+  gui::win::Spacer* bottomGap = gui::win::Spacer::take();
+  bottomGap->setVertical();
+  bottomGap->setFixedHeight(3 * s);
+  window->add(topStrip);
+  window->add(m_mainArea);
+  window->add(bottomGap);
+  window->add(m_statusBar);
+  onWidgetsBuilt();
+  if (!showsLeftColumn()) {
+    m_leftColumn->setFixedWidth(0, false);
+    m_leftColumn->setFixedHeight(0, false);
+  }
+  if (m_optionsPanel != nullptr) {
+    static_cast<Box*>(m_optionsPanel)->setBackgroundWhite(false);
+  }
+
+  m_linkLabel->addClickListener(this);
+  m_trayButton->addClickListener(this);
+  window->addRestoreListener(this);
+  m_viewButton->addClickListener(this);
+  if (m_typeSelector != nullptr) {
+    static_cast<gui::win::ComboBox*>(m_typeSelector)->addSelectionListener(this);
+  }
+  m_cancelButton->addClickListener(this);
+  m_keepOnTop->addCheckListener(this);
+  m_keepOnTop->addUncheckListener(this);
+  m_dropBox->addDropListener(this);
+  window->addCloseListener(this);
+  window->addRightButtonDownListener(this);
+  window->addUserEventListener(this);
+  window->setShowInTaskbar(true);
+
+  // The stored choice of the type selector, by its displayed text.
+  auto* selector = static_cast<gui::win::ComboBox*>(m_typeSelector);
+  if (selector != nullptr && selector->getItemCount() > 0) {
+    int32_t chosen = getDefaultTypeIndex();
+    const WCHAR* stored =
+        m_settings != nullptr ? m_settings->getString(settingsKey(u"View"), u"ConvertTo", u"", nullptr, false)
+                              : u"";
+    m_workText->clear();
+    m_workText->append(stored != nullptr ? stored : u"");
+    for (int32_t i = 0; i < selector->getItemCount() && m_workText->getLength() != 0; ++i) {
+      StrBuffer* text = selector->getItem(i)->text;
+      if (text->getLength() == m_workText->getLength() && text->startsWithIgnoreCase(m_workText->getCStr())) {
+        chosen = i;
+        break;
+      }
+    }
+    selector->select(chosen, true);
+  }
+  bool compact = isCompactViewDefault();
+  if (m_settings != nullptr) {
+    compact = m_settings->getBool(settingsKey(u"View"), u"CompactView", compact);
+  }
+  setCompactView(compact, false);
+  window->doLayout();
+  window->doLayout();
+  window->fitToPreferredSize();
+  window->moveOnScreen();
+  window->show(true, true);
+  if (m_appWindow != nullptr) {
+    m_appWindow->checkForUpdate(window);
+  }
+  window->waitUntilClosed();
+}
+
+}  // namespace s::gui::dialogs::dragndrop

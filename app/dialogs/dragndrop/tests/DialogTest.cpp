@@ -1,0 +1,294 @@
+// The converter window's logic without a window: the output folder of a drop, which drops are
+// taken, the progress arithmetic, and a drop on the effect window converted end to end.
+#include "app/dialogs/dragndrop/Dialog.h"
+#include "app/dialogs/effect/Dialog.h"
+#include "app/dialogs/effect/tests/PackedTexts.h"
+#include "core/file/win/PathWin.h"
+#include "core/str/strarray/StrArray.h"
+#include "gui/win/ComboBox.h"
+#include "gui/win/Window.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
+#include "gui/win/Box.h"
+#include "testlib/Signal.h"
+#include "testlib/TempDir.h"
+#include "testlib/WavBuilder.h"
+
+#include <windows.h>
+#include <winmsgbox.h>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+using s::gui::dialogs::dragndrop::Dialog;
+using lumetra::testlib::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::u16string>& shownTexts() {
+  static std::vector<std::u16string> s_texts;
+  return s_texts;
+}
+
+int WINAPI recordBox(HWND, LPCWSTR text, LPCWSTR, UINT) {
+  shownTexts().emplace_back(text != nullptr ? text : u"");
+  return IDOK;
+}
+
+void writeTone(const fs::path& path, double seconds) {
+  const auto frames = static_cast<size_t>(seconds * 44100);
+  const auto bytes = lumetra::testlib::WavBuilder::pcmFile(
+      lumetra::testlib::toBytes(lumetra::testlib::makeTone(440.0, 0.5, 44100, frames, 2)), 2, 44100, 16);
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+/// A converter whose task waits until the test lets it go, so a drop can arrive during a run.
+class HeldDialog final : public Dialog {
+ public:
+  ~HeldDialog() override {
+    release.store(true);
+    waitUntilIdle();
+  }
+  void run() override {
+    started.store(true);
+    while (!release.load()) {
+      ::Sleep(1);
+    }
+    Dialog::run();
+  }
+  bool createsMissingOutputFolder() override { return createsMissing; }
+
+  std::atomic<bool> started{false};
+  std::atomic<bool> release{false};
+  bool createsMissing = false;
+};
+
+class ConverterWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    shownTexts().clear();
+    m_previous = winapi::seam::replaceMessageBoxW(&recordBox);
+  }
+  void TearDown() override { winapi::seam::replaceMessageBoxW(m_previous); }
+
+  s::str::strarray::StrArray* paths(std::initializer_list<std::string> names) {
+    s::str::strarray::StrArray* list = s::str::strarray::StrArray::take();
+    for (const std::string& name : names) {
+      list->addText(m_dir.windowsPath(name).c_str());
+    }
+    return list;
+  }
+
+  TempDir m_dir;
+  winapi::seam::MessageBoxFunction m_previous = nullptr;
+};
+
+}  // namespace
+
+TEST(ConverterProgress, HalvesLargeTotalsIntoTheBarsRange) {
+  int32_t maximum = 0;
+  int32_t position = 0;
+  Dialog::scaleProgress(100000, 50000, &maximum, &position);
+  EXPECT_EQ(maximum, 25001);
+  EXPECT_EQ(position, 12501);
+  Dialog::scaleProgress(32767, 32767, &maximum, &position);
+  EXPECT_EQ(maximum, 32768) << "a total that fits is not halved";
+  EXPECT_EQ(position, 32768);
+  const int64_t threeGiB = 3LL << 30;
+  Dialog::scaleProgress(threeGiB, threeGiB / 2, &maximum, &position);
+  EXPECT_GT(maximum, 16384);
+  EXPECT_LE(maximum, 32768);
+  EXPECT_GT(position, 0);
+  EXPECT_NEAR(static_cast<double>(position) / maximum, 0.5, 0.001);
+  Dialog::scaleProgress(0, 0, &maximum, &position);
+  EXPECT_EQ(maximum, 1);
+  EXPECT_EQ(position, 1);
+}
+
+TEST_F(ConverterWindow, ResolvesEachOutputFolderSetting) {
+  HeldDialog dialog;
+  writeTone(m_dir.file("a.wav"), 0.1);
+  const std::u16string source = m_dir.windowsPath("a.wav");
+
+  dialog.setOutputFolderSetting(Dialog::kOutputSameFolder);
+  ASSERT_TRUE(dialog.resolveOutputFolder(source.c_str()));
+  const std::u16string folder = m_dir.windowsPath("a.wav").substr(0, source.size() - 6);
+  EXPECT_EQ(std::u16string(dialog.getOutputFolder()->getFullPath()), folder);
+
+  // A sub folder that is missing is made only by a converter that asks for it; else it is usable
+  // while its parent is.
+  dialog.setOutputFolderSetting(Dialog::kOutputSubFolder);
+  ASSERT_TRUE(dialog.resolveOutputFolder(source.c_str()));
+  EXPECT_FALSE(fs::exists(m_dir.file("Converted")));
+  dialog.createsMissing = true;
+  ASSERT_TRUE(dialog.resolveOutputFolder(source.c_str()));
+  EXPECT_TRUE(fs::is_directory(m_dir.file("Converted")));
+  EXPECT_EQ(std::u16string(dialog.getOutputFolder()->getFullPath()), m_dir.windowsPath("Converted"));
+
+  // A custom setting without a path falls back to the source's folder.
+  dialog.setOutputFolderSetting(Dialog::kOutputCustom);
+  ASSERT_TRUE(dialog.resolveOutputFolder(source.c_str()));
+  EXPECT_EQ(dialog.getOutputFolderSetting(), Dialog::kOutputSameFolder);
+  EXPECT_TRUE(shownTexts().empty());
+}
+
+TEST_F(ConverterWindow, RefusesAFolderThatCannotBeMadeAndSaysWhere) {
+  HeldDialog dialog;
+  dialog.createsMissing = true;
+  std::ofstream(m_dir.file("file")) << "x";
+  const std::u16string below = m_dir.windowsPath("file") + u"\\out";
+  dialog.setOutputFolderSetting(Dialog::kOutputCustom);
+  dialog.setCustomOutputPath(below.c_str());
+  EXPECT_FALSE(dialog.resolveOutputFolder(m_dir.windowsPath("a.wav").c_str()));
+  EXPECT_EQ(dialog.getOutputFolder(), nullptr);
+  ASSERT_EQ(shownTexts().size(), 1u);
+  EXPECT_EQ(shownTexts()[0], std::u16string(Dialog::kOutputFolderError) + u"\r\n\"" + below + u"\"");
+
+  if (geteuid() != 0) {
+    fs::create_directory(m_dir.file("locked"));
+    fs::permissions(m_dir.file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+    dialog.setCustomOutputPath(m_dir.windowsPath("locked").c_str());
+    EXPECT_FALSE(dialog.resolveOutputFolder(m_dir.windowsPath("a.wav").c_str()));
+    fs::permissions(m_dir.file("locked"), fs::perms::owner_all);
+  }
+}
+
+TEST_F(ConverterWindow, IgnoresDropsWhileRunningAndDiscardsRefusedOnes) {
+  HeldDialog dialog;
+  s::str::strarray::StrArray* empty = s::str::strarray::StrArray::take();
+  dialog.onFilesDropped(empty);
+  EXPECT_FALSE(dialog.isRunning()) << "an empty drop starts nothing";
+
+  // A drop whose folder is refused leaves nothing behind for the next drop.
+  std::ofstream(m_dir.file("file")) << "x";
+  dialog.setOutputFolderSetting(Dialog::kOutputCustom);
+  dialog.setCustomOutputPath((m_dir.windowsPath("file") + u"\\out").c_str());
+  s::str::strarray::StrArray* refused = paths({"r1.wav", "r2.wav"});
+  dialog.onFilesDropped(refused);
+  EXPECT_EQ(dialog.getPathCount(), 0u);
+  EXPECT_FALSE(dialog.isRunning());
+
+  dialog.setOutputFolderSetting(Dialog::kOutputSameFolder);
+  s::str::strarray::StrArray* first = paths({"a.wav", "b.wav"});
+  dialog.onFilesDropped(first);
+  EXPECT_TRUE(dialog.isRunning());
+  while (!dialog.started.load()) {
+    ::Sleep(1);
+  }
+  s::str::strarray::StrArray* second = paths({"c.wav"});
+  dialog.onFilesDropped(second);
+  EXPECT_EQ(dialog.getPathCount(), 2u) << "a drop during a run does not extend the list";
+
+  // The generic task reports each entry and ends the run, which clears the list and the flag.
+  dialog.release.store(true);
+  dialog.waitUntilIdle();
+  EXPECT_FALSE(dialog.isRunning());
+  EXPECT_EQ(dialog.getPathCount(), 0u);
+  EXPECT_EQ(dialog.getProgressMaximum(), 1);
+  EXPECT_EQ(std::u16string(dialog.getStatusText()), u"Ready");
+  for (auto* list : {empty, refused, first, second}) {
+    list->release();
+  }
+}
+
+TEST_F(ConverterWindow, TheEffectWindowConvertsADropWithTheChosenEffect) {
+  auto* dialog = s::sound::gui::dialogs::effect::Dialog::take();
+  s::gui::IComponent* list = dialog->createTypeSelector();
+  s::gui::IComponent* panel = dialog->createOptionsPanel();
+  s::gui::win::ComboBox* effects = dialog->getEffectList();
+  ASSERT_EQ(effects->getItemCount(), 27);
+  // The menus start on their defaults: Speed Up +20 % at normal quality, Bass Boost 5 / Normal.
+  using namespace s::sound::gui::dialogs::effect;
+  EXPECT_EQ(dialog->getLevelMenu(kSpeedUp)->getSelectedItem()->value, 20);
+  EXPECT_EQ(dialog->getQualityMenu(kSpeedUp)->getSelectedItem()->value, 4);
+  EXPECT_EQ(dialog->getLevelMenu(kBassBoost)->getSelectedItem()->value, 5);
+  EXPECT_EQ(dialog->getQualityMenu(kBassBoost)->getSelectedItem()->value, 3);
+  EXPECT_EQ(dialog->getLevelMenu(kVolumeUp)->getSelectedItem()->value, 30);
+  EXPECT_EQ(dialog->getQualityMenu(kVolumeUp), nullptr);
+  EXPECT_EQ(dialog->getLevelMenu(2), nullptr) << "a separator has no menus";
+
+  // A separator row is never chosen: the list goes back to the entry before.
+  effects->select(kVolumeUp, false);
+  EXPECT_FALSE(dialog->onSelectorChanged(effects, 0));
+  effects->select(17, false);
+  EXPECT_TRUE(dialog->onSelectorChanged(effects, 0));
+  EXPECT_EQ(effects->getSelectedIndex(), kVolumeUp);
+
+  writeTone(m_dir.file("Tone One.wav"), 0.5);
+  writeTone(m_dir.file("Tone Two.wav"), 0.5);
+  std::ofstream(m_dir.file("notes.txt")) << "x";
+  dialog->setOutputFolderSetting(s::gui::dialogs::dragndrop::Dialog::kOutputSubFolder);
+  s::str::strarray::StrArray* drop = paths({"Tone One.wav", "Tone Two.wav", "notes.txt"});
+  dialog->onFilesDropped(drop);
+  EXPECT_EQ(dialog->getSetting().getIndex(), kVolumeUp);
+  EXPECT_EQ(dialog->getSetting().getLevel(), 30);
+  dialog->waitUntilIdle();
+  EXPECT_FALSE(dialog->isRunning());
+  EXPECT_TRUE(fs::exists(m_dir.file("Converted/Tone One (Vol,+30%).wav")));
+  EXPECT_TRUE(fs::exists(m_dir.file("Converted/Tone Two (Vol,+30%).wav")));
+  EXPECT_FALSE(fs::exists(m_dir.file("Converted/notes (Vol,+30%).txt")));
+  ASSERT_EQ(dialog->getResults()->getEntries().size(), 3u);
+  EXPECT_EQ(dialog->getResults()->countNotConverted(), 1u);
+  EXPECT_EQ(dialog->getResults()->getEntries()[2].result, EntryResult::kNotAudioFile);
+  drop->release();
+  static_cast<s::gui::win::ComboBox*>(list)->release();
+  static_cast<s::gui::win::Box*>(panel)->release();
+  dialog->release();
+}
+
+TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
+  using namespace s::sound::gui::dialogs::effect;
+  writeTone(m_dir.file("Drop Me.wav"), 0.5);
+  std::ofstream(m_dir.file("readme.txt")) << "x";
+  lumetra::apptest::Texts texts;
+  texts.get()->selectLanguage(u"English");
+  auto* dialog = s::sound::gui::dialogs::effect::Dialog::take();
+  dialog->bind(nullptr, nullptr, texts.get());
+  std::thread ui([dialog] { dialog->runWindow(); });
+  auto waitFor = [](const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i) {
+      ::Sleep(10);
+    }
+    return condition();
+  };
+  ASSERT_TRUE(waitFor([dialog] {
+    return dialog->getWindow() != nullptr && dialog->getWindow()->isVisible() &&
+           dialog->getDropBox()->GetSafeHwnd() != nullptr;
+  }));
+  HWND frame = dialog->getWindow()->getHandle();
+  ::SendMessageW(frame, WM_NULL, 0, 0);
+  EXPECT_EQ(dialog->getEffectList()->getSelectedIndex(), 0) << "nothing stored: the first entry";
+
+  POINT corner{0, 0};
+  ::ClientToScreen(dialog->getDropBox()->GetSafeHwnd(), &corner);
+  auto* driver = winapi::HeadlessDriver::current();
+  ASSERT_NE(driver, nullptr);
+  ASSERT_TRUE(driver->dropFiles(corner.x + 10, corner.y + 10,
+                                {m_dir.windowsPath("Drop Me.wav"), m_dir.windowsPath("readme.txt")}));
+  const fs::path output = m_dir.file("Drop Me (OpenAir).wav");
+  EXPECT_TRUE(waitFor([&] { return fs::exists(output) && !dialog->isRunning(); }));
+  dialog->waitUntilIdle();
+  ::SendMessageW(frame, WM_NULL, 0, 0);
+  EXPECT_FALSE(dialog->isRunning());
+  EXPECT_EQ(dialog->getResults()->countNotConverted(), 1u);
+  EXPECT_EQ(dialog->getProgressMaximum(), 1) << "the end of the run shows a full bar";
+  EXPECT_EQ(std::u16string(dialog->getStatusText()), u"Ready");
+  // The report of the file left out comes once the worker's last send has returned.
+  EXPECT_TRUE(waitFor([] { return !shownTexts().empty(); }));
+  ASSERT_EQ(shownTexts().size(), 1u);
+  EXPECT_EQ(shownTexts()[0], u"These files were not converted:\nreadme.txt: not an MP3 or WAV file");
+
+  driver->requestClose(frame);
+  ui.join();
+  dialog->release();
+  EXPECT_FALSE(::IsWindow(frame)) << "the window goes with its dialog";
+}
