@@ -84,9 +84,14 @@ struct BitmapLayout {
   }
 };
 
+/// Gives pixel memory back (see allocatePixels).
 struct FreeDeleter {
   void operator()(uint8_t* p) const;
 };
+
+/// Zeroed memory for a bitmap's pixels, freed through FreeDeleter; null when out of memory.
+/// Large blocks given back are kept a while for the next bitmap of about their size.
+uint8_t* allocatePixels(size_t bytes);
 
 struct BitmapObject : GdiObject {
   BitmapObject() : GdiObject(OBJ_BITMAP) {}

@@ -7,16 +7,95 @@
 // paints there), and stretched or raster-operation blits into 24 bits.
 #include "winapi/gdi32/Dib.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace winapi {
 
 BOOL stretchPixels(DeviceContext& dc, int dx, int dy, int dw, int dh, const PixelBuffer& src, int sx, int sy, int sw,
                    int sh, DWORD rop, uint32_t pattern);
 
-void FreeDeleter::operator()(uint8_t* p) const { std::free(p); }
+namespace {
+
+/// Freed pixel blocks of large bitmaps, kept for the next bitmap of about the same size. Pictures
+/// decoded, copied and dropped one after another would otherwise each map fresh pages from the
+/// system and fault every page in, which costs several times the zeroing a kept block needs.
+/// Never destroyed: bitmaps may still be deleted while the process ends.
+class PixelCache {
+ public:
+  /// Smaller blocks are served well by malloc's own free lists.
+  static constexpr size_t kSmallest = size_t{1} << 20;
+  static constexpr size_t kMostBytes = size_t{64} << 20;
+  static constexpr size_t kMostBlocks = 4;
+
+  static PixelCache& instance() {
+    static PixelCache* const s_cache = new PixelCache();
+    return *s_cache;
+  }
+
+  uint8_t* take(size_t bytes) {
+    uint8_t* memory = nullptr;
+    if (bytes >= kSmallest) {
+      std::lock_guard<std::mutex> guard(m_lock);
+      // The newest block first; a block much larger than asked for would hold memory unused.
+      for (size_t i = m_count; i-- > 0;) {
+        if (m_blocks[i].size >= bytes && m_blocks[i].size - bytes <= bytes / 4) {
+          memory = m_blocks[i].memory;
+          m_bytes -= m_blocks[i].size;
+          std::copy(m_blocks + i + 1, m_blocks + m_count, m_blocks + i);
+          --m_count;
+          break;
+        }
+      }
+    }
+    if (memory == nullptr) return static_cast<uint8_t*>(std::calloc(bytes, 1));
+    std::memset(memory, 0, bytes);
+    return memory;
+  }
+
+  void give(uint8_t* memory) {
+    if (memory == nullptr) return;
+    const size_t size = malloc_usable_size(memory);
+    uint8_t* oldest = nullptr;
+    if (size >= kSmallest && size <= kMostBytes) {
+      std::lock_guard<std::mutex> guard(m_lock);
+      if (m_count == kMostBlocks || m_bytes + size > kMostBytes) {
+        // The oldest block makes room; where that is not enough, the block given is freed.
+        oldest = m_blocks[0].memory;
+        m_bytes -= m_blocks[0].size;
+        std::copy(m_blocks + 1, m_blocks + m_count, m_blocks);
+        --m_count;
+      }
+      if (m_bytes + size <= kMostBytes) {
+        m_blocks[m_count++] = Block{memory, size};
+        m_bytes += size;
+        memory = nullptr;
+      }
+    }
+    std::free(oldest);
+    std::free(memory);
+  }
+
+ private:
+  struct Block {
+    uint8_t* memory;
+    size_t size;
+  };
+  std::mutex m_lock;
+  Block m_blocks[kMostBlocks] = {};
+  size_t m_count = 0;
+  size_t m_bytes = 0;
+};
+
+}  // namespace
+
+uint8_t* allocatePixels(size_t bytes) { return PixelCache::instance().take(bytes); }
+
+void FreeDeleter::operator()(uint8_t* p) const { PixelCache::instance().give(p); }
 
 HBITMAP addBitmap(std::shared_ptr<BitmapObject> bitmap) {
   const BitmapLayout& l = bitmap->layout;
@@ -337,8 +416,8 @@ extern "C" HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* info, UINT usa
     l.colors.resize(n);
     std::memcpy(l.colors.data(), after, n * sizeof(RGBQUAD));
   }
-  // calloc: the pixels start black, and the pages of a large picture are only touched when used.
-  b->memory.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(rowBytes * height), 1)));
+  // The pixels start black.
+  b->memory.reset(allocatePixels(static_cast<size_t>(rowBytes * height)));
   if (!b->memory) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;

@@ -490,7 +490,7 @@ HBITMAP makeBitmap(int width, int height, int bitCount, const void* bits) {
   l.monochrome = bitCount == 1;
   l.rowBytes = bitCount == 1 ? (width + 15) / 16 * 2 : static_cast<ptrdiff_t>(width) * 4;
   size_t bytes = static_cast<size_t>(l.rowBytes) * static_cast<size_t>(height);
-  b->memory.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
+  b->memory.reset(allocatePixels(bytes));
   if (!b->memory) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;

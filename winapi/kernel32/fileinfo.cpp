@@ -59,52 +59,120 @@ bool matchesPattern(std::u16string_view pattern, std::u16string_view name) {
   return matches(pattern, name);
 }
 
-// File data as FindFirstFileW reports it, from the lstat record of `path` (relative to
-// folderFd as in fstatat) whose last name is `name`.
-void fill(WIN32_FIND_DATAW& data, int folderFd, const char* path, std::string_view name, const struct stat& status,
-          const std::u16string& wideName) {
-  std::memset(&data, 0, sizeof data);
+// One entry of a listing as FindFirstFileW and FindNextFileW report it. Its name, already cut to
+// what cFileName holds, lives in the listing's shared text: a listing of a large folder keeps a
+// few dozen bytes an entry instead of a whole WIN32_FIND_DATAW.
+struct FoundEntry {
+  DWORD attributes = 0;
+  DWORD reparseTag = 0;
+  FILETIME creation{};
+  FILETIME lastAccess{};
+  FILETIME lastWrite{};
+  uint64_t size = 0;
+  size_t nameAt = 0;
+  size_t nameUnits = 0;
+};
+
+// The entry of `path` (relative to folderFd as in fstatat) whose last name is `name`, from its
+// lstat record and times.
+FoundEntry describe(int folderFd, const char* path, std::string_view name, const struct stat& status,
+                    const files::Times& times) {
+  FoundEntry entry;
   struct stat target;
   bool isLink = S_ISLNK(status.st_mode);
   bool hasTarget = isLink && fstatat(folderFd, path, &target, 0) == 0;
-  data.dwFileAttributes = files::attributesOf(status, name, hasTarget ? &target : nullptr);
-  files::Times times = files::timesOf(folderFd, path, status);
-  data.ftCreationTime = times.creation;
-  data.ftLastAccessTime = times.lastAccess;
-  data.ftLastWriteTime = times.lastWrite;
+  entry.attributes = files::attributesOf(status, name, hasTarget ? &target : nullptr);
+  entry.creation = times.creation;
+  entry.lastAccess = times.lastAccess;
+  entry.lastWrite = times.lastWrite;
   // A link's own size means nothing to Windows callers; folders have none either.
-  uint64_t size = isLink || S_ISDIR(status.st_mode) ? 0 : static_cast<uint64_t>(status.st_size);
-  data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
-  data.nFileSizeLow = static_cast<DWORD>(size);
-  if (isLink) data.dwReserved0 = IO_REPARSE_TAG_SYMLINK;
-  size_t units = std::min<size_t>(wideName.size(), MAX_PATH - 1);
-  std::memcpy(data.cFileName, wideName.data(), units * sizeof(char16_t));
-  data.cFileName[units] = 0;
+  entry.size = isLink || S_ISDIR(status.st_mode) ? 0 : static_cast<uint64_t>(status.st_size);
+  if (isLink) entry.reparseTag = IO_REPARSE_TAG_SYMLINK;
+  return entry;
 }
+
+void toFindData(const FoundEntry& entry, const char16_t* name, WIN32_FIND_DATAW& data) {
+  std::memset(&data, 0, sizeof data);
+  data.dwFileAttributes = entry.attributes;
+  data.ftCreationTime = entry.creation;
+  data.ftLastAccessTime = entry.lastAccess;
+  data.ftLastWriteTime = entry.lastWrite;
+  data.nFileSizeHigh = static_cast<DWORD>(entry.size >> 32);
+  data.nFileSizeLow = static_cast<DWORD>(entry.size);
+  data.dwReserved0 = entry.reparseTag;
+  std::memcpy(data.cFileName, name, entry.nameUnits * sizeof(char16_t));
+  data.cFileName[entry.nameUnits] = 0;
+}
+
+// The lstat record and times of `path` relative to `fd`: one statx call tells both where the
+// file system answers every field, else lstat and the birth time asked apart, as for any path.
+// False when the entry is gone.
+bool statEntry(int fd, const char* path, struct stat& status, files::Times& times) {
+  constexpr unsigned kNeeded = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME;
+  struct statx extended;
+  if (statx(fd, path, AT_SYMLINK_NOFOLLOW, kNeeded | STATX_BTIME, &extended) == 0 &&
+      (extended.stx_mask & kNeeded) == kNeeded) {
+    std::memset(&status, 0, sizeof status);
+    status.st_mode = extended.stx_mode;
+    status.st_size = static_cast<off_t>(extended.stx_size);
+    status.st_atim.tv_sec = extended.stx_atime.tv_sec;
+    status.st_atim.tv_nsec = extended.stx_atime.tv_nsec;
+    status.st_mtim.tv_sec = extended.stx_mtime.tv_sec;
+    status.st_mtim.tv_nsec = extended.stx_mtime.tv_nsec;
+    times.lastAccess = files::toFileTime(status.st_atim);
+    times.lastWrite = files::toFileTime(status.st_mtim);
+    times.creation = times.lastWrite;
+    if ((extended.stx_mask & STATX_BTIME) != 0) {
+      struct timespec birth {};
+      birth.tv_sec = extended.stx_btime.tv_sec;
+      birth.tv_nsec = extended.stx_btime.tv_nsec;
+      times.creation = files::toFileTime(birth);
+    }
+    return true;
+  }
+  if (fstatat(fd, path, &status, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  times = files::timesOf(fd, path, status);
+  return true;
+}
+
+// A listing's entries and their names, each name followed by a NUL.
+struct Listing {
+  std::vector<FoundEntry> entries;
+  std::u16string names;
+
+  void add(FoundEntry entry, std::u16string_view name) {
+    entry.nameAt = names.size();
+    entry.nameUnits = std::min<size_t>(name.size(), MAX_PATH - 1);
+    names.append(name.substr(0, entry.nameUnits));
+    names.push_back(0);
+    entries.push_back(entry);
+  }
+};
 
 class FindObject : public KernelObject {
  public:
-  explicit FindObject(std::vector<WIN32_FIND_DATAW> entries) : m_entries(std::move(entries)) {}
+  explicit FindObject(Listing listing) : m_listing(std::move(listing)) {}
   bool closableByCloseHandle() const override { return false; }
   bool next(WIN32_FIND_DATAW* data) {
     std::lock_guard guard(m_lock);
-    if (m_next >= m_entries.size()) return false;
-    *data = m_entries[m_next++];
+    if (m_next >= m_listing.entries.size()) return false;
+    const FoundEntry& entry = m_listing.entries[m_next++];
+    toFindData(entry, m_listing.names.data() + entry.nameAt, *data);
     return true;
   }
 
  private:
   std::mutex m_lock;
-  std::vector<WIN32_FIND_DATAW> m_entries;
+  Listing m_listing;
   size_t m_next = 0;
 };
 
 bool hasWildcard(std::u16string_view text) { return text.find_first_of(u"*?") != std::u16string_view::npos; }
 
 // The sort key Windows listings follow: names compared with A-Z folded to upper case.
-bool nameLess(const WIN32_FIND_DATAW& a, const WIN32_FIND_DATAW& b) {
+bool nameLess(const char16_t* a, const char16_t* b) {
   for (size_t i = 0;; ++i) {
-    char16_t x = fold(a.cFileName[i]), y = fold(b.cFileName[i]);
+    char16_t x = fold(a[i]), y = fold(b[i]);
     if (x != y || x == 0) return x < y;
   }
 }
@@ -181,15 +249,16 @@ extern "C" BOOL WINAPI GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LE
   if (!winapi::paths::toUnix(fileName, path)) return FALSE;
   struct stat status;
   if (lstat(path.c_str(), &status) != 0) return winapi::files::failFromErrno(path);
-  WIN32_FIND_DATAW found;
-  winapi::fill(found, AT_FDCWD, path.c_str(), winapi::files::lastName(path), status, {});
+  const winapi::FoundEntry found =
+      winapi::describe(AT_FDCWD, path.c_str(), winapi::files::lastName(path), status,
+                       winapi::files::timesOf(AT_FDCWD, path.c_str(), status));
   auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(information);
-  data->dwFileAttributes = found.dwFileAttributes;
-  data->ftCreationTime = found.ftCreationTime;
-  data->ftLastAccessTime = found.ftLastAccessTime;
-  data->ftLastWriteTime = found.ftLastWriteTime;
-  data->nFileSizeHigh = found.nFileSizeHigh;
-  data->nFileSizeLow = found.nFileSizeLow;
+  data->dwFileAttributes = found.attributes;
+  data->ftCreationTime = found.creation;
+  data->ftLastAccessTime = found.lastAccess;
+  data->ftLastWriteTime = found.lastWrite;
+  data->nFileSizeHigh = static_cast<DWORD>(found.size >> 32);
+  data->nFileSizeLow = static_cast<DWORD>(found.size);
   return TRUE;
 }
 
@@ -232,7 +301,7 @@ extern "C" HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW fin
   std::string unixFolder;
   if (!winapi::paths::toUnix(folder.c_str(), unixFolder)) return INVALID_HANDLE_VALUE;
 
-  std::vector<WIN32_FIND_DATAW> entries;
+  winapi::Listing listing;
   int folderFd = open(unixFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folderFd < 0) {
     SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : winapi::files::errorFromErrno(errno));
@@ -244,8 +313,9 @@ extern "C" HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW fin
     struct stat status;
     if (winapi::utf8::toUtf8(pattern, name, winapi::utf8::Invalid::Escape) &&
         fstatat(folderFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
-      entries.emplace_back();
-      winapi::fill(entries.back(), folderFd, name.c_str(), name, status, pattern);
+      listing.add(winapi::describe(folderFd, name.c_str(), name, status,
+                                   winapi::files::timesOf(folderFd, name.c_str(), status)),
+                  pattern);
     }
   } else {
     DIR* dir = fdopendir(dup(folderFd));
@@ -258,20 +328,24 @@ extern "C" HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW fin
       std::u16string name = winapi::paths::nameToWindows(entry->d_name);
       if (!winapi::matchesPattern(pattern, name)) continue;
       struct stat status;
+      winapi::files::Times times;
       // An entry that vanished since it was read is not listed.
-      if (fstatat(folderFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
-      entries.emplace_back();
-      winapi::fill(entries.back(), folderFd, entry->d_name, entry->d_name, status, name);
+      if (!winapi::statEntry(folderFd, entry->d_name, status, times)) continue;
+      listing.add(winapi::describe(folderFd, entry->d_name, entry->d_name, status, times), name);
     }
     closedir(dir);
-    std::sort(entries.begin(), entries.end(), winapi::nameLess);
+    const char16_t* names = listing.names.data();
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [names](const winapi::FoundEntry& a, const winapi::FoundEntry& b) {
+                return winapi::nameLess(names + a.nameAt, names + b.nameAt);
+              });
   }
   close(folderFd);
-  if (entries.empty()) {
+  if (listing.entries.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  auto find = std::make_shared<winapi::FindObject>(std::move(entries));
+  auto find = std::make_shared<winapi::FindObject>(std::move(listing));
   find->next(findData);
   SetLastError(ERROR_SUCCESS);
   return winapi::insertHandle(find);

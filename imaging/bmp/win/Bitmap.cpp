@@ -431,18 +431,22 @@ BufferedImage* Bitmap::getImage(int32_t, BufferedImage* target) {
   }
   if (isTrueColorAlpha()) {
     // 32 bits to 32 bits is a plain copy of every row, alpha bytes included.
-    uint8_t anyAlpha = 0;
-    bool translucent = false;
+    // Some alpha byte is not 0 when the OR of the pixels has a top byte, and some is not 255
+    // when their AND has not all of it.
+    uint32_t any = 0;
+    uint32_t all = 0xFFFFFFFFu;
     for (int32_t y = 0; y < height; ++y) {
       const uint8_t* in = getLine(y);
       std::memcpy(target->getLine(y), in, static_cast<size_t>(width) * 4);
       for (int32_t x = 0; x < width; ++x) {
-        anyAlpha |= in[x * 4 + 3];
-        translucent = translucent || in[x * 4 + 3] != 255;
+        uint32_t pixel;
+        std::memcpy(&pixel, in + static_cast<size_t>(x) * 4, 4);
+        any |= pixel;
+        all &= pixel;
       }
     }
-    if (anyAlpha != 0) {
-      target->setHasAlpha(translucent);
+    if ((any >> 24) != 0) {
+      target->setHasAlpha((all >> 24) != 255);
       return target;
     }
   } else if (!copyTo(target->getBitmap())) {

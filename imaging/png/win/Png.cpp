@@ -56,6 +56,16 @@ void flushData(png_structp png) {
   }
 }
 
+/// Red and blue of each 32-bit pixel trade places.
+void swapRedBlue(uint8_t* row, png_uint_32 width) {
+  for (png_uint_32 x = 0; x < width; ++x) {
+    uint32_t v;
+    std::memcpy(&v, row + static_cast<size_t>(x) * 4, 4);
+    v = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
+    std::memcpy(row + static_cast<size_t>(x) * 4, &v, 4);
+  }
+}
+
 /// Decodes into `bitmap`. Nothing here has a destructor: the library's errors return by longjmp.
 bool decode(io::IInputStream* stream, Bitmap* bitmap) {
   ErrorReturn error;
@@ -105,8 +115,13 @@ bool decode(io::IInputStream* stream, Bitmap* bitmap) {
   if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) {
     png_set_gray_to_rgb(png);
   }
-  // The bitmap keeps blue, green, red, alpha: libpng turns the samples round as it goes.
-  png_set_bgr(png);
+  // The bitmap keeps blue, green, red, alpha. libpng turns the samples round in interlaced
+  // images, whose passes each fill some pixels of rows already turned; rows read whole are turned
+  // here, faster than the library does.
+  const bool interlaced = interlace != PNG_INTERLACE_NONE;
+  if (interlaced) {
+    png_set_bgr(png);
+  }
   const int passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != static_cast<png_size_t>(width) * 4 ||
@@ -118,7 +133,11 @@ bool decode(io::IInputStream* stream, Bitmap* bitmap) {
   // Each pass fills its pixels into the rows the earlier passes left.
   for (int pass = 0; pass < passes; ++pass) {
     for (png_uint_32 y = 0; y < height; ++y) {
-      png_read_row(png, bitmap->getLine(static_cast<int32_t>(y)), nullptr);
+      uint8_t* line = bitmap->getLine(static_cast<int32_t>(y));
+      png_read_row(png, line, nullptr);
+      if (!interlaced) {
+        swapRedBlue(line, width);
+      }
     }
   }
   png_read_end(png, nullptr);

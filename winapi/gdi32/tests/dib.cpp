@@ -1,10 +1,13 @@
-// Conformance of DIB sections of every depth: their creation and what GetObjectW tells of them,
-// colour tables, the conversions of BitBlt and StretchBlt between formats (pixels computed by
-// hand), the refused painting into bitmaps that are not 32-bit, and monochrome bitmaps.
+// Conformance of DIB sections of every depth: their creation (black, also in reused memory) and
+// what GetObjectW tells of them, colour tables, the conversions of BitBlt and StretchBlt between
+// formats (pixels computed by hand), the refused painting into bitmaps that are not 32-bit, and
+// monochrome bitmaps.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -115,6 +118,36 @@ TEST(DibSections, EveryDepthHasFourByteRowsAndAnswersGetObject) {
     }
     EXPECT_EQ(GetObjectW(b, 0, nullptr), static_cast<int>(sizeof(DIBSECTION))) << "the size needed";
     EXPECT_TRUE(DeleteObject(b));
+  }
+}
+
+TEST(DibSections, LargeBitmapsStartBlackAfterOthersWereDeleted) {
+  // Pixel memory of deleted bitmaps may be handed to the next ones; it must come back black,
+  // whether for the same size, a slightly smaller one or a device bitmap.
+  const int sizes[][2] = {{1024, 768}, {1024, 768}, {1000, 760}, {1024, 768}};
+  for (int round = 0; round < 4; ++round) {
+    for (const auto& size : sizes) {
+      Info info = infoOf(size[0], size[1], 32);
+      void* bits = nullptr;
+      HBITMAP b = CreateDIBSection(nullptr, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0);
+      ASSERT_NE(b, nullptr);
+      const size_t bytes = static_cast<size_t>(size[0]) * size[1] * 4;
+      const auto* p = static_cast<const uint8_t*>(bits);
+      EXPECT_EQ(std::count(p, p + bytes, 0), static_cast<std::ptrdiff_t>(bytes)) << round;
+      std::memset(bits, 0xA5, bytes);
+      DeleteObject(b);
+    }
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP device = CreateCompatibleBitmap(dc, 1024, 768);
+    ASSERT_NE(device, nullptr);
+    HGDIOBJ old = SelectObject(dc, device);
+    int lit = 0;
+    for (int y = 0; y < 768; y += 7)
+      for (int x = y % 5; x < 1024; x += 5) lit += GetPixel(dc, x, y) != RGB(0, 0, 0);
+    EXPECT_EQ(lit, 0) << round;
+    SelectObject(dc, old);
+    DeleteObject(device);
+    DeleteDC(dc);
   }
 }
 

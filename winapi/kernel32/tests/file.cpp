@@ -7,6 +7,7 @@
 
 #include "testlib/TempDir.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -260,6 +261,54 @@ TEST_F(TempTree, ListingsAreSortedAndMatchWildcards) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(FindFirstFileW(at("nowhere/*").c_str(), &data), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(TempTree, ListedEntriesTellWhatTheAttributeQueryTells) {
+  // A wildcard listing reads each entry's status its own way; it must agree with the query of
+  // the one name, for every kind of entry, with times set apart from each other and from now.
+  writeFile("plain.mp3", "12345");
+  writeFile(".hidden", "xy");
+  writeFile("locked.txt", "");
+  fs::permissions(m_root / "locked.txt", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  fs::create_directory(m_root / "folder");
+  fs::create_symlink(m_root / "plain.mp3", m_root / "link.mp3");
+  fs::create_directory_symlink(m_root / "folder", m_root / "folderlink");
+  fs::create_symlink(m_root / "missing", m_root / "dangling");
+  const std::string old = (m_root / "plain.mp3").string();
+  const struct timespec times[2] = {{1000000000, 123456700}, {1200000000, 765432100}};
+  ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
+
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(at("*").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  int checked = 0;
+  auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  do {
+    const std::u16string name = data.cFileName;
+    if (name == u"." || name == u"..") continue;
+    WIN32_FILE_ATTRIBUTE_DATA one;
+    ASSERT_TRUE(GetFileAttributesExW((at("") + u"\\" + name).c_str(), GetFileExInfoStandard, &one));
+    const std::string shown(name.begin(), name.end());
+    EXPECT_EQ(data.dwFileAttributes, one.dwFileAttributes) << shown;
+    EXPECT_EQ(ticks(data.ftCreationTime), ticks(one.ftCreationTime)) << shown;
+    // Telling a link's target apart reads the link, which may move the link's own access time
+    // between the two questions.
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+      EXPECT_EQ(ticks(data.ftLastAccessTime), ticks(one.ftLastAccessTime)) << shown;
+    }
+    EXPECT_EQ(ticks(data.ftLastWriteTime), ticks(one.ftLastWriteTime)) << shown;
+    EXPECT_EQ(data.nFileSizeHigh, one.nFileSizeHigh) << shown;
+    EXPECT_EQ(data.nFileSizeLow, one.nFileSizeLow) << shown;
+    if (name == u"plain.mp3") {
+      // 1200000000 s and 765432100 ns after 1970, in 100 ns ticks after 1601.
+      EXPECT_EQ(ticks(data.ftLastWriteTime), 12000000000000000ULL + 7654321ULL + 116444736000000000ULL);
+      EXPECT_EQ(ticks(data.ftLastAccessTime), 10000000000000000ULL + 1234567ULL + 116444736000000000ULL);
+    }
+    ++checked;
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  EXPECT_EQ(checked, 7);
 }
 
 TEST_F(TempTree, HandlesTellTheSameFile) {

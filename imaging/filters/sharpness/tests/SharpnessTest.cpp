@@ -1,5 +1,6 @@
 // Sharpness and convolution: the kernels of the levels, the levels that only copy, the in-place
-// order against a plain reference, clamping per channel, and a level changed while filtering.
+// order against a plain reference on every shape and divisor, clamping per channel, and a level
+// changed while filtering.
 #include "imaging/filters/sharpness/Sharpness.h"
 
 #include "imaging/filters/convolution/Convolution.h"
@@ -193,6 +194,55 @@ TEST(Convolution, InPlaceOrderMatchesAPlainReference) {
   EXPECT_NE(separate.pixels, inPlace.pixels);
   EXPECT_EQ(separate.at(0, 0), inPlace.at(0, 0));
   blur->release();
+}
+
+TEST(Convolution, EveryShapeAndKernelMatchesThePlainReference) {
+  // Thin pictures repeat their own row or column as a neighbour, which then has been filtered
+  // already; wide weights and large divisors reach the ends of 32-bit sums.
+  const std::vector<std::array<int32_t, 9>> kernels = {
+      {0, -144, 0, -144, 1100, -144, 0, -144, 0},
+      {0, -274, 0, -274, 1100, -274, 0, -274, 0},  // divisor 4
+      {100, 200, 100, 200, 400, 200, 100, 200, 100},
+      {0, 1, 0, 1, -3, 1, 0, 1, 0},       // divisor 1: undivided
+      {0, 0, 0, 0, 8421504, 0, 0, 0, 0},  // 255 times the sum just fits 32 bits
+      {1, 0, 0, 0, 8421504, 0, 0, 0, 0},  // just past it
+      {-40000, 70000, -40000, 70000, 1, 70000, -40000, 70000, -40000},
+      {100000000, 200000000, 100000000, 200000000, 400, 200000000, 100000000, 200000000, 100000000},
+  };
+  const std::vector<std::array<int32_t, 2>> shapes = {{1, 1}, {1, 9}, {9, 1},  {2, 2},
+                                                      {3, 3}, {2, 7}, {40, 3}, {17, 13}};
+  for (const auto& w : kernels) {
+    Convolution* k = Convolution::make(w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7], w[8]);
+    ASSERT_NE(nullptr, k);
+    for (const auto& [width, height] : shapes) {
+      const Picture noise = makeNoise(width, height, static_cast<uint32_t>(width * 31 + height));
+      EXPECT_EQ(reference(noise, w, k->getDivisor()).pixels, applied(k, noise).pixels)
+          << w[0] << " " << w[4] << " on " << width << "x" << height;
+    }
+    k->release();
+  }
+}
+
+TEST(Convolution, DivisionTruncatesForEveryDivisor) {
+  // Random kernels of every size of divisor, on noise with runs of 0 and 255 so that sums also
+  // land on exact multiples of the divisor and on both clamps.
+  Picture p = makeNoise(29, 11, 5);
+  for (size_t i = 0; i < p.pixels.size(); i += 7) p.pixels[i] = (i / 7) % 2 == 0 ? 0 : 0xFFFFFFFFu;
+  uint32_t state = 12345;
+  const auto next = [&state](int32_t range) {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int32_t>((state >> 8) % static_cast<uint32_t>(range));
+  };
+  for (int round = 0; round < 300; ++round) {
+    const int32_t scale = round < 100 ? 10 : round < 200 ? 3000 : 900000;
+    std::array<int32_t, 9> w{};
+    for (int32_t& weight : w) weight = next(2 * scale + 1) - scale;
+    w[4] = next(4 * scale) + 1;
+    Convolution* k = Convolution::make(w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7], w[8]);
+    ASSERT_NE(nullptr, k);
+    EXPECT_EQ(reference(p, w, k->getDivisor()).pixels, applied(k, p).pixels) << round;
+    k->release();
+  }
 }
 
 TEST(Convolution, ZeroSumAndIdentity) {
