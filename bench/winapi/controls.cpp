@@ -97,8 +97,9 @@ void BM_GetPos(benchmark::State& state) {
 void BM_PaintTrackbar(benchmark::State& state) {
   INITCOMMONCONTROLSEX init{sizeof init, ICC_BAR_CLASSES};
   InitCommonControlsEx(&init);
-  HWND h = CreateWindowExW(0, TRACKBAR_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | TBS_TOP | TBS_AUTOTICKS, 10, 10,
-                           200, 32, parent(), nullptr, nullptr, nullptr);
+  HWND h =
+      CreateWindowExW(0, TRACKBAR_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | TBS_TOP | TBS_AUTOTICKS,
+                      10, 10, 200, 32, parent(), nullptr, nullptr, nullptr);
   SendMessageW(h, TBM_SETTICFREQ, 10, 0);
   SendMessageW(h, TBM_SETPOS, TRUE, 35);
   UpdateWindow(h);

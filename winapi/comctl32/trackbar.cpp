@@ -42,11 +42,11 @@ struct TrackState {
   int thumbLength = kThumbAcross;
   bool focused = false;
   Press press = Press::None;
-  int grabOffset = 0;     // pointer minus thumb centre along the channel, while dragging
-  int pointer = 0;        // the pointer along the channel, while a channel press repeats
+  int grabOffset = 0;  // pointer minus thumb centre along the channel, while dragging
+  int pointer = 0;     // the pointer along the channel, while a channel press repeats
   bool repeating = false;
   bool pagingForward = false;  // towards the maximum
-  int wheelRest = 0;      // wheel delta not yet worth a step
+  int wheelRest = 0;           // wheel delta not yet worth a step
 };
 
 TrackState* stateOf(HWND hwnd) { return reinterpret_cast<TrackState*>(GetWindowLongPtrW(hwnd, 0)); }
@@ -382,9 +382,7 @@ LRESULT CALLBACK trackbarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       }
       return 0;
     }
-    case TBM_SETRANGE:
-      setRange(hwnd, *s, LOWORD(lParam), HIWORD(lParam), wParam != 0);
-      return 0;
+    case TBM_SETRANGE: setRange(hwnd, *s, LOWORD(lParam), HIWORD(lParam), wParam != 0); return 0;
     case TBM_SETRANGEMIN: setRange(hwnd, *s, static_cast<int>(lParam), s->maximum, wParam != 0); return 0;
     case TBM_SETRANGEMAX: setRange(hwnd, *s, s->minimum, static_cast<int>(lParam), wParam != 0); return 0;
     case TBM_SETTICFREQ:

@@ -249,9 +249,8 @@ extern "C" BOOL WINAPI GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LE
   if (!winapi::paths::toUnix(fileName, path)) return FALSE;
   struct stat status;
   if (lstat(path.c_str(), &status) != 0) return winapi::files::failFromErrno(path);
-  const winapi::FoundEntry found =
-      winapi::describe(AT_FDCWD, path.c_str(), winapi::files::lastName(path), status,
-                       winapi::files::timesOf(AT_FDCWD, path.c_str(), status));
+  const winapi::FoundEntry found = winapi::describe(AT_FDCWD, path.c_str(), winapi::files::lastName(path), status,
+                                                    winapi::files::timesOf(AT_FDCWD, path.c_str(), status));
   auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(information);
   data->dwFileAttributes = found.attributes;
   data->ftCreationTime = found.creation;

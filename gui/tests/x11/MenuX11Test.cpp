@@ -146,21 +146,23 @@ class MenuX11 : public ::testing::Test {
   /// Waits until the demo's window has taken its size and painted down to its thin slider,
   /// whose hue gradient starts with pure red: it then takes input where its widgets show.
   bool painted(::Window w) {
-    return waitUntil([&] {
-      XWindowAttributes attrs;
-      if (!XGetWindowAttributes(x, w, &attrs) || attrs.height < 400) return false;
-      XImage* shot = XGetImage(x, w, 0, 0, static_cast<unsigned>(attrs.width),
-                               static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
-      if (shot == nullptr) return false;
-      bool red = false;
-      for (int row = 0; row < attrs.height && !red; ++row) {
-        for (int col = 0; col < attrs.width && !red; ++col) {
-          red = (XGetPixel(shot, col, row) & 0xFFFFFF) == 0xFF0000;
-        }
-      }
-      XDestroyImage(shot);
-      return red;
-    }, 20);
+    return waitUntil(
+        [&] {
+          XWindowAttributes attrs;
+          if (!XGetWindowAttributes(x, w, &attrs) || attrs.height < 400) return false;
+          XImage* shot = XGetImage(x, w, 0, 0, static_cast<unsigned>(attrs.width),
+                                   static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+          if (shot == nullptr) return false;
+          bool red = false;
+          for (int row = 0; row < attrs.height && !red; ++row) {
+            for (int col = 0; col < attrs.width && !red; ++col) {
+              red = (XGetPixel(shot, col, row) & 0xFFFFFF) == 0xFF0000;
+            }
+          }
+          XDestroyImage(shot);
+          return red;
+        },
+        20);
   }
   bool printed(lumetra::testlib::ChildProcess& demo, std::string& output, const std::string& line) {
     return waitUntil([&] {

@@ -354,32 +354,37 @@ TEST_F(ToolkitX11, AHotKeyHeldElsewhereIsRefusedWithItsTextAndAPressedOneFires) 
 TEST_F(ToolkitX11, WidgetDemoFieldsAndSlidersTellTheirEvents) {
   Display* x = viewer.display();
   int event = 0, error = 0, major = 0, minor = 0;
-  if (!XTestQueryExtension(x, &event, &error, &major, &minor)) GTEST_SKIP() << "the X server has no XTEST";
-  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("widget_demo").string()}, {}, true);
+  if (!XTestQueryExtension(x, &event, &error, &major, &minor))
+    GTEST_SKIP() << "the X server has no XTEST";
+  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("widget_demo").string()}, {},
+                                      true);
   ASSERT_TRUE(demo.started());
   ::Window window = viewer.waitForWindow("Widget demo");
   ASSERT_NE(window, 0u) << "widget_demo showed no window";
   XWindowAttributes attrs;
   int redX = -1, redY = -1;
-  ASSERT_TRUE(waitFor([&] {
-    // The window may show before it takes its final size: each look reads its size again.
-    if (!XGetWindowAttributes(x, window, &attrs)) return false;
-    XImage* shot = XGetImage(x, window, 0, 0, static_cast<unsigned>(attrs.width),
-                             static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
-    if (shot == nullptr) return false;
-    for (int row = 0; row < attrs.height && redY < 0; ++row) {
-      for (int col = 0; col < attrs.width; ++col) {
-        if ((XGetPixel(shot, col, row) & 0xFFFFFF) == 0xFF0000) {
-          redX = col;
-          redY = row;
-          break;
+  ASSERT_TRUE(waitFor(
+      [&] {
+        // The window may show before it takes its final size: each look reads its size again.
+        if (!XGetWindowAttributes(x, window, &attrs)) return false;
+        XImage* shot = XGetImage(x, window, 0, 0, static_cast<unsigned>(attrs.width),
+                                 static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+        if (shot == nullptr) return false;
+        for (int row = 0; row < attrs.height && redY < 0; ++row) {
+          for (int col = 0; col < attrs.width; ++col) {
+            if ((XGetPixel(shot, col, row) & 0xFFFFFF) == 0xFF0000) {
+              redX = col;
+              redY = row;
+              break;
+            }
+          }
         }
-      }
-    }
-    XDestroyImage(shot);
-    return redY >= 0;
-  }, 20)) << "the thin slider never showed (" << attrs.width << " x " << attrs.height << "): "
-            << demo.readOutput();
+        XDestroyImage(shot);
+        return redY >= 0;
+      },
+      20))
+      << "the thin slider never showed (" << attrs.width << " x " << attrs.height
+      << "): " << demo.readOutput();
   const int left = redX - 1;
   const int nativeTop = redY - 1 - 6 - 32;
   const int plainTop = nativeTop - 3 * (24 + 6);
@@ -406,7 +411,8 @@ TEST_F(ToolkitX11, WidgetDemoFieldsAndSlidersTellTheirEvents) {
   // The native slider's thumb: position 30 of 0 to 100 on a channel from 8 to 192, its middle
   // 17 pixels down; dragged 37 pixels right.
   click(left + 63, nativeTop + 17, left + 100);
-  const std::string expected = "text changed 1\ntext changed 1\ntext focus lost 3\nnative slider 0\n";
+  const std::string expected =
+      "text changed 1\ntext changed 1\ntext focus lost 3\nnative slider 0\n";
   EXPECT_TRUE(waitFor([&] {
     printed += demo.readOutput();
     return printed.find(expected) != std::string::npos;

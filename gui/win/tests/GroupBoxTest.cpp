@@ -2,9 +2,9 @@
 // the caption's "&" kept plain, the disabled font, drops on the content reported as the group
 // box's own, painting through the drawer around the content, language and skin changes, and the
 // colour answer's one brush.
-#include "gui/win/GroupBox.h"
-#include "gui/win/ComboBox.h"
 #include "gui/combobox/ComboBoxItem.h"
+#include "gui/win/ComboBox.h"
+#include "gui/win/GroupBox.h"
 #include "gui/win/tests/BoxTestSupport.h"
 #include "gui/win/tests/Listener.h"
 

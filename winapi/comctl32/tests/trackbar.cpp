@@ -30,8 +30,8 @@ class Trackbar : public ::testing::Test {
     INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     ASSERT_TRUE(InitCommonControlsEx(&init));
     registerRecordingClass();
-    parent = CreateWindowExW(0, u"Recording", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                             nullptr, nullptr, nullptr);
+    parent = CreateWindowExW(0, u"Recording", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
+                             nullptr, nullptr);
     Recorder::instance().name(parent, "parent");
     bar = make(0);
     pump();

@@ -266,8 +266,8 @@ void pumpPending() {
 // A window manager's move reaches the window; the server's late echo of the place a minimised
 // window was parked at, arriving after the window was restored, does not.
 TEST(Moves, ALateEchoOfTheMinimisedPlaceLeavesTheRestoredWindowAlone) {
-  HWND top = CreateWindowExW(0, u"Static", u"moves", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
-                             nullptr, nullptr, nullptr, nullptr);
+  HWND top = CreateWindowExW(0, u"Static", u"moves", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, nullptr,
+                             nullptr, nullptr, nullptr);
   ASSERT_NE(top, nullptr);
   ShowWindow(top, SW_MINIMIZE);
   ShowWindow(top, SW_RESTORE);
@@ -277,8 +277,8 @@ TEST(Moves, ALateEchoOfTheMinimisedPlaceLeavesTheRestoredWindowAlone) {
   pumpPending();
   RECT after{};
   GetWindowRect(top, &after);
-  EXPECT_TRUE(EqualRect(&before, &after)) << after.left << "," << after.top << " " << after.right - after.left
-                                          << " x " << after.bottom - after.top;
+  EXPECT_TRUE(EqualRect(&before, &after))
+      << after.left << "," << after.top << " " << after.right - after.left << " x " << after.bottom - after.top;
   winapi::nativeMoved(top, RECT{50, 60, 350, 260});
   pumpPending();
   GetWindowRect(top, &after);

@@ -4,6 +4,7 @@
 
 #include "app/dialogs/effect/EffectTable.h"
 #include "app/dialogs/effect/Setting.h"
+#include "app/dialogs/effect/tests/PackedTexts.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
 #include "core/file/win/PathWin.h"
@@ -17,7 +18,6 @@
 #include "testlib/Signal.h"
 #include "testlib/TempDir.h"
 #include "testlib/WavBuilder.h"
-#include "app/dialogs/effect/tests/PackedTexts.h"
 
 #include <windows.h>
 #include <winseam.h>
@@ -426,7 +426,6 @@ TEST_F(ConversionTask, ACancelLetsTheCurrentFileFinishAndStartsNoOther) {
 }
 
 namespace {
-
 
 std::u16string report(const ConversionResults& results, s::lang::Localizer* localizer) {
   s::str::strbuffer::StrBuffer* text = newNotConvertedReport(results, localizer);

@@ -60,9 +60,11 @@ class ThinSliderWidget : public testing::Test {
     GetWindowRect(top, &windowRect);
     const POINT corner = lumetra::testgui::screenCorner(slider->GetSafeHwnd());
     for (int y = 0; y < kHeight; ++y) {
-      const uint32_t* row = picture.row(corner.y - windowRect.top + y) + (corner.x - windowRect.left);
+      const uint32_t* row =
+          picture.row(corner.y - windowRect.top + y) + (corner.x - windowRect.left);
       for (int x = 0; x < kWidth; ++x) {
-        SetPixel(canvas.dc(), x, y, RGB((row[x] >> 16) & 0xFF, (row[x] >> 8) & 0xFF, row[x] & 0xFF));
+        SetPixel(canvas.dc(), x, y,
+                 RGB((row[x] >> 16) & 0xFF, (row[x] >> 8) & 0xFF, row[x] & 0xFF));
       }
     }
   }
@@ -73,14 +75,19 @@ class ThinSliderWidget : public testing::Test {
 TEST_F(ThinSliderWidget, ItsLooksArePinned) {
   const Look looks[] = {
       {0, 100, 60, false, 0, true, 0, 0, 0, 0, 0x66c5eec6487591c7ull, "slider-thin-fill"},
-      {0, 100, 60, false, 0, true, 0, 1, 0x0000FF, 0xFF0000, 0xdbab5fac9a246473ull, "slider-thin-linear"},
+      {0, 100, 60, false, 0, true, 0, 1, 0x0000FF, 0xFF0000, 0xdbab5fac9a246473ull,
+       "slider-thin-linear"},
       {0, 100, 60, false, 0, false, 0, 2, 100, 100, 0xa76697f68eeb69efull, "slider-thin-hsv-hue"},
-      {0, 100, 60, false, 0, false, 0, 3, 200, 100, 0xc6f0e9e50782b39bull, "slider-thin-hsv-saturation"},
+      {0, 100, 60, false, 0, false, 0, 3, 200, 100, 0xc6f0e9e50782b39bull,
+       "slider-thin-hsv-saturation"},
       {0, 100, 60, false, 0, false, 0, 4, 200, 100, 0x428ff905927db687ull, "slider-thin-hsv-value"},
       {0, 100, 60, false, 0, false, 0, 5, 100, 50, 0xa2b8ea0c19a48fcfull, "slider-thin-hsl-hue"},
-      {0, 100, 60, false, 0, false, 0, 6, 200, 50, 0x7b866cabafd9d807ull, "slider-thin-hsl-saturation"},
-      {0, 100, 60, false, 0, false, 0, 7, 200, 100, 0x92ca0265ba008df3ull, "slider-thin-hsl-lightness"},
-      {50, 150, 80, true, 140, true, 0, 0, 0, 0, 0xb2b53f95bd1631c3ull, "slider-thin-two-thumbs-from-50"},
+      {0, 100, 60, false, 0, false, 0, 6, 200, 50, 0x7b866cabafd9d807ull,
+       "slider-thin-hsl-saturation"},
+      {0, 100, 60, false, 0, false, 0, 7, 200, 100, 0x92ca0265ba008df3ull,
+       "slider-thin-hsl-lightness"},
+      {50, 150, 80, true, 140, true, 0, 0, 0, 0, 0xb2b53f95bd1631c3ull,
+       "slider-thin-two-thumbs-from-50"},
       {20, 20, 20, false, 0, true, 20, 0, 0, 0, 0x1680387425672f37ull, "slider-thin-empty-range"},
   };
   // One column of sliders, each captured once all have painted.
