@@ -5,6 +5,7 @@
 // Left out on purpose: a drawn dialog, which would have one printer to list.
 #include <windows.h>
 
+#include "winapi/comdlg32/Errors.h"
 #include "winapi/drivers/DisplayDriver.h"
 
 #include <cstring>
@@ -79,5 +80,9 @@ extern "C" BOOL WINAPI PrintDlgW(LPPRINTDLGW dialog) {
   t_lastError = 0;
   return TRUE;
 }
+
+namespace winapi::dialogs {
+void setDialogError(DWORD code) { t_lastError = code; }
+}  // namespace winapi::dialogs
 
 extern "C" DWORD WINAPI CommDlgExtendedError(void) { return t_lastError; }

@@ -126,6 +126,43 @@ typedef struct _SHELLEXECUTEINFOW {
   HANDLE hProcess;
 } SHELLEXECUTEINFOW, *LPSHELLEXECUTEINFOW;
 
+// The folder browser.
+typedef int(CALLBACK* BFFCALLBACK)(HWND dialog, UINT message, LPARAM lParam, LPARAM data);
+typedef struct _browseinfoW {
+  HWND hwndOwner;
+  PCIDLIST_ABSOLUTE pidlRoot;
+  LPWSTR pszDisplayName;  // MAX_PATH units: the chosen folder's name
+  LPCWSTR lpszTitle;
+  UINT ulFlags;
+  BFFCALLBACK lpfn;
+  LPARAM lParam;
+  int iImage;
+} BROWSEINFOW, *LPBROWSEINFOW;
+
+#define BIF_RETURNONLYFSDIRS 0x00000001
+#define BIF_DONTGOBELOWDOMAIN 0x00000002
+#define BIF_STATUSTEXT 0x00000004
+#define BIF_EDITBOX 0x00000010
+#define BIF_VALIDATE 0x00000020
+#define BIF_NEWDIALOGSTYLE 0x00000040
+#define BIF_USENEWUI (BIF_NEWDIALOGSTYLE | BIF_EDITBOX)
+#define BIF_NONEWFOLDERBUTTON 0x00000200
+
+// Callback messages and the messages the callback may send the dialog.
+#define BFFM_INITIALIZED 1
+#define BFFM_SELCHANGED 2
+#define BFFM_VALIDATEFAILEDA 3
+#define BFFM_VALIDATEFAILEDW 4
+#define BFFM_SETSTATUSTEXTA (WM_USER + 100)
+#define BFFM_ENABLEOK (WM_USER + 101)
+#define BFFM_SETSELECTIONA (WM_USER + 102)
+#define BFFM_SETSELECTIONW (WM_USER + 103)
+#define BFFM_SETSTATUSTEXTW (WM_USER + 104)
+#define BFFM_SETOKTEXT (WM_USER + 105)
+
+typedef int GPFIDL_FLAGS;
+#define GPFIDL_DEFAULT 0x0000
+
 #ifdef __cplusplus
 
 // The desktop folder: ParseDisplayName makes item id lists of paths; the other members answer
@@ -188,6 +225,11 @@ extern const IID IID_IShellFolder;
 HRESULT WINAPI SHGetSpecialFolderLocation(HWND owner, int folder, PIDLIST_ABSOLUTE* idList);
 // FALSE when the list names no path or the path does not fit MAX_PATH units.
 BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE idList, LPWSTR path);
+// The same into `size` units; FALSE (an empty buffer) when the path does not fit.
+BOOL WINAPI SHGetPathFromIDListEx(PCIDLIST_ABSOLUTE idList, LPWSTR path, DWORD size, GPFIDL_FLAGS flags);
+// The folder browser: the chosen folder's item list (the caller frees it with CoTaskMemFree or
+// ILFree), null on Cancel.
+PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info);
 HRESULT WINAPI SHGetMalloc(IMalloc** malloc);
 // The list of an existing path (ILCreateFromPathW) or of any path (SHSimpleIDListFromPath); null
 // when there is none.

@@ -153,6 +153,11 @@ bool copyText(const char16_t* text, LPWSTR buffer, DWORD size) {
 }
 
 }  // namespace
+
+bool files::matchesWildcard(std::u16string_view pattern, std::u16string_view name) {
+  return matchesPattern(pattern, name);
+}
+
 }  // namespace winapi
 
 using winapi::failWith;

@@ -44,4 +44,8 @@ std::string_view lastName(std::string_view unixPath);
 /// Makes a rename or a new entry beside `path` durable: its folder's entry list goes to the disk.
 bool syncFolderOf(const std::string& path);
 
+/// Whether `name` matches a Windows wildcard pattern ("*", "?", A-Z ignoring case; "*.*" every
+/// name), as FindFirstFileW matches.
+bool matchesWildcard(std::u16string_view pattern, std::u16string_view name);
+
 }  // namespace winapi::files

@@ -1,5 +1,5 @@
 // Item id lists, special folders and the desktop folder object.
-// Status: SHGetSpecialFolderLocation (CSIDL_DESKTOP), SHGetPathFromIDListW, SHGetMalloc, ILCreateFromPathW,
+// Status: SHGetSpecialFolderLocation (CSIDL_DESKTOP), SHGetPathFromIDListW and -Ex, SHGetMalloc, ILCreateFromPathW,
 // SHSimpleIDListFromPath, ILFree, SHGetDesktopFolder with ParseDisplayName, SHMultiFileProperties.
 // Left out on purpose: the shell namespace (virtual folders, enumeration, display names), every
 // other special folder (CSIDL_WINDOWS has no counterpart here) and Properties sheets.
@@ -158,13 +158,17 @@ extern "C" HRESULT WINAPI SHGetSpecialFolderLocation(HWND, int folder, PIDLIST_A
   return *idList != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-extern "C" BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE idList, LPWSTR path) {
+extern "C" BOOL WINAPI SHGetPathFromIDListEx(PCIDLIST_ABSOLUTE idList, LPWSTR path, DWORD size, GPFIDL_FLAGS) {
   std::u16string text;
-  if (path == nullptr) return FALSE;
+  if (path == nullptr || size == 0) return FALSE;
   path[0] = 0;
-  if (!winapi::shell::pathOfIdList(idList, text) || text.size() >= MAX_PATH) return FALSE;
+  if (!winapi::shell::pathOfIdList(idList, text) || text.size() >= size) return FALSE;
   std::memcpy(path, text.c_str(), (text.size() + 1) * sizeof(char16_t));
   return TRUE;
+}
+
+extern "C" BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE idList, LPWSTR path) {
+  return SHGetPathFromIDListEx(idList, path, MAX_PATH, GPFIDL_DEFAULT);
 }
 
 extern "C" HRESULT WINAPI SHGetMalloc(IMalloc** malloc) { return CoGetMalloc(1, malloc); }

@@ -12,14 +12,16 @@ namespace winapi {
 struct ListItem {
   std::u16string text;
   ULONG_PTR data = 0;
-  UINT height = 0;  // variable-height owner-drawn rows only
+  UINT height = 0;        // variable-height owner-drawn rows only
+  bool selected = false;  // extended selection only
 };
 
 /// The state of a list box window. Owned by the window (freed at WM_NCDESTROY).
 struct ListState {
   DWORD style = 0;
   std::vector<ListItem> items;
-  int current = -1;  // the selection, or the highlight of an open drop list
+  int current = -1;  // the selection, or the highlight of an open drop list; the caret with LBS_EXTENDEDSEL
+  int anchor = -1;   // LBS_EXTENDEDSEL: where a Shift range starts
   int top = 0;
   UINT itemHeight = 13;
   HFONT font = nullptr;
@@ -35,6 +37,7 @@ struct ListState {
   bool hasStrings() const;
   bool ownerDraw() const { return (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
   bool variable() const { return (style & LBS_OWNERDRAWVARIABLE) != 0; }
+  bool extended() const { return combo == nullptr && (style & LBS_EXTENDEDSEL) != 0; }
   UINT rowHeight(int index) const;
 };
 

@@ -3,7 +3,9 @@
 // and WM_DRAWITEM to the owner), the LB_* messages the combo box forwards, LBN_SELCHANGE, a
 // vertical scroll bar kept in step with the rows, the wheel, and the drop list's mouse handling
 // under its capture (highlight by moving, choose by release or click, cancel by a click outside).
-// Left out on purpose: multiple selection, sorting, tab stops, columns, horizontal scrolling and
+// Extended selection (LBS_EXTENDEDSEL): Shift and Ctrl with clicks and arrow keys, the caret and
+// the anchor, LB_GETSEL, LB_SETSEL, LB_GETSELCOUNT, LB_GETSELITEMS and LB_SELITEMRANGEEX.
+// Left out on purpose: LBS_MULTIPLESEL, sorting, tab stops, columns, horizontal scrolling and
 // keyboard search by letters (nothing calls them).
 #include "winapi/user32/ComboList.h"
 
@@ -141,6 +143,33 @@ void setCurrent(HWND hwnd, ListState* s, int index) {
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 
+// Extended selection: only `first` to `last` (either order) selected, or added to the selection.
+void selectRange(HWND hwnd, ListState* s, int first, int last, bool add) {
+  if (first > last) std::swap(first, last);
+  for (int i = 0; i < static_cast<int>(s->items.size()); ++i) {
+    bool inside = i >= first && i <= last;
+    if (inside || !add) s->items[static_cast<size_t>(i)].selected = inside;
+  }
+  InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+// A click or a key moved the caret to `row` of an extended list: Shift selects from the anchor,
+// Ctrl toggles the row with a click and only moves the caret with a key; alone, the row alone.
+void extendedMove(HWND hwnd, ListState* s, int row, bool shift, bool control, bool click) {
+  if (shift && s->anchor >= 0) {
+    selectRange(hwnd, s, s->anchor, row, control);
+  } else if (control && click) {
+    s->items[static_cast<size_t>(row)].selected = !s->items[static_cast<size_t>(row)].selected;
+    s->anchor = row;
+  } else if (!control) {
+    selectRange(hwnd, s, row, row, false);
+    s->anchor = row;
+  }
+  s->current = -1;  // the caret always repaints
+  setCurrent(hwnd, s, row);
+  notifyOwner(hwnd, s, LBN_SELCHANGE);
+}
+
 HBRUSH colourBrush(HWND hwnd, const ListState* s, HDC dc) {
   HWND to = isDropList(s) ? s->combo : GetParent(hwnd);
   HBRUSH brush = nullptr;
@@ -172,10 +201,11 @@ void paint(HWND hwnd, ListState* s) {
     y = r.bottom;
     RECT clip{};
     if (!IntersectRect(&clip, &r, &ps.rcPaint)) continue;
-    bool selected = i == s->current;
+    bool selected = s->extended() ? s->items[static_cast<size_t>(i)].selected : i == s->current;
     if (s->ownerDraw()) {
       UINT state = 0;
-      if (selected) state |= ODS_SELECTED | ODS_FOCUS;
+      if (selected) state |= ODS_SELECTED;
+      if (i == s->current) state |= ODS_FOCUS;
       if (!enabled) state |= ODS_DISABLED;
       DRAWITEMSTRUCT dis{o.type,
                          o.id,
@@ -382,7 +412,9 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
         SetFocus(hwnd);
         int row = rowAt(hwnd, s, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        if (row >= 0 && row != s->current) {
+        if (row >= 0 && s->extended() && message == WM_LBUTTONDOWN) {
+          extendedMove(hwnd, s, row, (wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0, true);
+        } else if (row >= 0 && row != s->current) {
           setCurrent(hwnd, s, row);
           notifyOwner(hwnd, s, LBN_SELCHANGE);
         }
@@ -405,7 +437,10 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         case VK_END: to = count - 1; break;
         default: return 0;
       }
-      if (to != s->current) {
+      if (s->extended()) {
+        to = std::max(to, 0);
+        extendedMove(hwnd, s, to, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0, false);
+      } else if (to != s->current) {
         setCurrent(hwnd, s, to);
         notifyOwner(hwnd, s, LBN_SELCHANGE);
       }
@@ -421,6 +456,7 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case LB_RESETCONTENT:
       s->items.clear();
       s->current = -1;
+      s->anchor = -1;
       s->top = 0;
       updateListScrollBar(hwnd);
       InvalidateRect(hwnd, nullptr, TRUE);
@@ -436,6 +472,59 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       return index < 0 ? LB_ERR : index;
     }
     case LB_GETCURSEL: return s->current;
+    case LB_GETCARETINDEX: return s->current;
+    case LB_SETCARETINDEX:
+      if (static_cast<size_t>(wParam) >= s->items.size()) return LB_ERR;
+      setCurrent(hwnd, s, static_cast<int>(wParam));
+      return 0;
+    case LB_GETANCHORINDEX: return s->anchor;
+    case LB_SETANCHORINDEX:
+      if (static_cast<size_t>(wParam) >= s->items.size()) return LB_ERR;
+      s->anchor = static_cast<int>(wParam);
+      return 0;
+    case LB_GETSEL: {
+      size_t index = static_cast<size_t>(wParam);
+      if (index >= s->items.size()) return LB_ERR;
+      return s->extended() ? s->items[index].selected : static_cast<int>(index) == s->current;
+    }
+    case LB_SETSEL: {
+      if (!s->extended()) return LB_ERR;
+      int index = static_cast<int>(lParam);
+      if (index == -1) {
+        for (ListItem& item : s->items) item.selected = wParam != 0;
+      } else if (index >= 0 && index < static_cast<int>(s->items.size())) {
+        s->items[static_cast<size_t>(index)].selected = wParam != 0;
+      } else {
+        return LB_ERR;
+      }
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    }
+    case LB_SELITEMRANGEEX: {
+      if (!s->extended() || s->items.empty()) return LB_ERR;
+      // First above last deselects the range.
+      int first = static_cast<int>(wParam), last = static_cast<int>(lParam);
+      bool select = first <= last;
+      int count = static_cast<int>(s->items.size());
+      for (int i = std::max(std::min(first, last), 0); i <= std::min(std::max(first, last), count - 1); ++i) {
+        s->items[static_cast<size_t>(i)].selected = select;
+      }
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    }
+    case LB_GETSELCOUNT: {
+      if (!s->extended()) return LB_ERR;
+      return std::count_if(s->items.begin(), s->items.end(), [](const ListItem& item) { return item.selected; });
+    }
+    case LB_GETSELITEMS: {
+      if (!s->extended()) return LB_ERR;
+      auto* out = reinterpret_cast<int*>(lParam);
+      int n = 0, max = static_cast<int>(wParam);
+      for (size_t i = 0; i < s->items.size() && n < max && out != nullptr; ++i) {
+        if (s->items[i].selected) out[n++] = static_cast<int>(i);
+      }
+      return n;
+    }
     case LB_GETITEMDATA:
     case LB_SETITEMDATA: {
       size_t index = static_cast<size_t>(wParam);
