@@ -95,7 +95,7 @@ Box* ColorPicker::build() {
   m_swatch->setBackgroundWhite(false);
   m_swatch->setFullSize();
   frame->add(m_swatch);
-  m_button->setText(captionText(m_ownerWindow, 2000003000, u"\u00A0Change Color\u00A0"));
+  m_button->setText(captionText(m_ownerWindow, 2000003000, u" Change Color "));
   m_button->setEnabled(false);
   m_button->addClickListener(this);
   row->add(hash);

@@ -21,10 +21,7 @@ void ConfigBox::resetPanel(const WCHAR* name) {
     m_background = nullptr;
   }
   m_ownerWindow = nullptr;
-  // A placed root box is its parent's; one never placed has no other owner.
-  if (m_root != nullptr && m_root->getParent() == nullptr) {
-    m_root->release();
-  }
+  // The root box is the host's (or its parent's once placed), and may be gone already.
   m_root = nullptr;
   m_setting = nullptr;
 }

@@ -23,9 +23,9 @@ namespace s::image::gui::boxes {
 /// An option panel bound to one encode setting (not owned; the setting holds the panel until it
 /// gives it back). `buildPanel` makes a column of the background group and the format's group
 /// from the setting's values; `apply` copies what the widgets show into the setting and saves
-/// it. The widgets belong to the root box, which the host places in its layout; a root box never
-/// placed goes back with the panel. The host gives the panel back only after the widgets are
-/// gone, since they tell the panel of their events. A change of colour tells the listeners
+/// it. The widgets belong to the root box, which belongs to the host (to its parent once placed):
+/// the panel never releases it. The host gives the panel back only after the widgets are gone,
+/// since they tell the panel of their events. A change of colour tells the listeners
 /// (event 0). Runs on the owner window's UI thread.
 class ConfigBox : public s::gui::events::IEventListener,
                   public IEncodeSettingBox,
