@@ -81,10 +81,7 @@ class OptionPanels : public testing::Test {
   }
   void TearDown() override {
     // The settings give their panels back once the widgets are gone with the window's root.
-    if (root != nullptr) {
-      root->setParent(nullptr);
-      root->release();
-    }
+    window->remove(root, true);
     for (s::image::IEncodeSetting* setting : m_settings) setting->release();
     window->setLocalizer(nullptr);
     if (m_localizer != nullptr) m_localizer->release();
