@@ -146,7 +146,6 @@ void addFieldsAndSliders(Box* column) {
   column->add(drawn);
 }
 
-
 /// A "Save options..." button that opens a window with the BMP, GIF, JPEG and PNG save-option
 /// panels, bound to four settings in the registry database, and an OK button that applies them
 /// and prints what each setting now holds; the window grows by the button's row.
@@ -156,10 +155,11 @@ void addSaveOptionsButton(Window* window, Box* column) {
   static Window* options = nullptr;
   static Printer applied("save options", [](int32_t) {
     for (s::image::IEncodeSetting* setting : settings) {
-      std::printf("%s applied %d\n", setting == settings[0]   ? "bmp"
-                                      : setting == settings[1] ? "gif"
-                                      : setting == settings[2] ? "jpg"
-                                                               : "png",
+      std::printf("%s applied %d\n",
+                  setting == settings[0]   ? "bmp"
+                  : setting == settings[1] ? "gif"
+                  : setting == settings[2] ? "jpg"
+                                           : "png",
                   setting->applyPanel() ? 1 : 0);
     }
     auto* bmp = static_cast<s::image::bmp::EncodeSetting*>(settings[0]);

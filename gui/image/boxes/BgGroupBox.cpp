@@ -59,9 +59,9 @@ s::gui::win::GroupBox* BgGroupBox::build() {
     return nullptr;
   }
   row->setOwnerWindow(m_ownerWindow);
-  s::gui::win::GroupBox* group = s::gui::win::makeGroupBox(
-      captionText(m_ownerWindow, 2000000000, u"Background"), 100, 1, -1, scaled(5), scaled(20),
-      scaled(3));
+  s::gui::win::GroupBox* group =
+      s::gui::win::makeGroupBox(captionText(m_ownerWindow, 2000000000, u"Background"), 100, 1, -1,
+                                scaled(5), scaled(20), scaled(3));
   RadioButton* keep = RadioButton::take();
   RadioButton* fill = RadioButton::take();
   Box* fillRow = s::gui::win::makeBox(0, 100, -1, 0, 1, -1, -1, -1, -1);

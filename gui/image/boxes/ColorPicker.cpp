@@ -117,8 +117,13 @@ void ColorPicker::setColor(int32_t red, int32_t green, int32_t blue) {
   m_color = red << 16 | green << 8 | blue;
   if (m_field != nullptr) {
     static constexpr char16_t kDigits[] = u"0123456789abcdef";
-    const char16_t text[7] = {kDigits[red >> 4],  kDigits[red & 15],  kDigits[green >> 4],
-                              kDigits[green & 15], kDigits[blue >> 4], kDigits[blue & 15], 0};
+    const char16_t text[7] = {kDigits[red >> 4],
+                              kDigits[red & 15],
+                              kDigits[green >> 4],
+                              kDigits[green & 15],
+                              kDigits[blue >> 4],
+                              kDigits[blue & 15],
+                              0};
     m_field->setText(text, false);
   }
   if (m_swatch != nullptr) {

@@ -81,8 +81,8 @@ void ConfigBox::onEvent(base::IObject* source, int32_t /*eventId*/) {
 
 s::gui::win::GroupBox* makeFormatGroup(const WCHAR* caption, int32_t arrangement,
                                        int32_t horizontalGap) {
-  return s::gui::win::makeGroupBox(caption, 100, arrangement, horizontalGap, scaled(5),
-                                   scaled(20), scaled(3));
+  return s::gui::win::makeGroupBox(caption, 100, arrangement, horizontalGap, scaled(5), scaled(20),
+                                   scaled(3));
 }
 
 }  // namespace s::image::gui::boxes

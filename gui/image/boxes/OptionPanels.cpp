@@ -24,14 +24,10 @@ class ToolkitPanels final : public IEncodeSettingPanels {
  public:
   IEncodeSettingBox* takePanel(PanelFormat format, IEncodeSetting* setting) override {
     switch (format) {
-      case PanelFormat::Bmp:
-        return takeBound<BmpConfigBox>(setting);
-      case PanelFormat::Gif:
-        return takeBound<GifConfigBox>(setting);
-      case PanelFormat::Jpg:
-        return takeBound<JpgConfigBox>(setting);
-      case PanelFormat::Png:
-        return takeBound<PngConfigBox>(setting);
+      case PanelFormat::Bmp: return takeBound<BmpConfigBox>(setting);
+      case PanelFormat::Gif: return takeBound<GifConfigBox>(setting);
+      case PanelFormat::Jpg: return takeBound<JpgConfigBox>(setting);
+      case PanelFormat::Png: return takeBound<PngConfigBox>(setting);
     }
     return nullptr;
   }

@@ -28,8 +28,7 @@ s::gui::win::GroupBox* PngConfigBox::buildFormatGroup() {
     return nullptr;
   }
   interlace->setText(captionText(getOwnerWindow(), 2000009000, u"Enable Interlacing"));
-  interlace->setCheckedSilently(
-      static_cast<png::EncodeSetting*>(getSetting())->getWithInterlace());
+  interlace->setCheckedSilently(static_cast<png::EncodeSetting*>(getSetting())->getWithInterlace());
   group->getContent()->add(interlace);
   m_interlace = interlace;
   return group;

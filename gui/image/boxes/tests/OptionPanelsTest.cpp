@@ -137,9 +137,11 @@ class OptionPanels : public testing::Test {
     const int height = root->getHeight();
     Canvas canvas(width, height);
     for (int y = 0; y < height; ++y) {
-      const uint32_t* row = picture.row(corner.y - windowRect.top + y) + (corner.x - windowRect.left);
+      const uint32_t* row =
+          picture.row(corner.y - windowRect.top + y) + (corner.x - windowRect.left);
       for (int x = 0; x < width; ++x) {
-        SetPixel(canvas.dc(), x, y, RGB((row[x] >> 16) & 0xFF, (row[x] >> 8) & 0xFF, row[x] & 0xFF));
+        SetPixel(canvas.dc(), x, y,
+                 RGB((row[x] >> 16) & 0xFF, (row[x] >> 8) & 0xFF, row[x] & 0xFF));
       }
     }
     EXPECT_PAINTED(canvas, expected, name);
@@ -183,8 +185,7 @@ TEST_F(OptionPanels, WithoutALocalizerEveryCaptionIsEnglish) {
   BgGroupBox* background = panel->getBackground();
   EXPECT_EQ(textOf(background->getKeepRadio()), u"Keep Transparency");
   EXPECT_EQ(textOf(background->getFillRadio()), u"Fill Color");
-  EXPECT_EQ(std::u16string(background->getColorRow()->getButton()->getText()),
-            u" Change Color ");
+  EXPECT_EQ(std::u16string(background->getColorRow()->getButton()->getText()), u" Change Color ");
   EXPECT_EQ(textOf(panel->getChoice(0)), u"32 Bpp (16,777,216 Colors with Transparency)");
   EXPECT_EQ(textOf(panel->getChoice(1)), u"24 Bpp (16,777,216 Colors)");
   EXPECT_EQ(textOf(panel->getChoice(2)), u"8 Bpp (256 Colors)");
