@@ -6,6 +6,7 @@
 #include "gui/app/AppHooks.h"
 #include "gui/drawer/DefaultDrawers.h"
 #include "gui/drawer/ThemeFont.h"
+#include "gui/image/boxes/OptionPanels.h"
 #include "imaging/win/PlatformHooks.h"
 #include "platform/ImagingHooks.h"
 #include "skin/DefaultDrawers.h"
@@ -47,10 +48,11 @@ void installStartUpHooks() {
   image::installPlatformHooks();
   skin::installDefaultDrawers();
   gui::drawer::installThemeFontLookup();
+  image::gui::boxes::installOptionPanels();
 }
 
 bool areStartUpHooksInstalled() {
-  if (&appHooks() != &programHooks()) {
+  if (&appHooks() != &programHooks() || !image::gui::boxes::areOptionPanelsInstalled()) {
     return false;
   }
   const platform::ImagingHooks* imaging = platform::getImagingHooks();

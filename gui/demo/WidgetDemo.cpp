@@ -7,6 +7,7 @@
 // when closed. A menu bar (File with Exit; View with check items and a radio group) and a context
 // menu on the window print every choice as "menu <id>" or "context menu <id>".
 #include "gui/combobox/ComboBoxItem.h"
+#include "gui/image/boxes/OptionPanels.h"
 #include "gui/win/Box.h"
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
@@ -21,6 +22,13 @@
 #include "gui/win/Spacer.h"
 #include "gui/win/TextField.h"
 #include "gui/win/Window.h"
+#include "imaging/bmp/EncodeSetting.h"
+#include "imaging/gif/EncodeSetting.h"
+#include "imaging/gui/IEncodeSettingBox.h"
+#include "imaging/jpg/EncodeSetting.h"
+#include "imaging/png/EncodeSetting.h"
+#include "platform/reg/MappedData.h"
+#include "platform/reg/win/RegDir.h"
 #include "skin/DefaultDrawers.h"
 #include "skin/drawer/slider/win/Thin.h"
 
@@ -136,6 +144,72 @@ void addFieldsAndSliders(Box* column) {
   drawn->setDrawer(s::gui::drawer::slider::win::Thin::take(), true);
   drawn->addChangeListener(&drawnMoved);
   column->add(drawn);
+}
+
+/// A "Save options..." button that opens a window with the BMP, GIF, JPEG and PNG save-option
+/// panels, bound to four settings in the registry database, and an OK button that applies them
+/// and prints what each setting now holds; the window grows by the button's row.
+void addSaveOptionsButton(Window* window, Box* column) {
+  static s::reg::MappedData* store = nullptr;
+  static s::image::IEncodeSetting* settings[4] = {};
+  static Window* options = nullptr;
+  static Printer applied("save options", [](int32_t) {
+    for (s::image::IEncodeSetting* setting : settings) {
+      std::printf("%s applied %d\n",
+                  setting == settings[0]   ? "bmp"
+                  : setting == settings[1] ? "gif"
+                  : setting == settings[2] ? "jpg"
+                                           : "png",
+                  setting->applyPanel() ? 1 : 0);
+    }
+    auto* bmp = static_cast<s::image::bmp::EncodeSetting*>(settings[0]);
+    auto* jpg = static_cast<s::image::jpg::EncodeSetting*>(settings[2]);
+    std::printf("bmp bpp %d keep %d color %02x%02x%02x; jpg quality %d\n",
+                static_cast<int>(bmp->getBpp()), bmp->getKeepTransparency() ? 1 : 0,
+                static_cast<int>(bmp->getBgRed()), static_cast<int>(bmp->getBgGreen()),
+                static_cast<int>(bmp->getBgBlue()), static_cast<int>(jpg->getQuality()));
+    std::fflush(stdout);
+  });
+  static Printer opened("save options opened", [](int32_t) {
+    if (options != nullptr) {
+      options->show(true, true);
+      return;
+    }
+    s::image::gui::boxes::installOptionPanels();
+    store = s::reg::MappedData::take();
+    auto* base = s::reg::win::RegDir::take();
+    base->open(HKEY_CURRENT_USER, u"Software\\Tovi");
+    store->setBaseKey(base);
+    settings[0] = s::image::bmp::EncodeSetting::take();
+    settings[1] = s::image::gif::EncodeSetting::take();
+    settings[2] = s::image::jpg::EncodeSetting::take();
+    settings[3] = s::image::png::EncodeSetting::take();
+    options = Window::take();
+    options->setTitle(u"Save options");
+    options->setSize(900, 560);
+    Box* content = makeBox(1, 100, 100, 0, 0, 0, 8, 8, 8);
+    Box* rows[2] = {makeBox(0, 100, 100, 0, 0, 8, 0, 0, 0), makeBox(0, 100, 100, 0, 0, 8, 0, 0, 0)};
+    for (int i = 0; i < 4; ++i) {
+      settings[i]->bind(u"Software\\Tovi\\WidgetDemo", store);
+      s::image::gui::IEncodeSettingBox* panel = settings[i]->createPanel();
+      panel->setOwnerWindow(options);
+      rows[i / 2]->add(panel->buildPanel());
+    }
+    content->add(rows[0]);
+    content->add(rows[1]);
+    Button* ok = Button::take();
+    ok->setText(u"OK");
+    ok->addClickListener(&applied);
+    content->add(ok);
+    options->add(content);
+    options->show(true, true);
+  });
+  Button* open = Button::take();
+  open->setText(u"Save options...");
+  open->addClickListener(&opened);
+  column->add(open);
+  // Room for the button's row below the rest, which keeps its size (360 x 540 without it).
+  window->setSize(360, 576);
 }
 
 }  // namespace
@@ -312,6 +386,7 @@ int main() {
   effects->add(choices);
   column->add(effects);
 
+  addSaveOptionsButton(window, column);
   window->add(column);
   window->show(true, true);
   window->waitUntilClosed();
