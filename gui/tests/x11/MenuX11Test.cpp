@@ -18,6 +18,7 @@
 #include <X11/keysym.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -263,6 +264,57 @@ TEST_F(MenuX11, TheDemosComboBoxOpensItsListChoosesARowAndClosesOnAClickOutside)
   output += demo.readOutput();
   EXPECT_EQ(output.find("combo selected", output.find("combo selected") + 1), std::string::npos)
       << output;
+  demo.kill();
+}
+
+}  // namespace
+
+namespace {
+
+// Where the demo's "Save options..." button lies in its window, below the group box.
+constexpr int kSaveOptionsX = 60;
+constexpr int kSaveOptionsY = 451;
+
+TEST_F(MenuX11, TheDemosSaveOptionsButtonOpensTheFourPanels) {
+  lumetra::testlib::ChildProcess demo({lumetra::testlib::besideSelf("widget_demo").string()}, {},
+                                      true);
+  ASSERT_TRUE(demo.started());
+  ::Window window = 0;
+  ASSERT_TRUE(waitUntil([&] { return (window = named("Widget demo")) != 0; }));
+  ASSERT_TRUE(painted(window)) << "the demo never painted its widgets";
+  usleep(100000);
+  const POINT at = origin(window);
+
+  click(at.x + kSaveOptionsX, at.y + kSaveOptionsY);
+  ::Window options = 0;
+  ASSERT_TRUE(waitUntil([&] { return (options = named("Save options")) != 0; }))
+      << "no options window appeared";
+  // The panels are painted once the window shows many colours (captions, frames, swatches).
+  int colours = 0;
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        XWindowAttributes attrs;
+        if (!XGetWindowAttributes(x, options, &attrs) || attrs.width < 400) return false;
+        XImage* shot = XGetImage(x, options, 0, 0, static_cast<unsigned>(attrs.width),
+                                 static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+        if (shot == nullptr) return false;
+        std::vector<unsigned long> seen;
+        for (int row = 0; row < attrs.height; row += 3) {
+          for (int col = 0; col < attrs.width; col += 3) {
+            const unsigned long pixel = XGetPixel(shot, col, row) & 0xFFFFFF;
+            if (std::find(seen.begin(), seen.end(), pixel) == seen.end() && seen.size() < 64) {
+              seen.push_back(pixel);
+            }
+          }
+        }
+        XDestroyImage(shot);
+        colours = static_cast<int>(seen.size());
+        return colours >= 8;
+      },
+      10))
+      << colours << " colours";
+  usleep(200000);
+  screenshot(options, "save_options.png");
   demo.kill();
 }
 
