@@ -459,8 +459,10 @@ TEST(NotConvertedReport, NamesEachFileWithItsReasonAndCountsTheRest) {
 
   ConversionResults many;
   for (int i = 0; i < 23; ++i) {
-    many.add((u"f" + std::u16string(1, static_cast<char16_t>(u'a' + i)) + u".txt").c_str(),
-             EntryResult::kNotAudioFile);
+    std::u16string name = u"f";
+    name += static_cast<char16_t>(u'a' + i);
+    name += u".txt";
+    many.add(name.c_str(), EntryResult::kNotAudioFile);
     many.add(u"ok.wav", EntryResult::kConverted);
   }
   const std::u16string text = report(many, texts.get());
