@@ -23,6 +23,8 @@
 #include "gui/win/StatusBar.h"
 #include "platform/lang/LangPack.h"
 #include "skin/drawer/Skinner.h"
+#include "skin/drawer/border/win/Plain.h"
+#include "skin/drawer/border/win/UnderWindowMenu.h"
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
 #include "gui/win/ComboBox.h"
@@ -1063,6 +1065,7 @@ void Dialog::runWindow() {
   m_mainArea->add(m_rightColumn);
   Box* topStrip = makeBox(1, 100, -1, 0, 0, 0, 0, 0, 0);
   topStrip->setFixedHeight(7 * s, false);
+  topStrip->setDrawer(drawer::border::win::UnderWindowMenu::take(), true);
   gui::win::Spacer* bottomGap = gui::win::Spacer::take();
   bottomGap->setVertical();
   bottomGap->setFixedHeight(3 * s);
@@ -1080,6 +1083,9 @@ void Dialog::runWindow() {
     m_leftColumn->setFixedHeight(0, false);
   }
   if (m_optionsPanel != nullptr) {
+    auto* frame = drawer::border::win::Plain::take();
+    frame->setColor(145, 155, 156);
+    static_cast<Box*>(m_optionsPanel)->setDrawer(frame, true);
     static_cast<Box*>(m_optionsPanel)->setBackgroundWhite(false);
   }
 
