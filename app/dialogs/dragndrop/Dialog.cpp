@@ -880,6 +880,10 @@ void Dialog::onMenuCommand(int32_t command) {
     if (m_localizer != nullptr && command - kCommandFirstLanguage < m_localizer->getPackCount()) {
       m_localizer->selectLanguageAt(command - kCommandFirstLanguage);
       m_languageMenu->checkRadioById(command);
+      lang::LangPack* pack = m_localizer->getCurrentPack();
+      if (pack != nullptr && m_appWindow != nullptr && m_appWindow->getAppBase() != nullptr) {
+        m_appWindow->getAppBase()->setLanguage(pack->getEngName()->getCStr());
+      }
     }
   } else if (command == kCommandKeepOnTop) {
     m_menuBar->setChecked(command, on);
