@@ -5,9 +5,11 @@
 #include "app/dialogs/effect/tests/PackedTexts.h"
 #include "app/win/StartUpHooks.h"
 #include "core/file/win/PathWin.h"
+#include "gui/dialogs/About3.h"
 #include "core/str/strarray/StrArray.h"
 #include "platform/lang/LangPack.h"
 #include "gui/menuitem/MenuItem.h"
+#include "gui/win/Button.h"
 #include "gui/win/ComboBox.h"
 #include "gui/win/GroupBox.h"
 #include "gui/win/MenuEx.h"
@@ -301,6 +303,14 @@ TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
 
 namespace {
 
+/// Counts the menu bar's choices; it listens after the window, so a count means the window has
+/// carried the command out.
+class ChoiceCounter final : public s::gui::events::IEventListener {
+ public:
+  void onEvent(s::base::IObject*, int32_t) override { heard.fetch_add(1); }
+  std::atomic<int> heard{0};
+};
+
 /// The effect window shown on a thread of its own, driven through its menu bar.
 class MenuDrivenWindow : public ConverterWindow {
  protected:
@@ -318,6 +328,7 @@ class MenuDrivenWindow : public ConverterWindow {
     }));
     frame = dialog->getWindow()->getHandle();
     settle();
+    dialog->getMenuBar()->addSelectionListener(&choices);
   }
   void TearDown() override {
     winapi::HeadlessDriver::current()->clearAnswers();
@@ -353,8 +364,10 @@ class MenuDrivenWindow : public ConverterWindow {
     if (cancelDialog) {
       driver->scriptCancel();
     }
+    const int before = choices.heard.load();
     driver->click(middle.x, middle.y);
     ASSERT_TRUE(waitFor([driver] { return driver->scriptedAnswers() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return choices.heard.load() > before; })) << "command " << command;
     settle();
   }
 
@@ -364,6 +377,7 @@ class MenuDrivenWindow : public ConverterWindow {
   }
 
   lumetra::apptest::Texts texts;
+  ChoiceCounter choices;
   s::sound::gui::dialogs::effect::Dialog* dialog = nullptr;
   std::thread ui;
   HWND frame = nullptr;
@@ -485,4 +499,21 @@ TEST_F(MenuDrivenWindow, TheLanguageMenuSwitchesTheTextsOfTheWindowAndItsMenus) 
   EXPECT_EQ(std::u16string(bar->getEntryText(kViewEntry)), std::u16string(localizer->getText(609000)));
   EXPECT_NE(std::u16string(bar->getEntryText(kViewEntry)), englishView);
   EXPECT_EQ(entryText(dialog->getOutputFolderMenu(), 321), std::u16string(localizer->getText(608211)));
+}
+
+TEST_F(MenuDrivenWindow, TheAboutEntryOpensTheVersionWindowBuiltOnce) {
+  constexpr int32_t kAboutEntry = 3;
+  choose(kAboutEntry, Dialog::kCommandAbout);
+  s::gui::dialogs::About3* about = dialog->getAboutWindow();
+  ASSERT_NE(about, nullptr);
+  auto shown = [about] { return about->getWindow() != nullptr && about->getWindow()->isVisible(); };
+  ASSERT_TRUE(waitFor(shown));
+  EXPECT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) == FALSE; })) << "the main window waits for it";
+  ::SendMessageW(about->getCloseButton()->GetSafeHwnd(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) != FALSE; }));
+  choose(kAboutEntry, Dialog::kCommandAbout);
+  EXPECT_EQ(dialog->getAboutWindow(), about) << "kept for the next time";
+  ASSERT_TRUE(waitFor(shown));
+  ::SendMessageW(about->getCloseButton()->GetSafeHwnd(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) != FALSE; }));
 }
