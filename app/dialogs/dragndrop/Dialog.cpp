@@ -13,6 +13,7 @@
 #include "gui/combobox/ComboBoxItem.h"
 #include "app/win/AppBase.h"
 #include "gui/dialogs/About3.h"
+#include "gui/dialogs/FlexAsker.h"
 #include "gui/dialogs/win/FileOpener.h"
 #include "gui/dialogs/win/FolderSelector.h"
 #include "gui/menuitem/MenuItem.h"
@@ -293,7 +294,10 @@ void Dialog::acceptDrop(int32_t count, PathAt&& pathAt) {
     m_lock.unlock();
     return;
   }
-  // No confirmation is asked: the window's own asker is off in this program.
+  if (m_askConfirmation && !confirmDrop()) {
+    m_lock.unlock();
+    return;
+  }
   if (onConversionTypeChanged()) {
     // A refused folder discards the drop: a later drop must never convert these paths into
     // its own folder.
@@ -309,6 +313,27 @@ void Dialog::acceptDrop(int32_t count, PathAt&& pathAt) {
     }
   }
   m_lock.unlock();
+}
+
+bool Dialog::confirmDrop() {
+  FlexAsker* asker = makeFlexAsker(m_appWindow != nullptr ? m_appWindow->getAppBase() : nullptr);
+  if (m_localizer != nullptr) {
+    asker->setLocalizer(m_localizer);
+  }
+  const bool yes = asker->ask(m_window != nullptr ? m_window->getHandle() : nullptr,
+                              getConfirmationTitle(), getConfirmationText()) &&
+                   asker->getAnswer();
+  if (asker->isDontAskAgain()) {
+    m_askConfirmation = false;
+    if (m_menuBar != nullptr) {
+      m_menuBar->setChecked(kCommandAskConfirmation, false);
+    }
+    if (m_settings != nullptr) {
+      m_settings->setBool(settingsKey(u"View"), u"AskConfirmation", false);
+    }
+  }
+  asker->release();
+  return yes;
 }
 
 void Dialog::onFilesDropped(const file::win::PathArray* paths) {

@@ -227,6 +227,8 @@ class Dialog : public events::IEventListener,
   void storeViewSize(bool compact);
   void switchView();
   void buildMenus();
+  /// Asks whether to convert a drop; "Don't ask me again" turns the question off.
+  bool confirmDrop();
   void buildFileMenu();
   void browseAndProcess();
   void chooseOtherFolder();

@@ -517,3 +517,66 @@ TEST_F(MenuDrivenWindow, TheAboutEntryOpensTheVersionWindowBuiltOnce) {
   ::SendMessageW(about->getCloseButton()->GetSafeHwnd(), BM_CLICK, 0, 0);
   EXPECT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) != FALSE; }));
 }
+
+namespace {
+
+/// A converter that asks before it takes a drop, and converts nothing.
+class AskingDialog final : public Dialog {
+ public:
+  ~AskingDialog() override { waitUntilIdle(); }
+  bool hasAskConfirmation() override { return true; }
+};
+
+}  // namespace
+
+TEST_F(ConverterWindow, AskingBeforeADropTakesItOnlyOnYes) {
+  s::app::win::installStartUpHooks();
+  writeTone(m_dir.file("Asked.wav"), 0.1);
+  lumetra::apptest::Texts texts;
+  texts.get()->selectLanguage(u"English");
+  AskingDialog dialog;
+  dialog.bind(nullptr, nullptr, texts.get());
+  std::thread ui([&dialog] { dialog.runWindow(); });
+  auto waitFor = [](const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i) {
+      ::Sleep(10);
+    }
+    return condition();
+  };
+  ASSERT_TRUE(waitFor([&] { return dialog.getWindow() != nullptr && dialog.getWindow()->isVisible(); }));
+  HWND frame = dialog.getWindow()->getHandle();
+  ::SendMessageW(frame, WM_NULL, 0, 0);
+  EXPECT_TRUE(dialog.getMenuBar()->isChecked(Dialog::kCommandAskConfirmation));
+  auto* driver = winapi::HeadlessDriver::current();
+  s::str::strarray::StrArray* drop = paths({"Asked.wav"});
+
+  for (bool yes : {false, true}) {
+    std::thread dropper([&] { dialog.onFilesDropped(drop); });
+    HWND question = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+      question = ::GetForegroundWindow();
+      return question != nullptr && question != frame && ::IsWindowVisible(question) &&
+             !::IsWindowEnabled(frame);
+    })) << "the question is asked";
+    ::SendMessageW(question, WM_NULL, 0, 0);
+    if (yes) {
+      driver->key(VK_RETURN, true);
+      driver->key(VK_RETURN, false);
+    } else {
+      driver->requestClose(question);
+    }
+    dropper.join();
+    dialog.waitUntilIdle();
+    ::SendMessageW(frame, WM_NULL, 0, 0);
+    if (!yes) {
+      EXPECT_EQ(dialog.getPathCount(), 0u) << "No takes nothing";
+      EXPECT_FALSE(dialog.isRunning());
+      EXPECT_EQ(dialog.getProgressMaximum(), 0) << "no run was started";
+    }
+  }
+  EXPECT_TRUE(waitFor([&] { return !dialog.isRunning() && dialog.getProgressMaximum() == 1; }))
+      << "Yes runs the task to its end";
+  drop->release();
+  driver->requestClose(frame);
+  ui.join();
+}
