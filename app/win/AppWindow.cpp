@@ -1,6 +1,7 @@
 // The persisted description of an application window.
 #include "app/win/AppWindow.h"
 
+
 #include "app/win/AppBase.h"
 #include "core/str/Case.h"
 #include "core/str/strbuffer/StrBuffer.h"
@@ -8,6 +9,7 @@
 #include "core/time/WallClock.h"
 #include "gui/IWindow.h"
 #include "gui/app/AppHooks.h"
+#include "gui/dialogs/FlexAsker.h"
 #include "gui/drawer/ISkin.h"
 #include "platform/lang/Localizer.h"
 #include "platform/map/IMappedData.h"
@@ -403,11 +405,14 @@ void AppWindow::checkForUpdate(gui::IWindow* owner) {
     m_scratch1->append(u" \r\n");
     m_scratch1->append(localizer->getText(kCheckItOutTextId));
     m_scratch2->assign(localizer->getText(kImprovedVersionTextId));
-    // FIXME: the question goes through the plain Yes/No box until the confirmation dialog with
-    // its own Yes and No texts exists.
-    int answer = MessageBoxW(handleOf(owner), m_scratch1->getCStr(), m_scratch2->getCStr(),
-                             MB_YESNO | MB_ICONQUESTION);
-    if (answer == IDYES) {
+    gui::dialogs::FlexAsker* asker = gui::dialogs::makeFlexAsker(m_appBase);
+    asker->setYesTextId(gui::dialogs::FlexAsker::kYesTextId);
+    asker->setNoTextId(gui::dialogs::FlexAsker::kNoTextId);
+    asker->setShowCheckBox(false);
+    const bool yes = asker->ask(handleOf(owner), m_scratch2->getCStr(), m_scratch1->getCStr()) &&
+                     asker->getAnswer();
+    asker->release();
+    if (yes) {
       system::win::shellOpen(m_appBase->getProductPageUrl());
     }
   }

@@ -11,7 +11,21 @@
 #include "core/thread/win/Thread.h"
 #include "core/time/WallClock.h"
 #include "gui/combobox/ComboBoxItem.h"
+#include "app/win/AppBase.h"
+#include "gui/dialogs/About3.h"
+#include "gui/dialogs/FlexAsker.h"
+#include "gui/dialogs/win/FileOpener.h"
+#include "gui/dialogs/win/FolderSelector.h"
+#include "gui/menuitem/MenuItem.h"
 #include "gui/win/Box.h"
+#include "gui/win/GroupBox.h"
+#include "gui/win/MenuEx.h"
+#include "gui/win/PopupMenu.h"
+#include "gui/win/StatusBar.h"
+#include "platform/lang/LangPack.h"
+#include "skin/drawer/Skinner.h"
+#include "skin/drawer/border/win/Plain.h"
+#include "skin/drawer/border/win/UnderWindowMenu.h"
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
 #include "gui/win/ComboBox.h"
@@ -52,6 +66,29 @@ bool sameText(const WCHAR* a, const WCHAR* b) {
   return *a == *b;
 }
 
+menuitem::MenuItem* menuEntry(int32_t commandId, int32_t textId, lang::Localizer* localizer) {
+  menuitem::MenuItem* item = menuitem::MenuItem::take();
+  item->commandId = commandId;
+  item->localizer = localizer;
+  if (textId >= 0) {
+    item->setTextId(textId);
+  }
+  return item;
+}
+
+menuitem::MenuItem* separatorEntry() {
+  menuitem::MenuItem* item = menuitem::MenuItem::take();
+  item->separator = true;
+  return item;
+}
+
+gui::win::PopupMenu* makeMenu(int32_t titleId, lang::Localizer* localizer) {
+  gui::win::PopupMenu* menu = gui::win::PopupMenu::take();
+  menu->setLocalizer(localizer);
+  menu->setTitleId(titleId);
+  return menu;
+}
+
 }  // namespace
 
 Dialog::Dialog()
@@ -67,6 +104,12 @@ Dialog::~Dialog() {
   if (m_outputFolder != nullptr) {
     m_outputFolder->release();
   }
+  if (m_about != nullptr) {
+    m_about->release();
+  }
+  if (m_aboutDescription != nullptr) {
+    m_aboutDescription->release();
+  }
   m_customOutputPath->release();
   m_workText->release();
   m_titleText->release();
@@ -81,9 +124,21 @@ void Dialog::reset() {
   m_appWindow = nullptr;
   m_settings = nullptr;
   m_localizer = nullptr;
+  m_menuBar = nullptr;
+  m_languageMenu = m_fileMenu = m_viewMenu = m_outputFolderMenu = nullptr;
+  if (m_about != nullptr) {
+    m_about->release();
+    m_about = nullptr;
+  }
+  if (m_aboutDescription != nullptr) {
+    m_aboutDescription->release();
+    m_aboutDescription = nullptr;
+  }
   m_compact = true;
-  m_dropBox = m_dropTopBox = m_leftColumn = m_rightColumn = m_mainArea = nullptr;
-  m_buttonRow = m_linkBox = m_progressBox = m_statusBar = nullptr;
+  m_dropBox = nullptr;
+  m_dropTopBox = m_leftColumn = m_rightColumn = m_mainArea = nullptr;
+  m_buttonRow = m_linkBox = m_progressBox = nullptr;
+  m_statusBar = nullptr;
   m_statusLabel = m_percentLabel = m_linkLabel = nullptr;
   m_keepOnTop = nullptr;
   m_viewButton = m_cancelButton = m_trayButton = nullptr;
@@ -239,7 +294,10 @@ void Dialog::acceptDrop(int32_t count, PathAt&& pathAt) {
     m_lock.unlock();
     return;
   }
-  // No confirmation is asked: the window's own asker is off in this program.
+  if (m_askConfirmation && !confirmDrop()) {
+    m_lock.unlock();
+    return;
+  }
   if (onConversionTypeChanged()) {
     // A refused folder discards the drop: a later drop must never convert these paths into
     // its own folder.
@@ -255,6 +313,27 @@ void Dialog::acceptDrop(int32_t count, PathAt&& pathAt) {
     }
   }
   m_lock.unlock();
+}
+
+bool Dialog::confirmDrop() {
+  FlexAsker* asker = makeFlexAsker(m_appWindow != nullptr ? m_appWindow->getAppBase() : nullptr);
+  if (m_localizer != nullptr) {
+    asker->setLocalizer(m_localizer);
+  }
+  const bool yes = asker->ask(m_window != nullptr ? m_window->getHandle() : nullptr,
+                              getConfirmationTitle(), getConfirmationText()) &&
+                   asker->getAnswer();
+  if (asker->isDontAskAgain()) {
+    m_askConfirmation = false;
+    if (m_menuBar != nullptr) {
+      m_menuBar->setChecked(kCommandAskConfirmation, false);
+    }
+    if (m_settings != nullptr) {
+      m_settings->setBool(settingsKey(u"View"), u"AskConfirmation", false);
+    }
+  }
+  asker->release();
+  return yes;
 }
 
 void Dialog::onFilesDropped(const file::win::PathArray* paths) {
@@ -454,9 +533,9 @@ void Dialog::setCompactView(bool compact, bool save) {
   }
   if (m_dropBox != nullptr) {
     if (compact) {
-      m_dropBox->alignCenter();
+      m_dropBox->getContent()->alignCenter();
     } else {
-      m_dropBox->alignLeft();
+      m_dropBox->getContent()->alignLeft();
     }
   }
   if (m_mainArea != nullptr) {
@@ -535,6 +614,9 @@ void Dialog::onEvent(base::IObject* source, int32_t eventId) {
   }
   if (m_keepOnTop != nullptr && source == static_cast<base::IObject*>(m_keepOnTop)) {
     m_window->setKeepOnTop(m_keepOnTop->isChecked());
+    if (m_menuBar != nullptr) {
+      m_menuBar->setChecked(kCommandKeepOnTop, m_keepOnTop->isChecked());
+    }
     if (m_appWindow != nullptr) {
       m_appWindow->setKeepOnTop(m_keepOnTop->isChecked());
     }
@@ -573,12 +655,312 @@ void Dialog::onEvent(base::IObject* source, int32_t eventId) {
   } else if (m_dropBox != nullptr && source == static_cast<base::IObject*>(m_dropBox) &&
              eventId == kFilesDropped) {
     onFilesDropped(m_dropBox->getDroppedPaths());
+  } else if (m_menuBar != nullptr && source == static_cast<base::IObject*>(m_menuBar)) {
+    onMenuCommand(m_menuBar->getSelectedId());
   } else if (fromWindow && eventId == kWindowUserEvent) {
     onStatusEvent(asText(m_window->getUserEventArg1()), m_window->getUserEventArg2(),
                   m_window->getUserEventArg3(), asText(m_window->getUserEventArg4()));
   } else if (m_trayButton != nullptr && source == static_cast<base::IObject*>(m_trayButton)) {
     m_inTray = true;
     m_window->hideToTray();
+  }
+}
+
+void Dialog::buildFileMenu() {
+  lang::Localizer* texts = m_localizer;
+  m_fileMenu = makeMenu(608000, texts);
+  m_fileMenu->add(menuEntry(kCommandBrowse, 608100, texts));
+  m_fileMenu->add(separatorEntry());
+  const bool inFileMenu = putsOutputFolderInFileMenu();
+  if (inFileMenu) {
+    m_outputFolderMenu = m_fileMenu;
+  } else {
+    m_outputFolderMenu = makeMenu(608200, texts);
+  }
+  m_outputFolderMenu->add(menuEntry(kCommandOutputSameFolder, inFileMenu ? 608211 : 608210, texts));
+  m_outputFolderMenu->add(menuEntry(kCommandOutputSubFolder, inFileMenu ? 608221 : 608220, texts));
+  m_outputFolderMenu->add(menuEntry(kCommandOutputDesktop, inFileMenu ? 608231 : 608230, texts));
+  if (m_customOutputPath->getLength() != 0) {
+    m_outputFolderMenu->add(menuEntry(kCommandOutputCustom, -1, texts));
+    makeCustomEntryText();
+  }
+  m_outputFolderMenu->add(separatorEntry());
+  m_outputFolderMenu->add(menuEntry(kCommandOtherFolder, inFileMenu ? 608251 : 608250, texts));
+  switch (m_outputFolderSetting) {
+    case kOutputSubFolder:
+      m_outputFolderMenu->checkRadioById(kCommandOutputSubFolder);
+      break;
+    case kOutputDesktop:
+      m_outputFolderMenu->checkRadioById(kCommandOutputDesktop);
+      break;
+    case kOutputCustom:
+      if (m_customOutputPath->getLength() != 0) {
+        m_outputFolderMenu->checkRadioById(kCommandOutputCustom);
+        break;
+      }
+      [[fallthrough]];
+    default:
+      m_outputFolderSetting = kOutputSameFolder;
+      m_outputFolderMenu->checkRadioById(kCommandOutputSameFolder);
+      break;
+  }
+  if (!inFileMenu) {
+    m_fileMenu->addSubMenu(m_outputFolderMenu);
+  }
+}
+
+void Dialog::buildMenus() {
+  lang::Localizer* texts = m_localizer;
+  if (hasOutputFolderOptions()) {
+    buildFileMenu();
+  }
+  m_languageMenu = makeMenu(700000, texts);
+  m_languageMenu->add(menuEntry(kCommandTranslate, 700001, texts));
+  m_languageMenu->add(separatorEntry());
+  if (texts != nullptr) {
+    for (int32_t i = 0; i < texts->getPackCount() && kCommandFirstLanguage + i < kCommandKeepOnTop; ++i) {
+      menuitem::MenuItem* item = menuEntry(kCommandFirstLanguage + i, -1, texts);
+      lang::LangPack* pack = texts->getPack(i);
+      item->text->assign(pack != nullptr ? pack->getTrueName()->getCStr() : u"");
+      m_languageMenu->add(item);
+    }
+    m_languageMenu->checkRadioById(kCommandFirstLanguage + texts->getCurrentIndex());
+  }
+  m_rightClickTransform = m_settings == nullptr ||
+                          m_settings->getBool(settingsKey(u"View"), u"RightClickTransform", true);
+  m_viewMenu = makeMenu(609000, texts);
+  menuitem::MenuItem* item = menuEntry(kCommandKeepOnTop, 609100, texts);
+  item->checked = m_appWindow != nullptr && m_appWindow->isKeepOnTop();
+  m_viewMenu->add(item);
+  if (hasRightClickTransform()) {
+    item = menuEntry(kCommandRightClickTransform, 609200, texts);
+    item->checked = m_rightClickTransform;
+    m_viewMenu->add(item);
+  }
+  item = menuEntry(kCommandEasyDrag, 609300, texts);
+  item->checked = m_appWindow != nullptr && m_appWindow->isEasyDrag();
+  m_viewMenu->add(item);
+  item = menuEntry(kCommandCloseOnMClick, 609350, texts);
+  item->checked = m_appWindow != nullptr && m_appWindow->isCloseOnMClick();
+  m_viewMenu->add(item);
+  if (hasAskConfirmation()) {
+    m_askConfirmation = m_settings == nullptr ||
+                        m_settings->getBool(settingsKey(u"View"), u"AskConfirmation", true);
+    m_viewMenu->add(separatorEntry());
+    item = menuEntry(kCommandAskConfirmation, 400390, texts);
+    item->checked = m_askConfirmation;
+    m_viewMenu->add(item);
+  }
+  m_menuBar = gui::win::MenuEx::take();
+  m_menuBar->setWidthPercent(100);
+  m_menuBar->setEntrySpacing(6, 3);
+  m_menuBar->setShrinkable(true);
+  if (m_fileMenu != nullptr) {
+    m_menuBar->addMenu(m_fileMenu);
+  }
+  m_menuBar->addMenu(m_viewMenu);
+  m_menuBar->addMenu(m_languageMenu);
+  gui::win::PopupMenu* about = makeMenu(701000, texts);
+  about->add(menuEntry(kCommandAbout, 701100, texts));
+  about->add(separatorEntry());
+  about->add(menuEntry(kCommandProductPage, 701200, texts));
+  about->add(menuEntry(kCommandFeedback, 701300, texts));
+  about->add(separatorEntry());
+  about->add(menuEntry(kCommandMoreSoftware, 107000, texts));
+  m_menuBar->addMenu(about);
+}
+
+int32_t Dialog::firstOutputEntryPosition() { return putsOutputFolderInFileMenu() ? 2 : 0; }
+
+const WCHAR* Dialog::getCustomOutputPath() { return m_customOutputPath->getCStr(); }
+
+void Dialog::makeCustomEntryText() {
+  m_workText->clear();
+  if (putsOutputFolderInFileMenu() && m_localizer != nullptr) {
+    m_workText->append(m_localizer->getText(608249));
+  }
+  m_workText->append(u"\"");
+  m_workText->append(m_customOutputPath->getCStr());
+  m_workText->append(u"\"");
+  m_outputFolderMenu->setText(kCommandOutputCustom, m_workText->getCStr());
+}
+
+void Dialog::openLanguageText(int32_t textId) {
+  if (m_localizer != nullptr) {
+    system::win::shellOpen(m_localizer->getText(textId));
+  }
+}
+
+const WCHAR* Dialog::browseFolder(const WCHAR* key) {
+  const WCHAR* desktop = file::win::getDesktopPathCached()->getCStr();
+  if (m_settings == nullptr) {
+    return desktop;
+  }
+  return m_settings->getString(settingsKey(u"File"), key, desktop, nullptr, false);
+}
+
+void Dialog::browseAndProcess() {
+  auto* opener = gui::dialogs::win::FileOpener::take();
+  opener->setOpenMode(true, true);
+  opener->setInitialFolder(browseFolder(u"LastBrowsedFileLoadDirPath"));
+  if (m_localizer != nullptr) {
+    opener->addFilter(m_localizer->getText(608120), m_localizer->getText(608121));
+  } else {
+    opener->addFilter(u"*.*", u"*.*");
+  }
+  str::strarray::StrArray* chosen = str::strarray::StrArray::take();
+  if (opener->run(m_window)) {
+    str::strarray::StrArray* paths = opener->getPaths();
+    for (uint32_t i = 0; i < paths->getCount(); ++i) {
+      chosen->addText(paths->get(i)->getCStr());
+    }
+    if (chosen->getCount() != 0) {
+      PathWin* first = PathWin::take()->setPathText(chosen->get(0)->getCStr());
+      PathWin* folder = first->newParent();
+      if (folder != nullptr && folder->exists() && folder->isDirectory() && m_settings != nullptr) {
+        m_settings->setString(settingsKey(u"File"), u"LastBrowsedFileLoadDirPath", folder->getFullPath());
+      }
+      if (folder != nullptr) {
+        folder->release();
+      }
+      first->release();
+    }
+  }
+  opener->release();
+  onFilesDropped(chosen);
+  chosen->release();
+}
+
+void Dialog::chooseOutputFolder(int32_t command) {
+  int32_t setting = kOutputSameFolder;
+  if (command == kCommandOutputSubFolder) {
+    setting = kOutputSubFolder;
+  } else if (command == kCommandOutputDesktop) {
+    setting = kOutputDesktop;
+  } else if (command == kCommandOutputCustom && m_customOutputPath->getLength() != 0) {
+    setting = kOutputCustom;
+  }
+  m_outputFolderSetting = setting;
+  if (m_outputFolderMenu != nullptr) {
+    m_outputFolderMenu->checkRadioById(setting == kOutputSubFolder  ? kCommandOutputSubFolder
+                                       : setting == kOutputDesktop  ? kCommandOutputDesktop
+                                       : setting == kOutputCustom   ? kCommandOutputCustom
+                                                                    : kCommandOutputSameFolder);
+  }
+  if (m_settings != nullptr) {
+    m_settings->setInt32(settingsKey(u"File"), u"OutputFolderSetting", setting);
+  }
+}
+
+void Dialog::chooseOtherFolder() {
+  auto* selector = gui::dialogs::win::FolderSelector::take();
+  const WCHAR* prompt = m_localizer != nullptr ? m_localizer->getText(608255) : u"";
+  if (selector->run(m_window, browseFolder(u"LastBrowsedOutputDirPath"), prompt)) {
+    setCustomOutputPath(selector->getFolder());
+    m_outputFolderSetting = kOutputCustom;
+    if (m_settings != nullptr) {
+      const WCHAR* file = settingsKey(u"File");
+      m_settings->setString(file, u"LastBrowsedOutputDirPath", m_customOutputPath->getCStr());
+      m_settings->setInt32(settingsKey(u"File"), u"OutputFolderSetting", kOutputCustom);
+      m_settings->setString(settingsKey(u"File"), u"OutputDirCustomPath0", m_customOutputPath->getCStr());
+    }
+    if (m_outputFolderMenu != nullptr) {
+      if (!m_outputFolderMenu->contains(kCommandOutputCustom)) {
+        int32_t desktop = 0;
+        if (!m_outputFolderMenu->indexOf(kCommandOutputDesktop, &desktop)) {
+          desktop = firstOutputEntryPosition() + 2;
+        }
+        m_outputFolderMenu->insert(desktop + 1, menuEntry(kCommandOutputCustom, -1, m_localizer));
+      }
+      makeCustomEntryText();
+      m_outputFolderMenu->checkRadioById(kCommandOutputCustom);
+    }
+  }
+  selector->release();
+}
+
+void Dialog::showAboutWindow() {
+  if (m_about == nullptr) {
+    auto* skinner = gui::drawer::Skinner::take();
+    skinner->setTypeName(u"ThinWindow");
+    skinner->registerSkins();
+    m_aboutDescription = app::win::AppWindow::take();
+    m_aboutDescription->initialize(m_appWindow != nullptr ? m_appWindow->getAppBase() : nullptr,
+                                   u"AboutWindow", nullptr, 340, 285, u"Close", skinner,
+                                   u"Classic LG");
+    m_about = gui::dialogs::About3::take();
+    m_about->setWindowDescription(m_aboutDescription);
+    m_about->setLocalizer(m_localizer);
+    m_about->setSettings(m_settings);
+    m_about->setSkinner(skinner);
+  }
+  m_about->open(m_window);
+}
+
+void Dialog::onMenuCommand(int32_t command) {
+  const bool on = m_menuBar != nullptr && !m_menuBar->isChecked(command);
+  if (command == kCommandTranslate) {
+    openLanguageText(108500);
+  } else if (command >= kCommandFirstLanguage && command < kCommandKeepOnTop) {
+    if (m_localizer != nullptr && command - kCommandFirstLanguage < m_localizer->getPackCount()) {
+      m_localizer->selectLanguageAt(command - kCommandFirstLanguage);
+      m_languageMenu->checkRadioById(command);
+      lang::LangPack* pack = m_localizer->getCurrentPack();
+      if (pack != nullptr && m_appWindow != nullptr && m_appWindow->getAppBase() != nullptr) {
+        m_appWindow->getAppBase()->setLanguage(pack->getEngName()->getCStr());
+      }
+    }
+  } else if (command == kCommandKeepOnTop) {
+    m_menuBar->setChecked(command, on);
+    if (m_keepOnTop != nullptr) {
+      m_keepOnTop->setChecked(on);
+    }
+    m_window->setKeepOnTop(on);
+    if (m_appWindow != nullptr) {
+      m_appWindow->setKeepOnTop(on);
+    }
+  } else if (command == kCommandRightClickTransform) {
+    m_rightClickTransform = on;
+    m_menuBar->setChecked(command, on);
+    if (m_settings != nullptr) {
+      m_settings->setBool(settingsKey(u"View"), u"RightClickTransform", on);
+    }
+  } else if (command == kCommandEasyDrag) {
+    m_menuBar->setChecked(command, on);
+    m_window->setEasyDrag(on);
+    if (m_appWindow != nullptr) {
+      m_appWindow->setEasyDrag(on);
+    }
+  } else if (command == kCommandCloseOnMClick) {
+    m_menuBar->setChecked(command, on);
+    m_window->setMiddleClickAction(on ? u"Close" : u"DoNothing");
+    if (m_appWindow != nullptr) {
+      m_appWindow->setOnMClick(on ? u"Close" : u"DoNothing");
+    }
+  } else if (command == kCommandAskConfirmation) {
+    m_askConfirmation = on;
+    m_menuBar->setChecked(command, on);
+    if (m_settings != nullptr) {
+      m_settings->setBool(settingsKey(u"View"), u"AskConfirmation", on);
+    }
+  } else if (command == kCommandBrowse) {
+    browseAndProcess();
+  } else if (command >= kCommandOutputCustom && command < kCommandOtherFolder) {
+    chooseOutputFolder(command);
+  } else if (command == kCommandOtherFolder) {
+    chooseOtherFolder();
+  } else if (command == kCommandAbout) {
+    showAboutWindow();
+  } else if (command == kCommandProductPage) {
+    if (m_appWindow != nullptr && m_appWindow->getAppBase() != nullptr) {
+      system::win::shellOpen(m_appWindow->getAppBase()->getProductPageUrl());
+    }
+  } else if (command == kCommandFeedback) {
+    if (m_appWindow != nullptr) {
+      openLanguageText(m_appWindow->getTitleTextId() + 4);
+    }
+  } else if (command == kCommandMoreSoftware) {
+    openLanguageText(108000);
   }
 }
 
@@ -613,9 +995,13 @@ void Dialog::runWindow() {
       m_outputFolderSetting = kOutputSameFolder;
     }
   }
-  m_dropBox = gui::win::makeBox(1, 100, 100, 1, 1, 0, 0, 10, 0);
+  buildMenus();
+  m_dropBox = gui::win::makeDropBox(100, 100);
+  m_dropBox->getContent()->alignMiddle();
+  m_dropBox->getContent()->alignCenter();
+  m_dropBox->getContent()->setHorizontalInsets(10);
+  m_dropBox->setFrameColor(145, 155, 156);
   m_dropBox->setAcceptFiles(true);
-  m_dropBox->setBackgroundWhite(false);
   if (m_settings != nullptr) {
     m_rightClickTransform = m_settings->getBool(settingsKey(u"View"), u"RightClickTransform", true);
   }
@@ -645,7 +1031,7 @@ void Dialog::runWindow() {
   m_percentLabel = makeLabel(u"", false, false, 100001);
   textBox->add(m_statusLabel);
   textBox->add(m_percentLabel);
-  m_statusBar = makeBox(0, 100, -1, 0, 1, 0, 0, 2 * s, 2 * s);
+  m_statusBar = gui::win::makeStatusBar(2 * s, 2 * s);
   m_statusBar->add(textBox);
   m_statusBar->add(m_linkBox);
   m_statusBar->add(m_progressBox);
@@ -708,23 +1094,32 @@ void Dialog::runWindow() {
   m_mainArea->add(m_rightColumn);
   Box* topStrip = makeBox(1, 100, -1, 0, 0, 0, 0, 0, 0);
   topStrip->setFixedHeight(7 * s, false);
+  topStrip->setDrawer(drawer::border::win::UnderWindowMenu::take(), true);
   gui::win::Spacer* bottomGap = gui::win::Spacer::take();
   bottomGap->setVertical();
   bottomGap->setFixedHeight(3 * s);
+  window->add(m_menuBar);
   window->add(topStrip);
   window->add(m_mainArea);
   window->add(bottomGap);
   window->add(m_statusBar);
+  if (s > 1) {
+    m_menuBar->setEntrySpacing(6 * s, 3 * s);
+  }
   onWidgetsBuilt();
   if (!showsLeftColumn()) {
     m_leftColumn->setFixedWidth(0, false);
     m_leftColumn->setFixedHeight(0, false);
   }
   if (m_optionsPanel != nullptr) {
+    auto* frame = drawer::border::win::Plain::take();
+    frame->setColor(145, 155, 156);
+    static_cast<Box*>(m_optionsPanel)->setDrawer(frame, true);
     static_cast<Box*>(m_optionsPanel)->setBackgroundWhite(false);
   }
 
   m_linkLabel->addClickListener(this);
+  m_menuBar->addSelectionListener(this);
   m_trayButton->addClickListener(this);
   window->addRestoreListener(this);
   m_viewButton->addClickListener(this);

@@ -41,11 +41,18 @@ namespace s::gui::win {
 class Box;
 class Button;
 class CheckBox;
+class GroupBox;
 class Label;
+class MenuEx;
+class PopupMenu;
 class ProgressBar;
 class Spacer;
+class StatusBar;
 class Window;
 }  // namespace s::gui::win
+namespace s::gui::dialogs {
+class About3;
+}
 
 namespace s::gui::dialogs::dragndrop {
 
@@ -148,6 +155,28 @@ class Dialog : public events::IEventListener,
   void reportProgress(int64_t total, int64_t done, const WCHAR* name);
   /// Asks the task to stop before its next file; `wait` waits until it has and clears the flag.
   void cancel(bool wait);
+  void showAboutWindow();
+  /// Carries out a command of the menu bar.
+  void onMenuCommand(int32_t command);
+
+  // Menu commands.
+  static constexpr int32_t kCommandTranslate = 0;
+  static constexpr int32_t kCommandFirstLanguage = 2;
+  static constexpr int32_t kCommandKeepOnTop = 100;
+  static constexpr int32_t kCommandRightClickTransform = 110;
+  static constexpr int32_t kCommandEasyDrag = 120;
+  static constexpr int32_t kCommandCloseOnMClick = 125;
+  static constexpr int32_t kCommandAskConfirmation = 250;
+  static constexpr int32_t kCommandBrowse = 300;
+  static constexpr int32_t kCommandOutputCustom = 310;
+  static constexpr int32_t kCommandOutputSameFolder = 321;
+  static constexpr int32_t kCommandOutputSubFolder = 322;
+  static constexpr int32_t kCommandOutputDesktop = 323;
+  static constexpr int32_t kCommandOtherFolder = 330;
+  static constexpr int32_t kCommandAbout = 10000;
+  static constexpr int32_t kCommandProductPage = 10100;
+  static constexpr int32_t kCommandFeedback = 10200;
+  static constexpr int32_t kCommandMoreSoftware = 10900;
 
   /// Handles a status event on the UI thread.
   virtual void onStatusEvent(const WCHAR* name, int64_t total, int64_t done, const WCHAR* text);
@@ -173,7 +202,13 @@ class Dialog : public events::IEventListener,
   /// The status label's text id or text last shown.
   const WCHAR* getStatusText();
   gui::win::Window* getWindow() { return m_window; }
-  gui::win::Box* getDropBox() { return m_dropBox; }
+  gui::win::GroupBox* getDropBox() { return m_dropBox; }
+  gui::win::MenuEx* getMenuBar() { return m_menuBar; }
+  gui::win::PopupMenu* getLanguageMenu() { return m_languageMenu; }
+  gui::win::PopupMenu* getOutputFolderMenu() { return m_outputFolderMenu; }
+  gui::win::StatusBar* getStatusBar() { return m_statusBar; }
+  const WCHAR* getCustomOutputPath();
+  gui::dialogs::About3* getAboutWindow() { return m_about; }
   uint32_t getPathCount();
   /// Starts the worker on the task; false when it could not start.
   bool startWorker();
@@ -191,14 +226,34 @@ class Dialog : public events::IEventListener,
   void showOutputFolderError(const WCHAR* path);
   void storeViewSize(bool compact);
   void switchView();
+  void buildMenus();
+  /// Asks whether to convert a drop; "Don't ask me again" turns the question off.
+  bool confirmDrop();
+  void buildFileMenu();
+  void browseAndProcess();
+  void chooseOtherFolder();
+  void chooseOutputFolder(int32_t command);
+  /// The position of the first output-folder entry in its menu.
+  int32_t firstOutputEntryPosition();
+  /// The text of the custom output-folder entry: the prefix (file-menu form) and the quoted path.
+  void makeCustomEntryText();
+  void openLanguageText(int32_t textId);
+  /// The folder a browse starts in: the stored one, else the desktop.
+  const WCHAR* browseFolder(const WCHAR* key);
 
   str::strbuffer::StrBuffer* m_titleText;
   str::strbuffer::StrBuffer* m_workText;
   app::win::AppWindow* m_appWindow = nullptr;
   map::IMappedData* m_settings = nullptr;
   lang::Localizer* m_localizer = nullptr;
+  gui::win::MenuEx* m_menuBar = nullptr;
+  gui::win::PopupMenu* m_languageMenu = nullptr;
+  gui::win::PopupMenu* m_fileMenu = nullptr;
+  gui::win::PopupMenu* m_viewMenu = nullptr;
+  gui::dialogs::About3* m_about = nullptr;
+  app::win::AppWindow* m_aboutDescription = nullptr;
   bool m_compact = true;
-  gui::win::Box* m_dropBox = nullptr;
+  gui::win::GroupBox* m_dropBox = nullptr;
   gui::win::Box* m_dropTopBox = nullptr;
   gui::win::Box* m_leftColumn = nullptr;
   gui::win::Box* m_rightColumn = nullptr;
@@ -206,7 +261,7 @@ class Dialog : public events::IEventListener,
   gui::win::Box* m_buttonRow = nullptr;
   gui::win::Box* m_linkBox = nullptr;
   gui::win::Box* m_progressBox = nullptr;
-  gui::win::Box* m_statusBar = nullptr;
+  gui::win::StatusBar* m_statusBar = nullptr;
   gui::win::Label* m_statusLabel = nullptr;
   gui::win::Label* m_percentLabel = nullptr;
   gui::win::Label* m_linkLabel = nullptr;
@@ -224,6 +279,7 @@ class Dialog : public events::IEventListener,
   bool m_rightClickTransform = true;
   bool m_askConfirmation = false;
   int32_t m_outputFolderSetting = kOutputSameFolder;
+  gui::win::PopupMenu* m_outputFolderMenu = nullptr;
   str::strbuffer::StrBuffer* m_customOutputPath;
   file::win::PathWin* m_outputFolder = nullptr;
   int32_t m_displayScale = 1;

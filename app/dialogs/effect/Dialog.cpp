@@ -6,6 +6,7 @@
 #include "gui/combobox/ComboBoxItem.h"
 #include "gui/win/Box.h"
 #include "gui/win/ComboBox.h"
+#include "gui/win/GroupBox.h"
 #include "gui/win/Label.h"
 #include "gui/win/MessageBoxW.h"
 #include "gui/win/Window.h"
@@ -107,10 +108,10 @@ s::gui::IComponent* Dialog::createOptionsPanel() {
       }
       ComboBox* menu = makeMenu(*menus[m]);
       (m == 0 ? m_levelMenus : m_qualityMenus)[i] = menu;
-      // The menu under its title.
-      const int32_t groupInset = m == 0 && row.unscaledLevelInset ? 10 : 10 * scale;
-      Box* group = s::gui::win::makeBox(1, 100, -1, 0, 0, 0, 3 * scale, groupInset, 5 * scale);
-      group->add(s::gui::win::makeLabelById(menus[m]->titleId, false, false, 0));
+      // The menu in a group box titled by what it sets.
+      const int32_t groupGap = m == 0 && row.unscaledLevelInset ? 10 : 10 * scale;
+      s::gui::win::GroupBox* group = s::gui::win::makeGroupBoxById(
+          menus[m]->titleId, 100, 1, groupGap, 5 * scale, 20 * scale, 3 * scale);
       group->add(menu);
       page->add(group);
       const int32_t stored =

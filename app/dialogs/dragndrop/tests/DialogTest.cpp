@@ -3,9 +3,17 @@
 #include "app/dialogs/dragndrop/Dialog.h"
 #include "app/dialogs/effect/Dialog.h"
 #include "app/dialogs/effect/tests/PackedTexts.h"
+#include "app/win/StartUpHooks.h"
 #include "core/file/win/PathWin.h"
+#include "gui/dialogs/About3.h"
 #include "core/str/strarray/StrArray.h"
+#include "platform/lang/LangPack.h"
+#include "gui/menuitem/MenuItem.h"
+#include "gui/win/Button.h"
 #include "gui/win/ComboBox.h"
+#include "gui/win/GroupBox.h"
+#include "gui/win/MenuEx.h"
+#include "gui/win/PopupMenu.h"
 #include "gui/win/Window.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 #include "gui/win/Box.h"
@@ -268,11 +276,11 @@ TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
   ::SendMessageW(frame, WM_NULL, 0, 0);
   EXPECT_EQ(dialog->getEffectList()->getSelectedIndex(), 0) << "nothing stored: the first entry";
 
-  POINT corner{0, 0};
-  ::ClientToScreen(dialog->getDropBox()->GetSafeHwnd(), &corner);
+  RECT box{};
+  ::GetWindowRect(dialog->getDropBox()->GetSafeHwnd(), &box);
   auto* driver = winapi::HeadlessDriver::current();
   ASSERT_NE(driver, nullptr);
-  ASSERT_TRUE(driver->dropFiles(corner.x + 10, corner.y + 10,
+  ASSERT_TRUE(driver->dropFiles((box.left + box.right) / 2, (box.top + box.bottom) / 2,
                                 {m_dir.windowsPath("Drop Me.wav"), m_dir.windowsPath("readme.txt")}));
   const fs::path output = m_dir.file("Drop Me (OpenAir).wav");
   EXPECT_TRUE(waitFor([&] { return fs::exists(output) && !dialog->isRunning(); }));
@@ -291,4 +299,284 @@ TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
   ui.join();
   dialog->release();
   EXPECT_FALSE(::IsWindow(frame)) << "the window goes with its dialog";
+}
+
+namespace {
+
+/// Counts the menu bar's choices; it listens after the window, so a count means the window has
+/// carried the command out.
+class ChoiceCounter final : public s::gui::events::IEventListener {
+ public:
+  void onEvent(s::base::IObject*, int32_t) override { heard.fetch_add(1); }
+  std::atomic<int> heard{0};
+};
+
+/// The effect window shown on a thread of its own, driven through its menu bar.
+class MenuDrivenWindow : public ConverterWindow {
+ protected:
+  void SetUp() override {
+    ConverterWindow::SetUp();
+    // The program's drawers, so the menu bar has entries to click.
+    s::app::win::installStartUpHooks();
+    texts.get()->selectLanguage(u"English");
+    dialog = s::sound::gui::dialogs::effect::Dialog::take();
+    dialog->bind(nullptr, nullptr, texts.get());
+    ui = std::thread([this] { dialog->runWindow(); });
+    ASSERT_TRUE(waitFor([this] {
+      return dialog->getWindow() != nullptr && dialog->getWindow()->isVisible() &&
+             dialog->getMenuBar() != nullptr && dialog->getMenuBar()->GetSafeHwnd() != nullptr;
+    }));
+    frame = dialog->getWindow()->getHandle();
+    settle();
+    dialog->getMenuBar()->addSelectionListener(&choices);
+  }
+  void TearDown() override {
+    winapi::HeadlessDriver::current()->clearAnswers();
+    if (ui.joinable()) {
+      winapi::HeadlessDriver::current()->requestClose(frame);
+      ui.join();
+    }
+    dialog->release();
+    ConverterWindow::TearDown();
+  }
+
+  static bool waitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i) {
+      ::Sleep(10);
+    }
+    return condition();
+  }
+  void settle() { ::SendMessageW(frame, WM_NULL, 0, 0); }
+
+  /// Opens the drop-down at `entry` of the menu bar and chooses `command` in it; a dialog the
+  /// command opens is cancelled when asked.
+  void choose(int32_t entry, int32_t command, bool cancelDialog = false) {
+    s::gui::win::MenuEx* bar = dialog->getMenuBar();
+    RECT r = bar->getEntryRect(entry);
+    POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ClientToScreen(bar->GetSafeHwnd(), &middle);
+    auto* driver = winapi::HeadlessDriver::current();
+    // A click soon after a drop-down closed only closes it again: wait that out.
+    if (bar->getLastCloseTime() != 0) {
+      ::Sleep(static_cast<DWORD>(s::gui::win::MenuEx::kReopenGuardMs) + 50);
+    }
+    driver->scriptMenuItem(command);
+    if (cancelDialog) {
+      driver->scriptCancel();
+    }
+    const int before = choices.heard.load();
+    driver->click(middle.x, middle.y);
+    ASSERT_TRUE(waitFor([driver] { return driver->scriptedAnswers() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return choices.heard.load() > before; })) << "command " << command;
+    settle();
+  }
+
+  std::u16string entryText(s::gui::win::PopupMenu* menu, int32_t command) {
+    s::gui::menuitem::MenuItem* item = menu->getItem(command);
+    return item != nullptr ? std::u16string(item->getText()) : std::u16string();
+  }
+
+  lumetra::apptest::Texts texts;
+  ChoiceCounter choices;
+  s::sound::gui::dialogs::effect::Dialog* dialog = nullptr;
+  std::thread ui;
+  HWND frame = nullptr;
+};
+
+constexpr int32_t kFileEntry = 0;
+constexpr int32_t kViewEntry = 1;
+constexpr int32_t kLanguageEntry = 2;
+
+}  // namespace
+
+TEST_F(MenuDrivenWindow, TheMenuBarHoldsEveryMenuWithTheMarksOfTheSettings) {
+  s::gui::win::MenuEx* bar = dialog->getMenuBar();
+  ASSERT_EQ(bar->getEntryCount(), 4);
+  EXPECT_EQ(std::u16string(bar->getEntryText(kFileEntry)), u"File");
+  for (int32_t command : {0, 2, 100, 110, 120, 125, 300, 321, 322, 323, 330, 10000, 10100, 10200, 10900}) {
+    EXPECT_TRUE(bar->contains(command)) << command;
+  }
+  EXPECT_FALSE(bar->contains(310)) << "no custom folder yet: no entry for it";
+  EXPECT_FALSE(bar->contains(250)) << "this window asks no confirmation";
+  EXPECT_TRUE(bar->contains(2 + texts.get()->getPackCount() - 1)) << "one entry per language";
+  s::gui::win::PopupMenu* output = dialog->getOutputFolderMenu();
+  ASSERT_NE(output, nullptr);
+  EXPECT_TRUE(output->getItem(321)->radioChecked);
+  EXPECT_FALSE(output->getItem(322)->radioChecked);
+  EXPECT_TRUE(bar->isChecked(110)) << "right-click transform is on by default";
+  EXPECT_EQ(entryText(output, 321), u"Output to:  The Same Folder");
+  EXPECT_TRUE(dialog->getLanguageMenu()->getItem(2 + texts.get()->getCurrentIndex())->radioChecked);
+}
+
+TEST_F(MenuDrivenWindow, BrowseAndProcessConvertsTheChosenFilesIntoTheChosenFolder) {
+  writeTone(m_dir.file("First.wav"), 0.3);
+  writeTone(m_dir.file("Second.wav"), 0.3);
+
+  choose(kFileEntry, 322);
+  EXPECT_EQ(dialog->getOutputFolderSetting(), Dialog::kOutputSubFolder);
+  EXPECT_TRUE(dialog->getOutputFolderMenu()->getItem(322)->radioChecked);
+  EXPECT_FALSE(dialog->getOutputFolderMenu()->getItem(321)->radioChecked);
+
+  winapi::HeadlessDriver::current()->scriptFiles({m_dir.windowsPath("First.wav"), m_dir.windowsPath("Second.wav")});
+  choose(kFileEntry, 300);
+  EXPECT_TRUE(waitFor([&] {
+    return fs::exists(m_dir.file("Converted/First (OpenAir).wav")) &&
+           fs::exists(m_dir.file("Converted/Second (OpenAir).wav")) && !dialog->isRunning();
+  }));
+  dialog->waitUntilIdle();
+  settle();
+  EXPECT_EQ(dialog->getResults()->countNotConverted(), 0u);
+  EXPECT_GT(fs::file_size(m_dir.file("Converted/First (OpenAir).wav")), 44u);
+
+  // Cancelling the file dialog starts nothing.
+  choose(kFileEntry, 300, true);
+  EXPECT_FALSE(dialog->isRunning());
+
+  // Another folder becomes the custom entry, placed after the desktop and marked.
+  fs::create_directories(m_dir.file("elsewhere"));
+  const std::u16string elsewhere = m_dir.windowsPath("elsewhere");
+  winapi::HeadlessDriver::current()->scriptFolder(elsewhere);
+  choose(kFileEntry, 330);
+  EXPECT_EQ(dialog->getOutputFolderSetting(), Dialog::kOutputCustom);
+  EXPECT_EQ(std::u16string(dialog->getCustomOutputPath()), elsewhere);
+  s::gui::win::PopupMenu* output = dialog->getOutputFolderMenu();
+  ASSERT_TRUE(output->contains(310));
+  int32_t desktop = -1;
+  int32_t custom = -1;
+  ASSERT_TRUE(output->indexOf(323, &desktop));
+  ASSERT_TRUE(output->indexOf(310, &custom));
+  EXPECT_EQ(custom, desktop + 1);
+  EXPECT_TRUE(output->getItem(310)->radioChecked);
+  const std::u16string text = entryText(output, 310);
+  EXPECT_NE(text.find(u"\"" + elsewhere + u"\""), std::u16string::npos) << std::string(text.begin(), text.end());
+
+  // Choosing it again keeps one entry; the same folder takes the mark back.
+  winapi::HeadlessDriver::current()->scriptFolder(elsewhere);
+  choose(kFileEntry, 330);
+  int32_t count = 0;
+  for (int32_t i = 0; i < output->getItemCount(); ++i) {
+    int32_t at = -1;
+    count += output->indexOf(310, &at) && at == i ? 1 : 0;
+  }
+  EXPECT_EQ(count, 1);
+  choose(kFileEntry, 321);
+  EXPECT_EQ(dialog->getOutputFolderSetting(), Dialog::kOutputSameFolder);
+  EXPECT_FALSE(output->getItem(310)->radioChecked);
+}
+
+TEST_F(MenuDrivenWindow, ViewCommandsToggleTheirMarksAndTheWindow) {
+  s::gui::win::MenuEx* bar = dialog->getMenuBar();
+  choose(kViewEntry, 100);
+  EXPECT_TRUE(bar->isChecked(100));
+  EXPECT_TRUE(dialog->getWindow()->isKeepOnTop());
+  choose(kViewEntry, 100);
+  EXPECT_FALSE(bar->isChecked(100));
+  EXPECT_FALSE(dialog->getWindow()->isKeepOnTop());
+  choose(kViewEntry, 110);
+  EXPECT_FALSE(bar->isChecked(110));
+  EXPECT_TRUE(dialog->isCompact());
+  ::PostMessageW(frame, WM_RBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  settle();
+  EXPECT_TRUE(dialog->isCompact()) << "with the transform off a right click leaves the view";
+}
+
+TEST_F(MenuDrivenWindow, TheLanguageMenuSwitchesTheTextsOfTheWindowAndItsMenus) {
+  s::lang::Localizer* localizer = texts.get();
+  s::lang::LangPack* german = nullptr;
+  int32_t index = -1;
+  for (int32_t i = 0; i < localizer->getPackCount(); ++i) {
+    if (std::u16string(localizer->getPack(i)->getEngName()->getCStr()) == u"German") {
+      german = localizer->getPack(i);
+      index = i;
+    }
+  }
+  ASSERT_GE(index, 0);
+  s::gui::win::MenuEx* bar = dialog->getMenuBar();
+  const std::u16string englishView = bar->getEntryText(kViewEntry);
+  choose(kLanguageEntry, 2 + index);
+  EXPECT_EQ(localizer->getCurrentPack(), german);
+  EXPECT_TRUE(dialog->getLanguageMenu()->getItem(2 + index)->radioChecked);
+  EXPECT_EQ(std::u16string(bar->getEntryText(kViewEntry)), std::u16string(localizer->getText(609000)));
+  EXPECT_NE(std::u16string(bar->getEntryText(kViewEntry)), englishView);
+  EXPECT_EQ(entryText(dialog->getOutputFolderMenu(), 321), std::u16string(localizer->getText(608211)));
+}
+
+TEST_F(MenuDrivenWindow, TheAboutEntryOpensTheVersionWindowBuiltOnce) {
+  constexpr int32_t kAboutEntry = 3;
+  choose(kAboutEntry, Dialog::kCommandAbout);
+  s::gui::dialogs::About3* about = dialog->getAboutWindow();
+  ASSERT_NE(about, nullptr);
+  auto shown = [about] { return about->getWindow() != nullptr && about->getWindow()->isVisible(); };
+  ASSERT_TRUE(waitFor(shown));
+  EXPECT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) == FALSE; })) << "the main window waits for it";
+  ::SendMessageW(about->getCloseButton()->GetSafeHwnd(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) != FALSE; }));
+  choose(kAboutEntry, Dialog::kCommandAbout);
+  EXPECT_EQ(dialog->getAboutWindow(), about) << "kept for the next time";
+  ASSERT_TRUE(waitFor(shown));
+  ::SendMessageW(about->getCloseButton()->GetSafeHwnd(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) != FALSE; }));
+}
+
+namespace {
+
+/// A converter that asks before it takes a drop, and converts nothing.
+class AskingDialog final : public Dialog {
+ public:
+  ~AskingDialog() override { waitUntilIdle(); }
+  bool hasAskConfirmation() override { return true; }
+};
+
+}  // namespace
+
+TEST_F(ConverterWindow, AskingBeforeADropTakesItOnlyOnYes) {
+  s::app::win::installStartUpHooks();
+  writeTone(m_dir.file("Asked.wav"), 0.1);
+  lumetra::apptest::Texts texts;
+  texts.get()->selectLanguage(u"English");
+  AskingDialog dialog;
+  dialog.bind(nullptr, nullptr, texts.get());
+  std::thread ui([&dialog] { dialog.runWindow(); });
+  auto waitFor = [](const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i) {
+      ::Sleep(10);
+    }
+    return condition();
+  };
+  ASSERT_TRUE(waitFor([&] { return dialog.getWindow() != nullptr && dialog.getWindow()->isVisible(); }));
+  HWND frame = dialog.getWindow()->getHandle();
+  ::SendMessageW(frame, WM_NULL, 0, 0);
+  EXPECT_TRUE(dialog.getMenuBar()->isChecked(Dialog::kCommandAskConfirmation));
+  auto* driver = winapi::HeadlessDriver::current();
+  s::str::strarray::StrArray* drop = paths({"Asked.wav"});
+
+  for (bool yes : {false, true}) {
+    std::thread dropper([&] { dialog.onFilesDropped(drop); });
+    HWND question = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+      question = ::GetForegroundWindow();
+      return question != nullptr && question != frame && ::IsWindowVisible(question) &&
+             !::IsWindowEnabled(frame);
+    })) << "the question is asked";
+    ::SendMessageW(question, WM_NULL, 0, 0);
+    if (yes) {
+      driver->key(VK_RETURN, true);
+      driver->key(VK_RETURN, false);
+    } else {
+      driver->requestClose(question);
+    }
+    dropper.join();
+    dialog.waitUntilIdle();
+    ::SendMessageW(frame, WM_NULL, 0, 0);
+    if (!yes) {
+      EXPECT_EQ(dialog.getPathCount(), 0u) << "No takes nothing";
+      EXPECT_FALSE(dialog.isRunning());
+      EXPECT_EQ(dialog.getProgressMaximum(), 0) << "no run was started";
+    }
+  }
+  EXPECT_TRUE(waitFor([&] { return !dialog.isRunning() && dialog.getProgressMaximum() == 1; }))
+      << "Yes runs the task to its end";
+  drop->release();
+  driver->requestClose(frame);
+  ui.join();
 }
