@@ -1,7 +1,6 @@
 // The persisted description of an application window.
 #include "app/win/AppWindow.h"
 
-
 #include "app/win/AppBase.h"
 #include "core/str/Case.h"
 #include "core/str/strbuffer/StrBuffer.h"

@@ -1,6 +1,7 @@
 // The drop-files-here converter window.
 #include "app/dialogs/dragndrop/Dialog.h"
 
+#include "app/win/AppBase.h"
 #include "app/win/AppWindow.h"
 #include "app/win/DisplayScale.h"
 #include "core/file/win/PathArray.h"
@@ -11,31 +12,30 @@
 #include "core/thread/win/Thread.h"
 #include "core/time/WallClock.h"
 #include "gui/combobox/ComboBoxItem.h"
-#include "app/win/AppBase.h"
 #include "gui/dialogs/About3.h"
 #include "gui/dialogs/FlexAsker.h"
 #include "gui/dialogs/win/FileOpener.h"
 #include "gui/dialogs/win/FolderSelector.h"
 #include "gui/menuitem/MenuItem.h"
 #include "gui/win/Box.h"
-#include "gui/win/GroupBox.h"
-#include "gui/win/MenuEx.h"
-#include "gui/win/PopupMenu.h"
-#include "gui/win/StatusBar.h"
-#include "platform/lang/LangPack.h"
-#include "skin/drawer/Skinner.h"
-#include "skin/drawer/border/win/Plain.h"
-#include "skin/drawer/border/win/UnderWindowMenu.h"
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
 #include "gui/win/ComboBox.h"
+#include "gui/win/GroupBox.h"
 #include "gui/win/Label.h"
+#include "gui/win/MenuEx.h"
 #include "gui/win/MessageBoxW.h"
+#include "gui/win/PopupMenu.h"
 #include "gui/win/ProgressBar.h"
 #include "gui/win/Spacer.h"
+#include "gui/win/StatusBar.h"
 #include "gui/win/Window.h"
+#include "platform/lang/LangPack.h"
 #include "platform/lang/Localizer.h"
 #include "platform/map/IMappedData.h"
+#include "skin/drawer/Skinner.h"
+#include "skin/drawer/border/win/Plain.h"
+#include "skin/drawer/border/win/UnderWindowMenu.h"
 
 namespace s::gui::dialogs::dragndrop {
 
@@ -221,7 +221,8 @@ bool Dialog::startWorker() { return m_worker->start(this); }
 void Dialog::waitUntilIdle() { m_worker->waitUntilIdle(); }
 
 void Dialog::showOutputFolderError(const WCHAR* path) {
-  const WCHAR* message = m_localizer != nullptr ? m_localizer->getText(kOutputFolderErrorId) : nullptr;
+  const WCHAR* message =
+      m_localizer != nullptr ? m_localizer->getText(kOutputFolderErrorId) : nullptr;
   m_workText->clear();
   m_workText->append(message != nullptr && *message != 0 ? message : kOutputFolderError);
   if (path != nullptr) {
@@ -243,7 +244,8 @@ bool Dialog::resolveOutputFolder(const WCHAR* firstPath) {
     folder = PathWin::take()->setPathText(file::win::getDesktopPathCached()->getCStr());
   } else if (m_outputFolderSetting == kOutputCustom) {
     folder = PathWin::take()->setPathText(m_customOutputPath->getCStr());
-  } else if (m_outputFolderSetting == kOutputSameFolder || m_outputFolderSetting == kOutputSubFolder) {
+  } else if (m_outputFolderSetting == kOutputSameFolder ||
+             m_outputFolderSetting == kOutputSubFolder) {
     PathWin* source = PathWin::take()->setPathText(firstPath != nullptr ? firstPath : u"");
     folder = source->isValid() ? source->newParent() : nullptr;
     source->release();
@@ -436,7 +438,8 @@ void Dialog::onStatusEvent(const WCHAR* name, int64_t total, int64_t done, const
     if (maximum != m_progressMaximum && m_progressBar != nullptr) {
       m_progressBar->setRange(0, maximum);
     }
-    if ((position != m_progressPosition || maximum != m_progressMaximum) && m_progressBar != nullptr) {
+    if ((position != m_progressPosition || maximum != m_progressMaximum) &&
+        m_progressBar != nullptr) {
       m_progressBar->setPosition(position);
     }
     m_progressMaximum = maximum;
@@ -489,7 +492,8 @@ void Dialog::run() {
     // in a drop.
     m_lock.unlock();
     if (m_appWindow != nullptr && m_window != nullptr) {
-      m_appWindow->setTaskbarProgress(m_window, static_cast<int32_t>(count), static_cast<int32_t>(i));
+      m_appWindow->setTaskbarProgress(m_window, static_cast<int32_t>(count),
+                                      static_cast<int32_t>(i));
     }
     sendStatusEvent(kStatusUpdate, count, i, u"EntryName");
     m_lock.lock();
@@ -583,8 +587,8 @@ void Dialog::setCompactView(bool compact, bool save) {
     int32_t width = compact ? getDefaultSmallWidth() : getDefaultLargeWidth();
     int32_t height = compact ? getDefaultSmallHeight() : getDefaultLargeHeight();
     if (m_settings != nullptr) {
-      width = m_settings->getInt32(settingsKey(m_viewSection), compact ? u"SmallWidth" : u"LargeWidth",
-                                   width);
+      width = m_settings->getInt32(settingsKey(m_viewSection),
+                                   compact ? u"SmallWidth" : u"LargeWidth", width);
       height = m_settings->getInt32(settingsKey(m_viewSection),
                                     compact ? u"SmallHeight" : u"LargeHeight", height);
     }
@@ -636,8 +640,9 @@ void Dialog::onEvent(base::IObject* source, int32_t eventId) {
     if (hasRightClickTransform()) {
       switchView();
     }
-  } else if (m_typeSelector != nullptr && source == static_cast<base::IObject*>(
-                                                        static_cast<gui::win::ComboBox*>(m_typeSelector))) {
+  } else if (m_typeSelector != nullptr &&
+             source ==
+                 static_cast<base::IObject*>(static_cast<gui::win::ComboBox*>(m_typeSelector))) {
     auto* selector = static_cast<gui::win::ComboBox*>(m_typeSelector);
     const int32_t index = selector->getSelectedIndex();
     if (m_optionsPanel != nullptr) {
@@ -687,12 +692,8 @@ void Dialog::buildFileMenu() {
   m_outputFolderMenu->add(separatorEntry());
   m_outputFolderMenu->add(menuEntry(kCommandOtherFolder, inFileMenu ? 608251 : 608250, texts));
   switch (m_outputFolderSetting) {
-    case kOutputSubFolder:
-      m_outputFolderMenu->checkRadioById(kCommandOutputSubFolder);
-      break;
-    case kOutputDesktop:
-      m_outputFolderMenu->checkRadioById(kCommandOutputDesktop);
-      break;
+    case kOutputSubFolder: m_outputFolderMenu->checkRadioById(kCommandOutputSubFolder); break;
+    case kOutputDesktop: m_outputFolderMenu->checkRadioById(kCommandOutputDesktop); break;
     case kOutputCustom:
       if (m_customOutputPath->getLength() != 0) {
         m_outputFolderMenu->checkRadioById(kCommandOutputCustom);
@@ -718,7 +719,8 @@ void Dialog::buildMenus() {
   m_languageMenu->add(menuEntry(kCommandTranslate, 700001, texts));
   m_languageMenu->add(separatorEntry());
   if (texts != nullptr) {
-    for (int32_t i = 0; i < texts->getPackCount() && kCommandFirstLanguage + i < kCommandKeepOnTop; ++i) {
+    for (int32_t i = 0; i < texts->getPackCount() && kCommandFirstLanguage + i < kCommandKeepOnTop;
+         ++i) {
       menuitem::MenuItem* item = menuEntry(kCommandFirstLanguage + i, -1, texts);
       lang::LangPack* pack = texts->getPack(i);
       item->text->assign(pack != nullptr ? pack->getTrueName()->getCStr() : u"");
@@ -818,7 +820,8 @@ void Dialog::browseAndProcess() {
       PathWin* first = PathWin::take()->setPathText(chosen->get(0)->getCStr());
       PathWin* folder = first->newParent();
       if (folder != nullptr && folder->exists() && folder->isDirectory() && m_settings != nullptr) {
-        m_settings->setString(settingsKey(u"File"), u"LastBrowsedFileLoadDirPath", folder->getFullPath());
+        m_settings->setString(settingsKey(u"File"), u"LastBrowsedFileLoadDirPath",
+                              folder->getFullPath());
       }
       if (folder != nullptr) {
         folder->release();
@@ -842,10 +845,10 @@ void Dialog::chooseOutputFolder(int32_t command) {
   }
   m_outputFolderSetting = setting;
   if (m_outputFolderMenu != nullptr) {
-    m_outputFolderMenu->checkRadioById(setting == kOutputSubFolder  ? kCommandOutputSubFolder
-                                       : setting == kOutputDesktop  ? kCommandOutputDesktop
-                                       : setting == kOutputCustom   ? kCommandOutputCustom
-                                                                    : kCommandOutputSameFolder);
+    m_outputFolderMenu->checkRadioById(setting == kOutputSubFolder ? kCommandOutputSubFolder
+                                       : setting == kOutputDesktop ? kCommandOutputDesktop
+                                       : setting == kOutputCustom  ? kCommandOutputCustom
+                                                                   : kCommandOutputSameFolder);
   }
   if (m_settings != nullptr) {
     m_settings->setInt32(settingsKey(u"File"), u"OutputFolderSetting", setting);
@@ -862,7 +865,8 @@ void Dialog::chooseOtherFolder() {
       const WCHAR* file = settingsKey(u"File");
       m_settings->setString(file, u"LastBrowsedOutputDirPath", m_customOutputPath->getCStr());
       m_settings->setInt32(settingsKey(u"File"), u"OutputFolderSetting", kOutputCustom);
-      m_settings->setString(settingsKey(u"File"), u"OutputDirCustomPath0", m_customOutputPath->getCStr());
+      m_settings->setString(settingsKey(u"File"), u"OutputDirCustomPath0",
+                            m_customOutputPath->getCStr());
     }
     if (m_outputFolderMenu != nullptr) {
       if (!m_outputFolderMenu->contains(kCommandOutputCustom)) {
@@ -988,7 +992,8 @@ void Dialog::runWindow() {
   if (hasOutputFolderOptions() && m_settings != nullptr) {
     m_outputFolderSetting = m_settings->getInt32(settingsKey(u"File"), u"OutputFolderSetting",
                                                  getDefaultOutputFolderSetting());
-    setCustomOutputPath(m_settings->getString(settingsKey(u"File"), u"OutputDirCustomPath0", u"", nullptr, false));
+    setCustomOutputPath(
+        m_settings->getString(settingsKey(u"File"), u"OutputDirCustomPath0", u"", nullptr, false));
     if (m_outputFolderSetting != kOutputSameFolder && m_outputFolderSetting != kOutputSubFolder &&
         m_outputFolderSetting != kOutputDesktop &&
         !(m_outputFolderSetting == kOutputCustom && m_customOutputPath->getLength() != 0)) {
@@ -1057,7 +1062,8 @@ void Dialog::runWindow() {
   Label* extensions = makeLabelById(1003000, true, false, 0);
   extensions->setTextColor(119, 119, 119);
   Label* thirdEmpty = makeLabel(u"", true, false, 0);
-  m_keepOnTop = gui::win::makeCheckBox(1000000, m_appWindow != nullptr && m_appWindow->isKeepOnTop());
+  m_keepOnTop =
+      gui::win::makeCheckBox(1000000, m_appWindow != nullptr && m_appWindow->isKeepOnTop());
   m_spacerAbove = gui::win::Spacer::take();
   m_spacerAbove->setVertical();
   m_spacerAbove->setFixedHeight(0);
@@ -1140,13 +1146,15 @@ void Dialog::runWindow() {
   if (selector != nullptr && selector->getItemCount() > 0) {
     int32_t chosen = getDefaultTypeIndex();
     const WCHAR* stored =
-        m_settings != nullptr ? m_settings->getString(settingsKey(u"View"), u"ConvertTo", u"", nullptr, false)
-                              : u"";
+        m_settings != nullptr
+            ? m_settings->getString(settingsKey(u"View"), u"ConvertTo", u"", nullptr, false)
+            : u"";
     m_workText->clear();
     m_workText->append(stored != nullptr ? stored : u"");
     for (int32_t i = 0; i < selector->getItemCount() && m_workText->getLength() != 0; ++i) {
       StrBuffer* text = selector->getItem(i)->text;
-      if (text->getLength() == m_workText->getLength() && text->startsWithIgnoreCase(m_workText->getCStr())) {
+      if (text->getLength() == m_workText->getLength() &&
+          text->startsWithIgnoreCase(m_workText->getCStr())) {
         chosen = i;
         break;
       }

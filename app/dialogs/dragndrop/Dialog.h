@@ -137,8 +137,7 @@ class Dialog : public events::IEventListener,
 
   /// Binds the window to its description, the settings store and the localizer of its
   /// application (none owned) and reads the view section of the display scale.
-  void bind(app::win::AppWindow* appWindow, map::IMappedData* settings,
-            lang::Localizer* localizer);
+  void bind(app::win::AppWindow* appWindow, map::IMappedData* settings, lang::Localizer* localizer);
 
   /// Builds the window, shows it and returns when it has closed.
   void runWindow();

@@ -64,8 +64,9 @@ ComboBox* Dialog::makeMenu(const ParameterMenu& menu) {
   box->setWidthPercent(100, false);
   for (int32_t i = 0; i < menu.count; ++i) {
     const ParameterItem& entry = menu.items[i];
-    box->addItem(entry.textId >= 0 ? s::gui::combobox::makeComboBoxItem(m_localizer, entry.textId, entry.value)
-                                   : makeFixedItem(entry.text, entry.value));
+    box->addItem(entry.textId >= 0
+                     ? s::gui::combobox::makeComboBoxItem(m_localizer, entry.textId, entry.value)
+                     : makeFixedItem(entry.text, entry.value));
   }
   return box;
 }
@@ -82,7 +83,8 @@ s::gui::IComponent* Dialog::createTypeSelector() {
     if (isSeparatorRow(i)) {
       m_effectList->addItem(makeFixedItem(kSeparatorText, 0));
     } else {
-      m_effectList->addItem(s::gui::combobox::makeComboBoxItem(m_localizer, effectRow(i).textId, 0));
+      m_effectList->addItem(
+          s::gui::combobox::makeComboBoxItem(m_localizer, effectRow(i).textId, 0));
     }
   }
   return m_effectList;
@@ -114,8 +116,9 @@ s::gui::IComponent* Dialog::createOptionsPanel() {
           menus[m]->titleId, 100, 1, groupGap, 5 * scale, 20 * scale, 3 * scale);
       group->add(menu);
       page->add(group);
-      const int32_t stored =
-          m_settings != nullptr ? readStoredValue(m_settings, windowKey, i, m == 1) : menus[m]->defaultValue;
+      const int32_t stored = m_settings != nullptr
+                                 ? readStoredValue(m_settings, windowKey, i, m == 1)
+                                 : menus[m]->defaultValue;
       const int32_t item = storedItemIndex(*menus[m], stored);
       if (item >= 0 && item < menu->getItemCount()) {
         menu->select(item, false);
@@ -129,10 +132,12 @@ s::gui::IComponent* Dialog::createOptionsPanel() {
 
 bool Dialog::onConversionTypeChanged() {
   const int32_t index = m_effectList != nullptr ? m_effectList->getSelectedIndex() : -1;
-  fixSetting(&m_setting, index, index >= 0 && index < kEffectCount ? selectedValue(m_levelMenus[index]) : 0,
+  fixSetting(&m_setting, index,
+             index >= 0 && index < kEffectCount ? selectedValue(m_levelMenus[index]) : 0,
              index >= 0 && index < kEffectCount ? selectedValue(m_qualityMenus[index]) : 0);
   if (m_settings != nullptr) {
-    storeSetting(m_settings, m_appWindow != nullptr ? m_appWindow->getName() : u"MainWindow", m_setting);
+    storeSetting(m_settings, m_appWindow != nullptr ? m_appWindow->getName() : u"MainWindow",
+                 m_setting);
   }
   return true;
 }

@@ -5,21 +5,21 @@
 #include "app/dialogs/effect/tests/PackedTexts.h"
 #include "app/win/StartUpHooks.h"
 #include "core/file/win/PathWin.h"
-#include "gui/dialogs/About3.h"
 #include "core/str/strarray/StrArray.h"
-#include "platform/lang/LangPack.h"
+#include "gui/dialogs/About3.h"
 #include "gui/menuitem/MenuItem.h"
+#include "gui/win/Box.h"
 #include "gui/win/Button.h"
 #include "gui/win/ComboBox.h"
 #include "gui/win/GroupBox.h"
 #include "gui/win/MenuEx.h"
 #include "gui/win/PopupMenu.h"
 #include "gui/win/Window.h"
-#include "winapi/drivers/headless/HeadlessDriver.h"
-#include "gui/win/Box.h"
+#include "platform/lang/LangPack.h"
 #include "testlib/Signal.h"
 #include "testlib/TempDir.h"
 #include "testlib/WavBuilder.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <windows.h>
 #include <winmsgbox.h>
@@ -35,8 +35,8 @@
 #include <thread>
 #include <vector>
 
-using s::gui::dialogs::dragndrop::Dialog;
 using lumetra::testlib::TempDir;
+using s::gui::dialogs::dragndrop::Dialog;
 namespace fs = std::filesystem;
 
 namespace {
@@ -54,9 +54,11 @@ int WINAPI recordBox(HWND, LPCWSTR text, LPCWSTR, UINT) {
 void writeTone(const fs::path& path, double seconds) {
   const auto frames = static_cast<size_t>(seconds * 44100);
   const auto bytes = lumetra::testlib::WavBuilder::pcmFile(
-      lumetra::testlib::toBytes(lumetra::testlib::makeTone(440.0, 0.5, 44100, frames, 2)), 2, 44100, 16);
+      lumetra::testlib::toBytes(lumetra::testlib::makeTone(440.0, 0.5, 44100, frames, 2)), 2, 44100,
+      16);
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 /// A converter whose task waits until the test lets it go, so a drop can arrive during a run.
@@ -140,7 +142,8 @@ TEST_F(ConverterWindow, ResolvesEachOutputFolderSetting) {
   dialog.createsMissing = true;
   ASSERT_TRUE(dialog.resolveOutputFolder(source.c_str()));
   EXPECT_TRUE(fs::is_directory(m_dir.file("Converted")));
-  EXPECT_EQ(std::u16string(dialog.getOutputFolder()->getFullPath()), m_dir.windowsPath("Converted"));
+  EXPECT_EQ(std::u16string(dialog.getOutputFolder()->getFullPath()),
+            m_dir.windowsPath("Converted"));
 
   // A custom setting without a path falls back to the source's folder.
   dialog.setOutputFolderSetting(Dialog::kOutputCustom);
@@ -159,7 +162,8 @@ TEST_F(ConverterWindow, RefusesAFolderThatCannotBeMadeAndSaysWhere) {
   EXPECT_FALSE(dialog.resolveOutputFolder(m_dir.windowsPath("a.wav").c_str()));
   EXPECT_EQ(dialog.getOutputFolder(), nullptr);
   ASSERT_EQ(shownTexts().size(), 1u);
-  EXPECT_EQ(shownTexts()[0], std::u16string(Dialog::kOutputFolderError) + u"\r\n\"" + below + u"\"");
+  EXPECT_EQ(shownTexts()[0],
+            std::u16string(Dialog::kOutputFolderError) + u"\r\n\"" + below + u"\"");
 
   if (geteuid() != 0) {
     fs::create_directory(m_dir.file("locked"));
@@ -280,8 +284,9 @@ TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
   ::GetWindowRect(dialog->getDropBox()->GetSafeHwnd(), &box);
   auto* driver = winapi::HeadlessDriver::current();
   ASSERT_NE(driver, nullptr);
-  ASSERT_TRUE(driver->dropFiles((box.left + box.right) / 2, (box.top + box.bottom) / 2,
-                                {m_dir.windowsPath("Drop Me.wav"), m_dir.windowsPath("readme.txt")}));
+  ASSERT_TRUE(
+      driver->dropFiles((box.left + box.right) / 2, (box.top + box.bottom) / 2,
+                        {m_dir.windowsPath("Drop Me.wav"), m_dir.windowsPath("readme.txt")}));
   const fs::path output = m_dir.file("Drop Me (OpenAir).wav");
   EXPECT_TRUE(waitFor([&] { return fs::exists(output) && !dialog->isRunning(); }));
   dialog->waitUntilIdle();
@@ -293,7 +298,8 @@ TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
   // The report of the file left out comes once the worker's last send has returned.
   EXPECT_TRUE(waitFor([] { return !shownTexts().empty(); }));
   ASSERT_EQ(shownTexts().size(), 1u);
-  EXPECT_EQ(shownTexts()[0], u"These files were not converted:\nreadme.txt: not an MP3 or WAV file");
+  EXPECT_EQ(shownTexts()[0],
+            u"These files were not converted:\nreadme.txt: not an MP3 or WAV file");
 
   driver->requestClose(frame);
   ui.join();
@@ -393,7 +399,8 @@ TEST_F(MenuDrivenWindow, TheMenuBarHoldsEveryMenuWithTheMarksOfTheSettings) {
   s::gui::win::MenuEx* bar = dialog->getMenuBar();
   ASSERT_EQ(bar->getEntryCount(), 4);
   EXPECT_EQ(std::u16string(bar->getEntryText(kFileEntry)), u"File");
-  for (int32_t command : {0, 2, 100, 110, 120, 125, 300, 321, 322, 323, 330, 10000, 10100, 10200, 10900}) {
+  for (int32_t command :
+       {0, 2, 100, 110, 120, 125, 300, 321, 322, 323, 330, 10000, 10100, 10200, 10900}) {
     EXPECT_TRUE(bar->contains(command)) << command;
   }
   EXPECT_FALSE(bar->contains(310)) << "no custom folder yet: no entry for it";
@@ -417,7 +424,8 @@ TEST_F(MenuDrivenWindow, BrowseAndProcessConvertsTheChosenFilesIntoTheChosenFold
   EXPECT_TRUE(dialog->getOutputFolderMenu()->getItem(322)->radioChecked);
   EXPECT_FALSE(dialog->getOutputFolderMenu()->getItem(321)->radioChecked);
 
-  winapi::HeadlessDriver::current()->scriptFiles({m_dir.windowsPath("First.wav"), m_dir.windowsPath("Second.wav")});
+  winapi::HeadlessDriver::current()->scriptFiles(
+      {m_dir.windowsPath("First.wav"), m_dir.windowsPath("Second.wav")});
   choose(kFileEntry, 300);
   EXPECT_TRUE(waitFor([&] {
     return fs::exists(m_dir.file("Converted/First (OpenAir).wav")) &&
@@ -448,7 +456,8 @@ TEST_F(MenuDrivenWindow, BrowseAndProcessConvertsTheChosenFilesIntoTheChosenFold
   EXPECT_EQ(custom, desktop + 1);
   EXPECT_TRUE(output->getItem(310)->radioChecked);
   const std::u16string text = entryText(output, 310);
-  EXPECT_NE(text.find(u"\"" + elsewhere + u"\""), std::u16string::npos) << std::string(text.begin(), text.end());
+  EXPECT_NE(text.find(u"\"" + elsewhere + u"\""), std::u16string::npos)
+      << std::string(text.begin(), text.end());
 
   // Choosing it again keeps one entry; the same folder takes the mark back.
   winapi::HeadlessDriver::current()->scriptFolder(elsewhere);
@@ -496,9 +505,11 @@ TEST_F(MenuDrivenWindow, TheLanguageMenuSwitchesTheTextsOfTheWindowAndItsMenus) 
   choose(kLanguageEntry, 2 + index);
   EXPECT_EQ(localizer->getCurrentPack(), german);
   EXPECT_TRUE(dialog->getLanguageMenu()->getItem(2 + index)->radioChecked);
-  EXPECT_EQ(std::u16string(bar->getEntryText(kViewEntry)), std::u16string(localizer->getText(609000)));
+  EXPECT_EQ(std::u16string(bar->getEntryText(kViewEntry)),
+            std::u16string(localizer->getText(609000)));
   EXPECT_NE(std::u16string(bar->getEntryText(kViewEntry)), englishView);
-  EXPECT_EQ(entryText(dialog->getOutputFolderMenu(), 321), std::u16string(localizer->getText(608211)));
+  EXPECT_EQ(entryText(dialog->getOutputFolderMenu(), 321),
+            std::u16string(localizer->getText(608211)));
 }
 
 TEST_F(MenuDrivenWindow, TheAboutEntryOpensTheVersionWindowBuiltOnce) {
@@ -508,7 +519,8 @@ TEST_F(MenuDrivenWindow, TheAboutEntryOpensTheVersionWindowBuiltOnce) {
   ASSERT_NE(about, nullptr);
   auto shown = [about] { return about->getWindow() != nullptr && about->getWindow()->isVisible(); };
   ASSERT_TRUE(waitFor(shown));
-  EXPECT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) == FALSE; })) << "the main window waits for it";
+  EXPECT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) == FALSE; }))
+      << "the main window waits for it";
   ::SendMessageW(about->getCloseButton()->GetSafeHwnd(), BM_CLICK, 0, 0);
   ASSERT_TRUE(waitFor([this] { return ::IsWindowEnabled(frame) != FALSE; }));
   choose(kAboutEntry, Dialog::kCommandAbout);
@@ -543,7 +555,8 @@ TEST_F(ConverterWindow, AskingBeforeADropTakesItOnlyOnYes) {
     }
     return condition();
   };
-  ASSERT_TRUE(waitFor([&] { return dialog.getWindow() != nullptr && dialog.getWindow()->isVisible(); }));
+  ASSERT_TRUE(
+      waitFor([&] { return dialog.getWindow() != nullptr && dialog.getWindow()->isVisible(); }));
   HWND frame = dialog.getWindow()->getHandle();
   ::SendMessageW(frame, WM_NULL, 0, 0);
   EXPECT_TRUE(dialog.getMenuBar()->isChecked(Dialog::kCommandAskConfirmation));
