@@ -218,6 +218,8 @@ TEST_F(StatusBarInWindow, DraggingTheGripSizesTheWindowWithoutDrift) {
   settle(window->getHandle());
   for (int step = 1; step <= 10; ++step) {
     headless().moveMouse(grip.x + 6 + 4 * step, grip.y + 6 + 3 * step);
+    // Each move is taken before the next, as a user's pointer gives them one by one.
+    lumetra::testgui::waitFor([&] { return window->getWidth() == width + 4 * step; });
     settle(window->getHandle());
   }
   headless().releaseButton(WM_LBUTTONUP);
