@@ -9,8 +9,10 @@
 #include "gui/drawer/ISkin.h"
 #include "gui/win/Window.h"
 #include "imaging/win/BufferedImage.h"
+#include "skin/DefaultDrawers.h"
 #include "skin/drawer/Skinner.h"
 #include "testlib/HttpServer.h"
+#include "winapi/testsupport/PaintCheck.h"
 
 #include <windows.h>
 
@@ -203,6 +205,7 @@ TEST_F(WindowDescription, TheAboutWindowWearsTheStoredSkinOrClassicLG) {
   startApp();
   AboutPictures pictures;
   s::app::setAppHooks(&pictures);
+  s::skin::installDefaultDrawers();  // the picture's painter, as at the program's start
   const std::pair<const char16_t*, const char16_t*> cases[] = {{u"Beige", u"Beige"},
                                                                {u"No Such Skin", u"Classic LG"}};
   for (const auto& [stored, worn] : cases) {
@@ -220,6 +223,23 @@ TEST_F(WindowDescription, TheAboutWindowWearsTheStoredSkinOrClassicLG) {
     ASSERT_NE(wearer, nullptr);
     ASSERT_NE(wearer->getCurrentSkin(), nullptr);
     EXPECT_EQ(std::u16string(wearer->getCurrentSkin()->getName()), worn);
+    if (std::u16string(stored) != u"Beige") {
+      // The fallback skin's window, pinned by its pixels once its picture shows (the picture
+      // paints on the window's own thread).
+      HWND frame = about->getWindow()->getHandle();
+      winapi::PixelBuffer picture;
+      for (int tries = 0; tries < 200; ++tries) {
+        ASSERT_TRUE(winapi::HeadlessDriver::current()->capture(frame, &picture));
+        if ((picture.row(40)[picture.width / 2] & 0xFFFFFF) != 0xFFFFFF) break;
+        Sleep(10);
+      }
+      EXPECT_TRUE(matchesGolden(
+          pixelHash(picture.row0, picture.stride, picture.width, picture.height),
+          0x1f326dc31e5ecdb2ull, "about_window_classic_lg", [&](const std::string& file) {
+            return winapi::HeadlessDriver::savePng(picture.row0, picture.width, picture.height,
+                                                   false, file.c_str());
+          }));
+    }
     about->release();
   }
 }
