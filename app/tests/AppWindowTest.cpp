@@ -1,13 +1,18 @@
 // Window descriptions: their settings sections by display scale, defaults and validity, the
 // middle-click action, the skin name of a description with its own skinner, and the update
-// check's decisions against a version page the test serves.
+// check's decisions against a version page the test serves; the skin the about window wears.
 #include "app/tests/AppFixture.h"
 
 #include "app/win/AppWindow.h"
 #include "gui/app/AppHooks.h"
+#include "gui/dialogs/About3.h"
 #include "gui/drawer/ISkin.h"
+#include "gui/win/Window.h"
+#include "imaging/win/BufferedImage.h"
+#include "skin/DefaultDrawers.h"
 #include "skin/drawer/Skinner.h"
 #include "testlib/HttpServer.h"
+#include "winapi/testsupport/PaintCheck.h"
 
 #include <windows.h>
 
@@ -179,6 +184,65 @@ TEST_F(WindowDescription, OwnSkinnerFallsBackToItsDefaultSkin) {
   main->setSkinName(u"Ivory");
   EXPECT_EQ(readText(AppTest::section(u"Skin").c_str(), u""), u"Ivory")
       << "the application's own value";
+}
+
+/// The about window's pictures, made by the test: a plain icon and a plain skin picture.
+class AboutPictures final : public s::app::IAppHooks {
+ public:
+  uint32_t getDisplayScale() override { return 1; }
+  s::image::win::BufferedImage* getIconImage(AppBase*, int32_t size) override {
+    auto* icon = s::image::win::BufferedImage::takeSized(size, size);
+    icon->fill(255, 200, 0, 0);
+    return icon;
+  }
+  s::image::win::BufferedImage* decodeSkinImage1(AppBase*) override {
+    auto* picture = s::image::win::BufferedImage::takeSized(336, 80);
+    picture->fill(255, 0, 90, 200);
+    return picture;
+  }
+};
+
+TEST_F(WindowDescription, TheAboutWindowWearsTheStoredSkinOrClassicLG) {
+  startApp();
+  AboutPictures pictures;
+  s::app::setAppHooks(&pictures);
+  s::skin::installDefaultDrawers();  // the picture's painter, as at the program's start
+  const std::pair<const char16_t*, const char16_t*> cases[] = {{u"Beige", u"Beige"},
+                                                               {u"No Such Skin", u"Classic LG"}};
+  for (const auto& [stored, worn] : cases) {
+    auto* skinner = s::gui::drawer::Skinner::take();
+    skinner->setTypeName(u"ThinWindow");
+    skinner->registerSkins();
+    writeText(AppTest::section(u"AboutWindow\\Skin").c_str(), u"", stored);
+    AppWindow* description = describe(u"AboutWindow", u"Close", skinner, u"Classic LG");
+    s::gui::dialogs::About3* about = s::gui::dialogs::About3::take();
+    about->setWindowDescription(description);
+    about->setSkinner(skinner);
+    ASSERT_TRUE(about->open(nullptr));
+    ASSERT_NE(about->getWindow(), nullptr);
+    s::gui::drawer::ISkinner* wearer = about->getWindow()->getSkinner();
+    ASSERT_NE(wearer, nullptr);
+    ASSERT_NE(wearer->getCurrentSkin(), nullptr);
+    EXPECT_EQ(std::u16string(wearer->getCurrentSkin()->getName()), worn);
+    if (std::u16string(stored) != u"Beige") {
+      // The fallback skin's window, pinned by its pixels once its picture shows (the picture
+      // paints on the window's own thread).
+      HWND frame = about->getWindow()->getHandle();
+      winapi::PixelBuffer picture;
+      for (int tries = 0; tries < 200; ++tries) {
+        ASSERT_TRUE(winapi::HeadlessDriver::current()->capture(frame, &picture));
+        if ((picture.row(40)[picture.width / 2] & 0xFFFFFF) != 0xFFFFFF) break;
+        Sleep(10);
+      }
+      EXPECT_TRUE(matchesGolden(
+          pixelHash(picture.row0, picture.stride, picture.width, picture.height),
+          0x1f326dc31e5ecdb2ull, "about_window_classic_lg", [&](const std::string& file) {
+            return winapi::HeadlessDriver::savePng(picture.row0, picture.width, picture.height,
+                                                   false, file.c_str());
+          }));
+    }
+    about->release();
+  }
 }
 
 namespace {

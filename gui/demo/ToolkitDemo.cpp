@@ -2,11 +2,12 @@
 // worker. It prints how long 11,000 user events from the worker took and when the window first
 // painted, and ends when its window closes.
 //
-//   toolkit_demo [--own-frame] [--png PATH] [--seconds N]
+//   toolkit_demo [--own-frame] [--png PATH] [--seconds N] [--ask]
 //
 // --own-frame gives the window a drawer of its own, so it paints its frame and sizes by its
 // borders; --png writes the window's frame as a PNG after the events (headless display only);
-// --seconds closes the window after N seconds.
+// --seconds closes the window after N seconds; --ask puts a Yes/No question box over the window,
+// prints the answer and closes the window.
 #include "core/thread/ClassTail.h"
 #include "gui/drawer/IWindow.h"
 #include "gui/win/Window.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
   bool ownFrame = false;
   const char* png = nullptr;
   int seconds = -1;
+  bool ask = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--own-frame") == 0) {
       ownFrame = true;
@@ -91,8 +93,11 @@ int main(int argc, char** argv) {
       png = argv[++i];
     } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
       seconds = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--ask") == 0) {
+      ask = true;
     } else {
-      std::fprintf(stderr, "usage: toolkit_demo [--own-frame] [--png PATH] [--seconds N]\n");
+      std::fprintf(stderr,
+                   "usage: toolkit_demo [--own-frame] [--png PATH] [--seconds N] [--ask]\n");
       return 2;
     }
   }
@@ -133,6 +138,13 @@ int main(int argc, char** argv) {
     if (headless == nullptr || !headless->dumpFrame(window->getHandle(), png)) {
       std::fprintf(stderr, "toolkit_demo: --png needs the headless display\n");
     }
+  }
+  if (ask) {
+    const int answer = MessageBoxW(window->getHandle(), u"Keep the changes?", u"Toolkit question",
+                                   MB_YESNO | MB_ICONQUESTION);
+    std::printf("answer: %s\n", answer == IDYES ? "yes" : answer == IDNO ? "no" : "none");
+    std::fflush(stdout);
+    window->close();
   }
   std::thread closer;
   if (seconds >= 0) {

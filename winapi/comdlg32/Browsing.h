@@ -13,7 +13,7 @@
 
 namespace winapi::dialogs {
 
-/// The words of the layer's common dialogs.
+/// The words of the layer's message box and common dialogs.
 enum class Text {
   Open,
   SaveAs,
@@ -45,6 +45,13 @@ enum class Text {
   Red,
   Green,
   Blue,
+  Abort,
+  Retry,
+  Ignore,
+  Yes,
+  No,
+  TryAgain,
+  Continue,
 };
 /// A word in the user's interface language (GetUserDefaultUILanguage), English for a language
 /// the program does not have.

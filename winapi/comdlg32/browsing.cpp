@@ -73,13 +73,20 @@ const char16_t* englishText(Text id) {
     case Text::Red: return u"&Red:";
     case Text::Green: return u"&Green:";
     case Text::Blue: return u"Bl&ue:";
+    case Text::Abort: return u"&Abort";
+    case Text::Retry: return u"&Retry";
+    case Text::Ignore: return u"&Ignore";
+    case Text::Yes: return u"&Yes";
+    case Text::No: return u"&No";
+    case Text::TryAgain: return u"&Try Again";
+    case Text::Continue: return u"&Continue";
   }
   return u"";
 }
 
 namespace {
 
-constexpr size_t kTextCount = static_cast<size_t>(Text::Blue) + 1;
+constexpr size_t kTextCount = static_cast<size_t>(Text::Continue) + 1;
 
 struct Language {
   std::string tag;

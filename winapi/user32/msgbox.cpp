@@ -8,6 +8,7 @@
 // text, and the service-notification and default-desktop flags.
 #include <windows.h>
 
+#include "winapi/comdlg32/Browsing.h"
 #include "winapi/drivers/DisplayDriver.h"
 #include "winapi/kernel32/utf8.h"
 #include "winapi/user32/Dialogs.h"
@@ -40,18 +41,22 @@ constexpr int kMargin = 12;
 constexpr int kTextId = 0xFFFF;  // the id Windows gives a message box's text
 // Room the caption needs beside its text: the close box and the frame's padding.
 constexpr int kCaptionExtra = 48;
+// Room a push button leaves on each side of a caption too long for the usual width.
+constexpr int kButtonPadding = 8;
 
+// The button's caption in the user's interface language.
 const char16_t* buttonCaption(int id) {
+  using winapi::dialogs::Text;
   switch (id) {
-    case IDOK: return u"OK";
-    case IDCANCEL: return u"Cancel";
-    case IDABORT: return u"&Abort";
-    case IDRETRY: return u"&Retry";
-    case IDIGNORE: return u"&Ignore";
-    case IDYES: return u"&Yes";
-    case IDNO: return u"&No";
-    case IDTRYAGAIN: return u"&Try Again";
-    case IDCONTINUE: return u"&Continue";
+    case IDOK: return winapi::dialogs::text(Text::OK);
+    case IDCANCEL: return winapi::dialogs::text(Text::Cancel);
+    case IDABORT: return winapi::dialogs::text(Text::Abort);
+    case IDRETRY: return winapi::dialogs::text(Text::Retry);
+    case IDIGNORE: return winapi::dialogs::text(Text::Ignore);
+    case IDYES: return winapi::dialogs::text(Text::Yes);
+    case IDNO: return winapi::dialogs::text(Text::No);
+    case IDTRYAGAIN: return winapi::dialogs::text(Text::TryAgain);
+    case IDCONTINUE: return winapi::dialogs::text(Text::Continue);
     default: return u"";
   }
 }
@@ -155,12 +160,20 @@ int runBox(HWND owner, const std::u16string& text, const std::u16string& caption
   DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &textRect, textFormat | DT_CALCRECT);
   SIZE captionSize{};
   GetTextExtentPoint32W(screen, caption.c_str(), static_cast<int>(caption.size()), &captionSize);
+  // The buttons share one width, wider than usual where a language's caption needs it.
+  int buttons = 0;
+  int buttonWidth = kButtonWidth;
+  while (buttons < 3 && kButtons[set][buttons] != 0) {
+    const char16_t* label = buttonCaption(kButtons[set][buttons]);
+    RECT labelRect{};
+    DrawTextW(screen, label, -1, &labelRect, DT_SINGLELINE | DT_CALCRECT);
+    buttonWidth = std::max(buttonWidth, static_cast<int>(labelRect.right - labelRect.left) + 2 * kButtonPadding);
+    ++buttons;
+  }
   SelectObject(screen, old);
   ReleaseDC(nullptr, screen);
 
-  int buttons = 0;
-  while (buttons < 3 && kButtons[set][buttons] != 0) ++buttons;
-  int rowWidth = buttons * kButtonWidth + (buttons - 1) * kButtonGap;
+  int rowWidth = buttons * buttonWidth + (buttons - 1) * kButtonGap;
   bool hasIcon = (type & MB_ICONMASK) != 0;
   int textLeft = hasIcon ? kMargin + winapi::kMessageBoxIconSize + kMargin : kMargin;
   int textWidth = textRect.right - textRect.left;
@@ -200,11 +213,11 @@ int runBox(HWND owner, const std::u16string& text, const std::u16string& caption
     int id = kButtons[set][i];
     DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == 0 ? WS_GROUP : 0) |
                   (static_cast<unsigned>(i) == defIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    HWND button = CreateWindowExW(0, u"Button", buttonCaption(id), style, x, y, kButtonWidth, kButtonHeight, dialog,
+    HWND button = CreateWindowExW(0, u"Button", buttonCaption(id), style, x, y, buttonWidth, kButtonHeight, dialog,
                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
     if (button == nullptr) made = false;
     if (button != nullptr) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(box.font), FALSE);
-    x += kButtonWidth + kButtonGap;
+    x += buttonWidth + kButtonGap;
   }
   if (!made) {
     DestroyWindow(dialog);

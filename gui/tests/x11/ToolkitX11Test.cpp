@@ -196,6 +196,54 @@ TEST_F(ToolkitX11, TheDemoPaintsItsWindowRunsItsEventsAndEndsWhenClosed) {
   EXPECT_EQ(demo.exitCode(), 0);
 }
 
+// A Yes/No question box over the demo's window, answered by its mnemonic from a second client.
+TEST_F(ToolkitX11, AQuestionBoxOverItsOwnerTakesItsMnemonicKey) {
+  Display* x = viewer.display();
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(x, &event, &error, &major, &minor))
+    GTEST_SKIP() << "the X server has no XTEST";
+  lumetra::testlib::ChildProcess demo(
+      {lumetra::testlib::besideSelf("toolkit_demo").string(), "--ask"}, {}, true);
+  ASSERT_TRUE(demo.started());
+  ::Window owner = viewer.waitForWindow("Toolkit demo");
+  ASSERT_NE(owner, 0u) << "toolkit_demo showed no window";
+  ::Window box = viewer.waitForWindow("Toolkit question");
+  ASSERT_NE(box, 0u) << "no question box: " << demo.readOutput();
+  // The question icon's blue disc shows once the box has painted.
+  EXPECT_TRUE(waitFor([&] {
+    for (int px = 12; px < 44; ++px) {
+      const unsigned long p = viewer.pixel(box, px, 28);
+      if ((p & 0xFF) > 0x80 && ((p >> 16) & 0xFF) < 0x80) return true;
+    }
+    return false;
+  })) << "the box never painted its icon";
+  viewer.screenshot(DefaultRootWindow(x), "message_box.png");
+  // A click on the box's text gives it the keyboard; "n" then presses "&No".
+  int rootX = 0, rootY = 0;
+  ::Window child;
+  XTranslateCoordinates(x, box, DefaultRootWindow(x), 60, 20, &rootX, &rootY, &child);
+  XTestFakeMotionEvent(x, -1, rootX, rootY, 0);
+  XTestFakeButtonEvent(x, 1, True, 0);
+  XTestFakeButtonEvent(x, 1, False, 0);
+  XFlush(x);
+  usleep(200000);
+  const KeyCode n = XKeysymToKeycode(x, XK_n);
+  XTestFakeKeyEvent(x, n, True, 0);
+  XTestFakeKeyEvent(x, n, False, 0);
+  XFlush(x);
+  std::string printed;
+  EXPECT_TRUE(waitFor(
+      [&] {
+        printed += demo.readOutput();
+        return printed.find("answer: ") != std::string::npos;
+      },
+      10))
+      << printed;
+  EXPECT_NE(printed.find("answer: no"), std::string::npos) << printed;
+  EXPECT_TRUE(demo.wait(5000)) << "toolkit_demo did not end";
+  EXPECT_EQ(demo.exitCode(), 0);
+}
+
 TEST_F(ToolkitX11, WithItsOwnFrameTheDemoIsUndecoratedAndShapedByItsRegion) {
   lumetra::testlib::ChildProcess demo(
       {lumetra::testlib::besideSelf("toolkit_demo").string(), "--own-frame"}, {}, true);

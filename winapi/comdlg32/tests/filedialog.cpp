@@ -8,6 +8,7 @@
 #include "testlib/TempDir.h"
 #include "winapi/comdlg32/Browsing.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
+#include "winapi/testsupport/Locale.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 
 using lumetra::testlib::TempDir;
 using winapi::HeadlessDriver;
+using winapi::testsupport::Locale;
 
 namespace {
 
@@ -353,31 +355,6 @@ TEST_F(FileDialogTest, SeveralFilesAreChosenInTheListWithShiftCtrlAndCtrlA) {
 TEST(DialogWords, EveryLanguageHasEveryTextWithItsMnemonicAndPlaceholder) {
   for (const std::string& problem : winapi::dialogs::textProblems()) ADD_FAILURE() << problem;
 }
-
-// The interface language for the test's time.
-class Locale {
- public:
-  explicit Locale(const char* name) {
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-      const char* value = std::getenv(variable);
-      m_saved.emplace_back(variable, value != nullptr ? value : "");
-      unsetenv(variable);
-    }
-    setenv("LANG", name, 1);
-  }
-  ~Locale() {
-    for (const auto& [variable, value] : m_saved) {
-      if (value.empty()) {
-        unsetenv(variable.c_str());
-      } else {
-        setenv(variable.c_str(), value.c_str(), 1);
-      }
-    }
-  }
-
- private:
-  std::vector<std::pair<std::string, std::string>> m_saved;
-};
 
 std::u16string g_caption;
 

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "winapi/drivers/headless/HeadlessDriver.h"
+#include "winapi/testsupport/Locale.h"
 
 #include <string>
+#include <vector>
 
 using winapi::HeadlessDriver;
 
@@ -20,7 +22,79 @@ void CALLBACK pressEnter(HWND, UINT, UINT_PTR id, DWORD) {
   HeadlessDriver::current()->key(VK_RETURN, false);
 }
 
+// The captions and widths of the buttons of the box that is up, read before it is answered.
+struct ShownButton {
+  std::u16string caption;
+  int width = 0;
+};
+std::vector<ShownButton> g_shownButtons;
+int g_closeWith = 0;
+
+void CALLBACK readButtons(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = FindWindowW(u"#32770", u"Words");
+  if (box == nullptr) return;
+  KillTimer(nullptr, id);
+  for (int button : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO, IDTRYAGAIN, IDCONTINUE}) {
+    HWND control = GetDlgItem(box, button);
+    if (control == nullptr) continue;
+    char16_t text[64] = {};
+    GetWindowTextW(control, text, 64);
+    RECT r{};
+    GetWindowRect(control, &r);
+    g_shownButtons.push_back({text, static_cast<int>(r.right - r.left)});
+  }
+  PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(g_closeWith), 0);
+}
+
+std::vector<ShownButton> buttonsOf(UINT type, int closeWith) {
+  g_shownButtons.clear();
+  g_closeWith = closeWith;
+  HeadlessDriver::current()->scriptRun();
+  UINT_PTR timer = SetTimer(nullptr, 0, 1, readButtons);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxW(nullptr, u"Text", u"Words", type), closeWith);
+  testing::internal::GetCapturedStderr();
+  KillTimer(nullptr, timer);
+  return g_shownButtons;
+}
+
 }  // namespace
+
+TEST(MessageBox, ButtonsSpeakTheInterfaceLanguage) {
+  struct Case {
+    const char* locale;
+    UINT type;
+    int closeWith;
+    std::vector<std::u16string> captions;  // in the order of the ids IDOK to IDCONTINUE
+  };
+  const Case cases[] = {
+      {"de_DE.UTF-8", MB_YESNOCANCEL, IDNO, {u"Abbrechen", u"&Ja", u"&Nein"}},
+      {"ja_JP.UTF-8", MB_ABORTRETRYIGNORE, IDIGNORE, {u"中止(&A)", u"再試行(&R)", u"無視(&I)"}},
+      {"fr_FR.UTF-8", MB_CANCELTRYCONTINUE, IDCONTINUE, {u"Annuler", u"&Réessayer", u"&Continuer"}},
+      {"es_ES.UTF-8", MB_OK, IDOK, {u"Aceptar"}},
+      {"xx_YY.UTF-8", MB_YESNO, IDYES, {u"&Yes", u"&No"}},
+      {"C", MB_OKCANCEL, IDCANCEL, {u"OK", u"Cancel"}},
+  };
+  for (const Case& c : cases) {
+    winapi::testsupport::Locale scoped(c.locale);
+    std::vector<ShownButton> shown = buttonsOf(c.type, c.closeWith);
+    ASSERT_EQ(shown.size(), c.captions.size()) << c.locale;
+    for (size_t i = 0; i < shown.size(); ++i) {
+      EXPECT_TRUE(shown[i].caption == c.captions[i]) << c.locale << " button " << i;
+      // English captions keep the classic width.
+      if (std::string(c.locale) == "C") {
+        EXPECT_EQ(shown[i].width, 75);
+      }
+    }
+  }
+  // A caption too long for the classic width widens every button of the row alike.
+  winapi::testsupport::Locale spanish("es_ES.UTF-8");
+  std::vector<ShownButton> shown = buttonsOf(MB_CANCELTRYCONTINUE, IDCANCEL);
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_GT(shown[0].width, 75);
+  EXPECT_EQ(shown[0].width, shown[1].width);
+  EXPECT_EQ(shown[1].width, shown[2].width);
+}
 
 TEST(MessageBox, AnswersTheDefaultButtonOfItsSet) {
   struct Case {
