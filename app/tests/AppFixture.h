@@ -52,10 +52,19 @@ class AppTest : public ::testing::Test {
       m_app->release();
       m_app = nullptr;
     }
+    for (s::app::win::AppBase* app : m_earlierApps) {
+      app->release();
+    }
+    m_earlierApps.clear();
   }
 
   /// The application object, started as the program starts it.
   s::app::win::AppBase* startApp() {
+    if (m_app != nullptr) {
+      // A test that starts the application again starts it anew; the earlier one may still be
+      // named by the test's window descriptions, so it goes with them in the tear-down.
+      m_earlierApps.push_back(m_app);
+    }
     m_app = s::app::win::AppBase::take();
     m_app->initialize(&theApp);
     return m_app;
@@ -115,6 +124,7 @@ class AppTest : public ::testing::Test {
 
   lumetra::testlib::TempDir m_dir;
   s::app::win::AppBase* m_app = nullptr;
+  std::vector<s::app::win::AppBase*> m_earlierApps;
 };
 
 }  // namespace lumetra::apptest

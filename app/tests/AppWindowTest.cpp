@@ -86,7 +86,8 @@ TEST_F(WindowDescription, SectionsFollowTheNameAndTheDisplayScale) {
   main->setBounds(10, 20, 300, 400);
   EXPECT_EQ(readDword(AppTest::section(u"MainWindow\\View").c_str(), u"Height", 0), 400u);
 
-  ScaleHooks large(2);
+  // Kept past the test: the descriptions are given back in the tear-down, which resets the hooks.
+  static ScaleHooks large(2);
   s::app::setAppHooks(&large);
   AppWindow* scaled = describe(u"MainWindow");
   EXPECT_EQ(std::u16string(scaled->getViewSection()), u"View4K");
@@ -204,7 +205,8 @@ class AboutPictures final : public s::app::IAppHooks {
 
 TEST_F(WindowDescription, TheAboutWindowWearsTheStoredSkinOrClassicLG) {
   startApp();
-  AboutPictures pictures;
+  // Kept past the test: the descriptions are given back in the tear-down, which resets the hooks.
+  static AboutPictures pictures;
   s::app::setAppHooks(&pictures);
   s::skin::installDefaultDrawers();  // the picture's painter, as at the program's start
   const std::pair<const char16_t*, const char16_t*> cases[] = {{u"Beige", u"Beige"},

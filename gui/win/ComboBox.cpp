@@ -340,14 +340,36 @@ void ComboBox::setFixedHeight(int32_t height, bool relayoutParent) {
   }
 }
 
+int32_t ComboBox::getMaximumWidth() {
+  if (m_fixedWidth >= 0) {
+    return m_fixedWidth;
+  }
+  if (m_widthPercent >= 0 && getParent() != nullptr) {
+    return std::max(m_minWidth, getParent()->getClientWidth() * m_widthPercent / 100);
+  }
+  return m_maxWidth;
+}
+
+int32_t ComboBox::getMaximumHeight() {
+  if (m_fixedHeight >= 0) {
+    return m_fixedHeight;
+  }
+  if (m_heightPercent >= 0 && getParent() != nullptr) {
+    return std::max(m_minHeight, getParent()->getClientHeight() * m_heightPercent / 100);
+  }
+  return m_maxHeight;
+}
+
 void ComboBox::setSizeWithinLimits(int32_t width, int32_t height) {
   int32_t w = m_fixedWidth >= 0 ? m_fixedWidth : std::max(width, m_minWidth);
   int32_t h = m_fixedHeight >= 0 ? m_fixedHeight : std::max(height, m_minHeight);
-  if (m_maxWidth > 0) {
-    w = std::min(w, m_maxWidth);
+  const int32_t maxWidth = getMaximumWidth();
+  const int32_t maxHeight = getMaximumHeight();
+  if (maxWidth > 0) {
+    w = std::min(w, maxWidth);
   }
-  if (m_maxHeight > 0) {
-    h = std::min(h, m_maxHeight);
+  if (maxHeight > 0) {
+    h = std::min(h, maxHeight);
   }
   setSize(w, h);
 }

@@ -89,8 +89,10 @@ class ComboBox final : public Widget<IComboBox, drawer::ICombo> {
   void setSizeWithinLimits(int32_t width, int32_t height) override;
   int32_t getMinimumWidth() override { return m_minWidth; }
   int32_t getMinimumHeight() override { return m_minHeight; }
-  int32_t getMaximumWidth() override { return m_maxWidth; }
-  int32_t getMaximumHeight() override { return m_maxHeight; }
+  /// A fixed size, else the share of the parent's client size a percent asks for (never below
+  /// the minimum), else the maximum set at creation.
+  int32_t getMaximumWidth() override;
+  int32_t getMaximumHeight() override;
 
   /// Whether the list is open, as the box last heard from its control.
   bool isDropped() const { return m_dropped; }

@@ -85,7 +85,8 @@ class Viewer {
 
   ::Window waitForWindow(const std::string& title) const {
     ::Window found = 0;
-    waitFor([&] { return (found = find(title)) != 0; });
+    // A program built with the sanitizers on a busy machine can take seconds to show.
+    waitFor([&] { return (found = find(title)) != 0; }, 20);
     return found;
   }
 

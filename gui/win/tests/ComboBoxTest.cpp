@@ -6,6 +6,7 @@
 #include "gui/win/tests/Listener.h"
 
 #include "gui/combobox/ComboBoxItem.h"
+#include "gui/layout/Vertical.h"
 #include "gui/win/Box.h"
 #include "platform/lang/Localizer.h"
 #include "platform/xml/Node.h"
@@ -239,6 +240,26 @@ TEST(ComboBoxTexts, MakeTextAndMakeTextPairGiveNewTexts) {
   EXPECT_NE(one, two);
   one->release();
   two->release();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ComboBoxInBox, AWidthPercentTakesItsShareOfTheParentAndTheMinimumOtherwise) {
+  ComboBox* wide = boxOf(3);
+  wide->setWidthPercent(100, false);
+  ComboBox* plain = boxOf(3);
+  root->setLayout(s::gui::layout::Vertical::getShared());
+  root->add(wide);
+  root->add(plain);
+  root->relayout();
+  ASSERT_GT(root->getClientWidth(), 100);
+  EXPECT_EQ(wide->getWidth(), root->getClientWidth()) << "the whole width of its column";
+  EXPECT_EQ(plain->getWidth(), 50) << "its minimum and maximum";
+  EXPECT_EQ(wide->getHeight(), 26);
+  wide->setFixedWidth(80, true);
+  EXPECT_EQ(wide->getWidth(), 80) << "a fixed width replaces the percent";
 }
 
 }  // namespace

@@ -148,14 +148,16 @@ class MenuBar : public testing::Test {
     return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
   }
 
-  ShownWindow window;
-  Box* root = nullptr;
-  MenuEx* bar = nullptr;
+  // The drawer and the listeners are declared first so that they outlive the window, whose
+  // thread may still paint the bar or tell it of events while the window goes.
   GridMenuDrawer drawer;
   std::atomic<int32_t> selected{-1};
   std::atomic<int> opened{0};
+  MenuEx* bar = nullptr;
   Listener selection{[this](int32_t) { selected = bar->getSelectedId(); }};
   Listener opening{[this](int32_t id) { opened += id == 1 ? 1 : 0; }};
+  ShownWindow window;
+  Box* root = nullptr;
 };
 
 TEST_F(MenuBar, HitsEntriesOnlyAndLetsClicksBetweenThemThrough) {

@@ -196,6 +196,8 @@ TEST_F(OptionPanels, WithoutALocalizerEveryCaptionIsEnglish) {
             u"Background");
   EXPECT_EQ(std::u16string(dynamic_cast<s::gui::win::GroupBox*>(root->getChild(1))->getText()),
             u"Resolution");
+  // Never placed in a window, the root is the test's to give back.
+  root->release();
 }
 
 TEST_F(OptionPanels, CaptionsComeFromThePackThatHasThemAndStayEnglishOtherwise) {
