@@ -7,6 +7,7 @@
 #include "app/win/Desktop.h"
 #include "app/win/DisplayScale.h"
 #include "app/win/StartUpHooks.h"
+#include "app/win/StartUpTimes.h"
 #include "core/process/commandline/win/CommandLine.h"
 #include "platform/system/win/OsVersion.h"
 
@@ -43,6 +44,9 @@ bool hasDisplay() {
 BOOL CLumetraApp::InitInstance() {
   using s::app::win::AppBase;
   using s::app::win::AppWindow;
+  using s::app::win::markStartUp;
+  using s::app::win::StartUpStep;
+  markStartUp(StartUpStep::Entry);
 
   // A window no one can see or close is of no use: without a display the program says so.
   if (!s::app::win::hasDisplay()) {
@@ -55,6 +59,7 @@ BOOL CLumetraApp::InitInstance() {
   // The libraries below reach the program only through their hooks; all are filled before the
   // first window.
   s::app::win::installStartUpHooks();
+  markStartUp(StartUpStep::Hooks);
 
   AppBase* appBase = AppBase::take();
   if (appBase == nullptr) {
@@ -69,6 +74,7 @@ BOOL CLumetraApp::InitInstance() {
   }
   mainWindow->initialize(appBase, u"MainWindow", appBase->getEditionName(), 250 * scale,
                          250 * scale, u"Close", appBase->getSkinner(), nullptr);
+  markStartUp(StartUpStep::WindowDescription);
 
   if (!s::system::win::osQueried.load(std::memory_order_acquire)) {
     s::system::win::queryWindowsVersion();
@@ -81,6 +87,7 @@ BOOL CLumetraApp::InitInstance() {
       appBase->openProductPageIfSilentFlag();
     }
     if (!appBase->detectRunningInstance(true, false, true)) {
+      markStartUp(StartUpStep::InstanceCheck);
       s::app::win::runMainDialog(appBase, mainWindow);
     }
   }

@@ -1,6 +1,7 @@
 // The application object.
 #include "app/win/AppBase.h"
 
+#include "app/win/StartUpTimes.h"
 #include "core/file/win/PathWin.h"
 #include "core/process/commandline/win/CommandLine.h"
 #include "core/str/Case.h"
@@ -142,16 +143,19 @@ void AppBase::initialize(CWinApp* application) {
   if (m_iconArchive != nullptr && m_resources != nullptr) {
     m_iconArchive->loadFromGroupIconId(m_resources, kIconGroupId);
   }
+  markStartUp(StartUpStep::Resources);
 
   giveBack(m_localizer);
   m_localizer = lang::Localizer::createFromResource(m_resources, u"IDR_XML", kLanguagePackId);
   m_skinner = nullptr;
+  markStartUp(StartUpStep::LanguagePack);
 
   giveBack(m_skinImage1);
   giveBack(m_skinImage2);
   m_skinImage1 = readSkinImage(kSkinImage1Id);
   m_skinImage2 = readSkinImage(kSkinImage2Id);
   m_defaultSkinName->clear();
+  markStartUp(StartUpStep::SkinPictures);
 
   releaseSettings();
   m_settings = openRegistrySettings();
@@ -177,6 +181,7 @@ void AppBase::initialize(CWinApp* application) {
     }
   }
   m_settings->setAutoFlush(true);
+  markStartUp(StartUpStep::Registry);
 }
 
 const WCHAR* AppBase::text(int32_t id) {

@@ -4,6 +4,7 @@
 #include "app/win/AppBase.h"
 #include "app/win/AppWindow.h"
 #include "app/win/DisplayScale.h"
+#include "app/win/StartUpTimes.h"
 #include "core/file/win/PathArray.h"
 #include "core/file/win/PathWin.h"
 #include "core/file/win/Shortcuts.h"
@@ -1161,6 +1162,7 @@ void Dialog::runWindow() {
     }
     selector->select(chosen, true);
   }
+  app::win::markStartUp(app::win::StartUpStep::WidgetTree);
   bool compact = isCompactViewDefault();
   if (m_settings != nullptr) {
     compact = m_settings->getBool(settingsKey(u"View"), u"CompactView", compact);
@@ -1170,7 +1172,10 @@ void Dialog::runWindow() {
   window->doLayout();
   window->fitToPreferredSize();
   window->moveOnScreen();
+  app::win::markStartUp(app::win::StartUpStep::FirstLayout);
+  // The show paints at once and hands the frame to the display before it returns.
   window->show(true, true);
+  app::win::markStartUp(app::win::StartUpStep::FirstPaint);
   if (m_appWindow != nullptr) {
     m_appWindow->checkForUpdate(window);
   }

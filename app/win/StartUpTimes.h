@@ -1,0 +1,35 @@
+// The moments the program's start-up reaches its steps, kept for the start-up benchmark.
+#pragma once
+
+#include <cstdint>
+
+namespace s::app::win {
+
+/// The steps of the start-up, in the order they end.
+enum class StartUpStep : int32_t {
+  Entry,              // the application thread entered the start-up
+  Hooks,              // the libraries' upward hooks are filled
+  Resources,          // the program's resources and icon group are open
+  LanguagePack,       // the language packs are read
+  SkinPictures,       // the two skin pictures are decoded
+  Registry,           // the settings store is open, its start values written, the language chosen
+  WindowDescription,  // the main window's description has read its settings
+  InstanceCheck,      // no running copy was found
+  WidgetTree,         // the main window's widgets are built and their stored choices applied
+  FirstLayout,        // the window is laid out, sized and placed on the screen
+  FirstPaint,         // the window is shown: painted and handed to the display
+  Count,
+};
+
+/// Notes that the start-up has reached `step` now. Cheap (one clock read and one store) and
+/// safe on any thread; a step reached again keeps its latest moment.
+void markStartUp(StartUpStep step);
+
+/// The moment `step` was last reached, in nanoseconds of the system's monotonic clock (the clock
+/// every process shares, so a parent can compare it with its own), or 0 when it was not reached.
+int64_t startUpTime(StartUpStep step);
+
+/// The step's name in the benchmark's report: "entry", "hooks", ..., "first paint".
+const char* startUpStepName(StartUpStep step);
+
+}  // namespace s::app::win
