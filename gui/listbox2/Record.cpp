@@ -3,6 +3,7 @@
 
 #include "gui/listbox2/SubRecord.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 
@@ -21,9 +22,16 @@ Record::~Record() { reset(); }
 
 void Record::reset() {
   leaveStore();
+  // A child given back on its own leaves its parent, so the parent never releases it twice.
+  if (m_parent != nullptr) {
+    if (m_parent->m_children != nullptr) m_parent->m_children->removeItem(this);
+    m_parent = nullptr;
+  }
   if (m_children != nullptr) {
     for (uint32_t i = 0; i < m_children->getCount(); ++i) {
-      static_cast<Record*>(m_children->getItems()[i])->release();
+      auto* child = static_cast<Record*>(m_children->getItems()[i]);
+      child->m_parent = nullptr;
+      child->release();
     }
     m_children->setCount(0);
     m_children->release();
@@ -66,6 +74,35 @@ bool Record::addCell(SubRecord* cell) {
   return true;
 }
 
+bool Record::addChild(Record* child) {
+  if (child == nullptr || child->m_parent != nullptr || child->m_store != nullptr) return false;
+  for (const Record* up = this; up != nullptr; up = up->m_parent) {
+    if (up == child) return false;
+  }
+  if (m_children == nullptr) {
+    m_children = col::_array::ArrayP::take();
+    if (m_children == nullptr) return false;
+  }
+  const uint32_t at = m_store != nullptr && !m_removed ? endOfShownRows(m_store) : 0;
+  m_children->push(child);
+  child->m_parent = this;
+  if (m_store != nullptr && !m_removed) {
+    m_store->insertRows(child, at);
+    m_store->renumberFrom(at);
+  }
+  return true;
+}
+
+uint32_t Record::endOfShownRows(const RecordStore* store) const {
+  uint32_t end = m_store == store && !m_removed ? static_cast<uint32_t>(m_index) + 1 : 0;
+  if (m_children != nullptr) {
+    for (uint32_t i = 0; i < m_children->getCount(); ++i) {
+      end = std::max(end, static_cast<Record*>(m_children->getItems()[i])->endOfShownRows(store));
+    }
+  }
+  return end;
+}
+
 void Record::leaveStore() {
   if (m_store == nullptr || m_removed) return;
   if (m_children != nullptr) {
@@ -81,13 +118,32 @@ void Record::leaveStore() {
   }
 }
 
-void RecordStore::addRecord(Record* record) {
-  if (record == nullptr || record->m_store != nullptr) return;
+bool RecordStore::addRecord(Record* record) {
+  if (record == nullptr || record->m_store != nullptr || record->m_parent != nullptr) return false;
+  const uint32_t at = m_order.getCount();
+  insertRows(record, at);
+  renumberFrom(at);
+  return true;
+}
+
+uint32_t RecordStore::insertRows(Record* record, uint32_t at) {
+  if (record->m_store != nullptr) return at;
   record->m_store = this;
-  record->m_index = static_cast<int32_t>(m_order.getCount());
   record->m_removed = false;
-  m_order.push(record);
+  m_order.insertAt(at++, record);
   m_set.insert(record);
+  if (record->m_children != nullptr) {
+    for (uint32_t i = 0; i < record->m_children->getCount(); ++i) {
+      at = insertRows(static_cast<Record*>(record->m_children->getItems()[i]), at);
+    }
+  }
+  return at;
+}
+
+void RecordStore::renumberFrom(uint32_t at) {
+  for (uint32_t i = at; i < m_order.getCount(); ++i) {
+    static_cast<Record*>(m_order.getItems()[i])->m_index = static_cast<int32_t>(i);
+  }
 }
 
 Record* makeRecord(void* dataObject) {
@@ -114,9 +170,7 @@ bool removeRecord(RecordStore* store, Record* record, int32_t id) {
   store->m_set.erase(record);
   const uint32_t at = static_cast<uint32_t>(record->m_index);
   store->m_order.deleteAt(at);
-  for (uint32_t i = at; i < store->m_order.getCount(); ++i) {
-    static_cast<Record*>(store->m_order.getItems()[i])->m_index = static_cast<int32_t>(i);
-  }
+  store->renumberFrom(at);
   record->m_removed = true;
   return true;
 }

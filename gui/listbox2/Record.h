@@ -32,8 +32,11 @@ class RecordStore {
   RecordStore(const RecordStore&) = delete;
   RecordStore& operator=(const RecordStore&) = delete;
 
-  /// Appends `record` (which must not be in a store) at the end of the display order.
-  void addRecord(Record* record);
+  /// Appends `record` at the end of the display order, followed by the rows under it (each behind
+  /// its parent and that parent's earlier children). False, with nothing changed, for null, a row
+  /// already in a store (a removed one included) or a row under another one, which is shown with
+  /// its parent.
+  bool addRecord(Record* record);
   uint32_t getCount() const { return m_order.getCount(); }
   Record* getAt(uint32_t index) const { return static_cast<Record*>(m_order.getItems()[index]); }
   IListWindow* getListWindow() const { return m_window; }
@@ -42,6 +45,12 @@ class RecordStore {
  private:
   friend bool containsRecord(RecordStore*, Record*, int32_t);
   friend bool removeRecord(RecordStore*, Record*, int32_t);
+  friend class Record;
+  // Puts `record` and the rows under it that are in no store at `at`; answers the position
+  // behind the last of them. The caller renumbers.
+  uint32_t insertRows(Record* record, uint32_t at);
+  void renumberFrom(uint32_t at);
+
   std::unordered_set<Record*> m_set;
   col::_array::ArrayP m_order;
   IListWindow* m_window = nullptr;
@@ -75,6 +84,14 @@ class Record final : public base::IObject, public virtual thread::IPoolable {
   bool isRemoved() const { return m_removed; }
   /// Child rows shown under this one (owned), null when it has none.
   col::_array::ArrayP* getChildren() const { return m_children; }
+  /// The row this one is shown under, which owns it; null for a top-level row.
+  Record* getParent() const { return m_parent; }
+  /// Appends `child` as the last row shown under this one; this row owns it from now on and gives
+  /// it back with itself. When this row is shown in a store, the child and the rows under it are
+  /// shown there too, behind this row's earlier descendants, and the rows after them are
+  /// renumbered. False, with nothing changed, for null, a row in a store, a row already under
+  /// another one, and this row or a row it is shown under (a row cannot hold itself).
+  bool addChild(Record* child);
   /// Takes the row out of its store: its children first, then itself, through the store's list
   /// window when it has one. Nothing for a row without a store or one already removed.
   void leaveStore();
@@ -83,6 +100,8 @@ class Record final : public base::IObject, public virtual thread::IPoolable {
   friend Record* makeRecord(void*);
   friend class RecordStore;
   friend bool removeRecord(RecordStore*, Record*, int32_t);
+  // The position in `store` behind this row and the rows under it that the store shows.
+  uint32_t endOfShownRows(const RecordStore* store) const;
 
   RecordStore* m_store = nullptr;
   int32_t m_index = 0;
@@ -96,6 +115,7 @@ class Record final : public base::IObject, public virtual thread::IPoolable {
   bool m_removed = false;
   int32_t m_marker = -1;
   col::_array::ArrayP* m_children = nullptr;
+  Record* m_parent = nullptr;
 };
 
 /// A row from the pool for `dataObject` with the next running id (0 first; an atomic counter, so

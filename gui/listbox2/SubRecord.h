@@ -81,5 +81,7 @@ void formatNumber(int64_t value, str::strbuffer::StrBuffer* out);
 /// A play time: "m:ss" below an hour, else "h:mm:ss" with the hours taken within the day (whole
 /// days are dropped); minutes are not padded without an hour part.
 void formatDuration(int64_t seconds, str::strbuffer::StrBuffer* out);
+/// The song rows' name for the same play-time formatter: one function under two names.
+inline constexpr auto& formatPlayTime = formatDuration;
 
 }  // namespace s::gui::listbox2

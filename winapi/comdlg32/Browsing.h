@@ -60,9 +60,6 @@ const char16_t* text(Text id);
 /// a lost placeholder; empty when they are sound.
 std::vector<std::string> textProblems();
 
-/// Whether `text` begins with `prefix`, A-Z and a-z alike.
-bool startsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix);
-
 /// A folder or file of a listing.
 struct Entry {
   std::u16string name;

@@ -32,14 +32,6 @@ bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 }  // namespace
 
-bool startsWithIgnoringCase(std::u16string_view text, std::u16string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (folded(text[i]) != folded(prefix[i])) return false;
-  }
-  return true;
-}
-
 // The English words, the source of the language files and what any language lacks falls back to.
 const char16_t* englishText(Text id) {
   switch (id) {

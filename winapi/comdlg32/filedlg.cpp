@@ -77,8 +77,6 @@ struct FileDialog {
   HWND types = nullptr;
   HWND folderField = nullptr;
   WNDPROC listProc = nullptr;
-  std::u16string typeAhead;
-  DWORD typeAheadTime = 0;
   BOOL result = FALSE;
   DWORD error = 0;
 };
@@ -133,7 +131,12 @@ void refresh(FileDialog& d) {
                               d.entries);
   SendMessageW(d.list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(d.list, LB_RESETCONTENT, 0, 0);
-  for (size_t i = 0; i < d.entries.size(); ++i) SendMessageW(d.list, LB_ADDSTRING, 0, static_cast<LPARAM>(i));
+  // The names are the rows' texts, for the list's own type-ahead; the item data index the entries
+  // for drawing.
+  for (size_t i = 0; i < d.entries.size(); ++i) {
+    LRESULT row = SendMessageW(d.list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(d.entries[i].name.c_str()));
+    if (row >= 0) SendMessageW(d.list, LB_SETITEMDATA, static_cast<WPARAM>(row), static_cast<LPARAM>(i));
+  }
   SendMessageW(d.list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(d.list, nullptr, TRUE);
 }
@@ -385,18 +388,6 @@ void selectionChanged(FileDialog& d) {
   notify(d, CDN_SELCHANGE);
 }
 
-// Only `row` selected, with the caret on it.
-void selectRow(FileDialog& d, size_t row) {
-  if (d.multi) {
-    SendMessageW(d.list, LB_SETSEL, FALSE, -1);
-    SendMessageW(d.list, LB_SETSEL, TRUE, static_cast<LPARAM>(row));
-    SendMessageW(d.list, LB_SETANCHORINDEX, row, 0);
-    SendMessageW(d.list, LB_SETCARETINDEX, row, 0);
-  } else {
-    SendMessageW(d.list, LB_SETCURSEL, row, 0);
-  }
-}
-
 const Entry* selectedEntry(FileDialog& d) {
   LRESULT row = SendMessageW(d.list, LB_GETCURSEL, 0, 0);
   if (row < 0 || static_cast<size_t>(row) >= d.entries.size()) return nullptr;
@@ -414,44 +405,17 @@ void openEntry(FileDialog& d) {
   }
 }
 
-// The list's own keys: Backspace goes up, letters select the next name that begins with what
-// was typed within the last second.
+// The list's keys beyond its own (arrows, and type-ahead by letters): Backspace goes up, and
+// Ctrl+A selects every row of a multiple choice.
 LRESULT CALLBACK listKeys(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
   FileDialog* d = dialogOf(GetParent(list));
   if (d != nullptr && message == WM_KEYDOWN && wParam == VK_BACK) {
     navigate(*d, winapi::dialogs::parentFolder(d->folder));
     return 0;
   }
-  // Ctrl+A selects every row of a multiple choice.
   if (d != nullptr && d->multi && message == WM_KEYDOWN && wParam == 'A' && GetKeyState(VK_CONTROL) < 0) {
     if (!d->entries.empty()) SendMessageW(list, LB_SELITEMRANGEEX, 0, static_cast<LPARAM>(d->entries.size() - 1));
     selectionChanged(*d);
-    return 0;
-  }
-  if (d != nullptr && message == WM_CHAR && wParam < u' ') return 0;  // Ctrl+A's character, say
-  if (d != nullptr && message == WM_CHAR && wParam > u' ') {
-    DWORD now = GetTickCount();
-    if (now - d->typeAheadTime > 1000) d->typeAhead.clear();
-    d->typeAheadTime = now;
-    d->typeAhead += static_cast<char16_t>(wParam);
-    // One letter typed again and again steps through the names that begin with it.
-    if (winapi::dialogs::startsWithIgnoringCase(d->typeAhead.substr(1),
-                                                d->typeAhead.substr(0, d->typeAhead.size() - 1))) {
-      d->typeAhead.resize(1);
-    }
-    LRESULT current = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    const size_t count = d->entries.size();
-    // A first letter moves on from the current row; a longer prefix may stay on it.
-    size_t start = current < 0 ? 0 : static_cast<size_t>(current) + (d->typeAhead.size() == 1 ? 1 : 0);
-    for (size_t i = 0; i < count; ++i) {
-      size_t row = (start + i) % count;
-      const std::u16string& name = d->entries[row].name;
-      if (winapi::dialogs::startsWithIgnoringCase(name, d->typeAhead)) {
-        selectRow(*d, row);
-        selectionChanged(*d);
-        break;
-      }
-    }
     return 0;
   }
   WNDPROC base = d != nullptr ? d->listProc : nullptr;
@@ -472,8 +436,8 @@ bool buildControls(FileDialog& d) {
     makeControl(dlg, f, u"Button", text(Text::Desktop), BS_PUSHBUTTON | WS_TABSTOP, kPlaceDesktopId);
   makeControl(dlg, f, u"Button", text(Text::FileSystem), BS_PUSHBUTTON | WS_TABSTOP, kPlaceRootId);
   d.list = makeControl(dlg, f, u"ListBox", u"",
-                       LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP |
-                           (d.multi ? LBS_EXTENDEDSEL : 0),
+                       LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL |
+                           WS_TABSTOP | (d.multi ? LBS_EXTENDEDSEL : 0),
                        kListId, WS_EX_CLIENTEDGE);
   makeControl(dlg, f, u"Static", text(Text::FileName), SS_LEFT, kNameLabelId);
   d.name = makeControl(dlg, f, u"Edit", u"", ES_AUTOHSCROLL | WS_TABSTOP, kNameId, WS_EX_CLIENTEDGE);

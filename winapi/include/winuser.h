@@ -1212,6 +1212,9 @@ void WINAPI DragFinish(HDROP drop);
 #define LB_SELITEMRANGEEX 0x0183
 #define LB_GETITEMHEIGHT 0x01A1
 #define LB_ITEMFROMPOINT 0x01A9
+// Searching the rows' texts (item data in a list without strings).
+#define LB_FINDSTRING 0x018F
+#define LB_FINDSTRINGEXACT 0x01A2
 
 #define LBN_ERRSPACE (-2)
 #define LBN_SELCHANGE 1

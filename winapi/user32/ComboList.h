@@ -33,6 +33,9 @@ struct ListState {
   // rows keeps it open; and a capture handed over inside the layer is not a cancel.
   bool pressFromFace = false;
   bool keepCapture = false;
+  // Type-ahead: the letters typed so far and when the last one came (GetTickCount).
+  std::u16string typed;
+  DWORD typedAt = 0;
 
   bool hasStrings() const;
   bool ownerDraw() const { return (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }

@@ -38,7 +38,6 @@ struct Edit {
   char16_t password = 0;
   bool focused = false;
   bool caretOn = false;
-  bool redraw = true;
   bool modified = false;
   bool tracking = false;
   bool canUndo = false;
@@ -114,9 +113,8 @@ size_t charFromX(const Edit& e, int clientX) {
   return e.text.size();
 }
 
-void repaint(Edit& e) {
-  if (e.redraw) InvalidateRect(e.hwnd, nullptr, FALSE);
-}
+// While WM_SETREDRAW has turned redrawing off, the shared window code drops the invalidation.
+void repaint(Edit& e) { InvalidateRect(e.hwnd, nullptr, FALSE); }
 
 // Scrolls so the caret is in view; a caret past the right end brings a third of the width of
 // text after it into view, so typing does not scroll at every character.
@@ -443,10 +441,6 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       if (LOWORD(lParam)) repaint(*e);
       return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(e->font);
-    case WM_SETREDRAW:
-      e->redraw = wParam != 0;
-      if (e->redraw) InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
     case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
     case WM_SETCURSOR:
       if (LOWORD(lParam) != HTCLIENT) return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -5,15 +5,21 @@
 // under its capture (highlight by moving, choose by release or click, cancel by a click outside).
 // Extended selection (LBS_EXTENDEDSEL): Shift and Ctrl with clicks and arrow keys, the caret and
 // the anchor, LB_GETSEL, LB_SETSEL, LB_GETSELCOUNT, LB_GETSELITEMS and LB_SELITEMRANGEEX.
-// Left out on purpose: LBS_MULTIPLESEL, sorting, tab stops, columns, horizontal scrolling and
-// keyboard search by letters (nothing calls them).
+// LB_FINDSTRING and LB_FINDSTRINGEXACT (item data compared in a list without strings), and
+// type-ahead: letters select the next row whose text begins with what was typed.
+// Left out on purpose: LBS_MULTIPLESEL, LBS_WANTKEYBOARDINPUT (WM_VKEYTOITEM, WM_CHARTOITEM),
+// LB_SELECTSTRING, sorting, tab stops, columns and horizontal scrolling (nothing calls them).
 #include "winapi/user32/ComboList.h"
 
 #include "winapi/user32/Controls.h"
 #include "winapi/user32/ScrollBar.h"
 #include "winapi/user32/Window.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include <algorithm>
+#include <string_view>
 
 namespace winapi {
 namespace {
@@ -168,6 +174,70 @@ void extendedMove(HWND hwnd, ListState* s, int row, bool shift, bool control, bo
   s->current = -1;  // the caret always repaints
   setCurrent(hwnd, s, row);
   notifyOwner(hwnd, s, LBN_SELCHANGE);
+}
+
+// Rows are compared without case as Windows does, for every letter of the Basic Multilingual
+// Plane, not only A-Z; the C.UTF-8 character classes know them whatever the process locale is.
+char16_t folded(char16_t c) {
+  static const locale_t s_utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  if (c < 0x80 || s_utf8 == static_cast<locale_t>(nullptr)) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+  }
+  if (c >= 0xD800 && c <= 0xDFFF) return c;  // half of a pair: no case of its own
+  const wint_t lower = towlower_l(static_cast<wint_t>(c), s_utf8);
+  return lower <= 0xFFFF ? static_cast<char16_t>(lower) : c;
+}
+
+// Whether a row matches what LB_FINDSTRING(EXACT) looks for: its text beginning with (or equal
+// to) `value` ignoring case, or, in a list without strings, its item data equal to `value`.
+bool matches(const ListState* s, const ListItem& item, LPARAM value, bool exact) {
+  if (!s->hasStrings()) return item.data == static_cast<ULONG_PTR>(value);
+  const std::u16string_view want(reinterpret_cast<LPCWSTR>(value));
+  const std::u16string& text = item.text;
+  if (exact ? text.size() != want.size() : text.size() < want.size()) return false;
+  for (size_t i = 0; i < want.size(); ++i) {
+    if (folded(text[i]) != folded(want[i])) return false;
+  }
+  return true;
+}
+
+// The first matching row after `after`, going round from the last row to the top and on to
+// `after` itself, as Windows searches; -1 (or an index past the end) searches from the top.
+int findRow(const ListState* s, int after, LPARAM value, bool exact) {
+  const int count = static_cast<int>(s->items.size());
+  if (count == 0 || (s->hasStrings() && value == 0)) return LB_ERR;
+  if (after < 0 || after >= count) after = -1;
+  for (int i = 1; i <= count; ++i) {
+    const int row = (after + i) % count;
+    if (matches(s, s->items[static_cast<size_t>(row)], value, exact)) return row;
+  }
+  return LB_ERR;
+}
+
+// Letters typed less than this apart make one prefix; a longer pause starts a new one.
+constexpr DWORD kTypeAheadPauseMs = 1000;
+
+// Type-ahead: the next row whose text begins with the letters typed so far, from the row after
+// the caret for a first letter (so it moves on) and from the caret itself for a longer prefix (so
+// it may stay). One letter typed again and again steps through the rows that begin with it.
+void typeAhead(HWND hwnd, ListState* s, char16_t c) {
+  // Control characters (Ctrl+A's, Backspace's, Enter's) and the space are no row's first letter.
+  if (c <= u' ' || !s->hasStrings() || s->items.empty()) return;
+  const DWORD now = GetTickCount();
+  if (now - s->typedAt > kTypeAheadPauseMs) s->typed.clear();
+  s->typedAt = now;
+  s->typed += c;
+  if (s->typed.size() == 2 && folded(s->typed[0]) == folded(s->typed[1])) s->typed.resize(1);
+  const int after = s->current < 0 ? -1 : s->current - (s->typed.size() == 1 ? 0 : 1);
+  const int row = findRow(s, after, reinterpret_cast<LPARAM>(s->typed.c_str()), false);
+  if (row < 0) return;
+  if (s->extended()) {
+    // Shift may be down for a capital letter: the row is chosen alone all the same.
+    extendedMove(hwnd, s, row, false, false, false);
+  } else if (row != s->current) {
+    setCurrent(hwnd, s, row);
+    notifyOwner(hwnd, s, LBN_SELCHANGE);
+  }
 }
 
 HBRUSH colourBrush(HWND hwnd, const ListState* s, HDC dc) {
@@ -446,6 +516,10 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       }
       return 0;
     }
+    case WM_CHAR:
+      if (isDropList(s)) break;
+      typeAhead(hwnd, s, static_cast<char16_t>(wParam));
+      return 0;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS: notifyOwner(hwnd, s, LBN_SETFOCUS); return 0;
     case WM_KILLFOCUS: notifyOwner(hwnd, s, LBN_KILLFOCUS); return 0;
@@ -462,6 +536,8 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case LB_GETCOUNT: return static_cast<LRESULT>(s->items.size());
+    case LB_FINDSTRING:
+    case LB_FINDSTRINGEXACT: return findRow(s, static_cast<int>(wParam), lParam, message == LB_FINDSTRINGEXACT);
     case LB_SETCURSEL: {
       int index = static_cast<int>(wParam);
       if (index < -1 || index >= static_cast<int>(s->items.size())) {

@@ -308,7 +308,17 @@ TEST_F(Edit, AsksForStaticColoursWhileReadOnlyAndKeepsStillWithoutRedraw) {
   SendMessageW(edit, EM_SETPASSWORDCHAR, u'#', 0);
   RECT update{};
   EXPECT_FALSE(GetUpdateRect(edit, &update, FALSE)) << "a change painted while redraw was off";
+  // Turning redrawing back on repaints nothing by itself, as on Windows: the caller's own repaint
+  // shows what changed, once.
   SendMessageW(edit, WM_SETREDRAW, TRUE, 0);
+  EXPECT_FALSE(GetUpdateRect(edit, &update, FALSE)) << "WM_SETREDRAW TRUE invalidated the edit";
+  g_colourAsks.clear();
+  InvalidateRect(edit, nullptr, TRUE);
+  UpdateWindow(edit);
+  EXPECT_EQ(g_colourAsks.size(), 1u) << "one repaint";
+  EXPECT_FALSE(GetUpdateRect(edit, &update, FALSE));
+  // Changes made after redrawing is back on repaint as usual.
+  SetWindowTextW(edit, u"loud");
   EXPECT_TRUE(GetUpdateRect(edit, &update, FALSE));
 }
 
