@@ -83,7 +83,8 @@ TEST_F(AppTest, StartUpPreparesTheProgramAndHandlesTheSilentFlagOnlyWithoutArgum
   EXPECT_EQ(readText(AppTest::section(u"SoftwareType").c_str(), u""), u"Freeware");
   EXPECT_EQ(readText(AppTest::section(u"MainWindow\\SoftwareID").c_str(), u""), u"Tovi Lumetra");
   EXPECT_EQ(readText(AppTest::section(u"MainWindow\\Version").c_str(), u""), u"1.00");
-  EXPECT_TRUE(s::app::win::areStartUpHooksInstalled());
+  // Every hook answers from an application object as the program's start-up makes it.
+  EXPECT_TRUE(s::app::win::areStartUpHooksInstalled(startApp()));
 
   EXPECT_FALSE(startAndClose({}));
   EXPECT_EQ(readDword(product.c_str(), u"Silent", 7), 0u);
