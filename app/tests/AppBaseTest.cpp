@@ -6,6 +6,11 @@
 #include "app/win/StartUpHooks.h"
 #include "core/file/win/PathWin.h"
 #include "gui/app/AppHooks.h"
+#include "gui/app/IAppWindow.h"
+#include "gui/dialogs/FlexAsker.h"
+#include "gui/drawer/ISkin.h"
+#include "gui/drawer/ISkinner.h"
+#include "gui/win/Button.h"
 #include "imaging/ico/IIconImage.h"
 #include "imaging/jpg/win/Jpeg.h"
 #include "imaging/win/BufferedImage.h"
@@ -20,7 +25,10 @@
 
 #include <gtest/gtest.h>
 
+#include "winapi/drivers/headless/HeadlessDriver.h"
+
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -199,9 +207,74 @@ TEST_F(AppTest, RegistryStoreSitsUnderTheProductsSaveDataKey) {
   EXPECT_TRUE(app->saveSettings());
 }
 
-TEST(StartUpHooks, NoneIsLeftEmpty) {
-  EXPECT_FALSE(s::app::win::areStartUpHooksInstalled());
+TEST_F(AppTest, StartUpHooksLeaveNoneEmptyAndAnswerFromTheApplication) {
+  AppBase* app = startApp();
+  EXPECT_FALSE(s::app::win::areStartUpHooksInstalled(app));
   s::app::win::installStartUpHooks();
   EXPECT_TRUE(s::app::win::areStartUpHooksInstalled());
-  EXPECT_EQ(s::app::appHooks().getDisplayScale(), 1u);
+  EXPECT_TRUE(s::app::win::areStartUpHooksInstalled(app));
+  s::app::IAppHooks& hooks = s::app::appHooks();
+  EXPECT_EQ(hooks.getDisplayScale(), 1u);
+  EXPECT_EQ(hooks.getSettings(app), app->getSettings());
+  EXPECT_EQ(hooks.getSettings(nullptr), nullptr);
+  EXPECT_EQ(hooks.makeAppWindow(nullptr, u"AboutWindow", 340, 285, u"Close", nullptr), nullptr)
+      << "no application, nothing to describe";
+
+  s::image::win::BufferedImage* picture = hooks.decodeSkinImage1(app);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->getWidth(), 336);
+  EXPECT_EQ(picture->getHeight(), 112);
+  picture->release();
+
+  // A description asked for with a default skin wears the window skins, starting with it unless
+  // another is stored; one without shares the application's (none).
+  s::app::IAppWindow* about =
+      hooks.makeAppWindow(app, u"AboutWindow", 340, 285, u"Close", u"Classic LG");
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(about->getAppBase(), app);
+  EXPECT_EQ(std::u16string(about->getName()), u"AboutWindow");
+  ASSERT_TRUE(about->hasSkinner());
+  ASSERT_NE(about->getSkinner()->getCurrentSkin(), nullptr);
+  EXPECT_EQ(std::u16string(about->getSkinner()->getCurrentSkin()->getName()), u"Classic LG");
+  EXPECT_EQ(about->getWidth(), 340);
+  EXPECT_EQ(readText(AppTest::section(u"AboutWindow\\SoftwareID").c_str(), u""), u"Tovi Lumetra");
+  about->release();
+  s::app::IAppWindow* asker =
+      hooks.makeAppWindow(app, u"FlexAskerWindow", 400, 200, u"Close", nullptr);
+  ASSERT_NE(asker, nullptr);
+  EXPECT_FALSE(asker->hasSkinner());
+  EXPECT_EQ(asker->getLocalizer(), app->getLocalizer());
+  asker->release();
+}
+
+TEST_F(AppTest, TheConfirmationAskerSpeaksTheApplicationsLanguage) {
+  writeText(AppTest::section(u"Language").c_str(), u"", u"German");
+  AppBase* app = startApp();
+  s::app::win::installStartUpHooks();
+  s::gui::dialogs::FlexAsker* asker = s::gui::dialogs::makeFlexAsker(app);
+  ASSERT_NE(asker, nullptr);
+  std::u16string yes;
+  std::u16string no;
+  std::thread question([&] { asker->ask(nullptr, u"Question", u"Go on?"); });
+  HWND frame = nullptr;
+  // The buttons are made before the dialog shows.
+  for (int i = 0; i < 500 && (frame == nullptr || !IsWindowVisible(frame)); ++i) {
+    Sleep(10);
+    frame = FindWindowW(nullptr, u"Question");
+  }
+  ASSERT_NE(frame, nullptr);
+  WCHAR text[64] = {};
+  GetWindowTextW(asker->getYesButton()->GetSafeHwnd(), text, 64);
+  yes = text;
+  GetWindowTextW(asker->getNoButton()->GetSafeHwnd(), text, 64);
+  no = text;
+  winapi::HeadlessDriver::current()->requestClose(frame);
+  question.join();
+  EXPECT_NE(yes.find(u"Ja"), std::u16string::npos) << "the German pack's Yes";
+  EXPECT_NE(no.find(u"Nein"), std::u16string::npos);
+  EXPECT_FALSE(asker->getAnswer()) << "closed by its frame";
+  asker->release();
+  EXPECT_EQ(readText(AppTest::section(u"FlexAskerWindow\\SoftwareID").c_str(), u""),
+            u"Tovi Lumetra")
+      << "the asker's own window description";
 }

@@ -2,8 +2,10 @@
 // middle-click action, the skin name of a description with its own skinner, and the update
 // check's decisions against a version page the test serves; the skin the about window wears.
 #include "app/tests/AppFixture.h"
+#include "app/tests/ShownPicture.h"
 
 #include "app/win/AppWindow.h"
+#include "app/win/StartUpHooks.h"
 #include "gui/app/AppHooks.h"
 #include "gui/dialogs/About3.h"
 #include "gui/drawer/ISkin.h"
@@ -245,6 +247,47 @@ TEST_F(WindowDescription, TheAboutWindowWearsTheStoredSkinOrClassicLG) {
     }
     about->release();
   }
+}
+
+/// The largest mean channel difference of a picture that shows: scaling blurs it by a few units.
+constexpr double kShownPictureMismatch = 12.0;
+
+TEST_F(WindowDescription, TheAboutWindowMadeThroughTheProgramsHooksShowsTheSkinPicture) {
+  AppBase* app = startApp();
+  s::app::win::installStartUpHooks();
+  s::app::IAppWindow* description =
+      s::app::appHooks().makeAppWindow(app, u"AboutWindow", 340, 285, u"Close", u"Classic LG");
+  ASSERT_NE(description, nullptr);
+  s::gui::dialogs::About3* about = s::gui::dialogs::About3::take();
+  about->setWindowDescription(description);
+  about->setLocalizer(app->getLocalizer());
+  about->setSettings(app->getSettings());
+  about->setSkinner(description->getSkinner());
+  ASSERT_TRUE(about->open(nullptr));
+  ASSERT_NE(about->getWindow(), nullptr);
+  s::image::win::BufferedImage* picture = app->decodeSkinImage1(nullptr);
+  ASSERT_NE(picture, nullptr);
+  // The picture paints on the window's own thread, at the full width of the packed window less
+  // its insets of 2.
+  HWND frame = about->getWindow()->getHandle();
+  winapi::PixelBuffer shot;
+  double mismatch = 255.0;
+  for (int tries = 0; tries < 100 && mismatch > kShownPictureMismatch; ++tries) {
+    ASSERT_TRUE(winapi::HeadlessDriver::current()->capture(frame, &shot));
+    mismatch = lumetra::apptest::pictureMismatch(
+        shot.width, shot.height, [&](int x, int y) { return shot.row(y)[x] & 0xFFFFFF; }, picture,
+        shot.width - 8, shot.width);
+    if (mismatch > kShownPictureMismatch) Sleep(30);
+  }
+  EXPECT_LE(mismatch, kShownPictureMismatch) << "the first skin picture is not in the About window";
+  const bool shown = mismatch <= kShownPictureMismatch;
+  if (!shown) {
+    winapi::HeadlessDriver::savePng(shot.row0, shot.width, shot.height, false,
+                                    "about_without_picture.png");
+  }
+  picture->release();
+  about->release();
+  description->release();
 }
 
 namespace {

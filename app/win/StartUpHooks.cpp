@@ -2,14 +2,17 @@
 #include "app/win/StartUpHooks.h"
 
 #include "app/win/AppBase.h"
+#include "app/win/AppWindow.h"
 #include "app/win/DisplayScale.h"
 #include "gui/app/AppHooks.h"
 #include "gui/drawer/DefaultDrawers.h"
 #include "gui/drawer/ThemeFont.h"
 #include "gui/image/boxes/OptionPanels.h"
+#include "imaging/win/BufferedImage.h"
 #include "imaging/win/PlatformHooks.h"
 #include "platform/ImagingHooks.h"
 #include "skin/DefaultDrawers.h"
+#include "skin/drawer/Skinner.h"
 #include "skin/drawer/ThemeFonts.h"
 
 namespace s::app::win {
@@ -33,6 +36,36 @@ class ProgramHooks final : public IAppHooks {
       app->saveSettings();
     }
   }
+  IAppWindow* makeAppWindow(AppBase* app, const WCHAR* name, int32_t width, int32_t height,
+                            const WCHAR* onMiddleClick, const WCHAR* defaultSkin) override {
+    if (app == nullptr) {
+      return nullptr;
+    }
+    AppWindow* description = AppWindow::take();
+    if (description == nullptr) {
+      return nullptr;
+    }
+    // A window with a default skin of its own wears the window skins, as the About window does;
+    // the others share the application's skinner (none in this program).
+    gui::drawer::ISkinner* skinner = app->getSkinner();
+    if (defaultSkin != nullptr) {
+      auto* own = gui::drawer::Skinner::take();
+      if (own != nullptr) {
+        own->setTypeName(u"ThinWindow");
+        own->registerSkins();
+        skinner = own;
+      }
+    }
+    description->initialize(app, name, app->getEditionName(), width, height, onMiddleClick, skinner,
+                            defaultSkin);
+    return description;
+  }
+  map::IMappedData* getSettings(AppBase* app) override {
+    return app != nullptr ? app->getSettings() : nullptr;
+  }
+  image::win::BufferedImage* decodeSkinImage1(AppBase* app) override {
+    return app != nullptr ? app->decodeSkinImage1(nullptr) : nullptr;
+  }
 };
 
 ProgramHooks& programHooks() {
@@ -51,8 +84,38 @@ void installStartUpHooks() {
   image::gui::boxes::installOptionPanels();
 }
 
-bool areStartUpHooksInstalled() {
+namespace {
+
+/// Whether the toolkit's hooks answer from `app` what it has: a window description of it, its
+/// settings store, its first skin picture and its icon.
+bool doAppHooksAnswerFrom(AppBase* app) {
+  IAppHooks& hooks = appHooks();
+  // The confirmation asker's own description: making it writes only what the asker's would.
+  IAppWindow* description =
+      hooks.makeAppWindow(app, u"FlexAskerWindow", 400, 200, u"Close", nullptr);
+  const bool described = description != nullptr && description->getAppBase() == app;
+  if (description != nullptr) {
+    description->release();
+  }
+  bool pictured = true;
+  for (image::win::BufferedImage* picture :
+       {hooks.decodeSkinImage1(app), hooks.getIconImage(app, 32)}) {
+    pictured = pictured && picture != nullptr;
+    if (picture != nullptr) {
+      picture->release();
+    }
+  }
+  return described && pictured && hooks.getSettings(app) == app->getSettings() &&
+         hooks.getSettings(app) != nullptr;
+}
+
+}  // namespace
+
+bool areStartUpHooksInstalled(AppBase* app) {
   if (&appHooks() != &programHooks() || !image::gui::boxes::areOptionPanelsInstalled()) {
+    return false;
+  }
+  if (app != nullptr && !doAppHooksAnswerFrom(app)) {
     return false;
   }
   const platform::ImagingHooks* imaging = platform::getImagingHooks();

@@ -9,7 +9,12 @@ namespace s::app::win {
 /// harmless. Start-up runs it on the application thread before any window exists.
 void installStartUpHooks();
 
-/// Whether every hook `installStartUpHooks` fills is filled.
-bool areStartUpHooksInstalled();
+class AppBase;
+
+/// Whether every hook `installStartUpHooks` fills is filled. Given an application object started
+/// on the program's resources, it also asks the toolkit's application hooks for what that object
+/// holds (a window description of it, its settings store, its first skin picture and its icon)
+/// and answers false when one of them gives nothing.
+bool areStartUpHooksInstalled(AppBase* app = nullptr);
 
 }  // namespace s::app::win

@@ -84,7 +84,8 @@ TEST_F(AppTest, StartUpPreparesTheProgramAndHandlesTheSilentFlagOnlyWithoutArgum
   EXPECT_EQ(readText(AppTest::section(u"SoftwareType").c_str(), u""), u"Freeware");
   EXPECT_EQ(readText(AppTest::section(u"MainWindow\\SoftwareID").c_str(), u""), u"Tovi Lumetra");
   EXPECT_EQ(readText(AppTest::section(u"MainWindow\\Version").c_str(), u""), u"1.00");
-  EXPECT_TRUE(s::app::win::areStartUpHooksInstalled());
+  // Every hook answers from an application object as the program's start-up makes it.
+  EXPECT_TRUE(s::app::win::areStartUpHooksInstalled(startApp()));
   // The start-up benchmark splits the time to the first picture by these moments: a start
   // reaches its steps in order, and every one of them when it shows its window (a test process
   // running beside this one counts as a running copy, and the start then ends at the check).

@@ -5,6 +5,7 @@
 #include "app/dialogs/effect/EffectTable.h"
 #include "app/dialogs/effect/Setting.h"
 #include "app/dialogs/effect/tests/PackedTexts.h"
+#include "app/dialogs/effect/tests/ToneFiles.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
 #include "core/file/win/PathWin.h"
@@ -42,59 +43,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int32_t kRate = 44100;
+using lumetra::apptest::Read;
+using lumetra::apptest::readBack;
+using lumetra::apptest::writeBytes;
+using lumetra::apptest::writeTone;
 
-void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-/// A 44.1 kHz stereo 16-bit WAV of a tone at half of full scale.
-void writeTone(const fs::path& path, double hz, double seconds) {
-  const auto frames = static_cast<size_t>(seconds * kRate);
-  writeBytes(
-      path, lumetra::testlib::WavBuilder::pcmFile(
-                lumetra::testlib::toBytes(lumetra::testlib::makeTone(hz, 0.5, kRate, frames, 2)), 2,
-                kRate, 16));
-}
-
-/// An MP3 of such a tone, encoded by lame at `kbps`.
+/// An MP3 of a 440 Hz tone of a second, encoded by lame at `kbps`.
 void writeMp3Tone(const TempDir& dir, const fs::path& path, int kbps) {
-  const fs::path wav = dir.file("lame-source.wav");
-  writeTone(wav, 440.0, 1.0);
-  const auto result = lumetra::testlib::run({APP_LAME_PROGRAM, "--quiet", "--cbr", "-b",
-                                             std::to_string(kbps), wav.string(), path.string()});
-  ASSERT_EQ(result.exitCode, 0) << result.output;
-  fs::remove(wav);
-}
-
-/// What a reader of the file says of it.
-struct Read {
-  int32_t rate = 0;
-  int32_t pcmLength = 0;
-  int32_t bitrate = 0;
-  std::vector<int16_t> samples;
-};
-
-Read readBack(const TempDir& dir, const std::string& name, bool mp3) {
-  Read read;
-  s::sound::IEncodedAudio* audio =
-      mp3 ? static_cast<s::sound::IEncodedAudio*>(s::sound::mp3::win::Mp3::take())
-          : s::sound::wav::Wave::take();
-  if (setInputPath(audio, dir.windowsPath(name).c_str())) {
-    read.rate = audio->getSampleRate();
-    read.pcmLength = audio->getPcmLength();
-    if (mp3) read.bitrate = static_cast<s::sound::mp3::win::Mp3*>(audio)->getBitrate();
-    uint8_t block[kBlockBytes];
-    uint32_t count = 0;
-    while (audio->read(block, kBlockBytes, &count)) {
-      const auto* samples = reinterpret_cast<const int16_t*>(block);
-      read.samples.insert(read.samples.end(), samples, samples + count / 2);
-    }
-  }
-  audio->releaseToPool();
-  return read;
+  lumetra::apptest::writeMp3Tone(APP_LAME_PROGRAM, dir, path, kbps);
 }
 
 /// The conversion task's window, without a window: the list, the lock and the flags as the
@@ -229,14 +185,10 @@ TEST_F(ConversionTask, PitchAndSpeedEffectsPlayTheToneWhereTheyShould) {
   runConversionTask(&window);
   window.use(kSpeedUp, 20, 4);
   runConversionTask(&window);
-  // The shifter's first and last 2048 frames are its latency; the tone is measured between.
   auto played = [&](const std::string& name, int32_t* rate) {
     const Read out = readBack(m_dir, name, false);
     *rate = out.rate;
-    const size_t frames = out.samples.size() / 2;
-    auto left = lumetra::testlib::channelOf(out.samples.data(), frames, 2, 0);
-    return lumetra::testlib::measureFrequency(
-        std::vector<double>(left.begin() + 4096, left.end() - 4096), out.rate);
+    return lumetra::apptest::playedFrequency(out);
   };
   int32_t rate = 0;
   EXPECT_NEAR(played("out/tone (Pit,+1).wav", &rate), 440.0 * std::pow(2.0, 1.0 / 12), 2.3);
@@ -297,9 +249,10 @@ TEST_F(ConversionTask, EveryBadEntryGetsItsReasonAndNoOutput) {
   writeTone(m_dir.file("good.wav"), 440.0, 0.1);
   writeBytes(m_dir.file("empty.wav"), {});
   writeBytes(m_dir.file("text.mp3"), std::vector<uint8_t>(5000, 'a'));
-  writeBytes(
-      m_dir.file("float.wav"),
-      lumetra::testlib::WavBuilder().fmt(3, 2, kRate, 32).data(std::vector<uint8_t>(800)).bytes());
+  writeBytes(m_dir.file("float.wav"), lumetra::testlib::WavBuilder()
+                                          .fmt(3, 2, lumetra::apptest::kToneRate, 32)
+                                          .data(std::vector<uint8_t>(800))
+                                          .bytes());
   writeBytes(m_dir.file("notes.txt"), {'h', 'i'});
   writeBytes(m_dir.file("x.mp3.txt"), {'h', 'i'});
   fs::create_directory(m_dir.file("folder.mp3"));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "testlib/Process.h"
+#include "testlib/XdndSource.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -32,6 +33,7 @@
 
 namespace {
 
+using lumetra::testlib::XdndSource;
 using lumetra::testlib::Xvfb;
 
 class XvfbEnvironment : public ::testing::Environment {
@@ -336,114 +338,6 @@ TEST_F(X11, ACaptureTakenWithoutAPressedButtonHearsThatThePointerLeft) {
   pumpUntil([] { return false; }, 1);
   EXPECT_TRUE(g_moves.empty());
 }
-
-// The source side of an XDND drag, played by a second X client: enter, position, drop, and
-// the answers to the target's requests for data. wait(done) keeps whatever must run meanwhile
-// going until done() holds.
-struct XdndSource {
-  Display* d;
-  std::function<bool(const std::function<bool()>&)> wait;
-  Atom atom(const char* name) { return XInternAtom(d, name, False); }
-
-  struct Offer {
-    std::string type;
-    std::string bytes;
-  };
-  struct Result {
-    bool accepted = false;  // XdndStatus accepted the drag
-    std::string action;     // the action XdndStatus named
-    bool dropped = false;   // XdndFinished reported the drop done
-  };
-
-  // A drag of the offers to a screen point, requesting an action; the drop follows only when
-  // the target accepts. With deliver false the source never answers a request for data.
-  Result drag(Window target, int x, int y, const std::vector<Offer>& offers, const char* action = "XdndActionCopy",
-              bool deliver = true) {
-    Window source = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
-    XSetSelectionOwner(d, atom("XdndSelection"), source, CurrentTime);
-    auto message = [&](const char* type, long l1, long l2, long l3, long l4) {
-      XEvent e{};
-      e.xclient.type = ClientMessage;
-      e.xclient.window = target;
-      e.xclient.message_type = atom(type);
-      e.xclient.format = 32;
-      const long values[5] = {static_cast<long>(source), l1, l2, l3, l4};
-      std::copy(values, values + 5, e.xclient.data.l);
-      XSendEvent(d, target, False, NoEventMask, &e);
-      XFlush(d);
-    };
-    auto await = [&](const char* type, XEvent* out) {
-      return wait([&] {
-        while (XPending(d) > 0) {
-          XEvent e;
-          XNextEvent(d, &e);
-          if (e.type == SelectionRequest) {
-            const XSelectionRequestEvent& r = e.xselectionrequest;
-            const Offer* asked = nullptr;
-            for (const Offer& o : offers) {
-              if (atom(o.type.c_str()) == r.target) asked = &o;
-            }
-            if (!deliver) continue;
-            XEvent reply{};
-            reply.xselection.type = SelectionNotify;
-            reply.xselection.requestor = r.requestor;
-            reply.xselection.selection = r.selection;
-            reply.xselection.target = r.target;
-            reply.xselection.property = asked != nullptr ? r.property : None;
-            reply.xselection.time = r.time;
-            if (asked != nullptr) {
-              XChangeProperty(d, r.requestor, r.property, r.target, 8, PropModeReplace,
-                              reinterpret_cast<const unsigned char*>(asked->bytes.data()),
-                              static_cast<int>(asked->bytes.size()));
-            }
-            XSendEvent(d, r.requestor, False, NoEventMask, &reply);
-            XFlush(d);
-          } else if (e.type == ClientMessage && e.xclient.message_type == atom(type)) {
-            *out = e;
-            return true;
-          }
-        }
-        return false;
-      });
-    };
-    long types[3] = {0, 0, 0};
-    long more = 0;
-    if (offers.size() > 3) {
-      std::vector<Atom> list;
-      for (const Offer& o : offers) list.push_back(atom(o.type.c_str()));
-      XChangeProperty(d, source, atom("XdndTypeList"), XA_ATOM, 32, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(list.data()), static_cast<int>(list.size()));
-      more = 1;
-    } else {
-      for (size_t i = 0; i < offers.size(); ++i) types[i] = static_cast<long>(atom(offers[i].type.c_str()));
-    }
-    message("XdndEnter", (5L << 24) | more, types[0], types[1], types[2]);
-    message("XdndPosition", 0, (static_cast<long>(x) << 16) | y, CurrentTime, static_cast<long>(atom(action)));
-    Result result;
-    XEvent status, finished;
-    result.accepted = await("XdndStatus", &status) && (status.xclient.data.l[1] & 1) != 0;
-    if (result.accepted) {
-      Atom named = static_cast<Atom>(status.xclient.data.l[4]);
-      if (char* name = named != None ? XGetAtomName(d, named) : nullptr) {
-        result.action = name;
-        XFree(name);
-      }
-      message("XdndDrop", 0, CurrentTime, 0, 0);
-      result.dropped = await("XdndFinished", &finished) && (finished.xclient.data.l[1] & 1) != 0;
-    } else {
-      message("XdndLeave", 0, 0, 0, 0);
-    }
-    XDestroyWindow(d, source);
-    XFlush(d);
-    return result;
-  }
-
-  // True when the target accepted the files and reported the drop finished.
-  bool drop(Window target, int x, int y, const std::string& uris) {
-    Result r = drag(target, x, y, {{"text/uri-list", uris}});
-    return r.accepted && r.dropped;
-  }
-};
 
 const std::string kUris =
     "# dropped by the test\r\nfile:///home/ann/My%20Music/a.mp3\r\nfile://localhost/tmp/%C3%84.wav\r\n"

@@ -1,0 +1,496 @@
+// The program as a user runs it under a real X server: an Xvfb of this test process, a private
+// copy of the program, and a second X client in the test that finds its window, drops files on it
+// through XDND, starts the program again and closes it through the window manager protocol.
+#include "app/LumetraApp.h"
+#include "app/dialogs/effect/tests/ToneFiles.h"
+#include "app/tests/ShownPicture.h"
+#include "app/win/AppBase.h"
+#include "app/win/StartUpHooks.h"
+#include "gui/app/AppHooks.h"
+#include "gui/app/IAppWindow.h"
+#include "gui/dialogs/About3.h"
+#include "gui/drawer/ISkin.h"
+#include "gui/drawer/ISkinner.h"
+#include "gui/win/Window.h"
+#include "imaging/win/BufferedImage.h"
+#include "platform/reg/win/RegDir.h"
+
+#include <windows.h>
+
+// GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
+#include "testlib/Process.h"
+#include "testlib/TempDir.h"
+#include "testlib/XdndSource.h"
+#include "testlib/Xvfb.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using lumetra::testlib::ChildProcess;
+using lumetra::testlib::Environment;
+using lumetra::testlib::TempDir;
+using lumetra::testlib::XdndSource;
+using lumetra::testlib::Xvfb;
+
+class XvfbEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { Xvfb::start(); }
+};
+
+[[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+/// The main window's title: the pack's title, " v" and the version.
+constexpr const char* kTitle = "Lumetra v1.00";
+/// The drop box's frame colour.
+constexpr uint32_t kDropBoxFrame = (145u << 16) | (155u << 8) | 156u;
+
+// Waits in 10 ms steps, `seconds` at most, for done() to hold.
+bool waitFor(const std::function<bool()>& done, int seconds = 10) {
+  for (int i = 0; i < seconds * 100; ++i) {
+    if (done()) return true;
+    usleep(10000);
+  }
+  return done();
+}
+
+// The viewer asks about windows that may be gone meanwhile; its failed requests answer nothing
+// instead of ending the test (Xlib's default handler exits).
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+/// A picture of a window, as 0xRRGGBB pixels row by row.
+struct Shot {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+/// The second client: finds windows by title, reads their pixels and closes them.
+class Viewer {
+ public:
+  Viewer() : m_display(XOpenDisplay(nullptr)) { XSetErrorHandler(&ignoreXError); }
+  ~Viewer() {
+    if (m_display != nullptr) XCloseDisplay(m_display);
+  }
+  Viewer(const Viewer&) = delete;
+  Viewer& operator=(const Viewer&) = delete;
+
+  Display* display() const { return m_display; }
+  Atom atom(const char* name) const { return XInternAtom(m_display, name, False); }
+
+  /// The viewable top-level X windows with this title.
+  std::vector<::Window> all(const std::string& title) const {
+    ::Window root = DefaultRootWindow(m_display), parent, *children = nullptr;
+    unsigned count = 0;
+    std::vector<::Window> found;
+    XQueryTree(m_display, root, &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes attrs;
+      if (property(children[i], "_NET_WM_NAME", atom("UTF8_STRING")) == title &&
+          XGetWindowAttributes(m_display, children[i], &attrs) && attrs.map_state == IsViewable) {
+        found.push_back(children[i]);
+      }
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  std::string property(::Window w, const char* name, Atom type) const {
+    Atom actual;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::string value;
+    if (XGetWindowProperty(m_display, w, atom(name), 0, 1024, False, type, &actual, &format, &count,
+                           &after, &data) == Success &&
+        data != nullptr) {
+      value.assign(reinterpret_cast<char*>(data), format == 32 ? count * sizeof(long) : count);
+    }
+    if (data != nullptr) XFree(data);
+    return value;
+  }
+
+  Shot shoot(::Window w) const {
+    Shot shot;
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(m_display, w, &attrs)) return shot;
+    XImage* image = XGetImage(m_display, w, 0, 0, static_cast<unsigned>(attrs.width),
+                              static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+    if (image == nullptr) return shot;
+    shot.width = attrs.width;
+    shot.height = attrs.height;
+    shot.pixels.reserve(static_cast<size_t>(attrs.width) * static_cast<size_t>(attrs.height));
+    for (int row = 0; row < attrs.height; ++row) {
+      for (int col = 0; col < attrs.width; ++col) {
+        shot.pixels.push_back(static_cast<uint32_t>(XGetPixel(image, col, row) & 0xFFFFFF));
+      }
+    }
+    XDestroyImage(image);
+    return shot;
+  }
+
+  /// Writes the picture as a PNG in the test's working folder (in the build folder), for people
+  /// to look at.
+  static void save(const Shot& shot, const char* file) {
+    std::vector<uint32_t> argb;
+    argb.reserve(shot.pixels.size());
+    for (uint32_t p : shot.pixels) argb.push_back(0xFF000000u | p);
+    winapi::HeadlessDriver::savePng(argb.data(), shot.width, shot.height, false, file);
+  }
+
+  /// Screen coordinates of a point of the window.
+  POINT toScreen(::Window w, int x, int y) const {
+    int rootX = 0;
+    int rootY = 0;
+    ::Window child;
+    XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), x, y, &rootX, &rootY, &child);
+    return POINT{rootX, rootY};
+  }
+
+  /// Asks the window to close as a window manager does: WM_PROTOCOLS with WM_DELETE_WINDOW.
+  void close(::Window w) const {
+    XEvent closing{};
+    closing.xclient.type = ClientMessage;
+    closing.xclient.window = w;
+    closing.xclient.message_type = atom("WM_PROTOCOLS");
+    closing.xclient.format = 32;
+    closing.xclient.data.l[0] = static_cast<long>(atom("WM_DELETE_WINDOW"));
+    XSendEvent(m_display, w, False, NoEventMask, &closing);
+    XFlush(m_display);
+  }
+
+ private:
+  Display* m_display;
+};
+
+/// The drop box in a picture of the main window: the frame of its colour that lies furthest left
+/// (the options panel, right of it, wears the same colour). Empty until it has been painted.
+struct Frame {
+  int left = -1, top = -1, right = -1, bottom = -1;
+  bool found() const { return left >= 0; }
+};
+
+Frame findDropBox(const Shot& shot) {
+  // Its left edge: the first column, from the left, holding a vertical run of the frame colour
+  // taller than any text stroke.
+  constexpr int kMinimumEdge = 40;
+  for (int x = 0; x < shot.width; ++x) {
+    int run = 0;
+    for (int y = 0; y <= shot.height; ++y) {
+      if (y < shot.height && shot.at(x, y) == kDropBoxFrame) {
+        ++run;
+        continue;
+      }
+      if (run >= kMinimumEdge) {
+        Frame frame;
+        frame.left = x;
+        frame.top = y - run;
+        frame.bottom = y - 1;
+        // Its right edge: the next pixel of the colour along the middle row.
+        const int middle = (frame.top + frame.bottom) / 2;
+        for (int r = x + 1; r < shot.width; ++r) {
+          if (shot.at(r, middle) == kDropBoxFrame) {
+            frame.right = r;
+            break;
+          }
+        }
+        if (frame.right > frame.left + kMinimumEdge) return frame;
+      }
+      run = 0;
+    }
+  }
+  return Frame{};
+}
+
+/// The size of a file, or -1 while it does not exist.
+int64_t sizeOf(const fs::path& path) {
+  std::error_code error;
+  const auto size = fs::file_size(path, error);
+  return error ? -1 : static_cast<int64_t>(size);
+}
+
+/// Whether a WAV file's header is complete: its RIFF size covers the whole file. The writer puts
+/// the sizes in when it closes the file.
+bool waveIsClosed(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> head(12);
+  if (!in.read(reinterpret_cast<char*>(head.data()), 12)) return false;
+  return static_cast<int64_t>(lumetra::testlib::readLe32(head, 4)) + 8 == sizeOf(path);
+}
+
+std::string firstBytes(const fs::path& path, size_t count) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+/// A folder of the test's own with a private copy of the program and its encoder library (a
+/// copy elsewhere is another program, so no other running copy takes the hand-over), a registry
+/// the test seeds, and the program's environment.
+class AppX11 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+    ASSERT_NE(viewer.display(), nullptr);
+    // The test's own registry calls open the same database as the program's.
+    setenv("LUMETRA_REGISTRY", m_dir.file("registry.sqlite3").c_str(), 1);
+  }
+
+  /// Copies the program and its encoder library into the test's folder.
+  void installProgram() {
+    const fs::path bin = m_dir.file("bin");
+    fs::create_directories(bin);
+    for (const char* file : {"lumetra", "liblame_enc.so"}) {
+      fs::copy_file(lumetra::testlib::besideSelf(file), bin / file);
+      fs::permissions(bin / file, fs::perms::owner_all);
+    }
+    m_program = (bin / "lumetra").string();
+    const fs::path runtime = m_dir.file("run");
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    m_environment = {{"LUMETRA_REGISTRY", m_dir.file("registry.sqlite3").string()},
+                     {"XDG_RUNTIME_DIR", runtime.string()},
+                     {"LANG", "en_US.UTF-8"}};
+  }
+
+  /// The stacking place of a top-level window among the root's children, bottom first; -1 when
+  /// it is not one.
+  int stackingPlace(::Window w) const {
+    ::Window root = DefaultRootWindow(viewer.display()), parent, *children = nullptr;
+    unsigned count = 0;
+    int place = -1;
+    XQueryTree(viewer.display(), root, &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      if (children[i] == w) place = static_cast<int>(i);
+    }
+    if (children != nullptr) XFree(children);
+    return place;
+  }
+
+  /// Writes a text value below HKEY_CURRENT_USER\Software\Tovi\Tovi Lumetra\SaveData.
+  static void seed(const std::u16string& section, const char16_t* name,
+                   const std::u16string& text) {
+    const std::u16string path = u"Software\\Tovi\\Tovi Lumetra\\SaveData\\" + section;
+    // A key that is missing is made by the first value written to it.
+    s::reg::win::RegDir* key = s::reg::win::RegDir::take();
+    key->open(HKEY_CURRENT_USER, path.c_str());
+    key->setString(name, text.c_str());
+    key->release();
+    key = s::reg::win::RegDir::take();
+    key->open(HKEY_CURRENT_USER, path.c_str());
+    EXPECT_EQ(std::u16string(key->getString(name, u"<none>", nullptr, false)), text);
+    key->release();
+  }
+
+  /// The program's output goes to the test's own: a pipe no one drains could stop it.
+  ChildProcess start() { return ChildProcess({m_program}, m_environment); }
+
+  TempDir m_dir;
+  Viewer viewer;
+  std::string m_program;
+  Environment m_environment;
+};
+
+TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
+  // Pitch Up's default level is +1: one semitone up.
+  seed(u"Language", u"", u"English");
+  seed(u"MainWindow\\View", u"ConvertTo", u"Pitch Up  (Raise Tone)");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  const fs::path music = m_dir.file("music");
+  fs::create_directories(music);
+  lumetra::apptest::writeTone(music / "tone.wav", 440.0, 2.0);
+  lumetra::apptest::writeMp3Tone(APP_LAME_PROGRAM, m_dir, music / "song.mp3", 192, 2.0);
+
+  ChildProcess first = start();
+  ASSERT_TRUE(first.started());
+  ::Window window = 0;
+  // A program built with the sanitizers on a busy machine can take seconds to show.
+  ASSERT_TRUE(waitFor(
+      [&] {
+        const std::vector<::Window> found = viewer.all(kTitle);
+        window = found.empty() ? 0 : found.front();
+        return window != 0;
+      },
+      30))
+      << "no window titled " << kTitle;
+  ASSERT_TRUE(waitFor([&] { return !viewer.property(window, "XdndAware", XA_ATOM).empty(); }))
+      << "the window takes no drops";
+  Shot shot;
+  Frame box;
+  ASSERT_TRUE(waitFor(
+      [&] {
+        shot = viewer.shoot(window);
+        box = findDropBox(shot);
+        return box.found();
+      },
+      20))
+      << "the drop box's frame never showed";
+  // Settled pictures only: the window is laid out once before it shows and may be again after.
+  usleep(300000);
+  shot = viewer.shoot(window);
+  box = findDropBox(shot);
+  ASSERT_TRUE(box.found());
+  Viewer::save(shot, "app_main_window.png");
+
+  const POINT at = viewer.toScreen(window, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  XdndSource source{viewer.display(),
+                    [](const std::function<bool()>& done) { return waitFor(done); }};
+  const std::string uris = lumetra::testlib::fileUri((music / "tone.wav").string()) + "\r\n" +
+                           lumetra::testlib::fileUri((music / "song.mp3").string()) + "\r\n";
+  ASSERT_TRUE(source.drop(window, at.x, at.y, uris)) << "the drop box refused the files";
+
+  // The outputs are whole once the WAV's header is closed and neither file has grown for a
+  // second (the MP3 is written last, in the order of the drop).
+  const fs::path wavOut = music / "tone (Pit,+1).wav";
+  const fs::path mp3Out = music / "song (Pit,+1).mp3";
+  int64_t lastWav = -2;
+  int64_t lastMp3 = -2;
+  int steady = 0;
+  const bool written = waitFor(
+      [&] {
+        const int64_t wav = sizeOf(wavOut);
+        const int64_t mp3 = sizeOf(mp3Out);
+        steady = (wav == lastWav && mp3 == lastMp3) ? steady + 1 : 0;
+        lastWav = wav;
+        lastMp3 = mp3;
+        return wav > 0 && mp3 > 0 && steady >= 100 && waveIsClosed(wavOut);
+      },
+      60);
+  std::set<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(music)) {
+    names.insert(entry.path().filename().string());
+  }
+  ASSERT_TRUE(written) << "outputs: " << sizeOf(wavOut) << " and " << sizeOf(mp3Out) << " bytes";
+  EXPECT_EQ(names, (std::set<std::string>{"tone.wav", "song.mp3", "tone (Pit,+1).wav",
+                                          "song (Pit,+1).mp3"}))
+      << "one output beside each source, of its kind, named by the effect and level";
+
+  // Each output is of its source's kind, and plays the tone one semitone up.
+  const std::string wavHead = firstBytes(wavOut, 12);
+  EXPECT_EQ(wavHead.substr(0, 4), "RIFF");
+  EXPECT_EQ(wavHead.substr(8, 4), "WAVE");
+  const std::string mp3Head = firstBytes(mp3Out, 3);
+  ASSERT_EQ(mp3Head.size(), 3u);
+  EXPECT_TRUE(mp3Head == "ID3" || (static_cast<uint8_t>(mp3Head[0]) == 0xFF &&
+                                   (static_cast<uint8_t>(mp3Head[1]) & 0xE0) == 0xE0))
+      << "an MPEG audio file";
+  const double semitoneUp = 440.0 * std::pow(2.0, 1.0 / 12.0);
+  for (const auto& [path, mp3] : {std::pair{wavOut, false}, std::pair{mp3Out, true}}) {
+    const lumetra::apptest::Read read =
+        lumetra::apptest::readBack(m_dir.windowsPath("music/" + path.filename().string()), mp3);
+    ASSERT_TRUE(read.opened) << path;
+    EXPECT_EQ(read.rate, 44100) << path;
+    EXPECT_NEAR(lumetra::apptest::playedFrequency(read), semitoneUp, semitoneUp * 0.005) << path;
+  }
+
+  // A second start finds the first copy, hands over to it and ends without a window.
+  ChildProcess second = start();
+  ASSERT_TRUE(second.started());
+  size_t most = 0;
+  const bool ended = waitFor(
+      [&] {
+        most = std::max(most, viewer.all(kTitle).size());
+        return !second.running();
+      },
+      5);
+  EXPECT_TRUE(ended) << "the second start did not end within 5 s";
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_EQ(most, 1u) << "the second start showed a window of its own";
+  EXPECT_EQ(viewer.all(kTitle).size(), 1u);
+
+  // Closed by the window manager protocol, the first copy ends well.
+  viewer.close(window);
+  EXPECT_TRUE(first.wait(10000)) << "the program did not end after its window closed";
+  EXPECT_EQ(first.exitCode(), 0);
+}
+
+TEST_F(AppX11, TheAboutWindowWearsItsSkinOverItsOwnerAndShowsTheProgramsPicture) {
+  // The application object of this process, started on the program's resources (which this test
+  // program carries) with the program's hooks, as the converter window opens the About window.
+  s::app::win::installStartUpHooks();
+  s::app::win::AppBase* app = s::app::win::AppBase::take();
+  app->initialize(&theApp);
+  s::gui::win::Window* owner = s::gui::win::Window::take();
+  owner->setTitle(u"About owner");
+  owner->setSize(500, 400);
+  owner->show(true, false);
+  ::Window ownerNative = 0;
+  ASSERT_TRUE(waitFor([&] {
+    const std::vector<::Window> found = viewer.all("About owner");
+    ownerNative = found.empty() ? 0 : found.front();
+    return ownerNative != 0;
+  }));
+
+  s::app::IAppWindow* description =
+      s::app::appHooks().makeAppWindow(app, u"AboutWindow", 340, 285, u"Close", u"Classic LG");
+  ASSERT_NE(description, nullptr);
+  s::gui::dialogs::About3* about = s::gui::dialogs::About3::take();
+  about->setWindowDescription(description);
+  about->setLocalizer(app->getLocalizer());
+  about->setSettings(app->getSettings());
+  about->setSkinner(description->getSkinner());
+  ASSERT_TRUE(about->open(owner));
+  ASSERT_NE(about->getWindow(), nullptr);
+  ASSERT_NE(about->getWindow()->getSkinner(), nullptr);
+  ASSERT_NE(about->getWindow()->getSkinner()->getCurrentSkin(), nullptr);
+  EXPECT_EQ(std::u16string(about->getWindow()->getSkinner()->getCurrentSkin()->getName()),
+            u"Classic LG");
+  ::Window native = 0;
+  ASSERT_TRUE(waitFor([&] {
+    const std::vector<::Window> found = viewer.all("Version Information");
+    native = found.empty() ? 0 : found.front();
+    return native != 0;
+  })) << "no About window";
+  EXPECT_GT(stackingPlace(native), stackingPlace(ownerNative)) << "the About window lies above";
+  EXPECT_FALSE(IsWindowEnabled(owner->getHandle())) << "its owner waits while it is open";
+
+  s::image::win::BufferedImage* picture = app->decodeSkinImage1(nullptr);
+  ASSERT_NE(picture, nullptr);
+  // It shows at the full width of the packed window less its insets of 2, scaled to fit; a
+  // picture that is there differs by a few units per channel, a white panel by a hundred.
+  Shot shot;
+  double mismatch = 255.0;
+  EXPECT_TRUE(waitFor([&] {
+    shot = viewer.shoot(native);
+    mismatch = lumetra::apptest::pictureMismatch(
+        shot.width, shot.height, [&](int x, int y) { return shot.at(x, y); }, picture,
+        shot.width - 8, shot.width);
+    return mismatch <= 12.0;
+  })) << "the program's first skin picture never reached the screen: "
+      << mismatch;
+  Viewer::save(shot, "about_window.png");
+  picture->release();
+
+  // Closed by the window manager protocol, it gives its owner back.
+  viewer.close(native);
+  EXPECT_TRUE(waitFor([&] { return IsWindowEnabled(owner->getHandle()) != FALSE; }))
+      << "the owner stays disabled";
+  EXPECT_TRUE(waitFor([&] { return viewer.all("Version Information").empty(); }));
+  about->release();
+  description->release();
+  owner->release();
+  app->release();
+}
+
+}  // namespace
