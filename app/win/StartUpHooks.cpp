@@ -33,6 +33,10 @@ class ProgramHooks final : public IAppHooks {
       app->saveSettings();
     }
   }
+  // The About window's picture.
+  image::win::BufferedImage* decodeSkinImage1(AppBase* app) override {
+    return app != nullptr ? app->decodeSkinImage1(nullptr) : nullptr;
+  }
 };
 
 ProgramHooks& programHooks() {
