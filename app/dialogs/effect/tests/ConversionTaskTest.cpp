@@ -4,6 +4,7 @@
 
 #include "app/dialogs/effect/EffectTable.h"
 #include "app/dialogs/effect/Setting.h"
+#include "app/dialogs/effect/tests/AudioFiles.h"
 #include "app/dialogs/effect/tests/PackedTexts.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
@@ -42,59 +43,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int32_t kRate = 44100;
+constexpr int32_t kRate = lumetra::apptest::kToneRate;
 
-void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
+using lumetra::apptest::writeBytes;
+using lumetra::apptest::writeTone;
 
-/// A 44.1 kHz stereo 16-bit WAV of a tone at half of full scale.
-void writeTone(const fs::path& path, double hz, double seconds) {
-  const auto frames = static_cast<size_t>(seconds * kRate);
-  writeBytes(
-      path, lumetra::testlib::WavBuilder::pcmFile(
-                lumetra::testlib::toBytes(lumetra::testlib::makeTone(hz, 0.5, kRate, frames, 2)), 2,
-                kRate, 16));
-}
-
-/// An MP3 of such a tone, encoded by lame at `kbps`.
+/// An MP3 of a tone of 440 Hz, encoded by lame at `kbps`.
 void writeMp3Tone(const TempDir& dir, const fs::path& path, int kbps) {
   const fs::path wav = dir.file("lame-source.wav");
   writeTone(wav, 440.0, 1.0);
-  const auto result = lumetra::testlib::run({APP_LAME_PROGRAM, "--quiet", "--cbr", "-b",
-                                             std::to_string(kbps), wav.string(), path.string()});
-  ASSERT_EQ(result.exitCode, 0) << result.output;
+  ASSERT_TRUE(lumetra::apptest::encodeMp3(wav, path, kbps));
   fs::remove(wav);
 }
 
-/// What a reader of the file says of it.
-struct Read {
-  int32_t rate = 0;
-  int32_t pcmLength = 0;
-  int32_t bitrate = 0;
-  std::vector<int16_t> samples;
-};
-
-Read readBack(const TempDir& dir, const std::string& name, bool mp3) {
-  Read read;
-  s::sound::IEncodedAudio* audio =
-      mp3 ? static_cast<s::sound::IEncodedAudio*>(s::sound::mp3::win::Mp3::take())
-          : s::sound::wav::Wave::take();
-  if (setInputPath(audio, dir.windowsPath(name).c_str())) {
-    read.rate = audio->getSampleRate();
-    read.pcmLength = audio->getPcmLength();
-    if (mp3) read.bitrate = static_cast<s::sound::mp3::win::Mp3*>(audio)->getBitrate();
-    uint8_t block[kBlockBytes];
-    uint32_t count = 0;
-    while (audio->read(block, kBlockBytes, &count)) {
-      const auto* samples = reinterpret_cast<const int16_t*>(block);
-      read.samples.insert(read.samples.end(), samples, samples + count / 2);
-    }
-  }
-  audio->releaseToPool();
-  return read;
+lumetra::apptest::Decoded readBack(const TempDir& dir, const std::string& name, bool mp3) {
+  return lumetra::apptest::decode(dir.windowsPath(name), mp3);
 }
 
 /// The conversion task's window, without a window: the list, the lock and the flags as the
@@ -210,9 +173,9 @@ TEST_F(ConversionTask, SpeedEffectsRelabelTheWaveRateAndKeepItsLength) {
 
   ASSERT_TRUE(outputExists("Tone A (Spd,+100%).wav"));
   ASSERT_TRUE(outputExists("Tone A (Spd,-50%).wav"));
-  const Read source = readBack(m_dir, "Tone A.wav", false);
-  const Read faster = readBack(m_dir, "out/Tone A (Spd,+100%).wav", false);
-  const Read slower = readBack(m_dir, "out/Tone A (Spd,-50%).wav", false);
+  const lumetra::apptest::Decoded source = readBack(m_dir, "Tone A.wav", false);
+  const lumetra::apptest::Decoded faster = readBack(m_dir, "out/Tone A (Spd,+100%).wav", false);
+  const lumetra::apptest::Decoded slower = readBack(m_dir, "out/Tone A (Spd,-50%).wav", false);
   EXPECT_EQ(faster.rate, 88200);
   EXPECT_EQ(slower.rate, 22050);
   EXPECT_EQ(faster.pcmLength, source.pcmLength) << "the same samples, relabelled";
@@ -231,7 +194,7 @@ TEST_F(ConversionTask, PitchAndSpeedEffectsPlayTheToneWhereTheyShould) {
   runConversionTask(&window);
   // The shifter's first and last 2048 frames are its latency; the tone is measured between.
   auto played = [&](const std::string& name, int32_t* rate) {
-    const Read out = readBack(m_dir, name, false);
+    const lumetra::apptest::Decoded out = readBack(m_dir, name, false);
     *rate = out.rate;
     const size_t frames = out.samples.size() / 2;
     auto left = lumetra::testlib::channelOf(out.samples.data(), frames, 2, 0);
@@ -252,8 +215,8 @@ TEST_F(ConversionTask, TheVolumeEffectScalesTheSamplesOfAWave) {
   window.add(in("tone.wav"));
   window.use(kVolumeUp, 30, 0);
   runConversionTask(&window);
-  const Read source = readBack(m_dir, "tone.wav", false);
-  const Read louder = readBack(m_dir, "out/tone (Vol,+30%).wav", false);
+  const lumetra::apptest::Decoded source = readBack(m_dir, "tone.wav", false);
+  const lumetra::apptest::Decoded louder = readBack(m_dir, "out/tone (Vol,+30%).wav", false);
   ASSERT_EQ(louder.samples.size(), source.samples.size());
   const size_t frames = source.samples.size() / 2;
   const auto before = lumetra::testlib::channelOf(source.samples.data(), frames, 2, 0);
@@ -272,8 +235,8 @@ TEST_F(ConversionTask, MpegOutputsCarryTheSourcesHigherBitrate) {
   runConversionTask(&window);
   ASSERT_TRUE(outputExists("High (BB,5,NM).MP3")) << "the extension test ignores case";
   ASSERT_TRUE(outputExists("low (BB,5,NM).mp3"));
-  const Read high = readBack(m_dir, "out/High (BB,5,NM).MP3", true);
-  const Read low = readBack(m_dir, "out/low (BB,5,NM).mp3", true);
+  const lumetra::apptest::Decoded high = readBack(m_dir, "out/High (BB,5,NM).MP3", true);
+  const lumetra::apptest::Decoded low = readBack(m_dir, "out/low (BB,5,NM).mp3", true);
   EXPECT_EQ(high.bitrate, 320);
   EXPECT_EQ(low.bitrate, 192);
   EXPECT_EQ(high.rate, 44100);
