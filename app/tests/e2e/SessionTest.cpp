@@ -1,11 +1,13 @@
 // A user's session with the program: the status bar during a long conversion, the About window,
 // the Language menu, and the settings the next start shows; pictures of the windows for people to
 // look at.
+#include "app/LumetraApp.h"
 #include "app/dialogs/effect/EffectTable.h"
 #include "app/tests/e2e/EndToEnd.h"
 #include "gui/dialogs/About3.h"
 #include "gui/win/Button.h"
 #include "gui/win/PopupMenu.h"
+#include "testlib/Process.h"
 
 #include <windows.h>
 
@@ -13,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace lumetra::e2e {
@@ -158,6 +163,41 @@ TEST_F(EndToEnd, AboutLanguageAndSettingsShowAgainAtTheNextStart) {
   EXPECT_FALSE(dialog()->getMenuBar()->isChecked(Dialog::kCommandKeepOnTop));
   EXPECT_EQ(std::u16string(dialog()->getMenuBar()->getEntryText(kViewEntry)), u"Ansicht");
   EXPECT_NE(viewButton(false), nullptr) << "German from the start";
+}
+
+// The second start of the program: its own start-up, in a second process of this test program.
+TEST(EndToEndHelper, DISABLED_SecondStart) {
+  if (std::getenv("LUMETRA_E2E_SECOND_START") == nullptr) {
+    GTEST_SKIP() << "runs only as a second process started by the tests";
+  }
+  std::printf("answer %d\n", theApp.InitInstance());
+  std::fflush(stdout);
+}
+
+TEST_F(EndToEnd, ASecondStartHandsOverToTheRunningCopyAndBringsItBack) {
+  start();
+  ::ShowWindow(frame(), SW_MINIMIZE);
+  ASSERT_TRUE(waitFor([&] { return ::IsIconic(frame()) != FALSE; }));
+
+  // The same program file started again, in the same runtime folder and registry.
+  const auto began = std::chrono::steady_clock::now();
+  lumetra::testlib::ChildProcess second(
+      {lumetra::testlib::selfPath().string(), "--gtest_filter=EndToEndHelper.DISABLED_SecondStart",
+       "--gtest_also_run_disabled_tests"},
+      {{"LUMETRA_E2E_SECOND_START", "1"}}, true);
+  ASSERT_TRUE(second.started());
+  // A start that showed a window of its own would wait for it to close.
+  ASSERT_TRUE(second.wait(20000)) << "the second start ends by itself, without a window";
+  const auto took = std::chrono::steady_clock::now() - began;
+  EXPECT_EQ(second.exitCode(), 0);
+  const std::string said = second.readOutputToEnd();
+  EXPECT_NE(said.find("answer 0"), std::string::npos) << said;
+  EXPECT_LT(took, std::chrono::seconds(5)) << "the hand-over waits at most 5 s";
+
+  EXPECT_TRUE(waitFor([&] { return ::IsIconic(frame()) == FALSE; }))
+      << "the running copy's window is restored";
+  EXPECT_TRUE(waitFor([&] { return ::GetForegroundWindow() == frame(); })) << "and in front";
+  EXPECT_TRUE(::IsWindowVisible(frame()));
 }
 
 }  // namespace lumetra::e2e
