@@ -15,6 +15,7 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,15 +23,27 @@ CLumetraApp theApp;
 
 namespace s::app::win {
 
+namespace {
+
+std::atomic<sound::gui::dialogs::effect::Dialog*> s_mainDialog{nullptr};
+
+}  // namespace
+
 void runMainDialog(AppBase* appBase, AppWindow* mainWindow) {
   sound::gui::dialogs::effect::Dialog* dialog = sound::gui::dialogs::effect::Dialog::take();
   if (dialog == nullptr) {
     return;
   }
   dialog->bind(mainWindow, appBase->getSettings(), appBase->getLocalizer());
+  s_mainDialog.store(dialog, std::memory_order_release);
   dialog->runWindow();
+  s_mainDialog.store(nullptr, std::memory_order_release);
   // The release waits until the task is idle.
   dialog->release();
+}
+
+sound::gui::dialogs::effect::Dialog* getMainDialog() {
+  return s_mainDialog.load(std::memory_order_acquire);
 }
 
 bool hasDisplay() {

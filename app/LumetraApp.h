@@ -7,6 +7,9 @@ namespace s::app::win {
 class AppBase;
 class AppWindow;
 }  // namespace s::app::win
+namespace s::sound::gui::dialogs::effect {
+class Dialog;
+}
 
 /// The one application object of the program, built by a static initialiser before the
 /// framework's entry point runs it (with no application name, so the program's title serves).
@@ -31,6 +34,11 @@ namespace s::app::win {
 /// Takes the main dialog, hands it the main window's description with its localizer, the
 /// settings store and the skinner, runs it until its window has closed and gives it back.
 void runMainDialog(AppBase* appBase, AppWindow* mainWindow);
+
+/// The main dialog that `runMainDialog` runs, from just before its window is built until the
+/// window has closed; null at any other time. Tests that play the whole program reach its
+/// widgets through it; they must not use it once they have closed the window. Any thread.
+sound::gui::dialogs::effect::Dialog* getMainDialog();
 
 /// Whether the program has a display to show its window on: DISPLAY, or LUMETRA_DISPLAY naming
 /// the layer's driver.

@@ -71,11 +71,12 @@ endfunction()
 set(LUMETRA_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/testlib/bin)
 set(LUMETRA_TEST_HOME ${CMAKE_BINARY_DIR}/test-home)
 
-# lumetra_add_test(NAME LABELS labels... [SOURCES files...] [FOLDER dir] [DEPS targets...])
+# lumetra_add_test(NAME LABELS labels... [SOURCES files...] [FOLDER dir] [DEPS targets...]
+#                  [RESOURCE_LOCK name])
 # One GoogleTest executable; each test case becomes a CTest test carrying LABELS and run
-# with the headless display driver.
+# with the headless display driver. Cases that must not run beside each other name a lock.
 function(lumetra_add_test name)
-  cmake_parse_arguments(A "" "FOLDER" "SOURCES;LABELS;DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "FOLDER;RESOURCE_LOCK" "SOURCES;LABELS;DEPS" ${ARGN})
   set(srcs ${A_SOURCES})
   if(A_FOLDER)
     file(GLOB found CONFIGURE_DEPENDS ${A_FOLDER}/*.cpp)
@@ -101,6 +102,8 @@ function(lumetra_add_test name)
   set(lock "")
   if("x11" IN_LIST A_LABELS)
     set(lock RESOURCE_LOCK xvfb)
+  elseif(A_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK ${A_RESOURCE_LOCK})
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST

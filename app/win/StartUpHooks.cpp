@@ -63,6 +63,7 @@ class ProgramHooks final : public IAppHooks {
   map::IMappedData* getSettings(AppBase* app) override {
     return app != nullptr ? app->getSettings() : nullptr;
   }
+  // The About window's picture.
   image::win::BufferedImage* decodeSkinImage1(AppBase* app) override {
     return app != nullptr ? app->decodeSkinImage1(nullptr) : nullptr;
   }

@@ -528,12 +528,14 @@ void GroupBox::setParent(IComponent* parent) {
     m_parent = parent;
     m_ownerWindow = parent->getWindow();
     if (m_ownerWindow != nullptr && m_ownerWindow->hasLocalizer()) {
-      m_ownerWindow->getLocalizer()->addListener(this);
+      m_joinedLocalizer = m_ownerWindow->getLocalizer();
+      m_joinedLocalizer->addListener(this);
     }
     if (m_ownerWindow != nullptr && m_ownerWindow->hasSkinner()) {
       drawer::ISkinner* skinner = m_ownerWindow->getSkinner();
       drawer::ISkin* skin = skinner->getCurrentSkin();
       setDrawer(skin != nullptr ? skin->getGroupBoxDrawer() : nullptr, false);
+      m_joinedSkinner = skinner;
       skinner->addListener(this);
     }
     createControl();
@@ -550,11 +552,14 @@ void GroupBox::setParent(IComponent* parent) {
   }
   m_handle = nullptr;
   m_parent = nullptr;
-  if (m_ownerWindow != nullptr && m_ownerWindow->hasLocalizer()) {
-    m_ownerWindow->getLocalizer()->removeListener(this);
+  // Left even when the window has let go of them first: see the widgets' detach.
+  if (m_joinedLocalizer != nullptr) {
+    m_joinedLocalizer->removeListener(this);
+    m_joinedLocalizer = nullptr;
   }
-  if (m_ownerWindow != nullptr && m_ownerWindow->hasSkinner()) {
-    m_ownerWindow->getSkinner()->removeListener(this);
+  if (m_joinedSkinner != nullptr) {
+    m_joinedSkinner->removeListener(this);
+    m_joinedSkinner = nullptr;
   }
   m_ownerWindow = nullptr;
 }

@@ -16,8 +16,14 @@
 
 #include <cstdint>
 
+namespace s::gui::drawer {
+class ISkinner;
+}
 namespace s::gui::drawer::groupbox {
 class IBasic;
+}
+namespace s::lang {
+class Localizer;
 }
 
 namespace s::gui::win {
@@ -216,6 +222,9 @@ class GroupBox final : public IGroupBox,
   HWND m_handle = nullptr;
   IComponent* m_parent = nullptr;
   IWindow* m_ownerWindow = nullptr;
+  /// The localizer and skinner this box listens to since it was attached (not owned).
+  lang::Localizer* m_joinedLocalizer = nullptr;
+  drawer::ISkinner* m_joinedSkinner = nullptr;
   ChildPlacement m_place;
   ContainerLimits m_limits;
   bool m_visible = true;

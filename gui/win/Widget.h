@@ -438,11 +438,13 @@ class Widget : public Interface,
     m_parent = parent;
     m_ownerWindow = parent->getWindow();
     if (m_ownerWindow != nullptr && m_ownerWindow->hasLocalizer()) {
-      m_ownerWindow->getLocalizer()->addListener(this);
+      m_joinedLocalizer = m_ownerWindow->getLocalizer();
+      m_joinedLocalizer->addListener(this);
     }
     if (m_ownerWindow != nullptr && m_ownerWindow->hasSkinner()) {
       drawer::ISkinner* skinner = m_ownerWindow->getSkinner();
       setDrawer(drawerOfSkin(skinner->getCurrentSkin()), false);
+      m_joinedSkinner = skinner;
       skinner->addListener(this);
     }
     createControl(nativeHandleOf(parent));
@@ -460,11 +462,16 @@ class Widget : public Interface,
     }
     m_handle = nullptr;
     m_parent = nullptr;
-    if (m_ownerWindow != nullptr && m_ownerWindow->hasLocalizer()) {
-      m_ownerWindow->getLocalizer()->removeListener(this);
+    // The localizer and skinner joined are left even when the window has let go of them first
+    // (a window being given back drops them before its last widgets go): a widget left in their
+    // lists would be told of the next language or skin after it is gone.
+    if (m_joinedLocalizer != nullptr) {
+      m_joinedLocalizer->removeListener(this);
+      m_joinedLocalizer = nullptr;
     }
-    if (m_ownerWindow != nullptr && m_ownerWindow->hasSkinner()) {
-      m_ownerWindow->getSkinner()->removeListener(this);
+    if (m_joinedSkinner != nullptr) {
+      m_joinedSkinner->removeListener(this);
+      m_joinedSkinner = nullptr;
     }
     m_ownerWindow = nullptr;
   }
@@ -539,6 +546,9 @@ class Widget : public Interface,
   HWND m_handle = nullptr;
   IComponent* m_parent = nullptr;
   IWindow* m_ownerWindow = nullptr;
+  /// The localizer and skinner this widget listens to since it was attached (not owned).
+  lang::Localizer* m_joinedLocalizer = nullptr;
+  drawer::ISkinner* m_joinedSkinner = nullptr;
   int32_t m_x = 0;
   int32_t m_y = 0;
   int32_t m_width = 0;

@@ -2,7 +2,7 @@
 // copy of the program, and a second X client in the test that finds its window, drops files on it
 // through XDND, starts the program again and closes it through the window manager protocol.
 #include "app/LumetraApp.h"
-#include "app/dialogs/effect/tests/ToneFiles.h"
+#include "app/dialogs/effect/tests/AudioFiles.h"
 #include "app/tests/ShownPicture.h"
 #include "app/win/AppBase.h"
 #include "app/win/StartUpHooks.h"
@@ -320,7 +320,9 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
   const fs::path music = m_dir.file("music");
   fs::create_directories(music);
   lumetra::apptest::writeTone(music / "tone.wav", 440.0, 2.0);
-  lumetra::apptest::writeMp3Tone(APP_LAME_PROGRAM, m_dir, music / "song.mp3", 192, 2.0);
+  lumetra::apptest::writeTone(m_dir.file("lame-source.wav"), 440.0, 2.0);
+  ASSERT_TRUE(
+      lumetra::apptest::encodeMp3(m_dir.file("lame-source.wav"), music / "song.mp3", 192));
 
   ChildProcess first = start();
   ASSERT_TRUE(first.started());
@@ -397,9 +399,9 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
       << "an MPEG audio file";
   const double semitoneUp = 440.0 * std::pow(2.0, 1.0 / 12.0);
   for (const auto& [path, mp3] : {std::pair{wavOut, false}, std::pair{mp3Out, true}}) {
-    const lumetra::apptest::Read read =
-        lumetra::apptest::readBack(m_dir.windowsPath("music/" + path.filename().string()), mp3);
-    ASSERT_TRUE(read.opened) << path;
+    const lumetra::apptest::Decoded read =
+        lumetra::apptest::decode(m_dir.windowsPath("music/" + path.filename().string()), mp3);
+    ASSERT_GT(read.pcmLength, 0) << path;
     EXPECT_EQ(read.rate, 44100) << path;
     EXPECT_NEAR(lumetra::apptest::playedFrequency(read), semitoneUp, semitoneUp * 0.005) << path;
   }

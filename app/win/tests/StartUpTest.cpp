@@ -3,9 +3,9 @@
 // parallel would be one.
 #include "app/LumetraApp.h"
 #include "app/tests/AppFixture.h"
+#include "app/tests/RunningApp.h"
 #include "app/win/StartUpHooks.h"
 #include "app/win/StartUpTimes.h"
-#include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <windows.h>
 
@@ -14,60 +14,28 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using lumetra::apptest::AppTest;
 
-/// Runs the start-up with these program arguments (after the program's own name).
-BOOL startWith(std::vector<std::u16string> arguments) {
-  std::vector<WCHAR*> argv;
-  std::u16string program = u"Z:\\lumetra";
-  argv.push_back(program.data());
-  for (std::u16string& argument : arguments) {
-    argv.push_back(argument.data());
-  }
-  argv.push_back(nullptr);
-  const int savedArgc = __argc;
-  WCHAR** savedArgv = __wargv;
-  __argc = static_cast<int>(argv.size() - 1);
-  __wargv = argv.data();
-  BOOL answer = theApp.InitInstance();
-  __argc = savedArgc;
-  __wargv = savedArgv;
-  return answer;
-}
-
 /// Runs the start-up with these arguments on a thread of its own, as the program's application
 /// thread, and closes the main window it shows.
 BOOL startAndClose(std::vector<std::u16string> arguments) {
-  BOOL answer = TRUE;
-  std::atomic<bool> ended{false};
-  std::thread application([&] {
-    answer = startWith(std::move(arguments));
-    ended = true;
-  });
-  HWND frame = nullptr;
-  for (int i = 0; i < 1000 && frame == nullptr && !ended; ++i) {
-    ::Sleep(10);
-    frame = ::FindWindowW(nullptr, u"Lumetra v1.00");
-    if (frame != nullptr && !::IsWindowVisible(frame)) {
-      frame = nullptr;
-    }
-  }
+  lumetra::apptest::RunningApp app;
+  const bool shown = app.start(std::move(arguments));
   // Another test process of this program counts as a running copy: the start then hands over
   // and shows no window.
-  EXPECT_TRUE(frame != nullptr || ended) << "the main window shows with its title and version";
-  // A close that comes while the window is still being set up may be missed: ask again.
-  for (int i = 0; i < 100 && frame != nullptr && !ended; ++i) {
-    winapi::HeadlessDriver::current()->requestClose(frame);
-    ::Sleep(50);
+  EXPECT_TRUE(shown || app.ended()) << "the main window shows";
+  HWND frame = app.frame();
+  if (shown) {
+    EXPECT_EQ(lumetra::apptest::windowText(frame), u"Lumetra v1.00")
+        << "the title carries the version";
   }
-  application.join();
+  const BOOL answer = app.close();
   EXPECT_TRUE(frame == nullptr || !::IsWindow(frame)) << "the window goes with its dialog";
   return answer;
 }

@@ -28,17 +28,9 @@ namespace {
 
 constexpr int32_t kRate = 44100;
 
-// The formula's response at `hz`, with crossovers limited to 0.205 of the rate.
+// The formula's response at `hz`.
 double responseDb(const Equalizer& eq, double hz, int32_t rate) {
-  const std::complex<double> zi = std::polar(1.0, -2.0 * M_PI * hz / rate);
-  auto cascade = [&](int32_t crossover) {
-    const double c = 2.0 * std::sin(M_PI * std::min(static_cast<double>(crossover) / rate, 0.205));
-    return std::pow(c / (1.0 - (1.0 - c) * zi), 4);
-  };
-  const std::complex<double> low = cascade(eq.getLowFrequency());
-  const std::complex<double> high = cascade(eq.getHighFrequency());
-  return decibels(std::abs(eq.getLowGain() * low + eq.getMiddleGain() * (high - low) +
-                           eq.getHighGain() * (zi * zi * zi - high)));
+  return lumetra::filtertest::equalizerResponseDb(eq, hz, rate);
 }
 
 // The measured gain in dB of a mono tone through `eq`.

@@ -1,11 +1,13 @@
-// Helpers of the filter tests: running a filter over a whole signal in blocks, and the amplitude
-// of one frequency in a signal.
+// Helpers of the filter tests: running a filter over a whole signal in blocks, the amplitude of
+// one frequency in a signal, and the three-band equaliser's response by its formula.
 #pragma once
 
 #include "audio/IFilter.h"
+#include "audio/filter/Equalizer.h"
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -41,5 +43,21 @@ inline double amplitudeAt(const std::vector<double>& signal, double hz, int32_t 
 }
 
 inline double decibels(double ratio) { return 20.0 * std::log10(ratio); }
+
+/// The three-band equaliser's response in dB at `hz`. Each crossover is a one-pole low-pass
+/// H(z) = c / (1 - (1 - c) z^-1), c = 2 sin(pi f / rate), four in a cascade, with the crossover
+/// limited to 0.205 of the rate; with Hl and Hh the cascades of the two crossovers the output is
+/// gl Hl + gm (Hh - Hl) + gh (z^-3 - Hh).
+inline double equalizerResponseDb(const s::sound::filter::Equalizer& eq, double hz, int32_t rate) {
+  const std::complex<double> zi = std::polar(1.0, -2.0 * M_PI * hz / rate);
+  auto cascade = [&](int32_t crossover) {
+    const double c = 2.0 * std::sin(M_PI * std::min(static_cast<double>(crossover) / rate, 0.205));
+    return std::pow(c / (1.0 - (1.0 - c) * zi), 4);
+  };
+  const std::complex<double> low = cascade(eq.getLowFrequency());
+  const std::complex<double> high = cascade(eq.getHighFrequency());
+  return decibels(std::abs(eq.getLowGain() * low + eq.getMiddleGain() * (high - low) +
+                           eq.getHighGain() * (zi * zi * zi - high)));
+}
 
 }  // namespace lumetra::filtertest

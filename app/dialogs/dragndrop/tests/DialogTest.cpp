@@ -3,6 +3,7 @@
 #include "app/dialogs/dragndrop/Dialog.h"
 #include "app/dialogs/effect/Dialog.h"
 #include "app/dialogs/effect/tests/PackedTexts.h"
+#include "app/tests/UserInput.h"
 #include "app/win/StartUpHooks.h"
 #include "core/file/win/PathWin.h"
 #include "core/str/strarray/StrArray.h"
@@ -309,14 +310,6 @@ TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
 
 namespace {
 
-/// Counts the menu bar's choices; it listens after the window, so a count means the window has
-/// carried the command out.
-class ChoiceCounter final : public s::gui::events::IEventListener {
- public:
-  void onEvent(s::base::IObject*, int32_t) override { heard.fetch_add(1); }
-  std::atomic<int> heard{0};
-};
-
 /// The effect window shown on a thread of its own, driven through its menu bar.
 class MenuDrivenWindow : public ConverterWindow {
  protected:
@@ -347,34 +340,15 @@ class MenuDrivenWindow : public ConverterWindow {
   }
 
   static bool waitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 500 && !condition(); ++i) {
-      ::Sleep(10);
-    }
-    return condition();
+    return lumetra::apptest::waitFor(condition);
   }
-  void settle() { ::SendMessageW(frame, WM_NULL, 0, 0); }
+  void settle() { lumetra::apptest::settle(frame); }
 
   /// Opens the drop-down at `entry` of the menu bar and chooses `command` in it; a dialog the
   /// command opens is cancelled when asked.
   void choose(int32_t entry, int32_t command, bool cancelDialog = false) {
-    s::gui::win::MenuEx* bar = dialog->getMenuBar();
-    RECT r = bar->getEntryRect(entry);
-    POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ::ClientToScreen(bar->GetSafeHwnd(), &middle);
-    auto* driver = winapi::HeadlessDriver::current();
-    // A click soon after a drop-down closed only closes it again: wait that out.
-    if (bar->getLastCloseTime() != 0) {
-      ::Sleep(static_cast<DWORD>(s::gui::win::MenuEx::kReopenGuardMs) + 50);
-    }
-    driver->scriptMenuItem(command);
-    if (cancelDialog) {
-      driver->scriptCancel();
-    }
-    const int before = choices.heard.load();
-    driver->click(middle.x, middle.y);
-    ASSERT_TRUE(waitFor([driver] { return driver->scriptedAnswers() == 0; }));
-    ASSERT_TRUE(waitFor([&] { return choices.heard.load() > before; })) << "command " << command;
-    settle();
+    lumetra::apptest::chooseFromMenuBar(dialog->getMenuBar(), &choices, entry, command,
+                                        cancelDialog);
   }
 
   std::u16string entryText(s::gui::win::PopupMenu* menu, int32_t command) {
@@ -383,7 +357,7 @@ class MenuDrivenWindow : public ConverterWindow {
   }
 
   lumetra::apptest::Texts texts;
-  ChoiceCounter choices;
+  lumetra::apptest::ChoiceCounter choices;
   s::sound::gui::dialogs::effect::Dialog* dialog = nullptr;
   std::thread ui;
   HWND frame = nullptr;

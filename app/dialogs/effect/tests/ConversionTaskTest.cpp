@@ -4,8 +4,8 @@
 
 #include "app/dialogs/effect/EffectTable.h"
 #include "app/dialogs/effect/Setting.h"
+#include "app/dialogs/effect/tests/AudioFiles.h"
 #include "app/dialogs/effect/tests/PackedTexts.h"
-#include "app/dialogs/effect/tests/ToneFiles.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
 #include "core/file/win/PathWin.h"
@@ -43,14 +43,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using lumetra::apptest::Read;
-using lumetra::apptest::readBack;
+constexpr int32_t kRate = lumetra::apptest::kToneRate;
+
 using lumetra::apptest::writeBytes;
 using lumetra::apptest::writeTone;
 
-/// An MP3 of a 440 Hz tone of a second, encoded by lame at `kbps`.
+/// An MP3 of a tone of 440 Hz, encoded by lame at `kbps`.
 void writeMp3Tone(const TempDir& dir, const fs::path& path, int kbps) {
-  lumetra::apptest::writeMp3Tone(APP_LAME_PROGRAM, dir, path, kbps);
+  const fs::path wav = dir.file("lame-source.wav");
+  writeTone(wav, 440.0, 1.0);
+  ASSERT_TRUE(lumetra::apptest::encodeMp3(wav, path, kbps));
+  fs::remove(wav);
+}
+
+lumetra::apptest::Decoded readBack(const TempDir& dir, const std::string& name, bool mp3) {
+  return lumetra::apptest::decode(dir.windowsPath(name), mp3);
 }
 
 /// The conversion task's window, without a window: the list, the lock and the flags as the
@@ -166,9 +173,9 @@ TEST_F(ConversionTask, SpeedEffectsRelabelTheWaveRateAndKeepItsLength) {
 
   ASSERT_TRUE(outputExists("Tone A (Spd,+100%).wav"));
   ASSERT_TRUE(outputExists("Tone A (Spd,-50%).wav"));
-  const Read source = readBack(m_dir, "Tone A.wav", false);
-  const Read faster = readBack(m_dir, "out/Tone A (Spd,+100%).wav", false);
-  const Read slower = readBack(m_dir, "out/Tone A (Spd,-50%).wav", false);
+  const lumetra::apptest::Decoded source = readBack(m_dir, "Tone A.wav", false);
+  const lumetra::apptest::Decoded faster = readBack(m_dir, "out/Tone A (Spd,+100%).wav", false);
+  const lumetra::apptest::Decoded slower = readBack(m_dir, "out/Tone A (Spd,-50%).wav", false);
   EXPECT_EQ(faster.rate, 88200);
   EXPECT_EQ(slower.rate, 22050);
   EXPECT_EQ(faster.pcmLength, source.pcmLength) << "the same samples, relabelled";
@@ -186,7 +193,7 @@ TEST_F(ConversionTask, PitchAndSpeedEffectsPlayTheToneWhereTheyShould) {
   window.use(kSpeedUp, 20, 4);
   runConversionTask(&window);
   auto played = [&](const std::string& name, int32_t* rate) {
-    const Read out = readBack(m_dir, name, false);
+    const lumetra::apptest::Decoded out = readBack(m_dir, name, false);
     *rate = out.rate;
     return lumetra::apptest::playedFrequency(out);
   };
@@ -204,8 +211,8 @@ TEST_F(ConversionTask, TheVolumeEffectScalesTheSamplesOfAWave) {
   window.add(in("tone.wav"));
   window.use(kVolumeUp, 30, 0);
   runConversionTask(&window);
-  const Read source = readBack(m_dir, "tone.wav", false);
-  const Read louder = readBack(m_dir, "out/tone (Vol,+30%).wav", false);
+  const lumetra::apptest::Decoded source = readBack(m_dir, "tone.wav", false);
+  const lumetra::apptest::Decoded louder = readBack(m_dir, "out/tone (Vol,+30%).wav", false);
   ASSERT_EQ(louder.samples.size(), source.samples.size());
   const size_t frames = source.samples.size() / 2;
   const auto before = lumetra::testlib::channelOf(source.samples.data(), frames, 2, 0);
@@ -224,8 +231,8 @@ TEST_F(ConversionTask, MpegOutputsCarryTheSourcesHigherBitrate) {
   runConversionTask(&window);
   ASSERT_TRUE(outputExists("High (BB,5,NM).MP3")) << "the extension test ignores case";
   ASSERT_TRUE(outputExists("low (BB,5,NM).mp3"));
-  const Read high = readBack(m_dir, "out/High (BB,5,NM).MP3", true);
-  const Read low = readBack(m_dir, "out/low (BB,5,NM).mp3", true);
+  const lumetra::apptest::Decoded high = readBack(m_dir, "out/High (BB,5,NM).MP3", true);
+  const lumetra::apptest::Decoded low = readBack(m_dir, "out/low (BB,5,NM).mp3", true);
   EXPECT_EQ(high.bitrate, 320);
   EXPECT_EQ(low.bitrate, 192);
   EXPECT_EQ(high.rate, 44100);
