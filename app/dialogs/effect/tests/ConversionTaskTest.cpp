@@ -43,8 +43,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int32_t kRate = lumetra::apptest::kToneRate;
-
 using lumetra::apptest::writeBytes;
 using lumetra::apptest::writeTone;
 
