@@ -321,8 +321,7 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
   fs::create_directories(music);
   lumetra::apptest::writeTone(music / "tone.wav", 440.0, 2.0);
   lumetra::apptest::writeTone(m_dir.file("lame-source.wav"), 440.0, 2.0);
-  ASSERT_TRUE(
-      lumetra::apptest::encodeMp3(m_dir.file("lame-source.wav"), music / "song.mp3", 192));
+  ASSERT_TRUE(lumetra::apptest::encodeMp3(m_dir.file("lame-source.wav"), music / "song.mp3", 192));
 
   ChildProcess first = start();
   ASSERT_TRUE(first.started());
