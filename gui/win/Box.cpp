@@ -6,6 +6,7 @@
 #include "gui/IWindow.h"
 #include "gui/drawer/IDrawer.h"
 #include "gui/layout/FlowH.h"
+#include "gui/win/Button.h"
 #include "gui/win/ChildWindow.h"
 #include "gui/win/MemDC.h"
 #include "gui/win/MessageBoxW.h"
@@ -130,6 +131,24 @@ int32_t Box::getScreenY() {
     ::GetWindowRect(m_handle, &r);
   }
   return r.top;
+}
+
+bool Box::pressableButtonAt(int32_t screenX, int32_t screenY) {
+  for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
+    IComponent* child = getChild(i);
+    auto* button = dynamic_cast<Button*>(child);
+    HWND handle = button != nullptr ? button->GetSafeHwnd() : nullptr;
+    if (handle == nullptr || !::IsWindowVisible(handle)) {
+      continue;
+    }
+    RECT r;
+    ::GetWindowRect(handle, &r);
+    if (screenX >= r.left && screenX < r.right && screenY >= r.top && screenY < r.bottom) {
+      // An enabled button that is not held down for good keeps the click.
+      return button->isEnabled() && (!button->isSelected() || button->canUntoggle());
+    }
+  }
+  return false;
 }
 
 bool Box::containsScreenPoint(int32_t x, int32_t y) {
@@ -806,8 +825,9 @@ bool Box::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lPa
       return true;
     case WM_NCHITTEST: {
       LRESULT hit = CWnd::WindowProc(message, wParam, lParam);
-      // FIXME: an enabled button under the point that can still be pressed keeps the click.
-      if (m_clickThrough && hit == HTCLIENT) {
+      // Clicks fall through to the window below, except onto a button that can still be pressed.
+      if (m_clickThrough && hit == HTCLIENT &&
+          !pressableButtonAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
         hit = HTTRANSPARENT;
       }
       *result = hit;

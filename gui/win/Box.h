@@ -197,6 +197,9 @@ class Box : public IBox, public base::IObject, public virtual thread::IPoolable,
   void relayoutParent();
   void registerUrlTarget();
   void revokeUrlTarget();
+  /// Whether the first button child at a screen point can still be pressed: an enabled
+  /// one, not selected or able to untoggle. Such a button keeps its click in a click-through box.
+  bool pressableButtonAt(int32_t screenX, int32_t screenY);
   void paint();
   void paintBackground(HDC dc, CDC* buffer, int32_t width, int32_t height);
   void setHover(int32_t state);

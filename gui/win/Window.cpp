@@ -5,6 +5,7 @@
 #include "core/system/win/DllLocater.h"
 #include "core/thread/ObjLocker.h"
 #include "core/time/WallClock.h"
+#include "gui/IButton.h"
 #include "gui/IStatusBar.h"
 #include "gui/app/AppHooks.h"
 #include "gui/app/IAppWindow.h"
@@ -862,9 +863,11 @@ void Window::takeSkinDrawer() {
 }
 
 void Window::addCloseTrigger(IComponent* button) {
-  // FIXME: the window joins the button's click listeners with the buttons.
-  if (button != nullptr) {
+  // The window hears the button's clicks: a click of a close trigger closes it (onEvent).
+  auto* clickable = dynamic_cast<gui::IButton*>(button);
+  if (clickable != nullptr) {
     m_closeTriggers.push(button);
+    clickable->addClickListener(this);
   }
 }
 

@@ -1,7 +1,8 @@
 // The button, check box, radio button and progress bar over the layer's real controls on a UI
 // thread: clicks reaching the listeners through the reflected notifications, the group's
 // unchecking, values applied at creation and from a worker, measuring by the control's ideal
-// size, the default look's style and the grip's dots.
+// size, the default look's style and the grip's dots; buttons that keep their clicks in a
+// click-through box, and close triggers.
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
 #include "gui/win/ProgressBar.h"
@@ -42,6 +43,41 @@ class NativeWidgets : public testing::Test {
   ShownWindow window;
   Box* root = nullptr;
 };
+
+TEST_F(NativeWidgets, AClickThroughBoxKeepsClicksOnButtonsThatCanStillBePressed) {
+  s::gui::win::Button* button = s::gui::win::Button::take();
+  button->setText(u"Go");
+  root->add(button);
+  root->doLayout();
+  settle(window->getHandle());
+  ASSERT_TRUE(button->isCreated());
+  RECT r;
+  GetWindowRect(button->GetSafeHwnd(), &r);
+  const LPARAM onButton = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  const LPARAM besideIt = MAKELPARAM(r.right + 5, r.bottom + 5);
+  auto hit = [&](LPARAM at) { return SendMessageW(root->GetSafeHwnd(), WM_NCHITTEST, 0, at); };
+
+  EXPECT_EQ(hit(onButton), HTCLIENT) << "an enabled button keeps its click";
+  EXPECT_EQ(hit(besideIt), HTTRANSPARENT) << "the box's own surface lets it through";
+  button->setToggleMode(true, false, false, false);
+  button->setSelected(true);
+  EXPECT_EQ(hit(onButton), HTTRANSPARENT) << "selected for good: nothing left to press";
+  button->setToggleMode(true, true, false, false);
+  EXPECT_EQ(hit(onButton), HTCLIENT) << "a button that can untoggle can still be pressed";
+  button->setEnabled(false);
+  EXPECT_EQ(hit(onButton), HTTRANSPARENT) << "a disabled button takes no click";
+}
+
+TEST_F(NativeWidgets, AClickOfACloseTriggerClosesItsWindow) {
+  s::gui::win::Button* button = s::gui::win::Button::take();
+  button->setText(u"Close");
+  root->add(button);
+  window->addCloseTrigger(button);
+  ASSERT_TRUE(button->isCreated());
+  EXPECT_FALSE(window->isClosed());
+  SendMessageW(button->GetSafeHwnd(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(waitFor([&] { return window->isClosed(); }));
+}
 
 TEST_F(NativeWidgets, AClickOfTheControlReachesTheButtonsListenersOnce) {
   s::gui::win::Button* button = s::gui::win::Button::take();
