@@ -121,7 +121,8 @@ TEST_F(EndToEnd, AboutLanguageAndSettingsShowAgainAtTheNextStart) {
     writePicture(aboutFrame, "app_about_window.png");
     lumetra::apptest::clickOn(about->getCloseButton()->GetSafeHwnd());
     EXPECT_TRUE(waitFor([&] { return ::IsWindowEnabled(frame()) != FALSE; }));
-    EXPECT_FALSE(::IsWindowVisible(aboutFrame));
+    // The owner is enabled as the About window closes; its frame hides right after.
+    EXPECT_TRUE(waitFor([&] { return ::IsWindowVisible(aboutFrame) == FALSE; }));
 
     useLargeView();
     writePicture(frame(), "app_main_window_large.png");
