@@ -166,8 +166,12 @@ class EndToEnd : public ::testing::Test {
   static std::string describe(const std::vector<winapi::ShownMessageBox>& boxes) {
     std::string out;
     for (const auto& box : boxes) {
-      out += "[" + std::string(box.caption.begin(), box.caption.end()) + ": " +
-             std::string(box.text.begin(), box.text.end()) + "]";
+      // Appended piece by piece: GCC 12 at -O3 misreads "literal" + std::string as overlapping.
+      out += '[';
+      out.append(box.caption.begin(), box.caption.end());
+      out += ": ";
+      out.append(box.text.begin(), box.text.end());
+      out += ']';
     }
     return out;
   }

@@ -239,14 +239,19 @@ TEST(Queues, GetMessageWakesForATimerWhenTheClockMoves) {
   auto* headless = winapi::HeadlessDriver::current();
   headless->setClock(0);
   std::atomic<bool> fired{false};
+  std::atomic<bool> timerSet{false};
   std::thread waiter([&] {
     HWND hwnd = makeThreadWindow();
     SetTimer(hwnd, 1, 50, nullptr);
+    timerSet = true;
     MSG msg;
     GetMessageW(&msg, nullptr, 0, 0);
     fired = msg.message == WM_TIMER;
     DestroyWindow(hwnd);
   });
+  // The clock moves only once the timer counts from 0: on a slow machine the thread may take
+  // longer than any fixed pause to set it, and a timer set after the move would never be due.
+  while (!timerSet.load()) Sleep(1);
   Sleep(50);
   EXPECT_FALSE(fired.load());
   headless->advanceClock(60);
