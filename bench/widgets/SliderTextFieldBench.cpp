@@ -6,6 +6,7 @@
 // Measured on the 8-core AMD EPYC build machine under a load of about 4 (real time): the thin
 // slider with two thumbs, fill and gradient 47.5 us (40 us CPU), the native one 9.4 us; a typed
 // character 26.8 us.
+#include "bench/widgets/BenchWindow.h"
 #include "gui/win/Box.h"
 #include "gui/win/Slider.h"
 #include "gui/win/TextField.h"
@@ -26,32 +27,8 @@ namespace {
 
 using namespace s::gui::win;
 
-/// Runs a function on the window's UI thread for each user event.
-class OnUiThread : public s::gui::events::IEventListener {
- public:
-  explicit OnUiThread(std::function<void()> run) : m_run(std::move(run)) {}
-  void onEvent(s::base::IObject*, int32_t) override { m_run(); }
-
- private:
-  std::function<void()> m_run;
-};
-
-/// A shown window with a column box, released with the holder.
-struct BenchWindow {
-  BenchWindow() {
-    s::skin::installDefaultDrawers();
-    window = Window::take();
-    window->setBounds(0, 0, 420, 300);
-    window->show(true, false);
-    column = makeBox(1, 100, 100, 0, 0, 0, 4, 4, 4);
-    window->add(column);
-  }
-  ~BenchWindow() { window->release(); }
-  BenchWindow(const BenchWindow&) = delete;
-  BenchWindow& operator=(const BenchWindow&) = delete;
-  Window* window;
-  Box* column;
-};
+using lumetra::bench::BenchWindow;
+using lumetra::bench::OnUiThread;
 
 void ThinSliderPaint(benchmark::State& state) {
   BenchWindow w;

@@ -9,6 +9,7 @@
 // laid out like the version window (frame, background, three buttons, eight labels) from
 // invalidation to a finished surface at most 2 ms at scale 1 and 6 ms at scale 2; a skin change
 // heard by 30 widgets, all repainted, at most 16.7 ms.
+#include "bench/widgets/BenchWindow.h"
 #include "gui/app/AppHooks.h"
 #include "gui/win/Box.h"
 #include "gui/win/Button.h"
@@ -33,34 +34,8 @@ namespace {
 
 using namespace s::gui::win;
 
-/// Runs a function on the window's UI thread for each user event.
-class OnUiThread : public s::gui::events::IEventListener {
- public:
-  explicit OnUiThread(std::function<void()> run) : m_run(std::move(run)) {}
-  void onEvent(s::base::IObject*, int32_t) override { m_run(); }
-
- private:
-  std::function<void()> m_run;
-};
-
-/// A shown window with a column box, released with the holder.
-struct BenchWindow {
-  BenchWindow() {
-    s::skin::installDefaultDrawers();
-    INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&init);
-    window = Window::take();
-    window->setBounds(0, 0, 420, 300);
-    window->show(true, false);
-    column = makeBox(1, 100, 100, 0, 0, 0, 4, 4, 4);
-    window->add(column);
-  }
-  ~BenchWindow() { window->release(); }
-  BenchWindow(const BenchWindow&) = delete;
-  BenchWindow& operator=(const BenchWindow&) = delete;
-  Window* window;
-  Box* column;
-};
+using lumetra::bench::BenchWindow;
+using lumetra::bench::OnUiThread;
 
 void LabelPaint(benchmark::State& state) {
   BenchWindow w;
