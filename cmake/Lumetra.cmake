@@ -31,6 +31,11 @@ if(LUMETRA_TSAN)
     add_compile_options(-Wno-restrict)
   endif()
 endif()
+if(LUMETRA_SANITIZE OR LUMETRA_TSAN)
+  # Line tables are all a sanitizer report needs; full debug information in every one of the
+  # hundred test programs (each links the whole layer) would take over 10 GB of disk.
+  add_compile_options(-g1)
+endif()
 if(LUMETRA_FUZZ)
   # Every library is instrumented for coverage; only the fuzz targets link libFuzzer's main.
   add_compile_options(-fsanitize=fuzzer-no-link)
