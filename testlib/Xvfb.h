@@ -5,10 +5,10 @@
 
 namespace lumetra::testlib {
 
-/// Starts Xvfb on a free display (1024 x 768 x 24, no TCP) the first time it is called, and
-/// points DISPLAY at it with LUMETRA_DISPLAY=x11, so the layer and a second client in the test
-/// both reach it. The server ends with the test process. Tests call `start` from a global
-/// test environment and skip with `skipReason` when it is not `running`.
+/// Starts Xvfb on a free display (1024 x 768 x 24, no TCP, no reset when its last client leaves)
+/// the first time it is called, and points DISPLAY at it with LUMETRA_DISPLAY=x11, so the layer
+/// and a second client in the test both reach it. The server ends with the test process. Tests call
+/// `start` from a global test environment and skip with `skipReason` when it is not `running`.
 class Xvfb {
  public:
   static bool start();
