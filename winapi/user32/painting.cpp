@@ -68,6 +68,25 @@ void paintTree(HWND hwnd, bool children) {
   for (HWND k : kids) paintTree(k, true);
 }
 
+// What a parent of w on w's own thread, still waiting for its WM_PAINT, will paint over (in w's
+// window coordinates). A window can take its WM_PAINT just before another thread invalidates it
+// together with its parents; the parents then paint after it, and without WS_CLIPCHILDREN they
+// paint over it. That part stays invalid in w, which so paints again after them.
+Region coveredByPendingParents(Window* w) {
+  Region covered;
+  const POINT at = offsetInTop(w, false);
+  for (Window* p = findWindow(w->parent); p != nullptr; p = findWindow(p->parent)) {
+    if (p->style & WS_CLIPCHILDREN) break;
+    if (p->threadId != w->threadId || p->update.isEmpty()) continue;
+    Region area = p->update;
+    const POINT pAt = offsetInTop(p, false);
+    area.offset(pAt.x - at.x, pAt.y - at.y);
+    area.intersect(windowSize(w));
+    covered.unite(area);
+  }
+  return covered;
+}
+
 }  // namespace
 
 void invalidateWindow(Window* w, const Region* area, UINT flags) {
@@ -246,7 +265,8 @@ extern "C" HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
     if (w == nullptr) return nullptr;
     RECT client = clientInWindow(w);
     Region area = clientUpdate(w);
-    w->update.clear();
+    w->update = coveredByPendingParents(w);
+    if (!w->update.isEmpty()) ++w->invalidations;
     w->internalPaint = false;
     erase = w->eraseNeeded;
     w->eraseNeeded = false;

@@ -104,6 +104,17 @@ TEST_F(Painting, InvalidatingAPartOfTheParentRepaintsTheChildrenItCovers) {
   EXPECT_EQ(g_painted, (std::vector<std::string>{"top", "a"}));
 }
 
+TEST_F(Painting, AChildThatPaintsBeforeItsWaitingParentPaintsAgainAfterIt) {
+  // As when another thread invalidates the parent just as the child takes its WM_PAINT: the
+  // parent, painted later, would cover the child for good.
+  InvalidateRect(top, nullptr, FALSE);
+  UpdateWindow(a);
+  pump();
+  EXPECT_EQ(g_painted, (std::vector<std::string>{"a", "top", "b", "a"}));
+  EXPECT_EQ(pixelAt(top, 20, 20), kBlue);
+  EXPECT_EQ(pixelAt(top, 80, 80), kGreen);
+}
+
 TEST_F(Painting, AParentThatClipsItsChildrenLeavesThemAlone) {
   SetWindowLongPtrW(top, GWL_STYLE, GetWindowLongPtrW(top, GWL_STYLE) | WS_CLIPCHILDREN);
   InvalidateRect(top, nullptr, TRUE);
