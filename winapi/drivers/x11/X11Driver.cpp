@@ -486,10 +486,15 @@ class X11DriverImpl : public DisplayDriver {
     e.xclient.data.l[0] = 1;  // a request from an application
     e.xclient.data.l[1] = CurrentTime;
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
-    // Without a window manager nobody answers that request; the focus is then set directly.
+    // Without a window manager nobody answers that request; the focus is then set directly,
+    // or, for a window not shown yet, once it is mapped (X refuses the focus to an unmapped
+    // window, and it would otherwise stay with whatever window the pointer is over).
     XWindowAttributes attrs;
     if (XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) {
+      m_focusOnMap.store(0);
       XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
+    } else {
+      m_focusOnMap.store(window);
     }
     XFlush(m_display);
   }
@@ -990,11 +995,22 @@ class X11DriverImpl : public DisplayDriver {
           if (it != m_windows.end()) it->second.reparented = e.xreparent.parent != m_root;
         }
         break;
-      case MapNotify:
+      case MapNotify: {
+        NativeWindow pending = e.xmap.window;
+        if (m_focusOnMap.compare_exchange_strong(pending, 0) && !windowManagerSupports(m_atoms.netActiveWindow)) {
+          XSetInputFocus(m_display, e.xmap.window, RevertToParent, CurrentTime);
+          XFlush(m_display);
+        }
+        break;
+      }
       case UnmapNotify: break;
       case FocusIn:
       case FocusOut:
-        if (hwnd != nullptr && e.xfocus.mode == NotifyNormal) nativeActivated(hwnd, e.type == FocusIn);
+        // Focus events of detail NotifyPointer only say where the pointer is while the focus
+        // follows it (PointerRoot): no window gained or lost the focus.
+        if (hwnd != nullptr && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyPointer) {
+          nativeActivated(hwnd, e.type == FocusIn);
+        }
         break;
       case MotionNotify:
         if (hwnd != nullptr) queueMouseInput(hwnd, WM_MOUSEMOVE, POINT{e.xmotion.x_root, e.xmotion.y_root}, 0);
@@ -1537,7 +1553,8 @@ class X11DriverImpl : public DisplayDriver {
   std::map<PointerShape, Cursor> m_cursors;
   RECT m_learntExtents{0, 0, 0, 0};
   std::atomic<bool> m_lost{false};
-  std::atomic<NativeWindow> m_capture{0};  // the X window of the capturing window's top level
+  std::atomic<NativeWindow> m_capture{0};     // the X window of the capturing window's top level
+  std::atomic<NativeWindow> m_focusOnMap{0};  // activated before it was mapped: focused on its MapNotify
   int m_randrEvent = -1;
   int m_randrError = 0;
   bool m_randr15 = false;

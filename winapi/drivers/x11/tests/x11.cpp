@@ -339,6 +339,42 @@ TEST_F(X11, ACaptureTakenWithoutAPressedButtonHearsThatThePointerLeft) {
   EXPECT_TRUE(g_moves.empty());
 }
 
+TEST_F(X11, TheActiveWindowKeepsTheFocusWhereverThePointerGoes) {
+  // The server's focus follows the pointer (PointerRoot) until a program sets it. A window made
+  // active while still hidden takes the focus once it is mapped.
+  XSetInputFocus(viewer, PointerRoot, RevertToPointerRoot, CurrentTime);
+  XSync(viewer, False);
+  HWND later =
+      CreateWindowExW(0, u"X11Test", u"Shown later", WS_POPUP, 400, 300, 120, 90, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(later, nullptr);
+  SetActiveWindow(later);
+  ShowWindow(later, SW_SHOW);
+  Window focus = 0;
+  int revert = 0;
+  EXPECT_TRUE(pumpUntil([&] {
+    XGetInputFocus(viewer, &focus, &revert);
+    return focus != PointerRoot && focus != 0 && focus != DefaultRootWindow(viewer);
+  })) << "the X focus stayed with the pointer";
+  EXPECT_EQ(GetActiveWindow(), later);
+
+  // Focus events that only tell where the pointer is (detail NotifyPointer) change nothing; a
+  // real loss of the focus deactivates.
+  SetActiveWindow(top);
+  ASSERT_TRUE(pumpUntil([&] { return GetActiveWindow() == top; }));
+  XEvent e{};
+  e.xfocus.type = FocusOut;
+  e.xfocus.window = native;
+  e.xfocus.mode = NotifyNormal;
+  e.xfocus.detail = NotifyPointer;
+  send(native, e, FocusChangeMask);
+  pumpUntil([] { return false; }, 1);
+  EXPECT_EQ(GetActiveWindow(), top);
+  e.xfocus.detail = NotifyNonlinear;
+  send(native, e, FocusChangeMask);
+  EXPECT_TRUE(pumpUntil([&] { return GetActiveWindow() != top; }));
+  DestroyWindow(later);
+}
+
 const std::string kUris =
     "# dropped by the test\r\nfile:///home/ann/My%20Music/a.mp3\r\nfile://localhost/tmp/%C3%84.wav\r\n"
     "http://example.invalid/x\r\n";
