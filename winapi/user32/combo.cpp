@@ -257,7 +257,11 @@ void paintFace(HWND hwnd, ComboState* s) {
     ULONG_PTR data = s->selected >= 0 ? static_cast<ULONG_PTR>(sendLocal(s->list, LB_GETITEMDATA, s->selected, 0)) : 0;
     UINT id = static_cast<UINT>(GetWindowLongPtrW(hwnd, GWLP_ID));
     DRAWITEMSTRUCT dis{ODT_COMBOBOX, id, static_cast<UINT>(s->selected), ODA_DRAWENTIRE, state, hwnd, dc, field, data};
+    // The owner draws inside the field only: a long entry stops short of the arrow button.
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, field.left, field.top, field.right, field.bottom);
     if (parent != nullptr) sendLocal(parent, WM_DRAWITEM, id, reinterpret_cast<LPARAM>(&dis));
+    RestoreDC(dc, saved);
   } else {
     std::u16string text;
     ListState* ls = listState(s->list);

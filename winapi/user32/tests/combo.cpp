@@ -702,6 +702,35 @@ TEST_F(Combo, APlainListBoxSelectsByClickAndKeysWithNotifications) {
   });
 }
 
+TEST_F(Combo, TheOwnerDrawsTheFieldOnlyAndNeverOverTheArrowButton) {
+  // An owner that paints far past the field, as a long entry's text would.
+  g_log.onDraw = [](const DRAWITEMSTRUCT& dis) {
+    if (!(dis.itemState & ODS_COMBOBOXEDIT)) return;
+    RECT wide{dis.rcItem.left, dis.rcItem.top, dis.rcItem.right + 100, dis.rcItem.bottom};
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dis.hDC, &wide, red);
+    DeleteObject(red);
+  };
+  HWND combo = makeOwnerDrawn(3);
+  SendMessageW(combo, CB_SETCURSEL, 1, 0);
+  InvalidateRect(combo, nullptr, TRUE);
+  pump();
+  COMBOBOXINFO info{sizeof info, {}, {}, 0, nullptr, nullptr, nullptr};
+  ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+  winapi::PixelBuffer picture;
+  ASSERT_TRUE(headless().capture(top, &picture));
+  RECT topRect{};
+  GetWindowRect(top, &topRect);
+  auto red = [&](POINT client) {
+    ClientToScreen(combo, &client);
+    return (picture.row(client.y - topRect.top)[client.x - topRect.left] & 0xFFFFFF) == 0xFF0000;
+  };
+  EXPECT_TRUE(red(POINT{info.rcItem.left + 2, (info.rcItem.top + info.rcItem.bottom) / 2})) << "the field is drawn";
+  const POINT button{(info.rcButton.left + info.rcButton.right) / 2, (info.rcButton.top + info.rcButton.bottom) / 2};
+  EXPECT_FALSE(red(button)) << "the arrow button stays as the combo drew it";
+  EXPECT_FALSE(red(POINT{info.rcButton.right + 1, button.y})) << "and so does the edge";
+}
+
 TEST_F(Combo, TheFaceAndTheListLookAsBefore) {
   HWND other = CreateWindowExW(0, u"ComboTestParent", u"", WS_CHILD | WS_VISIBLE, 300, 20, 50, 20, top, nullptr,
                                nullptr, nullptr);
