@@ -22,6 +22,9 @@ namespace {
 
 struct InputState {
   HWND active = nullptr;
+  // Counts the changes of the active window, so a report of the display's own focus change that
+  // was overtaken by one of the program's is passed over.
+  uint64_t activations = 0;
   HWND focus = nullptr;
   HWND capture = nullptr;
   HCURSOR cursor = nullptr;
@@ -230,6 +233,7 @@ void activateWindow(HWND hwnd, int how) {
     if (s.active == hwnd) return;
     old = s.active;
     s.active = hwnd;
+    ++s.activations;
     Window* w = findWindow(hwnd);
     if (w != nullptr) {
       setTopLevelOrder(hwnd, HWND_TOP);
@@ -372,7 +376,16 @@ void nativeCloseRequested(HWND top) {
 }
 
 void nativeActivated(HWND top, bool active) {
-  postToOwner(top, [top, active] {
+  uint64_t seen;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    seen = input().activations;
+  }
+  postToOwner(top, [top, active, seen] {
+    {
+      std::lock_guard<std::recursive_mutex> guard(userLock());
+      if (input().activations != seen) return;
+    }
     if (active) {
       activateWindow(top, WA_ACTIVE);
     } else if (GetActiveWindow() == top) {

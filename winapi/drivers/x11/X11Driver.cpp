@@ -492,11 +492,20 @@ class X11DriverImpl : public DisplayDriver {
     XWindowAttributes attrs;
     if (XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) {
       m_focusOnMap.store(0);
-      XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
+      setFocus(w);
     } else {
       m_focusOnMap.store(window);
     }
     XFlush(m_display);
+  }
+
+  // Sets the X focus and notes the request's serial: focus events the server made before it
+  // are echoes of earlier changes.
+  void setFocus(::Window w) {
+    XLockDisplay(m_display);
+    m_focusSerial.store(NextRequest(m_display));
+    XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
+    XUnlockDisplay(m_display);
   }
 
   void setCapture(NativeWindow window) override { m_capture.store(window); }
@@ -998,7 +1007,7 @@ class X11DriverImpl : public DisplayDriver {
       case MapNotify: {
         NativeWindow pending = e.xmap.window;
         if (m_focusOnMap.compare_exchange_strong(pending, 0) && !windowManagerSupports(m_atoms.netActiveWindow)) {
-          XSetInputFocus(m_display, e.xmap.window, RevertToParent, CurrentTime);
+          setFocus(e.xmap.window);
           XFlush(m_display);
         }
         break;
@@ -1007,8 +1016,11 @@ class X11DriverImpl : public DisplayDriver {
       case FocusIn:
       case FocusOut:
         // Focus events of detail NotifyPointer only say where the pointer is while the focus
-        // follows it (PointerRoot): no window gained or lost the focus.
-        if (hwnd != nullptr && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyPointer) {
+        // follows it (PointerRoot): no window gained or lost the focus. Events made before the
+        // program's last focus request are passed over: acted on, an old change would take the
+        // focus back from the window the program has activated since.
+        if (hwnd != nullptr && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyPointer &&
+            static_cast<long>(e.xfocus.serial - m_focusSerial.load()) >= 0) {
           nativeActivated(hwnd, e.type == FocusIn);
         }
         break;
@@ -1553,8 +1565,9 @@ class X11DriverImpl : public DisplayDriver {
   std::map<PointerShape, Cursor> m_cursors;
   RECT m_learntExtents{0, 0, 0, 0};
   std::atomic<bool> m_lost{false};
-  std::atomic<NativeWindow> m_capture{0};     // the X window of the capturing window's top level
-  std::atomic<NativeWindow> m_focusOnMap{0};  // activated before it was mapped: focused on its MapNotify
+  std::atomic<NativeWindow> m_capture{0};       // the X window of the capturing window's top level
+  std::atomic<unsigned long> m_focusSerial{0};  // the serial of the last XSetInputFocus
+  std::atomic<NativeWindow> m_focusOnMap{0};    // activated before it was mapped: focused on its MapNotify
   int m_randrEvent = -1;
   int m_randrError = 0;
   bool m_randr15 = false;
