@@ -4,6 +4,7 @@
 // screen. Target: under 200 us, far inside the 10 ms timer that drives the hot tracking while a
 // drop-down is open. The moves run on the window's UI thread, inside one user event each, so a
 // figure also holds one cross-thread send.
+#include "bench/widgets/BenchWindow.h"
 #include "gui/win/Box.h"
 #include "gui/win/MenuEx.h"
 #include "gui/win/PopupMenu.h"
@@ -21,14 +22,7 @@ namespace {
 
 using namespace s::gui::win;
 
-class OnUiThread : public s::gui::events::IEventListener {
- public:
-  explicit OnUiThread(std::function<void()> run) : m_run(std::move(run)) {}
-  void onEvent(s::base::IObject*, int32_t) override { m_run(); }
-
- private:
-  std::function<void()> m_run;
-};
+using lumetra::bench::OnUiThread;
 
 PopupMenu* dropDown(const char16_t* title) {
   PopupMenu* menu = PopupMenu::take();

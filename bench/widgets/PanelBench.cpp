@@ -2,6 +2,7 @@
 // panel (about 20 widgets) built from its setting, placed in a shown window and painted for the
 // first time in at most 15 ms. Taking the panel down again is not timed. Run with
 // LUMETRA_DISPLAY=headless.
+#include "bench/widgets/BenchWindow.h"
 #include "gui/image/boxes/OptionPanels.h"
 #include "gui/win/Box.h"
 #include "gui/win/Window.h"
@@ -20,15 +21,7 @@ namespace {
 
 using namespace s::gui::win;
 
-/// Runs a function on the window's UI thread for each user event.
-class OnUiThread : public s::gui::events::IEventListener {
- public:
-  explicit OnUiThread(std::function<void()> run) : m_run(std::move(run)) {}
-  void onEvent(s::base::IObject*, int32_t) override { m_run(); }
-
- private:
-  std::function<void()> m_run;
-};
+using lumetra::bench::OnUiThread;
 
 void BmpPanelBuildAndFirstPaint(benchmark::State& state) {
   s::skin::installDefaultDrawers();
