@@ -486,16 +486,9 @@ class X11DriverImpl : public DisplayDriver {
     e.xclient.data.l[0] = 1;  // a request from an application
     e.xclient.data.l[1] = CurrentTime;
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
-    // Without a window manager nobody answers that request; the focus is then set directly,
-    // or, for a window not shown yet, once it is mapped (X refuses the focus to an unmapped
-    // window, and it would otherwise stay with whatever window the pointer is over).
+    // Without a window manager nobody answers that request; the focus is then set directly.
     XWindowAttributes attrs;
-    if (XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) {
-      m_focusOnMap.store(0);
-      setFocus(w);
-    } else {
-      m_focusOnMap.store(window);
-    }
+    if (XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) setFocus(w);
     XFlush(m_display);
   }
 
@@ -1004,14 +997,7 @@ class X11DriverImpl : public DisplayDriver {
           if (it != m_windows.end()) it->second.reparented = e.xreparent.parent != m_root;
         }
         break;
-      case MapNotify: {
-        NativeWindow pending = e.xmap.window;
-        if (m_focusOnMap.compare_exchange_strong(pending, 0) && !windowManagerSupports(m_atoms.netActiveWindow)) {
-          setFocus(e.xmap.window);
-          XFlush(m_display);
-        }
-        break;
-      }
+      case MapNotify:
       case UnmapNotify: break;
       case FocusIn:
       case FocusOut:
@@ -1567,7 +1553,6 @@ class X11DriverImpl : public DisplayDriver {
   std::atomic<bool> m_lost{false};
   std::atomic<NativeWindow> m_capture{0};       // the X window of the capturing window's top level
   std::atomic<unsigned long> m_focusSerial{0};  // the serial of the last XSetInputFocus
-  std::atomic<NativeWindow> m_focusOnMap{0};    // activated before it was mapped: focused on its MapNotify
   int m_randrEvent = -1;
   int m_randrError = 0;
   bool m_randr15 = false;

@@ -341,7 +341,7 @@ TEST_F(X11, ACaptureTakenWithoutAPressedButtonHearsThatThePointerLeft) {
 
 TEST_F(X11, TheActiveWindowKeepsTheFocusWhereverThePointerGoes) {
   // The server's focus follows the pointer (PointerRoot) until a program sets it. A window made
-  // active while still hidden takes the focus once it is mapped.
+  // active while still hidden holds the X focus once it is shown.
   XSetInputFocus(viewer, PointerRoot, RevertToPointerRoot, CurrentTime);
   XSync(viewer, False);
   HWND later =
