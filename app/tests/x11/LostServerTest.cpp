@@ -258,6 +258,38 @@ TEST_F(LostServer, ADisplayWithoutAServerIsRefused) {
       << said;
 }
 
+TEST_F(LostServer, ACopyThatCannotAnswerHereDoesNotTakeTheHandOver) {
+  // A copy on the headless display runs, but not where the user is.
+  ChildProcess elsewhere = start({{"LUMETRA_DISPLAY", "headless"}});
+  ASSERT_TRUE(elsewhere.started());
+  const fs::path headlessList =
+      m_dir.file("run/lumetra-windows/headless/" + std::to_string(elsewhere.pid()) + ".windows");
+  ASSERT_TRUE(waitFor([&] { return fs::exists(headlessList); })) << "the headless copy shows nothing";
+  ChildProcess here = start();
+  ASSERT_TRUE(here.started());
+  const ::Window own = m_client->waitForWindow(here.pid());
+  EXPECT_NE(own, 0u) << "a copy on another display took the hand-over";
+  EXPECT_TRUE(elsewhere.running()) << "the other copy is left alone";
+
+  // A frozen copy here does not answer: the next start goes on as the only copy.
+  ASSERT_NE(own, 0u);
+  ASSERT_TRUE(here.freeze());
+  ChildProcess next = start();
+  ASSERT_TRUE(next.started());
+  const ::Window second = m_client->waitForWindow(next.pid());
+  EXPECT_NE(second, 0u) << "a frozen copy took the hand-over";
+  ASSERT_TRUE(here.thaw());
+  EXPECT_TRUE(here.running()) << "the frozen copy is left alone";
+
+  // Both windows still close as windows do.
+  m_client->close(own);
+  if (second != 0) m_client->close(second);
+  EXPECT_TRUE(here.wait(20000));
+  EXPECT_TRUE(next.wait(20000));
+  EXPECT_EQ(here.exitCode(), 0);
+  EXPECT_EQ(next.exitCode(), 0);
+}
+
 TEST_F(LostServer, SigtermEndsTheProgramWhileItsServerIsFrozen) {
   ChildProcess program = start();
   ASSERT_TRUE(program.started());
