@@ -6,6 +6,7 @@
 // Left out: WM_QUERYENDSESSION (a signal cannot be refused), power events.
 #include <windows.h>
 
+#include "winapi/kernel32/unfinished.h"
 #include "winapi/user32/Input.h"
 #include "winapi/user32/Window.h"
 
@@ -50,8 +51,10 @@ void say(const char* text) {
   (void)ignored;
 }
 
-// Ends the process at once, without a lock, an allocation or stdio: only system calls.
+// Ends the process at once, without a lock, an allocation or stdio: only system calls. Files
+// still being written go first, so nothing half-written is left under a name.
 [[noreturn]] void lastResort(int reason) {
+  files::removeUnfinishedFiles();
   say("ended: the program did not end within 4 s of its session's end");
   if (reason > 0) {
     // Ending by the signal that asked for it tells the parent what happened.

@@ -1,8 +1,11 @@
 // The end of the session: SIGTERM, SIGINT or SIGHUP to a process with windows delivers
 // WM_ENDSESSION (TRUE, 0) to each top-level window on its own thread, then closes the windows, and
 // the process ends as it does after a close; a process that does not end by itself is ended
-// within 5 s of the signal, by that signal, whatever its threads hold.
+// within 5 s of the signal, by that signal, whatever its threads hold, and leaves no unfinished
+// output behind.
 #include <windows.h>
+
+#include <winseam.h>
 
 #include <gtest/gtest.h>
 
@@ -15,10 +18,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -62,18 +67,30 @@ TEST(SessionHelper, DISABLED_RunsAWindowUntilClosed) {
   HWND hwnd = CreateWindowExW(0, u"SessionHelper", u"Session", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
                               nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
+  // An output being written, on the road of a file system without unnamed files: its hidden
+  // name must go however the process ends.
+  HANDLE output = INVALID_HANDLE_VALUE;
+  if (const char* unfinished = getenv("LUMETRA_SESSION_OUTPUT")) {
+    winapi::seam::refuseUnnamedFiles(true);
+    std::u16string path = u"Z:";
+    for (const char* c = unfinished; *c != 0; ++c) path += *c == '/' ? u'\\' : static_cast<char16_t>(*c);
+    output = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(output, INVALID_HANDLE_VALUE);
+  }
   log << "ready\n";
   log.flush();
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   log << "ended\n";
   log.flush();
+  if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
 }
 
 /// A copy of this test program running a window until it closes, and its log.
 class SessionChild {
  public:
-  explicit SessionChild(bool hang) : m_child(start(m_log, hang)) {}
+  explicit SessionChild(bool hang) : m_child(start(m_log, m_dir.file("outputs").string(), hang)) {}
 
   std::string log() const {
     std::ifstream in(m_log);
@@ -101,9 +118,20 @@ class SessionChild {
 
   lumetra::testlib::ChildProcess& process() { return m_child; }
 
+  /// The files in the folder the child writes its output in.
+  std::vector<std::string> outputs() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.file("outputs"))) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
  private:
-  static lumetra::testlib::ChildProcess start(const std::string& log, bool hang) {
-    lumetra::testlib::Environment environment{{"LUMETRA_SESSION_LOG", log}};
+  static lumetra::testlib::ChildProcess start(const std::string& log, const std::string& outputs, bool hang) {
+    std::filesystem::create_directories(outputs);
+    lumetra::testlib::Environment environment{{"LUMETRA_SESSION_LOG", log},
+                                              {"LUMETRA_SESSION_OUTPUT", outputs + "/out.wav"}};
     if (hang) environment.emplace_back("LUMETRA_SESSION_HANG", "1");
     return lumetra::testlib::ChildProcess::helperTest("SessionHelper.DISABLED_RunsAWindowUntilClosed", environment);
   }
@@ -121,6 +149,7 @@ TEST(Session, EachEndingSignalDeliversEndSessionAndTheProgramEndsAsAfterAClose) 
     EXPECT_GE(child.signalAndWait(signal), 0) << strsignal(signal);
     EXPECT_EQ(child.process().exitCode(), 0) << strsignal(signal);
     EXPECT_EQ(child.log(), "ready\nendsession 1 0 own\nclose\nended\n") << strsignal(signal);
+    EXPECT_EQ(child.outputs(), std::vector<std::string>{}) << strsignal(signal);
   }
 }
 
@@ -137,5 +166,6 @@ TEST(Session, AProgramWhoseUiThreadHangsIsEndedByTheSignalWithinFiveSeconds) {
     std::printf("%s: ended %ld ms after the signal\n", sigabbrev_np(signal), took);
     EXPECT_EQ(child.process().signal(), signal) << "ended by the signal that asked for it";
     EXPECT_EQ(child.log(), "ready\nendsession 1 0 own\n") << strsignal(signal);
+    EXPECT_EQ(child.outputs(), std::vector<std::string>{}) << "the unfinished output stays";
   }
 }
