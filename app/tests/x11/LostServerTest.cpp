@@ -87,8 +87,7 @@ class Client {
     int rootX = 0;
     int rootY = 0;
     ::Window child;
-    XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), x, y, &rootX, &rootY,
-                          &child);
+    XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), x, y, &rootX, &rootY, &child);
     return POINT{rootX, rootY};
   }
 
@@ -99,7 +98,8 @@ class Client {
     closing.xclient.window = w;
     closing.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
     closing.xclient.format = 32;
-    closing.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+    closing.xclient.data.l[0] =
+        static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
     XSendEvent(m_display, w, False, NoEventMask, &closing);
     XFlush(m_display);
   }
@@ -166,6 +166,28 @@ long msUntilEnded(ChildProcess& child, std::chrono::steady_clock::time_point sin
                                .count());
 }
 
+/// Whether the process holds a file open below `folder` other than `except`: the output it is
+/// writing, whether that has a name yet or not.
+bool writesBelow(pid_t pid, const fs::path& folder, const fs::path& except) {
+  std::error_code error;
+  for (const fs::directory_entry& fd :
+       fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    const fs::path target = fs::read_symlink(fd.path(), error);
+    if (error) continue;
+    const std::string text = target.string();
+    if (text.rfind(folder.string() + "/", 0) == 0 && target != except) return true;
+  }
+  return false;
+}
+
+std::set<std::string> namesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
 class XvfbEnvironment : public ::testing::Environment {
  public:
   void SetUp() override { Xvfb::start(); }
@@ -197,6 +219,11 @@ class LostServer : public ::testing::Test {
     ASSERT_NE(m_client->display(), nullptr);
   }
 
+  // A test that killed the server leaves a new one to the tests after it in this process.
+  void TearDown() override {
+    if (m_killed && !Xvfb::running()) Xvfb::restart();
+  }
+
   /// A start of the program on the test's server; its output goes to a pipe the test reads.
   ChildProcess start(const Environment& extra = {}) {
     Environment environment = m_environment;
@@ -208,6 +235,7 @@ class LostServer : public ::testing::Test {
   std::chrono::steady_clock::time_point killServer() {
     m_client.reset();
     const auto now = std::chrono::steady_clock::now();
+    m_killed = true;
     Xvfb::kill();
     return now;
   }
@@ -216,6 +244,7 @@ class LostServer : public ::testing::Test {
   std::string m_program;
   Environment m_environment;
   std::unique_ptr<Client> m_client;
+  bool m_killed = false;
 };
 
 TEST_F(LostServer, AnIdleCopyEndsWithTheServerAndTheNextStartShowsItsWindow) {
@@ -244,6 +273,74 @@ TEST_F(LostServer, AnIdleCopyEndsWithTheServerAndTheNextStartShowsItsWindow) {
   EXPECT_EQ(next.exitCode(), 0);
 }
 
+TEST_F(LostServer, AConversionStopsWithTheServerAndLeavesNoOutput) {
+  // Pitch Up from MP3 to MP3 decodes, shifts and encodes every block: twenty minutes of audio
+  // take far longer than the 5 s the program has to end, so the conversion runs until it ends.
+  for (const auto& [section, name, text] :
+       {std::tuple{u"Language", u"", u"English"},
+        std::tuple{u"MainWindow\\View", u"ConvertTo", u"Pitch Up  (Raise Tone)"}}) {
+    s::reg::win::RegDir* key = s::reg::win::RegDir::take();
+    key->open(HKEY_CURRENT_USER,
+              (std::u16string(u"Software\\Tovi\\Tovi Lumetra\\SaveData\\") + section).c_str());
+    key->setString(name, text);
+    key->release();
+  }
+  const fs::path music = m_dir.file("music");
+  fs::create_directories(music);
+  const fs::path source = music / "long.mp3";
+  {
+    // Frames of a constant bitrate without a header frame follow each other in one stream.
+    lumetra::apptest::writeTone(m_dir.file("tone.wav"), 440.0, 30.0);
+    const lumetra::testlib::RunResult lame =
+        lumetra::testlib::run({APP_LAME_PROGRAM, "--silent", "-t", "-b", "128",
+                               m_dir.file("tone.wav").string(), m_dir.file("tone.mp3").string()});
+    ASSERT_EQ(lame.exitCode, 0) << lame.output;
+    std::ifstream in(m_dir.file("tone.mp3"), std::ios::binary);
+    const std::string frames((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    std::ofstream out(source, std::ios::binary);
+    for (int i = 0; i < 40; ++i) out << frames;
+  }
+
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  const ::Window window = m_client->waitForWindow(program.pid());
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  ASSERT_TRUE(waitFor([&] {
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    const bool aware =
+        XGetWindowProperty(m_client->display(), window,
+                           XInternAtom(m_client->display(), "XdndAware", False), 0, 1, False,
+                           XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+        data != nullptr;
+    if (data != nullptr) XFree(data);
+    return aware;
+  })) << "the window takes no drops";
+  XWindowAttributes attrs;
+  ASSERT_TRUE(XGetWindowAttributes(m_client->display(), window, &attrs));
+  // The drop box fills the middle of the window.
+  const POINT at = m_client->toScreen(window, attrs.width / 2, attrs.height * 2 / 5);
+  lumetra::testlib::XdndSource drag{
+      m_client->display(), [](const std::function<bool()>& done) { return waitFor(done, 10); }};
+  ASSERT_TRUE(drag.drop(window, at.x, at.y, lumetra::testlib::fileUri(source.string()) + "\r\n"))
+      << "the drop box refused the file";
+  ASSERT_TRUE(waitFor([&] { return writesBelow(program.pid(), music, source); }))
+      << "the conversion never began writing";
+
+  const auto killed = killServer();
+  const long took = msUntilEnded(program, killed);
+  ASSERT_GE(took, 0) << "the program still runs 20 s after its X server ended";
+  std::printf("the program ended %ld ms after its X server, during a conversion\n", took);
+  RecordProperty("ms_to_end_during_a_conversion", static_cast<int>(took));
+  const std::string said = program.readOutputToEnd();
+  EXPECT_NE(said.find("lumetra: the X server connection was lost"), std::string::npos) << said;
+  EXPECT_EQ(namesIn(music), (std::set<std::string>{"long.mp3"}))
+      << "an unfinished output stays behind";
+}
+
 TEST_F(LostServer, ADisplayWithoutAServerIsRefused) {
   // The first display number from :99 up that no server holds.
   int number = 99;
@@ -254,8 +351,7 @@ TEST_F(LostServer, ADisplayWithoutAServerIsRefused) {
   ASSERT_TRUE(program.wait(20000)) << "the program runs on without a display";
   EXPECT_EQ(program.exitCode(), 1);
   const std::string said = program.readOutputToEnd();
-  EXPECT_NE(said.find("lumetra: cannot open display " + display + "\n"), std::string::npos)
-      << said;
+  EXPECT_NE(said.find("lumetra: cannot open display " + display + "\n"), std::string::npos) << said;
 }
 
 TEST_F(LostServer, ACopyThatCannotAnswerHereDoesNotTakeTheHandOver) {
@@ -264,7 +360,8 @@ TEST_F(LostServer, ACopyThatCannotAnswerHereDoesNotTakeTheHandOver) {
   ASSERT_TRUE(elsewhere.started());
   const fs::path headlessList =
       m_dir.file("run/lumetra-windows/headless/" + std::to_string(elsewhere.pid()) + ".windows");
-  ASSERT_TRUE(waitFor([&] { return fs::exists(headlessList); })) << "the headless copy shows nothing";
+  ASSERT_TRUE(waitFor([&] { return fs::exists(headlessList); }))
+      << "the headless copy shows nothing";
   ChildProcess here = start();
   ASSERT_TRUE(here.started());
   const ::Window own = m_client->waitForWindow(here.pid());
