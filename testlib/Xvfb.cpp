@@ -60,6 +60,8 @@ void launch() {
     std::atexit([] {
       if (s_pid <= 0) return;
       kill(s_pid, SIGTERM);
+      // A server a test froze ends only once it runs again.
+      kill(s_pid, SIGCONT);
       waitpid(s_pid, nullptr, 0);
     });
   }
