@@ -81,7 +81,8 @@ class IAppBase : public base::IObject, public virtual thread::IPoolable {
   virtual void setLanguage(const WCHAR* name) = 0;
   virtual const WCHAR* getSkinName() = 0;
   virtual void setSkinName(const WCHAR* name) = 0;
-  /// Whether another process runs this program; with `activate` it is also handed over to.
+  /// Whether another process runs this program for this user on this display and answers
+  /// within 2 s; with `activate` it is also handed over to.
   virtual bool detectRunningInstance(bool activate, bool sendInstanceEvent, bool passTitles) = 0;
   /// The same over the top-level windows of the calling thread's desktop.
   virtual bool detectRunningInstanceOnDesktop(bool activate, bool sendInstanceEvent,

@@ -14,6 +14,7 @@ namespace lumetra::testlib {
 
 namespace {
 pid_t s_pid = 0;
+std::string s_display;
 std::string s_reason = "Xvfb was not started";
 std::once_flag s_once;
 
@@ -52,10 +53,18 @@ void launch() {
     return;
   }
   s_pid = pid;
-  std::atexit([] {
-    kill(s_pid, SIGTERM);
-    waitpid(s_pid, nullptr, 0);
-  });
+  s_display = number;
+  static bool endsWithProcess = false;
+  if (!endsWithProcess) {
+    endsWithProcess = true;
+    std::atexit([] {
+      if (s_pid <= 0) return;
+      kill(s_pid, SIGTERM);
+      // A server a test froze ends only once it runs again.
+      kill(s_pid, SIGCONT);
+      waitpid(s_pid, nullptr, 0);
+    });
+  }
   std::string display = ":" + number;
   setenv("DISPLAY", display.c_str(), 1);
   setenv("LUMETRA_DISPLAY", "x11", 1);
@@ -68,6 +77,26 @@ bool Xvfb::start() {
 }
 
 bool Xvfb::running() { return s_pid > 0; }
+
+void Xvfb::kill() {
+  if (s_pid <= 0) return;
+  ::kill(s_pid, SIGKILL);
+  waitpid(s_pid, nullptr, 0);
+  s_pid = 0;
+  // A killed server leaves its lock file and socket behind; the next one needs neither.
+  unlink(("/tmp/.X" + s_display + "-lock").c_str());
+  unlink(("/tmp/.X11-unix/X" + s_display).c_str());
+  s_reason = "Xvfb was ended by the test";
+}
+
+bool Xvfb::restart() {
+  std::call_once(s_once, [] {});
+  kill();
+  launch();
+  return running();
+}
+
+int Xvfb::pid() { return static_cast<int>(s_pid); }
 
 std::string Xvfb::skipReason() { return s_reason; }
 

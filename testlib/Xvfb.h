@@ -14,6 +14,14 @@ class Xvfb {
   static bool start();
   static bool running();
   static std::string skipReason();
+
+  /// Ends the server as a crash would (SIGKILL) and waits for its end; every client loses its
+  /// connection. The next `restart` starts a new server on another display.
+  static void kill();
+  /// Ends the server if it runs and starts a new one, pointing DISPLAY at it.
+  static bool restart();
+  /// The server's process id; 0 while none runs.
+  static int pid();
 };
 
 }  // namespace lumetra::testlib

@@ -316,7 +316,10 @@ void AppBase::setSkinName(const WCHAR* name) {
 
 bool AppBase::detectRunningInstance(bool activate, bool sendInstanceEvent, bool passTitles) {
   uint32_t processId = 0;
-  if (!system::win::findOtherInstanceProcess(&processId)) {
+  // Only a copy that answers counts: one left behind by a lost display, a frozen one or one on
+  // another display would take the hand-over and show nothing, and the user could not start
+  // the program at all.
+  if (!system::win::findLiveInstanceProcess(&processId)) {
     return false;
   }
   if (activate) {

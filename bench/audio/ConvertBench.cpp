@@ -3,6 +3,8 @@
 // chain, blocks of 4096 bytes) and prints, last, "seconds=S realtime=R", R being the audio's
 // duration over the time the conversion took. WAV files become WAV files and MP3 files MP3 files,
 // at the source's bitrate when it is above 192 kbps (raised to 224, 256 or 320), else at 192.
+// OUT must not exist: as the task's outputs, it has no name until it is whole and then takes
+// it without replacing a file, so a failed or killed conversion leaves nothing under it.
 // convert_bench --decode IN reads IN to its end and keeps nothing: the decoder alone.
 //
 // Options set the filters directly, as the conversion task does:
@@ -125,6 +127,8 @@ std::string reasonOf(DWORD error) {
     case ERROR_ACCESS_DENIED: return "permission denied";
     case ERROR_WRITE_PROTECT: return "the device is read-only";
     case ERROR_PATH_NOT_FOUND: return "the folder does not exist";
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return "the file exists (convert_bench writes only new files)";
     case ERROR_SUCCESS: return "the output stream failed";
     default: return "system error " + std::to_string(error);
   }
@@ -376,24 +380,24 @@ int convert(const Options& options) {
     return done(0);
   }
 
+  // OUT has no name until the conversion is whole, so a conversion that fails, or a process
+  // that is ended, leaves no part of a file that a user could take for a converted one.
   s::file::win::FileOutputStream* out = s::file::win::FileOutputStream::take();
-  if (!out->open(options.out, false)) {
+  if (!out->openNew(options.out)) {
     const DWORD error = GetLastError();
     out->dispose();
     return done(fail("cannot create " + outName + ": " + reasonOf(error)));
   }
-  // From here on OUT exists; a conversion that fails leaves no part of a file behind, which a
-  // user could take for a converted one.
   auto failOutput = [&](const std::string& message) {
     writer->close();
-    DeleteFileW(options.out);
+    out->dispose();
     return done(fail(message));
   };
   if (mp3) {
     static_cast<s::sound::mp3::win::Mp3*>(writer)->setBitrate(
         outputBitrate(static_cast<s::sound::mp3::win::Mp3*>(reader)->getBitrate()));
   }
-  writer->setOutputStream(out, true);
+  writer->setOutputStream(out, false);
   if (options.volume) {
     s::sound::filter::Volume* volume = s::sound::filter::Volume::take();
     volume->setPercent(options.percent);
@@ -453,10 +457,16 @@ int convert(const Options& options) {
   SetLastError(ERROR_SUCCESS);
   if (!writer->close()) {
     const DWORD error = GetLastError();
-    DeleteFileW(options.out);
+    out->dispose();
     return done(fail("cannot finish " + outName + ": " + writeFailureOf(writer, error)));
   }
   reader->close();
+  if (!out->publish(false)) {
+    const DWORD error = GetLastError();
+    out->dispose();
+    return done(fail("cannot finish " + outName + ": " + reasonOf(error)));
+  }
+  out->dispose();
   report();
   return done(0);
 }

@@ -4,7 +4,11 @@
 #include "winapi/drivers/headless/HeadlessDriver.h"
 #include "winapi/drivers/x11/X11Driver.h"
 
+#include <errno.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -59,12 +63,24 @@ DisplayDriver& displayDriver() {
   static std::once_flag once;
   std::call_once(once, [] {
     const char* chosen = std::getenv("LUMETRA_DISPLAY");
-    const char* display = std::getenv("DISPLAY");
-    bool wantX11 =
-        chosen != nullptr && *chosen != 0 ? std::strcmp(chosen, "x11") == 0 : (display != nullptr && *display != 0);
-    if (wantX11) driver = X11Driver::open();
-    // Without an X server that answers, windows still work, in memory.
-    if (driver == nullptr) driver = new HeadlessDriver;
+    if (chosen != nullptr && std::strcmp(chosen, "headless") == 0) {
+      driver = new HeadlessDriver;
+      return;
+    }
+    driver = X11Driver::open();
+    if (driver == nullptr) {
+      // Windows no one can see would keep the program running unseen, and every later start
+      // would hand over to it: the program ends here, as X programs do.
+      const char* display = std::getenv("DISPLAY");
+      if (display != nullptr && *display != 0) {
+        std::fprintf(stderr, "%s: cannot open display %s\n", program_invocation_short_name, display);
+      } else {
+        std::fprintf(stderr, "%s: no display: set DISPLAY to an X server (or LUMETRA_DISPLAY=headless)\n",
+                     program_invocation_short_name);
+      }
+      std::fflush(stderr);
+      _exit(1);
+    }
   });
   return *driver;
 }

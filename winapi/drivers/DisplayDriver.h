@@ -198,8 +198,9 @@ class DisplayDriver {
 /// `rect` into `out` (rect's size): what the screen shows as far as this process knows it.
 void composeOwnWindows(const RECT& rect, PixelBuffer& out);
 
-/// The driver of this process, chosen on first use: LUMETRA_DISPLAY=headless|x11, else x11 when
-/// DISPLAY is set and an X server answers, else headless.
+/// The driver of this process, chosen on first use: headless when LUMETRA_DISPLAY=headless asks
+/// for it, else x11 on the server DISPLAY names. When that server does not answer, the process
+/// says so on standard error and ends with status 1: nothing runs on an invisible display.
 DisplayDriver& displayDriver();
 
 }  // namespace winapi

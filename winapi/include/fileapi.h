@@ -115,11 +115,33 @@ typedef struct _WIN32_FILE_ATTRIBUTE_DATA {
   DWORD nFileSizeLow;
 } WIN32_FILE_ATTRIBUTE_DATA, *LPWIN32_FILE_ATTRIBUTE_DATA;
 
+// Information classes of SetFileInformationByHandle; only FileRenameInfo is set here.
+typedef enum _FILE_INFO_BY_HANDLE_CLASS {
+  FileBasicInfo,
+  FileStandardInfo,
+  FileNameInfo,
+  FileRenameInfo,
+  FileDispositionInfo,
+} FILE_INFO_BY_HANDLE_CLASS;
+
+// A name of FileNameLength bytes follows the record; the caller allocates room for it.
+typedef struct _FILE_RENAME_INFO {
+  BOOLEAN ReplaceIfExists;
+  HANDLE RootDirectory;
+  DWORD FileNameLength;
+  WCHAR FileName[1];
+} FILE_RENAME_INFO, *PFILE_RENAME_INFO;
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
-// Share modes are accepted and not enforced: POSIX files have none.
+// Share modes are accepted and not enforced: POSIX files have none. CREATE_NEW with
+// FILE_ATTRIBUTE_TEMPORARY and FILE_FLAG_DELETE_ON_CLOSE makes a new temporary file in the
+// folder of `fileName` that has no name there (or a hidden one, where the file system cannot
+// do without) until SetFileInformationByHandle names it; closed before, or when the process
+// ends, it is gone. Only a process killed with SIGKILL on such a file system leaves its hidden
+// name behind.
 HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                           DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 // Synchronous only: an OVERLAPPED record is refused with ERROR_INVALID_PARAMETER.
@@ -130,6 +152,13 @@ BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI SetEndOfFile(HANDLE file);
 BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
 BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+// FileRenameInfo only (others: ERROR_NOT_SUPPORTED), without a root folder: the open file takes
+// the name given (a bare name stays in the file's folder). Without ReplaceIfExists a file
+// already there stays and the call fails with ERROR_ALREADY_EXISTS; with it, one rename
+// replaces that file. A new temporary file (CREATE_NEW with FILE_ATTRIBUTE_TEMPORARY and
+// FILE_FLAG_DELETE_ON_CLOSE) has no name until this call and is kept once it has one.
+BOOL WINAPI SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS informationClass, LPVOID information,
+                                       DWORD bufferSize);
 
 DWORD WINAPI GetFileAttributesW(LPCWSTR fileName);
 BOOL WINAPI GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS level, LPVOID information);

@@ -36,6 +36,11 @@ CreateWindowExFunction replaceCreateWindowExW(CreateWindowExFunction replacement
 using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 WriteFileFunction replaceWriteFile(WriteFileFunction replacement);
 
+// New temporary files: while refused is true, they take the road of a file system that cannot
+// make a file without a name (a hidden name beside the one they are to take). Answers the
+// setting before.
+bool refuseUnnamedFiles(bool refused);
+
 // Descriptor writes of the C run-time (_write): a replacement can fail them half-way.
 using CrtWriteFunction = int (*)(int, const void*, unsigned int);
 CrtWriteFunction replaceCrtWrite(CrtWriteFunction replacement);

@@ -1,43 +1,86 @@
 // File handles: CreateFileW and the calls on an open file.
+// A new temporary file (CREATE_NEW with FILE_ATTRIBUTE_TEMPORARY and FILE_FLAG_DELETE_ON_CLOSE)
+// has no name at all until SetFileInformationByHandle gives it one (an O_TMPFILE file in the
+// folder of the name it was created with), so no other program sees it half-written and a
+// process that ends any way leaves nothing. Where the file system cannot make such a file it
+// gets a hidden name beside that name (".NAME.XXXXXX"), which every failure and every end of
+// the process but SIGKILL removes. Giving such a file its name ends its delete on close: that
+// rename is how a finished temporary is kept, whereas Windows would still delete it.
 // Left out: share modes (accepted, not enforced: POSIX has none), overlapped input and output
-// (refused), FILE_FLAG_NO_BUFFERING (accepted; the page cache stays in use).
+// (refused), FILE_FLAG_NO_BUFFERING (accepted; the page cache stays in use), opening a new
+// temporary file again by its name (it has none), and every information class of
+// SetFileInformationByHandle but FileRenameInfo.
 #include <windows.h>
 #include <winseam.h>
 
 #include "winapi/kernel32/filetime.h"
 #include "winapi/kernel32/handle.h"
 #include "winapi/kernel32/posixfile.h"
+#include "winapi/kernel32/unfinished.h"
 #include "winapi/kernel32/unixpath.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
+#include <mutex>
 
 namespace winapi {
 namespace {
 
+std::atomic<bool> s_unnamedRefused{false};
+
+/// How a file is bound to its name.
+enum class Naming {
+  /// An ordinary file under its name.
+  kNamed,
+  /// A new temporary file without a name (O_TMPFILE); `path` is the name it was created with.
+  kUnnamed,
+  /// A new temporary file under a hidden name, listed for removal until it takes its own.
+  kHidden,
+};
+
 class FileObject : public KernelObject {
  public:
-  FileObject(int fd, std::string path, bool canRead, bool canWrite, bool deleteOnClose)
-      : m_fd(fd), m_path(std::move(path)), m_canRead(canRead), m_canWrite(canWrite), m_deleteOnClose(deleteOnClose) {}
+  FileObject(int fd, std::string path, bool canRead, bool canWrite, bool deleteOnClose, Naming naming,
+             files::UnfinishedSlot* slot)
+      : m_fd(fd),
+        m_path(std::move(path)),
+        m_canRead(canRead),
+        m_canWrite(canWrite),
+        m_deleteOnClose(deleteOnClose),
+        m_naming(naming),
+        m_slot(slot) {}
   ~FileObject() override {
     close(m_fd);
-    if (m_deleteOnClose) unlink(m_path.c_str());
+    if (m_deleteOnClose && m_naming != Naming::kUnnamed) unlink(m_path.c_str());
+    files::dropUnfinished(m_slot);
   }
   int fd() const { return m_fd; }
-  const std::string& path() const { return m_path; }
+  std::string path() const {
+    std::lock_guard guard(m_lock);
+    return m_path;
+  }
   bool canRead() const { return m_canRead; }
   bool canWrite() const { return m_canWrite; }
+  /// Gives the file the name `target` (replacing a file there only with `replace`); false with
+  /// errno set when it cannot.
+  bool rename(const std::string& target, bool replace);
 
  private:
-  int m_fd;
+  const int m_fd;
+  mutable std::mutex m_lock;  // guards the naming, which any thread holding the handle may change
   std::string m_path;
-  bool m_canRead;
-  bool m_canWrite;
+  const bool m_canRead;
+  const bool m_canWrite;
   bool m_deleteOnClose;
+  Naming m_naming;
+  files::UnfinishedSlot* m_slot;
 };
 
 BOOL failWith(DWORD error) {
@@ -113,12 +156,154 @@ int openWithDisposition(const std::string& path, int accessFlags, DWORD disposit
   }
 }
 
+// ".NAME.XXXXXX" in the folder of `target`: hidden, telling which file it stands for, and cut
+// (at a character's start) to fit the 255 bytes of a file name.
+std::string hiddenBeside(const std::string& target) {
+  static std::atomic<uint64_t> s_counter{0};
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  const size_t slash = target.find_last_of('/');
+  std::string name = target.substr(slash + 1);
+  constexpr size_t kRoom = 255 - 8;
+  if (name.size() > kRoom) {
+    size_t cut = kRoom;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  }
+  struct timespec now {};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  uint64_t mix = (s_counter.fetch_add(1) + 1) * 0x9E3779B97F4A7C15ULL;
+  mix ^= static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(getpid()) << 32);
+  std::string hidden = target.substr(0, slash + 1) + "." + name + ".";
+  for (int i = 0; i < 6; ++i, mix /= sizeof kLetters - 1) hidden += kLetters[mix % (sizeof kLetters - 1)];
+  return hidden;
+}
+
+// Makes a file under a new hidden name beside `target` through `make` (false with errno set,
+// EEXIST for a name already taken), listed for removal before it exists. The name goes to
+// `*hidden`; null with errno set on failure.
+template <typename Make>
+files::UnfinishedSlot* makeHidden(const std::string& target, std::string* hidden, Make make) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *hidden = hiddenBeside(target);
+    files::UnfinishedSlot* slot = files::reserveUnfinished(hidden->c_str());
+    if (slot == nullptr) return nullptr;
+    if (make(*hidden)) {
+      files::armUnfinished(slot);
+      return slot;
+    }
+    const int error = errno;
+    files::dropUnfinished(slot);
+    errno = error;
+    if (error != EEXIST) return nullptr;
+  }
+  errno = EEXIST;
+  return nullptr;
+}
+
+// Gives the unnamed file `fd` the name `target`; a file already there stays (EEXIST).
+bool linkUnnamed(int fd, const std::string& target) {
+  char link[32];
+  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  if (linkat(AT_FDCWD, link, AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  // Without /proc only a privileged process can link a descriptor itself.
+  if (errno != ENOENT || access("/proc/self/fd", F_OK) == 0) return false;
+  return linkat(fd, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+// A rename that never replaces a file (EEXIST).
+bool renameNoReplace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system without that rename: a second name, then the first one goes. One without
+  // links either cannot promise to leave a file alone, and the rename is refused.
+  if (link(from.c_str(), to.c_str()) != 0) {
+    if (errno == EPERM) errno = EOPNOTSUPP;
+    return false;
+  }
+  unlink(from.c_str());
+  return true;
+}
+
+bool FileObject::rename(const std::string& target, bool replace) {
+  std::lock_guard guard(m_lock);
+  if (m_naming == Naming::kUnnamed) {
+    if (!replace) {
+      if (!linkUnnamed(m_fd, target)) return false;
+    } else {
+      // No call links a file over another: it takes a hidden name beside the target first, and
+      // one rename puts it in place.
+      std::string hidden;
+      files::UnfinishedSlot* slot =
+          makeHidden(target, &hidden, [this](const std::string& name) { return linkUnnamed(m_fd, name); });
+      if (slot == nullptr) return false;
+      const bool moved = ::rename(hidden.c_str(), target.c_str()) == 0;
+      const int error = errno;
+      if (!moved) unlink(hidden.c_str());
+      files::dropUnfinished(slot);
+      errno = error;
+      if (!moved) return false;
+    }
+  } else if (replace ? ::rename(m_path.c_str(), target.c_str()) != 0 : !renameNoReplace(m_path, target)) {
+    return false;
+  }
+  m_path = target;
+  if (m_naming != Naming::kNamed) {
+    // The temporary has its name now, and is kept.
+    m_naming = Naming::kNamed;
+    m_deleteOnClose = false;
+    files::dropUnfinished(m_slot);
+    m_slot = nullptr;
+  } else if (m_slot != nullptr) {
+    // A file to be deleted on close goes under its new name.
+    files::UnfinishedSlot* renamed = files::reserveUnfinished(target.c_str());
+    files::armUnfinished(renamed);
+    files::dropUnfinished(m_slot);
+    m_slot = renamed;
+  }
+  return true;
+}
+
+// A new temporary file that is to take the name `path`: without a name in that folder, or under
+// a hidden one where the file system cannot make such a file.
+HANDLE createTemporary(const std::string& path, int accessFlags, mode_t mode, bool canRead) {
+  struct stat status;
+  if (lstat(path.c_str(), &status) == 0) {
+    SetLastError(ERROR_FILE_EXISTS);
+    return INVALID_HANDLE_VALUE;
+  }
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+  if (!s_unnamedRefused.load()) {
+    const int fd = open(folder.c_str(), O_TMPFILE | accessFlags, mode);
+    if (fd >= 0) {
+      return insertHandle(std::make_shared<FileObject>(fd, path, canRead, true, true, Naming::kUnnamed, nullptr));
+    }
+    // EOPNOTSUPP: a file system without unnamed files; EISDIR: a kernel without them.
+    if (errno != EOPNOTSUPP && errno != EISDIR) {
+      SetLastError(files::errorForPath(errno, path));
+      return INVALID_HANDLE_VALUE;
+    }
+  }
+  int fd = -1;
+  std::string hidden;
+  files::UnfinishedSlot* slot = makeHidden(path, &hidden, [&](const std::string& name) {
+    fd = open(name.c_str(), accessFlags | O_CREAT | O_EXCL, mode);
+    return fd >= 0;
+  });
+  if (slot == nullptr) {
+    SetLastError(files::errorForPath(errno, path));
+    return INVALID_HANDLE_VALUE;
+  }
+  return insertHandle(std::make_shared<FileObject>(fd, hidden, canRead, true, true, Naming::kHidden, slot));
+}
+
 }  // namespace
 
 namespace seam {
 WriteFileFunction replaceWriteFile(WriteFileFunction replacement) {
   return s_writeFile.exchange(replacement != nullptr ? replacement : &realWriteFile);
 }
+bool refuseUnnamedFiles(bool refused) { return s_unnamedRefused.exchange(refused); }
 }  // namespace seam
 
 }  // namespace winapi
@@ -150,6 +335,10 @@ extern "C" HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWOR
   // A handle that only asks about the file (no read or write access) needs no permission to read.
   if (!canRead && !canWrite) accessFlags = O_PATH | O_CLOEXEC;
   mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
+  const bool deleteOnClose = (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) != 0;
+  if (deleteOnClose && (flagsAndAttributes & FILE_ATTRIBUTE_TEMPORARY) != 0 && disposition == CREATE_NEW && canWrite) {
+    return winapi::createTemporary(path, accessFlags & ~O_NONBLOCK, mode, canRead);
+  }
 
   bool existed = false;
   int fd = winapi::openWithDisposition(path, accessFlags, disposition, mode, &existed);
@@ -174,8 +363,11 @@ extern "C" HANDLE WINAPI CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWOR
   if ((accessFlags & O_PATH) == 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if ((flagsAndAttributes & FILE_FLAG_SEQUENTIAL_SCAN) != 0) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   if ((flagsAndAttributes & FILE_FLAG_RANDOM_ACCESS) != 0) posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
-  bool deleteOnClose = (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) != 0;
-  HANDLE handle = winapi::insertHandle(std::make_shared<FileObject>(fd, path, canRead, canWrite, deleteOnClose));
+  // As on Windows, a file to be deleted on close goes however the process ends.
+  winapi::files::UnfinishedSlot* slot = deleteOnClose ? winapi::files::reserveUnfinished(path.c_str()) : nullptr;
+  winapi::files::armUnfinished(slot);
+  HANDLE handle = winapi::insertHandle(
+      std::make_shared<FileObject>(fd, path, canRead, canWrite, deleteOnClose, winapi::Naming::kNamed, slot));
   // Windows reports an existing file that OPEN_ALWAYS or CREATE_ALWAYS opened.
   bool reportsExisting = disposition == OPEN_ALWAYS || disposition == CREATE_ALWAYS;
   SetLastError(reportsExisting && existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
@@ -315,4 +507,33 @@ extern "C" DWORD WINAPI GetFinalPathNameByHandleW(HANDLE handle, LPWSTR path, DW
   if (path == nullptr || size <= text.size()) return static_cast<DWORD>(text.size() + 1);
   std::char_traits<char16_t>::copy(path, text.c_str(), text.size() + 1);
   return static_cast<DWORD>(text.size());
+}
+
+extern "C" BOOL WINAPI SetFileInformationByHandle(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS informationClass,
+                                                  LPVOID information, DWORD size) {
+  std::shared_ptr<FileObject> file = winapi::fileOf(handle);
+  if (file == nullptr) return FALSE;
+  if (information == nullptr) return failWith(ERROR_INVALID_PARAMETER);
+  if (informationClass != FileRenameInfo) return failWith(ERROR_NOT_SUPPORTED);
+  constexpr DWORD kNameAt = offsetof(FILE_RENAME_INFO, FileName);
+  const auto* rename = static_cast<const FILE_RENAME_INFO*>(information);
+  if (size < kNameAt || rename->FileNameLength % sizeof(WCHAR) != 0 || rename->FileNameLength > size - kNameAt) {
+    return failWith(ERROR_INVALID_PARAMETER);
+  }
+  if (rename->RootDirectory != nullptr) return failWith(ERROR_NOT_SUPPORTED);
+  std::u16string name(rename->FileName, rename->FileNameLength / sizeof(WCHAR));
+  while (!name.empty() && name.back() == 0) name.pop_back();
+  if (name.empty()) return failWith(ERROR_INVALID_PARAMETER);
+  // A bare name renames the file within its folder, as on Windows.
+  if (name.find_first_of(u"\\/:") == std::u16string::npos) {
+    const std::string current = file->path();
+    name = winapi::paths::toWindows(current.substr(0, current.find_last_of('/') + 1)) + name;
+  }
+  std::string target;
+  if (!winapi::paths::toUnix(name, target)) return FALSE;
+  if (!file->rename(target, rename->ReplaceIfExists != FALSE)) {
+    const int error = errno;
+    return failWith(error == EEXIST ? ERROR_ALREADY_EXISTS : winapi::files::errorForPath(error, target));
+  }
+  return TRUE;
 }

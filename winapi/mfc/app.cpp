@@ -6,6 +6,7 @@
 
 #include "winapi/kernel32/unixpath.h"
 #include "winapi/mfc/appstart.h"
+#include "winapi/user32/Window.h"
 
 #include <atomic>
 #include <cstdio>
@@ -150,6 +151,7 @@ int winapi::mfc::runApplication(int argc, char** argv) {
   CWinAppStarter::fill(*app, args);
   setCurrentThread(app);
   if (!app->InitApplication()) return -1;
-  if (!app->InitInstance()) return app->ExitInstance();
-  return app->Run();
+  const int code = app->InitInstance() ? app->Run() : app->ExitInstance();
+  // A program whose display went away did not end by its user's choice.
+  return winapi::sessionEndedByLostDisplay() ? 1 : code;
 }

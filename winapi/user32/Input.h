@@ -29,5 +29,9 @@ void nativeCloseRequested(HWND top);
 void nativeActivated(HWND top, bool active);
 /// Part of a native window needs showing again (surface coordinates).
 void nativeExposed(HWND top, const RECT& surfaceRect);
+/// The connection to the display is lost for good: `why` goes to standard error after the
+/// program's name, and the session ends as at log-out (see watchSessionEnd). The driver makes no
+/// further call to its display. Any thread; it does not wait for anything.
+void nativeDisplayLost(const char* why);
 
 }  // namespace winapi

@@ -290,9 +290,12 @@ Window* deepestChildAt(Window* w, POINT screen);
 /// The pixels of an icon made by CreateIconIndirect (false for stock icons and bad handles).
 bool iconPixels(HICON icon, int* width, int* height, std::vector<uint32_t>* pixels);
 
-/// From the first top-level window on, SIGTERM ends the session: WM_ENDSESSION to every
-/// top-level window, then their close.
+/// From the first top-level window on, SIGTERM, SIGINT and SIGHUP (while they have their default
+/// action) end the session: WM_ENDSESSION to every top-level window, then their close. The
+/// process ends at the latest 4 s after the event, by the signal, removing unfinished files.
 void watchSessionEnd();
+/// Whether the session ended because the display was lost (nativeDisplayLost).
+bool sessionEndedByLostDisplay();
 
 /// All top-level windows of this process, front to back.
 std::vector<HWND> topLevelWindows();

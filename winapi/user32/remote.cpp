@@ -1,6 +1,7 @@
-// Windows of other processes of the same user. Each process publishes its top-level windows
-// (handle, thread, visibility, title, class) in a file of the folder lumetra-windows in
-// $XDG_RUNTIME_DIR and answers requests on a Unix-domain socket beside it, so EnumWindows,
+// Windows of other processes of the same user on the same display. Each process publishes its
+// top-level windows (handle, thread, visibility, title, class) in a file of the folder
+// lumetra-windows/<display> in $XDG_RUNTIME_DIR and answers requests on a Unix-domain socket
+// beside it, so EnumWindows,
 // FindWindowW, GetWindowTextW, GetWindowThreadProcessId and SendMessageTimeoutW reach windows of
 // other processes. A window handle carries its process id in its upper 32 bits. Entries of
 // processes that no longer run are ignored (and their files removed).
@@ -26,6 +27,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -42,11 +44,34 @@ using remote::Request;
 using remote::Response;
 using remote::WindowEntry;
 
+// The display this process's windows are on, as a folder name: "headless" for the headless
+// driver (whose processes hand over to each other, as tests need), else the X display without
+// its screen number (":0.0" and ":0" are one display), its characters kept to a safe set.
+std::string displayFolderName() {
+  const char* chosen = std::getenv("LUMETRA_DISPLAY");
+  if (chosen != nullptr && std::strcmp(chosen, "headless") == 0) return "headless";
+  const char* display = std::getenv("DISPLAY");
+  std::string name = display != nullptr ? display : "";
+  const size_t colon = name.rfind(':');
+  const size_t dot = name.find('.', colon == std::string::npos ? 0 : colon);
+  if (colon != std::string::npos && dot != std::string::npos) name.erase(dot);
+  if (name.compare(0, 5, "unix:") == 0) name.erase(0, 4);
+  std::string out = "x11-";
+  for (char c : name)
+    out.push_back(std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '.' || c == '-' ? c : '_');
+  return out;
+}
+
+// Windows of other users and of other displays are not this desktop's: each display has its own
+// folder inside the user's runtime folder.
 std::string folder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   std::string base = runtime != nullptr && *runtime != 0 ? runtime : "/tmp/lumetra-" + std::to_string(getuid());
   mkdir(base.c_str(), 0700);
   std::string dir = base + "/lumetra-windows";
+  mkdir(dir.c_str(), 0700);
+  static const std::string display = displayFolderName();
+  dir += "/" + display;
   mkdir(dir.c_str(), 0700);
   return dir;
 }
@@ -258,6 +283,9 @@ std::vector<HWND> remoteTopLevelWindows() {
     if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) continue;
     pid_t pid = static_cast<pid_t>(std::strtol(name.c_str(), nullptr, 10));
     if (pid == getpid() || pid <= 0) continue;
+    // Only the user's own processes publish here; a list someone else put in is no window.
+    struct stat info {};
+    if (stat((dir + "/" + name).c_str(), &info) != 0 || info.st_uid != getuid()) continue;
     if (!processAlive(pid)) {
       // What a process that ended left behind goes.
       unlink((dir + "/" + name).c_str());

@@ -223,24 +223,23 @@ bool setInputPath(IEncodedAudio* audio, const WCHAR* path) {
   return true;
 }
 
-bool setOutputPath(IEncodedAudio* audio, const WCHAR* path) {
+file::win::FileOutputStream* openOutput(IEncodedAudio* audio, const WCHAR* path) {
   file::win::PathWin* target = file::win::PathWin::newFromText(path);
   if (target == nullptr) {
-    return false;
+    return nullptr;
   }
-  // The empty file comes first, with its folders; opening it is what decides.
-  target->createFile(false);
   file::win::FileOutputStream* stream = file::win::FileOutputStream::take();
-  const bool opened = stream != nullptr && stream->open(target->getFullPath(), false);
+  const bool opened = stream != nullptr && target->createParentDirectories() &&
+                      stream->openNew(target->getFullPath());
   target->release();
   if (!opened) {
     if (stream != nullptr) {
       stream->dispose();
     }
-    return false;
+    return nullptr;
   }
-  audio->setOutputStream(stream, true);
-  return true;
+  audio->setOutputStream(stream, false);
+  return stream;
 }
 
 PumpResult transcode(IEncodedAudio* writer, IEncodedAudio* reader, int64_t total,

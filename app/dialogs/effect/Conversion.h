@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+namespace s::file::win {
+class FileOutputStream;
+}
 namespace s::str::strbuffer {
 class StrBuffer;
 }
@@ -52,9 +55,13 @@ int32_t outputBitrateFor(int32_t sourceKbps);
 /// reads at once. False when the file cannot be opened for reading; the reader then has no input.
 bool setInputPath(IEncodedAudio* audio, const WCHAR* path);
 
-/// Creates the empty file `path` (its folders made as needed) and attaches it as the writer's
-/// output. False when it cannot be created; nothing is attached then.
-bool setOutputPath(IEncodedAudio* audio, const WCHAR* path);
+/// Opens a new output file that takes the name `path` (its folders made as needed) only when
+/// the caller publishes the stream, and attaches it to the writer, which does not own it: the
+/// caller closes the writer first (the header, the last frames), then publishes the stream when
+/// the conversion is whole and disposes of it in any case. Until published the file has no name,
+/// so a failed, cancelled or killed conversion leaves nothing under `path`. Null when it cannot
+/// be made (also when `path` exists already); nothing is attached then.
+file::win::FileOutputStream* openOutput(IEncodedAudio* audio, const WCHAR* path);
 
 /// Why a file pumped by `transcode` is not a converted file.
 enum class PumpResult : int32_t {

@@ -6,6 +6,7 @@
 #include "audio/IFilter.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
+#include "core/file/win/FileOutputStream.h"
 #include "core/file/win/PathWin.h"
 #include "core/str/strarray/StrArray.h"
 #include "core/str/strbuffer/StrBuffer.h"
@@ -75,8 +76,8 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
     static_cast<mp3::win::Mp3*>(writer)->setBitrate(
         outputBitrateFor(static_cast<mp3::win::Mp3*>(reader)->getBitrate()));
   }
-  if (!setOutputPath(writer, output->getFullPath())) {
-    output->remove(false, false);
+  file::win::FileOutputStream* stream = openOutput(writer, output->getFullPath());
+  if (stream == nullptr) {
     return done(EntryResult::kUnwritable);
   }
   if (IFilter* filter =
@@ -91,11 +92,13 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
   const PumpResult pumped = transcode(writer, reader, total, fileName, receiver);
   const bool finished = writer->close();
   reader->close();
-  if (pumped == PumpResult::kConverted && finished) {
+  // The output takes its name only whole; anything else is gone with its stream, so nothing
+  // half-written ever stands under a converted file's name.
+  const bool named = pumped == PumpResult::kConverted && finished && stream->publish(false);
+  stream->dispose();
+  if (named) {
     return done(EntryResult::kConverted);
   }
-  // Nothing half-written stays under a converted file's name.
-  output->remove(false, false);
   return done(pumped == PumpResult::kNothingRead ? EntryResult::kUndecodable
                                                  : EntryResult::kUnwritable);
 }

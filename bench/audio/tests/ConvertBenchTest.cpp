@@ -1,16 +1,22 @@
 // The conversion program as a user runs it: files that are not to be converted, outputs that
-// would destroy their source, conversions that fail part-way, and the names in its messages.
+// would destroy their source, conversions that fail or are killed part-way, and the names in
+// its messages.
+#include "testlib/Process.h"
+#include "testlib/TempDir.h"
+#include "testlib/WavBuilder.h"
+
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
-
-#include "testlib/TempDir.h"
-#include "testlib/WavBuilder.h"
 
 namespace fs = std::filesystem;
 using lumetra::testlib::TempDir;
@@ -134,4 +140,129 @@ TEST(ConvertBench, MessagesNameThePathAsTypedInUtf8) {
   EXPECT_NE(run.output.find(missing.string()), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find("Z:"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find('?'), std::string::npos) << run.output;
+}
+
+namespace {
+
+// How far a running convert_bench has read `source` (a canonical path): the offset of its
+// descriptor on it, from /proc; -1 while it has none open.
+int64_t sourcePosition(pid_t pid, const fs::path& source) {
+  const std::string process = "/proc/" + std::to_string(pid);
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(process + "/fd", error)) {
+    std::error_code linkError;
+    if (fs::read_symlink(entry.path(), linkError) != source) continue;
+    std::ifstream info(process + "/fdinfo/" + entry.path().filename().string());
+    std::string line;
+    while (std::getline(info, line)) {
+      if (line.rfind("pos:", 0) == 0) return std::stoll(line.substr(4));
+    }
+  }
+  return -1;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename());
+  }
+  return names;
+}
+
+// Starts convert_bench with `options` on `source` into `target` and waits until it has read
+// `percent` of the source (or has ended).
+lumetra::testlib::ChildProcess startAndWait(const std::vector<std::string>& options,
+                                            const fs::path& source, const fs::path& target,
+                                            int percent) {
+  std::vector<std::string> argv{CONVERT_BENCH_PROGRAM};
+  argv.insert(argv.end(), options.begin(), options.end());
+  argv.push_back(source.string());
+  argv.push_back(target.string());
+  lumetra::testlib::ChildProcess child(argv, {}, true);
+  const fs::path canonical = fs::canonical(source);
+  const auto mark = static_cast<int64_t>(fs::file_size(source) * percent / 100);
+  while (child.running() && sourcePosition(child.pid(), canonical) < mark) {
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  return child;
+}
+
+// Kills conversions of `source` at 30, 60 and 90 % with SIGKILL, SIGINT and SIGHUP: the
+// destination folder stays empty, no part of a file under the output's name nor any other.
+// Then a conversion that is left to finish writes a file of `wholeSize` bytes (give or take
+// `slack`).
+void expectKilledConversionsLeaveNothing(const fs::path& source,
+                                         const std::vector<std::string>& options,
+                                         uintmax_t wholeSize, uintmax_t slack) {
+  TempDir destination;
+  const fs::path target = destination.file("out" + source.extension().string());
+  for (int signal : {SIGKILL, SIGINT, SIGHUP}) {
+    for (int percent : {30, 60, 90}) {
+      SCOPED_TRACE(std::string(strsignal(signal)) + " at " + std::to_string(percent) + " %");
+      lumetra::testlib::ChildProcess child = startAndWait(options, source, target, percent);
+      ASSERT_TRUE(child.running()) << "the conversion ended before " << percent << " %";
+      ::kill(child.pid(), signal);
+      ASSERT_TRUE(child.wait(20000));
+      EXPECT_EQ(child.signal(), signal);
+      const std::vector<std::string> left = namesIn(destination.path());
+      EXPECT_TRUE(left.empty()) << left.front();
+    }
+  }
+  std::string arguments;
+  for (const std::string& option : options) arguments += option + " ";
+  const Outcome run = convertBench(arguments + quoted(source) + " " + quoted(target));
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(namesIn(destination.path()), std::vector<std::string>{target.filename()});
+  EXPECT_NEAR(static_cast<double>(fs::file_size(target)), static_cast<double>(wholeSize),
+              static_cast<double>(slack));
+}
+
+}  // namespace
+
+TEST(ConvertBench, AWavConversionKilledPartWayLeavesNoFile) {
+  TempDir sources;
+  const Bytes source = toneWav(60 * 44100);  // a minute
+  writeFile(sources.file("long.wav"), source);
+  // The finest pitch shifter, so that a conversion lasts long enough to be caught part-way.
+  expectKilledConversionsLeaveNothing(sources.file("long.wav"),
+                                      {"--pitch", "100", "--oversampling", "32"}, source.size(), 0);
+}
+
+TEST(ConvertBench, AnMp3ConversionKilledPartWayLeavesNoFile) {
+  TempDir sources;
+  writeFile(sources.file("long.wav"), toneWav(60 * 44100));
+  const lumetra::testlib::RunResult lame =
+      lumetra::testlib::run({BENCH_LAME_PROGRAM, "--quiet", "--cbr", "-b", "192",
+                             sources.file("long.wav").string(), sources.file("long.mp3").string()});
+  ASSERT_EQ(lame.exitCode, 0) << lame.output;
+  // 192 kbps in and out: the same size, within a few frames of encoder delay and padding.
+  const uintmax_t size = fs::file_size(sources.file("long.mp3"));
+  expectKilledConversionsLeaveNothing(sources.file("long.mp3"), {"--volume", "30"}, size,
+                                      size / 100);
+}
+
+TEST(ConvertBench, AnOutputFolderRemovedMidwayOrAnExistingOutputGetsNothing) {
+  TempDir sources;
+  const Bytes source = toneWav(60 * 44100);
+  writeFile(sources.file("long.wav"), source);
+  TempDir destination;
+  const fs::path folder = destination.file("gone");
+  fs::create_directory(folder);
+  lumetra::testlib::ChildProcess child = startAndWait(
+      {"--oversampling", "32", "--pitch", "100"}, sources.file("long.wav"), folder / "out.wav", 30);
+  ASSERT_TRUE(child.running());
+  // Nothing in it has a name yet, so the folder is empty and goes.
+  ASSERT_TRUE(fs::remove(folder));
+  ASSERT_TRUE(child.wait(20000));
+  EXPECT_EQ(child.exitCode(), 1);
+  EXPECT_NE(child.readOutputToEnd().find("cannot finish"), std::string::npos);
+  EXPECT_TRUE(namesIn(destination.path()).empty());
+
+  // An output that exists is never replaced.
+  writeFile(destination.file("taken.wav"), Bytes{'m', 'i', 'n', 'e'});
+  const Outcome run = convertBench("--volume 30 " + quoted(sources.file("long.wav")) + " " +
+                                   quoted(destination.file("taken.wav")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("exists"), std::string::npos) << run.output;
+  EXPECT_EQ(fs::file_size(destination.file("taken.wav")), 4u);
 }

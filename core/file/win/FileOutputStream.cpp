@@ -1,8 +1,12 @@
 // The stream that writes a file through a buffer.
 #include "core/file/win/FileOutputStream.h"
 
+#include "core/file/win/PathWin.h"
+
+#include <cstddef>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace s::file::win {
 
@@ -14,13 +18,66 @@ bool FileOutputStream::open(const WCHAR* pathText, bool append) {
                    FILE_ATTRIBUTE_NORMAL)) {
     return false;
   }
-  m_buffer = new (std::nothrow) unsigned char[kBufferSize];
-  if (m_buffer == nullptr || (append && m_file.seekToEnd() < 0)) {
+  if (!startBuffer() || (append && m_file.seekToEnd() < 0)) {
     resetStream();
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;
   }
   return true;
+}
+
+bool FileOutputStream::openNew(const WCHAR* pathText) {
+  resetStream();
+  PathWin* path = PathWin::newFromText(pathText);
+  const bool valid = path != nullptr && path->isValid();
+  if (valid) {
+    m_newName = path->getLongPath();
+  }
+  if (path != nullptr) {
+    path->release();
+  }
+  // A temporary file to be deleted on close has no name until it is given one, and goes with
+  // the handle, or with the process, until then.
+  if (!valid || !m_file.open(m_newName.c_str(), GENERIC_READ | GENERIC_WRITE, CREATE_NEW,
+                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE)) {
+    m_newName.clear();
+    return false;
+  }
+  if (!startBuffer()) {
+    resetStream();
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+  return true;
+}
+
+bool FileOutputStream::startBuffer() {
+  m_buffer = new (std::nothrow) unsigned char[kBufferSize];
+  return m_buffer != nullptr;
+}
+
+bool FileOutputStream::publish(bool replace) {
+  if (m_newName.empty() || !m_file.isOpen()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  bool named = flush();
+  if (named) {
+    const size_t bytes = m_newName.size() * sizeof(WCHAR);
+    std::vector<unsigned char> record(offsetof(FILE_RENAME_INFO, FileName) + bytes);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(record.data());
+    rename->ReplaceIfExists = replace ? TRUE : FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(bytes);
+    std::memcpy(rename->FileName, m_newName.data(), bytes);
+    named = SetFileInformationByHandle(m_file.get(), FileRenameInfo, rename,
+                                       static_cast<DWORD>(record.size())) != FALSE;
+  }
+  const DWORD error = GetLastError();
+  // Written out and on the disk already; a handle closed without a name takes the file along.
+  const bool closed = closeFile(false);
+  SetLastError(error);
+  return named && closed;
 }
 
 bool FileOutputStream::writeOut() {
@@ -92,10 +149,20 @@ bool FileOutputStream::seek(int64_t position) {
 }
 
 bool FileOutputStream::close() {
+  // A new file that was not published was not written: closing its handle removes it, and
+  // none of it needs to reach the disk.
+  const bool discarded = !m_newName.empty();
+  return closeFile(!discarded) && !discarded;
+}
+
+bool FileOutputStream::closeFile(bool flushFirst) {
+  m_newName.clear();
   bool complete = !m_failed;
   if (m_file.isOpen()) {
-    // A failed final flush is an error: a truncated file is not a written file.
-    complete = flush();
+    if (flushFirst) {
+      // A failed final flush is an error: a truncated file is not a written file.
+      complete = flush();
+    }
     complete = m_file.close() && complete;
   }
   delete[] m_buffer;

@@ -8,6 +8,7 @@
 #include "core/thread/ClassTail.h"
 
 #include <cstdint>
+#include <string>
 
 namespace s::file::win {
 
@@ -38,6 +39,17 @@ class FileOutputStream final : public IFileOutputStream,
   /// Opens the file named by `pathText` for writing (and reading): at its end when `append`,
   /// else emptied; created when missing. False when it cannot be opened.
   bool open(const WCHAR* pathText, bool append);
+  /// Opens a new file that is to take the name `pathText` (in the program's path form) once
+  /// `publish` succeeds. Until then it has no name in that folder, so no one takes it for a
+  /// written file and no way the stream or the process ends leaves it behind. False when it
+  /// cannot be made, or when a file of that name exists already.
+  bool openNew(const WCHAR* pathText);
+  /// Finishes a stream of `openNew`: writes the buffer out, makes the system write the file to
+  /// its disk, gives the file its name and closes it, so the name appears on a whole file.
+  /// A file already under the name stays, and the call fails, unless `replace`. False (with
+  /// the last error set) when any of it failed; the file is gone then. `close` instead
+  /// discards a new file: it never takes its name.
+  bool publish(bool replace);
 
   void reset() override { resetStream(); }
   /// Reads from the file at the position, after writing the buffer out (bytes buffered before
@@ -48,7 +60,8 @@ class FileOutputStream final : public IFileOutputStream,
   bool flush() override;
   /// Ends the file at the position (after a flush); nothing after a failure.
   void truncate() override;
-  /// Flushes and closes; false when any byte written did not reach the file.
+  /// Flushes and closes; false when any byte written did not reach the file, and for a new
+  /// file that was not published (which is gone).
   bool close() override;
   int64_t getPosition() override { return m_file.getPosition(); }
   bool isSeekable() override { return true; }
@@ -70,10 +83,18 @@ class FileOutputStream final : public IFileOutputStream,
   /// Writes the buffered bytes to the file. False without a handle and after any failure.
   bool writeOut();
 
+  /// Opens the buffer over a file `m_file` has opened.
+  bool startBuffer();
+  /// Closes the file (a new one without its name is gone then), after writing it out and to
+  /// its disk when `flushFirst`; false when a byte written did not reach it.
+  bool closeFile(bool flushFirst);
+
   FileHandle m_file;
   unsigned char* m_buffer = nullptr;
   uint32_t m_buffered = 0;
   bool m_failed = false;
+  /// The name a new file of `openNew` takes when published; empty for every other file.
+  std::u16string m_newName;
 };
 
 }  // namespace s::file::win

@@ -13,6 +13,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <functional>
 #include <vector>
 
 namespace s::system::win {
@@ -79,17 +80,8 @@ int32_t sendToWindowOf(DWORD processId, UINT message, const WCHAR* title) {
       kInstanceSendTimeoutMs, &result));
 }
 
-bool findOnDesktop(HDESK desktop, SameExeSearch* search) {
-  Pooled<StrBuffer> own(ownExePath());
-  search->ownPath = own.get();
-  search->ownProcess = GetCurrentProcessId();
-  EnumDesktopWindows(desktop, &sameExeWindowProc, reinterpret_cast<LPARAM>(search));
-  return search->foundWindow != nullptr;
-}
-
-}  // namespace
-
-bool findOtherInstanceProcess(uint32_t* processId) {
+/// The first other process of this program's executable, in snapshot order, that `accept`s.
+bool findInstanceProcess(uint32_t* processId, const std::function<bool(uint32_t)>& accept) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return false;
   Pooled<StrBuffer> own(ownExePath());
@@ -107,13 +99,42 @@ bool findOtherInstanceProcess(uint32_t* processId) {
     if (entry.th32ProcessID == 0 || entry.th32ProcessID == self) continue;
     if (!ownName->matchesAtIgnoreCase(0, entry.szExeFile, 0, -1)) continue;
     Pooled<StrBuffer> path(getProcessExePath(entry.th32ProcessID));
-    if (samePath(path.get(), own.get())) {
+    if (samePath(path.get(), own.get()) && accept(entry.th32ProcessID)) {
       if (processId != nullptr) *processId = entry.th32ProcessID;
       found = true;
     }
   }
   CloseHandle(snapshot);
   return found;
+}
+
+bool findOnDesktop(HDESK desktop, SameExeSearch* search) {
+  Pooled<StrBuffer> own(ownExePath());
+  search->ownPath = own.get();
+  search->ownProcess = GetCurrentProcessId();
+  EnumDesktopWindows(desktop, &sameExeWindowProc, reinterpret_cast<LPARAM>(search));
+  return search->foundWindow != nullptr;
+}
+
+}  // namespace
+
+bool findOtherInstanceProcess(uint32_t* processId) {
+  return findInstanceProcess(processId, [](uint32_t) { return true; });
+}
+
+bool findLiveInstanceProcess(uint32_t* processId) {
+  return findInstanceProcess(processId, &answersHandOver);
+}
+
+bool answersHandOver(uint32_t processId) {
+  if (!waitForProcessWindow(processId)) return false;
+  ProcessWindowSearch search;
+  search.processId = processId;
+  EnumWindows(&processWindowProc, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) return false;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                             kInstanceAnswerMs, &result) != 0;
 }
 
 bool isOtherInstanceOnDesktop() {

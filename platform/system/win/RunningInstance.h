@@ -23,10 +23,23 @@ constexpr UINT kInstanceEventMessage = WM_USER + 7;
 constexpr DWORD kInstanceIdleWaitMs = 5000;
 /// The time-out of each message of the hand-over.
 constexpr UINT kInstanceSendTimeoutMs = 3000;
+/// The longest a running copy may take to answer before it counts as not running.
+constexpr UINT kInstanceAnswerMs = 2000;
 
 /// The first other process, in snapshot order, whose executable path equals this program's,
 /// ignoring case; its id goes to `processId`. False when there is none or no snapshot.
 bool findOtherInstanceProcess(uint32_t* processId);
+
+/// Whether the copy `processId` runs for this user on this display and answers: once it has a
+/// window here (waited for at most kInstanceIdleWaitMs), its first window with a text answers
+/// WM_NULL within kInstanceAnswerMs. A copy left behind by a lost display, a frozen one or one
+/// on another display does not, and is left alone.
+bool answersHandOver(uint32_t processId);
+
+/// The first other process, in snapshot order, whose executable path equals this program's,
+/// ignoring case, and that answers (`answersHandOver`); its id goes to `processId`. False when
+/// there is none or no snapshot.
+bool findLiveInstanceProcess(uint32_t* processId);
 
 /// A top-level window of the calling thread's desktop belongs to another process of the same
 /// executable.

@@ -11,6 +11,8 @@
 // root window with XGetImage.
 // Hot keys are XGrabKey grabs on the root window; notification-area icons are XEmbed clients of
 // the freedesktop system tray (without a tray manager there is none to add).
+// A lost connection is final: the driver makes no Xlib call after it, its entries answer as a
+// display without windows would, and the session ends (nativeDisplayLost).
 // Left out on purpose: tray balloons and the XEmbed focus protocol, MIT-SHM (XPutImage of the changed rectangle is fast
 // enough for the program's windows), and explicit pointer grabs for SetCapture: X's implicit
 // grab keeps a dragging pointer with its window, and a capture taken without a pressed button
@@ -269,10 +271,10 @@ class X11DriverImpl : public DisplayDriver {
     // Held keys then repeat as presses alone, so a repeat is told from a new press.
     XkbSetDetectableAutoRepeat(display, True, nullptr);
     m_numLockMask = numLockMask();
-    // A lost server ends the driver's event thread, not the program: its windows then live
-    // on in memory as they would headless.
+    // Xlib ends the process on a lost connection unless told otherwise: the driver stops using
+    // the connection and the session ends as at log-out, so the program saves what it must.
     XSetIOErrorExitHandler(
-        display, [](Display*, void* self) { static_cast<X11DriverImpl*>(self)->m_lost = true; }, this);
+        display, [](Display*, void* self) { static_cast<X11DriverImpl*>(self)->connectionLost(); }, this);
     int major = 0, minor = 0;
     if (XRRQueryExtension(display, &m_randrEvent, &m_randrError) && XRRQueryVersion(display, &major, &minor)) {
       m_randr15 = major > 1 || (major == 1 && minor >= 5);
@@ -287,13 +289,41 @@ class X11DriverImpl : public DisplayDriver {
 
   const char* name() const override { return "x11"; }
 
+  /// The driver's hold on the connection: Xlib is called under it, one thread at a time, and
+  /// not at all once the connection is lost. After a loss Xlib keeps its display locked against
+  /// every thread but the one that met it, so a call from any other thread would never return.
+  /// Taken after m_monitorLock and before m_lock; never held while the window system is told of
+  /// an event, since that may wait for a thread that waits for the connection.
+  class Hold {
+   public:
+    explicit Hold(X11DriverImpl& driver) : m_guard(driver.m_xLock), m_live(!driver.m_lost.load()) {}
+    explicit operator bool() const { return m_live; }
+
+   private:
+    std::unique_lock<std::recursive_mutex> m_guard;
+    bool m_live;
+  };
+
+  // Called by Xlib, on the thread that met the loss, under its hold.
+  void connectionLost() {
+    if (m_lost.exchange(true)) return;
+    nativeDisplayLost("the X server connection was lost");
+  }
+
   std::vector<Monitor> monitors() override {
     std::lock_guard<std::mutex> guard(m_monitorLock);
-    if (!m_monitorsValid.exchange(true)) m_monitors = readMonitors();
+    if (!m_monitorsValid.exchange(true)) {
+      Hold x(*this);
+      // A lost server leaves the monitors as they were last read.
+      if (x) m_monitors = readMonitors();
+    }
+    if (m_monitors.empty()) return {Monitor{kDefaultScreen, kDefaultScreen, true}};
     return m_monitors;
   }
 
   void captureScreen(const RECT& rect, PixelBuffer& out) override {
+    Hold x(*this);
+    if (!x) return;
     RECT root{0, 0, DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen)};
     RECT part;
     if (!IntersectRect(&part, &rect, &root)) return;
@@ -327,6 +357,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   NativeWindow createWindow(HWND hwnd, const RECT& r, const WindowHints& hints) override {
+    Hold x(*this);
+    if (!x) return 0;
     NativeInfo info;
     info.hwnd = hwnd;
     info.decorated = hints.decorated;
@@ -370,11 +402,15 @@ class X11DriverImpl : public DisplayDriver {
       std::lock_guard<std::mutex> guard(m_lock);
       m_windows.erase(static_cast<::Window>(window));
     }
+    Hold x(*this);
+    if (!x) return;
     XDestroyWindow(m_display, static_cast<::Window>(window));
     XFlush(m_display);
   }
 
   void setTitle(NativeWindow window, const std::u16string& title) override {
+    Hold x(*this);
+    if (!x) return;
     std::string utf8, latin1;
     utf8::toUtf8(title, utf8);
     // The old title property holds Latin-1: what lies outside it shows as '?'.
@@ -388,6 +424,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void setBounds(NativeWindow window, const RECT& r) override {
+    Hold x(*this);
+    if (!x) return;
     ::Window w = static_cast<::Window>(window);
     RECT insets = insetsOf(w);
     RECT c = inner(r, insets);
@@ -406,11 +444,15 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void setHints(NativeWindow window, const WindowHints& hints) override {
+    Hold x(*this);
+    if (!x) return;
     applyHints(static_cast<::Window>(window), hints, true);
     XFlush(m_display);
   }
 
   void setVisible(NativeWindow window, bool visible, bool activateIt) override {
+    Hold x(*this);
+    if (!x) return;
     ::Window w = static_cast<::Window>(window);
     {
       std::lock_guard<std::mutex> guard(m_lock);
@@ -427,6 +469,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void setMinimized(NativeWindow window, bool minimized) override {
+    Hold x(*this);
+    if (!x) return;
     if (minimized) {
       XIconifyWindow(m_display, static_cast<::Window>(window), m_screen);
     } else {
@@ -436,11 +480,15 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void setMaximized(NativeWindow window, bool maximized) override {
+    Hold x(*this);
+    if (!x) return;
     sendState(static_cast<::Window>(window), maximized, m_atoms.netWmStateMaxVert, m_atoms.netWmStateMaxHorz);
     XFlush(m_display);
   }
 
   void setShape(NativeWindow window, const Region* shape) override {
+    Hold x(*this);
+    if (!x) return;
     ::Window w = static_cast<::Window>(window);
     if (shape == nullptr) {
       XShapeCombineMask(m_display, w, ShapeBounding, 0, 0, None, ShapeSet);
@@ -459,6 +507,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void setIcon(NativeWindow window, int width, int height, const std::vector<uint32_t>& pixels) override {
+    Hold x(*this);
+    if (!x) return;
     ::Window w = static_cast<::Window>(window);
     if (width <= 0 || height <= 0) {
       XDeleteProperty(m_display, w, m_atoms.netWmIcon);
@@ -476,6 +526,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void activate(NativeWindow window) override {
+    Hold x(*this);
+    if (!x) return;
     ::Window w = static_cast<::Window>(window);
     if (isMenu(w)) return;  // a menu never takes the focus: the keyboard comes through the grab
     XEvent e{};
@@ -495,6 +547,8 @@ class X11DriverImpl : public DisplayDriver {
   // Sets the X focus and notes the request's serial: focus events the server made before it
   // are echoes of earlier changes.
   void setFocus(::Window w) {
+    Hold x(*this);
+    if (!x) return;
     XLockDisplay(m_display);
     m_focusSerial.store(NextRequest(m_display));
     XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
@@ -504,6 +558,8 @@ class X11DriverImpl : public DisplayDriver {
   void setCapture(NativeWindow window) override { m_capture.store(window); }
 
   bool beginMoveResize(NativeWindow window, int hitCode, POINT screen) override {
+    Hold x(*this);
+    if (!x) return false;
     static const std::pair<int, long> kDirections[] = {{HTTOPLEFT, 0},    {HTTOP, 1},         {HTTOPRIGHT, 2},
                                                        {HTRIGHT, 3},      {HTBOTTOMRIGHT, 4}, {HTBOTTOM, 5},
                                                        {HTBOTTOMLEFT, 6}, {HTLEFT, 7},        {HTCAPTION, 8}};
@@ -533,6 +589,8 @@ class X11DriverImpl : public DisplayDriver {
   /// Whether the running window manager lists `feature` in the root's _NET_SUPPORTED; read
   /// each time, as a window manager may start or stop while the program runs.
   bool windowManagerSupports(Atom feature) {
+    Hold x(*this);
+    if (!x) return false;
     Atom type;
     int format;
     unsigned long count = 0, after = 0;
@@ -549,6 +607,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void acceptDrops(NativeWindow window, bool accept) override {
+    Hold x(*this);
+    if (!x) return;
     ::Window w = static_cast<::Window>(window);
     if (accept) {
       long version = 5;
@@ -561,6 +621,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void present(NativeWindow window, const PixelBuffer& surface, const RECT& dirty, POINT) override {
+    Hold x(*this);
+    if (!x) return;
     ::Window w = static_cast<::Window>(window);
     RECT insets = insetsOf(w);
     RECT shown{insets.left, insets.top, surface.width - insets.right, surface.height - insets.bottom};
@@ -581,6 +643,11 @@ class X11DriverImpl : public DisplayDriver {
   // Hot keys: XGrabKey on the root window, once with each state of Num Lock and Caps Lock, so
   // the key works whatever the lock keys say.
   bool grabHotKey(UINT modifiers, UINT vk, DWORD* error) override {
+    Hold x(*this);
+    if (!x) {
+      *error = ERROR_NOT_SUPPORTED;
+      return false;
+    }
     KeySym sym = keySymOf(vk);
     KeyCode code = sym != 0 ? XKeysymToKeycode(m_display, sym) : 0;
     if (code == 0) {
@@ -611,6 +678,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void ungrabHotKey(UINT modifiers, UINT vk) override {
+    Hold x(*this);
+    if (!x) return;
     KeySym sym = keySymOf(vk);
     KeyCode code = sym != 0 ? XKeysymToKeycode(m_display, sym) : 0;
     if (code == 0) return;
@@ -622,6 +691,8 @@ class X11DriverImpl : public DisplayDriver {
   // The notification area: the tray manager owns the _NET_SYSTEM_TRAY_S<screen> selection; each
   // icon is a small window of ours that the manager embeds on a dock request.
   bool addTrayIcon(const TrayIcon& icon) override {
+    Hold x(*this);
+    if (!x) return false;
     ::Window manager = XGetSelectionOwner(m_display, m_atoms.systemTray);
     if (manager == None) return false;
     XSetWindowAttributes attrs{};
@@ -651,6 +722,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void updateTrayIcon(const TrayIcon& icon) override {
+    Hold x(*this);
+    if (!x) return;
     ::Window w = 0;
     {
       std::lock_guard<std::mutex> guard(m_lock);
@@ -676,11 +749,15 @@ class X11DriverImpl : public DisplayDriver {
       w = it->window;
       m_trayWindows.erase(it);
     }
+    Hold x(*this);
+    if (!x) return;
     XDestroyWindow(m_display, w);
     XFlush(m_display);
   }
 
   void setCursor(PointerShape shape) override {
+    Hold x(*this);
+    if (!x) return;
     Cursor cursor = cursorFor(shape);
     std::vector<::Window> all;
     {
@@ -692,6 +769,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   bool grabInput(NativeWindow window) override {
+    Hold x(*this);
+    if (!x) return false;
     ::Window w = static_cast<::Window>(window);
     // Owner events: our own windows keep receiving their events, everything else is reported to
     // the menu, at root coordinates that the layer reads.
@@ -709,6 +788,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void ungrabInput() override {
+    Hold x(*this);
+    if (!x) return;
     XUngrabPointer(m_display, CurrentTime);
     XUngrabKeyboard(m_display, CurrentTime);
     XFlush(m_display);
@@ -721,6 +802,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   bool cursorPos(POINT* point) override {
+    Hold x(*this);
+    if (!x) return false;
     ::Window rootReturn, child;
     int rx, ry, wx, wy;
     unsigned mask;
@@ -730,6 +813,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   bool setCursorPos(int x, int y) override {
+    Hold held(*this);
+    if (!held) return false;
     XWarpPointer(m_display, None, m_root, 0, 0, 0, 0, x, y);
     XFlush(m_display);
     return true;
@@ -748,6 +833,8 @@ class X11DriverImpl : public DisplayDriver {
 
   // Asks the window manager to keep the position the program chose.
   void placeHint(::Window w, const RECT& c) {
+    Hold x(*this);
+    if (!x) return;
     XSizeHints* size = XAllocSizeHints();
     if (size == nullptr) return;
     size->flags = USPosition | USSize | PPosition | PSize;
@@ -771,6 +858,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void sendState(::Window w, bool add, Atom first, Atom second) {
+    Hold x(*this);
+    if (!x) return;
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = w;
@@ -784,6 +873,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void applyHints(::Window w, const WindowHints& hints, bool update) {
+    Hold x(*this);
+    if (!x) return;
     bool mapped = false;
     {
       std::lock_guard<std::mutex> guard(m_lock);
@@ -874,6 +965,8 @@ class X11DriverImpl : public DisplayDriver {
 
   // The desktop's work area (_NET_WORKAREA of the first desktop), or false when it has none.
   bool readWorkArea(RECT* work) {
+    Hold x(*this);
+    if (!x) return false;
     Atom type;
     int format;
     unsigned long count = 0, after = 0;
@@ -928,22 +1021,23 @@ class X11DriverImpl : public DisplayDriver {
 
   void eventLoop() {
     int fd = ConnectionNumber(m_display);
-    while (!m_lost) {
-      // The timeout lets the loop see m_lost without an event to wake it.
+    for (;;) {
+      // The timeout lets the loop see a loss that another thread met without an event to wake it.
       pollfd connection{fd, POLLIN, 0};
       poll(&connection, 1, 100);
-      // Events are taken out under the display lock and handled after it is released, so
-      // this thread never waits for the window system while holding the display.
+      // Events are taken out under the driver's hold and handled after it is released, so this
+      // thread never waits for the window system while other threads wait for the connection.
       std::vector<XEvent> events;
-      XLockDisplay(m_display);
-      while (!m_lost && XPending(m_display) > 0) {
-        XEvent e;
-        XNextEvent(m_display, &e);
-        events.push_back(e);
+      {
+        Hold x(*this);
+        if (!x) return;
+        while (!m_lost && XPending(m_display) > 0) {
+          XEvent e;
+          XNextEvent(m_display, &e);
+          events.push_back(e);
+        }
+        if (m_lost) return;
       }
-      // After a lost connection Xlib has already dropped its locks; the display stays as it is.
-      if (m_lost) return;
-      XUnlockDisplay(m_display);
       for (XEvent& e : events) handle(e);
       xdndCheckDeadlines();
     }
@@ -951,6 +1045,8 @@ class X11DriverImpl : public DisplayDriver {
 
   void handle(XEvent& e) {
     if (m_randrEvent >= 0 && (e.type == m_randrEvent + RRScreenChangeNotify || e.type == m_randrEvent + RRNotify)) {
+      Hold x(*this);
+      if (!x) return;
       XRRUpdateConfiguration(&e);
       m_monitorsValid = false;
       return;
@@ -981,6 +1077,8 @@ class X11DriverImpl : public DisplayDriver {
           // is read now instead, which may already be later than the event's size.
           int x = e.xconfigure.x, y = e.xconfigure.y;
           if (!e.xconfigure.send_event && isReparented(e.xconfigure.window)) {
+            Hold held(*this);
+            if (!held) break;
             ::Window child;
             XTranslateCoordinates(m_display, e.xconfigure.window, m_root, 0, 0, &x, &y, &child);
           }
@@ -1045,7 +1143,12 @@ class X11DriverImpl : public DisplayDriver {
         if (hwnd != nullptr) {
           char text[16] = {};
           KeySym sym = 0;
-          int n = XLookupString(&e.xkey, text, sizeof text, &sym, nullptr);
+          int n = 0;
+          {
+            Hold x(*this);
+            if (!x) break;
+            n = XLookupString(&e.xkey, text, sizeof text, &sym, nullptr);
+          }
           UINT vk = virtualKeyOf(sym);
           char16_t ch = n == 1 ? static_cast<char16_t>(static_cast<unsigned char>(text[0])) : 0;
           if (vk != 0 || ch != 0) queueKeyInput(hwnd, vk, e.type == KeyPress ? ch : 0, e.type == KeyPress);
@@ -1091,7 +1194,12 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void handleHotKey(XKeyEvent& key) {
-    KeySym sym = XkbKeycodeToKeysym(m_display, static_cast<KeyCode>(key.keycode), 0, 0);
+    KeySym sym = 0;
+    {
+      Hold x(*this);
+      if (!x) return;
+      sym = XkbKeycodeToKeysym(m_display, static_cast<KeyCode>(key.keycode), 0, 0);
+    }
     UINT vk = virtualKeyOf(sym);
     if (vk == 0) return;
     bool down = key.type == KeyPress;
@@ -1145,6 +1253,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void setTrayTip(::Window w, const std::u16string& tip) {
+    Hold x(*this);
+    if (!x) return;
     std::string bytes;
     utf8::toUtf8(tip, bytes);
     XChangeProperty(m_display, w, m_atoms.netWmName, m_atoms.utf8String, 8, PropModeReplace,
@@ -1155,6 +1265,8 @@ class X11DriverImpl : public DisplayDriver {
   // The icon's picture scaled to the window the tray gave it, nearest pixel, over black where
   // the icon is transparent.
   void paintTrayIcon(::Window w) {
+    Hold x(*this);
+    if (!x) return;
     TrayIcon icon;
     {
       std::lock_guard<std::mutex> guard(m_lock);
@@ -1235,21 +1347,27 @@ class X11DriverImpl : public DisplayDriver {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     bool hidden = false, vert = false, horz = false;
-    if (XGetWindowProperty(m_display, w, m_atoms.netWmState, 0, 32, False, XA_ATOM, &type, &format, &count, &after,
-                           &data) == Success &&
-        data != nullptr) {
-      Atom* states = reinterpret_cast<Atom*>(data);
-      for (unsigned long i = 0; i < count; ++i) {
-        hidden = hidden || states[i] == m_atoms.netWmStateHidden;
-        vert = vert || states[i] == m_atoms.netWmStateMaxVert;
-        horz = horz || states[i] == m_atoms.netWmStateMaxHorz;
+    {
+      Hold x(*this);
+      if (!x) return;
+      if (XGetWindowProperty(m_display, w, m_atoms.netWmState, 0, 32, False, XA_ATOM, &type, &format, &count, &after,
+                             &data) == Success &&
+          data != nullptr) {
+        Atom* states = reinterpret_cast<Atom*>(data);
+        for (unsigned long i = 0; i < count; ++i) {
+          hidden = hidden || states[i] == m_atoms.netWmStateHidden;
+          vert = vert || states[i] == m_atoms.netWmStateMaxVert;
+          horz = horz || states[i] == m_atoms.netWmStateMaxHorz;
+        }
       }
+      if (data != nullptr) XFree(data);
     }
-    if (data != nullptr) XFree(data);
     nativeStateChanged(hwnd, hidden, vert && horz);
   }
 
   void learnExtents(::Window w) {
+    Hold x(*this);
+    if (!x) return;
     Atom type;
     int format;
     unsigned long count = 0, after = 0;
@@ -1270,6 +1388,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void sendToSource(::Window source, ::Window target, Atom type, long l1, long l2, long l3, long l4) {
+    Hold x(*this);
+    if (!x) return;
     XEvent reply{};
     reply.xclient.type = ClientMessage;
     reply.xclient.window = source;
@@ -1320,6 +1440,8 @@ class X11DriverImpl : public DisplayDriver {
   // Atoms of a property of the source (its type list or its action list).
   std::vector<Atom> atomsOf(::Window source, Atom property) {
     std::vector<Atom> out;
+    Hold x(*this);
+    if (!x) return out;
     Atom type;
     int format;
     unsigned long count = 0, after = 0;
@@ -1445,6 +1567,8 @@ class X11DriverImpl : public DisplayDriver {
   }
 
   void requestData(::Window w, XdndDrag& drag, Atom type, Time time) {
+    Hold x(*this);
+    if (!x) return;
     drag.converting = type;
     // A source that does not deliver within this bound leaves the drag without its data.
     drag.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
@@ -1455,6 +1579,8 @@ class X11DriverImpl : public DisplayDriver {
   void xdndDataArrived(::Window w, HWND hwnd, bool delivered) {
     std::string bytes;
     if (delivered) {
+      Hold x(*this);
+      if (!x) return;
       Atom type;
       int format;
       unsigned long count = 0, after = 0;
@@ -1546,6 +1672,8 @@ class X11DriverImpl : public DisplayDriver {
   int m_depth;
   GC m_gc;
   Atoms m_atoms{};
+  // Every Xlib call is made under m_xLock (see Hold), and none once m_lost is set.
+  std::recursive_mutex m_xLock;
   std::mutex m_lock;
   std::map<::Window, NativeInfo> m_windows;
   std::map<PointerShape, Cursor> m_cursors;

@@ -45,6 +45,10 @@ TEST(WindowsTypes, StructuresKeepTheirFieldOffsets) {
   EXPECT_EQ(sizeof(WIN32_FILE_ATTRIBUTE_DATA), 36u);
   EXPECT_EQ(sizeof(OVERLAPPED), 32u);
   EXPECT_EQ(sizeof(SECURITY_ATTRIBUTES), 24u);
+  EXPECT_EQ(offsetof(FILE_RENAME_INFO, RootDirectory), 8u);
+  EXPECT_EQ(offsetof(FILE_RENAME_INFO, FileNameLength), 16u);
+  EXPECT_EQ(offsetof(FILE_RENAME_INFO, FileName), 20u);
+  EXPECT_EQ(static_cast<int>(FileRenameInfo), 3);
 }
 
 TEST(CriticalSection, IsRecursiveAndExcludesOtherThreads) {

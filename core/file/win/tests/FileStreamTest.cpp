@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -302,4 +304,55 @@ TEST_F(FileStreams, PoolResetCompletesAnOpenFile) {
   EXPECT_EQ(again->getPosition(), 0);
   EXPECT_FALSE(again->write("x", 1, nullptr)) << "taken closed";
   again->release();
+}
+
+TEST_F(FileStreams, NewFilesTakeTheirNameOnlyWhenPublishedWhole) {
+  auto names = [&] {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(posix(""))) {
+      found.push_back(entry.path().filename());
+    }
+    return found;
+  };
+  FileOutputStream* out = FileOutputStream::take();
+  ASSERT_TRUE(out->openNew(at("song.wav").c_str()));
+  const std::string audio = pattern(100000, 5);
+  ASSERT_TRUE(s::io::writeFully(out, audio.data(), 100000));
+  ASSERT_TRUE(out->seek(0));
+  ASSERT_TRUE(s::io::writeFully(out, "RIFF", 4));
+  EXPECT_TRUE(names().empty()) << "nothing under any name while it is written";
+  ASSERT_TRUE(out->publish(false));
+  EXPECT_EQ(readFile("song.wav"), "RIFF" + audio.substr(4)) << "named with every byte in it";
+
+  // A name taken meanwhile stays the other file's, and the new one is gone.
+  ASSERT_TRUE(out->openNew(at("late.wav").c_str()));
+  ASSERT_TRUE(s::io::writeFully(out, "new", 3));
+  writeFile("late.wav", "theirs");
+  EXPECT_FALSE(out->publish(false));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(readFile("late.wav"), "theirs");
+  // Asked to, it replaces the file in one step.
+  ASSERT_TRUE(out->openNew(at("next.wav").c_str()));
+  ASSERT_TRUE(s::io::writeFully(out, "new", 3));
+  writeFile("next.wav", "old");
+  EXPECT_TRUE(out->publish(true));
+  EXPECT_EQ(readFile("next.wav"), "new");
+  // Opening again drops the file in hand; an existing name is refused at once.
+  ASSERT_TRUE(out->openNew(at("dropped.wav").c_str()));
+  EXPECT_TRUE(s::io::writeFully(out, "part", 4));
+  EXPECT_FALSE(out->openNew(at("song.wav").c_str()));
+
+  // A failed write-out, or a close instead of a publish, leaves nothing.
+  ASSERT_TRUE(out->openNew(at("full.wav").c_str()));
+  WriteRecorder::failFrom = WriteRecorder::written + 1000;
+  EXPECT_FALSE(s::io::writeFully(out, audio.data(), 100000));
+  EXPECT_FALSE(out->publish(false));
+  WriteRecorder::failFrom = UINT64_MAX;
+  ASSERT_TRUE(out->openNew(at("closed.wav").c_str()));
+  ASSERT_TRUE(s::io::writeFully(out, "whole", 5));
+  EXPECT_FALSE(out->close()) << "an unpublished file is no written file";
+  std::vector<std::string> left = names();
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"late.wav", "next.wav", "song.wav"}));
+  out->release();
 }

@@ -97,7 +97,11 @@ TEST(RunningHelper, DISABLED_HandsOver) {
   s::lang::Localizer* localizer = nullptr;
   if (mode == "packs" || mode == "desktop") localizer = localizerOf({u"Probe", u"PROBE", u"Sonde"});
   if (mode == "many") localizer = localizerOf(std::vector<std::u16string>(40, u"Probe"));
-  if (mode == "desktop") {
+  if (mode == "live") {
+    uint32_t pid = 0;
+    const bool live = s::system::win::findLiveInstanceProcess(&pid);
+    std::printf("%s %u\n", live ? "live" : "notlive", live ? pid : 0u);
+  } else if (mode == "desktop") {
     std::printf("%s\n", s::system::win::isOtherInstanceOnDesktop() ? "found" : "notfound");
     const bool told = s::system::win::notifyOtherInstanceOnDesktop(
         GetThreadDesktop(GetCurrentThreadId()), localizer, kTitleId, true);
@@ -264,6 +268,29 @@ TEST(RunningInstance, AFrozenCopyCostsOneHungSendWhateverTheNumberOfPacks) {
   const long long ms = handOverMs(output);
   EXPECT_GE(ms, 0) << output;
   EXPECT_LT(ms, 15000) << output;
+}
+
+TEST(RunningInstance, OnlyACopyThatAnswersCountsAsLive) {
+  Copies copies;
+  std::string shown;
+  ChildProcess first = copies.probe(copies.copy("Probe"), "windows", &shown);
+  ASSERT_NE(shown.find("ready"), std::string::npos);
+  std::string output = copies.handOver(copies.copy("Probe"), "live");
+  EXPECT_NE(output.find("live " + std::to_string(first.pid())), std::string::npos) << output;
+
+  // Frozen, the copy still runs the program but answers nothing: it is left alone.
+  ASSERT_TRUE(first.freeze());
+  output = copies.handOver(copies.copy("Probe"), "live");
+  first.thaw();
+  EXPECT_NE(output.find("notlive"), std::string::npos) << output;
+  EXPECT_TRUE(first.running());
+  shown = drain(first, shown);
+  EXPECT_EQ(countOf(shown, "main 10"), 0) << "the probe sends no hand-over message: " << shown;
+
+  // A copy that never shows a window here is not live either.
+  std::string none;
+  ChildProcess windowless = copies.probe(copies.copy("Other"), "nowindow", &none);
+  EXPECT_NE(copies.handOver(copies.copy("Other"), "live").find("notlive"), std::string::npos);
 }
 
 TEST(RunningInstance, ProcessPathsComeFromTheModuleAndTheImage) {
