@@ -450,6 +450,10 @@ int convert(const Options& options) {
     }
     converted += count;
   }
+  if (!in->isAsOpened()) {
+    // What was read is part of some file, not the conversion of one.
+    return failOutput("cannot read " + inName + ": it changed while it was read");
+  }
   if (converted == 0) {
     // A file without a sample in it is not a conversion of a file with audio.
     return failOutput(inName + ": no audio could be decoded");

@@ -241,7 +241,7 @@ TEST(ConvertBench, AnMp3ConversionKilledPartWayLeavesNoFile) {
                                       size / 100);
 }
 
-TEST(ConvertBench, AnOutputFolderRemovedMidwayOrAnExistingOutputGetsNothing) {
+TEST(ConvertBench, WhatChangesUnderARunningConversionLeavesNoOutput) {
   TempDir sources;
   const Bytes source = toneWav(60 * 44100);
   writeFile(sources.file("long.wav"), source);
@@ -256,6 +256,17 @@ TEST(ConvertBench, AnOutputFolderRemovedMidwayOrAnExistingOutputGetsNothing) {
   ASSERT_TRUE(child.wait(20000));
   EXPECT_EQ(child.exitCode(), 1);
   EXPECT_NE(child.readOutputToEnd().find("cannot finish"), std::string::npos);
+  EXPECT_TRUE(namesIn(destination.path()).empty());
+
+  // A source cut while it is read is not converted.
+  lumetra::testlib::ChildProcess cut =
+      startAndWait({"--oversampling", "32", "--pitch", "100"}, sources.file("long.wav"),
+                   destination.file("cut.wav"), 30);
+  ASSERT_TRUE(cut.running());
+  fs::resize_file(sources.file("long.wav"), 1000000);
+  ASSERT_TRUE(cut.wait(20000));
+  EXPECT_EQ(cut.exitCode(), 1);
+  EXPECT_NE(cut.readOutputToEnd().find("changed while it was read"), std::string::npos);
   EXPECT_TRUE(namesIn(destination.path()).empty());
 
   // An output that exists is never replaced.
