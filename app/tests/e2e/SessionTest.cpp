@@ -7,6 +7,7 @@
 #include "gui/dialogs/About3.h"
 #include "gui/win/Button.h"
 #include "gui/win/PopupMenu.h"
+#include "platform/reg/win/RegDir.h"
 #include "testlib/Process.h"
 
 #include <windows.h>
@@ -199,6 +200,24 @@ TEST_F(EndToEnd, ASecondStartHandsOverToTheRunningCopyAndBringsItBack) {
       << "the running copy's window is restored";
   EXPECT_TRUE(waitFor([&] { return ::GetForegroundWindow() == frame(); })) << "and in front";
   EXPECT_TRUE(::IsWindowVisible(frame()));
+}
+
+TEST_F(EndToEnd, AbsurdStoredSizesStillStart) {
+  // As a hand-edited registry may hold them: a huge size, and one near the 32-bit limit.
+  for (uint32_t size : {100000u, 2000000000u}) {
+    SCOPED_TRACE(size);
+    s::reg::win::RegDir* view = s::reg::win::RegDir::take();
+    view->open(HKEY_CURRENT_USER, u"Software\\Tovi\\Tovi Lumetra\\SaveData\\MainWindow\\View");
+    view->setUInt32(u"Width", size);
+    view->setUInt32(u"Height", size);
+    view->release();
+    start();
+    RECT shown{};
+    ::GetWindowRect(frame(), &shown);
+    EXPECT_LE(shown.right - shown.left, ::GetSystemMetrics(SM_CXMAXTRACK));
+    EXPECT_LE(shown.bottom - shown.top, ::GetSystemMetrics(SM_CYMAXTRACK));
+    m_app.close();
+  }
 }
 
 }  // namespace lumetra::e2e
