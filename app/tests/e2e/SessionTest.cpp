@@ -8,6 +8,7 @@
 #include "gui/win/Button.h"
 #include "gui/win/PopupMenu.h"
 #include "platform/reg/win/RegDir.h"
+#include "testlib/BusyDatabase.h"
 #include "testlib/Process.h"
 
 #include <windows.h>
@@ -218,6 +219,39 @@ TEST_F(EndToEnd, AbsurdStoredSizesStillStart) {
     EXPECT_LE(shown.bottom - shown.top, ::GetSystemMetrics(SM_CYMAXTRACK));
     m_app.close();
   }
+}
+
+TEST_F(EndToEnd, ABusyRegistryHoldsUpNoStartAndLosesNoSetting) {
+  // A registry from an earlier run, then held by another program's write transaction.
+  start();
+  ASSERT_TRUE(dialog()->getWindow()->isKeepOnTop());
+  m_app.close();
+  const fs::path database = m_dir.file("registry.sqlite3");
+  lumetra::testlib::BusyDatabase busy(database, m_dir.path());
+  ASSERT_TRUE(busy.held());
+
+  const auto began = std::chrono::steady_clock::now();
+  start();
+  const auto took = std::chrono::steady_clock::now() - began;
+  std::printf("start-up with the registry busy: %.2f s\n",
+              std::chrono::duration<double>(took).count());
+  // The calls wait 2 s in all for the busy file, not 10 s each.
+  EXPECT_LT(took, std::chrono::seconds(8));
+  choose(kViewEntry, Dialog::kCommandKeepOnTop);
+  ASSERT_FALSE(dialog()->getWindow()->isKeepOnTop()) << "the setting holds while it waits";
+
+  busy.release();
+  m_app.close();
+  using lumetra::testlib::foldedRegistryName;
+  EXPECT_EQ(
+      lumetra::testlib::queryDatabase(
+          database,
+          "SELECT hex(v.data) FROM vals v JOIN keys k ON v.key=k.id JOIN keys p ON "
+          "k.parent=p.id WHERE v.folded=x'" +
+              foldedRegistryName("KeepOnTop") + "' AND k.folded=x'" + foldedRegistryName("View") +
+              "' AND p.folded=x'" + foldedRegistryName("MainWindow") + "'"),
+      "00000000")
+      << "the choice made while the registry was busy is in its file";
 }
 
 }  // namespace lumetra::e2e
