@@ -1,8 +1,9 @@
 // Files, folders and volumes. Paths are Windows paths: drive Z: is the POSIX root, "\\?\"
 // prefixes are accepted, names are UTF-8 on disk. Attributes come from the file system:
 // directory, read-only (no write bit for the owner), hidden (a name that begins with "."),
-// reparse point (a symbolic link); plain files without any of these read as
-// FILE_ATTRIBUTE_NORMAL.
+// reparse point (a symbolic link), device (a pipe, socket or device node); plain files without
+// any of these read as FILE_ATTRIBUTE_NORMAL. A name whose links loop fails with
+// ERROR_CANT_RESOLVE_FILENAME.
 #pragma once
 
 #include <winnt.h>

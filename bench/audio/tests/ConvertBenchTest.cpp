@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -130,6 +131,27 @@ TEST(ConvertBench, AFailedConversionSaysWhyAndLeavesNoOutput) {
   run = convertBench(quoted(folder.file("junk.wav")) + " " + quoted(folder.file("junk-out.wav")));
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(fs::file_size(folder.file("junk-out.wav")), 4044u);
+}
+
+TEST(ConvertBench, MessagesNameWhatASourceThatIsNoFileIs) {
+  TempDir folder;
+  ASSERT_EQ(mkfifo(folder.file("pipe.wav").c_str(), 0600), 0);
+  fs::create_directory(folder.file("folder.wav"));
+  fs::create_symlink(folder.file("b.wav"), folder.file("a.wav"));
+  fs::create_symlink(folder.file("a.wav"), folder.file("b.wav"));
+  struct Case {
+    const char* name;
+    const char* says;
+  };
+  for (const Case& c :
+       {Case{"pipe.wav", "not a regular file"}, Case{"folder.wav", "not a regular file"},
+        Case{"a.wav", "links lead round in a loop"}}) {
+    SCOPED_TRACE(c.name);
+    const Outcome run =
+        convertBench(quoted(folder.file(c.name)) + " " + quoted(folder.file("out.wav")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+  }
 }
 
 TEST(ConvertBench, MessagesNameThePathAsTypedInUtf8) {
