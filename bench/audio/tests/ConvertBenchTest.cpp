@@ -166,23 +166,6 @@ TEST(ConvertBench, MessagesNameThePathAsTypedInUtf8) {
 
 namespace {
 
-// How far a running convert_bench has read `source` (a canonical path): the offset of its
-// descriptor on it, from /proc; -1 while it has none open.
-int64_t sourcePosition(pid_t pid, const fs::path& source) {
-  const std::string process = "/proc/" + std::to_string(pid);
-  std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(process + "/fd", error)) {
-    std::error_code linkError;
-    if (fs::read_symlink(entry.path(), linkError) != source) continue;
-    std::ifstream info(process + "/fdinfo/" + entry.path().filename().string());
-    std::string line;
-    while (std::getline(info, line)) {
-      if (line.rfind("pos:", 0) == 0) return std::stoll(line.substr(4));
-    }
-  }
-  return -1;
-}
-
 std::vector<std::string> namesIn(const fs::path& folder) {
   std::vector<std::string> names;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
@@ -203,7 +186,7 @@ lumetra::testlib::ChildProcess startAndWait(const std::vector<std::string>& opti
   lumetra::testlib::ChildProcess child(argv, {}, true);
   const fs::path canonical = fs::canonical(source);
   const auto mark = static_cast<int64_t>(fs::file_size(source) * percent / 100);
-  while (child.running() && sourcePosition(child.pid(), canonical) < mark) {
+  while (child.running() && lumetra::testlib::openFileOffset(child.pid(), canonical) < mark) {
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
   return child;
