@@ -17,12 +17,14 @@ bool saveEncodedImage(IEncodedImage* image, PathWin* path) {
   if (path->exists()) {
     return true;  // an existing file is never overwritten
   }
-  file::win::FileOutputStream* stream = path->openOutputStream(false);
+  // The file takes its name only whole: a save that fails leaves nothing, which a later save
+  // to the path would take for a picture already there.
+  file::win::FileOutputStream* stream = file::win::FileOutputStream::take();
   if (stream == nullptr) {
     return false;
   }
-  bool ok = image->write(stream);
-  ok = stream->close() && ok;
+  const bool ok = path->createParentDirectories() && stream->openNew(path->getFullPath()) &&
+                  image->write(stream) && stream->publish(false);
   stream->dispose();
   return ok;
 }

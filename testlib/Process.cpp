@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <thread>
 
@@ -183,6 +184,21 @@ std::string ChildProcess::readOutputToEnd() {
     out.append(buffer, static_cast<size_t>(n));
   }
   return out;
+}
+
+int64_t openFileOffset(pid_t pid, const std::filesystem::path& file) {
+  const std::string process = "/proc/" + std::to_string(pid);
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(process + "/fd", error)) {
+    std::error_code linkError;
+    if (std::filesystem::read_symlink(entry.path(), linkError) != file) continue;
+    std::ifstream info(process + "/fdinfo/" + entry.path().filename().string());
+    std::string line;
+    while (std::getline(info, line)) {
+      if (line.rfind("pos:", 0) == 0) return std::stoll(line.substr(4));
+    }
+  }
+  return -1;
 }
 
 RunResult run(const std::vector<std::string>& argv, const Environment& environment) {

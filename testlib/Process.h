@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -26,6 +27,10 @@ struct RunResult {
   int signal = 0;      // the signal that ended it, or 0
   std::string output;  // standard output and standard error, interleaved as written
 };
+
+/// How far a running process has come in `file` (a canonical path): the offset of its descriptor
+/// on it, read from /proc; -1 while it has none open.
+int64_t openFileOffset(pid_t pid, const std::filesystem::path& file);
 
 /// Runs argv[0] (found on PATH when it holds no "/") with the arguments, no shell in between,
 /// and waits for its end. A program that cannot be started exits with 127.

@@ -407,6 +407,7 @@ void AppWindow::checkForUpdate(gui::IWindow* owner) {
     gui::dialogs::FlexAsker* asker = gui::dialogs::makeFlexAsker(m_appBase);
     asker->setYesTextId(gui::dialogs::FlexAsker::kYesTextId);
     asker->setNoTextId(gui::dialogs::FlexAsker::kNoTextId);
+    asker->setCheckBoxTextId(gui::dialogs::FlexAsker::kCheckBoxTextId);
     asker->setShowCheckBox(false);
     const bool yes = asker->ask(handleOf(owner), m_scratch2->getCStr(), m_scratch1->getCStr()) &&
                      asker->getAnswer();

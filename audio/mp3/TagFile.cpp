@@ -1,6 +1,9 @@
 // Layout detection, the compressed-frame guard and the safe write-back of MP3 tags.
 #include "audio/mp3/TagFile.h"
 
+#include "core/file/win/FileOutputStream.h"
+#include "core/io/Io.h"
+
 #include <windows.h>
 #include <crtfile.h>
 
@@ -11,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace s::sound::mp3 {
 
@@ -373,37 +377,44 @@ int TagFile::rewriteThroughTemporaryFile(const uint8_t* bytes, int64_t length, i
   }
   const int64_t audioEnd = size - (m_hasId3v1 ? kId3v1Length : 0);
   const size_t slash = m_path.find_last_of(u"\\/");
-  const std::u16string folder = slash == std::u16string::npos ? u"." : m_path.substr(0, slash + 1);
-  WCHAR temporary[MAX_PATH];
-  if (GetTempFileNameW(folder.c_str(), u"lum", 0, temporary) == 0) return -1;
-  int out = -1;
-  bool ok = _wsopen_s(&out, temporary, _O_WRONLY | _O_TRUNC | _O_BINARY, _SH_DENYRW,
-                      _S_IREAD | _S_IWRITE) == 0;
+  const std::u16string folder = slash == std::u16string::npos ? u"" : m_path.substr(0, slash + 1);
+  const std::u16string name = slash == std::u16string::npos ? m_path : m_path.substr(slash + 1);
+  // The new file has no name until it is whole, so a failure or a killed process leaves nothing
+  // beside the original; whole, it takes a hidden name there and replaces the original in one
+  // step.
+  file::win::FileOutputStream* out = file::win::FileOutputStream::take();
+  if (out == nullptr) return -1;
+  std::u16string temporary;
+  bool ok = false;
+  for (int attempt = 0; attempt < 100 && !ok; ++attempt) {
+    temporary = folder + u"." + name;
+    if (attempt > 0) {
+      for (char c : std::to_string(attempt)) temporary += static_cast<char16_t>(c);
+    }
+    temporary += u".new";
+    ok = out->openNew(temporary.c_str());
+    if (!ok && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
   std::vector<uint8_t> buffer(kCopyBuffer);
   auto copy = [&](int64_t from, int64_t to) {
     for (int64_t at = from; ok && at < to;) {
       const size_t chunk = static_cast<size_t>(std::min<int64_t>(to - at, kCopyBuffer));
       ok = readAt(m_fd, at, buffer.data(), chunk) &&
-           _write(out, buffer.data(), static_cast<unsigned>(chunk)) == static_cast<int>(chunk);
+           io::writeFully(out, buffer.data(), static_cast<uint32_t>(chunk));
       at += static_cast<int64_t>(chunk);
     }
   };
   if (ok) copy(0, location);
-  if (ok && length > 0) {
-    ok = _write(out, bytes, static_cast<unsigned>(length)) == static_cast<int>(length);
-  }
+  if (ok && length > 0) ok = io::writeFully(out, bytes, static_cast<uint32_t>(length));
   if (ok) copy(location + oldLength, audioEnd);
-  if (ok && !v1.empty()) {
-    ok = _write(out, v1.data(), static_cast<unsigned>(v1.size())) == static_cast<int>(v1.size());
-  }
-  if (ok) ok = _commit(out) == 0;
-  if (out >= 0) ok = _close(out) == 0 && ok;
-  if (ok) {
-    ok = ReplaceFileW(m_path.c_str(), temporary, nullptr, REPLACEFILE_WRITE_THROUGH, nullptr,
-                      nullptr) != FALSE;
-  }
+  if (ok && !v1.empty()) ok = io::writeFully(out, v1.data(), static_cast<uint32_t>(v1.size()));
+  // Unpublished, the file goes with the stream.
+  const bool named = ok && out->publish(false);
+  out->dispose();
+  ok = named && ReplaceFileW(m_path.c_str(), temporary.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH,
+                             nullptr, nullptr) != FALSE;
   if (!ok) {
-    DeleteFileW(temporary);
+    if (named) DeleteFileW(temporary.c_str());
     return -1;
   }
   // The descriptor still names the replaced file: open the new one and search it again.

@@ -127,6 +127,7 @@ std::string reasonOf(DWORD error) {
     case ERROR_ACCESS_DENIED: return "permission denied";
     case ERROR_WRITE_PROTECT: return "the device is read-only";
     case ERROR_PATH_NOT_FOUND: return "the folder does not exist";
+    case ERROR_CANT_RESOLVE_FILENAME: return "its symbolic links lead round in a loop";
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS: return "the file exists (convert_bench writes only new files)";
     case ERROR_SUCCESS: return "the output stream failed";
@@ -352,8 +353,14 @@ int convert(const Options& options) {
   if (!in->open(options.in)) {
     const DWORD error = GetLastError();
     in->dispose();
+    // A folder, a pipe or a device is refused as a file is that may not be read: say what it is.
+    const DWORD attributes = GetFileAttributesW(options.in);
+    const bool notAFile = attributes != INVALID_FILE_ATTRIBUTES &&
+                          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0;
     return done(fail("cannot open " + inName + " for reading: " +
-                     (error == ERROR_FILE_NOT_FOUND ? "no such file" : reasonOf(error))));
+                     (notAFile                        ? std::string("it is not a regular file")
+                      : error == ERROR_FILE_NOT_FOUND ? std::string("no such file")
+                                                      : reasonOf(error))));
   }
   reader->setFileSize(size);
   if (options.speed != 1.0f) {
@@ -449,6 +456,10 @@ int convert(const Options& options) {
       return failOutput("cannot write " + outName + ": " + writeFailureOf(writer, GetLastError()));
     }
     converted += count;
+  }
+  if (!in->isAsOpened()) {
+    // What was read is part of some file, not the conversion of one.
+    return failOutput("cannot read " + inName + ": it changed while it was read");
   }
   if (converted == 0) {
     // A file without a sample in it is not a conversion of a file with audio.

@@ -136,6 +136,7 @@ combobox::ComboBoxItem* ComboBox::removeItemAt(int32_t index) {
   }
   if (index == m_selected) {
     m_selected = m_previous = -1;
+    m_onlyShown = false;
   } else {
     // Both indices keep naming the same items when an earlier one goes.
     if (m_selected > index) {
@@ -199,9 +200,11 @@ void ComboBox::select(int32_t index, bool notify) {
   if (index < 0 || index >= getItemCount()) {
     index = 0;
   }
-  if (index == m_selected) {
+  // The item the box shows of itself was chosen by no one: choosing it is a change.
+  if (index == m_selected && !m_onlyShown) {
     return;
   }
+  m_onlyShown = false;
   if (handle() != nullptr) {
     ::SendMessageW(handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   }
@@ -393,6 +396,7 @@ void ComboBox::applySettings() {
   // A box made with items and no selection shows its first item, without telling anyone.
   if (m_selected < 0 && !m_items.empty()) {
     m_selected = 0;
+    m_onlyShown = true;
   }
   ::SendMessageW(handle(), CB_SETCURSEL, static_cast<WPARAM>(m_selected), 0);
 }
@@ -648,6 +652,7 @@ bool ComboBox::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARA
     case kSelectionChanged: {
       const int32_t cur = static_cast<int32_t>(::SendMessageW(handle(), CB_GETCURSEL, 0, 0));
       if (cur != m_selected) {
+        m_onlyShown = false;
         m_previous = m_selected;
         m_selected = cur;
         if (m_notify) {

@@ -126,6 +126,8 @@ class ComboBox final : public Widget<IComboBox, drawer::ICombo> {
   std::vector<combobox::ComboBoxItem*> m_items;
   int32_t m_selected = -1;
   int32_t m_previous = -1;
+  /// The selection is the first item the native box showed when it was made, not a choice.
+  bool m_onlyShown = false;
   std::vector<events::IEventListener*> m_listeners;
   bool m_notify = true;
   bool m_skinBackground = false;

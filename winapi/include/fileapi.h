@@ -1,8 +1,9 @@
 // Files, folders and volumes. Paths are Windows paths: drive Z: is the POSIX root, "\\?\"
 // prefixes are accepted, names are UTF-8 on disk. Attributes come from the file system:
 // directory, read-only (no write bit for the owner), hidden (a name that begins with "."),
-// reparse point (a symbolic link); plain files without any of these read as
-// FILE_ATTRIBUTE_NORMAL.
+// reparse point (a symbolic link), device (a pipe, socket or device node); plain files without
+// any of these read as FILE_ATTRIBUTE_NORMAL. A name whose links loop fails with
+// ERROR_CANT_RESOLVE_FILENAME.
 #pragma once
 
 #include <winnt.h>
@@ -115,7 +116,8 @@ typedef struct _WIN32_FILE_ATTRIBUTE_DATA {
   DWORD nFileSizeLow;
 } WIN32_FILE_ATTRIBUTE_DATA, *LPWIN32_FILE_ATTRIBUTE_DATA;
 
-// Information classes of SetFileInformationByHandle; only FileRenameInfo is set here.
+// Information classes of SetFileInformationByHandle; FileRenameInfo and FileDispositionInfo are
+// set here.
 typedef enum _FILE_INFO_BY_HANDLE_CLASS {
   FileBasicInfo,
   FileStandardInfo,
@@ -123,6 +125,11 @@ typedef enum _FILE_INFO_BY_HANDLE_CLASS {
   FileRenameInfo,
   FileDispositionInfo,
 } FILE_INFO_BY_HANDLE_CLASS;
+
+// TRUE deletes the file when its last handle closes (and when the process ends); FALSE keeps it.
+typedef struct _FILE_DISPOSITION_INFO {
+  BOOLEAN DeleteFile;
+} FILE_DISPOSITION_INFO, *PFILE_DISPOSITION_INFO;
 
 // A name of FileNameLength bytes follows the record; the caller allocates room for it.
 typedef struct _FILE_RENAME_INFO {
@@ -152,11 +159,13 @@ BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI SetEndOfFile(HANDLE file);
 BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
 BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
-// FileRenameInfo only (others: ERROR_NOT_SUPPORTED), without a root folder: the open file takes
-// the name given (a bare name stays in the file's folder). Without ReplaceIfExists a file
-// already there stays and the call fails with ERROR_ALREADY_EXISTS; with it, one rename
-// replaces that file. A new temporary file (CREATE_NEW with FILE_ATTRIBUTE_TEMPORARY and
-// FILE_FLAG_DELETE_ON_CLOSE) has no name until this call and is kept once it has one.
+// FileRenameInfo, without a root folder: the open file takes the name given (a bare name stays
+// in the file's folder). Without ReplaceIfExists a file already there stays and the call fails
+// with ERROR_ALREADY_EXISTS; with it, one rename replaces that file. A new temporary file
+// (CREATE_NEW with FILE_ATTRIBUTE_TEMPORARY and FILE_FLAG_DELETE_ON_CLOSE) has no name until
+// this call and is kept once it has one. FileDispositionInfo marks a file to be deleted when
+// its handle closes, or the process ends, and clears that mark again (a new temporary file is
+// kept by naming it: ERROR_NOT_SUPPORTED). Other classes: ERROR_NOT_SUPPORTED.
 BOOL WINAPI SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS informationClass, LPVOID information,
                                        DWORD bufferSize);
 

@@ -41,10 +41,6 @@ WriteFileFunction replaceWriteFile(WriteFileFunction replacement);
 // setting before.
 bool refuseUnnamedFiles(bool refused);
 
-// Descriptor writes of the C run-time (_write): a replacement can fail them half-way.
-using CrtWriteFunction = int (*)(int, const void*, unsigned int);
-CrtWriteFunction replaceCrtWrite(CrtWriteFunction replacement);
-
 // The wall clock behind GetSystemTimeAsFileTime (and so behind every time derived from it).
 using SystemTimeFunction = void(WINAPI*)(LPFILETIME);
 SystemTimeFunction replaceGetSystemTimeAsFileTime(SystemTimeFunction replacement);

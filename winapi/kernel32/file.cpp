@@ -9,7 +9,7 @@
 // Left out: share modes (accepted, not enforced: POSIX has none), overlapped input and output
 // (refused), FILE_FLAG_NO_BUFFERING (accepted; the page cache stays in use), opening a new
 // temporary file again by its name (it has none), and every information class of
-// SetFileInformationByHandle but FileRenameInfo.
+// SetFileInformationByHandle but FileRenameInfo and FileDispositionInfo.
 #include <windows.h>
 #include <winseam.h>
 
@@ -71,6 +71,8 @@ class FileObject : public KernelObject {
   /// Gives the file the name `target` (replacing a file there only with `replace`); false with
   /// errno set when it cannot.
   bool rename(const std::string& target, bool replace);
+  /// Marks the file to be deleted on close, or keeps it; false with errno set when it cannot.
+  bool setDeleteOnClose(bool on);
 
  private:
   const int m_fd;
@@ -260,6 +262,28 @@ bool FileObject::rename(const std::string& target, bool replace) {
     files::dropUnfinished(m_slot);
     m_slot = renamed;
   }
+  return true;
+}
+
+bool FileObject::setDeleteOnClose(bool on) {
+  std::lock_guard guard(m_lock);
+  if (m_naming != Naming::kNamed) {
+    // A new temporary file is kept by giving it its name.
+    if (on) return true;
+    errno = EOPNOTSUPP;
+    return false;
+  }
+  if (on == m_deleteOnClose) return true;
+  if (on) {
+    files::UnfinishedSlot* slot = files::reserveUnfinished(m_path.c_str());
+    if (slot == nullptr) return false;
+    files::armUnfinished(slot);
+    m_slot = slot;
+  } else {
+    files::dropUnfinished(m_slot);
+    m_slot = nullptr;
+  }
+  m_deleteOnClose = on;
   return true;
 }
 
@@ -514,6 +538,13 @@ extern "C" BOOL WINAPI SetFileInformationByHandle(HANDLE handle, FILE_INFO_BY_HA
   std::shared_ptr<FileObject> file = winapi::fileOf(handle);
   if (file == nullptr) return FALSE;
   if (information == nullptr) return failWith(ERROR_INVALID_PARAMETER);
+  if (informationClass == FileDispositionInfo) {
+    if (size < sizeof(FILE_DISPOSITION_INFO)) return failWith(ERROR_INVALID_PARAMETER);
+    if (!file->setDeleteOnClose(static_cast<const FILE_DISPOSITION_INFO*>(information)->DeleteFile != FALSE)) {
+      return failWith(winapi::files::errorFromErrno(errno));
+    }
+    return TRUE;
+  }
   if (informationClass != FileRenameInfo) return failWith(ERROR_NOT_SUPPORTED);
   constexpr DWORD kNameAt = offsetof(FILE_RENAME_INFO, FileName);
   const auto* rename = static_cast<const FILE_RENAME_INFO*>(information);

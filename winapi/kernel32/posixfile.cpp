@@ -15,8 +15,9 @@ DWORD errorFromErrno(int error) {
   switch (error) {
     case 0: return ERROR_SUCCESS;
     case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-    case ELOOP: return ERROR_PATH_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    // Windows's answer for a name whose links lead round in a circle.
+    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
     case EACCES:
     case EPERM:
     case EISDIR: return ERROR_ACCESS_DENIED;
@@ -61,6 +62,11 @@ DWORD attributesOf(const struct stat& status, std::string_view name, const struc
   const struct stat& effective = linkTarget != nullptr ? *linkTarget : status;
   if (S_ISLNK(status.st_mode)) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
   if (S_ISDIR(effective.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  // Pipes, sockets and devices are no files that hold data: Windows keeps this bit for devices.
+  if (S_ISFIFO(effective.st_mode) || S_ISSOCK(effective.st_mode) || S_ISCHR(effective.st_mode) ||
+      S_ISBLK(effective.st_mode)) {
+    attributes |= FILE_ATTRIBUTE_DEVICE;
+  }
   // Windows's read-only attribute is the owner's missing write permission here.
   if ((effective.st_mode & S_IWUSR) == 0 && !S_ISLNK(status.st_mode)) attributes |= FILE_ATTRIBUTE_READONLY;
   if (!name.empty() && name[0] == '.' && name != "." && name != "..") attributes |= FILE_ATTRIBUTE_HIDDEN;

@@ -4,7 +4,6 @@
 // Left out: text-mode translation (files are binary), share modes (accepted, not enforced).
 #include <crtfile.h>
 #include <windows.h>
-#include <winseam.h>
 
 #include "winapi/kernel32/ascii.h"
 #include "winapi/kernel32/filetime.h"
@@ -15,7 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -169,9 +167,7 @@ extern "C" int _read(int fd, void* buffer, unsigned int count) {
   }
 }
 
-namespace {
-
-int realWrite(int fd, const void* buffer, unsigned int count) {
+extern "C" int _write(int fd, const void* buffer, unsigned int count) {
   if (count > INT_MAX) {
     errno = EINVAL;
     return -1;
@@ -192,18 +188,6 @@ int realWrite(int fd, const void* buffer, unsigned int count) {
   }
   return static_cast<int>(done);
 }
-
-std::atomic<winapi::seam::CrtWriteFunction> s_write{&realWrite};
-
-}  // namespace
-
-namespace winapi::seam {
-CrtWriteFunction replaceCrtWrite(CrtWriteFunction replacement) {
-  return s_write.exchange(replacement != nullptr ? replacement : &realWrite);
-}
-}  // namespace winapi::seam
-
-extern "C" int _write(int fd, const void* buffer, unsigned int count) { return s_write.load()(fd, buffer, count); }
 
 extern "C" int _commit(int fd) { return fsync(fd) == 0 ? 0 : -1; }
 

@@ -47,11 +47,18 @@ constexpr size_t kMaxValueNameUnits = 16383;
 
 /// One open database file. Every operation is one SQLite transaction, so it is atomic and survives
 /// a crash or kill of the process; another process sees it at once. Writers wait for each other
-/// through SQLite's locking (a busy timeout), so two processes never lose a write. Any thread may
-/// call; a lock serialises the calls on the one connection. Failures answer an NTSTATUS:
-/// STATUS_KEY_DELETED for a key that another handle or process deleted,
-/// STATUS_REGISTRY_CORRUPT for a damaged file, STATUS_REGISTRY_IO_FAILED for other database errors.
-class Store {
+/// through SQLite's locking, so two processes never lose a write. Any thread may call; a lock
+/// serialises the calls on the one connection. Failures answer an NTSTATUS: STATUS_KEY_DELETED
+/// for a key that another handle or process deleted, STATUS_REGISTRY_CORRUPT for a damaged file,
+/// STATUS_REGISTRY_IO_FAILED for other database errors.
+///
+/// A busy file never holds the program up for long: the calls wait at most 2 s in all while it
+/// stays busy (a read that still cannot go on fails, and its caller takes its default). A write
+/// that cannot go on is made in a private copy of the database in memory, which every call then
+/// uses, and each of those writes is made again in the file as soon as it is free (tried again
+/// with the calls that follow, at the latest when the process ends; what still cannot be written
+/// then is reported on standard error). Opening an existing file writes nothing.
+class Store : public std::enable_shared_from_this<Store> {
  public:
   /// The store of the file the environment names now: $LUMETRA_REGISTRY, else
   /// $XDG_CONFIG_HOME/lumetra/registry.sqlite3 (~/.config when unset). The same object is answered
@@ -89,55 +96,76 @@ class Store {
   NTSTATUS setValue(KeyId key, std::u16string_view name, uint32_t type, const void* data, uint32_t size);
   NTSTATUS deleteValue(KeyId key, std::u16string_view name);
 
-  /// Makes every committed change durable on disk.
+  /// Makes every committed change durable on disk; fails while changes wait for a busy file.
   NTSTATUS flush();
 
   const std::string& path() const { return m_path; }
 
+  /// Makes the changes that wait for a busy file, waiting for it as long as the calls may; false
+  /// (after a line on standard error) when they still cannot be written. The process's end
+  /// calls it for every store.
+  bool finishWaitingChanges();
+
  private:
   class Statement;
   class Transaction;
+  struct Connection;
+  struct Change;
 
-  // Runs the body in one transaction under the lock; a writer's succeeding body commits.
+  // Runs the body in one transaction under the lock; a writer's succeeding body commits. A
+  // writer that finds the file busy past the wait moves the store to its copy in memory.
   template <typename Body>
   NTSTATUS transact(bool write, Body&& body);
+  template <typename Body>
+  NTSTATUS attempt(bool write, Body& body, bool* busy);
 
   NTSTATUS open();
   NTSTATUS createSchema();
-  NTSTATUS ensureKey(KeyId parent, std::u16string_view name, bool fixed, KeyId& out);
-  NTSTATUS prepare(sqlite3_stmt*& statement, const char* sql);
+  NTSTATUS ensureRoots(bool create);
+  NTSTATUS ensureKey(KeyId parent, std::u16string_view name, bool fixed, bool create, KeyId& out);
+  /// The transaction statements, or with `tables` those on the keys and values.
+  NTSTATUS prepareStatements(Connection& connection, bool tables);
   NTSTATUS lookupChild(KeyId parent, std::u16string_view name, KeyId& out);
   NTSTATUS requireKey(KeyId key);
   NTSTATUS readKey(KeyId key, KeyRecord& out, KeyId* parent, bool* fixed);
   NTSTATUS walk(KeyId from, std::u16string_view path, bool allButLast, KeyId& out, std::u16string_view& last);
   NTSTATUS touch(KeyId key);
+  NTSTATUS pathOf(KeyId key, std::u16string& out);
   template <typename Argument>
-  NTSTATUS readOneValue(KeyId key, sqlite3_stmt* query, const Argument& argument, NTSTATUS none, ValueRecord& out);
+  NTSTATUS readOneValue(KeyId key, sqlite3_stmt* Connection::*query, const Argument& argument, NTSTATUS none,
+                        ValueRecord& out);
   NTSTATUS status(int rc) const;
 
+  // The writes themselves, inside a transaction.
+  NTSTATUS insertKey(KeyId parent, std::u16string_view name, std::u16string_view keyClass, KeyId& out);
+  NTSTATUS removeKey(KeyId key);
+  NTSTATUS changeKeyName(KeyId key, std::u16string_view newName);
+  NTSTATUS writeValue(KeyId key, std::u16string_view name, uint32_t type, const void* data, uint32_t size);
+  NTSTATUS removeValue(KeyId key, std::u16string_view name);
+
+  // The copy in memory while the file is busy.
+  /// The id a key has now: keys made in the copy have other ids in the file once it is written.
+  KeyId current(KeyId key) const;
+  /// Notes a change made in the copy, to be made again in the file.
+  void note(Change change);
+  NTSTATUS divert();
+  /// Writes the copy's changes into the file and goes back to it; false while the file is busy.
+  /// Without `patient` it does not wait (a lock that is taken costs a few system calls).
+  bool tryToReturn(bool patient);
+  void replay(const Change& change);
+  NTSTATUS walkCreating(std::u16string_view fullPath, std::u16string_view keyClass, bool create, KeyId& out);
+  static int onBusy(void* store, int count);
+
   std::string m_path;
-  sqlite3* m_db = nullptr;
   KeyId m_top = 0;
   std::mutex m_lock;
-
-  sqlite3_stmt* m_lookupChild = nullptr;
-  sqlite3_stmt* m_readKey = nullptr;
-  sqlite3_stmt* m_insertKey = nullptr;
-  sqlite3_stmt* m_touchKey = nullptr;
-  sqlite3_stmt* m_countChildren = nullptr;
-  sqlite3_stmt* m_deleteKey = nullptr;
-  sqlite3_stmt* m_renameKey = nullptr;
-  sqlite3_stmt* m_subKeyAt = nullptr;
-  sqlite3_stmt* m_subKeyCounts = nullptr;
-  sqlite3_stmt* m_valueCounts = nullptr;
-  sqlite3_stmt* m_valueByName = nullptr;
-  sqlite3_stmt* m_valueAt = nullptr;
-  sqlite3_stmt* m_upsertValue = nullptr;
-  sqlite3_stmt* m_deleteValue = nullptr;
-  sqlite3_stmt* m_begin = nullptr;
-  sqlite3_stmt* m_beginWrite = nullptr;
-  sqlite3_stmt* m_commit = nullptr;
-  sqlite3_stmt* m_rollback = nullptr;
+  std::unique_ptr<Connection> m_file;
+  std::unique_ptr<Connection> m_copy;
+  Connection* m_on = nullptr;  // the file's connection, or the copy's while the file is busy
+  std::vector<Change> m_changes;
+  std::vector<std::pair<KeyId, KeyId>> m_moved;  // (id in the copy, id in the file)
+  KeyId m_firstCopyId = 0;                       // the first id the copy gives, and the least the next copy may
+  bool m_noWait = false;
 };
 
 /// The name folded for comparison: each UTF-16 unit upper-cased by its simple Unicode mapping,

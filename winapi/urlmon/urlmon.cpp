@@ -4,6 +4,7 @@
 // schemes other than http and https, the cache's index (each download is a new file).
 #include <urlmon.h>
 
+#include "winapi/kernel32/unfinished.h"
 #include "winapi/kernel32/unixpath.h"
 #include "winapi/kernel32/utf8.h"
 #include "winapi/wininet/Transfer.h"
@@ -167,10 +168,14 @@ HRESULT WINAPI URLDownloadToFileW(LPUNKNOWN, LPCWSTR url, LPCWSTR fileName, DWOR
   std::string part = folder + "/." + name + ".XXXXXX";
   const int fd = newFile(part);
   if (fd < 0) return INET_E_DOWNLOAD_FAILURE;
+  // Unfinished, it goes with the process however that ends (but by SIGKILL).
+  winapi::files::UnfinishedSlot* unfinished = winapi::files::reserveUnfinished(part.c_str());
+  winapi::files::armUnfinished(unfinished);
   HRESULT result = download(url, fd, callback);
   if (::close(fd) != 0 && result == S_OK) result = INET_E_DOWNLOAD_FAILURE;
   if (result == S_OK && ::rename(part.c_str(), target.c_str()) != 0) result = INET_E_DOWNLOAD_FAILURE;
   if (result != S_OK) ::unlink(part.c_str());
+  winapi::files::dropUnfinished(unfinished);
   return result;
 }
 
@@ -185,7 +190,10 @@ HRESULT WINAPI URLDownloadToCacheFileW(LPUNKNOWN, LPCWSTR url, LPWSTR fileName, 
   std::string path = folder + "/" + nameFromUrl(address) + ".XXXXXX";
   const int fd = newFile(path);
   if (fd < 0) return INET_E_DOWNLOAD_FAILURE;
+  winapi::files::UnfinishedSlot* unfinished = winapi::files::reserveUnfinished(path.c_str());
+  winapi::files::armUnfinished(unfinished);
   HRESULT result = download(url, fd, callback);
+  winapi::files::dropUnfinished(unfinished);
   if (::close(fd) != 0 && result == S_OK) result = INET_E_DOWNLOAD_FAILURE;
   const std::u16string windowsPath = winapi::paths::toWindows(path);
   if (result == S_OK && windowsPath.size() + 1 > fileNameSize) result = E_OUTOFMEMORY;

@@ -261,6 +261,14 @@ void activateNext(HWND leaving) {
 
 }  // namespace
 
+void keepGeometryInReason(bool topLevel, int& x, int& y, int& cx, int& cy) {
+  constexpr int kFar = 1 << 30;
+  x = std::clamp(x, -kFar, kFar);
+  y = std::clamp(y, -kFar, kFar);
+  cx = std::clamp(cx, 0, topLevel ? GetSystemMetrics(SM_CXMAXTRACK) : kFar);
+  cy = std::clamp(cy, 0, topLevel ? GetSystemMetrics(SM_CYMAXTRACK) : kFar);
+}
+
 BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
   WINDOWPOS wp{hwnd, insertAfter, x, y, cx, cy, flags};
   bool wasVisible, topLevel;
@@ -298,7 +306,9 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
     std::lock_guard<std::recursive_mutex> guard(userLock());
     Window* w = findWindow(hwnd);
     if (w == nullptr) return FALSE;
-    RECT now{wp.x, wp.y, wp.x + std::max(wp.cx, 0), wp.y + std::max(wp.cy, 0)};
+    // After WM_WINDOWPOSCHANGING, which may have asked for any size.
+    keepGeometryInReason(topLevel, wp.x, wp.y, wp.cx, wp.cy);
+    RECT now{wp.x, wp.y, wp.x + wp.cx, wp.y + wp.cy};
     sizeChanged = now.right - now.left != w->window.right - w->window.left ||
                   now.bottom - now.top != w->window.bottom - w->window.top;
     moved = now.left != w->window.left || now.top != w->window.top;

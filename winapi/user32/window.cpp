@@ -477,8 +477,7 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     } else {
       w->menu = menu;
     }
-    if (width < 0) width = 0;
-    if (height < 0) height = 0;
+    keepGeometryInReason(topLevel, x, y, width, height);
     w->window = RECT{x, y, x + width, y + height};
     TRACE(User32, "%p of class %s, style 0x%08lx, extended 0x%08lx, parent %p, (%d, %d) %d x %d",
           static_cast<void*>(hwnd), classNameText(className).c_str(), static_cast<unsigned long>(style),
@@ -513,6 +512,8 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
                                std::max(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
       int cy = std::clamp<int>(w->window.bottom - w->window.top, mmi.ptMinTrackSize.y,
                                std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
+      // A program's own minimum cannot ask for more than the screens either.
+      keepGeometryInReason(true, w->window.left, w->window.top, cx, cy);
       w->window.right = w->window.left + cx;
       w->window.bottom = w->window.top + cy;
       cs.cx = cx;

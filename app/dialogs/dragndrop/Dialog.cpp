@@ -323,6 +323,11 @@ bool Dialog::confirmDrop() {
   if (m_localizer != nullptr) {
     asker->setLocalizer(m_localizer);
   }
+  // An asker from the pool keeps what its last user set: this question is set up whole.
+  asker->setYesTextId(FlexAsker::kYesTextId);
+  asker->setNoTextId(FlexAsker::kNoTextId);
+  asker->setCheckBoxTextId(FlexAsker::kCheckBoxTextId);
+  asker->setShowCheckBox(true);
   const bool yes = asker->ask(m_window != nullptr ? m_window->getHandle() : nullptr,
                               getConfirmationTitle(), getConfirmationText()) &&
                    asker->getAnswer();

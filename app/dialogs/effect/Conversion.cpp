@@ -203,10 +203,10 @@ int32_t outputBitrateFor(int32_t sourceKbps) {
   return 192;
 }
 
-bool setInputPath(IEncodedAudio* audio, const WCHAR* path) {
+file::win::FileInputStream* setInputPath(IEncodedAudio* audio, const WCHAR* path) {
   file::win::PathWin* source = file::win::PathWin::newFromText(path);
   if (source == nullptr) {
-    return false;
+    return nullptr;
   }
   const int64_t size = source->getSize(false, true, nullptr, nullptr, true);
   file::win::FileInputStream* stream = file::win::FileInputStream::take();
@@ -216,11 +216,11 @@ bool setInputPath(IEncodedAudio* audio, const WCHAR* path) {
     if (stream != nullptr) {
       stream->dispose();
     }
-    return false;
+    return nullptr;
   }
   audio->setFileSize(size);
   audio->setInputStream(stream, true);
-  return true;
+  return stream;
 }
 
 file::win::FileOutputStream* openOutput(IEncodedAudio* audio, const WCHAR* path) {

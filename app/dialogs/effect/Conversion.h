@@ -7,8 +7,9 @@
 #include <cstdint>
 
 namespace s::file::win {
+class FileInputStream;
 class FileOutputStream;
-}
+}  // namespace s::file::win
 namespace s::str::strbuffer {
 class StrBuffer;
 }
@@ -52,8 +53,10 @@ IFilter* createFilter(int32_t index, int32_t level, int32_t quality);
 int32_t outputBitrateFor(int32_t sourceKbps);
 
 /// Opens `path` as the reader's input: the file size, then the stream, whose header the reader
-/// reads at once. False when the file cannot be opened for reading; the reader then has no input.
-bool setInputPath(IEncodedAudio* audio, const WCHAR* path);
+/// reads at once. Answers the stream, which the reader owns (its `isAsOpened` tells after the
+/// pump whether the source changed while it was read); null when the file cannot be opened for
+/// reading, and the reader then has no input.
+file::win::FileInputStream* setInputPath(IEncodedAudio* audio, const WCHAR* path);
 
 /// Opens a new output file that takes the name `path` (its folders made as needed) only when
 /// the caller publishes the stream, and attaches it to the writer, which does not own it: the

@@ -6,6 +6,7 @@
 #include "audio/IFilter.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
+#include "core/file/win/FileInputStream.h"
 #include "core/file/win/FileOutputStream.h"
 #include "core/file/win/PathWin.h"
 #include "core/str/strarray/StrArray.h"
@@ -64,7 +65,8 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
   if (mp3) {
     static_cast<mp3::win::Mp3*>(writer)->setBitrate(192);
   }
-  if (!setInputPath(reader, source->getFullPath())) {
+  file::win::FileInputStream* input = setInputPath(reader, source->getFullPath());
+  if (input == nullptr) {
     return done(EntryResult::kUnreadable);
   }
   // A reader that measured no audio (a refused header, no MPEG frames) would make an empty
@@ -90,14 +92,24 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
   }
   const int64_t total = source->getSize(false, true, nullptr, nullptr, true);
   const PumpResult pumped = transcode(writer, reader, total, fileName, receiver);
+  // A source cut, grown, rewritten or removed while it was read gave part of some file, not the
+  // conversion of one; a file that was short before it was opened converts as it is.
+  const bool sourceKept = input->isAsOpened();
   const bool finished = writer->close();
   reader->close();
   // The output takes its name only whole; anything else is gone with its stream, so nothing
   // half-written ever stands under a converted file's name.
-  const bool named = pumped == PumpResult::kConverted && finished && stream->publish(false);
+  const bool named =
+      pumped == PumpResult::kConverted && sourceKept && finished && stream->publish(false);
   stream->dispose();
   if (named) {
     return done(EntryResult::kConverted);
+  }
+  if (pumped == PumpResult::kWriteFailed) {
+    return done(EntryResult::kUnwritable);
+  }
+  if (!sourceKept) {
+    return done(EntryResult::kUnreadable);
   }
   return done(pumped == PumpResult::kNothingRead ? EntryResult::kUndecodable
                                                  : EntryResult::kUnwritable);

@@ -39,7 +39,8 @@ enum class EntryResult : int32_t {
   kNotFound,
   /// Not a ".mp3" or ".wav" file.
   kNotAudioFile,
-  /// The file cannot be opened for reading.
+  /// The file cannot be opened for reading, or changed while it was read (cut, grown,
+  /// rewritten, removed).
   kUnreadable,
   /// The reader found no audio it can convert: a damaged file, or audio of another kind.
   kUndecodable,

@@ -7,6 +7,8 @@
 #include "gui/dialogs/About3.h"
 #include "gui/win/Button.h"
 #include "gui/win/PopupMenu.h"
+#include "platform/reg/win/RegDir.h"
+#include "testlib/BusyDatabase.h"
 #include "testlib/Process.h"
 
 #include <windows.h>
@@ -199,6 +201,57 @@ TEST_F(EndToEnd, ASecondStartHandsOverToTheRunningCopyAndBringsItBack) {
       << "the running copy's window is restored";
   EXPECT_TRUE(waitFor([&] { return ::GetForegroundWindow() == frame(); })) << "and in front";
   EXPECT_TRUE(::IsWindowVisible(frame()));
+}
+
+TEST_F(EndToEnd, AbsurdStoredSizesStillStart) {
+  // As a hand-edited registry may hold them: a huge size, and one near the 32-bit limit.
+  for (uint32_t size : {100000u, 2000000000u}) {
+    SCOPED_TRACE(size);
+    s::reg::win::RegDir* view = s::reg::win::RegDir::take();
+    view->open(HKEY_CURRENT_USER, u"Software\\Tovi\\Tovi Lumetra\\SaveData\\MainWindow\\View");
+    view->setUInt32(u"Width", size);
+    view->setUInt32(u"Height", size);
+    view->release();
+    start();
+    RECT shown{};
+    ::GetWindowRect(frame(), &shown);
+    EXPECT_LE(shown.right - shown.left, ::GetSystemMetrics(SM_CXMAXTRACK));
+    EXPECT_LE(shown.bottom - shown.top, ::GetSystemMetrics(SM_CYMAXTRACK));
+    m_app.close();
+  }
+}
+
+TEST_F(EndToEnd, ABusyRegistryHoldsUpNoStartAndLosesNoSetting) {
+  // A registry from an earlier run, then held by another program's write transaction.
+  start();
+  ASSERT_TRUE(dialog()->getWindow()->isKeepOnTop());
+  m_app.close();
+  const fs::path database = m_dir.file("registry.sqlite3");
+  lumetra::testlib::BusyDatabase busy(database, m_dir.path());
+  ASSERT_TRUE(busy.held());
+
+  const auto began = std::chrono::steady_clock::now();
+  start();
+  const auto took = std::chrono::steady_clock::now() - began;
+  std::printf("start-up with the registry busy: %.2f s\n",
+              std::chrono::duration<double>(took).count());
+  // The calls wait 2 s in all for the busy file, not 10 s each.
+  EXPECT_LT(took, std::chrono::seconds(8));
+  choose(kViewEntry, Dialog::kCommandKeepOnTop);
+  ASSERT_FALSE(dialog()->getWindow()->isKeepOnTop()) << "the setting holds while it waits";
+
+  busy.release();
+  m_app.close();
+  using lumetra::testlib::foldedRegistryName;
+  EXPECT_EQ(
+      lumetra::testlib::queryDatabase(
+          database,
+          "SELECT hex(v.data) FROM vals v JOIN keys k ON v.key=k.id JOIN keys p ON "
+          "k.parent=p.id WHERE v.folded=x'" +
+              foldedRegistryName("KeepOnTop") + "' AND k.folded=x'" + foldedRegistryName("View") +
+              "' AND p.folded=x'" + foldedRegistryName("MainWindow") + "'"),
+      "00000000")
+      << "the choice made while the registry was busy is in its file";
 }
 
 }  // namespace lumetra::e2e

@@ -426,6 +426,60 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
   EXPECT_EQ(first.exitCode(), 0);
 }
 
+TEST_F(AppX11, AProgramKilledDuringABatchLeavesOnlyWholeFiles) {
+  seed(u"Language", u"", u"English");
+  seed(u"MainWindow\\View", u"ConvertTo", u"Pitch Up  (Raise Tone)");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  const fs::path music = m_dir.file("music");
+  fs::create_directories(music);
+  // Three minutes each, so that the second is caught half-way.
+  for (const char* name : {"one.wav", "two.wav", "three.wav"}) {
+    lumetra::apptest::writeTone(music / name, 440.0, 180.0);
+  }
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  ::Window window = 0;
+  ASSERT_TRUE(waitFor(
+      [&] {
+        const std::vector<::Window> found = viewer.all(kTitle);
+        window = found.empty() ? 0 : found.front();
+        return window != 0 && !viewer.property(window, "XdndAware", XA_ATOM).empty();
+      },
+      30));
+  Frame box;
+  ASSERT_TRUE(waitFor(
+      [&] {
+        box = findDropBox(viewer.shoot(window));
+        return box.found();
+      },
+      20));
+  const POINT at = viewer.toScreen(window, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  XdndSource source{viewer.display(),
+                    [](const std::function<bool()>& done) { return waitFor(done); }};
+  std::string uris;
+  for (const char* name : {"one.wav", "two.wav", "three.wav"}) {
+    uris += lumetra::testlib::fileUri((music / name).string()) + "\r\n";
+  }
+  ASSERT_TRUE(source.drop(window, at.x, at.y, uris));
+
+  // Killed when the second file is half read.
+  const fs::path second = fs::canonical(music / "two.wav");
+  const int64_t half = sizeOf(second) / 2;
+  ASSERT_TRUE(
+      waitFor([&] { return lumetra::testlib::openFileOffset(program.pid(), second) >= half; }, 60))
+      << "the second file was never half read";
+  program.kill();
+
+  std::set<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(music)) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"one.wav", "two.wav", "three.wav", "one (Pit,+1).wav"}))
+      << "the finished output and nothing of the others";
+  EXPECT_TRUE(waveIsClosed(music / "one (Pit,+1).wav"));
+  EXPECT_EQ(sizeOf(music / "one (Pit,+1).wav"), sizeOf(music / "one.wav"));
+}
+
 TEST_F(AppX11, TheAboutWindowWearsItsSkinOverItsOwnerAndShowsTheProgramsPicture) {
   // The application object of this process, started on the program's resources (which this test
   // program carries) with the program's hooks, as the converter window opens the About window.

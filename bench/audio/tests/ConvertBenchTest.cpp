@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -132,6 +133,27 @@ TEST(ConvertBench, AFailedConversionSaysWhyAndLeavesNoOutput) {
   EXPECT_EQ(fs::file_size(folder.file("junk-out.wav")), 4044u);
 }
 
+TEST(ConvertBench, MessagesNameWhatASourceThatIsNoFileIs) {
+  TempDir folder;
+  ASSERT_EQ(mkfifo(folder.file("pipe.wav").c_str(), 0600), 0);
+  fs::create_directory(folder.file("folder.wav"));
+  fs::create_symlink(folder.file("b.wav"), folder.file("a.wav"));
+  fs::create_symlink(folder.file("a.wav"), folder.file("b.wav"));
+  struct Case {
+    const char* name;
+    const char* says;
+  };
+  for (const Case& c :
+       {Case{"pipe.wav", "not a regular file"}, Case{"folder.wav", "not a regular file"},
+        Case{"a.wav", "links lead round in a loop"}}) {
+    SCOPED_TRACE(c.name);
+    const Outcome run =
+        convertBench(quoted(folder.file(c.name)) + " " + quoted(folder.file("out.wav")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+  }
+}
+
 TEST(ConvertBench, MessagesNameThePathAsTypedInUtf8) {
   TempDir folder;
   const fs::path missing = folder.file("Ünïcødé.wav");
@@ -143,23 +165,6 @@ TEST(ConvertBench, MessagesNameThePathAsTypedInUtf8) {
 }
 
 namespace {
-
-// How far a running convert_bench has read `source` (a canonical path): the offset of its
-// descriptor on it, from /proc; -1 while it has none open.
-int64_t sourcePosition(pid_t pid, const fs::path& source) {
-  const std::string process = "/proc/" + std::to_string(pid);
-  std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(process + "/fd", error)) {
-    std::error_code linkError;
-    if (fs::read_symlink(entry.path(), linkError) != source) continue;
-    std::ifstream info(process + "/fdinfo/" + entry.path().filename().string());
-    std::string line;
-    while (std::getline(info, line)) {
-      if (line.rfind("pos:", 0) == 0) return std::stoll(line.substr(4));
-    }
-  }
-  return -1;
-}
 
 std::vector<std::string> namesIn(const fs::path& folder) {
   std::vector<std::string> names;
@@ -181,7 +186,7 @@ lumetra::testlib::ChildProcess startAndWait(const std::vector<std::string>& opti
   lumetra::testlib::ChildProcess child(argv, {}, true);
   const fs::path canonical = fs::canonical(source);
   const auto mark = static_cast<int64_t>(fs::file_size(source) * percent / 100);
-  while (child.running() && sourcePosition(child.pid(), canonical) < mark) {
+  while (child.running() && lumetra::testlib::openFileOffset(child.pid(), canonical) < mark) {
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
   return child;
@@ -241,7 +246,7 @@ TEST(ConvertBench, AnMp3ConversionKilledPartWayLeavesNoFile) {
                                       size / 100);
 }
 
-TEST(ConvertBench, AnOutputFolderRemovedMidwayOrAnExistingOutputGetsNothing) {
+TEST(ConvertBench, WhatChangesUnderARunningConversionLeavesNoOutput) {
   TempDir sources;
   const Bytes source = toneWav(60 * 44100);
   writeFile(sources.file("long.wav"), source);
@@ -256,6 +261,17 @@ TEST(ConvertBench, AnOutputFolderRemovedMidwayOrAnExistingOutputGetsNothing) {
   ASSERT_TRUE(child.wait(20000));
   EXPECT_EQ(child.exitCode(), 1);
   EXPECT_NE(child.readOutputToEnd().find("cannot finish"), std::string::npos);
+  EXPECT_TRUE(namesIn(destination.path()).empty());
+
+  // A source cut while it is read is not converted.
+  lumetra::testlib::ChildProcess cut =
+      startAndWait({"--oversampling", "32", "--pitch", "100"}, sources.file("long.wav"),
+                   destination.file("cut.wav"), 30);
+  ASSERT_TRUE(cut.running());
+  fs::resize_file(sources.file("long.wav"), 1000000);
+  ASSERT_TRUE(cut.wait(20000));
+  EXPECT_EQ(cut.exitCode(), 1);
+  EXPECT_NE(cut.readOutputToEnd().find("changed while it was read"), std::string::npos);
   EXPECT_TRUE(namesIn(destination.path()).empty());
 
   // An output that exists is never replaced.

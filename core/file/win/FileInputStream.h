@@ -6,7 +6,10 @@
 #include "core/file/win/FileHandle.h"
 #include "core/thread/ClassTail.h"
 
+#include <windows.h>
+
 #include <cstdint>
+#include <string>
 
 namespace s::file::win {
 
@@ -26,6 +29,11 @@ class FileInputStream final : public IFileInputStream, public base::IObject {
   /// Opens the file named by `pathText` (the program's path form); false when it cannot be
   /// opened for reading.
   bool open(const WCHAR* pathText);
+  /// Whether the file is still as it was opened: its path names this very file, of the size
+  /// and last write time it had then. False for a file that shrank, grew or was written to,
+  /// removed or replaced since, and for a stream that is not open. A reader that met its end
+  /// early cannot tell a cut file from one cut while it read; this can.
+  bool isAsOpened();
 
   void reset() override { resetStream(); }
   bool read(void* buffer, uint32_t size, uint32_t* got) override {
@@ -45,6 +53,9 @@ class FileInputStream final : public IFileInputStream, public base::IObject {
 
  private:
   FileHandle m_file;
+  /// What the file was when opened; the path in its working form.
+  std::u16string m_path;
+  BY_HANDLE_FILE_INFORMATION m_opened{};
 };
 
 }  // namespace s::file::win

@@ -53,8 +53,8 @@ bool shellOpen(const WCHAR* target) {
 }
 
 bool showProperties(const WCHAR* path) {
-  execute(u"properties", path, SEE_MASK_INVOKEIDLIST);
-  return true;
+  // A sheet that could not be shown is no sheet shown.
+  return execute(u"properties", path, SEE_MASK_INVOKEIDLIST);
 }
 
 bool pathToIdList(const WCHAR* path, _ITEMIDLIST** idList) {

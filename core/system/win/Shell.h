@@ -20,7 +20,7 @@ file::win::PathWin* getModulePath();
 /// Opens a file, folder or web address with the user's program for it (verb "open", SW_SHOW);
 /// false when nothing could be started.
 bool shellOpen(const WCHAR* target);
-/// Asks for the Properties sheet of `path`; true whatever the shell answers.
+/// Asks for the Properties sheet of `path`; false when the shell could not show it.
 bool showProperties(const WCHAR* path);
 /// The shell's item id list of `path` into `idList` (the caller frees it with ILFree); false for
 /// an empty path, a null `idList` or a path the shell cannot name.

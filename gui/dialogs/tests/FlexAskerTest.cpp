@@ -25,6 +25,17 @@ using lumetra::testgui::ShownWindow;
 using lumetra::testgui::waitFor;
 using s::gui::dialogs::FlexAsker;
 
+/// An asker from the pool, set up whole: a pooled one keeps the texts and the check box its last
+/// user set.
+FlexAsker* takeAsker(bool showCheckBox = true) {
+  FlexAsker* asker = FlexAsker::take();
+  asker->setYesTextId(FlexAsker::kYesTextId);
+  asker->setNoTextId(FlexAsker::kNoTextId);
+  asker->setCheckBoxTextId(FlexAsker::kCheckBoxTextId);
+  asker->setShowCheckBox(showCheckBox);
+  return asker;
+}
+
 /// Asks on a thread of its own, as the update check and the drop handler do from theirs.
 class Question {
  public:
@@ -92,7 +103,7 @@ TEST(FlexAsker, EnterAnswersTheButtonWithTheDefaultMarkThatTabMoves) {
     bool yes;
   };
   for (const Case& c : {Case{{}, true}, Case{{VK_TAB}, false}, Case{{VK_TAB, VK_TAB}, true}}) {
-    FlexAsker* asker = FlexAsker::take();
+    FlexAsker* asker = takeAsker();
     {
       Question question(asker);
       for (UINT key : c.tabs) {
@@ -107,7 +118,7 @@ TEST(FlexAsker, EnterAnswersTheButtonWithTheDefaultMarkThatTabMoves) {
 }
 
 TEST(FlexAsker, TheFrameAnswersNoAndKeepsTheCheckBoxState) {
-  FlexAsker* asker = FlexAsker::take();
+  FlexAsker* asker = takeAsker();
   {
     Question question(asker);
     ASSERT_NE(asker->getCheckBox(), nullptr);
@@ -122,8 +133,7 @@ TEST(FlexAsker, TheFrameAnswersNoAndKeepsTheCheckBoxState) {
 }
 
 TEST(FlexAsker, WithoutTheCheckBoxNoneIsLaidOutAndTheFlagStaysFalse) {
-  FlexAsker* asker = FlexAsker::take();
-  asker->setShowCheckBox(false);
+  FlexAsker* asker = takeAsker(false);
   {
     Question question(asker);
     EXPECT_EQ(asker->getCheckBox(), nullptr);
@@ -140,7 +150,7 @@ TEST(FlexAsker, CentresOnItsOwnerAndDisablesItWhileItAsks) {
   ShownWindow owner;
   owner->setBounds(100, 80, 600, 500);
   HWND ownerHandle = owner->getHandle();
-  FlexAsker* asker = FlexAsker::take();
+  FlexAsker* asker = takeAsker();
   {
     Question question(asker, ownerHandle);
     // Disabling the owner is the last step before the wait.
@@ -158,7 +168,7 @@ TEST(FlexAsker, CentresOnItsOwnerAndDisablesItWhileItAsks) {
 }
 
 TEST(FlexAsker, TheDefaultTextsAreTheLanguagesOrEnglish) {
-  FlexAsker* asker = FlexAsker::take();
+  FlexAsker* asker = takeAsker();
   {
     Question question(asker, nullptr, nullptr);
     WCHAR text[64] = {};

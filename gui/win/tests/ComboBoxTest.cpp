@@ -138,6 +138,19 @@ TEST_F(ComboBoxInBox, CreationSelectsTheFirstItemWithoutAnEvent) {
   EXPECT_EQ(combo->getMinimumWidth(), 50);
 }
 
+TEST_F(ComboBoxInBox, ChoosingTheItemShownAtCreationTellsTheListenersOnce) {
+  ComboBox* combo = boxOf(3);
+  std::atomic<int> events{0};
+  Listener listener([&](int32_t) { ++events; });
+  combo->addSelectionListener(&listener);
+  ASSERT_NE(attach(combo), nullptr);
+  ASSERT_EQ(combo->getSelectedIndex(), 0);
+  combo->select(0, true);
+  EXPECT_EQ(events, 1) << "the shown item was no one's choice until now";
+  combo->select(0, true);
+  EXPECT_EQ(events, 1) << "choosing it again changes nothing";
+}
+
 TEST_F(ComboBoxInBox, AChoiceInTheControlReachesTheListeners) {
   ComboBox* combo = boxOf(5);
   HWND control = attach(combo);

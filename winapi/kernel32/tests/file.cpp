@@ -229,6 +229,17 @@ TEST_F(TempTree, AttributesComeFromTheFileSystem) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+TEST_F(TempTree, PipesAreDevicesAndLoopsOfLinksCannotBeResolved) {
+  ASSERT_EQ(mkfifo((m_root / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(GetFileAttributesW(at("pipe").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DEVICE));
+  EXPECT_EQ(CreateFileW(at("pipe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  fs::create_symlink(m_root / "b", m_root / "a");
+  fs::create_symlink(m_root / "a", m_root / "b");
+  EXPECT_EQ(CreateFileW(at("a").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME));
+}
+
 TEST_F(TempTree, ListingsAreSortedAndMatchWildcards) {
   writeFile("b.mp3", "12");
   writeFile("A.MP3", "1");

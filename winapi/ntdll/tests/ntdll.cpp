@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/BusyDatabase.h"
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
 
 #include <chrono>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -538,6 +540,83 @@ TEST_F(Registry, AKilledWriterLeavesEveryValueWhole) {
     for (BYTE b : v.data) ASSERT_EQ(b, v.data[0]) << "a value was torn";
   }
   ASSERT_EQ(setDword(key, u"after", 1), STATUS_SUCCESS) << "the database stays writable";
+}
+
+// A DWORD value as the database file holds it, read by another program: its bytes in hex, or ""
+// when it is not there.
+std::string valueInFile(const std::filesystem::path& database, const std::string& name) {
+  return lumetra::testlib::queryDatabase(
+      database, "SELECT hex(data) FROM vals WHERE folded=x'" + lumetra::testlib::foldedRegistryName(name) + "'");
+}
+
+TEST(RegistryHelper, DISABLED_WriteWhileBusy) {
+  if (helperArgument() == nullptr) GTEST_SKIP() << "runs only as the second process of a registry test";
+  HANDLE key = nullptr;
+  ASSERT_EQ(createKey(&key, std::u16string(kBase) + u"\\Busy"), STATUS_SUCCESS);
+  std::string name = helperArgument();
+  ASSERT_EQ(setDword(key, std::u16string(name.begin(), name.end()), 7), STATUS_SUCCESS);
+  std::printf("written\n");
+  std::fflush(stdout);
+  // Ends when told to, with the change still waiting for the file.
+  const char* wait = std::getenv("LUMETRA_REGISTRY_HELPER_WAIT");
+  while (wait != nullptr && !std::filesystem::exists(wait)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+TEST_F(Registry, ABusyDatabaseHoldsNoCallUpAndLosesNoWrite) {
+  const std::filesystem::path database = m_folder / "registry.sqlite3";
+  HANDLE key = create(under(u"Busy"));
+  ASSERT_EQ(setDword(key, u"Old", 1), STATUS_SUCCESS);
+  lumetra::testlib::BusyDatabase busy(database, m_folder);
+  ASSERT_TRUE(busy.held());
+
+  const auto began = std::chrono::steady_clock::now();
+  EXPECT_EQ(setDword(key, u"During", 2), STATUS_SUCCESS);
+  HANDLE fresh = create(under(u"Busy\\Fresh"));
+  EXPECT_EQ(setDword(fresh, u"Inner", 3), STATUS_SUCCESS);
+  Name old(u"Old");
+  EXPECT_EQ(NtDeleteValueKey(key, old.get()), STATUS_SUCCESS);
+  Value v;
+  EXPECT_EQ(queryValue(key, u"During", v), STATUS_SUCCESS) << "the process sees what it wrote";
+  EXPECT_EQ(v.data, (std::vector<BYTE>{2, 0, 0, 0}));
+  EXPECT_EQ(queryValue(key, u"Old", v), STATUS_OBJECT_NAME_NOT_FOUND);
+  EXPECT_EQ(subKeyNames(open(under(u"Busy"))), std::vector<std::u16string>{u"Fresh"});
+  EXPECT_NE(NtFlushKey(key), STATUS_SUCCESS) << "what waits is not on the disk";
+  // The calls wait 2 s in all while the file stays busy, not a wait of their own each.
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(8));
+  EXPECT_EQ(valueInFile(database, "DURING"), "") << "the file is another program's meanwhile";
+
+  // A process that ends while the file is still busy says what it could not save.
+  lumetra::testlib::ChildProcess early = lumetra::testlib::ChildProcess(
+      {lumetra::testlib::selfPath().string(), "--gtest_filter=RegistryHelper.DISABLED_WriteWhileBusy",
+       "--gtest_also_run_disabled_tests"},
+      {{"LUMETRA_REGISTRY_HELPER", "EARLY"}}, true);
+  // One that ends after the file is free writes what it kept.
+  const std::filesystem::path go = m_folder / "go";
+  lumetra::testlib::ChildProcess late = lumetra::testlib::ChildProcess(
+      {lumetra::testlib::selfPath().string(), "--gtest_filter=RegistryHelper.DISABLED_WriteWhileBusy",
+       "--gtest_also_run_disabled_tests"},
+      {{"LUMETRA_REGISTRY_HELPER", "LATE"}, {"LUMETRA_REGISTRY_HELPER_WAIT", go.string()}}, true);
+  ASSERT_TRUE(early.wait(30000));
+  EXPECT_NE(early.readOutputToEnd().find("stayed busy: 1 changes"), std::string::npos);
+  std::string said;
+  while (said.find("written") == std::string::npos && late.running()) said += late.readOutput();
+  busy.release();
+  std::ofstream(go).put('x');
+  ASSERT_TRUE(late.wait(30000));
+  EXPECT_EQ(late.exitCode(), 0);
+
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (NtFlushKey(key) != STATUS_SUCCESS && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(NtFlushKey(key), STATUS_SUCCESS) << "the file is free again";
+  EXPECT_EQ(valueInFile(database, "DURING"), "02000000");
+  EXPECT_EQ(valueInFile(database, "INNER"), "03000000");
+  EXPECT_EQ(valueInFile(database, "OLD"), "");
+  EXPECT_EQ(valueInFile(database, "LATE"), "07000000");
+  EXPECT_EQ(valueInFile(database, "EARLY"), "") << "said lost, and lost";
+  EXPECT_EQ(setDword(fresh, u"After", 4), STATUS_SUCCESS) << "a handle to a key made meanwhile still works";
+  EXPECT_EQ(valueInFile(database, "AFTER"), "04000000");
 }
 
 TEST(NtdllModule, EveryEntryPointTheRegistryBindsIsExportedByName) {

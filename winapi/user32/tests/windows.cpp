@@ -287,4 +287,28 @@ TEST(Moves, ALateEchoOfTheMinimisedPlaceLeavesTheRestoredWindowAlone) {
   DestroyWindow(top);
 }
 
+TEST(Moves, NoPlaceOrSizeAsksForMoreThanTheScreens) {
+  const int widest = GetSystemMetrics(SM_CXMAXTRACK);
+  const int tallest = GetSystemMetrics(SM_CYMAXTRACK);
+  for (DWORD style : {WS_OVERLAPPEDWINDOW | WS_VISIBLE, WS_POPUP | WS_VISIBLE}) {
+    SCOPED_TRACE(style);
+    HWND top =
+        CreateWindowExW(0, u"Static", u"huge", style, 0, 0, 100000, 2000000000, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(top, nullptr);
+    RECT r{};
+    GetWindowRect(top, &r);
+    EXPECT_EQ(r.right - r.left, widest);
+    EXPECT_EQ(r.bottom - r.top, tallest);
+    ASSERT_TRUE(SetWindowPos(top, nullptr, 2000000000, -2000000000, 2000000000, 100000, SWP_NOZORDER));
+    GetWindowRect(top, &r);
+    EXPECT_EQ(r.right - r.left, widest) << "a place far off cannot overflow the rectangle either";
+    EXPECT_EQ(r.bottom - r.top, tallest);
+    ASSERT_TRUE(MoveWindow(top, 10, 10, 640, 480, TRUE));
+    GetWindowRect(top, &r);
+    EXPECT_EQ(r.right - r.left, 640) << "a size within reason is kept";
+    UpdateWindow(top);
+    DestroyWindow(top);
+  }
+}
+
 }  // namespace

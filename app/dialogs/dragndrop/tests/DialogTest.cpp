@@ -8,6 +8,7 @@
 #include "core/file/win/PathWin.h"
 #include "core/str/strarray/StrArray.h"
 #include "gui/dialogs/About3.h"
+#include "gui/dialogs/FlexAsker.h"
 #include "gui/menuitem/MenuItem.h"
 #include "gui/win/Box.h"
 #include "gui/win/Button.h"
@@ -517,6 +518,10 @@ class AskingDialog final : public Dialog {
 
 TEST_F(ConverterWindow, AskingBeforeADropTakesItOnlyOnYes) {
   s::app::win::installStartUpHooks();
+  // An asker given back to its pool without its check box, as the update question leaves it.
+  s::gui::dialogs::FlexAsker* used = s::gui::dialogs::FlexAsker::take();
+  used->setShowCheckBox(false);
+  used->release();
   writeTone(m_dir.file("Asked.wav"), 0.1);
   lumetra::apptest::Texts texts;
   texts.get()->selectLanguage(u"English");
@@ -546,6 +551,17 @@ TEST_F(ConverterWindow, AskingBeforeADropTakesItOnlyOnYes) {
              !::IsWindowEnabled(frame);
     })) << "the question is asked";
     ::SendMessageW(question, WM_NULL, 0, 0);
+    int buttons = 0;
+    ::EnumChildWindows(
+        question,
+        [](HWND child, LPARAM count) -> BOOL {
+          WCHAR name[16] = {};
+          ::GetClassNameW(child, name, 16);
+          *reinterpret_cast<int*>(count) += std::u16string(name) == u"Button" ? 1 : 0;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&buttons));
+    EXPECT_EQ(buttons, 3) << "Yes, No and \"Don't ask me again\"";
     if (yes) {
       driver->key(VK_RETURN, true);
       driver->key(VK_RETURN, false);

@@ -199,6 +199,17 @@ TEST_F(BoundConverter, TheStoredEffectIsFoundByItsTextInTheCurrentLanguage) {
   EXPECT_EQ(m_dialog->getEffectList()->getSelectedIndex(), 0);
 }
 
+TEST_F(BoundConverter, TheFirstOpenStoresTheEffectItShows) {
+  ASSERT_FALSE(store()->hasKey(u"MainWindow\\View", u"ConvertTo"));
+  open();
+  const int32_t shown = m_dialog->getEffectList()->getSelectedIndex();
+  ASSERT_EQ(shown, 0) << "the first row, which the box shows of itself";
+  const std::u16string text = m_base->getLocalizer()->getText(effect::effectRow(shown).textId);
+  EXPECT_EQ(
+      std::u16string(store()->getString(u"MainWindow\\View", u"ConvertTo", u"", nullptr, false)),
+      text);
+}
+
 TEST_F(BoundConverter, TheLanguageMenuNamesEveryPackInItsOwnLanguageInPackOrder) {
   open();
   s::lang::Localizer* texts = m_base->getLocalizer();

@@ -331,6 +331,68 @@ TEST_F(ConversionTask, AnOutputThatCannotBeWrittenIsRemoved) {
   EXPECT_EQ(outputCount(), 0u) << "nothing half-written is left";
 }
 
+TEST_F(ConversionTask, ASourceThatChangesWhileItIsReadIsNotConverted) {
+  const fs::path wav = m_dir.file("tone.wav");
+  const fs::path mp3 = m_dir.file("tone.mp3");
+  auto appendBytes = [](const fs::path& path) {
+    std::ofstream(path, std::ios::binary | std::ios::app) << std::string(100000, 'x');
+  };
+  auto overwrite = [](const fs::path& path) {
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(300000);
+    file << std::string(1000, 'x');
+  };
+  auto replace = [this](const fs::path& path) {
+    fs::copy_file(path, m_dir.file("other"));
+    fs::rename(m_dir.file("other"), path);
+  };
+  struct Change {
+    const char* what;
+    bool mp3;
+    std::function<void(const fs::path&)> apply;
+  };
+  const Change changes[] = {
+      {"cut", false, [](const fs::path& path) { fs::resize_file(path, 200000); }},
+      {"cut MP3", true, [](const fs::path& path) { fs::resize_file(path, 20000); }},
+      {"grown", false, appendBytes},
+      {"written to", false, overwrite},
+      {"removed", false, [](const fs::path& path) { fs::remove(path); }},
+      {"replaced", false, replace},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    const fs::path source = change.mp3 ? mp3 : wav;
+    writeTone(wav, 440.0, 4.0);
+    if (change.mp3) writeMp3Tone(m_dir, mp3, 128);
+    TaskWindow window(outFolder());
+    window.add(in(source.filename()));
+    window.use(kVolumeUp, 30, 0);
+    bool changed = false;
+    window.onProgress = [&](TaskWindow& w) {
+      if (!changed && w.lastDone * 10 > w.lastTotal * 3) {
+        changed = true;
+        change.apply(source);
+      }
+    };
+    runConversionTask(&window);
+    ASSERT_TRUE(changed);
+    ASSERT_EQ(window.results().getEntries().size(), 1u);
+    EXPECT_EQ(window.results().getEntries()[0].result, EntryResult::kUnreadable);
+    EXPECT_EQ(outputCount(), 0u);
+  }
+
+  // A file cut before it is read converts what it holds.
+  writeTone(wav, 440.0, 4.0);
+  fs::resize_file(wav, 200001);
+  TaskWindow window(outFolder());
+  window.add(in("tone.wav"));
+  window.use(kVolumeUp, 30, 0);
+  runConversionTask(&window);
+  ASSERT_EQ(window.results().getEntries().size(), 1u);
+  EXPECT_EQ(window.results().getEntries()[0].result, EntryResult::kConverted);
+  EXPECT_EQ(outputCount(), 1u);
+}
+
 TEST_F(ConversionTask, SendsItsEventsWithoutTheLockAndReadsTheListAgainAfterEachFile) {
   writeTone(m_dir.file("a.wav"), 440.0, 0.2);
   writeTone(m_dir.file("b.wav"), 440.0, 0.2);

@@ -38,12 +38,15 @@ TEST(ShellFunctions, OpenAndPropertiesGoThroughShellExecute) {
   EXPECT_TRUE(s::system::win::shellOpen(u"https://example.org/"));
   s_answer = FALSE;
   EXPECT_FALSE(s::system::win::shellOpen(u"Z:\\x"));
-  EXPECT_TRUE(s::system::win::showProperties(u"Z:\\x")) << "answers true whatever the shell says";
+  EXPECT_FALSE(s::system::win::showProperties(u"Z:\\x")) << "a sheet the shell refused";
   s_answer = TRUE;
+  EXPECT_TRUE(s::system::win::showProperties(u"Z:\\y"));
   EXPECT_FALSE(s::system::win::shellOpen(u"")) << "an empty address opens nothing";
   EXPECT_FALSE(s::system::win::shellOpen(nullptr));
   winapi::seam::replaceShellExecuteExW(previous);
-  EXPECT_EQ(s_seen, u"open https://example.org/  show;open Z:\\x  show;properties Z:\\x  show;");
+  EXPECT_EQ(s_seen,
+            u"open https://example.org/  show;open Z:\\x  show;properties Z:\\x  show;"
+            u"properties Z:\\y  show;");
 }
 
 TEST(ShellFunctions, IdListsAndMultiFileProperties) {

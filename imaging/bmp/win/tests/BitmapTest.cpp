@@ -8,6 +8,9 @@
 #include "testlib/ImageGen.h"
 #include "testlib/TempDir.h"
 
+#include <windows.h>
+#include <winseam.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -166,7 +169,7 @@ TEST(Bitmap, DibsWithoutFileHeaderAndTheColourKey) {
   image->release();
 }
 
-TEST(Bitmap, SavingNeverOverwritesAndLoadingNeedsAFile) {
+TEST(Bitmap, SavingNeverOverwritesLeavesNothingWhenItFailsAndLoadingNeedsAFile) {
   lumetra::testlib::TempDir dir;
   BufferedImage* image = toImage(makeGradient(4, 4));
   Bitmap* bitmap = Bitmap::take();
@@ -182,6 +185,21 @@ TEST(Bitmap, SavingNeverOverwritesAndLoadingNeedsAFile) {
   EXPECT_EQ(4, bigger->getWidth());
   EXPECT_FALSE(bigger->loadFromFile(dir.windowsPath("sub").c_str()));
   EXPECT_FALSE(bigger->loadFromFile(dir.windowsPath("missing.bmp").c_str()));
+
+  // A save that fails (a full disk) leaves no part of a picture, so the next save writes one.
+  static winapi::seam::WriteFileFunction s_real = nullptr;
+  s_real = winapi::seam::replaceWriteFile(
+      [](HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) -> BOOL {
+        *written = 0;
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+      });
+  const std::u16string full = dir.windowsPath("full.bmp");
+  EXPECT_FALSE(bigger->saveToFile(full.c_str()));
+  winapi::seam::replaceWriteFile(s_real);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("full.bmp")));
+  EXPECT_TRUE(bigger->saveToFile(full.c_str()));
+  EXPECT_EQ(std::filesystem::file_size(dir.file("full.bmp")), size) << "the picture loaded before";
   bigger->release();
   bitmap->release();
   image->release();

@@ -71,11 +71,22 @@ void Downloader::Run::perform() {
   bool ok = false;
   std::u16string path;
   std::u16string reply;
+  HANDLE marker = INVALID_HANDLE_VALUE;
   if (isConnected()) {
     CCallback callback(progress, user1, user2, &abandoned);
     if (file::win::PathWin* temp = file::win::newTempFilePath(); temp != nullptr) {
       path = temp->getFullPath();
       temp->release();
+    }
+    // The temporary file is marked for deletion while the run has it: whatever name the download
+    // puts there goes when the run gives it up, and at the latest when the process ends.
+    marker = path.empty() ? INVALID_HANDLE_VALUE
+                          : CreateFileW(path.c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (marker != INVALID_HANDLE_VALUE) {
+      SetFileInformationByHandle(marker, FileDispositionInfo, &disposition, sizeof disposition);
     }
     if (!path.empty()) {
       if (!userAgent.empty() || !referrer.empty()) {
@@ -95,6 +106,12 @@ void Downloader::Run::perform() {
     // Whatever came too late or failed leaves nothing behind.
     const bool keep = ok && !abandoned.load();
     if (!path.empty() && (!keep || readReply)) DeleteFileW(path.c_str());
+    if (marker != INVALID_HANDLE_VALUE) {
+      FILE_DISPOSITION_INFO disposition{FALSE};
+      if (keep && !readReply)
+        SetFileInformationByHandle(marker, FileDispositionInfo, &disposition, sizeof disposition);
+      CloseHandle(marker);
+    }
     succeeded = keep;
     filePath = std::move(path);
     replyText = keep ? std::move(reply) : std::u16string();

@@ -156,6 +156,28 @@ TEST_F(DownloaderTest, AnAbandonedRunEndsItsTransferAndTheObjectIsReusedAtOnce) 
   EXPECT_EQ(tempFiles(), 0u);
 }
 
+// Abandons a download that never gets its answer and ends the process at once.
+TEST(DownloaderHelper, DISABLED_AbandonsARunAndEnds) {
+  const char* url = std::getenv("LUMETRA_DOWNLOAD_URL");
+  if (url == nullptr) GTEST_SKIP() << "runs only as the second process of a downloader test";
+  Downloader* downloader = Downloader::take();
+  downloader->setUrl(wide(url).c_str());
+  EXPECT_FALSE(downloader->run(200, nullptr, 0, 0));
+}
+
+TEST_F(DownloaderTest, AProcessThatEndsDuringAnAbandonedRunLeavesNoTemporaryFile) {
+  HttpRoute silent;
+  silent.neverAnswer = true;
+  m_server.route("/silent", silent);
+  lumetra::testlib::ChildProcess helper = lumetra::testlib::ChildProcess::helperTest(
+      "DownloaderHelper.DISABLED_AbandonsARunAndEnds",
+      {{"LUMETRA_DOWNLOAD_URL", m_server.url("/silent")}});
+  ASSERT_TRUE(helper.wait(20000));
+  EXPECT_EQ(helper.exitCode(), 0);
+  EXPECT_EQ(m_server.requests().size(), 1u) << "the run was under way when the process ended";
+  EXPECT_EQ(tempFiles(), 0u);
+}
+
 TEST_F(DownloaderTest, ATimeOutOfZeroStillStartsTheDownload) {
   m_server.reply("/zero", "*0");
   fetch("/zero");
