@@ -12,6 +12,7 @@
 namespace lumetra::apptest {
 
 struct DrawnText {
+  HWND window;  // the window whose DC it was drawn in; null for a memory DC
   std::u16string text;
   RECT box;
   RECT clip;
@@ -58,7 +59,8 @@ class TextRuns {
   }
   static void observe(const winapi::seam::TextRunDrawn& run) {
     std::lock_guard<std::mutex> guard(lock());
-    runs().push_back(DrawnText{std::u16string(run.text, static_cast<size_t>(run.count)), run.box,
+    runs().push_back(DrawnText{::WindowFromDC(run.dc),
+                               std::u16string(run.text, static_cast<size_t>(run.count)), run.box,
                                run.clip, run.missingUnit});
   }
 

@@ -916,6 +916,14 @@ void Dialog::onMenuCommand(int32_t command) {
       if (pack != nullptr && m_appWindow != nullptr && m_appWindow->getAppBase() != nullptr) {
         m_appWindow->getAppBase()->setLanguage(pack->getEngName()->getCStr());
       }
+      // Texts of another length need the room their boxes give them measured again from the
+      // top (a box grows only in its parent's layout, so a longer text would stay cut), and a
+      // window narrower than its new content grows to it, as at a change of view.
+      if (m_window != nullptr) {
+        m_window->doLayout();
+        m_window->doLayout();
+        m_window->fitToPreferredSize();
+      }
     }
   } else if (command == kCommandKeepOnTop) {
     m_menuBar->setChecked(command, on);

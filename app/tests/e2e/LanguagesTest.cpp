@@ -28,6 +28,31 @@ BOOL CALLBACK invalidateChild(HWND child, LPARAM) {
   return TRUE;
 }
 
+// Adds a shown child window that reaches past its parent's sides (so its parent cuts what it
+// draws) to the list in `param`, with its text.
+BOOL CALLBACK collectSpilled(HWND child, LPARAM param) {
+  HWND parent = ::GetParent(child);
+  if (!::IsWindowVisible(child) || parent == nullptr) {
+    return TRUE;
+  }
+  RECT own{};
+  RECT room{};
+  ::GetWindowRect(child, &own);
+  ::GetClientRect(parent, &room);
+  ::MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&room), 2);
+  // A parent of no width is a box hidden by its layout: nothing of it shows.
+  if (room.right > room.left && own.right > own.left &&
+      (own.left < room.left || own.right > room.right)) {
+    WCHAR text[128] = {};
+    ::GetWindowTextW(child, text, 128);
+    reinterpret_cast<std::vector<std::string>*>(param)->push_back(
+        "\"" + utf8Of(text) + "\" from " + std::to_string(own.left) + " to " +
+        std::to_string(own.right) + " in " + std::to_string(room.left) + " to " +
+        std::to_string(room.right));
+  }
+  return TRUE;
+}
+
 class Languages : public EndToEnd {
  protected:
   /// The texts the main window draws when all of it paints again, once the status text shows.
@@ -49,6 +74,57 @@ class Languages : public EndToEnd {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     m_app.settle();
     return runs.taken();
+  }
+
+  /// Checks that the window shows every text whole: no run of text reaches past the rectangle
+  /// it is drawn in, and no shown child reaches past its parent. `where` names the case.
+  void expectNothingCut(const std::string& where) {
+    std::vector<std::string> spilled;
+    ::EnumChildWindows(frame(), collectSpilled, reinterpret_cast<LPARAM>(&spilled));
+    for (const std::string& child : spilled) {
+      ADD_FAILURE() << where << ": " << child;
+    }
+    for (const DrawnText& run : repaintedTexts()) {
+      EXPECT_TRUE(TextRuns::whole(run))
+          << where << ": \"" << utf8Of(run.text) << "\" from " << run.box.left << " to "
+          << run.box.right << ", shown " << run.clip.left << " to " << run.clip.right;
+    }
+  }
+
+  /// Checks that the effect list's drop list shows every entry whole, not shortened.
+  void expectWholeDropList(const std::string& where) {
+    s::gui::win::ComboBox* list = dialog()->getEffectList();
+    HWND combo = list->GetSafeHwnd();
+    TextRuns runs;
+    ::SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    COMBOBOXINFO info{sizeof info, {}, {}, 0, nullptr, nullptr, nullptr};
+    ASSERT_TRUE(waitFor([&] {
+      return ::GetComboBoxInfo(combo, &info) && info.hwndList != nullptr &&
+             ::IsWindowVisible(info.hwndList);
+    })) << where;
+    ::RedrawWindow(info.hwndList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    m_app.settle();
+    std::vector<DrawnText> drawn = runs.taken();
+    ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    m_app.settle();
+    int rows = 0;
+    for (int32_t i = 0; i < list->getItemCount(); ++i) {
+      const std::u16string entry = list->getItem(i)->text->getCStr();
+      if (entry.empty()) {
+        continue;
+      }
+      for (const DrawnText& run : drawn) {
+        if (run.window != info.hwndList) {
+          continue;
+        }
+        if (run.text.size() >= 3 && run.text.compare(run.text.size() - 3, 3, u"...") == 0 &&
+            entry.compare(0, run.text.size() - 3, run.text, 0, run.text.size() - 3) == 0) {
+          ADD_FAILURE() << where << ": the drop list shortens \"" << utf8Of(entry) << "\"";
+        }
+        rows += run.text == entry ? 1 : 0;
+      }
+    }
+    EXPECT_GT(rows, 10) << where << ": the rows drawn whole";
   }
 
   void switchTo(const char16_t* engName) {
@@ -76,16 +152,21 @@ TEST_F(Languages, EveryScriptShowsItsLetters) {
                         {u"Korean", "ko"},   {u"Thai", "th"},
                         {u"Hindi", "hi"},    {u"Hebrew", "he"},
                         {u"Arabic", "ar"}};
-  start();
-  useLargeView();
   for (const Case& c : cases) {
+    // Chosen in the Language menu, the language is the one the next start shows.
+    start();
+    useLargeView();
     switchTo(c.engName);
+    EXPECT_EQ(m_app.close(), FALSE);
+    start();
     std::vector<DrawnText> runs = repaintedTexts();
     EXPECT_GT(runs.size(), 10u) << c.tag;
     for (const DrawnText& run : runs) {
       EXPECT_EQ(run.missingUnit, -1) << c.tag << ": \"" << utf8Of(run.text) << "\" shows a box";
     }
+    expectNothingCut(c.tag);
     writePicture(std::string("app_main_window_") + c.tag + ".png");
+    EXPECT_EQ(m_app.close(), FALSE);
   }
 }
 
@@ -93,36 +174,31 @@ TEST_F(Languages, NoTextIsCutThroughALetterInEitherView) {
   start();
   for (const char16_t* language : {u"English", u"German"}) {
     switchTo(language);
-    for (bool large : {false, true}) {
-      if (large) {
-        useLargeView();
-        // Pages of each kind, so each parameter list and label shows.
-        struct Pick {
-          int32_t effect;
-          int64_t level;
-          int64_t quality;
-        };
-        for (Pick pick : {Pick{kPitchUp, 1, 8}, Pick{kBassBoost, 5, 3}, Pick{kVolumeUp, 30, 0},
-                          Pick{kSpeedUp, 20, 4}}) {
-          pickEffect(pick.effect, pick.level, pick.quality);
-          for (const DrawnText& run : repaintedTexts()) {
-            EXPECT_TRUE(TextRuns::whole(run))
-                << utf8Of(language) << " large view: \"" << utf8Of(run.text) << "\" from "
-                << run.box.left << " to " << run.box.right << ", shown " << run.clip.left << " to "
-                << run.clip.right;
-          }
-        }
-      } else {
-        for (const DrawnText& run : repaintedTexts()) {
-          EXPECT_TRUE(TextRuns::whole(run))
-              << utf8Of(language) << " small view: \"" << utf8Of(run.text) << "\" from "
-              << run.box.left << " to " << run.box.right << ", shown " << run.clip.left << " to "
-              << run.clip.right;
-        }
-      }
+    expectNothingCut(utf8Of(language) + " small view");
+    expectWholeDropList(utf8Of(language) + " small view");
+    useLargeView();
+    // Pages of each kind, so each parameter list and label shows.
+    struct Pick {
+      int32_t effect;
+      int64_t level;
+      int64_t quality;
+    };
+    for (Pick pick : {Pick{kPitchUp, 1, 8}, Pick{kBassBoost, 5, 3}, Pick{kVolumeUp, 30, 0},
+                      Pick{kSpeedUp, 20, 4}}) {
+      pickEffect(pick.effect, pick.level, pick.quality);
+      expectNothingCut(utf8Of(language) + " large view");
     }
     ::PostMessageW(frame(), WM_RBUTTONDOWN, 0, MAKELPARAM(5, 5));
     ASSERT_TRUE(waitFor([this] { return dialog()->isCompact(); }));
+  }
+}
+
+TEST_F(Languages, ALanguageChosenInTheLargeViewGivesItsLongerTextsRoom) {
+  start();
+  useLargeView();
+  for (const char16_t* language : {u"Hindi", u"Arabic", u"German"}) {
+    switchTo(language);
+    expectNothingCut(utf8Of(language));
   }
 }
 
