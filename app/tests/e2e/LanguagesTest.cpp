@@ -170,6 +170,50 @@ TEST_F(Languages, EveryScriptShowsItsLetters) {
   }
 }
 
+TEST_F(Languages, TheEnglishLanguageMenuShowsEveryLanguagesOwnName) {
+  start();
+  s::gui::win::MenuEx* bar = dialog()->getMenuBar();
+  RECT r = bar->getEntryRect(kLanguageEntry);
+  POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(bar->GetSafeHwnd(), &middle);
+  TextRuns runs;
+  driver()->scriptRun();
+  driver()->click(middle.x, middle.y);
+  HWND popup = nullptr;
+  ASSERT_TRUE(waitFor([&] {
+    popup = ::FindWindowW(u"#32768", nullptr);
+    return popup != nullptr && ::IsWindowVisible(popup);
+  })) << "the Language menu opens";
+  s::lang::Localizer* texts = m_texts.get();
+  std::vector<std::u16string> names;
+  for (int32_t i = 0; i < texts->getPackCount(); ++i) {
+    names.emplace_back(texts->getPack(i)->getTrueName()->getCStr());
+  }
+  // Each name drawn in the menu, with a glyph for every character.
+  EXPECT_TRUE(waitFor([&] {
+    size_t shown = 0;
+    for (const std::u16string& name : names) {
+      for (const DrawnText& run : runs.taken()) {
+        if (run.window == popup && run.text == name) {
+          ++shown;
+          break;
+        }
+      }
+    }
+    return shown == names.size();
+  })) << "every language's name is drawn whole";
+  for (const DrawnText& run : runs.taken()) {
+    if (run.window == popup) {
+      EXPECT_EQ(run.missingUnit, -1) << "\"" << utf8Of(run.text) << "\" shows a box";
+    }
+  }
+  const std::string file = std::string(APP_PICTURE_FOLDER) + "/app_language_menu.png";
+  EXPECT_TRUE(driver()->dumpFrame(popup, file.c_str())) << file;
+  driver()->key(VK_ESCAPE, true);
+  driver()->key(VK_ESCAPE, false);
+  EXPECT_TRUE(waitFor([&] { return !::IsWindowVisible(popup); })) << "Esc closes the menu";
+}
+
 TEST_F(Languages, NoTextIsCutThroughALetterInEitherView) {
   start();
   for (const char16_t* language : {u"English", u"German"}) {
