@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <set>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -138,24 +139,10 @@ std::vector<uint32_t> harfbuzzGlyphs(const std::string& file, int index, const s
 }
 
 std::string utf8(const std::u16string& s) {
-  std::string out;
-  for (uint32_t c : codePoints(s)) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  std::string out(s.size() * 3, '\0');
+  int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(),
+                              static_cast<int>(out.size()), nullptr, nullptr);
+  out.resize(static_cast<size_t>(std::max(n, 0)));
   return out;
 }
 
@@ -306,4 +293,34 @@ TEST_F(Scripts, EllipsesAndForcedBreaksKeepCharactersWhole) {
   g_texts.clear();
   DrawTextW(canvas.dc(), path.data(), -1, &r, DT_WORDBREAK | DT_NOPREFIX);
   ASSERT_EQ(g_texts.size(), 1u);
+}
+
+TEST(ScriptsThreads, WindowsOnTwoThreadsShareAFontsFallbacksAndShapedTexts) {
+  // Each window runs on a UI thread of its own, and fonts of one description are shared: two
+  // threads lay out and draw right-to-left, CJK and Thai texts at once, each as it would alone.
+  const std::u16string texts[] = {u"שלום עולם", u"العربية", u"日本語のテキスト", u"กรุณาลากไฟล์", u"Latin"};
+  auto paint = [&](std::vector<uint64_t>* hashes, int rounds) {
+    Canvas canvas(300, 30);
+    // A size no other test uses: the threads find the font's caches cold.
+    LOGFONTW lf = dialogFont(-15);
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ old = SelectObject(canvas.dc(), font);
+    for (int round = 0; round < rounds; ++round) {
+      for (const std::u16string& text : texts) {
+        canvas.fill(0xFFFFFFFF);
+        RECT r{0, 0, 300, 30};
+        DrawTextW(canvas.dc(), text.data(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
+        if (round == rounds - 1) hashes->push_back(canvas.hash());
+      }
+    }
+    SelectObject(canvas.dc(), old);
+    DeleteObject(font);
+  };
+  std::vector<uint64_t> alone, first, second;
+  std::thread a(paint, &first, 50), b(paint, &second, 50);
+  a.join();
+  b.join();
+  paint(&alone, 1);
+  EXPECT_EQ(first, alone);
+  EXPECT_EQ(second, alone);
 }
