@@ -44,8 +44,8 @@ void drawTextRun(HDC handle, DeviceContext& dc, RealizedFont& font, int x, int t
   font.draw(*dc.target, clip, x, top + tm.tmAscent, text, count, dx, pixelOf(dc.textColor), &touched, &missing);
   dc.touch(touched);
   if (seam::TextRunObserver observer = s_textRunObserver.load()) {
-    observer(seam::TextRunDrawn{handle, text, count, RECT{x, top, x + width, top + tm.tmHeight},
-                                clipTarget != nullptr ? *clipTarget : clip.bounds(), missing});
+    observer(
+        seam::TextRunDrawn{handle, text, count, RECT{x, top, x + width, top + tm.tmHeight}, clip.bounds(), missing});
   }
 }
 

@@ -66,7 +66,7 @@ AdjustTokenPrivilegesFunction replaceAdjustTokenPrivileges(AdjustTokenPrivileges
 
 // Text drawn: an observer sees every run of text the text calls draw (after line breaking and
 // ellipsis), in target coordinates: its box (from the pen's start to its end, over the font's
-// cell), the rectangle it was clipped to, and its first unit drawn as the missing-glyph box (-1
+// cell), the bounds of what it was clipped to, and its first unit drawn as the missing-glyph box (-1
 // when every character has its glyph).
 struct TextRunDrawn {
   HDC dc;
