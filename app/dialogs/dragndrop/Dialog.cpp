@@ -38,6 +38,8 @@
 #include "skin/drawer/border/win/Plain.h"
 #include "skin/drawer/border/win/UnderWindowMenu.h"
 
+#include <crtwchar.h>
+
 namespace s::gui::dialogs::dragndrop {
 
 namespace {
@@ -919,6 +921,14 @@ void Dialog::onMenuCommand(int32_t command) {
       if (pack != nullptr && m_appWindow != nullptr && m_appWindow->getAppBase() != nullptr) {
         m_appWindow->getAppBase()->setLanguage(pack->getEngName()->getCStr());
       }
+      // Texts of another length need the room their boxes give them measured again from the
+      // top (a box grows only in its parent's layout, so a longer text would stay cut), and a
+      // window narrower than its new content grows to it, as at a change of view.
+      if (m_window != nullptr) {
+        m_window->doLayout();
+        m_window->doLayout();
+        m_window->fitToPreferredSize();
+      }
     }
   } else if (command == kCommandKeepOnTop) {
     m_menuBar->setChecked(command, on);
@@ -1036,6 +1046,8 @@ void Dialog::runWindow() {
   m_linkBox = makeBox(0, -1, 100, 0, 1, 0, 0, 3 * s, 0);
   m_linkLabel = makeLabel(u"tovi", false, false, 100001);
   m_linkLabel->setClickable(true);
+  m_linkLabel->getLinkFont()->setTextColor(51, 51, 51);
+  m_linkLabel->getLinkHoverFont()->setTextColor(0, 0, 238);
   m_linkBox->add(m_linkLabel);
   Box* textBox = makeBox(0, 100, 100, 0, 1, 0, 0, 2 * s, 0);
   m_statusLabel = makeLabelById(kReadyTextId, false, true, 100001);
@@ -1157,12 +1169,31 @@ void Dialog::runWindow() {
             : u"";
     m_workText->clear();
     m_workText->append(stored != nullptr ? stored : u"");
+    bool found = false;
     for (int32_t i = 0; i < selector->getItemCount() && m_workText->getLength() != 0; ++i) {
       StrBuffer* text = selector->getItem(i)->text;
       if (text->getLength() == m_workText->getLength() &&
           text->startsWithIgnoreCase(m_workText->getCStr())) {
         chosen = i;
+        found = true;
         break;
+      }
+    }
+    // The stored text is the row as it was shown, in the language of the time: after a change
+    // of language it is looked for among every language's text of each row, so the choice is
+    // not lost.
+    for (int32_t i = 0; !found && m_localizer != nullptr && i < selector->getItemCount() &&
+                        m_workText->getLength() != 0;
+         ++i) {
+      int32_t id = selector->getItem(i)->textId;
+      for (int32_t p = 0; id >= 0 && p < m_localizer->getPackCount() && !found; ++p) {
+        lang::LangPack* pack = m_localizer->getPack(p);
+        const WCHAR* text = pack != nullptr && pack->hasText(id) ? pack->getText(id) : nullptr;
+        if (text != nullptr && wcslen(text) == m_workText->getLength() &&
+            m_workText->startsWithIgnoreCase(text)) {
+          chosen = i;
+          found = true;
+        }
       }
     }
     selector->select(chosen, true);

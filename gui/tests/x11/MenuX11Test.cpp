@@ -38,11 +38,11 @@ bool waitUntil(const std::function<bool()>& done, int seconds = 5) {
 int ignoreErrors(Display*, XErrorEvent*) { return 0; }
 
 // Where the demo's bar entries lie in its window (the column box's margin, then the entries'
-// spacing around DejaVu Sans 8 pt texts), and the drop-down's rows: a 3-pixel edge, rows of 19
-// pixels, separators of 9, and the 17-pixel mark column.
+// spacing around Liberation Sans 8 pt texts), and the drop-down's rows: a 3-pixel edge, rows of 18
+// pixels (the face's 12-pixel cell and 6), separators of 9, and the 17-pixel mark column.
 constexpr int kBarY = 19;
 constexpr int kViewX = 60;
-constexpr int kRowHeight = 19;
+constexpr int kRowHeight = 18;
 constexpr int kSeparator = 9;
 constexpr int kEdge = 3;
 constexpr int kMarkColumn = 17;
