@@ -8,6 +8,7 @@
 // keys, and mouse hover and leave tracking.
 #include "winapi/user32/Input.h"
 
+#include "winapi/kernel32/debug.h"
 #include "winapi/user32/Icon.h"
 #include "winapi/user32/Window.h"
 
@@ -338,6 +339,8 @@ void nativeMoved(HWND top, const RECT& r) {
   postToOwner(top, [top, r] {
     RECT now{};
     GetWindowRect(top, &now);
+    TRACE(User32, "%p moved by the system to (%d,%d)-(%d,%d), was (%d,%d)-(%d,%d)", top, r.left, r.top, r.right,
+          r.bottom, now.left, now.top, now.right, now.bottom);
     if (EqualRect(&now, &r) || IsIconic(top)) return;
     RECT proposed = r;
     bool sized = r.right - r.left != now.right - now.left || r.bottom - r.top != now.bottom - now.top;
@@ -352,8 +355,11 @@ void nativeMoved(HWND top, const RECT& r) {
     } else {
       sendLocal(top, WM_MOVING, 0, reinterpret_cast<LPARAM>(&proposed));
     }
+    const SystemPlace place{top, r};
+    t_systemPlace = &place;
     SetWindowPos(top, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
                  proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    t_systemPlace = nullptr;
   });
 }
 
