@@ -22,6 +22,8 @@
 
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/WindowManager.h"
+#include "testlib/X11Windows.h"
 #include "testlib/XdndSource.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
@@ -48,12 +50,18 @@ namespace fs = std::filesystem;
 using lumetra::testlib::ChildProcess;
 using lumetra::testlib::Environment;
 using lumetra::testlib::TempDir;
+using lumetra::testlib::WindowManager;
 using lumetra::testlib::XdndSource;
 using lumetra::testlib::Xvfb;
 
 class XvfbEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { Xvfb::start(); }
+  void SetUp() override {
+    // A manager that does not start fails the run rather than leaving its cases to a bare server.
+    if (Xvfb::start()) {
+      EXPECT_TRUE(WindowManager::start()) << WindowManager::failure();
+    }
+  }
 };
 
 [[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
@@ -99,18 +107,14 @@ class Viewer {
 
   /// The viewable top-level X windows with this title.
   std::vector<::Window> all(const std::string& title) const {
-    ::Window root = DefaultRootWindow(m_display), parent, *children = nullptr;
-    unsigned count = 0;
     std::vector<::Window> found;
-    XQueryTree(m_display, root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
+    for (::Window w : lumetra::testlib::clientWindows(m_display)) {
       XWindowAttributes attrs;
-      if (property(children[i], "_NET_WM_NAME", atom("UTF8_STRING")) == title &&
-          XGetWindowAttributes(m_display, children[i], &attrs) && attrs.map_state == IsViewable) {
-        found.push_back(children[i]);
+      if (property(w, "_NET_WM_NAME", atom("UTF8_STRING")) == title &&
+          XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) {
+        found.push_back(w);
       }
     }
-    if (children != nullptr) XFree(children);
     return found;
   }
 
@@ -164,6 +168,49 @@ class Viewer {
     ::Window child;
     XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), x, y, &rootX, &rootY, &child);
     return POINT{rootX, rootY};
+  }
+
+  /// The rectangle a window covers on the screen, the window manager's frame included.
+  RECT framePlace(::Window w) const {
+    const ::Window frame = lumetra::testlib::frameOf(m_display, w);
+    ::Window root;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (frame == 0 ||
+        !XGetGeometry(m_display, frame, &root, &x, &y, &width, &height, &border, &depth)) {
+      return RECT{0, 0, 0, 0};
+    }
+    return RECT{x, y, x + static_cast<LONG>(width), y + static_cast<LONG>(height)};
+  }
+
+  /// The desktop's work area (_NET_WORKAREA of the first desktop), or the screen without one.
+  RECT workArea() const {
+    const std::string words = property(DefaultRootWindow(m_display), "_NET_WORKAREA", XA_CARDINAL);
+    if (words.size() >= 4 * sizeof(long)) {
+      const auto* v = reinterpret_cast<const long*>(words.data());
+      return RECT{static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[0] + v[2]),
+                  static_cast<LONG>(v[1] + v[3])};
+    }
+    return RECT{0, 0, DisplayWidth(m_display, DefaultScreen(m_display)),
+                DisplayHeight(m_display, DefaultScreen(m_display))};
+  }
+
+  /// A picture of part of the screen.
+  Shot shootScreen(const RECT& r) const {
+    Shot shot;
+    XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), r.left, r.top,
+                              static_cast<unsigned>(r.right - r.left),
+                              static_cast<unsigned>(r.bottom - r.top), AllPlanes, ZPixmap);
+    if (image == nullptr) return shot;
+    shot.width = r.right - r.left;
+    shot.height = r.bottom - r.top;
+    for (int row = 0; row < shot.height; ++row) {
+      for (int col = 0; col < shot.width; ++col) {
+        shot.pixels.push_back(static_cast<uint32_t>(XGetPixel(image, col, row) & 0xFFFFFF));
+      }
+    }
+    XDestroyImage(image);
+    return shot;
   }
 
   /// Asks the window to close as a window manager does: WM_PROTOCOLS with WM_DELETE_WINDOW.
@@ -274,18 +321,12 @@ class AppX11 : public ::testing::Test {
                      {"LANG", "en_US.UTF-8"}};
   }
 
-  /// The stacking place of a top-level window among the root's children, bottom first; -1 when
-  /// it is not one.
+  /// The stacking place of a top-level window (its frame under a window manager) among the
+  /// root's children, bottom first; -1 when it is not one.
   int stackingPlace(::Window w) const {
-    ::Window root = DefaultRootWindow(viewer.display()), parent, *children = nullptr;
-    unsigned count = 0;
-    int place = -1;
-    XQueryTree(viewer.display(), root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
-      if (children[i] == w) place = static_cast<int>(i);
-    }
-    if (children != nullptr) XFree(children);
-    return place;
+    const std::vector<::Window> all = lumetra::testlib::clientWindows(viewer.display());
+    const auto it = std::find(all.begin(), all.end(), w);
+    return it == all.end() ? -1 : static_cast<int>(it - all.begin());
   }
 
   /// Writes a text value below HKEY_CURRENT_USER\Software\Tovi\Tovi Lumetra\SaveData.
@@ -303,8 +344,54 @@ class AppX11 : public ::testing::Test {
     key->release();
   }
 
+  /// Writes a number below the same key.
+  static void seedNumber(const std::u16string& section, const char16_t* name, int32_t value) {
+    const std::u16string path = u"Software\\Tovi\\Tovi Lumetra\\SaveData\\" + section;
+    s::reg::win::RegDir* key = s::reg::win::RegDir::take();
+    key->open(HKEY_CURRENT_USER, path.c_str());
+    key->setInt32(name, value);
+    key->release();
+  }
+
   /// The program's output goes to the test's own: a pipe no one drains could stop it.
   ChildProcess start() { return ChildProcess({m_program}, m_environment); }
+
+  /// The main window of a started copy, once it shows.
+  ::Window mainWindow() {
+    ::Window window = 0;
+    // A program built with the sanitizers on a busy machine can take seconds to show.
+    waitFor(
+        [&] {
+          const std::vector<::Window> found = viewer.all(kTitle);
+          window = found.empty() ? 0 : found.front();
+          return window != 0;
+        },
+        30);
+    return window;
+  }
+
+  /// Where the window stands on the screen with the window manager's frame, once that has not
+  /// changed for a second.
+  RECT settledPlace(::Window window) const {
+    RECT last = viewer.framePlace(window);
+    int same = 0;
+    waitFor(
+        [&] {
+          const RECT now = viewer.framePlace(window);
+          same = EqualRect(&now, &last) ? same + 1 : 0;
+          last = now;
+          return same >= 20;
+        },
+        30);
+    return last;
+  }
+
+  /// Closes the window as a window manager does and waits for the program's end.
+  void closeAndWait(ChildProcess& program, ::Window window) {
+    viewer.close(window);
+    EXPECT_TRUE(program.wait(10000)) << "the program did not end after its window closed";
+    EXPECT_EQ(program.exitCode(), 0);
+  }
 
   TempDir m_dir;
   Viewer viewer;
@@ -424,6 +511,128 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
   viewer.close(window);
   EXPECT_TRUE(first.wait(10000)) << "the program did not end after its window closed";
   EXPECT_EQ(first.exitCode(), 0);
+}
+
+/// Counts the configure events of a window that requests (the program's, the window manager's)
+/// bring about while it is watched.
+class ConfigureWatch {
+ public:
+  ConfigureWatch(Display* display, ::Window window) : m_display(display), m_window(window) {
+    XSelectInput(display, window, StructureNotifyMask);
+    count();
+    m_count = 0;
+  }
+  ~ConfigureWatch() { XSelectInput(m_display, m_window, NoEventMask); }
+  ConfigureWatch(const ConfigureWatch&) = delete;
+  ConfigureWatch& operator=(const ConfigureWatch&) = delete;
+
+  int count() {
+    XSync(m_display, False);
+    while (XPending(m_display) > 0) {
+      XEvent e;
+      XNextEvent(m_display, &e);
+      if (e.type == ConfigureNotify && e.xconfigure.window == m_window) ++m_count;
+    }
+    return m_count;
+  }
+
+ private:
+  Display* m_display;
+  ::Window m_window;
+  int m_count = 0;
+};
+
+bool inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+std::string placeText(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
+/// The name pictures and messages give the desktop the test runs on.
+std::string desktopName() {
+  return WindowManager::name().empty() ? std::string("none") : WindowManager::name();
+}
+
+TEST_F(AppX11, AFirstStartOpensInsideTheWorkAreaAndTheWindowStaysPut) {
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  const ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  const RECT place = settledPlace(window);
+  const RECT work = viewer.workArea();
+  EXPECT_TRUE(inside(place, work))
+      << placeText(place) << " in " << placeText(work) << " under " << desktopName();
+  EXPECT_TRUE(waitFor([&] { return findDropBox(viewer.shoot(window)).found(); }, 20))
+      << "the drop box's frame never showed";
+  const std::string picture = "app_main_window_" + desktopName() + ".png";
+  Viewer::save(viewer.shootScreen(place), picture.c_str());
+
+  // Nobody moves it: no request, no move, idle or with the pointer going over it.
+  ConfigureWatch watch(viewer.display(), window);
+  usleep(3000000);
+  EXPECT_EQ(watch.count(), 0) << "the window was configured while nothing happened";
+  Display* x = viewer.display();
+  for (int step = 0; step < 150; ++step) {
+    const POINT at = viewer.toScreen(window, 10 + (step * 7) % 200, 30 + (step * 13) % 150);
+    XWarpPointer(x, None, DefaultRootWindow(x), 0, 0, 0, 0, at.x, at.y);
+    XFlush(x);
+    usleep(20000);
+  }
+  EXPECT_EQ(watch.count(), 0) << "the window was configured while the pointer moved over it";
+  const RECT after = viewer.framePlace(window);
+  EXPECT_TRUE(EqualRect(&after, &place)) << placeText(after) << " after " << placeText(place);
+  closeAndWait(program, window);
+}
+
+TEST_F(AppX11, ClosedAndStartedAgainTheWindowComesBackWhereItWas) {
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  ChildProcess first = start();
+  ASSERT_TRUE(first.started());
+  ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  settledPlace(window);
+  // Another client moves it, as the user does through the window manager's frame.
+  const RECT work = viewer.workArea();
+  XMoveWindow(viewer.display(), window, work.left + 137, work.top + 91);
+  XFlush(viewer.display());
+  ASSERT_TRUE(waitFor([&] { return viewer.framePlace(window).left > work.left + 100; }))
+      << placeText(viewer.framePlace(window));
+  const RECT moved = settledPlace(window);
+  closeAndWait(first, window);
+
+  ChildProcess second = start();
+  ASSERT_TRUE(second.started());
+  window = mainWindow();
+  ASSERT_NE(window, 0u) << "the second start shows no window";
+  const RECT again = settledPlace(window);
+  EXPECT_TRUE(EqualRect(&again, &moved))
+      << placeText(again) << " after " << placeText(moved) << " under " << desktopName();
+  closeAndWait(second, window);
+}
+
+TEST_F(AppX11, AStoredPlaceOffTheScreenIsBroughtBackInsideTheWorkArea) {
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  // Stored on a monitor left of this one that is gone: 48 of its 250 pixels would show.
+  seedNumber(u"MainWindow\\View", u"X", -202);
+  seedNumber(u"MainWindow\\View", u"Y", 106);
+  seedNumber(u"MainWindow\\View", u"Width", 250);
+  seedNumber(u"MainWindow\\View", u"Height", 250);
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  const ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  const RECT place = settledPlace(window);
+  const RECT work = viewer.workArea();
+  EXPECT_TRUE(inside(place, work)) << placeText(place) << " in " << placeText(work);
+  closeAndWait(program, window);
 }
 
 TEST_F(AppX11, TheAboutWindowWearsItsSkinOverItsOwnerAndShowsTheProgramsPicture) {

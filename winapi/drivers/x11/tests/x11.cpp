@@ -9,6 +9,8 @@
 
 #include "testlib/Process.h"
 #include "testlib/XdndSource.h"
+#include "testlib/WindowManager.h"
+#include "testlib/X11Windows.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -33,12 +35,18 @@
 
 namespace {
 
+using lumetra::testlib::WindowManager;
 using lumetra::testlib::XdndSource;
 using lumetra::testlib::Xvfb;
 
 class XvfbEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { Xvfb::start(); }
+  void SetUp() override {
+    // A manager that does not start fails the run rather than leaving its cases to a bare server.
+    if (Xvfb::start()) {
+      EXPECT_TRUE(WindowManager::start()) << WindowManager::failure();
+    }
+  }
 };
 
 [[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
@@ -155,19 +163,14 @@ class X11 : public ::testing::Test {
 
   // The viewable X window whose title is the test window's.
   Window findNative() {
-    Window root = DefaultRootWindow(viewer), parent, *children = nullptr;
-    unsigned count = 0;
     Window found = 0;
-    XQueryTree(viewer, root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
+    for (Window w : lumetra::testlib::clientWindows(viewer)) {
       XWindowAttributes attrs;
-      if (property(children[i], "_NET_WM_NAME", XInternAtom(viewer, "UTF8_STRING", False)) ==
-              "Layer test \xc3\x84\xc3\xb6" &&
-          XGetWindowAttributes(viewer, children[i], &attrs) && attrs.map_state == IsViewable) {
-        found = children[i];
+      if (property(w, "_NET_WM_NAME", XInternAtom(viewer, "UTF8_STRING", False)) == "Layer test \xc3\x84\xc3\xb6" &&
+          XGetWindowAttributes(viewer, w, &attrs) && attrs.map_state == IsViewable) {
+        found = w;
       }
     }
-    if (children != nullptr) XFree(children);
     return found;
   }
 
@@ -553,19 +556,15 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
   };
   Window window = 0;
   ASSERT_TRUE(sleepUntil([&] {
-    Window root = DefaultRootWindow(viewer), parent, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(viewer, root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
+    for (Window w : lumetra::testlib::clientWindows(viewer)) {
       char* name = nullptr;
       XWindowAttributes attrs;
-      if (XFetchName(viewer, children[i], &name) && name != nullptr && std::string(name) == "Layer demo" &&
-          XGetWindowAttributes(viewer, children[i], &attrs) && attrs.map_state == IsViewable) {
-        window = children[i];
+      if (XFetchName(viewer, w, &name) && name != nullptr && std::string(name) == "Layer demo" &&
+          XGetWindowAttributes(viewer, w, &attrs) && attrs.map_state == IsViewable) {
+        window = w;
       }
       if (name != nullptr) XFree(name);
     }
-    if (children != nullptr) XFree(children);
     return window != 0;
   })) << "window_demo showed no window";
   // A screenshot of the demo for people to look at: window_demo.png in the test's folder.
