@@ -7,6 +7,28 @@ namespace lumetra::testlib {
 
 namespace {
 
+int ignoreError(Display*, XErrorEvent*) { return 0; }
+
+// Windows of other clients (frames, a manager's own windows) may go while they are looked at:
+// requests on them fail quietly instead of ending the test program.
+class QuietErrors {
+ public:
+  explicit QuietErrors(Display* display) : m_display(display) {
+    XSync(display, False);
+    m_previous = XSetErrorHandler(&ignoreError);
+  }
+  ~QuietErrors() {
+    XSync(m_display, False);
+    XSetErrorHandler(m_previous);
+  }
+  QuietErrors(const QuietErrors&) = delete;
+  QuietErrors& operator=(const QuietErrors&) = delete;
+
+ private:
+  Display* m_display;
+  XErrorHandler m_previous;
+};
+
 std::vector<::Window> childrenOf(Display* display, ::Window w) {
   ::Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
@@ -42,6 +64,7 @@ bool isManaged(Display* display, ::Window w) {
 }
 
 std::vector<::Window> clientWindows(Display* display) {
+  QuietErrors quiet(display);
   std::vector<::Window> out;
   for (::Window child : childrenOf(display, DefaultRootWindow(display))) {
     const ::Window client = clientIn(display, child, 3);
@@ -51,6 +74,7 @@ std::vector<::Window> clientWindows(Display* display) {
 }
 
 ::Window frameOf(Display* display, ::Window w) {
+  QuietErrors quiet(display);
   const ::Window rootWindow = DefaultRootWindow(display);
   while (w != 0) {
     ::Window root = 0, parent = 0, *children = nullptr;

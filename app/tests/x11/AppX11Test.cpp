@@ -180,7 +180,9 @@ class Viewer {
         !XGetGeometry(m_display, frame, &root, &x, &y, &width, &height, &border, &depth)) {
       return RECT{0, 0, 0, 0};
     }
-    return RECT{x, y, x + static_cast<LONG>(width), y + static_cast<LONG>(height)};
+    // A frame's X border lies outside the size the server gives.
+    return RECT{x, y, x + static_cast<LONG>(width + 2 * border),
+                y + static_cast<LONG>(height + 2 * border)};
   }
 
   /// The desktop's work area (_NET_WORKAREA of the first desktop), or the screen without one.
