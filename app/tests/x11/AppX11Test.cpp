@@ -31,6 +31,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -213,6 +214,18 @@ class Viewer {
     }
     XDestroyImage(image);
     return shot;
+  }
+
+  /// A click of `button` at a point of the window, through the server's test extension as the
+  /// user's mouse makes one: press, a moment held, release.
+  void click(::Window w, int x, int y, unsigned button) const {
+    const POINT at = toScreen(w, x, y);
+    XTestFakeMotionEvent(m_display, DefaultScreen(m_display), at.x, at.y, CurrentTime);
+    XTestFakeButtonEvent(m_display, button, True, CurrentTime);
+    XFlush(m_display);
+    usleep(30000);
+    XTestFakeButtonEvent(m_display, button, False, CurrentTime);
+    XFlush(m_display);
   }
 
   /// Asks the window to close as a window manager does: WM_PROTOCOLS with WM_DELETE_WINDOW.
@@ -533,15 +546,25 @@ class ConfigureWatch {
     while (XPending(m_display) > 0) {
       XEvent e;
       XNextEvent(m_display, &e);
-      if (e.type == ConfigureNotify && e.xconfigure.window == m_window) ++m_count;
+      if (e.type == ConfigureNotify && e.xconfigure.window == m_window) {
+        ++m_count;
+        const std::pair<int, int> size{e.xconfigure.width, e.xconfigure.height};
+        if (m_sizes.empty() || m_sizes.back() != size) m_sizes.push_back(size);
+      }
     }
     return m_count;
+  }
+  /// The sizes the window had in the events, each change once, in order.
+  const std::vector<std::pair<int, int>>& sizes() {
+    count();
+    return m_sizes;
   }
 
  private:
   Display* m_display;
   ::Window m_window;
   int m_count = 0;
+  std::vector<std::pair<int, int>> m_sizes;
 };
 
 bool inside(const RECT& inner, const RECT& outer) {
@@ -589,6 +612,64 @@ TEST_F(AppX11, AFirstStartOpensInsideTheWorkAreaAndTheWindowStaysPut) {
   EXPECT_EQ(watch.count(), 0) << "the window was configured while the pointer moved over it";
   const RECT after = viewer.framePlace(window);
   EXPECT_TRUE(EqualRect(&after, &place)) << placeText(after) << " after " << placeText(place);
+  closeAndWait(program, window);
+}
+
+TEST_F(AppX11, TheViewSwitchKeepsTheCornerAndReachesEachSizeInOneStep) {
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  const ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  const RECT small = settledPlace(window);
+  ASSERT_TRUE(waitFor([&] { return findDropBox(viewer.shoot(window)).found(); }, 20));
+
+  // A right click on the window's own background switches the view, there and back, once a
+  // click has made it the active window.
+  XWindowAttributes shown;
+  ASSERT_TRUE(XGetWindowAttributes(viewer.display(), window, &shown));
+  viewer.click(window, 3, shown.height / 2, Button1);
+  ASSERT_TRUE(waitFor([&] {
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(viewer.display(), &focus, &revert);
+    return focus == window;
+  })) << "the click did not activate the window";
+  RECT before = small;
+  for (const char* view : {"large", "small"}) {
+    ConfigureWatch watch(viewer.display(), window);
+    XWindowAttributes attrs;
+    ASSERT_TRUE(XGetWindowAttributes(viewer.display(), window, &attrs));
+    // The program may pass over a click that comes while it is still busy with the last one:
+    // the click is made again until the view changes.
+    bool switched = false;
+    for (int attempt = 0; attempt < 5 && !switched; ++attempt) {
+      viewer.click(window, 3, attrs.height / 2, Button3);
+      switched = waitFor(
+          [&] {
+            const RECT now = viewer.framePlace(window);
+            return now.right - now.left != before.right - before.left;
+          },
+          2);
+    }
+    ASSERT_TRUE(switched) << "the " << view << " view never came";
+    const RECT after = settledPlace(window);
+    EXPECT_EQ(after.left, before.left) << view;
+    EXPECT_EQ(after.top, before.top) << view;
+    EXPECT_TRUE(
+        inside(RECT{after.left, after.top, after.left + 1, after.top + 1}, viewer.workArea()))
+        << placeText(after);
+    // From the old size straight to the new one: no size in between, none twice.
+    const std::vector<std::pair<int, int>>& sizes = watch.sizes();
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_LE(sizes.size(), 2u) << view << " view: " << sizes.size() << " sizes on the way";
+    XGetWindowAttributes(viewer.display(), window, &attrs);
+    EXPECT_EQ(sizes.back(), (std::pair<int, int>{attrs.width, attrs.height})) << view;
+    before = after;
+  }
+  EXPECT_EQ(before.right - before.left, small.right - small.left) << "back at the small size";
+  EXPECT_EQ(before.bottom - before.top, small.bottom - small.top);
   closeAndWait(program, window);
 }
 
