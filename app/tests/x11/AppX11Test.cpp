@@ -651,7 +651,7 @@ TEST_F(AppX11, TheViewSwitchKeepsTheCornerAndReachesEachSizeInOneStep) {
             const RECT now = viewer.framePlace(window);
             return now.right - now.left != before.right - before.left;
           },
-          2);
+          5);
     }
     ASSERT_TRUE(switched) << "the " << view << " view never came";
     const RECT after = settledPlace(window);
