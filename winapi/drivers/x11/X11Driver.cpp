@@ -97,6 +97,8 @@ constexpr auto kRequestTime = std::chrono::seconds(1);
 constexpr long kSystemTrayRequestDock = 0;
 constexpr long kXembedVersion = 0;
 constexpr long kXembedMapped = 1L << 0;
+// The side of an icon window before the tray sizes it: a panel's usual icon size.
+constexpr unsigned kTrayIconSize = 22;
 
 // An icon window in the tray.
 struct TrayWindow {
@@ -718,11 +720,21 @@ class X11DriverImpl : public DisplayDriver {
     XSetWindowAttributes attrs{};
     attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
     attrs.background_pixel = 0;
-    ::Window w = XCreateWindow(m_display, m_root, 0, 0, 22, 22, 0, CopyFromParent, InputOutput, CopyFromParent,
-                               CWEventMask | CWBackPixel, &attrs);
+    ::Window w = XCreateWindow(m_display, m_root, 0, 0, kTrayIconSize, kTrayIconSize, 0, CopyFromParent, InputOutput,
+                               CopyFromParent, CWEventMask | CWBackPixel, &attrs);
     long info[2] = {kXembedVersion, kXembedMapped};
     XChangeProperty(m_display, w, m_atoms.xembedInfo, m_atoms.xembedInfo, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(info), 2);
+    // Trays that size an icon by what it asks for (GTK's sockets) would give a window without
+    // size hints a pixel or two.
+    XSizeHints* size = XAllocSizeHints();
+    if (size != nullptr) {
+      size->flags = PMinSize | PBaseSize;
+      size->min_width = size->base_width = kTrayIconSize;
+      size->min_height = size->base_height = kTrayIconSize;
+      XSetWMNormalHints(m_display, w, size);
+      XFree(size);
+    }
     {
       std::lock_guard<std::mutex> guard(m_lock);
       m_trayWindows.push_back(TrayWindow{icon, w});
@@ -1242,6 +1254,7 @@ class X11DriverImpl : public DisplayDriver {
       case ButtonPress:
       case ButtonRelease: {
         bool down = e.type == ButtonPress;
+        TRACE(X11, "tray icon 0x%lx: button %u %s", e.xany.window, e.xbutton.button, down ? "down" : "up");
         UINT message = 0;
         if (e.xbutton.button == Button1) message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
         if (e.xbutton.button == Button2) message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
@@ -1373,6 +1386,9 @@ class X11DriverImpl : public DisplayDriver {
         --it->second.ownStateWrites;
         return;
       }
+      // A manager clears the state of a window it lets go: for a window the program hid that is
+      // no restore, and acted on it would show the window again.
+      if (it != m_windows.end() && !it->second.mapped) return;
     }
     Atom type;
     int format;
