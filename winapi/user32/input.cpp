@@ -341,7 +341,14 @@ void nativeMoved(HWND top, const RECT& r) {
     GetWindowRect(top, &now);
     TRACE(User32, "%p moved by the system to (%d,%d)-(%d,%d), was (%d,%d)-(%d,%d)", top, r.left, r.top, r.right,
           r.bottom, now.left, now.top, now.right, now.bottom);
-    if (EqualRect(&now, &r) || IsIconic(top)) return;
+    if (IsIconic(top)) {
+      // The system placed a window the layer holds minimised (it may not be so on the screen
+      // yet): that is where it comes back when restored.
+      std::lock_guard<std::recursive_mutex> guard(userLock());
+      if (Window* w = findWindow(top)) w->normal = r;
+      return;
+    }
+    if (EqualRect(&now, &r)) return;
     RECT proposed = r;
     bool sized = r.right - r.left != now.right - now.left || r.bottom - r.top != now.bottom - now.top;
     if (sized) {

@@ -450,8 +450,10 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
       },
       20))
       << "the drop box's frame never showed";
-  // Settled pictures only: the window is laid out once before it shows and may be again after.
+  // Settled pictures only: the window is laid out once before it shows and may be again after,
+  // and a window manager may still be placing it.
   usleep(300000);
+  settledPlace(window);
   shot = viewer.shoot(window);
   box = findDropBox(shot);
   ASSERT_TRUE(box.found());
