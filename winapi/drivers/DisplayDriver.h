@@ -25,6 +25,7 @@ struct WindowHints {
   bool topmost = false;
   bool skipTaskbar = false;  // tool windows and owned windows without WS_EX_APPWINDOW
   bool popup = false;        // no caption and no frame
+  bool placed = true;        // the program chose the place (not CW_USEDEFAULT): the system keeps it
   BYTE alpha = 255;          // layered opacity
   NativeWindow transientFor = 0;
   // A menu or a combo box's drop list: a window the window manager leaves alone (X11 override

@@ -23,8 +23,17 @@ struct IDropTarget;
 
 namespace winapi {
 
-/// Where a minimised top-level window is parked, as on Windows: both coordinates.
+/// Where a minimised top-level window is parked, as on Windows: both coordinates. The native
+/// window stays where it was: the window system shows a minimised window its own way.
 inline constexpr LONG kMinimizedPosition = -32000;
+
+/// The place the window system gave a top-level window, while the layer takes it on: a move of
+/// that window to exactly that place asks nothing of the driver, whose window is there already.
+struct SystemPlace {
+  HWND hwnd;
+  RECT rect;
+};
+extern thread_local const SystemPlace* t_systemPlace;
 
 struct WindowClass {
   std::u16string name;  // as registered
@@ -91,6 +100,8 @@ struct Window {
   bool created = false;  // WM_CREATE answered
   bool everSized = false;
   RECT normal{};  // bounds before minimising or maximising
+  // A top-level window still where CW_USEDEFAULT put it: the window system may place it.
+  bool defaultPlace = false;
   // The window answered its last WM_NCCALCSIZE itself and left no non-client area: it draws and
   // hit-tests its own frame, and the window manager must not add one.
   bool ownFrame = false;

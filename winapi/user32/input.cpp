@@ -8,6 +8,7 @@
 // keys, and mouse hover and leave tracking.
 #include "winapi/user32/Input.h"
 
+#include "winapi/kernel32/debug.h"
 #include "winapi/user32/Icon.h"
 #include "winapi/user32/Window.h"
 
@@ -338,7 +339,16 @@ void nativeMoved(HWND top, const RECT& r) {
   postToOwner(top, [top, r] {
     RECT now{};
     GetWindowRect(top, &now);
-    if (EqualRect(&now, &r) || IsIconic(top)) return;
+    TRACE(User32, "%p moved by the system to (%d,%d)-(%d,%d), was (%d,%d)-(%d,%d)", top, r.left, r.top, r.right,
+          r.bottom, now.left, now.top, now.right, now.bottom);
+    if (IsIconic(top)) {
+      // The system placed a window the layer holds minimised (it may not be so on the screen
+      // yet): that is where it comes back when restored.
+      std::lock_guard<std::recursive_mutex> guard(userLock());
+      if (Window* w = findWindow(top)) w->normal = r;
+      return;
+    }
+    if (EqualRect(&now, &r)) return;
     RECT proposed = r;
     bool sized = r.right - r.left != now.right - now.left || r.bottom - r.top != now.bottom - now.top;
     if (sized) {
@@ -352,8 +362,11 @@ void nativeMoved(HWND top, const RECT& r) {
     } else {
       sendLocal(top, WM_MOVING, 0, reinterpret_cast<LPARAM>(&proposed));
     }
+    const SystemPlace place{top, r};
+    t_systemPlace = &place;
     SetWindowPos(top, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
                  proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    t_systemPlace = nullptr;
   });
 }
 

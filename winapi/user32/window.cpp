@@ -429,6 +429,7 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
       parent = nullptr;
     }
     topLevel = parent == nullptr;
+    const bool defaultPlace = topLevel && x == CW_USEDEFAULT;
 
     if (topLevel && !(style & WS_POPUP)) {
       RECT work = kDefaultScreen;
@@ -484,6 +485,7 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
           static_cast<unsigned long>(exStyle), static_cast<void*>(parent), x, y, width, height);
     w->client = w->window;
     w->normal = w->window;
+    w->defaultPlace = defaultPlace;
     Window* raw = w.get();
     state().windows.emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(w));
     if (topLevel) {

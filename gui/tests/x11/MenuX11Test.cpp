@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "testlib/Process.h"
+#include "testlib/X11Windows.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -69,17 +70,13 @@ class MenuX11 : public ::testing::Test {
 
   /// The viewable top-level windows, with whether each is override-redirect.
   std::vector<std::pair<::Window, bool>> topLevels() {
-    ::Window root = DefaultRootWindow(x), parent, *children = nullptr;
-    unsigned count = 0;
     std::vector<std::pair<::Window, bool>> found;
-    XQueryTree(x, root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
+    for (::Window w : lumetra::testlib::clientWindows(x)) {
       XWindowAttributes attrs;
-      if (XGetWindowAttributes(x, children[i], &attrs) && attrs.map_state == IsViewable) {
-        found.emplace_back(children[i], attrs.override_redirect != 0);
+      if (XGetWindowAttributes(x, w, &attrs) && attrs.map_state == IsViewable) {
+        found.emplace_back(w, attrs.override_redirect != 0);
       }
     }
-    if (children != nullptr) XFree(children);
     return found;
   }
   ::Window named(const char* title) {

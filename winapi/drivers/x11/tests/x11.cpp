@@ -9,6 +9,8 @@
 
 #include "testlib/Process.h"
 #include "testlib/XdndSource.h"
+#include "testlib/WindowManager.h"
+#include "testlib/X11Windows.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -33,12 +35,18 @@
 
 namespace {
 
+using lumetra::testlib::WindowManager;
 using lumetra::testlib::XdndSource;
 using lumetra::testlib::Xvfb;
 
 class XvfbEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { Xvfb::start(); }
+  void SetUp() override {
+    // A manager that does not start fails the run rather than leaving its cases to a bare server.
+    if (Xvfb::start()) {
+      EXPECT_TRUE(WindowManager::start()) << WindowManager::failure();
+    }
+  }
 };
 
 [[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
@@ -155,19 +163,14 @@ class X11 : public ::testing::Test {
 
   // The viewable X window whose title is the test window's.
   Window findNative() {
-    Window root = DefaultRootWindow(viewer), parent, *children = nullptr;
-    unsigned count = 0;
     Window found = 0;
-    XQueryTree(viewer, root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
+    for (Window w : lumetra::testlib::clientWindows(viewer)) {
       XWindowAttributes attrs;
-      if (property(children[i], "_NET_WM_NAME", XInternAtom(viewer, "UTF8_STRING", False)) ==
-              "Layer test \xc3\x84\xc3\xb6" &&
-          XGetWindowAttributes(viewer, children[i], &attrs) && attrs.map_state == IsViewable) {
-        found = children[i];
+      if (property(w, "_NET_WM_NAME", XInternAtom(viewer, "UTF8_STRING", False)) == "Layer test \xc3\x84\xc3\xb6" &&
+          XGetWindowAttributes(viewer, w, &attrs) && attrs.map_state == IsViewable) {
+        found = w;
       }
     }
-    if (children != nullptr) XFree(children);
     return found;
   }
 
@@ -544,6 +547,9 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
   ASSERT_TRUE(demo.started());
   Display* viewer = XOpenDisplay(nullptr);
   ASSERT_NE(viewer, nullptr);
+  // The viewer looks at the window manager's windows too, which may go meanwhile: a failed request
+  // answers nothing instead of ending the test (Xlib's default handler exits).
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   auto sleepUntil = [](const std::function<bool()>& done) {
     for (int i = 0; i < 500; ++i) {
       if (done()) return true;
@@ -553,19 +559,15 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
   };
   Window window = 0;
   ASSERT_TRUE(sleepUntil([&] {
-    Window root = DefaultRootWindow(viewer), parent, *children = nullptr;
-    unsigned count = 0;
-    XQueryTree(viewer, root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
+    for (Window w : lumetra::testlib::clientWindows(viewer)) {
       char* name = nullptr;
       XWindowAttributes attrs;
-      if (XFetchName(viewer, children[i], &name) && name != nullptr && std::string(name) == "Layer demo" &&
-          XGetWindowAttributes(viewer, children[i], &attrs) && attrs.map_state == IsViewable) {
-        window = children[i];
+      if (XFetchName(viewer, w, &name) && name != nullptr && std::string(name) == "Layer demo" &&
+          XGetWindowAttributes(viewer, w, &attrs) && attrs.map_state == IsViewable) {
+        window = w;
       }
       if (name != nullptr) XFree(name);
     }
-    if (children != nullptr) XFree(children);
     return window != 0;
   })) << "window_demo showed no window";
   // A screenshot of the demo for people to look at: window_demo.png in the test's folder.
@@ -587,9 +589,18 @@ TEST(X11Demo, WindowDemoPrintsDroppedPathsAndEndsWhenClosed) {
     winapi::HeadlessDriver::savePng(pixels.data(), attrs.width, attrs.height, false, "window_demo.png");
     XDestroyImage(shot);
   }
-  int x = 0, y = 0;
+  // A window manager places a window it was not told where to put once it is shown: the drop
+  // waits until the window has stayed in one place for a while.
+  int x = -1, y = -1, same = 0;
   Window child;
-  XTranslateCoordinates(viewer, window, DefaultRootWindow(viewer), 50, 50, &x, &y, &child);
+  sleepUntil([&] {
+    int nowX = 0, nowY = 0;
+    XTranslateCoordinates(viewer, window, DefaultRootWindow(viewer), 50, 50, &nowX, &nowY, &child);
+    same = nowX == x && nowY == y ? same + 1 : 0;
+    x = nowX;
+    y = nowY;
+    return same >= 30;
+  });
   XdndSource source{viewer, sleepUntil};
   ASSERT_TRUE(source.drop(window, x, y, kUris));
   std::string printed;
@@ -765,6 +776,143 @@ TEST(X11Capture, TheProbeWritesACaptureOfTheScreen) {
   EXPECT_EQ(head[1], 'P');
   EXPECT_EQ((head[16] << 24 | head[17] << 16 | head[18] << 8 | head[19]), 64) << "IHDR width";
   EXPECT_EQ((head[20] << 24 | head[21] << 16 | head[22] << 8 | head[23]), 48) << "IHDR height";
+}
+
+namespace {
+
+std::vector<SIZE> g_sizes;  // the client sizes of WM_SIZE, in order
+
+LRESULT CALLBACK framedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SIZE) g_sizes.push_back(SIZE{LOWORD(lParam), HIWORD(lParam)});
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// The rectangle a window covers with its manager's frame (X border included).
+RECT framePlace(Display* viewer, Window w) {
+  Window frame = lumetra::testlib::frameOf(viewer, w), root;
+  int x = 0, y = 0;
+  unsigned width = 0, height = 0, border = 0, depth = 0;
+  if (frame == 0 || !XGetGeometry(viewer, frame, &root, &x, &y, &width, &height, &border, &depth)) return RECT{};
+  return RECT{x, y, x + static_cast<LONG>(width + 2 * border), y + static_cast<LONG>(height + 2 * border)};
+}
+
+Window clientNamed(Display* viewer, const char* title) {
+  Window found = 0;
+  for (Window w : lumetra::testlib::clientWindows(viewer)) {
+    char* name = nullptr;
+    if (XFetchName(viewer, w, &name) && name != nullptr && std::string(name) == title) found = w;
+    if (name != nullptr) XFree(name);
+  }
+  return found;
+}
+
+}  // namespace
+
+// A framed window, with or without a window manager: its frame covers the window rectangle the
+// program asked for, nobody moves it, a new size comes in one step at the same corner, an empty
+// window stays off the screen, and one shown mostly outside the work area comes back inside.
+TEST(X11Frames, AFramedWindowCoversItsRectangleStaysPutAndTakesANewSizeInOneStep) {
+  if (!Xvfb::running()) GTEST_SKIP() << Xvfb::skipReason();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = framedProc;
+  wc.lpszClassName = u"X11Framed";
+  RegisterClassExW(&wc);
+  Display* viewer = XOpenDisplay(nullptr);
+  ASSERT_NE(viewer, nullptr);
+  HWND empty = CreateWindowExW(WS_EX_TOOLWINDOW, u"X11Framed", u"Empty test", WS_POPUP | WS_VISIBLE, 0, 0, 0, 0,
+                               nullptr, nullptr, nullptr, nullptr);
+  HWND top = CreateWindowExW(0, u"X11Framed", u"Framed test", WS_OVERLAPPEDWINDOW, 120, 90, 300, 200, nullptr, nullptr,
+                             nullptr, nullptr);
+  ASSERT_NE(top, nullptr);
+  ShowWindow(top, SW_SHOW);
+  Window native = 0;
+  ASSERT_TRUE(pumpUntil([&] {
+    native = clientNamed(viewer, "Framed test");
+    XWindowAttributes attrs;
+    return native != 0 && XGetWindowAttributes(viewer, native, &attrs) && attrs.map_state == IsViewable;
+  })) << "no framed window showed";
+  // Settled once the frame has not changed for half a second.
+  RECT place{};
+  int same = 0;
+  pumpUntil([&] {
+    RECT now = framePlace(viewer, native);
+    same = EqualRect(&now, &place) ? same + 1 : 0;
+    place = now;
+    return same >= 100;
+  });
+  EXPECT_EQ(place.left, 120);
+  EXPECT_EQ(place.top, 90);
+  EXPECT_EQ(place.right - place.left, 300);
+  EXPECT_EQ(place.bottom - place.top, 200);
+  RECT r{};
+  GetWindowRect(top, &r);
+  EXPECT_TRUE(EqualRect(&r, &place)) << r.left << "," << r.top << " " << r.right - r.left << "x" << r.bottom - r.top;
+  XWindowAttributes attrs;
+  ASSERT_TRUE(XGetWindowAttributes(viewer, native, &attrs));
+  RECT client{};
+  GetClientRect(top, &client);
+  EXPECT_EQ(client.right, attrs.width) << "the client area is the X window";
+  EXPECT_EQ(client.bottom, attrs.height);
+  Window emptyNative = clientNamed(viewer, "Empty test");
+  ASSERT_NE(empty, nullptr);
+  ASSERT_TRUE(XGetWindowAttributes(viewer, emptyNative, &attrs));
+  EXPECT_NE(attrs.map_state, IsViewable) << "an empty window shows as a pixel";
+
+  // A new size: the corner stays, and the program hears of no size but the one it asked for.
+  g_sizes.clear();
+  XSelectInput(viewer, native, StructureNotifyMask);
+  SetWindowPos(top, nullptr, 0, 0, 380, 260, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(pumpUntil([&] {
+    RECT now = framePlace(viewer, native);
+    return now.right - now.left == 380 && now.bottom - now.top == 260;
+  }));
+  same = 0;
+  pumpUntil([&] {
+    RECT now = framePlace(viewer, native);
+    same = EqualRect(&now, &place) ? same + 1 : 0;
+    place = now;
+    return same >= 100;
+  });
+  EXPECT_EQ(place.left, 120);
+  EXPECT_EQ(place.top, 90);
+  ASSERT_FALSE(g_sizes.empty());
+  for (const SIZE& size : g_sizes) {
+    EXPECT_EQ(size.cx, g_sizes.front().cx) << "a size on the way";
+    EXPECT_EQ(size.cy, g_sizes.front().cy);
+  }
+  // Nobody moves it now: no configure event for a second.
+  XSync(viewer, False);
+  while (XPending(viewer) > 0) {
+    XEvent e;
+    XNextEvent(viewer, &e);
+  }
+  pumpUntil([] { return false; }, 1);
+  int configured = 0;
+  XSync(viewer, False);
+  while (XPending(viewer) > 0) {
+    XEvent e;
+    XNextEvent(viewer, &e);
+    configured += e.type == ConfigureNotify ? 1 : 0;
+  }
+  EXPECT_EQ(configured, 0) << "the window was configured while nothing happened";
+  GetWindowRect(top, &r);
+  EXPECT_TRUE(EqualRect(&r, &place));
+
+  // Shown 80% left of the screen, it opens inside the work area.
+  HWND lost = CreateWindowExW(0, u"X11Framed", u"Lost test", WS_OVERLAPPEDWINDOW, -240, 100, 300, 200, nullptr, nullptr,
+                              nullptr, nullptr);
+  ShowWindow(lost, SW_SHOWNOACTIVATE);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(lost, &r);
+  EXPECT_GE(r.left, work.left);
+  EXPECT_LE(r.right, work.right);
+  EXPECT_EQ(r.top, 100);
+  DestroyWindow(lost);
+  DestroyWindow(top);
+  DestroyWindow(empty);
+  XCloseDisplay(viewer);
 }
 
 // RandR 1.5 monitors that the test defines are the layer's monitors, with the desktop's work area
