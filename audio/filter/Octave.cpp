@@ -8,9 +8,11 @@
 #include "core/thread/win/Thread.h"
 
 #include <immintrin.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -384,6 +386,16 @@ void laterStages4(float* re, float* im, const float* twiddleRe, const float* twi
   laterStages<4>(re, im, twiddleRe, twiddleIm, n);
 }
 
+/// The CPUs this process may run on; 1 when that cannot be told.
+int32_t availableCpus() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) != 0) {
+    return 1;
+  }
+  return std::max(1, CPU_COUNT(&set));
+}
+
 }  // namespace
 
 /// The work area of one channel. `transform` keeps the real parts in its first kN entries and the
@@ -405,11 +417,22 @@ struct Octave::Channel {
   int32_t phaseIndex[kN / 2 + 4];
 };
 
+/// One side of the hand-off between the owner's thread and the worker: whether it sleeps, for
+/// the other side to see, and whether its last wait ended soon enough that a spin would have
+/// caught it.
+struct HandOffSide {
+  std::atomic<bool> asleep{false};
+  /// Touched by this side's thread only.
+  bool spinPays = true;
+};
+
 /// The right channel of the stereo blocks, on the worker. Its run is one loop for the whole
 /// stream: it waits for a block, shifts the block's right channel and says so, until it is told
 /// to quit. Starting a run per block would cost two wake-ups of a parked thread per block, as
-/// long as the work itself at low oversampling; here each side first spins a little (the other
-/// side is nearly always that close), and only then sleeps on the counter.
+/// long as the work itself at low oversampling; here a side whose wait is usually short first
+/// spins a little while the other side runs, and sleeps on the counter otherwise. The worker
+/// exists only where the process may run on more than one CPU, so a spin never keeps the other
+/// side from its CPU.
 ///
 /// The counters order the memory: the block's parameters are written before `m_posted` is
 /// released, and the worker's samples and state before `m_done` is; each side reads the
@@ -435,7 +458,7 @@ class Octave::RightChannel final : public thread::ITask {
   void waitDone() {
     uint32_t done = m_done.load(std::memory_order_acquire);
     while (done != m_sequence) {
-      done = awaitChange(m_done, done);
+      done = awaitChange(m_done, done, m_ownerSide, m_workerSide);
     }
   }
 
@@ -449,7 +472,7 @@ class Octave::RightChannel final : public thread::ITask {
   void run() override {
     uint32_t seen = m_done.load(std::memory_order_relaxed);
     for (;;) {
-      seen = awaitChange(m_posted, seen);
+      seen = awaitChange(m_posted, seen, m_workerSide, m_ownerSide);
       if (m_quit.load(std::memory_order_relaxed)) {
         return;
       }
@@ -461,23 +484,40 @@ class Octave::RightChannel final : public thread::ITask {
   }
 
  private:
-  /// The counter's value once it differs from `old`: spun for about the time of a block's
-  /// conversion to and from floats (a few microseconds to some tens), then slept for.
-  static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old) {
-    for (int32_t spin = 0; spin < 2000; ++spin) {
-      const uint32_t now = counter.load(std::memory_order_acquire);
-      if (now != old) {
-        return now;
+  /// About a block's conversion to and from floats at low oversampling; a wait that ends within
+  /// twice this would have ended within the spin, give or take the wake-up.
+  static constexpr auto kSpin = std::chrono::microseconds(20);
+
+  /// The counter's value once it differs from `old`. `self` spins for it first only while its
+  /// waits have been short and `other`, the side that moves the counter, is not asleep; then it
+  /// sleeps on the counter.
+  static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old, HandOffSide& self,
+                              const HandOffSide& other) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point began = Clock::now();
+    if (self.spinPays) {
+      for (;;) {
+        for (int32_t i = 0; i < 16; ++i) {
+          const uint32_t now = counter.load(std::memory_order_acquire);
+          if (now != old) {
+            return now;
+          }
+          _mm_pause();
+        }
+        if (other.asleep.load(std::memory_order_relaxed) || Clock::now() - began >= kSpin) {
+          break;
+        }
       }
-      _mm_pause();
     }
-    for (;;) {
+    self.asleep.store(true, std::memory_order_relaxed);
+    uint32_t now = counter.load(std::memory_order_acquire);
+    while (now == old) {
       counter.wait(old, std::memory_order_acquire);
-      const uint32_t now = counter.load(std::memory_order_acquire);
-      if (now != old) {
-        return now;
-      }
+      now = counter.load(std::memory_order_acquire);
     }
+    self.asleep.store(false, std::memory_order_relaxed);
+    self.spinPays = Clock::now() - began < 2 * kSpin;
+    return now;
   }
 
   Octave& m_owner;
@@ -492,6 +532,8 @@ class Octave::RightChannel final : public thread::ITask {
   std::atomic<uint32_t> m_posted{0};
   std::atomic<uint32_t> m_done{0};
   std::atomic<bool> m_quit{false};
+  HandOffSide m_ownerSide;
+  HandOffSide m_workerSide;
 };
 
 Octave::Octave() = default;
@@ -520,6 +562,7 @@ void Octave::reset() {
   m_rightWorkBuffer.reset();
   m_window.reset();
   m_cosineSineTable.reset();
+  m_singleCpu = -1;
   m_leftReady = 0;
   m_leftState.reset();
   m_rightReady = 0;
@@ -655,6 +698,14 @@ bool Octave::prepare() {
 Octave::RightChannel* Octave::rightChannel() {
   if (m_workerRunning) {
     return m_rightTask.get();
+  }
+  // A second thread only pays where the process may run on two CPUs at once; on one, the two
+  // channels would take turns on it with a hand-off between them. Asked once per stream.
+  if (m_singleCpu < 0) {
+    m_singleCpu = availableCpus() > 1 ? 0 : 1;
+  }
+  if (m_singleCpu == 1) {
+    return nullptr;
   }
   if (!m_rightTask) {
     m_rightTask.reset(new (std::nothrow) RightChannel(*this));

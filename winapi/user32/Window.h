@@ -146,6 +146,10 @@ struct RawInput {
   std::vector<std::u16string> files;
 };
 
+/// Whether a queue's thread is running or asleep in one of the layer's waits: where it sleeps
+/// with SMTO_BLOCK, messages sent to it wait until its own answer comes.
+enum class QueueSleep : uint8_t { Awake, Asleep, AsleepIgnoringSends };
+
 /// The message queue of one thread.
 struct ThreadQueue {
   DWORD threadId = 0;
@@ -169,16 +173,20 @@ struct ThreadQueue {
   // Counts notifications, so a thread about to sleep can spin briefly for one first: a sent
   // message answered within microseconds then costs no sleep and wake-up on either side.
   std::atomic<uint64_t> signals{0};
+  // Where the thread is, for a thread that would spin while waiting for it.
+  std::atomic<QueueSleep> sleep{QueueSleep::Awake};
+  // The owner thread's own: the thread whose sent message it answered last (it waits for that
+  // one's next message), and whether its last wait for messages and for an answer ended soon
+  // enough that spinning would have caught them.
+  std::weak_ptr<ThreadQueue> lastSender;
+  bool idleSpinPays = true;
+  bool answerSpinPays = true;
 
   void notify() {
     signals.fetch_add(1, std::memory_order_release);
     wake.notify_all();
   }
 };
-
-/// Spins for a short while (tens of microseconds) until `queue` is notified after the count
-/// `seen`; true when it was. Called without the queue's lock, before a wait under it.
-bool spinForSignal(const ThreadQueue& queue, uint64_t seen);
 
 /// The lock of the window tree and the window table. Never held while a window procedure runs.
 std::recursive_mutex& userLock();

@@ -4,12 +4,15 @@
 // SendMessageW to another thread's window queues the message there and waits, and while it
 // waits the sender handles messages sent to itself, so two threads that send to each other do
 // not deadlock. SendMessageTimeoutW bounds the wait and knows hung threads (no look into their
-// queue for 5 seconds while not waiting for messages).
+// queue for 5 seconds while not waiting for messages). Waiting threads sleep on their queue's
+// condition; only where the process may run on more than one CPU does a wait spin first, for a
+// few tens of microseconds, while the thread it waits for runs and its last waits were as short.
 // Left out on purpose: message hooks, journal playback, and broadcasting to HWND_BROADCAST.
 #include "winapi/user32/Window.h"
 
 #include "winapi/kernel32/ascii.h"
 
+#include <sched.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -19,22 +22,41 @@
 
 namespace winapi {
 
-bool spinForSignal(const ThreadQueue& queue, uint64_t seen) {
-  // About the cost of one sleep and wake-up on a loaded machine; the clock is read rarely.
-  constexpr auto kSpin = std::chrono::microseconds(40);
+namespace {
+
+// A spin lasts about as long as one sleep and wake-up costs on a loaded machine.
+constexpr auto kSpin = std::chrono::microseconds(30);
+// A wait that ended within this time would have ended within the spin, give or take the
+// wake-up that ended it: the next wait of its kind spins first.
+constexpr auto kSpinPays = 2 * kSpin;
+
+/// Whether this process may run on more than one CPU. With one, the thread waited for cannot run
+/// while the waiting one spins, so every spin only delays the answer. Read once.
+bool severalCpus() {
+  static const bool several = [] {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    return sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 1;
+  }();
+  return several;
+}
+
+/// Spins until `queue` is notified after the count `seen`, for at most kSpin and only while
+/// `worth` holds (the thread waited for still runs); true when it was notified. Called without
+/// the queue's lock, before a wait under it.
+template <class Worth>
+bool spinForSignal(const ThreadQueue& queue, uint64_t seen, Worth worth) {
   const auto until = std::chrono::steady_clock::now() + kSpin;
   for (;;) {
-    for (int i = 0; i < 64; ++i) {
+    for (int i = 0; i < 16; ++i) {
       if (queue.signals.load(std::memory_order_acquire) != seen) return true;
 #if defined(__x86_64__) || defined(__i386__)
       __builtin_ia32_pause();
 #endif
     }
-    if (std::chrono::steady_clock::now() >= until) return false;
+    if (!worth() || std::chrono::steady_clock::now() >= until) return false;
   }
 }
-
-namespace {
 
 constexpr ULONGLONG kHungMs = 5000;
 
@@ -82,6 +104,7 @@ bool processOneSent(ThreadQueue& q) {
     q.sent.pop_front();
     q.receiving.push_back(m);
   }
+  if (m->sender) q.lastSender = m->sender;
   LRESULT result = 0;
   bool failed = false;
   if (m->call) {
@@ -221,20 +244,29 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
     q->waitingForMessages = true;
     const uint64_t seen = q->signals.load(std::memory_order_acquire);
     lock.unlock();
-    const bool signalled = spinForSignal(*q, seen);
+    // A spin pays while messages come in a burst from a thread that is still running: one that
+    // sends again within microseconds of its answer.
+    const auto began = std::chrono::steady_clock::now();
+    std::shared_ptr<ThreadQueue> sender = q->idleSpinPays && severalCpus() ? q->lastSender.lock() : nullptr;
+    const bool signalled = sender != nullptr && spinForSignal(*q, seen, [&sender] {
+                             return sender->sleep.load(std::memory_order_relaxed) == QueueSleep::Awake;
+                           });
     lock.lock();
     if (signalled || !q->sent.empty() || !q->posted.empty() || q->quit || !q->input.empty() ||
         q->paintsPending != paintsSeen) {
       q->waitingForMessages = false;
       continue;
     }
+    q->sleep.store(QueueSleep::Asleep, std::memory_order_relaxed);
     if (nextDue == ~0ULL || displayDriver().manualClock()) {
       q->wake.wait(lock);
     } else {
       ULONGLONG delay = nextDue > now ? nextDue - now : 0;
       q->wake.wait_for(lock, std::chrono::milliseconds(delay));
     }
+    q->sleep.store(QueueSleep::Awake, std::memory_order_relaxed);
     q->waitingForMessages = false;
+    q->idleSpinPays = std::chrono::steady_clock::now() - began < kSpinPays;
   }
 }
 
@@ -334,6 +366,7 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
   }
   target->notify();
   ULONGLONG start = steadyMs();
+  const auto sentAt = std::chrono::steady_clock::now();
   for (;;) {
     if (!(flags & SMTO_BLOCK)) {
       while (processOneSent(*self)) {
@@ -341,6 +374,7 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
     }
     std::unique_lock<std::mutex> lock(self->lock);
     if (m->done) {
+      self->answerSpinPays = std::chrono::steady_clock::now() - sentAt < kSpinPays;
       *ok = !m->failed;
       if (m->failed) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return m->result;
@@ -365,10 +399,17 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
             : std::max<ULONGLONG>(1, std::min<ULONGLONG>(timeout - std::min<ULONGLONG>(elapsed, timeout), 1000));
     const uint64_t seen = self->signals.load(std::memory_order_acquire);
     lock.unlock();
-    const bool signalled = spinForSignal(*self, seen);
+    // The receiver runs the message soon, unless it sleeps in a send of its own that leaves sent
+    // messages waiting (a sleeping receiver of any other kind was woken by the notification).
+    const bool signalled = self->answerSpinPays && severalCpus() && spinForSignal(*self, seen, [&target] {
+                             return target->sleep.load(std::memory_order_relaxed) != QueueSleep::AsleepIgnoringSends;
+                           });
     lock.lock();
     if (signalled || m->done || (!(flags & SMTO_BLOCK) && !self->sent.empty())) continue;
+    self->sleep.store((flags & SMTO_BLOCK) ? QueueSleep::AsleepIgnoringSends : QueueSleep::Asleep,
+                      std::memory_order_relaxed);
     self->wake.wait_for(lock, std::chrono::milliseconds(slice));
+    self->sleep.store(QueueSleep::Awake, std::memory_order_relaxed);
   }
 }
 
@@ -532,11 +573,13 @@ extern "C" BOOL WINAPI WaitMessage(void) {
   lock.lock();
   if (q->paintsPending != paintsSeen) return TRUE;
   q->waitingForMessages = true;
+  q->sleep.store(QueueSleep::Asleep, std::memory_order_relaxed);
   if (nextDue == ~0ULL || displayDriver().manualClock()) {
     q->wake.wait(lock);
   } else {
     q->wake.wait_for(lock, std::chrono::milliseconds(nextDue - now));
   }
+  q->sleep.store(QueueSleep::Awake, std::memory_order_relaxed);
   q->waitingForMessages = false;
   return TRUE;
 }

@@ -1,5 +1,5 @@
 // The pitch shifter on synthetic signals: frequencies after a shift, delay and gain at pitch 0,
-// independence of channels and block sizes, 8-bit samples, and long runs.
+// independence of channels, threads and block sizes, 8-bit samples, and long runs.
 //
 // Tolerances: frequencies are measured from zero crossings over seconds of steady output, which
 // resolves far below 0.1 Hz; the vocoder itself moves a tone by bins of 21.5 Hz and places it
@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -41,6 +45,18 @@ std::vector<int16_t> shift(std::vector<int16_t> samples, float pitch, int32_t ov
   }
   octave->release();
   return samples;
+}
+
+// The threads of this process now.
+int threadCount() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Threads:", 0) == 0) {
+      return std::stoi(line.substr(8));
+    }
+  }
+  return -1;
 }
 
 double semitones(double hz, double st) { return hz * std::pow(2.0, st / 12.0); }
@@ -116,6 +132,27 @@ TEST(Octave, ChannelsAndBlockSizesDoNotChangeTheResult) {
     ASSERT_EQ(reference[2 * i], left[i]) << "left " << i;
     ASSERT_EQ(reference[2 * i + 1], right[i]) << "right " << i;
   }
+}
+
+TEST(Octave, OnOneCpuBothChannelsRunOnTheCallingThreadAlike) {
+  // Where the process may run on one CPU only, a second thread would only take turns with the
+  // first: no worker is started, and the samples are those of two CPUs.
+  const std::vector<int16_t> input = makeNoise(6, 0.5, 30000, 2);
+  std::vector<int16_t> alone;
+  int threadsBefore = 0;
+  int threadsAfter = 0;
+  std::thread pinned([&] {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(sched_getcpu(), &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    threadsBefore = threadCount();
+    alone = shift(input, 30.0f, 8, 2);
+    threadsAfter = threadCount();
+  });
+  pinned.join();
+  EXPECT_EQ(threadsAfter, threadsBefore) << "a worker thread was started on one CPU";
+  EXPECT_EQ(alone, shift(input, 30.0f, 8, 2));
 }
 
 TEST(Octave, ResetInMidStreamStartsAfreshWithAnotherWorker) {
