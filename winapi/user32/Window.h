@@ -10,6 +10,7 @@
 #include "winapi/user32/CreationHook.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -146,6 +147,12 @@ struct RawInput {
   std::vector<std::u16string> files;
 };
 
+/// Steady nanoseconds, for the timing of waits.
+inline int64_t steadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 /// Whether a queue's thread is running or asleep in one of the layer's waits: where it sleeps
 /// with SMTO_BLOCK, messages sent to it wait until its own answer comes.
 enum class QueueSleep : uint8_t { Awake, Asleep, AsleepIgnoringSends };
@@ -171,8 +178,11 @@ struct ThreadQueue {
   char16_t lastKeyChar = 0;
 
   // Counts notifications, so a thread about to sleep can spin briefly for one first: a sent
-  // message answered within microseconds then costs no sleep and wake-up on either side.
+  // message answered within microseconds then costs no sleep and wake-up on either side. The
+  // moment of the last one (steady nanoseconds) tells a thread that slept whether a spin would
+  // have caught it, whatever its own wake-up cost.
   std::atomic<uint64_t> signals{0};
+  std::atomic<int64_t> signalledAt{0};
   // Where the thread is, for a thread that would spin while waiting for it.
   std::atomic<QueueSleep> sleep{QueueSleep::Awake};
   // The owner thread's own: the thread whose sent message it answered last (it waits for that
@@ -181,8 +191,12 @@ struct ThreadQueue {
   std::weak_ptr<ThreadQueue> lastSender;
   bool idleSpinPays = true;
   bool answerSpinPays = true;
+  // The owner thread's own: the count of paint changes at which it last found nothing to paint
+  // (notePaintChange), so a loop of sent messages that paint nothing walks no window tree.
+  uint64_t nothingToPaintAt = ~0ULL;
 
   void notify() {
+    signalledAt.store(steadyNs(), std::memory_order_relaxed);
     signals.fetch_add(1, std::memory_order_release);
     wake.notify_all();
   }
@@ -232,6 +246,11 @@ Region visibleRegion(Window* w, bool clientArea, bool clipChildren);
 
 // Painting (painting.cpp).
 void invalidateWindow(Window* w, const Region* windowArea, UINT flags);
+/// Counts the changes that can give a window something to paint where it had nothing to show
+/// before: an invalidation, an update region set anew, a window shown, given another parent or
+/// another style, redrawing switched back on. Bumped under userLock() where the change is made,
+/// so a thread that found nothing to paint at one count need not look again before the next.
+void notePaintChange();
 /// The window of this thread that should get WM_PAINT next, or null.
 HWND nextWindowToPaint(ThreadQueue& queue);
 void presentDirtySurfaces(ThreadQueue& queue);
@@ -304,5 +323,7 @@ void watchSessionEnd();
 
 /// All top-level windows of this process, front to back.
 std::vector<HWND> topLevelWindows();
+/// The same list itself, for a caller that holds userLock() and only reads it meanwhile.
+const std::vector<HWND>& topLevelWindowsLocked();
 
 }  // namespace winapi

@@ -26,9 +26,9 @@ namespace {
 
 // A spin lasts about as long as one sleep and wake-up costs on a loaded machine.
 constexpr auto kSpin = std::chrono::microseconds(30);
-// A wait that ended within this time would have ended within the spin, give or take the
-// wake-up that ended it: the next wait of its kind spins first.
-constexpr auto kSpinPays = 2 * kSpin;
+// A wait whose notification came within this time (in nanoseconds) of its start would have
+// been caught by the spin, give or take: the next wait of its kind spins first.
+constexpr int64_t kSpinPaysNs = 2 * 30000;
 
 /// Whether this process may run on more than one CPU. With one, the thread waited for cannot run
 /// while the waiting one spins, so every spin only delays the answer. Read once.
@@ -246,7 +246,7 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
     lock.unlock();
     // A spin pays while messages come in a burst from a thread that is still running: one that
     // sends again within microseconds of its answer.
-    const auto began = std::chrono::steady_clock::now();
+    const int64_t began = steadyNs();
     std::shared_ptr<ThreadQueue> sender = q->idleSpinPays && severalCpus() ? q->lastSender.lock() : nullptr;
     const bool signalled = sender != nullptr && spinForSignal(*q, seen, [&sender] {
                              return sender->sleep.load(std::memory_order_relaxed) == QueueSleep::Awake;
@@ -266,7 +266,8 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
     }
     q->sleep.store(QueueSleep::Awake, std::memory_order_relaxed);
     q->waitingForMessages = false;
-    q->idleSpinPays = std::chrono::steady_clock::now() - began < kSpinPays;
+    const int64_t gap = q->signalledAt.load(std::memory_order_relaxed) - began;
+    q->idleSpinPays = gap >= 0 && gap < kSpinPaysNs;
   }
 }
 
@@ -366,7 +367,7 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
   }
   target->notify();
   ULONGLONG start = steadyMs();
-  const auto sentAt = std::chrono::steady_clock::now();
+  const int64_t sentAt = steadyNs();
   for (;;) {
     if (!(flags & SMTO_BLOCK)) {
       while (processOneSent(*self)) {
@@ -374,7 +375,7 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
     }
     std::unique_lock<std::mutex> lock(self->lock);
     if (m->done) {
-      self->answerSpinPays = std::chrono::steady_clock::now() - sentAt < kSpinPays;
+      self->answerSpinPays = self->signalledAt.load(std::memory_order_relaxed) - sentAt < kSpinPaysNs;
       *ok = !m->failed;
       if (m->failed) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return m->result;
