@@ -417,11 +417,19 @@ struct Octave::Channel {
   int32_t phaseIndex[kN / 2 + 4];
 };
 
+/// Steady nanoseconds.
+int64_t nowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 /// One side of the hand-off between the owner's thread and the worker: whether it sleeps, for
-/// the other side to see, and whether its last wait ended soon enough that a spin would have
-/// caught it.
+/// the other side to see; when it last moved its counter, for the other side to tell whether a
+/// spin would have caught that; and whether the last wait of its own was that short.
 struct HandOffSide {
   std::atomic<bool> asleep{false};
+  std::atomic<int64_t> movedAt{0};
   /// Touched by this side's thread only.
   bool spinPays = true;
 };
@@ -450,6 +458,7 @@ class Octave::RightChannel final : public thread::ITask {
     m_stride = stride;
     m_factor = factor;
     m_sampleRate = sampleRate;
+    m_ownerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
     m_posted.store(++m_sequence, std::memory_order_release);
     m_posted.notify_one();
   }
@@ -478,23 +487,23 @@ class Octave::RightChannel final : public thread::ITask {
       }
       m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
                            m_sampleRate, m_owner.m_rightWorkBuffer.get());
+      m_workerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
       m_done.store(seen, std::memory_order_release);
       m_done.notify_one();
     }
   }
 
  private:
-  /// About a block's conversion to and from floats at low oversampling; a wait that ends within
-  /// twice this would have ended within the spin, give or take the wake-up.
-  static constexpr auto kSpin = std::chrono::microseconds(20);
+  /// About a block's conversion to and from floats at low oversampling, in nanoseconds; a wait
+  /// whose counter moved within twice this would have been caught by the spin, give or take.
+  static constexpr int64_t kSpinNs = 20000;
 
   /// The counter's value once it differs from `old`. `self` spins for it first only while its
   /// waits have been short and `other`, the side that moves the counter, is not asleep; then it
   /// sleeps on the counter.
   static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old, HandOffSide& self,
                               const HandOffSide& other) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point began = Clock::now();
+    const int64_t began = nowNs();
     if (self.spinPays) {
       for (;;) {
         for (int32_t i = 0; i < 16; ++i) {
@@ -504,7 +513,7 @@ class Octave::RightChannel final : public thread::ITask {
           }
           _mm_pause();
         }
-        if (other.asleep.load(std::memory_order_relaxed) || Clock::now() - began >= kSpin) {
+        if (other.asleep.load(std::memory_order_relaxed) || nowNs() - began >= kSpinNs) {
           break;
         }
       }
@@ -516,7 +525,7 @@ class Octave::RightChannel final : public thread::ITask {
       now = counter.load(std::memory_order_acquire);
     }
     self.asleep.store(false, std::memory_order_relaxed);
-    self.spinPays = Clock::now() - began < 2 * kSpin;
+    self.spinPays = other.movedAt.load(std::memory_order_relaxed) - began < 2 * kSpinNs;
     return now;
   }
 

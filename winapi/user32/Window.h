@@ -153,9 +153,10 @@ inline int64_t steadyNs() {
       .count();
 }
 
-/// Whether a queue's thread is running or asleep in one of the layer's waits: where it sleeps
-/// with SMTO_BLOCK, messages sent to it wait until its own answer comes.
-enum class QueueSleep : uint8_t { Awake, Asleep, AsleepIgnoringSends };
+/// Whether a queue's thread runs, was woken from a wait of the layer and waits for a CPU, or
+/// sleeps in such a wait; where it sleeps with SMTO_BLOCK, messages sent to it wait until its own
+/// answer comes.
+enum class QueueSleep : uint8_t { Awake, Woken, Asleep, AsleepIgnoringSends };
 
 /// The message queue of one thread.
 struct ThreadQueue {
@@ -183,8 +184,10 @@ struct ThreadQueue {
   // have caught it, whatever its own wake-up cost.
   std::atomic<uint64_t> signals{0};
   std::atomic<int64_t> signalledAt{0};
-  // Where the thread is, for a thread that would spin while waiting for it.
+  // Where the thread is, for a thread that would spin while waiting for it, and when it last woke
+  // from a wait (steady nanoseconds).
   std::atomic<QueueSleep> sleep{QueueSleep::Awake};
+  std::atomic<int64_t> resumedAt{0};
   // The owner thread's own: the thread whose sent message it answered last (it waits for that
   // one's next message), and whether its last wait for messages and for an answer ended soon
   // enough that spinning would have caught them.
@@ -197,6 +200,9 @@ struct ThreadQueue {
 
   void notify() {
     signalledAt.store(steadyNs(), std::memory_order_relaxed);
+    // A thread asleep in a wait that this notification ends runs again once it has a CPU.
+    QueueSleep asleep = QueueSleep::Asleep;
+    sleep.compare_exchange_strong(asleep, QueueSleep::Woken, std::memory_order_relaxed);
     signals.fetch_add(1, std::memory_order_release);
     wake.notify_all();
   }

@@ -24,11 +24,12 @@ namespace winapi {
 
 namespace {
 
-// A spin lasts about as long as one sleep and wake-up costs on a loaded machine.
-constexpr auto kSpin = std::chrono::microseconds(30);
-// A wait whose notification came within this time (in nanoseconds) of its start would have
-// been caught by the spin, give or take: the next wait of its kind spins first.
-constexpr int64_t kSpinPaysNs = 2 * 30000;
+// A spin lasts about as long as one sleep and wake-up of a thread on another CPU costs on a
+// loaded machine.
+constexpr auto kSpin = std::chrono::microseconds(50);
+// A wait whose notification came within this time (in nanoseconds) of the moment it could first
+// come would have been caught by the spin, give or take: the next wait of its kind spins first.
+constexpr int64_t kSpinPaysNs = 2 * 50000;
 
 /// Whether this process may run on more than one CPU. With one, the thread waited for cannot run
 /// while the waiting one spins, so every spin only delays the answer. Read once.
@@ -41,11 +42,26 @@ bool severalCpus() {
   return several;
 }
 
+/// Marks the queue's thread asleep in the way given while `wait` runs, then awake, with the moment.
+template <class Wait>
+void sleepIn(ThreadQueue& queue, QueueSleep how, Wait wait) {
+  queue.sleep.store(how, std::memory_order_relaxed);
+  wait();
+  queue.sleep.store(QueueSleep::Awake, std::memory_order_relaxed);
+  queue.resumedAt.store(steadyNs(), std::memory_order_relaxed);
+}
+
+/// Whether the queue's thread runs or was woken to run.
+bool running(const ThreadQueue& queue) {
+  const QueueSleep now = queue.sleep.load(std::memory_order_relaxed);
+  return now == QueueSleep::Awake || now == QueueSleep::Woken;
+}
+
 /// Spins until `queue` is notified after the count `seen`, for at most kSpin and only while
-/// `worth` holds (the thread waited for still runs); true when it was notified. Called without
-/// the queue's lock, before a wait under it.
-template <class Worth>
-bool spinForSignal(const ThreadQueue& queue, uint64_t seen, Worth worth) {
+/// `other`, the thread waited for, runs; true when it was notified. While `other` was woken but
+/// has no CPU yet, the spin gives its CPU away between looks: a woken thread is often queued on
+/// the CPU of the thread that woke it. Called without the queue's lock, before a wait under it.
+bool spinForSignal(const ThreadQueue& queue, uint64_t seen, const ThreadQueue& other) {
   const auto until = std::chrono::steady_clock::now() + kSpin;
   for (;;) {
     for (int i = 0; i < 16; ++i) {
@@ -54,7 +70,13 @@ bool spinForSignal(const ThreadQueue& queue, uint64_t seen, Worth worth) {
       __builtin_ia32_pause();
 #endif
     }
-    if (!worth() || std::chrono::steady_clock::now() >= until) return false;
+    const QueueSleep state = other.sleep.load(std::memory_order_relaxed);
+    if (state == QueueSleep::Woken) {
+      sched_yield();
+    } else if (state != QueueSleep::Awake) {
+      return false;
+    }
+    if (std::chrono::steady_clock::now() >= until) return false;
   }
 }
 
@@ -244,30 +266,33 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
     q->waitingForMessages = true;
     const uint64_t seen = q->signals.load(std::memory_order_acquire);
     lock.unlock();
-    // A spin pays while messages come in a burst from a thread that is still running: one that
-    // sends again within microseconds of its answer.
+    // A spin pays while messages come in a burst from a thread that runs: one that sends again
+    // within microseconds of taking its answer.
     const int64_t began = steadyNs();
-    std::shared_ptr<ThreadQueue> sender = q->idleSpinPays && severalCpus() ? q->lastSender.lock() : nullptr;
-    const bool signalled = sender != nullptr && spinForSignal(*q, seen, [&sender] {
-                             return sender->sleep.load(std::memory_order_relaxed) == QueueSleep::Awake;
-                           });
+    std::shared_ptr<ThreadQueue> sender = severalCpus() ? q->lastSender.lock() : nullptr;
+    const bool signalled = sender != nullptr && q->idleSpinPays && running(*sender) && spinForSignal(*q, seen, *sender);
     lock.lock();
     if (signalled || !q->sent.empty() || !q->posted.empty() || q->quit || !q->input.empty() ||
         q->paintsPending != paintsSeen) {
       q->waitingForMessages = false;
       continue;
     }
-    q->sleep.store(QueueSleep::Asleep, std::memory_order_relaxed);
-    if (nextDue == ~0ULL || displayDriver().manualClock()) {
-      q->wake.wait(lock);
-    } else {
-      ULONGLONG delay = nextDue > now ? nextDue - now : 0;
-      q->wake.wait_for(lock, std::chrono::milliseconds(delay));
-    }
-    q->sleep.store(QueueSleep::Awake, std::memory_order_relaxed);
+    sleepIn(*q, QueueSleep::Asleep, [&] {
+      if (nextDue == ~0ULL || displayDriver().manualClock()) {
+        q->wake.wait(lock);
+      } else {
+        ULONGLONG delay = nextDue > now ? nextDue - now : 0;
+        q->wake.wait_for(lock, std::chrono::milliseconds(delay));
+      }
+    });
     q->waitingForMessages = false;
-    const int64_t gap = q->signalledAt.load(std::memory_order_relaxed) - began;
-    q->idleSpinPays = gap >= 0 && gap < kSpinPaysNs;
+    // The sender's own time between messages: from its answer, or from its wake-up where it
+    // slept meanwhile, to its next message.
+    if (sender != nullptr) {
+      const int64_t from = std::max(began, sender->resumedAt.load(std::memory_order_relaxed));
+      const int64_t gap = q->signalledAt.load(std::memory_order_relaxed) - from;
+      q->idleSpinPays = gap >= 0 && gap < kSpinPaysNs;
+    }
   }
 }
 
@@ -400,17 +425,14 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
             : std::max<ULONGLONG>(1, std::min<ULONGLONG>(timeout - std::min<ULONGLONG>(elapsed, timeout), 1000));
     const uint64_t seen = self->signals.load(std::memory_order_acquire);
     lock.unlock();
-    // The receiver runs the message soon, unless it sleeps in a send of its own that leaves sent
-    // messages waiting (a sleeping receiver of any other kind was woken by the notification).
-    const bool signalled = self->answerSpinPays && severalCpus() && spinForSignal(*self, seen, [&target] {
-                             return target->sleep.load(std::memory_order_relaxed) != QueueSleep::AsleepIgnoringSends;
-                           });
+    // The receiver runs (or was woken by the message and will run soon) unless it sleeps, in a
+    // send of its own that leaves sent messages waiting or after answering.
+    const bool signalled =
+        self->answerSpinPays && severalCpus() && running(*target) && spinForSignal(*self, seen, *target);
     lock.lock();
     if (signalled || m->done || (!(flags & SMTO_BLOCK) && !self->sent.empty())) continue;
-    self->sleep.store((flags & SMTO_BLOCK) ? QueueSleep::AsleepIgnoringSends : QueueSleep::Asleep,
-                      std::memory_order_relaxed);
-    self->wake.wait_for(lock, std::chrono::milliseconds(slice));
-    self->sleep.store(QueueSleep::Awake, std::memory_order_relaxed);
+    sleepIn(*self, (flags & SMTO_BLOCK) ? QueueSleep::AsleepIgnoringSends : QueueSleep::Asleep,
+            [&] { self->wake.wait_for(lock, std::chrono::milliseconds(slice)); });
   }
 }
 
@@ -574,13 +596,13 @@ extern "C" BOOL WINAPI WaitMessage(void) {
   lock.lock();
   if (q->paintsPending != paintsSeen) return TRUE;
   q->waitingForMessages = true;
-  q->sleep.store(QueueSleep::Asleep, std::memory_order_relaxed);
-  if (nextDue == ~0ULL || displayDriver().manualClock()) {
-    q->wake.wait(lock);
-  } else {
-    q->wake.wait_for(lock, std::chrono::milliseconds(nextDue - now));
-  }
-  q->sleep.store(QueueSleep::Awake, std::memory_order_relaxed);
+  sleepIn(*q, QueueSleep::Asleep, [&] {
+    if (nextDue == ~0ULL || displayDriver().manualClock()) {
+      q->wake.wait(lock);
+    } else {
+      q->wake.wait_for(lock, std::chrono::milliseconds(nextDue - now));
+    }
+  });
   q->waitingForMessages = false;
   return TRUE;
 }
