@@ -24,12 +24,13 @@ namespace winapi {
 
 namespace {
 
-// A spin lasts about as long as one sleep and wake-up of a thread on another CPU costs on a
-// loaded machine.
-constexpr auto kSpin = std::chrono::microseconds(50);
-// A wait whose notification came within this time (in nanoseconds) of the moment it could first
-// come would have been caught by the spin, give or take: the next wait of its kind spins first.
-constexpr int64_t kSpinPaysNs = 2 * 50000;
+// A thread waiting for an answer spins about as long as the receiver's wake-up on another CPU
+// costs on a loaded machine, and only while its answers come that soon. A thread waiting for the
+// next message spins only while they come within a few microseconds of its answers: a longer
+// spin would take a CPU from the work that makes them, where the process has more of it than CPUs.
+constexpr auto kAnswerSpin = std::chrono::microseconds(50);
+constexpr auto kIdleSpin = std::chrono::microseconds(15);
+constexpr int64_t kNsPerUs = 1000;
 
 /// Whether this process may run on more than one CPU. With one, the thread waited for cannot run
 /// while the waiting one spins, so every spin only delays the answer. Read once.
@@ -57,12 +58,12 @@ bool running(const ThreadQueue& queue) {
   return now == QueueSleep::Awake || now == QueueSleep::Woken;
 }
 
-/// Spins until `queue` is notified after the count `seen`, for at most kSpin and only while
+/// Spins until `queue` is notified after the count `seen`, for at most `spin` and only while
 /// `other`, the thread waited for, runs; true when it was notified. While `other` was woken but
 /// has no CPU yet, the spin gives its CPU away between looks: a woken thread is often queued on
 /// the CPU of the thread that woke it. Called without the queue's lock, before a wait under it.
-bool spinForSignal(const ThreadQueue& queue, uint64_t seen, const ThreadQueue& other) {
-  const auto until = std::chrono::steady_clock::now() + kSpin;
+bool spinForSignal(const ThreadQueue& queue, uint64_t seen, const ThreadQueue& other, std::chrono::microseconds spin) {
+  const auto until = std::chrono::steady_clock::now() + spin;
   for (;;) {
     for (int i = 0; i < 16; ++i) {
       if (queue.signals.load(std::memory_order_acquire) != seen) return true;
@@ -270,7 +271,8 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
     // within microseconds of taking its answer.
     const int64_t began = steadyNs();
     std::shared_ptr<ThreadQueue> sender = severalCpus() ? q->lastSender.lock() : nullptr;
-    const bool signalled = sender != nullptr && q->idleSpinPays && running(*sender) && spinForSignal(*q, seen, *sender);
+    const bool signalled =
+        sender != nullptr && q->idleSpinPays && running(*sender) && spinForSignal(*q, seen, *sender, kIdleSpin);
     lock.lock();
     if (signalled || !q->sent.empty() || !q->posted.empty() || q->quit || !q->input.empty() ||
         q->paintsPending != paintsSeen) {
@@ -291,7 +293,7 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
     if (sender != nullptr) {
       const int64_t from = std::max(began, sender->resumedAt.load(std::memory_order_relaxed));
       const int64_t gap = q->signalledAt.load(std::memory_order_relaxed) - from;
-      q->idleSpinPays = gap >= 0 && gap < kSpinPaysNs;
+      q->idleSpinPays = gap >= 0 && gap < kIdleSpin.count() * kNsPerUs;
     }
   }
 }
@@ -400,7 +402,8 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
     }
     std::unique_lock<std::mutex> lock(self->lock);
     if (m->done) {
-      self->answerSpinPays = self->signalledAt.load(std::memory_order_relaxed) - sentAt < kSpinPaysNs;
+      self->answerSpinPays =
+          self->signalledAt.load(std::memory_order_relaxed) - sentAt < kAnswerSpin.count() * kNsPerUs;
       *ok = !m->failed;
       if (m->failed) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return m->result;
@@ -428,7 +431,7 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
     // The receiver runs (or was woken by the message and will run soon) unless it sleeps, in a
     // send of its own that leaves sent messages waiting or after answering.
     const bool signalled =
-        self->answerSpinPays && severalCpus() && running(*target) && spinForSignal(*self, seen, *target);
+        self->answerSpinPays && severalCpus() && running(*target) && spinForSignal(*self, seen, *target, kAnswerSpin);
     lock.lock();
     if (signalled || m->done || (!(flags & SMTO_BLOCK) && !self->sent.empty())) continue;
     sleepIn(*self, (flags & SMTO_BLOCK) ? QueueSleep::AsleepIgnoringSends : QueueSleep::Asleep,
