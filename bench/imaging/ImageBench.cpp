@@ -11,6 +11,13 @@
 //                                              beside libpng's simplified API on the same data,
 //                                              and our decode's two halves (read, getImage)
 //                                              (timed: the median of 5 runs after a warm-up)
+//   image_bench jpeg IN.ppm [QUALITY]          our JPEG encode of the picture (saveAsJpeg into
+//                                              memory) and decode (read and getImage from
+//                                              memory into the same codec and image each run)
+//                                              beside libjpeg's own compress and decompress of
+//                                              the same pixels in memory, and whether both
+//                                              encodes gave the same bytes (timed: the median of
+//                                              5 runs after a warm-up, alternating)
 #include "core/col/array/ArrayU08.h"
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/sharpness/Sharpness.h"
@@ -24,12 +31,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "imaging/jpg/win/JpegLib.h"
 
 #include <png.h>
 
@@ -183,6 +193,8 @@ double median1(Run run) {
 template <class Ours, class Peer>
 std::pair<double, double> alternating(Ours ours, Peer peer);
 
+int jpegRows(BufferedImage* image, int32_t quality);
+
 /// Our PNG decode and encode of `path` beside libpng's simplified API, which reads into RGBA and
 /// writes RGBA at the library's default compression, as ours does.
 int pngRows(const std::string& path, BufferedImage* image) {
@@ -257,6 +269,98 @@ int pngRows(const std::string& path, BufferedImage* image) {
   return 0;
 }
 
+/// Our JPEG encode and decode of `image` beside libjpeg's own compress and decompress of the same
+/// pixels, all in memory: libjpeg compresses red-green-blue rows at the quality with its other
+/// settings at their defaults, as cjpeg does, and decompresses into red-green-blue rows, as djpeg
+/// does before it writes its file.
+int jpegRows(BufferedImage* image, int32_t quality) {
+  const int32_t w = image->getWidth(), h = image->getHeight();
+  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* in = image->getLine(y);
+    uint8_t* out = &rgb[static_cast<size_t>(y) * w * 3];
+    for (int32_t x = 0; x < w; ++x) {
+      out[3 * x] = in[4 * x + 2];
+      out[3 * x + 1] = in[4 * x + 1];
+      out[3 * x + 2] = in[4 * x];
+    }
+  }
+  unsigned char* peerBytes = nullptr;
+  unsigned long peerSize = 0;
+  auto compress = [&] {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr error;
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_compress(&cinfo);
+    std::free(peerBytes);
+    peerBytes = nullptr;
+    peerSize = 0;
+    jpeg_mem_dest(&cinfo, &peerBytes, &peerSize);
+    cinfo.image_width = static_cast<JDIMENSION>(w);
+    cinfo.image_height = static_cast<JDIMENSION>(h);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+      JSAMPROW row = &rgb[static_cast<size_t>(cinfo.next_scanline) * w * 3];
+      jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+  };
+  ArrayU08* ours = ArrayU08::take();
+  const auto [encodeMs, compressMs] = alternating(
+      [&] {
+        ours->clear();
+        image->saveAsJpeg(ours, quality, 255, 255, 255);
+      },
+      compress);
+  const bool same =
+      ours->getCount() == peerSize && std::memcmp(ours->getItems(), peerBytes, peerSize) == 0;
+  std::vector<uint8_t> decoded(rgb.size());
+  auto decompress = [&] {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr error;
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, peerBytes, peerSize);
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    while (cinfo.output_scanline < cinfo.output_height) {
+      JSAMPROW row = &decoded[static_cast<size_t>(cinfo.output_scanline) * w * 3];
+      jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+  };
+  // Both decoders keep their output from run to run, as a program showing one picture after
+  // another does: ours its codec and target image, libjpeg its rows.
+  ArrayU08* file = ArrayU08::take();
+  file->add(peerBytes, static_cast<uint32_t>(peerSize));
+  Jpeg* jpeg = Jpeg::take();
+  BufferedImage* target = BufferedImage::take();
+  const auto [decodeMs, decompressMs] = alternating(
+      [&] {
+        file->rewind();
+        if (jpeg->read(file)) {
+          jpeg->getImage(0, target);
+        }
+      },
+      decompress);
+  target->release();
+  jpeg->release();
+  std::printf("jpeg encode %dx%d q%d: ours %.2f ms, libjpeg %.2f ms, ratio %.3f, same bytes: %s\n",
+              w, h, quality, encodeMs, compressMs, compressMs / encodeMs, same ? "yes" : "no");
+  std::printf("jpeg decode %dx%d: ours %.2f ms, libjpeg %.2f ms, ratio %.3f\n", w, h, decodeMs,
+              decompressMs, decompressMs / decodeMs);
+  file->release();
+  ours->release();
+  std::free(peerBytes);
+  return same ? 0 : 1;
+}
+
 /// The medians of five runs of `ours` and `peer`, alternating after a warm-up of each, so both
 /// meet the same load.
 template <class Ours, class Peer>
@@ -281,7 +385,7 @@ int usage() {
                "       image_bench sharpen IN LEVEL OUT\n"
                "       image_bench animate OUT.gif DELAY_MS FRAME...\n"
                "       image_bench decode IN | encode IN OUT | roundtrip IN | scale IN W H\n"
-               "       image_bench sharpness IN LEVEL | png IN.png\n");
+               "       image_bench sharpness IN LEVEL | png IN.png | jpeg IN.ppm [QUALITY]\n");
   return 2;
 }
 
@@ -342,6 +446,8 @@ int main(int argc, char** argv) {
     sharpness->release();
   } else if (mode == "png" && args.size() == 2) {
     rc = pngRows(args[1], image);
+  } else if (mode == "jpeg" && (args.size() == 2 || args.size() == 3)) {
+    rc = jpegRows(image, args.size() == 3 ? std::stoi(args[2]) : quality);
   } else if (mode == "decode" && args.size() == 2) {
     const double ms = median([&] {
       BufferedImage* i = load(args[1]);
