@@ -350,8 +350,14 @@ bool BufferedImage::saveAsBmp(io::IOutputStream* stream, int32_t bitsPerPixel,
   if (bitmap == nullptr) {
     return false;
   }
-  bool ok = bitmap->createFrom(this, bitsPerPixel, keepTransparency, red, green, blue);
-  ok = ok && bitmap->write(stream);
+  bool ok = false;
+  if (bitsPerPixel == 24 && !hasAlpha() && !isEmpty()) {
+    // The common case goes straight from the rows to the stream, without a 24-bit copy.
+    ok = bitmap->writeOpaque24(stream, this);
+  } else {
+    ok = bitmap->createFrom(this, bitsPerPixel, keepTransparency, red, green, blue);
+    ok = ok && bitmap->write(stream);
+  }
   bitmap->release();
   return ok;
 }

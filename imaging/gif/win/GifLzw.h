@@ -6,6 +6,7 @@
 #include "core/thread/IPoolable.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace s::io {
 class IOutputStream;
@@ -73,10 +74,12 @@ class GifLzw final : public base::IObject, public virtual thread::IPoolable {
   io::IOutputStream* m_stream = nullptr;
   bool m_ok = true;
 
-  // The decoder's tables.
-  uint16_t m_prefix[kMaxCodes];
-  uint8_t m_suffix[kMaxCodes];
-  uint8_t m_stack[kMaxCodes + 1];
+  // The decoder's table: each code's length and where its string first stands among the pixels
+  // (row in fill order, column); and the rows in fill order.
+  uint16_t m_length[kMaxCodes];
+  uint16_t m_fromRow[kMaxCodes];
+  uint16_t m_fromX[kMaxCodes];
+  std::vector<uint8_t*> m_rows;
 };
 
 }  // namespace s::image::gif::win
