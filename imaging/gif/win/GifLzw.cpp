@@ -5,6 +5,7 @@
 #include "core/io/Io.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace s::image::gif::win {
@@ -193,21 +194,50 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
   uint32_t mask = (1u << codeWidth) - 1;
   const uint64_t bitTotal = uint64_t{size} * 8;
   uint64_t bitPosition = 0;
+  // A pixel value's string is the value itself, taken from a table of every byte (with room for
+  // a word's read past the last), so every code goes through the same copy.
+  static constexpr auto kValues = [] {
+    std::array<uint8_t, 256 + kWord> values{};
+    for (int32_t v = 0; v < 256; ++v) {
+      values[static_cast<size_t>(v)] = static_cast<uint8_t>(v);
+    }
+    return values;
+  }();
   for (int32_t c = 0; c < clear; ++c) {
     m_length[c] = 1;
+    m_room[c] = kWord;
+    m_from[c] = kValues.data() + c;
   }
 
-  // The pixel the next string starts at: row `row` (in fill order) and column `x`.
+  // The pixel the next string starts at: row `row` (in fill order) and column `x`. Short
+  // strings are copied a whole word at a time, which writes up to seven pixels past the string
+  // in its row; the next strings write them again. The row's pixels as they were before are kept
+  // aside, so that pixels the data never reach keep their values however the data end.
   int32_t row = 0;
   int32_t x = 0;
   uint8_t* line = m_rows[0];
+  m_before.resize(static_cast<size_t>(width));
+  std::memcpy(m_before.data(), line, static_cast<size_t>(width));
+  const auto finish = [&](bool result) {
+    if (row < height && x < width) {
+      std::memcpy(line + x, m_before.data() + x, static_cast<size_t>(width - x));
+    }
+    return result;
+  };
+  const auto nextRow = [&] {
+    x = 0;
+    if (++row < height) {
+      line = m_rows[static_cast<size_t>(row)];
+      std::memcpy(m_before.data(), line, static_cast<size_t>(width));
+    }
+  };
   int32_t previous = -1;
   // Where the previous string starts.
   int32_t previousRow = 0;
   int32_t previousX = 0;
   for (;;) {
     if (bitPosition + static_cast<uint64_t>(codeWidth) > bitTotal) {
-      return false;  // the data end before the end code: the frame ends there
+      return finish(false);  // the data end before the end code: the frame ends there
     }
     const uint64_t byte = bitPosition >> 3;
     uint32_t word = 0;
@@ -229,43 +259,46 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
       continue;
     }
     if (code == end) {
-      return true;
+      return finish(true);
     }
     // Every string in the table is the previous string followed by one pixel, so it already
-    // stands among the pixels written: each entry keeps where it starts, and a code is copied
-    // from there instead of being spelled out through its chain of prefixes.
-    int32_t length = 1;
-    const uint8_t* from = nullptr;
-    int32_t fromRow = 0;
-    int32_t fromX = 0;
-    if (previous < 0) {
-      if (code >= clear) {
-        return false;  // the first code after a clear must be a pixel value
+    // stands among the pixels written: each entry keeps where it starts (and how much of its row
+    // follows there), and a code is copied from there instead of being spelled out through its
+    // chain of prefixes. Right after a clear, `next` lets only pixel values through.
+    const uint8_t* from;
+    int32_t length;
+    int32_t room;
+    bool unknown = false;
+    if (code < next) {
+      from = m_from[code];
+      length = m_length[code];
+      room = m_room[code];
+    } else {
+      if (code > next || next >= kMaxCodes || previous < 0) {
+        return finish(
+            false);  // past the table, or a first code after a clear that is no pixel value
       }
-    } else if (code >= clear) {
-      if (code > next || (code == next && next >= kMaxCodes)) {
-        return false;
-      }
-      // A code not yet in the table is the previous string followed by its own first pixel:
-      // the previous string's place, one longer (the pixel beyond it is that first pixel, copied
-      // first).
-      const bool unknown = code == next;
-      fromRow = unknown ? previousRow : m_fromRow[code];
-      fromX = unknown ? previousX : m_fromX[code];
-      length = unknown ? m_length[previous] + 1 : m_length[code];
-      from = m_rows[static_cast<size_t>(fromRow)] + fromX;
+      // A code not yet in the table is the previous string followed by its own first pixel: the
+      // place the previous string was just written to, one longer (the pixel past it is where
+      // this string starts, so its first pixel is copied there first).
+      unknown = true;
+      from = m_rows[static_cast<size_t>(previousRow)] + previousX;
+      length = m_length[previous] + 1;
+      room = width - previousX;
     }
     const int32_t startRow = row;
     const int32_t startX = x;
-    if (from == nullptr) {
-      line[x] = static_cast<uint8_t>(code);
-      ++x;
-    } else if (x + length <= width && fromX + length <= width) {
-      // Both in one row each: one copy, byte by byte in order where the string overlaps its
-      // source (the unknown code's last pixel is its first).
-      // Most strings are a few pixels long, for which a call costs more than the copy.
+    if (!unknown && length <= kWord && x + kWord <= width && room >= kWord) {
+      // The usual string: a few pixels, one word's read and write.
+      uint64_t word;
+      std::memcpy(&word, from, kWord);
+      std::memcpy(line + x, &word, kWord);
+      x += length;
+    } else if (x + length <= width && length <= room) {
+      // Both in one row each; byte by byte in order where the string overlaps its source (the
+      // unknown code's last pixel is its first).
       uint8_t* to = line + x;
-      if (length > 32 && (to >= from + length || from >= to + length)) {
+      if (to >= from + length || from >= to + length) {
         std::memcpy(to, from, static_cast<size_t>(length));
       } else {
         for (int32_t i = 0; i < length; ++i) {
@@ -276,33 +309,29 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
     } else {
       // Across the end of a row: pixel by pixel, source and target each moving on to their next
       // row in fill order; the frame's last pixel ends the copy.
-      for (int32_t i = 0; i < length; ++i) {
+      int32_t fromRow = unknown ? previousRow : m_fromRow[code];
+      int32_t fromX = unknown ? previousX : m_fromX[code];
+      for (int32_t i = 0; i < length && row < height; ++i) {
         line[x] = m_rows[static_cast<size_t>(fromRow)][fromX];
         if (++fromX == width) {
           fromX = 0;
           ++fromRow;
         }
         if (++x == width) {
-          x = 0;
-          if (++row == height) {
-            break;
-          }
-          line = m_rows[static_cast<size_t>(row)];
+          nextRow();
         }
       }
     }
     if (x == width) {
-      x = 0;
-      ++row;
-      if (row < height) {
-        line = m_rows[static_cast<size_t>(row)];
-      }
+      nextRow();
     }
     if (previous >= 0 && next < kMaxCodes) {
       // When the table is full it stops growing; codes stay 12 bits wide until a clear.
       m_length[next] = static_cast<uint16_t>(m_length[previous] + 1);
       m_fromRow[next] = static_cast<uint16_t>(previousRow);
       m_fromX[next] = static_cast<uint16_t>(previousX);
+      m_from[next] = m_rows[static_cast<size_t>(previousRow)] + previousX;
+      m_room[next] = static_cast<uint16_t>(width - previousX);
       ++next;
       if (next == (1 << codeWidth) && codeWidth < kMaxWidth) {
         ++codeWidth;

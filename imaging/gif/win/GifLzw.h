@@ -28,6 +28,8 @@ class GifLzw final : public base::IObject, public virtual thread::IPoolable {
   static constexpr int32_t kHashSize = 5003;
   static constexpr int32_t kMaxCodes = 4096;
   static constexpr int32_t kPacketSize = 254;
+  /// The bytes the decoder moves at once.
+  static constexpr int32_t kWord = 8;
 
   GifLzw();
   ~GifLzw() override = default;
@@ -75,11 +77,16 @@ class GifLzw final : public base::IObject, public virtual thread::IPoolable {
   bool m_ok = true;
 
   // The decoder's table: each code's length and where its string first stands among the pixels
-  // (row in fill order, column); and the rows in fill order.
+  // (its address, the bytes of its row from there on, the row in fill order and the column);
+  // and the rows in fill order.
   uint16_t m_length[kMaxCodes];
+  const uint8_t* m_from[kMaxCodes];
+  uint16_t m_room[kMaxCodes];
   uint16_t m_fromRow[kMaxCodes];
   uint16_t m_fromX[kMaxCodes];
   std::vector<uint8_t*> m_rows;
+  /// The row being filled as it was before.
+  std::vector<uint8_t> m_before;
 };
 
 }  // namespace s::image::gif::win
