@@ -450,6 +450,44 @@ struct Lanes {
   }
 };
 
+/// The first two stages of the transform. Butterflies of one stage are independent of each
+/// other, so they run block by block here instead of twiddle by twiddle; every butterfly computes
+/// exactly what it would in either order. The first two stages pair values inside each group of
+/// four, which the vectors reach by regrouping eight values into the two sides of their
+/// butterflies and back; both stages run in one pass, the second on the first's results before
+/// they are stored. Inlined into each caller, it takes that caller's instructions.
+S_SIMD_INLINE void firstStages(float* re, float* im, const float* twiddleRe, const float* twiddleIm,
+                               int32_t n) {
+  const Float4 wr1 = {twiddleRe[0], twiddleRe[0], twiddleRe[0], twiddleRe[0]};
+  const Float4 wi1 = {twiddleIm[0], twiddleIm[0], twiddleIm[0], twiddleIm[0]};
+  const Float4 wr2 = {twiddleRe[1], twiddleRe[2], twiddleRe[1], twiddleRe[2]};
+  const Float4 wi2 = {twiddleIm[1], twiddleIm[2], twiddleIm[1], twiddleIm[2]};
+  for (int32_t at = 0; at < n; at += 8) {
+    const Float4 r0 = load4(re + at);
+    const Float4 r1 = load4(re + at + 4);
+    const Float4 i0 = load4(im + at);
+    const Float4 i1 = load4(im + at + 4);
+    // Half-span 1: a is the first value of each butterfly, b its partner one value on (values 0,
+    // 2, 4, 6 and 1, 3, 5, 7).
+    Float4 ar = __builtin_shufflevector(r0, r1, 0, 2, 4, 6);
+    Float4 br = __builtin_shufflevector(r0, r1, 1, 3, 5, 7);
+    Float4 ai = __builtin_shufflevector(i0, i1, 0, 2, 4, 6);
+    Float4 bi = __builtin_shufflevector(i0, i1, 1, 3, 5, 7);
+    butterfly(ar, ai, br, bi, wr1, wi1);
+    // Half-span 2 on those results: values 0, 1, 4, 5 (a0, b0, a2, b2) against 2, 3, 6, 7 (a1,
+    // b1, a3, b3).
+    Float4 cr = __builtin_shufflevector(ar, br, 0, 4, 2, 6);
+    Float4 dr = __builtin_shufflevector(ar, br, 1, 5, 3, 7);
+    Float4 ci = __builtin_shufflevector(ai, bi, 0, 4, 2, 6);
+    Float4 di = __builtin_shufflevector(ai, bi, 1, 5, 3, 7);
+    butterfly(cr, ci, dr, di, wr2, wi2);
+    store4(re + at, __builtin_shufflevector(cr, dr, 0, 1, 4, 5));
+    store4(re + at + 4, __builtin_shufflevector(cr, dr, 2, 3, 6, 7));
+    store4(im + at, __builtin_shufflevector(ci, di, 0, 1, 4, 5));
+    store4(im + at + 4, __builtin_shufflevector(ci, di, 2, 3, 6, 7));
+  }
+}
+
 /// The stages from half-span 4 on, two at a time where two are left, then one. The 256-bit code
 /// runs the pass of half-spans 4 and 8 four values wide, as it must, and the rest eight wide;
 /// every butterfly computes what it computes in the 128-bit code.
@@ -469,12 +507,14 @@ S_SIMD_INLINE void laterStages(float* re, float* im, const float* twiddleRe, con
   }
 }
 
-__attribute__((target("avx2"))) void laterStages8(float* re, float* im, const float* twiddleRe,
-                                                  const float* twiddleIm, int32_t n) {
+__attribute__((target("avx2"))) void stages8(float* re, float* im, const float* twiddleRe,
+                                             const float* twiddleIm, int32_t n) {
+  firstStages(re, im, twiddleRe, twiddleIm, n);
   laterStages<8>(re, im, twiddleRe, twiddleIm, n);
 }
 
-void laterStages4(float* re, float* im, const float* twiddleRe, const float* twiddleIm, int32_t n) {
+void stages4(float* re, float* im, const float* twiddleRe, const float* twiddleIm, int32_t n) {
+  firstStages(re, im, twiddleRe, twiddleIm, n);
   laterStages<4>(re, im, twiddleRe, twiddleIm, n);
 }
 
@@ -981,53 +1021,12 @@ void Octave::transform(float* re, float* im, int32_t sign) const {
   const int32_t n = m_frameSize;
   const float* twiddleRe = m_twiddles.get() + (sign < 0 ? 0 : 2 * n);
   const float* twiddleIm = twiddleRe + n;
-  // Butterflies of one stage are independent of each other, so they run block by block here
-  // instead of twiddle by twiddle; every butterfly computes exactly what it would in either order.
-  // The first two stages pair values inside each group of four, which the vectors reach by
-  // regrouping eight values into the two sides of their butterflies and back.
-  for (int32_t h = 1; h <= 2; h <<= 1) {
-    const Float4 wr = h == 1 ? Float4{twiddleRe[0], twiddleRe[0], twiddleRe[0], twiddleRe[0]}
-                             : Float4{twiddleRe[1], twiddleRe[2], twiddleRe[1], twiddleRe[2]};
-    const Float4 wi = h == 1 ? Float4{twiddleIm[0], twiddleIm[0], twiddleIm[0], twiddleIm[0]}
-                             : Float4{twiddleIm[1], twiddleIm[2], twiddleIm[1], twiddleIm[2]};
-    for (int32_t at = 0; at < n; at += 8) {
-      const Float4 r0 = load4(re + at);
-      const Float4 r1 = load4(re + at + 4);
-      const Float4 i0 = load4(im + at);
-      const Float4 i1 = load4(im + at + 4);
-      // a: the first value of each butterfly, b: its partner h values on.
-      Float4 ar, ai, br, bi;
-      if (h == 1) {
-        ar = __builtin_shufflevector(r0, r1, 0, 2, 4, 6);
-        br = __builtin_shufflevector(r0, r1, 1, 3, 5, 7);
-        ai = __builtin_shufflevector(i0, i1, 0, 2, 4, 6);
-        bi = __builtin_shufflevector(i0, i1, 1, 3, 5, 7);
-      } else {
-        ar = __builtin_shufflevector(r0, r1, 0, 1, 4, 5);
-        br = __builtin_shufflevector(r0, r1, 2, 3, 6, 7);
-        ai = __builtin_shufflevector(i0, i1, 0, 1, 4, 5);
-        bi = __builtin_shufflevector(i0, i1, 2, 3, 6, 7);
-      }
-      butterfly(ar, ai, br, bi, wr, wi);
-      if (h == 1) {
-        store4(re + at, __builtin_shufflevector(ar, br, 0, 4, 1, 5));
-        store4(re + at + 4, __builtin_shufflevector(ar, br, 2, 6, 3, 7));
-        store4(im + at, __builtin_shufflevector(ai, bi, 0, 4, 1, 5));
-        store4(im + at + 4, __builtin_shufflevector(ai, bi, 2, 6, 3, 7));
-      } else {
-        store4(re + at, __builtin_shufflevector(ar, br, 0, 1, 4, 5));
-        store4(re + at + 4, __builtin_shufflevector(ar, br, 2, 3, 6, 7));
-        store4(im + at, __builtin_shufflevector(ai, bi, 0, 1, 4, 5));
-        store4(im + at + 4, __builtin_shufflevector(ai, bi, 2, 3, 6, 7));
-      }
-    }
-  }
   // The 512-bit code keeps the 256-bit stages: on processors that run 512-bit vectors as two
   // halves they are no faster sixteen wide.
   if (simd::useAvx2()) {
-    laterStages8(re, im, twiddleRe, twiddleIm, n);
+    stages8(re, im, twiddleRe, twiddleIm, n);
   } else {
-    laterStages4(re, im, twiddleRe, twiddleIm, n);
+    stages4(re, im, twiddleRe, twiddleIm, n);
   }
 }
 
