@@ -7,8 +7,9 @@
 #include "core/thread/ITask.h"
 #include "core/thread/win/Thread.h"
 
+#include <windows.h>
+
 #include <immintrin.h>
-#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -520,12 +521,12 @@ void stages4(float* re, float* im, const float* twiddleRe, const float* twiddleI
 
 /// The CPUs this process may run on; 1 when that cannot be told.
 int32_t availableCpus() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (sched_getaffinity(0, sizeof set, &set) != 0) {
+  DWORD_PTR process = 0;
+  DWORD_PTR system = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) {
     return 1;
   }
-  return std::max(1, CPU_COUNT(&set));
+  return std::max(1, __builtin_popcountll(static_cast<unsigned long long>(process)));
 }
 
 }  // namespace

@@ -5,16 +5,13 @@
 // resolves far below 0.1 Hz; the vocoder itself moves a tone by bins of 21.5 Hz and places it
 // between them from the phase advance, which is exact for a steady tone.
 #include "audio/filter/Octave.h"
+#include "testlib/Cpus.h"
 #include "testlib/Signal.h"
 
 #include <gtest/gtest.h>
 
-#include <sched.h>
-
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -45,18 +42,6 @@ std::vector<int16_t> shift(std::vector<int16_t> samples, float pitch, int32_t ov
   }
   octave->release();
   return samples;
-}
-
-// The threads of this process now.
-int threadCount() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("Threads:", 0) == 0) {
-      return std::stoi(line.substr(8));
-    }
-  }
-  return -1;
 }
 
 double semitones(double hz, double st) { return hz * std::pow(2.0, st / 12.0); }
@@ -142,13 +127,10 @@ TEST(Octave, OnOneCpuBothChannelsRunOnTheCallingThreadAlike) {
   int threadsBefore = 0;
   int threadsAfter = 0;
   std::thread pinned([&] {
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(sched_getcpu(), &one);
-    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
-    threadsBefore = threadCount();
+    ASSERT_TRUE(lumetra::testlib::pinThisThreadToOneCpu());
+    threadsBefore = lumetra::testlib::threadCount();
     alone = shift(input, 30.0f, 8, 2);
-    threadsAfter = threadCount();
+    threadsAfter = lumetra::testlib::threadCount();
   });
   pinned.join();
   EXPECT_EQ(threadsAfter, threadsBefore) << "a worker thread was started on one CPU";
