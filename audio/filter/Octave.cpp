@@ -630,6 +630,8 @@ class Octave::RightChannel final : public thread::ITask {
   /// About a block's conversion to and from floats at low oversampling, in nanoseconds; a wait
   /// whose counter moved within twice this would have been caught by the spin, give or take.
   static constexpr int64_t kSpinNs = 20000;
+  /// Past this, the spin gives its CPU away between looks.
+  static constexpr int64_t kYieldAfterNs = 3000;
 
   /// The counter's value once it differs from `old`. `self` spins for it first only while its
   /// waits have been short and `other`, the side that moves the counter, is not asleep; then it
@@ -646,8 +648,14 @@ class Octave::RightChannel final : public thread::ITask {
           }
           _mm_pause();
         }
-        if (other.asleep.load(std::memory_order_relaxed) || nowNs() - began >= kSpinNs) {
+        const int64_t spun = nowNs() - began;
+        if (other.asleep.load(std::memory_order_relaxed) || spun >= kSpinNs) {
           break;
+        }
+        // Past the first microseconds the CPU goes to any thread that waits for it between
+        // looks: the other side, or a thread it waits for, may need this very CPU.
+        if (spun >= kYieldAfterNs) {
+          ::Sleep(0);
         }
       }
     }
