@@ -600,7 +600,7 @@ class Octave::RightChannel final : public thread::ITask {
   void waitDone() {
     uint32_t done = m_done.load(std::memory_order_acquire);
     while (done != m_sequence) {
-      done = awaitChange(m_done, done, m_ownerSide, m_workerSide);
+      done = awaitChange(m_done, done, m_ownerSide, m_workerSide, false);
     }
   }
 
@@ -614,7 +614,7 @@ class Octave::RightChannel final : public thread::ITask {
   void run() override {
     uint32_t seen = m_done.load(std::memory_order_relaxed);
     for (;;) {
-      seen = awaitChange(m_posted, seen, m_workerSide, m_ownerSide);
+      seen = awaitChange(m_posted, seen, m_workerSide, m_ownerSide, true);
       if (m_quit.load(std::memory_order_relaxed)) {
         return;
       }
@@ -635,9 +635,13 @@ class Octave::RightChannel final : public thread::ITask {
 
   /// The counter's value once it differs from `old`. `self` spins for it first only while its
   /// waits have been short and `other`, the side that moves the counter, is not asleep; then it
-  /// sleeps on the counter.
+  /// sleeps on the counter. With `giveWay`, past the first microseconds the spin gives its CPU to
+  /// any thread that waits for it between looks: the worker, waiting for the next block while the
+  /// owner's thread is elsewhere in the conversion (a window's thread it sends to, say), may hold
+  /// the very CPU that thread needs. The owner, waiting for the worker's half of a block, has the
+  /// worker running on another CPU and keeps its own.
   static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old, HandOffSide& self,
-                              const HandOffSide& other) {
+                              const HandOffSide& other, bool giveWay) {
     const int64_t began = nowNs();
     if (self.spinPays) {
       for (;;) {
@@ -652,9 +656,7 @@ class Octave::RightChannel final : public thread::ITask {
         if (other.asleep.load(std::memory_order_relaxed) || spun >= kSpinNs) {
           break;
         }
-        // Past the first microseconds the CPU goes to any thread that waits for it between
-        // looks: the other side, or a thread it waits for, may need this very CPU.
-        if (spun >= kYieldAfterNs) {
+        if (giveWay && spun >= kYieldAfterNs) {
           ::Sleep(0);
         }
       }

@@ -415,15 +415,16 @@ bool Gif::readImage(io::IInputStream* stream, bool* pendingControl, int64_t* pix
   *pixelTotal += pixels;
 
   m_data.clear();
-  // The frame's data fit in what is left of a stream that can tell: room for all of it at once
-  // spares the copies and fresh pages of growing step by step. Pages the data never reach are
-  // never touched.
+  // The frame's data fit in what is left of a stream that can tell, and in two bytes a pixel
+  // (12-bit codes, at most one a pixel, and the sub-blocks' length bytes): room for all of it at
+  // once spares the copies and fresh pages of growing step by step. Pages the data never reach
+  // are never touched.
   if (stream->isSeekable()) {
     const int64_t position = stream->getPosition();
     const int64_t end = stream->seekToEnd();
     if (stream->seek(position) && end > position) {
-      m_data.ensureCapacity(
-          static_cast<uint32_t>(std::min<int64_t>(end - position, UINT32_MAX - 4)) + 4);
+      const int64_t room = std::min<int64_t>(end - position, 2 * pixels + 1024);
+      m_data.ensureCapacity(static_cast<uint32_t>(std::min<int64_t>(room, UINT32_MAX - 4)) + 4);
     }
   }
   bool complete = true;
