@@ -26,6 +26,7 @@ MappedData::~MappedData() {
 }
 
 void MappedData::reset() {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   m_pathWork->freeBuffer();
   m_sectionName->freeBuffer();
   if (m_baseKey != nullptr) {
@@ -40,6 +41,7 @@ void MappedData::reset() {
 }
 
 void MappedData::setBaseKey(RegDir* base) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (m_baseKey != nullptr && m_baseKey != base) {
     m_baseKey->release();
   }
@@ -68,6 +70,7 @@ void MappedData::openSectionKey(const WCHAR* section) {
 }
 
 void MappedData::selectSection(const WCHAR* section) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (m_baseKey == nullptr) {
     return;
   }
@@ -89,6 +92,7 @@ void MappedData::selectSection(const WCHAR* section) {
 }
 
 bool MappedData::selectExistingSection(const WCHAR* section) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (m_baseKey == nullptr) {
     return false;
   }
@@ -103,6 +107,7 @@ bool MappedData::selectExistingSection(const WCHAR* section) {
 }
 
 void MappedData::removeSection(const WCHAR* section) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (m_baseKey == nullptr) {
     return;
   }
@@ -118,57 +123,70 @@ void MappedData::removeSection(const WCHAR* section) {
 }
 
 bool MappedData::hasKey(const WCHAR* section, const WCHAR* key) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir != nullptr && dir->queryValue(key, nullptr, nullptr, -1);
 }
 
 uint8_t MappedData::getUInt8(const WCHAR* section, const WCHAR* key, uint8_t defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getUInt8(key, defaultValue);
 }
 uint16_t MappedData::getUInt16(const WCHAR* section, const WCHAR* key, uint16_t defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getUInt16(key, defaultValue);
 }
 uint32_t MappedData::getUInt32(const WCHAR* section, const WCHAR* key, uint32_t defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getUInt32(key, defaultValue);
 }
 uint64_t MappedData::getUInt64(const WCHAR* section, const WCHAR* key, uint64_t defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getUInt64(key, defaultValue);
 }
 int8_t MappedData::getInt8(const WCHAR* section, const WCHAR* key, int8_t defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getInt8(key, defaultValue);
 }
 int16_t MappedData::getInt16(const WCHAR* section, const WCHAR* key, int16_t defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getInt16(key, defaultValue);
 }
 int32_t MappedData::getInt32(const WCHAR* section, const WCHAR* key, int32_t defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getInt32(key, defaultValue);
 }
 int64_t MappedData::getInt64(const WCHAR* section, const WCHAR* key, int64_t defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getInt64(key, defaultValue);
 }
 float MappedData::getFloat(const WCHAR* section, const WCHAR* key, float defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getFloat(key, defaultValue);
 }
 double MappedData::getDouble(const WCHAR* section, const WCHAR* key, double defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getDouble(key, defaultValue);
 }
 bool MappedData::getBool(const WCHAR* section, const WCHAR* key, bool defaultValue) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir == nullptr ? defaultValue : dir->getBool(key, defaultValue);
 }
 
 const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key, const WCHAR* defaultText,
                                    bool* isExpandable, bool expand) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (isExpandable != nullptr) {
     *isExpandable = false;
   }
@@ -177,6 +195,7 @@ const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key, const
 }
 
 ArrayU08* MappedData::getBinary(const WCHAR* section, const WCHAR* key, ArrayU08* out) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   ArrayU08* taken = nullptr;
   if (out == nullptr) {
     out = taken = ArrayU08::take();
@@ -194,6 +213,7 @@ ArrayU08* MappedData::getBinary(const WCHAR* section, const WCHAR* key, ArrayU08
 }
 
 void MappedData::removeKey(const WCHAR* section, const WCHAR* key) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   if (dir != nullptr) {
     dir->removeValue(key);
@@ -203,6 +223,7 @@ void MappedData::removeKey(const WCHAR* section, const WCHAR* key) {
 
 template <typename Write>
 void MappedData::write(const WCHAR* section, Write write) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = selected(section);
   if (dir != nullptr) {
     write(dir);

@@ -1,6 +1,8 @@
 // The settings store over the registry: sections are keys below a base key, settings are values.
 #pragma once
 
+#include <mutex>
+
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/ClassTail.h"
 #include "core/thread/IPoolable.h"
@@ -20,7 +22,9 @@ namespace s::reg {
 /// The current section is kept by name (compared ignoring case) with its open key, which is
 /// reopened on each use so that a section deleted meanwhile is noticed.
 ///
-/// Pooled (capacity 1000); owns its base and section keys. One thread at a time.
+/// Pooled (capacity 1000); owns its base and section keys. Calls from several threads are taken
+/// one at a time (a program's window and main threads share its settings); a text answered stays
+/// valid until the store's next call.
 class MappedData final : public map::IMappedData, public virtual thread::IPoolable {
   S_POOLED_CLASS(MappedData, u"s_reg_MappedData")
 
@@ -106,6 +110,8 @@ class MappedData final : public map::IMappedData, public virtual thread::IPoolab
   win::RegDir* m_baseKey = nullptr;
   win::RegDir* m_sectionKey = nullptr;
   bool m_autoFlush = false;
+  /// Held through each call: the current section and its key are shared state.
+  std::recursive_mutex m_lock;
 };
 
 }  // namespace s::reg
