@@ -30,6 +30,9 @@ std::once_flag s_once;
 bool s_started = false;
 std::string s_name;
 std::string s_failure;
+// The probe's connection, open until the process ends (see launch()); held here so that a leak
+// checker finds it in use (volatile, so that the compiler keeps a store nothing reads).
+Display* volatile s_probeConnection = nullptr;
 
 /// Starts argv[0] (from PATH) with `additions` on top of this process's environment, its output
 /// thrown away and `keep` (when not -1) left open; the child ends with this process. Everything
@@ -154,6 +157,7 @@ void launch() {
   }
   XDestroyWindow(display, probe);
   XSync(display, False);
+  s_probeConnection = display;
   // The connection stays open until the process ends. Closed, its ids would be free for the next
   // client, whose first window would take the probe's id while the manager may not yet have let
   // the probe go: xfwm4 on a loaded machine then put that window into the probe's frame, at the
