@@ -155,6 +155,9 @@ struct RawInput {
   char16_t ch;
   DWORD time;
   std::vector<std::u16string> files;
+  // Mouse input: the buttons and modifier keys held just after the event, as MK_ flags. The
+  // thread takes the event later than it happened; its hit test and message see these.
+  WPARAM keys;
 };
 
 /// The message queue of one thread.
@@ -262,6 +265,8 @@ HWND focusWindow();
 /// Turns a raw input record into messages; true when it produced msg for this thread.
 bool translateRawInput(ThreadQueue& queue, RawInput& raw, MSG* msg);
 SHORT keyStateOf(int vk);
+/// The mouse buttons, Shift and Control held now, as MK_ flags.
+WPARAM heldMouseKeys();
 void setKeyState(int vk, bool down);
 
 // Cross-process windows (remote.cpp).

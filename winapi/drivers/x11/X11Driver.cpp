@@ -617,6 +617,18 @@ class X11DriverImpl : public DisplayDriver {
     // Asked of a window manager that does not move windows, nothing would happen at all; the
     // caller then moves the window itself.
     if (direction < 0 || !windowManagerSupports(m_atoms.netWmMoveResize)) return false;
+    // A quick click is often released before the program gets to its press. A manager asked to
+    // move the window then would wait for a release that has already come and take the next
+    // click for it: with the button up there is nothing to move, and the caller's own loop ends
+    // at once.
+    ::Window rootReturn = 0, childReturn = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned buttons = 0;
+    if (!XQueryPointer(m_display, m_root, &rootReturn, &childReturn, &rootX, &rootY, &winX, &winY, &buttons) ||
+        (buttons & Button1Mask) == 0) {
+      TRACE(X11, "move of 0x%lx not begun: the button is up", static_cast<unsigned long>(window));
+      return false;
+    }
     XUngrabPointer(m_display, CurrentTime);
     XEvent e{};
     e.xclient.type = ClientMessage;
