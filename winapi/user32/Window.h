@@ -100,6 +100,9 @@ struct Window {
   bool created = false;  // WM_CREATE answered
   bool everSized = false;
   RECT normal{};  // bounds before minimising or maximising
+  // The state the window system last reported for the native window: only a change of it is news.
+  bool systemMinimized = false;
+  bool systemMaximized = false;
   // A top-level window still where CW_USEDEFAULT put it: the window system may place it.
   bool defaultPlace = false;
   // The window answered its last WM_NCCALCSIZE itself and left no non-client area: it draws and

@@ -403,14 +403,32 @@ void nativeMoved(HWND top, const RECT& r) {
 
 void nativeStateChanged(HWND top, bool minimized, bool maximized) {
   postToOwner(top, [top, minimized, maximized] {
-    // Only a change the window does not know of yet is applied; the driver's own echo of a
-    // change the program made is no change.
+    // Only what the window system changed is applied, and only where the window does not know of
+    // it yet (the echo of a change the program made is no change). A state it merely does not
+    // report is no change either: a manager that does not maximise a window the program
+    // maximised itself, or does not mark minimised windows, must not undo the program's state
+    // whenever it rewrites the others.
+    bool wasMinimized = false, wasMaximized = false;
+    {
+      std::lock_guard<std::recursive_mutex> guard(userLock());
+      Window* w = findWindow(top);
+      if (w == nullptr) return;
+      wasMinimized = w->systemMinimized;
+      wasMaximized = w->systemMaximized;
+      w->systemMinimized = minimized;
+      w->systemMaximized = maximized;
+    }
     if (minimized) {
-      if (!IsIconic(top)) ShowWindow(top, SW_MINIMIZE);
-    } else if (maximized) {
+      if (!wasMinimized && !IsIconic(top)) ShowWindow(top, SW_MINIMIZE);
+      return;
+    }
+    if (maximized && !wasMaximized) {
       if (!IsZoomed(top) || IsIconic(top)) ShowWindow(top, SW_SHOWMAXIMIZED);
-    } else if (IsIconic(top) || IsZoomed(top)) {
+    } else if (!maximized && wasMaximized && (IsIconic(top) || IsZoomed(top))) {
       ShowWindow(top, SW_SHOWNORMAL);
+    } else if (wasMinimized && IsIconic(top)) {
+      // Back from the taskbar: as it was before it was minimised, maximised or not.
+      ShowWindow(top, SW_RESTORE);
     }
   });
 }

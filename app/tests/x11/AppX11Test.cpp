@@ -73,6 +73,12 @@ constexpr const char* kTitle = "Lumetra v1.00";
 /// The drop box's frame colour.
 constexpr uint32_t kDropBoxFrame = (145u << 16) | (155u << 8) | 156u;
 
+/// A rectangle for failure messages.
+std::string placeText(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
 // Waits in 10 ms steps, `seconds` at most, for done() to hold.
 bool waitFor(const std::function<bool()>& done, int seconds = 10) {
   for (int i = 0; i < seconds * 100; ++i) {
@@ -451,7 +457,7 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
   // Settled pictures only: the window is laid out once before it shows and may be again after,
   // and a window manager may still be placing it.
   usleep(300000);
-  settledPlace(window);
+  const RECT beforeDrop = settledPlace(window);
   shot = viewer.shoot(window);
   box = findDropBox(shot);
   ASSERT_TRUE(box.found());
@@ -486,6 +492,10 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
     names.insert(entry.path().filename().string());
   }
   ASSERT_TRUE(written) << "outputs: " << sizeOf(wavOut) << " and " << sizeOf(mp3Out) << " bytes";
+  const RECT afterDrop = settledPlace(window);
+  EXPECT_TRUE(EqualRect(&afterDrop, &beforeDrop))
+      << "the drop moved the window from " << placeText(beforeDrop) << " to "
+      << placeText(afterDrop);
   EXPECT_EQ(names, (std::set<std::string>{"tone.wav", "song.mp3", "tone (Pit,+1).wav",
                                           "song (Pit,+1).mp3"}))
       << "one output beside each source, of its kind, named by the effect and level";
@@ -625,11 +635,6 @@ class ConfigureWatch {
 bool inside(const RECT& inner, const RECT& outer) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
          inner.bottom <= outer.bottom;
-}
-
-std::string placeText(const RECT& r) {
-  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
-         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
 }
 
 /// The name pictures and messages give the desktop the test runs on.
@@ -810,7 +815,10 @@ TEST_P(AppTray, IconizedTheWindowGoesToTheTrayAndAClickOnTheIconBringsItBack) {
   XWindowAttributes attrs;
   ASSERT_TRUE(XGetWindowAttributes(x, window, &attrs));
 
-  // The middle button iconizes: the window goes, its icon comes into the tray.
+  // The middle button iconizes: the window goes, its icon comes into the tray. (Under jwm a
+  // press still held while its window goes into jwm's own tray leaves jwm holding the pointer,
+  // even after this program has ended, so the next click reaches jwm and not the icon: the
+  // click here is a quick one, released before the window goes.)
   viewer.click(window, 3, attrs.height / 2, Button2);
   ::Window icon = 0;
   ASSERT_TRUE(waitFor([&] {
@@ -847,8 +855,6 @@ TEST_P(AppTray, IconizedTheWindowGoesToTheTrayAndAClickOnTheIconBringsItBack) {
                (std::string("tray_") + GetParam() + "_" + desktopName() + ".png").c_str());
 
   // A click on the icon brings the window back.
-  // FIXME: in jwm's own tray no click reaches the icon window; the window is not brought back.
-  if (WindowManager::name() == "jwm") return;
   viewer.click(icon, iconAttrs.width / 2, iconAttrs.height / 2, Button1);
   EXPECT_TRUE(waitFor([&] { return !viewer.all(kTitle).empty(); }))
       << "the window did not come back";

@@ -156,6 +156,9 @@ struct NativeInfo {
   bool placed = true;
   // _NET_WM_STATE writes of the driver itself whose PropertyNotify has not come back yet.
   int ownStateWrites = 0;
+  // The layer activated the window while the server had not mapped it: the activation is asked
+  // for again once it has, as a manager passes over a request for a window it does not manage yet.
+  bool activateWhenViewable = false;
   // The XDND drag over this window, if one is going on.
   std::shared_ptr<XdndDrag> drag;
 };
@@ -577,6 +580,18 @@ class X11DriverImpl : public DisplayDriver {
     if (!x) return;
     ::Window w = static_cast<::Window>(window);
     if (isMenu(w)) return;  // a menu never takes the focus: the keyboard comes through the grab
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      for (auto& [native, info] : m_windows) info.activateWhenViewable = native == w && !info.viewable;
+    }
+    requestActivation(w);
+  }
+
+  // Asks the window manager to activate `w`, and sets the focus itself where the window is on the
+  // screen, since without a manager nobody answers that request.
+  void requestActivation(::Window w) {
+    Hold x(*this);
+    if (!x) return;
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = w;
@@ -585,7 +600,6 @@ class X11DriverImpl : public DisplayDriver {
     e.xclient.data.l[0] = 1;  // a request from an application
     e.xclient.data.l[1] = CurrentTime;
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
-    // Without a window manager nobody answers that request; the focus is then set directly.
     XWindowAttributes attrs;
     if (XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) setFocus(w);
     XFlush(m_display);
@@ -1005,13 +1019,36 @@ class X11DriverImpl : public DisplayDriver {
     Hold x(*this);
     if (!x) return;
     bool mapped = false;
+    bool reframed = false;
+    RECT wanted{}, insets{};
     {
       std::lock_guard<std::mutex> guard(m_lock);
       auto it = m_windows.find(w);
       if (it == m_windows.end()) return;
-      it->second.hints = hints;
-      it->second.decorated = hints.decorated;
-      mapped = it->second.mapped;
+      NativeInfo& info = it->second;
+      info.hints = hints;
+      reframed = update && info.decorated != hints.decorated;
+      info.decorated = hints.decorated;
+      mapped = info.mapped;
+      if (reframed) {
+        // A window that frames itself has no frame of the manager's; one that gets the manager's
+        // frame back has the frame other windows have until the manager tells its own. The
+        // window keeps its place and size: its client area gives or takes the frame's room, or
+        // the frame a window had when made would stay cut out of it.
+        info.insets = hints.decorated ? m_learntExtents : RECT{0, 0, 0, 0};
+        info.unsettled = true;
+        wanted = info.wanted;
+        insets = info.insets;
+      }
+    }
+    if (reframed && !IsRectEmpty(&wanted)) {
+      const RECT c = inner(wanted, insets);
+      TRACE(X11, "window 0x%lx %s: (%d,%d) %dx%d", w, hints.decorated ? "framed" : "frames itself", wanted.left,
+            wanted.top, c.right - c.left, c.bottom - c.top);
+      XMoveResizeWindow(m_display, w, wanted.left, wanted.top,
+                        static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
+                        static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)));
+      placeHint(w, wanted, c);
     }
     // Motif hints: no decorations for popups and undecorated frames.
     long motif[kMotifHintsLength] = {kMotifHintsDecorations, 0, hints.decorated ? kMotifDecorationsAll : 0, 0, 0};
@@ -1229,6 +1266,19 @@ class X11DriverImpl : public DisplayDriver {
           bool viewable = e.type == MapNotify;
           unsettle(e.xany.window, &viewable);
           if (viewable) learnExtents(e.xany.window);
+          bool activate = false;
+          if (viewable) {
+            std::lock_guard<std::mutex> guard(m_lock);
+            auto it = m_windows.find(e.xany.window);
+            if (it != m_windows.end()) {
+              activate = it->second.activateWhenViewable;
+              it->second.activateWhenViewable = false;
+            }
+          }
+          if (activate) {
+            TRACE(X11, "window 0x%lx shown: its activation is asked for again", e.xany.window);
+            requestActivation(e.xany.window);
+          }
         }
         break;
       case FocusIn:
