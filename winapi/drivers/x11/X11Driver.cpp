@@ -587,6 +587,22 @@ class X11DriverImpl : public DisplayDriver {
     requestActivation(w);
   }
 
+  // The activation of a window the layer activated before the server mapped it, asked for again now
+  // that it is mapped. The display's lock is held from the check to the request, so a later
+  // activation of another window (which clears the mark under the same lock) always comes after.
+  void activateOnceViewable(::Window w) {
+    Hold x(*this);
+    if (!x) return;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = m_windows.find(w);
+      if (it == m_windows.end() || !it->second.activateWhenViewable) return;
+      it->second.activateWhenViewable = false;
+    }
+    TRACE(X11, "window 0x%lx shown: its activation is asked for again", w);
+    requestActivation(w);
+  }
+
   // Asks the window manager to activate `w`, and sets the focus itself where the window is on the
   // screen, since without a manager nobody answers that request.
   void requestActivation(::Window w) {
@@ -612,6 +628,7 @@ class X11DriverImpl : public DisplayDriver {
     if (!x) return;
     XLockDisplay(m_display);
     m_focusSerial.store(NextRequest(m_display));
+    TRACE(X11, "focus to 0x%lx", w);
     XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
     XUnlockDisplay(m_display);
   }
@@ -1266,19 +1283,7 @@ class X11DriverImpl : public DisplayDriver {
           bool viewable = e.type == MapNotify;
           unsettle(e.xany.window, &viewable);
           if (viewable) learnExtents(e.xany.window);
-          bool activate = false;
-          if (viewable) {
-            std::lock_guard<std::mutex> guard(m_lock);
-            auto it = m_windows.find(e.xany.window);
-            if (it != m_windows.end()) {
-              activate = it->second.activateWhenViewable;
-              it->second.activateWhenViewable = false;
-            }
-          }
-          if (activate) {
-            TRACE(X11, "window 0x%lx shown: its activation is asked for again", e.xany.window);
-            requestActivation(e.xany.window);
-          }
+          if (viewable) activateOnceViewable(e.xany.window);
         }
         break;
       case FocusIn:
