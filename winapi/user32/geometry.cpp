@@ -381,7 +381,10 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
         }
       }
     }
-    if (wp.flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
+    if (wp.flags & SWP_SHOWWINDOW) {
+      w->style |= WS_VISIBLE;
+      notePaintChange();
+    }
     if (wp.flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
   }
   if (sizeChanged || moved || (wp.flags & SWP_FRAMECHANGED)) recalcClient(findWindow(hwnd), true);

@@ -230,6 +230,8 @@ std::vector<HWND> topLevelWindows() {
   return state().topLevels;
 }
 
+const std::vector<HWND>& topLevelWindowsLocked() { return state().topLevels; }
+
 void setCreationHook(CreationHook hook, void* context) {
   t_creationHook = hook;
   t_creationContext = context;
@@ -721,6 +723,7 @@ extern "C" HWND WINAPI SetParent(HWND hwnd, HWND parent) {
     int ccx = w->client.right - w->client.left, ccy = w->client.bottom - w->client.top;
     RECT keep{w->window.left, w->window.top, w->window.left + cx, w->window.top + cy};
     w->parent = parent;
+    notePaintChange();
     if (parent == nullptr) {
       setTopLevelOrder(hwnd, HWND_TOP);
       resizeSurface(w);
@@ -833,6 +836,7 @@ extern "C" LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR valu
       if (index == GWL_STYLE) {
         // WS_VISIBLE and WS_CHILD are not changed through the style value here.
         w->style = (ss.styleNew & ~(WS_CHILD)) | (w->style & WS_CHILD);
+        notePaintChange();
       } else {
         w->exStyle = ss.styleNew;
       }

@@ -100,6 +100,11 @@ class Bitmap final : public IBitmap {
   virtual bool createFrom(image::win::BufferedImage* image, int32_t bitCount, bool keep,
                           uint8_t red, uint8_t green, uint8_t blue);
 
+  /// Writes `image` as the 24-bit file `createFrom(image, 24, ...)` and `write` would give, row
+  /// by row straight from its rows, without making the pixels here; false for an image with
+  /// alpha or without pixels, or when the stream refuses bytes. Leaves this bitmap empty.
+  bool writeOpaque24(io::IOutputStream* stream, image::win::BufferedImage* image);
+
   HBITMAP getHandle() const { return m_dib; }
   /// The transparent colour as 0x00RRGGBB, -1 for none.
   int32_t getColorKey() const { return m_colorKey; }
