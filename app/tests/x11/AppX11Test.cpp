@@ -816,10 +816,10 @@ TEST_P(AppTray, IconizedTheWindowGoesToTheTrayAndAClickOnTheIconBringsItBack) {
   XWindowAttributes attrs;
   ASSERT_TRUE(XGetWindowAttributes(x, window, &attrs));
 
-  // The middle button iconizes: the window goes, its icon comes into the tray. (Under jwm a
-  // press still held while its window goes into jwm's own tray leaves jwm holding the pointer,
-  // even after this program has ended, so the next click reaches jwm and not the icon: the
-  // click here is a quick one, released before the window goes.)
+  // The middle button iconizes: the window goes, its icon comes into the tray. (jwm opens its
+  // root menu for a button released over the desktop, and the menu takes the next click: a
+  // press still held as the window goes would be released there, so the click here is a quick
+  // one, released before the window goes.)
   viewer.click(window, 3, attrs.height / 2, Button2);
   ::Window icon = 0;
   ASSERT_TRUE(waitFor([&] {
