@@ -78,6 +78,8 @@ int reportIoError(Display*) {
 constexpr int kMotifHintsLength = 5;
 constexpr long kMotifHintsDecorations = 1L << 1;  // the flag that makes the decorations field count
 constexpr long kMotifDecorationsAll = 1L << 0;
+// The direction of a _NET_WM_MOVERESIZE message that calls off the move or resize under way.
+constexpr long kMoveResizeCancel = 11;
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmState, netWmStateAbove, netWmStateSkipTaskbar,
@@ -652,18 +654,28 @@ class X11DriverImpl : public DisplayDriver {
     // move the window then would wait for a release that has already come and take the next
     // click for it: with the button up there is nothing to move, and the caller's own loop ends
     // at once.
+    // Marked before the look, so a release that comes after it finds the mark (see cancelMove).
+    m_moveAsked.store(static_cast<::Window>(window));
     ::Window rootReturn = 0, childReturn = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned buttons = 0;
     if (!XQueryPointer(m_display, m_root, &rootReturn, &childReturn, &rootX, &rootY, &winX, &winY, &buttons) ||
         (buttons & Button1Mask) == 0) {
+      m_moveAsked.store(0);
       TRACE(X11, "move of 0x%lx not begun: the button is up", static_cast<unsigned long>(window));
       return false;
     }
     XUngrabPointer(m_display, CurrentTime);
+    sendMoveResize(static_cast<::Window>(window), screen, direction);
+    return true;
+  }
+
+  // Asks the manager to move or resize `w` by the left button (_NET_WM_MOVERESIZE), or to call
+  // that off (kMoveResizeCancel).
+  void sendMoveResize(::Window w, POINT screen, long direction) {
     XEvent e{};
     e.xclient.type = ClientMessage;
-    e.xclient.window = static_cast<::Window>(window);
+    e.xclient.window = w;
     e.xclient.message_type = m_atoms.netWmMoveResize;
     e.xclient.format = 32;
     e.xclient.data.l[0] = screen.x;
@@ -673,7 +685,23 @@ class X11DriverImpl : public DisplayDriver {
     e.xclient.data.l[4] = 1;
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(m_display);
-    return true;
+  }
+
+  // A release that reaches the window after its move was asked for came before the manager took
+  // the pointer: the manager would wait for it in vain and take the next click as the end of
+  // the move, so the move is called off (_NET_WM_MOVERESIZE_CANCEL). A press ends the mark of
+  // an earlier move, whose release the manager had.
+  void cancelMove(::Window w, bool press) {
+    if (press) {
+      m_moveAsked.store(0);
+      return;
+    }
+    ::Window asked = w;
+    if (!m_moveAsked.compare_exchange_strong(asked, 0)) return;
+    Hold x(*this);
+    if (!x) return;
+    TRACE(X11, "move of 0x%lx called off: the button came up before the manager took it", w);
+    sendMoveResize(w, POINT{0, 0}, kMoveResizeCancel);
   }
 
   /// Whether the running window manager lists `feature` in the root's _NET_SUPPORTED; read
@@ -1329,6 +1357,7 @@ class X11DriverImpl : public DisplayDriver {
       case ButtonRelease:
         if (hwnd != nullptr) {
           bool down = e.type == ButtonPress;
+          if (e.xbutton.button == Button1) cancelMove(e.xany.window, down);
           POINT p{e.xbutton.x_root, e.xbutton.y_root};
           switch (e.xbutton.button) {
             case Button1: queueMouseInput(hwnd, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, p, 0); break;
@@ -1939,6 +1968,7 @@ class X11DriverImpl : public DisplayDriver {
   std::atomic<bool> m_lost{false};
   std::atomic<NativeWindow> m_capture{0};       // the X window of the capturing window's top level
   std::atomic<unsigned long> m_focusSerial{0};  // the serial of the last XSetInputFocus
+  std::atomic<::Window> m_moveAsked{0};         // the window whose move the manager was asked for
   int m_randrEvent = -1;
   int m_randrError = 0;
   bool m_randr15 = false;
