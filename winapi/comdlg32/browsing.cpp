@@ -250,13 +250,7 @@ std::u16string homeFolder() {
   return resolvePath(paths::toWindows(home), rootFolder());
 }
 
-std::u16string displayPath(std::u16string_view windowsPath) {
-  std::string bytes;
-  if (!paths::toUnix(windowsPath, bytes)) return std::u16string(windowsPath);
-  std::u16string out;
-  utf8::toUtf16(bytes, out);
-  return out;
-}
+std::u16string displayPath(std::u16string_view windowsPath) { return paths::displayForm(windowsPath); }
 
 std::u16string resolvePath(std::u16string_view typed, std::u16string_view folder) {
   std::u16string full;

@@ -101,6 +101,9 @@ struct Window {
   bool created = false;  // WM_CREATE answered
   bool everSized = false;
   RECT normal{};  // bounds before minimising or maximising
+  // The state the window system last reported for the native window: only a change of it is news.
+  bool systemMinimized = false;
+  bool systemMaximized = false;
   // A top-level window still where CW_USEDEFAULT put it: the window system may place it.
   bool defaultPlace = false;
   // The window answered its last WM_NCCALCSIZE itself and left no non-client area: it draws and
@@ -156,6 +159,9 @@ struct RawInput {
   char16_t ch;
   DWORD time;
   std::vector<std::u16string> files;
+  // Mouse input: the buttons and modifier keys held just after the event, as MK_ flags. The
+  // thread takes the event later than it happened; its hit test and message see these.
+  WPARAM keys;
 };
 
 /// Steady nanoseconds, for the timing of waits.
@@ -295,6 +301,8 @@ HWND focusWindow();
 /// Turns a raw input record into messages; true when it produced msg for this thread.
 bool translateRawInput(ThreadQueue& queue, RawInput& raw, MSG* msg);
 SHORT keyStateOf(int vk);
+/// The mouse buttons, Shift and Control held now, as MK_ flags.
+WPARAM heldMouseKeys();
 void setKeyState(int vk, bool down);
 
 // Cross-process windows (remote.cpp).

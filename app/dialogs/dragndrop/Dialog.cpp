@@ -8,6 +8,7 @@
 #include "core/file/win/PathArray.h"
 #include "core/file/win/PathWin.h"
 #include "core/file/win/Shortcuts.h"
+#include "core/file/win/ShownPath.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/system/win/Shell.h"
 #include "core/thread/win/Thread.h"
@@ -229,7 +230,7 @@ void Dialog::showOutputFolderError(const WCHAR* path) {
   m_workText->clear();
   m_workText->append(message != nullptr && *message != 0 ? message : kOutputFolderError);
   if (path != nullptr) {
-    m_workText->append(u"\r\n\"")->append(path)->append(u"\"");
+    s::file::win::appendShownPath(m_workText->append(u"\r\n\""), path)->append(u"\"");
   }
   gui::win::showError(m_workText->getCStr());
 }
@@ -790,7 +791,7 @@ void Dialog::makeCustomEntryText() {
     m_workText->append(m_localizer->getText(608249));
   }
   m_workText->append(u"\"");
-  m_workText->append(m_customOutputPath->getCStr());
+  s::file::win::appendShownPath(m_workText, m_customOutputPath->getCStr());
   m_workText->append(u"\"");
   m_outputFolderMenu->setText(kCommandOutputCustom, m_workText->getCStr());
 }

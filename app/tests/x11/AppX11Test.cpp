@@ -73,6 +73,12 @@ constexpr const char* kTitle = "Lumetra v1.00";
 /// The drop box's frame colour.
 constexpr uint32_t kDropBoxFrame = (145u << 16) | (155u << 8) | 156u;
 
+/// A rectangle for failure messages.
+std::string placeText(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
 // Waits in 10 ms steps, `seconds` at most, for done() to hold.
 bool waitFor(const std::function<bool()>& done, int seconds = 10) {
   for (int i = 0; i < seconds * 100; ++i) {
@@ -217,14 +223,12 @@ class Viewer {
     return shot;
   }
 
-  /// A click of `button` at a point of the window, through the server's test extension as the
-  /// user's mouse makes one: press, a moment held, release.
+  /// A click of `button` at a point of the window, through the server's test extension: press
+  /// and release at once, the quickest click a user's mouse makes.
   void click(::Window w, int x, int y, unsigned button) const {
     const POINT at = toScreen(w, x, y);
     XTestFakeMotionEvent(m_display, DefaultScreen(m_display), at.x, at.y, CurrentTime);
     XTestFakeButtonEvent(m_display, button, True, CurrentTime);
-    XFlush(m_display);
-    usleep(30000);
     XTestFakeButtonEvent(m_display, button, False, CurrentTime);
     XFlush(m_display);
   }
@@ -453,7 +457,7 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
   // Settled pictures only: the window is laid out once before it shows and may be again after,
   // and a window manager may still be placing it.
   usleep(300000);
-  settledPlace(window);
+  const RECT beforeDrop = settledPlace(window);
   shot = viewer.shoot(window);
   box = findDropBox(shot);
   ASSERT_TRUE(box.found());
@@ -488,6 +492,10 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
     names.insert(entry.path().filename().string());
   }
   ASSERT_TRUE(written) << "outputs: " << sizeOf(wavOut) << " and " << sizeOf(mp3Out) << " bytes";
+  const RECT afterDrop = settledPlace(window);
+  EXPECT_TRUE(EqualRect(&afterDrop, &beforeDrop))
+      << "the drop moved the window from " << placeText(beforeDrop) << " to "
+      << placeText(afterDrop);
   EXPECT_EQ(names, (std::set<std::string>{"tone.wav", "song.mp3", "tone (Pit,+1).wav",
                                           "song (Pit,+1).mp3"}))
       << "one output beside each source, of its kind, named by the effect and level";
@@ -629,11 +637,6 @@ bool inside(const RECT& inner, const RECT& outer) {
          inner.bottom <= outer.bottom;
 }
 
-std::string placeText(const RECT& r) {
-  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
-         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-}
-
 /// The name pictures and messages give the desktop the test runs on.
 std::string desktopName() {
   return WindowManager::name().empty() ? std::string("none") : WindowManager::name();
@@ -682,35 +685,21 @@ TEST_F(AppX11, TheViewSwitchKeepsTheCornerAndReachesEachSizeInOneStep) {
   const RECT small = settledPlace(window);
   ASSERT_TRUE(waitFor([&] { return findDropBox(viewer.shoot(window)).found(); }, 20));
 
-  // A right click on the window's own background switches the view, there and back, once a
-  // click has made it the active window.
-  XWindowAttributes shown;
-  ASSERT_TRUE(XGetWindowAttributes(viewer.display(), window, &shown));
-  viewer.click(window, 3, shown.height / 2, Button1);
-  ASSERT_TRUE(waitFor([&] {
-    ::Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(viewer.display(), &focus, &revert);
-    return focus == window;
-  })) << "the click did not activate the window";
+  // One quick right click on the window's own background switches the view, there and back, the
+  // first on a window no click has touched yet.
   RECT before = small;
   for (const char* view : {"large", "small"}) {
     ConfigureWatch watch(viewer.display(), window);
     XWindowAttributes attrs;
     ASSERT_TRUE(XGetWindowAttributes(viewer.display(), window, &attrs));
-    // The program may pass over a click that comes while it is still busy with the last one:
-    // the click is made again until the view changes.
-    bool switched = false;
-    for (int attempt = 0; attempt < 5 && !switched; ++attempt) {
-      viewer.click(window, 3, attrs.height / 2, Button3);
-      switched = waitFor(
-          [&] {
-            const RECT now = viewer.framePlace(window);
-            return now.right - now.left != before.right - before.left;
-          },
-          5);
-    }
-    ASSERT_TRUE(switched) << "the " << view << " view never came";
+    viewer.click(window, 3, attrs.height / 2, Button3);
+    ASSERT_TRUE(waitFor(
+        [&] {
+          const RECT now = viewer.framePlace(window);
+          return now.right - now.left != before.right - before.left;
+        },
+        30))
+        << "the " << view << " view never came";
     const RECT after = settledPlace(window);
     EXPECT_EQ(after.left, before.left) << view;
     EXPECT_EQ(after.top, before.top) << view;
@@ -827,7 +816,10 @@ TEST_P(AppTray, IconizedTheWindowGoesToTheTrayAndAClickOnTheIconBringsItBack) {
   XWindowAttributes attrs;
   ASSERT_TRUE(XGetWindowAttributes(x, window, &attrs));
 
-  // The middle button iconizes: the window goes, its icon comes into the tray.
+  // The middle button iconizes: the window goes, its icon comes into the tray. (jwm opens its
+  // root menu for a button released over the desktop, and the menu takes the next click: a
+  // press still held as the window goes would be released there, so the click here is a quick
+  // one, released before the window goes.)
   viewer.click(window, 3, attrs.height / 2, Button2);
   ::Window icon = 0;
   ASSERT_TRUE(waitFor([&] {
@@ -864,8 +856,6 @@ TEST_P(AppTray, IconizedTheWindowGoesToTheTrayAndAClickOnTheIconBringsItBack) {
                (std::string("tray_") + GetParam() + "_" + desktopName() + ".png").c_str());
 
   // A click on the icon brings the window back.
-  // FIXME: in jwm's own tray no click reaches the icon window; the window is not brought back.
-  if (WindowManager::name() == "jwm") return;
   viewer.click(icon, iconAttrs.width / 2, iconAttrs.height / 2, Button1);
   EXPECT_TRUE(waitFor([&] { return !viewer.all(kTitle).empty(); }))
       << "the window did not come back";

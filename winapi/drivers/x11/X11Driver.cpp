@@ -78,6 +78,8 @@ int reportIoError(Display*) {
 constexpr int kMotifHintsLength = 5;
 constexpr long kMotifHintsDecorations = 1L << 1;  // the flag that makes the decorations field count
 constexpr long kMotifDecorationsAll = 1L << 0;
+// The direction of a _NET_WM_MOVERESIZE message that calls off the move or resize under way.
+constexpr long kMoveResizeCancel = 11;
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmState, netWmStateAbove, netWmStateSkipTaskbar,
@@ -156,6 +158,9 @@ struct NativeInfo {
   bool placed = true;
   // _NET_WM_STATE writes of the driver itself whose PropertyNotify has not come back yet.
   int ownStateWrites = 0;
+  // The layer activated the window while the server had not mapped it: the activation is asked
+  // for again once it has, as a manager passes over a request for a window it does not manage yet.
+  bool activateWhenViewable = false;
   // The XDND drag over this window, if one is going on.
   std::shared_ptr<XdndDrag> drag;
 };
@@ -577,6 +582,34 @@ class X11DriverImpl : public DisplayDriver {
     if (!x) return;
     ::Window w = static_cast<::Window>(window);
     if (isMenu(w)) return;  // a menu never takes the focus: the keyboard comes through the grab
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      for (auto& [native, info] : m_windows) info.activateWhenViewable = native == w && !info.viewable;
+    }
+    requestActivation(w);
+  }
+
+  // The activation of a window the layer activated before the server mapped it, asked for again now
+  // that it is mapped. The display's lock is held from the check to the request, so a later
+  // activation of another window (which clears the mark under the same lock) always comes after.
+  void activateOnceViewable(::Window w) {
+    Hold x(*this);
+    if (!x) return;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = m_windows.find(w);
+      if (it == m_windows.end() || !it->second.activateWhenViewable) return;
+      it->second.activateWhenViewable = false;
+    }
+    TRACE(X11, "window 0x%lx shown: its activation is asked for again", w);
+    requestActivation(w);
+  }
+
+  // Asks the window manager to activate `w`, and sets the focus itself where the window is on the
+  // screen, since without a manager nobody answers that request.
+  void requestActivation(::Window w) {
+    Hold x(*this);
+    if (!x) return;
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = w;
@@ -585,7 +618,6 @@ class X11DriverImpl : public DisplayDriver {
     e.xclient.data.l[0] = 1;  // a request from an application
     e.xclient.data.l[1] = CurrentTime;
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
-    // Without a window manager nobody answers that request; the focus is then set directly.
     XWindowAttributes attrs;
     if (XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) setFocus(w);
     XFlush(m_display);
@@ -598,6 +630,7 @@ class X11DriverImpl : public DisplayDriver {
     if (!x) return;
     XLockDisplay(m_display);
     m_focusSerial.store(NextRequest(m_display));
+    TRACE(X11, "focus to 0x%lx", w);
     XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
     XUnlockDisplay(m_display);
   }
@@ -617,10 +650,32 @@ class X11DriverImpl : public DisplayDriver {
     // Asked of a window manager that does not move windows, nothing would happen at all; the
     // caller then moves the window itself.
     if (direction < 0 || !windowManagerSupports(m_atoms.netWmMoveResize)) return false;
+    // A quick click is often released before the program gets to its press. A manager asked to
+    // move the window then would wait for a release that has already come and take the next
+    // click for it: with the button up there is nothing to move, and the caller's own loop ends
+    // at once.
+    // Marked before the look, so a release that comes after it finds the mark (see cancelMove).
+    m_moveAsked.store(static_cast<::Window>(window));
+    ::Window rootReturn = 0, childReturn = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned buttons = 0;
+    if (!XQueryPointer(m_display, m_root, &rootReturn, &childReturn, &rootX, &rootY, &winX, &winY, &buttons) ||
+        (buttons & Button1Mask) == 0) {
+      m_moveAsked.store(0);
+      TRACE(X11, "move of 0x%lx not begun: the button is up", static_cast<unsigned long>(window));
+      return false;
+    }
     XUngrabPointer(m_display, CurrentTime);
+    sendMoveResize(static_cast<::Window>(window), screen, direction);
+    return true;
+  }
+
+  // Asks the manager to move or resize `w` by the left button (_NET_WM_MOVERESIZE), or to call
+  // that off (kMoveResizeCancel).
+  void sendMoveResize(::Window w, POINT screen, long direction) {
     XEvent e{};
     e.xclient.type = ClientMessage;
-    e.xclient.window = static_cast<::Window>(window);
+    e.xclient.window = w;
     e.xclient.message_type = m_atoms.netWmMoveResize;
     e.xclient.format = 32;
     e.xclient.data.l[0] = screen.x;
@@ -630,7 +685,23 @@ class X11DriverImpl : public DisplayDriver {
     e.xclient.data.l[4] = 1;
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(m_display);
-    return true;
+  }
+
+  // A release that reaches the window after its move was asked for came before the manager took
+  // the pointer: the manager would wait for it in vain and take the next click as the end of
+  // the move, so the move is called off (_NET_WM_MOVERESIZE_CANCEL). A press ends the mark of
+  // an earlier move, whose release the manager had.
+  void cancelMove(::Window w, bool press) {
+    if (press) {
+      m_moveAsked.store(0);
+      return;
+    }
+    ::Window asked = w;
+    if (!m_moveAsked.compare_exchange_strong(asked, 0)) return;
+    Hold x(*this);
+    if (!x) return;
+    TRACE(X11, "move of 0x%lx called off: the button came up before the manager took it", w);
+    sendMoveResize(w, POINT{0, 0}, kMoveResizeCancel);
   }
 
   /// Whether the running window manager lists `feature` in the root's _NET_SUPPORTED; read
@@ -997,15 +1068,38 @@ class X11DriverImpl : public DisplayDriver {
     Hold x(*this);
     if (!x) return;
     bool mapped = false;
+    bool reframed = false;
+    RECT wanted{}, insets{};
     WindowHints old;
     {
       std::lock_guard<std::mutex> guard(m_lock);
       auto it = m_windows.find(w);
       if (it == m_windows.end()) return;
-      old = it->second.hints;
-      it->second.hints = hints;
-      it->second.decorated = hints.decorated;
-      mapped = it->second.mapped;
+      NativeInfo& info = it->second;
+      old = info.hints;
+      info.hints = hints;
+      reframed = update && info.decorated != hints.decorated;
+      info.decorated = hints.decorated;
+      mapped = info.mapped;
+      if (reframed) {
+        // A window that frames itself has no frame of the manager's; one that gets the manager's
+        // frame back has the frame other windows have until the manager tells its own. The
+        // window keeps its place and size: its client area gives or takes the frame's room, or
+        // the frame a window had when made would stay cut out of it.
+        info.insets = hints.decorated ? m_learntExtents : RECT{0, 0, 0, 0};
+        info.unsettled = true;
+        wanted = info.wanted;
+        insets = info.insets;
+      }
+    }
+    if (reframed && !IsRectEmpty(&wanted)) {
+      const RECT c = inner(wanted, insets);
+      TRACE(X11, "window 0x%lx %s: (%d,%d) %dx%d", w, hints.decorated ? "framed" : "frames itself", wanted.left,
+            wanted.top, c.right - c.left, c.bottom - c.top);
+      XMoveResizeWindow(m_display, w, wanted.left, wanted.top,
+                        static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
+                        static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)));
+      placeHint(w, wanted, c);
     }
     if (!update || old.decorated != hints.decorated) {
       // Motif hints: no decorations for popups and undecorated frames.
@@ -1234,6 +1328,7 @@ class X11DriverImpl : public DisplayDriver {
           bool viewable = e.type == MapNotify;
           unsettle(e.xany.window, &viewable);
           if (viewable) learnExtents(e.xany.window);
+          if (viewable) activateOnceViewable(e.xany.window);
         }
         break;
       case FocusIn:
@@ -1262,6 +1357,7 @@ class X11DriverImpl : public DisplayDriver {
       case ButtonRelease:
         if (hwnd != nullptr) {
           bool down = e.type == ButtonPress;
+          if (e.xbutton.button == Button1) cancelMove(e.xany.window, down);
           POINT p{e.xbutton.x_root, e.xbutton.y_root};
           switch (e.xbutton.button) {
             case Button1: queueMouseInput(hwnd, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, p, 0); break;
@@ -1872,6 +1968,7 @@ class X11DriverImpl : public DisplayDriver {
   std::atomic<bool> m_lost{false};
   std::atomic<NativeWindow> m_capture{0};       // the X window of the capturing window's top level
   std::atomic<unsigned long> m_focusSerial{0};  // the serial of the last XSetInputFocus
+  std::atomic<::Window> m_moveAsked{0};         // the window whose move the manager was asked for
   int m_randrEvent = -1;
   int m_randrError = 0;
   bool m_randr15 = false;
