@@ -4,7 +4,7 @@
 #include "core/col/array/ArrayP.h"
 #include "core/file/win/FileOutputStream.h"
 #include "core/file/win/PathWin.h"
-#include "gui/win/MessageBoxW.h"
+#include "core/system/win/UserNotice.h"
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/IFilter.h"
 #include "imaging/filters/scale/BilinearFilter.h"
@@ -935,7 +935,7 @@ void BufferedImage::print(bool rotateToFit, bool sharpen, bool fitToPage) {
     return;
   }
   if (printer == nullptr) {
-    gui::win::showInformation(
+    system::win::showInformation(
         u"Unable to find a printer. Please check installed/default printers.");
     return;
   }
@@ -966,7 +966,7 @@ void BufferedImage::print(bool rotateToFit, bool sharpen, bool fitToPage) {
                     app != nullptr && app->m_pszAppName != nullptr ? app->m_pszAppName : u"",
                     dialog.GetPortName(), nullptr, 0};
   if (StartDocW(printer, &document) <= 0) {
-    gui::win::showInformation(u"Printing error occured. Unable to find printer.");
+    system::win::showInformation(u"Printing error occured. Unable to find printer.");
     DeleteDC(screen);
     DeleteDC(printer);
     return;

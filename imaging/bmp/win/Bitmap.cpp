@@ -4,7 +4,6 @@
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
 #include "core/io/Io.h"
-#include "imaging/EncodedImageFiles.h"
 #include "imaging/HeaderIo.h"
 #include "imaging/ImageLimits.h"
 #include "imaging/SingleImageSets.h"
@@ -392,26 +391,6 @@ bool Bitmap::writeOpaque24(io::IOutputStream* stream, BufferedImage* image) {
   }
   reset();
   return ok;
-}
-
-bool Bitmap::saveToFile(const WCHAR* path) { return saveEncodedImage(this, path); }
-bool Bitmap::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, path); }
-bool Bitmap::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
-bool Bitmap::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
-
-bool Bitmap::findExactFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool Bitmap::findBestFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool Bitmap::findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
 }
 
 IBufferedImageSet* Bitmap::getImageSet() { return singleImageSet(this, getBitCount()); }

@@ -6,7 +6,6 @@
 #include "core/io/IOutputStream.h"
 #include "core/io/Io.h"
 #include "imaging/EncodeSettingLink.h"
-#include "imaging/EncodedImageFiles.h"
 #include "imaging/HeaderIo.h"
 #include "imaging/ImageLimits.h"
 #include "imaging/bmp/win/Bitmap.h"
@@ -162,11 +161,6 @@ bool Gif::createFromHBitmap(HBITMAP bitmap) {
 }
 
 bool Gif::copyTo(Bitmap* target) { return getFrame(0) != nullptr && getFrame(0)->copyTo(target); }
-
-bool Gif::saveToFile(const WCHAR* path) { return saveEncodedImage(this, path); }
-bool Gif::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, path); }
-bool Gif::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
-bool Gif::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
 
 // ---- writing ----
 

@@ -4,7 +4,6 @@
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
 #include "core/io/Io.h"
-#include "imaging/EncodedImageFiles.h"
 #include "imaging/ImageLimits.h"
 #include "imaging/SingleImageSets.h"
 #include "imaging/bmp/win/Bitmap.h"
@@ -469,11 +468,6 @@ bool Jpeg::read(io::IInputStream* stream) {
   return true;
 }
 
-bool Jpeg::saveToFile(const WCHAR* path) { return saveEncodedImage(this, path); }
-bool Jpeg::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, path); }
-bool Jpeg::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
-bool Jpeg::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
-
 IBufferedImageSet* Jpeg::getImageSet() { return singleImageSet(this, 24); }
 
 // An unbound setting: quality 75 over white.
@@ -487,47 +481,22 @@ IEncodedImage* Jpeg::createLikeFromSet(IBufferedImageSet* set) {
       [set](EncodeSetting* setting) { return setting->createFromSet(set); });
 }
 
-bool Jpeg::findExactFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool Jpeg::findBestFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool Jpeg::findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
 bool Jpeg::createDib(int32_t width, int32_t height) {
   leaveRows();
-  return m_bitmap != nullptr && m_bitmap->createDib(width, height, 24);
+  return BitmapTail::createDib(width, height);
 }
 
 bool Jpeg::createFromHBitmap(HBITMAP bitmap) {
   leaveRows();
-  return m_bitmap != nullptr && m_bitmap->createFromHBitmap(bitmap);
+  return BitmapTail::createFromHBitmap(bitmap);
 }
 
-bool Jpeg::copyTo(Bitmap* target) { return bitmap() != nullptr && m_bitmap->copyTo(target); }
 int32_t Jpeg::getBitCount() {
   if (m_inRows) {
     return 24;
   }
-  return bitmap() != nullptr ? m_bitmap->getBitCount() : 0;
+  return BitmapTail::getBitCount();
 }
-int32_t Jpeg::getStride() { return bitmap() != nullptr ? m_bitmap->getStride() : 0; }
-bool Jpeg::isTrueColorAlpha() { return bitmap() != nullptr && m_bitmap->isTrueColorAlpha(); }
-bool Jpeg::hasColorTable() { return bitmap() != nullptr && m_bitmap->hasColorTable(); }
-int32_t Jpeg::getColorCount() { return bitmap() != nullptr ? m_bitmap->getColorCount() : 0; }
-int32_t Jpeg::getColorTableSize() {
-  return bitmap() != nullptr ? m_bitmap->getColorTableSize() : 0;
-}
-uint8_t* Jpeg::getLine(int32_t y) { return bitmap() != nullptr ? m_bitmap->getLine(y) : nullptr; }
-uint8_t* Jpeg::getBits() { return bitmap() != nullptr ? m_bitmap->getBits() : nullptr; }
 
 void Jpeg::setQuality(int32_t quality) { m_quality = std::clamp(quality, 0, 100); }
 

@@ -2,16 +2,13 @@
 #pragma once
 
 #include "core/thread/ClassTail.h"
+#include "imaging/bmp/win/BitmapTail.h"
 #include "imaging/jpg/IJpeg.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <vector>
-
-namespace s::image::bmp::win {
-class Bitmap;
-}
 
 namespace s::image::jpg::win {
 
@@ -34,7 +31,7 @@ namespace s::image::jpg::win {
 /// Either way the pixels, and the bytes `write` gives, are the same.
 ///
 /// Pooled (capacity 1000); one thread at a time.
-class Jpeg final : public IJpeg {
+class Jpeg final : public bmp::win::BitmapTail<Jpeg, IJpeg, 24> {
   S_POOLED_CLASS(Jpeg, u"s_image_jpg_win_Jpeg")
 
   /// The most scans a progressive file may have.
@@ -54,32 +51,15 @@ class Jpeg final : public IJpeg {
   IBufferedImageSet* getImageSet() override;
   bool write(io::IOutputStream* stream) override;
   bool read(io::IInputStream* stream) override;
-  bool hasFrames() override { return false; }
-  int32_t getFrameCount() override { return 1; }
-  bool saveToFile(const WCHAR* path) override;
-  bool saveToFile(file::win::PathWin* path) override;
-  bool loadFromFile(const WCHAR* path) override;
-  bool loadFromFile(file::win::PathWin* path) override;
   /// A new image of the set's best image with the format's default settings.
   IEncodedImage* createLikeFromSet(IBufferedImageSet* set) override;
   /// A new JPEG of `image` at quality 75 over white.
   IEncodedImage* createLike(image::win::BufferedImage* image) override;
-  bool findExactFrame(int32_t, int32_t, int32_t, int32_t* index) override;
-  bool findBestFrame(int32_t, int32_t, int32_t, int32_t* index) override;
-  bool findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) override;
 
-  /// The bitmap operations, passed on to the inner bitmap (createDib makes it 24-bit).
-  virtual bool createDib(int32_t width, int32_t height);
-  virtual bool createFromHBitmap(HBITMAP bitmap);
-  virtual bool copyTo(bmp::win::Bitmap* target);
-  virtual int32_t getBitCount();
-  virtual int32_t getStride();
-  virtual bool isTrueColorAlpha();
-  virtual bool hasColorTable();
-  virtual int32_t getColorCount();
-  virtual int32_t getColorTableSize();
-  virtual uint8_t* getLine(int32_t y);
-  virtual uint8_t* getBits();
+  // The bitmap operations that first leave the rows to the bitmap, or answer from them.
+  bool createDib(int32_t width, int32_t height) override;
+  bool createFromHBitmap(HBITMAP bitmap) override;
+  int32_t getBitCount() override;
   /// Clamped to 0 to 100.
   virtual void setQuality(int32_t quality);
   /// Makes the picture from `image`, flattened over the opaque background when it has alpha,
@@ -95,6 +75,7 @@ class Jpeg final : public IJpeg {
                          int32_t quality, uint8_t red, uint8_t green, uint8_t blue);
 
   int32_t getQuality() const { return m_quality; }
+  /// The bitmap, made from the rows first when they hold the pixels.
   bmp::win::Bitmap* getBitmap();
 
  private:

@@ -587,3 +587,45 @@ TEST_F(ConverterWindow, AskingBeforeADropTakesItOnlyOnYes) {
   driver->requestClose(frame);
   ui.join();
 }
+
+TEST_F(ConverterWindow, TheQuestionBeforeADropHoldsNoLockWhileItWaits) {
+  s::app::win::installStartUpHooks();
+  writeTone(m_dir.file("Waiting.wav"), 0.1);
+  lumetra::apptest::Texts texts;
+  texts.get()->selectLanguage(u"English");
+  AskingDialog dialog;
+  dialog.bind(nullptr, nullptr, texts.get());
+  std::thread ui([&dialog] { dialog.runWindow(); });
+  auto waitFor = [](const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i) {
+      ::Sleep(10);
+    }
+    return condition();
+  };
+  ASSERT_TRUE(
+      waitFor([&] { return dialog.getWindow() != nullptr && dialog.getWindow()->isVisible(); }));
+  HWND frame = dialog.getWindow()->getHandle();
+  s::str::strarray::StrArray* drop = paths({"Waiting.wav"});
+  std::thread dropper([&] { dialog.onFilesDropped(drop); });
+  HWND question = nullptr;
+  ASSERT_TRUE(waitFor([&] {
+    question = ::GetForegroundWindow();
+    return question != nullptr && question != frame && ::IsWindowVisible(question) &&
+           !::IsWindowEnabled(frame);
+  })) << "the question is asked";
+
+  // The worker and the window's other callers take the lock while the user thinks it over.
+  std::atomic<bool> counted{false};
+  std::thread reader([&] {
+    EXPECT_EQ(dialog.getPathCount(), 0u);
+    counted.store(true);
+  });
+  EXPECT_TRUE(waitFor([&] { return counted.load(); })) << "the lock is free during the question";
+  winapi::HeadlessDriver::current()->requestClose(question);
+  reader.join();
+  dropper.join();
+  EXPECT_FALSE(dialog.isRunning()) << "closing the question takes nothing";
+  drop->release();
+  winapi::HeadlessDriver::current()->requestClose(frame);
+  ui.join();
+}

@@ -8,6 +8,7 @@
 #include "app/win/AppBase.h"
 #include "app/win/AppWindow.h"
 #include "app/win/StartUpHooks.h"
+#include "core/map/IMappedData.h"
 #include "gui/combobox/ComboBoxItem.h"
 #include "gui/menuitem/MenuItem.h"
 #include "gui/win/ComboBox.h"
@@ -16,7 +17,6 @@
 #include "gui/win/Window.h"
 #include "platform/lang/LangPack.h"
 #include "platform/lang/Localizer.h"
-#include "platform/map/IMappedData.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <windows.h>
