@@ -2,9 +2,9 @@
 // the words of the dialogs in the user's interface language, from the language files built in.
 #include "winapi/comdlg32/Browsing.h"
 
+#include "winapi/base/unixpath.h"
+#include "winapi/base/utf8.h"
 #include "winapi/kernel32/posixfile.h"
-#include "winapi/kernel32/unixpath.h"
-#include "winapi/kernel32/utf8.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -7,7 +7,7 @@
 
 #include "winapi/gdi32/Dib.h"
 
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
 
 #include <algorithm>
 #include <atomic>

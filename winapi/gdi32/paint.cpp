@@ -11,7 +11,7 @@
 
 #include "winapi/gdi32/Dib.h"
 
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <winternl.h>
 
-#include "winapi/kernel32/builtin.h"
+#include "winapi/base/builtin.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "winapi/base/threadid.h"
 #include "winapi/drivers/DisplayDriver.h"
 #include "winapi/gdi32/Gdi.h"
 #include "winapi/gdi32/Region.h"
@@ -229,7 +230,6 @@ Window* windowOrError(HWND hwnd);
 
 /// The calling thread's queue, made on first use.
 std::shared_ptr<ThreadQueue> currentQueue();
-DWORD currentThreadId();
 std::shared_ptr<ThreadQueue> queueOfThread(DWORD threadId);
 
 /// Steady milliseconds (for timeouts), and the driver's clock (message times, timers).

@@ -1,7 +1,7 @@
 // The built-in module "user32.dll": the calls that programs look up at run time by name.
 #include <windows.h>
 
-#include "winapi/kernel32/builtin.h"
+#include "winapi/base/builtin.h"
 
 namespace {
 

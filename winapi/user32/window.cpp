@@ -12,9 +12,9 @@
 #include <ole2.h>
 #include <winseam.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/debug.h"
+#include "winapi/base/utf8.h"
 #include "winapi/shell32/NotifyIcon.h"
 #include "winapi/user32/HotKey.h"
 

@@ -2,7 +2,7 @@
 // classic look, so there is never theme data to open or fonts of a theme to read.
 #include <uxtheme.h>
 
-#include "winapi/kernel32/builtin.h"
+#include "winapi/base/builtin.h"
 
 extern "C" {
 

@@ -2,7 +2,7 @@
 // and input comes from the injection calls.
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 #include "winapi/ole32/DragDrop.h"
 #include "winapi/shell32/NotifyIcon.h"
 #include "winapi/user32/HotKey.h"
