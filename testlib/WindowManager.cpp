@@ -153,7 +153,11 @@ void launch() {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   XDestroyWindow(display, probe);
-  XCloseDisplay(display);
+  XSync(display, False);
+  // The connection stays open until the process ends. Closed, its ids would be free for the next
+  // client, whose first window would take the probe's id while the manager may not yet have let
+  // the probe go: xfwm4 on a loaded machine then put that window into the probe's frame, at the
+  // probe's place.
   if (!up) {
     s_failure = name + " did not take the screen (is it installed? script/bootstrap installs it)";
     return;

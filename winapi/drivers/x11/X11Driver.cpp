@@ -989,29 +989,44 @@ class X11DriverImpl : public DisplayDriver {
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
   }
 
+  // Writes the hints' properties; an update writes only those whose value changed. A manager may
+  // take any write of a property as news (xfwm4 frames a window anew on a rewrite of its Motif
+  // hints, and places it again as it does so), and the layer updates the hints on every change of
+  // the stacking order.
   void applyHints(::Window w, const WindowHints& hints, bool update) {
     Hold x(*this);
     if (!x) return;
     bool mapped = false;
+    WindowHints old;
     {
       std::lock_guard<std::mutex> guard(m_lock);
       auto it = m_windows.find(w);
       if (it == m_windows.end()) return;
+      old = it->second.hints;
       it->second.hints = hints;
       it->second.decorated = hints.decorated;
       mapped = it->second.mapped;
     }
-    // Motif hints: no decorations for popups and undecorated frames.
-    long motif[kMotifHintsLength] = {kMotifHintsDecorations, 0, hints.decorated ? kMotifDecorationsAll : 0, 0, 0};
-    XChangeProperty(m_display, w, m_atoms.motifWmHints, m_atoms.motifWmHints, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(motif), kMotifHintsLength);
-    Atom type = hints.skipTaskbar && !hints.decorated ? m_atoms.netWmWindowTypeUtility : m_atoms.netWmWindowTypeNormal;
-    XChangeProperty(m_display, w, m_atoms.netWmWindowType, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&type), 1);
+    if (!update || old.decorated != hints.decorated) {
+      // Motif hints: no decorations for popups and undecorated frames.
+      long motif[kMotifHintsLength] = {kMotifHintsDecorations, 0, hints.decorated ? kMotifDecorationsAll : 0, 0, 0};
+      XChangeProperty(m_display, w, m_atoms.motifWmHints, m_atoms.motifWmHints, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(motif), kMotifHintsLength);
+    }
+    const auto typeOf = [this](const WindowHints& h) {
+      return h.skipTaskbar && !h.decorated ? m_atoms.netWmWindowTypeUtility : m_atoms.netWmWindowTypeNormal;
+    };
+    Atom type = typeOf(hints);
+    if (!update || typeOf(old) != type) {
+      XChangeProperty(m_display, w, m_atoms.netWmWindowType, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&type), 1);
+    }
     if (mapped && update) {
-      sendState(w, hints.topmost, m_atoms.netWmStateAbove, 0);
-      sendState(w, hints.skipTaskbar, m_atoms.netWmStateSkipTaskbar, m_atoms.netWmStateSkipPager);
-    } else {
+      if (old.topmost != hints.topmost) sendState(w, hints.topmost, m_atoms.netWmStateAbove, 0);
+      if (old.skipTaskbar != hints.skipTaskbar) {
+        sendState(w, hints.skipTaskbar, m_atoms.netWmStateSkipTaskbar, m_atoms.netWmStateSkipPager);
+      }
+    } else if (!update || old.topmost != hints.topmost || old.skipTaskbar != hints.skipTaskbar) {
       std::vector<Atom> states;
       if (hints.topmost) states.push_back(m_atoms.netWmStateAbove);
       if (hints.skipTaskbar) {
@@ -1026,14 +1041,16 @@ class X11DriverImpl : public DisplayDriver {
       XChangeProperty(m_display, w, m_atoms.netWmState, XA_ATOM, 32, PropModeReplace,
                       reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
     }
-    if (hints.alpha == 255) {
-      XDeleteProperty(m_display, w, m_atoms.netWmWindowOpacity);
-    } else {
-      unsigned long opacity = static_cast<unsigned long>(hints.alpha) * 0xFFFFFFFFul / 255ul;
-      XChangeProperty(m_display, w, m_atoms.netWmWindowOpacity, XA_CARDINAL, 32, PropModeReplace,
-                      reinterpret_cast<unsigned char*>(&opacity), 1);
+    if (!update || old.alpha != hints.alpha) {
+      if (hints.alpha == 255) {
+        XDeleteProperty(m_display, w, m_atoms.netWmWindowOpacity);
+      } else {
+        unsigned long opacity = static_cast<unsigned long>(hints.alpha) * 0xFFFFFFFFul / 255ul;
+        XChangeProperty(m_display, w, m_atoms.netWmWindowOpacity, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&opacity), 1);
+      }
     }
-    if (hints.transientFor != 0) {
+    if (hints.transientFor != 0 && (!update || old.transientFor != hints.transientFor)) {
       XSetTransientForHint(m_display, w, static_cast<::Window>(hints.transientFor));
     }
   }
