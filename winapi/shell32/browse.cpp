@@ -13,7 +13,7 @@
 
 #include "winapi/base/userdirs.h"
 #include "winapi/comdlg32/Browsing.h"
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/shell32/idlist.h"
 #include "winapi/user32/Dialogs.h"
 

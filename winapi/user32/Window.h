@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "winapi/base/threadid.h"
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/gdi32/Gdi.h"
 #include "winapi/gdi32/Region.h"
 #include "winapi/user32/CreationHook.h"
@@ -58,9 +58,6 @@ struct SystemClassEntry {
 
 /// The table of the system classes (sysclass.cpp), read once when the window system starts.
 const std::vector<SystemClassEntry>& systemClassTable();
-/// Makes the system classes of the ICC_* groups given available; whether a group is.
-void enableCommonControls(DWORD groups);
-bool commonControlsEnabled(DWORD groups);
 
 struct ThreadQueue;
 

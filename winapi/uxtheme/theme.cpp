@@ -28,3 +28,7 @@ const winapi::BuiltinExport kExports[] = {
 const winapi::BuiltinRegistrar kRegistrar(u"UxTheme.dll", kExports);
 
 }  // namespace
+
+// Named by the link option of winapi_add_area(... ANCHOR), so that programs keep this file and
+// its registration though nothing calls into it.
+extern "C" const char lumetra_builtin_uxtheme = 0;

@@ -102,6 +102,8 @@ bool HeadlessDriver::setCursorPos(int x, int y) {
   return true;
 }
 
+void HeadlessDriver::captureScreen(const RECT& rect, PixelBuffer& out) { composeOwnWindows(rect, out); }
+
 ULONGLONG HeadlessDriver::now() {
   {
     std::lock_guard<std::mutex> guard(m_lock);

@@ -7,7 +7,7 @@
 
 #include "testlib/X11Windows.h"
 #include "winapi/base/debug.h"
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
