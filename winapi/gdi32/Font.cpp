@@ -7,10 +7,10 @@
 // (glyphs keep their own proportions), kerning of texts that need no shaping (GDI does not kern
 // either), right-to-left paragraphs (every text is a left-to-right paragraph, as the text calls
 // draw without right-to-left reading) and shaping of texts drawn with given advances.
+#include "winapi/base/ascii.h"
+#include "winapi/base/debug.h"
+#include "winapi/base/utf8.h"
 #include "winapi/gdi32/Font.h"
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/utf8.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -5,6 +5,7 @@
 // DT_MODIFYSTRING never writes back, and DT_RTLREADING is not supported (a line in a
 // right-to-left script is still ordered and shaped within a left-to-right line).
 #include "winapi/gdi32/Text.h"
+#include "winapi/gdi32/SystemLook.h"
 
 #include <algorithm>
 #include <string>
@@ -281,7 +282,7 @@ extern "C" BOOL WINAPI GrayStringW(HDC handle, HBRUSH, GRAYSTRINGPROC output, LP
   // brush, as Windows does on displays with that colour.
   std::shared_ptr<DeviceContext> dc = findDc(handle);
   if (!dc) return FALSE;
-  COLORREF old = SetTextColor(handle, GetSysColor(COLOR_GRAYTEXT));
+  COLORREF old = SetTextColor(handle, systemColor(COLOR_GRAYTEXT));
   POINT origin{};
   OffsetViewportOrgEx(handle, x, y, &origin);
   BOOL ok;

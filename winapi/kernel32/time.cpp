@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <winseam.h>
 
-#include "winapi/kernel32/filetime.h"
+#include "winapi/base/filetime.h"
 
 #include <time.h>
 

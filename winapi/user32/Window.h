@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/base/threadid.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/gdi32/Gdi.h"
 #include "winapi/gdi32/Region.h"
 #include "winapi/user32/CreationHook.h"
@@ -57,9 +58,6 @@ struct SystemClassEntry {
 
 /// The table of the system classes (sysclass.cpp), read once when the window system starts.
 const std::vector<SystemClassEntry>& systemClassTable();
-/// Makes the system classes of the ICC_* groups given available; whether a group is.
-void enableCommonControls(DWORD groups);
-bool commonControlsEnabled(DWORD groups);
 
 struct ThreadQueue;
 
@@ -235,7 +233,6 @@ Window* windowOrError(HWND hwnd);
 
 /// The calling thread's queue, made on first use.
 std::shared_ptr<ThreadQueue> currentQueue();
-DWORD currentThreadId();
 std::shared_ptr<ThreadQueue> queueOfThread(DWORD threadId);
 
 /// Steady milliseconds (for timeouts), and the driver's clock (message times, timers).

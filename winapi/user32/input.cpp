@@ -8,7 +8,7 @@
 // keys, and mouse hover and leave tracking.
 #include "winapi/user32/Input.h"
 
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
 #include "winapi/user32/Icon.h"
 #include "winapi/user32/Window.h"
 

@@ -7,7 +7,7 @@
 // Left out: menu animation, scrolling of menus taller than the work area, and WM_MENUCHAR.
 #include <windows.h>
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/user32/Menu.h"
 #include "winapi/user32/Window.h"
 

@@ -10,10 +10,9 @@
 // Left out on purpose: message hooks, journal playback, and broadcasting to HWND_BROADCAST.
 #include "winapi/user32/Window.h"
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 
 #include <sched.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -314,11 +313,6 @@ void shutdownQueue(const std::shared_ptr<ThreadQueue>& q) {
 }
 
 }  // namespace
-
-DWORD currentThreadId() {
-  static thread_local DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
-  return id;
-}
 
 std::shared_ptr<ThreadQueue> currentQueue() {
   if (!t_holder.queue) {

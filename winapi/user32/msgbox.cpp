@@ -8,9 +8,9 @@
 // text, and the service-notification and default-desktop flags.
 #include <windows.h>
 
-#include "winapi/comdlg32/Browsing.h"
-#include "winapi/drivers/DisplayDriver.h"
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/utf8.h"
+#include "winapi/user32/DialogWords.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/user32/Dialogs.h"
 
 #include <algorithm>

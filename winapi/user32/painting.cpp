@@ -7,6 +7,7 @@
 // The screen's DC (GetDC of no window) covers the virtual screen in screen coordinates and reads
 // the driver's pixels for the rectangle a blit takes; drawing into it changes nothing on screen.
 #include "winapi/user32/Window.h"
+#include "winapi/user32/Input.h"
 
 #include <algorithm>
 #include <atomic>

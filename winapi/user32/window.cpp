@@ -12,10 +12,11 @@
 #include <ole2.h>
 #include <winseam.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/utf8.h"
-#include "winapi/shell32/NotifyIcon.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/debug.h"
+#include "winapi/base/utf8.h"
+#include "winapi/user32/Controls.h"
+#include "winapi/user32/DestroyHook.h"
 #include "winapi/user32/HotKey.h"
 
 #include <unistd.h>
@@ -26,6 +27,17 @@
 
 namespace winapi {
 namespace {
+
+// The hooks of the areas above, called as each window leaves the table.
+struct DestroyHooks {
+  std::mutex lock;
+  std::vector<DestroyHook> hooks;
+};
+
+DestroyHooks& destroyHooks() {
+  static DestroyHooks* h = new DestroyHooks;
+  return *h;
+}
 
 struct UserState {
   std::recursive_mutex lock;
@@ -147,7 +159,11 @@ void freeWindow(HWND hwnd) {
   for (HWND c : children) freeWindow(c);
   forgetWindowInput(hwnd);
   forgetHotKeysOf(hwnd);
-  forgetTrayIconsOf(hwnd);
+  {
+    DestroyHooks& h = destroyHooks();
+    std::lock_guard<std::mutex> guard(h.lock);
+    for (DestroyHook hook : h.hooks) hook(hwnd);
+  }
   if (w->queue) killTimersOf(*w->queue, hwnd);
   unlinkWindow(w);
   if (w->native != 0) displayDriver().destroyWindow(w->native);
@@ -270,6 +286,12 @@ void setTopLevelOrder(HWND hwnd, HWND insertAfter) {
     auto it = std::find(list.begin(), list.end(), insertAfter);
     list.insert(it == list.end() ? list.end() : it + 1, hwnd);
   }
+}
+
+void addDestroyHook(DestroyHook hook) {
+  DestroyHooks& h = destroyHooks();
+  std::lock_guard<std::mutex> guard(h.lock);
+  if (std::find(h.hooks.begin(), h.hooks.end(), hook) == h.hooks.end()) h.hooks.push_back(hook);
 }
 
 }  // namespace winapi

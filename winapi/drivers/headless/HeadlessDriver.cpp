@@ -2,7 +2,7 @@
 // and input comes from the injection calls.
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 #include "winapi/ole32/DragDrop.h"
 #include "winapi/shell32/NotifyIcon.h"
 #include "winapi/user32/HotKey.h"
@@ -101,6 +101,8 @@ bool HeadlessDriver::setCursorPos(int x, int y) {
   m_cursor = POINT{x, y};
   return true;
 }
+
+void HeadlessDriver::captureScreen(const RECT& rect, PixelBuffer& out) { composeOwnWindows(rect, out); }
 
 ULONGLONG HeadlessDriver::now() {
   {

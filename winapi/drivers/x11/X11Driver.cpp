@@ -20,9 +20,9 @@
 // move at the outside position.
 #include "winapi/drivers/x11/X11Driver.h"
 
+#include "winapi/base/debug.h"
+#include "winapi/base/utf8.h"
 #include "winapi/drivers/x11/urilist.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/utf8.h"
 #include "winapi/ole32/DragDrop.h"
 #include "winapi/shell32/NotifyIcon.h"
 #include "winapi/user32/HotKey.h"

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "testlib/X11Windows.h"
-#include "winapi/drivers/DisplayDriver.h"
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
+#include "winapi/gdi32/DisplayDriver.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

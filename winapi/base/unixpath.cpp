@@ -2,11 +2,11 @@
 // Windows applies to every path it is given.
 // Left out: the stripping of trailing dots and spaces from names (POSIX names may end in them,
 // and stripping would make such files unreachable) and device paths such as "\\.\COM1".
-#include "winapi/kernel32/unixpath.h"
+#include "winapi/base/unixpath.h"
 
 #include <windows.h>
 
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/utf8.h"
 
 #include <unistd.h>
 
