@@ -1,7 +1,7 @@
 // PathDisplayFormW: the one conversion behind every path the layer and the program show a person.
 #include <shlwapi.h>
 
-#include "winapi/kernel32/unixpath.h"
+#include "winapi/base/unixpath.h"
 
 #include <string>
 
