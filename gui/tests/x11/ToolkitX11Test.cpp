@@ -452,24 +452,45 @@ TEST_F(ToolkitX11, WidgetDemoFieldsAndSlidersTellTheirEvents) {
     XFlush(x);
   };
   std::string printed;
-  click(left + 120, plainTop + 12, left + 120);
-  usleep(200000);
-  for (KeySym letter : {XK_a, XK_b}) {
+  const auto changes = [&] {
+    printed += demo.readOutput();
+    size_t count = 0;
+    for (size_t at = printed.find("text changed 1\n"); at != std::string::npos;
+         at = printed.find("text changed 1\n", at + 1)) {
+      ++count;
+    }
+    return count;
+  };
+  const auto type = [&](KeySym letter) {
     const KeyCode k = XKeysymToKeycode(x, letter);
     XTestFakeKeyEvent(x, k, True, 0);
     XTestFakeKeyEvent(x, k, False, 0);
+    XFlush(x);
+  };
+  // The plain field takes keys once the click has given it the focus, which a loaded machine may
+  // reach late: the click and a letter are tried again until the field reports the change.
+  bool typed = false;
+  for (int attempt = 0; attempt < 10 && !typed; ++attempt) {
+    click(left + 120, plainTop + 12, left + 120);
+    type(XK_a);
+    typed = waitFor([&] { return changes() >= 1; }, 2);
   }
-  XFlush(x);
-  usleep(200000);
+  ASSERT_TRUE(typed) << "the plain field never took a letter: " << printed;
+  const size_t before = changes();
+  type(XK_b);
+  ASSERT_TRUE(waitFor([&] { return changes() > before; }, 20)) << printed;
   // The native slider's thumb: position 30 of 0 to 100 on a channel from 8 to 192, its middle
   // 17 pixels down; dragged 37 pixels right.
   click(left + 63, nativeTop + 17, left + 100);
   const std::string expected =
       "text changed 1\ntext changed 1\ntext focus lost 3\nnative slider 0\n";
-  EXPECT_TRUE(waitFor([&] {
-    printed += demo.readOutput();
-    return printed.find(expected) != std::string::npos;
-  })) << printed;
+  EXPECT_TRUE(waitFor(
+      [&] {
+        printed += demo.readOutput();
+        return printed.find(expected) != std::string::npos;
+      },
+      20))
+      << printed;
   viewer.screenshot(window, "remaining_widgets.png");
   viewer.close(window);
   EXPECT_TRUE(demo.wait(5000)) << "widget_demo did not end";
