@@ -3,11 +3,11 @@
 
 #include "winapi/drivers/headless/HeadlessDriver.h"
 #include "winapi/drivers/x11/X11Driver.h"
+#include "winapi/kernel32/clock.h"
 
 #include <errno.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,10 +53,7 @@ void DisplayDriver::setCursor(PointerShape) {}
 bool DisplayDriver::cursorPos(POINT*) { return false; }
 bool DisplayDriver::setCursorPos(int, int) { return false; }
 
-ULONGLONG DisplayDriver::now() {
-  using namespace std::chrono;
-  return static_cast<ULONGLONG>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+ULONGLONG DisplayDriver::now() { return clock::now(); }
 
 DisplayDriver& displayDriver() {
   static DisplayDriver* driver = nullptr;
