@@ -244,6 +244,10 @@ TEST_F(SliderWidget, WithADrawerItDragsItselfAndTellsOncePerChange) {
   add(slider);
   ASSERT_EQ(slider->getPosition(), 0);
   const HWND parent = GetParent(slider->GetSafeHwnd());
+  {
+    std::lock_guard<std::mutex> guard(g_tracksLock);
+    g_tracks.clear();
+  }
   g_parentProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordingParentProc)));
   press(slider, 8, 10);
@@ -261,10 +265,7 @@ TEST_F(SliderWidget, WithADrawerItDragsItselfAndTellsOncePerChange) {
   EXPECT_FALSE(slider->isDragging());
   EXPECT_EQ(heard, 2);
   // Posted, so they arrive when the window's thread next looks at its queue.
-  waitFor([] {
-    std::lock_guard<std::mutex> guard(g_tracksLock);
-    return g_tracks.size() >= 2;
-  });
+  ASSERT_TRUE(idle(window->getHandle()));
   {
     std::lock_guard<std::mutex> guard(g_tracksLock);
     EXPECT_EQ(g_tracks, (std::vector<std::pair<int, HWND>>{{50, slider->GetSafeHwnd()},

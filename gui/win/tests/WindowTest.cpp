@@ -363,6 +363,7 @@ HWND WINAPI refuseTheFrameOnce(DWORD exStyle, LPCWSTR className, LPCWSTR name, D
 }  // namespace
 
 TEST(Window, AFrameThatCannotBeMadeSaysSoOnceAndLeavesNoFrame) {
+  g_refusedFrames = 0;
   g_realCreate = winapi::seam::replaceCreateWindowExW(&refuseTheFrameOnce);
   testing::internal::CaptureStderr();
   {
