@@ -29,11 +29,12 @@ std::atomic<ULONGLONG> s_offset{0};
 
 std::atomic<size_t> s_timedWaits{0};
 
-// Every wait on objects measures its time-out on this clock: each looks at it again.
+// Every wait on objects measures its time-out on this clock: each looks at it again. Taking the
+// dispatcher's lock orders the change before every waiter's next look; one that looked before it
+// is waiting by then, and the notification reaches it.
 void changed() {
-  {
-    std::lock_guard guard(dispatcherLock());
-  }
+  dispatcherLock().lock();
+  dispatcherLock().unlock();
   notifyDispatcher();
 }
 
