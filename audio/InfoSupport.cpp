@@ -2,10 +2,10 @@
 #include "audio/InfoSupport.h"
 
 #include "core/file/win/PathWin.h"
+#include "core/map/IMappedData.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "gui/listbox2/Record.h"
 #include "gui/listbox2/SubRecord.h"
-#include "platform/map/IMappedData.h"
 
 #include <string>
 

@@ -76,12 +76,19 @@ endfunction()
 set(LUMETRA_TEST_BIN_DIR ${CMAKE_BINARY_DIR}/testlib/bin)
 set(LUMETRA_TEST_HOME ${CMAKE_BINARY_DIR}/test-home)
 
+# The window managers the X11 tests also run under (testlib/WindowManager.h knows how to start
+# each); script/bootstrap installs them.
+set(LUMETRA_TEST_WINDOW_MANAGERS openbox jwm xfwm4 CACHE STRING
+    "Window managers the x11 tests run under besides a bare X server")
+
 # lumetra_add_test(NAME LABELS labels... [SOURCES files...] [FOLDER dir] [DEPS targets...]
-#                  [RESOURCE_LOCK name])
+#                  [RESOURCE_LOCK name] [UNDER_MANAGERS gtest-filter])
 # One GoogleTest executable; each test case becomes a CTest test carrying LABELS and run
 # with the headless display driver. Cases that must not run beside each other name a lock.
+# The cases of an x11 test that UNDER_MANAGERS picks run once more under each window manager of
+# LUMETRA_TEST_WINDOW_MANAGERS, as NAME@manager.
 function(lumetra_add_test name)
-  cmake_parse_arguments(A "" "FOLDER;RESOURCE_LOCK" "SOURCES;LABELS;DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "FOLDER;RESOURCE_LOCK;UNDER_MANAGERS" "SOURCES;LABELS;DEPS" ${ARGN})
   set(srcs ${A_SOURCES})
   if(A_FOLDER)
     file(GLOB found CONFIGURE_DEPENDS ${A_FOLDER}/*.cpp)
@@ -118,6 +125,23 @@ function(lumetra_add_test name)
                ENVIRONMENT_MODIFICATION "${lsan}"
                TIMEOUT 300
                ${lock})
+  # The wrapper turns --window-manager=NAME into LUMETRA_TEST_WM for testlib/WindowManager.
+  if(A_UNDER_MANAGERS AND "x11" IN_LIST A_LABELS)
+    foreach(manager ${LUMETRA_TEST_WINDOW_MANAGERS})
+      gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        TEST_FILTER "${A_UNDER_MANAGERS}"
+        TEST_SUFFIX "@${manager}"
+        TEST_LIST ${name}_${manager}_TESTS
+        EXTRA_ARGS --window-manager=${manager}
+        PROPERTIES LABELS "${A_LABELS}"
+                   ENVIRONMENT "LUMETRA_DISPLAY=headless"
+                   ENVIRONMENT_MODIFICATION "${lsan}"
+                   TIMEOUT 300
+                   ${lock})
+    endforeach()
+  endif()
 endfunction()
 
 # lumetra_add_test_folders(PREFIX LABELS labels... DEPS targets...)

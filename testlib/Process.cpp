@@ -152,7 +152,19 @@ void ChildProcess::kill() {
   wait();
 }
 
-bool ChildProcess::freeze() { return m_pid > 0 && ::kill(m_pid, SIGSTOP) == 0; }
+bool ChildProcess::freeze() {
+  if (m_pid <= 0 || ::kill(m_pid, SIGSTOP) != 0) {
+    return false;
+  }
+  // The signal arrives when the kernel next schedules the child: until it has stopped, it may
+  // still answer. WNOWAIT leaves the stop (or an end) to be collected as before.
+  siginfo_t info{};
+  int r;
+  do {
+    r = ::waitid(P_PID, static_cast<id_t>(m_pid), &info, WSTOPPED | WEXITED | WNOWAIT);
+  } while (r != 0 && errno == EINTR);
+  return r == 0 && info.si_code == CLD_STOPPED;
+}
 
 bool ChildProcess::thaw() { return m_pid > 0 && ::kill(m_pid, SIGCONT) == 0; }
 

@@ -63,7 +63,8 @@ class ChildProcess {
   bool wait(int timeoutMs = -1);
   /// Ends it with SIGKILL and reaps it.
   void kill();
-  /// Stops it (SIGSTOP) as a frozen program stands, and lets it go on (SIGCONT).
+  /// Stops it (SIGSTOP) as a frozen program stands, returning once it has stopped (false when it
+  /// ended instead), and lets it go on (SIGCONT).
   bool freeze();
   bool thaw();
   /// After the end: the exit status, or -1 when it did not exit by itself.

@@ -4,8 +4,8 @@
 
 #include "app/LumetraApp.h"
 #include "app/win/AppBase.h"
+#include "core/map/IMappedData.h"
 #include "platform/lang/Localizer.h"
-#include "platform/map/IMappedData.h"
 #include "platform/reg/win/RegDir.h"
 #include "platform/xml/Node.h"
 #include "testlib/TempDir.h"

@@ -240,7 +240,7 @@ TEST_F(WindowDescription, TheAboutWindowWearsTheStoredSkinOrClassicLG) {
       });
       EXPECT_TRUE(matchesGolden(
           pixelHash(picture.row0, picture.stride, picture.width, picture.height),
-          0x1f326dc31e5ecdb2ull, "about_window_classic_lg", [&](const std::string& file) {
+          0x983477579868fcf2ull, "about_window_classic_lg", [&](const std::string& file) {
             return winapi::HeadlessDriver::savePng(picture.row0, picture.width, picture.height,
                                                    false, file.c_str());
           }));

@@ -94,6 +94,9 @@ inline void chooseFromMenuBar(s::gui::win::MenuEx* bar, ChoiceCounter* choices, 
       driver->runClock();
     }
   }
+  // The click comes once the window has done all that the last command set going (a language
+  // chosen lays the window out again), as a user's would.
+  ASSERT_TRUE(driver->waitUntilIdle(::GetAncestor(bar->GetSafeHwnd(), GA_ROOT)));
   driver->scriptMenuItem(command);
   if (cancelDialog) {
     driver->scriptCancel();

@@ -2,6 +2,7 @@
 #include "app/win/AppWindow.h"
 
 #include "app/win/AppBase.h"
+#include "core/map/IMappedData.h"
 #include "core/str/Case.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/system/win/Shell.h"
@@ -11,7 +12,6 @@
 #include "gui/dialogs/FlexAsker.h"
 #include "gui/drawer/ISkin.h"
 #include "platform/lang/Localizer.h"
-#include "platform/map/IMappedData.h"
 #include "platform/system/network/win/Downloader.h"
 #include "platform/system/network/win/Network.h"
 #include "platform/system/win/OsVersion.h"

@@ -4,10 +4,12 @@
 #include "app/win/AppBase.h"
 #include "app/win/AppWindow.h"
 #include "app/win/DisplayScale.h"
+#include "core/system/win/UserNotice.h"
 #include "gui/app/AppHooks.h"
 #include "gui/drawer/DefaultDrawers.h"
 #include "gui/drawer/ThemeFont.h"
 #include "gui/image/boxes/OptionPanels.h"
+#include "gui/win/MessageBoxW.h"
 #include "imaging/win/BufferedImage.h"
 #include "imaging/win/PlatformHooks.h"
 #include "platform/ImagingHooks.h"
@@ -79,6 +81,9 @@ ProgramHooks& programHooks() {
 
 void installStartUpHooks() {
   setAppHooks(&programHooks());
+  // The encoder's load failure and the printing messages reach the user through the toolkit's
+  // message box.
+  system::win::setInformationNotice(&gui::win::showInformation);
   image::installPlatformHooks();
   skin::installDefaultDrawers();
   gui::drawer::installThemeFontLookup();
@@ -113,7 +118,8 @@ bool doAppHooksAnswerFrom(AppBase* app) {
 }  // namespace
 
 bool areStartUpHooksInstalled(AppBase* app) {
-  if (&appHooks() != &programHooks() || !image::gui::boxes::areOptionPanelsInstalled()) {
+  if (&appHooks() != &programHooks() || !image::gui::boxes::areOptionPanelsInstalled() ||
+      system::win::getInformationNotice() != &gui::win::showInformation) {
     return false;
   }
   if (app != nullptr && !doAppHooksAnswerFrom(app)) {

@@ -4,8 +4,9 @@
 namespace s::app::win {
 
 /// Fills every upward hook of the libraries below the application: the toolkit's application
-/// hooks (display scale, icons, language, settings), imaging's calls for platform (screen
-/// capture, icon images), the skins' default drawers and the theme font. Calling it again is
+/// hooks (display scale, icons, language, settings), the notice that audio and imaging tell the
+/// user through, imaging's calls for platform (screen capture, icon images), the skins' default
+/// drawers and the theme font. Calling it again is
 /// harmless. Start-up runs it on the application thread before any window exists.
 void installStartUpHooks();
 

@@ -34,21 +34,8 @@ constexpr int32_t kMiddleCrossovers[5][2] = {
 constexpr int32_t kHighCrossovers[5][2] = {
     {880, 9000}, {880, 7000}, {880, 5000}, {880, 4000}, {880, 3000}};
 
-/// The input value of a 16-bit sample: full scale is 1 on both sides.
-inline double toUnit(int16_t s) { return s < 0 ? s / 32768.0 : s / 32767.0; }
-
-/// The sample of an output value, truncated toward zero and clamped to the 16-bit range.
-inline int16_t fromUnit(double y) {
-  double v = y >= 0.0 ? y * 32767.0 : y * 32768.0;
-  v = v < 32767.0 ? v : 32767.0;
-  v = v > -32768.0 ? v : -32768.0;  // NaN, were it ever to come, stays 32767 from the line above
-  return static_cast<int16_t>(v);
-}
-
-/// Frames filtered at a time: the work arrays of one chunk stay in the first-level cache.
-constexpr int32_t kChunk = 256;
-
-/// What a chunk needs of the filter: its coefficients and gains, and the state it carries on.
+/// What a run of frames needs of the filter: its coefficients and gains, and the state it
+/// carries on.
 struct Bands {
   double lowCoefficient, highCoefficient, antiDenormal;
   double lowGain, middleGain, highGain;
@@ -65,131 +52,145 @@ struct Vectors {
   typedef int32_t Int __attribute__((vector_size(4 * V)));
 };
 
-/// Filters a chunk of C channels in vectors of V doubles, in three passes: the samples become
-/// values (the sign picking the divisor lane by lane), the cascades run, and the bands are mixed
-/// back. Every lane does the scalar operations of the formulas in their order.
+/// The 16-bit sample of each lane's output value, full scale being 1 on both sides: truncated
+/// toward zero and clamped (NaN, were it ever to come, gives 32767).
+template <class Double, class Int>
+S_SIMD_INLINE Int toSamples(const Double& y) {
+  Double v = y * (y >= 0.0 ? Double{} + 32767.0 : Double{} + 32768.0);
+  v = v < 32767.0 ? v : Double{} + 32767.0;
+  v = v > -32768.0 ? v : Double{} - 32768.0;
+  return __builtin_convertvector(v, Int);
+}
+
+/// The value of a 16-bit sample, full scale being 1 on both sides: the sample times the scale
+/// of its sign, picked without a branch. 1 / 32768 is exact; 1 / 32767 gives the quotient or
+/// its neighbour in the last bit.
+constexpr double kInputScale[2] = {1.0 / 32767.0, 1.0 / 32768.0};
+
+/// Frames filtered at a time: the work arrays of one chunk stay in the first-level cache.
+constexpr int32_t kChunk = 256;
+
+/// Filters a chunk of C channels in place, in vectors of up to V doubles, in two passes. The
+/// first takes the samples' values and advances the cascades: the lanes hold the low and the
+/// high cascade of channel 0, then of channel 1, and every frame advances the four poles of all
+/// of them together. Written p = (1 - c) p + c x, a pole's own recursion is one multiplication
+/// and one addition per frame; everything else waits on nothing but the pole before or the
+/// frame's input, so frames overlap and the loop runs at the speed of that one recursion. The
+/// second pass mixes the bands back, four samples at a time, as gl low + gm (highCascade - low)
+/// + gh (input - highCascade), gathered by band: (gl - gm) low + (gm - gh) highCascade + gh input.
+/// The values differ from those of the pole form p += c (x - p) in their last bits, which moves
+/// a sample by one step at most, and rarely at all. Every lane does the same operations
+/// whatever the vector width, so both vector codes give the same samples.
 template <int32_t C, int32_t V>
 S_SIMD_INLINE void filterChunk(const Bands& b, uint8_t* samples, int32_t frames) {
-  // Per channel: the values, preceded by the three of the frames before the chunk (oldest
-  // first), so that the value of three frames before frame i is input[i]; the cascades' outputs.
-  double input[C][kChunk + 3];
-  double low[C][kChunk];
-  double highCascade[C][kChunk];
-  using Double = typename Vectors<V>::Double;
-  using Int = typename Vectors<V>::Int;
-  const Double negativeScale = Double{} + 32768.0;
-  const Double positiveScale = Double{} + 32767.0;
-  for (int32_t c = 0; c < C; ++c) {
-    input[c][0] = b.history[c][2];
-    input[c][1] = b.history[c][1];
-    input[c][2] = b.history[c][0];
-    double* x = input[c] + 3;
-    int32_t i = 0;
-    for (; i + V <= frames; i += V) {
-      Double s;
-#pragma GCC unroll 4
-      for (int32_t j = 0; j < V; ++j) {
-        s[j] = pcm::load16(samples + 2 * (C * (i + j) + c));
-      }
-      const Double q = s / (s < 0.0 ? negativeScale : positiveScale);
-      std::memcpy(x + i, &q, sizeof q);
-    }
-    for (; i < frames; ++i) {
-      x[i] = toUnit(pcm::load16(samples + 2 * (C * i + c)));
+  constexpr int32_t kLanes = 2 * C;
+  constexpr int32_t kWidth = std::min(V, kLanes);
+  constexpr int32_t kVectors = kLanes / kWidth;
+  using Lanes = typename Vectors<kWidth>::Double;
+  using Frame = typename Vectors<C>::Double;
+  using FrameInt = typename Vectors<C>::Int;
+  using Quad = typename Vectors<4>::Double;
+  using QuadInt = typename Vectors<4>::Int;
+  using Short4 = int16_t __attribute__((vector_size(8)));
+  // Frame by frame, each channel's input, preceded by the three frames before the chunk (oldest
+  // first): entry i holds the input of three frames before frame i. And each lane's last pole.
+  alignas(32) double input[kChunk + 3][C];
+  alignas(32) double cascade[kChunk][kLanes];
+  for (int32_t k = 0; k < 3; ++k) {
+    for (int32_t c = 0; c < C; ++c) {
+      input[k][c] = b.history[c][2 - k];
     }
   }
 
-  // The cascades: every pole depends on its own previous value, so this loop runs at the speed of
-  // one recursion step. The poles of the low and the high cascade of every channel advance
-  // together, as lanes low, high (, low, high) of vectors of up to V doubles: lane L belongs to
-  // channel L / 2, to the high cascade when L is odd.
-  constexpr int32_t kLanes = std::min(V, 2 * C);
-  constexpr int32_t kVectors = 2 * C / kLanes;
-  using Lanes = typename Vectors<kLanes>::Double;
   Lanes coefficient[kVectors];
-  Lanes antiDenormal[kVectors];
+  Lanes keep[kVectors];
   Lanes pole[4][kVectors];
   for (int32_t n = 0; n < kVectors; ++n) {
-    for (int32_t j = 0; j < kLanes; ++j) {
-      const int32_t c = (n * kLanes + j) / 2;
-      const bool high = j % 2 == 1;
+    for (int32_t j = 0; j < kWidth; ++j) {
+      const int32_t lane = n * kWidth + j;
+      const int32_t c = lane / 2;
+      const bool high = lane % 2 == 1;
       coefficient[n][j] = high ? b.highCoefficient : b.lowCoefficient;
-      antiDenormal[n][j] = b.antiDenormal;
+      keep[n][j] = 1.0 - coefficient[n][j];
       for (int32_t k = 0; k < 4; ++k) {
         pole[k][n][j] = high ? b.highPoles[c][k] : b.lowPoles[c][k];
       }
     }
   }
+  const Lanes antiDenormal = Lanes{} + b.antiDenormal;
   for (int32_t i = 0; i < frames; ++i) {
+    Frame x;
+    for (int32_t c = 0; c < C; ++c) {
+      const int16_t s = pcm::load16(samples + 2 * (C * i + c));
+      x[c] = s * kInputScale[s < 0];
+    }
+    std::memcpy(input[i + 3], &x, sizeof x);
 #pragma GCC unroll 2
     for (int32_t n = 0; n < kVectors; ++n) {
-      Lanes x;
-#pragma GCC unroll 4
-      for (int32_t j = 0; j < kLanes; ++j) {
-        x[j] = input[(n * kLanes + j) / 2][i + 3];
+      // Each channel's value in both its lanes.
+      Lanes in;
+      for (int32_t j = 0; j < kWidth; ++j) {
+        in[j] = x[(n * kWidth + j) / 2];
       }
-      pole[0][n] += coefficient[n] * (x - pole[0][n]) + antiDenormal[n];
-      pole[1][n] += coefficient[n] * (pole[0][n] - pole[1][n]);
-      pole[2][n] += coefficient[n] * (pole[1][n] - pole[2][n]);
-      pole[3][n] += coefficient[n] * (pole[2][n] - pole[3][n]);
-#pragma GCC unroll 4
-      for (int32_t j = 0; j < kLanes; j += 2) {
-        const int32_t c = (n * kLanes + j) / 2;
-        low[c][i] = pole[3][n][j];
-        highCascade[c][i] = pole[3][n][j + 1];
-      }
+      pole[0][n] = keep[n] * pole[0][n] + (coefficient[n] * in + antiDenormal);
+      pole[1][n] = keep[n] * pole[1][n] + coefficient[n] * pole[0][n];
+      pole[2][n] = keep[n] * pole[2][n] + coefficient[n] * pole[1][n];
+      pole[3][n] = keep[n] * pole[3][n] + coefficient[n] * pole[2][n];
+      std::memcpy(&cascade[i][n * kWidth], &pole[3][n], sizeof pole[3][n]);
     }
   }
   for (int32_t n = 0; n < kVectors; ++n) {
-    for (int32_t j = 0; j < kLanes; j += 2) {
-      const int32_t c = (n * kLanes + j) / 2;
+    for (int32_t j = 0; j < kWidth; ++j) {
+      const int32_t lane = n * kWidth + j;
       for (int32_t k = 0; k < 4; ++k) {
-        b.lowPoles[c][k] = pole[k][n][j];
-        b.highPoles[c][k] = pole[k][n][j + 1];
+        (lane % 2 == 1 ? b.highPoles : b.lowPoles)[lane / 2][k] = pole[k][n][j];
       }
     }
   }
 
-  const Double lowGain = Double{} + b.lowGain;
-  const Double middleGain = Double{} + b.middleGain;
-  const Double highGain = Double{} + b.highGain;
+  // Four samples at a time: the cascades hold each sample's low and high lane side by side and
+  // the inputs one value per sample, both in the samples' own order.
+  const double lowWeight = b.lowGain - b.middleGain;
+  const double highCascadeWeight = b.middleGain - b.highGain;
+  const double inputWeight = b.highGain;
+  constexpr int32_t kGroup = 4 / C;
+  int32_t i = 0;
+  for (; i + kGroup <= frames; i += kGroup) {
+    Quad first, second, delayed;
+    std::memcpy(&first, cascade[i], sizeof first);
+    std::memcpy(&second, cascade[i] + 4, sizeof second);
+    std::memcpy(&delayed, input[i], sizeof delayed);
+    const Quad low = __builtin_shufflevector(first, second, 0, 2, 4, 6);
+    const Quad highCascade = __builtin_shufflevector(first, second, 1, 3, 5, 7);
+    const Quad y = lowWeight * low + highCascadeWeight * highCascade + inputWeight * delayed;
+    const Short4 out = __builtin_convertvector(toSamples<Quad, QuadInt>(y), Short4);
+    std::memcpy(samples + 2 * C * i, &out, sizeof out);
+  }
+  for (; i < frames; ++i) {
+    Frame low, highCascade, delayed;
+    for (int32_t c = 0; c < C; ++c) {
+      low[c] = cascade[i][2 * c];
+      highCascade[c] = cascade[i][2 * c + 1];
+      delayed[c] = input[i][c];
+    }
+    const Frame y = lowWeight * low + highCascadeWeight * highCascade + inputWeight * delayed;
+    const FrameInt out = toSamples<Frame, FrameInt>(y);
+    for (int32_t c = 0; c < C; ++c) {
+      pcm::store16(samples + 2 * (C * i + c), static_cast<int16_t>(out[c]));
+    }
+  }
   for (int32_t c = 0; c < C; ++c) {
-    int32_t i = 0;
-    for (; i + V <= frames; i += V) {
-      Double d, l, h;
-      std::memcpy(&d, input[c] + i, sizeof d);
-      std::memcpy(&l, low[c] + i, sizeof l);
-      std::memcpy(&h, highCascade[c] + i, sizeof h);
-      const Double high = d - h;
-      const Double middle = d - (high + l);
-      const Double y = lowGain * l + middleGain * middle + highGain * high;
-      Double v = y * (y >= 0.0 ? positiveScale : negativeScale);
-      v = v < 32767.0 ? v : positiveScale;
-      v = v > -32768.0 ? v : -negativeScale;
-      const Int out = __builtin_convertvector(v, Int);
-#pragma GCC unroll 4
-      for (int32_t j = 0; j < V; ++j) {
-        pcm::store16(samples + 2 * (C * (i + j) + c), static_cast<int16_t>(out[j]));
-      }
-    }
-    for (; i < frames; ++i) {
-      const double d = input[c][i];
-      const double high = d - highCascade[c][i];
-      const double middle = d - (high + low[c][i]);
-      const double y = b.lowGain * low[c][i] + b.middleGain * middle + b.highGain * high;
-      pcm::store16(samples + 2 * (C * i + c), fromUnit(y));
-    }
-    b.history[c][0] = input[c][frames + 2];
-    b.history[c][1] = input[c][frames + 1];
-    b.history[c][2] = input[c][frames];
+    b.history[c][0] = input[frames + 2][c];
+    b.history[c][1] = input[frames + 1][c];
+    b.history[c][2] = input[frames][c];
   }
 }
 
-using FilterChunk = void (*)(const Bands&, uint8_t*, int32_t, int32_t);
+using FilterFrames = void (*)(const Bands&, uint8_t*, int32_t, int32_t);
 
-// The chunk filter compiled twice: for the 256-bit instructions and for the 128-bit ones.
-__attribute__((target("avx2"))) void filterChunkAvx2(const Bands& b, uint8_t* samples,
-                                                     int32_t frames, int32_t channels) {
+// The filter compiled twice: for the 256-bit instructions and for the 128-bit ones.
+__attribute__((target("avx2"))) void filterFramesAvx2(const Bands& b, uint8_t* samples,
+                                                      int32_t frames, int32_t channels) {
   if (channels == 2) {
     filterChunk<2, 4>(b, samples, frames);
   } else {
@@ -197,7 +198,7 @@ __attribute__((target("avx2"))) void filterChunkAvx2(const Bands& b, uint8_t* sa
   }
 }
 
-void filterChunkBase(const Bands& b, uint8_t* samples, int32_t frames, int32_t channels) {
+void filterFramesBase(const Bands& b, uint8_t* samples, int32_t frames, int32_t channels) {
   if (channels == 2) {
     filterChunk<2, 2>(b, samples, frames);
   } else {
@@ -296,7 +297,7 @@ void Equalizer::process(void* samples, int32_t byteCount, bool stereo, int32_t s
                        m_highGain,       m_lowPoles,        m_highPoles,    m_history};
   const int32_t channels = stereo ? 2 : 1;
   const int32_t frames = byteCount / (2 * channels);
-  const FilterChunk filter = simd::useAvx2() ? filterChunkAvx2 : filterChunkBase;
+  const FilterFrames filter = simd::useAvx2() ? filterFramesAvx2 : filterFramesBase;
   uint8_t* p = static_cast<uint8_t*>(samples);
   for (int32_t at = 0; at < frames; at += kChunk) {
     filter(bands, p + 2 * channels * at, std::min(kChunk, frames - at), channels);

@@ -7,10 +7,13 @@
 #include "core/thread/ITask.h"
 #include "core/thread/win/Thread.h"
 
+#include <windows.h>
+
 #include <immintrin.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -80,9 +83,17 @@ struct BinTypes<4> {
   using Float = float __attribute__((vector_size(16)));
 };
 
+template <>
+struct BinTypes<8> {
+  using Double = double __attribute__((vector_size(64)));
+  using Long = int64_t __attribute__((vector_size(64)));
+  using Int = int32_t __attribute__((vector_size(32)));
+  using Float = float __attribute__((vector_size(32)));
+};
+
 /// W doubles, the analysis and synthesis steps of W bins at once; and their integer and float
 /// companions. Lanes compute exactly what scalar code would, so every width gives the same
-/// results: two lanes in the 128-bit code, four in the 256-bit code.
+/// results: two lanes in the 128-bit code, four in the 256-bit code, eight in the 512-bit code.
 template <int32_t W>
 struct Bins {
   using Double = typename BinTypes<W>::Double;
@@ -245,11 +256,89 @@ S_SIMD_INLINE void advancePhases(const float* frequency, float* phaseSum, int32_
   }
 }
 
+/// The frame's input times the window, each product rounded to a float as the scalar product
+/// would be, placed straight into bit-reversed order (value k to slot reverse[k]); the imaginary
+/// parts 0.
+template <int32_t W>
+S_SIMD_INLINE void windowInto(const float* input, const double* window, const uint16_t* reverse,
+                              float* re, float* im, int32_t n) {
+  using B = Bins<W>;
+  using Double = typename B::Double;
+  using Float = typename B::Float;
+  for (int32_t k = 0; k < n; k += W) {
+    Double w;
+    std::memcpy(&w, window + k, sizeof w);
+    const Float product = __builtin_convertvector(B::loadFloats(input + k) * w, Float);
+    for (int32_t j = 0; j < W; ++j) {
+      re[reverse[k + j]] = product[j];
+    }
+  }
+  std::memset(im, 0, sizeof(float) * static_cast<size_t>(n));
+}
+
+/// Adds the windowed, scaled output frame into the accumulator, in double precision as the
+/// scalar sum accumulator + window x output x scale, rounded to a float.
+template <int32_t W>
+S_SIMD_INLINE void overlapAdd(float* accumulator, const double* window, const float* output,
+                              double scale, int32_t n) {
+  using B = Bins<W>;
+  using Double = typename B::Double;
+  for (int32_t k = 0; k < n; k += W) {
+    Double w;
+    std::memcpy(&w, window + k, sizeof w);
+    B::storeFloats(accumulator + k,
+                   B::loadFloats(accumulator + k) + w * B::loadFloats(output + k) * scale);
+  }
+}
+
+__attribute__((target("avx512f,avx512dq"))) void windowInto8(const float* input,
+                                                             const double* window,
+                                                             const uint16_t* reverse, float* re,
+                                                             float* im, int32_t n) {
+  windowInto<8>(input, window, reverse, re, im, n);
+}
+
+__attribute__((target("avx512f,avx512dq"))) void overlapAdd8(float* accumulator,
+                                                             const double* window,
+                                                             const float* output, double scale,
+                                                             int32_t n) {
+  overlapAdd<8>(accumulator, window, output, scale, n);
+}
+
+__attribute__((target("avx2"))) void windowInto4(const float* input, const double* window,
+                                                 const uint16_t* reverse, float* re, float* im,
+                                                 int32_t n) {
+  windowInto<4>(input, window, reverse, re, im, n);
+}
+
+__attribute__((target("avx2"))) void overlapAdd4(float* accumulator, const double* window,
+                                                 const float* output, double scale, int32_t n) {
+  overlapAdd<4>(accumulator, window, output, scale, n);
+}
+
+void windowInto2(const float* input, const double* window, const uint16_t* reverse, float* re,
+                 float* im, int32_t n) {
+  windowInto<2>(input, window, reverse, re, im, n);
+}
+
+void overlapAdd2(float* accumulator, const double* window, const float* output, double scale,
+                 int32_t n) {
+  overlapAdd<2>(accumulator, window, output, scale, n);
+}
+
 __attribute__((target("avx2"))) void analyse4(const float* re, const float* im, float* lastPhase,
                                               float* magnitude, float* frequency, int32_t half,
                                               double expected, double radiansToBins,
                                               double binWidth) {
   analyse<4>(re, im, lastPhase, magnitude, frequency, half, expected, radiansToBins, binWidth);
+}
+
+__attribute__((target("avx512f,avx512dq"))) void analyse8(const float* re, const float* im,
+                                                          float* lastPhase, float* magnitude,
+                                                          float* frequency, int32_t half,
+                                                          double expected, double radiansToBins,
+                                                          double binWidth) {
+  analyse<8>(re, im, lastPhase, magnitude, frequency, half, expected, radiansToBins, binWidth);
 }
 
 void analyse2(const float* re, const float* im, float* lastPhase, float* magnitude,
@@ -263,6 +352,12 @@ __attribute__((target("avx2"))) void advancePhases4(const float* frequency, floa
                                                     int32_t half, double perBinWidth,
                                                     double binsToRadians, double expected) {
   advancePhases<4>(frequency, phaseSum, index, table, half, perBinWidth, binsToRadians, expected);
+}
+
+__attribute__((target("avx512f,avx512dq"))) void advancePhases8(
+    const float* frequency, float* phaseSum, int32_t* index, const float* table, int32_t half,
+    double perBinWidth, double binsToRadians, double expected) {
+  advancePhases<8>(frequency, phaseSum, index, table, half, perBinWidth, binsToRadians, expected);
 }
 
 void advancePhases2(const float* frequency, float* phaseSum, int32_t* index, const float* table,
@@ -356,6 +451,44 @@ struct Lanes {
   }
 };
 
+/// The first two stages of the transform. Butterflies of one stage are independent of each
+/// other, so they run block by block here instead of twiddle by twiddle; every butterfly computes
+/// exactly what it would in either order. The first two stages pair values inside each group of
+/// four, which the vectors reach by regrouping eight values into the two sides of their
+/// butterflies and back; both stages run in one pass, the second on the first's results before
+/// they are stored. Inlined into each caller, it takes that caller's instructions.
+S_SIMD_INLINE void firstStages(float* re, float* im, const float* twiddleRe, const float* twiddleIm,
+                               int32_t n) {
+  const Float4 wr1 = {twiddleRe[0], twiddleRe[0], twiddleRe[0], twiddleRe[0]};
+  const Float4 wi1 = {twiddleIm[0], twiddleIm[0], twiddleIm[0], twiddleIm[0]};
+  const Float4 wr2 = {twiddleRe[1], twiddleRe[2], twiddleRe[1], twiddleRe[2]};
+  const Float4 wi2 = {twiddleIm[1], twiddleIm[2], twiddleIm[1], twiddleIm[2]};
+  for (int32_t at = 0; at < n; at += 8) {
+    const Float4 r0 = load4(re + at);
+    const Float4 r1 = load4(re + at + 4);
+    const Float4 i0 = load4(im + at);
+    const Float4 i1 = load4(im + at + 4);
+    // Half-span 1: a is the first value of each butterfly, b its partner one value on (values 0,
+    // 2, 4, 6 and 1, 3, 5, 7).
+    Float4 ar = __builtin_shufflevector(r0, r1, 0, 2, 4, 6);
+    Float4 br = __builtin_shufflevector(r0, r1, 1, 3, 5, 7);
+    Float4 ai = __builtin_shufflevector(i0, i1, 0, 2, 4, 6);
+    Float4 bi = __builtin_shufflevector(i0, i1, 1, 3, 5, 7);
+    butterfly(ar, ai, br, bi, wr1, wi1);
+    // Half-span 2 on those results: values 0, 1, 4, 5 (a0, b0, a2, b2) against 2, 3, 6, 7 (a1,
+    // b1, a3, b3).
+    Float4 cr = __builtin_shufflevector(ar, br, 0, 4, 2, 6);
+    Float4 dr = __builtin_shufflevector(ar, br, 1, 5, 3, 7);
+    Float4 ci = __builtin_shufflevector(ai, bi, 0, 4, 2, 6);
+    Float4 di = __builtin_shufflevector(ai, bi, 1, 5, 3, 7);
+    butterfly(cr, ci, dr, di, wr2, wi2);
+    store4(re + at, __builtin_shufflevector(cr, dr, 0, 1, 4, 5));
+    store4(re + at + 4, __builtin_shufflevector(cr, dr, 2, 3, 6, 7));
+    store4(im + at, __builtin_shufflevector(ci, di, 0, 1, 4, 5));
+    store4(im + at + 4, __builtin_shufflevector(ci, di, 2, 3, 6, 7));
+  }
+}
+
 /// The stages from half-span 4 on, two at a time where two are left, then one. The 256-bit code
 /// runs the pass of half-spans 4 and 8 four values wide, as it must, and the rest eight wide;
 /// every butterfly computes what it computes in the 128-bit code.
@@ -375,13 +508,25 @@ S_SIMD_INLINE void laterStages(float* re, float* im, const float* twiddleRe, con
   }
 }
 
-__attribute__((target("avx2"))) void laterStages8(float* re, float* im, const float* twiddleRe,
-                                                  const float* twiddleIm, int32_t n) {
+__attribute__((target("avx2"))) void stages8(float* re, float* im, const float* twiddleRe,
+                                             const float* twiddleIm, int32_t n) {
+  firstStages(re, im, twiddleRe, twiddleIm, n);
   laterStages<8>(re, im, twiddleRe, twiddleIm, n);
 }
 
-void laterStages4(float* re, float* im, const float* twiddleRe, const float* twiddleIm, int32_t n) {
+void stages4(float* re, float* im, const float* twiddleRe, const float* twiddleIm, int32_t n) {
+  firstStages(re, im, twiddleRe, twiddleIm, n);
   laterStages<4>(re, im, twiddleRe, twiddleIm, n);
+}
+
+/// The CPUs this process may run on; 1 when that cannot be told.
+int32_t availableCpus() {
+  DWORD_PTR process = 0;
+  DWORD_PTR system = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) {
+    return 1;
+  }
+  return std::max(1, __builtin_popcountll(static_cast<unsigned long long>(process)));
 }
 
 }  // namespace
@@ -402,14 +547,33 @@ struct Octave::Channel {
   float synthesisMagnitude[kGroup];
   /// The cosine-sine table entry of every bin's running phase, bins 0 to kN / 2 (and the rest
   /// of the last vector group past it).
-  int32_t phaseIndex[kN / 2 + 4];
+  int32_t phaseIndex[kN / 2 + 8];
+};
+
+/// Steady nanoseconds.
+int64_t nowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+/// One side of the hand-off between the owner's thread and the worker: whether it sleeps, for
+/// the other side to see; when it last moved its counter, for the other side to tell whether a
+/// spin would have caught that; and whether the last wait of its own was that short.
+struct HandOffSide {
+  std::atomic<bool> asleep{false};
+  std::atomic<int64_t> movedAt{0};
+  /// Touched by this side's thread only.
+  bool spinPays = true;
 };
 
 /// The right channel of the stereo blocks, on the worker. Its run is one loop for the whole
 /// stream: it waits for a block, shifts the block's right channel and says so, until it is told
 /// to quit. Starting a run per block would cost two wake-ups of a parked thread per block, as
-/// long as the work itself at low oversampling; here each side first spins a little (the other
-/// side is nearly always that close), and only then sleeps on the counter.
+/// long as the work itself at low oversampling; here a side whose wait is usually short first
+/// spins a little while the other side runs, and sleeps on the counter otherwise. The worker
+/// exists only where the process may run on more than one CPU, so a spin never keeps the other
+/// side from its CPU.
 ///
 /// The counters order the memory: the block's parameters are written before `m_posted` is
 /// released, and the worker's samples and state before `m_done` is; each side reads the
@@ -427,6 +591,7 @@ class Octave::RightChannel final : public thread::ITask {
     m_stride = stride;
     m_factor = factor;
     m_sampleRate = sampleRate;
+    m_ownerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
     m_posted.store(++m_sequence, std::memory_order_release);
     m_posted.notify_one();
   }
@@ -435,7 +600,7 @@ class Octave::RightChannel final : public thread::ITask {
   void waitDone() {
     uint32_t done = m_done.load(std::memory_order_acquire);
     while (done != m_sequence) {
-      done = awaitChange(m_done, done);
+      done = awaitChange(m_done, done, m_ownerSide, m_workerSide, false);
     }
   }
 
@@ -449,35 +614,62 @@ class Octave::RightChannel final : public thread::ITask {
   void run() override {
     uint32_t seen = m_done.load(std::memory_order_relaxed);
     for (;;) {
-      seen = awaitChange(m_posted, seen);
+      seen = awaitChange(m_posted, seen, m_workerSide, m_ownerSide, true);
       if (m_quit.load(std::memory_order_relaxed)) {
         return;
       }
       m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
                            m_sampleRate, m_owner.m_rightWorkBuffer.get());
+      m_workerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
       m_done.store(seen, std::memory_order_release);
       m_done.notify_one();
     }
   }
 
  private:
-  /// The counter's value once it differs from `old`: spun for about the time of a block's
-  /// conversion to and from floats (a few microseconds to some tens), then slept for.
-  static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old) {
-    for (int32_t spin = 0; spin < 2000; ++spin) {
-      const uint32_t now = counter.load(std::memory_order_acquire);
-      if (now != old) {
-        return now;
+  /// About a block's conversion to and from floats at low oversampling, in nanoseconds; a wait
+  /// whose counter moved within twice this would have been caught by the spin, give or take.
+  static constexpr int64_t kSpinNs = 20000;
+  /// Past this, the spin gives its CPU away between looks.
+  static constexpr int64_t kYieldAfterNs = 3000;
+
+  /// The counter's value once it differs from `old`. `self` spins for it first only while its
+  /// waits have been short and `other`, the side that moves the counter, is not asleep; then it
+  /// sleeps on the counter. With `giveWay`, past the first microseconds the spin gives its CPU to
+  /// any thread that waits for it between looks: the worker, waiting for the next block while the
+  /// owner's thread is elsewhere in the conversion (a window's thread it sends to, say), may hold
+  /// the very CPU that thread needs. The owner, waiting for the worker's half of a block, has the
+  /// worker running on another CPU and keeps its own.
+  static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old, HandOffSide& self,
+                              const HandOffSide& other, bool giveWay) {
+    const int64_t began = nowNs();
+    if (self.spinPays) {
+      for (;;) {
+        for (int32_t i = 0; i < 16; ++i) {
+          const uint32_t now = counter.load(std::memory_order_acquire);
+          if (now != old) {
+            return now;
+          }
+          _mm_pause();
+        }
+        const int64_t spun = nowNs() - began;
+        if (other.asleep.load(std::memory_order_relaxed) || spun >= kSpinNs) {
+          break;
+        }
+        if (giveWay && spun >= kYieldAfterNs) {
+          ::Sleep(0);
+        }
       }
-      _mm_pause();
     }
-    for (;;) {
+    self.asleep.store(true, std::memory_order_relaxed);
+    uint32_t now = counter.load(std::memory_order_acquire);
+    while (now == old) {
       counter.wait(old, std::memory_order_acquire);
-      const uint32_t now = counter.load(std::memory_order_acquire);
-      if (now != old) {
-        return now;
-      }
+      now = counter.load(std::memory_order_acquire);
     }
+    self.asleep.store(false, std::memory_order_relaxed);
+    self.spinPays = other.movedAt.load(std::memory_order_relaxed) - began < 2 * kSpinNs;
+    return now;
   }
 
   Octave& m_owner;
@@ -492,6 +684,8 @@ class Octave::RightChannel final : public thread::ITask {
   std::atomic<uint32_t> m_posted{0};
   std::atomic<uint32_t> m_done{0};
   std::atomic<bool> m_quit{false};
+  HandOffSide m_ownerSide;
+  HandOffSide m_workerSide;
 };
 
 Octave::Octave() = default;
@@ -520,6 +714,7 @@ void Octave::reset() {
   m_rightWorkBuffer.reset();
   m_window.reset();
   m_cosineSineTable.reset();
+  m_singleCpu = -1;
   m_leftReady = 0;
   m_leftState.reset();
   m_rightReady = 0;
@@ -656,6 +851,14 @@ Octave::RightChannel* Octave::rightChannel() {
   if (m_workerRunning) {
     return m_rightTask.get();
   }
+  // A second thread only pays where the process may run on two CPUs at once; on one, the two
+  // channels would take turns on it with a hand-off between them. Asked once per stream.
+  if (m_singleCpu < 0) {
+    m_singleCpu = availableCpus() > 1 ? 0 : 1;
+  }
+  if (m_singleCpu == 1) {
+    return nullptr;
+  }
   if (!m_rightTask) {
     m_rightTask.reset(new (std::nothrow) RightChannel(*this));
     if (!m_rightTask) {
@@ -767,17 +970,18 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   const uint16_t* reverse = m_bitReverse.get();
 
   // Windowed input, placed straight into bit-reversed order.
-  for (int32_t k = 0; k < n; ++k) {
-    re[reverse[k]] = static_cast<float>(channel.inQueue[k] * m_window[k]);
-    im[k] = 0.0f;
-  }
+  const bool widest = simd::useAvx512();
+  const bool wide = simd::useAvx2();
+  (widest ? windowInto8
+   : wide ? windowInto4
+          : windowInto2)(channel.inQueue, m_window.get(), reverse, re, im, n);
   transform(re, im, -1);
 
   // Analysis: the true frequency and magnitude of every bin. Bins go in groups of the vector
   // width; the group past the Nyquist bin also computes bins past it, which nothing reads.
-  const bool wide = simd::useAvx2();
-  (wide ? analyse4 : analyse2)(re, im, channel.lastPhase, channel.analysisMagnitude,
-                               channel.analysisFrequency, half, expected, radiansToBins, binWidth);
+  const auto analyse = widest ? analyse8 : wide ? analyse4 : analyse2;
+  analyse(re, im, channel.lastPhase, channel.analysisMagnitude, channel.analysisFrequency, half,
+          expected, radiansToBins, binWidth);
 
   // The shift: bin k moves to bin k x factor; bins past the Nyquist bin are dropped.
   std::memset(channel.synthesisMagnitude, 0, sizeof(float) * n);
@@ -796,16 +1000,17 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   // stay 0, so the real part of the inverse carries the signal.
   int32_t* index = channel.phaseIndex;
   const float* table = m_cosineSineTable.get();
-  (wide ? advancePhases4 : advancePhases2)(channel.synthesisFrequency, channel.phaseSum, index,
-                                           table, half, perBinWidth, binsToRadians, expected);
+  const auto advancePhases = widest ? advancePhases8 : wide ? advancePhases4 : advancePhases2;
+  advancePhases(channel.synthesisFrequency, channel.phaseSum, index, table, half, perBinWidth,
+                binsToRadians, expected);
+  // The slots of the bins above the Nyquist bin, a scattered half of each array, end up 0:
+  // cleared whole first, then the lower bins written over theirs.
+  std::memset(re, 0, sizeof(float) * static_cast<size_t>(n));
+  std::memset(im, 0, sizeof(float) * static_cast<size_t>(n));
   for (int32_t k = 0; k <= half; ++k) {
     const float magnitude = channel.synthesisMagnitude[k];
     re[reverse[k]] = magnitude * table[2 * index[k]];
     im[reverse[k]] = magnitude * table[2 * index[k] + 1];
-  }
-  for (int32_t k = half + 1; k < n; ++k) {
-    re[reverse[k]] = 0.0f;
-    im[reverse[k]] = 0.0f;
   }
   transform(re, im, 1);
 
@@ -814,10 +1019,9 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   // by o x (the window's sum of squares), which the scale divides out: unity gain. (The classic
   // scale 2 / ((n / 2) o) leaves 1.5 with this window: 3.5 dB too loud, so loud material clips.)
   const double scale = 1.0 / (o * m_windowSquareSum);
-  for (int32_t k = 0; k < n; ++k) {
-    channel.accumulator[k] =
-        static_cast<float>(channel.accumulator[k] + m_window[k] * re[k] * scale);
-  }
+  (widest ? overlapAdd8
+   : wide ? overlapAdd4
+          : overlapAdd2)(channel.accumulator, m_window.get(), re, scale, n);
   std::memcpy(channel.outQueue, channel.accumulator, sizeof(float) * step);
   // The accumulator's entries from n on are never written and stay 0, so the move brings zeros in.
   std::memmove(channel.accumulator, channel.accumulator + step, sizeof(float) * n);
@@ -828,51 +1032,12 @@ void Octave::transform(float* re, float* im, int32_t sign) const {
   const int32_t n = m_frameSize;
   const float* twiddleRe = m_twiddles.get() + (sign < 0 ? 0 : 2 * n);
   const float* twiddleIm = twiddleRe + n;
-  // Butterflies of one stage are independent of each other, so they run block by block here
-  // instead of twiddle by twiddle; every butterfly computes exactly what it would in either order.
-  // The first two stages pair values inside each group of four, which the vectors reach by
-  // regrouping eight values into the two sides of their butterflies and back.
-  for (int32_t h = 1; h <= 2; h <<= 1) {
-    const Float4 wr = h == 1 ? Float4{twiddleRe[0], twiddleRe[0], twiddleRe[0], twiddleRe[0]}
-                             : Float4{twiddleRe[1], twiddleRe[2], twiddleRe[1], twiddleRe[2]};
-    const Float4 wi = h == 1 ? Float4{twiddleIm[0], twiddleIm[0], twiddleIm[0], twiddleIm[0]}
-                             : Float4{twiddleIm[1], twiddleIm[2], twiddleIm[1], twiddleIm[2]};
-    for (int32_t at = 0; at < n; at += 8) {
-      const Float4 r0 = load4(re + at);
-      const Float4 r1 = load4(re + at + 4);
-      const Float4 i0 = load4(im + at);
-      const Float4 i1 = load4(im + at + 4);
-      // a: the first value of each butterfly, b: its partner h values on.
-      Float4 ar, ai, br, bi;
-      if (h == 1) {
-        ar = __builtin_shufflevector(r0, r1, 0, 2, 4, 6);
-        br = __builtin_shufflevector(r0, r1, 1, 3, 5, 7);
-        ai = __builtin_shufflevector(i0, i1, 0, 2, 4, 6);
-        bi = __builtin_shufflevector(i0, i1, 1, 3, 5, 7);
-      } else {
-        ar = __builtin_shufflevector(r0, r1, 0, 1, 4, 5);
-        br = __builtin_shufflevector(r0, r1, 2, 3, 6, 7);
-        ai = __builtin_shufflevector(i0, i1, 0, 1, 4, 5);
-        bi = __builtin_shufflevector(i0, i1, 2, 3, 6, 7);
-      }
-      butterfly(ar, ai, br, bi, wr, wi);
-      if (h == 1) {
-        store4(re + at, __builtin_shufflevector(ar, br, 0, 4, 1, 5));
-        store4(re + at + 4, __builtin_shufflevector(ar, br, 2, 6, 3, 7));
-        store4(im + at, __builtin_shufflevector(ai, bi, 0, 4, 1, 5));
-        store4(im + at + 4, __builtin_shufflevector(ai, bi, 2, 6, 3, 7));
-      } else {
-        store4(re + at, __builtin_shufflevector(ar, br, 0, 1, 4, 5));
-        store4(re + at + 4, __builtin_shufflevector(ar, br, 2, 3, 6, 7));
-        store4(im + at, __builtin_shufflevector(ai, bi, 0, 1, 4, 5));
-        store4(im + at + 4, __builtin_shufflevector(ai, bi, 2, 3, 6, 7));
-      }
-    }
-  }
+  // The 512-bit code keeps the 256-bit stages: on processors that run 512-bit vectors as two
+  // halves they are no faster sixteen wide.
   if (simd::useAvx2()) {
-    laterStages8(re, im, twiddleRe, twiddleIm, n);
+    stages8(re, im, twiddleRe, twiddleIm, n);
   } else {
-    laterStages4(re, im, twiddleRe, twiddleIm, n);
+    stages4(re, im, twiddleRe, twiddleIm, n);
   }
 }
 

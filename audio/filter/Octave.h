@@ -31,12 +31,14 @@ namespace s::sound::filter {
 /// phases jump all over a turn, and a cosine with its sine in one cache line halves the misses.
 /// Pooled; one stream per filter, on one thread at a time.
 ///
-/// Threads: a stereo block runs its right channel on a worker thread while the calling thread
-/// runs the left, and `process` returns once both are done. The channels share nothing but the
-/// read-only tables, so the samples are those of the channels run one after the other. The
-/// worker comes from the worker pool on the first stereo block and waits for the next block
-/// (spinning briefly, then asleep) until reset or destruction, which end its wait and give it
-/// back; without one (no thread could be made) both channels run on the calling thread.
+/// Threads: where the process may run on more than one CPU (asked on the first stereo block
+/// after a reset), a stereo block runs its right channel on a worker thread while the calling
+/// thread runs the left, and `process` returns once both are done. The channels share nothing
+/// but the read-only tables, so the samples are those of the channels run one after the other.
+/// The worker comes from the worker pool on the first stereo block and waits for the next block
+/// (asleep, after a short spin while blocks come quickly) until reset or destruction, which end
+/// its wait and give it back. On one CPU, or without a worker (no thread could be made), both
+/// channels run on the calling thread.
 class Octave final : public FilterBase {
   S_POOLED_CLASS(Octave, u"s_sound_filter_Octave")
 
@@ -96,6 +98,8 @@ class Octave final : public FilterBase {
   /// `m_rightTask` meanwhile.
   thread::win::Thread* m_worker = nullptr;
   bool m_workerRunning = false;
+  /// Whether the process may run on one CPU only: -1 not asked yet in this stream, 0 no, 1 yes.
+  int32_t m_singleCpu = -1;
   std::unique_ptr<RightChannel> m_rightTask;
   std::unique_ptr<double[]> m_window;
   /// The cosine and sine tables of 131072 entries over a turn, interleaved: a look-up touches one

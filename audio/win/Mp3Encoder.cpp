@@ -4,7 +4,7 @@
 
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/system/win/DllLocater.h"
-#include "gui/win/MessageBoxW.h"
+#include "core/system/win/UserNotice.h"
 
 #include <windows.h>
 
@@ -34,9 +34,7 @@ Proc entryPoint(HMODULE module, const char* name) {
 void reportLoadFailure(DWORD code) {
   str::strbuffer::StrBuffer* text = str::strbuffer::StrBuffer::take();
   text->append(u"Failed to Load lame_enc.dll!!\n")->append(u"Error Code - ")->appendUInt32(code);
-  gui::win::MessageBoxW* box = gui::win::MessageBoxW::take();
-  box->showInformation(text->getCStr());
-  box->release();
+  system::win::showInformation(text->getCStr());
   text->release();
 }
 

@@ -11,7 +11,15 @@
 //                                              beside libpng's simplified API on the same data,
 //                                              and our decode's two halves (read, getImage)
 //                                              (timed: the median of 5 runs after a warm-up)
+//   image_bench jpeg IN.ppm [QUALITY]          our JPEG encode of the picture (saveAsJpeg into
+//                                              memory) and decode (read and getImage from
+//                                              memory into the same codec and image each run)
+//                                              beside libjpeg's own compress and decompress of
+//                                              the same pixels in memory, and whether both
+//                                              encodes gave the same bytes (timed: the median of
+//                                              5 runs after a warm-up, alternating)
 #include "core/col/array/ArrayU08.h"
+#include "core/io/IOutputStream.h"
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/sharpness/Sharpness.h"
 #include "imaging/gif/win/Gif.h"
@@ -21,15 +29,21 @@
 #include "imaging/win/BufferedImageSet.h"
 #include "testlib/ImageGen.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "imaging/jpg/win/JpegLib.h"
 
 #include <png.h>
 
@@ -56,8 +70,11 @@ bool endsWith(const std::string& s, const char* tail) {
 }
 
 std::vector<uint8_t> readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::vector<uint8_t> bytes(in ? static_cast<size_t>(in.tellg()) : 0);
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 /// Peak resident memory of this process in KiB (VmHWM).
@@ -69,6 +86,80 @@ long peakKib() {
   }
   return -1;
 }
+
+/// An output stream over a file of this process's own, through a 64 KiB buffer and plain write
+/// calls; it only ever moves forward. Lives on the stack (release and reset do nothing).
+class PlainFile final : public s::io::IOutputStream {
+ public:
+  explicit PlainFile(const std::string& path)
+      : m_fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)) {}
+  ~PlainFile() override { close(); }
+  bool ok() const { return m_fd >= 0; }
+  bool write(const void* data, uint32_t size, uint32_t* written) override {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    if (m_buffer.size() + size > kBufferSize && !flush()) {
+      return false;
+    }
+    if (size >= kBufferSize) {
+      if (!writeAll(bytes, size)) {
+        return false;
+      }
+    } else {
+      m_buffer.insert(m_buffer.end(), bytes, bytes + size);
+    }
+    m_position += size;
+    if (written != nullptr) {
+      *written = size;
+    }
+    return true;
+  }
+  bool flush() override {
+    const bool done = writeAll(m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
+    return done;
+  }
+  bool close() override {
+    if (m_fd < 0) {
+      return false;
+    }
+    const bool done = flush();
+    const bool closed = ::close(m_fd) == 0;
+    m_fd = -1;
+    return done && closed;
+  }
+  void truncate() override {}
+  int64_t getPosition() override { return m_position; }
+  bool isSeekable() override { return false; }
+  bool rewind() override { return false; }
+  int64_t seekToEnd() override { return m_position; }
+  bool seek(int64_t) override { return false; }
+  int64_t seekFromEnd(int64_t) override { return m_position; }
+  bool skip(int64_t) override { return false; }
+  bool skipBack(int64_t) override { return false; }
+  void resetStream() override {}
+  void dispose() override {}
+  void release() override {}
+  void reset() override {}
+
+ private:
+  static constexpr size_t kBufferSize = 64 << 10;
+
+  bool writeAll(const uint8_t* bytes, size_t size) {
+    while (size > 0) {
+      const ssize_t n = ::write(m_fd, bytes, size);
+      if (n <= 0) {
+        return false;
+      }
+      bytes += n;
+      size -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  int m_fd;
+  int64_t m_position = 0;
+  std::vector<uint8_t> m_buffer;
+};
 
 /// Decodes a file into a new buffer; null when it cannot be read.
 BufferedImage* load(const std::string& path) {
@@ -83,9 +174,13 @@ BufferedImage* load(const std::string& path) {
     image->setHasAlpha(p.hasAlpha());
     return image;
   }
-  const std::vector<uint8_t> bytes = readFile(path);
+  // The file straight into the array the codec reads.
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  const std::streamsize size = in ? static_cast<std::streamsize>(in.tellg()) : 0;
+  in.seekg(0);
   ArrayU08* array = ArrayU08::take();
-  array->add(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  array->setCount(static_cast<uint32_t>(size));
+  in.read(reinterpret_cast<char*>(array->getItems()), size);
   array->rewind();
   IEncodedImage* codec = nullptr;
   if (endsWith(path, ".bmp")) codec = Bitmap::take();
@@ -100,7 +195,7 @@ BufferedImage* load(const std::string& path) {
 
 /// Encodes into `array` by the extension of `path`.
 bool encodeAs(BufferedImage* image, const std::string& path, int32_t quality, int32_t bpp,
-              ArrayU08* array) {
+              s::io::IOutputStream* array) {
   const auto r = static_cast<uint8_t>(g_background >> 16);
   const auto g = static_cast<uint8_t>(g_background >> 8);
   const auto b = static_cast<uint8_t>(g_background);
@@ -126,11 +221,10 @@ bool save(BufferedImage* image, const std::string& path, int32_t quality, int32_
     return endsWith(path, ".pam") ? lumetra::testlib::writePam(path, p)
                                   : lumetra::testlib::writePpm(path, p);
   }
-  ArrayU08* array = ArrayU08::take();
-  bool ok = encodeAs(image, path, quality, bpp, array);
-  ok = writeBytes(array, path) && ok;
-  array->release();
-  return ok;
+  // Encoded straight into the file through plain writes: the peers write theirs so, without
+  // the program's flush to the disk at the end.
+  PlainFile file(path);
+  return file.ok() && encodeAs(image, path, quality, bpp, &file) && file.close();
 }
 
 /// An animated GIF of the frames, each shown `delay` milliseconds, looping for ever.
@@ -182,6 +276,8 @@ double median1(Run run) {
 
 template <class Ours, class Peer>
 std::pair<double, double> alternating(Ours ours, Peer peer);
+
+int jpegRows(BufferedImage* image, int32_t quality);
 
 /// Our PNG decode and encode of `path` beside libpng's simplified API, which reads into RGBA and
 /// writes RGBA at the library's default compression, as ours does.
@@ -257,6 +353,98 @@ int pngRows(const std::string& path, BufferedImage* image) {
   return 0;
 }
 
+/// Our JPEG encode and decode of `image` beside libjpeg's own compress and decompress of the same
+/// pixels, all in memory: libjpeg compresses red-green-blue rows at the quality with its other
+/// settings at their defaults, as cjpeg does, and decompresses into red-green-blue rows, as djpeg
+/// does before it writes its file.
+int jpegRows(BufferedImage* image, int32_t quality) {
+  const int32_t w = image->getWidth(), h = image->getHeight();
+  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* in = image->getLine(y);
+    uint8_t* out = &rgb[static_cast<size_t>(y) * w * 3];
+    for (int32_t x = 0; x < w; ++x) {
+      out[3 * x] = in[4 * x + 2];
+      out[3 * x + 1] = in[4 * x + 1];
+      out[3 * x + 2] = in[4 * x];
+    }
+  }
+  unsigned char* peerBytes = nullptr;
+  unsigned long peerSize = 0;
+  auto compress = [&] {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr error;
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_compress(&cinfo);
+    std::free(peerBytes);
+    peerBytes = nullptr;
+    peerSize = 0;
+    jpeg_mem_dest(&cinfo, &peerBytes, &peerSize);
+    cinfo.image_width = static_cast<JDIMENSION>(w);
+    cinfo.image_height = static_cast<JDIMENSION>(h);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+      JSAMPROW row = &rgb[static_cast<size_t>(cinfo.next_scanline) * w * 3];
+      jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+  };
+  ArrayU08* ours = ArrayU08::take();
+  const auto [encodeMs, compressMs] = alternating(
+      [&] {
+        ours->clear();
+        image->saveAsJpeg(ours, quality, 255, 255, 255);
+      },
+      compress);
+  const bool same =
+      ours->getCount() == peerSize && std::memcmp(ours->getItems(), peerBytes, peerSize) == 0;
+  std::vector<uint8_t> decoded(rgb.size());
+  auto decompress = [&] {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr error;
+    cinfo.err = jpeg_std_error(&error);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, peerBytes, peerSize);
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    while (cinfo.output_scanline < cinfo.output_height) {
+      JSAMPROW row = &decoded[static_cast<size_t>(cinfo.output_scanline) * w * 3];
+      jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+  };
+  // Both decoders keep their output from run to run, as a program showing one picture after
+  // another does: ours its codec and target image, libjpeg its rows.
+  ArrayU08* file = ArrayU08::take();
+  file->add(peerBytes, static_cast<uint32_t>(peerSize));
+  Jpeg* jpeg = Jpeg::take();
+  BufferedImage* target = BufferedImage::take();
+  const auto [decodeMs, decompressMs] = alternating(
+      [&] {
+        file->rewind();
+        if (jpeg->read(file)) {
+          jpeg->getImage(0, target);
+        }
+      },
+      decompress);
+  target->release();
+  jpeg->release();
+  std::printf("jpeg encode %dx%d q%d: ours %.2f ms, libjpeg %.2f ms, ratio %.3f, same bytes: %s\n",
+              w, h, quality, encodeMs, compressMs, compressMs / encodeMs, same ? "yes" : "no");
+  std::printf("jpeg decode %dx%d: ours %.2f ms, libjpeg %.2f ms, ratio %.3f\n", w, h, decodeMs,
+              decompressMs, decompressMs / decodeMs);
+  file->release();
+  ours->release();
+  std::free(peerBytes);
+  return same ? 0 : 1;
+}
+
 /// The medians of five runs of `ours` and `peer`, alternating after a warm-up of each, so both
 /// meet the same load.
 template <class Ours, class Peer>
@@ -281,7 +469,7 @@ int usage() {
                "       image_bench sharpen IN LEVEL OUT\n"
                "       image_bench animate OUT.gif DELAY_MS FRAME...\n"
                "       image_bench decode IN | encode IN OUT | roundtrip IN | scale IN W H\n"
-               "       image_bench sharpness IN LEVEL | png IN.png\n");
+               "       image_bench sharpness IN LEVEL | png IN.png | jpeg IN.ppm [QUALITY]\n");
   return 2;
 }
 
@@ -342,6 +530,8 @@ int main(int argc, char** argv) {
     sharpness->release();
   } else if (mode == "png" && args.size() == 2) {
     rc = pngRows(args[1], image);
+  } else if (mode == "jpeg" && (args.size() == 2 || args.size() == 3)) {
+    rc = jpegRows(image, args.size() == 3 ? std::stoi(args[2]) : quality);
   } else if (mode == "decode" && args.size() == 2) {
     const double ms = median([&] {
       BufferedImage* i = load(args[1]);

@@ -59,7 +59,7 @@ void Box::reset() {
   m_inBatch = m_boundsPending = false;
   m_enabled = true;
   m_backgroundColor = ::GetSysColor(COLOR_BTNFACE);
-  m_transparent = true;
+  m_parentBackground = true;
   m_arrangement = 1;
   m_hAlign = m_vAlign = 0;
   m_hGap = m_vGap = 0;
@@ -117,22 +117,6 @@ void Box::onEvent(base::IObject* source, int32_t eventId) {
 
 // Geometry.
 
-int32_t Box::getScreenX() {
-  RECT r{0, 0, 0, 0};
-  if (m_handle != nullptr) {
-    ::GetWindowRect(m_handle, &r);
-  }
-  return r.left;
-}
-
-int32_t Box::getScreenY() {
-  RECT r{0, 0, 0, 0};
-  if (m_handle != nullptr) {
-    ::GetWindowRect(m_handle, &r);
-  }
-  return r.top;
-}
-
 bool Box::pressableButtonAt(int32_t screenX, int32_t screenY) {
   for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
     IComponent* child = getChild(i);
@@ -149,15 +133,6 @@ bool Box::pressableButtonAt(int32_t screenX, int32_t screenY) {
     }
   }
   return false;
-}
-
-bool Box::containsScreenPoint(int32_t x, int32_t y) {
-  if (!m_visible || m_handle == nullptr) {
-    return false;
-  }
-  RECT r;
-  ::GetWindowRect(m_handle, &r);
-  return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom;
 }
 
 int32_t Box::getClientWidth() { return std::max(0, m_width - m_leftInset - m_rightInset); }
@@ -227,14 +202,6 @@ void Box::endBatch() {
     m_boundsPending = false;
     applyBounds(0);
   }
-}
-
-void Box::setSizeWithinLimits(int32_t width, int32_t height) {
-  const int32_t w = std::max(getMinimumWidth(), std::min(width, getMaximumWidth()));
-  const int32_t h = std::max(getMinimumHeight(), std::min(height, getMaximumHeight()));
-  setSize(w, h);
-  // The box's own children follow its new size.
-  doLayout();
 }
 
 // Size queries.
@@ -415,40 +382,6 @@ void Box::setVisible(bool show, bool cascade) {
   releaseBackBuffer();
 }
 
-void Box::setEnabled(bool enabled) {
-  m_enabled = enabled;
-  if (m_handle != nullptr) {
-    ::EnableWindow(m_handle, enabled ? TRUE : FALSE);
-  }
-}
-
-void Box::useParentBackground(bool redraw) {
-  m_transparent = true;
-  if (redraw && m_visible) {
-    repaint();
-  }
-}
-
-void Box::setBackgroundSystem(bool redraw) {
-  const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
-  setBackgroundColor(GetRValue(face), GetGValue(face), GetBValue(face), redraw);
-}
-
-void Box::setBackgroundLight(bool redraw) {
-  const COLORREF text = ::GetSysColor(COLOR_INACTIVECAPTIONTEXT);
-  auto lighten = [](int32_t c) { return 255 - (255 - c) / 2; };
-  setBackgroundColor(lighten(GetRValue(text)), lighten(GetGValue(text)), lighten(GetBValue(text)),
-                     redraw);
-}
-
-void Box::setBackgroundColor(int32_t red, int32_t green, int32_t blue, bool redraw) {
-  m_backgroundColor = RGB(red & 0xFF, green & 0xFF, blue & 0xFF);
-  m_transparent = false;
-  if (redraw && m_visible) {
-    repaint();
-  }
-}
-
 void Box::setHoverColor(int32_t red, int32_t green, int32_t blue) {
   m_hoverColorSet = true;
   m_hoverColor = RGB(red & 0xFF, green & 0xFF, blue & 0xFF);
@@ -491,10 +424,6 @@ void Box::repaint() {
 }
 
 // Children and layout.
-
-IComponent* Box::getChild(int32_t index) {
-  return static_cast<IComponent*>(m_children.getItems()[index]);
-}
 
 ILayoutManager* Box::getLayout() {
   return m_layout != nullptr ? m_layout : layout::FlowH::getShared();
@@ -599,10 +528,6 @@ void Box::showOnlyParked(int32_t index) {
     child->setOffset(0, 0);
     child->setVisible(true, true);
   }
-}
-
-image::win::BufferedImage* Box::getBackBuffer(int32_t* x, int32_t* y) {
-  return backBufferOf(m_handle, m_backBuffer, m_parent, x, y);
 }
 
 // Attaching and creation.
@@ -717,7 +642,7 @@ void Box::paintBackground(HDC dc, CDC* buffer, int32_t width, int32_t height) {
   uint32_t colour = m_backgroundColor;
   if (m_hover != 0 && m_hoverColorSet) {
     colour = m_hoverColor;
-  } else if (m_transparent) {
+  } else if (m_parentBackground) {
     if (copyParentPixels(m_handle, m_parent, target, width, height)) {
       return;
     }
@@ -764,7 +689,7 @@ void Box::paint() {
     }
   }
   if (width > 0 && height > 0) {
-    const bool buffered = m_backBuffer != nullptr || m_drawer != nullptr || !m_transparent ||
+    const bool buffered = m_backBuffer != nullptr || m_drawer != nullptr || !m_parentBackground ||
                           (m_hover != 0 && m_hoverColorSet);
     MemDC* buffer = nullptr;
     if (buffered) {
@@ -793,19 +718,6 @@ void Box::setHover(int32_t state) {
 }
 
 // Messages.
-
-LRESULT Box::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = 0;
-  if (preWindowProc(&result, message, wParam, lParam)) {
-    return result;
-  }
-  result = CWnd::WindowProc(message, wParam, lParam);
-  postWindowProc(&result, message, wParam, lParam);
-  return result;
-}
-
-void Box::postWindowProc(LRESULT* /*result*/, UINT /*message*/, WPARAM /*wParam*/,
-                         LPARAM /*lParam*/) {}
 
 bool Box::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

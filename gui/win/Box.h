@@ -3,12 +3,11 @@
 // links.
 #pragma once
 
-#include "core/base/IObject.h"
 #include "core/col/array/ArrayP.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/ClassTail.h"
-#include "core/thread/IPoolable.h"
 #include "gui/IBox.h"
+#include "gui/win/Container.h"
 
 #include <windows.h>
 #include <afxwin.h>
@@ -30,7 +29,7 @@ class UrlDropTarget;
 /// dropped) and fire event 1; a link dropped on one that accepts links (the UTF-16 link format
 /// only) fires event 7. Pooled (capacity 1000); `reset` detaches and empties the box. Everything
 /// but the setters runs on the owner window's UI thread.
-class Box : public IBox, public base::IObject, public virtual thread::IPoolable, public CWnd {
+class Box : public ChildContainer<IBox> {
   S_POOLED_CLASS(Box, u"s_gui_win_Box")
 
   /// Private messages of the box.
@@ -45,7 +44,6 @@ class Box : public IBox, public base::IObject, public virtual thread::IPoolable,
   Box& operator=(const Box&) = delete;
 
   void reset() override;
-  uint32_t hashCode() const override { return base::IObject::hashCode(); }
 
   // IEventListener
   void onEvent(base::IObject* source, int32_t eventId) override;
@@ -55,9 +53,6 @@ class Box : public IBox, public base::IObject, public virtual thread::IPoolable,
   void setX(int32_t x) override { setLocation(x, m_y); }
   int32_t getY() override { return m_y; }
   void setY(int32_t y) override { setLocation(m_x, y); }
-  int32_t getScreenX() override;
-  int32_t getScreenY() override;
-  bool containsScreenPoint(int32_t x, int32_t y) override;
   int32_t getWidth() override { return m_width; }
   void setWidth(int32_t width) override { setSize(width, m_height); }
   int32_t getHeight() override { return m_height; }
@@ -79,34 +74,13 @@ class Box : public IBox, public base::IObject, public virtual thread::IPoolable,
   int32_t getMaximumHeight() override;
   int32_t getMaximumClientWidth() override;
   int32_t getMaximumClientHeight() override;
-  bool isVisible() override { return m_visible; }
   using IComponent::setVisible;
   void setVisible(bool show, bool cascade) override;
-  bool isEnabled() override { return m_enabled; }
-  void setEnabled(bool enabled) override;
-  bool isEditable() override { return false; }
-  void setEditable(bool) override {}
-  uint32_t getBackgroundColor() override { return m_backgroundColor; }
-  bool isParentBackground() override { return m_transparent; }
-  void useParentBackground(bool redraw) override;
-  void setBackgroundWhite(bool redraw) override { setBackgroundColor(255, 255, 255, redraw); }
-  void setBackgroundSystem(bool redraw) override;
-  void setBackgroundBlack(bool redraw) override { setBackgroundColor(0, 0, 0, redraw); }
-  void setBackgroundLight(bool redraw) override;
-  void setBackgroundColor(int32_t red, int32_t green, int32_t blue, bool redraw) override;
-  IWindow* getWindow() override { return m_ownerWindow; }
-  IComponent* getParent() override { return m_parent; }
   void setParent(IComponent* parent) override;
   void add(IComponent* child) override;
-  bool isContainer() override { return true; }
+  /// Invalidates without erasing and updates at once.
   void repaintRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
   void repaint() override;
-  void setSizeWithinLimits(int32_t width, int32_t height) override;
-  void relayout() override { doLayout(); }
-  int32_t getChildCount() override { return static_cast<int32_t>(m_children.getCount()); }
-  IComponent* getChild(int32_t index) override;
-  col::_array::ArrayP* getChildren() override { return &m_children; }
-  image::win::BufferedImage* getBackBuffer(int32_t* x, int32_t* y) override;
   bool isInBatch() override { return m_inBatch; }
   void beginBatch() override { m_inBatch = true; }
   void endBatch() override;
@@ -168,18 +142,10 @@ class Box : public IBox, public base::IObject, public virtual thread::IPoolable,
   void addClickListener(events::IEventListener* l) override;
   void reverseChildren() override { m_children.reverse(); }
 
-  /// The box's own message handling, before the platform's; true when it handled `message`,
-  /// with the answer in `result`.
-  virtual bool preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam);
-  /// After the platform's handling of a message that `preWindowProc` left: nothing.
-  virtual void postWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam);
-
-  // CWnd
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam) override;
 
   /// The link target while links are accepted and the window exists; else null.
   UrlDropTarget* getUrlTarget() const { return m_urlTarget; }
-  bool hasHandle() const { return m_handle != nullptr; }
 
  private:
   void listen(int32_t eventId, events::IEventListener* listener);
@@ -208,10 +174,7 @@ class Box : public IBox, public base::IObject, public virtual thread::IPoolable,
   void onDropFiles(HDROP drop);
   void forwardToCombos(UINT message, WPARAM wParam, LPARAM lParam);
 
-  // The component's state.
-  HWND m_handle = nullptr;
-  IComponent* m_parent = nullptr;
-  IWindow* m_ownerWindow = nullptr;
+  // Where the box lies: its bounds and offset, moved onto the native window outside a batch.
   HWND m_parentHandle = nullptr;
   int32_t m_x = 0;
   int32_t m_y = 0;
@@ -221,15 +184,8 @@ class Box : public IBox, public base::IObject, public virtual thread::IPoolable,
   int32_t m_offsetY = 0;
   bool m_inBatch = false;
   bool m_boundsPending = false;
-  bool m_visible = true;
-  bool m_enabled = true;
-  uint32_t m_backgroundColor = 0;
-  bool m_transparent = true;
-  image::win::BufferedImage* m_backBuffer = nullptr;
 
   // The box's own.
-  col::_array::ArrayP m_children;
-  ILayoutManager* m_layout = nullptr;
   int32_t m_arrangement = 1;
   int32_t m_hAlign = 0;
   int32_t m_vAlign = 0;

@@ -33,7 +33,7 @@ void doubleAmpersands(const WCHAR* text, str::strbuffer::StrBuffer* out) {
   out->append(start);
 }
 
-CheckBox::CheckBox() : Widget(kCheckBoxClass) { reset(); }
+CheckBox::CheckBox() : CheckWidget(kCheckBoxClass) { reset(); }
 
 CheckBox::~CheckBox() { reset(); }
 
@@ -42,18 +42,7 @@ void CheckBox::reset() {
   setBackgroundColor(255, 255, 255, false);
   useParentBackground(false);
   m_maximumWidth = m_maximumHeight = 0;
-  m_normal.reset();
-  m_disabled.reset();
-  m_checked = false;
-  m_notify = true;
-  m_checkListeners.clear();
-  m_uncheckListeners.clear();
-  m_enableListeners.clear();
-  m_disableListeners.clear();
-  releaseBinding(m_enableOnCheck);
-  releaseBinding(m_disableOnUncheck);
-  releaseBinding(m_enableOnUncheck);
-  releaseBinding(m_disableOnCheck);
+  resetCheckWidget();
 }
 
 drawer::ICheckBox* CheckBox::drawerOfSkin(drawer::ISkin* skin) {
@@ -87,101 +76,7 @@ void CheckBox::applySettings() {
 
 void CheckBox::setMultiLine(bool on) {
   m_normal.setWordWrap(on);
-  remeasure();
-}
-
-void CheckBox::setText(const WCHAR* value) {
-  text()->assign(value != nullptr ? value : u"");
-  applyText();
-  remeasure();
-}
-
-void CheckBox::setTextId(int32_t id) {
-  Widget::setTextId(id);
-  IWindow* window = getWindow();
-  if (window != nullptr && window->hasLocalizer()) {
-    setText(window->getLocalizer()->getText(id));
-  }
-}
-
-void CheckBox::setFontFace(const WCHAR* name) {
-  m_normal.setFaceName(name);
-  remeasure();
-}
-
-void CheckBox::setFontStyle(int32_t code) {
-  m_normal.setStyleCode(code);
-  m_disabled.setStyleCode(code);
-  remeasure();
-}
-
-void CheckBox::setTextColor(int32_t red, int32_t green, int32_t blue) {
-  m_normal.setTextColor(red, green, blue);
-  remeasure();
-}
-
-void CheckBox::setFontPointSize(int32_t size) {
-  m_normal.setPointSize(size);
-  remeasure();
-}
-
-void CheckBox::setFontHeight(int32_t height) {
-  m_normal.setHeight(height);
-  remeasure();
-}
-
-void CheckBox::setFontWidth(int32_t width) {
-  m_normal.setWidth(width);
-  remeasure();
-}
-
-void CheckBox::setBold(bool on) {
-  m_normal.setBold(on);
-  remeasure();
-}
-
-void CheckBox::setItalic(bool on) {
-  m_normal.setItalic(on);
-  remeasure();
-}
-
-void CheckBox::setUnderline(bool on) {
-  m_normal.setUnderline(on);
-  remeasure();
-}
-
-void CheckBox::setStrikeOut(bool on) {
-  m_normal.setStrikeOut(on);
-  remeasure();
-}
-
-void CheckBox::setFontWeight(int32_t weight) {
-  m_normal.setWeight(weight);
-  remeasure();
-}
-
-void CheckBox::addCheckListener(events::IEventListener* l) {
-  if (l != nullptr) {
-    m_checkListeners.push(l);
-  }
-}
-
-void CheckBox::addUncheckListener(events::IEventListener* l) {
-  if (l != nullptr) {
-    m_uncheckListeners.push(l);
-  }
-}
-
-void CheckBox::addEnableListener(events::IEventListener* l) {
-  if (l != nullptr) {
-    m_enableListeners.push(l);
-  }
-}
-
-void CheckBox::addDisableListener(events::IEventListener* l) {
-  if (l != nullptr) {
-    m_disableListeners.push(l);
-  }
+  measureAndRelayout();
 }
 
 void CheckBox::setChecked(bool on) {
@@ -215,32 +110,6 @@ void CheckBox::onSetCheck(WPARAM state) {
       notifyListeners(m_uncheckListeners, this, 2);
     }
   }
-}
-
-void CheckBox::bindEnabled(IComponent* c) {
-  enableOnCheck(c);
-  disableOnUncheck(c);
-}
-
-void CheckBox::enableOnCheck(IComponent* c) {
-  bindTarget(m_enableOnCheck, this, m_checkListeners, c);
-}
-
-void CheckBox::disableOnUncheck(IComponent* c) {
-  bindTarget(m_disableOnUncheck, this, m_uncheckListeners, c);
-}
-
-void CheckBox::bindDisabled(IComponent* c) {
-  enableOnUncheck(c);
-  disableOnCheck(c);
-}
-
-void CheckBox::enableOnUncheck(IComponent* c) {
-  bindTarget(m_enableOnUncheck, this, m_uncheckListeners, c);
-}
-
-void CheckBox::disableOnCheck(IComponent* c) {
-  bindTarget(m_disableOnCheck, this, m_checkListeners, c);
 }
 
 void CheckBox::setEnabled(bool enabled) {

@@ -586,10 +586,12 @@ void ComboBox::drawEntry(const DRAWITEMSTRUCT* dis) {
     ::GetTextExtentPoint32W(dc, text, length, &size);
     int32_t x = r.left + 2;
     if (flags & combobox::kHeading) {
-      x = r.left + (width - size.cx) / 2;
+      x = r.left + std::max<int32_t>(0, (width - size.cx) / 2);
     }
-    const int32_t y = r.top + ((r.bottom - r.top) - size.cy) / 2;
-    ::TextOutW(dc, x, y, text, length);
+    // A row wider than its field (the closed face is narrower than the list) ends in an
+    // ellipsis at a whole character instead of being cut through a letter.
+    RECT box{x, r.top, std::max<LONG>(x, r.right - 2), r.bottom};
+    ::DrawTextW(dc, text, length, &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     ::SelectObject(dc, oldFont);
     ::DeleteObject(font);
   }

@@ -124,21 +124,10 @@ void GroupBox::onEvent(base::IObject* source, int32_t eventId) {
 
 // Geometry.
 
-int32_t GroupBox::getClientWidth() { return m_limits.innerWidth(m_place.width); }
-
-int32_t GroupBox::getClientHeight() { return m_limits.innerHeight(m_place.height); }
-
 void GroupBox::beginBatch() {
   m_place.inBatch = true;
   for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
     getChild(i)->beginBatch();
-  }
-}
-
-void GroupBox::endBatch() {
-  m_place.endBatch(m_handle, m_visible);
-  for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
-    getChild(i)->endBatch();
   }
 }
 
@@ -160,29 +149,6 @@ int32_t GroupBox::getMinimumClientWidth() {
 int32_t GroupBox::getMinimumClientHeight() {
   return m_limits.fixedHeight >= 0 ? m_limits.fixedHeight : m_limits.contentMinHeight;
 }
-
-int32_t GroupBox::getMaximumWidth() { return m_limits.maximumWidth(m_parent); }
-
-int32_t GroupBox::getMaximumHeight() { return m_limits.maximumHeight(m_parent); }
-
-int32_t GroupBox::getMaximumClientWidth() { return m_limits.innerWidth(getMaximumWidth()); }
-
-int32_t GroupBox::getMaximumClientHeight() { return m_limits.innerHeight(getMaximumHeight()); }
-
-void GroupBox::setSizeWithinLimits(int32_t width, int32_t height) {
-  const int32_t w = std::max(getMinimumWidth(), std::min(width, getMaximumWidth()));
-  const int32_t h = std::max(getMinimumHeight(), std::min(height, getMaximumHeight()));
-  setSize(w, h);
-  doLayout();
-}
-
-void GroupBox::setWidthPercent(int32_t percent) { m_limits.setWidthPercent(percent); }
-
-void GroupBox::setHeightPercent(int32_t percent) { m_limits.setHeightPercent(percent); }
-
-void GroupBox::setFixedWidth(int32_t width) { m_limits.setFixedWidth(width); }
-
-void GroupBox::setFixedHeight(int32_t height) { m_limits.setFixedHeight(height); }
 
 // Visibility and colours.
 
@@ -223,51 +189,11 @@ void GroupBox::setVisible(bool show, bool /*cascade*/) {
 }
 
 void GroupBox::setEnabled(bool enabled) {
-  m_enabled = enabled;
-  if (m_handle != nullptr) {
-    ::EnableWindow(m_handle, enabled ? TRUE : FALSE);
-    repaint();
-  }
-}
-
-void GroupBox::useParentBackground(bool redraw) {
-  m_parentBackground = true;
-  if (redraw) {
-    repaint();
-  }
-}
-
-void GroupBox::setBackgroundSystem(bool redraw) {
-  const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
-  setBackgroundColor(GetRValue(face), GetGValue(face), GetBValue(face), redraw);
-}
-
-void GroupBox::setBackgroundColor(int32_t red, int32_t green, int32_t blue, bool redraw) {
-  m_backgroundColor = RGB(red & 0xFF, green & 0xFF, blue & 0xFF);
-  m_parentBackground = false;
-  if (redraw) {
-    repaint();
-  }
-}
-
-void GroupBox::repaintRect(int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (m_handle != nullptr && m_visible) {
-    const RECT r{x, y, x + width, y + height};
-    ::RedrawWindow(m_handle, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  }
-}
-
-void GroupBox::repaint() {
-  if (m_handle != nullptr && m_visible) {
-    ::RedrawWindow(m_handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  }
+  PlacedContainer::setEnabled(enabled);
+  repaint();
 }
 
 // Children, content and layout.
-
-IComponent* GroupBox::getChild(int32_t index) {
-  return static_cast<IComponent*>(m_children.getItems()[index]);
-}
 
 void GroupBox::add(IComponent* child) {
   // Widgets live in the content box; without one there is nowhere to put them.
@@ -337,19 +263,6 @@ file::win::PathArray* GroupBox::getDroppedPaths() {
   return m_content != nullptr ? m_content->getDroppedPaths() : nullptr;
 }
 
-ILayoutManager* GroupBox::getLayout() {
-  return m_layout != nullptr ? m_layout : layout::Pile::getShared();
-}
-
-void GroupBox::setLayout(ILayoutManager* layout) {
-  if (m_layout != nullptr && m_layout != layout && m_layout != layout::Pile::getShared()) {
-    if (auto* poolable = dynamic_cast<thread::IPoolable*>(m_layout)) {
-      poolable->release();
-    }
-  }
-  m_layout = layout;
-}
-
 void GroupBox::doLayout() {
   // A layout that reaches back here through the parent runs once more at most.
   if (m_layoutDepth >= 2) {
@@ -362,11 +275,6 @@ void GroupBox::doLayout() {
                &m_limits.contentMaxWidth, &m_limits.contentMaxHeight);
   }
   --m_layoutDepth;
-}
-
-image::win::BufferedImage* GroupBox::getBackBuffer(int32_t* x, int32_t* y) {
-  // Before the first paint the parent's pixels are what shows here.
-  return backBufferOf(m_handle, m_backBuffer, m_parent, x, y);
 }
 
 // The caption and its fonts.
@@ -640,19 +548,6 @@ void GroupBox::deleteBrush() {
 }
 
 // Messages.
-
-LRESULT GroupBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = 0;
-  if (preWindowProc(&result, message, wParam, lParam)) {
-    return result;
-  }
-  result = CWnd::WindowProc(message, wParam, lParam);
-  postWindowProc(&result, message, wParam, lParam);
-  return result;
-}
-
-void GroupBox::postWindowProc(LRESULT* /*result*/, UINT /*message*/, WPARAM /*wParam*/,
-                              LPARAM /*lParam*/) {}
 
 bool GroupBox::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {

@@ -2,13 +2,11 @@
 // one content box placed below the caption.
 #pragma once
 
-#include "core/base/IObject.h"
 #include "core/col/array/ArrayP.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/ClassTail.h"
-#include "core/thread/IPoolable.h"
 #include "gui/IGroupBox.h"
-#include "gui/win/ChildWindow.h"
+#include "gui/win/Container.h"
 #include "gui/win/Font.h"
 
 #include <windows.h>
@@ -38,10 +36,7 @@ namespace s::gui::win {
 /// Pooled (capacity 1000); `reset` detaches, releases the content and an owned drawer. The own
 /// drawer comes from the default drawer hook and lives as long as the group box. The colour
 /// answer keeps one brush, deleted before the next answer and with the group box.
-class GroupBox final : public IGroupBox,
-                       public base::IObject,
-                       public virtual thread::IPoolable,
-                       public CWnd {
+class GroupBox final : public PlacedContainer<IGroupBox> {
   S_POOLED_CLASS(GroupBox, u"s_gui_win_GroupBox")
 
   /// Private messages of the group box.
@@ -57,95 +52,25 @@ class GroupBox final : public IGroupBox,
   GroupBox& operator=(const GroupBox&) = delete;
 
   void reset() override;
-  uint32_t hashCode() const override { return base::IObject::hashCode(); }
 
   // IEventListener
   void onEvent(base::IObject* source, int32_t eventId) override;
 
   // IComponent
-  int32_t getX() override { return m_place.x; }
-  void setX(int32_t x) override { setLocation(x, m_place.y); }
-  int32_t getY() override { return m_place.y; }
-  void setY(int32_t y) override { setLocation(m_place.x, y); }
-  int32_t getScreenX() override { return screenRectOf(m_handle).left; }
-  int32_t getScreenY() override { return screenRectOf(m_handle).top; }
-  bool containsScreenPoint(int32_t x, int32_t y) override {
-    return screenRectHolds(m_handle, m_visible, x, y);
-  }
-  int32_t getWidth() override { return m_place.width; }
-  void setWidth(int32_t width) override { setSize(width, m_place.height); }
-  int32_t getHeight() override { return m_place.height; }
-  void setHeight(int32_t height) override { setSize(m_place.width, height); }
-  int32_t getClientWidth() override;
-  void setClientWidth(int32_t width) override {
-    setWidth(width + m_limits.insetLeft + m_limits.insetRight);
-  }
-  int32_t getClientHeight() override;
-  void setClientHeight(int32_t height) override {
-    setHeight(height + m_limits.insetTop + m_limits.insetBottom);
-  }
-  void setLocation(int32_t x, int32_t y) override {
-    m_place.setLocation(m_handle, m_visible, x, y);
-  }
-  void setSize(int32_t width, int32_t height) override {
-    m_place.setSize(m_handle, m_visible, width, height);
-  }
-  void setBounds(int32_t x, int32_t y, int32_t width, int32_t height) override {
-    m_place.setBounds(m_handle, m_visible, x, y, width, height);
-  }
-  void setOffset(int32_t dx, int32_t dy) override {
-    m_place.setOffset(m_handle, m_visible, dx, dy);
-  }
-  void addOffset(int32_t dx, int32_t dy) override {
-    setOffset(m_place.offsetX + dx, m_place.offsetY + dy);
-  }
   int32_t getMinimumWidth() override;
   int32_t getMinimumHeight() override;
   int32_t getMinimumClientWidth() override;
   int32_t getMinimumClientHeight() override;
-  int32_t getMaximumWidth() override;
-  int32_t getMaximumHeight() override;
-  int32_t getMaximumClientWidth() override;
-  int32_t getMaximumClientHeight() override;
-  bool isVisible() override { return m_visible; }
   using IComponent::setVisible;
   void setVisible(bool show, bool cascade) override;
-  bool isEnabled() override { return m_enabled; }
+  /// The caption changes its look with the state: the box is painted again.
   void setEnabled(bool enabled) override;
-  bool isEditable() override { return false; }
-  void setEditable(bool) override {}
-  uint32_t getBackgroundColor() override { return m_backgroundColor; }
-  bool isParentBackground() override { return m_parentBackground; }
-  void useParentBackground(bool redraw) override;
-  void setBackgroundWhite(bool redraw) override { setBackgroundColor(255, 255, 255, redraw); }
-  void setBackgroundSystem(bool redraw) override;
-  void setBackgroundBlack(bool redraw) override { setBackgroundColor(0, 0, 0, redraw); }
-  void setBackgroundLight(bool redraw) override {
-    const COLORREF light = lightBackgroundColor();
-    setBackgroundColor(GetRValue(light), GetGValue(light), GetBValue(light), redraw);
-  }
-  void setBackgroundColor(int32_t red, int32_t green, int32_t blue, bool redraw) override;
-  IWindow* getWindow() override { return m_ownerWindow; }
-  IComponent* getParent() override { return m_parent; }
   void setParent(IComponent* parent) override;
   void add(IComponent* child) override;
-  bool isContainer() override { return true; }
-  void repaintRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
-  void repaint() override;
-  void setSizeWithinLimits(int32_t width, int32_t height) override;
-  void relayout() override { doLayout(); }
-  int32_t getChildCount() override { return static_cast<int32_t>(m_children.getCount()); }
-  IComponent* getChild(int32_t index) override;
-  col::_array::ArrayP* getChildren() override { return &m_children; }
-  image::win::BufferedImage* getBackBuffer(int32_t* x, int32_t* y) override;
-  bool isInBatch() override { return m_place.inBatch; }
   void beginBatch() override;
-  void endBatch() override;
 
   // IContainer
   void doLayout() override;
-  ILayoutManager* getLayout() override;
-  void setLayout(ILayoutManager* layout) override;
 
   // IGroupBox
   void setText(const WCHAR* text) override;
@@ -170,10 +95,6 @@ class GroupBox final : public IGroupBox,
   void setStrikeOut(bool on) override;
   int32_t getWeight() override { return m_captionFont.getWeight(); }
   void setWeight(int32_t weight) override;
-  void setWidthPercent(int32_t percent) override;
-  void setHeightPercent(int32_t percent) override;
-  void setFixedWidth(int32_t width) override;
-  void setFixedHeight(int32_t height) override;
   void setFrameColor(int32_t red, int32_t green, int32_t blue) override;
   void addListener(events::IEventListener* listener) override;
   IBox* getContent() override;
@@ -184,14 +105,7 @@ class GroupBox final : public IGroupBox,
   void setDrawer(drawer::IGroupBox* drawer, bool owned) override;
   drawer::IGroupBox* getDrawer() override;
 
-  /// The group box's own message handling, before the platform's; true when it handled
-  /// `message`, with the answer in `result`.
-  virtual bool preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam);
-  /// After the platform's handling of a message that `preWindowProc` left: nothing.
-  virtual void postWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam);
-
-  // CWnd
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam) override;
 
   const WCHAR* getText() { return m_caption->getCStr(); }
   int32_t getTextId() const { return m_captionTextId; }
@@ -204,7 +118,6 @@ class GroupBox final : public IGroupBox,
   COLORREF getFrameColor() const { return m_frameColor; }
   Font* getCaptionFont() { return &m_captionFont; }
   Font* getDisabledCaptionFont() { return &m_disabledCaptionFont; }
-  bool hasHandle() const { return m_handle != nullptr; }
 
  private:
   bool createControl();
@@ -218,23 +131,9 @@ class GroupBox final : public IGroupBox,
   void paint();
   void deleteBrush();
 
-  // The component's state.
-  HWND m_handle = nullptr;
-  IComponent* m_parent = nullptr;
-  IWindow* m_ownerWindow = nullptr;
   /// The localizer and skinner this box listens to since it was attached (not owned).
   lang::Localizer* m_joinedLocalizer = nullptr;
   drawer::ISkinner* m_joinedSkinner = nullptr;
-  ChildPlacement m_place;
-  ContainerLimits m_limits;
-  bool m_visible = true;
-  uint32_t m_backgroundColor = 0;
-  bool m_parentBackground = true;
-  image::win::BufferedImage* m_backBuffer = nullptr;
-  col::_array::ArrayP m_children;
-  ILayoutManager* m_layout = nullptr;
-
-  // The group box's own.
   IBox* m_content = nullptr;
   int32_t m_captionTextId = -1;
   str::strbuffer::StrBuffer* m_caption;
@@ -244,7 +143,6 @@ class GroupBox final : public IGroupBox,
   int32_t m_captionWidth = 0;
   int32_t m_captionHeight = 0;
   COLORREF m_frameColor = kDefaultFrameColor;
-  bool m_enabled = true;
   bool m_acceptFiles = false;
   bool m_listeningToContent = false;
   col::_array::ArrayP m_dropListeners;

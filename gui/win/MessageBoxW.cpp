@@ -1,20 +1,12 @@
 // The toolkit's message box over the window system's MessageBoxW.
 #include "gui/win/MessageBoxW.h"
 
-#include <afxwin.h>
+#include "core/system/win/UserNotice.h"
 
 namespace s::gui::win {
 
 int MessageBoxW::show(const WCHAR* text, UINT type) {
-  // The application's own message box: its title as the caption; the window the user works in
-  // on this thread as the owner, else the application's main window.
-  CWinApp* app = AfxGetApp();
-  HWND owner = ::GetActiveWindow();
-  if (owner == nullptr && app != nullptr && app->m_pMainWnd != nullptr) {
-    owner = app->m_pMainWnd->GetSafeHwnd();
-  }
-  const WCHAR* caption = app != nullptr ? app->m_pszAppName : nullptr;
-  return ::MessageBoxW(owner, text, caption, type);
+  return system::win::showApplicationMessageBox(text, type);
 }
 
 int MessageBoxW::showInformation(const WCHAR* text) {

@@ -20,7 +20,7 @@
 
 namespace s::gui::win {
 
-RadioButton::RadioButton() : Widget(kRadioButtonClass) { reset(); }
+RadioButton::RadioButton() : CheckWidget(kRadioButtonClass) { reset(); }
 
 RadioButton::~RadioButton() { reset(); }
 
@@ -28,18 +28,7 @@ void RadioButton::reset() {
   resetWidget();
   setBackgroundColor(255, 255, 255, false);
   useParentBackground(false);
-  m_normal.reset();
-  m_disabled.reset();
-  m_checked = false;
-  m_notify = true;
-  m_checkListeners.clear();
-  m_uncheckListeners.clear();
-  m_enableListeners.clear();
-  m_disableListeners.clear();
-  releaseBinding(m_enableOnCheck);
-  releaseBinding(m_disableOnUncheck);
-  releaseBinding(m_enableOnUncheck);
-  releaseBinding(m_disableOnCheck);
+  resetCheckWidget();
   releaseBinding(m_editableOnCheck);
   releaseBinding(m_uneditableOnUncheck);
 }
@@ -73,100 +62,6 @@ void RadioButton::applySettings() {
   }
 }
 
-void RadioButton::setText(const WCHAR* value) {
-  text()->assign(value != nullptr ? value : u"");
-  applyText();
-  remeasure();
-}
-
-void RadioButton::setTextId(int32_t id) {
-  Widget::setTextId(id);
-  IWindow* window = getWindow();
-  if (window != nullptr && window->hasLocalizer()) {
-    setText(window->getLocalizer()->getText(id));
-  }
-}
-
-void RadioButton::setFontFace(const WCHAR* name) {
-  m_normal.setFaceName(name);
-  remeasure();
-}
-
-void RadioButton::setFontStyle(int32_t code) {
-  m_normal.setStyleCode(code);
-  m_disabled.setStyleCode(code);
-  remeasure();
-}
-
-void RadioButton::setTextColor(int32_t red, int32_t green, int32_t blue) {
-  m_normal.setTextColor(red, green, blue);
-  remeasure();
-}
-
-void RadioButton::setFontPointSize(int32_t size) {
-  m_normal.setPointSize(size);
-  remeasure();
-}
-
-void RadioButton::setFontHeight(int32_t height) {
-  m_normal.setHeight(height);
-  remeasure();
-}
-
-void RadioButton::setFontWidth(int32_t width) {
-  m_normal.setWidth(width);
-  remeasure();
-}
-
-void RadioButton::setBold(bool on) {
-  m_normal.setBold(on);
-  remeasure();
-}
-
-void RadioButton::setItalic(bool on) {
-  m_normal.setItalic(on);
-  remeasure();
-}
-
-void RadioButton::setUnderline(bool on) {
-  m_normal.setUnderline(on);
-  remeasure();
-}
-
-void RadioButton::setStrikeOut(bool on) {
-  m_normal.setStrikeOut(on);
-  remeasure();
-}
-
-void RadioButton::setFontWeight(int32_t weight) {
-  m_normal.setWeight(weight);
-  remeasure();
-}
-
-void RadioButton::addCheckListener(events::IEventListener* l) {
-  if (l != nullptr) {
-    m_checkListeners.push(l);
-  }
-}
-
-void RadioButton::addUncheckListener(events::IEventListener* l) {
-  if (l != nullptr) {
-    m_uncheckListeners.push(l);
-  }
-}
-
-void RadioButton::addEnableListener(events::IEventListener* l) {
-  if (l != nullptr) {
-    m_enableListeners.push(l);
-  }
-}
-
-void RadioButton::addDisableListener(events::IEventListener* l) {
-  if (l != nullptr) {
-    m_disableListeners.push(l);
-  }
-}
-
 bool RadioButton::isChecked() {
   if (handle() != nullptr) {
     return ::SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -181,32 +76,6 @@ void RadioButton::setChecked(bool on, bool notify) {
     ::SendMessageW(handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
   }
   m_notify = true;
-}
-
-void RadioButton::bindEnabled(IComponent* c) {
-  enableOnCheck(c);
-  disableOnUncheck(c);
-}
-
-void RadioButton::bindDisabled(IComponent* c) {
-  enableOnUncheck(c);
-  disableOnCheck(c);
-}
-
-void RadioButton::enableOnCheck(IComponent* c) {
-  bindTarget(m_enableOnCheck, this, m_checkListeners, c);
-}
-
-void RadioButton::disableOnUncheck(IComponent* c) {
-  bindTarget(m_disableOnUncheck, this, m_uncheckListeners, c);
-}
-
-void RadioButton::disableOnCheck(IComponent* c) {
-  bindTarget(m_disableOnCheck, this, m_checkListeners, c);
-}
-
-void RadioButton::enableOnUncheck(IComponent* c) {
-  bindTarget(m_enableOnUncheck, this, m_uncheckListeners, c);
 }
 
 void RadioButton::bindEditable(IComponent* c) {

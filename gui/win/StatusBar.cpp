@@ -80,19 +80,6 @@ void StatusBar::onEvent(base::IObject* source, int32_t /*eventId*/) {
   }
 }
 
-// Geometry.
-
-int32_t StatusBar::getClientWidth() { return m_limits.innerWidth(m_place.width); }
-
-int32_t StatusBar::getClientHeight() { return m_limits.innerHeight(m_place.height); }
-
-void StatusBar::endBatch() {
-  m_place.endBatch(m_handle, m_visible);
-  for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
-    getChild(i)->endBatch();
-  }
-}
-
 // Size queries.
 
 drawer::IStatusBar* StatusBar::getActiveDrawer() {
@@ -129,27 +116,6 @@ int32_t StatusBar::getMinimumClientWidth() { return m_limits.innerWidth(getMinim
 
 int32_t StatusBar::getMinimumClientHeight() { return m_limits.innerHeight(getMinimumHeight()); }
 
-int32_t StatusBar::getMaximumWidth() { return m_limits.maximumWidth(m_parent); }
-
-int32_t StatusBar::getMaximumClientWidth() { return m_limits.innerWidth(getMaximumWidth()); }
-
-int32_t StatusBar::getMaximumClientHeight() { return m_limits.innerHeight(getMaximumHeight()); }
-
-void StatusBar::setSizeWithinLimits(int32_t width, int32_t height) {
-  const int32_t w = std::max(getMinimumWidth(), std::min(width, getMaximumWidth()));
-  const int32_t h = std::max(getMinimumHeight(), std::min(height, getMaximumHeight()));
-  setSize(w, h);
-  doLayout();
-}
-
-void StatusBar::setWidthPercent(int32_t percent) { m_limits.setWidthPercent(percent); }
-
-void StatusBar::setHeightPercent(int32_t percent) { m_limits.setHeightPercent(percent); }
-
-void StatusBar::setFixedWidth(int32_t width) { m_limits.setFixedWidth(width); }
-
-void StatusBar::setFixedHeight(int32_t height) { m_limits.setFixedHeight(height); }
-
 void StatusBar::setRightInsetEnabled(bool on) {
   m_rightInsetEnabled = on;
   if (!on) {
@@ -182,49 +148,6 @@ void StatusBar::setVisible(bool show, bool /*cascade*/) {
   }
 }
 
-void StatusBar::setEnabled(bool enabled) {
-  m_enabled = enabled;
-  if (m_handle != nullptr) {
-    ::EnableWindow(m_handle, enabled ? TRUE : FALSE);
-  }
-}
-
-void StatusBar::useParentBackground(bool redraw) {
-  m_parentBackground = true;
-  if (redraw) {
-    repaint();
-  }
-}
-
-void StatusBar::setBackgroundSystem(bool redraw) {
-  m_backgroundColor = ::GetSysColor(COLOR_BTNFACE);
-  m_parentBackground = false;
-  if (redraw) {
-    repaint();
-  }
-}
-
-void StatusBar::setBackgroundColor(int32_t red, int32_t green, int32_t blue, bool redraw) {
-  m_backgroundColor = RGB(red & 0xFF, green & 0xFF, blue & 0xFF);
-  m_parentBackground = false;
-  if (redraw) {
-    repaint();
-  }
-}
-
-void StatusBar::repaintRect(int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (m_handle != nullptr && m_visible) {
-    const RECT r{x, y, x + width, y + height};
-    ::RedrawWindow(m_handle, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  }
-}
-
-void StatusBar::repaint() {
-  if (m_handle != nullptr && m_visible) {
-    ::RedrawWindow(m_handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  }
-}
-
 void StatusBar::setDrawer(drawer::IStatusBar* drawer, bool owned) {
   if (m_drawer != nullptr && m_drawerOwned && m_drawer != drawer) {
     m_drawer->release();
@@ -244,10 +167,6 @@ void StatusBar::setDefaultDrawerOption() {
 }
 
 // Children and layout.
-
-IComponent* StatusBar::getChild(int32_t index) {
-  return static_cast<IComponent*>(m_children.getItems()[index]);
-}
 
 void StatusBar::setContent(IComponent* content, IBox* itemBox) {
   if (content == nullptr) {
@@ -281,19 +200,6 @@ void StatusBar::relayoutParent() {
   }
 }
 
-ILayoutManager* StatusBar::getLayout() {
-  return m_layout != nullptr ? m_layout : layout::Pile::getShared();
-}
-
-void StatusBar::setLayout(ILayoutManager* layout) {
-  if (m_layout != nullptr && m_layout != layout && m_layout != layout::Pile::getShared()) {
-    if (auto* poolable = dynamic_cast<thread::IPoolable*>(m_layout)) {
-      poolable->release();
-    }
-  }
-  m_layout = layout;
-}
-
 void StatusBar::doLayout() {
   // A layout that reaches back here through the parent runs once more at most.
   if (m_creatingChildren || m_layoutDepth >= 2) {
@@ -306,11 +212,6 @@ void StatusBar::doLayout() {
                &m_limits.contentMaxWidth, &m_limits.contentMaxHeight);
   }
   --m_layoutDepth;
-}
-
-image::win::BufferedImage* StatusBar::getBackBuffer(int32_t* x, int32_t* y) {
-  // Before the first paint the parent's pixels are what shows here.
-  return backBufferOf(m_handle, m_backBuffer, m_parent, x, y);
 }
 
 // Attaching and creation.
@@ -414,19 +315,6 @@ void StatusBar::paint() {
 }
 
 // Messages.
-
-LRESULT StatusBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = 0;
-  if (preWindowProc(&result, message, wParam, lParam)) {
-    return result;
-  }
-  result = CWnd::WindowProc(message, wParam, lParam);
-  postWindowProc(&result, message, wParam, lParam);
-  return result;
-}
-
-void StatusBar::postWindowProc(LRESULT* /*result*/, UINT /*message*/, WPARAM /*wParam*/,
-                               LPARAM /*lParam*/) {}
 
 bool StatusBar::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

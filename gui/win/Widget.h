@@ -17,6 +17,7 @@
 
 #include <windows.h>
 #include <afxwin.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -34,17 +35,20 @@ struct WidgetClass {
   int32_t poolCapacity;
 };
 
-// clang-format off
-inline constexpr WidgetClass kButtonClass      {u"Button",            0x40014000, 1000, 0, 0};
-inline constexpr WidgetClass kCheckBoxClass    {u"Button",            0x40014003, 1003, 0, 1000};
-inline constexpr WidgetClass kRadioButtonClass {u"Button",            0x40014009, 1003, 0, 1000};
-inline constexpr WidgetClass kLabelClass       {kWindowClassName,     0x40000000, 0,    WS_EX_TRANSPARENT, 1000};
-inline constexpr WidgetClass kTextFieldClass   {u"Edit",              0x40810080, 1001, 0, 1000};
-inline constexpr WidgetClass kSliderClass      {u"msctls_trackbar32", 0x40000004, 1040, 0, 1000};
-// clang-format on
+inline constexpr WidgetClass kButtonClass{
+    u"Button", WS_CHILD | WS_TABSTOP | BS_NOTIFY | BS_PUSHBUTTON, 1000, 0, 0};
+inline constexpr WidgetClass kCheckBoxClass{
+    u"Button", WS_CHILD | WS_TABSTOP | BS_NOTIFY | BS_AUTOCHECKBOX, 1003, 0, 1000};
+inline constexpr WidgetClass kRadioButtonClass{
+    u"Button", WS_CHILD | WS_TABSTOP | BS_NOTIFY | BS_AUTORADIOBUTTON, 1003, 0, 1000};
+inline constexpr WidgetClass kLabelClass{kWindowClassName, WS_CHILD, 0, WS_EX_TRANSPARENT, 1000};
+inline constexpr WidgetClass kTextFieldClass{
+    u"Edit", WS_CHILD | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 1001, 0, 1000};
+// The tick style follows after creation.
+inline constexpr WidgetClass kSliderClass{TRACKBAR_CLASSW, WS_CHILD | TBS_TOP, 1040, 0, 1000};
 
 /// A check box whose font wraps its words asks for several lines.
-inline constexpr DWORD kMultiLineButtonStyle = 0x00002000;
+inline constexpr DWORD kMultiLineButtonStyle = BS_MULTILINE;
 
 // The template serves interfaces that declare some of its operations (setDrawer, preWindowProc,
 // getTextId) and interfaces that do not, so it can mark none of them `override`; the widgets

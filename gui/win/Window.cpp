@@ -79,7 +79,10 @@ RECT workArea() {
 
 }  // namespace
 
-Window::Window() : m_backgroundColor(defaultBackground()) { startUiThread(); }
+Window::Window() : Container(false) {
+  m_backgroundColor = defaultBackground();
+  startUiThread();
+}
 
 Window::~Window() {
   reset();
@@ -484,13 +487,6 @@ void Window::setBackgroundSystem(bool redraw) {
   }
 }
 
-void Window::setBackgroundLight(bool redraw) {
-  const COLORREF text = ::GetSysColor(COLOR_INACTIVECAPTIONTEXT);
-  auto lighten = [](int32_t c) { return 255 - (255 - c) / 2; };
-  setBackgroundColor(lighten(GetRValue(text)), lighten(GetGValue(text)), lighten(GetBValue(text)),
-                     redraw);
-}
-
 void Window::setBackgroundColor(int32_t red, int32_t green, int32_t blue, bool redraw) {
   m_backgroundColor = static_cast<uint32_t>(red & 0xFF) |
                       (static_cast<uint32_t>(green & 0xFF) << 8) |
@@ -533,10 +529,6 @@ void Window::remove(IComponent* child, bool destroy) {
     return;
   }
   IWindow::remove(child, destroy);
-}
-
-IComponent* Window::getChild(int32_t index) {
-  return static_cast<IComponent*>(m_children.getItems()[index]);
 }
 
 void Window::beginBatch() {

@@ -2,13 +2,12 @@
 // buffer and turns its messages into numbered events.
 #pragma once
 
-#include "core/base/IObject.h"
 #include "core/col/array/ArrayP.h"
 #include "core/str/strarray/StrArray.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/ClassTail.h"
-#include "core/thread/IPoolable.h"
 #include "gui/IWindow.h"
+#include "gui/win/Container.h"
 
 #include <windows.h>
 #include <afxwin.h>
@@ -31,7 +30,7 @@ class UIThread;
 /// thread; the fields are plain values without a lock, so listeners and children are set up
 /// before `show`. Event ids are those of `IWindow`; the window procedure fires them on the UI
 /// thread.
-class Window : public IWindow, public base::IObject, public virtual thread::IPoolable, public CWnd {
+class Window : public Container<IWindow> {
   S_POOLED_CLASS(Window, u"s_gui_win_Window", 0)
 
   /// The window's event ids, each with its own listener list.
@@ -90,8 +89,6 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   Window& operator=(const Window&) = delete;
 
   void reset() override;
-  // The object and the frame both answer hashCode through IObject.
-  uint32_t hashCode() const override { return base::IObject::hashCode(); }
 
   // IEventListener
   void onEvent(base::IObject* source, int32_t eventId) override;
@@ -125,22 +122,17 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   int32_t getMaximumHeight() override;
   int32_t getMaximumClientWidth() override { return getMaximumWidth() - getFrameWidth(); }
   int32_t getMaximumClientHeight() override { return getMaximumHeight() - getFrameHeight(); }
+  /// Shown, and with a frame.
   bool isVisible() override { return m_visible && m_frameHandle != nullptr; }
   using IComponent::setVisible;
   void setVisible(bool show, bool /*cascade*/) override { this->show(show, false); }
   bool isEnabled() override;
   void setEnabled(bool enabled) override;
-  bool isEditable() override { return false; }
-  void setEditable(bool) override {}
   /// Centres the window on the desktop's work area, never above or left of its corner.
   void center() override;
-  uint32_t getBackgroundColor() override { return m_backgroundColor; }
   bool isParentBackground() override { return false; }
   void useParentBackground(bool) override {}
-  void setBackgroundWhite(bool redraw) override { setBackgroundColor(255, 255, 255, redraw); }
   void setBackgroundSystem(bool redraw) override;
-  void setBackgroundBlack(bool redraw) override { setBackgroundColor(0, 0, 0, redraw); }
-  void setBackgroundLight(bool redraw) override;
   void setBackgroundColor(int32_t red, int32_t green, int32_t blue, bool redraw) override;
   IWindow* getWindow() override { return this; }
   IComponent* getParent() override { return nullptr; }
@@ -148,14 +140,9 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   void add(IComponent* child) override;
   /// The status bar, too, is taken out and given back.
   void remove(IComponent* child, bool destroy) override;
-  bool isContainer() override { return true; }
   void repaintRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
   void repaint() override;
   void setSizeWithinLimits(int32_t, int32_t) override {}
-  void relayout() override { doLayout(); }
-  int32_t getChildCount() override { return static_cast<int32_t>(m_children.getCount()); }
-  IComponent* getChild(int32_t index) override;
-  col::_array::ArrayP* getChildren() override { return &m_children; }
   image::win::BufferedImage* getBackBuffer(int32_t* x, int32_t* y) override;
   bool isInBatch() override { return false; }
   void beginBatch() override;
@@ -331,14 +318,12 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   void addClipboardListener(events::IEventListener* l) override { listen(kClipboard, l); }
   HWND getHandle() override { return m_frameHandle; }
 
-  /// The window's own message handling, before the platform's; true when it handled `message`,
-  /// with the answer in `result`.
-  virtual bool preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam);
-  /// After the platform's handling of a message that `preWindowProc` left.
-  virtual void postWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam);
+  bool preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam) override;
+  /// After the platform's handling of a message that `preWindowProc` left: the window's sizes
+  /// and places kept for its settings.
+  void postWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // CWnd
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   BOOL PreTranslateMessage(MSG* msg) override;
 
   /// Starts the UI thread and waits until it made the native windows or gave up.
@@ -435,15 +420,10 @@ class Window : public IWindow, public base::IObject, public virtual thread::IPoo
   HWND m_frameHandle = nullptr;
 
   app::IAppWindow* m_settingsRecord = nullptr;
-  col::_array::ArrayP m_children;
-  bool m_visible = false;
-  image::win::BufferedImage* m_backBuffer = nullptr;
-  ILayoutManager* m_layout = nullptr;
   str::strbuffer::StrBuffer m_title;
   int32_t m_titleTextId = -1;
   int32_t m_versionTextId = -1;
   std::atomic<bool> m_closed{false};
-  uint32_t m_backgroundColor = 0;
   bool m_closeCancelled = false;
   bool m_easyDrag = false;
   image::win::BufferedImage* m_smallIcon = nullptr;

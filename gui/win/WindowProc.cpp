@@ -81,16 +81,6 @@ LPCWSTR cursorOfHit(LRESULT hit) {
 
 }  // namespace
 
-LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = 0;
-  if (preWindowProc(&result, message, wParam, lParam)) {
-    return result;
-  }
-  result = CWnd::WindowProc(message, wParam, lParam);
-  postWindowProc(&result, message, wParam, lParam);
-  return result;
-}
-
 BOOL Window::PreTranslateMessage(MSG* msg) {
   const bool input = (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) ||
                      (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST);

@@ -1,8 +1,8 @@
 // The options BMP files are saved with.
 #include "imaging/bmp/EncodeSetting.h"
 
+#include "core/map/IMappedData.h"
 #include "imaging/bmp/win/Bitmap.h"
-#include "platform/map/IMappedData.h"
 
 namespace s::image::bmp {
 

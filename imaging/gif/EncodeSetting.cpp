@@ -1,9 +1,9 @@
 // The options GIF files are saved with.
 #include "imaging/gif/EncodeSetting.h"
 
+#include "core/map/IMappedData.h"
 #include "imaging/gif/win/Gif.h"
 #include "imaging/win/BufferedImageSet.h"
-#include "platform/map/IMappedData.h"
 
 namespace s::image::gif {
 

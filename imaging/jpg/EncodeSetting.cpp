@@ -1,8 +1,8 @@
 // The options JPEG files are saved with.
 #include "imaging/jpg/EncodeSetting.h"
 
+#include "core/map/IMappedData.h"
 #include "imaging/jpg/win/Jpeg.h"
-#include "platform/map/IMappedData.h"
 
 namespace s::image::jpg {
 

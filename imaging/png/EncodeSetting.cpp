@@ -1,8 +1,8 @@
 // The options PNG files are saved with.
 #include "imaging/png/EncodeSetting.h"
 
+#include "core/map/IMappedData.h"
 #include "imaging/png/win/Png.h"
-#include "platform/map/IMappedData.h"
 
 namespace s::image::png {
 

@@ -4,7 +4,7 @@
 #include "core/col/array/ArrayP.h"
 #include "core/file/win/FileOutputStream.h"
 #include "core/file/win/PathWin.h"
-#include "gui/win/MessageBoxW.h"
+#include "core/system/win/UserNotice.h"
 #include "imaging/bmp/win/Bitmap.h"
 #include "imaging/filters/IFilter.h"
 #include "imaging/filters/scale/BilinearFilter.h"
@@ -175,6 +175,25 @@ BufferedImage* BufferedImage::takeSized(int32_t width, int32_t height) {
   return image;
 }
 
+void BufferedImage::swapStore(BufferedImage* other) {
+  if (other == nullptr || other == this) {
+    return;
+  }
+  std::swap(m_bitmap, other->m_bitmap);
+  std::swap(m_bits, other->m_bits);
+  std::swap(m_width, other->m_width);
+  std::swap(m_height, other->m_height);
+  std::swap(m_pixelCount, other->m_pixelCount);
+  std::swap(m_byteSize, other->m_byteSize);
+  std::swap(m_stride, other->m_stride);
+  std::swap(m_capacityWidth, other->m_capacityWidth);
+  std::swap(m_capacityHeight, other->m_capacityHeight);
+  std::swap(m_capacityPixelCount, other->m_capacityPixelCount);
+  std::swap(m_capacityByteSize, other->m_capacityByteSize);
+  std::swap(m_capacityStride, other->m_capacityStride);
+  std::swap(m_hasAlpha, other->m_hasAlpha);
+}
+
 BufferedImage* BufferedImage::newImage(int32_t width, int32_t height) {
   return takeSized(width, height);
 }
@@ -331,8 +350,14 @@ bool BufferedImage::saveAsBmp(io::IOutputStream* stream, int32_t bitsPerPixel,
   if (bitmap == nullptr) {
     return false;
   }
-  bool ok = bitmap->createFrom(this, bitsPerPixel, keepTransparency, red, green, blue);
-  ok = ok && bitmap->write(stream);
+  bool ok = false;
+  if (bitsPerPixel == 24 && !hasAlpha() && !isEmpty()) {
+    // The common case goes straight from the rows to the stream, without a 24-bit copy.
+    ok = bitmap->writeOpaque24(stream, this);
+  } else {
+    ok = bitmap->createFrom(this, bitsPerPixel, keepTransparency, red, green, blue);
+    ok = ok && bitmap->write(stream);
+  }
   bitmap->release();
   return ok;
 }
@@ -394,14 +419,7 @@ bool BufferedImage::saveAsJpeg(io::IOutputStream* stream, int32_t quality, uint8
   if (stream == nullptr) {
     return false;
   }
-  auto* jpeg = jpg::win::Jpeg::take();
-  if (jpeg == nullptr) {
-    return false;
-  }
-  bool ok = jpeg->createFrom(this, quality, red, green, blue);
-  ok = ok && jpeg->write(stream);
-  jpeg->release();
-  return ok;
+  return jpg::win::Jpeg::writeImage(stream, this, quality, red, green, blue);
 }
 
 bool BufferedImage::saveAsJpegFile(const WCHAR* path, int32_t quality, uint8_t red, uint8_t green,
@@ -917,7 +935,7 @@ void BufferedImage::print(bool rotateToFit, bool sharpen, bool fitToPage) {
     return;
   }
   if (printer == nullptr) {
-    gui::win::showInformation(
+    system::win::showInformation(
         u"Unable to find a printer. Please check installed/default printers.");
     return;
   }
@@ -948,7 +966,7 @@ void BufferedImage::print(bool rotateToFit, bool sharpen, bool fitToPage) {
                     app != nullptr && app->m_pszAppName != nullptr ? app->m_pszAppName : u"",
                     dialog.GetPortName(), nullptr, 0};
   if (StartDocW(printer, &document) <= 0) {
-    gui::win::showInformation(u"Printing error occured. Unable to find printer.");
+    system::win::showInformation(u"Printing error occured. Unable to find printer.");
     DeleteDC(screen);
     DeleteDC(printer);
     return;

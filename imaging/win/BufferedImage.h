@@ -126,6 +126,9 @@ class BufferedImage final : public IBufferedImage {
 
   /// A pooled image allocated to width x height.
   static BufferedImage* takeSized(int32_t width, int32_t height);
+  /// Exchanges the pixel stores with `other`: bitmap, capacity, visible size and has-alpha flag.
+  /// Caches and filters stay with each image.
+  void swapStore(BufferedImage* other);
   /// Grows the capacity by factors of 1.2 per side until it holds width x height.
   void ensureCapacity(int32_t width, int32_t height);
   void updateHasAlpha();

@@ -26,6 +26,7 @@ MappedData::~MappedData() {
 }
 
 void MappedData::reset() {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   m_pathWork->freeBuffer();
   m_sectionName->freeBuffer();
   if (m_baseKey != nullptr) {
@@ -40,6 +41,7 @@ void MappedData::reset() {
 }
 
 void MappedData::setBaseKey(RegDir* base) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (m_baseKey != nullptr && m_baseKey != base) {
     m_baseKey->release();
   }
@@ -68,6 +70,7 @@ void MappedData::openSectionKey(const WCHAR* section) {
 }
 
 void MappedData::selectSection(const WCHAR* section) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (m_baseKey == nullptr) {
     return;
   }
@@ -89,6 +92,7 @@ void MappedData::selectSection(const WCHAR* section) {
 }
 
 bool MappedData::selectExistingSection(const WCHAR* section) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (m_baseKey == nullptr) {
     return false;
   }
@@ -103,6 +107,7 @@ bool MappedData::selectExistingSection(const WCHAR* section) {
 }
 
 void MappedData::removeSection(const WCHAR* section) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (m_baseKey == nullptr) {
     return;
   }
@@ -118,57 +123,48 @@ void MappedData::removeSection(const WCHAR* section) {
 }
 
 bool MappedData::hasKey(const WCHAR* section, const WCHAR* key) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   return dir != nullptr && dir->queryValue(key, nullptr, nullptr, -1);
 }
 
-uint8_t MappedData::getUInt8(const WCHAR* section, const WCHAR* key, uint8_t defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getUInt8(key, defaultValue);
+uint8_t MappedData::read(RegDir* values, const WCHAR* key, uint8_t defaultValue) {
+  return values->getUInt8(key, defaultValue);
 }
-uint16_t MappedData::getUInt16(const WCHAR* section, const WCHAR* key, uint16_t defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getUInt16(key, defaultValue);
+uint16_t MappedData::read(RegDir* values, const WCHAR* key, uint16_t defaultValue) {
+  return values->getUInt16(key, defaultValue);
 }
-uint32_t MappedData::getUInt32(const WCHAR* section, const WCHAR* key, uint32_t defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getUInt32(key, defaultValue);
+uint32_t MappedData::read(RegDir* values, const WCHAR* key, uint32_t defaultValue) {
+  return values->getUInt32(key, defaultValue);
 }
-uint64_t MappedData::getUInt64(const WCHAR* section, const WCHAR* key, uint64_t defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getUInt64(key, defaultValue);
+uint64_t MappedData::read(RegDir* values, const WCHAR* key, uint64_t defaultValue) {
+  return values->getUInt64(key, defaultValue);
 }
-int8_t MappedData::getInt8(const WCHAR* section, const WCHAR* key, int8_t defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getInt8(key, defaultValue);
+int8_t MappedData::read(RegDir* values, const WCHAR* key, int8_t defaultValue) {
+  return values->getInt8(key, defaultValue);
 }
-int16_t MappedData::getInt16(const WCHAR* section, const WCHAR* key, int16_t defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getInt16(key, defaultValue);
+int16_t MappedData::read(RegDir* values, const WCHAR* key, int16_t defaultValue) {
+  return values->getInt16(key, defaultValue);
 }
-int32_t MappedData::getInt32(const WCHAR* section, const WCHAR* key, int32_t defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getInt32(key, defaultValue);
+int32_t MappedData::read(RegDir* values, const WCHAR* key, int32_t defaultValue) {
+  return values->getInt32(key, defaultValue);
 }
-int64_t MappedData::getInt64(const WCHAR* section, const WCHAR* key, int64_t defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getInt64(key, defaultValue);
+int64_t MappedData::read(RegDir* values, const WCHAR* key, int64_t defaultValue) {
+  return values->getInt64(key, defaultValue);
 }
-float MappedData::getFloat(const WCHAR* section, const WCHAR* key, float defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getFloat(key, defaultValue);
+float MappedData::read(RegDir* values, const WCHAR* key, float defaultValue) {
+  return values->getFloat(key, defaultValue);
 }
-double MappedData::getDouble(const WCHAR* section, const WCHAR* key, double defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getDouble(key, defaultValue);
+double MappedData::read(RegDir* values, const WCHAR* key, double defaultValue) {
+  return values->getDouble(key, defaultValue);
 }
-bool MappedData::getBool(const WCHAR* section, const WCHAR* key, bool defaultValue) {
-  RegDir* dir = existing(section);
-  return dir == nullptr ? defaultValue : dir->getBool(key, defaultValue);
+bool MappedData::read(RegDir* values, const WCHAR* key, bool defaultValue) {
+  return values->getBool(key, defaultValue);
 }
 
 const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key, const WCHAR* defaultText,
                                    bool* isExpandable, bool expand) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (isExpandable != nullptr) {
     *isExpandable = false;
   }
@@ -177,6 +173,7 @@ const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key, const
 }
 
 ArrayU08* MappedData::getBinary(const WCHAR* section, const WCHAR* key, ArrayU08* out) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   ArrayU08* taken = nullptr;
   if (out == nullptr) {
     out = taken = ArrayU08::take();
@@ -194,6 +191,7 @@ ArrayU08* MappedData::getBinary(const WCHAR* section, const WCHAR* key, ArrayU08
 }
 
 void MappedData::removeKey(const WCHAR* section, const WCHAR* key) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
   RegDir* dir = existing(section);
   if (dir != nullptr) {
     dir->removeValue(key);
@@ -201,56 +199,45 @@ void MappedData::removeKey(const WCHAR* section, const WCHAR* key) {
   }
 }
 
-template <typename Write>
-void MappedData::write(const WCHAR* section, Write write) {
-  RegDir* dir = selected(section);
-  if (dir != nullptr) {
-    write(dir);
-    autoFlush();
-  }
+void MappedData::put(RegDir* values, const WCHAR* key, uint8_t value) {
+  values->setUInt8(key, value);
 }
-
-void MappedData::setUInt8(const WCHAR* section, const WCHAR* key, uint8_t value) {
-  write(section, [&](RegDir* dir) { dir->setUInt8(key, value); });
+void MappedData::put(RegDir* values, const WCHAR* key, uint16_t value) {
+  values->setUInt16(key, value);
 }
-void MappedData::setUInt16(const WCHAR* section, const WCHAR* key, uint16_t value) {
-  write(section, [&](RegDir* dir) { dir->setUInt16(key, value); });
+void MappedData::put(RegDir* values, const WCHAR* key, uint32_t value) {
+  values->setUInt32(key, value);
 }
-void MappedData::setUInt32(const WCHAR* section, const WCHAR* key, uint32_t value) {
-  write(section, [&](RegDir* dir) { dir->setUInt32(key, value); });
+void MappedData::put(RegDir* values, const WCHAR* key, uint64_t value) {
+  values->setUInt64(key, value);
 }
-void MappedData::setUInt64(const WCHAR* section, const WCHAR* key, uint64_t value) {
-  write(section, [&](RegDir* dir) { dir->setUInt64(key, value); });
+void MappedData::put(RegDir* values, const WCHAR* key, int8_t value) {
+  values->setInt8(key, value);
 }
-void MappedData::setInt8(const WCHAR* section, const WCHAR* key, int8_t value) {
-  write(section, [&](RegDir* dir) { dir->setInt8(key, value); });
+void MappedData::put(RegDir* values, const WCHAR* key, int16_t value) {
+  values->setInt16(key, value);
 }
-void MappedData::setInt16(const WCHAR* section, const WCHAR* key, int16_t value) {
-  write(section, [&](RegDir* dir) { dir->setInt16(key, value); });
+void MappedData::put(RegDir* values, const WCHAR* key, int32_t value) {
+  values->setInt32(key, value);
 }
-void MappedData::setInt32(const WCHAR* section, const WCHAR* key, int32_t value) {
-  write(section, [&](RegDir* dir) { dir->setInt32(key, value); });
+void MappedData::put(RegDir* values, const WCHAR* key, int64_t value) {
+  values->setInt64(key, value);
 }
-void MappedData::setInt64(const WCHAR* section, const WCHAR* key, int64_t value) {
-  write(section, [&](RegDir* dir) { dir->setInt64(key, value); });
+void MappedData::put(RegDir* values, const WCHAR* key, float value) {
+  values->setFloat(key, value);
 }
-void MappedData::setFloat(const WCHAR* section, const WCHAR* key, float value) {
-  write(section, [&](RegDir* dir) { dir->setFloat(key, value); });
+void MappedData::put(RegDir* values, const WCHAR* key, double value) {
+  values->setDouble(key, value);
 }
-void MappedData::setDouble(const WCHAR* section, const WCHAR* key, double value) {
-  write(section, [&](RegDir* dir) { dir->setDouble(key, value); });
-}
-void MappedData::setBool(const WCHAR* section, const WCHAR* key, bool value) {
-  write(section, [&](RegDir* dir) { dir->setBool(key, value); });
-}
+void MappedData::put(RegDir* values, const WCHAR* key, bool value) { values->setBool(key, value); }
 void MappedData::setString(const WCHAR* section, const WCHAR* key, const WCHAR* text) {
-  write(section, [&](RegDir* dir) { dir->setString(key, text); });
+  write(section, key, [&](RegDir* dir) { dir->setString(key, text); });
 }
 void MappedData::setExpandString(const WCHAR* section, const WCHAR* key, const WCHAR* text) {
-  write(section, [&](RegDir* dir) { dir->setExpandString(key, text); });
+  write(section, key, [&](RegDir* dir) { dir->setExpandString(key, text); });
 }
 void MappedData::setBinary(const WCHAR* section, const WCHAR* key, const ArrayU08* bytes) {
-  write(section, [&](RegDir* dir) { dir->setBinary(key, bytes); });
+  write(section, key, [&](RegDir* dir) { dir->setBinary(key, bytes); });
 }
 
 }  // namespace s::reg

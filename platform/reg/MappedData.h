@@ -1,10 +1,10 @@
 // The settings store over the registry: sections are keys below a base key, settings are values.
 #pragma once
 
+#include "core/map/TypedMappedData.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/ClassTail.h"
 #include "core/thread/IPoolable.h"
-#include "platform/map/IMappedData.h"
 #include "platform/reg/win/RegDir.h"
 
 namespace s::reg {
@@ -20,8 +20,11 @@ namespace s::reg {
 /// The current section is kept by name (compared ignoring case) with its open key, which is
 /// reopened on each use so that a section deleted meanwhile is noticed.
 ///
-/// Pooled (capacity 1000); owns its base and section keys. One thread at a time.
-class MappedData final : public map::IMappedData, public virtual thread::IPoolable {
+/// Pooled (capacity 1000); owns its base and section keys. Calls from several threads are taken
+/// one at a time (a program's window and main threads share its settings): each holds `m_lock`.
+/// A text answered stays valid until the store's next call.
+class MappedData final : public map::TypedMappedData<MappedData, win::RegDir>,
+                         public virtual thread::IPoolable {
   S_POOLED_CLASS(MappedData, u"s_reg_MappedData")
 
   MappedData();
@@ -43,50 +46,45 @@ class MappedData final : public map::IMappedData, public virtual thread::IPoolab
   bool selectExistingSection(const WCHAR* section) override;
   bool hasKey(const WCHAR* section, const WCHAR* key) override;
 
-  uint8_t getUInt8(const WCHAR* section, const WCHAR* key, uint8_t defaultValue) override;
-  uint16_t getUInt16(const WCHAR* section, const WCHAR* key, uint16_t defaultValue) override;
-  uint32_t getUInt32(const WCHAR* section, const WCHAR* key, uint32_t defaultValue) override;
-  uint64_t getUInt64(const WCHAR* section, const WCHAR* key, uint64_t defaultValue) override;
-  int8_t getInt8(const WCHAR* section, const WCHAR* key, int8_t defaultValue) override;
-  int16_t getInt16(const WCHAR* section, const WCHAR* key, int16_t defaultValue) override;
-  int32_t getInt32(const WCHAR* section, const WCHAR* key, int32_t defaultValue) override;
-  int64_t getInt64(const WCHAR* section, const WCHAR* key, int64_t defaultValue) override;
-  float getFloat(const WCHAR* section, const WCHAR* key, float defaultValue) override;
-  double getDouble(const WCHAR* section, const WCHAR* key, double defaultValue) override;
-  bool getBool(const WCHAR* section, const WCHAR* key, bool defaultValue) override;
   const WCHAR* getString(const WCHAR* section, const WCHAR* key, const WCHAR* defaultText,
                          bool* isExpandable, bool expand) override;
-  str::strarray::StrArray* getMultiString(const WCHAR*, const WCHAR*) override { return nullptr; }
   /// A missing section answers `out` untouched (or a new empty array); a missing value answers
   /// null, and an array the store took for the call goes back to its pool.
   col::_array::ArrayU08* getBinary(const WCHAR* section, const WCHAR* key,
                                    col::_array::ArrayU08* out) override;
   void removeKey(const WCHAR* section, const WCHAR* key) override;
 
-  void setUInt8(const WCHAR* section, const WCHAR* key, uint8_t value) override;
-  void setUInt16(const WCHAR* section, const WCHAR* key, uint16_t value) override;
-  void setUInt32(const WCHAR* section, const WCHAR* key, uint32_t value) override;
-  void setUInt64(const WCHAR* section, const WCHAR* key, uint64_t value) override;
-  void setInt8(const WCHAR* section, const WCHAR* key, int8_t value) override;
-  void setInt16(const WCHAR* section, const WCHAR* key, int16_t value) override;
-  void setInt32(const WCHAR* section, const WCHAR* key, int32_t value) override;
-  void setInt64(const WCHAR* section, const WCHAR* key, int64_t value) override;
-  void setFloat(const WCHAR* section, const WCHAR* key, float value) override;
-  void setDouble(const WCHAR* section, const WCHAR* key, double value) override;
-  void setBool(const WCHAR* section, const WCHAR* key, bool value) override;
   void setString(const WCHAR* section, const WCHAR* key, const WCHAR* text) override;
   void setExpandString(const WCHAR* section, const WCHAR* key, const WCHAR* text) override;
-  void autoFlush() override {
-    if (m_autoFlush) {
-      flush();
-    }
-  }
   void setBinary(const WCHAR* section, const WCHAR* key,
                  const col::_array::ArrayU08* bytes) override;
-  bool isAutoFlush() const override { return m_autoFlush; }
-  void setAutoFlush(bool on) override { m_autoFlush = on; }
 
  private:
+  friend class map::TypedMappedData<MappedData, win::RegDir>;
+
+  /// One value of each type, read and written in the RegDir encodings.
+  static uint8_t read(win::RegDir* values, const WCHAR* key, uint8_t defaultValue);
+  static uint16_t read(win::RegDir* values, const WCHAR* key, uint16_t defaultValue);
+  static uint32_t read(win::RegDir* values, const WCHAR* key, uint32_t defaultValue);
+  static uint64_t read(win::RegDir* values, const WCHAR* key, uint64_t defaultValue);
+  static int8_t read(win::RegDir* values, const WCHAR* key, int8_t defaultValue);
+  static int16_t read(win::RegDir* values, const WCHAR* key, int16_t defaultValue);
+  static int32_t read(win::RegDir* values, const WCHAR* key, int32_t defaultValue);
+  static int64_t read(win::RegDir* values, const WCHAR* key, int64_t defaultValue);
+  static float read(win::RegDir* values, const WCHAR* key, float defaultValue);
+  static double read(win::RegDir* values, const WCHAR* key, double defaultValue);
+  static bool read(win::RegDir* values, const WCHAR* key, bool defaultValue);
+  static void put(win::RegDir* values, const WCHAR* key, uint8_t value);
+  static void put(win::RegDir* values, const WCHAR* key, uint16_t value);
+  static void put(win::RegDir* values, const WCHAR* key, uint32_t value);
+  static void put(win::RegDir* values, const WCHAR* key, uint64_t value);
+  static void put(win::RegDir* values, const WCHAR* key, int8_t value);
+  static void put(win::RegDir* values, const WCHAR* key, int16_t value);
+  static void put(win::RegDir* values, const WCHAR* key, int32_t value);
+  static void put(win::RegDir* values, const WCHAR* key, int64_t value);
+  static void put(win::RegDir* values, const WCHAR* key, float value);
+  static void put(win::RegDir* values, const WCHAR* key, double value);
+  static void put(win::RegDir* values, const WCHAR* key, bool value);
   /// Replaces the section key by a new one opened on the base path + "\" + section.
   void openSectionKey(const WCHAR* section);
   /// The section's key after `selectExistingSection`, or null.
@@ -98,14 +96,22 @@ class MappedData final : public map::IMappedData, public virtual thread::IPoolab
     selectSection(section);
     return m_sectionKey;
   }
+  /// Runs `write` on the section's key (made when missing; nothing without a base key), then
+  /// `autoFlush`. A registry value is replaced whole, so `key` needs no care of its own here.
   template <typename Write>
-  void write(const WCHAR* section, Write write);
+  void write(const WCHAR* section, const WCHAR* /*key*/, Write write) {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    win::RegDir* dir = selected(section);
+    if (dir != nullptr) {
+      write(dir);
+      autoFlush();
+    }
+  }
 
   str::strbuffer::StrBuffer* m_pathWork;
   str::strbuffer::StrBuffer* m_sectionName;
   win::RegDir* m_baseKey = nullptr;
   win::RegDir* m_sectionKey = nullptr;
-  bool m_autoFlush = false;
 };
 
 }  // namespace s::reg

@@ -175,50 +175,38 @@ bool MappedData::hasKey(const WCHAR* section, const WCHAR* key) {
   return attributes != nullptr && attributes->find(key) != nullptr;
 }
 
-uint8_t MappedData::getUInt8(const WCHAR* section, const WCHAR* key, uint8_t defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : static_cast<uint8_t>(a->getUInt32(key, defaultValue));
+uint8_t MappedData::read(Attributes* values, const WCHAR* key, uint8_t defaultValue) {
+  return static_cast<uint8_t>(values->getUInt32(key, defaultValue));
 }
-uint16_t MappedData::getUInt16(const WCHAR* section, const WCHAR* key, uint16_t defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : static_cast<uint16_t>(a->getUInt32(key, defaultValue));
+uint16_t MappedData::read(Attributes* values, const WCHAR* key, uint16_t defaultValue) {
+  return static_cast<uint16_t>(values->getUInt32(key, defaultValue));
 }
-uint32_t MappedData::getUInt32(const WCHAR* section, const WCHAR* key, uint32_t defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : a->getUInt32(key, defaultValue);
+uint32_t MappedData::read(Attributes* values, const WCHAR* key, uint32_t defaultValue) {
+  return values->getUInt32(key, defaultValue);
 }
-uint64_t MappedData::getUInt64(const WCHAR* section, const WCHAR* key, uint64_t defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue
-                      : static_cast<uint64_t>(a->getInt64(key, static_cast<int64_t>(defaultValue)));
+uint64_t MappedData::read(Attributes* values, const WCHAR* key, uint64_t defaultValue) {
+  return static_cast<uint64_t>(values->getInt64(key, static_cast<int64_t>(defaultValue)));
 }
-int8_t MappedData::getInt8(const WCHAR* section, const WCHAR* key, int8_t defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : static_cast<int8_t>(a->getInt32(key, defaultValue));
+int8_t MappedData::read(Attributes* values, const WCHAR* key, int8_t defaultValue) {
+  return static_cast<int8_t>(values->getInt32(key, defaultValue));
 }
-int16_t MappedData::getInt16(const WCHAR* section, const WCHAR* key, int16_t defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : static_cast<int16_t>(a->getInt32(key, defaultValue));
+int16_t MappedData::read(Attributes* values, const WCHAR* key, int16_t defaultValue) {
+  return static_cast<int16_t>(values->getInt32(key, defaultValue));
 }
-int32_t MappedData::getInt32(const WCHAR* section, const WCHAR* key, int32_t defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : a->getInt32(key, defaultValue);
+int32_t MappedData::read(Attributes* values, const WCHAR* key, int32_t defaultValue) {
+  return values->getInt32(key, defaultValue);
 }
-int64_t MappedData::getInt64(const WCHAR* section, const WCHAR* key, int64_t defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : a->getInt64(key, defaultValue);
+int64_t MappedData::read(Attributes* values, const WCHAR* key, int64_t defaultValue) {
+  return values->getInt64(key, defaultValue);
 }
-float MappedData::getFloat(const WCHAR* section, const WCHAR* key, float defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : a->getFloat(key, defaultValue);
+float MappedData::read(Attributes* values, const WCHAR* key, float defaultValue) {
+  return values->getFloat(key, defaultValue);
 }
-double MappedData::getDouble(const WCHAR* section, const WCHAR* key, double defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : a->getDouble(key, defaultValue);
+double MappedData::read(Attributes* values, const WCHAR* key, double defaultValue) {
+  return values->getDouble(key, defaultValue);
 }
-bool MappedData::getBool(const WCHAR* section, const WCHAR* key, bool defaultValue) {
-  Attributes* a = existing(section);
-  return a == nullptr ? defaultValue : a->getBool(key, defaultValue);
+bool MappedData::read(Attributes* values, const WCHAR* key, bool defaultValue) {
+  return values->getBool(key, defaultValue);
 }
 
 const WCHAR* MappedData::getString(const WCHAR* section, const WCHAR* key, const WCHAR* defaultText,
@@ -269,50 +257,48 @@ void MappedData::removeKey(const WCHAR* section, const WCHAR* key) {
 
 // ---- Writing -----------------------------------------------------------------------------------
 
-template <typename Write>
-void MappedData::write(const WCHAR* section, const WCHAR* key, Write write) {
+Attributes* MappedData::attributesToWrite(const WCHAR* section, const WCHAR* key) {
   selectSection(section);
   if (m_section == nullptr) {
-    return;
+    return nullptr;
   }
   Attributes* a = m_section->getAttributes();
   removeEvery(a, key);
-  write(a);
-  autoFlush();
+  return a;
 }
 
-void MappedData::setUInt8(const WCHAR* section, const WCHAR* key, uint8_t value) {
-  write(section, key, [&](Attributes* a) { a->setUInt8(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, uint8_t value) {
+  values->setUInt8(key, value);
 }
-void MappedData::setUInt16(const WCHAR* section, const WCHAR* key, uint16_t value) {
-  write(section, key, [&](Attributes* a) { a->setUInt16(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, uint16_t value) {
+  values->setUInt16(key, value);
 }
-void MappedData::setUInt32(const WCHAR* section, const WCHAR* key, uint32_t value) {
-  write(section, key, [&](Attributes* a) { a->setUInt32(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, uint32_t value) {
+  values->setUInt32(key, value);
 }
-void MappedData::setUInt64(const WCHAR* section, const WCHAR* key, uint64_t value) {
-  write(section, key, [&](Attributes* a) { a->setUInt64(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, uint64_t value) {
+  values->setUInt64(key, value);
 }
-void MappedData::setInt8(const WCHAR* section, const WCHAR* key, int8_t value) {
-  write(section, key, [&](Attributes* a) { a->setInt8(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, int8_t value) {
+  values->setInt8(key, value);
 }
-void MappedData::setInt16(const WCHAR* section, const WCHAR* key, int16_t value) {
-  write(section, key, [&](Attributes* a) { a->setInt16(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, int16_t value) {
+  values->setInt16(key, value);
 }
-void MappedData::setInt32(const WCHAR* section, const WCHAR* key, int32_t value) {
-  write(section, key, [&](Attributes* a) { a->setInt32(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, int32_t value) {
+  values->setInt32(key, value);
 }
-void MappedData::setInt64(const WCHAR* section, const WCHAR* key, int64_t value) {
-  write(section, key, [&](Attributes* a) { a->setInt64(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, int64_t value) {
+  values->setInt64(key, value);
 }
-void MappedData::setFloat(const WCHAR* section, const WCHAR* key, float value) {
-  write(section, key, [&](Attributes* a) { a->setFloat(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, float value) {
+  values->setFloat(key, value);
 }
-void MappedData::setDouble(const WCHAR* section, const WCHAR* key, double value) {
-  write(section, key, [&](Attributes* a) { a->setDouble(key, value); });
+void MappedData::put(Attributes* values, const WCHAR* key, double value) {
+  values->setDouble(key, value);
 }
-void MappedData::setBool(const WCHAR* section, const WCHAR* key, bool value) {
-  write(section, key, [&](Attributes* a) { a->setInt32(key, value ? 1 : 0); });
+void MappedData::put(Attributes* values, const WCHAR* key, bool value) {
+  values->setInt32(key, value ? 1 : 0);
 }
 void MappedData::setString(const WCHAR* section, const WCHAR* key, const WCHAR* text) {
   write(section, key, [&](Attributes* a) { a->setString(key, text); });

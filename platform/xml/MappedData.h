@@ -2,10 +2,10 @@
 #pragma once
 
 #include "core/file/win/PathWin.h"
+#include "core/map/TypedMappedData.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/ClassTail.h"
 #include "core/thread/IPoolable.h"
-#include "platform/map/IMappedData.h"
 #include "platform/xml/Node.h"
 
 namespace s::xml {
@@ -31,7 +31,8 @@ namespace s::xml {
 /// "=", quote or ">").
 ///
 /// Pooled (capacity 1000); owns its tree and file path. One thread at a time.
-class MappedData final : public map::IMappedData, public virtual thread::IPoolable {
+class MappedData final : public map::TypedMappedData<MappedData, Attributes>,
+                         public virtual thread::IPoolable {
   S_POOLED_CLASS(MappedData, u"s_xml_MappedData")
 
   MappedData();
@@ -63,69 +64,73 @@ class MappedData final : public map::IMappedData, public virtual thread::IPoolab
   bool selectExistingSection(const WCHAR* section) override;
   bool hasKey(const WCHAR* section, const WCHAR* key) override;
 
-  uint8_t getUInt8(const WCHAR* section, const WCHAR* key, uint8_t defaultValue) override;
-  uint16_t getUInt16(const WCHAR* section, const WCHAR* key, uint16_t defaultValue) override;
-  uint32_t getUInt32(const WCHAR* section, const WCHAR* key, uint32_t defaultValue) override;
-  uint64_t getUInt64(const WCHAR* section, const WCHAR* key, uint64_t defaultValue) override;
-  int8_t getInt8(const WCHAR* section, const WCHAR* key, int8_t defaultValue) override;
-  int16_t getInt16(const WCHAR* section, const WCHAR* key, int16_t defaultValue) override;
-  int32_t getInt32(const WCHAR* section, const WCHAR* key, int32_t defaultValue) override;
-  int64_t getInt64(const WCHAR* section, const WCHAR* key, int64_t defaultValue) override;
-  float getFloat(const WCHAR* section, const WCHAR* key, float defaultValue) override;
-  double getDouble(const WCHAR* section, const WCHAR* key, double defaultValue) override;
-  bool getBool(const WCHAR* section, const WCHAR* key, bool defaultValue) override;
   /// The decoded attribute; a missing section answers `defaultText` itself. `*isExpandable` is
   /// always false and `expand` does nothing: the file keeps no expandable texts.
   const WCHAR* getString(const WCHAR* section, const WCHAR* key, const WCHAR* defaultText,
                          bool* isExpandable, bool expand) override;
-  str::strarray::StrArray* getMultiString(const WCHAR*, const WCHAR*) override { return nullptr; }
   /// The attribute's pairs of hex digits as bytes into `out` (replaced) or a new pooled array;
   /// a missing attribute gives no bytes, a missing section leaves `out` untouched.
   col::_array::ArrayU08* getBinary(const WCHAR* section, const WCHAR* key,
                                    col::_array::ArrayU08* out) override;
   void removeKey(const WCHAR* section, const WCHAR* key) override;
 
-  void setUInt8(const WCHAR* section, const WCHAR* key, uint8_t value) override;
-  void setUInt16(const WCHAR* section, const WCHAR* key, uint16_t value) override;
-  void setUInt32(const WCHAR* section, const WCHAR* key, uint32_t value) override;
-  void setUInt64(const WCHAR* section, const WCHAR* key, uint64_t value) override;
-  void setInt8(const WCHAR* section, const WCHAR* key, int8_t value) override;
-  void setInt16(const WCHAR* section, const WCHAR* key, int16_t value) override;
-  void setInt32(const WCHAR* section, const WCHAR* key, int32_t value) override;
-  void setInt64(const WCHAR* section, const WCHAR* key, int64_t value) override;
-  void setFloat(const WCHAR* section, const WCHAR* key, float value) override;
-  void setDouble(const WCHAR* section, const WCHAR* key, double value) override;
-  void setBool(const WCHAR* section, const WCHAR* key, bool value) override;
   void setString(const WCHAR* section, const WCHAR* key, const WCHAR* text) override;
   void setExpandString(const WCHAR* section, const WCHAR* key, const WCHAR* text) override;
-  void autoFlush() override {
-    if (m_autoFlush) {
-      flush();
-    }
-  }
   void setBinary(const WCHAR* section, const WCHAR* key,
                  const col::_array::ArrayU08* bytes) override;
-  bool isAutoFlush() const override { return m_autoFlush; }
-  void setAutoFlush(bool on) override { m_autoFlush = on; }
 
  private:
+  friend class map::TypedMappedData<MappedData, Attributes>;
+
+  /// One value of each type in the attribute formats: the narrow integers go through the 32-bit
+  /// ones, the unsigned 64-bit through the signed, a truth value is written as 0 or 1.
+  static uint8_t read(Attributes* values, const WCHAR* key, uint8_t defaultValue);
+  static uint16_t read(Attributes* values, const WCHAR* key, uint16_t defaultValue);
+  static uint32_t read(Attributes* values, const WCHAR* key, uint32_t defaultValue);
+  static uint64_t read(Attributes* values, const WCHAR* key, uint64_t defaultValue);
+  static int8_t read(Attributes* values, const WCHAR* key, int8_t defaultValue);
+  static int16_t read(Attributes* values, const WCHAR* key, int16_t defaultValue);
+  static int32_t read(Attributes* values, const WCHAR* key, int32_t defaultValue);
+  static int64_t read(Attributes* values, const WCHAR* key, int64_t defaultValue);
+  static float read(Attributes* values, const WCHAR* key, float defaultValue);
+  static double read(Attributes* values, const WCHAR* key, double defaultValue);
+  static bool read(Attributes* values, const WCHAR* key, bool defaultValue);
+  static void put(Attributes* values, const WCHAR* key, uint8_t value);
+  static void put(Attributes* values, const WCHAR* key, uint16_t value);
+  static void put(Attributes* values, const WCHAR* key, uint32_t value);
+  static void put(Attributes* values, const WCHAR* key, uint64_t value);
+  static void put(Attributes* values, const WCHAR* key, int8_t value);
+  static void put(Attributes* values, const WCHAR* key, int16_t value);
+  static void put(Attributes* values, const WCHAR* key, int32_t value);
+  static void put(Attributes* values, const WCHAR* key, int64_t value);
+  static void put(Attributes* values, const WCHAR* key, float value);
+  static void put(Attributes* values, const WCHAR* key, double value);
+  static void put(Attributes* values, const WCHAR* key, bool value);
   /// Walks the section path from the root, making missing elements when `create`.
   Node* findSection(const WCHAR* section, bool create) const;
   /// The section's attributes after `selectExistingSection`, or null.
   Attributes* existing(const WCHAR* section) {
     return selectExistingSection(section) ? m_section->getAttributes() : nullptr;
   }
-  /// Selects (making) the section, removes the key's first attribute, runs `write` on the
+  /// Selects (making) the section, removes every attribute of the key, runs `write` on the
   /// section's attributes and flushes when auto-flush is on.
   template <typename Write>
-  void write(const WCHAR* section, const WCHAR* key, Write write);
+  void write(const WCHAR* section, const WCHAR* key, Write write) {
+    Attributes* attributes = attributesToWrite(section, key);
+    if (attributes != nullptr) {
+      write(attributes);
+      autoFlush();
+    }
+  }
+  /// The section's attributes (the section made when missing) without any of the key's; null
+  /// without a tree.
+  Attributes* attributesToWrite(const WCHAR* section, const WCHAR* key);
 
   file::win::PathWin* m_filePath = nullptr;
   str::strbuffer::StrBuffer* m_valueText;
   str::strbuffer::StrBuffer* m_sectionName;
   Node* m_root = nullptr;
   Node* m_section = nullptr;  // inside the tree, not owned
-  bool m_autoFlush = false;
 };
 
 }  // namespace s::xml

@@ -5,8 +5,8 @@
 // machine down or reads files past their permissions.
 #include <windows.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/handle.h"
 
 #include <winseam.h>
 

@@ -4,9 +4,9 @@
 // privilege.cpp).
 #include <windows.h>
 
-#include "winapi/advapi32/sid.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/debug.h"
+#include "winapi/base/handle.h"
+#include "winapi/ntdll/sid.h"
 
 #include <cstddef>
 #include <cstring>

@@ -56,8 +56,8 @@
 #if defined(S_IFMT) || defined(st_atime) || defined(st_mtime) || defined(st_ctime) || defined(O_RDONLY)
 #error "a header in winapi/include/ brings POSIX file definitions with it"
 #endif
-// X11, FreeType, fontconfig, SQLite and libcurl stay inside the layer as well.
-#if defined(_X11_XLIB_H_) || defined(X_H) || defined(FT2BUILD_H_) || defined(_FONTCONFIG_H_) || defined(SQLITE3_H) || \
-    defined(CURLINC_CURL_H)
+// X11, FreeType, fontconfig, FriBidi, HarfBuzz, SQLite and libcurl stay inside the layer as well.
+#if defined(_X11_XLIB_H_) || defined(X_H) || defined(FT2BUILD_H_) || defined(_FONTCONFIG_H_) || defined(_FRIBIDI_H) || \
+    defined(HB_H) || defined(SQLITE3_H) || defined(CURLINC_CURL_H)
 #error "a header in winapi/include/ brings a library header with it"
 #endif

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "winapi/user32/Window.h"
+#include "winapi/user32/Controls.h"
 
 namespace {
 // Every class group the library knows.
@@ -17,8 +17,10 @@ extern "C" BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  winapi::enableCommonControls(init->dwICC);
+  winapi::enableCommonControls(init->dwICC, {&winapi::progressProc, &winapi::trackbarProc});
   return TRUE;
 }
 
-extern "C" void WINAPI InitCommonControls(void) { winapi::enableCommonControls(ICC_WIN95_CLASSES); }
+extern "C" void WINAPI InitCommonControls(void) {
+  winapi::enableCommonControls(ICC_WIN95_CLASSES, {&winapi::progressProc, &winapi::trackbarProc});
+}

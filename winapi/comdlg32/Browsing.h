@@ -1,10 +1,12 @@
 // What the open, save and folder dialogs share: folders as the user sees them, typed paths in
-// either form, folder listings with patterns, the places, the layer's words of these dialogs and
-// the list rows with their glyphs. Internal to the layer.
+// either form, folder listings with patterns, the places and the list rows with their glyphs
+// (the dialogs' words are user32's, beside the message box). Offered by comdlg32 to shell32's
+// folder browser.
 #pragma once
 
 #include <windows.h>
 
+#include "winapi/user32/DialogWords.h"
 #include "winapi/user32/Dialogs.h"
 
 #include <string>
@@ -12,53 +14,6 @@
 #include <vector>
 
 namespace winapi::dialogs {
-
-/// The words of the layer's message box and common dialogs.
-enum class Text {
-  Open,
-  SaveAs,
-  OpenButton,
-  SaveButton,
-  Cancel,
-  FileName,
-  FilesOfType,
-  Up,
-  Home,
-  Desktop,
-  FileSystem,
-  FileNotFound,
-  PathNotFound,
-  ReplacePrompt,  // "%s" stands for the name
-  OneFolder,
-  BrowseForFolder,
-  Folder,
-  NoSuchFolder,
-  OK,
-  Color,
-  BasicColors,
-  CustomColors,
-  DefineCustomColors,
-  AddToCustomColors,
-  Hue,
-  Sat,
-  Lum,
-  Red,
-  Green,
-  Blue,
-  Abort,
-  Retry,
-  Ignore,
-  Yes,
-  No,
-  TryAgain,
-  Continue,
-};
-/// A word in the user's interface language (GetUserDefaultUILanguage), English for a language
-/// the program does not have.
-const char16_t* text(Text id);
-/// What is wrong with the built-in language files: a text missing, a mnemonic too many or lost,
-/// a lost placeholder; empty when they are sound.
-std::vector<std::string> textProblems();
 
 /// A folder or file of a listing.
 struct Entry {

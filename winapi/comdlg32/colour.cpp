@@ -9,7 +9,7 @@
 
 #include "winapi/comdlg32/Browsing.h"
 #include "winapi/comdlg32/Errors.h"
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/user32/Dialogs.h"
 
 #include <algorithm>

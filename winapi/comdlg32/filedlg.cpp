@@ -14,11 +14,11 @@
 // help button, thumbnails and a details view.
 #include <windows.h>
 
+#include "winapi/base/unixpath.h"
+#include "winapi/base/userdirs.h"
 #include "winapi/comdlg32/Browsing.h"
 #include "winapi/comdlg32/Errors.h"
-#include "winapi/drivers/DisplayDriver.h"
-#include "winapi/kernel32/unixpath.h"
-#include "winapi/shell32/idlist.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/user32/Dialogs.h"
 
 #include <sys/stat.h>
@@ -588,7 +588,7 @@ BOOL runFileDialog(OPENFILENAMEW* ofn, bool save) {
   d.caption =
       ofn->lpstrTitle != nullptr && ofn->lpstrTitle[0] != 0 ? ofn->lpstrTitle : text(save ? Text::SaveAs : Text::Open);
   d.defExt = ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : u"";
-  d.desktop = winapi::shell::desktopFolder();
+  d.desktop = winapi::paths::desktopFolder();
   if (!winapi::dialogs::isFolder(d.desktop)) d.desktop.clear();
   readFilters(d);
   std::u16string initialName;

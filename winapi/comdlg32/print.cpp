@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "winapi/comdlg32/Errors.h"
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 
 #include <cstring>
 #include <string>

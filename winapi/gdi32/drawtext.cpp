@@ -1,8 +1,11 @@
-// Formatted text: DrawTextW and DrawTextExW (line breaking, alignment, the "&" prefix, end
-// ellipsis, measuring with DT_CALCRECT), TabbedTextOutW and GrayStringW.
+// Formatted text: DrawTextW and DrawTextExW (line breaking between words, or inside a word too
+// long for its line with DT_EDITCONTROL, alignment, the "&" prefix, end ellipsis, measuring with
+// DT_CALCRECT), TabbedTextOutW and GrayStringW.
 // Left out on purpose: DT_PATH_ELLIPSIS and DT_WORD_ELLIPSIS shorten like DT_END_ELLIPSIS,
-// DT_MODIFYSTRING never writes back, and right-to-left reading is not supported.
+// DT_MODIFYSTRING never writes back, and DT_RTLREADING is not supported (a line in a
+// right-to-left script is still ordered and shaped within a left-to-right line).
 #include "winapi/gdi32/Text.h"
+#include "winapi/gdi32/SystemLook.h"
 
 #include <algorithm>
 #include <string>
@@ -74,8 +77,9 @@ void addEllipsis(RealizedFont& font, Line& line, int maxWidth) {
     used += w[keep];
     ++keep;
   }
-  // A surrogate pair is kept or dropped whole.
-  if (keep > 0 && keep < line.text.size() && line.text[keep] >= 0xDC00 && line.text[keep] <= 0xDFFF) --keep;
+  // A character is kept or dropped whole: the units after a cluster's first (a surrogate pair's
+  // second, a letter's marks) measure 0, and the cut goes back to the cluster's start.
+  while (keep > 0 && keep < line.text.size() && w[keep] == 0) --keep;
   line.text = line.text.substr(0, keep) + kDots;
   if (line.prefix >= static_cast<int>(keep)) line.prefix = -1;
   line.width = font.width(line.text.data(), static_cast<int>(line.text.size()));
@@ -127,8 +131,14 @@ std::vector<Line> layout(RealizedFont& font, const char16_t* text, int count, UI
       size_t cut = end;
       if (end < p.size() && lastBreak != std::u16string::npos && lastBreak > start) cut = lastBreak;
       if (end < p.size() && cut == end) {
-        // No space on the line: the word runs on to its end.
-        while (cut < p.size() && p[cut] != u' ') ++cut;
+        if (format & DT_EDITCONTROL) {
+          // As an edit control wraps: a word wider than the line breaks at the last whole
+          // character that fits (never inside a character's cluster).
+          while (cut > start + 1 && w[cut] == 0) --cut;
+        } else {
+          // No space on the line: the word runs on to its end.
+          while (cut < p.size() && p[cut] != u' ') ++cut;
+        }
       }
       size_t trimmed = cut;
       while (trimmed > start && p[trimmed - 1] == u' ') --trimmed;
@@ -188,8 +198,8 @@ int drawText(HDC handle, LPCWSTR text, int count, LPRECT rect, UINT format, int 
     if (format & DT_CENTER) x = rect->left + (maxWidth - line.width) / 2;
     if (format & DT_RIGHT) x = rect->right - line.width;
     if (!(format & DT_PREFIXONLY)) {
-      drawTextRun(*dc, *font, dc->toX(x), dc->toY(y), line.text.data(), static_cast<int>(line.text.size()), nullptr,
-                  (format & DT_NOCLIP) ? nullptr : &clip, opaque);
+      drawTextRun(handle, *dc, *font, dc->toX(x), dc->toY(y), line.text.data(), static_cast<int>(line.text.size()),
+                  nullptr, (format & DT_NOCLIP) ? nullptr : &clip, opaque);
     }
     if (line.prefix >= 0 && !(format & DT_HIDEPREFIX)) {
       std::vector<int> w = widthsOf(*font, line.text);
@@ -246,7 +256,7 @@ extern "C" LONG WINAPI TabbedTextOutW(HDC handle, int x, int y, LPCWSTR text, in
     if (i < count && text[i] != u'\t') continue;
     int run = i - start;
     if (run > 0) {
-      drawTextRun(*dc, *font, dc->toX(pen), dc->toY(y), text + start, run, nullptr, nullptr, opaque);
+      drawTextRun(handle, *dc, *font, dc->toX(pen), dc->toY(y), text + start, run, nullptr, nullptr, opaque);
       pen += font->width(text + start, run);
     }
     if (i < count) {
@@ -272,7 +282,7 @@ extern "C" BOOL WINAPI GrayStringW(HDC handle, HBRUSH, GRAYSTRINGPROC output, LP
   // brush, as Windows does on displays with that colour.
   std::shared_ptr<DeviceContext> dc = findDc(handle);
   if (!dc) return FALSE;
-  COLORREF old = SetTextColor(handle, GetSysColor(COLOR_GRAYTEXT));
+  COLORREF old = SetTextColor(handle, systemColor(COLOR_GRAYTEXT));
   POINT origin{};
   OffsetViewportOrgEx(handle, x, y, &origin);
   BOOL ok;

@@ -4,10 +4,11 @@
 // Left out on purpose: palettes (every surface is 32-bit), hatched and pattern brushes, and
 // mapping modes other than MM_TEXT.
 #include "winapi/gdi32/Gdi.h"
+#include "winapi/gdi32/SystemLook.h"
 
 #include "winapi/gdi32/Dib.h"
 
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
 
 #include <algorithm>
 #include <atomic>
@@ -239,7 +240,7 @@ std::shared_ptr<BrushObject> brushFromHandle(HBRUSH handle) {
     auto b = std::make_shared<BrushObject>();
     b->brush.lbStyle = BS_SOLID;
     b->sysColorIndex = static_cast<int>(value) - 1;
-    b->brush.lbColor = GetSysColor(b->sysColorIndex);
+    b->brush.lbColor = systemColor(b->sysColorIndex);
     return b;
   }
   return findObjectAs<BrushObject>(handle, OBJ_BRUSH);
@@ -248,7 +249,7 @@ std::shared_ptr<BrushObject> brushFromHandle(HBRUSH handle) {
 bool brushPixel(DeviceContext& dc, const BrushObject* brush, uint32_t* pixel) {
   if (brush == nullptr || brush->brush.lbStyle == BS_NULL) return false;
   if (brush->sysColorIndex >= 0) {
-    *pixel = pixelOf(GetSysColor(brush->sysColorIndex));
+    *pixel = pixelOf(systemColor(brush->sysColorIndex));
   } else if (brush->stock && dc.brushHandle == stockHandle(DC_BRUSH) && brush == dc.brush.get()) {
     *pixel = pixelOf(dc.dcBrushColor);
   } else {
@@ -567,11 +568,11 @@ extern "C" int WINAPI GetDeviceCaps(HDC handle, int index) {
     case TECHNOLOGY: return DT_RASDISPLAY;
     case RASTERCAPS: return RC_BITBLT | RC_STRETCHBLT | RC_DI_BITMAP;
     case HORZRES:
-    case DESKTOPHORZRES: return dc && dc->memory ? dc->bitmap->layout.width : GetSystemMetrics(SM_CXSCREEN);
+    case DESKTOPHORZRES: return dc && dc->memory ? dc->bitmap->layout.width : systemMetric(SM_CXSCREEN);
     case VERTRES:
-    case DESKTOPVERTRES: return dc && dc->memory ? dc->bitmap->layout.height : GetSystemMetrics(SM_CYSCREEN);
-    case HORZSIZE: return GetSystemMetrics(SM_CXSCREEN) * 254 / 960;
-    case VERTSIZE: return GetSystemMetrics(SM_CYSCREEN) * 254 / 960;
+    case DESKTOPVERTRES: return dc && dc->memory ? dc->bitmap->layout.height : systemMetric(SM_CYSCREEN);
+    case HORZSIZE: return systemMetric(SM_CXSCREEN) * 254 / 960;
+    case VERTSIZE: return systemMetric(SM_CYSCREEN) * 254 / 960;
     case SIZEPALETTE: return 0;
     default: return 0;
   }

@@ -8,10 +8,11 @@
 // draws them), dashed pen styles draw solid, and raster operations are limited to the named
 // ones in wingdi.h (others fail with ERROR_INVALID_PARAMETER).
 #include "winapi/gdi32/Gdi.h"
+#include "winapi/gdi32/SystemLook.h"
 
 #include "winapi/gdi32/Dib.h"
 
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
 
 #include <algorithm>
 #include <cstring>
@@ -631,7 +632,7 @@ extern "C" BOOL WINAPI DrawEdge(HDC handle, LPRECT rect, UINT edge, UINT flags) 
     if (line.mask == 0) continue;
     int topLeft = softTopLeft[&line - lines];
     RECT t = dc->toTarget(r);
-    uint32_t tl = pixelOf(GetSysColor(topLeft)), br = pixelOf(GetSysColor(line.bottomRight));
+    uint32_t tl = pixelOf(systemColor(topLeft)), br = pixelOf(systemColor(line.bottomRight));
     if (flags & BF_TOP) fillTargetRect(*dc, RECT{t.left, t.top, t.right, t.top + 1}, tl);
     if (flags & BF_LEFT) fillTargetRect(*dc, RECT{t.left, t.top, t.left + 1, t.bottom}, tl);
     if (flags & BF_BOTTOM) fillTargetRect(*dc, RECT{t.left, t.bottom - 1, t.right, t.bottom}, br);
@@ -641,7 +642,7 @@ extern "C" BOOL WINAPI DrawEdge(HDC handle, LPRECT rect, UINT edge, UINT flags) 
     if (flags & BF_BOTTOM) --r.bottom;
     if (flags & BF_RIGHT) --r.right;
   }
-  if (flags & BF_MIDDLE) fillTargetRect(*dc, dc->toTarget(r), pixelOf(GetSysColor(COLOR_BTNFACE)));
+  if (flags & BF_MIDDLE) fillTargetRect(*dc, dc->toTarget(r), pixelOf(systemColor(COLOR_BTNFACE)));
   if (flags & BF_ADJUST) *rect = r;
   return TRUE;
 }

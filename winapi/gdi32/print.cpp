@@ -6,7 +6,7 @@
 // users), and DCs of the display made by name ("DISPLAY"), which nothing asks for.
 #include <windows.h>
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/gdi32/Gdi.h"
 
 #include <atomic>

@@ -1,21 +1,30 @@
 // Text output and measuring: ExtTextOutW (with ETO_OPAQUE, the solid-rectangle primitive),
 // TextOutW, extents and metrics of the DC's font.
-// Left out on purpose: ETO_GLYPH_INDEX and right-to-left reading (the program draws neither).
+// Left out on purpose: ETO_GLYPH_INDEX and right-to-left reading (the program draws neither);
+// texts in right-to-left scripts are still ordered and shaped within a left-to-right line.
+#include <winseam.h>
+
 #include "winapi/gdi32/Font.h"
 #include "winapi/gdi32/Text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 namespace winapi {
+namespace {
+
+std::atomic<seam::TextRunObserver> s_textRunObserver{nullptr};
+
+}  // namespace
 
 std::shared_ptr<RealizedFont> fontOf(DeviceContext& dc) {
   if (!dc.font) return nullptr;
   return dc.font->realize();
 }
 
-void drawTextRun(DeviceContext& dc, RealizedFont& font, int x, int top, const char16_t* text, int count, const int* dx,
-                 const RECT* clipTarget, bool opaqueBackground) {
+void drawTextRun(HDC handle, DeviceContext& dc, RealizedFont& font, int x, int top, const char16_t* text, int count,
+                 const int* dx, const RECT* clipTarget, bool opaqueBackground) {
   const TEXTMETRICW& tm = font.metrics();
   int width;
   if (dx != nullptr) {
@@ -29,15 +38,20 @@ void drawTextRun(DeviceContext& dc, RealizedFont& font, int x, int top, const ch
   if (opaqueBackground) fillTargetRect(dc, box, pixelOf(dc.bkColor));
   if (count <= 0) return;
   RECT touched{};
-  if (clipTarget != nullptr) {
-    Region clip = dc.effectiveClip();
-    clip.intersect(*clipTarget);
-    font.draw(*dc.target, clip, x, top + tm.tmAscent, text, count, dx, pixelOf(dc.textColor), &touched);
-  } else {
-    font.draw(*dc.target, dc.effectiveClip(), x, top + tm.tmAscent, text, count, dx, pixelOf(dc.textColor), &touched);
-  }
+  int missing = -1;
+  Region clip = dc.effectiveClip();
+  if (clipTarget != nullptr) clip.intersect(*clipTarget);
+  font.draw(*dc.target, clip, x, top + tm.tmAscent, text, count, dx, pixelOf(dc.textColor), &touched, &missing);
   dc.touch(touched);
+  if (seam::TextRunObserver observer = s_textRunObserver.load()) {
+    observer(
+        seam::TextRunDrawn{handle, text, count, RECT{x, top, x + width, top + tm.tmHeight}, clip.bounds(), missing});
+  }
 }
+
+namespace seam {
+TextRunObserver replaceTextRunObserver(TextRunObserver observer) { return s_textRunObserver.exchange(observer); }
+}  // namespace seam
 
 }  // namespace winapi
 
@@ -93,7 +107,7 @@ extern "C" BOOL WINAPI ExtTextOutW(HDC handle, int x, int y, UINT options, const
     dc->position.x = horizontal == TA_RIGHT ? left : left + width;
   }
   bool opaque = dc->bkMode == OPAQUE && (options & ETO_OPAQUE) == 0;
-  drawTextRun(*dc, *font, dc->toX(left), dc->toY(top), text, n, dx,
+  drawTextRun(handle, *dc, *font, dc->toX(left), dc->toY(top), text, n, dx,
               (options & ETO_CLIPPED) && haveRect ? &target : nullptr, opaque);
   return TRUE;
 }

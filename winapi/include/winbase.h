@@ -41,6 +41,10 @@ HLOCAL WINAPI LocalFree(HLOCAL memory);
 // Only the current process (GetCurrentProcess()) may be named.
 BOOL WINAPI SetProcessWorkingSetSize(HANDLE process, SIZE_T minimum, SIZE_T maximum);
 
+// The CPUs the process may run on and those the system has, one bit each for CPUs 0 to 63 (CPUs
+// past those cannot be named). Only the current process (GetCurrentProcess()) may be named.
+BOOL WINAPI GetProcessAffinityMask(HANDLE process, DWORD_PTR* processMask, DWORD_PTR* systemMask);
+
 // Replaces each %NAME% of the process environment by its value (names compared ignoring case);
 // an unknown name stays as written. Answers the units needed, NUL included.
 DWORD WINAPI ExpandEnvironmentStringsW(LPCWSTR source, LPWSTR destination, DWORD size);

@@ -65,6 +65,21 @@ SHChangeNotifyFunction replaceSHChangeNotify(SHChangeNotifyFunction replacement)
 using AdjustTokenPrivilegesFunction = BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
 AdjustTokenPrivilegesFunction replaceAdjustTokenPrivileges(AdjustTokenPrivilegesFunction replacement);
 
+// Text drawn: an observer sees every run of text the text calls draw (after line breaking and
+// ellipsis), in target coordinates: its box (from the pen's start to its end, over the font's
+// cell), the bounds of what it was clipped to, and its first unit drawn as the missing-glyph box (-1
+// when every character has its glyph).
+struct TextRunDrawn {
+  HDC dc;
+  LPCWSTR text;
+  int count;
+  RECT box;
+  RECT clip;
+  int missingUnit;
+};
+using TextRunObserver = void (*)(const TextRunDrawn&);
+TextRunObserver replaceTextRunObserver(TextRunObserver observer);
+
 /// The ANSI and OEM code pages Windows gives a POSIX locale name such as "ru_RU.UTF-8".
 void codePagesOfLocale(const char* locale, UINT* ansi, UINT* oem);
 

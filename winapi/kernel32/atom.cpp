@@ -3,7 +3,7 @@
 // calls.
 #include <windows.h>
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 
 #include <algorithm>
 #include <mutex>

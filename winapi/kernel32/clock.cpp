@@ -2,7 +2,7 @@
 // Left out: slowing it down or speeding it up (nothing needs more than stopping and moving).
 #include "winapi/kernel32/clock.h"
 
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/handle.h"
 
 #include <time.h>
 

@@ -5,9 +5,9 @@
 // file systems, which Windows refuses too.
 #include <windows.h>
 
+#include "winapi/base/unixpath.h"
 #include "winapi/kernel32/copyfile.h"
 #include "winapi/kernel32/posixfile.h"
-#include "winapi/kernel32/unixpath.h"
 
 #include <winseam.h>
 

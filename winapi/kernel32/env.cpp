@@ -1,8 +1,8 @@
 // Environment strings. Status: ExpandEnvironmentStringsW over the process environment.
 #include <windows.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/utf8.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // ERROR_NOT_SUPPORTED), PulseEvent (its wake-ups are unreliable on Windows itself).
 #include <windows.h>
 
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/handle.h"
 
 #include <memory>
 

@@ -13,11 +13,11 @@
 #include <windows.h>
 #include <winseam.h>
 
-#include "winapi/kernel32/filetime.h"
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/filetime.h"
+#include "winapi/base/handle.h"
+#include "winapi/base/unixpath.h"
 #include "winapi/kernel32/posixfile.h"
 #include "winapi/kernel32/unfinished.h"
-#include "winapi/kernel32/unixpath.h"
 
 #include <fcntl.h>
 #include <stdio.h>

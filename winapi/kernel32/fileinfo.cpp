@@ -3,12 +3,12 @@
 // 8.3 names (never made), and matching wildcards against short names.
 #include <windows.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/debug.h"
+#include "winapi/base/handle.h"
+#include "winapi/base/unixpath.h"
+#include "winapi/base/utf8.h"
 #include "winapi/kernel32/posixfile.h"
-#include "winapi/kernel32/unixpath.h"
-#include "winapi/kernel32/utf8.h"
 
 #include <dirent.h>
 #include <fcntl.h>

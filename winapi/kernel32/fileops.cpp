@@ -5,9 +5,9 @@
 // and moves delayed until a reboot, which answer their failure.
 #include <windows.h>
 
+#include "winapi/base/unixpath.h"
 #include "winapi/kernel32/copyfile.h"
 #include "winapi/kernel32/posixfile.h"
-#include "winapi/kernel32/unixpath.h"
 
 #include <fcntl.h>
 #include <stdio.h>

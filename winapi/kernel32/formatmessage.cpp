@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <ntstatus.h>
 
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -6,12 +6,12 @@
 // only. Left out: ordinals (nothing here exports by number).
 #include <windows.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/builtin.h"
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/builtin.h"
+#include "winapi/base/debug.h"
+#include "winapi/base/unixpath.h"
+#include "winapi/base/utf8.h"
 #include "winapi/kernel32/resource.h"
-#include "winapi/kernel32/unixpath.h"
-#include "winapi/kernel32/utf8.h"
 
 #include <dlfcn.h>
 #include <link.h>

@@ -1,7 +1,7 @@
 // POSIX errors and file status in their Windows form.
 #include "winapi/kernel32/posixfile.h"
 
-#include "winapi/kernel32/filetime.h"
+#include "winapi/base/filetime.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -8,10 +8,10 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/handle.h"
+#include "winapi/base/unixpath.h"
+#include "winapi/base/utf8.h"
 #include "winapi/kernel32/process.h"
-#include "winapi/kernel32/unixpath.h"
-#include "winapi/kernel32/utf8.h"
 
 #include <dirent.h>
 #include <signal.h>

@@ -4,8 +4,8 @@
 // Left out: the exclude and reserved arguments, which Windows itself leaves unused.
 #include <windows.h>
 
+#include "winapi/base/unixpath.h"
 #include "winapi/kernel32/posixfile.h"
-#include "winapi/kernel32/unixpath.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

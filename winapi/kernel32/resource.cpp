@@ -8,7 +8,7 @@
 // not listed, so that every resource the enumeration shows can also be found.
 #include "winapi/kernel32/resource.h"
 
-#include "winapi/kernel32/unixpath.h"
+#include "winapi/base/unixpath.h"
 
 #include <algorithm>
 #include <map>

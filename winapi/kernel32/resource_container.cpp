@@ -1,7 +1,7 @@
 // The resource container: writing, checking and reading.
 #include "winapi/kernel32/resource_container.h"
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 
 #include <algorithm>
 #include <array>

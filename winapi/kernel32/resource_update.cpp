@@ -3,9 +3,9 @@
 // into a temporary file beside it, which then replaces it, so a crash leaves the old or the new
 // file, never a mixture. Left out on purpose: files that a process is running (the system refuses
 // to write them, as Windows does).
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/handle.h"
+#include "winapi/base/unixpath.h"
 #include "winapi/kernel32/resource.h"
-#include "winapi/kernel32/unixpath.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

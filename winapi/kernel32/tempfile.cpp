@@ -4,8 +4,8 @@
 // Left out: nothing the program calls.
 #include <windows.h>
 
+#include "winapi/base/unixpath.h"
 #include "winapi/kernel32/posixfile.h"
-#include "winapi/kernel32/unixpath.h"
 
 #include <fcntl.h>
 #include <unistd.h>

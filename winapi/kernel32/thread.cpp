@@ -3,15 +3,15 @@
 // Left out on purpose: TerminateThread and suspending a running thread from outside (neither
 // can be done safely; a thread that will not stop is abandoned), ExitThread (nothing calls it),
 // alertable waits (nothing queues APCs).
+#include "winapi/base/debug.h"
+#include "winapi/base/handle.h"
+#include "winapi/base/threadid.h"
 #include "winapi/kernel32/clock.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/handle.h"
 
 #include <winseam.h>
 
 #include <pthread.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,11 +23,6 @@
 
 namespace winapi {
 namespace {
-
-DWORD currentThreadId() {
-  static thread_local DWORD t_id = static_cast<DWORD>(syscall(SYS_gettid));
-  return t_id;
-}
 
 // The process's own nice value: thread priorities are relative to it, as Windows thread
 // priorities are relative to the process's priority class.

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <winseam.h>
 
+#include "winapi/base/filetime.h"
 #include "winapi/kernel32/clock.h"
-#include "winapi/kernel32/filetime.h"
 
 #include <time.h>
 

@@ -3,7 +3,7 @@
 // the locale, as for POSIX message catalogues; "C", "POSIX" or none is English (United States).
 #include <windows.h>
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 
 #include <cstdlib>
 #include <cstring>

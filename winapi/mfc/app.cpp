@@ -4,7 +4,7 @@
 // the framework's own switches in CCommandLineInfo (the program interprets its arguments itself).
 #include <afxwin.h>
 
-#include "winapi/kernel32/unixpath.h"
+#include "winapi/base/unixpath.h"
 #include "winapi/mfc/appstart.h"
 #include "winapi/user32/Window.h"
 

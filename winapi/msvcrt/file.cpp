@@ -5,10 +5,10 @@
 #include <crtfile.h>
 #include <windows.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/filetime.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/filetime.h"
+#include "winapi/base/unixpath.h"
 #include "winapi/kernel32/posixfile.h"
-#include "winapi/kernel32/unixpath.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

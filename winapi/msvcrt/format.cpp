@@ -5,7 +5,7 @@
 // Left out: %n (refused, as the Windows run-time refuses it by default) and positional arguments.
 #include <crtwchar.h>
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 
 #include <cerrno>
 #include <climits>

@@ -3,7 +3,7 @@
 // Left out: locale-dependent case rules (the program runs in the classic locale, which folds A-Z only).
 #include <crtwchar.h>
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 
 size_t wcslen(const WCHAR* text) {
   const WCHAR* p = text;

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <winternl.h>
 
-#include "winapi/kernel32/builtin.h"
+#include "winapi/base/builtin.h"
 
 namespace {
 
@@ -50,3 +50,7 @@ const winapi::BuiltinExport kExports[] = {
 const winapi::BuiltinRegistrar kRegistrar(u"ntdll.dll", kExports);
 
 }  // namespace
+
+// Named by the link option of winapi_add_area(... ANCHOR), so that programs keep this file and
+// its registration though nothing calls into it.
+extern "C" const char lumetra_builtin_ntdll = 0;

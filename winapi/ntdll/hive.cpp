@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <winternl.h>
 
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
 
 extern "C" {
 

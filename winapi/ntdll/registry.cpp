@@ -8,9 +8,9 @@
 #include <windows.h>
 #include <winternl.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/debug.h"
+#include "winapi/base/handle.h"
 #include "winapi/ntdll/registry_store.h"
 
 #include <algorithm>

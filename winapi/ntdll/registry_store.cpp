@@ -3,10 +3,10 @@
 // flush. Left out on purpose: volatile keys, symbolic links, security descriptors and hive files.
 #include "winapi/ntdll/registry_store.h"
 
-#include "winapi/advapi32/sid.h"
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/filetime.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/debug.h"
+#include "winapi/base/filetime.h"
+#include "winapi/ntdll/sid.h"
 
 #include <sqlite3.h>
 

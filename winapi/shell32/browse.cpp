@@ -11,8 +11,9 @@
 // and the non-file-system items.
 #include <shlobj.h>
 
+#include "winapi/base/userdirs.h"
 #include "winapi/comdlg32/Browsing.h"
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/shell32/idlist.h"
 #include "winapi/user32/Dialogs.h"
 
@@ -264,7 +265,7 @@ extern "C" PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info) {
   FolderDialog d;
   d.info = info;
   d.listing = answer.kind == winapi::ModalAnswer::Kind::Run;
-  d.desktop = winapi::shell::desktopFolder();
+  d.desktop = winapi::paths::desktopFolder();
   if (!winapi::dialogs::isFolder(d.desktop)) d.desktop.clear();
   d.font = winapi::dialogs::makeDialogFont();
   const DWORD style = (info->ulFlags & BIF_NEWDIALOGSTYLE) != 0 ? WS_THICKFRAME : 0;

@@ -4,9 +4,9 @@
 // and working folders (xdg-open takes neither), process handles and item id lists.
 #include <shlobj.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/unixpath.h"
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/unixpath.h"
+#include "winapi/base/utf8.h"
 
 #include <winseam.h>
 

@@ -1,7 +1,7 @@
 // SHGetFileInfoW: type names, display names and shell attributes of files and folders.
 #include <shellapi.h>
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 
 #include <cstring>
 #include <string>

@@ -7,9 +7,9 @@
 // ERROR_INVALID_PARAMETER), wildcards in the sources.
 #include <shlobj.h>
 
+#include "winapi/base/unixpath.h"
 #include "winapi/kernel32/copyfile.h"
 #include "winapi/kernel32/posixfile.h"
-#include "winapi/kernel32/unixpath.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -13,8 +13,4 @@ PIDLIST_ABSOLUTE makeIdList(std::u16string_view path);
 /// The path a list names; false for a list of another form.
 bool pathOfIdList(PCIDLIST_ABSOLUTE idList, std::u16string& path);
 
-/// The user's desktop folder in the Windows form: XDG_DESKTOP_DIR of
-/// $XDG_CONFIG_HOME/user-dirs.dirs (default ~/.config), else $HOME/Desktop; empty without a home.
-std::u16string desktopFolder();
-
 }  // namespace winapi::shell

@@ -5,7 +5,8 @@
 
 #include "winapi/shell32/NotifyIcon.h"
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
+#include "winapi/user32/DestroyHook.h"
 #include "winapi/user32/Window.h"
 
 #include <algorithm>
@@ -26,8 +27,14 @@ struct IconTable {
   std::vector<IconRecord> icons;
 };
 
+// The table is made with the first icon or click, and from then on the window system tells it
+// of each window that goes, so that its icons leave the notification area with it.
 IconTable& table() {
-  static IconTable* t = new IconTable;
+  static IconTable* t = [] {
+    IconTable* made = new IconTable;
+    addDestroyHook(&forgetTrayIconsOf);
+    return made;
+  }();
   return *t;
 }
 

@@ -9,7 +9,7 @@
 // (InvokeCommand answers E_NOTIMPL: ShellExecuteExW opens addresses).
 #include <shlobj.h>
 
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/utf8.h"
 #include "winapi/ole32/classes.h"
 #include "winapi/shell32/linkfile.h"
 

@@ -4,9 +4,9 @@
 // schemes other than http and https, the cache's index (each download is a new file).
 #include <urlmon.h>
 
+#include "winapi/base/unixpath.h"
+#include "winapi/base/utf8.h"
 #include "winapi/kernel32/unfinished.h"
-#include "winapi/kernel32/unixpath.h"
-#include "winapi/kernel32/utf8.h"
 #include "winapi/wininet/Transfer.h"
 
 #include <fcntl.h>

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 
 #include <cstdint>
 #include <map>

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "winapi/gdi32/Gdi.h"
+
 #include <string>
 #include <vector>
 
@@ -33,5 +35,9 @@ void nativeExposed(HWND top, const RECT& surfaceRect);
 /// program's name, and the session ends as at log-out (see watchSessionEnd). The driver makes no
 /// further call to its display. Any thread; it does not wait for anything.
 void nativeDisplayLost(const char* why);
+
+/// The visible top-level windows of this process, back to front, over the screen rectangle
+/// `rect` into `out` (rect's size): what the screen shows as far as this process knows it.
+void composeOwnWindows(const RECT& rect, PixelBuffer& out);
 
 }  // namespace winapi

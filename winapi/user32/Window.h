@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/base/threadid.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/gdi32/Gdi.h"
 #include "winapi/gdi32/Region.h"
 #include "winapi/user32/CreationHook.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -23,8 +25,17 @@ struct IDropTarget;
 
 namespace winapi {
 
-/// Where a minimised top-level window is parked, as on Windows: both coordinates.
+/// Where a minimised top-level window is parked, as on Windows: both coordinates. The native
+/// window stays where it was: the window system shows a minimised window its own way.
 inline constexpr LONG kMinimizedPosition = -32000;
+
+/// The place the window system gave a top-level window, while the layer takes it on: a move of
+/// that window to exactly that place asks nothing of the driver, whose window is there already.
+struct SystemPlace {
+  HWND hwnd;
+  RECT rect;
+};
+extern thread_local const SystemPlace* t_systemPlace;
 
 struct WindowClass {
   std::u16string name;  // as registered
@@ -47,9 +58,6 @@ struct SystemClassEntry {
 
 /// The table of the system classes (sysclass.cpp), read once when the window system starts.
 const std::vector<SystemClassEntry>& systemClassTable();
-/// Makes the system classes of the ICC_* groups given available; whether a group is.
-void enableCommonControls(DWORD groups);
-bool commonControlsEnabled(DWORD groups);
 
 struct ThreadQueue;
 
@@ -91,6 +99,11 @@ struct Window {
   bool created = false;  // WM_CREATE answered
   bool everSized = false;
   RECT normal{};  // bounds before minimising or maximising
+  // The state the window system last reported for the native window: only a change of it is news.
+  bool systemMinimized = false;
+  bool systemMaximized = false;
+  // A top-level window still where CW_USEDEFAULT put it: the window system may place it.
+  bool defaultPlace = false;
   // The window answered its last WM_NCCALCSIZE itself and left no non-client area: it draws and
   // hit-tests its own frame, and the window manager must not add one.
   bool ownFrame = false;
@@ -144,7 +157,21 @@ struct RawInput {
   char16_t ch;
   DWORD time;
   std::vector<std::u16string> files;
+  // Mouse input: the buttons and modifier keys held just after the event, as MK_ flags. The
+  // thread takes the event later than it happened; its hit test and message see these.
+  WPARAM keys;
 };
+
+/// Steady nanoseconds, for the timing of waits.
+inline int64_t steadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+/// Whether a queue's thread runs, was woken from a wait of the layer and waits for a CPU, or
+/// sleeps in such a wait; where it sleeps with SMTO_BLOCK, messages sent to it wait until its own
+/// answer comes.
+enum class QueueSleep : uint8_t { Awake, Woken, Asleep, AsleepIgnoringSends };
 
 /// The message queue of one thread.
 struct ThreadQueue {
@@ -167,18 +194,34 @@ struct ThreadQueue {
   char16_t lastKeyChar = 0;
 
   // Counts notifications, so a thread about to sleep can spin briefly for one first: a sent
-  // message answered within microseconds then costs no sleep and wake-up on either side.
+  // message answered within microseconds then costs no sleep and wake-up on either side. The
+  // moment of the last one (steady nanoseconds) tells a thread that slept whether a spin would
+  // have caught it, whatever its own wake-up cost.
   std::atomic<uint64_t> signals{0};
+  std::atomic<int64_t> signalledAt{0};
+  // Where the thread is, for a thread that would spin while waiting for it, and when it last woke
+  // from a wait (steady nanoseconds).
+  std::atomic<QueueSleep> sleep{QueueSleep::Awake};
+  std::atomic<int64_t> resumedAt{0};
+  // The owner thread's own: the thread whose sent message it answered last (it waits for that
+  // one's next message), and whether its last wait for messages and for an answer ended soon
+  // enough that spinning would have caught them.
+  std::weak_ptr<ThreadQueue> lastSender;
+  bool idleSpinPays = true;
+  bool answerSpinPays = true;
+  // The owner thread's own: the count of paint changes at which it last found nothing to paint
+  // (notePaintChange), so a loop of sent messages that paint nothing walks no window tree.
+  uint64_t nothingToPaintAt = ~0ULL;
 
   void notify() {
+    signalledAt.store(steadyNs(), std::memory_order_relaxed);
+    // A thread asleep in a wait that this notification ends runs again once it has a CPU.
+    QueueSleep asleep = QueueSleep::Asleep;
+    sleep.compare_exchange_strong(asleep, QueueSleep::Woken, std::memory_order_relaxed);
     signals.fetch_add(1, std::memory_order_release);
     wake.notify_all();
   }
 };
-
-/// Spins for a short while (tens of microseconds) until `queue` is notified after the count
-/// `seen`; true when it was. Called without the queue's lock, before a wait under it.
-bool spinForSignal(const ThreadQueue& queue, uint64_t seen);
 
 /// The lock of the window tree and the window table. Never held while a window procedure runs.
 std::recursive_mutex& userLock();
@@ -190,7 +233,6 @@ Window* windowOrError(HWND hwnd);
 
 /// The calling thread's queue, made on first use.
 std::shared_ptr<ThreadQueue> currentQueue();
-DWORD currentThreadId();
 std::shared_ptr<ThreadQueue> queueOfThread(DWORD threadId);
 
 /// Steady milliseconds (for timeouts), and the driver's clock (message times, timers).
@@ -224,6 +266,11 @@ Region visibleRegion(Window* w, bool clientArea, bool clipChildren);
 
 // Painting (painting.cpp).
 void invalidateWindow(Window* w, const Region* windowArea, UINT flags);
+/// Counts the changes that can give a window something to paint where it had nothing to show
+/// before: an invalidation, an update region set anew, a window shown, given another parent or
+/// another style, redrawing switched back on. Bumped under userLock() where the change is made,
+/// so a thread that found nothing to paint at one count need not look again before the next.
+void notePaintChange();
 /// The window of this thread that should get WM_PAINT next, or null.
 HWND nextWindowToPaint(ThreadQueue& queue);
 void presentDirtySurfaces(ThreadQueue& queue);
@@ -251,6 +298,8 @@ HWND focusWindow();
 /// Turns a raw input record into messages; true when it produced msg for this thread.
 bool translateRawInput(ThreadQueue& queue, RawInput& raw, MSG* msg);
 SHORT keyStateOf(int vk);
+/// The mouse buttons, Shift and Control held now, as MK_ flags.
+WPARAM heldMouseKeys();
 void setKeyState(int vk, bool down);
 
 // Cross-process windows (remote.cpp).
@@ -304,5 +353,7 @@ bool sessionEndedByLostDisplay();
 
 /// All top-level windows of this process, front to back.
 std::vector<HWND> topLevelWindows();
+/// The same list itself, for a caller that holds userLock() and only reads it meanwhile.
+const std::vector<HWND>& topLevelWindowsLocked();
 
 }  // namespace winapi

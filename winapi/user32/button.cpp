@@ -18,7 +18,8 @@ namespace {
 constexpr int kBoxSize = 13;    // the check box's square and the radio button's cell
 constexpr int kTextStart = 17;  // box plus a 4-pixel gap
 // Push buttons measure their text plus room for the edges and the focus rectangle; 10 pixels in
-// height give a one-line 8 pt label Windows' usual 23-pixel button.
+// height give a one-line 8 pt label of the dialog face (a 12- or 13-pixel cell) Windows' usual
+// button of 22 to 23 pixels.
 constexpr int kPushMarginX = 16;
 constexpr int kPushMarginY = 10;
 constexpr int kGroupCaptionIndent = 8;

@@ -229,6 +229,7 @@ extern "C" LRESULT WINAPI DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam,
       std::lock_guard<std::recursive_mutex> guard(userLock());
       Window* w = findWindow(hwnd);
       if (w != nullptr) w->redrawOff = wParam == FALSE;
+      notePaintChange();
       return 0;
     }
     case WM_ERASEBKGND: {

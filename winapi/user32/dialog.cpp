@@ -10,7 +10,7 @@
 // its keys.
 #include "winapi/user32/Window.h"
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 #include "winapi/user32/Dialogs.h"
 
 #include <algorithm>

@@ -1,7 +1,9 @@
-// The built-in module "user32.dll": the calls that programs look up at run time by name.
+// The built-in module "user32.dll": the calls that programs look up at run time by name; and the
+// window system's answers to gdi32, set as the program starts.
 #include <windows.h>
 
-#include "winapi/kernel32/builtin.h"
+#include "winapi/base/builtin.h"
+#include "winapi/gdi32/SystemLook.h"
 
 namespace {
 
@@ -18,4 +20,14 @@ const winapi::BuiltinExport kExports[] = {
 
 const winapi::BuiltinRegistrar kRegistrar(u"user32.dll", kExports);
 
+// gdi32 paints system colours and answers screen metrics with the window system's values.
+struct SystemLookSetter {
+  SystemLookSetter() { winapi::setSystemLook({&GetSysColor, &GetSystemMetrics}); }
+};
+const SystemLookSetter kSystemLookSetter;
+
 }  // namespace
+
+// Named by the link option of winapi_add_area(... ANCHOR), so that programs keep this file and
+// its registration though nothing calls into it.
+extern "C" const char lumetra_builtin_user32 = 0;

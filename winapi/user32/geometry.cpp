@@ -12,6 +12,8 @@
 
 namespace winapi {
 
+thread_local const SystemPlace* t_systemPlace = nullptr;
+
 Window* topLevelOf(Window* w) {
   while (w != nullptr && w->parent != nullptr) w = findWindow(w->parent);
   return w;
@@ -194,6 +196,7 @@ WindowHints hintsFor(Window* w) {
   const bool selfFramed = h.decorated && w->ownFrame;
   h.resizable = (w->style & WS_THICKFRAME) != 0;
   h.topmost = (w->exStyle & WS_EX_TOPMOST) != 0;
+  h.placed = !w->defaultPlace;
   h.skipTaskbar = (w->exStyle & WS_EX_TOOLWINDOW) != 0 || (w->owner != nullptr && !(w->exStyle & WS_EX_APPWINDOW)) ||
                   (w->style & WS_POPUP && !(w->exStyle & WS_EX_APPWINDOW) && !h.decorated);
   if (selfFramed) h.decorated = false;
@@ -234,6 +237,45 @@ RECT stateRect(Window* w, DWORD state) {
     return RECT{kMinimizedPosition, kMinimizedPosition, kMinimizedPosition + 160, kMinimizedPosition + 28};
   }
   return w->normal;
+}
+
+// A framed top-level window about to be shown where less than half of it lies in any monitor's
+// work area (a place stored on a monitor that is gone, or an absurd size) comes back inside the
+// work area of the monitor nearest to it, no larger than that work area. Windows leaves this to
+// the shell; here nothing else would, and the window would open out of the user's reach.
+void bringIntoWorkArea(HWND hwnd) {
+  RECT r;
+  bool normalState;
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    Window* w = findWindow(hwnd);
+    if (w == nullptr || !w->isTopLevel() || (w->style & WS_CAPTION) != WS_CAPTION) return;
+    normalState = !(w->style & (WS_MINIMIZE | WS_MAXIMIZE));
+    r = normalState ? w->window : w->normal;
+  }
+  const long long width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return;
+  long long inside = 0;
+  for (const Monitor& m : displayDriver().monitors()) {
+    RECT part;
+    if (IntersectRect(&part, &r, &m.workArea))
+      inside += static_cast<long long>(part.right - part.left) * (part.bottom - part.top);
+  }
+  if (2 * inside >= width * height) return;
+  MONITORINFO mi{sizeof(MONITORINFO), {}, {}, 0};
+  if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) return;
+  const RECT& work = mi.rcWork;
+  const LONG cx = std::min<LONG>(r.right - r.left, work.right - work.left);
+  const LONG cy = std::min<LONG>(r.bottom - r.top, work.bottom - work.top);
+  const LONG x = std::clamp<LONG>(r.left, work.left, work.right - cx);
+  const LONG y = std::clamp<LONG>(r.top, work.top, work.bottom - cy);
+  if (normalState) {
+    setWindowPosition(hwnd, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    Window* w = findWindow(hwnd);
+    if (w != nullptr) w->normal = RECT{x, y, x + cx, y + cy};
+  }
 }
 
 void activateNext(HWND leaving) {
@@ -301,7 +343,7 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
     }
   }
   if (!(wp.flags & SWP_NOSENDCHANGING)) sendLocal(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
-  bool sizeChanged = false, moved = false;
+  bool sizeChanged = false, moved = false, systemPlace = false;
   {
     std::lock_guard<std::recursive_mutex> guard(userLock());
     Window* w = findWindow(hwnd);
@@ -312,6 +354,8 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
     sizeChanged = now.right - now.left != w->window.right - w->window.left ||
                   now.bottom - now.top != w->window.bottom - w->window.top;
     moved = now.left != w->window.left || now.top != w->window.top;
+    systemPlace = t_systemPlace != nullptr && t_systemPlace->hwnd == hwnd && EqualRect(&t_systemPlace->rect, &now);
+    if (moved && !systemPlace && !(w->style & WS_MINIMIZE)) w->defaultPlace = false;
     if (!sizeChanged) wp.flags |= SWP_NOSIZE;
     if (!moved) wp.flags |= SWP_NOMOVE;
     int dx = now.left - w->window.left, dy = now.top - w->window.top;
@@ -337,7 +381,10 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
         }
       }
     }
-    if (wp.flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
+    if (wp.flags & SWP_SHOWWINDOW) {
+      w->style |= WS_VISIBLE;
+      notePaintChange();
+    }
     if (wp.flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
   }
   if (sizeChanged || moved || (wp.flags & SWP_FRAMECHANGED)) recalcClient(findWindow(hwnd), true);
@@ -349,7 +396,9 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
     if (topLevel) {
       if (sizeChanged || (wp.flags & SWP_FRAMECHANGED)) resizeSurface(w);
       if (w->native != 0) {
-        if (sizeChanged || moved) displayDriver().setBounds(w->native, w->window);
+        if ((sizeChanged || moved) && !(w->style & WS_MINIMIZE) && !systemPlace) {
+          displayDriver().setBounds(w->native, w->window);
+        }
         if (!(wp.flags & SWP_NOZORDER) || (wp.flags & SWP_FRAMECHANGED)) updateNativeHints(w);
         if (wp.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
           displayDriver().setVisible(w->native, visibleNow, !(wp.flags & SWP_NOACTIVATE));
@@ -457,6 +506,7 @@ extern "C" BOOL WINAPI ShowWindow(HWND hwnd, int command) {
   if (child) activate = false;
   if (!wasVisible) sendLocal(hwnd, WM_SHOWWINDOW, TRUE, 0);
   if (!IsWindow(hwnd)) return FALSE;
+  if (!wasVisible && !child) bringIntoWorkArea(hwnd);
   UINT flags = SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE;
   if (!activate) flags |= SWP_NOACTIVATE | SWP_NOZORDER;
   RECT target{};

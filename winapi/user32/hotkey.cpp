@@ -4,7 +4,7 @@
 
 #include "winapi/user32/HotKey.h"
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/user32/Window.h"
 
 #include <algorithm>

@@ -8,6 +8,7 @@
 // keys, and mouse hover and leave tracking.
 #include "winapi/user32/Input.h"
 
+#include "winapi/base/debug.h"
 #include "winapi/user32/Icon.h"
 #include "winapi/user32/Window.h"
 
@@ -43,15 +44,14 @@ InputState& input() {
 
 std::array<std::atomic<uint8_t>, 256> g_keys{};
 
-WPARAM mouseKeys() {
-  WPARAM k = 0;
-  if (keyStateOf(VK_LBUTTON) < 0) k |= MK_LBUTTON;
-  if (keyStateOf(VK_RBUTTON) < 0) k |= MK_RBUTTON;
-  if (keyStateOf(VK_MBUTTON) < 0) k |= MK_MBUTTON;
-  if (keyStateOf(VK_SHIFT) < 0) k |= MK_SHIFT;
-  if (keyStateOf(VK_CONTROL) < 0) k |= MK_CONTROL;
-  return k;
-}
+// The keys of the mouse event this thread is turning into a message, while it does; null
+// otherwise. A window's thread takes an event some time after it happened: a quick click is
+// often released by then, and the hit test, which may ask whether a button is held (a window
+// dragged by any point unless the right button is down for its menu), must see the click as it
+// was, or the click turns into something else.
+thread_local const WPARAM* t_eventKeys = nullptr;
+
+SHORT heldAtEvent(WPARAM keys, WPARAM flag) { return (keys & flag) != 0 ? static_cast<SHORT>(0x8000) : 0; }
 
 // Windows to ask WM_NCHITTEST, front to back: the deepest child under the point first, then
 // the windows beneath it, then the parent.
@@ -92,6 +92,11 @@ PointerShape shapeOfCursor(HCURSOR cursor) {
 }
 
 bool translateMouse(ThreadQueue& queue, RawInput& raw, MSG* msg) {
+  struct EventKeys {
+    explicit EventKeys(const WPARAM* keys) : outer(t_eventKeys) { t_eventKeys = keys; }
+    ~EventKeys() { t_eventKeys = outer; }
+    const WPARAM* outer;
+  } eventKeys(&raw.keys);
   POINT pt = raw.screen;
   HWND target = nullptr;
   LRESULT hit = HTCLIENT;
@@ -103,7 +108,7 @@ bool translateMouse(ThreadQueue& queue, RawInput& raw, MSG* msg) {
     if (target == nullptr) target = raw.top;
     *msg = MSG{target,
                WM_MOUSEWHEEL,
-               MAKEWPARAM(mouseKeys(), static_cast<WORD>(static_cast<SHORT>(raw.wheel))),
+               MAKEWPARAM(raw.keys, static_cast<WORD>(static_cast<SHORT>(raw.wheel))),
                MAKELPARAM(pt.x, pt.y),
                raw.time,
                pt};
@@ -159,7 +164,7 @@ bool translateMouse(ThreadQueue& queue, RawInput& raw, MSG* msg) {
     if (hit == HTCLIENT || target == capture) {
       POINT client = pt;
       ScreenToClient(target, &client);
-      *msg = MSG{target, message, mouseKeys(), MAKELPARAM(client.x, client.y), raw.time, pt};
+      *msg = MSG{target, message, raw.keys, MAKELPARAM(client.x, client.y), raw.time, pt};
     } else {
       *msg = MSG{
           target, message - WM_MOUSEMOVE + WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), MAKELPARAM(pt.x, pt.y), raw.time,
@@ -175,7 +180,25 @@ bool translateMouse(ThreadQueue& queue, RawInput& raw, MSG* msg) {
 
 SHORT keyStateOf(int vk) {
   if (vk < 0 || vk > 255) return 0;
+  if (const WPARAM* keys = t_eventKeys) {
+    switch (vk) {
+      case VK_LBUTTON: return heldAtEvent(*keys, MK_LBUTTON);
+      case VK_RBUTTON: return heldAtEvent(*keys, MK_RBUTTON);
+      case VK_MBUTTON: return heldAtEvent(*keys, MK_MBUTTON);
+      default: break;
+    }
+  }
   return (g_keys[static_cast<size_t>(vk)].load() & 0x80) ? static_cast<SHORT>(0x8000) : 0;
+}
+
+WPARAM heldMouseKeys() {
+  WPARAM k = 0;
+  if (g_keys[VK_LBUTTON].load() & 0x80) k |= MK_LBUTTON;
+  if (g_keys[VK_RBUTTON].load() & 0x80) k |= MK_RBUTTON;
+  if (g_keys[VK_MBUTTON].load() & 0x80) k |= MK_MBUTTON;
+  if (g_keys[VK_SHIFT].load() & 0x80) k |= MK_SHIFT;
+  if (g_keys[VK_CONTROL].load() & 0x80) k |= MK_CONTROL;
+  return k;
 }
 
 void setKeyState(int vk, bool down) {
@@ -309,7 +332,8 @@ void queueMouseInput(HWND top, UINT message, POINT screen, int wheelDelta) {
   HWND capture = GetCapture();
   // Under a capture the input belongs to the capturing window's top-level window.
   if (capture != nullptr && IsWindow(capture)) top = GetAncestor(capture, GA_ROOT);
-  RawInput raw{RawInput::Kind::Mouse, top, message, screen, wheelDelta, 0, 0, static_cast<DWORD>(clockMs()), {}};
+  RawInput raw{RawInput::Kind::Mouse,         top, message,        screen, wheelDelta, 0, 0,
+               static_cast<DWORD>(clockMs()), {},  heldMouseKeys()};
   postRawInput(top, std::move(raw));
 }
 
@@ -320,14 +344,22 @@ void queueKeyInput(HWND top, UINT vk, char16_t ch, bool down) {
   if (vk == VK_MENU) setKeyState(VK_LMENU, down);
   POINT pt{0, 0};
   displayDriver().cursorPos(&pt);
-  RawInput raw{RawInput::Kind::Key,           top, static_cast<UINT>(down ? WM_KEYDOWN : WM_KEYUP), pt, 0, vk, ch,
-               static_cast<DWORD>(clockMs()), {}};
+  RawInput raw{RawInput::Kind::Key,
+               top,
+               static_cast<UINT>(down ? WM_KEYDOWN : WM_KEYUP),
+               pt,
+               0,
+               vk,
+               ch,
+               static_cast<DWORD>(clockMs()),
+               {},
+               0};
   postRawInput(top, std::move(raw));
 }
 
 void queueDrop(HWND top, POINT screen, std::vector<std::u16string> files) {
   RawInput raw{RawInput::Kind::Drop, top, WM_DROPFILES, screen, 0, 0, 0, static_cast<DWORD>(clockMs()),
-               std::move(files)};
+               std::move(files),     0};
   postRawInput(top, std::move(raw));
 }
 
@@ -338,7 +370,16 @@ void nativeMoved(HWND top, const RECT& r) {
   postToOwner(top, [top, r] {
     RECT now{};
     GetWindowRect(top, &now);
-    if (EqualRect(&now, &r) || IsIconic(top)) return;
+    TRACE(User32, "%p moved by the system to (%d,%d)-(%d,%d), was (%d,%d)-(%d,%d)", top, r.left, r.top, r.right,
+          r.bottom, now.left, now.top, now.right, now.bottom);
+    if (IsIconic(top)) {
+      // The system placed a window the layer holds minimised (it may not be so on the screen
+      // yet): that is where it comes back when restored.
+      std::lock_guard<std::recursive_mutex> guard(userLock());
+      if (Window* w = findWindow(top)) w->normal = r;
+      return;
+    }
+    if (EqualRect(&now, &r)) return;
     RECT proposed = r;
     bool sized = r.right - r.left != now.right - now.left || r.bottom - r.top != now.bottom - now.top;
     if (sized) {
@@ -352,21 +393,42 @@ void nativeMoved(HWND top, const RECT& r) {
     } else {
       sendLocal(top, WM_MOVING, 0, reinterpret_cast<LPARAM>(&proposed));
     }
+    const SystemPlace place{top, r};
+    t_systemPlace = &place;
     SetWindowPos(top, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
                  proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    t_systemPlace = nullptr;
   });
 }
 
 void nativeStateChanged(HWND top, bool minimized, bool maximized) {
   postToOwner(top, [top, minimized, maximized] {
-    // Only a change the window does not know of yet is applied; the driver's own echo of a
-    // change the program made is no change.
+    // Only what the window system changed is applied, and only where the window does not know of
+    // it yet (the echo of a change the program made is no change). A state it merely does not
+    // report is no change either: a manager that does not maximise a window the program
+    // maximised itself, or does not mark minimised windows, must not undo the program's state
+    // whenever it rewrites the others.
+    bool wasMinimized = false, wasMaximized = false;
+    {
+      std::lock_guard<std::recursive_mutex> guard(userLock());
+      Window* w = findWindow(top);
+      if (w == nullptr) return;
+      wasMinimized = w->systemMinimized;
+      wasMaximized = w->systemMaximized;
+      w->systemMinimized = minimized;
+      w->systemMaximized = maximized;
+    }
     if (minimized) {
-      if (!IsIconic(top)) ShowWindow(top, SW_MINIMIZE);
-    } else if (maximized) {
+      if (!wasMinimized && !IsIconic(top)) ShowWindow(top, SW_MINIMIZE);
+      return;
+    }
+    if (maximized && !wasMaximized) {
       if (!IsZoomed(top) || IsIconic(top)) ShowWindow(top, SW_SHOWMAXIMIZED);
-    } else if (IsIconic(top) || IsZoomed(top)) {
+    } else if (!maximized && wasMaximized && (IsIconic(top) || IsZoomed(top))) {
       ShowWindow(top, SW_SHOWNORMAL);
+    } else if (wasMinimized && IsIconic(top)) {
+      // Back from the taskbar: as it was before it was minimised, maximised or not.
+      ShowWindow(top, SW_RESTORE);
     }
   });
 }

@@ -7,7 +7,7 @@
 // Left out: menu animation, scrolling of menus taller than the work area, and WM_MENUCHAR.
 #include <windows.h>
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/user32/Menu.h"
 #include "winapi/user32/Window.h"
 
@@ -819,7 +819,11 @@ void requeuePress(const MSG& press) {
     top = w->handle;
     queue = w->queue;
   }
-  RawInput raw{RawInput::Kind::Mouse, top, press.message, press.pt, 0, 0, 0, press.time, {}};
+  WPARAM keys = heldMouseKeys();
+  if (press.message == WM_LBUTTONDOWN || press.message == WM_NCLBUTTONDOWN) keys |= MK_LBUTTON;
+  if (press.message == WM_RBUTTONDOWN || press.message == WM_NCRBUTTONDOWN) keys |= MK_RBUTTON;
+  if (press.message == WM_MBUTTONDOWN || press.message == WM_NCMBUTTONDOWN) keys |= MK_MBUTTON;
+  RawInput raw{RawInput::Kind::Mouse, top, press.message, press.pt, 0, 0, 0, press.time, {}, keys};
   {
     std::lock_guard<std::mutex> guard(queue->lock);
     queue->input.push_front(std::move(raw));

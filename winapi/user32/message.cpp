@@ -4,13 +4,15 @@
 // SendMessageW to another thread's window queues the message there and waits, and while it
 // waits the sender handles messages sent to itself, so two threads that send to each other do
 // not deadlock. SendMessageTimeoutW bounds the wait and knows hung threads (no look into their
-// queue for 5 seconds while not waiting for messages).
+// queue for 5 seconds while not waiting for messages). Waiting threads sleep on their queue's
+// condition; only where the process may run on more than one CPU does a wait spin first, for a
+// few tens of microseconds, while the thread it waits for runs and its last waits were as short.
 // Left out on purpose: message hooks, journal playback, and broadcasting to HWND_BROADCAST.
 #include "winapi/user32/Window.h"
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 
-#include <sys/syscall.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,22 +21,64 @@
 
 namespace winapi {
 
-bool spinForSignal(const ThreadQueue& queue, uint64_t seen) {
-  // About the cost of one sleep and wake-up on a loaded machine; the clock is read rarely.
-  constexpr auto kSpin = std::chrono::microseconds(40);
-  const auto until = std::chrono::steady_clock::now() + kSpin;
+namespace {
+
+// A thread waiting for an answer spins about as long as the receiver's wake-up on another CPU
+// costs on a loaded machine, and only while its answers come that soon. A thread waiting for the
+// next message spins only while they come within a few microseconds of its answers: a longer
+// spin would take a CPU from the work that makes them, where the process has more of it than CPUs.
+constexpr auto kAnswerSpin = std::chrono::microseconds(50);
+constexpr auto kIdleSpin = std::chrono::microseconds(15);
+constexpr int64_t kNsPerUs = 1000;
+
+/// Whether this process may run on more than one CPU. With one, the thread waited for cannot run
+/// while the waiting one spins, so every spin only delays the answer. Read once.
+bool severalCpus() {
+  static const bool several = [] {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    return sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 1;
+  }();
+  return several;
+}
+
+/// Marks the queue's thread asleep in the way given while `wait` runs, then awake, with the moment.
+template <class Wait>
+void sleepIn(ThreadQueue& queue, QueueSleep how, Wait wait) {
+  queue.sleep.store(how, std::memory_order_relaxed);
+  wait();
+  queue.sleep.store(QueueSleep::Awake, std::memory_order_relaxed);
+  queue.resumedAt.store(steadyNs(), std::memory_order_relaxed);
+}
+
+/// Whether the queue's thread runs or was woken to run.
+bool running(const ThreadQueue& queue) {
+  const QueueSleep now = queue.sleep.load(std::memory_order_relaxed);
+  return now == QueueSleep::Awake || now == QueueSleep::Woken;
+}
+
+/// Spins until `queue` is notified after the count `seen`, for at most `spin` and only while
+/// `other`, the thread waited for, runs; true when it was notified. While `other` was woken but
+/// has no CPU yet, the spin gives its CPU away between looks: a woken thread is often queued on
+/// the CPU of the thread that woke it. Called without the queue's lock, before a wait under it.
+bool spinForSignal(const ThreadQueue& queue, uint64_t seen, const ThreadQueue& other, std::chrono::microseconds spin) {
+  const auto until = std::chrono::steady_clock::now() + spin;
   for (;;) {
-    for (int i = 0; i < 64; ++i) {
+    for (int i = 0; i < 16; ++i) {
       if (queue.signals.load(std::memory_order_acquire) != seen) return true;
 #if defined(__x86_64__) || defined(__i386__)
       __builtin_ia32_pause();
 #endif
     }
+    const QueueSleep state = other.sleep.load(std::memory_order_relaxed);
+    if (state == QueueSleep::Woken) {
+      sched_yield();
+    } else if (state != QueueSleep::Awake) {
+      return false;
+    }
     if (std::chrono::steady_clock::now() >= until) return false;
   }
 }
-
-namespace {
 
 constexpr ULONGLONG kHungMs = 5000;
 
@@ -82,6 +126,7 @@ bool processOneSent(ThreadQueue& q) {
     q.sent.pop_front();
     q.receiving.push_back(m);
   }
+  if (m->sender) q.lastSender = m->sender;
   LRESULT result = 0;
   bool failed = false;
   if (m->call) {
@@ -221,20 +266,34 @@ BOOL takeMessage(MSG* msg, HWND filter, UINT first, UINT last, UINT remove, bool
     q->waitingForMessages = true;
     const uint64_t seen = q->signals.load(std::memory_order_acquire);
     lock.unlock();
-    const bool signalled = spinForSignal(*q, seen);
+    // A spin pays while messages come in a burst from a thread that runs: one that sends again
+    // within microseconds of taking its answer.
+    const int64_t began = steadyNs();
+    std::shared_ptr<ThreadQueue> sender = severalCpus() ? q->lastSender.lock() : nullptr;
+    const bool signalled =
+        sender != nullptr && q->idleSpinPays && running(*sender) && spinForSignal(*q, seen, *sender, kIdleSpin);
     lock.lock();
     if (signalled || !q->sent.empty() || !q->posted.empty() || q->quit || !q->input.empty() ||
         q->paintsPending != paintsSeen) {
       q->waitingForMessages = false;
       continue;
     }
-    if (nextDue == ~0ULL || displayDriver().manualClock()) {
-      q->wake.wait(lock);
-    } else {
-      ULONGLONG delay = nextDue > now ? nextDue - now : 0;
-      q->wake.wait_for(lock, std::chrono::milliseconds(delay));
-    }
+    sleepIn(*q, QueueSleep::Asleep, [&] {
+      if (nextDue == ~0ULL || displayDriver().manualClock()) {
+        q->wake.wait(lock);
+      } else {
+        ULONGLONG delay = nextDue > now ? nextDue - now : 0;
+        q->wake.wait_for(lock, std::chrono::milliseconds(delay));
+      }
+    });
     q->waitingForMessages = false;
+    // The sender's own time between messages: from its answer, or from its wake-up where it
+    // slept meanwhile, to its next message.
+    if (sender != nullptr) {
+      const int64_t from = std::max(began, sender->resumedAt.load(std::memory_order_relaxed));
+      const int64_t gap = q->signalledAt.load(std::memory_order_relaxed) - from;
+      q->idleSpinPays = gap >= 0 && gap < kIdleSpin.count() * kNsPerUs;
+    }
   }
 }
 
@@ -254,11 +313,6 @@ void shutdownQueue(const std::shared_ptr<ThreadQueue>& q) {
 }
 
 }  // namespace
-
-DWORD currentThreadId() {
-  static thread_local DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
-  return id;
-}
 
 std::shared_ptr<ThreadQueue> currentQueue() {
   if (!t_holder.queue) {
@@ -334,6 +388,7 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
   }
   target->notify();
   ULONGLONG start = steadyMs();
+  const int64_t sentAt = steadyNs();
   for (;;) {
     if (!(flags & SMTO_BLOCK)) {
       while (processOneSent(*self)) {
@@ -341,6 +396,8 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
     }
     std::unique_lock<std::mutex> lock(self->lock);
     if (m->done) {
+      self->answerSpinPays =
+          self->signalledAt.load(std::memory_order_relaxed) - sentAt < kAnswerSpin.count() * kNsPerUs;
       *ok = !m->failed;
       if (m->failed) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return m->result;
@@ -365,10 +422,14 @@ LRESULT sendAndWait(const std::shared_ptr<ThreadQueue>& target, std::shared_ptr<
             : std::max<ULONGLONG>(1, std::min<ULONGLONG>(timeout - std::min<ULONGLONG>(elapsed, timeout), 1000));
     const uint64_t seen = self->signals.load(std::memory_order_acquire);
     lock.unlock();
-    const bool signalled = spinForSignal(*self, seen);
+    // The receiver runs (or was woken by the message and will run soon) unless it sleeps, in a
+    // send of its own that leaves sent messages waiting or after answering.
+    const bool signalled =
+        self->answerSpinPays && severalCpus() && running(*target) && spinForSignal(*self, seen, *target, kAnswerSpin);
     lock.lock();
     if (signalled || m->done || (!(flags & SMTO_BLOCK) && !self->sent.empty())) continue;
-    self->wake.wait_for(lock, std::chrono::milliseconds(slice));
+    sleepIn(*self, (flags & SMTO_BLOCK) ? QueueSleep::AsleepIgnoringSends : QueueSleep::Asleep,
+            [&] { self->wake.wait_for(lock, std::chrono::milliseconds(slice)); });
   }
 }
 
@@ -532,11 +593,13 @@ extern "C" BOOL WINAPI WaitMessage(void) {
   lock.lock();
   if (q->paintsPending != paintsSeen) return TRUE;
   q->waitingForMessages = true;
-  if (nextDue == ~0ULL || displayDriver().manualClock()) {
-    q->wake.wait(lock);
-  } else {
-    q->wake.wait_for(lock, std::chrono::milliseconds(nextDue - now));
-  }
+  sleepIn(*q, QueueSleep::Asleep, [&] {
+    if (nextDue == ~0ULL || displayDriver().manualClock()) {
+      q->wake.wait(lock);
+    } else {
+      q->wake.wait_for(lock, std::chrono::milliseconds(nextDue - now));
+    }
+  });
   q->waitingForMessages = false;
   return TRUE;
 }

@@ -8,9 +8,9 @@
 // text, and the service-notification and default-desktop flags.
 #include <windows.h>
 
-#include "winapi/comdlg32/Browsing.h"
-#include "winapi/drivers/DisplayDriver.h"
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/utf8.h"
+#include "winapi/user32/DialogWords.h"
+#include "winapi/gdi32/DisplayDriver.h"
 #include "winapi/user32/Dialogs.h"
 
 #include <algorithm>
@@ -43,6 +43,8 @@ constexpr int kTextId = 0xFFFF;  // the id Windows gives a message box's text
 constexpr int kCaptionExtra = 48;
 // Room a push button leaves on each side of a caption too long for the usual width.
 constexpr int kButtonPadding = 8;
+// The longest line of a box's text, in average character widths.
+constexpr int kReadableLine = 90;
 
 // The button's caption in the user's interface language.
 const char16_t* buttonCaption(int id) {
@@ -152,11 +154,16 @@ int runBox(HWND owner, const std::u16string& text, const std::u16string& caption
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   int workWidth = work.right - work.left, workHeight = work.bottom - work.top;
 
-  // The text wraps at words within two thirds of the work area and is cut at its height.
+  // The text wraps at words, at a line length a person reads comfortably (and within two thirds
+  // of the work area); a word longer than a line (a path) breaks inside, as in an edit control,
+  // so the box never grows past the screen and cuts its text. It is cut at the work area's height.
   HDC screen = GetDC(nullptr);
   HGDIOBJ old = SelectObject(screen, box.font);
-  RECT textRect{0, 0, workWidth * 2 / 3, 0};
-  const UINT textFormat = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
+  TEXTMETRICW tm{};
+  GetTextMetricsW(screen, &tm);
+  int wrapWidth = std::min(workWidth * 2 / 3, kReadableLine * std::max<int>(1, tm.tmAveCharWidth));
+  RECT textRect{0, 0, wrapWidth, 0};
+  const UINT textFormat = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
   DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &textRect, textFormat | DT_CALCRECT);
   SIZE captionSize{};
   GetTextExtentPoint32W(screen, caption.c_str(), static_cast<int>(caption.size()), &captionSize);
@@ -199,9 +206,9 @@ int runBox(HWND owner, const std::u16string& text, const std::u16string& caption
   }
   // A text shorter than the icon stands at the icon's middle.
   int textTop = kMargin + (bodyHeight - textHeight) / 2;
-  HWND label =
-      CreateWindowExW(0, u"Static", text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX, textLeft, textTop, textWidth,
-                      textHeight, dialog, reinterpret_cast<HMENU>(static_cast<intptr_t>(kTextId)), nullptr, nullptr);
+  HWND label = CreateWindowExW(0, u"Static", text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_EDITCONTROL,
+                               textLeft, textTop, textWidth, textHeight, dialog,
+                               reinterpret_cast<HMENU>(static_cast<intptr_t>(kTextId)), nullptr, nullptr);
   if (label != nullptr) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(box.font), FALSE);
 
   // A default button beyond the set falls back to the first, as Windows does.

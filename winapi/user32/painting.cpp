@@ -7,8 +7,10 @@
 // The screen's DC (GetDC of no window) covers the virtual screen in screen coordinates and reads
 // the driver's pixels for the rectangle a blit takes; drawing into it changes nothing on screen.
 #include "winapi/user32/Window.h"
+#include "winapi/user32/Input.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace winapi {
@@ -109,6 +111,7 @@ void invalidateWindow(Window* w, const Region* area, UINT flags) {
     }
     if (flags & RDW_INTERNALPAINT) w->internalPaint = true;
     ++w->invalidations;
+    notePaintChange();
   } else if (flags & RDW_VALIDATE) {
     w->update.subtract(area != nullptr ? region : Region(windowSize(w)));
     if (area == nullptr || w->update.isEmpty()) {
@@ -144,12 +147,21 @@ void invalidateWindow(Window* w, const Region* area, UINT flags) {
   wakeOwner(w);
 }
 
+namespace {
+std::atomic<uint64_t> s_paintChanges{0};
+}  // namespace
+
+void notePaintChange() { s_paintChanges.fetch_add(1, std::memory_order_relaxed); }
+
 HWND nextWindowToPaint(ThreadQueue& queue) {
   std::lock_guard<std::recursive_mutex> guard(userLock());
-  for (HWND h : topLevelWindows()) {
+  const uint64_t changes = s_paintChanges.load(std::memory_order_relaxed);
+  if (queue.nothingToPaintAt == changes) return nullptr;
+  for (HWND h : topLevelWindowsLocked()) {
     Window* found = paintCandidate(findWindow(h), queue.threadId);
     if (found != nullptr) return found->handle;
   }
+  queue.nothingToPaintAt = changes;
   return nullptr;
 }
 
@@ -173,7 +185,7 @@ void presentDirtySurfaces(ThreadQueue& queue) {
   std::vector<Job> jobs;
   {
     std::lock_guard<std::recursive_mutex> guard(userLock());
-    for (HWND h : topLevelWindows()) {
+    for (HWND h : topLevelWindowsLocked()) {
       Window* w = findWindow(h);
       if (w == nullptr || w->threadId != queue.threadId) continue;
       if (w->dirty.left >= w->dirty.right || w->dirty.top >= w->dirty.bottom) continue;
@@ -266,7 +278,10 @@ extern "C" HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT paint) {
     RECT client = clientInWindow(w);
     Region area = clientUpdate(w);
     w->update = coveredByPendingParents(w);
-    if (!w->update.isEmpty()) ++w->invalidations;
+    if (!w->update.isEmpty()) {
+      ++w->invalidations;
+      notePaintChange();
+    }
     w->internalPaint = false;
     erase = w->eraseNeeded;
     w->eraseNeeded = false;

@@ -11,7 +11,8 @@
 // A send with SMTO_NOTIMEOUTIFNOTHUNG to a process that does not answer at all (stopped,
 // frozen) fails with ERROR_TIMEOUT after its time-out, the 5 s after which a window counts as
 // hung, and a second for the way; that process then counts as hung for 10 s, and sends with
-// SMTO_ABORTIFHUNG to it fail at once. WaitForInputIdle waits for a published window.
+// SMTO_ABORTIFHUNG to it fail at once. WaitForInputIdle waits for a published window, and fails at
+// once (ERROR_NOT_SAME_DEVICE) for a process whose windows are on another display.
 #include "winapi/user32/Window.h"
 
 #include "winapi/kernel32/process.h"
@@ -33,8 +34,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
 namespace winapi {
@@ -47,10 +50,8 @@ using remote::WindowEntry;
 // The display this process's windows are on, as a folder name: "headless" for the headless
 // driver (whose processes hand over to each other, as tests need), else the X display without
 // its screen number (":0.0" and ":0" are one display), its characters kept to a safe set.
-std::string displayFolderName() {
-  const char* chosen = std::getenv("LUMETRA_DISPLAY");
+std::string displayFolderName(const char* chosen, const char* display) {
   if (chosen != nullptr && std::strcmp(chosen, "headless") == 0) return "headless";
-  const char* display = std::getenv("DISPLAY");
   std::string name = display != nullptr ? display : "";
   const size_t colon = name.rfind(':');
   const size_t dot = name.find('.', colon == std::string::npos ? 0 : colon);
@@ -62,18 +63,74 @@ std::string displayFolderName() {
   return out;
 }
 
-// Windows of other users and of other displays are not this desktop's: each display has its own
-// folder inside the user's runtime folder.
-std::string folder() {
+// The folder name of the display the process `pid` started for, read from the environment it
+// was started with; empty when that cannot be read.
+std::string startingDisplayOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/environ", std::ios::binary);
+  if (!in) return {};
+  std::string block((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (block.empty()) return {};
+  std::string chosen, display;
+  bool hasChosen = false, hasDisplay = false;
+  for (size_t at = 0; at < block.size();) {
+    size_t end = block.find('\0', at);
+    if (end == std::string::npos) end = block.size();
+    std::string_view entry(block.data() + at, end - at);
+    if (entry.substr(0, 16) == "LUMETRA_DISPLAY=") {
+      chosen = entry.substr(16);
+      hasChosen = true;
+    } else if (entry.substr(0, 8) == "DISPLAY=") {
+      display = entry.substr(8);
+      hasDisplay = true;
+    }
+    at = end + 1;
+  }
+  return displayFolderName(hasChosen ? chosen.c_str() : nullptr, hasDisplay ? display.c_str() : nullptr);
+}
+
+std::string windowsBase() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   std::string base = runtime != nullptr && *runtime != 0 ? runtime : "/tmp/lumetra-" + std::to_string(getuid());
   mkdir(base.c_str(), 0700);
   std::string dir = base + "/lumetra-windows";
   mkdir(dir.c_str(), 0700);
-  static const std::string display = displayFolderName();
-  dir += "/" + display;
+  return dir;
+}
+
+const std::string& ownDisplay() {
+  static const std::string display = displayFolderName(std::getenv("LUMETRA_DISPLAY"), std::getenv("DISPLAY"));
+  return display;
+}
+
+// Windows of other users and of other displays are not this desktop's: each display has its own
+// folder inside the user's runtime folder.
+std::string folder() {
+  std::string dir = windowsBase() + "/" + ownDisplay();
   mkdir(dir.c_str(), 0700);
   return dir;
+}
+
+// Whether the process `pid` shows its windows on another display than this process: it has
+// published them in another display's folder, or, before it has, the environment it started
+// with names another display. Such a process never publishes a window here.
+bool onAnotherDisplay(pid_t pid) {
+  const std::string base = windowsBase();
+  const std::string own = ownDisplay();
+  const std::string list = "/" + std::to_string(pid) + ".windows";
+  struct stat st {};
+  if (stat((base + "/" + own + list).c_str(), &st) == 0) return false;
+  if (DIR* d = opendir(base.c_str())) {
+    bool elsewhere = false;
+    while (dirent* e = readdir(d)) {
+      const std::string name = e->d_name;
+      if (name == "." || name == ".." || name == own) continue;
+      if (stat((base + "/" + name + list).c_str(), &st) == 0) elsewhere = true;
+    }
+    closedir(d);
+    if (elsewhere) return true;
+  }
+  const std::string starting = startingDisplayOf(pid);
+  return !starting.empty() && starting != own;
 }
 
 std::string socketPath(pid_t pid) { return folder() + "/" + std::to_string(pid) + ".sock"; }
@@ -398,6 +455,11 @@ extern "C" DWORD WINAPI WaitForInputIdle(HANDLE process, DWORD milliseconds) {
       return WAIT_FAILED;
     }
     if (!winapi::readList(pid).empty()) return 0;
+    if (winapi::onAnotherDisplay(pid)) {
+      // Its windows are never this display's: nothing here waits for them.
+      SetLastError(ERROR_NOT_SAME_DEVICE);
+      return WAIT_FAILED;
+    }
     const ULONGLONG elapsed = winapi::steadyMs() - start;
     if (milliseconds != INFINITE && elapsed >= milliseconds) return WAIT_TIMEOUT;
     // Lists are files the other process rewrites; looking every 10 ms keeps the answer prompt.

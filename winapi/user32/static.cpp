@@ -33,6 +33,7 @@ UINT textFormat(HWND hwnd, DWORD style) {
   }
   if (style & SS_CENTERIMAGE) format = (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_VCENTER;
   if (style & SS_ENDELLIPSIS) format = (format & ~DT_WORDBREAK) | DT_END_ELLIPSIS;
+  if (style & SS_EDITCONTROL) format |= DT_EDITCONTROL;
   if (style & SS_NOPREFIX) {
     format |= DT_NOPREFIX;
   } else if (uiStateOf(hwnd) & UISF_HIDEACCEL) {

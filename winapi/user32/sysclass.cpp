@@ -16,6 +16,17 @@ namespace {
 constexpr int kStatePointer = sizeof(LONG_PTR);
 
 std::atomic<DWORD> s_commonControls{0};
+std::atomic<WNDPROC> s_progressProc{nullptr};
+std::atomic<WNDPROC> s_trackbarProc{nullptr};
+
+// The common controls' classes call comctl32's procedures, which it gave before any of their
+// windows could be made (the classes are found only once their group is enabled).
+LRESULT CALLBACK progressForward(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return s_progressProc.load()(hwnd, message, wParam, lParam);
+}
+LRESULT CALLBACK trackbarForward(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return s_trackbarProc.load()(hwnd, message, wParam, lParam);
+}
 
 }  // namespace
 
@@ -23,8 +34,8 @@ const std::vector<SystemClassEntry>& systemClassTable() {
   static const std::vector<SystemClassEntry> table = {
       {u"Button", CS_DBLCLKS | CS_PARENTDC, buttonProc, kStatePointer, 0, 0},
       {u"Static", CS_DBLCLKS | CS_PARENTDC, staticProc, kStatePointer, 0, 0},
-      {PROGRESS_CLASSW, CS_HREDRAW | CS_VREDRAW, progressProc, kStatePointer, 0, ICC_PROGRESS_CLASS},
-      {TRACKBAR_CLASSW, CS_DBLCLKS, trackbarProc, kStatePointer, 0, ICC_BAR_CLASSES},
+      {PROGRESS_CLASSW, CS_HREDRAW | CS_VREDRAW, progressForward, kStatePointer, 0, ICC_PROGRESS_CLASS},
+      {TRACKBAR_CLASSW, CS_DBLCLKS, trackbarForward, kStatePointer, 0, ICC_BAR_CLASSES},
       {u"Edit", CS_DBLCLKS, editProc, kStatePointer, 0, 0},
       {u"ComboBox", CS_DBLCLKS | CS_PARENTDC, comboProc, kStatePointer, 0, 0},
       {u"ComboLBox", CS_DBLCLKS | CS_SAVEBITS, listProc, kStatePointer, 0, 0},
@@ -34,7 +45,11 @@ const std::vector<SystemClassEntry>& systemClassTable() {
   return table;
 }
 
-void enableCommonControls(DWORD groups) { s_commonControls.fetch_or(groups); }
+void enableCommonControls(DWORD groups, const CommonControlProcs& procs) {
+  s_progressProc.store(procs.progress);
+  s_trackbarProc.store(procs.trackbar);
+  s_commonControls.fetch_or(groups);
+}
 
 bool commonControlsEnabled(DWORD groups) { return (s_commonControls.load() & groups) == groups; }
 

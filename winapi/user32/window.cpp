@@ -12,10 +12,11 @@
 #include <ole2.h>
 #include <winseam.h>
 
-#include "winapi/kernel32/ascii.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/utf8.h"
-#include "winapi/shell32/NotifyIcon.h"
+#include "winapi/base/ascii.h"
+#include "winapi/base/debug.h"
+#include "winapi/base/utf8.h"
+#include "winapi/user32/Controls.h"
+#include "winapi/user32/DestroyHook.h"
 #include "winapi/user32/HotKey.h"
 
 #include <unistd.h>
@@ -26,6 +27,17 @@
 
 namespace winapi {
 namespace {
+
+// The hooks of the areas above, called as each window leaves the table.
+struct DestroyHooks {
+  std::mutex lock;
+  std::vector<DestroyHook> hooks;
+};
+
+DestroyHooks& destroyHooks() {
+  static DestroyHooks* h = new DestroyHooks;
+  return *h;
+}
 
 struct UserState {
   std::recursive_mutex lock;
@@ -147,7 +159,11 @@ void freeWindow(HWND hwnd) {
   for (HWND c : children) freeWindow(c);
   forgetWindowInput(hwnd);
   forgetHotKeysOf(hwnd);
-  forgetTrayIconsOf(hwnd);
+  {
+    DestroyHooks& h = destroyHooks();
+    std::lock_guard<std::mutex> guard(h.lock);
+    for (DestroyHook hook : h.hooks) hook(hwnd);
+  }
   if (w->queue) killTimersOf(*w->queue, hwnd);
   unlinkWindow(w);
   if (w->native != 0) displayDriver().destroyWindow(w->native);
@@ -230,6 +246,8 @@ std::vector<HWND> topLevelWindows() {
   return state().topLevels;
 }
 
+const std::vector<HWND>& topLevelWindowsLocked() { return state().topLevels; }
+
 void setCreationHook(CreationHook hook, void* context) {
   t_creationHook = hook;
   t_creationContext = context;
@@ -268,6 +286,12 @@ void setTopLevelOrder(HWND hwnd, HWND insertAfter) {
     auto it = std::find(list.begin(), list.end(), insertAfter);
     list.insert(it == list.end() ? list.end() : it + 1, hwnd);
   }
+}
+
+void addDestroyHook(DestroyHook hook) {
+  DestroyHooks& h = destroyHooks();
+  std::lock_guard<std::mutex> guard(h.lock);
+  if (std::find(h.hooks.begin(), h.hooks.end(), hook) == h.hooks.end()) h.hooks.push_back(hook);
 }
 
 }  // namespace winapi
@@ -429,6 +453,7 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
       parent = nullptr;
     }
     topLevel = parent == nullptr;
+    const bool defaultPlace = topLevel && x == CW_USEDEFAULT;
 
     if (topLevel && !(style & WS_POPUP)) {
       RECT work = kDefaultScreen;
@@ -484,6 +509,7 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
           static_cast<unsigned long>(exStyle), static_cast<void*>(parent), x, y, width, height);
     w->client = w->window;
     w->normal = w->window;
+    w->defaultPlace = defaultPlace;
     Window* raw = w.get();
     state().windows.emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(w));
     if (topLevel) {
@@ -719,6 +745,7 @@ extern "C" HWND WINAPI SetParent(HWND hwnd, HWND parent) {
     int ccx = w->client.right - w->client.left, ccy = w->client.bottom - w->client.top;
     RECT keep{w->window.left, w->window.top, w->window.left + cx, w->window.top + cy};
     w->parent = parent;
+    notePaintChange();
     if (parent == nullptr) {
       setTopLevelOrder(hwnd, HWND_TOP);
       resizeSurface(w);
@@ -831,6 +858,7 @@ extern "C" LONG_PTR WINAPI SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR valu
       if (index == GWL_STYLE) {
         // WS_VISIBLE and WS_CHILD are not changed through the style value here.
         w->style = (ss.styleNew & ~(WS_CHILD)) | (w->style & WS_CHILD);
+        notePaintChange();
       } else {
         w->exStyle = ss.styleNew;
       }

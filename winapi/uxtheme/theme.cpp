@@ -2,7 +2,7 @@
 // classic look, so there is never theme data to open or fonts of a theme to read.
 #include <uxtheme.h>
 
-#include "winapi/kernel32/builtin.h"
+#include "winapi/base/builtin.h"
 
 extern "C" {
 
@@ -28,3 +28,7 @@ const winapi::BuiltinExport kExports[] = {
 const winapi::BuiltinRegistrar kRegistrar(u"UxTheme.dll", kExports);
 
 }  // namespace
+
+// Named by the link option of winapi_add_area(... ANCHOR), so that programs keep this file and
+// its registration though nothing calls into it.
+extern "C" const char lumetra_builtin_uxtheme = 0;

@@ -18,6 +18,10 @@ constexpr long kMaxRedirects = 10;
 constexpr long kConnectTimeoutMs = 30000;
 // A transfer that moves less than a byte a second for 60 s has stalled.
 constexpr long kStallSeconds = 60;
+// libcurl's receive buffer: its default of 16 KiB makes a call into the sink, and a write of
+// the file behind it, for every 16 KiB of a large body; 256 KiB moves a fast link's data in a
+// sixteenth of the calls.
+constexpr long kBufferBytes = 256 * 1024;
 
 void initOnce() {
   static std::once_flag s_once;
@@ -150,6 +154,7 @@ bool Transfer::begin(const Options& options) {
   curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(e, CURLOPT_BUFFERSIZE, kBufferBytes);
   if (!options.agent.empty()) curl_easy_setopt(e, CURLOPT_USERAGENT, options.agent.c_str());
   if (!options.referrer.empty()) curl_easy_setopt(e, CURLOPT_REFERER, options.referrer.c_str());
   if (options.noCache) {

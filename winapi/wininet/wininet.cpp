@@ -6,7 +6,7 @@
 // extra headers, named proxies; every request opens a connection of its own.
 #include <wininet.h>
 
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/utf8.h"
 #include "winapi/wininet/Transfer.h"
 
 #include <ifaddrs.h>

@@ -8,6 +8,8 @@
 #include "core/file/win/PathArray.h"
 #include "core/file/win/PathWin.h"
 #include "core/file/win/Shortcuts.h"
+#include "core/file/win/ShownPath.h"
+#include "core/map/IMappedData.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/system/win/Shell.h"
 #include "core/thread/win/Thread.h"
@@ -33,16 +35,23 @@
 #include "gui/win/Window.h"
 #include "platform/lang/LangPack.h"
 #include "platform/lang/Localizer.h"
-#include "platform/map/IMappedData.h"
 #include "skin/drawer/Skinner.h"
 #include "skin/drawer/border/win/Plain.h"
 #include "skin/drawer/border/win/UnderWindowMenu.h"
+
+#include <crtwchar.h>
+
+#include <mutex>
 
 namespace s::gui::dialogs::dragndrop {
 
 namespace {
 
 using file::win::PathWin;
+using gui::win::Box;
+using gui::win::Label;
+using gui::win::makeLabel;
+using gui::win::makeLabelById;
 using str::strbuffer::StrBuffer;
 
 /// Window events of the frame.
@@ -54,6 +63,114 @@ constexpr int32_t kWindowRestored = 21;
 constexpr int32_t kFilesDropped = 1;
 /// The largest total a progress bar's 16-bit range shows.
 constexpr int64_t kProgressLimit = 32767;
+
+// The language pack's texts of the window.
+constexpr int32_t kKeepOnTopTextId = 1000000;
+constexpr int32_t kDropHereTextId = 1002000;
+constexpr int32_t kExtensionsTextId = 1003000;
+constexpr int32_t kConvertToTextId = 1004000;
+constexpr int32_t kAdvancedViewTextId = 1005000;
+constexpr int32_t kCompactViewTextId = 1006000;
+constexpr int32_t kCancelTextId = 1006050;
+constexpr int32_t kMinimizeToTrayTextId = 1007009;
+// The web pages the window opens: the link in the status bar, translating, more programs.
+constexpr int32_t kLinkPageTextId = 101000;
+constexpr int32_t kTranslatePageTextId = 108500;
+constexpr int32_t kMoreSoftwarePageTextId = 108000;
+// The menus' titles and entries.
+constexpr int32_t kFileMenuTextId = 608000;
+constexpr int32_t kBrowseTextId = 608100;
+// The browse dialog's one filter: its description and its pattern.
+constexpr int32_t kBrowseFilterTextId = 608120;
+constexpr int32_t kBrowsePatternTextId = 608121;
+constexpr int32_t kOutputFolderMenuTextId = 608200;
+// Each output-folder entry has a short text for its own sub-menu and an "Output to:" text for the
+// File menu.
+constexpr int32_t kSameFolderTextId = 608210;
+constexpr int32_t kSameFolderInFileMenuTextId = 608211;
+constexpr int32_t kSubFolderTextId = 608220;
+constexpr int32_t kSubFolderInFileMenuTextId = 608221;
+constexpr int32_t kDesktopTextId = 608230;
+constexpr int32_t kDesktopInFileMenuTextId = 608231;
+constexpr int32_t kOtherFolderTextId = 608250;
+constexpr int32_t kOtherFolderInFileMenuTextId = 608251;
+/// "Output to: ", before the chosen folder's path in the File menu.
+constexpr int32_t kCustomFolderInFileMenuTextId = 608249;
+/// The folder browser's prompt for another output folder.
+constexpr int32_t kChooseFolderPromptTextId = 608255;
+constexpr int32_t kViewMenuTextId = 609000;
+constexpr int32_t kKeepOnTopMenuTextId = 609100;
+constexpr int32_t kRightClickTransformTextId = 609200;
+constexpr int32_t kEasyDragTextId = 609300;
+constexpr int32_t kCloseOnMiddleClickTextId = 609350;
+constexpr int32_t kAskConfirmationTextId = 400390;
+constexpr int32_t kLanguageMenuTextId = 700000;
+constexpr int32_t kTranslateTextId = 700001;
+constexpr int32_t kAboutMenuTextId = 701000;
+constexpr int32_t kVersionInformationTextId = 701100;
+constexpr int32_t kProductPageTextId = 701200;
+constexpr int32_t kFeedbackTextId = 701300;
+constexpr int32_t kMoreSoftwareTextId = 107000;
+/// The status bar's texts: normal weight, display size 8.
+constexpr int32_t kStatusFontStyle = 100001;
+
+// The window's layout, in pixels at display scale 1 (multiplied by the scale where it is built).
+constexpr int32_t kCancelButtonHeight = 18;
+constexpr int32_t kProgressBarWidth = 100;
+constexpr int32_t kProgressBarHeight = 16;
+constexpr int32_t kStatusInset = 2;
+constexpr int32_t kLinkInset = 3;
+constexpr int32_t kRightColumnGap = 4;
+constexpr int32_t kMainAreaHorizontalGap = 10;
+constexpr int32_t kMainAreaVerticalGap = 7;
+constexpr int32_t kMainAreaInset = 8;
+constexpr int32_t kTopStripHeight = 7;
+constexpr int32_t kBottomGap = 3;
+constexpr int32_t kMenuEntrySpacing = 6;
+constexpr int32_t kMenuEntryPadding = 3;
+/// The large view opens a gap above and below the keep-on-top check box.
+constexpr int32_t kLargeViewGapAbove = 5;
+constexpr int32_t kLargeViewGapBelow = 9;
+/// The drop box's content stays this far from its frame's sides, at every scale.
+constexpr int32_t kDropBoxInset = 10;
+// The colours: the frames of the drop box and the options panel, the drop box's hints, the link.
+constexpr int32_t kFrameRed = 145;
+constexpr int32_t kFrameGreen = 155;
+constexpr int32_t kFrameBlue = 156;
+constexpr int32_t kHintGrey = 119;
+constexpr int32_t kLinkGrey = 51;
+constexpr int32_t kLinkHoverBlue = 238;
+
+// What `makeBox` takes, by name: its arrangements, alignments and sizes.
+constexpr int32_t kRow = 0;
+constexpr int32_t kColumn = 1;
+constexpr int32_t kPile = 3;
+constexpr int32_t kStart = 0;
+constexpr int32_t kMiddle = 1;
+constexpr int32_t kEnd = 2;
+/// A percent of the parent's size: the whole of it, or none (the box takes what it needs).
+constexpr int32_t kFull = 100;
+constexpr int32_t kNone = -1;
+
+/// A box's arrangement, sizes, alignments, gaps and insets; what is not named keeps its default.
+struct BoxLayout {
+  int32_t arrangement = kColumn;
+  double widthPercent = kNone;
+  double heightPercent = kNone;
+  int32_t horizontalAlignment = kStart;
+  int32_t verticalAlignment = kStart;
+  int32_t horizontalGap = 0;
+  int32_t verticalGap = 0;
+  int32_t horizontalInsets = 0;
+  int32_t verticalInsets = 0;
+};
+
+gui::win::Box* box(const BoxLayout& layout) {
+  return gui::win::makeBox(layout.arrangement, layout.widthPercent, layout.heightPercent,
+                           layout.horizontalAlignment, layout.verticalAlignment,
+                           layout.horizontalGap, layout.verticalGap, layout.horizontalInsets,
+                           layout.verticalInsets);
+}
 
 const WCHAR* asText(int64_t value) { return reinterpret_cast<const WCHAR*>(value); }
 int64_t asArgument(const WCHAR* text) { return reinterpret_cast<int64_t>(text); }
@@ -190,13 +307,15 @@ IComponent* Dialog::createTypeSelector() {
   return selector;
 }
 
-IComponent* Dialog::createOptionsPanel() { return gui::win::makeBox(3, 100, -1, 0, 0, 0, 0, 0, 0); }
+IComponent* Dialog::createOptionsPanel() {
+  return box({.arrangement = kPile, .widthPercent = kFull});
+}
 
 IComponent* Dialog::createProcessOptions() {
-  gui::win::Box* box = gui::win::makeBox(1, -1, -1, 0, 0, 0, 0, 0, 0);
-  box->setFixedWidth(0, false);
-  box->setFixedHeight(0, false);
-  return box;
+  Box* options = box({.arrangement = kColumn});
+  options->setFixedWidth(0, false);
+  options->setFixedHeight(0, false);
+  return options;
 }
 
 void Dialog::applyPriority(bool force) {
@@ -211,10 +330,8 @@ void Dialog::setCustomOutputPath(const WCHAR* path) {
 }
 
 uint32_t Dialog::getPathCount() {
-  m_lock.lock();
-  const uint32_t count = m_paths.getCount();
-  m_lock.unlock();
-  return count;
+  std::lock_guard<thread::ObjLocker> guard(m_lock);
+  return m_paths.getCount();
 }
 
 bool Dialog::startWorker() { return m_worker->start(this); }
@@ -227,7 +344,7 @@ void Dialog::showOutputFolderError(const WCHAR* path) {
   m_workText->clear();
   m_workText->append(message != nullptr && *message != 0 ? message : kOutputFolderError);
   if (path != nullptr) {
-    m_workText->append(u"\r\n\"")->append(path)->append(u"\"");
+    s::file::win::appendShownPath(m_workText->append(u"\r\n\""), path)->append(u"\"");
   }
   gui::win::showError(m_workText->getCStr());
 }
@@ -292,30 +409,35 @@ void Dialog::acceptDrop(int32_t count, PathAt&& pathAt) {
   if (count <= 0) {
     return;
   }
-  m_lock.lock();
-  if (m_running) {
-    m_lock.unlock();
-    return;
-  }
-  if (m_askConfirmation && !confirmDrop()) {
-    m_lock.unlock();
-    return;
-  }
-  if (onConversionTypeChanged()) {
-    // A refused folder discards the drop: a later drop must never convert these paths into
-    // its own folder.
-    if (resolveOutputFolder(pathAt(0))) {
-      for (int32_t i = 0; i < count; ++i) {
-        m_paths.addText(pathAt(i));
-      }
-      m_running = true;
-      if (!startWorker()) {
-        m_running = false;
-        m_paths.clear();
-      }
+  {
+    std::lock_guard<thread::ObjLocker> guard(m_lock);
+    if (m_running) {
+      return;
     }
   }
-  m_lock.unlock();
+  // The confirmation and a refused folder show modal boxes, whose message loops may take another
+  // drop or the end of a conversion: no lock is held while they wait for the user, and whether
+  // a conversion runs is asked again once they are answered.
+  if (m_askConfirmation && !confirmDrop()) {
+    return;
+  }
+  // A refused folder discards the drop: a later drop must never convert these paths into its own
+  // folder.
+  if (!onConversionTypeChanged() || !resolveOutputFolder(pathAt(0))) {
+    return;
+  }
+  std::lock_guard<thread::ObjLocker> guard(m_lock);
+  if (m_running) {
+    return;
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    m_paths.addText(pathAt(i));
+  }
+  m_running = true;
+  if (!startWorker()) {
+    m_running = false;
+    m_paths.clear();
+  }
 }
 
 bool Dialog::confirmDrop() {
@@ -476,12 +598,11 @@ void Dialog::onStatusEvent(const WCHAR* name, int64_t total, int64_t done, const
       showFinishSummary();
     }
     m_startTime = 0;
-    m_lock.lock();
+    std::lock_guard<thread::ObjLocker> guard(m_lock);
     m_paths.clear();
     m_currentFileNumber = 0;
     m_cancel.store(false, std::memory_order_release);
     m_running = false;
-    m_lock.unlock();
   }
 }
 
@@ -490,21 +611,24 @@ void Dialog::run() {
     m_appWindow->beginTaskbarProgress(m_window);
   }
   sendStatusEvent(kStatusStart, 0, 0, nullptr);
-  m_lock.lock();
-  for (uint32_t i = 0; i < m_paths.getCount() && !isCancelRequested(); ++i) {
-    m_currentFileNumber = static_cast<int32_t>(i + 1);
-    const int64_t count = m_paths.getCount();
-    // The lock is released before each synchronous send: the UI thread may be waiting for it
-    // in a drop.
-    m_lock.unlock();
+  for (uint32_t i = 0; !isCancelRequested(); ++i) {
+    int64_t count = 0;
+    {
+      // The lock is not held across the synchronous sends: the UI thread may be waiting for it
+      // in a drop.
+      std::lock_guard<thread::ObjLocker> guard(m_lock);
+      count = m_paths.getCount();
+      if (i >= count) {
+        break;
+      }
+      m_currentFileNumber = static_cast<int32_t>(i + 1);
+    }
     if (m_appWindow != nullptr && m_window != nullptr) {
       m_appWindow->setTaskbarProgress(m_window, static_cast<int32_t>(count),
                                       static_cast<int32_t>(i));
     }
     sendStatusEvent(kStatusUpdate, count, i, u"EntryName");
-    m_lock.lock();
   }
-  m_lock.unlock();
   if (m_appWindow != nullptr && m_window != nullptr) {
     m_appWindow->endTaskbarProgress(m_window);
   }
@@ -527,8 +651,8 @@ void Dialog::setCompactView(bool compact, bool save) {
   }
   const int32_t s = m_displayScale;
   if (m_spacerAbove != nullptr) {
-    m_spacerAbove->setFixedHeight(compact ? 0 : 5 * s);
-    m_spacerBelow->setFixedHeight(compact ? 0 : 9 * s);
+    m_spacerAbove->setFixedHeight(compact ? 0 : kLargeViewGapAbove * s);
+    m_spacerBelow->setFixedHeight(compact ? 0 : kLargeViewGapBelow * s);
   }
   if (m_leftColumn != nullptr && showsLeftColumn()) {
     if (compact) {
@@ -583,7 +707,7 @@ void Dialog::setCompactView(bool compact, bool save) {
   }
   if (m_viewButton != nullptr) {
     if (hasRightClickTransform()) {
-      m_viewButton->setTextId(compact ? 1005000 : 1006000);
+      m_viewButton->setTextId(compact ? kAdvancedViewTextId : kCompactViewTextId);
     } else if (m_buttonRow != nullptr) {
       m_buttonRow->setFixedHeight(0, false);
     }
@@ -640,7 +764,7 @@ void Dialog::onEvent(base::IObject* source, int32_t eventId) {
     }
   } else if (m_linkLabel != nullptr && source == static_cast<base::IObject*>(m_linkLabel)) {
     if (m_localizer != nullptr) {
-      system::win::shellOpen(m_localizer->getText(101000));
+      system::win::shellOpen(m_localizer->getText(kLinkPageTextId));
     }
   } else if (m_viewButton != nullptr && source == static_cast<base::IObject*>(m_viewButton)) {
     if (hasRightClickTransform()) {
@@ -679,24 +803,29 @@ void Dialog::onEvent(base::IObject* source, int32_t eventId) {
 
 void Dialog::buildFileMenu() {
   lang::Localizer* texts = m_localizer;
-  m_fileMenu = makeMenu(608000, texts);
-  m_fileMenu->add(menuEntry(kCommandBrowse, 608100, texts));
+  m_fileMenu = makeMenu(kFileMenuTextId, texts);
+  m_fileMenu->add(menuEntry(kCommandBrowse, kBrowseTextId, texts));
   m_fileMenu->add(separatorEntry());
   const bool inFileMenu = putsOutputFolderInFileMenu();
   if (inFileMenu) {
     m_outputFolderMenu = m_fileMenu;
   } else {
-    m_outputFolderMenu = makeMenu(608200, texts);
+    m_outputFolderMenu = makeMenu(kOutputFolderMenuTextId, texts);
   }
-  m_outputFolderMenu->add(menuEntry(kCommandOutputSameFolder, inFileMenu ? 608211 : 608210, texts));
-  m_outputFolderMenu->add(menuEntry(kCommandOutputSubFolder, inFileMenu ? 608221 : 608220, texts));
-  m_outputFolderMenu->add(menuEntry(kCommandOutputDesktop, inFileMenu ? 608231 : 608230, texts));
+  m_outputFolderMenu->add(menuEntry(kCommandOutputSameFolder,
+                                    inFileMenu ? kSameFolderInFileMenuTextId : kSameFolderTextId,
+                                    texts));
+  m_outputFolderMenu->add(menuEntry(
+      kCommandOutputSubFolder, inFileMenu ? kSubFolderInFileMenuTextId : kSubFolderTextId, texts));
+  m_outputFolderMenu->add(menuEntry(kCommandOutputDesktop,
+                                    inFileMenu ? kDesktopInFileMenuTextId : kDesktopTextId, texts));
   if (m_customOutputPath->getLength() != 0) {
     m_outputFolderMenu->add(menuEntry(kCommandOutputCustom, -1, texts));
     makeCustomEntryText();
   }
   m_outputFolderMenu->add(separatorEntry());
-  m_outputFolderMenu->add(menuEntry(kCommandOtherFolder, inFileMenu ? 608251 : 608250, texts));
+  m_outputFolderMenu->add(menuEntry(
+      kCommandOtherFolder, inFileMenu ? kOtherFolderInFileMenuTextId : kOtherFolderTextId, texts));
   switch (m_outputFolderSetting) {
     case kOutputSubFolder: m_outputFolderMenu->checkRadioById(kCommandOutputSubFolder); break;
     case kOutputDesktop: m_outputFolderMenu->checkRadioById(kCommandOutputDesktop); break;
@@ -721,8 +850,8 @@ void Dialog::buildMenus() {
   if (hasOutputFolderOptions()) {
     buildFileMenu();
   }
-  m_languageMenu = makeMenu(700000, texts);
-  m_languageMenu->add(menuEntry(kCommandTranslate, 700001, texts));
+  m_languageMenu = makeMenu(kLanguageMenuTextId, texts);
+  m_languageMenu->add(menuEntry(kCommandTranslate, kTranslateTextId, texts));
   m_languageMenu->add(separatorEntry());
   if (texts != nullptr) {
     for (int32_t i = 0; i < texts->getPackCount() && kCommandFirstLanguage + i < kCommandKeepOnTop;
@@ -736,45 +865,45 @@ void Dialog::buildMenus() {
   }
   m_rightClickTransform = m_settings == nullptr ||
                           m_settings->getBool(settingsKey(u"View"), u"RightClickTransform", true);
-  m_viewMenu = makeMenu(609000, texts);
-  menuitem::MenuItem* item = menuEntry(kCommandKeepOnTop, 609100, texts);
+  m_viewMenu = makeMenu(kViewMenuTextId, texts);
+  menuitem::MenuItem* item = menuEntry(kCommandKeepOnTop, kKeepOnTopMenuTextId, texts);
   item->checked = m_appWindow != nullptr && m_appWindow->isKeepOnTop();
   m_viewMenu->add(item);
   if (hasRightClickTransform()) {
-    item = menuEntry(kCommandRightClickTransform, 609200, texts);
+    item = menuEntry(kCommandRightClickTransform, kRightClickTransformTextId, texts);
     item->checked = m_rightClickTransform;
     m_viewMenu->add(item);
   }
-  item = menuEntry(kCommandEasyDrag, 609300, texts);
+  item = menuEntry(kCommandEasyDrag, kEasyDragTextId, texts);
   item->checked = m_appWindow != nullptr && m_appWindow->isEasyDrag();
   m_viewMenu->add(item);
-  item = menuEntry(kCommandCloseOnMClick, 609350, texts);
+  item = menuEntry(kCommandCloseOnMClick, kCloseOnMiddleClickTextId, texts);
   item->checked = m_appWindow != nullptr && m_appWindow->isCloseOnMClick();
   m_viewMenu->add(item);
   if (hasAskConfirmation()) {
     m_askConfirmation = m_settings == nullptr ||
                         m_settings->getBool(settingsKey(u"View"), u"AskConfirmation", true);
     m_viewMenu->add(separatorEntry());
-    item = menuEntry(kCommandAskConfirmation, 400390, texts);
+    item = menuEntry(kCommandAskConfirmation, kAskConfirmationTextId, texts);
     item->checked = m_askConfirmation;
     m_viewMenu->add(item);
   }
   m_menuBar = gui::win::MenuEx::take();
   m_menuBar->setWidthPercent(100);
-  m_menuBar->setEntrySpacing(6, 3);
+  m_menuBar->setEntrySpacing(kMenuEntrySpacing, kMenuEntryPadding);
   m_menuBar->setShrinkable(true);
   if (m_fileMenu != nullptr) {
     m_menuBar->addMenu(m_fileMenu);
   }
   m_menuBar->addMenu(m_viewMenu);
   m_menuBar->addMenu(m_languageMenu);
-  gui::win::PopupMenu* about = makeMenu(701000, texts);
-  about->add(menuEntry(kCommandAbout, 701100, texts));
+  gui::win::PopupMenu* about = makeMenu(kAboutMenuTextId, texts);
+  about->add(menuEntry(kCommandAbout, kVersionInformationTextId, texts));
   about->add(separatorEntry());
-  about->add(menuEntry(kCommandProductPage, 701200, texts));
-  about->add(menuEntry(kCommandFeedback, 701300, texts));
+  about->add(menuEntry(kCommandProductPage, kProductPageTextId, texts));
+  about->add(menuEntry(kCommandFeedback, kFeedbackTextId, texts));
   about->add(separatorEntry());
-  about->add(menuEntry(kCommandMoreSoftware, 107000, texts));
+  about->add(menuEntry(kCommandMoreSoftware, kMoreSoftwareTextId, texts));
   m_menuBar->addMenu(about);
 }
 
@@ -785,10 +914,10 @@ const WCHAR* Dialog::getCustomOutputPath() { return m_customOutputPath->getCStr(
 void Dialog::makeCustomEntryText() {
   m_workText->clear();
   if (putsOutputFolderInFileMenu() && m_localizer != nullptr) {
-    m_workText->append(m_localizer->getText(608249));
+    m_workText->append(m_localizer->getText(kCustomFolderInFileMenuTextId));
   }
   m_workText->append(u"\"");
-  m_workText->append(m_customOutputPath->getCStr());
+  s::file::win::appendShownPath(m_workText, m_customOutputPath->getCStr());
   m_workText->append(u"\"");
   m_outputFolderMenu->setText(kCommandOutputCustom, m_workText->getCStr());
 }
@@ -812,7 +941,8 @@ void Dialog::browseAndProcess() {
   opener->setOpenMode(true, true);
   opener->setInitialFolder(browseFolder(u"LastBrowsedFileLoadDirPath"));
   if (m_localizer != nullptr) {
-    opener->addFilter(m_localizer->getText(608120), m_localizer->getText(608121));
+    opener->addFilter(m_localizer->getText(kBrowseFilterTextId),
+                      m_localizer->getText(kBrowsePatternTextId));
   } else {
     opener->addFilter(u"*.*", u"*.*");
   }
@@ -863,7 +993,8 @@ void Dialog::chooseOutputFolder(int32_t command) {
 
 void Dialog::chooseOtherFolder() {
   auto* selector = gui::dialogs::win::FolderSelector::take();
-  const WCHAR* prompt = m_localizer != nullptr ? m_localizer->getText(608255) : u"";
+  const WCHAR* prompt =
+      m_localizer != nullptr ? m_localizer->getText(kChooseFolderPromptTextId) : u"";
   if (selector->run(m_window, browseFolder(u"LastBrowsedOutputDirPath"), prompt)) {
     setCustomOutputPath(selector->getFolder());
     m_outputFolderSetting = kOutputCustom;
@@ -910,7 +1041,7 @@ void Dialog::showAboutWindow() {
 void Dialog::onMenuCommand(int32_t command) {
   const bool on = m_menuBar != nullptr && !m_menuBar->isChecked(command);
   if (command == kCommandTranslate) {
-    openLanguageText(108500);
+    openLanguageText(kTranslatePageTextId);
   } else if (command >= kCommandFirstLanguage && command < kCommandKeepOnTop) {
     if (m_localizer != nullptr && command - kCommandFirstLanguage < m_localizer->getPackCount()) {
       m_localizer->selectLanguageAt(command - kCommandFirstLanguage);
@@ -918,6 +1049,14 @@ void Dialog::onMenuCommand(int32_t command) {
       lang::LangPack* pack = m_localizer->getCurrentPack();
       if (pack != nullptr && m_appWindow != nullptr && m_appWindow->getAppBase() != nullptr) {
         m_appWindow->getAppBase()->setLanguage(pack->getEngName()->getCStr());
+      }
+      // Texts of another length need the room their boxes give them measured again from the
+      // top (a box grows only in its parent's layout, so a longer text would stay cut), and a
+      // window narrower than its new content grows to it, as at a change of view.
+      if (m_window != nullptr) {
+        m_window->doLayout();
+        m_window->doLayout();
+        m_window->fitToPreferredSize();
       }
     }
   } else if (command == kCommandKeepOnTop) {
@@ -970,62 +1109,63 @@ void Dialog::onMenuCommand(int32_t command) {
       openLanguageText(m_appWindow->getTitleTextId() + 4);
     }
   } else if (command == kCommandMoreSoftware) {
-    openLanguageText(108000);
+    openLanguageText(kMoreSoftwarePageTextId);
   }
 }
 
-void Dialog::runWindow() {
-  using gui::win::Box;
-  using gui::win::Label;
-  using gui::win::makeBox;
-  using gui::win::makeLabel;
-  using gui::win::makeLabelById;
-  const int32_t s = m_displayScale;
-  gui::win::Window* window = gui::win::Window::take();
-  if (window == nullptr) {
+void Dialog::readOutputFolderSettings() {
+  if (!hasOutputFolderOptions() || m_settings == nullptr) {
     return;
   }
-  m_window = window;
-  window->setMaximizeBox(hasMaximizeBox());
-  window->setResizable(true);
-  window->setClientEdge(false);
-  if (m_localizer != nullptr) {
-    window->setLocalizer(m_localizer);
+  m_outputFolderSetting = m_settings->getInt32(settingsKey(u"File"), u"OutputFolderSetting",
+                                               getDefaultOutputFolderSetting());
+  setCustomOutputPath(
+      m_settings->getString(settingsKey(u"File"), u"OutputDirCustomPath0", u"", nullptr, false));
+  if (m_outputFolderSetting != kOutputSameFolder && m_outputFolderSetting != kOutputSubFolder &&
+      m_outputFolderSetting != kOutputDesktop &&
+      !(m_outputFolderSetting == kOutputCustom && m_customOutputPath->getLength() != 0)) {
+    m_outputFolderSetting = kOutputSameFolder;
   }
-  if (m_appWindow != nullptr) {
-    window->applySettings(m_appWindow, true);
-  }
-  if (hasOutputFolderOptions() && m_settings != nullptr) {
-    m_outputFolderSetting = m_settings->getInt32(settingsKey(u"File"), u"OutputFolderSetting",
-                                                 getDefaultOutputFolderSetting());
-    setCustomOutputPath(
-        m_settings->getString(settingsKey(u"File"), u"OutputDirCustomPath0", u"", nullptr, false));
-    if (m_outputFolderSetting != kOutputSameFolder && m_outputFolderSetting != kOutputSubFolder &&
-        m_outputFolderSetting != kOutputDesktop &&
-        !(m_outputFolderSetting == kOutputCustom && m_customOutputPath->getLength() != 0)) {
-      m_outputFolderSetting = kOutputSameFolder;
-    }
-  }
-  buildMenus();
-  m_dropBox = gui::win::makeDropBox(100, 100);
+}
+
+void Dialog::buildDropBox() {
+  m_dropBox = gui::win::makeDropBox(kFull, kFull);
   m_dropBox->getContent()->alignMiddle();
   m_dropBox->getContent()->alignCenter();
-  m_dropBox->getContent()->setHorizontalInsets(10);
-  m_dropBox->setFrameColor(145, 155, 156);
+  m_dropBox->getContent()->setHorizontalInsets(kDropBoxInset);
+  m_dropBox->setFrameColor(kFrameRed, kFrameGreen, kFrameBlue);
   m_dropBox->setAcceptFiles(true);
-  if (m_settings != nullptr) {
-    m_rightClickTransform = m_settings->getBool(settingsKey(u"View"), u"RightClickTransform", true);
-  }
+  // The invitation, between empty lines: what to drop, and the kinds of files taken.
+  Label* firstEmpty = makeLabel(u"", true, true, 0);
+  Label* dropText = makeLabelById(kDropHereTextId, true, false, 0);
+  dropText->setTextColor(kHintGrey, kHintGrey, kHintGrey);
+  Label* secondEmpty = makeLabel(u"", true, false, 0);
+  Label* extensions = makeLabelById(kExtensionsTextId, true, false, 0);
+  extensions->setTextColor(kHintGrey, kHintGrey, kHintGrey);
+  Label* thirdEmpty = makeLabel(u"", true, false, 0);
+  m_dropTopBox = box({.arrangement = kColumn, .widthPercent = kFull});
+  m_dropTopBox->add(firstEmpty);
+  m_dropTopBox->add(dropText);
+  m_dropTopBox->add(secondEmpty);
+  m_dropTopBox->add(extensions);
+  m_dropTopBox->add(thirdEmpty);
+  m_dropBox->add(m_dropTopBox);
+}
 
-  // The status line: progress box (hidden until a run starts), link box and text box.
-  m_cancelButton = gui::win::makeButton(1006050, -1, 18 * s);
+void Dialog::buildStatusBar() {
+  const int32_t s = m_displayScale;
+  // The progress box (hidden until a run starts): the bar, a spacer and the cancel button.
+  m_cancelButton = gui::win::makeButton(kCancelTextId, kNone, kCancelButtonHeight * s);
   if (getCancelButtonWidth() >= 0) {
     m_cancelButton->setFixedWidth(getCancelButtonWidth());
   }
   m_progressBar = gui::win::ProgressBar::take();
-  m_progressBar->setFixedWidth(100 * s);
-  m_progressBar->setFixedHeight(16 * s);
-  m_progressBox = makeBox(0, -1, 100, 0, 1, 0, 0, 2 * s, 0);
+  m_progressBar->setFixedWidth(kProgressBarWidth * s);
+  m_progressBar->setFixedHeight(kProgressBarHeight * s);
+  m_progressBox = box({.arrangement = kRow,
+                       .heightPercent = kFull,
+                       .verticalAlignment = kMiddle,
+                       .horizontalInsets = kStatusInset * s});
   m_progressBox->setFixedWidth(0, false);
   gui::win::Spacer* progressSpacer = gui::win::Spacer::take();
   progressSpacer->setHorizontal();
@@ -1033,90 +1173,107 @@ void Dialog::runWindow() {
   m_progressBox->add(m_progressBar);
   m_progressBox->add(progressSpacer);
   m_progressBox->add(m_cancelButton);
-  m_linkBox = makeBox(0, -1, 100, 0, 1, 0, 0, 3 * s, 0);
-  m_linkLabel = makeLabel(u"tovi", false, false, 100001);
+  // The link box, shown while no run is going.
+  m_linkBox = box({.arrangement = kRow,
+                   .heightPercent = kFull,
+                   .verticalAlignment = kMiddle,
+                   .horizontalInsets = kLinkInset * s});
+  m_linkLabel = makeLabel(u"tovi", false, false, kStatusFontStyle);
   m_linkLabel->setClickable(true);
+  m_linkLabel->getLinkFont()->setTextColor(kLinkGrey, kLinkGrey, kLinkGrey);
+  m_linkLabel->getLinkHoverFont()->setTextColor(0, 0, kLinkHoverBlue);
   m_linkBox->add(m_linkLabel);
-  Box* textBox = makeBox(0, 100, 100, 0, 1, 0, 0, 2 * s, 0);
-  m_statusLabel = makeLabelById(kReadyTextId, false, true, 100001);
-  m_percentLabel = makeLabel(u"", false, false, 100001);
+  // The text box: the status and the percent done.
+  Box* textBox = box({.arrangement = kRow,
+                      .widthPercent = kFull,
+                      .heightPercent = kFull,
+                      .verticalAlignment = kMiddle,
+                      .horizontalInsets = kStatusInset * s});
+  m_statusLabel = makeLabelById(kReadyTextId, false, true, kStatusFontStyle);
+  m_percentLabel = makeLabel(u"", false, false, kStatusFontStyle);
   textBox->add(m_statusLabel);
   textBox->add(m_percentLabel);
-  m_statusBar = gui::win::makeStatusBar(2 * s, 2 * s);
+  m_statusBar = gui::win::makeStatusBar(kStatusInset * s, kStatusInset * s);
   m_statusBar->add(textBox);
   m_statusBar->add(m_linkBox);
   m_statusBar->add(m_progressBox);
+}
 
-  m_viewButton = gui::win::makeButton(1005000, 100, -1);
-  m_trayButton = gui::win::makeButton(1007009, -1, -1);
+void Dialog::buildRightColumn() {
+  const int32_t s = m_displayScale;
+  // The view switch, and the tray button, which shows only as a size of nothing.
+  m_viewButton = gui::win::makeButton(kAdvancedViewTextId, kFull, -1);
+  m_trayButton = gui::win::makeButton(kMinimizeToTrayTextId, kNone, -1);
   m_trayButton->setFixedWidth(0);
   m_trayButton->setFixedHeight(0);
-  m_buttonRow = makeBox(0, 100, -1, 0, 0, 0, 0, 0, 0);
+  m_buttonRow = box({.arrangement = kRow, .widthPercent = kFull});
   m_buttonRow->add(m_trayButton);
   m_buttonRow->add(m_viewButton);
 
   m_typeSelector = createTypeSelector();
-  m_rightColumn = makeBox(1, 100, -1, 0, 1, 0, 4 * s, 0, 0);
-  IComponent* processOptions = createProcessOptions();
-  m_optionsPanel = createsOptionPagesOnSelection() ? makeBox(3, 100, -1, 0, 0, 0, 0, 0, 0)
-                                                   : createOptionsPanel();
+  m_optionsPanel = createsOptionPagesOnSelection()
+                       ? box({.arrangement = kPile, .widthPercent = kFull})
+                       : createOptionsPanel();
+  Box* typeRow = box({.arrangement = kRow, .widthPercent = kFull, .verticalAlignment = kMiddle});
+  typeRow->add(makeLabelById(kConvertToTextId, false, false, 0));
+  typeRow->add(m_typeSelector);
+  if (!showsTypeSelector()) {
+    typeRow->setFixedHeight(0, false);
+  }
+  m_rightColumn = box({.arrangement = kColumn,
+                       .widthPercent = kFull,
+                       .verticalAlignment = kMiddle,
+                       .verticalGap = kRightColumnGap * s});
+  m_rightColumn->add(typeRow);
+  m_rightColumn->add(m_optionsPanel);
+  m_rightColumn->add(m_buttonRow);
+}
 
-  Label* firstEmpty = makeLabel(u"", true, true, 0);
-  Label* dropText = makeLabelById(1002000, true, false, 0);
-  dropText->setTextColor(119, 119, 119);
-  Label* secondEmpty = makeLabel(u"", true, false, 0);
-  Label* extensions = makeLabelById(1003000, true, false, 0);
-  extensions->setTextColor(119, 119, 119);
-  Label* thirdEmpty = makeLabel(u"", true, false, 0);
-  m_keepOnTop =
-      gui::win::makeCheckBox(1000000, m_appWindow != nullptr && m_appWindow->isKeepOnTop());
+void Dialog::buildLeftColumn() {
+  IComponent* processOptions = createProcessOptions();
+  // The keep-on-top check box between two spacers that only the large view opens.
+  m_keepOnTop = gui::win::makeCheckBox(kKeepOnTopTextId,
+                                       m_appWindow != nullptr && m_appWindow->isKeepOnTop());
   m_spacerAbove = gui::win::Spacer::take();
   m_spacerAbove->setVertical();
   m_spacerAbove->setFixedHeight(0);
   m_spacerBelow = gui::win::Spacer::take();
   m_spacerBelow->setVertical();
   m_spacerBelow->setFixedHeight(0);
-
-  Box* typeRow = makeBox(0, 100, -1, 0, 1, 0, 0, 0, 0);
-  typeRow->add(makeLabelById(1004000, false, false, 0));
-  typeRow->add(m_typeSelector);
-  if (!showsTypeSelector()) {
-    typeRow->setFixedHeight(0, false);
-  }
-  m_rightColumn->add(typeRow);
-  m_rightColumn->add(m_optionsPanel);
-  m_rightColumn->add(m_buttonRow);
-  m_dropTopBox = makeBox(1, 100, -1, 0, 0, 0, 0, 0, 0);
-  m_dropTopBox->add(firstEmpty);
-  m_dropTopBox->add(dropText);
-  m_dropTopBox->add(secondEmpty);
-  m_dropTopBox->add(extensions);
-  m_dropTopBox->add(thirdEmpty);
-  m_dropBox->add(m_dropTopBox);
-  m_leftColumn = makeBox(1, -1, 100, 2, 0, 0, 0, 0, 0);
-  Box* checkRow = makeBox(1, -1, -1, 0, 0, 0, 0, 0, 0);
+  Box* checkRow = box({.arrangement = kColumn});
   checkRow->add(m_spacerAbove);
   checkRow->add(m_keepOnTop);
   checkRow->add(m_spacerBelow);
+  m_leftColumn = box({.arrangement = kColumn, .heightPercent = kFull, .horizontalAlignment = kEnd});
   m_leftColumn->add(checkRow);
   m_leftColumn->add(m_dropBox);
   m_leftColumn->add(processOptions);
-  m_mainArea = makeBox(1, 100, 100, 0, 0, 10 * s, 7 * s, 8 * s, 0);
+}
+
+void Dialog::fillWindow(gui::win::Window* window) {
+  const int32_t s = m_displayScale;
+  m_mainArea = box({.arrangement = kColumn,
+                    .widthPercent = kFull,
+                    .heightPercent = kFull,
+                    .horizontalGap = kMainAreaHorizontalGap * s,
+                    .verticalGap = kMainAreaVerticalGap * s,
+                    .horizontalInsets = kMainAreaInset * s});
   m_mainArea->add(m_leftColumn);
   m_mainArea->add(m_rightColumn);
-  Box* topStrip = makeBox(1, 100, -1, 0, 0, 0, 0, 0, 0);
-  topStrip->setFixedHeight(7 * s, false);
+  // A thin strip under the menu bar, and a gap above the status bar.
+  Box* topStrip = box({.arrangement = kColumn, .widthPercent = kFull});
+  topStrip->setFixedHeight(kTopStripHeight * s, false);
   topStrip->setDrawer(drawer::border::win::UnderWindowMenu::take(), true);
   gui::win::Spacer* bottomGap = gui::win::Spacer::take();
   bottomGap->setVertical();
-  bottomGap->setFixedHeight(3 * s);
+  bottomGap->setFixedHeight(kBottomGap * s);
   window->add(m_menuBar);
   window->add(topStrip);
   window->add(m_mainArea);
   window->add(bottomGap);
   window->add(m_statusBar);
   if (s > 1) {
-    m_menuBar->setEntrySpacing(6 * s, 3 * s);
+    m_menuBar->setEntrySpacing(kMenuEntrySpacing * s, kMenuEntryPadding * s);
   }
   onWidgetsBuilt();
   if (!showsLeftColumn()) {
@@ -1125,11 +1282,13 @@ void Dialog::runWindow() {
   }
   if (m_optionsPanel != nullptr) {
     auto* frame = drawer::border::win::Plain::take();
-    frame->setColor(145, 155, 156);
+    frame->setColor(kFrameRed, kFrameGreen, kFrameBlue);
     static_cast<Box*>(m_optionsPanel)->setDrawer(frame, true);
     static_cast<Box*>(m_optionsPanel)->setBackgroundWhite(false);
   }
+}
 
+void Dialog::listenToWidgets(gui::win::Window* window) {
   m_linkLabel->addClickListener(this);
   m_menuBar->addSelectionListener(this);
   m_trayButton->addClickListener(this);
@@ -1145,28 +1304,79 @@ void Dialog::runWindow() {
   window->addCloseListener(this);
   window->addRightButtonDownListener(this);
   window->addUserEventListener(this);
-  window->setShowInTaskbar(true);
+}
 
+void Dialog::restoreTypeSelection() {
   // The stored choice of the type selector, by its displayed text.
   auto* selector = static_cast<gui::win::ComboBox*>(m_typeSelector);
-  if (selector != nullptr && selector->getItemCount() > 0) {
-    int32_t chosen = getDefaultTypeIndex();
-    const WCHAR* stored =
-        m_settings != nullptr
-            ? m_settings->getString(settingsKey(u"View"), u"ConvertTo", u"", nullptr, false)
-            : u"";
-    m_workText->clear();
-    m_workText->append(stored != nullptr ? stored : u"");
-    for (int32_t i = 0; i < selector->getItemCount() && m_workText->getLength() != 0; ++i) {
-      StrBuffer* text = selector->getItem(i)->text;
-      if (text->getLength() == m_workText->getLength() &&
-          text->startsWithIgnoreCase(m_workText->getCStr())) {
+  if (selector == nullptr || selector->getItemCount() <= 0) {
+    return;
+  }
+  int32_t chosen = getDefaultTypeIndex();
+  const WCHAR* stored =
+      m_settings != nullptr
+          ? m_settings->getString(settingsKey(u"View"), u"ConvertTo", u"", nullptr, false)
+          : u"";
+  m_workText->clear();
+  m_workText->append(stored != nullptr ? stored : u"");
+  bool found = false;
+  for (int32_t i = 0; i < selector->getItemCount() && m_workText->getLength() != 0; ++i) {
+    StrBuffer* text = selector->getItem(i)->text;
+    if (text->getLength() == m_workText->getLength() &&
+        text->startsWithIgnoreCase(m_workText->getCStr())) {
+      chosen = i;
+      found = true;
+      break;
+    }
+  }
+  // The stored text is the row as it was shown, in the language of the time: after a change
+  // of language it is looked for among every language's text of each row, so the choice is
+  // not lost.
+  for (int32_t i = 0; !found && m_localizer != nullptr && i < selector->getItemCount() &&
+                      m_workText->getLength() != 0;
+       ++i) {
+    int32_t id = selector->getItem(i)->textId;
+    for (int32_t p = 0; id >= 0 && p < m_localizer->getPackCount() && !found; ++p) {
+      lang::LangPack* pack = m_localizer->getPack(p);
+      const WCHAR* text = pack != nullptr && pack->hasText(id) ? pack->getText(id) : nullptr;
+      if (text != nullptr && wcslen(text) == m_workText->getLength() &&
+          m_workText->startsWithIgnoreCase(text)) {
         chosen = i;
-        break;
+        found = true;
       }
     }
-    selector->select(chosen, true);
   }
+  selector->select(chosen, true);
+}
+
+void Dialog::runWindow() {
+  gui::win::Window* window = gui::win::Window::take();
+  if (window == nullptr) {
+    return;
+  }
+  m_window = window;
+  window->setMaximizeBox(hasMaximizeBox());
+  window->setResizable(true);
+  window->setClientEdge(false);
+  if (m_localizer != nullptr) {
+    window->setLocalizer(m_localizer);
+  }
+  if (m_appWindow != nullptr) {
+    window->applySettings(m_appWindow, true);
+  }
+  readOutputFolderSettings();
+  buildMenus();
+  buildDropBox();
+  if (m_settings != nullptr) {
+    m_rightClickTransform = m_settings->getBool(settingsKey(u"View"), u"RightClickTransform", true);
+  }
+  buildStatusBar();
+  buildRightColumn();
+  buildLeftColumn();
+  fillWindow(window);
+  listenToWidgets(window);
+  window->setShowInTaskbar(true);
+  restoreTypeSelection();
   app::win::markStartUp(app::win::StartUpStep::WidgetTree);
   bool compact = isCompactViewDefault();
   if (m_settings != nullptr) {

@@ -217,7 +217,9 @@ class Dialog : public events::IEventListener,
  protected:
   /// The setting for a section under the application window ("View", "File", ...).
   const WCHAR* settingsKey(const WCHAR* subSection);
-  /// Accepts the paths `count` of `pathAt`, under the lock.
+  /// Accepts the paths `count` of `pathAt` and starts the worker on them, unless a conversion
+  /// runs, the user declines or the output folder is refused. No lock is held while a question
+  /// waits for the user.
   template <typename PathAt>
   void acceptDrop(int32_t count, PathAt&& pathAt);
   /// Shows `text` in the status label.
@@ -226,6 +228,18 @@ class Dialog : public events::IEventListener,
   void storeViewSize(bool compact);
   void switchView();
   void buildMenus();
+  // The parts of the window that `runWindow` builds, in this order.
+  void readOutputFolderSettings();
+  void buildDropBox();
+  void buildStatusBar();
+  /// The type selector's row, the options panel and the view button's row.
+  void buildRightColumn();
+  /// The keep-on-top check box, the drop box and the process options.
+  void buildLeftColumn();
+  void fillWindow(gui::win::Window* window);
+  void listenToWidgets(gui::win::Window* window);
+  /// Selects the stored choice of the type selector.
+  void restoreTypeSelection();
   /// Asks whether to convert a drop; "Don't ask me again" turns the question off.
   bool confirmDrop();
   void buildFileMenu();

@@ -9,6 +9,7 @@
 #include "core/file/win/FileInputStream.h"
 #include "core/file/win/FileOutputStream.h"
 #include "core/file/win/PathWin.h"
+#include "core/file/win/ShownPath.h"
 #include "core/str/strarray/StrArray.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "platform/lang/Localizer.h"
@@ -131,7 +132,8 @@ EntryResult convertFile(const WCHAR* path, const Setting& setting, PathWin* outp
                         IProgressReceiver* receiver, StrBuffer* fileName) {
   PathWin* source = PathWin::take();
   source->setPathText(path);
-  source->copyFileName(fileName, false);
+  fileName->clear();
+  s::file::win::appendShownPath(fileName, source->getFileName());
   StrBuffer* extension = source->copyExtension(nullptr, false);
   EntryResult result = EntryResult::kNotFound;
   if (source->exists() && source->isFile()) {

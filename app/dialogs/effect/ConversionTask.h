@@ -109,8 +109,9 @@ class ITaskWindow : public IProgressReceiver {
 void runConversionTask(ITaskWindow* window);
 
 /// Converts the file at `path` with the effect `setting` into `outputFolder` (created when
-/// missing) and answers what became of it; `fileName` receives the path's file name. An output
-/// that is not a whole conversion is removed.
+/// missing) and answers what became of it; `fileName` receives the path's file name as the user
+/// reads it (for the progress and the report). An output that is not a whole conversion is
+/// removed.
 EntryResult convertFile(const WCHAR* path, const Setting& setting, file::win::PathWin* outputFolder,
                         IProgressReceiver* receiver, str::strbuffer::StrBuffer* fileName);
 

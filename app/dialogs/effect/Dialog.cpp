@@ -2,6 +2,7 @@
 #include "app/dialogs/effect/Dialog.h"
 
 #include "app/win/AppWindow.h"
+#include "core/map/IMappedData.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "gui/combobox/ComboBoxItem.h"
 #include "gui/win/Box.h"
@@ -11,7 +12,6 @@
 #include "gui/win/MessageBoxW.h"
 #include "gui/win/Window.h"
 #include "platform/lang/Localizer.h"
-#include "platform/map/IMappedData.h"
 
 namespace s::sound::gui::dialogs::effect {
 

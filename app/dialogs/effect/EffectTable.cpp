@@ -2,8 +2,8 @@
 #include "app/dialogs/effect/EffectTable.h"
 
 #include "app/dialogs/effect/Setting.h"
+#include "core/map/IMappedData.h"
 #include "core/str/strbuffer/StrBuffer.h"
-#include "platform/map/IMappedData.h"
 
 namespace s::sound::gui::dialogs::effect {
 

@@ -2,6 +2,8 @@
 // that cannot be used, and files chosen through "Browse and Process...".
 #include "app/dialogs/effect/EffectTable.h"
 #include "app/tests/e2e/EndToEnd.h"
+#include "gui/menuitem/MenuItem.h"
+#include "gui/win/PopupMenu.h"
 #include "testlib/WavBuilder.h"
 
 #include <windows.h>
@@ -91,6 +93,7 @@ TEST_F(EndToEnd, ARefusedOutputFolderConvertsNothingAndTheNextDropOnlyItsOwnFile
   writeTone(m_dir.file("Later Song.wav"), 440.0, 0.3);
   fs::create_directories(m_dir.file("Gone/Out"));
   const std::u16string below = path("Gone") + u"\\Out";
+  const std::u16string belowAsKnown = shownPath("Gone/Out");
 
   start();
   driver()->scriptFolder(below);
@@ -102,7 +105,8 @@ TEST_F(EndToEnd, ARefusedOutputFolderConvertsNothingAndTheNextDropOnlyItsOwnFile
   drop({path("Refused Song.wav")});
   const auto boxes = messageBoxes(1);
   ASSERT_EQ(boxes.size(), 1u) << "the folder is refused with a message";
-  EXPECT_EQ(boxes[0].text, text(608299) + u"\r\n\"" + below + u"\"");
+  EXPECT_EQ(boxes[0].text, text(608299) + u"\r\n\"" + belowAsKnown + u"\"")
+      << "the folder as the user knows it";
   EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
   m_app.settle();
   EXPECT_FALSE(dialog()->isRunning());
@@ -114,6 +118,35 @@ TEST_F(EndToEnd, ARefusedOutputFolderConvertsNothingAndTheNextDropOnlyItsOwnFile
   EXPECT_FALSE(fs::exists(m_dir.file("Refused Song (OpenAir).wav")));
   EXPECT_TRUE(fs::is_regular_file(m_dir.file("Gone")));
   EXPECT_TRUE(messageBoxes(1, 200).empty());
+}
+
+TEST_F(EndToEnd, TheMenuAndTheReportShowPathsAsTheUserKnowsThem) {
+  fs::create_directories(m_dir.file("Out Folder"));
+  fs::create_directories(m_dir.file("in"));
+  writeTone(m_dir.file("in/Good.wav"), 440.0, 0.3);
+  // A name written by another system: one byte of it is no UTF-8.
+  writeBytes(m_dir.file("in/Caf\xE9.txt"), {'h', 'i'});
+  const std::u16string undecodable = path("in") + u"\\Caf" + char16_t(0xDC00 + 0xE9) + u".txt";
+
+  start();
+  driver()->scriptFolder(path("Out Folder"));
+  choose(kFileEntry, Dialog::kCommandOtherFolder);
+  ASSERT_EQ(dialog()->getOutputFolderSetting(), Dialog::kOutputCustom);
+  s::gui::menuitem::MenuItem* entry =
+      dialog()->getOutputFolderMenu()->getItem(Dialog::kCommandOutputCustom);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(std::u16string(entry->getText()),
+            text(608249) + u"\"" + shownPath("Out Folder") + u"\"");
+  EXPECT_EQ(std::u16string(dialog()->getCustomOutputPath()), path("Out Folder"))
+      << "the setting keeps the program's own form";
+
+  dropAndConvert({path("in/Good.wav"), undecodable}, m_dir.file("Out Folder/Good (OpenAir).wav"));
+  const auto boxes = messageBoxes(1);
+  ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+  EXPECT_EQ(boxes[0].text,
+            u"These files were not converted:\nCaf\uFFFD.txt: not an MP3 or WAV file")
+      << "a byte the name cannot show is marked, not dropped";
+  EXPECT_EQ(filesIn(m_dir.file("Out Folder")), std::vector<std::string>{"Good (OpenAir).wav"});
 }
 
 TEST_F(EndToEnd, BrowseAndProcessConvertsTheChosenFiles) {

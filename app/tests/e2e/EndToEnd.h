@@ -71,6 +71,12 @@ class EndToEnd : public ::testing::Test {
   /// A path in the test's folder in the program's form.
   std::u16string path(const std::string& name) const { return m_dir.windowsPath(name); }
 
+  /// A path in the test's folder as the user knows it (test paths are ASCII).
+  std::u16string shownPath(const std::string& name) const {
+    const std::string posix = m_dir.file(name).string();
+    return std::u16string(posix.begin(), posix.end());
+  }
+
   /// The language pack's text of `id` in the test's current language.
   std::u16string text(int32_t id) const { return m_texts.get()->getText(id); }
 

@@ -22,6 +22,8 @@
 
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/WindowManager.h"
+#include "testlib/X11Windows.h"
 #include "testlib/XdndSource.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
@@ -29,6 +31,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +41,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,12 +52,18 @@ namespace fs = std::filesystem;
 using lumetra::testlib::ChildProcess;
 using lumetra::testlib::Environment;
 using lumetra::testlib::TempDir;
+using lumetra::testlib::WindowManager;
 using lumetra::testlib::XdndSource;
 using lumetra::testlib::Xvfb;
 
 class XvfbEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { Xvfb::start(); }
+  void SetUp() override {
+    // A manager that does not start fails the run rather than leaving its cases to a bare server.
+    if (Xvfb::start()) {
+      EXPECT_TRUE(WindowManager::start()) << WindowManager::failure();
+    }
+  }
 };
 
 [[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
@@ -62,6 +72,12 @@ class XvfbEnvironment : public ::testing::Environment {
 constexpr const char* kTitle = "Lumetra v1.00";
 /// The drop box's frame colour.
 constexpr uint32_t kDropBoxFrame = (145u << 16) | (155u << 8) | 156u;
+
+/// A rectangle for failure messages.
+std::string placeText(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
 
 // Waits in 10 ms steps, `seconds` at most, for done() to hold.
 bool waitFor(const std::function<bool()>& done, int seconds = 10) {
@@ -99,18 +115,14 @@ class Viewer {
 
   /// The viewable top-level X windows with this title.
   std::vector<::Window> all(const std::string& title) const {
-    ::Window root = DefaultRootWindow(m_display), parent, *children = nullptr;
-    unsigned count = 0;
     std::vector<::Window> found;
-    XQueryTree(m_display, root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
+    for (::Window w : lumetra::testlib::clientWindows(m_display)) {
       XWindowAttributes attrs;
-      if (property(children[i], "_NET_WM_NAME", atom("UTF8_STRING")) == title &&
-          XGetWindowAttributes(m_display, children[i], &attrs) && attrs.map_state == IsViewable) {
-        found.push_back(children[i]);
+      if (property(w, "_NET_WM_NAME", atom("UTF8_STRING")) == title &&
+          XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) {
+        found.push_back(w);
       }
     }
-    if (children != nullptr) XFree(children);
     return found;
   }
 
@@ -164,6 +176,61 @@ class Viewer {
     ::Window child;
     XTranslateCoordinates(m_display, w, DefaultRootWindow(m_display), x, y, &rootX, &rootY, &child);
     return POINT{rootX, rootY};
+  }
+
+  /// The rectangle a window covers on the screen, the window manager's frame included.
+  RECT framePlace(::Window w) const {
+    const ::Window frame = lumetra::testlib::frameOf(m_display, w);
+    ::Window root;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (frame == 0 ||
+        !XGetGeometry(m_display, frame, &root, &x, &y, &width, &height, &border, &depth)) {
+      return RECT{0, 0, 0, 0};
+    }
+    // A frame's X border lies outside the size the server gives.
+    return RECT{x, y, x + static_cast<LONG>(width + 2 * border),
+                y + static_cast<LONG>(height + 2 * border)};
+  }
+
+  /// The desktop's work area (_NET_WORKAREA of the first desktop), or the screen without one.
+  RECT workArea() const {
+    const std::string words = property(DefaultRootWindow(m_display), "_NET_WORKAREA", XA_CARDINAL);
+    if (words.size() >= 4 * sizeof(long)) {
+      const auto* v = reinterpret_cast<const long*>(words.data());
+      return RECT{static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[0] + v[2]),
+                  static_cast<LONG>(v[1] + v[3])};
+    }
+    return RECT{0, 0, DisplayWidth(m_display, DefaultScreen(m_display)),
+                DisplayHeight(m_display, DefaultScreen(m_display))};
+  }
+
+  /// A picture of part of the screen.
+  Shot shootScreen(const RECT& r) const {
+    Shot shot;
+    XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), r.left, r.top,
+                              static_cast<unsigned>(r.right - r.left),
+                              static_cast<unsigned>(r.bottom - r.top), AllPlanes, ZPixmap);
+    if (image == nullptr) return shot;
+    shot.width = r.right - r.left;
+    shot.height = r.bottom - r.top;
+    for (int row = 0; row < shot.height; ++row) {
+      for (int col = 0; col < shot.width; ++col) {
+        shot.pixels.push_back(static_cast<uint32_t>(XGetPixel(image, col, row) & 0xFFFFFF));
+      }
+    }
+    XDestroyImage(image);
+    return shot;
+  }
+
+  /// A click of `button` at a point of the window, through the server's test extension: press
+  /// and release at once, the quickest click a user's mouse makes.
+  void click(::Window w, int x, int y, unsigned button) const {
+    const POINT at = toScreen(w, x, y);
+    XTestFakeMotionEvent(m_display, DefaultScreen(m_display), at.x, at.y, CurrentTime);
+    XTestFakeButtonEvent(m_display, button, True, CurrentTime);
+    XTestFakeButtonEvent(m_display, button, False, CurrentTime);
+    XFlush(m_display);
   }
 
   /// Asks the window to close as a window manager does: WM_PROTOCOLS with WM_DELETE_WINDOW.
@@ -274,18 +341,12 @@ class AppX11 : public ::testing::Test {
                      {"LANG", "en_US.UTF-8"}};
   }
 
-  /// The stacking place of a top-level window among the root's children, bottom first; -1 when
-  /// it is not one.
+  /// The stacking place of a top-level window (its frame under a window manager) among the
+  /// root's children, bottom first; -1 when it is not one.
   int stackingPlace(::Window w) const {
-    ::Window root = DefaultRootWindow(viewer.display()), parent, *children = nullptr;
-    unsigned count = 0;
-    int place = -1;
-    XQueryTree(viewer.display(), root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
-      if (children[i] == w) place = static_cast<int>(i);
-    }
-    if (children != nullptr) XFree(children);
-    return place;
+    const std::vector<::Window> all = lumetra::testlib::clientWindows(viewer.display());
+    const auto it = std::find(all.begin(), all.end(), w);
+    return it == all.end() ? -1 : static_cast<int>(it - all.begin());
   }
 
   /// Writes a text value below HKEY_CURRENT_USER\Software\Tovi\Tovi Lumetra\SaveData.
@@ -303,8 +364,54 @@ class AppX11 : public ::testing::Test {
     key->release();
   }
 
+  /// Writes a number below the same key.
+  static void seedNumber(const std::u16string& section, const char16_t* name, int32_t value) {
+    const std::u16string path = u"Software\\Tovi\\Tovi Lumetra\\SaveData\\" + section;
+    s::reg::win::RegDir* key = s::reg::win::RegDir::take();
+    key->open(HKEY_CURRENT_USER, path.c_str());
+    key->setInt32(name, value);
+    key->release();
+  }
+
   /// The program's output goes to the test's own: a pipe no one drains could stop it.
   ChildProcess start() { return ChildProcess({m_program}, m_environment); }
+
+  /// The main window of a started copy, once it shows.
+  ::Window mainWindow() {
+    ::Window window = 0;
+    // A program built with the sanitizers on a busy machine can take seconds to show.
+    waitFor(
+        [&] {
+          const std::vector<::Window> found = viewer.all(kTitle);
+          window = found.empty() ? 0 : found.front();
+          return window != 0;
+        },
+        30);
+    return window;
+  }
+
+  /// Where the window stands on the screen with the window manager's frame, once that has not
+  /// changed for a second.
+  RECT settledPlace(::Window window) const {
+    RECT last = viewer.framePlace(window);
+    int same = 0;
+    waitFor(
+        [&] {
+          const RECT now = viewer.framePlace(window);
+          same = EqualRect(&now, &last) ? same + 1 : 0;
+          last = now;
+          return same >= 20;
+        },
+        30);
+    return last;
+  }
+
+  /// Closes the window as a window manager does and waits for the program's end.
+  void closeAndWait(ChildProcess& program, ::Window window) {
+    viewer.close(window);
+    EXPECT_TRUE(program.wait(10000)) << "the program did not end after its window closed";
+    EXPECT_EQ(program.exitCode(), 0);
+  }
 
   TempDir m_dir;
   Viewer viewer;
@@ -347,8 +454,10 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
       },
       20))
       << "the drop box's frame never showed";
-  // Settled pictures only: the window is laid out once before it shows and may be again after.
+  // Settled pictures only: the window is laid out once before it shows and may be again after,
+  // and a window manager may still be placing it.
   usleep(300000);
+  const RECT beforeDrop = settledPlace(window);
   shot = viewer.shoot(window);
   box = findDropBox(shot);
   ASSERT_TRUE(box.found());
@@ -383,6 +492,10 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
     names.insert(entry.path().filename().string());
   }
   ASSERT_TRUE(written) << "outputs: " << sizeOf(wavOut) << " and " << sizeOf(mp3Out) << " bytes";
+  const RECT afterDrop = settledPlace(window);
+  EXPECT_TRUE(EqualRect(&afterDrop, &beforeDrop))
+      << "the drop moved the window from " << placeText(beforeDrop) << " to "
+      << placeText(afterDrop);
   EXPECT_EQ(names, (std::set<std::string>{"tone.wav", "song.mp3", "tone (Pit,+1).wav",
                                           "song (Pit,+1).mp3"}))
       << "one output beside each source, of its kind, named by the effect and level";
@@ -479,6 +592,281 @@ TEST_F(AppX11, AProgramKilledDuringABatchLeavesOnlyWholeFiles) {
   EXPECT_TRUE(waveIsClosed(music / "one (Pit,+1).wav"));
   EXPECT_EQ(sizeOf(music / "one (Pit,+1).wav"), sizeOf(music / "one.wav"));
 }
+
+/// Counts the configure events of a window that requests (the program's, the window manager's)
+/// bring about while it is watched.
+class ConfigureWatch {
+ public:
+  ConfigureWatch(Display* display, ::Window window) : m_display(display), m_window(window) {
+    XSelectInput(display, window, StructureNotifyMask);
+    count();
+    m_count = 0;
+  }
+  ~ConfigureWatch() { XSelectInput(m_display, m_window, NoEventMask); }
+  ConfigureWatch(const ConfigureWatch&) = delete;
+  ConfigureWatch& operator=(const ConfigureWatch&) = delete;
+
+  int count() {
+    XSync(m_display, False);
+    while (XPending(m_display) > 0) {
+      XEvent e;
+      XNextEvent(m_display, &e);
+      if (e.type == ConfigureNotify && e.xconfigure.window == m_window) {
+        ++m_count;
+        const std::pair<int, int> size{e.xconfigure.width, e.xconfigure.height};
+        if (m_sizes.empty() || m_sizes.back() != size) m_sizes.push_back(size);
+      }
+    }
+    return m_count;
+  }
+  /// The sizes the window had in the events, each change once, in order.
+  const std::vector<std::pair<int, int>>& sizes() {
+    count();
+    return m_sizes;
+  }
+
+ private:
+  Display* m_display;
+  ::Window m_window;
+  int m_count = 0;
+  std::vector<std::pair<int, int>> m_sizes;
+};
+
+bool inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+/// The name pictures and messages give the desktop the test runs on.
+std::string desktopName() {
+  return WindowManager::name().empty() ? std::string("none") : WindowManager::name();
+}
+
+TEST_F(AppX11, AFirstStartOpensInsideTheWorkAreaAndTheWindowStaysPut) {
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  const ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  const RECT place = settledPlace(window);
+  const RECT work = viewer.workArea();
+  EXPECT_TRUE(inside(place, work))
+      << placeText(place) << " in " << placeText(work) << " under " << desktopName();
+  EXPECT_TRUE(waitFor([&] { return findDropBox(viewer.shoot(window)).found(); }, 20))
+      << "the drop box's frame never showed";
+  const std::string picture = "app_main_window_" + desktopName() + ".png";
+  Viewer::save(viewer.shootScreen(place), picture.c_str());
+
+  // Nobody moves it: no request, no move, idle or with the pointer going over it.
+  ConfigureWatch watch(viewer.display(), window);
+  usleep(3000000);
+  EXPECT_EQ(watch.count(), 0) << "the window was configured while nothing happened";
+  Display* x = viewer.display();
+  for (int step = 0; step < 150; ++step) {
+    const POINT at = viewer.toScreen(window, 10 + (step * 7) % 200, 30 + (step * 13) % 150);
+    XWarpPointer(x, None, DefaultRootWindow(x), 0, 0, 0, 0, at.x, at.y);
+    XFlush(x);
+    usleep(20000);
+  }
+  EXPECT_EQ(watch.count(), 0) << "the window was configured while the pointer moved over it";
+  const RECT after = viewer.framePlace(window);
+  EXPECT_TRUE(EqualRect(&after, &place)) << placeText(after) << " after " << placeText(place);
+  closeAndWait(program, window);
+}
+
+TEST_F(AppX11, TheViewSwitchKeepsTheCornerAndReachesEachSizeInOneStep) {
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  const ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  const RECT small = settledPlace(window);
+  ASSERT_TRUE(waitFor([&] { return findDropBox(viewer.shoot(window)).found(); }, 20));
+
+  // One quick right click on the window's own background switches the view, there and back, the
+  // first on a window no click has touched yet.
+  RECT before = small;
+  for (const char* view : {"large", "small"}) {
+    ConfigureWatch watch(viewer.display(), window);
+    XWindowAttributes attrs;
+    ASSERT_TRUE(XGetWindowAttributes(viewer.display(), window, &attrs));
+    viewer.click(window, 3, attrs.height / 2, Button3);
+    ASSERT_TRUE(waitFor(
+        [&] {
+          const RECT now = viewer.framePlace(window);
+          return now.right - now.left != before.right - before.left;
+        },
+        30))
+        << "the " << view << " view never came";
+    const RECT after = settledPlace(window);
+    EXPECT_EQ(after.left, before.left) << view;
+    EXPECT_EQ(after.top, before.top) << view;
+    EXPECT_TRUE(
+        inside(RECT{after.left, after.top, after.left + 1, after.top + 1}, viewer.workArea()))
+        << placeText(after);
+    // From the old size straight to the new one: no size in between, none twice.
+    const std::vector<std::pair<int, int>>& sizes = watch.sizes();
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_LE(sizes.size(), 2u) << view << " view: " << sizes.size() << " sizes on the way";
+    XGetWindowAttributes(viewer.display(), window, &attrs);
+    EXPECT_EQ(sizes.back(), (std::pair<int, int>{attrs.width, attrs.height})) << view;
+    before = after;
+  }
+  EXPECT_EQ(before.right - before.left, small.right - small.left) << "back at the small size";
+  EXPECT_EQ(before.bottom - before.top, small.bottom - small.top);
+  closeAndWait(program, window);
+}
+
+TEST_F(AppX11, ClosedAndStartedAgainTheWindowComesBackWhereItWas) {
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  ChildProcess first = start();
+  ASSERT_TRUE(first.started());
+  ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  settledPlace(window);
+  // Another client moves it, as the user does through the window manager's frame.
+  const RECT work = viewer.workArea();
+  XMoveWindow(viewer.display(), window, work.left + 137, work.top + 91);
+  XFlush(viewer.display());
+  ASSERT_TRUE(waitFor([&] { return viewer.framePlace(window).left > work.left + 100; }))
+      << placeText(viewer.framePlace(window));
+  const RECT moved = settledPlace(window);
+  closeAndWait(first, window);
+
+  ChildProcess second = start();
+  ASSERT_TRUE(second.started());
+  window = mainWindow();
+  ASSERT_NE(window, 0u) << "the second start shows no window";
+  const RECT again = settledPlace(window);
+  EXPECT_TRUE(EqualRect(&again, &moved))
+      << placeText(again) << " after " << placeText(moved) << " under " << desktopName();
+  closeAndWait(second, window);
+}
+
+TEST_F(AppX11, AStoredPlaceOffTheScreenIsBroughtBackInsideTheWorkArea) {
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  // Stored on a monitor left of this one that is gone: 48 of its 250 pixels would show.
+  seedNumber(u"MainWindow\\View", u"X", -202);
+  seedNumber(u"MainWindow\\View", u"Y", 106);
+  seedNumber(u"MainWindow\\View", u"Width", 250);
+  seedNumber(u"MainWindow\\View", u"Height", 250);
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  const ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  const RECT place = settledPlace(window);
+  const RECT work = viewer.workArea();
+  EXPECT_TRUE(inside(place, work)) << placeText(place) << " in " << placeText(work);
+  closeAndWait(program, window);
+}
+
+/// The windows below `w` (itself included) that carry `property`, whatever their depth.
+std::vector<::Window> windowsWith(Display* display, ::Window w, Atom property) {
+  std::vector<::Window> found;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(display, w, property, 0, 0, False, AnyPropertyType, &type, &format, &count,
+                     &after, &data);
+  if (data != nullptr) XFree(data);
+  if (type != None) found.push_back(w);
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned n = 0;
+  if (XQueryTree(display, w, &root, &parent, &children, &n) && children != nullptr) {
+    for (unsigned i = 0; i < n; ++i) {
+      for (::Window c : windowsWith(display, children[i], property)) found.push_back(c);
+    }
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+/// A freedesktop tray, each of two programs: the panel's and a stand-alone one.
+class AppTray : public AppX11, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AppTray, IconizedTheWindowGoesToTheTrayAndAClickOnTheIconBringsItBack) {
+  Display* x = viewer.display();
+  const Atom traySelection = viewer.atom("_NET_SYSTEM_TRAY_S0");
+  std::optional<ChildProcess> tray;
+  // A window manager with a tray of its own (jwm) keeps it: that tray is the one used.
+  if (XGetSelectionOwner(x, traySelection) == None) {
+    const std::string program = GetParam();
+    if (program == "tint2") {
+      tray.emplace(std::vector<std::string>{"tint2"});
+    } else {
+      tray.emplace(std::vector<std::string>{"trayer", "--edge", "bottom", "--height", "32"});
+    }
+    ASSERT_TRUE(tray->started());
+    ASSERT_TRUE(waitFor([&] { return XGetSelectionOwner(x, traySelection) != None; }, 20))
+        << program << " took no tray selection (script/bootstrap installs it)";
+  }
+  seed(u"Language", u"", u"English");
+  seed(u"MainWindow\\View", u"OnMClick", u"Iconize");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  const ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  settledPlace(window);
+  XWindowAttributes attrs;
+  ASSERT_TRUE(XGetWindowAttributes(x, window, &attrs));
+
+  // The middle button iconizes: the window goes, its icon comes into the tray. (jwm opens its
+  // root menu for a button released over the desktop, and the menu takes the next click: a
+  // press still held as the window goes would be released there, so the click here is a quick
+  // one, released before the window goes.)
+  viewer.click(window, 3, attrs.height / 2, Button2);
+  ::Window icon = 0;
+  ASSERT_TRUE(waitFor([&] {
+    for (::Window w : windowsWith(x, DefaultRootWindow(x), viewer.atom("_XEMBED_INFO"))) {
+      XWindowAttributes a;
+      if (viewer.property(w, "_NET_WM_NAME", viewer.atom("UTF8_STRING")) == kTitle &&
+          XGetWindowAttributes(x, w, &a) && a.map_state == IsViewable) {
+        icon = w;
+      }
+    }
+    return icon != 0;
+  })) << "no icon in "
+      << GetParam() << "'s tray";
+  EXPECT_TRUE(waitFor([&] { return viewer.all(kTitle).empty(); })) << "the window stays";
+  // The icon's picture is in the tray: its teal and white, not one plain colour.
+  XWindowAttributes iconAttrs;
+  ASSERT_TRUE(XGetWindowAttributes(x, icon, &iconAttrs));
+  EXPECT_GE(iconAttrs.width, 16) << "the tray gave the icon too little room";
+  EXPECT_GE(iconAttrs.height, 16);
+  const POINT at = viewer.toScreen(icon, 0, 0);
+  Shot shot;
+  std::set<uint32_t> colours;
+  EXPECT_TRUE(waitFor([&] {
+    shot = viewer.shootScreen(RECT{at.x, at.y, at.x + iconAttrs.width, at.y + iconAttrs.height});
+    colours = std::set<uint32_t>(shot.pixels.begin(), shot.pixels.end());
+    return colours.size() >= 4;
+  })) << "the tray shows "
+      << colours.size() << " colours where the icon is";
+  const int screenWidth = DisplayWidth(x, DefaultScreen(x));
+  const int screenHeight = DisplayHeight(x, DefaultScreen(x));
+  Viewer::save(viewer.shootScreen(RECT{std::max(0, at.x - 64), std::max(0, at.y - 8),
+                                       std::min(screenWidth, at.x + iconAttrs.width + 64),
+                                       std::min(screenHeight, at.y + iconAttrs.height + 8)}),
+               (std::string("tray_") + GetParam() + "_" + desktopName() + ".png").c_str());
+
+  // A click on the icon brings the window back.
+  viewer.click(icon, iconAttrs.width / 2, iconAttrs.height / 2, Button1);
+  EXPECT_TRUE(waitFor([&] { return !viewer.all(kTitle).empty(); }))
+      << "the window did not come back";
+  const std::vector<::Window> shown = viewer.all(kTitle);
+  if (!shown.empty()) closeAndWait(program, shown.front());
+}
+
+INSTANTIATE_TEST_SUITE_P(Trays, AppTray, ::testing::Values("tint2", "trayer"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
 
 TEST_F(AppX11, TheAboutWindowWearsItsSkinOverItsOwnerAndShowsTheProgramsPicture) {
   // The application object of this process, started on the program's resources (which this test

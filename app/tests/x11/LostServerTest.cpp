@@ -319,15 +319,16 @@ TEST_F(LostServer, AConversionStopsWithTheServerAndLeavesNoOutput) {
     if (data != nullptr) XFree(data);
     return aware;
   })) << "the window takes no drops";
-  XWindowAttributes attrs;
-  ASSERT_TRUE(XGetWindowAttributes(m_client->display(), window, &attrs));
-  // The drop box fills the middle of the window.
-  const POINT at = m_client->toScreen(window, attrs.width / 2, attrs.height * 2 / 5);
   lumetra::testlib::XdndSource drag{
       m_client->display(), [](const std::function<bool()>& done) { return waitFor(done, 10); }};
   // The window takes drops once its drop box is laid out under the point, which a loaded machine
-  // may reach after the window shows: a refused drag leaves nothing behind, so it is tried again.
+  // may reach after the window shows: a refused drag leaves nothing behind, so it is tried again,
+  // at the window's place then (a window manager may still have been placing it).
   ASSERT_TRUE(waitFor([&] {
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(m_client->display(), window, &attrs)) return false;
+    // The drop box fills the middle of the window.
+    const POINT at = m_client->toScreen(window, attrs.width / 2, attrs.height * 2 / 5);
     return drag.drop(window, at.x, at.y, lumetra::testlib::fileUri(source.string()) + "\r\n");
   })) << "the drop box refused the file";
   ASSERT_TRUE(waitFor([&] { return writesBelow(program.pid(), music, source); }))

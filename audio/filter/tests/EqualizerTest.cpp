@@ -1,5 +1,6 @@
-// The three-band equaliser: the delayed identity at unity gains, the presets, the response
-// against the one-pole cascade's formula, low sample rates, and both vector codes.
+// The three-band equaliser: its samples against the pole form, the delayed identity at unity
+// gains, the presets, the response against the one-pole cascade's formula, low sample rates, and
+// both vector codes.
 //
 // Each crossover is a one-pole low-pass H(z) = c / (1 - (1 - c) z^-1), c = 2 sin(pi f / rate),
 // four in a cascade; with Hl and Hh the cascades of the two crossovers the output is
@@ -13,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <complex>
 #include <vector>
 
@@ -42,7 +45,85 @@ double measuredDb(Equalizer& eq, double hz, int32_t rate, double amplitude = 0.2
                   amplitudeAt(channelOf(in.data(), frames, 1, 0), hz, rate, rate / 2, rate));
 }
 
+// The filter in the pole form its contract states, one sample at a time: per crossover four
+// one-pole low-passes p += c (x - p), the first with the anti-denormal offset; the high band is
+// the input three frames back minus the high cascade, the middle band what remains.
+std::vector<int16_t> poleForm(const Equalizer& eq, const std::vector<int16_t>& in, int32_t channels,
+                              int32_t rate) {
+  const double cl = Equalizer::coefficient(eq.getLowFrequency(), rate);
+  const double ch = Equalizer::coefficient(eq.getHighFrequency(), rate);
+  const double anti = 1.0 / 4294967295.0;
+  std::vector<int16_t> out(in.size());
+  for (int32_t c = 0; c < channels; ++c) {
+    double low[4] = {}, high[4] = {}, history[3] = {};
+    for (size_t i = c; i < in.size(); i += channels) {
+      const double x = in[i] < 0 ? in[i] / 32768.0 : in[i] / 32767.0;
+      low[0] += cl * (x - low[0]) + anti;
+      high[0] += ch * (x - high[0]) + anti;
+      for (int k = 1; k < 4; ++k) {
+        low[k] += cl * (low[k - 1] - low[k]);
+        high[k] += ch * (high[k - 1] - high[k]);
+      }
+      const double delayed = history[2];
+      history[2] = history[1];
+      history[1] = history[0];
+      history[0] = x;
+      const double highBand = delayed - high[3];
+      const double middle = delayed - (highBand + low[3]);
+      const double y =
+          eq.getLowGain() * low[3] + eq.getMiddleGain() * middle + eq.getHighGain() * highBand;
+      double v = y >= 0.0 ? y * 32767.0 : y * 32768.0;
+      v = std::clamp(v, -32768.0, 32767.0);
+      out[i] = static_cast<int16_t>(v);
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+TEST(Equalizer, SamplesAreThoseOfThePoleFormWithinOneStep) {
+  // Loud noise over a tone clips in every preset that boosts; the rates reach the limited
+  // crossovers; blocks of 333 frames cut every vector group and chunk.
+  namespace simd = s::sound::filter::simd;
+  const bool defaultAvx2 = simd::useAvx2();
+  const struct {
+    void (Equalizer::*set)(int32_t, int32_t);
+    int32_t level, type;
+  } presets[] = {{&Equalizer::setBassBoost, 5, 3},
+                 {&Equalizer::setMiddleSuppress, 8, 5},
+                 {&Equalizer::setHighOnly, 10, 1},
+                 {&Equalizer::setBassOnly, 3, 1}};
+  for (bool avx2 : {false, true}) {
+    if (!simd::setUseAvx2(avx2)) {
+      continue;  // the processor has no 256-bit code
+    }
+    for (int32_t channels : {1, 2}) {
+      for (int32_t rate : {44100, 22050, 8000}) {
+        for (const auto& p : presets) {
+          std::vector<int16_t> in = makeNoise(4, 0.8, 30000, channels);
+          const std::vector<int16_t> tone = makeTone(300.0, 0.3, rate, 30000, channels);
+          for (size_t i = 0; i < in.size(); ++i) {
+            in[i] = static_cast<int16_t>(std::clamp(in[i] + tone[i], -32768, 32767));
+          }
+          Equalizer* eq = Equalizer::take();
+          (eq->*p.set)(p.level, p.type);
+          const std::vector<int16_t> expected = poleForm(*eq, in, channels, rate);
+          const std::vector<int16_t> out = runBlocks(*eq, in, channels == 2, rate, 4 * 333);
+          eq->release();
+          int32_t worst = 0;
+          for (size_t i = 0; i < in.size(); ++i) {
+            worst = std::max(worst, std::abs(out[i] - expected[i]));
+          }
+          EXPECT_LE(worst, 1) << (avx2 ? "256" : "128") << "-bit code, " << channels
+                              << " channels at " << rate << " Hz, level " << p.level << " type "
+                              << p.type;
+        }
+      }
+    }
+  }
+  simd::setUseAvx2(defaultAvx2);
+}
 
 TEST(Equalizer, UnityGainsGiveTheInputDelayedByThreeFrames) {
   for (int32_t channels : {1, 2}) {

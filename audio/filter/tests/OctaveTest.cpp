@@ -1,10 +1,11 @@
 // The pitch shifter on synthetic signals: frequencies after a shift, delay and gain at pitch 0,
-// independence of channels and block sizes, 8-bit samples, and long runs.
+// independence of channels, threads and block sizes, 8-bit samples, and long runs.
 //
 // Tolerances: frequencies are measured from zero crossings over seconds of steady output, which
 // resolves far below 0.1 Hz; the vocoder itself moves a tone by bins of 21.5 Hz and places it
 // between them from the phase advance, which is exact for a steady tone.
 #include "audio/filter/Octave.h"
+#include "testlib/Cpus.h"
 #include "testlib/Signal.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,24 @@ TEST(Octave, ChannelsAndBlockSizesDoNotChangeTheResult) {
     ASSERT_EQ(reference[2 * i], left[i]) << "left " << i;
     ASSERT_EQ(reference[2 * i + 1], right[i]) << "right " << i;
   }
+}
+
+TEST(Octave, OnOneCpuBothChannelsRunOnTheCallingThreadAlike) {
+  // Where the process may run on one CPU only, a second thread would only take turns with the
+  // first: no worker is started, and the samples are those of two CPUs.
+  const std::vector<int16_t> input = makeNoise(6, 0.5, 30000, 2);
+  std::vector<int16_t> alone;
+  int threadsBefore = 0;
+  int threadsAfter = 0;
+  std::thread pinned([&] {
+    ASSERT_TRUE(lumetra::testlib::pinThisThreadToOneCpu());
+    threadsBefore = lumetra::testlib::threadCount();
+    alone = shift(input, 30.0f, 8, 2);
+    threadsAfter = lumetra::testlib::threadCount();
+  });
+  pinned.join();
+  EXPECT_EQ(threadsAfter, threadsBefore) << "a worker thread was started on one CPU";
+  EXPECT_EQ(alone, shift(input, 30.0f, 8, 2));
 }
 
 TEST(Octave, ResetInMidStreamStartsAfreshWithAnotherWorker) {

@@ -1,6 +1,7 @@
 // Every filter's output on fixed signals, pinned by a hash of its bytes. The filters promise the
-// same samples whatever builds them: GCC or clang, with or without sanitizers, with 128-bit or
-// 256-bit vector code, and whether the pitch shifter runs its channels on one thread or two.
+// same samples whatever builds them: GCC or clang, with or without sanitizers, with 128-bit,
+// 256-bit or 512-bit vector code, and whether the pitch shifter runs its channels on one thread
+// or two.
 // A changed hash means changed samples; the message prints the new hash. A deliberate change of a
 // filter's output updates its hash here, with the reason in the commit.
 #include "audio/filter/Equalizer.h"
@@ -113,16 +114,18 @@ TEST(FilterSamples, StereoFiltersArePinned) {
 
 TEST(FilterSamples, PitchShifterIsPinned) {
   // Stereo runs the channels side by side, mono one alone; up and down, both oversampling ends,
-  // both vector codes.
+  // every vector code the processor has.
   const bool defaultAvx2 = filter::simd::useAvx2();
-  for (bool avx2 : {false, true}) {
-    if (!filter::simd::setUseAvx2(avx2)) {
-      continue;  // the processor has no 256-bit code
+  const bool defaultAvx512 = filter::simd::useAvx512();
+  for (int32_t bits : {128, 256, 512}) {
+    if (!filter::simd::setUseAvx2(bits >= 256) || !filter::simd::setUseAvx512(bits == 512)) {
+      continue;  // the processor has no code this wide
     }
-    SCOPED_TRACE(avx2 ? "256-bit code" : "128-bit code");
+    SCOPED_TRACE(std::to_string(bits) + "-bit code");
     EXPECT_EQ(hashOf(shifted(2, 4, 25.0f)), "83074938bf66b203");
     EXPECT_EQ(hashOf(shifted(2, 32, 25.0f)), "9467c7e17bacca29");
     EXPECT_EQ(hashOf(shifted(1, 8, -40.0f)), "ac8320e850520dec");
   }
   filter::simd::setUseAvx2(defaultAvx2);
+  filter::simd::setUseAvx512(defaultAvx512);
 }

@@ -4,11 +4,11 @@
 #include "audio/InfoSupport.h"
 #include "core/col/array/ArrayU08.h"
 #include "core/file/win/PathWin.h"
+#include "core/map/IMappedData.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/system/codepage/CodePage.h"
 #include "core/system/codepage/CodePageList.h"
 #include "gui/listbox2/Record.h"
-#include "platform/map/IMappedData.h"
 
 #include <id3tag.h>
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "testlib/Process.h"
+#include "testlib/X11Windows.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -27,7 +28,9 @@ namespace {
 
 using lumetra::testlib::Xvfb;
 
-bool waitUntil(const std::function<bool()>& done, int seconds = 5) {
+// Waits for a condition; the limit only ends a run that went wrong, so it is generous enough for
+// a loaded machine.
+bool waitUntil(const std::function<bool()>& done, int seconds = 20) {
   for (int i = 0; i < seconds * 100; ++i) {
     if (done()) return true;
     usleep(10000);
@@ -38,11 +41,11 @@ bool waitUntil(const std::function<bool()>& done, int seconds = 5) {
 int ignoreErrors(Display*, XErrorEvent*) { return 0; }
 
 // Where the demo's bar entries lie in its window (the column box's margin, then the entries'
-// spacing around DejaVu Sans 8 pt texts), and the drop-down's rows: a 3-pixel edge, rows of 19
-// pixels, separators of 9, and the 17-pixel mark column.
+// spacing around Liberation Sans 8 pt texts), and the drop-down's rows: a 3-pixel edge, rows of 18
+// pixels (the face's 12-pixel cell and 6), separators of 9, and the 17-pixel mark column.
 constexpr int kBarY = 19;
 constexpr int kViewX = 60;
-constexpr int kRowHeight = 19;
+constexpr int kRowHeight = 18;
 constexpr int kSeparator = 9;
 constexpr int kEdge = 3;
 constexpr int kMarkColumn = 17;
@@ -69,17 +72,13 @@ class MenuX11 : public ::testing::Test {
 
   /// The viewable top-level windows, with whether each is override-redirect.
   std::vector<std::pair<::Window, bool>> topLevels() {
-    ::Window root = DefaultRootWindow(x), parent, *children = nullptr;
-    unsigned count = 0;
     std::vector<std::pair<::Window, bool>> found;
-    XQueryTree(x, root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
+    for (::Window w : lumetra::testlib::clientWindows(x)) {
       XWindowAttributes attrs;
-      if (XGetWindowAttributes(x, children[i], &attrs) && attrs.map_state == IsViewable) {
-        found.emplace_back(children[i], attrs.override_redirect != 0);
+      if (XGetWindowAttributes(x, w, &attrs) && attrs.map_state == IsViewable) {
+        found.emplace_back(w, attrs.override_redirect != 0);
       }
     }
-    if (children != nullptr) XFree(children);
     return found;
   }
   ::Window named(const char* title) {
@@ -92,17 +91,39 @@ class MenuX11 : public ::testing::Test {
     }
     return 0;
   }
+  /// The demo's drop-down or drop list: a viewable override-redirect window that was not there
+  /// before the demo showed (a window manager keeps such windows of its own, a panel or a tray).
   ::Window popup() {
     for (auto [w, isPopup] : topLevels()) {
-      if (isPopup) return w;
+      if (isPopup && std::find(others.begin(), others.end(), w) == others.end()) return w;
     }
     return 0;
+  }
+  /// Notes the override-redirect windows of other clients, once the demo has shown.
+  void noteOtherPopups() {
+    others.clear();
+    for (auto [w, isPopup] : topLevels()) {
+      if (isPopup) others.push_back(w);
+    }
   }
   POINT origin(::Window w) {
     int rx = 0, ry = 0;
     ::Window child;
     XTranslateCoordinates(x, w, DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
     return POINT{rx, ry};
+  }
+  /// The window's origin once it has stayed put for a moment: a window manager may still be
+  /// placing it when it has painted.
+  POINT settledOrigin(::Window w) {
+    POINT last = origin(w);
+    int same = 0;
+    waitUntil([&] {
+      const POINT now = origin(w);
+      same = now.x == last.x && now.y == last.y ? same + 1 : 0;
+      last = now;
+      return same >= 30;
+    });
+    return last;
   }
   void click(int rootX, int rootY) {
     XTestFakeMotionEvent(x, -1, rootX, rootY, 0);
@@ -173,6 +194,7 @@ class MenuX11 : public ::testing::Test {
   }
 
   Display* x = nullptr;
+  std::vector<::Window> others;
 };
 
 TEST_F(MenuX11, TheDemosViewMenuOpensChoosesARadioItemAndTakesKeys) {
@@ -182,16 +204,17 @@ TEST_F(MenuX11, TheDemosViewMenuOpensChoosesARadioItemAndTakesKeys) {
   ::Window window = 0;
   ASSERT_TRUE(waitUntil([&] { return (window = named("Widget demo")) != 0; }));
   ASSERT_TRUE(painted(window)) << "the demo never painted its widgets";
-  usleep(100000);
-  const POINT at = origin(window);
+  noteOtherPopups();
+  const POINT at = settledOrigin(window);
 
   click(at.x + kViewX, at.y + kBarY);
   ::Window menu = 0;
   ASSERT_TRUE(waitUntil([&] { return (menu = popup()) != 0; })) << "no drop-down appeared";
-  usleep(200000);
+  // Painted once its mark shows.
+  EXPECT_TRUE(waitUntil([&] { return marked(menu, radioRowTop(4)) > 0; }))
+      << "Medium starts with the mark";
   screenshot(DefaultRootWindow(x), "menus.png");
   const POINT menuAt = origin(menu);
-  EXPECT_GT(marked(menu, radioRowTop(4)), 0) << "Medium starts with the mark";
   EXPECT_EQ(marked(menu, radioRowTop(5)), 0);
 
   click(menuAt.x + 40, menuAt.y + radioRowTop(5) + kRowHeight / 2);
@@ -203,9 +226,9 @@ TEST_F(MenuX11, TheDemosViewMenuOpensChoosesARadioItemAndTakesKeys) {
   usleep(600000);
   click(at.x + kViewX, at.y + kBarY);
   ASSERT_TRUE(waitUntil([&] { return (menu = popup()) != 0; }));
-  usleep(200000);
+  EXPECT_TRUE(waitUntil([&] { return marked(menu, radioRowTop(5)) > 0; }))
+      << "Large has the mark now";
   EXPECT_EQ(marked(menu, radioRowTop(4)), 0);
-  EXPECT_GT(marked(menu, radioRowTop(5)), 0) << "Large has the mark now";
 
   // Keys: the first Down highlights the first row, Enter chooses it.
   key(XK_Down);
@@ -229,8 +252,8 @@ TEST_F(MenuX11, TheDemosComboBoxOpensItsListChoosesARowAndClosesOnAClickOutside)
   ::Window window = 0;
   ASSERT_TRUE(waitUntil([&] { return (window = named("Widget demo")) != 0; }));
   ASSERT_TRUE(painted(window)) << "the demo never painted its widgets";
-  usleep(100000);
-  const POINT at = origin(window);
+  noteOtherPopups();
+  const POINT at = settledOrigin(window);
 
   // The list has no room for its 30 rows below or above the face on this screen: it takes the
   // larger side, so the release of the opening click does not land on a row.
@@ -282,8 +305,8 @@ TEST_F(MenuX11, TheDemosSaveOptionsButtonOpensTheFourPanels) {
   ::Window window = 0;
   ASSERT_TRUE(waitUntil([&] { return (window = named("Widget demo")) != 0; }));
   ASSERT_TRUE(painted(window)) << "the demo never painted its widgets";
-  usleep(100000);
-  const POINT at = origin(window);
+  noteOtherPopups();
+  const POINT at = settledOrigin(window);
 
   click(at.x + kSaveOptionsX, at.y + kSaveOptionsY);
   ::Window options = 0;

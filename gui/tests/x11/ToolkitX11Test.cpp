@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "testlib/Process.h"
+#include "testlib/WindowManager.h"
+#include "testlib/X11Windows.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -30,12 +32,18 @@
 namespace {
 
 using lumetra::testgui::Listener;
+using lumetra::testlib::WindowManager;
 using lumetra::testlib::Xvfb;
 using s::gui::win::Window;
 
 class XvfbEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { Xvfb::start(); }
+  void SetUp() override {
+    // A manager that does not start fails the run rather than leaving its cases to a bare server.
+    if (Xvfb::start()) {
+      EXPECT_TRUE(WindowManager::start()) << WindowManager::failure();
+    }
+  }
 };
 
 [[maybe_unused]] auto* g_xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
@@ -68,18 +76,14 @@ class Viewer {
 
   // The viewable top-level X window with this title, or 0.
   ::Window find(const std::string& title) const {
-    ::Window root = DefaultRootWindow(m_display), parent, *children = nullptr;
-    unsigned count = 0;
     ::Window found = 0;
-    XQueryTree(m_display, root, &root, &parent, &children, &count);
-    for (unsigned i = 0; i < count; ++i) {
+    for (::Window w : lumetra::testlib::clientWindows(m_display)) {
       XWindowAttributes attrs;
-      if (bytes(children[i], "_NET_WM_NAME", atom("UTF8_STRING")) == title &&
-          XGetWindowAttributes(m_display, children[i], &attrs) && attrs.map_state == IsViewable) {
-        found = children[i];
+      if (bytes(w, "_NET_WM_NAME", atom("UTF8_STRING")) == title &&
+          XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) {
+        found = w;
       }
     }
-    if (children != nullptr) XFree(children);
     return found;
   }
 

@@ -4,7 +4,6 @@
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
 #include "core/io/Io.h"
-#include "imaging/EncodedImageFiles.h"
 #include "imaging/HeaderIo.h"
 #include "imaging/ImageLimits.h"
 #include "imaging/SingleImageSets.h"
@@ -359,24 +358,39 @@ bool Bitmap::write(io::IOutputStream* stream) {
   return writeHeader(stream, m_fileHeader, kFileHeaderSize) && writeDib(stream);
 }
 
-bool Bitmap::saveToFile(const WCHAR* path) { return saveEncodedImage(this, path); }
-bool Bitmap::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, path); }
-bool Bitmap::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
-bool Bitmap::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
-
-bool Bitmap::findExactFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool Bitmap::findBestFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool Bitmap::findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
+bool Bitmap::writeOpaque24(io::IOutputStream* stream, BufferedImage* image) {
+  if (stream == nullptr || image == nullptr || image->isEmpty() || image->hasAlpha()) {
+    return false;
+  }
+  const int32_t width = image->getWidth();
+  const int32_t height = image->getHeight();
+  deleteDib();
+  setHeader(width, height, 24);
+  if (m_stride <= 0 || int64_t{m_stride} * height > INT32_MAX) {
+    reset();
+    return false;
+  }
+  bool ok = writeHeader(stream, m_fileHeader, kFileHeaderSize) &&
+            writeHeader(stream, &m_info.header, kInfoHeaderSize);
+  // The rows bottom-up, as the file holds them, a batch of about 64 KiB at a time; the padding
+  // stays 0, as in a new bitmap.
+  const int32_t batch = std::max<int32_t>(1, (64 << 10) / m_stride);
+  std::vector<uint8_t> rows(static_cast<size_t>(batch) * static_cast<size_t>(m_stride), 0);
+  for (int32_t y = height - 1; y >= 0 && ok;) {
+    int32_t count = 0;
+    for (; count < batch && y >= 0; ++count, --y) {
+      const uint8_t* in = image->getLine(y);
+      uint8_t* out = rows.data() + static_cast<size_t>(count) * static_cast<size_t>(m_stride);
+      for (int32_t x = 0; x < width; ++x, in += 4, out += 3) {
+        out[0] = in[0];
+        out[1] = in[1];
+        out[2] = in[2];
+      }
+    }
+    ok = io::writeFully(stream, rows.data(), static_cast<uint32_t>(count * m_stride));
+  }
+  reset();
+  return ok;
 }
 
 IBufferedImageSet* Bitmap::getImageSet() { return singleImageSet(this, getBitCount()); }

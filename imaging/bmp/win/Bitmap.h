@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/thread/ClassTail.h"
+#include "imaging/EncodedImageTail.h"
 #include "imaging/bmp/IBitmap.h"
 
 #include <windows.h>
@@ -26,7 +27,7 @@ namespace s::image::bmp::win {
 /// the bitmap partly filled and answers false.
 ///
 /// Pooled (`take`, `release`); a bitmap is used by one thread at a time.
-class Bitmap final : public IBitmap {
+class Bitmap final : public SingleImageTail<IBitmap> {
   S_POOLED_CLASS(Bitmap, u"s_image_bmp_win_Bitmap")
 
   /// The most colour-table entries a bitmap holds.
@@ -47,19 +48,10 @@ class Bitmap final : public IBitmap {
   /// The file header, then `writeDib`; answers the result of the pixel write.
   bool write(io::IOutputStream* stream) override;
   bool read(io::IInputStream* stream) override;
-  bool hasFrames() override { return false; }
-  int32_t getFrameCount() override { return 1; }
-  bool saveToFile(const WCHAR* path) override;
-  bool saveToFile(file::win::PathWin* path) override;
-  bool loadFromFile(const WCHAR* path) override;
-  bool loadFromFile(file::win::PathWin* path) override;
   /// A new image of the set's best image with the format's default settings.
   IEncodedImage* createLikeFromSet(IBufferedImageSet* set) override;
   /// A new bitmap of this bitmap's bit count made from `image`, keeping transparency over white.
   IEncodedImage* createLike(image::win::BufferedImage* image) override;
-  bool findExactFrame(int32_t, int32_t, int32_t, int32_t* index) override;
-  bool findBestFrame(int32_t, int32_t, int32_t, int32_t* index) override;
-  bool findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) override;
 
   /// Headers for width x height at `bitCount` and a new DIB section replacing the old one. The
   /// handle and bits stay null when the section cannot be made (an unsupported depth, or a size
@@ -99,6 +91,11 @@ class Bitmap final : public IBitmap {
   /// converted by the layer. Any other depth answers false with no pixels, so `write` fails.
   virtual bool createFrom(image::win::BufferedImage* image, int32_t bitCount, bool keep,
                           uint8_t red, uint8_t green, uint8_t blue);
+
+  /// Writes `image` as the 24-bit file `createFrom(image, 24, ...)` and `write` would give, row
+  /// by row straight from its rows, without making the pixels here; false for an image with
+  /// alpha or without pixels, or when the stream refuses bytes. Leaves this bitmap empty.
+  bool writeOpaque24(io::IOutputStream* stream, image::win::BufferedImage* image);
 
   HBITMAP getHandle() const { return m_dib; }
   /// The transparent colour as 0x00RRGGBB, -1 for none.

@@ -6,7 +6,6 @@
 #include "core/io/IOutputStream.h"
 #include "core/io/Io.h"
 #include "imaging/EncodeSettingLink.h"
-#include "imaging/EncodedImageFiles.h"
 #include "imaging/HeaderIo.h"
 #include "imaging/ImageLimits.h"
 #include "imaging/bmp/win/Bitmap.h"
@@ -162,11 +161,6 @@ bool Gif::createFromHBitmap(HBITMAP bitmap) {
 }
 
 bool Gif::copyTo(Bitmap* target) { return getFrame(0) != nullptr && getFrame(0)->copyTo(target); }
-
-bool Gif::saveToFile(const WCHAR* path) { return saveEncodedImage(this, path); }
-bool Gif::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, path); }
-bool Gif::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
-bool Gif::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
 
 // ---- writing ----
 
@@ -415,6 +409,18 @@ bool Gif::readImage(io::IInputStream* stream, bool* pendingControl, int64_t* pix
   *pixelTotal += pixels;
 
   m_data.clear();
+  // The frame's data fit in what is left of a stream that can tell, and in two bytes a pixel
+  // (12-bit codes, at most one a pixel, and the sub-blocks' length bytes): room for all of it at
+  // once spares the copies and fresh pages of growing step by step. Pages the data never reach
+  // are never touched.
+  if (stream->isSeekable()) {
+    const int64_t position = stream->getPosition();
+    const int64_t end = stream->seekToEnd();
+    if (stream->seek(position) && end > position) {
+      const int64_t room = std::min<int64_t>(end - position, 2 * pixels + 1024);
+      m_data.ensureCapacity(static_cast<uint32_t>(std::min<int64_t>(room, UINT32_MAX - 4)) + 4);
+    }
+  }
   bool complete = true;
   uint8_t block[255];
   for (;;) {
@@ -472,6 +478,50 @@ BufferedImage* Gif::getImage(int32_t index, BufferedImage* target) {
   Bitmap* frame = getFrame(index);
   if (frame == nullptr) {
     return nullptr;
+  }
+  const int32_t width = frame->getWidth();
+  const int32_t height = frame->getHeight();
+  if (frame->getBitCount() == 8 && frame->getColorCount() == 256 && frame->getBits() != nullptr &&
+      width > 0 && height > 0) {
+    // The usual frame, one index a pixel with a full table: each index becomes its colour in one
+    // pass, opaque, the transparent index with alpha 0.
+    if (target != nullptr) {
+      target->ensureCapacity(width, height);
+      target->setSize(width, height);
+    } else {
+      target = BufferedImage::takeSized(width, height);
+      if (target == nullptr) {
+        return nullptr;
+      }
+    }
+    if (target->isEmpty()) {
+      target->setSize(0, 0);
+      target->setHasAlpha(false);
+      return target;
+    }
+    uint32_t colours[256];
+    const RGBQUAD* table = frame->getColorTable();
+    for (int32_t i = 0; i < 256; ++i) {
+      colours[i] = 0xFF000000u | (uint32_t{table[i].rgbRed} << 16) |
+                   (uint32_t{table[i].rgbGreen} << 8) | table[i].rgbBlue;
+    }
+    const int32_t transparent = m_transparentIndex.getItems()[index];
+    if (transparent >= 0 && transparent < 256) {
+      colours[transparent] &= 0x00FFFFFFu;
+    }
+    bool any = false;
+    for (int32_t y = 0; y < height; ++y) {
+      const uint8_t* row = frame->getLine(y);
+      uint8_t* out = target->getLine(y);
+      for (int32_t x = 0; x < width; ++x) {
+        std::memcpy(out + 4 * static_cast<size_t>(x), &colours[row[x]], 4);
+      }
+      if (transparent >= 0 && !any) {
+        any = std::memchr(row, transparent, static_cast<size_t>(width)) != nullptr;
+      }
+    }
+    target->setHasAlpha(any);
+    return target;
   }
   target = frame->getImage(0, target);
   const int32_t transparent = m_transparentIndex.getItems()[index];

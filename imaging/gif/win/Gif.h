@@ -6,6 +6,7 @@
 #include "core/col/array/ArrayS32.h"
 #include "core/col/array/ArrayU08.h"
 #include "core/thread/ClassTail.h"
+#include "imaging/EncodedImageTail.h"
 #include "imaging/gif/IGif.h"
 #include "imaging/gif/win/GifLzw.h"
 
@@ -40,7 +41,7 @@ namespace s::image::gif::win {
 /// trailer is read as far as it goes. A stream without frames answers false.
 ///
 /// Pooled (capacity 1000); one thread at a time. Frames come from and go back to the Bitmap pool.
-class Gif final : public IGif {
+class Gif final : public EncodedFileTail<IGif> {
   S_POOLED_CLASS(Gif, u"s_image_gif_win_Gif")
 
   /// The alpha below which `createFrom` makes a pixel transparent when called for the buffer's
@@ -69,10 +70,6 @@ class Gif final : public IGif {
   bool read(io::IInputStream* stream) override;
   bool hasFrames() override { return getFrameCount() > 0; }
   int32_t getFrameCount() override { return static_cast<int32_t>(m_frames.getCount()); }
-  bool saveToFile(const WCHAR* path) override;
-  bool saveToFile(file::win::PathWin* path) override;
-  bool loadFromFile(const WCHAR* path) override;
-  bool loadFromFile(file::win::PathWin* path) override;
   /// An animated GIF of a set of more than one image marked animated, else `createLike` of the
   /// set's best image.
   IEncodedImage* createLikeFromSet(IBufferedImageSet* set) override;

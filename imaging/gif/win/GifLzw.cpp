@@ -5,6 +5,7 @@
 #include "core/io/Io.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace s::image::gif::win {
@@ -167,6 +168,25 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
   if (codeSize < 1 || codeSize > 8 || data == nullptr) {
     return false;
   }
+  // The rows in the order the data fill them. Interlaced frames go in four passes: every 8th
+  // row from 0, every 8th from 4, every 4th from 2, every 2nd from 1; rows at or past the height
+  // are skipped, so short frames lose nothing.
+  m_rows.resize(static_cast<size_t>(height));
+  if (!interlaced) {
+    for (int32_t r = 0; r < height; ++r) {
+      m_rows[static_cast<size_t>(r)] = pixels + stride * r;
+    }
+  } else {
+    static constexpr int32_t kPassStart[4] = {0, 4, 2, 1};
+    static constexpr int32_t kPassStep[4] = {8, 8, 4, 2};
+    size_t at = 0;
+    for (int32_t pass = 0; pass < 4; ++pass) {
+      for (int32_t r = kPassStart[pass]; r < height; r += kPassStep[pass]) {
+        m_rows[at++] = pixels + stride * r;
+      }
+    }
+  }
+
   const int32_t clear = 1 << codeSize;
   const int32_t end = clear + 1;
   int32_t next = clear + 2;
@@ -174,36 +194,50 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
   uint32_t mask = (1u << codeWidth) - 1;
   const uint64_t bitTotal = uint64_t{size} * 8;
   uint64_t bitPosition = 0;
+  // A pixel value's string is the value itself, taken from a table of every byte (with room for
+  // a word's read past the last), so every code goes through the same copy.
+  static constexpr auto kValues = [] {
+    std::array<uint8_t, 256 + kWord> values{};
+    for (int32_t v = 0; v < 256; ++v) {
+      values[static_cast<size_t>(v)] = static_cast<uint8_t>(v);
+    }
+    return values;
+  }();
+  for (int32_t c = 0; c < clear; ++c) {
+    m_length[c] = 1;
+    m_room[c] = kWord;
+    m_from[c] = kValues.data() + c;
+  }
 
-  // Interlaced frames go in four passes: every 8th row from 0, every 8th from 4, every 4th from
-  // 2, every 2nd from 1. Rows at or past the height are skipped, so short frames lose nothing.
-  static constexpr int32_t kPassStart[4] = {0, 4, 2, 1};
-  static constexpr int32_t kPassStep[4] = {8, 8, 4, 2};
-  int32_t pass = 0;
+  // The pixel the next string starts at: row `row` (in fill order) and column `x`. Short
+  // strings are copied a whole word at a time, which writes up to seven pixels past the string
+  // in its row; the next strings write them again. The row's pixels as they were before are kept
+  // aside, so that pixels the data never reach keep their values however the data end.
   int32_t row = 0;
   int32_t x = 0;
-  uint8_t* line = pixels;
-  bool rowsLeft = true;
-  auto nextRow = [&]() {
-    x = 0;
-    if (!interlaced) {
-      ++row;
-    } else {
-      row += kPassStep[pass];
-      while (row >= height && pass < 3) {
-        ++pass;
-        row = kPassStart[pass];
-      }
+  uint8_t* line = m_rows[0];
+  m_before.resize(static_cast<size_t>(width));
+  std::memcpy(m_before.data(), line, static_cast<size_t>(width));
+  const auto finish = [&](bool result) {
+    if (row < height && x < width) {
+      std::memcpy(line + x, m_before.data() + x, static_cast<size_t>(width - x));
     }
-    rowsLeft = row < height;
-    line = pixels + stride * row;
+    return result;
   };
-
+  const auto nextRow = [&] {
+    x = 0;
+    if (++row < height) {
+      line = m_rows[static_cast<size_t>(row)];
+      std::memcpy(m_before.data(), line, static_cast<size_t>(width));
+    }
+  };
   int32_t previous = -1;
-  uint8_t first = 0;
-  while (rowsLeft) {
+  // Where the previous string starts.
+  int32_t previousRow = 0;
+  int32_t previousX = 0;
+  for (;;) {
     if (bitPosition + static_cast<uint64_t>(codeWidth) > bitTotal) {
-      return false;  // the data end before the end code: the frame ends there
+      return finish(false);  // the data end before the end code: the frame ends there
     }
     const uint64_t byte = bitPosition >> 3;
     uint32_t word = 0;
@@ -225,38 +259,79 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
       continue;
     }
     if (code == end) {
-      return true;
+      return finish(true);
     }
-    int32_t depth = 0;
-    if (previous < 0) {
-      if (code >= clear) {
-        return false;  // the first code after a clear must be a pixel value
-      }
-      m_stack[depth++] = static_cast<uint8_t>(code);
+    // Every string in the table is the previous string followed by one pixel, so it already
+    // stands among the pixels written: each entry keeps where it starts (and how much of its row
+    // follows there), and a code is copied from there instead of being spelled out through its
+    // chain of prefixes. Right after a clear, `next` lets only pixel values through.
+    const uint8_t* from;
+    int32_t length;
+    int32_t room;
+    bool unknown = false;
+    if (code < next) {
+      from = m_from[code];
+      length = m_length[code];
+      room = m_room[code];
     } else {
-      if (code > next || (code == next && next >= kMaxCodes)) {
-        return false;
+      if (code > next || next >= kMaxCodes || previous < 0) {
+        return finish(
+            false);  // past the table, or a first code after a clear that is no pixel value
       }
-      int32_t c = code;
-      if (code == next) {
-        // A code not yet in the table: the previous string followed by its own first pixel.
-        m_stack[depth++] = first;
-        c = previous;
-      }
-      while (c >= clear) {
-        if (depth >= kMaxCodes) {
-          return false;
-        }
-        m_stack[depth++] = m_suffix[c];
-        c = m_prefix[c];
-      }
-      m_stack[depth++] = static_cast<uint8_t>(c);
+      // A code not yet in the table is the previous string followed by its own first pixel: the
+      // place the previous string was just written to, one longer (the pixel past it is where
+      // this string starts, so its first pixel is copied there first).
+      unknown = true;
+      from = m_rows[static_cast<size_t>(previousRow)] + previousX;
+      length = m_length[previous] + 1;
+      room = width - previousX;
     }
-    first = m_stack[depth - 1];
+    const int32_t startRow = row;
+    const int32_t startX = x;
+    if (!unknown && length <= kWord && x + kWord <= width && room >= kWord) {
+      // The usual string: a few pixels, one word's read and write.
+      uint64_t word;
+      std::memcpy(&word, from, kWord);
+      std::memcpy(line + x, &word, kWord);
+      x += length;
+    } else if (x + length <= width && length <= room) {
+      // Both in one row each; byte by byte in order where the string overlaps its source (the
+      // unknown code's last pixel is its first).
+      uint8_t* to = line + x;
+      if (to >= from + length || from >= to + length) {
+        std::memcpy(to, from, static_cast<size_t>(length));
+      } else {
+        for (int32_t i = 0; i < length; ++i) {
+          to[i] = from[i];
+        }
+      }
+      x += length;
+    } else {
+      // Across the end of a row: pixel by pixel, source and target each moving on to their next
+      // row in fill order; the frame's last pixel ends the copy.
+      int32_t fromRow = unknown ? previousRow : m_fromRow[code];
+      int32_t fromX = unknown ? previousX : m_fromX[code];
+      for (int32_t i = 0; i < length && row < height; ++i) {
+        line[x] = m_rows[static_cast<size_t>(fromRow)][fromX];
+        if (++fromX == width) {
+          fromX = 0;
+          ++fromRow;
+        }
+        if (++x == width) {
+          nextRow();
+        }
+      }
+    }
+    if (x == width) {
+      nextRow();
+    }
     if (previous >= 0 && next < kMaxCodes) {
       // When the table is full it stops growing; codes stay 12 bits wide until a clear.
-      m_prefix[next] = static_cast<uint16_t>(previous);
-      m_suffix[next] = first;
+      m_length[next] = static_cast<uint16_t>(m_length[previous] + 1);
+      m_fromRow[next] = static_cast<uint16_t>(previousRow);
+      m_fromX[next] = static_cast<uint16_t>(previousX);
+      m_from[next] = m_rows[static_cast<size_t>(previousRow)] + previousX;
+      m_room[next] = static_cast<uint16_t>(width - previousX);
       ++next;
       if (next == (1 << codeWidth) && codeWidth < kMaxWidth) {
         ++codeWidth;
@@ -264,20 +339,12 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
       }
     }
     previous = code;
-    // The string lies reversed on the stack.
-    while (depth > 0 && rowsLeft) {
-      const int32_t run = std::min(depth, width - x);
-      for (int32_t i = 0; i < run; ++i) {
-        line[x + i] = m_stack[depth - 1 - i];
-      }
-      depth -= run;
-      x += run;
-      if (x == width) {
-        nextRow();
-      }
+    previousRow = startRow;
+    previousX = startX;
+    if (row >= height) {
+      return true;  // the last pixel is written
     }
   }
-  return true;
 }
 
 }  // namespace s::image::gif::win

@@ -6,6 +6,7 @@
 #include "core/thread/IPoolable.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace s::io {
 class IOutputStream;
@@ -27,6 +28,8 @@ class GifLzw final : public base::IObject, public virtual thread::IPoolable {
   static constexpr int32_t kHashSize = 5003;
   static constexpr int32_t kMaxCodes = 4096;
   static constexpr int32_t kPacketSize = 254;
+  /// The bytes the decoder moves at once.
+  static constexpr int32_t kWord = 8;
 
   GifLzw();
   ~GifLzw() override = default;
@@ -73,10 +76,17 @@ class GifLzw final : public base::IObject, public virtual thread::IPoolable {
   io::IOutputStream* m_stream = nullptr;
   bool m_ok = true;
 
-  // The decoder's tables.
-  uint16_t m_prefix[kMaxCodes];
-  uint8_t m_suffix[kMaxCodes];
-  uint8_t m_stack[kMaxCodes + 1];
+  // The decoder's table: each code's length and where its string first stands among the pixels
+  // (its address, the bytes of its row from there on, the row in fill order and the column);
+  // and the rows in fill order.
+  uint16_t m_length[kMaxCodes];
+  const uint8_t* m_from[kMaxCodes];
+  uint16_t m_room[kMaxCodes];
+  uint16_t m_fromRow[kMaxCodes];
+  uint16_t m_fromX[kMaxCodes];
+  std::vector<uint8_t*> m_rows;
+  /// The row being filled as it was before.
+  std::vector<uint8_t> m_before;
 };
 
 }  // namespace s::image::gif::win

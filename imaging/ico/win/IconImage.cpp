@@ -5,7 +5,6 @@
 #include "core/io/IOutputStream.h"
 #include "core/io/Io.h"
 #include "imaging/EncodeSettingLink.h"
-#include "imaging/EncodedImageFiles.h"
 #include "imaging/HeaderIo.h"
 #include "imaging/ImageLimits.h"
 #include "imaging/SingleImageSets.h"
@@ -305,11 +304,6 @@ bool IconImage::write(io::IOutputStream* stream) {
   return ok;
 }
 
-bool IconImage::saveToFile(const WCHAR* path) { return saveEncodedImage(this, path); }
-bool IconImage::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, path); }
-bool IconImage::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
-bool IconImage::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
-
 IBufferedImageSet* IconImage::getImageSet() { return singleImageSet(this, getBitCount()); }
 
 IEncodedImage* IconImage::createLikeFromSet(IBufferedImageSet* set) {
@@ -317,21 +311,6 @@ IEncodedImage* IconImage::createLikeFromSet(IBufferedImageSet* set) {
     setting->setBpp(getBitCount());
     return setting->createFromSet(set);
   });
-}
-
-bool IconImage::findExactFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool IconImage::findBestFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool IconImage::findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
 }
 
 bool IconImage::copyTo(bmp::win::Bitmap* target) {

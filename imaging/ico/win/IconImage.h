@@ -3,6 +3,7 @@
 
 #include "core/col/array/ArrayU08.h"
 #include "core/thread/ClassTail.h"
+#include "imaging/EncodedImageTail.h"
 #include "imaging/ico/IIconImage.h"
 
 #include <windows.h>
@@ -28,7 +29,7 @@ namespace s::image::ico::win {
 /// the PNG codec (its rules hold) and kept at 32 bits.
 ///
 /// Owns its DIB section and its mask. Pooled (capacity 1000); one thread at a time.
-class IconImage final : public IIconImage {
+class IconImage final : public SingleImageTail<IIconImage> {
   S_POOLED_CLASS(IconImage, u"s_image_ico_win_IconImage")
 
   static constexpr int32_t kTableEntries = 256;
@@ -50,19 +51,12 @@ class IconImage final : public IIconImage {
   /// An image wider or taller than 255 pixels is written as PNG, any other in icon-entry form.
   bool write(io::IOutputStream* stream) override;
   bool read(io::IInputStream* stream) override;
+  /// An icon image counts as a frame of its file, the one it holds.
   bool hasFrames() override { return true; }
-  int32_t getFrameCount() override { return 1; }
-  bool saveToFile(const WCHAR* path) override;
-  bool saveToFile(file::win::PathWin* path) override;
-  bool loadFromFile(const WCHAR* path) override;
-  bool loadFromFile(file::win::PathWin* path) override;
   /// A bitmap of this image's bit count made from the set's best image, as BMP's own.
   IEncodedImage* createLikeFromSet(IBufferedImageSet* set) override;
   /// Icon images are made with `createFromImage`: answers null.
   IEncodedImage* createLike(image::win::BufferedImage*) override { return nullptr; }
-  bool findExactFrame(int32_t, int32_t, int32_t, int32_t* index) override;
-  bool findBestFrame(int32_t, int32_t, int32_t, int32_t* index) override;
-  bool findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) override;
 
   /// A new header for width x height at `bitCount`, a new DIB section and a zeroed mask; false
   /// when the section or the mask cannot be made.

@@ -4,7 +4,6 @@
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
 #include "core/io/Io.h"
-#include "imaging/EncodedImageFiles.h"
 #include "imaging/ImageLimits.h"
 #include "imaging/SingleImageSets.h"
 #include "imaging/bmp/win/Bitmap.h"
@@ -223,11 +222,6 @@ bool Png::read(io::IInputStream* stream) {
   return decode(stream, m_bitmap);
 }
 
-bool Png::saveToFile(const WCHAR* path) { return saveEncodedImage(this, path); }
-bool Png::saveToFile(file::win::PathWin* path) { return saveEncodedImage(this, path); }
-bool Png::loadFromFile(const WCHAR* path) { return loadEncodedImage(this, path); }
-bool Png::loadFromFile(file::win::PathWin* path) { return loadEncodedImage(this, path); }
-
 IBufferedImageSet* Png::getImageSet() { return singleImageSet(this, 32); }
 
 // An unbound setting: interlaced, keeping transparency, white under transparent pixels.
@@ -240,39 +234,6 @@ IEncodedImage* Png::createLikeFromSet(IBufferedImageSet* set) {
   return withDefaultSetting<EncodeSetting>(
       [set](EncodeSetting* setting) { return setting->createFromSet(set); });
 }
-
-bool Png::findExactFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool Png::findBestFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool Png::findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) {
-  *index = 0;
-  return true;
-}
-
-bool Png::createDib(int32_t width, int32_t height) {
-  return m_bitmap != nullptr && m_bitmap->createDib(width, height, 32);
-}
-
-bool Png::createFromHBitmap(HBITMAP bitmap) {
-  return m_bitmap != nullptr && m_bitmap->createFromHBitmap(bitmap);
-}
-
-bool Png::copyTo(Bitmap* target) { return m_bitmap != nullptr && m_bitmap->copyTo(target); }
-int32_t Png::getBitCount() { return m_bitmap != nullptr ? m_bitmap->getBitCount() : 0; }
-int32_t Png::getStride() { return m_bitmap != nullptr ? m_bitmap->getStride() : 0; }
-bool Png::isTrueColorAlpha() { return m_bitmap != nullptr && m_bitmap->isTrueColorAlpha(); }
-bool Png::hasColorTable() { return m_bitmap != nullptr && m_bitmap->hasColorTable(); }
-int32_t Png::getColorCount() { return m_bitmap != nullptr ? m_bitmap->getColorCount() : 0; }
-int32_t Png::getColorTableSize() { return m_bitmap != nullptr ? m_bitmap->getColorTableSize() : 0; }
-uint8_t* Png::getLine(int32_t y) { return m_bitmap != nullptr ? m_bitmap->getLine(y) : nullptr; }
-uint8_t* Png::getBits() { return m_bitmap != nullptr ? m_bitmap->getBits() : nullptr; }
 
 bool Png::createFrom(BufferedImage* image, bool interlace, bool keep, uint8_t red, uint8_t green,
                      uint8_t blue) {

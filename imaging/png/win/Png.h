@@ -2,15 +2,12 @@
 #pragma once
 
 #include "core/thread/ClassTail.h"
+#include "imaging/bmp/win/BitmapTail.h"
 #include "imaging/png/IPng.h"
 
 #include <windows.h>
 
 #include <cstdint>
-
-namespace s::image::bmp::win {
-class Bitmap;
-}
 
 namespace s::image::png::win {
 
@@ -28,7 +25,7 @@ namespace s::image::png::win {
 /// stream where the library stopped: the caller decides what to do with it.
 ///
 /// Pooled (capacity 1000); one thread at a time.
-class Png final : public IPng {
+class Png final : public bmp::win::BitmapTail<Png, IPng, 32> {
   S_POOLED_CLASS(Png, u"s_image_png_win_Png")
 
   /// The most ancillary chunks of one kind a read keeps (text, unknown chunks and the like).
@@ -49,32 +46,11 @@ class Png final : public IPng {
   IBufferedImageSet* getImageSet() override;
   bool write(io::IOutputStream* stream) override;
   bool read(io::IInputStream* stream) override;
-  bool hasFrames() override { return false; }
-  int32_t getFrameCount() override { return 1; }
-  bool saveToFile(const WCHAR* path) override;
-  bool saveToFile(file::win::PathWin* path) override;
-  bool loadFromFile(const WCHAR* path) override;
-  bool loadFromFile(file::win::PathWin* path) override;
   /// A new image of the set's best image with the format's default settings.
   IEncodedImage* createLikeFromSet(IBufferedImageSet* set) override;
   /// A new PNG of `image`, interlaced, keeping transparency (white under transparent pixels).
   IEncodedImage* createLike(image::win::BufferedImage* image) override;
-  bool findExactFrame(int32_t, int32_t, int32_t, int32_t* index) override;
-  bool findBestFrame(int32_t, int32_t, int32_t, int32_t* index) override;
-  bool findNearestAreaFrame(int32_t, int32_t, int32_t, int32_t* index) override;
 
-  /// The bitmap operations, passed on to the inner bitmap (createDib makes it 32-bit).
-  virtual bool createDib(int32_t width, int32_t height);
-  virtual bool createFromHBitmap(HBITMAP bitmap);
-  virtual bool copyTo(bmp::win::Bitmap* target);
-  virtual int32_t getBitCount();
-  virtual int32_t getStride();
-  virtual bool isTrueColorAlpha();
-  virtual bool hasColorTable();
-  virtual int32_t getColorCount();
-  virtual int32_t getColorTableSize();
-  virtual uint8_t* getLine(int32_t y);
-  virtual uint8_t* getBits();
   virtual void setInterlace(bool interlace) { m_interlace = interlace ? 1 : 0; }
   /// Makes the bitmap from `image` and sets the interlace flag. With `keep` the image's alpha is
   /// kept as it is; without it an image with alpha is composed over the opaque background (red,

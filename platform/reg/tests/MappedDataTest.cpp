@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 
 using s::col::_array::ArrayU08;
 using s::reg::MappedData;
@@ -202,4 +204,25 @@ TEST_F(RegistryStore, AStoreWithoutABaseKeyAnswersDefaultsAndWritesNothing) {
   EXPECT_FALSE(reused->isAutoFlush()) << "a store comes back from its pool reset";
   EXPECT_EQ(reused->getBaseKey(), nullptr);
   reused->release();
+}
+
+// A program's main thread asks for the window's place while its window thread stores a setting
+// of another section: each call must see its own section, and neither may free the other's key.
+TEST_F(RegistryStore, TwoThreadsUsingTheStoreAtOnceEachSeeTheirOwnSection) {
+  m_store->setInt32(u"MainWindow\\View", u"X", 40);
+  m_store->setInt32(u"MainWindow\\Effect", u"Level", 3);
+  std::atomic<int> wrong{0};
+  std::thread writer([&] {
+    for (int i = 0; i < 300; ++i) {
+      m_store->setInt32(u"MainWindow\\Effect", u"Level", i);
+      if (m_store->getInt32(u"MainWindow\\Effect", u"Level", -1) != i) ++wrong;
+    }
+  });
+  for (int i = 0; i < 300; ++i) {
+    if (!m_store->hasKey(u"MainWindow\\View", u"X")) ++wrong;
+    if (m_store->getInt32(u"MainWindow\\View", u"X", -1) != 40) ++wrong;
+  }
+  writer.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(m_store->getInt32(u"MainWindow\\Effect", u"Level", -1), 299);
 }

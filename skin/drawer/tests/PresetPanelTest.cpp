@@ -37,21 +37,21 @@ struct Pinned {
 
 // One hash per preset, Thin presets first, each list in preset-number order.
 const Pinned kPinned[] = {
-    {false, 1, 0xa590ba29b7a5ef20ull},  {false, 2, 0xdf1ba2ad997ecf31ull},
-    {false, 3, 0x7b013aded3f02fb4ull},  {false, 4, 0xac0c7d74133b24beull},
-    {false, 6, 0xa1c51b5e7bf12c47ull},  {false, 7, 0x7bbd2cf44daf3374ull},
-    {false, 8, 0xc1f1d9475b8fd1e3ull},  {false, 9, 0x239ce64e0d4aded8ull},
-    {false, 10, 0xa8de806bc4466cb6ull}, {false, 11, 0xa6cd41160e0215f2ull},
-    {false, 12, 0xa135b4e2f823e375ull}, {false, 13, 0x6b4bb361b39b1123ull},
-    {false, 14, 0x84fa8069da3e6838ull}, {true, 1, 0xa30d23e025d5d67dull},
-    {true, 2, 0xc6b2dd4b15f483cfull},   {true, 3, 0xd4f0990f3c599c44ull},
-    {true, 4, 0xb81c898579cef316ull},   {true, 6, 0x6e7085a120eb4799ull},
-    {true, 7, 0x599fc6485363b754ull},   {true, 8, 0xd2672cba47b9ec8eull},
-    {true, 9, 0xf05b277fe7f1e7a8ull},   {true, 10, 0xa2abfdd6a8814f3full},
-    {true, 11, 0x003960cefb442d89ull},  {true, 12, 0xf2a23e1449be0932ull},
-    {true, 13, 0xb299d268fac251f5ull},  {true, 16, 0xefbd56b9f93e14d9ull},
-    {true, 17, 0x9a651de9785f3cf4ull},  {true, 18, 0x5a48a90237d9575aull},
-    {true, 19, 0x57932376652db3a4ull},
+    {false, 1, 0x27a0fa32bb9f9119ull},  {false, 2, 0x3401c0ee086b12aeull},
+    {false, 3, 0x299fc8d3067bd70cull},  {false, 4, 0x6a6b3f4e20193bdfull},
+    {false, 6, 0x0cbd6369a4e03a3full},  {false, 7, 0xc9399dc37739dfdcull},
+    {false, 8, 0x0c2fc55079095dafull},  {false, 9, 0xd94e1b85b207d78cull},
+    {false, 10, 0xfe687cb8ec0198c5ull}, {false, 11, 0x953cb8da5b855a85ull},
+    {false, 12, 0x273f80fcade8542bull}, {false, 13, 0x39db44840d9c5bffull},
+    {false, 14, 0x93a146ece55e13f8ull}, {true, 1, 0x63976113ed8008c2ull},
+    {true, 2, 0x43d9ee9106f6cb5full},   {true, 3, 0xcc79bf5684df0d01ull},
+    {true, 4, 0x1db6da8e1f68946full},   {true, 6, 0x636814db443c1730ull},
+    {true, 7, 0x3e96c546706b718eull},   {true, 8, 0x1f6d65218180a5fdull},
+    {true, 9, 0xdf118972f591fe5bull},   {true, 10, 0x00f3e02e271acc30ull},
+    {true, 11, 0xed9e29b0b383f653ull},  {true, 12, 0x64b40fece1d0d33bull},
+    {true, 13, 0x97a1bff8be16edc4ull},  {true, 16, 0x37dea631f71a8e4dull},
+    {true, 17, 0x4ac45b68bae22447ull},  {true, 18, 0xa0161a66bf7bb1fbull},
+    {true, 19, 0x843ec27572bddd76ull},
 };
 
 /// Moves the context's origin to (x, y): drawers paint the rectangle they are given from the

@@ -2,7 +2,7 @@
 // and input comes from the injection calls.
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 #include "winapi/kernel32/clock.h"
 #include "winapi/ole32/DragDrop.h"
 #include "winapi/shell32/NotifyIcon.h"
@@ -104,6 +104,8 @@ bool HeadlessDriver::setCursorPos(int x, int y) {
   m_cursor = POINT{x, y};
   return true;
 }
+
+void HeadlessDriver::captureScreen(const RECT& rect, PixelBuffer& out) { composeOwnWindows(rect, out); }
 
 bool HeadlessDriver::manualClock() { return clock::stopped(); }
 

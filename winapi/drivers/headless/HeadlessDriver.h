@@ -4,7 +4,7 @@
 // to a PNG file.
 #pragma once
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 
 #include <deque>
 #include <map>
@@ -164,6 +164,8 @@ class HeadlessDriver : public DisplayDriver {
   void setIcon(NativeWindow window, int width, int height, const std::vector<uint32_t>& pixels) override;
   void acceptDrops(NativeWindow window, bool accept) override;
   void present(NativeWindow window, const PixelBuffer& surface, const RECT& dirty, POINT clientOffset) override;
+  /// The screen is what this process's own windows show.
+  void captureScreen(const RECT& rect, PixelBuffer& out) override;
   void setCursor(PointerShape shape) override;
   bool cursorPos(POINT* point) override;
   bool setCursorPos(int x, int y) override;

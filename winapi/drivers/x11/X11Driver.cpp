@@ -20,9 +20,9 @@
 // move at the outside position.
 #include "winapi/drivers/x11/X11Driver.h"
 
+#include "winapi/base/debug.h"
+#include "winapi/base/utf8.h"
 #include "winapi/drivers/x11/urilist.h"
-#include "winapi/kernel32/debug.h"
-#include "winapi/kernel32/utf8.h"
 #include "winapi/ole32/DragDrop.h"
 #include "winapi/shell32/NotifyIcon.h"
 #include "winapi/user32/HotKey.h"
@@ -44,7 +44,6 @@
 #include <cctype>
 #include <chrono>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -79,6 +78,8 @@ int reportIoError(Display*) {
 constexpr int kMotifHintsLength = 5;
 constexpr long kMotifHintsDecorations = 1L << 1;  // the flag that makes the decorations field count
 constexpr long kMotifDecorationsAll = 1L << 0;
+// The direction of a _NET_WM_MOVERESIZE message that calls off the move or resize under way.
+constexpr long kMoveResizeCancel = 11;
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmState, netWmStateAbove, netWmStateSkipTaskbar,
@@ -86,14 +87,22 @@ struct Atoms {
       netWmMoveResize, motifWmHints, netFrameExtents, netWmIcon, netWorkarea, netWmPid, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeUtility, xdndAware, xdndEnter, xdndPosition, xdndStatus, xdndLeave,
       xdndDrop, xdndFinished, xdndSelection, xdndActionCopy, xdndActionMove, xdndActionLink, xdndActionList,
-      xdndTypeList, uriList, mozUrl, netscapeUrl, systemTray, systemTrayOpcode, xembedInfo, netSupported;
+      xdndTypeList, uriList, mozUrl, netscapeUrl, systemTray, systemTrayOpcode, xembedInfo, netSupported,
+      netRequestFrameExtents, windowManager;
 };
+
+// How long a window manager is given to carry out a request for a window's place and size. Until
+// then the window's geometry only settles at what was asked; after it, whatever the server has is
+// the manager's choice. Managers answer within milliseconds; the margin is for a loaded machine.
+constexpr auto kRequestTime = std::chrono::seconds(1);
 
 // The freedesktop system tray: a dock request is opcode 0 of _NET_SYSTEM_TRAY_OPCODE, and an
 // icon window that says it is mapped (XEMBED_MAPPED) in _XEMBED_INFO is mapped by the tray.
 constexpr long kSystemTrayRequestDock = 0;
 constexpr long kXembedVersion = 0;
 constexpr long kXembedMapped = 1L << 0;
+// The side of an icon window before the tray sizes it: a panel's usual icon size.
+constexpr unsigned kTrayIconSize = 22;
 
 // An icon window in the tray.
 struct TrayWindow {
@@ -132,16 +141,26 @@ struct NativeInfo {
   HWND hwnd = nullptr;
   RECT insets{0, 0, 0, 0};  // the manager's frame around this window
   bool decorated = true;
-  bool mapped = false;
-  // A window manager's frame holds the window: its ConfigureNotify places are then relative to
-  // that frame, unless the manager sent the event itself.
+  bool mapped = false;    // the layer shows it
+  bool viewable = false;  // the server has mapped it (MapNotify came, UnmapNotify not since)
+  // A window manager's frame holds the window.
   bool reparented = false;
   WindowHints hints;
-  // Client rectangles the layer asked for that the server has not confirmed yet: their
-  // ConfigureNotify events are echoes, not moves by the window manager.
-  std::deque<RECT> requested;
+  // Geometry, as window rectangles (the manager's frame included): the last one the layer asked
+  // for and when, and the one the layer holds. The server's own is read once its configure
+  // events come (`unsettled`): a window manager answers requests late and sends events of
+  // earlier requests after later ones, so events alone never tell where the window is now.
+  RECT wanted{0, 0, 0, 0};
+  std::chrono::steady_clock::time_point wantedAt;
+  RECT known{0, 0, 0, 0};
+  bool unsettled = false;
+  // The program chose the place: the manager is asked to keep it. Until then it places the window.
+  bool placed = true;
   // _NET_WM_STATE writes of the driver itself whose PropertyNotify has not come back yet.
   int ownStateWrites = 0;
+  // The layer activated the window while the server had not mapped it: the activation is asked
+  // for again once it has, as a manager passes over a request for a window it does not manage yet.
+  bool activateWhenViewable = false;
   // The XDND drag over this window, if one is going on.
   std::shared_ptr<XdndDrag> drag;
 };
@@ -264,10 +283,13 @@ class X11DriverImpl : public DisplayDriver {
                  {&m_atoms.netscapeUrl, "_NETSCAPE_URL"},
                  {&m_atoms.systemTrayOpcode, "_NET_SYSTEM_TRAY_OPCODE"},
                  {&m_atoms.xembedInfo, "_XEMBED_INFO"},
-                 {&m_atoms.netSupported, "_NET_SUPPORTED"}};
+                 {&m_atoms.netSupported, "_NET_SUPPORTED"},
+                 {&m_atoms.netRequestFrameExtents, "_NET_REQUEST_FRAME_EXTENTS"}};
     for (auto& n : names) *n.slot = XInternAtom(display, n.name, False);
     std::string tray = "_NET_SYSTEM_TRAY_S" + std::to_string(m_screen);
     m_atoms.systemTray = XInternAtom(display, tray.c_str(), False);
+    std::string manager = "WM_S" + std::to_string(m_screen);
+    m_atoms.windowManager = XInternAtom(display, manager.c_str(), False);
     // Held keys then repeat as presses alone, so a repeat is told from a new press.
     XkbSetDetectableAutoRepeat(display, True, nullptr);
     m_numLockMask = numLockMask();
@@ -352,8 +374,10 @@ class X11DriverImpl : public DisplayDriver {
 
   RECT frameInsets(DWORD style, DWORD) override {
     bool decorated = (style & WS_CAPTION) != 0 || (style & WS_THICKFRAME) != 0;
+    if (!decorated) return RECT{0, 0, 0, 0};
+    std::call_once(m_extentsAsked, [this] { askFrameExtents(); });
     std::lock_guard<std::mutex> guard(m_lock);
-    return decorated ? m_learntExtents : RECT{0, 0, 0, 0};
+    return m_learntExtents;
   }
 
   NativeWindow createWindow(HWND hwnd, const RECT& r, const WindowHints& hints) override {
@@ -363,6 +387,10 @@ class X11DriverImpl : public DisplayDriver {
     info.hwnd = hwnd;
     info.decorated = hints.decorated;
     info.hints = hints;
+    info.wanted = info.known = r;
+    info.wantedAt = std::chrono::steady_clock::now();
+    info.placed = hints.placed;
+    if (hints.decorated) std::call_once(m_extentsAsked, [this] { askFrameExtents(); });
     {
       std::lock_guard<std::mutex> guard(m_lock);
       info.insets = hints.decorated ? m_learntExtents : RECT{0, 0, 0, 0};
@@ -375,8 +403,9 @@ class X11DriverImpl : public DisplayDriver {
                        PointerMotionMask | LeaveWindowMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
     // Menus and drop lists are placed and stacked by us alone; the window manager never sees them.
     attrs.override_redirect = hints.menu ? True : False;
+    // The place is the frame's: see setBounds.
     ::Window w =
-        XCreateWindow(m_display, m_root, c.left, c.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
+        XCreateWindow(m_display, m_root, r.left, r.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
                       static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)), 0, CopyFromParent, InputOutput,
                       CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask | CWOverrideRedirect, &attrs);
     if (w == 0) return 0;
@@ -386,13 +415,14 @@ class X11DriverImpl : public DisplayDriver {
                     reinterpret_cast<unsigned char*>(&pid), 1);
     XClassHint cls{const_cast<char*>("lumetra"), const_cast<char*>("Lumetra")};
     XSetClassHint(m_display, w, &cls);
-    info.requested.push_back(c);
     {
       std::lock_guard<std::mutex> guard(m_lock);
       m_windows[w] = info;
     }
+    TRACE(X11, "window 0x%lx made at (%d,%d) %dx%d, frame %d,%d,%d,%d", w, r.left, r.top, c.right - c.left,
+          c.bottom - c.top, info.insets.left, info.insets.top, info.insets.right, info.insets.bottom);
     applyHints(w, hints, false);
-    placeHint(w, c);
+    placeHint(w, r, c);
     XFlush(m_display);
     return static_cast<NativeWindow>(w);
   }
@@ -423,23 +453,35 @@ class X11DriverImpl : public DisplayDriver {
     XFlush(m_display);
   }
 
+  // The place asked for is the window rectangle's corner: with the default (north-west) gravity a
+  // window manager puts its frame's corner there, and without a manager (or for menus) the frame
+  // is empty and the X window's corner is the rectangle's. The size is the client area's.
   void setBounds(NativeWindow window, const RECT& r) override {
     Hold x(*this);
     if (!x) return;
     ::Window w = static_cast<::Window>(window);
-    RECT insets = insetsOf(w);
-    RECT c = inner(r, insets);
+    RECT insets{};
+    bool appears = false, vanishes = false;
     {
       std::lock_guard<std::mutex> guard(m_lock);
       auto it = m_windows.find(w);
-      if (it != m_windows.end()) {
-        it->second.requested.push_back(c);
-        if (it->second.requested.size() > 32) it->second.requested.pop_front();
-      }
+      if (it == m_windows.end()) return;
+      NativeInfo& info = it->second;
+      insets = info.insets;
+      const bool wasEmpty = IsRectEmpty(&info.wanted) != FALSE, isEmpty = IsRectEmpty(&r) != FALSE;
+      appears = info.mapped && wasEmpty && !isEmpty;
+      vanishes = info.mapped && !wasEmpty && isEmpty;
+      if (r.left != info.wanted.left || r.top != info.wanted.top) info.placed = true;
+      info.wanted = info.known = r;
+      info.wantedAt = std::chrono::steady_clock::now();
     }
-    XMoveResizeWindow(m_display, w, c.left, c.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
+    RECT c = inner(r, insets);
+    TRACE(X11, "window 0x%lx to (%d,%d) %dx%d", w, r.left, r.top, c.right - c.left, c.bottom - c.top);
+    if (vanishes) XWithdrawWindow(m_display, w, m_screen);
+    XMoveResizeWindow(m_display, w, r.left, r.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
                       static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)));
-    placeHint(w, c);
+    placeHint(w, r, c);
+    if (appears) XMapRaised(m_display, w);
     XFlush(m_display);
   }
 
@@ -450,16 +492,25 @@ class X11DriverImpl : public DisplayDriver {
     XFlush(m_display);
   }
 
+  // A shown window whose rectangle is empty stays unmapped: X has no empty windows, and the
+  // one-pixel window that would stand in for it would show (and take a place in the manager's
+  // lists) where Windows shows nothing.
   void setVisible(NativeWindow window, bool visible, bool activateIt) override {
     Hold x(*this);
     if (!x) return;
     ::Window w = static_cast<::Window>(window);
+    bool empty = false;
     {
       std::lock_guard<std::mutex> guard(m_lock);
       auto it = m_windows.find(w);
-      if (it != m_windows.end()) it->second.mapped = visible;
+      if (it != m_windows.end()) {
+        it->second.mapped = visible;
+        empty = IsRectEmpty(&it->second.wanted) != FALSE;
+      }
     }
+    TRACE(X11, "window 0x%lx %s", w, visible ? (empty ? "shown, empty" : "mapped") : "withdrawn");
     if (visible) {
+      if (empty) return;
       XMapRaised(m_display, w);
       if (activateIt) activate(window);
     } else {
@@ -471,9 +522,10 @@ class X11DriverImpl : public DisplayDriver {
   void setMinimized(NativeWindow window, bool minimized) override {
     Hold x(*this);
     if (!x) return;
+    TRACE(X11, "window 0x%lx %s", static_cast<::Window>(window), minimized ? "iconified" : "mapped again");
     if (minimized) {
       XIconifyWindow(m_display, static_cast<::Window>(window), m_screen);
-    } else {
+    } else if (shownWithArea(static_cast<::Window>(window))) {
       XMapRaised(m_display, static_cast<::Window>(window));
     }
     XFlush(m_display);
@@ -530,6 +582,34 @@ class X11DriverImpl : public DisplayDriver {
     if (!x) return;
     ::Window w = static_cast<::Window>(window);
     if (isMenu(w)) return;  // a menu never takes the focus: the keyboard comes through the grab
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      for (auto& [native, info] : m_windows) info.activateWhenViewable = native == w && !info.viewable;
+    }
+    requestActivation(w);
+  }
+
+  // The activation of a window the layer activated before the server mapped it, asked for again now
+  // that it is mapped. The display's lock is held from the check to the request, so a later
+  // activation of another window (which clears the mark under the same lock) always comes after.
+  void activateOnceViewable(::Window w) {
+    Hold x(*this);
+    if (!x) return;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = m_windows.find(w);
+      if (it == m_windows.end() || !it->second.activateWhenViewable) return;
+      it->second.activateWhenViewable = false;
+    }
+    TRACE(X11, "window 0x%lx shown: its activation is asked for again", w);
+    requestActivation(w);
+  }
+
+  // Asks the window manager to activate `w`, and sets the focus itself where the window is on the
+  // screen, since without a manager nobody answers that request.
+  void requestActivation(::Window w) {
+    Hold x(*this);
+    if (!x) return;
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = w;
@@ -538,7 +618,6 @@ class X11DriverImpl : public DisplayDriver {
     e.xclient.data.l[0] = 1;  // a request from an application
     e.xclient.data.l[1] = CurrentTime;
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
-    // Without a window manager nobody answers that request; the focus is then set directly.
     XWindowAttributes attrs;
     if (XGetWindowAttributes(m_display, w, &attrs) && attrs.map_state == IsViewable) setFocus(w);
     XFlush(m_display);
@@ -551,6 +630,7 @@ class X11DriverImpl : public DisplayDriver {
     if (!x) return;
     XLockDisplay(m_display);
     m_focusSerial.store(NextRequest(m_display));
+    TRACE(X11, "focus to 0x%lx", w);
     XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
     XUnlockDisplay(m_display);
   }
@@ -570,10 +650,32 @@ class X11DriverImpl : public DisplayDriver {
     // Asked of a window manager that does not move windows, nothing would happen at all; the
     // caller then moves the window itself.
     if (direction < 0 || !windowManagerSupports(m_atoms.netWmMoveResize)) return false;
+    // A quick click is often released before the program gets to its press. A manager asked to
+    // move the window then would wait for a release that has already come and take the next
+    // click for it: with the button up there is nothing to move, and the caller's own loop ends
+    // at once.
+    // Marked before the look, so a release that comes after it finds the mark (see cancelMove).
+    m_moveAsked.store(static_cast<::Window>(window));
+    ::Window rootReturn = 0, childReturn = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned buttons = 0;
+    if (!XQueryPointer(m_display, m_root, &rootReturn, &childReturn, &rootX, &rootY, &winX, &winY, &buttons) ||
+        (buttons & Button1Mask) == 0) {
+      m_moveAsked.store(0);
+      TRACE(X11, "move of 0x%lx not begun: the button is up", static_cast<unsigned long>(window));
+      return false;
+    }
     XUngrabPointer(m_display, CurrentTime);
+    sendMoveResize(static_cast<::Window>(window), screen, direction);
+    return true;
+  }
+
+  // Asks the manager to move or resize `w` by the left button (_NET_WM_MOVERESIZE), or to call
+  // that off (kMoveResizeCancel).
+  void sendMoveResize(::Window w, POINT screen, long direction) {
     XEvent e{};
     e.xclient.type = ClientMessage;
-    e.xclient.window = static_cast<::Window>(window);
+    e.xclient.window = w;
     e.xclient.message_type = m_atoms.netWmMoveResize;
     e.xclient.format = 32;
     e.xclient.data.l[0] = screen.x;
@@ -583,7 +685,23 @@ class X11DriverImpl : public DisplayDriver {
     e.xclient.data.l[4] = 1;
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(m_display);
-    return true;
+  }
+
+  // A release that reaches the window after its move was asked for came before the manager took
+  // the pointer: the manager would wait for it in vain and take the next click as the end of
+  // the move, so the move is called off (_NET_WM_MOVERESIZE_CANCEL). A press ends the mark of
+  // an earlier move, whose release the manager had.
+  void cancelMove(::Window w, bool press) {
+    if (press) {
+      m_moveAsked.store(0);
+      return;
+    }
+    ::Window asked = w;
+    if (!m_moveAsked.compare_exchange_strong(asked, 0)) return;
+    Hold x(*this);
+    if (!x) return;
+    TRACE(X11, "move of 0x%lx called off: the button came up before the manager took it", w);
+    sendMoveResize(w, POINT{0, 0}, kMoveResizeCancel);
   }
 
   /// Whether the running window manager lists `feature` in the root's _NET_SUPPORTED; read
@@ -604,6 +722,54 @@ class X11DriverImpl : public DisplayDriver {
     }
     if (data != nullptr) XFree(data);
     return found;
+  }
+
+  // The frame a window manager puts around a decorated window, asked of it before any window of
+  // ours is shown (_NET_REQUEST_FRAME_EXTENTS for a window never mapped), so the first window's
+  // client area has its final size from the start. Managers that cannot tell leave it to the
+  // first framed window's _NET_FRAME_EXTENTS, which the layer then takes on.
+  void askFrameExtents() {
+    Hold x(*this);
+    if (!x) return;
+    if (XGetSelectionOwner(m_display, m_atoms.windowManager) == None ||
+        !windowManagerSupports(m_atoms.netRequestFrameExtents)) {
+      return;
+    }
+    ::Window probe =
+        XCreateWindow(m_display, m_root, 0, 0, 100, 100, 0, CopyFromParent, InputOutput, CopyFromParent, 0, nullptr);
+    Atom type = m_atoms.netWmWindowTypeNormal;
+    XChangeProperty(m_display, probe, m_atoms.netWmWindowType, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&type), 1);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = probe;
+    e.xclient.message_type = m_atoms.netRequestFrameExtents;
+    e.xclient.format = 32;
+    XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XSync(m_display, False);
+    // The manager answers at once; one that has not within a second will not.
+    for (int i = 0; i < 200; ++i) {
+      Atom actual;
+      int format;
+      unsigned long count = 0, after = 0;
+      unsigned char* data = nullptr;
+      bool found = XGetWindowProperty(m_display, probe, m_atoms.netFrameExtents, 0, 4, False, XA_CARDINAL, &actual,
+                                      &format, &count, &after, &data) == Success &&
+                   data != nullptr && count == 4 && format == 32;
+      if (found) {
+        const long* v = reinterpret_cast<const long*>(data);
+        RECT extents{static_cast<LONG>(v[0]), static_cast<LONG>(v[2]), static_cast<LONG>(v[1]),
+                     static_cast<LONG>(v[3])};
+        TRACE(X11, "the window manager's frame: %d,%d,%d,%d", extents.left, extents.top, extents.right, extents.bottom);
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_learntExtents = extents;
+      }
+      if (data != nullptr) XFree(data);
+      if (found) break;
+      usleep(5000);
+    }
+    XDestroyWindow(m_display, probe);
+    XFlush(m_display);
   }
 
   void acceptDrops(NativeWindow window, bool accept) override {
@@ -698,11 +864,21 @@ class X11DriverImpl : public DisplayDriver {
     XSetWindowAttributes attrs{};
     attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
     attrs.background_pixel = 0;
-    ::Window w = XCreateWindow(m_display, m_root, 0, 0, 22, 22, 0, CopyFromParent, InputOutput, CopyFromParent,
-                               CWEventMask | CWBackPixel, &attrs);
+    ::Window w = XCreateWindow(m_display, m_root, 0, 0, kTrayIconSize, kTrayIconSize, 0, CopyFromParent, InputOutput,
+                               CopyFromParent, CWEventMask | CWBackPixel, &attrs);
     long info[2] = {kXembedVersion, kXembedMapped};
     XChangeProperty(m_display, w, m_atoms.xembedInfo, m_atoms.xembedInfo, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(info), 2);
+    // Trays that size an icon by what it asks for (GTK's sockets) would give a window without
+    // size hints a pixel or two.
+    XSizeHints* size = XAllocSizeHints();
+    if (size != nullptr) {
+      size->flags = PMinSize | PBaseSize;
+      size->min_width = size->base_width = kTrayIconSize;
+      size->min_height = size->base_height = kTrayIconSize;
+      XSetWMNormalHints(m_display, w, size);
+      XFree(size);
+    }
     {
       std::lock_guard<std::mutex> guard(m_lock);
       m_trayWindows.push_back(TrayWindow{icon, w});
@@ -825,29 +1001,41 @@ class X11DriverImpl : public DisplayDriver {
     return RECT{r.left + insets.left, r.top + insets.top, r.right - insets.right, r.bottom - insets.bottom};
   }
 
+  bool shownWithArea(::Window w) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_windows.find(w);
+    return it != m_windows.end() && it->second.mapped && !IsRectEmpty(&it->second.wanted);
+  }
+
   RECT insetsOf(::Window w) {
     std::lock_guard<std::mutex> guard(m_lock);
     auto it = m_windows.find(w);
     return it == m_windows.end() ? RECT{0, 0, 0, 0} : it->second.insets;
   }
 
-  // Asks the window manager to keep the position the program chose.
-  void placeHint(::Window w, const RECT& c) {
+  // Asks the window manager to keep the place the program chose for the frame (`r`) and the
+  // client area's size (`c`).
+  void placeHint(::Window w, const RECT& r, const RECT& c) {
     Hold x(*this);
     if (!x) return;
     XSizeHints* size = XAllocSizeHints();
     if (size == nullptr) return;
-    size->flags = USPosition | USSize | PPosition | PSize;
-    size->x = c.left;
-    size->y = c.top;
-    size->width = c.right - c.left;
-    size->height = c.bottom - c.top;
-    bool resizable = true;
+    bool resizable = true, placed = true;
     {
       std::lock_guard<std::mutex> guard(m_lock);
       auto it = m_windows.find(w);
-      if (it != m_windows.end()) resizable = it->second.hints.resizable;
+      if (it != m_windows.end()) {
+        resizable = it->second.hints.resizable;
+        placed = it->second.placed;
+      }
     }
+    // Only a place the program chose is its own; the user's (USPosition) is never claimed.
+    size->flags = PSize | PWinGravity | (placed ? PPosition : 0);
+    size->win_gravity = NorthWestGravity;
+    size->x = r.left;
+    size->y = r.top;
+    size->width = c.right - c.left;
+    size->height = c.bottom - c.top;
     if (!resizable) {
       size->flags |= PMinSize | PMaxSize;
       size->min_width = size->max_width = size->width;
@@ -872,29 +1060,67 @@ class X11DriverImpl : public DisplayDriver {
     XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
   }
 
+  // Writes the hints' properties; an update writes only those whose value changed. A manager may
+  // take any write of a property as news (xfwm4 frames a window anew on a rewrite of its Motif
+  // hints, and places it again as it does so), and the layer updates the hints on every change of
+  // the stacking order.
   void applyHints(::Window w, const WindowHints& hints, bool update) {
     Hold x(*this);
     if (!x) return;
     bool mapped = false;
+    bool reframed = false;
+    RECT wanted{}, insets{};
+    WindowHints old;
     {
       std::lock_guard<std::mutex> guard(m_lock);
       auto it = m_windows.find(w);
       if (it == m_windows.end()) return;
-      it->second.hints = hints;
-      it->second.decorated = hints.decorated;
-      mapped = it->second.mapped;
+      NativeInfo& info = it->second;
+      old = info.hints;
+      info.hints = hints;
+      reframed = update && info.decorated != hints.decorated;
+      info.decorated = hints.decorated;
+      mapped = info.mapped;
+      if (reframed) {
+        // A window that frames itself has no frame of the manager's; one that gets the manager's
+        // frame back has the frame other windows have until the manager tells its own. The
+        // window keeps its place and size: its client area gives or takes the frame's room, or
+        // the frame a window had when made would stay cut out of it.
+        info.insets = hints.decorated ? m_learntExtents : RECT{0, 0, 0, 0};
+        info.unsettled = true;
+        wanted = info.wanted;
+        insets = info.insets;
+      }
     }
-    // Motif hints: no decorations for popups and undecorated frames.
-    long motif[kMotifHintsLength] = {kMotifHintsDecorations, 0, hints.decorated ? kMotifDecorationsAll : 0, 0, 0};
-    XChangeProperty(m_display, w, m_atoms.motifWmHints, m_atoms.motifWmHints, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(motif), kMotifHintsLength);
-    Atom type = hints.skipTaskbar && !hints.decorated ? m_atoms.netWmWindowTypeUtility : m_atoms.netWmWindowTypeNormal;
-    XChangeProperty(m_display, w, m_atoms.netWmWindowType, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&type), 1);
+    if (reframed && !IsRectEmpty(&wanted)) {
+      const RECT c = inner(wanted, insets);
+      TRACE(X11, "window 0x%lx %s: (%d,%d) %dx%d", w, hints.decorated ? "framed" : "frames itself", wanted.left,
+            wanted.top, c.right - c.left, c.bottom - c.top);
+      XMoveResizeWindow(m_display, w, wanted.left, wanted.top,
+                        static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
+                        static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)));
+      placeHint(w, wanted, c);
+    }
+    if (!update || old.decorated != hints.decorated) {
+      // Motif hints: no decorations for popups and undecorated frames.
+      long motif[kMotifHintsLength] = {kMotifHintsDecorations, 0, hints.decorated ? kMotifDecorationsAll : 0, 0, 0};
+      XChangeProperty(m_display, w, m_atoms.motifWmHints, m_atoms.motifWmHints, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(motif), kMotifHintsLength);
+    }
+    const auto typeOf = [this](const WindowHints& h) {
+      return h.skipTaskbar && !h.decorated ? m_atoms.netWmWindowTypeUtility : m_atoms.netWmWindowTypeNormal;
+    };
+    Atom type = typeOf(hints);
+    if (!update || typeOf(old) != type) {
+      XChangeProperty(m_display, w, m_atoms.netWmWindowType, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&type), 1);
+    }
     if (mapped && update) {
-      sendState(w, hints.topmost, m_atoms.netWmStateAbove, 0);
-      sendState(w, hints.skipTaskbar, m_atoms.netWmStateSkipTaskbar, m_atoms.netWmStateSkipPager);
-    } else {
+      if (old.topmost != hints.topmost) sendState(w, hints.topmost, m_atoms.netWmStateAbove, 0);
+      if (old.skipTaskbar != hints.skipTaskbar) {
+        sendState(w, hints.skipTaskbar, m_atoms.netWmStateSkipTaskbar, m_atoms.netWmStateSkipPager);
+      }
+    } else if (!update || old.topmost != hints.topmost || old.skipTaskbar != hints.skipTaskbar) {
       std::vector<Atom> states;
       if (hints.topmost) states.push_back(m_atoms.netWmStateAbove);
       if (hints.skipTaskbar) {
@@ -909,14 +1135,16 @@ class X11DriverImpl : public DisplayDriver {
       XChangeProperty(m_display, w, m_atoms.netWmState, XA_ATOM, 32, PropModeReplace,
                       reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
     }
-    if (hints.alpha == 255) {
-      XDeleteProperty(m_display, w, m_atoms.netWmWindowOpacity);
-    } else {
-      unsigned long opacity = static_cast<unsigned long>(hints.alpha) * 0xFFFFFFFFul / 255ul;
-      XChangeProperty(m_display, w, m_atoms.netWmWindowOpacity, XA_CARDINAL, 32, PropModeReplace,
-                      reinterpret_cast<unsigned char*>(&opacity), 1);
+    if (!update || old.alpha != hints.alpha) {
+      if (hints.alpha == 255) {
+        XDeleteProperty(m_display, w, m_atoms.netWmWindowOpacity);
+      } else {
+        unsigned long opacity = static_cast<unsigned long>(hints.alpha) * 0xFFFFFFFFul / 255ul;
+        XChangeProperty(m_display, w, m_atoms.netWmWindowOpacity, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&opacity), 1);
+      }
     }
-    if (hints.transientFor != 0) {
+    if (hints.transientFor != 0 && (!update || old.transientFor != hints.transientFor)) {
       XSetTransientForHint(m_display, w, static_cast<::Window>(hints.transientFor));
     }
   }
@@ -1040,6 +1268,7 @@ class X11DriverImpl : public DisplayDriver {
       }
       for (XEvent& e : events) handle(e);
       xdndCheckDeadlines();
+      settleGeometry();
     }
   }
 
@@ -1071,32 +1300,37 @@ class X11DriverImpl : public DisplayDriver {
         }
         break;
       case ConfigureNotify:
+        // The event says where the window was when it was made, which may be before later
+        // requests took effect: the place now is read once the batch is handled.
         if (hwnd != nullptr) {
-          // A window of the root (no manager, or menus and drop lists) and the manager's own
-          // events give the place the event stands for; a place relative to a manager's frame
-          // is read now instead, which may already be later than the event's size.
-          int x = e.xconfigure.x, y = e.xconfigure.y;
-          if (!e.xconfigure.send_event && isReparented(e.xconfigure.window)) {
-            Hold held(*this);
-            if (!held) break;
-            ::Window child;
-            XTranslateCoordinates(m_display, e.xconfigure.window, m_root, 0, 0, &x, &y, &child);
-          }
-          RECT client{x, y, x + e.xconfigure.width, y + e.xconfigure.height};
-          if (isEcho(e.xconfigure.window, client)) break;
-          nativeMoved(hwnd, RECT{client.left - insets.left, client.top - insets.top, client.right + insets.right,
-                                 client.bottom + insets.bottom});
+          TRACE(X11, "configure 0x%lx: (%d,%d) %dx%d%s", e.xconfigure.window, e.xconfigure.x, e.xconfigure.y,
+                e.xconfigure.width, e.xconfigure.height, e.xconfigure.send_event ? ", synthetic" : "");
+          unsettle(e.xconfigure.window, nullptr);
         }
         break;
       case ReparentNotify:
         if (hwnd != nullptr) {
+          TRACE(X11, "window 0x%lx reparented to 0x%lx", e.xreparent.window, e.xreparent.parent);
           std::lock_guard<std::mutex> guard(m_lock);
           auto it = m_windows.find(e.xreparent.window);
-          if (it != m_windows.end()) it->second.reparented = e.xreparent.parent != m_root;
+          if (it != m_windows.end()) {
+            it->second.reparented = e.xreparent.parent != m_root;
+            // Back on the root while it is on the screen, the window has lost its manager and the
+            // frame with it; a window the program hid gets its frame back when it is shown again.
+            if (!it->second.reparented && it->second.viewable) it->second.insets = RECT{0, 0, 0, 0};
+            it->second.unsettled = true;
+          }
         }
         break;
       case MapNotify:
-      case UnmapNotify: break;
+      case UnmapNotify:
+        if (hwnd != nullptr) {
+          bool viewable = e.type == MapNotify;
+          unsettle(e.xany.window, &viewable);
+          if (viewable) learnExtents(e.xany.window);
+          if (viewable) activateOnceViewable(e.xany.window);
+        }
+        break;
       case FocusIn:
       case FocusOut:
         // Focus events of detail NotifyPointer only say where the pointer is while the focus
@@ -1123,6 +1357,7 @@ class X11DriverImpl : public DisplayDriver {
       case ButtonRelease:
         if (hwnd != nullptr) {
           bool down = e.type == ButtonPress;
+          if (e.xbutton.button == Button1) cancelMove(e.xany.window, down);
           POINT p{e.xbutton.x_root, e.xbutton.y_root};
           switch (e.xbutton.button) {
             case Button1: queueMouseInput(hwnd, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, p, 0); break;
@@ -1240,6 +1475,7 @@ class X11DriverImpl : public DisplayDriver {
       case ButtonPress:
       case ButtonRelease: {
         bool down = e.type == ButtonPress;
+        TRACE(X11, "tray icon 0x%lx: button %u %s", e.xany.window, e.xbutton.button, down ? "down" : "up");
         UINT message = 0;
         if (e.xbutton.button == Button1) message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
         if (e.xbutton.button == Button2) message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
@@ -1302,33 +1538,70 @@ class X11DriverImpl : public DisplayDriver {
     XFlush(m_display);
   }
 
-  // Whether a configuration the server reports is one the layer asked for; the requests up to
-  // it are then settled.
-  bool isReparented(::Window w) {
+  // Notes that the server may have changed a window's geometry (and whether it is viewable now).
+  void unsettle(::Window w, const bool* viewable) {
     std::lock_guard<std::mutex> guard(m_lock);
     auto it = m_windows.find(w);
-    return it != m_windows.end() && it->second.reparented;
+    if (it == m_windows.end()) return;
+    it->second.unsettled = true;
+    if (viewable != nullptr) it->second.viewable = *viewable;
   }
 
-  bool isEcho(::Window w, const RECT& client) {
-    std::lock_guard<std::mutex> guard(m_lock);
-    auto it = m_windows.find(w);
-    if (it == m_windows.end()) return true;
-    // The event's size is the one the server applied then, but in a manager's frame its place is
-    // read now, after any later request has moved the window: an echo has a requested size and a
-    // place requested then or since.
-    auto& pending = it->second.requested;
-    const LONG width = client.right - client.left, height = client.bottom - client.top;
-    for (size_t i = 0; i < pending.size(); ++i) {
-      if (pending[i].right - pending[i].left != width || pending[i].bottom - pending[i].top != height) continue;
-      for (size_t k = i; k < pending.size(); ++k) {
-        if (pending[k].left == client.left && pending[k].top == client.top) {
-          pending.erase(pending.begin(), pending.begin() + static_cast<ptrdiff_t>(i) + 1);
-          return true;
-        }
+  // Compares the geometry of each window that had configure news with what the layer asked for
+  // and holds. The server's answer to the layer's last request is no news. Anything else, from
+  // events made before that request took effect to the manager's own placement, waits until the
+  // request has had its time: what the server then has is the window manager's choice, and the
+  // layer takes it on. So a window that nobody moves never moves, and stale events never start
+  // a round of requests.
+  void settleGeometry() {
+    std::vector<::Window> windows;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      for (auto& entry : m_windows) {
+        if (entry.second.unsettled) windows.push_back(entry.first);
       }
     }
-    return false;
+    for (::Window w : windows) settle(w);
+  }
+
+  void settle(::Window w) {
+    ::Window root, child;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    {
+      Hold held(*this);
+      if (!held || !XGetGeometry(m_display, w, &root, &x, &y, &width, &height, &border, &depth) ||
+          !XTranslateCoordinates(m_display, w, m_root, 0, 0, &x, &y, &child)) {
+        return;
+      }
+    }
+    HWND hwnd = nullptr;
+    RECT actual{};
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = m_windows.find(w);
+      if (it == m_windows.end()) return;
+      NativeInfo& info = it->second;
+      // A window that is not on the screen has no place of the manager's: nobody can move it.
+      if (!info.viewable || info.hints.menu) {
+        info.unsettled = false;
+        return;
+      }
+      const RECT& f = info.insets;
+      actual =
+          RECT{x - f.left, y - f.top, x + static_cast<LONG>(width) + f.right, y + static_cast<LONG>(height) + f.bottom};
+      // A window the program did not place is wherever the manager put it.
+      if (!info.placed) OffsetRect(&info.wanted, actual.left - info.wanted.left, actual.top - info.wanted.top);
+      if (!EqualRect(&actual, &info.wanted) && std::chrono::steady_clock::now() < info.wantedAt + kRequestTime) {
+        return;  // looked at again at the next turn of the event loop
+      }
+      info.unsettled = false;
+      if (EqualRect(&actual, &info.known)) return;
+      info.known = actual;
+      hwnd = info.hwnd;
+    }
+    TRACE(X11, "window 0x%lx is at (%d,%d)-(%d,%d)", w, actual.left, actual.top, actual.right, actual.bottom);
+    nativeMoved(hwnd, actual);
   }
 
   // The window manager's _NET_WM_STATE: hidden is minimised, both maximised states maximised.
@@ -1341,6 +1614,9 @@ class X11DriverImpl : public DisplayDriver {
         --it->second.ownStateWrites;
         return;
       }
+      // A manager clears the state of a window it lets go: for a window the program hid that is
+      // no restore, and acted on it would show the window again.
+      if (it != m_windows.end() && !it->second.mapped) return;
     }
     Atom type;
     int format;
@@ -1365,9 +1641,17 @@ class X11DriverImpl : public DisplayDriver {
     nativeStateChanged(hwnd, hidden, vert && horz);
   }
 
+  // The frame of a window on the screen. A manager that lets a window go (the program hid it) may
+  // clear its extents on the way; the frame it had comes back when it is shown, and is read again
+  // when the server maps it.
   void learnExtents(::Window w) {
     Hold x(*this);
     if (!x) return;
+    {
+      std::lock_guard<std::mutex> guard(m_lock);
+      auto it = m_windows.find(w);
+      if (it == m_windows.end() || !it->second.viewable || !it->second.decorated) return;
+    }
     Atom type;
     int format;
     unsigned long count = 0, after = 0;
@@ -1377,10 +1661,12 @@ class X11DriverImpl : public DisplayDriver {
         data != nullptr && count == 4) {
       long* v = reinterpret_cast<long*>(data);
       RECT extents{static_cast<LONG>(v[0]), static_cast<LONG>(v[2]), static_cast<LONG>(v[1]), static_cast<LONG>(v[3])};
+      TRACE(X11, "window 0x%lx frame extents %d,%d,%d,%d", w, extents.left, extents.top, extents.right, extents.bottom);
       std::lock_guard<std::mutex> guard(m_lock);
       auto it = m_windows.find(w);
-      if (it != m_windows.end() && it->second.decorated) {
+      if (it != m_windows.end() && it->second.viewable && it->second.decorated) {
         it->second.insets = extents;
+        it->second.unsettled = true;
         m_learntExtents = extents;
       }
     }
@@ -1678,9 +1964,11 @@ class X11DriverImpl : public DisplayDriver {
   std::map<::Window, NativeInfo> m_windows;
   std::map<PointerShape, Cursor> m_cursors;
   RECT m_learntExtents{0, 0, 0, 0};
+  std::once_flag m_extentsAsked;
   std::atomic<bool> m_lost{false};
   std::atomic<NativeWindow> m_capture{0};       // the X window of the capturing window's top level
   std::atomic<unsigned long> m_focusSerial{0};  // the serial of the last XSetInputFocus
+  std::atomic<::Window> m_moveAsked{0};         // the window whose move the manager was asked for
   int m_randrEvent = -1;
   int m_randrError = 0;
   bool m_randr15 = false;

@@ -2,7 +2,7 @@
 // EWMH and Motif hints for the window manager, input and XDND drops turned into messages.
 #pragma once
 
-#include "winapi/drivers/DisplayDriver.h"
+#include "winapi/gdi32/DisplayDriver.h"
 
 namespace winapi {
 

@@ -2,8 +2,8 @@
 // address of a dragged link.
 #include "winapi/drivers/x11/urilist.h"
 
-#include "winapi/kernel32/unixpath.h"
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/unixpath.h"
+#include "winapi/base/utf8.h"
 
 #include <unistd.h>
 

@@ -4,7 +4,7 @@
 
 // Areas register their built-in modules through the layer's registry; the test registers one
 // of its own the same way.
-#include "winapi/kernel32/builtin.h"
+#include "winapi/base/builtin.h"
 
 #include <gtest/gtest.h>
 

@@ -156,3 +156,32 @@ TEST(ProcessSnapshot, RecordsKeepTheirPublishedLayout) {
 }
 
 }  // namespace
+
+// Run by the test below under taskset: the mask names the one CPU the process may use.
+TEST(ProcessAffinityHelper, DISABLED_NamesTheOneCpuTasksetLeaves) {
+  DWORD_PTR process = 0;
+  DWORD_PTR system = 0;
+  ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &process, &system));
+  EXPECT_EQ(process, DWORD_PTR{1}) << "taskset -c 0";
+}
+
+TEST(ProcessAffinity, NamesTheCpusThisProcessMayUseAmongTheSystems) {
+  DWORD_PTR process = 0;
+  DWORD_PTR system = 0;
+  ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &process, &system));
+  EXPECT_NE(process, 0u);
+  EXPECT_EQ(process & ~system, 0u) << "a CPU the process may use that the system lacks";
+  if (lumetra::testlib::run({"taskset", "-V"}).exitCode != 127) {
+    const auto pinned =
+        lumetra::testlib::run({"taskset", "-c", "0", lumetra::testlib::selfPath().string(),
+                               "--gtest_filter=ProcessAffinityHelper.DISABLED_NamesTheOneCpuTasksetLeaves",
+                               "--gtest_also_run_disabled_tests"});
+    EXPECT_EQ(pinned.exitCode, 0) << pinned.output;
+  }
+  // Another process's mask, or nowhere to put one, is refused.
+  SetLastError(0);
+  EXPECT_FALSE(GetProcessAffinityMask(reinterpret_cast<HANDLE>(0x1234), &process, &system));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(GetProcessAffinityMask(GetCurrentProcess(), nullptr, &system));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}

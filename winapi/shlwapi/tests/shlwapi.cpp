@@ -33,3 +33,49 @@ TEST(ByteSize, CutsToTheBuffer) {
   EXPECT_EQ(one[0], 0);
   EXPECT_EQ(StrFormatByteSizeW(5, nullptr, 8), nullptr);
 }
+
+namespace {
+std::u16string shown(const char16_t* path) {
+  WCHAR buffer[128];
+  const DWORD length = PathDisplayFormW(path, buffer, 128);
+  EXPECT_LT(length, 128u) << "fits";
+  return std::u16string(buffer, length);
+}
+}  // namespace
+
+TEST(DisplayForm, ShowsPathsOfThisSystemAsItsUsersKnowThem) {
+  EXPECT_EQ(shown(u"Z:\\home\\ann\\Music"), u"/home/ann/Music");
+  EXPECT_EQ(shown(u"z:\\"), u"/");
+  EXPECT_EQ(shown(u"Z:\\home\\ann\\Music\\"), u"/home/ann/Music/") << "a folder's separator stays";
+  EXPECT_EQ(shown(u"\\\\?\\Z:\\tmp\\a b.mp3"), u"/tmp/a b.mp3");
+  EXPECT_EQ(shown(u"\\home\\ann"), u"/home/ann") << "the root of the current drive";
+  EXPECT_EQ(shown(u"Music\\a.wav"), u"Music/a.wav") << "a relative path stays relative";
+  EXPECT_EQ(shown(u"Z:/home/ann/../bob"), u"/home/ann/../bob") << "shown, not resolved";
+  EXPECT_EQ(shown(u"Z:\\home\\\u65e5\u672c\\\u00e9.mp3"), u"/home/\u65e5\u672c/\u00e9.mp3");
+  // A byte that is no UTF-8 (carried as U+DC00 + byte) shows as the replacement character, and
+  // so does a lone surrogate of the text itself.
+  const char16_t escaped[] = {u'Z', u':', u'\\', u'c', u'a', u'f', 0xDCE9, u'.', u't', u'x', u't', 0};
+  EXPECT_EQ(shown(escaped), u"/caf\uFFFD.txt");
+  const char16_t lone[] = {u'a', 0xD800, u'b', 0};
+  EXPECT_EQ(shown(lone), u"a\uFFFDb");
+}
+
+TEST(DisplayForm, LeavesPathsOfOtherSystemsAsTheyAre) {
+  EXPECT_EQ(shown(u"C:\\Windows"), u"C:\\Windows");
+  EXPECT_EQ(shown(u"\\\\server\\share\\a.mp3"), u"\\\\server\\share\\a.mp3");
+  EXPECT_EQ(shown(u"\\\\?\\UNC\\server\\share"), u"\\\\?\\UNC\\server\\share");
+  EXPECT_EQ(shown(u""), u"");
+}
+
+TEST(DisplayForm, AnswersTheRoomItNeedsAsGetFullPathNameWDoes) {
+  WCHAR small[5] = {u'x', u'x', u'x', u'x', u'x'};
+  EXPECT_EQ(PathDisplayFormW(u"Z:\\home\\ann", small, 5), 10u) << "units with the NUL";
+  EXPECT_EQ(small[0], u'x') << "nothing written";
+  EXPECT_EQ(PathDisplayFormW(u"Z:\\home\\ann", nullptr, 0), 10u);
+  WCHAR exact[10];
+  EXPECT_EQ(PathDisplayFormW(u"Z:\\home\\ann", exact, 10), 9u);
+  EXPECT_EQ(std::u16string(exact), u"/home/ann");
+  SetLastError(0);
+  EXPECT_EQ(PathDisplayFormW(nullptr, exact, 10), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}

@@ -184,6 +184,17 @@ TEST(ComboLayout, TheComboAndListClassesAreSystemClassesThatAProgramClassOutrank
   EXPECT_EQ(std::u16string(name), u"ComboLBox");
   DestroyWindow(top);
 }
+// The cell height of the font a control without WM_SETFONT takes.
+UINT guiFontHeight() {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return static_cast<UINT>(tm.tmHeight);
+}
+
 TEST_F(Combo, CreationMeasuresTheFieldThenTheRows) {
   g_log.measureAnswer = 18;
   HWND combo = makeOwnerDrawn(0);
@@ -194,7 +205,7 @@ TEST_F(Combo, CreationMeasuresTheFieldThenTheRows) {
     EXPECT_EQ(m.CtlType, static_cast<UINT>(ODT_COMBOBOX));
     EXPECT_EQ(m.CtlID, static_cast<UINT>(kComboId));
     EXPECT_EQ(m.itemWidth, 150u);
-    EXPECT_EQ(m.itemHeight, 13u) << "preset to the font's height";
+    EXPECT_EQ(m.itemHeight, guiFontHeight()) << "preset to the font's height";
   }
   EXPECT_EQ(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0), 18);
   EXPECT_EQ(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), 24 - 6) << "the field of the face";
@@ -203,7 +214,7 @@ TEST_F(Combo, CreationMeasuresTheFieldThenTheRows) {
 TEST_F(Combo, AnAnswerBelowOnePixelKeepsThePresetAndVariableRowsAreMeasuredAsAdded) {
   g_log.measureAnswer = 0;
   HWND fixed = makeOwnerDrawn(0);
-  EXPECT_EQ(SendMessageW(fixed, CB_GETITEMHEIGHT, 0, 0), 13);
+  EXPECT_EQ(SendMessageW(fixed, CB_GETITEMHEIGHT, 0, 0), static_cast<LRESULT>(guiFontHeight()));
   DestroyWindow(fixed);
   g_log.measures.clear();
   g_log.measureAnswer = 21;
@@ -737,21 +748,21 @@ TEST_F(Combo, TheFaceAndTheListLookAsBefore) {
   HWND combo = make(CBS_DROPDOWNLIST | CBS_HASSTRINGS, 40);
   SendMessageW(combo, CB_SETCURSEL, 2, 0);
   pump();
-  EXPECT_TRUE(looksAsBefore(combo, 0x90d4e8dfdbe8ee4full, "combo-closed"));
+  EXPECT_TRUE(looksAsBefore(combo, 0x87e6e80c15d081cdull, "combo-closed"));
   SetFocus(combo);
   pump();
-  EXPECT_TRUE(looksAsBefore(combo, 0x7b3772ca47c46b20ull, "combo-focused"));
+  EXPECT_TRUE(looksAsBefore(combo, 0xfa1990467fdb5621ull, "combo-focused"));
   clickAt(faceCentre(combo));
   POINT row = rowPoint(combo, 4);
   headless().moveMouse(row.x, row.y);
   pump();
-  EXPECT_TRUE(looksAsBefore(combo, 0x33809dec4cab5c9full, "combo-pressed"));
-  EXPECT_TRUE(looksAsBefore(listOf(combo), 0x62470e4dcf17841dull, "combo-list"));
+  EXPECT_TRUE(looksAsBefore(combo, 0x7262953612397b95ull, "combo-pressed"));
+  EXPECT_TRUE(looksAsBefore(listOf(combo), 0xc0457c58b2deadf8ull, "combo-list"));
   SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
   SetFocus(other);
   EnableWindow(combo, FALSE);
   pump();
-  EXPECT_TRUE(looksAsBefore(combo, 0x7687926a9f532d4dull, "combo-disabled"));
+  EXPECT_TRUE(looksAsBefore(combo, 0xad50bc93aae1e6aeull, "combo-disabled"));
 }
 
 }  // namespace

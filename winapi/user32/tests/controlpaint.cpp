@@ -62,9 +62,9 @@ TEST_F(ControlPaint, PushButtons) {
       {"push-multiline", u"Button", BS_PUSHBUTTON | BS_MULTILINE, 60, 40, u"Advanced Options >>"},
       {"push-left-top", u"Button", BS_PUSHBUTTON | BS_LEFT | BS_TOP, 100, 30, u"Left"},
   };
-  const uint64_t hashes[] = {0x143311d80848421dull, 0x55baed9b6bdd2c45ull, 0x8c385503214f0a65ull,
-                             0x143311d80848421dull, 0x5d1555d68585b75dull, 0x3f4bafebe2fb68adull,
-                             0x8c75ba99c3d7e5acull, 0xd961eb7c379c2062ull, 0x4d1fee3eba2169fcull};
+  const uint64_t hashes[] = {0x3e0420434b640821ull, 0xf7233f65e7f3bf89ull, 0x5f515ddb65b88f11ull,
+                             0x3e0420434b640821ull, 0x10cfa85908938909ull, 0x8de18e7ddbf27261ull,
+                             0x4cefd07f5cba3ddfull, 0x46e42c753f242b51ull, 0x61f5254911034ebcull};
   for (size_t i = 0; i < std::size(looks); ++i) {
     looks[i].hash = hashes[i];
     check(looks[i]);
@@ -84,9 +84,9 @@ TEST_F(ControlPaint, CheckBoxesAndRadioButtons) {
       {"radio-disabled", u"Button", BS_AUTORADIOBUTTON, 120, 17, u"Mono", false, false, true, true},
       {"group-box", u"Button", BS_GROUPBOX, 120, 60, u"Drop Box"},
   };
-  const uint64_t hashes[] = {0x33ab437e564bdec0ull, 0xdeb6445694627969ull, 0x3077b96c4c62a3a1ull, 0xbe1b307651220999ull,
-                             0xa6aa8cf5c3bc923aull, 0xe591d0688d5babe0ull, 0x2db8224ed19b6a4bull, 0x52f9042a25d6715bull,
-                             0x1b98d684cbda3a3dull, 0x0bf663706b7d9ce9ull};
+  const uint64_t hashes[] = {0x0053c20459899ef7ull, 0xee6405a846eced42ull, 0x792ca289394a0e02ull, 0x22c8ffd115cab09aull,
+                             0x9c37d6d5612773f2ull, 0xc684754757fac6a7ull, 0xe44c0464dbf9db74ull, 0xa9ecb251fdb36524ull,
+                             0xda26e649be25ad19ull, 0xca4ef9efb15f2fb7ull};
   for (size_t i = 0; i < std::size(looks); ++i) {
     looks[i].hash = hashes[i];
     check(looks[i]);
@@ -103,8 +103,8 @@ TEST_F(ControlPaint, Statics) {
       {"static-wrapped", u"Static", SS_LEFT, 60, 40, u"Drop files\there to convert"},
       {"static-centerimage", u"Static", SS_LEFT | SS_CENTERIMAGE, 200, 30, u"Centred"},
   };
-  const uint64_t hashes[] = {0x9a24ce3a901ff37full, 0x0a2ecb255c3cbd1full, 0xb4d2edc9603017bfull, 0xa4726e1ff13c135dull,
-                             0xf3523592c3a077e4ull, 0x785855df58ff2224ull, 0x371f1408870c03c3ull};
+  const uint64_t hashes[] = {0x0496e086132885bcull, 0xcc557cf38f46a5bcull, 0x396dd1220c4cf3c4ull, 0x0c6843cdd06d2811ull,
+                             0x98211fc0b5535777ull, 0x5acf4c887bd2e840ull, 0xed20bd0fc435f2b1ull};
   for (size_t i = 0; i < std::size(looks); ++i) {
     looks[i].hash = hashes[i];
     check(looks[i]);

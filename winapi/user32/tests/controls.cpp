@@ -422,7 +422,7 @@ TEST_F(Controls, IdealSizesFollowTheTextAndTheFont) {
   SIZE size{0, 0};
   EXPECT_EQ(SendMessageW(push, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&size)), TRUE);
   EXPECT_EQ(size.cx, text.right + 16);
-  EXPECT_EQ(size.cy, 23) << "a one-line 8 pt label makes Windows' usual button height";
+  EXPECT_EQ(size.cy, text.bottom + 10) << "a one-line 8 pt label makes Windows' usual button height";
   size = SIZE{0, 0};
   SendMessageW(check, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&size));
   EXPECT_EQ(size.cx, check_text.right + 17);

@@ -306,11 +306,11 @@ TEST_F(Dialogs, BoxesPaintTheirIconTextAndButtons) {
     uint64_t hash;
   };
   const Case cases[] = {
-      {MB_OK | MB_ICONERROR, "msgbox_error", 0xc0565659fefc012cull},
-      {MB_OKCANCEL | MB_ICONWARNING, "msgbox_warning", 0x41abac2a43fc6385ull},
-      {MB_YESNOCANCEL | MB_ICONINFORMATION | MB_DEFBUTTON2, "msgbox_information", 0x1b8d68113ebe560bull},
-      {MB_YESNO | MB_ICONQUESTION, "msgbox_question", 0x2cb77945e9823c32ull},
-      {MB_ABORTRETRYIGNORE, "msgbox_plain", 0xd42bc12dd09150aeull},
+      {MB_OK | MB_ICONERROR, "msgbox_error", 0xd650ac65c6169e14ull},
+      {MB_OKCANCEL | MB_ICONWARNING, "msgbox_warning", 0xe8d6a60d73a6f4d9ull},
+      {MB_YESNOCANCEL | MB_ICONINFORMATION | MB_DEFBUTTON2, "msgbox_information", 0x5e3dc3bfaeb4f0d9ull},
+      {MB_YESNO | MB_ICONQUESTION, "msgbox_question", 0x628078d35e6b354cull},
+      {MB_ABORTRETRYIGNORE, "msgbox_plain", 0x30aeffa84319856full},
   };
   for (const Case& c : cases) {
     showBox(nullptr, u"The first line of the text.\nA second, longer line below it.", u"Look", c.type,

@@ -168,6 +168,62 @@ TEST_F(Input, TwoQuickClicksMakeADoubleClick) {
                                       WM_LBUTTONUP}));
 }
 
+namespace {
+// What a window dragged by any point unless the right button is held (for its menu) learns of a
+// right click: its hit test's view of the button, and the message the click becomes.
+struct RightClickSeen {
+  std::vector<bool> heldAtHitTest;
+  std::vector<UINT> messages;
+  std::vector<WPARAM> keys;
+};
+RightClickSeen g_right;
+
+LRESULT CALLBACK dragAnywhereProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCHITTEST: {
+      const bool held = GetAsyncKeyState(VK_RBUTTON) < 0;
+      g_right.heldAtHitTest.push_back(held);
+      const LRESULT hit = DefWindowProcW(hwnd, message, wParam, lParam);
+      return hit == HTCLIENT && !held ? HTCAPTION : hit;
+    }
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+      g_right.messages.push_back(message);
+      g_right.keys.push_back(wParam);
+      return 0;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+}  // namespace
+
+TEST_F(Input, AClickTakenAfterItsReleaseIsSeenAsItWas) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = dragAnywhereProc;
+  wc.lpszClassName = u"DragAnywhere";
+  RegisterClassExW(&wc);
+  HWND window = CreateWindowExW(0, u"DragAnywhere", u"", WS_POPUP | WS_VISIBLE, 600, 500, 200, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  POINT p = screenOf(window, 50, 50);
+  headless().moveMouse(p.x, p.y);
+  pump();
+  g_right = {};
+  // Pressed and released before the window's thread looks: the press is still a press of the
+  // client area with the button held; the release, with the button up, falls to the caption.
+  headless().pressButton(WM_RBUTTONDOWN);
+  headless().releaseButton(WM_RBUTTONUP);
+  EXPECT_GE(GetAsyncKeyState(VK_RBUTTON), 0) << "the button is up by now";
+  pump();
+  ASSERT_EQ(g_right.messages, (std::vector<UINT>{WM_RBUTTONDOWN, WM_NCRBUTTONUP}));
+  EXPECT_EQ(g_right.keys, (std::vector<WPARAM>{MK_RBUTTON, HTCAPTION}));
+  EXPECT_EQ(g_right.heldAtHitTest, (std::vector<bool>{true, false}));
+  EXPECT_GE(GetAsyncKeyState(VK_RBUTTON), 0) << "the event's state ends with its translation";
+  DestroyWindow(window);
+}
+
 TEST_F(Input, KeysGoToTheFocusAndTypeCharacters) {
   HWND child = make(WS_CHILD | WS_VISIBLE, top, 10, 10, 50, 50);
   Recorder::instance().name(child, "child");

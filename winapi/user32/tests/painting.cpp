@@ -165,6 +165,27 @@ TEST_F(Painting, RedrawSwitchedOffHoldsBackTheWindowAndItsChildrenUntilTheirOwnR
   SendMessageW(a, WM_SETREDRAW, TRUE, 0);
 }
 
+TEST_F(Painting, AnUpdateHeldBackWhileSwitchedOffOrHiddenIsPaintedOnceItCanBe) {
+  // The queue has already found nothing to paint when the window becomes paintable again; it
+  // must look again all the same.
+  InvalidateRect(a, nullptr, FALSE);
+  SendMessageW(a, WM_SETREDRAW, FALSE, 0);
+  pump();
+  EXPECT_TRUE(g_painted.empty());
+  SendMessageW(a, WM_SETREDRAW, TRUE, 0);
+  pump();
+  EXPECT_EQ(g_painted, (std::vector<std::string>{"a"}));
+
+  g_painted.clear();
+  InvalidateRect(b, nullptr, FALSE);
+  SetWindowLongPtrW(b, GWL_STYLE, GetWindowLongPtrW(b, GWL_STYLE) & ~WS_VISIBLE);
+  pump();
+  EXPECT_TRUE(g_painted.empty());
+  SetWindowLongPtrW(b, GWL_STYLE, GetWindowLongPtrW(b, GWL_STYLE) | WS_VISIBLE);
+  pump();
+  EXPECT_EQ(g_painted, (std::vector<std::string>{"b"}));
+}
+
 TEST_F(Painting, HidingAChildUncoversTheParent) {
   ShowWindow(a, SW_HIDE);
   pump();

@@ -14,6 +14,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <string>
 #include <vector>
@@ -284,6 +286,33 @@ TEST(Remote, WaitForInputIdleAnswersOnceTheProcessHasAWindowAndFailsOnceItEnded)
   EXPECT_NE(findByTitle(), nullptr) << "idle before its window was listed";
   CloseHandle(process);
   EXPECT_EQ(WaitForInputIdle(reinterpret_cast<HANDLE>(0x4321), 10), WAIT_FAILED);
+}
+
+TEST(Remote, WaitForInputIdleWaitsNotForAProcessOfAnotherDisplay) {
+  lumetra::testlib::TempDir folder;
+  RuntimeFolder published(folder.path().string());
+  // Neither process makes a window: a wait for one of this display would run to its time-out.
+  // One started for another X server is passed over at once, before it has published anything.
+  lumetra::testlib::ChildProcess starting({"/bin/sleep", "30"}, {{"LUMETRA_DISPLAY", "x11"}, {"DISPLAY", ":77"}});
+  ASSERT_TRUE(starting.started());
+  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(starting.pid()));
+  ASSERT_NE(process, nullptr);
+  SetLastError(0);
+  EXPECT_EQ(WaitForInputIdle(process, 60000), WAIT_FAILED);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SAME_DEVICE));
+  CloseHandle(process);
+
+  // One that shows its windows on another display, whatever its environment says.
+  lumetra::testlib::ChildProcess running({"/bin/sleep", "30"});
+  ASSERT_TRUE(running.started());
+  const std::filesystem::path elsewhere = folder.path() / "lumetra-windows" / "x11-:78";
+  std::filesystem::create_directories(elsewhere);
+  std::ofstream(elsewhere / (std::to_string(running.pid()) + ".windows")).put('\n');
+  process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(running.pid()));
+  ASSERT_NE(process, nullptr);
+  EXPECT_EQ(WaitForInputIdle(process, 60000), WAIT_FAILED);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SAME_DEVICE));
+  CloseHandle(process);
 }
 
 TEST(Remote, AStoppedProcessCostsASenderItsTimeOutAndTheHungRuleThenNothing) {

@@ -181,8 +181,10 @@ TEST_F(ConverterWindow, RefusesAFolderThatCannotBeMadeAndSaysWhere) {
   EXPECT_FALSE(dialog.resolveOutputFolder(m_dir.windowsPath("a.wav").c_str()));
   EXPECT_EQ(dialog.getOutputFolder(), nullptr);
   ASSERT_EQ(shownTexts().size(), 1u);
-  EXPECT_EQ(shownTexts()[0],
-            std::u16string(Dialog::kOutputFolderError) + u"\r\n\"" + below + u"\"");
+  // The message names the folder as the user knows it.
+  const std::string shown = m_dir.file("file").string() + "/out";
+  EXPECT_EQ(shownTexts()[0], std::u16string(Dialog::kOutputFolderError) + u"\r\n\"" +
+                                 std::u16string(shown.begin(), shown.end()) + u"\"");
 
   if (geteuid() != 0) {
     fs::create_directory(m_dir.file("locked"));
@@ -441,7 +443,9 @@ TEST_F(MenuDrivenWindow, BrowseAndProcessConvertsTheChosenFilesIntoTheChosenFold
   EXPECT_EQ(custom, desktop + 1);
   EXPECT_TRUE(output->getItem(310)->radioChecked);
   const std::u16string text = entryText(output, 310);
-  EXPECT_NE(text.find(u"\"" + elsewhere + u"\""), std::u16string::npos)
+  const std::string shown = m_dir.file("elsewhere").string();
+  EXPECT_NE(text.find(u"\"" + std::u16string(shown.begin(), shown.end()) + u"\""),
+            std::u16string::npos)
       << std::string(text.begin(), text.end());
 
   // Choosing it again keeps one entry; the same folder takes the mark back.
@@ -586,5 +590,47 @@ TEST_F(ConverterWindow, AskingBeforeADropTakesItOnlyOnYes) {
       << "Yes runs the task to its end";
   drop->release();
   driver->requestClose(frame);
+  ui.join();
+}
+
+TEST_F(ConverterWindow, TheQuestionBeforeADropHoldsNoLockWhileItWaits) {
+  s::app::win::installStartUpHooks();
+  writeTone(m_dir.file("Waiting.wav"), 0.1);
+  lumetra::apptest::Texts texts;
+  texts.get()->selectLanguage(u"English");
+  AskingDialog dialog;
+  dialog.bind(nullptr, nullptr, texts.get());
+  std::thread ui([&dialog] { dialog.runWindow(); });
+  auto waitFor = [](const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i) {
+      ::Sleep(10);
+    }
+    return condition();
+  };
+  ASSERT_TRUE(
+      waitFor([&] { return dialog.getWindow() != nullptr && dialog.getWindow()->isVisible(); }));
+  HWND frame = dialog.getWindow()->getHandle();
+  s::str::strarray::StrArray* drop = paths({"Waiting.wav"});
+  std::thread dropper([&] { dialog.onFilesDropped(drop); });
+  HWND question = nullptr;
+  ASSERT_TRUE(waitFor([&] {
+    question = ::GetForegroundWindow();
+    return question != nullptr && question != frame && ::IsWindowVisible(question) &&
+           !::IsWindowEnabled(frame);
+  })) << "the question is asked";
+
+  // The worker and the window's other callers take the lock while the user thinks it over.
+  std::atomic<bool> counted{false};
+  std::thread reader([&] {
+    EXPECT_EQ(dialog.getPathCount(), 0u);
+    counted.store(true);
+  });
+  EXPECT_TRUE(waitFor([&] { return counted.load(); })) << "the lock is free during the question";
+  winapi::HeadlessDriver::current()->requestClose(question);
+  reader.join();
+  dropper.join();
+  EXPECT_FALSE(dialog.isRunning()) << "closing the question takes nothing";
+  drop->release();
+  winapi::HeadlessDriver::current()->requestClose(frame);
   ui.join();
 }

@@ -8,6 +8,7 @@
 #include "app/win/AppBase.h"
 #include "app/win/AppWindow.h"
 #include "app/win/StartUpHooks.h"
+#include "core/map/IMappedData.h"
 #include "gui/combobox/ComboBoxItem.h"
 #include "gui/menuitem/MenuItem.h"
 #include "gui/win/ComboBox.h"
@@ -16,7 +17,6 @@
 #include "gui/win/Window.h"
 #include "platform/lang/LangPack.h"
 #include "platform/lang/Localizer.h"
-#include "platform/map/IMappedData.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <windows.h>
@@ -184,17 +184,34 @@ TEST_F(BoundConverter, TheViewSwitchStoresTheSizeOfTheViewItLeaves) {
   EXPECT_TRUE(store()->getBool(u"MainWindow\\View", u"CompactView", false));
 }
 
-TEST_F(BoundConverter, TheStoredEffectIsFoundByItsTextInTheCurrentLanguage) {
+TEST_F(BoundConverter, TheStoredEffectIsFoundByItsTextInAnyLanguage) {
   s::lang::Localizer* texts = m_base->getLocalizer();
-  const std::u16string english = texts->getText(effect::effectRow(effect::kBassBoost).textId);
+  const std::u16string english = texts->getText(effect::effectRow(effect::kPitchUp).textId);
   store()->setString(u"MainWindow\\View", u"ConvertTo", english.c_str());
+  open();
+  EXPECT_EQ(m_dialog->getEffectList()->getSelectedIndex(), effect::kPitchUp);
+  close();
+
+  // Chosen in English, restarted in German: no German entry shows the stored text, and the
+  // same row is found through its English text.
+  texts->selectLanguage(u"German");
+  const std::u16string german = texts->getText(effect::effectRow(effect::kPitchUp).textId);
+  ASSERT_NE(german, english);
+  store()->setString(u"MainWindow\\View", u"ConvertTo", english.c_str());
+  open();
+  EXPECT_EQ(m_dialog->getEffectList()->getSelectedIndex(), effect::kPitchUp);
+  close();
+
+  // Stored in Japanese and shown in German, it is found as well.
+  const WCHAR* japanese =
+      texts->findPackByTag(u"jpn")->getText(effect::effectRow(effect::kBassBoost).textId);
+  store()->setString(u"MainWindow\\View", u"ConvertTo", japanese);
   open();
   EXPECT_EQ(m_dialog->getEffectList()->getSelectedIndex(), effect::kBassBoost);
   close();
 
-  // The text was stored in English; in German no entry shows it, and the first one is chosen.
-  texts->selectLanguage(u"German");
-  ASSERT_NE(std::u16string(texts->getText(effect::effectRow(effect::kBassBoost).textId)), english);
+  // A text that is no row's in any language still falls back to the first row.
+  store()->setString(u"MainWindow\\View", u"ConvertTo", u"No such effect");
   open();
   EXPECT_EQ(m_dialog->getEffectList()->getSelectedIndex(), 0);
 }

@@ -409,7 +409,7 @@ TEST_F(OptionPanels, TheBmpPanelLooksAsPinned) {
   auto* bmp = bound<s::image::bmp::EncodeSetting>();
   bmp->setBpp(32);
   shown<BmpConfigBox>(bmp);
-  rootHash(window.window, root, "panel_bmp", 0xb4e579df81d328a5ull);
+  rootHash(window.window, root, "panel_bmp", 0xbf725180e5d39301ull);
 }
 
 TEST_F(OptionPanels, TheGifPanelLooksAsPinned) {
@@ -417,19 +417,19 @@ TEST_F(OptionPanels, TheGifPanelLooksAsPinned) {
   gif->setKeepTransparency(false);
   gif->setBgRed(200);
   shown<GifConfigBox>(gif);
-  rootHash(window.window, root, "panel_gif", 0x90a6663b3e670f75ull);
+  rootHash(window.window, root, "panel_gif", 0x763b8ecd7cf31132ull);
 }
 
 TEST_F(OptionPanels, TheJpegPanelLooksAsPinned) {
   auto* jpg = bound<s::image::jpg::EncodeSetting>();
   jpg->setQuality(60);
   shown<JpgConfigBox>(jpg);
-  rootHash(window.window, root, "panel_jpg", 0x6496aef1e9d8eca5ull);
+  rootHash(window.window, root, "panel_jpg", 0xda78bed1750a57a8ull);
 }
 
 TEST_F(OptionPanels, ThePngPanelLooksAsPinned) {
   shown<PngConfigBox>(bound<s::image::png::EncodeSetting>());
-  rootHash(window.window, root, "panel_png", 0xfcaddb3b55b905d6ull);
+  rootHash(window.window, root, "panel_png", 0xdb9af7cb97d27f41ull);
 }
 
 }  // namespace

@@ -135,6 +135,31 @@ TEST(Bitmap, RoundTripsAreExactAtEveryDepthWritten) {
   image->release();
 }
 
+TEST(Bitmap, AnOpaqueImageSavedAt24BitsGivesTheBytesOfItsBitmap) {
+  // Saved straight from the image's rows (spare capacity, rows padded to four bytes, alpha bytes
+  // that are not 255), the file is the one a 24-bit bitmap made from it writes.
+  for (const int32_t width : {13, 16, 1}) {
+    Picture p = makeGradient(width, 7);
+    for (uint32_t& px : p.pixels) px &= 0x7FFFFFFFu;
+    BufferedImage* image = toImage(p);
+    image->setHasAlpha(false);
+    ArrayU08* straight = ArrayU08::take();
+    ASSERT_TRUE(image->saveAsBmp(straight, 24, false, 0, 0, 0));
+    Bitmap* bitmap = Bitmap::take();
+    ASSERT_TRUE(bitmap->createFrom(image, 24, false, 0, 0, 0));
+    ArrayU08* made = ArrayU08::take();
+    ASSERT_TRUE(bitmap->write(made));
+    EXPECT_EQ(
+        std::vector<uint8_t>(straight->getItems(), straight->getItems() + straight->getCount()),
+        std::vector<uint8_t>(made->getItems(), made->getItems() + made->getCount()))
+        << width << " pixels wide";
+    made->release();
+    bitmap->release();
+    straight->release();
+    image->release();
+  }
+}
+
 TEST(Bitmap, DibsWithoutFileHeaderAndTheColourKey) {
   const Picture p = makeGradient(5, 4);
   BufferedImage* image = toImage(p);

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -352,6 +353,39 @@ TEST(GifLzw, CorruptDataEndTheFrameWhereTheyBreak) {
   EXPECT_FALSE(whole);
   EXPECT_EQ(1, got[0]);
   EXPECT_EQ(0xEE, got[11]);
+
+  // Wide rows, where short strings move a word at a time: cut anywhere, interlaced or not, the
+  // frame holds the pixels up to the cut in fill order and its own values from there on.
+  std::mt19937 random(21);
+  const int32_t width = 61, height = 9;
+  Bytes wide(static_cast<size_t>(width) * height);
+  for (auto& p : wide) p = static_cast<uint8_t>(random() % 5);
+  for (const bool interlaced : {false, true}) {
+    std::vector<int32_t> order;  // the rows in fill order
+    for (int32_t pass = 0; pass < (interlaced ? 4 : 1); ++pass) {
+      const int32_t start = interlaced ? std::array<int32_t, 4>{0, 4, 2, 1}[pass] : 0;
+      const int32_t step = interlaced ? std::array<int32_t, 4>{8, 8, 4, 2}[pass] : 1;
+      for (int32_t r = start; r < height; r += step) order.push_back(r);
+    }
+    Bytes filled;  // the pixels in fill order
+    for (int32_t r : order)
+      filled.insert(filled.end(), wide.begin() + r * width, wide.begin() + (r + 1) * width);
+    const Bytes whole = encodedData(filled, width, height, 3);
+    for (size_t length = 1; length < whole.size(); length += 3) {
+      got = decoded(Bytes(whole.begin(), whole.begin() + static_cast<long>(length)), 3, width,
+                    height, interlaced);
+      size_t at = 0;  // the first pixel in fill order the data did not reach
+      while (at < filled.size() &&
+             got[static_cast<size_t>(order[at / width]) * width + at % width] == filled[at]) {
+        ++at;
+      }
+      for (size_t i = at; i < filled.size(); ++i) {
+        ASSERT_EQ(0xEE, got[static_cast<size_t>(order[i / width]) * width + i % width])
+            << "cut after " << length << " bytes" << (interlaced ? ", interlaced" : "")
+            << ": pixel " << i << " in fill order, past the first one not reached (" << at << ")";
+      }
+    }
+  }
 }
 
 TEST(Gif, WritesTheLayoutAndReadsItsTagsBack) {

@@ -1,4 +1,5 @@
-// JPEG images: quality of a round trip, the bitmap kept through write, flattening, and damaged
+// JPEG images: quality of a round trip, pixels against libjpeg's own tools, the same bytes from
+// every way to a picture, the picture kept through hand-overs and write, flattening, and damaged
 // or empty input and failing output answered without ending the process.
 #include "imaging/jpg/win/Jpeg.h"
 
@@ -8,10 +9,15 @@
 #include "imaging/tests/Pictures.h"
 #include "imaging/win/BufferedImage.h"
 #include "testlib/ImageGen.h"
+#include "testlib/Process.h"
+#include "testlib/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 using lumetra::imaging_test::toImage;
@@ -67,6 +73,32 @@ Picture decoded(Jpeg* jpeg) {
   return p;
 }
 
+std::vector<uint8_t> written(Jpeg* jpeg) {
+  ArrayU08* bytes = ArrayU08::take();
+  EXPECT_TRUE(jpeg->write(bytes));
+  std::vector<uint8_t> out(bytes->getItems(), bytes->getItems() + bytes->getCount());
+  bytes->release();
+  return out;
+}
+
+std::vector<uint8_t> fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// The 24-bit bitmap rows as a picture (opaque).
+Picture bitmapPicture(Jpeg* jpeg) {
+  Picture p(jpeg->getWidth(), jpeg->getHeight());
+  for (int32_t y = 0; y < p.height; ++y) {
+    const uint8_t* row = jpeg->getLine(y);
+    for (int32_t x = 0; x < p.width; ++x) {
+      p.at(x, y) = 0xFF000000u | (uint32_t{row[3 * x + 2]} << 16) |
+                   (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
+    }
+  }
+  return p;
+}
+
 }  // namespace
 
 TEST(Jpeg, RoundTripKeepsASmoothPictureClose) {
@@ -80,6 +112,116 @@ TEST(Jpeg, RoundTripKeepsASmoothPictureClose) {
   ASSERT_TRUE(decode(jpeg, encode(smooth, 95)));
   EXPECT_GE(psnr(smooth, decoded(jpeg)), 45.0);
   EXPECT_FALSE(jpeg->getImage(0, nullptr)->hasAlpha());
+  jpeg->release();
+}
+
+TEST(Jpeg, DecodedPixelsAreThoseOfLibjpegsOwnTools) {
+  // Colour, grey and progressive files made by cjpeg: every pixel as djpeg writes it.
+  if (lumetra::testlib::run({"cjpeg", "-version"}).exitCode == 127) {
+    GTEST_SKIP() << "cjpeg is not installed (script/bootstrap installs libjpeg-turbo-progs)";
+  }
+  lumetra::testlib::TempDir dir;
+  const std::string source = dir.file("source.ppm").string();
+  ASSERT_TRUE(lumetra::testlib::writePpm(source, makeNoise(67, 41, 9)));
+  for (const std::vector<std::string>& options :
+       {std::vector<std::string>{}, {"-grayscale"}, {"-progressive"}, {"-quality", "95"}}) {
+    std::string name = "picture";
+    for (const std::string& option : options) name += option;
+    SCOPED_TRACE(name);
+    const std::string jpg = dir.file(name + ".jpg").string();
+    const std::string ppm = dir.file(name + ".ppm").string();
+    std::vector<std::string> encode = {"cjpeg"};
+    encode.insert(encode.end(), options.begin(), options.end());
+    encode.insert(encode.end(), {"-outfile", jpg, source});
+    ASSERT_EQ(0, lumetra::testlib::run(encode).exitCode);
+    ASSERT_EQ(0, lumetra::testlib::run({"djpeg", "-pnm", "-outfile", ppm, jpg}).exitCode);
+    const Picture expected = lumetra::testlib::readPnm(ppm);
+    Jpeg* jpeg = Jpeg::take();
+    ASSERT_TRUE(decode(jpeg, fileBytes(jpg)));
+    const Picture ours = decoded(jpeg);
+    ASSERT_EQ(ours.width, expected.width);
+    ASSERT_EQ(ours.height, expected.height);
+    for (size_t i = 0; i < ours.pixels.size(); ++i) {
+      ASSERT_EQ(ours.pixels[i], expected.pixels[i] | 0xFF000000u) << "pixel " << i;
+    }
+    jpeg->release();
+  }
+}
+
+TEST(Jpeg, EveryWayToAPictureGivesTheSameBytes) {
+  // Straight from an image's rows (with spare capacity), through the codec's rows, through its
+  // 24-bit bitmap: the same pixels give the same file. A picture with alpha is flattened first.
+  for (const bool alpha : {false, true}) {
+    SCOPED_TRACE(alpha ? "with alpha" : "opaque");
+    Picture p = makeNoise(45, 29, 4);
+    for (int32_t y = 0; y < p.height; ++y) {
+      for (int32_t x = 0; x < p.width; ++x) {
+        const uint32_t a = alpha ? static_cast<uint32_t>((x * 255) / (p.width - 1)) : 255u;
+        p.at(x, y) = (p.at(x, y) & 0x00FFFFFFu) | (a << 24);
+      }
+    }
+    BufferedImage* image = toImage(p);
+    image->setHasAlpha(alpha);
+    ArrayU08* straight = ArrayU08::take();
+    ASSERT_TRUE(image->saveAsJpeg(straight, 85, 20, 40, 60));
+    const std::vector<uint8_t> first(straight->getItems(),
+                                     straight->getItems() + straight->getCount());
+    straight->release();
+
+    Jpeg* rows = Jpeg::take();
+    ASSERT_TRUE(rows->createFrom(image, 85, 20, 40, 60));
+    EXPECT_EQ(written(rows), first) << "through the codec's rows";
+
+    // The bitmap made from those rows, then written from the bitmap.
+    const Picture flat = bitmapPicture(rows);
+    EXPECT_EQ(written(rows), first) << "through the bitmap";
+    Jpeg* filled = Jpeg::take();
+    ASSERT_TRUE(filled->createDib(flat.width, flat.height));
+    filled->setQuality(85);
+    for (int32_t y = 0; y < flat.height; ++y) {
+      uint8_t* row = filled->getLine(y);
+      for (int32_t x = 0; x < flat.width; ++x) {
+        const uint32_t v = flat.at(x, y);
+        row[3 * x] = static_cast<uint8_t>(v);
+        row[3 * x + 1] = static_cast<uint8_t>(v >> 8);
+        row[3 * x + 2] = static_cast<uint8_t>(v >> 16);
+      }
+    }
+    EXPECT_EQ(written(filled), first) << "through a bitmap filled by hand";
+    filled->release();
+    rows->release();
+    image->release();
+  }
+}
+
+TEST(Jpeg, APictureHandedOverStaysTheCodecs) {
+  // getImage hands the decoded rows over; the codec still has the picture for every later call,
+  // and a second read reuses what came back in exchange.
+  const std::vector<uint8_t> file = encode(makeNoise(53, 37, 6), 80);
+  Jpeg* jpeg = Jpeg::take();
+  ASSERT_TRUE(decode(jpeg, file));
+  const Picture first = decoded(jpeg);
+  BufferedImage* target = BufferedImage::takeSized(200, 100);
+  ASSERT_EQ(jpeg->getImage(0, target), target);
+  EXPECT_EQ(toPicture(target).pixels, first.pixels);
+  EXPECT_EQ(decoded(jpeg).pixels, first.pixels);
+  const std::vector<uint8_t> again = written(jpeg);
+  EXPECT_FALSE(again.empty());
+  EXPECT_EQ(jpeg->getWidth(), 53);
+  EXPECT_EQ(jpeg->getBitCount(), 24);
+  EXPECT_EQ(bitmapPicture(jpeg).pixels, first.pixels);
+  EXPECT_EQ(decoded(jpeg).pixels, first.pixels) << "from the bitmap";
+  EXPECT_EQ(written(jpeg), again);
+
+  // Another picture into the same codec and target.
+  const std::vector<uint8_t> other = encode(makeGradient(31, 17), 90);
+  ASSERT_TRUE(decode(jpeg, other));
+  const Picture second = decoded(jpeg);
+  EXPECT_EQ(second.width, 31);
+  jpeg->getImage(0, target);
+  EXPECT_EQ(toPicture(target).pixels, second.pixels);
+  EXPECT_EQ(decoded(jpeg).pixels, second.pixels);
+  target->release();
   jpeg->release();
 }
 

@@ -131,13 +131,13 @@ void Basic::paint(CDC* dc, int32_t left, int32_t top, int32_t right, int32_t bot
   HGDIOBJ native = nativeFont(font);
   HGDIOBJ previousFont = native != nullptr ? dc->SelectObject(native) : nullptr;
 
-  UINT format = DT_SINGLELINE | DT_NOPREFIX;
+  // A text wider than its place ends in an ellipsis at a whole character, on a single line and
+  // on each wrapped line whose one word does not fit, rather than being cut through a letter.
+  UINT format = DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
   if (m_lineMode != 0) {
     format = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
   } else if (font->isWordWrap()) {
-    format = DT_WORDBREAK | DT_NOPREFIX;
-  } else if (font->isEndEllipsis()) {
-    format = DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
+    format = DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX;
   }
   const COLORREF effectColor =
       font->getTextEffect() == 7 ? font->getEffectColor2() : font->getEffectColor1();

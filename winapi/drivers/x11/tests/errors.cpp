@@ -5,8 +5,9 @@
 // GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
-#include "winapi/drivers/DisplayDriver.h"
-#include "winapi/kernel32/debug.h"
+#include "testlib/X11Windows.h"
+#include "winapi/base/debug.h"
+#include "winapi/gdi32/DisplayDriver.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -49,18 +50,12 @@ class StandardErrorFile {
 
 // The X window another client sees with the given title, or 0.
 Window windowTitled(Display* viewer, const char* title) {
-  Window root = DefaultRootWindow(viewer), parent, *children = nullptr;
-  unsigned count = 0;
   Window found = 0;
-  XQueryTree(viewer, root, &root, &parent, &children, &count);
-  for (unsigned i = 0; i < count && found == 0; ++i) {
+  for (Window w : lumetra::testlib::clientWindows(viewer)) {
     char* name = nullptr;
-    if (XFetchName(viewer, children[i], &name) && name != nullptr && std::strcmp(name, title) == 0) {
-      found = children[i];
-    }
+    if (found == 0 && XFetchName(viewer, w, &name) && name != nullptr && std::strcmp(name, title) == 0) found = w;
     if (name != nullptr) XFree(name);
   }
-  if (children != nullptr) XFree(children);
   return found;
 }
 

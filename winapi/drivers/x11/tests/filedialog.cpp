@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "testlib/TempDir.h"
+#include "testlib/X11Windows.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -31,20 +32,16 @@ std::u16string g_nameAfterClicks;
 
 // The viewable X window whose title is `title`.
 ::Window nativeNamed(const char* title) {
-  ::Window root = DefaultRootWindow(g_viewer), parent, *children = nullptr;
-  unsigned count = 0;
   ::Window found = 0;
-  XQueryTree(g_viewer, root, &root, &parent, &children, &count);
-  for (unsigned i = 0; i < count; ++i) {
+  for (::Window w : lumetra::testlib::clientWindows(g_viewer)) {
     char* name = nullptr;
     XWindowAttributes attrs;
-    if (XFetchName(g_viewer, children[i], &name) && name != nullptr && std::string(name) == title &&
-        XGetWindowAttributes(g_viewer, children[i], &attrs) && attrs.map_state == IsViewable) {
-      found = children[i];
+    if (XFetchName(g_viewer, w, &name) && name != nullptr && std::string(name) == title &&
+        XGetWindowAttributes(g_viewer, w, &attrs) && attrs.map_state == IsViewable) {
+      found = w;
     }
     if (name != nullptr) XFree(name);
   }
-  if (children != nullptr) XFree(children);
   return found;
 }
 

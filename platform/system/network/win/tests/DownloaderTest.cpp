@@ -174,6 +174,8 @@ TEST(DownloaderHelper, DISABLED_AbandonsARunAndEnds) {
   Downloader* downloader = Downloader::take();
   downloader->setUrl(wide(url).c_str());
   EXPECT_FALSE(downloader->run(200, nullptr, 0, 0));
+  // Given back as a caller would, while its abandoned run is still under way.
+  downloader->release();
 }
 
 TEST_F(DownloaderTest, AProcessThatEndsDuringAnAbandonedRunLeavesNoTemporaryFile) {

@@ -57,8 +57,8 @@ class ComboDrawer : public testing::Test {
 
 TEST_F(ComboDrawer, TextSeparatorAndArrowMoveWithTheState) {
   const uint64_t hashes[2][3] = {
-      {0x88af58a098f80dc4ull, 0x4790691e0efc7f74ull, 0xdcc8f190acc3ccc4ull},
-      {0x5d762b4c97418d2aull, 0x35cbd88c59aa3284ull, 0xe6c828ea99d44a5eull}};
+      {0x89052e0615ea3519ull, 0x2f55142cfd4a31e5ull, 0xc85e22fa95eaba49ull},
+      {0x39d134d26511cef7ull, 0x1e87ec33bf855a4dull, 0xfd94ce1aee0e0fe3ull}};
   for (int32_t s : {1, 2}) {
     AtScale scale(static_cast<uint32_t>(s));
     const int width = 100 * s;

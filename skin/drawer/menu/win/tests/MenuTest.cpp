@@ -90,7 +90,7 @@ TEST_F(MenuDrawer, TheHotEntryIsFilledAndWrittenInTheSelectedFont) {
   Page page(200, minH);
   drawer->paint(&page.dc, 0, 0, 200, minH, entries, rects, 3, &font, &hot, 6, 3, 1, false, false,
                 false, false);
-  EXPECT_PAINTED(page.canvas, 0xda091dfbc1ad66e0ull, "menu_basic_hot");
+  EXPECT_PAINTED(page.canvas, 0xf446058399ce284cull, "menu_basic_hot");
   for (int x = 0; x < 200; ++x) {
     const bool inHot = x >= rects[1].left && x < rects[1].right;
     EXPECT_EQ(page.color(x, 0) == kSelection, inHot) << "x " << x;

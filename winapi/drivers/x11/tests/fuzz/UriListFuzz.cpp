@@ -6,9 +6,9 @@
 //   (paths::toUnix succeeds) without a NUL byte;
 // - written back as a file URI with every byte but the unreserved ones escaped, the POSIX path
 //   reads as the same file again (the reader and an escaping writer agree).
-#include "winapi/drivers/x11/urilist.h"
-#include "winapi/kernel32/unixpath.h"
 #include "testlib/FuzzContract.h"
+#include "winapi/base/unixpath.h"
+#include "winapi/drivers/x11/urilist.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,13 +1,12 @@
-// The null defaults of the driver interface and the choice of this process's driver.
-#include "winapi/drivers/DisplayDriver.h"
+// The null defaults of the driver interface and the one driver of this process.
+#include "winapi/gdi32/DisplayDriver.h"
 
-#include "winapi/drivers/headless/HeadlessDriver.h"
-#include "winapi/drivers/x11/X11Driver.h"
 #include "winapi/kernel32/clock.h"
 
 #include <errno.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,7 +31,7 @@ void DisplayDriver::activate(NativeWindow) {}
 bool DisplayDriver::beginMoveResize(NativeWindow, int, POINT) { return false; }
 void DisplayDriver::acceptDrops(NativeWindow, bool) {}
 void DisplayDriver::present(NativeWindow, const PixelBuffer&, const RECT&, POINT) {}
-void DisplayDriver::captureScreen(const RECT& rect, PixelBuffer& out) { composeOwnWindows(rect, out); }
+void DisplayDriver::captureScreen(const RECT&, PixelBuffer&) {}
 ModalAnswer DisplayDriver::takeModalAnswer(ModalAnswer::Kind) { return ModalAnswer{}; }
 bool DisplayDriver::defaultPrinter(Printer*) { return false; }
 void DisplayDriver::printPage(PrintedPage) {}
@@ -55,26 +54,22 @@ bool DisplayDriver::setCursorPos(int, int) { return false; }
 
 ULONGLONG DisplayDriver::now() { return clock::now(); }
 
+namespace {
+std::atomic<DisplayDriver* (*)()> g_opener{nullptr};
+}  // namespace
+
+void setDisplayDriverOpener(DisplayDriver* (*open)()) { g_opener.store(open); }
+
 DisplayDriver& displayDriver() {
   static DisplayDriver* driver = nullptr;
   static std::once_flag once;
   std::call_once(once, [] {
-    const char* chosen = std::getenv("LUMETRA_DISPLAY");
-    if (chosen != nullptr && std::strcmp(chosen, "headless") == 0) {
-      driver = new HeadlessDriver;
-      return;
-    }
-    driver = X11Driver::open();
+    DisplayDriver* (*open)() = g_opener.load();
+    if (open != nullptr) driver = open();
     if (driver == nullptr) {
-      // Windows no one can see would keep the program running unseen, and every later start
-      // would hand over to it: the program ends here, as X programs do.
-      const char* display = std::getenv("DISPLAY");
-      if (display != nullptr && *display != 0) {
-        std::fprintf(stderr, "%s: cannot open display %s\n", program_invocation_short_name, display);
-      } else {
-        std::fprintf(stderr, "%s: no display: set DISPLAY to an X server (or LUMETRA_DISPLAY=headless)\n",
-                     program_invocation_short_name);
-      }
+      // A program linked without the drivers has no display: it says so and ends, as it does
+      // when its display does not answer.
+      std::fprintf(stderr, "%s: no display driver\n", program_invocation_short_name);
       std::fflush(stderr);
       _exit(1);
     }

@@ -7,8 +7,8 @@
 #include <windows.h>
 #include <winseam.h>
 
-#include "winapi/kernel32/nls.h"
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/utf8.h"
+#include "winapi/ntdll/nls.h"
 
 #include <atomic>
 #include <climits>

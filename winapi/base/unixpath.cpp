@@ -2,11 +2,11 @@
 // Windows applies to every path it is given.
 // Left out: the stripping of trailing dots and spaces from names (POSIX names may end in them,
 // and stripping would make such files unreachable) and device paths such as "\\.\COM1".
-#include "winapi/kernel32/unixpath.h"
+#include "winapi/base/unixpath.h"
 
 #include <windows.h>
 
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/utf8.h"
 
 #include <unistd.h>
 
@@ -140,6 +140,33 @@ std::u16string toWindows(std::string_view unixPath) {
   }
   if (!text.empty() && text[0] == u'\\') text.insert(0, u"Z:");
   return text;
+}
+
+std::u16string displayForm(std::u16string_view path) {
+  std::u16string_view p = path;
+  if (hasLongPrefix(p)) {
+    p = p.substr(4);
+    if (p.substr(0, 4) == u"UNC\\") return std::u16string(path);
+  }
+  std::u16string text;
+  if (isDriveZ(p)) {
+    text = p.size() > 2 && isSeparator(p[2]) ? std::u16string(p) : fullPath(p);
+    text.erase(0, 2);
+  } else if (isDrive(p) || (p.size() >= 2 && isSeparator(p[0]) && isSeparator(p[1]))) {
+    return std::u16string(path);
+  } else {
+    text = p;
+  }
+  for (char16_t& c : text) {
+    if (c == u'\\') c = u'/';
+  }
+  // The escapes of undecodable bytes become those bytes, and they in turn the replacement
+  // character: a lone surrogate has no picture, and the person reads where a byte was lost.
+  std::string bytes;
+  if (!utf8::toUtf8(text, bytes, utf8::Invalid::Escape)) utf8::toUtf8(text, bytes, utf8::Invalid::Replace);
+  std::u16string out;
+  utf8::toUtf16(bytes, out, utf8::Invalid::Replace);
+  return out;
 }
 
 std::u16string nameToWindows(std::string_view name) {

@@ -1,26 +1,15 @@
-// Internal to the code-page conversions: the output sink and the converters behind
-// MultiByteToWideChar and WideCharToMultiByte for the code pages that are not UTF-8.
+// Internal to the code-page conversions: the converters behind MultiByteToWideChar and
+// WideCharToMultiByte for the code pages that are not UTF-8.
 #pragma once
 
 #include <windows.h>
+
+#include "winapi/base/sink.h"
 
 #include <cstddef>
 #include <string_view>
 
 namespace winapi::nls {
-
-/// Collects converted output: writes while there is room (never beyond capacity), counts all.
-/// A null `out` only counts, as a size query does.
-template <typename T>
-struct Sink {
-  T* out;
-  size_t capacity;
-  size_t count = 0;
-  void put(T value) {
-    if (out != nullptr && count < capacity) out[count] = value;
-    ++count;
-  }
-};
 
 using WideSink = Sink<char16_t>;
 using ByteSink = Sink<char>;

@@ -25,6 +25,7 @@ struct WindowHints {
   bool topmost = false;
   bool skipTaskbar = false;  // tool windows and owned windows without WS_EX_APPWINDOW
   bool popup = false;        // no caption and no frame
+  bool placed = true;        // the program chose the place (not CW_USEDEFAULT): the system keeps it
   BYTE alpha = 255;          // layered opacity
   NativeWindow transientFor = 0;
   // A menu or a combo box's drop list: a window the window manager leaves alone (X11 override
@@ -151,7 +152,7 @@ class DisplayDriver {
 
   /// Copies the screen rectangle `rect` (virtual-screen coordinates) into `out`, which the caller
   /// has made rect's size and filled with opaque black; pixels come back opaque (alpha 255).
-  /// The null default composes this process's own visible top-level windows back to front.
+  /// The null default knows no screen and leaves the black.
   virtual void captureScreen(const RECT& rect, PixelBuffer& out);
 
   /// The answer a modal loop of this kind takes now: the null default runs every loop.
@@ -195,13 +196,12 @@ class DisplayDriver {
   virtual bool manualClock() { return false; }
 };
 
-/// The visible top-level windows of this process, back to front, over the screen rectangle
-/// `rect` into `out` (rect's size): what the screen shows as far as this process knows it.
-void composeOwnWindows(const RECT& rect, PixelBuffer& out);
-
-/// The driver of this process, chosen on first use: headless when LUMETRA_DISPLAY=headless asks
-/// for it, else x11 on the server DISPLAY names. When that server does not answer, the process
-/// says so on standard error and ends with status 1: nothing runs on an invisible display.
+/// The driver of this process, opened on first use by the opener the drivers set (see
+/// winapi/drivers/open.cpp). A process without an opener, or whose opener finds no display, has
+/// said why on standard error and ends with status 1: nothing runs on an invisible display.
 DisplayDriver& displayDriver();
+/// Sets what opens the driver on first use; the drivers' library sets it as the program starts.
+/// The opener returns null, having said why on standard error, when there is no display.
+void setDisplayDriverOpener(DisplayDriver* (*open)());
 
 }  // namespace winapi

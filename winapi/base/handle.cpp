@@ -1,6 +1,6 @@
 // The handle table and the dispatcher. CloseHandle and the waits stand with the threads; the
 // waitable objects are threads and events.
-#include "winapi/kernel32/handle.h"
+#include "winapi/base/handle.h"
 
 #include <shared_mutex>
 #include <vector>

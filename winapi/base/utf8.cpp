@@ -1,13 +1,11 @@
 // UTF-8 <-> UTF-16 with the Unicode-recommended handling of ill-formed input (one U+FFFD per
 // maximal subpart, as current Windows does) and the byte-escaping form used for file names.
-#include "winapi/kernel32/utf8.h"
+#include "winapi/base/utf8.h"
 
-#include "winapi/kernel32/nls.h"
+#include "winapi/base/sink.h"
 
 namespace winapi::utf8 {
 namespace {
-
-using nls::Sink;
 
 // The accepted range of the first continuation byte after each lead byte; the others are
 // always 0x80..0xBF. This rules out overlong forms, surrogates and values above U+10FFFF.

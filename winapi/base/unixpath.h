@@ -24,6 +24,13 @@ bool toUnix(const char16_t* path, std::string& out);
 /// The Windows form of a POSIX path: absolute paths on drive Z:, relative ones kept relative.
 std::u16string toWindows(std::string_view unixPath);
 
+/// A path as the person at this system knows it: a path on drive Z: in its POSIX form
+/// ("Z:\home\ann\Music" is "/home/ann/Music"), a relative one with "/" between its names, and
+/// each byte of a name that is not UTF-8 as U+FFFD. Nothing is resolved against the current
+/// folder except "Z:name"; paths on no drive of this system (another drive, a UNC path) are
+/// shown as they are.
+std::u16string displayForm(std::u16string_view path);
+
 /// A file name (one component) as UTF-16, undecodable bytes escaped.
 std::u16string nameToWindows(std::string_view name);
 

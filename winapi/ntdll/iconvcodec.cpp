@@ -1,7 +1,7 @@
 // Conversions between UTF-16 and the code pages that iconv knows. Unlike iconv, Windows never
 // stops at a bad byte or an unmappable character: it substitutes U+FFFD or the default
 // character and goes on, and so do these loops.
-#include "winapi/kernel32/nls.h"
+#include "winapi/ntdll/nls.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 // The test reads the variable again after changing it, as the layer reads it once at start-up.
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Security identifiers: the synthesised user SID and the SID accessors.
 // Status: IsValidSid, GetSidIdentifierAuthority, GetSidSubAuthorityCount, GetSidSubAuthority.
 // The accessors check nothing, as on Windows: they are given a valid SID.
-#include "winapi/advapi32/sid.h"
+#include "winapi/ntdll/sid.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // The registry of built-in modules and their exports.
-#include "builtin.h"
+#include "winapi/base/builtin.h"
 
 #include <windows.h>
 
-#include "winapi/kernel32/ascii.h"
+#include "winapi/base/ascii.h"
 
 #include <map>
 #include <mutex>

@@ -1,7 +1,9 @@
 // The layer's debug channels: LUMETRA_DEBUG read on first use, and the lines written to
 // standard error. Left out on purpose: per-function filters and other outputs than standard
 // error (a redirect of the program's standard error serves for a file).
-#include "winapi/kernel32/debug.h"
+#include "winapi/base/debug.h"
+
+#include "winapi/base/threadid.h"
 
 #include <windows.h>
 
@@ -110,7 +112,7 @@ void print(Channel channel, const char* kind, const char* function, const char* 
   // Callers report through errno (the run-time's file calls); a log line must not change it.
   int savedErrno = errno;
   char line[1024];
-  int head = std::snprintf(line, sizeof line, "%lu:%s:%s:%s ", static_cast<unsigned long>(GetCurrentThreadId()), kind,
+  int head = std::snprintf(line, sizeof line, "%lu:%s:%s:%s ", static_cast<unsigned long>(currentThreadId()), kind,
                            channelName(channel), function);
   size_t used = head < 0 ? 0 : std::min(static_cast<size_t>(head), sizeof line - 1);
   va_list args;
