@@ -601,12 +601,7 @@ TEST_F(ConverterWindow, TheQuestionBeforeADropHoldsNoLockWhileItWaits) {
   AskingDialog dialog;
   dialog.bind(nullptr, nullptr, texts.get());
   std::thread ui([&dialog] { dialog.runWindow(); });
-  auto waitFor = [](const std::function<bool()>& condition) {
-    for (int i = 0; i < 500 && !condition(); ++i) {
-      ::Sleep(10);
-    }
-    return condition();
-  };
+  using lumetra::apptest::waitFor;
   ASSERT_TRUE(
       waitFor([&] { return dialog.getWindow() != nullptr && dialog.getWindow()->isVisible(); }));
   HWND frame = dialog.getWindow()->getHandle();
