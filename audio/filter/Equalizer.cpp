@@ -157,8 +157,10 @@ S_SIMD_INLINE void filterChunk(const Bands& b, uint8_t* samples, int32_t frames)
   int32_t i = 0;
   for (; i + kGroup <= frames; i += kGroup) {
     Quad first, second, delayed;
-    std::memcpy(&first, cascade[i], sizeof first);
-    std::memcpy(&second, cascade[i] + 4, sizeof second);
+    // A group spans kGroup rows of the cascade: read through the array as a whole.
+    const double* rows = &cascade[0][0] + i * kLanes;
+    std::memcpy(&first, rows, sizeof first);
+    std::memcpy(&second, rows + 4, sizeof second);
     std::memcpy(&delayed, input[i], sizeof delayed);
     const Quad low = __builtin_shufflevector(first, second, 0, 2, 4, 6);
     const Quad highCascade = __builtin_shufflevector(first, second, 1, 3, 5, 7);

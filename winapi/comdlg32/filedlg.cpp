@@ -83,6 +83,14 @@ struct FileDialog {
 
 FileDialog* dialogOf(HWND dialog) { return reinterpret_cast<FileDialog*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
+// The hook's child dialog runs the caller's hook, whose answer is a UINT_PTR: it is called as
+// the function it is, never through a dialog procedure's type.
+INT_PTR CALLBACK hookDialogProc(HWND hook, UINT message, WPARAM wParam, LPARAM lParam) {
+  const FileDialog* d = dialogOf(GetParent(hook));
+  if (d == nullptr || d->ofn == nullptr || d->ofn->lpfnHook == nullptr) return FALSE;
+  return static_cast<INT_PTR>(d->ofn->lpfnHook(hook, message, wParam, lParam));
+}
+
 std::u16string trimmed(std::u16string_view s) {
   while (!s.empty() && s.front() == u' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == u' ') s.remove_suffix(1);
@@ -611,7 +619,7 @@ BOOL runFileDialog(OPENFILENAMEW* ofn, bool save) {
   if ((ofn->Flags & (OFN_ENABLEHOOK | OFN_EXPLORER)) == (OFN_ENABLEHOOK | OFN_EXPLORER)) {
     d.hook = CreateWindowExW(0, u"#32770", u"", WS_CHILD, 0, 0, 0, 0, d.dialog, nullptr, nullptr, nullptr);
     if (d.hook != nullptr) {
-      SetWindowLongPtrW(d.hook, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(ofn->lpfnHook));
+      SetWindowLongPtrW(d.hook, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&hookDialogProc));
       SendMessageW(d.hook, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(ofn));
     }
   }

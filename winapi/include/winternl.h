@@ -63,7 +63,9 @@ typedef struct _CLIENT_ID {
   HANDLE UniqueThread;
 } CLIENT_ID, *PCLIENT_ID;
 
-typedef enum _KEY_INFORMATION_CLASS {
+// The native calls take any class number and refuse those they do not know: the classes are
+// ints, so an unknown one is a value like any other.
+typedef enum _KEY_INFORMATION_CLASS : int {
   KeyBasicInformation,
   KeyNodeInformation,
   KeyFullInformation,
@@ -110,7 +112,7 @@ typedef struct _KEY_NAME_INFORMATION {
   WCHAR Name[1];
 } KEY_NAME_INFORMATION, *PKEY_NAME_INFORMATION;
 
-typedef enum _KEY_VALUE_INFORMATION_CLASS {
+typedef enum _KEY_VALUE_INFORMATION_CLASS : int {
   KeyValueBasicInformation,
   KeyValueFullInformation,
   KeyValuePartialInformation,

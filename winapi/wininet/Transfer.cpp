@@ -28,6 +28,12 @@ void initOnce() {
   std::call_once(s_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// libcurl and its TLS library are set up as the program loads, on its main thread, as a system
+// library is set up when it is loaded. Set up by the first transfer instead, on a worker that a
+// caller may abandon, their state would be made on that worker while the program's end frees it
+// on the main thread, with nothing ordering the two (an end during an abandoned download).
+[[maybe_unused]] const bool s_initialised = (initOnce(), true);
+
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i) {

@@ -1,5 +1,6 @@
-// The X11 driver: one X window per top-level window, surfaces shown with XPutImage (or MIT-SHM),
-// EWMH and Motif hints for the window manager, input and XDND drops turned into messages.
+// The X11 driver: one X window per top-level window, surfaces shown with XPutImage, EWMH and
+// Motif hints for the window manager, input, XDND drops, tray clicks and hot keys turned into
+// messages. Its files, one concern each, share the class in X11DriverImpl.h.
 #pragma once
 
 #include "winapi/gdi32/DisplayDriver.h"
