@@ -1,11 +1,11 @@
 // An SQLite database held busy by another program, and read by another program.
 #include "testlib/BusyDatabase.h"
 
+#include "testlib/Wait.h"
+
 #include <cctype>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <thread>
 
 namespace lumetra::testlib {
 
@@ -21,11 +21,7 @@ BusyDatabase::BusyDatabase(const std::filesystem::path& database,
 BusyDatabase::~BusyDatabase() { release(); }
 
 bool BusyDatabase::held() {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!std::filesystem::exists(m_held) && m_holder.running() &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  waitUntil([&] { return std::filesystem::exists(m_held) || !m_holder.running(); });
   return std::filesystem::exists(m_held) && m_holder.running();
 }
 

@@ -2,6 +2,8 @@
 // threaded process may only call async-signal-safe functions before it runs the program.
 #include "testlib/Process.h"
 
+#include "testlib/Wait.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,7 +16,6 @@
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <thread>
 
 extern char** environ;
 
@@ -142,12 +143,7 @@ bool ChildProcess::wait(int timeoutMs) {
     if (r == m_pid) reap(status);
     return m_pid <= 0;
   }
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (running()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return waitUntil([this] { return !running(); }, std::chrono::milliseconds(timeoutMs));
 }
 
 void ChildProcess::kill() {

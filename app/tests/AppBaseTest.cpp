@@ -2,6 +2,7 @@
 // the version rule, the program's icons and skin pictures, and the upward hooks.
 #include "app/tests/AppFixture.h"
 
+#include "app/tests/UserInput.h"
 #include "app/win/Desktop.h"
 #include "app/win/StartUpHooks.h"
 #include "core/file/win/PathWin.h"
@@ -258,10 +259,10 @@ TEST_F(AppTest, TheConfirmationAskerSpeaksTheApplicationsLanguage) {
   std::thread question([&] { asker->ask(nullptr, u"Question", u"Go on?"); });
   HWND frame = nullptr;
   // The buttons are made before the dialog shows.
-  for (int i = 0; i < 500 && (frame == nullptr || !IsWindowVisible(frame)); ++i) {
-    Sleep(10);
+  lumetra::apptest::waitFor([&] {
     frame = FindWindowW(nullptr, u"Question");
-  }
+    return frame != nullptr && IsWindowVisible(frame);
+  });
   ASSERT_NE(frame, nullptr);
   WCHAR text[64] = {};
   GetWindowTextW(asker->getYesButton()->GetSafeHwnd(), text, 64);

@@ -3,6 +3,7 @@
 // check's decisions against a version page the test serves; the skin the about window wears.
 #include "app/tests/AppFixture.h"
 #include "app/tests/ShownPicture.h"
+#include "app/tests/UserInput.h"
 
 #include "app/win/AppWindow.h"
 #include "app/win/StartUpHooks.h"
@@ -233,11 +234,10 @@ TEST_F(WindowDescription, TheAboutWindowWearsTheStoredSkinOrClassicLG) {
       // paints on the window's own thread).
       HWND frame = about->getWindow()->getHandle();
       winapi::PixelBuffer picture;
-      for (int tries = 0; tries < 200; ++tries) {
-        ASSERT_TRUE(winapi::HeadlessDriver::current()->capture(frame, &picture));
-        if ((picture.row(40)[picture.width / 2] & 0xFFFFFF) != 0xFFFFFF) break;
-        Sleep(10);
-      }
+      lumetra::apptest::waitFor([&] {
+        return winapi::HeadlessDriver::current()->capture(frame, &picture) &&
+               (picture.row(40)[picture.width / 2] & 0xFFFFFF) != 0xFFFFFF;
+      });
       EXPECT_TRUE(matchesGolden(
           pixelHash(picture.row0, picture.stride, picture.width, picture.height),
           0x983477579868fcf2ull, "about_window_classic_lg", [&](const std::string& file) {
@@ -272,13 +272,15 @@ TEST_F(WindowDescription, TheAboutWindowMadeThroughTheProgramsHooksShowsTheSkinP
   HWND frame = about->getWindow()->getHandle();
   winapi::PixelBuffer shot;
   double mismatch = 255.0;
-  for (int tries = 0; tries < 100 && mismatch > kShownPictureMismatch; ++tries) {
-    ASSERT_TRUE(winapi::HeadlessDriver::current()->capture(frame, &shot));
+  lumetra::apptest::waitFor([&] {
+    if (!winapi::HeadlessDriver::current()->capture(frame, &shot)) {
+      return false;
+    }
     mismatch = lumetra::apptest::pictureMismatch(
         shot.width, shot.height, [&](int x, int y) { return shot.row(y)[x] & 0xFFFFFF; }, picture,
         shot.width - 8, shot.width);
-    if (mismatch > kShownPictureMismatch) Sleep(30);
-  }
+    return mismatch <= kShownPictureMismatch;
+  });
   EXPECT_LE(mismatch, kShownPictureMismatch) << "the first skin picture is not in the About window";
   const bool shown = mismatch <= kShownPictureMismatch;
   if (!shown) {
@@ -409,14 +411,13 @@ TEST_F(UpdateCheck, ReplyDecidesWhetherToAsk) {
   auto answerQuestion = [&](bool yes) {
     std::thread check([window] { window->checkForUpdate(nullptr); });
     HWND question = nullptr;
-    for (int i = 0; i < 500 && question == nullptr; ++i) {
+    lumetra::apptest::waitFor([&] {
       HWND found = ::FindWindowW(nullptr, u"There is improved version available.");
       if (found != nullptr && ::IsWindowVisible(found) && ::GetForegroundWindow() == found) {
         question = found;
-      } else {
-        ::Sleep(10);
       }
-    }
+      return question != nullptr;
+    });
     EXPECT_NE(question, nullptr) << "the question is shown";
     if (question != nullptr) {
       ::SendMessageW(question, WM_NULL, 0, 0);

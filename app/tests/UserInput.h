@@ -4,6 +4,7 @@
 
 #include "gui/events/IEventListener.h"
 #include "gui/win/MenuEx.h"
+#include "testlib/Wait.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <windows.h>
@@ -11,17 +12,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <string>
 
 namespace lumetra::apptest {
 
-/// Polls `condition` every 10 ms until it holds or `milliseconds` have passed; its last answer.
+/// Looks at `condition` until it holds or `milliseconds` have passed; its last answer.
 inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
-  for (int waited = 0; waited < milliseconds && !condition(); waited += 10) {
-    ::Sleep(10);
-  }
-  return condition();
+  return lumetra::testlib::waitUntil(condition, std::chrono::milliseconds(milliseconds));
 }
 
 /// Returns once the window's thread has handled everything queued for it before.
@@ -86,10 +85,18 @@ inline void chooseFromMenuBar(s::gui::win::MenuEx* bar, ChoiceCounter* choices, 
   ::ClientToScreen(bar->GetSafeHwnd(), &middle);
   auto* driver = winapi::HeadlessDriver::current();
   ASSERT_NE(driver, nullptr);
-  // A click soon after a drop-down closed only closes it again: wait that out.
+  // A click soon after a drop-down closed only closes it again: the clock is moved past that
+  // (and runs on, unless the test holds it still).
   if (bar->getLastCloseTime() != 0) {
-    ::Sleep(static_cast<DWORD>(s::gui::win::MenuEx::kReopenGuardMs) + 50);
+    const bool held = driver->manualClock();
+    driver->advanceClock(static_cast<ULONGLONG>(s::gui::win::MenuEx::kReopenGuardMs) + 1);
+    if (!held) {
+      driver->runClock();
+    }
   }
+  // The click comes once the window has done all that the last command set going (a language
+  // chosen lays the window out again), as a user's would.
+  ASSERT_TRUE(driver->waitUntilIdle(::GetAncestor(bar->GetSafeHwnd(), GA_ROOT)));
   driver->scriptMenuItem(command);
   if (cancelDialog) {
     driver->scriptCancel();

@@ -2,7 +2,7 @@
 // testing, and the press, release and hover handling that opens and slides between drop-downs.
 #include "gui/win/MenuEx.h"
 
-#include "core/time/WallClock.h"
+#include "core/time/TickClock.h"
 #include "gui/drawer/DefaultDrawers.h"
 #include "gui/drawer/ISkin.h"
 #include "gui/drawer/menu/IBasic.h"
@@ -464,8 +464,9 @@ void MenuEx::onMouseMove() {
 }
 
 bool MenuEx::reopenGuardOver() const {
-  const int64_t now = time::currentTimeMillis();
-  // A close time ahead of now means the clock was set back: it counts as long past.
+  const int64_t now = time::tickMillis();
+  // The tick clock never goes back on its own; a close time ahead of now (a clock that a test
+  // set back) counts as long past.
   return now < m_lastCloseTime || now - m_lastCloseTime > kReopenGuardMs;
 }
 
@@ -555,7 +556,7 @@ void MenuEx::openDropDown() {
     ::KillTimer(self, kTrackTimer);
     m_menuWindow = nullptr;
     if (!m_closingForSwitch) {
-      m_lastCloseTime = time::currentTimeMillis();
+      m_lastCloseTime = time::tickMillis();
       m_dropDownOpen = false;
       ::ReleaseCapture();
       // The menu loop took the release of a press-and-choose: the press is over unless the

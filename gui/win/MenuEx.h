@@ -117,7 +117,7 @@ class MenuEx final : public Widget<IMenuEx, drawer::IMenu> {
   int32_t getHotIndex() const { return m_hotIndex; }
   bool isPressed() const { return m_pressed; }
   bool isDropDownOpen() const { return m_dropDownOpen; }
-  /// When a drop-down last closed by the user's action (milliseconds since 1970; 0: never).
+  /// When a drop-down last closed by the user's action (on the tick clock; 0: never).
   int64_t getLastCloseTime() const { return m_lastCloseTime; }
   Font* getNormalFont() { return &m_normalFont; }
   Font* getHotFont() { return &m_hotFont; }

@@ -86,6 +86,19 @@ drawer::IStatusBar* StatusBar::getActiveDrawer() {
   if (m_drawer != nullptr) {
     return m_drawer;
   }
+  return getDefaultDrawer();
+}
+
+drawer::statusbar::IBasic* StatusBar::getDefaultDrawer() {
+  if (m_defaultDrawer == nullptr) {
+    // The skin library may have filled the hook only after this bar was built (or, from the
+    // pool, built again): it takes the drawer then, set up as a fresh bar's is.
+    m_defaultDrawer = drawer::takeDefaultStatusBarDrawer();
+    if (m_defaultDrawer != nullptr) {
+      m_defaultDrawer->setShowGrip(false);
+      m_defaultDrawer->setPaintBackground(false);
+    }
+  }
   return m_defaultDrawer;
 }
 
@@ -148,7 +161,7 @@ void StatusBar::setDrawer(drawer::IStatusBar* drawer, bool owned) {
 }
 
 void StatusBar::setDefaultDrawerOption() {
-  if (m_defaultDrawer != nullptr) {
+  if (getDefaultDrawer() != nullptr) {
     m_defaultDrawer->setPaintBackground(true);
   }
 }

@@ -73,7 +73,7 @@ class StatusBar final : public PlacedContainer<IStatusBar> {
   IBox* getItemBox() { return m_itemBox; }
   /// The drawer that paints: the one set, else the default one (null when none could be taken).
   drawer::IStatusBar* getActiveDrawer();
-  drawer::statusbar::IBasic* getDefaultDrawer() { return m_defaultDrawer; }
+  drawer::statusbar::IBasic* getDefaultDrawer();
   bool isRightInsetEnabled() const { return m_rightInsetEnabled; }
   bool isExtraFlag() const { return m_extraFlag; }
   /// The back buffer's image while there is one (null before the first paint).

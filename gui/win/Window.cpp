@@ -4,7 +4,7 @@
 
 #include "core/system/win/DllLocater.h"
 #include "core/thread/ObjLocker.h"
-#include "core/time/WallClock.h"
+#include "core/time/TickClock.h"
 #include "gui/IButton.h"
 #include "gui/IStatusBar.h"
 #include "gui/app/AppHooks.h"
@@ -618,7 +618,7 @@ void Window::setActive(bool active) {
     ::SendMessageW(m_frameHandle, WM_ACTIVATE, WA_INACTIVE, 0);
   }
   if (m_active) {
-    m_lastDeactivationMs = time::currentTimeMillis();
+    m_lastDeactivationMs = time::tickMillis();
     m_active = false;
   }
 }

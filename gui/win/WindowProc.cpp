@@ -3,7 +3,7 @@
 // thread.
 #include "gui/win/Window.h"
 
-#include "core/time/WallClock.h"
+#include "core/time/TickClock.h"
 #include "gui/app/AppHooks.h"
 #include "gui/app/IAppWindow.h"
 #include "gui/drawer/IWindow.h"
@@ -113,7 +113,7 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
       } else {
         fire(kDeactivate);
         if (m_active) {
-          m_lastDeactivationMs = time::currentTimeMillis();
+          m_lastDeactivationMs = time::tickMillis();
           m_active = false;
         }
       }
@@ -881,7 +881,7 @@ void Window::onTrayMessage(LPARAM mouseMessage) {
       if (m_trayClickToggles) {
         // A click on the icon deactivates the window first: a window that lost the activation
         // that recently was active for the user and hides.
-        const int64_t sinceDeactivation = time::currentTimeMillis() - m_lastDeactivationMs;
+        const int64_t sinceDeactivation = time::tickMillis() - m_lastDeactivationMs;
         if (m_inTray) {
           restore();
         } else if (m_active || (m_lastDeactivationMs != 0 && sinceDeactivation <= 150)) {

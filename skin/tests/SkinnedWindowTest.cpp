@@ -9,6 +9,7 @@
 #include "gui/win/Window.h"
 #include "skin/DefaultDrawers.h"
 #include "skin/drawer/Skinner.h"
+#include "testlib/Wait.h"
 
 #include <windows.h>
 
@@ -16,6 +17,7 @@
 
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
+#include <chrono>
 #include <functional>
 
 namespace {
@@ -24,11 +26,7 @@ using namespace s::gui::win;
 using s::gui::drawer::Skinner;
 
 bool waitFor(const std::function<bool()>& done) {
-  for (int i = 0; i < 500; ++i) {
-    if (done()) return true;
-    ::Sleep(10);
-  }
-  return done();
+  return lumetra::testlib::waitUntil(done, std::chrono::seconds(5));
 }
 
 /// The colour (0x00BBGGRR) of the window's own pixel (x, y) in the headless capture.

@@ -1,5 +1,5 @@
-// The handle table and the dispatcher. CloseHandle and the waits stand with the threads,
-// the only waitable objects so far.
+// The handle table and the dispatcher. CloseHandle and the waits stand with the threads; the
+// waitable objects are threads and events.
 #include "winapi/base/handle.h"
 
 #include <shared_mutex>

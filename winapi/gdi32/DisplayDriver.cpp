@@ -1,11 +1,12 @@
 // The null defaults of the driver interface and the one driver of this process.
 #include "winapi/gdi32/DisplayDriver.h"
 
+#include "winapi/kernel32/clock.h"
+
 #include <errno.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,10 +52,7 @@ void DisplayDriver::setCursor(PointerShape) {}
 bool DisplayDriver::cursorPos(POINT*) { return false; }
 bool DisplayDriver::setCursorPos(int, int) { return false; }
 
-ULONGLONG DisplayDriver::now() {
-  using namespace std::chrono;
-  return static_cast<ULONGLONG>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+ULONGLONG DisplayDriver::now() { return clock::now(); }
 
 namespace {
 std::atomic<DisplayDriver* (*)()> g_opener{nullptr};

@@ -189,8 +189,9 @@ class DisplayDriver {
   virtual bool cursorPos(POINT* point);
   virtual bool setCursorPos(int x, int y);
 
-  /// Milliseconds for message times and timers. A driver with a manual clock answers true to
-  /// manualClock and wakes the queues itself when its clock moves.
+  /// Milliseconds for message times and timers: the layer's clock, GetTickCount64's. A driver
+  /// that lets tests stop that clock answers true to manualClock while it stands still, and wakes
+  /// the queues itself when it moves.
   virtual ULONGLONG now();
   virtual bool manualClock() { return false; }
 };

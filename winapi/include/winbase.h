@@ -74,13 +74,20 @@ typedef struct _SECURITY_ATTRIBUTES {
 
 BOOL WINAPI CloseHandle(HANDLE handle);
 
-// Waits. A thread handle is signalled once its thread has ended.
+// Waits. A thread handle is signalled once its thread has ended. Time-outs run on the clock of
+// GetTickCount64.
 #define MAXIMUM_WAIT_OBJECTS 64
 #define WAIT_OBJECT_0 0x00000000L
 #define WAIT_ABANDONED_0 0x00000080L
 #define WAIT_FAILED 0xFFFFFFFF
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds);
+
+// Events: a manual-reset event stays signalled until ResetEvent; an auto-reset one lets one wait
+// through and resets itself. Unnamed only: a name fails with ERROR_NOT_SUPPORTED.
+HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name);
+BOOL WINAPI SetEvent(HANDLE event);
+BOOL WINAPI ResetEvent(HANDLE event);
 
 // Threads run on POSIX threads. A thread can suspend only itself (a parked wait that
 // ResumeThread ends) or add to the count of a thread that is already suspended; suspending a

@@ -6,6 +6,7 @@
 #include "winapi/base/debug.h"
 #include "winapi/base/handle.h"
 #include "winapi/base/threadid.h"
+#include "winapi/kernel32/clock.h"
 
 #include <winseam.h>
 
@@ -18,6 +19,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <optional>
 
 namespace winapi {
 namespace {
@@ -321,7 +323,11 @@ extern "C" DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handle
     }
   }
   DWORD self = winapi::currentThreadId();
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  // The time-out runs on the layer's clock: while a test holds it still, only moving it ends the
+  // wait (every change of the clock notifies the dispatcher).
+  const ULONGLONG deadline = winapi::clock::now() + milliseconds;
+  std::optional<winapi::clock::TimedWait> timed;
+  if (milliseconds != 0 && milliseconds != INFINITE) timed.emplace();
   std::unique_lock guard(winapi::dispatcherLock());
   for (;;) {
     if (waitAll) {
@@ -340,9 +346,20 @@ extern "C" DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handle
       }
     }
     if (milliseconds == 0) return WAIT_TIMEOUT;
-    bool inTime = winapi::waitDispatcher(guard, milliseconds == INFINITE ? nullptr : &deadline);
-    if (!inTime && std::chrono::steady_clock::now() >= deadline) {
+    if (milliseconds == INFINITE) {
+      winapi::waitDispatcher(guard, nullptr);
+      continue;
+    }
+    const ULONGLONG now = winapi::clock::now();
+    if (now >= deadline) {
       milliseconds = 0;  // one last look, then time out
+      continue;
+    }
+    if (winapi::clock::stopped()) {
+      winapi::waitDispatcher(guard, nullptr);
+    } else {
+      const auto realDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadline - now);
+      winapi::waitDispatcher(guard, &realDeadline);
     }
   }
 }

@@ -1,10 +1,11 @@
-// Tick counts from the monotonic clock; system time and FILETIME conversions from the wall clock.
+// Tick counts from the layer's clock; system time and FILETIME conversions from the wall clock.
 // FILETIME counts 100-nanosecond intervals since 1601-01-01 00:00 UTC.
 // The wall clock has a test seam; GetSystemTime and GetLocalTime read it too.
 #include <windows.h>
 #include <winseam.h>
 
 #include "winapi/base/filetime.h"
+#include "winapi/kernel32/clock.h"
 
 #include <time.h>
 
@@ -14,12 +15,6 @@ namespace {
 
 constexpr ULONGLONG kEpochDifference = winapi::filetime::kUnixEpoch;
 constexpr ULONGLONG kTicksPerSecond = winapi::filetime::kTicksPerSecond;
-
-ULONGLONG monotonicMillis() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<ULONGLONG>(ts.tv_sec) * 1000ULL + static_cast<ULONGLONG>(ts.tv_nsec) / 1000000ULL;
-}
 
 ULONGLONG fileTimeNow() {
   timespec ts{};
@@ -46,9 +41,9 @@ void fillSystemTime(const struct tm& t, WORD millis, LPSYSTEMTIME st) {
 
 }  // namespace
 
-extern "C" DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(monotonicMillis()); }
+extern "C" DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(winapi::clock::now()); }
 
-extern "C" ULONGLONG WINAPI GetTickCount64(void) { return monotonicMillis(); }
+extern "C" ULONGLONG WINAPI GetTickCount64(void) { return winapi::clock::now(); }
 
 extern "C" BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
   timespec ts{};

@@ -9,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace lumetra::e2e {
@@ -71,8 +69,7 @@ class Languages : public EndToEnd {
       return false;
     })) << "the status bar paints";
     // The other children of the window's thread paint in the same round of messages.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    m_app.settle();
+    EXPECT_TRUE(driver()->waitUntilIdle(frame())) << "the window paints all it was asked to";
     return runs.taken();
   }
 

@@ -5,6 +5,7 @@
 #include "app/LumetraApp.h"
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 
 #include <windows.h>
 
@@ -86,10 +87,13 @@ TEST(HandOver, ASecondStartBringsTheRunningCopysMainWindowForward) {
 
   ChildProcess running = start("RunningCopy");
   std::string shown;
-  for (int i = 0; i < 1000 && shown.find("ready") == std::string::npos; ++i) {
-    shown += running.readOutput();
-    Sleep(10);
-  }
+  auto showsLine = [&](const char* line) {
+    return lumetra::testlib::waitUntil([&] {
+      shown += running.readOutput();
+      return shown.find(line) != std::string::npos;
+    });
+  };
+  showsLine("ready");
   ASSERT_NE(shown.find("ready"), std::string::npos) << shown;
 
   const auto began = std::chrono::steady_clock::now();
@@ -100,8 +104,8 @@ TEST(HandOver, ASecondStartBringsTheRunningCopysMainWindowForward) {
   EXPECT_NE(second.readOutputToEnd().find("answer 0"), std::string::npos);
   EXPECT_LT(took, std::chrono::seconds(5));
 
-  Sleep(100);
-  shown += running.readOutput();
+  // The hand-over's sends are answered, and their lines written, before the second start ends.
+  showsLine("main 1027");
   EXPECT_NE(shown.find("main 1027"), std::string::npos) << shown;
   EXPECT_EQ(shown.find("owner"), std::string::npos) << "the untitled owner is never the target";
   EXPECT_EQ(shown.find("1031"), std::string::npos) << "no instance event is sent";

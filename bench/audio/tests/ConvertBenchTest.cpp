@@ -3,6 +3,7 @@
 // its messages.
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 #include "testlib/WavBuilder.h"
 
 #include <gtest/gtest.h>
@@ -186,9 +187,11 @@ lumetra::testlib::ChildProcess startAndWait(const std::vector<std::string>& opti
   lumetra::testlib::ChildProcess child(argv, {}, true);
   const fs::path canonical = fs::canonical(source);
   const auto mark = static_cast<int64_t>(fs::file_size(source) * percent / 100);
-  while (child.running() && lumetra::testlib::openFileOffset(child.pid(), canonical) < mark) {
-    std::this_thread::sleep_for(std::chrono::microseconds(500));
-  }
+  lumetra::testlib::waitUntil(
+      [&] {
+        return !child.running() || lumetra::testlib::openFileOffset(child.pid(), canonical) >= mark;
+      },
+      std::chrono::seconds(60), std::chrono::microseconds(500));
   return child;
 }
 

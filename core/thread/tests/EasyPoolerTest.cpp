@@ -176,7 +176,8 @@ TEST(ClassTail, GivesEveryPooledClassItsPoolTakeReleaseAndName) {
 }
 
 TEST(ObjLocker, DisposesOfItsObjectTheWayItWasGiven) {
-  static int s_functionCalls = 0;
+  static int s_functionCalls;
+  s_functionCalls = 0;
   struct CountingDestructor final : s::base::IDestructor {
     void destruct(void*& ref) override {
       ++calls;

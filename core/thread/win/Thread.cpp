@@ -1,7 +1,7 @@
 // The reusable worker thread: a parked operating-system thread and its control block.
 #include "core/thread/win/Thread.h"
 
-#include <chrono>
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 
@@ -10,9 +10,24 @@ namespace s::thread::win {
 /// What the worker and its owner share. The worker's routine holds a reference of its own, so
 /// an abandoned thread keeps its block after the owner has moved on to a fresh one.
 struct Thread::Control {
+  Control()
+      : exitEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        idleEvent(CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
+  ~Control() {
+    CloseHandle(exitEvent);
+    CloseHandle(idleEvent);
+  }
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
   std::mutex lock;
   /// Notified on every change: new work, a stop, an exit request, the worker becoming idle.
   std::condition_variable changed;
+  /// The two states that waits with a time-out look for, also as events, so those waits run on
+  /// the system's tick clock (GetTickCount64's): set once an exit is requested, and set exactly
+  /// while the worker is idle. Both change only under `lock`, with the flags below.
+  HANDLE exitEvent;
+  HANDLE idleEvent;
   int32_t delay = 0;
   ITask* task = nullptr;
   int32_t remaining = 0;
@@ -29,12 +44,28 @@ namespace {
 using Control = Thread::Control;
 using Lock = std::unique_lock<std::mutex>;
 
-// Sleeps up to `ms` on the control's condition; returns early once `done` holds.
-template <typename Done>
-void waitFor(Control& control, Lock& lock, int64_t ms, Done done) {
-  if (ms > 0) {
-    control.changed.wait_for(lock, std::chrono::milliseconds(ms), done);
+void setIdle(Control& control, bool idle) {
+  control.idle = idle;
+  if (idle) {
+    SetEvent(control.idleEvent);
+  } else {
+    ResetEvent(control.idleEvent);
   }
+}
+
+void askToExit(Control& control) {
+  control.exitRequested = true;
+  SetEvent(control.exitEvent);
+}
+
+// Waits `ms` on the tick clock with the lock let go; only an exit request ends it early.
+void pause(Control& control, Lock& lock, int64_t ms) {
+  if (ms <= 0) {
+    return;
+  }
+  lock.unlock();
+  WaitForSingleObject(control.exitEvent, static_cast<DWORD>(std::min<int64_t>(ms, INFINITE - 1)));
+  lock.lock();
 }
 
 DWORD WINAPI routine(LPVOID parameter) {
@@ -47,7 +78,7 @@ DWORD WINAPI routine(LPVOID parameter) {
     if (c.delay > 0) {
       const int32_t ms = c.delay;
       c.delay = 0;
-      waitFor(c, lock, ms, [&] { return c.exitRequested; });
+      pause(c, lock, ms);
     } else if (!c.held && c.remaining != 0) {
       if (c.remaining != -1) {
         --c.remaining;
@@ -69,11 +100,11 @@ DWORD WINAPI routine(LPVOID parameter) {
         const int64_t wait = mode == Thread::kPause ? interval
                                                     : static_cast<int64_t>(started + interval) -
                                                           static_cast<int64_t>(GetTickCount64());
-        waitFor(c, lock, wait, [&] { return c.exitRequested; });
+        pause(c, lock, wait);
       }
     } else {
       if (c.remaining == 0 && !c.idle) {
-        c.idle = true;
+        setIdle(c, true);
         c.changed.notify_all();
       }
       // Checking for work and parking is one step under the lock: a start cannot slip between.
@@ -84,7 +115,7 @@ DWORD WINAPI routine(LPVOID parameter) {
     }
   }
   c.exited = true;
-  c.idle = true;
+  setIdle(c, true);
   c.changed.notify_all();
   return 0;
 }
@@ -104,6 +135,9 @@ bool Thread::startThread() {
   m_threadId = 0;
   m_handle = nullptr;
   m_control = std::make_shared<Control>();
+  if (m_control->exitEvent == nullptr || m_control->idleEvent == nullptr) {
+    return false;
+  }
   auto* handed = new std::shared_ptr<Control>(m_control);
   DWORD id = 0;
   HANDLE handle = CreateThread(nullptr, 0, &routine, handed, CREATE_SUSPENDED, &id);
@@ -142,7 +176,7 @@ bool Thread::startWork(ITask* task, int32_t count, int32_t mode, int32_t interva
     m_control->mode = mode;
     m_control->interval = interval;
     m_control->delay = 0;
-    m_control->idle = count == 0;
+    setIdle(*m_control, count == 0);
     m_control->exited = false;
   }
   resume();
@@ -169,14 +203,14 @@ bool Thread::waitUntilIdleOrRestart(uint32_t timeoutMs) {
   }
   {
     std::shared_ptr<Control> control = m_control;
+    WaitForSingleObject(control->idleEvent, timeoutMs);
     Lock lock(control->lock);
-    if (control->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                  [&] { return control->idle; })) {
+    if (control->idle) {
       return true;
     }
     // Killing the thread could leave any lock it holds taken for good. It is left to end on its
     // own: it leaves as soon as its task returns, and nothing it does after that is looked at.
-    control->exitRequested = true;
+    askToExit(*control);
     control->remaining = 0;
     control->task = nullptr;
     control->changed.notify_all();
@@ -215,7 +249,7 @@ void Thread::waitForExit() {
 void Thread::requestExit() {
   {
     std::lock_guard guard(m_control->lock);
-    m_control->exitRequested = true;
+    askToExit(*m_control);
     m_control->changed.notify_all();
   }
   resume();
@@ -275,7 +309,7 @@ void Thread::reset() {
   suspend();
   {
     std::lock_guard guard(m_control->lock);
-    m_control->idle = true;
+    setIdle(*m_control, true);
   }
   m_runFunction = nullptr;
 }

@@ -23,7 +23,8 @@ namespace s::thread::win {
 /// under the same lock, so no start is ever lost. A `stopRepeating` during a pause or a period
 /// lets it run out (so `stopAndWait` returns once the worker is past it); pauses, periods and
 /// delays end early only when an exit is requested, so `shutdown` and destruction never wait
-/// one out.
+/// one out. They and the time-out of `waitUntilIdleOrRestart` run on the system's tick clock
+/// (GetTickCount64's), which tests stop and move instead of waiting.
 ///
 /// The control block keeps no "alive" mark (set by the worker each time it takes the lock,
 /// cleared by each start): nothing would read it. Whether the worker took up its work shows in

@@ -9,9 +9,7 @@
 
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
-#include <chrono>
 #include <functional>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -31,7 +29,10 @@ class StateMachines : public testing::Test {
     window->show(true, false);
     winapi::HeadlessDriver::current()->moveMouse(5, 5);
   }
-  void TearDown() override { window->release(); }
+  void TearDown() override {
+    window->release();
+    winapi::HeadlessDriver::current()->runClock();
+  }
 
   int alpha() {
     if ((GetWindowLongPtrW(frame, GWL_EXSTYLE) & WS_EX_LAYERED) == 0) {
@@ -108,9 +109,15 @@ TEST_F(StateMachines, TrayClickRightAfterDeactivationHidesTheWindow) {
 
   window->restore();
   SendMessageW(frame, WM_ACTIVATE, WA_INACTIVE, 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  winapi::HeadlessDriver::current()->advanceClock(150);
   SendMessageW(frame, Window::kTrayMessage, 0, WM_LBUTTONDOWN);
-  EXPECT_FALSE(window->isMinimized()) << "a click long after the deactivation activates";
+  EXPECT_TRUE(window->isMinimized()) << "150 ms after the deactivation still counts as right after";
+
+  window->restore();
+  SendMessageW(frame, WM_ACTIVATE, WA_INACTIVE, 0);
+  winapi::HeadlessDriver::current()->advanceClock(151);
+  SendMessageW(frame, Window::kTrayMessage, 0, WM_LBUTTONDOWN);
+  EXPECT_FALSE(window->isMinimized()) << "a click longer after the deactivation activates";
   winapi::HeadlessDriver::current()->setTrayPresent(true);
 }
 

@@ -2,25 +2,26 @@
 #pragma once
 
 #include "gui/win/Window.h"
+#include "testlib/Wait.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <windows.h>
 
 #include <chrono>
 #include <functional>
-#include <thread>
 
 namespace lumetra::testgui {
 
 inline bool waitFor(const std::function<bool()>& condition) {
-  for (int i = 0; i < 300 && !condition(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return condition();
+  return lumetra::testlib::waitUntil(condition, std::chrono::seconds(3));
 }
 
 /// Lets the window's UI thread handle everything queued for it so far.
 inline void settle(HWND window) { ::SendMessageW(window, WM_NULL, 0, 0); }
+
+/// Returns once the window's UI thread has handled everything given to it, input and paints
+/// included, and waits for more; false when it is still busy after a generous limit.
+inline bool idle(HWND window) { return winapi::HeadlessDriver::current()->waitUntilIdle(window); }
 
 /// A window at (100, 100), 400 x 300, shown, released with the holder.
 struct ShownWindow {

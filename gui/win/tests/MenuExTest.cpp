@@ -7,14 +7,12 @@
 #include "gui/win/tests/TestLanguages.h"
 
 #include "core/thread/ClassTail.h"
-#include "core/time/WallClock.h"
 #include "gui/drawer/IMenu.h"
 #include "gui/menuitem/MenuItem.h"
 #include "gui/win/Box.h"
 #include "gui/win/PopupMenu.h"
 
 #include <windows.h>
-#include <winseam.h>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +22,7 @@
 namespace {
 
 using lumetra::testgui::englishAndGerman;
+using lumetra::testgui::idle;
 using lumetra::testgui::Listener;
 using lumetra::testgui::settle;
 using lumetra::testgui::ShownWindow;
@@ -88,15 +87,6 @@ PopupMenu* dropDown(const char16_t* title, int32_t firstId) {
   return menu;
 }
 
-// The wall clock the reopen guard reads, set by the tests.
-std::atomic<int64_t> g_nowMs{0};
-
-void WINAPI fakeClock(LPFILETIME time) {
-  const auto ticks = static_cast<uint64_t>(g_nowMs.load() * 10000 + s::time::kFileTimeEpochOffset);
-  time->dwLowDateTime = static_cast<DWORD>(ticks);
-  time->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-}
-
 /// A shown window holding a bar of File, View (drop-downs) and Go (command 900) at the top of
 /// its box, 300 pixels wide.
 class MenuBar : public testing::Test {
@@ -121,7 +111,7 @@ class MenuBar : public testing::Test {
     settle(window->getHandle());
   }
   void TearDown() override {
-    winapi::seam::replaceGetSystemTimeAsFileTime(nullptr);
+    headless().runClock();
     headless().clearAnswers();
   }
   /// The screen point in the middle of an entry (the last one moved right when asked).
@@ -231,27 +221,28 @@ TEST_F(MenuBar, TheLastEntryAtTheRightOpensItsDropDownThere) {
 }
 
 TEST_F(MenuBar, APressSoonAfterAClosingOpensNothingAndALaterOneOpens) {
-  g_nowMs = 1'000'000'000'000;
-  winapi::seam::replaceGetSystemTimeAsFileTime(&fakeClock);
+  // The tick clock stands still but for the test's moves.
+  constexpr ULONGLONG kStart = 10'000'000'000;
+  headless().setClock(kStart);
   attach();
   pointAt(middleOf(0));
   headless().scriptCancel();
   headless().click(middleOf(0).x, middleOf(0).y);
   ASSERT_TRUE(waitFor([&] { return opened.load() == 1 && !bar->isDropDownOpen(); }));
-  EXPECT_EQ(bar->getLastCloseTime(), g_nowMs.load());
+  EXPECT_EQ(bar->getLastCloseTime(), static_cast<int64_t>(kStart));
 
-  g_nowMs += 400;
+  headless().advanceClock(MenuEx::kReopenGuardMs);
   headless().click(middleOf(0).x, middleOf(0).y);
-  settle(bar->GetSafeHwnd());
+  ASSERT_TRUE(idle(bar->GetSafeHwnd()));
   EXPECT_EQ(opened, 1) << "the press that closed the drop-down opens nothing";
 
-  g_nowMs += 200;
+  headless().advanceClock(1);
   headless().click(middleOf(0).x, middleOf(0).y);
   ASSERT_TRUE(waitFor([&] { return opened.load() == 2 && !bar->isDropDownOpen(); }));
-  EXPECT_EQ(bar->getLastCloseTime(), g_nowMs.load());
+  EXPECT_EQ(bar->getLastCloseTime(), static_cast<int64_t>(kStart + MenuEx::kReopenGuardMs + 1));
 
   // A clock set back leaves the last closing in the future: the guard does not hold for that.
-  g_nowMs -= 3'600'000;
+  headless().setClock(kStart - 3'600'000);
   settle(bar->GetSafeHwnd());
   headless().click(middleOf(1).x, middleOf(1).y);
   ASSERT_TRUE(waitFor([&] { return opened.load() == 3; }));

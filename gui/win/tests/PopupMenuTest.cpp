@@ -298,13 +298,13 @@ TEST(WindowMenus, TheOpeningOfAMenuReachesTheWindowItsMenuDataNames) {
   headless().pressButton(WM_RBUTTONDOWN);
   headless().releaseButton(WM_RBUTTONUP);
   // The UI thread sends to this thread's window: answer its sends while waiting.
-  for (int i = 0; i < 300 && g_initMenuPopups == 0; ++i) {
+  waitFor([] {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       DispatchMessageW(&msg);
     }
-    Sleep(10);
-  }
+    return g_initMenuPopups != 0;
+  });
   EXPECT_EQ(g_initMenuPopups, 1);
   DestroyWindow(listener);
 }

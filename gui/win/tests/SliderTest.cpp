@@ -15,14 +15,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
 namespace {
 
+using lumetra::testgui::idle;
 using lumetra::testgui::Listener;
 using lumetra::testgui::settle;
 using lumetra::testgui::ShownWindow;
@@ -245,6 +244,10 @@ TEST_F(SliderWidget, WithADrawerItDragsItselfAndTellsOncePerChange) {
   add(slider);
   ASSERT_EQ(slider->getPosition(), 0);
   const HWND parent = GetParent(slider->GetSafeHwnd());
+  {
+    std::lock_guard<std::mutex> guard(g_tracksLock);
+    g_tracks.clear();
+  }
   g_parentProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordingParentProc)));
   press(slider, 8, 10);
@@ -262,10 +265,7 @@ TEST_F(SliderWidget, WithADrawerItDragsItselfAndTellsOncePerChange) {
   EXPECT_FALSE(slider->isDragging());
   EXPECT_EQ(heard, 2);
   // Posted, so they arrive when the window's thread next looks at its queue.
-  waitFor([] {
-    std::lock_guard<std::mutex> guard(g_tracksLock);
-    return g_tracks.size() >= 2;
-  });
+  ASSERT_TRUE(idle(window->getHandle()));
   {
     std::lock_guard<std::mutex> guard(g_tracksLock);
     EXPECT_EQ(g_tracks, (std::vector<std::pair<int, HWND>>{{50, slider->GetSafeHwnd()},
@@ -331,19 +331,17 @@ TEST_F(SliderWidget, AChangedValuePaintsOnceMore) {
   slider->setDrawer(drawer, true);
   add(slider);
   ASSERT_TRUE(waitFor([&] { return drawer->paints > 0; }));
-  settle(window->getHandle());
+  ASSERT_TRUE(idle(window->getHandle()));
   const int before = drawer->paints;
-  // Painting runs on the window's thread: each count is waited for, then given time to grow.
-  auto settledAt = [&](int expected) {
-    waitFor([&] { return drawer->paints >= expected; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    settle(window->getHandle());
+  // Painting runs on the window's thread: each count is read once it has nothing left to paint.
+  auto settled = [&] {
+    EXPECT_TRUE(idle(window->getHandle()));
     return drawer->paints.load();
   };
   slider->repaint();
-  EXPECT_EQ(settledAt(before + 1), before + 1) << "nothing changed: one paint";
+  EXPECT_EQ(settled(), before + 1) << "nothing changed: one paint";
   slider->setPosition(40);
-  EXPECT_EQ(settledAt(before + 3), before + 3) << "the change invalidates once more";
+  EXPECT_EQ(settled(), before + 3) << "the change invalidates once more";
   EXPECT_EQ(drawer->lastValue, 40);
 }
 

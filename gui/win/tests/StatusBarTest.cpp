@@ -143,6 +143,26 @@ TEST(StatusBarTree, MakeStatusBarBuildsTheItemBoxBesideTheGripBox) {
   s::app::setAppHooks(previous);
 }
 
+TEST(StatusBarTree, ABarMadeBeforeTheDefaultDrawersTakesItsDrawerOnceTheyAreThere) {
+  const s::gui::drawer::DefaultDrawers previous =
+      s::gui::drawer::setDefaultDrawers(s::gui::drawer::DefaultDrawers{});
+  StatusBar* bar = StatusBar::create();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->getActiveDrawer(), nullptr) << "nothing to take yet";
+  s::gui::drawer::DefaultDrawers drawers;
+  drawers.takeStatusBar = [] {
+    return static_cast<s::gui::drawer::statusbar::IBasic*>(RecordingStatusBarDrawer::take());
+  };
+  s::gui::drawer::setDefaultDrawers(drawers);
+  auto* drawer = dynamic_cast<RecordingStatusBarDrawer*>(bar->getActiveDrawer());
+  ASSERT_NE(drawer, nullptr);
+  EXPECT_EQ(bar->getDefaultDrawer(), drawer);
+  EXPECT_FALSE(drawer->m_showGrip) << "set up as a fresh bar's drawer is";
+  EXPECT_FALSE(drawer->m_paintBackground);
+  delete bar;
+  s::gui::drawer::setDefaultDrawers(previous);
+}
+
 TEST_F(StatusBarInWindow, LiesAlongTheWindowsBottomAsHighAsItsDrawerSays) {
   StatusBar* bar = addBar();
   ASSERT_TRUE(bar->hasHandle());
@@ -183,6 +203,8 @@ TEST_F(StatusBarInWindow, LiesAlongTheWindowsBottomAsHighAsItsDrawerSays) {
   const RECT bigger = clientRect();
   EXPECT_EQ(bar->getY(), bigger.bottom - 13);
   EXPECT_EQ(bar->getWidth(), bigger.right);
+  // The drawer stays with the bar, which the next test may take from the pool.
+  drawer->m_height = 23;
 }
 
 TEST_F(StatusBarInWindow, ItsOwnSurfaceLetsClicksThroughWhileTheGripKeepsItsOwn) {

@@ -41,12 +41,7 @@ TEST(WindowTray, HidingToTheTrayShowsTheIconAndAClickBringsItBack) {
   Listener record([&](int32_t id) { heard.push_back(id); });
   window->addTrayClickListener(&record);
   ASSERT_TRUE(headless().trayInput(window->getHandle(), 0, WM_LBUTTONDOWN));
-  ASSERT_TRUE([&] {
-    for (int i = 0; i < 100 && heard.empty(); ++i) {
-      Sleep(10);
-    }
-    return !heard.empty();
-  }());
+  ASSERT_TRUE(headless().waitUntilIdle(window->getHandle()));
   EXPECT_EQ(heard, (std::vector<int32_t>{Window::kTrayClick}));
   EXPECT_FALSE(window->isInTray());
   EXPECT_TRUE(IsWindowVisible(window->getHandle()));
@@ -104,9 +99,7 @@ TEST(WindowHotKeys, ATakenKeyIsReportedAndAFreeOneFires) {
   headless().key('J', false);
   headless().key(VK_SHIFT, false);
   headless().key(VK_MENU, false);
-  for (int i = 0; i < 100 && heard.empty(); ++i) {
-    Sleep(10);
-  }
+  ASSERT_TRUE(headless().waitUntilIdle(window->getHandle()));
   EXPECT_EQ(heard, (std::vector<int32_t>{Window::kHotKey}));
   EXPECT_TRUE(fired) << "names compare ignoring case";
 

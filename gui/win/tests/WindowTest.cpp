@@ -6,6 +6,8 @@
 
 #include "gui/tests/FakeComponent.h"
 #include "gui/win/WindowClass.h"
+#include "testlib/Wait.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include <windows.h>
 #include <winseam.h>
@@ -37,10 +39,7 @@ struct WindowHolder {
 };
 
 bool waitFor(const std::function<bool()>& condition) {
-  for (int i = 0; i < 300 && !condition(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return condition();
+  return lumetra::testlib::waitUntil(condition, std::chrono::seconds(3));
 }
 
 TEST(Window, NewWindowIsHiddenSmallAndPlain) {
@@ -132,10 +131,12 @@ TEST(Window, CloseListenerCanVetoAndWaitingEndsOnlyAfterTheClose) {
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(window->isClosed());
   EXPECT_TRUE(window->isVisible());
-  std::thread closer([w] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  std::atomic<bool> waiting{false};
+  std::thread closer([w, &waiting] {
+    waitFor([&] { return waiting.load(); });
     w->close();
   });
+  waiting = true;
   window->waitUntilClosed();
   closer.join();
   EXPECT_TRUE(window->isClosed());
@@ -326,11 +327,22 @@ TEST(Window, SendsToAWindowWhoseThreadEndedFailAtOnce) {
   ASSERT_TRUE(PostThreadMessageW(thread, WM_QUIT, 0, 0));
   ASSERT_TRUE(waitFor([&] { return !IsWindow(window->getHandle()); }))
       << "the thread's windows go with it";
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(window->sendUserEvent(1, 2, 3, 4), 0);
-  window->release();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
+  // With the clock standing still no wait can end by its time-out: the send and the release
+  // return only because the thread is seen to have ended.
+  winapi::HeadlessDriver* headless = winapi::HeadlessDriver::current();
+  headless->advanceClock(0);
+  std::atomic<LRESULT> sent{-1};
+  std::atomic<bool> released{false};
+  std::thread releasing([&] {
+    sent = window->sendUserEvent(1, 2, 3, 4);
+    window->release();
+    released = true;
+  });
+  EXPECT_TRUE(lumetra::testlib::waitUntil([&] { return released.load(); }))
       << "a thread that ended is stopped without waiting out its time";
+  EXPECT_EQ(sent.load(), 0);
+  headless->runClock();  // a release that waits for its time-out ends, so the thread is joined
+  releasing.join();
 }
 
 }  // namespace
@@ -351,6 +363,7 @@ HWND WINAPI refuseTheFrameOnce(DWORD exStyle, LPCWSTR className, LPCWSTR name, D
 }  // namespace
 
 TEST(Window, AFrameThatCannotBeMadeSaysSoOnceAndLeavesNoFrame) {
+  g_refusedFrames = 0;
   g_realCreate = winapi::seam::replaceCreateWindowExW(&refuseTheFrameOnce);
   testing::internal::CaptureStderr();
   {

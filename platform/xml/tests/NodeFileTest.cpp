@@ -4,6 +4,7 @@
 
 #include "core/str/strbuffer/StrBuffer.h"
 #include "platform/xml/tests/TempFolder.h"
+#include "testlib/Wait.h"
 
 #include <gtest/gtest.h>
 #include <winseam.h>
@@ -16,7 +17,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 extern char** environ;
 
@@ -155,13 +155,18 @@ TEST_F(XmlFile, AKilledSaverLeavesTheOldFileOrTheNewOneWhole) {
     ASSERT_EQ(posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, environ), 0);
     unsetenv("LUMETRA_XML_SAVER");
     // Waits for the saver's first replacement (a loaded or sanitized machine starts it slowly),
-    // then lets it run on a while so that the kill lands somewhere inside a later save.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (struct stat now{}; std::chrono::steady_clock::now() < giveUp;) {
-      if (stat(file.c_str(), &now) == 0 && now.st_ino != before.st_ino) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    // then for one more per attempt, so that each kill lands inside a later save.
+    ino_t seen = before.st_ino;
+    for (int replaced = 0; replaced <= attempt; ++replaced) {
+      lumetra::testlib::waitUntil(
+          [&] {
+            struct stat now {};
+            if (stat(file.c_str(), &now) != 0 || now.st_ino == seen) return false;
+            seen = now.st_ino;
+            return true;
+          },
+          std::chrono::seconds(60));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(3 + 37 * attempt));
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     Pooled loaded;

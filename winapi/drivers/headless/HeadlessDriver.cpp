@@ -3,6 +3,7 @@
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
 #include "winapi/base/ascii.h"
+#include "winapi/kernel32/clock.h"
 #include "winapi/ole32/DragDrop.h"
 #include "winapi/shell32/NotifyIcon.h"
 #include "winapi/user32/HotKey.h"
@@ -10,7 +11,9 @@
 #include "winapi/user32/Window.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace winapi {
@@ -104,38 +107,47 @@ bool HeadlessDriver::setCursorPos(int x, int y) {
 
 void HeadlessDriver::captureScreen(const RECT& rect, PixelBuffer& out) { composeOwnWindows(rect, out); }
 
-ULONGLONG HeadlessDriver::now() {
-  {
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (m_manualClock) return m_clock;
-  }
-  return DisplayDriver::now();
-}
-
-bool HeadlessDriver::manualClock() {
-  std::lock_guard<std::mutex> guard(m_lock);
-  return m_manualClock;
-}
+bool HeadlessDriver::manualClock() { return clock::stopped(); }
 
 void HeadlessDriver::setClock(ULONGLONG ms) {
-  {
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_manualClock = true;
-    m_clock = ms;
-  }
+  clock::stopAt(ms);
   wakeAllQueues();
 }
 
 void HeadlessDriver::advanceClock(ULONGLONG ms) {
-  {
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (!m_manualClock) {
-      m_manualClock = true;
-      m_clock = DisplayDriver::now();
-    }
-    m_clock += ms;
-  }
+  clock::advance(ms);
   wakeAllQueues();
+}
+
+void HeadlessDriver::runClock() {
+  clock::run();
+  wakeAllQueues();
+}
+
+size_t HeadlessDriver::timedWaits() { return clock::timedWaits(); }
+
+bool HeadlessDriver::waitUntilIdle(HWND window) {
+  const DWORD threadId = GetWindowThreadProcessId(window, nullptr);
+  std::shared_ptr<ThreadQueue> queue = threadId != 0 ? queueOfThread(threadId) : nullptr;
+  if (queue == nullptr) return true;
+  // The thread tells nobody when it goes back to waiting, so its queue is looked at until it
+  // does: it waits only after finding nothing sent, posted, typed, to paint or due.
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  for (;;) {
+    bool waiting = false;
+    {
+      std::lock_guard<std::mutex> guard(queue->lock);
+      if (!queue->alive) return true;
+      const ULONGLONG now = clockMs();
+      const bool timerDue =
+          std::any_of(queue->timers.begin(), queue->timers.end(), [&](const Timer& t) { return t.due <= now; });
+      waiting = queue->waitingForMessages && queue->sent.empty() && queue->posted.empty() && queue->input.empty() &&
+                !queue->quit && !timerDue;
+    }
+    if (waiting && nextWindowToPaint(*queue) == nullptr) return true;
+    if (std::chrono::steady_clock::now() > giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
 }
 
 HWND HeadlessDriver::targetAt(POINT screen) {

@@ -81,9 +81,21 @@ class HeadlessDriver : public DisplayDriver {
   DWORD dragDrop(int x, int y);
   /// The user clicks a window's close button.
   void requestClose(HWND top);
-  // The clock: once set, time stands still except when advanced.
+  // The layer's clock (GetTickCount64, message times, timers, the time-outs of waits on objects):
+  // once set or advanced, it stands still except when advanced again, until runClock lets it
+  // run on from where it stands. Sleep keeps real time.
   void setClock(ULONGLONG ms);
   void advanceClock(ULONGLONG ms);
+  void runClock();
+  /// Waits on objects with a time-out (WaitForSingleObject and its kin) going on now. A test that
+  /// holds the clock moves it once the waits it means to end have begun: each time-out counts
+  /// from the reading its wait began at.
+  size_t timedWaits();
+  /// Waits until the thread of a window has handled everything given to it so far (sent, posted
+  /// and injected messages, paints, timers that are due) and waits for more, so a test can look
+  /// at what the input did, or that it did nothing, without waiting for a time. True at once
+  /// when the thread is gone; false when it is still busy after 20 s of real time.
+  bool waitUntilIdle(HWND window);
 
   // Modal loops. Answers wait in one queue in the order given; each loop takes the first answer
   // of its own kind, or a Cancel or Run, and without one answers Cancel at once, so no test
@@ -157,7 +169,6 @@ class HeadlessDriver : public DisplayDriver {
   void setCursor(PointerShape shape) override;
   bool cursorPos(POINT* point) override;
   bool setCursorPos(int x, int y) override;
-  ULONGLONG now() override;
   bool manualClock() override;
   ModalAnswer takeModalAnswer(ModalAnswer::Kind kind) override;
   bool defaultPrinter(Printer* printer) override;
@@ -183,8 +194,6 @@ class HeadlessDriver : public DisplayDriver {
   NativeWindow m_next = 1;
   POINT m_cursor{0, 0};
   PointerShape m_shape = PointerShape::Arrow;
-  bool m_manualClock = false;
-  ULONGLONG m_clock = 0;
   std::deque<ModalAnswer> m_answers;
   bool m_hasPrinter = false;
   Printer m_printer;

@@ -9,6 +9,7 @@
 
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 
 #include <filesystem>
 #include <string>
@@ -26,10 +27,10 @@ std::u16string windowsForm(const std::filesystem::path& path) {
 
 // The image is replaced at exec: waits until the child runs `program`.
 void waitForImage(DWORD pid, const std::filesystem::path& program) {
-  std::error_code error;
-  for (int i = 0; i < 200 && std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error) != program;
-       ++i)
-    Sleep(5);
+  lumetra::testlib::waitUntil([&] {
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error) == program;
+  });
 }
 
 // The snapshot entry of a process; false when the snapshot does not list it.
@@ -55,10 +56,11 @@ bool findInSnapshot(DWORD pid, PROCESSENTRY32W* found) {
 
 TEST(ProcessSnapshot, ListsARunningChildWithItsNameAndModulePathAndForgetsItOnceEnded) {
   TempDir folder;
-  // The child runs a copy of sleep named by this test, so its name and path are known.
+  // The child runs a copy of tail named by this test, so its name and path are known; it
+  // follows a file that never grows until it is killed.
   const std::filesystem::path program = folder.file("napper");
-  std::filesystem::copy_file("/bin/sleep", program);
-  ChildProcess child({program.string(), "30"});
+  std::filesystem::copy_file("/usr/bin/tail", program);
+  ChildProcess child({program.string(), "-f", "/dev/null"});
   ASSERT_TRUE(child.started());
   const auto pid = static_cast<DWORD>(child.pid());
   waitForImage(pid, program);
@@ -128,8 +130,8 @@ TEST(ProcessSnapshot, AModulePathLongerThanMaxPathFailsInsteadOfBeingCut) {
   while (deep.string().size() < 300) deep /= std::string(40, 'd');
   std::filesystem::create_directories(deep);
   const std::filesystem::path program = deep / "napper";
-  std::filesystem::copy_file("/bin/sleep", program);
-  ChildProcess child({program.string(), "30"});
+  std::filesystem::copy_file("/usr/bin/tail", program);
+  ChildProcess child({program.string(), "-f", "/dev/null"});
   ASSERT_TRUE(child.started());
   const auto pid = static_cast<DWORD>(child.pid());
   waitForImage(pid, program);

@@ -8,18 +8,17 @@
 
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -194,10 +193,7 @@ TEST(TemporaryFilesAtTheEnd, GoHoweverTheProcessEndsButByKill) {
       if (hidden) environment.push_back({"LUMETRA_TEMP_HIDDEN", "1"});
       ChildProcess child = ChildProcess::helperTest("TemporaryHelper.DISABLED_HoldsUnfinishedFiles", environment);
       ASSERT_TRUE(child.started());
-      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-      while (!fs::exists(ready) && child.running() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      }
+      lumetra::testlib::waitUntil([&] { return fs::exists(ready) || !child.running(); });
       ASSERT_TRUE(fs::exists(ready));
       const std::string name = end;
       if (name != "exit") {

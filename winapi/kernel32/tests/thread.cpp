@@ -1,8 +1,11 @@
-// Conformance of threads: creation, suspension as a parked wait, waits, exit codes, priorities.
+// Conformance of threads: creation, suspension as a parked wait, waits on threads and events,
+// exit codes, priorities.
 #include <windows.h>
 #include <winseam.h>
 
 #include <gtest/gtest.h>
+
+#include "testlib/Wait.h"
 
 #include <algorithm>
 #include <atomic>
@@ -11,9 +14,13 @@
 namespace {
 
 struct Probe {
+  Probe() : release(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~Probe() { CloseHandle(release); }
+  Probe(const Probe&) = delete;
+  Probe& operator=(const Probe&) = delete;
   std::atomic<int> runs{0};
   std::atomic<DWORD> seenId{0};
-  std::atomic<bool> release{false};
+  HANDLE release;  // set to let a thread that runs until released end
   DWORD result = 0;
 };
 
@@ -27,7 +34,7 @@ DWORD WINAPI recordAndReturn(LPVOID parameter) {
 DWORD WINAPI runUntilReleased(LPVOID parameter) {
   auto* probe = static_cast<Probe*>(parameter);
   ++probe->runs;
-  while (!probe->release) Sleep(1);
+  WaitForSingleObject(probe->release, INFINITE);
   return 0;
 }
 
@@ -41,10 +48,9 @@ DWORD WINAPI parkTwice(LPVOID parameter) {
   return 0;
 }
 
-// Waits until the value reaches `target`, giving up after about two seconds.
+// Waits until the value reaches `target`.
 bool eventually(const std::atomic<int>& value, int target) {
-  for (int i = 0; i < 2000 && value.load() < target; ++i) Sleep(1);
-  return value.load() >= target;
+  return lumetra::testlib::waitUntil([&] { return value.load() >= target; });
 }
 
 }  // namespace
@@ -93,18 +99,16 @@ TEST(Thread, SuspendsItselfUntilResumed) {
   Probe probe;
   HANDLE thread = CreateThread(nullptr, 0, &parkTwice, &probe, 0, nullptr);
   ASSERT_NE(thread, nullptr);
-  ASSERT_TRUE(eventually(probe.runs, 1));
-  Sleep(20);
+  // Another thread may add to the count of a parked thread (only of a parked one); it then
+  // needs two resumes.
+  ASSERT_TRUE(lumetra::testlib::waitUntil([&] { return SuspendThread(thread) == 1u; }));
   EXPECT_EQ(probe.runs, 1) << "the thread stays parked";
-  // Another thread may add to the count of a parked thread; it then needs two resumes.
-  EXPECT_EQ(SuspendThread(thread), 1u);
   EXPECT_EQ(ResumeThread(thread), 2u);
-  Sleep(20);
-  EXPECT_EQ(probe.runs, 1);
+  EXPECT_EQ(probe.runs, 1) << "one resume of two leaves it parked";
   EXPECT_EQ(ResumeThread(thread), 1u);
   ASSERT_TRUE(eventually(probe.runs, 2));
   // Resume in a loop until the thread has parked again, as a worker's owner does.
-  while (ResumeThread(thread) == 0 && probe.runs < 3) Sleep(1);
+  lumetra::testlib::waitUntil([&] { return ResumeThread(thread) != 0 || probe.runs >= 3; });
   ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
   EXPECT_EQ(probe.runs, 3);
   CloseHandle(thread);
@@ -117,7 +121,7 @@ TEST(Thread, CannotSuspendARunningThreadFromOutside) {
   SetLastError(0);
   EXPECT_EQ(SuspendThread(thread), static_cast<DWORD>(-1));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
-  probe.release = true;
+  SetEvent(probe.release);
   EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
   CloseHandle(thread);
 }
@@ -128,7 +132,7 @@ TEST(Wait, AnyAndAllOfSeveralThreads) {
                        CreateThread(nullptr, 0, &recordAndReturn, &fast, 0, nullptr)};
   EXPECT_EQ(WaitForMultipleObjects(2, threads, FALSE, 5000), WAIT_OBJECT_0 + 1);
   EXPECT_EQ(WaitForMultipleObjects(2, threads, TRUE, 30), static_cast<DWORD>(WAIT_TIMEOUT));
-  slow.release = true;
+  SetEvent(slow.release);
   EXPECT_EQ(WaitForMultipleObjects(2, threads, TRUE, 5000), WAIT_OBJECT_0);
   for (HANDLE h : threads) CloseHandle(h);
 
@@ -141,13 +145,68 @@ TEST(Wait, AnyAndAllOfSeveralThreads) {
       << "a thread waiting for itself times out";
 }
 
+TEST(Wait, EventsManualAndAutoReset) {
+  HANDLE manual = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE automatic = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+  ASSERT_NE(manual, nullptr);
+  ASSERT_NE(automatic, nullptr);
+  EXPECT_EQ(WaitForSingleObject(manual, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "made unset";
+  EXPECT_TRUE(SetEvent(manual));
+  EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0) << "a manual event stays set";
+  EXPECT_TRUE(ResetEvent(manual));
+  EXPECT_EQ(WaitForSingleObject(manual, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0) << "made set";
+  EXPECT_EQ(WaitForSingleObject(automatic, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "an automatic event lets one wait through";
+  // Waiting for all takes nothing while one of them is unset.
+  SetEvent(automatic);
+  HANDLE both[2] = {manual, automatic};
+  EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0) << "still set after that";
+  SetEvent(automatic);
+  SetEvent(manual);
+  EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(automatic, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  // A set wakes a thread that waits without limit.
+  ResetEvent(manual);
+  struct Waiter {
+    HANDLE event;
+    std::atomic<DWORD> answer{0xFFFF};
+  } waiter{manual};
+  HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](LPVOID p) -> DWORD {
+        auto* w = static_cast<Waiter*>(p);
+        w->answer = WaitForSingleObject(w->event, INFINITE);
+        return 0;
+      },
+      &waiter, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  SetEvent(manual);
+  ASSERT_EQ(WaitForSingleObject(thread, 20000), WAIT_OBJECT_0);
+  EXPECT_EQ(waiter.answer.load(), WAIT_OBJECT_0);
+  CloseHandle(thread);
+
+  EXPECT_TRUE(CloseHandle(manual));
+  EXPECT_TRUE(CloseHandle(automatic));
+  SetLastError(0);
+  EXPECT_FALSE(SetEvent(manual)) << "a closed handle";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  SetLastError(0);
+  EXPECT_EQ(CreateEventW(nullptr, TRUE, FALSE, u"Shared"), nullptr) << "no names across processes";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+}
+
 TEST(Wait, TimeoutIsHonoured) {
   Probe probe;
   HANDLE thread = CreateThread(nullptr, 0, &runUntilReleased, &probe, 0, nullptr);
   ULONGLONG before = GetTickCount64();
   EXPECT_EQ(WaitForSingleObject(thread, 100), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_GE(GetTickCount64() - before, 95u);
-  probe.release = true;
+  SetEvent(probe.release);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
 }
@@ -190,7 +249,7 @@ TEST(Thread, PrioritiesAreBestEffort) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PRIVILEGE_NOT_HELD));
     EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_BELOW_NORMAL);
   }
-  probe.release = true;
+  SetEvent(probe.release);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/Wait.h"
+
 #include <atomic>
 #include <string>
 #include <vector>
@@ -175,7 +177,7 @@ TEST(FrameworkThread, AfxBeginThreadRunsAUiThreadUntilWmQuit) {
   CWinThread* thread = AfxBeginThread(RUNTIME_CLASS(UiThread));
   ASSERT_NE(thread, nullptr);
   thread->m_bAutoDelete = FALSE;
-  for (int i = 0; i < 500 && g_uiWindow.load() == nullptr; ++i) Sleep(10);
+  lumetra::testlib::waitUntil([] { return g_uiWindow.load() != nullptr; });
   ASSERT_NE(g_uiWindow.load(), nullptr);
   EXPECT_EQ(SendMessageW(g_uiWindow, WM_USER + 1, 0, 0), 5);
   EXPECT_EQ(g_procThread.load(), thread->m_nThreadID) << "the window's procedure ran on its UI thread";

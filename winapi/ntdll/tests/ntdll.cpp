@@ -8,6 +8,7 @@
 #include "testlib/BusyDatabase.h"
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 
 #include <chrono>
 #include <cstddef>
@@ -524,12 +525,12 @@ TEST_F(Registry, AKilledWriterLeavesEveryValueWhole) {
   HANDLE key = create(under(u"Crash"));
   lumetra::testlib::ChildProcess helper = startHelper("WriteUntilKilled", "-");
   ASSERT_TRUE(helper.started());
-  // Let it write for a while, with this process reading at the same time.
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (valueNames(key).size() < 64 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // Let it write every value and start over, with this process reading at the same time.
+  lumetra::testlib::waitUntil([&] {
+    Value first;
+    return valueNames(key).size() == 64 && queryValue(key, u"0", first) == STATUS_SUCCESS && !first.data.empty() &&
+           first.data[0] != 0;
+  });
   helper.kill();
   std::vector<std::u16string> names = valueNames(key);
   ASSERT_EQ(names.size(), 64u);
@@ -559,7 +560,7 @@ TEST(RegistryHelper, DISABLED_WriteWhileBusy) {
   std::fflush(stdout);
   // Ends when told to, with the change still waiting for the file.
   const char* wait = std::getenv("LUMETRA_REGISTRY_HELPER_WAIT");
-  while (wait != nullptr && !std::filesystem::exists(wait)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  if (wait != nullptr) lumetra::testlib::waitUntil([&] { return std::filesystem::exists(wait); });
 }
 
 TEST_F(Registry, ABusyDatabaseHoldsNoCallUpAndLosesNoWrite) {
@@ -605,10 +606,7 @@ TEST_F(Registry, ABusyDatabaseHoldsNoCallUpAndLosesNoWrite) {
   ASSERT_TRUE(late.wait(30000));
   EXPECT_EQ(late.exitCode(), 0);
 
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (NtFlushKey(key) != STATUS_SUCCESS && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  lumetra::testlib::waitUntil([&] { return NtFlushKey(key) == STATUS_SUCCESS; });
   EXPECT_EQ(NtFlushKey(key), STATUS_SUCCESS) << "the file is free again";
   EXPECT_EQ(valueInFile(database, "DURING"), "02000000");
   EXPECT_EQ(valueInFile(database, "INNER"), "03000000");

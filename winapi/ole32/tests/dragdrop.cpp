@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "winapi/drivers/headless/HeadlessDriver.h"
+#include "testlib/Wait.h"
 #include "winapi/testsupport/Recorder.h"
 
 #include <atomic>
@@ -346,7 +347,6 @@ TEST_F(DragDrop, ATargetRevokedDuringADragHearsNoMore) {
 TEST(DropTargetThreads, CallbacksRunOnTheWindowsOwnThread) {
   std::atomic<HWND> window{nullptr};
   std::atomic<DWORD> uiThread{0};
-  std::atomic<bool> stop{false};
   RecordingTarget target;
   target.answer = DROPEFFECT_LINK;
   std::thread ui([&] {
@@ -356,19 +356,16 @@ TEST(DropTargetThreads, CallbacksRunOnTheWindowsOwnThread) {
     uiThread = GetCurrentThreadId();
     window = w;
     MSG msg;
-    while (!stop) {
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-      Sleep(1);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
     DestroyWindow(w);
     OleUninitialize();
   });
-  while (window == nullptr) Sleep(1);
+  lumetra::testlib::waitUntil([&] { return window.load() != nullptr; });
   POINT p = screenOf(window, 20, 20);
   EXPECT_EQ(headless().dragEnter(p.x, p.y, {{u"UniformResourceLocatorW", 0, bytesOf(u"http://a/")}}),
             static_cast<DWORD>(DROPEFFECT_LINK));
   EXPECT_EQ(headless().dragDrop(p.x, p.y), static_cast<DWORD>(DROPEFFECT_LINK));
-  stop = true;
+  PostThreadMessageW(uiThread, WM_QUIT, 0, 0);
   ui.join();
   ASSERT_EQ(target.calls.size(), 2u);
   for (const auto& c : target.calls) EXPECT_EQ(c.thread, uiThread.load()) << c.what;

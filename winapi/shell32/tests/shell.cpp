@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -16,7 +18,6 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace fs = std::filesystem;
 using winapi::HeadlessDriver;
@@ -67,14 +68,13 @@ BOOL open(const char16_t* file, const char16_t* verb, HINSTANCE* code = nullptr)
 // The lines the stand-in xdg-open wrote; it runs detached, so wait for `count` lines a while.
 std::string waitForLines(const fs::path& log, int count) {
   std::string text;
-  for (int i = 0; i < 500; ++i) {
-    std::ifstream in(log);
-    text.assign(std::istreambuf_iterator<char>(in), {});
-    int lines = 0;
-    for (char c : text) lines += c == '\n';
-    if (lines >= count) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  lumetra::testlib::waitUntil(
+      [&] {
+        std::ifstream in(log);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+        return std::count(text.begin(), text.end(), '\n') >= count;
+      },
+      std::chrono::seconds(5));
   return text;
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/Wait.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 #include "winapi/testsupport/PaintCheck.h"
 #include "winapi/testsupport/Recorder.h"
@@ -264,23 +265,24 @@ TEST_F(Dialogs, BoxesRunInsideWindowProceduresNestedAndOnWorkers) {
   headless().scriptRun();
   std::atomic<int> answer{-1};
   std::thread worker([&] { answer = MessageBoxW(owner, u"From a worker", u"Worker", MB_OKCANCEL); });
+  // This thread answers what the worker's box sends to the owner while it waits.
   HWND box = nullptr;
-  for (int i = 0; i < 2000 && box == nullptr; ++i) {
+  lumetra::testlib::waitUntil([&] {
     pump();
     box = FindWindowW(u"#32770", u"Worker");
-    if (box == nullptr) Sleep(1);
-  }
+    return box != nullptr;
+  });
   ASSERT_NE(box, nullptr);
-  for (int i = 0; i < 200 && IsWindowEnabled(owner); ++i) {
+  lumetra::testlib::waitUntil([&] {
     pump();
-    Sleep(1);
-  }
+    return !IsWindowEnabled(owner);
+  });
   EXPECT_FALSE(IsWindowEnabled(owner));
   PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-  while (answer == -1) {
+  lumetra::testlib::waitUntil([&] {
     pump();
-    Sleep(1);
-  }
+    return answer != -1;
+  });
   worker.join();
   pump();
   EXPECT_EQ(answer, IDCANCEL);

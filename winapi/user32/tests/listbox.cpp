@@ -44,7 +44,10 @@ class ListBox : public ::testing::Test {
                           nullptr, nullptr, nullptr);
     pump();
   }
-  void TearDown() override { DestroyWindow(top); }
+  void TearDown() override {
+    DestroyWindow(top);
+    headless().runClock();
+  }
 
   HWND make(DWORD style, std::initializer_list<const char16_t*> rows) {
     HWND list =
@@ -120,6 +123,8 @@ TEST_F(ListBox, FindStringMatchesAPrefixIgnoringCaseFromAfterTheStartRoundToIt) 
 }
 
 TEST_F(ListBox, LettersSelectTheNextRowBeginningWithWhatWasTyped) {
+  // The clock stands still, so the letters come at once unless the test moves it.
+  headless().setClock(1000000);
   HWND list = make(0, {u"alpha", u"beta", u"bravo", u"charlie", u"Bob", u"delta"});
   clickRow(list, 0);
   ASSERT_EQ(GetFocus(), list);
@@ -136,9 +141,12 @@ TEST_F(ListBox, LettersSelectTheNextRowBeginningWithWhatWasTyped) {
   EXPECT_EQ(current(list), 2) << "no row begins with \"brax\"";
   EXPECT_EQ(g_notifications, (std::vector<int>{LBN_SELCHANGE, LBN_SELCHANGE})) << "only changes are told";
 
-  // After a pause the letters start a new prefix; one letter again and again steps through the
-  // rows that begin with it.
-  Sleep(1100);
+  // After a pause of more than a second the letters start a new prefix; one letter again and
+  // again steps through the rows that begin with it.
+  headless().advanceClock(1000);
+  typeLetter(u'B');
+  EXPECT_EQ(current(list), 2) << "a second apart still adds to \"brax\"";
+  headless().advanceClock(1001);
   typeLetter(u'B');
   EXPECT_EQ(current(list), 4);
   typeLetter(u'b');

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testlib/Wait.h"
 #include "winapi/testsupport/Recorder.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -19,12 +20,15 @@ namespace {
 
 constexpr UINT kAsk = WM_USER + 1;
 constexpr UINT kAskBack = WM_USER + 2;
-constexpr UINT kSleep = WM_USER + 3;
+constexpr UINT kHold = WM_USER + 3;
 
 std::atomic<DWORD> g_procThread{0};
 std::mutex g_ownersLock;
 std::map<HWND, std::thread::id> g_owners;  // the thread that made each test window
 std::atomic<HWND> g_partner{nullptr};
+// kHold keeps its thread in the procedure, away from its queue, until g_letGo is set.
+std::atomic<bool> g_held{false};
+HANDLE g_letGo = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
 LRESULT CALLBACK threadProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -36,7 +40,10 @@ LRESULT CALLBACK threadProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case kAskBack:
       // Answering needs the other thread, which is itself waiting in a send to this one.
       return SendMessageW(g_partner.load(), kAsk, wParam + 1, 0) + 1;
-    case kSleep: Sleep(static_cast<DWORD>(wParam)); return 7;
+    case kHold:
+      g_held = true;
+      WaitForSingleObject(g_letGo, INFINITE);
+      return 7;
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
@@ -119,16 +126,30 @@ TEST(Queues, TwoThreadsSendingToEachOtherDoNotDeadlock) {
 
 TEST(Queues, SendMessageTimeoutGivesUpOnABusyThread) {
   WindowThread busy;
-  PostMessageW(busy.hwnd(), kSleep, 800, 0);  // keeps the thread away from its queue
-  Sleep(50);
+  ResetEvent(g_letGo);
+  g_held = false;
+  PostMessageW(busy.hwnd(), kHold, 0, 0);
+  ASSERT_TRUE(lumetra::testlib::waitUntil([] { return g_held.load(); }));
+  // The thread stays busy until it is let go, which happens only once the send has given up.
+  struct Answer {
+    LRESULT sent;
+    DWORD_PTR result;
+    DWORD error;
+  };
+  auto send = std::async(std::launch::async, [&] {
+    DWORD_PTR result = 99;
+    SetLastError(0);
+    const LRESULT sent = SendMessageTimeoutW(busy.hwnd(), kAsk, 1, 0, SMTO_NORMAL, 100, &result);
+    return Answer{sent, result, GetLastError()};
+  });
+  const bool gaveUp = send.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+  SetEvent(g_letGo);
+  ASSERT_TRUE(gaveUp) << "the send waits out its 100 ms, not the busy thread";
+  const Answer answer = send.get();
+  EXPECT_EQ(answer.sent, 0);
+  EXPECT_EQ(answer.error, static_cast<DWORD>(ERROR_TIMEOUT));
+  EXPECT_EQ(answer.result, 0u);
   DWORD_PTR result = 99;
-  auto start = std::chrono::steady_clock::now();
-  SetLastError(0);
-  EXPECT_EQ(SendMessageTimeoutW(busy.hwnd(), kAsk, 1, 0, SMTO_NORMAL, 100, &result), 0);
-  auto waited = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
-  EXPECT_EQ(result, 0u);
-  EXPECT_LT(waited, std::chrono::milliseconds(700));
   // Once the thread looks at its queue again, the next send goes through.
   EXPECT_NE(SendMessageTimeoutW(busy.hwnd(), kAsk, 4, 0, SMTO_NORMAL, 5000, &result), 0);
   EXPECT_EQ(result, 8u);
@@ -239,11 +260,11 @@ TEST(Queues, GetMessageWakesForATimerWhenTheClockMoves) {
   auto* headless = winapi::HeadlessDriver::current();
   headless->setClock(0);
   std::atomic<bool> fired{false};
-  std::atomic<bool> timerSet{false};
+  std::atomic<HWND> timerSet{nullptr};
   std::thread waiter([&] {
     HWND hwnd = makeThreadWindow();
     SetTimer(hwnd, 1, 50, nullptr);
-    timerSet = true;
+    timerSet = hwnd;
     MSG msg;
     GetMessageW(&msg, nullptr, 0, 0);
     fired = msg.message == WM_TIMER;
@@ -251,8 +272,8 @@ TEST(Queues, GetMessageWakesForATimerWhenTheClockMoves) {
   });
   // The clock moves only once the timer counts from 0: on a slow machine the thread may take
   // longer than any fixed pause to set it, and a timer set after the move would never be due.
-  while (!timerSet.load()) Sleep(1);
-  Sleep(50);
+  ASSERT_TRUE(lumetra::testlib::waitUntil([&] { return timerSet.load() != nullptr; }));
+  ASSERT_TRUE(headless->waitUntilIdle(timerSet.load())) << "the thread waits in GetMessage";
   EXPECT_FALSE(fired.load());
   headless->advanceClock(60);
   waiter.join();
@@ -290,28 +311,28 @@ TEST(Activation, NeverWaitsOnTheThreadOfTheWindowThatLosesIt) {
   g_deactivations = 0;
   std::atomic<HWND> other{nullptr};
   std::atomic<bool> release{false};
-  std::thread sleeper([&] {
+  std::thread poller([&] {
     HWND w = CreateWindowExW(0, u"ActivationTest", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
                              nullptr, nullptr, nullptr);
     SetActiveWindow(w);
     other = w;
-    // Sleeps without pumping, as a thread polling for another window's thread does.
-    while (!release) Sleep(10);
+    // Waits without pumping, as a thread polling for another window's thread does.
+    lumetra::testlib::waitUntil([&] { return release.load(); }, std::chrono::minutes(1));
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     DestroyWindow(w);
   });
-  while (other.load() == nullptr) Sleep(1);
+  lumetra::testlib::waitUntil([&] { return other.load() != nullptr; });
   HWND mine = CreateWindowExW(0, u"ActivationTest", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
                               nullptr, nullptr, nullptr);
   auto started = std::chrono::steady_clock::now();
   SetActiveWindow(mine);
   auto took = std::chrono::steady_clock::now() - started;
   EXPECT_EQ(GetActiveWindow(), mine);
-  // A wait would last until the sleeper is released, which happens only after this line.
+  // A wait would last until the poller is released, which happens only after this line.
   EXPECT_LT(took, std::chrono::seconds(2));
   release = true;
-  sleeper.join();
+  poller.join();
   EXPECT_EQ(g_deactivations.load(), 1) << "the other window still hears that it lost the activation";
   DestroyWindow(mine);
 }

@@ -7,6 +7,7 @@
 
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 #include "winapi/user32/remote_protocol.h"
 
 #include <stdlib.h>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,8 @@ const char16_t kTitle[] = u"Remote helper window";
 LRESULT CALLBACK helperProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kComeToFront) return 42 + static_cast<LRESULT>(wParam);
   if (message == kStall) {
-    Sleep(static_cast<DWORD>(wParam));
+    // Busy until the test ends the process.
+    std::promise<void>().get_future().wait();
     return 1;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -65,6 +68,16 @@ HWND findByTitle() {
     if (GetWindowTextW(h, title, 64) > 0 && std::u16string(title) == kTitle) return h;
   }
   return nullptr;
+}
+
+// The helper's window once it is published.
+HWND waitForHelperWindow() {
+  HWND remote = nullptr;
+  lumetra::testlib::waitUntil([&] {
+    remote = findByTitle();
+    return remote != nullptr;
+  });
+  return remote;
 }
 
 using winapi::remote::Request;
@@ -204,11 +217,7 @@ TEST(Remote, WindowsOfAnotherProcessAreFoundAndAnswerWithTimeouts) {
   lumetra::testlib::ChildProcess child = lumetra::testlib::ChildProcess::helperTest(
       "RemoteHelper.DISABLED_ServesAWindowForTheCrossProcessTest", {{"LUMETRA_REMOTE_HELPER", "1"}});
   ASSERT_TRUE(child.started());
-  HWND remote = nullptr;
-  for (int i = 0; i < 500 && remote == nullptr; ++i) {
-    remote = findByTitle();
-    if (remote == nullptr) Sleep(10);
-  }
+  HWND remote = waitForHelperWindow();
   ASSERT_NE(remote, nullptr) << "the helper's window was not published";
   EXPECT_TRUE(IsWindow(remote));
   EXPECT_EQ(GetWindowTextLengthW(remote), static_cast<int>(std::u16string(kTitle).size()));
@@ -222,14 +231,24 @@ TEST(Remote, WindowsOfAnotherProcessAreFoundAndAnswerWithTimeouts) {
   EXPECT_EQ(result, 45u);
   EXPECT_EQ(SendMessageW(remote, kComeToFront, 0, 0), 42);
 
-  // A window busy for 1.5 s: the 200 ms timeout is honoured across the processes.
+  // A window that stays busy: the 200 ms timeout is honoured across the processes.
   PostMessageW(nullptr, WM_NULL, 0, 0);
-  auto start = std::chrono::steady_clock::now();
-  result = 7;
-  EXPECT_EQ(SendMessageTimeoutW(remote, kStall, 1500, 0, SMTO_NORMAL, 200, &result), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1200));
-  EXPECT_EQ(result, 0u);
+  struct Answer {
+    LRESULT sent;
+    DWORD_PTR result;
+    DWORD error;
+  };
+  auto stalled = std::async(std::launch::async, [remote] {
+    DWORD_PTR stalledResult = 7;
+    const LRESULT sent = SendMessageTimeoutW(remote, kStall, 0, 0, SMTO_NORMAL, 200, &stalledResult);
+    return Answer{sent, stalledResult, GetLastError()};
+  });
+  ASSERT_EQ(stalled.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+      << "the send waits for the busy window instead of its time-out";
+  const Answer answer = stalled.get();
+  EXPECT_EQ(answer.sent, 0);
+  EXPECT_EQ(answer.error, static_cast<DWORD>(ERROR_TIMEOUT));
+  EXPECT_EQ(answer.result, 0u);
 
   // A message whose parameters would be pointers does not cross.
   EXPECT_EQ(SendMessageTimeoutW(remote, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(u"x"), SMTO_NORMAL, 500, &result), 0);
@@ -245,25 +264,16 @@ TEST(Remote, WindowsOfAnotherProcessAreFoundAndAnswerWithTimeouts) {
 
 namespace {
 
-HWND waitForHelperWindow() {
-  HWND remote = nullptr;
-  for (int i = 0; i < 500 && remote == nullptr; ++i) {
-    remote = findByTitle();
-    if (remote == nullptr) Sleep(10);
-  }
-  return remote;
-}
-
 TEST(Remote, WaitForInputIdleAnswersOnceTheProcessHasAWindowAndFailsOnceItEnded) {
   lumetra::testlib::TempDir folder;
   RuntimeFolder published(folder.path().string());
   // A process that never makes a window: the wait ends with its time-out.
-  lumetra::testlib::ChildProcess sleeper({"/bin/sleep", "30"});
-  ASSERT_TRUE(sleeper.started());
-  HANDLE quiet = OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(sleeper.pid()));
+  lumetra::testlib::ChildProcess windowless({"/usr/bin/tail", "-f", "/dev/null"});
+  ASSERT_TRUE(windowless.started());
+  HANDLE quiet = OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(windowless.pid()));
   ASSERT_NE(quiet, nullptr);
   EXPECT_EQ(WaitForInputIdle(quiet, 300), static_cast<DWORD>(WAIT_TIMEOUT));
-  sleeper.kill();
+  windowless.kill();
   EXPECT_EQ(WaitForInputIdle(quiet, 300), WAIT_FAILED);
   CloseHandle(quiet);
 

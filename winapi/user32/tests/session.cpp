@@ -11,6 +11,7 @@
 
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 
 #include <signal.h>
 #include <stdlib.h>
@@ -20,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -38,7 +40,7 @@ LRESULT CALLBACK sessionProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
              << (GetCurrentThreadId() == g_windowThread ? "own" : "other") << "\n";
       g_log->flush();
       // A UI thread that hangs where it should answer: it never returns to its queue.
-      while (g_hangAtEnd) Sleep(1000);
+      if (g_hangAtEnd) std::promise<void>().get_future().wait();
       return 0;
     case WM_CLOSE:
       *g_log << "close\n";
@@ -100,11 +102,7 @@ class SessionChild {
   }
 
   bool waitForLog(const std::string& line) const {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (log().find(line) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return log().find(line) != std::string::npos;
+    return lumetra::testlib::waitUntil([&] { return log().find(line) != std::string::npos; });
   }
 
   /// Sends the signal and waits (20 s at most) for the end; the milliseconds it took, or -1.

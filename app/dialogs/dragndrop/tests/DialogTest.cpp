@@ -30,9 +30,11 @@
 
 #include <unistd.h>
 #include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,21 +69,36 @@ void writeTone(const fs::path& path, double seconds) {
 class HeldDialog final : public Dialog {
  public:
   ~HeldDialog() override {
-    release.store(true);
+    letGo();
     waitUntilIdle();
   }
   void run() override {
-    started.store(true);
-    while (!release.load()) {
-      ::Sleep(1);
+    {
+      std::unique_lock lock(m_lock);
+      m_started = true;
+      m_changed.notify_all();
+      m_changed.wait(lock, [&] { return m_released; });
     }
     Dialog::run();
   }
   bool createsMissingOutputFolder() override { return createsMissing; }
+  void waitUntilStarted() {
+    std::unique_lock lock(m_lock);
+    m_changed.wait(lock, [&] { return m_started; });
+  }
+  void letGo() {
+    std::lock_guard lock(m_lock);
+    m_released = true;
+    m_changed.notify_all();
+  }
 
-  std::atomic<bool> started{false};
-  std::atomic<bool> release{false};
   bool createsMissing = false;
+
+ private:
+  std::mutex m_lock;
+  std::condition_variable m_changed;
+  bool m_started = false;
+  bool m_released = false;
 };
 
 class ConverterWindow : public ::testing::Test {
@@ -197,15 +214,13 @@ TEST_F(ConverterWindow, IgnoresDropsWhileRunningAndDiscardsRefusedOnes) {
   s::str::strarray::StrArray* first = paths({"a.wav", "b.wav"});
   dialog.onFilesDropped(first);
   EXPECT_TRUE(dialog.isRunning());
-  while (!dialog.started.load()) {
-    ::Sleep(1);
-  }
+  dialog.waitUntilStarted();
   s::str::strarray::StrArray* second = paths({"c.wav"});
   dialog.onFilesDropped(second);
   EXPECT_EQ(dialog.getPathCount(), 2u) << "a drop during a run does not extend the list";
 
   // The generic task reports each entry and ends the run, which clears the list and the flag.
-  dialog.release.store(true);
+  dialog.letGo();
   dialog.waitUntilIdle();
   EXPECT_FALSE(dialog.isRunning());
   EXPECT_EQ(dialog.getPathCount(), 0u);
@@ -270,12 +285,7 @@ TEST_F(ConverterWindow, FilesDroppedOnTheWindowsDropBoxAreConverted) {
   auto* dialog = s::sound::gui::dialogs::effect::Dialog::take();
   dialog->bind(nullptr, nullptr, texts.get());
   std::thread ui([dialog] { dialog->runWindow(); });
-  auto waitFor = [](const std::function<bool()>& condition) {
-    for (int i = 0; i < 500 && !condition(); ++i) {
-      ::Sleep(10);
-    }
-    return condition();
-  };
+  using lumetra::apptest::waitFor;
   ASSERT_TRUE(waitFor([dialog] {
     return dialog->getWindow() != nullptr && dialog->getWindow()->isVisible() &&
            dialog->getDropBox()->GetSafeHwnd() != nullptr;
@@ -532,12 +542,7 @@ TEST_F(ConverterWindow, AskingBeforeADropTakesItOnlyOnYes) {
   AskingDialog dialog;
   dialog.bind(nullptr, nullptr, texts.get());
   std::thread ui([&dialog] { dialog.runWindow(); });
-  auto waitFor = [](const std::function<bool()>& condition) {
-    for (int i = 0; i < 500 && !condition(); ++i) {
-      ::Sleep(10);
-    }
-    return condition();
-  };
+  using lumetra::apptest::waitFor;
   ASSERT_TRUE(
       waitFor([&] { return dialog.getWindow() != nullptr && dialog.getWindow()->isVisible(); }));
   HWND frame = dialog.getWindow()->getHandle();
@@ -596,12 +601,7 @@ TEST_F(ConverterWindow, TheQuestionBeforeADropHoldsNoLockWhileItWaits) {
   AskingDialog dialog;
   dialog.bind(nullptr, nullptr, texts.get());
   std::thread ui([&dialog] { dialog.runWindow(); });
-  auto waitFor = [](const std::function<bool()>& condition) {
-    for (int i = 0; i < 500 && !condition(); ++i) {
-      ::Sleep(10);
-    }
-    return condition();
-  };
+  using lumetra::apptest::waitFor;
   ASSERT_TRUE(
       waitFor([&] { return dialog.getWindow() != nullptr && dialog.getWindow()->isVisible(); }));
   HWND frame = dialog.getWindow()->getHandle();

@@ -29,7 +29,9 @@ TEST(ShellFunctions, ModulePathIsTheRunningProgram) {
 
 TEST(ShellFunctions, OpenAndPropertiesGoThroughShellExecute) {
   static std::u16string s_seen;
-  static BOOL s_answer = TRUE;
+  static BOOL s_answer;
+  s_seen.clear();
+  s_answer = TRUE;
   auto previous = winapi::seam::replaceShellExecuteExW([](SHELLEXECUTEINFOW* info) -> BOOL {
     s_seen += std::u16string(info->lpVerb) + u" " + info->lpFile + u" " + info->lpParameters +
               u" " + (info->nShow == SW_SHOW ? u"show" : u"?") + u";";

@@ -3,6 +3,9 @@
 // cycles (no start may be lost between a worker going idle and parking).
 #include "core/thread/win/Thread.h"
 
+#include "testlib/Wait.h"
+#include "winapi/drivers/headless/HeadlessDriver.h"
+
 #include <windows.h>
 #include <winseam.h>
 
@@ -11,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -18,31 +22,51 @@
 
 namespace {
 
+using lumetra::testlib::waitUntil;
 using s::thread::win::Thread;
-using Clock = std::chrono::steady_clock;
 
-int64_t msBetween(Clock::time_point a, Clock::time_point b) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(b - a).count();
-}
+// Holds the tick clock still for one test, which moves it itself, so what the test checks does
+// not depend on how fast the machine runs; it runs on again afterwards.
+class StandingClock {
+ public:
+  StandingClock() { headless().setClock(1000000); }
+  ~StandingClock() { headless().runClock(); }
+  StandingClock(const StandingClock&) = delete;
+  StandingClock& operator=(const StandingClock&) = delete;
 
-// Records when each run started and ended and on which thread; optionally works for a while.
+  void advance(ULONGLONG ms) { headless().advanceClock(ms); }
+  /// Moves the clock on once the worker waits on it (a pause, a period, a delay or a time-out),
+  /// so the wait's time counts from the reading it began at.
+  void advanceWhenWaiting(ULONGLONG ms) {
+    ASSERT_TRUE(waitUntil([this] { return waits() > 0; })) << "the worker never began its wait";
+    advance(ms);
+  }
+  /// Waits with a time-out going on.
+  size_t waits() { return headless().timedWaits(); }
+
+ private:
+  static winapi::HeadlessDriver& headless() { return *winapi::HeadlessDriver::current(); }
+};
+
+// Records when each run started and ended, on the tick clock, and on which thread. A run that
+// "works" for a while moves the standing clock on by that much.
 class RecordingTask : public s::thread::ITask {
  public:
   explicit RecordingTask(int workMs = 0) : m_workMs(workMs) {}
   void run() override {
-    Clock::time_point started = Clock::now();
-    if (m_workMs > 0) Sleep(static_cast<DWORD>(m_workMs));
+    const ULONGLONG started = GetTickCount64();
+    if (m_workMs > 0) winapi::HeadlessDriver::current()->advanceClock(m_workMs);
     std::lock_guard guard(m_lock);
     starts.push_back(started);
-    ends.push_back(Clock::now());
+    ends.push_back(GetTickCount64());
     threadIds.push_back(GetCurrentThreadId());
   }
   size_t runs() {
     std::lock_guard guard(m_lock);
     return starts.size();
   }
-  std::vector<Clock::time_point> starts;
-  std::vector<Clock::time_point> ends;
+  std::vector<ULONGLONG> starts;
+  std::vector<ULONGLONG> ends;
   std::vector<DWORD> threadIds;
 
  private:
@@ -114,33 +138,42 @@ TEST(WorkerThread, RunsOnceAndAgainOnTheSameThread) {
 }
 
 TEST(WorkerThread, PausesBetweenRunsButNotAfterTheLast) {
+  StandingClock clock;
   Worker worker = newWorker();
   RecordingTask task;
   ASSERT_TRUE(worker->startRepeatedWithPause(&task, 3, 100));
-  worker->waitUntilIdle();
-  Clock::time_point idle = Clock::now();
+  clock.advanceWhenWaiting(99);
+  EXPECT_EQ(task.runs(), 1u) << "the pause is not over";
+  clock.advance(1);
+  ASSERT_TRUE(waitUntil([&] { return task.runs() == 2; }));
+  clock.advanceWhenWaiting(100);
+  ASSERT_TRUE(waitUntil([&] { return worker->isIdle(); }))
+      << "the last run is not followed by a pause: the clock stands still after it";
   ASSERT_EQ(task.runs(), 3u);
-  EXPECT_GE(msBetween(task.ends[0], task.starts[1]), 99);
-  EXPECT_GE(msBetween(task.ends[1], task.starts[2]), 99);
-  EXPECT_LT(msBetween(task.ends[2], idle), 90) << "the last run is not followed by a pause";
+  EXPECT_EQ(task.starts[1] - task.ends[0], 100u);
+  EXPECT_EQ(task.starts[2] - task.ends[1], 100u);
 }
 
 TEST(WorkerThread, FixedPeriodCountsFromTheStartOfEachRun) {
+  StandingClock clock;
   Worker worker = newWorker();
   RecordingTask quick(60);
   ASSERT_TRUE(worker->startRepeatedAtRate(&quick, 3, 200));
-  worker->waitUntilIdle();
+  clock.advanceWhenWaiting(140);
+  ASSERT_TRUE(waitUntil([&] { return quick.runs() == 2; }))
+      << "the run's own 60 ms count toward the period";
+  clock.advanceWhenWaiting(140);
+  ASSERT_TRUE(waitUntil([&] { return worker->isIdle(); }));
   ASSERT_EQ(quick.runs(), 3u);
-  EXPECT_GE(msBetween(quick.starts[0], quick.starts[1]), 199);
-  EXPECT_GE(msBetween(quick.starts[1], quick.starts[2]), 199);
-  EXPECT_LT(msBetween(quick.ends[0], quick.starts[1]), 200)
-      << "the run's own time counts toward the period";
+  EXPECT_EQ(quick.starts[1] - quick.starts[0], 200u);
+  EXPECT_EQ(quick.starts[2] - quick.starts[1], 200u);
 
   RecordingTask slow(150);
   ASSERT_TRUE(worker->startRepeatedAtRate(&slow, 2, 100));
-  worker->waitUntilIdle();
+  ASSERT_TRUE(waitUntil([&] { return worker->isIdle(); }))
+      << "a run longer than the period is followed by the next without a wait";
   ASSERT_EQ(slow.runs(), 2u);
-  EXPECT_LT(msBetween(slow.ends[0], slow.starts[1]), 50) << "a run longer than the period: no wait";
+  EXPECT_EQ(slow.starts[1], slow.ends[0]);
 }
 
 TEST(WorkerThread, StopLetsTheRunInProgressFinish) {
@@ -156,32 +189,44 @@ TEST(WorkerThread, StopLetsTheRunInProgressFinish) {
 }
 
 TEST(WorkerThread, StopDuringAPauseWaitsItOutButAnExitDoesNot) {
+  StandingClock clock;
   Worker worker = newWorker();
   RecordingTask task;
+  RecordingTask periodic;
+  // Stops the worker once it pauses after its first run.
+  auto stopDuringThePause = [&](ULONGLONG pauseMs) {
+    ASSERT_TRUE(waitUntil([&] { return clock.waits() > 0; })) << "the worker pauses";
+    worker->stopRepeating();
+    clock.advance(pauseMs - 1);
+    EXPECT_FALSE(worker->isIdle()) << "the pause has not run out";
+    clock.advance(1);
+    EXPECT_TRUE(waitUntil([&] { return worker->isIdle(); }));
+    worker->stopAndWait();
+  };
   ASSERT_TRUE(worker->startForeverWithPause(&task, 300));
-  while (task.runs() == 0) Sleep(1);
-  worker->stopAndWait();
-  Clock::time_point idle = Clock::now();
-  ASSERT_EQ(task.runs(), 1u);
-  EXPECT_GE(msBetween(task.ends[0], idle), 299) << "the pause after the first run ran out";
-  Sleep(30);
+  stopDuringThePause(300);
   EXPECT_EQ(task.runs(), 1u) << "and no run followed it";
 
-  RecordingTask periodic;
   ASSERT_TRUE(worker->startForeverAtRate(&periodic, 300));
-  while (periodic.runs() == 0) Sleep(1);
-  worker->stopAndWait();
-  EXPECT_GE(msBetween(periodic.starts[0], Clock::now()), 299) << "a period runs out as well";
-  EXPECT_EQ(periodic.runs(), 1u);
+  stopDuringThePause(300);
+  EXPECT_EQ(periodic.runs(), 1u) << "a period runs out as well";
 
   ASSERT_TRUE(worker->startForeverWithPause(&task, 60000));
-  while (task.runs() == 1) Sleep(1);
-  Clock::time_point exiting = Clock::now();
-  worker->shutdown();
-  EXPECT_LT(msBetween(exiting, Clock::now()), 5000) << "an exit cuts the minute's pause short";
+  ASSERT_TRUE(waitUntil([&] { return clock.waits() > 0; }));
+  std::atomic<bool> exited{false};
+  std::thread exiting([&] {
+    worker->shutdown();
+    exited = true;
+  });
+  EXPECT_TRUE(waitUntil([&] { return exited.load(); }))
+      << "an exit cuts the minute's pause short, though the clock stands still";
+  clock.advance(60000);  // lets a worker that waits the pause out end
+  exiting.join();
+  EXPECT_EQ(task.runs(), 2u);
 }
 
 TEST(WorkerThread, DelayWaitsOnceBeforeTheNextStep) {
+  StandingClock clock;
   Worker worker = newWorker();
   struct DelayingTask : RecordingTask {
     Thread* worker = nullptr;
@@ -192,46 +237,66 @@ TEST(WorkerThread, DelayWaitsOnceBeforeTheNextStep) {
   } task;
   task.worker = worker.get();
   ASSERT_TRUE(worker->startRepeated(&task, 3));
-  worker->waitUntilIdle();
+  clock.advanceWhenWaiting(149);
+  EXPECT_EQ(task.runs(), 1u) << "the delay is not over";
+  clock.advance(1);
+  ASSERT_TRUE(waitUntil([&] { return worker->isIdle(); })) << "only once";
   ASSERT_EQ(task.runs(), 3u);
-  EXPECT_GE(msBetween(task.ends[0], task.starts[1]), 149);
-  EXPECT_LT(msBetween(task.ends[1], task.starts[2]), 100) << "only once";
+  EXPECT_EQ(task.starts[1] - task.ends[0], 150u);
+  EXPECT_EQ(task.starts[2], task.ends[1]);
   worker->delay(5000);
   ASSERT_TRUE(worker->start(&task)) << "a start clears a pending delay";
-  worker->waitUntilIdle();
+  EXPECT_TRUE(waitUntil([&] { return worker->isIdle(); }));
   EXPECT_EQ(task.runs(), 4u);
 }
 
 TEST(WorkerThread, SuspendedWorkerParksUntilResumed) {
+  StandingClock clock;
   Worker worker = newWorker();
   Counter counter;
   ASSERT_TRUE(worker->startForeverWithPause(&counter, 2));
-  while (counter.count.load() == 0) Sleep(1);
+  ASSERT_TRUE(waitUntil([&] { return clock.waits() > 0; }));
   worker->suspend();
-  Sleep(20);
-  int parked = counter.count.load();
-  Sleep(40);
-  EXPECT_LE(counter.count.load(), parked + 1) << "at most the step in progress";
+  clock.advance(2);
+  ASSERT_TRUE(waitUntil([&] { return clock.waits() == 0; })) << "the pause is over";
+  clock.advance(100);
+  EXPECT_EQ(counter.count.load(), 1) << "parked after the step in progress";
   EXPECT_FALSE(worker->isIdle()) << "suspended with work left is not idle";
   worker->resume();
-  while (counter.count.load() <= parked + 1) Sleep(1);
-  worker->stopAndWait();
+  ASSERT_TRUE(waitUntil([&] { return counter.count.load() == 2; }));
+  worker->stopRepeating();
+  clock.advanceWhenWaiting(2);
+  ASSERT_TRUE(waitUntil([&] { return worker->isIdle(); }));
   worker->suspend();
   ASSERT_TRUE(worker->start(&counter)) << "a start resumes";
-  worker->waitUntilIdle();
+  EXPECT_TRUE(waitUntil([&] { return counter.count.load() == 3 && worker->isIdle(); }));
 }
 
+namespace {
+
+// Each run of the hung-task test has its own gate, kept to the process's end: the abandoned
+// thread runs it until it is opened and may still be leaving it after the test.
+std::deque<Gate> g_hungGates;
+
+}  // namespace
+
 TEST(WorkerThread, HungTaskIsAbandonedForAFreshThread) {
+  StandingClock clock;
   Worker worker = newWorker();
   ASSERT_TRUE(worker->setPriority(THREAD_PRIORITY_BELOW_NORMAL));
   EXPECT_EQ(worker->getPriority(), THREAD_PRIORITY_BELOW_NORMAL);
-  static Gate gate;  // outlives the abandoned thread, which runs it until it is opened
+  Gate& gate = g_hungGates.emplace_back();
   ASSERT_TRUE(worker->start(&gate));
   gate.waitEntered();
   DWORD hungId = worker->getThreadId();
-  Clock::time_point before = Clock::now();
-  EXPECT_FALSE(worker->waitUntilIdleOrRestart(100));
-  EXPECT_GE(msBetween(before, Clock::now()), 99);
+  std::atomic<int> answer{-1};
+  std::thread waiting([&] { answer = worker->waitUntilIdleOrRestart(100) ? 1 : 0; });
+  clock.advanceWhenWaiting(99);
+  EXPECT_EQ(answer.load(), -1) << "the time-out has not run out";
+  clock.advance(1);
+  ASSERT_TRUE(waitUntil([&] { return answer.load() != -1; }));
+  waiting.join();
+  EXPECT_EQ(answer.load(), 0);
   EXPECT_TRUE(worker->isIdle()) << "the fresh thread is parked";
   EXPECT_NE(worker->getThreadId(), hungId);
   EXPECT_EQ(worker->getPriority(), THREAD_PRIORITY_BELOW_NORMAL) << "the remembered priority";
@@ -319,8 +384,7 @@ bool returnsWithin(int ms, Wait wait) {
     wait();
     done->store(true);
   }).detach();
-  for (int waited = 0; waited < ms && !done->load(); waited += 5) Sleep(5);
-  return done->load();
+  return waitUntil([&] { return done->load(); }, std::chrono::milliseconds(ms));
 }
 
 }  // namespace
@@ -363,7 +427,7 @@ TEST(WorkerThread, PoolReturnStopsAndParks) {
   static Counter counter;
   worker->setRunFunction([] { counter.count.fetch_add(1); });
   ASSERT_TRUE(worker->startForeverWithPause(worker, 1));
-  while (counter.count.load() < 3) Sleep(1);
+  ASSERT_TRUE(waitUntil([] { return counter.count.load() >= 3; }));
   worker->release();  // stops the work, normal priority, parked
   Thread* again = Thread::take();
   ASSERT_EQ(again, worker) << "the pool hands back the worker given back last";

@@ -37,12 +37,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -124,10 +122,7 @@ class OptionPanels : public testing::Test {
     const HWND top = shown->getHandle();
     settle(top);
     RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    for (int i = 0; i < 3; ++i) {
-      settle(top);
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    EXPECT_TRUE(lumetra::testgui::idle(top));
     winapi::PixelBuffer picture;
     EXPECT_TRUE(winapi::HeadlessDriver::current()->capture(top, &picture));
     RECT windowRect;

@@ -9,6 +9,7 @@
 #include "platform/xml/Node.h"
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 
 #include <windows.h>
 
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -51,7 +53,8 @@ TEST(RunningHelper, DISABLED_ShowsAnOwnerAndAMainWindow) {
   if (std::string(mode) == "nowindow") {
     std::printf("ready\n");
     std::fflush(stdout);
-    Sleep(60000);
+    // Runs without a window until the test kills it.
+    std::promise<void>().get_future().wait();
     return;
   }
   WNDCLASSEXW wc{};
@@ -154,20 +157,18 @@ class Copies {
   ChildProcess probe(const std::string& program, const char* mode, std::string* output) {
     ChildProcess child =
         start(program, "ShowsAnOwnerAndAMainWindow", {{"LUMETRA_RUNNING_PROBE", mode}});
-    for (int i = 0; i < 1000 && output->find("ready") == std::string::npos; ++i) {
+    lumetra::testlib::waitUntil([&] {
       *output += child.readOutput();
-      Sleep(10);
-    }
+      return output->find("ready") != std::string::npos;
+    });
     return child;
   }
 
   /// Runs a hand-over from `program` to its end (at most 30 s) and answers what it printed.
   std::string handOver(const std::string& program, const char* mode) {
     ChildProcess child = start(program, "HandsOver", {{"LUMETRA_RUNNING_HANDOVER", mode}});
-    std::string output;
-    for (int i = 0; i < 3000 && child.running(); ++i) Sleep(10);
-    output = child.readOutputToEnd();
-    return output;
+    child.wait(30000);
+    return child.readOutputToEnd();
   }
 
  private:
@@ -186,11 +187,9 @@ long long handOverMs(const std::string& output) {
   return at == std::string::npos ? -1 : std::atoll(output.c_str() + at + 5);
 }
 
-// What a probe printed until now, after giving its messages a moment to arrive.
-std::string drain(ChildProcess& probe, std::string output) {
-  Sleep(100);
-  return output + probe.readOutput();
-}
+// What a probe printed until now. A hand-over's sends are answered only once the probe has
+// written its line, so after the hand-over ended every line it caused is there to read.
+std::string drain(ChildProcess& probe, std::string output) { return output + probe.readOutput(); }
 
 TEST(RunningInstance, ASecondCopyHandsOverToTheMainWindowInEveryPackThatTitlesIt) {
   Copies copies;

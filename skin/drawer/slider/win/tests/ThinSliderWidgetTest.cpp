@@ -11,13 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
 #include <vector>
 
 namespace {
 
-using lumetra::testgui::settle;
 using lumetra::testgui::ShownWindow;
 using s::gui::win::Box;
 using s::gui::win::Slider;
@@ -50,10 +47,7 @@ class ThinSliderWidget : public testing::Test {
   // What the window shows of the slider, copied into a canvas once painting has settled.
   void capture(Slider* slider, Canvas& canvas) {
     const HWND top = window->getHandle();
-    for (int i = 0; i < 3; ++i) {
-      settle(top);
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    ASSERT_TRUE(lumetra::testgui::idle(top));
     winapi::PixelBuffer picture;
     ASSERT_TRUE(winapi::HeadlessDriver::current()->capture(top, &picture));
     RECT windowRect;
