@@ -21,6 +21,7 @@ NativeWindow DisplayDriver::createWindow(HWND, const RECT&, const WindowHints&) 
 void DisplayDriver::destroyWindow(NativeWindow) {}
 void DisplayDriver::setTitle(NativeWindow, const std::u16string&) {}
 void DisplayDriver::setBounds(NativeWindow, const RECT&) {}
+bool DisplayDriver::stillPlaced(NativeWindow, const RECT&) { return true; }
 void DisplayDriver::setHints(NativeWindow, const WindowHints&) {}
 void DisplayDriver::setVisible(NativeWindow, bool, bool) {}
 void DisplayDriver::setMinimized(NativeWindow, bool) {}

@@ -134,6 +134,9 @@ class DisplayDriver {
   virtual void destroyWindow(NativeWindow window);
   virtual void setTitle(NativeWindow window, const std::u16string& title);
   virtual void setBounds(NativeWindow window, const RECT& windowRect);
+  /// Whether a place the driver reported for a window (`nativeMoved`) is still its latest idea of
+  /// it: false once the layer has asked for another place since, which makes the report stale.
+  virtual bool stillPlaced(NativeWindow window, const RECT& windowRect);
   virtual void setHints(NativeWindow window, const WindowHints& hints);
   virtual void setVisible(NativeWindow window, bool visible, bool activate);
   virtual void setMinimized(NativeWindow window, bool minimized);

@@ -368,6 +368,19 @@ void nativeMoved(HWND top, const RECT& r) {
   // the window was restored, and must not size the restored window down to the parked one.
   if (r.left == kMinimizedPosition && r.top == kMinimizedPosition) return;
   postToOwner(top, [top, r] {
+    // A report that waited in the queue while the program asked for another place is stale: the
+    // driver takes the answer to that request as no news, so applying the old place would leave
+    // the layer's idea of the window apart from the screen's for good.
+    NativeWindow native = 0;
+    {
+      std::lock_guard<std::recursive_mutex> guard(userLock());
+      if (Window* w = findWindow(top)) native = w->native;
+    }
+    if (native != 0 && !displayDriver().stillPlaced(native, r)) {
+      TRACE(User32, "%p: a stale report of the system's place (%d,%d)-(%d,%d) is passed over", top, r.left, r.top,
+            r.right, r.bottom);
+      return;
+    }
     RECT now{};
     GetWindowRect(top, &now);
     TRACE(User32, "%p moved by the system to (%d,%d)-(%d,%d), was (%d,%d)-(%d,%d)", top, r.left, r.top, r.right,

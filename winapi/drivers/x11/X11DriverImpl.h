@@ -128,6 +128,7 @@ class X11DriverImpl : public DisplayDriver {
   // Places and sizes (geometry.cpp).
   RECT frameInsets(DWORD style, DWORD) override;
   void setBounds(NativeWindow window, const RECT& r) override;
+  bool stillPlaced(NativeWindow window, const RECT& r) override;
   bool beginMoveResize(NativeWindow window, int hitCode, POINT screen) override;
 
   // Pointer, keyboard and focus (input.cpp).

@@ -72,6 +72,12 @@ void X11DriverImpl::setBounds(NativeWindow window, const RECT& r) {
   XFlush(m_display);
 }
 
+bool X11DriverImpl::stillPlaced(NativeWindow window, const RECT& r) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  auto it = m_windows.find(static_cast<::Window>(window));
+  return it != m_windows.end() && EqualRect(&it->second.known, &r);
+}
+
 bool X11DriverImpl::beginMoveResize(NativeWindow window, int hitCode, POINT screen) {
   Hold x(*this);
   if (!x) return false;

@@ -274,9 +274,10 @@ TEST(WorkerThread, SuspendedWorkerParksUntilResumed) {
 
 namespace {
 
-// Each run of the hung-task test has its own gate, kept to the process's end: the abandoned
-// thread runs it until it is opened and may still be leaving it after the test.
-std::deque<Gate> g_hungGates;
+// Each run of the hung-task test has its own gate, kept past the process's end (never
+// destroyed): the abandoned thread runs it until it is opened and may still be leaving it while
+// the process's static objects are destroyed.
+std::deque<Gate>& g_hungGates = *new std::deque<Gate>;
 
 }  // namespace
 

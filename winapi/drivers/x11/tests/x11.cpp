@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "testlib/Process.h"
+#include "testlib/Wait.h"
 #include "testlib/XdndSource.h"
 #include "testlib/WindowManager.h"
 #include "testlib/X11Windows.h"
@@ -248,6 +249,33 @@ TEST_F(X11, MovesByTheWindowManagerReachTheLayerAndTheLayersOwnMovesStay) {
   ASSERT_TRUE(XGetWindowAttributes(viewer, native, &attrs));
   EXPECT_EQ(attrs.width, 240);
   EXPECT_EQ(attrs.height, 160);
+}
+
+// The driver's report of a place the manager chose waits in the window thread's queue; when the
+// program asks for a place of its own before it gets to the report, the report is stale: the
+// layer and the screen both end at the program's place (the server's answer to that request is
+// no news, so nothing would ever mend a layer that took the stale place).
+TEST_F(X11, AReportOvertakenByTheProgramsOwnMoveIsPassedOver) {
+  RECT before{};
+  GetWindowRect(top, &before);
+  RECT reported = before;
+  OffsetRect(&reported, 300 - before.left, 200 - before.top);
+  XMoveWindow(viewer, native, 300, 200);
+  XFlush(viewer);
+  // Without pumping: the driver has taken the manager's place and queued its report.
+  EXPECT_TRUE(lumetra::testlib::waitUntil(
+      [&] { return winapi::displayDriver().stillPlaced(static_cast<winapi::NativeWindow>(native), reported); }));
+  SetWindowPos(top, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  pumpUntil([] { return false; }, 1);  // the report and every echo of the server come back
+  RECT r{};
+  GetWindowRect(top, &r);
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 40);
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(viewer, native, DefaultRootWindow(viewer), 0, 0, &x, &y, &child);
+  EXPECT_EQ(x, 30);
+  EXPECT_EQ(y, 40);
 }
 
 namespace {
