@@ -62,6 +62,13 @@ void launch() {
       kill(s_pid, SIGTERM);
       // A server a test froze ends only once it runs again.
       kill(s_pid, SIGCONT);
+      // A server that does not end on its own within 5 s is killed: it holds the output pipe
+      // CTest reads, so a hung server would keep a passed test running until its time-out.
+      for (int i = 0; i < 500; ++i) {
+        if (waitpid(s_pid, nullptr, WNOHANG) == s_pid) return;
+        usleep(10000);
+      }
+      kill(s_pid, SIGKILL);
       waitpid(s_pid, nullptr, 0);
     });
   }

@@ -80,9 +80,6 @@ class ChoiceCounter final : public s::gui::events::IEventListener {
 /// before the call.
 inline void chooseFromMenuBar(s::gui::win::MenuEx* bar, ChoiceCounter* choices, int32_t entry,
                               int32_t command, bool cancelDialog = false) {
-  RECT r = bar->getEntryRect(entry);
-  POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  ::ClientToScreen(bar->GetSafeHwnd(), &middle);
   auto* driver = winapi::HeadlessDriver::current();
   ASSERT_NE(driver, nullptr);
   // A click soon after a drop-down closed only closes it again: the clock is moved past that
@@ -97,6 +94,10 @@ inline void chooseFromMenuBar(s::gui::win::MenuEx* bar, ChoiceCounter* choices, 
   // The click comes once the window has done all that the last command set going (a language
   // chosen lays the window out again), as a user's would.
   ASSERT_TRUE(driver->waitUntilIdle(::GetAncestor(bar->GetSafeHwnd(), GA_ROOT)));
+  // The entry's place is read then: a view switched just before may still have moved the bar.
+  RECT r = bar->getEntryRect(entry);
+  POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(bar->GetSafeHwnd(), &middle);
   driver->scriptMenuItem(command);
   if (cancelDialog) {
     driver->scriptCancel();
