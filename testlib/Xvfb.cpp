@@ -1,12 +1,15 @@
 // Xvfb started for a test process and ended with it.
 #include "testlib/Xvfb.h"
 
+#include "testlib/Wait.h"
+
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 
@@ -64,9 +67,9 @@ void launch() {
       kill(s_pid, SIGCONT);
       // A server that does not end on its own within 5 s is killed: it holds the output pipe
       // CTest reads, so a hung server would keep a passed test running until its time-out.
-      for (int i = 0; i < 500; ++i) {
-        if (waitpid(s_pid, nullptr, WNOHANG) == s_pid) return;
-        usleep(10000);
+      if (waitUntil([] { return waitpid(s_pid, nullptr, WNOHANG) == s_pid; },
+                    std::chrono::seconds(5))) {
+        return;
       }
       kill(s_pid, SIGKILL);
       waitpid(s_pid, nullptr, 0);
