@@ -41,6 +41,13 @@ if(LUMETRA_SANITIZE OR LUMETRA_TSAN)
   # hundred test programs (each links the whole layer) would take over 10 GB of disk.
   add_compile_options(-g1)
 endif()
+# lld links a test program (which takes in the whole layer and its debug information) in a third
+# of the time of the default linker; script/bootstrap installs it.
+include(CheckLinkerFlag)
+check_linker_flag(CXX -fuse-ld=lld LUMETRA_HAS_LLD)
+if(LUMETRA_HAS_LLD)
+  add_link_options(-fuse-ld=lld)
+endif()
 if(LUMETRA_FUZZ)
   # Every library is instrumented for coverage; only the fuzz targets link libFuzzer's main.
   add_compile_options(-fsanitize=fuzzer-no-link)
@@ -104,6 +111,9 @@ function(lumetra_add_test name)
   endif()
   add_executable(${name} ${srcs})
   lumetra_target_options(${name})
+  # A test's own code needs no more than line tables, for the backtrace of a failure; full debug
+  # information would make its sources, most of them assertions, compile half as long again.
+  target_compile_options(${name} PRIVATE -g1)
   target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   # Sanitizer builds leave the system libraries' own leaks out of the leak report (cmake/lsan.supp).
   set(lsan "LSAN_OPTIONS=set:suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
@@ -114,11 +124,16 @@ function(lumetra_add_test name)
   # emulator road of gtest_discover_tests: its PROPERTIES cannot carry a list of variables).
   set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
                ${LUMETRA_TEST_BIN_DIR}/lumetra-test-env ${LUMETRA_TEST_HOME})
-  # Tests against a real X server play the user with pointer and keys and wait on what it shows:
-  # they run one at a time, so their waits never compete with each other's servers and clients.
+  # Tests against a real X server play the user with pointer and keys and wait on what it shows.
+  # Each has a server of its own, but they run one at a time per window manager (a lane each:
+  # the bare server's and one per manager), so at most one of them per lane competes for the CPU
+  # with the others' servers and clients.
+  # Their lanes are the longest chains of a test run, so CTest starts them first.
   set(lock "")
+  set(cost "")
   if("x11" IN_LIST A_LABELS)
     set(lock RESOURCE_LOCK xvfb)
+    set(cost COST 1000)
   elseif(A_RESOURCE_LOCK)
     set(lock RESOURCE_LOCK ${A_RESOURCE_LOCK})
   endif()
@@ -129,6 +144,7 @@ function(lumetra_add_test name)
                ENVIRONMENT "LUMETRA_DISPLAY=headless"
                ENVIRONMENT_MODIFICATION "${lsan}"
                TIMEOUT 300
+               ${cost}
                ${lock})
   # The wrapper turns --window-manager=NAME into LUMETRA_TEST_WM for testlib/WindowManager.
   if(A_UNDER_MANAGERS AND "x11" IN_LIST A_LABELS)
@@ -144,7 +160,8 @@ function(lumetra_add_test name)
                    ENVIRONMENT "LUMETRA_DISPLAY=headless"
                    ENVIRONMENT_MODIFICATION "${lsan}"
                    TIMEOUT 300
-                   ${lock})
+                   ${cost}
+                   RESOURCE_LOCK xvfb-${manager})
     endforeach()
   endif()
 endfunction()

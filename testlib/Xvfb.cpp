@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <mutex>
 
 namespace lumetra::testlib {
@@ -20,6 +21,13 @@ pid_t s_pid = 0;
 std::string s_display;
 std::string s_reason = "Xvfb was not started";
 std::once_flag s_once;
+
+// The process the lock file of display NUMBER names, or 0: the server writes its pid there as text.
+pid_t lockHolder(const std::string& number) {
+  std::ifstream lock("/tmp/.X" + number + "-lock");
+  long pid = 0;
+  return lock >> pid ? static_cast<pid_t>(pid) : 0;
+}
 
 void launch() {
   int fds[2];
@@ -92,10 +100,14 @@ void Xvfb::kill() {
   if (s_pid <= 0) return;
   ::kill(s_pid, SIGKILL);
   waitpid(s_pid, nullptr, 0);
+  // A killed server leaves its lock file and socket behind; the next one needs neither. Another
+  // test's server may already have taken the number over (a server clears a dead one's lock), so
+  // they go only while the lock still names the killed server.
+  if (lockHolder(s_display) == s_pid) {
+    unlink(("/tmp/.X" + s_display + "-lock").c_str());
+    unlink(("/tmp/.X11-unix/X" + s_display).c_str());
+  }
   s_pid = 0;
-  // A killed server leaves its lock file and socket behind; the next one needs neither.
-  unlink(("/tmp/.X" + s_display + "-lock").c_str());
-  unlink(("/tmp/.X11-unix/X" + s_display).c_str());
   s_reason = "Xvfb was ended by the test";
 }
 

@@ -46,6 +46,14 @@ POINT cursorPos() {
   return p;
 }
 
+/// Where the pointer was when the input being handled happened. A busy program handles a press
+/// or a motion after the pointer has moved on, so the own frame's sizing reads this, not the
+/// pointer's place now: the corner pressed is the one sized, and the window follows the whole way.
+POINT messagePos() {
+  const DWORD p = ::GetMessagePos();
+  return POINT{static_cast<int16_t>(LOWORD(p)), static_cast<int16_t>(HIWORD(p))};
+}
+
 /// The WMSZ code of a sizing edge (1 left, 2 right, 3 top, 4 bottom, 5 top-left, 6 top-right,
 /// 7 bottom-left, 8 bottom-right) and back.
 constexpr int32_t kEdgeOfWmsz[9] = {0, 1, 2, 3, 5, 6, 4, 7, 8};
@@ -220,7 +228,7 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
         return false;
       }
       if (!m_hideCursor) {
-        const POINT p = cursorPos();
+        const POINT p = messagePos();
         m_hitCode = static_cast<int32_t>(
             ::SendMessageW(m_frameHandle, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)));
         if (LPCWSTR shape = cursorOfHit(m_hitCode)) {
@@ -242,7 +250,7 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
         requestFocus();
         return false;
       }
-      m_dragAnchor = cursorPos();
+      m_dragAnchor = messagePos();
       const RECT r = windowRect();
       const int32_t x = m_dragAnchor.x - r.left;
       const int32_t y = m_dragAnchor.y - r.top;
@@ -300,7 +308,7 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
         if (m_ownFrameDragging) {
           resizeStep();
         } else {
-          const POINT p = cursorPos();
+          const POINT p = messagePos();
           const LRESULT hit = ::SendMessageW(m_frameHandle, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
           if (cursorOfHit(hit) == nullptr) {
             m_sizingCursorCaptured = false;
@@ -578,7 +586,7 @@ LRESULT Window::hitTest(LPARAM lParam, LRESULT defaultCode) {
 }
 
 void Window::resizeStep() {
-  const POINT p = cursorPos();
+  const POINT p = messagePos();
   const int32_t dx = p.x - m_dragAnchor.x;
   const int32_t dy = p.y - m_dragAnchor.y;
   if (dx == 0 && dy == 0) {

@@ -510,8 +510,25 @@ RECT placeOf(Display* x, ::Window w) {
   return RECT{rootX, rootY, rootX + attrs.width, rootY + attrs.height};
 }
 
+// Whether no client holds the pointer: a window manager keeps it from the press that began a
+// move or size until it has handled the release, and a loaded one handles that late.
+bool pointerFree(Display* x) {
+  if (XGrabPointer(x, DefaultRootWindow(x), False, 0, GrabModeAsync, GrabModeAsync, None, None,
+                   CurrentTime) != GrabSuccess) {
+    return false;
+  }
+  XUngrabPointer(x, CurrentTime);
+  XFlush(x);
+  return true;
+}
+
 // Moves the pointer from `from` to `to` in a few steps, with the left button held if asked.
-void fakeDrag(Display* x, POINT from, POINT to, bool press) {
+// With `followed` given, the button stays down, as a user's would, until the window has followed
+// (or for 3 s): on a loaded machine the program may begin its move or size, or hand it to the
+// window manager, only after the last step, and a button that came up before that calls the move
+// off. Meanwhile the pointer nudges a pixel and back, as a move follows only motions it sees.
+void fakeDrag(Display* x, POINT from, POINT to, bool press,
+              const std::function<bool()>& followed = {}) {
   XTestFakeMotionEvent(x, -1, from.x, from.y, 0);
   XFlush(x);
   usleep(50000);
@@ -521,6 +538,23 @@ void fakeDrag(Display* x, POINT from, POINT to, bool press) {
   for (int step = 1; step <= 4; ++step) {
     XTestFakeMotionEvent(x, -1, from.x + (to.x - from.x) * step / 4,
                          from.y + (to.y - from.y) * step / 4, 0);
+    XFlush(x);
+    usleep(30000);
+  }
+  if (press && followed) {
+    int turn = 0;
+    waitFor(
+        [&] {
+          if (followed()) return true;
+          const int nudge = ++turn % 20 == 10 ? 1 : 0;
+          if (turn % 10 == 0) {
+            XTestFakeMotionEvent(x, -1, to.x + nudge, to.y + nudge, 0);
+            XFlush(x);
+          }
+          return false;
+        },
+        3);
+    XTestFakeMotionEvent(x, -1, to.x, to.y, 0);
     XFlush(x);
     usleep(30000);
   }
@@ -559,20 +593,23 @@ TEST_F(ToolkitX11, TheSkinDemoFramesItselfDragsSizesSwitchesPresetsAndClosesByIt
   Display* x = viewer.display();
   const RECT start = placeOf(x, window);
   ASSERT_EQ(start.right - start.left, 340);
-  // The surface drags the window (no window manager here: the layer's own loop moves it).
+  // The surface drags the window (the layer's own loop moves it, or the window manager).
+  const auto dragged = [&] { return placeOf(x, window).left == start.left + 40; };
   fakeDrag(x, POINT{start.left + 300, start.top + 200}, POINT{start.left + 340, start.top + 230},
-           true);
-  EXPECT_TRUE(waitFor([&] { return placeOf(x, window).left == start.left + 40; }))
-      << placeOf(x, window).left - start.left;
+           true, dragged);
+  EXPECT_TRUE(waitFor(dragged)) << placeOf(x, window).left - start.left;
   const RECT moved = placeOf(x, window);
   EXPECT_EQ(moved.top, start.top + 30);
   EXPECT_EQ(moved.right - moved.left, 340) << "a drag keeps the size";
+  // The next press goes to the window only once the move has let the pointer go.
+  ASSERT_TRUE(waitFor([&] { return pointerFree(x); })) << "the pointer stays held after the move";
 
   // The bottom-right corner sizes it through the window's own hit testing.
   const POINT corner{moved.right - 2, moved.bottom - 2};
   fakeDrag(x, POINT{corner.x - 1, corner.y - 1}, corner, false);
-  fakeDrag(x, corner, POINT{corner.x + 30, corner.y + 20}, true);
-  EXPECT_TRUE(waitFor([&] { return placeOf(x, window).right - placeOf(x, window).left > 340; }));
+  const auto widened = [&] { return placeOf(x, window).right - placeOf(x, window).left > 340; };
+  fakeDrag(x, corner, POINT{corner.x + 30, corner.y + 20}, true, widened);
+  EXPECT_TRUE(waitFor(widened)) << (printed += demo.readOutput());
   const RECT sized = placeOf(x, window);
   EXPECT_EQ(sized.left, moved.left) << "sizing by the corner keeps the top-left corner";
   EXPECT_GT(sized.bottom - sized.top, 285);

@@ -106,6 +106,13 @@ bool X11DriverImpl::beginMoveResize(NativeWindow window, int hitCode, POINT scre
     TRACE(X11, "move of 0x%lx not begun: the button is up", static_cast<unsigned long>(window));
     return false;
   }
+  {
+    // From here the manager moves the window at the user's hand: what the server then has is the
+    // user's doing, to be taken on at once, not a late answer to the program's last request.
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_windows.find(static_cast<::Window>(window));
+    if (it != m_windows.end()) it->second.wantedAt = {};
+  }
   XUngrabPointer(m_display, CurrentTime);
   sendMoveResize(static_cast<::Window>(window), screen, direction);
   return true;
