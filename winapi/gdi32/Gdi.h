@@ -90,7 +90,8 @@ struct FreeDeleter {
 };
 
 /// Zeroed memory for a bitmap's pixels, freed through FreeDeleter; null when out of memory.
-/// Large blocks given back are kept a while for the next bitmap of about their size.
+/// Large blocks are mappings of their own in huge pages; given back, they are kept a while for the
+/// next bitmap of about their size.
 uint8_t* allocatePixels(size_t bytes);
 
 struct BitmapObject : GdiObject {

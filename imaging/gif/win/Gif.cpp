@@ -32,6 +32,8 @@ constexpr uint8_t kTrailer = 0x3B;
 constexpr uint8_t kControlLabel = 0xF9;
 constexpr uint8_t kApplicationLabel = 0xFF;
 constexpr char kNetscape[] = "NETSCAPE2.0";
+/// The bytes of image data read before they are decoded.
+constexpr uint32_t kPieceSize = 16384;
 
 void put16(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
@@ -408,41 +410,6 @@ bool Gif::readImage(io::IInputStream* stream, bool* pendingControl, int64_t* pix
   }
   *pixelTotal += pixels;
 
-  m_data.clear();
-  // The frame's data fit in what is left of a stream that can tell, and in two bytes a pixel
-  // (12-bit codes, at most one a pixel, and the sub-blocks' length bytes): room for all of it at
-  // once spares the copies and fresh pages of growing step by step. Pages the data never reach
-  // are never touched.
-  if (stream->isSeekable()) {
-    const int64_t position = stream->getPosition();
-    const int64_t end = stream->seekToEnd();
-    if (stream->seek(position) && end > position) {
-      const int64_t room = std::min<int64_t>(end - position, 2 * pixels + 1024);
-      m_data.ensureCapacity(static_cast<uint32_t>(std::min<int64_t>(room, UINT32_MAX - 4)) + 4);
-    }
-  }
-  bool complete = true;
-  uint8_t block[255];
-  for (;;) {
-    uint8_t length = 0;
-    if (!readByte(stream, &length)) {
-      complete = false;
-      break;
-    }
-    if (length == 0) {
-      break;
-    }
-    if (!readHeader(stream, block, length)) {
-      complete = false;
-      break;
-    }
-    m_data.add(block, length);
-  }
-  // The coder reads 32-bit words: four spare bytes, zero, follow the data.
-  const uint32_t size = m_data.getCount();
-  m_data.ensureCapacity(size + 4);
-  std::memset(m_data.getItems() + size, 0, 4);
-
   Bitmap* frame = Bitmap::take();
   if (frame == nullptr || !frame->createDib(width, height, 8) || frame->getBits() == nullptr) {
     if (frame != nullptr) {
@@ -458,8 +425,37 @@ bool Gif::readImage(io::IInputStream* stream, bool* pendingControl, int64_t* pix
     colors[i].rgbBlue = table[i * 3 + 2];
     colors[i].rgbReserved = 0;
   }
-  m_lzw.decode(m_data.getItems(), size, frame->getLine(0), codeSize, -intptr_t{frame->getStride()},
-               width, height, m_interlaced != 0);
+  // The data are decoded as they are read, a few dozen sub-blocks at a time: a copy of the
+  // frame's whole data would only be written once and read once, in fresh pages.
+  m_lzw.startDecoding(frame->getLine(0), codeSize, -intptr_t{frame->getStride()}, width, height,
+                      m_interlaced != 0);
+  if (m_data.getCount() < kPieceSize) {
+    m_data.setCount(kPieceSize);
+  }
+  uint8_t* piece = m_data.getItems();
+  uint32_t held = 0;
+  bool complete = true;
+  for (;;) {
+    uint8_t length = 0;
+    if (!readByte(stream, &length)) {
+      complete = false;
+      break;
+    }
+    if (length == 0) {
+      break;
+    }
+    if (held + length > kPieceSize) {
+      m_lzw.decodePiece(piece, held);
+      held = 0;
+    }
+    if (!readHeader(stream, piece + held, length)) {
+      complete = false;
+      break;
+    }
+    held += length;
+  }
+  m_lzw.decodePiece(piece, held);
+  m_lzw.finishDecoding();
   int32_t transparent = -1;
   int32_t disposal = 0;
   int32_t delay = 0;

@@ -32,6 +32,7 @@ void GifLzw::reset() {
   m_clearCode = m_endCode = 0;
   m_stream = nullptr;
   m_ok = true;
+  m_decoding = Decoding::Ended;
 }
 
 void GifLzw::clearHash() { std::fill(m_hash, m_hash + kHashSize, -1); }
@@ -161,12 +162,23 @@ bool GifLzw::encode(const uint8_t* pixels, int32_t width, int32_t height, int32_
 
 bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t codeSize,
                     intptr_t stride, int32_t width, int32_t height, bool interlaced) {
+  startDecoding(pixels, codeSize, stride, width, height, interlaced);
+  if (data != nullptr) {
+    decodePiece(data, size);
+  }
+  return finishDecoding();
+}
+
+void GifLzw::startDecoding(uint8_t* pixels, int32_t codeSize, intptr_t stride, int32_t width,
+                           int32_t height, bool interlaced) {
   if (width < 1 || height < 1) {
-    return true;
+    m_decoding = Decoding::Ended;
+    return;
   }
   // Pixels are bytes, so a larger code size would start past the tables.
-  if (codeSize < 1 || codeSize > 8 || data == nullptr) {
-    return false;
+  if (codeSize < 1 || codeSize > 8) {
+    m_decoding = Decoding::Broken;
+    return;
   }
   // The rows in the order the data fill them. Interlaced frames go in four passes: every 8th
   // row from 0, every 8th from 4, every 4th from 2, every 2nd from 1; rows at or past the height
@@ -187,13 +199,6 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
     }
   }
 
-  const int32_t clear = 1 << codeSize;
-  const int32_t end = clear + 1;
-  int32_t next = clear + 2;
-  int32_t codeWidth = codeSize + 1;
-  uint32_t mask = (1u << codeWidth) - 1;
-  const uint64_t bitTotal = uint64_t{size} * 8;
-  uint64_t bitPosition = 0;
   // A pixel value's string is the value itself, taken from a table of every byte (with room for
   // a word's read past the last), so every code goes through the same copy.
   static constexpr auto kValues = [] {
@@ -203,26 +208,85 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
     }
     return values;
   }();
+  const int32_t clear = 1 << codeSize;
   for (int32_t c = 0; c < clear; ++c) {
     m_length[c] = 1;
     m_room[c] = kWord;
     m_from[c] = kValues.data() + c;
   }
-
-  // The pixel the next string starts at: row `row` (in fill order) and column `x`. Short
-  // strings are copied a whole word at a time, which writes up to seven pixels past the string
-  // in its row; the next strings write them again. The row's pixels as they were before are kept
-  // aside, so that pixels the data never reach keep their values however the data end.
-  int32_t row = 0;
-  int32_t x = 0;
-  uint8_t* line = m_rows[0];
+  m_decoding = Decoding::Wanting;
+  m_frameWidth = width;
+  m_frameHeight = height;
+  m_bits = 0;
+  m_bitsHeld = 0;
+  m_codeSize = codeSize;
+  m_codeWidth = codeSize + 1;
+  m_next = clear + 2;
+  m_row = 0;
+  m_x = 0;
+  m_line = m_rows[0];
+  m_previous = -1;
+  m_previousRow = 0;
+  m_previousX = 0;
+  // Short strings are copied a whole word at a time, which writes up to seven pixels past the
+  // string in its row; the next strings write them again. The row's pixels as they were before
+  // are kept aside, so that pixels the data never reach keep their values however the data end.
   m_before.resize(static_cast<size_t>(width));
-  std::memcpy(m_before.data(), line, static_cast<size_t>(width));
-  const auto finish = [&](bool result) {
-    if (row < height && x < width) {
+  std::memcpy(m_before.data(), m_line, static_cast<size_t>(width));
+}
+
+bool GifLzw::finishDecoding() {
+  if (m_decoding == Decoding::Wanting) {
+    // The data end before the end code: the frame ends there.
+    if (m_row < m_frameHeight && m_x < m_frameWidth) {
+      std::memcpy(m_line + m_x, m_before.data() + m_x, static_cast<size_t>(m_frameWidth - m_x));
+    }
+    m_decoding = Decoding::Broken;
+  }
+  return m_decoding == Decoding::Ended;
+}
+
+GifLzw::Decoding GifLzw::decodePiece(const uint8_t* data, uint32_t size) {
+  if (m_decoding != Decoding::Wanting || data == nullptr) {
+    return m_decoding;
+  }
+  // The state lives in locals while the piece is decoded: the pixel writes could alias members.
+  const uint8_t* in = data;
+  const uint8_t* const inEnd = data + size;
+  const int32_t width = m_frameWidth;
+  const int32_t height = m_frameHeight;
+  const int32_t codeSize = m_codeSize;
+  const int32_t clear = 1 << codeSize;
+  const int32_t end = clear + 1;
+  uint64_t bits = m_bits;
+  int32_t bitsHeld = m_bitsHeld;
+  int32_t codeWidth = m_codeWidth;
+  uint32_t mask = (1u << codeWidth) - 1;
+  int32_t next = m_next;
+  int32_t row = m_row;
+  int32_t x = m_x;
+  uint8_t* line = m_line;
+  int32_t previous = m_previous;
+  // Where the previous string starts.
+  int32_t previousRow = m_previousRow;
+  int32_t previousX = m_previousX;
+
+  const auto stop = [&](Decoding decoding) {
+    if (decoding != Decoding::Wanting && row < height && x < width) {
       std::memcpy(line + x, m_before.data() + x, static_cast<size_t>(width - x));
     }
-    return result;
+    m_decoding = decoding;
+    m_bits = bits;
+    m_bitsHeld = bitsHeld;
+    m_codeWidth = codeWidth;
+    m_next = next;
+    m_row = row;
+    m_x = x;
+    m_line = line;
+    m_previous = previous;
+    m_previousRow = previousRow;
+    m_previousX = previousX;
+    return decoding;
   };
   const auto nextRow = [&] {
     x = 0;
@@ -231,25 +295,29 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
       std::memcpy(m_before.data(), line, static_cast<size_t>(width));
     }
   };
-  int32_t previous = -1;
-  // Where the previous string starts.
-  int32_t previousRow = 0;
-  int32_t previousX = 0;
   for (;;) {
-    if (bitPosition + static_cast<uint64_t>(codeWidth) > bitTotal) {
-      return finish(false);  // the data end before the end code: the frame ends there
-    }
-    const uint64_t byte = bitPosition >> 3;
-    uint32_t word = 0;
-    if (byte + 4 <= size) {
-      std::memcpy(&word, data + byte, 4);
-    } else {
-      for (uint64_t i = byte; i < size; ++i) {
-        word |= static_cast<uint32_t>(data[i]) << (8 * (i - byte));
+    if (bitsHeld < codeWidth) {
+      if (inEnd - in >= 8) {
+        // A whole word at once: as many bytes as fit beside the bits held. The bits above those
+        // counted are the next bytes' own, so reading them again later changes nothing.
+        uint64_t word;
+        std::memcpy(&word, in, 8);
+        bits |= word << bitsHeld;
+        in += (63 - bitsHeld) >> 3;
+        bitsHeld |= 56;
+      } else {
+        while (bitsHeld < codeWidth && in < inEnd) {
+          bits |= uint64_t{*in++} << bitsHeld;
+          bitsHeld += 8;
+        }
+        if (bitsHeld < codeWidth) {
+          return stop(Decoding::Wanting);  // the code goes on in the next piece
+        }
       }
     }
-    const int32_t code = static_cast<int32_t>((word >> (bitPosition & 7)) & mask);
-    bitPosition += static_cast<uint64_t>(codeWidth);
+    const int32_t code = static_cast<int32_t>(bits & mask);
+    bits >>= codeWidth;
+    bitsHeld -= codeWidth;
 
     if (code == clear) {
       codeWidth = codeSize + 1;
@@ -259,7 +327,7 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
       continue;
     }
     if (code == end) {
-      return finish(true);
+      return stop(Decoding::Ended);
     }
     // Every string in the table is the previous string followed by one pixel, so it already
     // stands among the pixels written: each entry keeps where it starts (and how much of its row
@@ -275,8 +343,8 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
       room = m_room[code];
     } else {
       if (code > next || next >= kMaxCodes || previous < 0) {
-        return finish(
-            false);  // past the table, or a first code after a clear that is no pixel value
+        // Past the table, or a first code after a clear that is no pixel value.
+        return stop(Decoding::Broken);
       }
       // A code not yet in the table is the previous string followed by its own first pixel: the
       // place the previous string was just written to, one longer (the pixel past it is where
@@ -342,7 +410,7 @@ bool GifLzw::decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t
     previousRow = startRow;
     previousX = startX;
     if (row >= height) {
-      return true;  // the last pixel is written
+      return stop(Decoding::Ended);  // the last pixel is written
     }
   }
 }

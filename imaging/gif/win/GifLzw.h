@@ -18,10 +18,10 @@ namespace s::image::gif::win {
 /// in data sub-blocks of up to 254 bytes each led by its length byte.
 ///
 /// The encoder is the classic hashed one (a table of 5003 slots, secondary probing) that clears
-/// its table when 4096 codes are in use; it allocates nothing. The decoder reads the whole
-/// compressed frame at once and is safe on any input: it never reads past the data, never writes
-/// past its tables or past width x height pixels, and stops at the first corrupt code. Every Gif
-/// holds one by value; pooled as a library class. One thread at a time.
+/// its table when 4096 codes are in use; it allocates nothing. The decoder takes the compressed
+/// frame whole or in pieces of any size, and is safe on any input: it never reads past the data,
+/// never writes past its tables or past width x height pixels, and stops at the first corrupt
+/// code. Every Gif holds one by value; pooled as a library class. One thread at a time.
 class GifLzw final : public base::IObject, public virtual thread::IPoolable {
   S_POOLED_CLASS(GifLzw, u"s_image_gif_win_GifLzw")
 
@@ -55,6 +55,20 @@ class GifLzw final : public base::IObject, public virtual thread::IPoolable {
   bool decode(const uint8_t* data, uint32_t size, uint8_t* pixels, int32_t codeSize,
               intptr_t stride, int32_t width, int32_t height, bool interlaced);
 
+  /// Where a frame decoded in pieces stands: wanting more data, ended (the end code or the last
+  /// pixel was reached) or broken (a code size outside 1 to 8, or a corrupt code).
+  enum class Decoding { Wanting, Ended, Broken };
+  /// Starts a frame decoded in pieces, with the arguments of `decode`; a frame without pixels has
+  /// ended at once.
+  void startDecoding(uint8_t* pixels, int32_t codeSize, intptr_t stride, int32_t width,
+                     int32_t height, bool interlaced);
+  /// Decodes the next `size` bytes of the frame's data: a code cut by the end of the piece waits
+  /// for the next piece. Once the frame has ended or broken, pieces are passed over.
+  Decoding decodePiece(const uint8_t* data, uint32_t size);
+  /// Ends a frame decoded in pieces, as `decode` ends: true when it ended, false when it broke or
+  /// its data stopped before the end code.
+  bool finishDecoding();
+
  private:
   void clearHash();
   bool writePacket();
@@ -87,6 +101,23 @@ class GifLzw final : public base::IObject, public virtual thread::IPoolable {
   std::vector<uint8_t*> m_rows;
   /// The row being filled as it was before.
   std::vector<uint8_t> m_before;
+  // The frame being decoded: its state, its shape, the bits read but not yet used, the code size
+  // and width, the next free code, the pixel the next string starts at (row in fill order,
+  // column, the row's address), and the previous code and where its string starts.
+  Decoding m_decoding = Decoding::Ended;
+  int32_t m_frameWidth = 0;
+  int32_t m_frameHeight = 0;
+  uint64_t m_bits = 0;
+  int32_t m_bitsHeld = 0;
+  int32_t m_codeSize = 0;
+  int32_t m_codeWidth = 0;
+  int32_t m_next = 0;
+  int32_t m_row = 0;
+  int32_t m_x = 0;
+  uint8_t* m_line = nullptr;
+  int32_t m_previous = -1;
+  int32_t m_previousRow = 0;
+  int32_t m_previousX = 0;
 };
 
 }  // namespace s::image::gif::win

@@ -388,6 +388,48 @@ TEST(GifLzw, CorruptDataEndTheFrameWhereTheyBreak) {
   }
 }
 
+TEST(GifLzw, DataInPiecesDecodeAsTheyDoWhole) {
+  std::mt19937 random(33);
+  const int32_t width = 97, height = 40;
+  Bytes pixels(static_cast<size_t>(width) * height);
+  // Runs of random length make strings of every length, some across rows.
+  for (size_t i = 0; i < pixels.size();) {
+    const auto value = static_cast<uint8_t>(random() % 7);
+    for (size_t n = random() % 30 + 1; n > 0 && i < pixels.size(); --n) pixels[i++] = value;
+  }
+  const Bytes data = encodedData(pixels, width, height, 3);
+  const Bytes corrupt = [&] {
+    Bytes bytes = data;
+    bytes[bytes.size() / 2] ^= 0xFF;
+    return bytes;
+  }();
+  const Bytes cut(data.begin(), data.begin() + static_cast<long>(data.size() / 3));
+  for (const bool interlaced : {false, true}) {
+    for (const Bytes* stream : {&data, &corrupt, &cut}) {
+      bool wholeEnded = false;
+      const Bytes expected = decoded(*stream, 3, width, height, interlaced, &wholeEnded);
+      // Pieces of one byte cut every code; longer ones cut codes at every bit offset.
+      for (size_t piece : {size_t{1}, size_t{2}, size_t{5}, size_t{8}, size_t{9}, size_t{255}}) {
+        Held<GifLzw> lzw(GifLzw::take());
+        Bytes got(pixels.size(), 0xEE);
+        lzw->startDecoding(got.data(), 3, width, width, height, interlaced);
+        for (size_t at = 0; at < stream->size(); at += piece) {
+          const size_t n = std::min(piece, stream->size() - at);
+          lzw->decodePiece(stream->data() + at, static_cast<uint32_t>(n));
+        }
+        const std::string what = "pieces of " + std::to_string(piece) +
+                                 (interlaced ? ", interlaced, " : ", ") +
+                                 (stream == &data      ? "whole"
+                                  : stream == &corrupt ? "corrupt"
+                                                       : "cut");
+        EXPECT_EQ(wholeEnded, lzw->finishDecoding()) << what;
+        EXPECT_EQ(expected, got) << what;
+      }
+    }
+    EXPECT_EQ(pixels, decoded(data, 3, width, height)) << "the oracle itself";
+  }
+}
+
 TEST(Gif, WritesTheLayoutAndReadsItsTagsBack) {
   Held<Gif> gif(Gif::take());
   Held<BufferedImage> a(toImage(makeFewColours(20, 10, 12, 1)));
