@@ -6,6 +6,9 @@
 // gets a hidden name beside that name (".NAME.XXXXXX"), which every failure and every end of
 // the process but SIGKILL removes. Giving such a file its name ends its delete on close: that
 // rename is how a finished temporary is kept, whereas Windows would still delete it.
+// What WriteFile puts in a file goes to the disk behind the writer, every 4 MiB, as Windows'
+// cache manager writes behind: a later FlushFileBuffers then waits for the last few MiB only,
+// not for everything the file ever received.
 // Left out: share modes (accepted, not enforced: POSIX has none), overlapped input and output
 // (refused), FILE_FLAG_NO_BUFFERING (accepted; the page cache stays in use), opening a new
 // temporary file again by its name (it has none), and every information class of
@@ -73,6 +76,9 @@ class FileObject : public KernelObject {
   bool rename(const std::string& target, bool replace);
   /// Marks the file to be deleted on close, or keeps it; false with errno set when it cannot.
   bool setDeleteOnClose(bool on);
+  /// Counts `bytes` just written and, every kWriteBehindBytes, starts writing what was written
+  /// to the disk without waiting for it.
+  void writeBehind(DWORD bytes);
 
  private:
   const int m_fd;
@@ -83,7 +89,22 @@ class FileObject : public KernelObject {
   bool m_deleteOnClose;
   Naming m_naming;
   files::UnfinishedSlot* m_slot;
+  /// Bytes written since the disk was last asked to take them.
+  std::atomic<uint64_t> m_notWrittenBehind{0};
 };
+
+/// 4 MiB: a few milliseconds of a disk's writing, and a system call per 64 writes of a 64 KiB
+/// buffer.
+constexpr uint64_t kWriteBehindBytes = 4 << 20;
+
+void FileObject::writeBehind(DWORD bytes) {
+  if (m_notWrittenBehind.fetch_add(bytes, std::memory_order_relaxed) + bytes < kWriteBehindBytes) return;
+  m_notWrittenBehind.store(0, std::memory_order_relaxed);
+  // Asks for the whole file: pages already on their way or clean are passed over, and a writer
+  // that went back to rewrite a header is covered too. It only starts the writing, and a file
+  // that cannot take it (a pipe) refuses it; either way nothing else depends on it.
+  sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
 
 BOOL failWith(DWORD error) {
   SetLastError(error);
@@ -126,6 +147,7 @@ BOOL WINAPI realWriteFile(HANDLE handle, LPCVOID buffer, DWORD size, LPDWORD wri
     done += static_cast<DWORD>(n);
   }
   *written = done;
+  file->writeBehind(done);
   return TRUE;
 }
 

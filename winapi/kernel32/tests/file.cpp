@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -96,6 +97,47 @@ TEST_F(TempTree, WriteSeekReadAndTruncate) {
   CloseHandle(file);
   EXPECT_EQ(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+}
+
+TEST_F(TempTree, LongWritesReachTheFileWholeAroundARewrittenHeader) {
+  // Past 4 MiB the layer starts the disk's writing behind the writer; a writer that goes back
+  // to rewrite its header (as the WAV writer does) must still find every byte where it put it.
+  std::u16string name = at("long.bin");
+  HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  constexpr DWORD kPiece = 65536;
+  constexpr int kPieces = 160;  // 10 MiB
+  std::vector<char> expected;
+  std::vector<char> piece(kPiece);
+  DWORD done = 0;
+  for (int i = 0; i < kPieces; ++i) {
+    for (DWORD j = 0; j < kPiece; ++j) piece[j] = static_cast<char>((i * 31 + j * 7) & 0xFF);
+    ASSERT_TRUE(WriteFile(file, piece.data(), kPiece, &done, nullptr)) << "piece " << i;
+    ASSERT_EQ(done, kPiece);
+    expected.insert(expected.end(), piece.begin(), piece.end());
+    if (i == kPieces / 2) {
+      LARGE_INTEGER start{}, position{};
+      ASSERT_TRUE(SetFilePointerEx(file, start, nullptr, FILE_BEGIN));
+      ASSERT_TRUE(WriteFile(file, "HEAD", 4, &done, nullptr));
+      std::copy_n("HEAD", 4, expected.begin());
+      ASSERT_TRUE(SetFilePointerEx(file, start, &position, FILE_END));
+    }
+  }
+  EXPECT_TRUE(FlushFileBuffers(file));
+  EXPECT_TRUE(CloseHandle(file));
+  std::ifstream in(m_root / "long.bin", std::ios::binary);
+  const std::vector<char> actual((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(actual.size(), expected.size());
+  EXPECT_TRUE(actual == expected) << "the bytes differ";
+
+  // A device takes long writes too: the writing behind does not apply to it and fails nothing.
+  HANDLE sink = CreateFileW(u"Z:\\dev\\null", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(sink, INVALID_HANDLE_VALUE);
+  for (int i = 0; i < kPieces; ++i) {
+    ASSERT_TRUE(WriteFile(sink, piece.data(), kPiece, &done, nullptr)) << "piece " << i;
+  }
+  EXPECT_TRUE(CloseHandle(sink));
 }
 
 TEST_F(TempTree, MissingFilesAndFoldersAreToldApart) {
