@@ -782,9 +782,17 @@ struct HandOffSide {
 /// exists only where the process may run on more than one CPU, so a spin never keeps the other
 /// side from its CPU.
 ///
+/// Whichever side is free first runs a block's right channel: the worker as soon as it sees the
+/// block, or the owner's thread once its left channel is done and the worker has not begun (its
+/// CPU taken by another process, or still waking up). Each side claims the block by its number in
+/// `m_claimed`; the side that finds it already claimed leaves the block alone (the owner then
+/// waits for it). So one side at a time touches the right channel's state, and the samples are
+/// the same whichever ran it.
+///
 /// The counters order the memory: the block's parameters are written before `m_posted` is
 /// released, and the worker's samples and state before `m_done` is; each side reads the
-/// other's after acquiring the counter.
+/// other's after acquiring the counter. The owner's own run of a block is ordered before the
+/// worker's next one by the post that follows it.
 class Octave::RightChannel final : public thread::ITask {
  public:
   explicit RightChannel(Octave& owner) : m_owner(owner) {}
@@ -803,7 +811,10 @@ class Octave::RightChannel final : public thread::ITask {
     m_posted.notify_one();
   }
 
-  /// Until the worker has finished the block posted last.
+  /// Claims the block posted last for the owner's thread: false when the worker has it already.
+  bool claim() { return claim(m_sequence); }
+
+  /// Until the worker has finished the block posted last, which it claimed.
   void waitDone() {
     uint32_t done = m_done.load(std::memory_order_acquire);
     while (done != m_sequence) {
@@ -825,6 +836,9 @@ class Octave::RightChannel final : public thread::ITask {
       if (m_quit.load(std::memory_order_relaxed)) {
         return;
       }
+      if (!claim(seen)) {
+        continue;  // the owner's thread runs it, or ran it and maybe the next ones
+      }
       m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
                            m_sampleRate, m_owner.m_rightWorkBuffer.get());
       m_workerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
@@ -839,6 +853,14 @@ class Octave::RightChannel final : public thread::ITask {
   static constexpr int64_t kSpinNs = 20000;
   /// Past this, the spin gives its CPU away between looks.
   static constexpr int64_t kYieldAfterNs = 3000;
+
+  /// Block `number` for the calling side, unless a side claimed it already. Every block is
+  /// claimed before the next is posted, so the claim moves from the one before; a worker that
+  /// woke late and holds an older number than the last claimed fails too.
+  bool claim(uint32_t number) {
+    uint32_t before = number - 1;
+    return m_claimed.compare_exchange_strong(before, number, std::memory_order_acq_rel);
+  }
 
   /// The counter's value once it differs from `old`. `self` spins for it first only while its
   /// waits have been short and `other`, the side that moves the counter, is not asleep; then it
@@ -890,6 +912,8 @@ class Octave::RightChannel final : public thread::ITask {
   uint32_t m_sequence = 0;
   std::atomic<uint32_t> m_posted{0};
   std::atomic<uint32_t> m_done{0};
+  /// The number of the last block a side claimed.
+  std::atomic<uint32_t> m_claimed{0};
   std::atomic<bool> m_quit{false};
   HandOffSide m_ownerSide;
   HandOffSide m_workerSide;
@@ -1106,7 +1130,12 @@ void Octave::shiftPitch(uint8_t* samples, int32_t byteCount, bool stereo, int32_
       right->post(samples + width, perChannel, width, stride, factor, sampleRate);
       shiftChannel(*m_leftState, samples, perChannel, width, stride, factor, sampleRate,
                    m_workBuffer.get());
-      right->waitDone();
+      if (right->claim()) {
+        shiftChannel(*m_rightState, samples + width, perChannel, width, stride, factor, sampleRate,
+                     m_rightWorkBuffer.get());
+      } else {
+        right->waitDone();
+      }
       return;
     }
   }

@@ -33,12 +33,13 @@ namespace s::sound::filter {
 ///
 /// Threads: where the process may run on more than one CPU (asked on the first stereo block
 /// after a reset), a stereo block runs its right channel on a worker thread while the calling
-/// thread runs the left, and `process` returns once both are done. The channels share nothing
-/// but the read-only tables, so the samples are those of the channels run one after the other.
-/// The worker comes from the worker pool on the first stereo block and waits for the next block
-/// (asleep, after a short spin while blocks come quickly) until reset or destruction, which end
-/// its wait and give it back. On one CPU, or without a worker (no thread could be made), both
-/// channels run on the calling thread.
+/// thread runs the left, and `process` returns once both are done. A right channel the worker has
+/// not begun when the left one is done (its CPU busy elsewhere) runs on the calling thread. The
+/// channels share nothing but the read-only tables, so the samples are those of the channels run
+/// one after the other. The worker comes from the worker pool on the first stereo block and waits
+/// for the next block (asleep, after a short spin while blocks come quickly) until reset or
+/// destruction, which end its wait and give it back. On one CPU, or without a worker (no thread
+/// could be made), both channels run on the calling thread.
 class Octave final : public FilterBase {
   S_POOLED_CLASS(Octave, u"s_sound_filter_Octave")
 
