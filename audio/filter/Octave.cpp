@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace s::sound::filter {
 
@@ -33,6 +34,8 @@ constexpr double kTableScale = 20860.756700940907;
 /// Samples per channel converted to floats at a time, and the length of every work array.
 constexpr int32_t kGroup = 8192;
 constexpr int32_t kN = Octave::kFrameSize;
+/// The length of the complex transform: a frame of kN real values runs as kN / 2 complex ones.
+constexpr int32_t kHalf = kN / 2;
 
 /// Four floats handled by one vector instruction. Each lane does exactly the scalar operations, so
 /// the vector butterflies give the results of the scalar ones.
@@ -200,21 +203,39 @@ struct Bins {
   }
 };
 
+/// The magnitude of every bin 0 to `half` and of the lanes past it up to the next multiple of 8,
+/// which nothing reads: eight at a time where the processor has the 256-bit instructions. The
+/// square root is correctly rounded in either, so both give the same floats.
+__attribute__((target("avx"))) void magnitudes8(const float* re, const float* im, float* magnitude,
+                                                int32_t half) {
+  for (int32_t k = 0; k <= half; k += 8) {
+    const __m256 r = _mm256_loadu_ps(re + k);
+    const __m256 i = _mm256_loadu_ps(im + k);
+    const __m256 sum = _mm256_add_ps(_mm256_mul_ps(r, r), _mm256_mul_ps(i, i));
+    _mm256_storeu_ps(magnitude + k, _mm256_mul_ps(_mm256_set1_ps(2.0f), _mm256_sqrt_ps(sum)));
+  }
+}
+
+void magnitudes4(const float* re, const float* im, float* magnitude, int32_t half) {
+  for (int32_t k = 0; k <= half; k += 4) {
+    const __m128 r = _mm_loadu_ps(re + k);
+    const __m128 i = _mm_loadu_ps(im + k);
+    const __m128 sum = _mm_add_ps(_mm_mul_ps(r, r), _mm_mul_ps(i, i));
+    _mm_storeu_ps(magnitude + k, _mm_mul_ps(_mm_set1_ps(2.0f), _mm_sqrt_ps(sum)));
+  }
+}
+
 /// The analysis of one frame's bins 0 to `half` (and the lanes past it, up to the next multiple
 /// of W, which nothing reads): the true frequency of every bin from its phase advance since the
-/// last frame, and its magnitude.
+/// last frame.
 template <int32_t W>
-S_SIMD_INLINE void analyse(const float* re, const float* im, float* lastPhase, float* magnitude,
-                           float* frequency, int32_t half, double expected, double radiansToBins,
-                           double binWidth) {
+S_SIMD_INLINE void analyse(const float* re, const float* im, float* lastPhase, float* frequency,
+                           int32_t half, double expected, double radiansToBins, double binWidth) {
   using B = Bins<W>;
   using Double = typename B::Double;
   using Int = typename B::Int;
   Double bin = B::lanes();
   for (int32_t k = 0; k <= half; k += W, bin += static_cast<double>(W)) {
-    for (int32_t j = k; j < k + W; ++j) {
-      magnitude[j] = 2.0f * std::sqrt(re[j] * re[j] + im[j] * im[j]);
-    }
     const Double phase = B::atan2(B::loadFloats(im + k), B::loadFloats(re + k));
     // The phase is a float like the rest of the frame's state.
     const Double phaseFloat =
@@ -257,8 +278,8 @@ S_SIMD_INLINE void advancePhases(const float* frequency, float* phaseSum, int32_
 }
 
 /// The frame's input times the window, each product rounded to a float as the scalar product
-/// would be, placed straight into bit-reversed order (value k to slot reverse[k]); the imaginary
-/// parts 0.
+/// would be, packed as n / 2 complex values (value 2m the real part of value m, value 2m + 1 its
+/// imaginary part) and placed straight into bit-reversed order (value m to slot reverse[m]).
 template <int32_t W>
 S_SIMD_INLINE void windowInto(const float* input, const double* window, const uint16_t* reverse,
                               float* re, float* im, int32_t n) {
@@ -269,11 +290,12 @@ S_SIMD_INLINE void windowInto(const float* input, const double* window, const ui
     Double w;
     std::memcpy(&w, window + k, sizeof w);
     const Float product = __builtin_convertvector(B::loadFloats(input + k) * w, Float);
-    for (int32_t j = 0; j < W; ++j) {
-      re[reverse[k + j]] = product[j];
+    for (int32_t j = 0; j < W; j += 2) {
+      const int32_t slot = reverse[(k + j) / 2];
+      re[slot] = product[j];
+      im[slot] = product[j + 1];
     }
   }
-  std::memset(im, 0, sizeof(float) * static_cast<size_t>(n));
 }
 
 /// Adds the windowed, scaled output frame into the accumulator, in double precision as the
@@ -330,7 +352,8 @@ __attribute__((target("avx2"))) void analyse4(const float* re, const float* im, 
                                               float* magnitude, float* frequency, int32_t half,
                                               double expected, double radiansToBins,
                                               double binWidth) {
-  analyse<4>(re, im, lastPhase, magnitude, frequency, half, expected, radiansToBins, binWidth);
+  magnitudes8(re, im, magnitude, half);
+  analyse<4>(re, im, lastPhase, frequency, half, expected, radiansToBins, binWidth);
 }
 
 __attribute__((target("avx512f,avx512dq"))) void analyse8(const float* re, const float* im,
@@ -338,13 +361,15 @@ __attribute__((target("avx512f,avx512dq"))) void analyse8(const float* re, const
                                                           float* frequency, int32_t half,
                                                           double expected, double radiansToBins,
                                                           double binWidth) {
-  analyse<8>(re, im, lastPhase, magnitude, frequency, half, expected, radiansToBins, binWidth);
+  magnitudes8(re, im, magnitude, half);
+  analyse<8>(re, im, lastPhase, frequency, half, expected, radiansToBins, binWidth);
 }
 
 void analyse2(const float* re, const float* im, float* lastPhase, float* magnitude,
               float* frequency, int32_t half, double expected, double radiansToBins,
               double binWidth) {
-  analyse<2>(re, im, lastPhase, magnitude, frequency, half, expected, radiansToBins, binWidth);
+  magnitudes4(re, im, magnitude, half);
+  analyse<2>(re, im, lastPhase, frequency, half, expected, radiansToBins, binWidth);
 }
 
 __attribute__((target("avx2"))) void advancePhases4(const float* frequency, float* phaseSum,
@@ -519,6 +544,186 @@ void stages4(float* re, float* im, const float* twiddleRe, const float* twiddleI
   laterStages<4>(re, im, twiddleRe, twiddleIm, n);
 }
 
+/// Lane j of V floats from lane V - 1 - j.
+template <int32_t V, size_t... I>
+S_SIMD_INLINE typename Lanes<V>::Float reversed(const typename Lanes<V>::Float& v,
+                                                std::index_sequence<I...>) {
+  return __builtin_shufflevector(v, v, (V - 1 - static_cast<int32_t>(I))...);
+}
+
+/// The V floats from `p` in reverse order: lane j holds p[V - 1 - j].
+template <int32_t V>
+S_SIMD_INLINE typename Lanes<V>::Float loadReversed(const float* p) {
+  typename Lanes<V>::Float v;
+  Lanes<V>::load(p, &v);
+  return reversed<V>(v, std::make_index_sequence<V>());
+}
+
+/// Lanes 0 to V / 2 - 1 of `a` and `b` (with `upper`, lanes V / 2 to V - 1) interleaved: a0, b0,
+/// a1, b1, ...
+template <int32_t V, bool upper, size_t... I>
+S_SIMD_INLINE typename Lanes<V>::Float interleaved(const typename Lanes<V>::Float& a,
+                                                   const typename Lanes<V>::Float& b,
+                                                   std::index_sequence<I...>) {
+  return __builtin_shufflevector(
+      a, b, ((upper ? V / 2 : 0) + static_cast<int32_t>(I) / 2 + (I % 2 == 0 ? 0 : V))...);
+}
+
+/// The spectrum of a real frame of 2 x half values, bins 0 to half, from the transform of its
+/// values packed in pairs (`re`, `im`: value 2m the real part of m, 2m + 1 its imaginary part).
+/// The transform of the even values is (Z[k] + conj Z[half - k]) / 2, that of the odd ones
+/// (Z[k] - conj Z[half - k]) / 2i, and bin k is the even one plus the odd one turned by
+/// e^(-i pi k / half), whose cosine and sine `turnCos` and `turnSin` hold. V bins at a time;
+/// each lane does what scalar code would. Needs half to be more than V.
+template <int32_t V>
+S_SIMD_INLINE void unpackSpectrum(const float* re, const float* im, const float* turnCos,
+                                  const float* turnSin, float* spectrumRe, float* spectrumIm,
+                                  int32_t half) {
+  using L = Lanes<V>;
+  using Float = typename L::Float;
+  spectrumRe[0] = re[0] + im[0];
+  spectrumIm[0] = 0.0f;
+  spectrumRe[half] = re[0] - im[0];
+  spectrumIm[half] = 0.0f;
+  // The last group ends at bin half - 1, doing bins of the group before it again.
+  for (int32_t next = 1; next < half; next += V) {
+    const int32_t k = std::min(next, half - V);
+    Float zr, zi, c, s;
+    L::load(re + k, &zr);
+    L::load(im + k, &zi);
+    const Float cr = loadReversed<V>(re + half - k - (V - 1));
+    const Float ci = -loadReversed<V>(im + half - k - (V - 1));
+    const Float evenRe = 0.5f * (zr + cr);
+    const Float evenIm = 0.5f * (zi + ci);
+    const Float diffRe = 0.5f * (zr - cr);
+    const Float diffIm = 0.5f * (zi - ci);
+    // The odd transform is -i x diff; times e^(-i pi k / half) = cos - i sin.
+    L::load(turnCos + k, &c);
+    L::load(turnSin + k, &s);
+    L::store(spectrumRe + k, evenRe + (c * diffIm - s * diffRe));
+    L::store(spectrumIm + k, evenIm - (c * diffRe + s * diffIm));
+  }
+}
+
+/// The reverse of `unpackSpectrum` for the real part of an inverse transform: from bins 0 to
+/// half of a one-sided spectrum, the half complex values whose inverse transform holds the real
+/// part of the whole spectrum's inverse, value 2m in the real part of m and 2m + 1 in its
+/// imaginary part, placed straight into bit-reversed order. That real part is the inverse of the
+/// spectrum made Hermitian (Y[k] / 2 and its conjugate mirror, bins 0 and half real), whose even
+/// and odd values come from its bins k and half - k as in the forward road. V bins at a time, as
+/// `unpackSpectrum` goes.
+template <int32_t V>
+S_SIMD_INLINE void packSpectrum(const float* spectrumRe, const float* spectrumIm,
+                                const float* turnCos, const float* turnSin, const uint16_t* reverse,
+                                float* re, float* im, int32_t half) {
+  using L = Lanes<V>;
+  using Float = typename L::Float;
+  const float first = spectrumRe[0];
+  const float last = spectrumRe[half];
+  re[reverse[0]] = first + last;
+  im[reverse[0]] = first - last;
+  for (int32_t next = 1; next < half; next += V) {
+    const int32_t k = std::min(next, half - V);
+    Float ar, ai, c, s;
+    L::load(spectrumRe + k, &ar);
+    L::load(spectrumIm + k, &ai);
+    ar = 0.5f * ar;
+    ai = 0.5f * ai;
+    const Float cr = 0.5f * loadReversed<V>(spectrumRe + half - k - (V - 1));
+    const Float ci = -0.5f * loadReversed<V>(spectrumIm + half - k - (V - 1));
+    const Float sumRe = ar + cr;
+    const Float sumIm = ai + ci;
+    const Float diffRe = ar - cr;
+    const Float diffIm = ai - ci;
+    // The odd values' transform is diff turned by e^(i pi k / half) = cos + i sin; it enters as
+    // the imaginary part.
+    L::load(turnCos + k, &c);
+    L::load(turnSin + k, &s);
+    const Float outRe = sumRe - (diffRe * s + diffIm * c);
+    const Float outIm = sumIm + (diffRe * c - diffIm * s);
+    for (int32_t j = 0; j < V; ++j) {
+      const int32_t slot = reverse[k + j];
+      re[slot] = outRe[j];
+      im[slot] = outIm[j];
+    }
+  }
+}
+
+/// The frame of 2 x half values from the inverse's output: value 2m is the real part of value m,
+/// 2m + 1 its imaginary part. Needs half to be a multiple of V.
+template <int32_t V>
+S_SIMD_INLINE void unpackFrame(const float* re, const float* im, float* frame, int32_t half) {
+  using L = Lanes<V>;
+  using Float = typename L::Float;
+  for (int32_t m = 0; m < half; m += V) {
+    Float a, b;
+    L::load(re + m, &a);
+    L::load(im + m, &b);
+    L::store(frame + 2 * m, interleaved<V, false>(a, b, std::make_index_sequence<V>()));
+    L::store(frame + 2 * m + V, interleaved<V, true>(a, b, std::make_index_sequence<V>()));
+  }
+}
+
+/// The real frame's packing around the transforms, compiled once per instruction set.
+struct RealFrame {
+  decltype(&unpackSpectrum<4>) unpack;
+  decltype(&packSpectrum<4>) pack;
+  decltype(&unpackFrame<4>) frame;
+};
+
+__attribute__((target("avx512f,avx512dq"))) void unpackSpectrum16(const float* re, const float* im,
+                                                                  const float* turnCos,
+                                                                  const float* turnSin,
+                                                                  float* spectrumRe,
+                                                                  float* spectrumIm, int32_t half) {
+  unpackSpectrum<16>(re, im, turnCos, turnSin, spectrumRe, spectrumIm, half);
+}
+
+__attribute__((target("avx512f,avx512dq"))) void packSpectrum16(
+    const float* spectrumRe, const float* spectrumIm, const float* turnCos, const float* turnSin,
+    const uint16_t* reverse, float* re, float* im, int32_t half) {
+  packSpectrum<16>(spectrumRe, spectrumIm, turnCos, turnSin, reverse, re, im, half);
+}
+
+__attribute__((target("avx512f,avx512dq"))) void unpackFrame16(const float* re, const float* im,
+                                                               float* frame, int32_t half) {
+  unpackFrame<16>(re, im, frame, half);
+}
+
+__attribute__((target("avx2"))) void unpackSpectrum8(const float* re, const float* im,
+                                                     const float* turnCos, const float* turnSin,
+                                                     float* spectrumRe, float* spectrumIm,
+                                                     int32_t half) {
+  unpackSpectrum<8>(re, im, turnCos, turnSin, spectrumRe, spectrumIm, half);
+}
+
+__attribute__((target("avx2"))) void packSpectrum8(const float* spectrumRe, const float* spectrumIm,
+                                                   const float* turnCos, const float* turnSin,
+                                                   const uint16_t* reverse, float* re, float* im,
+                                                   int32_t half) {
+  packSpectrum<8>(spectrumRe, spectrumIm, turnCos, turnSin, reverse, re, im, half);
+}
+
+__attribute__((target("avx2"))) void unpackFrame8(const float* re, const float* im, float* frame,
+                                                  int32_t half) {
+  unpackFrame<8>(re, im, frame, half);
+}
+
+void unpackSpectrum4(const float* re, const float* im, const float* turnCos, const float* turnSin,
+                     float* spectrumRe, float* spectrumIm, int32_t half) {
+  unpackSpectrum<4>(re, im, turnCos, turnSin, spectrumRe, spectrumIm, half);
+}
+
+void packSpectrum4(const float* spectrumRe, const float* spectrumIm, const float* turnCos,
+                   const float* turnSin, const uint16_t* reverse, float* re, float* im,
+                   int32_t half) {
+  packSpectrum<4>(spectrumRe, spectrumIm, turnCos, turnSin, reverse, re, im, half);
+}
+
+void unpackFrame4(const float* re, const float* im, float* frame, int32_t half) {
+  unpackFrame<4>(re, im, frame, half);
+}
+
 /// The CPUs this process may run on; 1 when that cannot be told.
 int32_t availableCpus() {
   DWORD_PTR process = 0;
@@ -531,8 +736,10 @@ int32_t availableCpus() {
 
 }  // namespace
 
-/// The work area of one channel. `transform` keeps the real parts in its first kN entries and the
-/// imaginary parts in the next kN, so the butterflies run on four values at a time.
+/// The work area of one channel. `transform` keeps the real parts of the transform's kHalf values
+/// from entry 0 and their imaginary parts from entry kN, so the butterflies run on four values at
+/// a time; then the real parts of the frame's spectrum from entry 2 kN, which also takes the
+/// inverse's output frame, and their imaginary parts from entry 3 kN.
 struct Octave::Channel {
   int32_t rover;
   float inQueue[kGroup];
@@ -575,9 +782,17 @@ struct HandOffSide {
 /// exists only where the process may run on more than one CPU, so a spin never keeps the other
 /// side from its CPU.
 ///
+/// Whichever side is free first runs a block's right channel: the worker as soon as it sees the
+/// block, or the owner's thread once its left channel is done and the worker has not begun (its
+/// CPU taken by another process, or still waking up). Each side claims the block by its number in
+/// `m_claimed`; the side that finds it already claimed leaves the block alone (the owner then
+/// waits for it). So one side at a time touches the right channel's state, and the samples are
+/// the same whichever ran it.
+///
 /// The counters order the memory: the block's parameters are written before `m_posted` is
 /// released, and the worker's samples and state before `m_done` is; each side reads the
-/// other's after acquiring the counter.
+/// other's after acquiring the counter. The owner's own run of a block is ordered before the
+/// worker's next one by the post that follows it.
 class Octave::RightChannel final : public thread::ITask {
  public:
   explicit RightChannel(Octave& owner) : m_owner(owner) {}
@@ -596,7 +811,10 @@ class Octave::RightChannel final : public thread::ITask {
     m_posted.notify_one();
   }
 
-  /// Until the worker has finished the block posted last.
+  /// Claims the block posted last for the owner's thread: false when the worker has it already.
+  bool claim() { return claim(m_sequence); }
+
+  /// Until the worker has finished the block posted last, which it claimed.
   void waitDone() {
     uint32_t done = m_done.load(std::memory_order_acquire);
     while (done != m_sequence) {
@@ -618,6 +836,9 @@ class Octave::RightChannel final : public thread::ITask {
       if (m_quit.load(std::memory_order_relaxed)) {
         return;
       }
+      if (!claim(seen)) {
+        continue;  // the owner's thread runs it, or ran it and maybe the next ones
+      }
       m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
                            m_sampleRate, m_owner.m_rightWorkBuffer.get());
       m_workerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
@@ -632,6 +853,14 @@ class Octave::RightChannel final : public thread::ITask {
   static constexpr int64_t kSpinNs = 20000;
   /// Past this, the spin gives its CPU away between looks.
   static constexpr int64_t kYieldAfterNs = 3000;
+
+  /// Block `number` for the calling side, unless a side claimed it already. Every block is
+  /// claimed before the next is posted, so the claim moves from the one before; a worker that
+  /// woke late and holds an older number than the last claimed fails too.
+  bool claim(uint32_t number) {
+    uint32_t before = number - 1;
+    return m_claimed.compare_exchange_strong(before, number, std::memory_order_acq_rel);
+  }
 
   /// The counter's value once it differs from `old`. `self` spins for it first only while its
   /// waits have been short and `other`, the side that moves the counter, is not asleep; then it
@@ -683,6 +912,8 @@ class Octave::RightChannel final : public thread::ITask {
   uint32_t m_sequence = 0;
   std::atomic<uint32_t> m_posted{0};
   std::atomic<uint32_t> m_done{0};
+  /// The number of the last block a side claimed.
+  std::atomic<uint32_t> m_claimed{0};
   std::atomic<bool> m_quit{false};
   HandOffSide m_ownerSide;
   HandOffSide m_workerSide;
@@ -723,6 +954,7 @@ void Octave::reset() {
   m_oversampling = 4;
   m_bitReverse.reset();
   m_twiddles.reset();
+  m_turns.reset();
   m_windowSquareSum = 0.0;
 }
 
@@ -773,12 +1005,16 @@ bool Octave::prepare() {
       m_cosineSineTable.reset(new (std::nothrow) float[2 * kTableSize]);
     }
     if (!m_bitReverse) {
-      m_bitReverse.reset(new (std::nothrow) uint16_t[kN]);
+      m_bitReverse.reset(new (std::nothrow) uint16_t[kHalf]);
     }
     if (!m_twiddles) {
-      m_twiddles.reset(new (std::nothrow) float[4 * kN]);
+      m_twiddles.reset(new (std::nothrow) float[4 * kHalf]);
     }
-    if (!m_leftState || !m_window || !m_cosineSineTable || !m_bitReverse || !m_twiddles) {
+    if (!m_turns) {
+      m_turns.reset(new (std::nothrow) float[2 * kHalf]);
+    }
+    if (!m_leftState || !m_window || !m_cosineSineTable || !m_bitReverse || !m_twiddles ||
+        !m_turns) {
       return false;
     }
     std::memset(m_leftState.get(), 0, sizeof(Channel));
@@ -792,9 +1028,9 @@ bool Octave::prepare() {
       m_cosineSineTable[2 * i + 1] = static_cast<float>(std::sin(kTwoPi * i / kTableSize));
     }
     // Value k of a transform goes to slot bitReverse[k] (and value bitReverse[k] to slot k).
-    for (int32_t k = 0; k < kN; ++k) {
+    for (int32_t k = 0; k < kHalf; ++k) {
       int32_t j = 0;
-      for (int32_t bit = 1; bit < kN; bit <<= 1) {
+      for (int32_t bit = 1; bit < kHalf; bit <<= 1) {
         j = (j << 1) | ((k & bit) != 0 ? 1 : 0);
       }
       m_bitReverse[k] = static_cast<uint16_t>(j);
@@ -804,9 +1040,9 @@ bool Octave::prepare() {
     // float, one step per butterfly group.
     for (int32_t signIndex = 0; signIndex < 2; ++signIndex) {
       const float sign = signIndex == 0 ? -1.0f : 1.0f;
-      float* re = m_twiddles.get() + 2 * kN * signIndex;
-      float* im = re + kN;
-      for (int32_t h = 1; h < kN; h <<= 1) {
+      float* re = m_twiddles.get() + 2 * kHalf * signIndex;
+      float* im = re + kHalf;
+      for (int32_t h = 1; h < kHalf; h <<= 1) {
         const float angle = static_cast<float>(kPi / h);
         const float* w = cosineSine(angle);
         const float wr = w[0];
@@ -821,6 +1057,12 @@ bool Octave::prepare() {
           ur = next;
         }
       }
+    }
+    // The turn between the packed halves of a real frame: e^(-i pi k / half) forward, its
+    // conjugate back.
+    for (int32_t k = 0; k < kHalf; ++k) {
+      m_turns[k] = static_cast<float>(std::cos(kPi * k / kHalf));
+      m_turns[kHalf + k] = static_cast<float>(std::sin(kPi * k / kHalf));
     }
     m_leftReady = 1;
   }
@@ -888,7 +1130,12 @@ void Octave::shiftPitch(uint8_t* samples, int32_t byteCount, bool stereo, int32_
       right->post(samples + width, perChannel, width, stride, factor, sampleRate);
       shiftChannel(*m_leftState, samples, perChannel, width, stride, factor, sampleRate,
                    m_workBuffer.get());
-      right->waitDone();
+      if (right->claim()) {
+        shiftChannel(*m_rightState, samples + width, perChannel, width, stride, factor, sampleRate,
+                     m_rightWorkBuffer.get());
+      } else {
+        right->waitDone();
+      }
       return;
     }
   }
@@ -965,9 +1212,15 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   const double perBinWidth = 1.0 / binWidth;
   const double radiansToBins = o * kInvTwoPi;
   const double binsToRadians = kTwoPi / o;
+  // The transform's values, then the frame's spectrum, bins 0 to half (and the rest of the last
+  // vector group past it, which the analysis reads and nothing uses).
   float* re = channel.transform;
-  float* im = channel.transform + n;
+  float* im = channel.transform + kN;
+  float* spectrumRe = channel.transform + 2 * kN;
+  float* spectrumIm = channel.transform + 3 * kN;
   const uint16_t* reverse = m_bitReverse.get();
+  const float* turnCos = m_turns.get();
+  const float* turnSin = m_turns.get() + kHalf;
 
   // Windowed input, placed straight into bit-reversed order.
   const bool widest = simd::useAvx512();
@@ -976,16 +1229,21 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
    : wide ? windowInto4
           : windowInto2)(channel.inQueue, m_window.get(), reverse, re, im, n);
   transform(re, im, -1);
+  const RealFrame real = widest ? RealFrame{unpackSpectrum16, packSpectrum16, unpackFrame16}
+                         : wide ? RealFrame{unpackSpectrum8, packSpectrum8, unpackFrame8}
+                                : RealFrame{unpackSpectrum4, packSpectrum4, unpackFrame4};
+  real.unpack(re, im, turnCos, turnSin, spectrumRe, spectrumIm, half);
 
   // Analysis: the true frequency and magnitude of every bin. Bins go in groups of the vector
   // width; the group past the Nyquist bin also computes bins past it, which nothing reads.
   const auto analyse = widest ? analyse8 : wide ? analyse4 : analyse2;
-  analyse(re, im, channel.lastPhase, channel.analysisMagnitude, channel.analysisFrequency, half,
-          expected, radiansToBins, binWidth);
+  analyse(spectrumRe, spectrumIm, channel.lastPhase, channel.analysisMagnitude,
+          channel.analysisFrequency, half, expected, radiansToBins, binWidth);
 
   // The shift: bin k moves to bin k x factor; bins past the Nyquist bin are dropped.
-  std::memset(channel.synthesisMagnitude, 0, sizeof(float) * n);
-  std::memset(channel.synthesisFrequency, 0, sizeof(float) * n);
+  // Bins 0 to half and the rest of the last vector group past it, which the phases' loop reads.
+  std::memset(channel.synthesisMagnitude, 0, sizeof(float) * (half + 8));
+  std::memset(channel.synthesisFrequency, 0, sizeof(float) * (half + 8));
   const float limit = static_cast<float>(half + 1);
   for (int32_t k = 0; k <= half; ++k) {
     const float target = static_cast<float>(k) * factor;
@@ -996,23 +1254,23 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
     }
   }
 
-  // Synthesis: advance every bin's running phase by its frequency; the bins above the Nyquist bin
-  // stay 0, so the real part of the inverse carries the signal.
+  // Synthesis: advance every bin's running phase by its frequency. The bins above the Nyquist bin
+  // stay 0 and only the real part of the inverse carries the signal, which the inverse of half
+  // the length gives from the packed spectrum.
   int32_t* index = channel.phaseIndex;
   const float* table = m_cosineSineTable.get();
   const auto advancePhases = widest ? advancePhases8 : wide ? advancePhases4 : advancePhases2;
   advancePhases(channel.synthesisFrequency, channel.phaseSum, index, table, half, perBinWidth,
                 binsToRadians, expected);
-  // The slots of the bins above the Nyquist bin, a scattered half of each array, end up 0:
-  // cleared whole first, then the lower bins written over theirs.
-  std::memset(re, 0, sizeof(float) * static_cast<size_t>(n));
-  std::memset(im, 0, sizeof(float) * static_cast<size_t>(n));
   for (int32_t k = 0; k <= half; ++k) {
     const float magnitude = channel.synthesisMagnitude[k];
-    re[reverse[k]] = magnitude * table[2 * index[k]];
-    im[reverse[k]] = magnitude * table[2 * index[k] + 1];
+    spectrumRe[k] = magnitude * table[2 * index[k]];
+    spectrumIm[k] = magnitude * table[2 * index[k] + 1];
   }
+  real.pack(spectrumRe, spectrumIm, turnCos, turnSin, reverse, re, im, half);
   transform(re, im, 1);
+  float* output = spectrumRe;
+  real.frame(re, im, output, half);
 
   // Overlap-add. The inverse of the doubled one-sided spectrum is n times the windowed frame;
   // windowed again and summed over the o frames that cover a sample, the sample comes out scaled
@@ -1021,7 +1279,7 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
   const double scale = 1.0 / (o * m_windowSquareSum);
   (widest ? overlapAdd8
    : wide ? overlapAdd4
-          : overlapAdd2)(channel.accumulator, m_window.get(), re, scale, n);
+          : overlapAdd2)(channel.accumulator, m_window.get(), output, scale, n);
   std::memcpy(channel.outQueue, channel.accumulator, sizeof(float) * step);
   // The accumulator's entries from n on are never written and stay 0, so the move brings zeros in.
   std::memmove(channel.accumulator, channel.accumulator + step, sizeof(float) * n);
@@ -1029,9 +1287,9 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
 }
 
 void Octave::transform(float* re, float* im, int32_t sign) const {
-  const int32_t n = m_frameSize;
-  const float* twiddleRe = m_twiddles.get() + (sign < 0 ? 0 : 2 * n);
-  const float* twiddleIm = twiddleRe + n;
+  const int32_t n = kHalf;
+  const float* twiddleRe = m_twiddles.get() + (sign < 0 ? 0 : 2 * kHalf);
+  const float* twiddleIm = twiddleRe + kHalf;
   // The 512-bit code keeps the 256-bit stages: on processors that run 512-bit vectors as two
   // halves they are no faster sixteen wide.
   if (simd::useAvx2()) {

@@ -33,12 +33,13 @@ namespace s::sound::filter {
 ///
 /// Threads: where the process may run on more than one CPU (asked on the first stereo block
 /// after a reset), a stereo block runs its right channel on a worker thread while the calling
-/// thread runs the left, and `process` returns once both are done. The channels share nothing
-/// but the read-only tables, so the samples are those of the channels run one after the other.
-/// The worker comes from the worker pool on the first stereo block and waits for the next block
-/// (asleep, after a short spin while blocks come quickly) until reset or destruction, which end
-/// its wait and give it back. On one CPU, or without a worker (no thread could be made), both
-/// channels run on the calling thread.
+/// thread runs the left, and `process` returns once both are done. A right channel the worker has
+/// not begun when the left one is done (its CPU busy elsewhere) runs on the calling thread. The
+/// channels share nothing but the read-only tables, so the samples are those of the channels run
+/// one after the other. The worker comes from the worker pool on the first stereo block and waits
+/// for the next block (asleep, after a short spin while blocks come quickly) until reset or
+/// destruction, which end its wait and give it back. On one CPU, or without a worker (no thread
+/// could be made), both channels run on the calling thread.
 class Octave final : public FilterBase {
   S_POOLED_CLASS(Octave, u"s_sound_filter_Octave")
 
@@ -81,8 +82,9 @@ class Octave final : public FilterBase {
   void stopWorker();
   void vocode(Channel& channel, float factor, int32_t count, int32_t sampleRate, float* buffer);
   void processFrame(Channel& channel, float factor, int32_t sampleRate);
-  /// The complex transform of `kFrameSize` values held as real parts then imaginary parts, whose
-  /// input already stands in bit-reversed order; sign -1 forward, +1 inverse (unscaled).
+  /// The complex transform of `kFrameSize / 2` values held as real parts then imaginary parts,
+  /// whose input already stands in bit-reversed order; sign -1 forward, +1 inverse (unscaled). A
+  /// frame's real values run through it packed in pairs, which halves the work.
   void transform(float* re, float* im, int32_t sign) const;
   /// The cosine (entry 0) and sine (entry 1) of an angle, from the tables.
   const float* cosineSine(double angle) const {
@@ -114,9 +116,12 @@ class Octave final : public FilterBase {
 
   // Derived once with the tables: the bit-reversed index of every transform slot, the
   // twiddle factors of every stage for both signs (as the butterflies would compute them one
-  // after another), and the window's sum of squares for the overlap-add gain.
+  // after another), the cosines then sines of the turn between the packed halves of a real frame
+  // (k pi / (frameSize / 2) for every slot k), and the window's sum of squares for the
+  // overlap-add gain.
   std::unique_ptr<uint16_t[]> m_bitReverse;
   std::unique_ptr<float[]> m_twiddles;
+  std::unique_ptr<float[]> m_turns;
   double m_windowSquareSum = 0.0;
 };
 
