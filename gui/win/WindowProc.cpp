@@ -49,10 +49,7 @@ POINT cursorPos() {
 /// Where the pointer was when the input being handled happened. A busy program handles a press
 /// or a motion after the pointer has moved on, so the own frame's sizing reads this, not the
 /// pointer's place now: the corner pressed is the one sized, and the window follows the whole way.
-POINT messagePos() {
-  const DWORD p = ::GetMessagePos();
-  return POINT{static_cast<int16_t>(LOWORD(p)), static_cast<int16_t>(HIWORD(p))};
-}
+POINT messagePos() { return pointOf(static_cast<LPARAM>(::GetMessagePos())); }
 
 /// The WMSZ code of a sizing edge (1 left, 2 right, 3 top, 4 bottom, 5 top-left, 6 top-right,
 /// 7 bottom-left, 8 bottom-right) and back.
