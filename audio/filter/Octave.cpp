@@ -791,8 +791,12 @@ struct HandOffSide {
 ///
 /// The counters order the memory: the block's parameters are written before `m_posted` is
 /// released, and the worker's samples and state before `m_done` is; each side reads the
-/// other's after acquiring the counter. The owner's own run of a block is ordered before the
-/// worker's next one by the post that follows it.
+/// other's after acquiring the counter. Both counters are stored sequentially consistent: the
+/// notify that follows a store looks whether anyone waits on the counter, and a store merely
+/// released may still sit in the CPU's store buffer then, while a side that has just counted
+/// itself as waiting reads the old value and sleeps; neither sees the other, and that side
+/// never wakes. The owner's own run of a block is ordered before the worker's next one by the
+/// post that follows it.
 class Octave::RightChannel final : public thread::ITask {
  public:
   explicit RightChannel(Octave& owner) : m_owner(owner) {}
@@ -807,7 +811,7 @@ class Octave::RightChannel final : public thread::ITask {
     m_factor = factor;
     m_sampleRate = sampleRate;
     m_ownerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
-    m_posted.store(++m_sequence, std::memory_order_release);
+    m_posted.store(++m_sequence, std::memory_order_seq_cst);
     m_posted.notify_one();
   }
 
@@ -825,7 +829,7 @@ class Octave::RightChannel final : public thread::ITask {
   /// Ends the loop; the worker's run returns soon after (the owner waits for it to be idle).
   void quit() {
     m_quit.store(true, std::memory_order_relaxed);
-    m_posted.store(++m_sequence, std::memory_order_release);
+    m_posted.store(++m_sequence, std::memory_order_seq_cst);
     m_posted.notify_one();
   }
 
@@ -842,7 +846,7 @@ class Octave::RightChannel final : public thread::ITask {
       m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
                            m_sampleRate, m_owner.m_rightWorkBuffer.get());
       m_workerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
-      m_done.store(seen, std::memory_order_release);
+      m_done.store(seen, std::memory_order_seq_cst);
       m_done.notify_one();
     }
   }
