@@ -791,8 +791,12 @@ struct HandOffSide {
 ///
 /// The counters order the memory: the block's parameters are written before `m_posted` is
 /// released, and the worker's samples and state before `m_done` is; each side reads the
-/// other's after acquiring the counter. The owner's own run of a block is ordered before the
-/// worker's next one by the post that follows it.
+/// other's after acquiring the counter. Both counters are stored sequentially consistent: the
+/// notify that follows a store looks whether anyone waits on the counter, and a store merely
+/// released may still sit in the CPU's store buffer then, while a side that has just counted
+/// itself as waiting reads the old value and sleeps; neither sees the other, and that side
+/// never wakes. The owner's own run of a block is ordered before the worker's next one by the
+/// post that follows it.
 class Octave::RightChannel final : public thread::ITask {
  public:
   explicit RightChannel(Octave& owner) : m_owner(owner) {}
@@ -807,7 +811,7 @@ class Octave::RightChannel final : public thread::ITask {
     m_factor = factor;
     m_sampleRate = sampleRate;
     m_ownerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
-    m_posted.store(++m_sequence, std::memory_order_release);
+    m_posted.store(++m_sequence, std::memory_order_seq_cst);
     m_posted.notify_one();
   }
 
@@ -818,21 +822,21 @@ class Octave::RightChannel final : public thread::ITask {
   void waitDone() {
     uint32_t done = m_done.load(std::memory_order_acquire);
     while (done != m_sequence) {
-      done = awaitChange(m_done, done, m_ownerSide, m_workerSide, false);
+      done = awaitChange(m_done, done, m_ownerSide, m_workerSide, kDoneSpinNs);
     }
   }
 
   /// Ends the loop; the worker's run returns soon after (the owner waits for it to be idle).
   void quit() {
     m_quit.store(true, std::memory_order_relaxed);
-    m_posted.store(++m_sequence, std::memory_order_release);
+    m_posted.store(++m_sequence, std::memory_order_seq_cst);
     m_posted.notify_one();
   }
 
   void run() override {
     uint32_t seen = m_done.load(std::memory_order_relaxed);
     for (;;) {
-      seen = awaitChange(m_posted, seen, m_workerSide, m_ownerSide, true);
+      seen = awaitChange(m_posted, seen, m_workerSide, m_ownerSide, kPostSpinNs);
       if (m_quit.load(std::memory_order_relaxed)) {
         return;
       }
@@ -842,17 +846,24 @@ class Octave::RightChannel final : public thread::ITask {
       m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
                            m_sampleRate, m_owner.m_rightWorkBuffer.get());
       m_workerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
-      m_done.store(seen, std::memory_order_release);
+      m_done.store(seen, std::memory_order_seq_cst);
       m_done.notify_one();
     }
   }
 
  private:
-  /// About a block's conversion to and from floats at low oversampling, in nanoseconds; a wait
-  /// whose counter moved within twice this would have been caught by the spin, give or take.
-  static constexpr int64_t kSpinNs = 20000;
-  /// Past this, the spin gives its CPU away between looks.
-  static constexpr int64_t kYieldAfterNs = 3000;
+  /// The owner's spin for the worker's half of a block: about a block's conversion to and from
+  /// floats at low oversampling, in nanoseconds.
+  static constexpr int64_t kDoneSpinNs = 20000;
+  /// The worker's spin for the next block. Where the conversion only reads and writes between
+  /// blocks, the next one comes within a microsecond or two of the last one's end; a later one
+  /// means the owner's thread is elsewhere (a report it sends to a window's thread and waits
+  /// for, a slow disk). A spin through that holds a CPU which the thread the owner waits for may
+  /// need: with the owner, the worker and a window's thread on two CPUs, the window's thread then
+  /// wakes behind one of the spinning threads, and giving the CPU away between looks keeps the
+  /// worker queued on the owner's CPU, where it stays. Asleep, the worker is woken by the post
+  /// onto a CPU that is free then.
+  static constexpr int64_t kPostSpinNs = 5000;
 
   /// Block `number` for the calling side, unless a side claimed it already. Every block is
   /// claimed before the next is posted, so the claim moves from the one before; a worker that
@@ -862,15 +873,12 @@ class Octave::RightChannel final : public thread::ITask {
     return m_claimed.compare_exchange_strong(before, number, std::memory_order_acq_rel);
   }
 
-  /// The counter's value once it differs from `old`. `self` spins for it first only while its
-  /// waits have been short and `other`, the side that moves the counter, is not asleep; then it
-  /// sleeps on the counter. With `giveWay`, past the first microseconds the spin gives its CPU to
-  /// any thread that waits for it between looks: the worker, waiting for the next block while the
-  /// owner's thread is elsewhere in the conversion (a window's thread it sends to, say), may hold
-  /// the very CPU that thread needs. The owner, waiting for the worker's half of a block, has the
-  /// worker running on another CPU and keeps its own.
+  /// The counter's value once it differs from `old`. `self` spins for it first, for at most
+  /// `spinNs` nanoseconds, only while its waits have been short (the counter moved within twice
+  /// that, so the spin would have caught it, give or take) and `other`, the side that moves the
+  /// counter, is not asleep; then it sleeps on the counter.
   static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old, HandOffSide& self,
-                              const HandOffSide& other, bool giveWay) {
+                              const HandOffSide& other, int64_t spinNs) {
     const int64_t began = nowNs();
     if (self.spinPays) {
       for (;;) {
@@ -882,11 +890,8 @@ class Octave::RightChannel final : public thread::ITask {
           _mm_pause();
         }
         const int64_t spun = nowNs() - began;
-        if (other.asleep.load(std::memory_order_relaxed) || spun >= kSpinNs) {
+        if (other.asleep.load(std::memory_order_relaxed) || spun >= spinNs) {
           break;
-        }
-        if (giveWay && spun >= kYieldAfterNs) {
-          ::Sleep(0);
         }
       }
     }
@@ -897,7 +902,7 @@ class Octave::RightChannel final : public thread::ITask {
       now = counter.load(std::memory_order_acquire);
     }
     self.asleep.store(false, std::memory_order_relaxed);
-    self.spinPays = other.movedAt.load(std::memory_order_relaxed) - began < 2 * kSpinNs;
+    self.spinPays = other.movedAt.load(std::memory_order_relaxed) - began < 2 * spinNs;
     return now;
   }
 
