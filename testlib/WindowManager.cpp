@@ -155,8 +155,17 @@ void launch() {
     if (waitpid(pid, &status, WNOHANG) == pid) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+  // The manager lets the probe go when it is destroyed: it takes its frame away and gives the
+  // focus to another window, or to one of its own. A loaded manager does that late, and would then
+  // take the focus from the first window a test shows: the start ends when the frame is gone.
+  const ::Window frame = up ? frameOf(display, probe) : None;
   XDestroyWindow(display, probe);
   XSync(display, False);
+  if (frame != None && frame != probe) {
+    const auto gone = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (isMapped(display, frame) && std::chrono::steady_clock::now() < gone)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   s_probeConnection = display;
   // The connection stays open until the process ends. Closed, its ids would be free for the next
   // client, whose first window would take the probe's id while the manager may not yet have let

@@ -73,6 +73,12 @@ std::vector<::Window> clientWindows(Display* display) {
   return out;
 }
 
+bool isMapped(Display* display, ::Window w) {
+  QuietErrors quiet(display);
+  XWindowAttributes attrs;
+  return XGetWindowAttributes(display, w, &attrs) && attrs.map_state != IsUnmapped;
+}
+
 ::Window frameOf(Display* display, ::Window w) {
   QuietErrors quiet(display);
   const ::Window rootWindow = DefaultRootWindow(display);

@@ -15,6 +15,9 @@ std::vector<::Window> clientWindows(Display* display);
 /// Whether a window manager manages `w`: it has given it WM_STATE.
 bool isManaged(Display* display, ::Window w);
 
+/// Whether `w` exists and is mapped.
+bool isMapped(Display* display, ::Window w);
+
 /// The root's child that holds `w`: its frame under a window manager, else `w` itself; 0 when `w`
 /// is gone.
 ::Window frameOf(Display* display, ::Window w);
