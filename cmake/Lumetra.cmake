@@ -168,6 +168,11 @@ function(lumetra_add_test name)
   if(A_X11_LANE)
     set(lane ${A_X11_LANE})
   endif()
+  if(LUMETRA_SANITIZE OR LUMETRA_TSAN)
+    # Under a sanitizer the test run is bound by the CPUs, not by the lanes: one lane per server
+    # variant leaves more of them to the other tests.
+    set(lane all)
+  endif()
   if("x11" IN_LIST A_LABELS)
     set(lock RESOURCE_LOCK xvfb-${lane})
     set(cost COST 1000)
