@@ -160,7 +160,8 @@ function(lumetra_add_test name)
   # Each has a server of its own, but they run one at a time per lane, so at most one of them per
   # lane competes for the CPU with the others' servers and clients. A lane is a window manager
   # (or the bare server) and a kind of test program: the layer's own, or the toolkit's and the
-  # application's (X11_LANE), two lanes per server variant and eight in all.
+  # application's (X11_LANE), two lanes per server variant and eight in all (four under a
+  # sanitizer, below).
   # Their lanes are the longest chains of a test run, so CTest starts them first.
   set(lock "")
   set(cost "")

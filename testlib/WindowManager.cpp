@@ -1,6 +1,7 @@
 // The window manager a test run asks for, on the test process's Xvfb.
 #include "testlib/WindowManager.h"
 
+#include "testlib/Wait.h"
 #include "testlib/X11Windows.h"
 #include "testlib/Xvfb.h"
 
@@ -162,9 +163,7 @@ void launch() {
   XDestroyWindow(display, probe);
   XSync(display, False);
   if (frame != None && frame != probe) {
-    const auto gone = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (isMapped(display, frame) && std::chrono::steady_clock::now() < gone)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    waitUntil([&] { return !isMapped(display, frame); }, std::chrono::seconds(10));
   }
   s_probeConnection = display;
   // The connection stays open until the process ends. Closed, its ids would be free for the next
