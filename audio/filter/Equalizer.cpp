@@ -34,7 +34,7 @@ constexpr int32_t kMiddleCrossovers[5][2] = {
 constexpr int32_t kHighCrossovers[5][2] = {
     {880, 9000}, {880, 7000}, {880, 5000}, {880, 4000}, {880, 3000}};
 
-/// What a run of frames needs of the filter: its coefficients and gains, and the state it
+/// What a block of frames needs of the filter: its coefficients and gains, and the state it
 /// carries on.
 struct Bands {
   double lowCoefficient, highCoefficient, antiDenormal;
@@ -70,121 +70,217 @@ constexpr double kInputScale[2] = {1.0 / 32767.0, 1.0 / 32768.0};
 /// Frames filtered at a time: the work arrays of one chunk stay in the first-level cache.
 constexpr int32_t kChunk = 256;
 
-/// Filters a chunk of C channels in place, in vectors of up to V doubles, in two passes. The
-/// first takes the samples' values and advances the cascades: the lanes hold the low and the
-/// high cascade of channel 0, then of channel 1, and every frame advances the four poles of all
-/// of them together. Written p = (1 - c) p + c x, a pole's own recursion is one multiplication
-/// and one addition per frame; everything else waits on nothing but the pole before or the
-/// frame's input, so frames overlap and the loop runs at the speed of that one recursion. The
-/// second pass mixes the bands back, four samples at a time, as gl low + gm (highCascade - low)
-/// + gh (input - highCascade), gathered by band: (gl - gm) low + (gm - gh) highCascade + gh input.
-/// The values differ from those of the pole form p += c (x - p) in their last bits, which moves
-/// a sample by one step at most, and rarely at all. Every lane does the same operations
-/// whatever the vector width, so both vector codes give the same samples.
+/// Each of four values `d` times `negative` where its sign bit is set, else times `positive`, in
+/// `product`. (Read as integers, the values' sign bits pick without comparing doubles.) The
+/// vector helpers hand their results back through references: a 256-bit vector returned from a
+/// function compiled without AVX would have another calling convention.
+template <class Quad>
+S_SIMD_INLINE void timesScaleOfSign(const Quad& d, const Quad& positive, const Quad& negative,
+                                    Quad& product) {
+  typedef int64_t Long4 __attribute__((vector_size(32)));
+  product = d * (Quad)((Long4)d < 0 ? (Long4)negative : (Long4)positive);
+}
+
+/// toSamples of four values, stored as four 16-bit samples at `to`. A negative zero takes 32768
+/// here and 32767 in toSamples: both products are -0; NaN stays NaN either way.
+template <class Quad>
+S_SIMD_INLINE void storeSamples(const Quad& y, uint8_t* to) {
+  using Short4 = int16_t __attribute__((vector_size(8)));
+  Quad v;
+  timesScaleOfSign(y, Quad{} + 32767.0, Quad{} + 32768.0, v);
+  v = v < 32767.0 ? v : Quad{} + 32767.0;
+  v = v > -32768.0 ? v : Quad{} - 32768.0;
+  const Short4 out =
+      __builtin_convertvector(__builtin_convertvector(v, typename Vectors<4>::Int), Short4);
+  std::memcpy(to, &out, sizeof out);
+}
+
+/// Filters a block of C channels in place, in vectors of up to V doubles, a chunk at a time in
+/// three passes: the samples' values; the cascades; the mix of the bands.
+///
+/// The lanes hold the low cascade of each channel, then the high cascade of each. Each lane keeps
+/// its poles scaled, q_k = p_k / c^k: the pole form's p_k = (1 - c) p_k + c p_(k-1) becomes
+/// q_k = (1 - c) q_k + q_(k-1), one multiplication and one addition, and the c^3 of the last pole
+/// joins the band's mixing weight. (A crossover of 0, c = 0, keeps its lanes' poles unscaled
+/// and their input 0: the cascade holds still, as the pole form's does, and its first pole's
+/// anti-denormal offset is added once per block.) Two frames go together: with u and v the
+/// inputs of a pole at frames n and n + 1, and k = 1 - c,
+///   q(n) = k q(n - 1) + u,   q(n + 1) = k^2 q(n - 1) + (k u + v),
+/// so each pole's own recursion is one multiplication and one addition per two frames, and the
+/// rest waits on nothing but the pole before. The samples differ from those of the pole form
+/// only through rounding, by one step at most and rarely at all. Every lane does the same
+/// operations whatever the vector width, so every width gives the same samples.
 template <int32_t C, int32_t V>
-S_SIMD_INLINE void filterChunk(const Bands& b, uint8_t* samples, int32_t frames) {
+S_SIMD_INLINE void filterFrames(const Bands& b, uint8_t* samples, int32_t frames) {
   constexpr int32_t kLanes = 2 * C;
   constexpr int32_t kWidth = std::min(V, kLanes);
   constexpr int32_t kVectors = kLanes / kWidth;
   using Lanes = typename Vectors<kWidth>::Double;
   using Frame = typename Vectors<C>::Double;
-  using FrameInt = typename Vectors<C>::Int;
   using Quad = typename Vectors<4>::Double;
   using QuadInt = typename Vectors<4>::Int;
   using Short4 = int16_t __attribute__((vector_size(8)));
   // Frame by frame, each channel's input, preceded by the three frames before the chunk (oldest
-  // first): entry i holds the input of three frames before frame i. And each lane's last pole.
+  // first): entry i holds the input of three frames before frame i. And each band's last pole,
+  // channel by channel.
   alignas(32) double input[kChunk + 3][C];
-  alignas(32) double cascade[kChunk][kLanes];
+  alignas(32) double cascade[2][kChunk * C];
   for (int32_t k = 0; k < 3; ++k) {
     for (int32_t c = 0; c < C; ++c) {
       input[k][c] = b.history[c][2 - k];
     }
   }
 
-  Lanes coefficient[kVectors];
-  Lanes keep[kVectors];
+  const double coefficients[2] = {b.lowCoefficient, b.highCoefficient};
+  // The scale of each band's poles: its coefficient, or 1 where that is 0.
+  double scale[2];
+  Lanes coefficient[kVectors], anti[kVectors], keep[kVectors], keep2[kVectors];
   Lanes pole[4][kVectors];
-  for (int32_t n = 0; n < kVectors; ++n) {
-    for (int32_t j = 0; j < kWidth; ++j) {
-      const int32_t lane = n * kWidth + j;
-      const int32_t c = lane / 2;
-      const bool high = lane % 2 == 1;
-      coefficient[n][j] = high ? b.highCoefficient : b.lowCoefficient;
-      keep[n][j] = 1.0 - coefficient[n][j];
-      for (int32_t k = 0; k < 4; ++k) {
-        pole[k][n][j] = high ? b.highPoles[c][k] : b.lowPoles[c][k];
-      }
-    }
-  }
-  const Lanes antiDenormal = Lanes{} + b.antiDenormal;
-  for (int32_t i = 0; i < frames; ++i) {
-    Frame x;
+  for (int32_t band = 0; band < 2; ++band) {
+    const double co = coefficients[band];
+    scale[band] = co != 0.0 ? co : 1.0;
     for (int32_t c = 0; c < C; ++c) {
-      const int16_t s = pcm::load16(samples + 2 * (C * i + c));
-      x[c] = s * kInputScale[s < 0];
-    }
-    std::memcpy(input[i + 3], &x, sizeof x);
-#pragma GCC unroll 2
-    for (int32_t n = 0; n < kVectors; ++n) {
-      // Each channel's value in both its lanes.
-      Lanes in;
-      for (int32_t j = 0; j < kWidth; ++j) {
-        in[j] = x[(n * kWidth + j) / 2];
+      const int32_t n = (band * C + c) / kWidth;
+      const int32_t j = (band * C + c) % kWidth;
+      const double* p = band == 1 ? b.highPoles[c] : b.lowPoles[c];
+      coefficient[n][j] = co;
+      anti[n][j] = co != 0.0 ? b.antiDenormal : 0.0;
+      keep[n][j] = 1.0 - co;
+      keep2[n][j] = keep[n][j] * keep[n][j];
+      double power = 1.0;
+      for (int32_t k = 0; k < 4; ++k) {
+        pole[k][n][j] = p[k] / power;
+        power *= scale[band];
       }
-      pole[0][n] = keep[n] * pole[0][n] + (coefficient[n] * in + antiDenormal);
-      pole[1][n] = keep[n] * pole[1][n] + coefficient[n] * pole[0][n];
-      pole[2][n] = keep[n] * pole[2][n] + coefficient[n] * pole[1][n];
-      pole[3][n] = keep[n] * pole[3][n] + coefficient[n] * pole[2][n];
-      std::memcpy(&cascade[i][n * kWidth], &pole[3][n], sizeof pole[3][n]);
+      if (co == 0.0) {
+        pole[0][n][j] = 0.0;
+      }
     }
   }
-  for (int32_t n = 0; n < kVectors; ++n) {
+  const double lowScale = scale[0] * scale[0] * scale[0];
+  const double highScale = scale[1] * scale[1] * scale[1];
+  const Quad lowWeight = Quad{} + (b.lowGain - b.middleGain) * lowScale;
+  const Quad highWeight = Quad{} + (b.middleGain - b.highGain) * highScale;
+  const Quad inputWeight = Quad{} + b.highGain;
+  const Quad positiveScale = Quad{} + kInputScale[0];
+  const Quad negativeScale = Quad{} + kInputScale[1];
+
+  // Each channel's value of frame `f` of the chunk, in the lanes of vector n.
+  auto lanesOf = [&](int32_t f, int32_t n, Lanes & in) __attribute__((always_inline)) {
+    Frame x;
+    std::memcpy(&x, input[f + 3], sizeof x);
     for (int32_t j = 0; j < kWidth; ++j) {
-      const int32_t lane = n * kWidth + j;
-      for (int32_t k = 0; k < 4; ++k) {
-        (lane % 2 == 1 ? b.highPoles : b.lowPoles)[lane / 2][k] = pole[k][n][j];
+      in[j] = x[(n * kWidth + j) % C];
+    }
+  };
+  // The last poles of vector n as frame `f` of the cascades.
+  auto store = [&](int32_t f, int32_t n, const Lanes& last) __attribute__((always_inline)) {
+    if constexpr (kVectors == 1) {
+      std::memcpy(&cascade[0][f * C], &last, C * sizeof(double));
+      std::memcpy(&cascade[1][f * C], reinterpret_cast<const double*>(&last) + C,
+                  C * sizeof(double));
+    } else {
+      std::memcpy(&cascade[n][f * C], &last, sizeof last);
+    }
+  };
+
+  for (int32_t at = 0; at < frames; at += kChunk) {
+    uint8_t* const chunk = samples + 2 * C * at;
+    const int32_t length = std::min(kChunk, frames - at);
+    const int32_t count = C * length;
+
+    // The samples' values, four at a time.
+    double* const values = &input[3][0];
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+      Short4 s;
+      std::memcpy(&s, chunk + 2 * i, sizeof s);
+      const Quad d = __builtin_convertvector(__builtin_convertvector(s, QuadInt), Quad);
+      Quad x;
+      timesScaleOfSign(d, positiveScale, negativeScale, x);
+      std::memcpy(values + i, &x, sizeof x);
+    }
+    for (; i < count; ++i) {
+      const int16_t s = pcm::load16(chunk + 2 * i);
+      values[i] = s * kInputScale[s < 0];
+    }
+
+    // The cascades, two frames at a time.
+    int32_t f = 0;
+    for (; f + 2 <= length; f += 2) {
+#pragma GCC unroll 2
+      for (int32_t n = 0; n < kVectors; ++n) {
+        Lanes u, v;
+        lanesOf(f, n, u);
+        lanesOf(f + 1, n, v);
+        u = coefficient[n] * u + anti[n];
+        v = coefficient[n] * v + anti[n];
+#pragma GCC unroll 4
+        for (int32_t k = 0; k < 4; ++k) {
+          const Lanes first = keep[n] * pole[k][n] + u;
+          const Lanes ahead = keep[n] * u + v;
+          pole[k][n] = keep2[n] * pole[k][n] + ahead;
+          u = first;
+          v = pole[k][n];
+        }
+        store(f, n, u);
+        store(f + 1, n, v);
       }
     }
+    if (f < length) {
+      for (int32_t n = 0; n < kVectors; ++n) {
+        Lanes u;
+        lanesOf(f, n, u);
+        pole[0][n] = keep[n] * pole[0][n] + (coefficient[n] * u + anti[n]);
+        for (int32_t k = 1; k < 4; ++k) {
+          pole[k][n] = keep[n] * pole[k][n] + pole[k - 1][n];
+        }
+        store(f, n, pole[3][n]);
+      }
+    }
+
+    // The mix: (gl - gm) low + (gm - gh) highCascade + gh input, four samples at a time.
+    const double* const delayed = &input[0][0];
+    i = 0;
+    for (; i + 4 <= count; i += 4) {
+      Quad low, high, earlier;
+      std::memcpy(&low, &cascade[0][i], sizeof low);
+      std::memcpy(&high, &cascade[1][i], sizeof high);
+      std::memcpy(&earlier, delayed + i, sizeof earlier);
+      storeSamples(lowWeight * low + highWeight * high + inputWeight * earlier, chunk + 2 * i);
+    }
+    for (; i < count; ++i) {
+      typedef double Double1 __attribute__((vector_size(8)));
+      typedef int32_t Int1 __attribute__((vector_size(4)));
+      const Double1 y = {lowWeight[0] * cascade[0][i] + highWeight[0] * cascade[1][i] +
+                         inputWeight[0] * delayed[i]};
+      pcm::store16(chunk + 2 * i, static_cast<int16_t>(toSamples<Double1, Int1>(y)[0]));
+    }
+    // The chunk's last three frames come before the next chunk.
+    std::memmove(input[0], input[length], sizeof input[0] * 3);
   }
 
-  // Four samples at a time: the cascades hold each sample's low and high lane side by side and
-  // the inputs one value per sample, both in the samples' own order.
-  const double lowWeight = b.lowGain - b.middleGain;
-  const double highCascadeWeight = b.middleGain - b.highGain;
-  const double inputWeight = b.highGain;
-  constexpr int32_t kGroup = 4 / C;
-  int32_t i = 0;
-  for (; i + kGroup <= frames; i += kGroup) {
-    Quad first, second, delayed;
-    // A group spans kGroup rows of the cascade: read through the array as a whole.
-    const double* rows = &cascade[0][0] + i * kLanes;
-    std::memcpy(&first, rows, sizeof first);
-    std::memcpy(&second, rows + 4, sizeof second);
-    std::memcpy(&delayed, input[i], sizeof delayed);
-    const Quad low = __builtin_shufflevector(first, second, 0, 2, 4, 6);
-    const Quad highCascade = __builtin_shufflevector(first, second, 1, 3, 5, 7);
-    const Quad y = lowWeight * low + highCascadeWeight * highCascade + inputWeight * delayed;
-    const Short4 out = __builtin_convertvector(toSamples<Quad, QuadInt>(y), Short4);
-    std::memcpy(samples + 2 * C * i, &out, sizeof out);
-  }
-  for (; i < frames; ++i) {
-    Frame low, highCascade, delayed;
-    for (int32_t c = 0; c < C; ++c) {
-      low[c] = cascade[i][2 * c];
-      highCascade[c] = cascade[i][2 * c + 1];
-      delayed[c] = input[i][c];
-    }
-    const Frame y = lowWeight * low + highCascadeWeight * highCascade + inputWeight * delayed;
-    const FrameInt out = toSamples<Frame, FrameInt>(y);
-    for (int32_t c = 0; c < C; ++c) {
-      pcm::store16(samples + 2 * (C * i + c), static_cast<int16_t>(out[c]));
-    }
-  }
   for (int32_t c = 0; c < C; ++c) {
-    b.history[c][0] = input[frames + 2][c];
-    b.history[c][1] = input[frames + 1][c];
-    b.history[c][2] = input[frames][c];
+    b.history[c][0] = input[2][c];
+    b.history[c][1] = input[1][c];
+    b.history[c][2] = input[0][c];
+  }
+  for (int32_t band = 0; band < 2; ++band) {
+    for (int32_t c = 0; c < C; ++c) {
+      const int32_t n = (band * C + c) / kWidth;
+      const int32_t j = (band * C + c) % kWidth;
+      double* p = band == 1 ? b.highPoles[c] : b.lowPoles[c];
+      double power = 1.0;
+      for (int32_t k = 0; k < 4; ++k) {
+        if (k > 0 || coefficients[band] != 0.0) {
+          p[k] = pole[k][n][j] * power;
+        }
+        power *= scale[band];
+      }
+      if (coefficients[band] == 0.0) {
+        p[0] += frames * b.antiDenormal;
+      }
+    }
   }
 }
 
@@ -194,17 +290,17 @@ using FilterFrames = void (*)(const Bands&, uint8_t*, int32_t, int32_t);
 __attribute__((target("avx2"))) void filterFramesAvx2(const Bands& b, uint8_t* samples,
                                                       int32_t frames, int32_t channels) {
   if (channels == 2) {
-    filterChunk<2, 4>(b, samples, frames);
+    filterFrames<2, 4>(b, samples, frames);
   } else {
-    filterChunk<1, 4>(b, samples, frames);
+    filterFrames<1, 4>(b, samples, frames);
   }
 }
 
 void filterFramesBase(const Bands& b, uint8_t* samples, int32_t frames, int32_t channels) {
   if (channels == 2) {
-    filterChunk<2, 2>(b, samples, frames);
+    filterFrames<2, 2>(b, samples, frames);
   } else {
-    filterChunk<1, 2>(b, samples, frames);
+    filterFrames<1, 2>(b, samples, frames);
   }
 }
 
@@ -300,9 +396,8 @@ void Equalizer::process(void* samples, int32_t byteCount, bool stereo, int32_t s
   const int32_t channels = stereo ? 2 : 1;
   const int32_t frames = byteCount / (2 * channels);
   const FilterFrames filter = simd::useAvx2() ? filterFramesAvx2 : filterFramesBase;
-  uint8_t* p = static_cast<uint8_t*>(samples);
-  for (int32_t at = 0; at < frames; at += kChunk) {
-    filter(bands, p + 2 * channels * at, std::min(kChunk, frames - at), channels);
+  if (frames > 0) {
+    filter(bands, static_cast<uint8_t*>(samples), frames, channels);
   }
 }
 
