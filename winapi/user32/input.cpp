@@ -426,11 +426,20 @@ void nativeStateChanged(HWND top, bool minimized, bool maximized) {
       std::lock_guard<std::recursive_mutex> guard(userLock());
       Window* w = findWindow(top);
       if (w == nullptr) return;
+      // A report made while the window was on the screen may come after the program hid it
+      // (the manager's answer to that very hide, say): it is no news. The system shows no
+      // window the program hid, and each change below would show it.
+      if (!(w->style & WS_VISIBLE)) {
+        TRACE(User32, "%p: the system's state of a hidden window is passed over", top);
+        return;
+      }
       wasMinimized = w->systemMinimized;
       wasMaximized = w->systemMaximized;
       w->systemMinimized = minimized;
       w->systemMaximized = maximized;
     }
+    TRACE(User32, "%p: the system's state: minimized %d (was %d), maximized %d (was %d)", top, minimized, wasMinimized,
+          maximized, wasMaximized);
     if (minimized) {
       if (!wasMinimized && !IsIconic(top)) ShowWindow(top, SW_MINIMIZE);
       return;

@@ -350,9 +350,6 @@ void X11DriverImpl::reportState(::Window w, HWND hwnd) {
       --it->second.ownStateWrites;
       return;
     }
-    // A manager clears the state of a window it lets go: for a window the program hid that is
-    // no restore, and acted on it would show the window again.
-    if (it != m_windows.end() && !it->second.mapped) return;
   }
   Atom type;
   int format;
@@ -374,6 +371,20 @@ void X11DriverImpl::reportState(::Window w, HWND hwnd) {
     }
     if (data != nullptr) XFree(data);
   }
+  {
+    // A manager clears the state of a window it lets go: for a window the program hid that is
+    // no restore, and acted on it would show the window again. Whether the program hid it is
+    // asked once the answer is in: a window hidden while the property was read may have been
+    // let go before the server answered, and only one still shown now was shown then.
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto it = m_windows.find(w);
+    if (it != m_windows.end() && !it->second.mapped) {
+      TRACE(X11, "window 0x%lx: the state of a hidden window is passed over", w);
+      return;
+    }
+  }
+  TRACE(X11, "window 0x%lx: the manager's state is%s%s%s", w, hidden ? " hidden" : "", vert ? " tall" : "",
+        horz ? " wide" : "");
   nativeStateChanged(hwnd, hidden, vert && horz);
 }
 

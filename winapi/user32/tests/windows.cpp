@@ -285,6 +285,45 @@ TEST(Moves, ALateEchoOfTheMinimisedPlaceLeavesTheRestoredWindowAlone) {
   DestroyWindow(top);
 }
 
+// The window manager's state is taken when it comes, which may be after the program hid the
+// window it was reported for: minimised to the tray, a window is marked minimised by the manager
+// and then let go, and both reports may still be queued when the hide is done.
+TEST(States, AReportTakenAfterTheProgramHidTheWindowLeavesItHidden) {
+  auto& headless = *winapi::HeadlessDriver::current();
+  winapi::HeadlessDriver::NativeState state;
+  HWND top = CreateWindowExW(0, u"Static", u"states", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, nullptr,
+                             nullptr, nullptr, nullptr);
+  ASSERT_NE(top, nullptr);
+
+  const struct {
+    const char* what;
+    int shown;
+    bool taken, late;
+  } cases[] = {
+      {"minimised, then hidden: the manager's \"not minimised\" of the window it let go", SW_MINIMIZE, true, false},
+      {"hidden as it was: a late \"minimised\"", SW_SHOWNORMAL, false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ShowWindow(top, c.shown);
+    winapi::nativeStateChanged(top, c.taken, false);
+    pumpPending();
+    winapi::nativeStateChanged(top, c.late, false);
+    ShowWindow(top, SW_HIDE);
+    pumpPending();
+    EXPECT_FALSE(IsWindowVisible(top));
+    EXPECT_EQ(IsIconic(top) != FALSE, c.shown == SW_MINIMIZE) << "the program's own state stays";
+    ASSERT_TRUE(headless.nativeState(top, &state));
+    EXPECT_FALSE(state.visible);
+  }
+
+  // Shown again, it follows the manager as before.
+  ShowWindow(top, SW_SHOWNORMAL);
+  winapi::nativeStateChanged(top, true, false);
+  pumpPending();
+  EXPECT_TRUE(IsIconic(top));
+  DestroyWindow(top);
+}
+
 TEST(Moves, NoPlaceOrSizeAsksForMoreThanTheScreens) {
   const int widest = GetSystemMetrics(SM_CXMAXTRACK);
   const int tallest = GetSystemMetrics(SM_CYMAXTRACK);
