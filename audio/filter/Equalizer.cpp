@@ -81,17 +81,11 @@ S_SIMD_INLINE void timesScaleOfSign(const Quad& d, const Quad& positive, const Q
   product = d * (Quad)((Long4)d < 0 ? (Long4)negative : (Long4)positive);
 }
 
-/// toSamples of four values, stored as four 16-bit samples at `to`. A negative zero takes 32768
-/// here and 32767 in toSamples: both products are -0; NaN stays NaN either way.
+/// toSamples of four values, stored as four 16-bit samples at `to`.
 template <class Quad>
 S_SIMD_INLINE void storeSamples(const Quad& y, uint8_t* to) {
   using Short4 = int16_t __attribute__((vector_size(8)));
-  Quad v;
-  timesScaleOfSign(y, Quad{} + 32767.0, Quad{} + 32768.0, v);
-  v = v < 32767.0 ? v : Quad{} + 32767.0;
-  v = v > -32768.0 ? v : Quad{} - 32768.0;
-  const Short4 out =
-      __builtin_convertvector(__builtin_convertvector(v, typename Vectors<4>::Int), Short4);
+  const Short4 out = __builtin_convertvector(toSamples<Quad, typename Vectors<4>::Int>(y), Short4);
   std::memcpy(to, &out, sizeof out);
 }
 
