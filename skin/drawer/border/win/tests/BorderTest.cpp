@@ -1,5 +1,5 @@
 // The border drawers on a white canvas: the thin border's looks, corner styles and layouts by
-// scale (hashes, with the spec's colours checked at the edges and corners), shading off, look 3
+// scale (hashes, with the designed colours checked at the edges and corners), shading off, look 3
 // without its bottom, clamping, nothing outside the rectangle; the plain frame and the line under
 // the menu bar; empty rectangles; reset values after reuse.
 #include "skin/drawer/border/win/Plain.h"
