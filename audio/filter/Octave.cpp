@@ -2,10 +2,10 @@
 // bin by the pitch factor, and resynthesis by overlap-add.
 #include "audio/filter/Octave.h"
 
+#include "audio/filter/BlockHandOff.h"
 #include "audio/filter/Fft.h"
 #include "audio/filter/Pcm.h"
 #include "audio/filter/Simd.h"
-#include "core/thread/ITask.h"
 #include "core/thread/win/Thread.h"
 
 #include <windows.h>
@@ -13,8 +13,6 @@
 #include <immintrin.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -401,51 +399,14 @@ struct Octave::Channel {
   int32_t phaseIndex[kN / 2 + 8];
 };
 
-/// Steady nanoseconds.
-int64_t nowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-/// One side of the hand-off between the owner's thread and the worker: whether it sleeps, for
-/// the other side to see; when it last moved its counter, for the other side to tell whether a
-/// spin would have caught that; and whether the last wait of its own was that short.
-struct HandOffSide {
-  std::atomic<bool> asleep{false};
-  std::atomic<int64_t> movedAt{0};
-  /// Touched by this side's thread only.
-  bool spinPays = true;
-};
-
-/// The right channel of the stereo blocks, on the worker. Its run is one loop for the whole
-/// stream: it waits for a block, shifts the block's right channel and says so, until it is told
-/// to quit. Starting a run per block would cost two wake-ups of a parked thread per block, as
-/// long as the work itself at low oversampling; here a side whose wait is usually short first
-/// spins a little while the other side runs, and sleeps on the counter otherwise. The worker
-/// exists only where the process may run on more than one CPU, so a spin never keeps the other
-/// side from its CPU.
-///
-/// Whichever side is free first runs a block's right channel: the worker as soon as it sees the
-/// block, or the owner's thread once its left channel is done and the worker has not begun (its
-/// CPU taken by another process, or still waking up). Each side claims the block by its number in
-/// `m_claimed`; the side that finds it already claimed leaves the block alone (the owner then
-/// waits for it). So one side at a time touches the right channel's state, and the samples are
-/// the same whichever ran it.
-///
-/// The counters order the memory: the block's parameters are written before `m_posted` is
-/// released, and the worker's samples and state before `m_done` is; each side reads the
-/// other's after acquiring the counter. Both counters are stored sequentially consistent: the
-/// notify that follows a store looks whether anyone waits on the counter, and a store merely
-/// released may still sit in the CPU's store buffer then, while a side that has just counted
-/// itself as waiting reads the old value and sleeps; neither sees the other, and that side
-/// never wakes. The owner's own run of a block is ordered before the worker's next one by the
-/// post that follows it.
-class Octave::RightChannel final : public thread::ITask {
+/// The right channel of the stereo blocks, which the hand-off runs on the worker or leaves to
+/// the owner's thread: the block's parameters, written before the post that hands them over.
+class Octave::RightChannel final : public BlockHandOff {
  public:
   explicit RightChannel(Octave& owner) : m_owner(owner) {}
 
-  /// Hands a block to the worker; the caller runs the left channel meanwhile, then `waitDone`.
+  /// Hands a block to the worker; the caller runs the left channel meanwhile, then claims the
+  /// right one or waits for it.
   void post(uint8_t* first, int32_t count, int32_t width, int32_t stride, float factor,
             int32_t sampleRate) {
     m_first = first;
@@ -454,100 +415,13 @@ class Octave::RightChannel final : public thread::ITask {
     m_stride = stride;
     m_factor = factor;
     m_sampleRate = sampleRate;
-    m_ownerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
-    m_posted.store(++m_sequence, std::memory_order_seq_cst);
-    m_posted.notify_one();
-  }
-
-  /// Claims the block posted last for the owner's thread: false when the worker has it already.
-  bool claim() { return claim(m_sequence); }
-
-  /// Until the worker has finished the block posted last, which it claimed.
-  void waitDone() {
-    uint32_t done = m_done.load(std::memory_order_acquire);
-    while (done != m_sequence) {
-      done = awaitChange(m_done, done, m_ownerSide, m_workerSide, kDoneSpinNs);
-    }
-  }
-
-  /// Ends the loop; the worker's run returns soon after (the owner waits for it to be idle).
-  void quit() {
-    m_quit.store(true, std::memory_order_relaxed);
-    m_posted.store(++m_sequence, std::memory_order_seq_cst);
-    m_posted.notify_one();
-  }
-
-  void run() override {
-    uint32_t seen = m_done.load(std::memory_order_relaxed);
-    for (;;) {
-      seen = awaitChange(m_posted, seen, m_workerSide, m_ownerSide, kPostSpinNs);
-      if (m_quit.load(std::memory_order_relaxed)) {
-        return;
-      }
-      if (!claim(seen)) {
-        continue;  // the owner's thread runs it, or ran it and maybe the next ones
-      }
-      m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
-                           m_sampleRate, m_owner.m_rightWorkBuffer.get());
-      m_workerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
-      m_done.store(seen, std::memory_order_seq_cst);
-      m_done.notify_one();
-    }
+    BlockHandOff::post();
   }
 
  private:
-  /// The owner's spin for the worker's half of a block: about a block's conversion to and from
-  /// floats at low oversampling, in nanoseconds.
-  static constexpr int64_t kDoneSpinNs = 20000;
-  /// The worker's spin for the next block. Where the conversion only reads and writes between
-  /// blocks, the next one comes within a microsecond or two of the last one's end; a later one
-  /// means the owner's thread is elsewhere (a report it sends to a window's thread and waits
-  /// for, a slow disk). A spin through that holds a CPU which the thread the owner waits for may
-  /// need: with the owner, the worker and a window's thread on two CPUs, the window's thread then
-  /// wakes behind one of the spinning threads, and giving the CPU away between looks keeps the
-  /// worker queued on the owner's CPU, where it stays. Asleep, the worker is woken by the post
-  /// onto a CPU that is free then.
-  static constexpr int64_t kPostSpinNs = 5000;
-
-  /// Block `number` for the calling side, unless a side claimed it already. Every block is
-  /// claimed before the next is posted, so the claim moves from the one before; a worker that
-  /// woke late and holds an older number than the last claimed fails too.
-  bool claim(uint32_t number) {
-    uint32_t before = number - 1;
-    return m_claimed.compare_exchange_strong(before, number, std::memory_order_acq_rel);
-  }
-
-  /// The counter's value once it differs from `old`. `self` spins for it first, for at most
-  /// `spinNs` nanoseconds, only while its waits have been short (the counter moved within twice
-  /// that, so the spin would have caught it, give or take) and `other`, the side that moves the
-  /// counter, is not asleep; then it sleeps on the counter.
-  static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old, HandOffSide& self,
-                              const HandOffSide& other, int64_t spinNs) {
-    const int64_t began = nowNs();
-    if (self.spinPays) {
-      for (;;) {
-        for (int32_t i = 0; i < 16; ++i) {
-          const uint32_t now = counter.load(std::memory_order_acquire);
-          if (now != old) {
-            return now;
-          }
-          _mm_pause();
-        }
-        const int64_t spun = nowNs() - began;
-        if (other.asleep.load(std::memory_order_relaxed) || spun >= spinNs) {
-          break;
-        }
-      }
-    }
-    self.asleep.store(true, std::memory_order_relaxed);
-    uint32_t now = counter.load(std::memory_order_acquire);
-    while (now == old) {
-      counter.wait(old, std::memory_order_acquire);
-      now = counter.load(std::memory_order_acquire);
-    }
-    self.asleep.store(false, std::memory_order_relaxed);
-    self.spinPays = other.movedAt.load(std::memory_order_relaxed) - began < 2 * spinNs;
-    return now;
+  void runBlock() override {
+    m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
+                         m_sampleRate, m_owner.m_rightWorkBuffer.get());
   }
 
   Octave& m_owner;
@@ -557,15 +431,6 @@ class Octave::RightChannel final : public thread::ITask {
   int32_t m_stride = 0;
   float m_factor = 1.0f;
   int32_t m_sampleRate = 0;
-  /// Blocks posted (and the quit request); written by the owner's thread only.
-  uint32_t m_sequence = 0;
-  std::atomic<uint32_t> m_posted{0};
-  std::atomic<uint32_t> m_done{0};
-  /// The number of the last block a side claimed.
-  std::atomic<uint32_t> m_claimed{0};
-  std::atomic<bool> m_quit{false};
-  HandOffSide m_ownerSide;
-  HandOffSide m_workerSide;
 };
 
 Octave::Octave() = default;
