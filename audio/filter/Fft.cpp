@@ -24,16 +24,6 @@ inline Float4 load4(const float* p) {
 
 inline void store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
 
-/// One butterfly of the transform on four pairs of values: t = b x w; b = a - t; a = a + t.
-inline void butterfly(Float4& ar, Float4& ai, Float4& br, Float4& bi, Float4 wr, Float4 wi) {
-  const Float4 tr = br * wr - bi * wi;
-  const Float4 ti = br * wi + bi * wr;
-  br = ar - tr;
-  bi = ai - ti;
-  ar = ar + tr;
-  ai = ai + ti;
-}
-
 // The transform's helpers below are inlined into each caller (S_SIMD_INLINE) and never called
 // across a function boundary, so the calling convention of 256-bit vectors, which GCC warns about
 // where AVX is not enabled, never comes into play. GCC gives the warning at the end of the file,
@@ -50,18 +40,24 @@ struct Lanes {
   S_SIMD_INLINE static void load(const float* p, Float* v) { std::memcpy(v, p, sizeof *v); }
   S_SIMD_INLINE static void store(float* p, const Float& v) { std::memcpy(p, &v, sizeof v); }
 
-  /// One butterfly on W pairs of values, as `butterfly` does on four.
-  S_SIMD_INLINE static void butterfly(Float& ar, Float& ai, Float& br, Float& bi, const float* ur,
-                                      const float* ui) {
-    Float wr, wi;
-    load(ur, &wr);
-    load(ui, &wi);
+  /// One butterfly of the transform on W pairs of values: t = b x w; b = a - t; a = a + t.
+  S_SIMD_INLINE static void butterfly(Float& ar, Float& ai, Float& br, Float& bi, const Float& wr,
+                                      const Float& wi) {
     const Float tr = br * wr - bi * wi;
     const Float ti = br * wi + bi * wr;
     br = ar - tr;
     bi = ai - ti;
     ar = ar + tr;
     ai = ai + ti;
+  }
+
+  /// One butterfly on W pairs of values, with the twiddles from `ur` and `ui`.
+  S_SIMD_INLINE static void butterfly(Float& ar, Float& ai, Float& br, Float& bi, const float* ur,
+                                      const float* ui) {
+    Float wr, wi;
+    load(ur, &wr);
+    load(ui, &wi);
+    butterfly(ar, ai, br, bi, wr, wi);
   }
 
   /// The two stages of half-spans h and 2h in one pass: it loads four values a whole double span
@@ -149,14 +145,14 @@ S_SIMD_INLINE void firstStages(float* re, float* im, const float* twiddleRe, con
     Float4 br = __builtin_shufflevector(r0, r1, 1, 3, 5, 7);
     Float4 ai = __builtin_shufflevector(i0, i1, 0, 2, 4, 6);
     Float4 bi = __builtin_shufflevector(i0, i1, 1, 3, 5, 7);
-    butterfly(ar, ai, br, bi, wr1, wi1);
+    Lanes<4>::butterfly(ar, ai, br, bi, wr1, wi1);
     // Half-span 2 on those results: values 0, 1, 4, 5 (a0, b0, a2, b2) against 2, 3, 6, 7 (a1,
     // b1, a3, b3).
     Float4 cr = __builtin_shufflevector(ar, br, 0, 4, 2, 6);
     Float4 dr = __builtin_shufflevector(ar, br, 1, 5, 3, 7);
     Float4 ci = __builtin_shufflevector(ai, bi, 0, 4, 2, 6);
     Float4 di = __builtin_shufflevector(ai, bi, 1, 5, 3, 7);
-    butterfly(cr, ci, dr, di, wr2, wi2);
+    Lanes<4>::butterfly(cr, ci, dr, di, wr2, wi2);
     store4(re + at, __builtin_shufflevector(cr, dr, 0, 1, 4, 5));
     store4(re + at + 4, __builtin_shufflevector(cr, dr, 2, 3, 6, 7));
     store4(im + at, __builtin_shufflevector(ci, di, 0, 1, 4, 5));
