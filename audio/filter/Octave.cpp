@@ -2,9 +2,10 @@
 // bin by the pitch factor, and resynthesis by overlap-add.
 #include "audio/filter/Octave.h"
 
+#include "audio/filter/BlockHandOff.h"
+#include "audio/filter/Fft.h"
 #include "audio/filter/Pcm.h"
 #include "audio/filter/Simd.h"
-#include "core/thread/ITask.h"
 #include "core/thread/win/Thread.h"
 
 #include <windows.h>
@@ -12,12 +13,9 @@
 #include <immintrin.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <utility>
 
 namespace s::sound::filter {
 
@@ -36,28 +34,6 @@ constexpr int32_t kGroup = 8192;
 constexpr int32_t kN = Octave::kFrameSize;
 /// The length of the complex transform: a frame of kN real values runs as kN / 2 complex ones.
 constexpr int32_t kHalf = kN / 2;
-
-/// Four floats handled by one vector instruction. Each lane does exactly the scalar operations, so
-/// the vector butterflies give the results of the scalar ones.
-using Float4 = float __attribute__((vector_size(16)));
-
-inline Float4 load4(const float* p) {
-  Float4 v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-inline void store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
-
-/// One butterfly of the transform on four pairs of values: t = b x w; b = a - t; a = a + t.
-inline void butterfly(Float4& ar, Float4& ai, Float4& br, Float4& bi, Float4 wr, Float4 wi) {
-  const Float4 tr = br * wr - bi * wi;
-  const Float4 ti = br * wi + bi * wr;
-  br = ar - tr;
-  bi = ai - ti;
-  ar = ar + tr;
-  ai = ai + ti;
-}
 
 // The bins' helpers below are inlined into each caller (S_SIMD_INLINE) and never called across a
 // function boundary, so the calling convention of 256-bit vectors, which GCC warns about where
@@ -390,340 +366,6 @@ void advancePhases2(const float* frequency, float* phaseSum, int32_t* index, con
   advancePhases<2>(frequency, phaseSum, index, table, half, perBinWidth, binsToRadians, expected);
 }
 
-/// Vectors of W floats for the later stages of the transform, each lane doing exactly the
-/// scalar operations. They pass by reference: GCC warns that a 256-bit vector passed or returned
-/// by value, where AVX is not enabled, changes the ABI.
-template <int32_t W>
-struct Lanes {
-  typedef float Float __attribute__((vector_size(4 * W)));
-
-  S_SIMD_INLINE static void load(const float* p, Float* v) { std::memcpy(v, p, sizeof *v); }
-  S_SIMD_INLINE static void store(float* p, const Float& v) { std::memcpy(p, &v, sizeof v); }
-
-  /// One butterfly on W pairs of values, as `butterfly` does on four.
-  S_SIMD_INLINE static void butterfly(Float& ar, Float& ai, Float& br, Float& bi, const float* ur,
-                                      const float* ui) {
-    Float wr, wi;
-    load(ur, &wr);
-    load(ui, &wi);
-    const Float tr = br * wr - bi * wi;
-    const Float ti = br * wi + bi * wr;
-    br = ar - tr;
-    bi = ai - ti;
-    ar = ar + tr;
-    ai = ai + ti;
-  }
-
-  /// The two stages of half-spans h and 2h in one pass: it loads four values a whole double span
-  /// apart, runs the two butterflies of the first stage and the two of the second on them, and
-  /// stores them once. Needs W <= h.
-  S_SIMD_INLINE static void stagePair(float* re, float* im, const float* twiddleRe,
-                                      const float* twiddleIm, int32_t n, int32_t h) {
-    const float* ur1 = twiddleRe + h - 1;
-    const float* ui1 = twiddleIm + h - 1;
-    const float* ur2 = twiddleRe + 2 * h - 1;
-    const float* ui2 = twiddleIm + 2 * h - 1;
-    for (int32_t block = 0; block < n; block += 4 * h) {
-      float* r = re + block;
-      float* i = im + block;
-      for (int32_t j = 0; j < h; j += W) {
-        Float ar, ai, br, bi, cr, ci, dr, di;
-        load(r + j, &ar);
-        load(i + j, &ai);
-        load(r + j + h, &br);
-        load(i + j + h, &bi);
-        load(r + j + 2 * h, &cr);
-        load(i + j + 2 * h, &ci);
-        load(r + j + 3 * h, &dr);
-        load(i + j + 3 * h, &di);
-        butterfly(ar, ai, br, bi, ur1 + j, ui1 + j);
-        butterfly(cr, ci, dr, di, ur1 + j, ui1 + j);
-        butterfly(ar, ai, cr, ci, ur2 + j, ui2 + j);
-        butterfly(br, bi, dr, di, ur2 + j + h, ui2 + j + h);
-        store(r + j, ar);
-        store(i + j, ai);
-        store(r + j + h, br);
-        store(i + j + h, bi);
-        store(r + j + 2 * h, cr);
-        store(i + j + 2 * h, ci);
-        store(r + j + 3 * h, dr);
-        store(i + j + 3 * h, di);
-      }
-    }
-  }
-
-  /// One stage of half-span h on its own. Needs W <= h.
-  S_SIMD_INLINE static void stage(float* re, float* im, const float* twiddleRe,
-                                  const float* twiddleIm, int32_t n, int32_t h) {
-    const float* ur = twiddleRe + h - 1;
-    const float* ui = twiddleIm + h - 1;
-    for (int32_t block = 0; block < n; block += 2 * h) {
-      float* r = re + block;
-      float* i = im + block;
-      for (int32_t j = 0; j < h; j += W) {
-        Float ar, ai, br, bi;
-        load(r + j, &ar);
-        load(i + j, &ai);
-        load(r + j + h, &br);
-        load(i + j + h, &bi);
-        butterfly(ar, ai, br, bi, ur + j, ui + j);
-        store(r + j, ar);
-        store(i + j, ai);
-        store(r + j + h, br);
-        store(i + j + h, bi);
-      }
-    }
-  }
-};
-
-/// The first two stages of the transform. Butterflies of one stage are independent of each
-/// other, so they run block by block here instead of twiddle by twiddle; every butterfly computes
-/// exactly what it would in either order. The first two stages pair values inside each group of
-/// four, which the vectors reach by regrouping eight values into the two sides of their
-/// butterflies and back; both stages run in one pass, the second on the first's results before
-/// they are stored. Inlined into each caller, it takes that caller's instructions.
-S_SIMD_INLINE void firstStages(float* re, float* im, const float* twiddleRe, const float* twiddleIm,
-                               int32_t n) {
-  const Float4 wr1 = {twiddleRe[0], twiddleRe[0], twiddleRe[0], twiddleRe[0]};
-  const Float4 wi1 = {twiddleIm[0], twiddleIm[0], twiddleIm[0], twiddleIm[0]};
-  const Float4 wr2 = {twiddleRe[1], twiddleRe[2], twiddleRe[1], twiddleRe[2]};
-  const Float4 wi2 = {twiddleIm[1], twiddleIm[2], twiddleIm[1], twiddleIm[2]};
-  for (int32_t at = 0; at < n; at += 8) {
-    const Float4 r0 = load4(re + at);
-    const Float4 r1 = load4(re + at + 4);
-    const Float4 i0 = load4(im + at);
-    const Float4 i1 = load4(im + at + 4);
-    // Half-span 1: a is the first value of each butterfly, b its partner one value on (values 0,
-    // 2, 4, 6 and 1, 3, 5, 7).
-    Float4 ar = __builtin_shufflevector(r0, r1, 0, 2, 4, 6);
-    Float4 br = __builtin_shufflevector(r0, r1, 1, 3, 5, 7);
-    Float4 ai = __builtin_shufflevector(i0, i1, 0, 2, 4, 6);
-    Float4 bi = __builtin_shufflevector(i0, i1, 1, 3, 5, 7);
-    butterfly(ar, ai, br, bi, wr1, wi1);
-    // Half-span 2 on those results: values 0, 1, 4, 5 (a0, b0, a2, b2) against 2, 3, 6, 7 (a1,
-    // b1, a3, b3).
-    Float4 cr = __builtin_shufflevector(ar, br, 0, 4, 2, 6);
-    Float4 dr = __builtin_shufflevector(ar, br, 1, 5, 3, 7);
-    Float4 ci = __builtin_shufflevector(ai, bi, 0, 4, 2, 6);
-    Float4 di = __builtin_shufflevector(ai, bi, 1, 5, 3, 7);
-    butterfly(cr, ci, dr, di, wr2, wi2);
-    store4(re + at, __builtin_shufflevector(cr, dr, 0, 1, 4, 5));
-    store4(re + at + 4, __builtin_shufflevector(cr, dr, 2, 3, 6, 7));
-    store4(im + at, __builtin_shufflevector(ci, di, 0, 1, 4, 5));
-    store4(im + at + 4, __builtin_shufflevector(ci, di, 2, 3, 6, 7));
-  }
-}
-
-/// The stages from half-span 4 on, two at a time where two are left, then one. The 256-bit code
-/// runs the pass of half-spans 4 and 8 four values wide, as it must, and the rest eight wide;
-/// every butterfly computes what it computes in the 128-bit code.
-template <int32_t W>
-S_SIMD_INLINE void laterStages(float* re, float* im, const float* twiddleRe, const float* twiddleIm,
-                               int32_t n) {
-  int32_t h = 4;
-  if constexpr (W > 4) {
-    Lanes<4>::stagePair(re, im, twiddleRe, twiddleIm, n, h);
-    h <<= 2;
-  }
-  for (; 2 * h < n; h <<= 2) {
-    Lanes<W>::stagePair(re, im, twiddleRe, twiddleIm, n, h);
-  }
-  for (; h < n; h <<= 1) {
-    Lanes<W>::stage(re, im, twiddleRe, twiddleIm, n, h);
-  }
-}
-
-__attribute__((target("avx2"))) void stages8(float* re, float* im, const float* twiddleRe,
-                                             const float* twiddleIm, int32_t n) {
-  firstStages(re, im, twiddleRe, twiddleIm, n);
-  laterStages<8>(re, im, twiddleRe, twiddleIm, n);
-}
-
-void stages4(float* re, float* im, const float* twiddleRe, const float* twiddleIm, int32_t n) {
-  firstStages(re, im, twiddleRe, twiddleIm, n);
-  laterStages<4>(re, im, twiddleRe, twiddleIm, n);
-}
-
-/// Lane j of V floats from lane V - 1 - j.
-template <int32_t V, size_t... I>
-S_SIMD_INLINE typename Lanes<V>::Float reversed(const typename Lanes<V>::Float& v,
-                                                std::index_sequence<I...>) {
-  return __builtin_shufflevector(v, v, (V - 1 - static_cast<int32_t>(I))...);
-}
-
-/// The V floats from `p` in reverse order: lane j holds p[V - 1 - j].
-template <int32_t V>
-S_SIMD_INLINE typename Lanes<V>::Float loadReversed(const float* p) {
-  typename Lanes<V>::Float v;
-  Lanes<V>::load(p, &v);
-  return reversed<V>(v, std::make_index_sequence<V>());
-}
-
-/// Lanes 0 to V / 2 - 1 of `a` and `b` (with `upper`, lanes V / 2 to V - 1) interleaved: a0, b0,
-/// a1, b1, ...
-template <int32_t V, bool upper, size_t... I>
-S_SIMD_INLINE typename Lanes<V>::Float interleaved(const typename Lanes<V>::Float& a,
-                                                   const typename Lanes<V>::Float& b,
-                                                   std::index_sequence<I...>) {
-  return __builtin_shufflevector(
-      a, b, ((upper ? V / 2 : 0) + static_cast<int32_t>(I) / 2 + (I % 2 == 0 ? 0 : V))...);
-}
-
-/// The spectrum of a real frame of 2 x half values, bins 0 to half, from the transform of its
-/// values packed in pairs (`re`, `im`: value 2m the real part of m, 2m + 1 its imaginary part).
-/// The transform of the even values is (Z[k] + conj Z[half - k]) / 2, that of the odd ones
-/// (Z[k] - conj Z[half - k]) / 2i, and bin k is the even one plus the odd one turned by
-/// e^(-i pi k / half), whose cosine and sine `turnCos` and `turnSin` hold. V bins at a time;
-/// each lane does what scalar code would. Needs half to be more than V.
-template <int32_t V>
-S_SIMD_INLINE void unpackSpectrum(const float* re, const float* im, const float* turnCos,
-                                  const float* turnSin, float* spectrumRe, float* spectrumIm,
-                                  int32_t half) {
-  using L = Lanes<V>;
-  using Float = typename L::Float;
-  spectrumRe[0] = re[0] + im[0];
-  spectrumIm[0] = 0.0f;
-  spectrumRe[half] = re[0] - im[0];
-  spectrumIm[half] = 0.0f;
-  // The last group ends at bin half - 1, doing bins of the group before it again.
-  for (int32_t next = 1; next < half; next += V) {
-    const int32_t k = std::min(next, half - V);
-    Float zr, zi, c, s;
-    L::load(re + k, &zr);
-    L::load(im + k, &zi);
-    const Float cr = loadReversed<V>(re + half - k - (V - 1));
-    const Float ci = -loadReversed<V>(im + half - k - (V - 1));
-    const Float evenRe = 0.5f * (zr + cr);
-    const Float evenIm = 0.5f * (zi + ci);
-    const Float diffRe = 0.5f * (zr - cr);
-    const Float diffIm = 0.5f * (zi - ci);
-    // The odd transform is -i x diff; times e^(-i pi k / half) = cos - i sin.
-    L::load(turnCos + k, &c);
-    L::load(turnSin + k, &s);
-    L::store(spectrumRe + k, evenRe + (c * diffIm - s * diffRe));
-    L::store(spectrumIm + k, evenIm - (c * diffRe + s * diffIm));
-  }
-}
-
-/// The reverse of `unpackSpectrum` for the real part of an inverse transform: from bins 0 to
-/// half of a one-sided spectrum, the half complex values whose inverse transform holds the real
-/// part of the whole spectrum's inverse, value 2m in the real part of m and 2m + 1 in its
-/// imaginary part, placed straight into bit-reversed order. That real part is the inverse of the
-/// spectrum made Hermitian (Y[k] / 2 and its conjugate mirror, bins 0 and half real), whose even
-/// and odd values come from its bins k and half - k as in the forward road. V bins at a time, as
-/// `unpackSpectrum` goes.
-template <int32_t V>
-S_SIMD_INLINE void packSpectrum(const float* spectrumRe, const float* spectrumIm,
-                                const float* turnCos, const float* turnSin, const uint16_t* reverse,
-                                float* re, float* im, int32_t half) {
-  using L = Lanes<V>;
-  using Float = typename L::Float;
-  const float first = spectrumRe[0];
-  const float last = spectrumRe[half];
-  re[reverse[0]] = first + last;
-  im[reverse[0]] = first - last;
-  for (int32_t next = 1; next < half; next += V) {
-    const int32_t k = std::min(next, half - V);
-    Float ar, ai, c, s;
-    L::load(spectrumRe + k, &ar);
-    L::load(spectrumIm + k, &ai);
-    ar = 0.5f * ar;
-    ai = 0.5f * ai;
-    const Float cr = 0.5f * loadReversed<V>(spectrumRe + half - k - (V - 1));
-    const Float ci = -0.5f * loadReversed<V>(spectrumIm + half - k - (V - 1));
-    const Float sumRe = ar + cr;
-    const Float sumIm = ai + ci;
-    const Float diffRe = ar - cr;
-    const Float diffIm = ai - ci;
-    // The odd values' transform is diff turned by e^(i pi k / half) = cos + i sin; it enters as
-    // the imaginary part.
-    L::load(turnCos + k, &c);
-    L::load(turnSin + k, &s);
-    const Float outRe = sumRe - (diffRe * s + diffIm * c);
-    const Float outIm = sumIm + (diffRe * c - diffIm * s);
-    for (int32_t j = 0; j < V; ++j) {
-      const int32_t slot = reverse[k + j];
-      re[slot] = outRe[j];
-      im[slot] = outIm[j];
-    }
-  }
-}
-
-/// The frame of 2 x half values from the inverse's output: value 2m is the real part of value m,
-/// 2m + 1 its imaginary part. Needs half to be a multiple of V.
-template <int32_t V>
-S_SIMD_INLINE void unpackFrame(const float* re, const float* im, float* frame, int32_t half) {
-  using L = Lanes<V>;
-  using Float = typename L::Float;
-  for (int32_t m = 0; m < half; m += V) {
-    Float a, b;
-    L::load(re + m, &a);
-    L::load(im + m, &b);
-    L::store(frame + 2 * m, interleaved<V, false>(a, b, std::make_index_sequence<V>()));
-    L::store(frame + 2 * m + V, interleaved<V, true>(a, b, std::make_index_sequence<V>()));
-  }
-}
-
-/// The real frame's packing around the transforms, compiled once per instruction set.
-struct RealFrame {
-  decltype(&unpackSpectrum<4>) unpack;
-  decltype(&packSpectrum<4>) pack;
-  decltype(&unpackFrame<4>) frame;
-};
-
-__attribute__((target("avx512f,avx512dq"))) void unpackSpectrum16(const float* re, const float* im,
-                                                                  const float* turnCos,
-                                                                  const float* turnSin,
-                                                                  float* spectrumRe,
-                                                                  float* spectrumIm, int32_t half) {
-  unpackSpectrum<16>(re, im, turnCos, turnSin, spectrumRe, spectrumIm, half);
-}
-
-__attribute__((target("avx512f,avx512dq"))) void packSpectrum16(
-    const float* spectrumRe, const float* spectrumIm, const float* turnCos, const float* turnSin,
-    const uint16_t* reverse, float* re, float* im, int32_t half) {
-  packSpectrum<16>(spectrumRe, spectrumIm, turnCos, turnSin, reverse, re, im, half);
-}
-
-__attribute__((target("avx512f,avx512dq"))) void unpackFrame16(const float* re, const float* im,
-                                                               float* frame, int32_t half) {
-  unpackFrame<16>(re, im, frame, half);
-}
-
-__attribute__((target("avx2"))) void unpackSpectrum8(const float* re, const float* im,
-                                                     const float* turnCos, const float* turnSin,
-                                                     float* spectrumRe, float* spectrumIm,
-                                                     int32_t half) {
-  unpackSpectrum<8>(re, im, turnCos, turnSin, spectrumRe, spectrumIm, half);
-}
-
-__attribute__((target("avx2"))) void packSpectrum8(const float* spectrumRe, const float* spectrumIm,
-                                                   const float* turnCos, const float* turnSin,
-                                                   const uint16_t* reverse, float* re, float* im,
-                                                   int32_t half) {
-  packSpectrum<8>(spectrumRe, spectrumIm, turnCos, turnSin, reverse, re, im, half);
-}
-
-__attribute__((target("avx2"))) void unpackFrame8(const float* re, const float* im, float* frame,
-                                                  int32_t half) {
-  unpackFrame<8>(re, im, frame, half);
-}
-
-void unpackSpectrum4(const float* re, const float* im, const float* turnCos, const float* turnSin,
-                     float* spectrumRe, float* spectrumIm, int32_t half) {
-  unpackSpectrum<4>(re, im, turnCos, turnSin, spectrumRe, spectrumIm, half);
-}
-
-void packSpectrum4(const float* spectrumRe, const float* spectrumIm, const float* turnCos,
-                   const float* turnSin, const uint16_t* reverse, float* re, float* im,
-                   int32_t half) {
-  packSpectrum<4>(spectrumRe, spectrumIm, turnCos, turnSin, reverse, re, im, half);
-}
-
-void unpackFrame4(const float* re, const float* im, float* frame, int32_t half) {
-  unpackFrame<4>(re, im, frame, half);
-}
-
 /// The CPUs this process may run on; 1 when that cannot be told.
 int32_t availableCpus() {
   DWORD_PTR process = 0;
@@ -757,51 +399,14 @@ struct Octave::Channel {
   int32_t phaseIndex[kN / 2 + 8];
 };
 
-/// Steady nanoseconds.
-int64_t nowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-/// One side of the hand-off between the owner's thread and the worker: whether it sleeps, for
-/// the other side to see; when it last moved its counter, for the other side to tell whether a
-/// spin would have caught that; and whether the last wait of its own was that short.
-struct HandOffSide {
-  std::atomic<bool> asleep{false};
-  std::atomic<int64_t> movedAt{0};
-  /// Touched by this side's thread only.
-  bool spinPays = true;
-};
-
-/// The right channel of the stereo blocks, on the worker. Its run is one loop for the whole
-/// stream: it waits for a block, shifts the block's right channel and says so, until it is told
-/// to quit. Starting a run per block would cost two wake-ups of a parked thread per block, as
-/// long as the work itself at low oversampling; here a side whose wait is usually short first
-/// spins a little while the other side runs, and sleeps on the counter otherwise. The worker
-/// exists only where the process may run on more than one CPU, so a spin never keeps the other
-/// side from its CPU.
-///
-/// Whichever side is free first runs a block's right channel: the worker as soon as it sees the
-/// block, or the owner's thread once its left channel is done and the worker has not begun (its
-/// CPU taken by another process, or still waking up). Each side claims the block by its number in
-/// `m_claimed`; the side that finds it already claimed leaves the block alone (the owner then
-/// waits for it). So one side at a time touches the right channel's state, and the samples are
-/// the same whichever ran it.
-///
-/// The counters order the memory: the block's parameters are written before `m_posted` is
-/// released, and the worker's samples and state before `m_done` is; each side reads the
-/// other's after acquiring the counter. Both counters are stored sequentially consistent: the
-/// notify that follows a store looks whether anyone waits on the counter, and a store merely
-/// released may still sit in the CPU's store buffer then, while a side that has just counted
-/// itself as waiting reads the old value and sleeps; neither sees the other, and that side
-/// never wakes. The owner's own run of a block is ordered before the worker's next one by the
-/// post that follows it.
-class Octave::RightChannel final : public thread::ITask {
+/// The right channel of the stereo blocks, which the hand-off runs on the worker or leaves to
+/// the owner's thread: the block's parameters, written before the post that hands them over.
+class Octave::RightChannel final : public BlockHandOff {
  public:
   explicit RightChannel(Octave& owner) : m_owner(owner) {}
 
-  /// Hands a block to the worker; the caller runs the left channel meanwhile, then `waitDone`.
+  /// Hands a block to the worker; the caller runs the left channel meanwhile, then claims the
+  /// right one or waits for it.
   void post(uint8_t* first, int32_t count, int32_t width, int32_t stride, float factor,
             int32_t sampleRate) {
     m_first = first;
@@ -810,100 +415,13 @@ class Octave::RightChannel final : public thread::ITask {
     m_stride = stride;
     m_factor = factor;
     m_sampleRate = sampleRate;
-    m_ownerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
-    m_posted.store(++m_sequence, std::memory_order_seq_cst);
-    m_posted.notify_one();
-  }
-
-  /// Claims the block posted last for the owner's thread: false when the worker has it already.
-  bool claim() { return claim(m_sequence); }
-
-  /// Until the worker has finished the block posted last, which it claimed.
-  void waitDone() {
-    uint32_t done = m_done.load(std::memory_order_acquire);
-    while (done != m_sequence) {
-      done = awaitChange(m_done, done, m_ownerSide, m_workerSide, kDoneSpinNs);
-    }
-  }
-
-  /// Ends the loop; the worker's run returns soon after (the owner waits for it to be idle).
-  void quit() {
-    m_quit.store(true, std::memory_order_relaxed);
-    m_posted.store(++m_sequence, std::memory_order_seq_cst);
-    m_posted.notify_one();
-  }
-
-  void run() override {
-    uint32_t seen = m_done.load(std::memory_order_relaxed);
-    for (;;) {
-      seen = awaitChange(m_posted, seen, m_workerSide, m_ownerSide, kPostSpinNs);
-      if (m_quit.load(std::memory_order_relaxed)) {
-        return;
-      }
-      if (!claim(seen)) {
-        continue;  // the owner's thread runs it, or ran it and maybe the next ones
-      }
-      m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
-                           m_sampleRate, m_owner.m_rightWorkBuffer.get());
-      m_workerSide.movedAt.store(nowNs(), std::memory_order_relaxed);
-      m_done.store(seen, std::memory_order_seq_cst);
-      m_done.notify_one();
-    }
+    BlockHandOff::post();
   }
 
  private:
-  /// The owner's spin for the worker's half of a block: about a block's conversion to and from
-  /// floats at low oversampling, in nanoseconds.
-  static constexpr int64_t kDoneSpinNs = 20000;
-  /// The worker's spin for the next block. Where the conversion only reads and writes between
-  /// blocks, the next one comes within a microsecond or two of the last one's end; a later one
-  /// means the owner's thread is elsewhere (a report it sends to a window's thread and waits
-  /// for, a slow disk). A spin through that holds a CPU which the thread the owner waits for may
-  /// need: with the owner, the worker and a window's thread on two CPUs, the window's thread then
-  /// wakes behind one of the spinning threads, and giving the CPU away between looks keeps the
-  /// worker queued on the owner's CPU, where it stays. Asleep, the worker is woken by the post
-  /// onto a CPU that is free then.
-  static constexpr int64_t kPostSpinNs = 5000;
-
-  /// Block `number` for the calling side, unless a side claimed it already. Every block is
-  /// claimed before the next is posted, so the claim moves from the one before; a worker that
-  /// woke late and holds an older number than the last claimed fails too.
-  bool claim(uint32_t number) {
-    uint32_t before = number - 1;
-    return m_claimed.compare_exchange_strong(before, number, std::memory_order_acq_rel);
-  }
-
-  /// The counter's value once it differs from `old`. `self` spins for it first, for at most
-  /// `spinNs` nanoseconds, only while its waits have been short (the counter moved within twice
-  /// that, so the spin would have caught it, give or take) and `other`, the side that moves the
-  /// counter, is not asleep; then it sleeps on the counter.
-  static uint32_t awaitChange(std::atomic<uint32_t>& counter, uint32_t old, HandOffSide& self,
-                              const HandOffSide& other, int64_t spinNs) {
-    const int64_t began = nowNs();
-    if (self.spinPays) {
-      for (;;) {
-        for (int32_t i = 0; i < 16; ++i) {
-          const uint32_t now = counter.load(std::memory_order_acquire);
-          if (now != old) {
-            return now;
-          }
-          _mm_pause();
-        }
-        const int64_t spun = nowNs() - began;
-        if (other.asleep.load(std::memory_order_relaxed) || spun >= spinNs) {
-          break;
-        }
-      }
-    }
-    self.asleep.store(true, std::memory_order_relaxed);
-    uint32_t now = counter.load(std::memory_order_acquire);
-    while (now == old) {
-      counter.wait(old, std::memory_order_acquire);
-      now = counter.load(std::memory_order_acquire);
-    }
-    self.asleep.store(false, std::memory_order_relaxed);
-    self.spinPays = other.movedAt.load(std::memory_order_relaxed) - began < 2 * spinNs;
-    return now;
+  void runBlock() override {
+    m_owner.shiftChannel(*m_owner.m_rightState, m_first, m_count, m_width, m_stride, m_factor,
+                         m_sampleRate, m_owner.m_rightWorkBuffer.get());
   }
 
   Octave& m_owner;
@@ -913,15 +431,6 @@ class Octave::RightChannel final : public thread::ITask {
   int32_t m_stride = 0;
   float m_factor = 1.0f;
   int32_t m_sampleRate = 0;
-  /// Blocks posted (and the quit request); written by the owner's thread only.
-  uint32_t m_sequence = 0;
-  std::atomic<uint32_t> m_posted{0};
-  std::atomic<uint32_t> m_done{0};
-  /// The number of the last block a side claimed.
-  std::atomic<uint32_t> m_claimed{0};
-  std::atomic<bool> m_quit{false};
-  HandOffSide m_ownerSide;
-  HandOffSide m_workerSide;
 };
 
 Octave::Octave() = default;
@@ -1234,9 +743,7 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
    : wide ? windowInto4
           : windowInto2)(channel.inQueue, m_window.get(), reverse, re, im, n);
   transform(re, im, -1);
-  const RealFrame real = widest ? RealFrame{unpackSpectrum16, packSpectrum16, unpackFrame16}
-                         : wide ? RealFrame{unpackSpectrum8, packSpectrum8, unpackFrame8}
-                                : RealFrame{unpackSpectrum4, packSpectrum4, unpackFrame4};
+  const fft::RealFrame real = fft::realFrame(widest, wide);
   real.unpack(re, im, turnCos, turnSin, spectrumRe, spectrumIm, half);
 
   // Analysis: the true frequency and magnitude of every bin. Bins go in groups of the vector
@@ -1292,16 +799,9 @@ void Octave::processFrame(Channel& channel, float factor, int32_t sampleRate) {
 }
 
 void Octave::transform(float* re, float* im, int32_t sign) const {
-  const int32_t n = kHalf;
   const float* twiddleRe = m_twiddles.get() + (sign < 0 ? 0 : 2 * kHalf);
   const float* twiddleIm = twiddleRe + kHalf;
-  // The 512-bit code keeps the 256-bit stages: on processors that run 512-bit vectors as two
-  // halves they are no faster sixteen wide.
-  if (simd::useAvx2()) {
-    stages8(re, im, twiddleRe, twiddleIm, n);
-  } else {
-    stages4(re, im, twiddleRe, twiddleIm, n);
-  }
+  fft::transform(re, im, twiddleRe, twiddleIm, kHalf);
 }
 
 }  // namespace s::sound::filter

@@ -141,10 +141,10 @@ bool Window::createFrameWindow() {
     return false;
   }
   m_frameHandle = m_hWnd;
-  if (m_menu != nullptr) {
-    ::SetMenu(m_frameHandle, menuHandleOf(m_menu));
+  if (m_state.menu != nullptr) {
+    ::SetMenu(m_frameHandle, menuHandleOf(m_state.menu));
   }
-  if (m_clipboardViewer) {
+  if (m_state.clipboardViewer) {
     setClipboardViewer(true);
   }
   return true;
@@ -153,110 +153,38 @@ bool Window::createFrameWindow() {
 void Window::reset() {
   setVisible(false);
   close();
-  if (m_trayIconShown) {
-    m_trayIconPinned = false;
+  if (m_state.trayIconShown) {
+    m_state.trayIconPinned = false;
     setTrayIcon(false);
   }
   removeAll(true);
   m_children.freeAll();
-  m_title.clear();
-  m_titleTextId = -1;
-  m_versionTextId = -1;
-  m_closed = false;
-  m_backgroundColor = defaultBackground();
-  m_closeCancelled = false;
-  m_easyDrag = false;
   removeIcons();
-  m_trayIconShown = false;
-  m_keepTrayIcon = false;
-  m_showInTaskbar = true;
-  m_minimizeToTray = false;
-  m_inTray = false;
-  m_keepOnTop = false;
-  if (m_localizer != nullptr) {
-    m_localizer->removeListener(this);
-    m_localizer = nullptr;
+  if (m_state.localizer != nullptr) {
+    m_state.localizer->removeListener(this);
+    m_state.localizer = nullptr;
   }
-  if (m_skinner != nullptr) {
-    m_skinner->removeListener(this);
-    m_skinner = nullptr;
+  if (m_state.skinner != nullptr) {
+    m_state.skinner->removeListener(this);
+    m_state.skinner = nullptr;
   }
   m_closeTriggers.freeAll();
   for (col::_array::ArrayP& list : m_listeners) {
     list.freeAll();
   }
   releaseMenus();
-  if (m_statusBar != nullptr) {
-    giveBack(m_statusBar);
-    m_statusBar = nullptr;
+  if (m_state.statusBar != nullptr) {
+    giveBack(m_state.statusBar);
+    m_state.statusBar = nullptr;
   }
-  std::fill(std::begin(m_userEventArgs), std::end(m_userEventArgs), 0);
-  m_userEventResult = 0;
-  m_sizingEdge = 0;
-  m_sizingRect = RECT{0, 0, 0, 0};
-  if (m_windowDrawer != nullptr && m_windowDrawerOwned) {
-    m_windowDrawer->release();
+  if (m_state.windowDrawer != nullptr && m_state.windowDrawerOwned) {
+    m_state.windowDrawer->release();
   }
-  m_windowDrawer = nullptr;
-  m_windowDrawerOwned = false;
-  m_fixedWidth = -1;
-  m_fixedHeight = -1;
-  m_enforceMinWidth = true;
-  m_enforceMinHeight = true;
-  m_keyCode = 0;
-  m_wheelLines = 0;
-  m_trayIconPinned = false;
-  m_minWidth = -1;
-  m_minHeight = -1;
-  m_resizable = true;
-  m_middleClickAction = u"DoNothing";
-  m_normalX = 0;
-  m_normalY = 0;
-  m_normalWidth = 500;
-  m_normalHeight = 500;
-  m_opacity = 100;
-  m_currentOpacity = 100;
-  m_opacityOnlyOnTop = false;
-  m_shiftKeepsShown = false;
-  m_fadeMode = false;
-  m_shrunkSavedWidth = -1;
-  m_shrunkSavedHeight = -1;
-  m_shrinkWidth = 23;
-  m_shrinkHeight = 23;
-  m_shrinkMode = false;
-  m_autoHideOnlyOnTop = true;
-  m_autoHideDelaySeconds = 5;
-  m_autoHideCountdownMs = 5000;
-  m_onScreenCheck = true;
-  m_keepInsideScreen = false;
-  m_captureActive = false;
-  m_captureX = 0;
-  m_captureY = 0;
-  m_dragAnchor = POINT{0, 0};
-  m_hitCode = 0;
-  m_ownFrameDragging = false;
-  m_sizingCursorCaptured = false;
-  m_maximizeBox = true;
-  m_minimizeBox = true;
-  m_followCursor = false;
-  m_trayClickToggles = true;
-  m_hideCursor = false;
-  m_passDoubleClick = true;
-  m_suspended = false;
-  m_shutdownPending = false;
-  m_maximized = false;
-  m_active = false;
-  m_lastDeactivationMs = 0;
+  m_state.windowDrawer = nullptr;
   unregisterAllHotKeys();
-  m_hotKeyNames.clear();
-  m_firedHotKey = 0;
-  m_firedTimerId = 0;
-  m_timerConsumed = false;
-  if (m_clipboardViewer) {
+  if (m_state.clipboardViewer) {
     setClipboardViewer(false);
   }
-  m_clipboardViewer = false;
-  m_nextClipboardViewer = nullptr;
   if (m_backBuffer != nullptr) {
     m_backBuffer->release();
     m_backBuffer = nullptr;
@@ -267,7 +195,12 @@ void Window::reset() {
     }
   }
   m_layout = nullptr;
-  m_settingsRecord = nullptr;
+  // Everything the state held is given back: every setting and record starts afresh at once.
+  m_state = {};
+  m_title.clear();
+  m_hotKeyNames.clear();
+  m_closed = false;
+  m_backgroundColor = defaultBackground();
 }
 
 void Window::listen(int32_t eventId, events::IEventListener* listener) {
@@ -282,10 +215,10 @@ void Window::onEvent(base::IObject* source, int32_t /*eventId*/) {
   if (source == nullptr) {
     return;
   }
-  if (m_localizer != nullptr && source == static_cast<base::IObject*>(m_localizer)) {
-    if (m_settingsRecord != nullptr) {
-      if (lang::LangPack* pack = m_localizer->getCurrentPack()) {
-        app::appHooks().setLanguageName(m_settingsRecord->getAppBase(),
+  if (m_state.localizer != nullptr && source == static_cast<base::IObject*>(m_state.localizer)) {
+    if (m_state.settingsRecord != nullptr) {
+      if (lang::LangPack* pack = m_state.localizer->getCurrentPack()) {
+        app::appHooks().setLanguageName(m_state.settingsRecord->getAppBase(),
                                         pack->getEngName()->getCStr());
       }
     }
@@ -293,11 +226,11 @@ void Window::onEvent(base::IObject* source, int32_t /*eventId*/) {
     fire(kLanguage);
     return;
   }
-  if (m_skinner != nullptr && source == static_cast<base::IObject*>(m_skinner)) {
+  if (m_state.skinner != nullptr && source == static_cast<base::IObject*>(m_state.skinner)) {
     takeSkinDrawer();
     return;
   }
-  if (m_menu != nullptr && source == dynamic_cast<base::IObject*>(m_menu)) {
+  if (m_state.menu != nullptr && source == dynamic_cast<base::IObject*>(m_state.menu)) {
     if (hasFrame()) {
       ::DrawMenuBar(m_frameHandle);
     }
@@ -359,8 +292,8 @@ int32_t Window::getClientWidth() {
 int32_t Window::getClientHeight() {
   const RECT r = clientRect();
   int32_t height = r.bottom - r.top;
-  if (m_statusBar != nullptr && m_statusBar->isVisible()) {
-    height -= m_statusBar->getMaximumHeight();
+  if (m_state.statusBar != nullptr && m_state.statusBar->isVisible()) {
+    height -= m_state.statusBar->getMaximumHeight();
   }
   return height;
 }
@@ -395,11 +328,11 @@ void Window::setBounds(int32_t x, int32_t y, int32_t width, int32_t height) {
 }
 
 int32_t Window::getMinimumWidth() {
-  if (m_minWidth >= 0) {
-    return m_minWidth;
+  if (m_state.minWidth >= 0) {
+    return m_state.minWidth;
   }
-  if (m_fixedWidth >= 0) {
-    return m_fixedWidth;
+  if (m_state.fixedWidth >= 0) {
+    return m_state.fixedWidth;
   }
   if (m_children.getCount() == 0) {
     return 0;
@@ -408,11 +341,11 @@ int32_t Window::getMinimumWidth() {
 }
 
 int32_t Window::getMinimumHeight() {
-  if (m_minHeight >= 0) {
-    return m_minHeight;
+  if (m_state.minHeight >= 0) {
+    return m_state.minHeight;
   }
-  if (m_fixedHeight >= 0) {
-    return m_fixedHeight;
+  if (m_state.fixedHeight >= 0) {
+    return m_state.fixedHeight;
   }
   if (m_children.getCount() == 0) {
     return 0;
@@ -421,8 +354,8 @@ int32_t Window::getMinimumHeight() {
 }
 
 int32_t Window::getMinimumClientWidth() {
-  if (m_fixedWidth >= 0) {
-    return m_fixedWidth - (getWidth() - getClientWidth());
+  if (m_state.fixedWidth >= 0) {
+    return m_state.fixedWidth - (getWidth() - getClientWidth());
   }
   int32_t widest = 0;
   for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
@@ -432,8 +365,8 @@ int32_t Window::getMinimumClientWidth() {
 }
 
 int32_t Window::getMinimumClientHeight() {
-  if (m_fixedHeight >= 0) {
-    return m_fixedHeight - (getHeight() - getClientHeight());
+  if (m_state.fixedHeight >= 0) {
+    return m_state.fixedHeight - (getHeight() - getClientHeight());
   }
   int32_t highest = 0;
   for (int32_t i = 0, n = getChildCount(); i < n; ++i) {
@@ -443,8 +376,8 @@ int32_t Window::getMinimumClientHeight() {
 }
 
 int32_t Window::getMaximumWidth() {
-  if (m_fixedWidth >= 0) {
-    return m_fixedWidth;
+  if (m_state.fixedWidth >= 0) {
+    return m_state.fixedWidth;
   }
   const RECT r = windowRect();
   const auto* monitor =
@@ -453,8 +386,8 @@ int32_t Window::getMaximumWidth() {
 }
 
 int32_t Window::getMaximumHeight() {
-  if (m_fixedHeight >= 0) {
-    return m_fixedHeight;
+  if (m_state.fixedHeight >= 0) {
+    return m_state.fixedHeight;
   }
   const RECT r = windowRect();
   const auto* monitor =
@@ -504,10 +437,10 @@ void Window::add(IComponent* child) {
   }
   // A status bar is no child of the layout: the window keeps it (one at a time) along its bottom.
   if (dynamic_cast<IStatusBar*>(child) != nullptr) {
-    if (m_statusBar != nullptr && m_statusBar != child) {
-      giveBack(m_statusBar);
+    if (m_state.statusBar != nullptr && m_state.statusBar != child) {
+      giveBack(m_state.statusBar);
     }
-    m_statusBar = child;
+    m_state.statusBar = child;
     if (hasFrame()) {
       ::SendMessageW(m_frameHandle, kAddChildMessage, reinterpret_cast<WPARAM>(child), 0);
     }
@@ -522,8 +455,8 @@ void Window::add(IComponent* child) {
 }
 
 void Window::remove(IComponent* child, bool destroy) {
-  if (child != nullptr && child == m_statusBar) {
-    m_statusBar = nullptr;
+  if (child != nullptr && child == m_state.statusBar) {
+    m_state.statusBar = nullptr;
     giveBack(child);
     doLayout();
     return;
@@ -546,11 +479,11 @@ void Window::endBatch() {
 void Window::doLayout() {
   getLayout()->layout(this);
   // The children had the client area above the bar (getClientHeight); the bar takes the rest.
-  if (m_statusBar != nullptr && m_statusBar->isVisible()) {
+  if (m_state.statusBar != nullptr && m_state.statusBar->isVisible()) {
     const RECT client = clientRect();
-    const int32_t height = m_statusBar->getMaximumHeight();
-    m_statusBar->setLocation(0, client.bottom - client.top - height);
-    m_statusBar->setSizeWithinLimits(client.right - client.left, height);
+    const int32_t height = m_state.statusBar->getMaximumHeight();
+    m_state.statusBar->setLocation(0, client.bottom - client.top - height);
+    m_state.statusBar->setSizeWithinLimits(client.right - client.left, height);
   }
 }
 
@@ -585,8 +518,8 @@ void Window::repaint() {
 // Closing and activation.
 
 void Window::close() {
-  if (m_minimizeToTray && !m_inTray) {
-    m_inTray = true;
+  if (m_state.minimizeToTray && !m_state.inTray) {
+    m_state.inTray = true;
   }
   if (hasFrame()) {
     ::SendMessageW(m_frameHandle, WM_CLOSE, 0, 0);
@@ -602,7 +535,7 @@ void Window::waitUntilClosed() {
 
 void Window::setActive(bool active) {
   if (active) {
-    const bool wasOnTop = m_keepOnTop;
+    const bool wasOnTop = m_state.keepOnTop;
     setKeepOnTop(true);
     if (hasFrame()) {
       ::SetForegroundWindow(m_frameHandle);
@@ -610,16 +543,16 @@ void Window::setActive(bool active) {
     if (!wasOnTop) {
       setKeepOnTop(false);
     }
-    m_active = true;
-    m_lastDeactivationMs = 0;
+    m_state.active = true;
+    m_state.lastDeactivationMs = 0;
     return;
   }
   if (hasFrame()) {
     ::SendMessageW(m_frameHandle, WM_ACTIVATE, WA_INACTIVE, 0);
   }
-  if (m_active) {
-    m_lastDeactivationMs = time::tickMillis();
-    m_active = false;
+  if (m_state.active) {
+    m_state.lastDeactivationMs = time::tickMillis();
+    m_state.active = false;
   }
 }
 
@@ -642,16 +575,16 @@ void Window::maximize() {
 }
 
 void Window::restore() {
-  if (isMaximized() && m_settingsRecord != nullptr) {
-    m_settingsRecord->setMaximized(false);
+  if (isMaximized() && m_state.settingsRecord != nullptr) {
+    m_state.settingsRecord->setMaximized(false);
   }
-  if (m_inTray) {
+  if (m_state.inTray) {
     setVisible(true);
     if (hasFrame()) {
       ::SetForegroundWindow(m_frameHandle);
     }
-    m_inTray = false;
-    if (!m_keepTrayIcon) {
+    m_state.inTray = false;
+    if (!m_state.keepTrayIcon) {
       setTrayIcon(false);
     }
   }
@@ -667,18 +600,18 @@ void Window::showNormal() {
 }
 
 void Window::hideToTray() {
-  if (m_inTray) {
+  if (m_state.inTray) {
     return;
   }
   minimize();
-  if (hasFrame() && !m_trayIconShown) {
+  if (hasFrame() && !m_state.trayIconShown) {
     setTrayIcon(true);
   }
   // Without a tray icon a hidden window could not be reached again: it stays minimised in the
   // taskbar instead.
-  if (m_trayIconShown) {
+  if (m_state.trayIconShown) {
     setVisible(false);
-    m_inTray = true;
+    m_state.inTray = true;
   }
 }
 
@@ -697,19 +630,19 @@ void Window::changeExStyle(DWORD remove, DWORD add) {
 }
 
 void Window::setEasyDrag(bool on) {
-  m_easyDrag = on;
-  if (m_settingsRecord != nullptr) {
-    m_settingsRecord->setEasyDrag(on);
+  m_state.easyDrag = on;
+  if (m_state.settingsRecord != nullptr) {
+    m_state.settingsRecord->setEasyDrag(on);
   }
 }
 
 void Window::setMaximizeBox(bool on) {
-  m_maximizeBox = on;
+  m_state.maximizeBox = on;
   changeStyle(on ? 0 : WS_MAXIMIZEBOX, on ? WS_MAXIMIZEBOX : 0);
 }
 
 void Window::setMinimizeBox(bool on) {
-  m_minimizeBox = on;
+  m_state.minimizeBox = on;
   changeStyle(on ? 0 : WS_MINIMIZEBOX, on ? WS_MINIMIZEBOX : 0);
 }
 
@@ -723,7 +656,8 @@ void Window::setToolWindow(bool on) {
 
 void Window::setStandardFrame(bool on) {
   constexpr DWORD kEdges = WS_EX_STATICEDGE | WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE;
-  const DWORD boxes = (m_maximizeBox ? WS_MAXIMIZEBOX : 0) | (m_minimizeBox ? WS_MINIMIZEBOX : 0);
+  const DWORD boxes =
+      (m_state.maximizeBox ? WS_MAXIMIZEBOX : 0) | (m_state.minimizeBox ? WS_MINIMIZEBOX : 0);
   const DWORD standard = WS_OVERLAPPEDWINDOW & ~(WS_MAXIMIZEBOX | WS_MINIMIZEBOX);
   if (on) {
     changeStyle(WS_POPUP, standard | boxes);
@@ -739,7 +673,7 @@ void Window::setClientEdge(bool on) {
 }
 
 void Window::setShowInTaskbar(bool on) {
-  m_showInTaskbar = on;
+  m_state.showInTaskbar = on;
   changeExStyle(on ? 0 : WS_EX_APPWINDOW, on ? WS_EX_APPWINDOW : 0);
   if (isVisible()) {
     // The taskbar follows the style only when the window appears again.
@@ -749,7 +683,7 @@ void Window::setShowInTaskbar(bool on) {
 }
 
 void Window::setResizable(bool on) {
-  m_resizable = on;
+  m_state.resizable = on;
   changeStyle(on ? 0 : WS_THICKFRAME, on ? WS_THICKFRAME : 0);
 }
 
@@ -760,18 +694,19 @@ void Window::setKeepOnTop(bool on) {
     ::SetWindowPos(m_frameHandle, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | showFlag());
   }
-  if (m_keepOnTop && !on && (m_fadeMode || m_shrinkMode) && m_autoHideOnlyOnTop) {
+  if (m_state.keepOnTop && !on && (m_state.fadeMode || m_state.shrinkMode) &&
+      m_state.autoHideOnlyOnTop) {
     // Auto-hide only on top: leaving the top undoes the hidden state.
-    m_keepOnTop = false;
-    setAutoShrink(true, m_shrinkMode, m_autoHideOnlyOnTop, m_autoHideDelaySeconds, m_shrinkWidth,
-                  m_shrinkHeight, m_shiftKeepsShown);
+    m_state.keepOnTop = false;
+    setAutoShrink(true, m_state.shrinkMode, m_state.autoHideOnlyOnTop, m_state.autoHideDelaySeconds,
+                  m_state.shrinkWidth, m_state.shrinkHeight, m_state.shiftKeepsShown);
   }
-  m_keepOnTop = on;
-  if (m_opacity != 100 && m_opacityOnlyOnTop) {
-    applyOpacity(on ? m_opacity : 100);
+  m_state.keepOnTop = on;
+  if (m_state.opacity != 100 && m_state.opacityOnlyOnTop) {
+    applyOpacity(on ? m_state.opacity : 100);
   }
-  if (m_settingsRecord != nullptr) {
-    m_settingsRecord->setKeepOnTop(on);
+  if (m_state.settingsRecord != nullptr) {
+    m_state.settingsRecord->setKeepOnTop(on);
   }
 }
 
@@ -793,35 +728,35 @@ void Window::setTitle(const WCHAR* title) {
   if (hasFrame()) {
     ::SendMessageW(m_frameHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_title.getCStr()));
   }
-  if (m_trayIconShown) {
+  if (m_state.trayIconShown) {
     notifyTray(NIM_MODIFY, NIF_TIP);
   }
 }
 
 void Window::rebuildTitle() {
-  if (m_localizer == nullptr || m_titleTextId == -1) {
+  if (m_state.localizer == nullptr || m_state.titleTextId == -1) {
     return;
   }
   // The localizer picks its pack (the system's language, else the first) when it has none yet.
-  std::u16string title = m_localizer->getText(m_titleTextId);
-  if (m_versionTextId != -1) {
+  std::u16string title = m_state.localizer->getText(m_state.titleTextId);
+  if (m_state.versionTextId != -1) {
     title += u" v";
-    title += m_localizer->getText(m_versionTextId);
+    title += m_state.localizer->getText(m_state.versionTextId);
   }
   setTitle(title.c_str());
 }
 
 void Window::setTitleId(int32_t titleId, int32_t versionId) {
-  m_titleTextId = titleId;
-  m_versionTextId = versionId;
+  m_state.titleTextId = titleId;
+  m_state.versionTextId = versionId;
   rebuildTitle();
 }
 
 void Window::setLocalizer(lang::Localizer* localizer) {
-  if (m_localizer != nullptr && m_localizer != localizer) {
-    m_localizer->removeListener(this);
+  if (m_state.localizer != nullptr && m_state.localizer != localizer) {
+    m_state.localizer->removeListener(this);
   }
-  m_localizer = localizer;
+  m_state.localizer = localizer;
   if (localizer != nullptr) {
     localizer->addListener(this);
     rebuildTitle();
@@ -831,10 +766,10 @@ void Window::setLocalizer(lang::Localizer* localizer) {
 void Window::setSkinner(drawer::ISkinner* skinner) {
   // A window hears one skinner: changing skinners leaves the old one's list, so a later change
   // of the old catalogue no longer reaches a window that gave it up.
-  if (m_skinner != nullptr && m_skinner != skinner) {
-    m_skinner->removeListener(this);
+  if (m_state.skinner != nullptr && m_state.skinner != skinner) {
+    m_state.skinner->removeListener(this);
   }
-  m_skinner = skinner;
+  m_state.skinner = skinner;
   if (skinner == nullptr) {
     return;
   }
@@ -843,14 +778,14 @@ void Window::setSkinner(drawer::ISkinner* skinner) {
 }
 
 void Window::takeSkinDrawer() {
-  drawer::ISkin* skin = m_skinner->getCurrentSkin();
+  drawer::ISkin* skin = m_state.skinner->getCurrentSkin();
   // A skinner without a current skin has no drawer to lend; the window keeps what it has.
   if (skin == nullptr) {
     return;
   }
   setWindowDrawer(skin->getWindowDrawer(), false);
-  if (m_settingsRecord != nullptr && skin->getName() != nullptr) {
-    m_settingsRecord->setSkinName(skin->getName());
+  if (m_state.settingsRecord != nullptr && skin->getName() != nullptr) {
+    m_state.settingsRecord->setSkinName(skin->getName());
   }
 }
 
@@ -879,11 +814,11 @@ HMENU Window::menuHandleOf(IPopupMenu* menu) {
 }
 
 void Window::setMenu(IPopupMenu* menu) {
-  if (menu == m_menu) {
+  if (menu == m_state.menu) {
     return;
   }
-  IPopupMenu* previous = m_menu;
-  m_menu = menu;
+  IPopupMenu* previous = m_state.menu;
+  m_state.menu = menu;
   if (menu != nullptr) {
     // A command the menu carries out may change what the bar shows: it tells the window.
     menu->addSelectionListener(this);
@@ -896,38 +831,38 @@ void Window::setMenu(IPopupMenu* menu) {
 }
 
 void Window::setTrayMenu(PopupMenu* menu) {
-  if (menu != m_trayMenu) {
-    releaseMenu(m_trayMenu);
-    m_trayMenu = menu;
+  if (menu != m_state.trayMenu) {
+    releaseMenu(m_state.trayMenu);
+    m_state.trayMenu = menu;
   }
 }
 
 void Window::setContextMenu(PopupMenu* menu, bool owned) {
-  if (menu != m_contextMenu && m_contextMenuOwned) {
-    releaseMenu(m_contextMenu);
+  if (menu != m_state.contextMenu && m_state.contextMenuOwned) {
+    releaseMenu(m_state.contextMenu);
   }
-  m_contextMenu = menu;
-  m_contextMenuOwned = menu != nullptr && owned;
+  m_state.contextMenu = menu;
+  m_state.contextMenuOwned = menu != nullptr && owned;
 }
 
 void Window::releaseMenus() {
-  if (m_menu != nullptr && hasFrame() && ::IsWindow(m_frameHandle)) {
+  if (m_state.menu != nullptr && hasFrame() && ::IsWindow(m_frameHandle)) {
     ::SetMenu(m_frameHandle, nullptr);
   }
-  releaseMenu(m_menu);
-  m_menu = nullptr;
-  releaseMenu(m_trayMenu);
-  m_trayMenu = nullptr;
-  if (m_contextMenuOwned) {
-    releaseMenu(m_contextMenu);
+  releaseMenu(m_state.menu);
+  m_state.menu = nullptr;
+  releaseMenu(m_state.trayMenu);
+  m_state.trayMenu = nullptr;
+  if (m_state.contextMenuOwned) {
+    releaseMenu(m_state.contextMenu);
   }
-  m_contextMenu = nullptr;
-  m_contextMenuOwned = false;
+  m_state.contextMenu = nullptr;
+  m_state.contextMenuOwned = false;
 }
 
 bool Window::carryOutCommand(int32_t commandId) {
-  for (IPopupMenu* menu :
-       {m_menu, static_cast<IPopupMenu*>(m_trayMenu), static_cast<IPopupMenu*>(m_contextMenu)}) {
+  for (IPopupMenu* menu : {m_state.menu, static_cast<IPopupMenu*>(m_state.trayMenu),
+                           static_cast<IPopupMenu*>(m_state.contextMenu)}) {
     if (menu != nullptr && menu->contains(commandId)) {
       menu->select(commandId);
       return true;
@@ -937,11 +872,12 @@ bool Window::carryOutCommand(int32_t commandId) {
 }
 
 void Window::setWindowDrawer(drawer::IWindow* drawer, bool owned) {
-  if (m_windowDrawer != nullptr && m_windowDrawerOwned && m_windowDrawer != drawer) {
-    m_windowDrawer->release();
+  if (m_state.windowDrawer != nullptr && m_state.windowDrawerOwned &&
+      m_state.windowDrawer != drawer) {
+    m_state.windowDrawer->release();
   }
-  m_windowDrawer = drawer;
-  m_windowDrawerOwned = owned;
+  m_state.windowDrawer = drawer;
+  m_state.windowDrawerOwned = owned;
   if (drawer != nullptr) {
     setStandardFrame(false);
     updateRegion();
@@ -952,22 +888,22 @@ void Window::setWindowDrawer(drawer::IWindow* drawer, bool owned) {
 // Sizes.
 
 void Window::setFixedWidth(int32_t width) {
-  m_fixedWidth = width;
+  m_state.fixedWidth = width;
   if (width >= 0) {
     setWidth(width);
   }
 }
 
 void Window::setFixedHeight(int32_t height) {
-  m_fixedHeight = height;
+  m_state.fixedHeight = height;
   if (height >= 0) {
     setHeight(height);
   }
 }
 
 void Window::enforceMinimumSize(bool width, bool height) {
-  m_enforceMinWidth = width;
-  m_enforceMinHeight = height;
+  m_state.enforceMinWidth = width;
+  m_state.enforceMinHeight = height;
 }
 
 void Window::fitToPreferredSize() {
@@ -1054,7 +990,7 @@ void Window::stopTimer(int64_t id) {
 // Settings.
 
 void Window::applySettings(app::IAppWindow* record, bool withVersion) {
-  m_settingsRecord = record;
+  m_state.settingsRecord = record;
   if (record == nullptr) {
     return;
   }
@@ -1088,7 +1024,7 @@ void Window::applySettings(app::IAppWindow* record, bool withVersion) {
 }
 
 void Window::storeSettings(bool hide) {
-  app::IAppWindow* record = m_settingsRecord;
+  app::IAppWindow* record = m_state.settingsRecord;
   if (record == nullptr || !isVisible()) {
     return;
   }
@@ -1127,23 +1063,23 @@ void Window::storeSettings(bool hide) {
 
 void Window::setMiddleClickAction(const WCHAR* action) {
   static const WCHAR* const kActions[] = {u"Close", u"Iconize", u"DoNothing"};
-  m_middleClickAction = kActions[2];
+  m_state.middleClickAction = kActions[2];
   if (action != nullptr) {
     for (const WCHAR* known : kActions) {
       if (std::u16string_view(known) == std::u16string_view(action)) {
-        m_middleClickAction = known;
+        m_state.middleClickAction = known;
       }
     }
   }
-  if (m_settingsRecord != nullptr) {
-    m_settingsRecord->setOnMClick(m_middleClickAction);
+  if (m_state.settingsRecord != nullptr) {
+    m_state.settingsRecord->setOnMClick(m_state.middleClickAction);
   }
 }
 
 // The screen.
 
 bool Window::isOnScreen() {
-  if (!m_onScreenCheck) {
+  if (!m_state.onScreenCheck) {
     return true;
   }
   const RECT screen = virtualScreen();
@@ -1200,7 +1136,7 @@ void Window::clampInside(int32_t* x, int32_t* y, int32_t width, int32_t height) 
 }
 
 void Window::setKeepInsideScreen(bool on) {
-  m_keepInsideScreen = on;
+  m_state.keepInsideScreen = on;
   if (on && isVisible()) {
     int32_t x = getScreenX();
     int32_t y = getScreenY();
@@ -1228,7 +1164,7 @@ void Window::centerOnPointer() {
 void Window::captureMouse() {
   if (hasFrame()) {
     ::SetCapture(m_frameHandle);
-    m_captureActive = true;
+    m_state.captureActive = true;
   }
 }
 
@@ -1245,19 +1181,19 @@ void Window::show(bool show, bool activate) {
     return;
   }
   if (show && !m_visible) {
-    if (m_followCursor) {
+    if (m_state.followCursor) {
       centerOnPointer();
     }
-    if (activate && m_showInTaskbar) {
+    if (activate && m_state.showInTaskbar) {
       // The system lets a window that was just restored come to the front.
       ::ShowWindow(m_frameHandle, SW_MINIMIZE);
       ::ShowWindow(m_frameHandle, SW_RESTORE);
     }
-    if (!isMaximized() && m_settingsRecord != nullptr) {
-      if (m_settingsRecord->isMaximized()) {
+    if (!isMaximized() && m_state.settingsRecord != nullptr) {
+      if (m_state.settingsRecord->isMaximized()) {
         maximize();
-      } else if (!m_keepInsideScreen && !m_followCursor && m_onScreenCheck &&
-                 (!m_settingsRecord->hasPosition() || !isOnScreen())) {
+      } else if (!m_state.keepInsideScreen && !m_state.followCursor && m_state.onScreenCheck &&
+                 (!m_state.settingsRecord->hasPosition() || !isOnScreen())) {
         center();
       }
     }
@@ -1279,17 +1215,17 @@ void Window::show(bool show, bool activate) {
 // Opacity and auto-hide.
 
 int32_t Window::targetOpacity() const {
-  return m_keepOnTop || !m_opacityOnlyOnTop ? m_opacity : 100;
+  return m_state.keepOnTop || !m_state.opacityOnlyOnTop ? m_state.opacity : 100;
 }
 
 void Window::setOpacity(int32_t percent, bool onlyOnTop) {
-  m_opacity = percent;
-  m_opacityOnlyOnTop = onlyOnTop;
-  applyOpacity(onlyOnTop && !m_keepOnTop ? 100 : percent);
+  m_state.opacity = percent;
+  m_state.opacityOnlyOnTop = onlyOnTop;
+  applyOpacity(onlyOnTop && !m_state.keepOnTop ? 100 : percent);
 }
 
 void Window::applyOpacity(int32_t percent) {
-  if (percent == m_currentOpacity || !hasFrame()) {
+  if (percent == m_state.currentOpacity || !hasFrame()) {
     return;
   }
   using SetLayered = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
@@ -1310,26 +1246,26 @@ void Window::applyOpacity(int32_t percent) {
     showInformation(text.c_str());
     return;
   }
-  if (m_currentOpacity == 100 && percent != 100) {
+  if (m_state.currentOpacity == 100 && percent != 100) {
     CWnd::ModifyStyleEx(m_frameHandle, 0, WS_EX_LAYERED, 0);
   }
   const int32_t alpha = std::clamp(percent * 255 / 100, 0, 255);
   s_setLayered(m_frameHandle, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
-  if (percent == 100 && m_currentOpacity != 100) {
+  if (percent == 100 && m_state.currentOpacity != 100) {
     CWnd::ModifyStyleEx(m_frameHandle, WS_EX_LAYERED, 0, 0);
   }
-  m_currentOpacity = percent;
+  m_state.currentOpacity = percent;
 }
 
 void Window::undoAutoHide() {
-  if (!hasFrame() || (!m_fadeMode && !m_shrinkMode)) {
+  if (!hasFrame() || (!m_state.fadeMode && !m_state.shrinkMode)) {
     return;
   }
   for (UINT_PTR id = 4; id <= 6; ++id) {
     ::KillTimer(m_frameHandle, id);
   }
   restoreShrunkSize();
-  if (m_currentOpacity < targetOpacity()) {
+  if (m_state.currentOpacity < targetOpacity()) {
     for (UINT_PTR id = 1; id <= 3; ++id) {
       ::KillTimer(m_frameHandle, id);
     }
@@ -1339,20 +1275,20 @@ void Window::undoAutoHide() {
 
 void Window::setAutoShrink(bool on, bool shrink, bool onlyOnTop, int32_t delaySeconds,
                            int32_t width, int32_t height, bool shiftKeepsShown) {
-  m_shrinkWidth = width;
-  m_shrinkHeight = height;
-  m_shiftKeepsShown = shiftKeepsShown;
+  m_state.shrinkWidth = width;
+  m_state.shrinkHeight = height;
+  m_state.shiftKeepsShown = shiftKeepsShown;
   undoAutoHide();
   if (on) {
-    m_shrinkMode = shrink;
-    m_autoHideOnlyOnTop = onlyOnTop;
-    m_fadeMode = !shrink;
-    m_autoHideDelaySeconds = delaySeconds;
+    m_state.shrinkMode = shrink;
+    m_state.autoHideOnlyOnTop = onlyOnTop;
+    m_state.fadeMode = !shrink;
+    m_state.autoHideDelaySeconds = delaySeconds;
   } else {
-    m_fadeMode = false;
-    m_shrinkMode = false;
-    m_autoHideOnlyOnTop = true;
-    m_autoHideDelaySeconds = 5;
+    m_state.fadeMode = false;
+    m_state.shrinkMode = false;
+    m_state.autoHideOnlyOnTop = true;
+    m_state.autoHideDelaySeconds = 5;
   }
 }
 
@@ -1360,10 +1296,10 @@ void Window::restoreShrunkSize() {
   if (!isShrunk()) {
     return;
   }
-  const int32_t width = m_shrunkSavedWidth != -1 ? m_shrunkSavedWidth : getWidth();
-  const int32_t height = m_shrunkSavedHeight != -1 ? m_shrunkSavedHeight : getHeight();
-  m_shrunkSavedWidth = -1;
-  m_shrunkSavedHeight = -1;
+  const int32_t width = m_state.shrunkSavedWidth != -1 ? m_state.shrunkSavedWidth : getWidth();
+  const int32_t height = m_state.shrunkSavedHeight != -1 ? m_state.shrunkSavedHeight : getHeight();
+  m_state.shrunkSavedWidth = -1;
+  m_state.shrunkSavedHeight = -1;
   sizeStep(width, height);
 }
 

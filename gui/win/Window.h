@@ -158,7 +158,7 @@ class Window : public Container<IWindow> {
   void setScreenY(int32_t y) override { setY(y); }
   bool isClosed() override { return m_closed.load(); }
   void close() override;
-  void cancelClose() override { m_closeCancelled = true; }
+  void cancelClose() override { m_state.closeCancelled = true; }
   void waitUntilClosed() override;
   void setActive(bool active) override;
   bool isMinimized() override;
@@ -168,7 +168,7 @@ class Window : public Container<IWindow> {
   void restore() override;
   void showNormal() override;
   void hideToTray() override;
-  bool isInTray() override { return m_inTray; }
+  bool isInTray() override { return m_state.inTray; }
   void setEasyDrag(bool on) override;
   void setMaximizeBox(bool on) override;
   void setMinimizeBox(bool on) override;
@@ -181,26 +181,26 @@ class Window : public Container<IWindow> {
   void setTrayIcon(bool on) override;
   void updateTrayIcon() override;
   void setTrayIconPinned(bool on) override;
-  bool isTrayIconShown() override { return m_trayIconShown; }
-  bool isResizable() override { return m_resizable; }
+  bool isTrayIconShown() override { return m_state.trayIconShown; }
+  bool isResizable() override { return m_state.resizable; }
   void setResizable(bool on) override;
   void setKeepTrayIcon(bool on) override;
-  void setMinimizeToTray(bool on) override { m_minimizeToTray = on; }
+  void setMinimizeToTray(bool on) override { m_state.minimizeToTray = on; }
   void setModalState(bool modal) override;
   void setKeepOnTop(bool on) override;
-  bool isKeepOnTop() override { return m_keepOnTop; }
+  bool isKeepOnTop() override { return m_state.keepOnTop; }
   const WCHAR* getTitle() override;
   void setTitle(const WCHAR* title) override;
   void setTitleId(int32_t titleId, int32_t versionId) override;
-  image::win::BufferedImage* getSmallIcon() override { return m_smallIcon; }
+  image::win::BufferedImage* getSmallIcon() override { return m_state.smallIcon; }
   void setSmallIcon(image::win::BufferedImage* image, bool owned) override;
-  image::win::BufferedImage* getLargeIcon() override { return m_largeIcon; }
+  image::win::BufferedImage* getLargeIcon() override { return m_state.largeIcon; }
   void setLargeIcon(image::win::BufferedImage* image, bool owned) override;
-  bool hasLocalizer() override { return m_localizer != nullptr; }
-  lang::Localizer* getLocalizer() override { return m_localizer; }
+  bool hasLocalizer() override { return m_state.localizer != nullptr; }
+  lang::Localizer* getLocalizer() override { return m_state.localizer; }
   void setLocalizer(lang::Localizer* localizer) override;
-  bool hasSkinner() override { return m_skinner != nullptr; }
-  drawer::ISkinner* getSkinner() override { return m_skinner; }
+  bool hasSkinner() override { return m_state.skinner != nullptr; }
+  drawer::ISkinner* getSkinner() override { return m_state.skinner; }
   void setSkinner(drawer::ISkinner* skinner) override;
   void addCloseTrigger(IComponent* button) override;
   void addCloseListener(events::IEventListener* l) override { listen(kClose, l); }
@@ -230,30 +230,30 @@ class Window : public Container<IWindow> {
   void setTrayMenu(PopupMenu* menu) override;
   int64_t sendUserEvent(int64_t arg1, int64_t arg2, int64_t arg3, int64_t arg4) override;
   int64_t postUserEvent(int64_t arg1, int64_t arg2, int64_t arg3, int64_t arg4) override;
-  int64_t getUserEventArg1() override { return m_userEventArgs[0]; }
-  int64_t getUserEventArg2() override { return m_userEventArgs[1]; }
-  int64_t getUserEventArg3() override { return m_userEventArgs[2]; }
-  int64_t getUserEventArg4() override { return m_userEventArgs[3]; }
-  void setUserEventResult(int64_t result) override { m_userEventResult = result; }
+  int64_t getUserEventArg1() override { return m_state.userEventArgs[0]; }
+  int64_t getUserEventArg2() override { return m_state.userEventArgs[1]; }
+  int64_t getUserEventArg3() override { return m_state.userEventArgs[2]; }
+  int64_t getUserEventArg4() override { return m_state.userEventArgs[3]; }
+  void setUserEventResult(int64_t result) override { m_state.userEventResult = result; }
   void addUserEventListener(events::IEventListener* l) override { listen(kUserEvent, l); }
   void requestFocus() override;
   void setContextMenu(PopupMenu* menu, bool owned) override;
-  bool isSizingLeft() override { return m_sizingEdge == 1; }
-  bool isSizingRight() override { return m_sizingEdge == 2; }
-  bool isSizingTop() override { return m_sizingEdge == 3; }
-  bool isSizingBottom() override { return m_sizingEdge == 4; }
-  bool isSizingTopLeft() override { return m_sizingEdge == 5; }
-  bool isSizingTopRight() override { return m_sizingEdge == 6; }
-  bool isSizingBottomLeft() override { return m_sizingEdge == 7; }
-  bool isSizingBottomRight() override { return m_sizingEdge == 8; }
-  int32_t getSizingLeft() override { return m_sizingRect.left; }
-  void setSizingLeft(int32_t left) override { m_sizingRect.left = left; }
-  int32_t getSizingRight() override { return m_sizingRect.right; }
-  void setSizingRight(int32_t right) override { m_sizingRect.right = right; }
-  int32_t getSizingTop() override { return m_sizingRect.top; }
-  void setSizingTop(int32_t top) override { m_sizingRect.top = top; }
-  int32_t getSizingBottom() override { return m_sizingRect.bottom; }
-  void setSizingBottom(int32_t bottom) override { m_sizingRect.bottom = bottom; }
+  bool isSizingLeft() override { return m_state.sizingEdge == 1; }
+  bool isSizingRight() override { return m_state.sizingEdge == 2; }
+  bool isSizingTop() override { return m_state.sizingEdge == 3; }
+  bool isSizingBottom() override { return m_state.sizingEdge == 4; }
+  bool isSizingTopLeft() override { return m_state.sizingEdge == 5; }
+  bool isSizingTopRight() override { return m_state.sizingEdge == 6; }
+  bool isSizingBottomLeft() override { return m_state.sizingEdge == 7; }
+  bool isSizingBottomRight() override { return m_state.sizingEdge == 8; }
+  int32_t getSizingLeft() override { return m_state.sizingRect.left; }
+  void setSizingLeft(int32_t left) override { m_state.sizingRect.left = left; }
+  int32_t getSizingRight() override { return m_state.sizingRect.right; }
+  void setSizingRight(int32_t right) override { m_state.sizingRect.right = right; }
+  int32_t getSizingTop() override { return m_state.sizingRect.top; }
+  void setSizingTop(int32_t top) override { m_state.sizingRect.top = top; }
+  int32_t getSizingBottom() override { return m_state.sizingRect.bottom; }
+  void setSizingBottom(int32_t bottom) override { m_state.sizingRect.bottom = bottom; }
   void addSizingListener(events::IEventListener* l) override { listen(kSizing, l); }
   void setWindowDrawer(drawer::IWindow* drawer, bool owned) override;
   void setFixedWidth(int32_t width) override;
@@ -264,14 +264,14 @@ class Window : public Container<IWindow> {
   void packWidth() override { setSize(getWidth(), getMinimumHeight()); }
   void pack() override { setSize(getMinimumWidth(), getMinimumHeight()); }
   void packMaximum() override { setSize(getMaximumWidth(), getMaximumHeight()); }
-  int32_t getKeyCode() override { return m_keyCode; }
+  int32_t getKeyCode() override { return m_state.keyCode; }
   void addMouseMoveListener(events::IEventListener* l) override { listen(kMouseMove, l); }
   void addMouseWheelListener(events::IEventListener* l) override { listen(kMouseWheel, l); }
-  int32_t getWheelLines() override { return m_wheelLines; }
+  int32_t getWheelLines() override { return m_state.wheelLines; }
   int32_t getFrameWidth() override { return getWidth() - getClientWidth(); }
   int32_t getFrameHeight() override;
-  void setMinimumWidth(int32_t width) override { m_minWidth = width; }
-  void setMinimumHeight(int32_t height) override { m_minHeight = height; }
+  void setMinimumWidth(int32_t width) override { m_state.minWidth = width; }
+  void setMinimumHeight(int32_t height) override { m_state.minHeight = height; }
   void sendTab() override;
   void showInformation(const WCHAR* text) override;
   void showError(const WCHAR* text) override;
@@ -286,22 +286,24 @@ class Window : public Container<IWindow> {
   void setOpacity(int32_t percent, bool onlyOnTop) override;
   void setAutoShrink(bool on, bool shrink, bool onlyOnTop, int32_t delaySeconds, int32_t width,
                      int32_t height, bool shiftKeepsShown) override;
-  bool isShrunk() override { return m_shrunkSavedWidth != -1 || m_shrunkSavedHeight != -1; }
-  bool isFaded() override { return m_currentOpacity != m_opacity; }
+  bool isShrunk() override {
+    return m_state.shrunkSavedWidth != -1 || m_state.shrunkSavedHeight != -1;
+  }
+  bool isFaded() override { return m_state.currentOpacity != m_state.opacity; }
   bool isAutoHidden() override { return isShrunk() || isFaded(); }
-  void setOnScreenCheck(bool on) override { m_onScreenCheck = on; }
+  void setOnScreenCheck(bool on) override { m_state.onScreenCheck = on; }
   void setKeepInsideScreen(bool on) override;
   void captureMouse() override;
-  int32_t getCaptureX() override { return m_captureX; }
-  int32_t getCaptureY() override { return m_captureY; }
+  int32_t getCaptureX() override { return m_state.captureX; }
+  int32_t getCaptureY() override { return m_state.captureY; }
   void addCaptureChangedListener(events::IEventListener* l) override { listen(kCaptureChanged, l); }
-  void setFollowCursor(bool on) override { m_followCursor = on; }
-  void setTrayClickToggles(bool on) override { m_trayClickToggles = on; }
-  void setHideCursor(bool on) override { m_hideCursor = on; }
-  void setPassDoubleClick(bool on) override { m_passDoubleClick = on; }
+  void setFollowCursor(bool on) override { m_state.followCursor = on; }
+  void setTrayClickToggles(bool on) override { m_state.trayClickToggles = on; }
+  void setHideCursor(bool on) override { m_state.hideCursor = on; }
+  void setPassDoubleClick(bool on) override { m_state.passDoubleClick = on; }
   void addLanguageListener(events::IEventListener* l) override { listen(kLanguage, l); }
-  bool isSuspended() override { return m_suspended; }
-  bool isShuttingDown() override { return m_shutdownPending; }
+  bool isSuspended() override { return m_state.suspended; }
+  bool isShuttingDown() override { return m_state.shutdownPending; }
   bool registerHotKey(bool alt, bool ctrl, bool shift, bool winKey, int32_t key, const WCHAR* name,
                       bool showError) override;
   void unregisterHotKey(const WCHAR* name) override;
@@ -311,8 +313,8 @@ class Window : public Container<IWindow> {
   bool startTimer(int64_t id, int32_t milliseconds) override;
   void stopTimer(int64_t id) override;
   void addTimerListener(events::IEventListener* l) override { listen(kTimer, l); }
-  int64_t getFiredTimerId() override { return m_firedTimerId; }
-  void consumeTimer() override { m_timerConsumed = true; }
+  int64_t getFiredTimerId() override { return m_state.firedTimerId; }
+  void consumeTimer() override { m_state.timerConsumed = true; }
   bool saveScreenBelowAsGif(const WCHAR* path) override;
   void setClipboardViewer(bool on) override;
   void addClipboardListener(events::IEventListener* l) override { listen(kClipboard, l); }
@@ -419,94 +421,103 @@ class Window : public Container<IWindow> {
   HWND m_ownerHandle = nullptr;
   HWND m_frameHandle = nullptr;
 
-  app::IAppWindow* m_settingsRecord = nullptr;
+  /// Every setting and record of the window that a reset gives its first value back, all at once
+  /// (`m_state = {}`), after the reset has given back what the pointers here own: a member added
+  /// here cannot be left out of the reset.
+  struct State {
+    app::IAppWindow* settingsRecord = nullptr;
+    int32_t titleTextId = -1;
+    int32_t versionTextId = -1;
+    bool closeCancelled = false;
+    bool easyDrag = false;
+    image::win::BufferedImage* smallIcon = nullptr;
+    bool smallIconOwned = false;
+    HICON smallIconHandle = nullptr;
+    image::win::BufferedImage* largeIcon = nullptr;
+    bool largeIconOwned = false;
+    HICON largeIconHandle = nullptr;
+    bool trayIconShown = false;
+    bool keepTrayIcon = false;
+    bool showInTaskbar = true;
+    bool minimizeToTray = false;
+    bool inTray = false;
+    bool keepOnTop = false;
+    lang::Localizer* localizer = nullptr;
+    drawer::ISkinner* skinner = nullptr;
+    IPopupMenu* menu = nullptr;
+    PopupMenu* trayMenu = nullptr;
+    IComponent* statusBar = nullptr;
+    int64_t userEventArgs[4] = {0, 0, 0, 0};
+    int64_t userEventResult = 0;
+    PopupMenu* contextMenu = nullptr;
+    bool contextMenuOwned = false;
+    int32_t sizingEdge = 0;
+    RECT sizingRect{0, 0, 0, 0};
+    drawer::IWindow* windowDrawer = nullptr;
+    bool windowDrawerOwned = false;
+    int32_t fixedWidth = -1;
+    int32_t fixedHeight = -1;
+    bool enforceMinWidth = true;
+    bool enforceMinHeight = true;
+    int32_t keyCode = 0;
+    int32_t wheelLines = 0;
+    bool trayIconPinned = false;
+    int32_t minWidth = -1;
+    int32_t minHeight = -1;
+    bool resizable = true;
+    const WCHAR* middleClickAction = u"DoNothing";
+    int32_t normalX = 0;
+    int32_t normalY = 0;
+    int32_t normalWidth = 500;
+    int32_t normalHeight = 500;
+    int32_t opacity = 100;
+    int32_t currentOpacity = 100;
+    bool opacityOnlyOnTop = false;
+    bool shiftKeepsShown = false;
+    bool fadeMode = false;
+    int32_t shrunkSavedWidth = -1;
+    int32_t shrunkSavedHeight = -1;
+    int32_t shrinkWidth = 23;
+    int32_t shrinkHeight = 23;
+    bool shrinkMode = false;
+    bool autoHideOnlyOnTop = true;
+    int32_t autoHideDelaySeconds = 5;
+    int32_t autoHideCountdownMs = 5000;
+    bool onScreenCheck = true;
+    bool keepInsideScreen = false;
+    bool captureActive = false;
+    int32_t captureX = 0;
+    int32_t captureY = 0;
+    POINT dragAnchor{0, 0};
+    int32_t hitCode = 0;
+    bool ownFrameDragging = false;
+    bool sizingCursorCaptured = false;
+    bool maximizeBox = true;
+    bool minimizeBox = true;
+    bool followCursor = false;
+    bool trayClickToggles = true;
+    bool hideCursor = false;
+    bool passDoubleClick = true;
+    bool suspended = false;
+    bool shutdownPending = false;
+    bool maximized = false;
+    bool active = false;
+    int64_t lastDeactivationMs = 0;
+    ATOM firedHotKey = 0;
+    int64_t firedTimerId = 0;
+    bool timerConsumed = false;
+    bool clipboardViewer = false;
+    HWND nextClipboardViewer = nullptr;
+  };
+  State m_state;
+  // Outside the state on purpose: the texts and arrays are emptied in place, which keeps their
+  // memory and lets their elements go back to their pools; `m_closed` is atomic, as other threads
+  // wait on it, and so cannot be assigned with the rest.
   str::strbuffer::StrBuffer m_title;
-  int32_t m_titleTextId = -1;
-  int32_t m_versionTextId = -1;
   std::atomic<bool> m_closed{false};
-  bool m_closeCancelled = false;
-  bool m_easyDrag = false;
-  image::win::BufferedImage* m_smallIcon = nullptr;
-  bool m_smallIconOwned = false;
-  HICON m_smallIconHandle = nullptr;
-  image::win::BufferedImage* m_largeIcon = nullptr;
-  bool m_largeIconOwned = false;
-  HICON m_largeIconHandle = nullptr;
-  bool m_trayIconShown = false;
-  bool m_keepTrayIcon = false;
-  bool m_showInTaskbar = true;
-  bool m_minimizeToTray = false;
-  bool m_inTray = false;
-  bool m_keepOnTop = false;
-  lang::Localizer* m_localizer = nullptr;
-  drawer::ISkinner* m_skinner = nullptr;
   col::_array::ArrayP m_closeTriggers;
   col::_array::ArrayP m_listeners[kEventCount];
-  IPopupMenu* m_menu = nullptr;
-  PopupMenu* m_trayMenu = nullptr;
-  IComponent* m_statusBar = nullptr;
-  int64_t m_userEventArgs[4] = {0, 0, 0, 0};
-  int64_t m_userEventResult = 0;
-  PopupMenu* m_contextMenu = nullptr;
-  bool m_contextMenuOwned = false;
-  int32_t m_sizingEdge = 0;
-  RECT m_sizingRect{0, 0, 0, 0};
-  drawer::IWindow* m_windowDrawer = nullptr;
-  bool m_windowDrawerOwned = false;
-  int32_t m_fixedWidth = -1;
-  int32_t m_fixedHeight = -1;
-  bool m_enforceMinWidth = true;
-  bool m_enforceMinHeight = true;
-  int32_t m_keyCode = 0;
-  int32_t m_wheelLines = 0;
-  bool m_trayIconPinned = false;
-  int32_t m_minWidth = -1;
-  int32_t m_minHeight = -1;
-  bool m_resizable = true;
-  const WCHAR* m_middleClickAction = u"DoNothing";
-  int32_t m_normalX = 0;
-  int32_t m_normalY = 0;
-  int32_t m_normalWidth = 500;
-  int32_t m_normalHeight = 500;
-  int32_t m_opacity = 100;
-  int32_t m_currentOpacity = 100;
-  bool m_opacityOnlyOnTop = false;
-  bool m_shiftKeepsShown = false;
-  bool m_fadeMode = false;
-  int32_t m_shrunkSavedWidth = -1;
-  int32_t m_shrunkSavedHeight = -1;
-  int32_t m_shrinkWidth = 23;
-  int32_t m_shrinkHeight = 23;
-  bool m_shrinkMode = false;
-  bool m_autoHideOnlyOnTop = true;
-  int32_t m_autoHideDelaySeconds = 5;
-  int32_t m_autoHideCountdownMs = 5000;
-  bool m_onScreenCheck = true;
-  bool m_keepInsideScreen = false;
-  bool m_captureActive = false;
-  int32_t m_captureX = 0;
-  int32_t m_captureY = 0;
-  POINT m_dragAnchor{0, 0};
-  int32_t m_hitCode = 0;
-  bool m_ownFrameDragging = false;
-  bool m_sizingCursorCaptured = false;
-  bool m_maximizeBox = true;
-  bool m_minimizeBox = true;
-  bool m_followCursor = false;
-  bool m_trayClickToggles = true;
-  bool m_hideCursor = false;
-  bool m_passDoubleClick = true;
-  bool m_suspended = false;
-  bool m_shutdownPending = false;
-  bool m_maximized = false;
-  bool m_active = false;
-  int64_t m_lastDeactivationMs = 0;
   str::strarray::StrArray m_hotKeyNames;
-  ATOM m_firedHotKey = 0;
-  int64_t m_firedTimerId = 0;
-  bool m_timerConsumed = false;
-  bool m_clipboardViewer = false;
-  HWND m_nextClipboardViewer = nullptr;
 };
 
 }  // namespace s::gui::win

@@ -101,10 +101,10 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
     case WM_ACTIVATE:
       // Only the low word says how: a minimised window that becomes active is still activated.
       if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) {
-        if (m_followCursor) {
+        if (m_state.followCursor) {
           centerOnPointer();
         }
-        if (m_hideCursor) {
+        if (m_state.hideCursor) {
           ::ShowCursor(FALSE);
         }
         // The owner is shown without activation: taking it would deactivate the frame being
@@ -113,18 +113,18 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
           ::ShowWindow(m_ownerHandle, SW_SHOWNA);
         }
         fire(kActivate);
-        m_active = true;
-        m_lastDeactivationMs = 0;
+        m_state.active = true;
+        m_state.lastDeactivationMs = 0;
       } else {
         fire(kDeactivate);
-        if (m_active) {
-          m_lastDeactivationMs = time::tickMillis();
-          m_active = false;
+        if (m_state.active) {
+          m_state.lastDeactivationMs = time::tickMillis();
+          m_state.active = false;
         }
       }
       return false;
     case WM_PAINT:
-      if (m_windowDrawer == nullptr) {
+      if (m_state.windowDrawer == nullptr) {
         return false;
       }
       paintClient();
@@ -133,20 +133,20 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
       if (m_closed) {
         return true;
       }
-      m_closeCancelled = false;
+      m_state.closeCancelled = false;
       fire(kClose);
-      if (m_closeCancelled) {
+      if (m_state.closeCancelled) {
         return true;
       }
       setVisible(false);
-      if (m_clipboardViewer) {
+      if (m_state.clipboardViewer) {
         leaveClipboardChain();
       }
-      if (m_trayIconShown) {
-        m_trayIconPinned = false;
+      if (m_state.trayIconShown) {
+        m_state.trayIconPinned = false;
         setTrayIcon(false);
       }
-      m_closeCancelled = false;
+      m_state.closeCancelled = false;
       m_closed = true;
       return true;
     case WM_ERASEBKGND:
@@ -155,17 +155,17 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
       return true;
     case WM_ENDSESSION:
       if (wParam == TRUE && lParam == 0) {
-        m_shutdownPending = true;
+        m_state.shutdownPending = true;
         if (!m_closed && hasFrame() && ::IsWindow(m_frameHandle)) {
           ::SendMessageW(m_frameHandle, WM_CLOSE, 0, 0);
-          if (m_settingsRecord != nullptr) {
-            app::appHooks().saveSettings(m_settingsRecord->getAppBase());
+          if (m_state.settingsRecord != nullptr) {
+            app::appHooks().saveSettings(m_state.settingsRecord->getAppBase());
           }
         }
       }
       return false;
     case WM_SETCURSOR:
-      if ((m_followCursor || m_hideCursor) && isVisible()) {
+      if ((m_state.followCursor || m_state.hideCursor) && isVisible()) {
         ::SetCursor(nullptr);
         *result = 1;
         return true;
@@ -174,40 +174,40 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
     case WM_WINDOWPOSCHANGING:
       onWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam));
       fire(kPositionChanging);
-      return m_windowDrawer != nullptr;
-    case kCaptionDrawRequest: return m_windowDrawer != nullptr;
+      return m_state.windowDrawer != nullptr;
+    case kCaptionDrawRequest: return m_state.windowDrawer != nullptr;
     case WM_WINDOWPOSCHANGED: {
       const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
       if ((pos->flags & SWP_NOSIZE) != 0 || isMinimized()) {
         return false;
       }
-      if (m_windowDrawer != nullptr) {
+      if (m_state.windowDrawer != nullptr) {
         updateRegion();
       }
       if (!isShrunk()) {
-        if (m_windowDrawer != nullptr) {
+        if (m_state.windowDrawer != nullptr) {
           ::RedrawWindow(m_frameHandle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
         }
         doLayout();
       }
       return false;
     }
-    case WM_NCCALCSIZE: return wParam == TRUE && m_windowDrawer != nullptr;
+    case WM_NCCALCSIZE: return wParam == TRUE && m_state.windowDrawer != nullptr;
     case WM_NCHITTEST: {
-      if (!m_easyDrag && m_windowDrawer == nullptr) {
+      if (!m_state.easyDrag && m_state.windowDrawer == nullptr) {
         return false;
       }
       *result = hitTest(lParam, CWnd::WindowProc(message, wParam, lParam));
       return true;
     }
     case WM_NCPAINT:
-      if (m_windowDrawer == nullptr) {
+      if (m_state.windowDrawer == nullptr) {
         return false;
       }
       paintFrame(nullptr);
       return true;
     case WM_NCACTIVATE:
-      if (m_windowDrawer == nullptr) {
+      if (m_state.windowDrawer == nullptr) {
         return false;
       }
       *result = 1;
@@ -216,24 +216,24 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
       *result = CWnd::WindowProc(message, wParam, lParam) | DLGC_WANTALLKEYS;
       return true;
     case WM_NCMOUSEMOVE: {
-      if (m_followCursor) {
+      if (m_state.followCursor) {
         centerOnPointer();
       }
       onPointerOver();
       fire(kMouseMove);
-      if (m_windowDrawer == nullptr || !m_resizable) {
+      if (m_state.windowDrawer == nullptr || !m_state.resizable) {
         return false;
       }
-      if (!m_hideCursor) {
+      if (!m_state.hideCursor) {
         const POINT p = messagePos();
-        m_hitCode = static_cast<int32_t>(
+        m_state.hitCode = static_cast<int32_t>(
             ::SendMessageW(m_frameHandle, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)));
-        if (LPCWSTR shape = cursorOfHit(m_hitCode)) {
+        if (LPCWSTR shape = cursorOfHit(m_state.hitCode)) {
           ::SetCursor(::LoadCursorW(nullptr, shape));
           ::SetCapture(m_frameHandle);
-          m_sizingCursorCaptured = true;
-        } else if (m_sizingCursorCaptured) {
-          m_sizingCursorCaptured = false;
+          m_state.sizingCursorCaptured = true;
+        } else if (m_state.sizingCursorCaptured) {
+          m_state.sizingCursorCaptured = false;
           ::ReleaseCapture();
           ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
         }
@@ -242,35 +242,35 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
     }
     case WM_LBUTTONDOWN:
     case WM_NCLBUTTONDOWN: {
-      if (m_windowDrawer == nullptr || !m_sizingCursorCaptured) {
+      if (m_state.windowDrawer == nullptr || !m_state.sizingCursorCaptured) {
         fire(kLeftButtonDown);
         requestFocus();
         return false;
       }
-      m_dragAnchor = messagePos();
+      m_state.dragAnchor = messagePos();
       const RECT r = windowRect();
-      const int32_t x = m_dragAnchor.x - r.left;
-      const int32_t y = m_dragAnchor.y - r.top;
+      const int32_t x = m_state.dragAnchor.x - r.left;
+      const int32_t y = m_state.dragAnchor.y - r.top;
       if (x >= 0 && x <= r.right - r.left && y >= 0 && y <= r.bottom - r.top) {
-        m_ownFrameDragging = true;
+        m_state.ownFrameDragging = true;
       }
       return true;
     }
     case WM_NCLBUTTONUP:
     case WM_LBUTTONUP:
       fire(kLeftButtonUp);
-      if (m_ownFrameDragging) {
+      if (m_state.ownFrameDragging) {
         resizeStep();
-        m_ownFrameDragging = false;
+        m_state.ownFrameDragging = false;
       }
       requestFocus();
       return false;
     case WM_LBUTTONDBLCLK:
-    case WM_NCLBUTTONDBLCLK: fire(kDoubleClick); return !m_passDoubleClick;
+    case WM_NCLBUTTONDBLCLK: fire(kDoubleClick); return !m_state.passDoubleClick;
     case WM_MBUTTONDOWN:
     case WM_NCMBUTTONDOWN: {
       fire(kMiddleButtonDown);
-      const std::u16string_view action(m_middleClickAction);
+      const std::u16string_view action(m_state.middleClickAction);
       if (action == u"Close") {
         close();
       } else if (action == u"Iconize") {
@@ -279,7 +279,7 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
       return false;
     }
     case WM_KEYDOWN:
-      m_keyCode = static_cast<int32_t>(wParam);
+      m_state.keyCode = static_cast<int32_t>(wParam);
       fire(kKeyDown);
       return wParam == VK_RETURN;
     case WM_COMMAND:
@@ -290,25 +290,25 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
       *result = 0;
       return true;
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_MINIMIZE && m_minimizeToTray && !m_inTray) {
+      if ((wParam & 0xFFF0) == SC_MINIMIZE && m_state.minimizeToTray && !m_state.inTray) {
         hideToTray();
         return true;
       }
       return false;
     case WM_TIMER: return onTimer(static_cast<UINT_PTR>(wParam));
     case WM_MOUSEMOVE:
-      if (m_followCursor) {
+      if (m_state.followCursor) {
         centerOnPointer();
       }
       onPointerOver();
-      if (m_sizingCursorCaptured) {
-        if (m_ownFrameDragging) {
+      if (m_state.sizingCursorCaptured) {
+        if (m_state.ownFrameDragging) {
           resizeStep();
         } else {
           const POINT p = messagePos();
           const LRESULT hit = ::SendMessageW(m_frameHandle, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
           if (cursorOfHit(hit) == nullptr) {
-            m_sizingCursorCaptured = false;
+            m_state.sizingCursorCaptured = false;
             ::ReleaseCapture();
             ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
           }
@@ -318,11 +318,11 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
       return false;
     case WM_RBUTTONDOWN:
       fire(kRightButtonDown);
-      if (m_contextMenu != nullptr) {
+      if (m_state.contextMenu != nullptr) {
         fire(kContextMenu);
-        if (m_contextMenu != nullptr) {
+        if (m_state.contextMenu != nullptr) {
           const POINT p = cursorPos();
-          m_contextMenu->popupBelow(p.x, p.y, this);
+          m_state.contextMenu->popupBelow(p.x, p.y, this);
         }
       }
       return false;
@@ -330,54 +330,54 @@ bool Window::preWindowProc(LRESULT* result, UINT message, WPARAM wParam, LPARAM 
     case WM_MOUSEWHEEL: onMouseWheel(wParam, lParam); return true;
     case WM_SIZING: onSizing(wParam, reinterpret_cast<RECT*>(lParam)); return false;
     case WM_CAPTURECHANGED:
-      if (m_captureActive) {
+      if (m_state.captureActive) {
         const POINT p = cursorPos();
-        m_captureX = p.x;
-        m_captureY = p.y;
-        m_captureActive = false;
+        m_state.captureX = p.x;
+        m_state.captureY = p.y;
+        m_state.captureActive = false;
         ::ReleaseCapture();
         fire(kCaptureChanged);
       }
       return false;
     case WM_POWERBROADCAST:
       if (wParam == kPowerSuspend) {
-        m_suspended = true;
+        m_state.suspended = true;
       } else if (wParam == kPowerResumeSuspend || wParam == kPowerResumeAutomatic) {
-        m_suspended = false;
+        m_state.suspended = false;
       }
       return false;
     case WM_DRAWCLIPBOARD:
       fire(kClipboard);
-      if (m_nextClipboardViewer != nullptr) {
-        ::PostMessageW(m_nextClipboardViewer, message, wParam, lParam);
+      if (m_state.nextClipboardViewer != nullptr) {
+        ::PostMessageW(m_state.nextClipboardViewer, message, wParam, lParam);
       }
       return true;
     case WM_CHANGECBCHAIN:
-      if (reinterpret_cast<HWND>(wParam) == m_nextClipboardViewer) {
-        m_nextClipboardViewer = reinterpret_cast<HWND>(lParam);
-      } else if (m_nextClipboardViewer != nullptr) {
-        ::PostMessageW(m_nextClipboardViewer, message, wParam, lParam);
+      if (reinterpret_cast<HWND>(wParam) == m_state.nextClipboardViewer) {
+        m_state.nextClipboardViewer = reinterpret_cast<HWND>(lParam);
+      } else if (m_state.nextClipboardViewer != nullptr) {
+        ::PostMessageW(m_state.nextClipboardViewer, message, wParam, lParam);
       }
       return true;
     case WM_HOTKEY:
-      m_firedHotKey = static_cast<ATOM>(wParam);
+      m_state.firedHotKey = static_cast<ATOM>(wParam);
       fire(kHotKey);
       return false;
     case kUserEventMessage: {
       auto* record = reinterpret_cast<UserEventRecord*>(wParam);
       if (record != nullptr) {
-        std::copy(std::begin(record->args), std::end(record->args), m_userEventArgs);
+        std::copy(std::begin(record->args), std::end(record->args), m_state.userEventArgs);
       }
       if (lParam == 1) {
         delete record;
       }
       fire(kUserEvent);
-      *result = static_cast<LRESULT>(m_userEventResult);
+      *result = static_cast<LRESULT>(m_state.userEventResult);
       return true;
     }
     case kTrayMessage: onTrayMessage(lParam); return true;
     case kComeToFrontMessage:
-      if (m_inTray || isMinimized()) {
+      if (m_state.inTray || isMinimized()) {
         restore();
       }
       setActive(true);
@@ -428,23 +428,25 @@ void Window::postWindowProc(LRESULT* /*result*/, UINT message, WPARAM wParam, LP
   if (message == WM_SIZE) {
     switch (wParam) {
       case SIZE_MINIMIZED:
-        m_maximized = false;
-        if (m_settingsRecord != nullptr) {
-          m_settingsRecord->setMaximized(false);
-          m_settingsRecord->setBounds(m_normalX, m_normalY, m_normalWidth, m_normalHeight);
+        m_state.maximized = false;
+        if (m_state.settingsRecord != nullptr) {
+          m_state.settingsRecord->setMaximized(false);
+          m_state.settingsRecord->setBounds(m_state.normalX, m_state.normalY, m_state.normalWidth,
+                                            m_state.normalHeight);
         }
         break;
       case SIZE_MAXIMIZED:
-        m_maximized = true;
+        m_state.maximized = true;
         doLayout();
-        if (m_settingsRecord != nullptr) {
-          m_settingsRecord->setMaximized(true);
-          m_settingsRecord->setBounds(m_normalX, m_normalY, m_normalWidth, m_normalHeight);
+        if (m_state.settingsRecord != nullptr) {
+          m_state.settingsRecord->setMaximized(true);
+          m_state.settingsRecord->setBounds(m_state.normalX, m_state.normalY, m_state.normalWidth,
+                                            m_state.normalHeight);
         }
         break;
       case SIZE_RESTORED:
-        if (m_maximized) {
-          m_maximized = false;
+        if (m_state.maximized) {
+          m_state.maximized = false;
           doLayout();
           storeSettings(false);
         }
@@ -463,10 +465,10 @@ void Window::postWindowProc(LRESULT* /*result*/, UINT message, WPARAM wParam, LP
     const bool neither = (pos->flags & SWP_NOMOVE) != 0 && (pos->flags & SWP_NOSIZE) != 0;
     if (!neither && !isMaximized() && !isMinimized()) {
       const RECT r = windowRect();
-      m_normalX = r.left;
-      m_normalY = r.top;
-      m_normalWidth = r.right - r.left;
-      m_normalHeight = r.bottom - r.top;
+      m_state.normalX = r.left;
+      m_state.normalY = r.top;
+      m_state.normalWidth = r.right - r.left;
+      m_state.normalHeight = r.bottom - r.top;
     }
   }
 }
@@ -488,8 +490,8 @@ void Window::paintWith(HDC target, const RECT& area, bool useDrawer) {
   if (buffer == nullptr) {
     return;
   }
-  if (useDrawer && m_windowDrawer != nullptr) {
-    m_windowDrawer->paint(buffer, 0, 0, width, height);
+  if (useDrawer && m_state.windowDrawer != nullptr) {
+    m_state.windowDrawer->paint(buffer, 0, 0, width, height);
   } else {
     buffer->FillSolidRect(0, 0, width, height, m_backgroundColor);
   }
@@ -508,10 +510,11 @@ void Window::paintClient() {
       ::ExcludeClipRect(dc, x, y, x + child->getWidth(), y + child->getHeight());
     }
   }
-  if (m_statusBar != nullptr && m_statusBar->isVisible()) {
-    const int32_t y = m_statusBar->getY();
-    ::ExcludeClipRect(dc, m_statusBar->getX(), y, m_statusBar->getX() + m_statusBar->getWidth(),
-                      y + m_statusBar->getHeight());
+  if (m_state.statusBar != nullptr && m_state.statusBar->isVisible()) {
+    const int32_t y = m_state.statusBar->getY();
+    ::ExcludeClipRect(dc, m_state.statusBar->getX(), y,
+                      m_state.statusBar->getX() + m_state.statusBar->getWidth(),
+                      y + m_state.statusBar->getHeight());
   }
   paintWith(dc, clientRect(), true);
   ::EndPaint(m_frameHandle, &ps);
@@ -541,11 +544,11 @@ void Window::paintFrame(HDC target) {
 }
 
 void Window::updateRegion() {
-  if (!hasFrame() || m_windowDrawer == nullptr) {
+  if (!hasFrame() || m_state.windowDrawer == nullptr) {
     return;
   }
   const RECT r = windowRect();
-  HRGN region = m_windowDrawer->createRegion(0, 0, r.right - r.left, r.bottom - r.top);
+  HRGN region = m_state.windowDrawer->createRegion(0, 0, r.right - r.left, r.bottom - r.top);
   if (region != nullptr) {
     ::SetWindowRgn(m_frameHandle, region, TRUE);
   }
@@ -564,7 +567,7 @@ LRESULT Window::hitTest(LPARAM lParam, LRESULT defaultCode) {
   const int32_t w = r.right - r.left;
   const int32_t h = r.bottom - r.top;
   LRESULT code = defaultCode;
-  if (m_windowDrawer != nullptr) {
+  if (m_state.windowDrawer != nullptr) {
     if (x > w - border) {
       code = y > h - corner ? HTBOTTOMRIGHT : y < corner ? HTTOPRIGHT : HTRIGHT;
     } else if (y > h - border) {
@@ -576,7 +579,7 @@ LRESULT Window::hitTest(LPARAM lParam, LRESULT defaultCode) {
     }
   }
   // Dragging by any point of the window, unless the right button is held for a menu.
-  if (m_easyDrag && code == HTCLIENT && ::GetAsyncKeyState(VK_RBUTTON) >= 0) {
+  if (m_state.easyDrag && code == HTCLIENT && ::GetAsyncKeyState(VK_RBUTTON) >= 0) {
     code = HTCAPTION;
   }
   return code;
@@ -584,12 +587,12 @@ LRESULT Window::hitTest(LPARAM lParam, LRESULT defaultCode) {
 
 void Window::resizeStep() {
   const POINT p = messagePos();
-  const int32_t dx = p.x - m_dragAnchor.x;
-  const int32_t dy = p.y - m_dragAnchor.y;
+  const int32_t dx = p.x - m_state.dragAnchor.x;
+  const int32_t dy = p.y - m_state.dragAnchor.y;
   if (dx == 0 && dy == 0) {
     return;
   }
-  const WPARAM edge = wmszOfHit(m_hitCode);
+  const WPARAM edge = wmszOfHit(m_state.hitCode);
   if (edge == 0) {
     return;
   }
@@ -614,46 +617,47 @@ void Window::resizeStep() {
   const int32_t movedY = top      ? proposed.top - before.top
                          : bottom ? proposed.bottom - before.bottom
                                   : 0;
-  m_dragAnchor.x += (left || right) ? movedX : dx;
-  m_dragAnchor.y += (top || bottom) ? movedY : dy;
+  m_state.dragAnchor.x += (left || right) ? movedX : dx;
+  m_state.dragAnchor.y += (top || bottom) ? movedY : dy;
 }
 
 void Window::onSizing(WPARAM edge, RECT* proposed) {
   if (proposed == nullptr) {
     return;
   }
-  m_sizingEdge = edge <= 8 ? kEdgeOfWmsz[edge] : 0;
-  m_sizingRect = *proposed;
+  m_state.sizingEdge = edge <= 8 ? kEdgeOfWmsz[edge] : 0;
+  m_state.sizingRect = *proposed;
   const RECT r = windowRect();
   const auto* monitor =
       system::monitor::win::findMonitor(r.left, r.top, r.right - r.left, r.bottom - r.top);
   if (monitor != nullptr) {
     const int32_t workHeight = monitor->getWorkHeight();
-    if (m_sizingRect.bottom - m_sizingRect.top > workHeight) {
-      const bool keepTop = m_sizingEdge == 4 || m_sizingEdge == 7 || m_sizingEdge == 8;
+    if (m_state.sizingRect.bottom - m_state.sizingRect.top > workHeight) {
+      const bool keepTop =
+          m_state.sizingEdge == 4 || m_state.sizingEdge == 7 || m_state.sizingEdge == 8;
       if (keepTop) {
-        m_sizingRect.bottom = m_sizingRect.top + workHeight;
+        m_state.sizingRect.bottom = m_state.sizingRect.top + workHeight;
       } else {
-        m_sizingRect.top = m_sizingRect.bottom - workHeight;
+        m_state.sizingRect.top = m_state.sizingRect.bottom - workHeight;
       }
     }
   }
   fire(kSizing);
-  *proposed = m_sizingRect;
-  if (m_enforceMinWidth) {
+  *proposed = m_state.sizingRect;
+  if (m_state.enforceMinWidth) {
     const int32_t minimum = getMinimumWidth();
     if (proposed->right - proposed->left < minimum) {
-      if (m_sizingEdge == 1 || m_sizingEdge == 5 || m_sizingEdge == 7) {
+      if (m_state.sizingEdge == 1 || m_state.sizingEdge == 5 || m_state.sizingEdge == 7) {
         proposed->left = proposed->right - minimum;
       } else {
         proposed->right = proposed->left + minimum;
       }
     }
   }
-  if (m_enforceMinHeight) {
+  if (m_state.enforceMinHeight) {
     const int32_t minimum = getMinimumHeight();
     if (proposed->bottom - proposed->top < minimum) {
-      if (m_sizingEdge == 3 || m_sizingEdge == 5 || m_sizingEdge == 6) {
+      if (m_state.sizingEdge == 3 || m_state.sizingEdge == 5 || m_state.sizingEdge == 6) {
         proposed->top = proposed->bottom - minimum;
       } else {
         proposed->bottom = proposed->top + minimum;
@@ -663,7 +667,7 @@ void Window::onSizing(WPARAM edge, RECT* proposed) {
 }
 
 void Window::onWindowPosChanging(WINDOWPOS* pos) {
-  if (!m_keepInsideScreen || pos == nullptr) {
+  if (!m_state.keepInsideScreen || pos == nullptr) {
     return;
   }
   const bool sizeOnly = (pos->flags & SWP_NOMOVE) != 0 && (pos->flags & SWP_NOSIZE) == 0;
@@ -711,7 +715,7 @@ void Window::onMouseWheel(WPARAM wParam, LPARAM lParam) {
   UINT lines = 3;
   ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
   const auto delta = static_cast<int16_t>(HIWORD(wParam));
-  m_wheelLines = delta < 0 ? -static_cast<int32_t>(lines) : static_cast<int32_t>(lines);
+  m_state.wheelLines = delta < 0 ? -static_cast<int32_t>(lines) : static_cast<int32_t>(lines);
   fire(kMouseWheel);
 }
 
@@ -723,49 +727,49 @@ void Window::fadeIn(bool now) {
 }
 
 void Window::onPointerOver() {
-  if (!m_fadeMode && !m_shrinkMode) {
+  if (!m_state.fadeMode && !m_state.shrinkMode) {
     return;
   }
-  if (m_autoHideOnlyOnTop && !m_keepOnTop) {
+  if (m_state.autoHideOnlyOnTop && !m_state.keepOnTop) {
     return;
   }
   for (UINT_PTR id = 1; id <= 6; ++id) {
     ::KillTimer(m_frameHandle, id);
   }
-  if (m_fadeMode) {
+  if (m_state.fadeMode) {
     restoreShrunkSize();
-    if (m_shiftKeepsShown && isShiftDown()) {
+    if (m_state.shiftKeepsShown && isShiftDown()) {
       applyOpacity(targetOpacity());
       return;
     }
     ::SetTimer(m_frameHandle, kFadeOutTimer, 10, nullptr);
     return;
   }
-  if (m_currentOpacity < targetOpacity()) {
+  if (m_state.currentOpacity < targetOpacity()) {
     applyOpacity(targetOpacity());
   }
-  if (m_shiftKeepsShown && isShiftDown()) {
+  if (m_state.shiftKeepsShown && isShiftDown()) {
     restoreShrunkSize();
     return;
   }
   if (!isShrunk()) {
-    m_shrunkSavedWidth = getWidth();
-    m_shrunkSavedHeight = getHeight();
+    m_state.shrunkSavedWidth = getWidth();
+    m_state.shrunkSavedHeight = getHeight();
   }
   ::SetTimer(m_frameHandle, kShrinkTimer, 10, nullptr);
 }
 
 bool Window::onTimer(UINT_PTR id) {
   if (id >= kUserTimerBase) {
-    m_firedTimerId = static_cast<int64_t>(id - kUserTimerBase);
-    m_timerConsumed = false;
+    m_state.firedTimerId = static_cast<int64_t>(id - kUserTimerBase);
+    m_state.timerConsumed = false;
     fire(kTimer);
-    return m_timerConsumed;
+    return m_state.timerConsumed;
   }
-  const bool shift = m_shiftKeepsShown && isShiftDown();
+  const bool shift = m_state.shiftKeepsShown && isShiftDown();
   switch (id) {
     case kFollowCursorTimer:
-      if (m_followCursor) {
+      if (m_state.followCursor) {
         ::KillTimer(m_frameHandle, id);
         centerOnPointer();
         if (isVisible()) {
@@ -781,8 +785,8 @@ bool Window::onTimer(UINT_PTR id) {
       if (containsScreenPoint(cursorPos().x, cursorPos().y)) {
         return false;
       }
-      m_autoHideCountdownMs -= 500;
-      if (m_autoHideCountdownMs < 1) {
+      m_state.autoHideCountdownMs -= 500;
+      if (m_state.autoHideCountdownMs < 1) {
         fadeIn(false);
       }
       return false;
@@ -794,7 +798,7 @@ bool Window::onTimer(UINT_PTR id) {
         ::KillTimer(m_frameHandle, id);
         return false;
       }
-      const int32_t next = std::min(target, m_currentOpacity + std::max(1, target / 10));
+      const int32_t next = std::min(target, m_state.currentOpacity + std::max(1, target / 10));
       applyOpacity(next);
       if (next >= target) {
         ::KillTimer(m_frameHandle, id);
@@ -807,11 +811,11 @@ bool Window::onTimer(UINT_PTR id) {
         ::SetTimer(m_frameHandle, kWaitFadedTimer, 0, nullptr);
         return false;
       }
-      const int32_t next = m_currentOpacity - std::max(1, targetOpacity() / 5);
+      const int32_t next = m_state.currentOpacity - std::max(1, targetOpacity() / 5);
       if (next <= 0) {
         ::KillTimer(m_frameHandle, id);
         applyOpacity(0);
-        m_autoHideCountdownMs = m_autoHideDelaySeconds * 1000;
+        m_state.autoHideCountdownMs = m_state.autoHideDelaySeconds * 1000;
         ::SetTimer(m_frameHandle, kWaitFadedTimer, 500, nullptr);
       } else {
         applyOpacity(next);
@@ -822,8 +826,9 @@ bool Window::onTimer(UINT_PTR id) {
       const POINT p = cursorPos();
       const int32_t x = p.x - getScreenX();
       const int32_t y = p.y - getScreenY();
-      const int32_t width = m_shrunkSavedWidth != -1 ? m_shrunkSavedWidth : getWidth();
-      const int32_t height = m_shrunkSavedHeight != -1 ? m_shrunkSavedHeight : getHeight();
+      const int32_t width = m_state.shrunkSavedWidth != -1 ? m_state.shrunkSavedWidth : getWidth();
+      const int32_t height =
+          m_state.shrunkSavedHeight != -1 ? m_state.shrunkSavedHeight : getHeight();
       if (x < 0 || y < 0 || x > width || y > height) {
         ::KillTimer(m_frameHandle, id);
         ::SetTimer(m_frameHandle, kGrowTimer, 25, nullptr);
@@ -835,17 +840,17 @@ bool Window::onTimer(UINT_PTR id) {
         ::KillTimer(m_frameHandle, id);
         return false;
       }
-      const bool widthToo = m_shrinkWidth >= 0;
-      const bool heightToo = m_shrinkHeight >= 0;
-      const int32_t savedWidth = m_shrunkSavedWidth;
-      const int32_t savedHeight = m_shrunkSavedHeight;
+      const bool widthToo = m_state.shrinkWidth >= 0;
+      const bool heightToo = m_state.shrinkHeight >= 0;
+      const int32_t savedWidth = m_state.shrunkSavedWidth;
+      const int32_t savedHeight = m_state.shrunkSavedHeight;
       const int32_t width = getWidth();
       const int32_t height = getHeight();
       const int32_t nextWidth = widthToo ? width + std::max(1, savedWidth / 15) : width;
       const int32_t nextHeight = heightToo ? height + std::max(1, savedHeight / 15) : height;
       if ((widthToo && nextWidth >= savedWidth) || (heightToo && nextHeight >= savedHeight)) {
         ::KillTimer(m_frameHandle, id);
-        m_shrunkSavedWidth = m_shrunkSavedHeight = -1;
+        m_state.shrunkSavedWidth = m_state.shrunkSavedHeight = -1;
         sizeStep(widthToo ? savedWidth : width, heightToo ? savedHeight : height);
       } else {
         sizeStep(nextWidth, nextHeight);
@@ -853,17 +858,20 @@ bool Window::onTimer(UINT_PTR id) {
       return false;
     }
     case kShrinkTimer: {
-      const bool widthToo = m_shrinkWidth >= 0;
-      const bool heightToo = m_shrinkHeight >= 0;
+      const bool widthToo = m_state.shrinkWidth >= 0;
+      const bool heightToo = m_state.shrinkHeight >= 0;
       const int32_t width = getWidth();
       const int32_t height = getHeight();
-      const int32_t nextWidth = widthToo ? width - std::max(1, m_shrunkSavedWidth / 5) : width;
-      const int32_t nextHeight = heightToo ? height - std::max(1, m_shrunkSavedHeight / 5) : height;
-      if ((widthToo && nextWidth <= m_shrinkWidth) || (heightToo && nextHeight <= m_shrinkHeight)) {
+      const int32_t nextWidth =
+          widthToo ? width - std::max(1, m_state.shrunkSavedWidth / 5) : width;
+      const int32_t nextHeight =
+          heightToo ? height - std::max(1, m_state.shrunkSavedHeight / 5) : height;
+      if ((widthToo && nextWidth <= m_state.shrinkWidth) ||
+          (heightToo && nextHeight <= m_state.shrinkHeight)) {
         ::KillTimer(m_frameHandle, id);
-        sizeStep(widthToo ? m_shrinkWidth : width, heightToo ? m_shrinkHeight : height);
+        sizeStep(widthToo ? m_state.shrinkWidth : width, heightToo ? m_state.shrinkHeight : height);
         ::SetTimer(m_frameHandle, kWaitShrunkTimer,
-                   static_cast<UINT>(m_autoHideDelaySeconds * 1000), nullptr);
+                   static_cast<UINT>(m_state.autoHideDelaySeconds * 1000), nullptr);
       } else {
         sizeStep(nextWidth, nextHeight);
       }
@@ -878,18 +886,19 @@ bool Window::onTimer(UINT_PTR id) {
 void Window::onTrayMessage(LPARAM mouseMessage) {
   switch (mouseMessage) {
     case WM_MOUSEMOVE:
-      if (m_hideCursor) {
+      if (m_state.hideCursor) {
         ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
       }
       break;
     case WM_LBUTTONDOWN:
-      if (m_trayClickToggles) {
+      if (m_state.trayClickToggles) {
         // A click on the icon deactivates the window first: a window that lost the activation
         // that recently was active for the user and hides.
-        const int64_t sinceDeactivation = time::tickMillis() - m_lastDeactivationMs;
-        if (m_inTray) {
+        const int64_t sinceDeactivation = time::tickMillis() - m_state.lastDeactivationMs;
+        if (m_state.inTray) {
           restore();
-        } else if (m_active || (m_lastDeactivationMs != 0 && sinceDeactivation <= 150)) {
+        } else if (m_state.active ||
+                   (m_state.lastDeactivationMs != 0 && sinceDeactivation <= 150)) {
           hideToTray();
         } else {
           setActive(true);
@@ -901,12 +910,12 @@ void Window::onTrayMessage(LPARAM mouseMessage) {
       fire(kTrayClick);
       break;
     case WM_RBUTTONDOWN:
-      if (m_trayMenu != nullptr) {
+      if (m_state.trayMenu != nullptr) {
         fire(kTrayMenu);
         ::SetForegroundWindow(m_frameHandle);
-        if (m_trayMenu != nullptr) {
+        if (m_state.trayMenu != nullptr) {
           const POINT p = cursorPos();
-          m_trayMenu->popupAbove(p.x, p.y, this);
+          m_state.trayMenu->popupAbove(p.x, p.y, this);
         }
         ::SetForegroundWindow(m_frameHandle);
       }

@@ -32,9 +32,9 @@ HICON makeIcon(image::win::BufferedImage* image) {
 
 void Window::setIcon(WPARAM which, image::win::BufferedImage* image, bool owned) {
   const bool small = which == ICON_SMALL;
-  image::win::BufferedImage*& kept = small ? m_smallIcon : m_largeIcon;
-  bool& keptOwned = small ? m_smallIconOwned : m_largeIconOwned;
-  HICON& keptHandle = small ? m_smallIconHandle : m_largeIconHandle;
+  image::win::BufferedImage*& kept = small ? m_state.smallIcon : m_state.largeIcon;
+  bool& keptOwned = small ? m_state.smallIconOwned : m_state.largeIconOwned;
+  HICON& keptHandle = small ? m_state.smallIconHandle : m_state.largeIconHandle;
   HICON handle = makeIcon(image);
   for (HWND hwnd : {m_frameHandle, m_ownerHandle}) {
     if (hwnd != nullptr) {
@@ -77,7 +77,7 @@ bool Window::notifyTray(DWORD command, DWORD fields) {
   data.uID = 0;
   data.uFlags = fields;
   data.uCallbackMessage = kTrayMessage;
-  data.hIcon = m_smallIconHandle;
+  data.hIcon = m_state.smallIconHandle;
   // The tip holds 127 units and its NUL: a longer title is cut.
   const WCHAR* title = m_title.getCStr();
   size_t i = 0;
@@ -95,41 +95,41 @@ void Window::setTrayIcon(bool on) {
   if (on) {
     // Only an icon the notification area took counts as shown; without one the window stays
     // reachable in the taskbar.
-    m_trayIconShown = notifyTray(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
-  } else if (!m_trayIconPinned) {
+    m_state.trayIconShown = notifyTray(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  } else if (!m_state.trayIconPinned) {
     notifyTray(NIM_DELETE, 0);
-    m_trayIconShown = false;
+    m_state.trayIconShown = false;
   }
 }
 
 void Window::updateTrayIcon() {
-  if (m_trayIconShown) {
+  if (m_state.trayIconShown) {
     notifyTray(NIM_MODIFY, NIF_MESSAGE | NIF_ICON | NIF_TIP);
   }
 }
 
 void Window::setTrayIconPinned(bool on) {
-  if (on == m_trayIconPinned) {
+  if (on == m_state.trayIconPinned) {
     return;
   }
-  m_trayIconPinned = on;
+  m_state.trayIconPinned = on;
   if (on) {
-    if (!m_trayIconShown) {
+    if (!m_state.trayIconShown) {
       setTrayIcon(true);
     }
-  } else if (!m_inTray) {
+  } else if (!m_state.inTray) {
     setTrayIcon(false);
   }
 }
 
 void Window::setKeepTrayIcon(bool on) {
-  m_keepTrayIcon = on;
+  m_state.keepTrayIcon = on;
   if (!hasFrame()) {
     return;
   }
-  if (on && !m_trayIconShown) {
+  if (on && !m_state.trayIconShown) {
     setTrayIcon(true);
-  } else if (!on && m_trayIconShown && !m_inTray) {
+  } else if (!on && m_state.trayIconShown && !m_state.inTray) {
     setTrayIcon(false);
   }
 }
@@ -185,7 +185,7 @@ void Window::unregisterAllHotKeys() {
 
 bool Window::isFiredHotKey(const WCHAR* name) {
   const ATOM atom = name != nullptr ? ::GlobalFindAtomW(name) : 0;
-  return atom != 0 && atom == m_firedHotKey;
+  return atom != 0 && atom == m_state.firedHotKey;
 }
 
 LRESULT Window::onHotKeyMessage(UINT message, const HotKeyRecord* record) {
@@ -239,14 +239,14 @@ void Window::releaseHotKey(const WCHAR* name) {
 
 void Window::setClipboardViewer(bool on) {
   if (hasFrame()) {
-    if (on && !m_clipboardViewer) {
-      m_nextClipboardViewer = ::SetClipboardViewer(m_frameHandle);
-    } else if (!on && m_clipboardViewer) {
-      ::ChangeClipboardChain(m_frameHandle, m_nextClipboardViewer);
-      m_nextClipboardViewer = nullptr;
+    if (on && !m_state.clipboardViewer) {
+      m_state.nextClipboardViewer = ::SetClipboardViewer(m_frameHandle);
+    } else if (!on && m_state.clipboardViewer) {
+      ::ChangeClipboardChain(m_frameHandle, m_state.nextClipboardViewer);
+      m_state.nextClipboardViewer = nullptr;
     }
   }
-  m_clipboardViewer = on;
+  m_state.clipboardViewer = on;
 }
 
 void Window::leaveClipboardChain() { setClipboardViewer(false); }

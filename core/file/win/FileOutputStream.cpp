@@ -3,6 +3,7 @@
 
 #include "core/file/win/PathWin.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -80,7 +81,10 @@ bool FileOutputStream::publish(bool replace) {
   return named && closed;
 }
 
-bool FileOutputStream::writeOut() {
+bool FileOutputStream::writeOut(uint32_t* reached) {
+  if (reached != nullptr) {
+    *reached = 0;
+  }
   if (!m_file.isOpen() || m_failed) {
     return false;
   }
@@ -88,7 +92,12 @@ bool FileOutputStream::writeOut() {
     return true;
   }
   DWORD done = 0;
-  if (!WriteFile(m_file.get(), m_buffer, m_buffered, &done, nullptr) || done != m_buffered) {
+  const bool whole =
+      WriteFile(m_file.get(), m_buffer, m_buffered, &done, nullptr) && done == m_buffered;
+  if (reached != nullptr) {
+    *reached = std::min<uint32_t>(done, m_buffered);
+  }
+  if (!whole) {
     // Part of the buffer may be in the file now: writing it again, or anywhere else, would
     // put bytes where they do not belong. The stream stays failed.
     m_failed = true;
@@ -107,6 +116,10 @@ bool FileOutputStream::write(const void* data, uint32_t size, uint32_t* written)
   }
   const auto* bytes = static_cast<const unsigned char*>(data);
   uint32_t left = size;
+  // The buffered bytes of earlier calls, which go out ahead of this call's, and this call's
+  // bytes that are in the file.
+  uint32_t earlier = m_buffered;
+  uint32_t stored = 0;
   while (left != 0) {
     const uint32_t room = kBufferSize - m_buffered;
     const uint32_t n = left < room ? left : room;
@@ -114,8 +127,19 @@ bool FileOutputStream::write(const void* data, uint32_t size, uint32_t* written)
     m_buffered += n;
     bytes += n;
     left -= n;
-    if (left != 0 && !writeOut()) {
-      return false;
+    if (left != 0) {
+      const uint32_t buffered = m_buffered;
+      uint32_t reached = 0;
+      if (!writeOut(&reached)) {
+        // The stream has failed for good, so what stays in the buffer never reaches the file:
+        // only this call's bytes that did are written.
+        if (written != nullptr) {
+          *written = stored + (reached > earlier ? reached - earlier : 0);
+        }
+        return false;
+      }
+      stored += buffered - earlier;
+      earlier = 0;
     }
   }
   m_file.advance(size);

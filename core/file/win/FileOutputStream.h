@@ -55,6 +55,9 @@ class FileOutputStream final : public IFileOutputStream,
   /// Reads from the file at the position, after writing the buffer out (bytes buffered before
   /// the read are in the file when it reads).
   bool read(void* buffer, uint32_t size, uint32_t* got) override;
+  /// Takes the bytes into the buffer, writing it out whenever it is full and more must go in.
+  /// When a write-out fails, the count is what of this call's bytes reached the file (the
+  /// buffered bytes of earlier calls go out ahead of them), as the rest never will.
   bool write(const void* data, uint32_t size, uint32_t* written) override;
   /// Writes the buffer out and makes the system write the file to its disk.
   bool flush() override;
@@ -80,8 +83,9 @@ class FileOutputStream final : public IFileOutputStream,
   bool hasFailed() const { return m_failed; }
 
  private:
-  /// Writes the buffered bytes to the file. False without a handle and after any failure.
-  bool writeOut();
+  /// Writes the buffered bytes to the file. False without a handle and after any failure;
+  /// `*reached` (when not null) receives how many of them reached the file, all or part.
+  bool writeOut(uint32_t* reached = nullptr);
 
   /// Opens the buffer over a file `m_file` has opened.
   bool startBuffer();

@@ -6,6 +6,7 @@
 
 #include "gui/tests/FakeComponent.h"
 #include "gui/win/WindowClass.h"
+#include "imaging/win/BufferedImage.h"
 #include "testlib/Wait.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -25,6 +26,7 @@
 namespace {
 
 using s::gui::win::Window;
+using s::image::win::BufferedImage;
 
 using lumetra::testgui::Listener;
 
@@ -75,6 +77,37 @@ TEST(Window, MinimumAndFixedSizes) {
   window->setClientWidth(200);
   EXPECT_EQ(window->getClientWidth(), 200);
   EXPECT_EQ(window->getWidth(), 200 + window->getFrameWidth());
+}
+
+TEST(Window, ResetGivesEverySettingItsFreshValue) {
+  WindowHolder fresh;
+  WindowHolder window;
+  Listener heard([](int32_t) {});
+  window->addCloseListener(&heard);
+  window->addKeyDownListener(&heard);
+  window->setKeepOnTop(true);
+  window->setMinimizeToTray(true);  // the reset's own close then sends the window to the tray
+  window->setResizable(false);
+  window->setMinimumWidth(300);
+  window->setFixedHeight(200);
+  window->setSizingLeft(5);
+  window->setSmallIcon(BufferedImage::takeSized(16, 16), true);
+  window->sendUserEvent(1, 2, 3, 4);
+  SendMessageW(window->getHandle(), WM_KEYDOWN, 'A', 0);
+  window->reset();
+  EXPECT_FALSE(window->isKeepOnTop());
+  EXPECT_FALSE(window->isInTray());
+  EXPECT_FALSE(window->isClosed());
+  EXPECT_TRUE(window->isResizable());
+  EXPECT_EQ(window->getMinimumWidth(), fresh->getMinimumWidth());
+  EXPECT_EQ(window->getMaximumHeight(), fresh->getMaximumHeight());
+  EXPECT_EQ(window->getSizingLeft(), 0);
+  EXPECT_EQ(window->getSmallIcon(), nullptr);
+  EXPECT_EQ(window->getUserEventArg1(), 0);
+  EXPECT_EQ(window->getUserEventArg4(), 0);
+  EXPECT_EQ(window->getKeyCode(), 0);
+  EXPECT_EQ(window->getListeners(Window::kClose).getCount(), 0u);
+  EXPECT_EQ(window->getListeners(Window::kKeyDown).getCount(), 0u);
 }
 
 TEST(Window, UserEventsFromAWorkerArriveInOrderWithTheirResults) {

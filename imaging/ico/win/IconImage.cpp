@@ -13,6 +13,7 @@
 #include "imaging/filters/reduction/Quantizer.h"
 #include "imaging/png/win/Png.h"
 #include "imaging/win/BufferedImage.h"
+#include "imaging/win/Dib.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,6 +22,8 @@
 namespace s::image::ico::win {
 
 using image::win::BufferedImage;
+using image::win::isKnownBitCount;
+using image::win::SelectedDc;
 
 namespace {
 
@@ -32,33 +35,6 @@ constexpr uint32_t kReadPiece = 64 * 1024;
 int64_t strideOf(int64_t width, int32_t bitCount) {
   return ((width * bitCount + 31) / 8) & ~int64_t{3};
 }
-
-bool isKnownBitCount(int32_t bits) {
-  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
-/// Memory device contexts with a bitmap selected, given back in reverse order.
-class SelectedDc {
- public:
-  explicit SelectedDc(HBITMAP bitmap) : m_dc(CreateCompatibleDC(nullptr)) {
-    if (m_dc != nullptr) {
-      m_old = SelectObject(m_dc, bitmap);
-    }
-  }
-  ~SelectedDc() {
-    if (m_dc != nullptr) {
-      SelectObject(m_dc, m_old);
-      DeleteDC(m_dc);
-    }
-  }
-  SelectedDc(const SelectedDc&) = delete;
-  SelectedDc& operator=(const SelectedDc&) = delete;
-  HDC get() const { return m_dc; }
-
- private:
-  HDC m_dc;
-  HGDIOBJ m_old = nullptr;
-};
 
 }  // namespace
 

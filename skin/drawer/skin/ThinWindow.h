@@ -3,8 +3,8 @@
 #pragma once
 
 #include "core/thread/ClassTail.h"
+#include "gui/drawer/SkinSlots.h"
 #include "skin/drawer/skin/Rgb.h"
-#include "skin/drawer/skin/SkinSlots.h"
 
 #include <windows.h>
 
@@ -16,13 +16,13 @@ namespace s::gui::drawer::skin {
 /// W4 control frame, W5 group frame, W6 control text, W7 text shade, W8 fill, W9 selection, W10
 /// selected text, W11 list background, W12 list text, W13 list line, W14 and W15 the counter's
 /// colours. Pooled (capacity 1000); it owns its drawers and gives them back when it is reset.
-class ThinWindow final : public SkinSlots {
+class ThinWindow final : public SkinSlots<DrawerOwnership::Owned> {
   S_POOLED_CLASS(ThinWindow, u"s_gui_drawer_skin_ThinWindow")
 
   ThinWindow() = default;
   ThinWindow(const ThinWindow&) = delete;
   ThinWindow& operator=(const ThinWindow&) = delete;
-  void reset() override { releaseDrawers(); }
+  void reset() override { clearSlots(); }
 
   /// A skin from the pool named `name`, its drawers made and coloured from the fifteen colours
   /// given as (red, green, blue) triples in the order W1 to W15; null when the pool has no

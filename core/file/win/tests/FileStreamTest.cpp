@@ -198,16 +198,52 @@ TEST_F(FileStreams, FailedWriteOutIsStickyAndNeverMovesBytes) {
   out->release();
 }
 
-TEST_F(FileStreams, ShortWriteInTheMiddleOfABufferFails) {
-  FileOutputStream* out = openOutput("half.bin", false);
-  WriteRecorder::failFrom = 1000;
-  std::string data = pattern(100000);
+TEST_F(FileStreams, ShortWriteCountsTheCallsBytesThatReachedTheFile) {
+  const std::string data = pattern(200000);
+  const std::string earlier = pattern(10000, 4);
+  struct Case {
+    const char* what;
+    uint32_t buffered;  // bytes of an earlier call still in the buffer
+    uint64_t failFrom;
+    uint32_t size;
+    uint32_t count;
+  };
+  const Case cases[] = {
+      {"the first write-out stops part-way", 0, 1000, 100000, 1000},
+      // 55,536 of this call fill the first buffer behind the earlier 10,000 and go out whole;
+      // of the next buffer 10,500 bytes reach the file.
+      {"a later write-out stops part-way", 10000, 10000 + 65536 + 500, 200000, 55536 + 10500},
+      {"the earlier bytes do not all get out", 10000, 5000, 100000, 0},
+  };
+  for (const Case& c : cases) {
+    WriteRecorder::failFrom = UINT64_MAX;
+    WriteRecorder::written = 0;
+    FileOutputStream* out = openOutput("half.bin", false);
+    ASSERT_TRUE(s::io::writeFully(out, earlier.data(), c.buffered)) << c.what;
+    WriteRecorder::failFrom = c.failFrom;
+    uint32_t written = 12345;
+    EXPECT_FALSE(out->write(data.data(), c.size, &written)) << c.what;
+    EXPECT_EQ(written, c.count) << c.what;
+    EXPECT_EQ(out->getPosition(), c.buffered) << c.what << ": a failed write does not move";
+    EXPECT_FALSE(out->close()) << c.what;
+    const std::string expected = earlier.substr(0, c.buffered) + data.substr(0, c.count);
+    EXPECT_EQ(readFile("half.bin"), expected.substr(0, c.failFrom)) << c.what;
+    out->release();
+  }
+}
+
+TEST_F(FileStreams, FullDeviceFailsTheWriteWithItsCount) {
+  // /dev/full refuses every write with "no space left", as a full file system does.
+  FileOutputStream* out = FileOutputStream::take();
+  ASSERT_TRUE(out->open(u"Z:\\dev\\full", false));
+  const std::string data = pattern(100000);
   uint32_t written = 12345;
   EXPECT_FALSE(out->write(data.data(), 100000, &written));
-  EXPECT_EQ(written, 12345u) << "the count is left alone";
-  EXPECT_EQ(out->getPosition(), 0);
+  EXPECT_EQ(written, 0u) << "none of it reached the device";
+  EXPECT_TRUE(out->hasFailed());
+  EXPECT_FALSE(out->write(data.data(), 10, &written));
+  EXPECT_EQ(written, 0u);
   EXPECT_FALSE(out->close());
-  EXPECT_EQ(readFile("half.bin"), data.substr(0, 1000));
   out->release();
 }
 

@@ -1,4 +1,5 @@
-// The one layout both thin skin kinds share: a name and fifteen owned drawers.
+// The one layout of every skin: a name and fifteen drawer slots, which the skin kinds own and a
+// test's skin only points at.
 #pragma once
 
 #include "core/thread/IPoolable.h"
@@ -21,11 +22,17 @@
 
 #include <string>
 
-namespace s::gui::drawer::skin {
+namespace s::gui::drawer {
 
-/// The name and the fifteen drawer slots of a skin, in the skin kind's slot order. The plain
-/// setters only store; `releaseDrawers` (the skin's reset) gives every drawer that is set back to
-/// its pool and clears the slots, so a skin must hold only drawers it owns when it is reset.
+/// Whether a skin owns the drawers in its slots, giving them back to their pools when its slots
+/// are cleared, or only points at drawers that someone else keeps.
+enum class DrawerOwnership { Owned, Borrowed };
+
+/// The name and the fifteen drawer slots of a skin, in the skin's slot order. The plain setters
+/// only store; `clearSlots` (the skin's reset, and its destruction) empties the name and the
+/// slots, and an `Owned` skin gives every drawer that is set back to its pool first, so it must
+/// hold only drawers it owns when it is reset.
+template <DrawerOwnership kOwnership>
 class SkinSlots : public ISkin {
  public:
   const WCHAR* getName() override { return m_name.c_str(); }
@@ -63,35 +70,37 @@ class SkinSlots : public ISkin {
 
  protected:
   SkinSlots() = default;
-  ~SkinSlots() override { releaseDrawers(); }
+  ~SkinSlots() override { clearSlots(); }
 
-  /// Empties the name and gives every drawer back, in slot order.
-  void releaseDrawers() {
+  /// Empties the name and every slot, in slot order, giving owned drawers back.
+  void clearSlots() {
     m_name.clear();
-    giveBack(m_window);
-    giveBack(m_button);
-    giveBack(m_text);
-    giveBack(m_scrollBar);
-    giveBack(m_checkBox);
-    giveBack(m_radioButton);
-    giveBack(m_slider);
-    giveBack(m_counter);
-    giveBack(m_listHeader);
-    giveBack(m_listBox);
-    giveBack(m_statusBar);
-    giveBack(m_menu);
-    giveBack(m_combo);
-    giveBack(m_groupBox);
-    giveBack(m_tabBox);
+    clear(m_window);
+    clear(m_button);
+    clear(m_text);
+    clear(m_scrollBar);
+    clear(m_checkBox);
+    clear(m_radioButton);
+    clear(m_slider);
+    clear(m_counter);
+    clear(m_listHeader);
+    clear(m_listBox);
+    clear(m_statusBar);
+    clear(m_menu);
+    clear(m_combo);
+    clear(m_groupBox);
+    clear(m_tabBox);
   }
 
  private:
   template <typename Drawer>
-  static void giveBack(Drawer*& drawer) {
-    if (drawer != nullptr) {
-      Drawer* owned = drawer;
-      drawer = nullptr;
-      owned->release();
+  static void clear(Drawer*& drawer) {
+    Drawer* held = drawer;
+    drawer = nullptr;
+    if constexpr (kOwnership == DrawerOwnership::Owned) {
+      if (held != nullptr) {
+        held->release();
+      }
     }
   }
 
@@ -113,4 +122,4 @@ class SkinSlots : public ISkin {
   ITabBox* m_tabBox = nullptr;
 };
 
-}  // namespace s::gui::drawer::skin
+}  // namespace s::gui::drawer
