@@ -79,7 +79,7 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
     static_cast<mp3::win::Mp3*>(writer)->setBitrate(
         outputBitrateFor(static_cast<mp3::win::Mp3*>(reader)->getBitrate()));
   }
-  file::win::FileOutputStream* stream = openOutput(writer, output->getFullPath());
+  file::win::FileOutputStream* stream = setOutputPath(writer, output->getFullPath());
   if (stream == nullptr) {
     return done(EntryResult::kUnwritable);
   }
