@@ -184,6 +184,22 @@ bool sameText(const WCHAR* a, const WCHAR* b) {
   return *a == *b;
 }
 
+/// Appends the text of `path` before its last name (separators at its end passed over): the
+/// folder it is in, also for a path too long to be split into its parts.
+void appendFolderText(StrBuffer* out, const WCHAR* path) {
+  uint32_t end = static_cast<uint32_t>(wcslen(path));
+  while (end != 0 && (path[end - 1] == u'\\' || path[end - 1] == u'/')) {
+    --end;
+  }
+  while (end != 0 && path[end - 1] != u'\\' && path[end - 1] != u'/') {
+    --end;
+  }
+  while (end > 1 && (path[end - 1] == u'\\' || path[end - 1] == u'/')) {
+    --end;
+  }
+  out->appendRange(path, end, 0);
+}
+
 menuitem::MenuItem* menuEntry(int32_t commandId, int32_t textId, lang::Localizer* localizer) {
   menuitem::MenuItem* item = menuitem::MenuItem::take();
   item->commandId = commandId;
@@ -357,30 +373,37 @@ bool Dialog::resolveOutputFolder(const WCHAR* firstPath) {
   if (m_outputFolderSetting == kOutputCustom && m_customOutputPath->getLength() == 0) {
     m_outputFolderSetting = kOutputSameFolder;
   }
-  PathWin* folder = nullptr;
+  // The folder is made from its text: a first path too long for PathWin has no parts, and its
+  // folder still has a text, which the message shows when it cannot be used.
+  StrBuffer* tried = StrBuffer::take();
   if (m_outputFolderSetting == kOutputDesktop) {
-    folder = PathWin::take()->setPathText(file::win::getDesktopPathCached()->getCStr());
+    tried->append(file::win::getDesktopPathCached()->getCStr());
   } else if (m_outputFolderSetting == kOutputCustom) {
-    folder = PathWin::take()->setPathText(m_customOutputPath->getCStr());
+    tried->appendStr(m_customOutputPath);
   } else if (m_outputFolderSetting == kOutputSameFolder ||
              m_outputFolderSetting == kOutputSubFolder) {
     PathWin* source = PathWin::take()->setPathText(firstPath != nullptr ? firstPath : u"");
-    folder = source->isValid() ? source->newParent() : nullptr;
+    if (source->isValid()) {
+      PathWin* parent = source->newParent();
+      tried->append(parent->getFullPath());
+      parent->release();
+    } else if (firstPath != nullptr) {
+      appendFolderText(tried, firstPath);
+    }
     source->release();
-    if (folder != nullptr && m_outputFolderSetting == kOutputSubFolder) {
+    if (tried->getLength() != 0 && m_outputFolderSetting == kOutputSubFolder) {
       const WCHAR* name = m_localizer != nullptr ? m_localizer->getText(kSubFolderNameId) : nullptr;
-      PathWin* child = folder->newChild(name != nullptr && *name != 0 ? name : u"Converted");
-      folder->release();
-      folder = child;
+      tried->append(u"\\")->append(name != nullptr && *name != 0 ? name : u"Converted");
     }
   }
-  if (folder == nullptr || !folder->isValid()) {
-    if (folder != nullptr) {
-      folder->release();
-    }
-    showOutputFolderError(nullptr);
+  PathWin* folder = PathWin::take()->setPath(tried);
+  if (!folder->isValid()) {
+    folder->release();
+    showOutputFolderError(tried->getLength() != 0 ? tried->getCStr() : nullptr);
+    tried->release();
     return false;
   }
+  tried->release();
   if (createsMissingOutputFolder() && !folder->exists()) {
     folder->createDirectory(true);
   }

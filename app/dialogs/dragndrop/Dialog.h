@@ -143,8 +143,9 @@ class Dialog : public events::IEventListener,
   void runWindow();
   /// Switches between the small and the large view; `save` stores the size of the view left.
   void setCompactView(bool compact, bool save);
-  /// Sets the output folder for a drop whose first path is `firstPath`; false (after a message)
-  /// when the folder is unusable.
+  /// Sets the output folder for a drop whose first path is `firstPath`; false (after a message
+  /// that names the folder tried, taken from the path's text when the path is too long to be
+  /// split into its parts) when the folder is unusable.
   bool resolveOutputFolder(const WCHAR* firstPath);
   /// Accepts a drop: ignored while a conversion runs; otherwise the paths are appended and the
   /// worker started, unless the output folder is refused, in which case the drop is discarded.

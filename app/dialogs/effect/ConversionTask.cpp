@@ -14,6 +14,9 @@
 #include "core/str/strbuffer/StrBuffer.h"
 #include "platform/lang/Localizer.h"
 
+#include <string>
+#include <string_view>
+
 namespace s::sound::gui::dialogs::effect {
 
 namespace {
@@ -38,6 +41,19 @@ PathWin* newOutputPath(PathWin* folder, PathWin* source, const WCHAR* suffix) {
     named->release();
   }
   return unique;
+}
+
+/// Appends the last name of `path` (passing over separators at its end) as the user reads it:
+/// the file name of a path too long for PathWin, which then has none.
+void appendLastName(StrBuffer* out, const WCHAR* path) {
+  std::u16string_view text(path);
+  while (!text.empty() && (text.back() == u'\\' || text.back() == u'/')) {
+    text.remove_suffix(1);
+  }
+  const size_t separator = text.find_last_of(u"\\/");
+  const std::u16string name(
+      text.substr(separator == std::u16string_view::npos ? 0 : separator + 1));
+  s::file::win::appendShownPath(out, name.c_str());
 }
 
 /// The conversion of one existing ".mp3" or ".wav" file, after the checks of its path.
@@ -133,6 +149,13 @@ EntryResult convertFile(const WCHAR* path, const Setting& setting, PathWin* outp
   PathWin* source = PathWin::take();
   source->setPathText(path);
   fileName->clear();
+  if (!source->isValid() && path != nullptr && *path != 0) {
+    // A part longer than PathWin holds: no file call gets the path, and the report still names
+    // the file, whole.
+    appendLastName(fileName, path);
+    source->release();
+    return EntryResult::kPathTooLong;
+  }
   s::file::win::appendShownPath(fileName, source->getFileName());
   StrBuffer* extension = source->copyExtension(nullptr, false);
   EntryResult result = EntryResult::kNotFound;
@@ -184,6 +207,7 @@ int32_t reasonTextId(EntryResult result) {
     case EntryResult::kUnreadable: return kReasonUnreadableId;
     case EntryResult::kUndecodable: return kReasonUndecodableId;
     case EntryResult::kUnwritable: return kReasonUnwritableId;
+    case EntryResult::kPathTooLong: return kReasonPathTooLongId;
     case EntryResult::kConverted: break;
   }
   return -1;

@@ -5,6 +5,7 @@
 #include "app/dialogs/effect/EffectTable.h"
 #include "app/dialogs/effect/Setting.h"
 #include "app/dialogs/effect/tests/AudioFiles.h"
+#include "app/dialogs/effect/tests/LongPath.h"
 #include "app/dialogs/effect/tests/PackedTexts.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
@@ -331,6 +332,27 @@ TEST_F(ConversionTask, AnOutputThatCannotBeWrittenIsRemoved) {
   EXPECT_EQ(outputCount(), 0u) << "nothing half-written is left";
 }
 
+TEST_F(ConversionTask, APathTooLongForTheProgramIsNamedWholeWithItsReason) {
+  writeTone(m_dir.file("tone.wav"), 440.0, 0.1);
+  std::ifstream tone(m_dir.file("tone.wav"), std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(tone)),
+                                   std::istreambuf_iterator<char>());
+  // 4,227 bytes: more than the system's path calls take, and more than a path of the program
+  // holds; the file is there all the same.
+  const lumetra::apptest::LongPath deep(m_dir.path(), 4227, "Deep Song.wav", bytes);
+  TaskWindow window(outFolder());
+  window.add(deep.windowsPath());
+  window.add(in("tone.wav"));
+  window.use(kVolumeUp, 30, 0);
+  runConversionTask(&window);
+  const auto& entries = window.results().getEntries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].fileName, u"Deep Song.wav");
+  EXPECT_EQ(entries[0].result, EntryResult::kPathTooLong);
+  EXPECT_EQ(entries[1].result, EntryResult::kConverted) << "the next path converts";
+  EXPECT_EQ(outputCount(), 1u);
+}
+
 TEST_F(ConversionTask, ASourceThatChangesWhileItIsReadIsNotConverted) {
   const fs::path wav = m_dir.file("tone.wav");
   const fs::path mp3 = m_dir.file("tone.mp3");
@@ -469,13 +491,15 @@ TEST(NotConvertedReport, NamesEachFileWithItsReasonAndCountsTheRest) {
   results.add(u"locked.wav", EntryResult::kUnreadable);
   results.add(u"text.mp3", EntryResult::kUndecodable);
   results.add(u"full.wav", EntryResult::kUnwritable);
+  results.add(u"deep.wav", EntryResult::kPathTooLong);
   EXPECT_EQ(report(results, texts.get()),
             u"These files were not converted:\n"
             u"gone.wav: not found, or a folder\n"
             u"notes.txt: not an MP3 or WAV file\n"
             u"locked.wav: cannot be read\n"
             u"text.mp3: damaged, or audio of a kind it cannot convert\n"
-            u"full.wav: the converted file could not be written");
+            u"full.wav: the converted file could not be written\n"
+            u"deep.wav: the path is too long");
 
   ConversionResults many;
   for (int i = 0; i < 23; ++i) {
