@@ -6,6 +6,7 @@
 #include "audio/IFilter.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
+#include "audio/win/Mp3Encoder.h"
 #include "core/file/win/FileInputStream.h"
 #include "core/file/win/FileOutputStream.h"
 #include "core/file/win/PathWin.h"
@@ -41,6 +42,22 @@ PathWin* newOutputPath(PathWin* folder, PathWin* source, const WCHAR* suffix) {
     named->release();
   }
   return unique;
+}
+
+/// Why no output of the length `dataBytes` can be written by `writer` (an MP3 writer when `mp3`,
+/// else a WAV writer), asked before any of it is: the encoder library's fault, or a WAV file's
+/// size limit; kConverted when nothing stands in the way.
+EntryResult checkWriter(bool mp3, IEncodedAudio* writer, uint64_t dataBytes) {
+  if (!mp3) {
+    return static_cast<wav::Wave*>(writer)->canHold(dataBytes) ? EntryResult::kConverted
+                                                               : EntryResult::kTooLargeForWave;
+  }
+  switch (sound::win::getEncoderLibraryFault()) {
+    case sound::win::EncoderLibraryFault::kMissing: return EntryResult::kEncoderMissing;
+    case sound::win::EncoderLibraryFault::kNotLoadable: return EntryResult::kEncoderNotLoadable;
+    case sound::win::EncoderLibraryFault::kNone: break;
+  }
+  return EntryResult::kConverted;
 }
 
 /// Appends the last name of `path` (passing over separators at its end) as the user reads it:
@@ -91,6 +108,12 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
   if (reader->getPcmLength() <= 0) {
     return done(EntryResult::kUndecodable);
   }
+  // The effects keep the length: a WAV output holds as many bytes as the source's data.
+  const EntryResult writable =
+      checkWriter(mp3, writer, mp3 ? 0 : static_cast<wav::Wave*>(reader)->getDataLength());
+  if (writable != EntryResult::kConverted) {
+    return done(writable);
+  }
   if (mp3) {
     static_cast<mp3::win::Mp3*>(writer)->setBitrate(
         outputBitrateFor(static_cast<mp3::win::Mp3*>(reader)->getBitrate()));
@@ -123,7 +146,9 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
     return done(EntryResult::kConverted);
   }
   if (pumped == PumpResult::kWriteFailed) {
-    return done(EntryResult::kUnwritable);
+    const bool tooLarge =
+        !mp3 && static_cast<wav::Wave*>(writer)->getFault() == wav::Wave::Fault::kSizeLimit;
+    return done(tooLarge ? EntryResult::kTooLargeForWave : EntryResult::kUnwritable);
   }
   if (!sourceKept) {
     return done(EntryResult::kUnreadable);
@@ -208,6 +233,9 @@ int32_t reasonTextId(EntryResult result) {
     case EntryResult::kUndecodable: return kReasonUndecodableId;
     case EntryResult::kUnwritable: return kReasonUnwritableId;
     case EntryResult::kPathTooLong: return kReasonPathTooLongId;
+    case EntryResult::kTooLargeForWave: return kReasonTooLargeForWaveId;
+    case EntryResult::kEncoderMissing: return kReasonEncoderMissingId;
+    case EntryResult::kEncoderNotLoadable: return kReasonEncoderNotLoadableId;
     case EntryResult::kConverted: break;
   }
   return -1;

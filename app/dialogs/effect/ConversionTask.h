@@ -48,6 +48,14 @@ enum class EntryResult : int32_t {
   kUnwritable,
   /// The path is longer than the program's paths hold: it can be neither read nor named.
   kPathTooLong,
+  /// The converted WAV file would pass the 4 GiB that a WAV file's sizes count; nothing of it
+  /// is written.
+  kTooLargeForWave,
+  /// No MP3 can be written: the encoder library is missing.
+  kEncoderMissing,
+  /// No MP3 can be written: the encoder library is there but cannot be loaded (no library, or
+  /// not the whole interface).
+  kEncoderNotLoadable,
 };
 
 /// The results of one run, in the order of the path list: each path's file name (title and
@@ -127,6 +135,9 @@ constexpr int32_t kReasonUndecodableId = 609474;
 constexpr int32_t kReasonUnwritableId = 609475;
 constexpr int32_t kFurtherNotConvertedId = 609476;
 constexpr int32_t kReasonPathTooLongId = 609477;
+constexpr int32_t kReasonTooLargeForWaveId = 609478;
+constexpr int32_t kReasonEncoderMissingId = 609479;
+constexpr int32_t kReasonEncoderNotLoadableId = 609480;
 /// The files the report names one by one; the rest are counted.
 constexpr uint32_t kReportedFiles = 20;
 
