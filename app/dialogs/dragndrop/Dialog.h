@@ -216,6 +216,12 @@ class Dialog : public events::IEventListener,
   void waitUntilIdle();
 
  protected:
+  /// The view button's text in the small view, which opens the large one.
+  static constexpr int32_t kAdvancedViewTextId = 1005000;
+  /// The menu bar's room between and around its entries, in pixels at display scale 1.
+  static constexpr int32_t kMenuEntrySpacing = 6;
+  static constexpr int32_t kMenuEntryPadding = 3;
+
   /// The setting for a section under the application window ("View", "File", ...).
   const WCHAR* settingsKey(const WCHAR* subSection);
   /// Accepts the paths `count` of `pathAt` and starts the worker on them, unless a conversion
