@@ -13,7 +13,6 @@
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/system/win/Shell.h"
 #include "core/thread/win/Thread.h"
-#include "core/time/WallClock.h"
 #include "gui/combobox/ComboBoxItem.h"
 #include "gui/dialogs/About3.h"
 #include "gui/dialogs/FlexAsker.h"
@@ -226,7 +225,6 @@ void Dialog::reset() {
     m_window = nullptr;
   }
   m_paths.clear();
-  m_startTime = 0;
   m_currentFileNumber = 0;
   m_running = false;
   m_inTray = m_lowerPriority = m_priorityLowered = false;
@@ -493,7 +491,6 @@ void Dialog::sendStatusEvent(const WCHAR* name, int64_t total, int64_t done, con
 
 void Dialog::onStatusEvent(const WCHAR* name, int64_t total, int64_t done, const WCHAR* text) {
   if (sameText(name, kStatusStart)) {
-    m_startTime = time::currentTimeMillis();
     if (m_linkBox != nullptr) {
       m_linkBox->setFixedWidth(0, false);
       m_progressBox->setFixedWidth(-1, false);
@@ -549,7 +546,6 @@ void Dialog::onStatusEvent(const WCHAR* name, int64_t total, int64_t done, const
     if (m_summaryEnabled) {
       showFinishSummary();
     }
-    m_startTime = 0;
     std::lock_guard<thread::ObjLocker> guard(m_lock);
     m_paths.clear();
     m_currentFileNumber = 0;

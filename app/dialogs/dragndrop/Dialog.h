@@ -308,7 +308,6 @@ class Dialog : public events::IEventListener,
   gui::win::Window* m_window = nullptr;
   thread::ObjLocker m_lock;
   str::strarray::StrArray m_paths;
-  int64_t m_startTime = 0;
   int32_t m_currentFileNumber = 0;
   std::atomic<bool> m_cancel{false};
   bool m_running = false;
