@@ -487,12 +487,9 @@ bool Wave::writeBlock(const void* data, uint32_t count, int32_t rate, bool stere
       return false;
     }
   }
-  // The RIFF size counts the whole file less 8 bytes in 32 bits, the pad byte included. A block
-  // that would pass it is refused before any of it is written, so the file written so far stays
-  // whole and `close` gives it a header with its true sizes.
-  const uint64_t total =
-      static_cast<uint64_t>(getDataSize()) + count + 1 + getWrittenHeaderLength();
-  if (total - 8 > std::numeric_limits<uint32_t>::max()) {
+  // A block that would pass the limit is refused before any of it is written, so the file
+  // written so far stays whole and `close` gives it a header with its true sizes.
+  if (!canHold(static_cast<uint64_t>(getDataSize()) + count)) {
     noteWriteFault(Fault::kSizeLimit, 0);
     return false;
   }
@@ -515,6 +512,11 @@ bool Wave::writeBlock(const void* data, uint32_t count, int32_t rate, bool stere
     m_headerDirty = true;
   }
   return ok;
+}
+
+bool Wave::canHold(uint64_t dataBytes) const {
+  // The RIFF size counts the whole file less 8 bytes in 32 bits, the pad byte included.
+  return dataBytes + 1 + getWrittenHeaderLength() - 8 <= std::numeric_limits<uint32_t>::max();
 }
 
 void Wave::noteWriteFault(Fault fault, DWORD systemError) {

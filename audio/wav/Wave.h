@@ -122,6 +122,10 @@ class Wave final : public IEncodedAudio {
   /// PCM length x 8000 / (rate x bits x channels); 0 when the format has a zero in it.
   int32_t getDurationMillis() override;
 
+  /// Whether a file this writer makes holds `dataBytes` bytes of PCM: its header, the data and a
+  /// pad byte within the 4 GiB that its sizes count. `writeBlock` refuses (kSizeLimit) the block
+  /// that would pass it; a caller that knows the length to come asks before writing any of it.
+  bool canHold(uint64_t dataBytes) const;
   /// Why the input was refused or the last write failed (kNone when neither happened).
   Fault getFault() const { return m_fault; }
   /// The system's error code (GetLastError) when the output stream failed, else 0.

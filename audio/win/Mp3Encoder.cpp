@@ -23,6 +23,8 @@ struct EncoderLibrary {
   BeEncodeChunkProc encodeChunk = nullptr;
   BeDeinitStreamProc deinit = nullptr;
   BeCloseStreamProc close = nullptr;
+  /// The system's error code of a failed load; 0 once the library loaded.
+  DWORD loadError = 0;
 };
 
 template <typename Proc>
@@ -44,7 +46,8 @@ EncoderLibrary loadLibrary() {
   // exits, and unloading the library under it would crash the exit.
   static system::win::DllLocater* const s_holder = system::win::DllLocater::take();
   if (s_holder == nullptr || !s_holder->load(u"lame_enc.dll")) {
-    reportLoadFailure(s_holder != nullptr ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY);
+    library.loadError = s_holder != nullptr ? GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
+    reportLoadFailure(library.loadError);
     return library;
   }
   HMODULE module = s_holder->getModule();
@@ -58,7 +61,9 @@ EncoderLibrary loadLibrary() {
     // ever called.
     reportLoadFailure(ERROR_PROC_NOT_FOUND);
     s_holder->reset();
-    return EncoderLibrary();
+    EncoderLibrary unusable;
+    unusable.loadError = ERROR_PROC_NOT_FOUND;
+    return unusable;
   }
   return library;
 }
@@ -105,6 +110,16 @@ void convert(const uint8_t* data, size_t frames, int32_t inputBits, bool inputSt
 }  // namespace
 
 bool loadEncoderLibrary() { return library().init != nullptr; }
+
+EncoderLibraryFault getEncoderLibraryFault() {
+  if (loadEncoderLibrary()) {
+    return EncoderLibraryFault::kNone;
+  }
+  // The loader answers ERROR_MOD_NOT_FOUND when no file of the library's name was found, and
+  // another code for a file that is there and cannot serve.
+  return library().loadError == ERROR_MOD_NOT_FOUND ? EncoderLibraryFault::kMissing
+                                                    : EncoderLibraryFault::kNotLoadable;
+}
 
 Mp3Encoder::Mp3Encoder() { reset(); }
 

@@ -18,6 +18,13 @@ namespace s::sound::win {
 /// until the process ends: a worker may still be encoding while the process exits.
 bool loadEncoderLibrary();
 
+/// Why the encoder library cannot be used: none when it loaded; missing when no library of its
+/// name was found; not loadable when the file found is no library, lacks an entry point, or could
+/// not be loaded for any other reason. Loads it first when no caller has yet, as
+/// `loadEncoderLibrary` does (telling the user of a failure that one time).
+enum class EncoderLibraryFault : int32_t { kNone, kMissing, kNotLoadable };
+EncoderLibraryFault getEncoderLibraryFault();
+
 /// One MP3 encoder stream: `open` fills the encoder's configuration record from the writer's
 /// format and starts the stream, `encode` converts each block of PCM into the stream's 16-bit
 /// layout and encodes it, `flush` ends the stream with its last frames, and `reset` (run when the

@@ -17,6 +17,10 @@ namespace {
 
 bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
+// A "\" inside a POSIX name, carried as the escape of its byte: as itself it would split the name
+// in two and name another file. The encoder's escape policy turns it back into the byte.
+constexpr char16_t kEscapedBackslash = 0xDC00 + u'\\';
+
 bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
 bool isDrive(std::u16string_view p) { return p.size() >= 2 && p[1] == u':' && isLetter(p[0]); }
@@ -136,7 +140,11 @@ bool toUnix(const char16_t* path, std::string& out) {
 std::u16string toWindows(std::string_view unixPath) {
   std::u16string text = nameToWindows(unixPath);
   for (char16_t& c : text) {
-    if (c == u'/') c = u'\\';
+    if (c == u'\\') {
+      c = kEscapedBackslash;
+    } else if (c == u'/') {
+      c = u'\\';
+    }
   }
   if (!text.empty() && text[0] == u'\\') text.insert(0, u"Z:");
   return text;

@@ -1,6 +1,7 @@
 // Where Windows paths meet POSIX paths: drive Z: is the POSIX root ("/home/ann/a.mp3" is
 // "Z:\home\ann\a.mp3"), the "\\?\" prefix is accepted and stripped, and names are UTF-8 on
-// disk, with each byte that is not UTF-8 carried inside as the lone surrogate U+DC00 + byte.
+// disk, with each byte that is not UTF-8 carried inside as the lone surrogate U+DC00 + byte, and
+// so is a "\" inside a POSIX name (U+DC5C), which a Windows path would read as a separator.
 // Every area that hands a path to the system or takes one from it converts here.
 #pragma once
 
@@ -22,6 +23,8 @@ bool toUnix(std::u16string_view path, std::string& out);
 bool toUnix(const char16_t* path, std::string& out);
 
 /// The Windows form of a POSIX path: absolute paths on drive Z:, relative ones kept relative.
+/// A "\" of the POSIX path is part of a name there, never a separator: it becomes U+DC5C, which
+/// toUnix turns back into it, so the path names the same file both ways.
 std::u16string toWindows(std::string_view unixPath);
 
 /// A path as the person at this system knows it: a path on drive Z: in its POSIX form
@@ -31,7 +34,8 @@ std::u16string toWindows(std::string_view unixPath);
 /// shown as they are.
 std::u16string displayForm(std::u16string_view path);
 
-/// A file name (one component) as UTF-16, undecodable bytes escaped.
+/// A text from the system (an argument, a program's name) as UTF-16, undecodable bytes escaped
+/// and everything else as it stands; a path or a name inside a folder takes toWindows.
 std::u16string nameToWindows(std::string_view name);
 
 }  // namespace winapi::paths

@@ -122,7 +122,7 @@ Result encode(const char16_t* units, size_t size, char* out, size_t capacity, In
     result.hadInvalid = true;
     if (policy == Invalid::Replace) {
       put(0xFFFD);
-    } else if (policy == Invalid::Escape && u >= 0xDC80 && u <= 0xDCFF) {
+    } else if (policy == Invalid::Escape && ((u >= 0xDC80 && u <= 0xDCFF) || u == 0xDC00 + '\\')) {
       sink.put(static_cast<char>(u - 0xDC00));
     } else {
       result.failed = true;

@@ -13,7 +13,9 @@ enum class Invalid {
   Replace,  // one U+FFFD per maximal ill-formed subpart (decoding) or per lone surrogate (encoding)
   Fail,     // the conversion stops and reports failure
   Escape,   // file names: each undecodable byte becomes the lone surrogate U+DC00 + byte, and
-            // U+DC80..U+DCFF become that byte again; any other lone surrogate fails
+            // U+DC80..U+DCFF become that byte again, as does U+DC5C, the path conversion's
+            // escape of a "\" inside a POSIX name (paths::toWindows); any other lone surrogate
+            // fails
 };
 
 /// Result of a conversion: the units or bytes the whole input needs, whether the input was

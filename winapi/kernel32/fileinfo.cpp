@@ -324,7 +324,8 @@ extern "C" HANDLE WINAPI FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW fin
       return INVALID_HANDLE_VALUE;
     }
     while (struct dirent* entry = readdir(dir)) {
-      std::u16string name = winapi::paths::nameToWindows(entry->d_name);
+      // A name inside a folder is a one-name path: a "\" in it stays part of it.
+      std::u16string name = winapi::paths::toWindows(entry->d_name);
       if (!winapi::matchesPattern(pattern, name)) continue;
       struct stat status;
       winapi::files::Times times;

@@ -13,13 +13,9 @@
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/system/win/Shell.h"
 #include "core/thread/win/Thread.h"
-#include "core/time/WallClock.h"
 #include "gui/combobox/ComboBoxItem.h"
 #include "gui/dialogs/About3.h"
 #include "gui/dialogs/FlexAsker.h"
-#include "gui/dialogs/win/FileOpener.h"
-#include "gui/dialogs/win/FolderSelector.h"
-#include "gui/menuitem/MenuItem.h"
 #include "gui/win/Box.h"
 #include "gui/win/Button.h"
 #include "gui/win/CheckBox.h"
@@ -28,14 +24,12 @@
 #include "gui/win/Label.h"
 #include "gui/win/MenuEx.h"
 #include "gui/win/MessageBoxW.h"
-#include "gui/win/PopupMenu.h"
 #include "gui/win/ProgressBar.h"
 #include "gui/win/Spacer.h"
 #include "gui/win/StatusBar.h"
 #include "gui/win/Window.h"
 #include "platform/lang/LangPack.h"
 #include "platform/lang/Localizer.h"
-#include "skin/drawer/Skinner.h"
 #include "skin/drawer/border/win/Plain.h"
 #include "skin/drawer/border/win/UnderWindowMenu.h"
 
@@ -69,48 +63,10 @@ constexpr int32_t kKeepOnTopTextId = 1000000;
 constexpr int32_t kDropHereTextId = 1002000;
 constexpr int32_t kExtensionsTextId = 1003000;
 constexpr int32_t kConvertToTextId = 1004000;
-constexpr int32_t kAdvancedViewTextId = 1005000;
-constexpr int32_t kCompactViewTextId = 1006000;
 constexpr int32_t kCancelTextId = 1006050;
 constexpr int32_t kMinimizeToTrayTextId = 1007009;
-// The web pages the window opens: the link in the status bar, translating, more programs.
+// The web page of the link in the status bar.
 constexpr int32_t kLinkPageTextId = 101000;
-constexpr int32_t kTranslatePageTextId = 108500;
-constexpr int32_t kMoreSoftwarePageTextId = 108000;
-// The menus' titles and entries.
-constexpr int32_t kFileMenuTextId = 608000;
-constexpr int32_t kBrowseTextId = 608100;
-// The browse dialog's one filter: its description and its pattern.
-constexpr int32_t kBrowseFilterTextId = 608120;
-constexpr int32_t kBrowsePatternTextId = 608121;
-constexpr int32_t kOutputFolderMenuTextId = 608200;
-// Each output-folder entry has a short text for its own sub-menu and an "Output to:" text for the
-// File menu.
-constexpr int32_t kSameFolderTextId = 608210;
-constexpr int32_t kSameFolderInFileMenuTextId = 608211;
-constexpr int32_t kSubFolderTextId = 608220;
-constexpr int32_t kSubFolderInFileMenuTextId = 608221;
-constexpr int32_t kDesktopTextId = 608230;
-constexpr int32_t kDesktopInFileMenuTextId = 608231;
-constexpr int32_t kOtherFolderTextId = 608250;
-constexpr int32_t kOtherFolderInFileMenuTextId = 608251;
-/// "Output to: ", before the chosen folder's path in the File menu.
-constexpr int32_t kCustomFolderInFileMenuTextId = 608249;
-/// The folder browser's prompt for another output folder.
-constexpr int32_t kChooseFolderPromptTextId = 608255;
-constexpr int32_t kViewMenuTextId = 609000;
-constexpr int32_t kKeepOnTopMenuTextId = 609100;
-constexpr int32_t kRightClickTransformTextId = 609200;
-constexpr int32_t kEasyDragTextId = 609300;
-constexpr int32_t kCloseOnMiddleClickTextId = 609350;
-constexpr int32_t kAskConfirmationTextId = 400390;
-constexpr int32_t kLanguageMenuTextId = 700000;
-constexpr int32_t kTranslateTextId = 700001;
-constexpr int32_t kAboutMenuTextId = 701000;
-constexpr int32_t kVersionInformationTextId = 701100;
-constexpr int32_t kProductPageTextId = 701200;
-constexpr int32_t kFeedbackTextId = 701300;
-constexpr int32_t kMoreSoftwareTextId = 107000;
 /// The status bar's texts: normal weight, display size 8.
 constexpr int32_t kStatusFontStyle = 100001;
 
@@ -126,11 +82,6 @@ constexpr int32_t kMainAreaVerticalGap = 7;
 constexpr int32_t kMainAreaInset = 8;
 constexpr int32_t kTopStripHeight = 7;
 constexpr int32_t kBottomGap = 3;
-constexpr int32_t kMenuEntrySpacing = 6;
-constexpr int32_t kMenuEntryPadding = 3;
-/// The large view opens a gap above and below the keep-on-top check box.
-constexpr int32_t kLargeViewGapAbove = 5;
-constexpr int32_t kLargeViewGapBelow = 9;
 /// The drop box's content stays this far from its frame's sides, at every scale.
 constexpr int32_t kDropBoxInset = 10;
 // The colours: the frames of the drop box and the options panel, the drop box's hints, the link.
@@ -184,27 +135,20 @@ bool sameText(const WCHAR* a, const WCHAR* b) {
   return *a == *b;
 }
 
-menuitem::MenuItem* menuEntry(int32_t commandId, int32_t textId, lang::Localizer* localizer) {
-  menuitem::MenuItem* item = menuitem::MenuItem::take();
-  item->commandId = commandId;
-  item->localizer = localizer;
-  if (textId >= 0) {
-    item->setTextId(textId);
+/// Appends the text of `path` before its last name (separators at its end passed over): the
+/// folder it is in, also for a path too long to be split into its parts.
+void appendFolderText(StrBuffer* out, const WCHAR* path) {
+  uint32_t end = static_cast<uint32_t>(wcslen(path));
+  while (end != 0 && (path[end - 1] == u'\\' || path[end - 1] == u'/')) {
+    --end;
   }
-  return item;
-}
-
-menuitem::MenuItem* separatorEntry() {
-  menuitem::MenuItem* item = menuitem::MenuItem::take();
-  item->separator = true;
-  return item;
-}
-
-gui::win::PopupMenu* makeMenu(int32_t titleId, lang::Localizer* localizer) {
-  gui::win::PopupMenu* menu = gui::win::PopupMenu::take();
-  menu->setLocalizer(localizer);
-  menu->setTitleId(titleId);
-  return menu;
+  while (end != 0 && path[end - 1] != u'\\' && path[end - 1] != u'/') {
+    --end;
+  }
+  while (end > 1 && (path[end - 1] == u'\\' || path[end - 1] == u'/')) {
+    --end;
+  }
+  out->appendRange(path, end, 0);
 }
 
 }  // namespace
@@ -281,7 +225,6 @@ void Dialog::reset() {
     m_window = nullptr;
   }
   m_paths.clear();
-  m_startTime = 0;
   m_currentFileNumber = 0;
   m_running = false;
   m_inTray = m_lowerPriority = m_priorityLowered = false;
@@ -357,30 +300,37 @@ bool Dialog::resolveOutputFolder(const WCHAR* firstPath) {
   if (m_outputFolderSetting == kOutputCustom && m_customOutputPath->getLength() == 0) {
     m_outputFolderSetting = kOutputSameFolder;
   }
-  PathWin* folder = nullptr;
+  // The folder is made from its text: a first path too long for PathWin has no parts, and its
+  // folder still has a text, which the message shows when it cannot be used.
+  StrBuffer* tried = StrBuffer::take();
   if (m_outputFolderSetting == kOutputDesktop) {
-    folder = PathWin::take()->setPathText(file::win::getDesktopPathCached()->getCStr());
+    tried->append(file::win::getDesktopPathCached()->getCStr());
   } else if (m_outputFolderSetting == kOutputCustom) {
-    folder = PathWin::take()->setPathText(m_customOutputPath->getCStr());
+    tried->appendStr(m_customOutputPath);
   } else if (m_outputFolderSetting == kOutputSameFolder ||
              m_outputFolderSetting == kOutputSubFolder) {
     PathWin* source = PathWin::take()->setPathText(firstPath != nullptr ? firstPath : u"");
-    folder = source->isValid() ? source->newParent() : nullptr;
+    if (source->isValid()) {
+      PathWin* parent = source->newParent();
+      tried->append(parent->getFullPath());
+      parent->release();
+    } else if (firstPath != nullptr) {
+      appendFolderText(tried, firstPath);
+    }
     source->release();
-    if (folder != nullptr && m_outputFolderSetting == kOutputSubFolder) {
+    if (tried->getLength() != 0 && m_outputFolderSetting == kOutputSubFolder) {
       const WCHAR* name = m_localizer != nullptr ? m_localizer->getText(kSubFolderNameId) : nullptr;
-      PathWin* child = folder->newChild(name != nullptr && *name != 0 ? name : u"Converted");
-      folder->release();
-      folder = child;
+      tried->append(u"\\")->append(name != nullptr && *name != 0 ? name : u"Converted");
     }
   }
-  if (folder == nullptr || !folder->isValid()) {
-    if (folder != nullptr) {
-      folder->release();
-    }
-    showOutputFolderError(nullptr);
+  PathWin* folder = PathWin::take()->setPath(tried);
+  if (!folder->isValid()) {
+    folder->release();
+    showOutputFolderError(tried->getLength() != 0 ? tried->getCStr() : nullptr);
+    tried->release();
     return false;
   }
+  tried->release();
   if (createsMissingOutputFolder() && !folder->exists()) {
     folder->createDirectory(true);
   }
@@ -541,7 +491,6 @@ void Dialog::sendStatusEvent(const WCHAR* name, int64_t total, int64_t done, con
 
 void Dialog::onStatusEvent(const WCHAR* name, int64_t total, int64_t done, const WCHAR* text) {
   if (sameText(name, kStatusStart)) {
-    m_startTime = time::currentTimeMillis();
     if (m_linkBox != nullptr) {
       m_linkBox->setFixedWidth(0, false);
       m_progressBox->setFixedWidth(-1, false);
@@ -597,7 +546,6 @@ void Dialog::onStatusEvent(const WCHAR* name, int64_t total, int64_t done, const
     if (m_summaryEnabled) {
       showFinishSummary();
     }
-    m_startTime = 0;
     std::lock_guard<thread::ObjLocker> guard(m_lock);
     m_paths.clear();
     m_currentFileNumber = 0;
@@ -633,109 +581,6 @@ void Dialog::run() {
     m_appWindow->endTaskbarProgress(m_window);
   }
   sendStatusEvent(kStatusEnd, 0, 0, nullptr);
-}
-
-void Dialog::storeViewSize(bool compact) {
-  if (m_window == nullptr || m_settings == nullptr) {
-    return;
-  }
-  const WCHAR* section = settingsKey(m_viewSection);
-  m_settings->setInt32(section, compact ? u"SmallWidth" : u"LargeWidth", m_window->getWidth());
-  section = settingsKey(m_viewSection);
-  m_settings->setInt32(section, compact ? u"SmallHeight" : u"LargeHeight", m_window->getHeight());
-}
-
-void Dialog::setCompactView(bool compact, bool save) {
-  if (save) {
-    storeViewSize(!compact);
-  }
-  const int32_t s = m_displayScale;
-  if (m_spacerAbove != nullptr) {
-    m_spacerAbove->setFixedHeight(compact ? 0 : kLargeViewGapAbove * s);
-    m_spacerBelow->setFixedHeight(compact ? 0 : kLargeViewGapBelow * s);
-  }
-  if (m_leftColumn != nullptr && showsLeftColumn()) {
-    if (compact) {
-      m_leftColumn->setMinimumWidth(0);
-      m_leftColumn->setWidthPercent(100, false);
-      m_leftColumn->alignRight();
-    } else {
-      m_leftColumn->setMinimumWidth(getLeftColumnMinimumWidth());
-      m_leftColumn->setFixedWidth(-1, false);
-      m_leftColumn->alignCenter();
-    }
-  }
-  if (m_dropBox != nullptr) {
-    if (compact) {
-      m_dropBox->getContent()->alignCenter();
-    } else {
-      m_dropBox->getContent()->alignLeft();
-    }
-  }
-  if (m_mainArea != nullptr) {
-    if (compact) {
-      m_mainArea->setVertical();
-    } else {
-      m_mainArea->setHorizontal();
-    }
-  }
-  if (m_rightColumn != nullptr) {
-    if (compact) {
-      m_rightColumn->setFixedHeight(-1, false);
-    } else {
-      m_rightColumn->setHeightPercent(100, false);
-    }
-  }
-  if (m_optionsPanel != nullptr) {
-    auto* panel = static_cast<gui::win::Box*>(m_optionsPanel);
-    if (compact) {
-      panel->setFixedWidth(0, false);
-      panel->setFixedHeight(0, false);
-    } else {
-      panel->setWidthPercent(100, false);
-      panel->setHeightPercent(100, false);
-    }
-  }
-  if (m_dropTopBox != nullptr) {
-    if (compact) {
-      m_dropTopBox->setFixedHeight(-1, false);
-      m_dropTopBox->setWidthPercent(100, false);
-    } else {
-      m_dropTopBox->setFixedWidth(0, false);
-      m_dropTopBox->setFixedHeight(0, false);
-    }
-  }
-  if (m_viewButton != nullptr) {
-    if (hasRightClickTransform()) {
-      m_viewButton->setTextId(compact ? kAdvancedViewTextId : kCompactViewTextId);
-    } else if (m_buttonRow != nullptr) {
-      m_buttonRow->setFixedHeight(0, false);
-    }
-  }
-  m_compact = compact;
-  if (m_window != nullptr) {
-    int32_t width = compact ? getDefaultSmallWidth() : getDefaultLargeWidth();
-    int32_t height = compact ? getDefaultSmallHeight() : getDefaultLargeHeight();
-    if (m_settings != nullptr) {
-      width = m_settings->getInt32(settingsKey(m_viewSection),
-                                   compact ? u"SmallWidth" : u"LargeWidth", width);
-      height = m_settings->getInt32(settingsKey(m_viewSection),
-                                    compact ? u"SmallHeight" : u"LargeHeight", height);
-    }
-    m_window->setSize(width, height);
-    m_window->doLayout();
-    m_window->doLayout();
-    m_window->fitToPreferredSize();
-  }
-  if (m_settings != nullptr) {
-    m_settings->setBool(settingsKey(u"View"), u"CompactView", compact);
-  }
-}
-
-void Dialog::switchView() {
-  m_window->show(false, false);
-  setCompactView(!m_compact, true);
-  m_window->show(true, true);
 }
 
 void Dialog::onEvent(base::IObject* source, int32_t eventId) {
@@ -798,318 +643,6 @@ void Dialog::onEvent(base::IObject* source, int32_t eventId) {
   } else if (m_trayButton != nullptr && source == static_cast<base::IObject*>(m_trayButton)) {
     m_inTray = true;
     m_window->hideToTray();
-  }
-}
-
-void Dialog::buildFileMenu() {
-  lang::Localizer* texts = m_localizer;
-  m_fileMenu = makeMenu(kFileMenuTextId, texts);
-  m_fileMenu->add(menuEntry(kCommandBrowse, kBrowseTextId, texts));
-  m_fileMenu->add(separatorEntry());
-  const bool inFileMenu = putsOutputFolderInFileMenu();
-  if (inFileMenu) {
-    m_outputFolderMenu = m_fileMenu;
-  } else {
-    m_outputFolderMenu = makeMenu(kOutputFolderMenuTextId, texts);
-  }
-  m_outputFolderMenu->add(menuEntry(kCommandOutputSameFolder,
-                                    inFileMenu ? kSameFolderInFileMenuTextId : kSameFolderTextId,
-                                    texts));
-  m_outputFolderMenu->add(menuEntry(
-      kCommandOutputSubFolder, inFileMenu ? kSubFolderInFileMenuTextId : kSubFolderTextId, texts));
-  m_outputFolderMenu->add(menuEntry(kCommandOutputDesktop,
-                                    inFileMenu ? kDesktopInFileMenuTextId : kDesktopTextId, texts));
-  if (m_customOutputPath->getLength() != 0) {
-    m_outputFolderMenu->add(menuEntry(kCommandOutputCustom, -1, texts));
-    makeCustomEntryText();
-  }
-  m_outputFolderMenu->add(separatorEntry());
-  m_outputFolderMenu->add(menuEntry(
-      kCommandOtherFolder, inFileMenu ? kOtherFolderInFileMenuTextId : kOtherFolderTextId, texts));
-  switch (m_outputFolderSetting) {
-    case kOutputSubFolder: m_outputFolderMenu->checkRadioById(kCommandOutputSubFolder); break;
-    case kOutputDesktop: m_outputFolderMenu->checkRadioById(kCommandOutputDesktop); break;
-    case kOutputCustom:
-      if (m_customOutputPath->getLength() != 0) {
-        m_outputFolderMenu->checkRadioById(kCommandOutputCustom);
-        break;
-      }
-      [[fallthrough]];
-    default:
-      m_outputFolderSetting = kOutputSameFolder;
-      m_outputFolderMenu->checkRadioById(kCommandOutputSameFolder);
-      break;
-  }
-  if (!inFileMenu) {
-    m_fileMenu->addSubMenu(m_outputFolderMenu);
-  }
-}
-
-void Dialog::buildMenus() {
-  lang::Localizer* texts = m_localizer;
-  if (hasOutputFolderOptions()) {
-    buildFileMenu();
-  }
-  m_languageMenu = makeMenu(kLanguageMenuTextId, texts);
-  m_languageMenu->add(menuEntry(kCommandTranslate, kTranslateTextId, texts));
-  m_languageMenu->add(separatorEntry());
-  if (texts != nullptr) {
-    for (int32_t i = 0; i < texts->getPackCount() && kCommandFirstLanguage + i < kCommandKeepOnTop;
-         ++i) {
-      menuitem::MenuItem* item = menuEntry(kCommandFirstLanguage + i, -1, texts);
-      lang::LangPack* pack = texts->getPack(i);
-      item->text->assign(pack != nullptr ? pack->getTrueName()->getCStr() : u"");
-      m_languageMenu->add(item);
-    }
-    m_languageMenu->checkRadioById(kCommandFirstLanguage + texts->getCurrentIndex());
-  }
-  m_rightClickTransform = m_settings == nullptr ||
-                          m_settings->getBool(settingsKey(u"View"), u"RightClickTransform", true);
-  m_viewMenu = makeMenu(kViewMenuTextId, texts);
-  menuitem::MenuItem* item = menuEntry(kCommandKeepOnTop, kKeepOnTopMenuTextId, texts);
-  item->checked = m_appWindow != nullptr && m_appWindow->isKeepOnTop();
-  m_viewMenu->add(item);
-  if (hasRightClickTransform()) {
-    item = menuEntry(kCommandRightClickTransform, kRightClickTransformTextId, texts);
-    item->checked = m_rightClickTransform;
-    m_viewMenu->add(item);
-  }
-  item = menuEntry(kCommandEasyDrag, kEasyDragTextId, texts);
-  item->checked = m_appWindow != nullptr && m_appWindow->isEasyDrag();
-  m_viewMenu->add(item);
-  item = menuEntry(kCommandCloseOnMClick, kCloseOnMiddleClickTextId, texts);
-  item->checked = m_appWindow != nullptr && m_appWindow->isCloseOnMClick();
-  m_viewMenu->add(item);
-  if (hasAskConfirmation()) {
-    m_askConfirmation = m_settings == nullptr ||
-                        m_settings->getBool(settingsKey(u"View"), u"AskConfirmation", true);
-    m_viewMenu->add(separatorEntry());
-    item = menuEntry(kCommandAskConfirmation, kAskConfirmationTextId, texts);
-    item->checked = m_askConfirmation;
-    m_viewMenu->add(item);
-  }
-  m_menuBar = gui::win::MenuEx::take();
-  m_menuBar->setWidthPercent(100);
-  m_menuBar->setEntrySpacing(kMenuEntrySpacing, kMenuEntryPadding);
-  m_menuBar->setShrinkable(true);
-  if (m_fileMenu != nullptr) {
-    m_menuBar->addMenu(m_fileMenu);
-  }
-  m_menuBar->addMenu(m_viewMenu);
-  m_menuBar->addMenu(m_languageMenu);
-  gui::win::PopupMenu* about = makeMenu(kAboutMenuTextId, texts);
-  about->add(menuEntry(kCommandAbout, kVersionInformationTextId, texts));
-  about->add(separatorEntry());
-  about->add(menuEntry(kCommandProductPage, kProductPageTextId, texts));
-  about->add(menuEntry(kCommandFeedback, kFeedbackTextId, texts));
-  about->add(separatorEntry());
-  about->add(menuEntry(kCommandMoreSoftware, kMoreSoftwareTextId, texts));
-  m_menuBar->addMenu(about);
-}
-
-int32_t Dialog::firstOutputEntryPosition() { return putsOutputFolderInFileMenu() ? 2 : 0; }
-
-const WCHAR* Dialog::getCustomOutputPath() { return m_customOutputPath->getCStr(); }
-
-void Dialog::makeCustomEntryText() {
-  m_workText->clear();
-  if (putsOutputFolderInFileMenu() && m_localizer != nullptr) {
-    m_workText->append(m_localizer->getText(kCustomFolderInFileMenuTextId));
-  }
-  m_workText->append(u"\"");
-  s::file::win::appendShownPath(m_workText, m_customOutputPath->getCStr());
-  m_workText->append(u"\"");
-  m_outputFolderMenu->setText(kCommandOutputCustom, m_workText->getCStr());
-}
-
-void Dialog::openLanguageText(int32_t textId) {
-  if (m_localizer != nullptr) {
-    system::win::shellOpen(m_localizer->getText(textId));
-  }
-}
-
-const WCHAR* Dialog::browseFolder(const WCHAR* key) {
-  const WCHAR* desktop = file::win::getDesktopPathCached()->getCStr();
-  if (m_settings == nullptr) {
-    return desktop;
-  }
-  return m_settings->getString(settingsKey(u"File"), key, desktop, nullptr, false);
-}
-
-void Dialog::browseAndProcess() {
-  auto* opener = gui::dialogs::win::FileOpener::take();
-  opener->setOpenMode(true, true);
-  opener->setInitialFolder(browseFolder(u"LastBrowsedFileLoadDirPath"));
-  if (m_localizer != nullptr) {
-    opener->addFilter(m_localizer->getText(kBrowseFilterTextId),
-                      m_localizer->getText(kBrowsePatternTextId));
-  } else {
-    opener->addFilter(u"*.*", u"*.*");
-  }
-  str::strarray::StrArray* chosen = str::strarray::StrArray::take();
-  if (opener->run(m_window)) {
-    str::strarray::StrArray* paths = opener->getPaths();
-    for (uint32_t i = 0; i < paths->getCount(); ++i) {
-      chosen->addText(paths->get(i)->getCStr());
-    }
-    if (chosen->getCount() != 0) {
-      PathWin* first = PathWin::take()->setPathText(chosen->get(0)->getCStr());
-      PathWin* folder = first->newParent();
-      if (folder != nullptr && folder->exists() && folder->isDirectory() && m_settings != nullptr) {
-        m_settings->setString(settingsKey(u"File"), u"LastBrowsedFileLoadDirPath",
-                              folder->getFullPath());
-      }
-      if (folder != nullptr) {
-        folder->release();
-      }
-      first->release();
-    }
-  }
-  opener->release();
-  onFilesDropped(chosen);
-  chosen->release();
-}
-
-void Dialog::chooseOutputFolder(int32_t command) {
-  int32_t setting = kOutputSameFolder;
-  if (command == kCommandOutputSubFolder) {
-    setting = kOutputSubFolder;
-  } else if (command == kCommandOutputDesktop) {
-    setting = kOutputDesktop;
-  } else if (command == kCommandOutputCustom && m_customOutputPath->getLength() != 0) {
-    setting = kOutputCustom;
-  }
-  m_outputFolderSetting = setting;
-  if (m_outputFolderMenu != nullptr) {
-    m_outputFolderMenu->checkRadioById(setting == kOutputSubFolder ? kCommandOutputSubFolder
-                                       : setting == kOutputDesktop ? kCommandOutputDesktop
-                                       : setting == kOutputCustom  ? kCommandOutputCustom
-                                                                   : kCommandOutputSameFolder);
-  }
-  if (m_settings != nullptr) {
-    m_settings->setInt32(settingsKey(u"File"), u"OutputFolderSetting", setting);
-  }
-}
-
-void Dialog::chooseOtherFolder() {
-  auto* selector = gui::dialogs::win::FolderSelector::take();
-  const WCHAR* prompt =
-      m_localizer != nullptr ? m_localizer->getText(kChooseFolderPromptTextId) : u"";
-  if (selector->run(m_window, browseFolder(u"LastBrowsedOutputDirPath"), prompt)) {
-    setCustomOutputPath(selector->getFolder());
-    m_outputFolderSetting = kOutputCustom;
-    if (m_settings != nullptr) {
-      const WCHAR* file = settingsKey(u"File");
-      m_settings->setString(file, u"LastBrowsedOutputDirPath", m_customOutputPath->getCStr());
-      m_settings->setInt32(settingsKey(u"File"), u"OutputFolderSetting", kOutputCustom);
-      m_settings->setString(settingsKey(u"File"), u"OutputDirCustomPath0",
-                            m_customOutputPath->getCStr());
-    }
-    if (m_outputFolderMenu != nullptr) {
-      if (!m_outputFolderMenu->contains(kCommandOutputCustom)) {
-        int32_t desktop = 0;
-        if (!m_outputFolderMenu->indexOf(kCommandOutputDesktop, &desktop)) {
-          desktop = firstOutputEntryPosition() + 2;
-        }
-        m_outputFolderMenu->insert(desktop + 1, menuEntry(kCommandOutputCustom, -1, m_localizer));
-      }
-      makeCustomEntryText();
-      m_outputFolderMenu->checkRadioById(kCommandOutputCustom);
-    }
-  }
-  selector->release();
-}
-
-void Dialog::showAboutWindow() {
-  if (m_about == nullptr) {
-    auto* skinner = gui::drawer::Skinner::take();
-    skinner->setTypeName(u"ThinWindow");
-    skinner->registerSkins();
-    m_aboutDescription = app::win::AppWindow::take();
-    m_aboutDescription->initialize(m_appWindow != nullptr ? m_appWindow->getAppBase() : nullptr,
-                                   u"AboutWindow", nullptr, 340, 285, u"Close", skinner,
-                                   u"Classic LG");
-    m_about = gui::dialogs::About3::take();
-    m_about->setWindowDescription(m_aboutDescription);
-    m_about->setLocalizer(m_localizer);
-    m_about->setSettings(m_settings);
-    m_about->setSkinner(skinner);
-  }
-  m_about->open(m_window);
-}
-
-void Dialog::onMenuCommand(int32_t command) {
-  const bool on = m_menuBar != nullptr && !m_menuBar->isChecked(command);
-  if (command == kCommandTranslate) {
-    openLanguageText(kTranslatePageTextId);
-  } else if (command >= kCommandFirstLanguage && command < kCommandKeepOnTop) {
-    if (m_localizer != nullptr && command - kCommandFirstLanguage < m_localizer->getPackCount()) {
-      m_localizer->selectLanguageAt(command - kCommandFirstLanguage);
-      m_languageMenu->checkRadioById(command);
-      lang::LangPack* pack = m_localizer->getCurrentPack();
-      if (pack != nullptr && m_appWindow != nullptr && m_appWindow->getAppBase() != nullptr) {
-        m_appWindow->getAppBase()->setLanguage(pack->getEngName()->getCStr());
-      }
-      // Texts of another length need the room their boxes give them measured again from the
-      // top (a box grows only in its parent's layout, so a longer text would stay cut), and a
-      // window narrower than its new content grows to it, as at a change of view.
-      if (m_window != nullptr) {
-        m_window->doLayout();
-        m_window->doLayout();
-        m_window->fitToPreferredSize();
-      }
-    }
-  } else if (command == kCommandKeepOnTop) {
-    m_menuBar->setChecked(command, on);
-    if (m_keepOnTop != nullptr) {
-      m_keepOnTop->setChecked(on);
-    }
-    m_window->setKeepOnTop(on);
-    if (m_appWindow != nullptr) {
-      m_appWindow->setKeepOnTop(on);
-    }
-  } else if (command == kCommandRightClickTransform) {
-    m_rightClickTransform = on;
-    m_menuBar->setChecked(command, on);
-    if (m_settings != nullptr) {
-      m_settings->setBool(settingsKey(u"View"), u"RightClickTransform", on);
-    }
-  } else if (command == kCommandEasyDrag) {
-    m_menuBar->setChecked(command, on);
-    m_window->setEasyDrag(on);
-    if (m_appWindow != nullptr) {
-      m_appWindow->setEasyDrag(on);
-    }
-  } else if (command == kCommandCloseOnMClick) {
-    m_menuBar->setChecked(command, on);
-    m_window->setMiddleClickAction(on ? u"Close" : u"DoNothing");
-    if (m_appWindow != nullptr) {
-      m_appWindow->setOnMClick(on ? u"Close" : u"DoNothing");
-    }
-  } else if (command == kCommandAskConfirmation) {
-    m_askConfirmation = on;
-    m_menuBar->setChecked(command, on);
-    if (m_settings != nullptr) {
-      m_settings->setBool(settingsKey(u"View"), u"AskConfirmation", on);
-    }
-  } else if (command == kCommandBrowse) {
-    browseAndProcess();
-  } else if (command >= kCommandOutputCustom && command < kCommandOtherFolder) {
-    chooseOutputFolder(command);
-  } else if (command == kCommandOtherFolder) {
-    chooseOtherFolder();
-  } else if (command == kCommandAbout) {
-    showAboutWindow();
-  } else if (command == kCommandProductPage) {
-    if (m_appWindow != nullptr && m_appWindow->getAppBase() != nullptr) {
-      system::win::shellOpen(m_appWindow->getAppBase()->getProductPageUrl());
-    }
-  } else if (command == kCommandFeedback) {
-    if (m_appWindow != nullptr) {
-      openLanguageText(m_appWindow->getTitleTextId() + 4);
-    }
-  } else if (command == kCommandMoreSoftware) {
-    openLanguageText(kMoreSoftwarePageTextId);
   }
 }
 

@@ -143,8 +143,9 @@ class Dialog : public events::IEventListener,
   void runWindow();
   /// Switches between the small and the large view; `save` stores the size of the view left.
   void setCompactView(bool compact, bool save);
-  /// Sets the output folder for a drop whose first path is `firstPath`; false (after a message)
-  /// when the folder is unusable.
+  /// Sets the output folder for a drop whose first path is `firstPath`; false (after a message
+  /// that names the folder tried, taken from the path's text when the path is too long to be
+  /// split into its parts) when the folder is unusable.
   bool resolveOutputFolder(const WCHAR* firstPath);
   /// Accepts a drop: ignored while a conversion runs; otherwise the paths are appended and the
   /// worker started, unless the output folder is refused, in which case the drop is discarded.
@@ -215,6 +216,12 @@ class Dialog : public events::IEventListener,
   void waitUntilIdle();
 
  protected:
+  /// The view button's text in the small view, which opens the large one.
+  static constexpr int32_t kAdvancedViewTextId = 1005000;
+  /// The menu bar's room between and around its entries, in pixels at display scale 1.
+  static constexpr int32_t kMenuEntrySpacing = 6;
+  static constexpr int32_t kMenuEntryPadding = 3;
+
   /// The setting for a section under the application window ("View", "File", ...).
   const WCHAR* settingsKey(const WCHAR* subSection);
   /// Accepts the paths `count` of `pathAt` and starts the worker on them, unless a conversion
@@ -301,7 +308,6 @@ class Dialog : public events::IEventListener,
   gui::win::Window* m_window = nullptr;
   thread::ObjLocker m_lock;
   str::strarray::StrArray m_paths;
-  int64_t m_startTime = 0;
   int32_t m_currentFileNumber = 0;
   std::atomic<bool> m_cancel{false};
   bool m_running = false;

@@ -223,7 +223,7 @@ file::win::FileInputStream* setInputPath(IEncodedAudio* audio, const WCHAR* path
   return stream;
 }
 
-file::win::FileOutputStream* openOutput(IEncodedAudio* audio, const WCHAR* path) {
+file::win::FileOutputStream* setOutputPath(IEncodedAudio* audio, const WCHAR* path) {
   file::win::PathWin* target = file::win::PathWin::newFromText(path);
   if (target == nullptr) {
     return nullptr;

@@ -64,7 +64,7 @@ file::win::FileInputStream* setInputPath(IEncodedAudio* audio, const WCHAR* path
 /// the conversion is whole and disposes of it in any case. Until published the file has no name,
 /// so a failed, cancelled or killed conversion leaves nothing under `path`. Null when it cannot
 /// be made (also when `path` exists already); nothing is attached then.
-file::win::FileOutputStream* openOutput(IEncodedAudio* audio, const WCHAR* path);
+file::win::FileOutputStream* setOutputPath(IEncodedAudio* audio, const WCHAR* path);
 
 /// Why a file pumped by `transcode` is not a converted file.
 enum class PumpResult : int32_t {

@@ -6,6 +6,7 @@
 #include "audio/IFilter.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
+#include "audio/win/Mp3Encoder.h"
 #include "core/file/win/FileInputStream.h"
 #include "core/file/win/FileOutputStream.h"
 #include "core/file/win/PathWin.h"
@@ -13,6 +14,9 @@
 #include "core/str/strarray/StrArray.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "platform/lang/Localizer.h"
+
+#include <string>
+#include <string_view>
 
 namespace s::sound::gui::dialogs::effect {
 
@@ -38,6 +42,35 @@ PathWin* newOutputPath(PathWin* folder, PathWin* source, const WCHAR* suffix) {
     named->release();
   }
   return unique;
+}
+
+/// Why no output of the length `dataBytes` can be written by `writer` (an MP3 writer when `mp3`,
+/// else a WAV writer), asked before any of it is: the encoder library's fault, or a WAV file's
+/// size limit; kConverted when nothing stands in the way.
+EntryResult checkWriter(bool mp3, IEncodedAudio* writer, uint64_t dataBytes) {
+  if (!mp3) {
+    return static_cast<wav::Wave*>(writer)->canHold(dataBytes) ? EntryResult::kConverted
+                                                               : EntryResult::kTooLargeForWave;
+  }
+  switch (sound::win::getEncoderLibraryFault()) {
+    case sound::win::EncoderLibraryFault::kMissing: return EntryResult::kEncoderMissing;
+    case sound::win::EncoderLibraryFault::kNotLoadable: return EntryResult::kEncoderNotLoadable;
+    case sound::win::EncoderLibraryFault::kNone: break;
+  }
+  return EntryResult::kConverted;
+}
+
+/// Appends the last name of `path` (passing over separators at its end) as the user reads it:
+/// the file name of a path too long for PathWin, which then has none.
+void appendLastName(StrBuffer* out, const WCHAR* path) {
+  std::u16string_view text(path);
+  while (!text.empty() && (text.back() == u'\\' || text.back() == u'/')) {
+    text.remove_suffix(1);
+  }
+  const size_t separator = text.find_last_of(u"\\/");
+  const std::u16string name(
+      text.substr(separator == std::u16string_view::npos ? 0 : separator + 1));
+  s::file::win::appendShownPath(out, name.c_str());
 }
 
 /// The conversion of one existing ".mp3" or ".wav" file, after the checks of its path.
@@ -75,11 +108,17 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
   if (reader->getPcmLength() <= 0) {
     return done(EntryResult::kUndecodable);
   }
+  // The effects keep the length: a WAV output holds as many bytes as the source's data.
+  const EntryResult writable =
+      checkWriter(mp3, writer, mp3 ? 0 : static_cast<wav::Wave*>(reader)->getDataLength());
+  if (writable != EntryResult::kConverted) {
+    return done(writable);
+  }
   if (mp3) {
     static_cast<mp3::win::Mp3*>(writer)->setBitrate(
         outputBitrateFor(static_cast<mp3::win::Mp3*>(reader)->getBitrate()));
   }
-  file::win::FileOutputStream* stream = openOutput(writer, output->getFullPath());
+  file::win::FileOutputStream* stream = setOutputPath(writer, output->getFullPath());
   if (stream == nullptr) {
     return done(EntryResult::kUnwritable);
   }
@@ -107,7 +146,9 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
     return done(EntryResult::kConverted);
   }
   if (pumped == PumpResult::kWriteFailed) {
-    return done(EntryResult::kUnwritable);
+    const bool tooLarge =
+        !mp3 && static_cast<wav::Wave*>(writer)->getFault() == wav::Wave::Fault::kSizeLimit;
+    return done(tooLarge ? EntryResult::kTooLargeForWave : EntryResult::kUnwritable);
   }
   if (!sourceKept) {
     return done(EntryResult::kUnreadable);
@@ -133,6 +174,13 @@ EntryResult convertFile(const WCHAR* path, const Setting& setting, PathWin* outp
   PathWin* source = PathWin::take();
   source->setPathText(path);
   fileName->clear();
+  if (!source->isValid() && path != nullptr && *path != 0) {
+    // A part longer than PathWin holds: no file call gets the path, and the report still names
+    // the file, whole.
+    appendLastName(fileName, path);
+    source->release();
+    return EntryResult::kPathTooLong;
+  }
   s::file::win::appendShownPath(fileName, source->getFileName());
   StrBuffer* extension = source->copyExtension(nullptr, false);
   EntryResult result = EntryResult::kNotFound;
@@ -184,6 +232,10 @@ int32_t reasonTextId(EntryResult result) {
     case EntryResult::kUnreadable: return kReasonUnreadableId;
     case EntryResult::kUndecodable: return kReasonUndecodableId;
     case EntryResult::kUnwritable: return kReasonUnwritableId;
+    case EntryResult::kPathTooLong: return kReasonPathTooLongId;
+    case EntryResult::kTooLargeForWave: return kReasonTooLargeForWaveId;
+    case EntryResult::kEncoderMissing: return kReasonEncoderMissingId;
+    case EntryResult::kEncoderNotLoadable: return kReasonEncoderNotLoadableId;
     case EntryResult::kConverted: break;
   }
   return -1;

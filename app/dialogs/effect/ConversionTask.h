@@ -46,6 +46,16 @@ enum class EntryResult : int32_t {
   kUndecodable,
   /// The output could not be created, written or finished; nothing of it is left.
   kUnwritable,
+  /// The path is longer than the program's paths hold: it can be neither read nor named.
+  kPathTooLong,
+  /// The converted WAV file would pass the 4 GiB that a WAV file's sizes count; nothing of it
+  /// is written.
+  kTooLargeForWave,
+  /// No MP3 can be written: the encoder library is missing.
+  kEncoderMissing,
+  /// No MP3 can be written: the encoder library is there but cannot be loaded (no library, or
+  /// not the whole interface).
+  kEncoderNotLoadable,
 };
 
 /// The results of one run, in the order of the path list: each path's file name (title and
@@ -110,8 +120,8 @@ void runConversionTask(ITaskWindow* window);
 
 /// Converts the file at `path` with the effect `setting` into `outputFolder` (created when
 /// missing) and answers what became of it; `fileName` receives the path's file name as the user
-/// reads it (for the progress and the report). An output that is not a whole conversion is
-/// removed.
+/// reads it (for the progress and the report), whole also when the path is too long for the
+/// program. An output that is not a whole conversion is removed.
 EntryResult convertFile(const WCHAR* path, const Setting& setting, file::win::PathWin* outputFolder,
                         IProgressReceiver* receiver, str::strbuffer::StrBuffer* fileName);
 
@@ -124,6 +134,10 @@ constexpr int32_t kReasonUnreadableId = 609473;
 constexpr int32_t kReasonUndecodableId = 609474;
 constexpr int32_t kReasonUnwritableId = 609475;
 constexpr int32_t kFurtherNotConvertedId = 609476;
+constexpr int32_t kReasonPathTooLongId = 609477;
+constexpr int32_t kReasonTooLargeForWaveId = 609478;
+constexpr int32_t kReasonEncoderMissingId = 609479;
+constexpr int32_t kReasonEncoderNotLoadableId = 609480;
 /// The files the report names one by one; the rest are counted.
 constexpr uint32_t kReportedFiles = 20;
 

@@ -1,6 +1,7 @@
 // Batches as users make them: files that cannot be converted among good ones, an output folder
 // that cannot be used, and files chosen through "Browse and Process...".
 #include "app/dialogs/effect/EffectTable.h"
+#include "app/dialogs/effect/tests/LongPath.h"
 #include "app/tests/e2e/EndToEnd.h"
 #include "gui/menuitem/MenuItem.h"
 #include "gui/win/PopupMenu.h"
@@ -147,6 +148,35 @@ TEST_F(EndToEnd, TheMenuAndTheReportShowPathsAsTheUserKnowsThem) {
             u"These files were not converted:\nCaf\uFFFD.txt: not an MP3 or WAV file")
       << "a byte the name cannot show is marked, not dropped";
   EXPECT_EQ(filesIn(m_dir.file("Out Folder")), std::vector<std::string>{"Good (OpenAir).wav"});
+}
+
+TEST_F(EndToEnd, EveryDroppedEntryIsConvertedOrNamedInTheReportWithItsReason) {
+  fs::create_directories(m_dir.file("in/a"));
+  writeTone(m_dir.file("in/Good.wav"), 440.0, 0.3);
+  // "a\b.wav" beside a folder "a" holding "b.wav": the drop of the first converts that file,
+  // never the second.
+  writeTone(m_dir.file("in/a\\b.wav"), 440.0, 0.3);
+  writeTone(m_dir.file("in/a/b.wav"), 440.0, 0.3);
+  std::ifstream tone(m_dir.file("in/Good.wav"), std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(tone)),
+                                   std::istreambuf_iterator<char>());
+  const lumetra::apptest::LongPath deep(m_dir.file("in"), 4227, "Deep Song.wav", bytes);
+
+  start();
+  // As the drop of another client brings them: a file of this machine whose name holds a "\",
+  // one of another machine (the UNC path of its share), and one whose path is too long.
+  const std::u16string backslashed = path("in") + u"\\a" + char16_t(0xDC00 + '\\') + u"b.wav";
+  dropAndConvert({path("in/Good.wav"), deep.windowsPath(), u"\\\\elsewhere.invalid\\share\\Far.wav",
+                  backslashed},
+                 m_dir.file("in/Good (OpenAir).wav"));
+  EXPECT_TRUE(fs::exists(m_dir.file("in/a\\b (OpenAir).wav")));
+  EXPECT_EQ(filesIn(m_dir.file("in/a")), std::vector<std::string>{"b.wav"}) << "left alone";
+  const auto boxes = messageBoxes(1);
+  ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+  EXPECT_EQ(boxes[0].text,
+            u"These files were not converted:\n"
+            u"Deep Song.wav: the path is too long\n"
+            u"Far.wav: not found, or a folder");
 }
 
 TEST_F(EndToEnd, BrowseAndProcessConvertsTheChosenFiles) {

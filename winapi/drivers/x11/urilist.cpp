@@ -1,5 +1,5 @@
-// Reading a dropped text/uri-list: file URIs of this machine become Windows paths; and the
-// address of a dragged link.
+// Reading a dropped text/uri-list: file URIs become Windows paths (those of other machines UNC
+// paths); and the address of a dragged link.
 #include "winapi/drivers/x11/urilist.h"
 
 #include "winapi/base/unixpath.h"
@@ -56,37 +56,68 @@ bool isThisMachine(std::string_view host) {
   return !self.empty() && equalsIgnoringCase(host, self);
 }
 
+// Appends the Windows form of a part of a file URI (its host or its path), %-escapes decoded. An
+// escaped "/" and a NUL cannot be part of a name here, and no file has them: each stands as the
+// escape of its byte, which no file call accepts (ERROR_INVALID_NAME), so the entry names no file
+// (never the one that cutting or splitting the name would name) and still arrives with its name.
+void appendPart(std::u16string& out, std::string_view part) {
+  std::string bytes;
+  auto endRun = [&out, &bytes] {
+    std::u16string run = paths::toWindows(bytes);
+    // A run that starts at a separator goes on a path begun before it: it gets no drive.
+    if (!bytes.empty() && bytes[0] == '/' && !out.empty()) run.erase(0, 2);
+    out += run;
+    bytes.clear();
+  };
+  auto impossible = [&](char byte) {
+    endRun();
+    out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(byte));
+  };
+  for (size_t i = 0; i < part.size(); ++i) {
+    char c = part[i];
+    if (c == '%' && i + 2 < part.size() && hexValue(part[i + 1]) >= 0 && hexValue(part[i + 2]) >= 0) {
+      char decoded = static_cast<char>(hexValue(part[i + 1]) * 16 + hexValue(part[i + 2]));
+      i += 2;
+      if (decoded == '/' || decoded == '\0') {
+        impossible(decoded);
+      } else {
+        bytes.push_back(decoded);
+      }
+    } else if (c == '\0') {
+      impossible(c);
+    } else {
+      // An escape that is not one stays as it stands, as file managers write such names.
+      bytes.push_back(c);
+    }
+  }
+  endRun();
+}
+
 }  // namespace
 
 bool uriToWindowsPath(std::string_view uri, std::u16string* out) {
   // The scheme is case-insensitive.
   if (uri.size() < 5 || !equalsIgnoringCase(uri.substr(0, 5), "file:")) return false;
   std::string_view rest = uri.substr(5);
+  std::u16string path;
   if (rest.substr(0, 2) == "//") {
     size_t slash = rest.find('/', 2);
-    if (slash == std::string_view::npos || !isThisMachine(rest.substr(2, slash - 2))) return false;
+    if (slash == std::string_view::npos) return false;
+    std::string_view host = rest.substr(2, slash - 2);
+    // "?" and "." name no machine: as hosts they would begin the long and the device forms of a
+    // path ("\\?\Z:\x" names a file here).
+    if (host == "?" || host == ".") return false;
+    // A file of another machine is its share there, as Windows names it (\\host\share\x): a
+    // path no file call here opens, so it is reported as not found, by its name.
+    if (!isThisMachine(host)) {
+      path = u"\\\\";
+      appendPart(path, host);
+    }
     rest = rest.substr(slash);
   }
   if (rest.empty() || rest[0] != '/') return false;
-  std::string bytes;
-  bytes.reserve(rest.size());
-  for (size_t i = 0; i < rest.size(); ++i) {
-    char c = rest[i];
-    if (c == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
-      char decoded = static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
-      // An escaped "/" is part of a name, and no name here can hold one, nor a NUL.
-      if (decoded == '/' || decoded == '\0') return false;
-      bytes.push_back(decoded);
-      i += 2;
-    } else {
-      if (c == '\0') return false;
-      // An escape that is not one stays as it stands, as file managers write such names.
-      bytes.push_back(c);
-    }
-    if (bytes.back() == '\\') return false;
-  }
-  // The POSIX path takes its Windows form where every path from the system does.
-  *out = paths::toWindows(bytes);
+  appendPart(path, rest);
+  *out = std::move(path);
   return true;
 }
 

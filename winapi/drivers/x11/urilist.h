@@ -10,15 +10,17 @@
 namespace winapi::x11 {
 
 /// Decodes a file URI into the Windows form of its path (drive Z: is the POSIX root; bytes that
-/// are not UTF-8 become the layer's escapes). Accepted: "file:///path", "file:/path" and
-/// "file://host/path" for this machine ("localhost" or its host name), with %-escaped bytes.
-/// False for other addresses, files of other machines, and paths no file here can have: an
-/// escaped NUL or "/" inside a name, or a "\" (which the Windows form would read as a
-/// separator, naming another file).
+/// are not UTF-8, and a "\" inside a name, become the layer's escapes, see paths::toWindows).
+/// Accepted: "file:///path", "file:/path" and "file://host/path", with %-escaped bytes. A file
+/// of another machine than this one ("localhost" or its host name) becomes the UNC path of its
+/// share, "\\host\share\path", and a byte no name here can hold (an escaped "/", a NUL) the
+/// escape of that byte: paths that no file call opens, so the program names each such entry as
+/// one it cannot find, and none turns into the path of another file. False for other addresses
+/// and for URIs without an absolute path.
 bool uriToWindowsPath(std::string_view uri, std::u16string* out);
 
 /// The files of a text/uri-list: one URI per line, lines ended by CRLF or LF, lines starting
-/// with "#" are comments. Lines that are no file URI of this machine are left out.
+/// with "#" are comments. Lines that are no file URI are left out: a link is no file.
 std::vector<std::u16string> parseUriList(std::string_view text);
 
 /// The first URI of a text/uri-list (comments and empty lines skipped), or empty.

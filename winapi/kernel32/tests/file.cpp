@@ -228,6 +228,36 @@ TEST_F(TempTree, NamesThatAreNotUtf8RoundTrip) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME)) << "a surrogate that stands for no byte";
 }
 
+TEST_F(TempTree, ABackslashInANameStaysPartOfThatName) {
+  // "a\b.mp3" in the folder, and a folder "a" holding "b.mp3": the name that Windows would read as
+  // the second must keep naming the first, whichever road its path took.
+  writeFile("a\\b.mp3", "own");
+  fs::create_directory(m_root / "a");
+  writeFile("a/b.mp3", "other");
+  std::vector<std::u16string> names = listNames(at("*.mp3"));
+  ASSERT_EQ(names.size(), 1u);
+  const std::u16string escaped(1, char16_t(0xDC00 + '\\'));
+  EXPECT_EQ(names[0], u"a" + escaped + u"b.mp3") << "the backslash travels as the escape of its byte";
+  const std::u16string listed = windowsOf(m_root) + u"\\" + names[0];
+  HANDLE file = CreateFileW(listed.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char buffer[8] = {};
+  DWORD done = 0;
+  ASSERT_TRUE(ReadFile(file, buffer, sizeof buffer, &done, nullptr));
+  EXPECT_EQ(std::string(buffer, done), "own") << "the file of that name, not b.mp3 in the folder a";
+  WCHAR final[MAX_PATH] = {};
+  ASSERT_GT(GetFinalPathNameByHandleW(file, final, MAX_PATH, 0), 0u);
+  EXPECT_EQ(std::u16string(final), listed) << "a path from the system carries the same escape";
+  CloseHandle(file);
+  // A new file of such a name is made under it.
+  const std::u16string made = windowsOf(m_root) + u"\\c" + escaped + u"d.mp3";
+  file = CreateFileW(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  EXPECT_TRUE(fs::exists(m_root / "c\\d.mp3"));
+  EXPECT_FALSE(fs::exists(m_root / "c"));
+}
+
 TEST_F(TempTree, AttributesComeFromTheFileSystem) {
   writeFile("plain.mp3", "12345");
   writeFile(".hidden", "");

@@ -2,6 +2,7 @@
 // taken, the progress arithmetic, and a drop on the effect window converted end to end.
 #include "app/dialogs/dragndrop/Dialog.h"
 #include "app/dialogs/effect/Dialog.h"
+#include "app/dialogs/effect/tests/LongPath.h"
 #include "app/dialogs/effect/tests/PackedTexts.h"
 #include "app/tests/UserInput.h"
 #include "app/win/StartUpHooks.h"
@@ -192,6 +193,31 @@ TEST_F(ConverterWindow, RefusesAFolderThatCannotBeMadeAndSaysWhere) {
     dialog.setCustomOutputPath(m_dir.windowsPath("locked").c_str());
     EXPECT_FALSE(dialog.resolveOutputFolder(m_dir.windowsPath("a.wav").c_str()));
     fs::permissions(m_dir.file("locked"), fs::perms::owner_all);
+  }
+}
+
+TEST_F(ConverterWindow, AFirstPathTooLongForTheProgramNamesTheFolderItWouldUse) {
+  HeldDialog dialog;
+  // 4,227 bytes: more than the system's path calls take and more than the program's paths hold.
+  const lumetra::apptest::LongPath deep(m_dir.path(), 4227, "Deep.wav", {1, 2, 3});
+  writeTone(m_dir.file("a.wav"), 0.1);
+  const std::u16string drop[] = {deep.windowsPath(), m_dir.windowsPath("a.wav")};
+  for (int32_t setting : {Dialog::kOutputSameFolder, Dialog::kOutputSubFolder}) {
+    SCOPED_TRACE(setting);
+    shownTexts().clear();
+    dialog.setOutputFolderSetting(setting);
+    s::str::strarray::StrArray* list = s::str::strarray::StrArray::take();
+    for (const std::u16string& path : drop) list->addText(path.c_str());
+    dialog.onFilesDropped(list);
+    list->release();
+    EXPECT_FALSE(dialog.isRunning()) << "the first path decides the folder, which is refused";
+    EXPECT_EQ(dialog.getPathCount(), 0u);
+    ASSERT_EQ(shownTexts().size(), 1u);
+    // The folder as the user knows it, whole (the box breaks it where it is too long).
+    std::string folder = deep.posixFolder();
+    if (setting == Dialog::kOutputSubFolder) folder += "/Converted";
+    EXPECT_EQ(shownTexts()[0], std::u16string(Dialog::kOutputFolderError) + u"\r\n\"" +
+                                   std::u16string(folder.begin(), folder.end()) + u"\"");
   }
 }
 

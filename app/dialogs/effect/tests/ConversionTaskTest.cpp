@@ -5,6 +5,7 @@
 #include "app/dialogs/effect/EffectTable.h"
 #include "app/dialogs/effect/Setting.h"
 #include "app/dialogs/effect/tests/AudioFiles.h"
+#include "app/dialogs/effect/tests/LongPath.h"
 #include "app/dialogs/effect/tests/PackedTexts.h"
 #include "audio/mp3/win/Mp3.h"
 #include "audio/wav/Wave.h"
@@ -28,6 +29,8 @@
 #include <unistd.h>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -52,6 +55,13 @@ void writeMp3Tone(const TempDir& dir, const fs::path& path, int kbps) {
   writeTone(wav, 440.0, 1.0);
   ASSERT_TRUE(lumetra::apptest::encodeMp3(wav, path, kbps));
   fs::remove(wav);
+}
+
+/// The program's form of an ASCII POSIX path.
+std::u16string windowsOf(const fs::path& path) {
+  std::u16string out = u"Z:";
+  for (char c : path.string()) out.push_back(c == '/' ? u'\\' : static_cast<char16_t>(c));
+  return out;
 }
 
 lumetra::apptest::Decoded readBack(const TempDir& dir, const std::string& name, bool mp3) {
@@ -331,6 +341,99 @@ TEST_F(ConversionTask, AnOutputThatCannotBeWrittenIsRemoved) {
   EXPECT_EQ(outputCount(), 0u) << "nothing half-written is left";
 }
 
+TEST_F(ConversionTask, APathTooLongForTheProgramIsNamedWholeWithItsReason) {
+  writeTone(m_dir.file("tone.wav"), 440.0, 0.1);
+  std::ifstream tone(m_dir.file("tone.wav"), std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(tone)),
+                                   std::istreambuf_iterator<char>());
+  // 4,227 bytes: more than the system's path calls take, and more than a path of the program
+  // holds; the file is there all the same.
+  const lumetra::apptest::LongPath deep(m_dir.path(), 4227, "Deep Song.wav", bytes);
+  TaskWindow window(outFolder());
+  window.add(deep.windowsPath());
+  window.add(in("tone.wav"));
+  window.use(kVolumeUp, 30, 0);
+  runConversionTask(&window);
+  const auto& entries = window.results().getEntries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].fileName, u"Deep Song.wav");
+  EXPECT_EQ(entries[0].result, EntryResult::kPathTooLong);
+  EXPECT_EQ(entries[1].result, EntryResult::kConverted) << "the next path converts";
+  EXPECT_EQ(outputCount(), 1u);
+}
+
+TEST_F(ConversionTask, AWaveOutputThatWouldPassFourGibibytesIsRefusedBeforeAnyOfItIsWritten) {
+  // A recording that went on past 4 GiB with the placeholder sizes a streaming recorder writes:
+  // its data fills all that the sizes count, and a converted file would need a byte more. The
+  // file is sparse: its zeros take no room on the disk.
+  std::vector<uint8_t> header =
+      lumetra::testlib::WavBuilder().fmt(1, 2, lumetra::apptest::kToneRate, 16).data({}).bytes();
+  ASSERT_EQ(header.size(), 44u);
+  for (size_t at : {4u, 40u}) {
+    std::fill(header.begin() + static_cast<std::ptrdiff_t>(at),
+              header.begin() + static_cast<std::ptrdiff_t>(at) + 4, 0xFF);
+  }
+  writeBytes(m_dir.file("long recording.wav"), header);
+  fs::resize_file(m_dir.file("long recording.wav"), 44 + (9ull << 29));
+  TaskWindow window(outFolder());
+  window.add(in("long recording.wav"));
+  window.use(kVolumeUp, 30, 0);
+  runConversionTask(&window);
+  ASSERT_EQ(window.results().getEntries().size(), 1u);
+  EXPECT_EQ(window.results().getEntries()[0].result, EntryResult::kTooLargeForWave);
+  EXPECT_EQ(window.reports, 0) << "no block was converted";
+  EXPECT_EQ(outputCount(), 0u);
+}
+
+// One MP3 converted by a copy of this test program in a folder of its own, whose encoder library
+// beside the program is what the test left there: prints the result of the entry and whether an
+// output was made.
+TEST(ConversionTaskHelper, DISABLED_ConvertOneMp3) {
+  const char* folder = std::getenv("LUMETRA_TEST_FOLDER");
+  if (folder == nullptr) {
+    GTEST_SKIP() << "runs only in a copy of the test program started by the tests";
+  }
+  const fs::path root(folder);
+  TaskWindow window(windowsOf(root / "out"));
+  window.add(windowsOf(root / "song.mp3"));
+  window.use(kVolumeUp, 30, 0);
+  runConversionTask(&window);
+  ASSERT_EQ(window.results().getEntries().size(), 1u);
+  std::printf("result %d outputs %d\n", static_cast<int>(window.results().getEntries()[0].result),
+              static_cast<int>(
+                  std::distance(fs::directory_iterator(root / "out"), fs::directory_iterator())));
+  std::fflush(stdout);
+}
+
+TEST_F(ConversionTask, WithoutAUsableEncoderLibraryAnMp3IsNamedWithWhy) {
+  writeMp3Tone(m_dir, m_dir.file("song.mp3"), 128);
+  struct Case {
+    const char* what;
+    bool file;
+    EntryResult expected;
+  };
+  // The program finds the library beside itself: a copy of it in another folder finds none
+  // there, or a file of the library's name that is no library.
+  for (const Case& c : {Case{"missing", false, EntryResult::kEncoderMissing},
+                        Case{"not a library", true, EntryResult::kEncoderNotLoadable}}) {
+    SCOPED_TRACE(c.what);
+    const fs::path bin = m_dir.file(c.file ? "bin-broken" : "bin-missing");
+    fs::create_directories(bin);
+    fs::copy_file(lumetra::testlib::selfPath(), bin / "tests");
+    if (c.file) {
+      writeBytes(bin / "liblame_enc.so", std::vector<uint8_t>(4096, 'x'));
+    }
+    const auto run = lumetra::testlib::run(
+        {(bin / "tests").string(), "--gtest_filter=ConversionTaskHelper.DISABLED_ConvertOneMp3",
+         "--gtest_also_run_disabled_tests"},
+        {{"LUMETRA_TEST_FOLDER", m_dir.path().string()}});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const std::string expected =
+        "result " + std::to_string(static_cast<int>(c.expected)) + " outputs 0";
+    EXPECT_NE(run.output.find(expected), std::string::npos) << run.output;
+  }
+}
+
 TEST_F(ConversionTask, ASourceThatChangesWhileItIsReadIsNotConverted) {
   const fs::path wav = m_dir.file("tone.wav");
   const fs::path mp3 = m_dir.file("tone.mp3");
@@ -469,13 +572,21 @@ TEST(NotConvertedReport, NamesEachFileWithItsReasonAndCountsTheRest) {
   results.add(u"locked.wav", EntryResult::kUnreadable);
   results.add(u"text.mp3", EntryResult::kUndecodable);
   results.add(u"full.wav", EntryResult::kUnwritable);
+  results.add(u"deep.wav", EntryResult::kPathTooLong);
+  results.add(u"huge.wav", EntryResult::kTooLargeForWave);
+  results.add(u"a.mp3", EntryResult::kEncoderMissing);
+  results.add(u"b.mp3", EntryResult::kEncoderNotLoadable);
   EXPECT_EQ(report(results, texts.get()),
             u"These files were not converted:\n"
             u"gone.wav: not found, or a folder\n"
             u"notes.txt: not an MP3 or WAV file\n"
             u"locked.wav: cannot be read\n"
             u"text.mp3: damaged, or audio of a kind it cannot convert\n"
-            u"full.wav: the converted file could not be written");
+            u"full.wav: the converted file could not be written\n"
+            u"deep.wav: the path is too long\n"
+            u"huge.wav: a WAV file cannot hold more than 4 GiB\n"
+            u"a.mp3: the MP3 encoder library is missing\n"
+            u"b.mp3: the MP3 encoder library cannot be loaded");
 
   ConversionResults many;
   for (int i = 0; i < 23; ++i) {

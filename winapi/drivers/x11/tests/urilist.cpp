@@ -1,5 +1,6 @@
 // The text/uri-list of XDND drops read into Windows paths, without an X server: line endings,
-// comments, escapes, names that are not UTF-8, and the addresses no file here can have.
+// comments, escapes, names that are not UTF-8, files of other machines, and the names no file
+// here can have.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -35,20 +36,31 @@ TEST(UriList, EscapesDecodeToUtf8AndBytesThatAreNotUtf8KeepTheirEscapes) {
   EXPECT_EQ(parseUriList("file:///tmp/100%\nfile:///tmp/a%zz%4"), (Paths{u"Z:\\tmp\\100%", u"Z:\\tmp\\a%zz%4"}));
 }
 
-TEST(UriList, FilesOfThisMachineOnlyAndNamesThatCanExistHere) {
+TEST(UriList, EveryFileUriArrivesAndNoneNamesAnotherFile) {
   char host[HOST_NAME_MAX + 1] = {};
   ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
   const std::string self = host;
   EXPECT_EQ(parseUriList("file://localhost/tmp/a\nfile://" + self + "/tmp/b\n"), (Paths{u"Z:\\tmp\\a", u"Z:\\tmp\\b"}));
-  // A file of another machine is not a file here, whatever path it has.
-  EXPECT_EQ(parseUriList("file://elsewhere.invalid/tmp/a\nfile://host-without-path\n"), Paths{});
-  // A NUL would cut the path short and name another file; an escaped "/" cannot be part of a
-  // name; a "\" would be read back as a separator.
-  EXPECT_EQ(parseUriList("file:///tmp/a%00b\nfile:///tmp/a%2Fb\nfile:///tmp/a%2fb\nfile:///tmp/a\\b\n"
-                         "file:///tmp/a%5Cb\n"),
-            Paths{});
+  // A file of another machine is the path of its share there, which no file call here opens.
+  EXPECT_EQ(parseUriList("file://elsewhere.invalid/share/My%20Songs/a.wav\nfile://host-without-path\n"),
+            (Paths{u"\\\\elsewhere.invalid\\share\\My Songs\\a.wav"}));
+  // "?" and "." are no machines: as hosts they would make the long and the device forms of paths.
+  EXPECT_EQ(parseUriList("file://?/Z:/tmp/a\nfile://./Z:/tmp/a\n"), Paths{});
+  // A "\" is part of a name here: it travels as the escape of its byte, which file calls turn back
+  // into it, never as the separator that would name the file "b" in a folder "a".
+  const std::u16string backslash(1, char16_t(0xDC00 + '\\'));
+  EXPECT_EQ(parseUriList("file:///tmp/a\\b\nfile:///tmp/a%5Cb.wav\n"),
+            (Paths{u"Z:\\tmp\\a" + backslash + u"b", u"Z:\\tmp\\a" + backslash + u"b.wav"}));
+  // A NUL would cut the path short and an escaped "/" would split a name: each stays as the escape
+  // of its byte, which names no file (file calls refuse it), so the entry still arrives.
+  const std::u16string nul(1, char16_t(0xDC00));
+  const std::u16string slash(1, char16_t(0xDC00 + '/'));
+  EXPECT_EQ(parseUriList("file:///tmp/a%00b\nfile:///tmp/a%2Fb\nfile://elsewhere.invalid/s/a%2fb\nfile://a%00b/s/c\n"),
+            (Paths{u"Z:\\tmp\\a" + nul + u"b", u"Z:\\tmp\\a" + slash + u"b",
+                   u"\\\\elsewhere.invalid\\s\\a" + slash + u"b", u"\\\\a" + nul + u"b\\s\\c"}));
   const char withNul[] = "file:///tmp/a\0b\nfile:///tmp/ok";
-  EXPECT_EQ(parseUriList(std::string(withNul, sizeof withNul - 1)), (Paths{u"Z:\\tmp\\ok"}));
+  EXPECT_EQ(parseUriList(std::string(withNul, sizeof withNul - 1)),
+            (Paths{u"Z:\\tmp\\a" + nul + u"b", u"Z:\\tmp\\ok"}));
 }
 
 TEST(DraggedLinks, TheFirstUriTellsALinkFromFiles) {

@@ -538,9 +538,15 @@ TEST_F(X11, AnXdndDropFromAnotherClientArrivesAsDropFiles) {
   DragAcceptFiles(top, TRUE);
   EXPECT_TRUE(pumpUntil([&] { return !property(native, "XdndAware", XA_ATOM).empty(); }));
   XdndSource source{viewer, [](const std::function<bool()>& done) { return pumpUntil(done); }};
-  ASSERT_TRUE(source.drop(native, 100 + 20, 80 + 30, kUris));
+  const std::u16string escaped(1, char16_t(0xDC00 + '\\'));
+  // Files of another machine and names holding a "\" arrive too, as paths that name them and no
+  // other file: the share's UNC path, and the name with the escape of its backslash.
+  ASSERT_TRUE(source.drop(native, 100 + 20, 80 + 30,
+                          kUris + "file://elsewhere.invalid/share/b.wav\r\nfile:///tmp/c%5Cd.wav\r\n"));
   ASSERT_TRUE(pumpUntil([&] { return !g_dropped.empty(); }));
-  EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"Z:\\home\\ann\\My Music\\a.mp3", u"Z:\\tmp\\\u00c4.wav"}));
+  EXPECT_EQ(g_dropped,
+            (std::vector<std::u16string>{u"Z:\\home\\ann\\My Music\\a.mp3", u"Z:\\tmp\\\u00c4.wav",
+                                         u"\\\\elsewhere.invalid\\share\\b.wav", u"Z:\\tmp\\c" + escaped + u"d.wav"}));
 }
 
 // A drop target that takes links offered as "UniformResourceLocatorW", as the program's do.

@@ -2,9 +2,12 @@
 // paths without a crash or a read past the input. Contract, checked on every input (abort on a
 // break):
 // - no more paths than lines that are not comments;
-// - every path is a Windows path on drive Z: that holds no NUL unit and names a POSIX path here
-//   (paths::toUnix succeeds) without a NUL byte;
-// - written back as a file URI with every byte but the unreserved ones escaped, the POSIX path
+// - every path holds no NUL unit and is either a UNC path of another machine (\\host\...),
+//   which names nothing here (paths::toUnix refuses it), or a Windows path on drive Z:;
+// - a path on drive Z: names a POSIX path here (paths::toUnix succeeds) without a NUL byte, unless
+//   it holds the escape of a byte no name can hold ("/" or NUL), which names nothing (a ".."
+//   after such a name takes it away, as the URI's own dot segments do);
+// - written back as a file URI with every byte but the unreserved ones escaped, a POSIX path
 //   reads as the same file again (the reader and an escaping writer agree).
 #include "testlib/FuzzContract.h"
 #include "winapi/base/unixpath.h"
@@ -56,10 +59,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::u16string> paths = winapi::x11::parseUriList(text);
   FUZZ_CHECK(paths.size() <= uriLines(text));
   for (const std::u16string& path : paths) {
-    FUZZ_CHECK(path.size() >= 3 && path.compare(0, 3, u"Z:\\") == 0);
     FUZZ_CHECK(path.find(u'\0') == std::u16string::npos);
     std::string posix;
-    FUZZ_CHECK(winapi::paths::toUnix(path, posix));
+    if (path.compare(0, 2, u"\\\\") == 0) {
+      FUZZ_CHECK(path.size() > 2 && !winapi::paths::toUnix(path, posix));
+      continue;
+    }
+    FUZZ_CHECK(path.size() >= 3 && path.compare(0, 3, u"Z:\\") == 0);
+    if (!winapi::paths::toUnix(path, posix)) {
+      FUZZ_CHECK(path.find_first_of(u"\xDC00\xDC2F") != std::u16string::npos);
+      continue;
+    }
     FUZZ_CHECK(!posix.empty() && posix[0] == '/' && posix.find('\0') == std::string::npos);
     std::vector<std::u16string> again = winapi::x11::parseUriList(escaped(posix));
     FUZZ_CHECK(again.size() == 1);
