@@ -2,6 +2,7 @@
 // encoder driver.
 #include "audio/mp3/win/Mp3.h"
 
+#include "audio/InputEnd.h"
 #include "audio/SpeedFactor.h"
 #include "audio/mp3/win/Info.h"
 
@@ -68,6 +69,7 @@ void Mp3::reset() {
   m_freeFormat = false;
   m_walkPosition = 0;
   m_dataEnd = 0;
+  m_inputEnd = std::numeric_limits<int64_t>::max();
   m_walkFrame.reset();
   m_nextFrame.reset();
   m_peekBuffer.clear();
@@ -176,7 +178,7 @@ void Mp3::readHeader() {
   }
   std::lock_guard<thread::ObjLocker> hold(m_lock);
   const int64_t position = m_input->getPosition();
-  m_input->seek(m_startPosition);
+  m_inputEnd = findInputEnd(m_input, m_startPosition, m_fileSize);
   detectTag(m_input, m_fileSize, &m_tag);
 
   // A leading ID3v2 tag is passed over whole: its pictures may hold anything, frame syncs too,
@@ -194,10 +196,11 @@ void Mp3::readHeader() {
   uint8_t first[4];
   m_freeFormat = m_input->seek(scanFrom) && io::readFully(m_input, first, sizeof first) &&
                  m_walkFrame.decodeBytes(first) && m_walkFrame.isFreeFormat();
-  m_frameFound =
-      !m_freeFormat && m_input->seek(scanFrom) && FrameHeader::findFirstFrame(m_input, &m_header);
+  m_frameFound = !m_freeFormat && m_input->seek(scanFrom) &&
+                 FrameHeader::findFirstFrame(m_input, &m_header, m_inputEnd);
   if (!m_frameFound && !m_freeFormat && scanFrom != position) {
-    m_frameFound = m_input->seek(position) && FrameHeader::findFirstFrame(m_input, &m_header);
+    m_frameFound =
+        m_input->seek(position) && FrameHeader::findFirstFrame(m_input, &m_header, m_inputEnd);
   }
 
   // The bytes of a trailing ID3v1 tag are text, never audio: a "frame" found there (or one whose
@@ -223,8 +226,8 @@ void Mp3::readHeader() {
     m_dataLength = -1;
   }
   m_dataEnd = m_frameFound && m_dataLength >= 0
-                  ? std::min(m_header.getPosition() + m_dataLength, m_fileSize)
-                  : std::numeric_limits<int64_t>::max();
+                  ? std::min({m_header.getPosition() + m_dataLength, m_fileSize, m_inputEnd})
+                  : m_inputEnd;
   // The measurements of a file with both tags count its ID3v1 tag as data; the frame walk stops
   // before it, so that the tag is not taken for damage after the last frame.
   Id3Tag trailing;
@@ -367,7 +370,8 @@ bool Mp3::resync() {
   // is as likely as any other four bytes to look like one.
   m_peekBuffer.setCount(0);
   m_peekAtEnd = false;
-  if (!m_input->seek(m_walkPosition + 1) || !FrameHeader::findFirstFrame(m_input, &m_walkFrame) ||
+  if (!m_input->seek(m_walkPosition + 1) ||
+      !FrameHeader::findFirstFrame(m_input, &m_walkFrame, m_inputEnd) ||
       m_walkFrame.getPosition() >= m_dataEnd) {
     return false;
   }
@@ -440,8 +444,8 @@ void Mp3::seekPercent(float percent, int64_t* pcmPosition) {
     }
     const int64_t target = m_header.getPosition() + static_cast<int64_t>(frameLength) * frame;
     FrameHeader* next = FrameHeader::take();
-    const bool found =
-        next != nullptr && m_input->seek(target) && FrameHeader::findFirstFrame(m_input, next);
+    const bool found = next != nullptr && m_input->seek(target) &&
+                       FrameHeader::findFirstFrame(m_input, next, m_inputEnd);
     m_walkPosition = found ? next->getPosition() : target;
     m_input->seek(m_walkPosition);
     m_peekBuffer.setCount(0);

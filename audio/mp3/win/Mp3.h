@@ -25,10 +25,13 @@ namespace s::sound::mp3::win {
 /// Reading: attaching the input measures the file. A leading ID3v2 tag is passed over by the
 /// size its header gives, then the stream is scanned for the first frame that the next frame
 /// confirms (FrameHeader::findFirstFrame); the audio data runs from there to the end of the file,
-/// less 128 bytes when the file has only an ID3v1 tag. Durations, PCM length, frame count and
-/// bitrate come from the first frame's header and, when it carries Xing data, from that. A file
-/// without frames reads as empty and measures -1; so does a free-format file (bitrate index 0),
-/// which this reader does not decode (`isFreeFormat` tells it).
+/// less 128 bytes when the file has only an ID3v1 tag. The file ends where the input does
+/// (s::sound::findInputEnd): no scan or walk reads past the smaller of the stream's own end and
+/// the file size given, so a source that never ends (a device, a file that keeps growing) is read
+/// only as far as the size it had. Durations, PCM length, frame count and bitrate come from the
+/// first frame's header and, when it carries Xing data, from that. A file without frames reads as
+/// empty and measures -1; so does a free-format file (bitrate index 0), which this reader does
+/// not decode (`isFreeFormat` tells it).
 ///
 /// `read` decodes 16-bit PCM at the file's own rate and channel count, keeping decoded bytes that
 /// do not fit the caller's block for the next call. The decoder is fed whole frames, up to
@@ -180,9 +183,11 @@ class Mp3 final : public IMp3 {
   /// Reader: the audio data begins with a free-format frame.
   bool m_freeFormat = false;
   /// Reader: the input position of the next frame to feed the decoder, and the end of the audio
-  /// data (INT64_MAX when the file size is unknown).
+  /// data (the input's end when the file size is unknown).
   int64_t m_walkPosition = 0;
   int64_t m_dataEnd = 0;
+  /// Reader: where the input ends (s::sound::findInputEnd); nothing at or after it is read.
+  int64_t m_inputEnd = INT64_MAX;
   /// Reader: the header being walked over, and the one after it.
   FrameHeader m_walkFrame;
   FrameHeader m_nextFrame;

@@ -155,6 +155,35 @@ TEST(ConvertBench, MessagesNameWhatASourceThatIsNoFileIs) {
   }
 }
 
+TEST(ConvertBench, ASourceWithoutEndEndsTheRunWithItsReason) {
+  TempDir folder;
+  fs::create_symlink("/dev/zero", folder.file("zeros.mp3"));
+  fs::create_symlink("/dev/zero", folder.file("zeros.wav"));
+  lumetra::testlib::ChildProcess writer = lumetra::testlib::feedPipe(folder.file("fed.mp3"));
+  ASSERT_TRUE(writer.started());
+  struct Case {
+    const char* name;
+    const char* says;
+  };
+  for (const Case& c : {Case{"zeros.mp3", "no MPEG audio frames"}, Case{"fed.mp3", "not a regular"},
+                        Case{"zeros.wav", "not a RIFF WAVE file"}}) {
+    SCOPED_TRACE(c.name);
+    const fs::path out = folder.file(std::string("out-") + c.name);
+    lumetra::testlib::ChildProcess run(
+        {CONVERT_BENCH_PROGRAM, folder.file(c.name).string(), out.string()}, {}, true);
+    const bool ended = run.wait(60000);
+    EXPECT_TRUE(ended) << "still converting after a minute";
+    if (!ended) {
+      run.kill();
+      continue;
+    }
+    EXPECT_EQ(run.exitCode(), 1);
+    const std::string output = run.readOutputToEnd();
+    EXPECT_NE(output.find(c.says), std::string::npos) << output;
+    EXPECT_FALSE(fs::exists(out));
+  }
+}
+
 TEST(ConvertBench, MessagesNameThePathAsTypedInUtf8) {
   TempDir folder;
   const fs::path missing = folder.file("Ünïcødé.wav");

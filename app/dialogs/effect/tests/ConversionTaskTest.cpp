@@ -18,6 +18,7 @@
 #include "testlib/Process.h"
 #include "testlib/Signal.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 #include "testlib/WavBuilder.h"
 
 #include <windows.h>
@@ -27,12 +28,16 @@
 
 #include <unistd.h>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace s::sound::gui::dialogs::effect;
@@ -390,6 +395,60 @@ TEST_F(ConversionTask, ASourceThatChangesWhileItIsReadIsNotConverted) {
   runConversionTask(&window);
   ASSERT_EQ(window.results().getEntries().size(), 1u);
   EXPECT_EQ(window.results().getEntries()[0].result, EntryResult::kConverted);
+  EXPECT_EQ(outputCount(), 1u);
+}
+
+namespace {
+
+/// Runs the task for `window` on a thread of its own and waits for its end. A thread cannot be
+/// stopped: should the task never end, the test fails and ends its process before the window
+/// the thread works with is gone.
+void runConversionTaskWithin(TaskWindow& window, std::chrono::seconds limit) {
+  std::atomic<bool> done{false};
+  std::thread task([&] {
+    runConversionTask(&window);
+    done = true;
+  });
+  if (!lumetra::testlib::waitUntil([&] { return done.load(); }, limit)) {
+    ADD_FAILURE() << "the conversion task has not ended within " << limit.count() << " s";
+    std::fflush(stdout);
+    std::_Exit(1);
+  }
+  task.join();
+}
+
+/// Converts the files of `dir` that `expected` names, in its order, with Volume Up +30 % into
+/// `outFolder`, and checks what became of each.
+void convertExpecting(const TempDir& dir, const std::u16string& outFolder,
+                      const std::vector<std::pair<std::string, EntryResult>>& expected) {
+  TaskWindow window(outFolder);
+  for (const auto& entry : expected) window.add(dir.windowsPath(entry.first));
+  window.use(kVolumeUp, 30, 0);
+  runConversionTaskWithin(window, std::chrono::seconds(60));
+  const auto& entries = window.results().getEntries();
+  ASSERT_EQ(entries.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const std::string& name = expected[i].first;
+    EXPECT_EQ(entries[i].fileName, std::u16string(name.begin(), name.end()));
+    EXPECT_EQ(entries[i].result, expected[i].second) << name;
+  }
+}
+
+}  // namespace
+
+TEST_F(ConversionTask, SourcesWithoutEndAreRefusedAndTheBatchGoesOn) {
+  // A device gives bytes for ever; a pipe as long as its writer writes.
+  fs::create_symlink("/dev/zero", m_dir.file("zeros.mp3"));
+  fs::create_symlink("/dev/zero", m_dir.file("zeros.wav"));
+  lumetra::testlib::ChildProcess writer = lumetra::testlib::feedPipe(m_dir.file("fed.mp3"));
+  ASSERT_TRUE(writer.started());
+  writeMp3Tone(m_dir, m_dir.file("good.mp3"), 128);
+  convertExpecting(m_dir, outFolder(),
+                   {{"zeros.mp3", EntryResult::kUndecodable},
+                    {"fed.mp3", EntryResult::kUnreadable},
+                    {"zeros.wav", EntryResult::kUndecodable},
+                    {"good.mp3", EntryResult::kConverted}});
+  EXPECT_TRUE(outputExists("good (Vol,+30%).mp3"));
   EXPECT_EQ(outputCount(), 1u);
 }
 

@@ -1,6 +1,6 @@
 // MP3 files end to end: files measured from hand-built frames and tags, streams written through
 // the encoder library and read back through the decoder, conversions with volume, pitch and
-// speed, seeking, block sizes, and writers whose encoder refuses.
+// speed, seeking, block sizes, writers whose encoder refuses, and sources without end.
 #include "audio/filter/Octave.h"
 #include "audio/filter/Volume.h"
 #include "audio/mp3/tests/Mp3Builder.h"
@@ -9,20 +9,24 @@
 #include "audio/win/Mp3Encoder.h"
 #include "core/file/win/FileInputStream.h"
 #include "core/file/win/FileOutputStream.h"
+#include "core/file/win/PathWin.h"
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
 #include "testlib/Signal.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 #include "testlib/WavBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace mp3_testing;
@@ -646,4 +650,74 @@ TEST(Mp3, InterfaceClassNamesAreTheirOwn) {
   s::sound::filter::Volume* volume = s::sound::filter::Volume::take();
   EXPECT_EQ(std::u16string(volume->IFilter::getClassName()), u"s_sound_IFilter");
   volume->release();
+}
+
+namespace {
+
+// A file's input stream that the test can cut off: its reads fail from then on, as at the end of
+// a file, so a reader caught in a source without end comes back and the test can say so.
+class CuttableInput final : public s::io::IInputStream {
+ public:
+  explicit CuttableInput(s::file::win::FileInputStream* file) : m_file(file) {}
+  bool read(void* buffer, uint32_t size, uint32_t* got) override {
+    if (cut) {
+      if (got != nullptr) *got = 0;
+      return false;
+    }
+    return m_file->read(buffer, size, got);
+  }
+  bool close() override { return m_file->close(); }
+  int64_t getPosition() override { return m_file->getPosition(); }
+  bool isSeekable() override { return m_file->isSeekable(); }
+  bool rewind() override { return m_file->rewind(); }
+  int64_t seekToEnd() override { return m_file->seekToEnd(); }
+  bool seek(int64_t position) override { return m_file->seek(position); }
+  int64_t seekFromEnd(int64_t distance) override { return m_file->seekFromEnd(distance); }
+  bool skip(int64_t n) override { return m_file->skip(n); }
+  bool skipBack(int64_t n) override { return m_file->skipBack(n); }
+  void resetStream() override {}
+  void dispose() override {}
+  void reset() override {}
+  void release() override {}
+  std::atomic<bool> cut{false};
+
+ private:
+  s::file::win::FileInputStream* m_file;
+};
+
+}  // namespace
+
+TEST(Mp3, ASourceWithoutEndIsReadOnlyAsFarAsItsSize) {
+  // A device gives bytes for ever and reports a size of 0; in its zeros no frame starts.
+  TempDir folder;
+  std::filesystem::create_symlink("/dev/zero", folder.file("zeros.mp3"));
+  const std::u16string name = folder.windowsPath("zeros.mp3");
+  s::file::win::PathWin* path = s::file::win::PathWin::newFromText(name.c_str());
+  const int64_t size = path->getSize(false, true, nullptr, nullptr, true);
+  path->release();
+  auto* file = s::file::win::FileInputStream::take();
+  ASSERT_TRUE(file->open(name.c_str()));
+  CuttableInput input(file);
+  Mp3* reader = Mp3::take();
+  std::atomic<bool> done{false};
+  uint64_t decoded = 0;
+  std::thread reading([&] {
+    reader->setFileSize(size);
+    reader->setInputStream(&input, false);
+    uint8_t block[4096];
+    uint32_t got = 0;
+    while (reader->read(block, sizeof block, &got)) decoded += got;
+    done = true;
+  });
+  const bool ended =
+      lumetra::testlib::waitUntil([&] { return done.load(); }, std::chrono::seconds(60));
+  input.cut = true;
+  reading.join();
+  EXPECT_TRUE(ended) << "the reader was still reading a source of " << size << " bytes";
+  EXPECT_EQ(size, 0);
+  EXPECT_FALSE(reader->hasFrames());
+  EXPECT_EQ(reader->getPcmLength(), -1);
+  EXPECT_EQ(decoded, 0u);
+  reader->release();
+  file->dispose();
 }
