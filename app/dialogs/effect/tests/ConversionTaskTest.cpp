@@ -36,6 +36,7 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,9 +53,9 @@ using lumetra::apptest::writeBytes;
 using lumetra::apptest::writeTone;
 
 /// An MP3 of a tone of 440 Hz, encoded by lame at `kbps`.
-void writeMp3Tone(const TempDir& dir, const fs::path& path, int kbps) {
+void writeMp3Tone(const TempDir& dir, const fs::path& path, int kbps, double seconds = 1.0) {
   const fs::path wav = dir.file("lame-source.wav");
-  writeTone(wav, 440.0, 1.0);
+  writeTone(wav, 440.0, seconds);
   ASSERT_TRUE(lumetra::apptest::encodeMp3(wav, path, kbps));
   fs::remove(wav);
 }
@@ -417,6 +418,21 @@ void runConversionTaskWithin(TaskWindow& window, std::chrono::seconds limit) {
   task.join();
 }
 
+/// `bytes` with `count` random bytes written over them from `at` on (up to their end).
+std::vector<uint8_t> overwritten(std::vector<uint8_t> bytes, size_t at, size_t count,
+                                 uint32_t seed) {
+  std::mt19937 random(seed);
+  for (size_t i = at; i < std::min(bytes.size(), at + count); ++i) {
+    bytes[i] = static_cast<uint8_t>(random());
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
 /// Converts the files of `dir` that `expected` names, in its order, with Volume Up +30 % into
 /// `outFolder`, and checks what became of each.
 void convertExpecting(const TempDir& dir, const std::u16string& outFolder,
@@ -450,6 +466,30 @@ TEST_F(ConversionTask, SourcesWithoutEndAreRefusedAndTheBatchGoesOn) {
                     {"good.mp3", EntryResult::kConverted}});
   EXPECT_TRUE(outputExists("good (Vol,+30%).mp3"));
   EXPECT_EQ(outputCount(), 1u);
+}
+
+TEST_F(ConversionTask, AnMp3WhoseAudioStopsDecodingEarlyIsReportedDamagedAndLeavesNoOutput) {
+  // Two minutes whose data is random bytes after the first ten seconds: what decodes is a
+  // twelfth of the file.
+  writeMp3Tone(m_dir, m_dir.file("long.mp3"), 128, 120.0);
+  const std::vector<uint8_t> whole = readAll(m_dir.file("long.mp3"));
+  writeBytes(m_dir.file("damaged.mp3"), overwritten(whole, whole.size() / 12, whole.size(), 1));
+  // What real files carry besides their frames still converts: junk after the last frame, a
+  // damaged last frame, a short stretch of damage that the frames after it resume from.
+  writeMp3Tone(m_dir, m_dir.file("short.mp3"), 128, 3.0);
+  const std::vector<uint8_t> three = readAll(m_dir.file("short.mp3"));
+  std::vector<uint8_t> junk = three;
+  junk.resize(three.size() + 300, 0x5A);
+  writeBytes(m_dir.file("junk.mp3"), overwritten(junk, three.size(), 300, 2));
+  writeBytes(m_dir.file("last frame.mp3"), overwritten(three, three.size() - 200, 200, 3));
+  writeBytes(m_dir.file("gap.mp3"), overwritten(three, three.size() / 2, 2000, 4));
+  convertExpecting(m_dir, outFolder(),
+                   {{"damaged.mp3", EntryResult::kUndecodable},
+                    {"junk.mp3", EntryResult::kConverted},
+                    {"last frame.mp3", EntryResult::kConverted},
+                    {"gap.mp3", EntryResult::kConverted}});
+  EXPECT_FALSE(outputExists("damaged (Vol,+30%).mp3"));
+  EXPECT_EQ(outputCount(), 3u);
 }
 
 TEST_F(ConversionTask, SendsItsEventsWithoutTheLockAndReadsTheListAgainAfterEachFile) {
