@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -218,6 +219,12 @@ RunResult run(const std::vector<std::string>& argv, const Environment& environme
   result.exitCode = child.exitCode();
   result.signal = child.signal();
   return result;
+}
+
+ChildProcess feedPipe(const std::filesystem::path& path) {
+  if (mkfifo(path.c_str(), 0600) != 0) return ChildProcess(std::vector<std::string>{});
+  return ChildProcess(
+      {"sh", "-c", "exec </dev/null >/dev/null 2>&1; exec cat /dev/zero > \"$0\"", path.string()});
 }
 
 }  // namespace lumetra::testlib

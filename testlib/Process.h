@@ -85,4 +85,10 @@ class ChildProcess {
   int m_signal = 0;
 };
 
+/// Makes a named pipe at `path` and starts the writer that feeds it zeros for as long as a reader
+/// holds it open: a source without end. The writer holds none of this process's input or output,
+/// so a test that ends while it waits for a reader is not waited for. The pipe exists when this
+/// returns; the child is not started (`started` false) when it could not be made.
+ChildProcess feedPipe(const std::filesystem::path& path);
+
 }  // namespace lumetra::testlib

@@ -181,7 +181,7 @@ bool FrameHeader::sameStreamAs(const FrameHeader& other) const {
          isMono() == other.isMono() && getSampleRate() == other.getSampleRate();
 }
 
-bool FrameHeader::findFirstFrame(io::IInputStream* stream, FrameHeader* record) {
+bool FrameHeader::findFirstFrame(io::IInputStream* stream, FrameHeader* record, int64_t end) {
   if (stream == nullptr) {
     return false;
   }
@@ -197,17 +197,22 @@ bool FrameHeader::findFirstFrame(io::IInputStream* stream, FrameHeader* record) 
   int64_t base = stream->getPosition();  // the stream position of bytes[0]
   uint32_t count = 0;
   uint32_t at = 0;
-  bool end = false;
-  // Keeps the bytes from `at` on and reads behind them up to a full block or the end.
+  bool ended = false;
+  // Keeps the bytes from `at` on and reads behind them up to a full block, the stream's end or
+  // `end`, whichever comes first.
   auto refill = [&]() {
     std::memmove(bytes, bytes + at, count - at);
     base += at;
     count -= at;
     at = 0;
-    while (count < kScanBlock && !end) {
+    while (count < kScanBlock && !ended) {
+      const int64_t left = end == kNoEnd ? kScanBlock : end - (base + count);
       uint32_t got = 0;
-      if (!stream->read(bytes + count, kScanBlock - count, &got) || got == 0) {
-        end = true;
+      if (left <= 0 ||
+          !stream->read(bytes + count,
+                        static_cast<uint32_t>(std::min<int64_t>(kScanBlock - count, left)), &got) ||
+          got == 0) {
+        ended = true;
       } else {
         count += got;
       }
@@ -217,19 +222,19 @@ bool FrameHeader::findFirstFrame(io::IInputStream* stream, FrameHeader* record) 
   FrameHeader next;
   bool accepted = false;
   for (;;) {
-    if (!end && count - at < kLookahead) {
+    if (!ended && count - at < kLookahead) {
       refill();
     }
     const void* sync = at < count ? std::memchr(bytes + at, 0xFF, count - at) : nullptr;
     if (sync == nullptr) {
-      if (end) {
+      if (ended) {
         break;
       }
       at = count;
       continue;
     }
     at = static_cast<uint32_t>(static_cast<const uint8_t*>(sync) - bytes);
-    if (!end && count - at < kLookahead) {
+    if (!ended && count - at < kLookahead) {
       continue;  // refilled at the top of the loop, keeping the candidate
     }
     if (count - at >= 4 && found->decode(bigEndian32(bytes + at))) {
@@ -240,8 +245,8 @@ bool FrameHeader::findFirstFrame(io::IInputStream* stream, FrameHeader* record) 
         const uint64_t following =
             static_cast<uint64_t>(at) + static_cast<uint32_t>(found->m_frameLength);
         if (following >= count) {
-          accepted = end && following == count;
-        } else if (end && count - following < 4) {
+          accepted = ended && following == count;
+        } else if (ended && count - following < 4) {
           accepted = bytes[following] == 0xFF;
         } else {
           accepted = following + 4 <= count && bytes[following] == 0xFF &&

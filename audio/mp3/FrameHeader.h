@@ -30,6 +30,8 @@ class FrameHeader final : public base::IObject, public virtual thread::IPoolable
   static constexpr int32_t kModeJointStereo = 1;
   static constexpr int32_t kModeDualChannel = 2;
   static constexpr int32_t kModeMono = 3;
+  /// The end of a stream whose size is unknown (see `findFirstFrame`).
+  static constexpr int64_t kNoEnd = INT64_MAX;
 
   FrameHeader() { reset(); }
   void reset() override;
@@ -55,9 +57,12 @@ class FrameHeader final : public base::IObject, public virtual thread::IPoolable
   /// (exactly, or with fewer than four bytes after it that begin the next sync: a header cut
   /// short). A frame that would run past the end is not taken: in the last stretch of a file any
   /// 0xFF byte inside a frame's data would pass that test.
+  /// The stream ends at `end` (a stream position) or where its reads end, whichever comes first:
+  /// the scan reads no byte at or after `end`, so a stream that never ends (a device, a pipe, a
+  /// file that keeps growing) is scanned only as far as the file's size; kNoEnd bounds nothing.
   /// `record` (null: one taken from its pool for the call) receives the frame, parsed with its
   /// Xing data. The stream is read in large blocks; its position afterwards is not meaningful.
-  static bool findFirstFrame(io::IInputStream* stream, FrameHeader* record);
+  static bool findFirstFrame(io::IInputStream* stream, FrameHeader* record, int64_t end);
 
   /// The bitrate index of `kbps` in the table of the header's version and layer, or 0 (free
   /// format) when the table lacks it; answers the index.

@@ -11,7 +11,15 @@ namespace s::sound::mp3 {
 int64_t Id3Tag::readId3v2End(io::IInputStream* stream) const {
   uint8_t header[10];
   if (m_kind != kId3v2 || stream == nullptr || !stream->seek(m_position) ||
-      !io::readFully(stream, header, sizeof header) || std::memcmp(header, "ID3", 3) != 0) {
+      !io::readFully(stream, header, sizeof header)) {
+    return -1;
+  }
+  const int64_t length = id3v2Length(header);
+  return length < 0 ? -1 : m_position + length;
+}
+
+int64_t Id3Tag::id3v2Length(const uint8_t header[10]) {
+  if (std::memcmp(header, "ID3", 3) != 0) {
     return -1;
   }
   // Version bytes of 0xFF and size bytes with the top bit set never occur in a tag: such a header
@@ -23,7 +31,7 @@ int64_t Id3Tag::readId3v2End(io::IInputStream* stream) const {
   const int64_t body =
       static_cast<int64_t>(header[6]) << 21 | header[7] << 14 | header[8] << 7 | header[9];
   const bool footer = (header[5] & 0x10) != 0;
-  return m_position + 10 + body + (footer ? 10 : 0);
+  return 10 + body + (footer ? 10 : 0);
 }
 
 bool readTagSignature(Id3Tag* tag, io::IInputStream* stream) {

@@ -37,6 +37,9 @@ class Id3Tag final : public base::IObject, public virtual thread::IPoolable {
   /// at the tag's position. -1 for another kind or a header that cannot be read or is malformed
   /// (size bytes must be below 0x80). The stream position is then not meaningful.
   int64_t readId3v2End(io::IInputStream* stream) const;
+  /// The whole length of the ID3v2 tag whose 10-byte header is `header` (header, body and the
+  /// footer it announces); -1 when the bytes are no such header (see `readId3v2End`).
+  static int64_t id3v2Length(const uint8_t header[10]);
 
  private:
   int64_t m_position = 0;

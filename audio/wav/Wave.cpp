@@ -1,6 +1,7 @@
 // RIFF WAVE files: header parsing and writing, PCM blocks through the effect chain.
 #include "audio/wav/Wave.h"
 
+#include "audio/InputEnd.h"
 #include "audio/SpeedFactor.h"
 #include "audio/wav/Info.h"
 
@@ -231,19 +232,8 @@ void Wave::readHeader() {
   if (m_input->getPosition() != m_basePosition) {
     m_input->seek(m_basePosition);
   }
-  // Where the file ends bounds the chunk walk and the data: the stream's own end when it can be
-  // found, else the size the caller gave.
-  int64_t end = std::numeric_limits<int64_t>::max();
-  if (m_input->isSeekable()) {
-    const int64_t streamEnd = m_input->seekToEnd();
-    if (streamEnd >= m_basePosition) {
-      end = streamEnd;
-    }
-    m_input->seek(m_basePosition);
-  }
-  if (m_fileSize >= 0) {
-    end = std::min(end, m_basePosition + m_fileSize);
-  }
+  // Where the file ends bounds the chunk walk and the data.
+  const int64_t end = findInputEnd(m_input, m_basePosition, m_fileSize);
   if (!io::readFully(m_input, m_header, 12)) {
     m_fault = Fault::kTruncated;
   } else if (!isId(m_header, "RIFF") || !isId(m_header + 8, "WAVE")) {

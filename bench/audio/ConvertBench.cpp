@@ -465,6 +465,13 @@ int convert(const Options& options) {
     // A file without a sample in it is not a conversion of a file with audio.
     return failOutput(inName + ": no audio could be decoded");
   }
+  if (mp3 && static_cast<s::sound::mp3::win::Mp3*>(reader)->hasLostAudio()) {
+    // Only part of its audio decodes: that part is not the conversion of the file.
+    return failOutput(
+        inName + ": damaged: " +
+        std::to_string(static_cast<s::sound::mp3::win::Mp3*>(reader)->getBytesPassedOver()) +
+        " bytes of its audio data do not decode");
+  }
   SetLastError(ERROR_SUCCESS);
   if (!writer->close()) {
     const DWORD error = GetLastError();

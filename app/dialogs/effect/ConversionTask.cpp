@@ -135,12 +135,14 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
   // A source cut, grown, rewritten or removed while it was read gave part of some file, not the
   // conversion of one; a file that was short before it was opened converts as it is.
   const bool sourceKept = input->isAsOpened();
+  // A damaged MP3 gives the part of its audio that still decodes: that is not its conversion.
+  const bool whole = !mp3 || !static_cast<mp3::win::Mp3*>(reader)->hasLostAudio();
   const bool finished = writer->close();
   reader->close();
   // The output takes its name only whole; anything else is gone with its stream, so nothing
   // half-written ever stands under a converted file's name.
   const bool named =
-      pumped == PumpResult::kConverted && sourceKept && finished && stream->publish(false);
+      pumped == PumpResult::kConverted && sourceKept && whole && finished && stream->publish(false);
   stream->dispose();
   if (named) {
     return done(EntryResult::kConverted);
@@ -153,8 +155,8 @@ EntryResult convertAudio(PathWin* source, bool mp3, const Setting& setting, Path
   if (!sourceKept) {
     return done(EntryResult::kUnreadable);
   }
-  return done(pumped == PumpResult::kNothingRead ? EntryResult::kUndecodable
-                                                 : EntryResult::kUnwritable);
+  return done(pumped == PumpResult::kNothingRead || !whole ? EntryResult::kUndecodable
+                                                           : EntryResult::kUnwritable);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 using namespace mp3_testing;
@@ -28,18 +29,20 @@ bool parseBytes(const Bytes& bytes, FrameHeader& header) {
 int64_t firstFrameIn(const Bytes& bytes) {
   ArrayU08* file = memoryOf(bytes);
   FrameHeader header;
-  const bool found = FrameHeader::findFirstFrame(in(file), &header);
+  const bool found = FrameHeader::findFirstFrame(in(file), &header, FrameHeader::kNoEnd);
   file->release();
   return found ? header.getPosition() : -1;
 }
 
-// An input stream over a memory file that counts its read calls.
+// An input stream over a memory file that counts its read calls and notes how far they reached.
 class CountingInput final : public s::io::IInputStream {
  public:
   explicit CountingInput(ArrayU08* file) : m_file(file) {}
   bool read(void* buffer, uint32_t size, uint32_t* got) override {
     ++reads;
-    return in(m_file)->read(buffer, size, got);
+    const bool ok = in(m_file)->read(buffer, size, got);
+    furthest = std::max(furthest, in(m_file)->getPosition());
+    return ok;
   }
   bool close() override { return true; }
   int64_t getPosition() override { return in(m_file)->getPosition(); }
@@ -55,6 +58,7 @@ class CountingInput final : public s::io::IInputStream {
   void reset() override {}
   void release() override {}
   int reads = 0;
+  int64_t furthest = 0;
 
  private:
   ArrayU08* m_file;
@@ -254,7 +258,7 @@ TEST(FrameHeader, ScansThroughLargeReadsAndParsesTheFrameFoundWithItsXingData) {
       memoryOf(join({Bytes(1 << 20, 0), xingFrame(h, 417, 36, 3, 99, 41283, 0), frame(h, 417)}));
   CountingInput counting(file);
   FrameHeader header;
-  ASSERT_TRUE(FrameHeader::findFirstFrame(&counting, &header));
+  ASSERT_TRUE(FrameHeader::findFirstFrame(&counting, &header, FrameHeader::kNoEnd));
   EXPECT_EQ(header.getPosition(), 1 << 20);
   EXPECT_TRUE(header.isVbr());
   EXPECT_EQ(header.getXingFrames(), 99);
@@ -263,6 +267,31 @@ TEST(FrameHeader, ScansThroughLargeReadsAndParsesTheFrameFoundWithItsXingData) {
 
   // Without a record the search still answers, with one from the pool.
   ArrayU08* again = memoryOf(frames(h, 417, 2));
-  EXPECT_TRUE(FrameHeader::findFirstFrame(in(again), nullptr));
+  EXPECT_TRUE(FrameHeader::findFirstFrame(in(again), nullptr, FrameHeader::kNoEnd));
   again->release();
+}
+
+TEST(FrameHeader, TheSearchReadsNothingFromTheEndItIsGivenOn) {
+  // Frames behind 100,000 bytes of junk: a stream that went on for ever past the size it was
+  // given would be read no further than that size.
+  Header h;
+  const int64_t junk = 100000;
+  ArrayU08* file = memoryOf(join({Bytes(junk, 0x33), frames(h, 417, 3)}));
+  struct Case {
+    int64_t end;
+    int64_t found;
+  };
+  for (const Case& c : {Case{junk, -1}, Case{junk + 416, -1}, Case{junk + 417, junk},
+                        Case{junk + 417 + 2, junk}, Case{junk + 1000, junk}}) {
+    SCOPED_TRACE(c.end);
+    in(file)->rewind();
+    CountingInput counting(file);
+    FrameHeader header;
+    const bool found = FrameHeader::findFirstFrame(&counting, &header, c.end);
+    EXPECT_EQ(found ? header.getPosition() : -1, c.found);
+    if (!found) {
+      EXPECT_LE(counting.furthest, c.end);
+    }
+  }
+  file->release();
 }

@@ -25,17 +25,24 @@ namespace s::sound::mp3::win {
 /// Reading: attaching the input measures the file. A leading ID3v2 tag is passed over by the
 /// size its header gives, then the stream is scanned for the first frame that the next frame
 /// confirms (FrameHeader::findFirstFrame); the audio data runs from there to the end of the file,
-/// less 128 bytes when the file has only an ID3v1 tag. Durations, PCM length, frame count and
-/// bitrate come from the first frame's header and, when it carries Xing data, from that. A file
-/// without frames reads as empty and measures -1; so does a free-format file (bitrate index 0),
-/// which this reader does not decode (`isFreeFormat` tells it).
+/// less 128 bytes when the file has only an ID3v1 tag. The file ends where the input does
+/// (s::sound::findInputEnd): no scan or walk reads past the smaller of the stream's own end and
+/// the file size given, so a source that never ends (a device, a file that keeps growing) is read
+/// only as far as the size it had. Durations, PCM length, frame count and bitrate come from the
+/// first frame's header and, when it carries Xing data, from that. A file without frames reads as
+/// empty and measures -1; so does a free-format file (bitrate index 0), which this reader does
+/// not decode (`isFreeFormat` tells it).
 ///
 /// `read` decodes 16-bit PCM at the file's own rate and channel count, keeping decoded bytes that
 /// do not fit the caller's block for the next call. The decoder is fed whole frames, up to
 /// 40,960 bytes at a time, walked from header to header: a frame counts only when a header of
 /// its stream stands where it ends (or the audio data ends there). Otherwise the sync is lost,
 /// and the walk goes on only at a frame that the next frame confirms, as at the start of the
-/// file, so damaged or foreign bytes in the middle never reach the decoder as false frames.
+/// file, so damaged or foreign bytes in the middle never reach the decoder as false frames. An
+/// ID3v2 tag between frames (files joined, a tag appended) is passed over by its size, and the
+/// data ends before a trailing APE or Lyrics3 tag: tags are neither audio nor damage. The bytes
+/// the walk passes over are counted; a file that loses more than real files do is damaged
+/// (`hasLostAudio`).
 ///
 /// Writing: a reset writer makes MPEG-1 Layer III, 192 kbps, 44,100 Hz joint stereo; the format
 /// setters change bitrate, rate and channels. The first block opens the encoder with the block's
@@ -57,6 +64,10 @@ class Mp3 final : public IMp3 {
   static constexpr uint32_t kPeekBlock = 65536;
   /// The least output buffer of a writer: one second of 16-bit stereo at 44,100 Hz.
   static constexpr uint32_t kLeastOutputBuffer = 176400;
+  /// Bytes of audio data passed over as not audio beyond which a file has lost audio
+  /// (`hasLostAudio`): any amount above the first, or above the second and a tenth of the data.
+  static constexpr int64_t kMostPassedOver = 64 * 1024;
+  static constexpr int64_t kLeastDamage = 8 * 1024;
 
   Mp3();
   ~Mp3() override;
@@ -126,6 +137,16 @@ class Mp3 final : public IMp3 {
   bool hasFrames() const { return m_frameFound; }
   /// Reader: the audio is free-format MPEG (bitrate index 0), which is not decoded.
   bool isFreeFormat() const { return m_freeFormat; }
+  /// Reader: the bytes of audio data that `read` has passed over as not audio since the input
+  /// was attached or moved (where the sync was lost, and the rest after the last frame); tags
+  /// are not counted.
+  int64_t getBytesPassedOver() const { return m_bytesPassedOver; }
+  /// Reader: more of the audio data has been passed over as not audio than a whole file ever
+  /// leaves, so the audio that decodes is not the file's: more than kMostPassedOver bytes, or
+  /// more than kLeastDamage bytes that are also more than a tenth of the data. Asked once `read`
+  /// has met the end, it tells a damaged file from one that converts (see the definition for
+  /// what real files leave).
+  bool hasLostAudio() const;
   /// Reader: the first frame; writer: the output format.
   const FrameHeader& getHeader() const { return m_header; }
   const Id3Tag& getTag() const { return m_tag; }
@@ -153,6 +174,13 @@ class Mp3 final : public IMp3 {
   /// Moves the walk position to the next frame after it that the next frame confirms; false
   /// when there is none before the end of the audio data.
   bool resync();
+  /// The walk lost its sync: on at the next confirmed frame, or at the end of the audio data,
+  /// with the bytes passed over counted.
+  void loseSync();
+  /// Passes over what is left of the audio data, counting it.
+  void passOverRest();
+  /// Moves the end of the audio data before the APE and Lyrics3 tags that end it.
+  void leaveOutTrailingTags();
 
   thread::ObjLocker m_lock;
   Effect m_effect;
@@ -180,9 +208,14 @@ class Mp3 final : public IMp3 {
   /// Reader: the audio data begins with a free-format frame.
   bool m_freeFormat = false;
   /// Reader: the input position of the next frame to feed the decoder, and the end of the audio
-  /// data (INT64_MAX when the file size is unknown).
+  /// data (the input's end when the file size is unknown).
   int64_t m_walkPosition = 0;
   int64_t m_dataEnd = 0;
+  /// Reader: where the input ends (s::sound::findInputEnd); nothing at or after it is read.
+  int64_t m_inputEnd = INT64_MAX;
+  /// Reader: the bytes of audio data the walk has passed over as not audio since the input was
+  /// attached or moved.
+  int64_t m_bytesPassedOver = 0;
   /// Reader: the header being walked over, and the one after it.
   FrameHeader m_walkFrame;
   FrameHeader m_nextFrame;

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,6 +60,18 @@ Bytes toneWav(size_t frames) {
   std::vector<uint8_t> pcm(frames * 4);
   for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<uint8_t>(i * 37 + i / 4);
   return WavBuilder::pcmFile(pcm, 2, 44100, 16);
+}
+
+// `seconds` of toneWav as an MP3 of `kbps` that lame writes at `mp3` (its WAV beside it).
+::testing::AssertionResult writeLameMp3(const fs::path& mp3, size_t seconds, int kbps) {
+  fs::path wav = mp3;
+  wav.replace_extension(".wav");
+  writeFile(wav, toneWav(seconds * 44100));
+  const lumetra::testlib::RunResult lame =
+      lumetra::testlib::run({BENCH_LAME_PROGRAM, "--quiet", "--cbr", "-b", std::to_string(kbps),
+                             wav.string(), mp3.string()});
+  if (lame.exitCode != 0) return ::testing::AssertionFailure() << lame.output;
+  return ::testing::AssertionSuccess();
 }
 
 }  // namespace
@@ -155,6 +168,63 @@ TEST(ConvertBench, MessagesNameWhatASourceThatIsNoFileIs) {
   }
 }
 
+TEST(ConvertBench, ASourceWithoutEndEndsTheRunWithItsReason) {
+  TempDir folder;
+  fs::create_symlink("/dev/zero", folder.file("zeros.mp3"));
+  fs::create_symlink("/dev/zero", folder.file("zeros.wav"));
+  lumetra::testlib::ChildProcess writer = lumetra::testlib::feedPipe(folder.file("fed.mp3"));
+  ASSERT_TRUE(writer.started());
+  struct Case {
+    const char* name;
+    const char* says;
+  };
+  for (const Case& c : {Case{"zeros.mp3", "no MPEG audio frames"}, Case{"fed.mp3", "not a regular"},
+                        Case{"zeros.wav", "not a RIFF WAVE file"}}) {
+    SCOPED_TRACE(c.name);
+    const fs::path out = folder.file(std::string("out-") + c.name);
+    lumetra::testlib::ChildProcess run(
+        {CONVERT_BENCH_PROGRAM, folder.file(c.name).string(), out.string()}, {}, true);
+    const bool ended = run.wait(60000);
+    EXPECT_TRUE(ended) << "still converting after a minute";
+    if (!ended) {
+      run.kill();
+      continue;
+    }
+    EXPECT_EQ(run.exitCode(), 1);
+    const std::string output = run.readOutputToEnd();
+    EXPECT_NE(output.find(c.says), std::string::npos) << output;
+    EXPECT_FALSE(fs::exists(out));
+  }
+}
+
+TEST(ConvertBench, AnMp3WhoseAudioStopsDecodingEarlyIsNoConversion) {
+  TempDir folder;
+  ASSERT_TRUE(writeLameMp3(folder.file("long.mp3"), 120, 128));
+  std::ifstream in(folder.file("long.mp3"), std::ios::binary);
+  const Bytes whole{std::istreambuf_iterator<char>(in), {}};
+  // Random bytes after the first ten seconds of two minutes.
+  Bytes damaged = whole;
+  std::mt19937 random(1);
+  for (size_t i = whole.size() / 12; i < damaged.size(); ++i) {
+    damaged[i] = static_cast<uint8_t>(random());
+  }
+  writeFile(folder.file("damaged.mp3"), damaged);
+  Outcome run = convertBench("--volume 30 " + quoted(folder.file("damaged.mp3")) + " " +
+                             quoted(folder.file("out.mp3")));
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_NE(run.output.find("damaged"), std::string::npos) << run.output;
+  EXPECT_FALSE(fs::exists(folder.file("out.mp3")));
+
+  // A few hundred bytes of junk after the last frame are no damage.
+  Bytes junk = whole;
+  for (int i = 0; i < 300; ++i) junk.push_back(static_cast<uint8_t>(random()));
+  writeFile(folder.file("junk.mp3"), junk);
+  run = convertBench("--volume 30 " + quoted(folder.file("junk.mp3")) + " " +
+                     quoted(folder.file("junk-out.mp3")));
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(fs::exists(folder.file("junk-out.mp3")));
+}
+
 TEST(ConvertBench, MessagesNameThePathAsTypedInUtf8) {
   TempDir folder;
   const fs::path missing = folder.file("Ünïcødé.wav");
@@ -238,11 +308,7 @@ TEST(ConvertBench, AWavConversionKilledPartWayLeavesNoFile) {
 
 TEST(ConvertBench, AnMp3ConversionKilledPartWayLeavesNoFile) {
   TempDir sources;
-  writeFile(sources.file("long.wav"), toneWav(60 * 44100));
-  const lumetra::testlib::RunResult lame =
-      lumetra::testlib::run({BENCH_LAME_PROGRAM, "--quiet", "--cbr", "-b", "192",
-                             sources.file("long.wav").string(), sources.file("long.mp3").string()});
-  ASSERT_EQ(lame.exitCode, 0) << lame.output;
+  ASSERT_TRUE(writeLameMp3(sources.file("long.mp3"), 60, 192));
   // 192 kbps in and out: the same size, within a few frames of encoder delay and padding.
   const uintmax_t size = fs::file_size(sources.file("long.mp3"));
   expectKilledConversionsLeaveNothing(sources.file("long.mp3"), {"--volume", "30"}, size,

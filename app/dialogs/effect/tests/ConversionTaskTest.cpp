@@ -19,6 +19,7 @@
 #include "testlib/Process.h"
 #include "testlib/Signal.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 #include "testlib/WavBuilder.h"
 
 #include <windows.h>
@@ -28,6 +29,7 @@
 
 #include <unistd.h>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -35,7 +37,9 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace s::sound::gui::dialogs::effect;
@@ -50,9 +54,9 @@ using lumetra::apptest::writeBytes;
 using lumetra::apptest::writeTone;
 
 /// An MP3 of a tone of 440 Hz, encoded by lame at `kbps`.
-void writeMp3Tone(const TempDir& dir, const fs::path& path, int kbps) {
+void writeMp3Tone(const TempDir& dir, const fs::path& path, int kbps, double seconds = 1.0) {
   const fs::path wav = dir.file("lame-source.wav");
-  writeTone(wav, 440.0, 1.0);
+  writeTone(wav, 440.0, seconds);
   ASSERT_TRUE(lumetra::apptest::encodeMp3(wav, path, kbps));
   fs::remove(wav);
 }
@@ -494,6 +498,99 @@ TEST_F(ConversionTask, ASourceThatChangesWhileItIsReadIsNotConverted) {
   ASSERT_EQ(window.results().getEntries().size(), 1u);
   EXPECT_EQ(window.results().getEntries()[0].result, EntryResult::kConverted);
   EXPECT_EQ(outputCount(), 1u);
+}
+
+namespace {
+
+/// Runs the task for `window` on a thread of its own and waits for its end. A thread cannot be
+/// stopped: should the task never end, the test fails and ends its process before the window
+/// the thread works with is gone.
+void runConversionTaskWithin(TaskWindow& window, std::chrono::seconds limit) {
+  std::atomic<bool> done{false};
+  std::thread task([&] {
+    runConversionTask(&window);
+    done = true;
+  });
+  if (!lumetra::testlib::waitUntil([&] { return done.load(); }, limit)) {
+    ADD_FAILURE() << "the conversion task has not ended within " << limit.count() << " s";
+    std::fflush(stdout);
+    std::_Exit(1);
+  }
+  task.join();
+}
+
+/// `bytes` with `count` random bytes written over them from `at` on (up to their end).
+std::vector<uint8_t> overwritten(std::vector<uint8_t> bytes, size_t at, size_t count,
+                                 uint32_t seed) {
+  std::mt19937 random(seed);
+  for (size_t i = at; i < std::min(bytes.size(), at + count); ++i) {
+    bytes[i] = static_cast<uint8_t>(random());
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+/// Converts the files of `dir` that `expected` names, in its order, with Volume Up +30 % into
+/// `outFolder`, and checks what became of each.
+void convertExpecting(const TempDir& dir, const std::u16string& outFolder,
+                      const std::vector<std::pair<std::string, EntryResult>>& expected) {
+  TaskWindow window(outFolder);
+  for (const auto& entry : expected) window.add(dir.windowsPath(entry.first));
+  window.use(kVolumeUp, 30, 0);
+  runConversionTaskWithin(window, std::chrono::seconds(60));
+  const auto& entries = window.results().getEntries();
+  ASSERT_EQ(entries.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const std::string& name = expected[i].first;
+    EXPECT_EQ(entries[i].fileName, std::u16string(name.begin(), name.end()));
+    EXPECT_EQ(entries[i].result, expected[i].second) << name;
+  }
+}
+
+}  // namespace
+
+TEST_F(ConversionTask, SourcesWithoutEndAreRefusedAndTheBatchGoesOn) {
+  // A device gives bytes for ever; a pipe as long as its writer writes.
+  fs::create_symlink("/dev/zero", m_dir.file("zeros.mp3"));
+  fs::create_symlink("/dev/zero", m_dir.file("zeros.wav"));
+  lumetra::testlib::ChildProcess writer = lumetra::testlib::feedPipe(m_dir.file("fed.mp3"));
+  ASSERT_TRUE(writer.started());
+  writeMp3Tone(m_dir, m_dir.file("good.mp3"), 128);
+  convertExpecting(m_dir, outFolder(),
+                   {{"zeros.mp3", EntryResult::kUndecodable},
+                    {"fed.mp3", EntryResult::kUnreadable},
+                    {"zeros.wav", EntryResult::kUndecodable},
+                    {"good.mp3", EntryResult::kConverted}});
+  EXPECT_TRUE(outputExists("good (Vol,+30%).mp3"));
+  EXPECT_EQ(outputCount(), 1u);
+}
+
+TEST_F(ConversionTask, AnMp3WhoseAudioStopsDecodingEarlyIsReportedDamagedAndLeavesNoOutput) {
+  // Two minutes whose data is random bytes after the first ten seconds: what decodes is a
+  // twelfth of the file.
+  writeMp3Tone(m_dir, m_dir.file("long.mp3"), 128, 120.0);
+  const std::vector<uint8_t> whole = readAll(m_dir.file("long.mp3"));
+  writeBytes(m_dir.file("damaged.mp3"), overwritten(whole, whole.size() / 12, whole.size(), 1));
+  // What real files carry besides their frames still converts: junk after the last frame, a
+  // damaged last frame, a short stretch of damage that the frames after it resume from.
+  writeMp3Tone(m_dir, m_dir.file("short.mp3"), 128, 3.0);
+  const std::vector<uint8_t> three = readAll(m_dir.file("short.mp3"));
+  std::vector<uint8_t> junk = three;
+  junk.resize(three.size() + 300, 0x5A);
+  writeBytes(m_dir.file("junk.mp3"), overwritten(junk, three.size(), 300, 2));
+  writeBytes(m_dir.file("last frame.mp3"), overwritten(three, three.size() - 200, 200, 3));
+  writeBytes(m_dir.file("gap.mp3"), overwritten(three, three.size() / 2, 2000, 4));
+  convertExpecting(m_dir, outFolder(),
+                   {{"damaged.mp3", EntryResult::kUndecodable},
+                    {"junk.mp3", EntryResult::kConverted},
+                    {"last frame.mp3", EntryResult::kConverted},
+                    {"gap.mp3", EntryResult::kConverted}});
+  EXPECT_FALSE(outputExists("damaged (Vol,+30%).mp3"));
+  EXPECT_EQ(outputCount(), 3u);
 }
 
 TEST_F(ConversionTask, SendsItsEventsWithoutTheLockAndReadsTheListAgainAfterEachFile) {

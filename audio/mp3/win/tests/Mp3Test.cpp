@@ -1,6 +1,7 @@
 // MP3 files end to end: files measured from hand-built frames and tags, streams written through
 // the encoder library and read back through the decoder, conversions with volume, pitch and
-// speed, seeking, block sizes, and writers whose encoder refuses.
+// speed, seeking, block sizes, writers whose encoder refuses, sources without end, tags after the
+// audio, and files that lose part of their audio.
 #include "audio/filter/Octave.h"
 #include "audio/filter/Volume.h"
 #include "audio/mp3/tests/Mp3Builder.h"
@@ -9,20 +10,24 @@
 #include "audio/win/Mp3Encoder.h"
 #include "core/file/win/FileInputStream.h"
 #include "core/file/win/FileOutputStream.h"
+#include "core/file/win/PathWin.h"
 #include "core/io/IInputStream.h"
 #include "core/io/IOutputStream.h"
 #include "testlib/Signal.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 #include "testlib/WavBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace mp3_testing;
@@ -646,4 +651,197 @@ TEST(Mp3, InterfaceClassNamesAreTheirOwn) {
   s::sound::filter::Volume* volume = s::sound::filter::Volume::take();
   EXPECT_EQ(std::u16string(volume->IFilter::getClassName()), u"s_sound_IFilter");
   volume->release();
+}
+
+namespace {
+
+// A file's input stream that the test can cut off: its reads fail from then on, as at the end of
+// a file, so a reader caught in a source without end comes back and the test can say so.
+class CuttableInput final : public s::io::IInputStream {
+ public:
+  explicit CuttableInput(s::file::win::FileInputStream* file) : m_file(file) {}
+  bool read(void* buffer, uint32_t size, uint32_t* got) override {
+    if (cut) {
+      if (got != nullptr) *got = 0;
+      return false;
+    }
+    return m_file->read(buffer, size, got);
+  }
+  bool close() override { return m_file->close(); }
+  int64_t getPosition() override { return m_file->getPosition(); }
+  bool isSeekable() override { return m_file->isSeekable(); }
+  bool rewind() override { return m_file->rewind(); }
+  int64_t seekToEnd() override { return m_file->seekToEnd(); }
+  bool seek(int64_t position) override { return m_file->seek(position); }
+  int64_t seekFromEnd(int64_t distance) override { return m_file->seekFromEnd(distance); }
+  bool skip(int64_t n) override { return m_file->skip(n); }
+  bool skipBack(int64_t n) override { return m_file->skipBack(n); }
+  void resetStream() override {}
+  void dispose() override {}
+  void reset() override {}
+  void release() override {}
+  std::atomic<bool> cut{false};
+
+ private:
+  s::file::win::FileInputStream* m_file;
+};
+
+// An APE tag (version 2, with its header) holding a title.
+Bytes apeTag() {
+  const std::string title = "A title";
+  Bytes item(8, 0);
+  item[0] = static_cast<uint8_t>(title.size());
+  for (char c : std::string("Title")) item.push_back(static_cast<uint8_t>(c));
+  item.push_back(0);
+  item.insert(item.end(), title.begin(), title.end());
+  auto frameOfTag = [&](bool header) {
+    Bytes b(32, 0);
+    std::memcpy(b.data(), "APETAGEX", 8);
+    const uint32_t version = 2000;
+    const uint32_t size = static_cast<uint32_t>(item.size()) + 32;  // the items and the footer
+    const uint32_t flags = 0x80000000u | (header ? 0x20000000u : 0u);
+    for (int i = 0; i < 4; ++i) {
+      b[8 + i] = static_cast<uint8_t>(version >> (8 * i));
+      b[12 + i] = static_cast<uint8_t>(size >> (8 * i));
+      b[20 + i] = static_cast<uint8_t>(flags >> (8 * i));
+    }
+    b[16] = 1;  // one item
+    return b;
+  };
+  return join({frameOfTag(true), item, frameOfTag(false)});
+}
+
+// A Lyrics3 tag (version 2) holding a line of lyrics; it stands before an ID3v1 tag.
+Bytes lyrics3Tag() {
+  const std::string body =
+      "LYRICSBEGININD00002"
+      "10LYR00012"
+      "A line, sung";
+  char size[7];
+  std::snprintf(size, sizeof size, "%06zu", body.size());
+  const std::string tag = body + size + "LYRICS200";
+  return Bytes(tag.begin(), tag.end());
+}
+
+Bytes randomBytes(size_t count, uint32_t seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(count);
+  for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
+  return bytes;
+}
+
+// `seconds` of a tone in noise at 192 kbps: frames whose lengths and contents vary as music's do.
+Bytes noisyMp3(size_t seconds) {
+  const size_t frames = seconds * 44100;
+  std::vector<int16_t> pcm = makeTone(440.0, 0.3, 44100, frames, 2);
+  const std::vector<int16_t> noise = lumetra::testlib::makeNoise(9, 0.2, frames, 2);
+  for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(pcm[i] + noise[i]);
+  return encode(pcm);
+}
+
+}  // namespace
+
+TEST(Mp3, ASourceWithoutEndIsReadOnlyAsFarAsItsSize) {
+  // A device gives bytes for ever and reports a size of 0; in its zeros no frame starts.
+  TempDir folder;
+  std::filesystem::create_symlink("/dev/zero", folder.file("zeros.mp3"));
+  const std::u16string name = folder.windowsPath("zeros.mp3");
+  s::file::win::PathWin* path = s::file::win::PathWin::newFromText(name.c_str());
+  const int64_t size = path->getSize(false, true, nullptr, nullptr, true);
+  path->release();
+  auto* file = s::file::win::FileInputStream::take();
+  ASSERT_TRUE(file->open(name.c_str()));
+  CuttableInput input(file);
+  Mp3* reader = Mp3::take();
+  std::atomic<bool> done{false};
+  uint64_t decoded = 0;
+  std::thread reading([&] {
+    reader->setFileSize(size);
+    reader->setInputStream(&input, false);
+    uint8_t block[4096];
+    uint32_t got = 0;
+    while (reader->read(block, sizeof block, &got)) decoded += got;
+    done = true;
+  });
+  const bool ended =
+      lumetra::testlib::waitUntil([&] { return done.load(); }, std::chrono::seconds(60));
+  input.cut = true;
+  reading.join();
+  EXPECT_TRUE(ended) << "the reader was still reading a source of " << size << " bytes";
+  EXPECT_EQ(size, 0);
+  EXPECT_FALSE(reader->hasFrames());
+  EXPECT_EQ(reader->getPcmLength(), -1);
+  EXPECT_EQ(decoded, 0u);
+  reader->release();
+  file->dispose();
+}
+
+TEST(Mp3, TagsAfterTheAudioCostNoneOfIt) {
+  // Taggers append APE and Lyrics3 tags before the ID3v1 tag, and some an ID3v2 tag at the end;
+  // a picture in it may hold anything, well-formed frames of the file's own format too.
+  const Bytes& audio = twoSecondMp3();
+  const std::vector<int16_t> plain = decode(audio);
+  Bytes picture = randomBytes(30000, 21);
+  const Bytes fake = frames(kCbr, kCbrLength, 3);
+  std::copy(fake.begin(), fake.end(), picture.begin() + 5000);
+  struct Case {
+    const char* name;
+    Bytes file;
+  };
+  const Case cases[] = {
+      {"APE", join({audio, apeTag()})},
+      {"APE and ID3v1", join({audio, apeTag(), id3v1()})},
+      {"Lyrics3 and ID3v1", join({audio, lyrics3Tag(), id3v1()})},
+      {"ID3v2 with a picture", join({audio, id3v2(picture)})},
+      {"ID3v2 with a footer", join({audio, id3v2(picture, true)})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(decode(c.file), plain) << "the last frame is audio, and the tag is not";
+  }
+}
+
+TEST(Mp3, AFileThatLosesMoreThanWholeFilesDoHasLostAudio) {
+  const Bytes long30 = noisyMp3(30);
+  const Bytes short3 = noisyMp3(3);
+  auto overwrite = [](Bytes file, size_t at, const Bytes& with) {
+    std::copy(with.begin(), with.begin() + std::min(with.size(), file.size() - at),
+              file.begin() + static_cast<std::ptrdiff_t>(at));
+    return file;
+  };
+  const size_t tenth = long30.size() / 10;
+  const size_t third = short3.size() / 3;
+  struct Case {
+    const char* name;
+    Bytes file;
+    bool lost;
+  };
+  const Case cases[] = {
+      {"whole", long30, false},
+      {"random bytes from 3 s on", overwrite(long30, tenth, randomBytes(long30.size(), 1)), true},
+      {"zeros from 3 s on", overwrite(long30, tenth, Bytes(long30.size(), 0)), true},
+      {"200,000 random bytes in the middle",
+       overwrite(long30, long30.size() / 2, randomBytes(200000, 2)), true},
+      {"2,000 random bytes in the middle",
+       overwrite(long30, long30.size() / 2, randomBytes(2000, 3)), false},
+      {"a damaged last frame", overwrite(long30, long30.size() - 200, randomBytes(200, 4)), false},
+      {"300 bytes of junk after it", join({long30, randomBytes(300, 5)}), false},
+      {"5,000 bytes of junk after it", join({long30, randomBytes(5000, 6)}), false},
+      {"4,096 zeros after it", join({long30, Bytes(4096, 0)}), false},
+      {"cut inside a frame", Bytes(long30.begin(), long30.end() - 300), false},
+      {"a short file, whole", short3, false},
+      {"a short file, random bytes from 1 s on",
+       overwrite(short3, third, randomBytes(short3.size(), 7)), true},
+      {"a short file with 5,000 bytes of junk after it", join({short3, randomBytes(5000, 8)}),
+       false},
+  };
+  for (const Case& c : cases) {
+    ArrayU08* file = memoryOf(c.file);
+    Mp3* reader = readerOf(file);
+    readAll(reader);
+    EXPECT_EQ(reader->hasLostAudio(), c.lost) << c.name << ": " << reader->getBytesPassedOver()
+                                              << " of " << c.file.size() << " bytes passed over";
+    reader->release();
+    file->release();
+  }
 }
