@@ -81,6 +81,25 @@ function(lumetra_add_library name)
   endif()
   lumetra_target_options(${name})
   target_link_libraries(${name} PUBLIC ${A_DEPS} PRIVATE ${A_PRIVATE_DEPS})
+  if(NOT A_SHARED)
+    lumetra_add_link_check(${name})
+  endif()
+endfunction()
+
+# lumetra_add_link_check(LIBRARY)
+# The link check of a static library, built with every build: the library's own objects as one
+# shared object linked with only the libraries it links itself (all below it in the order of
+# docs/ARCHITECTURE.md) and refusing any symbol they lack, so a call up the order fails here
+# whatever order a program's link takes the archives in. What the library links is read when the
+# build is generated, so libraries added to it after this call count too.
+function(lumetra_add_link_check library)
+  add_library(${library}_linkcheck SHARED $<TARGET_OBJECTS:${library}>)
+  target_link_libraries(${library}_linkcheck PRIVATE $<TARGET_PROPERTY:${library},LINK_LIBRARIES>)
+  target_link_options(${library}_linkcheck PRIVATE "LINKER:--no-undefined")
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND LUMETRA_SANITIZE)
+    # clang links its sanitizer runtime into programs only; a shared object takes the shared one.
+    target_link_options(${library}_linkcheck PRIVATE -shared-libsan)
+  endif()
 endfunction()
 
 # Every test runs through testlib/bin/lumetra-test-env: the stand-in xdg-open first on its PATH,

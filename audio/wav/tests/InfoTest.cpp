@@ -1,13 +1,11 @@
-// The WAV song-information record: what a file gives it, its row, and its storage in the XML
-// settings store, relative paths included.
+// The WAV song-information record: what a file gives it and its row. Its storage in the settings
+// stores, which stand beside audio, is tested with song_info (tools/songinfo/tests).
 #include "audio/wav/Info.h"
 
 #include "audio/wav/Wave.h"
 #include "core/file/win/FileInputStream.h"
-#include "core/str/strbuffer/StrBuffer.h"
 #include "gui/listbox2/Record.h"
 #include "gui/listbox2/SubRecord.h"
-#include "platform/xml/MappedData.h"
 #include "testlib/TempDir.h"
 #include "testlib/WavBuilder.h"
 
@@ -26,14 +24,6 @@ void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& b
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
-}
-
-s::xml::MappedData* openStore(const lumetra::testlib::TempDir& temp) {
-  s::str::strbuffer::StrBuffer* name = s::str::strbuffer::StrBuffer::take();
-  name->assign(temp.windowsPath("SaveData.xml").c_str());
-  s::xml::MappedData* store = s::xml::MappedData::openFile(name);
-  name->release();
-  return store;
 }
 
 }  // namespace
@@ -105,55 +95,4 @@ TEST(WavInfo, RowHoldsNumberTitleSecondsEmptyTagsNameAndPath) {
   info->updateListRecord();
   EXPECT_EQ(std::u16string(row->getCell(0)->getText()), u"4") << "a removed row is left alone";
   info->release();
-}
-
-TEST(WavInfo, StoreRoundTripWithRelativePaths) {
-  lumetra::testlib::TempDir temp;
-  std::filesystem::create_directories(temp.file("music"));
-  std::filesystem::create_directories(temp.file("preferred"));
-  writeBytes(temp.file("preferred/a.wav"), {1});
-  s::xml::MappedData* store = openStore(temp);
-  ASSERT_NE(store, nullptr);
-  Info* info = Info::take();
-  info->setFilePath(temp.windowsPath("music/a.wav").c_str());
-  info->setSongNumber(2);
-  info->setPlayTimeMillis(4000);
-  info->setStereo(false);
-  info->setSampleRate(8000);
-  info->setVolumeBoost(12);
-  const std::u16string music = temp.windowsPath("music");
-  info->exportToXml(store, u"Songs\\0", music.c_str());
-  EXPECT_EQ(std::u16string(store->getString(u"Songs\\0", u"filePath", u"?", nullptr, false)),
-            u"a.wav");
-
-  Info* back = Info::take();
-  back->importFromXml(store, u"Songs\\0", music.c_str(), nullptr);
-  EXPECT_EQ(std::u16string(back->getFilePath()), temp.windowsPath("music/a.wav"));
-  EXPECT_EQ(back->getSongNumber(), 2);
-  EXPECT_EQ(back->getPlayTimeMillis(), 4000);
-  EXPECT_FALSE(back->isStereo());
-  EXPECT_EQ(back->getSampleRate(), 8000);
-  EXPECT_EQ(back->getVolumeBoost(), 12);
-  const std::u16string preferred = temp.windowsPath("preferred");
-  back->importFromXml(store, u"Songs\\0", music.c_str(), preferred.c_str());
-  EXPECT_EQ(std::u16string(back->getFilePath()), temp.windowsPath("preferred/a.wav"))
-      << "the preferred folder first when the file is there";
-
-  store->setString(u"Songs\\1", u"filePath", u"C:\\x\\b.wav");
-  back->importFromXml(store, u"Songs\\1", music.c_str(), preferred.c_str());
-  EXPECT_EQ(std::u16string(back->getFilePath()), u"C:\\x\\b.wav") << "a drive path stands";
-  EXPECT_FALSE(back->hasSongNumber());
-  EXPECT_EQ(back->getSampleRate(), 44100);
-  EXPECT_TRUE(back->isStereo());
-
-  info->setVolumeBoost(0);
-  info->setSongNumber(-1);
-  info->exportToXml(store, u"Songs\\2", nullptr);
-  EXPECT_FALSE(store->hasKey(u"Songs\\2", u"individualVolumeBoost"));
-  EXPECT_FALSE(store->hasKey(u"Songs\\2", u"songNumber"));
-  EXPECT_EQ(std::u16string(store->getString(u"Songs\\2", u"filePath", u"?", nullptr, false)),
-            temp.windowsPath("music/a.wav"));
-  info->release();
-  back->release();
-  store->release();
 }

@@ -9,9 +9,6 @@
 #include "core/file/win/FileInputStream.h"
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/system/codepage/CodePageList.h"
-#include "platform/reg/MappedData.h"
-#include "platform/reg/win/RegDir.h"
-#include "platform/xml/MappedData.h"
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
 #include "testlib/WavBuilder.h"
@@ -324,56 +321,6 @@ TEST_F(Mp3Info, UnicodeWriteCodePagesRoundTripThroughEyeD3) {
         << cp->getCodePage() << eyeD3(file);
     m_info->close();
   }
-}
-
-TEST_F(Mp3Info, StoreRoundTripKeepsTextsBytesAndCodePages) {
-  encode("a.mp3", kLameTags);
-  ASSERT_TRUE(m_info->readFromFile(at("a.mp3").c_str()));
-  m_info->setBitrate(160);
-  m_info->setSongNumber(7);
-
-  s::str::strbuffer::StrBuffer* name = s::str::strbuffer::StrBuffer::take();
-  name->assign(at("SaveData.xml").c_str());
-  s::xml::MappedData* xml = s::xml::MappedData::openFile(name);
-  name->release();
-  setenv("LUMETRA_REGISTRY", m_temp.file("registry.sqlite3").c_str(), 1);
-  s::reg::win::RegDir* base = s::reg::win::RegDir::take();
-  ASSERT_TRUE(base->open(HKEY_CURRENT_USER, u"Software\\Lumetra\\Test\\SaveData"));
-  s::reg::MappedData* registry = s::reg::MappedData::take();
-  registry->setBaseKey(base);
-
-  for (s::map::IMappedData* store :
-       {static_cast<s::map::IMappedData*>(xml), static_cast<s::map::IMappedData*>(registry)}) {
-    SCOPED_TRACE(store == static_cast<s::map::IMappedData*>(xml) ? "the XML store"
-                                                                 : "the registry store");
-    m_info->exportToXml(store, u"S", nullptr);
-    EXPECT_FALSE(store->hasKey(u"S", u"titleCodePageForced"));
-    EXPECT_TRUE(store->hasKey(u"S", u"titleBytes"));
-    Info* back = Info::take();
-    back->importFromXml(store, u"S", nullptr, nullptr);
-    EXPECT_EQ(std::u16string(back->getFilePath()), at("a.mp3"));
-    EXPECT_EQ(back->getBitrate(), 160);
-    EXPECT_EQ(back->getSongNumber(), 7);
-    EXPECT_EQ(back->getPlayTimeMillis(), m_info->getPlayTimeMillis());
-    EXPECT_EQ(back->isStereo(), m_info->isStereo());
-    EXPECT_EQ(back->getSampleRate(), m_info->getSampleRate());
-    EXPECT_EQ(std::u16string(back->getTitle()), u"Title");
-    EXPECT_EQ(std::u16string(back->getArtist()), u"Artist");
-    EXPECT_EQ(std::u16string(back->getAlbum()), u"Album");
-    EXPECT_EQ(std::u16string(back->getYear()), u"2001");
-    EXPECT_EQ(std::u16string(back->getTrack()), u"3");
-    EXPECT_EQ(std::u16string(back->getGenre()), u"Rock");
-    EXPECT_EQ(std::u16string(back->getComment()), u"Note");
-    EXPECT_EQ(back->getTitleCodePage(), m_info->getTitleCodePage());
-    for (int field = 0; field < 7; ++field) {
-      EXPECT_EQ(back->getFieldBytes(field)->getCount(), m_info->getFieldBytes(field)->getCount())
-          << "field " << field;
-    }
-    back->release();
-  }
-  registry->release();
-  unsetenv("LUMETRA_REGISTRY");
-  xml->release();
 }
 
 TEST_F(Mp3Info, ObsoleteFramesAreWrittenBackUnderTheirOwnIdentifiers) {

@@ -1,6 +1,6 @@
 // The save-option panels over their encode settings in a test registry: the texts they accept,
 // the captions in English and through a localizer, the choices they start from, their edits by
-// clicks, typing, the slider and the colour dialog, what an apply stores, and their looks.
+// clicks, typing, the slider and the colour dialog, and what an apply stores.
 #include "gui/image/boxes/BgGroupBox.h"
 #include "gui/image/boxes/BmpConfigBox.h"
 #include "gui/image/boxes/ColorPicker.h"
@@ -8,6 +8,7 @@
 #include "gui/image/boxes/JpgConfigBox.h"
 #include "gui/image/boxes/OptionPanels.h"
 #include "gui/image/boxes/PngConfigBox.h"
+#include "gui/image/boxes/tests/OptionPanelsFixture.h"
 #include "gui/win/tests/BoxTestSupport.h"
 #include "gui/win/tests/Listener.h"
 #include "gui/win/tests/TestLanguages.h"
@@ -28,9 +29,7 @@
 #include "platform/reg/MappedData.h"
 #include "platform/reg/win/RegDir.h"
 #include "platform/xml/Node.h"
-#include "skin/DefaultDrawers.h"
 #include "testlib/TempDir.h"
-#include "winapi/testsupport/PaintCheck.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -44,7 +43,7 @@
 
 namespace {
 
-using lumetra::testgui::screenCorner;
+using lumetra::testgui::OptionPanels;
 using lumetra::testgui::settle;
 using s::gui::win::RadioButton;
 using s::image::gui::IEncodeSettingBox;
@@ -55,100 +54,7 @@ using s::image::gui::boxes::GifConfigBox;
 using s::image::gui::boxes::JpgConfigBox;
 using s::image::gui::boxes::PngConfigBox;
 
-constexpr const char16_t* kSection = u"Software\\Tovi\\Test\\Panels";
-
 std::u16string textOf(RadioButton* radio) { return radio->getText(); }
-
-/// A registry store of its own in a temporary folder, the panels' hooks installed, and a shown
-/// window large enough for any panel.
-class OptionPanels : public testing::Test {
- protected:
-  void SetUp() override {
-    setenv("LUMETRA_REGISTRY", (m_dir.path() / "registry.sqlite3").c_str(), 1);
-    m_store = s::reg::MappedData::take();
-    auto* base = s::reg::win::RegDir::take();
-    base->open(HKEY_CURRENT_USER, u"Software\\Tovi");
-    m_store->setBaseKey(base);
-    s::image::gui::boxes::installOptionPanels();
-    // The group boxes paint through the default drawers of the skin library.
-    s::skin::installDefaultDrawers();
-    window->setBounds(100, 100, 480, 360);
-    root = s::gui::win::Box::take();
-    root->setFullSize();
-    window->add(root);
-  }
-  void TearDown() override {
-    // The settings give their panels back once the widgets are gone with the window's root.
-    window->remove(root, true);
-    for (s::image::IEncodeSetting* setting : m_settings) setting->release();
-    window->setLocalizer(nullptr);
-    if (m_localizer != nullptr) m_localizer->release();
-    m_store->release();
-    unsetenv("LUMETRA_REGISTRY");
-  }
-  template <class Setting>
-  Setting* bound() {
-    Setting* setting = Setting::take();
-    setting->bind(kSection, m_store);
-    m_settings.push_back(setting);
-    return setting;
-  }
-  /// The setting's panel, owned by the window, built and placed in the root box.
-  template <class Panel>
-  Panel* shown(s::image::IEncodeSetting* setting) {
-    auto* panel = dynamic_cast<Panel*>(setting->createPanel());
-    EXPECT_NE(panel, nullptr);
-    panel->setOwnerWindow(window.window);
-    s::gui::win::Box* box = panel->buildPanel();
-    EXPECT_NE(box, nullptr);
-    root->add(box);
-    settle(window->getHandle());
-    return panel;
-  }
-  void click(s::gui::IComponent* widget) {
-    auto* control = dynamic_cast<CWnd*>(widget);
-    ASSERT_NE(control, nullptr);
-    SendMessageW(control->GetSafeHwnd(), BM_CLICK, 0, 0);
-    settle(window->getHandle());
-  }
-  /// A fresh setting of the same kind read from the store.
-  template <class Setting>
-  Setting* reread() {
-    return bound<Setting>();
-  }
-  /// What `shown` shows of `root`, compared with its stored hash.
-  static void rootHash(s::gui::win::Window* shown, s::gui::win::Box* root, const std::string& name,
-                       uint64_t expected) {
-    const HWND top = shown->getHandle();
-    settle(top);
-    RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    EXPECT_TRUE(lumetra::testgui::idle(top));
-    winapi::PixelBuffer picture;
-    EXPECT_TRUE(winapi::HeadlessDriver::current()->capture(top, &picture));
-    RECT windowRect;
-    GetWindowRect(top, &windowRect);
-    const POINT corner = screenCorner(root->GetSafeHwnd());
-    const int width = root->getWidth();
-    const int height = root->getHeight();
-    Canvas canvas(width, height);
-    for (int y = 0; y < height; ++y) {
-      const uint32_t* row =
-          picture.row(corner.y - windowRect.top + y) + (corner.x - windowRect.left);
-      for (int x = 0; x < width; ++x) {
-        SetPixel(canvas.dc(), x, y,
-                 RGB((row[x] >> 16) & 0xFF, (row[x] >> 8) & 0xFF, row[x] & 0xFF));
-      }
-    }
-    EXPECT_PAINTED(canvas, expected, name);
-  }
-
-  lumetra::testlib::TempDir m_dir;
-  s::reg::MappedData* m_store = nullptr;
-  std::vector<s::image::IEncodeSetting*> m_settings;
-  s::lang::Localizer* m_localizer = nullptr;
-  lumetra::testgui::ShownWindow window;
-  s::gui::win::Box* root = nullptr;
-};
 
 TEST(OptionPanelTexts, HexColoursAreSixDigitsOfEitherCase) {
   EXPECT_EQ(ColorPicker::parseHex(u"0a0B0c"), 0x0A0B0C);
@@ -402,34 +308,6 @@ TEST_F(OptionPanels, APanelGivenBackStartsAgainFromItsResetValues) {
   EXPECT_EQ(again->getQualityField(), nullptr);
   EXPECT_EQ(again->getColor(), 0xFFFFFF);
   EXPECT_EQ(again->getQuality(), 75);
-}
-
-// Each in a window of its own, as a host shows one.
-TEST_F(OptionPanels, TheBmpPanelLooksAsPinned) {
-  auto* bmp = bound<s::image::bmp::EncodeSetting>();
-  bmp->setBpp(32);
-  shown<BmpConfigBox>(bmp);
-  rootHash(window.window, root, "panel_bmp", 0xbf725180e5d39301ull);
-}
-
-TEST_F(OptionPanels, TheGifPanelLooksAsPinned) {
-  auto* gif = bound<s::image::gif::EncodeSetting>();
-  gif->setKeepTransparency(false);
-  gif->setBgRed(200);
-  shown<GifConfigBox>(gif);
-  rootHash(window.window, root, "panel_gif", 0x763b8ecd7cf31132ull);
-}
-
-TEST_F(OptionPanels, TheJpegPanelLooksAsPinned) {
-  auto* jpg = bound<s::image::jpg::EncodeSetting>();
-  jpg->setQuality(60);
-  shown<JpgConfigBox>(jpg);
-  rootHash(window.window, root, "panel_jpg", 0xda78bed1750a57a8ull);
-}
-
-TEST_F(OptionPanels, ThePngPanelLooksAsPinned) {
-  shown<PngConfigBox>(bound<s::image::png::EncodeSetting>());
-  rootHash(window.window, root, "panel_png", 0xdb9af7cb97d27f41ull);
 }
 
 }  // namespace

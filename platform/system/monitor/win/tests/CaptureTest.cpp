@@ -1,8 +1,7 @@
-// Monitors on a headless screen of two monitors, and captures of screen rectangles and windows
-// through imaging's calls. Each test runs in a process of its own (the list and the size answers
-// are computed once per process).
-#include "imaging/win/BufferedImage.h"
-#include "imaging/win/PlatformHooks.h"
+// Monitors on a headless screen of two monitors, the rectangle a capture takes, and no capture
+// without imaging's calls (captures through them are imaging's tests, in
+// imaging/win/tests/PlatformHooksTest.cpp). Each test runs in a process of its own (the list and
+// the size answers are computed once per process).
 #include "platform/system/monitor/win/Monitor.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
 
@@ -10,38 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 namespace {
 
-using s::image::win::BufferedImage;
 namespace monitor = s::system::monitor::win;
 
 void twoMonitors() {
   winapi::HeadlessDriver::current()->setMonitors(
       {winapi::Monitor{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1040}, true},
        winapi::Monitor{RECT{-1280, 0, 0, 1024}, RECT{-1280, 0, 0, 1000}, false}});
-}
-
-uint32_t pixelAt(BufferedImage* image, int32_t x, int32_t y) {
-  const uint8_t* p = image->getLine(y) + x * 4;
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-// A visible popup painted in one colour by its own class's brush.
-HWND paintedWindow(const WCHAR* className, COLORREF colour, const RECT& r) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = className;
-  wc.hbrBackground = CreateSolidBrush(colour);
-  RegisterClassExW(&wc);
-  HWND hwnd =
-      CreateWindowExW(0, className, u"", WS_POPUP | WS_VISIBLE, r.left, r.top, r.right - r.left,
-                      r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
-  UpdateWindow(hwnd);
-  return hwnd;
 }
 
 TEST(MonitorList, FindsTheMonitorHoldingMostOfARectangleOnTwoMonitors) {
@@ -65,49 +40,6 @@ TEST(MonitorList, FindsTheMonitorHoldingMostOfARectangleOnTwoMonitors) {
   winapi::HeadlessDriver::current()->setMonitors(
       {winapi::Monitor{RECT{0, 0, 800, 600}, RECT{0, 0, 800, 600}, true}});
   EXPECT_EQ(monitor::getMonitorCount(), 2);
-}
-
-TEST(ScreenCapture, ARectangleIsCutToTheVirtualScreenAndNothingLeftIsNoImage) {
-  twoMonitors();
-  s::image::installPlatformHooks();
-  // Wholly left of the virtual screen (which starts at -1280).
-  EXPECT_EQ(monitor::captureScreenRect(-2000, 0, 500, 100), nullptr);
-  EXPECT_EQ(monitor::captureScreenRect(0, 1080, 100, 100), nullptr);
-  EXPECT_EQ(monitor::captureScreenRect(10, 10, 0, 10), nullptr);
-  // Straddling its left and bottom edges: the visible part only.
-  BufferedImage* image = monitor::captureScreenRect(-1300, 1000, 100, 200);
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(image->getWidth(), 80);
-  EXPECT_EQ(image->getHeight(), 80);
-  EXPECT_FALSE(image->hasAlpha());
-  EXPECT_EQ(pixelAt(image, 0, 0), 0xFF000000u) << "no window there: opaque black";
-  image->release();
-}
-
-TEST(ScreenCapture, AWindowIsCapturedWithItsPixelsOpaque) {
-  s::image::installPlatformHooks();
-  const RECT r{100, 100, 300, 180};
-  HWND hwnd = paintedWindow(u"CaptureTestGreen", RGB(10, 200, 30), r);
-  // What lies beside the window on the screen comes too.
-  HWND below = paintedWindow(u"CaptureTestRed", RGB(250, 0, 0), RECT{0, 0, 50, 50});
-  BufferedImage* image = monitor::captureWindow(hwnd);
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(image->getWidth(), 200);
-  EXPECT_EQ(image->getHeight(), 80);
-  int wrong = 0;
-  for (int32_t y = 0; y < 80; ++y) {
-    for (int32_t x = 0; x < 200; ++x) wrong += pixelAt(image, x, y) != 0xFF0AC81Eu;
-  }
-  EXPECT_EQ(wrong, 0);
-  image->release();
-  BufferedImage* corner = monitor::captureScreenRect(40, 40, 20, 20);
-  ASSERT_NE(corner, nullptr);
-  EXPECT_EQ(pixelAt(corner, 0, 0), 0xFFFA0000u);
-  EXPECT_EQ(pixelAt(corner, 15, 15), 0xFF000000u);
-  corner->release();
-  DestroyWindow(below);
-  DestroyWindow(hwnd);
-  EXPECT_EQ(monitor::captureWindow(hwnd), nullptr) << "not a window any more";
 }
 
 TEST(ScreenCapture, TheInvisibleBordersOfNewerSystemsAreLeftOutAndTheScreenClamps) {

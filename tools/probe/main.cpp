@@ -1,6 +1,6 @@
 // The platform probe: a small program that runs one library operation on the real system for a
 // person or a test to look at. Built with the tests, not part of the product.
-#include "platform/tests/probe/Commands.h"
+#include "tools/probe/Commands.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The probe's system commands: the monitors, a screen capture and another running copy.
-#include "platform/tests/probe/Commands.h"
+#include "tools/probe/Commands.h"
 
 #include "core/str/strbuffer/StrBuffer.h"
 #include "core/thread/Pooled.h"

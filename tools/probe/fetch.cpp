@@ -1,7 +1,7 @@
 // platform_probe fetch URL: downloads URL as the update check does and prints the reply.
 #include "platform/system/network/win/Downloader.h"
 #include "platform/system/network/win/Network.h"
-#include "platform/tests/probe/Commands.h"
+#include "tools/probe/Commands.h"
 
 #include <cstdio>
 #include <string>

@@ -5,7 +5,7 @@
 #include "imaging/win/BufferedImage.h"
 #include "imaging/win/PlatformHooks.h"
 #include "platform/archive/icon/Archive.h"
-#include "platform/tests/probe/Commands.h"
+#include "tools/probe/Commands.h"
 
 #include <cstdio>
 #include <cstdlib>
