@@ -769,6 +769,30 @@ TEST_F(AppX11, AStoredPlaceOffTheScreenIsBroughtBackInsideTheWorkArea) {
   closeAndWait(program, window);
 }
 
+TEST_F(AppX11, AnAbsurdStoredSizeGivesAWindowWhoseFrameFitsTheScreen) {
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  // As a hand-edited registry may hold it: the small view's size near the 32-bit limit.
+  for (const char16_t* side : {u"SmallWidth", u"SmallHeight"}) {
+    seedNumber(u"MainWindow\\View", side, 2000000000);
+  }
+  ChildProcess program = start();
+  ASSERT_TRUE(program.started());
+  const ::Window window = mainWindow();
+  ASSERT_NE(window, 0u) << "no window titled " << kTitle;
+  const RECT place = settledPlace(window);
+  Display* x = viewer.display();
+  const int screenWidth = DisplayWidth(x, DefaultScreen(x));
+  const int screenHeight = DisplayHeight(x, DefaultScreen(x));
+  EXPECT_LE(place.right - place.left, screenWidth)
+      << placeText(place) << " under " << desktopName();
+  EXPECT_LE(place.bottom - place.top, screenHeight)
+      << placeText(place) << " under " << desktopName();
+  // Large all the same: the stored size is cut down to the screen, not thrown away.
+  EXPECT_GE(place.right - place.left, screenWidth / 2) << placeText(place);
+  closeAndWait(program, window);
+}
+
 /// The windows below `w` (itself included) that carry `property`, whatever their depth.
 std::vector<::Window> windowsWith(Display* display, ::Window w, Atom property) {
   std::vector<::Window> found;
