@@ -455,12 +455,17 @@ TEST_F(AppX11, FilesDroppedFromAnotherClientConvertAndASecondStartHandsOver) {
       20))
       << "the drop box's frame never showed";
   // Settled pictures only: the window is laid out once before it shows and may be again after,
-  // and a window manager may still be placing it.
-  usleep(300000);
+  // and a window manager may still be placing it. The picture is taken once the window stays
+  // put and its drop box stands where it stood in the picture before.
   const RECT beforeDrop = settledPlace(window);
-  shot = viewer.shoot(window);
-  box = findDropBox(shot);
-  ASSERT_TRUE(box.found());
+  Frame last;
+  ASSERT_TRUE(waitFor([&] {
+    shot = viewer.shoot(window);
+    const Frame previous = last;
+    box = last = findDropBox(shot);
+    return box.found() && box.left == previous.left && box.top == previous.top &&
+           box.right == previous.right && box.bottom == previous.bottom;
+  })) << "the drop box never held still";
   Viewer::save(shot, "app_main_window.png");
 
   const POINT at = viewer.toScreen(window, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
@@ -663,7 +668,10 @@ TEST_F(AppX11, AFirstStartOpensInsideTheWorkAreaAndTheWindowStaysPut) {
   const std::string picture = "app_main_window_" + desktopName() + ".png";
   Viewer::save(viewer.shootScreen(place), picture.c_str());
 
-  // Nobody moves it: no request, no move, idle or with the pointer going over it.
+  // Nobody moves it: no request, no move, idle or with the pointer going over it. Here the
+  // waits are the point: that nothing happens shows only over a span of time, so the window is
+  // watched for 3 s of idleness and then for 150 moves of the pointer over it, 20 ms apart, as a
+  // hand moves it; there is no event to wait for.
   ConfigureWatch watch(viewer.display(), window);
   usleep(3000000);
   EXPECT_EQ(watch.count(), 0) << "the window was configured while nothing happened";
