@@ -353,7 +353,7 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
     }
   }
   if (!(wp.flags & SWP_NOSENDCHANGING)) sendLocal(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
-  bool sizeChanged = false, moved = false, systemPlace = false;
+  bool sizeChanged = false, moved = false, systemPlace = false, systemRefused = false;
   {
     std::lock_guard<std::recursive_mutex> guard(userLock());
     Window* w = findWindow(hwnd);
@@ -365,6 +365,10 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
                   now.bottom - now.top != w->window.bottom - w->window.top;
     moved = now.left != w->window.left || now.top != w->window.top;
     systemPlace = t_systemPlace != nullptr && t_systemPlace->hwnd == hwnd && EqualRect(&t_systemPlace->rect, &now);
+    // A place or size the system reported that the window does not take (beyond the screen, or
+    // changed by the program as it was proposed) is still on the screen: the system is told the
+    // window's own, even where that is the one the window had before.
+    systemRefused = t_systemPlace != nullptr && t_systemPlace->hwnd == hwnd && !systemPlace;
     if (moved && !systemPlace && !(w->style & WS_MINIMIZE)) w->defaultPlace = false;
     if (!sizeChanged) wp.flags |= SWP_NOSIZE;
     if (!moved) wp.flags |= SWP_NOMOVE;
@@ -406,7 +410,7 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
     if (topLevel) {
       if (sizeChanged || (wp.flags & SWP_FRAMECHANGED)) resizeSurface(w);
       if (w->native != 0) {
-        if ((sizeChanged || moved) && !(w->style & WS_MINIMIZE) && !systemPlace) {
+        if ((((sizeChanged || moved) && !systemPlace) || systemRefused) && !(w->style & WS_MINIMIZE)) {
           displayDriver().setBounds(w->native, w->window);
         }
         if (!(wp.flags & SWP_NOZORDER) || (wp.flags & SWP_FRAMECHANGED)) updateNativeHints(w);

@@ -788,10 +788,18 @@ TEST_F(AppX11, AnAbsurdStoredSizeGivesAWindowWhoseFrameFitsTheScreen) {
   ASSERT_TRUE(program.started());
   const ::Window window = mainWindow();
   ASSERT_NE(window, 0u) << "no window titled " << kTitle;
-  const RECT place = settledPlace(window);
   Display* x = viewer.display();
   const int screenWidth = DisplayWidth(x, DefaultScreen(x));
   const int screenHeight = DisplayHeight(x, DefaultScreen(x));
+  // xfwm4 maximises a window that fills the screen and lets it go again, and its frame may stand
+  // larger for a moment, until the window's answer to the manager's last place comes: the place
+  // is looked at again while it has settled too large.
+  RECT place = settledPlace(window);
+  for (int look = 0; look < 5 && (place.right - place.left > screenWidth ||
+                                  place.bottom - place.top > screenHeight);
+       ++look) {
+    place = settledPlace(window);
+  }
   EXPECT_LE(place.right - place.left, screenWidth)
       << placeText(place) << " under " << desktopName();
   EXPECT_LE(place.bottom - place.top, screenHeight)
