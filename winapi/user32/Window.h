@@ -280,11 +280,12 @@ void resizeSurface(Window* top);
 void eraseNow(HWND hwnd);
 
 // Geometry (geometry.cpp).
-/// Keeps a requested place and size within reason: a top-level window no larger than its
-/// maximum tracking size (the virtual screen and a frame), as Windows keeps it, so no stored or
-/// requested size asks for more surface than the screens hold; every window's place and size
+/// Keeps a requested place and size within reason: a top-level window no larger than the virtual
+/// screen, its frame included (a maximised one no larger than its maximum tracking size, the
+/// virtual screen and a frame), so no stored or requested size asks for more surface than the
+/// screens hold or puts part of the frame beyond every screen; every window's place and size
 /// within 2^30, so no rectangle arithmetic overflows.
-void keepGeometryInReason(bool topLevel, int& x, int& y, int& cx, int& cy);
+void keepGeometryInReason(bool topLevel, bool maximized, int& x, int& y, int& cx, int& cy);
 BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 void recalcClient(Window* w, bool sendCalcSize);
 RECT defaultNonClient(Window* w);

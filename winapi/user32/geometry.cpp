@@ -303,12 +303,22 @@ void activateNext(HWND leaving) {
 
 }  // namespace
 
-void keepGeometryInReason(bool topLevel, int& x, int& y, int& cx, int& cy) {
+void keepGeometryInReason(bool topLevel, bool maximized, int& x, int& y, int& cx, int& cy) {
   constexpr int kFar = 1 << 30;
   x = std::clamp(x, -kFar, kFar);
   y = std::clamp(y, -kFar, kFar);
-  cx = std::clamp(cx, 0, topLevel ? GetSystemMetrics(SM_CXMAXTRACK) : kFar);
-  cy = std::clamp(cy, 0, topLevel ? GetSystemMetrics(SM_CYMAXTRACK) : kFar);
+  if (!topLevel) {
+    cx = std::clamp(cx, 0, kFar);
+    cy = std::clamp(cy, 0, kFar);
+    return;
+  }
+  // A top-level window's rectangle is its whole frame, and under a window manager the frame is
+  // the manager's: the maximum tracking size (the screen and a sizing border on either side, as
+  // Windows gives it) would leave the frame larger than the screen, its edges and buttons out of
+  // reach. Only a maximised window reaches past the screen, by the border that lies outside the
+  // work area on purpose.
+  cx = std::clamp(cx, 0, GetSystemMetrics(maximized ? SM_CXMAXTRACK : SM_CXVIRTUALSCREEN));
+  cy = std::clamp(cy, 0, GetSystemMetrics(maximized ? SM_CYMAXTRACK : SM_CYVIRTUALSCREEN));
 }
 
 BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
@@ -343,18 +353,22 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
     }
   }
   if (!(wp.flags & SWP_NOSENDCHANGING)) sendLocal(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
-  bool sizeChanged = false, moved = false, systemPlace = false;
+  bool sizeChanged = false, moved = false, systemPlace = false, systemRefused = false;
   {
     std::lock_guard<std::recursive_mutex> guard(userLock());
     Window* w = findWindow(hwnd);
     if (w == nullptr) return FALSE;
     // After WM_WINDOWPOSCHANGING, which may have asked for any size.
-    keepGeometryInReason(topLevel, wp.x, wp.y, wp.cx, wp.cy);
+    keepGeometryInReason(topLevel, (w->style & WS_MAXIMIZE) != 0, wp.x, wp.y, wp.cx, wp.cy);
     RECT now{wp.x, wp.y, wp.x + wp.cx, wp.y + wp.cy};
     sizeChanged = now.right - now.left != w->window.right - w->window.left ||
                   now.bottom - now.top != w->window.bottom - w->window.top;
     moved = now.left != w->window.left || now.top != w->window.top;
     systemPlace = t_systemPlace != nullptr && t_systemPlace->hwnd == hwnd && EqualRect(&t_systemPlace->rect, &now);
+    // A place or size the system reported that the window does not take (beyond the screen, or
+    // changed by the program as it was proposed) is still on the screen: the system is told the
+    // window's own, even where that is the one the window had before.
+    systemRefused = t_systemPlace != nullptr && t_systemPlace->hwnd == hwnd && !systemPlace;
     if (moved && !systemPlace && !(w->style & WS_MINIMIZE)) w->defaultPlace = false;
     if (!sizeChanged) wp.flags |= SWP_NOSIZE;
     if (!moved) wp.flags |= SWP_NOMOVE;
@@ -396,7 +410,7 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
     if (topLevel) {
       if (sizeChanged || (wp.flags & SWP_FRAMECHANGED)) resizeSurface(w);
       if (w->native != 0) {
-        if ((sizeChanged || moved) && !(w->style & WS_MINIMIZE) && !systemPlace) {
+        if ((((sizeChanged || moved) && !systemPlace) || systemRefused) && !(w->style & WS_MINIMIZE)) {
           displayDriver().setBounds(w->native, w->window);
         }
         if (!(wp.flags & SWP_NOZORDER) || (wp.flags & SWP_FRAMECHANGED)) updateNativeHints(w);

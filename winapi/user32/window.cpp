@@ -502,7 +502,7 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
     } else {
       w->menu = menu;
     }
-    keepGeometryInReason(topLevel, x, y, width, height);
+    keepGeometryInReason(topLevel, (style & WS_MAXIMIZE) != 0, x, y, width, height);
     w->window = RECT{x, y, x + width, y + height};
     TRACE(User32, "%p of class %s, style 0x%08lx, extended 0x%08lx, parent %p, (%d, %d) %d x %d",
           static_cast<void*>(hwnd), classNameText(className).c_str(), static_cast<unsigned long>(style),
@@ -539,7 +539,7 @@ static HWND WINAPI realCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR
       int cy = std::clamp<int>(w->window.bottom - w->window.top, mmi.ptMinTrackSize.y,
                                std::max(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
       // A program's own minimum cannot ask for more than the screens either.
-      keepGeometryInReason(true, w->window.left, w->window.top, cx, cy);
+      keepGeometryInReason(true, (w->style & WS_MAXIMIZE) != 0, w->window.left, w->window.top, cx, cy);
       w->window.right = w->window.left + cx;
       w->window.bottom = w->window.top + cy;
       cs.cx = cx;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "testlib/Process.h"
+#include "testlib/Wait.h"
 #include "testlib/X11Windows.h"
 #include "testlib/Xvfb.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -131,6 +133,19 @@ class MenuX11 : public ::testing::Test {
     XTestFakeButtonEvent(x, 1, False, 0);
     XFlush(x);
   }
+  /// Clicks at a point until a drop-down opens there, and returns it. A click on the bar within
+  /// its reopen guard after a close opens nothing, and when the guard ends is the demo's to know:
+  /// each click is waited on twice as long as the one before, so that a click the demo is slow
+  /// to take is seldom followed by another that would close what it opened.
+  ::Window clickUntilOpen(int rootX, int rootY) {
+    ::Window opened = 0;
+    std::chrono::milliseconds patience(250);
+    for (int tries = 0; tries < 7 && opened == 0; ++tries, patience *= 2) {
+      click(rootX, rootY);
+      lumetra::testlib::waitUntil([&] { return (opened = popup()) != 0; }, patience);
+    }
+    return opened;
+  }
   void key(KeySym sym) {
     const KeyCode code = XKeysymToKeycode(x, sym);
     XTestFakeKeyEvent(x, code, True, 0);
@@ -149,6 +164,46 @@ class MenuX11 : public ::testing::Test {
     }
     XDestroyImage(image);
     return dark;
+  }
+  /// The colours of a window's picture, every third pixel of every third row, up to 64.
+  int colours(::Window w) {
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(x, w, &attrs)) return 0;
+    XImage* shot = XGetImage(x, w, 0, 0, static_cast<unsigned>(attrs.width),
+                             static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+    if (shot == nullptr) return 0;
+    std::vector<unsigned long> seen;
+    for (int row = 0; row < attrs.height; row += 3) {
+      for (int col = 0; col < attrs.width; col += 3) {
+        const unsigned long pixel = XGetPixel(shot, col, row) & 0xFFFFFF;
+        if (std::find(seen.begin(), seen.end(), pixel) == seen.end() && seen.size() < 64) {
+          seen.push_back(pixel);
+        }
+      }
+    }
+    XDestroyImage(shot);
+    return static_cast<int>(seen.size());
+  }
+  /// Whether a window's picture stays the same from one look to the next: its painting is done.
+  bool still(::Window w) {
+    std::vector<unsigned long> last;
+    int same = 0;
+    return waitUntil([&] {
+      XWindowAttributes attrs;
+      if (!XGetWindowAttributes(x, w, &attrs)) return false;
+      XImage* shot = XGetImage(x, w, 0, 0, static_cast<unsigned>(attrs.width),
+                               static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+      if (shot == nullptr) return false;
+      std::vector<unsigned long> now;
+      now.reserve(static_cast<size_t>(attrs.width) * static_cast<size_t>(attrs.height));
+      for (int row = 0; row < attrs.height; ++row) {
+        for (int col = 0; col < attrs.width; ++col) now.push_back(XGetPixel(shot, col, row));
+      }
+      XDestroyImage(shot);
+      same = now == last ? same + 1 : 0;
+      last = std::move(now);
+      return same >= 2;
+    });
   }
   void screenshot(::Window w, const char* file) {
     XWindowAttributes attrs;
@@ -223,9 +278,8 @@ TEST_F(MenuX11, TheDemosViewMenuOpensChoosesARadioItemAndTakesKeys) {
   ASSERT_TRUE(waitUntil([&] { return popup() == 0; }));
 
   // Past the reopen guard, the menu opens again with the mark moved.
-  usleep(600000);
-  click(at.x + kViewX, at.y + kBarY);
-  ASSERT_TRUE(waitUntil([&] { return (menu = popup()) != 0; }));
+  ASSERT_NE(menu = clickUntilOpen(at.x + kViewX, at.y + kBarY), 0u)
+      << "the menu never opened again";
   EXPECT_TRUE(waitUntil([&] { return marked(menu, radioRowTop(5)) > 0; }))
       << "Large has the mark now";
   EXPECT_EQ(marked(menu, radioRowTop(4)), 0);
@@ -260,7 +314,9 @@ TEST_F(MenuX11, TheDemosComboBoxOpensItsListChoosesARowAndClosesOnAClickOutside)
   click(at.x + kComboX, at.y + kComboY);
   ::Window list = 0;
   ASSERT_TRUE(waitUntil([&] { return (list = popup()) != 0; })) << "no drop list appeared";
-  usleep(200000);
+  // Painted once its rows show (text on the list's background) and the picture holds still.
+  EXPECT_TRUE(waitUntil([&] { return colours(list) >= 3; })) << "the list never showed its rows";
+  still(list);
   screenshot(DefaultRootWindow(x), "combo.png");
   XWindowAttributes attrs;
   ASSERT_TRUE(XGetWindowAttributes(x, list, &attrs));
@@ -276,15 +332,19 @@ TEST_F(MenuX11, TheDemosComboBoxOpensItsListChoosesARowAndClosesOnAClickOutside)
   const std::string chosen = output.substr(output.find("combo value "));
   EXPECT_NE(chosen.rfind("combo value 0", 0), 0u) << "another entry than the first: " << chosen;
 
-  // Opened again, a click outside closes it and chooses nothing.
-  usleep(300000);
+  // Opened again, a click outside closes it and chooses nothing. The demo's thread takes input
+  // in the order it came, so the list holds the capture by the time the outside click is read.
   click(at.x + kComboX, at.y + kComboY);
   ASSERT_TRUE(waitUntil([&] { return popup() != 0; }));
-  usleep(200000);
   click(at.x + 300, at.y + 480);
   EXPECT_TRUE(waitUntil([&] { return popup() == 0; })) << "a click outside closes the list";
-  usleep(300000);
-  output += demo.readOutput();
+  // A choice in the View menu comes after anything that click chose, in the same order: once
+  // its line is out, a choice of the combo box would be too.
+  const ::Window menu = clickUntilOpen(at.x + kViewX, at.y + kBarY);
+  ASSERT_NE(menu, 0u) << "no drop-down appeared";
+  const POINT menuAt = origin(menu);
+  click(menuAt.x + 40, menuAt.y + radioRowTop(3) + kRowHeight / 2);
+  ASSERT_TRUE(printed(demo, output, "menu 20")) << output;
   EXPECT_EQ(output.find("combo selected", output.find("combo selected") + 1), std::string::npos)
       << output;
   demo.kill();
@@ -313,30 +373,17 @@ TEST_F(MenuX11, TheDemosSaveOptionsButtonOpensTheFourPanels) {
   ASSERT_TRUE(waitUntil([&] { return (options = named("Save options")) != 0; }))
       << "no options window appeared";
   // The panels are painted once the window shows many colours (captions, frames, swatches).
-  int colours = 0;
+  int shown = 0;
   EXPECT_TRUE(waitUntil(
       [&] {
         XWindowAttributes attrs;
         if (!XGetWindowAttributes(x, options, &attrs) || attrs.width < 400) return false;
-        XImage* shot = XGetImage(x, options, 0, 0, static_cast<unsigned>(attrs.width),
-                                 static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
-        if (shot == nullptr) return false;
-        std::vector<unsigned long> seen;
-        for (int row = 0; row < attrs.height; row += 3) {
-          for (int col = 0; col < attrs.width; col += 3) {
-            const unsigned long pixel = XGetPixel(shot, col, row) & 0xFFFFFF;
-            if (std::find(seen.begin(), seen.end(), pixel) == seen.end() && seen.size() < 64) {
-              seen.push_back(pixel);
-            }
-          }
-        }
-        XDestroyImage(shot);
-        colours = static_cast<int>(seen.size());
-        return colours >= 8;
+        shown = colours(options);
+        return shown >= 8;
       },
       10))
-      << colours << " colours";
-  usleep(200000);
+      << shown << " colours";
+  still(options);
   screenshot(options, "save_options.png");
   demo.kill();
 }

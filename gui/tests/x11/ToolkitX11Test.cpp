@@ -17,7 +17,9 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/cursorfont.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include <unistd.h>
@@ -231,7 +233,14 @@ TEST_F(ToolkitX11, AQuestionBoxOverItsOwnerTakesItsMnemonicKey) {
   XTestFakeButtonEvent(x, 1, True, 0);
   XTestFakeButtonEvent(x, 1, False, 0);
   XFlush(x);
-  usleep(200000);
+  // The server sends keys to the window with its focus, and the click that gave the box the
+  // focus comes before the key in the box's thread.
+  EXPECT_TRUE(waitFor([&] {
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(x, &focus, &revert);
+    return focus == box;
+  })) << "the click gave the box no focus";
   const KeyCode n = XKeysymToKeycode(x, XK_n);
   XTestFakeKeyEvent(x, n, True, 0);
   XTestFakeKeyEvent(x, n, False, 0);
@@ -523,24 +532,21 @@ bool pointerFree(Display* x) {
 }
 
 // Moves the pointer from `from` to `to` in a few steps, with the left button held if asked.
-// With `followed` given, the button stays down, as a user's would, until the window has followed
-// (or for 3 s): on a loaded machine the program may begin its move or size, or hand it to the
-// window manager, only after the last step, and a button that came up before that calls the move
-// off. Meanwhile the pointer nudges a pixel and back, as a move follows only motions it sees.
+// The program takes its input in the order the server sent it, so the steps need no pauses
+// between them. With `followed` given, the button stays down, as a user's would, until the window
+// has followed (or for 3 s): on a loaded machine the program may begin its move or size, or hand
+// it to the window manager, only after the last step, and a button that came up before that
+// calls the move off. Meanwhile the pointer nudges a pixel and back, as a move follows only
+// motions it sees.
 void fakeDrag(Display* x, POINT from, POINT to, bool press,
               const std::function<bool()>& followed = {}) {
   XTestFakeMotionEvent(x, -1, from.x, from.y, 0);
-  XFlush(x);
-  usleep(50000);
   if (press) XTestFakeButtonEvent(x, 1, True, 0);
-  XFlush(x);
-  usleep(50000);
   for (int step = 1; step <= 4; ++step) {
     XTestFakeMotionEvent(x, -1, from.x + (to.x - from.x) * step / 4,
                          from.y + (to.y - from.y) * step / 4, 0);
-    XFlush(x);
-    usleep(30000);
   }
+  XSync(x, False);
   if (press && followed) {
     int turn = 0;
     waitFor(
@@ -555,11 +561,48 @@ void fakeDrag(Display* x, POINT from, POINT to, bool press,
         },
         3);
     XTestFakeMotionEvent(x, -1, to.x, to.y, 0);
-    XFlush(x);
-    usleep(30000);
   }
   if (press) XTestFakeButtonEvent(x, 1, False, 0);
-  XFlush(x);
+  XSync(x, False);
+}
+
+// The pointer's shape as the server shows it now: its size, hot spot and pixels.
+std::vector<unsigned long> shownCursor(Display* x) {
+  std::vector<unsigned long> image;
+  XFixesCursorImage* cursor = XFixesGetCursorImage(x);
+  if (cursor == nullptr) return image;
+  image = {cursor->width, cursor->height, cursor->xhot, cursor->yhot};
+  image.insert(image.end(), cursor->pixels,
+               cursor->pixels + static_cast<size_t>(cursor->width) * cursor->height);
+  XFree(cursor);
+  return image;
+}
+
+// The picture of one of the X font's cursors, shown over a window of the test's own.
+std::vector<unsigned long> fontCursor(Display* x, unsigned glyph) {
+  int event = 0, error = 0, major = 5, minor = 0;
+  if (!XFixesQueryExtension(x, &event, &error) || !XFixesQueryVersion(x, &major, &minor)) return {};
+  XSetWindowAttributes attrs{};
+  attrs.override_redirect = True;
+  attrs.cursor = XCreateFontCursor(x, glyph);
+  const ::Window w =
+      XCreateWindow(x, DefaultRootWindow(x), 0, 0, 20, 20, 0, CopyFromParent, InputOnly,
+                    CopyFromParent, CWOverrideRedirect | CWCursor, &attrs);
+  XMapRaised(x, w);
+  XWarpPointer(x, None, w, 0, 0, 0, 0, 10, 10);
+  XSync(x, False);
+  std::vector<unsigned long> image;
+  waitFor([&] {
+    ::Window root, child;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    image = shownCursor(x);
+    return XQueryPointer(x, w, &root, &child, &rx, &ry, &wx, &wy, &mask) && wx == 10 && wy == 10;
+  });
+  XDestroyWindow(x, w);
+  XFreeCursor(x, attrs.cursor);
+  XSync(x, False);
+  return image;
 }
 
 }  // namespace
@@ -594,7 +637,10 @@ TEST_F(ToolkitX11, TheSkinDemoFramesItselfDragsSizesSwitchesPresetsAndClosesByIt
   const RECT start = placeOf(x, window);
   ASSERT_EQ(start.right - start.left, 340);
   // The surface drags the window (the layer's own loop moves it, or the window manager).
-  const auto dragged = [&] { return placeOf(x, window).left == start.left + 40; };
+  const auto dragged = [&] {
+    const RECT now = placeOf(x, window);
+    return now.left == start.left + 40 && now.top == start.top + 30;
+  };
   fakeDrag(x, POINT{start.left + 300, start.top + 200}, POINT{start.left + 340, start.top + 230},
            true, dragged);
   EXPECT_TRUE(waitFor(dragged)) << placeOf(x, window).left - start.left;
@@ -604,12 +650,25 @@ TEST_F(ToolkitX11, TheSkinDemoFramesItselfDragsSizesSwitchesPresetsAndClosesByIt
   // The next press goes to the window only once the move has let the pointer go.
   ASSERT_TRUE(waitFor([&] { return pointerFree(x); })) << "the pointer stays held after the move";
 
-  // The bottom-right corner sizes it through the window's own hit testing.
+  // The bottom-right corner sizes it through the window's own hit testing, once the window shows
+  // the corner's sizing pointer there: the demo may take the pointer over the corner before it
+  // has heard where the move left its window, and a pointer that comes in again from inside is
+  // tested again.
   const POINT corner{moved.right - 2, moved.bottom - 2};
-  fakeDrag(x, POINT{corner.x - 1, corner.y - 1}, corner, false);
-  const auto widened = [&] { return placeOf(x, window).right - placeOf(x, window).left > 340; };
-  fakeDrag(x, corner, POINT{corner.x + 30, corner.y + 20}, true, widened);
-  EXPECT_TRUE(waitFor(widened)) << (printed += demo.readOutput());
+  const std::vector<unsigned long> sizingCorner = fontCursor(x, XC_bottom_right_corner);
+  ASSERT_FALSE(sizingCorner.empty()) << "the server shows no pointer shape (XFIXES)";
+  EXPECT_TRUE(waitFor([&] {
+    fakeDrag(x, POINT{corner.x - 20, corner.y - 20}, corner, false);
+    return waitFor([&] { return shownCursor(x) == sizingCorner; }, 1);
+  })) << "the corner never showed its sizing pointer";
+  // The window may take the width and the height in separate steps: both have grown once it has
+  // followed.
+  const auto grown = [&] {
+    const RECT now = placeOf(x, window);
+    return now.right - now.left > 340 && now.bottom - now.top > 285;
+  };
+  fakeDrag(x, corner, POINT{corner.x + 30, corner.y + 20}, true, grown);
+  EXPECT_TRUE(waitFor(grown)) << (printed += demo.readOutput());
   const RECT sized = placeOf(x, window);
   EXPECT_EQ(sized.left, moved.left) << "sizing by the corner keeps the top-left corner";
   EXPECT_GT(sized.bottom - sized.top, 285);

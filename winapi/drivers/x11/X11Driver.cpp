@@ -167,6 +167,14 @@ void X11DriverImpl::handle(XEvent& e) {
     handleHotKey(e.xkey);
     return;
   }
+  if (e.type == ButtonPress || e.type == ButtonRelease) {
+    // Button events reach the root only under the driver's hold on a release (holdRelease).
+    if (e.xany.window == m_root) {
+      heldButton(e.xbutton);
+      return;
+    }
+    notePress(e.xbutton, hwndOf(e.xany.window) != nullptr);
+  }
   if (handleTrayEvent(e)) return;
   RECT insets{};
   HWND hwnd = hwndOf(e.xany.window, &insets);

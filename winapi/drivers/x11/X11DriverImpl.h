@@ -188,6 +188,9 @@ class X11DriverImpl : public DisplayDriver {
   void requestActivation(::Window w);
   void setFocus(::Window w);
   Cursor cursorFor(PointerShape shape);
+  void notePress(const XButtonEvent& e, bool ours);
+  void holdRelease(::Window w);
+  void heldButton(const XButtonEvent& e);
 
   // hotkeys.cpp
   unsigned xModifiers(UINT modifiers) const;
@@ -239,6 +242,9 @@ class X11DriverImpl : public DisplayDriver {
   std::atomic<NativeWindow> m_capture{0};       // the X window of the capturing window's top level
   std::atomic<unsigned long> m_focusSerial{0};  // the serial of the last XSetInputFocus
   std::atomic<::Window> m_moveAsked{0};         // the window whose move the manager was asked for
+  std::atomic<::Window> m_pressed{0};           // the window of ours the buttons were pressed on
+  std::atomic<bool> m_releaseHeld{false};       // the pointer is held on the root until the release
+  std::atomic<bool> m_inputGrabbed{false};      // a menu holds pointer and keyboard (grabInput)
   int m_randrEvent = -1;
   int m_randrError = 0;
   bool m_randr15 = false;

@@ -64,7 +64,10 @@ void X11DriverImpl::setBounds(NativeWindow window, const RECT& r) {
   }
   RECT c = inner(r, insets);
   TRACE(X11, "window 0x%lx to (%d,%d) %dx%d", w, r.left, r.top, c.right - c.left, c.bottom - c.top);
-  if (vanishes) XWithdrawWindow(m_display, w, m_screen);
+  if (vanishes) {
+    if (!isMenu(w)) holdRelease(w);
+    XWithdrawWindow(m_display, w, m_screen);
+  }
   XMoveResizeWindow(m_display, w, r.left, r.top, static_cast<unsigned>(std::max<LONG>(1, c.right - c.left)),
                     static_cast<unsigned>(std::max<LONG>(1, c.bottom - c.top)));
   placeHint(w, r, c);
@@ -113,6 +116,8 @@ bool X11DriverImpl::beginMoveResize(NativeWindow window, int hitCode, POINT scre
     auto it = m_windows.find(static_cast<::Window>(window));
     if (it != m_windows.end()) it->second.wantedAt = {};
   }
+  // The manager takes the pointer from here; any grab of the driver's own ends with it.
+  m_releaseHeld = false;
   XUngrabPointer(m_display, CurrentTime);
   sendMoveResize(static_cast<::Window>(window), screen, direction);
   return true;

@@ -1,11 +1,13 @@
 // The X11 driver's input: X key symbols as virtual keys and back, activation and the focus, the
-// pointer's shape and place, and the grabs that keep input with a menu.
+// pointer's shape and place, the grabs that keep input with a menu, and the hold that keeps the
+// release of a press away from the desktop when the pressed window goes before it.
 // Left out: explicit pointer grabs for SetCapture. X's implicit grab keeps a dragging pointer
 // with its window, and a capture taken without a pressed button learns that the pointer left its
 // X window from the window's LeaveNotify, turned into a mouse move at the outside position.
 #include "winapi/drivers/x11/X11DriverImpl.h"
 
 #include "winapi/base/debug.h"
+#include "winapi/user32/Input.h"
 
 #include <X11/cursorfont.h>
 #include <X11/keysym.h>
@@ -14,6 +16,22 @@
 #include <vector>
 
 namespace winapi::x11 {
+
+namespace {
+
+// The buttons a user holds; 4 and 5 are the wheel's turns, pressed and released at once.
+constexpr unsigned kHeldButtons = Button1Mask | Button2Mask | Button3Mask;
+
+unsigned maskOfButton(unsigned button) {
+  switch (button) {
+    case Button1: return Button1Mask;
+    case Button2: return Button2Mask;
+    case Button3: return Button3Mask;
+    default: return 0;
+  }
+}
+
+}  // namespace
 
 // The key symbol of a virtual key, for grabbing: letters, digits, function keys and the keys the
 // program's hot keys may use; 0 for others.
@@ -164,12 +182,15 @@ bool X11DriverImpl::grabInput(NativeWindow window) {
   const unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
   int pointer = XGrabPointer(m_display, w, True, mask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
   int keyboard = XGrabKeyboard(m_display, w, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+  // The menu's grab takes the place of a hold on a release (see holdRelease), whether it stands.
+  if (pointer == GrabSuccess) m_releaseHeld = false;
   if (pointer != GrabSuccess || keyboard != GrabSuccess) {
     if (pointer == GrabSuccess) XUngrabPointer(m_display, CurrentTime);
     if (keyboard == GrabSuccess) XUngrabKeyboard(m_display, CurrentTime);
     XFlush(m_display);
     return false;
   }
+  m_inputGrabbed = true;
   XFlush(m_display);
   return true;
 }
@@ -177,6 +198,7 @@ bool X11DriverImpl::grabInput(NativeWindow window) {
 void X11DriverImpl::ungrabInput() {
   Hold x(*this);
   if (!x) return;
+  m_inputGrabbed = false;
   XUngrabPointer(m_display, CurrentTime);
   XUngrabKeyboard(m_display, CurrentTime);
   XFlush(m_display);
@@ -199,6 +221,86 @@ bool X11DriverImpl::setCursorPos(int x, int y) {
   XWarpPointer(m_display, None, m_root, 0, 0, 0, 0, x, y);
   XFlush(m_display);
   return true;
+}
+
+// Follows which window of ours the held buttons were pressed on: the server hands their release
+// to that window (X's implicit grab) for as long as it stays on the screen.
+void X11DriverImpl::notePress(const XButtonEvent& e, bool ours) {
+  const unsigned button = maskOfButton(e.button);
+  if (button == 0) return;
+  if (e.type == ButtonPress) {
+    // The first button of a press decides where the others go; a press elsewhere is no one's.
+    if ((e.state & kHeldButtons) == 0) m_pressed = ours ? e.window : 0;
+  } else if ((e.state & kHeldButtons & ~button) == 0) {
+    m_pressed = 0;
+  }
+}
+
+// Called as the window `w` is about to go (hidden, minimised). A window that goes while a button
+// pressed on it is still down ends X's implicit grab, and the release then goes to whatever lies
+// under the pointer: mostly the desktop, whose window manager takes a release there for a click of
+// its own (jwm opens its root menu, and that menu takes the user's next click, meant for the tray
+// icon the window went to). The press has decided what happens: its release belongs to the
+// program. So the driver takes the pointer on the root for itself until every button is up, and
+// hands the release to the window the buttons were pressed on (heldButton).
+// The grab stops the pointer's events in the server after each button event it reports, until
+// the driver has handled that event: the click a user makes right after the release then waits
+// there while the hold is let go, and reaches the tray icon instead of the hold.
+void X11DriverImpl::holdRelease(::Window w) {
+  Hold x(*this);
+  if (!x || m_pressed.load() != w || m_releaseHeld.load() || m_inputGrabbed.load()) return;
+  const auto held = [this] {
+    ::Window rootReturn = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned mask = 0;
+    return XQueryPointer(m_display, m_root, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask) &&
+           (mask & kHeldButtons) != 0;
+  };
+  if (!held()) return;
+  // The implicit grab is this client's, so the grab takes its place; any other client's grab
+  // refuses it, and that client has the release.
+  if (XGrabPointer(m_display, m_root, False, ButtonPressMask | ButtonReleaseMask, GrabModeSync, GrabModeAsync, None,
+                   None, CurrentTime) != GrabSuccess) {
+    return;
+  }
+  // A release between the look and the grab went to the window itself: nothing is left to hold.
+  // Events are read under the same hold of the connection, so the event thread meets a button
+  // event on the root only once the mark is set.
+  if (!held()) {
+    XUngrabPointer(m_display, CurrentTime);
+    XFlush(m_display);
+    return;
+  }
+  m_releaseHeld = true;
+  TRACE(X11, "window 0x%lx goes under a held button: the pointer is held until the release", w);
+  XAllowEvents(m_display, SyncPointer, CurrentTime);
+  XFlush(m_display);
+}
+
+// A button event of the hold on the root: a release goes to the window of the press, the pointer
+// is let go once no button is down, and until then its events go on to the next button event.
+void X11DriverImpl::heldButton(const XButtonEvent& e) {
+  if (!m_releaseHeld.load()) return;
+  const unsigned button = maskOfButton(e.button);
+  const bool released = e.type == ButtonRelease && button != 0;
+  if (released) {
+    const ::Window pressed = m_pressed.load();
+    notePress(e, false);
+    if (HWND hwnd = hwndOf(pressed)) {
+      const UINT message = e.button == Button1 ? WM_LBUTTONUP : e.button == Button2 ? WM_MBUTTONUP : WM_RBUTTONUP;
+      queueMouseInput(hwnd, message, POINT{e.x_root, e.y_root}, 0);
+    }
+  }
+  Hold x(*this);
+  if (!x || !m_releaseHeld.load()) return;
+  if (released && (e.state & kHeldButtons & ~button) == 0) {
+    m_releaseHeld = false;
+    TRACE(X11, "the buttons are up: the pointer is let go");
+    XUngrabPointer(m_display, CurrentTime);
+  } else {
+    XAllowEvents(m_display, SyncPointer, CurrentTime);
+  }
+  XFlush(m_display);
 }
 
 Cursor X11DriverImpl::cursorFor(PointerShape shape) {

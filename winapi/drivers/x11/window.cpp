@@ -134,6 +134,7 @@ void X11DriverImpl::setVisible(NativeWindow window, bool visible, bool activateI
     XMapRaised(m_display, w);
     if (activateIt) activate(window);
   } else {
+    if (!isMenu(w)) holdRelease(w);
     XWithdrawWindow(m_display, w, m_screen);
   }
   XFlush(m_display);
@@ -144,6 +145,7 @@ void X11DriverImpl::setMinimized(NativeWindow window, bool minimized) {
   if (!x) return;
   TRACE(X11, "window 0x%lx %s", static_cast<::Window>(window), minimized ? "iconified" : "mapped again");
   if (minimized) {
+    holdRelease(static_cast<::Window>(window));
     XIconifyWindow(m_display, static_cast<::Window>(window), m_screen);
   } else if (shownWithArea(static_cast<::Window>(window))) {
     XMapRaised(m_display, static_cast<::Window>(window));

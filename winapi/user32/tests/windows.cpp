@@ -325,8 +325,9 @@ TEST(States, AReportTakenAfterTheProgramHidTheWindowLeavesItHidden) {
 }
 
 TEST(Moves, NoPlaceOrSizeAsksForMoreThanTheScreens) {
-  const int widest = GetSystemMetrics(SM_CXMAXTRACK);
-  const int tallest = GetSystemMetrics(SM_CYMAXTRACK);
+  // The rectangle is the whole frame, and the whole frame fits the screens.
+  const int widest = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int tallest = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   for (DWORD style : {WS_OVERLAPPEDWINDOW | WS_VISIBLE, WS_POPUP | WS_VISIBLE}) {
     SCOPED_TRACE(style);
     HWND top =

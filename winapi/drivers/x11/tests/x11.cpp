@@ -36,6 +36,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -250,6 +251,36 @@ TEST_F(X11, MovesByTheWindowManagerReachTheLayerAndTheLayersOwnMovesStay) {
   ASSERT_TRUE(XGetWindowAttributes(viewer, native, &attrs));
   EXPECT_EQ(attrs.width, 240);
   EXPECT_EQ(attrs.height, 160);
+}
+
+// The cases on the bare server alone, where another client's request is carried out as it was asked.
+class X11Bare : public X11 {};
+
+// The whole frame fits the screen, on the screen too: a size beyond the screen that another client
+// (or a manager) gives the window is refused, and the window is put back at its own size even
+// though that is the size it had.
+TEST_F(X11Bare, ASizeBeyondTheScreenGivenByAnotherClientIsTakenBack) {
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  ASSERT_TRUE(SetWindowPos(top, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE));
+  const auto size = [&] {
+    XWindowAttributes attrs{};
+    XGetWindowAttributes(viewer, native, &attrs);
+    return std::pair<int, int>{attrs.width, attrs.height};
+  };
+  const std::pair<int, int> own{width, height};
+  ASSERT_TRUE(pumpUntil([&] { return size() == own; }));
+  XResizeWindow(viewer, native, static_cast<unsigned>(width + 40), static_cast<unsigned>(height + 30));
+  XSync(viewer, False);
+  ASSERT_EQ(size(), (std::pair<int, int>{width + 40, height + 30})) << "the server took the other client's size";
+  // The driver takes a size it did not ask for as the system's once its own request has had its
+  // second, and the window refuses it then.
+  EXPECT_TRUE(pumpUntil([&] { return size() == own; }, 10))
+      << size().first << " x " << size().second << " on a screen of " << width << " x " << height;
+  RECT r{};
+  GetWindowRect(top, &r);
+  EXPECT_EQ(r.right - r.left, width);
+  EXPECT_EQ(r.bottom - r.top, height);
 }
 
 // The driver's report of a place the manager chose waits in the window thread's queue; when the
