@@ -11,6 +11,7 @@
 #include "platform/system/monitor/win/Monitor.h"
 #include "testlib/TempDir.h"
 #include "winapi/drivers/headless/HeadlessDriver.h"
+#include "winapi/testsupport/PaintedWindow.h"
 
 #include <windows.h>
 
@@ -26,6 +27,7 @@ using lumetra::imaging_test::pixelAt;
 using s::archive::icon::Archive;
 using s::col::_array::ArrayU08;
 using s::image::win::BufferedImage;
+using winapi::testsupport::paintedWindow;
 using namespace icon_testing;
 namespace monitor = s::system::monitor::win;
 
@@ -162,21 +164,6 @@ void twoMonitors() {
   winapi::HeadlessDriver::current()->setMonitors(
       {winapi::Monitor{RECT{0, 0, 1920, 1080}, RECT{0, 0, 1920, 1040}, true},
        winapi::Monitor{RECT{-1280, 0, 0, 1024}, RECT{-1280, 0, 0, 1000}, false}});
-}
-
-// A visible popup painted in one colour by its own class's brush.
-HWND paintedWindow(const WCHAR* className, COLORREF colour, const RECT& r) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = className;
-  wc.hbrBackground = CreateSolidBrush(colour);
-  RegisterClassExW(&wc);
-  HWND hwnd =
-      CreateWindowExW(0, className, u"", WS_POPUP | WS_VISIBLE, r.left, r.top, r.right - r.left,
-                      r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
-  UpdateWindow(hwnd);
-  return hwnd;
 }
 
 TEST(ScreenCapture, ARectangleIsCutToTheVirtualScreenAndNothingLeftIsNoImage) {

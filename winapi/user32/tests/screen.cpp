@@ -5,27 +5,16 @@
 #include <gtest/gtest.h>
 
 #include "winapi/drivers/headless/HeadlessDriver.h"
+#include "winapi/testsupport/PaintedWindow.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace {
 
-winapi::HeadlessDriver& headless() { return *winapi::HeadlessDriver::current(); }
+using winapi::testsupport::paintedWindow;
 
-// A visible popup window painted in one colour by its class brush.
-HWND paintedWindow(const char16_t* className, COLORREF colour, const RECT& r) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = className;
-  wc.hbrBackground = CreateSolidBrush(colour);
-  RegisterClassExW(&wc);
-  HWND hwnd = CreateWindowExW(0, className, u"", WS_POPUP | WS_VISIBLE, r.left, r.top, r.right - r.left,
-                              r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
-  UpdateWindow(hwnd);
-  return hwnd;
-}
+winapi::HeadlessDriver& headless() { return *winapi::HeadlessDriver::current(); }
 
 // The screen rectangle as a blit from the screen's DC into a 32-bit DIB section reads it.
 std::vector<uint32_t> blitScreen(const RECT& r) {
