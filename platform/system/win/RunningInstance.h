@@ -1,5 +1,6 @@
-// Another running copy of this program: finding it by its executable's path, and handing over
-// to it by sending its main window the two messages of the hand-over.
+// Another running copy of this program: finding it by its executable's path, under the claim a
+// start holds while it looks, and handing over to it by sending its main window the two
+// messages of the hand-over.
 #pragma once
 
 #include <windows.h>
