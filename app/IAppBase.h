@@ -82,7 +82,9 @@ class IAppBase : public base::IObject, public virtual thread::IPoolable {
   virtual const WCHAR* getSkinName() = 0;
   virtual void setSkinName(const WCHAR* name) = 0;
   /// Whether another process runs this program for this user on this display and answers
-  /// within 2 s; with `activate` it is also handed over to.
+  /// within 2 s; with `activate` it is also handed over to. The look is one step with this
+  /// start's claim to be the running copy: starts of the program look one after another, and
+  /// one that finds no running copy holds the claim until its window shows.
   virtual bool detectRunningInstance(bool activate, bool sendInstanceEvent, bool passTitles) = 0;
   /// The same over the top-level windows of the calling thread's desktop.
   virtual bool detectRunningInstanceOnDesktop(bool activate, bool sendInstanceEvent,

@@ -89,6 +89,9 @@ void AppBase::reset() {
   giveBack(m_localizer);
   giveBack(m_resources);
   m_skinner = nullptr;
+  // A start whose window never showed gives its claim up when it ends.
+  whenStartUpReaches(StartUpStep::FirstPaint, nullptr);
+  endInstanceClaim();
   releaseSettings();
   m_scratch1->freeBuffer();
   m_scratch2->freeBuffer();
@@ -315,18 +318,37 @@ void AppBase::setSkinName(const WCHAR* name) {
 }
 
 bool AppBase::detectRunningInstance(bool activate, bool sendInstanceEvent, bool passTitles) {
+  // The look for a running copy and the claim to be it are one step: this start holds the claim
+  // from before its look until its window shows. Under the claim a copy without a published
+  // window is no running copy (it is ending, or waits for the claim itself), so no copy's window
+  // is waited for. A claim not had in time (a start that holds it froze before its window
+  // showed) leaves the look as it was without one, each copy's window waited for.
+  endInstanceClaim();
+  m_instanceClaim = system::win::takeInstanceClaim();
+  const DWORD windowWaitMs = m_instanceClaim != nullptr ? 0 : system::win::kInstanceIdleWaitMs;
   uint32_t processId = 0;
   // Only a copy that answers counts: one left behind by a lost display, a frozen one or one on
   // another display would take the hand-over and show nothing, and the user could not start
   // the program at all.
-  if (!system::win::findLiveInstanceProcess(&processId)) {
+  if (!system::win::findLiveInstanceProcess(&processId, windowWaitMs)) {
+    if (m_instanceClaim != nullptr) {
+      whenStartUpReaches(StartUpStep::FirstPaint, [this] { endInstanceClaim(); });
+    }
     return false;
   }
+  endInstanceClaim();
   if (activate) {
     system::win::notifyInstance(processId, passTitles ? m_localizer : nullptr, m_titleTextId,
                                 sendInstanceEvent);
   }
   return true;
+}
+
+void AppBase::endInstanceClaim() {
+  if (m_instanceClaim != nullptr) {
+    system::win::endInstanceClaim(m_instanceClaim);
+    m_instanceClaim = nullptr;
+  }
 }
 
 bool AppBase::detectRunningInstanceOnDesktop(bool activate, bool sendInstanceEvent,

@@ -115,6 +115,12 @@ class AppBase final : public IAppBase {
   /// The registry path of the product below HKEY_CURRENT_USER: "Software\Tovi\" + product id.
   const WCHAR* getProductKeyPath();
 
+  /// Ends this start's claim to be the program's running copy, which `detectRunningInstance`
+  /// takes and, when it finds no running copy, keeps until the main window's first paint
+  /// (StartUpStep::FirstPaint) or the reset. Nothing without a claim. On the thread that took
+  /// it; ended on another, the claim is closed and the next start takes it as abandoned.
+  void endInstanceClaim();
+
  private:
   /// Flushes the store unless it was saved, and gives it back.
   void releaseSettings();
@@ -143,6 +149,7 @@ class AppBase final : public IAppBase {
   map::IMappedData* m_settings = nullptr;
   str::strbuffer::StrBuffer* m_defaultSkinName;
   bool m_comStarted = false;
+  HANDLE m_instanceClaim = nullptr;
 };
 
 }  // namespace s::app::win

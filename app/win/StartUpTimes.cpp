@@ -3,12 +3,26 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
+#include <utility>
 
 namespace s::app::win {
 
 namespace {
 
 std::atomic<int64_t> s_times[static_cast<int32_t>(StartUpStep::Count)];
+
+/// The actions waiting for their steps, under their lock.
+struct Waiting {
+  std::mutex lock;
+  std::function<void()> actions[static_cast<int32_t>(StartUpStep::Count)];
+};
+
+// Never destroyed: a step may be reached by a thread that outlives main.
+Waiting& waiting() {
+  static auto* actions = new Waiting;
+  return *actions;
+}
 
 }  // namespace
 
@@ -22,6 +36,23 @@ void markStartUp(StartUpStep step) {
                           std::chrono::steady_clock::now().time_since_epoch())
                           .count();
   s_times[index].store(now, std::memory_order_release);
+  std::function<void()> action;
+  {
+    std::lock_guard<std::mutex> guard(waiting().lock);
+    action = std::exchange(waiting().actions[index], nullptr);
+  }
+  if (action) {
+    action();
+  }
+}
+
+void whenStartUpReaches(StartUpStep step, std::function<void()> action) {
+  const int32_t index = static_cast<int32_t>(step);
+  if (index < 0 || index >= static_cast<int32_t>(StartUpStep::Count)) {
+    return;
+  }
+  std::lock_guard<std::mutex> guard(waiting().lock);
+  waiting().actions[index] = std::move(action);
 }
 
 int64_t startUpTime(StartUpStep step) {

@@ -1,7 +1,9 @@
-// The moments the program's start-up reaches its steps, kept for the start-up benchmark.
+// The moments the program's start-up reaches its steps, kept for the start-up benchmark, and
+// what the start-up does once it reaches one.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace s::app::win {
 
@@ -21,9 +23,14 @@ enum class StartUpStep : int32_t {
   Count,
 };
 
-/// Notes that the start-up has reached `step` now. Cheap (one clock read and one store) and
-/// safe on any thread; a step reached again keeps its latest moment.
+/// Notes that the start-up has reached `step` now, then runs the action waiting for it, if any.
+/// Cheap (one clock read, one store and one look under a lock) and safe on any thread; a step
+/// reached again keeps its latest moment.
 void markStartUp(StartUpStep step);
+
+/// Runs `action` once, on the thread that next reaches `step`, after its moment is noted. A new
+/// action replaces the one waiting for the step; an empty one takes it away. Any thread.
+void whenStartUpReaches(StartUpStep step, std::function<void()> action);
 
 /// The moment `step` was last reached, in nanoseconds of the system's monotonic clock (the clock
 /// every process shares, so a parent can compare it with its own), or 0 when it was not reached.

@@ -6,9 +6,11 @@
 // reports the driver's first present of the frame and the moment of each start-up step; under a
 // private Xvfb the same children run on the X11 driver beside build/bin/lumetra itself, and this
 // process, a second X client, watches the screen for the first pixels that differ from the empty
-// screen and for the first pixel of the drop box's frame colour (the painted main window). The
-// kinds alternate within each round; the table gives medians of RUNS rounds (default 5) after a
-// warm-up round. Needs Xvfb for the X11 columns; without it they are left out with the reason.
+// screen and for the first pixel of the drop box's frame colour (the painted main window), also
+// for two copies of build/bin/lumetra started at once, one of which must hand over to the other.
+// The kinds alternate within each round; the table gives medians of RUNS rounds (default 5)
+// after a warm-up round, and the program's rounds follow one by one. Needs Xvfb for the X11
+// columns; without it they are left out with the reason.
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
 #include "testlib/Xvfb.h"
@@ -43,6 +45,9 @@ int64_t monotonicNow() {
 /// What one start showed, in milliseconds after the child was started; absent when not seen.
 using Moments = std::map<std::string, double>;
 
+/// The drop box's frame colour, 0xRRGGBB as a 24-bit TrueColor pixel holds it.
+constexpr uint32_t kFrameColour = (145u << 16) | (155u << 8) | 156u;
+
 /// The screen as a second client reads it.
 class ScreenWatch {
  public:
@@ -56,10 +61,22 @@ class ScreenWatch {
 
   bool open() const { return m_display != nullptr; }
 
-  /// Keeps the screen as it is now: the background later pictures are compared with.
-  void keepEmpty() {
+  /// Keeps the screen as it is now: the background later pictures are compared with. A window
+  /// of `rgb` still there (the server may take a moment to drop the windows of a killed start)
+  /// is waited for to go, 5 s at most: a new window at its place would change nothing.
+  void keepEmpty(uint32_t rgb) {
     if (m_empty != nullptr) XDestroyImage(m_empty);
-    m_empty = grab();
+    m_empty = nullptr;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+      XImage* now = grab();
+      if (now == nullptr || !holds(now, rgb) || std::chrono::steady_clock::now() >= giveUp) {
+        m_empty = now;
+        return;
+      }
+      XDestroyImage(now);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
   }
 
   /// Whether any pixel differs from the empty screen, and whether one has the colour `rgb`.
@@ -89,6 +106,16 @@ class ScreenWatch {
   }
 
  private:
+  static bool holds(XImage* image, uint32_t rgb) {
+    for (int y = 0; y < image->height; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(image->data + y * image->bytes_per_line);
+      for (int x = 0; x < image->width; ++x) {
+        if ((row[x] & 0xFFFFFF) == rgb) return true;
+      }
+    }
+    return false;
+  }
+
   XImage* grab() {
     Window root = DefaultRootWindow(m_display);
     XWindowAttributes attributes;
@@ -101,16 +128,17 @@ class ScreenWatch {
   XImage* m_empty = nullptr;
 };
 
-/// The drop box's frame colour, 0xRRGGBB as a 24-bit TrueColor pixel holds it.
-constexpr uint32_t kFrameColour = (145u << 16) | (155u << 8) | 156u;
-
-/// Starts `argv` and gathers its moments: the lines a lumetra_bench child prints and, with a
-/// screen, the first changed pixels and the first frame-coloured pixel.
+/// Starts `argv` (`copies` times at once) and gathers its moments: the lines a lumetra_bench
+/// child prints and, with a screen, the first changed pixels and the first frame-coloured pixel.
+/// Copies started at once are given 10 s after the frame colour to hand over and end; how many
+/// still run then goes to "copies running".
 Moments startOnce(const std::vector<std::string>& argv, const Environment& environment,
-                  ScreenWatch* screen, bool printsMoments) {
-  if (screen != nullptr) screen->keepEmpty();
+                  ScreenWatch* screen, bool printsMoments, int copies = 1) {
+  if (screen != nullptr) screen->keepEmpty(kFrameColour);
   const int64_t started = monotonicNow();
   ChildProcess child(argv, environment, true);
+  std::vector<ChildProcess> others;
+  for (int i = 1; i < copies; ++i) others.emplace_back(argv, environment, true);
   auto since = [started](int64_t at) { return static_cast<double>(at - started) / 1e6; };
   Moments moments;
   std::string output;
@@ -139,7 +167,10 @@ Moments startOnce(const std::vector<std::string>& argv, const Environment& envir
       output += child.readOutput();
       done = output.find("done\n") != std::string::npos;
     }
-    if (!child.running() && (done || !printsMoments)) break;
+    // Of copies started at once, the first may be the one that hands over and ends.
+    bool running = child.running();
+    for (ChildProcess& other : others) running = other.running() || running;
+    if (!running && (done || !printsMoments)) break;
   }
   std::istringstream lines(output);
   std::string line;
@@ -157,6 +188,19 @@ Moments startOnce(const std::vector<std::string>& argv, const Environment& envir
     } else if (kind == "present") {
       moments["first present"] = since(at);
     }
+  }
+  if (copies > 1) {
+    auto running = [&] {
+      int count = child.running() ? 1 : 0;
+      for (ChildProcess& other : others) count += other.running() ? 1 : 0;
+      return count;
+    };
+    const int64_t settled = monotonicNow() + 10'000'000'000LL;
+    while (running() > 1 && monotonicNow() < settled) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    moments["copies running"] = running();
+    for (ChildProcess& other : others) other.kill();
   }
   child.kill();
   return moments;
@@ -183,13 +227,15 @@ const char* const kRows[] = {"process to main",
                              "first paint",
                              "first present",
                              "first pixels seen",
-                             "frame colour seen"};
+                             "frame colour seen",
+                             "copies running"};
 
 struct Column {
   std::string title;
   std::vector<std::string> argv;
   bool printsMoments;
   std::vector<Moments> runs;
+  int copies = 1;
 };
 
 void printTable(std::vector<Column>& columns) {
@@ -220,11 +266,37 @@ void printTable(std::vector<Column>& columns) {
   }
 }
 
+/// Each round of the columns that run build/bin/lumetra: its frame colour's moment and, for
+/// copies started at once, how many still ran after the hand-over.
+void printRounds(const std::vector<Column>& columns, const std::string& program) {
+  for (const Column& column : columns) {
+    if (column.argv.front() != program) continue;
+    std::printf("%s, each round (ms to the frame colour):", column.title.c_str());
+    int over = 0;
+    for (const Moments& run : column.runs) {
+      auto seen = run.find("frame colour seen");
+      if (seen == run.end()) {
+        std::printf(" -");
+      } else {
+        std::printf(" %.0f", seen->second);
+      }
+      auto left = run.find("copies running");
+      if (left != run.end() && left->second > 1) ++over;
+    }
+    std::printf("\n");
+    if (column.copies > 1) {
+      std::printf("%s: %d of %zu rounds left more than one copy running\n", column.title.c_str(),
+                  over, column.runs.size());
+    }
+  }
+}
+
 void runColumns(std::vector<Column>& columns, const Environment& environment, ScreenWatch* screen,
                 int runs) {
   for (int round = -1; round < runs; ++round) {
     for (Column& column : columns) {
-      Moments moments = startOnce(column.argv, environment, screen, column.printsMoments);
+      Moments moments =
+          startOnce(column.argv, environment, screen, column.printsMoments, column.copies);
       if (round >= 0) column.runs.push_back(std::move(moments));
       // Let the ended child's memory and the server settle before the next start.
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -278,7 +350,8 @@ int main(int argc, char** argv) {
 
   std::vector<Column> xColumns = {{"bare Xvfb", {bench, "bare-window"}, true, {}},
                                   {"main Xvfb", {bench, "main-window"}, true, {}},
-                                  {"lumetra Xvfb", {program}, false, {}}};
+                                  {"lumetra Xvfb", {program}, false, {}},
+                                  {"2 at once Xvfb", {program}, false, {}, 2}};
   const bool withX = lumetra::testlib::Xvfb::start();
   Environment onX = {{"LUMETRA_REGISTRY", folder.file("registry.sqlite3").string()}};
   if (withX) {
@@ -293,8 +366,11 @@ int main(int argc, char** argv) {
     std::printf("(no X11 columns: %s)\n", lumetra::testlib::Xvfb::skipReason().c_str());
   }
   printTable(columns);
+  printRounds(columns, program);
   std::printf(
-      "main = lumetra_bench playing the program's entry point; lumetra = build/bin/lumetra.\n"
+      "main = lumetra_bench playing the program's entry point; lumetra = build/bin/lumetra;\n"
+      "2 at once = two copies of it started together (\"copies running\": how many still run 10 s\n"
+      "after the frame colour, the hand-over done; one is right).\n"
       "Steps end at the moment given; \"first paint\" is the return of the show, which paints and\n"
       "presents; \"first present\" is the headless driver's count seen by another thread.\n\n");
 

@@ -1,5 +1,5 @@
 // The handle table and the dispatcher. CloseHandle and the waits stand with the threads; the
-// waitable objects are threads and events.
+// waitable objects are threads, events and mutexes.
 #include "winapi/base/handle.h"
 
 #include <shared_mutex>

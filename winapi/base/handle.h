@@ -23,8 +23,15 @@ class KernelObject {
   /// Asked under the dispatcher lock: would a wait by this thread be satisfied now?
   virtual bool isSignaled(DWORD /*threadId*/) const { return false; }
   /// Called under the dispatcher lock when a wait is satisfied by this object (an auto-reset
-  /// object resets itself here). Nothing for threads.
-  virtual void satisfyWait(DWORD /*threadId*/) {}
+  /// object resets itself here, a mutex takes its new owner). Nothing for threads. True when
+  /// the wait takes an abandoned mutex.
+  virtual bool satisfyWait(DWORD /*threadId*/) { return false; }
+  /// Called under the dispatcher lock on each object of a wait for all of them that found them
+  /// not all signalled: an object that took hold of something to answer isSignaled lets go of it.
+  virtual void letGo(DWORD /*threadId*/) {}
+  /// Whether its signal state can change in another process, which notifies no wait here: a
+  /// wait on it looks again every few milliseconds.
+  virtual bool changesElsewhere() const { return false; }
   /// False for objects that have a close call of their own (a search handle is closed by
   /// FindClose, never by CloseHandle).
   virtual bool closableByCloseHandle() const { return true; }

@@ -75,9 +75,11 @@ typedef struct _SECURITY_ATTRIBUTES {
 BOOL WINAPI CloseHandle(HANDLE handle);
 
 // Waits. A thread handle is signalled once its thread has ended. Time-outs run on the clock of
-// GetTickCount64.
+// GetTickCount64. A wait that takes a mutex whose owner ended without releasing it answers
+// WAIT_ABANDONED_0 and the mutex's index.
 #define MAXIMUM_WAIT_OBJECTS 64
 #define WAIT_OBJECT_0 0x00000000L
+#define WAIT_ABANDONED 0x00000080L
 #define WAIT_ABANDONED_0 0x00000080L
 #define WAIT_FAILED 0xFFFFFFFF
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);
@@ -88,6 +90,17 @@ DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wai
 HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name);
 BOOL WINAPI SetEvent(HANDLE event);
 BOOL WINAPI ResetEvent(HANDLE event);
+
+// Mutexes: a thread owns one as often as its waits took it, until as many ReleaseMutex calls
+// (by that thread only: ERROR_NOT_OWNER) give it back; a thread that ends owning one abandons
+// it. A named mutex is one object for every process of the user on the same display, so a
+// process that ends owning it abandons it too. A name is case-sensitive, at most MAX_PATH units
+// long, and may begin with "Local\"; "Global\" names fail with ERROR_NOT_SUPPORTED, names with
+// another "\" with ERROR_PATH_NOT_FOUND, and an empty name makes an unnamed mutex. When the
+// name was open already anywhere, CreateMutexW answers that object with ERROR_ALREADY_EXISTS and
+// leaves its ownership as it was; else it sets the last error to 0.
+HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCWSTR name);
+BOOL WINAPI ReleaseMutex(HANDLE mutex);
 
 // Threads run on POSIX threads. A thread can suspend only itself (a parked wait that
 // ResumeThread ends) or add to the count of a thread that is already suspended; suspending a

@@ -17,8 +17,9 @@ class EventObject final : public KernelObject {
   bool isWaitable() const override { return true; }
   bool isSignaled(DWORD) const override { return m_signalled; }
   // An auto-reset event lets one wait through and is reset by it.
-  void satisfyWait(DWORD) override {
+  bool satisfyWait(DWORD) override {
     if (!m_manualReset) m_signalled = false;
+    return false;
   }
 
   void set(bool signalled) {

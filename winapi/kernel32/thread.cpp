@@ -1,5 +1,5 @@
 // Threads over POSIX threads: creation (optionally suspended), the suspend count as a parked
-// wait, exit codes, ids, priorities as nice values, and the waits on thread handles.
+// wait, exit codes, ids, priorities as nice values, and the waits on every waitable object.
 // Left out on purpose: TerminateThread and suspending a running thread from outside (neither
 // can be done safely; a thread that will not stop is abandoned), ExitThread (nothing calls it),
 // alertable waits (nothing queues APCs).
@@ -44,6 +44,11 @@ constexpr PriorityLevel kPriorityLevels[] = {
     {THREAD_PRIORITY_NORMAL, 0},          {THREAD_PRIORITY_ABOVE_NORMAL, -5}, {THREAD_PRIORITY_HIGHEST, -10},
     {THREAD_PRIORITY_TIME_CRITICAL, -20},
 };
+
+// How long a wait on an object that changes in another process sleeps before it looks again:
+// such a change notifies no one here, and a few milliseconds late is soon enough for a lock that
+// another process held.
+constexpr auto kLookAgain = std::chrono::milliseconds(5);
 
 class ThreadObject : public KernelObject {
  public:
@@ -202,6 +207,19 @@ int niceFor(int priority) {
   return INT_MIN;
 }
 
+// Waits on the dispatcher until `deadline` (null: without one); a wait on an object that changes
+// in another process (`elsewhere`) looks again after kLookAgain at the latest.
+void waitForChange(std::unique_lock<std::mutex>& guard, bool elsewhere,
+                   const std::chrono::steady_clock::time_point* deadline) {
+  if (!elsewhere) {
+    waitDispatcher(guard, deadline);
+    return;
+  }
+  auto next = std::chrono::steady_clock::now() + kLookAgain;
+  if (deadline != nullptr && *deadline < next) next = *deadline;
+  waitDispatcher(guard, &next);
+}
+
 }  // namespace
 
 namespace seam {
@@ -315,12 +333,14 @@ extern "C" DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handle
     return WAIT_FAILED;
   }
   std::shared_ptr<winapi::KernelObject> objects[MAXIMUM_WAIT_OBJECTS];
+  bool elsewhere = false;
   for (DWORD i = 0; i < count; ++i) {
     objects[i] = handles[i] == winapi::kCurrentThread ? winapi::selfObject() : winapi::lookupHandle(handles[i]);
     if (objects[i] == nullptr || !objects[i]->isWaitable()) {
       SetLastError(ERROR_INVALID_HANDLE);
       return WAIT_FAILED;
     }
+    elsewhere = elsewhere || objects[i]->changesElsewhere();
   }
   DWORD self = winapi::currentThreadId();
   // The time-out runs on the layer's clock: while a test holds it still, only moving it ends the
@@ -334,20 +354,21 @@ extern "C" DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handle
       bool all = true;
       for (DWORD i = 0; i < count && all; ++i) all = objects[i]->isSignaled(self);
       if (all) {
-        for (DWORD i = 0; i < count; ++i) objects[i]->satisfyWait(self);
-        return WAIT_OBJECT_0;
+        bool abandoned = false;
+        for (DWORD i = 0; i < count; ++i) abandoned = objects[i]->satisfyWait(self) || abandoned;
+        return abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0;
       }
+      for (DWORD i = 0; i < count; ++i) objects[i]->letGo(self);
     } else {
       for (DWORD i = 0; i < count; ++i) {
         if (objects[i]->isSignaled(self)) {
-          objects[i]->satisfyWait(self);
-          return WAIT_OBJECT_0 + i;
+          return objects[i]->satisfyWait(self) ? WAIT_ABANDONED_0 + i : WAIT_OBJECT_0 + i;
         }
       }
     }
     if (milliseconds == 0) return WAIT_TIMEOUT;
     if (milliseconds == INFINITE) {
-      winapi::waitDispatcher(guard, nullptr);
+      winapi::waitForChange(guard, elsewhere, nullptr);
       continue;
     }
     const ULONGLONG now = winapi::clock::now();
@@ -356,10 +377,10 @@ extern "C" DWORD WINAPI WaitForMultipleObjects(DWORD count, const HANDLE* handle
       continue;
     }
     if (winapi::clock::stopped()) {
-      winapi::waitDispatcher(guard, nullptr);
+      winapi::waitForChange(guard, elsewhere, nullptr);
     } else {
       const auto realDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadline - now);
-      winapi::waitDispatcher(guard, &realDeadline);
+      winapi::waitForChange(guard, elsewhere, &realDeadline);
     }
   }
 }

@@ -15,6 +15,7 @@
 // once (ERROR_NOT_SAME_DEVICE) for a process whose windows are on another display.
 #include "winapi/user32/Window.h"
 
+#include "winapi/base/displayfolder.h"
 #include "winapi/kernel32/process.h"
 #include "winapi/user32/remote_protocol.h"
 
@@ -28,7 +29,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -46,22 +46,6 @@ namespace {
 using remote::Request;
 using remote::Response;
 using remote::WindowEntry;
-
-// The display this process's windows are on, as a folder name: "headless" for the headless
-// driver (whose processes hand over to each other, as tests need), else the X display without
-// its screen number (":0.0" and ":0" are one display), its characters kept to a safe set.
-std::string displayFolderName(const char* chosen, const char* display) {
-  if (chosen != nullptr && std::strcmp(chosen, "headless") == 0) return "headless";
-  std::string name = display != nullptr ? display : "";
-  const size_t colon = name.rfind(':');
-  const size_t dot = name.find('.', colon == std::string::npos ? 0 : colon);
-  if (colon != std::string::npos && dot != std::string::npos) name.erase(dot);
-  if (name.compare(0, 5, "unix:") == 0) name.erase(0, 4);
-  std::string out = "x11-";
-  for (char c : name)
-    out.push_back(std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '.' || c == '-' ? c : '_');
-  return out;
-}
 
 // The folder name of the display the process `pid` started for, read from the environment it
 // was started with; empty when that cannot be read.
@@ -85,37 +69,19 @@ std::string startingDisplayOf(pid_t pid) {
     }
     at = end + 1;
   }
-  return displayFolderName(hasChosen ? chosen.c_str() : nullptr, hasDisplay ? display.c_str() : nullptr);
-}
-
-std::string windowsBase() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string base = runtime != nullptr && *runtime != 0 ? runtime : "/tmp/lumetra-" + std::to_string(getuid());
-  mkdir(base.c_str(), 0700);
-  std::string dir = base + "/lumetra-windows";
-  mkdir(dir.c_str(), 0700);
-  return dir;
-}
-
-const std::string& ownDisplay() {
-  static const std::string display = displayFolderName(std::getenv("LUMETRA_DISPLAY"), std::getenv("DISPLAY"));
-  return display;
+  return session::displayFolderName(hasChosen ? chosen.c_str() : nullptr, hasDisplay ? display.c_str() : nullptr);
 }
 
 // Windows of other users and of other displays are not this desktop's: each display has its own
 // folder inside the user's runtime folder.
-std::string folder() {
-  std::string dir = windowsBase() + "/" + ownDisplay();
-  mkdir(dir.c_str(), 0700);
-  return dir;
-}
+std::string folder() { return session::displayFolder(); }
 
 // Whether the process `pid` shows its windows on another display than this process: it has
 // published them in another display's folder, or, before it has, the environment it started
 // with names another display. Such a process never publishes a window here.
 bool onAnotherDisplay(pid_t pid) {
-  const std::string base = windowsBase();
-  const std::string own = ownDisplay();
+  const std::string base = session::runtimeBase();
+  const std::string& own = session::ownDisplayFolderName();
   const std::string list = "/" + std::to_string(pid) + ".windows";
   struct stat st {};
   if (stat((base + "/" + own + list).c_str(), &st) == 0) return false;

@@ -22,6 +22,7 @@
 
 #include "testlib/Process.h"
 #include "testlib/TempDir.h"
+#include "testlib/Wait.h"
 #include "testlib/WindowManager.h"
 #include "testlib/X11Windows.h"
 #include "testlib/XdndSource.h"
@@ -36,6 +37,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -650,6 +652,57 @@ bool inside(const RECT& inner, const RECT& outer) {
 /// The name pictures and messages give the desktop the test runs on.
 std::string desktopName() {
   return WindowManager::name().empty() ? std::string("none") : WindowManager::name();
+}
+
+TEST_F(AppX11, TwoCopiesStartedAtOnceShowOneWindowAsSoonAsOneStartAlone) {
+  using namespace std::chrono_literals;
+  seed(u"Language", u"", u"English");
+  ASSERT_NO_FATAL_FAILURE(installProgram());
+  // A start alone, on this machine and desktop now: the time its window takes to show.
+  const auto alone = std::chrono::steady_clock::now();
+  ChildProcess single = start();
+  const ::Window first = mainWindow();
+  ASSERT_NE(first, 0u) << "no window titled " << kTitle;
+  const auto singleMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - alone);
+  closeAndWait(single, first);
+  // A start that waited for the other's window, as each of two did before they took turns,
+  // would show nothing for 5 s more than a start alone; 3.5 s more is its bound here.
+  const std::chrono::milliseconds soon = singleMs + 3500ms;
+
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round) + " under " + desktopName());
+    ChildProcess a = start();
+    ChildProcess b = start();
+    ASSERT_TRUE(a.started() && b.started());
+    size_t most = 0;
+    auto windows = [&] {
+      const size_t now = viewer.all(kTitle).size();
+      most = std::max(most, now);
+      return now;
+    };
+    EXPECT_TRUE(lumetra::testlib::waitUntil([&] { return windows() != 0; }, soon))
+        << "no window within " << soon.count() << " ms; a start alone took " << singleMs.count()
+        << " ms";
+    // One start hands over to the other and ends; the other runs on with the one window.
+    ASSERT_TRUE(lumetra::testlib::waitUntil(
+        [&] {
+          windows();
+          return !a.running() || !b.running();
+        },
+        30s))
+        << "both copies run on, with " << most << " windows";
+    ChildProcess& handedOver = a.running() ? b : a;
+    ChildProcess& running = a.running() ? a : b;
+    EXPECT_EQ(handedOver.exitCode(), 0);
+    EXPECT_TRUE(lumetra::testlib::waitUntil([&] { return windows() != 0; }));
+    EXPECT_EQ(windows(), 1u);
+    EXPECT_EQ(most, 1u) << "a second window showed";
+    EXPECT_TRUE(running.running());
+    const std::vector<::Window> shown = viewer.all(kTitle);
+    ASSERT_FALSE(shown.empty());
+    closeAndWait(running, shown.front());
+  }
 }
 
 TEST_F(AppX11, AFirstStartOpensInsideTheWorkAreaAndTheWindowStaysPut) {

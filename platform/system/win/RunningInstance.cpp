@@ -14,6 +14,7 @@
 #include <tlhelp32.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace s::system::win {
@@ -59,13 +60,30 @@ std::u16string windowText(HWND window) {
   return std::u16string(buffer.data(), static_cast<size_t>(got > 0 ? got : 0));
 }
 
-/// Waits for the other copy's first window; false when it has none in time or has ended.
-bool waitForProcessWindow(DWORD processId) {
+/// Waits at most `waitMs` for the other copy's first window; false when it has none in time or
+/// has ended.
+bool waitForProcessWindow(DWORD processId, DWORD waitMs = kInstanceIdleWaitMs) {
   HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId);
   if (process == nullptr) return false;
-  const DWORD answer = WaitForInputIdle(process, kInstanceIdleWaitMs);
+  const DWORD answer = WaitForInputIdle(process, waitMs);
   CloseHandle(process);
   return answer == 0;
+}
+
+/// The claim's name: the executable's path, folded as copies' paths are compared, in a 64-bit
+/// FNV-1a hash (a path may fill the whole length a name may have). Two programs whose hashes
+/// met would only take turns at their starts: the hand-over still compares paths.
+std::u16string claimName() {
+  Pooled<StrBuffer> path(ownExePath());
+  path->toUpperCase();
+  uint64_t hash = 0xCBF29CE484222325ull;
+  for (uint32_t i = 0; i < path->getLength(); ++i) {
+    hash = (hash ^ path->getCStr()[i]) * 0x100000001B3ull;
+  }
+  std::u16string name = u"Local\\Lumetra.Instance.";
+  for (int shift = 60; shift >= 0; shift -= 4)
+    name.push_back(u"0123456789abcdef"[(hash >> shift) & 0xF]);
+  return name;
 }
 
 int32_t sendToWindowOf(DWORD processId, UINT message, const WCHAR* title) {
@@ -122,12 +140,13 @@ bool findOtherInstanceProcess(uint32_t* processId) {
   return findInstanceProcess(processId, [](uint32_t) { return true; });
 }
 
-bool findLiveInstanceProcess(uint32_t* processId) {
-  return findInstanceProcess(processId, &answersHandOver);
+bool findLiveInstanceProcess(uint32_t* processId, DWORD windowWaitMs) {
+  return findInstanceProcess(
+      processId, [windowWaitMs](uint32_t id) { return answersHandOver(id, windowWaitMs); });
 }
 
-bool answersHandOver(uint32_t processId) {
-  if (!waitForProcessWindow(processId)) return false;
+bool answersHandOver(uint32_t processId, DWORD windowWaitMs) {
+  if (!waitForProcessWindow(processId, windowWaitMs)) return false;
   ProcessWindowSearch search;
   search.processId = processId;
   EnumWindows(&processWindowProc, reinterpret_cast<LPARAM>(&search));
@@ -135,6 +154,23 @@ bool answersHandOver(uint32_t processId) {
   DWORD_PTR result = 0;
   return SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
                              kInstanceAnswerMs, &result) != 0;
+}
+
+HANDLE takeInstanceClaim(DWORD waitMs) {
+  const std::u16string name = claimName();
+  HANDLE claim = CreateMutexW(nullptr, FALSE, name.c_str());
+  if (claim == nullptr) return nullptr;
+  const DWORD answer = WaitForSingleObject(claim, waitMs);
+  // An abandoned claim is the claim of a start that died: it is taken as any other.
+  if (answer == WAIT_OBJECT_0 || answer == WAIT_ABANDONED_0) return claim;
+  CloseHandle(claim);
+  return nullptr;
+}
+
+void endInstanceClaim(HANDLE claim) {
+  if (claim == nullptr) return;
+  ReleaseMutex(claim);
+  CloseHandle(claim);
 }
 
 bool isOtherInstanceOnDesktop() {

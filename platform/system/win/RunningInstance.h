@@ -1,5 +1,6 @@
-// Another running copy of this program: finding it by its executable's path, and handing over
-// to it by sending its main window the two messages of the hand-over.
+// Another running copy of this program: finding it by its executable's path, under the claim a
+// start holds while it looks, and handing over to it by sending its main window the two
+// messages of the hand-over.
 #pragma once
 
 #include <windows.h>
@@ -25,21 +26,36 @@ constexpr DWORD kInstanceIdleWaitMs = 5000;
 constexpr UINT kInstanceSendTimeoutMs = 3000;
 /// The longest a running copy may take to answer before it counts as not running.
 constexpr UINT kInstanceAnswerMs = 2000;
+/// The longest a start waits for the claim of another start (`takeInstanceClaim`).
+constexpr DWORD kInstanceClaimWaitMs = 5000;
 
 /// The first other process, in snapshot order, whose executable path equals this program's,
 /// ignoring case; its id goes to `processId`. False when there is none or no snapshot.
 bool findOtherInstanceProcess(uint32_t* processId);
 
 /// Whether the copy `processId` runs for this user on this display and answers: once it has a
-/// window here (waited for at most kInstanceIdleWaitMs), its first window with a text answers
+/// window here (waited for at most `windowWaitMs`), its first window with a text answers
 /// WM_NULL within kInstanceAnswerMs. A copy left behind by a lost display, a frozen one or one
 /// on another display does not, and is left alone.
-bool answersHandOver(uint32_t processId);
+bool answersHandOver(uint32_t processId, DWORD windowWaitMs = kInstanceIdleWaitMs);
 
 /// The first other process, in snapshot order, whose executable path equals this program's,
-/// ignoring case, and that answers (`answersHandOver`); its id goes to `processId`. False when
-/// there is none or no snapshot.
-bool findLiveInstanceProcess(uint32_t* processId);
+/// ignoring case, and that answers (`answersHandOver`, waiting at most `windowWaitMs` for each
+/// one's window); its id goes to `processId`. False when there is none or no snapshot.
+bool findLiveInstanceProcess(uint32_t* processId, DWORD windowWaitMs = kInstanceIdleWaitMs);
+
+/// The claim of a start to be this program's one running copy for this user on this display:
+/// the named mutex of this executable's path (ignoring case, as copies are recognised), taken
+/// for the calling thread. A start holds it from its look for a running copy until its window
+/// shows, so the look and the claim are one step: a start that takes it after another finds
+/// that copy's window already published, and a copy without one is no running copy (it is
+/// ending, or waits for the claim itself). Waits at most `waitMs` for a start that holds it;
+/// null when it was not had by then (that start is frozen) or cannot be made. A claim whose
+/// holder ended without ending it is taken as any other.
+HANDLE takeInstanceClaim(DWORD waitMs = kInstanceClaimWaitMs);
+
+/// Ends a claim the calling thread took: releases the mutex and closes it. Null does nothing.
+void endInstanceClaim(HANDLE claim);
 
 /// A top-level window of the calling thread's desktop belongs to another process of the same
 /// executable.

@@ -100,7 +100,20 @@ TEST(RunningHelper, DISABLED_HandsOver) {
   s::lang::Localizer* localizer = nullptr;
   if (mode == "packs" || mode == "desktop") localizer = localizerOf({u"Probe", u"PROBE", u"Sonde"});
   if (mode == "many") localizer = localizerOf(std::vector<std::u16string>(40, u"Probe"));
-  if (mode == "live") {
+  if (mode == "claim") {
+    // Takes the claim, waiting as long as LUMETRA_RUNNING_CLAIM_WAIT says, and holds it until
+    // the test kills this copy when LUMETRA_RUNNING_HOLD is set.
+    const char* wait = std::getenv("LUMETRA_RUNNING_CLAIM_WAIT");
+    HANDLE claim =
+        s::system::win::takeInstanceClaim(wait != nullptr ? static_cast<DWORD>(std::atol(wait))
+                                                          : s::system::win::kInstanceClaimWaitMs);
+    std::printf("%s\n", claim != nullptr ? "claimed" : "notclaimed");
+    std::fflush(stdout);
+    if (claim != nullptr && std::getenv("LUMETRA_RUNNING_HOLD") != nullptr) {
+      std::promise<void>().get_future().wait();
+    }
+    s::system::win::endInstanceClaim(claim);
+  } else if (mode == "live") {
     uint32_t pid = 0;
     const bool live = s::system::win::findLiveInstanceProcess(&pid);
     std::printf("%s %u\n", live ? "live" : "notlive", live ? pid : 0u);
@@ -165,8 +178,11 @@ class Copies {
   }
 
   /// Runs a hand-over from `program` to its end (at most 30 s) and answers what it printed.
-  std::string handOver(const std::string& program, const char* mode) {
-    ChildProcess child = start(program, "HandsOver", {{"LUMETRA_RUNNING_HANDOVER", mode}});
+  std::string handOver(const std::string& program, const char* mode,
+                       const Environment& extra = {}) {
+    Environment environment = {{"LUMETRA_RUNNING_HANDOVER", mode}};
+    environment.insert(environment.end(), extra.begin(), extra.end());
+    ChildProcess child = start(program, "HandsOver", environment);
     child.wait(30000);
     return child.readOutputToEnd();
   }
@@ -290,6 +306,36 @@ TEST(RunningInstance, OnlyACopyThatAnswersCountsAsLive) {
   std::string none;
   ChildProcess windowless = copies.probe(copies.copy("Other"), "nowindow", &none);
   EXPECT_NE(copies.handOver(copies.copy("Other"), "live").find("notlive"), std::string::npos);
+}
+
+TEST(RunningInstance, StartsOfOneProgramTakeTurnsAtTheClaimAndOneThatDiedHoldsNoOneUp) {
+  Copies copies;
+  ChildProcess holder =
+      copies.start(copies.copy("Probe"), "HandsOver",
+                   {{"LUMETRA_RUNNING_HANDOVER", "claim"}, {"LUMETRA_RUNNING_HOLD", "1"}});
+  std::string said;
+  ASSERT_TRUE(lumetra::testlib::waitUntil([&] {
+    said += holder.readOutput();
+    return said.find("claimed\n") != std::string::npos;
+  }));
+  ASSERT_NE(said.find("\nclaimed\n"), std::string::npos) << said;
+
+  // The same path in other letter case is the same program, and waits; a copy elsewhere is
+  // another program, with a claim of its own.
+  EXPECT_NE(copies.handOver(copies.copy("probe"), "claim", {{"LUMETRA_RUNNING_CLAIM_WAIT", "100"}})
+                .find("notclaimed"),
+            std::string::npos);
+  EXPECT_NE(
+      copies
+          .handOver(copies.copy("elsewhere/probe"), "claim", {{"LUMETRA_RUNNING_CLAIM_WAIT", "0"}})
+          .find("\nclaimed"),
+      std::string::npos);
+
+  // A start that dies holding the claim leaves it to the next one at once.
+  holder.kill();
+  const std::string next =
+      copies.handOver(copies.copy("PROBE"), "claim", {{"LUMETRA_RUNNING_CLAIM_WAIT", "0"}});
+  EXPECT_NE(next.find("\nclaimed"), std::string::npos) << next;
 }
 
 TEST(RunningInstance, ProcessPathsComeFromTheModuleAndTheImage) {
