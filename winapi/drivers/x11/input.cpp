@@ -109,6 +109,12 @@ void X11DriverImpl::activate(NativeWindow window) {
     std::lock_guard<std::mutex> guard(m_lock);
     for (auto& [native, info] : m_windows) info.activateWhenViewable = native == w && !info.viewable;
   }
+  // The program's choice is newer than any focus change the server made so far, even while the
+  // window it chose is not on the screen yet and no focus request goes out: a focus event of an
+  // earlier window, read only now, would otherwise take the activation back from it.
+  XLockDisplay(m_display);
+  m_focusSerial.store(NextRequest(m_display));
+  XUnlockDisplay(m_display);
   requestActivation(w);
 }
 
