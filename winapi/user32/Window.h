@@ -29,7 +29,8 @@ namespace winapi {
 /// window stays where it was: the window system shows a minimised window its own way.
 inline constexpr LONG kMinimizedPosition = -32000;
 
-/// The place the window system gave a top-level window, while the layer takes it on: a move of
+/// The place the native window of a top-level window already has (the window system gave it, or
+/// it kept it while the layer held the window minimised), while the layer takes it on: a move of
 /// that window to exactly that place asks nothing of the driver, whose window is there already.
 struct SystemPlace {
   HWND hwnd;
@@ -99,6 +100,10 @@ struct Window {
   bool created = false;  // WM_CREATE answered
   bool everSized = false;
   RECT normal{};  // bounds before minimising or maximising
+  // Where the native window of a minimised top-level window stands: the layer parks only its own
+  // rectangle, so the native window keeps the place it had when minimised, or the one the system
+  // gave it since.
+  RECT nativeKept{};
   // The state the window system last reported for the native window: only a change of it is news.
   bool systemMinimized = false;
   bool systemMaximized = false;
@@ -287,6 +292,12 @@ void eraseNow(HWND hwnd);
 /// within 2^30, so no rectangle arithmetic overflows.
 void keepGeometryInReason(bool topLevel, bool maximized, int& x, int& y, int& cx, int& cy);
 BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+/// Takes on a maximised or normal state that the window system gave a top-level window (the
+/// window manager maximised or restored it): the window's state, frame and WM_SIZE follow, but
+/// the driver is asked for nothing, neither the state (the system has it) nor a rectangle of the
+/// layer's own; the place stays until the system's own place is reported. A minimised window
+/// only takes it as the state it comes back in. Runs on the window's thread.
+void takeSystemState(HWND hwnd, bool maximized);
 void recalcClient(Window* w, bool sendCalcSize);
 RECT defaultNonClient(Window* w);
 WindowHints hintsFor(Window* w);

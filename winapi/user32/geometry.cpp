@@ -454,6 +454,27 @@ BOOL setWindowPosition(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy
   return TRUE;
 }
 
+void takeSystemState(HWND hwnd, bool maximized) {
+  {
+    std::lock_guard<std::recursive_mutex> guard(userLock());
+    Window* w = findWindow(hwnd);
+    if (w == nullptr) return;
+    const DWORD state = w->style & WS_MAXIMIZE, newState = maximized ? WS_MAXIMIZE : 0;
+    if (state == newState) return;
+    const bool minimized = (w->style & WS_MINIMIZE) != 0;
+    if (!state && !minimized) w->normal = w->window;
+    w->style = (w->style & ~WS_MAXIMIZE) | newState;
+    // A minimised window only learns the state it comes back in.
+    if (minimized) return;
+  }
+  // A window manager places a window it maximises or restores itself, and that place comes as a
+  // report of its own. Asking for the layer's rectangle here instead would be a request that
+  // fights the manager's: xfwm4 takes any new size asked for a maximised window as the end of
+  // its maximised state, and maximises again a restored one that fills the screen, for ever.
+  setWindowPosition(hwnd, nullptr, 0, 0, 0, 0,
+                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 }  // namespace winapi
 
 using namespace winapi;
@@ -524,22 +545,41 @@ extern "C" BOOL WINAPI ShowWindow(HWND hwnd, int command) {
   UINT flags = SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE;
   if (!activate) flags |= SWP_NOACTIVATE | SWP_NOZORDER;
   RECT target{};
+  bool kept = false;
   if (newState != state) {
     std::lock_guard<std::recursive_mutex> guard(userLock());
     Window* w = findWindow(hwnd);
     // The stored normal bounds survive minimising and maximising.
     if (!(state & (WS_MINIMIZE | WS_MAXIMIZE))) w->normal = w->window;
+    if ((newState & WS_MINIMIZE) && !(state & WS_MINIMIZE)) w->nativeKept = w->window;
     w->style = (w->style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | newState;
     target = stateRect(w, newState & WS_MINIMIZE ? WS_MINIMIZE : newState);
+    if ((state & WS_MINIMIZE) && !(newState & WS_MINIMIZE)) {
+      // A window back from the taskbar maximised, as it was minimised, is where it was
+      // maximised to (by the window manager, perhaps): its native window never left that place.
+      if ((state & WS_MAXIMIZE) && (newState & WS_MAXIMIZE) && !IsRectEmpty(&w->nativeKept)) target = w->nativeKept;
+      // Where the native window already stands, nothing is asked of the driver. A manager may
+      // have placed the window otherwise meanwhile (xfwm4 maximises a window that fills the
+      // screen as it maps it), and the same place asked again would undo its choice.
+      kept = EqualRect(&target, &w->nativeKept) != FALSE;
+    }
     flags &= ~(SWP_NOSIZE | SWP_NOMOVE);
     flags |= SWP_FRAMECHANGED;
     if (w->native != 0) {
       displayDriver().setMinimized(w->native, (newState & WS_MINIMIZE) != 0);
-      if (!(newState & WS_MINIMIZE)) displayDriver().setMaximized(w->native, (newState & WS_MAXIMIZE) != 0);
+      // A window minimised while maximised (or not) stays so on the screen: only a change is asked
+      // for, as asking a manager to restore a window it has just maximised would undo its choice.
+      if (!(newState & WS_MINIMIZE) && (newState & WS_MAXIMIZE) != (state & WS_MAXIMIZE)) {
+        displayDriver().setMaximized(w->native, (newState & WS_MAXIMIZE) != 0);
+      }
     }
   }
+  const SystemPlace keptPlace{hwnd, target};
+  const SystemPlace* outer = t_systemPlace;
+  if (kept) t_systemPlace = &keptPlace;
   setWindowPosition(hwnd, HWND_TOP, target.left, target.top, target.right - target.left, target.bottom - target.top,
                     flags);
+  t_systemPlace = outer;
   return wasVisible ? TRUE : FALSE;
 }
 

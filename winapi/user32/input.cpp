@@ -389,7 +389,10 @@ void nativeMoved(HWND top, const RECT& r) {
       // The system placed a window the layer holds minimised (it may not be so on the screen
       // yet): that is where it comes back when restored.
       std::lock_guard<std::recursive_mutex> guard(userLock());
-      if (Window* w = findWindow(top)) w->normal = r;
+      if (Window* w = findWindow(top)) {
+        w->nativeKept = r;
+        if (!(w->style & WS_MAXIMIZE)) w->normal = r;
+      }
       return;
     }
     if (EqualRect(&now, &r)) return;
@@ -444,12 +447,12 @@ void nativeStateChanged(HWND top, bool minimized, bool maximized) {
       if (!wasMinimized && !IsIconic(top)) ShowWindow(top, SW_MINIMIZE);
       return;
     }
-    if (maximized && !wasMaximized) {
-      if (!IsZoomed(top) || IsIconic(top)) ShowWindow(top, SW_SHOWMAXIMIZED);
-    } else if (!maximized && wasMaximized && (IsIconic(top) || IsZoomed(top))) {
-      ShowWindow(top, SW_SHOWNORMAL);
-    } else if (wasMinimized && IsIconic(top)) {
-      // Back from the taskbar: as it was before it was minimised, maximised or not.
+    // A window the system maximised or restored stands where the system put it: the layer takes
+    // the state on as it is and asks for nothing (see takeSystemState); a window the layer holds
+    // minimised keeps it as the state it comes back in.
+    if (maximized != wasMaximized) takeSystemState(top, maximized);
+    if (wasMinimized && IsIconic(top)) {
+      // Back from the taskbar: in the state the window had, or has taken since.
       ShowWindow(top, SW_RESTORE);
     }
   });

@@ -71,7 +71,9 @@ struct NativeInfo {
   std::chrono::steady_clock::time_point wantedAt;
   RECT known{0, 0, 0, 0};
   bool unsettled = false;
-  // The program chose the place: the manager is asked to keep it. Until then it places the window.
+  // The window has a place of its own, which the manager is asked to keep: the program chose it,
+  // or the manager gave it and the window has been on the screen since. Until then the manager
+  // places the window.
   bool placed = true;
   // _NET_WM_STATE writes of the driver itself whose PropertyNotify has not come back yet.
   int ownStateWrites = 0;

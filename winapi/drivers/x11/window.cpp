@@ -119,13 +119,22 @@ void X11DriverImpl::setVisible(NativeWindow window, bool visible, bool activateI
   Hold x(*this);
   if (!x) return;
   ::Window w = static_cast<::Window>(window);
-  bool empty = false;
+  bool empty = false, placedNow = false;
+  RECT wanted{}, insets{};
   {
     std::lock_guard<std::mutex> guard(m_lock);
     auto it = m_windows.find(w);
     if (it != m_windows.end()) {
-      it->second.mapped = visible;
-      empty = IsRectEmpty(&it->second.wanted) != FALSE;
+      NativeInfo& info = it->second;
+      info.mapped = visible;
+      empty = IsRectEmpty(&info.wanted) != FALSE;
+      // A window the manager placed has that place from then on: shown again, it is asked for
+      // there, as a window the program placed is, or the manager would place it anew each time
+      // it maps it (openbox centres it again for its new size) and the window would wander.
+      placedNow = !visible && info.viewable && !info.placed && !info.hints.menu;
+      if (placedNow) info.placed = true;
+      wanted = info.wanted;
+      insets = info.insets;
     }
   }
   TRACE(X11, "window 0x%lx %s", w, visible ? (empty ? "shown, empty" : "mapped") : "withdrawn");
@@ -136,6 +145,7 @@ void X11DriverImpl::setVisible(NativeWindow window, bool visible, bool activateI
   } else {
     if (!isMenu(w)) holdRelease(w);
     XWithdrawWindow(m_display, w, m_screen);
+    if (placedNow) placeHint(w, wanted, inner(wanted, insets));
   }
   XFlush(m_display);
 }

@@ -285,14 +285,19 @@ TEST(Moves, ALateEchoOfTheMinimisedPlaceLeavesTheRestoredWindowAlone) {
   DestroyWindow(top);
 }
 
+// A shown framed top-level window at (100, 100), 300 x 200, whose state the cases below change.
+HWND stateWindow() {
+  return CreateWindowExW(0, u"Static", u"states", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, nullptr,
+                         nullptr, nullptr, nullptr);
+}
+
 // The window manager's state is taken when it comes, which may be after the program hid the
 // window it was reported for: minimised to the tray, a window is marked minimised by the manager
 // and then let go, and both reports may still be queued when the hide is done.
 TEST(States, AReportTakenAfterTheProgramHidTheWindowLeavesItHidden) {
   auto& headless = *winapi::HeadlessDriver::current();
   winapi::HeadlessDriver::NativeState state;
-  HWND top = CreateWindowExW(0, u"Static", u"states", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, nullptr,
-                             nullptr, nullptr, nullptr);
+  HWND top = stateWindow();
   ASSERT_NE(top, nullptr);
 
   const struct {
@@ -321,6 +326,67 @@ TEST(States, AReportTakenAfterTheProgramHidTheWindowLeavesItHidden) {
   winapi::nativeStateChanged(top, true, false);
   pumpPending();
   EXPECT_TRUE(IsIconic(top));
+  DestroyWindow(top);
+}
+
+// A window manager places a window it maximises or restores itself, and tells the place apart:
+// the layer takes such a state without asking the driver for a state or a rectangle of its own,
+// which a manager could take as the end of its state (xfwm4 does) and the pair would never rest.
+// A window the program maximises itself is still asked for at its maximised rectangle.
+TEST(States, AStateTheSystemGaveIsTakenWithoutAskingTheDriver) {
+  auto& headless = *winapi::HeadlessDriver::current();
+  winapi::HeadlessDriver::NativeState state;
+  HWND top = stateWindow();
+  ASSERT_NE(top, nullptr);
+  const RECT shown{100, 100, 400, 300};
+  const auto asked = [&](const char* what) {
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(headless.nativeState(top, &state));
+    EXPECT_TRUE(EqualRect(&state.bounds, &shown))
+        << state.bounds.left << "," << state.bounds.top << " " << state.bounds.right - state.bounds.left << " x "
+        << state.bounds.bottom - state.bounds.top;
+    EXPECT_FALSE(state.maximized);
+  };
+
+  winapi::nativeStateChanged(top, false, true);
+  pumpPending();
+  EXPECT_TRUE(IsZoomed(top));
+  asked("maximised by the manager");
+  const RECT managers{0, 0, 1024, 740};
+  winapi::nativeMoved(top, managers);
+  pumpPending();
+  RECT r{};
+  GetWindowRect(top, &r);
+  EXPECT_TRUE(EqualRect(&r, &managers)) << "the manager's place is the maximised window's";
+  winapi::nativeStateChanged(top, false, false);
+  pumpPending();
+  EXPECT_FALSE(IsZoomed(top));
+  asked("restored by the manager");
+  winapi::nativeMoved(top, shown);
+  pumpPending();
+
+  // Minimised by the program, and maximised by the manager before it knew: the window stays
+  // minimised, and comes back maximised where the manager has it.
+  ShowWindow(top, SW_MINIMIZE);
+  winapi::nativeStateChanged(top, false, true);
+  pumpPending();
+  EXPECT_TRUE(IsIconic(top)) << "a maximise is no restore";
+  ShowWindow(top, SW_RESTORE);
+  EXPECT_TRUE(IsZoomed(top));
+  GetWindowRect(top, &r);
+  EXPECT_TRUE(EqualRect(&r, &shown)) << r.left << "," << r.top << " " << r.right - r.left << " x " << r.bottom - r.top;
+  asked("back from its own minimise");
+  winapi::nativeStateChanged(top, false, false);
+  pumpPending();
+  EXPECT_FALSE(IsZoomed(top));
+
+  // The program's own maximise asks for the state and for the maximised rectangle.
+  ShowWindow(top, SW_MAXIMIZE);
+  ASSERT_TRUE(headless.nativeState(top, &state));
+  EXPECT_TRUE(state.maximized);
+  GetWindowRect(top, &r);
+  EXPECT_TRUE(EqualRect(&state.bounds, &r));
+  EXPECT_GT(r.right - r.left, shown.right - shown.left);
   DestroyWindow(top);
 }
 

@@ -310,6 +310,48 @@ TEST_F(X11, AReportOvertakenByTheProgramsOwnMoveIsPassedOver) {
   EXPECT_EQ(y, 40);
 }
 
+// A window whose place the program left to the manager has the manager's place from then on:
+// hidden, given another size and shown again, it keeps its corner instead of going wherever the
+// manager puts a new window of that size (openbox centres it).
+TEST_F(X11, AWindowTheManagerPlacedKeepsItsCornerWhenShownAgain) {
+  HWND placed = CreateWindowExW(0, u"X11Test", u"Placed by the manager", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, 240,
+                                160, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(placed, nullptr);
+  ShowWindow(placed, SW_SHOW);
+  Window shown = 0;
+  ASSERT_TRUE(pumpUntil([&] { return (shown = findNative("Placed by the manager")) != 0; }));
+  const auto frame = [&] {
+    Window root;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    const Window f = lumetra::testlib::frameOf(viewer, shown);
+    if (f == 0 || !XGetGeometry(viewer, f, &root, &x, &y, &width, &height, &border, &depth)) return RECT{};
+    return RECT{x, y, x + static_cast<LONG>(width), y + static_cast<LONG>(height)};
+  };
+  // The layer takes the manager's place once its own first request has had its time.
+  RECT first{}, r{};
+  ASSERT_TRUE(pumpUntil(
+      [&] {
+        first = frame();
+        GetWindowRect(placed, &r);
+        return r.left == first.left && r.top == first.top;
+      },
+      10))
+      << "the layer has (" << r.left << "," << r.top << "), the screen (" << first.left << "," << first.top << ")";
+
+  ShowWindow(placed, SW_HIDE);
+  ASSERT_TRUE(SetWindowPos(placed, nullptr, 0, 0, 420, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+  ShowWindow(placed, SW_SHOW);
+  RECT again{};
+  ASSERT_TRUE(pumpUntil([&] {
+    again = frame();
+    return findNative("Placed by the manager") != 0 && again.right - again.left > first.right - first.left;
+  })) << "never shown again at its new size";
+  EXPECT_EQ(again.left, first.left) << "under " << WindowManager::name();
+  EXPECT_EQ(again.top, first.top);
+  DestroyWindow(placed);
+}
+
 namespace {
 // A window dragged by any point, as a skinned window is; it notes when the layer has handled a
 // press on it.
